@@ -1,0 +1,86 @@
+// 24-bit pictures as rows of blue, green, red bytes, for the wizard's pixel
+// routines. RowImage is a non-owning view (a bitmap's rows, bottom-up or
+// top-down through a signed stride); RowImageBuffer owns its rows. Row(0) is
+// always the top row on the screen.
+#pragma once
+#include <cmath>
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+#include <functional>
+#include <memory>
+
+#include "platform/rtl/Exceptions.h"
+#include "platform/rtl/Types.h"
+
+struct RowImage {
+  int Width = 0;
+  int Height = 0;
+  Byte* Origin = nullptr;     // first byte of the top row
+  std::ptrdiff_t Stride = 0;  // bytes from one row to the next one down; negative for bottom-up DIBs
+
+  Byte* Row(int y) const { return Origin + y * Stride; }
+  bool Empty() const { return Width <= 0 || Height <= 0; }
+};
+
+// The largest picture the routines will allocate: 2 GiB of pixel data. Sizes
+// beyond it are refused before anything is allocated.
+inline constexpr std::int64_t MaxRowImageBytes = std::int64_t(1) << 31;
+
+// Rows padded to 32 bits, as in a DIB, so a copy into a bitmap is one memcpy a row.
+inline std::ptrdiff_t RowImageStride(int width) { return (std::ptrdiff_t(width) * 3 + 3) & ~std::ptrdiff_t(3); }
+
+class RowImageBuffer {
+ public:
+  RowImageBuffer() = default;
+  // A white picture; raises EOutOfMemory for sizes below 1 or too large to hold.
+  RowImageBuffer(int width, int height) : width_(width), height_(height) {
+    if (width < 1 || height < 1)
+      throw EOutOfMemory("Picture size must be at least 1 by 1");
+    std::int64_t bytes = std::int64_t(RowImageStride(width)) * height;
+    if (bytes > MaxRowImageBytes)
+      throw EOutOfMemory("Picture too large");
+    data_.reset(new Byte[std::size_t(bytes)]);
+    std::memset(data_.get(), 255, std::size_t(bytes));
+  }
+  // A copy of any view's pixels.
+  static RowImageBuffer CopyOf(const RowImage& source) {
+    RowImageBuffer copy(source.Width, source.Height);
+    for (int y = 0; y < source.Height; ++y)
+      std::memcpy(copy.Row(y), source.Row(y), std::size_t(source.Width) * 3);
+    return copy;
+  }
+
+  int Width() const { return width_; }
+  int Height() const { return height_; }
+  std::ptrdiff_t Stride() const { return RowImageStride(width_); }
+  Byte* Row(int y) const { return data_.get() + y * Stride(); }
+  RowImage View() const { return RowImage{width_, height_, data_.get(), Stride()}; }
+  operator RowImage() const { return View(); }
+
+ private:
+  int width_ = 0;
+  int height_ = 0;
+  std::unique_ptr<Byte[]> data_;
+};
+
+// The routines work on pictures of at least 1 by 1.
+inline void RequirePicture(const RowImage& picture) {
+  if (picture.Empty())
+    throw EInvalidGraphicOperation("Empty picture");
+}
+
+// Round half to even for pixel loops, where the value is known to be finite and
+// in range; the checked Round of the run-time library is for everything else.
+inline int RoundEven(double v) { return int(std::lrint(v)); }
+
+inline Byte ClampByte(int v) { return Byte(v < 0 ? 0 : v > 255 ? 255 : v); }
+
+// Told after each row of a long pass: rows done so far and rows in all.
+using RowProgress = std::function<void(int done, int total)>;
+
+// Blue, green, red of one pixel.
+struct BGR {
+  Byte B = 0, G = 0, R = 0;
+  friend bool operator==(const BGR&, const BGR&) = default;
+};
