@@ -1,0 +1,399 @@
+// Object lifetime: the live-handle registry, stock objects, pens, brushes,
+// fonts and the generic object calls.
+#include <algorithm>
+#include <cstring>
+#include <mutex>
+#include <unordered_set>
+
+#include "platform/gdi/DeviceContext.h"
+#include "platform/gdi/Gdi.h"
+#include "platform/gdi/GdiInternal.h"
+
+namespace {
+
+std::mutex& RegistryMutex() {
+  static std::mutex m;
+  return m;
+}
+std::unordered_set<const void*>& Registry() {
+  static std::unordered_set<const void*> s;
+  return s;
+}
+std::unordered_set<const void*>& DcRegistry() {
+  static std::unordered_set<const void*> s;
+  return s;
+}
+
+template <class T> T* MakeStock(T* obj) {
+  obj->stock = true;
+  GdiRegister(obj);
+  return obj;
+}
+
+HBRUSH StockBrush(COLORREF c) {
+  auto* b = new GdiBrush;
+  b->color = c;
+  return MakeStock(b);
+}
+HPEN StockPen(int style, COLORREF c) {
+  auto* p = new GdiPen;
+  p->style = UINT(style);
+  p->color = c;
+  return MakeStock(p);
+}
+HFONT StockFont(const char* face, int height, int weight, Byte pitch) {
+  auto* f = new GdiFont;
+  f->lf.lfHeight = height;
+  f->lf.lfWeight = weight;
+  f->lf.lfCharSet = DEFAULT_CHARSET;
+  f->lf.lfPitchAndFamily = pitch;
+  std::strncpy(f->lf.lfFaceName, face, LF_FACEBYTES - 1);
+  return MakeStock(f);
+}
+
+struct StockTable {
+  HGDIOBJ objs[20] = {};
+  HBITMAP monoBitmap = nullptr;
+  StockTable() {
+    objs[WHITE_BRUSH] = StockBrush(RGB(255, 255, 255));
+    objs[LTGRAY_BRUSH] = StockBrush(RGB(192, 192, 192));
+    objs[GRAY_BRUSH] = StockBrush(RGB(128, 128, 128));
+    objs[DKGRAY_BRUSH] = StockBrush(RGB(64, 64, 64));
+    objs[BLACK_BRUSH] = StockBrush(RGB(0, 0, 0));
+    auto* nb = new GdiBrush;
+    nb->style = BS_NULL;
+    objs[NULL_BRUSH] = MakeStock(nb);
+    objs[WHITE_PEN] = StockPen(PS_SOLID, RGB(255, 255, 255));
+    objs[BLACK_PEN] = StockPen(PS_SOLID, RGB(0, 0, 0));
+    objs[NULL_PEN] = StockPen(PS_NULL, 0);
+    objs[OEM_FIXED_FONT] = StockFont("Terminal", 12, FW_NORMAL, FIXED_PITCH | FF_MODERN);
+    objs[ANSI_FIXED_FONT] = StockFont("Courier New", 13, FW_NORMAL, FIXED_PITCH | FF_MODERN);
+    objs[ANSI_VAR_FONT] = StockFont("MS Sans Serif", 13, FW_NORMAL, VARIABLE_PITCH | FF_SWISS);
+    objs[SYSTEM_FONT] = StockFont("System", 16, FW_BOLD, VARIABLE_PITCH | FF_SWISS);
+    objs[DEVICE_DEFAULT_FONT] = StockFont("System", 16, FW_BOLD, VARIABLE_PITCH | FF_SWISS);
+    objs[SYSTEM_FIXED_FONT] = StockFont("Courier New", 16, FW_NORMAL, FIXED_PITCH | FF_MODERN);
+    objs[DEFAULT_GUI_FONT] = StockFont("Tahoma", -11, FW_NORMAL, VARIABLE_PITCH | FF_SWISS);
+    auto* pal = new GdiPalette;
+    pal->entries = SystemPaletteEntries();
+    pal->entries.erase(pal->entries.begin() + 10, pal->entries.end() - 10);
+    objs[DEFAULT_PALETTE] = MakeStock(pal);
+    objs[DC_BRUSH] = StockBrush(RGB(255, 255, 255));
+    objs[DC_PEN] = StockPen(PS_SOLID, RGB(0, 0, 0));
+    // A memory DC starts with a 1x1 monochrome bitmap, so bitmaps made
+    // compatible with a fresh memory DC are monochrome, as in GDI.
+    auto* bm = new GdiBitmap;
+    bm->colorTable = {RGBQUAD{0, 0, 0, 0}, RGBQUAD{255, 255, 255, 0}};
+    bm->storage.reset(new Byte[4]());
+    bm->surface = Surface{bm->storage.get(), 4, 1, 1, 1, bm->colorTable.data(), 2};
+    bm->monochrome = true;
+    monoBitmap = MakeStock(bm);
+  }
+};
+
+StockTable& Stock() {
+  static StockTable t;
+  return t;
+}
+
+void Destroy(GdiObject* obj) {
+  Registry().erase(obj);
+  delete obj;
+}
+
+COLORREF DefaultSysColor(int index) {
+  switch (index) {
+    case COLOR_SCROLLBAR: return RGB(200, 200, 200);
+    case COLOR_BACKGROUND: return RGB(0, 0, 0);
+    case COLOR_ACTIVECAPTION: return RGB(153, 180, 209);
+    case COLOR_INACTIVECAPTION: return RGB(191, 205, 219);
+    case COLOR_MENU: return RGB(240, 240, 240);
+    case COLOR_WINDOW: return RGB(255, 255, 255);
+    case COLOR_WINDOWFRAME: return RGB(100, 100, 100);
+    case COLOR_MENUTEXT: return RGB(0, 0, 0);
+    case COLOR_WINDOWTEXT: return RGB(0, 0, 0);
+    case COLOR_CAPTIONTEXT: return RGB(0, 0, 0);
+    case COLOR_ACTIVEBORDER: return RGB(180, 180, 180);
+    case COLOR_INACTIVEBORDER: return RGB(244, 247, 252);
+    case COLOR_APPWORKSPACE: return RGB(171, 171, 171);
+    case COLOR_HIGHLIGHT: return RGB(51, 153, 255);
+    case COLOR_HIGHLIGHTTEXT: return RGB(255, 255, 255);
+    case COLOR_BTNFACE: return RGB(240, 240, 240);
+    case COLOR_BTNSHADOW: return RGB(160, 160, 160);
+    case COLOR_GRAYTEXT: return RGB(109, 109, 109);
+    case COLOR_BTNTEXT: return RGB(0, 0, 0);
+    case COLOR_INACTIVECAPTIONTEXT: return RGB(67, 78, 84);
+    case COLOR_BTNHIGHLIGHT: return RGB(255, 255, 255);
+    case COLOR_3DDKSHADOW: return RGB(105, 105, 105);
+    case COLOR_3DLIGHT: return RGB(227, 227, 227);
+    case COLOR_INFOTEXT: return RGB(0, 0, 0);
+    case COLOR_INFOBK: return RGB(255, 255, 225);
+    default: return RGB(0, 0, 0);
+  }
+}
+GdiSysColorFn g_sysColor = nullptr;
+
+}  // namespace
+
+// ---- Registry ---------------------------------------------------------------
+bool GdiIsLive(const void* handle) {
+  if (!handle) return false;
+  std::lock_guard<std::mutex> lock(RegistryMutex());
+  return Registry().count(handle) != 0;
+}
+void GdiRegisterDC(const DeviceContext* dc) {
+  std::lock_guard<std::mutex> lock(RegistryMutex());
+  DcRegistry().insert(dc);
+}
+void GdiUnregisterDC(const DeviceContext* dc) {
+  std::lock_guard<std::mutex> lock(RegistryMutex());
+  DcRegistry().erase(dc);
+}
+DeviceContext* GdiCheckDC(HDC dc) {
+  if (!dc) return nullptr;
+  std::lock_guard<std::mutex> lock(RegistryMutex());
+  return DcRegistry().count(dc) ? dc : nullptr;
+}
+void GdiRegister(const void* handle) {
+  std::lock_guard<std::mutex> lock(RegistryMutex());
+  Registry().insert(handle);
+}
+void GdiUnregister(const void* handle) {
+  std::lock_guard<std::mutex> lock(RegistryMutex());
+  Registry().erase(handle);
+}
+
+GdiObject* GdiCheckObject(const void* h) {
+  if (!h) return nullptr;
+  std::lock_guard<std::mutex> lock(RegistryMutex());
+  if (!Registry().count(h)) return nullptr;
+  return const_cast<GdiObject*>(static_cast<const GdiObject*>(h));
+}
+
+void GdiAddRef(GdiObject* obj) {
+  if (!obj) return;
+  std::lock_guard<std::mutex> lock(RegistryMutex());
+  ++obj->selectCount;
+}
+
+void GdiRelease(GdiObject* obj) {
+  if (!obj) return;
+  std::lock_guard<std::mutex> lock(RegistryMutex());
+  if (obj->selectCount > 0) --obj->selectCount;
+  if (obj->selectCount == 0 && obj->deletePending && !obj->stock) Destroy(obj);
+}
+
+HGDIOBJ GdiStock(int index) {
+  if (index < 0 || index >= 20) return nullptr;
+  return Stock().objs[index];
+}
+HBITMAP GdiStockBitmap() { return Stock().monoBitmap; }
+
+HGDIOBJ GetStockObject(int index) { return GdiStock(index); }
+
+BOOL DeleteObject(HGDIOBJ obj) {
+  GdiObject* o = GdiCheckObject(obj);
+  if (!o) return FALSE;
+  if (o->stock) return TRUE;
+  std::lock_guard<std::mutex> lock(RegistryMutex());
+  if (o->selectCount > 0) {
+    // A bitmap selected into a DC cannot go; pens, brushes, fonts and
+    // palettes are freed once the last DC lets go of them.
+    if (o->type == OBJ_BITMAP) return FALSE;
+    o->deletePending = true;
+    return TRUE;
+  }
+  Destroy(o);
+  return TRUE;
+}
+
+DWORD GetObjectType(const void* h) {
+  if (DeviceContext* dc = GdiCheckDC(static_cast<HDC>(const_cast<void*>(h)))) return dc->kind;
+  GdiObject* o = GdiCheckObject(h);
+  if (!o) return 0;
+  return o->type;
+}
+
+namespace {
+int CopyOut(const void* src, int n, int size, void* out) {
+  if (!out) return n;
+  int c = std::min(n, size);
+  if (c <= 0) return 0;
+  std::memcpy(out, src, size_t(c));
+  return c;
+}
+}  // namespace
+
+int GetObject(HGDIOBJ h, int size, void* out) {
+  GdiObject* o = GdiCheckObject(h);
+  if (!o || size < 0) return 0;
+  switch (o->type) {
+    case OBJ_PEN: {
+      auto* p = static_cast<GdiPen*>(o);
+      LOGPEN lp;
+      lp.lopnStyle = p->style & PS_STYLE_MASK;
+      lp.lopnWidth = POINT{p->width, 0};
+      lp.lopnColor = p->color;
+      return CopyOut(&lp, int(sizeof lp), size, out);
+    }
+    case OBJ_BRUSH: {
+      auto* b = static_cast<GdiBrush*>(o);
+      LOGBRUSH lb;
+      lb.lbStyle = b->style;
+      lb.lbColor = b->color;
+      lb.lbHatch = uintptr_t(b->hatch);
+      return CopyOut(&lb, int(sizeof lb), size, out);
+    }
+    case OBJ_FONT: return CopyOut(&static_cast<GdiFont*>(o)->lf, int(sizeof(LOGFONT)), size, out);
+    case OBJ_PAL: {
+      Word n = Word(static_cast<GdiPalette*>(o)->entries.size());
+      return CopyOut(&n, int(sizeof n), size, out);
+    }
+    case OBJ_BITMAP: {
+      auto* bm = static_cast<GdiBitmap*>(o);
+      DIBSECTION ds;
+      ds.dsBm.bmType = 0;
+      ds.dsBm.bmWidth = bm->surface.width;
+      ds.dsBm.bmHeight = bm->surface.height;
+      ds.dsBm.bmWidthBytes = LongInt(bm->dibSection ? DibStride(bm->surface.width, bm->surface.bpp)
+                                                    : ((bm->surface.width * bm->surface.bpp + 15) / 16) * 2);
+      ds.dsBm.bmPlanes = 1;
+      ds.dsBm.bmBitsPixel = Word(bm->surface.bpp);
+      ds.dsBm.bmBits = bm->dibSection ? bm->storage.get() : nullptr;
+      if (bm->dibSection && out && size >= int(sizeof(DIBSECTION))) {
+        ds.dsBmih = bm->header;
+        ds.dsBitfields[0] = bm->surface.redMask;
+        ds.dsBitfields[1] = bm->surface.greenMask;
+        ds.dsBitfields[2] = bm->surface.blueMask;
+        return CopyOut(&ds, int(sizeof ds), size, out);
+      }
+      if (!out && bm->dibSection) return int(sizeof(DIBSECTION));
+      return CopyOut(&ds.dsBm, int(sizeof(BITMAP)), size, out);
+    }
+    default: return 0;
+  }
+}
+
+// ---- Pens -------------------------------------------------------------------
+HPEN CreatePen(int style, int width, COLORREF color) {
+  if ((style & PS_STYLE_MASK) > PS_ALTERNATE) return nullptr;
+  auto* p = new GdiPen;
+  p->style = UINT(style);
+  p->width = std::max(width, 1);
+  // Styled cosmetic pens wider than one pixel draw solid.
+  int dash = style & PS_STYLE_MASK;
+  if (width > 1 && dash >= PS_DASH && dash <= PS_DASHDOTDOT) p->style = PS_SOLID;
+  p->color = color;
+  GdiRegister(p);
+  return p;
+}
+
+HPEN CreatePenIndirect(const LOGPEN* lp) {
+  if (!lp) return nullptr;
+  return CreatePen(int(lp->lopnStyle), lp->lopnWidth.X, lp->lopnColor);
+}
+
+HPEN ExtCreatePen(DWORD style, DWORD width, const LOGBRUSH* lb, DWORD styleCount, const DWORD* styles) {
+  if (!lb) return nullptr;
+  int dash = int(style & PS_STYLE_MASK);
+  if (dash > PS_ALTERNATE || width > 0x7FFF) return nullptr;
+  if (dash == PS_USERSTYLE && (styleCount == 0 || styleCount > 16 || !styles)) return nullptr;
+  auto* p = new GdiPen;
+  p->style = style;
+  p->width = std::max(int(width), 1);
+  p->color = lb->lbStyle == BS_NULL ? 0 : lb->lbColor;
+  if (lb->lbStyle == BS_NULL) p->style = (style & ~UINT(PS_STYLE_MASK)) | PS_NULL;
+  if (dash == PS_USERSTYLE) p->userStyle.assign(styles, styles + styleCount);
+  GdiRegister(p);
+  return p;
+}
+
+// ---- Brushes --------------------------------------------------------------
+HBRUSH CreateSolidBrush(COLORREF color) {
+  auto* b = new GdiBrush;
+  b->color = color;
+  GdiRegister(b);
+  return b;
+}
+
+HBRUSH CreateHatchBrush(int hatch, COLORREF color) {
+  if (hatch < HS_HORIZONTAL || hatch > HS_DIAGCROSS) return nullptr;
+  auto* b = new GdiBrush;
+  b->style = BS_HATCHED;
+  b->hatch = hatch;
+  b->color = color;
+  GdiRegister(b);
+  return b;
+}
+
+HBRUSH CreatePatternBrush(HBITMAP bitmap) {
+  GdiBitmap* bm = GdiCheck(bitmap, OBJ_BITMAP);
+  if (!bm || !bm->surface.Valid()) return nullptr;
+  const Surface& s = bm->surface;
+  // Patterns larger than this tile nothing useful; keep the copy small.
+  if (s.width > 4096 || s.height > 4096) return nullptr;
+  auto* b = new GdiBrush;
+  b->style = BS_PATTERN;
+  b->patW = s.width;
+  b->patH = s.height;
+  b->patternMono = bm->monochrome;
+  b->pattern.resize(size_t(s.width) * size_t(s.height));
+  for (int y = 0; y < s.height; ++y) ReadPixelRow(s, y, 0, s.width, &b->pattern[size_t(y) * size_t(s.width)]);
+  if (b->patternMono) {
+    b->patternBits.resize(b->pattern.size());
+    for (size_t i = 0; i < b->pattern.size(); ++i) b->patternBits[i] = (b->pattern[i] & 0xFFFFFF) ? 1 : 0;
+  }
+  GdiRegister(b);
+  return b;
+}
+
+HBRUSH CreateBrushIndirect(const LOGBRUSH* lb) {
+  if (!lb) return nullptr;
+  switch (lb->lbStyle) {
+    case BS_SOLID: return CreateSolidBrush(lb->lbColor);
+    case BS_NULL: {
+      auto* b = new GdiBrush;
+      b->style = BS_NULL;
+      GdiRegister(b);
+      return b;
+    }
+    case BS_HATCHED: return CreateHatchBrush(int(lb->lbHatch), lb->lbColor);
+    case BS_PATTERN:
+    case BS_PATTERN8X8: return CreatePatternBrush(reinterpret_cast<HBITMAP>(lb->lbHatch));
+    default: return nullptr;
+  }
+}
+
+// ---- Fonts ------------------------------------------------------------------
+HFONT CreateFontIndirect(const LOGFONT* lf) {
+  if (!lf) return nullptr;
+  auto* f = new GdiFont;
+  f->lf = *lf;
+  f->lf.lfFaceName[LF_FACEBYTES - 1] = 0;
+  GdiRegister(f);
+  return f;
+}
+
+HFONT CreateFont(int height, int width, int escapement, int orientation, int weight, DWORD italic,
+                 DWORD underline, DWORD strikeOut, DWORD charSet, DWORD outPrecision, DWORD clipPrecision,
+                 DWORD quality, DWORD pitchAndFamily, const char* faceName) {
+  LOGFONT lf;
+  lf.lfHeight = height;
+  lf.lfWidth = width;
+  lf.lfEscapement = escapement;
+  lf.lfOrientation = orientation;
+  lf.lfWeight = weight;
+  lf.lfItalic = Byte(italic != 0);
+  lf.lfUnderline = Byte(underline != 0);
+  lf.lfStrikeOut = Byte(strikeOut != 0);
+  lf.lfCharSet = Byte(charSet);
+  lf.lfOutPrecision = Byte(outPrecision);
+  lf.lfClipPrecision = Byte(clipPrecision);
+  lf.lfQuality = Byte(quality);
+  lf.lfPitchAndFamily = Byte(pitchAndFamily);
+  if (faceName) std::strncpy(lf.lfFaceName, faceName, LF_FACEBYTES - 1);
+  return CreateFontIndirect(&lf);
+}
+
+// ---- System colours -----------------------------------------------------------
+void SetGdiSysColorSource(GdiSysColorFn fn) { g_sysColor = fn; }
+COLORREF GdiSysColor(int index) { return g_sysColor ? g_sysColor(index) : DefaultSysColor(index); }

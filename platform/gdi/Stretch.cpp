@@ -1,0 +1,153 @@
+#include "platform/gdi/Stretch.h"
+
+#include <algorithm>
+
+NearestMap::NearestMap(int srcLen, std::int64_t dstLen, bool mirror, int from, int to) : base(from) {
+  v.resize(static_cast<size_t>(std::max(0, to - from)));
+  for (int i = from; i < to; ++i) {
+    __int128 k = mirror ? dstLen - 1 - i : i;
+    v[size_t(i - from)] = int(((2 * k + 1) * srcLen) / (2 * __int128(dstLen)));
+  }
+}
+
+AxisTaps HalftoneTaps(int srcLen, int dstLen, bool mirror, int from, int to) {
+  AxisTaps t;
+  const size_t n = size_t(to - from);
+  t.first.resize(n);
+  t.count.resize(n);
+  t.offset.resize(n);
+  // Output index i of the full axis; mirrored axes read their taps backward.
+  auto at = [&](int i) { return mirror ? dstLen - 1 - i : i; };
+  auto add = [&](int i, int first, std::initializer_list<std::uint32_t> w) {
+    size_t k = size_t(i - from);
+    t.first[k] = first;
+    t.count[k] = int(w.size());
+    t.offset[k] = int(t.weights.size());
+    t.weights.insert(t.weights.end(), w);
+  };
+  if (srcLen == dstLen) {
+    t.scale = 1;
+    for (int i = from; i < to; ++i) add(i, at(i), {1});
+  } else if (dstLen < srcLen) {
+    // Destination pixel i covers source [i * srcLen, (i + 1) * srcLen) in
+    // units of 1/dstLen pixel; each source pixel j spans [j * dstLen, ...).
+    t.scale = std::uint32_t(srcLen);
+    for (int i = from; i < to; ++i) {
+      std::int64_t a = std::int64_t(at(i)) * srcLen, b = a + srcLen;
+      int j0 = int(a / dstLen), j1 = int((b + dstLen - 1) / dstLen);
+      size_t k = size_t(i - from);
+      t.first[k] = j0;
+      t.count[k] = j1 - j0;
+      t.offset[k] = int(t.weights.size());
+      for (int j = j0; j < j1; ++j) {
+        std::int64_t lo = std::max(a, std::int64_t(j) * dstLen), hi = std::min(b, std::int64_t(j + 1) * dstLen);
+        t.weights.push_back(std::uint32_t(hi - lo));
+      }
+    }
+  } else {
+    // Centre of destination pixel i sits at source (i + 0.5) * src / dst - 0.5.
+    t.scale = 256;
+    for (int i = from; i < to; ++i) {
+      std::int64_t num = (2 * std::int64_t(at(i)) + 1) * srcLen - dstLen;  // 2 * dst * position
+      std::int64_t pos = num <= 0 ? 0 : (num * 256) / (2 * std::int64_t(dstLen));
+      int j = int(pos >> 8);
+      std::uint32_t f = std::uint32_t(pos & 255);
+      if (j >= srcLen - 1) {
+        j = srcLen - 1;
+        f = 0;
+      }
+      if (f == 0)
+        add(i, j, {256});
+      else
+        add(i, j, {256 - f, f});
+    }
+  }
+  t.lo = srcLen;
+  t.hi = 0;
+  for (size_t i = 0; i < n; ++i) {
+    t.lo = std::min(t.lo, t.first[i]);
+    t.hi = std::max(t.hi, t.first[i] + t.count[i]);
+  }
+  return t;
+}
+
+void HalftoneBlock(const SourceRowReader& read, const AxisTaps& xt, const AxisTaps& yt, int c0, int c1, int r0, int r1,
+                   std::uint32_t* out) {
+  const int w = c1 - c0;
+  if (w <= 0 || r1 <= r0) return;
+  // Source columns this block needs.
+  int sx0 = xt.first[size_t(c0)], sx1 = sx0;
+  for (int c = c0; c < c1; ++c) {
+    sx0 = std::min(sx0, xt.first[size_t(c)]);
+    sx1 = std::max(sx1, xt.first[size_t(c)] + xt.count[size_t(c)]);
+  }
+  const int sn = sx1 - sx0;
+  std::vector<std::uint32_t> src(static_cast<size_t>(sn));
+  // Horizontal sums of the last two source rows (channels apart): bilinear
+  // enlarging reuses each row for several output rows.
+  std::vector<std::uint32_t> hcache[2] = {std::vector<std::uint32_t>(static_cast<size_t>(w) * 3),
+                                          std::vector<std::uint32_t>(static_cast<size_t>(w) * 3)};
+  int cachedRow[2] = {-1, -1};
+  int nextSlot = 0;
+  std::vector<std::uint64_t> acc(static_cast<size_t>(w) * 3);
+  const std::uint64_t total = std::uint64_t(xt.scale) * yt.scale;
+  const std::uint64_t half = total / 2;
+  // Totals that are powers of two (copy and bilinear axes) divide by shifting.
+  const bool pow2 = (total & (total - 1)) == 0;
+  int shift = 0;
+  while (pow2 && (std::uint64_t(1) << shift) < total) ++shift;
+  for (int r = r0; r < r1; ++r) {
+    std::fill(acc.begin(), acc.end(), 0);
+    const int ry = yt.first[size_t(r)], rn = yt.count[size_t(r)];
+    const std::uint32_t* rw = &yt.weights[size_t(yt.offset[size_t(r)])];
+    for (int k = 0; k < rn; ++k) {
+      const int sy = ry + k;
+      int slot = cachedRow[0] == sy ? 0 : cachedRow[1] == sy ? 1 : -1;
+      if (slot < 0) {
+        slot = nextSlot;
+        nextSlot ^= 1;
+        cachedRow[slot] = sy;
+        read(sy, sx0, sn, src.data());
+        std::uint32_t* h = hcache[slot].data();
+        // Horizontal pass over whole rows: integer tap sums per channel.
+        for (int c = c0; c < c1; ++c) {
+          const std::uint32_t* p = &src[size_t(xt.first[size_t(c)] - sx0)];
+          const std::uint32_t* wt = &xt.weights[size_t(xt.offset[size_t(c)])];
+          const int n = xt.count[size_t(c)];
+          std::uint32_t sr = 0, sg = 0, sb = 0;
+          for (int t = 0; t < n; ++t) {
+            std::uint32_t px = p[t], wv = wt[t];
+            sr += ((px >> 16) & 0xFF) * wv;
+            sg += ((px >> 8) & 0xFF) * wv;
+            sb += (px & 0xFF) * wv;
+          }
+          size_t o = size_t(c - c0) * 3;
+          h[o] = sr;
+          h[o + 1] = sg;
+          h[o + 2] = sb;
+        }
+      } else if (slot == nextSlot) {
+        nextSlot ^= 1;  // keep the row just used, replace the other
+      }
+      const std::uint32_t* h = hcache[slot].data();
+      const std::uint64_t wv = rw[k];
+      for (size_t i = 0; i < acc.size(); ++i) acc[i] += wv * h[i];
+    }
+    std::uint32_t* o = out + size_t(r - r0) * size_t(w);
+    if (pow2) {
+      for (int c = 0; c < w; ++c) {
+        std::uint32_t rr = std::uint32_t((acc[size_t(c) * 3] + half) >> shift);
+        std::uint32_t gg = std::uint32_t((acc[size_t(c) * 3 + 1] + half) >> shift);
+        std::uint32_t bb = std::uint32_t((acc[size_t(c) * 3 + 2] + half) >> shift);
+        o[c] = (rr << 16) | (gg << 8) | bb;
+      }
+    } else {
+      for (int c = 0; c < w; ++c) {
+        std::uint32_t rr = std::uint32_t((acc[size_t(c) * 3] + half) / total);
+        std::uint32_t gg = std::uint32_t((acc[size_t(c) * 3 + 1] + half) / total);
+        std::uint32_t bb = std::uint32_t((acc[size_t(c) * 3 + 2] + half) / total);
+        o[c] = (rr << 16) | (gg << 8) | bb;
+      }
+    }
+  }
+}

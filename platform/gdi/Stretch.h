@@ -1,0 +1,45 @@
+// Resampling kernels of StretchBlt and friends, on BGRX rows.
+//
+// Nearest (BLACKONWHITE, WHITEONBLACK, COLORONCOLOR): destination pixel i of
+// n takes source pixel floor((2i + 1) * srcLen / (2n)), the one under its
+// centre; rows and columns are kept or dropped, never mixed.
+// HALFTONE, per axis: shrinking averages the covered area exactly (integer
+// weights, one rounding at the end); enlarging interpolates bilinearly
+// between pixel centres (8-bit weights), edges clamped; equal sizes copy.
+#pragma once
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <vector>
+
+// Source pixel under the centre of each destination pixel; reversed when
+// the axis is mirrored. Indices are relative to the source start; only the
+// destination pixels [from, to) are mapped, and map[i] takes i in that range.
+struct NearestMap {
+  NearestMap() = default;
+  NearestMap(int srcLen, std::int64_t dstLen, bool mirror, int from, int to);
+  int operator[](std::size_t i) const { return v[i - std::size_t(base)]; }
+  int base = 0;
+  std::vector<int> v;
+};
+
+// Per destination pixel, the source taps and their weights; weights of one
+// pixel sum to `scale`.
+struct AxisTaps {
+  std::vector<int> first;   // first source index (relative to the source start)
+  std::vector<int> count;   // taps
+  std::vector<int> offset;  // into weights
+  std::vector<std::uint32_t> weights;
+  std::uint32_t scale = 1;
+  int lo = 0, hi = 0;  // range of source indices touched [lo, hi)
+};
+// Taps of destination pixels [from, to), stored from index 0.
+AxisTaps HalftoneTaps(int srcLen, int dstLen, bool mirror, int from, int to);
+
+// Reads source row y (relative), pixels [x0, x0 + n) relative, as BGRX.
+using SourceRowReader = std::function<void(int y, int x0, int n, std::uint32_t* out)>;
+
+// Destination block [c0, c1) x [r0, r1) of the halftone image, row-major into
+// out ((c1 - c0) pixels per row).
+void HalftoneBlock(const SourceRowReader& read, const AxisTaps& xt, const AxisTaps& yt, int c0, int c1, int r0,
+                   int r1, std::uint32_t* out);

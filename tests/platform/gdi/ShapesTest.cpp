@@ -1,0 +1,546 @@
+#include <gtest/gtest.h>
+
+#include "platform/gdi/DeviceContext.h"
+#include "tests/platform/gdi/GdiTestSupport.h"
+
+namespace {
+
+struct PenScope {
+  HDC dc;
+  HPEN pen;
+  HGDIOBJ old;
+  PenScope(HDC d, int style, int width, COLORREF c) : dc(d), pen(CreatePen(style, width, c)), old(SelectObject(d, pen)) {}
+  ~PenScope() {
+    SelectObject(dc, old);
+    DeleteObject(pen);
+  }
+};
+
+TEST(Rectangle, OutlineStopsBeforeRightAndBottom) {
+  TestCanvas c(8, 6);
+  SelectObject(c.dc, GetStockObject(NULL_BRUSH));
+  Rectangle(c.dc, 1, 1, 5, 4);
+  EXPECT_EQ(c.Picture(), Rows({"........",
+                               ".####...",
+                               ".#..#...",
+                               ".####...",
+                               "........",
+                               "........"}));
+}
+
+TEST(Rectangle, WithoutPenFillsOnePixelLess) {
+  TestCanvas c(6, 5);
+  SelectObject(c.dc, GetStockObject(NULL_PEN));
+  SelectObject(c.dc, GetStockObject(BLACK_BRUSH));
+  Rectangle(c.dc, 1, 1, 5, 4);
+  EXPECT_EQ(c.Picture(), Rows({"......",
+                               ".###..",
+                               ".###..",
+                               "......",
+                               "......"}));
+}
+
+TEST(Rectangle, InsideFramePenStaysInsideBounds) {
+  TestCanvas c(8, 8);
+  PenScope p(c.dc, PS_INSIDEFRAME, 2, RGB(0, 0, 0));
+  SelectObject(c.dc, GetStockObject(NULL_BRUSH));
+  Rectangle(c.dc, 1, 1, 7, 7);
+  EXPECT_EQ(c.Picture(), Rows({"........",
+                               ".######.",
+                               ".######.",
+                               ".##..##.",
+                               ".##..##.",
+                               ".######.",
+                               ".######.",
+                               "........"}));
+}
+
+TEST(FillRect, CoversExactlyTheRectangleThroughTheViewportOrigin) {
+  TestCanvas c(6, 5);
+  SetViewportOrgEx(c.dc, 2, 1, nullptr);
+  RECT r{0, 0, 3, 2};
+  FillRect(c.dc, &r, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+  EXPECT_EQ(c.Picture(), Rows({"......",
+                               "..###.",
+                               "..###.",
+                               "......",
+                               "......"}));
+}
+
+TEST(FillRect, AcceptsSystemColourIndexAsBrush) {
+  TestCanvas c(2, 2);
+  RECT r{0, 0, 1, 1};
+  FillRect(c.dc, &r, reinterpret_cast<HBRUSH>(std::uintptr_t(COLOR_BTNFACE + 1)));
+  EXPECT_EQ(c.At(0, 0), GdiSysColor(COLOR_BTNFACE));
+  EXPECT_EQ(c.At(1, 1), RGB(255, 255, 255));
+}
+
+TEST(LineTo, LeavesOutTheLastPoint) {
+  TestCanvas c(7, 4);
+  MoveToEx(c.dc, 1, 1, nullptr);
+  LineTo(c.dc, 5, 1);
+  LineTo(c.dc, 5, 3);
+  // (1,1)-(4,1), then (5,1)-(5,2); (5,3) is left out.
+  EXPECT_EQ(c.Picture(), Rows({".......",
+                               ".#####.",
+                               ".....#.",
+                               "......."}));
+  POINT p;
+  GetCurrentPositionEx(c.dc, &p);
+  EXPECT_EQ(p, Point(5, 3));
+}
+
+TEST(LineTo, ShallowLineRoundsToNearestRow) {
+  // y = x / 3 rounded: 0 0 1 1 1 2 for x = 0..5; (6, 2) is left out.
+  TestCanvas c(7, 3);
+  MoveToEx(c.dc, 0, 0, nullptr);
+  LineTo(c.dc, 6, 2);
+  EXPECT_EQ(c.Picture(), Rows({"##.....",
+                               "..###..",
+                               ".....#."}));
+}
+
+TEST(LineTo, ClippedStartKeepsTheLineAndItsDashes) {
+  // The same line drawn whole and through a clip that hides its start.
+  for (int style : {PS_SOLID, PS_DOT, PS_DASHDOTDOT}) {
+    TestCanvas whole(40, 12), clipped(40, 12);
+    for (TestCanvas* c : {&whole, &clipped}) {
+      SetBkMode(c->dc, TRANSPARENT);
+      SelectObject(c->dc, CreatePen(style, 1, RGB(0, 0, 0)));
+    }
+    IntersectClipRect(clipped.dc, 17, 0, 40, 12);
+    for (TestCanvas* c : {&whole, &clipped}) {
+      MoveToEx(c->dc, -30, -3, nullptr);
+      LineTo(c->dc, 39, 11);
+      DeleteObject(SelectObject(c->dc, GetStockObject(BLACK_PEN)));
+    }
+    for (int y = 0; y < 12; ++y)
+      for (int x = 17; x < 40; ++x) EXPECT_EQ(whole.At(x, y), clipped.At(x, y)) << style << ": " << x << "," << y;
+  }
+}
+
+TEST(LineTo, DrawingBackwardsCoversTheSameInteriorPixels) {
+  TestCanvas a(8, 8), b(8, 8);
+  MoveToEx(a.dc, 0, 0, nullptr);
+  LineTo(a.dc, 7, 7);
+  MoveToEx(b.dc, 7, 7, nullptr);
+  LineTo(b.dc, 0, 0);
+  for (int i = 1; i < 7; ++i) {
+    EXPECT_EQ(a.At(i, i), RGB(0, 0, 0));
+    EXPECT_EQ(b.At(i, i), RGB(0, 0, 0));
+  }
+  EXPECT_EQ(a.At(7, 7), RGB(255, 255, 255));
+  EXPECT_EQ(b.At(0, 0), RGB(255, 255, 255));
+}
+
+TEST(Polyline, StylePatternsDashOnePixelPens) {
+  struct Case {
+    int style;
+    const char* expected;  // 30 pixels of a horizontal line
+  };
+  const Case cases[] = {
+      {PS_SOLID, "##############################"},
+      {PS_DASH, "##################......######"},
+      {PS_DOT, "###...###...###...###...###..."},
+      {PS_DASHDOT, "#########......###......######"},
+      {PS_DASHDOTDOT, "#########...###...###...######"},
+      {PS_NULL, ".............................."},
+  };
+  for (const Case& k : cases) {
+    TestCanvas c(31, 1);
+    SetBkMode(c.dc, TRANSPARENT);
+    PenScope p(c.dc, k.style, 1, RGB(0, 0, 0));
+    POINT pts[] = {{0, 0}, {30, 0}};
+    Polyline(c.dc, pts, 2);
+    EXPECT_EQ(c.Picture(), std::string(k.expected) + ".\n") << "style " << k.style;
+  }
+}
+
+TEST(Polyline, OpaqueBackgroundFillsDashGapsWithBackgroundColour) {
+  TestCanvas c(12, 1);
+  SetBkMode(c.dc, OPAQUE);
+  SetBkColor(c.dc, RGB(255, 0, 0));
+  PenScope p(c.dc, PS_DOT, 1, RGB(0, 0, 0));
+  MoveToEx(c.dc, 0, 0, nullptr);
+  LineTo(c.dc, 12, 0);
+  for (int x = 0; x < 12; ++x) EXPECT_EQ(c.At(x, 0), (x / 3) % 2 ? RGB(255, 0, 0) : RGB(0, 0, 0)) << x;
+}
+
+TEST(Polyline, StyleRunsOnAcrossCorners) {
+  TestCanvas c(4, 4);
+  SetBkMode(c.dc, TRANSPARENT);
+  PenScope p(c.dc, PS_DOT, 1, RGB(0, 0, 0));
+  POINT pts[] = {{0, 0}, {2, 0}, {2, 3}};
+  Polyline(c.dc, pts, 3);
+  // 3 on (0,0) (1,0) (2,0), then 3 off (2,1) (2,2) ... (2,3) is the end.
+  EXPECT_EQ(c.Picture(), Rows({"###.",
+                               "....",
+                               "....",
+                               "...."}));
+}
+
+TEST(Rop2, EveryModeCombinesPenAndDestinationBitwise) {
+  const COLORREF P = RGB(0x0F, 0x33, 0x55), D = RGB(0xF0, 0x5A, 0x3C);
+  const DWORD p = P, d = D, m = 0xFFFFFF;
+  struct Case {
+    int mode;
+    DWORD expected;
+  };
+  const Case cases[] = {
+      {R2_BLACK, 0},           {R2_NOTMERGEPEN, ~(p | d) & m}, {R2_MASKNOTPEN, ~p & d & m},
+      {R2_NOTCOPYPEN, ~p & m}, {R2_MASKPENNOT, p & ~d & m},    {R2_NOT, ~d & m},
+      {R2_XORPEN, p ^ d},      {R2_NOTMASKPEN, ~(p & d) & m},  {R2_MASKPEN, p & d},
+      {R2_NOTXORPEN, ~(p ^ d) & m}, {R2_NOP, d},               {R2_MERGENOTPEN, (~p | d) & m},
+      {R2_COPYPEN, p},         {R2_MERGEPENNOT, (p | ~d) & m}, {R2_MERGEPEN, p | d},
+      {R2_WHITE, m},
+  };
+  for (const Case& k : cases) {
+    TestCanvas c(2, 1, D);
+    PenScope pen(c.dc, PS_SOLID, 1, P);
+    EXPECT_NE(SetROP2(c.dc, k.mode), 0);
+    MoveToEx(c.dc, 0, 0, nullptr);
+    LineTo(c.dc, 1, 0);
+    EXPECT_EQ(c.At(0, 0), k.expected) << "mode " << k.mode;
+    EXPECT_EQ(c.At(1, 0), D) << "mode " << k.mode;
+  }
+}
+
+TEST(Rop2, NotLineDrawnTwiceRestoresThePixels) {
+  TestCanvas c(10, 10);
+  for (int y = 0; y < 10; ++y)
+    for (int x = 0; x < 10; ++x) c.Set(x, y, RGB(x * 20, y * 20, 7));
+  TestCanvas ref(10, 10);
+  std::memcpy(ref.bits, c.bits, 400);
+  SetROP2(c.dc, R2_NOT);
+  for (int pass = 0; pass < 2; ++pass) {
+    MoveToEx(c.dc, 1, 2, nullptr);
+    LineTo(c.dc, 9, 7);
+  }
+  EXPECT_EQ(0, std::memcmp(ref.bits, c.bits, 400));
+}
+
+TEST(Rop2, AppliesToShapeFillsAndOutlinesOnce) {
+  // XOR twice over the same rectangle must give back the paper: the outline
+  // and the fill never overlap.
+  TestCanvas c(8, 8);
+  SetROP2(c.dc, R2_XORPEN);
+  SelectObject(c.dc, GetStockObject(BLACK_BRUSH));
+  PenScope p(c.dc, PS_SOLID, 1, RGB(255, 255, 255));
+  Rectangle(c.dc, 1, 1, 7, 7);
+  EXPECT_EQ(c.At(1, 1), RGB(0, 0, 0));   // white pen xor white paper
+  EXPECT_EQ(c.At(3, 3), RGB(255, 255, 255));  // black brush xor white paper
+  Rectangle(c.dc, 1, 1, 7, 7);
+  EXPECT_EQ(c.Picture(), Rows({"........", "........", "........", "........", "........", "........",
+                               "........", "........"}));
+}
+
+TEST(Ellipse, SmallCircleFromPixelCentres) {
+  TestCanvas c(4, 4);
+  SelectObject(c.dc, GetStockObject(NULL_BRUSH));
+  Ellipse(c.dc, 0, 0, 4, 4);
+  EXPECT_EQ(c.Picture(), Rows({".##.",
+                               "#..#",
+                               "#..#",
+                               ".##."}));
+}
+
+TEST(Ellipse, IsSymmetricAndInsideItsBounds) {
+  TestCanvas c(13, 9, RGB(255, 255, 255));
+  SelectObject(c.dc, GetStockObject(BLACK_BRUSH));
+  Ellipse(c.dc, 1, 1, 12, 8);
+  for (int y = 0; y < 9; ++y)
+    for (int x = 0; x < 13; ++x) {
+      EXPECT_EQ(c.At(x, y), c.At(12 - x, y)) << x << "," << y;
+      EXPECT_EQ(c.At(x, y), c.At(x, 8 - y)) << x << "," << y;
+      if (x == 0 || y == 0 || x == 12 || y == 8) {
+        EXPECT_EQ(c.At(x, y), RGB(255, 255, 255));
+      }
+    }
+  EXPECT_EQ(c.At(6, 4), RGB(0, 0, 0));
+}
+
+TEST(Polygon, FillModesDifferOnOverlap) {
+  const POINT pts[] = {{0, 0}, {4, 0}, {4, 4}, {0, 4}, {2, 2}, {6, 2}, {6, 6}, {2, 6}};
+  const int counts[] = {4, 4};
+  struct Case {
+    int mode;
+    std::string expected;
+  };
+  const Case cases[] = {
+      {ALTERNATE, Rows({"####..", "####..", "##..##", "##..##", "..####", "..####"})},
+      {WINDING, Rows({"####..", "####..", "######", "######", "..####", "..####"})},
+  };
+  for (const Case& k : cases) {
+    TestCanvas c(6, 6);
+    SelectObject(c.dc, GetStockObject(NULL_PEN));
+    SelectObject(c.dc, GetStockObject(BLACK_BRUSH));
+    SetPolyFillMode(c.dc, k.mode);
+    PolyPolygon(c.dc, pts, counts, 2);
+    EXPECT_EQ(c.Picture(), k.expected) << "mode " << k.mode;
+  }
+}
+
+TEST(HatchBrush, PatternIsAlignedToTheBrushOrigin) {
+  TestCanvas c(16, 16, RGB(255, 0, 0));
+  SetBkMode(c.dc, TRANSPARENT);
+  HBRUSH b = CreateHatchBrush(HS_VERTICAL, RGB(0, 0, 0));
+  SetBrushOrgEx(c.dc, 3, 0, nullptr);
+  RECT r{0, 0, 16, 16};
+  FillRect(c.dc, &r, b);
+  // One vertical line per 8 columns; transparent gaps keep the red paper.
+  int lines = 0;
+  for (int x = 0; x < 16; ++x) {
+    bool on = c.At(x, 5) == RGB(0, 0, 0);
+    if (on) ++lines;
+    EXPECT_EQ(on, c.At(x, 0) == RGB(0, 0, 0));
+    if (!on) {
+      EXPECT_EQ(c.At(x, 5), RGB(255, 0, 0));
+    }
+  }
+  EXPECT_EQ(lines, 2);
+  // Moving the origin by one moves the lines by one.
+  int first = 0;
+  while (c.At(first, 0) != RGB(0, 0, 0)) ++first;
+  TestCanvas d(16, 16, RGB(255, 0, 0));
+  SetBkMode(d.dc, TRANSPARENT);
+  SetBrushOrgEx(d.dc, 4, 0, nullptr);
+  FillRect(d.dc, &r, b);
+  EXPECT_EQ(d.At((first + 1) % 16, 0), RGB(0, 0, 0));
+  EXPECT_NE(d.At(first, 0), RGB(0, 0, 0));
+  DeleteObject(b);
+}
+
+TEST(HatchBrush, AllSixStylesRepeatEveryEightPixels) {
+  for (int style = HS_HORIZONTAL; style <= HS_DIAGCROSS; ++style) {
+    TestCanvas c(24, 24);
+    HBRUSH b = CreateHatchBrush(style, RGB(0, 0, 0));
+    ASSERT_NE(b, nullptr);
+    RECT r{0, 0, 24, 24};
+    FillRect(c.dc, &r, b);
+    int ink = 0;
+    for (int y = 0; y < 16; ++y)
+      for (int x = 0; x < 16; ++x) {
+        EXPECT_EQ(c.At(x, y), c.At(x + 8, y + 8)) << style;
+        ink += c.At(x, y) == RGB(0, 0, 0);
+      }
+    EXPECT_GT(ink, 0) << style;
+    EXPECT_LT(ink, 16 * 16) << style;
+    DeleteObject(b);
+  }
+  EXPECT_EQ(CreateHatchBrush(6, 0), nullptr);
+}
+
+TEST(DrawEdge, SunkenEdgeUsesTheFourShadeColours) {
+  TestCanvas c(6, 5, RGB(1, 2, 3));
+  RECT r{0, 0, 6, 5};
+  DrawEdge(c.dc, &r, EDGE_SUNKEN, BF_RECT | BF_MIDDLE | BF_ADJUST);
+  auto code = [&](int x, int y) {
+    COLORREF v = c.At(x, y);
+    if (v == GdiSysColor(COLOR_BTNSHADOW)) return 's';
+    if (v == GdiSysColor(COLOR_BTNHIGHLIGHT)) return 'h';
+    if (v == GdiSysColor(COLOR_3DDKSHADOW)) return 'd';
+    if (v == GdiSysColor(COLOR_3DLIGHT)) return 'l';
+    if (v == GdiSysColor(COLOR_BTNFACE)) return 'f';
+    return '?';
+  };
+  std::string got;
+  for (int y = 0; y < 5; ++y) {
+    for (int x = 0; x < 6; ++x) got += code(x, y);
+    got += '\n';
+  }
+  // Top and left first, bottom and right over them: the top-right and
+  // bottom-left corners of each border take the second colour.
+  EXPECT_EQ(got, Rows({"sssssh",
+                       "sdddlh",
+                       "sdfflh",
+                       "sllllh",
+                       "hhhhhh"}));
+  EXPECT_EQ(r, Rect(2, 2, 4, 3));
+}
+
+TEST(DrawEdge, RaisedEdgeOnChosenSidesOnly) {
+  TestCanvas c(4, 4, RGB(1, 2, 3));
+  RECT r{0, 0, 4, 4};
+  DrawEdge(c.dc, &r, BDR_RAISEDOUTER, BF_TOP | BF_LEFT);
+  EXPECT_EQ(c.At(0, 0), GdiSysColor(COLOR_3DLIGHT));
+  EXPECT_EQ(c.At(3, 0), GdiSysColor(COLOR_3DLIGHT));
+  EXPECT_EQ(c.At(0, 3), GdiSysColor(COLOR_3DLIGHT));
+  EXPECT_EQ(c.At(3, 3), RGB(1, 2, 3));
+  EXPECT_EQ(c.At(1, 1), RGB(1, 2, 3));
+}
+
+TEST(DrawFocusRect, DottedXorFrameUndoesItself) {
+  TestCanvas c(6, 4);
+  RECT r{0, 0, 6, 4};
+  DrawFocusRect(c.dc, &r);
+  EXPECT_EQ(c.Picture(), Rows({"#.#.#.",
+                               ".....#",
+                               "#.....",
+                               ".#.#.#"}));
+  DrawFocusRect(c.dc, &r);
+  EXPECT_EQ(c.Picture(), Rows({"......", "......", "......", "......"}));
+}
+
+TEST(InvertRect, InvertsEveryChannel) {
+  TestCanvas c(2, 1, RGB(10, 200, 255));
+  RECT r{0, 0, 1, 1};
+  InvertRect(c.dc, &r);
+  EXPECT_EQ(c.At(0, 0), RGB(245, 55, 0));
+  EXPECT_EQ(c.At(1, 0), RGB(10, 200, 255));
+}
+
+TEST(FrameRect, OnePixelFrameWithBrush) {
+  TestCanvas c(5, 4);
+  RECT r{0, 0, 4, 3};
+  FrameRect(c.dc, &r, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+  EXPECT_EQ(c.Picture(), Rows({"####.",
+                               "#..#.",
+                               "####.",
+                               "....."}));
+}
+
+TEST(FloodFill, StopsAtTheBorderColour) {
+  TestCanvas c(7, 6);
+  SelectObject(c.dc, GetStockObject(NULL_BRUSH));
+  Rectangle(c.dc, 1, 1, 6, 5);
+  HBRUSH red = CreateSolidBrush(RGB(255, 0, 0));
+  SelectObject(c.dc, red);
+  EXPECT_TRUE(FloodFill(c.dc, 3, 2, RGB(0, 0, 0)));
+  EXPECT_EQ(c.Picture(RGB(255, 0, 0), RGB(0, 0, 0)),
+            Rows({"???????", "?.....?", "?.###.?", "?.###.?", "?.....?", "???????"}));
+  SelectObject(c.dc, GetStockObject(WHITE_BRUSH));
+  DeleteObject(red);
+}
+
+TEST(FloodFill, SurfaceModeFillsTheConnectedColour) {
+  TestCanvas c(5, 1);
+  c.Set(2, 0, RGB(0, 0, 0));
+  SelectObject(c.dc, GetStockObject(BLACK_BRUSH));
+  EXPECT_TRUE(ExtFloodFill(c.dc, 0, 0, RGB(255, 255, 255), FLOODFILLSURFACE));
+  EXPECT_EQ(c.Picture(), "###..\n");
+  EXPECT_FALSE(ExtFloodFill(c.dc, 0, 0, RGB(255, 255, 255), FLOODFILLSURFACE));
+}
+
+TEST(Shapes, BadHandlesFailWithoutDrawing) {
+  int notAHandle = 0;
+  HDC bogus = reinterpret_cast<HDC>(&notAHandle);
+  EXPECT_FALSE(Rectangle(bogus, 0, 0, 4, 4));
+  EXPECT_FALSE(LineTo(nullptr, 1, 1));
+  EXPECT_FALSE(Polygon(bogus, nullptr, 0));
+  RECT r{0, 0, 1, 1};
+  EXPECT_EQ(FillRect(bogus, &r, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH))), 0);
+  TestCanvas c(2, 2);
+  EXPECT_EQ(FillRect(c.dc, &r, reinterpret_cast<HBRUSH>(&notAHandle)), 0);
+  EXPECT_EQ(c.At(0, 0), RGB(255, 255, 255));
+}
+
+TEST(Shapes, HugeCoordinatesAreClippedNotWalked) {
+  TestCanvas lines(4, 4);
+  MoveToEx(lines.dc, -2000000000, 1, nullptr);
+  LineTo(lines.dc, 2000000000, 1);
+  EXPECT_EQ(lines.Picture(), Rows({"....", "####", "....", "...."}));
+  // A steep line through the canvas lands where its equation says.
+  MoveToEx(lines.dc, 2, -1000000000, nullptr);
+  LineTo(lines.dc, 2, 1000000000);
+  EXPECT_EQ(lines.At(2, 0), RGB(0, 0, 0));
+  EXPECT_EQ(lines.At(2, 3), RGB(0, 0, 0));
+  HPEN wide = CreatePen(PS_SOLID, 5, RGB(0, 0, 0));
+  HGDIOBJ old = SelectObject(lines.dc, wide);
+  EXPECT_TRUE(LineTo(lines.dc, -2000000000, -2000000000));
+  SelectObject(lines.dc, old);
+  DeleteObject(wide);
+  TestCanvas e(4, 4);
+  EXPECT_TRUE(Ellipse(e.dc, -1000000000, -1000000000, 1000000000, 1000000000));
+  EXPECT_TRUE(Arc(e.dc, -1000000000, -1000000000, 1000000000, 1000000000, 0, 0, 1, 1));
+  const POINT tri[] = {{-2000000000, 0}, {2000000000, -2000000000}, {0, 2000000000}};
+  EXPECT_TRUE(Polygon(e.dc, tri, 3));
+  EXPECT_EQ(CreateEllipticRgn(0, -1000000000, 10, 1000000000), nullptr);
+  TestCanvas c(4, 4);
+  SelectObject(c.dc, GetStockObject(BLACK_BRUSH));
+  SelectObject(c.dc, GetStockObject(NULL_PEN));
+  EXPECT_TRUE(Rectangle(c.dc, -100000000, -100000000, 100000000, 100000000));
+  EXPECT_EQ(c.At(3, 3), RGB(0, 0, 0));
+}
+
+TEST(WidePen, LineIsAFilledShapeWithRoundCaps) {
+  TestCanvas c(11, 7);
+  PenScope p(c.dc, PS_SOLID, 3, RGB(0, 0, 0));
+  MoveToEx(c.dc, 2, 3, nullptr);
+  LineTo(c.dc, 8, 3);
+  // Width 3 across the line; the caps reach 1.5 pixels past both ends.
+  EXPECT_EQ(c.Picture(), Rows({"...........",
+                               "...........",
+                               ".#########.",
+                               ".#########.",
+                               ".#########.",
+                               "...........",
+                               "..........."}));
+}
+
+TEST(WidePen, XorModePaintsOverlappingSegmentsOnce) {
+  TestCanvas c(12, 12);
+  PenScope p(c.dc, PS_SOLID, 4, RGB(255, 255, 255));
+  SetROP2(c.dc, R2_XORPEN);
+  POINT pts[] = {{2, 2}, {9, 2}, {9, 9}};
+  Polyline(c.dc, pts, 3);
+  // The corner where both segments overlap is black like the rest.
+  EXPECT_EQ(c.At(9, 2), RGB(0, 0, 0));
+  EXPECT_EQ(c.At(5, 2), RGB(0, 0, 0));
+  EXPECT_EQ(c.At(9, 6), RGB(0, 0, 0));
+  EXPECT_EQ(c.At(5, 6), RGB(255, 255, 255));
+}
+
+TEST(RoundRect, CornersAreCut) {
+  TestCanvas c(10, 10);
+  SelectObject(c.dc, GetStockObject(NULL_BRUSH));
+  RoundRect(c.dc, 0, 0, 10, 10, 4, 4);
+  EXPECT_EQ(c.At(0, 0), RGB(255, 255, 255));
+  EXPECT_EQ(c.At(1, 0), RGB(0, 0, 0));
+  EXPECT_EQ(c.At(0, 1), RGB(0, 0, 0));
+  EXPECT_EQ(c.At(1, 1), RGB(255, 255, 255));
+  EXPECT_EQ(c.At(5, 0), RGB(0, 0, 0));
+  EXPECT_EQ(c.At(9, 5), RGB(0, 0, 0));
+  EXPECT_EQ(c.At(9, 9), RGB(255, 255, 255));
+  EXPECT_EQ(c.At(5, 5), RGB(255, 255, 255));
+}
+
+TEST(Arc, DrawsTheOutlineCounterClockwiseFromStartToEnd) {
+  TestCanvas ring(8, 8), arc(8, 8), cw(8, 8);
+  SelectObject(ring.dc, GetStockObject(NULL_BRUSH));
+  Ellipse(ring.dc, 0, 0, 8, 8);
+  // From the radial through (8, 4) (east) to the one through (4, 0) (north).
+  Arc(arc.dc, 0, 0, 8, 8, 8, 4, 4, 0);
+  SetArcDirection(cw.dc, AD_CLOCKWISE);
+  Arc(cw.dc, 0, 0, 8, 8, 8, 4, 4, 0);
+  int drawn = 0;
+  for (int y = 0; y < 8; ++y)
+    for (int x = 0; x < 8; ++x) {
+      bool onRing = ring.At(x, y) == RGB(0, 0, 0);
+      bool upperRight = x >= 4 && y <= 3;
+      EXPECT_EQ(arc.At(x, y) == RGB(0, 0, 0), onRing && upperRight) << x << "," << y;
+      EXPECT_EQ(cw.At(x, y) == RGB(0, 0, 0), onRing && !upperRight) << x << "," << y;
+      drawn += arc.At(x, y) == RGB(0, 0, 0);
+    }
+  EXPECT_GT(drawn, 3);
+}
+
+TEST(Pie, FillsTheSectorAndChordFillsTheSegment) {
+  TestCanvas pie(16, 16), chord(16, 16);
+  for (HDC dc : {pie.dc, chord.dc}) {
+    SelectObject(dc, GetStockObject(BLACK_BRUSH));
+    SelectObject(dc, GetStockObject(NULL_PEN));
+  }
+  // The upper-right quarter: from east (16, 8) to north (8, 0).
+  Pie(pie.dc, 0, 0, 16, 16, 16, 8, 8, 0);
+  Chord(chord.dc, 0, 0, 16, 16, 16, 8, 8, 0);
+  EXPECT_EQ(pie.At(12, 2), RGB(0, 0, 0));
+  EXPECT_EQ(pie.At(9, 6), RGB(0, 0, 0));
+  EXPECT_EQ(pie.At(5, 10), RGB(255, 255, 255));
+  EXPECT_EQ(pie.At(5, 5), RGB(255, 255, 255));
+  // The chord x - y = 8 cuts the corner off; the centre side stays empty.
+  EXPECT_EQ(chord.At(12, 2), RGB(0, 0, 0));
+  EXPECT_EQ(chord.At(9, 4), RGB(255, 255, 255));
+  EXPECT_EQ(chord.At(5, 10), RGB(255, 255, 255));
+}
+
+}  // namespace
