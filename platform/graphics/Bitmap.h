@@ -1,0 +1,130 @@
+// TBitmap: a picture held in one GDI DIB section.
+//
+// Pixel contract (what ScanLine users rely on):
+//  - the pixels are one contiguous bottom-up block, rows padded to 4 bytes;
+//    ScanLine(y) addresses row y counted from the top, so ScanLine(0) is the
+//    highest address and ScanLine(Height - 1) the start of the block;
+//  - pf1bit/pf4bit/pf8bit index the colour table (most significant bits
+//    first); pf15bit is 16-bit 5-5-5, pf16bit 16-bit 5-6-5; pf24bit is
+//    B,G,R; pf32bit and pfDevice are B,G,R,X (pfDevice is the screen's
+//    32-bit format, reported separately so code can refuse it);
+//  - the pointer stays valid until the size, pixel format, palette or handle
+//    changes; drawing through Canvas writes the same memory.
+// A bitmap made from nothing is zero-filled; growing one keeps the top-left
+// pixels and paints the new area white.
+#pragma once
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/gdi/GdiTypes.h"
+#include "platform/graphics/Colors.h"
+#include "platform/graphics/DibImage.h"
+#include "platform/graphics/Graphic.h"
+
+class TCanvas;
+class TBitmapCanvas;
+
+enum TPixelFormat { pfDevice, pf1bit, pf4bit, pf8bit, pf15bit, pf16bit, pf24bit, pf32bit, pfCustom };
+enum TTransparentMode { tmAuto, tmFixed };
+enum TBitmapHandleType { bmDIB, bmDDB };
+
+class TBitmap : public TGraphic {
+ public:
+  TBitmap();
+  TBitmap(int width, int height, TPixelFormat format = pfDevice);
+  ~TBitmap() override;
+  std::string ClassName() const override { return "TBitmap"; }
+
+  bool Empty() const override { return width_ == 0 || height_ == 0; }
+  int Width() const override { return width_; }
+  int Height() const override { return height_; }
+  void SetWidth(int w) override { SetSize(w, height_); }
+  void SetHeight(int h) override { SetSize(width_, h); }
+  // Raises EInvalidGraphic for negative sizes or more than 2^31 bytes.
+  void SetSize(int width, int height);
+
+  TPixelFormat PixelFormat() const { return format_; }
+  // Converts the pixels (nearest colour of the new table for <= 8 bits;
+  // pf8bit gets a 6x6x6 cube with greys, pf4bit the 16 VGA colours).
+  // pfCustom raises EInvalidGraphic.
+  void SetPixelFormat(TPixelFormat f);
+  static int BitsOf(TPixelFormat f);
+
+  // Row y from the top; raises EInvalidGraphicOperation when out of range.
+  void* ScanLine(int y);
+  int RowBytes() const;  // distance between rows, always a multiple of 4
+
+  TCanvas* Canvas();
+  // The DIB section; nullptr when empty. Stays owned by the bitmap.
+  HBITMAP Handle() const { return handle_; }
+  // Takes ownership of bm. A bottom-up DIB section is kept as it is; any
+  // other bitmap is copied into one (32 bits, or 1 bit if monochrome) and
+  // freed, so Handle() may then differ from bm.
+  void SetHandle(HBITMAP bm);
+  // Gives the DIB section to the caller and leaves the bitmap empty.
+  HBITMAP ReleaseHandle();
+  TBitmapHandleType HandleType() const { return bmDIB; }
+  void SetHandleType(TBitmapHandleType) {}  // always a DIB section here
+
+  // The colour table of a <= 8-bit bitmap.
+  std::vector<RGBQUAD> ColorTable() const;
+  void SetColorTable(const std::vector<RGBQUAD>& colors);
+  // A palette made from the colour table (nullptr for deeper bitmaps),
+  // owned by the bitmap. SetPalette copies the entries into the table.
+  HPALETTE Palette() override;
+  void SetPalette(HPALETTE pal) override;
+
+  // pf1bit with a black-and-white table.
+  bool Monochrome() const;
+  void SetMonochrome(bool m);
+
+  // tmAuto takes the bottom-left pixel; setting a colour switches to
+  // tmFixed (clDefault goes back to tmAuto).
+  TColor TransparentColor() const;
+  void SetTransparentColor(TColor c);
+  TTransparentMode TransparentMode() const { return transparentMode_; }
+  void SetTransparentMode(TTransparentMode m);
+
+  void Assign(const TPersistent* source) override;
+  void LoadFromStream(TStream& stream) override;
+  void SaveToStream(TStream& stream) override;
+  // Looks in the BITMAP resources (a .bmp file or a packed DIB).
+  void LoadFromResourceName(const std::string& name);
+
+  // Frees what can be made again (the canvas DC and the palette handle);
+  // the pixels stay, as they are the only copy.
+  void Dormant();
+  void FreeImage() { Dormant(); }
+
+  // The pixels as a plain image, and back.
+  TDibImage ToDib() const;
+  void FromDib(const TDibImage& image);
+
+  void Draw(TCanvas& canvas, const TRect& rect) override;
+  std::unique_ptr<TGraphic> NewSameKind() const override { return std::make_unique<TBitmap>(); }
+
+ protected:
+  void AssignTo(TPersistent* dest) const override;
+
+ private:
+  friend class TBitmapCanvas;
+  HDC MemoryDC();
+  void FreeDC();
+  void FreeHandle();
+  // Makes an empty DIB section of the current format.
+  void NewDib(int width, int height, const std::vector<RGBQUAD>& colors);
+
+  int width_ = 0, height_ = 0;
+  TPixelFormat format_ = pfDevice;
+  HBITMAP handle_ = nullptr;
+  std::uint8_t* bits_ = nullptr;
+  std::vector<RGBQUAD> colors_;
+  HDC dc_ = nullptr;
+  HGDIOBJ oldBitmap_ = nullptr;
+  HPALETTE palette_ = nullptr;
+  std::unique_ptr<TBitmapCanvas> canvas_;
+  TColor transparentColor_ = clDefault;
+  TTransparentMode transparentMode_ = tmAuto;
+};

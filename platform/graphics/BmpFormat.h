@@ -1,0 +1,47 @@
+// The BMP reader and writer: file bytes <-> TDibImage.
+//
+// Read: the core (12), info (40), V2/V3 (52/56), OS/2 2.x (64), V4 (108) and
+// V5 (124) headers; 1, 4, 8, 16, 24 and 32 bits; BI_RGB, BI_RLE8, BI_RLE4 and
+// BI_BITFIELDS; bottom-up and top-down rows. Every size and offset is checked
+// against the data; anything bad raises EInvalidGraphic.
+// 16-bit files come out as 5-5-5 or 5-6-5 when their masks are one of those,
+// other bit-field layouts as 32-bit B,G,R,A.
+#pragma once
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+#include "platform/graphics/DibImage.h"
+
+class TStream;
+
+constexpr std::uint32_t BMP_RGB = 0;
+constexpr std::uint32_t BMP_RLE8 = 1;
+constexpr std::uint32_t BMP_RLE4 = 2;
+constexpr std::uint32_t BMP_BITFIELDS = 3;
+
+struct TBmpReadLimits {
+  // Largest decoded pixel block accepted (tests and fuzzing lower it).
+  std::uint64_t MaxBytes = MaxDibBytes;
+};
+
+// A whole .bmp file (14-byte file header first).
+TDibImage ReadBmp(const std::uint8_t* data, std::size_t size, const TBmpReadLimits& limits = {});
+
+// A packed DIB: info header, colour table, pixels (as in icons and the
+// clipboard). With iconMask the header's height counts the colour image and
+// the 1-bit AND mask below it; the mask is returned in *iconMask (white
+// pixels = transparent); a 32-bit icon may leave the mask out.
+TDibImage ReadPackedDib(const std::uint8_t* data, std::size_t size, TDibImage* iconMask = nullptr,
+                        const TBmpReadLimits& limits = {});
+
+// Reads exactly one .bmp file from the stream's position: the 14-byte file
+// header and then the rest of bfSize bytes. Raises EInvalidGraphic when the
+// stream ends early or the sizes are not believable.
+std::vector<std::uint8_t> ReadBmpFileBytes(TStream& stream);
+
+// A bottom-up file with a 40-byte info header; 5-6-5 is written as bit
+// fields, every other depth as BI_RGB with a full colour table for <= 8 bits.
+std::vector<std::uint8_t> WriteBmp(const TDibImage& image);
+// The same without the file header (info header, table, pixels).
+std::vector<std::uint8_t> WritePackedDib(const TDibImage& image);

@@ -1,0 +1,67 @@
+// TIcon: an icon or cursor file (.ico, .cur) with every image it holds. One
+// image is current: the one closest to 32 x 32, deepest first. Drawing uses
+// its mask (and its alpha channel for 32-bit images).
+//
+// The window layer owns HICON; it builds one from Image(), Mask() and
+// HotSpot(), so TIcon keeps no handle of its own.
+#pragma once
+#include <memory>
+#include <vector>
+
+#include "platform/graphics/Bitmap.h"
+#include "platform/graphics/DibImage.h"
+#include "platform/graphics/Graphic.h"
+
+class TIcon : public TGraphic {
+ public:
+  struct Entry {
+    TDibImage Color;  // any DIB depth
+    TDibImage Mask;   // 1 bit, white = transparent
+    TPoint HotSpot;   // cursors only
+  };
+
+  TIcon();
+  ~TIcon() override;
+  std::string ClassName() const override { return "TIcon"; }
+
+  bool Empty() const override { return entries_.empty(); }
+  int Width() const override;
+  int Height() const override;
+  // An icon's size comes from its images: these raise EInvalidGraphicOperation.
+  void SetWidth(int) override;
+  void SetHeight(int) override;
+
+  // Reads the rest of the stream as one .ico or .cur file. Images stored as
+  // PNG are skipped (a file with nothing else raises EInvalidGraphic).
+  void LoadFromStream(TStream& stream) override;
+  void LoadFromBytes(const std::uint8_t* data, std::size_t size);
+  // Writes every image as a DIB entry; cursors stay cursors.
+  void SaveToStream(TStream& stream) override;
+
+  bool IsCursor() const { return cursor_; }
+  int ImageCount() const { return int(entries_.size()); }
+  const Entry& ImageEntry(int i) const { return entries_.at(std::size_t(i)); }
+  int Current() const { return current_; }
+  // The current image's pixels and mask as bitmaps.
+  void GetImage(TBitmap& color, TBitmap& mask) const;
+  TPoint HotSpot() const;
+  // Replaces the content with one image; mask may be empty (all opaque).
+  void SetImage(const TBitmap& color, const TBitmap* mask, bool cursor = false, TPoint hotSpot = {});
+
+  void Assign(const TPersistent* source) override;
+  void Draw(TCanvas& canvas, const TRect& rect) override;
+  std::unique_ptr<TGraphic> NewSameKind() const override { return std::make_unique<TIcon>(); }
+
+ protected:
+  void AssignTo(TPersistent* dest) const override;
+
+ private:
+  void PickCurrent();
+  std::vector<Entry> entries_;
+  int current_ = -1;
+  bool cursor_ = false;
+};
+
+// Draws colour through mask at rect: dst = (dst AND mask) XOR colour, or
+// an alpha blend when the 32-bit colour image carries alpha.
+void DrawMasked(TCanvas& canvas, const TRect& rect, const TDibImage& color, const TDibImage& mask);

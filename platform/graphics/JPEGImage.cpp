@@ -1,0 +1,138 @@
+#include "platform/graphics/JPEGImage.h"
+
+#include "platform/graphics/JpegCodec.h"
+#include "platform/rtl/Exceptions.h"
+#include "platform/rtl/Streams.h"
+
+namespace {
+int Denominator(TJPEGScale s) { return 1 << int(s); }
+// libjpeg rounds scaled sizes up.
+int Scaled(int size, TJPEGScale s) { return (size + Denominator(s) - 1) / Denominator(s); }
+}  // namespace
+
+TJPEGImage::TJPEGImage() : bitmap_(std::make_unique<TBitmap>()) {}
+TJPEGImage::~TJPEGImage() = default;
+
+bool TJPEGImage::Empty() const { return data_.empty() && bitmap_->Empty(); }
+
+int TJPEGImage::Width() const { return data_.empty() ? bitmap_->Width() : Scaled(dataWidth_, scale_); }
+int TJPEGImage::Height() const { return data_.empty() ? bitmap_->Height() : Scaled(dataHeight_, scale_); }
+
+void TJPEGImage::SetWidth(int) { throw EInvalidGraphicOperation("Cannot change the size of a JPEG image"); }
+void TJPEGImage::SetHeight(int) { throw EInvalidGraphicOperation("Cannot change the size of a JPEG image"); }
+
+// Pixels that came from data can be decoded again; assigned ones cannot.
+void TJPEGImage::DropPixels() {
+  if (!data_.empty()) bitmap_->Assign(nullptr);
+}
+
+void TJPEGImage::SetScale(TJPEGScale s) {
+  if (s == scale_) return;
+  scale_ = s;
+  DropPixels();
+  Changed();
+}
+
+void TJPEGImage::SetPerformance(TJPEGPerformance p) {
+  if (p == performance_) return;
+  performance_ = p;
+  DropPixels();
+  Changed();
+}
+
+void TJPEGImage::SetGrayscale(bool g) {
+  if (g == grayscale_) return;
+  grayscale_ = g;
+  DropPixels();
+  Changed();
+}
+
+bool TJPEGImage::ProgressiveData() const {
+  return !data_.empty() && ReadJpegInfo(data_.data(), data_.size()).Progressive;
+}
+
+void TJPEGImage::LoadFromStream(TStream& stream) {
+  std::int64_t left = stream.Size() - stream.Position();
+  if (left <= 0) throw EInvalidGraphic("JPEG error: empty data");
+  if (std::uint64_t(left) > MaxDibBytes) throw EInvalidGraphic("JPEG data too large");
+  std::vector<std::uint8_t> bytes(static_cast<std::size_t>(left));
+  stream.ReadBuffer(bytes.data(), left);
+  TJpegInfo info = ReadJpegInfo(bytes.data(), bytes.size());
+  data_ = std::move(bytes);
+  dataWidth_ = info.Width;
+  dataHeight_ = info.Height;
+  bitmap_->Assign(nullptr);
+  Changed();
+}
+
+void TJPEGImage::Compress() {
+  if (bitmap_->Empty()) DIBNeeded();
+  TJpegEncodeOptions o;
+  o.Quality = CompressionQuality;
+  o.Progressive = ProgressiveEncoding;
+  o.Grayscale = grayscale_;
+  data_ = EncodeJpeg(bitmap_->ToDib(), o);
+  dataWidth_ = bitmap_->Width();
+  dataHeight_ = bitmap_->Height();
+  // The pixels stay as they are; later decodes read the new data.
+}
+
+void TJPEGImage::SaveToStream(TStream& stream) {
+  if (data_.empty()) Compress();
+  stream.WriteBuffer(data_.data(), std::int64_t(data_.size()));
+}
+
+void TJPEGImage::DIBNeeded() {
+  if (!bitmap_->Empty() || data_.empty()) return;
+  TJpegDecodeOptions o;
+  o.ScaleDenom = Denominator(scale_);
+  o.Grayscale = grayscale_;
+  o.Fast = performance_ == jpBestSpeed;
+  bitmap_->FromDib(DecodeJpeg(data_.data(), data_.size(), o));
+}
+
+const TBitmap& TJPEGImage::Bitmap() {
+  DIBNeeded();
+  return *bitmap_;
+}
+
+void TJPEGImage::Assign(const TPersistent* source) {
+  if (auto* j = dynamic_cast<const TJPEGImage*>(source)) {
+    if (j == this) return;
+    data_ = j->data_;
+    dataWidth_ = j->dataWidth_;
+    dataHeight_ = j->dataHeight_;
+    scale_ = j->scale_;
+    performance_ = j->performance_;
+    grayscale_ = j->grayscale_;
+    CompressionQuality = j->CompressionQuality;
+    ProgressiveEncoding = j->ProgressiveEncoding;
+    bitmap_->Assign(j->bitmap_.get());
+    Changed();
+    return;
+  }
+  if (auto* b = dynamic_cast<const TBitmap*>(source)) {
+    data_.clear();  // compressed again on save
+    bitmap_->Assign(b);
+    if (!IsGreyRamp(bitmap_->ToDib()) && bitmap_->PixelFormat() != pf24bit && !bitmap_->Empty())
+      bitmap_->SetPixelFormat(pf24bit);
+    Changed();
+    return;
+  }
+  TGraphic::Assign(source);
+}
+
+void TJPEGImage::AssignTo(TPersistent* dest) const {
+  if (auto* b = dynamic_cast<TBitmap*>(dest)) {
+    // Decoding fills the cache, which does not change what the picture is.
+    const_cast<TJPEGImage*>(this)->DIBNeeded();
+    b->Assign(bitmap_.get());
+    return;
+  }
+  TGraphic::AssignTo(dest);
+}
+
+void TJPEGImage::Draw(TCanvas& canvas, const TRect& rect) {
+  DIBNeeded();
+  bitmap_->Draw(canvas, rect);
+}

@@ -1,0 +1,42 @@
+// JPEG bytes <-> TDibImage through libjpeg. libjpeg reports errors by
+// longjmp back into the frame that called it; those frames hold only plain
+// data, and the error becomes EInvalidGraphic once we are back in C++.
+#pragma once
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+#include "platform/graphics/DibImage.h"
+
+struct TJpegDecodeOptions {
+  int ScaleDenom = 1;      // 1, 2, 4 or 8
+  bool Grayscale = false;  // force 8-bit grey output
+  bool Fast = false;       // integer fast DCT and plain upsampling
+  // Largest decoded pixel block (and libjpeg work area) accepted.
+  std::uint64_t MaxBytes = MaxDibBytes;
+};
+
+struct TJpegInfo {
+  int Width = 0, Height = 0;
+  int Components = 0;
+  bool Progressive = false;
+};
+
+// Output: 8-bit grey (grey palette) for grey sources or Grayscale, else
+// 24-bit B,G,R. CMYK and YCCK sources are converted to RGB (Adobe's inverted
+// CMYK recognised by its marker).
+TDibImage DecodeJpeg(const std::uint8_t* data, std::size_t size, const TJpegDecodeOptions& options = {});
+// Header only; raises EInvalidGraphic on bad data.
+TJpegInfo ReadJpegInfo(const std::uint8_t* data, std::size_t size);
+
+struct TJpegEncodeOptions {
+  int Quality = 90;  // 1..100
+  bool Progressive = false;
+  bool Grayscale = false;
+};
+// Takes 24-bit images and 8-bit images with a grey ramp palette; other depths
+// are converted to 24 bits first.
+std::vector<std::uint8_t> EncodeJpeg(const TDibImage& image, const TJpegEncodeOptions& options = {});
+
+// True when the 8-bit palette is the 0..255 grey ramp.
+bool IsGreyRamp(const TDibImage& image);

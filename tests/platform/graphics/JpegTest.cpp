@@ -1,0 +1,338 @@
+#include <gtest/gtest.h>
+
+#include <csetjmp>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "platform/graphics/Canvas.h"
+#include "platform/graphics/JPEGImage.h"
+#include "platform/graphics/JpegCodec.h"
+#include "platform/rtl/Exceptions.h"
+#include "platform/rtl/Streams.h"
+
+// After the project headers: jpeglib defines TRUE and FALSE as macros.
+#include <jpeglib.h>
+
+namespace {
+
+// A 37 x 23 picture with gradients and hard edges, so every option changes
+// the decoded pixels somewhere.
+TDibImage TestPicture() {
+  TDibImage img;
+  img.Allocate(37, 23, 24);
+  for (int y = 0; y < 23; ++y)
+    for (int x = 0; x < 37; ++x) {
+      std::uint8_t* p = img.Row(y) + 3 * x;
+      p[0] = std::uint8_t(x * 7);
+      p[1] = std::uint8_t(y * 11);
+      p[2] = std::uint8_t(((x / 5 + y / 4) & 1) ? 230 : 20);
+    }
+  return img;
+}
+
+// ---- libjpeg used directly, as the reference ------------------------------
+
+struct RefError {
+  jpeg_error_mgr pub;
+  std::jmp_buf jump;
+};
+extern "C" void RefErrorExit(j_common_ptr c) { std::longjmp(reinterpret_cast<RefError*>(c->err)->jump, 1); }
+extern "C" void RefQuiet(j_common_ptr) {}
+
+struct RefImage {
+  int width = 0, height = 0, components = 0;
+  std::vector<std::uint8_t> pixels;  // top-down, packed, RGB or grey
+};
+
+// Plain data only between setjmp and the libjpeg calls.
+bool RefDecodeInto(const std::vector<std::uint8_t>& data, int denom, bool fast, bool grey, RefImage* out,
+                   jpeg_decompress_struct* ci, RefError* err) {
+  if (setjmp(err->jump)) return false;
+  jpeg_create_decompress(ci);
+  jpeg_mem_src(ci, data.data(), static_cast<unsigned long>(data.size()));
+  jpeg_read_header(ci, TRUE);
+  ci->out_color_space = grey ? JCS_GRAYSCALE : JCS_RGB;
+  ci->scale_num = 1;
+  ci->scale_denom = unsigned(denom);
+  ci->dct_method = fast ? JDCT_IFAST : JDCT_ISLOW;
+  if (fast) ci->do_fancy_upsampling = FALSE;
+  jpeg_start_decompress(ci);
+  out->width = int(ci->output_width);
+  out->height = int(ci->output_height);
+  out->components = ci->output_components;
+  out->pixels.resize(std::size_t(out->width) * out->height * out->components);
+  while (ci->output_scanline < ci->output_height) {
+    JSAMPROW row = out->pixels.data() + std::size_t(ci->output_scanline) * out->width * out->components;
+    jpeg_read_scanlines(ci, &row, 1);
+  }
+  jpeg_finish_decompress(ci);
+  return true;
+}
+
+RefImage RefDecode(const std::vector<std::uint8_t>& data, int denom, bool fast, bool grey) {
+  jpeg_decompress_struct ci;
+  RefError err;
+  ci.err = jpeg_std_error(&err.pub);
+  err.pub.error_exit = RefErrorExit;
+  err.pub.output_message = RefQuiet;
+  RefImage out;
+  bool ok = RefDecodeInto(data, denom, fast, grey, &out, &ci, &err);
+  jpeg_destroy_decompress(&ci);
+  EXPECT_TRUE(ok);
+  return out;
+}
+
+// Uniform CMYK blocks through libjpeg, stored as YCCK or CMYK with the Adobe
+// marker (values inverted, as Photoshop writes them).
+bool RefEncodeCmyk(const std::uint8_t* cmyk, int w, int h, bool ycck, unsigned char** buf, unsigned long* size,
+                   jpeg_compress_struct* ci, RefError* err) {
+  if (setjmp(err->jump)) return false;
+  jpeg_create_compress(ci);
+  jpeg_mem_dest(ci, buf, size);
+  ci->image_width = JDIMENSION(w);
+  ci->image_height = JDIMENSION(h);
+  ci->input_components = 4;
+  ci->in_color_space = JCS_CMYK;
+  jpeg_set_defaults(ci);
+  jpeg_set_colorspace(ci, ycck ? JCS_YCCK : JCS_CMYK);
+  jpeg_set_quality(ci, 100, TRUE);
+  jpeg_start_compress(ci, TRUE);
+  while (ci->next_scanline < ci->image_height) {
+    JSAMPROW row = const_cast<std::uint8_t*>(cmyk) + std::size_t(ci->next_scanline) * w * 4;
+    jpeg_write_scanlines(ci, &row, 1);
+  }
+  jpeg_finish_compress(ci);
+  return true;
+}
+
+std::vector<std::uint8_t> CmykJpeg(bool ycck) {
+  // Left 8 x 8: red; right 8 x 8: blue (inverted CMYK: 255 = no ink).
+  const int w = 16, h = 8;
+  std::vector<std::uint8_t> px(std::size_t(w) * h * 4);
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x) {
+      std::uint8_t* p = &px[(std::size_t(y) * w + x) * 4];
+      bool red = x < 8;
+      p[0] = red ? 255 : 0;  // cyan
+      p[1] = red ? 0 : 0;    // magenta
+      p[2] = red ? 0 : 255;  // yellow
+      p[3] = 255;            // black
+    }
+  jpeg_compress_struct ci;
+  RefError err;
+  ci.err = jpeg_std_error(&err.pub);
+  err.pub.error_exit = RefErrorExit;
+  unsigned char* buf = nullptr;
+  unsigned long size = 0;
+  bool ok = RefEncodeCmyk(px.data(), w, h, ycck, &buf, &size, &ci, &err);
+  jpeg_destroy_compress(&ci);
+  EXPECT_TRUE(ok);
+  std::vector<std::uint8_t> out(buf, buf + size);
+  std::free(buf);
+  return out;
+}
+
+// ---- The codec --------------------------------------------------------------
+
+TEST(JpegCodec, DecodeEqualsLibjpegForEveryOption) {
+  for (bool progressive : {false, true}) {
+    TJpegEncodeOptions eo;
+    eo.Quality = 85;
+    eo.Progressive = progressive;
+    std::vector<std::uint8_t> data = EncodeJpeg(TestPicture(), eo);
+    EXPECT_EQ(ReadJpegInfo(data.data(), data.size()).Progressive, progressive);
+    for (int denom : {1, 2, 4, 8})
+      for (bool fast : {false, true})
+        for (bool grey : {false, true}) {
+          SCOPED_TRACE(::testing::Message() << "progressive " << progressive << " 1/" << denom << " fast " << fast
+                                            << " grey " << grey);
+          TJpegDecodeOptions o;
+          o.ScaleDenom = denom;
+          o.Fast = fast;
+          o.Grayscale = grey;
+          TDibImage ours = DecodeJpeg(data.data(), data.size(), o);
+          RefImage ref = RefDecode(data, denom, fast, grey);
+          ASSERT_EQ(ours.Width, ref.width);
+          ASSERT_EQ(ours.Height, ref.height);
+          ASSERT_EQ(ours.BitCount, grey ? 8 : 24);
+          int mismatches = 0;
+          for (int y = 0; y < ref.height; ++y)
+            for (int x = 0; x < ref.width; ++x) {
+              const std::uint8_t* r = &ref.pixels[(std::size_t(y) * ref.width + x) * ref.components];
+              const std::uint8_t* p = ours.Row(y) + x * (grey ? 1 : 3);
+              if (grey ? p[0] != r[0] : (p[0] != r[2] || p[1] != r[1] || p[2] != r[0])) ++mismatches;
+            }
+          EXPECT_EQ(mismatches, 0);
+        }
+  }
+}
+
+TEST(JpegCodec, GreySourcesDecodeToEightBitsWithAGreyRamp) {
+  TDibImage grey;
+  grey.Palette = GreyPalette(8);
+  grey.Allocate(16, 16, 8);
+  for (int y = 0; y < 16; ++y)
+    for (int x = 0; x < 16; ++x) grey.Row(y)[x] = std::uint8_t(x * 16);
+  std::vector<std::uint8_t> data = EncodeJpeg(grey);
+  EXPECT_EQ(ReadJpegInfo(data.data(), data.size()).Components, 1);
+  TDibImage back = DecodeJpeg(data.data(), data.size());
+  EXPECT_EQ(back.BitCount, 8);
+  EXPECT_TRUE(IsGreyRamp(back));
+  EXPECT_NEAR(back.Row(3)[10], 160, 4);
+}
+
+TEST(JpegCodec, ConvertsCmykAndYcckToRgb) {
+  for (bool ycck : {false, true}) {
+    SCOPED_TRACE(ycck ? "YCCK" : "CMYK");
+    std::vector<std::uint8_t> data = CmykJpeg(ycck);
+    ASSERT_EQ(ReadJpegInfo(data.data(), data.size()).Components, 4);
+    TDibImage img = DecodeJpeg(data.data(), data.size());
+    ASSERT_EQ(img.BitCount, 24);
+    const std::uint8_t* red = img.Row(4) + 3 * 3;
+    const std::uint8_t* blue = img.Row(4) + 3 * 12;
+    EXPECT_NEAR(red[2], 255, 3);
+    EXPECT_NEAR(red[1], 0, 3);
+    EXPECT_NEAR(red[0], 0, 3);
+    EXPECT_NEAR(blue[2], 0, 3);
+    EXPECT_NEAR(blue[1], 0, 3);
+    EXPECT_NEAR(blue[0], 255, 3);
+    TJpegDecodeOptions o;
+    o.Grayscale = true;
+    TDibImage grey = DecodeJpeg(data.data(), data.size(), o);
+    EXPECT_EQ(grey.BitCount, 8);
+    EXPECT_NEAR(grey.Row(4)[3], 76, 3);  // the luminance of red
+    EXPECT_NEAR(grey.Row(4)[12], 29, 3);
+  }
+}
+
+TEST(JpegCodec, DamagedDataRaisesInsteadOfCrashing) {
+  std::vector<std::uint8_t> data = EncodeJpeg(TestPicture());
+  EXPECT_THROW(DecodeJpeg(data.data(), 0), EInvalidGraphic);
+  std::vector<std::uint8_t> garbage(200, 0x5A);
+  EXPECT_THROW(DecodeJpeg(garbage.data(), garbage.size()), EInvalidGraphic);
+  // Every cut inside the headers raises.
+  std::size_t sos = 0;
+  for (std::size_t i = 0; i + 1 < data.size(); ++i)
+    if (data[i] == 0xFF && data[i + 1] == 0xDA) {
+      sos = i;
+      break;
+    }
+  ASSERT_GT(sos, 0u);
+  for (std::size_t n = 0; n < sos; ++n) EXPECT_THROW(DecodeJpeg(data.data(), n), EInvalidGraphic) << n;
+  // A cut inside the scan decodes what is there, as a warning.
+  TDibImage partial = DecodeJpeg(data.data(), sos + 40);
+  EXPECT_EQ(partial.Width, 37);
+}
+
+TEST(JpegCodec, RefusesHugeDeclaredSizesBeforeAllocating) {
+  std::vector<std::uint8_t> data = EncodeJpeg(TestPicture());
+  for (std::size_t i = 0; i + 8 < data.size(); ++i)
+    if (data[i] == 0xFF && data[i + 1] == 0xC0) {  // start of frame: height, width
+      data[i + 5] = 0xFD, data[i + 6] = 0xE8;
+      data[i + 7] = 0xFD, data[i + 8] = 0xE8;
+      break;
+    }
+  EXPECT_EQ(ReadJpegInfo(data.data(), data.size()).Width, 65000);
+  EXPECT_THROW(DecodeJpeg(data.data(), data.size()), EInvalidGraphic);
+}
+
+TEST(JpegCodec, QualityTradesSizeForFidelity) {
+  // Smooth colours: chroma subsampling would smear hard colour edges at
+  // any quality.
+  TDibImage pic = TestPicture();
+  for (int y = 0; y < pic.Height; ++y)
+    for (int x = 0; x < pic.Width; ++x) pic.Row(y)[3 * x + 2] = std::uint8_t((x + y) * 4);
+  TJpegEncodeOptions lo, hi;
+  lo.Quality = 20;
+  hi.Quality = 98;
+  std::vector<std::uint8_t> a = EncodeJpeg(pic, lo), b = EncodeJpeg(pic, hi);
+  EXPECT_LT(a.size(), b.size());
+  TDibImage back = DecodeJpeg(b.data(), b.size());
+  long total = 0;
+  for (int y = 0; y < pic.Height; ++y)
+    for (int x = 0; x < pic.Width * 3; ++x) total += std::abs(int(back.Row(y)[x]) - int(pic.Row(y)[x]));
+  EXPECT_LT(double(total) / (pic.Width * pic.Height * 3), 3.0);
+}
+
+// ---- TJPEGImage -------------------------------------------------------------
+
+void Fill(TStream& s, const std::vector<std::uint8_t>& d) {
+  s.WriteBuffer(d.data(), std::int64_t(d.size()));
+  s.SetPosition(0);
+}
+
+TEST(JPEGImage, ScaleSetsTheDecodedSize) {
+  std::vector<std::uint8_t> data = EncodeJpeg(TestPicture());
+  TMemoryStream ms;
+  Fill(ms, data);
+  TJPEGImage j;
+  j.LoadFromStream(ms);
+  const struct {
+    TJPEGScale scale;
+    int w, h;
+  } cases[] = {{jsFullSize, 37, 23}, {jsHalf, 19, 12}, {jsQuarter, 10, 6}, {jsEighth, 5, 3}};
+  for (const auto& c : cases) {
+    j.SetScale(c.scale);
+    EXPECT_EQ(j.Width(), c.w);
+    EXPECT_EQ(j.Height(), c.h);
+    EXPECT_EQ(j.Bitmap().Width(), c.w);
+    EXPECT_EQ(j.Bitmap().Height(), c.h);
+  }
+}
+
+TEST(JPEGImage, AssignToABitmapGivesTheDecodedPixels) {
+  std::vector<std::uint8_t> data = EncodeJpeg(TestPicture());
+  TMemoryStream ms;
+  Fill(ms, data);
+  TJPEGImage j;
+  j.LoadFromStream(ms);
+  TBitmap b;
+  b.Assign(&j);
+  EXPECT_EQ(b.PixelFormat(), pf24bit);
+  EXPECT_EQ(b.ToDib().Bits, DecodeJpeg(data.data(), data.size()).Bits);
+  j.SetGrayscale(true);
+  b.Assign(&j);
+  EXPECT_EQ(b.PixelFormat(), pf8bit);
+}
+
+TEST(JPEGImage, SavesLoadedBytesUnchangedAndCompressesAssignedBitmaps) {
+  std::vector<std::uint8_t> data = EncodeJpeg(TestPicture());
+  TMemoryStream in, out;
+  Fill(in, data);
+  TJPEGImage j;
+  j.LoadFromStream(in);
+  j.SaveToStream(out);
+  EXPECT_EQ(out.Size(), std::int64_t(data.size()));
+  EXPECT_EQ(std::memcmp(out.Memory(), data.data(), data.size()), 0);
+
+  TBitmap b(20, 10, pf32bit);
+  b.Canvas()->Brush()->SetColor(clRed);
+  b.Canvas()->FillRect(Rect(0, 0, 20, 10));
+  TJPEGImage k;
+  k.Assign(&b);
+  k.ProgressiveEncoding = true;
+  k.CompressionQuality = 95;
+  TMemoryStream saved;
+  k.SaveToStream(saved);
+  std::vector<std::uint8_t> bytes(static_cast<const std::uint8_t*>(saved.Memory()),
+                                  static_cast<const std::uint8_t*>(saved.Memory()) + saved.Size());
+  TJpegInfo info = ReadJpegInfo(bytes.data(), bytes.size());
+  EXPECT_EQ(info.Width, 20);
+  EXPECT_EQ(info.Height, 10);
+  EXPECT_TRUE(info.Progressive);
+  TDibImage back = DecodeJpeg(bytes.data(), bytes.size());
+  EXPECT_NEAR(back.Row(5)[3 * 5 + 2], 255, 3);
+  EXPECT_NEAR(back.Row(5)[3 * 5 + 0], 0, 3);
+}
+
+TEST(JPEGImage, LoadRejectsNonJpegData) {
+  TMemoryStream ms;
+  Fill(ms, std::vector<std::uint8_t>{'B', 'M', 0, 0, 0, 0});
+  TJPEGImage j;
+  EXPECT_THROW(j.LoadFromStream(ms), EInvalidGraphic);
+  EXPECT_TRUE(j.Empty());
+  EXPECT_THROW(j.SetWidth(3), EInvalidGraphicOperation);
+}
+
+}  // namespace
