@@ -1,0 +1,468 @@
+#include "skin/engine/SkinData.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <new>
+
+#include "platform/graphics/BmpFormat.h"
+#include "platform/graphics/JpegCodec.h"
+#include "platform/rtl/Exceptions.h"
+#include "platform/rtl/FileUtils.h"
+#include "platform/rtl/IniFiles.h"
+#include "platform/rtl/SysUtils.h"
+
+namespace {
+
+const char* const kSection_VERSION = "VERSION";
+const char* const kSection_PICTURES = "PICTURES";
+const char* const kSection_FORMINFO = "FORMINFO";
+const char* const kSection_SKINOBJECTS = "SKINOBJECTS";
+const char* const kSection_SKINCONTROLS = "SKINCONTROLS";
+const char* const kSection_CURSORS = "CURSORS";
+const char* const kSection_SKINAREAS = "SKINAREAS";
+
+std::vector<std::uint8_t> ReadWholeFile(const std::string& fileName) {
+  std::ifstream in(fileName, std::ios::binary);
+  if (!in) throw EFOpenError("Cannot open file \"" + fileName + "\"");
+  in.seekg(0, std::ios::end);
+  const std::streamoff size = in.tellg();
+  if (size < 0 || size > kMaxSkinPictureFileBytes)
+    throw EInvalidGraphic("Picture file \"" + fileName + "\" is too large");
+  in.seekg(0, std::ios::beg);
+  std::vector<std::uint8_t> bytes(static_cast<std::size_t>(size));
+  if (size > 0 && !in.read(reinterpret_cast<char*>(bytes.data()), size))
+    throw EReadError("Cannot read file \"" + fileName + "\"");
+  return bytes;
+}
+
+// A skin made on Windows may name its files in another case than they have
+// on disk; the exact name wins, else the first name in the folder that
+// matches ignoring case.
+std::string ResolveSkinFile(const std::string& folder, const std::string& name) {
+  const std::string path = NativePath(folder + name);
+  if (FileExists(path)) return path;
+  const std::string dir = ExtractFilePath(path);
+  const std::string wanted = ExtractFileName(path);
+  std::error_code ec;
+  for (std::filesystem::directory_iterator it(dir.empty() ? "." : dir, ec), end; !ec && it != end;
+       it.increment(ec)) {
+    const std::string candidate = it->path().filename().string();
+    if (SameText(candidate, wanted)) return dir + candidate;
+  }
+  return path;
+}
+
+// The JPEG test of a skin is on the name as written, case-sensitive.
+bool IsJpegName(const std::string& name) {
+  return name.find(".jpg") != std::string::npos || name.find(".jpeg") != std::string::npos;
+}
+
+std::uintptr_t DefaultLoadCursor(const std::string& fileName) {
+  std::ifstream in(fileName, std::ios::binary);
+  char head[4] = {};
+  if (!in.read(head, 4)) return 0;
+  const bool cur = head[0] == 0 && head[1] == 0 && head[2] == 2 && head[3] == 0;
+  const bool ani = std::string(head, 4) == "RIFF";
+  if (!cur && !ani) return 0;
+  static std::uintptr_t next = 0;
+  return ++next;
+}
+
+std::map<int, std::uintptr_t>& DefaultCursorSlots() {
+  static std::map<int, std::uintptr_t> slots;
+  return slots;
+}
+
+}  // namespace
+
+void LoadSkinPicture(const std::string& fileName, bool jpeg, TspSkinPicture& picture) {
+  const std::vector<std::uint8_t> bytes = ReadWholeFile(fileName);
+  if (jpeg) {
+    TJpegDecodeOptions options;
+    options.MaxBytes = kMaxSkinPictureBytes;
+    picture = DecodeJpeg(bytes.data(), bytes.size(), options);
+  } else {
+    TBmpReadLimits limits;
+    limits.MaxBytes = kMaxSkinPictureBytes;
+    picture = ReadBmp(bytes.data(), bytes.size(), limits);
+  }
+}
+
+TspSkinBroadcast& SkinBroadcast() {
+  static TspSkinBroadcast broadcast;
+  return broadcast;
+}
+
+TspSkinCursorTable& SkinCursorTable() {
+  static TspSkinCursorTable table{DefaultLoadCursor, [](int slot, std::uintptr_t handle) {
+                                    if (handle)
+                                      DefaultCursorSlots()[slot] = handle;
+                                    else
+                                      DefaultCursorSlots().erase(slot);
+                                  }};
+  return table;
+}
+
+// --- construction ------------------------------------------------------------
+
+TspSkinData::TspSkinData(TComponent* AOwner) : TComponent(AOwner) {}
+
+TspSkinData::~TspSkinData() {
+  Empty = true;
+  ClearObjects();
+  if (resourceStrData_) resourceStrData_->RemoveFreeNotification(this);
+}
+
+// --- properties ----------------------------------------------------------------
+
+void TspSkinData::SetSkinnableForm(bool value) {
+  if (value == skinnableForm_) return;
+  skinnableForm_ = value;
+  if (!(ComponentState() & (csDesigning | csLoading))) SendSkinDataMessage(SKINMSG_SKINNABLECHANGED);
+}
+
+void TspSkinData::SetResourceStrData(TspResourceStrData* value) {
+  if (value != resourceStrData_) {
+    if (resourceStrData_) resourceStrData_->RemoveFreeNotification(this);
+    resourceStrData_ = value;
+    if (value) value->FreeNotification(this);
+  }
+  if (!(ComponentState() & csDesigning)) SendSkinDataMessage(SKINMSG_RESSTRCHANGED);
+}
+
+void TspSkinData::SetSkinIndex(int value) { skinIndex_ = value; }
+
+void TspSkinData::Notification(TComponent* AComponent, TOperation Operation) {
+  TComponent::Notification(AComponent, Operation);
+  if (Operation == opRemove && AComponent == resourceStrData_) resourceStrData_ = nullptr;
+}
+
+// --- look-ups --------------------------------------------------------------------
+
+namespace {
+
+template <class List, class NameOf>
+int IndexByName(const List& list, const std::string& name, NameOf nameOf) {
+  for (std::size_t i = 0; i < list.size(); ++i)
+    if (nameOf(*list[i]) == name) return static_cast<int>(i);
+  return -1;
+}
+
+}  // namespace
+
+int TspSkinData::GetControlIndex(const std::string& name) const {
+  return IndexByName(SkinControls, name, [](const TspDataSkinControl& c) -> const std::string& { return c.SectionName; });
+}
+
+int TspSkinData::GetObjectIndex(const std::string& name) const {
+  return IndexByName(SkinObjects, name, [](const TspDataSkinObject& o) -> const std::string& { return o.SectionName; });
+}
+
+int TspSkinData::GetAreaIndex(const std::string& name) const {
+  return IndexByName(SkinAreas, name, [](const TspDataSkinArea& a) -> const std::string& { return a.AreaName; });
+}
+
+TspSkinPicture* TspSkinData::GetActivePicture(int index) const {
+  if (index < 0 || index >= static_cast<int>(ActivePictures.size())) return nullptr;
+  TspSkinPicture* p = ActivePictures[std::size_t(index)].get();
+  return PictureEmpty(*p) ? nullptr : p;
+}
+
+int TspSkinData::CursorSlot(int cursorIndex) const {
+  if (cursorIndex < 0 || cursorIndex >= CursorNames.Count()) return 0;
+  return startcursorindex + cursorIndex;
+}
+
+bool TspSkinData::FrameUsable() const {
+  if (PictureEmpty(Picture)) return false;
+  const int pw = Picture.Width, ph = Picture.Height;
+  const TRect& c = clientrect;
+  if (c.IsEmpty() || c.Left < 0 || c.Top < 0 || c.Right > pw || c.Bottom > ph) return false;
+  for (const TPoint& p : {lefttoppoint, righttoppoint, leftbottompoint, rightbottompoint})
+    if (p.X > pw || p.Y > ph) return false;
+  // All corners at 0,0 means a frame drawn at the picture's own size.
+  const bool fixed = lefttoppoint == TPoint{} && righttoppoint == TPoint{} && leftbottompoint == TPoint{} &&
+                     rightbottompoint == TPoint{};
+  if (fixed) return true;
+  return lefttoppoint.X < righttoppoint.X && leftbottompoint.X < rightbottompoint.X &&
+         lefttoppoint.Y < leftbottompoint.Y && righttoppoint.Y < rightbottompoint.Y;
+}
+
+// --- clearing ----------------------------------------------------------------------
+
+void TspSkinData::ClearObjects() {
+  SkinAreas.clear();
+  SkinObjects.clear();
+  SkinControls.clear();
+  ActivePictures.clear();
+  PopupWindow.windowpictureindex = -1;
+  HintWindow.windowpictureindex = -1;
+  ActivePictureNames.Clear();
+  CursorNames.Clear();
+  SkinColors.SetDefault();
+}
+
+void TspSkinData::ClearAll() {
+  ClearObjects();
+  for (TspSkinPicture* p : {&Picture, &InactivePicture, &Mask, &RollUpPicture, &RollUpMask}) *p = TspSkinPicture{};
+  PictureName.clear();
+  InactivePictureName.clear();
+  MaskName.clear();
+  RollUpPictureName.clear();
+  RollUpMaskName.clear();
+  pictureBytes_ = 0;
+  Empty = true;
+}
+
+// --- messages ----------------------------------------------------------------------
+
+void TspSkinData::SendSkinDataMessage(unsigned msg) {
+  const TspSkinBroadcast& b = SkinBroadcast();
+  if (!b.Send) return;
+  const WPARAM wParam = reinterpret_cast<WPARAM>(this);
+  TComponent* ownerForm = Owner() && b.IsForm && b.IsForm(Owner()) ? Owner() : nullptr;
+  if (ownerForm) b.Send(ownerForm, msg, wParam, kSkinMessageLParam);
+  if (!b.Forms) return;
+  // Receivers may create or free forms: walk a snapshot and skip any form
+  // that is gone by the time its turn comes.
+  const std::vector<TComponent*> snapshot = b.Forms();
+  for (TComponent* form : snapshot) {
+    if (form == ownerForm) continue;
+    const std::vector<TComponent*> now = b.Forms();
+    if (std::find(now.begin(), now.end(), form) == now.end()) continue;
+    b.Send(form, msg, wParam, kSkinMessageLParam);
+  }
+}
+
+// --- loading -----------------------------------------------------------------------
+
+bool TspSkinData::LoadFromFile(const std::string& fileName) {
+  std::unique_ptr<TMemIniFile> ini;
+  try {
+    ini = std::make_unique<TMemIniFile>(fileName);
+  } catch (const Exception& e) {
+    LastLoadError = e.Message();
+    return false;
+  }
+  for (const char* section : {kSection_VERSION, kSection_PICTURES, kSection_FORMINFO, kSection_SKINOBJECTS,
+                              kSection_SKINCONTROLS}) {
+    if (!ini->SectionExists(section)) {
+      LastLoadError = std::string("Missing section ") + section;
+      return false;
+    }
+  }
+
+  Empty = true;
+  SkinLoading = true;
+  SendSkinDataMessage(SKINMSG_BEFORELOAD);
+  bool ok = true;
+  try {
+    LoadSkin(*ini, ExtractFilePath(NativePath(fileName)));
+    LastLoadError.clear();
+  } catch (const std::bad_alloc&) {
+    ok = false;
+    LastLoadError = "Out of memory";
+  } catch (const std::exception& e) {
+    ok = false;
+    LastLoadError = e.what();
+  }
+  if (!ok) {
+    // Forms freed their skinned parts on 0x4C9; they must hear that the load
+    // ended so they go back to their default look.
+    ClearAll();
+    ResetFormInfo();
+    Empty = true;
+    SkinLoading = false;
+    SendSkinDataMessage(SKINMSG_LOADED);
+    SendSkinDataMessage(SKINMSG_AFTERLOAD);
+    return false;
+  }
+  Empty = false;
+  SendSkinDataMessage(SKINMSG_LOADED);
+  SkinLoading = false;
+  SendSkinDataMessage(SKINMSG_AFTERLOAD);
+  return true;
+}
+
+void TspSkinData::LoadSkin(const TCustomIniFile& ini, const std::string& folder) {
+  ClearAll();
+
+  skinname = ini.ReadString(kSection_VERSION, "skinname", "");
+  skinauthor = ini.ReadString(kSection_VERSION, "skinauthor", "");
+  authoremail = ini.ReadString(kSection_VERSION, "authoremail", "");
+  authorurl = ini.ReadString(kSection_VERSION, "authorurl", "");
+  skincomments = ini.ReadString(kSection_VERSION, "skincomments", "");
+
+  PictureName = ini.ReadString(kSection_PICTURES, "picture", "");
+  InactivePictureName = ini.ReadString(kSection_PICTURES, "inactivepicture", "");
+  MaskName = ini.ReadString(kSection_PICTURES, "mask", "");
+  RollUpPictureName = ini.ReadString(kSection_PICTURES, "rolluppicture", "");
+  RollUpMaskName = ini.ReadString(kSection_PICTURES, "rollupmask", "");
+  LoadFramePicture(folder, PictureName, Picture);
+  LoadFramePicture(folder, InactivePictureName, InactivePicture);
+  LoadFramePicture(folder, MaskName, Mask);
+  LoadFramePicture(folder, RollUpPictureName, RollUpPicture);
+  LoadFramePicture(folder, RollUpMaskName, RollUpMask);
+
+  LoadActivePictures(ini, folder);
+  LoadCursors(ini, folder);
+  LoadFormInfo(ini);
+  PopupWindow.LoadFromIni(ini);
+  HintWindow.LoadFromIni(ini);
+  SkinColors.LoadFromIni(ini);
+  LoadSkinAreas(ini);
+  LoadSkinObjects(ini);
+  LoadSkinControls(ini);
+}
+
+void TspSkinData::LoadFramePicture(const std::string& folder, const std::string& name, TspSkinPicture& picture) {
+  picture = TspSkinPicture{};
+  if (name.empty()) return;
+  LoadSkinPicture(ResolveSkinFile(folder, name), IsJpegName(name), picture);
+  pictureBytes_ += picture.Bits.size();
+  if (pictureBytes_ > kMaxSkinPictureBytes) throw EOutOfMemory("The skin's pictures are too large");
+}
+
+void TspSkinData::LoadActivePictures(const TCustomIniFile& ini, const std::string& folder) {
+  ReadSkinList(ini, kSection_PICTURES, "activepictures", &ActivePictureNames);
+  for (int i = 0; i < ActivePictureNames.Count(); ++i) {
+    ActivePictures.push_back(std::make_unique<TspSkinPicture>());
+    LoadFramePicture(folder, ActivePictureNames[i], *ActivePictures.back());
+  }
+}
+
+void TspSkinData::LoadCursors(const TCustomIniFile& ini, const std::string& folder) {
+  startcursorindex = std::clamp(ini.ReadInteger(kSection_CURSORS, "startcursorindex", 1), 1, kMaxStartCursorIndex);
+  ReadSkinList(ini, kSection_CURSORS, "cursors", &CursorNames);
+  const TspSkinCursorTable& table = SkinCursorTable();
+  for (int i = 0; i < CursorNames.Count(); ++i) {
+    const std::uintptr_t handle =
+        table.LoadCursorFromFile ? table.LoadCursorFromFile(ResolveSkinFile(folder, CursorNames[i])) : 0;
+    if (table.SetCursor) table.SetCursor(startcursorindex + i, handle);
+  }
+}
+
+void TspSkinData::ResetFormInfo() {
+  lefttoppoint = righttoppoint = leftbottompoint = rightbottompoint = TPoint{};
+  clientrect = buttonsrect = captionrect = maskrectarea = mainmenurect = iconrect = sizegriparea = TRect{};
+  bgpictureindex = mdibgpictureindex = cursorindex = -1;
+  leftstretch = rightstretch = topstretch = bottomstretch = stretcheffect = mdibgstretcheffect = false;
+  stretchtype = mdibgstretchtype = stFull;
+  buttonsoffset = borderwidth = formminwidth = 0;
+  buttonsinleft = mainmenupopupup = mditabstransparent = mainmenubartransparent = false;
+  autorenderinginactiveimage = false;
+  inactiveeffect = ieBrightness;
+  hittestlefttoppoint = hittestrighttoppoint = hittestleftbottompoint = hittestrightbottompoint = TPoint{};
+  rollupleftpoint = rolluprightpoint = TPoint{};
+  statusbarname.clear();
+}
+
+void TspSkinData::LoadFormInfo(const TCustomIniFile& ini) {
+  const std::string s = kSection_FORMINFO;
+  lefttoppoint = ReadSkinPoint(ini, s, "lefttoppoint");
+  righttoppoint = ReadSkinPoint(ini, s, "righttoppoint");
+  leftbottompoint = ReadSkinPoint(ini, s, "leftbottompoint");
+  rightbottompoint = ReadSkinPoint(ini, s, "rightbottompoint");
+  clientrect = ReadSkinRect(ini, s, "clientrect");
+  bgpictureindex = ini.ReadInteger(s, "bgpictureindex", -1);
+  mdibgpictureindex = ini.ReadInteger(s, "mdibgpictureindex", -1);
+  leftstretch = ReadSkinFlag(ini, s, "leftstretch");
+  rightstretch = ReadSkinFlag(ini, s, "rightstretch");
+  topstretch = ReadSkinFlag(ini, s, "topstretch");
+  bottomstretch = ReadSkinFlag(ini, s, "bottomstretch");
+  stretcheffect = ReadSkinFlag(ini, s, "stretcheffect");
+  stretchtype = ReadStretchType(ini, s, "stretchtype");
+  mdibgstretcheffect = ReadSkinFlag(ini, s, "mdibgstretcheffect");
+  mdibgstretchtype = ReadStretchType(ini, s, "mdibgstretchtype");
+  buttonsrect = ReadSkinRect(ini, s, "buttonsrect");
+  captionrect = ReadSkinRect(ini, s, "captionrect");
+  buttonsoffset = ini.ReadInteger(s, "buttonsoffset", 0);
+  buttonsinleft = ReadSkinFlag(ini, s, "buttonsinleft");
+  maskrectarea = ReadSkinRect(ini, s, "maskrectarea");
+  hittestlefttoppoint = ReadSkinPoint(ini, s, "hittestlefttoppoint");
+  hittestrighttoppoint = ReadSkinPoint(ini, s, "hittestrighttoppoint");
+  hittestleftbottompoint = ReadSkinPoint(ini, s, "hittestleftbottompoint");
+  hittestrightbottompoint = ReadSkinPoint(ini, s, "hittestrightbottompoint");
+  rollupleftpoint = ReadSkinPoint(ini, s, "rollupleftpoint");
+  rolluprightpoint = ReadSkinPoint(ini, s, "rolluprightpoint");
+
+  if (!MaskName.empty()) {
+    if (maskrectarea.IsEmpty()) {
+      maskrectarea = clientrect;
+    } else {
+      maskrectarea = TRect{std::min(maskrectarea.Left, clientrect.Left), std::min(maskrectarea.Top, clientrect.Top),
+                           std::max(maskrectarea.Right, clientrect.Right),
+                           std::max(maskrectarea.Bottom, clientrect.Bottom)};
+    }
+    const auto fill = [](TPoint& hit, const TPoint& corner) {
+      if (hit.X == 0 || hit.Y == 0) hit = corner;
+    };
+    fill(hittestlefttoppoint, lefttoppoint);
+    fill(hittestrighttoppoint, righttoppoint);
+    fill(hittestleftbottompoint, leftbottompoint);
+    fill(hittestrightbottompoint, rightbottompoint);
+  }
+
+  mainmenurect = ReadSkinRect(ini, s, "mainmenurect");
+  iconrect = ReadSkinRect(ini, s, "iconrect");
+  mainmenupopupup = ReadSkinFlag(ini, s, "mainmenupopupup");
+  borderwidth = ini.ReadInteger(s, "borderwidth", 0);
+  formminwidth = ini.ReadInteger(s, "formminwidth", 0);
+  mditabstransparent = ReadSkinFlag(ini, s, "mditabstransparent");
+  mainmenubartransparent = ReadSkinFlag(ini, s, "mainmenubartransparent");
+  cursorindex = ini.ReadInteger(s, "cursorindex", -1);
+  autorenderinginactiveimage = ReadSkinFlag(ini, s, "autorenderinginactiveimage");
+  inactiveeffect = ReadInactiveEffect(ini, s, "inactiveeffect");
+
+  if (rightbottompoint.X != lefttoppoint.X && rightbottompoint.Y != lefttoppoint.Y) {
+    const TRect& c = clientrect;
+    lefttoppoint.X = std::max(lefttoppoint.X, c.Left);
+    lefttoppoint.Y = std::max(lefttoppoint.Y, c.Top);
+    righttoppoint.X = std::min(righttoppoint.X, c.Right);
+    righttoppoint.Y = std::max(righttoppoint.Y, c.Top);
+    leftbottompoint.X = std::max(leftbottompoint.X, c.Left);
+    leftbottompoint.Y = std::min(leftbottompoint.Y, c.Bottom);
+    rightbottompoint.X = std::min(rightbottompoint.X, c.Right);
+    rightbottompoint.Y = std::min(rightbottompoint.Y, c.Bottom);
+  }
+
+  sizegriparea = ReadSkinRect(ini, s, "sizegriparea");
+  statusbarname = ini.ReadString(s, "statusbarname", "");
+}
+
+void TspSkinData::LoadSkinAreas(const TCustomIniFile& ini) {
+  const int count = std::min(ini.ReadInteger(kSection_SKINAREAS, "count", 0), kMaxSkinListCount);
+  for (int i = 0; i < count; ++i) {
+    std::string name, rectText;
+    TRect bounds;
+    if (SplitSkinEntry(ini.ReadString(kSection_SKINAREAS, IntToStr(i), ""), name, rectText))
+      bounds = ParseSkinRect(rectText);
+    SkinAreas.push_back(std::make_unique<TspDataSkinArea>(name, bounds));
+  }
+}
+
+void TspSkinData::LoadSkinObjects(const TCustomIniFile& ini) {
+  const int count = std::min(ini.ReadInteger(kSection_SKINOBJECTS, "count", 0), kMaxSkinListCount);
+  for (int i = 0; i < count; ++i) {
+    std::string name, kind;
+    SplitSkinEntry(ini.ReadString(kSection_SKINOBJECTS, IntToStr(i), ""), name, kind);
+    std::unique_ptr<TspDataSkinObject> object = CreateSkinObject(kind, name);
+    if (!object) continue;
+    object->LoadFromIni(ini);
+    SkinObjects.push_back(std::move(object));
+  }
+}
+
+void TspSkinData::LoadSkinControls(const TCustomIniFile& ini) {
+  const int count = std::min(ini.ReadInteger(kSection_SKINCONTROLS, "count", 0), kMaxSkinListCount);
+  for (int i = 0; i < count; ++i) {
+    std::string name, kind;
+    SplitSkinEntry(ini.ReadString(kSection_SKINCONTROLS, IntToStr(i), ""), name, kind);
+    std::unique_ptr<TspDataSkinControl> control = CreateSkinControl(kind, name);
+    if (!control) continue;
+    control->LoadFromIni(ini);
+    SkinControls.push_back(std::move(control));
+  }
+}

@@ -1,0 +1,195 @@
+// TspSkinData: the skin data component. It reads a skin (one ini file and the
+// pictures and cursor files it names, relative to the ini's folder) into
+// memory: frame pictures, the ActivePictures list, the FORMINFO frame
+// geometry, areas, object and control descriptions, colours and the popup
+// and hint window looks. Skinned forms and controls find their description
+// by name (GetControlIndex / FindControl) and draw from its pictures.
+//
+// A skin is untrusted input. Look-ups by name check the description's class,
+// picture indexes go through GetActivePicture (null when out of range),
+// cursor indexes through CursorSlot, list counts are capped, and a skin that
+// fails part-way leaves the component empty with the forms told that the load
+// ended, instead of raising into the caller.
+#pragma once
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/graphics/DibImage.h"
+#include "platform/rtl/Component.h"
+#include "platform/rtl/StringList.h"
+#include "platform/rtl/Types.h"
+#include "skin/engine/SkinDataControls.h"
+#include "skin/engine/SkinDataObjects.h"
+#include "skin/engine/SkinStrings.h"
+
+class TCustomIniFile;
+
+// A skin picture. Held as a device-independent image until the framework's
+// TBitmap is available to take its place.
+using TspSkinPicture = TDibImage;
+inline bool PictureEmpty(const TspSkinPicture& p) { return p.Width <= 0 || p.Height <= 0; }
+
+// Reads a BMP file, or a JPEG file when jpeg is set; raises EFOpenError when
+// the file cannot be read and EInvalidGraphic when it cannot be decoded.
+void LoadSkinPicture(const std::string& fileName, bool jpeg, TspSkinPicture& picture);
+// Largest picture file read, and the most decoded picture memory one skin may
+// take; beyond either the load fails.
+constexpr std::int64_t kMaxSkinPictureFileBytes = std::int64_t{64} << 20;
+constexpr std::uint64_t kMaxSkinPictureBytes = std::uint64_t{512} << 20;
+
+// Skin messages, sent with wParam = the TspSkinData and lParam = 1000.
+constexpr unsigned SKINMSG_BEFORELOAD = 0x4C9;
+constexpr unsigned SKINMSG_LOADED = 0x4CA;
+constexpr unsigned SKINMSG_AFTERLOAD = 0x4CB;
+constexpr unsigned SKINMSG_RESSTRCHANGED = 0x4FA;
+constexpr unsigned SKINMSG_SKINNABLECHANGED = 0x50E;
+constexpr LPARAM kSkinMessageLParam = 1000;
+
+// How skin messages reach the forms, until the window layer provides forms
+// and Screen.Forms: all three empty means the messages go nowhere.
+struct TspSkinBroadcast {
+  // The application's forms in list order.
+  std::function<std::vector<TComponent*>()> Forms;
+  // Whether a component (the skin data's owner) is a form.
+  std::function<bool(const TComponent*)> IsForm;
+  // Synchronous send to one form.
+  std::function<void(TComponent* form, unsigned msg, WPARAM wParam, LPARAM lParam)> Send;
+};
+TspSkinBroadcast& SkinBroadcast();
+
+// The application's cursor table, until Screen.Cursors exists.
+struct TspSkinCursorTable {
+  // A cursor handle for a .cur/.ani file, 0 when it cannot be loaded.
+  std::function<std::uintptr_t(const std::string& fileName)> LoadCursorFromFile;
+  // Puts a handle in a slot; 0 removes the slot (it shows the default cursor).
+  std::function<void(int slot, std::uintptr_t handle)> SetCursor;
+};
+TspSkinCursorTable& SkinCursorTable();
+
+// The highest first slot a skin may ask for, so slots never overflow.
+constexpr int kMaxStartCursorIndex = 30000;
+
+class TspSkinData : public TComponent {
+ public:
+  explicit TspSkinData(TComponent* AOwner);
+  ~TspSkinData() override;
+  std::string ClassName() const override { return "TspSkinData"; }
+
+  // --- properties ----------------------------------------------------------
+  bool SkinnableForm() const { return skinnableForm_; }
+  void SetSkinnableForm(bool value);
+  bool EnableSkinEffects = true;
+  bool ShowButtonGlowFrames = true;
+  bool ShowCaptionButtonGlowFrames = true;
+  TspResourceStrData* ResourceStrData() const { return resourceStrData_; }
+  void SetResourceStrData(TspResourceStrData* value);
+  // Stored skins are not part of this component yet: the index is only kept.
+  int SkinIndex() const { return skinIndex_; }
+  void SetSkinIndex(int value);
+
+  // --- state ---------------------------------------------------------------
+  bool Empty = true;
+  bool SkinLoading = false;
+  // Why the last LoadFromFile failed ("" after a success).
+  std::string LastLoadError;
+
+  // --- content -------------------------------------------------------------
+  TspSkinColors SkinColors;
+  TspDataSkinPopupWindow PopupWindow;
+  TspDataSkinHintWindow HintWindow;
+  TspSkinPicture Picture, InactivePicture, Mask, RollUpPicture, RollUpMask;
+  std::string PictureName, InactivePictureName, MaskName, RollUpPictureName, RollUpMaskName;
+  std::vector<std::unique_ptr<TspSkinPicture>> ActivePictures;
+  TStringList ActivePictureNames;
+  TStringList CursorNames;
+  std::vector<std::unique_ptr<TspDataSkinArea>> SkinAreas;
+  std::vector<std::unique_ptr<TspDataSkinObject>> SkinObjects;
+  std::vector<std::unique_ptr<TspDataSkinControl>> SkinControls;
+  std::string skinname, skinauthor, authoremail, authorurl, skincomments;
+  int startcursorindex = 1;
+
+  // --- FORMINFO ------------------------------------------------------------
+  TPoint lefttoppoint, righttoppoint, leftbottompoint, rightbottompoint;
+  TRect clientrect;
+  int bgpictureindex = -1, mdibgpictureindex = -1;
+  bool leftstretch = false, rightstretch = false, topstretch = false, bottomstretch = false;
+  bool stretcheffect = false;
+  TspStretchType stretchtype = stFull;
+  bool mdibgstretcheffect = false;
+  TspStretchType mdibgstretchtype = stFull;
+  TRect buttonsrect, captionrect;
+  int buttonsoffset = 0;
+  bool buttonsinleft = false;
+  TRect maskrectarea;
+  TPoint hittestlefttoppoint, hittestrighttoppoint, hittestleftbottompoint, hittestrightbottompoint;
+  TPoint rollupleftpoint, rolluprightpoint;
+  TRect mainmenurect, iconrect;
+  bool mainmenupopupup = false;
+  int borderwidth = 0, formminwidth = 0;
+  bool mditabstransparent = false, mainmenubartransparent = false;
+  int cursorindex = -1;
+  bool autorenderinginactiveimage = false;
+  TspInactiveEffect inactiveeffect = ieBrightness;
+  TRect sizegriparea;
+  std::string statusbarname;
+
+  // --- operations ----------------------------------------------------------
+  // True when the skin loaded. A missing file or one without the sections
+  // VERSION, PICTURES, FORMINFO, SKINOBJECTS and SKINCONTROLS changes nothing
+  // and sends nothing; a skin that fails while loading leaves the component
+  // empty, sends 0x4CA and 0x4CB all the same and sets LastLoadError.
+  bool LoadFromFile(const std::string& fileName);
+
+  // First entry with exactly this name (case-sensitive), -1 when none.
+  int GetControlIndex(const std::string& name) const;
+  int GetObjectIndex(const std::string& name) const;
+  int GetAreaIndex(const std::string& name) const;
+  // The description of that name when it is of class T (or derived), else
+  // null: a skin naming the wrong kind gives the default look.
+  template <class T>
+  T* FindControl(const std::string& name) const {
+    const int i = GetControlIndex(name);
+    return i < 0 ? nullptr : dynamic_cast<T*>(SkinControls[std::size_t(i)].get());
+  }
+  template <class T>
+  T* FindObject(const std::string& name) const {
+    const int i = GetObjectIndex(name);
+    return i < 0 ? nullptr : dynamic_cast<T*>(SkinObjects[std::size_t(i)].get());
+  }
+  // ActivePictures[index], or null for -1, an index out of range or an empty
+  // picture.
+  TspSkinPicture* GetActivePicture(int index) const;
+  // The cursor-table slot of a description's cursorindex; 0 (the default
+  // cursor) for -1 or an index past the skin's cursors.
+  int CursorSlot(int cursorIndex) const;
+  // Whether the skinned frame can be drawn: a frame picture, a non-empty
+  // clientrect inside it and corner points in order inside the picture.
+  // Otherwise forms keep the default frame while controls stay skinned.
+  bool FrameUsable() const;
+
+  void ClearObjects();
+  void ClearAll();
+  void SendSkinDataMessage(unsigned msg);
+
+ protected:
+  void Notification(TComponent* AComponent, TOperation Operation) override;
+
+ private:
+  void ResetFormInfo();
+  void LoadSkin(const TCustomIniFile& ini, const std::string& folder);
+  void LoadFramePicture(const std::string& folder, const std::string& name, TspSkinPicture& picture);
+  void LoadActivePictures(const TCustomIniFile& ini, const std::string& folder);
+  void LoadCursors(const TCustomIniFile& ini, const std::string& folder);
+  void LoadFormInfo(const TCustomIniFile& ini);
+  void LoadSkinAreas(const TCustomIniFile& ini);
+  void LoadSkinObjects(const TCustomIniFile& ini);
+  void LoadSkinControls(const TCustomIniFile& ini);
+
+  bool skinnableForm_ = true;
+  TspResourceStrData* resourceStrData_ = nullptr;
+  int skinIndex_ = 0;
+  std::uint64_t pictureBytes_ = 0;
+};

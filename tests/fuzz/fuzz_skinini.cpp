@@ -1,0 +1,66 @@
+// Loads arbitrary bytes as a skin ini beside a few small pictures and cursor
+// files. Whatever the text, the load ends (loaded or failed) with the skin
+// data in a consistent state, and every look-up stays inside its lists.
+#include <unistd.h>
+
+#include <cstdint>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include "platform/graphics/BmpFormat.h"
+#include "platform/graphics/JpegCodec.h"
+#include "skin/engine/SkinData.h"
+
+namespace {
+
+TDibImage Solid(int w, int h) {
+  TDibImage img;
+  img.Allocate(w, h, 24);
+  return img;
+}
+
+void WriteFile(const std::filesystem::path& path, const std::vector<std::uint8_t>& bytes) {
+  std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+}
+
+const std::filesystem::path& SkinFolder() {
+  static const std::filesystem::path dir = [] {
+    auto d = std::filesystem::temp_directory_path() / ("lumiqa_fuzz_skin_" + std::to_string(::getpid()));
+    std::filesystem::create_directories(d);
+    WriteFile(d / "a.bmp", WriteBmp(Solid(16, 12)));
+    WriteFile(d / "b.bmp", WriteBmp(Solid(3, 40)));
+    WriteFile(d / "c.jpg", EncodeJpeg(Solid(8, 8)));
+    WriteFile(d / "bad.bmp", {'B', 'M', 0, 0});
+    WriteFile(d / "a.cur", {0, 0, 2, 0, 1, 0});
+    return d;
+  }();
+  return dir;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  const std::filesystem::path ini = SkinFolder() / "Skin.ini";
+  WriteFile(ini, std::vector<std::uint8_t>(data, data + size));
+
+  // Cursor slots go to a table of our own, not the process-wide one.
+  SkinCursorTable().SetCursor = [](int slot, std::uintptr_t) {
+    if (slot < 1 || slot > kMaxStartCursorIndex + kMaxSkinListCount) std::abort();
+  };
+  TspSkinData skin(nullptr);
+  const bool loaded = skin.LoadFromFile(ini.string());
+  if (skin.SkinLoading) std::abort();
+  if (loaded == skin.Empty) std::abort();
+  if (!loaded && (!skin.SkinControls.empty() || !skin.ActivePictures.empty())) std::abort();
+  for (const auto& c : skin.SkinControls) {
+    if (skin.GetControlIndex(c->SectionName) < 0) std::abort();
+    (void)skin.GetActivePicture(c->pictureindex);
+    (void)skin.CursorSlot(c->cursorindex);
+  }
+  for (const auto& o : skin.SkinObjects) (void)skin.GetActivePicture(o->activepictureindex);
+  (void)skin.GetActivePicture(skin.bgpictureindex);
+  (void)skin.FrameUsable();
+  return 0;
+}

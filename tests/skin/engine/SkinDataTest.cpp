@@ -1,0 +1,403 @@
+#include "skin/engine/SkinData.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <utility>
+#include <vector>
+
+#include "tests/skin/engine/SkinTestUtil.h"
+
+namespace {
+
+const char* const kSkinIni = R"([VERSION]
+skinname=Plain
+skinauthor=team
+[PICTURES]
+picture=frame.bmp
+activepicturescount=3
+0=button.bmp
+1=photo.jpg
+2=
+[FORMINFO]
+clientrect=4,28,156,96
+lefttoppoint=40,40
+righttoppoint=120,40
+leftbottompoint=40,80
+rightbottompoint=120,80
+borderwidth=4
+inactiveeffect=iegrayscale
+statusbarname=statusbar
+[CURSORS]
+startcursorindex=5
+cursorscount=3
+0=a.cur
+1=missing.cur
+2=c.cur
+[SKINAREAS]
+count=3
+0=top:1,2,3,4
+1=nocolon
+2=bottom:5,6,7,8
+[SKINOBJECTS]
+count=4
+0=caption:caption
+1=closebutton:stdbutton
+2=junk:nosuchkind
+3=broken
+[caption]
+textrect=4,0,140,18
+[closebutton]
+command=cmclose
+[SKINCONTROLS]
+count=5
+0=button:button
+1=stdlabel:stdlabel
+2=button:panel
+3=statusbar:button
+4=slider:slider
+[button]
+pictureindex=0
+skinrect=0,0,64,25
+[slider]
+pictureindex=7
+[SKINCOLORS]
+cbtnface=$00F0F0F0
+)";
+
+// Records every skin message together with the skin data's state.
+struct Recorder {
+  struct Entry {
+    TComponent* form;
+    unsigned msg;
+    WPARAM wParam;
+    LPARAM lParam;
+    bool empty;
+    bool loading;
+  };
+  std::vector<Entry> log;
+  std::vector<TComponent*> forms;
+  TspSkinData* data = nullptr;
+};
+
+class SkinDataLoad : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    folder_.WriteBmp("frame.bmp", 160, 100);
+    folder_.WriteBmp("button.bmp", 64, 100);
+    folder_.WriteJpeg("photo.jpg", 8, 6);
+    folder_.WriteBytes("a.cur", {0, 0, 2, 0, 1, 0});
+    folder_.WriteBytes("c.cur", {0, 0, 2, 0, 1, 0});
+    folder_.WriteText("Skin.ini", kSkinIni);
+
+    owner_ = std::make_unique<TComponent>(nullptr);
+    other1_ = std::make_unique<TComponent>(nullptr);
+    other2_ = std::make_unique<TComponent>(nullptr);
+    rec_.forms = {other1_.get(), owner_.get(), other2_.get()};
+    saved_ = SkinBroadcast();
+    SkinBroadcast().Forms = [this] { return rec_.forms; };
+    SkinBroadcast().IsForm = [this](const TComponent* c) {
+      return std::find(rec_.forms.begin(), rec_.forms.end(), c) != rec_.forms.end();
+    };
+    SkinBroadcast().Send = [this](TComponent* form, unsigned msg, WPARAM w, LPARAM l) {
+      rec_.log.push_back({form, msg, w, l, rec_.data->Empty, rec_.data->SkinLoading});
+    };
+    savedCursors_ = SkinCursorTable();
+    SkinCursorTable().SetCursor = [this](int slot, std::uintptr_t h) {
+      if (h)
+        cursors_[slot] = h;
+      else
+        cursors_.erase(slot);
+    };
+    data_ = new TspSkinData(owner_.get());
+    rec_.data = data_;
+  }
+  void TearDown() override {
+    owner_.reset();  // frees the skin data
+    SkinBroadcast() = saved_;
+    SkinCursorTable() = savedCursors_;
+  }
+  std::vector<unsigned> Messages() const {
+    std::vector<unsigned> out;
+    for (const auto& e : rec_.log) out.push_back(e.msg);
+    return out;
+  }
+
+  TSkinFolder folder_;
+  std::unique_ptr<TComponent> owner_, other1_, other2_;
+  Recorder rec_;
+  TspSkinBroadcast saved_;
+  TspSkinCursorTable savedCursors_;
+  std::map<int, std::uintptr_t> cursors_;
+  TspSkinData* data_ = nullptr;
+};
+
+TEST_F(SkinDataLoad, LoadsSectionsPicturesAndDescriptions) {
+  ASSERT_TRUE(data_->LoadFromFile(folder_.Path("Skin.ini"))) << data_->LastLoadError;
+  EXPECT_FALSE(data_->Empty);
+  EXPECT_FALSE(data_->SkinLoading);
+  EXPECT_EQ(data_->skinname, "Plain");
+  EXPECT_EQ(data_->Picture.Width, 160);
+  EXPECT_EQ(data_->Picture.Height, 100);
+  ASSERT_EQ(data_->ActivePictures.size(), 3u);
+  EXPECT_EQ(data_->ActivePictures[0]->Width, 64);
+  EXPECT_EQ(data_->ActivePictures[1]->Width, 8);  // decoded as JPEG by its name
+  EXPECT_TRUE(PictureEmpty(*data_->ActivePictures[2]));
+  EXPECT_EQ(data_->inactiveeffect, ieGrayScale);
+  EXPECT_EQ(data_->SkinColors.cbtnface, 0xF0F0F0);
+  EXPECT_EQ(data_->SkinColors.cwindow, 0);  // missing colour keys are black
+  EXPECT_TRUE(data_->FrameUsable());
+}
+
+TEST_F(SkinDataLoad, LookupsAreExactAndTyped) {
+  ASSERT_TRUE(data_->LoadFromFile(folder_.Path("Skin.ini")));
+  // Unknown kinds and entries without a colon are passed over.
+  EXPECT_EQ(data_->SkinObjects.size(), 2u);
+  ASSERT_EQ(data_->SkinControls.size(), 5u);
+  EXPECT_EQ(data_->GetControlIndex("button"), 0);
+  EXPECT_EQ(data_->GetControlIndex("Button"), -1);
+  EXPECT_EQ(data_->GetControlIndex("nothing"), -1);
+  EXPECT_EQ(data_->GetObjectIndex("closebutton"), 1);
+  EXPECT_EQ(data_->GetAreaIndex("bottom"), 2);
+  EXPECT_EQ(data_->GetAreaIndex(""), 1);  // an area without a colon has no name
+  EXPECT_TRUE(data_->SkinAreas[1]->AreaBounds.IsEmpty());
+  EXPECT_EQ(data_->SkinAreas[2]->AreaBounds, (TRect{5, 6, 7, 8}));
+  // Of two descriptions named "button" the first is found; a wrong class
+  // for a name counts as no description.
+  ASSERT_NE(data_->FindControl<TspDataSkinButtonControl>("button"), nullptr);
+  EXPECT_EQ(data_->FindControl<TspDataSkinButtonControl>("button")->skinrect, (TRect{0, 0, 64, 25}));
+  EXPECT_EQ(data_->FindControl<TspDataSkinPanelControl>("statusbar"), nullptr);
+  EXPECT_NE(data_->FindObject<TspDataSkinStdButton>("closebutton"), nullptr);
+  EXPECT_EQ(data_->FindObject<TspDataSkinCaption>("closebutton"), nullptr);
+}
+
+TEST_F(SkinDataLoad, PictureIndexesAreBounded) {
+  ASSERT_TRUE(data_->LoadFromFile(folder_.Path("Skin.ini")));
+  EXPECT_NE(data_->GetActivePicture(0), nullptr);
+  EXPECT_EQ(data_->GetActivePicture(2), nullptr);  // listed with an empty name
+  EXPECT_EQ(data_->GetActivePicture(data_->FindControl<TspDataSkinSlider>("slider")->pictureindex), nullptr);
+  EXPECT_EQ(data_->GetActivePicture(-1), nullptr);
+  EXPECT_EQ(data_->GetActivePicture(-7), nullptr);
+}
+
+TEST_F(SkinDataLoad, CursorsFillSlotsFromStartIndex) {
+  ASSERT_TRUE(data_->LoadFromFile(folder_.Path("Skin.ini")));
+  EXPECT_EQ(data_->startcursorindex, 5);
+  EXPECT_TRUE(cursors_.count(5));
+  EXPECT_FALSE(cursors_.count(6));  // a file that does not load empties its slot
+  EXPECT_TRUE(cursors_.count(7));
+  EXPECT_EQ(data_->CursorSlot(2), 7);
+  EXPECT_EQ(data_->CursorSlot(-1), 0);
+  EXPECT_EQ(data_->CursorSlot(3), 0);
+}
+
+TEST_F(SkinDataLoad, StartCursorIndexBelowOneBecomesOne) {
+  std::string ini = kSkinIni;
+  ini.replace(ini.find("startcursorindex=5"), 18, "startcursorindex=0");
+  folder_.WriteText("Skin.ini", ini);
+  ASSERT_TRUE(data_->LoadFromFile(folder_.Path("Skin.ini")));
+  EXPECT_EQ(data_->startcursorindex, 1);
+  EXPECT_TRUE(cursors_.count(1));
+}
+
+TEST_F(SkinDataLoad, MessagesGoToOwnerFirstThenOtherFormsWithArguments) {
+  ASSERT_TRUE(data_->LoadFromFile(folder_.Path("Skin.ini")));
+  ASSERT_EQ(rec_.log.size(), 9u);
+  const unsigned order[] = {SKINMSG_BEFORELOAD, SKINMSG_LOADED, SKINMSG_AFTERLOAD};
+  for (std::size_t m = 0; m < 3; ++m) {
+    const Recorder::Entry* e = &rec_.log[m * 3];
+    EXPECT_EQ(e[0].form, owner_.get());
+    EXPECT_EQ(e[1].form, other1_.get());
+    EXPECT_EQ(e[2].form, other2_.get());
+    for (int k = 0; k < 3; ++k) {
+      EXPECT_EQ(e[k].msg, order[m]);
+      EXPECT_EQ(e[k].wParam, reinterpret_cast<WPARAM>(data_));
+      EXPECT_EQ(e[k].lParam, 1000);
+    }
+  }
+  // 0x4C9: empty and loading; 0x4CA: loaded, still loading; 0x4CB: done.
+  EXPECT_TRUE(rec_.log[0].empty && rec_.log[0].loading);
+  EXPECT_TRUE(!rec_.log[3].empty && rec_.log[3].loading);
+  EXPECT_TRUE(!rec_.log[6].empty && !rec_.log[6].loading);
+}
+
+TEST_F(SkinDataLoad, FormFreedDuringBroadcastIsSkipped) {
+  SkinBroadcast().Send = [this](TComponent* form, unsigned msg, WPARAM w, LPARAM l) {
+    rec_.log.push_back({form, msg, w, l, false, false});
+    if (form == owner_.get()) rec_.forms.erase(rec_.forms.begin());  // other1 goes away
+  };
+  data_->SendSkinDataMessage(SKINMSG_RESSTRCHANGED);
+  ASSERT_EQ(rec_.log.size(), 2u);
+  EXPECT_EQ(rec_.log[1].form, other2_.get());
+}
+
+TEST_F(SkinDataLoad, MissingFileOrSectionChangesNothingAndSendsNothing) {
+  ASSERT_TRUE(data_->LoadFromFile(folder_.Path("Skin.ini")));
+  rec_.log.clear();
+  EXPECT_FALSE(data_->LoadFromFile(folder_.Path("nothere.ini")));
+  for (const char* section : {"[VERSION]", "[PICTURES]", "[FORMINFO]", "[SKINOBJECTS]", "[SKINCONTROLS]"}) {
+    std::string ini = kSkinIni;
+    ini.replace(ini.find(section), std::string(section).size(), "[RENAMED]");
+    folder_.WriteText("partial.ini", ini);
+    EXPECT_FALSE(data_->LoadFromFile(folder_.Path("partial.ini"))) << section;
+  }
+  // A section header with no key does not count.
+  folder_.WriteText("emptysection.ini", "[VERSION]\n[PICTURES]\na=1\n[FORMINFO]\na=1\n[SKINOBJECTS]\ncount=0\n[SKINCONTROLS]\ncount=0\n");
+  EXPECT_FALSE(data_->LoadFromFile(folder_.Path("emptysection.ini")));
+  EXPECT_TRUE(rec_.log.empty());
+  EXPECT_FALSE(data_->Empty);
+  EXPECT_EQ(data_->skinname, "Plain");
+  EXPECT_EQ(data_->SkinControls.size(), 5u);
+}
+
+struct BrokenSkin {
+  const char* what;
+  const char* from;
+  const char* to;
+};
+
+TEST_F(SkinDataLoad, SkinFailingPartWayEndsEmptyAndTellsTheForms) {
+  folder_.WriteBytes("bad.bmp", {'B', 'M', 1, 2, 3});
+  const BrokenSkin cases[] = {
+      {"empty point", "lefttoppoint=40,40", "lefttoppoint="},
+      {"missing picture", "picture=frame.bmp", "picture=gone.bmp"},
+      {"corrupt picture", "0=button.bmp", "0=bad.bmp"},
+      {"uppercase JPG holding JPEG data is read as BMP", "1=photo.jpg", "1=photo.JPG"},
+      {"bad area rectangle", "0=top:1,2,3,4", "0=top:1,2"},
+      {"bad description rectangle", "textrect=4,0,140,18", "textrect=4,,140,18"},
+  };
+  for (const BrokenSkin& c : cases) {
+    ASSERT_TRUE(data_->LoadFromFile(folder_.Path("Skin.ini")));
+    std::string ini = kSkinIni;
+    ini.replace(ini.find(c.from), std::string(c.from).size(), c.to);
+    if (std::string(c.what).find("JPG") != std::string::npos) {
+      std::filesystem::copy_file(folder_.Path("photo.jpg"), folder_.Path("photo.JPG"),
+                                 std::filesystem::copy_options::overwrite_existing);
+    }
+    folder_.WriteText("broken.ini", ini);
+    rec_.log.clear();
+    EXPECT_FALSE(data_->LoadFromFile(folder_.Path("broken.ini"))) << c.what;
+    EXPECT_FALSE(data_->LastLoadError.empty()) << c.what;
+    EXPECT_TRUE(data_->Empty) << c.what;
+    EXPECT_FALSE(data_->SkinLoading) << c.what;
+    EXPECT_TRUE(data_->SkinControls.empty()) << c.what;
+    EXPECT_TRUE(data_->ActivePictures.empty()) << c.what;
+    EXPECT_TRUE(PictureEmpty(data_->Picture)) << c.what;
+    EXPECT_FALSE(data_->FrameUsable()) << c.what;
+    const std::vector<unsigned> msgs = Messages();
+    ASSERT_EQ(msgs.size(), 9u) << c.what;
+    EXPECT_EQ(msgs[0], SKINMSG_BEFORELOAD);
+    EXPECT_EQ(msgs[3], SKINMSG_LOADED);
+    EXPECT_EQ(msgs[6], SKINMSG_AFTERLOAD);
+  }
+}
+
+TEST_F(SkinDataLoad, LoadingTwiceGivesTheSameLists) {
+  ASSERT_TRUE(data_->LoadFromFile(folder_.Path("Skin.ini")));
+  ASSERT_TRUE(data_->LoadFromFile(folder_.Path("Skin.ini")));
+  EXPECT_EQ(data_->SkinControls.size(), 5u);
+  EXPECT_EQ(data_->SkinObjects.size(), 2u);
+  EXPECT_EQ(data_->SkinAreas.size(), 3u);
+  EXPECT_EQ(data_->ActivePictures.size(), 3u);
+  EXPECT_EQ(data_->CursorNames.Count(), 3);
+}
+
+TEST_F(SkinDataLoad, PictureNamesMatchFilesInAnotherCase) {
+  std::string ini = kSkinIni;
+  ini.replace(ini.find("picture=frame.bmp"), 17, "picture=FRAME.BMP");
+  folder_.WriteText("Skin.ini", ini);
+  ASSERT_TRUE(data_->LoadFromFile(folder_.Path("Skin.ini"))) << data_->LastLoadError;
+  EXPECT_EQ(data_->PictureName, "FRAME.BMP");
+  EXPECT_EQ(data_->Picture.Width, 160);
+}
+
+TEST_F(SkinDataLoad, HugeCountsAreCappedWithoutHanging) {
+  folder_.WriteText("huge.ini",
+                    "[VERSION]\nskinname=x\n[PICTURES]\nactivepicturescount=2000000000\n"
+                    "[FORMINFO]\nborderwidth=1\n[SKINOBJECTS]\ncount=2000000000\n[SKINCONTROLS]\ncount=2000000000\n"
+                    "[SKINAREAS]\ncount=2000000000\n[CURSORS]\ncursorscount=2000000000\nstartcursorindex=2147483647\n");
+  ASSERT_TRUE(data_->LoadFromFile(folder_.Path("huge.ini"))) << data_->LastLoadError;
+  EXPECT_EQ(data_->ActivePictures.size(), std::size_t(kMaxSkinListCount));
+  EXPECT_EQ(data_->SkinControls.size(), 0u);
+  EXPECT_EQ(data_->SkinAreas.size(), std::size_t(kMaxSkinListCount));
+  EXPECT_EQ(data_->startcursorindex, kMaxStartCursorIndex);
+  EXPECT_EQ(data_->GetActivePicture(0), nullptr);
+}
+
+TEST_F(SkinDataLoad, FormInfoMaskRulesAndCornerPull) {
+  folder_.WriteBmp("mask.bmp", 160, 100);
+  folder_.WriteText("mask.ini",
+                    "[VERSION]\nskinname=m\n[PICTURES]\npicture=frame.bmp\nmask=mask.bmp\n"
+                    "[FORMINFO]\nclientrect=10,20,110,120\nlefttoppoint=5,5\nrightbottompoint=150,150\n"
+                    "righttoppoint=150,5\nleftbottompoint=5,150\nhittestlefttoppoint=0,15\n"
+                    "hittestrighttoppoint=7,8\n[SKINOBJECTS]\ncount=0\n[SKINCONTROLS]\ncount=0\n");
+  ASSERT_TRUE(data_->LoadFromFile(folder_.Path("mask.ini"))) << data_->LastLoadError;
+  EXPECT_EQ(data_->maskrectarea, (TRect{10, 20, 110, 120}));
+  EXPECT_EQ(data_->hittestlefttoppoint, (TPoint{5, 5}));  // taken before the pull
+  EXPECT_EQ(data_->hittestrighttoppoint, (TPoint{7, 8}));
+  EXPECT_EQ(data_->lefttoppoint, (TPoint{10, 20}));
+  EXPECT_EQ(data_->rightbottompoint, (TPoint{110, 120}));
+  EXPECT_EQ(data_->righttoppoint, (TPoint{110, 20}));
+  EXPECT_EQ(data_->leftbottompoint, (TPoint{10, 120}));
+  EXPECT_FALSE(data_->FrameUsable());  // client area reaches past the 100-pixel-high picture
+}
+
+TEST_F(SkinDataLoad, CornersNotPulledWhenTheyShareAnAxis) {
+  folder_.WriteText("same.ini",
+                    "[VERSION]\nskinname=m\n[PICTURES]\na=1\n[FORMINFO]\nclientrect=10,20,110,120\n"
+                    "lefttoppoint=0,0\nrightbottompoint=0,50\n[SKINOBJECTS]\ncount=0\n[SKINCONTROLS]\ncount=0\n");
+  ASSERT_TRUE(data_->LoadFromFile(folder_.Path("same.ini")));
+  EXPECT_EQ(data_->lefttoppoint, (TPoint{0, 0}));
+  EXPECT_EQ(data_->rightbottompoint, (TPoint{0, 50}));
+  EXPECT_EQ(data_->bgpictureindex, -1);
+  EXPECT_EQ(data_->cursorindex, -1);
+  EXPECT_FALSE(data_->FrameUsable());  // no frame picture
+}
+
+TEST_F(SkinDataLoad, PropertyMessages) {
+  data_->SetSkinnableForm(true);
+  EXPECT_TRUE(rec_.log.empty());
+  data_->SetSkinnableForm(false);
+  EXPECT_EQ(Messages(), std::vector<unsigned>(3, SKINMSG_SKINNABLECHANGED));
+  rec_.log.clear();
+  auto* strings = new TspResourceStrData(owner_.get());
+  data_->SetResourceStrData(strings);
+  data_->SetResourceStrData(strings);
+  EXPECT_EQ(Messages(), std::vector<unsigned>(6, SKINMSG_RESSTRCHANGED));
+  data_->SetSkinIndex(5);
+  EXPECT_EQ(data_->SkinIndex(), 5);
+}
+
+TEST_F(SkinDataLoad, RemovedResourceStringsAreForgotten) {
+  auto strings = std::make_unique<TspResourceStrData>(nullptr);
+  data_->SetResourceStrData(strings.get());
+  rec_.log.clear();
+  strings.reset();
+  EXPECT_EQ(data_->ResourceStrData(), nullptr);
+  EXPECT_TRUE(rec_.log.empty());
+}
+
+TEST(SkinData, FreshComponentState) {
+  TspSkinData data(nullptr);
+  EXPECT_TRUE(data.Empty);
+  EXPECT_FALSE(data.SkinLoading);
+  EXPECT_TRUE(data.SkinnableForm());
+  EXPECT_EQ(data.startcursorindex, 1);
+  EXPECT_EQ(data.bgpictureindex, -1);
+  EXPECT_EQ(data.mdibgpictureindex, -1);
+  EXPECT_EQ(data.cursorindex, -1);
+  EXPECT_EQ(data.SkinColors.cbtnface, 0);
+  EXPECT_EQ(data.HintWindow.fontheight, 12);
+  EXPECT_EQ(data.GetControlIndex("button"), -1);
+}
+
+TEST(SkinData, FixtureSkinUnderTestData) {
+  TspSkinData data(nullptr);
+  ASSERT_TRUE(data.LoadFromFile(std::string(LUMIQA_TEST_DATA) + "/skins/minimal/Skin.ini")) << data.LastLoadError;
+  EXPECT_EQ(data.skinname, "Minimal");
+  EXPECT_NE(data.FindControl<TspDataSkinStdLabelControl>("stdlabel"), nullptr);
+  EXPECT_EQ(data.FindControl<TspDataSkinStdLabelControl>("stdlabel")->activefontcolor, 0x800000);
+  EXPECT_EQ(data.GetControlIndex("edit"), 1);
+}
+
+}  // namespace
