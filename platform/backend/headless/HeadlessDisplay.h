@@ -1,0 +1,105 @@
+// The in-memory display every test uses: native windows are records with
+// their presented pixels, monitors are configurable (one 1280x1024 monitor
+// by default), time is a virtual clock, and input is injected at screen
+// coordinates. THeadlessSession installs a display and a clock for a scope.
+#pragma once
+#include <condition_variable>
+#include <map>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/rtl/Clock.h"
+#include "platform/rtl/Events.h"
+#include "platform/user/Display.h"
+
+class THeadlessDisplay final : public TDisplay {
+ public:
+  struct TNative {
+    HWND hwnd = nullptr;
+    RECT bounds{};
+    bool visible = false;
+    bool popup = false;
+    bool customFrame = false;
+    bool topmost = false;
+    bool toolWindow = false;
+    Byte opacity = 255;
+    std::optional<Region> shape;
+    std::string title;
+    int width = 0;
+    int height = 0;
+    std::vector<std::uint32_t> pixels;  // BGRX as presented
+    int presents = 0;
+  };
+
+  THeadlessDisplay();
+  void SetMonitors(std::vector<TMonitorRec> monitors);
+
+  TNativeWindow CreateNativeWindow(const TNativeWindowParams& params) override;
+  void DestroyNativeWindow(TNativeWindow w) override;
+  void SetNativeBounds(TNativeWindow w, const RECT& screen) override;
+  void ShowNativeWindow(TNativeWindow w, bool show, bool activate) override;
+  void SetNativeTitle(TNativeWindow w, const std::string& title) override;
+  void SetCustomFrame(TNativeWindow w, bool custom) override;
+  void RestackNativeWindow(TNativeWindow w, TNativeWindow above, bool topmost) override;
+  void Present(TNativeWindow w, const Surface& pixels, const std::vector<RECT>& dirty) override;
+  void SetShape(TNativeWindow w, const Region* shape) override;
+  void SetOpacity(TNativeWindow w, Byte alpha) override;
+  void GrabPointer(TNativeWindow w) override;
+  std::vector<TMonitorRec> Monitors() override;
+  void WaitEvents(int timeoutMs) override;
+  void Wake() override;
+
+  // ---- Driving (GUI thread) ------------------------------------------------
+  void MouseMove(int x, int y);
+  void MouseDown(int x, int y, TMouseButton b = TMouseButton::mbLeft);
+  void MouseUp(int x, int y, TMouseButton b = TMouseButton::mbLeft);
+  void Click(int x, int y, TMouseButton b = TMouseButton::mbLeft);
+  void Wheel(int x, int y, int delta);
+  void KeyDown(int vk);
+  void KeyUp(int vk);
+  void KeyPress(int vk);
+  void Text(const char* utf8);
+  // Dispatches everything pending, paints and presents; returns the count.
+  int RunUntilIdle();
+  // Moves the virtual clock ms forward, stopping at each timer that falls
+  // due on the way and running until idle there, so timers fire in order.
+  void AdvanceTime(Int64 ms);
+
+  // ---- Reading state ---------------------------------------------------------
+  const TNative* Native(HWND topLevel) const;
+  // Shown native windows, topmost first.
+  std::vector<HWND> Stacking() const;
+  HWND GrabbedWindow() const;
+  // A presented pixel in window coordinates as 0x00BBGGRR; CLR_INVALID outside.
+  COLORREF PixelAt(HWND topLevel, int x, int y) const;
+  bool WriteBmp(HWND topLevel, const char* path) const;
+
+ private:
+  TNative* Find(TNativeWindow w);
+  std::map<TNativeWindow, TNative> natives_;
+  std::vector<TNativeWindow> stack_;  // topmost first
+  std::vector<TMonitorRec> monitors_;
+  TNativeWindow next_ = 1;
+  TNativeWindow grab_ = 0;
+  std::mutex lock_;
+  std::condition_variable wake_;
+  bool woken_ = false;
+};
+
+// A headless display and a virtual clock installed for one scope.
+class THeadlessSession {
+ public:
+  explicit THeadlessSession(Int64 startMs = 1000);
+  ~THeadlessSession();
+  THeadlessSession(const THeadlessSession&) = delete;
+  THeadlessSession& operator=(const THeadlessSession&) = delete;
+
+  THeadlessDisplay display;
+  TVirtualClock clock;
+
+ private:
+  TScopedClock scopedClock_;
+  TDisplay* previous_;
+};

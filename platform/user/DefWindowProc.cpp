@@ -1,0 +1,198 @@
+#include "platform/user/DefWindowProc.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "platform/gdi/Gdi.h"
+#include "platform/user/Cursors.h"
+#include "platform/user/Focus.h"
+#include "platform/user/Input.h"
+#include "platform/user/MessageQueue.h"
+#include "platform/user/MoveSize.h"
+#include "platform/user/NonClient.h"
+#include "platform/user/Paint.h"
+#include "platform/user/SysMetrics.h"
+#include "platform/user/Window.h"
+#include "platform/user/WindowInternal.h"
+#include "platform/user/WindowPos.h"
+
+namespace {
+
+bool g_altTap = false;  // Alt pressed with no other key since
+
+HBRUSH BackgroundBrush(const WND* w) {
+  HBRUSH b = w->cls->wc.hbrBackground;
+  auto v = reinterpret_cast<std::uintptr_t>(b);
+  if (v > 0 && v <= 31) return GetSysColorBrush(int(v) - 1);
+  return b;
+}
+
+LRESULT EraseBackground(WND* w, HDC dc) {
+  HBRUSH b = BackgroundBrush(w);
+  if (!b) return 0;
+  RECT r{0, 0, w->client.Width(), w->client.Height()};
+  FillRect(dc, &r, b);
+  return 1;
+}
+
+void Print(WND* w, HDC dc, LPARAM flags) {
+  if ((flags & PRF_CHECKVISIBLE) && !IsWindowVisible(w)) return;
+  if (flags & PRF_ERASEBKGND) SendMessage(w, WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
+  if (flags & PRF_CLIENT) SendMessage(w, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), flags);
+  if (!(flags & PRF_CHILDREN) || w->dead) return;
+  std::vector<WND*> kids = w->children;
+  for (auto it = kids.rbegin(); it != kids.rend(); ++it) {
+    WND* c = *it;
+    if (!IsLive(c) || !(c->style & WS_VISIBLE)) continue;
+    POINT old;
+    OffsetViewportOrgEx(dc, c->client.Left, c->client.Top, &old);
+    SendMessage(c, WM_PRINT, reinterpret_cast<WPARAM>(dc), flags);
+    SetViewportOrgEx(dc, old.X, old.Y, nullptr);
+  }
+}
+
+LRESULT SetCursorDefault(WND* w, WPARAM wp, LPARAM lp) {
+  if (w->IsChild() && SendMessage(w->parent, WM_SETCURSOR, wp, lp)) return TRUE;
+  int hit = SHORT(LOWORD(lp));
+  UINT mouseMsg = HIWORD(lp);
+  if (hit == HTERROR) {
+    if (mouseMsg == WM_LBUTTONDOWN || mouseMsg == WM_RBUTTONDOWN || mouseMsg == WM_MBUTTONDOWN) MessageBeep(0);
+    return FALSE;
+  }
+  if (hit == HTCLIENT) {
+    if (w->cls->wc.hCursor) SetCursor(w->cls->wc.hCursor);
+    return FALSE;
+  }
+  SetCursor(LoadCursor(nullptr, MAKEINTRESOURCE(CursorForHitTest(hit))));
+  return FALSE;
+}
+
+}  // namespace
+
+LRESULT DefWindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+  WND* w = LiveWindow(hwnd);
+  if (!w) return 0;
+  TWindowPin pin(w);
+  switch (msg) {
+    case WM_NCCREATE: return TRUE;
+    case WM_NCCALCSIZE: {
+      RECT* r = wp ? &reinterpret_cast<NCCALCSIZE_PARAMS*>(lp)->rgrc[0] : reinterpret_cast<RECT*>(lp);
+      if (r) DefaultNcCalcSize(w, r);
+      return 0;
+    }
+    case WM_NCHITTEST: return DefaultNcHitTest(w, LParamToPoint(lp));
+    case WM_NCPAINT: DefaultNcPaint(w); return 0;
+    case WM_NCACTIVATE:
+      if (w->rect != w->client) DefaultNcPaint(w);
+      return TRUE;
+    case WM_ERASEBKGND: return EraseBackground(w, reinterpret_cast<HDC>(wp));
+    case WM_PAINT: {
+      PAINTSTRUCT ps;
+      BeginPaint(w, &ps);
+      EndPaint(w, &ps);
+      return 0;
+    }
+    case WM_PRINT: Print(w, reinterpret_cast<HDC>(wp), lp); return 0;
+    case WM_SETTEXT: {
+      const char* text = reinterpret_cast<const char*>(lp);
+      w->text = text ? text : "";
+      if (w->native && CurrentDisplay()) CurrentDisplay()->SetNativeTitle(w->native, w->text);
+      return TRUE;
+    }
+    case WM_GETTEXT: {
+      char* buf = reinterpret_cast<char*>(lp);
+      if (!buf || wp == 0) return 0;
+      std::size_t n = std::min<std::size_t>(w->text.size(), std::size_t(wp) - 1);
+      std::memcpy(buf, w->text.data(), n);
+      buf[n] = 0;
+      return LRESULT(n);
+    }
+    case WM_GETTEXTLENGTH: return LRESULT(w->text.size());
+    case WM_CLOSE: DestroyWindow(w); return 0;
+    case WM_QUERYENDSESSION: return TRUE;
+    case WM_SYSCOMMAND:
+      switch (wp & 0xFFF0) {
+        case SC_CLOSE: SendMessage(w, WM_CLOSE, 0, 0); break;
+        case SC_MINIMIZE: ShowWindow(w, SW_MINIMIZE); break;
+        case SC_MAXIMIZE: ShowWindow(w, SW_SHOWMAXIMIZED); break;
+        case SC_RESTORE: ShowWindow(w, SW_RESTORE); break;
+        case SC_MOVE: RunMoveSizeLoop(w, HTCAPTION, LParamToPoint(lp)); break;
+        case SC_SIZE: RunMoveSizeLoop(w, int(wp & 0x000F) + HTLEFT - 1, LParamToPoint(lp)); break;
+      }
+      return 0;
+    case WM_SYSKEYDOWN:
+      if (wp == WPARAM(VK_MENU)) {
+        g_altTap = true;
+      } else {
+        g_altTap = false;
+        if (wp == WPARAM(VK_F4) && (lp & (1 << 29))) SendMessage(TopLevelOf(w), WM_SYSCOMMAND, SC_CLOSE, 0);
+      }
+      return 0;
+    case WM_KEYDOWN: g_altTap = false; return 0;
+    case WM_SYSKEYUP:
+      if ((wp == WPARAM(VK_MENU) && g_altTap) || wp == WPARAM(VK_F10))
+        SendMessage(TopLevelOf(w), WM_SYSCOMMAND, SC_KEYMENU, 0);
+      g_altTap = false;
+      return 0;
+    case WM_SYSCHAR: return 0;
+    case WM_MOUSEACTIVATE:
+      if (w->IsChild()) {
+        if (LRESULT r = SendMessage(w->parent, WM_MOUSEACTIVATE, wp, lp)) return r;
+      }
+      return MA_ACTIVATE;
+    case WM_SETCURSOR: return SetCursorDefault(w, wp, lp);
+    case WM_MOUSEWHEEL:
+      if (w->IsChild()) return SendMessage(w->parent, msg, wp, lp);
+      return 0;
+    case WM_ACTIVATE:
+      if (LOWORD(wp) != WA_INACTIVE && !HIWORD(wp)) {
+        HWND f = GetFocus();
+        if (!f || GetAncestor(f, GA_ROOT) != w) SetFocus(w);
+      }
+      return 0;
+    case WM_CANCELMODE:
+      if (GetCapture() == w) ReleaseCapture();
+      return 0;
+    case WM_WINDOWPOSCHANGING: {
+      auto* pos = reinterpret_cast<WINDOWPOS*>(lp);
+      if (pos && !(pos->flags & SWP_NOSIZE) && ((w->style & WS_THICKFRAME) || !(w->style & (WS_POPUP | WS_CHILD)))) {
+        MINMAXINFO mmi;
+        mmi.ptMaxSize = POINT{GetSystemMetrics(SM_CXMAXIMIZED), GetSystemMetrics(SM_CYMAXIMIZED)};
+        mmi.ptMinTrackSize = POINT{GetSystemMetrics(SM_CXMINTRACK), GetSystemMetrics(SM_CYMINTRACK)};
+        mmi.ptMaxTrackSize = POINT{GetSystemMetrics(SM_CXVIRTUALSCREEN), GetSystemMetrics(SM_CYVIRTUALSCREEN)};
+        SendMessage(w, WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&mmi));
+      }
+      return 0;
+    }
+    case WM_WINDOWPOSCHANGED: {
+      auto* pos = reinterpret_cast<WINDOWPOS*>(lp);
+      if (!pos) return 0;
+      if (!(pos->flags & SWP_NOCLIENTMOVE)) SendMessage(w, WM_MOVE, 0, MAKELPARAM(w->client.Left, w->client.Top));
+      if (!w->dead && !(pos->flags & SWP_NOCLIENTSIZE)) {
+        WPARAM type = (w->style & WS_MINIMIZE) ? SIZE_MINIMIZED : (w->style & WS_MAXIMIZE) ? SIZE_MAXIMIZED : SIZE_RESTORED;
+        SendMessage(w, WM_SIZE, type, MAKELPARAM(w->client.Width(), w->client.Height()));
+      }
+      return 0;
+    }
+    case WM_NCLBUTTONDOWN:
+      if (wp == WPARAM(HTCAPTION) || (wp >= WPARAM(HTLEFT) && wp <= WPARAM(HTBOTTOMRIGHT))) {
+        if (!w->IsChild() && GetActiveWindow() != TopLevelOf(w)) SetActiveWindow(TopLevelOf(w));
+        RunMoveSizeLoop(TopLevelOf(w) == w || w->IsChild() ? w : TopLevelOf(w), int(wp), LParamToPoint(lp));
+      }
+      return 0;
+    case WM_NCLBUTTONDBLCLK:
+      if (wp == WPARAM(HTCAPTION) && (w->style & WS_MAXIMIZEBOX))
+        SendMessage(w, WM_SYSCOMMAND, (w->style & WS_MAXIMIZE) ? SC_RESTORE : SC_MAXIMIZE, lp);
+      return 0;
+    case WM_RBUTTONUP: {
+      POINT p = LParamToPoint(lp);
+      ClientToScreen(w, &p);
+      SendMessage(w, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(w), PointToLParam(p));
+      return 0;
+    }
+    case WM_CONTEXTMENU:
+      if (w->IsChild()) SendMessage(w->parent, msg, wp, lp);
+      return 0;
+  }
+  return 0;
+}

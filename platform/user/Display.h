@@ -1,0 +1,69 @@
+// The display the window layer draws on: native top-level windows, their
+// presentation, monitors and waiting for events. Back ends (headless, X11)
+// implement TDisplay and feed input back through the calls in Input.h.
+// Without an installed display the window layer still works in memory with
+// one 1280x1024 monitor, so its own tests need no back end.
+#pragma once
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "platform/gdi/DeviceContext.h"
+#include "platform/gdi/Region.h"
+#include "platform/user/UserTypes.h"
+
+using TNativeWindow = std::uintptr_t;  // 0: none
+
+struct TNativeWindowParams {
+  HWND hwnd = nullptr;
+  RECT bounds{};              // screen coordinates
+  bool popup = false;         // no window-manager control (menus, hints, glow layers)
+  bool customFrame = false;   // undecorated: the program paints its own frame
+  bool topmost = false;
+  bool toolWindow = false;
+  std::string title;
+};
+
+struct TMonitorRec {
+  RECT monitor{};
+  RECT work{};
+  bool primary = false;
+};
+
+class TDisplay {
+ public:
+  TDisplay() = default;
+  TDisplay(const TDisplay&) = delete;
+  TDisplay& operator=(const TDisplay&) = delete;
+  virtual ~TDisplay() = default;
+
+  virtual TNativeWindow CreateNativeWindow(const TNativeWindowParams& params) = 0;
+  virtual void DestroyNativeWindow(TNativeWindow w) = 0;
+  virtual void SetNativeBounds(TNativeWindow w, const RECT& screen) = 0;
+  virtual void ShowNativeWindow(TNativeWindow w, bool show, bool activate) = 0;
+  virtual void SetNativeTitle(TNativeWindow w, const std::string& title) = 0;
+  virtual void SetCustomFrame(TNativeWindow w, bool custom) = 0;
+  // Stacking: `above` is the native window this one goes right above, 0 for
+  // the bottom of its layer; topmost windows form their own layer.
+  virtual void RestackNativeWindow(TNativeWindow w, TNativeWindow above, bool topmost) = 0;
+  // Copies the dirty rectangles (window coordinates) of the window's 32-bit
+  // BGRX pixels to the screen.
+  virtual void Present(TNativeWindow w, const Surface& pixels, const std::vector<RECT>& dirty) = 0;
+  // Region in window coordinates; nullptr removes the shape.
+  virtual void SetShape(TNativeWindow w, const Region* shape) = 0;
+  // Constant opacity 0..255 (255: opaque).
+  virtual void SetOpacity(TNativeWindow w, Byte alpha) = 0;
+  // Routes all pointer input to w (0 ends the grab).
+  virtual void GrabPointer(TNativeWindow w) = 0;
+  virtual std::vector<TMonitorRec> Monitors() = 0;
+  // Blocks until input or a Wake arrives, or timeoutMs passes (-1: no
+  // limit). Input found is handed to the window layer before returning.
+  virtual void WaitEvents(int timeoutMs) = 0;
+  // Ends a WaitEvents from any thread.
+  virtual void Wake() = 0;
+};
+
+// Installs the display (nullptr: none) and returns the previous one. The
+// caller keeps it alive while installed.
+TDisplay* SetDisplay(TDisplay* display);
+TDisplay* CurrentDisplay();

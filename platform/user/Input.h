@@ -1,0 +1,95 @@
+// Mouse and keyboard input. The back end hands raw events in through the
+// Input* calls; they are turned into window messages when retrieved, as on
+// Windows: mouse input goes to the capture window as client messages, or
+// else to WindowFromPoint's window after WM_NCHITTEST, WM_PARENTNOTIFY (on a
+// button down in a child), WM_MOUSEACTIVATE (when its top-level window is
+// not active) and WM_SETCURSOR, as a client or WM_NC* message by the hit
+// code. Double clicks need CS_DBLCLKS, GetDoubleClickTime and a second click
+// within SM_CXDOUBLECLK/2 pixels; they arrive as DOWN, UP, DBLCLK, UP.
+// Keys go to the focus window (WM_SYS* forms with Alt, or to the active
+// window when nothing has the focus); the wheel goes to the focus window.
+#pragma once
+#include "platform/rtl/Events.h"
+#include "platform/user/UserTypes.h"
+
+constexpr int VK_LBUTTON = 0x01;
+constexpr int VK_RBUTTON = 0x02;
+constexpr int VK_CANCEL = 0x03;
+constexpr int VK_MBUTTON = 0x04;
+constexpr int VK_BACK = 0x08;
+constexpr int VK_TAB = 0x09;
+constexpr int VK_CLEAR = 0x0C;
+constexpr int VK_RETURN = 0x0D;
+constexpr int VK_SHIFT = 0x10;
+constexpr int VK_CONTROL = 0x11;
+constexpr int VK_MENU = 0x12;
+constexpr int VK_PAUSE = 0x13;
+constexpr int VK_CAPITAL = 0x14;
+constexpr int VK_ESCAPE = 0x1B;
+constexpr int VK_SPACE = 0x20;
+constexpr int VK_PRIOR = 0x21;
+constexpr int VK_NEXT = 0x22;
+constexpr int VK_END = 0x23;
+constexpr int VK_HOME = 0x24;
+constexpr int VK_LEFT = 0x25;
+constexpr int VK_UP = 0x26;
+constexpr int VK_RIGHT = 0x27;
+constexpr int VK_DOWN = 0x28;
+constexpr int VK_SNAPSHOT = 0x2C;
+constexpr int VK_INSERT = 0x2D;
+constexpr int VK_DELETE = 0x2E;
+constexpr int VK_LWIN = 0x5B;
+constexpr int VK_RWIN = 0x5C;
+constexpr int VK_APPS = 0x5D;
+constexpr int VK_NUMPAD0 = 0x60;
+constexpr int VK_MULTIPLY = 0x6A;
+constexpr int VK_ADD = 0x6B;
+constexpr int VK_SUBTRACT = 0x6D;
+constexpr int VK_DECIMAL = 0x6E;
+constexpr int VK_DIVIDE = 0x6F;
+constexpr int VK_F1 = 0x70;
+constexpr int VK_F4 = 0x73;
+constexpr int VK_F10 = 0x79;
+constexpr int VK_F12 = 0x7B;
+constexpr int VK_NUMLOCK = 0x90;
+constexpr int VK_SCROLL = 0x91;
+constexpr int VK_LSHIFT = 0xA0;
+constexpr int VK_RSHIFT = 0xA1;
+constexpr int VK_LCONTROL = 0xA2;
+constexpr int VK_RCONTROL = 0xA3;
+constexpr int VK_LMENU = 0xA4;
+constexpr int VK_RMENU = 0xA5;
+
+constexpr UINT MAPVK_VK_TO_VSC = 0;
+constexpr UINT MAPVK_VSC_TO_VK = 1;
+constexpr UINT MAPVK_VK_TO_CHAR = 2;
+
+constexpr UINT WM_NCMOUSELEAVE = 0x02A2;
+
+HWND SetCapture(HWND hwnd);
+BOOL ReleaseCapture();
+HWND GetCapture();
+BOOL GetCursorPos(POINT* p);
+BOOL SetCursorPos(int x, int y);
+BOOL TrackMouseEvent(TRACKMOUSEEVENT* tme);
+UINT GetDoubleClickTime();
+BOOL SetDoubleClickTime(UINT ms);
+
+// High bit: down; low bit: toggled. GetKeyState follows the messages
+// retrieved so far, GetAsyncKeyState the raw input.
+SHORT GetKeyState(int vk);
+SHORT GetAsyncKeyState(int vk);
+BOOL GetKeyboardState(Byte* keys256);
+UINT MapVirtualKey(UINT code, UINT mapType);
+// Posts WM_CHAR / WM_SYSCHAR for a key-down that makes a character.
+BOOL TranslateMessage(const MSG* msg);
+
+// ---- Entry points for the back end (GUI thread) ---------------------------
+// TMouseButton (mbLeft, mbRight, mbMiddle) comes from the run-time library.
+void InputMouseMove(POINT screen);
+void InputMouseButton(TMouseButton button, bool down, POINT screen);
+void InputMouseWheel(int delta, POINT screen);
+void InputKey(int vk, bool down);
+// Text from an input method: one WM_CHAR per code point.
+void InputText(const char* utf8);
+POINT InputCursorPos();

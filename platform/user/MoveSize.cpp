@@ -1,0 +1,67 @@
+#include "platform/user/MoveSize.h"
+
+#include "platform/user/Input.h"
+#include "platform/user/MessageQueue.h"
+#include "platform/user/WindowInternal.h"
+#include "platform/user/WindowPos.h"
+
+namespace {
+
+void ApplyDelta(RECT& r, const RECT& start, int hit, int dx, int dy) {
+  r = start;
+  if (hit == HTCAPTION) {
+    r = RECT{start.Left + dx, start.Top + dy, start.Right + dx, start.Bottom + dy};
+    return;
+  }
+  if (hit == HTLEFT || hit == HTTOPLEFT || hit == HTBOTTOMLEFT) r.Left += dx;
+  if (hit == HTRIGHT || hit == HTTOPRIGHT || hit == HTBOTTOMRIGHT) r.Right += dx;
+  if (hit == HTTOP || hit == HTTOPLEFT || hit == HTTOPRIGHT) r.Top += dy;
+  if (hit == HTBOTTOM || hit == HTBOTTOMLEFT || hit == HTBOTTOMRIGHT) r.Bottom += dy;
+}
+
+}  // namespace
+
+void RunMoveSizeLoop(WND* w, int hit, POINT start) {
+  if (!IsLive(w) || (hit != HTCAPTION && (hit < HTLEFT || hit > HTBOTTOMRIGHT))) return;
+  if (w->style & (WS_MAXIMIZE)) return;
+  TWindowPin pin(w);
+  SetCapture(w);
+  SendMessage(w, WM_ENTERSIZEMOVE, 0, 0);
+  const RECT startRect = w->rect;
+  bool quit = false;
+  int quitCode = 0;
+  MSG m;
+  while (!w->dead && GetCapture() == w) {
+    if (!PeekMessage(&m, nullptr, 0, 0, PM_REMOVE)) {
+      WaitMessage();
+      continue;
+    }
+    if (m.message == WM_QUIT) {
+      quit = true;
+      quitCode = int(m.wParam);
+      break;
+    }
+    if (m.message == WM_MOUSEMOVE && m.hwnd == w) {
+      RECT r;
+      ApplyDelta(r, startRect, hit, m.pt.X - start.X, m.pt.Y - start.Y);
+      if (hit == HTCAPTION) SendMessage(w, WM_MOVING, 0, reinterpret_cast<LPARAM>(&r));
+      else SendMessage(w, WM_SIZING, WPARAM(hit - HTLEFT + 1), reinterpret_cast<LPARAM>(&r));
+      if (w->dead) break;
+      UINT flags = SWP_NOZORDER | SWP_NOACTIVATE | (hit == HTCAPTION ? SWP_NOSIZE : 0);
+      SetWindowPos(w, nullptr, r.Left, r.Top, r.Width(), r.Height(), flags);
+      continue;
+    }
+    if (m.message == WM_LBUTTONUP) break;
+    if (m.message == WM_KEYDOWN && m.wParam == WPARAM(VK_ESCAPE)) {
+      SetWindowPos(w, nullptr, startRect.Left, startRect.Top, startRect.Width(), startRect.Height(),
+                   SWP_NOZORDER | SWP_NOACTIVATE);
+      break;
+    }
+    if (m.message >= WM_MOUSEFIRST && m.message <= WM_MOUSELAST) continue;
+    TranslateMessage(&m);
+    DispatchMessage(&m);
+  }
+  if (!w->dead && GetCapture() == w) ReleaseCapture();
+  if (!w->dead) SendMessage(w, WM_EXITSIZEMOVE, 0, 0);
+  if (quit) PostQuitMessage(quitCode);
+}

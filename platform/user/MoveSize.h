@@ -1,0 +1,11 @@
+// DefWindowProc's move and size loop: a nested message loop under capture
+// from a caption or border press until the button comes up. It sends
+// WM_ENTERSIZEMOVE at the press, then per mouse move WM_MOVING or WM_SIZING
+// with the proposed rectangle (which the window may change) before applying
+// it, and WM_EXITSIZEMOVE at the end. The button-up is consumed; Esc puts
+// the window back where it started.
+#pragma once
+#include "platform/user/UserTypes.h"
+
+struct WND;
+void RunMoveSizeLoop(WND* w, int hit, POINT startScreen);

@@ -1,0 +1,18 @@
+// The window layer in one include.
+#pragma once
+#include "platform/user/Cursors.h"
+#include "platform/user/DefWindowProc.h"
+#include "platform/user/Display.h"
+#include "platform/user/Focus.h"
+#include "platform/user/Input.h"
+#include "platform/user/MessageQueue.h"
+#include "platform/user/Monitors.h"
+#include "platform/user/MoveSize.h"
+#include "platform/user/NonClient.h"
+#include "platform/user/Paint.h"
+#include "platform/user/SysMetrics.h"
+#include "platform/user/Timers.h"
+#include "platform/user/UserTypes.h"
+#include "platform/user/Window.h"
+#include "platform/user/WindowClass.h"
+#include "platform/user/WindowPos.h"

@@ -1,0 +1,134 @@
+// The window object and the state the window-layer modules share. Private
+// to platform/user: other layers use the Windows-shaped calls.
+#pragma once
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/gdi/DeviceContext.h"
+#include "platform/gdi/Region.h"
+#include "platform/user/Display.h"
+#include "platform/user/UserTypes.h"
+
+struct TWindowClass {
+  std::string name;
+  WNDCLASS wc;
+  int windows = 0;  // live windows of the class
+};
+
+struct WND {
+  std::shared_ptr<TWindowClass> cls;
+  WND* parent = nullptr;  // WS_CHILD windows only
+  WND* owner = nullptr;   // top-level windows only
+  std::vector<WND*> children;  // z-order: front is topmost
+  DWORD style = 0;
+  DWORD exStyle = 0;
+  WNDPROC proc = nullptr;
+  LONG_PTR userData = 0;
+  LONG_PTR id = 0;
+  HINSTANCE instance = nullptr;
+  std::vector<LONG_PTR> extra;  // cbWndExtra bytes as pointer-sized slots
+  std::string text;
+
+  RECT rect{};    // parent-client coordinates (screen for top-level)
+  RECT client{};  // same coordinates as rect
+  RECT normalRect{};  // restored bounds while maximized
+
+  // Painting: update region in window coordinates (origin = rect's corner).
+  Region update;
+  bool erasePending = false;
+  bool ncPending = false;
+  bool internalPaint = false;
+  bool eraseFailed = false;  // WM_ERASEBKGND returned 0: fErase stays set
+  bool sizedOnce = false;
+
+  // Window region in window coordinates, owned (an HRGN from the caller).
+  HRGN region = nullptr;
+  Byte alpha = 255;
+  COLORREF colorKey = CLR_INVALID;
+  bool layeredSet = false;
+
+  // Top-level windows: the native window and the pixels of the whole tree.
+  TNativeWindow native = 0;
+  std::vector<std::uint32_t> pixels;
+  Surface surface;
+  Region dirty;  // window coordinates, waiting to be presented
+  bool customFrame = false;
+
+  // Life cycle. `refs` pins the memory while a call into the window runs,
+  // so a window destroyed inside its own handler is freed afterwards.
+  std::uint64_t serial = 0;  // never reused: tells a new window at an old address apart
+  bool dead = false;
+  bool destroying = false;
+  bool creating = false;
+  int refs = 0;
+
+  bool IsChild() const { return (style & WS_CHILD) != 0 && parent != nullptr; }
+};
+
+// Keeps a window's memory alive for a scope.
+class TWindowPin {
+ public:
+  explicit TWindowPin(WND* w);
+  ~TWindowPin();
+  TWindowPin(const TWindowPin&) = delete;
+  TWindowPin& operator=(const TWindowPin&) = delete;
+
+ private:
+  WND* w_;
+};
+
+// ---- Registry and tree (Window.cpp) ----------------------------------------
+WND* LiveWindow(HWND h);  // nullptr (and ERROR_INVALID_WINDOW_HANDLE) if not live
+bool IsLive(const WND* w);
+// Thread-safe: the serial of a live window, 0 otherwise.
+std::uint64_t WindowSerial(HWND h);
+std::vector<WND*>& TopLevelWindows();  // z-order: front is topmost
+std::vector<WND*>& SiblingList(WND* w);
+WND* TopLevelOf(WND* w);
+// Visible itself and every ancestor.
+bool IsReallyVisible(const WND* w);
+void ReleaseWindowMemory(WND* w);
+
+// ---- Coordinates (WindowPos.cpp) ---------------------------------------------
+POINT WindowOriginScreen(const WND* w);
+POINT ClientOriginScreen(const WND* w);
+// Offset of w's window corner inside its top-level surface.
+POINT WindowOriginInSurface(const WND* w);
+void ZOrderInsert(WND* w, HWND after);
+
+// ---- Painting (Paint.cpp) -----------------------------------------------------
+void EnsureSurface(WND* top);
+void InvalidateWindowArea(WND* w, const Region& windowCoords, bool erase, bool frame, bool children);
+void InvalidateParentArea(WND* w, const RECT& parentCoords);
+void ErasePendingNow(WND* w);
+WND* FindWindowToPaint();
+void PresentDirtySurfaces();
+void ForgetWindowDCs(WND* w);
+void UpdateWindowDCs(WND* top);
+// The part of w visible on its top-level surface, in surface coordinates.
+Region VisibleRegion(WND* w, bool client, bool clipChildren, bool clipSiblings);
+bool WindowRegionContains(const WND* w, POINT windowPt);
+
+// ---- Messages (MessageQueue.cpp) ------------------------------------------
+LRESULT CallProc(WND* w, UINT msg, WPARAM wp, LPARAM lp);
+void DropPostedMessagesFor(WND* w);
+bool MainThreadCheck();
+// Lets TThread::Synchronize and Queue wake the message loop.
+void InstallWakeHook();
+
+// ---- Timers (Timers.cpp) -----------------------------------------------------
+void KillWindowTimers(WND* w);
+bool TakeDueTimer(MSG* out, bool remove);
+
+// ---- Input and focus (Input.cpp, Focus.cpp) ------------------------------------
+void ForgetInputWindow(WND* w);
+bool TakeInputMessage(MSG* out, bool remove);
+bool HasInput();
+void FocusWindowGone(WND* w);
+void ActiveWindowHidden(WND* w);
+void ActivateForShow(WND* w);
+void SetActiveWindowByClick(WND* top);  // WA_CLICKACTIVE
+void CheckHoverTimeouts();

@@ -1,0 +1,388 @@
+#include "platform/user/WindowPos.h"
+
+#include <algorithm>
+
+#include "platform/user/Focus.h"
+#include "platform/user/Input.h"
+#include "platform/user/MessageQueue.h"
+#include "platform/user/Monitors.h"
+#include "platform/user/Paint.h"
+#include "platform/user/Window.h"
+#include "platform/user/WindowInternal.h"
+
+namespace {
+
+POINT Add(POINT a, POINT b) { return POINT{a.X + b.X, a.Y + b.Y}; }
+
+RECT Union(const RECT& a, const RECT& b) {
+  if (a.IsEmpty()) return b;
+  if (b.IsEmpty()) return a;
+  return RECT{std::min(a.Left, b.Left), std::min(a.Top, b.Top), std::max(a.Right, b.Right), std::max(a.Bottom, b.Bottom)};
+}
+
+bool IsTopmost(const WND* w) { return (w->exStyle & WS_EX_TOPMOST) != 0; }
+
+void RestackNative(WND* w) {
+  TDisplay* d = CurrentDisplay();
+  if (!d || !w->native) return;
+  auto& tops = TopLevelWindows();
+  auto it = std::find(tops.begin(), tops.end(), w);
+  TNativeWindow above = 0;
+  for (auto j = it + 1; j != tops.end(); ++j)
+    if ((*j)->native && IsTopmost(*j) == IsTopmost(w)) {
+      above = (*j)->native;
+      break;
+    }
+  d->RestackNativeWindow(w->native, above, IsTopmost(w));
+}
+
+void FixupFlags(WND* w, WINDOWPOS& wp) {
+  bool visible = (w->style & WS_VISIBLE) != 0;
+  if (visible) wp.flags &= ~SWP_SHOWWINDOW;
+  else wp.flags &= ~SWP_HIDEWINDOW;
+  if (wp.cx < 0) wp.cx = 0;
+  if (wp.cy < 0) wp.cy = 0;
+  if (wp.cx == w->rect.Width() && wp.cy == w->rect.Height()) wp.flags |= SWP_NOSIZE;
+  if (wp.x == w->rect.Left && wp.y == w->rect.Top) wp.flags |= SWP_NOMOVE;
+  if (wp.hwndInsertAfter == w) wp.flags |= SWP_NOZORDER;
+}
+
+bool CaptureInside(WND* w) {
+  HWND c = GetCapture();
+  return c && (c == w || IsChild(w, c));
+}
+
+}  // namespace
+
+POINT WindowOriginScreen(const WND* w) {
+  POINT p{w->rect.Left, w->rect.Top};
+  return w->IsChild() ? Add(ClientOriginScreen(w->parent), p) : p;
+}
+
+POINT ClientOriginScreen(const WND* w) {
+  POINT p{w->client.Left, w->client.Top};
+  return w->IsChild() ? Add(ClientOriginScreen(w->parent), p) : p;
+}
+
+POINT WindowOriginInSurface(const WND* w) {
+  POINT o = WindowOriginScreen(w);
+  const WND* top = w;
+  while (top->IsChild()) top = top->parent;
+  return POINT{o.X - top->rect.Left, o.Y - top->rect.Top};
+}
+
+void ZOrderInsert(WND* w, HWND after) {
+  auto& sibs = SiblingList(w);
+  sibs.erase(std::remove(sibs.begin(), sibs.end(), w), sibs.end());
+  if (w->IsChild()) {
+    if (after == HWND_BOTTOM) {
+      sibs.push_back(w);
+    } else if (after == HWND_TOP || after == HWND_TOPMOST || after == HWND_NOTOPMOST) {
+      sibs.insert(sibs.begin(), w);
+    } else {
+      auto it = std::find(sibs.begin(), sibs.end(), after);
+      sibs.insert(it == sibs.end() ? sibs.begin() : it + 1, w);
+    }
+    return;
+  }
+  if (after == HWND_TOPMOST) w->exStyle |= WS_EX_TOPMOST;
+  else if (after == HWND_NOTOPMOST || after == HWND_BOTTOM) w->exStyle &= ~WS_EX_TOPMOST;
+  auto firstNormal = std::find_if(sibs.begin(), sibs.end(), [](WND* t) { return !IsTopmost(t); });
+  if (after == HWND_BOTTOM) {
+    sibs.push_back(w);
+  } else if (after == HWND_TOPMOST || (after == HWND_TOP && IsTopmost(w))) {
+    sibs.insert(sibs.begin(), w);
+  } else if (after == HWND_TOP || after == HWND_NOTOPMOST) {
+    sibs.insert(firstNormal, w);
+  } else {
+    auto it = std::find(sibs.begin(), sibs.end(), after);
+    if (it == sibs.end()) {
+      sibs.insert(firstNormal, w);
+    } else {
+      // Stay inside the window's own layer.
+      auto pos = it + 1;
+      if (IsTopmost(w)) pos = std::min(pos, std::find_if(sibs.begin(), sibs.end(), [](WND* t) { return !IsTopmost(t); }));
+      else pos = std::max(pos, std::find_if(sibs.begin(), sibs.end(), [](WND* t) { return !IsTopmost(t); }));
+      sibs.insert(pos, w);
+    }
+  }
+  // Owned windows stay above their owner.
+  std::vector<WND*> owned;
+  for (WND* t : sibs)
+    if (t->owner == w) owned.push_back(t);
+  for (WND* t : owned) {
+    auto ti = std::find(sibs.begin(), sibs.end(), t);
+    auto wi = std::find(sibs.begin(), sibs.end(), w);
+    if (ti > wi && IsTopmost(t) == IsTopmost(w)) {
+      sibs.erase(ti);
+      sibs.insert(std::find(sibs.begin(), sibs.end(), w), t);
+    }
+  }
+  RestackNative(w);
+  for (WND* t : owned) RestackNative(t);
+}
+
+BOOL SetWindowPos(HWND hwnd, HWND insertAfter, int x, int y, int cx, int cy, UINT flags) {
+  if (!MainThreadCheck()) return FALSE;
+  WND* w = LiveWindow(hwnd);
+  if (!w) return FALSE;
+  TWindowPin pin(w);
+  WINDOWPOS wp{w, insertAfter, x, y, cx, cy, flags};
+  if (flags & SWP_NOSIZE) {
+    wp.cx = w->rect.Width();
+    wp.cy = w->rect.Height();
+  }
+  if (flags & SWP_NOMOVE) {
+    wp.x = w->rect.Left;
+    wp.y = w->rect.Top;
+  }
+  FixupFlags(w, wp);
+  if (!(wp.flags & SWP_NOSENDCHANGING)) {
+    SendMessage(w, WM_WINDOWPOSCHANGING, 0, reinterpret_cast<LPARAM>(&wp));
+    if (w->dead) return FALSE;
+    if (wp.flags & SWP_NOSIZE) {
+      wp.cx = w->rect.Width();
+      wp.cy = w->rect.Height();
+    }
+    if (wp.flags & SWP_NOMOVE) {
+      wp.x = w->rect.Left;
+      wp.y = w->rect.Top;
+    }
+    FixupFlags(w, wp);
+  }
+  const RECT oldRect = w->rect;
+  const RECT oldClient = w->client;
+  const bool wasVisible = (w->style & WS_VISIBLE) != 0;
+  RECT newRect = Bounds(wp.x, wp.y, wp.cx, wp.cy);
+  RECT newClient;
+  if (!(wp.flags & SWP_NOSIZE) || (wp.flags & SWP_FRAMECHANGED)) {
+    NCCALCSIZE_PARAMS p;
+    p.rgrc[0] = newRect;
+    p.rgrc[1] = oldRect;
+    p.rgrc[2] = oldClient;
+    p.lppos = &wp;
+    SendMessage(w, WM_NCCALCSIZE, TRUE, reinterpret_cast<LPARAM>(&p));
+    if (w->dead) return FALSE;
+    newClient = p.rgrc[0];
+  } else {
+    int dx = newRect.Left - oldRect.Left, dy = newRect.Top - oldRect.Top;
+    newClient = RECT{oldClient.Left + dx, oldClient.Top + dy, oldClient.Right + dx, oldClient.Bottom + dy};
+  }
+  w->rect = newRect;
+  w->client = newClient;
+  if (newClient.Width() == oldClient.Width() && newClient.Height() == oldClient.Height()) wp.flags |= SWP_NOCLIENTSIZE;
+  if (newClient.Left == oldClient.Left && newClient.Top == oldClient.Top) wp.flags |= SWP_NOCLIENTMOVE;
+  if (!(wp.flags & SWP_NOZORDER)) ZOrderInsert(w, wp.hwndInsertAfter);
+  if (wp.flags & SWP_SHOWWINDOW) w->style |= WS_VISIBLE;
+  if (wp.flags & SWP_HIDEWINDOW) w->style &= ~WS_VISIBLE;
+  const bool nowVisible = (w->style & WS_VISIBLE) != 0;
+  const bool sized = !(wp.flags & SWP_NOSIZE);
+  const bool moved = !(wp.flags & SWP_NOMOVE);
+
+  TDisplay* d = CurrentDisplay();
+  if (!w->IsChild()) {
+    if (sized) EnsureSurface(w);
+    if ((sized || moved) && d && w->native) d->SetNativeBounds(w->native, w->rect);
+    if (d && w->native && (wp.flags & (SWP_SHOWWINDOW | SWP_HIDEWINDOW)))
+      d->ShowNativeWindow(w->native, nowVisible, nowVisible && !(wp.flags & SWP_NOACTIVATE));
+  }
+  if (sized || moved || (wp.flags & SWP_FRAMECHANGED)) UpdateWindowDCs(TopLevelOf(w));
+
+  bool eraseNow = false;
+  if (!(wp.flags & SWP_NOREDRAW)) {
+    bool geometry = sized || moved || !(wp.flags & SWP_NOZORDER) || (wp.flags & (SWP_SHOWWINDOW | SWP_HIDEWINDOW));
+    if (w->IsChild() && geometry) {
+      RECT area{};
+      if (wasVisible) area = oldRect;
+      if (nowVisible) area = Union(area, newRect);
+      if (!area.IsEmpty()) InvalidateParentArea(w, area);
+    }
+    bool whole = (wp.flags & (SWP_SHOWWINDOW | SWP_FRAMECHANGED)) || sized || (moved && w->IsChild());
+    if (nowVisible && whole) {
+      InvalidateWindowArea(w, Region(Bounds(0, 0, newRect.Width(), newRect.Height())), true, true, true);
+      eraseNow = true;
+    }
+  }
+  if (wp.flags & SWP_HIDEWINDOW) {
+    if (CaptureInside(w)) ReleaseCapture();
+    if (w->IsChild()) {
+      if (HWND f = GetFocus(); f && (f == w || IsChild(w, f))) SetFocus(w->parent);
+    } else {
+      ActiveWindowHidden(w);
+    }
+    if (w->dead) return TRUE;
+  }
+  if ((wp.flags & SWP_SHOWWINDOW) && !w->IsChild() && !(wp.flags & SWP_NOACTIVATE)) {
+    ActivateForShow(w);
+    if (w->dead) return TRUE;
+  }
+  // The frame and background are painted before WM_WINDOWPOSCHANGED; the
+  // client waits for WM_PAINT.
+  if (eraseNow && nowVisible && !(wp.flags & SWP_DEFERERASE)) {
+    ErasePendingNow(w);
+    if (w->dead) return TRUE;
+  }
+  SendMessage(w, WM_WINDOWPOSCHANGED, 0, reinterpret_cast<LPARAM>(&wp));
+  return TRUE;
+}
+
+BOOL MoveWindow(HWND hwnd, int x, int y, int width, int height, BOOL repaint) {
+  return SetWindowPos(hwnd, nullptr, x, y, width, height, SWP_NOZORDER | SWP_NOACTIVATE | (repaint ? 0 : SWP_NOREDRAW));
+}
+
+BOOL ShowWindow(HWND hwnd, int cmd) {
+  if (!MainThreadCheck()) return FALSE;
+  WND* w = LiveWindow(hwnd);
+  if (!w) return FALSE;
+  TWindowPin pin(w);
+  const BOOL wasVisible = (w->style & WS_VISIBLE) ? TRUE : FALSE;
+  if (cmd == SW_HIDE) {
+    if (!wasVisible) return FALSE;
+    SendMessage(w, WM_SHOWWINDOW, FALSE, 0);
+    if (w->dead) return wasVisible;
+    SetWindowPos(w, nullptr, 0, 0, 0, 0,
+                 SWP_HIDEWINDOW | SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER | (w->IsChild() ? SWP_NOACTIVATE : 0));
+    return wasVisible;
+  }
+  bool activate = !w->IsChild() && cmd != SW_SHOWNOACTIVATE && cmd != SW_SHOWNA && cmd != SW_SHOWMINNOACTIVE;
+  UINT swp = SWP_NOSIZE | SWP_NOMOVE;
+  RECT target = w->rect;
+  bool minimize = cmd == SW_MINIMIZE || cmd == SW_SHOWMINIMIZED || cmd == SW_SHOWMINNOACTIVE;
+  if (minimize) {
+    if (cmd == SW_MINIMIZE) activate = false;
+    w->style = (w->style | WS_MINIMIZE) & ~WS_MAXIMIZE;
+  } else if (cmd == SW_SHOWMAXIMIZED) {
+    if (!(w->style & WS_MAXIMIZE)) w->normalRect = w->rect;
+    w->style = (w->style | WS_MAXIMIZE) & ~WS_MINIMIZE;
+    MONITORINFO mi;
+    GetMonitorInfo(MonitorFromWindow(w, MONITOR_DEFAULTTONEAREST), &mi);
+    target = w->IsChild() ? RECT{0, 0, w->parent->client.Width(), w->parent->client.Height()} : mi.rcWork;
+    swp = SWP_FRAMECHANGED;
+  } else if (cmd == SW_RESTORE || cmd == SW_SHOWNORMAL) {
+    if (w->style & WS_MAXIMIZE) {
+      target = w->normalRect;
+      swp = SWP_FRAMECHANGED;
+    }
+    w->style &= ~(WS_MAXIMIZE | WS_MINIMIZE);
+  } else if (wasVisible) {
+    return wasVisible;  // SW_SHOW, SW_SHOWNA, SW_SHOWNOACTIVATE on a shown window
+  }
+  if (!wasVisible) {
+    SendMessage(w, WM_SHOWWINDOW, TRUE, 0);
+    if (w->dead) return wasVisible;
+    swp |= SWP_SHOWWINDOW;
+  }
+  if (!activate) swp |= SWP_NOACTIVATE | SWP_NOZORDER;
+  SetWindowPos(w, HWND_TOP, target.Left, target.Top, target.Width(), target.Height(), swp);
+  if (w->dead) return wasVisible;
+  if (minimize) {
+    SendMessage(w, WM_SIZE, SIZE_MINIMIZED, 0);
+    if (!w->dead && GetActiveWindow() == w && cmd == SW_MINIMIZE) ActiveWindowHidden(w);
+  }
+  return wasVisible;
+}
+
+BOOL BringWindowToTop(HWND hwnd) { return SetWindowPos(hwnd, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE); }
+
+BOOL IsIconic(HWND hwnd) {
+  WND* w = LiveWindow(hwnd);
+  return w && (w->style & WS_MINIMIZE) ? TRUE : FALSE;
+}
+
+BOOL IsZoomed(HWND hwnd) {
+  WND* w = LiveWindow(hwnd);
+  return w && (w->style & WS_MAXIMIZE) ? TRUE : FALSE;
+}
+
+BOOL GetWindowRect(HWND hwnd, RECT* r) {
+  WND* w = LiveWindow(hwnd);
+  if (!w || !r) return FALSE;
+  POINT o = WindowOriginScreen(w);
+  *r = Bounds(o.X, o.Y, w->rect.Width(), w->rect.Height());
+  return TRUE;
+}
+
+BOOL GetClientRect(HWND hwnd, RECT* r) {
+  WND* w = LiveWindow(hwnd);
+  if (!w || !r) return FALSE;
+  *r = RECT{0, 0, std::max(0, w->client.Width()), std::max(0, w->client.Height())};
+  return TRUE;
+}
+
+BOOL ClientToScreen(HWND hwnd, POINT* p) {
+  WND* w = LiveWindow(hwnd);
+  if (!w || !p) return FALSE;
+  *p = Add(*p, ClientOriginScreen(w));
+  return TRUE;
+}
+
+BOOL ScreenToClient(HWND hwnd, POINT* p) {
+  WND* w = LiveWindow(hwnd);
+  if (!w || !p) return FALSE;
+  POINT o = ClientOriginScreen(w);
+  *p = POINT{p->X - o.X, p->Y - o.Y};
+  return TRUE;
+}
+
+int MapWindowPoints(HWND from, HWND to, POINT* pts, UINT count) {
+  POINT a{}, b{};
+  if (from) {
+    WND* w = LiveWindow(from);
+    if (!w) return 0;
+    a = ClientOriginScreen(w);
+  }
+  if (to) {
+    WND* w = LiveWindow(to);
+    if (!w) return 0;
+    b = ClientOriginScreen(w);
+  }
+  int dx = a.X - b.X, dy = a.Y - b.Y;
+  for (UINT i = 0; pts && i < count; ++i) pts[i] = POINT{pts[i].X + dx, pts[i].Y + dy};
+  return int(MAKELONG(dx, dy));
+}
+
+namespace {
+
+bool ContainsScreenPoint(const WND* w, POINT screen) {
+  POINT o = WindowOriginScreen(w);
+  POINT local{screen.X - o.X, screen.Y - o.Y};
+  if (!Bounds(0, 0, w->rect.Width(), w->rect.Height()).Contains(local)) return false;
+  return WindowRegionContains(w, local);
+}
+
+WND* DeepestChild(WND* w, POINT screen) {
+  POINT co = ClientOriginScreen(w);
+  if (!Bounds(co.X, co.Y, w->client.Width(), w->client.Height()).Contains(screen)) return w;
+  for (WND* c : w->children) {
+    if (!(c->style & WS_VISIBLE) || !ContainsScreenPoint(c, screen)) continue;
+    if (c->style & WS_DISABLED) return w;
+    return DeepestChild(c, screen);
+  }
+  return w;
+}
+
+}  // namespace
+
+HWND WindowFromPoint(POINT screen) {
+  for (WND* t : TopLevelWindows()) {
+    if (!(t->style & WS_VISIBLE) || !ContainsScreenPoint(t, screen)) continue;
+    return DeepestChild(t, screen);
+  }
+  return nullptr;
+}
+
+HWND ChildWindowFromPointEx(HWND parent, POINT client, UINT flags) {
+  WND* p = LiveWindow(parent);
+  if (!p) return nullptr;
+  if (!RECT{0, 0, p->client.Width(), p->client.Height()}.Contains(client)) return nullptr;
+  POINT screen = Add(client, ClientOriginScreen(p));
+  for (WND* c : p->children) {
+    if ((flags & CWP_SKIPINVISIBLE) && !(c->style & WS_VISIBLE)) continue;
+    if ((flags & CWP_SKIPDISABLED) && (c->style & WS_DISABLED)) continue;
+    if ((flags & CWP_SKIPTRANSPARENT) && (c->exStyle & WS_EX_TRANSPARENT)) continue;
+    if (ContainsScreenPoint(c, screen)) return c;
+  }
+  return p;
+}
+
+HWND ChildWindowFromPoint(HWND parent, POINT client) { return ChildWindowFromPointEx(parent, client, CWP_ALL); }

@@ -1,0 +1,35 @@
+// Window geometry, visibility, z-order and coordinate mapping. Each change
+// sends what Windows sends: WM_WINDOWPOSCHANGING (the window may alter the
+// proposal), WM_NCCALCSIZE on a size or frame change, the redraw, then
+// WM_WINDOWPOSCHANGED, whose default handling sends WM_SIZE and WM_MOVE.
+// Programmatic changes are not clamped to WM_GETMINMAXINFO.
+#pragma once
+#include "platform/user/UserTypes.h"
+
+BOOL SetWindowPos(HWND hwnd, HWND insertAfter, int x, int y, int cx, int cy, UINT flags);
+BOOL MoveWindow(HWND hwnd, int x, int y, int width, int height, BOOL repaint);
+// Returns whether the window was visible before.
+BOOL ShowWindow(HWND hwnd, int cmd);
+BOOL BringWindowToTop(HWND hwnd);
+BOOL IsIconic(HWND hwnd);
+BOOL IsZoomed(HWND hwnd);
+
+BOOL GetWindowRect(HWND hwnd, RECT* r);  // screen coordinates
+BOOL GetClientRect(HWND hwnd, RECT* r);  // origin 0,0
+BOOL ClientToScreen(HWND hwnd, POINT* p);
+BOOL ScreenToClient(HWND hwnd, POINT* p);
+// Returns the offset as MAKELONG(dx, dy); nullptr stands for the screen.
+int MapWindowPoints(HWND from, HWND to, POINT* pts, UINT count);
+
+constexpr UINT CWP_ALL = 0x0000;
+constexpr UINT CWP_SKIPINVISIBLE = 0x0001;
+constexpr UINT CWP_SKIPDISABLED = 0x0002;
+constexpr UINT CWP_SKIPTRANSPARENT = 0x0004;
+
+// The deepest visible, enabled window under a screen point, window regions
+// respected; nullptr where none of ours is.
+HWND WindowFromPoint(POINT screen);
+// A direct child under a client point of parent, parent itself when no
+// child is there, nullptr outside the parent.
+HWND ChildWindowFromPoint(HWND parent, POINT client);
+HWND ChildWindowFromPointEx(HWND parent, POINT client, UINT flags);

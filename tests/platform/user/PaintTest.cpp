@@ -1,0 +1,236 @@
+#include <gtest/gtest.h>
+
+#include "WindowTestSupport.h"
+#include "platform/gdi/DeviceContext.h"
+#include "platform/gdi/Gdi.h"
+
+namespace {
+
+COLORREF SurfacePixel(HWND top, int x, int y) {
+  const Surface* s = WindowSurface(top);
+  if (!s || x < 0 || y < 0 || x >= s->width || y >= s->height) return CLR_INVALID;
+  std::uint32_t p = reinterpret_cast<const std::uint32_t*>(s->Row(y))[x];
+  return RGB(int((p >> 16) & 0xFF), int((p >> 8) & 0xFF), int(p & 0xFF));
+}
+
+// Paints the whole client area of a window in one colour.
+TRecorder::THandler PaintWith(COLORREF color) {
+  return [color](HWND h, UINT m, WPARAM, LPARAM, bool& handled) -> LRESULT {
+    if (m != WM_PAINT) return 0;
+    PAINTSTRUCT ps;
+    HDC dc = BeginPaint(h, &ps);
+    RECT r;
+    GetClientRect(h, &r);
+    HBRUSH b = CreateSolidBrush(color);
+    FillRect(dc, &r, b);
+    DeleteObject(b);
+    EndPaint(h, &ps);
+    handled = true;
+    return 0;
+  };
+}
+
+const COLORREF kRed = RGB(255, 0, 0);
+const COLORREF kBlue = RGB(0, 0, 255);
+const COLORREF kWhite = RGB(255, 255, 255);
+
+// The parent's invalid area covers the child, frame included.
+TEST_F(WindowTest, PaintComesOnlyWhenTheQueueIsEmptyParentsFirst) {
+  HWND p = Make("p", WS_POPUP | WS_VISIBLE, 0, 0, 100, 100);
+  HWND c = Make("c", WS_CHILD | WS_VISIBLE, 10, 10, 30, 30, p);
+  Pump();
+  ClearLog();
+  InvalidateRect(p, nullptr, TRUE);
+  PostMessage(c, WM_USER, 0, 0);
+  Pump();
+  EXPECT_EQ(Trace({WM_USER, WM_PAINT, WM_ERASEBKGND, WM_NCPAINT}),
+            (Strings{"c:USER", "p:PAINT", "p:ERASEBKGND", "c:PAINT", "c:NCPAINT", "c:ERASEBKGND"}));
+}
+
+TEST_F(WindowTest, ClipChildrenKeepsTheParentsPaintOffItsChildren) {
+  struct TCase {
+    DWORD parentStyle;
+    Strings paints;
+    COLORREF underChildAfterParentOnlyPaint;
+  };
+  const TCase cases[] = {
+      {0, {"p:PAINT", "c:PAINT"}, kBlue},
+      {WS_CLIPCHILDREN, {"p:PAINT"}, kBlue},
+  };
+  for (const TCase& tc : cases) {
+    SCOPED_TRACE(tc.parentStyle);
+    HWND p = Make("p", WS_POPUP | WS_VISIBLE | tc.parentStyle, 0, 0, 100, 100);
+    HWND c = Make("c", WS_CHILD | WS_VISIBLE, 10, 10, 30, 30, p);
+    Handle(p, PaintWith(kRed));
+    Handle(c, PaintWith(kBlue));
+    Pump();
+    EXPECT_EQ(SurfacePixel(p, 5, 5), kRed);
+    EXPECT_EQ(SurfacePixel(p, 20, 20), kBlue);
+    ClearLog();
+    InvalidateRect(p, nullptr, FALSE);
+    Pump();
+    EXPECT_EQ(Trace({WM_PAINT}), tc.paints);
+    EXPECT_EQ(SurfacePixel(p, 20, 20), tc.underChildAfterParentOnlyPaint);
+    // Painting the parent outside WM_PAINT honours WS_CLIPCHILDREN too.
+    HDC dc = GetDC(p);
+    RECT all{0, 0, 100, 100};
+    FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+    ReleaseDC(p, dc);
+    EXPECT_EQ(SurfacePixel(p, 20, 20), tc.parentStyle ? kBlue : kWhite);
+    DestroyWindow(p);
+  }
+}
+
+TEST_F(WindowTest, ClipSiblingsKeepsALowerSiblingUnderTheUpperOne) {
+  HWND p = Make("p", WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN, 0, 0, 100, 100);
+  HWND low = Make("low", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, 0, 0, 50, 50, p);
+  HWND high = Make("high", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, 25, 25, 50, 50, p);
+  Handle(low, PaintWith(kRed));
+  Handle(high, PaintWith(kBlue));
+  Pump();
+  InvalidateRect(low, nullptr, FALSE);
+  Pump();
+  EXPECT_EQ(SurfacePixel(p, 10, 10), kRed);
+  EXPECT_EQ(SurfacePixel(p, 30, 30), kBlue);  // high stays on top
+}
+
+TEST_F(WindowTest, BeginPaintErasesThroughTheProcedureChainAndReportsTheArea) {
+  HWND w = Make("w", WS_POPUP | WS_VISIBLE, 0, 0, 100, 100);
+  Pump();
+  RECT r{10, 20, 30, 40};
+  InvalidateRect(w, &r, TRUE);
+  RECT u;
+  EXPECT_TRUE(GetUpdateRect(w, &u, FALSE));
+  EXPECT_EQ(u, r);
+  PAINTSTRUCT ps;
+  ClearLog();
+  HDC dc = BeginPaint(w, &ps);
+  ASSERT_NE(dc, nullptr);
+  EXPECT_EQ(Trace({WM_ERASEBKGND}), (Strings{"w:ERASEBKGND"}));
+  EXPECT_EQ(ps.rcPaint, r);
+  EXPECT_FALSE(ps.fErase);  // the default procedure erased with the class brush
+  RECT clip;
+  GetClipBox(dc, &clip);
+  EXPECT_EQ(clip, r);
+  EndPaint(w, &ps);
+  EXPECT_FALSE(GetUpdateRect(w, &u, FALSE));
+  // Invalidation without erase: no WM_ERASEBKGND.
+  InvalidateRect(w, nullptr, FALSE);
+  ClearLog();
+  Pump();
+  EXPECT_EQ(Trace({WM_PAINT, WM_ERASEBKGND}), (Strings{"w:PAINT"}));
+}
+
+TEST_F(WindowTest, EraseBackgroundReturningZeroLeavesFEraseSet) {
+  HWND w = Make("w", WS_POPUP | WS_VISIBLE, 0, 0, 100, 100);
+  Pump();
+  Handle(w, [](HWND, UINT m, WPARAM, LPARAM, bool& handled) -> LRESULT {
+    handled = m == WM_ERASEBKGND;
+    return 0;
+  });
+  InvalidateRect(w, nullptr, TRUE);
+  PAINTSTRUCT ps;
+  BeginPaint(w, &ps);
+  EXPECT_TRUE(ps.fErase);
+  EndPaint(w, &ps);
+}
+
+TEST_F(WindowTest, UpdateWindowPaintsAtOnceAndValidateRectCancels) {
+  HWND w = Make("w", WS_POPUP | WS_VISIBLE, 0, 0, 100, 100);
+  Pump();
+  InvalidateRect(w, nullptr, TRUE);
+  ClearLog();
+  UpdateWindow(w);
+  EXPECT_EQ(Trace({WM_PAINT}), (Strings{"w:PAINT"}));
+  InvalidateRect(w, nullptr, TRUE);
+  ValidateRect(w, nullptr);
+  ClearLog();
+  Pump();
+  EXPECT_TRUE(Trace({WM_PAINT}).empty());
+}
+
+TEST_F(WindowTest, RedrawWindowFlags) {
+  HWND w = Make("w", WS_POPUP | WS_VISIBLE, 0, 0, 100, 100);
+  Make("c", WS_CHILD | WS_VISIBLE, 0, 0, 10, 10, w);
+  Pump();
+  ClearLog();
+  RedrawWindow(w, nullptr, nullptr, RDW_INVALIDATE | RDW_FRAME | RDW_ERASE | RDW_ERASENOW | RDW_NOCHILDREN);
+  EXPECT_EQ(Trace({WM_NCPAINT, WM_ERASEBKGND, WM_PAINT}), (Strings{"w:NCPAINT", "w:ERASEBKGND"}));
+  RedrawWindow(w, nullptr, nullptr, RDW_UPDATENOW);
+  EXPECT_EQ(Trace({WM_NCPAINT, WM_ERASEBKGND, WM_PAINT}), (Strings{"w:NCPAINT", "w:ERASEBKGND", "w:PAINT"}));
+  ClearLog();
+  RedrawWindow(w, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+  EXPECT_EQ(Trace({WM_PAINT}), (Strings{"w:PAINT", "c:PAINT"}));
+  ClearLog();
+  RedrawWindow(w, nullptr, nullptr, RDW_INTERNALPAINT);
+  Pump();
+  EXPECT_EQ(Trace({WM_PAINT}), (Strings{"w:PAINT"}));
+}
+
+TEST_F(WindowTest, WindowRegionClipsPaintingAndHitTesting) {
+  HWND p = Make("p", WS_POPUP | WS_VISIBLE, 0, 0, 100, 100);
+  HWND c = Make("c", WS_CHILD | WS_VISIBLE, 0, 0, 40, 40, p);
+  Handle(p, PaintWith(kRed));
+  Handle(c, PaintWith(kBlue));
+  HRGN first = CreateRectRgn(0, 0, 40, 40);
+  EXPECT_EQ(SetWindowRgn(c, first, TRUE), 1);
+  HRGN rgn = CreateRectRgn(0, 0, 20, 20);  // top-left quarter only
+  EXPECT_EQ(SetWindowRgn(c, rgn, TRUE), 1);
+  EXPECT_EQ(GetObjectType(first), 0u);  // the replaced region was freed
+  Pump();
+  EXPECT_EQ(SurfacePixel(p, 10, 10), kBlue);
+  EXPECT_EQ(SurfacePixel(p, 30, 30), kRed);
+  EXPECT_EQ(WindowFromPoint(Point(10, 10)), c);
+  EXPECT_EQ(WindowFromPoint(Point(30, 30)), p);
+  HRGN copy = CreateRectRgn(0, 0, 0, 0);
+  EXPECT_EQ(GetWindowRgn(c, copy), SIMPLEREGION);
+  RECT box;
+  GetRgnBox(copy, &box);
+  EXPECT_EQ(box, Rect(0, 0, 20, 20));
+  DeleteObject(copy);
+  SetWindowRgn(c, nullptr, TRUE);
+  EXPECT_EQ(GetObjectType(rgn), 0u);
+  EXPECT_EQ(WindowFromPoint(Point(30, 30)), c);
+}
+
+TEST_F(WindowTest, WindowDCCoversTheFrameAndClientDCStartsAtTheClient) {
+  HWND p = Make("p", WS_POPUP | WS_VISIBLE, 0, 0, 100, 100);
+  HWND c = Make("c", WS_CHILD | WS_VISIBLE | WS_BORDER, 10, 10, 30, 30, p);
+  Pump();
+  HDC wdc = GetWindowDC(c);
+  SetPixel(wdc, 0, 0, kRed);
+  ReleaseDC(c, wdc);
+  HDC cdc = GetDC(c);
+  SetPixel(cdc, 0, 0, kBlue);
+  SetPixel(cdc, -1, -1, kBlue);  // outside the client area: clipped
+  ReleaseDC(c, cdc);
+  EXPECT_EQ(SurfacePixel(p, 10, 10), kRed);
+  EXPECT_EQ(SurfacePixel(p, 11, 11), kBlue);
+}
+
+TEST_F(WindowTest, DCOutlivingItsWindowDrawsNowhere) {
+  HWND w = Make("w", WS_POPUP | WS_VISIBLE, 0, 0, 100, 100);
+  HDC dc = GetDC(w);
+  DestroyWindow(w);
+  RECT r{0, 0, 100, 100};
+  FillRect(dc, &r, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));  // must not touch freed pixels
+  EXPECT_EQ(ReleaseDC(w, dc), 1);
+}
+
+TEST_F(WindowTest, MovingAChildRepaintsWhatItUncovered) {
+  HWND p = Make("p", WS_POPUP | WS_VISIBLE, 0, 0, 100, 100);
+  HWND c = Make("c", WS_CHILD | WS_VISIBLE, 0, 0, 20, 20, p);
+  Handle(p, PaintWith(kRed));
+  Handle(c, PaintWith(kBlue));
+  Pump();
+  EXPECT_EQ(SurfacePixel(p, 5, 5), kBlue);
+  MoveWindow(c, 50, 50, 20, 20, TRUE);
+  Pump();
+  EXPECT_EQ(SurfacePixel(p, 5, 5), kRed);
+  EXPECT_EQ(SurfacePixel(p, 55, 55), kBlue);
+  ShowWindow(c, SW_HIDE);
+  Pump();
+  EXPECT_EQ(SurfacePixel(p, 55, 55), kRed);
+}
+
+}  // namespace
