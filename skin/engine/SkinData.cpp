@@ -1,16 +1,19 @@
 #include "skin/engine/SkinData.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <filesystem>
 #include <fstream>
 #include <map>
 #include <new>
 
-#include "platform/graphics/BmpFormat.h"
-#include "platform/graphics/JpegCodec.h"
+#include "platform/graphics/ByteReader.h"
+#include "platform/graphics/Canvas.h"
+#include "platform/graphics/JPEGImage.h"
 #include "platform/rtl/Exceptions.h"
 #include "platform/rtl/FileUtils.h"
 #include "platform/rtl/IniFiles.h"
+#include "platform/rtl/Streams.h"
 #include "platform/rtl/SysUtils.h"
 
 namespace {
@@ -35,6 +38,52 @@ std::vector<std::uint8_t> ReadWholeFile(const std::string& fileName) {
   if (size > 0 && !in.read(reinterpret_cast<char*>(bytes.data()), size))
     throw EReadError("Cannot read file \"" + fileName + "\"");
   return bytes;
+}
+
+// A read-only stream over bytes already in memory.
+class TByteViewStream : public TCustomMemoryStream {
+ public:
+  explicit TByteViewStream(const std::vector<std::uint8_t>& bytes) {
+    SetPointer(const_cast<std::uint8_t*>(bytes.data()), static_cast<std::int64_t>(bytes.size()));
+  }
+};
+
+// Rows padded to 4 bytes; saturates instead of wrapping for absurd sizes.
+std::uint64_t PixelBlockBytes(std::int64_t width, std::int64_t height, int bitCount) {
+  const std::uint64_t stride = std::uint64_t((width * bitCount + 31) / 32 * 4);
+  if (height > 0 && stride > UINT64_MAX / std::uint64_t(height)) return UINT64_MAX;
+  return stride * std::uint64_t(height);
+}
+
+// The pixel memory a BMP file's header asks for, read before decoding: a
+// small run-length file may claim gigabytes. 16- and 32-bit files count as
+// 32 bits, the most the decoder makes of them. Headers the decoder refuses
+// anyway count as 0 and are left to it.
+std::uint64_t BmpPixelBytes(const std::vector<std::uint8_t>& bytes) {
+  constexpr std::size_t kFileHeaderSize = 14;
+  constexpr std::uint32_t kCoreHeaderSize = 12;
+  TByteReader r(bytes.data(), bytes.size());
+  r.Skip(kFileHeaderSize);
+  std::int64_t width = 0, height = 0;
+  int bitCount = 0;
+  if (r.U32() == kCoreHeaderSize) {
+    width = r.U16();
+    height = r.U16();
+    r.Skip(2);  // planes
+    bitCount = r.U16();
+  } else {
+    width = r.I32();
+    height = r.I32();
+    r.Skip(2);
+    bitCount = r.U16();
+  }
+  if (height < 0) height = -height;
+  if (width <= 0 || height == 0 || bitCount <= 0 || bitCount > 32) return 0;
+  return PixelBlockBytes(width, height, bitCount >= 16 ? 32 : bitCount);
+}
+
+void CheckPictureSize(std::uint64_t bytes, std::uint64_t maxBytes, const std::string& fileName) {
+  if (bytes > maxBytes) throw EInvalidGraphic("Picture \"" + fileName + "\" is too large");
 }
 
 // A skin made on Windows may name its files in another case than they have
@@ -77,16 +126,21 @@ std::map<int, std::uintptr_t>& DefaultCursorSlots() {
 
 }  // namespace
 
-void LoadSkinPicture(const std::string& fileName, bool jpeg, TspSkinPicture& picture) {
+void LoadSkinPicture(const std::string& fileName, bool jpeg, TBitmap& picture, std::uint64_t maxBytes) {
+  picture.Assign(nullptr);
   const std::vector<std::uint8_t> bytes = ReadWholeFile(fileName);
+  TByteViewStream stream(bytes);
   if (jpeg) {
-    TJpegDecodeOptions options;
-    options.MaxBytes = kMaxSkinPictureBytes;
-    picture = DecodeJpeg(bytes.data(), bytes.size(), options);
+    // Only the header is read here; the size is checked before decoding.
+    TJPEGImage image;
+    image.LoadFromStream(stream);
+    picture.SetPixelFormat(pfDevice);
+    CheckPictureSize(PixelBlockBytes(image.Width(), image.Height(), TBitmap::BitsOf(pfDevice)), maxBytes, fileName);
+    picture.SetSize(image.Width(), image.Height());
+    picture.Canvas()->Draw(0, 0, &image);
   } else {
-    TBmpReadLimits limits;
-    limits.MaxBytes = kMaxSkinPictureBytes;
-    picture = ReadBmp(bytes.data(), bytes.size(), limits);
+    CheckPictureSize(BmpPixelBytes(bytes), maxBytes, fileName);
+    picture.LoadFromStream(stream);
   }
 }
 
@@ -164,10 +218,10 @@ int TspSkinData::GetAreaIndex(const std::string& name) const {
   return IndexByName(SkinAreas, name, [](const TspDataSkinArea& a) -> const std::string& { return a.AreaName; });
 }
 
-TspSkinPicture* TspSkinData::GetActivePicture(int index) const {
+TBitmap* TspSkinData::GetActivePicture(int index) const {
   if (index < 0 || index >= static_cast<int>(ActivePictures.size())) return nullptr;
-  TspSkinPicture* p = ActivePictures[std::size_t(index)].get();
-  return PictureEmpty(*p) ? nullptr : p;
+  TBitmap* p = ActivePictures[std::size_t(index)].get();
+  return p->Empty() ? nullptr : p;
 }
 
 int TspSkinData::CursorSlot(int cursorIndex) const {
@@ -176,8 +230,8 @@ int TspSkinData::CursorSlot(int cursorIndex) const {
 }
 
 bool TspSkinData::FrameUsable() const {
-  if (PictureEmpty(Picture)) return false;
-  const int pw = Picture.Width, ph = Picture.Height;
+  if (Picture.Empty()) return false;
+  const int pw = Picture.Width(), ph = Picture.Height();
   const TRect& c = clientrect;
   if (c.IsEmpty() || c.Left < 0 || c.Top < 0 || c.Right > pw || c.Bottom > ph) return false;
   for (const TPoint& p : {lefttoppoint, righttoppoint, leftbottompoint, rightbottompoint})
@@ -206,7 +260,7 @@ void TspSkinData::ClearObjects() {
 
 void TspSkinData::ClearAll() {
   ClearObjects();
-  for (TspSkinPicture* p : {&Picture, &InactivePicture, &Mask, &RollUpPicture, &RollUpMask}) *p = TspSkinPicture{};
+  for (TBitmap* p : {&Picture, &InactivePicture, &Mask, &RollUpPicture, &RollUpMask}) p->Assign(nullptr);
   PictureName.clear();
   InactivePictureName.clear();
   MaskName.clear();
@@ -317,18 +371,19 @@ void TspSkinData::LoadSkin(const TCustomIniFile& ini, const std::string& folder)
   LoadSkinControls(ini);
 }
 
-void TspSkinData::LoadFramePicture(const std::string& folder, const std::string& name, TspSkinPicture& picture) {
-  picture = TspSkinPicture{};
+void TspSkinData::LoadFramePicture(const std::string& folder, const std::string& name, TBitmap& picture) {
+  picture.Assign(nullptr);
   if (name.empty()) return;
-  LoadSkinPicture(ResolveSkinFile(folder, name), IsJpegName(name), picture);
-  pictureBytes_ += picture.Bits.size();
+  // Each picture may take only what the skin's earlier pictures left over.
+  LoadSkinPicture(ResolveSkinFile(folder, name), IsJpegName(name), picture, kMaxSkinPictureBytes - pictureBytes_);
+  pictureBytes_ += std::uint64_t(picture.RowBytes()) * std::uint64_t(picture.Height());
   if (pictureBytes_ > kMaxSkinPictureBytes) throw EOutOfMemory("The skin's pictures are too large");
 }
 
 void TspSkinData::LoadActivePictures(const TCustomIniFile& ini, const std::string& folder) {
   ReadSkinList(ini, kSection_PICTURES, "activepictures", &ActivePictureNames);
   for (int i = 0; i < ActivePictureNames.Count(); ++i) {
-    ActivePictures.push_back(std::make_unique<TspSkinPicture>());
+    ActivePictures.push_back(std::make_unique<TBitmap>());
     LoadFramePicture(folder, ActivePictureNames[i], *ActivePictures.back());
   }
 }

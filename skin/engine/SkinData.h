@@ -17,7 +17,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/graphics/DibImage.h"
+#include "platform/graphics/Bitmap.h"
 #include "platform/rtl/Component.h"
 #include "platform/rtl/StringList.h"
 #include "platform/rtl/Types.h"
@@ -27,18 +27,17 @@
 
 class TCustomIniFile;
 
-// A skin picture. Held as a device-independent image until the framework's
-// TBitmap is available to take its place.
-using TspSkinPicture = TDibImage;
-inline bool PictureEmpty(const TspSkinPicture& p) { return p.Width <= 0 || p.Height <= 0; }
-
-// Reads a BMP file, or a JPEG file when jpeg is set; raises EFOpenError when
-// the file cannot be read and EInvalidGraphic when it cannot be decoded.
-void LoadSkinPicture(const std::string& fileName, bool jpeg, TspSkinPicture& picture);
 // Largest picture file read, and the most decoded picture memory one skin may
 // take; beyond either the load fails.
 constexpr std::int64_t kMaxSkinPictureFileBytes = std::int64_t{64} << 20;
 constexpr std::uint64_t kMaxSkinPictureBytes = std::uint64_t{512} << 20;
+
+// Reads a BMP file into picture, or, when jpeg is set, decodes a JPEG file and
+// draws it at 0,0 into picture, which takes the JPEG's size (a device-format
+// bitmap). Raises EFOpenError when the file cannot be read, EInvalidGraphic
+// when it cannot be decoded or its pixels would take more than maxBytes.
+void LoadSkinPicture(const std::string& fileName, bool jpeg, TBitmap& picture,
+                     std::uint64_t maxBytes = kMaxSkinPictureBytes);
 
 // Skin messages, sent with wParam = the TspSkinData and lParam = 1000.
 constexpr unsigned SKINMSG_BEFORELOAD = 0x4C9;
@@ -100,9 +99,9 @@ class TspSkinData : public TComponent {
   TspSkinColors SkinColors;
   TspDataSkinPopupWindow PopupWindow;
   TspDataSkinHintWindow HintWindow;
-  TspSkinPicture Picture, InactivePicture, Mask, RollUpPicture, RollUpMask;
+  TBitmap Picture, InactivePicture, Mask, RollUpPicture, RollUpMask;
   std::string PictureName, InactivePictureName, MaskName, RollUpPictureName, RollUpMaskName;
-  std::vector<std::unique_ptr<TspSkinPicture>> ActivePictures;
+  std::vector<std::unique_ptr<TBitmap>> ActivePictures;
   TStringList ActivePictureNames;
   TStringList CursorNames;
   std::vector<std::unique_ptr<TspDataSkinArea>> SkinAreas;
@@ -161,7 +160,7 @@ class TspSkinData : public TComponent {
   }
   // ActivePictures[index], or null for -1, an index out of range or an empty
   // picture.
-  TspSkinPicture* GetActivePicture(int index) const;
+  TBitmap* GetActivePicture(int index) const;
   // The cursor-table slot of a description's cursorindex; 0 (the default
   // cursor) for -1 or an index past the skin's cursors.
   int CursorSlot(int cursorIndex) const;
@@ -180,7 +179,7 @@ class TspSkinData : public TComponent {
  private:
   void ResetFormInfo();
   void LoadSkin(const TCustomIniFile& ini, const std::string& folder);
-  void LoadFramePicture(const std::string& folder, const std::string& name, TspSkinPicture& picture);
+  void LoadFramePicture(const std::string& folder, const std::string& name, TBitmap& picture);
   void LoadActivePictures(const TCustomIniFile& ini, const std::string& folder);
   void LoadCursors(const TCustomIniFile& ini, const std::string& folder);
   void LoadFormInfo(const TCustomIniFile& ini);

@@ -16,6 +16,7 @@ class TCustomIniFile;
 class TStrings;
 
 // Text alignment of skin captions and labels, valued as the framework's.
+// Moves to the control layer when that lands.
 enum TAlignment : std::uint8_t { taLeftJustify = 0, taRightJustify = 1, taCenter = 2 };
 
 enum TspStretchType : std::uint8_t { stFull = 0, stHorz = 1, stVert = 2 };

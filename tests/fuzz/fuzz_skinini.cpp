@@ -9,17 +9,10 @@
 #include <fstream>
 #include <string>
 
-#include "platform/graphics/BmpFormat.h"
-#include "platform/graphics/JpegCodec.h"
 #include "skin/engine/SkinData.h"
+#include "tests/skin/engine/SkinTestUtil.h"
 
 namespace {
-
-TDibImage Solid(int w, int h) {
-  TDibImage img;
-  img.Allocate(w, h, 24);
-  return img;
-}
 
 void WriteFile(const std::filesystem::path& path, const std::vector<std::uint8_t>& bytes) {
   std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), bytes.size());
@@ -29,10 +22,15 @@ const std::filesystem::path& SkinFolder() {
   static const std::filesystem::path dir = [] {
     auto d = std::filesystem::temp_directory_path() / ("lumiqa_fuzz_skin_" + std::to_string(::getpid()));
     std::filesystem::create_directories(d);
-    WriteFile(d / "a.bmp", WriteBmp(Solid(16, 12)));
-    WriteFile(d / "b.bmp", WriteBmp(Solid(3, 40)));
-    WriteFile(d / "c.jpg", EncodeJpeg(Solid(8, 8)));
+    WriteFile(d / "a.bmp", WriteBmp(TSkinFolder::Solid(16, 12)));
+    WriteFile(d / "b.bmp", WriteBmp(TSkinFolder::Solid(3, 40)));
+    WriteFile(d / "c.jpg", EncodeJpeg(TSkinFolder::Solid(8, 8)));
+    TJpegEncodeOptions grey;
+    grey.Grayscale = true;
+    WriteFile(d / "g.jpg", EncodeJpeg(TSkinFolder::Solid(5, 7), grey));
     WriteFile(d / "bad.bmp", {'B', 'M', 0, 0});
+    // A few bytes claiming far more pixels than a skin may hold.
+    WriteFile(d / "big.bmp", TSkinFolder::RunLengthBmp(30000, 30000));
     WriteFile(d / "a.cur", {0, 0, 2, 0, 1, 0});
     return d;
   }();
@@ -60,6 +58,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     (void)skin.CursorSlot(c->cursorindex);
   }
   for (const auto& o : skin.SkinObjects) (void)skin.GetActivePicture(o->activepictureindex);
+  for (int i = 0; i < static_cast<int>(skin.ActivePictures.size()); ++i) {
+    TBitmap* p = skin.GetActivePicture(i);
+    if (p && (p->Empty() || !p->ScanLine(p->Height() - 1))) std::abort();
+  }
   (void)skin.GetActivePicture(skin.bgpictureindex);
   (void)skin.FrameUsable();
   return 0;

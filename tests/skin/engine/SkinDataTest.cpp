@@ -6,6 +6,7 @@
 #include <utility>
 #include <vector>
 
+#include "platform/rtl/Exceptions.h"
 #include "tests/skin/engine/SkinTestUtil.h"
 
 namespace {
@@ -137,12 +138,13 @@ TEST_F(SkinDataLoad, LoadsSectionsPicturesAndDescriptions) {
   EXPECT_FALSE(data_->Empty);
   EXPECT_FALSE(data_->SkinLoading);
   EXPECT_EQ(data_->skinname, "Plain");
-  EXPECT_EQ(data_->Picture.Width, 160);
-  EXPECT_EQ(data_->Picture.Height, 100);
+  EXPECT_EQ(data_->Picture.Width(), 160);
+  EXPECT_EQ(data_->Picture.Height(), 100);
   ASSERT_EQ(data_->ActivePictures.size(), 3u);
-  EXPECT_EQ(data_->ActivePictures[0]->Width, 64);
-  EXPECT_EQ(data_->ActivePictures[1]->Width, 8);  // decoded as JPEG by its name
-  EXPECT_TRUE(PictureEmpty(*data_->ActivePictures[2]));
+  EXPECT_EQ(data_->ActivePictures[0]->Width(), 64);
+  EXPECT_EQ(data_->ActivePictures[1]->Width(), 8);  // decoded as JPEG by its name
+  EXPECT_EQ(data_->ActivePictures[1]->Height(), 6);
+  EXPECT_TRUE(data_->ActivePictures[2]->Empty());
   EXPECT_EQ(data_->inactiveeffect, ieGrayScale);
   EXPECT_EQ(data_->SkinColors.cbtnface, 0xF0F0F0);
   EXPECT_EQ(data_->SkinColors.cwindow, 0);  // missing colour keys are black
@@ -178,6 +180,41 @@ TEST_F(SkinDataLoad, PictureIndexesAreBounded) {
   EXPECT_EQ(data_->GetActivePicture(data_->FindControl<TspDataSkinSlider>("slider")->pictureindex), nullptr);
   EXPECT_EQ(data_->GetActivePicture(-1), nullptr);
   EXPECT_EQ(data_->GetActivePicture(-7), nullptr);
+}
+
+TEST_F(SkinDataLoad, BmpPicturesKeepTheirPixelsRowsFromTheTop) {
+  const TDibColor red{0, 0, 0xFF, 0}, blue{0x20, 0, 0, 0};
+  folder_.WriteBytes("frame.bmp", ::WriteBmp(TSkinFolder::Halves(160, 100, 1, red, blue)));
+  ASSERT_TRUE(data_->LoadFromFile(folder_.Path("Skin.ini"))) << data_->LastLoadError;
+  TBitmap& p = data_->Picture;
+  ASSERT_EQ(p.PixelFormat(), pf24bit);
+  const auto* top = static_cast<const std::uint8_t*>(p.ScanLine(0));
+  const auto* next = static_cast<const std::uint8_t*>(p.ScanLine(1));
+  const auto* bottom = static_cast<const std::uint8_t*>(p.ScanLine(99));
+  EXPECT_EQ((std::vector<int>{top[0], top[1], top[2]}), (std::vector<int>{0, 0, 0xFF}));
+  EXPECT_EQ((std::vector<int>{next[0], next[1], next[2]}), (std::vector<int>{0x20, 0, 0}));
+  EXPECT_EQ((std::vector<int>{bottom[159 * 3], bottom[159 * 3 + 1], bottom[159 * 3 + 2]}),
+            (std::vector<int>{0x20, 0, 0}));
+  // The list pictures come through the same way.
+  const auto* button = static_cast<const std::uint8_t*>(data_->GetActivePicture(0)->ScanLine(50));
+  EXPECT_EQ(button[63 * 3], 0x20);
+}
+
+TEST_F(SkinDataLoad, PictureFileOverTheFileCapFailsTheLoad) {
+  folder_.WriteBmp("frame.bmp", 160, 100);
+  std::filesystem::resize_file(folder_.Path("frame.bmp"), std::uintmax_t(kMaxSkinPictureFileBytes) + 1);
+  EXPECT_FALSE(data_->LoadFromFile(folder_.Path("Skin.ini")));
+  EXPECT_NE(data_->LastLoadError.find("too large"), std::string::npos) << data_->LastLoadError;
+  EXPECT_TRUE(data_->Picture.Empty());
+}
+
+TEST_F(SkinDataLoad, SmallFileClaimingMorePixelsThanASkinMayHoldFailsTheLoad) {
+  // 24000 x 24000 at one byte each is past the skin's pixel budget.
+  static_assert(std::uint64_t{24000} * 24000 > kMaxSkinPictureBytes);
+  folder_.WriteBytes("frame.bmp", TSkinFolder::RunLengthBmp(24000, 24000));
+  EXPECT_FALSE(data_->LoadFromFile(folder_.Path("Skin.ini")));
+  EXPECT_NE(data_->LastLoadError.find("too large"), std::string::npos) << data_->LastLoadError;
+  EXPECT_TRUE(data_->Picture.Empty());
 }
 
 TEST_F(SkinDataLoad, CursorsFillSlotsFromStartIndex) {
@@ -282,7 +319,7 @@ TEST_F(SkinDataLoad, SkinFailingPartWayEndsEmptyAndTellsTheForms) {
     EXPECT_FALSE(data_->SkinLoading) << c.what;
     EXPECT_TRUE(data_->SkinControls.empty()) << c.what;
     EXPECT_TRUE(data_->ActivePictures.empty()) << c.what;
-    EXPECT_TRUE(PictureEmpty(data_->Picture)) << c.what;
+    EXPECT_TRUE(data_->Picture.Empty()) << c.what;
     EXPECT_FALSE(data_->FrameUsable()) << c.what;
     const std::vector<unsigned> msgs = Messages();
     ASSERT_EQ(msgs.size(), 9u) << c.what;
@@ -308,7 +345,7 @@ TEST_F(SkinDataLoad, PictureNamesMatchFilesInAnotherCase) {
   folder_.WriteText("Skin.ini", ini);
   ASSERT_TRUE(data_->LoadFromFile(folder_.Path("Skin.ini"))) << data_->LastLoadError;
   EXPECT_EQ(data_->PictureName, "FRAME.BMP");
-  EXPECT_EQ(data_->Picture.Width, 160);
+  EXPECT_EQ(data_->Picture.Width(), 160);
 }
 
 TEST_F(SkinDataLoad, HugeCountsAreCappedWithoutHanging) {
@@ -398,6 +435,59 @@ TEST(SkinData, FixtureSkinUnderTestData) {
   EXPECT_NE(data.FindControl<TspDataSkinStdLabelControl>("stdlabel"), nullptr);
   EXPECT_EQ(data.FindControl<TspDataSkinStdLabelControl>("stdlabel")->activefontcolor, 0x800000);
   EXPECT_EQ(data.GetControlIndex("edit"), 1);
+}
+
+TEST(SkinPicture, JpegIsDrawnIntoADeviceBitmapOfItsSize) {
+  TSkinFolder folder;
+  const TDibColor white{0xFF, 0xFF, 0xFF, 0}, black{};
+  // Rows split on an 8-row block edge, so the halves survive compression.
+  const TDibImage img = TSkinFolder::Halves(24, 16, 8, white, black);
+  TJpegEncodeOptions grey;
+  grey.Grayscale = true;
+  folder.WriteBytes("colour.jpg", EncodeJpeg(img));
+  folder.WriteBytes("grey.jpg", EncodeJpeg(img, grey));
+  for (const char* name : {"colour.jpg", "grey.jpg"}) {
+    TBitmap picture;
+    LoadSkinPicture(folder.Path(name), true, picture);
+    ASSERT_EQ(picture.Width(), 24) << name;
+    ASSERT_EQ(picture.Height(), 16) << name;
+    EXPECT_EQ(picture.PixelFormat(), pfDevice) << name;
+    const auto* top = static_cast<const std::uint8_t*>(picture.ScanLine(0));
+    const auto* bottom = static_cast<const std::uint8_t*>(picture.ScanLine(15));
+    for (int c = 0; c < 3; ++c) {
+      EXPECT_GE(top[23 * 4 + c], 0xF0) << name;
+      EXPECT_LE(bottom[c], 0x10) << name;
+    }
+  }
+}
+
+TEST(SkinPicture, PixelLimitIsCheckedBeforeDecoding) {
+  TSkinFolder folder;
+  folder.WriteBytes("rle.bmp", TSkinFolder::RunLengthBmp(2000, 2000));  // 4,000,000 bytes decoded
+  TBitmap bmp;
+  EXPECT_THROW(LoadSkinPicture(folder.Path("rle.bmp"), false, bmp, 3999999), EInvalidGraphic);
+  EXPECT_TRUE(bmp.Empty());
+  LoadSkinPicture(folder.Path("rle.bmp"), false, bmp, 4000000);
+  EXPECT_EQ(bmp.Width(), 2000);
+  EXPECT_EQ(bmp.PixelFormat(), pf8bit);
+
+  folder.WriteJpeg("photo.jpg", 64, 64);  // 16384 bytes as a device bitmap
+  TBitmap jpeg;
+  EXPECT_THROW(LoadSkinPicture(folder.Path("photo.jpg"), true, jpeg, 16383), EInvalidGraphic);
+  EXPECT_TRUE(jpeg.Empty());
+  LoadSkinPicture(folder.Path("photo.jpg"), true, jpeg, 16384);
+  EXPECT_EQ(jpeg.Width(), 64);
+}
+
+TEST(SkinPicture, MissingOrDamagedFilesRaise) {
+  TSkinFolder folder;
+  TBitmap picture;
+  EXPECT_THROW(LoadSkinPicture(folder.Path("gone.bmp"), false, picture), EFOpenError);
+  folder.WriteBytes("short.bmp", {'B', 'M', 9});
+  EXPECT_THROW(LoadSkinPicture(folder.Path("short.bmp"), false, picture), EInvalidGraphic);
+  folder.WriteBytes("short.jpg", {0xFF, 0xD8, 0xFF});
+  EXPECT_THROW(LoadSkinPicture(folder.Path("short.jpg"), true, picture), EInvalidGraphic);
+  EXPECT_TRUE(picture.Empty());
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include "platform/graphics/BmpFormat.h"
+#include "platform/graphics/ByteReader.h"
 #include "platform/graphics/JpegCodec.h"
 #include "platform/rtl/IniFiles.h"
 
@@ -33,6 +34,41 @@ class TSkinFolder {
     for (int y = 0; y < h; ++y)
       for (int x = 0; x < w; ++x) img.Row(y)[x * 3] = blue;
     return img;
+  }
+  // A 24-bit picture whose top rows are one colour and the rest another.
+  static TDibImage Halves(int w, int h, int topRows, TDibColor top, TDibColor bottom) {
+    TDibImage img;
+    img.Allocate(w, h, 24);
+    for (int y = 0; y < h; ++y) {
+      const TDibColor& c = y < topRows ? top : bottom;
+      for (int x = 0; x < w; ++x) {
+        img.Row(y)[x * 3] = c.Blue;
+        img.Row(y)[x * 3 + 1] = c.Green;
+        img.Row(y)[x * 3 + 2] = c.Red;
+      }
+    }
+    return img;
+  }
+  // A valid 8-bit run-length BMP of any size holding only the end-of-bitmap
+  // code: a few bytes on disk, w * h bytes of pixels once decoded.
+  static std::vector<std::uint8_t> RunLengthBmp(std::int32_t w, std::int32_t h) {
+    constexpr std::uint32_t kFileHeader = 14, kInfoHeader = 40, kTable = 256 * 4;
+    const std::uint8_t endOfBitmap[] = {0, 1};
+    std::vector<std::uint8_t> b(kFileHeader + kInfoHeader + kTable + sizeof endOfBitmap, 0);
+    b[0] = 'B';
+    b[1] = 'M';
+    PutU32(&b[2], std::uint32_t(b.size()));
+    PutU32(&b[10], kFileHeader + kInfoHeader + kTable);
+    PutU32(&b[14], kInfoHeader);
+    PutU32(&b[18], std::uint32_t(w));
+    PutU32(&b[22], std::uint32_t(h));
+    PutU16(&b[26], 1);                   // planes
+    PutU16(&b[28], 8);                   // bits per pixel
+    PutU32(&b[30], BMP_RLE8);
+    PutU32(&b[34], sizeof endOfBitmap);  // image size
+    b[b.size() - 2] = endOfBitmap[0];
+    b[b.size() - 1] = endOfBitmap[1];
+    return b;
   }
   void WriteBmp(const std::string& name, int w, int h) const { WriteBytes(name, ::WriteBmp(Solid(w, h))); }
   void WriteJpeg(const std::string& name, int w, int h) const { WriteBytes(name, EncodeJpeg(Solid(w, h))); }
