@@ -1,6 +1,7 @@
 #include "platform/graphics/BmpFormat.h"
 
 #include <bit>
+#include <algorithm>
 #include <cstring>
 
 #include "platform/graphics/ByteReader.h"
@@ -373,12 +374,17 @@ std::vector<std::uint8_t> ReadBmpFileBytes(TStream& stream) {
   TByteReader r(head, FileHeaderSize);
   if (r.U16() != BmpMagic) Bad("Not a bitmap file");
   std::uint32_t fileSize = r.U32();
-  if (fileSize < FileHeaderSize + CoreHeaderSize) Bad("Invalid bitmap file size");
-  // Believe bfSize only as far as the stream goes, before allocating for it.
-  if (std::int64_t(fileSize - FileHeaderSize) > stream.Size() - stream.Position()) Bad("Bitmap stream is truncated");
-  std::vector<std::uint8_t> bytes(fileSize);
+  // bfSize says where a bitmap inside a longer stream ends. Writers that leave
+  // it 0, or get it wrong, are common: then the rest of the stream is the
+  // bitmap, and the reader proper checks what the headers claim against it.
+  const std::int64_t left = stream.Size() - stream.Position();
+  std::int64_t want = left;
+  if (fileSize >= FileHeaderSize + CoreHeaderSize) want = std::min<std::int64_t>(fileSize - FileHeaderSize, left);
+  if (want < std::int64_t(CoreHeaderSize)) Bad("Bitmap stream is truncated");
+  // Headers and a colour table on top of the largest pixel block we accept.
+  if (std::uint64_t(want) > MaxDibBytes + (1u << 20)) Bad("Bitmap stream is too large");
+  std::vector<std::uint8_t> bytes(std::size_t(FileHeaderSize + want));
   std::memcpy(bytes.data(), head, FileHeaderSize);
-  std::int64_t want = std::int64_t(fileSize - FileHeaderSize);
   if (stream.Read(bytes.data() + FileHeaderSize, want) != want) Bad("Bitmap stream is truncated");
   return bytes;
 }

@@ -392,15 +392,30 @@ TEST(BmpStream, ReadsExactlyOneFileOfBfSize) {
   EXPECT_EQ(ReadBmpFileBytes(ms), fb);
 }
 
-TEST(BmpStream, RefusesABfSizeBeyondTheStream) {
-  BmpLayout a;
-  a.width = 1;
-  a.height = 1;
-  a.pixels = {1, 2, 3, 0};
-  a.fileSizeField = 0x7FFFFFF0;
-  std::vector<std::uint8_t> fa = MakeBmp(a);
+// A wrong bfSize must neither make us allocate what it claims nor lose a
+// bitmap whose writer left the field 0: the stream's end bounds the read.
+TEST(BmpStream, BfSizeBeyondTheStreamOrZeroReadsWhatTheStreamHolds) {
+  for (std::uint32_t field : {0x7FFFFFF0u, 0u, 5u}) {
+    BmpLayout a;
+    a.width = 1;
+    a.height = 1;
+    a.pixels = {1, 2, 3, 0};
+    a.fileSizeField = field;
+    std::vector<std::uint8_t> fa = MakeBmp(a);
+    TMemoryStream ms;
+    ms.WriteBuffer(fa.data(), std::int64_t(fa.size()));
+    ms.SetPosition(0);
+    std::vector<std::uint8_t> got = ReadBmpFileBytes(ms);
+    EXPECT_EQ(got, fa) << "bfSize " << field;
+    TDibImage img = ReadBmp(got.data(), got.size());
+    EXPECT_EQ(img.Width, 1) << "bfSize " << field;
+  }
+}
+
+TEST(BmpStream, RefusesAStreamTooShortForAnyHeader) {
+  const std::uint8_t bytes[] = {'B', 'M', 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 12, 0};
   TMemoryStream ms;
-  ms.WriteBuffer(fa.data(), std::int64_t(fa.size()));
+  ms.WriteBuffer(bytes, sizeof bytes);
   ms.SetPosition(0);
   EXPECT_THROW(ReadBmpFileBytes(ms), EInvalidGraphic);
 }
