@@ -5,6 +5,10 @@
 #include <cstdint>
 #include <cstdlib>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace {
 
 constexpr int kCentreWeight = 255;
@@ -42,46 +46,74 @@ inline void SmoothPixel(const Byte* p, const std::ptrdiff_t* offs, std::size_t c
   out[2] = Byte(s2 / total);
 }
 
-// A run of `count` pixels starting at plane index `first`, all at least r from
-// every edge: the same sums as SmoothPixel, one offset at a time over the run.
-void SmoothRun(const std::vector<Byte> (&planes)[3], std::size_t first, int count,
-               const std::vector<std::ptrdiff_t>& offsets, std::vector<std::int32_t>& acc, Byte* out) {
-  // The planes and the sums never overlap; saying so lets the loops vectorise.
-  const Byte* __restrict cb = planes[0].data() + first;
-  const Byte* __restrict cg = planes[1].data() + first;
-  const Byte* __restrict cr = planes[2].data() + first;
-  std::int32_t* __restrict total = acc.data();
-  std::int32_t* __restrict sb = total + count;
-  std::int32_t* __restrict sg = sb + count;
-  std::int32_t* __restrict sr = sg + count;
-  for (int i = 0; i < count; ++i) {
-    total[i] = kCentreWeight;
-    sb[i] = kCentreWeight * cb[i];
-    sg[i] = kCentreWeight * cg[i];
-    sr[i] = kCentreWeight * cr[i];
+#if defined(__SSE2__)
+// Eight neighbouring pixels at once, all at least r from every edge, one lane
+// per pixel. Integer sums, so grouping the samples in pairs leaves them
+// unchanged. `offsets` holds pairs of plane offsets; the planes are b, g, r.
+void SmoothEight(const Byte* pb, const Byte* pg, const Byte* pr, const std::ptrdiff_t* offsets,
+                 std::size_t count, Byte* out) {
+  const __m128i zero = _mm_setzero_si128();
+  const __m128i c20 = _mm_set1_epi8(20), c40 = _mm_set1_epi8(40), c51 = _mm_set1_epi16(51);
+  const __m128i cb = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(pb));
+  const __m128i cg = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(pg));
+  const __m128i cr = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(pr));
+  // Each centre byte twice, to meet the two samples of a pair side by side.
+  const __m128i cb2 = _mm_unpacklo_epi8(cb, cb), cg2 = _mm_unpacklo_epi8(cg, cg), cr2 = _mm_unpacklo_epi8(cr, cr);
+  // The centre's own share, 255 times each channel, as 32-bit sums per pixel.
+  auto centre = [&](__m128i c, __m128i& lo, __m128i& hi) {
+    __m128i v = _mm_mullo_epi16(_mm_unpacklo_epi8(c, zero), _mm_set1_epi16(kCentreWeight));
+    lo = _mm_unpacklo_epi16(v, zero);
+    hi = _mm_unpackhi_epi16(v, zero);
+  };
+  __m128i sb0, sb1, sg0, sg1, sr0, sr1;
+  centre(cb, sb0, sb1);
+  centre(cg, sg0, sg1);
+  centre(cr, sr0, sr1);
+  // Weights in 16 bits, two lanes per pixel; 40 samples of 255 stay far below 32767.
+  __m128i t0 = zero, t1 = zero;
+  auto load = [](const Byte* p) { return _mm_loadl_epi64(reinterpret_cast<const __m128i*>(p)); };
+  auto absdiff = [](__m128i a, __m128i b) { return _mm_or_si128(_mm_subs_epu8(a, b), _mm_subs_epu8(b, a)); };
+  for (std::size_t i = 0; i + 1 < count; i += 2) {
+    const std::ptrdiff_t oa = offsets[i], ob = offsets[i + 1];
+    const __m128i qb = _mm_unpacklo_epi8(load(pb + oa), load(pb + ob));
+    const __m128i qg = _mm_unpacklo_epi8(load(pg + oa), load(pg + ob));
+    const __m128i qr = _mm_unpacklo_epi8(load(pr + oa), load(pr + ob));
+    const __m128i d = _mm_max_epu8(absdiff(qb, cb2), _mm_max_epu8(absdiff(qg, cg2), absdiff(qr, cr2)));
+    // min(max(60 - d, 0), 40) * 255 / 40, which is the same as that times 51 / 8.
+    const __m128i t = _mm_subs_epu8(c40, _mm_subs_epu8(d, c20));
+    const __m128i w0 = _mm_srli_epi16(_mm_mullo_epi16(_mm_unpacklo_epi8(t, zero), c51), 3);
+    const __m128i w1 = _mm_srli_epi16(_mm_mullo_epi16(_mm_unpackhi_epi8(t, zero), c51), 3);
+    t0 = _mm_add_epi16(t0, w0);
+    t1 = _mm_add_epi16(t1, w1);
+    sb0 = _mm_add_epi32(sb0, _mm_madd_epi16(w0, _mm_unpacklo_epi8(qb, zero)));
+    sb1 = _mm_add_epi32(sb1, _mm_madd_epi16(w1, _mm_unpackhi_epi8(qb, zero)));
+    sg0 = _mm_add_epi32(sg0, _mm_madd_epi16(w0, _mm_unpacklo_epi8(qg, zero)));
+    sg1 = _mm_add_epi32(sg1, _mm_madd_epi16(w1, _mm_unpackhi_epi8(qg, zero)));
+    sr0 = _mm_add_epi32(sr0, _mm_madd_epi16(w0, _mm_unpacklo_epi8(qr, zero)));
+    sr1 = _mm_add_epi32(sr1, _mm_madd_epi16(w1, _mm_unpackhi_epi8(qr, zero)));
   }
-  for (std::ptrdiff_t off : offsets) {
-    const Byte* __restrict qb = cb + off;
-    const Byte* __restrict qg = cg + off;
-    const Byte* __restrict qr = cr + off;
-    for (int i = 0; i < count; ++i) {
-      int db = std::abs(int(qb[i]) - int(cb[i])), dg = std::abs(int(qg[i]) - int(cg[i]));
-      int dr = std::abs(int(qr[i]) - int(cr[i]));
-      int d = std::max(db, std::max(dg, dr));
-      // Same bands as SmoothDifferenceWeight, without branches.
-      int w = std::min(std::max(60 - d, 0) * 255 / 40, 255);
-      total[i] += w;
-      sb[i] += w * qb[i];
-      sg[i] += w * qg[i];
-      sr[i] += w * qr[i];
-    }
-  }
-  for (int i = 0; i < count; ++i, out += 3) {
-    out[0] = Byte(sb[i] / total[i]);
-    out[1] = Byte(sg[i] / total[i]);
-    out[2] = Byte(sr[i] / total[i]);
+  const __m128i ones = _mm_set1_epi16(1), own = _mm_set1_epi32(kCentreWeight);
+  const __m128 total0 = _mm_cvtepi32_ps(_mm_add_epi32(_mm_madd_epi16(t0, ones), own));
+  const __m128 total1 = _mm_cvtepi32_ps(_mm_add_epi32(_mm_madd_epi16(t1, ones), own));
+  // Sums below 2^24 and totals up to 10455 are exact in single precision, and
+  // a quotient at least 1/10455 below the next integer stays below it when
+  // rounded, so truncating the single quotient is the integer division.
+  auto quotient = [&](__m128i s0, __m128i s1) {
+    __m128i q0 = _mm_cvttps_epi32(_mm_div_ps(_mm_cvtepi32_ps(s0), total0));
+    __m128i q1 = _mm_cvttps_epi32(_mm_div_ps(_mm_cvtepi32_ps(s1), total1));
+    return _mm_packs_epi32(q0, q1);
+  };
+  alignas(16) std::uint16_t b[8], g[8], r[8];
+  _mm_store_si128(reinterpret_cast<__m128i*>(b), quotient(sb0, sb1));
+  _mm_store_si128(reinterpret_cast<__m128i*>(g), quotient(sg0, sg1));
+  _mm_store_si128(reinterpret_cast<__m128i*>(r), quotient(sr0, sr1));
+  for (int i = 0; i < 8; ++i, out += 3) {
+    out[0] = Byte(b[i]);
+    out[1] = Byte(g[i]);
+    out[2] = Byte(r[i]);
   }
 }
+#endif
 
 }  // namespace
 
@@ -124,12 +156,16 @@ RowImageBuffer SmoothPicture(const RowImage& source, int radius, const RowProgre
   std::vector<std::vector<int>> offsetsByN(std::size_t(maxN) + 1);
   for (int n = 0; n <= maxN; ++n)
     offsetsByN[std::size_t(n)] = SmoothOffsets(n);
-  // Interior runs work on planes, one offset at a time over the whole run, so
-  // the compiler can process many pixels per instruction.
+  // Interior pixels, at least r from every edge, go eight at a time through
+  // separate planes of blue, green and red; the rest one by one.
+  const int run = W - 2 * r;
+#if defined(__SSE2__)
+  const bool interior = r <= maxN && run >= 8 && H > 2 * r;
+#else
+  const bool interior = false;
+#endif
   const std::size_t N = std::size_t(W) * std::size_t(H);
   std::vector<Byte> planes[3];
-  const int run = W - 2 * r;
-  const bool interior = r <= maxN && run > 0 && H > 2 * r;
   if (interior)
     for (int c = 0; c < 3; ++c) {
       planes[c].resize(N);
@@ -147,7 +183,6 @@ RowImageBuffer SmoothPicture(const RowImage& source, int radius, const RowProgre
       for (int k : offsetsByN[std::size_t(r)])
         planeOffsets.push_back(k * step);
   }
-  std::vector<std::int32_t> acc(interior ? std::size_t(run) * 4 : 0);
 
   std::vector<std::ptrdiff_t> edge;
   edge.reserve(40);
@@ -157,11 +192,15 @@ RowImageBuffer SmoothPicture(const RowImage& source, int radius, const RowProgre
     const int nv = std::min({r, y, H - 1 - y});
     const bool inner = interior && nv == r;
     for (int x = 0; x < W; ++x) {
-      if (inner && x == r) {
-        SmoothRun(planes, std::size_t(y) * W + std::size_t(r), run, planeOffsets, acc, out + r * 3);
-        x += run - 1;
+#if defined(__SSE2__)
+      if (inner && x >= r && x + 8 <= W - r) {
+        const std::size_t at = std::size_t(y) * W + std::size_t(x);
+        SmoothEight(&planes[0][at], &planes[1][at], &planes[2][at], planeOffsets.data(), planeOffsets.size(),
+                    out + x * 3);
+        x += 7;
         continue;
       }
+#endif
       const int nh = std::min({r, x, W - 1 - x});
       const int nd = std::min(nh, nv);
       const int ns[4] = {nh, nv, nd, nd};

@@ -113,6 +113,59 @@ TEST(EnlargeBicubic, SizesBelowTwoBecomeTwo) {
       EXPECT_EQ(At(out, x, y), (BGR{1, 2, 3}));
 }
 
+// The enlargement written out directly, one pixel at a time: position
+// i (size - 1) / (count - 1), the fraction's table row rounded half to even,
+// and the sixteen products summed row by row in single precision.
+RowImageBuffer ReferenceEnlarge(const RowImage& src, int w, int h) {
+  w = std::max(w, 2), h = std::max(h, 2);
+  RowImageBuffer out(w, h);
+  const auto& table = BicubicTable();
+  auto place = [](int i, int count, int size, int& whole, int& row) {
+    long long num = (long long)i * (size - 1), den = count - 1;
+    whole = int(num / den);
+    row = int(std::nearbyint(double(num % den) * 100 / double(den)));
+  };
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x) {
+      int sx, sy, rx, ry;
+      place(x, w, src.Width, sx, rx);
+      place(y, h, src.Height, sy, ry);
+      const BicubicRow& wx = table[std::size_t(rx)];
+      const BicubicRow& wy = table[std::size_t(ry)];
+      float sum[3] = {};
+      for (int i = 0; i < 4; ++i)
+        for (int j = 0; j < 4; ++j) {
+          float q = wy[i] * wx[j];
+          BGR p = At(src, std::clamp(sx - 1 + j, 0, src.Width - 1), std::clamp(sy - 1 + i, 0, src.Height - 1));
+          sum[0] += q * p.B, sum[1] += q * p.G, sum[2] += q * p.R;
+        }
+      Byte* o = out.Row(y) + x * 3;
+      for (int c = 0; c < 3; ++c)
+        o[c] = Byte(std::clamp(int(std::nearbyint(sum[c])), 0, 255));
+    }
+  return out;
+}
+
+TEST(EnlargeBicubic, MatchesTheDirectDefinition) {
+  const std::pair<int, int> sizes[][2] = {
+      {{1, 1}, {2, 2}},   {{1, 1}, {5, 3}},    {{2, 2}, {3, 3}},     {{2, 2}, {9, 7}},    {{3, 2}, {11, 2}},
+      {{1, 7}, {4, 20}},  {{7, 5}, {7, 5}},    {{7, 5}, {8, 6}},     {{13, 9}, {40, 31}}, {{16, 9}, {33, 19}},
+      {{50, 30}, {101, 61}}, {{37, 23}, {38, 97}}, {{5, 4}, {201, 2}}, {{64, 3}, {65, 9}}};
+  for (const auto& s : sizes) {
+    RowImageBuffer src = Make(s[0].first, s[0].second, Noise);
+    ExpectSame(EnlargeBicubic(src, s[1].first, s[1].second), ReferenceEnlarge(src, s[1].first, s[1].second));
+    BottomUp dib(src);
+    ExpectSame(EnlargeBicubic(dib.view, s[1].first, s[1].second), ReferenceEnlarge(src, s[1].first, s[1].second));
+  }
+}
+
+// Sharp black and white steps push the sums past 0 and 255, so the clamping counts.
+TEST(EnlargeBicubic, MatchesTheDirectDefinitionOnHardEdges) {
+  RowImageBuffer src = Make(9, 8, [](int x, int y) { return Grey(((x / 2 + y) & 1) ? 255 : 0); });
+  for (auto [w, h] : {std::pair{10, 9}, {17, 15}, {64, 57}})
+    ExpectSame(EnlargeBicubic(src, w, h), ReferenceEnlarge(src, w, h));
+}
+
 TEST(ReduceAverage, FourByOneToTwoByOneAveragesPairsInTwoRows) {
   const int v[4] = {10, 21, 30, 43};
   RowImageBuffer src = Make(4, 1, [&](int x, int) { return Grey(v[x]); });
@@ -288,6 +341,39 @@ TEST(RotateAnyAngle, MatchesTheDirectDefinition) {
     RowImageBuffer src = Make(w, h, Noise);
     for (double angle : {30.0, -12.5, 0.5, 135.0, 271.0})
       ExpectSame(RotateAnyAngle(src, angle), ReferenceRotate(src, angle));
+  }
+}
+
+TEST(RotateAnyAngle, MatchesTheDirectDefinitionAtMoreSizesAndAngles) {
+  for (auto [w, h] : {std::pair{1, 1}, {1, 6}, {3, 3}, {5, 2}, {13, 11}, {33, 17}, {40, 41}}) {
+    RowImageBuffer src = Make(w, h, Noise);
+    BottomUp dib(src);
+    for (double angle : {1.0, 30.0, 45.0, -60.0, 89.9, 90.0, 180.0, 200.3, -359.0}) {
+      RowImageBuffer want = ReferenceRotate(src, angle);
+      ExpectSame(RotateAnyAngle(src, angle), want);
+      ExpectSame(RotateAnyAngle(dib.view, angle), want);
+    }
+  }
+  RowImageBuffer edges = Make(12, 10, [](int x, int y) { return Grey(((x + y / 2) & 1) ? 255 : 0); });
+  for (double angle : {7.0, 30.0, -33.3})
+    ExpectSame(RotateAnyAngle(edges, angle), ReferenceRotate(edges, angle));
+}
+
+TEST(QuarterTurns, MatchTheIndexMappingAtMoreSizes) {
+  for (auto [w, h] : {std::pair{1, 5}, {5, 1}, {2, 3}, {4, 4}, {15, 16}, {16, 15}, {17, 33}, {33, 17}, {64, 65},
+                      {67, 130}}) {
+    RowImageBuffer src = Make(w, h, Noise);
+    BottomUp dib(src);
+    for (const RowImage& in : {src.View(), dib.view}) {
+      RowImageBuffer r90 = Rotate90(in), r270 = Rotate270(in);
+      ASSERT_EQ(r90.Width(), h);
+      ASSERT_EQ(r90.Height(), w);
+      for (int y = 0; y < w; ++y)
+        for (int x = 0; x < h; ++x) {
+          ASSERT_EQ(At(r90, x, y), Noise(y, h - 1 - x)) << w << "x" << h;
+          ASSERT_EQ(At(r270, x, y), Noise(w - 1 - y, x)) << w << "x" << h;
+        }
+    }
   }
 }
 

@@ -133,6 +133,53 @@ TEST(SmoothPicture, MatchesTheDirectDefinitionAtEdgesAndInside) {
     }
 }
 
+// Random grain around a few levels, so differences fall in every weight band
+// and whole blocks of eight as well as the pixels left over meet the direct sums.
+TEST(SmoothPicture, MatchesTheDirectDefinitionOnRandomPictures) {
+  unsigned seed = 2024;
+  auto next = [&] { return seed = seed * 1664525u + 1013904223u, int(seed >> 24); };
+  struct Case {
+    int w, h, radius;
+  };
+  const Case cases[] = {{1, 1, 10}, {2, 2, 10}, {3, 1, 6},  {28, 23, 10}, {29, 23, 10}, {35, 21, 10},
+                        {36, 22, 10}, {37, 25, 7}, {45, 19, 6}, {20, 20, 5}, {31, 13, 3},  {117, 109, 50},
+                        {108, 103, 50}, {9, 40, 1}};
+  for (const Case& c : cases) {
+    RowImageBuffer src(c.w, c.h);
+    for (int y = 0; y < c.h; ++y)
+      for (int x = 0; x < c.w; ++x) {
+        int level = (x / 5 + y / 4) % 3 == 0 ? 40 : (x / 5 + y / 4) % 3 == 1 ? 120 : 200;
+        Byte* p = src.Row(y) + x * 3;
+        for (int ch = 0; ch < 3; ++ch) {
+          int v = next();
+          p[ch] = Byte(v < 16 ? v * 16 : std::clamp(level + (v % 81) - 40, 0, 255));  // some wild values
+        }
+      }
+    RowImageBuffer got = SmoothPicture(src, c.radius), want = ReferenceSmooth(src, c.radius);
+    for (int y = 0; y < c.h; ++y)
+      ASSERT_EQ(std::memcmp(got.Row(y), want.Row(y), std::size_t(c.w) * 3), 0)
+          << c.w << "x" << c.h << " r" << c.radius << " row " << y;
+  }
+}
+
+// Extremes: black next to white and values one apart at the band limits.
+TEST(SmoothPicture, MatchesTheDirectDefinitionAtTheWeightLimits) {
+  const int levels[] = {0, 255, 100, 120, 121, 159, 160, 161, 80, 19, 20, 21, 59, 60, 61};
+  RowImageBuffer src(41, 33);
+  for (int y = 0; y < 33; ++y)
+    for (int x = 0; x < 41; ++x) {
+      Byte* p = src.Row(y) + x * 3;
+      p[0] = Byte(levels[(x * 7 + y * 3) % 15]);
+      p[1] = Byte(levels[(x + y * 11) % 15]);
+      p[2] = Byte(levels[(x * 5 + y) % 15]);
+    }
+  for (int radius : {0, 6, 10, 13}) {
+    RowImageBuffer got = SmoothPicture(src, radius), want = ReferenceSmooth(src, radius);
+    for (int y = 0; y < 33; ++y)
+      ASSERT_EQ(std::memcmp(got.Row(y), want.Row(y), 41 * 3), 0) << "r" << radius << " row " << y;
+  }
+}
+
 TEST(SmoothPicture, ReadsBottomUpRows) {
   RowImageBuffer src = Make(30, 20, Portrait);
   std::ptrdiff_t stride = RowImageStride(30);
