@@ -10,7 +10,8 @@
 
 namespace {
 
-constexpr int kMaxDimension = 1 << 16;
+// Per side; the byte cap is the real limit, this keeps index arithmetic small.
+constexpr int kMaxDimension = 1 << 20;
 
 bool ValidDepth(int bpp) { return bpp == 1 || bpp == 4 || bpp == 8 || bpp == 16 || bpp == 24 || bpp == 32; }
 

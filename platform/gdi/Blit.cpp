@@ -95,8 +95,7 @@ struct StretchJob {
   DeviceContext* dst = nullptr;
   // Destination in surface coordinates, normalised; 64-bit so that far-off
   // rectangles neither overflow nor allocate.
-  std::int64_t dl = 0, dt = 0;
-  int dw = 0, dh = 0;
+  std::int64_t dl = 0, dt = 0, dw = 0, dh = 0;
   // Source, surface coordinates: start and signed length per axis.
   const Surface* srcSurf = nullptr;
   SourceMapping map;
@@ -114,7 +113,7 @@ struct StretchJob {
 // brush as pattern, through the clip.
 bool RunBlit(StretchJob& j) {
   DeviceContext& dc = *j.dst;
-  const int dw = j.dw, dh = j.dh;
+  const std::int64_t dw = j.dw, dh = j.dh;
   if (dw <= 0 || dh <= 0) return true;
   const bool useS = UsesSource(j.rop3) || (j.mask && UsesSource(j.rop3b));
   const bool useP = UsesPattern(j.rop3) || (j.mask && UsesPattern(j.rop3b));
@@ -279,18 +278,10 @@ bool RunBlit(StretchJob& j) {
   return true;
 }
 
-// Logical rectangle (x, y, w, h) of a DC -> surface start and signed length.
-void ToSurface(const DeviceContext& dc, int x, int y, int w, int h, int& sx, int& sy, int& sw, int& sh) {
-  sx = dc.SX(x);
-  sy = dc.SY(y);
-  sw = w;
-  sh = h;
-}
-
 // Normalises a signed extent to a start and positive length; true if it was
 // negative. A negative extent runs leftward from and including its start, so
 // (w - 1, -w) mirrors the pixels 0 .. w - 1.
-bool Normalise(int& start, int& len) {
+bool Normalise(std::int64_t& start, std::int64_t& len) {
   if (len >= 0) return false;
   start += len + 1;
   len = -len;
@@ -303,9 +294,7 @@ bool StretchCore(DeviceContext& dst, int x, int y, int w, int h, DeviceContext* 
   j.dst = &dst;
   j.rop3 = (rop >> 16) & 0xFF;
   j.mode = dst.st.stretchMode;
-  if (w == INT32_MIN || h == INT32_MIN || sw == INT32_MIN || sh == INT32_MIN) return false;
-  int dx, dy, dw, dh;
-  ToSurface(dst, x, y, w, h, dx, dy, dw, dh);
+  std::int64_t dx = dst.SX(x), dy = dst.SY(y), dw = w, dh = h;
   bool fx = Normalise(dx, dw), fy = Normalise(dy, dh);
   j.dl = dx;
   j.dt = dy;
@@ -313,8 +302,7 @@ bool StretchCore(DeviceContext& dst, int x, int y, int w, int h, DeviceContext* 
   j.dh = dh;
   if (UsesSource(j.rop3) || (mask && UsesSource(rop3b))) {
     if (!src) return false;
-    int ssx, ssy, ssw, ssh;
-    ToSurface(*src, sx, sy, stretch ? sw : w, stretch ? sh : h, ssx, ssy, ssw, ssh);
+    std::int64_t ssx = src->SX(sx), ssy = src->SY(sy), ssw = stretch ? sw : w, ssh = stretch ? sh : h;
     if (!stretch) {
       ssw = dw;
       ssh = dh;
@@ -326,10 +314,13 @@ bool StretchCore(DeviceContext& dst, int x, int y, int w, int h, DeviceContext* 
     bool gx = Normalise(ssx, ssw), gy = Normalise(ssy, ssh);
     j.srcSurf = &src->surface;
     j.map = MappingFor(src, &src->surface, dst);
-    j.sx = ssx;
-    j.sy = ssy;
-    j.sw = ssw;
-    j.sh = ssh;
+    if (ssw > INT32_MAX || ssh > INT32_MAX) return false;
+    // A source starting far outside its surface has nothing to give.
+    if (ssx + ssw <= 0 || ssy + ssh <= 0 || ssx >= src->surface.width || ssy >= src->surface.height) return true;
+    j.sx = int(ssx);
+    j.sy = int(ssy);
+    j.sw = int(ssw);
+    j.sh = int(ssh);
     j.mirrorX = fx != gx;
     j.mirrorY = fy != gy;
   }
@@ -390,33 +381,31 @@ int DibBlit(DeviceContext& dc, int x, int y, int w, int h, int sx, int sy, int s
   j.dst = &dc;
   j.rop3 = (rop >> 16) & 0xFF;
   j.mode = dc.st.stretchMode;
-  if (w == INT32_MIN || h == INT32_MIN || sw == INT32_MIN || sh == INT32_MIN) return 0;
-  int dx = dc.SX(x), dy = dc.SY(y), dw = w, dh = h;
+  std::int64_t dx = dc.SX(x), dy = dc.SY(y), dw = w, dh = h;
   bool fx = Normalise(dx, dw), fy = Normalise(dy, dh);
   j.dl = dx;
   j.dt = dy;
   j.dw = dw;
   j.dh = dh;
   // Source y counts from the bottom row of a bottom-up DIB.
-  int ssw = stretch ? sw : dw, ssh = stretch ? sh : dh;
-  bool gx = Normalise(sx, ssw);
-  int topY = f.topDown ? sy : f.height - sy - ssh;
-  bool gy = false;
-  if (ssh < 0) {
-    ssh = -ssh;
-    topY = f.topDown ? sy - ssh + 1 : f.height - sy - 1;
-    gy = true;
-  }
+  std::int64_t ssx = sx, ssw = stretch ? sw : dw, ssh = stretch ? sh : dh;
+  bool gx = Normalise(ssx, ssw);
+  bool gy = ssh < 0;
+  if (gy) ssh = -ssh;
+  // Rows [first, first + ssh) counted from the top of the picture.
+  std::int64_t first = f.topDown ? (gy ? sy - ssh + 1 : sy) : (gy ? f.height - std::int64_t(sy) - 1 : f.height - std::int64_t(sy) - ssh);
+  if (ssw > INT32_MAX || ssh > INT32_MAX) return 0;
+  if (ssx + ssw <= 0 || first + ssh <= 0 || ssx >= f.width || first >= f.height) return int(stretch ? ssh : dh);
   j.srcSurf = &s;
   j.map.surf = &s;
-  j.sx = sx;
-  j.sy = topY;
-  j.sw = ssw;
-  j.sh = ssh;
+  j.sx = int(ssx);
+  j.sy = int(first);
+  j.sw = int(ssw);
+  j.sh = int(ssh);
   j.mirrorX = fx != gx;
   j.mirrorY = fy != gy;
   if (!RunBlit(j)) return 0;
-  return stretch ? std::abs(sh) : dh;
+  return int(stretch ? ssh : dh);
 }
 
 }  // namespace

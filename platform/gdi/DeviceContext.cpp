@@ -187,7 +187,8 @@ BOOL SetOrg(HDC h, POINT DcState::*field, int x, int y, POINT* old, bool offset)
   if (!dc) return FALSE;
   POINT& p = dc->st.*field;
   if (old) *old = p;
-  p = offset ? POINT{p.X + x, p.Y + y} : POINT{x, y};
+  p = offset ? POINT{GdiClampCoord(std::int64_t(p.X) + x), GdiClampCoord(std::int64_t(p.Y) + y)}
+             : POINT{GdiClampCoord(x), GdiClampCoord(y)};
   return TRUE;
 }
 BOOL GetOrg(HDC h, POINT DcState::*field, POINT* out) {
@@ -218,8 +219,8 @@ BOOL DPtoLP(HDC h, POINT* pts, int count) {
   DeviceContext* dc = GdiCheckDC(h);
   if (!dc || (!pts && count > 0) || count < 0) return FALSE;
   for (int i = 0; i < count; ++i)
-    pts[i] = POINT{pts[i].X + dc->st.windowOrg.X - dc->st.viewportOrg.X,
-                   pts[i].Y + dc->st.windowOrg.Y - dc->st.viewportOrg.Y};
+    pts[i] = POINT{GdiClampCoord(std::int64_t(pts[i].X) + dc->st.windowOrg.X - dc->st.viewportOrg.X),
+                   GdiClampCoord(std::int64_t(pts[i].Y) + dc->st.windowOrg.Y - dc->st.viewportOrg.Y)};
   return TRUE;
 }
 

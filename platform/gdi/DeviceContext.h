@@ -107,6 +107,13 @@ struct GdiPalette : GdiObject {
   std::vector<PALETTEENTRY> entries;
 };
 
+// Device coordinates are kept within 27 bits, GDI's own range, so sums of a
+// few of them (corners, pen widths, origins) never overflow an int.
+constexpr int kGdiCoordLimit = 1 << 27;
+inline int GdiClampCoord(std::int64_t v) {
+  return v < -kGdiCoordLimit ? -kGdiCoordLimit : v > kGdiCoordLimit ? kGdiCoordLimit : int(v);
+}
+
 // ---- Device contexts --------------------------------------------------------
 struct DcState {
   HPEN pen = nullptr;
@@ -144,11 +151,12 @@ struct DeviceContext {
   const Region& EffectiveClip();
   void InvalidateClip() { clipDirty = true; }
   // Logical -> surface coordinates.
-  int SX(int x) const { return x - st.windowOrg.X + st.viewportOrg.X + origin.X; }
-  int SY(int y) const { return y - st.windowOrg.Y + st.viewportOrg.Y + origin.Y; }
+  int SX(int x) const { return GdiClampCoord(std::int64_t(x) - st.windowOrg.X + st.viewportOrg.X + origin.X); }
+  int SY(int y) const { return GdiClampCoord(std::int64_t(y) - st.windowOrg.Y + st.viewportOrg.Y + origin.Y); }
   // Logical -> device (DC) coordinates.
   POINT LPtoDP(POINT p) const {
-    return {p.X - st.windowOrg.X + st.viewportOrg.X, p.Y - st.windowOrg.Y + st.viewportOrg.Y};
+    return {GdiClampCoord(std::int64_t(p.X) - st.windowOrg.X + st.viewportOrg.X),
+            GdiClampCoord(std::int64_t(p.Y) - st.windowOrg.Y + st.viewportOrg.Y)};
   }
   // The colour a COLORREF draws as on this surface (palette-relative forms
   // resolved through the selected palette).

@@ -1,5 +1,6 @@
 // Helpers shared by the drawing modules; not for callers outside platform/gdi.
 #pragma once
+#include <cstdint>
 #include <vector>
 
 #include "platform/gdi/DeviceContext.h"
@@ -27,11 +28,8 @@ RECT LogicalToSurface(const DeviceContext& dc, const RECT& r);
 Byte* AllocatePixels(std::int64_t bytes);
 constexpr std::int64_t kMaxBitmapBytes = std::int64_t(1) << 31;
 
-// The pixels of a blit source as BGRX, with monochrome device bitmaps mapped
-// through the destination's text (0 bits) and background (1 bits) colours.
-void ReadSourceRow(const DeviceContext& src, const DeviceContext& dst, int y, int x0, int n, std::uint32_t* out);
-// Writes into a destination; colour into a monochrome device bitmap follows
-// the source DC's background colour rule (equal -> 1, else 0).
+// A memory DC holding a 1-bit device bitmap: blits map colours through the
+// DC colours on the way in and out.
 bool IsMonoBitmapDC(const DeviceContext& dc);
 
 // A caller's packed DIB described as a surface over its bits.

@@ -278,7 +278,8 @@ HPEN CreatePen(int style, int width, COLORREF color) {
   if ((style & PS_STYLE_MASK) > PS_ALTERNATE) return nullptr;
   auto* p = new GdiPen;
   p->style = UINT(style);
-  p->width = std::max(width, 1);
+  // Wider than any surface is as wide as it needs to be.
+  p->width = std::clamp(width, 1, 1 << 16);
   // Styled cosmetic pens wider than one pixel draw solid.
   int dash = style & PS_STYLE_MASK;
   if (width > 1 && dash >= PS_DASH && dash <= PS_DASHDOTDOT) p->style = PS_SOLID;

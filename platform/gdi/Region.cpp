@@ -84,10 +84,15 @@ bool Region::Intersects(const RECT& r) const {
 }
 
 void Region::Offset(int dx, int dy) {
+  // Saturating, so a far offset cannot wrap a region around.
+  auto add = [](int v, int d) {
+    std::int64_t r = std::int64_t(v) + d;
+    return int(std::clamp<std::int64_t>(r, INT32_MIN / 2, INT32_MAX / 2));
+  };
   for (Band& b : bands_) {
-    b.top += dy;
-    b.bottom += dy;
-    for (int& x : b.xs) x += dx;
+    b.top = add(b.top, dy);
+    b.bottom = add(b.bottom, dy);
+    for (int& x : b.xs) x = add(x, dx);
   }
 }
 

@@ -225,6 +225,8 @@ BOOL Rectangle(HDC h, int l, int t, int r, int b) {
 BOOL RoundRect(HDC h, int l, int t, int r, int b, int w, int hh) {
   DeviceContext* dc = GdiCheckDC(h);
   if (!dc) return FALSE;
+  w = GdiClampCoord(w);
+  hh = GdiClampCoord(hh);
   RECT s = Normalised(*dc, l, t, r, b);
   FillAndFrame(*dc, Parts(*dc, s, [&](double a, double bb, double c, double d, int inset, RowWindow win) {
                  return RoundRectRegion(a, bb, c, d, std::abs(w) - 2 * inset, std::abs(hh) - 2 * inset, win);

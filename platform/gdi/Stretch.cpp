@@ -10,14 +10,14 @@ NearestMap::NearestMap(int srcLen, std::int64_t dstLen, bool mirror, int from, i
   }
 }
 
-AxisTaps HalftoneTaps(int srcLen, int dstLen, bool mirror, int from, int to) {
+AxisTaps HalftoneTaps(int srcLen, std::int64_t dstLen, bool mirror, int from, int to) {
   AxisTaps t;
   const size_t n = size_t(to - from);
   t.first.resize(n);
   t.count.resize(n);
   t.offset.resize(n);
   // Output index i of the full axis; mirrored axes read their taps backward.
-  auto at = [&](int i) { return mirror ? dstLen - 1 - i : i; };
+  auto at = [&](int i) -> std::int64_t { return mirror ? dstLen - 1 - i : i; };
   auto add = [&](int i, int first, std::initializer_list<std::uint32_t> w) {
     size_t k = size_t(i - from);
     t.first[k] = first;
@@ -33,7 +33,7 @@ AxisTaps HalftoneTaps(int srcLen, int dstLen, bool mirror, int from, int to) {
     // units of 1/dstLen pixel; each source pixel j spans [j * dstLen, ...).
     t.scale = std::uint32_t(srcLen);
     for (int i = from; i < to; ++i) {
-      std::int64_t a = std::int64_t(at(i)) * srcLen, b = a + srcLen;
+      std::int64_t a = at(i) * srcLen, b = a + srcLen;
       int j0 = int(a / dstLen), j1 = int((b + dstLen - 1) / dstLen);
       size_t k = size_t(i - from);
       t.first[k] = j0;
@@ -48,8 +48,8 @@ AxisTaps HalftoneTaps(int srcLen, int dstLen, bool mirror, int from, int to) {
     // Centre of destination pixel i sits at source (i + 0.5) * src / dst - 0.5.
     t.scale = 256;
     for (int i = from; i < to; ++i) {
-      std::int64_t num = (2 * std::int64_t(at(i)) + 1) * srcLen - dstLen;  // 2 * dst * position
-      std::int64_t pos = num <= 0 ? 0 : (num * 256) / (2 * std::int64_t(dstLen));
+      __int128 num = (2 * __int128(at(i)) + 1) * srcLen - dstLen;  // 2 * dst * position
+      std::int64_t pos = num <= 0 ? 0 : std::int64_t((num * 256) / (2 * __int128(dstLen)));
       int j = int(pos >> 8);
       std::uint32_t f = std::uint32_t(pos & 255);
       if (j >= srcLen - 1) {

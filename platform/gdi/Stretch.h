@@ -34,7 +34,7 @@ struct AxisTaps {
   int lo = 0, hi = 0;  // range of source indices touched [lo, hi)
 };
 // Taps of destination pixels [from, to), stored from index 0.
-AxisTaps HalftoneTaps(int srcLen, int dstLen, bool mirror, int from, int to);
+AxisTaps HalftoneTaps(int srcLen, std::int64_t dstLen, bool mirror, int from, int to);
 
 // Reads source row y (relative), pixels [x0, x0 + n) relative, as BGRX.
 using SourceRowReader = std::function<void(int y, int x0, int n, std::uint32_t* out)>;

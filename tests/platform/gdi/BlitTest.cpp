@@ -340,4 +340,20 @@ TEST(Blits, HugeRectanglesCostOnlyTheVisiblePart) {
   EXPECT_FALSE(StretchBlt(c.dc, 0, 0, 4, 4, src.dc, 0, 0, 0, 2, SRCCOPY));
 }
 
+TEST(PatBlt, HatchPatternMatchesFillRectAndFollowsTheBrushOrigin) {
+  HBRUSH b = CreateHatchBrush(HS_DIAGCROSS, RGB(0, 0, 0));
+  TestCanvas fill(16, 16), pat(16, 16);
+  for (TestCanvas* c : {&fill, &pat}) {
+    SetBrushOrgEx(c->dc, 3, 5, nullptr);
+    SelectObject(c->dc, b);
+  }
+  RECT r{1, 2, 15, 13};
+  FillRect(fill.dc, &r, b);
+  PatBlt(pat.dc, 1, 2, 14, 11, PATCOPY);
+  EXPECT_EQ(pat.Picture(), fill.Picture());
+  EXPECT_NE(pat.Picture().find('#'), std::string::npos);
+  for (TestCanvas* c : {&fill, &pat}) SelectObject(c->dc, GetStockObject(WHITE_BRUSH));
+  DeleteObject(b);
+}
+
 }  // namespace

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <string>
 #include <vector>
 
 #include "platform/gdi/DeviceContext.h"
@@ -245,6 +247,74 @@ TEST(PatternBrush, TilesFromTheOriginAndMonochromeTakesDcColours) {
   FillRect(c.dc, &r, b);
   EXPECT_EQ(c.Picture(), Rows({".#.#", "#.#."}));
   DeleteObject(b);
+}
+
+TEST(WriteBitmapToBmpFile, WritesATopDownThirtyTwoBitFile) {
+  TestCanvas c(3, 2, RGB(1, 2, 3));
+  c.Set(2, 1, RGB(200, 100, 50));
+  std::string path = ::testing::TempDir() + "gdi_dump.bmp";
+  ASSERT_TRUE(WriteDCToBmpFile(c.dc, path.c_str()));
+  FILE* f = std::fopen(path.c_str(), "rb");
+  ASSERT_NE(f, nullptr);
+  std::vector<Byte> b(200);
+  size_t n = std::fread(b.data(), 1, b.size(), f);
+  std::fclose(f);
+  std::remove(path.c_str());
+  ASSERT_EQ(n, 14u + 40u + 3u * 2u * 4u);
+  EXPECT_EQ(b[0], 'B');
+  EXPECT_EQ(b[1], 'M');
+  EXPECT_EQ(b[28], 32);  // bits per pixel
+  const Byte* last = &b[54 + (1 * 3 + 2) * 4];
+  EXPECT_EQ(last[0], 50);
+  EXPECT_EQ(last[1], 100);
+  EXPECT_EQ(last[2], 200);
+  EXPECT_FALSE(WriteBitmapToBmpFile(nullptr, path.c_str()));
+}
+
+TEST(CreateDIBitmap, TakesTheFormatOfTheDcAndItsBits) {
+  TestCanvas c(1, 1);
+  BITMAPINFO bi;
+  bi.bmiHeader.biWidth = 2;
+  bi.bmiHeader.biHeight = 1;
+  bi.bmiHeader.biBitCount = 24;
+  const Byte bits[8] = {255, 0, 0, 0, 255, 0, 0, 0};
+  HBITMAP h = CreateDIBitmap(c.dc, &bi.bmiHeader, CBM_INIT, bits, &bi, DIB_RGB_COLORS);
+  ASSERT_NE(h, nullptr);
+  BITMAP bm;
+  GetObject(h, sizeof bm, &bm);
+  EXPECT_EQ(bm.bmBitsPixel, 32);
+  HDC dc = CreateCompatibleDC(nullptr);
+  HGDIOBJ old = SelectObject(dc, h);
+  EXPECT_EQ(GetPixel(dc, 0, 0), RGB(0, 0, 255));
+  EXPECT_EQ(GetPixel(dc, 1, 0), RGB(0, 255, 0));
+  SelectObject(dc, old);
+  DeleteObject(h);
+  // A fresh memory DC holds a monochrome bitmap, so its compatible bitmaps are too.
+  HBITMAP mono = CreateDIBitmap(dc, &bi.bmiHeader, 0, nullptr, nullptr, 0);
+  GetObject(mono, sizeof bm, &bm);
+  EXPECT_EQ(bm.bmBitsPixel, 1);
+  DeleteObject(mono);
+  DeleteDC(dc);
+}
+
+TEST(SaveDC, BitmapsHeldBySavedStatesComeBackAndAreReleasedAfter) {
+  HDC dc = CreateCompatibleDC(nullptr);
+  HBITMAP a = CreateBitmap(2, 2, 1, 32, nullptr), b = CreateBitmap(3, 3, 1, 32, nullptr);
+  HGDIOBJ stock = SelectObject(dc, a);
+  SaveDC(dc);
+  EXPECT_EQ(SelectObject(dc, b), a);
+  EXPECT_FALSE(DeleteObject(a));  // still held by the saved state
+  HDC other = CreateCompatibleDC(nullptr);
+  EXPECT_EQ(SelectObject(other, a), nullptr);
+  EXPECT_TRUE(RestoreDC(dc, -1));
+  EXPECT_EQ(GetCurrentObject(dc, OBJ_BITMAP), a);
+  EXPECT_EQ(GetDeviceCaps(dc, HORZRES), 2);
+  EXPECT_TRUE(DeleteObject(b));  // nothing holds it any more
+  EXPECT_EQ(SelectObject(dc, stock), a);
+  EXPECT_NE(SelectObject(other, a), nullptr);
+  DeleteDC(other);
+  EXPECT_TRUE(DeleteObject(a));
+  DeleteDC(dc);
 }
 
 }  // namespace

@@ -543,4 +543,57 @@ TEST(Pie, FillsTheSectorAndChordFillsTheSegment) {
   EXPECT_EQ(chord.At(5, 10), RGB(255, 255, 255));
 }
 
+TEST(PolyPolyline, EachPolylineLeavesOutItsOwnLastPoint) {
+  TestCanvas c(5, 3);
+  const POINT pts[] = {{0, 0}, {3, 0}, {0, 2}, {0, 1}};
+  const DWORD counts[] = {2, 2};
+  EXPECT_TRUE(PolyPolyline(c.dc, pts, counts, 2));
+  EXPECT_EQ(c.Picture(), Rows({"###..", ".....", "#...."}));
+  const DWORD bad[] = {2, 1};
+  EXPECT_FALSE(PolyPolyline(c.dc, pts, bad, 2));
+}
+
+TEST(PolylineTo, StartsAtAndMovesTheCurrentPosition) {
+  TestCanvas c(4, 3);
+  MoveToEx(c.dc, 0, 2, nullptr);
+  const POINT pts[] = {{3, 2}, {3, 0}};
+  EXPECT_TRUE(PolylineTo(c.dc, pts, 2));
+  EXPECT_EQ(c.Picture(), Rows({"....", "...#", "####"}));
+  POINT p;
+  GetCurrentPositionEx(c.dc, &p);
+  EXPECT_EQ(p, Point(3, 0));
+}
+
+TEST(DrawEdge, EdgeKindsTable) {
+  const COLORREF light = GdiSysColor(COLOR_3DLIGHT), hi = GdiSysColor(COLOR_BTNHIGHLIGHT);
+  const COLORREF shadow = GdiSysColor(COLOR_BTNSHADOW), dark = GdiSysColor(COLOR_3DDKSHADOW);
+  struct Case {
+    UINT edge, flags;
+    COLORREF outerTL, outerBR, innerTL, innerBR;
+  };
+  const Case cases[] = {
+      {EDGE_RAISED, BF_RECT, light, dark, hi, shadow},
+      {EDGE_SUNKEN, BF_RECT, shadow, hi, dark, light},
+      {EDGE_ETCHED, BF_RECT, shadow, hi, hi, shadow},
+      {EDGE_BUMP, BF_RECT, light, dark, dark, light},
+      {EDGE_RAISED, BF_RECT | BF_FLAT, shadow, shadow, GdiSysColor(COLOR_BTNFACE), GdiSysColor(COLOR_BTNFACE)},
+      {EDGE_SUNKEN, BF_RECT | BF_MONO, GdiSysColor(COLOR_WINDOWFRAME), GdiSysColor(COLOR_WINDOWFRAME),
+       GdiSysColor(COLOR_WINDOW), GdiSysColor(COLOR_WINDOW)},
+  };
+  for (const Case& k : cases) {
+    TestCanvas c(6, 6, RGB(1, 2, 3));
+    RECT r{0, 0, 6, 6};
+    EXPECT_TRUE(DrawEdge(c.dc, &r, k.edge, k.flags));
+    EXPECT_EQ(c.At(2, 0), k.outerTL) << k.edge << "/" << k.flags;  // outer top
+    EXPECT_EQ(c.At(0, 2), k.outerTL) << k.edge << "/" << k.flags;  // outer left
+    EXPECT_EQ(c.At(5, 2), k.outerBR) << k.edge << "/" << k.flags;  // outer right
+    EXPECT_EQ(c.At(2, 5), k.outerBR) << k.edge << "/" << k.flags;  // outer bottom
+    EXPECT_EQ(c.At(2, 1), k.innerTL) << k.edge << "/" << k.flags;
+    EXPECT_EQ(c.At(1, 2), k.innerTL) << k.edge << "/" << k.flags;
+    EXPECT_EQ(c.At(4, 2), k.innerBR) << k.edge << "/" << k.flags;
+    EXPECT_EQ(c.At(2, 4), k.innerBR) << k.edge << "/" << k.flags;
+    EXPECT_EQ(c.At(2, 2), RGB(1, 2, 3)) << "no BF_MIDDLE, no fill";
+  }
+}
+
 }  // namespace
