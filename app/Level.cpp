@@ -58,3 +58,5 @@ void AutoLevels(const RowImage& bitmap) {
     }
   }
 }
+
+void AutoLevels(TBitmap* bitmap) { AutoLevels(BitmapRows(bitmap)); }

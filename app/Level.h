@@ -1,6 +1,7 @@
 // Automatic levels: stretches the channels so that together they span 0..255
 // while keeping their offsets to each other.
 #pragma once
+#include "app/BitmapRows.h"
 #include "app/RowImage.h"
 
 // clamp(newLow + (newHigh - newLow) * (value - low) div (high - low), 0, 255),
@@ -8,3 +9,5 @@
 Byte LevelMap(int low, int high, int newLow, int value, int newHigh);
 
 void AutoLevels(const RowImage& bitmap);
+// In place on a framework bitmap, converted to 24 bits first.
+void AutoLevels(TBitmap* bitmap);

@@ -40,3 +40,7 @@ void ChannelCurveAdjust(const RowImage& bitmap, const std::array<Byte, 3>& means
     }
   }
 }
+
+void ChannelCurveAdjust(TBitmap* bitmap, const std::array<Byte, 3>& means, const std::array<Byte, 3>& targets) {
+  ChannelCurveAdjust(BitmapRows(bitmap), means, targets);
+}

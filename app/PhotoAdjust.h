@@ -2,6 +2,7 @@
 #pragma once
 #include <array>
 
+#include "app/BitmapRows.h"
 #include "app/RowImage.h"
 
 // The curve of one channel with mean m and target t, as a table of the 256
@@ -12,3 +13,5 @@ std::array<Byte, 256> ChannelCurve(Byte mean, Byte target);
 // are given red, green, blue.
 void ChannelCurveAdjust(const RowImage& bitmap, const std::array<Byte, 3>& means,
                         const std::array<Byte, 3>& targets);
+// In place on a framework bitmap, converted to 24 bits first.
+void ChannelCurveAdjust(TBitmap* bitmap, const std::array<Byte, 3>& means, const std::array<Byte, 3>& targets);

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 
 #include "app/PublicFun.h"
 
@@ -226,3 +227,42 @@ TRect HighlightRectToImage(int left, int top, int right, int bottom, double zoom
     return TRect{};
   return TRect{l, t, r + 1, b + 1};
 }
+
+namespace {
+
+HighlightMask& KeptMask() {
+  static HighlightMask mask;
+  return mask;
+}
+
+}  // namespace
+
+const HighlightMask& PrepareHighlightMask(TBitmap* patch) {
+  HighlightMask& kept = KeptMask();
+  kept = PrepareHighlightMask(BitmapRows(patch));
+  return kept;
+}
+
+const HighlightMask& CurrentHighlightMask() { return KeptMask(); }
+
+std::unique_ptr<TBitmap> ApplyHighlightRemoval(TBitmap* patch, int amount) {
+  const HighlightMask& mask = KeptMask();
+  const RowImage source = BitmapRows(patch);
+  if (source.Width != mask.Width || source.Height != mask.Height)
+    throw EInvalidGraphicOperation("The patch is not the one the mask was made from");
+  std::unique_ptr<TBitmap> result = BitmapFromRows(ApplyHighlightRemoval(mask, amount));
+  // Only the highlight pixels are re-coloured: the rest are the patch's own,
+  // even if the patch has been drawn on since the mask was made.
+  const RowImage out = BitmapRows(result.get());
+  for (int y = 0; y < out.Height; ++y) {
+    const std::uint8_t* highlight = &mask.Highlight[std::size_t(y) * std::size_t(mask.Width)];
+    const Byte* in = source.Row(y);
+    Byte* o = out.Row(y);
+    for (int x = 0; x < out.Width; ++x)
+      if (!highlight[x])
+        std::memcpy(o + x * 3, in + x * 3, 3);
+  }
+  return result;
+}
+
+std::optional<BGR> SampleSurroundings(int row, int column) { return SampleSurroundings(KeptMask(), row, column); }

@@ -5,6 +5,7 @@
 #include <optional>
 #include <vector>
 
+#include "app/BitmapRows.h"
 #include "app/RowImage.h"
 
 // What PrepareHighlightMask finds in a patch of Width by Height pixels, row by row.
@@ -26,6 +27,20 @@ RowImageBuffer ApplyHighlightRemoval(const HighlightMask& mask, int amount);
 // Weighted mean colour of the nearest non-highlight pixels along 16 rays;
 // none when every ray leaves the patch first.
 std::optional<BGR> SampleSurroundings(const HighlightMask& mask, int row, int column);
+
+// The highlight step on framework bitmaps. The step keeps one mask, that of
+// the patch it last prepared, and its later calls name only the patch or a
+// pixel of it; these entry points keep that mask here for them.
+//
+// Builds the kept mask from the patch (converted to 24 bits in place) and returns it.
+const HighlightMask& PrepareHighlightMask(TBitmap* patch);
+// The mask the last PrepareHighlightMask(TBitmap*) built; empty before the first.
+const HighlightMask& CurrentHighlightMask();
+// A new 24-bit copy of the patch, owned by the caller, with the kept mask's
+// highlight pixels re-coloured. The patch must have the mask's size.
+std::unique_ptr<TBitmap> ApplyHighlightRemoval(TBitmap* patch, int amount);
+// SampleSurroundings over the kept mask.
+std::optional<BGR> SampleSurroundings(int row, int column);
 
 // The patch under a rectangle drawn on the display (edges inclusive), in
 // picture pixels: each edge divided by the zoom and rounded, then kept on the picture.

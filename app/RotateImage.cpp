@@ -440,8 +440,8 @@ constexpr int kTile = 32;
 // result(x', y') = source(SrcX(x', y'), SrcY(x', y')), walked in tiles so that
 // both pictures stay in cache.
 template <typename Map>
-void RemapTiled(const RowImage& source, RowImageBuffer& result, Map map) {
-  const int RW = result.Width(), RH = result.Height();
+void RemapTiled(const RowImage& source, const RowImage& result, Map map) {
+  const int RW = result.Width, RH = result.Height;
   for (int ty = 0; ty < RH; ty += kTile)
     for (int tx = 0; tx < RW; tx += kTile) {
       int ey = std::min(ty + kTile, RH), ex = std::min(tx + kTile, RW);
@@ -467,8 +467,8 @@ void RemapTiled(const RowImage& source, RowImageBuffer& result, Map map) {
 // (or, for the last column, the word starts one byte early and is shifted),
 // and the fourth byte written is overwritten by the next pixel, except at the
 // end of a row, where three bytes are written.
-void QuarterTurn(const RowImage& source, RowImageBuffer& result, bool clockwise) {
-  const int W = source.Width, H = source.Height, RW = result.Width(), RH = result.Height();
+void QuarterTurn(const RowImage& source, const RowImage& result, bool clockwise) {
+  const int W = source.Width, H = source.Height, RW = result.Width, RH = result.Height;
   constexpr int kStrip = 16, kBand = 128;
   const std::ptrdiff_t step = clockwise ? -source.Stride : source.Stride;
   // From a strip's first column to the line the next strip starts on.
@@ -516,34 +516,26 @@ void QuarterTurn(const RowImage& source, RowImageBuffer& result, bool clockwise)
   }
 }
 
-}  // namespace
-
-RowImageBuffer Rotate90(const RowImage& source) {
-  RequirePicture(source);
-  RowImageBuffer result(source.Height, source.Width);
+// The turns write into a result of the right size: a new buffer, or a new
+// bitmap's own rows, which saves the bitmap entry points a copy.
+void Rotate90Into(const RowImage& source, const RowImage& result) {
   const int H = source.Height;
   if (source.Width >= 2 && std::endian::native == std::endian::little)
     QuarterTurn(source, result, true);
   else
     RemapTiled(source, result, [H](int x, int y) { return std::pair{y, H - 1 - x}; });
-  return result;
 }
 
-RowImageBuffer Rotate270(const RowImage& source) {
-  RequirePicture(source);
-  RowImageBuffer result(source.Height, source.Width);
+void Rotate270Into(const RowImage& source, const RowImage& result) {
   const int W = source.Width;
   if (source.Width >= 2 && std::endian::native == std::endian::little)
     QuarterTurn(source, result, false);
   else
     RemapTiled(source, result, [W](int x, int y) { return std::pair{W - 1 - y, x}; });
-  return result;
 }
 
-RowImageBuffer Rotate180(const RowImage& source) {
-  RequirePicture(source);
+void Rotate180Into(const RowImage& source, const RowImage& result) {
   const int W = source.Width, H = source.Height;
-  RowImageBuffer result(W, H);
   for (int y = 0; y < H; ++y) {
     const Byte* in = source.Row(H - 1 - y) + (W - 1) * 3;
     Byte* out = result.Row(y);
@@ -553,6 +545,28 @@ RowImageBuffer Rotate180(const RowImage& source) {
       out[2] = in[2];
     }
   }
+}
+
+}  // namespace
+
+RowImageBuffer Rotate90(const RowImage& source) {
+  RequirePicture(source);
+  RowImageBuffer result(source.Height, source.Width);
+  Rotate90Into(source, result);
+  return result;
+}
+
+RowImageBuffer Rotate270(const RowImage& source) {
+  RequirePicture(source);
+  RowImageBuffer result(source.Height, source.Width);
+  Rotate270Into(source, result);
+  return result;
+}
+
+RowImageBuffer Rotate180(const RowImage& source) {
+  RequirePicture(source);
+  RowImageBuffer result(source.Width, source.Height);
+  Rotate180Into(source, result);
   return result;
 }
 
@@ -586,3 +600,43 @@ RowImageBuffer CopyBlock(const RowImage& source, const TRect& block) {
     std::memcpy(result.Row(y), source.Row(block.Top + y) + block.Left * 3, std::size_t(block.Width()) * 3);
   return result;
 }
+
+std::unique_ptr<TBitmap> EnlargeBicubic(TBitmap* source, int width, int height) {
+  return BitmapFromRows(EnlargeBicubic(BitmapRows(source), width, height));
+}
+
+std::unique_ptr<TBitmap> ReduceAverage(TBitmap* source, int width, int height) {
+  return BitmapFromRows(ReduceAverage(BitmapRows(source), width, height));
+}
+
+std::unique_ptr<TBitmap> ResizePicture(TBitmap* source, int width, int height) {
+  return BitmapFromRows(ResizePicture(BitmapRows(source), width, height));
+}
+
+std::unique_ptr<TBitmap> RotateAnyAngle(TBitmap* source, double angle) {
+  return BitmapFromRows(RotateAnyAngle(BitmapRows(source), angle));
+}
+
+namespace {
+
+// A turn on a bitmap, written straight into the new bitmap's rows.
+// The source's rows are read after conversion to 24 bits rather than through
+// a 32-bit copy from GetDIBits: both conversions widen every format to the
+// same blue, green and red bytes, so the pixels are the same.
+std::unique_ptr<TBitmap> TurnBitmap(TBitmap* source, bool swapSides,
+                                    void (*turn)(const RowImage&, const RowImage&)) {
+  const RowImage rows = BitmapRows(source);
+  RequirePicture(rows);
+  auto result = std::make_unique<TBitmap>(swapSides ? rows.Height : rows.Width, swapSides ? rows.Width : rows.Height,
+                                          pf24bit);
+  turn(rows, BitmapRows(result.get()));
+  return result;
+}
+
+}  // namespace
+
+std::unique_ptr<TBitmap> Rotate90(TBitmap* source) { return TurnBitmap(source, true, Rotate90Into); }
+
+std::unique_ptr<TBitmap> Rotate180(TBitmap* source) { return TurnBitmap(source, false, Rotate180Into); }
+
+std::unique_ptr<TBitmap> Rotate270(TBitmap* source) { return TurnBitmap(source, true, Rotate270Into); }

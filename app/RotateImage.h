@@ -3,6 +3,7 @@
 #pragma once
 #include <array>
 
+#include "app/BitmapRows.h"
 #include "app/RowImage.h"
 
 // Row k holds the weights of the samples at offsets -1, 0, +1, +2 for the
@@ -35,3 +36,14 @@ TRect CropBlockToImage(int left, int top, int right, int bottom, double zoom, in
 
 // A plain copy of a block of the picture (the block must lie inside it).
 RowImageBuffer CopyBlock(const RowImage& source, const TRect& block);
+
+// The same routines on framework bitmaps (see BitmapRows.h): the source is
+// converted to 24 bits in place and left alive; the result is a new 24-bit
+// bitmap that the caller owns.
+std::unique_ptr<TBitmap> EnlargeBicubic(TBitmap* source, int width, int height);
+std::unique_ptr<TBitmap> ReduceAverage(TBitmap* source, int width, int height);
+std::unique_ptr<TBitmap> ResizePicture(TBitmap* source, int width, int height);
+std::unique_ptr<TBitmap> RotateAnyAngle(TBitmap* source, double angle);
+std::unique_ptr<TBitmap> Rotate90(TBitmap* source);
+std::unique_ptr<TBitmap> Rotate180(TBitmap* source);
+std::unique_ptr<TBitmap> Rotate270(TBitmap* source);

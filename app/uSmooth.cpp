@@ -216,15 +216,21 @@ RowImageBuffer SmoothPicture(const RowImage& source, int radius, const RowProgre
   return result;
 }
 
-RowImageBuffer BlendByDifference(const RowImage& source, const RowImage& smoothed, int fine,
-                                 const RowProgress& progress, int rough, int mid) {
+namespace {
+
+void RequireSameSize(const RowImage& source, const RowImage& smoothed) {
   RequirePicture(source);
   if (smoothed.Width != source.Width || smoothed.Height != source.Height)
     throw EInvalidGraphicOperation("Pictures differ in size");
+}
+
+// The blend into a result of the source's size: a new buffer, or a new
+// bitmap's own rows, which saves the bitmap entry point a copy.
+void BlendInto(const RowImage& source, const RowImage& smoothed, int fine, const RowProgress& progress, int rough,
+               int mid, const RowImage& result) {
   const int W = source.Width, H = source.Height;
   // Amounts are percentages; kept to 0..100 the arithmetic fits 16 bits and vectorises.
   fine = std::clamp(fine, 0, 100), mid = std::clamp(mid, 0, 100), rough = std::clamp(rough, 0, 100);
-  RowImageBuffer result(W, H);
   std::vector<std::uint16_t> amount(std::size_t(W) * 3);
   for (int y = 0; y < H; ++y) {
     const Byte* s = source.Row(y);
@@ -241,5 +247,27 @@ RowImageBuffer BlendByDifference(const RowImage& source, const RowImage& smoothe
     if (progress)
       progress(y + 1, H);
   }
+}
+
+}  // namespace
+
+RowImageBuffer BlendByDifference(const RowImage& source, const RowImage& smoothed, int fine,
+                                 const RowProgress& progress, int rough, int mid) {
+  RequireSameSize(source, smoothed);
+  RowImageBuffer result(source.Width, source.Height);
+  BlendInto(source, smoothed, fine, progress, rough, mid, result);
+  return result;
+}
+
+std::unique_ptr<TBitmap> SmoothPicture(TBitmap* source, int radius, const RowProgress& progress) {
+  return BitmapFromRows(SmoothPicture(BitmapRows(source), radius, progress));
+}
+
+std::unique_ptr<TBitmap> BlendByDifference(TBitmap* source, TBitmap* smoothed, int fine, const RowProgress& progress,
+                                           int rough, int mid) {
+  const RowImage s = BitmapRows(source), t = BitmapRows(smoothed);
+  RequireSameSize(s, t);
+  auto result = std::make_unique<TBitmap>(s.Width, s.Height, pf24bit);
+  BlendInto(s, t, fine, progress, rough, mid, BitmapRows(result.get()));
   return result;
 }

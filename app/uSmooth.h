@@ -3,6 +3,7 @@
 #pragma once
 #include <vector>
 
+#include "app/BitmapRows.h"
 #include "app/RowImage.h"
 
 // Offsets sampled along one direction with n neighbours available: all of
@@ -21,3 +22,10 @@ RowImageBuffer SmoothPicture(const RowImage& source, int radius, const RowProgre
 // percent as the smoothing moved it by at most 2, 3..8, or more than 8.
 RowImageBuffer BlendByDifference(const RowImage& source, const RowImage& smoothed, int fine,
                                  const RowProgress& progress, int rough, int mid);
+
+// The same on framework bitmaps: sources are converted to 24 bits in place and
+// left alive; the caller owns the new bitmap. A progress bar is driven through
+// `progress` (its maximum is the `total` it is told).
+std::unique_ptr<TBitmap> SmoothPicture(TBitmap* source, int radius, const RowProgress& progress = {});
+std::unique_ptr<TBitmap> BlendByDifference(TBitmap* source, TBitmap* smoothed, int fine, const RowProgress& progress,
+                                           int rough, int mid);

@@ -102,3 +102,7 @@ bool EraseDiscPixels(const RowImage& image, const EraseDisc& disc) {
 bool ErasePatch(const RowImage& image, TPoint position, int radius, double zoom) {
   return EraseDiscPixels(image, EraseDiscToImage(position, radius, zoom));
 }
+
+bool ErasePatch(TBitmap* image, TPoint position, int radius, double zoom) {
+  return ErasePatch(BitmapRows(image), position, radius, zoom);
+}

@@ -1,6 +1,7 @@
 // The blemish eraser: fills a disc of the picture from the ring of pixels
 // around it, each ring pixel weighted by the inverse square of its distance.
 #pragma once
+#include "app/BitmapRows.h"
 #include "app/RowImage.h"
 
 // The disc in picture pixels for an eraser at a display position and display
@@ -18,3 +19,5 @@ bool EraseDiscPixels(const RowImage& image, const EraseDisc& disc);
 
 // One click of the eraser at a display position, radius and zoom.
 bool ErasePatch(const RowImage& image, TPoint position, int radius, double zoom);
+// The same on a framework bitmap, converted to 24 bits first.
+bool ErasePatch(TBitmap* image, TPoint position, int radius, double zoom);

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "app/BitmapRows.h"
 #include "app/Level.h"
 #include "app/PhotoAdjust.h"
 #include "app/RemoveHighLight.h"
@@ -137,6 +138,15 @@ void BM_Rotate270(benchmark::State& state) {
     benchmark::DoNotOptimize(Rotate270(photo));
 }
 BENCHMARK(BM_Rotate270)->Unit(benchmark::kMillisecond);
+
+// The quarter turn as the size step calls it, on a bitmap: the turn writes
+// into the new bitmap's rows, so this should take no longer than the core above.
+void BM_Rotate90OnBitmap(benchmark::State& state) {
+  static const std::unique_ptr<TBitmap> photo = BitmapFromRows(Photo());
+  for (auto _ : state)
+    benchmark::DoNotOptimize(Rotate90(photo.get()));
+}
+BENCHMARK(BM_Rotate90OnBitmap)->Unit(benchmark::kMillisecond);
 
 // The rectangle a user draws over the face: 1500 by 1500 around the forehead highlight.
 void BM_HighlightRemoval1500(benchmark::State& state) {
