@@ -35,22 +35,6 @@ LRESULT EraseBackground(WND* w, HDC dc) {
   return 1;
 }
 
-void Print(WND* w, HDC dc, LPARAM flags) {
-  if ((flags & PRF_CHECKVISIBLE) && !IsWindowVisible(w)) return;
-  if (flags & PRF_ERASEBKGND) SendMessage(w, WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
-  if (flags & PRF_CLIENT) SendMessage(w, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), flags);
-  if (!(flags & PRF_CHILDREN) || w->dead) return;
-  std::vector<WND*> kids = w->children;
-  for (auto it = kids.rbegin(); it != kids.rend(); ++it) {
-    WND* c = *it;
-    if (!IsLive(c) || !(c->style & WS_VISIBLE)) continue;
-    POINT old;
-    OffsetViewportOrgEx(dc, c->client.Left, c->client.Top, &old);
-    SendMessage(c, WM_PRINT, reinterpret_cast<WPARAM>(dc), flags);
-    SetViewportOrgEx(dc, old.X, old.Y, nullptr);
-  }
-}
-
 LRESULT SetCursorDefault(WND* w, WPARAM wp, LPARAM lp) {
   if (w->IsChild() && SendMessage(w->parent, WM_SETCURSOR, wp, lp)) return TRUE;
   int hit = SHORT(LOWORD(lp));
@@ -92,7 +76,7 @@ LRESULT DefWindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
       EndPaint(w, &ps);
       return 0;
     }
-    case WM_PRINT: Print(w, reinterpret_cast<HDC>(wp), lp); return 0;
+    case WM_PRINT: DefaultPrint(w, reinterpret_cast<HDC>(wp), lp); return 0;
     case WM_SETTEXT: {
       const char* text = reinterpret_cast<const char*>(lp);
       w->text = text ? text : "";
@@ -178,9 +162,16 @@ LRESULT DefWindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
       if (wp == WPARAM(HTCAPTION) || (wp >= WPARAM(HTLEFT) && wp <= WPARAM(HTBOTTOMRIGHT))) {
         if (!w->IsChild() && GetActiveWindow() != TopLevelOf(w)) SetActiveWindow(TopLevelOf(w));
         RunMoveSizeLoop(TopLevelOf(w) == w || w->IsChild() ? w : TopLevelOf(w), int(wp), LParamToPoint(lp));
+      } else if (wp == WPARAM(HTHSCROLL) || wp == WPARAM(HTVSCROLL)) {
+        TrackWindowScrollBar(w, int(wp), LParamToPoint(lp));
       }
       return 0;
     case WM_NCLBUTTONDBLCLK:
+      // A second click on a bar scrolls again.
+      if (wp == WPARAM(HTHSCROLL) || wp == WPARAM(HTVSCROLL)) {
+        TrackWindowScrollBar(w, int(wp), LParamToPoint(lp));
+        return 0;
+      }
       if (wp == WPARAM(HTCAPTION) && (w->style & WS_MAXIMIZEBOX))
         SendMessage(w, WM_SYSCOMMAND, (w->style & WS_MAXIMIZE) ? SC_RESTORE : SC_MAXIMIZE, lp);
       return 0;

@@ -5,6 +5,7 @@
 // one 1280x1024 monitor, so its own tests need no back end.
 #pragma once
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -47,7 +48,8 @@ class TDisplay {
   // the bottom of its layer; topmost windows form their own layer.
   virtual void RestackNativeWindow(TNativeWindow w, TNativeWindow above, bool topmost) = 0;
   // Copies the dirty rectangles (window coordinates) of the window's 32-bit
-  // BGRX pixels to the screen.
+  // BGRX pixels to the screen. The pixels must be copied before returning:
+  // the caret overlay is taken off right after.
   virtual void Present(TNativeWindow w, const Surface& pixels, const std::vector<RECT>& dirty) = 0;
   // Region in window coordinates; nullptr removes the shape.
   virtual void SetShape(TNativeWindow w, const Region* shape) = 0;
@@ -61,6 +63,22 @@ class TDisplay {
   virtual void WaitEvents(int timeoutMs) = 0;
   // Ends a WaitEvents from any thread.
   virtual void Wake() = 0;
+
+  // ---- Optional features; the defaults keep the window layer working -----
+  // Per-pixel alpha content of a layered window: premultiplied BGRA, the
+  // window's size, replacing its painted pixels until called with nullptr.
+  virtual void SetLayeredContent(TNativeWindow, const Surface*) {}
+  // Pixels of this colour (0x00BBGGRR) are transparent; CLR_INVALID: none.
+  virtual void SetColorKey(TNativeWindow, COLORREF) {}
+  // Iconified, or back to normal.
+  virtual void SetNativeMinimized(TNativeWindow, bool) {}
+  // The system clipboard's text, UTF-8; nullopt: no text. The defaults keep
+  // it in this process.
+  virtual void SetClipboardText(const std::optional<std::string>& text) { clipboardText_ = text; }
+  virtual std::optional<std::string> GetClipboardText() { return clipboardText_; }
+
+ private:
+  std::optional<std::string> clipboardText_;
 };
 
 // Installs the display (nullptr: none) and returns the previous one. The

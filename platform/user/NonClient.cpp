@@ -48,17 +48,6 @@ void Inset(RECT& r, const TFrame& f) {
   if (r.Bottom < r.Top) r.Bottom = r.Top;
 }
 
-void DrawScrollArea(HDC dc, const RECT& r, bool vertical) {
-  FillRect(dc, &r, GetSysColorBrush(COLOR_SCROLLBAR));
-  int len = vertical ? r.Width() : r.Height();
-  RECT a = vertical ? Bounds(r.Left, r.Top, r.Width(), len) : Bounds(r.Left, r.Top, len, r.Height());
-  RECT b = vertical ? Bounds(r.Left, r.Bottom - len, r.Width(), len) : Bounds(r.Right - len, r.Top, len, r.Height());
-  for (RECT* box : {&a, &b}) {
-    FillRect(dc, box, GetSysColorBrush(COLOR_BTNFACE));
-    DrawEdge(dc, box, EDGE_RAISED, BF_RECT);
-  }
-}
-
 }  // namespace
 
 BOOL SetCustomFrame(HWND hwnd, BOOL custom) {
@@ -120,9 +109,15 @@ int DefaultNcHitTest(WND* w, POINT screen) {
 
 void DefaultNcPaint(WND* w) {
   if (w->rect == w->client) return;
-  TFrame f = FrameOf(w->style, w->exStyle, w->IsChild());
   HDC dc = GetWindowDC(w);
   if (!dc) return;
+  DrawDefaultFrame(w, dc);
+  ReleaseDC(w, dc);
+}
+
+void DrawDefaultFrame(WND* w, HDC dc) {
+  if (w->rect == w->client) return;
+  TFrame f = FrameOf(w->style, w->exStyle, w->IsChild());
   RECT r = Bounds(0, 0, w->rect.Width(), w->rect.Height());
   if (f.sizing || (w->style & WS_DLGFRAME) || (w->exStyle & WS_EX_DLGMODALFRAME)) {
     if (!WmDecorated(w->style, w->IsChild())) {
@@ -148,12 +143,5 @@ void DefaultNcPaint(WND* w) {
     RECT cap = Bounds(r.Left, r.Top, r.Width(), f.caption);
     FillRect(dc, &cap, GetSysColorBrush(TopLevelOf(w) == GetActiveWindow() ? COLOR_ACTIVECAPTION : COLOR_INACTIVECAPTION));
   }
-  RECT client = Bounds(w->client.Left - w->rect.Left, w->client.Top - w->rect.Top, w->client.Width(), w->client.Height());
-  if (f.vscroll) DrawScrollArea(dc, Bounds(client.Right, client.Top, f.vscroll, client.Height()), true);
-  if (f.hscroll) DrawScrollArea(dc, Bounds(client.Left, client.Bottom, client.Width(), f.hscroll), false);
-  if (f.vscroll && f.hscroll) {
-    RECT grip = Bounds(client.Right, client.Bottom, f.vscroll, f.hscroll);
-    FillRect(dc, &grip, GetSysColorBrush(COLOR_BTNFACE));
-  }
-  ReleaseDC(w, dc);
+  DrawWindowScrollBars(w, dc);
 }

@@ -16,3 +16,5 @@ struct WND;
 void DefaultNcCalcSize(WND* w, RECT* proposed);
 int DefaultNcHitTest(WND* w, POINT screen);
 void DefaultNcPaint(WND* w);
+// The default frame and scroll bars, into a DC whose origin is the window's corner.
+void DrawDefaultFrame(WND* w, HDC dc);

@@ -19,6 +19,7 @@ struct TWindowDC {
   bool clipSiblings = false;
   std::optional<Region> extra;    // intersect, local (client or window) coordinates
   std::optional<Region> exclude;  // subtract, local coordinates
+  bool lockOk = false;            // DCX_LOCKWINDOWUPDATE: draws while locked
 };
 
 std::vector<TWindowDC>& DCs() {
@@ -84,6 +85,7 @@ void Recompute(TWindowDC& rec) {
   Region vis = VisibleRegion(rec.w, rec.client, rec.clipChildren, rec.clipSiblings);
   if (rec.extra) vis = Region::Combine(vis, LocalToSurface(*rec.extra, rec.w, rec.client), Region::Op::And);
   if (rec.exclude) vis = Region::Combine(vis, LocalToSurface(*rec.exclude, rec.w, rec.client), Region::Op::Diff);
+  if (!rec.lockOk && IsUpdateLocked(rec.w)) vis.Clear();
   POINT o = WindowOriginInSurface(rec.w);
   if (rec.client) {
     RECT c = ClientInWindow(rec.w);
@@ -95,13 +97,13 @@ void Recompute(TWindowDC& rec) {
 }
 
 HDC MakeDC(WND* w, bool client, bool clipChildren, bool clipSiblings, std::optional<Region> extra,
-           std::optional<Region> exclude = std::nullopt) {
+           std::optional<Region> exclude = std::nullopt, bool lockOk = false) {
   WND* top = TopLevelOf(w);
   EnsureSurface(top);
   Region empty;
   HDC dc = CreateSurfaceDC(top->surface, POINT{0, 0}, &empty);
   if (!dc) return nullptr;
-  TWindowDC rec{dc, w, client, clipChildren, clipSiblings, std::move(extra), std::move(exclude)};
+  TWindowDC rec{dc, w, client, clipChildren, clipSiblings, std::move(extra), std::move(exclude), lockOk};
   Recompute(rec);
   DCs().push_back(std::move(rec));
   return dc;
@@ -281,7 +283,13 @@ void PresentDirtySurfaces() {
   TDisplay* d = CurrentDisplay();
   for (WND* t : TopLevelWindows()) {
     if (t->dirty.IsEmpty()) continue;
-    if (d && t->native && (t->style & WS_VISIBLE)) d->Present(t->native, t->surface, t->dirty.Rects());
+    // Per-pixel layered windows show their UpdateLayeredWindow content.
+    if (d && t->native && (t->style & WS_VISIBLE) && !t->perPixel) {
+      Region caret = ToggleCaretOverlay(t);
+      if (!caret.IsEmpty()) t->dirty = Region::Combine(t->dirty, caret, Region::Op::Or);
+      d->Present(t->native, t->surface, t->dirty.Rects());
+      if (!caret.IsEmpty()) ToggleCaretOverlay(t);
+    }
     t->dirty.Clear();
   }
 }
@@ -410,7 +418,7 @@ BOOL EndPaint(HWND hwnd, const PAINTSTRUCT* ps) {
 HDC GetDCEx(HWND hwnd, HRGN clip, DWORD flags) {
   if (!hwnd) {
     HDC dc = CreateCompatibleDC(nullptr);
-    if (dc) DCs().push_back(TWindowDC{dc, nullptr, true, false, false, std::nullopt, std::nullopt});
+    if (dc) DCs().push_back(TWindowDC{dc, nullptr, true, false, false, std::nullopt, std::nullopt, false});
     return dc;
   }
   WND* w = LiveWindow(hwnd);
@@ -424,7 +432,8 @@ HDC GetDCEx(HWND hwnd, HRGN clip, DWORD flags) {
     if (flags & DCX_INTERSECTRGN) extra = local;
     else exclude = local;
   }
-  return MakeDC(w, client, (flags & DCX_CLIPCHILDREN) != 0, (flags & DCX_CLIPSIBLINGS) != 0, extra, exclude);
+  return MakeDC(w, client, (flags & DCX_CLIPCHILDREN) != 0, (flags & DCX_CLIPSIBLINGS) != 0, extra, exclude,
+                (flags & DCX_LOCKWINDOWUPDATE) != 0);
 }
 
 HDC GetDC(HWND hwnd) {
@@ -492,28 +501,6 @@ int GetWindowRgn(HWND hwnd, HRGN rgn) {
   if (!g || !own) return ERROR;
   g->rgn = *own;
   return g->rgn.Complexity();
-}
-
-BOOL SetLayeredWindowAttributes(HWND hwnd, COLORREF key, Byte alpha, DWORD flags) {
-  WND* w = LiveWindow(hwnd);
-  if (!w || !(w->exStyle & WS_EX_LAYERED)) {
-    SetLastError(ERROR_INVALID_PARAMETER);
-    return FALSE;
-  }
-  w->layeredSet = true;
-  w->alpha = (flags & LWA_ALPHA) ? alpha : 255;
-  w->colorKey = (flags & LWA_COLORKEY) ? key : CLR_INVALID;
-  if (!w->IsChild() && w->native && CurrentDisplay()) CurrentDisplay()->SetOpacity(w->native, w->alpha);
-  return TRUE;
-}
-
-BOOL GetLayeredWindowAttributes(HWND hwnd, COLORREF* key, Byte* alpha, DWORD* flags) {
-  WND* w = LiveWindow(hwnd);
-  if (!w || !(w->exStyle & WS_EX_LAYERED) || !w->layeredSet) return FALSE;
-  if (key) *key = w->colorKey == CLR_INVALID ? 0 : w->colorKey;
-  if (alpha) *alpha = w->alpha;
-  if (flags) *flags = (w->alpha != 255 ? LWA_ALPHA : 0) | (w->colorKey != CLR_INVALID ? LWA_COLORKEY : 0);
-  return TRUE;
 }
 
 const Surface* WindowSurface(HWND hwnd) {

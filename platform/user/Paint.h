@@ -1,5 +1,5 @@
-// Invalidation, WM_PAINT, device contexts over a top-level window's pixels,
-// window regions and layered-window attributes.
+// Invalidation, WM_PAINT, device contexts over a top-level window's pixels
+// and window regions.
 //
 // Update regions accumulate per window with an erase flag. WM_PAINT comes
 // when the queue holds nothing else, parents before children, topmost
@@ -8,6 +8,7 @@
 // WS_CLIPCHILDREN invalidates the children it covers too. Drawing through
 // any DC lands on the top-level surface and is presented when idle.
 #pragma once
+#include "platform/user/Layered.h"
 #include "platform/user/UserTypes.h"
 
 BOOL InvalidateRect(HWND hwnd, const RECT* r, BOOL erase);  // client coordinates
@@ -34,9 +35,6 @@ HWND WindowFromDC(HDC dc);
 int SetWindowRgn(HWND hwnd, HRGN rgn, BOOL redraw);
 // Copies the window region into rgn; ERROR when the window has none.
 int GetWindowRgn(HWND hwnd, HRGN rgn);
-
-BOOL SetLayeredWindowAttributes(HWND hwnd, COLORREF key, Byte alpha, DWORD flags);
-BOOL GetLayeredWindowAttributes(HWND hwnd, COLORREF* key, Byte* alpha, DWORD* flags);
 
 // The pixels of a top-level window as last painted (tests, snapshots).
 struct Surface;

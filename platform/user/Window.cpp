@@ -467,13 +467,8 @@ LONG_PTR SetWindowLongPtr(HWND hwnd, int index, LONG_PTR value) {
         w->style = ss.styleNew;
       } else {
         w->exStyle = ss.styleNew;
-        if (!(w->exStyle & WS_EX_LAYERED) && w->layeredSet) {
-          // Dropping the layered style makes the window opaque again.
-          w->layeredSet = false;
-          w->alpha = 255;
-          w->colorKey = CLR_INVALID;
-          if (w->native && CurrentDisplay()) CurrentDisplay()->SetOpacity(w->native, 255);
-        }
+        // Dropping the layered style makes the window opaque again.
+        if (!(w->exStyle & WS_EX_LAYERED) && (w->layeredSet || w->perPixel)) ResetLayered(w);
       }
       SendMessage(w, WM_STYLECHANGED, WPARAM(index), reinterpret_cast<LPARAM>(&ss));
       return old;

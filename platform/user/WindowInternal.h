@@ -5,12 +5,15 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/gdi/DeviceContext.h"
 #include "platform/gdi/Region.h"
 #include "platform/user/Display.h"
 #include "platform/user/UserTypes.h"
+
+struct TWindowScrollBars;  // ScrollBars.cpp
 
 struct TWindowClass {
   std::string name;
@@ -49,6 +52,20 @@ struct WND {
   Byte alpha = 255;
   COLORREF colorKey = CLR_INVALID;
   bool layeredSet = false;
+  DWORD layeredFlags = 0;  // LWA_* as last set
+  // UpdateLayeredWindow content: the source's BGRA as read, layeredSize
+  // pixels, with the blend, flags and key to apply.
+  bool perPixel = false;
+  BLENDFUNCTION ulwBlend{};
+  DWORD ulwFlags = 0;
+  COLORREF ulwKey = CLR_INVALID;
+  SIZE layeredSize{};
+  std::vector<std::uint32_t> layeredPixels;
+
+  // Standard scroll bars (and the SB_CTL data of a scroll-bar control).
+  std::shared_ptr<TWindowScrollBars> scrollBars;
+  // SetProp data, in the order set.
+  std::vector<std::pair<std::string, HANDLE>> props;
 
   // Top-level windows: the native window and the pixels of the whole tree.
   TNativeWindow native = 0;
@@ -132,3 +149,21 @@ void ActiveWindowHidden(WND* w);
 void ActivateForShow(WND* w);
 void SetActiveWindowByClick(WND* top);  // WA_CLICKACTIVE
 void CheckHoverTimeouts();
+
+// WM_PRINT's default handling (Print.cpp).
+void DefaultPrint(WND* w, HDC dc, LPARAM flags);
+
+// ---- Scroll bars (ScrollBars.cpp, ScrollBarTrack.cpp) ---------------------------
+// Draws the standard bars into a DC whose origin is the window's corner.
+void DrawWindowScrollBars(WND* w, HDC windowDC);
+// DefWindowProc's tracking loop for a press on HTHSCROLL / HTVSCROLL.
+void TrackWindowScrollBar(WND* w, int hit, POINT screen);
+
+// ---- Layered windows, update lock, caret (Layered.cpp, WindowUpdateLock.cpp, Caret.cpp)
+// WS_EX_LAYERED was cleared: back to an opaque, painted window.
+void ResetLayered(WND* w);
+// Drawing to w goes nowhere while w or an ancestor is locked.
+bool IsUpdateLocked(const WND* w);
+// Inverts the caret's pixels on top's surface (apply, then undo after
+// presenting) and returns the area it covers, in surface coordinates.
+Region ToggleCaretOverlay(WND* top);

@@ -248,6 +248,7 @@ BOOL ShowWindow(HWND hwnd, int cmd) {
   UINT swp = SWP_NOSIZE | SWP_NOMOVE;
   RECT target = w->rect;
   bool minimize = cmd == SW_MINIMIZE || cmd == SW_SHOWMINIMIZED || cmd == SW_SHOWMINNOACTIVE;
+  const bool wasMinimized = (w->style & WS_MINIMIZE) != 0;
   if (minimize) {
     if (cmd == SW_MINIMIZE) activate = false;
     w->style = (w->style | WS_MINIMIZE) & ~WS_MAXIMIZE;
@@ -275,6 +276,8 @@ BOOL ShowWindow(HWND hwnd, int cmd) {
   if (!activate) swp |= SWP_NOACTIVATE | SWP_NOZORDER;
   SetWindowPos(w, HWND_TOP, target.Left, target.Top, target.Width(), target.Height(), swp);
   if (w->dead) return wasVisible;
+  if (wasMinimized != minimize && !w->IsChild() && w->native && CurrentDisplay())
+    CurrentDisplay()->SetNativeMinimized(w->native, minimize);
   if (minimize) {
     SendMessage(w, WM_SIZE, SIZE_MINIMIZED, 0);
     if (!w->dead && GetActiveWindow() == w && cmd == SW_MINIMIZE) ActiveWindowHidden(w);
@@ -365,7 +368,8 @@ WND* DeepestChild(WND* w, POINT screen) {
 
 HWND WindowFromPoint(POINT screen) {
   for (WND* t : TopLevelWindows()) {
-    if (!(t->style & WS_VISIBLE) || !ContainsScreenPoint(t, screen)) continue;
+    // A minimized window keeps its rectangle but is not on the screen.
+    if (!(t->style & WS_VISIBLE) || (t->style & WS_MINIMIZE) || !ContainsScreenPoint(t, screen)) continue;
     return DeepestChild(t, screen);
   }
   return nullptr;

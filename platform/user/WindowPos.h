@@ -8,7 +8,10 @@
 
 BOOL SetWindowPos(HWND hwnd, HWND insertAfter, int x, int y, int cx, int cy, UINT flags);
 BOOL MoveWindow(HWND hwnd, int x, int y, int width, int height, BOOL repaint);
-// Returns whether the window was visible before.
+// Returns whether the window was visible before. A minimized top-level
+// window keeps its rectangle (GetWindowRect, WM_MOVE stay as they were),
+// is iconified by the display, and is skipped by WindowFromPoint, so it
+// takes no mouse input until restored.
 BOOL ShowWindow(HWND hwnd, int cmd);
 BOOL BringWindowToTop(HWND hwnd);
 BOOL IsIconic(HWND hwnd);

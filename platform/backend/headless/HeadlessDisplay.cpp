@@ -99,6 +99,31 @@ void THeadlessDisplay::SetOpacity(TNativeWindow w, Byte alpha) {
 
 void THeadlessDisplay::GrabPointer(TNativeWindow w) { grab_ = w; }
 
+void THeadlessDisplay::SetLayeredContent(TNativeWindow w, const Surface* content) {
+  TNative* n = Find(w);
+  if (!n) return;
+  n->perPixel = content && content->Valid();
+  n->layered.clear();
+  n->layeredWidth = n->layeredHeight = 0;
+  if (!n->perPixel) return;
+  n->layeredWidth = content->width;
+  n->layeredHeight = content->height;
+  n->layered.resize(std::size_t(content->width) * std::size_t(content->height));
+  for (int y = 0; y < content->height; ++y) {
+    const auto* row = reinterpret_cast<const std::uint32_t*>(content->Row(y));
+    std::copy(row, row + content->width, n->layered.begin() + std::ptrdiff_t(y) * content->width);
+  }
+  n->presents++;
+}
+
+void THeadlessDisplay::SetColorKey(TNativeWindow w, COLORREF key) {
+  if (TNative* n = Find(w)) n->colorKey = key;
+}
+
+void THeadlessDisplay::SetNativeMinimized(TNativeWindow w, bool minimized) {
+  if (TNative* n = Find(w)) n->minimized = minimized;
+}
+
 std::vector<TMonitorRec> THeadlessDisplay::Monitors() { return monitors_; }
 
 void THeadlessDisplay::WaitEvents(int timeoutMs) {
@@ -176,9 +201,20 @@ HWND THeadlessDisplay::GrabbedWindow() const {
 
 COLORREF THeadlessDisplay::PixelAt(HWND hwnd, int x, int y) const {
   const TNative* n = Native(hwnd);
+  if (n && n->perPixel) {
+    if (x < 0 || y < 0 || x >= n->layeredWidth || y >= n->layeredHeight) return CLR_INVALID;
+    std::uint32_t p = LayeredPixelAt(hwnd, x, y);
+    return RGB(int((p >> 16) & 0xFF), int((p >> 8) & 0xFF), int(p & 0xFF));
+  }
   if (!n || x < 0 || y < 0 || x >= n->width || y >= n->height) return CLR_INVALID;
   std::uint32_t p = n->pixels[std::size_t(y) * std::size_t(n->width) + std::size_t(x)];
   return RGB(int((p >> 16) & 0xFF), int((p >> 8) & 0xFF), int(p & 0xFF));
+}
+
+std::uint32_t THeadlessDisplay::LayeredPixelAt(HWND hwnd, int x, int y) const {
+  const TNative* n = Native(hwnd);
+  if (!n || !n->perPixel || x < 0 || y < 0 || x >= n->layeredWidth || y >= n->layeredHeight) return 0;
+  return n->layered[std::size_t(y) * std::size_t(n->layeredWidth) + std::size_t(x)];
 }
 
 bool THeadlessDisplay::WriteBmp(HWND hwnd, const char* path) const {

@@ -31,6 +31,13 @@ class THeadlessDisplay final : public TDisplay {
     int height = 0;
     std::vector<std::uint32_t> pixels;  // BGRX as presented
     int presents = 0;
+    // UpdateLayeredWindow content, premultiplied BGRA, replacing pixels.
+    bool perPixel = false;
+    int layeredWidth = 0;
+    int layeredHeight = 0;
+    std::vector<std::uint32_t> layered;
+    COLORREF colorKey = CLR_INVALID;
+    bool minimized = false;
   };
 
   THeadlessDisplay();
@@ -50,6 +57,9 @@ class THeadlessDisplay final : public TDisplay {
   std::vector<TMonitorRec> Monitors() override;
   void WaitEvents(int timeoutMs) override;
   void Wake() override;
+  void SetLayeredContent(TNativeWindow w, const Surface* content) override;
+  void SetColorKey(TNativeWindow w, COLORREF key) override;
+  void SetNativeMinimized(TNativeWindow w, bool minimized) override;
 
   // ---- Driving (GUI thread) ------------------------------------------------
   void MouseMove(int x, int y);
@@ -73,7 +83,11 @@ class THeadlessDisplay final : public TDisplay {
   std::vector<HWND> Stacking() const;
   HWND GrabbedWindow() const;
   // A presented pixel in window coordinates as 0x00BBGGRR; CLR_INVALID outside.
+  // A per-pixel layered window gives its content's premultiplied colour.
   COLORREF PixelAt(HWND topLevel, int x, int y) const;
+  // Per-pixel layered content: premultiplied 0xAARRGGBB; 0 outside or when
+  // the window has none.
+  std::uint32_t LayeredPixelAt(HWND topLevel, int x, int y) const;
   bool WriteBmp(HWND topLevel, const char* path) const;
 
  private:

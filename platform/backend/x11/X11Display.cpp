@@ -1,0 +1,565 @@
+#include "platform/backend/x11/X11Display.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <clocale>
+#include <cstdlib>
+#include <cstring>
+#include <mutex>
+
+#include "platform/user/Window.h"
+
+#include "platform/backend/x11/X11State.h"
+
+#include <X11/XKBlib.h>
+#include <X11/Xatom.h>
+#include <X11/cursorfont.h>
+
+namespace {
+
+// ---- Errors ---------------------------------------------------------------
+// Xlib's handlers are per process; errors are counted on the connection
+// they came from. Everything runs on the GUI thread, but a test may open a
+// second connection on another, hence the lock.
+std::mutex g_connLock;
+std::vector<TX11State*> g_connections;
+
+int OnXError(Display* dpy, XErrorEvent*) {
+  std::lock_guard<std::mutex> lock(g_connLock);
+  for (TX11State* s : g_connections)
+    if (s->dpy == dpy) s->errors++;
+  return 0;
+}
+
+int OnXIOError(Display*) { return 0; }  // the exit handler decides
+
+void OnXIOExit(Display*, void* data) {
+  // Returning keeps the program alive; the connection is unusable from now on.
+  static_cast<TX11State*>(data)->ioLost = true;
+}
+
+constexpr long kMotifHintsDecorations = 1L << 1;
+
+bool SameRect(const RECT& a, const RECT& b) {
+  return a.Left == b.Left && a.Top == b.Top && a.Right == b.Right && a.Bottom == b.Bottom;
+}
+
+unsigned Extent(int v) { return unsigned(std::max(1, v)); }
+
+// An EWMH window manager names its check window on the root.
+bool WindowManagerRunning(TX11State& s) {
+  Atom check = XInternAtom(s.dpy, "_NET_SUPPORTING_WM_CHECK", False);
+  Atom type = 0;
+  int format = 0;
+  unsigned long count = 0, after = 0;
+  unsigned char* data = nullptr;
+  bool found = XGetWindowProperty(s.dpy, s.root, check, 0, 1, False, XA_WINDOW, &type, &format, &count, &after,
+                                  &data) == Success &&
+               data && count == 1;
+  if (data) XFree(data);
+  return found;
+}
+
+}  // namespace
+
+void RegisterX11Connection(TX11State* s) {
+  std::lock_guard<std::mutex> lock(g_connLock);
+  g_connections.push_back(s);
+  XSetErrorHandler(OnXError);
+  XSetIOErrorHandler(OnXIOError);
+}
+
+void UnregisterX11Connection(TX11State* s) {
+  std::lock_guard<std::mutex> lock(g_connLock);
+  g_connections.erase(std::remove(g_connections.begin(), g_connections.end(), s), g_connections.end());
+}
+
+TX11Native* TX11State::Find(Window w) {
+  auto it = natives.find(w);
+  return it == natives.end() ? nullptr : &it->second;
+}
+
+TX11Native* TX11State::FindByHwnd(HWND h) {
+  for (auto& [id, n] : natives)
+    if (n.hwnd == h) return &n;
+  return nullptr;
+}
+
+Cursor TX11State::FontCursor(int shape) {
+  auto it = fontCursors.find(shape);
+  if (it != fontCursors.end()) return it->second;
+  Cursor c = XCreateFontCursor(dpy, unsigned(shape));
+  fontCursors[shape] = c;
+  return c;
+}
+
+// ---- Connection -------------------------------------------------------------
+
+std::unique_ptr<TX11Display> TX11Display::Open(const char* displayName) {
+  // Input methods need the user's character type; keep the program's choice
+  // when Xlib cannot use that locale.
+  std::string oldCtype = std::setlocale(LC_CTYPE, nullptr) ? std::setlocale(LC_CTYPE, nullptr) : "C";
+  if (oldCtype == "C" || oldCtype == "POSIX") {
+    if (!std::setlocale(LC_CTYPE, "") || !XSupportsLocale()) std::setlocale(LC_CTYPE, oldCtype.c_str());
+  }
+  XSetLocaleModifiers("");
+
+  auto s = std::make_unique<TX11State>();
+  s->dpy = XOpenDisplay(displayName);
+  if (!s->dpy) return nullptr;
+  RegisterX11Connection(s.get());
+  XSetIOErrorExitHandler(s->dpy, OnXIOExit, s.get());
+  s->screen = DefaultScreen(s->dpy);
+  s->root = RootWindow(s->dpy, s->screen);
+  s->visual = DefaultVisual(s->dpy, s->screen);
+  s->depth = DefaultDepth(s->dpy, s->screen);
+  s->directPixels = (s->depth == 24 || s->depth == 32) && s->visual->red_mask == 0xFF0000 &&
+                    s->visual->green_mask == 0xFF00 && s->visual->blue_mask == 0xFF;
+
+  struct {
+    Atom* slot;
+    const char* name;
+  } names[] = {{&s->atoms.wmProtocols, "WM_PROTOCOLS"},
+               {&s->atoms.wmDeleteWindow, "WM_DELETE_WINDOW"},
+               {&s->atoms.netWmPing, "_NET_WM_PING"},
+               {&s->atoms.motifWmHints, "_MOTIF_WM_HINTS"},
+               {&s->atoms.netWmWindowOpacity, "_NET_WM_WINDOW_OPACITY"},
+               {&s->atoms.netWorkarea, "_NET_WORKAREA"},
+               {&s->atoms.netCurrentDesktop, "_NET_CURRENT_DESKTOP"},
+               {&s->atoms.netWmState, "_NET_WM_STATE"},
+               {&s->atoms.netWmStateAbove, "_NET_WM_STATE_ABOVE"},
+               {&s->atoms.netWmStateSkipTaskbar, "_NET_WM_STATE_SKIP_TASKBAR"},
+               {&s->atoms.netWmWindowType, "_NET_WM_WINDOW_TYPE"},
+               {&s->atoms.netWmWindowTypeNormal, "_NET_WM_WINDOW_TYPE_NORMAL"},
+               {&s->atoms.netWmWindowTypeUtility, "_NET_WM_WINDOW_TYPE_UTILITY"},
+               {&s->atoms.netWmName, "_NET_WM_NAME"},
+               {&s->atoms.netWmPid, "_NET_WM_PID"},
+               {&s->atoms.netWmUserTime, "_NET_WM_USER_TIME"},
+               {&s->atoms.netRestackWindow, "_NET_RESTACK_WINDOW"},
+               {&s->atoms.netCmS0, "_NET_WM_CM_S0"},
+               {&s->atoms.utf8String, "UTF8_STRING"},
+               {&s->atoms.clipboard, "CLIPBOARD"},
+               {&s->atoms.targets, "TARGETS"},
+               {&s->atoms.lumiqaSelection, "LUMIQA_SELECTION"}};
+  for (auto& n : names) *n.slot = XInternAtom(s->dpy, n.name, False);
+
+  // Held keys repeat as presses alone, as Windows repeats WM_KEYDOWN.
+  Bool detectable = False;
+  XkbSetDetectableAutoRepeat(s->dpy, True, &detectable);
+  s->clipWindow = XCreateSimpleWindow(s->dpy, s->root, -10, -10, 1, 1, 0, 0, 0);
+  s->im = XOpenIM(s->dpy, nullptr, nullptr, nullptr);
+  if (pipe2(s->wakePipe, O_CLOEXEC | O_NONBLOCK) != 0) {
+    s->wakePipe[0] = s->wakePipe[1] = -1;
+  }
+  return std::unique_ptr<TX11Display>(new TX11Display(std::move(s)));
+}
+
+TX11Display::TX11Display(std::unique_ptr<TX11State> state) : s_(std::move(state)) {}
+
+TX11Display::~TX11Display() {
+  if (CurrentDisplay() == this) SetDisplay(nullptr);
+  if (!s_->ioLost) {
+    for (auto& [id, n] : s_->natives) {
+      if (n.ic) XDestroyIC(n.ic);
+      FreeBacking(n);
+      XDestroyWindow(s_->dpy, id);
+    }
+    for (auto& [shape, c] : s_->fontCursors) XFreeCursor(s_->dpy, c);
+    if (s_->clipWindow) XDestroyWindow(s_->dpy, s_->clipWindow);
+    if (s_->im) XCloseIM(s_->im);
+  } else {
+    for (auto& [id, n] : s_->natives) FreeBacking(n);
+  }
+  s_->natives.clear();
+  XCloseDisplay(s_->dpy);
+  UnregisterX11Connection(s_.get());
+  for (int fd : s_->wakePipe)
+    if (fd >= 0) close(fd);
+}
+
+bool TX11Display::ConnectionLost() const { return s_->ioLost; }
+int TX11Display::ErrorCount() const { return s_->errors; }
+
+TNativeWindow TX11Display::NativeOf(HWND topLevel) const {
+  TX11Native* n = s_->FindByHwnd(topLevel);
+  return n ? TNativeWindow(n->window) : 0;
+}
+
+bool TX11Display::CompositorRunning() {
+  if (s_->ioLost) return false;
+  return XGetSelectionOwner(s_->dpy, s_->atoms.netCmS0) != 0;
+}
+
+int TX11Display::Sync() {
+  if (s_->ioLost) return 0;
+  XSync(s_->dpy, False);
+  int n = DrainX11Events(*s_);
+  UpdateX11Cursor(*s_);
+  XFlush(s_->dpy);
+  return n;
+}
+
+// ---- Windows ------------------------------------------------------------------
+
+namespace {
+
+void SetAtomList(TX11State& s, Window w, Atom property, const std::vector<Atom>& atoms) {
+  if (atoms.empty()) {
+    XDeleteProperty(s.dpy, w, property);
+    return;
+  }
+  XChangeProperty(s.dpy, w, property, XA_ATOM, 32, PropModeReplace,
+                  reinterpret_cast<const unsigned char*>(atoms.data()), int(atoms.size()));
+}
+
+void ApplyMotifHints(TX11State& s, const TX11Native& n) {
+  if (!n.customFrame) {
+    XDeleteProperty(s.dpy, n.window, s.atoms.motifWmHints);
+    return;
+  }
+  long hints[5] = {kMotifHintsDecorations, 0, 0, 0, 0};  // flags, functions, decorations, input mode, status
+  XChangeProperty(s.dpy, n.window, s.atoms.motifWmHints, s.atoms.motifWmHints, 32, PropModeReplace,
+                  reinterpret_cast<unsigned char*>(hints), 5);
+}
+
+// The window manager reads _NET_WM_STATE itself only before mapping; once
+// mapped the change is a request to the root window.
+void SetWmState(TX11State& s, TX11Native& n, Atom state, bool on) {
+  if (n.popup) return;
+  if (!n.shown) {
+    std::vector<Atom> states;
+    if (n.topmost) states.push_back(s.atoms.netWmStateAbove);
+    if (n.toolWindow) states.push_back(s.atoms.netWmStateSkipTaskbar);
+    SetAtomList(s, n.window, s.atoms.netWmState, states);
+    return;
+  }
+  XEvent ev{};
+  ev.xclient.type = ClientMessage;
+  ev.xclient.window = n.window;
+  ev.xclient.message_type = s.atoms.netWmState;
+  ev.xclient.format = 32;
+  ev.xclient.data.l[0] = on ? 1 : 0;  // add or remove
+  ev.xclient.data.l[1] = long(state);
+  ev.xclient.data.l[3] = 1;  // from an application
+  XSendEvent(s.dpy, s.root, False, SubstructureRedirectMask | SubstructureNotifyMask, &ev);
+}
+
+void SetNormalHints(TX11State& s, const TX11Native& n) {
+  XSizeHints* h = XAllocSizeHints();
+  if (!h) return;
+  // Static gravity: our rectangle is the client window's, not the frame's.
+  h->flags = USPosition | PPosition | USSize | PSize | PWinGravity;
+  h->x = n.bounds.Left;
+  h->y = n.bounds.Top;
+  h->width = int(Extent(n.bounds.Width()));
+  h->height = int(Extent(n.bounds.Height()));
+  h->win_gravity = StaticGravity;
+  XSetWMNormalHints(s.dpy, n.window, h);
+  XFree(h);
+}
+
+}  // namespace
+
+TNativeWindow TX11Display::CreateNativeWindow(const TNativeWindowParams& p) {
+  if (s_->ioLost) return 0;
+  TX11State& s = *s_;
+  XSetWindowAttributes a{};
+  a.background_pixmap = None;  // no flash of a background colour before the first present
+  a.border_pixel = 0;
+  a.override_redirect = p.popup ? True : False;
+  a.save_under = p.popup ? True : False;
+  a.event_mask = ExposureMask | KeyPressMask | KeyReleaseMask | ButtonPressMask | ButtonReleaseMask |
+                 PointerMotionMask | EnterWindowMask | LeaveWindowMask | FocusChangeMask | StructureNotifyMask;
+  Window w = XCreateWindow(s.dpy, s.root, p.bounds.Left, p.bounds.Top, Extent(p.bounds.Width()),
+                           Extent(p.bounds.Height()), 0, CopyFromParent, InputOutput, CopyFromParent,
+                           CWBackPixmap | CWBorderPixel | CWOverrideRedirect | CWSaveUnder | CWEventMask, &a);
+  if (!w) return 0;
+  TX11Native& n = s.natives[w];
+  n.window = w;
+  n.hwnd = p.hwnd;
+  n.bounds = p.bounds;
+  n.popup = p.popup;
+  n.customFrame = p.customFrame;
+  n.topmost = p.topmost;
+  n.toolWindow = p.toolWindow;
+  s.cursorStale = true;
+
+  Atom protocols[] = {s.atoms.wmDeleteWindow, s.atoms.netWmPing};
+  XSetWMProtocols(s.dpy, w, protocols, 2);
+  XClassHint cls;
+  char resName[] = "lumiqa", resClass[] = "Lumiqa";
+  cls.res_name = resName;
+  cls.res_class = resClass;
+  XSetClassHint(s.dpy, w, &cls);
+  XWMHints wmh{};
+  wmh.flags = InputHint | StateHint;
+  wmh.input = True;
+  wmh.initial_state = NormalState;
+  XSetWMHints(s.dpy, w, &wmh);
+  long pid = long(getpid());
+  XChangeProperty(s.dpy, w, s.atoms.netWmPid, XA_CARDINAL, 32, PropModeReplace, reinterpret_cast<unsigned char*>(&pid),
+                  1);
+  SetAtomList(s, w, s.atoms.netWmWindowType,
+              {p.toolWindow ? s.atoms.netWmWindowTypeUtility : s.atoms.netWmWindowTypeNormal});
+  SetNormalHints(s, n);
+  SetWmState(s, n, s.atoms.netWmStateAbove, n.topmost);
+  ApplyMotifHints(s, n);
+  // Owned windows stay above their owner under the window manager.
+  if (HWND owner = GetWindow(p.hwnd, GW_OWNER))
+    if (TX11Native* o = s.FindByHwnd(owner)) XSetTransientForHint(s.dpy, w, o->window);
+  SetNativeTitle(w, p.title);
+  if (s.im) {
+    n.ic = XCreateIC(s.im, XNInputStyle, XIMPreeditNothing | XIMStatusNothing, XNClientWindow, w, XNFocusWindow, w,
+                     nullptr);
+    if (n.ic) {
+      long imMask = 0;
+      XGetICValues(n.ic, XNFilterEvents, &imMask, nullptr);
+      XSelectInput(s.dpy, w, a.event_mask | imMask);
+    }
+  }
+  return TNativeWindow(w);
+}
+
+void TX11Display::DestroyNativeWindow(TNativeWindow id) {
+  TX11Native* n = s_->Find(Window(id));
+  if (!n) return;
+  if (s_->grab == n->window) GrabPointer(0);
+  if (s_->pendingDeactivate == n->hwnd) s_->pendingDeactivate = nullptr;
+  if (s_->activeNative == n->hwnd) s_->activeNative = nullptr;
+  if (!s_->ioLost) {
+    if (n->ic) XDestroyIC(n->ic);
+    XDestroyWindow(s_->dpy, n->window);
+  }
+  FreeBacking(*n);
+  s_->natives.erase(Window(id));
+}
+
+void TX11Display::SetNativeBounds(TNativeWindow id, const RECT& r) {
+  TX11Native* n = s_->Find(Window(id));
+  if (!n || s_->ioLost || SameRect(n->bounds, r)) return;
+  n->bounds = r;
+  n->configureSerial = NextRequest(s_->dpy);
+  SetNormalHints(*s_, *n);
+  XMoveResizeWindow(s_->dpy, n->window, r.Left, r.Top, Extent(r.Width()), Extent(r.Height()));
+}
+
+void TX11Display::ShowNativeWindow(TNativeWindow id, bool show, bool activate) {
+  TX11Native* n = s_->Find(Window(id));
+  if (!n || s_->ioLost || n->shown == show) return;
+  TX11State& s = *s_;
+  if (show) {
+    // A user time of 0 asks the window manager not to focus the window.
+    if (!activate && !n->popup) {
+      long zero = 0;
+      XChangeProperty(s.dpy, n->window, s.atoms.netWmUserTime, XA_CARDINAL, 32, PropModeReplace,
+                      reinterpret_cast<unsigned char*>(&zero), 1);
+    } else {
+      XDeleteProperty(s.dpy, n->window, s.atoms.netWmUserTime);
+    }
+    SetWmState(s, *n, s.atoms.netWmStateAbove, n->topmost);
+    // Some window managers place a window anew when mapped; ask again.
+    XMoveWindow(s.dpy, n->window, n->bounds.Left, n->bounds.Top);
+    n->shown = true;
+    if (!n->layered) XMapRaised(s.dpy, n->window);
+  } else {
+    n->shown = false;
+    if (n->popup) XUnmapWindow(s.dpy, n->window);
+    else XWithdrawWindow(s.dpy, n->window, s.screen);
+    if (s.grab == n->window) GrabPointer(0);
+  }
+}
+
+void TX11Display::SetNativeTitle(TNativeWindow id, const std::string& title) {
+  TX11Native* n = s_->Find(Window(id));
+  if (!n || s_->ioLost) return;
+  // Both the old and the UTF-8 title, for window managers that read only one.
+  XTextProperty prop{};
+  char* list[] = {const_cast<char*>(title.c_str())};
+  if (Xutf8TextListToTextProperty(s_->dpy, list, 1, XStdICCTextStyle, &prop) >= Success) {
+    XSetWMName(s_->dpy, n->window, &prop);
+    XFree(prop.value);
+  }
+  XChangeProperty(s_->dpy, n->window, s_->atoms.netWmName, s_->atoms.utf8String, 8, PropModeReplace,
+                  reinterpret_cast<const unsigned char*>(title.data()), int(title.size()));
+}
+
+void TX11Display::SetCustomFrame(TNativeWindow id, bool custom) {
+  TX11Native* n = s_->Find(Window(id));
+  if (!n || s_->ioLost) return;
+  n->customFrame = custom;
+  ApplyMotifHints(*s_, *n);
+}
+
+void TX11Display::RestackNativeWindow(TNativeWindow id, TNativeWindow above, bool topmost) {
+  TX11Native* n = s_->Find(Window(id));
+  if (!n || s_->ioLost) return;
+  TX11State& s = *s_;
+  if (n->topmost != topmost) {
+    n->topmost = topmost;
+    SetWmState(s, *n, s.atoms.netWmStateAbove, topmost);
+  }
+  TX11Native* sibling = above ? s.Find(Window(above)) : nullptr;
+  if (!sibling) {
+    // Bottom of the topmost layer is still above every normal window.
+    if (topmost) XRaiseWindow(s.dpy, n->window);
+    else XLowerWindow(s.dpy, n->window);
+    return;
+  }
+  if (n->popup && sibling->popup) {
+    XWindowChanges c{};
+    c.sibling = sibling->window;
+    c.stack_mode = Above;
+    XConfigureWindow(s.dpy, n->window, CWSibling | CWStackMode, &c);
+    return;
+  }
+  // Managed windows sit inside frames, so only the window manager can
+  // stack them relative to each other.
+  XEvent ev{};
+  ev.xclient.type = ClientMessage;
+  ev.xclient.window = n->window;
+  ev.xclient.message_type = s.atoms.netRestackWindow;
+  ev.xclient.format = 32;
+  ev.xclient.data.l[0] = 2;  // from a pager-like authority: honoured as asked
+  ev.xclient.data.l[1] = long(sibling->window);
+  ev.xclient.data.l[2] = Above;
+  XSendEvent(s.dpy, s.root, False, SubstructureRedirectMask | SubstructureNotifyMask, &ev);
+}
+
+void TX11Display::SetOpacity(TNativeWindow id, Byte alpha) {
+  TX11Native* n = s_->Find(Window(id));
+  if (!n || s_->ioLost) return;
+  if (alpha == 255) {
+    XDeleteProperty(s_->dpy, n->window, s_->atoms.netWmWindowOpacity);
+    return;
+  }
+  // The compositor scales 0..0xFFFFFFFF; 255 -> fully opaque.
+  unsigned long value = (0xFFFFFFFFul / 255ul) * alpha;
+  long v = long(value);
+  XChangeProperty(s_->dpy, n->window, s_->atoms.netWmWindowOpacity, XA_CARDINAL, 32, PropModeReplace,
+                  reinterpret_cast<unsigned char*>(&v), 1);
+}
+
+void TX11Display::GrabPointer(TNativeWindow id) {
+  if (s_->ioLost) return;
+  TX11State& s = *s_;
+  TX11Native* n = id ? s.Find(Window(id)) : nullptr;
+  if (!n || !n->shown) {
+    if (s.grab) XUngrabPointer(s.dpy, CurrentTime);
+    s.grab = 0;
+    return;
+  }
+  // Owner events: our other windows still see the pointer by position; the
+  // window layer routes by screen coordinates anyway.
+  unsigned mask = ButtonPressMask | ButtonReleaseMask | PointerMotionMask | EnterWindowMask | LeaveWindowMask;
+  if (XGrabPointer(s.dpy, n->window, True, mask, GrabModeAsync, GrabModeAsync, None, None, CurrentTime) ==
+      GrabSuccess)
+    s.grab = n->window;
+  else
+    s.grab = 0;
+}
+
+std::vector<TMonitorRec> TX11Display::Monitors() {
+  if (s_->ioLost) return {TMonitorRec{Bounds(0, 0, 1280, 1024), Bounds(0, 0, 1280, 1024), true}};
+  TX11State& s = *s_;
+  TMonitorRec m;
+  m.monitor = Bounds(0, 0, DisplayWidth(s.dpy, s.screen), DisplayHeight(s.dpy, s.screen));
+  m.work = m.monitor;
+  m.primary = true;
+  // _NET_WORKAREA holds x, y, width, height per desktop.
+  long desktop = 0;
+  Atom type = 0;
+  int format = 0;
+  unsigned long count = 0, after = 0;
+  unsigned char* data = nullptr;
+  if (XGetWindowProperty(s.dpy, s.root, s.atoms.netCurrentDesktop, 0, 1, False, XA_CARDINAL, &type, &format, &count,
+                         &after, &data) == Success &&
+      data) {
+    if (format == 32 && count == 1) desktop = reinterpret_cast<long*>(data)[0];
+    XFree(data);
+    data = nullptr;
+  }
+  if (XGetWindowProperty(s.dpy, s.root, s.atoms.netWorkarea, 0, 1024, False, XA_CARDINAL, &type, &format, &count,
+                         &after, &data) == Success &&
+      data) {
+    const long* v = reinterpret_cast<long*>(data);
+    if (format == 32 && desktop >= 0 && count >= std::size_t(desktop + 1) * 4) {
+      const long* r = v + desktop * 4;
+      RECT work = Bounds(int(r[0]), int(r[1]), int(r[2]), int(r[3]));
+      work.Left = std::max(work.Left, m.monitor.Left);
+      work.Top = std::max(work.Top, m.monitor.Top);
+      work.Right = std::min(work.Right, m.monitor.Right);
+      work.Bottom = std::min(work.Bottom, m.monitor.Bottom);
+      if (!work.IsEmpty()) m.work = work;
+    }
+    XFree(data);
+  }
+  return {m};
+}
+
+// ---- Waiting ----------------------------------------------------------------------
+
+void TX11Display::Wake() {
+  if (s_->wakePipe[1] < 0) return;
+  const char byte = 1;
+  // A full pipe already holds a wake-up.
+  ssize_t r = write(s_->wakePipe[1], &byte, 1);
+  (void)r;
+}
+
+void TX11Display::WaitEvents(int timeoutMs) {
+  TX11State& s = *s_;
+  if (!s.ioLost) {
+    if (DrainX11Events(s) > 0) {
+      UpdateX11Cursor(s);
+      XFlush(s.dpy);
+      return;
+    }
+    UpdateX11Cursor(s);
+    XFlush(s.dpy);
+  }
+  pollfd fds[2];
+  int count = 0;
+  if (s.wakePipe[0] >= 0) fds[count++] = pollfd{s.wakePipe[0], POLLIN, 0};
+  if (!s.ioLost) fds[count++] = pollfd{ConnectionNumber(s.dpy), POLLIN, 0};
+  int r = 0;
+  do {
+    r = poll(fds, nfds_t(count), timeoutMs);
+  } while (r < 0 && errno == EINTR);
+  if (s.wakePipe[0] >= 0) {
+    char buf[64];
+    while (read(s.wakePipe[0], buf, sizeof buf) > 0) {
+    }
+  }
+  if (!s.ioLost) {
+    DrainX11Events(s);
+    UpdateX11Cursor(s);
+    if (!s.ioLost) XFlush(s.dpy);
+  }
+}
+
+void TX11Display::SetNativeMinimized(TNativeWindow id, bool minimized) {
+  TX11Native* n = s_->Find(Window(id));
+  if (!n || s_->ioLost || n->minimized == minimized) return;
+  n->minimized = minimized;
+  if (!n->shown || n->layered) return;
+  if (!minimized) XMapRaised(s_->dpy, n->window);
+  else if (n->popup || !WindowManagerRunning(*s_)) XUnmapWindow(s_->dpy, n->window);  // nothing to iconify into
+  else XIconifyWindow(s_->dpy, n->window, s_->screen);
+}
+
+void TX11Display::SetLayeredContent(TNativeWindow id, const Surface* content) {
+  TX11Native* n = s_->Find(Window(id));
+  if (!n || s_->ioLost) return;
+  // Per-pixel alpha needs an ARGB window and a compositor; drawn opaque it
+  // would cover what it should blend with, so it stays hidden instead.
+  const bool layered = content != nullptr;
+  if (n->layered == layered) return;
+  n->layered = layered;
+  if (!n->shown) return;
+  if (layered) XUnmapWindow(s_->dpy, n->window);
+  else XMapRaised(s_->dpy, n->window);
+}

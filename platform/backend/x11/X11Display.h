@@ -1,0 +1,54 @@
+// The X11 display: one X window per top-level window, presented from the
+// window layer's BGRX surfaces. A lost connection or an X error never ends
+// the program: errors are recorded, and after a lost connection every call
+// does nothing while WaitEvents still honours timeouts and Wake.
+#pragma once
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "platform/user/Display.h"
+
+struct TX11State;
+
+class TX11Display final : public TDisplay {
+ public:
+  // nullptr when the display (nullptr: $DISPLAY) cannot be opened.
+  static std::unique_ptr<TX11Display> Open(const char* displayName = nullptr);
+  ~TX11Display() override;
+
+  TNativeWindow CreateNativeWindow(const TNativeWindowParams& params) override;
+  void DestroyNativeWindow(TNativeWindow w) override;
+  void SetNativeBounds(TNativeWindow w, const RECT& screen) override;
+  void ShowNativeWindow(TNativeWindow w, bool show, bool activate) override;
+  void SetNativeTitle(TNativeWindow w, const std::string& title) override;
+  void SetCustomFrame(TNativeWindow w, bool custom) override;
+  void RestackNativeWindow(TNativeWindow w, TNativeWindow above, bool topmost) override;
+  void Present(TNativeWindow w, const Surface& pixels, const std::vector<RECT>& dirty) override;
+  void SetShape(TNativeWindow w, const Region* shape) override;
+  void SetOpacity(TNativeWindow w, Byte alpha) override;
+  void GrabPointer(TNativeWindow w) override;
+  std::vector<TMonitorRec> Monitors() override;
+  void WaitEvents(int timeoutMs) override;
+  void Wake() override;
+  void SetLayeredContent(TNativeWindow w, const Surface* content) override;
+  void SetNativeMinimized(TNativeWindow w, bool minimized) override;
+  void SetClipboardText(const std::optional<std::string>& text) override;
+  std::optional<std::string> GetClipboardText() override;
+
+  // Round trip to the server, then hands every queued event to the window
+  // layer. Returns the number of events handled.
+  int Sync();
+  // The native window of a top-level window (0: none); its X window id.
+  TNativeWindow NativeOf(HWND topLevel) const;
+  bool ConnectionLost() const;
+  // X errors seen on this connection, BadWindow on dead windows included.
+  int ErrorCount() const;
+  // A compositing manager owns _NET_WM_CM_S0 (per-pixel alpha possible).
+  bool CompositorRunning();
+
+ private:
+  explicit TX11Display(std::unique_ptr<TX11State> state);
+  std::unique_ptr<TX11State> s_;
+};

@@ -1,0 +1,184 @@
+// X events handed to the window layer: mouse, focus, geometry changes made
+// by the window manager, exposure and the window manager's protocols.
+#include "platform/user/Cursors.h"
+#include "platform/user/Focus.h"
+#include "platform/user/Input.h"
+#include "platform/user/MessageQueue.h"
+#include "platform/user/WindowPos.h"
+
+#include "platform/backend/x11/X11State.h"
+
+#include <X11/cursorfont.h>
+
+namespace {
+
+POINT RootPoint(int x, int y) { return POINT{x, y}; }
+
+void OnButton(TX11State&, const XButtonEvent& ev) {
+  const bool down = ev.type == ButtonPress;
+  POINT pt = RootPoint(ev.x_root, ev.y_root);
+  switch (ev.button) {
+    case Button1: InputMouseButton(TMouseButton::mbLeft, down, pt); break;
+    case Button2: InputMouseButton(TMouseButton::mbMiddle, down, pt); break;
+    case Button3: InputMouseButton(TMouseButton::mbRight, down, pt); break;
+    // The wheel is buttons 4 (away from the user) and 5; one notch a press.
+    case Button4:
+      if (down) InputMouseWheel(WHEEL_DELTA, pt);
+      break;
+    case Button5:
+      if (down) InputMouseWheel(-WHEEL_DELTA, pt);
+      break;
+    default: break;  // 6 and 7 scroll sideways, which the window layer does not take
+  }
+}
+
+bool MoreMotionQueued(TX11State& s, Window w) {
+  if (XEventsQueued(s.dpy, QueuedAlready) == 0) return false;
+  XEvent next;
+  XPeekEvent(s.dpy, &next);
+  return next.type == MotionNotify && next.xmotion.window == w;
+}
+
+void OnConfigure(TX11State& s, const XConfigureEvent& ev, TX11Native& n) {
+  // Reports older than our own latest move describe a replaced position.
+  if (long(ev.serial - n.configureSerial) < 0) return;
+  int x = ev.x, y = ev.y;
+  if (!ev.send_event) {
+    // Inside a window manager's frame the event is relative to the frame.
+    Window child = 0;
+    if (!XTranslateCoordinates(s.dpy, n.window, s.root, 0, 0, &x, &y, &child)) return;
+  }
+  RECT r = Bounds(x, y, ev.width, ev.height);
+  if (r == n.bounds) return;
+  n.bounds = r;
+  RECT current{};
+  if (GetWindowRect(n.hwnd, &current) && current == r) return;
+  SetWindowPos(n.hwnd, nullptr, r.Left, r.Top, r.Width(), r.Height(),
+               SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOOWNERZORDER);
+}
+
+void OnClientMessage(TX11State& s, const XClientMessageEvent& ev, TX11Native& n) {
+  if (ev.message_type != s.atoms.wmProtocols || ev.format != 32) return;
+  Atom protocol = Atom(ev.data.l[0]);
+  if (protocol == s.atoms.wmDeleteWindow) {
+    PostMessage(n.hwnd, WM_CLOSE, 0, 0);
+  } else if (protocol == s.atoms.netWmPing) {
+    XEvent reply;
+    reply.xclient = ev;
+    reply.xclient.window = s.root;
+    XSendEvent(s.dpy, s.root, False, SubstructureRedirectMask | SubstructureNotifyMask, &reply);
+  }
+}
+
+void OnFocus(TX11State& s, const XFocusChangeEvent& ev, TX11Native& n) {
+  // Keyboard grabs and the pointer-root focus do not move activation.
+  if (ev.mode == NotifyGrab || ev.mode == NotifyUngrab) return;
+  if (ev.detail == NotifyPointer || ev.detail == NotifyPointerRoot || ev.detail == NotifyDetailNone) return;
+  if (ev.type == FocusIn) {
+    if (n.ic) XSetICFocus(n.ic);
+    if (s.pendingDeactivate == n.hwnd) s.pendingDeactivate = nullptr;
+    if (s.activeNative == n.hwnd) return;
+    s.activeNative = n.hwnd;
+    s.pendingDeactivate = nullptr;
+    NativeActivationChanged(n.hwnd, true);
+  } else {
+    if (n.ic) XUnsetICFocus(n.ic);
+    if (s.activeNative != n.hwnd) return;
+    s.activeNative = nullptr;
+    s.pendingDeactivate = n.hwnd;
+  }
+}
+
+void HandleEvent(TX11State& s, XEvent& ev) {
+  if (ev.type == MappingNotify) {
+    XRefreshKeyboardMapping(&ev.xmapping);
+    return;
+  }
+  if (HandleX11Selection(s, ev)) return;
+  TX11Native* n = s.Find(ev.xany.window);
+  if (!n) return;
+  switch (ev.type) {
+    case Expose:
+      PutBacking(s, *n, Bounds(ev.xexpose.x, ev.xexpose.y, ev.xexpose.width, ev.xexpose.height));
+      break;
+    case ConfigureNotify: OnConfigure(s, ev.xconfigure, *n); break;
+    case ClientMessage: OnClientMessage(s, ev.xclient, *n); break;
+    case FocusIn:
+    case FocusOut: OnFocus(s, ev.xfocus, *n); break;
+    case KeyPress:
+    case KeyRelease: HandleX11Key(s, ev.xkey, n); break;
+    case ButtonPress:
+    case ButtonRelease: OnButton(s, ev.xbutton); break;
+    case MotionNotify:
+      if (!MoreMotionQueued(s, n->window)) InputMouseMove(RootPoint(ev.xmotion.x_root, ev.xmotion.y_root));
+      break;
+    case EnterNotify:
+    case LeaveNotify:
+      // Crossings caused by grabs are no movement of the pointer.
+      if (ev.xcrossing.mode == NotifyNormal && ev.xcrossing.detail != NotifyInferior)
+        InputMouseMove(RootPoint(ev.xcrossing.x_root, ev.xcrossing.y_root));
+      break;
+    default: break;
+  }
+}
+
+unsigned FontCursorFor(int id) {
+  switch (id) {
+    case IDC_IBEAM: return XC_xterm;
+    case IDC_WAIT:
+    case IDC_APPSTARTING: return XC_watch;
+    case IDC_CROSS: return XC_crosshair;
+    case IDC_UPARROW: return XC_sb_up_arrow;
+    case IDC_SIZENWSE: return XC_bottom_right_corner;
+    case IDC_SIZENESW: return XC_bottom_left_corner;
+    case IDC_SIZEWE: return XC_sb_h_double_arrow;
+    case IDC_SIZENS: return XC_sb_v_double_arrow;
+    case IDC_SIZEALL: return XC_fleur;
+    case IDC_NO: return XC_X_cursor;
+    case IDC_HAND: return XC_hand2;
+    case IDC_HELP: return XC_question_arrow;
+    default: return XC_left_ptr;
+  }
+}
+
+constexpr int kBlankCursor = -1;
+
+Cursor BlankCursor(TX11State& s) {
+  auto it = s.fontCursors.find(kBlankCursor);
+  if (it != s.fontCursors.end()) return it->second;
+  char zero = 0;
+  Pixmap p = XCreateBitmapFromData(s.dpy, s.root, &zero, 1, 1);
+  XColor black{};
+  Cursor c = XCreatePixmapCursor(s.dpy, p, p, &black, &black, 0, 0);
+  XFreePixmap(s.dpy, p);
+  s.fontCursors[kBlankCursor] = c;
+  return c;
+}
+
+}  // namespace
+
+int DrainX11Events(TX11State& s) {
+  int handled = 0;
+  while (!s.ioLost && XPending(s.dpy) > 0) {
+    XEvent ev;
+    XNextEvent(s.dpy, &ev);
+    ++handled;
+    // The input method may take key events for composing text.
+    if (XFilterEvent(&ev, None)) continue;
+    HandleEvent(s, ev);
+  }
+  if (HWND h = s.pendingDeactivate) {
+    s.pendingDeactivate = nullptr;
+    NativeActivationChanged(h, false);
+  }
+  return handled;
+}
+
+void UpdateX11Cursor(TX11State& s) {
+  HCURSOR c = GetCursor();
+  if ((c == s.shownCursor && !s.cursorStale) || s.ioLost || s.natives.empty()) return;
+  s.shownCursor = c;
+  s.cursorStale = false;
+  Cursor xc = c ? s.FontCursor(int(FontCursorFor(c->systemId))) : BlankCursor(s);
+  for (auto& [id, n] : s.natives) XDefineCursor(s.dpy, id, xc);
+}

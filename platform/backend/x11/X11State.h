@@ -1,0 +1,96 @@
+// Private to the X11 back end: the connection, its atoms and the per-window
+// records. Include after the project's headers, as Xlib defines macros
+// (None, Bool, Status) that would otherwise reach them.
+#pragma once
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/backend/x11/X11Display.h"
+
+#include <X11/Xlib.h>
+// Xutil's Region would clash with ours; it is never used here.
+#define Region XlibRegion
+#include <X11/Xutil.h>
+#undef Region
+
+struct TX11Atoms {
+  Atom wmProtocols = 0, wmDeleteWindow = 0, netWmPing = 0, motifWmHints = 0, netWmWindowOpacity = 0,
+       netWorkarea = 0, netCurrentDesktop = 0, netWmState = 0, netWmStateAbove = 0, netWmStateSkipTaskbar = 0,
+       netWmWindowType = 0, netWmWindowTypeNormal = 0, netWmWindowTypeUtility = 0, netWmName = 0,
+       netWmPid = 0, netWmUserTime = 0, netRestackWindow = 0, netCmS0 = 0, utf8String = 0, clipboard = 0,
+       targets = 0, lumiqaSelection = 0;
+};
+
+struct TX11Native {
+  Window window = 0;
+  HWND hwnd = nullptr;
+  RECT bounds{};  // as last requested by us or reported by the server
+  bool popup = false;
+  bool customFrame = false;
+  bool topmost = false;
+  bool toolWindow = false;
+  bool shown = false;      // as the window layer wants it
+  bool layered = false;    // per-pixel content that cannot be shown: kept unmapped
+  bool minimized = false;
+  XIC ic = nullptr;
+  // The presented pixels in the visual's format: repaints exposed areas
+  // without asking the window layer to paint again.
+  std::vector<std::uint32_t> backing;
+  XImage* image = nullptr;
+  int width = 0;
+  int height = 0;
+  // Configure events older than our last move or resize describe a
+  // position we already replaced.
+  unsigned long configureSerial = 0;
+};
+
+struct TX11State {
+  Display* dpy = nullptr;
+  int screen = 0;
+  Window root = 0;
+  Visual* visual = nullptr;
+  int depth = 0;
+  // The visual stores BGRX exactly, so rows copy without conversion.
+  bool directPixels = false;
+  TX11Atoms atoms;
+  XIM im = nullptr;
+  int wakePipe[2] = {-1, -1};
+  std::map<Window, TX11Native> natives;
+  Window grab = 0;
+  // Focus left one of our windows; applied after the batch unless focus
+  // came back to another of ours, so switching windows does not deactivate
+  // the application in between.
+  HWND pendingDeactivate = nullptr;
+  HWND activeNative = nullptr;
+  HCURSOR shownCursor = nullptr;
+  bool cursorStale = true;  // a window has not got the current cursor yet
+  std::map<int, Cursor> fontCursors;
+  // Owns the CLIPBOARD selection and receives converted selections.
+  Window clipWindow = 0;
+  std::optional<std::string> clipText;
+  bool ownsClipboard = false;
+  bool ioLost = false;
+  int errors = 0;
+
+  TX11Native* Find(Window w);
+  TX11Native* FindByHwnd(HWND h);
+  Cursor FontCursor(int shape);
+};
+
+// Event handling (X11Events.cpp).
+int DrainX11Events(TX11State& s);
+void UpdateX11Cursor(TX11State& s);
+// Keyboard (X11Input.cpp).
+void HandleX11Key(TX11State& s, XKeyEvent& ev, TX11Native* n);
+// Clipboard (X11Clipboard.cpp): answers other clients; true when handled.
+bool HandleX11Selection(TX11State& s, XEvent& ev);
+// Presentation (X11Present.cpp).
+void PutBacking(TX11State& s, TX11Native& n, const RECT& r);
+void FreeBacking(TX11Native& n);
+// Error bookkeeping shared by the handlers (X11Display.cpp).
+void RegisterX11Connection(TX11State* s);
+void UnregisterX11Connection(TX11State* s);
