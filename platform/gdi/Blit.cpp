@@ -159,7 +159,12 @@ bool RunBlit(StretchJob& j) {
     for (int i = 0; i < ca - a && i < n; ++i) out[i] = ca < cb ? out[ca - a] : 0;
     for (int i = std::max(cb - a, 0); i < n; ++i) out[i] = ca < cb ? out[cb - a - 1] : 0;
   };
-  if (halftone) {
+  const bool scanCombine = useS && (j.mode == BLACKONWHITE || j.mode == WHITEONBLACK) && (j.sw > dw || j.sh > dh);
+  if (scanCombine) {
+    block.resize(size_t(cw) * size_t(r1 - r0));
+    ScanCombineBlock(readSrc, j.sw, j.sh, dw, dh, j.mirrorX, j.mirrorY, c0, c1, r0, r1, j.mode == BLACKONWHITE,
+                     block.data());
+  } else if (halftone) {
     AxisTaps xt = HalftoneTaps(j.sw, dw, j.mirrorX, c0, c1), yt = HalftoneTaps(j.sh, dh, j.mirrorY, r0, r1);
     block.resize(size_t(cw) * size_t(r1 - r0));
     HalftoneBlock(readSrc, xt, yt, 0, cw, 0, r1 - r0, block.data());
@@ -420,10 +425,42 @@ int StretchDIBits(HDC h, int x, int y, int w, int hh, int sx, int sy, int sw, in
 int SetDIBitsToDevice(HDC h, int x, int y, DWORD w, DWORD hh, int sx, int sy, UINT startScan, UINT lines,
                       const void* bits, const BITMAPINFO* bmi, UINT usage) {
   DeviceContext* dc = GdiCheckDC(h);
-  if (!dc || !bmi || w > 0x7FFFFFFF || hh > 0x7FFFFFFF) return 0;
-  // Only the whole-image form (bits hold every scan line) is taken.
-  int height = bmi->bmiHeader.biHeight < 0 ? -bmi->bmiHeader.biHeight : bmi->bmiHeader.biHeight;
-  if (startScan != 0 || lines < UINT(height)) return 0;
-  if (!DibBlit(*dc, x, y, int(w), int(hh), sx, sy, int(w), int(hh), bits, bmi, usage, SRCCOPY, false)) return 0;
-  return int(lines);
+  DibFormat f;
+  if (!dc || !bits || w > 0x7FFFFFFF || hh > 0x7FFFFFFF || !ParseDibHeader(bmi, usage, dc, f)) return 0;
+  // bits hold scan lines [startScan, startScan + lines): counted from the
+  // bottom of a bottom-up DIB, from the top of a top-down one. The source
+  // rectangle's y counts the same way; its top row lands on y.
+  const std::int64_t height = f.height;
+  if (lines == 0 || startScan >= height) return 0;
+  const int band = int(std::min<std::int64_t>(lines, height - startScan));
+  f.height = band;
+  Surface s = DibSurface(f, bits);
+  // Band row t (0 = top of the band in memory order) -> scan line and destination row.
+  const std::int64_t S = startScan, L = band, Y = sy, H = hh;
+  std::int64_t t0, t1, dy0;
+  if (f.topDown) {
+    t0 = std::max<std::int64_t>({0, Y - S, -S});
+    t1 = std::min<std::int64_t>({L, Y + H - S, height - S});
+    dy0 = S - Y;  // destination row of band row t is y + dy0 + t
+  } else {
+    t0 = std::max<std::int64_t>({0, S + L - Y - H, S + L - height});
+    t1 = std::min<std::int64_t>({L, S + L - Y, S + L});
+    dy0 = Y + H - S - L;
+  }
+  if (t0 >= t1 || w == 0) return band;
+  StretchJob j;
+  j.dst = dc;
+  j.rop3 = 0xCC;
+  j.dl = std::int64_t(dc->SX(x));
+  j.dt = std::int64_t(dc->SY(y)) + dy0 + t0;
+  j.dw = w;
+  j.dh = t1 - t0;
+  j.srcSurf = &s;
+  j.map.surf = &s;
+  if (std::int64_t(sx) + std::int64_t(w) <= 0 || sx >= f.width) return band;
+  j.sx = sx;
+  j.sy = int(t0);
+  j.sw = int(w);
+  j.sh = int(t1 - t0);
+  return RunBlit(j) ? band : 0;
 }

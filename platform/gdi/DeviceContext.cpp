@@ -259,7 +259,8 @@ HGDIOBJ SelectObject(HDC h, HGDIOBJ obj) {
       GdiBitmap* oldBm = dc->st.bitmap;
       GdiAddRef(bm);
       AttachBitmap(*dc, bm);
-      if (oldBm && oldBm != bm && !Holds(*dc, oldBm)) oldBm->selectedInto = nullptr;
+      // The stock bitmap sits in every fresh DC on every thread: never written.
+      if (oldBm && oldBm != bm && !oldBm->stock && !Holds(*dc, oldBm)) oldBm->selectedInto = nullptr;
       GdiRelease(oldBm);
       return oldBm;
     }

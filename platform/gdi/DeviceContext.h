@@ -107,6 +107,23 @@ struct GdiPalette : GdiObject {
   std::vector<PALETTEENTRY> entries;
 };
 
+// An icon or cursor: a colour image (BGRX, top row first, with alpha when
+// hasAlpha) and its AND mask (one byte per pixel, 1 = the screen shows
+// through). A monochrome icon keeps its XOR bits as black and white pixels.
+// Not a GDI object to callers: GetObjectType gives 0, DeleteObject refuses.
+constexpr DWORD kGdiIconType = 0x49434F;
+struct GdiIcon : GdiObject {
+  GdiIcon() : GdiObject(kGdiIconType) {}
+  bool isIcon = true;
+  bool monochrome = false;
+  bool hasAlpha = false;
+  POINT hotSpot{};
+  int width = 0, height = 0;
+  std::vector<std::uint32_t> color;
+  std::vector<Byte> mask;
+  int systemId = 0;  // for the window layer's shared system cursors
+};
+
 // Device coordinates are kept within 27 bits, GDI's own range, so sums of a
 // few of them (corners, pen widths, origins) never overflow an int.
 constexpr int kGdiCoordLimit = 1 << 27;

@@ -192,3 +192,4 @@ bool WriteDCToBmpFile(HDC dc, const char* path);
 #if __has_include("platform/gdi/Text.h")
 #include "platform/gdi/Text.h"
 #endif
+#include "platform/gdi/Icons.h"

@@ -8,6 +8,9 @@
 #include "platform/gdi/Raster.h"
 
 GdiObject* GdiCheckObject(const void* h);
+// Unregisters a live, unselected, non-stock object of `type` in one step, so
+// of two threads freeing the same handle only one gets to delete it.
+bool GdiTakeObject(const void* h, DWORD type);
 // References from DC states (current and saved); a deferred delete happens
 // when the last one goes.
 void GdiAddRef(GdiObject* obj);

@@ -162,6 +162,17 @@ void GdiUnregister(const void* handle) {
   Registry().erase(handle);
 }
 
+bool GdiTakeObject(const void* h, DWORD type) {
+  if (!h) return false;
+  std::lock_guard<std::mutex> lock(RegistryMutex());
+  auto it = Registry().find(h);
+  if (it == Registry().end()) return false;
+  auto* o = static_cast<const GdiObject*>(h);
+  if (o->type != type || o->stock || o->selectCount > 0) return false;
+  Registry().erase(it);
+  return true;
+}
+
 GdiObject* GdiCheckObject(const void* h) {
   if (!h) return nullptr;
   std::lock_guard<std::mutex> lock(RegistryMutex());
@@ -192,7 +203,7 @@ HGDIOBJ GetStockObject(int index) { return GdiStock(index); }
 
 BOOL DeleteObject(HGDIOBJ obj) {
   GdiObject* o = GdiCheckObject(obj);
-  if (!o) return FALSE;
+  if (!o || o->type == kGdiIconType) return FALSE;  // icons go through DestroyIcon
   if (o->stock) return TRUE;
   std::lock_guard<std::mutex> lock(RegistryMutex());
   if (o->selectCount > 0) {
@@ -209,7 +220,7 @@ BOOL DeleteObject(HGDIOBJ obj) {
 DWORD GetObjectType(const void* h) {
   if (DeviceContext* dc = GdiCheckDC(static_cast<HDC>(const_cast<void*>(h)))) return dc->kind;
   GdiObject* o = GdiCheckObject(h);
-  if (!o) return 0;
+  if (!o || o->type == kGdiIconType) return 0;
   return o->type;
 }
 

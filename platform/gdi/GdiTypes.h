@@ -34,6 +34,7 @@ struct GdiFont;
 struct GdiBitmap;
 struct GdiRegion;
 struct GdiPalette;
+struct GdiIcon;
 struct DeviceContext;
 
 using HGDIOBJ = GdiObject*;
@@ -44,6 +45,9 @@ using HBITMAP = GdiBitmap*;
 using HRGN = GdiRegion*;
 using HPALETTE = GdiPalette*;
 using HDC = DeviceContext*;
+// Icons and cursors are one kind of object, as in USER. Named apart from the
+// window layer's HICON/HCURSOR until those become this type.
+using HGDIICON = GdiIcon*;
 
 // ---- Object types (GetObjectType) -----------------------------------------
 constexpr DWORD OBJ_PEN = 1;
@@ -486,6 +490,27 @@ constexpr UINT ETO_GLYPH_INDEX = 0x0010;
 constexpr UINT ETO_RTLREADING = 0x0080;
 constexpr UINT ETO_IGNORELANGUAGE = 0x1000;
 constexpr UINT ETO_PDY = 0x2000;
+
+// ---- Icons ----------------------------------------------------------------
+struct ICONINFO {
+  BOOL fIcon = TRUE;  // FALSE: a cursor with the hot spot below
+  DWORD xHotspot = 0;
+  DWORD yHotspot = 0;
+  HBITMAP hbmMask = nullptr;   // AND mask; twice as high (AND, then XOR) without a colour bitmap
+  HBITMAP hbmColor = nullptr;  // XOR image, or 32 bits with alpha; nullptr: monochrome
+};
+constexpr UINT DI_MASK = 0x0001;
+constexpr UINT DI_IMAGE = 0x0002;
+constexpr UINT DI_NORMAL = 0x0003;
+constexpr UINT DI_COMPAT = 0x0004;
+constexpr UINT DI_DEFAULTSIZE = 0x0008;
+constexpr UINT DI_NOMIRROR = 0x0010;
+
+// ---- World transforms (ExtCreateRegion) -------------------------------------
+struct XFORM {
+  float eM11 = 1, eM12 = 0, eM21 = 0, eM22 = 1;
+  float eDx = 0, eDy = 0;
+};
 
 // ---- Clip-region results, misc ---------------------------------------------
 constexpr int GDI_ERROR = -1;

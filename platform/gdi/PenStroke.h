@@ -14,6 +14,11 @@ class PenStroke {
   // A segment in surface coordinates; the end point is left out. The dash
   // pattern runs on across the segments of one stroke.
   void Segment(int x0, int y0, int x1, int y1);
+  // One pixel of a one-pixel pen's stroke, surface coordinates; the dash
+  // pattern moves on by one.
+  void Pixel(int x, int y) {
+    if (visible_ && width_ == 1) Plot(x, y);
+  }
   // Finishes a stroke (wide pens are painted once, so overlaps paint once).
   void Flush();
   ~PenStroke() { Flush(); }

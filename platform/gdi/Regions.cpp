@@ -1,6 +1,7 @@
 // Region objects and painting through them. Region coordinates are logical
 // units taken as device units; painting calls map them through the DC.
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 
 #include "platform/gdi/Gdi.h"
@@ -148,8 +149,16 @@ DWORD GetRegionData(HRGN h, DWORD size, RGNDATA* out) {
 }
 
 HRGN ExtCreateRegion(const void* xform, DWORD size, const RGNDATA* data) {
-  (void)xform;  // transforms are not supported; the rectangles are taken as given
   if (!data || size < sizeof(RGNDATAHEADER)) return nullptr;
+  XFORM xf;
+  if (xform) {
+    std::memcpy(&xf, xform, sizeof xf);
+    // Scale and translation only: a rotated or sheared rectangle is no
+    // rectangle, and a region of them is not supported.
+    if (xf.eM12 != 0 || xf.eM21 != 0) return nullptr;
+    for (float v : {xf.eM11, xf.eM22, xf.eDx, xf.eDy})
+      if (!std::isfinite(v)) return nullptr;
+  }
   RGNDATAHEADER hd;
   std::memcpy(&hd, &data->rdh, sizeof hd);
   if (hd.iType != RDH_RECTANGLES || hd.nCount > kMaxRects) return nullptr;
@@ -157,6 +166,18 @@ HRGN ExtCreateRegion(const void* xform, DWORD size, const RGNDATA* data) {
   std::vector<RECT> rects(hd.nCount);
   if (hd.nCount)
     std::memcpy(rects.data(), reinterpret_cast<const Byte*>(data) + sizeof(RGNDATAHEADER), hd.nCount * sizeof(RECT));
+  if (xform) {
+    // Edges map to the nearest whole pixel; a negative scale flips the rectangle.
+    auto map = [](LongInt v, float m, float d) {
+      double x = std::floor(double(v) * m + d + 0.5);
+      return int(std::clamp(x, double(-kGdiCoordLimit), double(kGdiCoordLimit)));
+    };
+    for (RECT& r : rects) {
+      int l = map(r.Left, xf.eM11, xf.eDx), rr = map(r.Right, xf.eM11, xf.eDx);
+      int t = map(r.Top, xf.eM22, xf.eDy), b = map(r.Bottom, xf.eM22, xf.eDy);
+      r = RECT{std::min(l, rr), std::min(t, b), std::max(l, rr), std::max(t, b)};
+    }
+  }
   return NewRegion(Region::FromRects(rects.data(), rects.size()));
 }
 

@@ -7,11 +7,12 @@
 // bounds; other wide pens are centred on the one-pixel outline. The brush
 // fills what the ring leaves inside. Without a pen the filled shape is one
 // pixel smaller to the right and bottom, as in GDI. Dashed one-pixel pens
-// dash rectangles and polygons along their edges; curved outlines draw them
-// solid.
+// dash rectangles and polygons along their edges and curved outlines along
+// the curve (see DashedOutline.h).
 #include <algorithm>
 #include <cmath>
 
+#include "platform/gdi/DashedOutline.h"
 #include "platform/gdi/Gdi.h"
 #include "platform/gdi/GdiInternal.h"
 #include "platform/gdi/PenStroke.h"
@@ -51,14 +52,22 @@ bool SolidOutline(const DeviceContext& dc) {
   return p->width > 1 || d == PS_SOLID || d == PS_INSIDEFRAME;
 }
 
+// A visible one-pixel pen with a dash pattern.
+bool StyledPen(const DeviceContext& dc) {
+  return dc.st.pen && dc.st.pen->Dash() != PS_NULL && !SolidOutline(dc);
+}
+
 struct ShapeParts {
   Region ring, interior;
 };
 
-// Ring and interior of a shape `make(l, t, r, b)` for the DC's pen.
-template <class Make> ShapeParts Parts(DeviceContext& dc, RECT s, Make make) {
+// Ring and interior of a shape `make(l, t, r, b)` for the DC's pen; only the
+// rows in the clip box unless `whole` (for dashing) and the shape is small
+// enough to order its outline whole.
+template <class Make> ShapeParts Parts(DeviceContext& dc, RECT s, Make make, bool whole = false) {
   ShapeParts p;
-  const RowWindow win = ClipRows(dc);
+  whole = whole && s.Right - s.Left <= kDashWholeOutline && s.Bottom - s.Top <= kDashWholeOutline;
+  const RowWindow win = whole ? RowWindow{} : ClipRows(dc);
   const GdiPen* pen = dc.st.pen;
   bool visible = pen && pen->Dash() != PS_NULL;
   if (!visible) {
@@ -83,6 +92,15 @@ void FillAndFrame(DeviceContext& dc, const ShapeParts& parts) {
   PaintRegion(dc, parts.interior, BrushPaint(dc, dc.st.brush), dc.st.rop2);
   if (!parts.ring.IsEmpty() && dc.st.pen)
     PaintRegion(dc, parts.ring, SolidPaint(ColorToPixel(dc.Resolve(dc.st.pen->color))), dc.st.rop2);
+}
+
+// Closed curves: the fill, then the dashed ring from the rightmost point
+// counter-clockwise.
+void FillAndDash(DeviceContext& dc, const ShapeParts& parts, RECT s) {
+  PaintRegion(dc, parts.interior, BrushPaint(dc, dc.st.brush), dc.st.rop2);
+  PenStroke st(dc);
+  DashRing(st, parts.ring, (s.Left + s.Right) / 2.0, (s.Top + s.Bottom) / 2.0, (s.Right - s.Left) / 2.0,
+           (s.Bottom - s.Top) / 2.0, 0, false);
 }
 
 // ---- Arcs ------------------------------------------------------------------------
@@ -131,10 +149,12 @@ BOOL ArcShape(HDC h, int l, int t, int r, int b, int xs, int ys, int xe, int ye,
   RECT s = Normalised(*dc, l, t, r, b);
   if (s.Right - s.Left < 1 || s.Bottom - s.Top < 1) return TRUE;
   ArcGeometry g = Geometry(*dc, s, xs, ys, xe, ye);
-  ShapeParts parts = Parts(*dc, s, [](double a, double bb, double c, double d, int, RowWindow win) {
-    return EllipseRegion(a, bb, c, d, win);
-  });
-  parts.ring = ClipToBox(*dc, parts.ring);
+  const bool dashed = StyledPen(*dc);
+  ShapeParts parts = Parts(
+      *dc, s, [](double a, double bb, double c, double d, int, RowWindow win) { return EllipseRegion(a, bb, c, d, win); },
+      dashed);
+  // A dashed ring stays whole so its pattern does not depend on the clip.
+  if (!dashed) parts.ring = ClipToBox(*dc, parts.ring);
   parts.interior = ClipToBox(*dc, parts.interior);
   if (kind == ArcKind::Arc) {
     // An arc has no interior; it is the outline only, even without a ring.
@@ -154,9 +174,12 @@ BOOL ArcShape(HDC h, int l, int t, int r, int b, int xs, int ys, int xe, int ye,
   }
   PaintRegion(*dc, fill, BrushPaint(*dc, dc->st.brush), dc->st.rop2);
   Region ring = FilterRegion(parts.ring, [&](int x, int y) { return InSweep(g, x, y); });
-  if (!ring.IsEmpty()) PaintRegion(*dc, ring, SolidPaint(ColorToPixel(dc->Resolve(dc->st.pen->color))), dc->st.rop2);
+  PenStroke st(*dc);
+  if (dashed)
+    DashRing(st, ring, g.cx, g.cy, g.rx, g.ry, g.a0, dc->st.arcDirection == AD_CLOCKWISE);
+  else if (!ring.IsEmpty())
+    PaintRegion(*dc, ring, SolidPaint(ColorToPixel(dc->Resolve(dc->st.pen->color))), dc->st.rop2);
   if (kind != ArcKind::Arc && g.sweep < 2 * kPi) {
-    PenStroke st(*dc);
     int cx = int(std::floor(g.cx)), cy = int(std::floor(g.cy));
     if (kind == ArcKind::Pie) {
       st.Segment(g.p1.X, g.p1.Y, cx, cy);
@@ -228,9 +251,13 @@ BOOL RoundRect(HDC h, int l, int t, int r, int b, int w, int hh) {
   w = GdiClampCoord(w);
   hh = GdiClampCoord(hh);
   RECT s = Normalised(*dc, l, t, r, b);
-  FillAndFrame(*dc, Parts(*dc, s, [&](double a, double bb, double c, double d, int inset, RowWindow win) {
-                 return RoundRectRegion(a, bb, c, d, std::abs(w) - 2 * inset, std::abs(hh) - 2 * inset, win);
-               }));
+  auto make = [&](double a, double bb, double c, double d, int inset, RowWindow win) {
+    return RoundRectRegion(a, bb, c, d, std::abs(w) - 2 * inset, std::abs(hh) - 2 * inset, win);
+  };
+  if (StyledPen(*dc))
+    FillAndDash(*dc, Parts(*dc, s, make, true), s);
+  else
+    FillAndFrame(*dc, Parts(*dc, s, make));
   return TRUE;
 }
 
@@ -238,9 +265,11 @@ BOOL Ellipse(HDC h, int l, int t, int r, int b) {
   DeviceContext* dc = GdiCheckDC(h);
   if (!dc) return FALSE;
   RECT s = Normalised(*dc, l, t, r, b);
-  FillAndFrame(*dc, Parts(*dc, s, [](double a, double bb, double c, double d, int, RowWindow win) {
-                 return EllipseRegion(a, bb, c, d, win);
-               }));
+  auto make = [](double a, double bb, double c, double d, int, RowWindow win) { return EllipseRegion(a, bb, c, d, win); };
+  if (StyledPen(*dc))
+    FillAndDash(*dc, Parts(*dc, s, make, true), s);
+  else
+    FillAndFrame(*dc, Parts(*dc, s, make));
   return TRUE;
 }
 

@@ -1,8 +1,12 @@
 // Resampling kernels of StretchBlt and friends, on BGRX rows.
 //
-// Nearest (BLACKONWHITE, WHITEONBLACK, COLORONCOLOR): destination pixel i of
-// n takes source pixel floor((2i + 1) * srcLen / (2n)), the one under its
+// Nearest (COLORONCOLOR, and every mode that enlarges): destination pixel i
+// of n takes source pixel floor((2i + 1) * srcLen / (2n)), the one under its
 // centre; rows and columns are kept or dropped, never mixed.
+// BLACKONWHITE / WHITEONBLACK, on an axis that shrinks: destination pixel i
+// of n ANDs / ORs the colour values of source pixels
+// [floor(i * srcLen / n), floor((i + 1) * srcLen / n)), the kept pixel and
+// the ones dropped beside it, so black (resp. white) lines survive.
 // HALFTONE, per axis: shrinking averages the covered area exactly (integer
 // weights, one rounding at the end); enlarging interpolates bilinearly
 // between pixel centres (8-bit weights), edges clamped; equal sizes copy.
@@ -43,3 +47,9 @@ using SourceRowReader = std::function<void(int y, int x0, int n, std::uint32_t* 
 // out ((c1 - c0) pixels per row).
 void HalftoneBlock(const SourceRowReader& read, const AxisTaps& xt, const AxisTaps& yt, int c0, int c1, int r0,
                    int r1, std::uint32_t* out);
+
+// The BLACKONWHITE (useAnd) or WHITEONBLACK image of destination block
+// [c0, c1) x [r0, r1), row-major into out. Axes that do not shrink take the
+// nearest pixel.
+void ScanCombineBlock(const SourceRowReader& read, int srcW, int srcH, std::int64_t dstW, std::int64_t dstH,
+                      bool mirrorX, bool mirrorY, int c0, int c1, int r0, int r1, bool useAnd, std::uint32_t* out);

@@ -101,7 +101,21 @@ int TBitmap::BitsOf(TPixelFormat f) {
 
 int TBitmap::RowBytes() const { return int(TDibImage::StrideFor(width_, BitsOf(format_))); }
 
+HBITMAP TBitmap::Handle() const {
+  // Handle() is const to callers; waking only re-creates what was there.
+  if (dormant_) const_cast<TBitmap*>(this)->Wake();
+  return handle_;
+}
+
+void TBitmap::Wake() {
+  if (!dormant_) return;
+  std::unique_ptr<TDibImage> img = std::move(dormant_);
+  NewDib(img->Width, img->Height, colors_);
+  if (bits_) std::memcpy(bits_, img->Bits.data(), std::min(img->Bits.size(), std::size_t(RowBytes()) * height_));
+}
+
 HDC TBitmap::MemoryDC() {
+  Wake();
   if (!dc_) {
     dc_ = CreateCompatibleDC(nullptr);
     if (!dc_) throw EOutOfResources("Cannot create a device context for the bitmap");
@@ -121,6 +135,7 @@ void TBitmap::FreeDC() {
 }
 
 void TBitmap::FreeHandle() {
+  dormant_.reset();
   FreeDC();
   if (palette_) DeleteObject(palette_);
   palette_ = nullptr;
@@ -171,6 +186,7 @@ void TBitmap::NewDib(int width, int height, const std::vector<RGBQUAD>& colors) 
 }
 
 TDibImage TBitmap::ToDib() const {
+  if (dormant_) return *dormant_;
   TDibImage img;
   img.Width = width_;
   img.Height = height_;
@@ -228,6 +244,7 @@ void TBitmap::SetPixelFormat(TPixelFormat f) {
 }
 
 void* TBitmap::ScanLine(int y) {
+  Wake();
   if (y < 0 || y >= height_ || !bits_) throw EInvalidGraphicOperation("Scan line index out of range");
   return bits_ + std::size_t(height_ - 1 - y) * std::size_t(RowBytes());
 }
@@ -238,7 +255,7 @@ TCanvas* TBitmap::Canvas() {
 }
 
 void TBitmap::SetHandle(HBITMAP bm) {
-  if (bm == handle_) return;
+  if (bm == handle_ && !dormant_) return;
   FreeHandle();
   if (!bm) {
     Changed();
@@ -290,6 +307,7 @@ void TBitmap::SetHandle(HBITMAP bm) {
 }
 
 HBITMAP TBitmap::ReleaseHandle() {
+  Wake();
   FreeDC();
   HBITMAP h = handle_;
   handle_ = nullptr;
@@ -302,6 +320,7 @@ std::vector<RGBQUAD> TBitmap::ColorTable() const { return colors_; }
 
 void TBitmap::SetColorTable(const std::vector<RGBQUAD>& colors) {
   if (colors_.empty()) return;  // deeper formats have no table
+  Wake();
   for (std::size_t i = 0; i < colors_.size(); ++i) colors_[i] = i < colors.size() ? colors[i] : RGBQUAD{};
   if (handle_) SetDIBColorTable(MemoryDC(), 0, UINT(colors_.size()), colors_.data());
   if (palette_) DeleteObject(palette_);
@@ -354,6 +373,7 @@ void TBitmap::SetMonochrome(bool m) {
 
 TColor TBitmap::TransparentColor() const {
   if (transparentMode_ == tmFixed) return transparentColor_;
+  if (dormant_) const_cast<TBitmap*>(this)->Wake();
   if (!bits_) return clDefault;
   // The bottom-left pixel is the first one of the block.
   std::vector<TDibColor> palette = ToDibColors(colors_);
@@ -408,9 +428,16 @@ void TBitmap::AssignTo(TPersistent* dest) const {
   TGraphic::AssignTo(dest);
 }
 
-void TBitmap::LoadFromStream(TStream& stream) {
-  std::vector<std::uint8_t> bytes = ReadBmpFileBytes(stream);
-  FromDib(ReadBmp(bytes.data(), bytes.size()));
+void TBitmap::LoadFromStream(TStream& stream) { LoadFromStream(stream, TBmpReadLimits{}); }
+
+void TBitmap::LoadFromStream(TStream& stream, const TBmpReadLimits& limits) {
+  std::vector<std::uint8_t> bytes = ReadBmpFileBytes(stream, limits);
+  FromDib(ReadBmp(bytes.data(), bytes.size(), limits));
+}
+
+void TBitmap::LoadFromFile(const std::string& fileName, const TBmpReadLimits& limits) {
+  TFileStream file(fileName, fmOpenRead);
+  LoadFromStream(file, limits);
 }
 
 void TBitmap::SaveToStream(TStream& stream) {
@@ -428,10 +455,22 @@ void TBitmap::LoadFromResourceName(const std::string& name) {
 }
 
 void TBitmap::Dormant() {
-  FreeDC();
-  if (palette_) DeleteObject(palette_);
-  palette_ = nullptr;
+  if (dormant_) return;
+  if (!handle_) {
+    FreeDC();
+    if (palette_) DeleteObject(palette_);
+    palette_ = nullptr;
+    return;
+  }
+  auto img = std::make_unique<TDibImage>(ToDib());
+  const int w = width_, h = height_;
+  FreeHandle();  // also forgets the size
+  width_ = w;
+  height_ = h;
+  dormant_ = std::move(img);
 }
+
+void TBitmap::FreeImage() { Wake(); }
 
 void TBitmap::Draw(TCanvas& canvas, const TRect& rect) {
   if (Empty()) return;

@@ -9,7 +9,8 @@
 //    B,G,R; pf32bit and pfDevice are B,G,R,X (pfDevice is the screen's
 //    32-bit format, reported separately so code can refuse it);
 //  - the pointer stays valid until the size, pixel format, palette or handle
-//    changes; drawing through Canvas writes the same memory.
+//    changes, or the bitmap goes dormant; drawing through Canvas writes the
+//    same memory.
 // A bitmap made from nothing is zero-filled; growing one keeps the top-left
 // pixels and paints the new area white.
 #pragma once
@@ -19,6 +20,7 @@
 #include <vector>
 
 #include "platform/gdi/GdiTypes.h"
+#include "platform/graphics/BmpFormat.h"
 #include "platform/graphics/Colors.h"
 #include "platform/graphics/DibImage.h"
 #include "platform/graphics/Graphic.h"
@@ -57,8 +59,9 @@ class TBitmap : public TGraphic {
   int RowBytes() const;  // distance between rows, always a multiple of 4
 
   TCanvas* Canvas();
-  // The DIB section; nullptr when empty. Stays owned by the bitmap.
-  HBITMAP Handle() const { return handle_; }
+  // The DIB section; nullptr when empty. Stays owned by the bitmap. A
+  // dormant bitmap makes its section again here.
+  HBITMAP Handle() const;
   // Takes ownership of bm. A bottom-up DIB section is kept as it is; any
   // other bitmap is copied into one (32 bits, or 1 bit if monochrome) and
   // freed, so Handle() may then differ from bm.
@@ -89,14 +92,25 @@ class TBitmap : public TGraphic {
 
   void Assign(const TPersistent* source) override;
   void LoadFromStream(TStream& stream) override;
+  // The same, refusing (EInvalidGraphic) a picture beyond the limits before
+  // decoding it: for untrusted files such as skins.
+  void LoadFromStream(TStream& stream, const TBmpReadLimits& limits);
+  using TGraphic::LoadFromFile;
+  void LoadFromFile(const std::string& fileName, const TBmpReadLimits& limits);
   void SaveToStream(TStream& stream) override;
   // Looks in the BITMAP resources (a .bmp file or a packed DIB).
   void LoadFromResourceName(const std::string& name);
 
-  // Frees what can be made again (the canvas DC and the palette handle);
-  // the pixels stay, as they are the only copy.
+  // Dormant: keeps the pixels in plain memory and frees the GDI side (the
+  // canvas DC, the palette and the DIB section). Size, format, colour table
+  // and pixels are unchanged; Handle, ScanLine, Canvas and drawing make a
+  // new DIB section on demand (so Handle() then differs from before).
   void Dormant();
-  void FreeImage() { Dormant(); }
+  bool IsDormant() const { return dormant_ != nullptr; }
+  // FreeImage: frees the memory image kept beside the handle. The only such
+  // image here is a dormant bitmap's, which holds the pixels, so they move
+  // back into a DIB section; an awake bitmap has nothing to free.
+  void FreeImage();
 
   // The pixels as a plain image, and back.
   TDibImage ToDib() const;
@@ -112,6 +126,8 @@ class TBitmap : public TGraphic {
   friend class TBitmapCanvas;
   HDC MemoryDC();
   void FreeDC();
+  // Makes the DIB section of a dormant bitmap again.
+  void Wake();
   void FreeHandle();
   // Makes an empty DIB section of the current format.
   void NewDib(int width, int height, const std::vector<RGBQUAD>& colors);
@@ -127,4 +143,5 @@ class TBitmap : public TGraphic {
   std::unique_ptr<TBitmapCanvas> canvas_;
   TColor transparentColor_ = clDefault;
   TTransparentMode transparentMode_ = tmAuto;
+  std::unique_ptr<TDibImage> dormant_;
 };

@@ -261,6 +261,7 @@ TDibImage ReadDib(TByteReader& r, std::uint64_t pixelOffset, TDibImage* iconMask
   }
   if (generic) outBits = 32;
 
+  if (std::uint64_t(width) * std::uint64_t(height) > limits.MaxPixels) Bad("Bitmap has too many pixels");
   std::uint64_t maxBytes = limits.MaxBytes < MaxDibBytes ? limits.MaxBytes : MaxDibBytes;
   if (std::uint64_t(TDibImage::StrideFor(width, outBits)) > maxBytes / std::uint64_t(height) ||
       std::uint64_t(TDibImage::StrideFor(width, h.BitCount)) > maxBytes / std::uint64_t(height))
@@ -368,7 +369,7 @@ TDibImage ReadPackedDib(const std::uint8_t* data, std::size_t size, TDibImage* i
   return ReadDib(r, 0, iconMask, limits);
 }
 
-std::vector<std::uint8_t> ReadBmpFileBytes(TStream& stream) {
+std::vector<std::uint8_t> ReadBmpFileBytes(TStream& stream, const TBmpReadLimits& limits) {
   std::uint8_t head[FileHeaderSize];
   if (stream.Read(head, FileHeaderSize) != std::int64_t(FileHeaderSize)) Bad("Bitmap stream is truncated");
   TByteReader r(head, FileHeaderSize);
@@ -383,6 +384,11 @@ std::vector<std::uint8_t> ReadBmpFileBytes(TStream& stream) {
   if (want < std::int64_t(CoreHeaderSize)) Bad("Bitmap stream is truncated");
   // Headers and a colour table on top of the largest pixel block we accept.
   if (std::uint64_t(want) > MaxDibBytes + (1u << 20)) Bad("Bitmap stream is too large");
+  // Pixel data of an allowed picture: at most 4 bytes a pixel (run-length
+  // codes at most 2 more), plus headers and a colour table.
+  std::uint64_t allowed = limits.MaxBytes;
+  if (limits.MaxPixels < MaxDibBytes) allowed = std::min(allowed, limits.MaxPixels * 6 + 65536);
+  if (std::uint64_t(want) > allowed + (1u << 20)) Bad("Bitmap stream is too large");
   std::vector<std::uint8_t> bytes(std::size_t(FileHeaderSize + want));
   std::memcpy(bytes.data(), head, FileHeaderSize);
   if (stream.Read(bytes.data() + FileHeaderSize, want) != want) Bad("Bitmap stream is truncated");

@@ -23,6 +23,9 @@ constexpr std::uint32_t BMP_BITFIELDS = 3;
 struct TBmpReadLimits {
   // Largest decoded pixel block accepted (tests and fuzzing lower it).
   std::uint64_t MaxBytes = MaxDibBytes;
+  // Most pixels (width x height) accepted; checked from the header, before
+  // anything is decoded. Callers loading untrusted pictures lower it.
+  std::uint64_t MaxPixels = ~std::uint64_t(0);
 };
 
 // A whole .bmp file (14-byte file header first).
@@ -37,8 +40,9 @@ TDibImage ReadPackedDib(const std::uint8_t* data, std::size_t size, TDibImage* i
 
 // Reads exactly one .bmp file from the stream's position: the 14-byte file
 // header and then the rest of bfSize bytes. Raises EInvalidGraphic when the
-// stream ends early or the sizes are not believable.
-std::vector<std::uint8_t> ReadBmpFileBytes(TStream& stream);
+// stream ends early or the sizes are not believable; with limits, also
+// when the file is far larger than a picture within them can be.
+std::vector<std::uint8_t> ReadBmpFileBytes(TStream& stream, const TBmpReadLimits& limits = {});
 
 // A bottom-up file with a 40-byte info header; 5-6-5 is written as bit
 // fields, every other depth as BI_RGB with a full colour table for <= 8 bits.

@@ -35,7 +35,72 @@ bool HasAlpha(const TDibImage& img) {
 }  // namespace
 
 TIcon::TIcon() = default;
-TIcon::~TIcon() = default;
+TIcon::~TIcon() { FreeHandle(); }
+
+void TIcon::FreeHandle() {
+  if (handle_) DestroyIcon(handle_);
+  handle_ = nullptr;
+}
+
+void TIcon::Changed() {
+  FreeHandle();
+  TGraphic::Changed();
+}
+
+HGDIICON TIcon::Handle() {
+  if (handle_ || current_ < 0) return handle_;
+  const Entry& e = entries_[std::size_t(current_)];
+  TBitmap color, mask;
+  color.FromDib(e.Color);
+  mask.FromDib(e.Mask);
+  ICONINFO ii;
+  ii.fIcon = cursor_ ? FALSE : TRUE;
+  ii.xHotspot = DWORD(std::max(0, e.HotSpot.X));
+  ii.yHotspot = DWORD(std::max(0, e.HotSpot.Y));
+  ii.hbmColor = color.Handle();
+  ii.hbmMask = mask.Handle();
+  handle_ = CreateIconIndirect(&ii);
+  if (!handle_) throw EOutOfResources("Cannot create the icon handle");
+  return handle_;
+}
+
+void TIcon::SetHandle(HGDIICON icon) {
+  if (icon == handle_) return;
+  if (!icon) {
+    Assign(nullptr);
+    return;
+  }
+  ICONINFO ii;
+  if (!GetIconInfo(icon, &ii)) throw EInvalidGraphic("Invalid icon handle");
+  TBitmap color, mask;
+  mask.SetHandle(ii.hbmMask);
+  if (ii.hbmColor) {
+    color.SetHandle(ii.hbmColor);
+  } else {
+    // A monochrome icon: AND bits on top, XOR bits below, as 1-bit images.
+    TDibImage both = ConvertDib(mask.ToDib(), 1, false, DefaultPalette(1));
+    const int w = both.Width, h = both.Height / 2;
+    TDibImage andBits, xorBits;
+    for (TDibImage* img : {&andBits, &xorBits}) {
+      img->Palette = DefaultPalette(1);
+      img->Allocate(w, h, 1);
+    }
+    for (int y = 0; y < h; ++y) {
+      std::memcpy(andBits.Row(y), both.Row(y), std::size_t(both.Stride()));
+      std::memcpy(xorBits.Row(y), both.Row(h + y), std::size_t(both.Stride()));
+    }
+    mask.FromDib(andBits);
+    color.FromDib(xorBits);
+  }
+  SetImage(color, &mask, ii.fIcon == FALSE, TPoint{int(ii.xHotspot), int(ii.yHotspot)});  // frees the old handle
+  handle_ = icon;
+}
+
+HGDIICON TIcon::ReleaseHandle() {
+  HGDIICON h = Handle();
+  handle_ = nullptr;
+  return h;
+}
 
 int TIcon::Width() const { return current_ < 0 ? 0 : entries_[std::size_t(current_)].Color.Width; }
 int TIcon::Height() const { return current_ < 0 ? 0 : entries_[std::size_t(current_)].Color.Height; }
@@ -195,9 +260,9 @@ void TIcon::AssignTo(TPersistent* dest) const {
 }
 
 void TIcon::Draw(TCanvas& canvas, const TRect& rect) {
-  if (current_ < 0) return;
-  const Entry& e = entries_[std::size_t(current_)];
-  DrawMasked(canvas, rect, e.Color, e.Mask);
+  // A zero extent would mean "the icon's own size" to DrawIconEx.
+  if (current_ < 0 || rect.Width() <= 0 || rect.Height() <= 0) return;
+  DrawIconEx(canvas.Handle(), rect.Left, rect.Top, Handle(), rect.Width(), rect.Height(), 0, nullptr, DI_NORMAL);
 }
 
 void DrawMasked(TCanvas& canvas, const TRect& rect, const TDibImage& color, const TDibImage& mask) {

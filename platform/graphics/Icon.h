@@ -1,9 +1,9 @@
 // TIcon: an icon or cursor file (.ico, .cur) with every image it holds. One
 // image is current: the one closest to 32 x 32, deepest first. Drawing uses
-// its mask (and its alpha channel for 32-bit images).
+// its mask (and its alpha channel for 32-bit images) through DrawIconEx.
 //
-// The window layer owns HICON; it builds one from Image(), Mask() and
-// HotSpot(), so TIcon keeps no handle of its own.
+// Handle() is the current image as a GDI icon, made on first use; the TIcon
+// owns it and frees it whenever its content changes.
 #pragma once
 #include <memory>
 #include <vector>
@@ -48,18 +48,30 @@ class TIcon : public TGraphic {
   // Replaces the content with one image; mask may be empty (all opaque).
   void SetImage(const TBitmap& color, const TBitmap* mask, bool cursor = false, TPoint hotSpot = {});
 
+  // nullptr when empty; raises EOutOfResources when it cannot be made.
+  HGDIICON Handle();
+  // Takes ownership of icon: its image, mask, kind and hot spot become the
+  // content. An invalid handle raises EInvalidGraphic.
+  void SetHandle(HGDIICON icon);
+  // Gives the handle (made if needed) to the caller, who destroys it; the
+  // image stays.
+  HGDIICON ReleaseHandle();
+
   void Assign(const TPersistent* source) override;
   void Draw(TCanvas& canvas, const TRect& rect) override;
   std::unique_ptr<TGraphic> NewSameKind() const override { return std::make_unique<TIcon>(); }
 
  protected:
   void AssignTo(TPersistent* dest) const override;
+  void Changed() override;
 
  private:
   void PickCurrent();
+  void FreeHandle();
   std::vector<Entry> entries_;
   int current_ = -1;
   bool cursor_ = false;
+  HGDIICON handle_ = nullptr;
 };
 
 // Draws colour through mask at rect: dst = (dst AND mask) XOR colour, or

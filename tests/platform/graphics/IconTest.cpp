@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/gdi/Gdi.h"
 #include "platform/graphics/Canvas.h"
 #include "platform/rtl/Exceptions.h"
 #include "platform/rtl/Streams.h"
@@ -154,6 +155,88 @@ TEST(Icon, AlphaImagesBlend) {
   TBitmap target(1, 1, pf24bit);
   DrawMasked(*target.Canvas(), Rect(0, 0, 1, 1), colour, mask);  // over black
   EXPECT_NEAR(GetRValue(COLORREF(target.Canvas()->Pixels(0, 0))), 128, 2);
+}
+
+TEST(IconHandle, IsMadeFromTheCurrentImageAndFollowsChanges) {
+  std::vector<std::uint8_t> cur = MakeIco({Small()}, 2);
+  TIcon icon;
+  EXPECT_EQ(icon.Handle(), nullptr);  // empty
+  icon.LoadFromBytes(cur.data(), cur.size());
+  HGDIICON h = icon.Handle();
+  ASSERT_NE(h, nullptr);
+  EXPECT_EQ(icon.Handle(), h);  // made once
+  ICONINFO ii;
+  ASSERT_TRUE(GetIconInfo(h, &ii));
+  EXPECT_EQ(ii.fIcon, FALSE);
+  EXPECT_EQ(ii.xHotspot, 1u);
+  EXPECT_EQ(ii.yHotspot, 0u);
+  DeleteObject(ii.hbmMask);
+  DeleteObject(ii.hbmColor);
+  // The handle draws the same pixels as the TIcon.
+  TBitmap target(2, 2, pf24bit);
+  target.Canvas()->Brush()->SetColor(clYellow);
+  target.Canvas()->FillRect(Rect(0, 0, 2, 2));
+  ASSERT_TRUE(DrawIconEx(target.Canvas()->Handle(), 0, 0, h, 0, 0, 0, nullptr, DI_NORMAL));
+  EXPECT_EQ(target.Canvas()->Pixels(0, 0), clRed);
+  EXPECT_EQ(target.Canvas()->Pixels(0, 1), clBlue);
+  EXPECT_EQ(target.Canvas()->Pixels(1, 1), clYellow);
+  // New content frees the old handle.
+  TBitmap red(1, 1, pf24bit);
+  red.Canvas()->SetPixels(0, 0, clRed);
+  icon.SetImage(red, nullptr);
+  EXPECT_FALSE(GetIconInfo(h, &ii));
+  ASSERT_NE(icon.Handle(), nullptr);
+}
+
+TEST(IconHandle, ReleaseGivesItAwayAndSetHandleTakesOne) {
+  TBitmap lime(2, 1, pf24bit);
+  lime.Canvas()->SetPixels(0, 0, clLime);
+  lime.Canvas()->SetPixels(1, 0, clBlack);
+  TBitmap mask(2, 1, pf1bit);
+  mask.Canvas()->SetPixels(1, 0, clWhite);  // right pixel transparent
+  TIcon a;
+  a.SetImage(lime, &mask);
+  HGDIICON h = a.ReleaseHandle();
+  ASSERT_NE(h, nullptr);
+  EXPECT_NE(a.Handle(), h);  // a new one; the released one is the caller's
+  TIcon b;
+  b.SetHandle(h);
+  EXPECT_EQ(b.Handle(), h);
+  EXPECT_FALSE(b.IsCursor());
+  EXPECT_EQ(b.Width(), 2);
+  TBitmap target(2, 1, pf24bit);
+  target.Canvas()->Brush()->SetColor(clNavy);
+  target.Canvas()->FillRect(Rect(0, 0, 2, 1));
+  target.Canvas()->Draw(0, 0, &b);
+  EXPECT_EQ(target.Canvas()->Pixels(0, 0), clLime);
+  EXPECT_EQ(target.Canvas()->Pixels(1, 0), clNavy);
+  int junk = 0;
+  EXPECT_THROW(b.SetHandle(reinterpret_cast<HGDIICON>(&junk)), EInvalidGraphic);
+  b.SetHandle(nullptr);
+  EXPECT_TRUE(b.Empty());
+  ICONINFO ii;
+  EXPECT_FALSE(GetIconInfo(h, &ii));  // b destroyed the handle it owned
+}
+
+TEST(IconHandle, MonochromeHandlesSplitIntoImageAndMask) {
+  // AND 0011 over XOR 0101: black, white, screen, inverted screen.
+  unsigned char bits[4] = {0x30, 0, 0x50, 0};
+  ICONINFO ii;
+  ii.hbmMask = CreateBitmap(4, 2, 1, 1, bits);
+  HGDIICON h = CreateIconIndirect(&ii);
+  DeleteObject(ii.hbmMask);
+  TIcon icon;
+  icon.SetHandle(h);
+  EXPECT_EQ(icon.Width(), 4);
+  EXPECT_EQ(icon.Height(), 1);
+  TBitmap target(4, 1, pf24bit);
+  target.Canvas()->Brush()->SetColor(TColor(RGB(0x40, 0x80, 0xC0)));
+  target.Canvas()->FillRect(Rect(0, 0, 4, 1));
+  target.Canvas()->Draw(0, 0, &icon);
+  EXPECT_EQ(target.Canvas()->Pixels(0, 0), clBlack);
+  EXPECT_EQ(target.Canvas()->Pixels(1, 0), clWhite);
+  EXPECT_EQ(target.Canvas()->Pixels(2, 0), TColor(RGB(0x40, 0x80, 0xC0)));
+  EXPECT_EQ(target.Canvas()->Pixels(3, 0), TColor(RGB(0xBF, 0x7F, 0x3F)));
 }
 
 }  // namespace
