@@ -12,7 +12,7 @@
 #include "platform/backend/headless/HeadlessDisplay.h"
 #include "platform/gdi/Gdi.h"
 #include "platform/user/User.h"
-#include "tests/platform/backend/x11/XvfbServer.h"
+#include "tests/support/XvfbServer.h"
 
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>

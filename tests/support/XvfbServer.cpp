@@ -1,4 +1,4 @@
-#include "tests/platform/backend/x11/XvfbServer.h"
+#include "tests/support/XvfbServer.h"
 
 #include <fcntl.h>
 #include <poll.h>
