@@ -77,6 +77,19 @@ LRESULT DefWindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
       return 0;
     }
     case WM_PRINT: DefaultPrint(w, reinterpret_cast<HDC>(wp), lp); return 0;
+    case WM_SETICON: {
+      if (wp != ICON_BIG && wp != ICON_SMALL) return 0;
+      HICON& slot = wp == ICON_BIG ? w->bigIcon : w->smallIcon;
+      HICON old = slot;
+      slot = reinterpret_cast<HICON>(lp);
+      if (wp == ICON_BIG) PassIconToDisplay(w);
+      return reinterpret_cast<LRESULT>(old);
+    }
+    case WM_GETICON:
+      if (wp == ICON_BIG) return reinterpret_cast<LRESULT>(w->bigIcon);
+      if (wp == ICON_SMALL) return reinterpret_cast<LRESULT>(w->smallIcon);
+      if (wp == ICON_SMALL2) return reinterpret_cast<LRESULT>(w->smallIcon ? w->smallIcon : w->bigIcon);
+      return 0;
     case WM_SETTEXT: {
       const char* text = reinterpret_cast<const char*>(lp);
       w->text = text ? text : "";
@@ -126,6 +139,7 @@ LRESULT DefWindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
       return MA_ACTIVATE;
     case WM_SETCURSOR: return SetCursorDefault(w, wp, lp);
     case WM_MOUSEWHEEL:
+    case WM_MOUSEHWHEEL:
       if (w->IsChild()) return SendMessage(w->parent, msg, wp, lp);
       return 0;
     case WM_ACTIVATE:

@@ -22,6 +22,10 @@ struct TNativeWindowParams {
   bool customFrame = false;   // undecorated: the program paints its own frame
   bool topmost = false;
   bool toolWindow = false;
+  // WS_EX_LAYERED at creation: content may come with per-pixel alpha
+  // (UpdateLayeredWindow), so a back end that can should make the native
+  // window able to show it (an ARGB visual under a compositor).
+  bool layered = false;
   std::string title;
 };
 
@@ -70,6 +74,12 @@ class TDisplay {
   virtual void SetLayeredContent(TNativeWindow, const Surface*) {}
   // Pixels of this colour (0x00BBGGRR) are transparent; CLR_INVALID: none.
   virtual void SetColorKey(TNativeWindow, COLORREF) {}
+  // The window's icon: straight (not premultiplied) 0xAARRGGBB pixels, top
+  // row first; nullptr removes it. The pixels are copied before returning.
+  virtual void SetIcon(TNativeWindow, const Surface*) {}
+  // Raises the window and gives it the keyboard focus (SetActiveWindow,
+  // SetForegroundWindow, BringWindowToTop of a top-level window).
+  virtual void ActivateNativeWindow(TNativeWindow) {}
   // Iconified, or back to normal.
   virtual void SetNativeMinimized(TNativeWindow, bool) {}
   // The system clipboard's text, UTF-8; nullopt: no text. The defaults keep

@@ -82,15 +82,25 @@ HWND SetActiveWindow(HWND hwnd) {
   if (!w) return nullptr;
   w = TopLevelOf(w);
   if (w->style & WS_DISABLED) return nullptr;
+  TWindowPin pin(w);
   SetActiveInternal(w, WA_ACTIVE);
+  if (!w->dead) RaiseNative(w);
   return old;
 }
 
 BOOL SetForegroundWindow(HWND hwnd) {
   WND* w = LiveWindow(hwnd);
   if (!w) return FALSE;
-  SetActiveInternal(TopLevelOf(w), WA_ACTIVE);
+  w = TopLevelOf(w);
+  TWindowPin pin(w);
+  SetActiveInternal(w, WA_ACTIVE);
+  if (!w->dead) RaiseNative(w);
   return TRUE;
+}
+
+void RaiseNative(WND* top) {
+  TDisplay* d = CurrentDisplay();
+  if (d && top->native && !top->IsChild() && (top->style & WS_VISIBLE)) d->ActivateNativeWindow(top->native);
 }
 
 HWND SetFocus(HWND hwnd) {

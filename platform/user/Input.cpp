@@ -14,7 +14,7 @@
 
 namespace {
 
-enum class TRawKind { Move, Button, Wheel, Key, Char };
+enum class TRawKind { Move, Button, Wheel, HWheel, Key, Char };
 
 struct TRawInput {
   TRawKind kind = TRawKind::Move;
@@ -256,11 +256,12 @@ bool TakeInputMessage(MSG* out, bool remove) {
     bool ok = false;
     if (r.kind == TRawKind::Key || r.kind == TRawKind::Char) {
       ok = CookKey(r, &m);
-    } else if (r.kind == TRawKind::Wheel) {
+    } else if (r.kind == TRawKind::Wheel || r.kind == TRawKind::HWheel) {
       g_cursor = r.pt;
       WND* target = GetFocus() ? GetFocus() : GetActiveWindow();
       if (target) {
-        m = Make(target, WM_MOUSEWHEEL, MAKEWPARAM(int(MouseKeys()), r.value), PointToLParam(r.pt), r);
+        m = Make(target, r.kind == TRawKind::Wheel ? WM_MOUSEWHEEL : WM_MOUSEHWHEEL,
+                 MAKEWPARAM(int(MouseKeys()), r.value), PointToLParam(r.pt), r);
         ok = true;
       }
     } else {
@@ -429,19 +430,28 @@ BOOL TranslateMessage(const MSG* msg) {
 }
 
 void InputMouseMove(POINT screen) {
+  screen = ClampToCursorClip(screen);
   g_cursor = screen;
   Push(TRawInput{TRawKind::Move, TMouseButton::mbLeft, false, screen, 0, 0});
 }
 
 void InputMouseButton(TMouseButton button, bool down, POINT screen) {
+  screen = ClampToCursorClip(screen);
   g_cursor = screen;
   SetKey(g_asyncKeys, ButtonVk(button), down);
   Push(TRawInput{TRawKind::Button, button, down, screen, 0, 0});
 }
 
 void InputMouseWheel(int delta, POINT screen) {
+  screen = ClampToCursorClip(screen);
   g_cursor = screen;
   Push(TRawInput{TRawKind::Wheel, TMouseButton::mbLeft, false, screen, delta, 0});
+}
+
+void InputMouseHWheel(int delta, POINT screen) {
+  screen = ClampToCursorClip(screen);
+  g_cursor = screen;
+  Push(TRawInput{TRawKind::HWheel, TMouseButton::mbLeft, false, screen, delta, 0});
 }
 
 void InputKey(int vk, bool down) {

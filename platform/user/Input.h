@@ -89,6 +89,8 @@ BOOL TranslateMessage(const MSG* msg);
 void InputMouseMove(POINT screen);
 void InputMouseButton(TMouseButton button, bool down, POINT screen);
 void InputMouseWheel(int delta, POINT screen);
+// Sideways wheel: positive to the right; WM_MOUSEHWHEEL to the focus window.
+void InputMouseHWheel(int delta, POINT screen);
 void InputKey(int vk, bool down);
 // Text from an input method: one WM_CHAR per code point.
 void InputText(const char* utf8);

@@ -22,25 +22,38 @@ std::uint32_t Scale(std::uint32_t px, unsigned a) {
   return ch(0) | ch(8) | ch(16) | ch(24);
 }
 
-// The content the display shows: premultiplied BGRA.
-std::vector<std::uint32_t> Compose(const WND* w) {
-  std::vector<std::uint32_t> out = w->layeredPixels;
-  const bool opaque = (w->ulwFlags & ULW_OPAQUE) || !(w->ulwFlags & (ULW_ALPHA | ULW_COLORKEY));
-  const bool perPixel = !opaque && (w->ulwFlags & ULW_ALPHA) && (w->ulwBlend.AlphaFormat & AC_SRC_ALPHA);
-  const unsigned constant = (w->ulwFlags & ULW_ALPHA) && !opaque ? w->ulwBlend.SourceConstantAlpha : 255;
-  const std::uint32_t key = w->ulwKey == CLR_INVALID
-                                ? 0xFFFFFFFF
-                                : (std::uint32_t(GetRValue(w->ulwKey)) << 16) | (std::uint32_t(GetGValue(w->ulwKey)) << 8) |
-                                      GetBValue(w->ulwKey);
-  const bool keyed = (w->ulwFlags & ULW_COLORKEY) && !(w->ulwFlags & ULW_OPAQUE);
-  for (std::uint32_t& p : out) {
-    if (keyed && (p & 0xFFFFFF) == key) {
-      p = 0;
-      continue;
-    }
+std::uint32_t KeyBits(COLORREF key) {
+  return key == CLR_INVALID ? 0xFFFFFFFF
+                            : (std::uint32_t(GetRValue(key)) << 16) | (std::uint32_t(GetGValue(key)) << 8) | GetBValue(key);
+}
+
+// Turns UpdateLayeredWindow's source pixels into what the display shows:
+// premultiplied BGRA.
+struct TComposer {
+  bool perPixel = false;
+  bool keyed = false;
+  unsigned constant = 255;
+  std::uint32_t key = 0xFFFFFFFF;
+
+  explicit TComposer(const WND* w) {
+    const bool opaque = (w->ulwFlags & ULW_OPAQUE) || !(w->ulwFlags & (ULW_ALPHA | ULW_COLORKEY));
+    perPixel = !opaque && (w->ulwFlags & ULW_ALPHA) && (w->ulwBlend.AlphaFormat & AC_SRC_ALPHA);
+    constant = (w->ulwFlags & ULW_ALPHA) && !opaque ? w->ulwBlend.SourceConstantAlpha : 255;
+    key = KeyBits(w->ulwKey);
+    keyed = (w->ulwFlags & ULW_COLORKEY) && !(w->ulwFlags & ULW_OPAQUE);
+  }
+  std::uint32_t operator()(std::uint32_t p) const {
+    if (keyed && (p & 0xFFFFFF) == key) return 0;
     if (!perPixel) p = (p & 0xFFFFFF) | 0xFF000000;
     if (constant != 255) p = Scale(p, constant);
+    return p;
   }
+};
+
+std::vector<std::uint32_t> Compose(const WND* w) {
+  std::vector<std::uint32_t> out = w->layeredPixels;
+  const TComposer compose(w);
+  for (std::uint32_t& p : out) p = compose(p);
   return out;
 }
 
@@ -91,6 +104,22 @@ void Resize(WND* w, SIZE size) {
 }
 
 }  // namespace
+
+bool LayeredPointTransparent(const WND* w, POINT local) {
+  if (w->IsChild() || !(w->exStyle & WS_EX_LAYERED)) return false;
+  if (w->perPixel) {
+    if (local.X < 0 || local.Y < 0 || local.X >= w->layeredSize.cx || local.Y >= w->layeredSize.cy) return true;
+    const std::uint32_t p = w->layeredPixels[std::size_t(local.Y) * std::size_t(w->layeredSize.cx) + std::size_t(local.X)];
+    return (TComposer(w)(p) >> 24) == 0;
+  }
+  if (!w->layeredSet) return false;
+  if ((w->layeredFlags & LWA_ALPHA) && w->alpha == 0) return true;
+  if (w->colorKey == CLR_INVALID) return false;
+  const Surface& s = w->surface;
+  if (!s.Valid() || local.X < 0 || local.Y < 0 || local.X >= s.width || local.Y >= s.height) return false;
+  const std::uint32_t p = reinterpret_cast<const std::uint32_t*>(s.Row(local.Y))[local.X];
+  return (p & 0xFFFFFF) == KeyBits(w->colorKey);
+}
 
 void ResetLayered(WND* w) {
   const bool hadContent = w->perPixel;

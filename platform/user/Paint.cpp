@@ -151,7 +151,7 @@ void Validate(WND* w, const std::optional<Region>& area, Kids kids) {
     w->update.Clear();
     w->internalPaint = false;
   }
-  if (w->update.IsEmpty()) w->erasePending = w->ncPending = false;
+  if (w->update.IsEmpty()) w->erasePending = w->ncPending = w->erasedEarly = false;
   if (!WantsChildren(w, kids)) return;
   RECT c = ClientInWindow(w);
   for (WND* k : w->children) {
@@ -180,6 +180,44 @@ Region ClientUpdate(const WND* w) {
   Region r = Region::Combine(w->update, Region(c), Region::Op::And);
   r.Offset(-c.Left, -c.Top);
   return r;
+}
+
+// The update region reaches into the frame (window coordinates).
+bool FrameInvalid(const WND* w) {
+  return !Region::Combine(w->update, Region(ClientInWindow(w)), Region::Op::Diff).IsEmpty();
+}
+
+// WM_NCPAINT paints the frame: its part of the update region is done.
+void SendNcPaint(WND* w) {
+  w->ncPending = false;
+  w->update.IntersectRect(ClientInWindow(w));
+  SendMessage(w, WM_NCPAINT, 1, 0);
+}
+
+// A parent without WS_CLIPCHILDREN paints over its children's frames too.
+// Descendants that repaint afterwards (their update region is pending) get
+// the covered part of their frame back, so their WM_PAINT brings the
+// WM_NCPAINT that redraws it, and erase again a background they erased
+// ahead of the parent.
+void ReclaimCoveredFrames(WND* w, const Region& surfaceArea) {
+  if (w->style & WS_CLIPCHILDREN) return;
+  for (WND* k : w->children) {
+    if (!(k->style & WS_VISIBLE)) continue;
+    if (NeedsPaint(k)) {
+      POINT o = WindowOriginInSurface(k);
+      Region frame = Region::Combine(ShapeInSurface(k), surfaceArea, Region::Op::And);
+      frame.Offset(-o.X, -o.Y);
+      if (k->erasedEarly && !Region::Combine(frame, k->update, Region::Op::And).IsEmpty()) k->erasePending = true;
+      frame = Region::Combine(frame, Region(ClientInWindow(k)), Region::Op::Diff);
+      if (!frame.IsEmpty()) k->update = Region::Combine(k->update, frame, Region::Op::Or);
+    }
+    ReclaimCoveredFrames(k, surfaceArea);
+  }
+}
+
+void ReclaimFramesUnder(WND* w, const Region& clientArea) {
+  if (!(w->style & WS_CLIPCHILDREN) && !w->children.empty() && !clientArea.IsEmpty())
+    ReclaimCoveredFrames(w, LocalToSurface(clientArea, w, true));
 }
 
 Region RegionFromArgs(WND* w, const RECT* r, HRGN rgn, bool frame) {
@@ -258,17 +296,18 @@ void InvalidateParentArea(WND* w, const RECT& parentCoords) {
 
 void ErasePendingNow(WND* w) {
   TWindowPin pin(w);
-  if (w->ncPending) {
-    w->ncPending = false;
-    SendMessage(w, WM_NCPAINT, 1, 0);
+  if (w->ncPending || FrameInvalid(w)) {
+    SendNcPaint(w);
     if (w->dead) return;
   }
   if (w->erasePending) {
     w->erasePending = false;
     Region area = ClientUpdate(w);
+    ReclaimFramesUnder(w, area);
     HDC dc = MakeDC(w, true, (w->style & WS_CLIPCHILDREN) != 0, (w->style & WS_CLIPSIBLINGS) != 0, area);
     LRESULT r = SendMessage(w, WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
     ReleaseDC(w, dc);
+    if (!w->dead) w->erasedEarly = true;
     if (!r && !w->dead) w->eraseFailed = true;
   }
 }
@@ -388,18 +427,19 @@ HDC BeginPaint(HWND hwnd, PAINTSTRUCT* ps) {
   WND* w = LiveWindow(hwnd);
   if (!w || !ps) return nullptr;
   TWindowPin pin(w);
-  if (w->ncPending) {
-    w->ncPending = false;
-    SendMessage(w, WM_NCPAINT, 1, 0);
+  if (w->ncPending || FrameInvalid(w)) {
+    SendNcPaint(w);
     if (w->dead) return nullptr;
   }
   Region area = ClientUpdate(w);
+  ReclaimFramesUnder(w, area);
   bool erase = w->erasePending;
   bool eraseFailed = w->eraseFailed;
   w->update.Clear();
   w->internalPaint = false;
   w->erasePending = false;
   w->eraseFailed = false;
+  w->erasedEarly = false;
   HDC dc = MakeDC(w, true, (w->style & WS_CLIPCHILDREN) != 0, (w->style & WS_CLIPSIBLINGS) != 0, area);
   *ps = PAINTSTRUCT{};
   ps->hdc = dc;

@@ -6,6 +6,7 @@
 #include "platform/user/Paint.h"
 #include "platform/user/ScrollBarsInternal.h"
 #include "platform/user/Timers.h"
+#include "platform/user/Window.h"
 #include "platform/user/WindowClass.h"
 #include "platform/user/WindowPos.h"
 
@@ -138,10 +139,57 @@ void TrackWindowScrollBar(WND* w, int hit, POINT screen) {
 
 namespace {
 
+// The scroll request a key makes, or -1.
+int KeyScrollCode(WPARAM vk) {
+  switch (vk) {
+    case VK_LEFT: case VK_UP: return SB_LINEUP;
+    case VK_RIGHT: case VK_DOWN: return SB_LINEDOWN;
+    case VK_PRIOR: return SB_PAGEUP;
+    case VK_NEXT: return SB_PAGEDOWN;
+    case VK_HOME: return SB_TOP;
+    case VK_END: return SB_BOTTOM;
+  }
+  return -1;
+}
+
+LRESULT SetRange(HWND h, int minPos, int maxPos, BOOL redraw) {
+  const int before = GetScrollPos(h, SB_CTL);
+  SetScrollRange(h, SB_CTL, minPos, maxPos, redraw);
+  const int after = GetScrollPos(h, SB_CTL);
+  return after != before ? before : 0;
+}
+
 LRESULT ScrollBarControlProc(HWND h, UINT m, WPARAM wp, LPARAM lp) {
   WND* w = LiveWindow(h);
   if (!w) return 0;
   switch (m) {
+    case SBM_SETPOS: return SetScrollPos(h, SB_CTL, int(wp), lp != 0);
+    case SBM_GETPOS: return GetScrollPos(h, SB_CTL);
+    case SBM_SETRANGE: return SetRange(h, int(wp), int(lp), FALSE);
+    case SBM_SETRANGEREDRAW: return SetRange(h, int(wp), int(lp), TRUE);
+    case SBM_GETRANGE: {
+      int lo = 0, hi = 0;
+      GetScrollRange(h, SB_CTL, &lo, &hi);
+      if (int* p = reinterpret_cast<int*>(wp)) *p = lo;
+      if (int* p = reinterpret_cast<int*>(lp)) *p = hi;
+      return 0;
+    }
+    case SBM_ENABLE_ARROWS: return EnableScrollBar(h, SB_CTL, UINT(wp));
+    case SBM_SETSCROLLINFO: return SetScrollInfo(h, SB_CTL, reinterpret_cast<const SCROLLINFO*>(lp), wp != 0);
+    case SBM_GETSCROLLINFO: return GetScrollInfo(h, SB_CTL, reinterpret_cast<SCROLLINFO*>(lp));
+    case SBM_GETSCROLLBARINFO:
+      return GetScrollBarInfo(h, OBJID_CLIENT, reinterpret_cast<SCROLLBARINFO*>(lp));
+    case WM_GETDLGCODE: return 0x0001;  // DLGC_WANTARROWS
+    case WM_KEYDOWN: {
+      const int code = KeyScrollCode(wp);
+      HWND parent = GetParent(h);
+      if (code < 0 || !parent) return 0;
+      const UINT msg = (w->style & SBS_VERT) ? WM_VSCROLL : WM_HSCROLL;
+      TWindowPin pin(w);
+      SendMessage(parent, msg, WPARAM(code), reinterpret_cast<LPARAM>(h));
+      if (!w->dead && IsWindow(parent)) SendMessage(parent, msg, SB_ENDSCROLL, reinterpret_cast<LPARAM>(h));
+      return 0;
+    }
     case WM_CREATE: ScrollBarData(w, SB_CTL, true); return 0;
     case WM_ERASEBKGND: return 1;  // WM_PAINT covers every pixel
     case WM_PAINT: {

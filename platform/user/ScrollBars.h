@@ -55,6 +55,26 @@ constexpr UINT ESB_DISABLE_BOTH = 0x0003;
 constexpr DWORD SBS_HORZ = 0x0000;
 constexpr DWORD SBS_VERT = 0x0001;
 
+// Messages of the "SCROLLBAR" control. SBM_SETPOS: wParam the position,
+// lParam redraw; returns the previous position. SBM_SETRANGE(REDRAW):
+// wParam min, lParam max; returns the previous position when the range
+// moved it, else 0. SBM_GETRANGE: wParam and lParam point at min and max.
+// SBM_ENABLE_ARROWS: wParam ESB_*. SBM_SETSCROLLINFO: wParam redraw,
+// lParam the SCROLLINFO; returns the position. SBM_GETSCROLLINFO and
+// SBM_GETSCROLLBARINFO: lParam the record to fill.
+// The focused control answers the arrow keys, Page Up/Down, Home and End
+// with WM_HSCROLL / WM_VSCROLL to its parent (lParam: the control), each
+// followed by SB_ENDSCROLL.
+constexpr UINT SBM_SETPOS = 0x00E0;
+constexpr UINT SBM_GETPOS = 0x00E1;
+constexpr UINT SBM_SETRANGE = 0x00E2;
+constexpr UINT SBM_GETRANGE = 0x00E3;
+constexpr UINT SBM_ENABLE_ARROWS = 0x00E4;
+constexpr UINT SBM_SETRANGEREDRAW = 0x00E6;
+constexpr UINT SBM_SETSCROLLINFO = 0x00E9;
+constexpr UINT SBM_GETSCROLLINFO = 0x00EA;
+constexpr UINT SBM_GETSCROLLBARINFO = 0x00EB;
+
 constexpr LONG OBJID_CLIENT = LONG(0xFFFFFFFC);
 constexpr LONG OBJID_VSCROLL = LONG(0xFFFFFFFB);
 constexpr LONG OBJID_HSCROLL = LONG(0xFFFFFFFA);

@@ -9,9 +9,9 @@
 
 struct WND;  // the window object, private to the window layer
 using HWND = WND*;
-struct UserCursor;  // cursor and icon pictures
-using HCURSOR = UserCursor*;
-using HICON = UserCursor*;
+// Cursors and icons are the GDI layer's icon objects.
+using HICON = HGDIICON;
+using HCURSOR = HGDIICON;
 using HMENU = void*;  // a child window's id travels in this slot
 using HINSTANCE = void*;
 using HMONITOR = void*;
@@ -302,6 +302,7 @@ constexpr UINT WM_MBUTTONUP = 0x0208;
 constexpr UINT WM_MBUTTONDBLCLK = 0x0209;
 constexpr UINT WM_MOUSEWHEEL = 0x020A;
 constexpr UINT WM_MOUSELAST = 0x020A;
+constexpr UINT WM_MOUSEHWHEEL = 0x020E;  // kept out of WM_MOUSELAST: callers treat that range as client points
 constexpr UINT WM_PARENTNOTIFY = 0x0210;
 constexpr UINT WM_ENTERMENULOOP = 0x0211;
 constexpr UINT WM_EXITMENULOOP = 0x0212;
@@ -364,6 +365,10 @@ constexpr WPARAM MK_CONTROL = 0x0008;
 constexpr WPARAM MK_MBUTTON = 0x0010;
 
 constexpr int WHEEL_DELTA = 120;
+
+constexpr WPARAM ICON_SMALL = 0;
+constexpr WPARAM ICON_BIG = 1;
+constexpr WPARAM ICON_SMALL2 = 2;
 
 constexpr WPARAM SC_SIZE = 0xF000;
 constexpr WPARAM SC_MOVE = 0xF010;

@@ -184,6 +184,7 @@ HWND CreateWindowEx(DWORD exStyle, const char* className, const char* windowName
       p.popup = (style & WS_POPUP) && (style & WS_CAPTION) != WS_CAPTION;
       p.topmost = (exStyle & WS_EX_TOPMOST) != 0;
       p.toolWindow = (exStyle & WS_EX_TOOLWINDOW) != 0;
+      p.layered = (exStyle & WS_EX_LAYERED) != 0;
       p.title = w->text;
       w->native = d->CreateNativeWindow(p);
     }

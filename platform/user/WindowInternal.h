@@ -45,6 +45,7 @@ struct WND {
   bool ncPending = false;
   bool internalPaint = false;
   bool eraseFailed = false;  // WM_ERASEBKGND returned 0: fErase stays set
+  bool erasedEarly = false;  // erased before WM_PAINT (RDW_ERASENOW, showing, moving)
   bool sizedOnce = false;
 
   // Window region in window coordinates, owned (an HRGN from the caller).
@@ -64,6 +65,9 @@ struct WND {
 
   // Standard scroll bars (and the SB_CTL data of a scroll-bar control).
   std::shared_ptr<TWindowScrollBars> scrollBars;
+  // WM_SETICON: the caller's icons (not owned).
+  HICON bigIcon = nullptr;
+  HICON smallIcon = nullptr;
   // SetProp data, in the order set.
   std::vector<std::pair<std::string, HANDLE>> props;
 
@@ -148,7 +152,17 @@ void FocusWindowGone(WND* w);
 void ActiveWindowHidden(WND* w);
 void ActivateForShow(WND* w);
 void SetActiveWindowByClick(WND* top);  // WA_CLICKACTIVE
+// Asks the display to raise and focus a shown top-level window.
+void RaiseNative(WND* top);
 void CheckHoverTimeouts();
+
+// ---- Cursors and icons (Cursors.cpp) ----------------------------------------
+// The point moved inside ClipCursor's rectangle.
+POINT ClampToCursorClip(POINT screen);
+// Straight (not premultiplied) 0xAARRGGBB pixels of an icon, top row first.
+bool IconToArgb(HICON icon, std::vector<std::uint32_t>& out, int& width, int& height);
+// Hands a top-level window's big icon (or its removal) to the display.
+void PassIconToDisplay(WND* w);
 
 // WM_PRINT's default handling (Print.cpp).
 void DefaultPrint(WND* w, HDC dc, LPARAM flags);
@@ -160,6 +174,9 @@ void DrawWindowScrollBars(WND* w, HDC windowDC);
 void TrackWindowScrollBar(WND* w, int hit, POINT screen);
 
 // ---- Layered windows, update lock, caret (Layered.cpp, WindowUpdateLock.cpp, Caret.cpp)
+// A point (window coordinates) of a top-level layered window the mouse
+// passes through: alpha 0 in what it shows, or the colour key.
+bool LayeredPointTransparent(const WND* w, POINT windowPt);
 // WS_EX_LAYERED was cleared: back to an opaque, painted window.
 void ResetLayered(WND* w);
 // Drawing to w goes nowhere while w or an ancestor is locked.

@@ -285,7 +285,11 @@ BOOL ShowWindow(HWND hwnd, int cmd) {
   return wasVisible;
 }
 
-BOOL BringWindowToTop(HWND hwnd) { return SetWindowPos(hwnd, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE); }
+BOOL BringWindowToTop(HWND hwnd) {
+  if (!SetWindowPos(hwnd, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE)) return FALSE;
+  if (WND* w = LiveWindow(hwnd); w && !w->IsChild()) RaiseNative(w);
+  return TRUE;
+}
 
 BOOL IsIconic(HWND hwnd) {
   WND* w = LiveWindow(hwnd);
@@ -370,6 +374,8 @@ HWND WindowFromPoint(POINT screen) {
   for (WND* t : TopLevelWindows()) {
     // A minimized window keeps its rectangle but is not on the screen.
     if (!(t->style & WS_VISIBLE) || (t->style & WS_MINIMIZE) || !ContainsScreenPoint(t, screen)) continue;
+    // Clear pixels of a layered window let the mouse through.
+    if (LayeredPointTransparent(t, POINT{screen.X - t->rect.Left, screen.Y - t->rect.Top})) continue;
     return DeepestChild(t, screen);
   }
   return nullptr;

@@ -27,6 +27,7 @@ TNativeWindow THeadlessDisplay::CreateNativeWindow(const TNativeWindowParams& p)
   n.customFrame = p.customFrame;
   n.topmost = p.topmost;
   n.toolWindow = p.toolWindow;
+  n.layeredAtCreation = p.layered;
   n.title = p.title;
   stack_.insert(stack_.begin(), id);
   return id;
@@ -124,6 +125,31 @@ void THeadlessDisplay::SetNativeMinimized(TNativeWindow w, bool minimized) {
   if (TNative* n = Find(w)) n->minimized = minimized;
 }
 
+void THeadlessDisplay::SetIcon(TNativeWindow w, const Surface* argb) {
+  TNative* n = Find(w);
+  if (!n) return;
+  n->icon.clear();
+  n->iconWidth = n->iconHeight = 0;
+  if (!argb || !argb->Valid() || argb->bpp != 32) return;
+  n->iconWidth = argb->width;
+  n->iconHeight = argb->height;
+  for (int y = 0; y < argb->height; ++y) {
+    const auto* row = reinterpret_cast<const std::uint32_t*>(argb->Row(y));
+    n->icon.insert(n->icon.end(), row, row + argb->width);
+  }
+}
+
+void THeadlessDisplay::ActivateNativeWindow(TNativeWindow w) {
+  TNative* n = Find(w);
+  if (!n) return;
+  n->activations++;
+  // Raised within its layer, as a window manager would.
+  stack_.erase(std::remove(stack_.begin(), stack_.end(), w), stack_.end());
+  auto it = n->topmost ? stack_.begin()
+                       : std::find_if(stack_.begin(), stack_.end(), [&](TNativeWindow s) { return !natives_[s].topmost; });
+  stack_.insert(it, w);
+}
+
 std::vector<TMonitorRec> THeadlessDisplay::Monitors() { return monitors_; }
 
 void THeadlessDisplay::WaitEvents(int timeoutMs) {
@@ -154,6 +180,7 @@ void THeadlessDisplay::Click(int x, int y, TMouseButton b) {
   MouseUp(x, y, b);
 }
 void THeadlessDisplay::Wheel(int x, int y, int delta) { InputMouseWheel(delta, POINT{x, y}); }
+void THeadlessDisplay::HWheel(int x, int y, int delta) { InputMouseHWheel(delta, POINT{x, y}); }
 void THeadlessDisplay::KeyDown(int vk) { InputKey(vk, true); }
 void THeadlessDisplay::KeyUp(int vk) { InputKey(vk, false); }
 void THeadlessDisplay::KeyPress(int vk) {

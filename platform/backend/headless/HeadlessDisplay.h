@@ -24,6 +24,8 @@ class THeadlessDisplay final : public TDisplay {
     bool customFrame = false;
     bool topmost = false;
     bool toolWindow = false;
+    bool layeredAtCreation = false;
+    int activations = 0;  // ActivateNativeWindow requests
     Byte opacity = 255;
     std::optional<Region> shape;
     std::string title;
@@ -38,6 +40,10 @@ class THeadlessDisplay final : public TDisplay {
     std::vector<std::uint32_t> layered;
     COLORREF colorKey = CLR_INVALID;
     bool minimized = false;
+    // The icon as set: straight 0xAARRGGBB, top row first.
+    int iconWidth = 0;
+    int iconHeight = 0;
+    std::vector<std::uint32_t> icon;
   };
 
   THeadlessDisplay();
@@ -60,6 +66,8 @@ class THeadlessDisplay final : public TDisplay {
   void SetLayeredContent(TNativeWindow w, const Surface* content) override;
   void SetColorKey(TNativeWindow w, COLORREF key) override;
   void SetNativeMinimized(TNativeWindow w, bool minimized) override;
+  void SetIcon(TNativeWindow w, const Surface* argb) override;
+  void ActivateNativeWindow(TNativeWindow w) override;
 
   // ---- Driving (GUI thread) ------------------------------------------------
   void MouseMove(int x, int y);
@@ -67,6 +75,8 @@ class THeadlessDisplay final : public TDisplay {
   void MouseUp(int x, int y, TMouseButton b = TMouseButton::mbLeft);
   void Click(int x, int y, TMouseButton b = TMouseButton::mbLeft);
   void Wheel(int x, int y, int delta);
+  // Sideways: positive to the right.
+  void HWheel(int x, int y, int delta);
   void KeyDown(int vk);
   void KeyUp(int vk);
   void KeyPress(int vk);

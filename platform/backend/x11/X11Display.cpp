@@ -50,6 +50,8 @@ bool SameRect(const RECT& a, const RECT& b) {
 
 unsigned Extent(int v) { return unsigned(std::max(1, v)); }
 
+}  // namespace
+
 // An EWMH window manager names its check window on the root.
 bool WindowManagerRunning(TX11State& s) {
   Atom check = XInternAtom(s.dpy, "_NET_SUPPORTING_WM_CHECK", False);
@@ -63,8 +65,6 @@ bool WindowManagerRunning(TX11State& s) {
   if (data) XFree(data);
   return found;
 }
-
-}  // namespace
 
 void RegisterX11Connection(TX11State* s) {
   std::lock_guard<std::mutex> lock(g_connLock);
@@ -144,7 +144,9 @@ std::unique_ptr<TX11Display> TX11Display::Open(const char* displayName) {
                {&s->atoms.utf8String, "UTF8_STRING"},
                {&s->atoms.clipboard, "CLIPBOARD"},
                {&s->atoms.targets, "TARGETS"},
-               {&s->atoms.lumiqaSelection, "LUMIQA_SELECTION"}};
+               {&s->atoms.lumiqaSelection, "LUMIQA_SELECTION"},
+               {&s->atoms.netWmIcon, "_NET_WM_ICON"},
+               {&s->atoms.netActiveWindow, "_NET_ACTIVE_WINDOW"}};
   for (auto& n : names) *n.slot = XInternAtom(s->dpy, n.name, False);
 
   // Held keys repeat as presses alone, as Windows repeats WM_KEYDOWN.
@@ -167,6 +169,7 @@ TX11Display::~TX11Display() {
       if (n.ic) XDestroyIC(n.ic);
       FreeBacking(n);
       XDestroyWindow(s_->dpy, id);
+      FreeX11WindowResources(*s_, n);
     }
     for (auto& [shape, c] : s_->fontCursors) XFreeCursor(s_->dpy, c);
     if (s_->clipWindow) XDestroyWindow(s_->dpy, s_->clipWindow);
@@ -274,11 +277,29 @@ TNativeWindow TX11Display::CreateNativeWindow(const TNativeWindowParams& p) {
   a.save_under = p.popup ? True : False;
   a.event_mask = ExposureMask | KeyPressMask | KeyReleaseMask | ButtonPressMask | ButtonReleaseMask |
                  PointerMotionMask | EnterWindowMask | LeaveWindowMask | FocusChangeMask | StructureNotifyMask;
+  // Layered windows get an ARGB visual when a compositor can blend them.
+  XVisualInfo argb{};
+  const bool useArgb =
+      p.layered && CompositorRunning() && XMatchVisualInfo(s.dpy, s.screen, 32, TrueColor, &argb) && argb.visual;
+  unsigned long mask = CWBackPixmap | CWBorderPixel | CWOverrideRedirect | CWSaveUnder | CWEventMask;
+  if (useArgb) {
+    a.colormap = XCreateColormap(s.dpy, s.root, argb.visual, AllocNone);
+    mask |= CWColormap;
+  }
   Window w = XCreateWindow(s.dpy, s.root, p.bounds.Left, p.bounds.Top, Extent(p.bounds.Width()),
-                           Extent(p.bounds.Height()), 0, CopyFromParent, InputOutput, CopyFromParent,
-                           CWBackPixmap | CWBorderPixel | CWOverrideRedirect | CWSaveUnder | CWEventMask, &a);
-  if (!w) return 0;
+                           Extent(p.bounds.Height()), 0, useArgb ? 32 : CopyFromParent, InputOutput,
+                           useArgb ? argb.visual : CopyFromParent, mask, &a);
+  if (!w) {
+    if (useArgb) XFreeColormap(s.dpy, a.colormap);
+    return 0;
+  }
   TX11Native& n = s.natives[w];
+  if (useArgb) {
+    n.argb = true;
+    n.visual = argb.visual;
+    n.colormap = a.colormap;
+    n.gc = XCreateGC(s.dpy, w, 0, nullptr);
+  }
   n.window = w;
   n.hwnd = p.hwnd;
   n.bounds = p.bounds;
@@ -334,6 +355,7 @@ void TX11Display::DestroyNativeWindow(TNativeWindow id) {
     if (n->ic) XDestroyIC(n->ic);
     XDestroyWindow(s_->dpy, n->window);
   }
+  FreeX11WindowResources(*s_, *n);
   FreeBacking(*n);
   s_->natives.erase(Window(id));
 }
@@ -554,6 +576,15 @@ void TX11Display::SetNativeMinimized(TNativeWindow id, bool minimized) {
 void TX11Display::SetLayeredContent(TNativeWindow id, const Surface* content) {
   TX11Native* n = s_->Find(Window(id));
   if (!n || s_->ioLost) return;
+  if (n->argb) {
+    // An ARGB window under a compositor shows the content as it is.
+    if (content) {
+      PutLayeredContent(*s_, *n, *content);
+    } else if (n->perPixelShown) {
+      n->perPixelShown = false;  // the window layer repaints it next
+    }
+    return;
+  }
   // Per-pixel alpha needs an ARGB window and a compositor; drawn opaque it
   // would cover what it should blend with, so it stays hidden instead.
   const bool layered = content != nullptr;

@@ -34,6 +34,9 @@ class TX11Display final : public TDisplay {
   void Wake() override;
   void SetLayeredContent(TNativeWindow w, const Surface* content) override;
   void SetNativeMinimized(TNativeWindow w, bool minimized) override;
+  void SetIcon(TNativeWindow w, const Surface* argb) override;
+  void SetColorKey(TNativeWindow w, COLORREF key) override;
+  void ActivateNativeWindow(TNativeWindow w) override;
   void SetClipboardText(const std::optional<std::string>& text) override;
   std::optional<std::string> GetClipboardText() override;
 
@@ -47,6 +50,8 @@ class TX11Display final : public TDisplay {
   int ErrorCount() const;
   // A compositing manager owns _NET_WM_CM_S0 (per-pixel alpha possible).
   bool CompositorRunning();
+  // The native window was made with a 32-bit ARGB visual.
+  bool IsArgbWindow(TNativeWindow w) const;
 
  private:
   explicit TX11Display(std::unique_ptr<TX11State> state);

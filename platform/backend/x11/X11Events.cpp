@@ -28,7 +28,14 @@ void OnButton(TX11State&, const XButtonEvent& ev) {
     case Button5:
       if (down) InputMouseWheel(-WHEEL_DELTA, pt);
       break;
-    default: break;  // 6 and 7 scroll sideways, which the window layer does not take
+    // 6 and 7 scroll sideways: left, then right.
+    case 6:
+      if (down) InputMouseHWheel(-WHEEL_DELTA, pt);
+      break;
+    case 7:
+      if (down) InputMouseHWheel(WHEEL_DELTA, pt);
+      break;
+    default: break;
   }
 }
 

@@ -1,4 +1,5 @@
-// What a native window shows: its pixels and its shape.
+// What a native window shows: its pixels (painted, or per-pixel layered
+// content on an ARGB window) and its shape (region and colour key).
 #include <algorithm>
 #include <bit>
 #include <cstring>
@@ -24,7 +25,8 @@ unsigned long Channel(unsigned v, unsigned long mask) {
 bool EnsureBacking(TX11State& s, TX11Native& n, int width, int height) {
   if (n.image && n.width == width && n.height == height) return true;
   FreeBacking(n);
-  XImage* img = XCreateImage(s.dpy, s.visual, unsigned(s.depth), ZPixmap, 0, nullptr, unsigned(width),
+  XImage* img = XCreateImage(s.dpy, n.argb ? n.visual : s.visual, n.argb ? 32u : unsigned(s.depth), ZPixmap, 0, nullptr,
+                             unsigned(width),
                              unsigned(height), 32, 0);
   if (!img) return false;
   if constexpr (std::endian::native == std::endian::little) img->byte_order = LSBFirst;
@@ -37,15 +39,25 @@ bool EnsureBacking(TX11State& s, TX11Native& n, int width, int height) {
   return true;
 }
 
-bool Direct(const TX11State& s, const TX11Native& n) { return s.directPixels && n.image->bits_per_pixel == 32; }
+bool Direct(const TX11State& s, const TX11Native& n) {
+  if (n.image->bits_per_pixel != 32) return false;
+  const Visual* v = n.argb ? n.visual : s.visual;
+  return v->red_mask == 0xFF0000 && v->green_mask == 0xFF00 && v->blue_mask == 0xFF && (n.argb || s.directPixels);
+}
+
+GC GcFor(TX11State& s, const TX11Native& n) { return n.gc ? n.gc : DefaultGC(s.dpy, s.screen); }
 
 void CopyRect(TX11State& s, TX11Native& n, const Surface& src, const RECT& r) {
   XImage* img = n.image;
   if (Direct(s, n) && src.IsBGRX()) {
     const std::size_t bytes = std::size_t(r.Width()) * 4;
-    for (int y = r.Top; y < r.Bottom; ++y)
-      std::memcpy(img->data + std::ptrdiff_t(y) * img->bytes_per_line + std::ptrdiff_t(r.Left) * 4,
-                  src.Row(y) + std::ptrdiff_t(r.Left) * 4, bytes);
+    for (int y = r.Top; y < r.Bottom; ++y) {
+      char* dst = img->data + std::ptrdiff_t(y) * img->bytes_per_line + std::ptrdiff_t(r.Left) * 4;
+      std::memcpy(dst, src.Row(y) + std::ptrdiff_t(r.Left) * 4, bytes);
+      // Painted pixels are opaque; an ARGB window would read X as alpha.
+      if (n.argb)
+        for (int x = 0; x < r.Width(); ++x) reinterpret_cast<std::uint32_t*>(dst)[x] |= 0xFF000000u;
+    }
     return;
   }
   // Other visuals: per pixel through the masks (not the common case).
@@ -55,7 +67,7 @@ void CopyRect(TX11State& s, TX11Native& n, const Surface& src, const RECT& r) {
     for (int x = r.Left; x < r.Right; ++x) {
       std::uint32_t p = row[x];
       unsigned long px = Channel((p >> 16) & 0xFF, v->red_mask) | Channel((p >> 8) & 0xFF, v->green_mask) |
-                         Channel(p & 0xFF, v->blue_mask);
+                         Channel(p & 0xFF, v->blue_mask) | (n.argb ? 0xFF000000ul : 0ul);
       XPutPixel(img, x, y, px);
     }
   }
@@ -78,7 +90,7 @@ void PutBacking(TX11State& s, TX11Native& n, const RECT& area) {
   if (!n.image || s.ioLost) return;
   RECT r{std::max(area.Left, 0), std::max(area.Top, 0), std::min(area.Right, n.width), std::min(area.Bottom, n.height)};
   if (r.IsEmpty()) return;
-  XPutImage(s.dpy, n.window, DefaultGC(s.dpy, s.screen), n.image, r.Left, r.Top, r.Left, r.Top, unsigned(r.Width()),
+  XPutImage(s.dpy, n.window, GcFor(s, n), n.image, r.Left, r.Top, r.Left, r.Top, unsigned(r.Width()),
             unsigned(r.Height()));
 }
 
@@ -86,6 +98,8 @@ void TX11Display::Present(TNativeWindow id, const Surface& src, const std::vecto
   TX11State& s = *s_;
   TX11Native* n = s.Find(Window(id));
   if (!n || s.ioLost || !src.Valid() || src.bpp != 32) return;
+  // Per-pixel content stays on screen; painted pixels wait for its end.
+  if (n->perPixelShown) return;
   const bool resized = n->width != src.width || n->height != src.height;
   if (!EnsureBacking(s, *n, src.width, src.height)) return;
   // A new size leaves nothing of the old backing valid.
@@ -96,17 +110,44 @@ void TX11Display::Present(TNativeWindow id, const Surface& src, const std::vecto
     CopyRect(s, *n, src, r);
     if (n->shown) PutBacking(s, *n, r);
   }
+  if (n->colorKey != CLR_INVALID) ApplyX11Shape(s, *n);
 }
 
-void TX11Display::SetShape(TNativeWindow id, const Region* shape) {
-  TX11State& s = *s_;
-  TX11Native* n = s.Find(Window(id));
-  if (!n || s.ioLost) return;
-  if (!shape) {
-    XShapeCombineMask(s.dpy, n->window, ShapeBounding, 0, 0, None, ShapeSet);
-    return;
+void PutLayeredContent(TX11State& s, TX11Native& n, const Surface& content) {
+  if (!n.argb || !content.Valid() || content.bpp != 32 || !EnsureBacking(s, n, content.width, content.height)) return;
+  XImage* img = n.image;
+  for (int y = 0; y < content.height; ++y) {
+    const auto* row = reinterpret_cast<const std::uint32_t*>(content.Row(y));
+    if (Direct(s, n)) {
+      // Premultiplied BGRA is the ARGB visual's own layout.
+      std::memcpy(img->data + std::ptrdiff_t(y) * img->bytes_per_line, row, std::size_t(content.width) * 4);
+      continue;
+    }
+    const Visual* v = n.visual;
+    for (int x = 0; x < content.width; ++x) {
+      const std::uint32_t p = row[x];
+      XPutPixel(img, x, y,
+                Channel((p >> 16) & 0xFF, v->red_mask) | Channel((p >> 8) & 0xFF, v->green_mask) |
+                    Channel(p & 0xFF, v->blue_mask) | (unsigned long)(p & 0xFF000000u));
+    }
   }
-  std::vector<RECT> rects = shape->Rects();
+  n.perPixelShown = true;
+  if (n.shown) PutBacking(s, n, RECT{0, 0, content.width, content.height});
+  if (n.colorKey != CLR_INVALID) ApplyX11Shape(s, n);
+}
+
+void FreeX11WindowResources(TX11State& s, TX11Native& n) {
+  if (!s.ioLost) {
+    if (n.gc) XFreeGC(s.dpy, n.gc);
+    if (n.colormap) XFreeColormap(s.dpy, n.colormap);
+  }
+  n.gc = nullptr;
+  n.colormap = 0;
+}
+
+namespace {
+
+std::vector<XRectangle> ToXRects(const std::vector<RECT>& rects) {
   std::vector<XRectangle> xr;
   xr.reserve(rects.size());
   for (const RECT& r : rects) {
@@ -116,6 +157,61 @@ void TX11Display::SetShape(TNativeWindow id, const Region* shape) {
     if (c.IsEmpty()) continue;
     xr.push_back(XRectangle{short(c.Left), short(c.Top), (unsigned short)c.Width(), (unsigned short)c.Height()});
   }
-  // Region rectangles are y-x banded, which lets the server skip sorting.
-  XShapeCombineRectangles(s.dpy, n->window, ShapeBounding, 0, 0, xr.data(), int(xr.size()), ShapeSet, YXBanded);
+  return xr;
+}
+
+// Runs of presented pixels that differ from the key, one row at a time.
+std::vector<XRectangle> KeyRects(const TX11State& s, const TX11Native& n) {
+  std::vector<XRectangle> out;
+  if (!n.image || !Direct(s, n)) return out;
+  const std::uint32_t key = (GetRValue(n.colorKey) << 16) | (GetGValue(n.colorKey) << 8) | GetBValue(n.colorKey);
+  for (int y = 0; y < n.height && y < 32768; ++y) {
+    const auto* row = reinterpret_cast<const std::uint32_t*>(n.image->data + std::ptrdiff_t(y) * n.image->bytes_per_line);
+    int x = 0;
+    while (x < n.width && x < 32768) {
+      while (x < n.width && (row[x] & 0xFFFFFF) == key) ++x;
+      const int start = x;
+      while (x < n.width && (row[x] & 0xFFFFFF) != key) ++x;
+      if (x > start) out.push_back(XRectangle{short(start), short(y), (unsigned short)(x - start), 1});
+    }
+  }
+  return out;
+}
+
+}  // namespace
+
+void ApplyX11Shape(TX11State& s, TX11Native& n) {
+  if (s.ioLost) return;
+  const bool keyed = n.colorKey != CLR_INVALID && n.image && Direct(s, n);
+  if (!keyed && !n.hasRegion) {
+    XShapeCombineMask(s.dpy, n.window, ShapeBounding, 0, 0, None, ShapeSet);
+    return;
+  }
+  if (keyed) {
+    std::vector<XRectangle> k = KeyRects(s, n);
+    // One-row rectangles in row order, left to right: banded.
+    XShapeCombineRectangles(s.dpy, n.window, ShapeBounding, 0, 0, k.data(), int(k.size()), ShapeSet, YXBanded);
+  }
+  if (n.hasRegion) {
+    std::vector<XRectangle> r = ToXRects(n.regionRects);
+    XShapeCombineRectangles(s.dpy, n.window, ShapeBounding, 0, 0, r.data(), int(r.size()),
+                            keyed ? ShapeIntersect : ShapeSet, YXBanded);
+  }
+}
+
+void TX11Display::SetColorKey(TNativeWindow id, COLORREF key) {
+  TX11State& s = *s_;
+  TX11Native* n = s.Find(Window(id));
+  if (!n || s.ioLost || n->colorKey == key) return;
+  n->colorKey = key;
+  ApplyX11Shape(s, *n);
+}
+
+void TX11Display::SetShape(TNativeWindow id, const Region* shape) {
+  TX11State& s = *s_;
+  TX11Native* n = s.Find(Window(id));
+  if (!n || s.ioLost) return;
+  n->hasRegion = shape != nullptr;
+  n->regionRects = shape ? shape->Rects() : std::vector<RECT>{};
+  ApplyX11Shape(s, *n);
 }

@@ -22,7 +22,7 @@ struct TX11Atoms {
        netWorkarea = 0, netCurrentDesktop = 0, netWmState = 0, netWmStateAbove = 0, netWmStateSkipTaskbar = 0,
        netWmWindowType = 0, netWmWindowTypeNormal = 0, netWmWindowTypeUtility = 0, netWmName = 0,
        netWmPid = 0, netWmUserTime = 0, netRestackWindow = 0, netCmS0 = 0, utf8String = 0, clipboard = 0,
-       targets = 0, lumiqaSelection = 0;
+       targets = 0, lumiqaSelection = 0, netWmIcon = 0, netActiveWindow = 0;
 };
 
 struct TX11Native {
@@ -36,6 +36,18 @@ struct TX11Native {
   bool shown = false;      // as the window layer wants it
   bool layered = false;    // per-pixel content that cannot be shown: kept unmapped
   bool minimized = false;
+  // Made with a 32-bit ARGB visual (layered under a compositor): its own
+  // colormap and GC, and alpha written with every pixel.
+  bool argb = false;
+  Visual* visual = nullptr;  // nullptr: the screen's
+  Colormap colormap = 0;
+  GC gc = nullptr;
+  bool perPixelShown = false;  // the backing holds per-pixel content
+  // The shape: the window region's rectangles and the colour key
+  // (0x00BBGGRR, CLR_INVALID: none) cut out of the presented pixels.
+  bool hasRegion = false;
+  std::vector<RECT> regionRects;
+  COLORREF colorKey = CLR_INVALID;
   XIC ic = nullptr;
   // The presented pixels in the visual's format: repaints exposed areas
   // without asking the window layer to paint again.
@@ -91,6 +103,13 @@ bool HandleX11Selection(TX11State& s, XEvent& ev);
 // Presentation (X11Present.cpp).
 void PutBacking(TX11State& s, TX11Native& n, const RECT& r);
 void FreeBacking(TX11Native& n);
+// Copies premultiplied BGRA content into an ARGB window's backing and shows it.
+void PutLayeredContent(TX11State& s, TX11Native& n, const Surface& content);
+// The window region and the colour key, combined into the bounding shape.
+void ApplyX11Shape(TX11State& s, TX11Native& n);
+// Frees the window's own GC and colormap (ARGB windows).
+void FreeX11WindowResources(TX11State& s, TX11Native& n);
 // Error bookkeeping shared by the handlers (X11Display.cpp).
 void RegisterX11Connection(TX11State* s);
+bool WindowManagerRunning(TX11State& s);
 void UnregisterX11Connection(TX11State* s);

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <functional>
+
 #include "WindowTestSupport.h"
 #include "platform/gdi/Gdi.h"
 
@@ -67,6 +70,92 @@ TEST_F(WindowTest, UpdateLayeredWindowMovesAndSizes) {
   SelectObject(mem, old);
   DeleteObject(bm);
   DeleteDC(mem);
+}
+
+// Layered windows let the mouse through where they show nothing: alpha 0
+// in per-pixel content (or a constant alpha of 0), or the colour key.
+TEST_F(WindowTest, ClearLayeredPixelsPassTheMouseToTheWindowBelow) {
+  const COLORREF key = RGB(255, 0, 255);
+  struct TCase {
+    const char* name;
+    std::function<void(HWND)> setUp;  // the layered window is 40 x 40 at (0, 0)
+    POINT solid, clear;               // (-1, -1): no clear point
+  };
+  // Per-pixel content: the left half half-covered, the right half clear,
+  // row 0 in the key colour.
+  auto content = [&](HWND w, BLENDFUNCTION bf, DWORD flags) {
+    HDC mem = CreateCompatibleDC(nullptr);
+    BITMAPINFO bmi;
+    bmi.bmiHeader.biWidth = 40;
+    bmi.bmiHeader.biHeight = -40;
+    bmi.bmiHeader.biBitCount = 32;
+    void* bits = nullptr;
+    HBITMAP dib = CreateDIBSection(nullptr, &bmi, DIB_RGB_COLORS, &bits, nullptr, 0);
+    auto* px = static_cast<std::uint32_t*>(bits);
+    for (int y = 0; y < 40; ++y)
+      for (int x = 0; x < 40; ++x) px[y * 40 + x] = y == 0 ? 0xFFFF00FFu : x < 20 ? 0x80402010u : 0u;
+    HGDIOBJ old = SelectObject(mem, dib);
+    POINT from{0, 0};
+    SIZE size{40, 40};
+    EXPECT_TRUE(UpdateLayeredWindow(w, nullptr, nullptr, &size, mem, &from, key, &bf, flags));
+    SelectObject(mem, old);
+    DeleteObject(dib);
+    DeleteDC(mem);
+  };
+  auto paintKey = [&](HWND w) {
+    HDC dc = GetDC(w);
+    RECT r{20, 20, 40, 40};
+    HBRUSH b = CreateSolidBrush(key);
+    FillRect(dc, &r, b);
+    DeleteObject(b);
+    ReleaseDC(w, dc);
+  };
+  const TCase cases[] = {
+      {"per-pixel alpha", [&](HWND w) { content(w, BLENDFUNCTION{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA}, ULW_ALPHA); },
+       {5, 5}, {30, 5}},
+      {"per-pixel colour key", [&](HWND w) { content(w, BLENDFUNCTION{}, ULW_COLORKEY); }, {30, 5}, {30, 0}},
+      {"per-pixel content, constant alpha 0",
+       [&](HWND w) { content(w, BLENDFUNCTION{AC_SRC_OVER, 0, 0, 0}, ULW_ALPHA); }, {-1, -1}, {5, 5}},
+      {"painted with a colour key",
+       [&](HWND w) {
+         SetLayeredWindowAttributes(w, key, 255, LWA_COLORKEY);
+         paintKey(w);
+       },
+       {5, 5}, {30, 30}},
+      {"painted, alpha 0", [&](HWND w) { SetLayeredWindowAttributes(w, 0, 0, LWA_ALPHA); }, {-1, -1}, {5, 5}},
+      {"painted, alpha 1", [&](HWND w) { SetLayeredWindowAttributes(w, 0, 1, LWA_ALPHA); }, {5, 5}, {-1, -1}},
+  };
+  for (const TCase& tc : cases) {
+    SCOPED_TRACE(tc.name);
+    HWND below = Make("below", WS_POPUP | WS_VISIBLE, 0, 0, 100, 100);
+    HWND w = Make("w", WS_POPUP | WS_VISIBLE, 0, 0, 40, 40, nullptr, WS_EX_LAYERED);
+    Pump();
+    tc.setUp(w);
+    Pump();
+    if (tc.solid.X >= 0) {
+      EXPECT_EQ(WindowFromPoint(tc.solid), w);
+    }
+    if (tc.clear.X >= 0) {
+      EXPECT_EQ(WindowFromPoint(tc.clear), below);
+      // Clicks there reach the window below.
+      ClearLog();
+      InputMouseButton(TMouseButton::mbLeft, true, tc.clear);
+      InputMouseButton(TMouseButton::mbLeft, false, tc.clear);
+      Pump();
+      EXPECT_EQ(TRecorder::Get().Of(below, WM_LBUTTONDOWN).size(), 1u);
+      EXPECT_EQ(TRecorder::Get().Of(w, WM_LBUTTONDOWN).size(), 0u);
+    }
+    EXPECT_EQ(WindowFromPoint(Point(60, 60)), below);
+    // Without the style the window is solid again (above the clicked one).
+    SetWindowPos(w, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    SetWindowLong(w, GWL_EXSTYLE, 0);
+    if (tc.clear.X >= 0) {
+      EXPECT_EQ(WindowFromPoint(tc.clear), w);
+    }
+    DestroyWindow(w);
+    DestroyWindow(below);
+    clock.Advance(1000);  // no double clicks across cases
+  }
 }
 
 }  // namespace

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <string>
+
 #include "WindowTestSupport.h"
 #include "platform/gdi/DeviceContext.h"
 #include "platform/gdi/Gdi.h"
@@ -231,6 +234,60 @@ TEST_F(WindowTest, MovingAChildRepaintsWhatItUncovered) {
   ShowWindow(c, SW_HIDE);
   Pump();
   EXPECT_EQ(SurfacePixel(p, 55, 55), kRed);
+}
+
+// A parent without WS_CLIPCHILDREN paints over its child's frame (and over
+// a background the child erased when it was shown or moved); the child's
+// update region covers its whole window, so its WM_PAINT brings a
+// WM_NCPAINT that draws the border and scroll bars again, and the erase.
+TEST_F(WindowTest, ChildFrameSurvivesTheParentsRepaint) {
+  struct TCase {
+    const char* name;
+    DWORD parentStyle;
+    std::function<void(HWND p, HWND c)> action;
+    Strings order;
+  };
+  const TCase cases[] = {
+      {"first paint", 0, [](HWND, HWND) {}, {"p:PAINT", "p:ERASEBKGND", "c:PAINT", "c:NCPAINT", "c:ERASEBKGND"}},
+      {"parent invalidated", 0, [](HWND p, HWND) { InvalidateRect(p, nullptr, TRUE); },
+       {"p:PAINT", "p:ERASEBKGND", "c:PAINT", "c:NCPAINT", "c:ERASEBKGND"}},
+      {"parent invalidated over the bar only", 0,
+       [](HWND p, HWND) {
+         RECT r{85, 40, 105, 50};  // the child's client edge and its bar
+         InvalidateRect(p, &r, TRUE);
+       },
+       {"p:PAINT", "p:ERASEBKGND", "c:PAINT", "c:NCPAINT", "c:ERASEBKGND"}},
+      {"child moved", 0, [](HWND, HWND c) { MoveWindow(c, 12, 12, 100, 100, TRUE); },
+       {"c:NCPAINT", "c:ERASEBKGND", "p:PAINT", "p:ERASEBKGND", "c:PAINT", "c:NCPAINT", "c:ERASEBKGND"}},
+      {"clipping parent", WS_CLIPCHILDREN, [](HWND p, HWND) { InvalidateRect(p, nullptr, TRUE); },
+       {"p:PAINT", "p:ERASEBKGND"}},
+  };
+  for (const TCase& tc : cases) {
+    SCOPED_TRACE(tc.name);
+    ClearLog();
+    HWND p = Make("p", WS_POPUP | WS_VISIBLE | tc.parentStyle, 0, 0, 200, 200);
+    HWND c = Make("c", WS_CHILD | WS_VISIBLE | WS_BORDER | WS_VSCROLL | WS_HSCROLL, 10, 10, 100, 100, p);
+    Handle(p, PaintWith(kRed));
+    ClearLog();
+    if (std::string(tc.name) != "first paint") Pump(), ClearLog();
+    tc.action(p, c);
+    Pump();
+    EXPECT_EQ(Trace({WM_PAINT, WM_ERASEBKGND, WM_NCPAINT}), tc.order);
+    RECT w;
+    GetWindowRect(c, &w);
+    SCROLLBARINFO v, h;
+    ASSERT_TRUE(GetScrollBarInfo(c, OBJID_VSCROLL, &v));
+    ASSERT_TRUE(GetScrollBarInfo(c, OBJID_HSCROLL, &h));
+    EXPECT_EQ(SurfacePixel(p, 5, 5), kRed);
+    EXPECT_EQ(SurfacePixel(p, w.Left, w.Top), GetSysColor(COLOR_WINDOWFRAME));
+    EXPECT_EQ(SurfacePixel(p, w.Right - 1, w.Bottom - 1), GetSysColor(COLOR_WINDOWFRAME));
+    const int vx = (v.rcScrollBar.Left + v.rcScrollBar.Right) / 2;
+    const int hy = (h.rcScrollBar.Top + h.rcScrollBar.Bottom) / 2;
+    EXPECT_EQ(SurfacePixel(p, vx, v.rcScrollBar.Top + v.xyThumbBottom + 5), GetSysColor(COLOR_SCROLLBAR));
+    EXPECT_EQ(SurfacePixel(p, h.rcScrollBar.Left + h.xyThumbBottom + 5, hy), GetSysColor(COLOR_SCROLLBAR));
+    EXPECT_EQ(SurfacePixel(p, w.Left + 20, w.Top + 20), GetSysColor(COLOR_WINDOW));
+    DestroyWindow(p);
+  }
 }
 
 }  // namespace

@@ -1,0 +1,266 @@
+// Under a private Xvfb: per-pixel layered windows on an ARGB visual, the
+// colour key as a shape, the icon property, the sideways wheel and
+// activation requests. The test claims _NET_WM_CM_S0 itself, standing in
+// for a compositor.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <vector>
+
+#include "platform/backend/x11/X11Display.h"
+#include "platform/gdi/Gdi.h"
+#include "platform/user/User.h"
+#include "tests/support/XvfbServer.h"
+
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+#define Region XlibRegion
+#include <X11/Xutil.h>
+#include <X11/extensions/shape.h>
+#undef Region
+
+namespace {
+
+constexpr COLORREF kFill = RGB(30, 144, 200);
+constexpr COLORREF kKey = RGB(250, 20, 10);
+constexpr unsigned long kRootColour = 0x808080;
+
+std::vector<MSG> g_msgs;
+
+// Fills the client with kFill and a kKey square at (10, 8)-(40, 30).
+LRESULT LayeredProc(HWND h, UINT m, WPARAM wp, LPARAM lp) {
+  if (m == WM_MOUSEHWHEEL) g_msgs.push_back(MSG{h, m, wp, lp, 0, {}});
+  if (m == WM_PAINT) {
+    PAINTSTRUCT ps;
+    HDC dc = BeginPaint(h, &ps);
+    RECT all;
+    GetClientRect(h, &all);
+    HBRUSH fill = CreateSolidBrush(kFill);
+    FillRect(dc, &all, fill);
+    DeleteObject(fill);
+    RECT mark{10, 8, 40, 30};
+    HBRUSH key = CreateSolidBrush(kKey);
+    FillRect(dc, &mark, key);
+    DeleteObject(key);
+    EndPaint(h, &ps);
+    return 0;
+  }
+  return DefWindowProc(h, m, wp, lp);
+}
+
+class X11LayeredTest : public ::testing::Test {
+ protected:
+  TXvfbServer server;
+  std::unique_ptr<TX11Display> display;
+  Display* reader = nullptr;
+  TDisplay* previous = nullptr;
+
+  void SetUp() override {
+    std::string why;
+    if (!server.Start(320, 240, &why)) GTEST_SKIP() << why;
+    display = TX11Display::Open(server.Name().c_str());
+    ASSERT_NE(display, nullptr);
+    reader = XOpenDisplay(server.Name().c_str());
+    ASSERT_NE(reader, nullptr);
+    XSetWindowBackground(reader, DefaultRootWindow(reader), kRootColour);
+    XClearWindow(reader, DefaultRootWindow(reader));
+    XSync(reader, False);
+    previous = SetDisplay(display.get());
+    WNDCLASS wc;
+    wc.lpfnWndProc = LayeredProc;
+    wc.lpszClassName = "X11LayeredWnd";
+    ASSERT_NE(RegisterClass(&wc), 0);
+    g_msgs.clear();
+  }
+
+  void TearDown() override {
+    while (HWND h = GetTopWindow(nullptr)) DestroyWindow(h);
+    ProcessPendingMessages();
+    UnregisterClass("X11LayeredWnd", nullptr);
+    if (display) SetDisplay(previous);
+    display.reset();
+    if (reader) XCloseDisplay(reader);
+    server.Stop();
+  }
+
+  HWND Create(DWORD style, RECT r, DWORD ex = 0) {
+    return CreateWindowEx(ex, "X11LayeredWnd", "w", style, r.Left, r.Top, r.Width(), r.Height(), nullptr, nullptr,
+                          nullptr, nullptr);
+  }
+
+  void Settle() {
+    for (int i = 0; i < 3; ++i) {
+      XSync(reader, False);
+      display->Sync();
+      ProcessPendingMessages();
+    }
+    display->Sync();
+    XSync(reader, False);
+  }
+
+  Window NativeOf(HWND h) { return Window(display->NativeOf(h)); }
+
+  // What the window itself holds (all 32 bits for an ARGB window).
+  std::uint32_t WindowPixel(HWND h, int x, int y) {
+    XImage* img = XGetImage(reader, NativeOf(h), x, y, 1, 1, AllPlanes, ZPixmap);
+    if (!img) return 0xDEADBEEF;
+    std::uint32_t p = std::uint32_t(XGetPixel(img, 0, 0));
+    XDestroyImage(img);
+    return p;
+  }
+
+  std::uint32_t ScreenPixel(int x, int y) {
+    XImage* img = XGetImage(reader, DefaultRootWindow(reader), x, y, 1, 1, AllPlanes, ZPixmap);
+    if (!img) return 0xFFFFFFFF;
+    std::uint32_t p = std::uint32_t(XGetPixel(img, 0, 0)) & 0xFFFFFF;
+    XDestroyImage(img);
+    return p;
+  }
+
+  bool Mapped(HWND h) {
+    XWindowAttributes wa;
+    return XGetWindowAttributes(reader, NativeOf(h), &wa) && wa.map_state == IsViewable;
+  }
+
+  // Stands in for a compositing manager; false when the server has no
+  // 32-bit visual to make ARGB windows with.
+  bool ClaimCompositor() {
+    XVisualInfo vi;
+    if (!XMatchVisualInfo(reader, DefaultScreen(reader), 32, TrueColor, &vi)) return false;
+    Window owner = XCreateSimpleWindow(reader, DefaultRootWindow(reader), -10, -10, 1, 1, 0, 0, 0);
+    XSetSelectionOwner(reader, XInternAtom(reader, "_NET_WM_CM_S0", False), owner, CurrentTime);
+    XSync(reader, False);
+    return display->CompositorRunning();
+  }
+};
+
+std::uint32_t Rgb24(COLORREF c) { return (GetRValue(c) << 16) | (GetGValue(c) << 8) | GetBValue(c); }
+
+TEST_F(X11LayeredTest, PerPixelContentShowsOnAnArgbWindowUnderACompositor) {
+  if (!ClaimCompositor()) GTEST_SKIP() << "no 32-bit visual on this server";
+  HWND plain = Create(WS_POPUP, Bounds(10, 10, 60, 40));
+  HWND glow = Create(WS_POPUP, Bounds(100, 10, 60, 40), WS_EX_LAYERED);
+  EXPECT_FALSE(display->IsArgbWindow(display->NativeOf(plain)));
+  ASSERT_TRUE(display->IsArgbWindow(display->NativeOf(glow)));
+  ShowWindow(glow, SW_SHOWNOACTIVATE);
+  Settle();
+  // Painted pixels are opaque on the ARGB window.
+  EXPECT_EQ(WindowPixel(glow, 50, 35), 0xFF000000u | Rgb24(kFill));
+
+  // Premultiplied content through UpdateLayeredWindow: left half half-covered, right half clear.
+  HDC mem = CreateCompatibleDC(nullptr);
+  BITMAPINFO bmi;
+  bmi.bmiHeader.biWidth = 60;
+  bmi.bmiHeader.biHeight = -40;
+  bmi.bmiHeader.biBitCount = 32;
+  void* bits = nullptr;
+  HBITMAP dib = CreateDIBSection(nullptr, &bmi, DIB_RGB_COLORS, &bits, nullptr, 0);
+  ASSERT_NE(dib, nullptr);
+  auto* px = static_cast<std::uint32_t*>(bits);
+  for (int y = 0; y < 40; ++y)
+    for (int x = 0; x < 60; ++x) px[y * 60 + x] = x < 30 ? 0x80402010u : 0u;
+  HGDIOBJ old = SelectObject(mem, dib);
+  BLENDFUNCTION bf;
+  bf.AlphaFormat = AC_SRC_ALPHA;
+  POINT src{0, 0};
+  SIZE size{60, 40};
+  ASSERT_TRUE(UpdateLayeredWindow(glow, nullptr, nullptr, &size, mem, &src, 0, &bf, ULW_ALPHA));
+  SelectObject(mem, old);
+  DeleteObject(dib);
+  DeleteDC(mem);
+  Settle();
+  EXPECT_TRUE(Mapped(glow));
+  EXPECT_EQ(WindowPixel(glow, 5, 5), 0x80402010u);
+  EXPECT_EQ(WindowPixel(glow, 50, 5), 0u);
+  // A repaint underneath does not replace the content.
+  InvalidateRect(glow, nullptr, TRUE);
+  Settle();
+  EXPECT_EQ(WindowPixel(glow, 5, 5), 0x80402010u);
+  EXPECT_EQ(display->ErrorCount(), 0);
+}
+
+TEST_F(X11LayeredTest, ColourKeyCutsThePresentedPixelsOutOfTheShape) {
+  HWND w = Create(WS_POPUP, Bounds(50, 60, 80, 50), WS_EX_LAYERED);
+  ASSERT_TRUE(SetLayeredWindowAttributes(w, kKey, 255, LWA_COLORKEY));
+  ShowWindow(w, SW_SHOWNOACTIVATE);
+  Settle();
+  EXPECT_EQ(ScreenPixel(50 + 5, 60 + 5), Rgb24(kFill));
+  EXPECT_EQ(ScreenPixel(50 + 20, 60 + 20), kRootColour);  // the key colour is a hole
+  int count = 0, ordering = 0;
+  XRectangle* rects = XShapeGetRectangles(reader, NativeOf(w), ShapeBounding, &count, &ordering);
+  ASSERT_NE(rects, nullptr);
+  auto inside = [&](int x, int y) {
+    for (int i = 0; i < count; ++i)
+      if (x >= rects[i].x && x < rects[i].x + rects[i].width && y >= rects[i].y && y < rects[i].y + rects[i].height)
+        return true;
+    return false;
+  };
+  const struct {
+    int x, y;
+    bool in;
+  } probes[] = {{0, 0, true}, {9, 8, true}, {10, 8, false}, {39, 29, false}, {40, 29, true}, {20, 30, true}};
+  for (const auto& p : probes) EXPECT_EQ(inside(p.x, p.y), p.in) << p.x << "," << p.y;
+  XFree(rects);
+  // No key: the whole window again.
+  ASSERT_TRUE(SetLayeredWindowAttributes(w, 0, 255, LWA_ALPHA));
+  Settle();
+  EXPECT_EQ(ScreenPixel(50 + 20, 60 + 20), Rgb24(kKey));
+}
+
+TEST_F(X11LayeredTest, BigIconBecomesNetWmIcon) {
+  HWND w = Create(WS_OVERLAPPEDWINDOW, Bounds(10, 10, 80, 60));
+  SendMessage(w, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(LoadIcon(nullptr, MAKEINTRESOURCE(IDI_ERROR))));
+  Settle();
+  Atom type = 0;
+  int format = 0;
+  unsigned long count = 0, after = 0;
+  unsigned char* data = nullptr;
+  ASSERT_EQ(XGetWindowProperty(reader, NativeOf(w), XInternAtom(reader, "_NET_WM_ICON", False), 0, 4096, False,
+                               XA_CARDINAL, &type, &format, &count, &after, &data),
+            Success);
+  ASSERT_NE(data, nullptr);
+  ASSERT_EQ(count, 2u + 32u * 32u);
+  const long* v = reinterpret_cast<const long*>(data);
+  EXPECT_EQ(v[0], 32);
+  EXPECT_EQ(v[1], 32);
+  EXPECT_EQ(std::uint32_t(v[2]), 0u);                        // corner: clear
+  EXPECT_EQ(std::uint32_t(v[2 + 3 * 32 + 16]), 0xFFC00000u);  // red, opaque
+  XFree(data);
+}
+
+TEST_F(X11LayeredTest, SidewaysWheelButtonsAndActivationRequests) {
+  HWND a = Create(WS_POPUP, Bounds(10, 10, 60, 40));
+  HWND b = Create(WS_POPUP | WS_CAPTION, Bounds(100, 10, 60, 40));
+  ShowWindow(a, SW_SHOWNORMAL);
+  ShowWindow(b, SW_SHOWNORMAL);
+  Settle();
+  // No window manager runs: activation focuses the X window itself.
+  SetForegroundWindow(b);
+  Settle();
+  Window focus = 0;
+  int revert = 0;
+  XGetInputFocus(reader, &focus, &revert);
+  EXPECT_EQ(focus, NativeOf(b));
+  SetFocus(b);
+  for (unsigned button : {6u, 7u}) {
+    XEvent ev{};
+    ev.xbutton.type = ButtonPress;
+    ev.xbutton.window = NativeOf(b);
+    ev.xbutton.root = DefaultRootWindow(reader);
+    ev.xbutton.x = ev.xbutton.y = 5;
+    ev.xbutton.x_root = 105;
+    ev.xbutton.y_root = 15;
+    ev.xbutton.button = button;
+    ev.xbutton.same_screen = True;
+    XSendEvent(reader, NativeOf(b), False, ButtonPressMask, &ev);
+    ev.xbutton.type = ButtonRelease;
+    XSendEvent(reader, NativeOf(b), False, ButtonReleaseMask, &ev);
+  }
+  Settle();
+  ASSERT_EQ(g_msgs.size(), 2u);
+  EXPECT_EQ(GET_WHEEL_DELTA_WPARAM(g_msgs[0].wParam), -WHEEL_DELTA);  // 6: left
+  EXPECT_EQ(GET_WHEEL_DELTA_WPARAM(g_msgs[1].wParam), WHEEL_DELTA);   // 7: right
+  EXPECT_EQ(LParamToPoint(g_msgs[1].lParam), Point(105, 15));
+}
+
+}  // namespace
