@@ -15,6 +15,10 @@
 #include "platform/rtl/IniFiles.h"
 #include "platform/rtl/Streams.h"
 #include "platform/rtl/SysUtils.h"
+#include "platform/ui/Forms.h"
+#include "platform/ui/Screen.h"
+#include "platform/user/Cursors.h"
+#include "platform/user/MessageQueue.h"
 
 namespace {
 
@@ -108,20 +112,32 @@ bool IsJpegName(const std::string& name) {
   return name.find(".jpg") != std::string::npos || name.find(".jpeg") != std::string::npos;
 }
 
-std::uintptr_t DefaultLoadCursor(const std::string& fileName) {
-  std::ifstream in(fileName, std::ios::binary);
-  char head[4] = {};
-  if (!in.read(head, 4)) return 0;
-  const bool cur = head[0] == 0 && head[1] == 0 && head[2] == 2 && head[3] == 0;
-  const bool ani = std::string(head, 4) == "RIFF";
-  if (!cur && !ani) return 0;
-  static std::uintptr_t next = 0;
-  return ++next;
+std::uintptr_t LoadCursorFileHandle(const std::string& fileName) {
+  return reinterpret_cast<std::uintptr_t>(LoadCursorFromFile(fileName));
 }
 
-std::map<int, std::uintptr_t>& DefaultCursorSlots() {
-  static std::map<int, std::uintptr_t> slots;
-  return slots;
+// The cursors this engine put into the screen's table, by slot: a later skin
+// that replaces or empties a slot frees what it put there.
+std::map<int, HCURSOR>& SkinScreenCursors() {
+  static std::map<int, HCURSOR> owned;
+  return owned;
+}
+
+void SetScreenCursor(int slot, std::uintptr_t handle) {
+  const HCURSOR cursor = reinterpret_cast<HCURSOR>(handle);
+  std::map<int, HCURSOR>& owned = SkinScreenCursors();
+  HCURSOR old = nullptr;
+  if (auto it = owned.find(slot); it != owned.end()) {
+    old = it->second;
+    owned.erase(it);
+  }
+  if (Screen) {
+    Screen->SetCursors(slot, cursor);
+    if (cursor) owned[slot] = cursor;
+  } else if (cursor) {
+    DestroyCursor(cursor);
+  }
+  if (old && old != cursor) DestroyCursor(old);
 }
 
 }  // namespace
@@ -150,12 +166,7 @@ TspSkinBroadcast& SkinBroadcast() {
 }
 
 TspSkinCursorTable& SkinCursorTable() {
-  static TspSkinCursorTable table{DefaultLoadCursor, [](int slot, std::uintptr_t handle) {
-                                    if (handle)
-                                      DefaultCursorSlots()[slot] = handle;
-                                    else
-                                      DefaultCursorSlots().erase(slot);
-                                  }};
+  static TspSkinCursorTable table{LoadCursorFileHandle, SetScreenCursor};
   return table;
 }
 
@@ -272,21 +283,80 @@ void TspSkinData::ClearAll() {
 
 // --- messages ----------------------------------------------------------------------
 
+namespace {
+
+// Forgets each watched component as it is freed, so a broadcast can skip
+// forms that a receiver freed while it ran.
+class TFreeWatch : public TComponent {
+ public:
+  TFreeWatch() : TComponent(nullptr) {}
+  ~TFreeWatch() override {
+    for (TComponent* c : live_) c->RemoveFreeNotification(this);
+  }
+  void Watch(TComponent* c) {
+    if (c && std::find(live_.begin(), live_.end(), c) == live_.end()) {
+      live_.push_back(c);
+      c->FreeNotification(this);
+    }
+  }
+  bool Alive(const TComponent* c) const { return std::find(live_.begin(), live_.end(), c) != live_.end(); }
+
+ protected:
+  void Notification(TComponent* AComponent, TOperation Operation) override {
+    TComponent::Notification(AComponent, Operation);
+    if (Operation == opRemove) live_.erase(std::remove(live_.begin(), live_.end(), AComponent), live_.end());
+  }
+
+ private:
+  std::vector<TComponent*> live_;
+};
+
+bool IsFrameworkForm(const TComponent* c) { return dynamic_cast<const TCustomForm*>(c) != nullptr; }
+
+std::vector<TComponent*> ScreenForms() {
+  std::vector<TComponent*> forms;
+  if (!Screen) return forms;
+  for (int i = 0; i < Screen->FormCount(); ++i) forms.push_back(Screen->Forms(i));
+  return forms;
+}
+
+// A form without a window yet gets the message through the same procedure
+// chain, rather than having a window made for it as a side effect.
+void SendToForm(TComponent* component, unsigned msg, WPARAM wParam, LPARAM lParam) {
+  auto* form = dynamic_cast<TCustomForm*>(component);
+  if (!form) return;
+  if (form->HandleAllocated())
+    SendMessage(form->Handle(), msg, wParam, lParam);
+  else
+    form->Perform(msg, wParam, lParam);
+}
+
+}  // namespace
+
 void TspSkinData::SendSkinDataMessage(unsigned msg) {
-  const TspSkinBroadcast& b = SkinBroadcast();
-  if (!b.Send) return;
+  const TspSkinBroadcast& hook = SkinBroadcast();
+  const bool hooked = static_cast<bool>(hook.Send);
+  const auto isForm = hooked ? hook.IsForm : std::function<bool(const TComponent*)>(IsFrameworkForm);
+  const auto forms = hooked ? hook.Forms : std::function<std::vector<TComponent*>()>(ScreenForms);
+  const auto send = hooked ? hook.Send : std::function<void(TComponent*, unsigned, WPARAM, LPARAM)>(SendToForm);
+
   const WPARAM wParam = reinterpret_cast<WPARAM>(this);
-  TComponent* ownerForm = Owner() && b.IsForm && b.IsForm(Owner()) ? Owner() : nullptr;
-  if (ownerForm) b.Send(ownerForm, msg, wParam, kSkinMessageLParam);
-  if (!b.Forms) return;
-  // Receivers may create or free forms: walk a snapshot and skip any form
-  // that is gone by the time its turn comes.
-  const std::vector<TComponent*> snapshot = b.Forms();
+  TComponent* ownerForm = Owner() && isForm && isForm(Owner()) ? Owner() : nullptr;
+  if (ownerForm) send(ownerForm, msg, wParam, kSkinMessageLParam);
+  // Receivers may create or free forms: walk the list as it stands after the
+  // owner and skip any form freed or being freed by the time its turn comes.
+  const std::vector<TComponent*> snapshot = forms ? forms() : std::vector<TComponent*>{};
+  TFreeWatch watch;
+  for (TComponent* form : snapshot) watch.Watch(form);
+  const auto stillThere = [&](TComponent* form) {
+    if (!watch.Alive(form) || (form->ComponentState() & csDestroying)) return false;
+    // A form on its way out leaves the list before it is freed.
+    const std::vector<TComponent*> now = forms();
+    return std::find(now.begin(), now.end(), form) != now.end();
+  };
   for (TComponent* form : snapshot) {
-    if (form == ownerForm) continue;
-    const std::vector<TComponent*> now = b.Forms();
-    if (std::find(now.begin(), now.end(), form) == now.end()) continue;
-    b.Send(form, msg, wParam, kSkinMessageLParam);
+    if (form == ownerForm || !stillThere(form)) continue;
+    send(form, msg, wParam, kSkinMessageLParam);
   }
 }
 

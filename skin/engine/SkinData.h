@@ -47,10 +47,13 @@ constexpr unsigned SKINMSG_RESSTRCHANGED = 0x4FA;
 constexpr unsigned SKINMSG_SKINNABLECHANGED = 0x50E;
 constexpr LPARAM kSkinMessageLParam = 1000;
 
-// How skin messages reach the forms, until the window layer provides forms
-// and Screen.Forms: all three empty means the messages go nowhere.
+// Where skin messages go. By default (Send empty) to the framework's forms:
+// the skin data's owner when it is a form, then every form of Screen->Forms
+// in list order, each through SendMessage to its window (Perform while it has
+// none). A test may set Send to route them elsewhere; Forms and IsForm then
+// stand in for the screen's list and the form test.
 struct TspSkinBroadcast {
-  // The application's forms in list order.
+  // The forms in list order.
   std::function<std::vector<TComponent*>()> Forms;
   // Whether a component (the skin data's owner) is a form.
   std::function<bool(const TComponent*)> IsForm;
@@ -59,9 +62,12 @@ struct TspSkinBroadcast {
 };
 TspSkinBroadcast& SkinBroadcast();
 
-// The application's cursor table, until Screen.Cursors exists.
+// Where a skin's cursors go. By default the platform's LoadCursorFromFile
+// loads them into Screen->Cursors; a cursor that replaces or empties a slot
+// this engine filled before frees the one it put there. Tests may replace
+// either function.
 struct TspSkinCursorTable {
-  // A cursor handle for a .cur/.ani file, 0 when it cannot be loaded.
+  // A cursor handle (HCURSOR) for a cursor file, 0 when it cannot be loaded.
   std::function<std::uintptr_t(const std::string& fileName)> LoadCursorFromFile;
   // Puts a handle in a slot; 0 removes the slot (it shows the default cursor).
   std::function<void(int slot, std::uintptr_t handle)> SetCursor;

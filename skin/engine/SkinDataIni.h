@@ -11,13 +11,10 @@
 
 #include "platform/graphics/Graphics.h"
 #include "platform/rtl/Types.h"
+#include "platform/ui/StdCtrls.h"  // TAlignment
 
 class TCustomIniFile;
 class TStrings;
-
-// Text alignment of skin captions and labels, valued as the framework's.
-// Moves to the control layer when that lands.
-enum TAlignment : std::uint8_t { taLeftJustify = 0, taRightJustify = 1, taCenter = 2 };
 
 enum TspStretchType : std::uint8_t { stFull = 0, stHorz = 1, stVert = 2 };
 enum TspMorphKind : std::uint8_t {

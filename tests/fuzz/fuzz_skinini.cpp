@@ -9,6 +9,7 @@
 #include <fstream>
 #include <string>
 
+#include "platform/user/Cursors.h"
 #include "skin/engine/SkinData.h"
 #include "tests/skin/engine/SkinTestUtil.h"
 
@@ -32,6 +33,7 @@ const std::filesystem::path& SkinFolder() {
     // A few bytes claiming far more pixels than a skin may hold.
     WriteFile(d / "big.bmp", TSkinFolder::RunLengthBmp(30000, 30000));
     WriteFile(d / "a.cur", {0, 0, 2, 0, 1, 0});
+    WriteFile(d / "b.cur", TSkinFolder::CursorFile(16, 16, 3, 4));
     return d;
   }();
   return dir;
@@ -44,8 +46,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   WriteFile(ini, std::vector<std::uint8_t>(data, data + size));
 
   // Cursor slots go to a table of our own, not the process-wide one.
-  SkinCursorTable().SetCursor = [](int slot, std::uintptr_t) {
+  SkinCursorTable().SetCursor = [](int slot, std::uintptr_t handle) {
     if (slot < 1 || slot > kMaxStartCursorIndex + kMaxSkinListCount) std::abort();
+    if (handle) DestroyCursor(reinterpret_cast<HCURSOR>(handle));
   };
   TspSkinData skin(nullptr);
   const bool loaded = skin.LoadFromFile(ini.string());

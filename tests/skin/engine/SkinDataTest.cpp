@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/rtl/Exceptions.h"
+#include "platform/user/Cursors.h"
 #include "tests/skin/engine/SkinTestUtil.h"
 
 namespace {
@@ -87,8 +88,8 @@ class SkinDataLoad : public ::testing::Test {
     folder_.WriteBmp("frame.bmp", 160, 100);
     folder_.WriteBmp("button.bmp", 64, 100);
     folder_.WriteJpeg("photo.jpg", 8, 6);
-    folder_.WriteBytes("a.cur", {0, 0, 2, 0, 1, 0});
-    folder_.WriteBytes("c.cur", {0, 0, 2, 0, 1, 0});
+    folder_.WriteCursor("a.cur", 1, 2);
+    folder_.WriteCursor("c.cur", 3, 4);
     folder_.WriteText("Skin.ini", kSkinIni);
 
     owner_ = std::make_unique<TComponent>(nullptr);
@@ -105,16 +106,18 @@ class SkinDataLoad : public ::testing::Test {
     };
     savedCursors_ = SkinCursorTable();
     SkinCursorTable().SetCursor = [this](int slot, std::uintptr_t h) {
-      if (h)
-        cursors_[slot] = h;
-      else
-        cursors_.erase(slot);
+      if (auto it = cursors_.find(slot); it != cursors_.end()) {
+        DestroyCursor(reinterpret_cast<HCURSOR>(it->second));
+        cursors_.erase(it);
+      }
+      if (h) cursors_[slot] = h;
     };
     data_ = new TspSkinData(owner_.get());
     rec_.data = data_;
   }
   void TearDown() override {
     owner_.reset();  // frees the skin data
+    for (const auto& [slot, h] : cursors_) DestroyCursor(reinterpret_cast<HCURSOR>(h));
     SkinBroadcast() = saved_;
     SkinCursorTable() = savedCursors_;
   }

@@ -5,10 +5,13 @@
 #include <string>
 #include <unistd.h>
 
+#include "platform/graphics/Bitmap.h"
 #include "platform/graphics/BmpFormat.h"
 #include "platform/graphics/ByteReader.h"
+#include "platform/graphics/Icon.h"
 #include "platform/graphics/JpegCodec.h"
 #include "platform/rtl/IniFiles.h"
+#include "platform/rtl/Streams.h"
 
 class TSkinFolder {
  public:
@@ -70,6 +73,18 @@ class TSkinFolder {
     b[b.size() - 1] = endOfBitmap[1];
     return b;
   }
+  // A .cur file of one solid image with its hot spot.
+  static std::vector<std::uint8_t> CursorFile(int w, int h, int hotX, int hotY) {
+    TBitmap color;
+    color.FromDib(Solid(w, h));
+    TIcon icon;
+    icon.SetImage(color, nullptr, true, TPoint{hotX, hotY});
+    TMemoryStream stream;
+    icon.SaveToStream(stream);
+    const auto* p = static_cast<const std::uint8_t*>(stream.Memory());
+    return std::vector<std::uint8_t>(p, p + stream.Size());
+  }
+  void WriteCursor(const std::string& name, int hotX, int hotY) const { WriteBytes(name, CursorFile(16, 16, hotX, hotY)); }
   void WriteBmp(const std::string& name, int w, int h) const { WriteBytes(name, ::WriteBmp(Solid(w, h))); }
   void WriteJpeg(const std::string& name, int w, int h) const { WriteBytes(name, EncodeJpeg(Solid(w, h))); }
   void WriteBytes(const std::string& name, const std::vector<std::uint8_t>& bytes) const {
