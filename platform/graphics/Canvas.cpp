@@ -35,7 +35,11 @@ void TCanvas::DeselectAndForget() {
   dc_ = nullptr;
 }
 
-HDC TCanvas::Handle() {
+// Outside callers draw on the DC themselves (DrawText, blits), so it comes
+// with the canvas's pen, brush and font already selected.
+HDC TCanvas::Handle() { return Require(NeedPen | NeedBrush | NeedFont); }
+
+HDC TCanvas::BareHandle() {
   if (!dc_) CreateHandle();
   if (!dc_) throw EInvalidOperation("Canvas does not allow drawing");
   return dc_;
@@ -48,7 +52,7 @@ void TCanvas::SetHandle(HDC dc) {
 }
 
 HDC TCanvas::Require(unsigned tools) {
-  HDC dc = Handle();
+  HDC dc = BareHandle();
   unsigned missing = tools & ~valid_;
   if (missing & NeedPen) {
     HGDIOBJ old = SelectObject(dc, pen_->Handle());

@@ -34,7 +34,8 @@ class TCanvas : public TPersistent {
   // Raster operation of Draw, StretchDraw and CopyRect.
   TCopyMode CopyMode = SRCCOPY;
 
-  // The DC; a canvas that makes its own (a bitmap's) makes it here.
+  // The DC with the canvas's pen, brush and font selected; a canvas that
+  // makes its own DC (a bitmap's) makes it here.
   HDC Handle();
   // Uses an outside DC (not owned); nullptr detaches.
   void SetHandle(HDC dc);
@@ -105,6 +106,7 @@ class TCanvas : public TPersistent {
  private:
   enum : unsigned { NeedPen = 1, NeedBrush = 2, NeedFont = 4 };
   HDC Require(unsigned tools);
+  HDC BareHandle();  // the DC, made if needed, tools as they are
   void Restore();
 
   std::unique_ptr<TPen> pen_;

@@ -172,8 +172,39 @@ void TStatusBar::Paint() {
   if (SizeGripShown()) DrawSizeGrip(dc, client);
 }
 
+// The grip square, client coordinates: the bottom-right corner, full height.
+bool TStatusBar::OverGrip(TPoint screen) const {
+  if (!SizeGripShown() || !HandleAllocated()) return false;
+  TPoint p = ScreenToClient(screen);
+  const TRect client = ClientRect();
+  return p.X >= client.Right - SizeGripSize && p.X < client.Right && p.Y >= client.Top && p.Y < client.Bottom;
+}
+
 void TStatusBar::Dispatch(TMessage& Message) {
   switch (Message.Msg) {
+    case WM_NCHITTEST:
+      if (OverGrip(LParamToPoint(Message.LParam))) {
+        Message.Result = HTBOTTOMRIGHT;
+        return;
+      }
+      break;
+    case WM_SETCURSOR:
+      // The grip's cursor comes from the hit code, as over a form's corner.
+      if (LOWORD(Message.LParam) == HTBOTTOMRIGHT) {
+        ::SetCursor(LoadCursor(nullptr, MAKEINTRESOURCE(IDC_SIZENWSE)));
+        Message.Result = 1;
+        return;
+      }
+      break;
+    case WM_NCLBUTTONDOWN:
+      // Dragging the grip sizes the form from its bottom-right corner.
+      if (Message.WParam == WPARAM(HTBOTTOMRIGHT)) {
+        if (TCustomForm* form = GetParentForm(this); form && form->HandleAllocated())
+          SendMessage(form->Handle(), WM_SYSCOMMAND, SC_SIZE | WMSZ_BOTTOMRIGHT, Message.LParam);
+        Message.Result = 0;
+        return;
+      }
+      break;
     case WM_ERASEBKGND:
       Message.Result = 1;  // Paint fills every pixel
       return;

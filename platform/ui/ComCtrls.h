@@ -90,6 +90,7 @@ class TStatusBar : public TCustomControl {
   void Paint() override;
 
  private:
+  bool OverGrip(TPoint screen) const;
   // The right end of the panel area: before the grip.
   int PanelsRight() const;
   void PaintPanelFrame(HDC dc, TRect& r, TStatusPanelBevel bevel);

@@ -50,7 +50,8 @@ void TControl::SetMouseCapture(bool v) {
 }
 
 void TControl::Click() {
-  if (OnClick) OnClick(this);
+  // A copy: the handler may free this control and its OnClick with it.
+  if (TNotifyEvent h = OnClick) h(this);
 }
 
 void TControl::DblClick() {

@@ -2,8 +2,11 @@
 
 #include <algorithm>
 
+#include "platform/rtl/CodePage.h"
 #include "platform/rtl/Exceptions.h"
 #include "platform/ui/Application.h"
+#include "platform/ui/MenuBar.h"
+#include "platform/ui/Menus.h"
 #include "platform/ui/Screen.h"
 #include "platform/user/User.h"
 
@@ -101,8 +104,19 @@ void TCustomForm::Notification(TComponent* AComponent, TOperation Operation) {
   if (Operation == opInsert && AComponent && (ComponentState() & csLoading)) AComponent->SetLoading(true);
   if (Operation == opRemove) {
     if (AComponent == activeControl_) activeControl_ = nullptr;
-    if (AComponent == reinterpret_cast<TComponent*>(menu_)) menu_ = nullptr;
+    if (menu_ && AComponent == static_cast<TComponent*>(menu_)) {
+      menu_ = nullptr;
+      if (!(ComponentState() & csDestroying)) MenuBarChanged(this);
+    }
   }
+}
+
+void TCustomForm::SetMenu(TMainMenu* v) {
+  if (v == menu_) return;
+  if (menu_) menu_->RemoveFreeNotification(this);
+  menu_ = v;
+  if (menu_) menu_->FreeNotification(this);
+  MenuBarChanged(this);
 }
 
 void TCustomForm::Loaded() {
@@ -520,8 +534,11 @@ void TCustomForm::FocusControl(TWinControl* Control) {
 
 bool TCustomForm::IsShortCut(TWMKey& Message) {
   bool handled = false;
+  auto alive = AliveToken();
   if (TShortCutEvent h = OnShortCut) h(Message, handled);
-  return handled;
+  if (handled || !*alive) return handled;
+  // The item's OnClick may free this form: nothing of it is touched afterwards.
+  return menu_ && menu_->IsShortCut(Message);
 }
 
 // ---- Painting ----------------------------------------------------------------------
@@ -548,6 +565,14 @@ void TCustomForm::WMClose(TMessage&) { Close(); }
 
 void TCustomForm::WMSysCommand(TMessage& Message) {
   WPARAM cmd = Message.WParam & 0xFFF0;
+  if (cmd == SC_KEYMENU && menu_) {
+    std::string ch;
+    if (Message.LParam > ' ') AppendUtf8(ch, char32_t(Message.LParam));
+    if (MenuBarKeyMenu(this, ch)) {
+      Message.Result = 0;
+      return;
+    }
+  }
   if (cmd == SC_MINIMIZE && Application->MainForm() == this && formStyle_ != fsMDIChild) {
     Application->Minimize();
     Message.Result = 0;
@@ -576,6 +601,44 @@ void TCustomForm::Dispatch(TMessage& Message) {
     case CM_RELEASE:
       CMRelease(Message);
       return;
+    // The main menu's bar in the non-client area.
+    case WM_NCCALCSIZE:
+      TScrollingWinControl::Dispatch(Message);
+      if (menu_) MenuBarNcCalcSize(this, Message);
+      return;
+    case WM_NCHITTEST:
+      if (menu_ && MenuBarNcHitTest(this, Message)) return;
+      break;
+    case WM_NCPAINT:
+    case WM_NCACTIVATE: {
+      auto alive = AliveToken();
+      TScrollingWinControl::Dispatch(Message);
+      if (*alive && menu_) MenuBarNcPaint(this);
+      return;
+    }
+    case WM_NCLBUTTONDOWN:
+      if (menu_ && Message.WParam == WPARAM(HTMENU)) {
+        MenuBarMouseDown(this, LParamToPoint(Message.LParam));
+        return;
+      }
+      break;
+    case WM_COMMAND:
+      // A main-menu command; the item's OnClick may free this form.
+      if (Message.LParam == 0 && HIWORD(Message.WParam) == 0 && menu_ &&
+          menu_->DispatchCommand(Word(LOWORD(Message.WParam))))
+        return;
+      break;
+    case CM_DIALOGCHAR: {
+      auto alive = AliveToken();
+      TScrollingWinControl::Dispatch(Message);
+      // Alt+character: the controls' accelerators first, then the bar's.
+      if (*alive && Message.Result == 0 && menu_ && (Message.LParam & (LPARAM(1) << 29))) {
+        std::string ch;
+        AppendUtf8(ch, char32_t(Message.WParam));
+        if (MenuBarKeyMenu(this, ch)) Message.Result = 1;
+      }
+      return;
+    }
     case CM_VISIBLECHANGED:
       TScrollingWinControl::Dispatch(Message);
       // An MDI child's window is a child of the MDI client, not of a parent

@@ -133,7 +133,8 @@ class TCustomForm : public TScrollingWinControl {
   TIcon* Icon() const { return icon_.get(); }
   void SetIcon(const TIcon* v) { icon_->Assign(v); }
   TMainMenu* Menu() const { return menu_; }
-  void SetMenu(TMainMenu* v) { menu_ = v; }
+  // Shown as a plain bar above the client area (MenuBar.h).
+  void SetMenu(TMainMenu* v);
   bool KeyPreview = false;
   int HelpContext = 0;
   TCanvas* Canvas() const { return canvas_.get(); }

@@ -1,26 +1,34 @@
 // MDI: the MDI form's client window and the children inside it. The
-// topmost child window is the active child; activation brings a child to
-// the top, maximize fills the client window, Cascade and Tile arrange them.
+// topmost visible child window is the active child; activation brings a
+// child to the top, maximize fills the client window, Cascade and Tile
+// arrange them.
+//
+// The client window watches its children: it sub-classes each MDI child
+// window as it is created, so any change of stacking or visibility (a
+// click, Show, Next, a child closing) re-checks which child is on top, and
+// the change reaches the forms as WM_ACTIVATE (OnDeactivate on the old
+// child, then OnActivate on the new one). The frame's window text shows
+// the maximized active child as "Frame - [Child]" while its Caption stays.
 #include <algorithm>
 #include <cmath>
+#include <map>
 
 #include "platform/ui/Application.h"
 #include "platform/ui/Forms.h"
+#include "platform/user/Props.h"
 #include "platform/user/User.h"
 
 namespace {
 
 constexpr int kCascadeStep = 24;
+constexpr UINT kSyncActive = WM_USER + 1;  // posted to the client after a child is gone
+constexpr const char* kChildProcProp = "Lumiqa.MdiChildProc";
 
-void EnsureClientClass() {
-  WNDCLASS probe;
-  if (GetClassInfo(nullptr, kMDIClientClass, &probe)) return;
-  WNDCLASS wc;
-  wc.lpfnWndProc = DefWindowProc;
-  wc.hbrBackground = reinterpret_cast<HBRUSH>(std::uintptr_t(COLOR_APPWORKSPACE + 1));
-  wc.lpszClassName = kMDIClientClass;
-  RegisterClass(&wc);
-}
+struct TClientState {
+  HWND active = nullptr;  // the child last told it is active
+  bool syncing = false;
+};
+std::map<HWND, TClientState> g_clients;
 
 // Visible MDI children of a client window, topmost first.
 std::vector<TCustomForm*> ChildrenOf(HWND client) {
@@ -28,6 +36,179 @@ std::vector<TCustomForm*> ChildrenOf(HWND client) {
   if (!client) return out;
   for (HWND h = GetWindow(client, GW_CHILD); h; h = GetWindow(h, GW_HWNDNEXT))
     if (auto* f = dynamic_cast<TCustomForm*>(FindControl(h)); f && f->FormStyle() == fsMDIChild) out.push_back(f);
+  return out;
+}
+
+bool Dying(TCustomForm* f) { return !f || (f->ComponentState() & csDestroying); }
+
+// The child that should be active: the topmost one whose window shows.
+HWND TopChild(HWND client) {
+  for (TCustomForm* f : ChildrenOf(client))
+    if (IsWindowVisible(f->Handle()) && !Dying(f)) return f->Handle();
+  return nullptr;
+}
+
+TCustomForm* FrameOf(HWND client) {
+  return client ? dynamic_cast<TCustomForm*>(FindControl(GetParent(client))) : nullptr;
+}
+
+// The frame's shown title: its caption, plus the maximized active child's.
+void UpdateFrameTitle(HWND client) {
+  TCustomForm* frame = FrameOf(client);
+  if (!frame || !frame->HandleAllocated()) return;
+  std::string title = frame->Caption();
+  auto it = g_clients.find(client);
+  HWND active = it != g_clients.end() ? it->second.active : nullptr;
+  auto* child = active ? dynamic_cast<TCustomForm*>(FindControl(active)) : nullptr;
+  if (child && !Dying(child) && child->WindowState() == wsMaximized) title += " - [" + child->Caption() + "]";
+  char shown[512] = {};
+  DefWindowProc(frame->Handle(), WM_GETTEXT, sizeof shown, reinterpret_cast<LPARAM>(shown));
+  if (title == shown) return;
+  // Straight to the window, past the control: the form's Caption is unchanged.
+  DefWindowProc(frame->Handle(), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(title.c_str()));
+  RedrawWindow(frame->Handle(), nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE);
+}
+
+// Tells the old and the new active child, until the top child holds still
+// (a handler may itself bring another child up).
+void SyncActive(HWND client) {
+  auto it = g_clients.find(client);
+  if (it == g_clients.end() || it->second.syncing) return;
+  it->second.syncing = true;
+  for (int round = 0; round < 8; ++round) {
+    it = g_clients.find(client);
+    if (it == g_clients.end()) return;
+    HWND top = TopChild(client);
+    HWND old = it->second.active;
+    if (top == old) break;
+    it->second.active = top;
+    auto* oldForm = old && IsWindow(old) ? dynamic_cast<TCustomForm*>(FindControl(old)) : nullptr;
+    if (oldForm && !Dying(oldForm)) SendMessage(old, WM_ACTIVATE, WA_INACTIVE, reinterpret_cast<LPARAM>(top));
+    if (top && IsWindow(top)) SendMessage(top, WM_ACTIVATE, WA_ACTIVE, reinterpret_cast<LPARAM>(old));
+    if (!IsWindow(client)) return;
+  }
+  it = g_clients.find(client);
+  if (it == g_clients.end()) return;
+  it->second.syncing = false;
+  UpdateFrameTitle(client);
+}
+
+LRESULT MdiChildProc(HWND h, UINT m, WPARAM wp, LPARAM lp) {
+  auto old = reinterpret_cast<WNDPROC>(GetProp(h, kChildProcProp));
+  if (!old) old = DefWindowProc;
+  if (m == WM_NCDESTROY) {
+    RemoveProp(h, kChildProcProp);
+    SetWindowLongPtr(h, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(old));
+    return CallWindowProc(old, h, m, wp, lp);
+  }
+  HWND client = GetParent(h);
+  LRESULT r = CallWindowProc(old, h, m, wp, lp);
+  if (!IsWindow(h) || !IsWindow(client)) return r;
+  switch (m) {
+    case WM_WINDOWPOSCHANGED: {
+      auto* pos = reinterpret_cast<const WINDOWPOS*>(lp);
+      if (!pos || !(pos->flags & SWP_NOZORDER) || (pos->flags & (SWP_SHOWWINDOW | SWP_HIDEWINDOW))) SyncActive(client);
+      break;
+    }
+    case WM_SIZE:
+      UpdateFrameTitle(client);
+      break;
+    default:
+      break;
+  }
+  return r;
+}
+
+// Watches a form's text: the control layer sets text through WindowProc,
+// past the window's procedure, so the watch wraps WindowProc (once).
+struct TTitleWatch {
+  TWndMethod inner;
+  TControl* self;
+  void operator()(TMessage& m) const {
+    if (m.Msg != WM_SETTEXT) {
+      inner(m);
+      return;
+    }
+    // The handler may free the form, and this watch with it: keep copies.
+    TControl* me = self;
+    auto alive = me->AliveToken();
+    TWndMethod call = inner;
+    call(m);
+    if (!*alive) return;
+    auto* form = dynamic_cast<TCustomForm*>(me);
+    if (!form || !form->HandleAllocated()) return;
+    UpdateFrameTitle(form->FormStyle() == fsMDIChild ? GetParent(form->Handle()) : form->ClientHandle());
+  }
+};
+
+const char kTitleWatchTag = 0;
+
+void WatchTitle(TControl* c) {
+  if (!c || c->WindowProc.Object() == &kTitleWatchTag) return;
+  c->WindowProc = TWndMethod::FromFunction(TTitleWatch{c->WindowProc, c}, &kTitleWatchTag);
+}
+
+LRESULT MdiClientProc(HWND h, UINT m, WPARAM wp, LPARAM lp) {
+  switch (m) {
+    case WM_CREATE:
+      g_clients[h] = TClientState{};
+      break;
+    case WM_NCDESTROY:
+      g_clients.erase(h);
+      break;
+    case WM_PARENTNOTIFY: {
+      auto child = reinterpret_cast<HWND>(lp);
+      if (LOWORD(wp) == WM_CREATE && child && GetParent(child) == h &&
+          (GetWindowLong(child, GWL_EXSTYLE) & WS_EX_MDICHILD) && !GetProp(child, kChildProcProp)) {
+        LONG_PTR old = SetWindowLongPtr(child, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&MdiChildProc));
+        SetProp(child, kChildProcProp, reinterpret_cast<HANDLE>(old));
+        WatchTitle(FindControl(child));
+      } else if (LOWORD(wp) == WM_DESTROY && child && GetParent(child) == h) {
+        // A closing child is never told it lost activation; the next one is told it won.
+        if (auto it = g_clients.find(h); it != g_clients.end() && it->second.active == child) it->second.active = nullptr;
+        PostMessage(h, kSyncActive, 0, 0);
+      } else if (LOWORD(wp) == WM_LBUTTONDOWN || LOWORD(wp) == WM_RBUTTONDOWN || LOWORD(wp) == WM_MBUTTONDOWN) {
+        // A press anywhere in a child brings it up, even while the frame is active.
+        POINT pt = LParamToPoint(lp);
+        ClientToScreen(h, &pt);
+        for (TCustomForm* f : ChildrenOf(h)) {
+          RECT r;
+          if (!IsWindowVisible(f->Handle()) || !GetWindowRect(f->Handle(), &r)) continue;
+          if (pt.X < r.Left || pt.X >= r.Right || pt.Y < r.Top || pt.Y >= r.Bottom) continue;
+          if (f != ChildrenOf(h).front()) SetWindowPos(f->Handle(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+          break;
+        }
+      }
+      return 0;
+    }
+    case kSyncActive:
+      SyncActive(h);
+      return 0;
+    default:
+      break;
+  }
+  return DefWindowProc(h, m, wp, lp);
+}
+
+void EnsureClientClass() {
+  WNDCLASS probe;
+  if (GetClassInfo(nullptr, kMDIClientClass, &probe)) return;
+  WNDCLASS wc;
+  wc.lpfnWndProc = MdiClientProc;
+  wc.hbrBackground = reinterpret_cast<HBRUSH>(std::uintptr_t(COLOR_APPWORKSPACE + 1));
+  wc.lpszClassName = kMDIClientClass;
+  RegisterClass(&wc);
+}
+
+// Normal-state children, the ones Cascade and Tile place; a maximized one
+// is restored first, a minimized one is left where it lies.
+std::vector<TCustomForm*> Arrangeable(HWND client) {
+  std::vector<TCustomForm*> out;
+  for (TCustomForm* f : ChildrenOf(client)) {
+    if (!IsWindowVisible(f->Handle()) || f->WindowState() == wsMinimized) continue;
+    if (f->WindowState() == wsMaximized) f->SetWindowState(wsNormal);
+    out.push_back(f);
+  }
   return out;
 }
 
@@ -40,6 +221,7 @@ void TCustomForm::CreateMDIClient() {
   clientHandle_ = CreateWindowEx(WS_EX_CLIENTEDGE, kMDIClientClass, "",
                                  WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_CLIPSIBLINGS, 0, 0, r.Width(),
                                  r.Height(), Handle(), nullptr, nullptr, nullptr);
+  WatchTitle(this);
 }
 
 int TCustomForm::MDIChildCount() const { return int(ChildrenOf(clientHandle_).size()); }
@@ -56,6 +238,32 @@ TCustomForm* TCustomForm::ActiveMDIChild() const {
   return nullptr;
 }
 
+namespace {
+
+// Holds activation still while several children move, then settles it once.
+class TActivationHold {
+ public:
+  explicit TActivationHold(HWND client) : client_(client) {
+    auto it = g_clients.find(client);
+    if (it != g_clients.end() && !it->second.syncing) held_ = it->second.syncing = true;
+  }
+  ~TActivationHold() {
+    if (!held_) return;
+    auto it = g_clients.find(client_);
+    if (it == g_clients.end()) return;
+    it->second.syncing = false;
+    SyncActive(client_);
+  }
+  TActivationHold(const TActivationHold&) = delete;
+  TActivationHold& operator=(const TActivationHold&) = delete;
+
+ private:
+  HWND client_;
+  bool held_ = false;
+};
+
+}  // namespace
+
 void TCustomForm::ApplyMDIState() {
   if (!HandleAllocated()) return;
   HWND client = GetParent(Handle());
@@ -70,17 +278,18 @@ void TCustomForm::ApplyMDIState() {
     SetBoundsRect(mdiRestore_);
   }
   if (windowState_ == wsMinimized) ShowWindow(Handle(), SW_MINIMIZE);
+  UpdateFrameTitle(client);
 }
 
 void TCustomForm::Cascade() {
-  auto list = ChildrenOf(clientHandle_);
-  std::reverse(list.begin(), list.end());  // the active child ends on top
   RECT r;
   if (!clientHandle_ || !GetClientRect(clientHandle_, &r)) return;
+  TActivationHold hold(clientHandle_);
+  auto list = Arrangeable(clientHandle_);
+  std::reverse(list.begin(), list.end());  // the active child ends on top
   int w = r.Width() * 2 / 3, h = r.Height() * 2 / 3;
   int i = 0;
   for (TCustomForm* f : list) {
-    if (f->WindowState() != wsNormal) f->SetWindowState(wsNormal);
     f->SetBounds(i * kCascadeStep, i * kCascadeStep, w, h);
     SetWindowPos(f->Handle(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     ++i;
@@ -88,9 +297,11 @@ void TCustomForm::Cascade() {
 }
 
 void TCustomForm::Tile() {
-  auto list = ChildrenOf(clientHandle_);
   RECT r;
-  if (list.empty() || !GetClientRect(clientHandle_, &r)) return;
+  if (!clientHandle_ || !GetClientRect(clientHandle_, &r)) return;
+  TActivationHold hold(clientHandle_);
+  auto list = Arrangeable(clientHandle_);
+  if (list.empty()) return;
   int n = int(list.size());
   int cols = int(std::ceil(std::sqrt(double(n))));
   int rows = (n + cols - 1) / cols;
@@ -98,7 +309,6 @@ void TCustomForm::Tile() {
     int c = i % cols, row = i / cols;
     int x0 = r.Width() * c / cols, x1 = r.Width() * (c + 1) / cols;
     int y0 = r.Height() * row / rows, y1 = r.Height() * (row + 1) / rows;
-    if (list[size_t(i)]->WindowState() != wsNormal) list[size_t(i)]->SetWindowState(wsNormal);
     list[size_t(i)]->SetBounds(x0, y0, x1 - x0, y1 - y0);
   }
 }

@@ -503,19 +503,50 @@ TRadioButton::TRadioButton(TComponent* AOwner) : TButtonControl(AOwner) {
   SetTabStop(false);  // only the checked button of a group is a tab stop
 }
 
+namespace {
+
+// The radio buttons sharing a parent, in tab order.
+std::vector<TRadioButton*> RadioGroupOf(TWinControl* parent) {
+  std::vector<TRadioButton*> group;
+  if (!parent) return group;
+  for (int i = 0; i < parent->ControlCount(); ++i)
+    if (auto* rb = dynamic_cast<TRadioButton*>(parent->Controls(i))) group.push_back(rb);
+  std::stable_sort(group.begin(), group.end(),
+                   [](TRadioButton* a, TRadioButton* b) { return a->TabOrder() < b->TabOrder(); });
+  return group;
+}
+
+// Tab reaches a group at its checked button, or at its first when none is.
+void UpdateGroupTabStops(TWinControl* parent) {
+  auto group = RadioGroupOf(parent);
+  bool anyChecked = std::any_of(group.begin(), group.end(), [](TRadioButton* rb) { return rb->Checked(); });
+  for (size_t i = 0; i < group.size(); ++i) group[i]->SetTabStop(anyChecked ? group[i]->Checked() : i == 0);
+}
+
+}  // namespace
+
 void TRadioButton::SetChecked(bool v) {
   if (v == checked_) return;
   checked_ = v;
-  SetTabStop(v);
   Invalidate();
-  if (!v) return;
-  if (TWinControl* parent = Parent()) {
-    std::vector<TRadioButton*> siblings;
-    for (int i = 0; i < parent->ControlCount(); ++i)
-      if (auto* rb = dynamic_cast<TRadioButton*>(parent->Controls(i)); rb && rb != this) siblings.push_back(rb);
-    for (TRadioButton* rb : siblings) rb->SetChecked(false);
-  }
-  if (!ClicksDisabled) Click();
+  TWinControl* parent = Parent();
+  if (v)
+    for (TRadioButton* rb : RadioGroupOf(parent))
+      if (rb != this) rb->SetChecked(false);
+  if (parent)
+    UpdateGroupTabStops(parent);
+  else
+    SetTabStop(v);
+  if (v && !ClicksDisabled) Click();
+}
+
+void TRadioButton::SetParent(TWinControl* AParent) {
+  TWinControl* old = Parent();
+  TButtonControl::SetParent(AParent);
+  if (old == Parent()) return;
+  SetTabStop(checked_);
+  UpdateGroupTabStops(old);
+  UpdateGroupTabStops(Parent());
 }
 
 void TRadioButton::SetAlignment(TLeftRight v) {

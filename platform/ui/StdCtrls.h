@@ -206,6 +206,8 @@ class TRadioButton : public TButtonControl {
   TLeftRight Alignment() const { return alignment_; }
   void SetAlignment(TLeftRight v);
   void Dispatch(TMessage& Message) override;
+  // Keeps the tab stops of the old and the new group right.
+  void SetParent(TWinControl* AParent) override;
 
  protected:
   void ButtonPressed() override { SetChecked(true); }

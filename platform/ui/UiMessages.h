@@ -201,3 +201,29 @@ constexpr UINT CN_CHAR = CN_BASE + WM_CHAR;
 constexpr UINT CN_SYSKEYDOWN = CN_BASE + WM_SYSKEYDOWN;
 constexpr UINT CN_SYSCHAR = CN_BASE + WM_SYSCHAR;
 constexpr UINT CN_NOTIFY = CN_BASE + WM_NOTIFY;
+
+// Owner-draw state of an item, shared by menus, list and combo boxes.
+using TOwnerDrawState = unsigned;
+constexpr TOwnerDrawState odSelected = 1u << 0;
+constexpr TOwnerDrawState odGrayed = 1u << 1;
+constexpr TOwnerDrawState odDisabled = 1u << 2;
+constexpr TOwnerDrawState odChecked = 1u << 3;
+constexpr TOwnerDrawState odFocused = 1u << 4;
+constexpr TOwnerDrawState odDefault = 1u << 5;
+constexpr TOwnerDrawState odHotLight = 1u << 6;
+constexpr TOwnerDrawState odInactive = 1u << 7;
+constexpr TOwnerDrawState odNoAccel = 1u << 8;
+constexpr TOwnerDrawState odNoFocusRect = 1u << 9;
+constexpr TOwnerDrawState odReserved1 = 1u << 10;
+constexpr TOwnerDrawState odReserved2 = 1u << 11;
+constexpr TOwnerDrawState odComboBoxEdit = 1u << 12;
+
+// Custom-draw state of a list-view item or tool button.
+using TCustomDrawState = unsigned;
+constexpr TCustomDrawState cdsSelected = 1u << 0;
+constexpr TCustomDrawState cdsGrayed = 1u << 1;
+constexpr TCustomDrawState cdsDisabled = 1u << 2;
+constexpr TCustomDrawState cdsChecked = 1u << 3;
+constexpr TCustomDrawState cdsFocused = 1u << 4;
+constexpr TCustomDrawState cdsDefault = 1u << 5;
+constexpr TCustomDrawState cdsHot = 1u << 6;

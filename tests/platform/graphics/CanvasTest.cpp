@@ -5,6 +5,8 @@
 #include <atomic>
 #include <thread>
 
+#include "platform/gdi/Gdi.h"
+#include "platform/gdi/Text.h"
 #include "platform/graphics/Bitmap.h"
 #include "platform/rtl/Exceptions.h"
 
@@ -243,6 +245,51 @@ TEST(Canvas, TextRectClipsToItsRectangle) {
   c->TextRect(Rect(0, 0, 5, 20), 0, 0, "      ");  // wider than the rectangle
   EXPECT_EQ(c->Pixels(2, 2), clRed);
   EXPECT_EQ(c->Pixels(6, 2), clLime);
+}
+
+}  // namespace
+
+namespace {
+
+int CountColour(TCanvas* c, int w, int h, TColor colour) {
+  int n = 0;
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x) n += c->Pixels(x, y) == colour;
+  return n;
+}
+
+// Drawing straight on Handle() with the calls outside the canvas uses the
+// canvas's current font, pen and brush, including changes made since the
+// last canvas call.
+TEST(Canvas, HandleComesWithTheCurrentFontPenAndBrush) {
+  TBitmap b(80, 40, pf24bit);
+  TCanvas* c = b.Canvas();
+  c->Brush()->SetColor(clWhite);
+  c->FillRect(Rect(0, 0, 80, 40));
+  c->Font()->SetName("Arial");
+  c->Font()->SetHeight(-24);
+  c->Font()->SetColor(clRed);
+  c->Brush()->SetStyle(bsClear);
+  const TSize canvasExtent = c->TextExtent("W");
+
+  SIZE handleExtent{};
+  ASSERT_TRUE(GetTextExtentPoint32(c->Handle(), "W", 1, &handleExtent));
+  EXPECT_EQ(handleExtent.cx, canvasExtent.cx);
+  EXPECT_EQ(handleExtent.cy, canvasExtent.cy);
+  RECT r{0, 0, 40, 40};
+  DrawText(c->Handle(), "W", 1, &r, DT_LEFT | DT_TOP | DT_SINGLELINE);
+  EXPECT_GT(CountColour(c, 40, 40, clRed), 20);
+
+  // A change after the first Handle() reaches the next one.
+  c->Font()->SetColor(clBlue);
+  r = RECT{40, 0, 80, 40};
+  DrawText(c->Handle(), "W", 1, &r, DT_LEFT | DT_TOP | DT_SINGLELINE);
+  EXPECT_GT(CountColour(c, 80, 40, clBlue), 20);
+
+  c->Pen()->SetColor(clGreen);
+  MoveToEx(c->Handle(), 0, 39, nullptr);
+  LineTo(c->Handle(), 80, 39);
+  EXPECT_EQ(c->Pixels(60, 39), clGreen);
 }
 
 }  // namespace

@@ -230,3 +230,41 @@ TEST_F(ComCtrlsTest, UpdatePaintsAPositionChangeAtOnce) {
 }
 
 }  // namespace
+
+namespace {
+
+// The grip answers the corner's hit code, and dragging it sizes the form.
+TEST_F(ComCtrlsTest, DraggingTheSizeGripResizesTheForm) {
+  auto* sb = Make<TStatusBar>(0, 0, 10, 19);
+  Paint();
+  ASSERT_TRUE(sb->SizeGripShown());
+  auto hit = [&](int x, int y) {
+    TPoint p = sb->ClientToScreen(TPoint{x, y});
+    return SendMessage(sb->Handle(), WM_NCHITTEST, 0, MAKELPARAM(p.X, p.Y));
+  };
+  const int w = sb->Width(), h = sb->Height();
+  struct {
+    int x, y;
+    LRESULT expected;
+  } cases[] = {{w - 1, h - 1, HTBOTTOMRIGHT}, {w - SizeGripSize, 1, HTBOTTOMRIGHT},
+               {w - SizeGripSize - 1, h - 1, HTCLIENT}, {5, 5, HTCLIENT}};
+  for (auto& c : cases) EXPECT_EQ(hit(c.x, c.y), c.expected) << c.x << "," << c.y;
+
+  const TRect before = form->BoundsRect();
+  TPoint grip = sb->ClientToScreen(TPoint{w - 4, h - 4});
+  s.display.MouseMove(grip.X, grip.Y);
+  s.display.MouseDown(grip.X, grip.Y);
+  s.display.MouseMove(grip.X + 30, grip.Y + 20);
+  s.display.MouseUp(grip.X + 30, grip.Y + 20);
+  Paint();
+  EXPECT_EQ(form->BoundsRect(), Bounds(before.Left, before.Top, before.Width() + 30, before.Height() + 20));
+  // The bar followed the form's new bottom edge.
+  EXPECT_EQ(sb->Top() + sb->Height(), form->ClientHeight());
+
+  // No grip on a fixed-size form: the corner is plain client area.
+  form->SetBorderStyle(bsSingle);
+  EXPECT_FALSE(sb->SizeGripShown());
+  EXPECT_EQ(hit(w - 1, h - 1), HTCLIENT);
+}
+
+}  // namespace

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "FormTestFixture.h"
+#include "platform/ui/ExtCtrls.h"
 #include "platform/ui/Timer.h"
 
 using FormTest = FormsTest;
@@ -339,3 +340,54 @@ TEST_F(FormTest, MDIChildrenLiveInTheClientWindow) {
   main->Tile();
   EXPECT_EQ(c1->Width() + c2->Width(), client.Width());
 }
+
+namespace {
+
+// AutoScroll: the range covers the children, bars show where it does not
+// fit, ScrollInView brings a child into the client area.
+TEST_F(FormTest, AutoScrollRangeBarsAndScrollInView) {
+  struct {
+    TRect child;
+    bool horz, vert;
+  } cases[] = {
+      {Bounds(10, 10, 50, 50), false, false},
+      {Bounds(10, 500, 50, 40), false, true},
+      {Bounds(700, 10, 60, 40), true, false},
+      {Bounds(600, 600, 80, 80), true, true},
+  };
+  for (auto& c : cases) {
+    TForm* f = NewForm(50, 50, 400, 300);
+    f->SetAutoScroll(true);
+    f->Show();
+    auto* child = new TPanel(f);
+    child->SetParent(f);
+    child->SetBoundsRect(c.child);
+    s.display.RunUntilIdle();
+    const auto style = GetWindowLong(f->Handle(), GWL_STYLE);
+    EXPECT_EQ((style & WS_HSCROLL) != 0, c.horz) << c.child.Left;
+    EXPECT_EQ((style & WS_VSCROLL) != 0, c.vert) << c.child.Left;
+    EXPECT_EQ(f->ScrollRange(), (TSize{c.child.Right, c.child.Bottom}));
+
+    f->ScrollInView(child);
+    const TRect client = f->ClientRect();
+    EXPECT_GE(child->Left(), 0);
+    EXPECT_GE(child->Top(), 0);
+    EXPECT_LE(child->Left() + child->Width(), client.Right);
+    EXPECT_LE(child->Top() + child->Height(), client.Bottom);
+    // The position is how far the content moved.
+    EXPECT_EQ(child->Left() + f->ScrollPos().X, c.child.Left);
+    EXPECT_EQ(child->Top() + f->ScrollPos().Y, c.child.Top);
+    SCROLLINFO si;
+    si.fMask = SIF_POS;
+    if (c.vert && GetScrollInfo(f->Handle(), SB_VERT, &si)) EXPECT_EQ(si.nPos, f->ScrollPos().Y);
+
+    // Off again: back at the origin, no bars.
+    f->SetAutoScroll(false);
+    s.display.RunUntilIdle();
+    EXPECT_EQ(child->BoundsRect(), c.child);
+    EXPECT_EQ(GetWindowLong(f->Handle(), GWL_STYLE) & (WS_HSCROLL | WS_VSCROLL), 0);
+    delete f;
+  }
+}
+
+}  // namespace

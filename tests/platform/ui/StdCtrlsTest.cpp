@@ -521,3 +521,63 @@ TEST_F(StdCtrlsTest, CheckAndRadioFreedInTheirOwnClickHandlers) {
 }
 
 }  // namespace
+
+namespace {
+
+// Tab reaches a radio group at its checked button, or at its first (in tab
+// order) when none is checked, also after moves between parents.
+TEST_F(StdCtrlsTest, FirstRadioButtonIsTheTabStopWhileNoneIsChecked) {
+  TPanel* a = Make<TPanel>(form, 0, 0, 200, 120);
+  TPanel* b = Make<TPanel>(form, 200, 0, 200, 120);
+  TRadioButton* r1 = Make<TRadioButton>(a, 10, 10, 100, 17, "One");
+  TRadioButton* r2 = Make<TRadioButton>(a, 10, 40, 100, 17, "Two");
+  TRadioButton* r3 = Make<TRadioButton>(a, 10, 70, 100, 17, "Three");
+  auto stops = [&] { return std::vector<bool>{r1->TabStop(), r2->TabStop(), r3->TabStop()}; };
+  using B = std::vector<bool>;
+  EXPECT_EQ(stops(), (B{true, false, false}));
+  r2->SetChecked(true);
+  EXPECT_EQ(stops(), (B{false, true, false}));
+  r2->SetChecked(false);
+  EXPECT_EQ(stops(), (B{true, false, false}));
+  // The first in tab order, not in creation order.
+  r3->SetTabOrder(0);
+  r2->SetChecked(true);
+  r2->SetChecked(false);
+  EXPECT_EQ(stops(), (B{false, false, true}));
+  // Moved to an empty parent it leads the new group; the old one re-forms.
+  r3->SetParent(b);
+  EXPECT_TRUE(r3->TabStop());
+  EXPECT_EQ(stops(), (B{true, false, true}));
+  r1->SetChecked(true);
+  r1->SetParent(b);
+  EXPECT_TRUE(r1->TabStop());
+  EXPECT_FALSE(r3->TabStop());
+  EXPECT_TRUE(r2->TabStop());
+  // Tab from outside lands on the group's stop.
+  TButton* before = Make<TButton>(form, 10, 200, 75, 25, "Before");
+  before->SetTabOrder(0);
+  before->SetFocus();
+  Key(VK_TAB);
+  EXPECT_TRUE(r2->Focused());
+}
+
+// A click handler freeing its own control, then reading what it captured:
+// the framework runs a copy, so the captures outlive the control.
+TEST_F(StdCtrlsTest, OnClickHandlerOutlivesTheControlItFrees) {
+  std::vector<std::string> log;
+  TLabel* label = Make<TLabel>(form, 10, 10, 80, 20, "Label");
+  TPanel* panel = Make<TPanel>(form, 10, 50, 80, 40, "Panel");
+  for (TControl* c : std::vector<TControl*>{label, panel}) {
+    std::string tag = c->ClassName() + " handler";
+    c->OnClick = [&log, tag](TObject* sender) {
+      delete static_cast<TControl*>(sender);
+      log.push_back(tag);
+    };
+  }
+  ClickOn(label, 5, 5);
+  ClickOn(panel, 5, 5);
+  EXPECT_EQ(log, (std::vector<std::string>{"TLabel handler", "TPanel handler"}));
+  EXPECT_EQ(form->ControlCount(), 0);
+}
+
+}  // namespace

@@ -1,0 +1,1170 @@
+#include "platform/ui/ListBox.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "platform/gdi/Gdi.h"
+#include "platform/gdi/Text.h"
+#include "platform/rtl/CodePage.h"
+#include "platform/rtl/Exceptions.h"
+#include "platform/rtl/SysUtils.h"
+#include "platform/ui/ClassicDraw.h"
+
+namespace {
+
+constexpr int kTextIndent = 2;
+constexpr int kOwnerDrawDefaultHeight = 16;
+constexpr int kMaxItemHeight = 32767;
+constexpr int kWheelLines = 3;
+
+const char* TextParam(LPARAM lp) {
+  const char* s = reinterpret_cast<const char*>(lp);
+  return s ? s : "";
+}
+
+UINT OdsFromState(TOwnerDrawState s) {
+  UINT r = 0;
+  if (s & odSelected) r |= ODS_SELECTED;
+  if (s & odDisabled) r |= ODS_DISABLED;
+  if (s & odFocused) r |= ODS_FOCUS;
+  if (s & odComboBoxEdit) r |= ODS_COMBOBOXEDIT;
+  return r;
+}
+
+TOwnerDrawState StateFromOds(UINT s) {
+  TOwnerDrawState r = 0;
+  if (s & ODS_SELECTED) r |= odSelected;
+  if (s & ODS_DISABLED) r |= odDisabled;
+  if (s & ODS_FOCUS) r |= odFocused;
+  if (s & ODS_COMBOBOXEDIT) r |= odComboBoxEdit;
+  return r;
+}
+
+}  // namespace
+
+// ---- TListBoxStrings ------------------------------------------------------------------
+
+int TListBoxStrings::Count() const { return listBox_->Count(); }
+
+std::string TListBoxStrings::Strings(int index) const {
+  if (index < 0 || index >= Count()) Error("List index out of bounds (%d)", index);
+  return listBox_->data_[std::size_t(index)].Text;
+}
+
+void TListBoxStrings::Put(int index, const std::string& s) {
+  if (index < 0 || index >= Count()) Error("List index out of bounds (%d)", index);
+  if (listBox_->Sorted()) {
+    // A new text may belong elsewhere: take the item out and add it again.
+    TObject* object = Objects(index);
+    Delete(index);
+    AddObject(s, object);
+    return;
+  }
+  listBox_->data_[std::size_t(index)].Text = s;
+  listBox_->InvalidateItem(index);
+}
+
+TObject* TListBoxStrings::Objects(int index) const {
+  if (index < 0 || index >= Count()) Error("List index out of bounds (%d)", index);
+  return listBox_->data_[std::size_t(index)].Object;
+}
+
+void TListBoxStrings::PutObject(int index, TObject* object) {
+  if (index < 0 || index >= Count()) Error("List index out of bounds (%d)", index);
+  listBox_->ListMessage(LB_SETITEMDATA, WPARAM(index), reinterpret_cast<LPARAM>(object));
+}
+
+int TListBoxStrings::Add(const std::string& s) {
+  LRESULT r = listBox_->ListMessage(LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(s.c_str()));
+  if (r < 0) throw EOutOfResources("Cannot add a list box item");
+  return int(r);
+}
+
+void TListBoxStrings::Insert(int index, const std::string& s) {
+  // An insert at an index would break the order, so sorted lists refuse it.
+  if (listBox_->Sorted()) throw EListError("Operation not allowed on sorted list");
+  if (index < 0 || index > Count()) Error("List index out of bounds (%d)", index);
+  listBox_->ListMessage(LB_INSERTSTRING, WPARAM(index), reinterpret_cast<LPARAM>(s.c_str()));
+}
+
+void TListBoxStrings::Delete(int index) {
+  if (index < 0 || index >= Count()) Error("List index out of bounds (%d)", index);
+  listBox_->ListMessage(LB_DELETESTRING, WPARAM(index), 0);
+}
+
+void TListBoxStrings::Clear() { listBox_->ListMessage(LB_RESETCONTENT, 0, 0); }
+
+void TListBoxStrings::Exchange(int index1, int index2) {
+  if (index1 < 0 || index1 >= Count()) Error("List index out of bounds (%d)", index1);
+  if (index2 < 0 || index2 >= Count()) Error("List index out of bounds (%d)", index2);
+  auto& a = listBox_->data_[std::size_t(index1)];
+  auto& b = listBox_->data_[std::size_t(index2)];
+  std::swap(a.Text, b.Text);
+  std::swap(a.Object, b.Object);
+  std::swap(a.Height, b.Height);
+  listBox_->Invalidate();
+}
+
+void TListBoxStrings::SetUpdateState(bool updating) {
+  listBox_->updateCount_ += updating ? 1 : -1;
+  if (!updating && listBox_->updateCount_ == 0) {
+    listBox_->UpdateScrollBar();
+    listBox_->Invalidate();
+  }
+}
+
+// ---- TCustomListBox: construction and properties -------------------------------------
+
+TCustomListBox::TCustomListBox(TComponent* AOwner)
+    : TCustomControl(AOwner), items_(std::make_unique<TListBoxStrings>(this)) {
+  // Clicks come from selection changes, not from presses.
+  ControlStyle = csSetCaption | csDoubleClicks | csOpaque | csCaptureMouse;
+  SetBounds(0, 0, 121, 97);
+  SetTabStop(true);
+  SetColor(clWindow);
+}
+
+TCustomListBox::~TCustomListBox() = default;
+
+void TCustomListBox::CreateParams(TCreateParams& Params) {
+  TCustomControl::CreateParams(Params);
+  Params.Style |= columns_ > 0 ? WS_HSCROLL : WS_VSCROLL;
+  if (borderStyle_ == bsSingle) Params.ExStyle |= WS_EX_CLIENTEDGE;
+}
+
+void TCustomListBox::CreateWnd() {
+  TCustomControl::CreateWnd();
+  UpdateScrollBar();
+}
+
+LRESULT TCustomListBox::ListMessage(UINT Msg, WPARAM WParam, LPARAM LParam) {
+  if (HandleAllocated()) return SendMessage(Handle(), Msg, WParam, LParam);
+  return Perform(Msg, WParam, LParam);
+}
+
+int TCustomListBox::ItemIndex() const { return caret_; }
+
+void TCustomListBox::SetItemIndex(int v) {
+  if (v < -1 || v >= Count()) v = -1;
+  if (multiSelect_) {
+    // Multi-selection lists move the caret only, leaving the selection.
+    int old = caret_;
+    caret_ = v;
+    if (v >= 0) anchor_ = v;
+    InvalidateItem(old);
+    InvalidateItem(v);
+  } else {
+    CollapseSelectionTo(v);
+  }
+  if (v >= 0) MakeVisible(v);
+}
+
+void TCustomListBox::CollapseSelectionTo(int Index) {
+  for (int i = 0; i < Count(); ++i) {
+    bool sel = i == Index;
+    if (data_[std::size_t(i)].Selected != sel) {
+      data_[std::size_t(i)].Selected = sel;
+      InvalidateItem(i);
+    }
+  }
+  InvalidateItem(caret_);
+  caret_ = Index;
+  anchor_ = Index;
+  InvalidateItem(Index);
+}
+
+int TCustomListBox::ItemHeight() const {
+  if (itemHeight_ > 0) return itemHeight_;
+  return FixedHeight();
+}
+
+void TCustomListBox::SetItemHeight(int v) {
+  if (v <= 0 || v > kMaxItemHeight || v == itemHeight_) return;
+  itemHeight_ = v;
+  UpdateScrollBar();
+  Invalidate();
+}
+
+int TCustomListBox::FixedHeight() const {
+  if (itemHeight_ > 0) return itemHeight_;
+  if (style_ != lbStandard) return kOwnerDrawDefaultHeight;
+  if (fontHeight_ <= 0) fontHeight_ = std::max(1, TextCellHeight(Font()));
+  return fontHeight_;
+}
+
+int TCustomListBox::HeightOf(int Index) const {
+  if (style_ == lbOwnerDrawVariable && columns_ == 0) return data_[std::size_t(Index)].Height;
+  return FixedHeight();
+}
+
+void TCustomListBox::SetStyle(TListBoxStyle v) {
+  if (v == style_) return;
+  style_ = v;
+  if (style_ == lbOwnerDrawVariable)
+    for (int i = 0; i < Count(); ++i) MeasureItem(i, data_[std::size_t(i)].Height);
+  UpdateScrollBar();
+  Invalidate();
+}
+
+void TCustomListBox::SetSorted(bool v) {
+  if (v == sorted_) return;
+  sorted_ = v;
+  if (!v || data_.size() < 2) return;
+  std::vector<std::size_t> order(data_.size());
+  for (std::size_t i = 0; i < order.size(); ++i) order[i] = i;
+  std::stable_sort(order.begin(), order.end(),
+                   [&](std::size_t a, std::size_t b) { return AnsiCompareText(data_[a].Text, data_[b].Text) < 0; });
+  std::vector<TItem> sorted;
+  sorted.reserve(data_.size());
+  int newCaret = -1, newAnchor = -1;
+  for (std::size_t i = 0; i < order.size(); ++i) {
+    if (int(order[i]) == caret_) newCaret = int(i);
+    if (int(order[i]) == anchor_) newAnchor = int(i);
+    sorted.push_back(std::move(data_[order[i]]));
+  }
+  data_ = std::move(sorted);
+  caret_ = newCaret;
+  anchor_ = newAnchor;
+  Invalidate();
+}
+
+void TCustomListBox::SetMultiSelect(bool v) {
+  if (v == multiSelect_) return;
+  multiSelect_ = v;
+  if (!v) CollapseSelectionTo(caret_ >= 0 && data_[std::size_t(caret_)].Selected ? caret_ : -1);
+}
+
+void TCustomListBox::SetExtendedSelect(bool v) { extendedSelect_ = v; }
+
+void TCustomListBox::SetColumns(int v) {
+  v = std::max(0, v);
+  if (v == columns_) return;
+  bool recreate = (v == 0) != (columns_ == 0);
+  columns_ = v;
+  top_ = 0;
+  if (recreate && HandleAllocated()) RecreateWnd();
+  UpdateScrollBar();
+  Invalidate();
+}
+
+void TCustomListBox::SetBorderStyle(TBorderStyle v) {
+  if (v != bsNone) v = bsSingle;
+  if (v == borderStyle_) return;
+  borderStyle_ = v;
+  if (HandleAllocated()) RecreateWnd();
+}
+
+bool TCustomListBox::Selected(int Index) const {
+  if (Index < 0 || Index >= Count()) throw EListError(Format("List index out of bounds (%d)", {Index}));
+  return data_[std::size_t(Index)].Selected;
+}
+
+void TCustomListBox::SetSelected(int Index, bool v) {
+  if (Index < 0 || Index >= Count()) throw EListError(Format("List index out of bounds (%d)", {Index}));
+  if (!multiSelect_) {
+    if (v) CollapseSelectionTo(Index);
+    else if (caret_ == Index) CollapseSelectionTo(-1);
+    return;
+  }
+  if (data_[std::size_t(Index)].Selected == v) return;
+  data_[std::size_t(Index)].Selected = v;
+  InvalidateItem(Index);
+}
+
+int TCustomListBox::SelCount() const {
+  if (!multiSelect_) return -1;  // as LB_GETSELCOUNT answers single-selection lists
+  return int(std::count_if(data_.begin(), data_.end(), [](const TItem& i) { return i.Selected; }));
+}
+
+void TCustomListBox::SelectAll() {
+  if (!multiSelect_) return;
+  SelectRange(0, Count() - 1, true);
+}
+
+void TCustomListBox::ClearSelection() {
+  if (!multiSelect_) {
+    CollapseSelectionTo(-1);
+    return;
+  }
+  SelectRange(0, Count() - 1, false);
+}
+
+void TCustomListBox::DeleteSelected() {
+  for (int i = Count() - 1; i >= 0; --i)
+    if (data_[std::size_t(i)].Selected) items_->Delete(i);
+}
+
+bool TCustomListBox::SelectRange(int From, int To, bool Select) {
+  if (From > To) std::swap(From, To);
+  From = std::max(From, 0);
+  To = std::min(To, Count() - 1);
+  bool changed = false;
+  for (int i = From; i <= To; ++i) {
+    if (data_[std::size_t(i)].Selected == Select) continue;
+    data_[std::size_t(i)].Selected = Select;
+    InvalidateItem(i);
+    changed = true;
+  }
+  return changed;
+}
+
+// ---- Layout ----------------------------------------------------------------------------
+
+int TCustomListBox::RowsPerColumn() const { return std::max(1, ClientHeight() / FixedHeight()); }
+
+TRect TCustomListBox::ItemRect(int Index) const {
+  if (Index < 0 || Index >= Count()) return TRect{};
+  const int h = FixedHeight();
+  if (columns_ > 0) {
+    const int rows = RowsPerColumn();
+    const int colWidth = std::max(1, ClientWidth() / columns_);
+    const int col = Index / rows - top_ / rows;
+    const int row = Index % rows;
+    return TRect{col * colWidth, row * h, (col + 1) * colWidth, (row + 1) * h};
+  }
+  if (style_ != lbOwnerDrawVariable) {
+    const int y = (Index - top_) * h;
+    return TRect{0, y, ClientWidth(), y + h};
+  }
+  int y = 0;
+  if (Index >= top_) {
+    for (int i = top_; i < Index; ++i) y += data_[std::size_t(i)].Height;
+  } else {
+    for (int i = Index; i < top_; ++i) y -= data_[std::size_t(i)].Height;
+  }
+  return TRect{0, y, ClientWidth(), y + HeightOf(Index)};
+}
+
+int TCustomListBox::ItemAtPos(TPoint Pos, bool Existing) const {
+  const int past = Existing ? -1 : Count();
+  if (!ClientRect().Contains(Pos)) return past;
+  int index = -1;
+  if (columns_ > 0) {
+    const int rows = RowsPerColumn();
+    const int colWidth = std::max(1, ClientWidth() / columns_);
+    const int row = Pos.Y / FixedHeight();
+    if (row >= rows) return past;
+    index = top_ + (Pos.X / colWidth) * rows + row;
+  } else if (style_ != lbOwnerDrawVariable) {
+    index = top_ + Pos.Y / FixedHeight();
+  } else {
+    int y = 0;
+    for (int i = top_; i < Count(); ++i) {
+      y += data_[std::size_t(i)].Height;
+      if (Pos.Y < y) return i;
+    }
+    return past;
+  }
+  return index < Count() ? index : past;
+}
+
+int TCustomListBox::VisibleItemCount() const {
+  if (columns_ > 0) return RowsPerColumn() * columns_;
+  if (style_ != lbOwnerDrawVariable) return std::max(1, ClientHeight() / FixedHeight());
+  int y = 0, n = 0;
+  for (int i = top_; i < Count(); ++i) {
+    y += data_[std::size_t(i)].Height;
+    if (y > ClientHeight()) break;
+    ++n;
+  }
+  return std::max(1, n);
+}
+
+int TCustomListBox::MaxTop() const {
+  const int n = Count();
+  if (columns_ > 0) {
+    const int rows = RowsPerColumn();
+    const int cols = (n + rows - 1) / rows;
+    return std::max(0, cols - columns_) * rows;
+  }
+  if (style_ != lbOwnerDrawVariable) return std::max(0, n - std::max(1, ClientHeight() / FixedHeight()));
+  // The first item from which every later item fits.
+  int y = 0, top = n;
+  while (top > 0 && y + data_[std::size_t(top - 1)].Height <= ClientHeight()) y += data_[std::size_t(--top)].Height;
+  return std::min(top, std::max(0, n - 1));
+}
+
+void TCustomListBox::UpdateScrollBar() {
+  if (updateCount_ > 0 || inScrollUpdate_) return;
+  inScrollUpdate_ = true;
+  // Showing or hiding a bar changes the client size, which can change what
+  // fits: settle in a few rounds.
+  for (int round = 0; round < 3; ++round) {
+    const int maxTop = MaxTop();
+    top_ = std::clamp(top_, 0, maxTop);
+    if (columns_ > 0) top_ -= top_ % RowsPerColumn();
+    if (!HandleAllocated()) break;
+    const TRect before = ClientRect();
+    SCROLLINFO si;
+    si.fMask = SIF_RANGE | SIF_PAGE | SIF_POS;
+    if (columns_ > 0) {
+      const int rows = RowsPerColumn();
+      const int cols = (Count() + rows - 1) / rows;
+      si.nMin = 0;
+      si.nMax = std::max(cols - 1, 0);
+      si.nPage = UINT(std::max(1, columns_));
+      si.nPos = top_ / rows;
+      SetScrollInfo(Handle(), SB_HORZ, &si, TRUE);
+    } else {
+      si.nMin = 0;
+      si.nMax = std::max(Count() - 1, 0);
+      // The page is what fits at the end, so the last position is MaxTop.
+      si.nPage = UINT(std::max(1, Count() - maxTop));
+      si.nPos = top_;
+      SetScrollInfo(Handle(), SB_VERT, &si, TRUE);
+    }
+    if (ClientRect() == before) break;
+  }
+  inScrollUpdate_ = false;
+}
+
+void TCustomListBox::SetTopIndex(int v) {
+  v = std::clamp(v, 0, MaxTop());
+  if (columns_ > 0) v -= v % RowsPerColumn();
+  if (v == top_) return;
+  top_ = v;
+  UpdateScrollBar();
+  Invalidate();
+}
+
+void TCustomListBox::MakeVisible(int Index) {
+  if (Index < 0 || Index >= Count()) return;
+  if (columns_ > 0) {
+    const int rows = RowsPerColumn();
+    const int first = top_ / rows, col = Index / rows;
+    if (col < first) SetTopIndex(col * rows);
+    else if (col >= first + columns_) SetTopIndex((col - columns_ + 1) * rows);
+    return;
+  }
+  if (Index < top_) {
+    SetTopIndex(Index);
+    return;
+  }
+  // Move the top down until Index ends inside the client area.
+  int top = top_;
+  auto bottomOf = [&](int t) {
+    int y = 0;
+    for (int i = t; i <= Index; ++i) y += HeightOf(i);
+    return y;
+  };
+  if (style_ != lbOwnerDrawVariable) {
+    const int visible = std::max(1, ClientHeight() / FixedHeight());
+    if (Index >= top + visible) top = Index - visible + 1;
+  } else {
+    while (top < Index && bottomOf(top) > ClientHeight()) ++top;
+  }
+  SetTopIndex(top);
+}
+
+void TCustomListBox::InvalidateItem(int Index) {
+  if (!HandleAllocated() || Index < 0 || Index >= Count()) return;
+  TRect r = ItemRect(Index);
+  if (r.Bottom <= 0 || r.Top >= ClientHeight() || r.Right <= 0 || r.Left >= ClientWidth()) return;
+  InvalidateRect(Handle(), &r, FALSE);
+}
+
+void TCustomListBox::Resize() {
+  UpdateScrollBar();
+  Invalidate();
+  TCustomControl::Resize();
+}
+
+// ---- Items -----------------------------------------------------------------------------
+
+int TCustomListBox::SortedPosition(const std::string& Text) const {
+  auto it = std::upper_bound(data_.begin(), data_.end(), Text, [](const std::string& t, const TItem& item) {
+    return AnsiCompareText(t, item.Text) < 0;
+  });
+  return int(it - data_.begin());
+}
+
+int TCustomListBox::InsertItem(int Index, const std::string& Text, TObject* Object) {
+  if (Index < 0 || Index > Count()) Index = Count();
+  TItem item;
+  item.Text = Text;
+  item.Object = Object;
+  item.Height = FixedHeight();
+  data_.insert(data_.begin() + Index, std::move(item));
+  if (caret_ >= Index) ++caret_;
+  if (anchor_ >= Index) ++anchor_;
+  if (style_ == lbOwnerDrawVariable) {
+    auto alive = AliveToken();
+    int h = FixedHeight();
+    MeasureItem(Index, h);
+    if (!*alive) return Index;
+    if (Index < Count()) data_[std::size_t(Index)].Height = std::clamp(h, 1, kMaxItemHeight);
+  }
+  UpdateScrollBar();
+  Invalidate();
+  return Index;
+}
+
+void TCustomListBox::DeleteItem(int Index) {
+  data_.erase(data_.begin() + Index);
+  if (caret_ == Index) caret_ = multiSelect_ ? std::min(Index, Count() - 1) : -1;
+  else if (caret_ > Index) --caret_;
+  if (anchor_ == Index) anchor_ = -1;
+  else if (anchor_ > Index) --anchor_;
+  UpdateScrollBar();
+  Invalidate();
+}
+
+void TCustomListBox::ResetContent() {
+  data_.clear();
+  caret_ = anchor_ = -1;
+  top_ = 0;
+  UpdateScrollBar();
+  Invalidate();
+}
+
+void TCustomListBox::MeasureItem(int Index, int& Height) {
+  if (OnMeasureItem) OnMeasureItem(this, Index, Height);
+}
+
+// ---- Painting ----------------------------------------------------------------------------
+
+void TCustomListBox::Paint() {
+  auto alive = AliveToken();
+  TCanvas* c = Canvas();
+  c->Font()->Assign(Font());
+  const TRect client = ClientRect();
+  TRect clip = c->ClipRect();
+  const bool focused = Focused();
+  int drawn = 0;
+  // Only the items in view: from the top item until the area is full.
+  const int last = columns_ > 0 ? std::min(Count(), top_ + RowsPerColumn() * (columns_ + 1)) : Count();
+  int bottom = 0;
+  for (int i = top_; i < last; ++i) {
+    TRect r = ItemRect(i);
+    if (columns_ == 0 && r.Top >= client.Bottom) break;
+    if (columns_ > 0 && r.Left >= client.Right) break;
+    bottom = std::max(bottom, r.Bottom);
+    if (r.Right <= clip.Left || r.Left >= clip.Right || r.Bottom <= clip.Top || r.Top >= clip.Bottom) continue;
+    TOwnerDrawState state = 0;
+    if (data_[std::size_t(i)].Selected) state |= odSelected;
+    if (focused && i == caret_) state |= odFocused;
+    if (!Enabled()) state |= odDisabled;
+    PaintItem(i, r, state);
+    if (!*alive) return;
+    ++drawn;
+  }
+  lastPaintItems_ = drawn;
+  // The area no item covers.
+  c->Brush()->SetColor(Color());
+  if (columns_ > 0) {
+    const int rows = RowsPerColumn();
+    const int colWidth = std::max(1, client.Width() / columns_);
+    for (int col = 0; col <= columns_; ++col) {
+      int first = top_ + col * rows;
+      int filled = std::clamp(Count() - first, 0, rows);
+      TRect r{col * colWidth, filled * FixedHeight(), (col + 1) * colWidth, client.Bottom};
+      if (col == columns_) r = TRect{col * colWidth, 0, client.Right, client.Bottom};
+      if (!r.IsEmpty()) c->FillRect(r);
+    }
+  } else if (bottom < client.Bottom) {
+    c->FillRect(TRect{0, std::max(bottom, 0), client.Right, client.Bottom});
+  }
+  if (focused && caret_ < 0 && Count() == 0) c->DrawFocusRect(TRect{0, 0, client.Right, FixedHeight()});
+  if (OnAfterPaint) OnAfterPaint(this, c);
+}
+
+void TCustomListBox::PaintItem(int Index, const TRect& Rect, TOwnerDrawState State) {
+  auto alive = AliveToken();
+  TCanvas* c = Canvas();
+  c->Font()->Assign(Font());
+  if (State & odSelected) {
+    c->Brush()->SetColor(clHighlight);
+    c->Font()->SetColor(clHighlightText);
+  } else {
+    c->Brush()->SetColor(Color());
+  }
+  if (State & odDisabled) c->Font()->SetColor(clGrayText);
+  if (style_ != lbStandard) {
+    DRAWITEMSTRUCT dis;
+    dis.CtlType = ODT_LISTBOX;
+    dis.CtlID = HandleAllocated() ? UINT(GetWindowLongPtr(Handle(), GWL_ID)) : 0;
+    dis.itemID = UINT(Index);
+    dis.itemAction = ODA_DRAWENTIRE;
+    dis.itemState = OdsFromState(State);
+    dis.hwndItem = HandleAllocated() ? Handle() : nullptr;
+    dis.hDC = c->Handle();
+    dis.rcItem = Rect;
+    dis.itemData = reinterpret_cast<std::uintptr_t>(data_[std::size_t(Index)].Object);
+    Perform(CN_DRAWITEM, 0, reinterpret_cast<LPARAM>(&dis));
+  } else {
+    DefaultDrawItem(Index, Rect, State);
+  }
+  if (*alive && (State & odFocused)) c->DrawFocusRect(Rect);
+}
+
+void TCustomListBox::DrawItem(int Index, const TRect& Rect, TOwnerDrawState State) {
+  if (OnDrawItem) OnDrawItem(this, Index, Rect, State);
+  else DefaultDrawItem(Index, Rect, State);
+}
+
+void TCustomListBox::DefaultDrawItem(int Index, const TRect& Rect, TOwnerDrawState State) {
+  (void)State;
+  TCanvas* c = Canvas();
+  c->FillRect(Rect);
+  c->Brush()->SetStyle(bsClear);
+  const int th = c->TextHeight("Wg");
+  c->TextRect(Rect, Rect.Left + kTextIndent, Rect.Top + (Rect.Height() - th) / 2, data_[std::size_t(Index)].Text);
+  c->Brush()->SetStyle(bsSolid);
+}
+
+// ---- Selection by the user -----------------------------------------------------------------
+
+void TCustomListBox::NotifyParent(Word Code) {
+  if (!HandleAllocated()) return;
+  HWND parent = GetParent(Handle());
+  if (!parent) return;
+  SendMessage(parent, WM_COMMAND, MAKEWPARAM(int(GetWindowLongPtr(Handle(), GWL_ID)), Code),
+              reinterpret_cast<LPARAM>(Handle()));
+}
+
+void TCustomListBox::UserSelChange() {
+  auto alive = AliveToken();
+  NotifyParent(LBN_SELCHANGE);
+  if (*alive) Click();
+}
+
+bool TCustomListBox::MoveCaretTo(int Index, TShiftState Shift, bool FromMouse) {
+  if (Index < 0 || Index >= Count()) return false;
+  bool changed = false;
+  const int oldCaret = caret_;
+  if (!multiSelect_) {
+    changed = caret_ != Index || !data_[std::size_t(Index)].Selected;
+    if (changed) CollapseSelectionTo(Index);
+  } else if (extendedSelect_) {
+    if (Shift & ssShift) {
+      if (anchor_ < 0) anchor_ = Index;
+      // The range from the anchor replaces the selection unless Ctrl adds to it.
+      if (!(Shift & ssCtrl)) {
+        for (int i = 0; i < Count(); ++i) {
+          bool sel = (i >= std::min(anchor_, Index) && i <= std::max(anchor_, Index));
+          if (data_[std::size_t(i)].Selected != sel) {
+            data_[std::size_t(i)].Selected = sel;
+            InvalidateItem(i);
+            changed = true;
+          }
+        }
+      } else {
+        changed = SelectRange(anchor_, Index, true);
+      }
+      caret_ = Index;
+    } else if (Shift & ssCtrl) {
+      caret_ = Index;
+      if (FromMouse) {
+        data_[std::size_t(Index)].Selected = !data_[std::size_t(Index)].Selected;
+        anchor_ = Index;
+        changed = true;
+      }
+    } else {
+      for (int i = 0; i < Count(); ++i) {
+        bool sel = i == Index;
+        if (data_[std::size_t(i)].Selected != sel) {
+          data_[std::size_t(i)].Selected = sel;
+          InvalidateItem(i);
+          changed = true;
+        }
+      }
+      caret_ = anchor_ = Index;
+    }
+  } else {
+    // Multiple selection: a click toggles; keys only move the caret.
+    caret_ = Index;
+    if (FromMouse) {
+      data_[std::size_t(Index)].Selected = !data_[std::size_t(Index)].Selected;
+      anchor_ = Index;
+      changed = true;
+    }
+  }
+  InvalidateItem(oldCaret);
+  InvalidateItem(Index);
+  return changed;
+}
+
+void TCustomListBox::ListMouseDown(int Index, TPoint, TShiftState Shift, bool Double) {
+  if (Index < 0) return;
+  auto alive = AliveToken();
+  const bool changed = MoveCaretTo(Index, Shift, true);
+  MakeVisible(Index);
+  if (changed) UserSelChange();
+  if (!*alive || !Double) return;
+  NotifyParent(LBN_DBLCLK);
+  if (*alive) DblClick();
+}
+
+void TCustomListBox::ListKeyDown(Word Key, TShiftState Shift) {
+  if (Count() == 0) return;
+  const int cur = caret_ < 0 ? 0 : caret_;
+  const int rows = columns_ > 0 ? RowsPerColumn() : 1;
+  const int page = std::max(1, VisibleItemCount() - (columns_ > 0 ? 0 : 1));
+  int target = -1;
+  switch (Key) {
+    case VK_UP: target = caret_ < 0 ? 0 : cur - 1; break;
+    case VK_DOWN: target = caret_ < 0 ? 0 : cur + 1; break;
+    case VK_LEFT: target = columns_ > 0 ? cur - rows : cur - 1; break;
+    case VK_RIGHT: target = columns_ > 0 ? cur + rows : cur + 1; break;
+    case VK_PRIOR: target = cur - page; break;
+    case VK_NEXT: target = cur + page; break;
+    case VK_HOME: target = 0; break;
+    case VK_END: target = Count() - 1; break;
+    case VK_SPACE:
+      if (multiSelect_ && caret_ >= 0 && (!extendedSelect_ || (Shift & ssCtrl))) {
+        data_[std::size_t(caret_)].Selected = !data_[std::size_t(caret_)].Selected;
+        anchor_ = caret_;
+        InvalidateItem(caret_);
+        UserSelChange();
+      }
+      return;
+    default: return;
+  }
+  target = std::clamp(target, 0, Count() - 1);
+  const bool changed = MoveCaretTo(target, Shift, false);
+  MakeVisible(target);
+  if (changed) UserSelChange();
+}
+
+void TCustomListBox::ListChar(char32_t Ch) {
+  if (Ch < 0x20 || Ch == 0x7F || Count() == 0) return;
+  std::string s;
+  AppendUtf8(s, Ch);
+  // The next item after the caret whose text starts with the character.
+  for (int k = 1; k <= Count(); ++k) {
+    int i = ((caret_ < 0 ? -1 : caret_) + k) % Count();
+    const std::string& t = data_[std::size_t(i)].Text;
+    if (t.size() >= s.size() && AnsiSameText(t.substr(0, s.size()), s)) {
+      const bool changed = MoveCaretTo(i, 0, false);
+      MakeVisible(i);
+      if (changed) UserSelChange();
+      return;
+    }
+  }
+}
+
+bool TCustomListBox::DoMouseWheel(TShiftState Shift, int WheelDelta, TPoint MousePos) {
+  auto alive = AliveToken();
+  if (TCustomControl::DoMouseWheel(Shift, WheelDelta, MousePos) || !*alive) return true;
+  wheelRemainder_ += WheelDelta;
+  const int notches = wheelRemainder_ / WHEEL_DELTA;
+  wheelRemainder_ -= notches * WHEEL_DELTA;
+  if (notches != 0) {
+    const int step = columns_ > 0 ? RowsPerColumn() : kWheelLines;
+    SetTopIndex(top_ - notches * step);
+  }
+  return true;
+}
+
+void TCustomListBox::HandleScroll(int Code, int Pos, bool Horizontal) {
+  if (Horizontal != (columns_ > 0)) return;
+  const int unit = columns_ > 0 ? RowsPerColumn() : 1;
+  const int page = columns_ > 0 ? columns_ * unit : std::max(1, VisibleItemCount());
+  switch (Code) {
+    case SB_LINEUP: SetTopIndex(top_ - unit); break;
+    case SB_LINEDOWN: SetTopIndex(top_ + unit); break;
+    case SB_PAGEUP: SetTopIndex(top_ - page); break;
+    case SB_PAGEDOWN: SetTopIndex(top_ + page); break;
+    case SB_TOP: SetTopIndex(0); break;
+    case SB_BOTTOM: SetTopIndex(MaxTop()); break;
+    case SB_THUMBTRACK:
+    case SB_THUMBPOSITION: {
+      // A drag of the bar reports 32 bits through nTrackPos; a position
+      // sent by hand comes in the high word.
+      int pos = Pos;
+      SCROLLINFO si;
+      si.fMask = SIF_POS | SIF_TRACKPOS;
+      if (HandleAllocated() && GetScrollInfo(Handle(), Horizontal ? SB_HORZ : SB_VERT, &si) && si.nTrackPos != si.nPos)
+        pos = si.nTrackPos;
+      SetTopIndex(pos * unit);
+      break;
+    }
+    default: break;
+  }
+}
+
+// ---- Messages ---------------------------------------------------------------------------
+
+void TCustomListBox::HandleLBMessage(TMessage& m) {
+  const int i = int(m.WParam);
+  const bool inRange = i >= 0 && i < Count();
+  switch (m.Msg) {
+    case LB_ADDSTRING:
+      m.Result = InsertItem(sorted_ ? SortedPosition(TextParam(m.LParam)) : Count(), TextParam(m.LParam), nullptr);
+      return;
+    case LB_INSERTSTRING:
+      if (i > Count()) {
+        m.Result = LB_ERR;
+        return;
+      }
+      m.Result = InsertItem(i < 0 ? Count() : i, TextParam(m.LParam), nullptr);
+      return;
+    case LB_DELETESTRING:
+      if (!inRange) {
+        m.Result = LB_ERR;
+        return;
+      }
+      DeleteItem(i);
+      m.Result = Count();
+      return;
+    case LB_RESETCONTENT: ResetContent(); m.Result = 0; return;
+    case LB_SETCOUNT:
+      // Empty items up to the count (the list keeps no separate data mode).
+      if (int(m.WParam) < 0) {
+        m.Result = LB_ERR;
+        return;
+      }
+      data_.resize(m.WParam, TItem{});
+      for (auto& d : data_)
+        if (d.Height == 0) d.Height = FixedHeight();
+      if (caret_ >= Count()) caret_ = -1;
+      if (anchor_ >= Count()) anchor_ = -1;
+      UpdateScrollBar();
+      Invalidate();
+      m.Result = 0;
+      return;
+    case LB_GETCOUNT: m.Result = Count(); return;
+    case LB_GETCURSEL: m.Result = caret_; return;
+    case LB_SETCURSEL:
+      if (multiSelect_) {
+        m.Result = LB_ERR;
+        return;
+      }
+      SetItemIndex(inRange ? i : -1);
+      m.Result = inRange ? i : LB_ERR;
+      return;
+    case LB_GETCARETINDEX: m.Result = caret_; return;
+    case LB_SETCARETINDEX:
+      if (!inRange) {
+        m.Result = LB_ERR;
+        return;
+      }
+      if (multiSelect_) SetItemIndex(i);
+      else MakeVisible(i);
+      m.Result = 0;
+      return;
+    case LB_GETANCHORINDEX: m.Result = anchor_; return;
+    case LB_SETANCHORINDEX: anchor_ = inRange ? i : -1; m.Result = inRange ? 0 : LB_ERR; return;
+    case LB_GETTOPINDEX: m.Result = top_; return;
+    case LB_SETTOPINDEX: SetTopIndex(i); m.Result = inRange || Count() == 0 ? 0 : LB_ERR; return;
+    case LB_GETSEL: m.Result = inRange ? (data_[std::size_t(i)].Selected ? 1 : 0) : LB_ERR; return;
+    case LB_SETSEL: {
+      if (!multiSelect_) {
+        m.Result = LB_ERR;
+        return;
+      }
+      // lParam -1: every item.
+      const int index = int(m.LParam);
+      if (index == -1) SelectRange(0, Count() - 1, m.WParam != 0);
+      else if (index >= 0 && index < Count()) SetSelected(index, m.WParam != 0);
+      else {
+        m.Result = LB_ERR;
+        return;
+      }
+      m.Result = 0;
+      return;
+    }
+    case LB_SELITEMRANGE:
+      if (!multiSelect_) {
+        m.Result = LB_ERR;
+        return;
+      }
+      SelectRange(LOWORD(std::uintptr_t(m.LParam)), HIWORD(std::uintptr_t(m.LParam)), m.WParam != 0);
+      m.Result = 0;
+      return;
+    case LB_GETSELCOUNT: m.Result = SelCount(); return;
+    case LB_GETSELITEMS: {
+      if (!multiSelect_) {
+        m.Result = LB_ERR;
+        return;
+      }
+      int* out = reinterpret_cast<int*>(m.LParam);
+      int n = 0;
+      for (int k = 0; k < Count() && n < int(m.WParam); ++k)
+        if (data_[std::size_t(k)].Selected) out[n++] = k;
+      m.Result = n;
+      return;
+    }
+    case LB_GETTEXT:
+      if (!inRange) {
+        m.Result = LB_ERR;
+        return;
+      }
+      std::memcpy(reinterpret_cast<char*>(m.LParam), data_[std::size_t(i)].Text.c_str(),
+                  data_[std::size_t(i)].Text.size() + 1);
+      m.Result = LRESULT(data_[std::size_t(i)].Text.size());
+      return;
+    case LB_GETTEXTLEN: m.Result = inRange ? LRESULT(data_[std::size_t(i)].Text.size()) : LB_ERR; return;
+    case LB_GETITEMDATA:
+      m.Result = inRange ? reinterpret_cast<LRESULT>(data_[std::size_t(i)].Object) : LB_ERR;
+      return;
+    case LB_SETITEMDATA:
+      if (!inRange) {
+        m.Result = LB_ERR;
+        return;
+      }
+      data_[std::size_t(i)].Object = reinterpret_cast<TObject*>(m.LParam);
+      m.Result = 0;
+      return;
+    case LB_GETITEMRECT: {
+      if (!inRange) {
+        m.Result = LB_ERR;
+        return;
+      }
+      *reinterpret_cast<RECT*>(m.LParam) = ItemRect(i);
+      m.Result = 0;
+      return;
+    }
+    case LB_GETITEMHEIGHT:
+      m.Result = style_ == lbOwnerDrawVariable && inRange ? data_[std::size_t(i)].Height : FixedHeight();
+      return;
+    case LB_SETITEMHEIGHT: {
+      const int h = LOWORD(std::uintptr_t(m.LParam));
+      if (h <= 0) {
+        m.Result = LB_ERR;
+        return;
+      }
+      if (style_ == lbOwnerDrawVariable && columns_ == 0) {
+        if (!inRange) {
+          m.Result = LB_ERR;
+          return;
+        }
+        data_[std::size_t(i)].Height = h;
+        UpdateScrollBar();
+        Invalidate();
+      } else {
+        SetItemHeight(h);
+      }
+      m.Result = 0;
+      return;
+    }
+    case LB_ITEMFROMPOINT: {
+      TPoint p{GET_X_LPARAM(m.LParam), GET_Y_LPARAM(m.LParam)};
+      int index = ItemAtPos(p, true);
+      // Outside any item: the nearest one, with the high word set.
+      if (index < 0) m.Result = MAKELRESULT(std::max(Count() - 1, 0), 1);
+      else m.Result = MAKELRESULT(index, 0);
+      return;
+    }
+    case LB_FINDSTRING:
+    case LB_FINDSTRINGEXACT:
+    case LB_SELECTSTRING: {
+      const std::string s = TextParam(m.LParam);
+      const int start = int(m.WParam);
+      m.Result = LB_ERR;
+      for (int k = 1; k <= Count(); ++k) {
+        int idx = ((start < 0 || start >= Count() ? -1 : start) + k) % Count();
+        const std::string& t = data_[std::size_t(idx)].Text;
+        bool match = m.Msg == LB_FINDSTRINGEXACT ? AnsiSameText(t, s)
+                                                 : t.size() >= s.size() && AnsiSameText(t.substr(0, s.size()), s);
+        if (match) {
+          m.Result = idx;
+          break;
+        }
+      }
+      if (m.Msg == LB_SELECTSTRING && m.Result >= 0 && !multiSelect_) SetItemIndex(int(m.Result));
+      return;
+    }
+    case LB_SETCOLUMNWIDTH: m.Result = 0; return;
+    default: break;
+  }
+}
+
+void TCustomListBox::DefaultHandler(TMessage& Message) {
+  TMessage& m = Message;
+  if (m.Msg >= LB_ADDSTRING && m.Msg <= LB_ITEMFROMPOINT) {
+    m.Result = LB_ERR;
+    HandleLBMessage(m);
+    return;
+  }
+  switch (m.Msg) {
+    case WM_GETDLGCODE: m.Result = DLGC_WANTARROWS | DLGC_WANTCHARS; return;
+    case WM_KEYDOWN: ListKeyDown(Word(m.WParam), KeyboardStateToShiftState()); m.Result = 0; return;
+    case WM_CHAR: ListChar(char32_t(m.WParam)); m.Result = 0; return;
+    case WM_VSCROLL:
+    case WM_HSCROLL:
+      if (m.LParam == 0) {
+        HandleScroll(LOWORD(m.WParam), HIWORD(m.WParam), m.Msg == WM_HSCROLL);
+        m.Result = 0;
+        return;
+      }
+      break;
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONDBLCLK: {
+      auto alive = AliveToken();
+      if (TakesFocusOnClick && !Focused() && CanFocus()) {
+        SetFocus();
+        if (!*alive) return;
+      }
+      const TPoint p = m.Pos();
+      dragging_ = true;
+      ListMouseDown(ItemAtPos(p, true), p, KeysToShiftState(m.WParam), m.Msg == WM_LBUTTONDBLCLK);
+      m.Result = 0;
+      return;
+    }
+    case WM_MOUSEMOVE: {
+      // Dragging with the button down moves the selection along, scrolling
+      // when the pointer leaves the items.
+      if (!dragging_ || !(m.WParam & MK_LBUTTON) || (multiSelect_ && !extendedSelect_) || Count() == 0) break;
+      const TPoint p = m.Pos();
+      int target;
+      if (columns_ == 0 && p.Y < 0) target = top_ - 1;
+      else if (columns_ == 0 && p.Y >= ClientHeight()) target = top_ + VisibleItemCount();
+      else {
+        TPoint q{std::clamp(p.X, 0, std::max(ClientWidth() - 1, 0)), std::clamp(p.Y, 0, std::max(ClientHeight() - 1, 0))};
+        target = ItemAtPos(q, true);
+        if (target < 0) target = Count() - 1;
+      }
+      target = std::clamp(target, 0, Count() - 1);
+      const TShiftState shift = multiSelect_ ? ssShift : 0;
+      if (target != caret_) {
+        const bool changed = MoveCaretTo(target, shift, false);
+        MakeVisible(target);
+        if (changed) UserSelChange();
+      }
+      m.Result = 0;
+      return;
+    }
+    case WM_LBUTTONUP:
+    case WM_CAPTURECHANGED: dragging_ = false; break;
+    default: break;
+  }
+  TCustomControl::DefaultHandler(Message);
+}
+
+void TCustomListBox::Dispatch(TMessage& Message) {
+  switch (Message.Msg) {
+    case WM_ERASEBKGND: Message.Result = 1; return;  // Paint covers the client area
+    case CN_DRAWITEM: {
+      auto* dis = reinterpret_cast<DRAWITEMSTRUCT*>(Message.LParam);
+      if (!dis || int(dis->itemID) < 0 || int(dis->itemID) >= Count()) return;
+      DrawItem(int(dis->itemID), dis->rcItem, StateFromOds(dis->itemState));
+      Message.Result = 1;
+      return;
+    }
+    case CN_COMMAND: Message.Result = 0; return;  // our own notifications, already handled
+    case WM_SETFOCUS:
+    case WM_KILLFOCUS: {
+      auto alive = AliveToken();
+      TCustomControl::Dispatch(Message);
+      if (*alive) InvalidateItem(caret_ < 0 ? 0 : caret_);
+      if (*alive && Count() == 0) Invalidate();
+      return;
+    }
+    case CM_CANCELMODE: dragging_ = false; break;
+    case CM_FONTCHANGED: {
+      auto alive = AliveToken();
+      TCustomControl::Dispatch(Message);
+      if (!*alive) return;
+      fontHeight_ = 0;
+      UpdateScrollBar();
+      Invalidate();
+      return;
+    }
+    case CM_ENABLEDCHANGED: {
+      auto alive = AliveToken();
+      TCustomControl::Dispatch(Message);
+      if (*alive) Invalidate();
+      return;
+    }
+    default: break;
+  }
+  TCustomControl::Dispatch(Message);
+}
+
+// ---- TCheckListBox ---------------------------------------------------------------------------
+
+namespace {
+constexpr int kCheckMargin = 2;
+}
+
+TCheckListBox::TCheckListBox(TComponent* AOwner) : TCustomListBox(AOwner) {}
+
+int TCheckListBox::CheckWidth() const { return CheckGlyphSize + 2 * kCheckMargin; }
+
+TCheckBoxState TCheckListBox::State(int Index) const {
+  if (Index < 0 || Index >= Count()) throw EListError(Format("List index out of bounds (%d)", {Index}));
+  return data_[std::size_t(Index)].State;
+}
+
+void TCheckListBox::SetState(int Index, TCheckBoxState v) {
+  if (Index < 0 || Index >= Count()) throw EListError(Format("List index out of bounds (%d)", {Index}));
+  if (data_[std::size_t(Index)].State == v) return;
+  data_[std::size_t(Index)].State = v;
+  InvalidateItem(Index);
+}
+
+bool TCheckListBox::ItemEnabled(int Index) const {
+  if (Index < 0 || Index >= Count()) throw EListError(Format("List index out of bounds (%d)", {Index}));
+  return data_[std::size_t(Index)].Enabled;
+}
+
+void TCheckListBox::SetItemEnabled(int Index, bool v) {
+  if (Index < 0 || Index >= Count()) throw EListError(Format("List index out of bounds (%d)", {Index}));
+  if (data_[std::size_t(Index)].Enabled == v) return;
+  data_[std::size_t(Index)].Enabled = v;
+  InvalidateItem(Index);
+}
+
+void TCheckListBox::SetFlat(bool v) {
+  if (v == flat_) return;
+  flat_ = v;
+  Invalidate();
+}
+
+void TCheckListBox::ToggleCheck(int Index) {
+  if (Index < 0 || Index >= Count() || !data_[std::size_t(Index)].Enabled) return;
+  TCheckBoxState s = data_[std::size_t(Index)].State;
+  switch (s) {
+    case cbUnchecked: s = allowGrayed_ ? cbGrayed : cbChecked; break;
+    case cbGrayed: s = cbChecked; break;
+    case cbChecked: s = cbUnchecked; break;
+  }
+  SetState(Index, s);
+  if (OnClickCheck) OnClickCheck(this);
+}
+
+void TCheckListBox::PaintItem(int Index, const TRect& Rect, TOwnerDrawState State) {
+  TCanvas* c = Canvas();
+  TRect box{Rect.Left, Rect.Top, Rect.Left + CheckWidth(), Rect.Bottom};
+  c->Brush()->SetColor(Color());
+  c->FillRect(box);
+  const TItem& item = data_[std::size_t(Index)];
+  const TCheckGlyphState g = item.State == cbChecked ? cgsChecked : item.State == cbGrayed ? cgsGrayed : cgsUnchecked;
+  const int x = box.Left + kCheckMargin, y = box.Top + (box.Height() - CheckGlyphSize) / 2;
+  HDC dc = c->Handle();
+  DrawCheckGlyph(dc, x, y, g, item.Enabled && Enabled());
+  if (flat_) {
+    // A flat box: the sunken well's outer ring becomes one shadow-coloured line.
+    HBRUSH b = CreateSolidBrush(ClassicRGB(clBtnShadow));
+    TRect ring{x, y, x + CheckGlyphSize, y + CheckGlyphSize};
+    FrameRect(dc, &ring, b);
+    DeleteObject(b);
+  }
+  TRect rest{box.Right, Rect.Top, Rect.Right, Rect.Bottom};
+  TOwnerDrawState st = State;
+  if (!item.Enabled) st |= odDisabled;
+  TCustomListBox::PaintItem(Index, rest, st);
+}
+
+void TCheckListBox::ListKeyDown(Word Key, TShiftState Shift) {
+  if (Key == VK_SPACE && !MultiSelect() && caret_ >= 0) {
+    ToggleCheck(caret_);
+    return;
+  }
+  TCustomListBox::ListKeyDown(Key, Shift);
+}
+
+void TCheckListBox::Dispatch(TMessage& Message) {
+  if (Message.Msg == WM_LBUTTONDOWN || Message.Msg == WM_LBUTTONDBLCLK) {
+    const TPoint p = Message.Pos();
+    const int index = ItemAtPos(p, true);
+    auto alive = AliveToken();
+    TCustomListBox::Dispatch(Message);
+    if (!*alive || index < 0) return;
+    const TRect r = ItemRect(index);
+    if (p.X >= r.Left && p.X < r.Left + CheckWidth()) ToggleCheck(index);
+    return;
+  }
+  TCustomListBox::Dispatch(Message);
+}

@@ -1,0 +1,262 @@
+// The list view, drawn plainly: report view (a header row of columns, one
+// row per item, sub-items in the later columns) and list view (items in
+// columns filled top to bottom). The icon and small-icon views lay out and
+// behave as the list view.
+//
+// Report view scrolls vertically by whole rows (the bar runs over item
+// indexes, the page is the number of whole rows in view) and horizontally
+// by pixels over the columns' total width. List view scrolls horizontally
+// by whole columns of items. The scroll information is right after every
+// change of items, columns, view style and size.
+//
+// Items and the list view may be freed from inside any of its events.
+#pragma once
+#include <algorithm>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/graphics/ImageList.h"
+#include "platform/rtl/Collection.h"
+#include "platform/rtl/StringList.h"
+#include "platform/ui/StdCtrls.h"
+#include "platform/ui/UiMessages.h"
+
+class TListView;
+class TListItems;
+
+// ---- Messages the list view answers -------------------------------------------------
+constexpr UINT LVM_FIRST = 0x1000;
+constexpr UINT LVM_GETITEMCOUNT = LVM_FIRST + 4;
+constexpr UINT LVM_GETNEXTITEM = LVM_FIRST + 12;   // WParam: start (-1: from the top); LParam: LVNI_*
+constexpr UINT LVM_GETITEMRECT = LVM_FIRST + 14;   // LParam: RECT*, Left holds LVIR_*
+constexpr UINT LVM_ENSUREVISIBLE = LVM_FIRST + 19;
+constexpr UINT LVM_SCROLL = LVM_FIRST + 20;        // WParam: dx pixels; LParam: dy pixels
+constexpr UINT LVM_GETTOPINDEX = LVM_FIRST + 39;
+constexpr UINT LVM_GETCOUNTPERPAGE = LVM_FIRST + 40;
+constexpr UINT LVM_GETSELECTEDCOUNT = LVM_FIRST + 50;
+constexpr LPARAM LVNI_ALL = 0x0000;
+constexpr LPARAM LVNI_FOCUSED = 0x0001;
+constexpr LPARAM LVNI_SELECTED = 0x0002;
+constexpr int LVIR_BOUNDS = 0;
+constexpr int LVIR_ICON = 1;
+constexpr int LVIR_LABEL = 2;
+
+enum TViewStyle { vsIcon, vsSmallIcon, vsList, vsReport };
+enum TItemChange { ctText, ctImage, ctState };
+enum TDisplayCode { drBounds, drIcon, drLabel, drSelectBounds };
+
+// Shared with the tool bar, which defines the same set.
+
+// ---- Columns ------------------------------------------------------------------------
+class TListColumn : public TCollectionItem {
+ public:
+  explicit TListColumn(TCollection* Collection = nullptr) : TCollectionItem(Collection) {}
+  std::string ClassName() const override { return "TListColumn"; }
+  const std::string& Caption() const { return caption_; }
+  void SetCaption(const std::string& v);
+  int Width() const { return width_; }
+  void SetWidth(int v);
+  TAlignment Alignment() const { return alignment_; }
+  void SetAlignment(TAlignment v);
+  void Assign(const TPersistent* Source) override;
+
+ private:
+  std::string caption_;
+  int width_ = 50;
+  TAlignment alignment_ = taLeftJustify;
+};
+
+class TListColumns : public TCollection {
+ public:
+  explicit TListColumns(TListView* Owner);
+  std::string ClassName() const override { return "TListColumns"; }
+  TListColumn* Add() { return static_cast<TListColumn*>(TCollection::Add()); }
+  TListColumn* Items(int Index) const { return static_cast<TListColumn*>(TCollection::Items(Index)); }
+  TListColumn* operator[](int Index) const { return Items(Index); }
+
+ protected:
+  void Update(TCollectionItem* Item) override;
+
+ private:
+  TListView* owner_;
+};
+
+// ---- Items --------------------------------------------------------------------------
+class TListItem : public TPersistent {
+ public:
+  explicit TListItem(TListItems* Owner);
+  ~TListItem() override;
+  std::string ClassName() const override { return "TListItem"; }
+
+  const std::string& Caption() const { return caption_; }
+  void SetCaption(const std::string& v);
+  // Changes to the sub-items repaint the item.
+  TStringList* SubItems() const { return subItems_.get(); }
+  int ImageIndex() const { return imageIndex_; }
+  void SetImageIndex(int v);
+  bool Selected() const { return selected_; }
+  void SetSelected(bool v);
+  bool Focused() const { return focused_; }
+  void SetFocused(bool v);
+  void* Data = nullptr;
+  int Index() const;
+  TListView* ListView() const;
+  TListItems* Owner() const { return owner_; }
+  // Client rectangle of the item (or a part of it), where it is laid out
+  // whether in view or not.
+  TRect DisplayRect(TDisplayCode Code) const;
+  void MakeVisible(bool PartialOK);
+  void Delete();
+  std::shared_ptr<const bool> AliveToken() const { return alive_; }
+
+ private:
+  friend class TListView;
+  friend class TListItems;
+  TListItems* owner_;
+  std::string caption_;
+  std::unique_ptr<TStringList> subItems_;
+  int imageIndex_ = -1;
+  bool selected_ = false;
+  bool focused_ = false;
+  std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
+};
+
+class TListItems : public TPersistent {
+ public:
+  explicit TListItems(TListView* Owner) : owner_(Owner) {}
+  ~TListItems() override;
+  std::string ClassName() const override { return "TListItems"; }
+  TListItem* Add();
+  TListItem* Insert(int Index);
+  void Delete(int Index);
+  void Clear();
+  int Count() const { return int(items_.size()); }
+  TListItem* Item(int Index) const;
+  TListItem* operator[](int Index) const { return Item(Index); }
+  int IndexOf(const TListItem* Item) const;
+  // Inside an update the view is laid out and repainted once, at the end.
+  void BeginUpdate();
+  void EndUpdate();
+  TListView* Owner() const { return owner_; }
+
+ private:
+  friend class TListItem;
+  friend class TListView;
+  TListView* owner_;
+  std::vector<std::unique_ptr<TListItem>> items_;
+  int updateCount_ = 0;
+};
+
+using TLVSelectItemEvent = std::function<void(TObject* Sender, TListItem* Item, bool Selected)>;
+using TLVChangeEvent = std::function<void(TObject* Sender, TListItem* Item, TItemChange Change)>;
+using TLVColumnClickEvent = std::function<void(TObject* Sender, TListColumn* Column)>;
+using TLVDeletedEvent = std::function<void(TObject* Sender, TListItem* Item)>;
+using TLVCustomDrawItemEvent =
+    std::function<void(TListView* Sender, TListItem* Item, TCustomDrawState State, bool& DefaultDraw)>;
+
+// ---- The control ----------------------------------------------------------------------
+class TListView : public TCustomControl {
+ public:
+  explicit TListView(TComponent* AOwner);
+  ~TListView() override;
+  std::string ClassName() const override { return "TListView"; }
+
+  TListItems* Items() const { return items_.get(); }
+  TListColumns* Columns() const { return columns_.get(); }
+  TViewStyle ViewStyle() const { return viewStyle_; }
+  void SetViewStyle(TViewStyle v);
+  TImageList* SmallImages() const { return smallImages_; }
+  void SetSmallImages(TImageList* v);
+  TImageList* LargeImages() const { return largeImages_; }
+  void SetLargeImages(TImageList* v);
+  bool MultiSelect() const { return multiSelect_; }
+  // Turning it off keeps only the first selected item.
+  void SetMultiSelect(bool v);
+  bool RowSelect() const { return rowSelect_; }
+  void SetRowSelect(bool v);
+  bool ReadOnly = false;  // no label editing is offered either way
+  bool HideSelection = true;
+  bool ShowColumnHeaders() const { return showColumnHeaders_; }
+  void SetShowColumnHeaders(bool v);
+
+  // The first selected item, or nullptr; setting it selects only that item.
+  TListItem* Selected() const;
+  void SetSelected(TListItem* v);
+  TListItem* ItemFocused() const;
+  void SetItemFocused(TListItem* v);
+  int ItemIndex() const;
+  void SetItemIndex(int v);
+  int SelCount() const;
+  void ClearSelection();
+  void SelectAll();
+  TListItem* TopItem() const;
+  // Whole rows (report) or items (list) in view.
+  int VisibleRowCount() const;
+  TListItem* GetItemAt(int X, int Y) const;
+  // Scrolls by pixels (report rows round to whole rows).
+  void Scroll(int DX, int DY);
+  // Client rectangle of the header row (empty outside report view).
+  TRect HeaderRect() const;
+  int RowHeight() const;
+
+  TLVSelectItemEvent OnSelectItem;
+  TLVChangeEvent OnChange;
+  TLVColumnClickEvent OnColumnClick;
+  TLVDeletedEvent OnDeletion;
+  TLVCustomDrawItemEvent OnCustomDrawItem;
+  void Dispatch(TMessage& Message) override;
+
+ protected:
+  void Paint() override;
+  void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+  void KeyDown(Word& Key, TShiftState Shift) override;
+  bool DoMouseWheel(TShiftState Shift, int WheelDelta, TPoint MousePos) override;
+  void CreateParams(TCreateParams& Params) override;
+  void CreateWnd() override;
+  void Notification(TComponent* AComponent, TOperation Operation) override;
+
+ private:
+  friend class TListItem;
+  friend class TListItems;
+  friend class TListColumns;
+  bool IsList() const { return viewStyle_ != vsReport; }
+  int ListColumnWidth() const;
+  int ItemsPerColumn() const;
+  int ColumnsWidth() const;
+  // The item area below the header.
+  TRect ItemArea() const;
+  TRect ItemBounds(int index) const;
+  void LayoutChanged();
+  void UpdateScrollBars();
+  void SetTopIndex(int v);
+  void SetHScroll(int v);
+  void EnsureVisible(int index);
+  int Clamp(int index) const { return std::max(0, std::min(index, Items()->Count() - 1)); }
+  // Selection changes with their events; false when the view was freed.
+  bool ChangeSelected(TListItem* item, bool v);
+  bool ChangeFocused(TListItem* item);
+  bool SelectOnly(TListItem* item);
+  bool SelectRange(int from, int to);
+  bool ClearSelection_(const std::shared_ptr<const bool>& alive);
+  void ItemChanged(TListItem* item, TItemChange change);
+  void ItemDeleting(TListItem* item);
+  void InvalidateItem(const TListItem* item);
+  void DrawItem(int index, const TRect& bounds);
+  TImageList* ImagesInUse() const { return IsList() && viewStyle_ == vsIcon ? largeImages_ : smallImages_; }
+
+  std::unique_ptr<TListItems> items_;
+  std::unique_ptr<TListColumns> columns_;
+  TViewStyle viewStyle_ = vsIcon;
+  TImageList* smallImages_ = nullptr;
+  TImageList* largeImages_ = nullptr;
+  bool multiSelect_ = false;
+  bool rowSelect_ = false;
+  bool showColumnHeaders_ = true;
+  int topIndex_ = 0;   // report: first row; list: first column of items times ItemsPerColumn
+  int hScroll_ = 0;    // report: pixels; list: columns
+  int anchor_ = -1;
+  bool updatingBars_ = false;
+  mutable int listColWidth_ = -1;  // measured on demand
+};

@@ -1,0 +1,358 @@
+#include "platform/ui/ToolBar.h"
+
+#include <algorithm>
+
+#include "platform/gdi/Gdi.h"
+#include "platform/rtl/Exceptions.h"
+#include "platform/ui/ClassicDraw.h"
+#include "platform/user/User.h"
+
+namespace {
+constexpr int kArrowWidth = 13;
+constexpr int kCaptionPadding = 8;
+}  // namespace
+
+// ---- TToolButton --------------------------------------------------------------------------
+
+TToolButton::TToolButton(TComponent* AOwner) : TGraphicControl(AOwner) {
+  // Presses are completed in MouseUp, which clicks.
+  ControlStyle = csCaptureMouse | csSetCaption | csDoubleClicks;
+  SetBounds(0, 0, 23, 22);
+}
+
+TToolButton::~TToolButton() {
+  if (toolBar_) toolBar_->RemoveButton(this);
+}
+
+void TToolButton::SetParent(TWinControl* AParent) {
+  if (toolBar_ && AParent != toolBar_) toolBar_->RemoveButton(this);
+  TGraphicControl::SetParent(AParent);
+  if (auto* bar = dynamic_cast<TToolBar*>(AParent); bar && toolBar_ != bar) bar->InsertButton(this);
+}
+
+int TToolButton::Index() const {
+  if (!toolBar_) return -1;
+  const auto& b = toolBar_->buttons_;
+  return int(std::find(b.begin(), b.end(), this) - b.begin());
+}
+
+bool TToolButton::Hot() const { return toolBar_ && toolBar_->hot_ == this; }
+
+void TToolButton::SetStyle(TToolButtonStyle v) {
+  if (v == style_) return;
+  style_ = v;
+  if (toolBar_) toolBar_->LayoutButtons();
+  Invalidate();
+}
+
+void TToolButton::SetImageIndex(int v) {
+  imageIndex_ = v;
+  Invalidate();
+}
+
+void TToolButton::SetWrap(bool v) {
+  wrap_ = v;
+  if (toolBar_) toolBar_->LayoutButtons();
+}
+
+std::vector<TToolButton*> TToolButton::GroupMates() const {
+  std::vector<TToolButton*> out;
+  if (!toolBar_ || !grouped_ || style_ != tbsCheck) return out;
+  const auto& b = toolBar_->buttons_;
+  const int at = Index();
+  auto inGroup = [](TToolButton* x) { return x->grouped_ && x->style_ == tbsCheck; };
+  for (int i = at - 1; i >= 0 && inGroup(b[i]); --i) out.push_back(b[i]);
+  for (int i = at + 1; i < int(b.size()) && inGroup(b[i]); ++i) out.push_back(b[i]);
+  return out;
+}
+
+void TToolButton::SetDown(bool v) {
+  if (v == down_) return;
+  down_ = v;
+  if (v)
+    for (TToolButton* mate : GroupMates())
+      if (mate->down_) {
+        mate->down_ = false;
+        mate->Invalidate();
+      }
+  Invalidate();
+}
+
+void TToolButton::Click() {
+  if (style_ == tbsCheck) {
+    if (!down_) SetDown(true);
+    else if (!grouped_ || AllowAllUp) SetDown(false);
+  }
+  TGraphicControl::Click();
+}
+
+void TToolButton::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) {
+  auto alive = AliveToken();
+  TGraphicControl::MouseDown(Button, Shift, X, Y);
+  if (!*alive || Button != TMouseButton::mbLeft || !Enabled()) return;
+  if (style_ == tbsSeparator || style_ == tbsDivider) return;
+  tracking_ = pressed_ = true;
+  Invalidate();
+}
+
+void TToolButton::MouseMove(TShiftState Shift, int X, int Y) {
+  auto alive = AliveToken();
+  TGraphicControl::MouseMove(Shift, X, Y);
+  if (!*alive || !tracking_) return;
+  const bool inside = ClientRect().Contains(TPoint{X, Y});
+  if (inside != pressed_) {
+    pressed_ = inside;
+    Invalidate();
+  }
+}
+
+void TToolButton::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) {
+  auto alive = AliveToken();
+  const bool complete = tracking_ && pressed_ && Button == TMouseButton::mbLeft;
+  if (Button == TMouseButton::mbLeft && tracking_) {
+    tracking_ = pressed_ = false;
+    Invalidate();
+  }
+  TGraphicControl::MouseUp(Button, Shift, X, Y);
+  if (*alive && complete) Click();
+}
+
+void TToolButton::MouseEnter() {
+  if (toolBar_ && Enabled() && style_ != tbsSeparator && style_ != tbsDivider) toolBar_->SetHot(this);
+}
+
+void TToolButton::MouseLeave() {
+  if (toolBar_ && toolBar_->hot_ == this) toolBar_->SetHot(nullptr);
+}
+
+void TToolButton::Dispatch(TMessage& Message) {
+  switch (Message.Msg) {
+    case CM_CANCELMODE:
+      if (tracking_) {
+        tracking_ = pressed_ = false;
+        Invalidate();
+      }
+      break;
+    case CM_ENABLEDCHANGED:
+      if (!Enabled() && Hot()) toolBar_->SetHot(nullptr);
+      Invalidate();
+      break;
+    case CM_TEXTCHANGED:
+      if (toolBar_ && toolBar_->ShowCaptions()) toolBar_->LayoutButtons();
+      Invalidate();
+      break;
+    default: break;
+  }
+  TGraphicControl::Dispatch(Message);
+}
+
+void TToolButton::Paint() {
+  TCanvas* canvas = Canvas();
+  HDC dc = canvas->Handle();
+  const TRect r = ClientRect();
+  TToolBar* bar = toolBar_;
+  if (bar && bar->OnCustomDrawButton) {
+    TCustomDrawState state = 0;
+    if (Hot()) state |= cdsHot;
+    if (pressed_) state |= cdsSelected;
+    if (down_) state |= cdsChecked;
+    if (!Enabled()) state |= cdsDisabled;
+    bool defaultDraw = true;
+    auto alive = AliveToken();
+    bar->OnCustomDrawButton(bar, this, state, defaultDraw);
+    if (!*alive || !defaultDraw) return;
+  }
+  if (style_ == tbsSeparator) return;
+  if (style_ == tbsDivider) {
+    TRect line{r.Width() / 2 - 1, r.Top + 2, r.Width() / 2 + 1, r.Bottom - 2};
+    Frame3D(dc, line, clBtnShadow, clBtnHighlight, 1);
+    return;
+  }
+  const bool sunk = pressed_ || down_;
+  const bool flat = bar && bar->Flat();
+  if (!flat) {
+    DrawButtonFace(dc, r, sunk ? bfsPushed : 0);
+    if (down_ && !pressed_) FillSolid(dc, TRect{r.Left + 2, r.Top + 2, r.Right - 1, r.Bottom - 1}, clBtnHighlight);
+  } else if (sunk || Hot()) {
+    if (down_ && !pressed_) FillSolid(dc, r, clBtnHighlight);
+    TRect edge = r;
+    Frame3D(dc, edge, sunk ? clBtnShadow : clBtnHighlight, sunk ? clBtnHighlight : clBtnShadow, 1);
+  }
+  const int shift = sunk ? 1 : 0;
+  const int contentRight = style_ == tbsDropDown ? r.Right - kArrowWidth : r.Right;
+  const bool captions = bar && bar->ShowCaptions();
+  TImageList* images = bar ? (Hot() && bar->HotImages() ? bar->HotImages() : bar->Images()) : nullptr;
+  int y = r.Top + 3;
+  if (images && imageIndex_ >= 0 && imageIndex_ < images->Count()) {
+    const int x = (contentRight - images->Width()) / 2;
+    if (!captions) y = (r.Height() - images->Height()) / 2;
+    images->Draw(canvas, x + shift, y + shift, imageIndex_, Enabled());
+    y += images->Height() + 1;
+  }
+  if (captions && !Caption().empty()) {
+    TRect t{r.Left + 2 + shift, y + shift, contentRight - 2 + shift, r.Bottom - 1 + shift};
+    if (!images) t.Top = r.Top + shift;
+    DrawClassicText(dc, Font(), Font()->Color(), Caption(), t,
+                    DT_SINGLELINE | DT_CENTER | (images ? DT_TOP : DT_VCENTER), Enabled());
+  }
+  if (style_ == tbsDropDown) {
+    const int ax = contentRight + (kArrowWidth - 5) / 2 + shift, ay = r.Height() / 2 - 1 + shift;
+    for (int i = 0; i < 3; ++i) FillSolid(dc, TRect{ax + i, ay + i, ax + 5 - i, ay + i + 1}, clBtnText);
+  }
+}
+
+// ---- TToolBar -------------------------------------------------------------------------------
+
+TToolBar::TToolBar(TComponent* AOwner) : TCustomControl(AOwner) {
+  ControlStyle = csAcceptsControls | csCaptureMouse | csClickEvents | csDoubleClicks | csOpaque;
+  SetColor(clBtnFace);
+  SetBounds(0, 0, 150, 29);
+  SetAlign(alTop);
+}
+
+TToolBar::~TToolBar() {
+  // The buttons are freed by the windowed base once this part is gone.
+  for (TToolButton* b : buttons_) b->toolBar_ = nullptr;
+  buttons_.clear();
+  hot_ = nullptr;
+}
+
+TToolButton* TToolBar::Buttons(int Index) const {
+  if (Index < 0 || Index >= ButtonCount()) throw EListError("List index out of bounds (" + std::to_string(Index) + ")");
+  return buttons_[Index];
+}
+
+void TToolBar::InsertButton(TToolButton* b) {
+  buttons_.push_back(b);
+  b->toolBar_ = this;
+  LayoutButtons();
+}
+
+void TToolBar::RemoveButton(TToolButton* b) {
+  buttons_.erase(std::remove(buttons_.begin(), buttons_.end(), b), buttons_.end());
+  b->toolBar_ = nullptr;
+  if (hot_ == b) hot_ = nullptr;
+  LayoutButtons();
+}
+
+void TToolBar::Notification(TComponent* AComponent, TOperation Operation) {
+  TCustomControl::Notification(AComponent, Operation);
+  if (Operation != opRemove) return;
+  if (AComponent == images_) images_ = nullptr;
+  if (AComponent == hotImages_) hotImages_ = nullptr;
+}
+
+void TToolBar::SetImages(TImageList* v) {
+  if (v == images_) return;
+  if (images_) images_->RemoveFreeNotification(this);
+  images_ = v;
+  if (v) v->FreeNotification(this);
+  Invalidate();
+}
+
+void TToolBar::SetHotImages(TImageList* v) {
+  if (v == hotImages_) return;
+  if (hotImages_) hotImages_->RemoveFreeNotification(this);
+  hotImages_ = v;
+  if (v) v->FreeNotification(this);
+  Invalidate();
+}
+
+void TToolBar::SetButtonWidth(int v) { SetButtonSize(v, buttonHeight_); }
+void TToolBar::SetButtonHeight(int v) { SetButtonSize(buttonWidth_, v); }
+
+void TToolBar::SetButtonSize(int w, int h) {
+  buttonWidth_ = std::max(w, 1);
+  buttonHeight_ = std::max(h, 1);
+  LayoutButtons();
+}
+
+void TToolBar::SetFlat(bool v) {
+  flat_ = v;
+  Invalidate();
+}
+
+void TToolBar::SetShowCaptions(bool v) {
+  showCaptions_ = v;
+  LayoutButtons();
+  Invalidate();
+}
+
+void TToolBar::SetWrapable(bool v) {
+  wrapable_ = v;
+  LayoutButtons();
+}
+
+void TToolBar::SetTransparent(bool v) {
+  transparent_ = v;
+  Invalidate();
+}
+
+void TToolBar::SetHot(TToolButton* b) {
+  if (b == hot_) return;
+  if (hot_) hot_->Invalidate();
+  hot_ = b;
+  if (b) b->Invalidate();
+}
+
+TSize TToolBar::ButtonSize(const TToolButton* b) const {
+  if (b->style_ == tbsSeparator || b->style_ == tbsDivider) return TSize{b->separatorWidth_, buttonHeight_};
+  int w = buttonWidth_;
+  if (showCaptions_ && !b->Caption().empty())
+    w = std::max(w, MeasureClassicText(Font(), b->Caption(), TRect{}, DT_SINGLELINE).Width() + kCaptionPadding);
+  if (b->style_ == tbsDropDown) w += kArrowWidth;
+  return TSize{w, buttonHeight_};
+}
+
+void TToolBar::LayoutButtons() {
+  if (laying_) return;
+  laying_ = true;
+  const int room = ClientWidth();
+  int x = 0, y = 0, rows = buttons_.empty() ? 0 : 1;
+  for (size_t i = 0; i < buttons_.size(); ++i) {
+    TToolButton* b = buttons_[i];
+    if (!b->Visible()) continue;
+    const TSize size = ButtonSize(b);
+    if (wrapable_ && x > 0 && x + size.cx > room) {
+      x = 0;
+      y += buttonHeight_;
+      ++rows;
+    }
+    if (b->BoundsRect() != Bounds(x, y, size.cx, size.cy)) b->SetBounds(x, y, size.cx, size.cy);
+    x += size.cx;
+    if (b->wrap_ && i + 1 < buttons_.size()) {
+      x = 0;
+      y += buttonHeight_;
+      ++rows;
+    }
+  }
+  rows_ = rows;
+  laying_ = false;
+}
+
+void TToolBar::AlignControls(TControl* AControl, TRect& Rect) {
+  TCustomControl::AlignControls(AControl, Rect);
+  LayoutButtons();
+}
+
+void TToolBar::Dispatch(TMessage& Message) {
+  if (Message.Msg == WM_ERASEBKGND) {
+    Message.Result = 1;
+    return;
+  }
+  if (Message.Msg == CM_MOUSELEAVE && Message.LParam == 0) SetHot(nullptr);
+  TCustomControl::Dispatch(Message);
+  if (Message.Msg == WM_SIZE || Message.Msg == CM_FONTCHANGED) LayoutButtons();
+}
+
+void TToolBar::Paint() {
+  HDC dc = Canvas()->Handle();
+  const TRect r = ClientRect();
+  TColor back = Color();
+  if (transparent_ && Parent()) back = Parent()->Color();
+  FillSolid(dc, r, back);
+  if (OnCustomDraw) {
+    bool defaultDraw = true;
+    OnCustomDraw(this, r, defaultDraw);
+  }
+}

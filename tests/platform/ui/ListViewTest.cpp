@@ -1,0 +1,256 @@
+#include "platform/ui/ListView.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "UiTestSupport.h"
+#include "platform/ui/ClassicDraw.h"
+
+namespace {
+
+class ListViewTest : public UiTest {
+ protected:
+  TListView* lv = nullptr;
+
+  void Make(TViewStyle style, int items, int w = 250, int h = 150) {
+    ShowHost();
+    lv = new TListView(host);
+    lv->SetParent(host);
+    lv->SetBounds(0, 0, w, h);
+    lv->SetViewStyle(style);
+    for (const char* name : {"Name", "Size"}) {
+      TListColumn* c = lv->Columns()->Add();
+      c->SetCaption(name);
+      c->SetWidth(100);
+    }
+    for (int i = 0; i < items; ++i) {
+      TListItem* it = lv->Items()->Add();
+      it->SetCaption("item " + std::to_string(i));
+      it->SubItems()->Add(std::to_string(i * 10));
+    }
+    s.display.RunUntilIdle();
+  }
+  SCROLLINFO Info(int bar) {
+    SCROLLINFO si;
+    si.fMask = SIF_ALL;
+    GetScrollInfo(lv->Handle(), bar, &si);
+    return si;
+  }
+  bool BarShown(int bar) {
+    return (GetWindowLong(lv->Handle(), GWL_STYLE) & (bar == SB_VERT ? WS_VSCROLL : WS_HSCROLL)) != 0;
+  }
+  void ClickItem(int index, int modifier = 0) {
+    TRect r = lv->Items()->Item(index)->DisplayRect(drLabel);
+    if (modifier) s.display.KeyDown(modifier);
+    Click(lv, r.Left + 3, r.Top + 3);
+    if (modifier) s.display.KeyUp(modifier);
+    s.display.RunUntilIdle();
+  }
+  std::vector<int> SelectedIndexes() {
+    std::vector<int> out;
+    for (int i = 0; i < lv->Items()->Count(); ++i)
+      if (lv->Items()->Item(i)->Selected()) out.push_back(i);
+    return out;
+  }
+  void Chord(int modifier, int vk) {
+    s.display.KeyDown(modifier);
+    s.display.KeyPress(vk);
+    s.display.KeyUp(modifier);
+    s.display.RunUntilIdle();
+  }
+};
+
+TEST_F(ListViewTest, ReportScrollInfoFollowsItemsColumnsAndSize) {
+  Make(vsReport, 3);
+  EXPECT_FALSE(BarShown(SB_VERT));
+  const int rowH = lv->RowHeight();
+  const TRect header = lv->HeaderRect();
+  EXPECT_GT(header.Height(), 0);
+  EXPECT_EQ(lv->Items()->Item(1)->DisplayRect(drBounds), (TRect{0, header.Bottom + rowH, 200, header.Bottom + 2 * rowH}));
+  for (int i = 3; i < 40; ++i) lv->Items()->Add()->SetCaption("more");
+  ASSERT_TRUE(BarShown(SB_VERT));
+  auto page = [&] { return (lv->ClientHeight() - header.Height()) / rowH; };
+  SCROLLINFO si = Info(SB_VERT);
+  EXPECT_EQ(si.nMin, 0);
+  EXPECT_EQ(si.nMax, 39);
+  EXPECT_EQ(int(si.nPage), page());
+  EXPECT_EQ(lv->Perform(LVM_GETCOUNTPERPAGE, 0, 0), page());
+  EXPECT_EQ(lv->Perform(LVM_GETITEMCOUNT, 0, 0), 40);
+
+  SendMessage(lv->Handle(), WM_VSCROLL, MAKEWPARAM(SB_BOTTOM, 0), 0);
+  EXPECT_EQ(lv->Perform(LVM_GETTOPINDEX, 0, 0), 40 - page());
+  lv->SetHeight(lv->Height() + 3 * rowH);  // taller: the top comes back
+  EXPECT_EQ(lv->TopItem()->Index(), 40 - page());
+  EXPECT_EQ(Info(SB_VERT).nPos, 40 - page());
+  EXPECT_EQ(int(Info(SB_VERT).nPage), page());
+  while (lv->Items()->Count() > 5) lv->Items()->Delete(0);
+  EXPECT_FALSE(BarShown(SB_VERT));
+  EXPECT_EQ(lv->TopItem()->Index(), 0);
+
+  // The horizontal bar runs over the columns' width in pixels.
+  lv->Columns()->Items(1)->SetWidth(400);
+  ASSERT_TRUE(BarShown(SB_HORZ));
+  si = Info(SB_HORZ);
+  EXPECT_EQ(si.nMax, 499);
+  EXPECT_EQ(int(si.nPage), lv->ClientWidth());
+  SendMessage(lv->Handle(), WM_HSCROLL, MAKEWPARAM(SB_THUMBPOSITION, 60), 0);
+  EXPECT_EQ(lv->Items()->Item(0)->DisplayRect(drBounds).Left, -60);
+  EXPECT_EQ(GetScrollPos(lv->Handle(), SB_HORZ), 60);
+}
+
+TEST_F(ListViewTest, MouseSelectsWithCtrlAndShiftAndReportsColumnsAndDoubleClicks) {
+  Make(vsReport, 8);
+  lv->SetMultiSelect(true);
+  std::vector<std::string> events;
+  lv->OnSelectItem = [&](TObject*, TListItem* it, bool sel) {
+    events.push_back(std::to_string(it->Index()) + (sel ? "+" : "-"));
+  };
+  ClickItem(2);
+  EXPECT_TRUE(lv->Focused());
+  EXPECT_EQ(SelectedIndexes(), (std::vector<int>{2}));
+  ClickItem(5, VK_SHIFT);
+  EXPECT_EQ(SelectedIndexes(), (std::vector<int>{2, 3, 4, 5}));
+  ClickItem(3, VK_CONTROL);
+  EXPECT_EQ(SelectedIndexes(), (std::vector<int>{2, 4, 5}));
+  EXPECT_EQ(lv->ItemFocused()->Index(), 3);
+  ClickItem(6);
+  EXPECT_EQ(SelectedIndexes(), (std::vector<int>{6}));
+  EXPECT_EQ(events, (std::vector<std::string>{"2+", "3+", "4+", "5+", "3-", "2-", "4-", "5-", "6+"}));
+  // Outside row select only the first column hits; with it the whole row does.
+  TRect row = lv->Items()->Item(1)->DisplayRect(drBounds);
+  Click(lv, 150, row.Top + 2);
+  EXPECT_EQ(SelectedIndexes(), (std::vector<int>{}));
+  lv->SetRowSelect(true);
+  Click(lv, 150, row.Top + 2);
+  EXPECT_EQ(SelectedIndexes(), (std::vector<int>{1}));
+
+  TListColumn* clicked = nullptr;
+  lv->OnColumnClick = [&](TObject*, TListColumn* c) { clicked = c; };
+  Click(lv, 130, lv->HeaderRect().Top + 3);
+  EXPECT_EQ(clicked, lv->Columns()->Items(1));
+  EXPECT_EQ(SelectedIndexes(), (std::vector<int>{1}));  // the header leaves the selection alone
+
+  int dbl = 0;
+  lv->OnDblClick = [&](TObject*) { ++dbl; };
+  s.clock.Advance(1000);
+  ClickItem(0);
+  ClickItem(0);
+  EXPECT_EQ(dbl, 1);
+}
+
+TEST_F(ListViewTest, KeysMoveSelectionAndScroll) {
+  Make(vsReport, 30);
+  lv->SetMultiSelect(true);
+  lv->SetFocus();
+  s.display.RunUntilIdle();
+  const int page = lv->VisibleRowCount();
+  Key(VK_DOWN);  // nothing focused yet: the first item
+  EXPECT_EQ(lv->ItemIndex(), 0);
+  Key(VK_DOWN);
+  Key(VK_DOWN);
+  EXPECT_EQ(SelectedIndexes(), (std::vector<int>{2}));
+  Chord(VK_SHIFT, VK_DOWN);
+  Chord(VK_SHIFT, VK_DOWN);
+  EXPECT_EQ(SelectedIndexes(), (std::vector<int>{2, 3, 4}));
+  Key(VK_NEXT);
+  EXPECT_EQ(SelectedIndexes(), (std::vector<int>{4 + page}));
+  EXPECT_EQ(lv->TopItem()->Index(), 5);  // the focused item is the last whole row
+  Key(VK_END);
+  EXPECT_EQ(lv->ItemIndex(), 29);
+  EXPECT_EQ(lv->TopItem()->Index(), 30 - page);
+  Key(VK_HOME);
+  EXPECT_EQ(lv->ItemIndex(), 0);
+  EXPECT_EQ(lv->TopItem()->Index(), 0);
+  TPoint p = At(lv, 20, 40);
+  s.display.Wheel(p.X, p.Y, -WHEEL_DELTA);
+  s.display.RunUntilIdle();
+  EXPECT_EQ(lv->TopItem()->Index(), 3);
+  EXPECT_EQ(lv->Perform(LVM_GETNEXTITEM, WPARAM(-1), LVNI_SELECTED), 0);
+  EXPECT_EQ(lv->Perform(LVM_GETSELECTEDCOUNT, 0, 0), 1);
+}
+
+TEST_F(ListViewTest, CustomDrawRunsForVisibleItemsAndCanReplaceTheDrawing) {
+  Make(vsReport, 50);
+  SendMessage(lv->Handle(), WM_VSCROLL, MAKEWPARAM(SB_THUMBPOSITION, 10), 0);
+  std::vector<int> drawn;
+  lv->OnCustomDrawItem = [&](TListView* sender, TListItem* it, TCustomDrawState, bool& defaultDraw) {
+    drawn.push_back(it->Index());
+    const TRect r = it->DisplayRect(drBounds);
+    EXPECT_GE(r.Top, sender->HeaderRect().Bottom);
+    EXPECT_LT(r.Top, sender->ClientHeight());
+    if (it->Index() == 11) {
+      sender->Canvas()->Brush()->SetColor(clRed);
+      sender->Canvas()->FillRect(r);
+      defaultDraw = false;
+    } else if (it->Index() == 12) {
+      sender->Canvas()->Brush()->SetColor(clYellow);  // the default drawing uses it
+    }
+  };
+  lv->Invalidate();
+  s.display.RunUntilIdle();
+  const int page = lv->VisibleRowCount();
+  ASSERT_FALSE(drawn.empty());
+  EXPECT_EQ(drawn.front(), 10);
+  // Whole rows plus at most one cut row: nothing above or below the view.
+  EXPECT_GE(drawn.back(), 10 + page - 1);
+  EXPECT_LE(drawn.back(), 10 + page);
+  EXPECT_EQ(int(drawn.size()), drawn.back() - 9);
+  auto pixel = [&](int index, int x) {
+    TRect r = lv->Items()->Item(index)->DisplayRect(drBounds);
+    TPoint p = host->ScreenToClient(At(lv, x, r.Bottom - 1));
+    return Pixel(p.X, p.Y);
+  };
+  EXPECT_EQ(pixel(11, 120), ClassicRGB(clRed));
+  EXPECT_EQ(pixel(12, 190), ClassicRGB(clYellow));
+  EXPECT_EQ(pixel(13, 190), ClassicRGB(clWindow));
+}
+
+TEST_F(ListViewTest, ListStyleFillsColumnsAndScrollsByColumns) {
+  Make(vsList, 40, 250, 120);
+  const int per = (lv->ClientHeight() - GetSystemMetrics(SM_CYHSCROLL) * 0) / lv->RowHeight();
+  TRect first = lv->Items()->Item(0)->DisplayRect(drBounds);
+  TRect next = lv->Items()->Item(1)->DisplayRect(drBounds);
+  EXPECT_EQ(next.Top, first.Bottom);
+  const int perColumn = lv->ClientHeight() / lv->RowHeight();
+  EXPECT_LE(perColumn, per);
+  TRect second = lv->Items()->Item(perColumn)->DisplayRect(drBounds);
+  EXPECT_EQ(second.Left, first.Right);
+  EXPECT_EQ(second.Top, 0);
+  EXPECT_FALSE(BarShown(SB_VERT));
+  ASSERT_TRUE(BarShown(SB_HORZ));
+  const int columns = (40 + perColumn - 1) / perColumn;
+  SCROLLINFO si = Info(SB_HORZ);
+  EXPECT_EQ(si.nMax, columns - 1);
+  EXPECT_EQ(int(si.nPage), lv->ClientWidth() / first.Width());
+  EXPECT_EQ(lv->GetItemAt(second.Left + 3, second.Top + 3), lv->Items()->Item(perColumn));
+  lv->SetFocus();
+  Key(VK_RIGHT);  // from nothing focused: the first item
+  Key(VK_RIGHT);
+  EXPECT_EQ(lv->ItemIndex(), perColumn);
+  Key(VK_END);
+  EXPECT_EQ(lv->Perform(LVM_GETTOPINDEX, 0, 0), (columns - int(si.nPage)) * perColumn);
+  EXPECT_EQ(GetScrollPos(lv->Handle(), SB_HORZ), columns - int(si.nPage));
+}
+
+TEST_F(ListViewTest, ItemsAndTheViewMayBeFreedInsideTheirEvents) {
+  Make(vsReport, 6);
+  std::vector<void*> deleted;
+  lv->OnDeletion = [&](TObject*, TListItem* it) { deleted.push_back(it->Data); };
+  lv->Items()->Item(2)->Data = &deleted;
+  lv->OnSelectItem = [&](TObject*, TListItem* it, bool sel) {
+    if (sel && it->Index() == 2) it->Delete();
+  };
+  ClickItem(2);
+  EXPECT_EQ(lv->Items()->Count(), 5);
+  EXPECT_EQ(deleted, (std::vector<void*>{&deleted}));
+  EXPECT_EQ(lv->Selected(), nullptr);
+  lv->OnSelectItem = nullptr;
+  ClickItem(1);
+  lv->OnChange = [&](TObject*, TListItem*, TItemChange) { delete lv; };
+  ClickItem(3);
+  EXPECT_EQ(host->ControlCount(), 0);
+}
+
+}  // namespace

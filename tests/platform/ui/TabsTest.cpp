@@ -1,0 +1,145 @@
+#include "platform/ui/Tabs.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "UiTestSupport.h"
+
+namespace {
+
+class TabsTest : public UiTest {
+ protected:
+  void SetUp() override {
+    UiTest::SetUp();
+    ShowHost();
+  }
+  void ClickTab(TCustomTabControl* c, int i) {
+    TRect r = c->TabRect(i);
+    Click(c, r.Left + 4, r.Top + r.Height() / 2);
+  }
+};
+
+TEST_F(TabsTest, TabControlChangesOnClickAndKeysAndOnChangingCanRefuse) {
+  auto* tc = new TTabControl(host);
+  tc->SetParent(host);
+  tc->SetBounds(0, 0, 280, 150);
+  for (const char* t : {"One", "Two", "Three"}) tc->Tabs()->Add(t);
+  s.display.RunUntilIdle();
+  EXPECT_EQ(tc->TabIndex(), 0);
+  for (int i = 0; i < 3; ++i) {
+    TRect r = tc->TabRect(i);
+    EXPECT_FALSE(r.IsEmpty());
+    EXPECT_EQ(tc->IndexOfTabAt(r.Left + 1, r.Top + 1), i);
+    if (i) {
+      EXPECT_EQ(r.Left, tc->TabRect(i - 1).Right);
+    }
+  }
+  EXPECT_EQ(tc->IndexOfTabAt(270, 5), -1);
+  EXPECT_TRUE(tc->TabRect(3).IsEmpty());
+  EXPECT_GE(tc->DisplayRect().Top, tc->TabRect(0).Bottom);
+
+  std::vector<std::string> log;
+  bool allow = true;
+  tc->OnChanging = [&](TObject*, bool& ok) {
+    log.push_back("changing from " + std::to_string(tc->TabIndex()));
+    ok = allow;
+  };
+  tc->OnChange = [&](TObject*) { log.push_back("change to " + std::to_string(tc->TabIndex())); };
+  ClickTab(tc, 2);
+  EXPECT_EQ(tc->TabIndex(), 2);
+  allow = false;
+  ClickTab(tc, 1);
+  EXPECT_EQ(tc->TabIndex(), 2);
+  allow = true;
+  Key(VK_LEFT);  // the click focused the control
+  EXPECT_EQ(tc->TabIndex(), 1);
+  tc->SetTabIndex(0);  // from code: no events
+  EXPECT_EQ(log, (std::vector<std::string>{"changing from 0", "change to 2", "changing from 2", "changing from 2",
+                                           "change to 1"}));
+  tc->Tabs()->Delete(2);
+  tc->Tabs()->Delete(1);
+  tc->SetTabIndex(0);
+  tc->Tabs()->Delete(0);
+  EXPECT_EQ(tc->TabIndex(), -1);
+}
+
+TEST_F(TabsTest, MultiLineWrapsRowsAndBottomTabsMirror) {
+  auto* tc = new TTabControl(host);
+  tc->SetParent(host);
+  tc->SetBounds(0, 0, 160, 150);
+  for (int i = 0; i < 8; ++i) tc->Tabs()->Add("Tab " + std::to_string(i));
+  EXPECT_EQ(tc->RowCount(), 1);
+  const int singleTop = tc->DisplayRect().Top;
+  EXPECT_GT(tc->TabRect(7).Right, tc->Width());  // cut at the edge
+  tc->SetMultiLine(true);
+  ASSERT_GT(tc->RowCount(), 1);
+  const int h = tc->TabRect(0).Height();
+  EXPECT_EQ(tc->DisplayRect().Top, singleTop + (tc->RowCount() - 1) * h);
+  for (int i = 0; i < 8; ++i) EXPECT_LE(tc->TabRect(i).Right, tc->Width());
+  EXPECT_EQ(tc->TabRect(7).Top, tc->TabRect(0).Top + (tc->RowCount() - 1) * h);
+
+  tc->SetTabPosition(tpBottom);
+  EXPECT_EQ(tc->TabRect(0).Bottom, tc->Height() - 2);
+  EXPECT_LT(tc->TabRect(7).Top, tc->TabRect(0).Top);
+  EXPECT_LE(tc->DisplayRect().Bottom, tc->TabRect(0).Top);
+  EXPECT_EQ(tc->DisplayRect().Top, 4);
+  s.display.RunUntilIdle();
+  ClickTab(tc, 5);
+  EXPECT_EQ(tc->TabIndex(), 5);
+}
+
+TEST_F(TabsTest, PageControlShowsTheActiveSheetAndFollowsTabVisibility) {
+  auto* pc = new TPageControl(host);
+  pc->SetParent(host);
+  pc->SetBounds(10, 10, 260, 160);
+  std::vector<TTabSheet*> sheets;
+  for (const char* caption : {"General", "Colour", "Size"}) {
+    auto* sheet = new TTabSheet(host);
+    sheet->SetCaption(caption);
+    sheet->SetPageControl(pc);
+    sheets.push_back(sheet);
+  }
+  s.display.RunUntilIdle();
+  EXPECT_EQ(pc->PageCount(), 3);
+  EXPECT_EQ(pc->ActivePage(), sheets[0]);
+  EXPECT_EQ(sheets[0]->BoundsRect(), pc->DisplayRect());
+  EXPECT_TRUE(sheets[0]->Visible());
+  EXPECT_FALSE(sheets[1]->Visible());
+
+  int changes = 0;
+  pc->OnChange = [&](TObject*) { ++changes; };
+  pc->OnChanging = [&](TObject*, bool& ok) { ok = pc->ActivePage() != sheets[2]; };
+  ClickTab(pc, 2);
+  EXPECT_EQ(pc->ActivePage(), sheets[2]);
+  EXPECT_EQ(pc->ActivePageIndex(), 2);
+  EXPECT_TRUE(sheets[2]->Visible());
+  EXPECT_FALSE(sheets[0]->Visible());
+  ClickTab(pc, 0);  // refused while on the last page
+  EXPECT_EQ(pc->ActivePage(), sheets[2]);
+  EXPECT_EQ(changes, 1);
+  pc->OnChanging = nullptr;
+
+  sheets[1]->SetTabVisible(false);
+  EXPECT_EQ(sheets[2]->TabIndex(), 1);
+  EXPECT_EQ(sheets[1]->TabIndex(), -1);
+  ClickTab(pc, 0);
+  EXPECT_EQ(pc->ActivePage(), sheets[0]);
+  pc->SelectNextPage(true);  // skips the hidden tab
+  EXPECT_EQ(pc->ActivePage(), sheets[2]);
+  EXPECT_EQ(changes, 3);
+
+  pc->SetHeight(200);  // the sheet follows the display area
+  EXPECT_EQ(sheets[2]->BoundsRect(), pc->DisplayRect());
+  sheets[2]->SetPageIndex(0);
+  EXPECT_EQ(pc->Pages(0), sheets[2]);
+  delete sheets[2];  // the active page goes: the next one with a tab comes up
+  EXPECT_EQ(pc->PageCount(), 2);
+  EXPECT_EQ(pc->ActivePage(), sheets[0]);
+  EXPECT_TRUE(sheets[0]->Visible());
+  delete pc;  // frees the remaining sheets
+  EXPECT_EQ(host->ControlCount(), 0);
+}
+
+}  // namespace
