@@ -214,6 +214,8 @@ HCURSOR CreateCursor(HINSTANCE, int xHot, int yHot, int width, int height, const
 
 BOOL DestroyCursor(HCURSOR cursor) {
   if (cursor && cursor == g_current) g_current = nullptr;  // never left pointing at freed memory
+  GdiIcon* icon = GdiCheck(cursor, kGdiIconType);
+  if (TDisplay* d = CurrentDisplay(); d && icon && !icon->stock) d->CursorDestroyed(cursor);
   return DestroyIcon(cursor);
 }
 
@@ -227,7 +229,12 @@ HCURSOR SetCursor(HCURSOR cursor) {
 
 HCURSOR GetCursor() { return g_current; }
 
-int ShowCursor(BOOL show) { return show ? ++g_showCount : --g_showCount; }
+int ShowCursor(BOOL show) {
+  const bool wasVisible = g_showCount >= 0;
+  const int count = show ? ++g_showCount : --g_showCount;
+  if (TDisplay* d = CurrentDisplay(); d && wasVisible != (count >= 0)) d->SetCursorVisible(count >= 0);
+  return count;
+}
 
 BOOL ClipCursor(const RECT* r) {
   if (!r) {

@@ -86,6 +86,10 @@ class TDisplay {
   // it in this process.
   virtual void SetClipboardText(const std::optional<std::string>& text) { clipboardText_ = text; }
   virtual std::optional<std::string> GetClipboardText() { return clipboardText_; }
+  // ShowCursor's counter crossed 0: false hides the pointer over our windows.
+  virtual void SetCursorVisible(bool) {}
+  // A cursor object is being destroyed: native resources made from it go.
+  virtual void CursorDestroyed(HCURSOR) {}
 
  private:
   std::optional<std::string> clipboardText_;

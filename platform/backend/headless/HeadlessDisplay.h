@@ -68,6 +68,7 @@ class THeadlessDisplay final : public TDisplay {
   void SetNativeMinimized(TNativeWindow w, bool minimized) override;
   void SetIcon(TNativeWindow w, const Surface* argb) override;
   void ActivateNativeWindow(TNativeWindow w) override;
+  void SetCursorVisible(bool visible) override { cursorVisible_ = visible; }
 
   // ---- Driving (GUI thread) ------------------------------------------------
   void MouseMove(int x, int y);
@@ -99,6 +100,8 @@ class THeadlessDisplay final : public TDisplay {
   // the window has none.
   std::uint32_t LayeredPixelAt(HWND topLevel, int x, int y) const;
   bool WriteBmp(HWND topLevel, const char* path) const;
+  // ShowCursor's counter is 0 or above.
+  bool CursorVisible() const { return cursorVisible_; }
 
  private:
   TNative* Find(TNativeWindow w);
@@ -110,6 +113,7 @@ class THeadlessDisplay final : public TDisplay {
   std::mutex lock_;
   std::condition_variable wake_;
   bool woken_ = false;
+  bool cursorVisible_ = true;
 };
 
 // A headless display and a virtual clock installed for one scope.

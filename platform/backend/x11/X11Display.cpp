@@ -83,6 +83,14 @@ TX11Native* TX11State::Find(Window w) {
   return it == natives.end() ? nullptr : &it->second;
 }
 
+TX11Native* TX11State::FindX(Window w) {
+  auto it = natives.find(w);
+  if (it != natives.end() && it->second.window == w) return &it->second;
+  for (auto& [id, n] : natives)
+    if (n.window == w) return &n;
+  return nullptr;
+}
+
 TX11Native* TX11State::FindByHwnd(HWND h) {
   for (auto& [id, n] : natives)
     if (n.hwnd == h) return &n;
@@ -168,10 +176,10 @@ TX11Display::~TX11Display() {
     for (auto& [id, n] : s_->natives) {
       if (n.ic) XDestroyIC(n.ic);
       FreeBacking(n);
-      XDestroyWindow(s_->dpy, id);
+      XDestroyWindow(s_->dpy, n.window);
       FreeX11WindowResources(*s_, n);
     }
-    for (auto& [shape, c] : s_->fontCursors) XFreeCursor(s_->dpy, c);
+    FreeX11Cursors(*s_);
     if (s_->clipWindow) XDestroyWindow(s_->dpy, s_->clipWindow);
     if (s_->im) XCloseIM(s_->im);
   } else {
@@ -188,8 +196,14 @@ bool TX11Display::ConnectionLost() const { return s_->ioLost; }
 int TX11Display::ErrorCount() const { return s_->errors; }
 
 TNativeWindow TX11Display::NativeOf(HWND topLevel) const {
+  for (const auto& [id, n] : s_->natives)
+    if (n.hwnd == topLevel) return TNativeWindow(id);
+  return 0;
+}
+
+std::uintptr_t TX11Display::XWindowOf(HWND topLevel) const {
   TX11Native* n = s_->FindByHwnd(topLevel);
-  return n ? TNativeWindow(n->window) : 0;
+  return n ? std::uintptr_t(n->window) : 0;
 }
 
 bool TX11Display::CompositorRunning() {
@@ -229,15 +243,19 @@ void ApplyMotifHints(TX11State& s, const TX11Native& n) {
                   reinterpret_cast<unsigned char*>(hints), 5);
 }
 
+void WriteWmStateList(TX11State& s, const TX11Native& n) {
+  std::vector<Atom> states;
+  if (n.topmost) states.push_back(s.atoms.netWmStateAbove);
+  if (n.toolWindow) states.push_back(s.atoms.netWmStateSkipTaskbar);
+  SetAtomList(s, n.window, s.atoms.netWmState, states);
+}
+
 // The window manager reads _NET_WM_STATE itself only before mapping; once
 // mapped the change is a request to the root window.
 void SetWmState(TX11State& s, TX11Native& n, Atom state, bool on) {
   if (n.popup) return;
   if (!n.shown) {
-    std::vector<Atom> states;
-    if (n.topmost) states.push_back(s.atoms.netWmStateAbove);
-    if (n.toolWindow) states.push_back(s.atoms.netWmStateSkipTaskbar);
-    SetAtomList(s, n.window, s.atoms.netWmState, states);
+    WriteWmStateList(s, n);
     return;
   }
   XEvent ev{};
@@ -265,49 +283,46 @@ void SetNormalHints(TX11State& s, const TX11Native& n) {
   XFree(h);
 }
 
+void SetX11Title(TX11State& s, const TX11Native& n) {
+  // Both the old and the UTF-8 title, for window managers that read only one.
+  XTextProperty prop{};
+  char* list[] = {const_cast<char*>(n.title.c_str())};
+  if (Xutf8TextListToTextProperty(s.dpy, list, 1, XStdICCTextStyle, &prop) >= Success) {
+    XSetWMName(s.dpy, n.window, &prop);
+    XFree(prop.value);
+  }
+  XChangeProperty(s.dpy, n.window, s.atoms.netWmName, s.atoms.utf8String, 8, PropModeReplace,
+                  reinterpret_cast<const unsigned char*>(n.title.data()), int(n.title.size()));
+}
+
 }  // namespace
 
-TNativeWindow TX11Display::CreateNativeWindow(const TNativeWindowParams& p) {
-  if (s_->ioLost) return 0;
-  TX11State& s = *s_;
+bool MakeX11Window(TX11State& s, TX11Native& n, const XVisualInfo* argb) {
   XSetWindowAttributes a{};
   a.background_pixmap = None;  // no flash of a background colour before the first present
   a.border_pixel = 0;
-  a.override_redirect = p.popup ? True : False;
-  a.save_under = p.popup ? True : False;
+  a.override_redirect = n.popup ? True : False;
+  a.save_under = n.popup ? True : False;
   a.event_mask = ExposureMask | KeyPressMask | KeyReleaseMask | ButtonPressMask | ButtonReleaseMask |
                  PointerMotionMask | EnterWindowMask | LeaveWindowMask | FocusChangeMask | StructureNotifyMask;
-  // Layered windows get an ARGB visual when a compositor can blend them.
-  XVisualInfo argb{};
-  const bool useArgb =
-      p.layered && CompositorRunning() && XMatchVisualInfo(s.dpy, s.screen, 32, TrueColor, &argb) && argb.visual;
   unsigned long mask = CWBackPixmap | CWBorderPixel | CWOverrideRedirect | CWSaveUnder | CWEventMask;
-  if (useArgb) {
-    a.colormap = XCreateColormap(s.dpy, s.root, argb.visual, AllocNone);
+  if (argb) {
+    a.colormap = XCreateColormap(s.dpy, s.root, argb->visual, AllocNone);
     mask |= CWColormap;
   }
-  Window w = XCreateWindow(s.dpy, s.root, p.bounds.Left, p.bounds.Top, Extent(p.bounds.Width()),
-                           Extent(p.bounds.Height()), 0, useArgb ? 32 : CopyFromParent, InputOutput,
-                           useArgb ? argb.visual : CopyFromParent, mask, &a);
+  const RECT& b = n.bounds;
+  Window w = XCreateWindow(s.dpy, s.root, b.Left, b.Top, Extent(b.Width()), Extent(b.Height()), 0,
+                           argb ? 32 : CopyFromParent, InputOutput, argb ? argb->visual : CopyFromParent, mask, &a);
   if (!w) {
-    if (useArgb) XFreeColormap(s.dpy, a.colormap);
-    return 0;
-  }
-  TX11Native& n = s.natives[w];
-  if (useArgb) {
-    n.argb = true;
-    n.visual = argb.visual;
-    n.colormap = a.colormap;
-    n.gc = XCreateGC(s.dpy, w, 0, nullptr);
+    if (argb) XFreeColormap(s.dpy, a.colormap);
+    return false;
   }
   n.window = w;
-  n.hwnd = p.hwnd;
-  n.bounds = p.bounds;
-  n.popup = p.popup;
-  n.customFrame = p.customFrame;
-  n.topmost = p.topmost;
-  n.toolWindow = p.toolWindow;
-  s.cursorStale = true;
+  n.argb = argb != nullptr;
+  n.visual = argb ? argb->visual : nullptr;
+  n.colormap = argb ? a.colormap : 0;
+  n.gc = argb ? XCreateGC(s.dpy, w, 0, nullptr) : nullptr;
+  n.ic = nullptr;
 
   Atom protocols[] = {s.atoms.wmDeleteWindow, s.atoms.netWmPing};
   XSetWMProtocols(s.dpy, w, protocols, 2);
@@ -325,14 +340,14 @@ TNativeWindow TX11Display::CreateNativeWindow(const TNativeWindowParams& p) {
   XChangeProperty(s.dpy, w, s.atoms.netWmPid, XA_CARDINAL, 32, PropModeReplace, reinterpret_cast<unsigned char*>(&pid),
                   1);
   SetAtomList(s, w, s.atoms.netWmWindowType,
-              {p.toolWindow ? s.atoms.netWmWindowTypeUtility : s.atoms.netWmWindowTypeNormal});
+              {n.toolWindow ? s.atoms.netWmWindowTypeUtility : s.atoms.netWmWindowTypeNormal});
   SetNormalHints(s, n);
-  SetWmState(s, n, s.atoms.netWmStateAbove, n.topmost);
+  if (!n.popup) WriteWmStateList(s, n);
   ApplyMotifHints(s, n);
   // Owned windows stay above their owner under the window manager.
-  if (HWND owner = GetWindow(p.hwnd, GW_OWNER))
+  if (HWND owner = GetWindow(n.hwnd, GW_OWNER))
     if (TX11Native* o = s.FindByHwnd(owner)) XSetTransientForHint(s.dpy, w, o->window);
-  SetNativeTitle(w, p.title);
+  SetX11Title(s, n);
   if (s.im) {
     n.ic = XCreateIC(s.im, XNInputStyle, XIMPreeditNothing | XIMStatusNothing, XNClientWindow, w, XNFocusWindow, w,
                      nullptr);
@@ -342,7 +357,31 @@ TNativeWindow TX11Display::CreateNativeWindow(const TNativeWindowParams& p) {
       XSelectInput(s.dpy, w, a.event_mask | imMask);
     }
   }
-  return TNativeWindow(w);
+  return true;
+}
+
+TNativeWindow TX11Display::CreateNativeWindow(const TNativeWindowParams& p) {
+  if (s_->ioLost) return 0;
+  TX11State& s = *s_;
+  // Layered windows get an ARGB visual when a compositor can blend them.
+  XVisualInfo argb{};
+  const bool useArgb =
+      p.layered && CompositorRunning() && XMatchVisualInfo(s.dpy, s.screen, 32, TrueColor, &argb) && argb.visual;
+  TX11Native n;
+  n.hwnd = p.hwnd;
+  n.bounds = p.bounds;
+  n.popup = p.popup;
+  n.customFrame = p.customFrame;
+  n.topmost = p.topmost;
+  n.toolWindow = p.toolWindow;
+  n.title = p.title;
+  if (!MakeX11Window(s, n, useArgb ? &argb : nullptr)) return 0;
+  // The X window's id at creation names the native window for good, even
+  // when the X window is made anew.
+  const Window id = n.window;
+  s.natives.emplace(id, std::move(n));
+  s.cursorStale = true;
+  return TNativeWindow(id);
 }
 
 void TX11Display::DestroyNativeWindow(TNativeWindow id) {
@@ -398,15 +437,8 @@ void TX11Display::ShowNativeWindow(TNativeWindow id, bool show, bool activate) {
 void TX11Display::SetNativeTitle(TNativeWindow id, const std::string& title) {
   TX11Native* n = s_->Find(Window(id));
   if (!n || s_->ioLost) return;
-  // Both the old and the UTF-8 title, for window managers that read only one.
-  XTextProperty prop{};
-  char* list[] = {const_cast<char*>(title.c_str())};
-  if (Xutf8TextListToTextProperty(s_->dpy, list, 1, XStdICCTextStyle, &prop) >= Success) {
-    XSetWMName(s_->dpy, n->window, &prop);
-    XFree(prop.value);
-  }
-  XChangeProperty(s_->dpy, n->window, s_->atoms.netWmName, s_->atoms.utf8String, 8, PropModeReplace,
-                  reinterpret_cast<const unsigned char*>(title.data()), int(title.size()));
+  n->title = title;
+  SetX11Title(*s_, *n);
 }
 
 void TX11Display::SetCustomFrame(TNativeWindow id, bool custom) {
@@ -454,6 +486,7 @@ void TX11Display::RestackNativeWindow(TNativeWindow id, TNativeWindow above, boo
 void TX11Display::SetOpacity(TNativeWindow id, Byte alpha) {
   TX11Native* n = s_->Find(Window(id));
   if (!n || s_->ioLost) return;
+  n->opacity = alpha;
   if (alpha == 255) {
     XDeleteProperty(s_->dpy, n->window, s_->atoms.netWmWindowOpacity);
     return;
@@ -576,6 +609,8 @@ void TX11Display::SetNativeMinimized(TNativeWindow id, bool minimized) {
 void TX11Display::SetLayeredContent(TNativeWindow id, const Surface* content) {
   TX11Native* n = s_->Find(Window(id));
   if (!n || s_->ioLost) return;
+  // Became layered after creation: made anew on the ARGB visual when it can.
+  if (!n->argb && content && RecreateAsArgb(id)) n = s_->Find(Window(id));
   if (n->argb) {
     // An ARGB window under a compositor shows the content as it is.
     if (content) {

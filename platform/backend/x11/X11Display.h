@@ -39,12 +39,17 @@ class TX11Display final : public TDisplay {
   void ActivateNativeWindow(TNativeWindow w) override;
   void SetClipboardText(const std::optional<std::string>& text) override;
   std::optional<std::string> GetClipboardText() override;
+  void SetCursorVisible(bool visible) override;
+  void CursorDestroyed(HCURSOR cursor) override;
 
   // Round trip to the server, then hands every queued event to the window
   // layer. Returns the number of events handled.
   int Sync();
-  // The native window of a top-level window (0: none); its X window id.
+  // The native window of a top-level window (0: none): the id of its first
+  // X window, kept when the X window is made anew.
   TNativeWindow NativeOf(HWND topLevel) const;
+  // The X window currently showing the top-level window (0: none).
+  std::uintptr_t XWindowOf(HWND topLevel) const;
   bool ConnectionLost() const;
   // X errors seen on this connection, BadWindow on dead windows included.
   int ErrorCount() const;
@@ -52,8 +57,16 @@ class TX11Display final : public TDisplay {
   bool CompositorRunning();
   // The native window was made with a 32-bit ARGB visual.
   bool IsArgbWindow(TNativeWindow w) const;
+  // The X cursor last defined on the native window (0: none yet), and
+  // whether it is one made from a cursor image, or the blank one.
+  std::uintptr_t WindowCursor(TNativeWindow w) const;
+  bool IsImageCursor(std::uintptr_t cursor) const;
+  bool IsBlankCursor(std::uintptr_t cursor) const;
 
  private:
   explicit TX11Display(std::unique_ptr<TX11State> state);
+  // Replaces the X window with one on the 32-bit ARGB visual when a
+  // compositor runs; false when it cannot.
+  bool RecreateAsArgb(TNativeWindow w);
   std::unique_ptr<TX11State> s_;
 };

@@ -1,14 +1,11 @@
 // X events handed to the window layer: mouse, focus, geometry changes made
 // by the window manager, exposure and the window manager's protocols.
-#include "platform/user/Cursors.h"
 #include "platform/user/Focus.h"
 #include "platform/user/Input.h"
 #include "platform/user/MessageQueue.h"
 #include "platform/user/WindowPos.h"
 
 #include "platform/backend/x11/X11State.h"
-
-#include <X11/cursorfont.h>
 
 namespace {
 
@@ -102,7 +99,7 @@ void HandleEvent(TX11State& s, XEvent& ev) {
     return;
   }
   if (HandleX11Selection(s, ev)) return;
-  TX11Native* n = s.Find(ev.xany.window);
+  TX11Native* n = s.FindX(ev.xany.window);
   if (!n) return;
   switch (ev.type) {
     case Expose:
@@ -129,39 +126,6 @@ void HandleEvent(TX11State& s, XEvent& ev) {
   }
 }
 
-unsigned FontCursorFor(int id) {
-  switch (id) {
-    case IDC_IBEAM: return XC_xterm;
-    case IDC_WAIT:
-    case IDC_APPSTARTING: return XC_watch;
-    case IDC_CROSS: return XC_crosshair;
-    case IDC_UPARROW: return XC_sb_up_arrow;
-    case IDC_SIZENWSE: return XC_bottom_right_corner;
-    case IDC_SIZENESW: return XC_bottom_left_corner;
-    case IDC_SIZEWE: return XC_sb_h_double_arrow;
-    case IDC_SIZENS: return XC_sb_v_double_arrow;
-    case IDC_SIZEALL: return XC_fleur;
-    case IDC_NO: return XC_X_cursor;
-    case IDC_HAND: return XC_hand2;
-    case IDC_HELP: return XC_question_arrow;
-    default: return XC_left_ptr;
-  }
-}
-
-constexpr int kBlankCursor = -1;
-
-Cursor BlankCursor(TX11State& s) {
-  auto it = s.fontCursors.find(kBlankCursor);
-  if (it != s.fontCursors.end()) return it->second;
-  char zero = 0;
-  Pixmap p = XCreateBitmapFromData(s.dpy, s.root, &zero, 1, 1);
-  XColor black{};
-  Cursor c = XCreatePixmapCursor(s.dpy, p, p, &black, &black, 0, 0);
-  XFreePixmap(s.dpy, p);
-  s.fontCursors[kBlankCursor] = c;
-  return c;
-}
-
 }  // namespace
 
 int DrainX11Events(TX11State& s) {
@@ -179,13 +143,4 @@ int DrainX11Events(TX11State& s) {
     NativeActivationChanged(h, false);
   }
   return handled;
-}
-
-void UpdateX11Cursor(TX11State& s) {
-  HCURSOR c = GetCursor();
-  if ((c == s.shownCursor && !s.cursorStale) || s.ioLost || s.natives.empty()) return;
-  s.shownCursor = c;
-  s.cursorStale = false;
-  Cursor xc = c ? s.FontCursor(int(FontCursorFor(c->systemId))) : BlankCursor(s);
-  for (auto& [id, n] : s.natives) XDefineCursor(s.dpy, id, xc);
 }

@@ -76,6 +76,7 @@ void CopyRect(TX11State& s, TX11Native& n, const Surface& src, const RECT& r) {
 }  // namespace
 
 void FreeBacking(TX11Native& n) {
+  FreeX11ShmSegment(n.shm);
   if (n.image) {
     n.image->data = nullptr;  // the vector owns the pixels
     XDestroyImage(n.image);
@@ -86,13 +87,27 @@ void FreeBacking(TX11Native& n) {
   n.width = n.height = 0;
 }
 
-void PutBacking(TX11State& s, TX11Native& n, const RECT& area) {
+namespace {
+
+// Shows areas of the backing: through shared memory when the server is
+// local, else as plain requests.
+void PutBackingRects(TX11State& s, TX11Native& n, const std::vector<RECT>& areas) {
   if (!n.image || s.ioLost) return;
-  RECT r{std::max(area.Left, 0), std::max(area.Top, 0), std::min(area.Right, n.width), std::min(area.Bottom, n.height)};
-  if (r.IsEmpty()) return;
-  XPutImage(s.dpy, n.window, GcFor(s, n), n.image, r.Left, r.Top, r.Left, r.Top, unsigned(r.Width()),
-            unsigned(r.Height()));
+  std::vector<RECT> rects;
+  rects.reserve(areas.size());
+  for (const RECT& a : areas) {
+    RECT r{std::max(a.Left, 0), std::max(a.Top, 0), std::min(a.Right, n.width), std::min(a.Bottom, n.height)};
+    if (!r.IsEmpty()) rects.push_back(r);
+  }
+  if (rects.empty() || PutX11ShmRects(s, n, GcFor(s, n), rects)) return;
+  for (const RECT& r : rects)
+    XPutImage(s.dpy, n.window, GcFor(s, n), n.image, r.Left, r.Top, r.Left, r.Top, unsigned(r.Width()),
+              unsigned(r.Height()));
 }
+
+}  // namespace
+
+void PutBacking(TX11State& s, TX11Native& n, const RECT& area) { PutBackingRects(s, n, {area}); }
 
 void TX11Display::Present(TNativeWindow id, const Surface& src, const std::vector<RECT>& dirty) {
   TX11State& s = *s_;
@@ -104,12 +119,16 @@ void TX11Display::Present(TNativeWindow id, const Surface& src, const std::vecto
   if (!EnsureBacking(s, *n, src.width, src.height)) return;
   // A new size leaves nothing of the old backing valid.
   std::vector<RECT> areas = resized ? std::vector<RECT>{RECT{0, 0, src.width, src.height}} : dirty;
+  std::vector<RECT> copied;
+  copied.reserve(areas.size());
   for (const RECT& d : areas) {
     RECT r{std::max(d.Left, 0), std::max(d.Top, 0), std::min(d.Right, src.width), std::min(d.Bottom, src.height)};
     if (r.IsEmpty()) continue;
     CopyRect(s, *n, src, r);
-    if (n->shown) PutBacking(s, *n, r);
+    copied.push_back(r);
   }
+  // All areas in one batch: shared memory waits once per presentation.
+  if (n->shown) PutBackingRects(s, *n, copied);
   if (n->colorKey != CLR_INVALID) ApplyX11Shape(s, *n);
 }
 

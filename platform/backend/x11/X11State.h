@@ -17,6 +17,8 @@
 #include <X11/Xutil.h>
 #undef Region
 
+#include "platform/backend/x11/X11Shm.h"
+
 struct TX11Atoms {
   Atom wmProtocols = 0, wmDeleteWindow = 0, netWmPing = 0, motifWmHints = 0, netWmWindowOpacity = 0,
        netWorkarea = 0, netCurrentDesktop = 0, netWmState = 0, netWmStateAbove = 0, netWmStateSkipTaskbar = 0,
@@ -26,7 +28,7 @@ struct TX11Atoms {
 };
 
 struct TX11Native {
-  Window window = 0;
+  Window window = 0;  // the current X window; natives are keyed by the first
   HWND hwnd = nullptr;
   RECT bounds{};  // as last requested by us or reported by the server
   bool popup = false;
@@ -36,6 +38,10 @@ struct TX11Native {
   bool shown = false;      // as the window layer wants it
   bool layered = false;    // per-pixel content that cannot be shown: kept unmapped
   bool minimized = false;
+  // Kept to carry over when the X window is made anew.
+  std::string title;
+  Byte opacity = 255;
+  std::vector<long> icon;  // _NET_WM_ICON data
   // Made with a 32-bit ARGB visual (layered under a compositor): its own
   // colormap and GC, and alpha written with every pixel.
   bool argb = false;
@@ -49,15 +55,23 @@ struct TX11Native {
   std::vector<RECT> regionRects;
   COLORREF colorKey = CLR_INVALID;
   XIC ic = nullptr;
+  Cursor cursor = 0;  // as last defined on the window
   // The presented pixels in the visual's format: repaints exposed areas
   // without asking the window layer to paint again.
   std::vector<std::uint32_t> backing;
   XImage* image = nullptr;
+  TX11ShmSegment shm;  // dirty areas of the backing, shared with a local server
   int width = 0;
   int height = 0;
   // Configure events older than our last move or resize describe a
   // position we already replaced.
   unsigned long configureSerial = 0;
+};
+
+// A pixmap cursor made from a cursor object's image.
+struct TX11ImageCursor {
+  Cursor cursor = 0;
+  std::uint64_t fingerprint = 0;
 };
 
 struct TX11State {
@@ -81,21 +95,30 @@ struct TX11State {
   HCURSOR shownCursor = nullptr;
   bool cursorStale = true;  // a window has not got the current cursor yet
   std::map<int, Cursor> fontCursors;
+  std::uint64_t shownFingerprint = 0;  // of shownCursor's image
+  bool cursorHidden = false;          // ShowCursor's counter is below 0
+  std::map<const void*, TX11ImageCursor> imageCursors;  // by cursor object
   // Owns the CLIPBOARD selection and receives converted selections.
   Window clipWindow = 0;
   std::optional<std::string> clipText;
   bool ownsClipboard = false;
   bool ioLost = false;
   int errors = 0;
+  TX11ShmSupport shm;
 
+  // By native window id (the window layer's handle).
   TX11Native* Find(Window w);
+  // By the X window events name.
+  TX11Native* FindX(Window w);
   TX11Native* FindByHwnd(HWND h);
   Cursor FontCursor(int shape);
 };
 
 // Event handling (X11Events.cpp).
 int DrainX11Events(TX11State& s);
+// The pointer's look (X11Cursor.cpp).
 void UpdateX11Cursor(TX11State& s);
+void FreeX11Cursors(TX11State& s);
 // Keyboard (X11Input.cpp).
 void HandleX11Key(TX11State& s, XKeyEvent& ev, TX11Native* n);
 // Clipboard (X11Clipboard.cpp): answers other clients; true when handled.
@@ -109,6 +132,9 @@ void PutLayeredContent(TX11State& s, TX11Native& n, const Surface& content);
 void ApplyX11Shape(TX11State& s, TX11Native& n);
 // Frees the window's own GC and colormap (ARGB windows).
 void FreeX11WindowResources(TX11State& s, TX11Native& n);
+// Makes n's X window (unmapped) from n's fields, with the ARGB visual when
+// given; sets n.window, the visual's resources and the input context.
+bool MakeX11Window(TX11State& s, TX11Native& n, const XVisualInfo* argb);
 // Error bookkeeping shared by the handlers (X11Display.cpp).
 void RegisterX11Connection(TX11State* s);
 bool WindowManagerRunning(TX11State& s);

@@ -157,3 +157,24 @@ TEST_F(HeadlessNativeTest, LayeredWindowsSayItWhenCreated) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(HeadlessNativeTest, ShowCursorHidesThePointerOnlyBelowZero) {
+  // The counter is process-wide: measure from where it stands.
+  const int start = ShowCursor(TRUE) - 1;
+  ShowCursor(FALSE);
+  ASSERT_GE(start, 0);
+  EXPECT_TRUE(display.CursorVisible());
+  int count = start;
+  while (count >= 0) count = ShowCursor(FALSE);
+  EXPECT_FALSE(display.CursorVisible());
+  EXPECT_EQ(ShowCursor(FALSE), -2);
+  EXPECT_FALSE(display.CursorVisible());
+  EXPECT_EQ(ShowCursor(TRUE), -1);
+  EXPECT_FALSE(display.CursorVisible());
+  while (count < start) count = ShowCursor(TRUE);
+  EXPECT_TRUE(display.CursorVisible());
+}
+
+}  // namespace
