@@ -19,6 +19,7 @@
 #include "platform/ui/Screen.h"
 #include "platform/user/Cursors.h"
 #include "platform/user/MessageQueue.h"
+#include "skin/engine/SkinDataStored.h"
 
 namespace {
 
@@ -90,6 +91,8 @@ void CheckPictureSize(std::uint64_t bytes, std::uint64_t maxBytes, const std::st
   if (bytes > maxBytes) throw EInvalidGraphic("Picture \"" + fileName + "\" is too large");
 }
 
+}  // namespace
+
 // A skin made on Windows may name its files in another case than they have
 // on disk; the exact name wins, else the first name in the folder that
 // matches ignoring case.
@@ -106,6 +109,8 @@ std::string ResolveSkinFile(const std::string& folder, const std::string& name) 
   }
   return path;
 }
+
+namespace {
 
 // The JPEG test of a skin is on the name as written, case-sensitive.
 bool IsJpegName(const std::string& name) {
@@ -178,6 +183,8 @@ TspSkinData::~TspSkinData() {
   Empty = true;
   ClearObjects();
   if (resourceStrData_) resourceStrData_->RemoveFreeNotification(this);
+  if (compressedStoredSkin_) compressedStoredSkin_->RemoveFreeNotification(this);
+  if (skinList_) skinList_->RemoveFreeNotification(this);
 }
 
 // --- properties ----------------------------------------------------------------
@@ -197,11 +204,50 @@ void TspSkinData::SetResourceStrData(TspResourceStrData* value) {
   if (!(ComponentState() & csDesigning)) SendSkinDataMessage(SKINMSG_RESSTRCHANGED);
 }
 
-void TspSkinData::SetSkinIndex(int value) { skinIndex_ = value; }
+namespace {
+
+template <class T>
+void Relink(TComponent* self, T*& field, T* value) {
+  if (value == field) return;
+  if (field) field->RemoveFreeNotification(self);
+  field = value;
+  if (value) value->FreeNotification(self);
+}
+
+}  // namespace
+
+void TspSkinData::SetCompressedStoredSkin(TspCompressedStoredSkin* value) {
+  Relink(this, compressedStoredSkin_, value);
+  if (value && !(ComponentState() & csDesigning)) LoadFromCompressedStoredSkin(value);
+}
+
+void TspSkinData::SetSkinList(TspCompressedSkinList* value) {
+  Relink(this, skinList_, value);
+  if (value && !(ComponentState() & csDesigning)) LoadStoredSkinAt(skinIndex_);
+}
+
+void TspSkinData::SetSkinIndex(int value) {
+  if (value == skinIndex_) return;
+  if (!skinList_) {
+    skinIndex_ = value;
+    return;
+  }
+  if (value < 0 || value >= skinList_->Skins()->Count()) return;
+  skinIndex_ = value;
+  if (!(ComponentState() & csDesigning)) LoadStoredSkinAt(value);
+}
+
+void TspSkinData::LoadStoredSkinAt(int index) {
+  if (!skinList_ || index < 0 || index >= skinList_->Skins()->Count()) return;
+  LoadFromCompressedStoredSkin(skinList_->Skins()->Items(index)->StoredSkin.get());
+}
 
 void TspSkinData::Notification(TComponent* AComponent, TOperation Operation) {
   TComponent::Notification(AComponent, Operation);
-  if (Operation == opRemove && AComponent == resourceStrData_) resourceStrData_ = nullptr;
+  if (Operation != opRemove) return;
+  if (AComponent == resourceStrData_) resourceStrData_ = nullptr;
+  if (AComponent == compressedStoredSkin_) compressedStoredSkin_ = nullptr;
+  if (AComponent == skinList_) skinList_ = nullptr;
 }
 
 // --- look-ups --------------------------------------------------------------------
@@ -378,12 +424,17 @@ bool TspSkinData::LoadFromFile(const std::string& fileName) {
     }
   }
 
+  const std::string folder = ExtractFilePath(NativePath(fileName));
+  return RunLoad([&] { LoadSkin(*ini, folder); });
+}
+
+bool TspSkinData::RunLoad(const std::function<void()>& load) {
   Empty = true;
   SkinLoading = true;
   SendSkinDataMessage(SKINMSG_BEFORELOAD);
   bool ok = true;
   try {
-    LoadSkin(*ini, ExtractFilePath(NativePath(fileName)));
+    load();
     LastLoadError.clear();
   } catch (const std::bad_alloc&) {
     ok = false;

@@ -26,6 +26,9 @@
 #include "skin/engine/SkinStrings.h"
 
 class TCustomIniFile;
+class TStream;
+class TspCompressedStoredSkin;
+class TspCompressedSkinList;
 
 // Largest picture file read, and the most decoded picture memory one skin may
 // take; beyond either the load fails.
@@ -38,6 +41,13 @@ constexpr std::uint64_t kMaxSkinPictureBytes = std::uint64_t{512} << 20;
 // when it cannot be decoded or its pixels would take more than maxBytes.
 void LoadSkinPicture(const std::string& fileName, bool jpeg, TBitmap& picture,
                      std::uint64_t maxBytes = kMaxSkinPictureBytes);
+
+// Most pixels one picture of a stored skin may have.
+constexpr std::uint64_t kMaxSkinPicturePixels = std::uint64_t{1} << 26;
+
+// folder + name; when no file has that exact name, the first one in the
+// folder whose name matches ignoring case.
+std::string ResolveSkinFile(const std::string& folder, const std::string& name);
 
 // Skin messages, sent with wParam = the TspSkinData and lParam = 1000.
 constexpr unsigned SKINMSG_BEFORELOAD = 0x4C9;
@@ -91,14 +101,17 @@ class TspSkinData : public TComponent {
   bool ShowCaptionButtonGlowFrames = true;
   TspResourceStrData* ResourceStrData() const { return resourceStrData_; }
   void SetResourceStrData(TspResourceStrData* value);
-  // Stored skins are not part of this component yet: the index is only kept.
+  TspCompressedStoredSkin* CompressedStoredSkin() const { return compressedStoredSkin_; }
+  void SetCompressedStoredSkin(TspCompressedStoredSkin* value);
+  TspCompressedSkinList* SkinList() const { return skinList_; }
+  void SetSkinList(TspCompressedSkinList* value);
   int SkinIndex() const { return skinIndex_; }
   void SetSkinIndex(int value);
 
   // --- state ---------------------------------------------------------------
   bool Empty = true;
   bool SkinLoading = false;
-  // Why the last LoadFromFile failed ("" after a success).
+  // Why the last load failed ("" after a success).
   std::string LastLoadError;
 
   // --- content -------------------------------------------------------------
@@ -147,6 +160,10 @@ class TspSkinData : public TComponent {
   // and sends nothing; a skin that fails while loading leaves the component
   // empty, sends 0x4CA and 0x4CB all the same and sets LastLoadError.
   bool LoadFromFile(const std::string& fileName);
+  // The same for a stored compressed skin: an empty one (or none) changes
+  // nothing; corrupt or truncated data, or a version above the supported
+  // one, fails like a broken ini. The CURSORS section is not read.
+  bool LoadFromCompressedStoredSkin(TspCompressedStoredSkin* stored);
 
   // First entry with exactly this name (case-sensitive), -1 when none.
   int GetControlIndex(const std::string& name) const;
@@ -184,6 +201,11 @@ class TspSkinData : public TComponent {
 
  private:
   void ResetFormInfo();
+  // Runs one load between the skin messages; see LoadFromFile.
+  bool RunLoad(const std::function<void()>& load);
+  void LoadPackedSkin(TStream& packed);
+  void ReadPackedPicture(TStream& stream, TBitmap& picture);
+  void LoadStoredSkinAt(int index);
   void LoadSkin(const TCustomIniFile& ini, const std::string& folder);
   void LoadFramePicture(const std::string& folder, const std::string& name, TBitmap& picture);
   void LoadActivePictures(const TCustomIniFile& ini, const std::string& folder);
@@ -195,6 +217,8 @@ class TspSkinData : public TComponent {
 
   bool skinnableForm_ = true;
   TspResourceStrData* resourceStrData_ = nullptr;
+  TspCompressedStoredSkin* compressedStoredSkin_ = nullptr;
+  TspCompressedSkinList* skinList_ = nullptr;
   int skinIndex_ = 0;
   std::uint64_t pictureBytes_ = 0;
 };
