@@ -7,6 +7,7 @@
 #include "platform/rtl/CodePage.h"
 #include "platform/rtl/SysUtils.h"
 #include "platform/ui/ClassicDraw.h"
+#include "platform/ui/Edit.h"
 
 namespace {
 
@@ -164,206 +165,106 @@ class TComboListBox : public TCustomListBox {
 };
 
 // ---- The edit part --------------------------------------------------------------------------
-class TComboEdit : public TCustomControl {
+// The edit control itself, with the combo's keys taken first, completion
+// from the items while typing at the end, and every change reported to the
+// combo (CBN_EDITCHANGE, OnChange).
+class TComboEdit : public TEdit {
  public:
-  explicit TComboEdit(TCustomComboBox* Combo) : TCustomControl(nullptr), combo_(Combo) {
-    ControlStyle = csCaptureMouse | csOpaque | csDoubleClicks;
+  explicit TComboEdit(TCustomComboBox* Combo) : TEdit(nullptr), combo_(Combo) {
+    SetBorderStyle(bsNone);
     SetTabStop(false);
-    SetColor(clWindow);
     SetParentFont(true);
   }
   std::string ClassName() const override { return "TComboEdit"; }
 
-  const std::string& Value() const { return value_; }
-  // Sets the text with the caret at the end and nothing selected.
+  std::string Value() const { return Text(); }
+  // Sets the text with the caret at the end and nothing selected; the combo
+  // hears nothing of it.
   void SetValue(const std::string& v) {
-    value_ = v;
-    caret_ = anchor_ = int(v.size());
-    Invalidate();
+    const bool wasQuiet = quiet_;
+    quiet_ = true;
+    SetText(v);
+    quiet_ = wasQuiet;
+    SetSelStart(CharCount(v));
   }
   void SetSelection(int start, int length) {
-    anchor_ = std::clamp(start, 0, int(value_.size()));
-    caret_ = std::clamp(start + length, anchor_, int(value_.size()));
-    Invalidate();
+    SetSelStart(start);
+    SetSelLength(length);
   }
-  int SelStart() const { return std::min(anchor_, caret_); }
-  int SelLength() const { return std::abs(caret_ - anchor_); }
+  static int CharCount(const std::string& s) {
+    int n = 0;
+    for (char ch : s) n += (static_cast<unsigned char>(ch) & 0xC0) != 0x80;
+    return n;
+  }
 
   void DefaultHandler(TMessage& m) override {
     auto alive = AliveToken();
     switch (m.Msg) {
       case WM_GETDLGCODE:
-        m.Result = DLGC_WANTARROWS | DLGC_WANTCHARS | (combo_->dropped_ ? DLGC_WANTALLKEYS : 0);
+        TEdit::DefaultHandler(m);
+        m.Result |= DLGC_WANTARROWS | DLGC_WANTCHARS | (combo_->dropped_ ? DLGC_WANTALLKEYS : 0);
         return;
       case WM_KEYDOWN:
-      case WM_SYSKEYDOWN: {
-        const TShiftState shift = KeyboardStateToShiftState();
-        const Word key = Word(m.WParam);
-        if (combo_->ComboKey(key, shift) || !*alive) return;
-        if (m.Msg == WM_KEYDOWN) EditKey(key, shift);
-        m.Result = 0;
+      case WM_SYSKEYDOWN:
+        if (combo_->ComboKey(Word(m.WParam), KeyboardStateToShiftState()) || !*alive) {
+          m.Result = 0;
+          return;
+        }
+        break;
+      case WM_CHAR: {
+        // Completion follows a typed character only, not Backspace or a paste.
+        const char32_t ch = char32_t(m.WParam);
+        typed_ = ch >= 0x20 && ch != 0x7F;
+        TEdit::DefaultHandler(m);
+        if (*alive) typed_ = false;
         return;
       }
-      case WM_CHAR: EditChar(char32_t(m.WParam)); m.Result = 0; return;
-      case WM_SETFOCUS:
-        anchor_ = 0;
-        caret_ = int(value_.size());
-        Invalidate();
-        break;
       case WM_KILLFOCUS: {
-        Invalidate();
+        TEdit::DefaultHandler(m);
+        if (!*alive) return;
         HWND to = reinterpret_cast<HWND>(m.WParam);
-        if (combo_->dropped_ && !(combo_->HandleAllocated() && to == combo_->Handle())) {
-          combo_->DoCloseUp(false, false);
-          if (!*alive) return;
-        }
-        break;
-      }
-      case WM_LBUTTONDOWN: {
-        if (!Focused() && CanFocus()) {
-          ::SetFocus(Handle());
-          if (!*alive) return;
-        }
-        caret_ = anchor_ = OffsetAt(m.XPos());
-        Invalidate();
-        m.Result = 0;
+        if (combo_->dropped_ && !(combo_->HandleAllocated() && to == combo_->Handle())) combo_->DoCloseUp(false, false);
         return;
       }
       default: break;
     }
-    TCustomControl::DefaultHandler(m);
-  }
-  void Dispatch(TMessage& m) override {
-    if (m.Msg == WM_ERASEBKGND) {
-      m.Result = 1;
-      return;
-    }
-    TCustomControl::Dispatch(m);
+    TEdit::DefaultHandler(m);
   }
 
  protected:
-  void Paint() override {
-    TCanvas* c = Canvas();
-    c->Font()->Assign(Font());
-    c->Brush()->SetColor(combo_->Enabled() ? Color() : clBtnFace);
-    const TRect r = ClientRect();
-    c->FillRect(r);
-    const int y = (r.Height() - c->TextHeight("Wg")) / 2;
-    const int s = SelStart(), e = s + SelLength();
-    const std::string a = value_.substr(0, std::size_t(s)), b = value_.substr(std::size_t(s), std::size_t(e - s)),
-                      z = value_.substr(std::size_t(e));
-    c->Brush()->SetStyle(bsClear);
-    if (!combo_->Enabled()) c->Font()->SetColor(clGrayText);
-    c->TextOut(1, y, a);
-    int x = 1 + c->TextWidth(a);
-    if (!b.empty() && Focused()) {
-      c->Brush()->SetStyle(bsSolid);
-      c->Brush()->SetColor(clHighlight);
-      c->Font()->SetColor(clHighlightText);
-      c->TextOut(x, y, b);
-      c->Brush()->SetStyle(bsClear);
-      c->Font()->SetColor(Font()->Color());
-    } else {
-      c->TextOut(x, y, b);
-    }
-    x += c->TextWidth(b);
-    c->TextOut(x, y, z);
-    c->Brush()->SetStyle(bsSolid);
-    if (Focused()) {
-      const int cx = 1 + c->TextWidth(value_.substr(0, std::size_t(caret_)));
-      c->Pen()->SetColor(clWindowText);
-      c->MoveTo(cx, y);
-      c->LineTo(cx, y + c->TextHeight("Wg"));
-    }
+  void Change() override {
+    if (quiet_) return;
+    auto alive = AliveToken();
+    TEdit::Change();
+    if (!*alive) return;
+    if (typed_ && combo_->AutoComplete) Complete();
+    if (*alive) combo_->EditChanged();
   }
 
  private:
-  static bool IsContinuation(char ch) { return (static_cast<unsigned char>(ch) & 0xC0) == 0x80; }
-  int PrevOffset(int i) const {
-    if (i <= 0) return 0;
-    --i;
-    while (i > 0 && IsContinuation(value_[std::size_t(i)])) --i;
-    return i;
-  }
-  int NextOffset(int i) const {
-    const int n = int(value_.size());
-    if (i >= n) return n;
-    ++i;
-    while (i < n && IsContinuation(value_[std::size_t(i)])) ++i;
-    return i;
-  }
-  int OffsetAt(int x) {
-    TCanvas* c = Canvas();
-    c->Font()->Assign(Font());
-    int best = 0;
-    for (int i = 0; i <= int(value_.size()); i = NextOffset(i)) {
-      if (1 + c->TextWidth(value_.substr(0, std::size_t(i))) > x) break;
-      best = i;
-      if (i == int(value_.size())) break;
-    }
-    return best;
-  }
-  void EditKey(Word key, TShiftState shift) {
-    int to = caret_;
-    switch (key) {
-      case VK_LEFT: to = PrevOffset(caret_); break;
-      case VK_RIGHT: to = NextOffset(caret_); break;
-      case VK_HOME: to = 0; break;
-      case VK_END: to = int(value_.size()); break;
-      case VK_DELETE: {
-        if (SelLength() == 0) {
-          if (caret_ >= int(value_.size())) return;
-          anchor_ = NextOffset(caret_);
-        }
-        ReplaceSelection("");
-        return;
-      }
-      default: return;
-    }
-    caret_ = to;
-    if (!(shift & ssShift)) anchor_ = to;
-    Invalidate();
-  }
-  void EditChar(char32_t ch) {
-    if (ch == 0x08) {
-      if (SelLength() == 0) {
-        if (caret_ == 0) return;
-        anchor_ = PrevOffset(caret_);
-      }
-      ReplaceSelection("");
+  // Completes from the first item that starts with the text, the added part
+  // selected so the next key replaces it.
+  void Complete() {
+    typed_ = false;
+    const std::string value = Text();
+    const int typed = CharCount(value);
+    if (SelLength() != 0 || SelStart() != typed) return;
+    TStrings* items = combo_->Items();
+    for (int i = 0; i < items->Count(); ++i) {
+      const std::string t = items->Strings(i);
+      if (t.size() < value.size() || !AnsiSameText(t.substr(0, value.size()), value)) continue;
+      const bool wasQuiet = quiet_;
+      quiet_ = true;
+      SetText(t);
+      quiet_ = wasQuiet;
+      SetSelection(typed, CharCount(t) - typed);
       return;
     }
-    if (ch < 0x20 || ch == 0x7F) return;
-    std::string s;
-    AppendUtf8(s, ch);
-    ReplaceSelection(s, true);
-  }
-  void ReplaceSelection(const std::string& s, bool typed = false) {
-    const int start = SelStart();
-    value_.replace(std::size_t(start), std::size_t(SelLength()), s);
-    caret_ = anchor_ = start + int(s.size());
-    Invalidate();
-    if (typed && combo_->AutoComplete && caret_ == int(value_.size())) {
-      // Completes from the first item that starts with what was typed,
-      // the added part selected so the next key replaces it.
-      TStrings* items = combo_->Items();
-      for (int i = 0; i < items->Count(); ++i) {
-        std::string t = items->Strings(i);
-        if (t.size() >= value_.size() && AnsiSameText(t.substr(0, value_.size()), value_)) {
-          anchor_ = int(value_.size());
-          value_ = t;
-          caret_ = int(value_.size());
-          break;
-        }
-      }
-    }
-    combo_->EditChanged();
   }
 
   TCustomComboBox* combo_;
-  std::string value_;
-  int caret_ = 0;
-  int anchor_ = 0;
+  bool quiet_ = false;
+  bool typed_ = false;
 };
 
 // ---- TCustomComboBox ---------------------------------------------------------------------
@@ -459,9 +360,11 @@ bool TCustomComboBox::Sorted() const { return list_->Sorted(); }
 void TCustomComboBox::SetSorted(bool v) { list_->SetSorted(v); }
 
 int TCustomComboBox::SelStart() const { return edit_ && Editable() ? edit_->SelStart() : 0; }
-int TCustomComboBox::SelLength() const { return edit_ && Editable() ? edit_->SelLength() : int(text_.size()); }
+int TCustomComboBox::SelLength() const {
+  return edit_ && Editable() ? edit_->SelLength() : TComboEdit::CharCount(text_);
+}
 void TCustomComboBox::SelectAll() {
-  if (edit_) edit_->SetSelection(0, int(edit_->Value().size()));
+  if (edit_) edit_->SelectAll();
 }
 
 TRect TCustomComboBox::ButtonRect() const {
@@ -575,7 +478,7 @@ void TCustomComboBox::SelChanged() {
   committed_ = i;
   if (i >= 0) TCustomControl::SetTextBuf(list_->Items()->Strings(i));
   SyncEditText();
-  if (edit_ && Editable() && edit_->Focused()) edit_->SetSelection(0, int(text_.size()));
+  if (edit_ && Editable() && edit_->Focused()) edit_->SelectAll();
   Invalidate();
   Notify(CBN_SELCHANGE);
   if (!*alive) return;
@@ -855,7 +758,7 @@ void TCustomComboBox::HandleCBMessage(TMessage& m) {
         return;
       }
       const int s = SHORT(LOWORD(std::uintptr_t(m.LParam))), e = SHORT(HIWORD(std::uintptr_t(m.LParam)));
-      const int len = int(text_.size());
+      const int len = TComboEdit::CharCount(text_);
       const int start = s < 0 ? len : std::min(s, len);
       const int end = e < 0 ? len : std::min(e, len);
       edit_->SetSelection(start, std::max(0, end - start));
@@ -961,6 +864,7 @@ void TCustomComboBox::Dispatch(TMessage& Message) {
     case CM_VISIBLECHANGED: {
       auto alive = AliveToken();
       TCustomControl::Dispatch(Message);
+      if (*alive && edit_) edit_->SetEnabled(Enabled());
       if (*alive && (!Enabled() || !Visible())) DoCloseUp(false, false);
       if (*alive) Invalidate();
       return;

@@ -5,9 +5,10 @@
 // work area has no room below. csSimple keeps the list as a child below the
 // edit part instead.
 //
-// The edit part of csDropDown and csSimple is a small private edit child
-// (one line: typing, Backspace, Delete, caret keys with Shift, select-all on
-// focus).
+// The edit part of csDropDown and csSimple is an edit control (Edit.h)
+// without a border: clipboard, undo, mouse selection and its context menu
+// work as in any edit, while the combo's keys (arrows, F4, Enter, Esc) go to
+// the combo first. Selection positions count characters.
 //
 // Order of events:
 //   dropping (button press, F4, Alt+Down): CBN_DROPDOWN, OnDropDown, then

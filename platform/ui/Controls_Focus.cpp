@@ -286,6 +286,15 @@ void TWinControl::CMDialogKey(TMessage& Message) {
       Message.Result = 1;
       return;
     }
+    if (key == VK_TAB) {
+      // Ctrl+Tab belongs to the containers around the focus (a page control
+      // switches pages), the innermost first.
+      for (TWinControl* c = active; c && c != this; c = c->parent_)
+        if (c->Perform(CM_FOCUSPATHKEY, key, Message.LParam) != 0) {
+          Message.Result = 1;
+          return;
+        }
+    }
     if (key == VK_LEFT || key == VK_RIGHT || key == VK_UP || key == VK_DOWN) {
       if (active && active->parent_) {
         active->parent_->SelectNext(active, key == VK_RIGHT || key == VK_DOWN, false);

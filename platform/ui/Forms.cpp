@@ -52,7 +52,9 @@ TCustomForm::TCustomForm(TComponent* AOwner)
   SetBounds(0, 0, 320, 240);
   SetColor(clBtnFace);
   SetParentColor(false);
+  icon_->OnChange = [this](TObject*) { UpdateIcon(); };
   InstallScreenHooks();
+  InstallEditContextMenu();
   Screen->AddForm(this);
 }
 
@@ -184,6 +186,16 @@ void TCustomForm::CreateParams(TCreateParams& Params) {
 void TCustomForm::CreateWnd() {
   TScrollingWinControl::CreateWnd();
   if (formStyle_ == fsMDIForm) CreateMDIClient();
+  // Without an icon of its own the window keeps the one it is born with.
+  if (!icon_->Empty()) UpdateIcon();
+}
+
+void TCustomForm::UpdateIcon() {
+  if (!HandleAllocated()) return;
+  // The icon frees its handle on every change, so the window is told each time.
+  auto h = reinterpret_cast<LPARAM>(icon_->Empty() ? nullptr : icon_->Handle());
+  SendMessage(Handle(), WM_SETICON, ICON_BIG, h);
+  SendMessage(Handle(), WM_SETICON, ICON_SMALL, h);
 }
 
 void TCustomForm::DestroyWnd() {
@@ -234,6 +246,28 @@ void TCustomForm::SetPosition(TPosition v) {
 
 // ---- Position and state ----------------------------------------------------------
 
+namespace {
+// Where the last default-placed form went (screen coordinates).
+struct TDefaultPlacement {
+  bool any = false;
+  TPoint last{};
+};
+TDefaultPlacement g_defaultPlacement;
+}  // namespace
+
+// Each default-placed form one caption and frame down and right of the
+// previous, starting over at the work area's corner when it would not fit.
+void TCustomForm::PlaceByDefault() {
+  TRect work = Screen->WorkAreaRect();
+  const int step = GetSystemMetrics(SM_CYCAPTION) + GetSystemMetrics(SM_CYFRAME);
+  TPoint p{work.Left, work.Top};
+  if (g_defaultPlacement.any) p = TPoint{g_defaultPlacement.last.X + step, g_defaultPlacement.last.Y + step};
+  if (p.X < work.Left || p.Y < work.Top || p.X + Width() > work.Right || p.Y + Height() > work.Bottom)
+    p = TPoint{work.Left, work.Top};
+  g_defaultPlacement = {true, p};
+  SetBounds(p.X, p.Y, Width(), Height());
+}
+
 void TCustomForm::ApplyPosition() {
   if (!positionPending_) return;
   positionPending_ = false;
@@ -256,6 +290,10 @@ void TCustomForm::ApplyPosition() {
       }
       break;
     }
+    case poDefault:
+    case poDefaultPosOnly:
+      if (formStyle_ != fsMDIChild) PlaceByDefault();
+      return;
     default:
       return;
   }
@@ -296,6 +334,7 @@ void TCustomForm::WMSize(TMessage& Message) {
   else if (Message.WParam == SIZE_RESTORED && !mdiMaximized_)  // an MDI child is maximized by its bounds
     windowState_ = wsNormal;
   TScrollingWinControl::Dispatch(Message);
+  if (windowState_ != wsMinimized) LeaveIconic();
   if (clientHandle_) {
     RECT r;
     GetClientRect(Handle(), &r);
@@ -578,7 +617,13 @@ void TCustomForm::WMSysCommand(TMessage& Message) {
     Message.Result = 0;
     return;
   }
+  auto alive = AliveToken();
   TScrollingWinControl::Dispatch(Message);
+  // Restoring a window whose size stays the same brings no WM_SIZE.
+  if (*alive && cmd == SC_RESTORE && windowState_ == wsMinimized && HandleAllocated() && !IsIconic(Handle())) {
+    windowState_ = IsZoomed(Handle()) ? wsMaximized : wsNormal;
+    LeaveIconic();
+  }
 }
 
 void TCustomForm::Dispatch(TMessage& Message) {

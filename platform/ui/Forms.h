@@ -152,6 +152,9 @@ class TCustomForm : public TScrollingWinControl {
   HWND ClientHandle() const { return clientHandle_; }
   void Cascade();
   void Tile();
+  // Lays the minimized children left to right along the client's bottom,
+  // a row further up each time one row is full.
+  void ArrangeIcons();
   void Next();
   void Previous();
 
@@ -205,6 +208,7 @@ class TCustomForm : public TScrollingWinControl {
   friend class TApplication;
   void ShowingChanged(TMessage& Message);
   void ApplyPosition();
+  void PlaceByDefault();
   void ApplyWindowState();
   void UpdateStyles();
   void WMActivate(TMessage& Message);
@@ -216,6 +220,11 @@ class TCustomForm : public TScrollingWinControl {
   void ApplyMDIState();
   TRect mdiRestore_{};
   bool mdiMaximized_ = false;
+  TRect mdiIconRestore_{};  // the bounds before ArrangeIcons moved a minimized child
+  bool mdiIconic_ = false;
+  void LeaveIconic();
+  // Hands Icon to the window as its big and small icon.
+  void UpdateIcon();
   HWND ModalOwner() const;
 
   TFormBorderStyle borderStyle_ = bsSizeable;

@@ -21,6 +21,7 @@
 namespace {
 
 constexpr int kCascadeStep = 24;
+constexpr int kIconWidth = 160;  // a minimized child's width once arranged
 constexpr UINT kSyncActive = WM_USER + 1;  // posted to the client after a child is gone
 constexpr const char* kChildProcProp = "Lumiqa.MdiChildProc";
 
@@ -267,6 +268,13 @@ class TActivationHold {
 void TCustomForm::ApplyMDIState() {
   if (!HandleAllocated()) return;
   HWND client = GetParent(Handle());
+  // Coming out of an icon reports a restore on the way: keep the state asked for.
+  const TWindowState target = windowState_;
+  if (target != wsMinimized) {
+    if (IsIconic(Handle())) ShowWindow(Handle(), SW_RESTORE);
+    LeaveIconic();
+    windowState_ = target;
+  }
   if (windowState_ == wsMaximized) {
     if (!mdiMaximized_) mdiRestore_ = BoundsRect();
     mdiMaximized_ = true;
@@ -324,4 +332,33 @@ void TCustomForm::Previous() {
   auto list = ChildrenOf(clientHandle_);
   if (list.size() < 2) return;
   SetWindowPos(list.back()->Handle(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+}
+
+void TCustomForm::LeaveIconic() {
+  if (!mdiIconic_) return;
+  mdiIconic_ = false;
+  SetBoundsRect(mdiIconRestore_);
+}
+
+void TCustomForm::ArrangeIcons() {
+  RECT r;
+  if (!clientHandle_ || !GetClientRect(clientHandle_, &r)) return;
+  std::vector<TCustomForm*> icons;
+  for (TCustomForm* f : ChildrenOf(clientHandle_))
+    if (IsWindowVisible(f->Handle()) && f->WindowState() == wsMinimized) icons.push_back(f);
+  // Row by row from the bottom, left to right: arranging twice changes nothing.
+  std::stable_sort(icons.begin(), icons.end(), [](TCustomForm* a, TCustomForm* b) {
+    return a->Top() != b->Top() ? a->Top() > b->Top() : a->Left() < b->Left();
+  });
+  const int w = kIconWidth, h = GetSystemMetrics(SM_CYCAPTION) + 2 * GetSystemMetrics(SM_CYFRAME);
+  const int perRow = std::max(1, r.Width() / w);
+  for (size_t i = 0; i < icons.size(); ++i) {
+    TCustomForm* f = icons[i];
+    if (!f->mdiIconic_) {
+      f->mdiIconRestore_ = f->mdiMaximized_ ? f->mdiRestore_ : f->BoundsRect();
+      f->mdiIconic_ = true;
+    }
+    const int col = int(i) % perRow, row = int(i) / perRow;
+    f->SetBounds(col * w, r.Height() - (row + 1) * h, w, h);
+  }
 }

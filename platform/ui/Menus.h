@@ -282,3 +282,7 @@ class TPopupMenu : public TMenu {
 
 // The hidden window popup-menu commands are posted to.
 HWND PopupListWindow();
+
+// Installs the edit's standard context menu (undo, cut, copy, paste, delete,
+// select all) as EditContextMenuHook unless something else holds it.
+void InstallEditContextMenu();

@@ -400,3 +400,24 @@ void TPageControl::SelectNextPage(bool GoForward) {
   TTabSheet* next = FindNextPage(activePage_, GoForward, true);
   if (next && next != activePage_) UserSelect(next->TabIndex());
 }
+
+void TPageControl::Dispatch(TMessage& Message) {
+  if (Message.Msg != CM_FOCUSPATHKEY || Message.WParam != VK_TAB || GetKeyState(VK_CONTROL) >= 0) {
+    TCustomTabControl::Dispatch(Message);
+    return;
+  }
+  TTabSheet* old = activePage_;
+  TTabSheet* next = FindNextPage(old, GetKeyState(VK_SHIFT) >= 0, true);
+  if (!next || next == old) return;  // an outer page control may take it
+  Message.Result = 1;
+  TWinControl* focused = FocusedControl();
+  const bool focusOnOldPage = old && focused && old->ContainsControl(focused);
+  auto alive = AliveToken();
+  SelectNextPage(GetKeyState(VK_SHIFT) >= 0);
+  if (!*alive || !activePage_ || activePage_ == old || !focusOnOldPage) return;
+  // The focus was on the page now hidden: it goes to the new page's first
+  // control, or to the page control.
+  activePage_->SelectNext(nullptr, true, true);
+  TWinControl* now = FocusedControl();
+  if ((!now || !activePage_->ContainsControl(now)) && CanFocus()) SetFocus();
+}

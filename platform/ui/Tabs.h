@@ -141,6 +141,8 @@ class TPageControl : public TCustomTabControl {
   TTabSheet* FindNextPage(TTabSheet* CurPage, bool GoForward, bool CheckTabVisible) const;
   // As the user would: with OnChanging and OnChange.
   void SelectNextPage(bool GoForward);
+  // Ctrl+Tab and Ctrl+Shift+Tab with the focus inside switch pages.
+  void Dispatch(TMessage& Message) override;
 
  protected:
   int TabCount() const override;

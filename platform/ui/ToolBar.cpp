@@ -5,6 +5,9 @@
 #include "platform/gdi/Gdi.h"
 #include "platform/rtl/Exceptions.h"
 #include "platform/ui/ClassicDraw.h"
+#include "platform/ui/Forms.h"
+#include "platform/ui/MenuWindow.h"
+#include "platform/ui/Menus.h"
 #include "platform/user/User.h"
 
 namespace {
@@ -21,7 +24,57 @@ TToolButton::TToolButton(TComponent* AOwner) : TGraphicControl(AOwner) {
 }
 
 TToolButton::~TToolButton() {
+  if (dropdownMenu_) dropdownMenu_->RemoveFreeNotification(this);
   if (toolBar_) toolBar_->RemoveButton(this);
+}
+
+void TToolButton::Notification(TComponent* AComponent, TOperation Operation) {
+  TGraphicControl::Notification(AComponent, Operation);
+  if (Operation == opRemove && AComponent == dropdownMenu_) dropdownMenu_ = nullptr;
+}
+
+void TToolButton::SetDropdownMenu(TPopupMenu* v) {
+  if (v == dropdownMenu_) return;
+  if (dropdownMenu_) dropdownMenu_->RemoveFreeNotification(this);
+  dropdownMenu_ = v;
+  if (v) v->FreeNotification(this);
+}
+
+void TToolButton::SetMenuItem(TMenuItem* v) {
+  menuItem_ = v;
+  menuAlive_ = v ? v->AliveToken() : nullptr;
+  if (!v) return;
+  SetCaption(v->Caption());
+  Hint = v->Hint;
+  SetImageIndex(v->ImageIndex());
+  SetEnabled(v->Enabled());
+}
+
+bool TToolButton::CheckMenuDropdown() {
+  TMenuItem* item = MenuItem();
+  const bool subItems = item && item->Count() > 0;
+  if (!dropdownMenu_ && !subItems) return false;
+  // The menu loop takes the mouse from here: no press is left to complete.
+  if (MouseCapture()) SetMouseCapture(false);
+  tracking_ = pressed_ = false;
+  dropped_ = true;
+  Repaint();
+  auto alive = AliveToken();
+  const TPoint at = ClientToScreen(TPoint{0, Height()});
+  if (dropdownMenu_) {
+    dropdownMenu_->SetPopupComponent(this);
+    dropdownMenu_->Popup(at.X, at.Y);
+  } else {
+    TCustomForm* form = GetParentForm(this);
+    HWND owner = form && form->HandleAllocated() ? form->Handle() : GetActiveWindow();
+    // As a popup menu does: the chosen item runs from the message loop.
+    if (Word command = TrackMenuPopup(item, at, paLeft, owner))
+      PostMessage(PopupListWindow(), WM_COMMAND, WPARAM(command), 0);
+  }
+  if (!*alive) return true;
+  dropped_ = false;
+  Invalidate();
+  return true;
 }
 
 void TToolButton::SetParent(TWinControl* AParent) {
@@ -83,7 +136,10 @@ void TToolButton::Click() {
     if (!down_) SetDown(true);
     else if (!grouped_ || AllowAllUp) SetDown(false);
   }
+  auto alive = AliveToken();
   TGraphicControl::Click();
+  if (!*alive) return;
+  if (TMenuItem* item = MenuItem(); item && item->Count() == 0 && item->Enabled()) item->Click();
 }
 
 void TToolButton::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) {
@@ -91,6 +147,9 @@ void TToolButton::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y
   TGraphicControl::MouseDown(Button, Shift, X, Y);
   if (!*alive || Button != TMouseButton::mbLeft || !Enabled()) return;
   if (style_ == tbsSeparator || style_ == tbsDivider) return;
+  const bool onArrow = style_ == tbsDropDown && dropdownMenu_ && X >= Width() - kArrowWidth;
+  const bool menuBarLike = MenuItem() && MenuItem()->Count() > 0;
+  if ((onArrow || menuBarLike) && CheckMenuDropdown()) return;
   tracking_ = pressed_ = true;
   Invalidate();
 }
@@ -154,7 +213,7 @@ void TToolButton::Paint() {
   if (bar && bar->OnCustomDrawButton) {
     TCustomDrawState state = 0;
     if (Hot()) state |= cdsHot;
-    if (pressed_) state |= cdsSelected;
+    if (pressed_ || dropped_) state |= cdsSelected;
     if (down_) state |= cdsChecked;
     if (!Enabled()) state |= cdsDisabled;
     bool defaultDraw = true;
@@ -168,7 +227,7 @@ void TToolButton::Paint() {
     Frame3D(dc, line, clBtnShadow, clBtnHighlight, 1);
     return;
   }
-  const bool sunk = pressed_ || down_;
+  const bool sunk = pressed_ || down_ || dropped_;
   const bool flat = bar && bar->Flat();
   if (!flat) {
     DrawButtonFace(dc, r, sunk ? bfsPushed : 0);

@@ -12,10 +12,13 @@
 // clearing DefaultDraw skips the plain drawing. Flat bars show a button's
 // frame only while it is hot, pressed or down.
 //
-// Not offered: a button's MenuItem and DropdownMenu (a tbsDropDown button
-// draws its arrow and acts as a plain button).
+// A tbsDropDown button's arrow part pops its DropdownMenu under the button
+// (the rest of it clicks as usual). A button with a MenuItem shows the
+// item's caption, hint, image and enabled state; a press pops the item's
+// sub-items under the button, or, when it has none, a click clicks the item.
 #pragma once
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -24,6 +27,8 @@
 
 
 class TToolBar;
+class TPopupMenu;
+class TMenuItem;
 
 enum TToolButtonStyle { tbsButton, tbsCheck, tbsDropDown, tbsSeparator, tbsDivider };
 
@@ -51,10 +56,18 @@ class TToolButton : public TGraphicControl {
   int Index() const;
   bool Pressed() const { return pressed_; }
   bool Hot() const;
+  TPopupMenu* DropdownMenu() const { return dropdownMenu_; }
+  void SetDropdownMenu(TPopupMenu* v);
+  TMenuItem* MenuItem() const { return menuItem_ && *menuAlive_ ? menuItem_ : nullptr; }
+  void SetMenuItem(TMenuItem* v);
+  // Pops the DropdownMenu (or MenuItem's sub-items) under the button;
+  // false when there is nothing to pop.
+  bool CheckMenuDropdown();
   void Click() override;
   void Dispatch(TMessage& Message) override;
 
  protected:
+  void Notification(TComponent* AComponent, TOperation Operation) override;
   void Paint() override;
   void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
   void MouseMove(TShiftState Shift, int X, int Y) override;
@@ -72,6 +85,10 @@ class TToolButton : public TGraphicControl {
   bool pressed_ = false, tracking_ = false;
   int imageIndex_ = -1;
   int separatorWidth_ = 8;
+  TPopupMenu* dropdownMenu_ = nullptr;
+  TMenuItem* menuItem_ = nullptr;
+  std::shared_ptr<const bool> menuAlive_;
+  bool dropped_ = false;  // drawn pressed while its menu shows
 };
 
 using TTBCustomDrawEvent = std::function<void(TToolBar* Sender, const TRect& ARect, bool& DefaultDraw)>;

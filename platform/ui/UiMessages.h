@@ -173,6 +173,9 @@ constexpr UINT CM_ACTIONEXECUTE = CM_BASE + 64;
 constexpr UINT CM_HINTSHOWPAUSE = CM_BASE + 65;
 constexpr UINT CM_MOUSEWHEEL = CM_BASE + 67;
 constexpr UINT CM_PARENTBACKGROUNDCHANGED = CM_BASE + 68;
+// A top-level control offers a dialog key to each ancestor of the focused
+// control, innermost first (WParam: key); a non-zero result takes it.
+constexpr UINT CM_FOCUSPATHKEY = CM_BASE + 90;
 
 // ---- Reflected messages: the parent sends CN_BASE + msg to the child control
 // named in a WM_COMMAND, WM_NOTIFY, WM_CTLCOLOR*, WM_DRAWITEM, WM_MEASUREITEM,

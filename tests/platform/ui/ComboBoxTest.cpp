@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "FormTestFixture.h"
+#include "platform/ui/Edit.h"
 
 namespace {
 
@@ -333,6 +334,80 @@ TEST_F(ComboBoxTest, SimpleStyleKeepsItsListBelowTheEdit) {
   EXPECT_EQ(cb->Text(), "Choice 2");
   EXPECT_EQ(log, (std::vector<std::string>{"CBN1", "OnClick", "OnSelect:Choice 2"}));
   EXPECT_FALSE(cb->DroppedDown());
+}
+
+TEST_F(ComboBoxTest, EditPartIsAnEditWithClipboardUndoAndMouseSelection) {
+  auto clipboard = [] {
+    std::string text;
+    if (!OpenClipboard(nullptr)) return text;
+    if (HANDLE g = GetClipboardData(CF_TEXT)) {
+      text = static_cast<const char*>(GlobalLock(g));
+      GlobalUnlock(g);
+    }
+    CloseClipboard();
+    return text;
+  };
+  auto ctrl = [this](int vk) {
+    s.display.KeyDown(VK_CONTROL);
+    s.display.KeyPress(vk);
+    s.display.KeyUp(VK_CONTROL);
+    s.display.RunUntilIdle();
+  };
+  for (TComboBoxStyle style : {csDropDown, csSimple}) {
+    SCOPED_TRACE(int(style));
+    cb->SetStyle(style);
+    if (style == csSimple) cb->SetBounds(10, 10, 150, 120);
+    cb->SetText("Choice 3");
+    s.display.RunUntilIdle();
+    COMBOBOXINFO info;
+    ASSERT_TRUE(GetComboBoxInfo(cb->Handle(), &info));
+    auto* edit = dynamic_cast<TCustomEdit*>(FindControl(info.hwndItem));
+    ASSERT_NE(edit, nullptr);
+
+    // A drag across the field selects the text it passes.
+    RECT er{};
+    GetWindowRect(info.hwndItem, &er);
+    const int y = (er.Top + er.Bottom) / 2;
+    s.display.MouseDown(er.Left + 1, y);
+    s.display.MouseMove(er.Right - 2, y);
+    s.display.MouseUp(er.Right - 2, y);
+    s.display.RunUntilIdle();
+    s.clock.Advance(1000);
+    EXPECT_EQ(GetFocus(), info.hwndItem);
+    EXPECT_EQ(cb->SelStart(), 0);
+    EXPECT_EQ(cb->SelLength(), 8);
+
+    ctrl('C');
+    EXPECT_EQ(clipboard(), "Choice 3");
+    SendMessage(cb->Handle(), CB_SETEDITSEL, 0, MAKELPARAM(7, 8));
+    log.clear();
+    ctrl('V');  // no completion from a paste
+    EXPECT_EQ(cb->Text(), "Choice Choice 3");
+    EXPECT_EQ(cb->ItemIndex(), -1);
+    EXPECT_EQ(log, (std::vector<std::string>{"CBN5", "OnChange:Choice Choice 3"}));
+
+    log.clear();
+    ctrl('Z');
+    EXPECT_EQ(cb->Text(), "Choice 3");
+    EXPECT_EQ(cb->ItemIndex(), 3);
+    EXPECT_EQ(log, (std::vector<std::string>{"CBN5", "OnChange:Choice 3"}));
+
+    SendMessage(cb->Handle(), CB_SETEDITSEL, 0, MAKELPARAM(0, 7));
+    ctrl('X');
+    EXPECT_EQ(cb->Text(), "3");
+    EXPECT_EQ(clipboard(), "Choice ");
+  }
+  // Its context menu is the edit's.
+  TCustomEdit* asked = nullptr;
+  auto saved = EditContextMenuHook;
+  EditContextMenuHook = [&](TCustomEdit* e, TPoint) {
+    asked = e;
+    return true;
+  };
+  s.display.KeyPress(VK_APPS);
+  s.display.RunUntilIdle();
+  EditContextMenuHook = saved;
+  EXPECT_EQ(asked, FindControl(cb->ComboBoxInfo().hwndItem));
 }
 
 }  // namespace

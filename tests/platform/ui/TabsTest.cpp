@@ -142,4 +142,81 @@ TEST_F(TabsTest, PageControlShowsTheActiveSheetAndFollowsTabVisibility) {
   EXPECT_EQ(host->ControlCount(), 0);
 }
 
+TEST_F(TabsTest, CtrlTabSwitchesThePagesAroundTheFocus) {
+  // An outer page control A|B|C; page B holds an inner one X|Y.
+  auto page = [this](TPageControl* pc, const char* caption) {
+    auto* sheet = new TTabSheet(host);
+    sheet->SetCaption(caption);
+    sheet->SetPageControl(pc);
+    auto* w = new TTestWin(host);
+    w->SetName(std::string("w") + caption);
+    w->SetTabStop(true);
+    w->SetBounds(5, 5, 40, 20);
+    w->SetParent(sheet);
+    return sheet;
+  };
+  auto* outer = new TPageControl(host);
+  outer->SetParent(host);
+  outer->SetBounds(0, 0, 290, 190);
+  TTabSheet* a = page(outer, "A");
+  TTabSheet* b = page(outer, "B");
+  TTabSheet* c = page(outer, "C");
+  auto* inner = new TPageControl(host);
+  inner->SetParent(b);
+  inner->SetBounds(50, 30, 200, 120);
+  TTabSheet* x = page(inner, "X");
+  TTabSheet* y = page(inner, "Y");
+  s.display.RunUntilIdle();
+  auto ctrlTab = [this](bool shift) {
+    s.display.KeyDown(VK_CONTROL);
+    if (shift) s.display.KeyDown(VK_SHIFT);
+    s.display.KeyPress(VK_TAB);
+    if (shift) s.display.KeyUp(VK_SHIFT);
+    s.display.KeyUp(VK_CONTROL);
+    s.display.RunUntilIdle();
+  };
+  auto focusedIn = [](TTabSheet* sheet) {
+    TWinControl* f = FocusedControl();
+    return f && sheet->ContainsControl(f) && f != sheet;
+  };
+
+  static_cast<TWinControl*>(a->Controls(0))->SetFocus();
+  s.display.RunUntilIdle();
+  ctrlTab(true);  // backwards from the first page wraps to the last
+  EXPECT_EQ(outer->ActivePage(), c);
+  EXPECT_TRUE(focusedIn(c)) << "the focus follows onto the shown page";
+  ctrlTab(false);
+  EXPECT_EQ(outer->ActivePage(), a);
+  ctrlTab(false);
+  EXPECT_EQ(outer->ActivePage(), b);
+  EXPECT_TRUE(focusedIn(b));
+
+  // With the focus inside the inner control, it is the inner one that turns.
+  static_cast<TWinControl*>(x->Controls(0))->SetFocus();
+  s.display.RunUntilIdle();
+  ctrlTab(false);
+  EXPECT_EQ(inner->ActivePage(), y);
+  EXPECT_EQ(outer->ActivePage(), b);
+  EXPECT_TRUE(focusedIn(y));
+  ctrlTab(true);
+  EXPECT_EQ(inner->ActivePage(), x);
+  EXPECT_EQ(outer->ActivePage(), b);
+
+  // A refused change keeps the page, and the key does not reach the outer one.
+  inner->OnChanging = [](TObject*, bool& ok) { ok = false; };
+  ctrlTab(false);
+  EXPECT_EQ(inner->ActivePage(), x);
+  EXPECT_EQ(outer->ActivePage(), b);
+  inner->OnChanging = nullptr;
+
+  // An inner control with one page leaves the key to the outer one.
+  delete y;
+  ctrlTab(false);
+  EXPECT_EQ(outer->ActivePage(), c);
+
+  // Plain Tab still moves the focus, not the page.
+  Key(VK_TAB);
+  EXPECT_EQ(outer->ActivePage(), c);
+}
+
 }  // namespace
