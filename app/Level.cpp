@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cstdint>
+#include <vector>
 
 Byte LevelMap(int low, int high, int newLow, int value, int newHigh) {
   if (low == high)
@@ -13,15 +14,32 @@ Byte LevelMap(int low, int high, int newLow, int value, int newHigh) {
 void AutoLevels(const RowImage& bitmap) {
   if (bitmap.Empty())
     return;
-  std::array<std::array<std::int64_t, 256>, 3> hist{};
+  // Four histograms per channel, taken by turns, so runs of equal bytes do not
+  // wait on their own previous increment; merged afterwards. A picture holds
+  // fewer than 2^32 pixels, so 32-bit counts are enough.
+  std::vector<std::uint32_t> part(4 * 3 * 256, 0);
+  std::uint32_t* h0 = &part[0];
+  std::uint32_t* h1 = &part[3 * 256];
+  std::uint32_t* h2 = &part[6 * 256];
+  std::uint32_t* h3 = &part[9 * 256];
   for (int y = 0; y < bitmap.Height; ++y) {
     const Byte* p = bitmap.Row(y);
-    for (int x = 0; x < bitmap.Width; ++x, p += 3) {
-      ++hist[0][p[0]];
-      ++hist[1][p[1]];
-      ++hist[2][p[2]];
+    int x = 0;
+    for (; x + 4 <= bitmap.Width; x += 4, p += 12) {
+      ++h0[p[0]], ++h0[256 + p[1]], ++h0[512 + p[2]];
+      ++h1[p[3]], ++h1[256 + p[4]], ++h1[512 + p[5]];
+      ++h2[p[6]], ++h2[256 + p[7]], ++h2[512 + p[8]];
+      ++h3[p[9]], ++h3[256 + p[10]], ++h3[512 + p[11]];
     }
+    for (; x < bitmap.Width; ++x, p += 3)
+      ++h0[p[0]], ++h0[256 + p[1]], ++h0[512 + p[2]];
   }
+  std::array<std::array<std::int64_t, 256>, 3> hist{};
+  for (std::size_t c = 0; c < 3; ++c)
+    for (std::size_t v = 0; v < 256; ++v) {
+      const std::size_t i = c * 256 + v;
+      hist[c][v] = std::int64_t(h0[i]) + h1[i] + h2[i] + h3[i];
+    }
   const std::int64_t n = std::int64_t(bitmap.Width) * bitmap.Height;
   const std::int64_t clip = std::llrint(double(n) * 0.5 / 256);
   int low[3], high[3];

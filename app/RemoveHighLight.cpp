@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <optional>
+#include <vector>
 
 #include "app/PublicFun.h"
 
@@ -24,27 +26,48 @@ Byte Luma(int R, int G, int B) {
 }
 
 // Marks every pixel that `passable` lets a 4-neighbour flood reach from the
-// border. Breadth-first with an explicit queue: a patch may be millions of pixels.
+// border. An explicit stack, as a patch may be millions of pixels, over a grid
+// with a blocked frame so that neighbours need no bounds checks.
 std::vector<std::uint8_t> FloodFromBorder(const std::vector<std::uint8_t>& passable, int W, int H,
                                           std::vector<int>& queue) {
-  std::vector<std::uint8_t> reached(passable.size(), 0);
+  enum : std::uint8_t { kBlocked = 0, kOpen = 1, kReached = 2 };
+  const int PW = W + 2;
+  std::vector<std::uint8_t> grid(std::size_t(PW) * std::size_t(H + 2), kBlocked);
+  for (int y = 0; y < H; ++y) {
+    const std::uint8_t* in = &passable[std::size_t(y) * std::size_t(W)];
+    std::uint8_t* g = &grid[std::size_t(y + 1) * std::size_t(PW) + 1];
+    for (int x = 0; x < W; ++x)
+      g[x] = in[x] ? kOpen : kBlocked;
+  }
   queue.clear();
   auto seed = [&](int i) {
-    if (passable[std::size_t(i)] && !reached[std::size_t(i)]) {
-      reached[std::size_t(i)] = 1;
+    if (grid[std::size_t(i)] == kOpen) {
+      grid[std::size_t(i)] = kReached;
       queue.push_back(i);
     }
   };
-  for (int y = 0; y < H; ++y)
+  for (int x = 0; x < W; ++x) {
+    seed(PW + 1 + x);
+    seed(H * PW + 1 + x);
+  }
+  for (int y = 1; y <= H; ++y) {
+    seed(y * PW + 1);
+    seed(y * PW + W);
+  }
+  while (!queue.empty()) {
+    const int i = queue.back();
+    queue.pop_back();
+    seed(i - 1);
+    seed(i + 1);
+    seed(i - PW);
+    seed(i + PW);
+  }
+  std::vector<std::uint8_t> reached(passable.size());
+  for (int y = 0; y < H; ++y) {
+    const std::uint8_t* g = &grid[std::size_t(y + 1) * std::size_t(PW) + 1];
+    std::uint8_t* out = &reached[std::size_t(y) * std::size_t(W)];
     for (int x = 0; x < W; ++x)
-      if (y == 0 || y == H - 1 || x == 0 || x == W - 1)
-        seed(y * W + x);
-  for (std::size_t head = 0; head < queue.size(); ++head) {
-    int i = queue[head], x = i % W, y = i / W;
-    if (x > 0) seed(i - 1);
-    if (x < W - 1) seed(i + 1);
-    if (y > 0) seed(i - W);
-    if (y < H - 1) seed(i + W);
+      out[x] = g[x] == kReached;
   }
   return reached;
 }
@@ -62,13 +85,28 @@ HighlightMask PrepareHighlightMask(const RowImage& patch) {
   m.Luma.resize(N);
   m.Skin.resize(N);
   m.Highlight.assign(N, 0);
+  // Skin pictures repeat their colours, so the likelihood test is remembered
+  // by colour in a small direct-mapped cache; an empty slot holds no colour.
+  constexpr int kCacheBits = 14;
+  std::vector<std::uint32_t> cachedColour(std::size_t(1) << kCacheBits, ~std::uint32_t(0));
+  std::vector<std::uint8_t> cachedSkin(std::size_t(1) << kCacheBits);
   for (int y = 0; y < H; ++y) {
     const Byte* p = patch.Row(y);
     std::memcpy(&m.Pixels[std::size_t(y) * W * 3], p, std::size_t(W) * 3);
     for (int x = 0; x < W; ++x, p += 3) {
       std::size_t i = std::size_t(y) * W + x;
       m.Luma[i] = Luma(p[2], p[1], p[0]);
-      m.Skin[i] = m.Luma[i] >= kSkinMinLuma && SkinLikelihood(p[2], p[1], p[0]) >= kSkinThreshold;
+      if (m.Luma[i] < kSkinMinLuma) {
+        m.Skin[i] = 0;
+        continue;
+      }
+      const std::uint32_t colour = std::uint32_t(p[2]) << 16 | std::uint32_t(p[1]) << 8 | p[0];
+      const std::size_t slot = (colour * 2654435761u) >> (32 - kCacheBits);
+      if (cachedColour[slot] != colour) {
+        cachedColour[slot] = colour;
+        cachedSkin[slot] = SkinLikelihood(p[2], p[1], p[0]) >= kSkinThreshold;
+      }
+      m.Skin[i] = cachedSkin[slot];
     }
   }
 
@@ -190,9 +228,73 @@ std::optional<BGR> SampleSurroundings(const HighlightMask& mask, int row, int co
              ClampByte(RoundEven(double(sr) / total))};
 }
 
+namespace {
+
+// What ApplyHighlightRemoval needs to sample many pixels quickly: the mask
+// with a two-pixel frame, so a ray walks without bounds checks, and the ray
+// weights by step, whose squared lengths are t^2 times 1, 2 or 5.
+struct RayWalker {
+  enum : Byte { kClear = 0, kHighlight = 1, kOutside = 2 };
+  int W, H, PW;
+  std::vector<Byte> code;
+  std::vector<float> weight[6];  // by squared length of the unit step: 1, 2 or 5
+  std::ptrdiff_t step[16];
+
+  explicit RayWalker(const HighlightMask& mask) : W(mask.Width), H(mask.Height), PW(mask.Width + 4) {
+    code.assign(std::size_t(PW) * std::size_t(H + 4), kOutside);
+    for (int y = 0; y < H; ++y) {
+      const std::uint8_t* h = &mask.Highlight[std::size_t(y) * std::size_t(W)];
+      Byte* c = &code[std::size_t(y + 2) * std::size_t(PW) + 2];
+      for (int x = 0; x < W; ++x)
+        c[x] = h[x] ? kHighlight : kClear;
+    }
+    const int longest = std::max(W, H) + 1;
+    for (int k : {1, 2, 5}) {
+      weight[k].resize(std::size_t(longest));
+      for (int t = 1; t < longest; ++t) {
+        double inv = 1 / std::sqrt(double(std::int64_t(t) * t * k));
+        weight[k][std::size_t(t)] = float(inv * inv * inv);
+      }
+    }
+    for (int r = 0; r < 16; ++r)
+      step[r] = std::ptrdiff_t(kRays[r][0]) * PW + kRays[r][1];
+  }
+
+  // The same sums, in the same order, as SampleSurroundings.
+  std::optional<BGR> Sample(const HighlightMask& mask, int row, int column) const {
+    float total = 0, sb = 0, sg = 0, sr = 0;
+    const Byte* start = &code[std::size_t(row + 2) * std::size_t(PW) + std::size_t(column) + 2];
+    for (int r = 0; r < 16; ++r) {
+      const std::ptrdiff_t d = step[r];
+      const Byte* c = start + d;
+      int t = 1;
+      while (*c == kHighlight)
+        c += d, ++t;
+      if (*c == kOutside)
+        continue;
+      const int y = row + kRays[r][0] * t, x = column + kRays[r][1] * t;
+      const int k = kRays[r][0] * kRays[r][0] + kRays[r][1] * kRays[r][1];
+      const float w = weight[k][std::size_t(t)];
+      const Byte* p = &mask.Pixels[(std::size_t(y) * std::size_t(W) + std::size_t(x)) * 3];
+      total += w;
+      sb = float(double(sb) + double(w) * p[0]);
+      sg = float(double(sg) + double(w) * p[1]);
+      sr = float(double(sr) + double(w) * p[2]);
+    }
+    if (total == 0)
+      return std::nullopt;
+    return BGR{ClampByte(RoundEven(double(sb) / total)), ClampByte(RoundEven(double(sg) / total)),
+               ClampByte(RoundEven(double(sr) / total))};
+  }
+};
+
+}  // namespace
+
 RowImageBuffer ApplyHighlightRemoval(const HighlightMask& mask, int amount) {
   const int W = mask.Width, H = mask.Height;
-  RowImageBuffer result(W, H);
+  // Every pixel is copied or re-coloured below.
+  RowImageBuffer result(W, H, RowImageBuffer::Unset{});
+  std::optional<RayWalker> walker;
   for (int y = 0; y < H; ++y) {
     Byte* out = result.Row(y);
     std::memcpy(out, &mask.Pixels[std::size_t(y) * W * 3], std::size_t(W) * 3);
@@ -200,7 +302,9 @@ RowImageBuffer ApplyHighlightRemoval(const HighlightMask& mask, int amount) {
       std::size_t i = std::size_t(y) * W + x;
       if (!mask.Highlight[i])
         continue;
-      std::optional<BGR> around = SampleSurroundings(mask, y, x);
+      if (!walker)
+        walker.emplace(mask);
+      std::optional<BGR> around = walker->Sample(mask, y, x);
       if (!around)
         continue;  // nothing to take the colour from: left as it is
       const Byte* p = &mask.Pixels[i * 3];

@@ -43,6 +43,21 @@ class RowImageBuffer {
     data_.reset(new Byte[std::size_t(bytes)]);
     std::memset(data_.get(), 255, std::size_t(bytes));
   }
+  // Pixels left unset, for routines that write every one of them; the row
+  // padding is still filled, so whole buffers compare as with the default.
+  struct Unset {};
+  RowImageBuffer(int width, int height, Unset) : width_(width), height_(height) {
+    if (width < 1 || height < 1)
+      throw EOutOfMemory("Picture size must be at least 1 by 1");
+    const std::ptrdiff_t stride = RowImageStride(width), used = std::ptrdiff_t(width) * 3;
+    std::int64_t bytes = std::int64_t(stride) * height;
+    if (bytes > MaxRowImageBytes)
+      throw EOutOfMemory("Picture too large");
+    data_.reset(new Byte[std::size_t(bytes)]);
+    if (stride != used)
+      for (int y = 0; y < height; ++y)
+        std::memset(data_.get() + y * stride + used, 255, std::size_t(stride - used));
+  }
   // A copy of any view's pixels.
   static RowImageBuffer CopyOf(const RowImage& source) {
     RowImageBuffer copy(source.Width, source.Height);

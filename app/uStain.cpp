@@ -5,6 +5,10 @@
 #include <cstdint>
 #include <vector>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace {
 
 // Weight of a ring pixel at squared distance s: the distance as a single, then (1/t)^2 as a single.
@@ -64,37 +68,98 @@ bool EraseDiscPixels(const RowImage& image, const EraseDisc& disc) {
     for (std::size_t s = 1; s < table.size(); ++s)
       table[s] = InverseSquareWeight(std::int64_t(s));
   }
-  std::vector<float> weights(ring.size());
+  // The ring as separate columns, colours already in double for the sums.
+  const std::size_t n = ring.size();
+  std::vector<int> ringY(n), ringX(n);
+  std::vector<double> colour[3];
+  for (int c = 0; c < 3; ++c)
+    colour[c].resize(n);
+  for (std::size_t i = 0; i < n; ++i) {
+    ringY[i] = ring[i].Y, ringX[i] = ring[i].X;
+    for (int c = 0; c < 3; ++c)
+      colour[c][i] = double(ring[i].C[c]);
+  }
+  auto weightAt = [&](std::int64_t s) { return table.empty() ? InverseSquareWeight(s) : table[std::size_t(s)]; };
+
+  // One disc pixel: weights and their total in single precision, then each
+  // term c w / total formed in double and added to single sums.
+  std::vector<double> weights(n);
+  auto one = [&](Byte* p, int y, int x) {
+    float total = 0;
+    for (std::size_t i = 0; i < n; ++i) {
+      std::int64_t ey = ringY[i] - y, ex = ringX[i] - x;
+      float w = weightAt(ey * ey + ex * ex);
+      weights[i] = w;
+      total += w;
+    }
+    const double dtotal = total;
+    float s0 = 0, s1 = 0, s2 = 0;
+    for (std::size_t i = 0; i < n; ++i) {
+      const double w = weights[i];
+      s0 = float(double(s0) + colour[0][i] * w / dtotal);
+      s1 = float(double(s1) + colour[1][i] * w / dtotal);
+      s2 = float(double(s2) + colour[2][i] * w / dtotal);
+    }
+    p[0] = ClampByte(int(std::lrint(s0)));
+    p[1] = ClampByte(int(std::lrint(s1)));
+    p[2] = ClampByte(int(std::lrint(s2)));
+  };
+#if defined(__SSE2__)
+  // Two neighbouring disc pixels at once, one per lane: the very same
+  // operations on each, so each result is that of `one`.
+  std::vector<double> pairWeights(2 * n);
+  auto two = [&](Byte* p, int y, int x) {
+    float totalA = 0, totalB = 0;
+    for (std::size_t i = 0; i < n; ++i) {
+      std::int64_t ey = ringY[i] - y, ex = ringX[i] - x;
+      float wa = weightAt(ey * ey + ex * ex), wb = weightAt(ey * ey + (ex - 1) * (ex - 1));
+      pairWeights[2 * i] = wa;
+      pairWeights[2 * i + 1] = wb;
+      totalA += wa;
+      totalB += wb;
+    }
+    const __m128d dtotal = _mm_setr_pd(totalA, totalB);
+    __m128d s0 = _mm_setzero_pd(), s1 = _mm_setzero_pd(), s2 = _mm_setzero_pd();
+    // Rounding the double sum to single and back is float(...) in each lane.
+    auto add = [&](__m128d sum, double c, __m128d w) {
+      return _mm_cvtps_pd(_mm_cvtpd_ps(_mm_add_pd(sum, _mm_div_pd(_mm_mul_pd(_mm_set1_pd(c), w), dtotal))));
+    };
+    for (std::size_t i = 0; i < n; ++i) {
+      const __m128d w = _mm_loadu_pd(&pairWeights[2 * i]);
+      s0 = add(s0, colour[0][i], w);
+      s1 = add(s1, colour[1][i], w);
+      s2 = add(s2, colour[2][i], w);
+    }
+    alignas(16) float f[3][4];
+    _mm_store_ps(f[0], _mm_cvtpd_ps(s0));
+    _mm_store_ps(f[1], _mm_cvtpd_ps(s1));
+    _mm_store_ps(f[2], _mm_cvtpd_ps(s2));
+    for (int lane = 0; lane < 2; ++lane)
+      for (int c = 0; c < 3; ++c)
+        p[lane * 3 + c] = ClampByte(int(std::lrint(f[c][lane])));
+  };
+#endif
   const std::int64_t inside = std::int64_t(R - 1) * (R - 1);
   for (int y = std::max(0, cy - R + 1); y <= std::min(H - 1, cy + R - 1); ++y) {
     Byte* row = image.Row(y);
     const std::int64_t dy = y - cy;
+    // The disc's pixels in this row are one run of columns.
+    int first = -1, last = -2;
     for (int x = std::max(0, cx - R + 1); x <= std::min(W - 1, cx + R - 1); ++x) {
       const std::int64_t dx = x - cx;
       if (dy * dy + dx * dx > inside)
         continue;
-      float total = 0;
-      for (std::size_t i = 0; i < ring.size(); ++i) {
-        std::int64_t ey = ring[i].Y - y, ex = ring[i].X - x;
-        std::int64_t s = ey * ey + ex * ex;
-        float w = table.empty() ? InverseSquareWeight(s) : table[std::size_t(s)];
-        weights[i] = w;
-        total += w;
-      }
-      // Each term c w / total is formed in double and added to single sums.
-      const double dtotal = total;
-      float s0 = 0, s1 = 0, s2 = 0;
-      for (std::size_t i = 0; i < ring.size(); ++i) {
-        const double w = weights[i];
-        s0 = float(double(s0) + double(ring[i].C[0]) * w / dtotal);
-        s1 = float(double(s1) + double(ring[i].C[1]) * w / dtotal);
-        s2 = float(double(s2) + double(ring[i].C[2]) * w / dtotal);
-      }
-      Byte* p = row + x * 3;
-      p[0] = ClampByte(int(std::lrint(s0)));
-      p[1] = ClampByte(int(std::lrint(s1)));
-      p[2] = ClampByte(int(std::lrint(s2)));
+      if (first < 0)
+        first = x;
+      last = x;
     }
+    int x = first;
+#if defined(__SSE2__)
+    for (; x >= 0 && x + 1 <= last; x += 2)
+      two(row + x * 3, y, x);
+#endif
+    for (; x >= 0 && x <= last; ++x)
+      one(row + x * 3, y, x);
   }
   return true;
 }

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
+#include <cstring>
 
 #include "app/Level.h"
 #include "app/PhotoAdjust.h"
@@ -164,6 +166,59 @@ TEST(AutoLevels, TinyPicturesRunSafely) {
     for (int y = 0; y < h; ++y)
       EXPECT_EQ(std::memcmp(image.Row(y), before.Row(y), std::size_t(w) * 3), 0);
   }
+}
+
+// Auto levels in the plainest form, as a yardstick for the fast path.
+void ReferenceAutoLevels(const RowImage& image) {
+  std::int64_t hist[3][256] = {};
+  for (int y = 0; y < image.Height; ++y)
+    for (int x = 0; x < image.Width; ++x)
+      for (int c = 0; c < 3; ++c)
+        ++hist[c][image.Row(y)[x * 3 + c]];
+  const std::int64_t clip = std::llrint(double(std::int64_t(image.Width) * image.Height) * 0.5 / 256);
+  int low[3], high[3];
+  for (int c = 0; c < 3; ++c) {
+    low[c] = 255, high[c] = 0;
+    std::int64_t run = 0;
+    for (int v = 0; v < 256; ++v)
+      if ((run += hist[c][v]) >= clip) {
+        low[c] = v;
+        break;
+      }
+    run = 0;
+    for (int v = 255; v >= 0; --v)
+      if ((run += hist[c][v]) >= clip) {
+        high[c] = v;
+        break;
+      }
+  }
+  const int minLow = std::min({low[0], low[1], low[2]}), maxHigh = std::max({high[0], high[1], high[2]});
+  for (int y = 0; y < image.Height; ++y)
+    for (int x = 0; x < image.Width; ++x)
+      for (int c = 0; c < 3; ++c) {
+        Byte& v = image.Row(y)[x * 3 + c];
+        v = LevelMap(low[c], high[c], std::max(0, low[c] - minLow), v, std::min(255, high[c] + 255 - maxHigh));
+      }
+}
+
+TEST(AutoLevels, MatchesThePlainFormBitForBit) {
+  unsigned seed = 777;
+  auto next = [&] { return seed = seed * 1103515245u + 12345u, (seed >> 16) & 0x7FFF; };
+  const std::pair<int, int> sizes[] = {{1, 1}, {2, 2}, {3, 5}, {4, 4}, {5, 7}, {7, 3}, {33, 17}, {97, 61}, {128, 64}};
+  for (auto [w, h] : sizes)
+    for (int spread : {256, 120, 40}) {
+      RowImageBuffer a(w, h);
+      for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x)
+          for (int c = 0; c < 3; ++c)
+            // Each channel in its own narrow band, with now and then an outlier.
+            a.Row(y)[x * 3 + c] = Byte(next() % 50 == 0 ? next() % 256 : (30 * c + next() % unsigned(spread)) % 256);
+      RowImageBuffer b = RowImageBuffer::CopyOf(a);
+      AutoLevels(a);
+      ReferenceAutoLevels(b);
+      for (int y = 0; y < h; ++y)
+        ASSERT_EQ(std::memcmp(a.Row(y), b.Row(y), std::size_t(w) * 3), 0) << w << "x" << h << " row " << y;
+    }
 }
 
 }  // namespace

@@ -2,7 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <cstring>
+#include <optional>
+#include <set>
+#include <utility>
+#include <vector>
 
 #include "app/PublicFun.h"
 
@@ -214,6 +220,202 @@ TEST(HighlightRectToImage, EdgesDividedRoundedAndKeptOnThePicture) {
   EXPECT_EQ(HighlightRectToImage(0, 0, 199, 99, 2.0, 100, 50), (TRect{0, 0, 100, 50}));
   EXPECT_EQ(HighlightRectToImage(3, 5, 3, 5, 2.0, 100, 50), (TRect{2, 2, 3, 3}));  // 1.5 -> 2, 2.5 -> 2
   EXPECT_TRUE(HighlightRectToImage(500, 0, 600, 10, 1.0, 100, 50).IsEmpty());
+}
+
+// The removal pixel by pixel through SampleSurroundings, as a yardstick for the fast path.
+RowImageBuffer ReferenceRemoval(const HighlightMask& m, int amount) {
+  RowImageBuffer out(m.Width, m.Height);
+  for (int y = 0; y < m.Height; ++y)
+    for (int x = 0; x < m.Width; ++x) {
+      const std::size_t i = std::size_t(y) * m.Width + x;
+      const Byte* p = &m.Pixels[i * 3];
+      Put(out, x, y, BGR{p[0], p[1], p[2]});
+      if (!m.Highlight[i])
+        continue;
+      std::optional<BGR> a = SampleSurroundings(m, y, x);
+      if (!a)
+        continue;
+      THsv own = RgbToHsv(p[2], p[1], p[0]), near = RgbToHsv(a->R, a->G, a->B);
+      TRgb c = HsvToRgb(near.H, (own.S * (100 - amount) + amount * near.S) / 100, std::max(own.V - 1, 0));
+      Put(out, x, y, BGR{c.B, c.G, c.R});
+    }
+  return out;
+}
+
+TEST(ApplyHighlightRemoval, MatchesSamplingEachPixelBitForBit) {
+  unsigned seed = 4242;
+  auto next = [&] { return seed = seed * 1103515245u + 12345u, (seed >> 16) & 0x7FFF; };
+  for (auto [w, h] : {std::pair{1, 1}, {2, 2}, {1, 7}, {7, 1}, {3, 4}, {17, 5}, {40, 31}, {64, 64}})
+    for (int density : {10, 50, 90, 100}) {
+      HighlightMask m;
+      m.Width = w, m.Height = h;
+      const std::size_t n = std::size_t(w) * std::size_t(h);
+      m.Pixels.resize(n * 3);
+      m.Highlight.resize(n);
+      for (std::size_t i = 0; i < n; ++i) {
+        for (int c = 0; c < 3; ++c)
+          m.Pixels[i * 3 + std::size_t(c)] = Byte(next() % 256);
+        // Blocks of highlight as well as scattered pixels, so rays pass over runs.
+        const std::size_t x = i % std::size_t(w), y = i / std::size_t(w);
+        m.Highlight[i] = int(next() % 100) < density || (x / 5 + y / 4) % 3 == 0;
+      }
+      for (int amount : {0, 37, 100}) {
+        RowImageBuffer got = ApplyHighlightRemoval(m, amount), want = ReferenceRemoval(m, amount);
+        for (int y = 0; y < h; ++y)
+          ASSERT_EQ(std::memcmp(got.Row(y), want.Row(y), std::size_t(RowImageStride(w))), 0)
+              << w << "x" << h << " density " << density << " amount " << amount << " row " << y;
+      }
+    }
+}
+
+TEST(ApplyHighlightRemoval, MatchesSamplingEachPixelOnAFace) {
+  RowImageBuffer patch = Face(3);
+  HighlightMask m = PrepareHighlightMask(patch);
+  for (int amount : {0, 50, 100}) {
+    RowImageBuffer got = ApplyHighlightRemoval(m, amount), want = ReferenceRemoval(m, amount);
+    for (int y = 0; y < 14; ++y)
+      ASSERT_EQ(std::memcmp(got.Row(y), want.Row(y), 14 * 3), 0) << "amount " << amount << " row " << y;
+  }
+}
+
+// The mask in the plainest form: every step pixel by pixel with coordinates.
+HighlightMask ReferenceMask(const RowImage& patch) {
+  const int W = patch.Width, H = patch.Height;
+  const std::size_t N = std::size_t(W) * std::size_t(H);
+  HighlightMask m;
+  m.Width = W, m.Height = H;
+  m.Luma.resize(N), m.Skin.resize(N), m.SkinRegion.resize(N), m.Highlight.resize(N);
+  for (int y = 0; y < H; ++y)
+    for (int x = 0; x < W; ++x) {
+      BGR c = At(patch, x, y);
+      const int num = 299 * c.R + 587 * c.G + 114 * c.B;
+      int q = num / 1000;
+      if (num % 1000 > 500 || (num % 1000 == 500 && q % 2 == 1))
+        ++q;
+      const std::size_t i = std::size_t(y) * W + x;
+      m.Luma[i] = Byte(q);
+      m.Skin[i] = q >= 120 && SkinLikelihood(c.R, c.G, c.B) >= 0.45;
+    }
+  auto flood = [&](auto passable) {
+    std::vector<std::uint8_t> reached(N, 0);
+    std::vector<std::pair<int, int>> todo;
+    for (int y = 0; y < H; ++y)
+      for (int x = 0; x < W; ++x)
+        if (y == 0 || x == 0 || y == H - 1 || x == W - 1)
+          todo.push_back({x, y});
+    while (!todo.empty()) {
+      auto [x, y] = todo.back();
+      todo.pop_back();
+      if (x < 0 || y < 0 || x >= W || y >= H)
+        continue;
+      const std::size_t i = std::size_t(y) * W + x;
+      if (reached[i] || !passable(i))
+        continue;
+      reached[i] = 1;
+      todo.insert(todo.end(), {{x - 1, y}, {x + 1, y}, {x, y - 1}, {x, y + 1}});
+    }
+    return reached;
+  };
+  std::vector<std::uint8_t> outside = flood([&](std::size_t i) { return !m.Skin[i]; });
+  std::int64_t hist[256] = {}, n = 0;
+  for (std::size_t i = 0; i < N; ++i) {
+    m.SkinRegion[i] = !outside[i];
+    if (m.SkinRegion[i])
+      ++hist[m.Luma[i]], ++n;
+  }
+  int T = 255;
+  std::int64_t running = 0;
+  for (int level = 255; level >= 0; --level)
+    if ((running += hist[level]) > (2 * n + 9) / 10) {
+      T = level;
+      break;
+    }
+  for (std::size_t i = 0; i < N; ++i)
+    m.Highlight[i] = m.SkinRegion[i] && m.Luma[i] >= T;
+  std::vector<std::uint8_t> outer = flood([&](std::size_t i) { return !m.Highlight[i]; });
+  std::vector<int> label(N, -1);
+  std::vector<std::vector<std::pair<int, int>>> regions;
+  for (int y0 = 0; y0 < H; ++y0)
+    for (int x0 = 0; x0 < W; ++x0) {
+      if (!m.Highlight[std::size_t(y0) * W + x0] || label[std::size_t(y0) * W + x0] >= 0)
+        continue;
+      std::vector<std::pair<int, int>> region, todo{{x0, y0}};
+      while (!todo.empty()) {
+        auto [x, y] = todo.back();
+        todo.pop_back();
+        if (x < 0 || y < 0 || x >= W || y >= H)
+          continue;
+        const std::size_t i = std::size_t(y) * W + x;
+        if (!m.Highlight[i] || label[i] >= 0)
+          continue;
+        label[i] = int(regions.size());
+        region.push_back({x, y});
+        todo.insert(todo.end(), {{x - 1, y}, {x + 1, y}, {x, y - 1}, {x, y + 1}});
+      }
+      regions.push_back(region);
+    }
+  std::vector<std::size_t> drop;
+  for (const auto& region : regions) {
+    std::set<std::size_t> ring;
+    for (auto [x, y] : region)
+      for (int dy = -1; dy <= 1; ++dy)
+        for (int dx = -1; dx <= 1; ++dx)
+          if (x + dx >= 0 && y + dy >= 0 && x + dx < W && y + dy < H &&
+              !m.Highlight[std::size_t(y + dy) * W + std::size_t(x + dx)])
+            ring.insert(std::size_t(y + dy) * W + std::size_t(x + dx));
+    std::int64_t c = 0, sk = 0;
+    for (std::size_t q : ring)
+      if (outer[q])
+        ++c, sk += m.Skin[q];
+    if (4 * c > 5 * sk)
+      for (auto [x, y] : region)
+        drop.push_back(std::size_t(y) * W + std::size_t(x));
+  }
+  for (std::size_t i : drop)
+    m.Highlight[i] = 0;
+  return m;
+}
+
+TEST(PrepareHighlightMask, MatchesThePlainFormBitForBit) {
+  unsigned seed = 99;
+  auto next = [&] { return seed = seed * 1103515245u + 12345u, (seed >> 16) & 0x7FFF; };
+  for (auto [w, h] : {std::pair{1, 1}, {2, 2}, {1, 9}, {9, 1}, {13, 11}, {40, 33}, {64, 48}})
+    for (int round = 0; round < 3; ++round) {
+      RowImageBuffer patch(w, h);
+      for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) {
+          // Blobs of shine and dark spots on skin with grain, some backdrop
+          // and stray colours, so the colour cache both hits and collides.
+          const int r = int(next() % 100), cell = (x / 4 + y / 3 + round) % 5;
+          BGR c = cell == 0 ? kShine : cell == 1 && r < 30 ? kEye : kSkin;
+          if (x == 0 || r < 5)
+            c = kBackdrop;
+          else if (r < 15)
+            c = BGR{Byte(next() % 256), Byte(next() % 256), Byte(next() % 256)};
+          const int grain = int(next() % 7) - 3;
+          c.R = Byte(std::clamp(c.R + grain, 0, 255));
+          c.G = Byte(std::clamp(c.G + grain, 0, 255));
+          Put(patch, x, y, c);
+        }
+      HighlightMask got = PrepareHighlightMask(patch), want = ReferenceMask(patch);
+      EXPECT_EQ(got.Luma, want.Luma) << w << "x" << h;
+      EXPECT_EQ(got.Skin, want.Skin) << w << "x" << h;
+      EXPECT_EQ(got.SkinRegion, want.SkinRegion) << w << "x" << h;
+      EXPECT_EQ(got.Highlight, want.Highlight) << w << "x" << h;
+    }
+}
+
+TEST(PrepareHighlightMask, SkinTestRightForManyColours) {
+  // More colours than the likelihood cache holds, bright and near skin, so slots are reused.
+  unsigned seed = 7;
+  auto next = [&] { return seed = seed * 1103515245u + 12345u, (seed >> 16) & 0x7FFF; };
+  RowImageBuffer patch(256, 200);
+  for (int y = 0; y < 200; ++y)
+    for (int x = 0; x < 256; ++x)
+      Put(patch, x, y, BGR{Byte(60 + next() % 150), Byte(100 + next() % 120), Byte(150 + next() % 106)});
+  HighlightMask got = PrepareHighlightMask(patch), want = ReferenceMask(patch);
+  EXPECT_EQ(got.Skin, want.Skin);
+  EXPECT_EQ(got.Highlight, want.Highlight);
 }
 
 }  // namespace

@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <cstring>
+#include <memory>
 #include <set>
 
 namespace {
@@ -235,6 +237,84 @@ TEST(BlendByDifference, FullAmountsGiveTheSmoothedPicture) {
 TEST(BlendByDifference, RefusesPicturesOfDifferentSizes) {
   RowImageBuffer a(3, 3), b(3, 4);
   EXPECT_THROW(BlendByDifference(a, b, 0, {}, 50, 40), EInvalidGraphicOperation);
+}
+
+// The blend pixel by pixel in the plainest form, as a yardstick for the fast path.
+RowImageBuffer ReferenceBlend(const RowImage& src, const RowImage& sm, int fine, int rough, int mid) {
+  fine = std::clamp(fine, 0, 100), mid = std::clamp(mid, 0, 100), rough = std::clamp(rough, 0, 100);
+  RowImageBuffer out(src.Width, src.Height);
+  for (int y = 0; y < src.Height; ++y)
+    for (int x = 0; x < src.Width; ++x) {
+      const Byte* s = src.Row(y) + x * 3;
+      const Byte* t = sm.Row(y) + x * 3;
+      int d = 0;
+      for (int c = 0; c < 3; ++c)
+        d = std::max(d, std::abs(int(s[c]) - int(t[c])));
+      int m = d <= 2 ? fine : d <= 8 ? mid : rough;
+      for (int c = 0; c < 3; ++c)
+        out.Row(y)[x * 3 + c] = Byte(((100 - m) * s[c] + m * t[c]) / 100);
+    }
+  return out;
+}
+
+TEST(BlendByDifference, MatchesThePlainFormBitForBit) {
+  unsigned seed = 12345;
+  auto next = [&] { return seed = seed * 1103515245u + 12345u, (seed >> 16) & 0x7FFF; };
+  const std::pair<int, int> sizes[] = {{1, 1}, {2, 2}, {1, 7}, {15, 3}, {16, 2}, {17, 3}, {31, 2},
+                                       {32, 1}, {33, 4}, {47, 3}, {48, 2}, {100, 3}, {129, 5}};
+  const int amounts[][3] = {{0, 50, 40}, {100, 100, 100}, {0, 0, 0}, {100, 0, 50}, {37, 91, 3},
+                            {-5, 150, 60}, {13, 67, 99}};
+  for (auto [w, h] : sizes)
+    for (const auto& a : amounts) {
+      RowImageBuffer src(w, h), sm(w, h);
+      for (int y = 0; y < h; ++y)
+        for (int i = 0; i < w * 3; ++i) {
+          int v = int(next() % 256);
+          // Moves of 0..12 in either direction reach all three bands; now and
+          // then a jump to anywhere, and the extremes 0 and 255.
+          int r = int(next() % 32);
+          int t = r < 25 ? v + r / 2 - 6 : r < 30 ? int(next() % 256) : r == 30 ? 0 : 255;
+          src.Row(y)[i] = Byte(v);
+          sm.Row(y)[i] = Byte(std::clamp(t, 0, 255));
+        }
+      RowImageBuffer got = BlendByDifference(src, sm, a[0], {}, a[1], a[2]);
+      RowImageBuffer want = ReferenceBlend(src, sm, a[0], a[1], a[2]);
+      for (int y = 0; y < h; ++y)
+        ASSERT_EQ(std::memcmp(got.Row(y), want.Row(y), std::size_t(RowImageStride(w))), 0)
+            << w << "x" << h << " amounts " << a[0] << "," << a[1] << "," << a[2] << " row " << y;
+    }
+}
+
+TEST(BlendByDifference, EveryBandAtEveryPlaceInARow) {
+  // One moved channel per pixel, each channel and each pixel position in turn,
+  // at the band limits 2/3 and 8/9, up and down.
+  const int moves[] = {0, 1, 2, 3, -3, 8, 9, -8, -9, 40, -40};
+  const int W = 37;
+  for (int channel = 0; channel < 3; ++channel)
+    for (int move : moves) {
+      RowImageBuffer src(W, 2), sm(W, 2);
+      for (int y = 0; y < 2; ++y)
+        for (int x = 0; x < W; ++x)
+          for (int c = 0; c < 3; ++c) {
+            int v = 60 + 3 * x + 20 * c;
+            src.Row(y)[x * 3 + c] = Byte(v);
+            sm.Row(y)[x * 3 + c] = Byte(c == channel && (x + y) % 2 == 0 ? v + move : v);
+          }
+      RowImageBuffer got = BlendByDifference(src, sm, 10, {}, 90, 50), want = ReferenceBlend(src, sm, 10, 90, 50);
+      for (int y = 0; y < 2; ++y)
+        ASSERT_EQ(std::memcmp(got.Row(y), want.Row(y), std::size_t(W) * 3), 0) << channel << " " << move;
+    }
+}
+
+TEST(BlendByDifference, BitmapEntryPointMatchesTheBufferOne) {
+  RowImageBuffer src = Make(35, 6, Portrait);
+  RowImageBuffer sm = SmoothPicture(src, 7);
+  std::unique_ptr<TBitmap> a = BitmapFromRows(src), b = BitmapFromRows(sm);
+  std::unique_ptr<TBitmap> out = BlendByDifference(a.get(), b.get(), 0, {}, 50, 40);
+  RowImageBuffer want = ReferenceBlend(src, sm, 0, 50, 40);
+  const RowImage got = BitmapRows(out.get());
+  for (int y = 0; y < 6; ++y)
+    EXPECT_EQ(std::memcmp(got.Row(y), want.Row(y), 35 * 3), 0) << "row " << y;
 }
 
 }  // namespace

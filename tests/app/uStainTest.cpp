@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstring>
 #include <vector>
 
 namespace {
@@ -128,6 +129,39 @@ TEST(EraseDiscPixels, TinyPictures) {
       for (int x = 0; x < w * 3; ++x)
         EXPECT_EQ(image.Row(y)[x], 50);
   }
+}
+
+TEST(EraseDiscPixels, MatchesTheDirectFormForLargerDiscsAndOddRuns) {
+  // Even and odd run lengths and starts, discs clipped on every side.
+  const int w = 91, h = 77;
+  RowImageBuffer a(w, h), b(w, h);
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w * 3; ++x)
+      a.Row(y)[x] = b.Row(y)[x] = Byte((x * 53 + y * 29 + (x * y) % 17) & 255);
+  const int cases[][3] = {{45, 38, 30}, {44, 37, 31}, {0, 38, 20}, {90, 10, 25}, {45, 76, 18}, {7, 3, 2}, {8, 3, 3}};
+  for (auto [cx, cy, R] : cases) {
+    ASSERT_TRUE(EraseDiscPixels(a, EraseDisc{cx, cy, R}));
+    ReferenceErase(b, cx, cy, R);
+    for (int y = 0; y < h; ++y)
+      ASSERT_EQ(std::memcmp(a.Row(y), b.Row(y), std::size_t(w) * 3), 0) << cx << "," << cy << " R" << R << " row " << y;
+  }
+}
+
+TEST(EraseDiscPixels, MatchesTheDirectFormOnSmallPictures) {
+  for (auto [w, h] : {std::pair{1, 1}, {2, 2}, {3, 2}, {5, 4}, {6, 5}})
+    for (int R : {1, 2, 3})
+      for (int c = -1; c <= w; ++c) {
+        RowImageBuffer a(w, h);
+        for (int y = 0; y < h; ++y)
+          for (int x = 0; x < w * 3; ++x)
+            a.Row(y)[x] = Byte((x * 71 + y * 13) & 255);
+        RowImageBuffer b = RowImageBuffer::CopyOf(a);
+        if (!EraseDiscPixels(a, EraseDisc{c, c / 2, R}))
+          continue;  // no ring on the picture: nothing was changed
+        ReferenceErase(b, c, c / 2, R);
+        for (int y = 0; y < h; ++y)
+          ASSERT_EQ(std::memcmp(a.Row(y), b.Row(y), std::size_t(w) * 3), 0) << w << "x" << h << " R" << R;
+      }
 }
 
 }  // namespace
