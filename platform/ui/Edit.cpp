@@ -214,22 +214,33 @@ void TCustomEdit::AfterEdit(bool changed) {
   goalX_ = -1;
   Relayout();
   ScrollCaret();
+  if (changed) {
+    auto alive = AliveToken();
+    Notify(EN_UPDATE);
+    if (!*alive) return;
+  }
   ViewChanged();
-  if (changed) NotifyChange();
+  if (changed) Notify(EN_CHANGE);
   // Nothing after this: OnChange may have set the text again or freed us.
 }
 
-void TCustomEdit::NotifyChange() {
+void TCustomEdit::Notify(Word code) {
   if (HandleAllocated()) {
     HWND h = Handle();
     HWND parent = (GetWindowLongPtr(h, GWL_STYLE) & WS_CHILD) ? ::GetParent(h) : nullptr;
     if (parent) {
-      SendMessage(parent, WM_COMMAND, MAKEWPARAM(int(GetWindowLongPtr(h, GWL_ID)), EN_CHANGE),
+      SendMessage(parent, WM_COMMAND, MAKEWPARAM(int(GetWindowLongPtr(h, GWL_ID)), code),
                   reinterpret_cast<LPARAM>(h));
       return;
     }
   }
-  Perform(CN_COMMAND, MAKEWPARAM(0, EN_CHANGE), 0);
+  Perform(CN_COMMAND, MAKEWPARAM(0, code), 0);
+}
+
+void TCustomEdit::NotifyScroll(int oldX, int oldTop) {
+  auto alive = AliveToken();
+  if (topLine_ != oldTop) Notify(EN_VSCROLL);
+  if (*alive && scrollX_ != oldX) Notify(EN_HSCROLL);
 }
 
 void TCustomEdit::ReplaceRange(std::size_t start, std::size_t end, const std::string& s) {
@@ -410,39 +421,50 @@ bool TCustomEdit::HandleEditMessage(TMessage& m) {
       m.Result = i;
       return true;
     }
-    case EM_LINESCROLL:
+    case EM_LINESCROLL: {
       if (!multiLine_) return true;
+      const int oldX = scrollX_, oldTop = topLine_;
       RefreshMetrics();
       scrollX_ += wpInt * aveCharWidth_;
       topLine_ += int(m.LParam);
       ClampScroll();
       ViewChanged();
       m.Result = TRUE;
+      NotifyScroll(oldX, oldTop);
       return true;
-    case EM_SCROLL: case WM_VSCROLL: case WM_HSCROLL:
+    }
+    case EM_SCROLL: case WM_VSCROLL: case WM_HSCROLL: {
       if (!multiLine_) return false;
+      const int oldX = scrollX_, oldTop = topLine_;
       WMScroll(m);
+      NotifyScroll(oldX, oldTop);
       return true;
-    case WM_MOUSEWHEEL:
+    }
+    case WM_MOUSEWHEEL: {
       if (!multiLine_) return false;
+      const int oldTop = topLine_;
       ScrollLines(-GET_WHEEL_DELTA_WPARAM(m.WParam) * 3 / 120);
       m.Result = 1;
+      NotifyScroll(scrollX_, oldTop);
       return true;
+    }
 
     // ---- Focus, size, font ----
-    case WM_SETFOCUS:
-      if (HandleAllocated()) {
+    case WM_SETFOCUS: case WM_KILLFOCUS: {
+      if (m.Msg == WM_KILLFOCUS) {
+        dragging_ = false;
+        DestroyCaret();
+      } else if (HandleAllocated()) {
         CreateCaret(Handle(), nullptr, 1, LineHeight());
         UpdateCaret();
         ShowCaret(Handle());
       }
       Invalidate();
-      return false;
-    case WM_KILLFOCUS:
-      dragging_ = false;
-      DestroyCaret();
-      Invalidate();
-      return false;
+      auto alive = AliveToken();
+      Notify(m.Msg == WM_SETFOCUS ? EN_SETFOCUS : EN_KILLFOCUS);
+      // A parent that freed the edit gets nothing more from it.
+      return !*alive;
+    }
     case WM_SIZE:
       rectSet_ = false;
       LayoutChanged();
@@ -535,8 +557,13 @@ void TCustomEdit::WMChar(TMessage& m) {
       AppendUtf8(typed, ch);
       break;
   }
-  if (readOnly_ || !model_.Type(typed)) {
+  if (readOnly_) {
     MessageBeep(0);
+    return;
+  }
+  if (!model_.Type(typed)) {
+    MessageBeep(0);
+    if (model_.MaxLength() > 0) Notify(EN_MAXTEXT);
     return;
   }
   AfterEdit(true);
@@ -597,11 +624,19 @@ void TCustomEdit::DoPaste() {
   if (readOnly_) return;
   std::string s = ClipboardText(HandleAllocated() ? Handle() : nullptr);
   if (s.empty()) return;
-  if (!model_.Paste(s)) {
-    MessageBeep(0);
-    return;
+  bool cut = false;
+  if (model_.MaxLength() > 0) {
+    const int room = model_.MaxLength() - (model_.CharCount() - SelLength());
+    cut = int(Utf8Length(model_.Prepare(s))) > room;
   }
-  AfterEdit(true);
+  const bool pasted = model_.Paste(s);
+  if (!pasted) MessageBeep(0);
+  if (cut) {
+    auto alive = AliveToken();
+    Notify(EN_MAXTEXT);
+    if (!*alive) return;
+  }
+  if (pasted) AfterEdit(true);
 }
 
 void TCustomEdit::DoClear() {

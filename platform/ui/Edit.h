@@ -11,7 +11,11 @@
 // After each change of the text the edit sends EN_CHANGE in a WM_COMMAND to
 // its parent (reflected to it as CN_COMMAND, which calls Change and
 // OnChange); that is always the last thing the change does, so OnChange may
-// set the text again or free the control. MaxLength limits typing and
+// set the text again or free the control. EN_UPDATE comes just before it,
+// the new text laid out but not yet drawn. EN_SETFOCUS and EN_KILLFOCUS
+// follow the focus; EN_MAXTEXT tells that MaxLength cut typing or pasting;
+// EN_HSCROLL and EN_VSCROLL follow scrolling by the scroll messages, the
+// wheel and dragging past the edge. MaxLength limits typing and
 // pasting only, never WM_SETTEXT. Positions in the edit messages and in
 // SelStart/SelLength count characters of the UTF-8 text.
 //
@@ -88,7 +92,13 @@ constexpr WPARAM EC_LEFTMARGIN = 0x0001;
 constexpr WPARAM EC_RIGHTMARGIN = 0x0002;
 constexpr WPARAM EC_USEFONTINFO = 0xFFFF;
 
+constexpr Word EN_SETFOCUS = 0x0100;
+constexpr Word EN_KILLFOCUS = 0x0200;
 constexpr Word EN_CHANGE = 0x0300;
+constexpr Word EN_UPDATE = 0x0400;
+constexpr Word EN_MAXTEXT = 0x0501;
+constexpr Word EN_HSCROLL = 0x0601;
+constexpr Word EN_VSCROLL = 0x0602;
 // What EM_GETLIMITTEXT answers for an edit without a limit.
 constexpr LRESULT EditNoLimit = 0x7FFFFFFE;
 
@@ -203,7 +213,10 @@ class TCustomEdit : public TWinControl {
   LRESULT SendToSelf(UINT msg, WPARAM wp = 0, LPARAM lp = 0);
   // The last step of a change: view, then EN_CHANGE (when changed).
   void AfterEdit(bool changed);
-  void NotifyChange();
+  // WM_COMMAND with code to the parent (CN_COMMAND to itself without one).
+  void Notify(Word code);
+  // EN_HSCROLL / EN_VSCROLL when the view moved from (oldX, oldTop).
+  void NotifyScroll(int oldX, int oldTop);
   void ShowContextMenuFromKeyboard();
 
   // ---- View (Edit_View.cpp) ----
@@ -230,6 +243,7 @@ class TCustomEdit : public TWinControl {
   TAlignment EffectiveAlignment() const;
   std::size_t PosInLine(int index, int clientX) const;
   void WMScroll(TMessage& Message);
+  int ThumbPos(const TMessage& Message, int bar) const;
   void PaintLine(HDC dc, int index, const TRect& fmt, COLORREF textColor, bool showSel);
   HBRUSH ControlColors(HDC dc);
   void WMEraseBkgnd(TMessage& Message);

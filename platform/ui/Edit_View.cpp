@@ -218,9 +218,20 @@ void TCustomEdit::ScrollLines(int delta) {
   ViewChanged();
 }
 
+int TCustomEdit::ThumbPos(const TMessage& m, int bar) const {
+  // A drag of the bar reports 32 bits through nTrackPos; a position sent by
+  // hand comes in the high word.
+  int pos = HIWORD(m.WParam);
+  SCROLLINFO si;
+  si.fMask = SIF_POS | SIF_TRACKPOS;
+  if (HandleAllocated() && GetScrollInfo(const_cast<TCustomEdit*>(this)->Handle(), bar, &si) &&
+      si.nTrackPos != si.nPos)
+    pos = si.nTrackPos;
+  return pos;
+}
+
 void TCustomEdit::WMScroll(TMessage& m) {
   const int code = LOWORD(m.WParam);
-  const int thumb = HIWORD(m.WParam);
   if (m.Msg == WM_HSCROLL) {
     const int page = FormattingRect().Width();
     switch (code) {
@@ -228,7 +239,7 @@ void TCustomEdit::WMScroll(TMessage& m) {
       case SB_LINERIGHT: scrollX_ += aveCharWidth_; break;
       case SB_PAGELEFT: scrollX_ -= page; break;
       case SB_PAGERIGHT: scrollX_ += page; break;
-      case SB_THUMBTRACK: case SB_THUMBPOSITION: scrollX_ = thumb; break;
+      case SB_THUMBTRACK: case SB_THUMBPOSITION: scrollX_ = ThumbPos(m, SB_HORZ); break;
       case SB_LEFT: scrollX_ = 0; break;
       case SB_RIGHT: scrollX_ = contentWidth_; break;
       default: return;
@@ -242,7 +253,7 @@ void TCustomEdit::WMScroll(TMessage& m) {
       case SB_PAGEDOWN: topLine_ += page; break;
       case SB_THUMBTRACK: case SB_THUMBPOSITION:
         if (m.Msg == EM_SCROLL) return;
-        topLine_ = thumb;
+        topLine_ = ThumbPos(m, SB_VERT);
         break;
       case SB_TOP: topLine_ = 0; break;
       case SB_BOTTOM: topLine_ = int(lines_.size()); break;
@@ -465,6 +476,7 @@ void TCustomEdit::AutoScrollTick() {
   }
   const TRect fmt = FormattingRect();
   const TPoint pt = lastMouse_;
+  const int oldX = scrollX_, oldTop = topLine_;
   if (pt.X < fmt.Left) scrollX_ -= aveCharWidth_;
   if (pt.X >= fmt.Right) scrollX_ += aveCharWidth_;
   if (multiLine_ && pt.Y < fmt.Top) --topLine_;
@@ -472,4 +484,5 @@ void TCustomEdit::AutoScrollTick() {
   ClampScroll();
   model_.SetSelection(model_.Anchor(), PointToPos(pt));
   ViewChanged();
+  NotifyScroll(oldX, oldTop);
 }

@@ -134,6 +134,7 @@ void TCustomListBox::CreateParams(TCreateParams& Params) {
 
 void TCustomListBox::CreateWnd() {
   TCustomControl::CreateWnd();
+  hasHScroll_ = (GetWindowLongPtr(Handle(), GWL_STYLE) & WS_HSCROLL) != 0;
   UpdateScrollBar();
 }
 
@@ -322,9 +323,11 @@ TRect TCustomListBox::ItemRect(int Index) const {
     const int row = Index % rows;
     return TRect{col * colWidth, row * h, (col + 1) * colWidth, (row + 1) * h};
   }
+  // Items span the extent when it is wider than the client area.
+  const int left = -scrollX_, right = std::max(ClientWidth(), ScrollsSideways() ? hExtent_ : 0) - scrollX_;
   if (style_ != lbOwnerDrawVariable) {
     const int y = (Index - top_) * h;
-    return TRect{0, y, ClientWidth(), y + h};
+    return TRect{left, y, right, y + h};
   }
   int y = 0;
   if (Index >= top_) {
@@ -332,7 +335,7 @@ TRect TCustomListBox::ItemRect(int Index) const {
   } else {
     for (int i = Index; i < top_; ++i) y -= data_[std::size_t(i)].Height;
   }
-  return TRect{0, y, ClientWidth(), y + HeightOf(Index)};
+  return TRect{left, y, right, y + HeightOf(Index)};
 }
 
 int TCustomListBox::ItemAtPos(TPoint Pos, bool Existing) const {
@@ -393,6 +396,7 @@ void TCustomListBox::UpdateScrollBar() {
     const int maxTop = MaxTop();
     top_ = std::clamp(top_, 0, maxTop);
     if (columns_ > 0) top_ -= top_ % RowsPerColumn();
+    scrollX_ = std::clamp(scrollX_, 0, MaxScrollX());
     if (!HandleAllocated()) break;
     const TRect before = ClientRect();
     SCROLLINFO si;
@@ -412,10 +416,30 @@ void TCustomListBox::UpdateScrollBar() {
       si.nPage = UINT(std::max(1, Count() - maxTop));
       si.nPos = top_;
       SetScrollInfo(Handle(), SB_VERT, &si, TRUE);
+      if (ScrollsSideways()) {
+        // A page as wide as the extent hides the bar.
+        SCROLLINFO hi;
+        hi.fMask = SIF_RANGE | SIF_PAGE | SIF_POS;
+        hi.nMin = 0;
+        hi.nMax = std::max(hExtent_ - 1, 0);
+        hi.nPage = UINT(std::max(ClientWidth(), 0));
+        hi.nPos = scrollX_;
+        SetScrollInfo(Handle(), SB_HORZ, &hi, TRUE);
+      }
     }
     if (ClientRect() == before) break;
   }
   inScrollUpdate_ = false;
+}
+
+int TCustomListBox::MaxScrollX() const { return ScrollsSideways() ? std::max(0, hExtent_ - ClientWidth()) : 0; }
+
+void TCustomListBox::SetScrollX(int v) {
+  v = std::clamp(v, 0, MaxScrollX());
+  if (v == scrollX_) return;
+  scrollX_ = v;
+  UpdateScrollBar();
+  Invalidate();
 }
 
 void TCustomListBox::SetTopIndex(int v) {
@@ -757,6 +781,29 @@ bool TCustomListBox::DoMouseWheel(TShiftState Shift, int WheelDelta, TPoint Mous
 }
 
 void TCustomListBox::HandleScroll(int Code, int Pos, bool Horizontal) {
+  if (Horizontal && ScrollsSideways()) {
+    // A line is half an item high, about a character wide.
+    const int line = std::max(1, FixedHeight() / 2);
+    switch (Code) {
+      case SB_LINELEFT: SetScrollX(scrollX_ - line); break;
+      case SB_LINERIGHT: SetScrollX(scrollX_ + line); break;
+      case SB_PAGELEFT: SetScrollX(scrollX_ - ClientWidth()); break;
+      case SB_PAGERIGHT: SetScrollX(scrollX_ + ClientWidth()); break;
+      case SB_LEFT: SetScrollX(0); break;
+      case SB_RIGHT: SetScrollX(MaxScrollX()); break;
+      case SB_THUMBTRACK:
+      case SB_THUMBPOSITION: {
+        int pos = Pos;
+        SCROLLINFO si;
+        si.fMask = SIF_POS | SIF_TRACKPOS;
+        if (HandleAllocated() && GetScrollInfo(Handle(), SB_HORZ, &si) && si.nTrackPos != si.nPos) pos = si.nTrackPos;
+        SetScrollX(pos);
+        break;
+      }
+      default: break;
+    }
+    return;
+  }
   if (Horizontal != (columns_ > 0)) return;
   const int unit = columns_ > 0 ? RowsPerColumn() : 1;
   const int page = columns_ > 0 ? columns_ * unit : std::max(1, VisibleItemCount());
@@ -966,6 +1013,13 @@ void TCustomListBox::HandleLBMessage(TMessage& m) {
       return;
     }
     case LB_SETCOLUMNWIDTH: m.Result = 0; return;
+    case LB_GETHORIZONTALEXTENT: m.Result = hExtent_; return;
+    case LB_SETHORIZONTALEXTENT:
+      hExtent_ = std::max(0, int(m.WParam));
+      UpdateScrollBar();
+      Invalidate();
+      m.Result = 0;
+      return;
     default: break;
   }
 }

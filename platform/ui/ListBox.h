@@ -11,7 +11,12 @@
 // A user change of the selection sends WM_COMMAND/LBN_SELCHANGE to the
 // parent, then runs OnClick; a double click sends LBN_DBLCLK, then runs
 // OnDblClick. Changes made in code notify nobody.
+//
+// A one-column list made with WS_HSCROLL scrolls its items sideways in
+// pixels when the horizontal extent (LB_SETHORIZONTALEXTENT, ScrollWidth)
+// is wider than the client area, showing the horizontal bar only then.
 #pragma once
+#include <algorithm>
 #include <functional>
 #include <memory>
 #include <string>
@@ -38,6 +43,8 @@ constexpr UINT LB_GETTOPINDEX = 0x018E;
 constexpr UINT LB_FINDSTRING = 0x018F;
 constexpr UINT LB_GETSELCOUNT = 0x0190;
 constexpr UINT LB_GETSELITEMS = 0x0191;
+constexpr UINT LB_GETHORIZONTALEXTENT = 0x0193;
+constexpr UINT LB_SETHORIZONTALEXTENT = 0x0194;
 constexpr UINT LB_SETCOLUMNWIDTH = 0x0195;
 constexpr UINT LB_SETTOPINDEX = 0x0197;
 constexpr UINT LB_GETITEMRECT = 0x0198;
@@ -149,6 +156,11 @@ class TCustomListBox : public TCustomControl {
   void SetColumns(int v);
   TBorderStyle BorderStyle() const { return borderStyle_; }
   void SetBorderStyle(TBorderStyle v);
+  // The horizontal extent in pixels (LB_SETHORIZONTALEXTENT).
+  int ScrollWidth() const { return hExtent_; }
+  void SetScrollWidth(int v) { ListMessage(LB_SETHORIZONTALEXTENT, WPARAM(std::max(v, 0)), 0); }
+  // Pixels the items are scrolled to the left.
+  int HorzScrollPos() const { return scrollX_; }
 
   bool Selected(int Index) const;
   void SetSelected(int Index, bool v);
@@ -243,7 +255,14 @@ class TCustomListBox : public TCustomControl {
   void CollapseSelectionTo(int Index);
 
   int MaxTop() const;
+  // Sideways scrolling of a one-column list by its extent.
+  bool ScrollsSideways() const { return columns_ == 0 && hasHScroll_; }
+  int MaxScrollX() const;
+  void SetScrollX(int v);
   std::unique_ptr<TListBoxStrings> items_;
+  int hExtent_ = 0;
+  int scrollX_ = 0;
+  bool hasHScroll_ = false;  // made with WS_HSCROLL (the bar clears the bit when hidden)
   int top_ = 0;
   mutable int fontHeight_ = 0;
   bool inScrollUpdate_ = false;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "platform/gdi/Gdi.h"
 #include "platform/rtl/Exceptions.h"
 
 namespace {
@@ -152,11 +153,32 @@ void TMemoStrings::Clear() {
 
 // ---- TCustomMemo ----------------------------------------------------------------------------
 TCustomMemo::TCustomMemo(TComponent* AOwner)
-    : TCustomEdit(AOwner, true), lines_(std::make_unique<TMemoStrings>(this)) {
+    : TCustomEdit(AOwner, true),
+      lines_(std::make_unique<TMemoStrings>(this)),
+      canvas_(std::make_unique<TControlCanvas>(this)) {
   SetBounds(0, 0, 185, 89);
 }
 
 TCustomMemo::~TCustomMemo() = default;
+
+void TCustomMemo::PaintWindow(HDC DC) {
+  TCustomEdit::PaintWindow(DC);
+  if (!OnAfterPaint) return;
+  auto alive = AliveToken();
+  int saved = SaveDC(DC);
+  canvas_->Lock();
+  canvas_->SetHandle(DC);
+  canvas_->Font()->Assign(Font());
+  OnAfterPaint(this, canvas_.get());
+  // The hook may have freed the memo, and its canvas with it.
+  if (!*alive) {
+    RestoreDC(DC, saved);
+    return;
+  }
+  canvas_->SetHandle(nullptr);
+  canvas_->Unlock();
+  RestoreDC(DC, saved);
+}
 
 void TCustomMemo::SetLines(const TStrings* v) { lines_->Assign(v); }
 

@@ -9,13 +9,22 @@
 // EM_LINEINDEX... count the lines on screen, wrapped ones included). Its
 // changes go through the memo as one undo-less edit each and notify
 // OnChange; between BeginUpdate and EndUpdate they are gathered into one.
+//
+// The bars answer GetScrollInfo and GetScrollBarInfo on both axes (a bar
+// that is not needed stays shown, unavailable); WM_VSCROLL / WM_HSCROLL with
+// SB_THUMBPOSITION or SB_THUMBTRACK put line p on top or scroll to pixel p.
+// OnAfterPaint runs at the end of each paint, as the list box's does.
 #pragma once
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "platform/rtl/StringList.h"
 #include "platform/ui/Edit.h"
+
+// Runs at the end of each paint, the canvas still on the paint DC.
+using TAfterPaintEvent = std::function<void(TObject* Sender, TCanvas* Canvas)>;
 
 enum TScrollStyle { ssNone, ssHorizontal, ssVertical, ssBoth };
 
@@ -68,6 +77,8 @@ class TCustomMemo : public TCustomEdit {
   // Line and column (in characters) of the caret.
   TPoint CaretPos() const;
 
+  TAfterPaintEvent OnAfterPaint;
+
   void Dispatch(TMessage& Message) override;
 
  protected:
@@ -76,9 +87,11 @@ class TCustomMemo : public TCustomEdit {
   int WrapWidth() const override;
   bool AcceptsReturn() const override { return wantReturns_; }
   bool AcceptsTab() const override { return wantTabs_; }
+  void PaintWindow(HDC DC) override;
 
  private:
   std::unique_ptr<TMemoStrings> lines_;
+  std::unique_ptr<TControlCanvas> canvas_;
   bool wordWrap_ = true;
   bool wantReturns_ = true;
   bool wantTabs_ = false;

@@ -3,11 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <functional>
 #include <string>
 #include <vector>
 
 #include "FormTestFixture.h"
 #include "platform/ui/ClassicDraw.h"
+#include "platform/ui/Memo.h"
 
 namespace {
 
@@ -474,6 +476,137 @@ TEST_F(EditTest, MaskEditWithEmptyMaskIsAnEdit) {
   Type("abc");
   EXPECT_EQ(m->Text(), "ab");
   EXPECT_EQ(m->EditText(), "ab");
+}
+
+// ---- Notifications to the parent -------------------------------------------------
+
+class EditNotifyTest : public EditTest {
+ protected:
+  struct TNote {
+    HWND From;
+    int Code;
+    bool operator==(const TNote&) const = default;
+  };
+  std::vector<TNote> notes;
+  std::function<void(int)> onNote;
+
+  // The form's procedure logs into this fixture: free it while the fixture lives.
+  void TearDown() override { app.DestroyComponents(); }
+
+  void SetUp() override {
+    EditTest::SetUp();
+    TWndMethod old = form->WindowProc;
+    form->WindowProc = TWndMethod::FromFunction(
+        [this, old](TMessage& m) {
+          if (m.Msg == WM_COMMAND) {
+            notes.push_back(TNote{reinterpret_cast<HWND>(m.LParam), HIWORD(m.WParam)});
+            if (onNote) onNote(HIWORD(m.WParam));
+          }
+          old(m);
+        },
+        this);
+  }
+  std::vector<int> Codes() const {
+    std::vector<int> c;
+    for (const TNote& n : notes) c.push_back(n.Code);
+    return c;
+  }
+};
+
+TEST_F(EditNotifyTest, FocusMovingBetweenEditsNotifiesBoth) {
+  TEdit* other = new TEdit(form);
+  other->SetParent(form);
+  other->SetTop(60);
+  notes.clear();
+  other->SetFocus();
+  s.display.RunUntilIdle();
+  EXPECT_EQ(notes, (std::vector<TNote>{{edit->Handle(), EN_KILLFOCUS}, {other->Handle(), EN_SETFOCUS}}));
+  notes.clear();
+  edit->SetFocus();
+  s.display.RunUntilIdle();
+  EXPECT_EQ(notes, (std::vector<TNote>{{other->Handle(), EN_KILLFOCUS}, {edit->Handle(), EN_SETFOCUS}}));
+}
+
+TEST_F(EditNotifyTest, UpdateComesBeforeChangeWithTheTextAlreadyLaidOut) {
+  std::vector<std::string> atUpdate;
+  onNote = [&](int code) {
+    if (code == EN_UPDATE) atUpdate.push_back(edit->Text() + "|" + std::to_string(edit->SelStart()));
+  };
+  Type("a");
+  edit->SetText("xyz");
+  edit->SetText("xyz");  // unchanged: nothing
+  EXPECT_EQ(Codes(), (std::vector<int>{EN_UPDATE, EN_CHANGE, EN_UPDATE, EN_CHANGE}));
+  EXPECT_EQ(atUpdate, (std::vector<std::string>{"a|1", "xyz|0"}));
+}
+
+TEST_F(EditNotifyTest, MaxTextWhenTypingOrPastingIsCut) {
+  struct Case {
+    const char* start;
+    const char* typed;   // typed when set, else pasted
+    const char* pasted;
+    const char* result;
+    std::vector<int> codes;
+  };
+  const std::vector<Case> cases = {
+      {"ab", "c", nullptr, "abc", {EN_UPDATE, EN_CHANGE}},
+      {"abc", "d", nullptr, "abc", {EN_MAXTEXT}},
+      {"a", nullptr, "xy", "axy", {EN_UPDATE, EN_CHANGE}},
+      {"ab", nullptr, "xyz", "abx", {EN_MAXTEXT, EN_UPDATE, EN_CHANGE}},
+      {"abc", nullptr, "x", "abc", {EN_MAXTEXT}},
+  };
+  edit->SetMaxLength(3);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.start) + (c.typed ? c.typed : c.pasted));
+    edit->SetText(c.start);
+    edit->SetSelStart(int(std::strlen(c.start)));
+    notes.clear();
+    if (c.typed) {
+      Type(c.typed);
+    } else {
+      SetClipboard(c.pasted);
+      edit->PasteFromClipboard();
+    }
+    EXPECT_EQ(edit->Text(), c.result);
+    EXPECT_EQ(Codes(), c.codes);
+  }
+  // WM_SETTEXT is never cut, so it never reports the limit.
+  notes.clear();
+  edit->SetText("longer than three");
+  EXPECT_EQ(Codes(), (std::vector<int>{EN_UPDATE, EN_CHANGE}));
+}
+
+TEST_F(EditNotifyTest, ScrollingTheViewNotifiesItsDirection) {
+  TMemo* memo = new TMemo(form);
+  memo->SetParent(form);
+  memo->SetBounds(10, 60, 150, 80);
+  memo->SetWordWrap(false);
+  for (int i = 0; i < 30; ++i) memo->Lines()->Add(std::string(60, 'w'));
+  HWND h = memo->Handle();
+  struct Case {
+    UINT msg;
+    WPARAM wp;
+    LPARAM lp;
+    std::vector<int> codes;
+  };
+  const std::vector<Case> cases = {
+      {WM_HSCROLL, MAKEWPARAM(SB_LEFT, 0), 0, {EN_HSCROLL}},
+      {WM_VSCROLL, MAKEWPARAM(SB_TOP, 0), 0, {EN_VSCROLL}},
+      {WM_VSCROLL, MAKEWPARAM(SB_LINEUP, 0), 0, {}},  // already at the top
+      {WM_VSCROLL, MAKEWPARAM(SB_LINEDOWN, 0), 0, {EN_VSCROLL}},
+      {WM_HSCROLL, MAKEWPARAM(SB_LINERIGHT, 0), 0, {EN_HSCROLL}},
+      {EM_LINESCROLL, 1, 2, {EN_VSCROLL, EN_HSCROLL}},
+      {WM_HSCROLL, MAKEWPARAM(SB_LEFT, 0), 0, {EN_HSCROLL}},
+      {WM_MOUSEWHEEL, MAKEWPARAM(0, WHEEL_DELTA), 0, {EN_VSCROLL}},
+  };
+  // The caret is at the end: the view starts at the bottom, scrolled right.
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << std::hex << c.msg << " " << c.wp);
+    notes.clear();
+    SendMessage(h, c.msg, c.wp, c.lp);
+    EXPECT_EQ(Codes(), c.codes);
+    for (const TNote& n : notes) EXPECT_EQ(n.From, h);
+  }
+  EXPECT_EQ(memo->TopLine(), 0);
 }
 
 }  // namespace

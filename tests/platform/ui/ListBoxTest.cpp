@@ -9,6 +9,18 @@
 
 namespace {
 
+// A list made with a horizontal bar, as a decorating control makes it.
+class THScrollListBox : public TListBox {
+ public:
+  using TListBox::TListBox;
+
+ protected:
+  void CreateParams(TCreateParams& Params) override {
+    TListBox::CreateParams(Params);
+    Params.Style |= WS_HSCROLL;
+  }
+};
+
 class ListBoxTest : public FormsTest {
  protected:
   TForm* form = nullptr;
@@ -465,6 +477,94 @@ TEST_F(ListBoxTest, FreedInItsOwnOnDblClickAndOnKey) {
   lb2->OnClick = [&](TObject*) { delete lb2; };
   Key(VK_DOWN);
   EXPECT_EQ(form->ControlCount(), 0);
+}
+
+TEST_F(ListBoxTest, HorizontalExtentShowsTheBarOnlyWhenWiderThanTheClient) {
+  auto* lb = new THScrollListBox(form);
+  lb->SetParent(form);
+  lb->SetBounds(10, 10, 120, 100);
+  for (int i = 0; i < 30; ++i) lb->Items()->Add("Item " + std::to_string(i));
+  const int width = lb->ClientWidth();
+  struct Case {
+    int extent;
+    bool bar;
+  };
+  const std::vector<Case> cases = {{0, false}, {width, false}, {width + 50, true}, {width - 10, false},
+                                   {width + 1, true}, {0, false}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.extent);
+    SendMessage(lb->Handle(), LB_SETHORIZONTALEXTENT, WPARAM(c.extent), 0);
+    EXPECT_EQ(SendMessage(lb->Handle(), LB_GETHORIZONTALEXTENT, 0, 0), c.extent);
+    SCROLLBARINFO sbi;
+    GetScrollBarInfo(lb->Handle(), OBJID_HSCROLL, &sbi);
+    EXPECT_EQ((sbi.rgstate[0] & STATE_SYSTEM_INVISIBLE) == 0, c.bar);
+    EXPECT_EQ((GetWindowLongPtr(lb->Handle(), GWL_STYLE) & WS_HSCROLL) != 0, c.bar);
+    // The vertical bar's page follows the height the horizontal bar leaves.
+    EXPECT_EQ(int(VInfo(lb).nPage), lb->ClientHeight() / lb->ItemHeight());
+    if (c.bar) {
+      SCROLLINFO si;
+      si.fMask = SIF_ALL;
+      ASSERT_TRUE(GetScrollInfo(lb->Handle(), SB_HORZ, &si));
+      EXPECT_EQ(si.nMax, c.extent - 1);
+      EXPECT_EQ(int(si.nPage), lb->ClientWidth());
+    }
+  }
+  // A list made without WS_HSCROLL keeps the extent but never scrolls sideways.
+  TListBox* plain = MakeList(3);
+  plain->SetScrollWidth(500);
+  EXPECT_EQ(plain->ScrollWidth(), 500);
+  SendMessage(plain->Handle(), WM_HSCROLL, MAKEWPARAM(SB_RIGHT, 0), 0);
+  EXPECT_EQ(plain->HorzScrollPos(), 0);
+  EXPECT_FALSE(GetWindowLongPtr(plain->Handle(), GWL_STYLE) & WS_HSCROLL);
+}
+
+TEST_F(ListBoxTest, HorizontalScrollingMovesTheItemsSideways) {
+  auto* lb = new THScrollListBox(form);
+  lb->SetParent(form);
+  lb->SetBounds(10, 10, 120, 100);
+  lb->SetStyle(lbOwnerDrawFixed);
+  for (int i = 0; i < 3; ++i) lb->Items()->Add("Item " + std::to_string(i));
+  std::vector<TRect> drawn;
+  lb->OnDrawItem = [&](TWinControl*, int, const TRect& r, TOwnerDrawState) { drawn.push_back(r); };
+  lb->SetScrollWidth(lb->ClientWidth() + 100);
+  const int extent = lb->ScrollWidth();
+  struct Case {
+    int code, pos;
+    int x;
+  };
+  const std::vector<Case> cases = {
+      {SB_THUMBPOSITION, 40, 40}, {SB_THUMBTRACK, 60, 60}, {SB_RIGHT, 0, 100},  {SB_PAGERIGHT, 0, 100},
+      {SB_LEFT, 0, 0},            {SB_LINELEFT, 0, 0},     {SB_THUMBPOSITION, 9999, 100},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.code << " " << c.pos);
+    SendMessage(lb->Handle(), WM_HSCROLL, MAKEWPARAM(c.code, c.pos), 0);
+    EXPECT_EQ(lb->HorzScrollPos(), c.x);
+    SCROLLINFO si;
+    si.fMask = SIF_POS;
+    ASSERT_TRUE(GetScrollInfo(lb->Handle(), SB_HORZ, &si));
+    EXPECT_EQ(si.nPos, c.x);
+    EXPECT_EQ(lb->ItemRect(1), (TRect{-c.x, lb->ItemHeight(), extent - c.x, 2 * lb->ItemHeight()}));
+  }
+  // A line step moves less than a page, and the items draw where they now are.
+  SendMessage(lb->Handle(), WM_HSCROLL, MAKEWPARAM(SB_LINELEFT, 0), 0);
+  const int afterLine = lb->HorzScrollPos();
+  EXPECT_LT(afterLine, 100);
+  EXPECT_GT(afterLine, 0);
+  drawn.clear();
+  s.display.RunUntilIdle();
+  ASSERT_EQ(drawn.size(), 3u);
+  for (const TRect& r : drawn) {
+    EXPECT_EQ(r.Left, -afterLine);
+    EXPECT_EQ(r.Right, extent - afterLine);
+  }
+  // Clicks still pick items by height alone.
+  ClickAt(lb, 5, lb->ItemHeight() + 2);
+  EXPECT_EQ(lb->ItemIndex(), 1);
+  // Wider than the extent: nothing left to scroll, the bar goes.
+  lb->SetWidth(lb->Width() + 200);
+  EXPECT_EQ(lb->HorzScrollPos(), 0);
+  EXPECT_FALSE(GetWindowLongPtr(lb->Handle(), GWL_STYLE) & WS_HSCROLL);
 }
 
 }  // namespace

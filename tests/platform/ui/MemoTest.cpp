@@ -240,4 +240,129 @@ TEST_F(MemoTest, ScrollBarsChangeAtRunTimeKeepingTheText) {
   EXPECT_FALSE(style & (WS_VSCROLL | WS_HSCROLL));
 }
 
+TEST_F(MemoTest, AfterPaintDrawsOverEachFinishedPaint) {
+  memo->SetText(std::string(20, 'W') + "\r\n" + std::string(20, 'W'));
+  // The focus elsewhere, so the caret overlay draws nothing over the memo.
+  TEdit* other = new TEdit(form);
+  other->SetParent(form);
+  other->SetTop(150);
+  other->SetFocus();
+  s.display.RunUntilIdle();
+  int paints = 0;
+  memo->OnAfterPaint = [&](TObject* sender, TCanvas* canvas) {
+    EXPECT_EQ(sender, memo);
+    ++paints;
+    canvas->Brush()->SetColor(clRed);
+    canvas->FillRect(memo->ClientRect());
+  };
+  memo->Invalidate();
+  s.display.RunUntilIdle();
+  EXPECT_EQ(paints, 1);
+  // The hook came after the text: not one glyph pixel shows through it.
+  RECT wr{};
+  GetWindowRect(form->Handle(), &wr);
+  const TRect fmt = memo->FormattingRect();
+  int notRed = 0;
+  for (int y = fmt.Top; y < fmt.Top + 2 * memo->LineHeight(); ++y)
+    for (int x = fmt.Left; x < fmt.Right; ++x) {
+      TPoint p = memo->ClientToScreen(TPoint{x, y});
+      if (s.display.PixelAt(form->Handle(), p.X - wr.Left, p.Y - wr.Top) != RGB(255, 0, 0)) ++notRed;
+    }
+  EXPECT_EQ(notRed, 0);
+  // Every later paint runs it again.
+  memo->SetText("other");
+  s.display.RunUntilIdle();
+  EXPECT_EQ(paints, 2);
+}
+
+TEST_F(MemoTest, ScrollBarInfoOnBothAxes) {
+  struct Case {
+    TScrollStyle bars;
+    bool wrap;
+    int lines;
+    LONG object;
+    DWORD state;  // invisible or unavailable bits of the bar
+  };
+  const std::vector<Case> cases = {
+      {ssNone, true, 50, OBJID_VSCROLL, STATE_SYSTEM_INVISIBLE},
+      {ssNone, false, 50, OBJID_HSCROLL, STATE_SYSTEM_INVISIBLE},
+      {ssVertical, true, 1, OBJID_VSCROLL, STATE_SYSTEM_UNAVAILABLE},
+      {ssVertical, true, 50, OBJID_VSCROLL, 0},
+      {ssVertical, false, 50, OBJID_HSCROLL, STATE_SYSTEM_INVISIBLE},
+      {ssHorizontal, false, 1, OBJID_HSCROLL, 0},
+      {ssBoth, true, 50, OBJID_HSCROLL, STATE_SYSTEM_UNAVAILABLE},  // wrapped: nothing to scroll
+      {ssBoth, false, 50, OBJID_VSCROLL, 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << int(c.bars) << " wrap " << c.wrap << " lines " << c.lines);
+    memo->SetScrollBars(c.bars);
+    memo->SetWordWrap(c.wrap);
+    memo->Lines()->Clear();
+    for (int i = 0; i < c.lines; ++i) memo->Lines()->Add(std::string(60, 'w'));
+    SCROLLBARINFO sbi;
+    GetScrollBarInfo(memo->Handle(), c.object, &sbi);
+    EXPECT_EQ(sbi.rgstate[0] & (STATE_SYSTEM_INVISIBLE | STATE_SYSTEM_UNAVAILABLE), c.state);
+  }
+}
+
+TEST_F(MemoTest, ThumbRequestsMoveTheViewOnBothAxes) {
+  memo->SetWordWrap(false);
+  memo->SetScrollBars(ssBoth);
+  for (int i = 0; i < 50; ++i) memo->Lines()->Add(std::string(60, 'w'));
+  HWND h = memo->Handle();
+  const int lastTop = Bar(SB_VERT).nMax - int(Bar(SB_VERT).nPage) + 1;
+  const int lastX = Bar(SB_HORZ).nMax - int(Bar(SB_HORZ).nPage) + 1;
+  ASSERT_GT(lastTop, 12);
+  ASSERT_GT(lastX, 40);
+  struct Case {
+    UINT msg;
+    int code, pos;
+    int top, x;  // -1: unchanged
+  };
+  const std::vector<Case> cases = {
+      {WM_VSCROLL, SB_THUMBPOSITION, 0, 0, -1},
+      {WM_VSCROLL, SB_THUMBTRACK, 7, 7, -1},
+      {WM_VSCROLL, SB_THUMBPOSITION, 12, 12, -1},
+      {WM_VSCROLL, SB_THUMBPOSITION, 9999, lastTop, -1},
+      {WM_HSCROLL, SB_THUMBPOSITION, 0, -1, 0},
+      {WM_HSCROLL, SB_THUMBTRACK, 25, -1, 25},
+      {WM_HSCROLL, SB_THUMBPOSITION, 40, -1, 40},
+      {WM_HSCROLL, SB_THUMBPOSITION, 9999, -1, lastX},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.msg << " " << c.code << " " << c.pos);
+    const int top = memo->TopLine(), x = memo->HorzScrollPos();
+    SendMessage(h, c.msg, MAKEWPARAM(c.code, c.pos), 0);
+    EXPECT_EQ(memo->TopLine(), c.top < 0 ? top : c.top);
+    EXPECT_EQ(memo->HorzScrollPos(), c.x < 0 ? x : c.x);
+    EXPECT_EQ(Bar(SB_VERT).nPos, memo->TopLine());
+    EXPECT_EQ(Bar(SB_HORZ).nPos, memo->HorzScrollPos());
+  }
+  // The bar's thumb follows the view.
+  SendMessage(h, WM_VSCROLL, MAKEWPARAM(SB_TOP, 0), 0);
+  SCROLLBARINFO top;
+  GetScrollBarInfo(h, OBJID_VSCROLL, &top);
+  SendMessage(h, WM_VSCROLL, MAKEWPARAM(SB_THUMBPOSITION, lastTop), 0);
+  SCROLLBARINFO bottom;
+  GetScrollBarInfo(h, OBJID_VSCROLL, &bottom);
+  EXPECT_GT(bottom.xyThumbTop, top.xyThumbTop);
+}
+
+TEST_F(MemoTest, DraggingTheThumbScrollsThroughTheTrackPosition) {
+  memo->SetScrollBars(ssVertical);
+  for (int i = 0; i < 60; ++i) memo->Lines()->Add("row");
+  SendMessage(memo->Handle(), WM_VSCROLL, MAKEWPARAM(SB_TOP, 0), 0);
+  s.display.RunUntilIdle();
+  SCROLLBARINFO sbi;
+  GetScrollBarInfo(memo->Handle(), OBJID_VSCROLL, &sbi);
+  const int x = (sbi.rcScrollBar.Left + sbi.rcScrollBar.Right) / 2;
+  const int y = sbi.rcScrollBar.Top + (sbi.xyThumbTop + sbi.xyThumbBottom) / 2;
+  s.display.MouseDown(x, y);
+  s.display.MouseMove(x, y + 20);
+  s.display.MouseUp(x, y + 20);
+  s.display.RunUntilIdle();
+  EXPECT_GT(memo->TopLine(), 0);
+  EXPECT_EQ(Bar(SB_VERT).nPos, memo->TopLine());
+}
+
 }  // namespace
