@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "ClipboardText.h"
 #include "FormTestFixture.h"
 #include "platform/ui/Edit.h"
 
@@ -337,16 +338,6 @@ TEST_F(ComboBoxTest, SimpleStyleKeepsItsListBelowTheEdit) {
 }
 
 TEST_F(ComboBoxTest, EditPartIsAnEditWithClipboardUndoAndMouseSelection) {
-  auto clipboard = [] {
-    std::string text;
-    if (!OpenClipboard(nullptr)) return text;
-    if (HANDLE g = GetClipboardData(CF_TEXT)) {
-      text = static_cast<const char*>(GlobalLock(g));
-      GlobalUnlock(g);
-    }
-    CloseClipboard();
-    return text;
-  };
   auto ctrl = [this](int vk) {
     s.display.KeyDown(VK_CONTROL);
     s.display.KeyPress(vk);
@@ -378,7 +369,7 @@ TEST_F(ComboBoxTest, EditPartIsAnEditWithClipboardUndoAndMouseSelection) {
     EXPECT_EQ(cb->SelLength(), 8);
 
     ctrl('C');
-    EXPECT_EQ(clipboard(), "Choice 3");
+    EXPECT_EQ(ClipboardText(), "Choice 3");
     SendMessage(cb->Handle(), CB_SETEDITSEL, 0, MAKELPARAM(7, 8));
     log.clear();
     ctrl('V');  // no completion from a paste
@@ -395,7 +386,7 @@ TEST_F(ComboBoxTest, EditPartIsAnEditWithClipboardUndoAndMouseSelection) {
     SendMessage(cb->Handle(), CB_SETEDITSEL, 0, MAKELPARAM(0, 7));
     ctrl('X');
     EXPECT_EQ(cb->Text(), "3");
-    EXPECT_EQ(clipboard(), "Choice ");
+    EXPECT_EQ(ClipboardText(), "Choice ");
   }
   // Its context menu is the edit's.
   TCustomEdit* asked = nullptr;

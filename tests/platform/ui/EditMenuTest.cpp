@@ -6,33 +6,11 @@
 #include <string>
 #include <vector>
 
+#include "ClipboardText.h"
 #include "MenuTestSupport.h"
 #include "platform/ui/Edit.h"
 
 namespace {
-
-void PutText(const char* s) {
-  ASSERT_TRUE(OpenClipboard(nullptr));
-  EmptyClipboard();
-  if (s) {
-    HGLOBAL g = GlobalAlloc(GMEM_MOVEABLE, std::strlen(s) + 1);
-    std::memcpy(GlobalLock(g), s, std::strlen(s) + 1);
-    GlobalUnlock(g);
-    SetClipboardData(CF_TEXT, g);
-  }
-  CloseClipboard();
-}
-
-std::string ClipText() {
-  if (!OpenClipboard(nullptr)) return "<busy>";
-  std::string s;
-  if (HANDLE g = GetClipboardData(CF_TEXT)) {
-    s = static_cast<const char*>(GlobalLock(g));
-    GlobalUnlock(g);
-  }
-  CloseClipboard();
-  return s;
-}
 
 class EditMenuTest : public MenuFixture {
  protected:
@@ -111,7 +89,7 @@ TEST_F(EditMenuTest, RowsAreEnabledByTheEditsState) {
     edit->SetSelStart(0);
     edit->SetSelLength(c.select ? 5 : 0);
     edit->SetReadOnly(c.readOnly);
-    PutText(c.clip ? "x" : nullptr);
+    ASSERT_TRUE(PutClipboardText(c.clip ? "x" : nullptr));
     std::vector<bool> got;
     WithMenu([&](TMenuItem* root) {
       for (int i = 0; i < root->Count(); ++i)
@@ -132,10 +110,10 @@ TEST_F(EditMenuTest, EachRowRunsItsCommand) {
   edit->SetText("hello world");
   edit->SetSelStart(0);
   edit->SetSelLength(5);
-  PutText(nullptr);
+  ASSERT_TRUE(PutClipboardText(nullptr));
   WithMenu([](TMenuItem*) {}, "Cut");
   EXPECT_EQ(edit->Text(), " world");
-  EXPECT_EQ(ClipText(), "hello");
+  EXPECT_EQ(ClipboardText(), "hello");
 
   WithMenu([](TMenuItem*) {}, "Undo");
   EXPECT_EQ(edit->Text(), "hello world");
@@ -143,7 +121,7 @@ TEST_F(EditMenuTest, EachRowRunsItsCommand) {
   edit->SetSelStart(6);
   edit->SetSelLength(5);
   WithMenu([](TMenuItem*) {}, "Copy");
-  EXPECT_EQ(ClipText(), "world");
+  EXPECT_EQ(ClipboardText(), "world");
   WithMenu([](TMenuItem*) {}, "Delete");
   EXPECT_EQ(edit->Text(), "hello ");
 

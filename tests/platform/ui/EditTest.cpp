@@ -7,32 +7,12 @@
 #include <string>
 #include <vector>
 
+#include "ClipboardText.h"
 #include "FormTestFixture.h"
 #include "platform/ui/ClassicDraw.h"
 #include "platform/ui/Memo.h"
 
 namespace {
-
-void SetClipboard(const std::string& s) {
-  ASSERT_TRUE(OpenClipboard(nullptr));
-  EmptyClipboard();
-  HGLOBAL g = GlobalAlloc(GMEM_MOVEABLE, s.size() + 1);
-  std::memcpy(GlobalLock(g), s.c_str(), s.size() + 1);
-  GlobalUnlock(g);
-  SetClipboardData(CF_TEXT, g);
-  CloseClipboard();
-}
-
-std::string Clipboard() {
-  if (!OpenClipboard(nullptr)) return "<busy>";
-  std::string s;
-  if (HANDLE g = GetClipboardData(CF_TEXT)) {
-    s = static_cast<const char*>(GlobalLock(g));
-    GlobalUnlock(g);
-  }
-  CloseClipboard();
-  return s;
-}
 
 class EditTest : public FormsTest {
  protected:
@@ -48,7 +28,7 @@ class EditTest : public FormsTest {
     s.display.RunUntilIdle();
     edit->SetFocus();
     s.display.RunUntilIdle();
-    SetClipboard("");
+    ASSERT_TRUE(PutClipboardText(""));
   }
 
   void Key(int vk) {
@@ -131,7 +111,7 @@ TEST_F(EditTest, ControlFreedInsideOnChange) {
   edit = new TEdit(form);
   edit->SetParent(form);
   edit->SetFocus();
-  SetClipboard("clip");
+  ASSERT_TRUE(PutClipboardText("clip"));
   edit->OnChange = [&](TObject*) {
     delete edit;
     edit = nullptr;
@@ -155,7 +135,7 @@ struct PasteFilter {
 };
 
 TEST_F(EditTest, SubclassFilteringPasteStopsItFromEverySource) {
-  SetClipboard("pasted");
+  ASSERT_TRUE(PutClipboardText("pasted"));
   PasteFilter f{edit, edit->WindowProc};
   edit->WindowProc = TWndMethod(&f, &PasteFilter::Proc);
 
@@ -170,7 +150,7 @@ TEST_F(EditTest, SubclassFilteringPasteStopsItFromEverySource) {
   edit->SetText("abc");
   edit->SelectAll();
   With(VK_CONTROL, 'C');
-  EXPECT_EQ(Clipboard(), "abc");
+  EXPECT_EQ(ClipboardText(), "abc");
   edit->WindowProc = f.old;
   With(VK_SHIFT, VK_INSERT);
   EXPECT_EQ(edit->Text(), "abc");  // replaced the selection with the same text
@@ -184,7 +164,7 @@ TEST_F(EditTest, ClipboardKeysAndUndoOfUndo) {
   edit->SetSelLength(4);
   With(VK_SHIFT, VK_DELETE);  // cut
   EXPECT_EQ(edit->Text(), "two");
-  EXPECT_EQ(Clipboard(), "one ");
+  EXPECT_EQ(ClipboardText(), "one ");
   With(VK_CONTROL, 'Z');
   EXPECT_EQ(edit->Text(), "one two");
   With(VK_CONTROL, 'Z');
@@ -198,14 +178,14 @@ TEST_F(EditTest, ClipboardKeysAndUndoOfUndo) {
   edit->SetSelStart(4);
   edit->SetSelLength(3);
   With(VK_CONTROL, VK_INSERT);
-  EXPECT_EQ(Clipboard(), "two");
+  EXPECT_EQ(ClipboardText(), "two");
   Key(VK_DELETE);
   EXPECT_EQ(edit->Text(), "one ");
   Key(VK_HOME);
   Key(VK_DELETE);
   EXPECT_EQ(edit->Text(), "ne ");
   // Paste stops at the first line break.
-  SetClipboard("first\r\nsecond");
+  ASSERT_TRUE(PutClipboardText("first\r\nsecond"));
   Key(VK_END);
   With(VK_CONTROL, 'V');
   EXPECT_EQ(edit->Text(), "ne first");
@@ -242,7 +222,7 @@ TEST_F(EditTest, ReadOnlyRefusesTypingAndPasteButCopies) {
   edit->SetText("fixed");
   edit->SetReadOnly(true);
   EXPECT_TRUE(GetWindowLongPtr(edit->Handle(), GWL_STYLE) & ES_READONLY);
-  SetClipboard("new");
+  ASSERT_TRUE(PutClipboardText("new"));
   edit->SelectAll();
   Type("x");
   With(VK_CONTROL, 'V');
@@ -250,9 +230,9 @@ TEST_F(EditTest, ReadOnlyRefusesTypingAndPasteButCopies) {
   Key(VK_DELETE);
   With(VK_CONTROL, 'X');
   EXPECT_EQ(edit->Text(), "fixed");
-  EXPECT_EQ(Clipboard(), "new");
+  EXPECT_EQ(ClipboardText(), "new");
   With(VK_CONTROL, 'C');
-  EXPECT_EQ(Clipboard(), "fixed");
+  EXPECT_EQ(ClipboardText(), "fixed");
   // Programmatic replacement still works.
   edit->SetSelText("F");
   EXPECT_EQ(edit->Text(), "F");
@@ -431,7 +411,7 @@ TEST_F(EditTest, PasswordMasksAndRefusesCopy) {
   edit->SelectAll();
   With(VK_CONTROL, 'C');
   With(VK_CONTROL, 'X');
-  EXPECT_EQ(Clipboard(), "");
+  EXPECT_EQ(ClipboardText(), "");
   EXPECT_EQ(edit->Text(), "secret");
   // Every character shows as the same mask, so positions step evenly.
   HWND h = edit->Handle();
@@ -563,7 +543,7 @@ TEST_F(EditNotifyTest, MaxTextWhenTypingOrPastingIsCut) {
     if (c.typed) {
       Type(c.typed);
     } else {
-      SetClipboard(c.pasted);
+      ASSERT_TRUE(PutClipboardText(std::string(c.pasted).c_str()));
       edit->PasteFromClipboard();
     }
     EXPECT_EQ(edit->Text(), c.result);
