@@ -11,6 +11,10 @@ namespace {
 constexpr int kIconGap = 2;
 constexpr int kTextMargin = 4;
 constexpr int kWheelRows = 3;
+constexpr int kIconCellMin = 76;
+constexpr int kIconDefault = 32;
+constexpr int kIconLabelLines = 2;
+constexpr UINT kIconTextFlags = DT_WORDBREAK | DT_CENTER | DT_NOPREFIX | DT_END_ELLIPSIS;
 }  // namespace
 
 // ---- Columns ------------------------------------------------------------------------
@@ -103,6 +107,25 @@ TRect TListItem::DisplayRect(TDisplayCode Code) const {
   TListView* lv = ListView();
   if (!lv) return TRect{};
   TRect b = lv->ItemBounds(Index());
+  if (lv->viewStyle_ == vsIcon) {
+    const TPoint img = lv->IconSize();
+    const TRect icon{b.Left + (b.Width() - img.X) / 2, b.Top + kIconGap, b.Left + (b.Width() - img.X) / 2 + img.X,
+                     b.Top + kIconGap + img.Y};
+    // The label is the wrapped caption's own extent, at most two lines.
+    const int room = b.Width() - 2 * kTextMargin;
+    const TRect m = MeasureClassicText(lv->Font(), caption_, TRect{0, 0, room, 0}, kIconTextFlags);
+    const int w = std::min(room, m.Width()) + 2 * kTextMargin;
+    const int h = std::clamp(m.Height(), TextCellHeight(lv->Font()), kIconLabelLines * TextCellHeight(lv->Font()));
+    const int top = icon.Bottom + kIconGap;
+    const TRect label{b.Left + (b.Width() - w) / 2, top, b.Left + (b.Width() - w) / 2 + w, top + h};
+    switch (Code) {
+      case drIcon: return icon;
+      case drLabel: return label;
+      case drSelectBounds:
+        return TRect{std::min(icon.Left, label.Left), icon.Top, std::max(icon.Right, label.Right), label.Bottom};
+      default: return b;
+    }
+  }
   TImageList* images = lv->ImagesInUse();
   const int icon = images ? images->Width() + kIconGap : 0;
   TRect label = b;
@@ -289,10 +312,26 @@ int TListView::ListColumnWidth() const {
   return std::max(listColWidth_, 16);
 }
 
+TPoint TListView::IconSize() const {
+  return largeImages_ ? TPoint{largeImages_->Width(), largeImages_->Height()} : TPoint{kIconDefault, kIconDefault};
+}
+
+TPoint TListView::GridCell() const {
+  if (viewStyle_ == vsSmallIcon) return TPoint{ListColumnWidth(), RowHeight()};
+  const TPoint img = IconSize();
+  return TPoint{std::max(kIconCellMin, img.X + 2 * kTextMargin),
+                3 * kIconGap + img.Y + kIconLabelLines * TextCellHeight(Font()) + kIconGap};
+}
+
+int TListView::GridColumns() const { return std::max(1, ItemArea().Width() / GridCell().X); }
+int TListView::GridRows() const { return (items_->Count() + GridColumns() - 1) / GridColumns(); }
+int TListView::GridPage() const { return std::max(1, ItemArea().Height() / GridCell().Y); }
+
 int TListView::ItemsPerColumn() const { return std::max(1, ItemArea().Height() / RowHeight()); }
 
 int TListView::VisibleRowCount() const {
   const TRect a = ItemArea();
+  if (IsGrid()) return GridPage() * GridColumns();
   if (!IsList()) return std::max(0, a.Height() / RowHeight());
   return ItemsPerColumn() * std::max(1, a.Width() / ListColumnWidth());
 }
@@ -300,6 +339,12 @@ int TListView::VisibleRowCount() const {
 TRect TListView::ItemBounds(int index) const {
   const TRect a = ItemArea();
   const int h = RowHeight();
+  if (IsGrid()) {
+    const TPoint cell = GridCell();
+    const int cols = GridColumns();
+    const int x = (index % cols) * cell.X, y = a.Top + (index / cols - topIndex_) * cell.Y;
+    return TRect{x, y, x + cell.X, y + cell.Y};
+  }
   if (IsList()) {
     const int per = ItemsPerColumn(), w = ListColumnWidth();
     const int x = (index / per - hScroll_) * w, y = a.Top + (index % per) * h;
@@ -314,6 +359,18 @@ TListItem* TListView::GetItemAt(int X, int Y) const {
   const TRect a = ItemArea();
   if (!a.Contains(TPoint{X, Y})) return nullptr;
   int index;
+  if (IsGrid()) {
+    const TPoint cell = GridCell();
+    const int col = X / cell.X;
+    if (col >= GridColumns()) return nullptr;
+    index = (topIndex_ + (Y - a.Top) / cell.Y) * GridColumns() + col;
+    if (index < 0 || index >= items_->Count()) return nullptr;
+    // Only the drawn image and caption answer, not the empty rest of the cell.
+    TListItem* item = items_->Item(index);
+    const TPoint p{X, Y};
+    if (viewStyle_ == vsSmallIcon) return item->DisplayRect(drBounds).Contains(p) ? item : nullptr;
+    return item->DisplayRect(drIcon).Contains(p) || item->DisplayRect(drLabel).Contains(p) ? item : nullptr;
+  }
   if (IsList()) {
     const int col = X / ListColumnWidth() + hScroll_, row = (Y - a.Top) / RowHeight();
     if (row >= ItemsPerColumn()) return nullptr;
@@ -329,7 +386,7 @@ TListItem* TListView::GetItemAt(int X, int Y) const {
 }
 
 TListItem* TListView::TopItem() const {
-  const int i = IsList() ? hScroll_ * ItemsPerColumn() : topIndex_;
+  const int i = IsGrid() ? topIndex_ * GridColumns() : IsList() ? hScroll_ * ItemsPerColumn() : topIndex_;
   return i < items_->Count() ? items_->Item(i) : nullptr;
 }
 
@@ -350,7 +407,16 @@ void TListView::UpdateScrollBars() {
       SCROLLINFO v, hz;
       v.fMask = hz.fMask = SIF_RANGE | SIF_PAGE | SIF_POS;
       const int count = items_->Count();
-      if (IsList()) {
+      if (IsGrid()) {
+        const int rows = GridRows(), page = GridPage();
+        hScroll_ = 0;
+        topIndex_ = std::clamp(topIndex_, 0, std::max(0, rows - page));
+        if (rows > page) {
+          v.nMax = rows - 1;
+          v.nPage = UINT(page);
+          v.nPos = topIndex_;
+        }
+      } else if (IsList()) {
         const int per = ItemsPerColumn(), cols = (count + per - 1) / per;
         const int page = std::max(1, ItemArea().Width() / ListColumnWidth());
         hScroll_ = std::clamp(hScroll_, 0, std::max(0, cols - page));
@@ -384,7 +450,8 @@ void TListView::UpdateScrollBars() {
 }
 
 void TListView::SetTopIndex(int v) {
-  v = std::clamp(v, 0, std::max(0, items_->Count() - VisibleRowCount()));
+  const int most = IsGrid() ? GridRows() - GridPage() : items_->Count() - VisibleRowCount();
+  v = std::clamp(v, 0, std::max(0, most));
   if (v == topIndex_) return;
   topIndex_ = v;
   if (HandleAllocated()) ::SetScrollPos(Handle(), SB_VERT, v, TRUE);
@@ -393,7 +460,9 @@ void TListView::SetTopIndex(int v) {
 
 void TListView::SetHScroll(int v) {
   int most;
-  if (IsList()) {
+  if (IsGrid()) {
+    most = 0;
+  } else if (IsList()) {
     const int per = ItemsPerColumn(), cols = (items_->Count() + per - 1) / per;
     most = cols - std::max(1, ItemArea().Width() / ListColumnWidth());
   } else {
@@ -407,7 +476,9 @@ void TListView::SetHScroll(int v) {
 }
 
 void TListView::Scroll(int DX, int DY) {
-  if (IsList()) {
+  if (IsGrid()) {
+    SetTopIndex(topIndex_ + DY / GridCell().Y);
+  } else if (IsList()) {
     SetHScroll(hScroll_ + DX / ListColumnWidth());
   } else {
     SetHScroll(hScroll_ + DX);
@@ -417,6 +488,12 @@ void TListView::Scroll(int DX, int DY) {
 
 void TListView::EnsureVisible(int index) {
   if (index < 0 || index >= items_->Count()) return;
+  if (IsGrid()) {
+    const int row = index / GridColumns(), page = GridPage();
+    if (row < topIndex_) SetTopIndex(row);
+    else if (row >= topIndex_ + page) SetTopIndex(row - page + 1);
+    return;
+  }
   if (IsList()) {
     const int col = index / ItemsPerColumn(), page = std::max(1, ItemArea().Width() / ListColumnWidth());
     if (col < hScroll_) SetHScroll(col);
@@ -599,7 +676,19 @@ void TListView::KeyDown(Word& Key, TShiftState Shift) {
   const int cur = focused ? focused->Index() : -1;
   const int page = std::max(1, IsList() ? ItemsPerColumn() : VisibleRowCount());
   int to = cur;
-  switch (Key) {
+  const int cols = IsGrid() ? GridColumns() : 1;
+  const bool grid = IsGrid() && (Key == VK_UP || Key == VK_DOWN || Key == VK_LEFT || Key == VK_RIGHT ||
+                                 Key == VK_PRIOR || Key == VK_NEXT);
+  if (grid) {
+    const int step = Key == VK_LEFT || Key == VK_RIGHT ? 1 : Key == VK_UP || Key == VK_DOWN ? cols : GridPage() * cols;
+    const bool back = Key == VK_LEFT || Key == VK_UP || Key == VK_PRIOR;
+    to = back ? cur - step : cur + step;
+    // Vertical moves keep the column: they stop at the first or last row.
+    if (cur >= 0 && step >= cols) {
+      while (to < 0) to += cols;
+      while (to >= items_->Count() && to - cols >= 0) to -= cols;
+    }
+  } else switch (Key) {
     case VK_UP: to = cur - 1; break;
     case VK_DOWN: to = cur + 1; break;
     case VK_LEFT:
@@ -637,7 +726,8 @@ void TListView::KeyDown(Word& Key, TShiftState Shift) {
 bool TListView::DoMouseWheel(TShiftState Shift, int WheelDelta, TPoint MousePos) {
   if (TCustomControl::DoMouseWheel(Shift, WheelDelta, MousePos)) return true;
   const int steps = -WheelDelta / WHEEL_DELTA * kWheelRows;
-  if (IsList()) SetHScroll(hScroll_ + (steps > 0 ? 1 : -1));
+  if (IsGrid()) SetTopIndex(topIndex_ + (steps > 0 ? 1 : -1));
+  else if (IsList()) SetHScroll(hScroll_ + (steps > 0 ? 1 : -1));
   else SetTopIndex(topIndex_ + steps);
   return true;
 }
@@ -656,7 +746,8 @@ void TListView::Dispatch(TMessage& Message) {
       const int pos = horizontal ? hScroll_ : topIndex_;
       const int line = horizontal && !IsList() ? 8 : 1;
       const int page = horizontal ? (IsList() ? std::max(1, ItemArea().Width() / ListColumnWidth()) : ClientWidth())
-                                  : std::max(1, VisibleRowCount());
+                       : IsGrid()   ? GridPage()
+                                    : std::max(1, VisibleRowCount());
       int to = pos;
       switch (code) {
         case SB_LINEUP: to = pos - line; break;
@@ -736,6 +827,19 @@ void TListView::DrawItem(int index, const TRect& bounds) {
   HDC dc = canvas->Handle();
   const TColor back = canvas->Brush()->Color();
   const TColor text = canvas->Font()->Color();
+  if (viewStyle_ == vsIcon) {
+    FillSolid(dc, bounds, back);
+    const TRect icon = item->DisplayRect(drIcon), label = item->DisplayRect(drLabel);
+    if (largeImages_ && item->imageIndex_ >= 0 && item->imageIndex_ < largeImages_->Count())
+      largeImages_->Draw(canvas, icon.Left, icon.Top, item->imageIndex_, Enabled());
+    const bool highlighted = item->selected_ && showSel;
+    if (highlighted) FillSolid(dc, label, clHighlight);
+    TRect t{label.Left + kTextMargin, label.Top, label.Right - kTextMargin, label.Bottom};
+    DrawClassicText(dc, canvas->Font(), highlighted ? clHighlightText : text, item->caption_, t, kIconTextFlags,
+                    Enabled());
+    if (state & cdsFocused) DrawFocusRect(dc, &label);
+    return;
+  }
   FillSolid(dc, TRect{bounds.Left, bounds.Top, IsList() ? bounds.Right : std::max(bounds.Right, ClientWidth()), bounds.Bottom},
             back);
   TImageList* images = ImagesInUse();
@@ -797,7 +901,11 @@ void TListView::Paint() {
   FillSolid(dc, area, Color());
   auto alive = AliveToken();
   int first = 0, last = -1;
-  if (IsList()) {
+  if (IsGrid()) {
+    const int cols = GridColumns();
+    first = topIndex_ * cols;
+    last = std::min(items_->Count() - 1, first + (area.Height() / GridCell().Y + 1) * cols - 1);
+  } else if (IsList()) {
     const int per = ItemsPerColumn(), cols = area.Width() / ListColumnWidth() + 1;
     first = hScroll_ * per;
     last = std::min(items_->Count() - 1, first + cols * per - 1);

@@ -1,7 +1,9 @@
 // The list view, drawn plainly: report view (a header row of columns, one
 // row per item, sub-items in the later columns) and list view (items in
-// columns filled top to bottom). The icon and small-icon views lay out and
-// behave as the list view.
+// columns filled top to bottom). The icon view puts each large image above
+// its centred caption (wrapped to two lines) in cells filled left to right,
+// top to bottom; the small-icon view puts the small image left of the caption
+// in the same row-major grid. Both scroll vertically by whole rows of cells.
 //
 // Report view scrolls vertically by whole rows (the bar runs over item
 // indexes, the page is the number of whole rows in view) and horizontally
@@ -222,6 +224,13 @@ class TListView : public TCustomControl {
   friend class TListItems;
   friend class TListColumns;
   bool IsList() const { return viewStyle_ != vsReport; }
+  bool IsGrid() const { return viewStyle_ == vsIcon || viewStyle_ == vsSmallIcon; }
+  // The icon views' cell size, cells per row, rows in all and whole rows in view.
+  TPoint GridCell() const;
+  int GridColumns() const;
+  int GridRows() const;
+  int GridPage() const;
+  TPoint IconSize() const;
   int ListColumnWidth() const;
   int ItemsPerColumn() const;
   int ColumnsWidth() const;
@@ -254,7 +263,7 @@ class TListView : public TCustomControl {
   bool multiSelect_ = false;
   bool rowSelect_ = false;
   bool showColumnHeaders_ = true;
-  int topIndex_ = 0;   // report: first row; list: first column of items times ItemsPerColumn
+  int topIndex_ = 0;   // report: first row; icon views: first row of cells
   int hScroll_ = 0;    // report: pixels; list: columns
   int anchor_ = -1;
   bool updatingBars_ = false;

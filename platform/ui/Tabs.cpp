@@ -10,6 +10,7 @@
 namespace {
 constexpr int kTabPadding = 6;  // each side of the caption
 constexpr int kEdge = 2;        // the frame and the selected tab's lift
+constexpr int kArrowWidth = 16;  // each of the two scroll arrows
 }  // namespace
 
 // ---- TCustomTabControl ---------------------------------------------------------------------
@@ -79,6 +80,44 @@ void TCustomTabControl::Layout() const {
     x += w;
   }
   if (n) rows_ = row + 1;
+  overflow_ = !multiLine_ && n && rects_.back().Right > kEdge + room;
+  if (!overflow_) {
+    firstTab_ = 0;
+    return;
+  }
+  // Scrolling stops once the last tab ends left of the arrows.
+  const int limit = Width() - 2 * kArrowWidth;
+  int most = 0;
+  while (most < n - 1 && rects_.back().Right - (rects_[most].Left - kEdge) > limit) ++most;
+  firstTab_ = std::clamp(firstTab_, 0, most);
+  const int shift = rects_[firstTab_].Left - kEdge;
+  for (TRect& r : rects_) {
+    r.Left -= shift;
+    r.Right -= shift;
+  }
+}
+
+TRect TCustomTabControl::ScrollerRect() const {
+  Layout();
+  if (!overflow_) return TRect{};
+  const int h = std::min(TabHeight() - kEdge, kArrowWidth);
+  const int row = tabPosition_ == tpTop ? kEdge : Height() - kEdge - TabHeight();
+  const int top = row + (TabHeight() - h) / 2;
+  return TRect{Width() - 2 * kArrowWidth, top, Width(), top + h};
+}
+
+int TCustomTabControl::FirstVisibleTab() const {
+  Layout();
+  return firstTab_;
+}
+
+void TCustomTabControl::SetFirstVisibleTab(int v) {
+  Layout();
+  const int before = firstTab_;
+  firstTab_ = std::max(0, v);
+  layoutValid_ = false;
+  Layout();
+  if (firstTab_ != before) Invalidate();
 }
 
 int TCustomTabControl::RowCount() const {
@@ -100,8 +139,10 @@ TRect TCustomTabControl::TabRect(int Index) const {
 }
 
 int TCustomTabControl::IndexOfTabAt(int X, int Y) const {
-  for (int i = 0; i < TabCount(); ++i)
-    if (TabRect(i).Contains(TPoint{X, Y})) return i;
+  const TPoint p{X, Y};
+  if (ScrollerRect().Contains(p)) return -1;
+  for (int i = FirstVisibleTab(); i < TabCount(); ++i)
+    if (TabRect(i).Contains(p)) return i;
   return -1;
 }
 
@@ -140,7 +181,10 @@ bool TCustomTabControl::UserSelect(int Index) {
 
 void TCustomTabControl::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) {
   auto alive = AliveToken();
-  if (Button == TMouseButton::mbLeft) {
+  const TRect scroller = ScrollerRect();
+  if (Button == TMouseButton::mbLeft && scroller.Contains(TPoint{X, Y})) {
+    SetFirstVisibleTab(firstTab_ + (X < scroller.Left + kArrowWidth ? -1 : 1));
+  } else if (Button == TMouseButton::mbLeft) {
     const int i = IndexOfTabAt(X, Y);
     if (i >= 0) {
       if (CanFocus() && !Focused()) {
@@ -161,6 +205,15 @@ void TCustomTabControl::KeyDown(Word& Key, TShiftState Shift) {
   const int cur = CurrentTab();
   if (Key == VK_LEFT || Key == VK_UP) UserSelect(std::max(0, cur - 1));
   else if (Key == VK_RIGHT || Key == VK_DOWN) UserSelect(std::min(TabCount() - 1, cur + 1));
+  else return;
+  if (!*alive) return;
+  // The chosen tab scrolls into view between the left edge and the arrows.
+  const int now = CurrentTab();
+  if (now < 0 || now >= TabCount()) return;
+  if (now < FirstVisibleTab()) SetFirstVisibleTab(now);
+  const TRect scroller = ScrollerRect();
+  while (!scroller.IsEmpty() && FirstVisibleTab() < now && TabRect(now).Right > scroller.Left)
+    SetFirstVisibleTab(FirstVisibleTab() + 1);
 }
 
 void TCustomTabControl::Dispatch(TMessage& Message) {
@@ -190,7 +243,7 @@ void TCustomTabControl::Paint() {
   const TRect clip = canvas->ClipRect();
   for (int i = 0; i < TabCount(); ++i) {
     TRect r = TabRect(i);
-    if (r.Left >= Width() || r.Right <= clip.Left || r.Left >= clip.Right) continue;
+    if (r.Left >= Width() || r.Right <= kEdge || r.Right <= clip.Left || r.Left >= clip.Right) continue;
     const bool selected = i == current;
     if (selected) {
       // Lifted by two pixels and merged with the frame.
@@ -218,6 +271,23 @@ void TCustomTabControl::Paint() {
     if (selected && Focused()) {
       TRect f{t.Left - 2, t.Top + 2, t.Right, t.Bottom - 2};
       DrawFocusRect(dc, &f);
+    }
+  }
+  const TRect scroller = ScrollerRect();
+  if (!scroller.IsEmpty()) {
+    const int most = TabCount() - 1;
+    for (int k = 0; k < 2; ++k) {
+      const TRect b{scroller.Left + k * kArrowWidth, scroller.Top, scroller.Left + (k + 1) * kArrowWidth,
+                    scroller.Bottom};
+      const TRect face = DrawButtonFace(dc, b, 0);
+      // A small solid triangle pointing left or right; grey where it cannot move.
+      const bool can = k == 0 ? firstTab_ > 0 : firstTab_ < most && TabRect(most).Right > scroller.Left;
+      const TColor c = can ? clBtnText : clBtnShadow;
+      const int cx = (face.Left + face.Right) / 2, cy = (face.Top + face.Bottom) / 2;
+      for (int d = 0; d < 4; ++d) {
+        const int x = k == 0 ? cx - 2 + d : cx + 1 - d;
+        FillSolid(dc, TRect{x, cy - d, x + 1, cy + d + 1}, c);
+      }
     }
   }
 }

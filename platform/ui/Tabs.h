@@ -5,8 +5,8 @@
 // setting TabIndex or ActivePage from code fires neither. Tab i shows
 // image i of Images (a page control: the sheet's ImageIndex).
 //
-// Single-line tabs that do not fit are cut at the right edge (no scroll
-// arrows); multi-line rows keep their order (the selected row does not move
+// Single-line tabs that do not fit get a pair of arrow buttons at the right
+// end which shift the first tab shown by one; multi-line rows keep their order (the selected row does not move
 // next to the display area).
 #pragma once
 #include <functional>
@@ -41,6 +41,11 @@ class TCustomTabControl : public TCustomControl {
   // The area inside the frame, below (or above) the tabs.
   TRect DisplayRect() const;
   int RowCount() const;
+  // Single line only: the arrow pair (empty while the tabs fit) and the
+  // first tab shown; tabs before it lie left of the control.
+  TRect ScrollerRect() const;
+  int FirstVisibleTab() const;
+  void SetFirstVisibleTab(int v);
   void AdjustClientRect(TRect& Rect) override;
 
   TTabChangingEvent OnChanging;
@@ -76,6 +81,8 @@ class TCustomTabControl : public TCustomControl {
   mutable bool layoutValid_ = false;
   mutable std::vector<TRect> rects_;  // per tab, as laid out at the top edge
   mutable int rows_ = 1;
+  mutable int firstTab_ = 0;
+  mutable bool overflow_ = false;
 };
 
 class TTabControl : public TCustomTabControl {

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -251,6 +252,116 @@ TEST_F(ListViewTest, ItemsAndTheViewMayBeFreedInsideTheirEvents) {
   lv->OnChange = [&](TObject*, TListItem*, TItemChange) { delete lv; };
   ClickItem(3);
   EXPECT_EQ(host->ControlCount(), 0);
+}
+
+// Both icon views: a row-major grid of cells, scrolled vertically by rows.
+TEST_F(ListViewTest, IconViewsLayOutRowMajorGridsAndScrollByRows) {
+  for (TViewStyle style : {vsIcon, vsSmallIcon}) {
+    SCOPED_TRACE(style == vsIcon ? "icon" : "small icon");
+    Make(style, 5, 250, 250);
+    auto* large = new TImageList(host, 48, 40);
+    lv->SetLargeImages(large);
+    auto rect = [&](int i, TDisplayCode code = drBounds) { return lv->Items()->Item(i)->DisplayRect(code); };
+    const TRect c0 = rect(0);
+    const int cols = lv->ClientWidth() / c0.Width();
+    ASSERT_GE(cols, 2);
+    EXPECT_EQ(c0.Left, 0);
+    EXPECT_EQ(c0.Top, 0);
+    EXPECT_EQ(rect(1).Left, c0.Right);
+    EXPECT_EQ(rect(1).Top, 0);
+    if (cols < 5) {
+      EXPECT_EQ(rect(cols).Left, 0);
+      EXPECT_EQ(rect(cols).Top, c0.Bottom);
+    }
+    if (style == vsIcon) {
+      // The large image sits centred above a centred caption.
+      const TRect icon = rect(0, drIcon), label = rect(0, drLabel);
+      EXPECT_EQ(icon.Width(), 48);
+      EXPECT_EQ(icon.Height(), 40);
+      EXPECT_EQ(icon.Left - c0.Left, c0.Right - icon.Right);
+      EXPECT_GT(label.Top, icon.Bottom - 1);
+      EXPECT_LE(label.Bottom, c0.Bottom);
+      EXPECT_LE(std::abs((label.Left - c0.Left) - (c0.Right - label.Right)), 1);
+      EXPECT_EQ(lv->GetItemAt(icon.Left + 2, icon.Top + 2), lv->Items()->Item(0));
+      EXPECT_EQ(lv->GetItemAt(c0.Left + 1, icon.Top + 2), nullptr);  // beside the image: nothing
+    } else {
+      EXPECT_EQ(c0.Height(), lv->RowHeight());
+      EXPECT_LT(rect(0, drIcon).Right, rect(0, drLabel).Right);
+    }
+    EXPECT_FALSE(BarShown(SB_VERT));
+    EXPECT_FALSE(BarShown(SB_HORZ));
+
+    // Adding: the vertical bar runs over rows of cells.
+    for (int i = 5; i < 120; ++i) lv->Items()->Add()->SetCaption("more " + std::to_string(i));
+    ASSERT_TRUE(BarShown(SB_VERT));
+    EXPECT_FALSE(BarShown(SB_HORZ));
+    auto expectBar = [&] {
+      const int n = lv->ClientWidth() / rect(0).Width(), rows = (lv->Items()->Count() + n - 1) / n;
+      const int page = lv->ClientHeight() / rect(0).Height();
+      const SCROLLINFO si = Info(SB_VERT);
+      EXPECT_EQ(si.nMax, rows - 1);
+      EXPECT_EQ(int(si.nPage), page);
+      EXPECT_EQ(lv->VisibleRowCount(), page * n);
+      return rows - page;
+    };
+    int most = expectBar();
+    SendMessage(lv->Handle(), WM_VSCROLL, MAKEWPARAM(SB_BOTTOM, 0), 0);
+    EXPECT_EQ(GetScrollPos(lv->Handle(), SB_VERT), most);
+    const int perRow = lv->ClientWidth() / rect(0).Width();
+    EXPECT_EQ(lv->TopItem()->Index(), most * perRow);
+    EXPECT_EQ(rect(most * perRow).Top, 0);
+    // Resizing changes the cells per row and keeps the position in range.
+    lv->SetWidth(lv->Width() + 2 * rect(0).Width());
+    most = expectBar();
+    EXPECT_EQ(GetScrollPos(lv->Handle(), SB_VERT), most);
+    // Removing: the bar goes away and the view returns to the top.
+    while (lv->Items()->Count() > 3) lv->Items()->Delete(0);
+    EXPECT_FALSE(BarShown(SB_VERT));
+    EXPECT_EQ(rect(0).Top, 0);
+    delete lv;
+    delete large;
+  }
+}
+
+TEST_F(ListViewTest, IconViewsSelectByMouseAndMoveInTheGridWithArrows) {
+  for (TViewStyle style : {vsIcon, vsSmallIcon}) {
+    SCOPED_TRACE(style == vsIcon ? "icon" : "small icon");
+    Make(style, 40, 250, 150);
+    const int cols = lv->ClientWidth() / lv->Items()->Item(0)->DisplayRect(drBounds).Width();
+    ASSERT_GE(cols, 2);
+    ClickItem(cols + 1);
+    EXPECT_EQ(lv->ItemIndex(), cols + 1);
+    // The highlight is drawn where the label says.
+    const TRect label = lv->Items()->Item(cols + 1)->DisplayRect(drLabel);
+    TPoint p = host->ScreenToClient(At(lv, label.Left + 1, label.Bottom - 2));
+    EXPECT_EQ(Pixel(p.X, p.Y), ClassicRGB(clHighlight));
+    const TRect cell = lv->Items()->Item(cols + 1)->DisplayRect(drBounds);
+    p = host->ScreenToClient(At(lv, cell.Left, cell.Bottom - 1));
+    if (style == vsIcon) {
+      EXPECT_EQ(Pixel(p.X, p.Y), ClassicRGB(clWindow));
+    }
+    struct Step {
+      int vk;
+      int expected;
+    };
+    const Step steps[] = {
+        {VK_RIGHT, cols + 2}, {VK_UP, 2}, {VK_UP, 2}, {VK_LEFT, 1}, {VK_DOWN, cols + 1}, {VK_DOWN, 2 * cols + 1},
+        {VK_END, 39},         {VK_DOWN, 39}, {VK_HOME, 0},
+    };
+    for (const Step& st : steps) {
+      Key(st.vk);
+      EXPECT_EQ(lv->ItemIndex(), st.expected) << "key " << st.vk;
+    }
+    // Moving down past the view scrolls it by rows.
+    const int page = lv->VisibleRowCount() / cols;
+    for (int i = 0; i < page; ++i) Key(VK_DOWN);
+    EXPECT_EQ(lv->ItemIndex(), page * cols);
+    EXPECT_EQ(GetScrollPos(lv->Handle(), SB_VERT), 1);
+    EXPECT_EQ(lv->TopItem()->Index(), cols);
+    const TRect r = lv->Items()->Item(page * cols)->DisplayRect(drLabel);
+    EXPECT_EQ(lv->GetItemAt(r.Left + 2, r.Top + 2), lv->Items()->Item(page * cols));
+    delete lv;
+  }
 }
 
 }  // namespace

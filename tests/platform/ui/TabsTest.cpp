@@ -219,4 +219,74 @@ TEST_F(TabsTest, CtrlTabSwitchesThePagesAroundTheFocus) {
   EXPECT_EQ(outer->ActivePage(), c);
 }
 
+TEST_F(TabsTest, TabsThatDoNotFitScrollWithTheArrowPair) {
+  for (TTabPosition pos : {tpTop, tpBottom}) {
+    SCOPED_TRACE(pos == tpTop ? "top" : "bottom");
+    auto* tc = new TTabControl(host);
+    tc->SetParent(host);
+    tc->SetBounds(0, 0, 200, 120);
+    tc->SetTabPosition(pos);
+    for (int i = 0; i < 8; ++i) tc->Tabs()->Add("Tab " + std::to_string(i));
+    s.display.RunUntilIdle();
+    const TRect arrows = tc->ScrollerRect();
+    ASSERT_FALSE(arrows.IsEmpty());
+    EXPECT_EQ(arrows.Right, tc->Width());
+    EXPECT_GE(arrows.Top, tc->TabRect(0).Top);
+    EXPECT_LE(arrows.Bottom, tc->TabRect(0).Bottom);
+    EXPECT_EQ(tc->FirstVisibleTab(), 0);
+    // A point on the arrows is no tab even where a tab lies beneath.
+    EXPECT_EQ(tc->IndexOfTabAt(arrows.Left + 2, arrows.Top + 2), -1);
+    auto left = [&] { Click(tc, arrows.Left + 3, arrows.Top + arrows.Height() / 2); };
+    auto right = [&] { Click(tc, arrows.Right - 3, arrows.Top + arrows.Height() / 2); };
+
+    right();
+    EXPECT_EQ(tc->FirstVisibleTab(), 1);
+    EXPECT_EQ(tc->TabIndex(), 0);  // the arrows do not change the tab
+    const TRect t1 = tc->TabRect(1);
+    EXPECT_EQ(t1.Left, 2);
+    EXPECT_LE(tc->TabRect(0).Right, t1.Left);
+    EXPECT_EQ(tc->IndexOfTabAt(t1.Left + 1, t1.Top + 2), 1);
+    EXPECT_EQ(tc->IndexOfTabAt(0, t1.Top + 2), -1);
+    // Until the last tab ends left of the arrows, then no further.
+    int clicks = 1;
+    while (tc->TabRect(7).Right > arrows.Left && clicks < 20) {
+      right();
+      ++clicks;
+    }
+    const int most = tc->FirstVisibleTab();
+    EXPECT_EQ(most, clicks);
+    EXPECT_LT(most, 7);
+    right();
+    EXPECT_EQ(tc->FirstVisibleTab(), most);
+    EXPECT_EQ(tc->TabRect(most).Left, 2);
+    left();
+    EXPECT_EQ(tc->FirstVisibleTab(), most - 1);
+    ClickTab(tc, most);
+    EXPECT_EQ(tc->TabIndex(), most);
+    for (int i = 0; i < 20; ++i) left();
+    EXPECT_EQ(tc->FirstVisibleTab(), 0);
+    EXPECT_EQ(tc->TabRect(0).Left, 2);
+    // Keys bring the chosen tab into view.
+    for (int i = most; i < 7; ++i) Key(VK_RIGHT);
+    EXPECT_EQ(tc->TabIndex(), 7);
+    EXPECT_EQ(tc->FirstVisibleTab(), most);
+    EXPECT_LE(tc->TabRect(7).Right, arrows.Left);
+    for (int i = 7; i > 0; --i) Key(VK_LEFT);
+    EXPECT_EQ(tc->TabIndex(), 0);
+    EXPECT_EQ(tc->FirstVisibleTab(), 0);
+
+    // Room for every tab, or several rows: no arrows and no shift.
+    right();
+    tc->SetWidth(2000);
+    EXPECT_TRUE(tc->ScrollerRect().IsEmpty());
+    EXPECT_EQ(tc->FirstVisibleTab(), 0);
+    EXPECT_EQ(tc->TabRect(0).Left, 2);
+    tc->SetWidth(200);
+    tc->SetMultiLine(true);
+    EXPECT_TRUE(tc->ScrollerRect().IsEmpty());
+    EXPECT_GT(tc->RowCount(), 1);
+    delete tc;
+  }
+}
+
 }  // namespace
