@@ -150,9 +150,9 @@ TFloatRec FloatToDecimal(double value, int precision, int decimals) {
       std::size_t i = digits.size();
       while (i > 0 && digits[i - 1] == '9') digits[--i] = '0';
       if (i == 0) {
-        digits.insert(digits.begin(), '1');
-        digits.pop_back();
-        if (digits.empty()) digits = "1";
+        // All nines carried over: the value is 1 followed by zeros, which the
+        // trailing-zero trim below drops anyway.
+        digits.assign(1, '1');
         ++exponent;
       } else {
         ++digits[i - 1];
