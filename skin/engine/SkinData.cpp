@@ -619,26 +619,28 @@ void TspSkinData::LoadSkinAreas(const TCustomIniFile& ini) {
   }
 }
 
-void TspSkinData::LoadSkinObjects(const TCustomIniFile& ini) {
-  const int count = std::min(ini.ReadInteger(kSection_SKINOBJECTS, "count", 0), kMaxSkinListCount);
+namespace {
+// A description list: "count", then entries "name:kind" keyed 0..count-1,
+// each made by its kind's factory and read from its own section.
+template <class T, class Factory>
+void LoadDescriptions(const TCustomIniFile& ini, const char* section, Factory make,
+                      std::vector<std::unique_ptr<T>>& list) {
+  const int count = std::min(ini.ReadInteger(section, "count", 0), kMaxSkinListCount);
   for (int i = 0; i < count; ++i) {
     std::string name, kind;
-    SplitSkinEntry(ini.ReadString(kSection_SKINOBJECTS, IntToStr(i), ""), name, kind);
-    std::unique_ptr<TspDataSkinObject> object = CreateSkinObject(kind, name);
-    if (!object) continue;
-    object->LoadFromIni(ini);
-    SkinObjects.push_back(std::move(object));
+    SplitSkinEntry(ini.ReadString(section, IntToStr(i), ""), name, kind);
+    std::unique_ptr<T> item = make(kind, name);
+    if (!item) continue;
+    item->LoadFromIni(ini);
+    list.push_back(std::move(item));
   }
+}
+}  // namespace
+
+void TspSkinData::LoadSkinObjects(const TCustomIniFile& ini) {
+  LoadDescriptions(ini, kSection_SKINOBJECTS, CreateSkinObject, SkinObjects);
 }
 
 void TspSkinData::LoadSkinControls(const TCustomIniFile& ini) {
-  const int count = std::min(ini.ReadInteger(kSection_SKINCONTROLS, "count", 0), kMaxSkinListCount);
-  for (int i = 0; i < count; ++i) {
-    std::string name, kind;
-    SplitSkinEntry(ini.ReadString(kSection_SKINCONTROLS, IntToStr(i), ""), name, kind);
-    std::unique_ptr<TspDataSkinControl> control = CreateSkinControl(kind, name);
-    if (!control) continue;
-    control->LoadFromIni(ini);
-    SkinControls.push_back(std::move(control));
-  }
+  LoadDescriptions(ini, kSection_SKINCONTROLS, CreateSkinControl, SkinControls);
 }

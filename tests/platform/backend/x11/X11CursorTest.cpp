@@ -11,7 +11,7 @@
 #include "platform/backend/x11/X11Display.h"
 #include "platform/gdi/Gdi.h"
 #include "platform/user/User.h"
-#include "tests/support/XvfbServer.h"
+#include "tests/platform/backend/x11/X11Fixture.h"
 
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
@@ -47,52 +47,20 @@ void Planes(std::vector<Byte>& andPlane, std::vector<Byte>& xorPlane) {
   }
 }
 
-class X11CursorTest : public ::testing::Test {
+class X11CursorTest : public TX11Fixture {
  protected:
-  TXvfbServer server;
-  std::unique_ptr<TX11Display> display;
-  Display* reader = nullptr;
-  TDisplay* previous = nullptr;
   XErrorHandler savedHandler = nullptr;
 
-  void SetUp() override {
-    std::string why;
-    if (!server.Start(320, 240, &why)) GTEST_SKIP() << why;
-    display = TX11Display::Open(server.Name().c_str());
-    ASSERT_NE(display, nullptr);
-    reader = XOpenDisplay(server.Name().c_str());
-    ASSERT_NE(reader, nullptr);
-    previous = SetDisplay(display.get());
-    WNDCLASS wc;
-    wc.lpfnWndProc = PlainProc;
-    wc.lpszClassName = "X11CursorWnd";
-    ASSERT_NE(RegisterClass(&wc), 0);
-  }
+  void SetUp() override { StartX11(320, 240, "X11CursorWnd", PlainProc); }
 
   void TearDown() override {
     SetCursor(nullptr);
-    while (HWND h = GetTopWindow(nullptr)) DestroyWindow(h);
-    ProcessPendingMessages();
-    UnregisterClass("X11CursorWnd", nullptr);
-    if (display) SetDisplay(previous);
-    display.reset();
-    if (reader) XCloseDisplay(reader);
-    server.Stop();
+    StopX11();
   }
 
   HWND Create(DWORD style, RECT r, DWORD ex = 0) {
     return CreateWindowEx(ex, "X11CursorWnd", "cursor test", style, r.Left, r.Top, r.Width(), r.Height(), nullptr,
                           nullptr, nullptr, nullptr);
-  }
-
-  void Settle() {
-    for (int i = 0; i < 3; ++i) {
-      XSync(reader, False);
-      display->Sync();
-      ProcessPendingMessages();
-    }
-    display->Sync();
-    XSync(reader, False);
   }
 
   // Whether the server still knows the cursor id: a second client defines

@@ -12,7 +12,7 @@
 #include "platform/backend/headless/HeadlessDisplay.h"
 #include "platform/gdi/Gdi.h"
 #include "platform/user/User.h"
-#include "tests/support/XvfbServer.h"
+#include "tests/platform/backend/x11/X11Fixture.h"
 
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
@@ -75,68 +75,22 @@ LRESULT PaintProc(HWND h, UINT m, WPARAM wp, LPARAM lp) {
 
 std::uint32_t Rgb24(COLORREF c) { return (GetRValue(c) << 16) | (GetGValue(c) << 8) | GetBValue(c); }
 
-class X11DisplayTest : public ::testing::Test {
+class X11DisplayTest : public TX11Fixture {
  protected:
-  TXvfbServer server;
-  std::unique_ptr<TX11Display> display;
-  Display* reader = nullptr;  // a second client, reading the screen as a user would see it
-  TDisplay* previous = nullptr;
-
   void SetUp() override {
-    std::string why;
-    if (!server.Start(kScreenW, kScreenH, &why)) GTEST_SKIP() << why;
-    display = TX11Display::Open(server.Name().c_str());
-    ASSERT_NE(display, nullptr);
-    reader = XOpenDisplay(server.Name().c_str());
-    ASSERT_NE(reader, nullptr);
-    // A root colour that no unpainted or unshaped pixel could have.
-    XSetWindowBackground(reader, DefaultRootWindow(reader), kRootColour);
-    XClearWindow(reader, DefaultRootWindow(reader));
-    XSync(reader, False);
-    previous = SetDisplay(display.get());
-    WNDCLASS wc;
-    wc.lpfnWndProc = PaintProc;
-    wc.lpszClassName = "X11TestWnd";
-    ASSERT_NE(RegisterClass(&wc), 0);
+    StartX11(kScreenW, kScreenH, "X11TestWnd", PaintProc, kRootColour);
     g_log.clear();
     g_paints.clear();
     g_keepOnClose = false;
   }
 
-  void TearDown() override {
-    while (HWND h = GetTopWindow(nullptr)) DestroyWindow(h);
-    ProcessPendingMessages();
-    UnregisterClass("X11TestWnd", nullptr);
-    if (display) SetDisplay(previous);
-    display.reset();
-    if (reader) XCloseDisplay(reader);
-    server.Stop();
-  }
+  void TearDown() override { StopX11(); }
 
   HWND Create(const char* title, DWORD style, RECT r, COLORREF fill) {
     HWND h = CreateWindowEx(0, "X11TestWnd", title, style, r.Left, r.Top, r.Width(), r.Height(), nullptr, nullptr,
                             nullptr, nullptr);
     if (h) SetWindowLongPtr(h, GWLP_USERDATA, LONG_PTR(fill));
     return h;
-  }
-
-  // Everything either side sent is handled and on the screen.
-  void Settle() {
-    for (int i = 0; i < 3; ++i) {
-      XSync(reader, False);
-      display->Sync();
-      ProcessPendingMessages();
-    }
-    display->Sync();
-    XSync(reader, False);
-  }
-
-  std::uint32_t ScreenPixel(int x, int y) {
-    XImage* img = XGetImage(reader, DefaultRootWindow(reader), x, y, 1, 1, AllPlanes, ZPixmap);
-    if (!img) return 0xFFFFFFFF;
-    std::uint32_t p = std::uint32_t(XGetPixel(img, 0, 0)) & 0xFFFFFF;
-    XDestroyImage(img);
-    return p;
   }
 
   Window NativeOf(HWND h) { return Window(display->NativeOf(h)); }

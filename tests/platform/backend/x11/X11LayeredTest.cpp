@@ -10,7 +10,7 @@
 #include "platform/backend/x11/X11Display.h"
 #include "platform/gdi/Gdi.h"
 #include "platform/user/User.h"
-#include "tests/support/XvfbServer.h"
+#include "tests/platform/backend/x11/X11Fixture.h"
 
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
@@ -48,54 +48,18 @@ LRESULT LayeredProc(HWND h, UINT m, WPARAM wp, LPARAM lp) {
   return DefWindowProc(h, m, wp, lp);
 }
 
-class X11LayeredTest : public ::testing::Test {
+class X11LayeredTest : public TX11Fixture {
  protected:
-  TXvfbServer server;
-  std::unique_ptr<TX11Display> display;
-  Display* reader = nullptr;
-  TDisplay* previous = nullptr;
-
   void SetUp() override {
-    std::string why;
-    if (!server.Start(320, 240, &why)) GTEST_SKIP() << why;
-    display = TX11Display::Open(server.Name().c_str());
-    ASSERT_NE(display, nullptr);
-    reader = XOpenDisplay(server.Name().c_str());
-    ASSERT_NE(reader, nullptr);
-    XSetWindowBackground(reader, DefaultRootWindow(reader), kRootColour);
-    XClearWindow(reader, DefaultRootWindow(reader));
-    XSync(reader, False);
-    previous = SetDisplay(display.get());
-    WNDCLASS wc;
-    wc.lpfnWndProc = LayeredProc;
-    wc.lpszClassName = "X11LayeredWnd";
-    ASSERT_NE(RegisterClass(&wc), 0);
+    StartX11(320, 240, "X11LayeredWnd", LayeredProc, kRootColour);
     g_msgs.clear();
   }
 
-  void TearDown() override {
-    while (HWND h = GetTopWindow(nullptr)) DestroyWindow(h);
-    ProcessPendingMessages();
-    UnregisterClass("X11LayeredWnd", nullptr);
-    if (display) SetDisplay(previous);
-    display.reset();
-    if (reader) XCloseDisplay(reader);
-    server.Stop();
-  }
+  void TearDown() override { StopX11(); }
 
   HWND Create(DWORD style, RECT r, DWORD ex = 0) {
     return CreateWindowEx(ex, "X11LayeredWnd", "w", style, r.Left, r.Top, r.Width(), r.Height(), nullptr, nullptr,
                           nullptr, nullptr);
-  }
-
-  void Settle() {
-    for (int i = 0; i < 3; ++i) {
-      XSync(reader, False);
-      display->Sync();
-      ProcessPendingMessages();
-    }
-    display->Sync();
-    XSync(reader, False);
   }
 
   Window NativeOf(HWND h) { return Window(display->NativeOf(h)); }
@@ -105,14 +69,6 @@ class X11LayeredTest : public ::testing::Test {
     XImage* img = XGetImage(reader, NativeOf(h), x, y, 1, 1, AllPlanes, ZPixmap);
     if (!img) return 0xDEADBEEF;
     std::uint32_t p = std::uint32_t(XGetPixel(img, 0, 0));
-    XDestroyImage(img);
-    return p;
-  }
-
-  std::uint32_t ScreenPixel(int x, int y) {
-    XImage* img = XGetImage(reader, DefaultRootWindow(reader), x, y, 1, 1, AllPlanes, ZPixmap);
-    if (!img) return 0xFFFFFFFF;
-    std::uint32_t p = std::uint32_t(XGetPixel(img, 0, 0)) & 0xFFFFFF;
     XDestroyImage(img);
     return p;
   }
