@@ -90,11 +90,15 @@ TEST(Component, RemovedFreeNotificationIsNotSent) {
 
 TEST(Component, WatcherFreedFirstIsForgotten) {
   auto* target = new TComponent(nullptr);
-  auto* watcher = new Watcher(nullptr);
-  target->FreeNotification(watcher);
-  delete watcher;
+  auto* gone = new Watcher(nullptr);
+  Watcher stays(nullptr);
+  target->FreeNotification(gone);
+  target->FreeNotification(&stays);
+  delete gone;
   delete target;  // must not call into the freed watcher (ASan would catch it)
-  SUCCEED();
+  ASSERT_EQ(stays.log.size(), 1u);
+  EXPECT_EQ(stays.log[0].first, target);
+  EXPECT_EQ(stays.log[0].second, opRemove);
 }
 
 TEST(Component, OwnerHearsInsertAndRemove) {
