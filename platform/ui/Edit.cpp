@@ -8,6 +8,7 @@
 
 #include "platform/gdi/Gdi.h"
 #include "platform/rtl/CodePage.h"
+#include "platform/user/Ime.h"
 
 std::function<bool(TCustomEdit* Edit, TPoint Screen)> EditContextMenuHook;
 
@@ -144,6 +145,12 @@ void TCustomEdit::SetCharCase(TEditCharCase v) {
   bool changed = model_.SetCharCase(v);
   SetStyleBits(ES_UPPERCASE | ES_LOWERCASE, v == ecUpperCase ? ES_UPPERCASE : v == ecLowerCase ? ES_LOWERCASE : 0);
   AfterEdit(changed);
+}
+
+void TCustomEdit::SetOverwrite(bool v) {
+  model_.SetOverwrite(v);
+  model_.EndTypingRun();
+  UpdateCaret();
 }
 
 void TCustomEdit::SetHideSelection(bool v) {
@@ -454,10 +461,10 @@ bool TCustomEdit::HandleEditMessage(TMessage& m) {
       if (m.Msg == WM_KILLFOCUS) {
         dragging_ = false;
         DestroyCaret();
+        caretWidth_ = 0;
+        EndComposition();
       } else if (HandleAllocated()) {
-        CreateCaret(Handle(), nullptr, 1, LineHeight());
-        UpdateCaret();
-        ShowCaret(Handle());
+        MakeCaret();
       }
       Invalidate();
       auto alive = AliveToken();
@@ -473,13 +480,14 @@ bool TCustomEdit::HandleEditMessage(TMessage& m) {
       metricsValid_ = false;
       rectSet_ = false;
       LayoutChanged();
-      if (HandleAllocated() && GetFocus() == Handle()) {
-        CreateCaret(Handle(), nullptr, 1, LineHeight());
-        UpdateCaret();
-        ShowCaret(Handle());
-      }
+      if (HandleAllocated() && GetFocus() == Handle()) MakeCaret();
       return false;
     case WM_ENABLE: Invalidate(); return false;
+
+    // ---- Input method ----
+    case WM_IME_STARTCOMPOSITION: return true;
+    case WM_IME_COMPOSITION: WMImeComposition(m); return true;
+    case WM_IME_ENDCOMPOSITION: EndComposition(); return true;
 
     // ---- Mouse ----
     case WM_LBUTTONDOWN: case WM_LBUTTONDBLCLK: case WM_MOUSEMOVE: case WM_LBUTTONUP: case WM_CAPTURECHANGED:
@@ -589,6 +597,8 @@ void TCustomEdit::WMKeyDown(TMessage& m) {
         SendToSelf(WM_COPY);
       else if (shift)
         SendToSelf(WM_PASTE);
+      else
+        SetOverwrite(!Overwrite());
       return;
     case VK_APPS: ShowContextMenuFromKeyboard(); return;
     case VK_F10:
@@ -606,6 +616,97 @@ void TCustomEdit::WMKeyDown(TMessage& m) {
 
 void TCustomEdit::ShowContextMenuFromKeyboard() {
   SendToSelf(WM_CONTEXTMENU, reinterpret_cast<WPARAM>(HandleAllocated() ? Handle() : nullptr), LPARAM(0xFFFFFFFF));
+}
+
+// ---- Input method ----------------------------------------------------------------------------
+void TCustomEdit::WMImeComposition(TMessage& m) {
+  const DWORD flags = DWORD(m.LParam);
+  HWND h = HandleAllocated() ? Handle() : nullptr;
+  HIMC himc = h ? ImmGetContext(h) : nullptr;
+  if (!himc) return;
+  std::string result = (flags & GCS_RESULTSTR) ? ImmCompositionText(himc, GCS_RESULTSTR) : std::string();
+  std::string comp;
+  int cursor = 0;
+  if ((flags & GCS_COMPSTR) && !readOnly_) {
+    // Control characters have no place on one line of composed text.
+    for (char c : ImmCompositionText(himc, GCS_COMPSTR))
+      if (Byte(c) >= 32 && c != 127) comp += c;
+    const int chars = int(Utf8Length(comp));
+    cursor = (flags & GCS_CURSORPOS) ? ImmGetCompositionString(himc, GCS_CURSORPOS, nullptr, 0) : chars;
+    cursor = std::clamp(cursor, 0, chars);
+  }
+  ImmReleaseContext(h, himc);
+
+  if (flags & GCS_RESULTSTR) {
+    // The result replaces the composition on screen, typed as one run.
+    compText_.clear();
+    compCursor_ = 0;
+    Relayout();
+    if (!readOnly_ && !result.empty()) {
+      // Each character meets the key-press events as a typed one does, so
+      // a filter there (a numbers-only edit) holds for composed text too.
+      auto alive = AliveToken();
+      std::string kept;
+      for (std::size_t i = 0; i < result.size();) {
+        char32_t cp = 0;
+        const std::size_t n = DecodeUtf8Char(result, i, cp);
+        i += n ? n : 1;
+        // Control characters count only where typing them would.
+        const bool lineBreak = cp == '\r' || cp == '\n';
+        const bool control = cp < 32 || cp == 127;
+        if (!n || (control && !(multiLine_ && (lineBreak || (cp == '\t' && AcceptsTab()))))) continue;
+        TMessage key;
+        key.Msg = WM_CHAR;
+        key.WParam = WPARAM(cp);
+        key.LParam = 1;
+        const bool eaten = DoKeyPress(key);
+        if (!*alive) return;
+        if (!eaten) AppendUtf8(kept, char32_t(key.WParam));
+      }
+      result = std::move(kept);
+    }
+    if (readOnly_) {
+      MessageBeep(0);
+    } else if (!result.empty()) {
+      bool cut = false;
+      const bool typed = model_.TypeRun(result, &cut);
+      if (cut) {
+        MessageBeep(0);
+        if (model_.MaxLength() > 0) {
+          auto alive = AliveToken();
+          Notify(EN_MAXTEXT);
+          if (!*alive) return;
+        }
+      }
+      if (typed) {
+        // Changed: AfterEdit ends with EN_CHANGE, which may free the edit.
+        if (!(flags & GCS_COMPSTR)) {
+          AfterEdit(true);
+          return;
+        }
+        auto alive = AliveToken();
+        AfterEdit(true);
+        if (!*alive) return;
+      }
+    }
+  }
+  if (flags & GCS_COMPSTR) {
+    compText_ = std::move(comp);
+    compCursor_ = cursor;
+    Relayout();
+    goalX_ = -1;
+  }
+  ScrollCaret();
+  ViewChanged();
+}
+
+void TCustomEdit::EndComposition() {
+  if (compText_.empty()) return;
+  compText_.clear();
+  compCursor_ = 0;
+  Relayout();
+  ScrollCaret();
+  ViewChanged();
 }
 
 // ---- Clipboard and undo ------------------------------------------------------------------

@@ -24,6 +24,20 @@
 // none), the DC's text colour, background colour and mode draw the text.
 // The edit paints only in WM_PAINT; the caret is the window layer's caret.
 //
+// The Insert key (without Shift or Ctrl, which paste and copy) switches
+// between inserting and overwriting (EditModel.h); the mode belongs to the
+// control and stays when the focus leaves. While overwriting, the caret is
+// a block as wide as the character it would replace (an average character
+// at the end of a line).
+//
+// Input-method composition (Ime.h) shows inline at the caret, underlined,
+// in place of the selection, without touching the text: no notification,
+// no undo record, no MaxLength. The result meets the key-press events
+// character by character, as typing does, then what they let through is
+// typed as one run (overwrite and MaxLength apply, EN_MAXTEXT when cut, one
+// EN_CHANGE); the end or the loss of the focus takes the composition off
+// the screen.
+//
 // The context menu: a right click or the menu key (VK_APPS, Shift+F10)
 // sends WM_CONTEXTMENU; when neither OnContextPopup, the PopupMenu nor
 // EditContextMenuHook takes it, no menu shows.
@@ -135,6 +149,11 @@ class TCustomEdit : public TWinControl {
   bool Modified() const { return model_.Modified; }
   void SetModified(bool v) { model_.Modified = v; }
   bool CanUndo() const { return model_.CanUndo(); }
+  // Typed characters replace the ones after the caret (the Insert key).
+  bool Overwrite() const { return model_.Overwrite(); }
+  void SetOverwrite(bool v);
+  // The input method's composition shown at the caret (empty: none).
+  const std::string& CompositionText() const { return compText_; }
 
   // ---- Selection, in characters ----
   int SelStart() const;
@@ -209,6 +228,9 @@ class TCustomEdit : public TWinControl {
   void DoClear();
   void DoUndo();
   void WMGetLine(TMessage& Message);
+  void WMImeComposition(TMessage& Message);
+  // Takes the composition off the screen (end of composing, focus lost).
+  void EndComposition();
   // Sends msg to the window's procedure (or WindowProc before a window).
   LRESULT SendToSelf(UINT msg, WPARAM wp = 0, LPARAM lp = 0);
   // The last step of a change: view, then EN_CHANGE (when changed).
@@ -225,10 +247,27 @@ class TCustomEdit : public TWinControl {
   TEditCharWidth WidthFunc() const;
   int TabWidth() const;
   void Relayout();
-  std::vector<int> LinePositions(const TEditLine& line) const;
+  std::vector<int> LinePositions(const TEditLine& line) const { return PositionsIn(model_.Text(), line); }
+  std::vector<int> PositionsIn(const std::string& text, const TEditLine& line) const;
   int LineWidth(const TEditLine& line) const { return LinePositions(line).back(); }
-  int AlignOffset(const TEditLine& line) const;
-  int LineOfPos(std::size_t p) const;
+  int AlignOffset(const TEditLine& line) const { return AlignOffsetIn(model_.Text(), line); }
+  int AlignOffsetIn(const std::string& text, const TEditLine& line) const;
+  int LineOfPos(std::size_t p) const { return LineOfPosIn(lines_, p); }
+  static int LineOfPosIn(const std::vector<TEditLine>& lines, std::size_t p);
+  // What the screen shows: the text with the composition in place of the
+  // selection while there is one, else the model's text.
+  bool ShowsComposition() const { return !compText_.empty(); }
+  const std::string& ShownText() const { return ShowsComposition() ? viewText_ : model_.Text(); }
+  const std::vector<TEditLine>& ShownLines() const { return ShowsComposition() ? viewLines_ : lines_; }
+  std::size_t ShownCaret() const { return ShowsComposition() ? compCaret_ : model_.CaretPos(); }
+  void BuildCompositionView();
+  // Client point of a position in a text laid out as `lines`.
+  TPoint PointIn(const std::string& text, const std::vector<TEditLine>& lines, std::size_t p) const;
+  // Creates the caret for the focus at its current width, placed and shown.
+  void MakeCaret();
+  int WantedCaretWidth() const;
+  // Tells the input method where composed text goes.
+  void PlaceCompositionWindow();
   int VisibleLines() const;
   // Client point of a text position, and the position nearest a client point.
   TPoint PosToPoint(std::size_t p) const;
@@ -244,7 +283,7 @@ class TCustomEdit : public TWinControl {
   std::size_t PosInLine(int index, int clientX) const;
   void WMScroll(TMessage& Message);
   int ThumbPos(const TMessage& Message, int bar) const;
-  void PaintLine(HDC dc, int index, const TRect& fmt, COLORREF textColor, bool showSel);
+  void PaintLine(HDC dc, int index, const TRect& fmt, COLORREF textColor, bool showSel, HBRUSH underline);
   HBRUSH ControlColors(HDC dc);
   void WMEraseBkgnd(TMessage& Message);
   // Caret movement keys; true when the key was one of them.
@@ -277,6 +316,16 @@ class TCustomEdit : public TWinControl {
   bool autoScrolling_ = false;
   TPoint lastMouse_{};
   bool updatingBars_ = false;
+  int caretWidth_ = 0;  // of the caret made for the focus, 0: none
+
+  // The input method's composition and the shown text built around it.
+  std::string compText_;
+  int compCursor_ = 0;  // characters into compText_
+  std::string viewText_;
+  std::vector<TEditLine> viewLines_;
+  std::size_t compStart_ = 0;
+  std::size_t compEnd_ = 0;
+  std::size_t compCaret_ = 0;
 
   mutable bool metricsValid_ = false;
   mutable int lineHeight_ = 16;

@@ -1,6 +1,7 @@
 #include "platform/ui/EditModel.h"
 
 #include <algorithm>
+#include <cstdint>
 
 #include "platform/gdi/TextLayout.h"
 #include "platform/rtl/CodePage.h"
@@ -206,8 +207,11 @@ void TEditModel::WordAt(std::size_t p, std::size_t& start, std::size_t& end) con
 }
 
 void TEditModel::Replace(std::size_t start, std::size_t end, const std::string& s, bool typing) {
-  bool extend = typing && undo_.valid && undo_.typing && start == end && start == undo_.pos + undo_.inserted.size();
+  // Overwriting removes as it types: what it removes lies right after the
+  // run's removed text in the original, so the record grows on both sides.
+  bool extend = typing && undo_.valid && undo_.typing && start == undo_.pos + undo_.inserted.size();
   if (extend) {
+    undo_.removed += text_.substr(start, end - start);
     undo_.inserted += s;
   } else {
     undo_.valid = true;
@@ -232,14 +236,62 @@ std::string TEditModel::CutToRoom(const std::string& s) const {
   return t;
 }
 
+bool TEditModel::OverwriteTarget(std::size_t& start, std::size_t& end) const {
+  if (HasSelection() || caret_ >= text_.size() || IsBreak(text_[caret_])) return false;
+  start = caret_;
+  end = Utf8Next(text_, caret_);
+  return true;
+}
+
+std::size_t TEditModel::FitTyped(const std::string& t) const {
+  const bool over = overwrite_ && !HasSelection();
+  // Characters overwriting can take before the line ends.
+  int avail = 0;
+  for (std::size_t p = caret_; over && p < text_.size() && !IsBreak(text_[p]); p = Utf8Next(text_, p)) ++avail;
+  const int selChars = ByteToChar(SelEndByte()) - ByteToChar(SelStartByte());
+  const int room = maxLength_ > 0 ? maxLength_ - (CharCount() - selChars) : INT32_MAX;
+  int grown = 0;
+  std::size_t p = 0;
+  while (p < t.size()) {
+    const bool crlf = t[p] == '\r' && p + 1 < t.size() && t[p + 1] == '\n';
+    const std::size_t q = crlf ? p + 2 : Utf8Next(t, p);
+    if (over && avail > 0 && !IsBreak(t[p])) {
+      --avail;
+    } else {
+      const int n = crlf ? 2 : 1;
+      if (grown + n > room) break;
+      grown += n;
+    }
+    p = q;
+  }
+  return p;
+}
+
+void TEditModel::TypePrepared(const std::string& t) {
+  std::size_t start = SelStartByte(), end = SelEndByte();
+  if (overwrite_ && !HasSelection()) {
+    std::size_t chars = 0;
+    for (std::size_t p = 0; p < t.size(); p = Utf8Next(t, p))
+      if (!IsBreak(t[p])) ++chars;
+    for (; chars > 0 && end < text_.size() && !IsBreak(text_[end]); --chars) end = Utf8Next(text_, end);
+  }
+  Replace(start, end, t, true);
+}
+
 bool TEditModel::Type(std::string_view s) {
   std::string t = Prepare(s);
-  if (t.empty()) return false;
-  if (maxLength_ > 0) {
-    int selChars = ByteToChar(SelEndByte()) - ByteToChar(SelStartByte());
-    if (CharCount() - selChars + int(Utf8Length(t)) > maxLength_) return false;
-  }
-  Replace(SelStartByte(), SelEndByte(), t, true);
+  if (t.empty() || FitTyped(t) < t.size()) return false;
+  TypePrepared(t);
+  return true;
+}
+
+bool TEditModel::TypeRun(std::string_view s, bool* cut) {
+  std::string t = Prepare(s);
+  std::size_t fit = FitTyped(t);
+  if (cut) *cut = fit < t.size();
+  if (fit == 0) return false;
+  t.resize(fit);
+  TypePrepared(t);
   return true;
 }
 

@@ -11,6 +11,11 @@
 // Undo is one level: each record holds what an edit removed and inserted, so
 // undoing swaps them and an undo of an undo redoes. Typing at the end of a
 // run of typing extends the same record.
+//
+// In overwrite mode a typed character with no selection replaces the
+// character after the caret, unless that is a line break or the end of the
+// text (then it is inserted); typed line breaks are always inserted.
+// MaxLength then limits only how far the text grows. Pasting always inserts.
 #pragma once
 #include <cstddef>
 #include <functional>
@@ -33,6 +38,8 @@ class TEditModel {
   // Characters that typing and pasting may not go past; 0: no limit.
   int MaxLength() const { return maxLength_; }
   void SetMaxLength(int v) { maxLength_ = v < 0 ? 0 : v; }
+  bool Overwrite() const { return overwrite_; }
+  void SetOverwrite(bool v) { overwrite_ = v; }
   TEditCharCase CharCase() const { return charCase_; }
   // Converts the text held as well as what comes later.
   bool SetCharCase(TEditCharCase v);
@@ -65,9 +72,16 @@ class TEditModel {
   void WordAt(std::size_t p, std::size_t& start, std::size_t& end) const;
 
   // ---- Editing: true when the text changed ----
-  // Typed characters replace the selection, refused as a whole when the
-  // result would pass MaxLength.
+  // Typed characters replace the selection (or overwrite), refused as a
+  // whole when the result would pass MaxLength.
   bool Type(std::string_view s);
+  // A run typed at once (an input method's result): as Type, but cut to
+  // what MaxLength leaves room for; `cut` tells that something was left out.
+  bool TypeRun(std::string_view s, bool* cut = nullptr);
+  // The character overwrite mode would replace at the caret: true with its
+  // bytes when there is no selection and the caret is before a character
+  // other than a line break.
+  bool OverwriteTarget(std::size_t& start, std::size_t& end) const;
   // Pasted text: a single line is cut at the first line break, then the
   // text is cut to the room MaxLength leaves.
   bool Paste(std::string_view s);
@@ -103,6 +117,11 @@ class TEditModel {
   // What fits of s (in characters) in the room MaxLength leaves once the
   // selection is gone.
   std::string CutToRoom(const std::string& s) const;
+  // Bytes of prepared typed text t that fit in MaxLength, overwriting
+  // where the mode says so.
+  std::size_t FitTyped(const std::string& t) const;
+  // Replaces what typing t replaces and records it as typing.
+  void TypePrepared(const std::string& t);
 
   struct UndoRecord {
     bool valid = false;
@@ -116,6 +135,7 @@ class TEditModel {
   bool multiLine_;
   int maxLength_ = 0;
   TEditCharCase charCase_ = ecNormal;
+  bool overwrite_ = false;
   std::size_t anchor_ = 0;
   std::size_t caret_ = 0;
   UndoRecord undo_;

@@ -6,6 +6,7 @@
 #include "platform/gdi/Text.h"
 #include "platform/rtl/CodePage.h"
 #include "platform/ui/Edit.h"
+#include "platform/user/Ime.h"
 
 namespace {
 
@@ -75,10 +76,23 @@ void TCustomEdit::Relayout() {
   lines_ = LayoutEditLines(model_.Text(), multiLine_, WrapWidth(), WidthFunc(), TabWidth());
   contentWidth_ = 0;
   for (const TEditLine& line : lines_) contentWidth_ = std::max(contentWidth_, LineWidth(line) + 1);
+  if (ShowsComposition()) BuildCompositionView();
 }
 
-std::vector<int> TCustomEdit::LinePositions(const TEditLine& line) const {
-  return EditCharPositions(model_.Text(), line.start, line.end, WidthFunc(), TabWidth());
+void TCustomEdit::BuildCompositionView() {
+  RefreshMetrics();
+  const std::string& t = model_.Text();
+  compStart_ = model_.SelStartByte();
+  compEnd_ = compStart_ + compText_.size();
+  compCaret_ = compStart_ + Utf8Left(compText_, std::size_t(std::max(compCursor_, 0))).size();
+  viewText_ = t.substr(0, compStart_) + compText_ + t.substr(model_.SelEndByte());
+  viewLines_ = LayoutEditLines(viewText_, multiLine_, WrapWidth(), WidthFunc(), TabWidth());
+  for (const TEditLine& line : viewLines_)
+    contentWidth_ = std::max(contentWidth_, PositionsIn(viewText_, line).back() + 1);
+}
+
+std::vector<int> TCustomEdit::PositionsIn(const std::string& text, const TEditLine& line) const {
+  return EditCharPositions(text, line.start, line.end, WidthFunc(), TabWidth());
 }
 
 TAlignment TCustomEdit::EffectiveAlignment() const {
@@ -86,32 +100,34 @@ TAlignment TCustomEdit::EffectiveAlignment() const {
   return a == ES_CENTER ? taCenter : a == ES_RIGHT ? taRightJustify : taLeftJustify;
 }
 
-int TCustomEdit::AlignOffset(const TEditLine& line) const {
+int TCustomEdit::AlignOffsetIn(const std::string& text, const TEditLine& line) const {
   TAlignment a = EffectiveAlignment();
   if (a == taLeftJustify) return 0;
   // One pixel stays free for the caret after the text.
-  int spare = FormattingRect().Width() - (LineWidth(line) + 1);
+  int spare = FormattingRect().Width() - (PositionsIn(text, line).back() + 1);
   if (spare <= 0) return 0;
   return a == taCenter ? spare / 2 : spare;
 }
 
-int TCustomEdit::LineOfPos(std::size_t p) const {
-  auto it = std::upper_bound(lines_.begin(), lines_.end(), p,
+int TCustomEdit::LineOfPosIn(const std::vector<TEditLine>& lines, std::size_t p) {
+  auto it = std::upper_bound(lines.begin(), lines.end(), p,
                              [](std::size_t v, const TEditLine& l) { return v < l.start; });
-  return std::max(0, int(it - lines_.begin()) - 1);
+  return std::max(0, int(it - lines.begin()) - 1);
 }
 
 int TCustomEdit::VisibleLines() const { return std::max(1, FormattingRect().Height() / LineHeight()); }
 
-TPoint TCustomEdit::PosToPoint(std::size_t p) const {
+TPoint TCustomEdit::PosToPoint(std::size_t p) const { return PointIn(model_.Text(), lines_, p); }
+
+TPoint TCustomEdit::PointIn(const std::string& text, const std::vector<TEditLine>& lines, std::size_t p) const {
   const_cast<TCustomEdit*>(this)->RefreshMetrics();
-  int i = LineOfPos(p);
-  const TEditLine& line = lines_[std::size_t(i)];
+  int i = LineOfPosIn(lines, p);
+  const TEditLine& line = lines[std::size_t(i)];
   std::size_t idx = 0;
-  for (std::size_t q = line.start; q < std::min(p, line.end); q = Utf8Next(model_.Text(), q)) ++idx;
-  std::vector<int> xs = LinePositions(line);
+  for (std::size_t q = line.start; q < std::min(p, line.end); q = Utf8Next(text, q)) ++idx;
+  std::vector<int> xs = PositionsIn(text, line);
   TRect fmt = FormattingRect();
-  return TPoint{fmt.Left + AlignOffset(line) + xs[std::min(idx, xs.size() - 1)] - scrollX_,
+  return TPoint{fmt.Left + AlignOffsetIn(text, line) + xs[std::min(idx, xs.size() - 1)] - scrollX_,
                 fmt.Top + (i - topLine_) * lineHeight_};
 }
 
@@ -135,8 +151,9 @@ std::size_t TCustomEdit::PointToPos(TPoint pt) const {
 
 // ---- Scrolling ----------------------------------------------------------------------------------
 void TCustomEdit::ScrollCaret() {
-  const std::size_t p = model_.CaretPos();
-  const int i = LineOfPos(p);
+  if (ShowsComposition()) BuildCompositionView();
+  const std::size_t p = ShownCaret();
+  const int i = LineOfPosIn(ShownLines(), p);
   if (multiLine_) {
     int vis = VisibleLines();
     if (i < topLine_) topLine_ = i;
@@ -145,7 +162,7 @@ void TCustomEdit::ScrollCaret() {
   if (multiLine_ && WrapWidth() > 0) {
     scrollX_ = 0;
   } else {
-    TPoint pt = PosToPoint(p);
+    TPoint pt = PointIn(ShownText(), ShownLines(), p);
     TRect fmt = FormattingRect();
     if (pt.X < fmt.Left) scrollX_ -= fmt.Left - pt.X;
     if (pt.X >= fmt.Right) scrollX_ += pt.X - fmt.Right + 1;
@@ -154,7 +171,7 @@ void TCustomEdit::ScrollCaret() {
 }
 
 void TCustomEdit::ClampScroll() {
-  int maxTop = std::max(0, int(lines_.size()) - VisibleLines());
+  int maxTop = std::max(0, int(ShownLines().size()) - VisibleLines());
   topLine_ = std::clamp(topLine_, 0, multiLine_ ? maxTop : 0);
   int maxX = multiLine_ && WrapWidth() > 0 ? 0 : std::max(0, contentWidth_ - FormattingRect().Width());
   scrollX_ = std::clamp(scrollX_, 0, maxX);
@@ -162,8 +179,51 @@ void TCustomEdit::ClampScroll() {
 
 void TCustomEdit::UpdateCaret() {
   if (!HandleAllocated() || GetFocus() != Handle()) return;
-  TPoint p = PosToPoint(model_.CaretPos());
+  if (WantedCaretWidth() != caretWidth_) {
+    MakeCaret();
+    return;
+  }
+  TPoint p = PointIn(ShownText(), ShownLines(), ShownCaret());
   SetCaretPos(p.X, p.Y);
+  PlaceCompositionWindow();
+}
+
+void TCustomEdit::MakeCaret() {
+  if (!HandleAllocated()) return;
+  HWND h = Handle();
+  caretWidth_ = WantedCaretWidth();
+  CreateCaret(h, nullptr, caretWidth_, LineHeight());
+  TPoint p = PointIn(ShownText(), ShownLines(), ShownCaret());
+  SetCaretPos(p.X, p.Y);
+  ShowCaret(h);
+  PlaceCompositionWindow();
+}
+
+int TCustomEdit::WantedCaretWidth() const {
+  const_cast<TCustomEdit*>(this)->RefreshMetrics();
+  if (!model_.Overwrite() || model_.HasSelection() || ShowsComposition()) return 1;
+  std::size_t start = 0, end = 0;
+  if (!model_.OverwriteTarget(start, end)) return aveCharWidth_;
+  // The advance of the character as laid out (a tab's reaches its stop).
+  const TEditLine& line = lines_[std::size_t(LineOfPos(start))];
+  std::size_t idx = 0;
+  for (std::size_t q = line.start; q < start; q = Utf8Next(model_.Text(), q)) ++idx;
+  std::vector<int> xs = LinePositions(line);
+  if (idx + 1 >= xs.size()) return aveCharWidth_;
+  return std::max(1, xs[idx + 1] - xs[idx]);
+}
+
+void TCustomEdit::PlaceCompositionWindow() {
+  HWND h = Handle();
+  HIMC himc = ImmGetContext(h);
+  if (!himc) return;
+  TPoint p = PointIn(ShownText(), ShownLines(), ShowsComposition() ? compStart_ : model_.CaretPos());
+  COMPOSITIONFORM f;
+  f.dwStyle = CFS_POINT | CFS_RECT;
+  f.ptCurrentPos = p;
+  f.rcArea = RECT{p.X, p.Y, p.X + std::max(caretWidth_, 1), p.Y + lineHeight_};
+  ImmSetCompositionWindow(himc, &f);
+  ImmReleaseContext(h, himc);
 }
 
 void TCustomEdit::UpdateScrollBars() {
@@ -179,7 +239,7 @@ void TCustomEdit::UpdateScrollBars() {
       SCROLLINFO si;
       si.fMask = SIF_RANGE | SIF_PAGE | SIF_POS | SIF_DISABLENOSCROLL;
       si.nMin = 0;
-      si.nMax = int(lines_.size()) - 1;
+      si.nMax = int(ShownLines().size()) - 1;
       si.nPage = UINT(VisibleLines());
       si.nPos = topLine_;
       SetScrollInfo(h, SB_VERT, &si, TRUE);
@@ -201,6 +261,7 @@ void TCustomEdit::UpdateScrollBars() {
 }
 
 void TCustomEdit::ViewChanged() {
+  if (ShowsComposition()) BuildCompositionView();
   ClampScroll();
   UpdateScrollBars();
   UpdateCaret();
@@ -309,34 +370,41 @@ void TCustomEdit::PaintWindow(HDC DC) {
   TRect fmt = FormattingRect();
   IntersectClipRect(DC, fmt.Left, fmt.Top, fmt.Right, fmt.Bottom);
   SelectObject(DC, Font()->Handle());
-  const bool showSel = focused || !hideSelection_;
-  for (int i = topLine_; i < int(lines_.size()); ++i) {
+  // The composition takes the selection's place, so no selection shows.
+  const bool showSel = (focused || !hideSelection_) && !ShowsComposition();
+  HBRUSH underline = ShowsComposition() ? CreateSolidBrush(text) : nullptr;
+  for (int i = topLine_; i < int(ShownLines().size()); ++i) {
     if (fmt.Top + (i - topLine_) * lineHeight_ >= fmt.Bottom) break;
-    PaintLine(DC, i, fmt, text, showSel);
+    PaintLine(DC, i, fmt, text, showSel, underline);
   }
+  if (underline) DeleteObject(underline);
   RestoreDC(DC, saved);
   if (focused) ShowCaret(h);
 }
 
-void TCustomEdit::PaintLine(HDC dc, int index, const TRect& fmt, COLORREF textColor, bool showSel) {
-  const TEditLine& line = lines_[std::size_t(index)];
-  const std::string& s = model_.Text();
-  const std::vector<int> xs = LinePositions(line);
-  const int x0 = fmt.Left + AlignOffset(line) - scrollX_;
+void TCustomEdit::PaintLine(HDC dc, int index, const TRect& fmt, COLORREF textColor, bool showSel,
+                            HBRUSH underline) {
+  const TEditLine& line = ShownLines()[std::size_t(index)];
+  const std::string& s = ShownText();
+  const std::vector<int> xs = PositionsIn(s, line);
+  const int x0 = fmt.Left + AlignOffsetIn(s, line) - scrollX_;
   const int y = fmt.Top + (index - topLine_) * lineHeight_;
   const std::size_t selS = showSel ? model_.SelStartByte() : 0, selE = showSel ? model_.SelEndByte() : 0;
+  const std::size_t compS = underline ? compStart_ : 0, compE = underline ? compEnd_ : 0;
   const int bkMode = GetBkMode(dc);
   const char32_t mask = multiLine_ ? 0 : passwordChar_;
   std::size_t p = line.start, ci = 0;
   while (p < line.end) {
-    // A run of characters alike in selection, none of them a tab.
+    // A run of characters alike in selection and composition, none of them a tab.
     const bool sel = p >= selS && p < selE;
+    const bool comp = p >= compS && p < compE;
     const bool tab = s[p] == '\t';
     std::size_t q = p, cj = ci;
     do {
       q = Utf8Next(s, q);
       ++cj;
-    } while (!tab && q < line.end && s[q] != '\t' && (q >= selS && q < selE) == sel);
+    } while (!tab && q < line.end && s[q] != '\t' && (q >= selS && q < selE) == sel &&
+             (q >= compS && q < compE) == comp);
     if (sel) {
       RECT r{x0 + xs[ci], y, x0 + xs[cj], y + lineHeight_};
       FillRect(dc, &r, GetSysColorBrush(COLOR_HIGHLIGHT));
@@ -354,6 +422,10 @@ void TCustomEdit::PaintLine(HDC dc, int index, const TRect& fmt, COLORREF textCo
         run = s.substr(p, q - p);
       }
       TextOut(dc, x0 + xs[ci], y, run.c_str(), int(run.size()));
+    }
+    if (comp) {
+      RECT r{x0 + xs[ci], y + lineHeight_ - 1, x0 + xs[cj], y + lineHeight_};
+      FillRect(dc, &r, underline);
     }
     p = q;
     ci = cj;

@@ -6,6 +6,7 @@
 #include "platform/gdi/Gdi.h"
 #include "platform/user/Cursors.h"
 #include "platform/user/Focus.h"
+#include "platform/user/Ime.h"
 #include "platform/user/Input.h"
 #include "platform/user/MessageQueue.h"
 #include "platform/user/MoveSize.h"
@@ -198,6 +199,8 @@ LRESULT DefWindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     case WM_CONTEXTMENU:
       if (w->IsChild()) SendMessage(w->parent, msg, wp, lp);
       return 0;
+    case WM_IME_STARTCOMPOSITION: case WM_IME_ENDCOMPOSITION: case WM_IME_COMPOSITION:
+      return DefImeWindowProc(w, msg, wp, lp);
   }
   return 0;
 }

@@ -14,7 +14,7 @@
 
 namespace {
 
-enum class TRawKind { Move, Button, Wheel, HWheel, Key, Char };
+enum class TRawKind { Move, Button, Wheel, HWheel, Key, Char, Call };
 
 struct TRawInput {
   TRawKind kind = TRawKind::Move;
@@ -44,6 +44,7 @@ struct TTracking {
 };
 
 std::deque<TRawInput> g_raw;
+std::deque<std::function<void()>> g_calls;  // one per TRawKind::Call, in order
 std::optional<MSG> g_cooked;
 WND* g_capture = nullptr;
 POINT g_cursor{};
@@ -254,7 +255,11 @@ bool TakeInputMessage(MSG* out, bool remove) {
     g_raw.pop_front();
     MSG m;
     bool ok = false;
-    if (r.kind == TRawKind::Key || r.kind == TRawKind::Char) {
+    if (r.kind == TRawKind::Call) {
+      std::function<void()> call = std::move(g_calls.front());
+      g_calls.pop_front();
+      if (call) call();
+    } else if (r.kind == TRawKind::Key || r.kind == TRawKind::Char) {
       ok = CookKey(r, &m);
     } else if (r.kind == TRawKind::Wheel || r.kind == TRawKind::HWheel) {
       g_cursor = r.pt;
@@ -482,4 +487,9 @@ void InputText(const char* utf8) {
     }
     if (!bad) Push(TRawInput{TRawKind::Char, TMouseButton::mbLeft, false, g_cursor, int(cp), 0});
   }
+}
+
+void InputQueueCall(std::function<void()> deliver) {
+  g_calls.push_back(std::move(deliver));
+  Push(TRawInput{TRawKind::Call, TMouseButton::mbLeft, false, g_cursor, 0, 0});
 }

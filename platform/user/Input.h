@@ -9,6 +9,8 @@
 // Keys go to the focus window (WM_SYS* forms with Alt, or to the active
 // window when nothing has the focus); the wheel goes to the focus window.
 #pragma once
+#include <functional>
+
 #include "platform/rtl/Events.h"
 #include "platform/user/UserTypes.h"
 
@@ -48,6 +50,7 @@ constexpr int VK_SUBTRACT = 0x6D;
 constexpr int VK_DECIMAL = 0x6E;
 constexpr int VK_DIVIDE = 0x6F;
 constexpr int VK_F1 = 0x70;
+constexpr int VK_F2 = 0x71;
 constexpr int VK_F4 = 0x73;
 constexpr int VK_F10 = 0x79;
 constexpr int VK_F12 = 0x7B;
@@ -94,4 +97,8 @@ void InputMouseHWheel(int delta, POINT screen);
 void InputKey(int vk, bool down);
 // Text from an input method: one WM_CHAR per code point.
 void InputText(const char* utf8);
+// Runs `deliver` once the input queued before it has been retrieved, so
+// input that reaches windows through its own messages (the input method's
+// composition, Ime.h) keeps its order with keys and text.
+void InputQueueCall(std::function<void()> deliver);
 POINT InputCursorPos();

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "platform/gdi/Gdi.h"
+#include "platform/user/Ime.h"
 #include "platform/user/Input.h"
 #include "platform/user/MessageQueue.h"
 #include "platform/user/Timers.h"
@@ -188,6 +189,9 @@ void THeadlessDisplay::KeyPress(int vk) {
   KeyUp(vk);
 }
 void THeadlessDisplay::Text(const char* utf8) { InputText(utf8); }
+void THeadlessDisplay::ComposeText(const std::string& preedit, int cursor) { InputImeCompose(preedit, cursor); }
+void THeadlessDisplay::CommitComposition(const std::string& result) { InputImeResult(result); }
+void THeadlessDisplay::CancelComposition() { InputImeEnd(); }
 
 int THeadlessDisplay::RunUntilIdle() { return ProcessPendingMessages(); }
 

@@ -82,6 +82,12 @@ class THeadlessDisplay final : public TDisplay {
   void KeyUp(int vk);
   void KeyPress(int vk);
   void Text(const char* utf8);
+  // The input method: the composition string and the cursor in it
+  // (characters; starts a composition when none is going on), a commit of
+  // the result, and a cancel. Queued with the other input (Ime.h).
+  void ComposeText(const std::string& preedit, int cursor);
+  void CommitComposition(const std::string& result);
+  void CancelComposition();
   // Dispatches everything pending, paints and presents; returns the count.
   int RunUntilIdle();
   // Moves the virtual clock ms forward, stopping at each timer that falls

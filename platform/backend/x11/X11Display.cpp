@@ -349,8 +349,7 @@ bool MakeX11Window(TX11State& s, TX11Native& n, const XVisualInfo* argb) {
     if (TX11Native* o = s.FindByHwnd(owner)) XSetTransientForHint(s.dpy, w, o->window);
   SetX11Title(s, n);
   if (s.im) {
-    n.ic = XCreateIC(s.im, XNInputStyle, XIMPreeditNothing | XIMStatusNothing, XNClientWindow, w, XNFocusWindow, w,
-                     nullptr);
+    n.ic = CreateX11InputContext(s, n, w);
     if (n.ic) {
       long imMask = 0;
       XGetICValues(n.ic, XNFilterEvents, &imMask, nullptr);
@@ -567,6 +566,8 @@ void TX11Display::Wake() {
 
 void TX11Display::WaitEvents(int timeoutMs) {
   TX11State& s = *s_;
+  // Before the input method reads the next keys: where the caret went.
+  UpdateX11ImeSpot(s);
   if (!s.ioLost) {
     if (DrainX11Events(s) > 0) {
       UpdateX11Cursor(s);

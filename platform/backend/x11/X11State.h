@@ -55,6 +55,16 @@ struct TX11Native {
   std::vector<RECT> regionRects;
   COLORREF colorKey = CLR_INVALID;
   XIC ic = nullptr;
+  // The input method draws no preedit: we show it through its callbacks.
+  bool icCallbacks = false;
+  // The preedit as the callbacks edited it, and whether the window layer
+  // was told a composition is going on.
+  std::u32string preedit;
+  int preeditCaret = 0;
+  bool composing = false;
+  // The spot last given to the input method (window coordinates).
+  bool spotSet = false;
+  XPoint spot{};
   Cursor cursor = 0;  // as last defined on the window
   // The presented pixels in the visual's format: repaints exposed areas
   // without asking the window layer to paint again.
@@ -84,6 +94,9 @@ struct TX11State {
   bool directPixels = false;
   TX11Atoms atoms;
   XIM im = nullptr;
+  // The preedit callbacks every input context gets (client data: this state).
+  XICCallback preeditStart{};
+  XIMCallback preeditDone{}, preeditDraw{}, preeditCaret{};
   int wakePipe[2] = {-1, -1};
   std::map<Window, TX11Native> natives;
   Window grab = 0;
@@ -121,6 +134,24 @@ void UpdateX11Cursor(TX11State& s);
 void FreeX11Cursors(TX11State& s);
 // Keyboard (X11Input.cpp).
 void HandleX11Key(TX11State& s, XKeyEvent& ev, TX11Native* n);
+// The input context of a new X window: preedit through callbacks when the
+// input method offers that style, else none shown by us (as without a
+// method). nullptr without an input method.
+XIC CreateX11InputContext(TX11State& s, TX11Native& n, Window w);
+// Gives the input method the spot the focus window asked for (Ime.h).
+void UpdateX11ImeSpot(TX11State& s);
+// The preedit callbacks' edits, apart from any input method: a draw
+// replaces chg_length characters at chg_first with its text (a text without
+// a string changes only looks), then takes its caret; a caret move follows
+// its direction. Both keep the caret inside the text.
+void ApplyX11PreeditDraw(std::u32string& text, int& caret, const XIMPreeditDrawCallbackStruct& d);
+int MoveX11PreeditCaret(const std::u32string& text, int caret, XIMCaretDirection direction, int position);
+// Callbacks as the input method calls them (X11Input.cpp). XIMProc names
+// its first parameter an XIM, but preedit callbacks get the XIC.
+int X11PreeditStart(XIC ic, XPointer state, XPointer);
+void X11PreeditDone(XIM ic, XPointer state, XPointer);
+void X11PreeditDraw(XIM ic, XPointer state, XPointer call);
+void X11PreeditCaret(XIM ic, XPointer state, XPointer call);
 // Clipboard (X11Clipboard.cpp): answers other clients; true when handled.
 bool HandleX11Selection(TX11State& s, XEvent& ev);
 // Presentation (X11Present.cpp).

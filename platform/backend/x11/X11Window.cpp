@@ -1,5 +1,6 @@
 // Window properties and requests beyond creation: the icon.
 #include "platform/backend/x11/X11Display.h"
+#include "platform/user/Ime.h"
 
 #include <vector>
 
@@ -70,6 +71,12 @@ bool TX11Display::RecreateAsArgb(TNativeWindow id) {
   if (n->shown && !n->minimized) XMapWindow(s.dpy, n->window);
   const bool grabbed = s.grab == old;
   if (oldIc) XDestroyIC(oldIc);
+  // The new context knows nothing of a preedit the old one had going.
+  if (n->composing) {
+    n->composing = false;
+    n->preedit.clear();
+    InputImeEnd();
+  }
   XDestroyWindow(s.dpy, old);
   if (grabbed) {
     s.grab = 0;

@@ -185,6 +185,138 @@ TEST(EditModel, CharCaseConvertsTextAndInput) {
   EXPECT_EQ(m.Text(), "MIXED ÜNÏX");
 }
 
+TEST(EditModel, OverwriteReplacesTheCharacterAfterTheCaret) {
+  struct Case {
+    const char* name;
+    bool multiLine;
+    const char* text;
+    std::size_t anchor, caret;
+    int maxLength;
+    const char* typed;  // one Type call per character
+    const char* expected;
+    std::size_t caretAfter;
+  } cases[] = {
+      {"middle", false, "abcd", 1, 1, 0, "XY", "aXYd", 3},
+      {"past the end appends", false, "abc", 2, 2, 0, "XYZ", "abXYZ", 5},
+      {"at the end appends", false, "abc", 3, 3, 0, "X", "abcX", 4},
+      {"selection is replaced as usual", false, "abcdef", 1, 3, 0, "X", "aXdef", 2},
+      {"Chinese by character", false, "中文字", 3, 3, 0, "A", "中A字", 4},
+      {"at MaxLength inside the text", false, "abc", 0, 0, 3, "XYZ", "XYZ", 3},
+      {"at MaxLength at the end", false, "abc", 2, 2, 3, "XY", "abX", 3},
+      {"never a line break", true, "ab\r\ncd", 1, 1, 0, "XY", "aXY\r\ncd", 3},
+      {"a typed line break inserts", true, "abc", 1, 1, 0, "\r", "a\r\nbc", 3},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    TEditModel m(c.multiLine);
+    m.SetText(c.text);
+    m.SetMaxLength(c.maxLength);
+    m.SetOverwrite(true);
+    m.SetSelection(c.anchor, c.caret);
+    for (std::size_t p = 0; c.typed[p];) {
+      std::size_t q = Utf8Next(c.typed, p);
+      m.Type(std::string(c.typed + p, q - p));
+      p = q;
+    }
+    EXPECT_EQ(m.Text(), c.expected);
+    EXPECT_EQ(m.CaretPos(), c.caretAfter);
+  }
+}
+
+TEST(EditModel, OverwriteRunUndoesAsOneAndRestoresTheReplacedText) {
+  TEditModel m;
+  m.SetText("abcdef");
+  m.SetOverwrite(true);
+  m.SetSelection(1, 1);
+  for (const char* ch : {"X", "Y", "Z"}) ASSERT_TRUE(m.Type(ch));
+  EXPECT_EQ(m.Text(), "aXYZef");
+  ASSERT_TRUE(m.Undo());
+  EXPECT_EQ(m.Text(), "abcdef");
+  EXPECT_EQ(m.SelText(), "bcd");
+  // Undo of the undo puts the whole run back.
+  ASSERT_TRUE(m.Undo());
+  EXPECT_EQ(m.Text(), "aXYZef");
+
+  // A run that overwrites to the end and then appends.
+  m.SetText("ab");
+  m.SetSelection(1, 1);
+  for (const char* ch : {"1", "2", "3"}) ASSERT_TRUE(m.Type(ch));
+  EXPECT_EQ(m.Text(), "a123");
+  ASSERT_TRUE(m.Undo());
+  EXPECT_EQ(m.Text(), "ab");
+
+  // A run that began by replacing a selection.
+  m.SetText("abcd");
+  m.SetSelection(1, 3);
+  for (const char* ch : {"X", "Y"}) ASSERT_TRUE(m.Type(ch));
+  EXPECT_EQ(m.Text(), "aXY");
+  ASSERT_TRUE(m.Undo());
+  EXPECT_EQ(m.Text(), "abcd");
+}
+
+TEST(EditModel, OverwriteLeavesBackspaceDeleteAndPasteAlone) {
+  TEditModel m;
+  m.SetText("abcd");
+  m.SetOverwrite(true);
+  m.SetSelection(2, 2);
+  ASSERT_TRUE(m.Backspace());
+  EXPECT_EQ(m.Text(), "acd");
+  EXPECT_EQ(m.CaretPos(), 1u);
+  ASSERT_TRUE(m.DeleteForward());
+  EXPECT_EQ(m.Text(), "ad");
+  ASSERT_TRUE(m.Paste("XY"));
+  EXPECT_EQ(m.Text(), "aXYd");
+  // At MaxLength pasting still needs room even where typing may overwrite.
+  m.SetMaxLength(4);
+  m.SetSelection(0, 0);
+  EXPECT_FALSE(m.Paste("Q"));
+  EXPECT_TRUE(m.Type("Q"));
+  EXPECT_EQ(m.Text(), "QXYd");
+  // A character that would make the text grow past it is refused.
+  m.SetSelection(4, 4);
+  EXPECT_FALSE(m.Type("!"));
+  EXPECT_EQ(m.Text(), "QXYd");
+}
+
+TEST(EditModel, TypedRunIsCutToMaxLength) {
+  struct Case {
+    bool overwrite;
+    const char* text;
+    std::size_t caret;
+    int maxLength;
+    const char* run;
+    const char* expected;
+    bool cut;
+  } cases[] = {
+      {false, "ab", 2, 4, "中文字", "ab中文", true},
+      {false, "ab", 1, 0, "xyz", "axyzb", false},
+      {false, "abcd", 1, 4, "x", "abcd", true},
+      {true, "abcd", 1, 4, "xyz", "axyz", false},
+      {true, "abcd", 2, 5, "xyzw", "abxyz", true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.text) + " + " + c.run);
+    TEditModel m;
+    m.SetText(c.text);
+    m.SetMaxLength(c.maxLength);
+    m.SetOverwrite(c.overwrite);
+    m.SetSelection(c.caret, c.caret);
+    bool cut = !c.cut;
+    m.TypeRun(c.run, &cut);
+    EXPECT_EQ(m.Text(), c.expected);
+    EXPECT_EQ(cut, c.cut);
+  }
+  // The run is one typed record, merged with typing around it.
+  TEditModel m;
+  m.SetText("ab");
+  m.SetSelection(2, 2);
+  ASSERT_TRUE(m.Type("c"));
+  ASSERT_TRUE(m.TypeRun("中文"));
+  ASSERT_TRUE(m.Type("d"));
+  ASSERT_TRUE(m.Undo());
+  EXPECT_EQ(m.Text(), "ab");
+}
+
 TEST(EditLayout, WrapsAtSpacesAndKeepsLongWordsWhole) {
   // 6 px per letter, 30 px: five letters a line; spaces hang.
   EXPECT_EQ(Lines("aaa bbb ccc", 30), (std::vector<std::string>{"aaa ", "bbb ", "ccc"}));

@@ -9,6 +9,8 @@
 
 #include "ClipboardText.h"
 #include "FormTestFixture.h"
+#include "platform/gdi/Gdi.h"
+#include "platform/gdi/Text.h"
 #include "platform/ui/ClassicDraw.h"
 #include "platform/ui/Memo.h"
 
@@ -456,6 +458,96 @@ TEST_F(EditTest, MaskEditWithEmptyMaskIsAnEdit) {
   Type("abc");
   EXPECT_EQ(m->Text(), "ab");
   EXPECT_EQ(m->EditText(), "ab");
+}
+
+// ---- Overwrite mode --------------------------------------------------------------------
+
+TEST_F(EditTest, InsertKeyTogglesOverwriteWhileShiftAndCtrlInsertKeepTheClipboard) {
+  edit->SetText("abcd");
+  edit->SetSelStart(1);
+  Key(VK_INSERT);
+  EXPECT_TRUE(edit->Overwrite());
+  Type("XY");
+  EXPECT_EQ(edit->Text(), "aXYd");
+  // Pasting inserts whatever the mode.
+  ASSERT_TRUE(PutClipboardText("pq"));
+  With(VK_SHIFT, VK_INSERT);
+  EXPECT_EQ(edit->Text(), "aXYpqd");
+  EXPECT_TRUE(edit->Overwrite());
+  edit->SelectAll();
+  With(VK_CONTROL, VK_INSERT);
+  EXPECT_EQ(ClipboardText(), "aXYpqd");
+  EXPECT_TRUE(edit->Overwrite());
+  // The mode stays with the control when the focus leaves and comes back.
+  TEdit* other = new TEdit(form);
+  other->SetParent(form);
+  other->SetTop(60);
+  other->SetFocus();
+  s.display.RunUntilIdle();
+  EXPECT_FALSE(other->Overwrite());
+  edit->SetFocus();
+  s.display.RunUntilIdle();
+  EXPECT_TRUE(edit->Overwrite());
+  edit->SetSelStart(0);
+  Type("Z");
+  EXPECT_EQ(edit->Text(), "ZXYpqd");
+  With(VK_CONTROL, 'Z');
+  EXPECT_EQ(edit->Text(), "aXYpqd");
+  Key(VK_INSERT);
+  EXPECT_FALSE(edit->Overwrite());
+  edit->SetSelStart(0);
+  Type("Z");
+  EXPECT_EQ(edit->Text(), "ZaXYpqd");
+}
+
+class EditCaretTest : public EditTest {
+ protected:
+  // Width in pixels of the caret as presented: the pixels of its row that
+  // change when it is hidden.
+  int CaretWidth() {
+    POINT c{};
+    if (!GetCaretPos(&c)) return -1;
+    const int y = c.Y + edit->LineHeight() / 2;
+    std::vector<COLORREF> shown, hidden;
+    for (int x = 0; x < edit->ClientWidth(); ++x) shown.push_back(Pixel(x, y));
+    HideCaret(edit->Handle());
+    s.display.RunUntilIdle();
+    for (int x = 0; x < edit->ClientWidth(); ++x) hidden.push_back(Pixel(x, y));
+    ShowCaret(edit->Handle());
+    s.display.RunUntilIdle();
+    int n = 0;
+    for (std::size_t i = 0; i < shown.size(); ++i) n += shown[i] != hidden[i];
+    return n;
+  }
+  int CharX(int ch) { return LOWORD(SendMessage(edit->Handle(), EM_POSFROMCHAR, WPARAM(ch), 0)); }
+};
+
+TEST_F(EditCaretTest, OverwriteCaretIsABlockAsWideAsTheNextCharacter) {
+  HDC dc = CreateCompatibleDC(nullptr);
+  HGDIOBJ old = SelectObject(dc, edit->Font()->Handle());
+  TEXTMETRIC tm;
+  GetTextMetrics(dc, &tm);
+  SelectObject(dc, old);
+  DeleteDC(dc);
+  edit->SetText("Wi");
+  edit->SetSelStart(0);
+  s.display.RunUntilIdle();
+  ASSERT_EQ(CaretWidth(), 1);
+  Key(VK_INSERT);
+  const int wideW = CharX(1) - CharX(0), narrowI = CharX(2) - CharX(1);
+  ASSERT_NE(wideW, narrowI);
+  EXPECT_EQ(CaretWidth(), wideW);
+  Key(VK_RIGHT);
+  EXPECT_EQ(CaretWidth(), narrowI);
+  Key(VK_END);
+  EXPECT_EQ(CaretWidth(), int(tm.tmAveCharWidth));
+  // With a selection typing replaces it: the caret is a line again.
+  With(VK_SHIFT, VK_HOME);
+  EXPECT_EQ(CaretWidth(), 1);
+  Key(VK_HOME);
+  EXPECT_EQ(CaretWidth(), wideW);
+  Key(VK_INSERT);
+  EXPECT_EQ(CaretWidth(), 1);
 }
 
 // ---- Notifications to the parent -------------------------------------------------
