@@ -26,6 +26,8 @@ constexpr const char* kSansFamily = "DejaVu Sans";
 // The same outlines plus hand-tuned bitmaps at small sizes: what monochrome
 // Chinese needs to stay legible, as the Windows CJK faces' bitmaps do.
 constexpr const char* kCjkBitmapFamily = "WenQuanYi Zen Hei Sharp";
+// Coverage from which a smooth Chinese glyph pixel is drawn in monochrome.
+constexpr int kCjkThreshold = 80;
 
 constexpr std::uint8_t kAnsiCharset = 0;
 constexpr std::uint8_t kDefaultCharset = 1;
@@ -389,13 +391,21 @@ class FreeTypeFace final : public FontFace {
     Glyph g;
     if (FT_Load_Glyph(face_, index, loadFlags_) != 0) return g;
     FT_GlyphSlot slot = face_->glyph;
+    // Chinese outlines hinted for monochrome lose strokes below the sizes the
+    // face has bitmaps for; render them smooth and threshold instead.
+    const bool thresholded = !key_.antialiased && key_.family == kCjkFamily && slot->format == FT_GLYPH_FORMAT_OUTLINE;
+    if (thresholded) {
+      if (FT_Load_Glyph(face_, index, FT_LOAD_TARGET_LIGHT | FT_LOAD_NO_BITMAP) != 0) return g;
+      slot = face_->glyph;
+    }
     g.advance = static_cast<int>((slot->metrics.horiAdvance + 32) >> 6) + boldStrength_;
     if (slot->format == FT_GLYPH_FORMAT_OUTLINE) {
       if (boldStrength_ > 0) FT_Outline_EmboldenXY(&slot->outline, boldStrength_ * 64, 0);
       if (transform_) FT_Outline_Transform(&slot->outline, &matrix_);
     }
     const bool bitmapGlyph = slot->format == FT_GLYPH_FORMAT_BITMAP;
-    if (FT_Render_Glyph(slot, key_.antialiased ? FT_RENDER_MODE_NORMAL : FT_RENDER_MODE_MONO) != 0) return g;
+    const bool smooth = key_.antialiased || thresholded;
+    if (FT_Render_Glyph(slot, smooth ? FT_RENDER_MODE_NORMAL : FT_RENDER_MODE_MONO) != 0) return g;
     const FT_Bitmap& bm = slot->bitmap;
     g.left = slot->bitmap_left;
     g.top = -slot->bitmap_top;
@@ -419,6 +429,10 @@ class FreeTypeFace final : public FontFace {
       } else {
         std::memset(dst, 0, static_cast<std::size_t>(g.width));
       }
+    }
+    if (thresholded) {
+      std::uint8_t* c = g.coverage.get();
+      for (std::size_t i = 0, n = static_cast<std::size_t>(g.width) * g.height; i < n; ++i) c[i] = c[i] >= kCjkThreshold ? 255 : 0;
     }
     if (bitmapGlyph && boldStrength_ > 0) Overstrike(g, boldStrength_);
     return g;

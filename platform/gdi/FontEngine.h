@@ -15,7 +15,8 @@
 // Characters missing from the chosen face come from WenQuanYi Zen Hei, sized
 // so they stay inside the face's ascent. Monochrome upright WenQuanYi text
 // uses the "Sharp" face of the same file, whose bitmaps at 12-16 px keep
-// small Chinese legible.
+// small Chinese legible; at other sizes monochrome Chinese is rendered smooth
+// and thresholded, as outlines hinted for monochrome drop strokes.
 #pragma once
 #include <cstdint>
 #include <memory>

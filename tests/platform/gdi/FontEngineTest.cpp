@@ -146,6 +146,46 @@ TEST(FontEngine, MissingCharactersComeFromTheCjkFace) {
     }
 }
 
+// Ink pieces of a glyph, pixels joined through their eight neighbours.
+int InkPieces(const Glyph& g) {
+  std::vector<int> seen(size_t(g.width) * g.height, 0);
+  int pieces = 0;
+  for (int start = 0; start < g.width * g.height; ++start) {
+    if (!g.coverage[start] || seen[start]) continue;
+    ++pieces;
+    std::vector<int> stack{start};
+    seen[start] = 1;
+    while (!stack.empty()) {
+      const int at = stack.back();
+      stack.pop_back();
+      for (int dy = -1; dy <= 1; ++dy)
+        for (int dx = -1; dx <= 1; ++dx) {
+          const int x = at % g.width + dx, y = at / g.width + dy;
+          if (x < 0 || y < 0 || x >= g.width || y >= g.height) continue;
+          const int n = y * g.width + x;
+          if (g.coverage[n] && !seen[n]) seen[n] = 1, stack.push_back(n);
+        }
+    }
+  }
+  return pieces;
+}
+
+TEST(FontEngine, SmallMonochromeChineseKeepsItsStrokesJoined) {
+  // Below the sizes with bitmaps, closed shapes must stay closed: a stroke
+  // lost to hinting splits them into pieces.
+  struct Case {
+    char32_t ch;
+    int pieces;
+  };
+  const Case cases[] = {{U'口', 1}, {U'日', 1}, {U'田', 1}, {U'回', 2}};
+  for (int em : {9, 10, 11})
+    for (const Case& c : cases) {
+      const Glyph& g = ResolveFont(Request("宋体", -em)).face->GetGlyph(c.ch);
+      ASSERT_GT(g.width * g.height, 0);
+      EXPECT_EQ(InkPieces(g), c.pieces) << "em " << em << " U+" << std::hex << unsigned(c.ch);
+    }
+}
+
 TEST(FontEngine, GlyphsAndFacesAreCached) {
   const ResolvedFont a = ResolveFont(Request("Arial", -13));
   const ResolvedFont b = ResolveFont(Request("Arial", -13));
