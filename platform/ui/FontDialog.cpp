@@ -2,9 +2,11 @@
 
 #include <algorithm>
 #include <cstring>
+#include <map>
 #include <vector>
 
 #include "platform/gdi/FontEngine.h"
+#include "platform/gdi/FontFamilies.h"
 #include "platform/gdi/Gdi.h"
 #include "platform/rtl/StringList.h"
 #include "platform/rtl/SysUtils.h"
@@ -38,6 +40,7 @@ constexpr TNamedColor kColors[] = {
 };
 
 int PointsToHeight(int points) { return -((points * kPixelsPerInch + kPointsPerInch / 2) / kPointsPerInch); }
+int PixelsToPoints(int pixels) { return (pixels * kPointsPerInch + kPixelsPerInch / 2) / kPixelsPerInch; }
 
 int HeightToPoints(const LOGFONT& lf) {
   int em = -lf.lfHeight;
@@ -108,8 +111,7 @@ class TFontDialogForm : public TForm {
     style_.edit->SetReadOnly(true);
     FillFaces();
     for (const char* s : kStyles) style_.list->Items()->Add(s);
-    for (int s : kSizes)
-      if (!(flags_ & CF_LIMITSIZE) || (s >= sizeMin_ && s <= sizeMax_)) size_.list->Items()->Add(IntToStr(s));
+    FillSizes();
     face_.edit->SetEnabled(!(flags_ & CF_NOFACESEL));
     face_.list->SetEnabled(!(flags_ & CF_NOFACESEL));
     style_.list->SetEnabled(!(flags_ & CF_NOSTYLESEL));
@@ -157,6 +159,12 @@ class TFontDialogForm : public TForm {
 
   std::string FaceName() const { return face_.edit->Text(); }
   int Points() const { return StrToIntDef(size_.edit->Text(), 0); }
+  // lfHeight for the chosen size: a raster family's own pixel height when the
+  // size is one of its own, so the points' rounding cannot miss the strike.
+  int Height() const {
+    auto it = rasterPixels_.find(Points());
+    return it != rasterPixels_.end() ? -it->second : PointsToHeight(Points());
+  }
   int StyleIndex() const { return std::max(0, IndexOfText(style_.list->Items(), style_.edit->Text())); }
   bool Bold() const { return StyleIndex() & 2; }
   bool Italic() const { return StyleIndex() & 1; }
@@ -196,9 +204,41 @@ class TFontDialogForm : public TForm {
     TStringList faces;
     faces.SetSorted(true);
     faces.Duplicates = dupIgnore;
-    if ((flags_ & CF_SCREENFONTS) || !(flags_ & CF_PRINTERFONTS)) faces.AddStrings(Screen->Fonts());
-    if (flags_ & CF_PRINTERFONTS) faces.AddStrings(Printer()->Fonts());
+    auto add = [&](const std::vector<FontFamilyInfo>& list) {
+      for (const FontFamilyInfo& f : list)
+        if (ChooseFontListsFamily(f, flags_) && faces.IndexOf(f.name) < 0) {
+          faces.Add(f.name);
+          families_.emplace(AnsiLowerCase(f.name), f);
+        }
+    };
+    if ((flags_ & CF_SCREENFONTS) || !(flags_ & CF_PRINTERFONTS)) add(ScreenFontFamilies());
+    if (flags_ & CF_PRINTERFONTS) add(Printer()->FontFamilies());
     face_.list->Items()->Assign(&faces);
+  }
+  // A listed raster family offers its own sizes; anything else the usual ones.
+  void FillSizes() {
+    auto family = families_.find(AnsiLowerCase(FaceName()));
+    const bool raster = family != families_.end() && family->second.Raster();
+    std::map<int, int> pixels;  // points -> pixel height, for raster sizes
+    std::vector<int> points;
+    auto allowed = [this](int pt) { return !(flags_ & CF_LIMITSIZE) || (pt >= sizeMin_ && pt <= sizeMax_); };
+    if (raster) {
+      for (int px : family->second.sizes) {
+        const int pt = PixelsToPoints(px);
+        if (pt > 0 && allowed(pt) && pixels.emplace(pt, px).second) points.push_back(pt);
+      }
+    } else {
+      for (int pt : kSizes)
+        if (allowed(pt)) points.push_back(pt);
+    }
+    rasterPixels_ = std::move(pixels);
+    TStringList items;
+    for (int pt : points) items.Add(IntToStr(pt));
+    if (items.Equals(size_.list->Items())) return;
+    size_.list->Items()->Assign(&items);
+    const int i = IndexOfText(size_.list->Items(), size_.edit->Text());
+    size_.list->SetItemIndex(i);
+    if (i >= 0) size_.list->SetTopIndex(i);
   }
   void BuildEffects(const CHOOSEFONT& cf) {
     bool effects = cf.Flags & CF_EFFECTS;
@@ -265,11 +305,13 @@ class TFontDialogForm : public TForm {
     if (i >= 0) c.edit->SetText(c.list->Items()->Strings(i));
     UpdateSample();
   }
-  // Typing selects the list item of the same text, if any.
+  // Typing selects the list item of the same text, if any; a new face
+  // brings its own sizes.
   void EditTyped(const TColumn& c) {
     int i = IndexOfText(c.list->Items(), c.edit->Text());
     c.list->SetItemIndex(i);
     if (i >= 0) c.list->SetTopIndex(i);
+    if (&c == &face_) FillSizes();
     UpdateSample();
   }
   void UpdateSample() {
@@ -277,7 +319,7 @@ class TFontDialogForm : public TForm {
     TFont* f = sample_->SampleFont();
     f->SetName(FaceName());
     int points = Points();
-    f->SetHeight(PointsToHeight(points > 0 ? std::min(points, 400) : 8));
+    f->SetHeight(points > 0 ? (points <= 400 ? Height() : PointsToHeight(400)) : PointsToHeight(8));
     TFontStyles st = (Bold() ? fsBold : 0) | (Italic() ? fsItalic : 0);
     if (underline_->Checked() && underline_->Parent()->Visible()) st |= fsUnderline;
     if (strikeOut_->Checked() && strikeOut_->Parent()->Visible()) st |= fsStrikeOut;
@@ -312,7 +354,18 @@ class TFontDialogForm : public TForm {
   TComboBox* color_ = nullptr;
   std::vector<COLORREF> colors_;
   TFontSample* sample_ = nullptr;
+  std::map<std::string, FontFamilyInfo> families_;  // the listed ones, by lower-case name
+  std::map<int, int> rasterPixels_;                 // the size list's points -> pixels, raster faces
 };
+
+bool ChooseFontListsFamily(const FontFamilyInfo& family, DWORD flags) {
+  if ((flags & CF_FIXEDPITCHONLY) && !family.fixedPitch) return false;
+  if ((flags & CF_TTONLY) && !family.TrueType()) return false;
+  if ((flags & CF_SCALABLEONLY) && !family.Scalable()) return false;
+  if ((flags & CF_ANSIONLY) && family.charSet != ANSI_CHARSET) return false;
+  // CF_NOVECTORFONTS: there are no vector fonts to leave out.
+  return true;
+}
 
 BOOL ChooseFont(CHOOSEFONT* cf) {
   if (!cf || cf->lStructSize != sizeof(CHOOSEFONT) || !cf->lpLogFont) return FALSE;
@@ -327,7 +380,7 @@ BOOL ChooseFont(CHOOSEFONT* cf) {
   LOGFONT& lf = *cf->lpLogFont;
   if (!(cf->Flags & CF_INITTOLOGFONTSTRUCT)) lf = LOGFONT{};
   int points = form->Points();
-  lf.lfHeight = PointsToHeight(points);
+  lf.lfHeight = form->Height();
   lf.lfWidth = 0;
   lf.lfWeight = form->Bold() ? FW_BOLD : FW_NORMAL;
   lf.lfItalic = form->Italic() ? 1 : 0;

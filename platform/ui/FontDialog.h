@@ -13,6 +13,7 @@
 
 class TForm;
 class TStrings;
+struct FontFamilyInfo;
 
 struct CHOOSEFONT {
   DWORD lStructSize = sizeof(CHOOSEFONT);
@@ -67,14 +68,37 @@ constexpr Word PRINTER_FONTTYPE = 0x4000;
 // TRUE when the user pressed OK: *lpLogFont, iPointSize, nFontType and (with
 // CF_EFFECTS) rgbColors hold the choice. FALSE on Cancel or a bad record,
 // with nothing written. Sizes are whole points; lfHeight is the negative
-// character height at 96 dpi. The dialog refuses OK (with a message box)
+// character height at 96 dpi, or a raster family's own pixel height when one
+// of its listed sizes is chosen. The dialog refuses OK (with a message box)
 // for an empty face, a size that is no number, a size outside
 // nSizeMin..nSizeMax with CF_LIMITSIZE, and a face not in the list with
-// CF_FORCEFONTEXIST. CF_FIXEDPITCHONLY, CF_TTONLY, CF_SCALABLEONLY and
-// CF_ANSIONLY do not filter the list.
+// CF_FORCEFONTEXIST.
+//
+// The face list holds the screen's families (ScreenFontFamilies) and, with
+// CF_PRINTERFONTS, the printer's (none), filtered by ChooseFontListsFamily.
+// A raster face lists only the sizes it comes in; every other face (and a
+// typed name that is not listed) the usual 8 to 72 points.
+// nFontType is SCREEN_FONTTYPE with BOLD_, ITALIC_ or REGULAR_FONTTYPE; the
+// enumeration's RASTER/TRUETYPE bits are not added, as the classic dialog's
+// callers read only those style bits and the low bits would make a typed
+// face look different from a listed one.
 BOOL ChooseFont(CHOOSEFONT* cf);
 
+// Whether the dialog lists a family under these CF_* flags:
+//   CF_FIXEDPITCHONLY  fixed-pitch families only;
+//   CF_TTONLY          TrueType families only;
+//   CF_SCALABLEONLY    no raster families;
+//   CF_ANSIONLY (the same bit as CF_SCRIPTSONLY)  families whose charset is
+//                      ANSI, i.e. covers Latin-1; symbol fonts are left out;
+//   CF_NOVECTORFONTS   leaves out vector (stroke) fonts, and there are none,
+//                      so it removes nothing.
+// CF_WYSIWYG is not applied: with no printer fonts it would empty the list.
+bool ChooseFontListsFamily(const FontFamilyInfo& family, DWORD flags);
+
 // ---- TFontDialog -------------------------------------------------------------------
+// Options map one to one onto CF_* flags; the list filters are fdAnsiOnly,
+// fdFixedPitchOnly, fdTrueTypeOnly, fdScalableOnly and fdNoVectorFonts (see
+// ChooseFontListsFamily).
 using TFontDialogOptions = unsigned;
 constexpr TFontDialogOptions fdAnsiOnly = 1u << 0;
 constexpr TFontDialogOptions fdTrueTypeOnly = 1u << 1;

@@ -1,5 +1,7 @@
 #include "platform/ui/Printers.h"
 
+// With no printer both family lists stay empty; there are no printer errors
+// to report.
 TPrinter::TPrinter() : fonts_(std::make_unique<TStringList>()), printers_(std::make_unique<TStringList>()) {}
 
 TPrinter::~TPrinter() = default;

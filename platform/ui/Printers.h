@@ -3,7 +3,9 @@
 // fonts: both lists are empty and stay empty.
 #pragma once
 #include <memory>
+#include <vector>
 
+#include "platform/gdi/FontFamilies.h"
 #include "platform/rtl/StringList.h"
 
 class TPrinter : public TObject {
@@ -11,7 +13,10 @@ class TPrinter : public TObject {
   TPrinter();
   ~TPrinter() override;
   std::string ClassName() const override { return "TPrinter"; }
-  // Families the current printer offers: none without a printer.
+  // The current printer's families as the screen enumeration describes its
+  // own (ScreenFontFamilies): none without a printer.
+  std::vector<FontFamilyInfo> FontFamilies() const { return families_; }
+  // Their names: none without a printer.
   TStrings* Fonts() const { return fonts_.get(); }
   // Installed printer names: none.
   TStrings* Printers() const { return printers_.get(); }
@@ -19,6 +24,7 @@ class TPrinter : public TObject {
   int PrinterIndex() const { return printers_->Count() > 0 ? 0 : -1; }
 
  private:
+  std::vector<FontFamilyInfo> families_;
   std::unique_ptr<TStringList> fonts_;
   std::unique_ptr<TStringList> printers_;
 };

@@ -1,10 +1,9 @@
 #include "platform/ui/Screen.h"
 
-#include <fontconfig/fontconfig.h>
-
 #include <algorithm>
 #include <climits>
 
+#include "platform/gdi/FontFamilies.h"
 #include "platform/rtl/Exceptions.h"
 #include "platform/ui/Forms.h"
 #include "platform/user/User.h"
@@ -240,23 +239,17 @@ TMonitor* TScreen::MonitorFromRect(const TRect& r, TMonitorDefaultTo d) const { 
 // ---- Fonts --------------------------------------------------------------------
 
 TStrings* TScreen::Fonts() const {
-  if (fonts_) return fonts_.get();
-  fonts_ = std::make_unique<TStringList>();
-  fonts_->SetSorted(true);
-  fonts_->Duplicates = dupIgnore;
-  FcPattern* pattern = FcPatternCreate();
-  FcObjectSet* os = FcObjectSetBuild(FC_FAMILY, nullptr);
-  FcFontSet* set = (pattern && os) ? FcFontList(nullptr, pattern, os) : nullptr;
-  if (set) {
-    for (int i = 0; i < set->nfont; ++i) {
-      FcChar8* family = nullptr;
-      // A font may list several family names (localised ones); the first is its own.
-      if (FcPatternGetString(set->fonts[i], FC_FAMILY, 0, &family) == FcResultMatch && family)
-        fonts_->Add(reinterpret_cast<const char*>(family));
-    }
-    FcFontSetDestroy(set);
+  // Rebuilt from the cached family list on each call, so fonts added to the
+  // process later (AddFontResourceEx) show up here too.
+  if (!fonts_) {
+    fonts_ = std::make_unique<TStringList>();
+    fonts_->SetSorted(true);
+    fonts_->Duplicates = dupIgnore;
   }
-  if (os) FcObjectSetDestroy(os);
-  if (pattern) FcPatternDestroy(pattern);
+  std::vector<FontFamilyInfo> families = ScreenFontFamilies();
+  fonts_->BeginUpdate();
+  fonts_->Clear();
+  for (const FontFamilyInfo& f : families) fonts_->Add(f.name);
+  fonts_->EndUpdate();
   return fonts_.get();
 }

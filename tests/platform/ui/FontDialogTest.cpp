@@ -2,9 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
+#include <string>
+#include <vector>
 
+#include "../gdi/BdfFixture.h"
 #include "FormTestFixture.h"
+#include "platform/gdi/FontFamilies.h"
 #include "platform/ui/Printers.h"
 #include "platform/ui/StdCtrls.h"
 
@@ -276,6 +281,200 @@ TEST_F(FontDialogTest, ComponentLimitsSizes) {
     d.Cancel();
   });
   EXPECT_FALSE(dlg.Execute());
+}
+
+// ---- List filters ----------------------------------------------------------------
+
+std::vector<std::string> Names(TStrings* list) {
+  std::vector<std::string> out;
+  for (int i = 0; i < list->Count(); ++i) out.push_back(list->Strings(i));
+  return out;
+}
+
+bool Listed(const std::vector<std::string>& names, const std::string& name) {
+  return std::find(names.begin(), names.end(), name) != names.end();
+}
+
+TEST(FontDialogFilter, FamiliesPassByPitchTypeAndCharset) {
+  auto family = [](DWORD type, Byte charSet, bool fixed) {
+    FontFamilyInfo f;
+    f.name = "F";
+    f.fontType = type;
+    f.charSet = charSet;
+    f.fixedPitch = fixed;
+    if (type == RASTER_FONTTYPE) f.sizes = {10};
+    return f;
+  };
+  const FontFamilyInfo ttMono = family(TRUETYPE_FONTTYPE, ANSI_CHARSET, true);
+  const FontFamilyInfo ttSans = family(TRUETYPE_FONTTYPE, ANSI_CHARSET, false);
+  const FontFamilyInfo ttSymbol = family(TRUETYPE_FONTTYPE, SYMBOL_CHARSET, false);
+  const FontFamilyInfo type1 = family(0, ANSI_CHARSET, false);  // scalable, not TrueType
+  const FontFamilyInfo rasterFixed = family(RASTER_FONTTYPE, ANSI_CHARSET, true);
+  const FontFamilyInfo rasterLatin = family(RASTER_FONTTYPE, DEFAULT_CHARSET, false);
+  struct Case {
+    const char* what;
+    DWORD flags;
+    bool ttMono, ttSans, ttSymbol, type1, rasterFixed, rasterLatin;
+  };
+  const Case cases[] = {
+      {"no filter", CF_SCREENFONTS, true, true, true, true, true, true},
+      {"fixed pitch", CF_FIXEDPITCHONLY, true, false, false, false, true, false},
+      {"TrueType", CF_TTONLY, true, true, true, false, false, false},
+      {"scalable", CF_SCALABLEONLY, true, true, true, true, false, false},
+      {"ANSI", CF_ANSIONLY, true, true, false, true, true, false},
+      {"scripts is ANSI", CF_SCRIPTSONLY, true, true, false, true, true, false},
+      {"no vector fonts removes nothing", CF_NOVECTORFONTS, true, true, true, true, true, true},
+      {"fixed TrueType", CF_FIXEDPITCHONLY | CF_TTONLY, true, false, false, false, false, false},
+      {"ANSI scalable", CF_ANSIONLY | CF_SCALABLEONLY, true, true, false, true, false, false},
+      {"unrelated flags", CF_EFFECTS | CF_LIMITSIZE | CF_NOSIMULATIONS | CF_FORCEFONTEXIST, true, true, true, true,
+       true, true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    EXPECT_EQ(ChooseFontListsFamily(ttMono, c.flags), c.ttMono);
+    EXPECT_EQ(ChooseFontListsFamily(ttSans, c.flags), c.ttSans);
+    EXPECT_EQ(ChooseFontListsFamily(ttSymbol, c.flags), c.ttSymbol);
+    EXPECT_EQ(ChooseFontListsFamily(type1, c.flags), c.type1);
+    EXPECT_EQ(ChooseFontListsFamily(rasterFixed, c.flags), c.rasterFixed);
+    EXPECT_EQ(ChooseFontListsFamily(rasterLatin, c.flags), c.rasterLatin);
+  }
+}
+
+constexpr const char* kBitmapFamily = "Lumiqa Dialog Bitmap";
+
+TEST_F(FontDialogTest, TheFaceListShowsOnlyTheFilteredFamilies) {
+  // A raster family with Latin letters but not all of Latin-1, next to the pinned fonts.
+  TBdfFont bitmap(kBitmapFamily, 13, "C");
+  ASSERT_EQ(bitmap.Faces(), 1);
+  struct TCase {
+    const char* what;
+    DWORD flags;
+    std::vector<const char*> kept, dropped;
+    bool (*wanted)(const FontFamilyInfo&);
+  };
+  const TCase cases[] = {
+      {"fixed pitch", CF_FIXEDPITCHONLY, {"DejaVu Sans Mono", "Liberation Mono", kBitmapFamily},
+       {"DejaVu Sans", "Liberation Serif", "WenQuanYi Zen Hei"},
+       [](const FontFamilyInfo& f) { return f.fixedPitch; }},
+      {"TrueType", CF_TTONLY, {"DejaVu Sans", "DejaVu Sans Mono", "WenQuanYi Zen Hei"}, {kBitmapFamily},
+       [](const FontFamilyInfo& f) { return f.TrueType(); }},
+      {"scalable", CF_SCALABLEONLY, {"DejaVu Sans", "Liberation Mono"}, {kBitmapFamily},
+       [](const FontFamilyInfo& f) { return !f.Raster(); }},
+      {"ANSI", CF_ANSIONLY, {"DejaVu Sans", "Liberation Serif", "WenQuanYi Zen Hei"}, {kBitmapFamily},
+       [](const FontFamilyInfo& f) { return f.charSet == ANSI_CHARSET; }},
+      {"no vector fonts", CF_NOVECTORFONTS, {"DejaVu Sans", kBitmapFamily}, {},
+       [](const FontFamilyInfo&) { return true; }},
+      {"fixed TrueType", CF_FIXEDPITCHONLY | CF_TTONLY, {"DejaVu Sans Mono", "Liberation Mono"},
+       {"DejaVu Sans", kBitmapFamily}, [](const FontFamilyInfo& f) { return f.fixedPitch && f.TrueType(); }},
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.what);
+    std::vector<std::string> expected;
+    for (const FontFamilyInfo& f : ScreenFontFamilies())
+      if (c.wanted(f)) expected.push_back(f.name);
+    CHOOSEFONT cf = Request(CF_SCREENFONTS | c.flags);
+    std::vector<std::string> shown;
+    OnDialog([&](TFontDialogDriver& d) {
+      shown = Names(d.Faces());
+      d.Cancel();
+    });
+    EXPECT_FALSE(ChooseFont(&cf));
+    EXPECT_EQ(shown, expected);
+    for (const char* name : c.kept) EXPECT_TRUE(Listed(shown, name)) << name;
+    for (const char* name : c.dropped) EXPECT_FALSE(Listed(shown, name)) << name;
+  }
+}
+
+TEST_F(FontDialogTest, ARasterFaceListsOnlyItsOwnSizes) {
+  // 10, 13 and 16 pixels are 8, 10 and 12 points on the 96-dpi screen; 11
+  // pixels round to 8 points as well and gives way to the first.
+  TBdfFont s10(kBitmapFamily, 10), s11(kBitmapFamily, 11), s13(kBitmapFamily, 13), s16(kBitmapFamily, 16);
+  struct TCase {
+    const char* what;
+    DWORD flags;
+    int min, max;
+    const char* pick;
+    std::vector<std::string> sizes;
+    int height;
+  };
+  const TCase cases[] = {
+      {"every size", 0, 0, 0, "10", {"8", "10", "12"}, -13},
+      {"the smallest", 0, 0, 0, "8", {"8", "10", "12"}, -10},
+      {"limited", CF_LIMITSIZE, 9, 24, "12", {"10", "12"}, -16},
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.what);
+    CHOOSEFONT cf = Request(CF_SCREENFONTS | c.flags);
+    cf.nSizeMin = c.min;
+    cf.nSizeMax = c.max;
+    std::vector<std::string> rasterSizes, scalableSizes, backToRaster, typedSizes;
+    OnDialog([&](TFontDialogDriver& d) {
+      ASSERT_TRUE(d.SelectFace("DejaVu Sans"));
+      scalableSizes = Names(d.Sizes());
+      ASSERT_TRUE(d.SelectFace(kBitmapFamily));
+      rasterSizes = Names(d.Sizes());
+      d.TypeFace("Not A Listed Face");
+      typedSizes = Names(d.Sizes());
+      d.TypeFace(kBitmapFamily);
+      backToRaster = Names(d.Sizes());
+      EXPECT_TRUE(d.SelectSize(c.pick));
+      EXPECT_EQ(d.SampleFont()->Height(), c.height);
+      d.Ok();
+    });
+    ASSERT_TRUE(ChooseFont(&cf));
+    EXPECT_EQ(rasterSizes, c.sizes);
+    EXPECT_EQ(backToRaster, c.sizes);
+    EXPECT_EQ(scalableSizes, typedSizes);
+    EXPECT_EQ(scalableSizes.size(), c.flags & CF_LIMITSIZE ? 10u : 16u);
+    EXPECT_STREQ(lf.lfFaceName, kBitmapFamily);
+    EXPECT_EQ(lf.lfHeight, c.height);
+    EXPECT_EQ(cf.iPointSize, std::atoi(c.pick) * 10);
+    EXPECT_EQ(cf.nFontType, Word(SCREEN_FONTTYPE | REGULAR_FONTTYPE));
+  }
+}
+
+TEST_F(FontDialogTest, ASizeTypedForARasterFaceKeepsThePointRule) {
+  TBdfFont s13(kBitmapFamily, 13);
+  CHOOSEFONT cf = Request(CF_SCREENFONTS);
+  OnDialog([&](TFontDialogDriver& d) {
+    ASSERT_TRUE(d.SelectFace(kBitmapFamily));
+    d.TypeSize("20");  // not one of its sizes: the font mapper's business
+    d.Ok();
+  });
+  ASSERT_TRUE(ChooseFont(&cf));
+  EXPECT_EQ(lf.lfHeight, -27);
+  EXPECT_EQ(cf.iPointSize, 200);
+}
+
+TEST_F(FontDialogTest, ComponentOptionsFilterTheFaces) {
+  TBdfFont bitmap(kBitmapFamily, 13, "C");
+  struct TCase {
+    TFontDialogOptions options;
+    bool sans, mono, bitmap;
+  };
+  const TCase cases[] = {
+      {0, true, true, true},
+      {fdFixedPitchOnly, false, true, true},
+      {fdTrueTypeOnly, true, true, false},
+      {fdScalableOnly, true, true, false},
+      {fdAnsiOnly, true, true, false},
+      {fdNoVectorFonts, true, true, true},
+      {fdFixedPitchOnly | fdScalableOnly, false, true, false},
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.options);
+    TFontDialog dlg(&app);
+    dlg.Options = c.options;
+    std::vector<std::string> shown;
+    OnDialog([&](TFontDialogDriver& d) {
+      shown = Names(d.Faces());
+      d.Cancel();
+    });
+    EXPECT_FALSE(dlg.Execute());
+    EXPECT_EQ(Listed(shown, "DejaVu Sans"), c.sans);
+    EXPECT_EQ(Listed(shown, "DejaVu Sans Mono"), c.mono);
+    EXPECT_EQ(Listed(shown, kBitmapFamily), c.bitmap);
+  }
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 #include <strings.h>
 
+#include "../gdi/BdfFixture.h"
 #include "FormTestFixture.h"
 
 using ScreenTest = FormsTest;
@@ -92,4 +93,16 @@ TEST_F(ScreenTest, FontsListsTheInstalledFamilies) {
   for (int i = 1; i < fonts->Count(); ++i)
     EXPECT_LE(strcasecmp(fonts->Strings(i - 1).c_str(), fonts->Strings(i).c_str()), 0);
   EXPECT_EQ(Screen->HintFont()->Color(), clInfoText);
+}
+
+TEST_F(ScreenTest, FontsFollowFamiliesAddedAndRemovedLater) {
+  const std::string family = "Lumiqa Screen Probe";
+  TStrings* fonts = Screen->Fonts();
+  ASSERT_LT(fonts->IndexOf(family), 0);
+  {
+    TBdfFont probe(family, 12);
+    ASSERT_EQ(probe.Faces(), 1);
+    EXPECT_GE(Screen->Fonts()->IndexOf(family), 0);
+  }
+  EXPECT_LT(Screen->Fonts()->IndexOf(family), 0);
 }
