@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "platform/gdi/Gdi.h"
+#include "platform/rtl/CodePage.h"
 #include "platform/ui/ClassicDraw.h"
 #include "platform/user/User.h"
 
@@ -13,8 +14,17 @@ TCustomGrid::TCustomGrid(TComponent* AOwner) : TCustomControl(AOwner) {
   SetBounds(0, 0, 320, 120);
 }
 
+TCustomGrid::~TCustomGrid() {
+  // The editor goes with the grid's children; from here on it must not
+  // call back, and nothing may make a new one.
+  Destroying();
+  if (inplace_) inplace_->grid_ = nullptr;
+  inplace_ = nullptr;
+}
+
 void TCustomGrid::CreateParams(TCreateParams& Params) {
   TCustomControl::CreateParams(Params);
+  Params.Style |= WS_CLIPCHILDREN;  // the editor keeps its pixels
   Params.ExStyle |= WS_EX_CLIENTEDGE;
 }
 
@@ -41,8 +51,11 @@ void TCustomGrid::SetColWidths(int i, int v) {
   if (int(colWidths_.size()) <= i) colWidths_.resize(colCount_, defaultColWidth_);
   if (colWidths_[i] == v) return;
   colWidths_[i] = v;
+  auto alive = AliveToken();
   UpdateScrollBars();
+  if (!*alive) return;
   Invalidate();
+  ColWidthsChanged();
 }
 
 void TCustomGrid::SetRowHeights(int i, int v) {
@@ -51,22 +64,31 @@ void TCustomGrid::SetRowHeights(int i, int v) {
   if (int(rowHeights_.size()) <= i) rowHeights_.resize(rowCount_, defaultRowHeight_);
   if (rowHeights_[i] == v) return;
   rowHeights_[i] = v;
+  auto alive = AliveToken();
   UpdateScrollBars();
+  if (!*alive) return;
   Invalidate();
+  RowHeightsChanged();
 }
 
 void TCustomGrid::SetDefaultColWidth(int v) {
   defaultColWidth_ = std::max(v, 0);
   colWidths_.clear();
+  auto alive = AliveToken();
   UpdateScrollBars();
+  if (!*alive) return;
   Invalidate();
+  ColWidthsChanged();
 }
 
 void TCustomGrid::SetDefaultRowHeight(int v) {
   defaultRowHeight_ = std::max(v, 0);
   rowHeights_.clear();
+  auto alive = AliveToken();
   UpdateScrollBars();
+  if (!*alive) return;
   Invalidate();
+  RowHeightsChanged();
 }
 
 void TCustomGrid::SetGridLineWidth(int v) {
@@ -79,9 +101,20 @@ void TCustomGrid::SetGridLineWidth(int v) {
 
 void TCustomGrid::SetOptions(TGridOptions v) {
   if (v == options_) return;
+  const TGridOptions old = options_;
   options_ = v;
   selection_ = RangeOf(anchor_, cur_);
   Invalidate();
+  if (!(v & goEditing)) {
+    if (old & goEditing) HideEditor();
+    return;
+  }
+  auto alive = AliveToken();
+  if ((v & goAlwaysShowEditor) && FocusInGrid()) {
+    ShowEditor();
+    if (!*alive) return;
+  }
+  UpdateEdit();  // goRowSelect, for one, turns the editor off
 }
 
 void TCustomGrid::SetFixedColor(TColor v) {
@@ -142,14 +175,22 @@ void TCustomGrid::ChangeSize(int cols, int rows) {
   clampCoord(anchor_);
   clampCoord(topLeft_);
   selection_ = RangeOf(anchor_, cur_);
-  SizeChanged(oldCols, oldRows);
-  UpdateScrollBars();
+  DropLostEditCell();
+  auto alive = AliveToken();
+  {
+    TEditorLock lock(this);
+    SizeChanged(oldCols, oldRows);
+    if (!*alive) return;
+    UpdateScrollBars();
+    if (!*alive) return;
+  }
   Invalidate();
+  UpdateEdit();
 }
 
 TGridRect TCustomGrid::RangeOf(TGridCoord a, TGridCoord b) const {
   TGridRect r{std::min(a.X, b.X), std::min(a.Y, b.Y), std::max(a.X, b.X), std::max(a.Y, b.Y)};
-  if (!(options_ & goRangeSelect)) r = TGridRect{b.X, b.Y, b.X, b.Y};
+  if (!RangeSelect()) r = TGridRect{b.X, b.Y, b.X, b.Y};
   if (options_ & goRowSelect) {
     r.Left = fixedCols_;
     r.Right = colCount_ - 1;
@@ -299,6 +340,8 @@ void TCustomGrid::UpdateScrollBars() {
   // A larger client (or fewer cells) may leave the top-left past its end.
   const TGridCoord clamped{std::min(topLeft_.X, MaxLeftCol()), std::min(topLeft_.Y, MaxTopRow())};
   if (!(clamped == topLeft_)) MoveTopLeft(clamped.X, clamped.Y);
+  // Sizes and the client decide where the editor's cell is.
+  PlaceEditor();
 }
 
 void TCustomGrid::MoveTopLeft(int c, int r) {
@@ -311,6 +354,7 @@ void TCustomGrid::MoveTopLeft(int c, int r) {
     if (scrollV_) ::SetScrollPos(Handle(), SB_VERT, r, TRUE);
   }
   Invalidate();
+  PlaceEditor();
   TopLeftChanged();
 }
 
@@ -380,13 +424,21 @@ void TCustomGrid::FocusCell(int c, int r, bool moveAnchor) {
   r = std::clamp(r, fixedRows_, rowCount_ - 1);
   auto alive = AliveToken();
   if (!(c == cur_.X && r == cur_.Y)) {
+    CommitEdit();
+    if (!*alive) return;
     if (!SelectCell(c, r) || !*alive) return;
   }
   cur_ = TGridCoord{c, r};
-  if (moveAnchor || !(options_ & goRangeSelect)) anchor_ = cur_;
+  if (moveAnchor || !RangeSelect()) anchor_ = cur_;
   selection_ = RangeOf(anchor_, cur_);
   Invalidate();
-  ClampInView();
+  {
+    // The editor moves once, after the scrolling, straight to the new cell.
+    TEditorLock lock(this);
+    ClampInView();
+    if (!*alive) return;
+  }
+  UpdateEdit();
 }
 
 void TCustomGrid::SetSelection(const TGridRect& v) {
@@ -401,26 +453,48 @@ void TCustomGrid::SetSelection(const TGridRect& v) {
 
 // ---- Input ------------------------------------------------------------------------------
 
+bool TCustomGrid::FocusInGrid() const {
+  if (!HandleAllocated()) return false;
+  HWND focus = GetFocus();
+  return focus && (focus == const_cast<TCustomGrid*>(this)->Handle() ||
+                   (inplace_ && inplace_->HandleAllocated() && focus == inplace_->Handle()));
+}
+
 void TCustomGrid::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) {
   auto alive = AliveToken();
-  if (Button == TMouseButton::mbLeft && CanFocus() && !Focused()) {
+  if (Button == TMouseButton::mbLeft && CanFocus() && !FocusInGrid()) {
     SetFocus();
     if (!*alive) return;
   }
   if (Button == TMouseButton::mbLeft) {
-    TGridCoord cell = MouseCoord(X, Y);
-    if (cell.X >= fixedCols_ && cell.Y >= fixedRows_) {
-      const bool extend = (Shift & ssShift) && (options_ & goRangeSelect);
-      FocusCell(cell.X, cell.Y, !extend);
-      if (!*alive) return;
-      selecting_ = true;
+    // A boundary in the fixed cells sizes before anything selects.
+    const TSizingHit hit = SizingHitAt(X, Y);
+    if (hit.axis != TSizingAxis::None) {
+      BeginSizing(hit, X, Y);
+    } else {
+      TGridCoord cell = MouseCoord(X, Y);
+      if (cell.X >= fixedCols_ && cell.Y >= fixedRows_) {
+        const bool extend = (Shift & ssShift) && RangeSelect();
+        FocusCell(cell.X, cell.Y, !extend);
+        if (!*alive) return;
+        if ((Shift & ssDouble) && (options_ & goEditing) && cell == cur_) {
+          ShowEditor();
+          if (!*alive) return;
+        } else {
+          selecting_ = true;
+        }
+      }
     }
   }
   TCustomControl::MouseDown(Button, Shift, X, Y);
 }
 
 void TCustomGrid::MouseMove(TShiftState Shift, int X, int Y) {
-  if (selecting_ && (options_ & goRangeSelect)) {
+  if (sizingAxis_ != TSizingAxis::None) {
+    auto alive = AliveToken();
+    MoveSizing(X, Y);
+    if (!*alive) return;
+  } else if (selecting_ && RangeSelect()) {
     TGridCoord cell = MouseCoord(std::clamp(X, 0, std::max(0, ClientWidth() - 1)),
                                  std::clamp(Y, 0, std::max(0, ClientHeight() - 1)));
     if (cell.X >= fixedCols_ && cell.Y >= fixedRows_ && !(cell == cur_)) {
@@ -441,7 +515,31 @@ void TCustomGrid::KeyDown(Word& Key, TShiftState Shift) {
   auto alive = AliveToken();
   TCustomControl::KeyDown(Key, Shift);
   if (!*alive || Key == 0) return;
-  const bool extend = (Shift & ssShift) && (options_ & goRangeSelect);
+  if (sizingAxis_ != TSizingAxis::None) {
+    if (Key == VK_ESCAPE) EndSizing(true);
+    return;
+  }
+  switch (Key) {
+    case VK_F2:
+      if (options_ & goEditing) ShowEditor();
+      return;
+    case VK_RETURN:
+      if (EditorActive()) {
+        CommitEdit();
+        if (!*alive) return;
+        if (options_ & goAlwaysShowEditor) {
+          if (inplace_) inplace_->SelectAll();
+        } else {
+          HideEditor();
+        }
+      } else if (options_ & goEditing) {
+        ShowEditor();
+      }
+      return;
+    case VK_ESCAPE: RestoreEdit(); return;
+    default: break;
+  }
+  const bool extend = (Shift & ssShift) && RangeSelect();
   TGridCoord to = cur_;
   const bool rowSelect = options_ & goRowSelect;
   switch (Key) {
@@ -478,6 +576,26 @@ void TCustomGrid::KeyDown(Word& Key, TShiftState Shift) {
   FocusCell(to.X, to.Y, !extend);
 }
 
+void TCustomGrid::KeyPress(std::string& Key) {
+  auto alive = AliveToken();
+  TCustomControl::KeyPress(Key);
+  if (!*alive || Key.empty() || !(options_ & goEditing)) return;
+  char32_t ch = 0;
+  if (!DecodeUtf8Char(Key, 0, ch) || ch < 32 || ch == 127) return;
+  ShowEditor();
+  if (!*alive || !EditorActive() || !inplace_->Visible()) return;
+  // Typed as the editor's own: the selected text goes, limits apply.
+  SendMessage(inplace_->Handle(), WM_CHAR, WPARAM(ch), 0);
+  if (*alive) Key.clear();
+}
+
+void TCustomGrid::DoExit() {
+  auto alive = AliveToken();
+  if (options_ & goAlwaysShowEditor) CommitEdit();
+  else HideEditor();
+  if (*alive) TCustomControl::DoExit();
+}
+
 bool TCustomGrid::DoMouseWheelDown(TShiftState Shift, TPoint MousePos) {
   if (TCustomControl::DoMouseWheelDown(Shift, MousePos)) return true;
   FocusCell(cur_.X, cur_.Y + 1, true);
@@ -493,8 +611,43 @@ bool TCustomGrid::DoMouseWheelUp(TShiftState Shift, TPoint MousePos) {
 void TCustomGrid::Dispatch(TMessage& Message) {
   switch (Message.Msg) {
     case WM_GETDLGCODE:
-      Message.Result = DLGC_WANTARROWS | ((options_ & goTabs) ? DLGC_WANTTAB : 0);
+      Message.Result = DLGC_WANTARROWS | ((options_ & goTabs) ? DLGC_WANTTAB : 0) |
+                       ((options_ & goEditing) ? DLGC_WANTCHARS : 0);
       return;
+    case CM_WANTSPECIALKEY:
+      // Esc ends a drag rather than closing the dialog.
+      Message.Result = Message.WParam == VK_ESCAPE && sizingAxis_ != TSizingAxis::None;
+      if (Message.Result) return;
+      break;
+    case WM_SETCURSOR:
+      if (SetSizingCursor(Message)) return;
+      break;
+    case WM_LBUTTONUP:
+      if (sizingAxis_ != TSizingAxis::None) {
+        auto alive = AliveToken();
+        MoveSizing(Message.XPos(), Message.YPos());
+        if (!*alive) return;
+        // Ended before the capture goes, which would otherwise cancel it.
+        EndSizing(false);
+        if (!*alive) return;
+      }
+      break;
+    case WM_CAPTURECHANGED:
+      if (sizingAxis_ != TSizingAxis::None) {
+        auto alive = AliveToken();
+        EndSizing(true);
+        if (!*alive) return;
+      }
+      break;
+    case WM_SETFOCUS: {
+      Invalidate();
+      auto alive = AliveToken();
+      TCustomControl::Dispatch(Message);
+      if (!*alive || editorBusy_) return;
+      if ((options_ & goEditing) && (options_ & goAlwaysShowEditor)) ShowEditor();
+      else PlaceEditor();  // an editor in view takes the focus over
+      return;
+    }
     case WM_ERASEBKGND:
       Message.Result = 1;  // Paint covers every pixel
       return;
@@ -505,11 +658,17 @@ void TCustomGrid::Dispatch(TMessage& Message) {
         return;
       }
       break;
-    case WM_SETFOCUS:
     case WM_KILLFOCUS:
       Invalidate();  // the focused cell's look follows the focus
       break;
-    case CM_CANCELMODE: selecting_ = false; break;
+    case CM_CANCELMODE:
+      selecting_ = false;
+      if (sizingAxis_ != TSizingAxis::None && reinterpret_cast<TControl*>(Message.LParam) != this) {
+        auto alive = AliveToken();
+        EndSizing(true);
+        if (!*alive) return;
+      }
+      break;
     default: break;
   }
   TCustomControl::Dispatch(Message);
@@ -634,6 +793,7 @@ void TStringGrid::SetCells(int ACol, int ARow, const std::string& v) {
     const TRect r = CellRect(ACol, ARow);
     if (!r.IsEmpty()) InvalidateRect(Handle(), &r, FALSE);
   }
+  CellTextChanged(ACol, ARow);
 }
 
 TObject* TStringGrid::Objects(int ACol, int ARow) const {
@@ -647,6 +807,18 @@ void TStringGrid::SizeChanged(int, int) {
   if (int(cols_.size()) > ColCount()) cols_.resize(ColCount());
   for (auto& col : cols_)
     if (int(col.size()) > RowCount()) col.resize(RowCount());
+}
+
+std::string TStringGrid::GetEditText(int ACol, int ARow) {
+  std::string v = Cells(ACol, ARow);
+  if (OnGetEditText) OnGetEditText(this, ACol, ARow, v);
+  return v;
+}
+
+void TStringGrid::SetEditText(int ACol, int ARow, const std::string& Value) {
+  if (ACol < 0 || ARow < 0 || ACol >= ColCount() || ARow >= RowCount()) return;
+  SetCells(ACol, ARow, Value);
+  TDrawGrid::SetEditText(ACol, ARow, Value);
 }
 
 void TStringGrid::DrawCell(int ACol, int ARow, const TRect& ARect, TGridDrawState AState) {

@@ -14,13 +14,39 @@
 // before DrawCell; TStringGrid's DrawCell then writes the cell's text with
 // TextRect in those colours, so an override may set other colours and call
 // the inherited DrawCell.
+//
+// Editing (goEditing): F2, Enter, a double click on the current cell or a
+// printable character typed on the grid shows TInplaceEdit over the current
+// cell (a typed character replaces the text; otherwise all of it is
+// selected). With goAlwaysShowEditor the editor shows whenever the grid has
+// the focus. The editor reads GetEditText; SetEditText is called after every
+// change of the editor's text and once more when an edited text is committed
+// (Enter, moving to another cell, the focus leaving the grid), so the cell
+// follows the typing as the classic grid's does. Esc puts back the text from
+// before the edit, through SetEditText as well; both end the edit unless
+// goAlwaysShowEditor keeps it. Up, Down, PgUp, PgDn (and Tab with goTabs) in
+// the editor move the current cell, and the editor follows it, as it does
+// any move of the current cell; Left and Right move in the text. On a cell
+// CanEditShow refuses the editor hides and EditorMode stays, so it comes
+// back on the next editable cell. The editor follows scrolling and sizes,
+// hidden while its cell is out of view. goRangeSelect is ignored with
+// goEditing, so an editor never stands in a range.
+//
+// Sizing (goColSizing, goRowSizing): within the fixed rows, a column's
+// boundary (its grid line and SizingMargin pixels either side, the nearest
+// boundary winning, the later on a tie so a column dragged down to nothing
+// can be dragged open again) shows crHSplit and a press drags it; row
+// boundaries within the fixed columns likewise with crVSplit. The size
+// follows the mouse; Esc or a lost capture puts it back.
 #pragma once
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "platform/rtl/Exceptions.h"
 #include "platform/ui/Controls.h"
+#include "platform/ui/Edit.h"
 
 LUMIQA_EXCEPTION(EInvalidGridOperation, Exception)
 
@@ -62,10 +88,14 @@ class TCustomGrid;
 using TDrawCellEvent =
     std::function<void(TObject* Sender, int ACol, int ARow, const TRect& Rect, TGridDrawState State)>;
 using TSelectCellEvent = std::function<void(TObject* Sender, int ACol, int ARow, bool& CanSelect)>;
+using TGetEditEvent = std::function<void(TObject* Sender, int ACol, int ARow, std::string& Value)>;
+using TSetEditEvent = std::function<void(TObject* Sender, int ACol, int ARow, const std::string& Value)>;
+class TInplaceEdit;
 
 class TCustomGrid : public TCustomControl {
  public:
   explicit TCustomGrid(TComponent* AOwner);
+  ~TCustomGrid() override;
   std::string ClassName() const override { return "TCustomGrid"; }
 
   int ColCount() const { return colCount_; }
@@ -120,6 +150,16 @@ class TCustomGrid : public TCustomControl {
   void MouseToCell(int X, int Y, int& ACol, int& ARow) const;
   TGridCoord MouseCoord(int X, int Y) const;
 
+  // On: the editor is wanted over the current cell (shown where
+  // CanEditShow agrees). Turning it off commits the text.
+  bool EditorMode() const { return editorMode_; }
+  void SetEditorMode(bool v);
+  // nullptr until the first edit; owned by the grid.
+  TInplaceEdit* InplaceEditor() const { return inplace_; }
+
+  // Pixels either side of a boundary that still grab it for sizing.
+  static constexpr int SizingMargin = 3;
+
   TDrawCellEvent OnDrawCell;
   TSelectCellEvent OnSelectCell;
   TNotifyEvent OnTopLeftChanged;
@@ -130,11 +170,28 @@ class TCustomGrid : public TCustomControl {
   virtual bool SelectCell(int ACol, int ARow);
   virtual void TopLeftChanged();
   virtual void SizeChanged(int /*OldColCount*/, int /*OldRowCount*/) {}
+  // Called after widths or heights changed (by code or by dragging), once
+  // the scroll bars and the editor have followed.
+  virtual void ColWidthsChanged() {}
+  virtual void RowHeightsChanged() {}
+  // Whether the editor may show over the current cell.
+  virtual bool CanEditShow();
+  virtual std::string GetEditText(int /*ACol*/, int /*ARow*/) { return std::string(); }
+  virtual void SetEditText(int /*ACol*/, int /*ARow*/, const std::string& /*Value*/) {}
+  // The editor's MaxLength (0: none).
+  virtual int GetEditLimit() { return 0; }
+  void ShowEditor();
+  void HideEditor();
+  // The text of a cell changed other than through the editor: an editor
+  // over that cell shows the new text.
+  void CellTextChanged(int ACol, int ARow);
   void Paint() override;
   void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
   void MouseMove(TShiftState Shift, int X, int Y) override;
   void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) override;
   void KeyDown(Word& Key, TShiftState Shift) override;
+  void KeyPress(std::string& Key) override;
+  void DoExit() override;
   bool DoMouseWheelDown(TShiftState Shift, TPoint MousePos) override;
   bool DoMouseWheelUp(TShiftState Shift, TPoint MousePos) override;
   void CreateParams(TCreateParams& Params) override;
@@ -143,6 +200,51 @@ class TCustomGrid : public TCustomControl {
   void UpdateScrollBars();
 
  private:
+  friend class TInplaceEdit;
+  enum class TSizingAxis { None, Col, Row };
+  struct TSizingHit {
+    TSizingAxis axis = TSizingAxis::None;
+    int index = -1;
+  };
+  // Holds the editor's placement back while the grid moves several things
+  // at once; the last step places it.
+  struct TEditorLock {
+    explicit TEditorLock(TCustomGrid* g) : grid(g), alive(g->AliveToken()) { ++g->editorLock_; }
+    ~TEditorLock() {
+      if (*alive) --grid->editorLock_;
+    }
+    TEditorLock(const TEditorLock&) = delete;
+    TEditorLock& operator=(const TEditorLock&) = delete;
+    TCustomGrid* grid;
+    std::shared_ptr<const bool> alive;
+  };
+  bool RangeSelect() const { return (options_ & goRangeSelect) && !(options_ & goEditing); }
+  bool FocusInGrid() const;
+  // ---- Editor (Grids_Edit.cpp) ----
+  bool EditorActive() const { return inplace_ && editCell_.X >= 0; }
+  // Shows, moves or hides the editor after the current cell or the editor
+  // mode changed; commits the text of the cell it leaves.
+  void UpdateEdit();
+  // Puts the editor over its cell, or hides it while the cell is out of view.
+  void PlaceEditor();
+  void HideEditorWindow();
+  void LoadEditor(TGridCoord cell);
+  void CommitEdit();
+  // SetEditText with the editor's text, marked as coming from the editor.
+  void WriteEditText(const std::string& text);
+  void HideEdit(bool commit);
+  void RestoreEdit();
+  void EditorChanged();
+  // The editor's cell is gone or became fixed: forget it without writing.
+  void DropLostEditCell();
+  // ---- Sizing (Grids_Sizing.cpp) ----
+  TSizingHit SizingHitAt(int X, int Y) const;
+  void BeginSizing(const TSizingHit& hit, int X, int Y);
+  void MoveSizing(int X, int Y);
+  void EndSizing(bool restore);
+  bool SetSizingCursor(TMessage& Message);
+  void ApplySize(TSizingAxis axis, int index, int size);
+
   int ColExtent(int c) const { return ColWidths(c) + gridLineWidth_; }
   int RowExtent(int r) const { return RowHeights(r) + gridLineWidth_; }
   int FixedWidth() const;
@@ -173,12 +275,52 @@ class TCustomGrid : public TCustomControl {
   TGridRect selection_{1, 1, 1, 1};
   bool selecting_ = false;
   bool updatingBars_ = false;
+
+  TInplaceEdit* inplace_ = nullptr;
+  bool editorMode_ = false;
+  TGridCoord editCell_{-1, -1};  // the cell whose text the editor holds
+  std::string editOriginal_;     // its text before the edit, for Esc
+  bool editModified_ = false;    // changed since loaded or last committed
+  int editorLock_ = 0;           // placement waits while the current cell moves
+  bool editorBusy_ = false;      // the grid itself moves the focus
+  bool writingEdit_ = false;     // inside SetEditText from the editor
+
+  TSizingAxis sizingAxis_ = TSizingAxis::None;
+  int sizingIndex_ = -1, sizingStart_ = 0, sizingOriginal_ = 0;
+};
+
+// The grid's in-place editor: a borderless edit over the current cell, a
+// child of the grid. Up, Down, PgUp, PgDn, Enter, Esc (and Tab with goTabs)
+// go to the grid; everything else edits the text.
+class TInplaceEdit : public TEdit {
+ public:
+  explicit TInplaceEdit(TCustomGrid* AGrid);
+  ~TInplaceEdit() override;
+  std::string ClassName() const override { return "TInplaceEdit"; }
+  // nullptr once the grid is going.
+  TCustomGrid* Grid() const { return grid_; }
+  void Dispatch(TMessage& Message) override;
+
+ protected:
+  void KeyDown(Word& Key, TShiftState Shift) override;
+  void Change() override;
+
+ private:
+  friend class TCustomGrid;
+  TCustomGrid* grid_;
+  bool loading_ = false;  // the grid sets the text: not a user's change
 };
 
 class TDrawGrid : public TCustomGrid {
  public:
   explicit TDrawGrid(TComponent* AOwner) : TCustomGrid(AOwner) {}
   std::string ClassName() const override { return "TDrawGrid"; }
+  TGetEditEvent OnGetEditText;
+  TSetEditEvent OnSetEditText;
+
+ protected:
+  std::string GetEditText(int ACol, int ARow) override;
+  void SetEditText(int ACol, int ARow, const std::string& Value) override;
 };
 
 // Cells and their objects survive count changes for the cells that remain.
@@ -194,6 +336,9 @@ class TStringGrid : public TDrawGrid {
  protected:
   void DrawCell(int ACol, int ARow, const TRect& ARect, TGridDrawState AState) override;
   void SizeChanged(int OldColCount, int OldRowCount) override;
+  // Cells, then OnGetEditText / OnSetEditText.
+  std::string GetEditText(int ACol, int ARow) override;
+  void SetEditText(int ACol, int ARow, const std::string& Value) override;
 
  private:
   struct Cell {

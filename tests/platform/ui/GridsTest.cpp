@@ -8,6 +8,7 @@
 
 #include "UiTestSupport.h"
 #include "platform/ui/ClassicDraw.h"
+#include "platform/user/User.h"
 
 namespace {
 
@@ -295,6 +296,190 @@ TEST_F(GridsTest, GridFreedInsideOnSelectCellDoesNotCrash) {
   TRect rc = g->CellRect(2, 2);
   Click(g, rc.Left + 3, rc.Top + 3);
   EXPECT_EQ(host->ControlCount(), 0);
+}
+
+// Counts the size notifications.
+class TSizeCountingGrid : public TDrawGrid {
+ public:
+  explicit TSizeCountingGrid(TComponent* owner) : TDrawGrid(owner) {}
+  int colChanges = 0, rowChanges = 0;
+
+ protected:
+  void ColWidthsChanged() override { ++colChanges; }
+  void RowHeightsChanged() override { ++rowChanges; }
+};
+
+// Cells of 40 x 20 with one-pixel lines: column lines at x 40, 81, 122...,
+// row lines at y 20, 41, 62...
+class GridsSizingTest : public GridsTest {
+ protected:
+  template <class T = TDrawGrid>
+  T* MakeSizingGrid(TGridOptions sizing, int w = 300, int h = 160) {
+    auto* g = MakeGrid<T>(w, h);
+    g->SetDefaultColWidth(40);
+    g->SetDefaultRowHeight(20);
+    g->SetOptions(g->Options() | sizing);
+    s.display.RunUntilIdle();
+    return g;
+  }
+  void Press(TControl* c, int x, int y) {
+    TPoint p = At(c, x, y);
+    s.display.MouseDown(p.X, p.Y);
+    s.display.RunUntilIdle();
+  }
+  void Drag(TControl* c, int x, int y) { MoveTo(At(c, x, y)); }
+  void Release(TControl* c, int x, int y) {
+    TPoint p = At(c, x, y);
+    s.display.MouseUp(p.X, p.Y);
+    s.display.RunUntilIdle();
+  }
+};
+
+TEST_F(GridsSizingTest, SplitCursorShowsOnlyOnBoundariesWithinTheFixedCells) {
+  auto* g = MakeSizingGrid(0);
+  const HCURSOR h = CursorHandle(crHSplit), v = CursorHandle(crVSplit);
+  const HCURSOR arrow = LoadCursor(nullptr, MAKEINTRESOURCE(IDC_ARROW));
+  ASSERT_NE(h, v);
+  const TGridOptions both = goColSizing | goRowSizing;
+  struct Case {
+    TGridOptions options;
+    int x, y;
+    HCURSOR expected;
+  } cases[] = {
+      {both, 81, 5, h},    {both, 78, 5, h},     {both, 84, 5, h},     // the line and 3 pixels either side
+      {both, 77, 5, arrow}, {both, 85, 5, arrow}, {both, 60, 5, arrow},
+      {both, 81, 30, arrow},                                         // below the fixed row
+      {both, 5, 41, v},    {both, 5, 38, v},     {both, 5, 44, v},    {both, 5, 45, arrow},
+      {both, 60, 41, arrow},                                         // right of the fixed column
+      {both, 40, 20, h},                                             // both: the column first
+      {goRowSizing, 81, 5, arrow}, {goColSizing, 5, 41, arrow}, {goRowSizing, 40, 20, v},
+  };
+  for (const Case& c : cases) {
+    g->SetOptions((g->Options() & ~both) | c.options);
+    MoveTo(At(g, c.x, c.y));
+    EXPECT_EQ(GetCursor(), c.expected) << c.x << "," << c.y << " options " << c.options;
+  }
+}
+
+TEST_F(GridsSizingTest, DraggingAColumnBoundarySizesLiveAheadOfSelection) {
+  auto* g = MakeSizingGrid<TSizeCountingGrid>(goColSizing);
+  ASSERT_TRUE(g->Options() & goRangeSelect);
+  g->colChanges = g->rowChanges = 0;
+  Press(g, 81, 5);
+  EXPECT_EQ(GetCapture(), g->Handle());
+  Drag(g, 101, 90);  // over the cells: sizing, not selecting
+  EXPECT_EQ(g->ColWidths(1), 60);
+  EXPECT_GT(g->colChanges, 0);
+  EXPECT_EQ(g->rowChanges, 0);
+  EXPECT_EQ(g->Selection(), (TGridRect{1, 1, 1, 1}));
+  EXPECT_EQ(g->CellRect(2, 1).Left, 102);
+  Drag(g, 10, 90);  // no narrower than nothing
+  EXPECT_EQ(g->ColWidths(1), 0);
+  EXPECT_EQ(g->ColWidths(0), 40);
+  Release(g, 10, 90);
+  EXPECT_EQ(GetCapture(), nullptr);
+  EXPECT_EQ(g->ColWidths(1), 0);
+  EXPECT_EQ(std::make_pair(g->Col(), g->Row()), std::make_pair(1, 1));
+
+  // Column 1's line now follows column 0's at x 41: the nearer one wins,
+  // so the hidden column can be dragged open again.
+  Press(g, 43, 5);
+  Drag(g, 73, 5);
+  Release(g, 73, 5);
+  EXPECT_EQ(g->ColWidths(1), 30);
+  EXPECT_EQ(g->ColWidths(0), 40);
+  // Without grid lines both boundaries stand at x 40: the later one wins.
+  g->SetGridLineWidth(0);
+  g->SetColWidths(1, 0);
+  Press(g, 40, 5);
+  Drag(g, 60, 5);
+  Release(g, 60, 5);
+  EXPECT_EQ(g->ColWidths(1), 20);
+  EXPECT_EQ(g->ColWidths(0), 40);
+  g->SetGridLineWidth(1);
+
+  // Away from the boundaries a press still selects.
+  const TRect cell = g->CellRect(3, 2);
+  Click(g, cell.Left + 10, cell.Top + 5);
+  EXPECT_EQ(std::make_pair(g->Col(), g->Row()), std::make_pair(3, 2));
+  EXPECT_EQ(g->ColWidths(3), 40);
+}
+
+TEST_F(GridsSizingTest, EscOrALostCaptureDuringADragPutsTheSizeBack) {
+  enum Cancel { Escape, Released, TakenByAnother };
+  for (Cancel cancel : {Escape, Released, TakenByAnother}) {
+    SCOPED_TRACE(cancel);
+    auto* g = MakeSizingGrid<TSizeCountingGrid>(goColSizing | goRowSizing);
+    Press(g, 5, 41);
+    Drag(g, 5, 70);
+    ASSERT_EQ(g->RowHeights(1), 49);
+    const int changes = g->rowChanges;
+    switch (cancel) {
+      case Escape: Key(VK_ESCAPE); break;
+      case Released: ReleaseCapture(); break;
+      case TakenByAnother: SetCapture(host->Handle()); break;
+    }
+    s.display.RunUntilIdle();
+    EXPECT_EQ(g->RowHeights(1), 20);
+    EXPECT_GT(g->rowChanges, changes);  // told of the way back too
+    ReleaseCapture();
+    Drag(g, 5, 90);
+    Release(g, 5, 90);
+    EXPECT_EQ(g->RowHeights(1), 20);
+    EXPECT_EQ(g->ColWidths(0), 40);
+    delete g;
+  }
+}
+
+TEST_F(GridsSizingTest, DraggingARowBoundaryInTheFixedColumnSizesTheRow) {
+  auto* g = MakeSizingGrid<TSizeCountingGrid>(goRowSizing);
+  g->colChanges = g->rowChanges = 0;
+  Press(g, 5, 41);
+  Drag(g, 5, 71);
+  EXPECT_EQ(g->RowHeights(1), 50);
+  EXPECT_GT(g->rowChanges, 0);
+  Release(g, 5, 71);
+  EXPECT_EQ(g->colChanges, 0);
+  EXPECT_EQ(g->CellRect(1, 2).Top, 72);
+  EXPECT_EQ(g->RowHeights(0), 20);
+  EXPECT_EQ(g->RowHeights(2), 20);
+  // The same line outside the fixed column belongs to a cell.
+  Press(g, 100, 71);
+  Release(g, 100, 71);
+  EXPECT_EQ(g->RowHeights(1), 50);
+  EXPECT_EQ(std::make_pair(g->Col(), g->Row()), std::make_pair(2, 1));
+}
+
+TEST_F(GridsSizingTest, SizingUpdatesTheScrollInformation) {
+  auto* g = MakeSizingGrid(goColSizing);
+  g->SetRowCount(3);
+  ASSERT_FALSE(BarShown(g, SB_HORZ));
+  // Column 2 to 190: the columns no longer fit.
+  Press(g, 122, 5);
+  Drag(g, 272, 5);
+  Release(g, 272, 5);
+  ASSERT_EQ(g->ColWidths(2), 190);
+  ASSERT_TRUE(BarShown(g, SB_HORZ));
+  // The largest left column still shows the last column whole.
+  const int room = g->ClientWidth() - 41;
+  int maxLeft = g->ColCount() - 1, used = 41;
+  while (maxLeft > 1 && used + g->ColWidths(maxLeft - 1) + 1 <= room) used += g->ColWidths(--maxLeft) + 1;
+  SCROLLINFO si = Info(g, SB_HORZ);
+  EXPECT_EQ(si.nMin, 1);
+  EXPECT_EQ(si.nMax, 4);
+  EXPECT_EQ(int(si.nPage), g->ColCount() - maxLeft);
+  EXPECT_EQ(maxLeft, 3);
+  SendMessage(g->Handle(), WM_HSCROLL, MAKEWPARAM(SB_BOTTOM, 0), 0);
+  EXPECT_EQ(g->LeftCol(), maxLeft);
+
+  // Narrowed back from its line at x 272.
+  SendMessage(g->Handle(), WM_HSCROLL, MAKEWPARAM(SB_TOP, 0), 0);
+  Press(g, 272, 5);
+  Drag(g, 122, 5);
+  Release(g, 122, 5);
+  EXPECT_EQ(g->ColWidths(2), 40);
+  EXPECT_FALSE(BarShown(g, SB_HORZ));
+  EXPECT_EQ(g->LeftCol(), 1);
 }
 
 }  // namespace
