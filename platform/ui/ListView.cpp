@@ -4,6 +4,7 @@
 
 #include "platform/gdi/Gdi.h"
 #include "platform/rtl/Exceptions.h"
+#include "platform/rtl/SysUtils.h"
 #include "platform/ui/ClassicDraw.h"
 #include "platform/user/User.h"
 
@@ -147,6 +148,16 @@ void TListItem::Delete() {
   if (owner_) owner_->Delete(Index());
 }
 
+bool TListItem::EditCaption() {
+  TListView* lv = ListView();
+  return lv && lv->BeginEdit(this);
+}
+
+void TListItem::CancelEdit() {
+  TListView* lv = ListView();
+  if (lv && lv->ItemEditing() == this) lv->EndEdit(true);
+}
+
 TListItems::~TListItems() = default;
 
 TListItem* TListItems::Add() { return Insert(Count()); }
@@ -174,6 +185,7 @@ void TListItems::Delete(int Index) {
 }
 
 void TListItems::Clear() {
+  owner_->EndEdit(true);
   BeginUpdate();
   auto view = owner_->AliveToken();
   while (Count() > 0 && *view) Delete(Count() - 1);
@@ -210,6 +222,10 @@ TListView::TListView(TComponent* AOwner)
 }
 
 TListView::~TListView() {
+  // The editor goes without ending events; the view is half gone for them.
+  editing_.Destroy();
+  editItem_ = nullptr;
+  clickItem_ = nullptr;
   OnDeletion = nullptr;
   OnSelectItem = nullptr;
   OnChange = nullptr;
@@ -236,6 +252,7 @@ void TListView::Notification(TComponent* AComponent, TOperation Operation) {
 
 void TListView::SetViewStyle(TViewStyle v) {
   if (v == viewStyle_) return;
+  EndEdit(true);
   viewStyle_ = v;
   topIndex_ = 0;
   hScroll_ = 0;
@@ -394,6 +411,7 @@ void TListView::LayoutChanged() {
   listColWidth_ = -1;
   UpdateScrollBars();
   Invalidate();
+  PlaceEditor();
 }
 
 void TListView::UpdateScrollBars() {
@@ -453,6 +471,7 @@ void TListView::SetTopIndex(int v) {
   const int most = IsGrid() ? GridRows() - GridPage() : items_->Count() - VisibleRowCount();
   v = std::clamp(v, 0, std::max(0, most));
   if (v == topIndex_) return;
+  EndEdit(true);
   topIndex_ = v;
   if (HandleAllocated()) ::SetScrollPos(Handle(), SB_VERT, v, TRUE);
   Invalidate();
@@ -470,6 +489,7 @@ void TListView::SetHScroll(int v) {
   }
   v = std::clamp(v, 0, std::max(0, most));
   if (v == hScroll_) return;
+  EndEdit(true);
   hScroll_ = v;
   if (HandleAllocated()) ::SetScrollPos(Handle(), SB_HORZ, v, TRUE);
   Invalidate();
@@ -613,7 +633,79 @@ void TListView::ItemChanged(TListItem* item, TItemChange change) {
 }
 
 void TListView::ItemDeleting(TListItem* item) {
+  if (item == clickItem_) {
+    clickItem_ = nullptr;
+    editing_.DisarmClick();
+  }
+  if (editing_.Active() && item == editItem_) EndEdit(true);
   if (OnDeletion) OnDeletion(this, item);
+}
+
+// ---- Label editing --------------------------------------------------------------------
+
+TRect TListView::EditorRect(const TListItem* item) const {
+  TRect r = item->DisplayRect(drLabel);
+  // The editor's text lines up with the drawn caption (border and margin).
+  if (viewStyle_ != vsIcon) r.Left += kTextMargin - 2;
+  return r;
+}
+
+bool TListView::BeginEdit(TListItem* item) {
+  if (ReadOnly || !item || item->ListView() != this || items_->IndexOf(item) < 0) return false;
+  if (editing_.Active() && editItem_ == item) return true;
+  auto alive = AliveToken();
+  auto itemAlive = item->AliveToken();
+  if (editing_.Active()) {
+    EndEdit(false);
+    if (!*alive || !*itemAlive) return false;
+  }
+  clickItem_ = nullptr;
+  editing_.DisarmClick();
+  // The edited item becomes the selected, focused one, as the keys expect.
+  if (!item->selected_ && (!SelectOnly(item) || !*itemAlive)) return false;
+  if (!item->focused_) ChangeFocused(item);
+  bool allow = true;
+  if (OnEditing) OnEditing(this, item, allow);
+  if (!*alive || !*itemAlive || !allow || ReadOnly || editing_.Active() || !CanFocus()) return false;
+  EnsureVisible(item->Index());
+  editItem_ = item;
+  editing_.Open(item->caption_, EditorRect(item), [this](bool cancel) { EndEdit(cancel); });
+  return true;
+}
+
+void TListView::EndEdit(bool Cancel) {
+  if (!editing_.Active()) return;
+  TListItem* item = editItem_;
+  auto itemAlive = item->AliveToken();
+  std::string text = editing_.Editor()->Text();
+  editItem_ = nullptr;
+  auto alive = AliveToken();
+  editing_.Close();
+  if (!*alive || Cancel || !*itemAlive) return;
+  if (OnEdited) OnEdited(this, item, text);
+  if (*alive && *itemAlive) item->SetCaption(text);
+}
+
+void TListView::AlphaSort() {
+  EndEdit(true);
+  auto& v = items_->items_;
+  const TListItem* anchor = anchor_ >= 0 && anchor_ < int(v.size()) ? v[anchor_].get() : nullptr;
+  std::stable_sort(v.begin(), v.end(), [](const std::unique_ptr<TListItem>& a, const std::unique_ptr<TListItem>& b) {
+    return AnsiCompareText(a->caption_, b->caption_) < 0;
+  });
+  anchor_ = anchor ? items_->IndexOf(anchor) : -1;
+  LayoutChanged();
+}
+
+void TListView::PlaceEditor() {
+  if (editing_.Active()) editing_.Place(EditorRect(editItem_));
+}
+
+void TListView::ClickTimerFired() {
+  TListItem* item = clickItem_;
+  auto itemAlive = std::move(clickItemAlive_);
+  clickItem_ = nullptr;
+  if (item && itemAlive && *itemAlive && item->selected_ && item->focused_ && Focused()) BeginEdit(item);
 }
 
 void TListView::InvalidateItem(const TListItem* item) {
@@ -629,6 +721,10 @@ void TListView::InvalidateItem(const TListItem* item) {
 
 void TListView::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) {
   auto alive = AliveToken();
+  // Any press, the second of a double click too, stops a pending edit.
+  clickItem_ = nullptr;
+  editing_.DisarmClick();
+  const bool wasFocused = Focused();
   if (CanFocus() && !Focused()) {
     SetFocus();
     if (!*alive) return;
@@ -646,6 +742,14 @@ void TListView::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) 
     }
   } else if (Button == TMouseButton::mbLeft || Button == TMouseButton::mbRight) {
     TListItem* item = GetItemAt(X, Y);
+    // A plain second click on the caption of the selected, focused item.
+    const bool editClick = wasFocused && !ReadOnly && item && Button == TMouseButton::mbLeft &&
+                           !(Shift & (ssShift | ssCtrl | ssDouble)) && item->selected_ && item->focused_ &&
+                           item->DisplayRect(drLabel).Contains(TPoint{X, Y});
+    if (editClick) {
+      clickItem_ = item;
+      clickItemAlive_ = item->AliveToken();
+    }
     if (!item) {
       if (Button == TMouseButton::mbLeft && !(Shift & ssCtrl) && !ClearSelection_(alive)) return;
     } else if (multiSelect_ && (Shift & ssCtrl) && Button == TMouseButton::mbLeft) {
@@ -663,6 +767,18 @@ void TListView::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) 
   TCustomControl::MouseDown(Button, Shift, X, Y);
 }
 
+void TListView::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) {
+  auto alive = AliveToken();
+  TCustomControl::MouseUp(Button, Shift, X, Y);
+  if (!*alive || !clickItem_) return;
+  // The timer starts at the release, so a long press never edits.
+  if (Button == TMouseButton::mbLeft && *clickItemAlive_ && clickItem_->selected_ &&
+      clickItem_->DisplayRect(drLabel).Contains(TPoint{X, Y}))
+    editing_.ArmClick();
+  else
+    clickItem_ = nullptr;
+}
+
 bool TListView::ClearSelection_(const std::shared_ptr<const bool>& alive) {
   ClearSelection();
   return *alive;
@@ -670,9 +786,15 @@ bool TListView::ClearSelection_(const std::shared_ptr<const bool>& alive) {
 
 void TListView::KeyDown(Word& Key, TShiftState Shift) {
   auto alive = AliveToken();
+  clickItem_ = nullptr;
+  editing_.DisarmClick();
   TCustomControl::KeyDown(Key, Shift);
   if (!*alive || Key == 0 || items_->Count() == 0) return;
   TListItem* focused = ItemFocused();
+  if (Key == VK_F2) {
+    if (TListItem* item = focused ? focused : Selected()) BeginEdit(item);
+    return;
+  }
   const int cur = focused ? focused->Index() : -1;
   const int page = std::max(1, IsList() ? ItemsPerColumn() : VisibleRowCount());
   int to = cur;
@@ -733,6 +855,11 @@ bool TListView::DoMouseWheel(TShiftState Shift, int WheelDelta, TPoint MousePos)
 }
 
 void TListView::Dispatch(TMessage& Message) {
+  bool fired = false;
+  if (editing_.HandleMessage(Message, fired)) {
+    if (fired) ClickTimerFired();
+    return;
+  }
   switch (Message.Msg) {
     case WM_GETDLGCODE: Message.Result = DLGC_WANTARROWS | DLGC_WANTCHARS; return;
     case WM_ERASEBKGND: Message.Result = 1; return;

@@ -11,6 +11,15 @@
 // by whole columns of items. The scroll information is right after every
 // change of items, columns, view style and size.
 //
+// Labels are edited in place (LabelEditor.h) unless ReadOnly is set. An edit
+// starts by a second click on the caption of the item that is already
+// selected and focused (once the double-click time passes without another
+// click), by F2, or by TListItem::EditCaption; OnEditing may refuse it.
+// Enter or the loss of focus commits through OnEdited, which may change the
+// text; Esc cancels. The report view edits the first column only.
+// Scrolling, a new view style, sorting, deleting the edited item, clearing
+// the items and freeing the view cancel the edit.
+//
 // Items and the list view may be freed from inside any of its events.
 #pragma once
 #include <algorithm>
@@ -22,6 +31,7 @@
 #include "platform/graphics/ImageList.h"
 #include "platform/rtl/Collection.h"
 #include "platform/rtl/StringList.h"
+#include "platform/ui/LabelEditor.h"
 #include "platform/ui/StdCtrls.h"
 #include "platform/ui/UiMessages.h"
 
@@ -111,6 +121,10 @@ class TListItem : public TPersistent {
   TRect DisplayRect(TDisplayCode Code) const;
   void MakeVisible(bool PartialOK);
   void Delete();
+  // Starts editing the caption in place; false when refused or read-only.
+  bool EditCaption();
+  // Cancels the edit of this item's caption, if it is being edited.
+  void CancelEdit();
   std::shared_ptr<const bool> AliveToken() const { return alive_; }
 
  private:
@@ -155,6 +169,8 @@ using TLVSelectItemEvent = std::function<void(TObject* Sender, TListItem* Item, 
 using TLVChangeEvent = std::function<void(TObject* Sender, TListItem* Item, TItemChange Change)>;
 using TLVColumnClickEvent = std::function<void(TObject* Sender, TListColumn* Column)>;
 using TLVDeletedEvent = std::function<void(TObject* Sender, TListItem* Item)>;
+using TLVEditingEvent = std::function<void(TObject* Sender, TListItem* Item, bool& AllowEdit)>;
+using TLVEditedEvent = std::function<void(TObject* Sender, TListItem* Item, std::string& S)>;
 using TLVCustomDrawItemEvent =
     std::function<void(TListView* Sender, TListItem* Item, TCustomDrawState State, bool& DefaultDraw)>;
 
@@ -178,7 +194,7 @@ class TListView : public TCustomControl {
   void SetMultiSelect(bool v);
   bool RowSelect() const { return rowSelect_; }
   void SetRowSelect(bool v);
-  bool ReadOnly = false;  // no label editing is offered either way
+  bool ReadOnly = false;  // true: no label editing, whether by mouse, F2 or code
   bool HideSelection = true;
   bool ShowColumnHeaders() const { return showColumnHeaders_; }
   void SetShowColumnHeaders(bool v);
@@ -202,17 +218,29 @@ class TListView : public TCustomControl {
   // Client rectangle of the header row (empty outside report view).
   TRect HeaderRect() const;
   int RowHeight() const;
+  bool IsEditing() const { return editing_.Active(); }
+  // The in-place editor while a caption is edited, else nullptr.
+  TCustomEdit* Editor() const { return editing_.Editor(); }
+  TListItem* ItemEditing() const { return editing_.Active() ? editItem_ : nullptr; }
+  // Ends the edit: Cancel keeps the caption, else OnEdited and the new caption.
+  void EndEdit(bool Cancel);
+  // Orders the items by caption ignoring case, equal ones kept in order;
+  // the selection and focus stay with their items.
+  void AlphaSort();
 
   TLVSelectItemEvent OnSelectItem;
   TLVChangeEvent OnChange;
   TLVColumnClickEvent OnColumnClick;
   TLVDeletedEvent OnDeletion;
   TLVCustomDrawItemEvent OnCustomDrawItem;
+  TLVEditingEvent OnEditing;
+  TLVEditedEvent OnEdited;
   void Dispatch(TMessage& Message) override;
 
  protected:
   void Paint() override;
   void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+  void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) override;
   void KeyDown(Word& Key, TShiftState Shift) override;
   bool DoMouseWheel(TShiftState Shift, int WheelDelta, TPoint MousePos) override;
   void CreateParams(TCreateParams& Params) override;
@@ -253,6 +281,11 @@ class TListView : public TCustomControl {
   void ItemDeleting(TListItem* item);
   void InvalidateItem(const TListItem* item);
   void DrawItem(int index, const TRect& bounds);
+  bool BeginEdit(TListItem* item);
+  TRect EditorRect(const TListItem* item) const;
+  // After a relayout: the editor follows its item.
+  void PlaceEditor();
+  void ClickTimerFired();
   TImageList* ImagesInUse() const { return IsList() && viewStyle_ == vsIcon ? largeImages_ : smallImages_; }
 
   std::unique_ptr<TListItems> items_;
@@ -268,4 +301,9 @@ class TListView : public TCustomControl {
   int anchor_ = -1;
   bool updatingBars_ = false;
   mutable int listColWidth_ = -1;  // measured on demand
+  TLabelEditing editing_{this};
+  TListItem* editItem_ = nullptr;
+  // The item a second click may start editing when the click timer fires.
+  TListItem* clickItem_ = nullptr;
+  std::shared_ptr<const bool> clickItemAlive_;
 };

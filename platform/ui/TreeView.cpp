@@ -4,6 +4,7 @@
 
 #include "platform/gdi/Gdi.h"
 #include "platform/rtl/Exceptions.h"
+#include "platform/rtl/SysUtils.h"
 #include "platform/ui/ClassicDraw.h"
 #include "platform/user/User.h"
 
@@ -144,6 +145,24 @@ void TTreeNode::MakeVisible() {
 
 void TTreeNode::Delete() { owner_->Delete(this); }
 
+bool TTreeNode::EditText() {
+  TTreeView* tv = TreeView();
+  return tv && tv->BeginEdit(this);
+}
+
+void TTreeNode::AlphaSort(bool Recurse) {
+  if (TTreeView* tv = TreeView()) {
+    tv->EndEdit(true);
+    tv->SortSiblings(children_, Recurse);
+    tv->TreeChanged();
+  }
+}
+
+void TTreeNode::EndEdit(bool Cancel) {
+  TTreeView* tv = TreeView();
+  if (tv && tv->NodeEditing() == this) tv->EndEdit(Cancel);
+}
+
 void TTreeNode::DeleteChildren() {
   auto alive = alive_;
   while (*alive && !children_.empty()) owner_->Delete(children_.back().get());
@@ -211,6 +230,7 @@ void TTreeNodes::Delete(TTreeNode* Node) {
 }
 
 void TTreeNodes::Clear() {
+  owner_->EndEdit(true);
   auto view = owner_->AliveToken();
   BeginUpdate();
   while (*view && !roots_.empty()) Delete(roots_.back().get());
@@ -245,6 +265,10 @@ TTreeView::TTreeView(TComponent* AOwner) : TCustomControl(AOwner), items_(std::m
 
 TTreeView::~TTreeView() {
   destroying_ = true;
+  // The editor goes without ending events; the view is half gone for them.
+  editing_.Destroy();
+  editNode_ = nullptr;
+  clickNode_ = nullptr;
   OnDeletion = nullptr;
   OnChange = nullptr;
   selected_ = nullptr;
@@ -300,6 +324,20 @@ void TTreeView::SetIndent(int v) {
 void TTreeView::FullExpand() {
   for (TTreeNode* n = items_->GetFirstNode(); n; n = n->GetNext())
     if (n->HasChildren() && !n->expanded_) n->SetExpanded(true);
+}
+
+void TTreeView::AlphaSort() {
+  EndEdit(true);
+  SortSiblings(items_->roots_, true);
+  TreeChanged();
+}
+
+void TTreeView::SortSiblings(std::vector<std::unique_ptr<TTreeNode>>& nodes, bool recurse) {
+  using TNodePtr = std::unique_ptr<TTreeNode>;
+  std::stable_sort(nodes.begin(), nodes.end(),
+                   [](const TNodePtr& a, const TNodePtr& b) { return AnsiCompareText(a->text_, b->text_) < 0; });
+  if (recurse)
+    for (auto& n : nodes) SortSiblings(n->children_, true);
 }
 
 void TTreeView::FullCollapse() {
@@ -371,6 +409,7 @@ void TTreeView::TreeChanged() {
   if (items_->updateCount_ > 0 || destroying_) return;
   UpdateScrollBars();
   Invalidate();
+  PlaceEditor();
 }
 
 void TTreeView::UpdateScrollBars() {
@@ -407,6 +446,7 @@ void TTreeView::UpdateScrollBars() {
 void TTreeView::SetTopRow(int v) {
   v = std::clamp(v, 0, std::max(0, int(Rows().size()) - VisibleRowCount()));
   if (v == topRow_) return;
+  EndEdit(true);
   topRow_ = v;
   if (HandleAllocated()) ::SetScrollPos(Handle(), SB_VERT, v, TRUE);
   Invalidate();
@@ -415,6 +455,7 @@ void TTreeView::SetTopRow(int v) {
 void TTreeView::SetHScroll(int v) {
   v = std::clamp(v, 0, std::max(0, ContentWidth() - ClientWidth()));
   if (v == hScroll_) return;
+  EndEdit(true);
   hScroll_ = v;
   if (HandleAllocated()) ::SetScrollPos(Handle(), SB_HORZ, v, TRUE);
   Invalidate();
@@ -456,6 +497,12 @@ bool TTreeView::DoExpand(TTreeNode* node, bool expand) {
   if (!*alive || !*nodeAlive || !allow) return false;
   // Children added by OnExpanding count; a node left without any stays shut.
   if (expand && !node->HasChildren()) return false;
+  if (!expand && editNode_ && editing_.Active())
+    for (TTreeNode* p = editNode_->parent_; p; p = p->parent_)
+      if (p == node) {
+        EndEdit(true);
+        break;
+      }
   node->expanded_ = expand;
   TreeChanged();
   if (!expand && selected_ && selected_ != node) {
@@ -472,13 +519,76 @@ bool TTreeView::DoExpand(TTreeNode* node, bool expand) {
 }
 
 void TTreeView::NodeDeleting(TTreeNode* node) {
+  if (node == clickNode_) {
+    clickNode_ = nullptr;
+    editing_.DisarmClick();
+  }
+  if (editing_.Active() && node == editNode_) EndEdit(true);
   if (OnDeletion) OnDeletion(this, node);
+}
+
+// ---- Label editing ------------------------------------------------------------------------
+
+bool TTreeView::BeginEdit(TTreeNode* node) {
+  if (ReadOnly || !node || node->TreeView() != this || destroying_) return false;
+  if (editing_.Active() && editNode_ == node) return true;
+  auto alive = AliveToken();
+  auto nodeAlive = node->AliveToken();
+  if (editing_.Active()) {
+    EndEdit(false);
+    if (!*alive || !*nodeAlive) return false;
+  }
+  clickNode_ = nullptr;
+  editing_.DisarmClick();
+  // The edited node becomes the selected one (OnChanging may refuse that).
+  if (selected_ != node) {
+    SetSelected(node);
+    if (!*alive || !*nodeAlive || selected_ != node) return false;
+  }
+  bool allow = true;
+  if (OnEditing) OnEditing(this, node, allow);
+  if (!*alive || !*nodeAlive || !allow || ReadOnly || editing_.Active() || !CanFocus()) return false;
+  node->MakeVisible();
+  if (!*alive || !*nodeAlive || editing_.Active() || RowOf(node) < 0) return false;
+  editNode_ = node;
+  editing_.Open(node->text_, node->DisplayRect(true), [this](bool cancel) { EndEdit(cancel); });
+  return true;
+}
+
+void TTreeView::EndEdit(bool Cancel) {
+  if (!editing_.Active()) return;
+  TTreeNode* node = editNode_;
+  auto nodeAlive = node->AliveToken();
+  std::string text = editing_.Editor()->Text();
+  editNode_ = nullptr;
+  auto alive = AliveToken();
+  editing_.Close();
+  if (!*alive || Cancel || !*nodeAlive || destroying_) return;
+  if (OnEdited) OnEdited(this, node, text);
+  if (*alive && *nodeAlive) node->SetText(text);
+}
+
+void TTreeView::PlaceEditor() {
+  if (!editing_.Active()) return;
+  if (RowOf(editNode_) < 0) EndEdit(true);
+  else editing_.Place(editNode_->DisplayRect(true));
+}
+
+void TTreeView::ClickTimerFired() {
+  TTreeNode* node = clickNode_;
+  auto nodeAlive = std::move(clickNodeAlive_);
+  clickNode_ = nullptr;
+  if (node && nodeAlive && *nodeAlive && node == selected_ && Focused()) BeginEdit(node);
 }
 
 // ---- Input --------------------------------------------------------------------------------
 
 void TTreeView::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) {
   auto alive = AliveToken();
+  // Any press, the second of a double click too, stops a pending edit.
+  clickNode_ = nullptr;
+  editing_.DisarmClick();
+  const bool wasFocused = Focused();
   if (CanFocus() && !Focused()) {
     SetFocus();
     if (!*alive) return;
@@ -487,12 +597,30 @@ void TTreeView::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) 
     if (TTreeNode* node = GetNodeAt(X, Y)) {
       const int left = NodeLeft(node);
       const bool onButton = showButtons_ && (node->parent_ || showRoot_) && X >= left && X < left + indent_;
+      // A plain second click on the selected node's text.
+      if (wasFocused && !ReadOnly && node == selected_ && !(Shift & (ssShift | ssCtrl | ssDouble)) &&
+          node->DisplayRect(true).Contains(TPoint{X, Y})) {
+        clickNode_ = node;
+        clickNodeAlive_ = node->AliveToken();
+      }
       if (onButton && node->HasChildren()) DoExpand(node, !node->expanded_);
       else SetSelected(node);
       if (!*alive) return;
     }
   }
   TCustomControl::MouseDown(Button, Shift, X, Y);
+}
+
+void TTreeView::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) {
+  auto alive = AliveToken();
+  TCustomControl::MouseUp(Button, Shift, X, Y);
+  if (!*alive || !clickNode_) return;
+  // The timer starts at the release, so a long press never edits.
+  if (Button == TMouseButton::mbLeft && *clickNodeAlive_ && clickNode_ == selected_ &&
+      clickNode_->DisplayRect(true).Contains(TPoint{X, Y}))
+    editing_.ArmClick();
+  else
+    clickNode_ = nullptr;
 }
 
 void TTreeView::DblClick() {
@@ -503,8 +631,14 @@ void TTreeView::DblClick() {
 
 void TTreeView::KeyDown(Word& Key, TShiftState Shift) {
   auto alive = AliveToken();
+  clickNode_ = nullptr;
+  editing_.DisarmClick();
   TCustomControl::KeyDown(Key, Shift);
   if (!*alive || Key == 0) return;
+  if (Key == VK_F2) {
+    if (selected_) BeginEdit(selected_);
+    return;
+  }
   const auto& rows = Rows();
   if (rows.empty()) return;
   const int cur = selected_ ? RowOf(selected_) : -1;
@@ -558,6 +692,11 @@ bool TTreeView::DoMouseWheel(TShiftState Shift, int WheelDelta, TPoint MousePos)
 }
 
 void TTreeView::Dispatch(TMessage& Message) {
+  bool fired = false;
+  if (editing_.HandleMessage(Message, fired)) {
+    if (fired) ClickTimerFired();
+    return;
+  }
   switch (Message.Msg) {
     case WM_GETDLGCODE: Message.Result = DLGC_WANTARROWS | DLGC_WANTCHARS; return;
     case WM_ERASEBKGND: Message.Result = 1; return;

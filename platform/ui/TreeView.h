@@ -6,6 +6,14 @@
 // Deleting the selected node moves the selection to its next sibling, else
 // its previous sibling, else its parent, and fires OnChange. Nodes and the
 // view may be freed from inside any event.
+//
+// Node texts are edited in place (LabelEditor.h) unless ReadOnly is set. An
+// edit starts by a second click on the selected node's text in the focused
+// view (once the double-click time passes without another click), by F2, or
+// by TTreeNode::EditText; OnEditing may refuse it. Enter or the loss of
+// focus commits through OnEdited, which may change the text; Esc cancels.
+// Scrolling, sorting, deleting the node, clearing, collapsing a parent of
+// the node and freeing the view cancel the edit.
 #pragma once
 #include <functional>
 #include <memory>
@@ -14,6 +22,7 @@
 
 #include "platform/graphics/ImageList.h"
 #include "platform/ui/Controls.h"
+#include "platform/ui/LabelEditor.h"
 
 class TTreeView;
 class TTreeNodes;
@@ -61,6 +70,13 @@ class TTreeNode : public TPersistent {
   void MakeVisible();
   void Delete();
   void DeleteChildren();
+  // Starts editing the text in place; false when refused or read-only.
+  bool EditText();
+  // Ends the edit of this node's text, if it is being edited.
+  void EndEdit(bool Cancel);
+  // Orders the children by text ignoring case, equal ones kept in order;
+  // Recurse sorts every level below too.
+  void AlphaSort(bool Recurse = false);
   TTreeNodes* Owner() const { return owner_; }
   TTreeView* TreeView() const;
   std::shared_ptr<const bool> AliveToken() const { return alive_; }
@@ -117,6 +133,8 @@ using TTVChangingEvent = std::function<void(TObject* Sender, TTreeNode* Node, bo
 using TTVExpandingEvent = std::function<void(TObject* Sender, TTreeNode* Node, bool& AllowExpansion)>;
 using TTVCollapsingEvent = std::function<void(TObject* Sender, TTreeNode* Node, bool& AllowCollapse)>;
 using TTVExpandedEvent = std::function<void(TObject* Sender, TTreeNode* Node)>;
+using TTVEditingEvent = std::function<void(TObject* Sender, TTreeNode* Node, bool& AllowEdit)>;
+using TTVEditedEvent = std::function<void(TObject* Sender, TTreeNode* Node, std::string& S)>;
 
 class TTreeView : public TCustomControl {
  public:
@@ -139,14 +157,22 @@ class TTreeView : public TCustomControl {
   TImageList* Images() const { return images_; }
   void SetImages(TImageList* v);
   bool HideSelection = true;
-  bool ReadOnly = false;  // no label editing is offered either way
+  bool ReadOnly = false;  // true: no label editing, whether by mouse, F2 or code
   void FullExpand();
   void FullCollapse();
+  // Sorts the root nodes and every level below them (TTreeNode::AlphaSort).
+  void AlphaSort();
   TTreeNode* TopItem() const;
   void SetTopItem(TTreeNode* v);
   int VisibleRowCount() const;
   int RowHeight() const;
   TTreeNode* GetNodeAt(int X, int Y) const;
+  bool IsEditing() const { return editing_.Active(); }
+  // The in-place editor while a text is edited, else nullptr.
+  TCustomEdit* Editor() const { return editing_.Editor(); }
+  TTreeNode* NodeEditing() const { return editing_.Active() ? editNode_ : nullptr; }
+  // Ends the edit: Cancel keeps the text, else OnEdited and the new text.
+  void EndEdit(bool Cancel);
 
   TTVChangedEvent OnChange;
   TTVChangingEvent OnChanging;
@@ -155,11 +181,14 @@ class TTreeView : public TCustomControl {
   TTVExpandedEvent OnExpanded;
   TTVExpandedEvent OnCollapsed;
   TTVExpandedEvent OnDeletion;
+  TTVEditingEvent OnEditing;
+  TTVEditedEvent OnEdited;
   void Dispatch(TMessage& Message) override;
 
  protected:
   void Paint() override;
   void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+  void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) override;
   void KeyDown(Word& Key, TShiftState Shift) override;
   void KeyPress(std::string& Key) override;
   bool DoMouseWheel(TShiftState Shift, int WheelDelta, TPoint MousePos) override;
@@ -183,7 +212,12 @@ class TTreeView : public TCustomControl {
   // Expand or collapse with the events; false when refused or freed.
   bool DoExpand(TTreeNode* node, bool expand);
   void NodeDeleting(TTreeNode* node);
+  void SortSiblings(std::vector<std::unique_ptr<TTreeNode>>& nodes, bool recurse);
   void DrawNode(HDC dc, TTreeNode* node, int row);
+  bool BeginEdit(TTreeNode* node);
+  // After a relayout: the editor follows its node, or ends when it is hidden.
+  void PlaceEditor();
+  void ClickTimerFired();
 
   std::unique_ptr<TTreeNodes> items_;
   TTreeNode* selected_ = nullptr;
@@ -195,4 +229,9 @@ class TTreeView : public TCustomControl {
   bool destroying_ = false;
   mutable bool rowsValid_ = false;
   mutable std::vector<TTreeNode*> rows_;
+  TLabelEditing editing_{this};
+  TTreeNode* editNode_ = nullptr;
+  // The node a second click may start editing when the click timer fires.
+  TTreeNode* clickNode_ = nullptr;
+  std::shared_ptr<const bool> clickNodeAlive_;
 };

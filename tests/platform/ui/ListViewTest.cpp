@@ -365,3 +365,76 @@ TEST_F(ListViewTest, IconViewsSelectByMouseAndMoveInTheGridWithArrows) {
 }
 
 }  // namespace
+
+// The report view edits the caption, the first column, and nothing else.
+TEST_F(ListViewTest, ReportViewEditsTheFirstColumnOnly) {
+  Make(vsReport, 4);
+  lv->SetRowSelect(true);
+  int editing = 0;
+  lv->OnEditing = [&](TObject*, TListItem*, bool&) { ++editing; };
+  const TRect label = lv->Items()->Item(1)->DisplayRect(drLabel);
+  ClickItem(1);
+  s.display.AdvanceTime(1000);
+  // A second click in the sub-item's column selects the row but never edits.
+  Click(lv, 150, label.Top + 3);
+  s.display.AdvanceTime(1000);
+  EXPECT_EQ(editing, 0);
+  EXPECT_FALSE(lv->IsEditing());
+  ClickItem(1);
+  s.display.AdvanceTime(1000);
+  ASSERT_TRUE(lv->IsEditing());
+  EXPECT_EQ(lv->ItemEditing(), lv->Items()->Item(1));
+  const TRect box = lv->Editor()->BoundsRect();
+  EXPECT_GE(box.Left, label.Left);
+  EXPECT_LT(box.Left, lv->Columns()->Items(0)->Width());
+  s.display.Text("renamed");
+  Key(VK_RETURN);
+  EXPECT_EQ(lv->Items()->Item(1)->Caption(), "renamed");
+  EXPECT_EQ(lv->Items()->Item(1)->SubItems()->Strings(0), "10");
+}
+
+TEST_F(ListViewTest, AlphaSortOrdersCaptionsIgnoringCaseAndKeepsTheSelection) {
+  Make(vsReport, 0);
+  lv->SetMultiSelect(true);
+  for (const char* c : {"delta", "Bravo", "alpha", "charlie", "bravo"}) lv->Items()->Add()->SetCaption(c);
+  TListItem* charlie = lv->Items()->Item(3);
+  ClickItem(3);
+  ClickItem(0, VK_SHIFT);  // anchor on charlie, delta..charlie selected
+  lv->AlphaSort();
+  std::vector<std::string> order;
+  for (int i = 0; i < lv->Items()->Count(); ++i) order.push_back(lv->Items()->Item(i)->Caption());
+  // Equal captions keep their order: "Bravo" was added before "bravo".
+  EXPECT_EQ(order, (std::vector<std::string>{"alpha", "Bravo", "bravo", "charlie", "delta"}));
+  EXPECT_EQ(SelectedIndexes(), (std::vector<int>{0, 1, 3, 4}));
+  EXPECT_EQ(lv->ItemFocused()->Caption(), "delta");
+  // The range anchor moved with charlie.
+  ClickItem(4, VK_SHIFT);
+  EXPECT_EQ(SelectedIndexes(), (std::vector<int>{3, 4}));
+  EXPECT_EQ(lv->Items()->Item(3), charlie);
+}
+
+// In the icon views the editor sits on the caption under the icon; the
+// small-icon view edits by the same second click.
+TEST_F(ListViewTest, IconViewsEditTheCaptionInPlace) {
+  for (TViewStyle style : {vsIcon, vsSmallIcon}) {
+    SCOPED_TRACE(style == vsIcon ? "icon" : "small icon");
+    Make(style, 6);
+    TListItem* item = lv->Items()->Item(4);
+    ClickItem(4);
+    s.display.AdvanceTime(1000);
+    ClickItem(4);
+    s.display.AdvanceTime(1000);
+    ASSERT_TRUE(lv->IsEditing());
+    EXPECT_EQ(lv->ItemEditing(), item);
+    const TRect box = lv->Editor()->BoundsRect(), label = item->DisplayRect(drLabel);
+    EXPECT_GE(box.Top, style == vsIcon ? item->DisplayRect(drIcon).Bottom : label.Top - 1);
+    EXPECT_LT(box.Top, label.Bottom);
+    EXPECT_GE(box.Left, label.Left);
+    EXPECT_LE(box.Right, lv->ClientWidth());
+    s.display.Text("moved");
+    Key(VK_RETURN);
+    EXPECT_EQ(item->Caption(), "moved");
+    delete lv;
+    s.display.AdvanceTime(1000);
+  }
+}

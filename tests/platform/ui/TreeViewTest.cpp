@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -159,3 +160,65 @@ TEST_F(TreeViewTest, NodeDeletedInsideOnChangeMovesTheSelection) {
 }
 
 }  // namespace
+
+// The edited node hidden or gone under a collapse or a deletion: the edit
+// ends as cancelled, the editor over nothing is never left behind.
+TEST_F(TreeViewTest, CollapsingOrDeletingAParentCancelsTheEdit) {
+  struct Case {
+    const char* name;
+    std::function<void()> change;
+  };
+  int edited = 0;
+  tv->OnEdited = [&](TObject*, TTreeNode*, std::string&) { ++edited; };
+  const std::vector<Case> cases = {
+      {"collapse by code", [&] { a->Collapse(false); }},
+      {"collapse all", [&] { tv->FullCollapse(); }},
+      {"delete the parent", [&] { a->Item(1)->Delete(); }},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    a->Expand(true);
+    TTreeNode* target = a->Item(1)->Item(0);
+    auto alive = target->AliveToken();
+    ASSERT_TRUE(target->EditText());
+    s.display.Text("typed");
+    s.display.RunUntilIdle();
+    c.change();
+    s.display.RunUntilIdle();
+    EXPECT_FALSE(tv->IsEditing());
+    EXPECT_EQ(tv->ControlCount(), 0);
+    EXPECT_EQ(edited, 0);
+    if (*alive) EXPECT_EQ(target->Text(), "a1x");
+  }
+  // A collapse elsewhere leaves the edit alone.
+  b->SetHasChildren(true);
+  tv->Items()->AddChild(b, "b0");
+  b->Expand(false);
+  ASSERT_TRUE(a->EditText());
+  b->Collapse(false);
+  EXPECT_TRUE(tv->IsEditing());
+  tv->EndEdit(true);
+}
+
+TEST_F(TreeViewTest, AlphaSortOrdersEachLevelIgnoringCase) {
+  tv->Items()->AddChild(b, "Zed");
+  tv->Items()->AddChild(b, "alpha");
+  tv->Items()->AddFirst(a, "C");
+  tv->Items()->AddChild(a->Item(1), "A1y");
+  auto texts = [](TTreeNode* first) {
+    std::string out;
+    for (TTreeNode* n = first; n; n = n->GetNextSibling()) out += n->Text() + " ";
+    return out;
+  };
+  b->AlphaSort();  // one level only
+  EXPECT_EQ(texts(b->GetFirstChild()), "alpha Zed ");
+  EXPECT_EQ(texts(tv->Items()->GetFirstNode()), "C a b ");
+  a->Expand(true);
+  tv->SetSelected(a->Item(1));
+  tv->AlphaSort();
+  EXPECT_EQ(texts(tv->Items()->GetFirstNode()), "a b C ");
+  EXPECT_EQ(texts(a->Item(1)->GetFirstChild()), "a1x A1y ");
+  EXPECT_EQ(SelectedText(), "a1");
+  // The rows follow the new order.
+  EXPECT_EQ(tv->GetNodeAt(5, tv->RowHeight() * 5 + 1)->Text(), "a2");
+}
