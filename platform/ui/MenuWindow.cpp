@@ -20,6 +20,9 @@ constexpr int kShortCutGap = 16;
 constexpr int kTextGap = 4;
 constexpr int kMinGutter = 16;
 constexpr std::uintptr_t kOpenTimer = 1;
+constexpr std::uintptr_t kScrollTimer = 2;
+constexpr UINT kScrollInterval = 100;  // ms per row while the pointer rests on an arrow strip
+constexpr int kScrollArrowHeight = 16;
 constexpr const char* kMenuClass = "LumiqaMenuWindow";
 constexpr UINT kTextFlags = DT_SINGLELINE | DT_VCENTER | DT_LEFT;
 
@@ -31,6 +34,8 @@ struct TRow {
   bool line;
 };
 
+// Rows are laid out top to bottom as if everything fitted; a level taller
+// than its room shows them from row `top` on, between two arrow strips.
 struct TLevel {
   TMenuItem* parent = nullptr;
   std::shared_ptr<const bool> parentAlive;
@@ -38,9 +43,71 @@ struct TLevel {
   std::vector<TRow> rows;
   int selected = -1;  // row
   int gutter = kMinGutter;
-  TSize size{};
+  TSize size{};    // the window's
   TRect bounds{};  // screen
+  TRect work{};    // the work area the level was placed on
+  int maxHeight = 0;
+  bool scrolls = false;
+  int top = 0;  // first row shown
 };
+
+// The client area the rows show in.
+TRect Viewport(const TLevel& lv) {
+  if (!lv.scrolls) return TRect{0, 0, lv.size.cx, lv.size.cy};
+  return TRect{kBorder, kBorder + kScrollArrowHeight, lv.size.cx - kBorder, lv.size.cy - kBorder - kScrollArrowHeight};
+}
+
+// Dir -1: the strip above the rows, +1: below.
+TRect ArrowStrip(const TLevel& lv, int dir) {
+  if (!lv.scrolls) return TRect{};
+  TRect v = Viewport(lv);
+  return dir < 0 ? TRect{v.Left, kBorder, v.Right, v.Top} : TRect{v.Left, v.Bottom, v.Right, lv.size.cy - kBorder};
+}
+
+// A row's rectangle in client coordinates, scrolled.
+TRect RowRect(const TLevel& lv, std::size_t row) {
+  TRect r = lv.rows[row].rect;
+  if (lv.scrolls && lv.top > 0 && std::size_t(lv.top) < lv.rows.size()) {
+    int shift = lv.rows[std::size_t(lv.top)].rect.Top - kBorder;
+    r.Top -= shift;
+    r.Bottom -= shift;
+  }
+  if (lv.scrolls) {
+    r.Top += kScrollArrowHeight;
+    r.Bottom += kScrollArrowHeight;
+  }
+  return r;
+}
+
+// The part of a row the user sees; empty when it is scrolled out.
+TRect ShownRowRect(const TLevel& lv, std::size_t row) {
+  TRect r = RowRect(lv, row), v = Viewport(lv);
+  TRect out{std::max(r.Left, v.Left), std::max(r.Top, v.Top), std::min(r.Right, v.Right), std::min(r.Bottom, v.Bottom)};
+  if (out.Left >= out.Right || out.Top >= out.Bottom) return TRect{};
+  return out;
+}
+
+// The highest first row that still fills the viewport down to the last row.
+int MaxTop(const TLevel& lv) {
+  if (!lv.scrolls || lv.rows.empty()) return 0;
+  int height = Viewport(lv).Height();
+  int bottom = lv.rows.back().rect.Bottom;
+  int t = int(lv.rows.size()) - 1;
+  while (t > 0 && bottom - lv.rows[std::size_t(t - 1)].rect.Top <= height) --t;
+  return t;
+}
+
+// Limits a measured level to maxHeight, scrolling when its rows need more.
+void FitHeight(TLevel& lv, int maxHeight) {
+  lv.maxHeight = maxHeight;
+  lv.scrolls = lv.size.cy > maxHeight && lv.rows.size() > 1;
+  if (!lv.scrolls) {
+    lv.top = 0;
+    return;
+  }
+  lv.size.cy = std::max(maxHeight, 2 * (kBorder + kScrollArrowHeight) + 1);
+  lv.top = std::clamp(lv.top, 0, MaxTop(lv));
+}
 
 enum TPlacement { plPopup, plSubMenu, plDropDown };
 
@@ -113,6 +180,24 @@ void DrawSubMenuArrow(HDC dc, int x, int y, TColor c) {
   for (int i = 0; i < 4; ++i) FillSolid(dc, TRect{x + i, y + i, x + i + 1, y + 7 - i}, c);
 }
 
+// A scroll arrow strip: a triangle 7 wide and 4 high in its middle, embossed
+// when the rows cannot go further that way.
+void DrawScrollArrow(HDC dc, const TRect& strip, int dir, bool enabled) {
+  int x = strip.Left + (strip.Width() - 7) / 2, y = strip.Top + (strip.Height() - 4) / 2;
+  auto triangle = [&](int dx, TColor c) {
+    for (int i = 0; i < 4; ++i) {
+      int half = dir < 0 ? i : 3 - i;
+      FillSolid(dc, TRect{x + dx + 3 - half, y + dx + i, x + dx + 4 + half, y + dx + i + 1}, c);
+    }
+  };
+  if (enabled) {
+    triangle(0, clMenuText);
+  } else {
+    triangle(1, clBtnHighlight);
+    triangle(0, clBtnShadow);
+  }
+}
+
 LRESULT MenuWndProc(HWND h, UINT m, WPARAM wp, LPARAM lp);
 
 void RegisterMenuClass() {
@@ -152,6 +237,15 @@ class TTracker {
   void OnOpenTimer();
   void StartTimer(std::size_t level);
   void StopTimer();
+  bool ScrollTo(std::size_t level, int top);
+  void Reveal(std::size_t level, int row);
+  void StartScroll(std::size_t level, int dir);
+  void StopScroll();
+  void OnScrollTimer();
+  void Wheel(TPoint pt, int delta);
+  void JumpSelection(std::size_t level, int vk);
+  int ArrowAt(std::size_t level, TPoint pt) const;
+  bool OwnerLost();
   bool Measure(TLevel& lv);
   bool OpenLevel(TMenuItem* item, const TRect& anchor, TPlacement placement, bool selectFirst, bool initItem);
   bool OpenSub(std::size_t level, int row, bool selectFirst);
@@ -182,6 +276,11 @@ class TTracker {
   bool dirty_ = false;
   bool suppress_ = false;
   int timerLevel_ = -1;
+  int scrollLevel_ = -1;
+  int scrollDir_ = 0;
+  int wheelRest_ = 0;
+  bool appActive_ = false;
+  bool ownerShown_ = false;
   TMenuItem* chosen_ = nullptr;
   std::shared_ptr<const bool> chosenAlive_;
 };
@@ -235,9 +334,21 @@ int TTracker::LevelAt(TPoint pt) const {
 int TTracker::RowAt(std::size_t level, TPoint pt) const {
   const TLevel& lv = *levels_[level];
   TPoint local{pt.X - lv.bounds.Left, pt.Y - lv.bounds.Top};
-  for (std::size_t r = 0; r < lv.rows.size(); ++r)
-    if (lv.rows[r].rect.Contains(local)) return int(r);
+  if (!Viewport(lv).Contains(local)) return -1;
+  for (std::size_t r = std::size_t(lv.top); r < lv.rows.size(); ++r) {
+    TRect rect = RowRect(lv, r);
+    if (rect.Top > local.Y) break;
+    if (rect.Contains(local)) return int(r);
+  }
   return -1;
+}
+
+int TTracker::ArrowAt(std::size_t level, TPoint pt) const {
+  const TLevel& lv = *levels_[level];
+  TPoint local{pt.X - lv.bounds.Left, pt.Y - lv.bounds.Top};
+  for (int dir : {-1, 1})
+    if (ArrowStrip(lv, dir).Contains(local)) return dir;
+  return 0;
 }
 
 int TTracker::BarItemAt(TPoint pt) const {
@@ -360,8 +471,16 @@ bool TTracker::OpenLevel(TMenuItem* item, const TRect& anchor, TPlacement placem
   lv->parent = item;
   lv->parentAlive = alive;
   if (!Measure(*lv) || lv->rows.empty()) return false;
-  int w = lv->size.cx, h = lv->size.cy;
   TRect work = WorkAreaAt(placement == plPopup ? popupAt_ : TPoint{anchor.Left, anchor.Top});
+  int room = work.Height();
+  if (placement == plDropDown) {
+    // A drop-down stays clear of its bar: below it, else above, else on the larger side.
+    int below = work.Bottom - anchor.Bottom, above = anchor.Top - work.Top;
+    room = lv->size.cy <= below ? below : lv->size.cy <= above ? above : std::max(below, above);
+  }
+  lv->work = work;
+  FitHeight(*lv, room);
+  int w = lv->size.cx, h = lv->size.cy;
   int x = anchor.Left, y = anchor.Top;
   switch (placement) {
     case plPopup:
@@ -408,7 +527,8 @@ bool TTracker::OpenSub(std::size_t level, int row, bool selectFirst) {
   item = RowItem(level, row);
   if (!item) return false;
   TLevel& lv = *levels_[level];
-  TRect r = lv.rows[std::size_t(row)].rect;
+  if (ShownRowRect(lv, std::size_t(row)).Width() == 0) Reveal(level, row);
+  TRect r = ShownRowRect(lv, std::size_t(row));
   TRect anchor{lv.bounds.Left + r.Left, lv.bounds.Top + r.Top, lv.bounds.Left + r.Right, lv.bounds.Top + r.Bottom};
   anchor.Right = lv.bounds.Right;
   return OpenLevel(item, anchor, plSubMenu, selectFirst, true);
@@ -416,6 +536,7 @@ bool TTracker::OpenSub(std::size_t level, int row, bool selectFirst) {
 
 void TTracker::CloseFrom(std::size_t level) {
   if (timerLevel_ >= int(level)) StopTimer();
+  if (scrollLevel_ >= int(level)) StopScroll();
   while (levels_.size() > level) {
     HWND wnd = levels_.back()->wnd;
     levels_.pop_back();
@@ -429,7 +550,10 @@ void TTracker::SetSelected(std::size_t level, int row) {
   TLevel& lv = *levels_[level];
   if (lv.selected == row) return;
   for (int r : {lv.selected, row})
-    if (r >= 0 && r < int(lv.rows.size())) InvalidateRect(lv.wnd, &lv.rows[std::size_t(r)].rect, FALSE);
+    if (r >= 0 && r < int(lv.rows.size())) {
+      TRect rect = RowRect(lv, std::size_t(r));
+      InvalidateRect(lv.wnd, &rect, FALSE);
+    }
   lv.selected = row;
   TMenuItem* item = RowItem(level, row);
   if (!item) return;
@@ -451,9 +575,118 @@ void TTracker::MoveSelection(std::size_t level, int dir) {
     int r = ((start + dir * k) % n + n) % n;
     if (!lv.rows[std::size_t(r)].line) {
       SetSelected(level, r);
+      Reveal(level, r);
       return;
     }
   }
+}
+
+// Home and End go to the first and last item; Page Up and Down go as far as
+// one viewport of rows from the selected one, without wrapping.
+void TTracker::JumpSelection(std::size_t level, int vk) {
+  if (level >= levels_.size()) return;
+  TLevel& lv = *levels_[level];
+  int n = int(lv.rows.size());
+  if (n == 0) return;
+  int dir = (vk == VK_HOME || vk == VK_PRIOR) ? -1 : 1;
+  if (lv.selected < 0 && (vk == VK_PRIOR || vk == VK_NEXT)) {
+    MoveSelection(level, dir);
+    return;
+  }
+  int target;
+  if (vk == VK_HOME || vk == VK_END) {
+    target = dir < 0 ? 0 : n - 1;
+    dir = -dir;  // from the end inwards, past separators
+  } else {
+    int page = Viewport(lv).Height();
+    const TRect& from = lv.rows[std::size_t(lv.selected)].rect;
+    target = lv.selected;
+    while (target + dir >= 0 && target + dir < n) {
+      const TRect& next = lv.rows[std::size_t(target + dir)].rect;
+      if ((dir > 0 ? next.Bottom - from.Top : from.Bottom - next.Top) > page && target != lv.selected) break;
+      target += dir;
+    }
+  }
+  for (int r = target; r >= 0 && r < n; r += dir)
+    if (!lv.rows[std::size_t(r)].line) {
+      target = r;
+      break;
+    }
+  for (int r = target; r >= 0 && r < n; r -= dir)  // only separators that way: the nearest item back
+    if (!lv.rows[std::size_t(r)].line) {
+      SetSelected(level, r);
+      Reveal(level, r);
+      return;
+    }
+}
+
+// ---- Scrolling ----------------------------------------------------------------------------------
+
+bool TTracker::ScrollTo(std::size_t level, int top) {
+  if (level >= levels_.size()) return false;
+  TLevel& lv = *levels_[level];
+  top = std::clamp(top, 0, MaxTop(lv));
+  if (top == lv.top) return false;
+  // A sub-menu would be left beside a row that moved.
+  CloseFrom(level + 1);
+  if (level >= levels_.size()) return false;
+  lv.top = top;
+  InvalidateRect(lv.wnd, nullptr, FALSE);
+  return true;
+}
+
+// Scrolls as little as brings the whole row into view.
+void TTracker::Reveal(std::size_t level, int row) {
+  if (level >= levels_.size()) return;
+  TLevel& lv = *levels_[level];
+  if (!lv.scrolls || row < 0 || row >= int(lv.rows.size())) return;
+  if (row < lv.top) {
+    ScrollTo(level, row);
+    return;
+  }
+  int height = Viewport(lv).Height();
+  int top = lv.top;
+  while (top < row && lv.rows[std::size_t(row)].rect.Bottom - lv.rows[std::size_t(top)].rect.Top > height) ++top;
+  ScrollTo(level, top);
+}
+
+void TTracker::StartScroll(std::size_t level, int dir) {
+  if (scrollLevel_ == int(level) && scrollDir_ == dir) return;
+  StopScroll();
+  scrollLevel_ = int(level);
+  scrollDir_ = dir;
+  SetTimer(levels_[level]->wnd, kScrollTimer, kScrollInterval, nullptr);
+}
+
+void TTracker::StopScroll() {
+  if (scrollLevel_ >= 0 && scrollLevel_ < int(levels_.size()))
+    KillTimer(levels_[std::size_t(scrollLevel_)]->wnd, kScrollTimer);
+  scrollLevel_ = -1;
+  scrollDir_ = 0;
+}
+
+void TTracker::OnScrollTimer() {
+  auto level = std::size_t(scrollLevel_);
+  if (level >= levels_.size()) return;
+  // The pointer may have left for a window of another application without a move reaching us.
+  POINT pt{};
+  GetCursorPos(&pt);
+  const TLevel& lv = *levels_[level];
+  if (ArrowAt(level, pt) != scrollDir_ || !ScrollTo(level, lv.top + scrollDir_)) StopScroll();
+}
+
+void TTracker::Wheel(TPoint pt, int delta) {
+  int level = LevelAt(pt);
+  if (level < 0) level = int(levels_.size()) - 1;
+  if (level < 0 || delta == 0) return;
+  UINT lines = 3;
+  SystemParametersInfo(SPI_GETWHEELSCROLLLINES, 0, &lines, 0);
+  // Parts of a notch add up until they make a row.
+  wheelRest_ += delta * int(std::clamp<UINT>(lines, 1, 100));
+  int rows = wheelRest_ / WHEEL_DELTA;
+  wheelRest_ -= rows * WHEEL_DELTA;
+  auto l = std::size_t(level);
+  if (rows) ScrollTo(l, levels_[l]->top - rows);
 }
 
 void TTracker::Choose(TMenuItem* item) {
@@ -539,12 +772,17 @@ void TTracker::Relayout() {
     bool shown = *lv.parentAlive;
     if (shown && level > 0) shown = RowOfItem(level - 1, lv.parent) >= 0;  // still listed above
     TMenuItem* selected = shown ? RowItem(level, lv.selected) : nullptr;
+    TMenuItem* top = shown ? RowItem(level, lv.top) : nullptr;
     if (!shown || !Measure(lv) || lv.rows.empty()) {
       CloseFrom(level);
       break;
     }
     lv.selected = RowOfItem(level, selected);
-    lv.bounds = TRect{lv.bounds.Left, lv.bounds.Top, lv.bounds.Left + lv.size.cx, lv.bounds.Top + lv.size.cy};
+    lv.top = std::max(RowOfItem(level, top), 0);
+    FitHeight(lv, lv.maxHeight);
+    // A level that grew stays on its work area.
+    int y = std::max(std::min(lv.bounds.Top, lv.work.Bottom - lv.size.cy), lv.work.Top);
+    lv.bounds = TRect{lv.bounds.Left, y, lv.bounds.Left + lv.size.cx, y + lv.size.cy};
     SetWindowPos(lv.wnd, nullptr, lv.bounds.Left, lv.bounds.Top, lv.size.cx, lv.size.cy,
                  SWP_NOZORDER | SWP_NOACTIVATE);
     InvalidateRect(lv.wnd, nullptr, FALSE);
@@ -562,18 +800,31 @@ void TTracker::Paint(HWND wnd, HDC dc) {
     Frame3D(dc, r, clBtnFace, cl3DDkShadow, 1);
     Frame3D(dc, r, clBtnHighlight, clBtnShadow, 1);
     FillSolid(dc, r, clMenu);
+    if (lv.scrolls) {
+      DrawScrollArrow(dc, ArrowStrip(lv, -1), -1, lv.top > 0);
+      DrawScrollArrow(dc, ArrowStrip(lv, +1), +1, lv.top < MaxTop(lv));
+    }
+    TRect view = Viewport(lv);
+    int saved = SaveDC(dc);
+    // Owner drawing and the last, partly shown row stay off the arrow strips.
+    if (lv.scrolls) IntersectClipRect(dc, view.Left, view.Top, view.Right, view.Bottom);
     TCanvas canvas;
     canvas.SetHandle(dc);
     suppress_ = true;
     try {
-      for (std::size_t row = 0; row < lv.rows.size() && *lv.parentAlive; ++row) DrawRow(canvas, dc, lv, row);
+      for (std::size_t row = std::size_t(lv.top); row < lv.rows.size() && *lv.parentAlive; ++row) {
+        if (RowRect(lv, row).Top >= view.Bottom) break;
+        DrawRow(canvas, dc, lv, row);
+      }
     } catch (...) {
       suppress_ = false;
       canvas.SetHandle(nullptr);
+      RestoreDC(dc, saved);
       throw;
     }
     suppress_ = false;
     canvas.SetHandle(nullptr);
+    RestoreDC(dc, saved);
     return;
   }
 }
@@ -582,7 +833,7 @@ void TTracker::DrawRow(TCanvas& canvas, HDC dc, TLevel& lv, std::size_t row) {
   const TRow& rw = lv.rows[row];
   if (rw.index >= lv.parent->Count()) return;
   TMenuItem* item = lv.parent->Items(rw.index);
-  TRect rect = rw.rect;
+  TRect rect = RowRect(lv, row);
   bool selected = int(row) == lv.selected;
   bool enabled = item->Enabled();
   TMenu* menu = item->GetParentMenu();
@@ -715,14 +966,26 @@ void TTracker::HandleMouse(const MSG& peeked) {
     }
     return;
   }
+  if (m.message == WM_MOUSEWHEEL) {
+    Wheel(pt, GET_WHEEL_DELTA_WPARAM(m.wParam));
+    return;
+  }
   int row = level >= 0 ? RowAt(std::size_t(level), pt) : -1;
+  int arrow = level >= 0 ? ArrowAt(std::size_t(level), pt) : 0;
   int barItem = onBar ? BarItemAt(pt) : -1;
   if (m.message == WM_MOUSEMOVE || m.message == WM_NCMOUSEMOVE) {
+    if (!arrow) StopScroll();
     Hover(level, row, barItem);
+    if (arrow && !done_ && std::size_t(level) < levels_.size()) StartScroll(std::size_t(level), arrow);
     return;
   }
   if (IsButtonDown(m.message)) {
     if (level >= 0) {
+      if (arrow) {
+        ScrollTo(std::size_t(level), levels_[std::size_t(level)]->top + arrow);
+        if (!done_ && std::size_t(level) < levels_.size()) StartScroll(std::size_t(level), arrow);
+        return;
+      }
       if (row < 0) return;
       Hover(level, row, -1);
       if (done_) return;
@@ -767,11 +1030,14 @@ void TTracker::Accelerator(const std::string& ch) {
   if (matches.empty()) return;
   if (matches.size() == 1) {
     SetSelected(l, matches[0]);
+    Reveal(l, matches[0]);
     if (!done_) Activate(l, matches[0]);
     return;
   }
   auto next = std::upper_bound(matches.begin(), matches.end(), lv.selected);
-  SetSelected(l, next == matches.end() ? matches[0] : *next);
+  int row = next == matches.end() ? matches[0] : *next;
+  SetSelected(l, row);
+  Reveal(l, row);
 }
 
 void TTracker::HandleKey(MSG& m) {
@@ -823,6 +1089,12 @@ void TTracker::HandleKey(MSG& m) {
         else SetBarHot(prev);
       }
       break;
+    case VK_HOME:
+    case VK_END:
+    case VK_PRIOR:
+    case VK_NEXT:
+      if (hasLevel) JumpSelection(l, vk);
+      break;
     case VK_RETURN:
       if (hasLevel)
         Activate(l, levels_[l]->selected);
@@ -842,12 +1114,14 @@ Word TTracker::Run(bool popup, const std::function<void()>& start) {
   g_tracker = this;
   bool quit = false;
   int quitCode = 0;
+  appActive_ = GetActiveWindow() != nullptr;
+  ownerShown_ = IsWindowVisible(owner_) != FALSE;
   try {
     SendMessage(owner_, WM_ENTERMENULOOP, popup ? TRUE : FALSE, 0);
     if (!done_ && IsWindow(owner_)) start();
     if (!popup || !levels_.empty()) {
       while (!done_) {
-        if (!IsWindow(owner_) || (barForm_ && !IsWindow(barForm_))) break;
+        if (OwnerLost()) break;
         if (dirty_) Relayout();
         if (done_) break;
         MSG m;
@@ -855,6 +1129,7 @@ Word TTracker::Run(bool popup, const std::function<void()>& start) {
           WaitMessage();
           continue;
         }
+        if (OwnerLost()) break;  // the back end's events are read while peeking
         if (m.message == WM_QUIT) {
           PeekMessage(&m, nullptr, 0, 0, PM_REMOVE);
           quit = true;
@@ -875,6 +1150,11 @@ Word TTracker::Run(bool popup, const std::function<void()>& start) {
           OnOpenTimer();
           continue;
         }
+        if (m.message == WM_TIMER && m.wParam == kScrollTimer && scrollLevel_ >= 0 &&
+            scrollLevel_ < int(levels_.size()) && m.hwnd == levels_[std::size_t(scrollLevel_)]->wnd) {
+          OnScrollTimer();
+          continue;
+        }
         if (m.message == WM_CANCELMODE) done_ = true;
         TranslateMessage(&m);
         DispatchMessage(&m);
@@ -889,6 +1169,20 @@ Word TTracker::Run(bool popup, const std::function<void()>& start) {
   g_tracker = previous;
   if (quit) PostQuitMessage(quitCode);
   return chosen_ && *chosenAlive_ ? chosen_->Command() : 0;
+}
+
+// Menus close as if Esc were pressed to the end when the owner goes away or
+// is hidden, or when the application loses activation: the window layer
+// sends WM_ACTIVATEAPP(FALSE) exactly when no window of ours stays active,
+// which the loop sees as the active window turning null.
+bool TTracker::OwnerLost() {
+  if (!IsWindow(owner_) || (barForm_ && !IsWindow(barForm_))) return true;
+  if (ownerShown_ && !IsWindowVisible(owner_)) return true;
+  if (GetActiveWindow()) {
+    appActive_ = true;  // a menu opened while inactive closes on the next loss
+    return false;
+  }
+  return appActive_;
 }
 
 void TTracker::Finish(bool popup, bool notify) {
@@ -960,7 +1254,21 @@ TRect MenuItemScreenRect(int Level, const TMenuItem* Item) {
   int row = g_tracker->RowOfItem(std::size_t(Level), Item);
   if (row < 0) return TRect{};
   const TLevel& lv = *g_tracker->levels_[std::size_t(Level)];
-  TRect r = lv.rows[std::size_t(row)].rect;
+  TRect r = ShownRowRect(lv, std::size_t(row));
+  if (r.Width() == 0) return TRect{};
+  return TRect{lv.bounds.Left + r.Left, lv.bounds.Top + r.Top, lv.bounds.Left + r.Right, lv.bounds.Top + r.Bottom};
+}
+
+TMenuItem* MenuLevelTopItem(int Level) {
+  if (!g_tracker || Level < 0 || Level >= MenuLevelCount()) return nullptr;
+  return g_tracker->RowItem(std::size_t(Level), g_tracker->levels_[std::size_t(Level)]->top);
+}
+
+TRect MenuScrollArrowScreenRect(int Level, int Direction) {
+  if (!g_tracker || Level < 0 || Level >= MenuLevelCount() || Direction == 0) return TRect{};
+  const TLevel& lv = *g_tracker->levels_[std::size_t(Level)];
+  TRect r = ArrowStrip(lv, Direction);
+  if (r.Width() == 0) return TRect{};
   return TRect{lv.bounds.Left + r.Left, lv.bounds.Top + r.Top, lv.bounds.Left + r.Right, lv.bounds.Top + r.Bottom};
 }
 

@@ -10,11 +10,25 @@
 // plain row chooses it. A button press outside every menu ends the loop:
 // on the owner's menu bar the press is consumed (as Windows does), anywhere
 // else it stays in the queue and reaches the window under it afterwards.
-// Keys: Up/Down (wrapping, separators skipped), Right opens a sub-menu (or
-// the next bar menu), Left closes one (or goes to the previous bar menu),
-// Enter opens or chooses, Esc closes one level, a character chooses or opens
-// the item it is the '&' accelerator of (several: cycles through them), Alt
-// or F10 ends the loop.
+// Keys: Up/Down (wrapping, separators skipped), Home/End (first and last
+// item), Page Up/Down (one viewport of rows, no wrapping), Right opens a
+// sub-menu (or the next bar menu), Left closes one (or goes to the previous
+// bar menu), Enter opens or chooses, Esc closes one level, a character
+// chooses or opens the item it is the '&' accelerator of (several: cycles
+// through them), Alt or F10 ends the loop.
+//
+// A level whose rows do not fit the height of its work area (a drop-down:
+// the room below or above its bar item) is limited to it and shows its rows
+// from a first row on, between two arrow strips drawn embossed at the ends.
+// Resting on a strip scrolls one row per 100 ms tick, pressing it scrolls a
+// row at once, the wheel scrolls the level under the pointer (else the
+// deepest) SPI_GETWHEELSCROLLLINES rows a notch, and the keys and
+// accelerators scroll the row they select into view. Scrolling a level
+// closes the sub-menus it shows.
+//
+// The loop ends without a command, closing every level as Esc would, when
+// the application loses activation (WM_ACTIVATEAPP(FALSE): no window of ours
+// is active any more), or when the owner window is destroyed or hidden.
 //
 // The owner window gets WM_ENTERMENULOOP, WM_INITMENUPOPUP (before each
 // level shows, after which the sub-menu item's OnClick may still fill it),
@@ -46,10 +60,16 @@ int MenuLevelCount();
 HWND MenuLevelWindow(int Level);
 // The item shown at Level whose sub-items are listed (nullptr: no such level).
 TMenuItem* MenuLevelParent(int Level);
-// Screen rectangle of Item's row at Level; empty when it is not shown there.
+// Screen rectangle of the part of Item's row shown at Level; empty when it
+// is not listed there or scrolled out of view.
 TRect MenuItemScreenRect(int Level, const TMenuItem* Item);
 // The selected item at Level, or nullptr.
 TMenuItem* MenuLevelSelected(int Level);
+// The first item shown at Level (later than the first item when scrolled).
+TMenuItem* MenuLevelTopItem(int Level);
+// A scrolling level's arrow strip in screen coordinates (Direction -1: the
+// upper one, +1: the lower one); empty when the level does not scroll.
+TRect MenuScrollArrowScreenRect(int Level, int Direction);
 // The bar item shown hot on Form (index into its root's items) or -1;
 // *Open tells whether its menu is dropped.
 int MenuBarHotIndex(HWND Form, bool* Open);

@@ -1,8 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "MenuTestSupport.h"
 #include "UiTestSupport.h"
 #include "platform/ui/ClassicDraw.h"
+#include "platform/user/Focus.h"
 
 namespace {
 
@@ -417,5 +420,162 @@ TEST_F(MenuBarTest, AMenuCommandMayFreeItsOwnForm) {
   EXPECT_TRUE(ran);
   for (int i = 0; i < Screen->CustomFormCount(); ++i) EXPECT_NE(Screen->CustomForms(i), doomed);
 }
+
+// ---- Closing with the application and the owner -------------------------------------------------
+
+// How the menu loop stands when the application loses activation.
+enum class TOpenMenu { PopupWithSubMenu, BarMenuWithSelection, BarHotOnly };
+
+class MenuDeactivationTest : public MenuBarTest, public ::testing::WithParamInterface<TOpenMenu> {
+ protected:
+  TPopupMenu* pm = nullptr;
+
+  void SetUp() override {
+    MenuBarTest::SetUp();
+    pm = new TPopupMenu(f);
+    TMenuItem* item = NewItem(pm->Items(), "Item");
+    TMenuItem* sub = NewItem(pm->Items(), "Sub");
+    TMenuItem* inner = NewItem(sub, "Inner");
+    for (TMenuItem* i : {item, inner})
+      i->OnClick = [this](TObject* s) { clicks.push_back(StripHotkey(static_cast<TMenuItem*>(s)->Caption())); };
+  }
+  // Opens the menu the case names from 10 ms on; it stands from 30 ms.
+  void OpenSoon() {
+    switch (GetParam()) {
+      case TOpenMenu::PopupWithSubMenu:
+        After(10, [this] { pm->Popup(250, 250); });
+        After(20, [this] {
+          s.display.KeyPress(VK_DOWN);
+          s.display.KeyPress(VK_DOWN);
+          s.display.KeyPress(VK_RIGHT);  // Inner selected
+        });
+        break;
+      case TOpenMenu::BarMenuWithSelection:
+        After(10, [this] {
+          s.display.KeyPress(VK_F10);
+          s.display.KeyPress(VK_RETURN);  // File dropped, New selected
+        });
+        break;
+      case TOpenMenu::BarHotOnly:
+        After(10, [this] { s.display.KeyPress(VK_F10); });
+        break;
+    }
+  }
+};
+
+TEST_P(MenuDeactivationTest, LosingActivationClosesEveryMenuWithoutACommand) {
+  const int wantLevels = GetParam() == TOpenMenu::PopupWithSubMenu ? 2 : GetParam() == TOpenMenu::BarHotOnly ? 0 : 1;
+  std::vector<HWND> windows;
+  bool closed = false;
+  int levelsAfter = -1, hotAfter = 0;
+  OpenSoon();
+  After(30, [&] {
+    ASSERT_TRUE(MenuLoopActive());
+    ASSERT_EQ(MenuLevelCount(), wantLevels);
+    for (int l = 0; l < MenuLevelCount(); ++l) windows.push_back(MenuLevelWindow(l));
+    f->Log.clear();
+    NativeActivationChanged(f->Handle(), false);  // another application took the focus
+  });
+  After(40, [&] {
+    closed = !MenuLoopActive();
+    levelsAfter = MenuLevelCount();
+    hotAfter = MenuBarHotIndex(f->Handle(), nullptr);
+  });
+  s.display.AdvanceTime(100);
+  EXPECT_TRUE(closed);
+  EXPECT_EQ(levelsAfter, 0);
+  EXPECT_EQ(hotAfter, -1);
+  for (HWND w : windows) EXPECT_FALSE(IsWindow(w));
+  EXPECT_TRUE(clicks.empty());
+  ASSERT_GE(f->Log.size(), 2u);
+  EXPECT_EQ(f->Log[f->Log.size() - 2], "select end");
+  EXPECT_EQ(f->Log.back(), "exit");
+}
+
+INSTANTIATE_TEST_SUITE_P(Menus, MenuDeactivationTest,
+                         ::testing::Values(TOpenMenu::PopupWithSubMenu, TOpenMenu::BarMenuWithSelection,
+                                           TOpenMenu::BarHotOnly));
+
+TEST_F(MenuBarTest, ActivationMovingToAnotherOfOurFormsKeepsTheMenuOpen) {
+  TMenuForm* other = NewMenuForm(600, 100);
+  other->Show();
+  SetActiveWindow(f->Handle());
+  s.display.RunUntilIdle();
+  bool openAfterMove = false, closedAfterLoss = false;
+  After(10, [&] { Click(Center(BarItemScreenRect(f, 0))); });
+  After(20, [&] {
+    ASSERT_EQ(MenuLevelCount(), 1);
+    SetActiveWindow(other->Handle());
+  });
+  After(30, [&] {
+    openAfterMove = MenuLevelCount() == 1;
+    NativeActivationChanged(other->Handle(), false);  // now the application goes
+  });
+  After(40, [&] { closedAfterLoss = !MenuLoopActive(); });
+  s.display.AdvanceTime(100);
+  EXPECT_TRUE(openAfterMove);
+  EXPECT_TRUE(closedAfterLoss);
+  EXPECT_TRUE(clicks.empty());
+}
+
+// What happens to the menu's owner form while the menu is open, and how the
+// menu came up (a right click and a bar press run the loop inside a message
+// of the form's own controls).
+enum class TOwnerFate { Hidden, Freed };
+enum class TOpenedBy { Code, RightClick, BarPress };
+
+class MenuOwnerGoneTest : public MenuFixture,
+                          public ::testing::WithParamInterface<std::tuple<TOpenedBy, TOwnerFate>> {};
+
+TEST_P(MenuOwnerGoneTest, TheMenuClosesWithoutACommandAndNothingIsTouchedAfterwards) {
+  auto [openedBy, fate] = GetParam();
+  TMenuForm* f = NewMenuForm(100, 100, 400, 300);
+  NewMenuForm(600, 100)->Show();  // something to activate when f goes
+  auto* menu = new TMainMenu(f);
+  TMenuItem* file = NewItem(menu->Items(), "&File");
+  TMenuItem* exit = NewItem(file, "E&xit");
+  f->SetMenu(menu);
+  auto* panel = new TTestWin(f);
+  panel->SetParent(f);
+  panel->SetBounds(10, 10, 100, 80);
+  auto* pm = new TPopupMenu(f);
+  TMenuItem* item = NewItem(pm->Items(), "Item");
+  panel->SetPopupMenu(pm);
+  int clicks = 0;
+  for (TMenuItem* i : {exit, item}) i->OnClick = [&](TObject*) { ++clicks; };
+  f->Show();
+  SetActiveWindow(f->Handle());
+  s.display.RunUntilIdle();
+  HWND form = f->Handle();
+  bool closed = false;
+  After(10, [&, openedBy = openedBy] {
+    switch (openedBy) {
+      case TOpenedBy::Code:
+        pm->SetPopupComponent(f);
+        pm->Popup(250, 250);
+        break;
+      case TOpenedBy::RightClick: Click(panel->ClientToScreen(TPoint{5, 5}), TMouseButton::mbRight); break;
+      case TOpenedBy::BarPress: Click(Center(BarItemScreenRect(f, 0))); break;
+    }
+  });
+  After(20, [&, fate = fate] {
+    ASSERT_EQ(MenuLevelCount(), 1);
+    s.display.KeyPress(VK_DOWN);  // Exit or Item selected
+    if (fate == TOwnerFate::Hidden)
+      f->Hide();
+    else
+      delete f;  // frees the menus and the panel with it
+  });
+  After(30, [&] { closed = !MenuLoopActive(); });
+  s.display.AdvanceTime(100);
+  EXPECT_TRUE(closed);
+  EXPECT_EQ(clicks, 0);
+  EXPECT_EQ(IsWindow(form) != FALSE, fate == TOwnerFate::Hidden);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Menus, MenuOwnerGoneTest,
+    ::testing::Combine(::testing::Values(TOpenedBy::Code, TOpenedBy::RightClick, TOpenedBy::BarPress),
+                       ::testing::Values(TOwnerFate::Hidden, TOwnerFate::Freed)));
 
 }  // namespace
