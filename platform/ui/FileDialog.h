@@ -1,9 +1,13 @@
 // The open and save dialogs: GetOpenFileName/GetSaveFileName as our own modal
-// form built in code (folder bar with an Up button, file list, name box, type
-// list, read-only box, OK and Cancel), with the hook window, the template
-// area and the CDN_* notifications in their order, and the CDM_* commands a
-// hook sends to its parent. TOpenDialog/TSaveDialog (FileDialogComponents.h)
-// sit on top.
+// form built in code (places bar, folder bar with an Up button, file list as
+// a report-style list view, name box, type list, read-only box, OK and
+// Cancel), with the hook window, the template area and the CDN_*
+// notifications in their order, and the CDM_* commands a hook sends to its
+// parent. TOpenDialog/TSaveDialog (FileDialogComponents.h) sit on top.
+//
+// The name box takes one name, several quoted ones ("a.jpg" "b.jpg", with
+// OFN_ALLOWMULTISELECT), a folder to go to (absolute, relative, "..", "~"
+// for the home folder) or a pattern with wildcards to filter the list by.
 //
 // Dialog templates are not resources here: a template name given with
 // OFN_ENABLETEMPLATE is looked up in a small registry (sizes in pixels) and
@@ -46,7 +50,7 @@ struct OPENFILENAME {
   const char* lpTemplateName = nullptr;
   void* pvReserved = nullptr;
   DWORD dwReserved = 0;
-  DWORD FlagsEx = 0;
+  DWORD FlagsEx = 0;  // OFN_EX_*
 };
 using LPOPENFILENAME = OPENFILENAME*;
 
@@ -76,6 +80,8 @@ constexpr DWORD OFN_ENABLEINCLUDENOTIFY = 0x00400000;  // ignored
 constexpr DWORD OFN_ENABLESIZING = 0x00800000;
 constexpr DWORD OFN_DONTADDTORECENT = 0x02000000;  // ignored
 constexpr DWORD OFN_FORCESHOWHIDDEN = 0x10000000;
+// FlagsEx: no places bar.
+constexpr DWORD OFN_EX_NOPLACESBAR = 0x00000001;
 
 // CommDlgExtendedError codes.
 constexpr DWORD CDERR_STRUCTSIZE = 0x0001;
@@ -127,6 +133,10 @@ constexpr int kFileDlgIdList = 0x0460;   // lst1
 constexpr int kFileDlgIdType = 0x0470;   // cmb1
 constexpr int kFileDlgIdFolder = 0x0471;  // cmb2
 constexpr int kFileDlgIdName = 0x0480;   // edt1 (1152)
+constexpr int kFileDlgIdPlaces = 0x04A0;  // ctl1
+
+// The width the places bar takes left of the standard controls, gap included.
+constexpr int kFileDlgPlacesWidth = 88;
 
 BOOL GetOpenFileName(OPENFILENAME* ofn);
 BOOL GetSaveFileName(OPENFILENAME* ofn);
@@ -144,6 +154,24 @@ struct TFileDialogTemplate {
 };
 void RegisterFileDialogTemplate(const std::string& name, const TFileDialogTemplate& t);
 void UnregisterFileDialogTemplate(const std::string& name);
+
+// ---- places ------------------------------------------------------------------
+// The places bar's entries: the home folder, the desktop, documents and
+// pictures folders (from the XDG user-dirs file in configHome, else
+// home/Desktop and so on) when they exist, and the file system root. An
+// empty configHome means home/.config. The dialog passes HOME and
+// XDG_CONFIG_HOME as they are when it starts.
+struct TFileDialogPlace {
+  std::string Caption;
+  std::string Path;
+  bool operator==(const TFileDialogPlace&) const = default;
+};
+std::vector<TFileDialogPlace> FileDialogPlaces(const std::string& home, const std::string& configHome);
+
+// The names in the name box's text: each quoted name ("a b.jpg" "c.jpg"),
+// and each run outside quotes split at blanks when any quote is present;
+// otherwise the trimmed text as one name. An unclosed quote runs to the end.
+std::vector<std::string> SplitFileNames(const std::string& text);
 
 // ---- headless driver -------------------------------------------------------
 class TFileDialogForm;
@@ -163,9 +191,17 @@ class TFileDialogDriver {
   void Select(const std::string& name);
   // Ctrl-clicks an item into a multiple selection.
   void AddToSelection(const std::string& name);
+  // Selects exactly these items (the first as a plain click, the others as
+  // Ctrl-clicks).
+  void SelectMany(const std::vector<std::string>& names);
+  // The selected items in list order, folders with their '/'.
+  std::vector<std::string> Selection() const;
   void DoubleClick(const std::string& name);
   void Navigate(const std::string& folder);
   void Up();
+  // The places bar's captions, top to bottom (empty when it is hidden).
+  std::vector<std::string> Places() const;
+  void PressPlace(const std::string& caption);
   void SetType(int index);  // 1-based
   void TypeName(const std::string& text);
   void PressOk();

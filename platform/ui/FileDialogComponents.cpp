@@ -1,5 +1,6 @@
 #include "platform/ui/FileDialogComponents.h"
 
+#include <algorithm>
 #include <vector>
 
 #include "platform/rtl/FileUtils.h"
@@ -84,11 +85,15 @@ UINT_PTR TOpenDialog::Hook(HWND hwnd, UINT msg, WPARAM, LPARAM lp) {
 
 void TOpenDialog::ReadResult(const OPENFILENAME& ofn) {
   files_->Clear();
+  // Never past the buffer: the names run to an empty one or to its end.
   const char* p = ofn.lpstrFile;
-  std::string first = p;
-  p += first.size() + 1;
-  if ((ofn.Flags & OFN_ALLOWMULTISELECT) && *p) {
-    for (; *p; p += std::string(p).size() + 1) files_->Add(IncludeTrailingPathDelimiter(first) + p);
+  const char* end = ofn.lpstrFile + ofn.nMaxFile;
+  auto next = [&](const char* at) { return std::string(at, std::find(at, end, '\0')); };
+  std::string first = next(p);
+  p = first.size() < ofn.nMaxFile ? p + first.size() + 1 : end;
+  if ((ofn.Flags & OFN_ALLOWMULTISELECT) && p < end && *p) {
+    for (std::string name; p < end && !(name = next(p)).empty(); p += name.size() + 1)
+      files_->Add(IncludeTrailingPathDelimiter(first) + name);
   } else {
     files_->Add(first);
   }
@@ -112,6 +117,7 @@ bool TOpenDialog::Execute() {
   ofn.Flags = OFN_EXPLORER | OFN_ENABLEHOOK;
   for (int o = ofReadOnly; o <= ofForceShowHidden; ++o)
     if (Options & OptionBit(TOpenOption(o))) ofn.Flags |= kOptionFlags[o];
+  if (OptionsEx & ExOptionBit(ofExNoPlacesBar)) ofn.FlagsEx |= OFN_EX_NOPLACESBAR;
   if (!Template.empty()) {
     ofn.Flags |= OFN_ENABLETEMPLATE;
     ofn.lpTemplateName = Template.c_str();

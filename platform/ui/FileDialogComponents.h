@@ -37,6 +37,10 @@ enum TOpenOption {
 using TOpenOptions = unsigned;
 constexpr TOpenOptions OptionBit(TOpenOption o) { return 1u << o; }
 
+enum TOpenOptionEx { ofExNoPlacesBar };
+using TOpenOptionsEx = unsigned;
+constexpr TOpenOptionsEx ExOptionBit(TOpenOptionEx o) { return 1u << o; }
+
 class TOpenDialog : public TComponent {
  public:
   explicit TOpenDialog(TComponent* AOwner);
@@ -53,6 +57,7 @@ class TOpenDialog : public TComponent {
   // A template name from the registry of FileDialog.h; empty for none.
   std::string Template;
   TOpenOptions Options = OptionBit(ofHideReadOnly) | OptionBit(ofEnableSizing);
+  TOpenOptionsEx OptionsEx = 0;
   // The chosen paths, one per line, after Execute.
   TStrings* Files() const { return files_.get(); }
   // The dialog window while it runs, else nullptr.

@@ -7,7 +7,7 @@
 #include <cstring>
 #include <fstream>
 
-#include "FormTestFixture.h"
+#include "FileDialogTestFixture.h"
 #include "platform/rtl/Exceptions.h"
 #include "platform/rtl/FileUtils.h"
 #include "platform/ui/Edit.h"
@@ -15,104 +15,14 @@
 
 namespace {
 
-constexpr char kFilter[] = "JPEG images\0*.jpg;*.jpeg\0All files\0*.*\0";
-
-void RemoveTree(const std::string& dir) {
-  TSearchRec r;
-  if (FindFirst(dir + "/*", faDirectory | faHidden | faSysFile, r) == 0) {
-    do {
-      if (r.Name == "." || r.Name == "..") continue;
-      std::string path = dir + "/" + r.Name;
-      if ((r.Attr & faDirectory) && !(r.Attr & faSymLink))
-        RemoveTree(path);
-      else
-        DeleteFile(path);
-    } while (FindNext(r) == 0);
-    FindClose(r);
-  }
-  RemoveDir(dir);
-}
-
-// What the hook saw, in order; the hook is a plain function, so it is global.
-struct THookLog {
-  std::vector<UINT> events;  // WM_INITDIALOG, WM_DESTROY, or a CDN_ code
-  LPARAM initParam = 0;
-  int refusals = 0;  // CDN_FILEOKs still to refuse
-  std::string pathAtFileOk;
-  std::string specAtFileOk;
-  std::string folderAtFileOk;
-  HWND hookWindow = nullptr;
-};
-THookLog* g_log = nullptr;
-
-std::string Query(HWND dialog, UINT msg) {
-  LRESULT need = SendMessage(dialog, msg, 0, 0);
-  std::string text(size_t(need), '\0');
-  SendMessage(dialog, msg, WPARAM(need), reinterpret_cast<LPARAM>(text.data()));
-  text.resize(text.empty() ? 0 : text.size() - 1);
-  return text;
-}
-
-UINT_PTR RecordingHook(HWND hwnd, UINT msg, WPARAM, LPARAM lp) {
-  if (!g_log) return 0;
-  if (msg == WM_INITDIALOG) {
-    g_log->events.push_back(msg);
-    g_log->initParam = lp;
-    g_log->hookWindow = hwnd;
-  } else if (msg == WM_DESTROY) {
-    g_log->events.push_back(msg);
-  } else if (msg == WM_NOTIFY) {
-    auto* n = reinterpret_cast<OFNOTIFY*>(lp);
-    g_log->events.push_back(n->hdr.code);
-    if (n->hdr.code == CDN_FILEOK) {
-      HWND dialog = GetParent(hwnd);
-      g_log->pathAtFileOk = Query(dialog, CDM_GETFILEPATH);
-      g_log->specAtFileOk = Query(dialog, CDM_GETSPEC);
-      g_log->folderAtFileOk = Query(dialog, CDM_GETFOLDERPATH);
-      if (g_log->refusals > 0) {
-        --g_log->refusals;
-        SetWindowLong(hwnd, DWLP_MSGRESULT, 1);
-        return 1;
-      }
-    }
-  }
-  return 0;
-}
+using namespace filedialogtest;
 
 UINT_PTR ThrowingHook(HWND, UINT msg, WPARAM, LPARAM lp) {
   if (msg == WM_NOTIFY && reinterpret_cast<OFNOTIFY*>(lp)->hdr.code == CDN_INITDONE) throw Exception("hook failed");
   return 0;
 }
 
-class FileDialogTest : public FormsTest {
- protected:
-  std::string dir;
-  char buffer[4096] = {};
-  OPENFILENAME ofn;
-  THookLog log;
-
-  void SetUp() override {
-    static int counter = 0;
-    dir = GetTempPath() + "lumiqa-filedialog-" + std::to_string(getpid()) + "-" + std::to_string(++counter);
-    ASSERT_TRUE(ForceDirectories(dir));
-    for (const char* f : {"b.jpg", "A.JPG", "c.png", ".hidden.jpg", "-dash.jpg", "中文 照片.jpg", "notes.txt"}) Touch(f);
-    ASSERT_TRUE(CreateDir(dir + "/zeta"));
-    ASSERT_TRUE(CreateDir(dir + "/Alpha"));
-    ASSERT_TRUE(CreateDir(dir + "/a.b"));
-    ofn.lpstrFilter = kFilter;
-    ofn.lpstrFile = buffer;
-    ofn.nMaxFile = sizeof buffer;
-    ofn.lpstrInitialDir = dir.c_str();
-    g_log = &log;
-  }
-  void TearDown() override {
-    SetFileDialogTestHook(nullptr);
-    g_log = nullptr;
-    RemoveTree(dir);
-  }
-  void Touch(const std::string& name) { std::ofstream(dir + "/" + name) << "x"; }
-  void Drive(std::function<void(TFileDialogDriver&)> fn) { SetFileDialogTestHook(std::move(fn)); }
-};
+class FileDialogTest : public FileDialogFixture {};
 
 TEST_F(FileDialogTest, ListsFoldersFirstThenMatchingFilesIgnoringCase) {
   struct TCase {
@@ -367,24 +277,48 @@ TEST_F(FileDialogTest, TemplateGivesTheHookAWindowWithRoomForItsChildren) {
   EXPECT_EQ(CommDlgExtendedError(), CDERR_FINDRESFAILURE);
 
   RegisterFileDialogTemplate("TEST_TEMPLATE", TFileDialogTemplate{700, 400, Rect(2, 4, 282, 300)});
-  RECT hookClient{}, dialogClient{};
-  bool readOnlyHidden = false;
-  Drive([&](TFileDialogDriver& d) {
-    GetClientRect(log.hookWindow, &hookClient);
-    GetClientRect(d.Dialog(), &dialogClient);
-    SendMessage(d.Dialog(), CDM_HIDECONTROL, kFileDlgIdReadOnly, 0);
-    SendMessage(d.Dialog(), CDM_SETCONTROLTEXT, kFileDlgIdName, reinterpret_cast<LPARAM>("set.jpg"));
-    readOnlyHidden = !dynamic_cast<TControl*>(d.Form()->FindComponent("ReadOnly"))->Visible();
-    EXPECT_EQ(d.NameText(), "set.jpg");
-  });
-  EXPECT_FALSE(GetOpenFileName(&ofn));
+  // The places bar sits inside the placeholder, so it widens it by its own
+  // width; hidden, the placeholder is only as wide as the standard controls.
+  struct TCase {
+    DWORD flagsEx;
+    int barWidth;
+  };
+  for (TCase c : {TCase{0, kFileDlgPlacesWidth}, TCase{OFN_EX_NOPLACESBAR, 0}}) {
+    SCOPED_TRACE(c.flagsEx);
+    ofn.FlagsEx = c.flagsEx;
+    RECT hookClient{}, dialogClient{};
+    bool readOnlyHidden = false;
+    TRect standard{1 << 20, 1 << 20, 0, 0};  // what the standard controls cover
+    Drive([&](TFileDialogDriver& d) {
+      GetClientRect(log.hookWindow, &hookClient);
+      GetClientRect(d.Dialog(), &dialogClient);
+      SendMessage(d.Dialog(), CDM_HIDECONTROL, kFileDlgIdReadOnly, 0);
+      SendMessage(d.Dialog(), CDM_SETCONTROLTEXT, kFileDlgIdName, reinterpret_cast<LPARAM>("set.jpg"));
+      readOnlyHidden = !dynamic_cast<TControl*>(d.Form()->FindComponent("ReadOnly"))->Visible();
+      EXPECT_EQ(d.NameText(), "set.jpg");
+      for (const char* name : {"PlacesBar", "FolderBar", "UpButton", "FileList", "NameBox", "OK", "TypeList", "Cancel"}) {
+        auto* ctl = dynamic_cast<TControl*>(d.Form()->FindComponent(name));
+        if (!ctl) continue;
+        standard.Left = std::min(standard.Left, ctl->Left());
+        standard.Top = std::min(standard.Top, ctl->Top());
+        standard.Right = std::max(standard.Right, ctl->Left() + ctl->Width());
+        standard.Bottom = std::max(standard.Bottom, ctl->Top() + ctl->Height());
+      }
+    });
+    EXPECT_FALSE(GetOpenFileName(&ofn));
+    EXPECT_EQ(hookClient.Right, dialogClient.Right);
+    EXPECT_EQ(hookClient.Bottom, dialogClient.Bottom);
+    // The placeholder grows to the standard controls; the free area is kept.
+    int placeholderRight = 2 + 440 + c.barWidth;
+    EXPECT_EQ(dialogClient.Right, placeholderRight + (700 - 282));
+    EXPECT_EQ(dialogClient.Bottom, 4 + 300 + (400 - 300));
+    EXPECT_GE(standard.Left, 2);
+    EXPECT_GE(standard.Top, 4);
+    EXPECT_LE(standard.Right, placeholderRight);
+    EXPECT_LE(standard.Bottom, 4 + 300);
+    EXPECT_TRUE(readOnlyHidden);
+  }
   UnregisterFileDialogTemplate("TEST_TEMPLATE");
-  EXPECT_EQ(hookClient.Right, dialogClient.Right);
-  EXPECT_EQ(hookClient.Bottom, dialogClient.Bottom);
-  // The placeholder grows to the standard controls; the free area is kept.
-  EXPECT_EQ(dialogClient.Right, 2 + 440 + (700 - 282));
-  EXPECT_EQ(dialogClient.Bottom, 4 + 300 + (400 - 300));
-  EXPECT_TRUE(readOnlyHidden);
 }
 
 TEST_F(FileDialogTest, EnterInTheNameBoxPressesOkAndEscCancels) {
