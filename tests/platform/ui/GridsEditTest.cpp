@@ -308,6 +308,21 @@ TEST_F(GridsEditTest, MovingTheCurrentCellByMouseOrCodeCommitsAndMovesTheEditor)
   EXPECT_EQ(g->Cells(3, 4), "o");
 }
 
+TEST_F(GridsEditTest, TheWheelOverTheEditorCommitsAndMovesTheRow) {
+  auto* g = MakeGrid();
+  Key(VK_F2);
+  Type("w");
+  TRect rc = g->CellRect(1, 1);
+  TPoint p = g->ClientToScreen(TPoint{rc.Left + 5, rc.Top + 5});
+  s.display.Wheel(p.X, p.Y, -120);
+  s.display.RunUntilIdle();
+  EXPECT_EQ(g->Cells(1, 1), "w");
+  ExpectEditing(g, 1, 2, "c1r2");
+  s.display.Wheel(p.X, p.Y, 120);
+  s.display.RunUntilIdle();
+  ExpectEditing(g, 1, 1, "w");
+}
+
 TEST_F(GridsEditTest, EditorFollowsScrollingAndHidesWhileItsCellIsOutOfView) {
   auto* g = MakeGrid(goEditing, 220, 120);
   g->SetCol(2);
