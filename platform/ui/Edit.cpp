@@ -103,6 +103,8 @@ void TCustomEdit::CreateWnd() {
   if ((style & ES_UPPERCASE) && model_.CharCase() != ecUpperCase) model_.SetCharCase(ecUpperCase);
   if ((style & ES_LOWERCASE) && model_.CharCase() != ecLowerCase) model_.SetCharCase(ecLowerCase);
   model_.SetSelection(0, 0);
+  savedContext_ = nullptr;  // the old window's, gone with it
+  AssociateInputContext();
   LayoutChanged();
 }
 
@@ -281,6 +283,14 @@ void TCustomEdit::DefaultHandler(TMessage& Message) {
 bool TCustomEdit::HandleEditMessage(TMessage& m) {
   const int wpInt = int(m.WParam);
   switch (m.Msg) {
+    case WM_SETTEXT: case WM_CUT: case WM_PASTE: case WM_CLEAR: case WM_UNDO: case EM_UNDO: case EM_SETSEL:
+    case EM_REPLACESEL: case WM_RBUTTONDOWN:
+      // The composed text goes in where it was shown before anything moves.
+      if (!CompleteComposition()) return true;
+      break;
+    default: break;
+  }
+  switch (m.Msg) {
     case WM_SETTEXT: WMSetText(m); return true;
     case WM_GETTEXT: WMGetText(m); return true;
     case WM_GETTEXTLENGTH: m.Result = LRESULT(model_.Text().size()); return true;
@@ -348,12 +358,17 @@ bool TCustomEdit::HandleEditMessage(TMessage& m) {
       Invalidate();
       m.Result = TRUE;
       return true;
-    case EM_SETPASSWORDCHAR:
+    case EM_SETPASSWORDCHAR: {
       if (multiLine_) return true;
       passwordChar_ = char32_t(m.WParam);
       SetStyleBits(ES_PASSWORD, passwordChar_ ? ES_PASSWORD : 0);
+      // Taking the context completes a composition, typing its result.
+      auto alive = AliveToken();
+      AssociateInputContext();
+      if (!*alive) return true;
       LayoutChanged();
       return true;
+    }
     case EM_GETPASSWORDCHAR: m.Result = LRESULT(passwordChar_); return true;
     case EM_SETMARGINS:
       if (m.WParam == EC_USEFONTINFO) {
@@ -459,6 +474,8 @@ bool TCustomEdit::HandleEditMessage(TMessage& m) {
     // ---- Focus, size, font ----
     case WM_SETFOCUS: case WM_KILLFOCUS: {
       if (m.Msg == WM_KILLFOCUS) {
+        // Committed here, not carried into the window taking the focus.
+        if (!CompleteComposition()) return true;
         dragging_ = false;
         DestroyCaret();
         caretWidth_ = 0;
@@ -698,6 +715,33 @@ void TCustomEdit::WMImeComposition(TMessage& m) {
   }
   ScrollCaret();
   ViewChanged();
+}
+
+bool TCustomEdit::CompleteComposition() {
+  if (!HandleAllocated()) return true;
+  HWND h = Handle();
+  HIMC himc = ImmGetContext(h);
+  if (!himc) return true;
+  auto alive = AliveToken();
+  // An edit on its way out takes no text and notifies no one.
+  const DWORD how = (ComponentState() & csDestroying) ? CPS_CANCEL : CPS_COMPLETE;
+  ImmNotifyIME(himc, NI_COMPOSITIONSTR, how, 0);
+  if (!*alive) return false;
+  ImmReleaseContext(h, himc);
+  return true;
+}
+
+void TCustomEdit::AssociateInputContext() {
+  if (!HandleAllocated()) return;
+  HWND h = Handle();
+  if (passwordChar_ && !multiLine_) {
+    // Composed text would show in clear before the mask applies.
+    if (HIMC own = ImmAssociateContext(h, nullptr)) savedContext_ = own;
+  } else if (savedContext_) {
+    HIMC own = savedContext_;
+    savedContext_ = nullptr;
+    ImmAssociateContext(h, own);
+  }
 }
 
 void TCustomEdit::EndComposition() {

@@ -35,8 +35,14 @@
 // no undo record, no MaxLength. The result meets the key-press events
 // character by character, as typing does, then what they let through is
 // typed as one run (overwrite and MaxLength apply, EN_MAXTEXT when cut, one
-// EN_CHANGE); the end or the loss of the focus takes the composition off
-// the screen.
+// EN_CHANGE); the end takes the composition off the screen. Anything that
+// moves the caret or changes the text from outside the input method (a
+// mouse press, EM_SETSEL, EM_REPLACESEL, WM_SETTEXT, WM_UNDO, WM_CUT,
+// WM_PASTE, WM_CLEAR) and the loss of the focus first complete the
+// composition (ImmNotifyIME with CPS_COMPLETE): its result goes in at the
+// caret it was shown at, with its own EN_CHANGE, then the action applies to
+// the text with the result in it. A password edit has no input context, so
+// composed text reaches it only as typed characters.
 //
 // The context menu: a right click or the menu key (VK_APPS, Shift+F10)
 // sends WM_CONTEXTMENU; when neither OnContextPopup, the PopupMenu nor
@@ -50,6 +56,7 @@
 #include "platform/ui/Controls.h"
 #include "platform/ui/EditModel.h"
 #include "platform/ui/StdCtrls.h"
+#include "platform/user/Ime.h"
 
 // ---- Edit styles, messages and notifications -----------------------------------
 constexpr DWORD ES_LEFT = 0x0000;
@@ -231,6 +238,11 @@ class TCustomEdit : public TWinControl {
   void WMImeComposition(TMessage& Message);
   // Takes the composition off the screen (end of composing, focus lost).
   void EndComposition();
+  // Has the input method complete a composition going on, so its result is
+  // in the text; false when that freed the edit.
+  bool CompleteComposition();
+  // Composition is off in a password edit.
+  void AssociateInputContext();
   // Sends msg to the window's procedure (or WindowProc before a window).
   LRESULT SendToSelf(UINT msg, WPARAM wp = 0, LPARAM lp = 0);
   // The last step of a change: view, then EN_CHANGE (when changed).
@@ -326,6 +338,8 @@ class TCustomEdit : public TWinControl {
   std::size_t compStart_ = 0;
   std::size_t compEnd_ = 0;
   std::size_t compCaret_ = 0;
+  // The context taken away from a password edit, to give back.
+  HIMC savedContext_ = nullptr;
 
   mutable bool metricsValid_ = false;
   mutable int lineHeight_ = 16;

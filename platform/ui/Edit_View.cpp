@@ -488,6 +488,8 @@ void TCustomEdit::MouseSelect(TMessage& m) {
   };
   switch (m.Msg) {
     case WM_LBUTTONDOWN: case WM_LBUTTONDBLCLK: {
+      // The composition goes in at its caret; the press then places the caret.
+      if (!CompleteComposition()) return;
       if (h && GetFocus() != h && CanFocus()) {
         auto alive = AliveToken();
         ::SetFocus(h);

@@ -90,6 +90,9 @@ class TDisplay {
   virtual void SetCursorVisible(bool) {}
   // A cursor object is being destroyed: native resources made from it go.
   virtual void CursorDestroyed(HCURSOR) {}
+  // The window layer finished the composition itself (ImmNotifyIME): the
+  // input method drops its own, reporting nothing of it.
+  virtual void ResetComposition() {}
 
  private:
   std::optional<std::string> clipboardText_;

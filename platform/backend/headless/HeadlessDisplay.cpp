@@ -189,9 +189,32 @@ void THeadlessDisplay::KeyPress(int vk) {
   KeyUp(vk);
 }
 void THeadlessDisplay::Text(const char* utf8) { InputText(utf8); }
-void THeadlessDisplay::ComposeText(const std::string& preedit, int cursor) { InputImeCompose(preedit, cursor); }
-void THeadlessDisplay::CommitComposition(const std::string& result) { InputImeResult(result); }
-void THeadlessDisplay::CancelComposition() { InputImeEnd(); }
+void THeadlessDisplay::ComposeText(const std::string& preedit, int cursor) {
+  composing_ = true;
+  preedit_ = preedit;
+  InputImeCompose(preedit, cursor);
+}
+
+void THeadlessDisplay::CommitComposition(const std::string& result) {
+  composing_ = false;
+  preedit_.clear();
+  InputImeResult(result);
+}
+
+void THeadlessDisplay::CancelComposition() {
+  composing_ = false;
+  preedit_.clear();
+  InputImeEnd();
+}
+
+void THeadlessDisplay::ResetComposition() {
+  ++compositionResets_;
+  if (!composing_) return;
+  const std::string dropped = preedit_;
+  composing_ = false;
+  preedit_.clear();
+  InputImeResult(dropped);
+}
 
 int THeadlessDisplay::RunUntilIdle() { return ProcessPendingMessages(); }
 

@@ -69,6 +69,10 @@ class THeadlessDisplay final : public TDisplay {
   void SetIcon(TNativeWindow w, const Surface* argb) override;
   void ActivateNativeWindow(TNativeWindow w) override;
   void SetCursorVisible(bool visible) override { cursorVisible_ = visible; }
+  // Counts the request and drops the injected composition. Like an input
+  // method that commits its preedit when reset, it reports that preedit as
+  // a result, which the window layer must ignore.
+  void ResetComposition() override;
 
   // ---- Driving (GUI thread) ------------------------------------------------
   void MouseMove(int x, int y);
@@ -88,6 +92,11 @@ class THeadlessDisplay final : public TDisplay {
   void ComposeText(const std::string& preedit, int cursor);
   void CommitComposition(const std::string& result);
   void CancelComposition();
+  // The injected composition still going on, as far as this input method
+  // knows, and how often the window layer asked for a reset.
+  bool Composing() const { return composing_; }
+  const std::string& Preedit() const { return preedit_; }
+  int CompositionResets() const { return compositionResets_; }
   // Dispatches everything pending, paints and presents; returns the count.
   int RunUntilIdle();
   // Moves the virtual clock ms forward, stopping at each timer that falls
@@ -120,6 +129,9 @@ class THeadlessDisplay final : public TDisplay {
   std::condition_variable wake_;
   bool woken_ = false;
   bool cursorVisible_ = true;
+  bool composing_ = false;
+  std::string preedit_;
+  int compositionResets_ = 0;
 };
 
 // A headless display and a virtual clock installed for one scope.

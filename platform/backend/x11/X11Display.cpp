@@ -564,6 +564,8 @@ void TX11Display::Wake() {
   (void)r;
 }
 
+void TX11Display::ResetComposition() { ResetX11Compositions(*s_); }
+
 void TX11Display::WaitEvents(int timeoutMs) {
   TX11State& s = *s_;
   // Before the input method reads the next keys: where the caret went.

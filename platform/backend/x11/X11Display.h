@@ -41,6 +41,7 @@ class TX11Display final : public TDisplay {
   std::optional<std::string> GetClipboardText() override;
   void SetCursorVisible(bool visible) override;
   void CursorDestroyed(HCURSOR cursor) override;
+  void ResetComposition() override;
 
   // Round trip to the server, then hands every queued event to the window
   // layer. Returns the number of events handled.

@@ -174,7 +174,8 @@ int MoveX11PreeditCaret(const std::u32string& text, int caret, XIMCaretDirection
 }
 
 int X11PreeditStart(XIC ic, XPointer state, XPointer) {
-  if (TX11Native* n = NativeOfIc(*reinterpret_cast<TX11State*>(state), ic)) {
+  TX11Native* n = NativeOfIc(*reinterpret_cast<TX11State*>(state), ic);
+  if (n && !n->resetting) {
     n->preedit.clear();
     n->preeditCaret = 0;
     n->composing = true;
@@ -185,7 +186,7 @@ int X11PreeditStart(XIC ic, XPointer state, XPointer) {
 
 void X11PreeditDone(XIM ic, XPointer state, XPointer) {
   TX11Native* n = NativeOfIc(*reinterpret_cast<TX11State*>(state), ic);
-  if (!n) return;
+  if (!n || n->resetting) return;
   n->preedit.clear();
   n->preeditCaret = 0;
   if (n->composing) InputImeEnd();
@@ -194,18 +195,53 @@ void X11PreeditDone(XIM ic, XPointer state, XPointer) {
 
 void X11PreeditDraw(XIM ic, XPointer state, XPointer call) {
   TX11Native* n = NativeOfIc(*reinterpret_cast<TX11State*>(state), ic);
-  if (!n || !call) return;
+  if (!n || !call || n->resetting) return;
   ApplyX11PreeditDraw(n->preedit, n->preeditCaret, *reinterpret_cast<XIMPreeditDrawCallbackStruct*>(call));
   ReportPreedit(*n);
 }
 
 void X11PreeditCaret(XIM ic, XPointer state, XPointer call) {
   TX11Native* n = NativeOfIc(*reinterpret_cast<TX11State*>(state), ic);
-  if (!n || !call) return;
+  if (!n || !call || n->resetting) return;
   auto* c = reinterpret_cast<XIMPreeditCaretCallbackStruct*>(call);
   n->preeditCaret = MoveX11PreeditCaret(n->preedit, n->preeditCaret, c->direction, c->position);
   c->position = n->preeditCaret;
   ReportPreedit(*n);
+}
+
+TX11ImeReset::~TX11ImeReset() {
+  n_.resetting = false;
+  n_.preedit.clear();
+  n_.preeditCaret = 0;
+  n_.composing = false;
+}
+
+namespace {
+
+// A commit of the input method: a key press it made, with no key.
+Bool IsCommitFor(Display*, XEvent* ev, XPointer window) {
+  return ev->type == KeyPress && ev->xkey.keycode == 0 &&
+         ev->xkey.window == Window(reinterpret_cast<std::uintptr_t>(window));
+}
+
+}  // namespace
+
+void ResetX11Compositions(TX11State& s) {
+  if (s.ioLost) return;
+  for (auto& [id, n] : s.natives) {
+    if (!n.ic || !n.icCallbacks || (!n.composing && n.preedit.empty())) continue;
+    {
+      TX11ImeReset reset(n);
+      // What it returns is the preedit, which the window layer already
+      // turned into the result or dropped.
+      if (char* left = Xutf8ResetIC(n.ic)) XFree(left);
+    }
+    // An input method that commits what it had when reset does so while
+    // answering; that text is already the window layer's result.
+    XEvent ev;
+    while (XCheckIfEvent(s.dpy, &ev, &IsCommitFor, reinterpret_cast<XPointer>(std::uintptr_t(n.window)))) {
+    }
+  }
 }
 
 namespace {

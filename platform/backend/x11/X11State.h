@@ -62,6 +62,9 @@ struct TX11Native {
   std::u32string preedit;
   int preeditCaret = 0;
   bool composing = false;
+  // Its context is being reset at the window layer's request: the
+  // callbacks report nothing (TX11ImeReset).
+  bool resetting = false;
   // The spot last given to the input method (window coordinates).
   bool spotSet = false;
   XPoint spot{};
@@ -149,6 +152,21 @@ int MoveX11PreeditCaret(const std::u32string& text, int caret, XIMCaretDirection
 // Callbacks as the input method calls them (X11Input.cpp). XIMProc names
 // its first parameter an XIM, but preedit callbacks get the XIC.
 int X11PreeditStart(XIC ic, XPointer state, XPointer);
+// Around a reset of n's input context: the preedit callbacks the input
+// method makes meanwhile reach no one, and at the end n composes nothing.
+class TX11ImeReset {
+ public:
+  explicit TX11ImeReset(TX11Native& n) : n_(n) { n_.resetting = true; }
+  ~TX11ImeReset();
+  TX11ImeReset(const TX11ImeReset&) = delete;
+  TX11ImeReset& operator=(const TX11ImeReset&) = delete;
+
+ private:
+  TX11Native& n_;
+};
+// Drops the composition of every window composing (Xutf8ResetIC), with
+// the commits the input method queued for it while doing so.
+void ResetX11Compositions(TX11State& s);
 void X11PreeditDone(XIM ic, XPointer state, XPointer);
 void X11PreeditDraw(XIM ic, XPointer state, XPointer call);
 void X11PreeditCaret(XIM ic, XPointer state, XPointer call);

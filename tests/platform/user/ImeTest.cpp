@@ -140,6 +140,132 @@ TEST_F(ImeTest, FocusMovingEndsTheCompositionInTheOldWindow) {
   EXPECT_EQ(seen, (std::vector<TImeSeen>{{a, "start"}, {a, "comp str=z cur=1 wp=122"}}));
 }
 
+TEST_F(ImeTest, NotifyFinishesOnlyTheCompositionOfTheContextsWindow) {
+  HWND top = Make("top", WS_POPUP | WS_VISIBLE, 0, 0, 200, 100);
+  HWND a = Make("a", WS_CHILD | WS_VISIBLE, 0, 0, 50, 50, top);
+  HWND b = Make("b", WS_CHILD | WS_VISIBLE, 60, 0, 50, 50, top);
+  Watch(a, false);
+  Watch(b, false);
+  SetFocus(a);
+  Pump();
+  HIMC ha = ImmGetContext(a), hb = ImmGetContext(b);
+  struct Case {
+    const char* name;
+    DWORD index;
+    std::vector<TImeSeen> seen;
+  } cases[] = {
+      {"complete", CPS_COMPLETE, {{a, "comp res=中 wp=20013"}, {a, "end"}}},
+      {"cancel", CPS_CANCEL, {{a, "end"}}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    InputImeCompose("中", 1);
+    Pump();
+    seen.clear();
+    // Not b's composition, nor a request this layer knows.
+    EXPECT_FALSE(ImmNotifyIME(hb, NI_COMPOSITIONSTR, c.index, 0));
+    EXPECT_FALSE(ImmNotifyIME(ha, NI_COMPOSITIONSTR, 0x0002, 0));
+    EXPECT_FALSE(ImmNotifyIME(ha, 0x0011, c.index, 0));
+    EXPECT_TRUE(seen.empty());
+    EXPECT_TRUE(ImmNotifyIME(ha, NI_COMPOSITIONSTR, c.index, 0));
+    EXPECT_EQ(seen, c.seen);
+    EXPECT_EQ(ImmCompositionText(ha, GCS_COMPSTR), "");
+    EXPECT_FALSE(ImmNotifyIME(ha, NI_COMPOSITIONSTR, c.index, 0));
+  }
+  // A composition started but still empty completes with no result.
+  InputImeStart();
+  Pump();
+  seen.clear();
+  EXPECT_TRUE(ImmNotifyIME(ha, NI_COMPOSITIONSTR, CPS_COMPLETE, 0));
+  EXPECT_EQ(seen, (std::vector<TImeSeen>{{a, "end"}}));
+}
+
+// The window handling the result may call back in, or run a message loop
+// that delivers the input method's next composition: the first one still
+// ends once, before the next starts, and the next is not ended with it.
+TEST_F(ImeTest, CompletionSurvivesReentryFromTheResult) {
+  HWND w = Make("w", WS_POPUP | WS_VISIBLE, 0, 0, 100, 100);
+  SetFocus(w);
+  Pump();
+  BOOL again = TRUE;
+  bool nested = false;
+  Handle(w, [&](HWND h, UINT m, WPARAM, LPARAM lp, bool& handled) -> LRESULT {
+    if (m == WM_IME_STARTCOMPOSITION) seen.push_back({h, "start"});
+    if (m == WM_IME_ENDCOMPOSITION) seen.push_back({h, "end"});
+    if (m == WM_IME_COMPOSITION) {
+      HIMC himc = ImmGetContext(h);
+      if (lp & GCS_COMPSTR) seen.push_back({h, "str=" + ImmCompositionText(himc, GCS_COMPSTR)});
+      if (lp & GCS_RESULTSTR) {
+        seen.push_back({h, "res=" + ImmCompositionText(himc, GCS_RESULTSTR)});
+        if (!nested) {
+          nested = true;
+          again = ImmNotifyIME(himc, NI_COMPOSITIONSTR, CPS_COMPLETE, 0);
+          InputImeCompose("n", 1);
+          Pump();
+        }
+      }
+    }
+    handled = m == WM_IME_STARTCOMPOSITION || m == WM_IME_ENDCOMPOSITION || m == WM_IME_COMPOSITION;
+    return 0;
+  });
+  InputImeCompose("x", 1);
+  Pump();
+  HIMC himc = ImmGetContext(w);
+  EXPECT_TRUE(ImmNotifyIME(himc, NI_COMPOSITIONSTR, CPS_COMPLETE, 0));
+  EXPECT_FALSE(again);
+  EXPECT_EQ(seen, (std::vector<TImeSeen>{{w, "start"}, {w, "str=x"}, {w, "res=x"}, {w, "end"}, {w, "start"},
+                                         {w, "str=n"}}));
+  EXPECT_EQ(ImmCompositionText(himc, GCS_COMPSTR), "n");
+}
+
+TEST_F(ImeTest, WindowWithoutContextGetsResultsAsCharactersOnly) {
+  HWND top = Make("top", WS_POPUP | WS_VISIBLE, 0, 0, 200, 100);
+  HWND a = Make("a", WS_CHILD | WS_VISIBLE, 0, 0, 50, 50, top);
+  HWND b = Make("b", WS_CHILD | WS_VISIBLE, 60, 0, 50, 50, top);
+  Watch(a, true);
+  Watch(b, true);
+  SetFocus(a);
+  Pump();
+  HIMC own = ImmGetContext(a);
+  ASSERT_NE(own, nullptr);
+  // Another window's context is not a's to take.
+  EXPECT_EQ(ImmAssociateContext(a, ImmGetContext(b)), nullptr);
+  EXPECT_EQ(ImmGetContext(a), own);
+  EXPECT_EQ(ImmAssociateContext(a, nullptr), own);
+  EXPECT_EQ(ImmGetContext(a), nullptr);
+  EXPECT_EQ(ImmAssociateContext(a, nullptr), nullptr);
+  InputImeStart();
+  InputImeCompose("zh", 2);
+  InputImeResult("中a");
+  InputImeEnd();
+  Pump();
+  EXPECT_EQ(seen, (std::vector<TImeSeen>{{a, "char 20013"}, {a, "char 97"}}));
+
+  // Focus coming to it ends the composition elsewhere.
+  SetFocus(b);
+  InputImeCompose("x", 1);
+  Pump();
+  seen.clear();
+  SetFocus(a);
+  InputImeCompose("xy", 2);
+  InputImeResult("好");
+  Pump();
+  EXPECT_EQ(seen, (std::vector<TImeSeen>{{b, "end"}, {a, "char 22909"}}));
+
+  // Its own context back: composing again; taking it away mid-way commits.
+  EXPECT_EQ(ImmAssociateContext(a, own), nullptr);
+  EXPECT_EQ(ImmGetContext(a), own);
+  seen.clear();
+  InputImeCompose("q", 1);
+  Pump();
+  EXPECT_EQ(ImmAssociateContext(a, nullptr), own);
+  EXPECT_EQ(seen, (std::vector<TImeSeen>{{a, "start"},
+                                         {a, "comp str=q cur=1 wp=113"},
+                                         {a, "comp res=q wp=113"},
+                                         {a, "char 113"},
+                                         {a, "end"}}));
+}
+
 TEST_F(ImeTest, CompositionStringCopiesWhatFitsAndAnswersSizes) {
   HWND w = Make("w", WS_POPUP | WS_VISIBLE, 0, 0, 100, 100);
   SetFocus(w);

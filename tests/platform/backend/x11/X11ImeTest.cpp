@@ -139,4 +139,79 @@ TEST(X11Ime, CallbacksReachTheFocusWindowAsComposition) {
   UnregisterClass("X11ImeTestWnd", nullptr);
 }
 
+// What the input method reports while we reset its context is the
+// composition the window layer already finished: none of it gets through,
+// and the window's preedit is gone afterwards. The callbacks are called as
+// a method would call them from inside Xutf8ResetIC.
+TEST(X11Ime, ResetSwallowsWhatTheCallbacksReport) {
+  THeadlessSession session;
+  static std::vector<std::string> seen;
+  seen.clear();
+  WNDCLASS wc;
+  wc.lpfnWndProc = [](HWND h, UINT m, WPARAM wp, LPARAM lp) -> LRESULT {
+    if (m == WM_IME_STARTCOMPOSITION) seen.push_back("start");
+    if (m == WM_IME_ENDCOMPOSITION) seen.push_back("end");
+    if (m == WM_IME_COMPOSITION && (lp & GCS_COMPSTR)) {
+      HIMC himc = ImmGetContext(h);
+      seen.push_back(ImmCompositionText(himc, GCS_COMPSTR));
+      ImmReleaseContext(h, himc);
+      return 0;
+    }
+    return DefWindowProc(h, m, wp, lp);
+  };
+  wc.lpszClassName = "X11ImeResetTestWnd";
+  ASSERT_NE(RegisterClass(&wc), 0);
+  HWND w = CreateWindowEx(0, "X11ImeResetTestWnd", "", WS_POPUP | WS_VISIBLE, 0, 0, 50, 50, nullptr, nullptr,
+                          nullptr, nullptr);
+  SetFocus(w);
+
+  TX11State state;
+  XIC fakeIc = reinterpret_cast<XIC>(&state);  // only compared, never used
+  XIM asProcArg = reinterpret_cast<XIM>(fakeIc);
+  TX11Native& n = state.natives[1];
+  n.hwnd = w;
+  n.ic = fakeIc;
+  n.icCallbacks = true;
+  XPointer me = reinterpret_cast<XPointer>(&state);
+
+  X11PreeditStart(fakeIc, me, nullptr);
+  TDraw typed(2, 0, 0, L"ni");
+  X11PreeditDraw(asProcArg, me, reinterpret_cast<XPointer>(&typed.d));
+  session.display.RunUntilIdle();
+  EXPECT_EQ(seen, (std::vector<std::string>{"start", "ni"}));
+  // The window layer ends its composition, then has the back end reset.
+  seen.clear();
+  HIMC himc = ImmGetContext(w);
+  EXPECT_TRUE(ImmNotifyIME(himc, NI_COMPOSITIONSTR, CPS_CANCEL, 0));
+  EXPECT_EQ(seen, (std::vector<std::string>{"end"}));
+  seen.clear();
+  {
+    TX11ImeReset reset(n);
+    TDraw cleared(0, 0, 2, nullptr);
+    X11PreeditDraw(asProcArg, me, reinterpret_cast<XPointer>(&cleared.d));
+    X11PreeditDone(asProcArg, me, nullptr);
+    X11PreeditStart(fakeIc, me, nullptr);
+    TDraw stray(1, 0, 0, L"x");
+    X11PreeditDraw(asProcArg, me, reinterpret_cast<XPointer>(&stray.d));
+  }
+  EXPECT_FALSE(n.composing);
+  EXPECT_TRUE(n.preedit.empty());
+  EXPECT_EQ(n.preeditCaret, 0);
+  // A done the method sends after the reset ends nothing more.
+  X11PreeditDone(asProcArg, me, nullptr);
+  session.display.RunUntilIdle();
+  EXPECT_TRUE(seen.empty());
+
+  // The next composition is reported as usual.
+  X11PreeditStart(fakeIc, me, nullptr);
+  TDraw next(1, 0, 0, L"h");
+  X11PreeditDraw(asProcArg, me, reinterpret_cast<XPointer>(&next.d));
+  session.display.RunUntilIdle();
+  EXPECT_EQ(seen, (std::vector<std::string>{"start", "h"}));
+
+  state.natives.clear();
+  DestroyWindow(w);
+  UnregisterClass("X11ImeResetTestWnd", nullptr);
+}
+
 }  // namespace
