@@ -81,137 +81,116 @@ TEST(X11Ime, PreeditCaretMovesFollowTheirDirection) {
   }
 }
 
-// The callbacks find their window by its input context and report to the
-// window layer, which the headless display delivers here.
-TEST(X11Ime, CallbacksReachTheFocusWindowAsComposition) {
-  THeadlessSession session;
-  static std::vector<std::string> seen;
-  seen.clear();
-  WNDCLASS wc;
-  wc.lpfnWndProc = [](HWND h, UINT m, WPARAM wp, LPARAM lp) -> LRESULT {
-    if (m == WM_IME_STARTCOMPOSITION) seen.push_back("start");
-    if (m == WM_IME_ENDCOMPOSITION) seen.push_back("end");
-    if (m == WM_IME_COMPOSITION && (lp & GCS_COMPSTR)) {
-      HIMC himc = ImmGetContext(h);
-      seen.push_back(ImmCompositionText(himc, GCS_COMPSTR) + "@" +
-                     std::to_string(ImmGetCompositionString(himc, GCS_CURSORPOS, nullptr, 0)));
-      ImmReleaseContext(h, himc);
-      return 0;
-    }
-    return DefWindowProc(h, m, wp, lp);
-  };
-  wc.lpszClassName = "X11ImeTestWnd";
-  ASSERT_NE(RegisterClass(&wc), 0);
-  HWND w = CreateWindowEx(0, "X11ImeTestWnd", "", WS_POPUP | WS_VISIBLE, 0, 0, 50, 50, nullptr, nullptr, nullptr,
-                          nullptr);
-  SetFocus(w);
+// A focused window recording its composition messages (the text with its
+// cursor, "start", "end"), and an X11 state whose native carries a fake
+// input context with callbacks, so the callbacks can be called directly.
+std::vector<std::string> g_seen;
 
+class X11ImeCallbacks : public ::testing::Test {
+ protected:
+  THeadlessSession session;
+  HWND w = nullptr;
   TX11State state;
   XIC fakeIc = reinterpret_cast<XIC>(&state);  // only compared, never used
   XIM asProcArg = reinterpret_cast<XIM>(fakeIc);
-  TX11Native& n = state.natives[1];
-  n.hwnd = w;
-  n.ic = fakeIc;
-  n.icCallbacks = true;
   XPointer me = reinterpret_cast<XPointer>(&state);
+  TX11Native* n = nullptr;
 
+  void SetUp() override {
+    g_seen.clear();
+    WNDCLASS wc;
+    wc.lpfnWndProc = [](HWND h, UINT m, WPARAM wp, LPARAM lp) -> LRESULT {
+      if (m == WM_IME_STARTCOMPOSITION) g_seen.push_back("start");
+      if (m == WM_IME_ENDCOMPOSITION) g_seen.push_back("end");
+      if (m == WM_IME_COMPOSITION && (lp & GCS_COMPSTR)) {
+        HIMC himc = ImmGetContext(h);
+        g_seen.push_back(ImmCompositionText(himc, GCS_COMPSTR) + "@" +
+                         std::to_string(ImmGetCompositionString(himc, GCS_CURSORPOS, nullptr, 0)));
+        ImmReleaseContext(h, himc);
+        return 0;
+      }
+      return DefWindowProc(h, m, wp, lp);
+    };
+    wc.lpszClassName = "X11ImeTestWnd";
+    ASSERT_NE(RegisterClass(&wc), 0);
+    w = CreateWindowEx(0, "X11ImeTestWnd", "", WS_POPUP | WS_VISIBLE, 0, 0, 50, 50, nullptr, nullptr, nullptr,
+                       nullptr);
+    SetFocus(w);
+    n = &state.natives[1];
+    n->hwnd = w;
+    n->ic = fakeIc;
+    n->icCallbacks = true;
+  }
+  void TearDown() override {
+    state.natives.clear();
+    DestroyWindow(w);
+    UnregisterClass("X11ImeTestWnd", nullptr);
+  }
+  void Draw(TDraw& d) { X11PreeditDraw(asProcArg, me, reinterpret_cast<XPointer>(&d.d)); }
+};
+
+// The callbacks find their window by its input context and report to the
+// window layer, which the headless display delivers here.
+TEST_F(X11ImeCallbacks, ReachTheFocusWindowAsComposition) {
   X11PreeditStart(fakeIc, me, nullptr);
   TDraw first(1, 0, 0, L"n");
-  X11PreeditDraw(asProcArg, me, reinterpret_cast<XPointer>(&first.d));
+  Draw(first);
   TDraw second(2, 1, 0, L"i");
-  X11PreeditDraw(asProcArg, me, reinterpret_cast<XPointer>(&second.d));
+  Draw(second);
   XIMPreeditCaretCallbackStruct caret{};
   caret.direction = XIMBackwardChar;
   X11PreeditCaret(asProcArg, me, reinterpret_cast<XPointer>(&caret));
   EXPECT_EQ(caret.position, 1);
   // A draw that clears the preedit, then the end.
   TDraw clear(0, 0, 2, nullptr);
-  X11PreeditDraw(asProcArg, me, reinterpret_cast<XPointer>(&clear.d));
+  Draw(clear);
   X11PreeditDone(asProcArg, me, nullptr);
   // A clearing draw after the end is no new composition.
-  X11PreeditDraw(asProcArg, me, reinterpret_cast<XPointer>(&clear.d));
+  Draw(clear);
   session.display.RunUntilIdle();
-  EXPECT_EQ(seen, (std::vector<std::string>{"start", "n@1", "ni@2", "ni@1", "@0", "end"}));
-  EXPECT_FALSE(n.composing);
-
-  state.natives.clear();
-  DestroyWindow(w);
-  UnregisterClass("X11ImeTestWnd", nullptr);
+  EXPECT_EQ(g_seen, (std::vector<std::string>{"start", "n@1", "ni@2", "ni@1", "@0", "end"}));
+  EXPECT_FALSE(n->composing);
 }
 
 // What the input method reports while we reset its context is the
 // composition the window layer already finished: none of it gets through,
 // and the window's preedit is gone afterwards. The callbacks are called as
 // a method would call them from inside Xutf8ResetIC.
-TEST(X11Ime, ResetSwallowsWhatTheCallbacksReport) {
-  THeadlessSession session;
-  static std::vector<std::string> seen;
-  seen.clear();
-  WNDCLASS wc;
-  wc.lpfnWndProc = [](HWND h, UINT m, WPARAM wp, LPARAM lp) -> LRESULT {
-    if (m == WM_IME_STARTCOMPOSITION) seen.push_back("start");
-    if (m == WM_IME_ENDCOMPOSITION) seen.push_back("end");
-    if (m == WM_IME_COMPOSITION && (lp & GCS_COMPSTR)) {
-      HIMC himc = ImmGetContext(h);
-      seen.push_back(ImmCompositionText(himc, GCS_COMPSTR));
-      ImmReleaseContext(h, himc);
-      return 0;
-    }
-    return DefWindowProc(h, m, wp, lp);
-  };
-  wc.lpszClassName = "X11ImeResetTestWnd";
-  ASSERT_NE(RegisterClass(&wc), 0);
-  HWND w = CreateWindowEx(0, "X11ImeResetTestWnd", "", WS_POPUP | WS_VISIBLE, 0, 0, 50, 50, nullptr, nullptr,
-                          nullptr, nullptr);
-  SetFocus(w);
-
-  TX11State state;
-  XIC fakeIc = reinterpret_cast<XIC>(&state);  // only compared, never used
-  XIM asProcArg = reinterpret_cast<XIM>(fakeIc);
-  TX11Native& n = state.natives[1];
-  n.hwnd = w;
-  n.ic = fakeIc;
-  n.icCallbacks = true;
-  XPointer me = reinterpret_cast<XPointer>(&state);
-
+TEST_F(X11ImeCallbacks, ResetSwallowsWhatTheyReport) {
   X11PreeditStart(fakeIc, me, nullptr);
   TDraw typed(2, 0, 0, L"ni");
-  X11PreeditDraw(asProcArg, me, reinterpret_cast<XPointer>(&typed.d));
+  Draw(typed);
   session.display.RunUntilIdle();
-  EXPECT_EQ(seen, (std::vector<std::string>{"start", "ni"}));
+  EXPECT_EQ(g_seen, (std::vector<std::string>{"start", "ni@2"}));
   // The window layer ends its composition, then has the back end reset.
-  seen.clear();
+  g_seen.clear();
   HIMC himc = ImmGetContext(w);
   EXPECT_TRUE(ImmNotifyIME(himc, NI_COMPOSITIONSTR, CPS_CANCEL, 0));
-  EXPECT_EQ(seen, (std::vector<std::string>{"end"}));
-  seen.clear();
+  EXPECT_EQ(g_seen, (std::vector<std::string>{"end"}));
+  g_seen.clear();
   {
-    TX11ImeReset reset(n);
+    TX11ImeReset reset(*n);
     TDraw cleared(0, 0, 2, nullptr);
-    X11PreeditDraw(asProcArg, me, reinterpret_cast<XPointer>(&cleared.d));
+    Draw(cleared);
     X11PreeditDone(asProcArg, me, nullptr);
     X11PreeditStart(fakeIc, me, nullptr);
     TDraw stray(1, 0, 0, L"x");
-    X11PreeditDraw(asProcArg, me, reinterpret_cast<XPointer>(&stray.d));
+    Draw(stray);
   }
-  EXPECT_FALSE(n.composing);
-  EXPECT_TRUE(n.preedit.empty());
-  EXPECT_EQ(n.preeditCaret, 0);
+  EXPECT_FALSE(n->composing);
+  EXPECT_TRUE(n->preedit.empty());
+  EXPECT_EQ(n->preeditCaret, 0);
   // A done the method sends after the reset ends nothing more.
   X11PreeditDone(asProcArg, me, nullptr);
   session.display.RunUntilIdle();
-  EXPECT_TRUE(seen.empty());
+  EXPECT_TRUE(g_seen.empty());
 
   // The next composition is reported as usual.
   X11PreeditStart(fakeIc, me, nullptr);
   TDraw next(1, 0, 0, L"h");
-  X11PreeditDraw(asProcArg, me, reinterpret_cast<XPointer>(&next.d));
+  Draw(next);
   session.display.RunUntilIdle();
-  EXPECT_EQ(seen, (std::vector<std::string>{"start", "h"}));
-
-  state.natives.clear();
-  DestroyWindow(w);
-  UnregisterClass("X11ImeResetTestWnd", nullptr);
+  EXPECT_EQ(g_seen, (std::vector<std::string>{"start", "h@1"}));
 }
 
 }  // namespace
