@@ -215,6 +215,9 @@ class TCustomEdit : public TWinControl {
   // Replaces a range of bytes without the limit, emptying the undo buffer,
   // then shows the caret after it and notifies (the memo's Lines).
   void ReplaceRange(std::size_t start, std::size_t end, const std::string& s);
+  // Has the input method complete a composition going on, so its result is
+  // in the text; false when that freed the edit.
+  bool CompleteComposition();
   // Relayout, scroll bars and repaint after a change of layout settings.
   void LayoutChanged();
   DWORD WindowStyle() const;
@@ -238,9 +241,6 @@ class TCustomEdit : public TWinControl {
   void WMImeComposition(TMessage& Message);
   // Takes the composition off the screen (end of composing, focus lost).
   void EndComposition();
-  // Has the input method complete a composition going on, so its result is
-  // in the text; false when that freed the edit.
-  bool CompleteComposition();
   // Composition is off in a password edit.
   void AssociateInputContext();
   // Sends msg to the window's procedure (or WindowProc before a window).

@@ -95,6 +95,8 @@ void ApplyText(const std::string& from, const std::string& to, Apply apply) {
 
 void TMemoStrings::SetUpdateState(bool updating) {
   if (updating) {
+    // Settled first, so the batch starts from the text with the composition in it.
+    if (!memo_->CompleteComposition()) return;
     batch_ = SplitLines(memo_->model_.Text());
     batching_ = true;
     return;
@@ -112,6 +114,7 @@ void TMemoStrings::Put(int index, const std::string& s) {
     batch_[std::size_t(index)] = s;
     return;
   }
+  if (!memo_->CompleteComposition()) return;
   std::vector<std::string> lines = SplitLines(memo_->model_.Text());
   CheckIndex(index, int(lines.size()));
   lines[std::size_t(index)] = s;
@@ -120,6 +123,7 @@ void TMemoStrings::Put(int index, const std::string& s) {
 }
 
 void TMemoStrings::Insert(int index, const std::string& s) {
+  if (!batching_ && !memo_->CompleteComposition()) return;
   std::vector<std::string> lines = batching_ ? batch_ : SplitLines(memo_->model_.Text());
   CheckIndex(index, int(lines.size()) + 1);
   lines.insert(lines.begin() + index, s);
@@ -132,6 +136,7 @@ void TMemoStrings::Insert(int index, const std::string& s) {
 }
 
 void TMemoStrings::Delete(int index) {
+  if (!batching_ && !memo_->CompleteComposition()) return;
   std::vector<std::string> lines = batching_ ? batch_ : SplitLines(memo_->model_.Text());
   CheckIndex(index, int(lines.size()));
   lines.erase(lines.begin() + index);
@@ -148,6 +153,7 @@ void TMemoStrings::Clear() {
     batch_.clear();
     return;
   }
+  if (!memo_->CompleteComposition()) return;
   memo_->ReplaceRange(0, memo_->model_.Text().size(), std::string());
 }
 

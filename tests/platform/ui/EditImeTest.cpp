@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -420,6 +421,44 @@ TEST_F(EditImeTest, MemoCompositionWrapsAndCommitsAtTheCaret) {
   Commit("12");
   EXPECT_EQ(memo->Text(), "first12\r\nsecond");
   EXPECT_EQ(memo->SelStart(), 7);
+}
+
+// Changing the memo's lines first commits the composition where it was
+// shown; the change then applies to the text holding it.
+TEST_F(EditImeTest, MemoLinesChangesApplyAfterTheCommit) {
+  TMemo* memo = new TMemo(form);
+  memo->SetParent(form);
+  memo->SetBounds(10, 60, 200, 80);
+  struct Case {
+    const char* name;
+    std::function<void(TStrings*)> change;
+    const char* text;
+  } cases[] = {
+      {"Put", [](TStrings* l) { l->Put(1, "two"); }, "oXYne\r\ntwo"},
+      {"Add", [](TStrings* l) { l->Add("three"); }, "oXYne\r\nsecond\r\nthree"},
+      {"Delete", [](TStrings* l) { l->Delete(1); }, "oXYne"},
+      {"Clear", [](TStrings* l) { l->Clear(); }, ""},
+      {"batch",
+       [](TStrings* l) {
+         l->BeginUpdate();
+         l->Put(1, "2nd");
+         l->EndUpdate();
+       },
+       "oXYne\r\n2nd"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    memo->SetText("one\r\nsecond");
+    memo->SetFocus();
+    s.display.RunUntilIdle();
+    memo->SetSelStart(1);
+    Compose("XY", 2);
+    c.change(memo->Lines());
+    s.display.RunUntilIdle();
+    EXPECT_EQ(memo->Text(), c.text);
+    EXPECT_EQ(memo->CompositionText(), "");
+    EXPECT_FALSE(s.display.Composing());
+  }
 }
 
 // A control that knows nothing of input methods.
