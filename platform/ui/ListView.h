@@ -59,8 +59,6 @@ enum TViewStyle { vsIcon, vsSmallIcon, vsList, vsReport };
 enum TItemChange { ctText, ctImage, ctState };
 enum TDisplayCode { drBounds, drIcon, drLabel, drSelectBounds };
 
-// Shared with the tool bar, which defines the same set.
-
 // ---- Columns ------------------------------------------------------------------------
 class TListColumn : public TCollectionItem {
  public:
