@@ -10,6 +10,7 @@
 #include "platform/rtl/Exceptions.h"
 #include "platform/rtl/SysUtils.h"
 #include "platform/ui/ClassicDraw.h"
+#include "platform/ui/ItemSearch.h"
 #include "platform/ui/ListBox_Internal.h"
 
 using namespace listbox;
@@ -133,16 +134,12 @@ void TCustomListBox::ListChar(char32_t Ch) {
   std::string s;
   AppendUtf8(s, Ch);
   // The next item after the caret whose text starts with the character.
-  for (int k = 1; k <= Count(); ++k) {
-    int i = ((caret_ < 0 ? -1 : caret_) + k) % Count();
-    const std::string& t = data_[std::size_t(i)].Text;
-    if (t.size() >= s.size() && AnsiSameText(t.substr(0, s.size()), s)) {
-      const bool changed = MoveCaretTo(i, 0, false);
-      MakeVisible(i);
-      if (changed) UserSelChange();
-      return;
-    }
-  }
+  const int i = FindItemByPrefix(Count(), caret_ < 0 ? 0 : caret_ + 1, s,
+                                 [this](int k) -> const std::string& { return data_[std::size_t(k)].Text; });
+  if (i < 0) return;
+  const bool changed = MoveCaretTo(i, 0, false);
+  MakeVisible(i);
+  if (changed) UserSelChange();
 }
 
 bool TCustomListBox::DoMouseWheel(TShiftState Shift, int WheelDelta, TPoint MousePos) {

@@ -687,11 +687,16 @@ void TListView::EndEdit(bool Cancel) {
 }
 
 void TListView::AlphaSort() {
+  CustomSort([](TListItem* a, TListItem* b) { return AnsiCompareText(a->caption_, b->caption_); });
+}
+
+void TListView::CustomSort(const TLVCompare& Compare) {
   EndEdit(true);
+  if (!Compare) return;
   auto& v = items_->items_;
   const TListItem* anchor = anchor_ >= 0 && anchor_ < int(v.size()) ? v[anchor_].get() : nullptr;
-  std::stable_sort(v.begin(), v.end(), [](const std::unique_ptr<TListItem>& a, const std::unique_ptr<TListItem>& b) {
-    return AnsiCompareText(a->caption_, b->caption_) < 0;
+  std::stable_sort(v.begin(), v.end(), [&](const std::unique_ptr<TListItem>& a, const std::unique_ptr<TListItem>& b) {
+    return Compare(a.get(), b.get()) < 0;
   });
   anchor_ = anchor ? items_->IndexOf(anchor) : -1;
   LayoutChanged();
@@ -724,6 +729,7 @@ void TListView::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) 
   // Any press, the second of a double click too, stops a pending edit.
   clickItem_ = nullptr;
   editing_.DisarmClick();
+  EndSearch();
   const bool wasFocused = Focused();
   if (CanFocus() && !Focused()) {
     SetFocus();
@@ -831,6 +837,7 @@ void TListView::KeyDown(Word& Key, TShiftState Shift) {
       return;
     default: return;
   }
+  EndSearch();
   if (cur < 0) to = 0;
   to = Clamp(to);
   TListItem* target = items_->Item(to);
@@ -864,7 +871,10 @@ void TListView::Dispatch(TMessage& Message) {
     case WM_GETDLGCODE: Message.Result = DLGC_WANTARROWS | DLGC_WANTCHARS; return;
     case WM_ERASEBKGND: Message.Result = 1; return;
     case WM_SETFOCUS:
-    case WM_KILLFOCUS: Invalidate(); break;
+    case WM_KILLFOCUS:
+      EndSearch();
+      Invalidate();
+      break;
     case WM_HSCROLL:
     case WM_VSCROLL: {
       if (Message.LParam != 0) break;

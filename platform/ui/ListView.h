@@ -20,6 +20,14 @@
 // Scrolling, a new view style, sorting, deleting the edited item, clearing
 // the items and freeing the view cancel the edit.
 //
+// Typing finds an item (ListView_Search.cpp): printable characters select
+// and focus the next item whose caption starts with them, ignoring case, as
+// the list box does (ItemSearch.h). Characters typed less than
+// SearchTimeout() apart extend the text, which is then looked for from the
+// focused item on; a pause starts a new search after the focused item. One
+// character typed again and again steps through the items starting with
+// it. A space only extends a search; a click or a moving key ends it.
+//
 // Items and the list view may be freed from inside any of its events.
 #pragma once
 #include <algorithm>
@@ -169,6 +177,8 @@ using TLVColumnClickEvent = std::function<void(TObject* Sender, TListColumn* Col
 using TLVDeletedEvent = std::function<void(TObject* Sender, TListItem* Item)>;
 using TLVEditingEvent = std::function<void(TObject* Sender, TListItem* Item, bool& AllowEdit)>;
 using TLVEditedEvent = std::function<void(TObject* Sender, TListItem* Item, std::string& S)>;
+// <0, 0 or >0 as Item1 goes before, with or after Item2.
+using TLVCompare = std::function<int(TListItem* Item1, TListItem* Item2)>;
 using TLVCustomDrawItemEvent =
     std::function<void(TListView* Sender, TListItem* Item, TCustomDrawState State, bool& DefaultDraw)>;
 
@@ -225,6 +235,13 @@ class TListView : public TCustomControl {
   // Orders the items by caption ignoring case, equal ones kept in order;
   // the selection and focus stay with their items.
   void AlphaSort();
+  // Orders the items by Compare, equal ones kept in order; the selection and
+  // focus stay with their items and no selection event fires.
+  void CustomSort(const TLVCompare& Compare);
+  // How long after a typed character the next one still extends the search:
+  // twice the double-click time, so it follows the user's own pace (a second
+  // at the default).
+  static DWORD SearchTimeout();
 
   TLVSelectItemEvent OnSelectItem;
   TLVChangeEvent OnChange;
@@ -240,6 +257,7 @@ class TListView : public TCustomControl {
   void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
   void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) override;
   void KeyDown(Word& Key, TShiftState Shift) override;
+  void KeyPress(std::string& Key) override;
   bool DoMouseWheel(TShiftState Shift, int WheelDelta, TPoint MousePos) override;
   void CreateParams(TCreateParams& Params) override;
   void CreateWnd() override;
@@ -284,6 +302,9 @@ class TListView : public TCustomControl {
   // After a relayout: the editor follows its item.
   void PlaceEditor();
   void ClickTimerFired();
+  // Type-to-find (ListView_Search.cpp).
+  void SearchChar(char32_t Ch);
+  void EndSearch() { search_.clear(); }
   TImageList* ImagesInUse() const { return IsList() && viewStyle_ == vsIcon ? largeImages_ : smallImages_; }
 
   std::unique_ptr<TListItems> items_;
@@ -304,4 +325,6 @@ class TListView : public TCustomControl {
   // The item a second click may start editing when the click timer fires.
   TListItem* clickItem_ = nullptr;
   std::shared_ptr<const bool> clickItemAlive_;
+  std::string search_;    // the text typed so far; empty when no search runs
+  DWORD searchTick_ = 0;  // when its last character came
 };

@@ -413,6 +413,30 @@ TEST_F(ListViewTest, AlphaSortOrdersCaptionsIgnoringCaseAndKeepsTheSelection) {
   EXPECT_EQ(lv->Items()->Item(3), charlie);
 }
 
+TEST_F(ListViewTest, CustomSortOrdersByTheComparisonWithoutSelectionEvents) {
+  Make(vsReport, 6);
+  lv->SetMultiSelect(true);
+  ClickItem(1);
+  ClickItem(4, VK_CONTROL);  // anchor and focus on item 4
+  TListItem* four = lv->Items()->Item(4);
+  int events = 0;
+  lv->OnSelectItem = [&](TObject*, TListItem*, bool) { ++events; };
+  lv->OnChange = [&](TObject*, TListItem*, TItemChange) { ++events; };
+  // By the number in the second column, largest first.
+  lv->CustomSort([](TListItem* a, TListItem* b) {
+    return std::stoi(b->SubItems()->Strings(0)) - std::stoi(a->SubItems()->Strings(0));
+  });
+  std::vector<std::string> order;
+  for (int i = 0; i < lv->Items()->Count(); ++i) order.push_back(lv->Items()->Item(i)->Caption());
+  EXPECT_EQ(order, (std::vector<std::string>{"item 5", "item 4", "item 3", "item 2", "item 1", "item 0"}));
+  EXPECT_EQ(events, 0);
+  EXPECT_EQ(SelectedIndexes(), (std::vector<int>{1, 4}));
+  EXPECT_EQ(lv->ItemFocused(), four);
+  lv->OnChange = nullptr;
+  ClickItem(3, VK_SHIFT);  // the range runs from the anchor where it went
+  EXPECT_EQ(SelectedIndexes(), (std::vector<int>{1, 2, 3}));
+}
+
 // In the icon views the editor sits on the caption under the icon; the
 // small-icon view edits by the same second click.
 TEST_F(ListViewTest, IconViewsEditTheCaptionInPlace) {
