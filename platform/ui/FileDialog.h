@@ -197,6 +197,8 @@ class TFileDialogDriver {
   // The selected items in list order, folders with their '/'.
   std::vector<std::string> Selection() const;
   void DoubleClick(const std::string& name);
+  // Clicks a column's header (0 name, 1 size, 2 type, 3 date modified).
+  void ClickColumn(int index);
   void Navigate(const std::string& folder);
   void Up();
   // The places bar's captions, top to bottom (empty when it is hidden).

@@ -48,6 +48,12 @@ void TFileDialogDriver::DoubleClick(const std::string& name) {
   form_->ListDblClick();
 }
 
+void TFileDialogDriver::ClickColumn(int index) {
+  TListView* lv = form_->list;
+  if (index < 0 || index >= lv->Columns()->Count() || !lv->OnColumnClick) return;
+  lv->OnColumnClick(lv, lv->Columns()->Items(index));
+}
+
 void TFileDialogDriver::Navigate(const std::string& folder) {
   form_->Navigate(ExcludeTrailingPathDelimiter(ExpandFileName(folder)), true);
 }

@@ -82,6 +82,11 @@ class TFileDialogForm : public TForm {
   // Lists the folder again; with keepSelection the selected items still
   // listed stay selected (FlushSelection then tells whether that changed).
   void Refill(bool keepSelection);
+  // Orders the list by a column (0 name, 1 size, 2 type, 3 date), folders
+  // always first; the same column again reverses the order. The order is
+  // kept when the list is filled again. Items keep their selection and
+  // focus, and no selection notice goes out.
+  void SortBy(int column);
   // Sends the selection notice now if the selection changed since the last.
   void FlushSelection();
   void SelChanged();
@@ -112,4 +117,6 @@ class TFileDialogForm : public TForm {
 
   std::vector<std::string> notifiedSelection_;
   bool selectionPosted_ = false;
+  int sortColumn_ = 0;
+  bool sortDescending_ = false;
 };

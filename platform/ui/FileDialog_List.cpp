@@ -1,6 +1,7 @@
 // The file dialog's list: a report-style list view of the current folder
-// (folders first, then the files matching the current patterns), and the
-// selection notices it gives the hook.
+// (folders first, then the files matching the current patterns) sorted by
+// the column whose header was clicked last, and the selection notices it
+// gives the hook.
 #include <algorithm>
 #include <ctime>
 
@@ -21,6 +22,7 @@ struct TColumnSpec {
   int width;
   TAlignment alignment;
 };
+enum TColumnIndex { kColName, kColSize, kColType, kColDate };
 constexpr TColumnSpec kColumns[] = {
     {"Name", 160, taLeftJustify},
     {"Size", 70, taRightJustify},
@@ -51,6 +53,33 @@ std::string DateText(Int64 seconds) {
   if (!localtime_r(&t, &local)) return "";
   char text[32];
   return std::strftime(text, sizeof text, "%Y-%m-%d %H:%M", &local) ? text : "";
+}
+
+template <class T>
+int Order(const T& a, const T& b) {
+  return a < b ? -1 : b < a ? 1 : 0;
+}
+
+// Ignoring ASCII case first, so "a.jpg" and "B.jpg" sit together as people
+// read them; the exact name settles the rest.
+int CompareNames(const std::string& a, const std::string& b) {
+  const int c = Order(Lower(a), Lower(b));
+  return c != 0 ? c : Order(a, b);
+}
+
+// Folders go first whichever way the list runs; within each group the
+// column decides, then the name, so no two entries compare equal.
+int CompareEntries(const TFileDialogForm::TEntry& a, const TFileDialogForm::TEntry& b, int column, bool descending) {
+  if (a.folder != b.folder) return a.folder ? -1 : 1;
+  int c = 0;
+  switch (column) {
+    case kColSize: c = a.folder ? 0 : Order(a.size, b.size); break;  // folders show no size
+    case kColType: c = a.folder ? 0 : Order(TypeText(a.name), TypeText(b.name)); break;
+    case kColDate: c = Order(a.time, b.time); break;
+    default: break;
+  }
+  if (c == 0) c = CompareNames(a.name, b.name);
+  return descending ? -c : c;
 }
 
 // A 16x16 picture drawn on a key colour that the image list makes clear.
@@ -113,6 +142,7 @@ void TFileDialogForm::BuildList(int x, int y, int w, int h, TAnchors anchors) {
     PostMessage(Handle(), kSelectionChanged, 0, 0);
   };
   list->OnDblClick = [this](TObject*) { ListDblClick(); };
+  list->OnColumnClick = [this](TObject*, TListColumn* column) { SortBy(column->Index()); };
 }
 
 void TFileDialogForm::FillList() {
@@ -145,10 +175,8 @@ void TFileDialogForm::Refill(bool keepSelection) {
     } while (FindNext(rec) == 0);
     FindClose(rec);
   }
-  std::sort(entries.begin(), entries.end(), [](const TEntry& a, const TEntry& b) {
-    if (a.folder != b.folder) return a.folder;
-    std::string la = Lower(a.name), lb = Lower(b.name);
-    return la != lb ? la < lb : a.name < b.name;
+  std::sort(entries.begin(), entries.end(), [this](const TEntry& a, const TEntry& b) {
+    return CompareEntries(a, b, sortColumn_, sortDescending_) < 0;
   });
   FillList();
   for (const std::string& name : kept) {
@@ -158,6 +186,30 @@ void TFileDialogForm::Refill(bool keepSelection) {
     item->SetSelected(true);
     item->SetFocused(true);
   }
+}
+
+void TFileDialogForm::SortBy(int column) {
+  TListItems* items = list->Items();
+  if (column < 0 || column >= list->Columns()->Count() || items->Count() != int(entries.size())) return;
+  sortDescending_ = column == sortColumn_ && !sortDescending_;
+  sortColumn_ = column;
+  // The selection is the same after sorting, only its order changes; a
+  // notice already given stays given.
+  const bool notified = SelectedNames() == notifiedSelection_;
+  // Each item carries its entry through the sort, so the two stay in step.
+  for (int i = 0; i < items->Count(); ++i) items->Item(i)->Data = &entries[size_t(i)];
+  list->CustomSort([this](TListItem* a, TListItem* b) {
+    return CompareEntries(*static_cast<const TEntry*>(a->Data), *static_cast<const TEntry*>(b->Data), sortColumn_,
+                          sortDescending_);
+  });
+  std::vector<TEntry> sorted;
+  sorted.reserve(entries.size());
+  for (int i = 0; i < items->Count(); ++i) {
+    sorted.push_back(*static_cast<const TEntry*>(items->Item(i)->Data));
+    items->Item(i)->Data = nullptr;
+  }
+  entries = std::move(sorted);
+  if (notified) notifiedSelection_ = SelectedNames();
 }
 
 int TFileDialogForm::IndexOfName(const std::string& name) const {

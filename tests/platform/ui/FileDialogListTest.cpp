@@ -33,6 +33,50 @@ class FileDialogListTest : public FileDialogFixture {
     app.ProcessMessages();
   }
   size_t Count(UINT code) const { return size_t(std::count(log.events.begin(), log.events.end(), code)); }
+  // A file of a size, modified at a time (seconds).
+  void WriteFile(const std::string& name, size_t size, long time) {
+    std::ofstream(dir + "/" + name) << std::string(size, 'x');
+    SetTime(name, time);
+  }
+  void SetTime(const std::string& name, long time) {
+    utimbuf times{time, time};
+    ASSERT_EQ(utime((dir + "/" + name).c_str(), &times), 0) << name;
+  }
+  // Distinct sizes and times, none in the order of the names; folders
+  // last, as adding to a folder touches its time.
+  void SortableFiles() {
+    const long day = 86400, base = 1600000000;
+    WriteFile("-dash.jpg", 1, base + 6 * day);
+    WriteFile("A.JPG", 10, base + 5 * day);
+    WriteFile("c.png", 5000, base + 4 * day);
+    WriteFile("中文 照片.jpg", 2000, base + 3 * day);
+    WriteFile("b.jpg", 3000, base + 2 * day);
+    WriteFile("notes.txt", 4000, base + 1 * day);
+    SetTime("a.b", base + 3 * day);
+    SetTime("Alpha", base + 2 * day);
+    SetTime("zeta", base + 1 * day);
+  }
+  // Clicks a column's header with the mouse.
+  void ClickHeader(TFileDialogDriver& d, int column) {
+    TListView* lv = ListOf(d);
+    int x = 0;
+    for (int i = 0; i < column; ++i) x += lv->Columns()->Items(i)->Width();
+    TPoint p = lv->ClientToScreen(TPoint{x + 5, lv->HeaderRect().Top + 3});
+    s.display.AdvanceTime(1000);
+    s.display.Click(p.X, p.Y);
+    app.ProcessMessages();
+  }
+  // The list view's captions, folders marked as the driver marks them, so
+  // they compare with List(): the two must stay in step.
+  static std::vector<std::string> Shown(TFileDialogDriver& d) {
+    TListView* lv = ListOf(d);
+    std::vector<std::string> names;
+    for (int i = 0; i < lv->Items()->Count(); ++i) {
+      TListItem* it = lv->Items()->Item(i);
+      names.push_back(it->Caption() + (it->ImageIndex() == 0 ? "/" : ""));
+    }
+    return names;
+  }
 };
 
 TEST_F(FileDialogListTest, ReportShowsFoldersFirstWithSizeTypeAndDate) {
@@ -216,6 +260,124 @@ TEST_F(FileDialogListTest, DoubleClickOrEnterOnAFolderEntersIt) {
   EXPECT_FALSE(closedBeforeFile);
   EXPECT_EQ(std::string(buffer), dir + "/b.jpg");
   EXPECT_EQ(log.folders, (std::vector<std::string>{dir, dir + "/zeta", dir, dir + "/Alpha", dir}));
+}
+
+TEST_F(FileDialogListTest, ColumnClicksSortFoldersFirstAndAgainReverse) {
+  SortableFiles();
+  ofn.nFilterIndex = 2;  // all files
+  using TList = std::vector<std::string>;
+  struct TStep {
+    int column;
+    TList list;
+  };
+  const TStep steps[] = {
+      {1, {"a.b/", "Alpha/", "zeta/", "-dash.jpg", "A.JPG", "中文 照片.jpg", "b.jpg", "notes.txt", "c.png"}},
+      {1, {"zeta/", "Alpha/", "a.b/", "c.png", "notes.txt", "b.jpg", "中文 照片.jpg", "A.JPG", "-dash.jpg"}},
+      {2, {"a.b/", "Alpha/", "zeta/", "-dash.jpg", "A.JPG", "b.jpg", "中文 照片.jpg", "c.png", "notes.txt"}},
+      {3, {"zeta/", "Alpha/", "a.b/", "notes.txt", "b.jpg", "中文 照片.jpg", "c.png", "A.JPG", "-dash.jpg"}},
+      {3, {"a.b/", "Alpha/", "zeta/", "-dash.jpg", "A.JPG", "c.png", "中文 照片.jpg", "b.jpg", "notes.txt"}},
+      {0, {"a.b/", "Alpha/", "zeta/", "-dash.jpg", "A.JPG", "b.jpg", "c.png", "notes.txt", "中文 照片.jpg"}},
+      {0, {"zeta/", "Alpha/", "a.b/", "中文 照片.jpg", "notes.txt", "c.png", "b.jpg", "A.JPG", "-dash.jpg"}},
+      {2, {"a.b/", "Alpha/", "zeta/", "-dash.jpg", "A.JPG", "b.jpg", "中文 照片.jpg", "c.png", "notes.txt"}},
+      {2, {"zeta/", "Alpha/", "a.b/", "notes.txt", "c.png", "中文 照片.jpg", "b.jpg", "A.JPG", "-dash.jpg"}},
+  };
+  std::vector<TList> lists, shown;
+  TList first, byMouse;
+  std::string sizeOfC;
+  Drive([&](TFileDialogDriver& d) {
+    first = d.List();
+    for (const TStep& st : steps) {
+      d.ClickColumn(st.column);
+      lists.push_back(d.List());
+      shown.push_back(Shown(d));
+    }
+    // The row's other columns travel with it.
+    TListView* lv = ListOf(d);
+    for (int i = 0; i < lv->Items()->Count(); ++i)
+      if (lv->Items()->Item(i)->Caption() == "c.png") sizeOfC = lv->Items()->Item(i)->SubItems()->Strings(0);
+    // The mouse on the Size header sorts as the driver does.
+    ClickHeader(d, 1);
+    byMouse = d.List();
+  });
+  EXPECT_FALSE(GetOpenFileName(&ofn));
+  EXPECT_EQ(first, steps[5].list);  // by name until a header is clicked
+  ASSERT_EQ(lists.size(), std::size(steps));
+  for (size_t i = 0; i < std::size(steps); ++i) {
+    EXPECT_EQ(lists[i], steps[i].list) << "step " << i;
+    EXPECT_EQ(shown[i], steps[i].list) << "step " << i;
+  }
+  EXPECT_EQ(sizeOfC, "5 KB");
+  EXPECT_EQ(byMouse, steps[0].list);
+}
+
+TEST_F(FileDialogListTest, SortingKeepsTheSelectionAndSendsNoSelectionNotice) {
+  SortableFiles();
+  ofn.nFilterIndex = 2;
+  ofn.Flags = OFN_ALLOWMULTISELECT;
+  Hook();
+  std::vector<std::string> before, after, afterType;
+  std::string focused, nameBefore, nameAfter, nameAfterClick;
+  size_t noticesAfterSort = 99, noticesAfterType = 99, typeNotices = 0, noticesAfterClick = 0;
+  Drive([&](TFileDialogDriver& d) {
+    ClickItem(d, "c.png");
+    ClickItem(d, "中文 照片.jpg", VK_CONTROL);
+    before = d.Selection();
+    nameBefore = d.NameText();
+    log.events.clear();
+    ClickHeader(d, 1);  // by size: the two swap places
+    app.ProcessMessages();
+    noticesAfterSort = Count(CDN_SELCHANGE);
+    after = d.Selection();
+    focused = ListOf(d)->ItemFocused() ? ListOf(d)->ItemFocused()->Caption() : "";
+    nameAfter = d.NameText();
+    // Listing again keeps the same selection: still nothing to notify.
+    d.SetType(2);
+    noticesAfterType = Count(CDN_SELCHANGE);
+    typeNotices = Count(CDN_TYPECHANGE);
+    afterType = d.Selection();
+    // A real change afterwards is one notice, its names in the new order.
+    ClickItem(d, "b.jpg", VK_CONTROL);
+    noticesAfterClick = Count(CDN_SELCHANGE);
+    nameAfterClick = d.NameText();
+  });
+  EXPECT_FALSE(GetOpenFileName(&ofn));
+  EXPECT_EQ(before, (std::vector<std::string>{"c.png", "中文 照片.jpg"}));
+  EXPECT_EQ(noticesAfterSort, 0u);
+  EXPECT_EQ(after, (std::vector<std::string>{"中文 照片.jpg", "c.png"}));
+  EXPECT_EQ(focused, "中文 照片.jpg");
+  EXPECT_EQ(nameAfter, nameBefore);
+  EXPECT_EQ(noticesAfterType, 0u);
+  EXPECT_EQ(typeNotices, 1u);
+  EXPECT_EQ(afterType, after);
+  EXPECT_EQ(noticesAfterClick, 1u);
+  EXPECT_EQ(nameAfterClick, "\"中文 照片.jpg\" \"b.jpg\" \"c.png\"");
+}
+
+TEST_F(FileDialogListTest, SortIsKeptAcrossNavigationAndTypeChanges) {
+  SortableFiles();
+  std::ofstream(dir + "/zeta/small.jpg") << std::string(5, 'x');
+  std::ofstream(dir + "/zeta/large.jpg") << std::string(900, 'x');
+  std::ofstream(dir + "/zeta/medium.png") << std::string(300, 'x');
+  ASSERT_TRUE(CreateDir(dir + "/zeta/inner"));
+  ASSERT_TRUE(CreateDir(dir + "/zeta/Outer"));
+  ofn.nFilterIndex = 2;
+  std::vector<std::string> inZeta, backUp, jpegOnly;
+  Drive([&](TFileDialogDriver& d) {
+    d.ClickColumn(1);
+    d.ClickColumn(1);  // by size, largest first
+    d.DoubleClick("zeta/");
+    inZeta = d.List();
+    d.Up();
+    backUp = d.List();
+    d.SetType(1);
+    jpegOnly = d.List();
+  });
+  EXPECT_FALSE(GetOpenFileName(&ofn));
+  EXPECT_EQ(inZeta, (std::vector<std::string>{"Outer/", "inner/", "large.jpg", "medium.png", "small.jpg"}));
+  EXPECT_EQ(backUp, (std::vector<std::string>{"zeta/", "Alpha/", "a.b/", "c.png", "notes.txt", "b.jpg", "中文 照片.jpg",
+                                              "A.JPG", "-dash.jpg"}));
+  EXPECT_EQ(jpegOnly,
+            (std::vector<std::string>{"zeta/", "Alpha/", "a.b/", "b.jpg", "中文 照片.jpg", "A.JPG", "-dash.jpg"}));
 }
 
 }  // namespace
