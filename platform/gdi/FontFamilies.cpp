@@ -10,6 +10,7 @@
 
 #include "platform/gdi/FontEngine.h"
 #include "platform/gdi/Gdi.h"
+#include "platform/rtl/SysUtils.h"
 
 namespace {
 
@@ -24,15 +25,6 @@ constexpr int kSpacingCharCell = 110;  // FC_CHARCELL
 
 // Scalable families are measured at a 12-point em on the 96-dpi screen.
 constexpr int kEnumEmPixels = 16;
-
-// Family name for ordering and grouping; ASCII case only, as family names
-// are compared that way everywhere else.
-std::string AsciiLower(std::string_view s) {
-  std::string out(s);
-  for (char& c : out)
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  return out;
-}
 
 bool IsLatin1Letter(char32_t c) {
   return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= 0xC0 && c <= 0xFF && c != 0xD7 && c != 0xF7);
@@ -98,6 +90,7 @@ struct FamilyCache {
   std::vector<std::string> privateFiles;
   std::mutex mutex;
   bool loaded = false;
+  int version = 0;  // counts the changes RefreshFontFamilies found
   std::vector<FontFamilyInfo> families;
   std::map<int, std::function<void()>> handlers;
   int nextHandler = 1;
@@ -214,7 +207,8 @@ std::vector<FontFamilyInfo> ClassifyFontFamilies(std::span<const FontFaceFacts> 
   std::map<std::string, Group> groups;
   for (const FontFaceFacts& f : faces) {
     if (f.family.empty()) continue;
-    Group& g = groups[AsciiLower(f.family)];
+    // ASCII case only, as family names are compared that way everywhere else.
+    Group& g = groups[LowerCase(f.family)];
     if (g.info.name.empty()) g.info.name = f.family;
     g.trueType |= IsTrueTypeOutline(f);
     g.scalable |= f.scalable;
@@ -252,12 +246,17 @@ std::vector<FontFamilyInfo> ScreenFontFamilies() {
   return LoadedFamilies(c);
 }
 
+int ScreenFontFamiliesVersion() {
+  FamilyCache& c = Cache();
+  std::lock_guard<std::mutex> lock(c.mutex);
+  return c.version;
+}
+
 bool FindScreenFontFamily(const std::string& name, FontFamilyInfo* info) {
   FamilyCache& c = Cache();
   std::lock_guard<std::mutex> lock(c.mutex);
-  const std::string key = AsciiLower(name);
   for (const FontFamilyInfo& f : LoadedFamilies(c))
-    if (AsciiLower(f.name) == key) {
+    if (SameText(f.name, name)) {
       if (info) *info = f;
       return true;
     }
@@ -301,6 +300,7 @@ bool RefreshFontFamilies() {
     c.families = std::move(fresh);
     c.loaded = true;
     if (!changed) return false;
+    ++c.version;
     for (auto& [id, h] : c.handlers) notify.push_back(h);
   }
   for (auto& h : notify) h();
@@ -356,12 +356,12 @@ BOOL RemoveFontResourceEx(const char* path, DWORD fl, void*) {
 
 int EnumFontFamiliesEx(HDC, const LOGFONT* lf, FONTENUMPROC proc, LPARAM data, DWORD flags) {
   if (!lf || !proc || flags != 0) return 0;
-  const std::string face = AsciiLower(std::string(lf->lfFaceName, strnlen(lf->lfFaceName, LF_FACEBYTES)));
+  const std::string face(lf->lfFaceName, strnlen(lf->lfFaceName, LF_FACEBYTES));
   int result = 1;
   // A copy, so a callback may enumerate or refresh again.
   for (const FontFamilyInfo& f : ScreenFontFamilies()) {
     if (lf->lfCharSet != DEFAULT_CHARSET && lf->lfCharSet != f.charSet) continue;
-    if (!face.empty() && AsciiLower(f.name) != face) continue;
+    if (!face.empty() && !SameText(f.name, face)) continue;
     if (f.Raster() && !face.empty()) {
       for (int size : f.sizes)
         if ((result = Report(f, size, proc, data)) == 0) return 0;

@@ -114,6 +114,9 @@ std::vector<FontFamilyInfo> ClassifyFontFamilies(std::span<const FontFaceFacts> 
 
 // The families on the screen, read on first use and cached. Thread-safe.
 std::vector<FontFamilyInfo> ScreenFontFamilies();
+// Changes each time RefreshFontFamilies finds a changed list, so a copy of
+// the list knows when it is stale.
+int ScreenFontFamiliesVersion();
 // The screen family with this name (ignoring case); false when none.
 bool FindScreenFontFamily(const std::string& name, FontFamilyInfo* info);
 // Re-reads the installed fonts (fontconfig rescans its folders first). True

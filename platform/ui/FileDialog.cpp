@@ -21,12 +21,6 @@ DWORD g_lastError = 0;
 
 void SetDialogError(DWORD code) { g_lastError = code; }
 
-std::string Lower(std::string s) {
-  for (char& c : s)
-    if (c >= 'A' && c <= 'Z') c = char(c - 'A' + 'a');
-  return s;
-}
-
 bool HasWildcard(const std::string& s) { return s.find_first_of("*?") != std::string::npos; }
 
 bool MatchesAny(const std::string& name, const std::string& patterns) {

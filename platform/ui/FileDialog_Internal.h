@@ -21,7 +21,6 @@ namespace filedlg {
 constexpr UINT kSelectionChanged = WM_APP + 0x3F2;
 
 void SetDialogError(DWORD code);
-std::string Lower(std::string s);
 bool HasWildcard(const std::string& s);
 // Patterns are ';'-separated; spaces around each are not part of it.
 bool MatchesAny(const std::string& name, const std::string& patterns);

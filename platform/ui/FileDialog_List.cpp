@@ -8,6 +8,7 @@
 #include "platform/graphics/Bitmap.h"
 #include "platform/graphics/Canvas.h"
 #include "platform/rtl/FileUtils.h"
+#include "platform/rtl/SysUtils.h"
 #include "platform/ui/FileDialog_Internal.h"
 
 using namespace filedlg;
@@ -41,10 +42,7 @@ std::string SizeText(Int64 bytes) {
 std::string TypeText(const std::string& name) {
   std::string ext = ExtractFileExt(name);
   if (ext.size() <= 1) return "File";
-  std::string upper = ext.substr(1);
-  for (char& c : upper)
-    if (c >= 'a' && c <= 'z') c = char(c - 'a' + 'A');
-  return upper + " file";
+  return UpperCase(ext.substr(1)) + " file";
 }
 
 std::string DateText(Int64 seconds) {
@@ -60,11 +58,11 @@ int Order(const T& a, const T& b) {
   return a < b ? -1 : b < a ? 1 : 0;
 }
 
-// Ignoring ASCII case first, so "a.jpg" and "B.jpg" sit together as people
-// read them; the exact name settles the rest.
+// Ignoring case first, so "a.jpg" and "B.jpg" sit together as people read
+// them; the exact name settles the rest.
 int CompareNames(const std::string& a, const std::string& b) {
-  const int c = Order(Lower(a), Lower(b));
-  return c != 0 ? c : Order(a, b);
+  const int c = AnsiCompareText(a, b);
+  return c != 0 ? c : CompareStr(a, b);
 }
 
 // Folders go first whichever way the list runs; within each group the

@@ -214,7 +214,7 @@ void TFileDialogForm::Ok() {
     ofn->Flags &= ~OFN_READONLY;
   bool different = !defExt.empty() && std::any_of(paths.begin(), paths.end(), [&](const std::string& p) {
     std::string ext = ExtractFileExt(p);
-    return Lower(ext.empty() ? ext : ext.substr(1)) != Lower(defExt);
+    return !SameText(ext.empty() ? ext : ext.substr(1), defExt);
   });
   if (different)
     ofn->Flags |= OFN_EXTENSIONDIFFERENT;

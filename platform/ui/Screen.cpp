@@ -239,13 +239,16 @@ TMonitor* TScreen::MonitorFromRect(const TRect& r, TMonitorDefaultTo d) const { 
 // ---- Fonts --------------------------------------------------------------------
 
 TStrings* TScreen::Fonts() const {
-  // Rebuilt from the cached family list on each call, so fonts added to the
-  // process later (AddFontResourceEx) show up here too.
+  // Rebuilt when the family list changed, so fonts added to the process
+  // later (AddFontResourceEx) show up here too.
+  const int version = ScreenFontFamiliesVersion();
+  if (fonts_ && fontsVersion_ == version) return fonts_.get();
   if (!fonts_) {
     fonts_ = std::make_unique<TStringList>();
     fonts_->SetSorted(true);
     fonts_->Duplicates = dupIgnore;
   }
+  fontsVersion_ = version;
   std::vector<FontFamilyInfo> families = ScreenFontFamilies();
   fonts_->BeginUpdate();
   fonts_->Clear();

@@ -108,6 +108,7 @@ class TScreen : public TComponent {
   TCursor cursor_ = crDefault;
   mutable std::vector<std::unique_ptr<TMonitor>> monitors_;
   mutable std::unique_ptr<TStringList> fonts_;
+  mutable int fontsVersion_ = -1;
   std::unique_ptr<TFont> hintFont_;
   std::unique_ptr<TFont> menuFont_;
   std::unique_ptr<TFont> iconFont_;
