@@ -74,15 +74,7 @@ void ReportPreedit(TX11Native& n) {
 // XLookupString gives Latin-1.
 std::string Latin1ToUtf8(const char* s, int len) {
   std::string out;
-  for (int i = 0; i < len; ++i) {
-    unsigned char c = static_cast<unsigned char>(s[i]);
-    if (c < 0x80) {
-      out += char(c);
-    } else {
-      out += char(0xC0 | (c >> 6));
-      out += char(0x80 | (c & 0x3F));
-    }
-  }
+  for (int i = 0; i < len; ++i) AppendUtf8(out, static_cast<unsigned char>(s[i]));
   return out;
 }
 
