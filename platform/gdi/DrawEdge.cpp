@@ -1,4 +1,7 @@
 // DrawEdge: the classic two-line 3-D borders in the system colours.
+#include <cstdint>
+#include <limits>
+
 #include "platform/gdi/Gdi.h"
 #include "platform/gdi/GdiInternal.h"
 
@@ -18,11 +21,20 @@ void Border(DeviceContext& dc, const RECT& r, UINT flags, COLORREF tl, COLORREF 
   if (flags & BF_RIGHT) Line(dc, RECT{r.Right - 1, r.Top, r.Right, r.Bottom}, br);
 }
 
+// One pixel, saturating: rectangles at the limits of int neither wrap nor
+// overflow, and the adjusted rectangle never turns inside out.
+int Step(int v, int by) {
+  const std::int64_t s = std::int64_t(v) + by;
+  return s > std::numeric_limits<int>::max() ? std::numeric_limits<int>::max()
+         : s < std::numeric_limits<int>::min() ? std::numeric_limits<int>::min()
+                                                : int(s);
+}
+
 RECT Deflate(RECT r, UINT flags) {
-  if (flags & BF_LEFT) ++r.Left;
-  if (flags & BF_TOP) ++r.Top;
-  if (flags & BF_RIGHT) --r.Right;
-  if (flags & BF_BOTTOM) --r.Bottom;
+  if (flags & BF_LEFT) r.Left = Step(r.Left, 1);
+  if (flags & BF_TOP) r.Top = Step(r.Top, 1);
+  if (flags & BF_RIGHT) r.Right = Step(r.Right, -1);
+  if (flags & BF_BOTTOM) r.Bottom = Step(r.Bottom, -1);
   return r;
 }
 
@@ -68,8 +80,8 @@ BOOL DrawEdge(HDC h, RECT* rc, UINT edge, UINT flags) {
     MoveToEx(h, 0, 0, &p);
     bool up = (flags & BF_BOTTOM) ? !(flags & BF_LEFT) : (flags & BF_RIGHT);
     if (up) {
-      MoveToEx(h, r.Left, r.Bottom - 1, nullptr);
-      LineTo(h, r.Right, r.Top - 1);
+      MoveToEx(h, r.Left, Step(r.Bottom, -1), nullptr);
+      LineTo(h, r.Right, Step(r.Top, -1));
     } else {
       MoveToEx(h, r.Left, r.Top, nullptr);
       LineTo(h, r.Right, r.Bottom);

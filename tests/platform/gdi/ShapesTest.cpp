@@ -1,3 +1,4 @@
+#include <limits>
 #include <gtest/gtest.h>
 
 #include "platform/gdi/DeviceContext.h"
@@ -367,6 +368,24 @@ TEST(DrawEdge, RaisedEdgeOnChosenSidesOnly) {
   EXPECT_EQ(c.At(0, 3), GdiSysColor(COLOR_3DLIGHT));
   EXPECT_EQ(c.At(3, 3), RGB(1, 2, 3));
   EXPECT_EQ(c.At(1, 1), RGB(1, 2, 3));
+}
+
+TEST(DrawEdge, RectanglesAtTheLimitsOfIntNeitherWrapNorOverflow) {
+  constexpr int lo = std::numeric_limits<int>::min(), hi = std::numeric_limits<int>::max();
+  // An empty rectangle past the limits must not be turned inside out by the
+  // adjustment: its sides move inwards or stay.
+  const RECT cases[] = {{hi, hi, lo, lo}, {lo, lo, hi, hi}, {lo, 0, lo, 4}, {0, hi, 4, hi}};
+  for (const RECT& start : cases) {
+    TestCanvas c(4, 4, RGB(1, 2, 3));
+    RECT r = start;
+    DrawEdge(c.dc, &r, EDGE_SUNKEN, BF_RECT | BF_MIDDLE | BF_ADJUST);
+    EXPECT_GE(r.Left, start.Left);
+    EXPECT_GE(r.Top, start.Top);
+    EXPECT_LE(r.Right, start.Right);
+    EXPECT_LE(r.Bottom, start.Bottom);
+    RECT d = start;
+    DrawEdge(c.dc, &d, BDR_RAISEDOUTER, BF_DIAGONAL | BF_BOTTOM | BF_RIGHT | BF_ADJUST);
+  }
 }
 
 TEST(DrawFocusRect, DottedXorFrameUndoesItself) {
