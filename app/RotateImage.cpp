@@ -253,10 +253,11 @@ RowImageBuffer ReduceAverage(const RowImage& source, int width, int height) {
         for (int sc = sx.First; sc <= sx.Last; ++sc) {
           float q = wr * SpanWeight(sx, sc);
           const Byte* p = in + sc * 3;
+          // The product and the sum are exact; only the running sum is a single.
           acc[3] += q;
-          acc[0] += q * float(p[0]);
-          acc[1] += q * float(p[1]);
-          acc[2] += q * float(p[2]);
+          acc[0] = float(double(acc[0]) + double(q) * p[0]);
+          acc[1] = float(double(acc[1]) + double(q) * p[1]);
+          acc[2] = float(double(acc[2]) + double(q) * p[2]);
         }
       }
     }

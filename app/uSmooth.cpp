@@ -144,8 +144,10 @@ std::vector<int> SmoothOffsets(int n) {
 
 RowImageBuffer SmoothPicture(const RowImage& source, int radius, const RowProgress& progress) {
   RequirePicture(source);
-  const int r = radius == 0 ? 5 : std::max(radius, 0);
   const int W = source.Width, H = source.Height;
+  // Beyond the picture's larger side a radius changes nothing (every pixel's
+  // reach stops at the edges), and clamping keeps 2r within int.
+  const int r = std::min(radius == 0 ? 5 : std::max(radius, 0), std::max(W, H));
   RowImageBuffer result(W, H);
   const int* weight = WeightTable().data();
   const std::ptrdiff_t stride = source.Stride;

@@ -33,7 +33,10 @@ EraseDisc EraseDiscToImage(TPoint position, int radius, double zoom) {
   if (!(zoom > 0))
     return EraseDisc{};
   double r = std::min(std::max(radius / zoom, 0.0), 65535.0);
-  return EraseDisc{RoundEven(position.X / zoom), RoundEven(position.Y / zoom), RoundEven(r)};
+  // A centre beyond 2^30 is far outside any picture either way; clamping keeps
+  // it from wrapping around into one.
+  auto centre = [&](int v) { return RoundEven(std::clamp(v / zoom, -1073741824.0, 1073741824.0)); };
+  return EraseDisc{centre(position.X), centre(position.Y), RoundEven(r)};
 }
 
 bool EraseDiscPixels(const RowImage& image, const EraseDisc& disc) {
@@ -44,12 +47,17 @@ bool EraseDiscPixels(const RowImage& image, const EraseDisc& disc) {
   const std::int64_t R2 = std::int64_t(R) * R, ringLo = R2 - R + 1, ringHi = R2 + R;
   const int f = int(std::floor(std::sqrt(R2 / 2.0)));
 
+  // The disc's box in 64 bits: a centre near the limits of int must not wrap.
+  const int y0 = int(std::max<std::int64_t>(0, std::int64_t(cy) - R));
+  const int y1 = int(std::min<std::int64_t>(H - 1, std::int64_t(cy) + R));
+  const int x0 = int(std::max<std::int64_t>(0, std::int64_t(cx) - R));
+  const int x1 = int(std::min<std::int64_t>(W - 1, std::int64_t(cx) + R));
   std::vector<RingPixel> ring;
-  for (int y = std::max(0, cy - R); y <= std::min(H - 1, cy + R); ++y) {
+  for (int y = y0; y <= y1; ++y) {
     const Byte* row = image.Row(y);
-    const std::int64_t dy = y - cy;
-    for (int x = std::max(0, cx - R); x <= std::min(W - 1, cx + R); ++x) {
-      const std::int64_t dx = x - cx;
+    const std::int64_t dy = std::int64_t(y) - cy;
+    for (int x = x0; x <= x1; ++x) {
+      const std::int64_t dx = std::int64_t(x) - cx;
       if (std::abs(dy) < f && std::abs(dx) < f)
         continue;
       std::int64_t s = dy * dy + dx * dx;
@@ -140,13 +148,13 @@ bool EraseDiscPixels(const RowImage& image, const EraseDisc& disc) {
   };
 #endif
   const std::int64_t inside = std::int64_t(R - 1) * (R - 1);
-  for (int y = std::max(0, cy - R + 1); y <= std::min(H - 1, cy + R - 1); ++y) {
+  for (int y = y0; y <= y1; ++y) {
     Byte* row = image.Row(y);
-    const std::int64_t dy = y - cy;
+    const std::int64_t dy = std::int64_t(y) - cy;
     // The disc's pixels in this row are one run of columns.
     int first = -1, last = -2;
-    for (int x = std::max(0, cx - R + 1); x <= std::min(W - 1, cx + R - 1); ++x) {
-      const std::int64_t dx = x - cx;
+    for (int x = x0; x <= x1; ++x) {
+      const std::int64_t dx = std::int64_t(x) - cx;
       if (dy * dy + dx * dx > inside)
         continue;
       if (first < 0)

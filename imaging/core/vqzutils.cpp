@@ -34,8 +34,12 @@ int CeilLog2(std::uint32_t value) {
 }
 
 Int64 CalcRowLength(Int64 width, int bitCount, int alignment) {
+  // Rows are whole bytes, so only a whole number of bytes can align them.
+  if (alignment <= 0 || alignment % 8 != 0)
+    throw EInvalidOperation("Invalid row alignment " + std::to_string(alignment));
   if (width <= 0 || bitCount <= 0) return 0;
-  if (alignment != 16 && alignment != 32) alignment = 8;
+  if (width > (std::numeric_limits<Int64>::max() - alignment) / bitCount)
+    throw EIntOverflow("Row length out of range");
   const Int64 bits = width * bitCount;
   return (bits + alignment - 1) / alignment * (alignment / 8);
 }

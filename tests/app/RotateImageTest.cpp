@@ -211,6 +211,17 @@ TEST(ReduceAverage, MatchesTheBlockMeanOfAnOddPicture) {
     }
 }
 
+TEST(ReduceAverage, ProductsAreExactAndOnlyTheRunningSumIsSingle) {
+  // Worked out with q x value exact and the sum rounded to single after each
+  // addition; rounding each product to single first gives 77, 128 and 142/154.
+  auto byte = [](int x, int y, int c) { return Byte((x * 37 + y * 91 + c * 13) % 256); };
+  RowImageBuffer src = Make(6, 6, [&](int x, int y) { return BGR{byte(x, y, 0), byte(x, y, 1), byte(x, y, 2)}; });
+  RowImageBuffer out = ReduceAverage(src, 5, 5);
+  EXPECT_EQ(At(out, 1, 0), (BGR{65, 78, 91}));
+  EXPECT_EQ(At(out, 0, 1), (BGR{127, 140, 153}));
+  EXPECT_EQ(At(out, 2, 1), (BGR{129, 141, 155}));
+}
+
 TEST(ResizePicture, PicksThePathBySize) {
   RowImageBuffer src = Make(100, 50, Noise);
   ExpectSame(ResizePicture(src, 100, 50), src);

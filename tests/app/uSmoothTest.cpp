@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
+
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
@@ -133,6 +135,17 @@ TEST(SmoothPicture, MatchesTheDirectDefinitionAtEdgesAndInside) {
         for (int x = 0; x < w; ++x)
           ASSERT_EQ(At(got, x, y), At(want, x, y)) << w << "x" << h << " r" << radius << " at " << x << "," << y;
     }
+}
+
+TEST(SmoothPicture, RadiiBeyondThePictureActAsItsLargerSide) {
+  RowImageBuffer src = Make(23, 19, Portrait);
+  RowImageBuffer want = ReferenceSmooth(src, 23);
+  for (int radius : {24, 1 << 30, std::numeric_limits<int>::max()}) {
+    RowImageBuffer got = SmoothPicture(src, radius);
+    for (int y = 0; y < 19; ++y)
+      for (int x = 0; x < 23; ++x)
+        ASSERT_EQ(At(got, x, y), At(want, x, y)) << "r" << radius << " at " << x << "," << y;
+  }
 }
 
 // Random grain around a few levels, so differences fall in every weight band

@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <cstring>
+#include <limits>
 #include <vector>
 
 namespace {
@@ -22,6 +23,19 @@ TEST(EraseDiscToImage, ZoomConversions) {
   EXPECT_EQ(EraseDiscToImage(TPoint{100, 100}, 15, 0.5), (EraseDisc{200, 200, 30}));
   // Halves go to even: 5 / 2 = 2.5 -> 2, 7 / 2 = 3.5 -> 4.
   EXPECT_EQ(EraseDiscToImage(TPoint{5, 7}, 5, 2.0), (EraseDisc{2, 4, 2}));
+}
+
+TEST(EraseDiscPixels, CentresNearTheLimitsOfIntStayOutside) {
+  constexpr int hi = std::numeric_limits<int>::max(), lo = std::numeric_limits<int>::min();
+  RowImageBuffer image = Filled(8, 8, 0);
+  Channel(image, 3, 3, 1) = 90;
+  // Scaled by a zoom below 1 these land beyond int; they must not wrap into the picture.
+  for (TPoint at : {TPoint{hi, 3}, TPoint{3, hi}, TPoint{lo, lo}, TPoint{hi - 2, hi - 2}})
+    for (double zoom : {1.0, 0.5, 1e-6})
+      EXPECT_FALSE(ErasePatch(image, at, 15, zoom)) << at.X << "," << at.Y << " zoom " << zoom;
+  for (EraseDisc d : {EraseDisc{hi, hi, 65535}, EraseDisc{lo, 3, 65535}, EraseDisc{3, lo + 1, 2}})
+    EXPECT_FALSE(EraseDiscPixels(image, d));
+  EXPECT_EQ(Channel(image, 3, 3, 1), 90);
 }
 
 TEST(EraseDiscPixels, RingAndDiscOnAFiveByFive) {

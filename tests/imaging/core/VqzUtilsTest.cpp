@@ -1,3 +1,4 @@
+#include <limits>
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -36,8 +37,16 @@ TEST(BitsAndSizes, CalcRowLength) {
     Int64 Length;
   } cases[] = {{3, 24, 32, 12}, {3, 24, 8, 9}, {10, 1, 32, 4}, {33, 1, 32, 8}, {5, 4, 16, 4}, {0, 24, 32, 0},
                // Wider than 32-bit arithmetic could hold.
-               {40000LL * 40000LL, 24, 32, 4800000000LL}};
+               {40000LL * 40000LL, 24, 32, 4800000000LL},
+               // Any multiple of 8 aligns by the same formula.
+               {3, 24, 64, 16}, {5, 8, 24, 6}, {1, 1, 64, 8}};
   for (const auto& c : cases) EXPECT_EQ(CalcRowLength(c.Width, c.Bits, c.Align), c.Length) << c.Width;
+}
+
+TEST(BitsAndSizes, CalcRowLengthRefusesAlignmentsThatAreNotWholeBytes) {
+  for (int align : {0, -8, 4, 12, 33})
+    EXPECT_THROW(CalcRowLength(3, 24, align), EInvalidOperation) << align;
+  EXPECT_THROW(CalcRowLength(std::numeric_limits<Int64>::max() / 2, 32, 32), EIntOverflow);
 }
 
 TEST(BitsAndSizes, ByteAndBitOrder) {
