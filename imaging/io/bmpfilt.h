@@ -1,0 +1,16 @@
+// BMP, icon, cursor and portable any-map filters of the imaging library. So
+// far: the icon, cursor and PNM content tests that content detection uses.
+#pragma once
+#include "platform/rtl/Streams.h"
+
+// An icon (type 1) or cursor (type 2) directory at the stream's position:
+// more than 22 bytes, a zero reserved word, the type, a count above 0, and
+// that many 16-byte entries each with a zero reserved byte, a data size
+// above 0 and a data offset at or past the end of that entry. The position
+// is restored.
+bool IsIcoStream(TStream* Stream);
+bool IsCurStream(TStream* Stream);
+
+// A PNM header at the stream's position: after any comments the magic "P1"
+// to "P6", then a width and a height both above 0. The position is restored.
+bool IsPnmStream(TStream* Stream);
