@@ -83,8 +83,8 @@ UINT_PTR TOpenDialog::Hook(HWND hwnd, UINT msg, WPARAM, LPARAM lp) {
   return 0;
 }
 
-void TOpenDialog::ReadResult(const OPENFILENAME& ofn) {
-  files_->Clear();
+std::vector<std::string> FileDialogResultPaths(const OPENFILENAME& ofn) {
+  std::vector<std::string> paths;
   // Never past the buffer: the names run to an empty one or to its end.
   const char* p = ofn.lpstrFile;
   const char* end = ofn.lpstrFile + ofn.nMaxFile;
@@ -93,10 +93,16 @@ void TOpenDialog::ReadResult(const OPENFILENAME& ofn) {
   p = first.size() < ofn.nMaxFile ? p + first.size() + 1 : end;
   if ((ofn.Flags & OFN_ALLOWMULTISELECT) && p < end && *p) {
     for (std::string name; p < end && !(name = next(p)).empty(); p += name.size() + 1)
-      files_->Add(IncludeTrailingPathDelimiter(first) + name);
+      paths.push_back(name[0] == '/' ? name : IncludeTrailingPathDelimiter(first) + name);
   } else {
-    files_->Add(first);
+    paths.push_back(first);
   }
+  return paths;
+}
+
+void TOpenDialog::ReadResult(const OPENFILENAME& ofn) {
+  files_->Clear();
+  for (const std::string& path : FileDialogResultPaths(ofn)) files_->Add(path);
   FileName = files_->Strings(0);
   FilterIndex = int(ofn.nFilterIndex);
 }

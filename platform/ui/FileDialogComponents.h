@@ -3,6 +3,7 @@
 #pragma once
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "platform/rtl/Component.h"
 #include "platform/rtl/Events.h"
@@ -40,6 +41,11 @@ constexpr TOpenOptions OptionBit(TOpenOption o) { return 1u << o; }
 enum TOpenOptionEx { ofExNoPlacesBar };
 using TOpenOptionsEx = unsigned;
 constexpr TOpenOptionsEx ExOptionBit(TOpenOptionEx o) { return 1u << o; }
+
+// The paths a confirmed request holds: its one path, or with
+// OFN_ALLOWMULTISELECT a folder followed by names below it (a name that is
+// absolute stands alone). Never reads past the buffer.
+std::vector<std::string> FileDialogResultPaths(const OPENFILENAME& ofn);
 
 class TOpenDialog : public TComponent {
  public:

@@ -1,0 +1,25 @@
+#include "imaging/view/vqopensavedlg_pane.h"
+
+namespace {
+
+// Shows nothing: the dialogs run with their template's free area empty
+// until the pane that previews pictures takes its place.
+class TVQEmptyPreviewPane : public TVQPreviewPane {
+ public:
+  void SetCaptions(TMsgLanguage) override {}
+  void SetPreviewCheckVisible(bool) override {}
+  void SetPlayButtonVisible(bool) override {}
+  void SetAdvancedButton(bool, const TRect&, TNotifyEvent) override {}
+  void SetAdvancedEnabled(bool) override {}
+  void Place(HWND, const TRect&, const TRect&, bool, bool) override {}
+  void Preview(const std::string&) override {}
+  void Clear() override {}
+  void ApplyZoom() override {}
+  void SetBorderStyle(TVQDBorderStyle) override {}
+};
+
+}  // namespace
+
+std::unique_ptr<TVQPreviewPane> CreatePreviewPane(TOpenPictoraDialog&) {
+  return std::make_unique<TVQEmptyPreviewPane>();
+}
