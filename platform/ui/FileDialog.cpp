@@ -207,7 +207,8 @@ void TFileDialogForm::Build(const TFileDialogTemplate* tpl) {
   int x = area.Left + kMargin + placesWidth, y = area.Top + kMargin;
   int w = area.Width() - 2 * kMargin - placesWidth;
   auto label = [&](const char* text, int id, int top) {
-    auto* l = new TLabel(this);
+    // Windowed, so the hook's window beneath the controls cannot hide it.
+    auto* l = new TStaticText(this);
     l->SetParent(this);
     l->SetCaption(text);
     l->SetBounds(x, top + 4, kLabelWidth, kRow - 4);

@@ -69,9 +69,9 @@ class TFileDialogForm : public TForm {
   TButton* upButton = nullptr;
   TListView* list = nullptr;
   TImageList* icons = nullptr;
-  TLabel* nameLabel = nullptr;
+  TStaticText* nameLabel = nullptr;
   TEdit* nameBox = nullptr;
-  TLabel* typeLabel = nullptr;
+  TStaticText* typeLabel = nullptr;
   TComboBox* typeList = nullptr;
   TCheckBox* readOnly = nullptr;
   TButton* okButton = nullptr;

@@ -251,6 +251,69 @@ void TCustomGroupBox::Dispatch(TMessage& Message) {
   TCustomControl::Dispatch(Message);
 }
 
+// ---- TCustomStaticText -------------------------------------------------------------
+
+TCustomStaticText::TCustomStaticText(TComponent* AOwner) : TCustomControl(AOwner) {
+  ControlStyle = csCaptureMouse | csClickEvents | csSetCaption | csDoubleClicks | csOpaque | csReplicatable;
+  SetColor(clBtnFace);
+  SetParentColor(true);
+  SetTabStop(false);
+  SetBounds(0, 0, 65, 17);
+}
+
+void TCustomStaticText::SetAlignment(TAlignment v) {
+  if (v == alignment_) return;
+  alignment_ = v;
+  Invalidate();
+}
+
+void TCustomStaticText::SetShowAccelChar(bool v) {
+  if (v == showAccelChar_) return;
+  showAccelChar_ = v;
+  Invalidate();
+}
+
+void TCustomStaticText::SetFocusControl(TWinControl* v) {
+  if (v == focusControl_) return;
+  if (focusControl_) focusControl_->RemoveFreeNotification(this);
+  focusControl_ = v;
+  if (v) v->FreeNotification(this);
+}
+
+void TCustomStaticText::Notification(TComponent* AComponent, TOperation Operation) {
+  TCustomControl::Notification(AComponent, Operation);
+  if (Operation == opRemove && AComponent == focusControl_) focusControl_ = nullptr;
+}
+
+void TCustomStaticText::Paint() {
+  HDC dc = Canvas()->Handle();
+  TRect r = ClientRect();
+  FillSolid(dc, r, Color());
+  UINT flags = DT_EXPANDTABS | DT_WORDBREAK | AlignmentToDrawTextFlag(alignment_) | (showAccelChar_ ? 0 : DT_NOPREFIX);
+  DrawClassicText(dc, Font(), Font()->Color(), Caption(), r, flags, Enabled());
+}
+
+void TCustomStaticText::Dispatch(TMessage& Message) {
+  switch (Message.Msg) {
+    case CM_TEXTCHANGED:
+    case CM_FONTCHANGED:
+    case CM_ENABLEDCHANGED:
+      TCustomControl::Dispatch(Message);
+      Invalidate();
+      return;
+    case CM_DIALOGCHAR:
+      if (focusControl_ && Enabled() && showAccelChar_ && IsAccel(Word(Message.WParam), Caption()) &&
+          focusControl_->CanFocus()) {
+        focusControl_->SetFocus();
+        Message.Result = 1;
+        return;
+      }
+      break;
+    default: break;
+  }
+  TCustomControl::Dispatch(Message);
+}
+
 // ---- TButtonControl ----------------------------------------------------------------
 
 TButtonControl::TButtonControl(TComponent* AOwner) : TCustomControl(AOwner) {

@@ -82,6 +82,38 @@ class TLabel : public TCustomLabel {
   std::string ClassName() const override { return "TLabel"; }
 };
 
+// ---- Static text ------------------------------------------------------------------
+// A label with a window of its own: it shows over sibling windows beneath it
+// (a dialog's hook window, for one) where a graphic label would be hidden.
+class TCustomStaticText : public TCustomControl {
+ public:
+  explicit TCustomStaticText(TComponent* AOwner);
+  std::string ClassName() const override { return "TCustomStaticText"; }
+  TAlignment Alignment() const { return alignment_; }
+  void SetAlignment(TAlignment v);
+  bool ShowAccelChar() const { return showAccelChar_; }
+  void SetShowAccelChar(bool v);
+  // Takes the focus when the text's accelerator is pressed.
+  TWinControl* FocusControl() const { return focusControl_; }
+  void SetFocusControl(TWinControl* v);
+  void Dispatch(TMessage& Message) override;
+
+ protected:
+  void Paint() override;
+  void Notification(TComponent* AComponent, TOperation Operation) override;
+
+ private:
+  TAlignment alignment_ = taLeftJustify;
+  bool showAccelChar_ = true;
+  TWinControl* focusControl_ = nullptr;
+};
+
+class TStaticText : public TCustomStaticText {
+ public:
+  explicit TStaticText(TComponent* AOwner) : TCustomStaticText(AOwner) {}
+  std::string ClassName() const override { return "TStaticText"; }
+};
+
 // ---- Group box ----------------------------------------------------------------------
 class TCustomGroupBox : public TCustomControl {
  public:

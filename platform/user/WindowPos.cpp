@@ -199,7 +199,13 @@ BOOL SetWindowPos(HWND hwnd, HWND insertAfter, int x, int y, int cx, int cy, UIN
     }
     bool whole = (wp.flags & (SWP_SHOWWINDOW | SWP_FRAMECHANGED)) || sized || (moved && w->IsChild());
     if (nowVisible && whole) {
-      InvalidateWindowArea(w, Region(Bounds(0, 0, newRect.Width(), newRect.Height())), true, true, true);
+      // A window coming into view shows every visible descendant too, even
+      // under WS_CLIPCHILDREN: children made visible while it was hidden
+      // were never painted.
+      if (wp.flags & SWP_SHOWWINDOW)
+        RedrawWindow(w, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
+      else
+        InvalidateWindowArea(w, Region(Bounds(0, 0, newRect.Width(), newRect.Height())), true, true, true);
       eraseNow = true;
     }
   }

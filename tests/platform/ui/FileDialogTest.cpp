@@ -10,6 +10,7 @@
 #include "FileDialogTestFixture.h"
 #include "platform/rtl/Exceptions.h"
 #include "platform/rtl/FileUtils.h"
+#include "platform/ui/ClassicDraw.h"
 #include "platform/ui/Edit.h"
 #include "platform/user/User.h"
 
@@ -375,6 +376,59 @@ TEST_F(FileDialogTest, HookExceptionGoesToTheApplication) {
   EXPECT_TRUE(GetOpenFileName(&ofn));
   EXPECT_EQ(reported, "hook failed");
   EXPECT_EQ(std::string(buffer), dir + "/b.jpg");
+}
+
+}  // namespace
+
+namespace {
+
+// Every pixel of the dialog's window, as presented.
+std::vector<COLORREF> Pixels(HWND dialog, THeadlessDisplay& display) {
+  RECT r{};
+  GetWindowRect(dialog, &r);
+  std::vector<COLORREF> px;
+  for (int y = 0; y < r.Bottom - r.Top; ++y)
+    for (int x = 0; x < r.Right - r.Left; ++x) px.push_back(display.PixelAt(dialog, x, y));
+  return px;
+}
+
+TEST_F(FileDialogTest, AHookLeavesTheDialogLookingAsWithout) {
+  // The hook's window lies under the standard controls; it must neither
+  // hide the labels nor leave its area unpainted.
+  std::vector<COLORREF> plain, hooked;
+  for (bool withHook : {false, true}) {
+    SCOPED_TRACE(withHook);
+    ofn.Flags = withHook ? OFN_ENABLEHOOK : 0;
+    ofn.lpfnHook = withHook ? RecordingHook : nullptr;
+    Drive([&](TFileDialogDriver& d) {
+      s.display.RunUntilIdle();
+      (withHook ? hooked : plain) = Pixels(d.Dialog(), s.display);
+      RECT wr{};
+      GetWindowRect(d.Dialog(), &wr);
+      for (int id : {kFileDlgIdFolderLabel, kFileDlgIdNameLabel, kFileDlgIdTypeLabel}) {
+        TControl* label = nullptr;
+        for (int i = 0; i < d.Form()->ControlCount(); ++i)
+          if (d.Form()->Controls(i)->Tag == id) label = d.Form()->Controls(i);
+        ASSERT_NE(label, nullptr) << id;
+        TPoint o = label->ClientToScreen(TPoint{0, 0});
+        int ink = 0, face = 0;
+        for (int y = 0; y < label->Height(); ++y)
+          for (int x = 0; x < label->Width(); ++x) {
+            COLORREF c = s.display.PixelAt(d.Dialog(), o.X - wr.Left + x, o.Y - wr.Top + y);
+            ink += c == ClassicRGB(clBtnText);
+            face += c == ClassicRGB(clBtnFace);
+          }
+        EXPECT_GT(ink, 15) << id;
+        EXPECT_GT(face, label->Width() * label->Height() / 2) << id;
+      }
+    });
+    EXPECT_FALSE(GetOpenFileName(&ofn));
+  }
+  ASSERT_FALSE(plain.empty());
+  ASSERT_EQ(plain.size(), hooked.size());
+  int differing = 0;
+  for (size_t i = 0; i < plain.size(); ++i) differing += plain[i] != hooked[i];
+  EXPECT_EQ(differing, 0);
 }
 
 }  // namespace

@@ -291,3 +291,28 @@ TEST_F(WindowTest, ChildFrameSurvivesTheParentsRepaint) {
 }
 
 }  // namespace
+
+namespace {
+
+// Children made visible under a hidden parent (a dialog's controls, created
+// before it shows) are painted when the parent comes into view.
+TEST_F(WindowTest, ShowingAWindowPaintsChildrenMadeVisibleWhileItWasHidden) {
+  for (DWORD clip : {DWORD(0), DWORD(WS_CLIPCHILDREN)}) {
+    SCOPED_TRACE(clip);
+    HWND p = Make("p", WS_POPUP | clip, 0, 0, 100, 100);
+    HWND c = Make("c", WS_CHILD | WS_VISIBLE, 10, 10, 30, 30, p);
+    HWND g = Make("g", WS_CHILD | WS_VISIBLE, 5, 5, 10, 10, c);
+    Handle(p, PaintWith(kRed));
+    Handle(c, PaintWith(kBlue));
+    Handle(g, PaintWith(kWhite));
+    Pump();
+    ShowWindow(p, SW_SHOW);
+    Pump();
+    EXPECT_EQ(SurfacePixel(p, 5, 5), kRed);
+    EXPECT_EQ(SurfacePixel(p, 12, 12), kBlue);
+    EXPECT_EQ(SurfacePixel(p, 17, 17), kWhite);
+    DestroyWindow(p);
+  }
+}
+
+}  // namespace
