@@ -124,7 +124,9 @@ void TWinControl::CreateHandle() {
   // Recreated while shown: our windows appear as they were.
   if (showing_ && !parent_ && !IsWindowVisible(handle_))
     SetWindowPos(handle_, nullptr, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_SHOWWINDOW);
-  if (ControlState & csAlignmentNeeded) Realign();
+  // Children placed before the window existed were aligned to the whole
+  // control; its client may be less (a frame, a menu bar).
+  if ((ControlState & csAlignmentNeeded) || ClientRect() != Rect(0, 0, width_, height_)) Realign();
 }
 
 void TWinControl::CreateWnd() {
@@ -451,7 +453,12 @@ void TWinControl::WMWindowPosChanged(TMessage& Message) {
 void TWinControl::WMSize(TMessage& Message) {
   auto alive = alive_;
   DefaultHandler(Message);
-  if (*alive && !(ControlState & csCreating)) UpdateBoundsFromWindow();
+  if (!*alive || (ControlState & csCreating)) return;
+  const int w = width_, h = height_;
+  UpdateBoundsFromWindow();
+  // The client alone changed (a menu bar or scroll bar came or went): the
+  // children align to what is left.
+  if (*alive && w == width_ && h == height_) Realign();
 }
 
 void TWinControl::WMMove(TMessage& Message) {

@@ -9,6 +9,7 @@
 #include "FormTestFixture.h"
 #include "platform/gdi/DeviceContext.h"  // Surface
 #include "platform/ui/ClassicDraw.h"
+#include "platform/ui/Menus.h"
 
 namespace {
 
@@ -104,6 +105,43 @@ TEST_F(ComCtrlsTest, StatusBarDrawsPanelsTextAndGrip) {
   EXPECT_EQ(At(bar, w - 4, h - 1), Sys(clBtnHighlight));
   form->SetBorderStyle(bsSingle);
   EXPECT_FALSE(bar->SizeGripShown());
+}
+
+TEST_F(ComCtrlsTest, StatusBarSitsAtTheBottomOfTheClientUnderAMainMenu) {
+  // The menu bar takes the top of the window; bottom-aligned controls go to
+  // the bottom of what is left, whenever the menu comes.
+  for (bool menuFirst : {true, false}) {
+    SCOPED_TRACE(menuFirst);
+    TForm* f = NewForm(50, 50, 300, 200);
+    auto* menu = new TMainMenu(f);
+    auto* item = new TMenuItem(menu);
+    item->SetCaption("&File");
+    menu->Items()->Add(item);
+    auto* bar = new TStatusBar(f);
+    bar->SetParent(f);
+    bar->SetSimpleText("Ready");
+    bar->SetSimplePanel(true);
+    int clientWithout = f->ClientHeight();
+    if (menuFirst) f->SetMenu(menu);
+    f->Show();
+    Paint();
+    if (!menuFirst) f->SetMenu(menu);
+    Paint();
+    ASSERT_LT(f->ClientHeight(), clientWithout);
+    EXPECT_EQ(bar->Top() + bar->Height(), f->ClientHeight());
+    EXPECT_EQ(bar->Width(), f->ClientWidth());
+    // The bar's text shows.
+    int ink = 0;
+    RECT wr{};
+    GetWindowRect(f->Handle(), &wr);
+    for (int y = 0; y < bar->Height(); ++y)
+      for (int x = 0; x < 60; ++x) {
+        TPoint p = bar->ClientToScreen(TPoint{x, y});
+        ink += s.display.PixelAt(f->Handle(), p.X - wr.Left, p.Y - wr.Top) == Sys(clBtnText);
+      }
+    EXPECT_GT(ink, 10);
+    delete f;
+  }
 }
 
 TEST_F(ComCtrlsTest, SimplePanelShowsOnlyTheSimpleText) {
