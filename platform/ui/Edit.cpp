@@ -102,7 +102,8 @@ void TCustomEdit::CreateWnd() {
   if (style & ES_NOHIDESEL) hideSelection_ = false;
   if ((style & ES_UPPERCASE) && model_.CharCase() != ecUpperCase) model_.SetCharCase(ecUpperCase);
   if ((style & ES_LOWERCASE) && model_.CharCase() != ecLowerCase) model_.SetCharCase(ecLowerCase);
-  model_.SetSelection(0, 0);
+  // The model outlives the window, so a selection made before (or across a
+  // re-creation) stays as it was set.
   savedContext_ = nullptr;  // the old window's, gone with it
   AssociateInputContext();
   LayoutChanged();

@@ -682,3 +682,37 @@ TEST_F(EditNotifyTest, ScrollingTheViewNotifiesItsDirection) {
 }
 
 }  // namespace
+
+namespace {
+
+using EditCreationTest = FormsTest;
+
+TEST_F(EditCreationTest, SelectionSetBeforeTheWindowExistsSurvivesItsCreation) {
+  // Selections made while the form is hidden, with and without a window yet;
+  // the other edit holds the focus so entering this one selects nothing.
+  for (bool handleFirst : {false, true}) {
+    SCOPED_TRACE(handleFirst);
+    TForm* f = NewForm(100, 100, 300, 200);
+    auto* first = new TEdit(f);
+    first->SetParent(f);
+    auto* e = new TEdit(f);
+    e->SetParent(f);
+    e->SetTop(40);
+    e->SetText("photo 中文 name");
+    if (handleFirst) e->HandleNeeded();
+    e->SetSelStart(6);
+    e->SetSelLength(3);
+    f->SetActiveControl(first);
+    f->Show();
+    s.display.RunUntilIdle();
+    EXPECT_EQ(e->SelStart(), 6);
+    EXPECT_EQ(e->SelLength(), 3);
+    DWORD from = 0, to = 0;
+    SendMessage(e->Handle(), EM_GETSEL, reinterpret_cast<WPARAM>(&from), reinterpret_cast<LPARAM>(&to));
+    EXPECT_EQ(from, 6u);
+    EXPECT_EQ(to, 9u);
+    delete f;
+  }
+}
+
+}  // namespace
