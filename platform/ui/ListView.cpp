@@ -950,6 +950,9 @@ void TListView::DrawItem(int index, const TRect& bounds) {
   TListItem* item = items_->Item(index);
   TCanvas* canvas = Canvas();
   const bool showSel = Focused() || !HideSelection;
+  // Without the focus a selection kept visible is drawn in the face colour.
+  const TColor selBack = Focused() ? clHighlight : clBtnFace;
+  const TColor selText = Focused() ? clHighlightText : clBtnText;
   TCustomDrawState state = 0;
   if (item->selected_) state |= cdsSelected;
   if (item->focused_ && Focused()) state |= cdsFocused;
@@ -970,9 +973,9 @@ void TListView::DrawItem(int index, const TRect& bounds) {
     if (largeImages_ && item->imageIndex_ >= 0 && item->imageIndex_ < largeImages_->Count())
       largeImages_->Draw(canvas, icon.Left, icon.Top, item->imageIndex_, Enabled());
     const bool highlighted = item->selected_ && showSel;
-    if (highlighted) FillSolid(dc, label, clHighlight);
+    if (highlighted) FillSolid(dc, label, selBack);
     TRect t{label.Left + kTextMargin, label.Top, label.Right - kTextMargin, label.Bottom};
-    DrawClassicText(dc, canvas->Font(), highlighted ? clHighlightText : text, item->caption_, t, kIconTextFlags,
+    DrawClassicText(dc, canvas->Font(), highlighted ? selText : text, item->caption_, t, kIconTextFlags,
                     Enabled());
     if (state & cdsFocused) DrawFocusRect(dc, &label);
     return;
@@ -990,9 +993,9 @@ void TListView::DrawItem(int index, const TRect& bounds) {
     sel.Right = std::min(label.Right, label.Left + m.Width() + 2 * kTextMargin);
   }
   const bool highlighted = item->selected_ && showSel;
-  if (highlighted) FillSolid(dc, sel, clHighlight);
+  if (highlighted) FillSolid(dc, sel, selBack);
   TRect t{label.Left + kTextMargin, label.Top, label.Right - kTextMargin, label.Bottom};
-  DrawClassicText(dc, canvas->Font(), highlighted ? clHighlightText : text, item->caption_, t,
+  DrawClassicText(dc, canvas->Font(), highlighted ? selText : text, item->caption_, t,
                   DT_SINGLELINE | DT_VCENTER | DT_END_ELLIPSIS | DT_NOPREFIX, Enabled());
   if (!IsList()) {
     int x = bounds.Left;
@@ -1001,7 +1004,7 @@ void TListView::DrawItem(int index, const TRect& bounds) {
       if (c > 0 && c - 1 < item->subItems_->Count()) {
         TRect st{x + kTextMargin, bounds.Top, x + col->Width() - kTextMargin, bounds.Bottom};
         const bool hi = highlighted && rowSelect_;
-        DrawClassicText(dc, canvas->Font(), hi ? clHighlightText : text, item->subItems_->Strings(c - 1), st,
+        DrawClassicText(dc, canvas->Font(), hi ? selText : text, item->subItems_->Strings(c - 1), st,
                         DT_SINGLELINE | DT_VCENTER | DT_END_ELLIPSIS | DT_NOPREFIX |
                             AlignmentToDrawTextFlag(col->Alignment()),
                         Enabled());

@@ -776,9 +776,11 @@ void TTreeView::DrawNode(HDC dc, TTreeNode* node, int row) {
   }
   const TRect label = node->DisplayRect(true);
   const bool highlighted = node == selected_ && (Focused() || !HideSelection);
-  if (highlighted) FillSolid(dc, label, clHighlight);
+  // Without the focus a selection kept visible is drawn in the face colour.
+  if (highlighted) FillSolid(dc, label, Focused() ? clHighlight : clBtnFace);
   TRect t{label.Left + kTextMargin, label.Top, label.Right, label.Bottom};
-  DrawClassicText(dc, Font(), highlighted ? clHighlightText : Font()->Color(), node->text_, t,
+  const TColor selText = Focused() ? clHighlightText : clBtnText;
+  DrawClassicText(dc, Font(), highlighted ? selText : Font()->Color(), node->text_, t,
                   DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX, Enabled());
   if (node == selected_ && Focused()) DrawFocusRect(dc, &label);
 }

@@ -462,3 +462,40 @@ TEST_F(ListViewTest, IconViewsEditTheCaptionInPlace) {
     s.display.AdvanceTime(1000);
   }
 }
+
+namespace {
+
+TEST_F(ListViewTest, UnfocusedSelectionIsHiddenOrDrawnInTheFaceColour) {
+  // (has focus, hide selection) -> the label's background, in each view.
+  struct TCase {
+    bool focused;
+    bool hide;
+    TColor back;
+  };
+  for (TViewStyle style : {vsReport, vsIcon}) {
+    SCOPED_TRACE(style);
+    Make(style, 3);
+    auto* other = Add<TTestWin>(host, 260, 0, 30, 30);
+    other->SetTabStop(true);
+    ClickItem(1);
+    ASSERT_EQ(lv->ItemIndex(), 1);
+    for (TCase c : {TCase{true, true, clHighlight}, TCase{false, true, clWindow}, TCase{false, false, clBtnFace},
+                    TCase{true, false, clHighlight}}) {
+      SCOPED_TRACE(testing::Message() << c.focused << c.hide);
+      lv->HideSelection = c.hide;
+      if (c.focused)
+        lv->SetFocus();
+      else
+        other->SetFocus();
+      lv->Invalidate();
+      s.display.RunUntilIdle();
+      const TRect label = lv->Items()->Item(1)->DisplayRect(drLabel);
+      TPoint p = host->ScreenToClient(At(lv, label.Left + 1, label.Bottom - 2));
+      EXPECT_EQ(Pixel(p.X, p.Y), ClassicRGB(c.back));
+    }
+    delete other;
+    delete lv;
+  }
+}
+
+}  // namespace

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "UiTestSupport.h"
+#include "platform/ui/ClassicDraw.h"
 
 namespace {
 
@@ -222,3 +223,34 @@ TEST_F(TreeViewTest, AlphaSortOrdersEachLevelIgnoringCase) {
   // The rows follow the new order.
   EXPECT_EQ(tv->GetNodeAt(5, tv->RowHeight() * 5 + 1)->Text(), "a2");
 }
+
+namespace {
+
+TEST_F(TreeViewTest, UnfocusedSelectionIsHiddenOrDrawnInTheFaceColour) {
+  // (has focus, hide selection) -> the label's background.
+  struct TCase {
+    bool focused;
+    bool hide;
+    TColor back;
+  };
+  auto* other = Add<TTestWin>(host, 220, 0, 40, 40);
+  other->SetTabStop(true);
+  ClickNode(b);
+  ASSERT_EQ(tv->Selected(), b);
+  for (TCase c : {TCase{true, true, clHighlight}, TCase{false, true, clWindow}, TCase{false, false, clBtnFace},
+                  TCase{true, false, clHighlight}}) {
+    SCOPED_TRACE(testing::Message() << c.focused << c.hide);
+    tv->HideSelection = c.hide;
+    if (c.focused)
+      tv->SetFocus();
+    else
+      other->SetFocus();
+    tv->Invalidate();
+    s.display.RunUntilIdle();
+    const TRect r = b->DisplayRect(true);
+    TPoint p = host->ScreenToClient(At(tv, r.Left + 1, r.Top + 1));
+    EXPECT_EQ(Pixel(p.X, p.Y), ClassicRGB(c.back));
+  }
+}
+
+}  // namespace
