@@ -473,4 +473,46 @@ TEST_F(PictoraDialogs, TheDialogStandsCentredAThirdDownAndAnswersHelp) {
   EXPECT_EQ(app.LastHelpContext(), 55);
 }
 
+TEST_F(PictoraDialogs, SnapshotsShowTheDialogsWithTheirEmptyPaneArea) {
+  for (bool save : {false, true}) {
+    SCOPED_TRACE(save);
+    std::unique_ptr<TOpenPictoraDialog> d;
+    if (save) {
+      auto sd = std::make_unique<TSavePictoraDialog>(&app);
+      sd->ExOptions = 0;
+      sd->AutoSetFilter = false;
+      sd->Filter = "JPEG (*.jpg)|*.jpg|BMP (*.bmp)|*.bmp";
+      sd->SetFileName(dir + "/b.jpg");
+      d = std::move(sd);
+    } else {
+      d = std::make_unique<TOpenPictoraDialog>(&app);
+    }
+    d->SetInitialDir(dir);
+    int face = 0, area = 0;
+    Drive([&](TFileDialogDriver& dr) {
+      dr.Select("b.jpg");
+      s.display.RunUntilIdle();
+      const std::string bmp = ProgramFolder() + (save ? "save_pictora_dialog.bmp" : "open_pictora_dialog.bmp");
+      EXPECT_TRUE(s.display.WriteBmp(dr.Dialog(), bmp.c_str())) << bmp;
+      // The area the pane will fill is the dialog's plain face.
+      RECT wr{};
+      GetWindowRect(dr.Dialog(), &wr);
+      TRect st = d->GetStaticRect();
+      RECT c{};
+      GetClientRect(d->Handle(), &c);
+      TPoint o = dr.Form()->ClientToScreen(TPoint{0, 0});
+      for (int y = 0; y < c.Bottom; ++y)
+        for (int x = 0; x < c.Right; ++x) {
+          if (x < st.Right && y < st.Bottom) continue;
+          ++area;
+          face += s.display.PixelAt(dr.Dialog(), o.X - wr.Left + x, o.Y - wr.Top + y) == ClassicRGB(clBtnFace);
+        }
+      dr.PressCancel();
+    });
+    EXPECT_FALSE(d->Execute());
+    EXPECT_GT(area, 0);
+    EXPECT_EQ(face, area);
+  }
+}
+
 }  // namespace
