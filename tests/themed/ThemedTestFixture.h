@@ -1,0 +1,97 @@
+// A shown form on the headless display for the themed controls, with input
+// helpers and access to the presented pixels.
+#pragma once
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "platform/graphics/Bitmap.h"
+#include "tests/platform/ui/FormTestFixture.h"
+#include "themed/KZUButton.h"
+#include "themed/KZUThemes.h"
+
+class ThemedTest : public FormsTest {
+ public:
+  TForm* form = nullptr;
+
+ protected:
+  void SetUp() override {
+    form = NewForm(100, 100, 420, 320);
+    form->SetColor(TColor(0xE0E0E0));
+    form->Show();
+    s.display.RunUntilIdle();
+  }
+
+  template <class T>
+  T* Make(TWinControl* parent, int x, int y, TkzuUIStyle style = TkzuUIStyle::WinXP) {
+    T* c = new T(form);
+    c->SetParent(parent);
+    c->SetLeft(x);
+    c->SetTop(y);
+    c->SetUIStyle(style);
+    return c;
+  }
+
+ public:
+  TPoint Screen(TControl* c, int x, int y) { return c->ClientToScreen(TPoint{x, y}); }
+  // The presented pixel at a control's client point.
+  COLORREF At(TControl* c, int x, int y) {
+    TPoint p = Screen(c, x, y);
+    RECT wr{};
+    GetWindowRect(form->Handle(), &wr);
+    return s.display.PixelAt(form->Handle(), p.X - wr.Left, p.Y - wr.Top);
+  }
+  // The presented pixels of a control, row by row.
+  std::vector<COLORREF> Pixels(TControl* c) {
+    s.display.RunUntilIdle();
+    std::vector<COLORREF> out;
+    for (int y = 0; y < c->Height(); ++y)
+      for (int x = 0; x < c->Width(); ++x) out.push_back(At(c, x, y));
+    return out;
+  }
+  void MoveOver(TControl* c, int x = 4, int y = -1) {
+    TPoint p = Screen(c, x, y < 0 ? c->Height() / 2 : y);
+    s.display.MouseMove(p.X, p.Y);
+    s.display.RunUntilIdle();
+  }
+  void Press(TControl* c, int x = 4, int y = -1) {
+    TPoint p = Screen(c, x, y < 0 ? c->Height() / 2 : y);
+    s.display.MouseMove(p.X, p.Y);
+    s.display.MouseDown(p.X, p.Y);
+    s.display.RunUntilIdle();
+  }
+  void Release(TControl* c, int x = 4, int y = -1) {
+    TPoint p = Screen(c, x, y < 0 ? c->Height() / 2 : y);
+    s.display.MouseUp(p.X, p.Y);
+    s.display.RunUntilIdle();
+  }
+  // A left click, far enough in time from the last one never to pair with
+  // it as a double click.
+  void ClickOn(TControl* c, int x = 4, int y = -1) {
+    Press(c, x, y);
+    Release(c, x, y);
+    s.display.AdvanceTime(1000);
+  }
+  void MoveAway() {
+    s.display.MouseMove(5, 5);
+    s.display.RunUntilIdle();
+  }
+  void Key(int vk) {
+    s.display.KeyPress(vk);
+    s.display.RunUntilIdle();
+  }
+  void AltKey(int vk) {
+    s.display.KeyDown(VK_MENU);
+    s.display.KeyPress(vk);
+    s.display.KeyUp(VK_MENU);
+    s.display.RunUntilIdle();
+  }
+};
+
+// A theme picture's pixel as 0x00BBGGRR.
+inline COLORREF ThemePixel(const std::string& name, int x, int y) {
+  TBitmap b;
+  LoadThemeBitmap(name, b);
+  return COLORREF(b.Canvas()->Pixels(x, y));
+}
