@@ -2,9 +2,9 @@
 
 #include <array>
 #include <map>
-#include <memory>
 
 #include "platform/graphics/Bitmap.h"
+#include "platform/graphics/DibImage.h"
 #include "platform/rtl/Exceptions.h"
 #include "platform/rtl/SysUtils.h"
 #include "platform/ui/Controls.h"
@@ -196,16 +196,17 @@ TColor GetThemeColor(TkzuUIStyle style, int index) {
 }
 
 void LoadThemeBitmap(const std::string& name, TBitmap& out) {
-  // GUI thread only, like every control that paints from it.
-  static std::map<std::string, std::unique_ptr<TBitmap>> cache;
+  // GUI thread only, like every control that paints from it. Plain pixel
+  // images, so nothing of GDI outlives the program's end.
+  static std::map<std::string, TDibImage> cache;
   const std::string key = UpperCase(name);
   auto it = cache.find(key);
   if (it == cache.end()) {
-    auto bmp = std::make_unique<TBitmap>();
-    bmp->LoadFromResourceName(name);
-    it = cache.emplace(key, std::move(bmp)).first;
+    TBitmap bmp;
+    bmp.LoadFromResourceName(name);
+    it = cache.emplace(key, bmp.ToDib()).first;
   }
-  out.Assign(it->second.get());
+  out.FromDib(it->second);
 }
 
 TkzuUIStyle GetOwnerFormPanelUIStyle(const TComponent* owner) {

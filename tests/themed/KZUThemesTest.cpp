@@ -77,27 +77,69 @@ TEST(KZUThemes, BitmapNamesCarryThePrefixAndWinXPsOwnParts) {
   for (const NameCase& c : cases) EXPECT_EQ(GetThemeBitmapName(c.Style, c.Index), c.Name) << c.Index;
 }
 
-// Every picture the buttons load exists in every look, at the size the
-// controls lay themselves out by.
-TEST(KZUThemes, ButtonPicturesOfEveryLookExistWithTheirSizes) {
-  struct Sizes {
-    S Style;
-    TSize Button, Check, Radio;
-  };
-  const Sizes looks[] = {
-      {S::MacOS, {84, 23}, {15, 17}, {16, 17}},     {S::WinXP, {18, 21}, {13, 13}, {13, 13}},
-      {S::DeepBlue, {74, 21}, {13, 13}, {13, 13}},  {S::Protein, {74, 21}, {13, 13}, {13, 13}},
-      {S::BlueGlass, {77, 27}, {13, 13}, {13, 13}},
-  };
-  for (const Sizes& l : looks)
-    for (int index = 24; index <= 42; ++index) {
-      const std::string name = GetThemeBitmapName(l.Style, index);
+// The size the controls expect of a named picture of look li (0 MacOS ..
+// 4 BlueGlass); a width of -1 is free.
+TSize ExpectedSize(int li, const std::string& name) {
+  auto has = [&](const char* part) { return name.find(part) != std::string::npos; };
+  if (has("MENU_CHECKED")) return {16, 16};
+  if (has("TITLEBTN_")) {
+    const int n[] = {17, 21, 19, 19, 19};
+    return {n[li], n[li]};
+  }
+  if (has("TITLE_")) {
+    const int h[] = {23, 29, 32, 23, 33};
+    return {-1, h[li]};
+  }
+  if (has("SCROLLBAR_TRACK")) return li == 0 ? TSize{16, 33} : TSize{16, 21};
+  if (has("SCROLLBAR_")) {
+    const TSize s[] = {{16, 22}, {16, 17}, {16, 16}, {16, 16}, {17, 16}};
+    return s[li];
+  }
+  if (has("PROGRESSBAR_V")) {
+    const TSize s[] = {{13, 13}, {10, 6}, {10, 1}, {10, 1}, {10, 1}};
+    return s[li];
+  }
+  if (has("PROGRESSBAR")) {
+    const TSize s[] = {{13, 10}, {6, 10}, {1, 10}, {1, 10}, {1, 10}};
+    return s[li];
+  }
+  if (has("TAB_LINE")) {
+    const TSize s[] = {{17, 7}, {8, 1}, {5, 5}, {10, 5}, {10, 5}};
+    return s[li];
+  }
+  if (has("TAB_")) {
+    const TSize s[] = {{18, 27}, {9, 18}, {6, 17}, {9, 17}, {9, 17}};
+    return s[li];
+  }
+  if (has("TRACKBAR_BAR")) return li == 0 ? TSize{45, 5} : TSize{45, 4};
+  if (has("TRACKBAR_SLIDER_V")) return li == 0 ? TSize{19, 11} : TSize{18, 11};
+  if (has("TRACKBAR_SLIDER")) return {11, 20};
+  if (has("_BUTTON_")) {
+    const TSize s[] = {{84, 23}, {18, 21}, {74, 21}, {74, 21}, {77, 27}};
+    return s[li];
+  }
+  if (has("RADIOBUTTON")) return li == 0 ? TSize{16, 17} : TSize{13, 13};
+  if (has("CHECKBOX")) return li == 0 ? TSize{15, 17} : TSize{13, 13};
+  return {0, 0};
+}
+
+// Every picture the tables name exists in every look, at its listed size,
+// so no control meets a missing picture at run time.
+TEST(KZUThemes, EveryNamedPictureExistsWithItsSize) {
+  const S looks[] = {S::MacOS, S::WinXP, S::DeepBlue, S::Protein, S::BlueGlass};
+  int checked = 0;
+  for (int li = 0; li < 5; ++li)
+    for (int index = 1; index <= kzuThemeEntryCount; ++index) {
+      const std::string name = GetThemeBitmapName(looks[li], index);
+      if (name.empty()) continue;
       TBitmap b;
       ASSERT_NO_THROW(LoadThemeBitmap(name, b)) << name;
-      const TSize want = index <= 26 ? l.Button : index <= 34 ? l.Check : l.Radio;
-      EXPECT_EQ(b.Width(), want.cx) << name;
+      const TSize want = ExpectedSize(li, name);
+      if (want.cx >= 0) EXPECT_EQ(b.Width(), want.cx) << name;
       EXPECT_EQ(b.Height(), want.cy) << name;
+      ++checked;
     }
+  EXPECT_EQ(checked, 5 * 57);  // entries 23 to 65, 70 to 72, 75 to 78 and 85 to 91
 }
 
 TEST(KZUThemes, MissingBitmapRaisesResourceNotFound) {
