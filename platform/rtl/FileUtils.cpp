@@ -4,12 +4,15 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/types.h>
 #include <unistd.h>
 #include <vector>
+
+#include "platform/rtl/Exceptions.h"
 
 namespace {
 
@@ -203,6 +206,68 @@ Int64 FileSize(std::string_view fileName) {
   struct stat st;
   if (!StatPath(fileName, st) || !S_ISREG(st.st_mode)) return -1;
   return static_cast<Int64>(st.st_size);
+}
+
+// ---- reading files named by a file or a user ------------------------------
+
+namespace {
+[[noreturn]] void RaiseCannotOpen(std::string_view fileName, const std::string& reason) {
+  throw EFOpenError("Cannot open file \"" + std::string(fileName) + "\". " + reason);
+}
+
+void CheckRegularStat(std::string_view fileName, const struct stat& st) {
+  if (S_ISDIR(st.st_mode)) RaiseCannotOpen(fileName, "It is a folder");
+  if (!S_ISREG(st.st_mode)) RaiseCannotOpen(fileName, "It is not a regular file");
+}
+}  // namespace
+
+void CheckRegularFile(std::string_view fileName) {
+  std::string p;
+  if (!ToCPath(fileName, p)) RaiseCannotOpen(fileName, "Invalid file name");
+  struct stat st;
+  if (::stat(p.c_str(), &st) != 0) RaiseCannotOpen(fileName, std::strerror(errno));
+  CheckRegularStat(fileName, st);
+}
+
+std::string ReadRegularFile(std::string_view fileName, Int64 maxBytes) {
+  CheckRegularFile(fileName);
+  const std::string p(fileName);
+  // Non-blocking, so a FIFO put under the name since the check cannot
+  // stall the open; fstat then sees what was really opened.
+  int fd;
+  do {
+    fd = ::open(p.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+  } while (fd < 0 && errno == EINTR);
+  if (fd < 0) RaiseCannotOpen(fileName, std::strerror(errno));
+  struct Closer {
+    int fd;
+    ~Closer() { ::close(fd); }
+  } closer{fd};
+  struct stat st;
+  if (::fstat(fd, &st) != 0) RaiseCannotOpen(fileName, std::strerror(errno));
+  CheckRegularStat(fileName, st);
+  const auto tooLarge = [&] {
+    throw EReadError("File \"" + std::string(fileName) + "\" is larger than " + std::to_string(maxBytes) + " bytes");
+  };
+  if (maxBytes < 0 || st.st_size > maxBytes) tooLarge();
+  // One byte more than the size: a file that grows while it is read is
+  // seen growing, and stays within the limit or is refused.
+  std::string bytes(static_cast<std::size_t>(st.st_size) + 1, '\0');
+  std::size_t got = 0;
+  for (;;) {
+    if (got == bytes.size()) {
+      if (static_cast<Int64>(got) > maxBytes) tooLarge();
+      bytes.resize(static_cast<std::size_t>(std::min<Int64>(static_cast<Int64>(got) * 2, maxBytes + 1)));
+    }
+    const ssize_t n = ::read(fd, bytes.data() + got, bytes.size() - got);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) throw EReadError("Cannot read file \"" + std::string(fileName) + "\". " + std::strerror(errno));
+    if (n == 0) break;
+    got += static_cast<std::size_t>(n);
+  }
+  if (static_cast<Int64>(got) > maxBytes) tooLarge();
+  bytes.resize(got);
+  return bytes;
 }
 
 // ---- listing ----------------------------------------------------------------

@@ -52,6 +52,19 @@ Int64 FileAge(std::string_view fileName);
 // Size in bytes; -1 when missing or not a regular file.
 Int64 FileSize(std::string_view fileName);
 
+// ---- reading files named by a file or a user ------------------------------
+
+// Raises EFOpenError "Cannot open file \"name\". reason" unless the name
+// (symbolic links followed) is an existing regular file. Readers call it
+// before opening a name that came from a file or a user: opening a FIFO
+// blocks until a writer comes, and a device or folder is not a file's data.
+void CheckRegularFile(std::string_view fileName);
+// The whole content of a regular file of at most maxBytes. Raises what
+// CheckRegularFile raises, EFOpenError when it cannot be opened, EReadError
+// when it is larger than maxBytes or a read fails. A FIFO swapped in after
+// the check is refused without blocking.
+std::string ReadRegularFile(std::string_view fileName, Int64 maxBytes);
+
 // ---- listing ----------------------------------------------------------------
 
 constexpr int faReadOnly = 0x01;   // we may not write it
