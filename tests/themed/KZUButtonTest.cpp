@@ -457,6 +457,48 @@ TEST_F(KZUButtonTest, TwoImageGlyphShowsItsRightHalfWhenDisabled) {
   EXPECT_EQ(At(button, gx + 4, gy + 4), 0x00FF00);
 }
 
+// Where the glyph lands against the caption, for each layout.
+TEST_F(KZUButtonTest, GlyphLayoutsPlaceTheGlyphBesideTheCaption) {
+  auto* button = Make<TkzuButton>(form, 10, 10, S::DeepBlue);
+  button->SetBounds(10, 10, 120, 60);
+  button->SetCaption("Go");
+  TBitmap glyph(8, 8, pf24bit);
+  glyph.Canvas()->Brush()->SetColor(TColor(0xFF00FF));
+  glyph.Canvas()->FillRect(TRect{0, 0, 8, 8});
+  glyph.Canvas()->Brush()->SetColor(TColor(0x0000FF));
+  glyph.Canvas()->FillRect(TRect{1, 1, 7, 7});
+  button->SetGlyph(&glyph);
+  struct Case {
+    TkzuButtonLayout Layout;
+    int Dx, Dy;  // sign of glyph minus caption on each axis (0: centred alike)
+  };
+  const Case cases[] = {{blGlyphLeft, -1, 0}, {blGlyphRight, 1, 0}, {blGlyphTop, 0, -1}, {blGlyphBottom, 0, 1}};
+  for (const Case& c : cases) {
+    button->SetLayout(c.Layout);
+    s.display.RunUntilIdle();
+    // The glyph's red square, found on screen.
+    int gx = -1, gy = -1;
+    for (int y = 0; y < button->Height() && gx < 0; ++y)
+      for (int x = 0; x < button->Width(); ++x)
+        if (At(button, x, y) == 0x0000FF) {
+          gx = x;
+          gy = y;
+          break;
+        }
+    ASSERT_GE(gx, 0) << c.Layout;
+    const TPoint cap = button->CaptionPos();
+    if (c.Dx < 0) EXPECT_LT(gx + 7, cap.X) << c.Layout;
+    if (c.Dx > 0) EXPECT_GT(gx, cap.X) << c.Layout;
+    if (c.Dy < 0) EXPECT_LT(gy + 7, cap.Y) << c.Layout;
+    if (c.Dy > 0) EXPECT_GT(gy, cap.Y) << c.Layout;
+    // The caption is drawn where the layout put it.
+    bool text = false;
+    for (int y = cap.Y; y < cap.Y + 14 && y < button->Height(); ++y)
+      for (int x = cap.X; x < cap.X + 14 && x < button->Width(); ++x) text |= At(button, x, y) == 0x000000;
+    EXPECT_TRUE(text) << c.Layout;
+  }
+}
+
 TEST_F(KZUButtonTest, ImageButtonFallsBackToItsNormalPicture) {
   auto* button = new TkzuImageButton(form);
   button->SetParent(form);

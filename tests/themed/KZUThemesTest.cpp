@@ -135,7 +135,9 @@ TEST(KZUThemes, EveryNamedPictureExistsWithItsSize) {
       TBitmap b;
       ASSERT_NO_THROW(LoadThemeBitmap(name, b)) << name;
       const TSize want = ExpectedSize(li, name);
-      if (want.cx >= 0) EXPECT_EQ(b.Width(), want.cx) << name;
+      if (want.cx >= 0) {
+        EXPECT_EQ(b.Width(), want.cx) << name;
+      }
       EXPECT_EQ(b.Height(), want.cy) << name;
       ++checked;
     }
