@@ -221,7 +221,6 @@ class TspLayerManager : public TComponent {
   void OwnerChanged();
   HWND owner_ = nullptr;
   TPoint offset_{};  // layer origin minus owner origin
-  bool hiddenWithOwner_ = false;
 };
 
 // WS_EX_LAYERED and the image with its alpha from mask, premultiplied, as

@@ -623,12 +623,14 @@ void TX11Display::SetLayeredContent(TNativeWindow id, const Surface* content) {
     }
     return;
   }
-  // Per-pixel alpha needs an ARGB window and a compositor; drawn opaque it
-  // would cover what it should blend with, so it stays hidden instead.
-  const bool layered = content != nullptr;
-  if (n->layered == layered) return;
-  n->layered = layered;
-  if (!n->shown) return;
-  if (layered) XUnmapWindow(s_->dpy, n->window);
-  else XMapRaised(s_->dpy, n->window);
+  // Without a compositor nothing blends: the mostly opaque pixels show
+  // through a shape and the faint ones are cut away.
+  if (content) {
+    PutShapedLayeredContent(*s_, *n, *content);
+  } else if (n->alphaShaped) {
+    n->alphaShaped = false;
+    n->alphaRects.clear();
+    n->perPixelShown = false;  // the window layer repaints it next
+    ApplyX11Shape(*s_, *n);
+  }
 }

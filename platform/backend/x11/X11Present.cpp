@@ -155,6 +155,36 @@ void PutLayeredContent(TX11State& s, TX11Native& n, const Surface& content) {
   if (n.colorKey != CLR_INVALID) ApplyX11Shape(s, n);
 }
 
+void PutShapedLayeredContent(TX11State& s, TX11Native& n, const Surface& content) {
+  if (n.argb || !content.Valid() || content.bpp != 32 || !EnsureBacking(s, n, content.width, content.height)) return;
+  constexpr std::uint32_t kShownAlpha = 128;
+  XImage* img = n.image;
+  const Visual* v = s.visual;
+  n.alphaRects.clear();
+  for (int y = 0; y < content.height; ++y) {
+    const auto* row = reinterpret_cast<const std::uint32_t*>(content.Row(y));
+    int runStart = -1;
+    for (int x = 0; x <= content.width; ++x) {
+      const std::uint32_t p = x < content.width ? row[x] : 0;
+      const std::uint32_t a = p >> 24;
+      if (a >= kShownAlpha) {
+        // Back to the straight colour: the pixel is shown without blending.
+        auto straight = [a](std::uint32_t c) { return std::min<std::uint32_t>(255, (c * 255 + a / 2) / a); };
+        const std::uint32_t r = straight((p >> 16) & 0xFF), g = straight((p >> 8) & 0xFF), b = straight(p & 0xFF);
+        XPutPixel(img, x, y, Channel(r, v->red_mask) | Channel(g, v->green_mask) | Channel(b, v->blue_mask));
+        if (runStart < 0) runStart = x;
+      } else if (runStart >= 0) {
+        n.alphaRects.push_back(RECT{runStart, y, x, y + 1});
+        runStart = -1;
+      }
+    }
+  }
+  n.alphaShaped = true;
+  n.perPixelShown = true;
+  ApplyX11Shape(s, n);
+  if (n.shown) PutBacking(s, n, RECT{0, 0, content.width, content.height});
+}
+
 void FreeX11WindowResources(TX11State& s, TX11Native& n) {
   if (!s.ioLost) {
     if (n.gc) XFreeGC(s.dpy, n.gc);
@@ -202,7 +232,7 @@ std::vector<XRectangle> KeyRects(const TX11State& s, const TX11Native& n) {
 void ApplyX11Shape(TX11State& s, TX11Native& n) {
   if (s.ioLost) return;
   const bool keyed = n.colorKey != CLR_INVALID && n.image && Direct(s, n);
-  if (!keyed && !n.hasRegion) {
+  if (!keyed && !n.hasRegion && !n.alphaShaped) {
     XShapeCombineMask(s.dpy, n.window, ShapeBounding, 0, 0, None, ShapeSet);
     return;
   }
@@ -215,6 +245,11 @@ void ApplyX11Shape(TX11State& s, TX11Native& n) {
     std::vector<XRectangle> r = ToXRects(n.regionRects);
     XShapeCombineRectangles(s.dpy, n.window, ShapeBounding, 0, 0, r.data(), int(r.size()),
                             keyed ? ShapeIntersect : ShapeSet, YXBanded);
+  }
+  if (n.alphaShaped) {
+    std::vector<XRectangle> r = ToXRects(n.alphaRects);
+    XShapeCombineRectangles(s.dpy, n.window, ShapeBounding, 0, 0, r.data(), int(r.size()),
+                            keyed || n.hasRegion ? ShapeIntersect : ShapeSet, YXBanded);
   }
 }
 

@@ -49,6 +49,10 @@ struct TX11Native {
   Colormap colormap = 0;
   GC gc = nullptr;
   bool perPixelShown = false;  // the backing holds per-pixel content
+  // Per-pixel content without a compositor: its mostly opaque pixels shown
+  // opaque, the rest cut away by these rows of the shape.
+  bool alphaShaped = false;
+  std::vector<RECT> alphaRects;
   // The shape: the window region's rectangles and the colour key
   // (0x00BBGGRR, CLR_INVALID: none) cut out of the presented pixels.
   bool hasRegion = false;
@@ -177,7 +181,11 @@ void PutBacking(TX11State& s, TX11Native& n, const RECT& r);
 void FreeBacking(TX11Native& n);
 // Copies premultiplied BGRA content into an ARGB window's backing and shows it.
 void PutLayeredContent(TX11State& s, TX11Native& n, const Surface& content);
-// The window region and the colour key, combined into the bounding shape.
+// Without a compositor: shows premultiplied BGRA content opaque, its pixels
+// of alpha 128 and above in their own colour, the others cut away.
+void PutShapedLayeredContent(TX11State& s, TX11Native& n, const Surface& content);
+// The window region, the colour key and the alpha shape, combined into the
+// bounding shape.
 void ApplyX11Shape(TX11State& s, TX11Native& n);
 // Frees the window's own GC and colormap (ARGB windows).
 void FreeX11WindowResources(TX11State& s, TX11Native& n);

@@ -135,6 +135,44 @@ TEST_F(X11LayeredTest, PerPixelContentShowsOnAnArgbWindowUnderACompositor) {
   EXPECT_EQ(display->ErrorCount(), 0);
 }
 
+TEST_F(X11LayeredTest, WithoutACompositorPerPixelContentShowsItsMostlyOpaquePixels) {
+  ASSERT_FALSE(display->CompositorRunning());
+  HWND glow = Create(WS_POPUP, Bounds(100, 10, 60, 40), WS_EX_LAYERED);
+  ShowWindow(glow, SW_SHOWNOACTIVATE);
+  HDC mem = CreateCompatibleDC(nullptr);
+  BITMAPINFO bmi;
+  bmi.bmiHeader.biWidth = 60;
+  bmi.bmiHeader.biHeight = -40;
+  bmi.bmiHeader.biBitCount = 32;
+  void* bits = nullptr;
+  HBITMAP dib = CreateDIBSection(nullptr, &bmi, DIB_RGB_COLORS, &bits, nullptr, 0);
+  ASSERT_NE(dib, nullptr);
+  // Columns 0..19 alpha 0xC0 (premultiplied 0x604020 is straight 0x80552B),
+  // 20..39 alpha 0x40, 40..59 clear.
+  auto* px = static_cast<std::uint32_t*>(bits);
+  for (int y = 0; y < 40; ++y)
+    for (int x = 0; x < 60; ++x) px[y * 60 + x] = x < 20 ? 0xC0604020u : x < 40 ? 0x40202020u : 0u;
+  HGDIOBJ old = SelectObject(mem, dib);
+  BLENDFUNCTION bf;
+  bf.AlphaFormat = AC_SRC_ALPHA;
+  POINT src{0, 0};
+  SIZE size{60, 40};
+  ASSERT_TRUE(UpdateLayeredWindow(glow, nullptr, nullptr, &size, mem, &src, 0, &bf, ULW_ALPHA));
+  SelectObject(mem, old);
+  DeleteObject(dib);
+  DeleteDC(mem);
+  Settle();
+  EXPECT_TRUE(Mapped(glow));
+  EXPECT_EQ(ScreenPixel(100 + 5, 10 + 5), 0x80552Bu);
+  EXPECT_EQ(ScreenPixel(100 + 25, 10 + 5), kRootColour);
+  EXPECT_EQ(ScreenPixel(100 + 50, 10 + 5), kRootColour);
+  // Back to painting: the whole window again.
+  SetWindowLongPtr(glow, GWL_EXSTYLE, 0);
+  Settle();
+  EXPECT_EQ(ScreenPixel(100 + 50, 10 + 5), Rgb24(kFill));
+  EXPECT_EQ(display->ErrorCount(), 0);
+}
+
 TEST_F(X11LayeredTest, ColourKeyCutsThePresentedPixelsOutOfTheShape) {
   HWND w = Create(WS_POPUP, Bounds(50, 60, 80, 50), WS_EX_LAYERED);
   ASSERT_TRUE(SetLayeredWindowAttributes(w, kKey, 255, LWA_COLORKEY));
