@@ -1,8 +1,11 @@
-# Every file under resources/ becomes a named resource of the executable.
+# Every file under resources/ but the skin (resources/Skin) becomes a named
+# resource of the executable.
 # Type: the sub-folder's name when the file sits in one, else from the
 # extension (.bmp BITMAP, .cur CURSOR, .ico ICON, .dfm/.frm FORM, anything
 # else RCDATA). Name: the file name without its extension. Look-ups ignore case.
 file(GLOB_RECURSE resource_files CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/resources/*)
+# The skin is a data folder installed beside the program, not a resource.
+list(FILTER resource_files EXCLUDE REGEX "/resources/Skin/")
 list(SORT resource_files)
 
 set(res_asm "${CMAKE_BINARY_DIR}/generated/resources.S")

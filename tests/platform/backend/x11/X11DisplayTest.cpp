@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cstdint>
 #include <map>
@@ -18,6 +19,7 @@
 #include <X11/Xlib.h>
 #define Region XlibRegion
 #include <X11/Xutil.h>
+#include <X11/extensions/shape.h>
 #undef Region
 #include <X11/keysym.h>
 
@@ -529,7 +531,7 @@ TEST_F(X11DisplayTest, ClipboardTextTravelsBothWaysAsUtf8) {
   XDestroyWindow(reader, requestor);
 }
 
-TEST_F(X11DisplayTest, MinimizedAndUnshowableLayeredWindowsAreUnmapped) {
+TEST_F(X11DisplayTest, MinimizedWindowsAreUnmappedAndLayeredOnesShowThroughAShape) {
   HWND w = Create("w", WS_OVERLAPPEDWINDOW, Bounds(20, 20, 60, 40), kFill);
   HWND glow = Create("glow", WS_POPUP, Bounds(120, 20, 60, 40), kFill);
   ShowWindow(w, SW_SHOWNORMAL);
@@ -554,12 +556,25 @@ TEST_F(X11DisplayTest, MinimizedAndUnshowableLayeredWindowsAreUnmapped) {
   content.pitch = 60 * 4;
   content.width = 60;
   content.height = 40;
+  // Without a compositor the content stays on screen, cut to its pixels of
+  // alpha 128 and more: the top half here.
+  for (int i = 20 * 60; i < 40 * 60; ++i) argb[std::size_t(i)] = 0x7F402010u;
+  auto shapeRows = [&]() {
+    int count = 0, ordering = 0;
+    XRectangle* r = XShapeGetRectangles(reader, NativeOf(glow), ShapeBounding, &count, &ordering);
+    int bottom = 0;
+    for (int i = 0; i < count; ++i) bottom = std::max(bottom, r[i].y + int(r[i].height));
+    if (r) XFree(r);
+    return bottom;
+  };
   display->SetLayeredContent(display->NativeOf(glow), &content);
   Settle();
-  EXPECT_FALSE(mapped(glow));
+  EXPECT_TRUE(mapped(glow));
+  EXPECT_EQ(shapeRows(), 20);
   display->SetLayeredContent(display->NativeOf(glow), nullptr);
   Settle();
   EXPECT_TRUE(mapped(glow));
+  EXPECT_EQ(shapeRows(), 40);
 }
 
 }  // namespace
