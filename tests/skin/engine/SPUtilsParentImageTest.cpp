@@ -5,6 +5,8 @@
 #include <memory>
 
 #include "platform/backend/headless/HeadlessDisplay.h"
+#include "platform/user/SysMetrics.h"
+#include "tests/platform/ui/FormTestFixture.h"
 #include "tests/skin/engine/SkinPixels.h"
 
 using namespace skinpx;
@@ -74,6 +76,30 @@ TEST(PaintParentImage, ParentAndTheGraphicControlsBeneathOnly) {
   Fill(out, 0xFFFFFF);
   PaintParentImage(&orphan, out.Canvas());
   EXPECT_EQ(Px(out, 5, 5), 0xFFFFFFu);
+}
+
+class PaintParentImageForms : public FormsTest {};
+
+TEST_F(PaintParentImageForms, AnMdiFormShowsItsClientWindowsBackground) {
+  TForm* frame = NewForm(0, 0, 400, 300);
+  frame->SetColor(0x000000FF);
+  frame->SetFormStyle(fsMDIForm);
+  frame->Show();
+  s.display.RunUntilIdle();
+  ASSERT_NE(frame->ClientHandle(), nullptr);
+  TBlock control(nullptr, 0);
+  control.SetBounds(10, 10, 20, 20);
+  control.SetParent(frame);
+  TBitmap out;
+  out.SetSize(20, 20);
+  Fill(out, 0xFFFFFF);
+  PaintParentImage(&control, out.Canvas());
+  const COLORREF work = GetSysColor(COLOR_APPWORKSPACE);
+  const std::uint32_t want = Rgb(GetRValue(work), GetGValue(work), GetBValue(work));
+  ASSERT_NE(want, 0xFF0000u);
+  EXPECT_EQ(Px(out, 0, 0), want);
+  EXPECT_EQ(Px(out, 19, 19), want);
+  control.SetParent(nullptr);
 }
 
 }  // namespace

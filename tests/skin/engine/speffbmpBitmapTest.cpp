@@ -281,3 +281,46 @@ TEST(DrawVistaGlowText, HaloOfTheGlowColourFadesAwayFromTheText) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(DrawReflectionText, MirrorBelowTheTextFadingTowardItsFoot) {
+  const TRect r{20, 10, 180, 40};
+  const UINT format = DT_SINGLELINE | DT_LEFT;
+  const TColor reflection = 0x00FF0000;  // blue
+  TBitmap plain, mirrored;
+  for (TBitmap* b : {&plain, &mirrored}) {
+    b->SetSize(200, 90);
+    Fill(*b, 0xFFFFFF);
+    b->Canvas()->Font()->SetColor(clBlack);
+    b->Canvas()->Font()->SetHeight(16);
+  }
+  TRect pr = r;
+  plain.Canvas()->Brush()->SetStyle(bsClear);
+  DrawWideText(plain.Canvas(), "Mirror", pr, format);
+  DrawReflectionText(mirrored.Canvas(), r, "Mirror", format, 0, reflection);
+  const int th = GetWideTextHeight(plain.Canvas(), "Mirror");
+  ASSERT_GT(th, 5);
+  auto inked = [&](int x, int y) { return y >= 0 && y < 90 && Px(plain, x, y) == 0; };
+  int reflected = 0;
+  for (int y = 0; y < 90; ++y)
+    for (int x = 0; x < 200; ++x) {
+      std::uint32_t want = inked(x, y) ? 0u : 0xFFFFFFu;
+      // Text row 10 + k shows again at row 10 + 2 * th - 1 - k with alpha
+      // 255 x (0.7 - (th - k) / th), nothing where that is below 0.
+      const int k = 2 * th + 9 - y;
+      if (!inked(x, y) && y >= 10 + th && k >= 0 && k < th && x >= r.Left && x < r.Right && inked(x, 10 + k)) {
+        double f = 0.7 - double(th - k) / double(th);
+        const std::uint32_t a = f < 0 ? 0 : std::uint32_t(255 * f);
+        if (a) {
+          const std::uint32_t rg = (255 * 256 - 255 * a) >> 8;
+          want = rg << 16 | rg << 8 | 0xFF;
+          ++reflected;
+        }
+      }
+      ASSERT_EQ(Px(mirrored, x, y), want) << x << "," << y;
+    }
+  EXPECT_GT(reflected, 10);
+}
+
+}  // namespace
