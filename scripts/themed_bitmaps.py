@@ -150,7 +150,9 @@ class Picture:
 
 
 # ---- Looks -------------------------------------------------------------------
-# Each look gives its panel colour and a drawing function per kind of picture.
+# Each look gives its panel colour, its faces (border and gradient per button
+# state, shared by all its buttons), the sizes and colours of its other
+# pictures (ui) and a drawing function per kind of picture.
 # A button state is 'NORMAL', 'MOUSEON' or 'MOUSEDOWN'; a box state is
 # 'NORMAL', 'MOUSEON', 'MOUSEDOWN' or 'DISABLE'.
 
@@ -193,15 +195,12 @@ class MacOS:
         sizes=dict(progress=(13, 10), progress_v=(13, 13), title=23, titlebtn=17, tab=(18, 27), tab_line=(17, 7),
                    bar=(45, 5), slider=(11, 20), slider_v=(19, 11), scroll_btn=(16, 22), scroll_track=(16, 33)),
         ink='#2A2A2A', accent='#3973C4', frame='#8A8A8A',
-        faces={'NORMAL': ('#8A8A8A', [(0, '#FFFFFF'), (0.5, '#EFEFEF'), (0.52, '#E0E0E0'), (1, '#FBFBFB')]),
-               'MOUSEON': ('#5D87C0', [(0, '#E4F0FC'), (0.5, '#B8D5F5'), (0.52, '#93BFEF'), (1, '#D5EBFE')]),
-               'MOUSEDOWN': ('#2D5C9C', [(0, '#AFCDEF'), (0.5, '#76A6E1'), (0.52, '#4E88D5'), (1, '#A6CEF6')])},
         title=[(0, '#F0F0F0'), (0.5, '#DADADA'), (1, '#BDBDBD')], title_line='#8E8E8E', title_radius=0,
         titlebtn_top=4, titlebtn_round=True, titlebtn_keyed=False, titlebtn_light=False,
         progress=[(0, '#CFE3FA'), (0.45, '#7FB2EE'), (0.5, '#4F8FE0'), (1, '#9CC7F5')],
         tab_active=[(0, '#FFFFFF'), (1, '#EDEDED')], tab_inactive=[(0, '#E2E2E2'), (1, '#CBCBCB')])
 
-    gel = {
+    faces = {
         'NORMAL': ('#8A8A8A', [(0, '#FFFFFF'), (0.5, '#EFEFEF'), (0.52, '#E0E0E0'), (1, '#FBFBFB')]),
         'MOUSEON': ('#5D87C0', [(0, '#E4F0FC'), (0.5, '#B8D5F5'), (0.52, '#93BFEF'), (1, '#D5EBFE')]),
         'MOUSEDOWN': ('#2D5C9C', [(0, '#AFCDEF'), (0.5, '#76A6E1'), (0.52, '#4E88D5'), (1, '#A6CEF6')]),
@@ -219,7 +218,7 @@ class MacOS:
         p = Picture(w, h, hexrgb(self.panel))
         # A soft shadow under the pill, then the gel itself.
         p.paint(rrect(0.5, 1.2, w - 0.5, h, 11), solid('#C4C4C4'), alpha=0.6)
-        border, stops = self.gel[state]
+        border, stops = self.faces[state]
         r = (h - 1) / 2
         self.gel_body(p, rrect(0, 0, w, h - 1, r), rrect(1, 1, w - 1, h - 2, r - 1), 1, h - 2, border, stops,
                       rrect(r * 0.6, 1.6, w - r * 0.6, h * 0.42, r * 0.5))
@@ -229,7 +228,7 @@ class MacOS:
         w, h = self.radio_size if radio else self.check_size
         p = Picture(w, h, hexrgb(self.panel))
         key = 'DISABLE' if state == 'DISABLE' else ('CHECKED' if checked and state == 'NORMAL' else state)
-        border, stops = self.gel[key]
+        border, stops = self.faces[key]
         s = w - 1
         if radio:
             c = s / 2 + 0.5
@@ -258,13 +257,14 @@ class WinXP:
     radio_size = (13, 13)
     button_keyed = False
 
+    faces = {'NORMAL': ('#B6C8F2', [(0, '#E3EBFD'), (1, '#BACCF5')]),
+             'MOUSEON': ('#B8CCF7', [(0, '#F4F8FF'), (1, '#CFDDFD')]),
+             'MOUSEDOWN': ('#8AA6E6', [(0, '#A9BFF0'), (1, '#C5D5F8')])}
+
     ui = dict(
         sizes=dict(progress=(6, 10), progress_v=(10, 6), title=29, titlebtn=21, tab=(9, 18), tab_line=(8, 1),
                    bar=(45, 4), slider=(11, 20), slider_v=(18, 11), scroll_btn=(16, 17), scroll_track=(16, 21)),
         ink='#4D6185', accent='#3169C6', frame='#919B9C',
-        faces={'NORMAL': ('#B6C8F2', [(0, '#E3EBFD'), (1, '#BACCF5')]),
-               'MOUSEON': ('#B8CCF7', [(0, '#F4F8FF'), (1, '#CFDDFD')]),
-               'MOUSEDOWN': ('#8AA6E6', [(0, '#A9BFF0'), (1, '#C5D5F8')])},
         title=[(0, '#4B9BFF'), (0.12, '#0F67F0'), (0.5, '#0058E6'), (0.88, '#004BD6'), (1, '#0039A8')],
         title_line='#003C9C', title_radius=7, titlebtn_top=5, titlebtn_round=False, titlebtn_keyed=False,
         titlebtn_light=True, progress=[(0, '#CFF3CC'), (0.4, '#5BD55A'), (1, '#21A121')],
@@ -327,9 +327,6 @@ class DeepBlue:
         sizes=dict(progress=(1, 10), progress_v=(10, 1), title=32, titlebtn=19, tab=(6, 17), tab_line=(5, 5),
                    bar=(45, 4), slider=(11, 20), slider_v=(18, 11), scroll_btn=(16, 16), scroll_track=(16, 21)),
         ink='#0E2350', accent='#444AA0', frame='#0E2350',
-        faces={'NORMAL': ('#0E2350', [(0, '#F3F6FB'), (0.45, '#D3DCEB'), (0.5, '#C1CEE4'), (1, '#A9BCDA')]),
-               'MOUSEON': ('#14357A', [(0, '#FFFFFF'), (0.45, '#DCE8F8'), (0.5, '#BED5F3'), (1, '#97B9E8')]),
-               'MOUSEDOWN': ('#0A1A3C', [(0, '#8EA5CB'), (0.5, '#A3B7D7'), (0.55, '#B3C4E0'), (1, '#CBD6E9')])},
         title=[(0, '#42639F'), (0.45, '#1D3A72'), (0.5, '#142D5E'), (1, '#0B1C40')], title_line='#050E22',
         title_radius=0, titlebtn_top=2, titlebtn_round=False, titlebtn_keyed=False, titlebtn_light=False,
         progress=[(0, '#8FA9DA'), (0.5, '#3C5BA0'), (1, '#182F66')],
@@ -375,9 +372,6 @@ class Protein:
         sizes=dict(progress=(1, 10), progress_v=(10, 1), title=23, titlebtn=19, tab=(9, 17), tab_line=(10, 5),
                    bar=(45, 4), slider=(11, 20), slider_v=(18, 11), scroll_btn=(16, 16), scroll_track=(16, 21)),
         ink='#404040', accent='#2D30C4', frame='#7A7A7A',
-        faces={'NORMAL': ('#7A7A7A', [(0, '#FFFFFF'), (0.55, '#F1F1F1'), (1, '#D9D9D9')]),
-               'MOUSEON': ('#4F52D3', [(0, '#FFFFFF'), (0.55, '#EEEEFB'), (1, '#D3D4F4')]),
-               'MOUSEDOWN': ('#2D30C4', [(0, '#C9CAF0'), (0.5, '#DDDEF6'), (1, '#F2F2FC')])},
         title=[(0, '#FFFFFF'), (0.6, '#F0F0F0'), (1, '#DCDCDC')], title_line='#2D30C4', title_radius=0,
         titlebtn_top=2, titlebtn_round=True, titlebtn_keyed=True, titlebtn_light=False,
         progress=[(0, '#B9BAF0'), (0.5, '#5558D8'), (1, '#2D30C4')],
@@ -422,15 +416,12 @@ class BlueGlass:
         sizes=dict(progress=(1, 10), progress_v=(10, 1), title=33, titlebtn=19, tab=(9, 17), tab_line=(10, 5),
                    bar=(45, 4), slider=(11, 20), slider_v=(18, 11), scroll_btn=(17, 16), scroll_track=(16, 21)),
         ink='#0B2F66', accent='#5E5EEC', frame='#1D4F91',
-        faces={'NORMAL': ('#1D4F91', [(0, '#E6F1FD'), (0.48, '#BCD7F8'), (0.5, '#8DB7EE'), (1, '#C2DDFB')]),
-               'MOUSEON': ('#2670C2', [(0, '#F2F9FF'), (0.48, '#CCE6FF'), (0.5, '#7EC0F6'), (1, '#C4E6FF')]),
-               'MOUSEDOWN': ('#143C70', [(0, '#AAC7EC'), (0.48, '#80A8DD'), (0.5, '#4F86D1'), (1, '#85B5EC')])},
         title=[(0, '#D7E8FD'), (0.48, '#A2C6F4'), (0.5, '#6F9FE3'), (1, '#9CC4F4')], title_line='#1D4F91',
         title_radius=7, titlebtn_top=6, titlebtn_round=False, titlebtn_keyed=True, titlebtn_light=False,
         progress=[(0, '#D2E6FC'), (0.48, '#8DB7EE'), (0.5, '#4F86D1'), (1, '#9CC4F4')],
         tab_active=[(0, '#FFFFFF'), (1, '#F4F8FE')], tab_inactive=[(0, '#DCEAFB'), (1, '#B6D0F3')])
 
-    glass = {
+    faces = {
         'NORMAL': ('#1D4F91', [(0, '#E6F1FD'), (0.48, '#BCD7F8'), (0.5, '#8DB7EE'), (1, '#C2DDFB')]),
         'MOUSEON': ('#2670C2', [(0, '#F2F9FF'), (0.48, '#CCE6FF'), (0.5, '#7EC0F6'), (1, '#C4E6FF')]),
         'MOUSEDOWN': ('#143C70', [(0, '#AAC7EC'), (0.48, '#80A8DD'), (0.5, '#4F86D1'), (1, '#85B5EC')]),
@@ -441,7 +432,7 @@ class BlueGlass:
     def button(self, state):
         w, h = self.button_size
         p = Picture(w, h, hexrgb(self.panel))
-        border, stops = self.glass[state]
+        border, stops = self.faces[state]
         p.paint(rrect(0, 0, w, h, 5), solid(border))
         p.paint(rrect(1, 1, w - 1, h - 1, 4), vfill(1, h - 1, stops))
         p.paint(rrect(2, 1.5, w - 2, 3, 1), solid('#FFFFFF'), alpha=0.7, opaque_shape=False)
@@ -451,7 +442,7 @@ class BlueGlass:
         w, h = self.check_size
         p = Picture(w, h, hexrgb(self.panel))
         key = 'DISABLE' if state == 'DISABLE' else ('CHECKED' if checked and state == 'NORMAL' else state)
-        border, stops = self.glass[key]
+        border, stops = self.faces[key]
         outer = circle(6.5, 6.5, 6.5) if radio else rrect(0, 0, 13, 13, 2)
         inner = circle(6.5, 6.5, 5.5) if radio else rrect(1, 1, 12, 12, 1)
         p.paint(outer, solid(border))
@@ -581,7 +572,7 @@ def title_button(look, kind, state):
                     alpha=0.8)
         return p
     close = kind == 'CLOSE'
-    border, stops = u['faces'][state]
+    border, stops = look.faces[state]
     if look.prefix == 'WINXP':
         base = {'NORMAL': ('#FFFFFF', [(0, '#5C9CFF'), (1, '#1F5EDB')]),
                 'MOUSEON': ('#FFFFFF', [(0, '#8CBDFF'), (1, '#3A7EF5')]),
@@ -656,7 +647,7 @@ def slider(look, vertical):
     u = look.ui
     w, h = u['sizes']['slider_v' if vertical else 'slider']
     p = Picture(w, h, hexrgb(look.panel))
-    border, stops = u['faces']['NORMAL']
+    border, stops = look.faces['NORMAL']
     if look.prefix == 'MACOS':
         stops = [(0, '#E4F0FC'), (0.5, '#A9CBF3'), (0.52, '#7FB0EA'), (1, '#CFE6FD')]
         border = '#3F6FB0'
@@ -681,7 +672,7 @@ def scroll_button(look, up, state):
     u = look.ui
     w, h = u['sizes']['scroll_btn']
     p = Picture(w, h, hexrgb(SCROLL_BG[look.prefix]))
-    border, stops = u['faces'][state]
+    border, stops = look.faces[state]
     r = {'MACOS': w / 2 - 1, 'WINXP': 2, 'DEEPBLUE': 1, 'PROTEIN': 4, 'BLUEGLASS': 3}[look.prefix]
     inset = 0.5
     p.paint(rrect(inset, inset, w - inset, h - inset, r), solid(border))
@@ -700,7 +691,7 @@ def scroll_track(look):
     u = look.ui
     w, h = u['sizes']['scroll_track']
     p = Picture(w, h, hexrgb(SCROLL_BG[look.prefix]))
-    border, stops = u['faces']['NORMAL']
+    border, stops = look.faces['NORMAL']
     if look.prefix == 'MACOS':
         border, stops = '#3F6FB0', [(0, '#AFCDEF'), (0.45, '#7FB0EA'), (0.55, '#5B95DD'), (1, '#A6CEF6')]
     r = {'MACOS': w / 2 - 1, 'WINXP': 2, 'DEEPBLUE': 1, 'PROTEIN': 4, 'BLUEGLASS': 3}[look.prefix]
