@@ -213,3 +213,38 @@ TRect MeasureClassicText(TFont* font, const std::string& text, TRect rect, UINT 
 int TextCellHeight(TFont* font) {
   return MeasureClassicText(font, "0", TRect{0, 0, 1000, 1000}, DT_SINGLELINE | DT_NOPREFIX).Height();
 }
+
+int ClassicArrowRows(const TRect& r, TArrowDirection direction) {
+  const bool vertical = direction == adUp || direction == adDown;
+  const int across = vertical ? r.Width() : r.Height(), along = vertical ? r.Height() : r.Width();
+  return std::max(1, std::min((across + 1) / 4, along / 2));
+}
+
+namespace {
+
+void ArrowRows(HDC dc, const TRect& r, TArrowDirection direction, int dx, int dy, TColor colour) {
+  const int n = ClassicArrowRows(r, direction);
+  const bool vertical = direction == adUp || direction == adDown;
+  const bool toStart = direction == adUp || direction == adLeft;
+  // The centre line across, and the first row along, with the glyph centred.
+  const int mid = vertical ? r.Left + (r.Width() - 1) / 2 : r.Top + (r.Height() - 1) / 2;
+  const int start = (vertical ? r.Top + (r.Height() - n) / 2 : r.Left + (r.Width() - n) / 2);
+  for (int i = 0; i < n; ++i) {
+    const int half = toStart ? i : n - 1 - i;
+    const int at = start + i;
+    const TRect row = vertical ? TRect{mid - half, at, mid + half + 1, at + 1} : TRect{at, mid - half, at + 1, mid + half + 1};
+    FillSolid(dc, TRect{row.Left + dx, row.Top + dy, row.Right + dx, row.Bottom + dy}, colour);
+  }
+}
+
+}  // namespace
+
+void DrawClassicArrow(HDC dc, const TRect& r, TArrowDirection direction, bool enabled) {
+  if (r.IsEmpty()) return;
+  if (enabled) {
+    ArrowRows(dc, r, direction, 0, 0, clBtnText);
+    return;
+  }
+  ArrowRows(dc, r, direction, 1, 1, clBtnHighlight);
+  ArrowRows(dc, r, direction, 0, 0, clBtnShadow);
+}

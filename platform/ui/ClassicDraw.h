@@ -39,6 +39,14 @@ constexpr int RadioGlyphSize = 12;
 void DrawCheckGlyph(HDC dc, int x, int y, TCheckGlyphState state, bool enabled, bool pushed = false);
 void DrawRadioGlyph(HDC dc, int x, int y, bool checked, bool enabled, bool pushed = false);
 
+// A solid arrow centred in r: rows 1, 3, 5... pixels wide from the tip, so
+// it is symmetric at every size; its size follows the smaller useful side of
+// r. A disabled arrow is embossed like disabled text.
+enum TArrowDirection { adUp, adDown, adLeft, adRight };
+void DrawClassicArrow(HDC dc, const TRect& r, TArrowDirection direction, bool enabled = true);
+// The number of rows DrawClassicArrow draws in r.
+int ClassicArrowRows(const TRect& r, TArrowDirection direction);
+
 // The diagonal grooves of a size grip in the bottom-right square of r
 // (SizeGripSize on a side, or less when r is smaller).
 constexpr int SizeGripSize = 12;

@@ -30,19 +30,6 @@ class TCanvasOn {
 
 int ButtonWidth() { return GetSystemMetrics(SM_CXVSCROLL); }
 
-void DrawDownArrow(HDC dc, const TRect& r, bool enabled) {
-  const int cx = (r.Left + r.Right) / 2, cy = (r.Top + r.Bottom) / 2;
-  POINT pts[3] = {{cx - 4, cy - 2}, {cx + 4, cy - 2}, {cx, cy + 2}};
-  HBRUSH b = CreateSolidBrush(ClassicRGB(enabled ? clBtnText : clGrayText));
-  HPEN p = CreatePen(PS_SOLID, 1, ClassicRGB(enabled ? clBtnText : clGrayText));
-  HGDIOBJ ob = SelectObject(dc, b), op = SelectObject(dc, p);
-  Polygon(dc, pts, 3);
-  SelectObject(dc, ob);
-  SelectObject(dc, op);
-  DeleteObject(b);
-  DeleteObject(p);
-}
-
 }  // namespace
 
 // ---- The list part ---------------------------------------------------------------------
@@ -636,8 +623,9 @@ void TCustomComboBox::Paint() {
   if (style_ == csSimple) FillSolid(dc, TRect{0, kFieldPad + FieldHeight() + 2, r.Right, r.Bottom}, clBtnFace);
   if (style_ != csSimple) {
     const TRect b = ButtonRect();
-    TRect face = DrawButtonFace(dc, b, dropped_ ? bfsPushed : 0);
-    DrawDownArrow(dc, face, Enabled());
+    DrawButtonFace(dc, b, dropped_ ? bfsPushed : 0);
+    const int d = dropped_ ? 1 : 0;
+    DrawClassicArrow(dc, TRect{b.Left + 2 + d, b.Top + 2 + d, b.Right - 2 + d, b.Bottom - 2 + d}, adDown, Enabled());
   }
   if (!Editable()) {
     const TRect field = ItemRect();

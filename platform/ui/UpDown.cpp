@@ -21,27 +21,6 @@ std::string WithThousands(int v) {
   return v < 0 ? "-" + out : out;
 }
 
-void DrawArrow(HDC dc, const TRect& r, int direction, bool enabled) {
-  // direction: 0 up, 1 down, 2 left, 3 right.
-  const int cx = (r.Left + r.Right) / 2, cy = (r.Top + r.Bottom) / 2;
-  const int s = std::max(1, std::min(r.Width(), r.Height()) / 4);
-  POINT p[3];
-  switch (direction) {
-    case 0: p[0] = {cx - s, cy + s / 2}; p[1] = {cx + s, cy + s / 2}; p[2] = {cx, cy - s / 2 - 1}; break;
-    case 1: p[0] = {cx - s, cy - s / 2}; p[1] = {cx + s, cy - s / 2}; p[2] = {cx, cy + s / 2 + 1}; break;
-    case 2: p[0] = {cx + s / 2, cy - s}; p[1] = {cx + s / 2, cy + s}; p[2] = {cx - s / 2 - 1, cy}; break;
-    default: p[0] = {cx - s / 2, cy - s}; p[1] = {cx - s / 2, cy + s}; p[2] = {cx + s / 2 + 1, cy}; break;
-  }
-  const COLORREF c = ClassicRGB(enabled ? clBtnText : clGrayText);
-  HBRUSH b = CreateSolidBrush(c);
-  HPEN pen = CreatePen(PS_SOLID, 1, c);
-  HGDIOBJ ob = SelectObject(dc, b), op = SelectObject(dc, pen);
-  Polygon(dc, p, 3);
-  SelectObject(dc, ob);
-  SelectObject(dc, op);
-  DeleteObject(b);
-  DeleteObject(pen);
-}
 }  // namespace
 
 TUpDown::TUpDown(TComponent* AOwner) : TCustomControl(AOwner) {
@@ -228,9 +207,13 @@ void TUpDown::Paint() {
   HDC dc = Canvas()->Handle();
   for (TUDBtnType b : {btNext, btPrev}) {
     const bool down = pressed_ == int(b) && overPressed_;
-    TRect face = DrawButtonFace(dc, ButtonRect(b), down ? bfsPushed : 0);
-    const int dir = orientation_ == udVertical ? (b == btNext ? 0 : 1) : (b == btNext ? 3 : 2);
-    DrawArrow(dc, face, dir, Enabled());
+    const TRect r = ButtonRect(b);
+    DrawButtonFace(dc, r, down ? bfsPushed : 0);
+    // The arrow takes all inside the frame, one pixel lower while pushed.
+    const int d = down ? 1 : 0;
+    const TRect face{r.Left + 2 + d, r.Top + 2 + d, r.Right - 2 + d, r.Bottom - 2 + d};
+    const TArrowDirection dir = orientation_ == udVertical ? (b == btNext ? adUp : adDown) : (b == btNext ? adRight : adLeft);
+    DrawClassicArrow(dc, face, dir, Enabled());
   }
 }
 

@@ -6,6 +6,7 @@
 #include <climits>
 #include <set>
 #include <string>
+#include <vector>
 
 #include "../gdi/GdiTestSupport.h"
 #include "platform/gdi/Gdi.h"
@@ -269,6 +270,54 @@ TEST(ClassicDraw, MeasuringNeedsNoWindowAndFollowsTheFont) {
   // '&' is a prefix unless DT_NOPREFIX keeps it as text.
   EXPECT_LT(MeasureClassicText(&small, "&OK", TRect{}, DT_SINGLELINE).Width(),
             MeasureClassicText(&small, "&OK", TRect{}, DT_SINGLELINE | DT_NOPREFIX).Width());
+}
+
+TEST(ClassicDraw, ArrowsAreSymmetricTrianglesAtEverySize) {
+  // Rows from the tip: 1, 3, 5... pixels, centred on one line, inside the box.
+  for (int w = 5; w <= 21; w += 2)
+    for (int h = 5; h <= 21; h += 3)
+      for (TArrowDirection d : {adUp, adDown, adLeft, adRight}) {
+        SCOPED_TRACE(testing::Message() << w << "x" << h << " dir " << d);
+        TestCanvas c(w + 2, h + 2, kPaper);
+        const TRect box{1, 1, w + 1, h + 1};
+        DrawClassicArrow(c.dc, box, d);
+        const bool vertical = d == adUp || d == adDown;
+        const int n = ClassicArrowRows(box, d);
+        EXPECT_GE(n, 1);
+        // Per line along the arrow: the ink's extent across.
+        std::vector<std::pair<int, int>> rows;  // (first, last) across
+        const int lines = vertical ? c.height : c.width, across = vertical ? c.width : c.height;
+        for (int a = 0; a < lines; ++a) {
+          int first = -1, last = -1, count = 0;
+          for (int b = 0; b < across; ++b) {
+            COLORREF p = vertical ? c.At(b, a) : c.At(a, b);
+            if (p == kPaper) continue;
+            EXPECT_EQ(p, Sys(clBtnText));
+            if (first < 0) first = b;
+            last = b;
+            ++count;
+          }
+          if (count) {
+            EXPECT_EQ(count, last - first + 1) << "a hole in line " << a;
+            rows.push_back({first, last});
+          }
+        }
+        ASSERT_EQ(int(rows.size()), n);
+        if (d == adDown || d == adRight) std::reverse(rows.begin(), rows.end());
+        for (int i = 0; i < n; ++i) {
+          EXPECT_EQ(rows[size_t(i)].second - rows[size_t(i)].first + 1, 2 * i + 1) << "row " << i;
+          EXPECT_EQ(rows[size_t(i)].first + rows[size_t(i)].second, 2 * rows[0].first) << "off centre, row " << i;
+        }
+        EXPECT_EQ(Count(c, Sys(clBtnText), box), n * n);
+        EXPECT_EQ(Count(c, Sys(clBtnText)), n * n);
+      }
+}
+
+TEST(ClassicDraw, DisabledArrowIsEmbossed) {
+  TestCanvas c(13, 13, kPaper);
+  DrawClassicArrow(c.dc, TRect{0, 0, 12, 12}, adDown, false);
+  EXPECT_EQ(Letters(c, 0, 3, 13, 6),
+            Rows({".............", "...SSSSS.....", "....SSSHH....", ".....SHH.....", "......H......", "............."}));
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -187,6 +188,60 @@ TEST_F(UpDownTest, FreedInItsOwnOnClick) {
   s.display.MouseUp(p.X, p.Y);
   s.display.RunUntilIdle();
   EXPECT_EQ(form->ControlCount(), 0);
+}
+
+}  // namespace
+
+namespace {
+
+// Each button's arrow: contiguous lines across, one pixel at the tip, every
+// line centred on the same axis, at several sizes and both orientations.
+TEST_F(UpDownTest, ArrowsAreSymmetricWithAOnePixelTip) {
+  struct TCase {
+    TUDOrientation orientation;
+    int w, h;
+  };
+  for (TCase c : {TCase{udVertical, 17, 30}, TCase{udVertical, 16, 22}, TCase{udHorizontal, 30, 17},
+                  TCase{udHorizontal, 25, 16}}) {
+    SCOPED_TRACE(testing::Message() << c.w << "x" << c.h);
+    ud->SetOrientation(c.orientation);
+    ud->SetBounds(200, 10, c.w, c.h);
+    s.display.RunUntilIdle();
+    const bool vertical = c.orientation == udVertical;
+    RECT wr{};
+    GetWindowRect(form->Handle(), &wr);
+    for (TUDBtnType b : {btNext, btPrev}) {
+      // The two buttons split the control in halves.
+      const int mid = vertical ? c.h / 2 : c.w / 2;
+      const TRect r = vertical ? (b == btNext ? TRect{0, 0, c.w, mid} : TRect{0, mid, c.w, c.h})
+                               : (b == btNext ? TRect{mid, 0, c.w, c.h} : TRect{0, 0, mid, c.h});
+      std::vector<std::pair<int, int>> lines;  // ink extent across, per line along
+      const int along = vertical ? r.Height() : r.Width(), across = vertical ? r.Width() : r.Height();
+      for (int a = 0; a < along; ++a) {
+        int first = -1, last = -1, n = 0;
+        for (int k = 0; k < across; ++k) {
+          TPoint p = ud->ClientToScreen(vertical ? TPoint{r.Left + k, r.Top + a} : TPoint{r.Left + a, r.Top + k});
+          if (s.display.PixelAt(form->Handle(), p.X - wr.Left, p.Y - wr.Top) != RGB(0, 0, 0)) continue;
+          if (first < 0) first = k;
+          last = k;
+          ++n;
+        }
+        if (n) {
+          EXPECT_EQ(n, last - first + 1);
+          lines.push_back({first, last});
+        }
+      }
+      ASSERT_GE(lines.size(), 2u);
+      // The tip points up (left) for btNext vertically (btPrev horizontally).
+      const bool tipFirst = vertical ? b == btNext : b == btPrev;
+      if (!tipFirst) std::reverse(lines.begin(), lines.end());
+      EXPECT_EQ(lines[0].first, lines[0].second) << "the tip is one pixel";
+      for (size_t i = 0; i < lines.size(); ++i) {
+        EXPECT_EQ(lines[i].second - lines[i].first, int(2 * i));
+        EXPECT_EQ(lines[i].first + lines[i].second, 2 * lines[0].first);
+      }
+    }
+  }
 }
 
 }  // namespace
