@@ -227,18 +227,33 @@ void TToolButton::Paint() {
     Frame3D(dc, line, clBtnShadow, clBtnHighlight, 1);
     return;
   }
-  const bool sunk = pressed_ || down_ || dropped_;
+  // A drop-down button has two faces: the button, and the arrow part
+  // beside it, which sinks alone while its menu is down.
+  const bool split = style_ == tbsDropDown;
+  const int contentRight = split ? r.Right - kArrowWidth : r.Right;
+  const TRect main{r.Left, r.Top, contentRight, r.Bottom};
+  const TRect arrow{contentRight, r.Top, r.Right, r.Bottom};
+  const bool sunk = pressed_ || down_ || (dropped_ && !split);
+  const bool arrowSunk = dropped_;
   const bool flat = bar && bar->Flat();
-  if (!flat) {
-    DrawButtonFace(dc, r, sunk ? bfsPushed : 0);
-    if (down_ && !pressed_) FillSolid(dc, TRect{r.Left + 2, r.Top + 2, r.Right - 1, r.Bottom - 1}, clBtnHighlight);
-  } else if (sunk || Hot()) {
-    if (down_ && !pressed_) FillSolid(dc, r, clBtnHighlight);
-    TRect edge = r;
-    Frame3D(dc, edge, sunk ? clBtnShadow : clBtnHighlight, sunk ? clBtnHighlight : clBtnShadow, 1);
+  auto face = [&](const TRect& part, bool partSunk, bool checked) {
+    if (!flat) {
+      DrawButtonFace(dc, part, partSunk ? bfsPushed : 0);
+      if (checked && !pressed_) FillSolid(dc, TRect{part.Left + 2, part.Top + 2, part.Right - 1, part.Bottom - 1}, clBtnHighlight);
+    } else if (partSunk || Hot() || (split && (sunk || arrowSunk))) {
+      if (checked && !pressed_) FillSolid(dc, part, clBtnHighlight);
+      TRect edge = part;
+      Frame3D(dc, edge, partSunk ? clBtnShadow : clBtnHighlight, partSunk ? clBtnHighlight : clBtnShadow, 1);
+    }
+  };
+  face(main, sunk, down_);
+  if (split) {
+    face(arrow, arrowSunk, false);
+    const int a = arrowSunk ? 1 : 0;
+    DrawClassicArrow(dc, TRect{arrow.Left + 2 + a, arrow.Top + 2 + a, arrow.Right - 2 + a, arrow.Bottom - 2 + a}, adDown,
+                     Enabled());
   }
   const int shift = sunk ? 1 : 0;
-  const int contentRight = style_ == tbsDropDown ? r.Right - kArrowWidth : r.Right;
   const bool captions = bar && bar->ShowCaptions();
   TImageList* images = bar ? (Hot() && bar->HotImages() ? bar->HotImages() : bar->Images()) : nullptr;
   int y = r.Top + 3;
@@ -253,10 +268,6 @@ void TToolButton::Paint() {
     if (!images) t.Top = r.Top + shift;
     DrawClassicText(dc, Font(), Font()->Color(), Caption(), t,
                     DT_SINGLELINE | DT_CENTER | (images ? DT_TOP : DT_VCENTER), Enabled());
-  }
-  if (style_ == tbsDropDown) {
-    const int ax = contentRight + (kArrowWidth - 5) / 2 + shift, ay = r.Height() / 2 - 1 + shift;
-    for (int i = 0; i < 3; ++i) FillSolid(dc, TRect{ax + i, ay + i, ax + 5 - i, ay + i + 1}, clBtnText);
   }
 }
 

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "MenuTestSupport.h"
+#include "platform/ui/ClassicDraw.h"
 #include "platform/ui/ToolBar.h"
 
 namespace {
@@ -93,6 +94,33 @@ TEST_F(ToolBarMenuTest, TheArrowPopsTheDropdownMenuUnderTheButton) {
   drop->SetDropdownMenu(menu);
   delete menu;
   EXPECT_EQ(drop->DropdownMenu(), nullptr);
+}
+
+TEST_F(ToolBarMenuTest, ADropDownButtonHasAnArrowPartThatSinksAlone) {
+  TToolButton* drop = Button(tbsDropDown, "drop");
+  auto* menu = new TPopupMenu(form);
+  Item(menu->Items(), "One");
+  drop->SetDropdownMenu(menu);
+  s.display.RunUntilIdle();
+  const int split = drop->Width() - 13;  // where the arrow part starts
+  auto pixel = [&](int x, int y) {
+    TPoint p = At(drop, x, y);
+    RECT wr{};
+    GetWindowRect(form->Handle(), &wr);
+    return s.display.PixelAt(form->Handle(), p.X - wr.Left, p.Y - wr.Top);
+  };
+  // At rest: two raised faces side by side.
+  EXPECT_EQ(pixel(0, 5), ClassicRGB(clBtnHighlight));
+  EXPECT_EQ(pixel(split - 1, 5), ClassicRGB(cl3DDkShadow));
+  EXPECT_EQ(pixel(split, 5), ClassicRGB(clBtnHighlight));
+  // The menu down: the arrow part sunk, the button part still raised.
+  ClickWithMenu(At(drop, drop->Width() - 4, 10), [&] {
+    ASSERT_EQ(MenuLevelCount(), 1);
+    s.display.RunUntilIdle();
+    EXPECT_EQ(pixel(0, 5), ClassicRGB(clBtnHighlight));
+    EXPECT_EQ(pixel(split, 5), ClassicRGB(clBtnShadow));
+    EXPECT_EQ(pixel(drop->Width() - 1, 5), ClassicRGB(clBtnShadow));
+  }, nullptr);
 }
 
 TEST_F(ToolBarMenuTest, AMenuItemButtonDropsItsSubItemsOrClicksTheItem) {
