@@ -145,6 +145,16 @@ void TScrollBar::Dispatch(TMessage& Message) {
       DoScroll(LOWORD(Message.WParam), min_ < 0 ? SHORT(HIWORD(Message.WParam)) : int(HIWORD(Message.WParam)));
       Message.Result = 0;
       return;
+    case WM_PAINT:
+    case WM_ERASEBKGND:
+      // The window class draws the whole bar.
+      DefaultHandler(Message);
+      return;
+    case CM_ENABLEDCHANGED:
+      // The bar looks different disabled: greyed arrows, no thumb.
+      TWinControl::Dispatch(Message);
+      if (HandleAllocated()) InvalidateRect(Handle(), nullptr, FALSE);
+      return;
     default: break;
   }
   TWinControl::Dispatch(Message);

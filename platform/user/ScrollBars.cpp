@@ -77,6 +77,11 @@ TScrollBarData* BarForCall(HWND hwnd, int bar, bool create) {
   return ScrollBarData(w, bar, create);
 }
 
+// A disabled scroll-bar control shows both arrows disabled and no thumb.
+UINT ArrowsOf(const WND* w, int bar, const TScrollBarData& d) {
+  return bar == SB_CTL && (w->style & WS_DISABLED) ? UINT(ESB_DISABLE_BOTH) : UINT(d.arrows);
+}
+
 }  // namespace
 
 bool IsScrollBarControl(const WND* w) { return strcasecmp(w->cls->name.c_str(), "SCROLLBAR") == 0; }
@@ -122,7 +127,7 @@ TBarGeometry ScrollBarGeometry(WND* w, int bar) {
   TScrollBarData defaults;
   if (!d) d = &defaults;
   int track = g.length - 2 * g.arrow;
-  if (d->arrows == ESB_DISABLE_BOTH || !Needed(*d) || track <= 0) return g;
+  if (ArrowsOf(w, bar, *d) == ESB_DISABLE_BOTH || !Needed(*d) || track <= 0) return g;
   std::int64_t len = d->page ? std::int64_t(track) * d->page / RangeOf(*d)
                              : GetSystemMetrics(g.vertical ? SM_CYVTHUMB : SM_CXHTHUMB);
   len = std::max<std::int64_t>(len, kMinThumbLength);
@@ -163,8 +168,9 @@ void DrawScrollBar(HDC dc, WND* w, int bar, const TBarGeometry& g) {
   RECT a = PartRect(g, 0, g.arrow), b = PartRect(g, g.length - g.arrow, g.length);
   DrawButtonBox(dc, a, d->pressed == TBarPart::LeftArrow);
   DrawButtonBox(dc, b, d->pressed == TBarPart::RightArrow);
-  DrawArrowGlyph(dc, a, TBarPart::LeftArrow, g.vertical, !(d->arrows & ESB_DISABLE_LTUP));
-  DrawArrowGlyph(dc, b, TBarPart::RightArrow, g.vertical, !(d->arrows & ESB_DISABLE_RTDN));
+  const UINT arrows = ArrowsOf(w, bar, *d);
+  DrawArrowGlyph(dc, a, TBarPart::LeftArrow, g.vertical, !(arrows & ESB_DISABLE_LTUP));
+  DrawArrowGlyph(dc, b, TBarPart::RightArrow, g.vertical, !(arrows & ESB_DISABLE_RTDN));
   if (!g.thumbLen) return;
   if (d->pressed == TBarPart::PageLeft) FillBox(dc, PartRect(g, g.arrow, g.thumbPos), COLOR_3DDKSHADOW);
   if (d->pressed == TBarPart::PageRight)

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "FormTestFixture.h"
+#include "platform/ui/ClassicDraw.h"
 
 namespace {
 
@@ -106,6 +107,40 @@ TEST_F(ScrollBarCtrlTest, VerticalKindStandsUp) {
   s.display.Click(p.X, p.Y);
   s.display.RunUntilIdle();
   EXPECT_EQ(bar->Position(), 12);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(ScrollBarCtrlTest, DisabledBarGreysItsArrowsAndHasNoThumb) {
+  const int arrow = GetSystemMetrics(SM_CXHSCROLL);
+  // Pixels of a colour inside [from, to) across, away from the boxes' edges.
+  auto count = [&](int from, int to, TColor colour) {
+    RECT wr{};
+    GetWindowRect(form->Handle(), &wr);
+    int n = 0;
+    for (int y = 3; y < bar->Height() - 3; ++y)
+      for (int x = from + 3; x < to - 3; ++x) {
+        TPoint p = bar->ClientToScreen(TPoint{x, y});
+        n += s.display.PixelAt(form->Handle(), p.X - wr.Left, p.Y - wr.Top) == ClassicRGB(colour);
+      }
+    return n;
+  };
+  for (bool enabled : {false, true}) {
+    SCOPED_TRACE(enabled);
+    bar->SetEnabled(enabled);
+    s.display.RunUntilIdle();
+    // Arrow glyphs: black when enabled, grey when not.
+    for (int left : {0, bar->Width() - arrow}) {
+      const int inner = (arrow - 6) * (bar->Height() - 6);
+      EXPECT_EQ(count(left, left + arrow, clBtnText) > 0, enabled);
+      EXPECT_GT(inner - count(left, left + arrow, clBtnFace) - count(left, left + arrow, clBtnText), enabled ? -1 : 0);
+    }
+    // The thumb, a button face, lies in the track only when enabled.
+    EXPECT_EQ(count(arrow - 3, bar->Width() - arrow + 3, clBtnFace) > 0, enabled);
+    EXPECT_EQ(GetWindowLong(bar->Handle(), GWL_STYLE) & WS_DISABLED, enabled ? 0 : WS_DISABLED);
+  }
 }
 
 }  // namespace
