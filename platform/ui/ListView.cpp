@@ -736,15 +736,12 @@ void TListView::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) 
     if (!*alive) return;
   }
   if (Button == TMouseButton::mbLeft && HeaderRect().Contains(TPoint{X, Y})) {
-    int x = -hScroll_;
-    for (int i = 0; i < columns_->Count(); ++i) {
-      TListColumn* col = columns_->Items(i);
-      if (X >= x && X < x + col->Width()) {
-        if (OnColumnClick) OnColumnClick(this, col);
-        if (!*alive) return;
-        break;
-      }
-      x += col->Width();
+    // A header button clicks on the release over it, as a push button does.
+    pressedColumn_ = HeaderColumnAt(X, Y);
+    pressedOver_ = pressedColumn_ >= 0;
+    if (pressedOver_) {
+      const TRect header = HeaderRect();
+      InvalidateRect(Handle(), &header, FALSE);
     }
   } else if (Button == TMouseButton::mbLeft || Button == TMouseButton::mbRight) {
     TListItem* item = GetItemAt(X, Y);
@@ -773,8 +770,42 @@ void TListView::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) 
   TCustomControl::MouseDown(Button, Shift, X, Y);
 }
 
+int TListView::HeaderColumnAt(int X, int Y) const {
+  if (!HeaderRect().Contains(TPoint{X, Y})) return -1;
+  int x = -hScroll_;
+  for (int i = 0; i < columns_->Count(); ++i) {
+    const int w = columns_->Items(i)->Width();
+    if (X >= x && X < x + w) return i;
+    x += w;
+  }
+  return -1;
+}
+
+void TListView::MouseMove(TShiftState Shift, int X, int Y) {
+  auto alive = AliveToken();
+  TCustomControl::MouseMove(Shift, X, Y);
+  if (!*alive || pressedColumn_ < 0) return;
+  const bool over = HeaderColumnAt(X, Y) == pressedColumn_;
+  if (over == pressedOver_) return;
+  pressedOver_ = over;
+  const TRect header = HeaderRect();
+  InvalidateRect(Handle(), &header, FALSE);
+}
+
 void TListView::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) {
   auto alive = AliveToken();
+  if (Button == TMouseButton::mbLeft && pressedColumn_ >= 0) {
+    const int column = pressedColumn_;
+    const bool click = HeaderColumnAt(X, Y) == column && column < columns_->Count();
+    pressedColumn_ = -1;
+    pressedOver_ = false;
+    const TRect header = HeaderRect();
+    InvalidateRect(Handle(), &header, FALSE);
+    if (click && OnColumnClick) {
+      OnColumnClick(this, columns_->Items(column));
+      if (!*alive) return;
+    }
+  }
   TCustomControl::MouseUp(Button, Shift, X, Y);
   if (!*alive || !clickItem_) return;
   // The timer starts at the release, so a long press never edits.
@@ -1029,7 +1060,7 @@ void TListView::Paint() {
       const TRect r{x, header.Top, x + col->Width(), header.Bottom};
       x += col->Width();
       if (r.Right <= 0 || r.IsEmpty()) continue;
-      TRect area = DrawButtonFace(dc, r, 0);
+      TRect area = DrawButtonFace(dc, r, i == pressedColumn_ && pressedOver_ ? bfsPushed : 0);
       area.Left += kTextMargin;
       area.Right -= kTextMargin;
       DrawClassicText(dc, Font(), clBtnText, col->Caption(), area,

@@ -256,6 +256,7 @@ class TListView : public TCustomControl {
   void Paint() override;
   void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
   void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+  void MouseMove(TShiftState Shift, int X, int Y) override;
   void KeyDown(Word& Key, TShiftState Shift) override;
   void KeyPress(std::string& Key) override;
   bool DoMouseWheel(TShiftState Shift, int WheelDelta, TPoint MousePos) override;
@@ -324,6 +325,10 @@ class TListView : public TCustomControl {
   TListItem* editItem_ = nullptr;
   // The item a second click may start editing when the click timer fires.
   TListItem* clickItem_ = nullptr;
+  // The header button held down (-1: none), and whether the mouse is over it.
+  int pressedColumn_ = -1;
+  bool pressedOver_ = false;
+  int HeaderColumnAt(int X, int Y) const;
   std::shared_ptr<const bool> clickItemAlive_;
   std::string search_;    // the text typed so far; empty when no search runs
   DWORD searchTick_ = 0;  // when its last character came

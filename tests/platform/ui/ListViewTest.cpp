@@ -498,4 +498,43 @@ TEST_F(ListViewTest, UnfocusedSelectionIsHiddenOrDrawnInTheFaceColour) {
   }
 }
 
+TEST_F(ListViewTest, HeaderButtonShowsPressedWhileHeldAndClicksOnReleaseOverIt) {
+  Make(vsReport, 3);
+  std::vector<TListColumn*> clicked;
+  lv->OnColumnClick = [&](TObject*, TListColumn* c) { clicked.push_back(c); };
+  const int y = lv->HeaderRect().Top + 3;
+  auto pixel = [&](int x, int yy) {
+    TPoint p = host->ScreenToClient(At(lv, x, yy));
+    return Pixel(p.X, p.Y);
+  };
+  // (release at x) -> the columns clicked.
+  struct TCase {
+    int releaseX;
+    std::vector<int> clicks;
+  };
+  for (TCase c : {TCase{20, {0}}, TCase{150, {}}, TCase{20, {0}}}) {
+    SCOPED_TRACE(c.releaseX);
+    clicked.clear();
+    TPoint down = At(lv, 10, y);
+    s.display.MouseDown(down.X, down.Y);
+    s.display.RunUntilIdle();
+    EXPECT_TRUE(clicked.empty()) << "nothing happens on the press";
+    // Pushed: a flat shadow ring instead of the raised highlight.
+    EXPECT_EQ(pixel(0, lv->HeaderRect().Top), ClassicRGB(clBtnShadow));
+    if (c.releaseX != 20) {
+      MoveTo(At(lv, c.releaseX, y));
+      EXPECT_EQ(pixel(0, lv->HeaderRect().Top), ClassicRGB(clBtnHighlight)) << "raised while away";
+    }
+    TPoint up = At(lv, c.releaseX, y);
+    MoveTo(up);
+    s.display.MouseUp(up.X, up.Y);
+    s.display.RunUntilIdle();
+    s.clock.Advance(1000);
+    EXPECT_EQ(pixel(0, lv->HeaderRect().Top), ClassicRGB(clBtnHighlight));
+    std::vector<TListColumn*> expected;
+    for (int i : c.clicks) expected.push_back(lv->Columns()->Items(i));
+    EXPECT_EQ(clicked, expected);
+  }
+}
+
 }  // namespace
