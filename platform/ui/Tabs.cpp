@@ -1,6 +1,7 @@
 #include "platform/ui/Tabs.h"
 
 #include <algorithm>
+#include <vector>
 
 #include "platform/gdi/Gdi.h"
 #include "platform/rtl/Exceptions.h"
@@ -241,7 +242,12 @@ void TCustomTabControl::Paint() {
   Frame3D(dc, inner, clBtnFace, clBtnShadow, 1);
   const int current = CurrentTab();
   const TRect clip = canvas->ClipRect();
-  for (int i = 0; i < TabCount(); ++i) {
+  // The selected tab is drawn last: it is lifted over its neighbours' edges.
+  std::vector<int> order;
+  for (int i = 0; i < TabCount(); ++i)
+    if (i != current) order.push_back(i);
+  if (current >= 0 && current < TabCount()) order.push_back(current);
+  for (int i : order) {
     TRect r = TabRect(i);
     if (r.Left >= Width() || r.Right <= kEdge || r.Right <= clip.Left || r.Left >= clip.Right) continue;
     const bool selected = i == current;

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "UiTestSupport.h"
+#include "platform/ui/ClassicDraw.h"
 
 namespace {
 
@@ -285,6 +286,29 @@ TEST_F(TabsTest, TabsThatDoNotFitScrollWithTheArrowPair) {
     tc->SetMultiLine(true);
     EXPECT_TRUE(tc->ScrollerRect().IsEmpty());
     EXPECT_GT(tc->RowCount(), 1);
+    delete tc;
+  }
+}
+
+TEST_F(TabsTest, SelectedTabKeepsItsDarkRightEdgeOverTheNextTab) {
+  // The selected tab is two pixels wider on each side, over its neighbours.
+  for (TTabPosition position : {tpTop, tpBottom}) {
+    SCOPED_TRACE(position);
+    auto* tc = new TTabControl(host);
+    tc->SetParent(host);
+    tc->SetBounds(0, 0, 280, 150);
+    tc->SetTabPosition(position);
+    for (const char* t : {"One", "Two", "Three"}) tc->Tabs()->Add(t);
+    for (int selected : {0, 1}) {
+      tc->SetTabIndex(selected);
+      s.display.RunUntilIdle();
+      const TRect r = tc->TabRect(selected);
+      const int y = r.Top + r.Height() / 2;
+      TPoint dark = host->ScreenToClient(At(tc, r.Right + 1, y));
+      TPoint shadow = host->ScreenToClient(At(tc, r.Right, y));
+      EXPECT_EQ(Pixel(dark.X, dark.Y), ClassicRGB(cl3DDkShadow)) << selected;
+      EXPECT_EQ(Pixel(shadow.X, shadow.Y), ClassicRGB(clBtnShadow)) << selected;
+    }
     delete tc;
   }
 }
