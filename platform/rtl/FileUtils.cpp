@@ -247,7 +247,8 @@ std::string ReadRegularFile(std::string_view fileName, Int64 maxBytes) {
   if (::fstat(fd, &st) != 0) RaiseCannotOpen(fileName, std::strerror(errno));
   CheckRegularStat(fileName, st);
   const auto tooLarge = [&] {
-    throw EReadError("File \"" + std::string(fileName) + "\" is larger than " + std::to_string(maxBytes) + " bytes");
+    throw EReadError("File \"" + std::string(fileName) + "\" is too large (more than " + std::to_string(maxBytes) +
+                     " bytes)");
   };
   if (maxBytes < 0 || st.st_size > maxBytes) tooLarge();
   // One byte more than the size: a file that grows while it is read is

@@ -13,6 +13,8 @@
 
 #include "platform/rtl/CodePage.h"
 #include "platform/rtl/Exceptions.h"
+#include "platform/rtl/FileUtils.h"
+#include "platform/rtl/SafeSave.h"
 #include "platform/rtl/StringList.h"
 #include "platform/rtl/SysUtils.h"
 
@@ -169,29 +171,25 @@ struct IniModel {
 
 // ---- files -----------------------------------------------------------------------
 
-// The decoded text of a regular file; "" when it is missing, not a regular
-// file, unreadable or too large.
-std::string ReadIniText(const std::string& fileName) {
+// The bytes of the file; "" when it does not exist. Anything else that
+// keeps it from being read (not a regular file, no rights, too large, a
+// line too long) raises, so that a write never replaces a file it could
+// not read.
+std::string ReadIniBytes(const std::string& fileName) {
   if (fileName.empty()) return std::string();
-  // Non-blocking so a FIFO under the name cannot stall the open.
-  int fd = ::open(fileName.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-  if (fd < 0) return std::string();
-  std::string bytes;
   struct stat st {};
-  if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size <= TCustomIniFile::kMaxFileBytes) {
-    bytes.resize(static_cast<std::size_t>(st.st_size));
-    std::size_t got = 0;
-    while (got < bytes.size()) {
-      ssize_t n = ::read(fd, bytes.data() + got, bytes.size() - got);
-      if (n < 0 && errno == EINTR) continue;
-      if (n <= 0) break;
-      got += static_cast<std::size_t>(n);
-    }
-    bytes.resize(got);
+  if (::stat(fileName.c_str(), &st) != 0 && errno == ENOENT) return std::string();
+  std::string bytes;
+  try {
+    bytes = ReadRegularFile(fileName, TCustomIniFile::kMaxFileBytes);
+  } catch (const EStreamError& e) {
+    throw EIniFileException(e.Message());
   }
-  ::close(fd);
-  return DecodeText8(bytes);
+  TCustomIniFile::CheckText(bytes, fileName);
+  return bytes;
 }
+
+std::string ReadIniText(const std::string& fileName) { return DecodeText8(ReadIniBytes(fileName)); }
 
 void LoadLines(const std::string& fileName, TStrings& lines) { lines.SetText(ReadIniText(fileName)); }
 
@@ -203,66 +201,6 @@ std::string EncodeIniText(const std::string& utf8) {
   return utf8;
 }
 
-bool WriteAll(int fd, const std::string& bytes) {
-  std::size_t done = 0;
-  while (done < bytes.size()) {
-    ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return false;
-    done += static_cast<std::size_t>(n);
-  }
-  return true;
-}
-
-// Replaces the file's content all at once: a new file next to it is renamed
-// over it, so a full disk or a crash leaves the old content, never half.
-// Returns "" or the reason it failed.
-std::string WriteFileReplacing(const std::string& fileName, const std::string& bytes) {
-  if (fileName.empty()) return "No file name";
-  std::string target = fileName;
-  struct stat st {};
-  bool exists = ::stat(fileName.c_str(), &st) == 0;
-  if (exists) {
-    // Write through a symbolic link rather than replace it.
-    if (char* real = ::realpath(fileName.c_str(), nullptr)) {
-      target = real;
-      std::free(real);
-    }
-  } else {
-    int fd = ::open(fileName.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (fd >= 0) {
-      bool ok = WriteAll(fd, bytes);
-      int err = errno;
-      ok = (::close(fd) == 0) && ok;
-      if (ok) return std::string();
-      ::unlink(fileName.c_str());
-      return std::strerror(err);
-    }
-    if (errno != EEXIST) return std::strerror(errno);
-    exists = ::stat(fileName.c_str(), &st) == 0;
-  }
-  std::string temp = target + ".XXXXXX";
-  int fd = ::mkostemp(temp.data(), O_CLOEXEC);
-  if (fd < 0 && (errno == EACCES || errno == EPERM || errno == EROFS)) {
-    // A writable file in a folder we may not add to: rewrite it in place.
-    int in = ::open(target.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
-    if (in < 0) return std::strerror(errno);
-    bool ok = WriteAll(in, bytes);
-    int err = errno;
-    ok = (::close(in) == 0) && ok;
-    return ok ? std::string() : std::strerror(err);
-  }
-  if (fd < 0) return std::strerror(errno);
-  if (exists) ::fchmod(fd, st.st_mode & 07777);
-  bool ok = WriteAll(fd, bytes) && ::fsync(fd) == 0;
-  int err = errno;
-  ok = (::close(fd) == 0) && ok;
-  if (ok && ::rename(temp.c_str(), target.c_str()) == 0) return std::string();
-  if (ok) err = errno;
-  ::unlink(temp.c_str());
-  return std::strerror(err);
-}
-
 std::string LinesToBytes(const TStrings& lines) {
   std::string text;
   for (int i = 0; i < lines.Count(); ++i) {
@@ -271,7 +209,125 @@ std::string LinesToBytes(const TStrings& lines) {
   }
   return EncodeIniText(text);
 }
+
+// A written line must stay readable by the same rules.
+void CheckWrittenLine(const std::string& line, const std::string& fileName) {
+  if (std::int64_t(line.size()) > TCustomIniFile::kMaxLineBytes)
+    throw EIniFileException("Cannot write to " + fileName + ": the line \"" + MessageExcerpt(line) +
+                            "\" is longer than " + std::to_string(TCustomIniFile::kMaxLineBytes) + " bytes");
+}
+
+// ---- a file's own lines ------------------------------------------------------------
+
+// The file as its bytes, line by line with each line's own end, so that a
+// write changes the lines it means to and leaves every other byte alone,
+// even bytes that are text in neither reading.
+struct RawIniFile {
+  struct Line {
+    std::string Bytes;  // without the end
+    std::string End;    // "\r\n", "\n", "\r", or "" for a last line without one
+    std::string Text;   // decoded, as a read sees it
+    bool Changed = false;  // Text is to be written in place of Bytes
+  };
+  std::string Bom;
+  std::vector<Line> Lines;
+  bool Cp936 = false;  // read as code page 936 rather than UTF-8
+
+  explicit RawIniFile(const std::string& bytes) {
+    std::string_view rest(bytes);
+    if (rest.substr(0, 3) == "\xEF\xBB\xBF") {
+      Bom = "\xEF\xBB\xBF";
+      rest.remove_prefix(3);
+    }
+    Cp936 = !IsValidUtf8(rest);
+    std::size_t i = 0;
+    while (i < rest.size()) {
+      std::size_t stop = rest.find_first_of("\r\n", i);
+      if (stop == std::string_view::npos) stop = rest.size();
+      Line line;
+      line.Bytes = std::string(rest.substr(i, stop - i));
+      std::size_t next = stop;
+      if (next < rest.size()) next += (rest[next] == '\r' && next + 1 < rest.size() && rest[next + 1] == '\n') ? 2 : 1;
+      line.End = std::string(rest.substr(stop, next - stop));
+      line.Text = Decode(line.Bytes);
+      Lines.push_back(std::move(line));
+      i = next;
+    }
+  }
+
+  // A line of code page 936 never holds a byte of a line end (trail bytes
+  // are 0x40 and above), so lines decode one by one as the whole would.
+  std::string Decode(const std::string& bytes) const { return Cp936 ? Cp936ToUtf8(bytes) : bytes; }
+
+  // New lines end like the file's first line.
+  std::string NewLineEnd() const { return Lines.empty() || Lines[0].End.empty() ? kLineEnd : Lines[0].End; }
+
+  void Insert(std::size_t at, const std::string& text) {
+    if (at > 0 && at == Lines.size() && Lines.back().End.empty()) Lines.back().End = NewLineEnd();
+    Lines.insert(Lines.begin() + static_cast<std::ptrdiff_t>(at), Line{std::string(), NewLineEnd(), text, true});
+  }
+  void Replace(std::size_t at, const std::string& text) {
+    Lines[at].Text = text;
+    Lines[at].Changed = true;
+  }
+
+  // The file's new bytes. Changed lines are encoded so that the file reads
+  // back as meant with every other line's bytes unchanged: code page 936
+  // first, as the format wants, else UTF-8. Raises when neither can.
+  std::string Bytes(const std::string& fileName) const {
+    const auto compose = [&](bool newAsCp936, bool allAsUtf8) {
+      std::string out = Bom;
+      for (const Line& l : Lines) {
+        if (allAsUtf8) out += l.Text;
+        else if (!l.Changed) out += l.Bytes;
+        else out += newAsCp936 ? Utf8ToCp936(l.Text) : l.Text;
+        out += l.End;
+      }
+      return out;
+    };
+    const auto readsBack = [&](const std::string& bytes) {
+      TStringList got, want;
+      got.SetText(DecodeText8(bytes));
+      std::string text;
+      for (const Line& l : Lines) text += l.Text + "\n";
+      want.SetText(text);
+      return got.Text() == want.Text();
+    };
+    for (bool cp : {true, false}) {
+      const std::string out = compose(cp, false);
+      if (readsBack(out)) return out;
+    }
+    // A code page 936 file given a character it cannot hold becomes UTF-8,
+    // when every old line converts without a loss.
+    bool lossless = true;
+    for (const Line& l : Lines)
+      if (!l.Changed && Utf8ToCp936(l.Text) != l.Bytes) lossless = false;
+    if (lossless) {
+      const std::string out = compose(false, true);
+      if (readsBack(out)) return out;
+    }
+    throw EIniFileException("Unable to write to " + fileName +
+                            " (the text cannot be written in the file's encoding without changing other lines)");
+  }
+};
 }  // namespace
+
+void TCustomIniFile::CheckText(std::string_view bytes, const std::string& source) {
+  if (std::int64_t(bytes.size()) > kMaxFileBytes)
+    throw EIniFileException(source + " is larger than " + std::to_string(kMaxFileBytes) + " bytes");
+  std::size_t line = 1, i = 0;
+  while (i < bytes.size()) {
+    std::size_t stop = bytes.find_first_of("\r\n", i);
+    if (stop == std::string_view::npos) stop = bytes.size();
+    if (std::int64_t(stop - i) > kMaxLineBytes)
+      throw EIniFileException("Line " + std::to_string(line) + " of " + source + " is longer than " +
+                              std::to_string(kMaxLineBytes) + " bytes: \"" +
+                              MessageExcerpt(bytes.substr(i, kMessageExcerptChars * 4)) + "\"");
+    i = stop + 1;
+    if (stop < bytes.size() && bytes[stop] == '\r' && i < bytes.size() && bytes[i] == '\n') ++i;
+    ++line;
+  }
+}
 
 // ---- TCustomIniFile -----------------------------------------------------------------
 
@@ -332,18 +388,22 @@ IniModel ParseFile(const std::string& fileName) {
   return model;
 }
 
-void SaveLines(const std::string& fileName, const TStrings& lines) {
-  std::string reason = WriteFileReplacing(fileName, LinesToBytes(lines));
-  if (!reason.empty()) throw EIniFileException("Unable to write to " + fileName + " (" + reason + ")");
+void SaveRaw(const std::string& fileName, const RawIniFile& file) {
+  const std::string bytes = file.Bytes(fileName);
+  try {
+    SafeSaveFile(fileName, bytes);
+  } catch (const EFCreateError& e) {
+    throw EIniFileException("Unable to write to " + fileName + " (" + e.Message() + ")");
+  }
 }
 
 // Calls visit(index, line, inSection) for every line, where inSection tells
 // whether the line lies in an occurrence of section (its header excluded).
 template <class Visit>
-void ForEachLine(const TStrings& lines, const std::string& section, Visit visit) {
+void ForEachLine(const RawIniFile& file, const std::string& section, Visit visit) {
   bool inSection = false;
-  for (int i = 0; i < lines.Count(); ++i) {
-    IniLine line = ClassifyLine(lines.Strings(i));
+  for (std::size_t i = 0; i < file.Lines.size(); ++i) {
+    IniLine line = ClassifyLine(file.Lines[i].Text);
     if (line.Kind == LineKind::Section) {
       visit(i, line, false);
       inSection = SameName(line.Name, section);
@@ -351,6 +411,23 @@ void ForEachLine(const TStrings& lines, const std::string& section, Visit visit)
     }
     visit(i, line, inSection);
   }
+}
+
+// Removes the lines for which doomed(line, inSection) holds; false when
+// there were none.
+template <class Doomed>
+bool RemoveLines(RawIniFile& file, const std::string& section, Doomed doomed) {
+  std::vector<bool> drop(file.Lines.size(), false);
+  bool any = false;
+  ForEachLine(file, section, [&](std::size_t i, const IniLine& line, bool inSection) {
+    if (doomed(line, inSection)) drop[i] = any = true;
+  });
+  if (!any) return false;
+  std::vector<RawIniFile::Line> kept;
+  for (std::size_t i = 0; i < file.Lines.size(); ++i)
+    if (!drop[i]) kept.push_back(std::move(file.Lines[i]));
+  file.Lines = std::move(kept);
+  return true;
 }
 }  // namespace
 
@@ -365,37 +442,39 @@ std::string TIniFile::ReadString(const std::string& section, const std::string& 
 void TIniFile::WriteString(const std::string& section, const std::string& ident, const std::string& value) {
   const std::string name = OneLine(section), key = OneLine(ident);
   const std::string newLine = key + "=" + OneLine(value);
-  TStringList lines;
-  LoadLines(fileName_, lines);
+  CheckWrittenLine(newLine, fileName_);
+  if (fileName_.empty()) throw EIniFileException("Unable to write to an ini file without a name");
+  RawIniFile file(ReadIniBytes(fileName_));
   // Replace the line a read would find; else add after the last non-blank
   // line of the section's first occurrence; else append the section.
-  int keyLine = -1, firstHeader = -1, insertAt = -1;
+  std::ptrdiff_t keyLine = -1, firstHeader = -1, insertAt = -1;
   bool inMatch = false, inFirst = false;
-  for (int i = 0; i < lines.Count() && keyLine < 0; ++i) {
-    const std::string& raw = lines.Strings(i);
-    IniLine line = ClassifyLine(raw);
+  for (std::size_t i = 0; i < file.Lines.size() && keyLine < 0; ++i) {
+    const std::string& text = file.Lines[i].Text;
+    IniLine line = ClassifyLine(text);
     if (line.Kind == LineKind::Section) {
       inMatch = SameName(line.Name, name);
       inFirst = inMatch && firstHeader < 0;
       if (inFirst) {
-        firstHeader = i;
-        insertAt = i + 1;
+        firstHeader = std::ptrdiff_t(i);
+        insertAt = std::ptrdiff_t(i) + 1;
       }
       continue;
     }
-    if (inMatch && line.Kind == LineKind::Key && SameName(line.Name, key)) keyLine = i;
-    if (inFirst && !Trim(raw).empty()) insertAt = i + 1;
+    if (inMatch && line.Kind == LineKind::Key && SameName(line.Name, key)) keyLine = std::ptrdiff_t(i);
+    if (inFirst && !Trim(text).empty()) insertAt = std::ptrdiff_t(i) + 1;
   }
   if (keyLine >= 0) {
-    lines.Put(keyLine, newLine);
+    if (file.Lines[std::size_t(keyLine)].Text == newLine) return;  // nothing to change
+    file.Replace(std::size_t(keyLine), newLine);
   } else if (firstHeader >= 0) {
-    lines.Insert(insertAt, newLine);
+    file.Insert(std::size_t(insertAt), newLine);
   } else {
-    if (lines.Count() > 0 && !Trim(lines.Strings(lines.Count() - 1)).empty()) lines.Add(std::string());
-    lines.Add("[" + name + "]");
-    lines.Add(newLine);
+    if (!file.Lines.empty() && !Trim(file.Lines.back().Text).empty()) file.Insert(file.Lines.size(), std::string());
+    file.Insert(file.Lines.size(), "[" + name + "]");
+    file.Insert(file.Lines.size(), newLine);
   }
-  SaveLines(fileName_, lines);
+  SaveRaw(fileName_, file);
 }
 
 void TIniFile::ReadSection(const std::string& section, TStrings* strings) const {
@@ -411,41 +490,36 @@ void TIniFile::ReadSectionValues(const std::string& section, TStrings* strings) 
 }
 
 void TIniFile::EraseSection(const std::string& section) {
-  TStringList lines;
-  LoadLines(fileName_, lines);
-  std::vector<int> doomed;
-  ForEachLine(lines, section, [&](int i, const IniLine& line, bool inSection) {
-    if (inSection || (line.Kind == LineKind::Section && SameName(line.Name, section))) doomed.push_back(i);
-  });
-  if (doomed.empty()) return;
-  lines.BeginUpdate();
-  for (auto it = doomed.rbegin(); it != doomed.rend(); ++it) lines.Delete(*it);
-  lines.EndUpdate();
-  SaveLines(fileName_, lines);
+  RawIniFile file(ReadIniBytes(fileName_));
+  if (RemoveLines(file, section, [&](const IniLine& line, bool inSection) {
+        return inSection || (line.Kind == LineKind::Section && SameName(line.Name, section));
+      }))
+    SaveRaw(fileName_, file);
 }
 
 void TIniFile::DeleteKey(const std::string& section, const std::string& ident) {
-  TStringList lines;
-  LoadLines(fileName_, lines);
-  std::vector<int> doomed;
-  ForEachLine(lines, section, [&](int i, const IniLine& line, bool inSection) {
-    if (inSection && line.Kind == LineKind::Key && SameName(line.Name, ident)) doomed.push_back(i);
-  });
-  if (doomed.empty()) return;
-  lines.BeginUpdate();
-  for (auto it = doomed.rbegin(); it != doomed.rend(); ++it) lines.Delete(*it);
-  lines.EndUpdate();
-  SaveLines(fileName_, lines);
+  RawIniFile file(ReadIniBytes(fileName_));
+  if (RemoveLines(file, section, [&](const IniLine& line, bool inSection) {
+        return inSection && line.Kind == LineKind::Key && SameName(line.Name, ident);
+      }))
+    SaveRaw(fileName_, file);
 }
 
 // ---- TMemIniFile ------------------------------------------------------------------------
 
 struct TMemIniFile::Data {
   IniModel Model;
+
+  // Text already within the limits.
+  void Parse(const std::string& text) {
+    TStringList lines;
+    lines.SetText(text);
+    Model.Parse(lines);
+  }
 };
 
 TMemIniFile::TMemIniFile(const std::string& fileName) : TCustomIniFile(fileName), data_(std::make_unique<Data>()) {
-  if (!fileName.empty()) SetText(ReadIniText(fileName));
+  if (!fileName.empty()) data_->Parse(ReadIniText(fileName));
 }
 
 TMemIniFile::~TMemIniFile() = default;
@@ -458,7 +532,9 @@ std::string TMemIniFile::ReadString(const std::string& section, const std::strin
 }
 
 void TMemIniFile::WriteString(const std::string& section, const std::string& ident, const std::string& value) {
-  data_->Model.Get(OneLine(section)).Set(OneLine(ident), OneLine(value));
+  const std::string key = OneLine(ident), text = OneLine(value);
+  CheckWrittenLine(key + "=" + text, fileName_);
+  data_->Model.Get(OneLine(section)).Set(key, text);
 }
 
 void TMemIniFile::ReadSection(const std::string& section, TStrings* strings) const {
@@ -484,8 +560,7 @@ void TMemIniFile::UpdateFile() {
   if (fileName_.empty()) return;
   TStringList lines;
   GetStrings(&lines);
-  std::string reason = WriteFileReplacing(fileName_, LinesToBytes(lines));
-  if (!reason.empty()) throw EFCreateError("Cannot create file \"" + fileName_ + "\". " + reason);
+  SafeSaveFile(fileName_, LinesToBytes(lines));
 }
 
 void TMemIniFile::GetStrings(TStrings* strings) const {
@@ -497,18 +572,24 @@ void TMemIniFile::SetStrings(const TStrings* strings) {
     Clear();
     return;
   }
+  for (int i = 0; i < strings->Count(); ++i) CheckText(strings->Strings(i), "The ini lines");
   data_->Model.Parse(*strings);
 }
 
 void TMemIniFile::SetText(const std::string& text) {
-  TStringList lines;
-  lines.SetText(text);
-  data_->Model.Parse(lines);
+  CheckText(text, "The ini text");
+  data_->Parse(text);
+}
+
+void TMemIniFile::SetBytes(const std::string& bytes) {
+  CheckText(bytes, "The ini text");
+  data_->Parse(DecodeText8(bytes));
 }
 
 void TMemIniFile::Clear() { data_->Model.Clear(); }
 
 void TMemIniFile::Rename(const std::string& fileName, bool reload) {
+  // Read first: a file that cannot be read changes nothing.
+  if (reload) data_->Parse(ReadIniText(fileName));
   fileName_ = fileName;
-  if (reload) SetText(ReadIniText(fileName));
 }

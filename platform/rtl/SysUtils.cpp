@@ -12,12 +12,30 @@
 #include "platform/rtl/CodePage.h"
 #include "platform/rtl/Exceptions.h"
 
+std::string MessageExcerpt(std::string_view text) {
+  std::string out;
+  std::size_t i = 0;
+  for (int n = 0; i < text.size() && n < kMessageExcerptChars; ++n) {
+    char32_t cp = 0;
+    const std::size_t len = DecodeUtf8Char(text, i, cp);
+    if (len == 0 || cp < 0x20 || cp == 0x7F) {
+      out += '?';
+      i += len == 0 ? 1 : len;
+    } else {
+      out.append(text.substr(i, len));
+      i += len;
+    }
+  }
+  if (i < text.size()) out += "...";
+  return out;
+}
+
 namespace {
 
 // ---- integers ---------------------------------------------------------------
 
 std::string InvalidIntegerMessage(std::string_view s) {
-  return "'" + std::string(s) + "' is not a valid integer value";
+  return "'" + MessageExcerpt(s) + "' is not a valid integer value";
 }
 
 // Parses the framework's integer text into a sign and a magnitude no larger
@@ -502,7 +520,7 @@ bool TryStrToFloat(std::string_view s, double& value) {
 
 double StrToFloat(std::string_view s) {
   double v;
-  if (!TryStrToFloat(s, v)) throw EConvertError("'" + std::string(s) + "' is not a valid floating point value");
+  if (!TryStrToFloat(s, v)) throw EConvertError("'" + MessageExcerpt(s) + "' is not a valid floating point value");
   return v;
 }
 

@@ -195,6 +195,12 @@ using TReplaceFlags = int;
 std::string StringReplace(std::string_view s, std::string_view oldPattern, std::string_view newPattern,
                           TReplaceFlags flags);
 
+// Untrusted text as an error message may quote it: at most the first
+// kMessageExcerptChars characters, then "..." when there was more; bytes
+// that are not UTF-8 and control characters show as '?'.
+constexpr int kMessageExcerptChars = 80;
+std::string MessageExcerpt(std::string_view text);
+
 // 'text' with embedded quotes doubled.
 std::string QuotedStr(std::string_view s);
 std::string AnsiQuotedStr(std::string_view s, char quote);

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -32,17 +34,8 @@ const char* const kSection_CURSORS = "CURSORS";
 const char* const kSection_SKINAREAS = "SKINAREAS";
 
 std::vector<std::uint8_t> ReadWholeFile(const std::string& fileName) {
-  std::ifstream in(fileName, std::ios::binary);
-  if (!in) throw EFOpenError("Cannot open file \"" + fileName + "\"");
-  in.seekg(0, std::ios::end);
-  const std::streamoff size = in.tellg();
-  if (size < 0 || size > kMaxSkinPictureFileBytes)
-    throw EInvalidGraphic("Picture file \"" + fileName + "\" is too large");
-  in.seekg(0, std::ios::beg);
-  std::vector<std::uint8_t> bytes(static_cast<std::size_t>(size));
-  if (size > 0 && !in.read(reinterpret_cast<char*>(bytes.data()), size))
-    throw EReadError("Cannot read file \"" + fileName + "\"");
-  return bytes;
+  const std::string bytes = ReadRegularFile(fileName, kMaxSkinPictureFileBytes);
+  return std::vector<std::uint8_t>(bytes.begin(), bytes.end());
 }
 
 // A read-only stream over bytes already in memory.
@@ -60,31 +53,72 @@ std::uint64_t PixelBlockBytes(std::int64_t width, std::int64_t height, int bitCo
   return stride * std::uint64_t(height);
 }
 
+// The size a DIB header at r gives; false for headers the decoder refuses
+// anyway, which are left to it. An icon image's height counts its mask too.
+struct DibSize {
+  std::int64_t Width = 0, Height = 0;
+  int BitCount = 0;
+};
+bool ReadDibSize(TByteReader& r, bool iconImage, DibSize& size) {
+  constexpr std::uint32_t kCoreHeaderSize = 12;
+  if (r.U32() == kCoreHeaderSize) {
+    size.Width = r.U16();
+    size.Height = r.U16();
+  } else {
+    size.Width = r.I32();
+    size.Height = std::abs(std::int64_t(r.I32()));
+  }
+  r.Skip(2);  // planes
+  size.BitCount = r.U16();
+  if (iconImage) size.Height /= 2;
+  return size.Width > 0 && size.Height > 0 && size.BitCount > 0 && size.BitCount <= 32;
+}
+
+// 16-bit images count as 32 bits, the most the decoder makes of them.
+std::uint64_t DibPixelBytes(const DibSize& size) {
+  return PixelBlockBytes(size.Width, size.Height, size.BitCount == 16 ? 32 : size.BitCount);
+}
+
 // The pixel memory a BMP file's header asks for, read before decoding: a
-// small run-length file may claim gigabytes. 16- and 32-bit files count as
-// 32 bits, the most the decoder makes of them. Headers the decoder refuses
-// anyway count as 0 and are left to it.
+// small run-length file may claim gigabytes.
 std::uint64_t BmpPixelBytes(const std::vector<std::uint8_t>& bytes) {
   constexpr std::size_t kFileHeaderSize = 14;
-  constexpr std::uint32_t kCoreHeaderSize = 12;
   TByteReader r(bytes.data(), bytes.size());
   r.Skip(kFileHeaderSize);
-  std::int64_t width = 0, height = 0;
-  int bitCount = 0;
-  if (r.U32() == kCoreHeaderSize) {
-    width = r.U16();
-    height = r.U16();
-    r.Skip(2);  // planes
-    bitCount = r.U16();
-  } else {
-    width = r.I32();
-    height = r.I32();
-    r.Skip(2);
-    bitCount = r.U16();
+  DibSize size;
+  return ReadDibSize(r, false, size) ? DibPixelBytes(size) : 0;
+}
+
+// What decoding a cursor or icon file costs: every image it lists, each
+// with its colour image and its mask, however many entries share one
+// image. PNG images (not decoded here) and damaged entries count 0; the
+// decoder refuses the latter.
+std::uint64_t CursorPixelBytes(const std::vector<std::uint8_t>& bytes) {
+  constexpr std::size_t kDirHeaderSize = 6, kDirEntrySize = 16, kCountAt = 4, kOffsetInEntry = 12;
+  std::uint64_t total = 0;
+  try {
+    TByteReader r(bytes.data(), bytes.size());
+    r.Seek(kCountAt);
+    const std::uint16_t count = r.U16();
+    for (std::uint16_t i = 0; i < count; ++i) {
+      r.Seek(kDirHeaderSize + std::size_t(i) * kDirEntrySize + kOffsetInEntry);
+      const std::uint32_t offset = r.U32();
+      if (offset > bytes.size() || bytes.size() - offset < 8) continue;
+      if (std::memcmp(bytes.data() + offset, "\x89PNG", 4) == 0) continue;
+      TByteReader image(bytes.data() + offset, bytes.size() - offset);
+      DibSize size;
+      try {
+        if (!ReadDibSize(image, true, size)) continue;
+      } catch (const EInvalidGraphic&) {
+        continue;
+      }
+      const std::uint64_t cost = DibPixelBytes(size) + PixelBlockBytes(size.Width, size.Height, 1);
+      total = std::min(UINT64_MAX / 2, total + std::min(UINT64_MAX / 4, cost));
+    }
+  } catch (const EInvalidGraphic&) {
+    // A directory cut short: what it listed so far.
   }
-  if (height < 0) height = -height;
-  if (width <= 0 || height == 0 || bitCount <= 0 || bitCount > 32) return 0;
-  return PixelBlockBytes(width, height, bitCount >= 16 ? 32 : bitCount);
+  return total;
 }
 
 void CheckPictureSize(std::uint64_t bytes, std::uint64_t maxBytes, const std::string& fileName) {
@@ -93,20 +127,55 @@ void CheckPictureSize(std::uint64_t bytes, std::uint64_t maxBytes, const std::st
 
 }  // namespace
 
+namespace {
+[[noreturn]] void RefuseSkinFile(const std::string& name) {
+  throw EFOpenError("Cannot open file \"" + MessageExcerpt(name) + "\". It lies outside the skin's folder");
+}
+
+bool InsideFolder(const std::string& folder, const std::string& path) {
+  char* realFolder = ::realpath(folder.empty() ? "." : folder.c_str(), nullptr);
+  char* realPath = ::realpath(path.c_str(), nullptr);
+  bool inside = true;
+  if (realFolder && realPath) {
+    const std::string f = IncludeTrailingPathDelimiter(realFolder), p = realPath;
+    inside = p.size() > f.size() && p.compare(0, f.size(), f) == 0;
+  }
+  std::free(realFolder);
+  std::free(realPath);
+  return inside;
+}
+}  // namespace
+
 // A skin made on Windows may name its files in another case than they have
 // on disk; the exact name wins, else the first name in the folder that
 // matches ignoring case.
 std::string ResolveSkinFile(const std::string& folder, const std::string& name) {
-  const std::string path = NativePath(folder + name);
-  if (FileExists(path)) return path;
-  const std::string dir = ExtractFilePath(path);
-  const std::string wanted = ExtractFileName(path);
-  std::error_code ec;
-  for (std::filesystem::directory_iterator it(dir.empty() ? "." : dir, ec), end; !ec && it != end;
-       it.increment(ec)) {
-    const std::string candidate = it->path().filename().string();
-    if (SameText(candidate, wanted)) return dir + candidate;
+  // Names come from the skin: nothing may reach outside its folder.
+  if (name.empty() || name[0] == '/' || name[0] == '\\' || (name.size() >= 2 && name[1] == ':')) RefuseSkinFile(name);
+  std::size_t start = 0;
+  for (;;) {
+    const std::size_t stop = name.find_first_of("/\\", start);
+    if (name.compare(start, stop == std::string::npos ? std::string::npos : stop - start, "..") == 0)
+      RefuseSkinFile(name);
+    if (stop == std::string::npos) break;
+    start = stop + 1;
   }
+  std::string path = NativePath(folder + name);
+  if (!FileExists(path)) {
+    const std::string dir = ExtractFilePath(path);
+    const std::string wanted = ExtractFileName(path);
+    std::error_code ec;
+    for (std::filesystem::directory_iterator it(dir.empty() ? "." : dir, ec), end; !ec && it != end;
+         it.increment(ec)) {
+      const std::string candidate = it->path().filename().string();
+      if (SameText(candidate, wanted)) {
+        path = dir + candidate;
+        break;
+      }
+    }
+  }
+  // A symbolic link inside the folder may still lead out of it.
+  if (!InsideFolder(folder, path)) RefuseSkinFile(name);
   return path;
 }
 
@@ -408,6 +477,13 @@ void TspSkinData::SendSkinDataMessage(unsigned msg) {
 
 // --- loading -----------------------------------------------------------------------
 
+std::string MissingSkinSection(const TCustomIniFile& ini) {
+  for (const char* section : {kSection_VERSION, kSection_PICTURES, kSection_FORMINFO, kSection_SKINOBJECTS,
+                              kSection_SKINCONTROLS})
+    if (!ini.SectionExists(section)) return section;
+  return std::string();
+}
+
 bool TspSkinData::LoadFromFile(const std::string& fileName) {
   std::unique_ptr<TMemIniFile> ini;
   try {
@@ -416,12 +492,9 @@ bool TspSkinData::LoadFromFile(const std::string& fileName) {
     LastLoadError = e.Message();
     return false;
   }
-  for (const char* section : {kSection_VERSION, kSection_PICTURES, kSection_FORMINFO, kSection_SKINOBJECTS,
-                              kSection_SKINCONTROLS}) {
-    if (!ini->SectionExists(section)) {
-      LastLoadError = std::string("Missing section ") + section;
-      return false;
-    }
+  if (const std::string missing = MissingSkinSection(*ini); !missing.empty()) {
+    LastLoadError = "Missing section " + missing;
+    return false;
   }
 
   const std::string folder = ExtractFilePath(NativePath(fileName));
@@ -448,6 +521,7 @@ bool TspSkinData::RunLoad(const std::function<void()>& load) {
     // ended so they go back to their default look.
     ClearAll();
     ResetFormInfo();
+    ResetGeneral();
     Empty = true;
     SkinLoading = false;
     SendSkinDataMessage(SKINMSG_LOADED);
@@ -492,13 +566,22 @@ void TspSkinData::LoadSkin(const TCustomIniFile& ini, const std::string& folder)
   LoadSkinControls(ini);
 }
 
+std::uint64_t TspSkinData::PictureBytesLeft() const {
+  return PictureBudget - std::min(pictureBytes_, PictureBudget);
+}
+
+void TspSkinData::ChargePictureBytes(std::uint64_t bytes) {
+  if (bytes > PictureBytesLeft())
+    throw EOutOfMemory("The skin's pictures are too large");
+  pictureBytes_ += bytes;
+}
+
 void TspSkinData::LoadFramePicture(const std::string& folder, const std::string& name, TBitmap& picture) {
   picture.Assign(nullptr);
   if (name.empty()) return;
   // Each picture may take only what the skin's earlier pictures left over.
-  LoadSkinPicture(ResolveSkinFile(folder, name), IsJpegName(name), picture, kMaxSkinPictureBytes - pictureBytes_);
-  pictureBytes_ += std::uint64_t(picture.RowBytes()) * std::uint64_t(picture.Height());
-  if (pictureBytes_ > kMaxSkinPictureBytes) throw EOutOfMemory("The skin's pictures are too large");
+  LoadSkinPicture(ResolveSkinFile(folder, name), IsJpegName(name), picture, PictureBytesLeft());
+  ChargePictureBytes(std::uint64_t(picture.RowBytes()) * std::uint64_t(picture.Height()));
 }
 
 void TspSkinData::LoadActivePictures(const TCustomIniFile& ini, const std::string& folder) {
@@ -514,10 +597,28 @@ void TspSkinData::LoadCursors(const TCustomIniFile& ini, const std::string& fold
   ReadSkinList(ini, kSection_CURSORS, "cursors", &CursorNames);
   const TspSkinCursorTable& table = SkinCursorTable();
   for (int i = 0; i < CursorNames.Count(); ++i) {
-    const std::uintptr_t handle =
-        table.LoadCursorFromFile ? table.LoadCursorFromFile(ResolveSkinFile(folder, CursorNames[i])) : 0;
+    // A cursor that cannot be read (missing, outside the folder, not a
+    // file) leaves its slot with the default cursor; one that can is
+    // counted against the skin's budget before it is decoded.
+    std::string path;
+    try {
+      path = ResolveSkinFile(folder, CursorNames[i]);
+      ChargePictureBytes(CursorPixelBytes(ReadWholeFile(path)));
+    } catch (const EStreamError&) {
+      path.clear();
+    }
+    const std::uintptr_t handle = !path.empty() && table.LoadCursorFromFile ? table.LoadCursorFromFile(path) : 0;
     if (table.SetCursor) table.SetCursor(startcursorindex + i, handle);
   }
+}
+
+void TspSkinData::ResetGeneral() {
+  for (std::string* text : {&skinname, &skinauthor, &authoremail, &authorurl, &skincomments}) text->clear();
+  startcursorindex = 1;
+  // What a skin without these sections gives.
+  const TMemIniFile none;
+  PopupWindow.LoadFromIni(none);
+  HintWindow.LoadFromIni(none);
 }
 
 void TspSkinData::ResetFormInfo() {

@@ -30,15 +30,23 @@ class TStream;
 class TspCompressedStoredSkin;
 class TspCompressedSkinList;
 
-// Largest picture file read, and the most decoded picture memory one skin may
-// take; beyond either the load fails.
+// The first of the sections VERSION, PICTURES, FORMINFO, SKINOBJECTS and
+// SKINCONTROLS that ini lacks (a section without keys counts as missing),
+// "" when it has them all: a skin needs every one.
+std::string MissingSkinSection(const TCustomIniFile& ini);
+
+// Largest picture or cursor file read, and the most decoded picture memory
+// one skin load may take, every picture and cursor counted (checked before
+// each is decoded, from its header); beyond either the load fails.
 constexpr std::int64_t kMaxSkinPictureFileBytes = std::int64_t{64} << 20;
 constexpr std::uint64_t kMaxSkinPictureBytes = std::uint64_t{512} << 20;
 
 // Reads a BMP file into picture, or, when jpeg is set, decodes a JPEG file and
 // draws it at 0,0 into picture, which takes the JPEG's size (a device-format
-// bitmap). Raises EFOpenError when the file cannot be read, EInvalidGraphic
-// when it cannot be decoded or its pixels would take more than maxBytes.
+// bitmap). Raises EFOpenError when the file cannot be read or is not a
+// regular file, EReadError when it is larger than kMaxSkinPictureFileBytes,
+// EInvalidGraphic when it cannot be decoded or its pixels would take more
+// than maxBytes.
 void LoadSkinPicture(const std::string& fileName, bool jpeg, TBitmap& picture,
                      std::uint64_t maxBytes = kMaxSkinPictureBytes);
 
@@ -46,7 +54,10 @@ void LoadSkinPicture(const std::string& fileName, bool jpeg, TBitmap& picture,
 constexpr std::uint64_t kMaxSkinPicturePixels = std::uint64_t{1} << 26;
 
 // folder + name; when no file has that exact name, the first one in the
-// folder whose name matches ignoring case.
+// folder whose name matches ignoring case. A name that would leave the
+// folder (empty, absolute, a drive, a ".." part with either slash, or a
+// symbolic link leading out) raises EFOpenError, as a missing file does.
+// Sub-folders are fine.
 std::string ResolveSkinFile(const std::string& folder, const std::string& name);
 
 // Skin messages, sent with wParam = the TspSkinData and lParam = 1000.
@@ -113,6 +124,9 @@ class TspSkinData : public TComponent {
   bool SkinLoading = false;
   // Why the last load failed ("" after a success).
   std::string LastLoadError;
+  // The most decoded picture memory one load may take, every picture and
+  // cursor counted each time it is named; a load past it fails.
+  std::uint64_t PictureBudget = kMaxSkinPictureBytes;
 
   // --- content -------------------------------------------------------------
   TspSkinColors SkinColors;
@@ -161,8 +175,11 @@ class TspSkinData : public TComponent {
   // empty, sends 0x4CA and 0x4CB all the same and sets LastLoadError.
   bool LoadFromFile(const std::string& fileName);
   // The same for a stored compressed skin: an empty one (or none) changes
-  // nothing; corrupt or truncated data, or a version above the supported
-  // one, fails like a broken ini. The CURSORS section is not read.
+  // nothing. Corrupt or truncated data, a version above the supported one,
+  // a picture that cannot be decoded within the budget, or an ini without
+  // the five sections fails before anything is touched (false, the skin in
+  // use stays, nothing is sent); only an ini value that cannot be read
+  // fails part-way like a broken ini. The CURSORS section is not read.
   bool LoadFromCompressedStoredSkin(TspCompressedStoredSkin* stored);
 
   // First entry with exactly this name (case-sensitive), -1 when none.
@@ -201,12 +218,21 @@ class TspSkinData : public TComponent {
 
  private:
   void ResetFormInfo();
+  // The version texts, the first cursor slot and the popup and hint looks,
+  // so that nothing of a skin that failed stays visible.
+  void ResetGeneral();
   // Runs one load between the skin messages; see LoadFromFile.
   bool RunLoad(const std::function<void()>& load);
-  void LoadPackedSkin(TStream& packed);
+  struct TStagedSkin;
+  std::unique_ptr<TStagedSkin> StagePackedSkin(TStream& packed);
+  void ApplyStagedSkin(TStagedSkin& staged);
   void ReadPackedPicture(TStream& stream, TBitmap& picture);
   void LoadStoredSkinAt(int index);
   void LoadSkin(const TCustomIniFile& ini, const std::string& folder);
+  // Counts decoded bytes against the load's budget; raises EOutOfMemory
+  // beyond it.
+  void ChargePictureBytes(std::uint64_t bytes);
+  std::uint64_t PictureBytesLeft() const;
   void LoadFramePicture(const std::string& folder, const std::string& name, TBitmap& picture);
   void LoadActivePictures(const TCustomIniFile& ini, const std::string& folder);
   void LoadCursors(const TCustomIniFile& ini, const std::string& folder);

@@ -1,7 +1,6 @@
 #include "skin/engine/SkinDataStored.h"
 
 #include <cstring>
-#include <fstream>
 #include <iterator>
 
 #include "platform/graphics/Bitmap.h"
@@ -9,6 +8,7 @@
 #include "platform/rtl/Exceptions.h"
 #include "platform/rtl/FileUtils.h"
 #include "platform/rtl/IniFiles.h"
+#include "platform/rtl/SafeSave.h"
 #include "platform/rtl/StringList.h"
 #include "skin/engine/SkinData.h"
 #include "skin/engine/SkinDataIni.h"
@@ -47,18 +47,6 @@ bool TryReadI32(TStream& stream, std::int32_t& value) {
   return true;
 }
 
-std::string ReadIniBytes(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) throw EFOpenError("Cannot open file \"" + path + "\"");
-  std::string bytes;
-  char piece[4096];
-  while (in.read(piece, sizeof piece) || in.gcount() > 0) {
-    bytes.append(piece, static_cast<std::size_t>(in.gcount()));
-    if (std::int64_t(bytes.size()) > TCustomIniFile::kMaxFileBytes) throw EReadError("Skin ini is too large");
-  }
-  return bytes;
-}
-
 // The ini's lines as they are on disk, each ended by CR LF.
 void WriteIniLines(TStream& stream, const std::string& bytes) {
   std::string out;
@@ -84,9 +72,12 @@ void WriteBitmapRecord(TStream& stream, TBitmap& picture) {
   picture.SaveToStream(stream);
 }
 
-void LoadBmp(const std::string& folder, const std::string& name, TBitmap& picture) {
+// A BMP picture of the skin, counted against one budget for the whole skin.
+void LoadBmp(const std::string& folder, const std::string& name, TBitmap& picture, std::uint64_t& budgetUsed) {
   picture.Assign(nullptr);
-  if (!name.empty()) LoadSkinPicture(ResolveSkinFile(folder, name), false, picture);
+  if (name.empty()) return;
+  LoadSkinPicture(ResolveSkinFile(folder, name), false, picture, kMaxSkinPictureBytes - budgetUsed);
+  budgetUsed += std::uint64_t(picture.RowBytes()) * std::uint64_t(picture.Height());
 }
 
 bool DesignTime(const TComponent* c) {
@@ -123,25 +114,27 @@ void TspCompressedStoredSkin::SetCompressedFileName(const std::string& value) {
 
 bool TspCompressedStoredSkin::LoadFromSkinIniFile(const std::string& iniPath) {
   const std::string path = NativePath(iniPath);
-  TMemIniFile ini(path);
-  for (const char* section : {"VERSION", "PICTURES", "FORMINFO", "SKINOBJECTS", "SKINCONTROLS"})
-    if (!ini.SectionExists(section)) return false;
-  const std::string text = ReadIniBytes(path);
+  // One read for both uses, so the text and the sections agree.
+  const std::string text = ReadRegularFile(path, TCustomIniFile::kMaxFileBytes);
+  TMemIniFile ini;
+  ini.SetBytes(text);
+  if (!MissingSkinSection(ini).empty()) return false;
   const std::string folder = ExtractFilePath(path);
 
   // Built aside, so that a picture that fails keeps the old content.
   TMemoryStream packed;
   WriteI32(packed, kStoredSkinWriteVersion);
   TBitmap picture;
+  std::uint64_t budgetUsed = 0;
   for (const char* key : {"picture", "inactivepicture", "mask", "rolluppicture", "rollupmask"}) {
-    LoadBmp(folder, ini.ReadString(kSection_PICTURES, key, ""), picture);
+    LoadBmp(folder, ini.ReadString(kSection_PICTURES, key, ""), picture, budgetUsed);
     WriteBitmapRecord(packed, picture);
   }
   TStringList names;
   ReadSkinList(ini, kSection_PICTURES, "activepictures", &names);
   WriteI32(packed, names.Count());
   for (int i = 0; i < names.Count(); ++i) {
-    LoadBmp(folder, names[i], picture);
+    LoadBmp(folder, names[i], picture, budgetUsed);
     picture.SaveToStream(packed);
   }
   WriteIniLines(packed, text);
@@ -152,6 +145,10 @@ bool TspCompressedStoredSkin::LoadFromSkinIniFile(const std::string& iniPath) {
   compressed.SetPosition(0);
   PackedStream.CopyFrom(&compressed, compressed.Size());
   return true;
+}
+
+void TspCompressedStoredSkin::SaveToCompressedFile(const std::string& path) {
+  SafeSaveFile(NativePath(path), [this](TStream& out) { SaveCompressedToStream(out); });
 }
 
 void TspCompressedStoredSkin::SaveCompressedToStream(TStream& stream) {
@@ -186,7 +183,9 @@ bool TspCompressedStoredSkin::LoadCompressedFromStream(TStream& stream) {
 
 bool TspCompressedStoredSkin::LoadFromCompressedFile(const std::string& path) {
   PackedStream.Clear();
-  TFileStream file(NativePath(path), fmOpenRead | fmShareDenyWrite);
+  const std::string name = NativePath(path);
+  CheckRegularFile(name);
+  TFileStream file(name, fmOpenRead | fmShareDenyWrite);
   return ReadCompressedFile(file);
 }
 
@@ -267,24 +266,46 @@ TspCompressedSkinList::TspCompressedSkinList(TComponent* AOwner) : TComponent(AO
 
 // --- loading into the skin data ----------------------------------------------------------
 
+// Everything of a stored skin that can be checked before the current skin
+// is touched: the whole stream unpacked, every picture decoded within the
+// budget and the ini parsed with its sections present.
+struct TspSkinData::TStagedSkin {
+  TBitmap Picture, InactivePicture, Mask, RollUpPicture, RollUpMask;
+  std::vector<std::unique_ptr<TBitmap>> ActivePictures;
+  TMemIniFile Ini;
+  std::uint64_t PictureBytes = 0;
+};
+
 bool TspSkinData::LoadFromCompressedStoredSkin(TspCompressedStoredSkin* stored) {
   if (!stored || stored->IsEmpty()) return false;
-  return RunLoad([&] { LoadPackedSkin(stored->PackedStream); });
+  // A stored skin that is damaged, cut short or incomplete fails like a
+  // missing ini: the skin in use stays and no message is sent.
+  std::unique_ptr<TStagedSkin> staged;
+  try {
+    staged = StagePackedSkin(stored->PackedStream);
+  } catch (const std::bad_alloc&) {
+    LastLoadError = "Out of memory";
+    return false;
+  } catch (const std::exception& e) {
+    LastLoadError = e.what();
+    return false;
+  }
+  return RunLoad([&] { ApplyStagedSkin(*staged); });
 }
 
 void TspSkinData::ReadPackedPicture(TStream& stream, TBitmap& picture) {
   TBmpReadLimits limits;
-  limits.MaxBytes = kMaxSkinPictureBytes - pictureBytes_;
+  limits.MaxBytes = PictureBytesLeft();
   limits.MaxPixels = kMaxSkinPicturePixels;
   picture.LoadFromStream(stream, limits);
-  pictureBytes_ += std::uint64_t(picture.RowBytes()) * std::uint64_t(picture.Height());
-  if (pictureBytes_ > kMaxSkinPictureBytes) throw EOutOfMemory("The skin's pictures are too large");
+  ChargePictureBytes(std::uint64_t(picture.RowBytes()) * std::uint64_t(picture.Height()));
 }
 
-void TspSkinData::LoadPackedSkin(TStream& packed) {
-  ClearAll();
+std::unique_ptr<TspSkinData::TStagedSkin> TspSkinData::StagePackedSkin(TStream& packed) {
+  auto staged = std::make_unique<TStagedSkin>();
+  pictureBytes_ = 0;
   TMemoryStream data;
-  DecompressSkinStream(data, packed);
+  DecompressSkinStream(data, packed, kMaxInflatedSkinBytes, true);
   data.SetPosition(0);
 
   const std::int32_t version = ReadI32(data);
@@ -294,12 +315,12 @@ void TspSkinData::LoadPackedSkin(TStream& packed) {
     data.ReadBuffer(&flag, 1);
     if (flag == kBitmapPresent) ReadPackedPicture(data, picture);
   };
-  record(Picture);
-  if (version == 2 || version == 3) record(InactivePicture);
-  record(Mask);
+  record(staged->Picture);
+  if (version == 2 || version == 3) record(staged->InactivePicture);
+  record(staged->Mask);
   if (version == 1 || version == 2) {
-    record(RollUpPicture);
-    record(RollUpMask);
+    record(staged->RollUpPicture);
+    record(staged->RollUpMask);
   }
 
   const std::int32_t count = ReadI32(data);
@@ -307,15 +328,29 @@ void TspSkinData::LoadPackedSkin(TStream& packed) {
   if (count > (data.Size() - data.Position()) / kMinBmpFileBytes)
     throw EReadError("Stored skin holds fewer pictures than it counts");
   for (std::int32_t i = 0; i < count; ++i) {
-    ActivePictures.push_back(std::make_unique<TBitmap>());
-    ReadPackedPicture(data, *ActivePictures.back());
+    staged->ActivePictures.push_back(std::make_unique<TBitmap>());
+    ReadPackedPicture(data, *staged->ActivePictures.back());
   }
 
   const std::int64_t rest = data.Size() - data.Position();
-  const std::string bytes(static_cast<const char*>(data.Memory()) + data.Position(), std::size_t(rest));
-  TMemIniFile ini;
-  ini.SetText(DecodeText8(bytes));
+  staged->Ini.SetBytes(std::string(static_cast<const char*>(data.Memory()) + data.Position(), std::size_t(rest)));
+  const std::string missing = MissingSkinSection(staged->Ini);
+  if (!missing.empty()) throw EReadError("Stored skin lacks the section " + missing);
+  staged->PictureBytes = pictureBytes_;
+  return staged;
+}
 
+void TspSkinData::ApplyStagedSkin(TStagedSkin& staged) {
+  ClearAll();
+  Picture.Assign(&staged.Picture);
+  InactivePicture.Assign(&staged.InactivePicture);
+  Mask.Assign(&staged.Mask);
+  RollUpPicture.Assign(&staged.RollUpPicture);
+  RollUpMask.Assign(&staged.RollUpMask);
+  ActivePictures = std::move(staged.ActivePictures);
+  pictureBytes_ = staged.PictureBytes;
+
+  const TMemIniFile& ini = staged.Ini;
   skinname = ini.ReadString(kSection_VERSION, "skinname", "");
   skinauthor = ini.ReadString(kSection_VERSION, "skinauthor", "");
   authoremail = ini.ReadString(kSection_VERSION, "authoremail", "");

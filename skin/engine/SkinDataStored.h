@@ -35,14 +35,18 @@ class TspCompressedStoredSkin : public TComponent {
 
   bool IsEmpty() const;
   // Packs and compresses the skin of an ini file. Returns false, keeping
-  // the old content, when a required section is missing; raises when a
-  // picture cannot be read as a BMP file, again keeping the old content.
+  // the old content, when a required section is missing; raises when the
+  // ini cannot be read or a picture cannot be read as a BMP file within the
+  // skin's picture budget, again keeping the old content.
   bool LoadFromSkinIniFile(const std::string& iniPath);
   void SaveCompressedToStream(TStream& stream);
+  // Writes the compressed skin file format (as SaveCompressedToStream)
+  // through SafeSaveFile: a failed save raises and leaves the file as it was.
+  void SaveToCompressedFile(const std::string& path);
   // Read the compressed skin file format from the start of stream / from a
   // file. A version above the supported one, or a size that is negative or
   // beyond the bytes present, leaves the stored skin empty (false). A file
-  // that cannot be opened raises EFOpenError.
+  // that cannot be opened or is not a regular file raises EFOpenError.
   bool LoadCompressedFromStream(TStream& stream);
   bool LoadFromCompressedFile(const std::string& path);
 

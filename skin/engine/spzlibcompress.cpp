@@ -166,7 +166,7 @@ void CompressSkinStream(TStream& source, TStream& target) {
   compressor.Finish();
 }
 
-void DecompressSkinStream(TStream& target, TStream& source, std::int64_t maxBytes) {
+void DecompressSkinStream(TStream& target, TStream& source, std::int64_t maxBytes, bool wholeStream) {
   source.SetPosition(0);
   TDecompressionStream inflater(source);
   Bytef piece[TCustomZlibStream::kBufferSize];
@@ -178,4 +178,5 @@ void DecompressSkinStream(TStream& target, TStream& source, std::int64_t maxByte
     if (total > maxBytes) throw EDecompressionError("Decompressed data too large");
     target.WriteBuffer(piece, got);
   }
+  if (wholeStream && !inflater.Ended()) throw EDecompressionError("The compressed data ends early");
 }

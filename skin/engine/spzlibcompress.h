@@ -68,6 +68,8 @@ class TDecompressionStream : public TCustomZlibStream {
   // Seek(0, soBeginning) restarts; forward seeks read and drop bytes; all
   // else raises. Returns the number of bytes produced so far.
   std::int64_t Seek(std::int64_t offset, TSeekOrigin origin) override;
+  // Whether the compressed data's own end was reached (not just the source's).
+  bool Ended() const { return ended_; }
 
  private:
   bool ended_ = false;
@@ -81,5 +83,8 @@ constexpr std::int64_t kMaxInflatedSkinBytes = std::int64_t{256} << 20;
 void CompressSkinStream(TStream& source, TStream& target);
 // Inflates source (from its start) into target. Raises EDecompressionError on
 // corrupt data or when more than maxBytes would come out; truncated data
-// ends quietly with what was produced.
-void DecompressSkinStream(TStream& target, TStream& source, std::int64_t maxBytes = kMaxInflatedSkinBytes);
+// ends quietly with what was produced, unless wholeStream asks for the
+// data's own end (then it raises EDecompressionError): a prefix of a packed
+// skin can read as a valid shorter skin.
+void DecompressSkinStream(TStream& target, TStream& source, std::int64_t maxBytes = kMaxInflatedSkinBytes,
+                          bool wholeStream = false);

@@ -11,7 +11,9 @@
 #include <vector>
 
 #include "platform/rtl/Exceptions.h"
+#include "platform/rtl/FileUtils.h"
 #include "platform/rtl/IniFiles.h"
+#include "platform/rtl/SafeSave.h"
 #include "platform/rtl/StringList.h"
 
 namespace {
@@ -27,7 +29,11 @@ class IniTest : public ::testing::Test {
     char tmpl[] = "/tmp/lumiqa_ini_XXXXXX";
     dir_ = ::mkdtemp(tmpl);
   }
-  void TearDown() override { std::system(("rm -rf '" + dir_ + "'").c_str()); }
+  void TearDown() override {
+    SafeSaveFaults() = TSafeSaveFaults{};
+    ::chmod(dir_.c_str(), 0700);
+    std::system(("rm -rf '" + dir_ + "'").c_str());
+  }
   std::string Path(const std::string& name) const { return dir_ + "/" + name; }
   std::string Write(const std::string& name, const std::string& bytes) const {
     std::ofstream(Path(name), std::ios::binary) << bytes;
@@ -158,14 +164,170 @@ TEST_F(IniTest, TypedReadsFallBackToTheDefaultOnJunk) {
   }
 }
 
-TEST_F(IniTest, MissingUnreadableOrHugeFilesReadAsEmpty) {
+TEST_F(IniTest, MissingFilesReadAsEmptyButUnreadableOnesFail) {
+  for (auto& ini : Both(Path("missing.ini"))) {
+    EXPECT_EQ(ini->ReadString("S", "k", "d"), "d");
+    EXPECT_FALSE(ini->SectionExists("S"));
+  }
   std::string huge = Write("huge.ini", "[S]\nk=v\n");
   ASSERT_EQ(::truncate(huge.c_str(), TCustomIniFile::kMaxFileBytes + 1), 0);
-  for (const std::string& path : {Path("missing.ini"), dir_, huge})
-    for (auto& ini : Both(path)) {
-      EXPECT_EQ(ini->ReadString("S", "k", "d"), "d") << path;
-      EXPECT_FALSE(ini->SectionExists("S"));
+  std::string longLine =
+      Write("long.ini", "[S]\nk=" + std::string(TCustomIniFile::kMaxLineBytes, 'x') + "\n");
+  std::string fifo = Path("fifo.ini");
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  for (const std::string& path : {dir_, huge, longLine, fifo}) {
+    SCOPED_TRACE(path);
+    EXPECT_THROW(TMemIniFile{path}, EIniFileException);
+    TIniFile ini(path);
+    EXPECT_THROW(ini.ReadString("S", "k", "d"), EIniFileException);
+    TStringList sections;
+    EXPECT_THROW(ini.ReadSections(&sections), EIniFileException);
+  }
+  // Exactly at the limits is fine.
+  std::string atLimit =
+      Write("limit.ini", "[S]\nk=" + std::string(TCustomIniFile::kMaxLineBytes - 2, 'x') + "\n");
+  for (auto& ini : Both(atLimit)) EXPECT_EQ(ini->ReadString("S", "k", "").size(), TCustomIniFile::kMaxLineBytes - 2);
+}
+
+// A file the writer could not read is never replaced by one holding the
+// new key alone.
+TEST_F(IniTest, AFileThatCannotBeReadIsNeverOverwritten) {
+  std::string huge = Write("huge.ini", "[S]\nk=v\n");
+  ASSERT_EQ(::truncate(huge.c_str(), TCustomIniFile::kMaxFileBytes + 1), 0);
+  const std::string longBytes = "[S]\nk=" + std::string(TCustomIniFile::kMaxLineBytes + 1, 'x') + "\n";
+  std::string longLine = Write("long.ini", longBytes);
+  std::vector<std::string> paths = {huge, longLine};
+  std::string locked;
+  if (::geteuid() != 0) {  // root reads any file
+    locked = Write("locked.ini", "[S]\nk=v\n");
+    ASSERT_EQ(::chmod(locked.c_str(), 0200), 0);
+    paths.push_back(locked);
+  }
+  for (const std::string& path : paths) {
+    SCOPED_TRACE(path);
+    TIniFile ini(path);
+    EXPECT_THROW(ini.WriteString("S", "new", "1"), EIniFileException);
+    EXPECT_THROW(ini.DeleteKey("S", "k"), EIniFileException);
+    EXPECT_THROW(ini.EraseSection("S"), EIniFileException);
+  }
+  struct stat st {};
+  ASSERT_EQ(::stat(huge.c_str(), &st), 0);
+  EXPECT_EQ(st.st_size, TCustomIniFile::kMaxFileBytes + 1);
+  EXPECT_EQ(Bytes(longLine), longBytes);
+  if (!locked.empty()) {
+    ASSERT_EQ(::chmod(locked.c_str(), 0600), 0);
+    EXPECT_EQ(Bytes(locked), "[S]\nk=v\n");
+  }
+}
+
+TEST_F(IniTest, ErrorsQuoteAtMostTheStartOfAnOverLongValue) {
+  const std::string value = "start" + std::string(TCustomIniFile::kMaxLineBytes, 'y');
+  std::string path = Write("long.ini", "[S]\nk=" + value + "\n");
+  try {
+    TMemIniFile ini(path);
+    ADD_FAILURE() << "no exception";
+  } catch (const EIniFileException& e) {
+    EXPECT_NE(e.Message().find("Line 2"), std::string::npos) << e.Message();
+    EXPECT_NE(e.Message().find("k=start"), std::string::npos);
+    EXPECT_LT(e.Message().size(), 80 + 2 * path.size() + 100u);
+  }
+  for (auto& ini : Both(Path("w.ini"))) {
+    try {
+      ini->WriteString("S", "k", value);
+      ini->UpdateFile();
+      ADD_FAILURE() << ini->ClassName() << ": no exception";
+    } catch (const EIniFileException& e) {
+      EXPECT_NE(e.Message().find("k=start"), std::string::npos) << e.Message();
+      EXPECT_LT(e.Message().size(), 80 + 2 * Path("w.ini").size() + 100u);
     }
+  }
+  EXPECT_FALSE(FileExists(Path("w.ini")));
+}
+
+// Every way a save fails leaves the file as it was, for both kinds.
+TEST_F(IniTest, AFailedSaveLeavesTheFileByteForByte) {
+  const std::string old = "; note\r\n[S]\r\nk=1\r\n";
+  struct Case {
+    const char* name;
+    TSafeSaveFaults faults;
+    int mode;
+  } cases[] = {
+      {"disk full", {0, 0, 0, 5, {}}, 0644},
+      {"folder refuses new files", {EACCES, 0, 0, -1, {}}, 0644},
+      {"flush fails", {0, EIO, 0, -1, {}}, 0644},
+      {"read-only file", {}, 0444},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::string path = Write("s.ini", old);
+    ASSERT_EQ(::chmod(path.c_str(), mode_t(c.mode)), 0);
+    SafeSaveFaults() = c.faults;
+    TIniFile ini(path);
+    EXPECT_THROW(ini.WriteString("S", "k", "2"), EIniFileException);
+    EXPECT_THROW(ini.DeleteKey("S", "k"), EIniFileException);
+    TMemIniFile mem(path);
+    mem.WriteString("S", "k", "3");
+    EXPECT_THROW(mem.UpdateFile(), EFCreateError);
+    SafeSaveFaults() = TSafeSaveFaults{};
+    EXPECT_EQ(Bytes(path), old);
+    EXPECT_EQ(ini.ReadString("S", "k", ""), "1");
+    ::chmod(path.c_str(), 0644);
+  }
+}
+
+TEST_F(IniTest, ANonWritableFolderFailsCleanly) {
+  if (::geteuid() == 0) GTEST_SKIP() << "root may add files to any folder; the injected case covers it";
+  const std::string old = "[S]\r\nk=1\r\n";
+  std::string path = Write("s.ini", old);
+  ASSERT_EQ(::chmod(dir_.c_str(), 0500), 0);
+  TIniFile ini(path);
+  EXPECT_THROW(ini.WriteString("S", "k", "2"), EIniFileException);
+  TMemIniFile mem(path);
+  mem.WriteString("S", "k", "3");
+  EXPECT_THROW(mem.UpdateFile(), EFCreateError);
+  ASSERT_EQ(::chmod(dir_.c_str(), 0700), 0);
+  EXPECT_EQ(Bytes(path), old);
+}
+
+// A write changes only its own line: every other byte, line end and
+// encoding stays, and the new line takes the file's encoding.
+TEST_F(IniTest, IniFileWriteKeepsEveryLineItDoesNotChange) {
+  const std::string junk = "\xFF\xFF\x80";  // text in neither reading
+  struct Case {
+    const char* name;
+    std::string before;
+    std::string section, key, value;
+    std::string after;
+  } cases[] = {
+      {"bytes of no encoding survive", "[A]\r\nbin=" + junk + "\r\nx=1\n;" + junk + "\rz=2", "A", "x", "2",
+       "[A]\r\nbin=" + junk + "\r\nx=2\n;" + junk + "\rz=2"},
+      {"a key added to a file without a last line end", "[A]\nbin=" + junk, "A", "y", kZhongWen,
+       "[A]\nbin=" + junk + "\ny=" + kZhongWen936 + "\n"},
+      {"a UTF-8 file stays UTF-8", "[A]\nname=" + kQueDing + "\n", "A", "other", kZhongWen,
+       "[A]\nname=" + kQueDing + "\nother=" + kZhongWen + "\n"},
+      {"a code page 936 file stays so", "[A]\r\nname=" + kQueDing936 + "\r\n", "B", "k", kZhongWen,
+       "[A]\r\nname=" + kQueDing936 + "\r\n\r\n[B]\r\nk=" + kZhongWen936 + "\r\n"},
+      {"what code page 936 cannot hold makes the file UTF-8", "[A]\r\nname=" + kQueDing936 + "\r\n", "A",
+       "e", "\xF0\x9F\x98\x80", "[A]\r\nname=" + kQueDing + "\r\ne=\xF0\x9F\x98\x80\r\n"},
+      {"a byte-order mark stays", "\xEF\xBB\xBF[A]\nk=1\n", "a", "K", "2", "\xEF\xBB\xBF[A]\nK=2\n"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::string path = Write("k.ini", c.before);
+    TIniFile ini(path);
+    ini.WriteString(c.section, c.key, c.value);
+    EXPECT_EQ(Bytes(path), c.after);
+    EXPECT_EQ(ini.ReadString(c.section, c.key, ""), c.value);
+  }
+  // Junk bytes in a code page 936 file cannot go to UTF-8: the write fails
+  // rather than lose them.
+  const std::string before = "[A]\r\nname=" + kQueDing936 + junk + "\r\n";
+  std::string path = Write("k.ini", before);
+  TIniFile ini(path);
+  EXPECT_THROW(ini.WriteString("A", "e", "\xF0\x9F\x98\x80"), EIniFileException);
+  EXPECT_EQ(Bytes(path), before);
+  ini.DeleteKey("A", "name");
+  EXPECT_EQ(Bytes(path), "[A]\r\n");
 }
 
 TEST_F(IniTest, IniFileWritesAtOnceKeepingCommentsInCodePage936) {
@@ -201,7 +363,7 @@ TEST_F(IniTest, IniFileEraseSectionAndDeleteKeyReachEveryOccurrence) {
   ini.EraseSection("a");
   EXPECT_FALSE(ini.SectionExists("A"));
   EXPECT_EQ(ini.ReadString("B", "k", ""), "3");
-  EXPECT_EQ(Bytes(path), "[B]\r\nk=3\r\n");
+  EXPECT_EQ(Bytes(path), "[B]\nk=3\n");  // the lines left keep their own ends
 }
 
 TEST_F(IniTest, IniFileWriteFailureRaisesAndCreatesNewFiles) {

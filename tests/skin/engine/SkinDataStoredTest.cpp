@@ -2,11 +2,16 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <algorithm>
+#include <fstream>
+#include <iterator>
 #include <map>
 #include <vector>
 
 #include "platform/rtl/Exceptions.h"
+#include "platform/rtl/SafeSave.h"
 #include "skin/engine/SkinData.h"
 #include "skin/engine/spzlibcompress.h"
 #include "tests/skin/engine/SkinTestUtil.h"
@@ -86,13 +91,17 @@ class SkinDataStored : public ::testing::Test {
     SkinBroadcast() = saved_;
     SkinCursorTable() = savedCursors_;
   }
-  void ExpectFailedLoad() {
-    EXPECT_TRUE(data_.Empty);
-    EXPECT_FALSE(data_.SkinLoading);
-    EXPECT_FALSE(data_.LastLoadError.empty());
-    EXPECT_TRUE(data_.SkinControls.empty());
-    EXPECT_TRUE(data_.Picture.Empty());
-    EXPECT_EQ(messages_, (std::vector<unsigned>{SKINMSG_BEFORELOAD, SKINMSG_LOADED, SKINMSG_AFTERLOAD}));
+  // A stored skin refused before the load began: the skin loaded from
+  // Skin.ini is still in use and the forms heard nothing.
+  void ExpectOldSkinKept(const std::string& what) {
+    EXPECT_FALSE(data_.Empty) << what;
+    EXPECT_FALSE(data_.SkinLoading) << what;
+    EXPECT_FALSE(data_.LastLoadError.empty()) << what;
+    EXPECT_EQ(data_.skinname, "Stored") << what;
+    EXPECT_EQ(data_.SkinControls.size(), 2u) << what;
+    EXPECT_EQ(data_.ActivePictures.size(), 2u) << what;
+    EXPECT_EQ(data_.Picture.Width(), 160) << what;
+    EXPECT_TRUE(messages_.empty()) << what;
   }
 
   TSkinFolder folder_;
@@ -226,9 +235,9 @@ TEST_F(SkinDataStored, IniWithoutActivePicturesStoresCountZero) {
   EXPECT_EQ(std::string(b.begin() + std::ptrdiff_t(countAt) + 4, b.end()), kMinimalIni);
 }
 
-// Every malformed stored skin fails like a broken ini: cleared, not loading,
-// and the forms told that the load ended.
-TEST_F(SkinDataStored, MalformedPackedStreamsFailCleanly) {
+// Every malformed, cut-short or incomplete stored skin is refused before
+// the load begins, so the skin in use stays.
+TEST_F(SkinDataStored, MalformedPackedStreamsFailKeepingTheSkinInUse) {
   const auto head = [](std::int32_t version) {
     Bytes b;
     PutI32(b, version);
@@ -269,24 +278,109 @@ TEST_F(SkinDataStored, MalformedPackedStreamsFailCleanly) {
     b.resize(b.size() - 20);
     cases.push_back({"last active picture short", b});
   }
+  {
+    Bytes b = head(0);
+    b.push_back(0);
+    PutBmp(b, 4, 4, 1);
+    b.push_back(1);
+    PutI32(b, 0);
+    cases.push_back({"ends before the ini", b});
+  }
+  {
+    Bytes b = head(0);
+    b.push_back(1);
+    b.push_back(1);
+    PutI32(b, 0);
+    const std::string text = kMinimalIni;
+    PutText(b, text.substr(0, text.find("[SKINOBJECTS]")));
+    cases.push_back({"ini cut before the description sections", b});
+  }
+  {
+    Bytes b = head(0);
+    b.push_back(1);
+    b.push_back(1);
+    PutI32(b, 0);
+    PutText(b, std::string(kMinimalIni) + "[x]\r\nk=" + std::string(TCustomIniFile::kMaxLineBytes, 'v') + "\r\n");
+    cases.push_back({"ini line over the limit", b});
+  }
+  ASSERT_TRUE(data_.LoadFromFile(folder_.Path("Skin.ini"))) << data_.LastLoadError;
   for (const auto& [what, packed] : cases) {
-    ASSERT_TRUE(data_.LoadFromFile(folder_.Path("Skin.ini"))) << what;
     Store(stored_, packed);
     messages_.clear();
     EXPECT_FALSE(data_.LoadFromCompressedStoredSkin(&stored_)) << what;
-    ExpectFailedLoad();
+    ExpectOldSkinKept(what);
   }
 }
 
-TEST_F(SkinDataStored, CorruptCompressedDataFailsCleanly) {
-  const Bytes corrupt[] = {{0x78, 0x20, 0, 0, 0, 1, 3, 0}, {0x78, 0x9C, 0xFF, 0xFF}, {1, 2, 3}};
+TEST_F(SkinDataStored, CorruptOrCutCompressedDataFailsKeepingTheSkinInUse) {
+  ASSERT_TRUE(stored_.LoadFromSkinIniFile(folder_.Path("Skin.ini")));
+  const Bytes whole = Contents(stored_.PackedStream);
+  const Bytes corrupt[] = {{0x78, 0x20, 0, 0, 0, 1, 3, 0},
+                           {0x78, 0x9C, 0xFF, 0xFF},
+                           {1, 2, 3},
+                           Bytes(whole.begin(), whole.end() - 40),  // cut short: a valid prefix
+                           Bytes(whole.begin(), whole.begin() + std::ptrdiff_t(whole.size() / 2))};
+  ASSERT_TRUE(data_.LoadFromFile(folder_.Path("Skin.ini"))) << data_.LastLoadError;
   for (const Bytes& bytes : corrupt) {
     stored_.PackedStream.Clear();
     stored_.PackedStream.WriteBuffer(bytes.data(), std::int64_t(bytes.size()));
     messages_.clear();
     EXPECT_FALSE(data_.LoadFromCompressedStoredSkin(&stored_));
-    ExpectFailedLoad();
+    ExpectOldSkinKept(std::to_string(bytes.size()) + " bytes");
   }
+}
+
+// A value that cannot be read only shows part-way: the load ends cleared,
+// with nothing of the failed skin left, the version texts included.
+TEST_F(SkinDataStored, AValueThatCannotBeReadFailsPartWayAndClearsEverything) {
+  Bytes b;
+  PutI32(b, 0);
+  b.push_back(0);
+  PutBmp(b, 4, 4, 1);
+  b.push_back(1);
+  PutI32(b, 0);
+  std::string text = kMinimalIni;
+  text += "[SKINAREAS]\r\ncount=1\r\n0=top:1,2\r\n[CURSORS]\r\nstartcursorindex=9\r\n";
+  PutText(b, text);
+  Store(stored_, b);
+  ASSERT_TRUE(data_.LoadFromFile(folder_.Path("Skin.ini"))) << data_.LastLoadError;
+  messages_.clear();
+  EXPECT_FALSE(data_.LoadFromCompressedStoredSkin(&stored_));
+  EXPECT_TRUE(data_.Empty);
+  EXPECT_FALSE(data_.SkinLoading);
+  EXPECT_TRUE(data_.Picture.Empty());
+  EXPECT_TRUE(data_.SkinControls.empty());
+  for (const std::string* text : {&data_.skinname, &data_.skinauthor, &data_.authoremail, &data_.authorurl,
+                                  &data_.skincomments})
+    EXPECT_EQ(*text, "");
+  EXPECT_EQ(data_.borderwidth, 0);
+  EXPECT_EQ(messages_, (std::vector<unsigned>{SKINMSG_BEFORELOAD, SKINMSG_LOADED, SKINMSG_AFTERLOAD}));
+}
+
+TEST_F(SkinDataStored, CompressedFileSavesWholeOrNotAtAll) {
+  ASSERT_TRUE(stored_.LoadFromSkinIniFile(folder_.Path("Skin.ini")));
+  const std::string path = folder_.Path("skin.skn");
+  stored_.SaveToCompressedFile(path);
+  TspCompressedStoredSkin back(nullptr);
+  ASSERT_TRUE(back.LoadFromCompressedFile(path));
+  EXPECT_EQ(Contents(back.PackedStream), Contents(stored_.PackedStream));
+
+  // A save that fails mid-way leaves the old file.
+  std::ifstream in(path, std::ios::binary);
+  const std::string before((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  TspCompressedStoredSkin other(nullptr);
+  folder_.WriteText("Min.ini", kMinimalIni);
+  folder_.WriteBmp("p.bmp", 4, 4);
+  ASSERT_TRUE(other.LoadFromSkinIniFile(folder_.Path("Min.ini")));
+  SafeSaveFaults().DiskSpace = 20;
+  EXPECT_THROW(other.SaveToCompressedFile(path), EFCreateError);
+  SafeSaveFaults() = TSafeSaveFaults{};
+  std::ifstream again(path, std::ios::binary);
+  EXPECT_EQ(std::string((std::istreambuf_iterator<char>(again)), std::istreambuf_iterator<char>()), before);
+
+  // A compressed file name that is a FIFO is refused without blocking.
+  ASSERT_EQ(::mkfifo(folder_.Path("fifo.skn").c_str(), 0600), 0);
+  EXPECT_THROW(back.LoadFromCompressedFile(folder_.Path("fifo.skn")), EFOpenError);
 }
 
 TEST_F(SkinDataStored, EmptyStoredSkinChangesNothing) {

@@ -1,12 +1,14 @@
 #include "skin/engine/SkinData.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <map>
 #include <utility>
 #include <vector>
 
 #include "platform/rtl/Exceptions.h"
+#include "platform/rtl/FileUtils.h"
 #include "platform/user/Cursors.h"
 #include "tests/skin/engine/SkinTestUtil.h"
 
@@ -324,12 +326,154 @@ TEST_F(SkinDataLoad, SkinFailingPartWayEndsEmptyAndTellsTheForms) {
     EXPECT_TRUE(data_->ActivePictures.empty()) << c.what;
     EXPECT_TRUE(data_->Picture.Empty()) << c.what;
     EXPECT_FALSE(data_->FrameUsable()) << c.what;
+    // Nothing of the failed skin stays visible, its general texts included.
+    EXPECT_EQ(data_->skinname, "") << c.what;
+    EXPECT_EQ(data_->skinauthor, "") << c.what;
+    EXPECT_EQ(data_->startcursorindex, 1) << c.what;
     const std::vector<unsigned> msgs = Messages();
     ASSERT_EQ(msgs.size(), 9u) << c.what;
     EXPECT_EQ(msgs[0], SKINMSG_BEFORELOAD);
     EXPECT_EQ(msgs[3], SKINMSG_LOADED);
     EXPECT_EQ(msgs[6], SKINMSG_AFTERLOAD);
   }
+}
+
+// A skin's names reach only into its own folder: any other name is
+// refused the way a missing file is, even when the file exists.
+TEST_F(SkinDataLoad, NamesThatLeaveTheSkinFolderAreRefused) {
+  // The skin lives one level down; "outside" files sit beside its folder.
+  std::filesystem::create_directories(folder_.Path("skin/sub"));
+  for (const char* name : {"frame.bmp", "skin/sub/inner.bmp", "outside.bmp"}) folder_.WriteBmp(name, 160, 100);
+  folder_.WriteCursor("outside.cur", 1, 1);
+  std::filesystem::create_symlink(folder_.Path("outside.bmp"), folder_.Path("skin/link.bmp"));
+  const std::string skin = folder_.Path("skin/Skin.ini");
+  const auto write = [&](const std::string& picture, const std::string& cursor) {
+    std::string ini = kSkinIni;
+    ini.replace(ini.find("picture=frame.bmp"), 17, "picture=" + picture);
+    ini.replace(ini.find("activepicturescount=3"), 21, "activepicturescount=0");
+    ini.replace(ini.find("cursorscount=3"), 14, "cursorscount=1");
+    ini.replace(ini.find("0=a.cur"), 7, "0=" + cursor);
+    folder_.WriteText("skin/Skin.ini", ini);
+  };
+  for (const std::string& name :
+       {std::string("../outside.bmp"), std::string("..\\outside.bmp"), std::string("sub/../../outside.bmp"),
+        std::string("sub\\..\\..\\outside.bmp"), folder_.Path("outside.bmp"), std::string("\\outside.bmp"),
+        std::string("C:\\outside.bmp"), std::string("link.bmp")}) {
+    write(name, "inner.cur");
+    EXPECT_FALSE(data_->LoadFromFile(skin)) << name;
+    EXPECT_NE(data_->LastLoadError.find("outside the skin's folder"), std::string::npos) << data_->LastLoadError;
+  }
+  // Sub-folders are inside, with either slash; a cursor outside leaves
+  // its slot to the default cursor and the skin loads.
+  std::filesystem::copy_file(folder_.Path("outside.cur"), folder_.Path("skin/sub/inner.cur"));
+  int loaded = 0;
+  SkinCursorTable().LoadCursorFromFile = [&](const std::string& fileName) {
+    ++loaded;
+    return reinterpret_cast<std::uintptr_t>(LoadCursorFromFile(fileName));
+  };
+  for (const char* name : {"sub/inner.bmp", "sub\\inner.bmp"}) {
+    write(name, "../outside.cur");
+    loaded = 0;
+    ASSERT_TRUE(data_->LoadFromFile(skin)) << name << ": " << data_->LastLoadError;
+    EXPECT_EQ(data_->Picture.Width(), 160);
+    EXPECT_FALSE(cursors_.count(5));
+    EXPECT_EQ(loaded, 0);
+  }
+  write("sub/inner.bmp", "sub\\inner.cur");
+  ASSERT_TRUE(data_->LoadFromFile(skin)) << data_->LastLoadError;
+  EXPECT_TRUE(cursors_.count(5));
+}
+
+// A FIFO, a device or a folder where a file should be is refused at once:
+// the load never waits for a writer.
+TEST_F(SkinDataLoad, WhatIsNotARegularFileIsRefusedWithoutBlocking) {
+  ASSERT_EQ(::mkfifo(folder_.Path("fifo.bmp").c_str(), 0600), 0);
+  ASSERT_EQ(::mkfifo(folder_.Path("fifo.cur").c_str(), 0600), 0);
+  ASSERT_EQ(::mkfifo(folder_.Path("fifo.ini").c_str(), 0600), 0);
+  std::filesystem::create_directories(folder_.Path("folder.bmp"));
+  for (const char* picture : {"fifo.bmp", "folder.bmp"}) {
+    std::string ini = kSkinIni;
+    ini.replace(ini.find("0=button.bmp"), 12, std::string("0=") + picture);
+    folder_.WriteText("Skin.ini", ini);
+    EXPECT_FALSE(data_->LoadFromFile(folder_.Path("Skin.ini"))) << picture;
+    EXPECT_NE(data_->LastLoadError.find(std::string("Cannot open file \"") + folder_.Path(picture)), std::string::npos)
+        << data_->LastLoadError;
+  }
+  std::string ini = kSkinIni;
+  ini.replace(ini.find("0=a.cur"), 7, "0=fifo.cur");
+  folder_.WriteText("Skin.ini", ini);
+  ASSERT_TRUE(data_->LoadFromFile(folder_.Path("Skin.ini"))) << data_->LastLoadError;
+  EXPECT_FALSE(cursors_.count(5));
+  EXPECT_TRUE(cursors_.count(7));
+  rec_.log.clear();
+  EXPECT_FALSE(data_->LoadFromFile(folder_.Path("fifo.ini")));
+  EXPECT_TRUE(rec_.log.empty());
+  EXPECT_FALSE(data_->Empty);
+}
+
+// One budget per load counts every picture and cursor, each time it is
+// named, and refuses the one that would pass it before decoding it.
+TEST_F(SkinDataLoad, PicturesAndCursorsShareOneBudgetPerLoad) {
+  std::string ini = kSkinIni;
+  ini.replace(ini.find("activepicturescount=3"), 21, "activepicturescount=2");
+  ini.replace(ini.find("1=photo.jpg"), 11, "1=button.bmp");
+  folder_.WriteText("Skin.ini", ini);
+  std::vector<std::string> decoded;
+  SkinCursorTable().LoadCursorFromFile = [&](const std::string& fileName) {
+    decoded.push_back(ExtractFileName(fileName));
+    return std::uintptr_t{0};
+  };
+  // The frame (160 x 100), the button twice (64 x 100), all 24-bit; two
+  // 16 x 16 24-bit cursors with their masks (a third is missing).
+  const std::uint64_t total = 480 * 100 + 2 * (192 * 100) + 2 * (16 * 48 + 16 * 4);
+  data_->PictureBudget = total;
+  ASSERT_TRUE(data_->LoadFromFile(folder_.Path("Skin.ini"))) << data_->LastLoadError;
+  EXPECT_EQ(decoded, (std::vector<std::string>{"a.cur", "c.cur"}));
+  data_->PictureBudget = total - 1;
+  decoded.clear();
+  EXPECT_FALSE(data_->LoadFromFile(folder_.Path("Skin.ini")));
+  EXPECT_NE(data_->LastLoadError.find("too large"), std::string::npos) << data_->LastLoadError;
+  EXPECT_EQ(decoded, std::vector<std::string>{"a.cur"});  // the last one was refused undecoded
+  data_->PictureBudget = total - 2 * (16 * 48 + 16 * 4) - 1;
+  EXPECT_FALSE(data_->LoadFromFile(folder_.Path("Skin.ini")));  // the second button passes it
+
+  // A cursor header claiming nine 4000 x 4000 32-bit images (64 MB each,
+  // one image named by every entry) is refused at the default budget from
+  // a file of a few hundred bytes, never decoded.
+  data_->PictureBudget = kMaxSkinPictureBytes;
+  constexpr std::size_t kImage = 6 + 9 * 16;
+  std::vector<std::uint8_t> cur(kImage + 40, 0);
+  cur[2] = 2;
+  cur[4] = 9;
+  for (std::size_t i = 0; i < 9; ++i) {
+    PutU32(&cur[6 + i * 16 + 8], 40);
+    PutU32(&cur[6 + i * 16 + 12], kImage);
+  }
+  PutU32(&cur[kImage], 40);
+  PutU32(&cur[kImage + 4], 4000);
+  PutU32(&cur[kImage + 8], 8000);
+  PutU16(&cur[kImage + 12], 1);
+  PutU16(&cur[kImage + 14], 32);
+  folder_.WriteBytes("huge.cur", cur);
+  ini.replace(ini.find("2=c.cur"), 7, "2=huge.cur");
+  folder_.WriteText("Skin.ini", ini);
+  decoded.clear();
+  EXPECT_FALSE(data_->LoadFromFile(folder_.Path("Skin.ini")));
+  EXPECT_NE(data_->LastLoadError.find("too large"), std::string::npos) << data_->LastLoadError;
+  EXPECT_EQ(decoded, std::vector<std::string>{"a.cur"});
+}
+
+TEST_F(SkinDataLoad, OverLongIniTextFailsBeforeTheLoad) {
+  std::string ini = kSkinIni;
+  ini += "[extra]\nvalue=" + std::string(TCustomIniFile::kMaxLineBytes, 'v') + "\n";
+  folder_.WriteText("long.ini", ini);
+  ASSERT_TRUE(data_->LoadFromFile(folder_.Path("Skin.ini")));
+  rec_.log.clear();
+  EXPECT_FALSE(data_->LoadFromFile(folder_.Path("long.ini")));
+  EXPECT_NE(data_->LastLoadError.find("value=vvvv"), std::string::npos) << data_->LastLoadError;
+  EXPECT_LT(data_->LastLoadError.size(), 300u);
+  EXPECT_TRUE(rec_.log.empty());
+  EXPECT_EQ(data_->skinname, "Plain");
 }
 
 TEST_F(SkinDataLoad, LoadingTwiceGivesTheSameLists) {
@@ -486,6 +630,8 @@ TEST(SkinPicture, MissingOrDamagedFilesRaise) {
   TSkinFolder folder;
   TBitmap picture;
   EXPECT_THROW(LoadSkinPicture(folder.Path("gone.bmp"), false, picture), EFOpenError);
+  ASSERT_EQ(::mkfifo(folder.Path("fifo.jpg").c_str(), 0600), 0);
+  EXPECT_THROW(LoadSkinPicture(folder.Path("fifo.jpg"), true, picture), EFOpenError);
   folder.WriteBytes("short.bmp", {'B', 'M', 9});
   EXPECT_THROW(LoadSkinPicture(folder.Path("short.bmp"), false, picture), EInvalidGraphic);
   folder.WriteBytes("short.jpg", {0xFF, 0xD8, 0xFF});
