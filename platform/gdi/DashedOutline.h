@@ -11,5 +11,7 @@
 void DashRing(PenStroke& stroke, const Region& ring, double cx, double cy, double rx, double ry, double a0,
               bool clockwise);
 // Outlines whose bounds stay within this many pixels are ordered whole, so
-// the pattern does not depend on the clip; larger ones only their clipped part.
-constexpr int kDashWholeOutline = 1 << 16;
+// the pattern does not depend on the clip; of larger ones only the part
+// inside the clip box is ordered and drawn, so that a huge figure costs what
+// its visible part costs.
+constexpr int kDashWholeOutline = 1 << 11;

@@ -61,12 +61,15 @@ struct ShapeParts {
   Region ring, interior;
 };
 
+// Whether a dashed outline of bounds s is ordered whole.
+bool DashWhole(RECT s) { return s.Right - s.Left <= kDashWholeOutline && s.Bottom - s.Top <= kDashWholeOutline; }
+
 // Ring and interior of a shape `make(l, t, r, b)` for the DC's pen; only the
 // rows in the clip box unless `whole` (for dashing) and the shape is small
 // enough to order its outline whole.
 template <class Make> ShapeParts Parts(DeviceContext& dc, RECT s, Make make, bool whole = false) {
   ShapeParts p;
-  whole = whole && s.Right - s.Left <= kDashWholeOutline && s.Bottom - s.Top <= kDashWholeOutline;
+  whole = whole && DashWhole(s);
   const RowWindow win = whole ? RowWindow{} : ClipRows(dc);
   const GdiPen* pen = dc.st.pen;
   bool visible = pen && pen->Dash() != PS_NULL;
@@ -99,8 +102,9 @@ void FillAndFrame(DeviceContext& dc, const ShapeParts& parts) {
 void FillAndDash(DeviceContext& dc, const ShapeParts& parts, RECT s) {
   PaintRegion(dc, parts.interior, BrushPaint(dc, dc.st.brush), dc.st.rop2);
   PenStroke st(dc);
-  DashRing(st, parts.ring, (s.Left + s.Right) / 2.0, (s.Top + s.Bottom) / 2.0, (s.Right - s.Left) / 2.0,
-           (s.Bottom - s.Top) / 2.0, 0, false);
+  // The rows of a large ring still run far beyond the clip box sideways.
+  DashRing(st, DashWhole(s) ? parts.ring : ClipToBox(dc, parts.ring), (s.Left + s.Right) / 2.0,
+           (s.Top + s.Bottom) / 2.0, (s.Right - s.Left) / 2.0, (s.Bottom - s.Top) / 2.0, 0, false);
 }
 
 // ---- Arcs ------------------------------------------------------------------------
@@ -153,8 +157,9 @@ BOOL ArcShape(HDC h, int l, int t, int r, int b, int xs, int ys, int xe, int ye,
   ShapeParts parts = Parts(
       *dc, s, [](double a, double bb, double c, double d, int, RowWindow win) { return EllipseRegion(a, bb, c, d, win); },
       dashed);
-  // A dashed ring stays whole so its pattern does not depend on the clip.
-  if (!dashed) parts.ring = ClipToBox(*dc, parts.ring);
+  // A small dashed ring stays whole so its pattern does not depend on the
+  // clip; of any other only what meets the clip box is walked.
+  if (!dashed || !DashWhole(s)) parts.ring = ClipToBox(*dc, parts.ring);
   parts.interior = ClipToBox(*dc, parts.interior);
   if (kind == ArcKind::Arc) {
     // An arc has no interior; it is the outline only, even without a ring.

@@ -96,4 +96,29 @@ TEST(DashedCurves, PieLinesContinueThePatternOfTheArc) {
   EXPECT_GT(radiusOff, 0);
 }
 
+// A figure millions of pixels wide whose top edge crosses a small canvas:
+// only what meets the clip is walked, so it is drawn (a walk of the whole
+// outline ran past its pixel cap and drew nothing, or took minutes), and
+// it is drawn dotted.
+TEST(DashedCurves, AHugeFigureDrawsItsVisiblePart) {
+  constexpr int L = -(1 << 26), R = 1 << 26, T = 5, B = 15;
+  const Shape huge[] = {
+      [](HDC dc) { Ellipse(dc, L, T, R, B); },
+      [](HDC dc) { RoundRect(dc, L, T, R, B, 8, 8); },
+      [](HDC dc) { Arc(dc, L, T, R, B, R, 10, L, 10); },
+      [](HDC dc) { Pie(dc, L, T, R, B, R, 10, L, 10); },
+      [](HDC dc) { Chord(dc, L, T, R, B, R, 10, L, 10); },
+  };
+  for (size_t i = 0; i < std::size(huge); ++i) {
+    TestCanvas c(24, 20);
+    WithPen(c, PS_DOT, TRANSPARENT, huge[i]);
+    int on = 0, off = 0;
+    for (int x = 0; x < 24; ++x) (c.At(x, T) == RGB(0, 0, 0) ? on : off)++;
+    EXPECT_GE(on, 9) << i;  // dots of 3 on, 3 off
+    EXPECT_GE(off, 9) << i;
+    for (int y = 0; y < T; ++y)
+      for (int x = 0; x < 24; ++x) EXPECT_EQ(c.At(x, y), RGB(255, 255, 255)) << i << ": " << x << "," << y;
+  }
+}
+
 }  // namespace
