@@ -1,5 +1,5 @@
 // The CLIPBOARD selection as UTF-8 text. Text larger than one request
-// (the INCR protocol) is not handled.
+// (the INCR protocol) is not handled, nor text over MaxClipboardBytes.
 #include <poll.h>
 
 #include <chrono>
@@ -88,8 +88,19 @@ std::optional<std::string> TX11Display::GetClipboardText() {
   int format = 0;
   unsigned long count = 0, after = 0;
   unsigned char* data = nullptr;
-  if (XGetWindowProperty(s.dpy, s.clipWindow, s.atoms.lumiqaSelection, 0, LONG_MAX / 4, True, AnyPropertyType, &type,
-                         &format, &count, &after, &data) != Success)
+  // The size first: another client decides it, and Xlib would allocate it.
+  if (XGetWindowProperty(s.dpy, s.clipWindow, s.atoms.lumiqaSelection, 0, 0, False, AnyPropertyType, &type, &format,
+                         &count, &after, &data) != Success)
+    return std::nullopt;
+  if (data) XFree(data);
+  data = nullptr;
+  if (after > MaxClipboardBytes) {
+    XDeleteProperty(s.dpy, s.clipWindow, s.atoms.lumiqaSelection);
+    return std::nullopt;
+  }
+  // Lengths count 32-bit units.
+  if (XGetWindowProperty(s.dpy, s.clipWindow, s.atoms.lumiqaSelection, 0, long((after + 3) / 4), True,
+                         AnyPropertyType, &type, &format, &count, &after, &data) != Success)
     return std::nullopt;
   std::optional<std::string> text;
   if (data && format == 8 && type == s.atoms.utf8String) {

@@ -3,6 +3,7 @@
 // the program: errors are recorded, and after a lost connection every call
 // does nothing while WaitEvents still honours timeouts and Wake.
 #pragma once
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -38,7 +39,11 @@ class TX11Display final : public TDisplay {
   void SetColorKey(TNativeWindow w, COLORREF key) override;
   void ActivateNativeWindow(TNativeWindow w) override;
   void SetClipboardText(const std::optional<std::string>& text) override;
+  // Text another client offers larger than MaxClipboardBytes is refused
+  // (nothing to paste) before it is transferred.
   std::optional<std::string> GetClipboardText() override;
+  static constexpr std::size_t kMaxClipboardBytes = std::size_t{64} << 20;
+  std::size_t MaxClipboardBytes = kMaxClipboardBytes;
   void SetCursorVisible(bool visible) override;
   void CursorDestroyed(HCURSOR cursor) override;
   void ResetComposition() override;

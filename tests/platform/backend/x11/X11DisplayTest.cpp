@@ -468,6 +468,36 @@ TEST_F(X11DisplayTest, WindowsKilledBehindOurBackAndALostServerAreSurvived) {
   EXPECT_EQ(display->Monitors().size(), 1u);
 }
 
+// Another client's answer to the next selection request it receives, on a
+// thread of its own: `text` as a property of `type`.
+std::thread AnswerOneSelectionRequest(Display* reader, Atom type, const std::string& text) {
+  return std::thread([reader, type, text] {
+    for (int waited = 0; waited < 5000; waited += 50) {
+      XEvent e;
+      if (!XPending(reader)) {
+        pollfd p{ConnectionNumber(reader), POLLIN, 0};
+        poll(&p, 1, 50);
+        continue;
+      }
+      XNextEvent(reader, &e);
+      if (e.type != SelectionRequest) continue;
+      XSelectionRequestEvent& req = e.xselectionrequest;
+      XChangeProperty(reader, req.requestor, req.property, type, 8, PropModeReplace,
+                      reinterpret_cast<const unsigned char*>(text.data()), int(text.size()));
+      XEvent reply{};
+      reply.xselection.type = SelectionNotify;
+      reply.xselection.requestor = req.requestor;
+      reply.xselection.selection = req.selection;
+      reply.xselection.target = req.target;
+      reply.xselection.property = req.property;
+      reply.xselection.time = req.time;
+      XSendEvent(reader, req.requestor, False, NoEventMask, &reply);
+      XSync(reader, False);
+      return;
+    }
+  });
+}
+
 TEST_F(X11DisplayTest, ClipboardTextTravelsBothWaysAsUtf8) {
   const std::string ours = "caf\xC3\xA9 \xE4\xB8\xAD\xE6\x96\x87";
   display->SetClipboardText(ours);
@@ -499,36 +529,38 @@ TEST_F(X11DisplayTest, ClipboardTextTravelsBothWaysAsUtf8) {
   const std::string theirs = "from another client \xE2\x9C\x93";
   XSetSelectionOwner(reader, clipboard, requestor, CurrentTime);
   XSync(reader, False);
-  std::thread owner([&] {
-    for (int waited = 0; waited < 5000; waited += 50) {
-      XEvent e;
-      if (!XPending(reader)) {
-        pollfd p{ConnectionNumber(reader), POLLIN, 0};
-        poll(&p, 1, 50);
-        continue;
-      }
-      XNextEvent(reader, &e);
-      if (e.type != SelectionRequest) continue;
-      XSelectionRequestEvent& req = e.xselectionrequest;
-      XChangeProperty(reader, req.requestor, req.property, utf8, 8, PropModeReplace,
-                      reinterpret_cast<const unsigned char*>(theirs.data()), int(theirs.size()));
-      XEvent reply{};
-      reply.xselection.type = SelectionNotify;
-      reply.xselection.requestor = req.requestor;
-      reply.xselection.selection = req.selection;
-      reply.xselection.target = req.target;
-      reply.xselection.property = req.property;
-      reply.xselection.time = req.time;
-      XSendEvent(reader, req.requestor, False, NoEventMask, &reply);
-      XSync(reader, False);
-      return;
-    }
-  });
+  std::thread owner = AnswerOneSelectionRequest(reader, utf8, theirs);
   display->Sync();  // sees that it lost the selection
   std::optional<std::string> pasted = display->GetClipboardText();
   owner.join();
   EXPECT_EQ(pasted, theirs);
   XDestroyWindow(reader, requestor);
+}
+
+// Text another client offers is taken up to the limit and refused beyond
+// it, before it is transferred.
+TEST_F(X11DisplayTest, ClipboardTextFromAnotherClientIsCapped) {
+  Atom clipboard = XInternAtom(reader, "CLIPBOARD", False);
+  Atom utf8 = XInternAtom(reader, "UTF8_STRING", False);
+  Window owner = XCreateSimpleWindow(reader, DefaultRootWindow(reader), 0, 0, 1, 1, 0, 0, 0);
+  const std::string theirs(1000, 'x');
+  const struct {
+    std::size_t limit;
+    bool pasted;
+  } cases[] = {{999, false}, {1000, true}, {TX11Display::kMaxClipboardBytes, true}};
+  for (const auto& c : cases) {
+    display->MaxClipboardBytes = c.limit;
+    XSetSelectionOwner(reader, clipboard, owner, CurrentTime);
+    XSync(reader, False);
+    std::thread answer = AnswerOneSelectionRequest(reader, utf8, theirs);
+    display->Sync();
+    const std::optional<std::string> pasted = display->GetClipboardText();
+    answer.join();
+    EXPECT_EQ(pasted.has_value(), c.pasted) << c.limit;
+    if (c.pasted) EXPECT_EQ(pasted, theirs) << c.limit;
+  }
+  display->MaxClipboardBytes = TX11Display::kMaxClipboardBytes;
+  XDestroyWindow(reader, owner);
 }
 
 TEST_F(X11DisplayTest, MinimizedWindowsAreUnmappedAndLayeredOnesShowThroughAShape) {
