@@ -1,6 +1,7 @@
 // Loads arbitrary bytes as a skin ini beside a few small pictures and cursor
 // files. Whatever the text, the load ends (loaded or failed) with the skin
 // data in a consistent state, and every look-up stays inside its lists.
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdint>
@@ -19,24 +20,36 @@ void WriteFile(const std::filesystem::path& path, const std::vector<std::uint8_t
   std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), bytes.size());
 }
 
-const std::filesystem::path& SkinFolder() {
-  static const std::filesystem::path dir = [] {
-    auto d = std::filesystem::temp_directory_path() / ("lumiqa_fuzz_skin_" + std::to_string(::getpid()));
-    std::filesystem::create_directories(d);
-    WriteFile(d / "a.bmp", WriteBmp(TSkinFolder::Solid(16, 12)));
-    WriteFile(d / "b.bmp", WriteBmp(TSkinFolder::Solid(3, 40)));
-    WriteFile(d / "c.jpg", EncodeJpeg(TSkinFolder::Solid(8, 8)));
+// The folder lives as long as the process and goes with it.
+struct TFuzzSkinFolder {
+  std::filesystem::path Dir;
+  TFuzzSkinFolder() : Dir(std::filesystem::temp_directory_path() / ("lumiqa_fuzz_skin_" + std::to_string(::getpid()))) {
+    std::filesystem::create_directories(Dir);
+    WriteFile(Dir / "a.bmp", WriteBmp(TSkinFolder::Solid(16, 12)));
+    WriteFile(Dir / "b.bmp", WriteBmp(TSkinFolder::Solid(3, 40)));
+    WriteFile(Dir / "c.jpg", EncodeJpeg(TSkinFolder::Solid(8, 8)));
     TJpegEncodeOptions grey;
     grey.Grayscale = true;
-    WriteFile(d / "g.jpg", EncodeJpeg(TSkinFolder::Solid(5, 7), grey));
-    WriteFile(d / "bad.bmp", {'B', 'M', 0, 0});
+    WriteFile(Dir / "g.jpg", EncodeJpeg(TSkinFolder::Solid(5, 7), grey));
+    WriteFile(Dir / "bad.bmp", {'B', 'M', 0, 0});
     // A few bytes claiming far more pixels than a skin may hold.
-    WriteFile(d / "big.bmp", TSkinFolder::RunLengthBmp(30000, 30000));
-    WriteFile(d / "a.cur", {0, 0, 2, 0, 1, 0});
-    WriteFile(d / "b.cur", TSkinFolder::CursorFile(16, 16, 3, 4));
-    return d;
-  }();
-  return dir;
+    WriteFile(Dir / "big.bmp", TSkinFolder::RunLengthBmp(30000, 30000));
+    WriteFile(Dir / "a.cur", {0, 0, 2, 0, 1, 0});
+    WriteFile(Dir / "b.cur", TSkinFolder::CursorFile(16, 16, 3, 4));
+    // What is not a regular file, which the loader must refuse unopened.
+    ::mkfifo((Dir / "fifo.bmp").c_str(), 0600);
+    std::filesystem::create_directories(Dir / "sub");
+    WriteFile(Dir / "sub" / "s.bmp", WriteBmp(TSkinFolder::Solid(2, 2)));
+  }
+  ~TFuzzSkinFolder() {
+    std::error_code ec;
+    std::filesystem::remove_all(Dir, ec);
+  }
+};
+
+const std::filesystem::path& SkinFolder() {
+  static const TFuzzSkinFolder folder;
+  return folder.Dir;
 }
 
 }  // namespace
