@@ -9,8 +9,13 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <cstring>
 #include <vector>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "platform/gdi/Gdi.h"
 
@@ -39,6 +44,53 @@ double Clamp01(double k) { return k == k ? std::clamp(k, 0.0, 1.0) : 0.0; }
 inline void Weighted(Byte* p, const Byte* q, double w) {
   const double v = 1 - w;
   for (int c = 0; c < 3; ++c) p[c] = ClampRGB(RoundToInt(w * p[c] + v * q[c]));
+}
+
+// Weighted over a run of n bytes, the weight of byte i being w[i] (and its
+// complement v[i] = 1 - w[i]). The same double operations as Weighted, four
+// bytes at a time; the 1.5 x 2^52 addition rounds halves to even as
+// RoundToInt does (the sums stay far inside its clamp), and the saturating
+// packs clamp, so each byte is exactly Weighted's.
+void WeightedRun(Byte* p, const Byte* q, const double* w, const double* v, int n) {
+  int i = 0;
+#if defined(__SSE2__)
+  const __m128d magic = _mm_set1_pd(6755399441055744.0);
+  const __m128i zero = _mm_setzero_si128();
+  for (; i + 4 <= n; i += 4) {
+    std::int32_t pp, qq;
+    std::memcpy(&pp, p + i, 4);
+    std::memcpy(&qq, q + i, 4);
+    const __m128i p32 = _mm_unpacklo_epi16(_mm_unpacklo_epi8(_mm_cvtsi32_si128(pp), zero), zero);
+    const __m128i q32 = _mm_unpacklo_epi16(_mm_unpacklo_epi8(_mm_cvtsi32_si128(qq), zero), zero);
+    __m128d lo = _mm_add_pd(_mm_mul_pd(_mm_loadu_pd(w + i), _mm_cvtepi32_pd(p32)),
+                            _mm_mul_pd(_mm_loadu_pd(v + i), _mm_cvtepi32_pd(q32)));
+    __m128d hi = _mm_add_pd(_mm_mul_pd(_mm_loadu_pd(w + i + 2), _mm_cvtepi32_pd(_mm_srli_si128(p32, 8))),
+                            _mm_mul_pd(_mm_loadu_pd(v + i + 2), _mm_cvtepi32_pd(_mm_srli_si128(q32, 8))));
+    lo = _mm_sub_pd(_mm_add_pd(lo, magic), magic);
+    hi = _mm_sub_pd(_mm_add_pd(hi, magic), magic);
+    const __m128i r = _mm_unpacklo_epi64(_mm_cvttpd_epi32(lo), _mm_cvttpd_epi32(hi));
+    const __m128i b = _mm_packus_epi16(_mm_packs_epi32(r, zero), zero);
+    const std::int32_t out = _mm_cvtsi128_si32(b);
+    std::memcpy(p + i, &out, 4);
+  }
+#endif
+  for (; i < n; ++i) p[i] = ClampRGB(RoundToInt(w[i] * p[i] + v[i] * q[i]));
+}
+
+// Weights of a gradient for each byte of a row: the columns from `from`
+// towards `to` (inclusive) take 0, then `step` more each, capped at 1, summed
+// in that order as the plain loop sums them; the other columns keep theirs.
+void GradientWeights(std::vector<double>& w, std::vector<double>& v, int from, int to, double step) {
+  double k = 0;
+  const int dir = to >= from ? 1 : -1;
+  for (int x = from;; x += dir) {
+    for (int c = 0; c < 3; ++c) {
+      w[std::size_t(x) * 3 + c] = k;
+      v[std::size_t(x) * 3 + c] = 1 - k;
+    }
+    if (x == to) break;
+    k = std::min(k + step, 1.0);
+  }
 }
 
 // Table of clamp(Round((1 - k) * P + k * Q)) by P * 256 + Q.
@@ -157,21 +209,31 @@ void TspEffectBmp::MorphHGrad(const TspEffectBmp* other, double Kf) {
   // kept inside it.
   const int L = std::clamp(half - a / 2, 0, Width - 1);
   const int R = std::clamp(half + a / 2, 0, Width - 1);
-  for (int y = 0; y < Height; ++y) {
-    Byte* p = RowStart(y);
-    const Byte* q = other->RowStart(y);
-    if (L <= R) std::memcpy(p + L * 3, q + L * 3, std::size_t(R - L + 1) * 3);
-    double w = 0;
-    for (int x = L; x >= 0; --x) {
-      Weighted(p + x * 3, q + x * 3, w);
-      w = std::min(w + step, 1.0);
+  if (L > R) {
+    // Both sides overlap and their columns are weighted twice.
+    for (int y = 0; y < Height; ++y) {
+      Byte* p = RowStart(y);
+      const Byte* q = other->RowStart(y);
+      double w = 0;
+      for (int x = L; x >= 0; --x) {
+        Weighted(p + x * 3, q + x * 3, w);
+        w = std::min(w + step, 1.0);
+      }
+      w = 0;
+      for (int x = R; x < Width; ++x) {
+        Weighted(p + x * 3, q + x * 3, w);
+        w = std::min(w + step, 1.0);
+      }
     }
-    w = 0;
-    for (int x = R; x < Width; ++x) {
-      Weighted(p + x * 3, q + x * 3, w);
-      w = std::min(w + step, 1.0);
-    }
+    return;
   }
+  // Every row takes the same weight per column; the band between L and R,
+  // copied, is weight 0, which gives the other's bytes exactly.
+  const std::size_t n = std::size_t(Width) * 3;
+  std::vector<double> w(n, 0.0), v(n, 1.0);
+  GradientWeights(w, v, L, 0, step);
+  GradientWeights(w, v, R, Width - 1, step);
+  for (int y = 0; y < Height; ++y) WeightedRun(RowStart(y), other->RowStart(y), w.data(), v.data(), int(n));
 }
 
 void TspEffectBmp::MorphVGrad(const TspEffectBmp* other, double Kf) {
@@ -184,10 +246,11 @@ void TspEffectBmp::MorphVGrad(const TspEffectBmp* other, double Kf) {
   const int B = std::clamp(half + a / 2, 0, Height - 1);
   const std::size_t n = std::size_t(Width) * 3;
   for (int y = T; y <= B; ++y) std::memcpy(RowStart(y), other->RowStart(y), n);
+  std::vector<double> ws(n), vs(n);
   auto weightRow = [&](int y, double w) {
-    Byte* p = RowStart(y);
-    const Byte* q = other->RowStart(y);
-    for (int x = 0; x < Width; ++x) Weighted(p + x * 3, q + x * 3, w);
+    std::fill(ws.begin(), ws.end(), w);
+    std::fill(vs.begin(), vs.end(), 1 - w);
+    WeightedRun(RowStart(y), other->RowStart(y), ws.data(), vs.data(), int(n));
   };
   double w = 0;
   for (int y = T; y >= 0; --y) {
@@ -206,31 +269,24 @@ void TspEffectBmp::MorphLeftGrad(const TspEffectBmp* other, double Kf) {
   int a = RoundToInt(Width * Kf);
   if (a < 1) a = 1;
   if (a > Width - 1) a = Width - 1;
+  if (a < 0) return;  // a one-column bitmap
   const double step = a <= 0 ? 1.0 : 1.0 / a;
-  for (int y = 0; y < Height; ++y) {
-    Byte* p = RowStart(y);
-    const Byte* q = other->RowStart(y);
-    double w = 0;
-    for (int x = 0; x <= a; ++x) {
-      Weighted(p + x * 3, q + x * 3, w);
-      w = std::min(w + step, 1.0);
-    }
-  }
+  const std::size_t n = std::size_t(a + 1) * 3;
+  std::vector<double> w(n), v(n);
+  GradientWeights(w, v, 0, a, step);
+  for (int y = 0; y < Height; ++y) WeightedRun(RowStart(y), other->RowStart(y), w.data(), v.data(), int(n));
 }
 
 void TspEffectBmp::MorphRightGrad(const TspEffectBmp* other, double Kf) {
   if (!SameSize(other)) return;
   const int b = std::clamp(Width - RoundToInt(Width * Kf), 0, Width - 1);
   const double step = 1.0 / (Width - b);
-  for (int y = 0; y < Height; ++y) {
-    Byte* p = RowStart(y);
-    const Byte* q = other->RowStart(y);
-    double w = 0;
-    for (int x = Width - 1; x >= b; --x) {
-      Weighted(p + x * 3, q + x * 3, w);
-      w = std::min(w + step, 1.0);
-    }
-  }
+  // Weights indexed from column b.
+  const std::size_t n = std::size_t(Width - b) * 3;
+  std::vector<double> w(n), v(n);
+  GradientWeights(w, v, Width - 1 - b, 0, step);
+  for (int y = 0; y < Height; ++y)
+    WeightedRun(RowStart(y) + std::size_t(b) * 3, other->RowStart(y) + std::size_t(b) * 3, w.data(), v.data(), int(n));
 }
 
 namespace {

@@ -2,8 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstring>
 #include <vector>
 
+#include "skin/engine/speffbmp_Internal.h"
 #include "tests/skin/engine/SkinPixels.h"
 
 using namespace skinpx;
@@ -252,6 +255,90 @@ TEST(TspEffectBmp, WithoutPixelsEverythingIsANoOp) {
   e->MorphRect(other.get(), TRect{0, 0, 2, 1}, 0.5, 0, 0);
   other->Morph(e.get(), 0.5);
   EXPECT_EQ(Values(*other), (std::vector<int>{1, 2}));
+}
+
+}  // namespace
+
+namespace {
+
+// The gradient morphs written as plain per-pixel loops, each weight summed
+// step by step: the fast row form must give the very same bytes.
+void PlainWeighted(Byte* p, const Byte* q, double w) {
+  for (int c = 0; c < 3; ++c) p[c] = speffbmp::ClampRGB(speffbmp::RoundToInt(w * p[c] + (1 - w) * q[c]));
+}
+
+void PlainSide(TspEffectBmp& e, const TspEffectBmp& o, int y, int from, int to, double step) {
+  double w = 0;
+  for (int x = from;; x += to >= from ? 1 : -1) {
+    PlainWeighted(e.RowStart(y) + x * 3, o.RowStart(y) + x * 3, w);
+    if (x == to) break;
+    w = std::min(w + step, 1.0);
+  }
+}
+
+void PlainGradient(TspEffectBmp& e, const TspEffectBmp& o, double Kf, TspMorphKind kind) {
+  using speffbmp::RoundToInt;
+  const int W = e.Width, H = e.Height;
+  if (kind == mkGradient && W >= H) {
+    const int a = RoundToInt(W * Kf), side = (W - a) / 2;
+    const double step = side == 0 ? 1.0 : 1.0 / side;
+    const int L = std::clamp(W / 2 - a / 2, 0, W - 1), R = std::clamp(W / 2 + a / 2, 0, W - 1);
+    for (int y = 0; y < H; ++y) {
+      if (L <= R) std::memcpy(e.RowStart(y) + L * 3, o.RowStart(y) + L * 3, std::size_t(R - L + 1) * 3);
+      PlainSide(e, o, y, L, 0, step);
+      PlainSide(e, o, y, R, W - 1, step);
+    }
+  } else if (kind == mkGradient) {
+    const int a = RoundToInt(H * Kf), side = (H - 1 - a) / 2;
+    const double step = side == 0 ? 0.0 : 1.0 / side;
+    const int T = std::clamp(H / 2 - a / 2, 0, H - 1), B = std::clamp(H / 2 + a / 2, 0, H - 1);
+    for (int y = T; y <= B; ++y) std::memcpy(e.RowStart(y), o.RowStart(y), std::size_t(W) * 3);
+    auto rows = [&](int from, int to) {
+      double w = 0;
+      for (int y = from;; y += to >= from ? 1 : -1) {
+        for (int x = 0; x < W; ++x) PlainWeighted(e.RowStart(y) + x * 3, o.RowStart(y) + x * 3, w);
+        if (y == to) break;
+        w = std::min(w + step, 1.0);
+      }
+    };
+    rows(T, 0);
+    rows(B, H - 1);
+  } else if (kind == mkLeftGradient) {
+    const int a = std::clamp(RoundToInt(W * Kf), 1, W - 1);
+    for (int y = 0; y < H; ++y) PlainSide(e, o, y, 0, a, 1.0 / a);
+  } else {
+    const int b = std::clamp(W - RoundToInt(W * Kf), 0, W - 1);
+    for (int y = 0; y < H; ++y) PlainSide(e, o, y, W - 1, b, 1.0 / (W - b));
+  }
+}
+
+std::unique_ptr<TspEffectBmp> Grain(int w, int h, unsigned seed) {
+  TBitmap b;
+  b.SetPixelFormat(pf24bit);
+  b.SetSize(w, h);
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x) {
+      seed = seed * 1103515245u + 12345u;
+      SetPx(b, x, y, seed >> 8 & 0xFFFFFF);
+    }
+  return TspEffectBmp::CreateFromHBmp(b.Handle());
+}
+
+TEST(TspEffectBmp, GradientMorphsMatchThePlainLoopsByteForByte) {
+  // Odd widths leave tails shorter than four bytes; factors outside 0..1 make
+  // the sides overlap or vanish; sizes taller than wide take the vertical form.
+  const std::pair<int, int> sizes[] = {{37, 5}, {64, 3}, {5, 23}, {2, 2}, {13, 13}};
+  const double factors[] = {0.0, 0.1, 0.37, 0.5, 0.93, 1.0, -0.4, 1.6};
+  for (auto [w, h] : sizes)
+    for (double kf : factors)
+      for (TspMorphKind kind : {mkGradient, mkLeftGradient, mkRightGradient}) {
+        if (kind != mkGradient && w < 3) continue;
+        auto fast = Grain(w, h, 7), plain = Grain(w, h, 7), other = Grain(w, h, 99);
+        fast->MorphByKind(other.get(), kf, kind);
+        PlainGradient(*plain, *other, kf, kind);
+        ASSERT_EQ(0, std::memcmp(fast->Bits, plain->Bits, std::size_t(fast->Size)))
+            << w << "x" << h << " kf " << kf << " kind " << int(kind);
+      }
 }
 
 }  // namespace
