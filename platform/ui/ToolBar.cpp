@@ -250,7 +250,7 @@ void TToolButton::Paint() {
   if (split) {
     face(arrow, arrowSunk, false);
     const int a = arrowSunk ? 1 : 0;
-    DrawClassicArrow(dc, TRect{arrow.Left + 2 + a, arrow.Top + 2 + a, arrow.Right - 2 + a, arrow.Bottom - 2 + a}, adDown,
+    DrawClassicArrow(dc, TRect{arrow.Left + 1 + a, arrow.Top + 2 + a, arrow.Right - 1 + a, arrow.Bottom - 2 + a}, adDown,
                      Enabled());
   }
   const int shift = sunk ? 1 : 0;
