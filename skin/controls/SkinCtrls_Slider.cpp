@@ -45,10 +45,13 @@ void DrawThumbFrame(TCanvas* c, int x0, int w, int h, bool vertical, bool presse
     }
     Line(c, clBtnHighlight, x0, body, x0, 0);
     Line(c, clBtnHighlight, x0, 0, x0 + w - 1, 0);
-    Line(c, clBtnShadow, x0 + w - 1, 0, x0 + w - 1, body);
+    // Classic relief: a dark outer and a shadow inner line on the lit-away side.
+    Line(c, clBtnShadow, x0 + w - 2, 1, x0 + w - 2, body);
+    Line(c, cl3DDkShadow, x0 + w - 1, 0, x0 + w - 1, body);
     for (int y = body, i = 0; y < h && i <= w / 2; ++y, ++i) {
       c->SetPixels(x0 + i, y, clBtnHighlight);
-      c->SetPixels(x0 + w - 1 - i, y, clBtnShadow);
+      if (w - 2 - i > i) c->SetPixels(x0 + w - 2 - i, y, clBtnShadow);
+      c->SetPixels(x0 + w - 1 - i, y, cl3DDkShadow);
     }
   } else {
     const int body = w - h / 2 - 1;
@@ -59,10 +62,12 @@ void DrawThumbFrame(TCanvas* c, int x0, int w, int h, bool vertical, bool presse
     }
     Line(c, clBtnHighlight, x0, h - 1, x0, 0);
     Line(c, clBtnHighlight, x0, 0, x0 + body, 0);
-    Line(c, clBtnShadow, x0, h - 1, x0 + body, h - 1);
+    Line(c, clBtnShadow, x0 + 1, h - 2, x0 + body, h - 2);
+    Line(c, cl3DDkShadow, x0, h - 1, x0 + body, h - 1);
     for (int x = body, i = 0; x < w && i <= h / 2; ++x, ++i) {
       c->SetPixels(x0 + x, i, clBtnHighlight);
-      c->SetPixels(x0 + x, h - 1 - i, clBtnShadow);
+      if (h - 2 - i > i) c->SetPixels(x0 + x, h - 2 - i, clBtnShadow);
+      c->SetPixels(x0 + x, h - 1 - i, cl3DDkShadow);
     }
   }
 }
