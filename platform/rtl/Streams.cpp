@@ -13,6 +13,7 @@
 
 #include "platform/rtl/Exceptions.h"
 #include "platform/rtl/Resources.h"
+#include "platform/rtl/SafeSave.h"
 
 namespace {
 // One OS call moves at most this much, well under SSIZE_MAX everywhere.
@@ -211,8 +212,7 @@ void TCustomMemoryStream::SaveToStream(TStream* stream) {
 }
 
 void TCustomMemoryStream::SaveToFile(const std::string& fileName) {
-  TFileStream file(fileName, fmCreate);
-  SaveToStream(&file);
+  SafeSaveFile(fileName, [this](TStream& out) { SaveToStream(&out); });
 }
 
 // ---- TMemoryStream ----------------------------------------------------------------

@@ -107,6 +107,8 @@ class TCustomMemoryStream : public TStream {
   std::int64_t Size() override { return size_; }
 
   void SaveToStream(TStream* stream);
+  // Through SafeSaveFile: a failed save raises EFCreateError and leaves the
+  // file as it was.
   void SaveToFile(const std::string& fileName);
 
  protected:

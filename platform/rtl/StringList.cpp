@@ -5,6 +5,7 @@
 
 #include "platform/rtl/CodePage.h"
 #include "platform/rtl/Exceptions.h"
+#include "platform/rtl/SafeSave.h"
 #include "platform/rtl/Streams.h"
 #include "platform/rtl/SysUtils.h"
 
@@ -298,8 +299,7 @@ void TStrings::SaveToStream(TStream* stream, TStringsEncoding encoding) const {
 }
 
 void TStrings::SaveToFile(const std::string& fileName, TStringsEncoding encoding) const {
-  TFileStream file(fileName, fmCreate);
-  SaveToStream(&file, encoding);
+  SafeSaveFile(fileName, [&](TStream& out) { SaveToStream(&out, encoding); });
 }
 
 void TStrings::BeginUpdate() {

@@ -82,6 +82,8 @@ class TStrings : public TPersistent {
   void LoadFromStream(TStream* stream);
   void LoadFromFile(const std::string& fileName);
   void SaveToStream(TStream* stream, TStringsEncoding encoding = seUTF8) const;
+  // Through SafeSaveFile: a failed save raises EFCreateError and leaves the
+  // file as it was.
   void SaveToFile(const std::string& fileName, TStringsEncoding encoding = seUTF8) const;
   static constexpr std::int64_t kMaxTextBytes = std::int64_t{256} << 20;
 

@@ -35,11 +35,11 @@ std::vector<int> ParseSkinNumbers(const std::string& text, std::size_t wanted) {
   std::vector<int> out;
   for (std::size_t i = 0; i < wanted; ++i) {
     if (i >= fields.size() || fields[i].empty())
-      throw EConvertError("'" + text + "' is not a valid integer");
+      throw EConvertError("'" + MessageExcerpt(text) + "' is not a valid integer");
     long long value = 0;
     for (char c : fields[i]) {
       value = value * 10 + (c - '0');
-      if (value > INT_MAX) throw EConvertError("'" + fields[i] + "' is not a valid integer");
+      if (value > INT_MAX) throw EConvertError("'" + MessageExcerpt(fields[i]) + "' is not a valid integer");
     }
     out.push_back(static_cast<int>(value));
   }

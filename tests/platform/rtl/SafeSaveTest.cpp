@@ -7,6 +7,7 @@
 
 #include <cstdlib>
 #include <fstream>
+#include <functional>
 #include <set>
 #include <sstream>
 #include <string>
@@ -14,6 +15,7 @@
 #include "platform/rtl/Exceptions.h"
 #include "platform/rtl/FileUtils.h"
 #include "platform/rtl/Streams.h"
+#include "platform/rtl/StringList.h"
 
 namespace {
 
@@ -120,6 +122,28 @@ TEST_F(SafeSaveTest, AWriterThatIgnoresAShortWriteStillFails) {
   EXPECT_THROW(SafeSaveFile(path, [](TStream& out) { out.Write(kNew.data(), 100); }), EFCreateError);
   EXPECT_EQ(Bytes(path), kOld);
   EXPECT_EQ(Names(), std::set<std::string>{"target.dat"});
+}
+
+// The run-time library's own whole-file writers save the same way.
+TEST_F(SafeSaveTest, ListsAndMemoryStreamsSaveWholeOrNotAtAll) {
+  TStringList lines;
+  lines.SetText(kNew);
+  TMemoryStream memory;
+  memory.WriteBuffer(kNew.data(), Int64(kNew.size()));
+  const std::function<void(const std::string&)> savers[] = {
+      [&](const std::string& path) { lines.SaveToFile(path); },
+      [&](const std::string& path) { memory.SaveToFile(path); },
+  };
+  for (const auto& save : savers) {
+    const std::string path = Write("target.txt", kOld);
+    SafeSaveFaults().DiskSpace = 50;
+    EXPECT_THROW(save(path), EFCreateError);
+    SafeSaveFaults() = TSafeSaveFaults{};
+    EXPECT_EQ(Bytes(path), kOld);
+    EXPECT_EQ(Names(), std::set<std::string>{"target.txt"});
+    save(path);
+    EXPECT_EQ(Bytes(path).substr(0, 1000), kNew.substr(0, 1000));
+  }
 }
 
 TEST_F(SafeSaveTest, TheWritersOwnErrorPassesUnchangedAfterCleanUp) {

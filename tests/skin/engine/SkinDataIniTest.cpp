@@ -26,6 +26,22 @@ TEST(SkinDataIni, PointOrRectWithoutDigitsInAFieldRaises) {
   for (const char* bad : {"1,2,3", "1,,3,4", "1,2,3,x"}) EXPECT_THROW(ParseSkinRect(bad), EConvertError) << bad;
 }
 
+// A bad value of any length is quoted by its first 80 characters only.
+TEST(SkinDataIni, ErrorsQuoteTheStartOfALongBadValue) {
+  const std::string junk = "start" + std::string(60000, 'z');
+  const std::string digits = std::string(1000, '9') + ",1";
+  for (const std::string& bad : {junk, digits}) {
+    try {
+      ParseSkinPoint(bad);
+      ADD_FAILURE() << "no exception";
+    } catch (const EConvertError& e) {
+      EXPECT_EQ(e.Message().substr(0, 6), "'" + bad.substr(0, 5)) << e.Message();
+      EXPECT_NE(e.Message().find(bad.substr(0, 80) + "...'"), std::string::npos) << e.Message();
+      EXPECT_LT(e.Message().size(), 130u);
+    }
+  }
+}
+
 TEST(SkinDataIni, RectIgnoresExtraFields) {
   EXPECT_EQ(ParseSkinRect("1,2,3,4,5,6"), (TRect{1, 2, 3, 4}));
   EXPECT_EQ(ParseSkinRect("2147483647,0,1,1"), (TRect{2147483647, 0, 1, 1}));
