@@ -125,7 +125,8 @@ inline void PutPixel4(std::uint8_t* row, int x, unsigned v) {
 }
 
 // Run-length data into the bottom-up rows of out (runs count from the bottom
-// row). Every run, literal and delta must stay inside the image.
+// row). Runs and literals past the row's end are clipped there; anything
+// leaving the image vertically, and deltas leaving it at all, are refused.
 void DecodeRle(TByteReader& r, bool rle4, TDibImage& out) {
   const int w = out.Width, h = out.Height;
   const std::size_t stride = std::size_t(out.Stride());
@@ -133,14 +134,16 @@ void DecodeRle(TByteReader& r, bool rle4, TDibImage& out) {
   while (r.Left() >= 2) {
     unsigned count = r.U8(), value = r.U8();
     if (count > 0) {
-      if (y >= h || unsigned(w - x) < count) Bad("Run-length run leaves the bitmap");
+      if (y >= h) Bad("Run-length run leaves the bitmap");
+      // Writers encode row padding as a run past the width: clip it.
+      const unsigned n = std::min(count, unsigned(w - x));
       std::uint8_t* row = out.Bits.data() + std::size_t(y) * stride;
       if (rle4) {
-        for (unsigned i = 0; i < count; ++i) PutPixel4(row, x + int(i), (i & 1) ? value : value >> 4);
+        for (unsigned i = 0; i < n; ++i) PutPixel4(row, x + int(i), (i & 1) ? value : value >> 4);
       } else {
-        std::memset(row + x, int(value), count);
+        std::memset(row + x, int(value), n);
       }
-      x += int(count);
+      x += int(n);
       continue;
     }
     switch (value) {
@@ -160,10 +163,10 @@ void DecodeRle(TByteReader& r, bool rle4, TDibImage& out) {
         break;
       }
       default: {  // literal run of `value` pixels, padded to a 16-bit boundary
-        unsigned n = value;
-        if (y >= h || unsigned(w - x) < n) Bad("Run-length literal leaves the bitmap");
-        std::size_t bytes = rle4 ? (n + 1) / 2 : n;
+        if (y >= h) Bad("Run-length literal leaves the bitmap");
+        std::size_t bytes = rle4 ? (value + 1) / 2 : value;
         const std::uint8_t* src = r.Take(bytes + (bytes & 1));
+        const unsigned n = std::min(value, unsigned(w - x));  // clipped like a run
         std::uint8_t* row = out.Bits.data() + std::size_t(y) * stride;
         if (rle4) {
           for (unsigned i = 0; i < n; ++i) PutPixel4(row, x + int(i), (i & 1) ? src[i / 2] : src[i / 2] >> 4);
@@ -229,7 +232,9 @@ TDibImage ReadDib(TByteReader& r, std::uint64_t pixelOffset, TDibImage* iconMask
   const std::size_t entrySize = core ? 3 : 4;
   std::uint64_t entries = core ? (h.BitCount <= 8 ? (1u << h.BitCount) : 0) : h.ColorsUsed;
   if (!core && entries == 0 && h.BitCount <= 8) entries = 1u << h.BitCount;
-  if (h.BitCount <= 8 && entries > (1u << h.BitCount)) Bad("Colour table longer than the bit count allows");
+  // A count past what the depth allows is damage in the field only: read the
+  // depth's own count, as other readers do.
+  if (h.BitCount <= 8 && entries > (1u << h.BitCount)) entries = 1u << h.BitCount;
   // Some writers give a pixel offset that leaves room for fewer entries than
   // the bit count allows: believe the offset, as Windows does.
   std::size_t tableStart = r.Pos();

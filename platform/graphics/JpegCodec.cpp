@@ -81,11 +81,12 @@ struct TDecoderGuard {
   throw EInvalidGraphic(std::string("JPEG error: ") + (e.message[0] ? e.message : "bad data"));
 }
 
-void ConvertCmykRow(const std::uint8_t* cmyk, std::uint8_t* bgr, int width, bool adobeInverted) {
+// Four-channel JPEGs store inverted ink (255 = none), with or without the
+// Adobe marker: practically every writer does, and other decoders read them so.
+void ConvertCmykRow(const std::uint8_t* cmyk, std::uint8_t* bgr, int width) {
   for (int x = 0; x < width; ++x, cmyk += 4, bgr += 3) {
     unsigned c = cmyk[0], m = cmyk[1], y = cmyk[2], k = cmyk[3];
-    if (!adobeInverted) c = 255 - c, m = 255 - m, y = 255 - y, k = 255 - k;
-    // Inverted values: R = (255 - C)(255 - K) / 255 becomes c * k / 255.
+    // R = (255 - C)(255 - K) / 255 with inverted values becomes c * k / 255.
     bgr[0] = std::uint8_t((y * k + 127) / 255);
     bgr[1] = std::uint8_t((m * k + 127) / 255);
     bgr[2] = std::uint8_t((c * k + 127) / 255);
@@ -172,7 +173,7 @@ TDibImage DecodeJpeg(const std::uint8_t* data, std::size_t size, const TJpegDeco
     std::vector<std::uint8_t> bgr(std::size_t(w) * 3);
     for (int y = 0; y < h; ++y) {
       std::uint8_t* out = greyOut ? bgr.data() : img.Row(y);
-      ConvertCmykRow(rows[y], out, w, ci.saw_Adobe_marker);
+      ConvertCmykRow(rows[y], out, w);
       if (greyOut) {  // libjpeg's own weights, 16-bit fixed point
         std::uint8_t* g = img.Row(y);
         for (int x = 0; x < w; ++x)

@@ -23,8 +23,8 @@ struct TJpegInfo {
 };
 
 // Output: 8-bit grey (grey palette) for grey sources or Grayscale, else
-// 24-bit B,G,R. CMYK and YCCK sources are converted to RGB (Adobe's inverted
-// CMYK recognised by its marker).
+// 24-bit B,G,R. CMYK and YCCK sources are converted to RGB, their samples
+// read as inverted whether or not an Adobe marker says so.
 TDibImage DecodeJpeg(const std::uint8_t* data, std::size_t size, const TJpegDecodeOptions& options = {});
 // Header only; raises EInvalidGraphic on bad data.
 TJpegInfo ReadJpegInfo(const std::uint8_t* data, std::size_t size);

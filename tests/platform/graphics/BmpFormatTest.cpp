@@ -228,7 +228,7 @@ TEST(BmpReader, RejectsBadHeaders) {
       {"top-down size too big", [](BmpLayout& s) { s.width = 70000, s.height = -70000; }},
       {"pixel offset past the end", [](BmpLayout& s) { s.offBits = 100000, s.padToOffset = false; }},
       {"pixel offset inside the header", [](BmpLayout& s) { s.offBits = 20; }},
-      {"table longer than the bit count", [](BmpLayout& s) { s.bits = 1, s.colorsUsed = 3; }},
+      {"table of the depth's count past the file", [](BmpLayout& s) { s.bits = 8, s.colorsUsed = 300; }},
       {"huge table on 24 bits", [](BmpLayout& s) { s.colorsUsed = 0x40000000; }},
       {"bit fields in an OS/2 header", [](BmpLayout& s) { s.headerSize = 64, s.bits = 16, s.compression = BMP_BITFIELDS; }},
   };
@@ -242,6 +242,32 @@ TEST(BmpReader, RejectsBadHeaders) {
     c.damage(s);
     std::vector<std::uint8_t> file = MakeBmp(s);
     EXPECT_THROW(ReadBmp(file.data(), file.size()), EInvalidGraphic);
+  }
+}
+
+// A colour count past what the depth allows reads the depth's own count.
+TEST(BmpReader, ColourCountPastTheDepthReadsTheDepthsCount) {
+  struct CountCase {
+    std::uint16_t bits;
+    std::int64_t colorsUsed;
+  };
+  for (const CountCase& c : {CountCase{1, 3}, CountCase{4, 17}, CountCase{8, 257}, CountCase{8, 0xFFFFFFFF}}) {
+    SCOPED_TRACE(std::to_string(c.bits) + " bits, " + std::to_string(c.colorsUsed) + " colours");
+    const int n = 1 << c.bits;
+    BmpLayout s;
+    s.bits = c.bits;
+    s.colorsUsed = c.colorsUsed;
+    for (int i = 0; i < n; ++i) s.palette.push_back(C((std::uint32_t(i) * 0x010101u) ^ 0x5A3C00u));
+    Rows values = {{std::uint32_t(n - 1), 0, 1}, {1, std::uint32_t(n - 1), 0}};
+    s.width = 3;
+    s.height = 2;
+    s.pixels = PackRows(values, c.bits, false);
+    std::vector<std::uint8_t> file = MakeBmp(s);
+    TDibImage img = ReadBmp(file.data(), file.size());
+    ASSERT_EQ(img.BitCount, c.bits);
+    for (int y = 0; y < 2; ++y)
+      for (int x = 0; x < 3; ++x)
+        EXPECT_EQ(PixelRGB(img, x, y), (values[y][x] * 0x010101u) ^ 0x5A3C00u) << x << "," << y;
   }
 }
 
@@ -316,9 +342,7 @@ TEST(BmpReader, DecodesRle4AlternatingRunsAndOddLiterals) {
 
 TEST(BmpReader, RejectsRunLengthDataLeavingTheImage) {
   const BadCase cases[] = {
-      {"run past the row end", [](BmpLayout& s) { s.pixels = {5, 1, 0, 1}; }},
       {"run past the last row", [](BmpLayout& s) { s.pixels = {0, 0, 0, 0, 0, 0, 4, 1, 0, 1}; }},
-      {"literal past the row end", [](BmpLayout& s) { s.pixels = {2, 1, 0, 3, 1, 2, 3, 0, 0, 1}; }},
       {"literal cut short", [](BmpLayout& s) { s.pixels = {0, 4, 1}; }},
       {"delta past the right edge", [](BmpLayout& s) { s.pixels = {0, 2, 5, 0, 0, 1}; }},
       {"delta past the top", [](BmpLayout& s) { s.pixels = {0, 2, 0, 4, 0, 1}; }},
@@ -333,6 +357,55 @@ TEST(BmpReader, RejectsRunLengthDataLeavingTheImage) {
       c.damage(s);
       std::vector<std::uint8_t> file = MakeBmp(s);
       EXPECT_THROW(ReadBmp(file.data(), file.size()), EInvalidGraphic);
+    }
+  }
+}
+
+// Runs and literals past the row's end are clipped there (a common writer
+// encodes the row padding as a run of index 0); the next row starts clean.
+TEST(BmpReader, ClipsRunLengthRunsAtTheRowEnd) {
+  struct ClipCase {
+    const char* name;
+    std::vector<std::uint8_t> data;
+    int expected[2][4];  // top row first
+  };
+  const ClipCase cases[] = {
+      {"run past the row end", {6, 3, 0, 0, 2, 5, 0, 1}, {{5, 5, 0, 0}, {3, 3, 3, 3}}},
+      {"padding run after a full row", {4, 3, 2, 0, 0, 0, 4, 6, 0, 1}, {{6, 6, 6, 6}, {3, 3, 3, 3}}},
+      {"run from the middle of the row", {1, 2, 255, 7, 0, 0, 1, 1, 0, 1}, {{1, 0, 0, 0}, {2, 7, 7, 7}}},
+      {"literal past the row end", {0, 6, 1, 2, 3, 4, 5, 6, 0, 0, 3, 9, 0, 1}, {{9, 9, 9, 0}, {1, 2, 3, 4}}},
+  };
+  for (int bits : {8, 4}) {
+    for (const ClipCase& c : cases) {
+      SCOPED_TRACE(std::string(c.name) + (bits == 8 ? " (RLE8)" : " (RLE4)"));
+      std::vector<std::uint8_t> data = c.data;
+      if (bits == 4) {
+        // The same picture in RLE4: runs repeat one nibble, literals pack two.
+        std::vector<std::uint8_t> d4;
+        for (std::size_t i = 0; i < data.size();) {
+          std::uint8_t n = data[i], v = data[i + 1];
+          if (n) {
+            d4.insert(d4.end(), {n, std::uint8_t(v << 4 | v)});
+            i += 2;
+          } else if (v >= 3) {
+            std::vector<std::uint8_t> packed((v + 1) / 2, 0);
+            for (int k = 0; k < v; ++k) packed[k / 2] |= std::uint8_t(data[i + 2 + k] << ((k & 1) ? 0 : 4));
+            if (packed.size() & 1) packed.push_back(0);
+            d4.insert(d4.end(), {0, v});
+            d4.insert(d4.end(), packed.begin(), packed.end());
+            i += 2 + v + (v & 1);
+          } else {
+            d4.insert(d4.end(), {0, v});
+            i += 2;
+          }
+        }
+        data = d4;
+      }
+      BmpLayout s = Rle(std::uint16_t(bits), 4, 2, data);
+      std::vector<std::uint8_t> file = MakeBmp(s);
+      TDibImage img = ReadBmp(file.data(), file.size());
+      for (int y = 0; y < 2; ++y)
+        for (int x = 0; x < 4; ++x) EXPECT_EQ(Index(img, x, y), c.expected[y][x]) << x << "," << y;
     }
   }
 }

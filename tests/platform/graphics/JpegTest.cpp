@@ -85,8 +85,8 @@ RefImage RefDecode(const std::vector<std::uint8_t>& data, int denom, bool fast, 
 
 // Uniform CMYK blocks through libjpeg, stored as YCCK or CMYK with the Adobe
 // marker (values inverted, as Photoshop writes them).
-bool RefEncodeCmyk(const std::uint8_t* cmyk, int w, int h, bool ycck, unsigned char** buf, unsigned long* size,
-                   jpeg_compress_struct* ci, RefError* err) {
+bool RefEncodeCmyk(const std::uint8_t* cmyk, int w, int h, bool ycck, bool marker, unsigned char** buf,
+                   unsigned long* size, jpeg_compress_struct* ci, RefError* err) {
   if (setjmp(err->jump)) return false;
   jpeg_create_compress(ci);
   jpeg_mem_dest(ci, buf, size);
@@ -96,6 +96,7 @@ bool RefEncodeCmyk(const std::uint8_t* cmyk, int w, int h, bool ycck, unsigned c
   ci->in_color_space = JCS_CMYK;
   jpeg_set_defaults(ci);
   jpeg_set_colorspace(ci, ycck ? JCS_YCCK : JCS_CMYK);
+  ci->write_Adobe_marker = marker ? TRUE : FALSE;
   jpeg_set_quality(ci, 100, TRUE);
   jpeg_start_compress(ci, TRUE);
   while (ci->next_scanline < ci->image_height) {
@@ -106,7 +107,7 @@ bool RefEncodeCmyk(const std::uint8_t* cmyk, int w, int h, bool ycck, unsigned c
   return true;
 }
 
-std::vector<std::uint8_t> CmykJpeg(bool ycck) {
+std::vector<std::uint8_t> CmykJpeg(bool ycck, bool marker = true) {
   // Left 8 x 8: red; right 8 x 8: blue (inverted CMYK: 255 = no ink).
   const int w = 16, h = 8;
   std::vector<std::uint8_t> px(std::size_t(w) * h * 4);
@@ -125,7 +126,7 @@ std::vector<std::uint8_t> CmykJpeg(bool ycck) {
   err.pub.error_exit = RefErrorExit;
   unsigned char* buf = nullptr;
   unsigned long size = 0;
-  bool ok = RefEncodeCmyk(px.data(), w, h, ycck, &buf, &size, &ci, &err);
+  bool ok = RefEncodeCmyk(px.data(), w, h, ycck, marker, &buf, &size, &ci, &err);
   jpeg_destroy_compress(&ci);
   EXPECT_TRUE(ok);
   std::vector<std::uint8_t> out(buf, buf + size);
@@ -183,9 +184,17 @@ TEST(JpegCodec, GreySourcesDecodeToEightBitsWithAGreyRamp) {
 }
 
 TEST(JpegCodec, ConvertsCmykAndYcckToRgb) {
-  for (bool ycck : {false, true}) {
-    SCOPED_TRACE(ycck ? "YCCK" : "CMYK");
-    std::vector<std::uint8_t> data = CmykJpeg(ycck);
+  struct Kind {
+    const char* name;
+    bool ycck, marker;
+  };
+  // Without the Adobe marker only CMYK can be told apart (YCCK needs it).
+  for (const Kind& k : {Kind{"YCCK", true, true}, Kind{"CMYK", false, true}, Kind{"CMYK, no marker", false, false}}) {
+    SCOPED_TRACE(k.name);
+    std::vector<std::uint8_t> data = CmykJpeg(k.ycck, k.marker);
+    bool hasApp14 = false;
+    for (std::size_t i = 0; i + 1 < data.size(); ++i) hasApp14 |= data[i] == 0xFF && data[i + 1] == 0xEE;
+    ASSERT_EQ(hasApp14, k.marker);
     ASSERT_EQ(ReadJpegInfo(data.data(), data.size()).Components, 4);
     TDibImage img = DecodeJpeg(data.data(), data.size());
     ASSERT_EQ(img.BitCount, 24);
