@@ -146,6 +146,66 @@ std::vector<int> TTrackBar::TickPositions() const {
 
 // ---- Painting ------------------------------------------------------------------------
 
+int TTrackBar::ThumbPoint() const {
+  if (tickMarks_ == tmBoth) return 0;
+  return tickMarks_ == tmBottomRight ? 1 : -1;
+}
+
+// The thumb is drawn in its own frame: `a` runs along the bar (the thumb's
+// breadth), `c` across it (its length). Edges on the low side of either axis
+// face the light (left or top on screen) and the high sides are shaded, so
+// one set of rules serves all four directions. A pointed thumb ends in a
+// point half its breadth long on the side of the ticks.
+void TTrackBar::DrawThumb(HDC dc, const TRect& thumb) const {
+  const bool vertical = Vertical();
+  const int breadth = vertical ? thumb.Height() : thumb.Width();
+  const int length = vertical ? thumb.Width() : thumb.Height();
+  const int point = ThumbPoint();
+  const int tip = point ? std::min(breadth / 2, length - 2) : 0;
+  const TColor face = dragging_ ? clBtnHighlight : clBtnFace;
+  // A run along the bar at depth c, from a0 to a1 (exclusive).
+  auto run = [&](int c, int a0, int a1, TColor colour) {
+    if (a1 <= a0) return;
+    const TRect r = vertical ? TRect{thumb.Left + c, thumb.Top + a0, thumb.Left + c + 1, thumb.Top + a1}
+                             : TRect{thumb.Left + a0, thumb.Top + c, thumb.Left + a1, thumb.Top + c + 1};
+    FillSolid(dc, r, colour);
+  };
+  for (int c = 0; c < length; ++c) {
+    // How far into the point this row lies (0 in the body).
+    int k = 0;
+    if (point > 0 && c >= length - tip) k = c - (length - tip) + 1;
+    if (point < 0 && c < tip) k = tip - c;
+    const int lo = k, hi = breadth - 1 - k;
+    if (hi < lo) continue;
+    if (hi == lo) {
+      run(c, lo, lo + 1, point > 0 ? cl3DDkShadow : clBtnHighlight);
+      continue;
+    }
+    const bool lowBase = point >= 0 && c == 0;  // a flat end facing the light
+    const bool highBase = point <= 0 && c == length - 1;
+    const bool highInner = point <= 0 && c == length - 2;
+    if (lowBase) {
+      run(c, lo, hi, clBtnHighlight);
+      run(c, hi, hi + 1, cl3DDkShadow);
+      continue;
+    }
+    if (highBase) {
+      run(c, lo, hi + 1, cl3DDkShadow);
+      continue;
+    }
+    if (highInner) {
+      run(c, lo, lo + 1, clBtnHighlight);
+      run(c, lo + 1, hi, clBtnShadow);
+      run(c, hi, hi + 1, cl3DDkShadow);
+      continue;
+    }
+    run(c, lo, lo + 1, clBtnHighlight);
+    run(c, lo + 1, hi - 1, face);
+    if (hi - 1 > lo) run(c, hi - 1, hi, clBtnShadow);
+    run(c, hi, hi + 1, cl3DDkShadow);
+  }
+}
+
 void TTrackBar::Paint() {
   TCanvas* c = Canvas();
   HDC dc = c->Handle();
@@ -177,10 +237,7 @@ void TTrackBar::Paint() {
       FillSolid(dc, t, clBtnText);
     }
   }
-  TRect t = thumb;
-  Frame3D(dc, t, clBtnHighlight, cl3DDkShadow, 1);
-  Frame3D(dc, t, clBtnFace, clBtnShadow, 1);
-  FillSolid(dc, t, dragging_ ? clBtnHighlight : clBtnFace);
+  DrawThumb(dc, thumb);
   if (Focused()) {
     TRect f = client;
     c->DrawFocusRect(f);

@@ -1,4 +1,5 @@
-// TTrackBar drawn plainly: a sunken channel, a raised thumb and tick marks.
+// TTrackBar drawn plainly: a sunken channel, tick marks and a raised thumb
+// that points toward the ticks (a plain rectangle with ticks on both sides).
 // A press on the thumb drags it; a press beside it pages toward the press
 // at once, again after 300 ms and then every 100 ms while held, until the
 // thumb reaches the pointer. Keys: arrows by LineSize, Page Up/Down by
@@ -107,6 +108,11 @@ class TTrackBar : public TCustomControl {
  private:
   bool Vertical() const { return orientation_ == trVertical; }
   int ThumbBreadth() const;
+  // The side the thumb points to across the bar: +1 toward the bottom or
+  // right, -1 toward the top or left, 0 for a plain rectangle (ticks on both
+  // sides).
+  int ThumbPoint() const;
+  void DrawThumb(HDC dc, const TRect& thumb) const;
   int PosAt(int along) const;
   // Moves by the user: sets the position and tells the parent.
   void UserMove(int Pos, int Code);

@@ -5,6 +5,8 @@
 #include <vector>
 
 #include "FormTestFixture.h"
+#include "platform/rtl/FileUtils.h"
+#include "platform/ui/ClassicDraw.h"
 
 namespace {
 
@@ -132,6 +134,72 @@ TEST_F(TrackBarTest, VerticalBarHasMinAtTheTop) {
   s.display.Click(p.X, p.Y);
   s.display.RunUntilIdle();
   EXPECT_EQ(tb->Position(), 90);
+}
+
+// The thumb points toward the ticks: its two corners on that side are the
+// bar's background and the middle of that side is the outline's tip; with
+// ticks on both sides it is a plain rectangle. The bars are written next to
+// the test program (track_bars.bmp) for a look.
+TEST_F(TrackBarTest, ThumbPointsTowardItsTicks) {
+  struct TCase {
+    TTrackBarOrientation orientation;
+    TTickMark marks;
+    int dx, dy;  // the direction it points in; none for both
+    TRect bounds;
+  };
+  const TCase cases[] = {
+      {trHorizontal, tmBottomRight, 0, 1, {4, 4, 154, 49}},   {trHorizontal, tmTopLeft, 0, -1, {4, 54, 154, 99}},
+      {trHorizontal, tmBoth, 0, 0, {4, 104, 154, 149}},       {trVertical, tmBottomRight, 1, 0, {170, 4, 215, 154}},
+      {trVertical, tmTopLeft, -1, 0, {220, 4, 265, 154}},     {trVertical, tmBoth, 0, 0, {270, 4, 315, 154}},
+  };
+  delete tb;
+  form->SetBounds(100, 100, 340, 200);
+  const COLORREF back = ClassicRGB(clYellow);
+  std::vector<TTrackBar*> bars;
+  for (const TCase& c : cases) {
+    auto* bar = new TTrackBar(form);
+    bar->SetParent(form);
+    bar->SetColor(clYellow);
+    bar->SetRange(0, 10);
+    bar->SetPosition(4);
+    bar->SetTickMarks(c.marks);
+    bar->SetOrientation(c.orientation);
+    bar->SetBounds(c.bounds.Left, c.bounds.Top, c.bounds.Width(), c.bounds.Height());
+    bars.push_back(bar);
+  }
+  s.display.RunUntilIdle();
+  const std::string bmp = ProgramFolder() + "track_bars.bmp";
+  EXPECT_TRUE(s.display.WriteBmp(form->Handle(), bmp.c_str())) << bmp;
+  RECT wr{};
+  GetWindowRect(form->Handle(), &wr);
+  for (std::size_t i = 0; i < std::size(cases); ++i) {
+    const TCase& c = cases[i];
+    TTrackBar* bar = bars[i];
+    SCOPED_TRACE(i);
+    auto at = [&](int px, int py) {
+      const TPoint p = bar->ClientToScreen(TPoint{px, py});
+      return s.display.PixelAt(form->Handle(), p.X - wr.Left, p.Y - wr.Top);
+    };
+    const TRect t = bar->ThumbRect();
+    const TPoint corners[4] = {{t.Left, t.Top}, {t.Right - 1, t.Top}, {t.Left, t.Bottom - 1}, {t.Right - 1, t.Bottom - 1}};
+    for (const TPoint& p : corners) {
+      // A corner is cut away when it lies on the pointed side.
+      const bool pointed = (c.dx > 0 && p.X == t.Right - 1) || (c.dx < 0 && p.X == t.Left) ||
+                           (c.dy > 0 && p.Y == t.Bottom - 1) || (c.dy < 0 && p.Y == t.Top);
+      EXPECT_EQ(at(p.X, p.Y) == back, pointed) << p.X << "," << p.Y;
+    }
+    if (c.dx || c.dy) {
+      const int mx = c.dx > 0 ? t.Right - 1 : c.dx < 0 ? t.Left : (t.Left + t.Right) / 2;
+      const int my = c.dy > 0 ? t.Bottom - 1 : c.dy < 0 ? t.Top : (t.Top + t.Bottom) / 2;
+      EXPECT_NE(at(mx, my), back);
+      // The point narrows one pixel a row on each side.
+      const int sx = c.dy ? 1 : 0, sy = c.dx ? 1 : 0;
+      EXPECT_EQ(at(mx - sx, my - sy), back);
+      EXPECT_EQ(at(mx + sx, my + sy), back);
+      EXPECT_NE(at(mx - sx - c.dx, my - sy - c.dy), back);
+      EXPECT_NE(at(mx + sx - c.dx, my + sy - c.dy), back);
+    }
+  }
 }
 
 TEST_F(TrackBarTest, FreedInItsOwnOnChange) {
