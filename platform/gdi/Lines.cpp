@@ -1,9 +1,10 @@
 // Lines: MoveToEx, LineTo, Polyline, PolylineTo, PolyPolyline.
 //
-// One-pixel pens step along the major axis and move on the minor axis when
-// the error passes one half, rounding ties toward the start point's side.
-// This is Bresenham's rule, which agrees with GDI's diamond-exit rule except
-// at some exact ties. The end point is never drawn.
+// One-pixel pens step along the major axis and take the minor coordinate
+// nearest the true line (Bresenham's rule). A tie, the line passing exactly
+// between two pixels, goes to the smaller coordinate whichever way the line
+// runs, so a line drawn backwards covers the same pixels and an XOR line
+// drawn back erases itself. The end point is never drawn.
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>
@@ -87,7 +88,9 @@ void PenStroke::Segment(int x0, int y0, int x1, int y1) {
   }
   // Walk only the steps whose major coordinate lies in the clip box; the
   // error term of the first one follows from the closed form of the walk:
-  // after i steps the minor axis has moved floor((2 * minor * i + major - 1) / (2 * major)).
+  // after i steps the minor axis has moved floor((2 * minor * i + major - tie) / (2 * major)),
+  // where tie is 1 when the minor axis grows (ties stay behind, at the
+  // smaller coordinate) and 0 when it shrinks (ties move on, to the smaller).
   const RECT box = dc_.EffectiveClip().Box();
   const std::int64_t dx = std::llabs(std::int64_t(x1) - x0), dy = std::llabs(std::int64_t(y1) - y0);
   const int sx = x1 > x0 ? 1 : -1, sy = y1 > y0 ? 1 : -1;
@@ -104,8 +107,11 @@ void PenStroke::Segment(int x0, int y0, int x1, int y1) {
     return;
   }
   Advance(iLo);
-  const std::int64_t moved = (2 * minor * iLo + major - 1) / (2 * major);
+  const std::int64_t tie = sMinor > 0 ? 1 : 0;
+  const std::int64_t moved = (2 * minor * iLo + major - tie) / (2 * major);
+  // Moves on when err >= tie, i.e. err > tie - 1.
   std::int64_t err = 2 * minor * (iLo + 1) - major - 2 * major * moved;
+  const std::int64_t threshold = tie - 1;
   std::int64_t a = m0 + s0 * iLo;                      // major coordinate
   std::int64_t b = (xMajor ? y0 : x0) + sMinor * moved;  // minor coordinate
   for (std::int64_t i = iLo; i < iHi; ++i) {
@@ -113,7 +119,7 @@ void PenStroke::Segment(int x0, int y0, int x1, int y1) {
       Plot(int(a), int(b));
     else
       Plot(int(b), int(a));
-    if (err > 0) {
+    if (err > threshold) {
       b += sMinor;
       err -= 2 * major;
     }

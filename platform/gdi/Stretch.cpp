@@ -4,9 +4,14 @@
 
 NearestMap::NearestMap(int srcLen, std::int64_t dstLen, bool mirror, int from, int to) : base(from) {
   v.resize(static_cast<size_t>(std::max(0, to - from)));
+  // Shrinking steps through the source from its first pixel, rounding
+  // halves up: 4 -> 2 keeps 0 and 2, 10 -> 4 keeps 0, 3, 5 and 8. Enlarging
+  // repeats the pixel under each destination centre.
+  const bool shrink = dstLen < srcLen;
   for (int i = from; i < to; ++i) {
     __int128 k = mirror ? dstLen - 1 - i : i;
-    v[size_t(i - from)] = int(((2 * k + 1) * srcLen) / (2 * __int128(dstLen)));
+    v[size_t(i - from)] = shrink ? int((2 * k * srcLen + dstLen) / (2 * __int128(dstLen)))
+                                 : int(((2 * k + 1) * srcLen) / (2 * __int128(dstLen)));
   }
 }
 

@@ -1,8 +1,10 @@
 // Resampling kernels of StretchBlt and friends, on BGRX rows.
 //
-// Nearest (COLORONCOLOR, and every mode that enlarges): destination pixel i
-// of n takes source pixel floor((2i + 1) * srcLen / (2n)), the one under its
-// centre; rows and columns are kept or dropped, never mixed.
+// Nearest (COLORONCOLOR, and every mode that enlarges): rows and columns are
+// kept or dropped, never mixed. Enlarging, destination pixel i of n takes
+// source pixel floor((2i + 1) * srcLen / (2n)), the one under its centre;
+// shrinking, it takes floor(i * srcLen / n + 1/2), stepping from the first
+// source pixel as GDI does.
 // BLACKONWHITE / WHITEONBLACK, on an axis that shrinks: destination pixel i
 // of n ANDs / ORs the colour values of source pixels
 // [floor(i * srcLen / n), floor((i + 1) * srcLen / n)), the kept pixel and
@@ -16,7 +18,7 @@
 #include <functional>
 #include <vector>
 
-// Source pixel under the centre of each destination pixel; reversed when
+// Source pixel of each destination pixel by the nearest rule; reversed when
 // the axis is mirrored. Indices are relative to the source start; only the
 // destination pixels [from, to) are mapped, and map[i] takes i in that range.
 struct NearestMap {

@@ -136,12 +136,38 @@ TEST(StretchBlt, NearestKeepsAndDropsWholePixels) {
   SetStretchBltMode(down.dc, COLORONCOLOR);  // the default BLACKONWHITE combines what it drops
   StretchBlt(up.dc, 0, 0, 8, 1, src.dc, 0, 0, 4, 1, SRCCOPY);
   for (int x = 0; x < 8; ++x) EXPECT_EQ(up.At(x, 0), RGB(10 * (x / 2 + 1), 0, 0)) << x;
-  // Shrinking takes the pixel under each destination centre: 1 and 3.
+  // Shrinking steps from the first pixel: 0 and 2.
   StretchBlt(down.dc, 0, 0, 2, 1, src.dc, 0, 0, 4, 1, SRCCOPY);
-  EXPECT_EQ(down.At(0, 0), RGB(20, 0, 0));
-  EXPECT_EQ(down.At(1, 0), RGB(40, 0, 0));
+  EXPECT_EQ(down.At(0, 0), RGB(10, 0, 0));
+  EXPECT_EQ(down.At(1, 0), RGB(30, 0, 0));
   StretchBlt(mirrored.dc, 3, 0, -4, 1, src.dc, 0, 0, 4, 1, SRCCOPY);
   for (int x = 0; x < 4; ++x) EXPECT_EQ(mirrored.At(x, 0), RGB(10 * (4 - x), 0, 0)) << x;
+}
+
+TEST(StretchBlt, ColorOnColorShrinkPicksSourcePixelsByGdiStepping) {
+  // Destination pixel i takes source pixel floor(i * src / dst + 1/2): the
+  // only simple rule giving both of GDI's known picks below.
+  struct Case {
+    int src;
+    std::vector<int> picked;
+  };
+  const Case cases[] = {
+      {4, {0, 2}},
+      {10, {0, 3, 5, 8}},
+  };
+  for (const Case& k : cases) {
+    const int n = int(k.picked.size());
+    for (bool vertical : {false, true}) {
+      TestCanvas src(vertical ? 1 : k.src, vertical ? k.src : 1);
+      for (int i = 0; i < k.src; ++i) src.Set(vertical ? 0 : i, vertical ? i : 0, RGB(10 * (i + 1), 0, 0));
+      TestCanvas dst(vertical ? 1 : n, vertical ? n : 1);
+      SetStretchBltMode(dst.dc, COLORONCOLOR);
+      ASSERT_TRUE(StretchBlt(dst.dc, 0, 0, dst.width, dst.height, src.dc, 0, 0, src.width, src.height, SRCCOPY));
+      for (int i = 0; i < n; ++i)
+        EXPECT_EQ(dst.At(vertical ? 0 : i, vertical ? i : 0), RGB(10 * (k.picked[size_t(i)] + 1), 0, 0))
+            << k.src << " to " << n << (vertical ? " rows" : " columns") << ", pixel " << i;
+    }
+  }
 }
 
 TEST(StretchBlt, MirrorsVerticallyWithNegativeSourceHeight) {

@@ -98,7 +98,7 @@ TEST(StretchBltMode, ShrinkingAndsOrOrsTheDroppedPixels) {
       {BLACKONWHITE, holes, 0, 2, {0xFC, 0xE3}},
       {WHITEONBLACK, bits, 1, -2, {4 | 8 | 16, 1 | 2}},  // mirrored
       {BLACKONWHITE, holes, 1, -2, {0xE3, 0xFC}},
-      {COLORONCOLOR, bits, 0, 2, {2, 8}},  // the pixels under the centres, 1.25 and 3.75
+      {COLORONCOLOR, bits, 0, 2, {1, 8}},  // stepped from the first pixel: 0 and 2.5 rounded up
       {BLACKONWHITE, bits, 0, 2, {1 & 2, 4 & 8 & 16}},
   };
   for (const Case& k : cases)
@@ -114,7 +114,8 @@ TEST(StretchBltMode, BlackLinesSurviveBlackOnWhiteInBothAxes) {
     TestCanvas d(2, 2, RGB(9, 9, 9));
     SetStretchBltMode(d.dc, mode);
     StretchBlt(d.dc, 0, 0, 2, 2, src.dc, 0, 0, 4, 4, SRCCOPY);
-    const char* want = mode == BLACKONWHITE ? "#.\n##\n" : mode == WHITEONBLACK ? "..\n..\n" : "..\n##\n";
+    // COLORONCOLOR keeps rows and columns 0 and 2.
+    const char* want = mode == BLACKONWHITE ? "#.\n##\n" : mode == WHITEONBLACK ? "..\n..\n" : "#.\n..\n";
     EXPECT_EQ(d.Picture(), want) << mode;
   }
   // Enlarging one axis while shrinking the other: rows repeat, columns combine.

@@ -134,6 +134,64 @@ TEST(LineTo, DrawingBackwardsCoversTheSameInteriorPixels) {
   EXPECT_EQ(b.At(0, 0), RGB(255, 255, 255));
 }
 
+TEST(LineTo, ReversedLineCoversTheSamePixelsInEveryOctant) {
+  // Every end point within 7 of the start, ties included (2 across and 1 up
+  // passes exactly between two rows). Forward plus its end point must equal
+  // backward plus its start point, and an XOR pen drawn there and back must
+  // leave only the two end points changed.
+  const POINT a{8, 8};
+  int lines = 0;
+  for (int dy = -7; dy <= 7; ++dy)
+    for (int dx = -7; dx <= 7; ++dx) {
+      if (dx == 0 && dy == 0) continue;
+      const POINT b{a.X + dx, a.Y + dy};
+      TestCanvas forward(17, 17), backward(17, 17), xored(17, 17);
+      MoveToEx(forward.dc, a.X, a.Y, nullptr);
+      LineTo(forward.dc, b.X, b.Y);
+      SetPixel(forward.dc, b.X, b.Y, RGB(0, 0, 0));
+      MoveToEx(backward.dc, b.X, b.Y, nullptr);
+      LineTo(backward.dc, a.X, a.Y);
+      SetPixel(backward.dc, a.X, a.Y, RGB(0, 0, 0));
+      EXPECT_EQ(forward.Picture(), backward.Picture()) << "to " << dx << "," << dy;
+      SelectObject(xored.dc, GetStockObject(WHITE_PEN));
+      SetROP2(xored.dc, R2_XORPEN);
+      MoveToEx(xored.dc, a.X, a.Y, nullptr);
+      LineTo(xored.dc, b.X, b.Y);
+      LineTo(xored.dc, a.X, a.Y);
+      TestCanvas ends(17, 17);
+      ends.Set(a.X, a.Y, RGB(0, 0, 0));
+      ends.Set(b.X, b.Y, RGB(0, 0, 0));
+      EXPECT_EQ(xored.Picture(), ends.Picture()) << "to " << dx << "," << dy;
+      ++lines;
+    }
+  EXPECT_EQ(lines, 224);
+}
+
+TEST(LineTo, TiesGoToTheSmallerCoordinateBothWays) {
+  // (0,0)-(4,1) is half way between rows 0 and 1 at x = 2; drawn either way
+  // that column takes row 0. The steep twin does the same with columns.
+  struct Case {
+    POINT from, to;
+    POINT tie;
+  };
+  const Case cases[] = {
+      {{0, 0}, {4, 1}, {2, 0}},
+      {{4, 1}, {0, 0}, {2, 0}},
+      {{0, 1}, {4, 0}, {2, 0}},
+      {{4, 0}, {0, 1}, {2, 0}},
+      {{0, 0}, {1, 4}, {0, 2}},
+      {{1, 4}, {0, 0}, {0, 2}},
+      {{1, 0}, {0, 4}, {0, 2}},
+      {{0, 4}, {1, 0}, {0, 2}},
+  };
+  for (const Case& k : cases) {
+    TestCanvas c(5, 5);
+    MoveToEx(c.dc, k.from.X, k.from.Y, nullptr);
+    LineTo(c.dc, k.to.X, k.to.Y);
+    EXPECT_EQ(c.At(k.tie.X, k.tie.Y), RGB(0, 0, 0)) << k.from.X << "," << k.from.Y << " to " << k.to.X << "," << k.to.Y;
+  }
+}
+
 TEST(Polyline, StylePatternsDashOnePixelPens) {
   struct Case {
     int style;
