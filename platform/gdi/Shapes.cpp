@@ -208,8 +208,12 @@ BOOL PolyPolygon(HDC h, const POINT* pts, const int* counts, int polys) {
     total += counts[i];
     if (total > kMaxPoints) return FALSE;
   }
+  // GDI fills the pixels whose centres lie inside the polygon when its
+  // vertices are pixel centres, the same points the outline passes through;
+  // the region builder samples at x + 0.5, so the vertices move by half.
   std::vector<PointF> fp(static_cast<size_t>(total));
-  for (std::int64_t i = 0; i < total; ++i) fp[size_t(i)] = PointF{double(dc->SX(pts[i].X)), double(dc->SY(pts[i].Y))};
+  for (std::int64_t i = 0; i < total; ++i)
+    fp[size_t(i)] = PointF{double(dc->SX(pts[i].X)) + 0.5, double(dc->SY(pts[i].Y)) + 0.5};
   Region fill = PolygonRegion(fp, std::vector<int>(counts, counts + polys), dc->st.polyFillMode, ClipRows(*dc));
   PaintRegion(*dc, fill, BrushPaint(*dc, dc->st.brush), dc->st.rop2);
   const POINT* p = pts;

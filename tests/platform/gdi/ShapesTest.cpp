@@ -1,4 +1,7 @@
+#include <algorithm>
 #include <limits>
+#include <string>
+#include <vector>
 #include <gtest/gtest.h>
 
 #include "platform/gdi/DeviceContext.h"
@@ -337,6 +340,79 @@ TEST(Polygon, FillModesDifferOnOverlap) {
     PolyPolygon(c.dc, pts, counts, 2);
     EXPECT_EQ(c.Picture(), k.expected) << "mode " << k.mode;
   }
+}
+
+// '#' for the pen, 'o' for the brush, '.' for the paper, '?' otherwise.
+std::string PenAndBrushPicture(const TestCanvas& c, COLORREF pen, COLORREF brush) {
+  std::string s;
+  for (int y = 0; y < c.height; ++y) {
+    for (int x = 0; x < c.width; ++x) {
+      const COLORREF v = c.At(x, y);
+      s += v == pen ? '#' : v == brush ? 'o' : v == RGB(255, 255, 255) ? '.' : '?';
+    }
+    s += '\n';
+  }
+  return s;
+}
+
+TEST(Polygon, FillsPixelCentresInsideAndThePenDrawsOverIt) {
+  // Vertices are pixel centres: the fill takes the centres inside, those on
+  // a left or top edge too, those on a right or bottom edge not; the outline
+  // passes through every vertex over the fill.
+  struct Case {
+    std::vector<POINT> pts;
+    bool pen;
+    std::string expected;
+  };
+  const Case cases[] = {
+      {{{3, 0}, {6, 3}, {0, 3}}, true, Rows({"...#...", "..#o#..", ".#ooo#.", "#######"})},
+      {{{0, 0}, {6, 0}, {3, 3}}, true, Rows({"#######", ".#ooo#.", "..#o#..", "...#..."})},
+      {{{0, 0}, {3, 3}, {0, 6}}, true, Rows({"#...", "##..", "#o#.", "#oo#", "#o#.", "##..", "#..."})},
+      {{{1, 1}, {4, 1}, {4, 4}, {1, 4}}, true, Rows({"......", ".####.", ".#oo#.", ".#oo#.", ".####.", "......"})},
+      // Without a pen the right and bottom edges stay out.
+      {{{3, 0}, {6, 3}, {0, 3}}, false, Rows({".......", "..oo...", ".oooo..", "......."})},
+      {{{1, 1}, {4, 1}, {4, 4}, {1, 4}}, false, Rows({"......", ".ooo..", ".ooo..", ".ooo..", "......", "......"})},
+  };
+  const COLORREF pen = RGB(0, 0, 0), brush = RGB(255, 0, 0);
+  for (const Case& k : cases) {
+    TestCanvas c(int(k.expected.find('\n')), int(std::count(k.expected.begin(), k.expected.end(), '\n')));
+    HBRUSH b = CreateSolidBrush(brush);
+    SelectObject(c.dc, b);
+    SelectObject(c.dc, GetStockObject(k.pen ? BLACK_PEN : NULL_PEN));
+    EXPECT_TRUE(Polygon(c.dc, k.pts.data(), int(k.pts.size())));
+    EXPECT_EQ(PenAndBrushPicture(c, pen, brush), k.expected) << k.pts[1].X << "," << k.pts[1].Y << (k.pen ? " pen" : "");
+    SelectObject(c.dc, GetStockObject(WHITE_BRUSH));
+    DeleteObject(b);
+  }
+}
+
+TEST(Polygon, FillNeverShowsOutsideItsOutline) {
+  // Every triangle with corners on a 5 x 5 grid: on each row, brush pixels
+  // lie between the leftmost and rightmost pen pixels.
+  const COLORREF pen = RGB(0, 0, 0), brush = RGB(255, 0, 0);
+  int checked = 0;
+  for (int a = 0; a < 25; ++a)
+    for (int b = a + 1; b < 25; ++b)
+      for (int d = b + 1; d < 25; ++d) {
+        const POINT pts[] = {{a % 5 * 2, a / 5 * 2}, {b % 5 * 2, b / 5 * 2}, {d % 5 * 2, d / 5 * 2}};
+        TestCanvas c(9, 9);
+        HBRUSH br = CreateSolidBrush(brush);
+        SelectObject(c.dc, br);
+        Polygon(c.dc, pts, 3);
+        for (int y = 0; y < 9; ++y) {
+          int lo = 9, hi = -1;
+          for (int x = 0; x < 9; ++x)
+            if (c.At(x, y) == pen) lo = std::min(lo, x), hi = std::max(hi, x);
+          for (int x = 0; x < 9; ++x)
+            if (c.At(x, y) == brush) {
+              EXPECT_TRUE(x > lo && x < hi) << "triangle " << a << "," << b << "," << d << " at " << x << "," << y;
+              ++checked;
+            }
+        }
+        SelectObject(c.dc, GetStockObject(WHITE_BRUSH));
+        DeleteObject(br);
+      }
+  EXPECT_GT(checked, 1000);
 }
 
 TEST(HatchBrush, PatternIsAlignedToTheBrushOrigin) {
