@@ -9,11 +9,32 @@
 #include "platform/user/Paint.h"
 #include "platform/user/User.h"
 #include "skin/engine/speffbmp.h"
+#include "skin/windows/SkinHint.h"
+
+namespace {
+
+// The skinned hint shows a skinned control's hint title and image.
+bool SkinControlHintExtras(TControl* control, TspHintExtras& extras) {
+  auto take = [&](auto* c) {
+    extras.Title = c->HintTitle;
+    extras.ImageIndex = c->HintImageIndex;
+    extras.Images = c->HintImageList();
+    return true;
+  };
+  if (auto* c = dynamic_cast<TspSkinControlT<TCustomControl>*>(control)) return take(c);
+  if (auto* c = dynamic_cast<TspSkinControlT<TGraphicControl>*>(control)) return take(c);
+  return false;
+}
+
+}  // namespace
 
 // ---- TspSkinControlT ------------------------------------------------------------------------
 
 template <class TBase>
-TspSkinControlT<TBase>::TspSkinControlT(TComponent* AOwner) : TBase(AOwner) {}
+TspSkinControlT<TBase>::TspSkinControlT(TComponent* AOwner) : TBase(AOwner) {
+  // Only a program that makes skinned controls can hint one.
+  SetHintExtrasQuery(&SkinControlHintExtras);
+}
 
 template <class TBase>
 void TspSkinControlT<TBase>::SetSkinData(TspSkinData* value) {
