@@ -208,12 +208,17 @@ void PaintParentImage(TControl* control, TCanvas* canvas) {
     if (child == control) break;
     if (!child || dynamic_cast<TWinControl*>(child) || !child->Visible() || !Intersect(child->BoundsRect(), bounds))
       continue;
+    // A child's paint may raise: its copy flag and the DC state must not outlive it.
+    ClearPaintCopy childGuard{child};
     child->ControlState |= csPaintCopy;
     const int level = SaveDC(dc);
+    struct Restore {
+      HDC dc;
+      int level;
+      ~Restore() { RestoreDC(dc, level); }
+    } restore{dc, level};
     SetViewportOrgEx(dc, child->Left() - control->Left(), child->Top() - control->Top(), nullptr);
     IntersectClipRect(dc, 0, 0, child->Width(), child->Height());
     child->Perform(WM_PAINT, WPARAM(dc), 0);
-    RestoreDC(dc, level);
-    child->ControlState &= ~csPaintCopy;
   }
 }

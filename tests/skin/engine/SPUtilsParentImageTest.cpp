@@ -78,6 +78,33 @@ TEST(PaintParentImage, ParentAndTheGraphicControlsBeneathOnly) {
   EXPECT_EQ(Px(out, 5, 5), 0xFFFFFFu);
 }
 
+// A graphic control whose paint raises.
+class TFaultyBlock : public TGraphicControl {
+ public:
+  using TGraphicControl::TGraphicControl;
+
+ protected:
+  void Paint() override { throw Exception("paint failed"); }
+};
+
+TEST(PaintParentImage, APaintThatRaisesLeavesNoCopyFlagBehind) {
+  THeadlessSession s;
+  TStripedParent parent(nullptr);
+  parent.SetBounds(0, 0, 100, 100);
+  TFaultyBlock faulty(nullptr);
+  faulty.SetBounds(0, 0, 50, 50);
+  faulty.SetParent(&parent);
+  TBlock control(nullptr, 0);
+  control.SetBounds(10, 10, 20, 20);
+  control.SetParent(&parent);
+
+  TBitmap out;
+  out.SetSize(20, 20);
+  EXPECT_THROW(PaintParentImage(&control, out.Canvas()), Exception);
+  EXPECT_EQ(parent.ControlState & csPaintCopy, 0u);
+  EXPECT_EQ(faulty.ControlState & csPaintCopy, 0u);
+}
+
 class PaintParentImageForms : public FormsTest {};
 
 TEST_F(PaintParentImageForms, AnMdiFormShowsItsClientWindowsBackground) {
