@@ -13,6 +13,7 @@
 #include "platform/graphics/Canvas.h"
 #include "platform/graphics/Picture.h"
 #include "platform/rtl/Exceptions.h"
+#include "platform/ui/Clipbrd.h"
 
 namespace {
 
@@ -218,6 +219,12 @@ void TspBitmap::AssignGraphic(const TGraphic* graphic) {
 }
 
 void TspBitmap::AssignTo(TPersistent* dest) const {
+  if (auto* clipboard = dynamic_cast<TClipboard*>(dest)) {
+    TBitmap copy;
+    AssignTo(&copy);
+    clipboard->Assign(&copy);
+    return;
+  }
   TBitmap* target = dynamic_cast<TBitmap*>(dest);
   if (auto* pic = dynamic_cast<TPicture*>(dest)) target = pic->Bitmap();
   if (!target) {

@@ -2,9 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <vector>
 
+#include "platform/backend/headless/HeadlessDisplay.h"
 #include "platform/gdi/Gdi.h"
+#include "platform/ui/Clipbrd.h"
+#include "platform/user/GlobalMemory.h"
 #include "skin/engine/SPUtils.h"
 #include "tests/skin/engine/SkinPixels.h"
 
@@ -71,6 +75,31 @@ TEST(TspBitmap, AssignToABitmapDrawsItIn) {
   EXPECT_EQ(out.Width(), 2);
   EXPECT_EQ(out.PixelFormat(), pf32bit);
   EXPECT_EQ(Px(out, 1, 1), 0x336699u);
+}
+
+TEST(TspBitmap, AssignToTheClipboardPutsAPackedDib) {
+  THeadlessSession session;
+  TspBitmap b;
+  b.SetSize(3, 2);
+  std::fill(b.Bits, b.Bits + 6, 0xFF336699u);
+  Clipboard()->Assign(&b);
+  ASSERT_TRUE(Clipboard()->HasFormat(CF_DIB));
+
+  ASSERT_TRUE(OpenClipboard(nullptr));
+  HANDLE h = GetClipboardData(CF_DIB);
+  ASSERT_NE(h, nullptr);
+  const auto* dib = static_cast<const std::uint8_t*>(GlobalLock(h));
+  BITMAPINFOHEADER info;
+  std::memcpy(&info, dib, sizeof info);
+  EXPECT_EQ(info.biWidth, 3);
+  EXPECT_EQ(info.biHeight, 2);
+  EXPECT_EQ(info.biBitCount, 32);
+  std::uint32_t first;  // bottom-up: the bottom row's first pixel
+  std::memcpy(&first, dib + info.biSize, 4);
+  EXPECT_EQ(first & 0xFFFFFFu, 0x336699u);
+  EXPECT_EQ(GlobalSize(h), info.biSize + 3u * 2u * 4u);
+  GlobalUnlock(h);
+  CloseClipboard();
 }
 
 struct BlendCase {
