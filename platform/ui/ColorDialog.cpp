@@ -5,8 +5,11 @@
 #include <functional>
 #include <vector>
 
+#include "platform/gdi/Gdi.h"
+#include "platform/graphics/Bitmap.h"
 #include "platform/rtl/SysUtils.h"
 #include "platform/ui/Application.h"
+#include "platform/ui/ClassicDraw.h"
 #include "platform/ui/Edit.h"
 #include "platform/ui/ExtCtrls.h"
 #include "platform/ui/Forms.h"
@@ -30,7 +33,210 @@ constexpr int kGridColumns = 8;
 constexpr int kHlsMax = 240;
 constexpr int kMargin = 8;
 constexpr int kCompactWidth = kMargin * 2 + kGridColumns * kCellW;
-constexpr int kFullWidth = kCompactWidth + 184;
+// The custom-colour part, right of the compact one.
+constexpr int kFullPartWidth = 226;
+constexpr int kFullWidth = kCompactWidth + kFullPartWidth + kMargin;
+constexpr int kFieldHeight = 140;  // outer, frame included
+constexpr int kLumWidth = 20;      // the bar and its arrow
+constexpr int kLumBar = 12;        // outer width of the bar
+constexpr int kLumOverhang = 4;    // the arrow's half height reaches past the bar's ends
+constexpr int kArrowHalf = 4;
+constexpr int kNumberEditWidth = 32;
+constexpr int kEditHeight = 21;
+constexpr int kLabelGap = 4;  // between a label and its edit
+constexpr int kFrame = 2;     // a sunken edge
+constexpr int kCrossArm = 6;
+constexpr int kCrossGap = 3;
+
+int Clamp(int v, int lo, int hi) { return std::min(std::max(v, lo), hi); }
+
+// Value on a 0..max scale of pixel `at` along `extent` pixels, rounded.
+int ScaleOf(int at, int extent, int max) {
+  if (extent <= 1) return 0;
+  return Clamp((at * max * 2 + (extent - 1)) / ((extent - 1) * 2), 0, max);
+}
+// Pixel of a value on a 0..max scale along `extent` pixels.
+int PixelOfScale(int v, int extent, int max) { return max > 0 ? v * (extent - 1) / max : 0; }
+
+void SunkenFrame(HDC dc, TRect& r) {
+  RECT e = r;
+  DrawEdge(dc, &e, EDGE_SUNKEN, BF_RECT | BF_ADJUST);
+  r = e;
+}
+
+// The hue (across) and saturation (up) field at middle luminosity, with a
+// cross-hair at the current hue and saturation. A press or drag picks.
+class TColorField : public TGraphicControl {
+ public:
+  explicit TColorField(TComponent* owner) : TGraphicControl(owner) { ControlStyle |= csCaptureMouse | csOpaque; }
+  std::function<void(int hue, int sat)> OnPick;
+  int Hue() const { return hue_; }
+  int Sat() const { return sat_; }
+  void SetHueSat(int hue, int sat) {
+    if (hue == hue_ && sat == sat_) return;
+    hue_ = hue;
+    sat_ = sat;
+    Invalidate();
+  }
+  // The field inside the frame, in client coordinates.
+  TRect Inner() const { return TRect{kFrame, kFrame, Width() - kFrame, Height() - kFrame}; }
+  TPoint PointOf(int hue, int sat) const {
+    const TRect in = Inner();
+    return TPoint{in.Left + PixelOfScale(hue, in.Width(), kHlsMax - 1),
+                  in.Top + PixelOfScale(kHlsMax - sat, in.Height(), kHlsMax)};
+  }
+
+ protected:
+  void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override {
+    TGraphicControl::MouseDown(Button, Shift, X, Y);
+    if (Button == TMouseButton::mbLeft) Pick(X, Y);
+  }
+  void MouseMove(TShiftState Shift, int X, int Y) override {
+    TGraphicControl::MouseMove(Shift, X, Y);
+    if (Shift & ssLeft) Pick(X, Y);
+  }
+  void Paint() override {
+    HDC dc = Canvas()->Handle();
+    TRect r = ClientRect();
+    SunkenFrame(dc, r);
+    const TRect in = Inner();
+    if (in.IsEmpty()) return;
+    if (field_.Width() != in.Width() || field_.Height() != in.Height()) BuildField(in.Width(), in.Height());
+    Canvas()->Draw(in.Left, in.Top, &field_);
+    DrawCross(dc, PointOf(hue_, sat_), in);
+  }
+
+ private:
+  void Pick(int x, int y) {
+    const TRect in = Inner();
+    const int hue = ScaleOf(Clamp(x, in.Left, in.Right - 1) - in.Left, in.Width(), kHlsMax - 1);
+    const int sat = kHlsMax - ScaleOf(Clamp(y, in.Top, in.Bottom - 1) - in.Top, in.Height(), kHlsMax);
+    if (hue == hue_ && sat == sat_) return;
+    SetHueSat(hue, sat);
+    if (OnPick) OnPick(hue, sat);
+  }
+  // One row per saturation; each row is hues at middle luminosity.
+  void BuildField(int w, int h) {
+    field_.SetPixelFormat(pf32bit);
+    field_.SetSize(w, h);
+    std::vector<int> hues(static_cast<std::size_t>(w));
+    for (int x = 0; x < w; ++x) hues[std::size_t(x)] = ScaleOf(x, w, kHlsMax - 1);
+    for (int y = 0; y < h; ++y) {
+      const int sat = kHlsMax - ScaleOf(y, h, kHlsMax);
+      auto* row = static_cast<std::uint8_t*>(field_.ScanLine(y));
+      for (int x = 0; x < w; ++x, row += 4) {
+        const COLORREF c = ColorHLSToRGB(hues[std::size_t(x)], kHlsMax / 2, sat);
+        row[0] = GetBValue(c);
+        row[1] = GetGValue(c);
+        row[2] = GetRValue(c);
+        row[3] = 0;
+      }
+    }
+  }
+  // Four black arms around an open centre, clipped to the field.
+  static void DrawCross(HDC dc, TPoint p, const TRect& in) {
+    const TRect arms[] = {
+        {p.X - kCrossGap - kCrossArm, p.Y - 1, p.X - kCrossGap, p.Y + 1},
+        {p.X + kCrossGap + 1, p.Y - 1, p.X + kCrossGap + 1 + kCrossArm, p.Y + 1},
+        {p.X - 1, p.Y - kCrossGap - kCrossArm, p.X + 1, p.Y - kCrossGap},
+        {p.X - 1, p.Y + kCrossGap + 1, p.X + 1, p.Y + kCrossGap + 1 + kCrossArm},
+    };
+    for (const TRect& a : arms) {
+      const TRect c{std::max(a.Left, in.Left), std::max(a.Top, in.Top), std::min(a.Right, in.Right),
+                    std::min(a.Bottom, in.Bottom)};
+      if (!c.IsEmpty()) FillSolid(dc, c, clBlack);
+    }
+  }
+
+  TBitmap field_;
+  int hue_ = 0, sat_ = 0;
+};
+
+// The luminosity bar for the current hue and saturation, white at the top
+// and black at the bottom, with an arrow at the current luminosity. A press
+// or drag picks.
+class TLumSlider : public TGraphicControl {
+ public:
+  explicit TLumSlider(TComponent* owner) : TGraphicControl(owner) { ControlStyle |= csCaptureMouse | csOpaque; }
+  std::function<void(int lum)> OnPick;
+  int Lum() const { return lum_; }
+  void Set(int hue, int sat, int lum) {
+    if (hue == hue_ && sat == sat_ && lum == lum_) return;
+    hue_ = hue;
+    sat_ = sat;
+    lum_ = lum;
+    Invalidate();
+  }
+  // The bar's colours inside its frame, in client coordinates.
+  TRect Inner() const {
+    return TRect{kFrame, kLumOverhang + kFrame, kLumBar - kFrame, Height() - kLumOverhang - kFrame};
+  }
+  int RowOf(int lum) const {
+    const TRect in = Inner();
+    return in.Top + PixelOfScale(kHlsMax - lum, in.Height(), kHlsMax);
+  }
+
+ protected:
+  void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override {
+    TGraphicControl::MouseDown(Button, Shift, X, Y);
+    if (Button == TMouseButton::mbLeft) Pick(Y);
+  }
+  void MouseMove(TShiftState Shift, int X, int Y) override {
+    TGraphicControl::MouseMove(Shift, X, Y);
+    if (Shift & ssLeft) Pick(Y);
+  }
+  void Paint() override {
+    HDC dc = Canvas()->Handle();
+    FillSolid(dc, ClientRect(), clBtnFace);
+    TRect bar{0, kLumOverhang, kLumBar, Height() - kLumOverhang};
+    SunkenFrame(dc, bar);
+    const TRect in = Inner();
+    for (int y = in.Top; y < in.Bottom; ++y) {
+      const int lum = kHlsMax - ScaleOf(y - in.Top, in.Height(), kHlsMax);
+      FillSolid(dc, TRect{in.Left, y, in.Right, y + 1}, TColor(ColorHLSToRGB(hue_, lum, sat_)));
+    }
+    // A solid arrow pointing at the bar, one row narrower each column.
+    const int y = RowOf(lum_);
+    for (int i = 0; i <= kArrowHalf; ++i)
+      FillSolid(dc, TRect{kLumBar + 1 + i, y - i, kLumBar + 2 + i, y + i + 1}, clBtnText);
+  }
+
+ private:
+  void Pick(int y) {
+    const TRect in = Inner();
+    const int lum = kHlsMax - ScaleOf(Clamp(y, in.Top, in.Bottom - 1) - in.Top, in.Height(), kHlsMax);
+    if (lum == lum_) return;
+    lum_ = lum;
+    Invalidate();
+    if (OnPick) OnPick(lum);
+  }
+
+  int hue_ = 0, sat_ = 0, lum_ = 0;
+};
+
+// The "Color|Solid" sample: the chosen colour beside the nearest solid one.
+// On a true-colour surface every colour is solid, so the halves agree.
+class TColorSample : public TGraphicControl {
+ public:
+  explicit TColorSample(TComponent* owner) : TGraphicControl(owner) { ControlStyle |= csOpaque; }
+  COLORREF Color() const { return color_; }
+  void SetSampleColor(COLORREF c) {
+    if (c == color_) return;
+    color_ = c;
+    Invalidate();
+  }
+
+ protected:
+  void Paint() override {
+    HDC dc = Canvas()->Handle();
+    TRect r = ClientRect();
+    SunkenFrame(dc, r);
+    FillSolid(dc, r, TColor(color_));
+  }
+
+ private:
+  COLORREF color_ = 0;
+};
 
 // A grid of colour cells; a click selects a cell and reports it.
 class TColorCellGrid : public TGraphicControl {
@@ -80,8 +286,6 @@ class TColorCellGrid : public TGraphicControl {
   std::vector<COLORREF> colors_;
   int selected_ = -1;
 };
-
-int Clamp(int v, int lo, int hi) { return std::min(std::max(v, lo), hi); }
 
 }  // namespace
 
@@ -154,8 +358,8 @@ class TColorDialogForm : public TForm {
     TButton* cancel = AddButton("Cancel", "Cancel", kMargin + 83, okTop, 75);
     cancel->ModalResult = mrCancel;
     cancel->SetCancel(true);
-    BuildFullPart(kCompactWidth, kMargin + 16);
-    clientHeight_ = okTop + 25 + kMargin;
+    clientHeight_ = okTop + 23 + kMargin;
+    BuildFullPart(kCompactWidth, kMargin + 16, okTop + 23);
     SetClientSize(kCompactWidth, clientHeight_);
     basic_->OnPick = [this](int i) {
       custom_->SetSelected(-1);
@@ -184,6 +388,8 @@ class TColorDialogForm : public TForm {
   TColorCellGrid* Custom() const { return custom_; }
   TButton* Define() const { return define_; }
   TButton* AddCustom() const { return add_; }
+  TColorField* Field() const { return field_; }
+  TLumSlider* LumBar() const { return lumBar_; }
   void CopyCustom(COLORREF* out) const {
     for (int i = 0; i < kCustomColorCount; ++i) out[i] = custom_->Colors(i);
   }
@@ -219,76 +425,134 @@ class TColorDialogForm : public TForm {
     b->SetBounds(x, y, w, 23);
     return b;
   }
-  // Hidden until the dialog opens fully.
-  void BuildFullPart(int left, int top) {
-    swatch_ = new TShape(this);
-    swatch_->SetName("ColorSolid");
-    swatch_->SetParent(this);
-    swatch_->SetBounds(left, top, 168, 72);
-    fullPart_.push_back(swatch_);
-    static constexpr const char* kEdits[] = {"Hue", "Sat", "Lum", "Red", "Green", "Blue"};
-    for (int i = 0; i < 6; ++i) {
-      int x = left + (i / 3) * 88, y = top + 80 + (i % 3) * 28;
-      TLabel* l = AddLabel(std::string(kEdits[i]) + ":", x, y + 3);
-      l->SetWidth(36);
-      auto* e = new TEdit(this);
-      e->SetName(kEdits[i]);
-      e->SetParent(this);
-      e->SetBounds(x + 38, y, 40, 21);
-      e->SetMaxLength(3);
-      e->OnChange = [this, i](TObject*) { EditChanged(i); };
-      edits_[i] = e;
-      fullPart_.push_back(l);
-      fullPart_.push_back(e);
-    }
-    add_ = AddButton("AddCustom", "&Add to Custom Colors", left, top + 168, 168);
+  // Hidden until the dialog opens fully. The field and the bar on top; under
+  // them the sample with its caption and two columns of number edits, each
+  // label right-aligned a little before its edit; the add button at the
+  // bottom, level with OK.
+  void BuildFullPart(int left, int top, int bottom) {
+    field_ = new TColorField(this);
+    field_->SetName("ColorField");
+    field_->SetParent(this);
+    const int fieldWidth = kFullPartWidth - kLumWidth - 6;
+    field_->SetBounds(left, top, fieldWidth, kFieldHeight);
+    field_->OnPick = [this](int hue, int sat) { PickHueSat(hue, sat); };
+    fullPart_.push_back(field_);
+    lumBar_ = new TLumSlider(this);
+    lumBar_->SetName("LumSlider");
+    lumBar_->SetParent(this);
+    lumBar_->SetBounds(left + kFullPartWidth - kLumWidth, top - kLumOverhang, kLumWidth, kFieldHeight + 2 * kLumOverhang);
+    lumBar_->OnPick = [this](int lum) { PickLum(lum); };
+    fullPart_.push_back(lumBar_);
+
+    add_ = AddButton("AddCustom", "&Add to Custom Colors", left, bottom - 23, kFullPartWidth);
     add_->OnClick = [this](TObject*) { AddToCustom(); };
     fullPart_.push_back(add_);
+
+    // Edit columns from the right, so the widest label sets the sample's width.
+    static constexpr const char* kEdits[] = {"Hue", "Sat", "Lum", "Red", "Green", "Blue"};
+    static constexpr const char* kCaptions[] = {"Hu&e:", "&Sat:", "&Lum:", "&Red:", "&Green:", "Bl&ue:"};
+    const int rowsTop = top + kFieldHeight + 8;
+    const int rowStep = (bottom - 23 - 6 - rowsTop - kEditHeight) / 2;
+    int editRight = left + kFullPartWidth, columnLeft = editRight;
+    for (int column = 1; column >= 0; --column) {
+      const int editLeft = editRight - kNumberEditWidth;
+      columnLeft = editLeft;
+      for (int row = 0; row < 3; ++row) {
+        const int i = column * 3 + row;
+        const int y = rowsTop + row * rowStep;
+        auto* e = new TEdit(this);
+        e->SetName(kEdits[i]);
+        e->SetParent(this);
+        e->SetBounds(editLeft, y, kNumberEditWidth, kEditHeight);
+        e->SetMaxLength(3);
+        e->OnChange = [this, i](TObject*) { EditChanged(i); };
+        edits_[i] = e;
+        TLabel* l = AddLabel(kCaptions[i], 0, 0);
+        l->SetName(std::string(kEdits[i]) + "Label");
+        l->SetAutoSize(false);
+        l->SetAlignment(taRightJustify);
+        l->SetFocusControl(e);
+        const int w = MeasureClassicText(l->Font(), kCaptions[i], TRect{}, DT_SINGLELINE).Width();
+        const int h = TextCellHeight(l->Font());
+        l->SetBounds(editLeft - kLabelGap - w, y + (kEditHeight - h) / 2, w, h);
+        columnLeft = std::min(columnLeft, l->Left());
+        fullPart_.push_back(l);
+        fullPart_.push_back(e);
+      }
+      editRight = columnLeft - 8;
+    }
+    sample_ = new TColorSample(this);
+    sample_->SetName("ColorSolid");
+    sample_->SetParent(this);
+    const int captionHeight = TextCellHeight(Font());
+    const int sampleHeight = 2 * rowStep + kEditHeight - captionHeight - 2;
+    sample_->SetBounds(left, rowsTop, std::max(24, editRight - left), sampleHeight);
+    fullPart_.push_back(sample_);
+    TLabel* caption = AddLabel("Color|S&olid", left, rowsTop + sampleHeight + 2);
+    caption->SetName("ColorSolidLabel");
+    caption->SetAutoSize(false);
+    caption->SetAlignment(taCenter);
+    caption->SetBounds(left, rowsTop + sampleHeight + 2, sample_->Width(), captionHeight);
+    fullPart_.push_back(caption);
     for (TControl* c : fullPart_) c->SetVisible(false);
   }
 
   void SetCurrent(COLORREF c) {
     current_ = c & 0xFFFFFF;
-    swatch_->Brush()->SetColor(TColor(current_));
-    int h = 0, l = 0, s = 0;
-    ColorRGBToHLS(current_, h, l, s);
-    ShowValues({h, s, l, GetRValue(current_), GetGValue(current_), GetBValue(current_)}, -1);
+    ColorRGBToHLS(current_, hue_, lum_, sat_);
+    Show(-1);
   }
-  // Rewrites the edits other than the one being typed in.
-  void ShowValues(std::initializer_list<int> values, int skip) {
+  // Shows the current colour everywhere: the edits other than the one being
+  // typed in, the cross-hair, the bar and the sample.
+  void Show(int skip) {
+    const int values[6] = {hue_, sat_, lum_, GetRValue(current_), GetGValue(current_), GetBValue(current_)};
     updating_ = true;
-    int i = 0;
-    for (int v : values) {
-      if (i != skip) edits_[i]->SetText(IntToStr(v));
-      ++i;
-    }
+    for (int i = 0; i < 6; ++i)
+      if (i != skip) edits_[i]->SetText(IntToStr(values[i]));
     updating_ = false;
+    field_->SetHueSat(hue_, sat_);
+    lumBar_->Set(hue_, sat_, lum_);
+    sample_->SetSampleColor(current_);
+  }
+  void FromHls(int skip) {
+    basic_->SetSelected(-1);
+    current_ = ColorHLSToRGB(hue_, lum_, sat_);
+    Show(skip);
+  }
+  void PickHueSat(int hue, int sat) {
+    hue_ = hue;
+    sat_ = sat;
+    FromHls(-1);
+  }
+  void PickLum(int lum) {
+    lum_ = lum;
+    FromHls(-1);
   }
   void EditChanged(int index) {
     if (updating_) return;
     int v = 0;
     if (!TryStrToInt(edits_[index]->Text(), v)) return;
-    int value[6];
-    for (int i = 0; i < 6; ++i) value[i] = StrToIntDef(edits_[i]->Text(), 0);
     static constexpr int kMax[] = {kHlsMax - 1, kHlsMax, kHlsMax, 255, 255, 255};
-    for (int i = 0; i < 6; ++i) value[i] = Clamp(value[i], 0, kMax[i]);
-    if (v != value[index]) {
+    const int clamped = Clamp(v, 0, kMax[index]);
+    if (v != clamped) {
       // Out of range: the edit shows the limit, as typed text is kept otherwise.
       updating_ = true;
-      edits_[index]->SetText(IntToStr(value[index]));
+      edits_[index]->SetText(IntToStr(clamped));
       updating_ = false;
     }
-    basic_->SetSelected(-1);
+    int value[6];
+    for (int i = 0; i < 6; ++i) value[i] = Clamp(StrToIntDef(edits_[i]->Text(), 0), 0, kMax[i]);
     if (index < 3) {
-      current_ = ColorHLSToRGB(value[0], value[2], value[1]);
-      ShowValues({value[0], value[1], value[2], GetRValue(current_), GetGValue(current_), GetBValue(current_)}, index);
-    } else {
-      current_ = RGB(Byte(value[3]), Byte(value[4]), Byte(value[5]));
-      int h = 0, l = 0, s = 0;
-      ColorRGBToHLS(current_, h, l, s);
-      ShowValues({h, s, l, value[3], value[4], value[5]}, index);
+      hue_ = value[0];
+      sat_ = value[1];
+      lum_ = value[2];
+      FromHls(index);
+      return;
     }
-    swatch_->Brush()->SetColor(TColor(current_));
+    basic_->SetSelected(-1);
+    current_ = RGB(Byte(value[3]), Byte(value[4]), Byte(value[5]));
+    ColorRGBToHLS(current_, hue_, lum_, sat_);
+    Show(index);
   }
   // Fills the chosen custom cell (or the next in turn) and moves on.
   void AddToCustom() {
@@ -301,8 +565,11 @@ class TColorDialogForm : public TForm {
   TColorCellGrid* custom_ = nullptr;
   TButton* define_ = nullptr;
   TButton* add_ = nullptr;
-  TShape* swatch_ = nullptr;
+  TColorField* field_ = nullptr;
+  TLumSlider* lumBar_ = nullptr;
+  TColorSample* sample_ = nullptr;
   TEdit* edits_[6] = {};
+  int hue_ = 0, sat_ = 0, lum_ = 0;
   std::vector<TControl*> fullPart_;
   COLORREF current_ = 0;
   int customSlot_ = 0;
@@ -406,6 +673,15 @@ void TColorDialogDriver::AddToCustomColors() {
 COLORREF TColorDialogDriver::Current() const { return form_ ? form_->Current() : 0; }
 COLORREF TColorDialogDriver::CustomColor(int index) const {
   return form_ && index >= 0 && index < kCustomColorCount ? form_->Custom()->Colors(index) : 0;
+}
+TPoint TColorDialogDriver::FieldPoint(int hue, int sat) const {
+  return form_ ? form_->Field()->ClientToScreen(form_->Field()->PointOf(hue, sat)) : TPoint{};
+}
+TPoint TColorDialogDriver::LumPoint(int lum) const {
+  if (!form_) return TPoint{};
+  TLumSlider* bar = form_->LumBar();
+  const TRect in = bar->Inner();
+  return bar->ClientToScreen(TPoint{(in.Left + in.Right) / 2, bar->RowOf(lum)});
 }
 int TColorDialogDriver::SelectedBasic() const { return form_ ? form_->Basic()->Selected() : -1; }
 void TColorDialogDriver::Ok() {

@@ -1,6 +1,8 @@
 // The colour dialog: ChooseColor with its request record, run as our own
 // modal form (48 basic colours, 16 custom colours kept in the caller's
-// array, and the full-open part with hue/sat/lum and red/green/blue edits),
+// array, and the full-open part: the hue and saturation field with its
+// cross-hair, the luminosity bar with its arrow, the "Color|Solid" sample and
+// the hue/sat/lum and red/green/blue edits, all kept in step),
 // and the TColorDialog component over it.
 #pragma once
 #include <memory>
@@ -91,6 +93,10 @@ class TColorDialogDriver {
   TPoint CustomCellPoint(int index) const;
   void ClickBasic(int index);
   void ClickCustom(int index);
+  // Screen points of the full-open part: the hue and saturation field at
+  // those values, and the middle of the luminosity bar at that value.
+  TPoint FieldPoint(int hue, int sat) const;
+  TPoint LumPoint(int lum) const;
   // Presses "Define Custom Colors >>" (does nothing while disabled).
   void DefineCustomColors();
   bool FullOpen() const;

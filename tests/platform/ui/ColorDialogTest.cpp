@@ -5,6 +5,9 @@
 #include <cstdlib>
 
 #include "FormTestFixture.h"
+#include "platform/rtl/FileUtils.h"
+#include "platform/ui/ClassicDraw.h"
+#include "platform/ui/StdCtrls.h"
 
 namespace {
 
@@ -18,6 +21,24 @@ class ColorDialogTest : public FormsTest {
       fn(d);
     });
   }
+  // A pixel of the open dialog at a screen point.
+  COLORREF PixelAt(TPoint p) {
+    HWND h = Screen->ActiveForm()->Handle();
+    RECT wr{};
+    GetWindowRect(h, &wr);
+    return s.display.PixelAt(h, p.X - wr.Left, p.Y - wr.Top);
+  }
+  TControl* Part(const std::string& name) {
+    return dynamic_cast<TControl*>(Screen->ActiveForm()->FindComponent(name));
+  }
+  void Drag(TPoint from, TPoint to) {
+    s.display.MouseDown(from.X, from.Y);
+    s.display.MouseMove((from.X + to.X) / 2, (from.Y + to.Y) / 2);
+    s.display.MouseMove(to.X, to.Y);
+    s.display.MouseUp(to.X, to.Y);
+    s.display.RunUntilIdle();
+  }
+  int Number(TColorDialogDriver& d, const char* edit) { return std::atoi(d.EditText(edit).c_str()); }
   COLORREF custom[kCustomColorCount] = {};
   CHOOSECOLOR Request(DWORD flags, COLORREF initial = 0) {
     for (COLORREF& c : custom) c = 0xFFFFFF;
@@ -245,6 +266,131 @@ TEST_F(ColorDialogTest, ComponentRoundTripsColourAndCustomColours) {
   });
   EXPECT_FALSE(dlg.Execute());
   EXPECT_EQ(dlg.Color, TColor(expected));
+}
+
+// The full-open part as the classic dialog has it, written next to the test
+// program (color_dialog.bmp) for a look.
+TEST_F(ColorDialogTest, FullOpenShowsFieldBarSampleAndLabelledEdits) {
+  const COLORREF initial = RGB(40, 120, 200);
+  CHOOSECOLOR cc = Request(CC_FULLOPEN | CC_RGBINIT, initial);
+  OnDialog([&](TColorDialogDriver& d) {
+    s.display.RunUntilIdle();
+    const std::string bmp = ProgramFolder() + "color_dialog.bmp";
+    EXPECT_TRUE(s.display.WriteBmp(Screen->ActiveForm()->Handle(), bmp.c_str())) << bmp;
+    const int hue = Number(d, "Hue"), sat = Number(d, "Sat"), lum = Number(d, "Lum");
+    // The field: hue across, saturation up, at middle luminosity.
+    struct TSpot {
+      int hue, sat;
+    };
+    for (TSpot p : {TSpot{0, 240}, TSpot{80, 240}, TSpot{160, 240}, TSpot{40, 120}, TSpot{200, 0}}) {
+      const COLORREF want = ColorHLSToRGB(p.hue, 120, p.sat), got = PixelAt(d.FieldPoint(p.hue, p.sat));
+      EXPECT_NEAR(GetRValue(got), GetRValue(want), 12) << p.hue << "," << p.sat;
+      EXPECT_NEAR(GetGValue(got), GetGValue(want), 12) << p.hue << "," << p.sat;
+      EXPECT_NEAR(GetBValue(got), GetBValue(want), 12) << p.hue << "," << p.sat;
+    }
+    // The cross-hair: black arms around an open centre at the colour's place.
+    const TPoint c = d.FieldPoint(hue, sat);
+    EXPECT_NE(PixelAt(c), 0u);
+    for (TPoint arm : {TPoint{-6, 0}, TPoint{6, 0}, TPoint{0, -6}, TPoint{0, 6}})
+      EXPECT_EQ(PixelAt(TPoint{c.X + arm.X, c.Y + arm.Y}), 0u) << arm.X << "," << arm.Y;
+    // The bar: white at the top, black at the bottom, the colour's hue and
+    // saturation in the middle; the arrow beside it at the luminosity.
+    EXPECT_EQ(PixelAt(d.LumPoint(240)), RGB(255, 255, 255));
+    EXPECT_EQ(PixelAt(d.LumPoint(0)), RGB(0, 0, 0));
+    const COLORREF mid = PixelAt(d.LumPoint(120)), wantMid = ColorHLSToRGB(hue, 120, sat);
+    EXPECT_NEAR(GetBValue(mid), GetBValue(wantMid), 6);
+    EXPECT_NEAR(GetRValue(mid), GetRValue(wantMid), 6);
+    const COLORREF text = ClassicRGB(clBtnText), face = ClassicRGB(clBtnFace);
+    auto beside = [&](int l, int dy) {
+      TPoint p = d.LumPoint(l);
+      TControl* bar = Part("LumSlider");
+      const TPoint right = bar->ClientToScreen(TPoint{bar->Width() - 6, 0});
+      return PixelAt(TPoint{right.X, p.Y + dy});
+    };
+    EXPECT_EQ(beside(lum, 0), text);
+    EXPECT_EQ(beside(lum, 8), face);
+    EXPECT_EQ(beside(lum, -8), face);
+    // The sample shows the colour inside a sunken frame, with its caption.
+    TControl* sample = Part("ColorSolid");
+    ASSERT_NE(sample, nullptr);
+    const TPoint sc = sample->ClientToScreen(TPoint{sample->Width() / 2, sample->Height() / 2});
+    EXPECT_EQ(PixelAt(sc), initial);
+    EXPECT_EQ(PixelAt(sample->ClientToScreen(TPoint{0, 0})), ClassicRGB(clBtnShadow));
+    auto* caption = dynamic_cast<TLabel*>(Part("ColorSolidLabel"));
+    ASSERT_NE(caption, nullptr);
+    EXPECT_EQ(caption->Caption(), "Color|S&olid");
+    // Each label ends a few pixels before its edit, is centred on it, and
+    // is wide enough for its text.
+    for (const char* name : {"Hue", "Sat", "Lum", "Red", "Green", "Blue"}) {
+      SCOPED_TRACE(name);
+      TControl* edit = Part(name);
+      auto* label = dynamic_cast<TLabel*>(Part(std::string(name) + "Label"));
+      ASSERT_NE(edit, nullptr);
+      ASSERT_NE(label, nullptr);
+      EXPECT_LE(label->Left() + label->Width(), edit->Left() - 3);
+      EXPECT_GE(label->Left() + label->Width(), edit->Left() - 6);
+      EXPECT_NEAR(label->Top() + label->Height() / 2, edit->Top() + edit->Height() / 2, 1);
+      EXPECT_GE(label->Width(), MeasureClassicText(label->Font(), label->Caption(), TRect{}, DT_SINGLELINE).Width());
+      EXPECT_EQ(GetWindowLong(dynamic_cast<TWinControl*>(edit)->Handle(), GWL_EXSTYLE) & WS_EX_CLIENTEDGE,
+                WS_EX_CLIENTEDGE);
+    }
+    EXPECT_GE(caption->Width(), MeasureClassicText(caption->Font(), caption->Caption(), TRect{}, DT_SINGLELINE).Width());
+    // Adding fills the first custom swatch with the colour.
+    d.AddToCustomColors();
+    s.display.RunUntilIdle();
+    EXPECT_EQ(PixelAt(d.CustomCellPoint(0)), initial);
+    d.Ok();
+  });
+  ASSERT_TRUE(ChooseColor(&cc));
+}
+
+TEST_F(ColorDialogTest, FieldAndBarPickAndFollowTheEdits) {
+  CHOOSECOLOR cc = Request(CC_FULLOPEN | CC_RGBINIT, RGB(40, 120, 200));
+  OnDialog([&](TColorDialogDriver& d) {
+    // A click in the field sets hue and saturation and keeps the luminosity.
+    const int lum = Number(d, "Lum");
+    TPoint p = d.FieldPoint(0, 240);
+    s.display.Click(p.X, p.Y);
+    s.display.RunUntilIdle();
+    EXPECT_EQ(d.EditText("Hue"), "0");
+    EXPECT_EQ(d.EditText("Sat"), "240");
+    EXPECT_EQ(Number(d, "Lum"), lum);
+    EXPECT_EQ(d.Current(), ColorHLSToRGB(0, lum, 240));
+    EXPECT_EQ(d.EditText("Red"), std::to_string(GetRValue(d.Current())));
+    // A drag follows the pointer and stops at the field's edges.
+    Drag(d.FieldPoint(40, 200), TPoint{d.FieldPoint(239, 0).X + 30, d.FieldPoint(239, 0).Y + 30});
+    EXPECT_EQ(d.EditText("Hue"), "239");
+    EXPECT_EQ(d.EditText("Sat"), "0");
+    Drag(d.FieldPoint(239, 0), d.FieldPoint(160, 120));
+    EXPECT_NEAR(Number(d, "Hue"), 160, 2);
+    EXPECT_NEAR(Number(d, "Sat"), 120, 2);
+    // The bar sets the luminosity, top white and bottom black.
+    p = d.LumPoint(240);
+    Drag(d.LumPoint(200), TPoint{p.X, p.Y - 20});
+    EXPECT_EQ(d.EditText("Lum"), "240");
+    EXPECT_EQ(d.Current(), RGB(255, 255, 255));
+    Drag(d.LumPoint(240), d.LumPoint(60));
+    EXPECT_NEAR(Number(d, "Lum"), 60, 2);
+    EXPECT_EQ(d.Current(), ColorHLSToRGB(Number(d, "Hue"), Number(d, "Lum"), Number(d, "Sat")));
+    // Typed values move the cross-hair and the arrow.
+    d.Type("Red", "255");
+    d.Type("Green", "0");
+    d.Type("Blue", "0");
+    s.display.RunUntilIdle();
+    const TPoint c = d.FieldPoint(0, 240);
+    EXPECT_EQ(PixelAt(TPoint{c.X + 6, c.Y}), 0u);
+    EXPECT_EQ(PixelAt(TPoint{c.X, c.Y + 6}), 0u);
+    d.Type("Lum", "60");
+    s.display.RunUntilIdle();
+    TControl* bar = Part("LumSlider");
+    const int arrowX = bar->ClientToScreen(TPoint{bar->Width() - 6, 0}).X;
+    EXPECT_EQ(PixelAt(TPoint{arrowX, d.LumPoint(60).Y}), ClassicRGB(clBtnText));
+    EXPECT_EQ(PixelAt(TPoint{arrowX, d.LumPoint(120).Y}), ClassicRGB(clBtnFace));
+    EXPECT_EQ(d.Current(), ColorHLSToRGB(0, 60, 240));
+    d.Ok();
+  });
+  ASSERT_TRUE(ChooseColor(&cc));
+  EXPECT_EQ(cc.rgbResult, ColorHLSToRGB(0, 60, 240));
 }
 
 }  // namespace
