@@ -57,35 +57,60 @@ constexpr double kObliqueShear = 0.2126;
 constexpr std::size_t kMaxCachedFaces = 64;
 constexpr std::size_t kMaxCachedRequests = 512;
 
+// The design metrics of a Windows face in its own units: what GDI scales
+// into TEXTMETRIC. A stand-in reports these instead of its own, so line
+// heights, baselines and average widths match what layouts were made for.
+struct WindowsDesign {
+  const char* name;
+  int unitsPerEm;
+  int winAscent;
+  int winDescent;
+  int avgCharWidth;
+  int lineGap;  // external leading
+};
+
+// TrueType faces from their OS/2 and hhea tables; MS Sans Serif is a bitmap
+// face, described by its 8-point strike (11 px em, 13 px cell).
+constexpr WindowsDesign kTahomaDesign = {"tahoma", 2048, 2049, 423, 1000, 0};
+constexpr WindowsDesign kMsSansSerifDesign = {"ms sans serif", 11, 11, 2, 5, 0};
+constexpr WindowsDesign kArialDesign = {"arial", 2048, 1854, 434, 904, 67};
+constexpr WindowsDesign kTimesDesign = {"times new roman", 2048, 1825, 443, 821, 87};
+// SimSun's em box is its cell: no internal leading, half-width ASCII. The
+// other GB2312 faces share the design.
+constexpr WindowsDesign kSimSunDesign = {"simsun", 256, 220, 36, 128, 0};
+
 struct FaceAlias {
   const char* name;
   const char* family;
+  const WindowsDesign* design = nullptr;
 };
 
 // Windows face names the program and its skins use, and their stand-ins.
+// Courier New needs no design of its own: Liberation Mono shares its metrics.
 constexpr FaceAlias kFaceAliases[] = {
-    {"arial", "Liberation Sans"},
-    {"helvetica", "Liberation Sans"},
-    {"times new roman", "Liberation Serif"},
-    {"times", "Liberation Serif"},
+    {"arial", "Liberation Sans", &kArialDesign},
+    {"helvetica", "Liberation Sans", &kArialDesign},
+    {"times new roman", "Liberation Serif", &kTimesDesign},
+    {"times", "Liberation Serif", &kTimesDesign},
     {"courier new", "Liberation Mono"},
     {"courier", "Liberation Mono"},
-    {"ms sans serif", kSansFamily},
-    {"microsoft sans serif", kSansFamily},
-    {"ms shell dlg", kSansFamily},
-    {"ms shell dlg 2", kSansFamily},
-    {"helv", kSansFamily},
+    {"ms sans serif", kSansFamily, &kMsSansSerifDesign},
+    {"microsoft sans serif", kSansFamily, &kMsSansSerifDesign},
+    {"ms shell dlg", kSansFamily, &kMsSansSerifDesign},
+    {"ms shell dlg 2", kSansFamily, &kTahomaDesign},
+    {"helv", kSansFamily, &kMsSansSerifDesign},
     {"system", kSansFamily},
-    {"tahoma", kSansFamily},
+    {"tahoma", kSansFamily, &kTahomaDesign},
     {"verdana", kSansFamily},
     {"segoe ui", kSansFamily},
-    {"simsun", kCjkFamily},
-    {"nsimsun", kCjkFamily},
-    {"simhei", kCjkFamily},
+    {"simsun", kCjkFamily, &kSimSunDesign},
+    {"nsimsun", kCjkFamily, &kSimSunDesign},
+    {"simhei", kCjkFamily, &kSimSunDesign},
     {"microsoft yahei", kCjkFamily},
-    {"kaiti", kCjkFamily},
-    {"fangsong", kCjkFamily},
-    {"mingliu", kCjkFamily},
+    {"微软雅黑", kCjkFamily},  // Microsoft YaHei's own name: a tall face of its own
+    {"kaiti", kCjkFamily, &kSimSunDesign},
+    {"fangsong", kCjkFamily, &kSimSunDesign},
+    {"mingliu", kCjkFamily, &kSimSunDesign},
 };
 
 std::string AsciiLower(std::string_view s) {
@@ -104,6 +129,31 @@ std::string_view Trim(std::string_view s) {
 bool IsCjkCharset(std::uint8_t cs) {
   return cs == kGb2312Charset || cs == kBig5Charset || cs == kShiftJisCharset || cs == kHangulCharset ||
          cs == kJohabCharset;
+}
+
+const FaceAlias* FindAlias(std::string_view name) {
+  const std::string lower = AsciiLower(name);
+  for (const FaceAlias& alias : kFaceAliases)
+    if (lower == alias.name) return &alias;
+  return nullptr;
+}
+
+bool IsAscii(std::string_view s) {
+  for (char c : s)
+    if (static_cast<unsigned char>(c) >= 0x80) return false;
+  return true;
+}
+
+// The Windows face whose metrics a request gets. A CJK charset, or a Chinese
+// name we do not know, gets SimSun, as the Windows font mapper would give.
+const WindowsDesign* DesignFor(std::string_view faceName, std::uint8_t charSet) {
+  const std::string_view name = Trim(faceName);
+  const FaceAlias* alias = name.empty() ? nullptr : FindAlias(name);
+  if (IsCjkCharset(charSet))
+    return alias && std::string_view(alias->family) == kCjkFamily ? alias->design : &kSimSunDesign;
+  if (alias) return alias->design;
+  if (!IsAscii(name)) return &kSimSunDesign;
+  return nullptr;
 }
 
 int RoundDiv(long long num, long long den) {
@@ -166,11 +216,12 @@ struct FaceKey {
   bool synthItalic = false;
   int escapement = 0;  // 0..3599
   bool antialiased = false;
+  const WindowsDesign* design = nullptr;  // metrics to report instead of the file's
 
   std::string Serialize() const {
     return path + '\x1f' + std::to_string(index) + '\x1f' + std::to_string(height) + '\x1f' + std::to_string(width) +
            '\x1f' + (synthBold ? 'b' : '-') + (synthItalic ? 'i' : '-') + (antialiased ? 'a' : 'm') + '\x1f' +
-           std::to_string(escapement);
+           std::to_string(escapement) + '\x1f' + (design ? design->name : "");
   }
 };
 
@@ -234,13 +285,22 @@ class FreeTypeFace final : public FontFace {
 
  private:
   void Setup() {
-    const int upem = face_->units_per_EM > 0 ? face_->units_per_EM : 2048;
+    const int fileUpem = face_->units_per_EM > 0 ? face_->units_per_EM : 2048;
     const auto* os2 = static_cast<const TT_OS2*>(FT_Get_Sfnt_Table(face_, FT_SFNT_OS2));
     const auto* hhea = static_cast<const TT_HoriHeader*>(FT_Get_Sfnt_Table(face_, FT_SFNT_HHEA));
     // Windows sizes TrueType fonts by the OS/2 "win" extents.
+    int upem = fileUpem;
     int winAscent = os2 && os2->usWinAscent ? os2->usWinAscent : std::max<int>(face_->ascender, 1);
     int winDescent = os2 && (os2->usWinAscent || os2->usWinDescent) ? os2->usWinDescent : -face_->descender;
     winDescent = std::max(winDescent, 0);
+    const int fileDescent = winDescent;
+    int avgUnits = os2 && os2->xAvgCharWidth > 0 ? os2->xAvgCharWidth : upem / 2;
+    if (const WindowsDesign* d = key_.design) {
+      upem = d->unitsPerEm;
+      winAscent = d->winAscent;
+      winDescent = d->winDescent;
+      avgUnits = d->avgCharWidth;
+    }
     const int winHeight = std::max(winAscent + winDescent, 1);
 
     FontMetrics& m = metrics_;
@@ -255,14 +315,26 @@ class FreeTypeFace final : public FontFace {
       m.ascent = RoundDiv(1LL * m.height * winAscent, winHeight);
       m.descent = m.height - m.ascent;
     }
+    if (key_.design && key_.family != kCjkFamily) {
+      // A Latin stand-in keeps the Windows cell but the room its own
+      // descenders need, moving the baseline up by a pixel at most.
+      const int own = RoundDiv(1LL * fileDescent * m.emHeight, fileUpem);
+      if (own > m.descent && own - m.descent <= 1 + m.height / 24 && own < m.height) {
+        m.ascent -= own - m.descent;
+        m.descent = own;
+      }
+    }
+    // A CJK stand-in keeps the Windows split; its glyphs are fitted into it.
+    fitToCell_ = key_.design && key_.family == kCjkFamily && key_.escapement == 0;
     m.internalLeading = std::max(0, m.height - m.emHeight);
-    if (hhea) {
+    if (key_.design) {
+      m.externalLeading = RoundDiv(1LL * key_.design->lineGap * m.emHeight, upem);
+    } else if (hhea) {
       const int hheaHeight = hhea->Ascender - hhea->Descender;
       const int gap = hhea->Line_Gap - (winHeight - hheaHeight);
       m.externalLeading = std::max(0, RoundDiv(1LL * gap * m.emHeight, upem));
     }
 
-    int avgUnits = os2 && os2->xAvgCharWidth > 0 ? os2->xAvgCharWidth : upem / 2;
     int xPpem = m.emHeight;
     if (key_.width > 0)
       xPpem = std::clamp(RoundDiv(1LL * std::min(key_.width, kMaxFontPixels) * upem, avgUnits), 1, kMaxFontPixels);
@@ -270,15 +342,15 @@ class FreeTypeFace final : public FontFace {
 
     boldStrength_ = key_.synthBold ? std::max(1, (m.emHeight + 12) / 24) : 0;
     m.aveCharWidth = std::max(1, RoundDiv(1LL * avgUnits * xPpem, upem)) + boldStrength_;
-    m.maxCharWidth = std::max(1, RoundDiv(1LL * face_->max_advance_width * xPpem, upem)) + boldStrength_;
+    m.maxCharWidth = std::max(1, RoundDiv(1LL * face_->max_advance_width * xPpem, fileUpem)) + boldStrength_;
 
-    m.underlineThickness = std::max(1, RoundDiv(1LL * face_->underline_thickness * m.emHeight, upem));
-    m.underlineOffset = std::max(1, RoundDiv(-1LL * face_->underline_position * m.emHeight, upem));
+    m.underlineThickness = std::max(1, RoundDiv(1LL * face_->underline_thickness * m.emHeight, fileUpem));
+    m.underlineOffset = std::max(1, RoundDiv(-1LL * face_->underline_position * m.emHeight, fileUpem));
     if (m.underlineOffset + m.underlineThickness > m.descent)
       m.underlineOffset = std::max(1, m.descent - m.underlineThickness);
     if (os2 && os2->yStrikeoutSize > 0) {
-      m.strikeOutThickness = std::max(1, RoundDiv(1LL * os2->yStrikeoutSize * m.emHeight, upem));
-      m.strikeOutOffset = RoundDiv(1LL * os2->yStrikeoutPosition * m.emHeight, upem);
+      m.strikeOutThickness = std::max(1, RoundDiv(1LL * os2->yStrikeoutSize * m.emHeight, fileUpem));
+      m.strikeOutOffset = RoundDiv(1LL * os2->yStrikeoutPosition * m.emHeight, fileUpem);
     } else {
       m.strikeOutThickness = m.underlineThickness;
       m.strikeOutOffset = m.ascent / 3;
@@ -337,6 +409,7 @@ class FreeTypeFace final : public FontFace {
         fk.index = match.index;
         fk.width = 0;
         fk.synthBold = key_.synthBold && !match.bold;
+        fk.design = &kSimSunDesign;  // Chinese in a Latin face comes from SimSun on Windows
         PreferCjkBitmaps(fk);
         try {
           // Borrowed glyphs must not rise above this face's cell: shrink the
@@ -435,12 +508,36 @@ class FreeTypeFace final : public FontFace {
       for (std::size_t i = 0, n = static_cast<std::size_t>(g.width) * g.height; i < n; ++i) c[i] = c[i] >= kCjkThreshold ? 255 : 0;
     }
     if (bitmapGlyph && boldStrength_ > 0) Overstrike(g, boldStrength_);
+    if (fitToCell_) FitToCell(g);
     return g;
+  }
+
+  // Moves a glyph up or down into the cell, as little as needed, and cuts
+  // what still sticks out: the stand-in's ink must stay inside the Windows
+  // face's cell, which layouts give exactly its height.
+  void FitToCell(Glyph& g) const {
+    if (g.width <= 0 || g.height <= 0) return;
+    const int top = -metrics_.ascent, bottom = metrics_.descent;
+    if (g.top < top) g.top += std::min(top - g.top, std::max(0, bottom - (g.top + g.height)));
+    if (g.top + g.height > bottom) g.top -= std::min(g.top + g.height - bottom, std::max(0, g.top - top));
+    const int cutTop = std::max(0, top - g.top), cutBottom = std::max(0, g.top + g.height - bottom);
+    if (cutTop == 0 && cutBottom == 0) return;
+    const int rows = g.height - cutTop - cutBottom;
+    if (rows <= 0) {
+      g.width = g.height = 0;
+      g.coverage.reset();
+      return;
+    }
+    std::memmove(g.coverage.get(), g.coverage.get() + static_cast<std::size_t>(cutTop) * g.width,
+                 static_cast<std::size_t>(rows) * g.width);
+    g.top += cutTop;
+    g.height = rows;
   }
 
   FaceKey key_;
   FT_Face face_ = nullptr;
   FontMetrics metrics_;
+  bool fitToCell_ = false;
   int boldStrength_ = 0;
   FT_Int32 loadFlags_ = 0;
   bool transform_ = false;
@@ -508,11 +605,9 @@ std::string MapFontFamily(std::string_view faceName, std::uint8_t charSet, std::
     if ((pitchAndFamily & 0xF0) == kFfRoman) return "Liberation Serif";
     return kSansFamily;
   }
+  if (const FaceAlias* alias = FindAlias(name)) return alias->family;
+  if (!IsAscii(name)) return kCjkFamily;
   const std::string lower = AsciiLower(name);
-  for (const FaceAlias& alias : kFaceAliases)
-    if (lower == alias.name) return alias.family;
-  for (char c : name)
-    if (static_cast<unsigned char>(c) >= 0x80) return kCjkFamily;
 
   static auto& installed = *new std::map<std::string, bool>;
   std::lock_guard<std::mutex> lock(FcMutex());
@@ -590,6 +685,7 @@ ResolvedFont ResolveFont(const FontRequest& request) {
   key.synthItalic = request.italic && !match.italic;
   key.escapement = ((request.escapement % 3600) + 3600) % 3600;
   key.antialiased = request.quality == kAntialiasedQuality || request.quality == kClearTypeQuality;
+  key.design = DesignFor(request.faceName, request.charSet);
   PreferCjkBitmaps(key);
 
   ResolvedFont resolved;

@@ -194,7 +194,7 @@ int DrawTextImpl(HDC h, const char* text, char* writable, int count, RECT* rect,
   if (params && params->cbSize != sizeof(DRAWTEXTPARAMS)) return 0;
   TextContext t;
   if (!Prepare(h, t)) return 0;
-  if (!text) count = 0;
+  if (!text) return 0;  // bad input, not an empty string
   if (count < 0) count = static_cast<int>(std::min<std::size_t>(std::strlen(text), INT_MAX));
   const std::string_view s(text ? text : "", static_cast<std::size_t>(count));
   const FontMetrics& m = t.Metrics();

@@ -62,7 +62,10 @@ class Placer {
 
 std::vector<Paragraph> SplitParagraphs(std::string_view text, UINT format) {
   std::vector<Paragraph> paragraphs;
-  if (text.empty()) return paragraphs;
+  if (text.empty()) {
+    paragraphs.push_back(Paragraph{{}, 0});
+    return paragraphs;
+  }
   const bool single = format & DT_SINGLELINE;
   const bool prefixes = !(format & DT_NOPREFIX);
   Paragraph current;
@@ -315,11 +318,17 @@ TextLayoutResult LayoutDrawText(std::string_view text, const RECT& rect, UINT fo
   }
 
   const bool endEllipsis = format & (DT_END_ELLIPSIS | DT_WORD_ELLIPSIS);
-  for (BuiltLine& line : built) {
+  // DT_END_ELLIPSIS marks only the end of the text: a wrapped word too long
+  // for its line before the last is cut short without dots.
+  const bool cutInnerWords = wrap && !(format & (DT_WORD_ELLIPSIS | DT_PATH_ELLIPSIS));
+  for (std::size_t i = 0; i < built.size(); ++i) {
+    BuiltLine& line = built[i];
     if (!endEllipsis && !(format & DT_PATH_ELLIPSIS)) break;
     if (placer.RunWidth(line.items, 0, line.items.size()) <= avail) continue;
     if (format & DT_PATH_ELLIPSIS)
       PathEllipsis(line, avail, placer, endEllipsis);
+    else if (cutInnerWords && i + 1 < built.size())
+      line.items.resize(FittingPrefix(line.items, line.items.size(), 0, avail, placer));
     else
       EndEllipsis(line, avail, placer);
   }

@@ -5,7 +5,8 @@
 //
 // Rules (DT_* values as in GdiTypes.h):
 // - CR, LF and CR LF end a line; a trailing break adds an empty line. With
-//   DT_SINGLELINE they end nothing and are not drawn. Empty text has no line.
+//   DT_SINGLELINE they end nothing and are not drawn. Empty text is one
+//   empty line, so it measures one line high.
 // - DT_WORDBREAK breaks after spaces and, unless DT_NOFULLWIDTHCHARBREAK, on
 //   either side of a CJK ideograph, kana, Hangul or fullwidth form, except
 //   before closing punctuation ("，。、：；！？）」』】》" and ASCII ",.:;!?)]}%")
@@ -18,7 +19,9 @@
 //   character). DT_NOPREFIX keeps '&' as text, DT_HIDEPREFIX removes the
 //   marks without underlining, DT_PREFIXONLY draws only the underline.
 // - Ellipses ("...") apply to each line wider than the rectangle:
-//   DT_END_ELLIPSIS and DT_WORD_ELLIPSIS cut characters from the end;
+//   DT_END_ELLIPSIS and DT_WORD_ELLIPSIS cut characters from the end; with
+//   DT_WORDBREAK, DT_END_ELLIPSIS cuts a word too long for a line other than
+//   the last without adding "...";
 //   DT_PATH_ELLIPSIS keeps the part after the last '\' or '/' and cuts the
 //   middle. With DT_EDITCONTROL and DT_END_ELLIPSIS the last line shown gets
 //   an ellipsis when lines below it are dropped.

@@ -79,7 +79,10 @@ TEST(FontEngine, NegativeHeightIsEmSizeAndPositiveIsCellHeight) {
       const FontMetrics em = ResolveFont(Request(face, -size)).metrics;
       EXPECT_EQ(em.emHeight, size) << face;
       EXPECT_EQ(em.height, em.ascent + em.descent) << face;
-      EXPECT_GT(em.height, size) << face;  // these faces all have internal leading
+      if (std::string(face) == "宋体")
+        EXPECT_EQ(em.height, size);  // SimSun's em box is its cell
+      else
+        EXPECT_GT(em.height, size) << face;  // the Latin faces have internal leading
       EXPECT_EQ(em.internalLeading, em.height - size) << face;
 
       const FontMetrics cell = ResolveFont(Request(face, size)).metrics;
@@ -89,6 +92,47 @@ TEST(FontEngine, NegativeHeightIsEmSizeAndPositiveIsCellHeight) {
     }
   }
   EXPECT_EQ(ResolveFont(Request("Tahoma", 0)).metrics.height, kDefaultCellHeight);
+}
+
+TEST(FontEngine, StandInsReportTheWindowsFacesMetrics) {
+  struct Case {
+    const char* face;
+    int height;
+    int cell, ascent, descent, internalLeading, aveWidth;
+  };
+  const Case cases[] = {
+      // GetTextMetrics on Windows 7 at 96 dpi.
+      {"Tahoma", -11, 13, 11, 2, 2, 5},
+      {"MS Sans Serif", -11, 13, 11, 2, 2, 5},
+      {"宋体", -12, 12, 10, 2, 0, 6},
+      {"SimSun", -12, 12, 10, 2, 0, 6},
+      // The faces' own tables scaled by the em rule: Tahoma 2048 units per
+      // em, win ascent 2049, descent 423, average 1000; Arial 2048, 1854,
+      // 434, 904; SimSun 256, 220, 36, 128.
+      {"Tahoma", -24, 29, 24, 5, 5, 12},
+      {"Arial", -11, 12, 10, 2, 1, 5},
+      {"Arial", -16, 17, 14, 3, 1, 7},
+      {"Arial", -24, 27, 22, 5, 3, 11},
+      {"宋体", -11, 11, 9, 2, 0, 6},
+      {"宋体", 16, 16, 14, 2, 0, 8},
+  };
+  // The cell, leading and average width are the Windows face's exactly. The
+  // Latin stand-ins' descenders are longer than Tahoma's, so they may keep a
+  // pixel more below the baseline; SimSun's split is kept exactly.
+  for (const Case& k : cases) {
+    const FontMetrics m = ResolveFont(Request(k.face, k.height)).metrics;
+    const std::string at = std::string(k.face) + " " + std::to_string(k.height);
+    const int slack = std::string(k.face) == "宋体" || std::string(k.face) == "SimSun" ? 0 : 1;
+    EXPECT_EQ(m.height, k.cell) << at;
+    EXPECT_NEAR(m.ascent, k.ascent, slack) << at;
+    EXPECT_NEAR(m.descent, k.descent, slack) << at;
+    EXPECT_EQ(m.internalLeading, k.internalLeading) << at;
+    EXPECT_EQ(m.aveCharWidth, k.aveWidth) << at;
+  }
+  // A GB2312 request for a Latin name is served, and measured, as SimSun.
+  FontRequest gb = Request("Tahoma", -12);
+  gb.charSet = 134;
+  EXPECT_EQ(ResolveFont(gb).metrics.height, 12);
 }
 
 TEST(FontEngine, HostileSizesAreClamped) {

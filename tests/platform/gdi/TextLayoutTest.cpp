@@ -45,11 +45,29 @@ TextLayoutResult Layout(std::string_view text, RECT rect, UINT format, TextLayou
 
 using Strings = std::vector<std::string>;
 
-TEST(TextLayout, EmptyTextHasNoLineAndNoHeight) {
-  const auto r = Layout("", Rect(10, 20, 100, 100), DT_CALCRECT);
-  EXPECT_TRUE(r.lines.empty());
-  EXPECT_EQ(r.height, 0);
-  EXPECT_EQ(r.calcRect, Rect(10, 20, 10, 20));
+TEST(TextLayout, EmptyTextIsOneEmptyLineHigh) {
+  // GDI measures an empty string as one line: DT_CALCRECT gives a zero-wide
+  // rectangle of the line height, and the return value is that height.
+  struct Case {
+    UINT format;
+    int height;
+    RECT calc;
+  };
+  const Case cases[] = {
+      {DT_CALCRECT, 16, Rect(10, 20, 10, 36)},
+      {DT_CALCRECT | DT_SINGLELINE, 16, Rect(10, 20, 10, 36)},
+      {DT_CALCRECT | DT_WORDBREAK, 16, Rect(10, 20, 10, 36)},
+      {DT_CALCRECT | DT_EXTERNALLEADING, 18, Rect(10, 20, 10, 38)},
+      {0, 16, Rect(10, 20, 10, 36)},
+      {DT_SINGLELINE | DT_VCENTER, 48, Rect(10, 20, 10, 36)},  // bottom of the centred line
+  };
+  for (const Case& k : cases) {
+    const auto r = Layout("", Rect(10, 20, 100, 100), k.format);
+    ASSERT_EQ(r.lines.size(), 1u) << std::hex << k.format;
+    EXPECT_TRUE(r.lines[0].chars.empty());
+    EXPECT_EQ(r.height, k.height) << std::hex << k.format;
+    EXPECT_EQ(r.calcRect, k.calc) << std::hex << k.format;
+  }
 }
 
 TEST(TextLayout, LineBreaksSplitLinesAndTrailingBreakAddsEmptyLine) {
@@ -193,6 +211,29 @@ TEST(TextLayout, EllipsisRules) {
     if (std::string(c.shown) != c.text && c.width >= 9) {
       EXPECT_LE(r.lines[0].width, c.width) << c.text;
     }
+  }
+}
+
+TEST(TextLayout, EndEllipsisCutsALongWrappedWordWithoutDotsUnlessItEndsTheText) {
+  // Lines 40 px wide; "abcdefghij" is 60. A word that overflows a line other
+  // than the last is cut to what fits; the text's last line gets "...".
+  struct Case {
+    const char* text;
+    UINT format;
+    Strings lines;
+  };
+  const Case cases[] = {
+      {"abcdefghij xy", DT_END_ELLIPSIS, {"abcdef", "xy"}},
+      {"xy abcdefghij", DT_END_ELLIPSIS, {"xy", "abcde..."}},
+      {"abcdefghij", DT_END_ELLIPSIS, {"abcde..."}},
+      {"abcdefghij xy abcdefghij", DT_END_ELLIPSIS, {"abcdef", "xy", "abcde..."}},
+      {"abcdefghij xy", DT_WORD_ELLIPSIS, {"abcde...", "xy"}},  // every word too long gets dots
+      {"abcdefghij\nxy", DT_END_ELLIPSIS, {"abcdef", "xy"}},
+  };
+  for (const Case& k : cases) {
+    const auto r = Layout(k.text, Rect(0, 0, 40, 100), k.format | DT_WORDBREAK);
+    EXPECT_EQ(Lines(r), k.lines) << k.text;
+    for (const auto& l : r.lines) EXPECT_LE(l.width, 40) << k.text;
   }
 }
 

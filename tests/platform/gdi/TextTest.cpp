@@ -352,7 +352,10 @@ TEST(Text, HeightSignSelectsEmOrCellHeight) {
       EXPECT_EQ(em.tmHeight - em.tmInternalLeading, h) << face;
       EXPECT_EQ(cell.tmHeight, h) << face;
       EXPECT_EQ(cell.tmAscent + cell.tmDescent, h) << face;
-      EXPECT_LT(cell.tmHeight, em.tmHeight) << face;
+      if (std::string(face) == "宋体")
+        EXPECT_EQ(cell.tmHeight, em.tmHeight);  // SimSun's em box is its cell
+      else
+        EXPECT_LT(cell.tmHeight, em.tmHeight) << face;
     }
   }
   c.UseFont("Arial", 0);
@@ -443,6 +446,30 @@ TEST(Text, RotatedTextRunsAlongItsEscapement) {
   EXPECT_GT(down.Height(), 2 * down.Width());
   EXPECT_GE(down.Top, 19);
   EXPECT_LE(down.Right, 100);
+}
+
+TEST(Text, EmptyStringMeasuresOneLineOfTheFont) {
+  Canvas c(80, 40);
+  for (const char* face : {"宋体", "Tahoma", "Arial"})
+    for (int height : {-11, -12, -16}) {
+      c.UseFont(face, height);
+      TEXTMETRIC tm;
+      ASSERT_TRUE(GetTextMetrics(c.dc(), &tm));
+      for (UINT format : {UINT(DT_CALCRECT | DT_SINGLELINE), UINT(DT_CALCRECT | DT_WORDBREAK), UINT(0)}) {
+        RECT r = Rect(5, 7, 60, 30);
+        EXPECT_EQ(DrawText(c.dc(), "", 0, &r, format), tm.tmHeight) << face << height;
+        if (format & DT_CALCRECT) {
+          EXPECT_EQ(r, Rect(5, 7, 5, 7 + tm.tmHeight)) << face << height;
+        }
+      }
+      RECT one = Rect(0, 0, 80, 40);
+      EXPECT_EQ(DrawText(c.dc(), "Ag", -1, &one, DT_CALCRECT | DT_SINGLELINE), tm.tmHeight);
+    }
+  // SimSun's line is its em: 12 pixels at -12.
+  c.UseFont("宋体", -12);
+  RECT r = Rect(0, 0, 80, 40);
+  EXPECT_EQ(DrawText(c.dc(), "中文", -1, &r, DT_CALCRECT | DT_SINGLELINE), 12);
+  EXPECT_EQ(r.Bottom, 12);
 }
 
 TEST(Text, BadInputFailsQuietly) {
