@@ -32,8 +32,6 @@ int OneLineHeight(TCanvas* canvas) {
   return r.Height();
 }
 
-bool EndsWithLineBreak(const std::string& s) { return !s.empty() && (s.back() == '\n' || s.back() == '\r'); }
-
 }  // namespace
 
 // ---- Shared look-up and drawing ------------------------------------------------------------
@@ -206,7 +204,7 @@ void TspSkinTextLabel::Paint() {
     TRect calc = R;
     DoDrawText(canvas, calc, flags | DT_CALCRECT);
     int bottom = calc.Bottom;
-    if (EndsWithLineBreak(GetLabelText())) bottom -= OneLineHeight(canvas);
+    bottom -= OneLineHeight(canvas);  // the empty line after the last break
     const int spare = Height() - bottom;
     const int dy = layout_ == tlBottom ? spare : spare / 2;
     R.Top += dy;
@@ -222,9 +220,9 @@ void TspSkinTextLabel::AdjustBounds() {
   UINT flags = DT_CALCRECT | DT_NOCLIP;
   if (wordWrap_) flags |= DT_WORDBREAK;
   DoDrawText(measure.Canvas(), R, flags);
-  // Only a text that ends with a line break measured an extra empty line;
-  // an empty label stays 0 high instead of going negative.
-  if (EndsWithLineBreak(GetLabelText())) R.Bottom -= OneLineHeight(measure.Canvas());
+  // Every line ends with a break, so the text measured one empty line more;
+  // an empty text measures one empty line, so an empty label is 0 high.
+  R.Bottom -= OneLineHeight(measure.Canvas());
   R.Bottom = std::max(R.Bottom, 0);
   int left = Left();
   if (alignment_ == taRightJustify) left = Left() + Width() - R.Right;
