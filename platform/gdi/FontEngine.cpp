@@ -16,6 +16,7 @@
 #include <mutex>
 #include <numbers>
 #include <unordered_map>
+#include <vector>
 
 #include "platform/rtl/Exceptions.h"
 
@@ -28,6 +29,9 @@ constexpr const char* kSansFamily = "DejaVu Sans";
 constexpr const char* kCjkBitmapFamily = "WenQuanYi Zen Hei Sharp";
 // Coverage from which a smooth Chinese glyph pixel is drawn in monochrome.
 constexpr int kCjkThreshold = 80;
+// Sizes this many pixels below the smallest bitmap strike are made from it;
+// further down too many strokes would merge.
+constexpr int kMaxStrikeShrink = 2;
 
 constexpr std::uint8_t kAnsiCharset = 0;
 constexpr std::uint8_t kDefaultCharset = 1;
@@ -371,6 +375,17 @@ class FreeTypeFace final : public FontFace {
     m.weight = key_.synthBold ? 700 : 400;
     m.italic = key_.synthItalic;
 
+    if (key_.family == kCjkFamily && !key_.antialiased && !key_.synthItalic && key_.escapement == 0 &&
+        key_.width == 0 && face_->num_fixed_sizes > 0) {
+      int smallest = 0;
+      for (int i = 0; i < face_->num_fixed_sizes; ++i) {
+        const int ppem = static_cast<int>((face_->available_sizes[i].y_ppem + 32) >> 6);
+        if (ppem > 0 && (smallest == 0 || ppem < smallest)) smallest = ppem;
+      }
+      if (smallest > m.emHeight && smallest - m.emHeight <= kMaxStrikeShrink && m.emHeight >= 3)
+        strikeSize_ = smallest;
+    }
+
     loadFlags_ = key_.antialiased ? FT_LOAD_TARGET_NORMAL : FT_LOAD_TARGET_MONO;
     if (key_.antialiased || key_.synthItalic || key_.escapement != 0) loadFlags_ |= FT_LOAD_NO_BITMAP;
     if (key_.synthItalic || key_.escapement != 0) {
@@ -400,6 +415,10 @@ class FreeTypeFace final : public FontFace {
 
   Glyph MakeGlyph(char32_t c) const {
     FT_UInt index = FT_Get_Char_Index(face_, c);
+    if (index != 0 && strikeSize_ > 0) {
+      Glyph g = FromStrike(c);
+      if (g.advance > 0) return g;
+    }
     if (index == 0 && c != 0 && key_.family != kCjkFamily) {
       if (!fallback_) {
         FaceKey fk = key_;
@@ -512,6 +531,91 @@ class FreeTypeFace final : public FontFace {
     return g;
   }
 
+  // A full-width glyph of the smallest bitmap strike made a pixel or two
+  // smaller: each time, the two neighbouring rows (then columns) that differ
+  // least become one. Hand-made bitmaps keep their strokes one pixel wide
+  // and apart, which outlines at these sizes cannot. Gives an empty glyph
+  // (advance 0) for glyphs the rule does not fit.
+  Glyph FromStrike(char32_t c) const {
+    if (!strike_) {
+      FaceKey sk = key_;
+      sk.height = -strikeSize_;
+      sk.synthBold = false;
+      try {
+        strike_ = GetFace(sk);
+      } catch (const Exception&) {
+        strikeSize_ = 0;
+        return Glyph{};
+      }
+    }
+    const Glyph& s = strike_->GetGlyph(c);
+    // The ideograph box of the strike: all but the last row and column of
+    // the em square, bottom row on the baseline.
+    const int box = strikeSize_ - 1, boxTop = -(strikeSize_ - 2);
+    if (s.advance != strikeSize_ || s.left < 0 || s.left + s.width > box || s.top < boxTop ||
+        s.top + s.height > boxTop + box || !s.coverage)
+      return Glyph{};
+    BitGrid grid(static_cast<std::size_t>(box), std::vector<std::uint8_t>(static_cast<std::size_t>(box), 0));
+    for (int y = 0; y < s.height; ++y)
+      for (int x = 0; x < s.width; ++x)
+        grid[static_cast<std::size_t>(s.top - boxTop + y)][static_cast<std::size_t>(s.left + x)] =
+            s.coverage[static_cast<std::size_t>(y) * s.width + x] ? 1 : 0;
+    const int target = metrics_.emHeight - 1;
+    MergeClosestRows(grid, box - target);
+    BitGrid turned(static_cast<std::size_t>(box), std::vector<std::uint8_t>(grid.size(), 0));
+    for (std::size_t y = 0; y < grid.size(); ++y)
+      for (std::size_t x = 0; x < grid[y].size(); ++x) turned[x][y] = grid[y][x];
+    MergeClosestRows(turned, box - target);
+    Glyph g;
+    g.advance = metrics_.emHeight + boldStrength_;
+    g.left = 0;
+    g.top = -(metrics_.emHeight - 2);
+    g.width = g.height = target;
+    g.coverage.reset(new std::uint8_t[static_cast<std::size_t>(target) * target]);
+    for (int y = 0; y < target; ++y)
+      for (int x = 0; x < target; ++x)
+        g.coverage[static_cast<std::size_t>(y) * target + x] =
+            turned[static_cast<std::size_t>(x)][static_cast<std::size_t>(y)] ? 255 : 0;
+    if (boldStrength_ > 0) Overstrike(g, boldStrength_);
+    if (fitToCell_) FitToCell(g);
+    return g;
+  }
+
+  using BitGrid = std::vector<std::vector<std::uint8_t>>;
+
+  // 2 x 2 squares of ink: strokes run together.
+  static int SolidBlocks(const BitGrid& rows) {
+    int n = 0;
+    for (std::size_t y = 0; y + 1 < rows.size(); ++y)
+      for (std::size_t x = 0; x + 1 < rows[y].size(); ++x)
+        n += rows[y][x] & rows[y][x + 1] & rows[y + 1][x] & rows[y + 1][x + 1];
+    return n;
+  }
+
+  // Removes `count` rows, each time ORing an adjacent pair into one: the
+  // pair whose merge runs the fewest strokes together, then the one that
+  // differs in the fewest pixels, then the upper one.
+  static void MergeClosestRows(BitGrid& rows, int count) {
+    for (; count > 0 && rows.size() > 1; --count) {
+      const int before = SolidBlocks(rows);
+      std::size_t best = 0;
+      long bestCost = -1;
+      for (std::size_t r = 0; r + 1 < rows.size(); ++r) {
+        BitGrid merged = rows;
+        int diff = 0;
+        for (std::size_t x = 0; x < merged[r].size(); ++x) {
+          diff += merged[r][x] != merged[r + 1][x];
+          merged[r][x] |= merged[r + 1][x];
+        }
+        merged.erase(merged.begin() + static_cast<std::ptrdiff_t>(r) + 1);
+        const long cost = 1000L * std::max(0, SolidBlocks(merged) - before) + diff;
+        if (bestCost < 0 || cost < bestCost) bestCost = cost, best = r;
+      }
+      for (std::size_t x = 0; x < rows[best].size(); ++x) rows[best][x] |= rows[best + 1][x];
+      rows.erase(rows.begin() + static_cast<std::ptrdiff_t>(best) + 1);
+    }
+  }
+
   // Moves a glyph up or down into the cell, as little as needed, and cuts
   // what still sticks out: the stand-in's ink must stay inside the Windows
   // face's cell, which layouts give exactly its height.
@@ -538,6 +642,10 @@ class FreeTypeFace final : public FontFace {
   FT_Face face_ = nullptr;
   FontMetrics metrics_;
   bool fitToCell_ = false;
+  // Monochrome Chinese a pixel or two below the smallest bitmap strike is
+  // made from that strike (FromStrike); 0 when not.
+  mutable int strikeSize_ = 0;
+  mutable std::shared_ptr<FreeTypeFace> strike_;
   int boldStrength_ = 0;
   FT_Int32 loadFlags_ = 0;
   bool transform_ = false;

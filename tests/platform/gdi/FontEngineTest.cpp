@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <climits>
 #include <cstring>
 #include <string>
@@ -228,6 +229,71 @@ TEST(FontEngine, SmallMonochromeChineseKeepsItsStrokesJoined) {
       ASSERT_GT(g.width * g.height, 0);
       EXPECT_EQ(InkPieces(g), c.pieces) << "em " << em << " U+" << std::hex << unsigned(c.ch);
     }
+}
+
+// 2 x 2 squares of ink: where strokes have run together.
+int SolidBlocks(const Glyph& g) {
+  int n = 0;
+  for (int y = 0; y + 1 < g.height; ++y)
+    for (int x = 0; x + 1 < g.width; ++x) {
+      const std::uint8_t* p = g.coverage.get() + size_t(y) * g.width + x;
+      n += p[0] && p[1] && p[g.width] && p[g.width + 1];
+    }
+  return n;
+}
+
+// The most separate ink runs met going down one column: horizontal strokes
+// told apart.
+int MostStrokesAcross(const Glyph& g) {
+  int most = 0;
+  for (int x = 0; x < g.width; ++x) {
+    int runs = 0;
+    bool inside = false;
+    for (int y = 0; y < g.height; ++y) {
+      const bool ink = g.coverage[size_t(y) * g.width + x] != 0;
+      runs += ink && !inside;
+      inside = ink;
+    }
+    most = std::max(most, runs);
+  }
+  return most;
+}
+
+TEST(FontEngine, SmallChineseKeepsStrokesApartLikeTheBitmapStrike) {
+  // At 10 and 11 pixels, dense characters drawn from outlines smudge into
+  // blocks and lose strokes; drawn from the 12-pixel bitmaps they stay as
+  // clean: no 2 x 2 block of ink, every horizontal stroke apart, inside the
+  // em square with a pixel to spare. "置" has six horizontal strokes, too
+  // many for 10 rows: each row fewer may run two of them together. The same
+  // glyphs serve Chinese borrowed by a Latin face of that size.
+  for (int em : {10, 11}) {
+    const ResolvedFont song = ResolveFont(Request("宋体", -em));
+    const ResolvedFont tahoma = ResolveFont(Request("Tahoma", -em));
+    for (char32_t c : std::u32string(U"高级设置第四页")) {
+      const bool tooDense = c == U'置';
+      const Glyph& strike = ResolveFont(Request("宋体", -12)).face->GetGlyph(c);
+      const Glyph& g = song.face->GetGlyph(c);
+      const std::string at = "em " + std::to_string(em) + " U+" + std::to_string(unsigned(c));
+      ASSERT_GT(g.width * g.height, 0) << at;
+      EXPECT_EQ(g.advance, em) << at;
+      EXPECT_LE(g.width, em - 1) << at;
+      EXPECT_LE(g.height, em - 1) << at;
+      EXPECT_GE(g.top, -song.metrics.ascent) << at;
+      EXPECT_LE(g.top + g.height, song.metrics.descent) << at;
+      ASSERT_EQ(SolidBlocks(strike), 0) << at;
+      if (tooDense) {
+        EXPECT_GE(MostStrokesAcross(g), MostStrokesAcross(strike) - (12 - em)) << at;
+        EXPECT_LE(SolidBlocks(g), (12 - em) * (em - 2)) << at;
+      } else {
+        EXPECT_EQ(SolidBlocks(g), 0) << at;
+        EXPECT_EQ(MostStrokesAcross(g), MostStrokesAcross(strike)) << at;
+      }
+      const Glyph& borrowed = tahoma.face->GetGlyph(c);
+      EXPECT_EQ(borrowed.advance, em) << at;
+      ASSERT_EQ(borrowed.width * borrowed.height, g.width * g.height) << at;
+      EXPECT_EQ(0, std::memcmp(borrowed.coverage.get(), g.coverage.get(), size_t(g.width) * g.height)) << at;
+    }
+  }
 }
 
 TEST(FontEngine, GlyphsAndFacesAreCached) {
