@@ -15,7 +15,9 @@ constexpr int kWheelRows = 3;
 constexpr int kIconCellMin = 76;
 constexpr int kIconDefault = 32;
 constexpr int kIconLabelLines = 2;
-constexpr UINT kIconTextFlags = DT_WORDBREAK | DT_CENTER | DT_NOPREFIX | DT_END_ELLIPSIS;
+// Whole lines only, the last one shown ending in "..." when more follow; a
+// word wider than the cell breaks between characters.
+constexpr UINT kIconTextFlags = DT_WORDBREAK | DT_EDITCONTROL | DT_CENTER | DT_NOPREFIX | DT_END_ELLIPSIS;
 }  // namespace
 
 // ---- Columns ------------------------------------------------------------------------
@@ -112,13 +114,7 @@ TRect TListItem::DisplayRect(TDisplayCode Code) const {
     const TPoint img = lv->IconSize();
     const TRect icon{b.Left + (b.Width() - img.X) / 2, b.Top + kIconGap, b.Left + (b.Width() - img.X) / 2 + img.X,
                      b.Top + kIconGap + img.Y};
-    // The label is the wrapped caption's own extent, at most two lines.
-    const int room = b.Width() - 2 * kTextMargin;
-    const TRect m = MeasureClassicText(lv->Font(), caption_, TRect{0, 0, room, 0}, kIconTextFlags);
-    const int w = std::min(room, m.Width()) + 2 * kTextMargin;
-    const int h = std::clamp(m.Height(), TextCellHeight(lv->Font()), kIconLabelLines * TextCellHeight(lv->Font()));
-    const int top = icon.Bottom + kIconGap;
-    const TRect label{b.Left + (b.Width() - w) / 2, top, b.Left + (b.Width() - w) / 2 + w, top + h};
+    const TRect label = IconLabel(lv->LabelUnfolded(this));
     switch (Code) {
       case drIcon: return icon;
       case drLabel: return label;
@@ -138,6 +134,20 @@ TRect TListItem::DisplayRect(TDisplayCode Code) const {
     case drSelectBounds: return lv->RowSelect() ? b : TRect{b.Left, b.Top, label.Right, b.Bottom};
     default: return b;
   }
+}
+
+// The label is the wrapped caption's own extent: at most two lines, or every
+// line when unfolded.
+TRect TListItem::IconLabel(bool unfolded) const {
+  TListView* lv = ListView();
+  const TRect b = lv->ItemBounds(Index());
+  const int room = b.Width() - 2 * kTextMargin;
+  const TRect m = MeasureClassicText(lv->Font(), caption_, TRect{0, 0, room, 0}, kIconTextFlags);
+  const int w = std::min(room, m.Width()) + 2 * kTextMargin;
+  const int line = TextCellHeight(lv->Font());
+  const int h = unfolded ? std::max(m.Height(), line) : std::clamp(m.Height(), line, kIconLabelLines * line);
+  const int top = b.Top + kIconGap + lv->IconSize().Y + kIconGap;
+  return TRect{b.Left + (b.Width() - w) / 2, top, b.Left + (b.Width() - w) / 2 + w, top + h};
 }
 
 void TListItem::MakeVisible(bool) {
@@ -377,6 +387,10 @@ TListItem* TListView::GetItemAt(int X, int Y) const {
   if (!a.Contains(TPoint{X, Y})) return nullptr;
   int index;
   if (IsGrid()) {
+    // An unfolded caption lies over the cells below it.
+    if (TListItem* f = viewStyle_ == vsIcon ? ItemFocused() : nullptr;
+        f && LabelUnfolded(f) && f->DisplayRect(drLabel).Contains(TPoint{X, Y}))
+      return f;
     const TPoint cell = GridCell();
     const int col = X / cell.X;
     if (col >= GridColumns()) return nullptr;
@@ -713,12 +727,18 @@ void TListView::ClickTimerFired() {
   if (item && itemAlive && *itemAlive && item->selected_ && item->focused_ && Focused()) BeginEdit(item);
 }
 
+bool TListView::LabelUnfolded(const TListItem* item) const {
+  return viewStyle_ == vsIcon && item->selected_ && item->focused_ && Focused();
+}
+
 void TListView::InvalidateItem(const TListItem* item) {
   if (!HandleAllocated() || items_->updateCount_ > 0) return;
   const int i = items_->IndexOf(item);
   if (i < 0) return;
   TRect r = ItemBounds(i);
   r.Right = std::max(r.Right, ClientWidth());  // selection and focus may reach the edge
+  // A caption that is or was unfolded reaches over the items below.
+  if (viewStyle_ == vsIcon) r.Bottom = std::max(r.Bottom, item->IconLabel(true).Bottom);
   InvalidateRect(Handle(), &r, FALSE);
 }
 
@@ -1084,11 +1104,24 @@ void TListView::Paint() {
     first = topIndex_;
     last = std::min(items_->Count() - 1, topIndex_ + area.Height() / RowHeight());
   }
+  // An unfolded caption lies over the items below it, so it comes last.
+  TListItem* unfolded = nullptr;
+  if (viewStyle_ == vsIcon)
+    if (TListItem* f = ItemFocused(); f && LabelUnfolded(f)) unfolded = f;
   for (int i = first; i <= last && i < items_->Count(); ++i) {
     const TRect b = ItemBounds(i);
     if (b.Bottom <= clip.Top || b.Top >= clip.Bottom || b.Left >= clip.Right) continue;
     if (b.Top >= area.Bottom || b.Left >= area.Right) continue;
+    if (items_->Item(i) == unfolded) continue;
     DrawItem(i, b);
     if (!*alive) return;
+  }
+  if (unfolded) {
+    const int i = unfolded->Index();
+    const TRect b = ItemBounds(i);
+    const TRect reach{b.Left, b.Top, b.Right, std::max(b.Bottom, unfolded->DisplayRect(drLabel).Bottom)};
+    if (reach.Bottom > clip.Top && reach.Top < clip.Bottom && reach.Left < clip.Right && reach.Right > clip.Left &&
+        reach.Bottom > area.Top && b.Top < area.Bottom)
+      DrawItem(i, b);
   }
 }

@@ -136,6 +136,7 @@ class TListItem : public TPersistent {
  private:
   friend class TListView;
   friend class TListItems;
+  TRect IconLabel(bool unfolded) const;
   TListItems* owner_;
   std::string caption_;
   std::unique_ptr<TStringList> subItems_;
@@ -296,6 +297,9 @@ class TListView : public TCustomControl {
   bool ClearSelection_(const std::shared_ptr<const bool>& alive);
   void ItemChanged(TListItem* item, TItemChange change);
   void ItemDeleting(TListItem* item);
+  // In the icon view the focused item's caption shows whole while it is
+  // selected and the view has the focus; any other stops after two lines.
+  bool LabelUnfolded(const TListItem* item) const;
   void InvalidateItem(const TListItem* item);
   void DrawItem(int index, const TRect& bounds);
   bool BeginEdit(TListItem* item);

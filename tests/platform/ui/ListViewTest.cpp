@@ -2,11 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <string>
 #include <vector>
 
 #include "UiTestSupport.h"
+#include "platform/rtl/FileUtils.h"
 #include "platform/ui/ClassicDraw.h"
 
 namespace {
@@ -496,6 +498,79 @@ TEST_F(ListViewTest, UnfocusedSelectionIsHiddenOrDrawnInTheFaceColour) {
     delete other;
     delete lv;
   }
+}
+
+// Icon captions stop after two lines with "..." unless the item is selected
+// and focused in the focused view, which shows the whole caption over the
+// items below. The view is written next to the test program
+// (list_view_icons.bmp) for a look.
+TEST_F(ListViewTest, IconCaptionsStopAfterTwoLinesUnlessSelectedAndFocused) {
+  Make(vsIcon, 6);
+  const std::string longCaption = "Holiday snaps from the old mountain village";
+  for (int i : {0, 1}) lv->Items()->Item(i)->SetCaption(longCaption);
+  auto* other = Add<TTestWin>(host, 260, 0, 30, 30);
+  other->SetTabStop(true);
+  s.display.RunUntilIdle();
+  TListItem* item = lv->Items()->Item(0);
+  const int line = TextCellHeight(lv->Font());
+  const COLORREF ink = ClassicRGB(clWindowText);
+  auto pixel = [&](int x, int y) {
+    TPoint p = host->ScreenToClient(At(lv, x, y));
+    return Pixel(p.X, p.Y);
+  };
+  // Columns holding `colour` in the rows [top, bottom) of the label.
+  auto columns = [&](const TRect& label, int top, int bottom, COLORREF colour) {
+    std::vector<int> rowsPerColumn(std::size_t(label.Width()), 0);
+    for (int x = label.Left; x < label.Right; ++x)
+      for (int y = top; y < bottom; ++y) rowsPerColumn[std::size_t(x - label.Left)] += pixel(x, y) == colour;
+    return rowsPerColumn;
+  };
+
+  // Unselected: two lines, the second ending in three dots on the baseline.
+  TRect label = item->DisplayRect(drLabel);
+  ASSERT_EQ(label.Height(), 2 * line);
+  std::vector<int> second = columns(label, label.Top + line, label.Bottom, ink);
+  int right = int(second.size()) - 1;
+  while (right >= 0 && second[std::size_t(right)] == 0) --right;
+  ASSERT_GT(right, 12);
+  // From the right: three runs of ink at most two pixels tall, then letters.
+  int runs = 0, x = right;
+  while (x >= 0 && runs < 3) {
+    EXPECT_LE(second[std::size_t(x)], 2) << x;
+    if (second[std::size_t(x)] && (x == 0 || !second[std::size_t(x - 1)])) ++runs;
+    --x;
+  }
+  EXPECT_EQ(runs, 3);
+  EXPECT_LT(right - x, 16);
+  EXPECT_GT(*std::max_element(second.begin(), second.begin() + std::max(1, x)), 2);
+  // Selected in the focused view, the whole caption shows, highlighted.
+  lv->SetFocus();
+  ClickItem(0);
+  ASSERT_TRUE(item->Selected() && item->Focused());
+  label = item->DisplayRect(drLabel);
+  EXPECT_GT(label.Height(), 2 * line);
+  EXPECT_GT(label.Bottom, lv->Items()->Item(3)->DisplayRect(drIcon).Top);
+  const std::string bmp = ProgramFolder() + "list_view_icons.bmp";
+  EXPECT_TRUE(s.display.WriteBmp(host->Handle(), bmp.c_str())) << bmp;
+  const COLORREF text = ClassicRGB(clHighlightText);
+  std::vector<int> third = columns(label, label.Top + 2 * line, label.Top + 3 * line, text);
+  EXPECT_GT(std::count_if(third.begin(), third.end(), [](int n) { return n > 0; }), 5);
+  EXPECT_EQ(pixel(label.Left + 1, label.Bottom - 2), ClassicRGB(clHighlight));
+  // Its lower lines answer the mouse, not the item beneath them.
+  EXPECT_EQ(lv->GetItemAt(label.Left + 2, label.Bottom - 2), item);
+  // Another item selected: the first folds again and the area below is clean.
+  const TRect unfolded = label;
+  ClickItem(2);
+  EXPECT_EQ(item->DisplayRect(drLabel).Height(), 2 * line);
+  for (int y = label.Top + 2 * line; y < unfolded.Bottom; ++y)
+    for (int x = unfolded.Left; x < unfolded.Right; ++x)
+      ASSERT_NE(pixel(x, y), ClassicRGB(clHighlight)) << x << "," << y;
+  // Without the focus the selection folds too.
+  ClickItem(1);
+  other->SetFocus();
+  s.display.RunUntilIdle();
+  EXPECT_EQ(lv->Items()->Item(1)->DisplayRect(drLabel).Height(), 2 * line);
+  delete other;
 }
 
 TEST_F(ListViewTest, HeaderButtonShowsPressedWhileHeldAndClicksOnReleaseOverIt) {
