@@ -12,11 +12,17 @@
 //   an installed family given by its own name       -> itself
 //   "MS Sans Serif", "Tahoma", "Verdana", "Segoe UI" and anything else
 //                                                   -> DejaVu Sans
-// Characters missing from the chosen face come from WenQuanYi Zen Hei, sized
-// so they stay inside the face's ascent. Monochrome upright WenQuanYi text
-// uses the "Sharp" face of the same file, whose bitmaps at 12-16 px keep
-// small Chinese legible; at other sizes monochrome Chinese is rendered smooth
-// and thresholded, as outlines hinted for monochrome drop strokes.
+// A stand-in for a known Windows face (Tahoma, MS Sans Serif, Arial, Times
+// New Roman, SimSun and the other GB2312 faces) reports that face's cell,
+// leading and average width, so layouts made for Windows fit; SimSun's cell
+// is its em, and WenQuanYi glyphs are fitted into it.
+// Characters missing from the chosen face come from WenQuanYi Zen Hei with
+// SimSun's metrics, sized so they stay inside the face's ascent. Monochrome
+// upright WenQuanYi text uses the "Sharp" face of the same file, whose
+// bitmaps at 12-16 px keep small Chinese legible; one or two pixels below
+// them, full-width glyphs are made from the 12 px bitmaps by merging rows and
+// columns; at other sizes monochrome Chinese is rendered smooth and
+// thresholded, as outlines hinted for monochrome drop strokes.
 #pragma once
 #include <cstdint>
 #include <memory>
