@@ -45,6 +45,7 @@ LUMIQA_EXCEPTION(EIniFileException, Exception)
 LUMIQA_EXCEPTION(EThread, Exception)
 LUMIQA_EXCEPTION(EResNotFound, Exception)
 LUMIQA_EXCEPTION(EComponentError, Exception)
+LUMIQA_EXCEPTION(EInvalidCast, Exception)
 
 // Raises EAbort: ends the current action without a message.
 [[noreturn]] void Abort();
