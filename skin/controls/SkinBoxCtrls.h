@@ -90,6 +90,8 @@ class TspCustomEdit : public TCustomMaskEdit {
   bool Designing() const { return (ComponentState() & csDesigning) != 0; }
   // The item texts' source for this edit.
   virtual TspSkinData* MenuSkinData() const;
+  // Every change of the text is refused (typing, deleting, the clipboard).
+  virtual bool Locked() const { return spReadOnly_; }
   bool mouseDown_ = false;
 
  private:

@@ -94,10 +94,10 @@ void TspCustomEdit::CreateEditMenu() {
   };
   add("EDIT_UNDO", CanUndo(), WM_UNDO);
   add(nullptr, true, 0);
-  add("EDIT_CUT", selected && !ReadOnly(), WM_CUT);
+  add("EDIT_CUT", selected && !Locked(), WM_CUT);
   add("EDIT_COPY", selected, WM_COPY);
-  add("EDIT_PASTE", clipText && !ReadOnly(), WM_PASTE);
-  add("EDIT_DELETE", selected && !ReadOnly(), WM_CLEAR);
+  add("EDIT_PASTE", clipText && !Locked(), WM_PASTE);
+  add("EDIT_DELETE", selected && !Locked(), WM_CLEAR);
   add(nullptr, true, 0);
   add("EDIT_SELECTALL", !(start == 0 && end == chars), EM_SETSEL);
 }
@@ -203,7 +203,7 @@ void TspCustomEdit::Dispatch(TMessage& Message) {
 }
 
 void TspCustomEdit::DefaultHandler(TMessage& Message) {
-  if (spReadOnly_) {
+  if (Locked()) {
     switch (Message.Msg) {
       case WM_CHAR:
         // Ctrl+A and Ctrl+C select and copy; nothing else may change the text.
