@@ -8,7 +8,9 @@
 #include "platform/ui/Forms.h"
 #include "platform/user/Paint.h"
 #include "platform/user/User.h"
+#include "skin/controls/SkinBoxCtrls.h"
 #include "skin/engine/speffbmp.h"
+#include "skin/windows/Brenvale.h"
 #include "skin/windows/SkinHint.h"
 
 namespace {
@@ -511,3 +513,47 @@ void TspSkinCustomControl::PaintByParts() {
 
 TspGraphicSkinCustomControl::TspGraphicSkinCustomControl(TComponent* AOwner)
     : TspSkinCustomControlT<TspGraphicSkinControl>(AOwner) {}
+
+// ---- What the skinned-form controller asks of skinned controls -----------------------------
+// The controller lives in the library below this one; it walks its form's
+// controls through these before and after a skin load and places controls
+// on skin areas.
+namespace {
+
+const bool kControllerLinks = [] {
+  TspSkinControlLinks& links = SkinControlLinks();
+  links.SkinDataOf = [](TControl* c, TspSkinData*& bound) {
+    if (auto* w = dynamic_cast<TspSkinControl*>(c)) return bound = w->SkinData(), true;
+    if (auto* g = dynamic_cast<TspGraphicSkinControl*>(c)) return bound = g->SkinData(), true;
+    if (auto* l = dynamic_cast<TspSkinStdLabel*>(c)) return bound = l->SkinData(), true;
+    if (auto* t = dynamic_cast<TspSkinTextLabel*>(c)) return bound = t->SkinData(), true;
+    if (auto* e = dynamic_cast<TspSkinCustomEdit*>(c)) return bound = e->SkinData(), true;
+    return false;
+  };
+  links.ResetSkinIndex = [](TControl* c) {
+    if (auto* w = dynamic_cast<TspSkinControl*>(c))
+      w->ResetSkinIndex();
+    else if (auto* g = dynamic_cast<TspGraphicSkinControl*>(c))
+      g->ResetSkinIndex();
+  };
+  links.ChangeSkinData = [](TControl* c) {
+    if (auto* g = dynamic_cast<TspGraphicSkinControl*>(c))
+      g->ChangeSkinData();
+    else if (auto* w = dynamic_cast<TspSkinControl*>(c))
+      w->ChangeSkinData();
+    else if (auto* e = dynamic_cast<TspSkinCustomEdit*>(c))
+      e->ChangeSkinData();
+    else if (auto* l = dynamic_cast<TspSkinStdLabel*>(c))
+      l->ChangeSkinData();
+    else if (auto* t = dynamic_cast<TspSkinTextLabel*>(c))
+      t->ChangeSkinData();
+  };
+  links.AreaName = [](TControl* c) -> std::string {
+    if (auto* w = dynamic_cast<TspSkinControl*>(c)) return w->AreaName;
+    if (auto* g = dynamic_cast<TspGraphicSkinControl*>(c)) return g->AreaName;
+    return std::string();
+  };
+  return true;
+}();
+
+}  // namespace

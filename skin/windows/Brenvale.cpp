@@ -12,6 +12,7 @@
 #include "platform/user/User.h"
 #include "skin/engine/SPUtils.h"
 #include "skin/engine/SkinData.h"
+#include "skin/windows/SkinHint.h"
 
 namespace {
 
@@ -227,13 +228,13 @@ void TspBrenvale::Notification(TComponent* AComponent, TOperation Operation) {
     if (!(Form->ComponentState() & csDestroying)) RebuildMainMenuItems(false);
   }
   if (AComponent == SystemMenu) SystemMenu = nullptr;
-  // The bars, tray icon, hint and status bar are components of single
+  if (AComponent == static_cast<TComponent*>(skinHint_)) skinHint_ = nullptr;
+  // The bars, tray icon and status bar are components of single
   // inheritance, so the same object has the same address.
   const void* removed = AComponent;
   if (removed == static_cast<const void*>(MainMenuBar)) MainMenuBar = nullptr;
   if (removed == static_cast<const void*>(MDITabsBar)) MDITabsBar = nullptr;
   if (removed == static_cast<const void*>(trayIcon_)) trayIcon_ = nullptr;
-  if (removed == static_cast<const void*>(SkinHint)) SkinHint = nullptr;
   if (removed == static_cast<const void*>(StatusBar)) StatusBar = nullptr;
 }
 
@@ -276,7 +277,7 @@ void TspBrenvale::NewWndProc(TMessage& Message) {
 
 void TspBrenvale::PreStep(TMessage& Message) {
   if (!IsPreStepMessage(Message.Msg)) return;
-  if (ShowObjectHint && SkinHint) HideObjectHint();
+  if (ShowObjectHint && skinHint_) HideObjectHint();
   if (!InMainMenu || SkinMenuOpen) {
     if (SkinMenuVisible())
       CloseSkinMenus();

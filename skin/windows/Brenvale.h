@@ -128,7 +128,8 @@ class TspBrenvale : public TComponent {
   bool ShowIcon() const { return showIcon_; }
   void SetShowIcon(bool v);
   bool MaximizeOnFullScreen = false;
-  TspSkinHint* SkinHint = nullptr;
+  TspSkinHint* SkinHint() const { return skinHint_; }
+  void SetSkinHint(TspSkinHint* v);
   bool ShowObjectHint = false;
   bool UseDefaultObjectHint = true;
   bool UseSkinCursors = false;
@@ -302,6 +303,7 @@ class TspBrenvale : public TComponent {
   void HoverTest(int X, int Y, bool AActive);
   void RedrawObject(TspActiveSkinObject* Object);
   void ResetObjectStates();
+  void RedrawWithoutMorph(TspActiveSkinObject* Object);
   void RouteMouseDown(TMouseButton Button, int X, int Y);
   void RouteMouseUp(TMouseButton Button, int X, int Y);
   void RouteMouseMove(int X, int Y);
@@ -442,6 +444,7 @@ class TspBrenvale : public TComponent {
   bool smallIconMade_ = false;
   TspSkinData* skinData_ = nullptr;
   TspTrayIcon* trayIcon_ = nullptr;
+  TspSkinHint* skinHint_ = nullptr;
   TMainMenu* mainMenu_ = nullptr;
   TspBorderIcons borderIcons_ = spbiSystemMenu | spbiMinimize | spbiMaximize | spbiRollUp;
   bool supportNCArea_ = true;
@@ -456,6 +459,8 @@ class TspBrenvale : public TComponent {
   int rolledUpSavedHeight_ = 0;
   bool hooked_ = false;
   TPopupMenu* objectPopup_ = nullptr;
+  // The mouse was captured for a pressed object.
+  bool objectCapture_ = false;
   HWND customFrameWindow_ = nullptr;
   bool customFrame_ = false;
   // Cleared by the destructor; the window procedure holds a copy while it
@@ -481,14 +486,6 @@ struct TspSkinControlLinks {
   std::function<void(TspSkinStatusBar* Bar, bool Shown)> SetSizeGripShown;
 };
 TspSkinControlLinks& SkinControlLinks();
-
-// How the controller shows and hides its objects' hints through its
-// SkinHint; the hint module sets these.
-struct TspObjectHintCalls {
-  std::function<void(TspSkinHint* Hint)> Hide;
-  std::function<void(TspSkinHint* Hint, const std::string& Text)> ShowLater;
-};
-TspObjectHintCalls& ObjectHintCalls();
 
 // The first TspBrenvale owned by the form, or null.
 TspBrenvale* FindController(TCustomForm* Form);

@@ -308,16 +308,23 @@ void TspBrenvale::HoverTest(int X, int Y, bool AActive) {
   HoveredIndex = index;
   if (LastHoveredIndex >= 0 && LastHoveredIndex < int(ObjectList.size())) {
     TspActiveSkinObject* prev = ObjectList[std::size_t(LastHoveredIndex)].get();
-    if (prev->Enabled && prev->Visible) prev->MouseLeave();
-    if (!routing.Alive()) return;
-    if (ShowObjectHint && SkinHint && !prev->Hint.empty()) HideObjectHint();
+    if (prev->Enabled && prev->Visible) {
+      prev->MouseLeave();
+      if (!routing.Alive()) return;
+      RedrawWithoutMorph(prev);
+    }
+    if (ShowObjectHint && skinHint_ && !prev->Hint.empty()) HideObjectHint();
   }
   TspActiveSkinObject* now = HoveredObject();
   if (now) {
-    if (now->Enabled && now->Visible) now->MouseEnter();
-    if (!routing.Alive()) return;
+    if (now->Enabled && now->Visible) {
+      now->MouseEnter();
+      if (!routing.Alive()) return;
+      now = HoveredObject();
+      if (now) RedrawWithoutMorph(now);
+    }
     now = HoveredObject();
-    if (now && IsFormActive() && ShowObjectHint && SkinHint && !now->Hint.empty()) ShowObjectHintLater(now->Hint);
+    if (now && IsFormActive() && ShowObjectHint && skinHint_ && !now->Hint.empty()) ShowObjectHintLater(now->Hint);
   }
 }
 
@@ -340,6 +347,15 @@ void TspBrenvale::RedrawObject(TspActiveSkinObject* Object) {
   }
 }
 
+void TspBrenvale::RedrawWithoutMorph(TspActiveSkinObject* Object) {
+  // A caption button that draws itself without any image of its own (the
+  // default look) has no morph that would repaint it: repaint it here, so
+  // hover and press show at once.
+  if (Object->Kind() == TspObjectKind::StdButton && Object->SkinRectInAPicture && IsNullRect(Object->ActiveSkinRect) &&
+      !Object->CanMorphing())
+    RedrawObject(Object);
+}
+
 void TspBrenvale::ResetObjectStates() {
   for (auto& o : ObjectList) o->ResetState();
 }
@@ -353,10 +369,13 @@ void TspBrenvale::RouteMouseDown(TMouseButton Button, int X, int Y) {
   if (!routing.Alive()) return;
   TspActiveSkinObject* o = HoveredObject();
   if (o) {
-    if (supportNCArea_ && o->Kind() != TspObjectKind::Caption && Form->HandleAllocated())
+    if (supportNCArea_ && o->Kind() != TspObjectKind::Caption && Form->HandleAllocated()) {
       SetCapture(Form->Handle());
+      objectCapture_ = true;
+    }
     PressedIndex = HoveredIndex;
     o->MouseDown(X, Y, Button);
+    if (routing.Alive() && HoveredObject() == o) RedrawWithoutMorph(o);
     return;
   }
   if (!supportNCArea_ && Button == TMouseButton::mbLeft && WindowState != spwsMaximized && DraggAble) {
@@ -370,13 +389,21 @@ void TspBrenvale::RouteMouseUp(TMouseButton Button, int X, int Y) {
   TspBrenvaleRoutingGuard routing(this);
   if (!supportNCArea_) ClientDragActive = false;
   if (PressedIndex < 0 || PressedIndex >= int(ObjectList.size())) {
+    // The pressed object may be gone (freed by its own handler); the
+    // capture taken for it goes all the same.
     PressedIndex = -1;
+    if (objectCapture_ && Form->HandleAllocated() && GetCapture() == Form->Handle()) ReleaseCapture();
+    objectCapture_ = false;
     return;
   }
-  TspActiveSkinObject* o = ObjectList[std::size_t(PressedIndex)].get();
+  const int pressed = PressedIndex;
+  TspActiveSkinObject* o = ObjectList[std::size_t(pressed)].get();
   PressedIndex = -1;
   if (supportNCArea_ && o->Kind() != TspObjectKind::Caption && GetCapture() == Form->Handle()) ReleaseCapture();
+  objectCapture_ = false;
+  const std::size_t index = std::size_t(pressed);
   o->MouseUp(X, Y, Button);
+  if (routing.Alive() && index < ObjectList.size() && ObjectList[index].get() == o) RedrawWithoutMorph(o);
 }
 
 void TspBrenvale::RouteMouseMove(int X, int Y) {
@@ -426,10 +453,14 @@ void TspBrenvale::HoverTimerTick(TObject*) {
       HoverTimer->SetEnabled(false);
     } else {
       const TPoint p = ToWindowPoint(TPoint{c.X, c.Y});
-      if (!PtIn(FittedClientRectForHover(), p.X, p.Y))
+      if (!PtIn(FittedClientRectForHover(), p.X, p.Y)) {
         HoverTest(p.X, p.Y, true);
-      else if (HoveredIndex != -1)
-        HoverTest(-1, -1, true);
+      } else {
+        if (HoveredIndex != -1) HoverTest(-1, -1, true);
+        // Over the client nothing is to be polled; the next hit test on an
+        // object starts the timer again.
+        if (routing.Alive() && PressedIndex == -1) HoverTimer->SetEnabled(false);
+      }
     }
   } else if (!ClientDragActive) {
     const TPoint p = Form->ScreenToClient(TPoint{c.X, c.Y});

@@ -359,14 +359,16 @@ int TspBrenvale::DefaultHitTest(TPoint P) {
   const int ch = CaptionHeight();
   if (WindowState == spwsNormal && !RollUpState && Sizeable) {
     if (HoveredIndex != -1) return HTOBJECT;
-    if (x <= 2 && y <= 2) return HTTOPLEFT;
-    if (x >= W - 2 && y <= 2) return HTTOPRIGHT;
-    if (x <= 2 && y >= H - 2) return HTBOTTOMLEFT;
-    if (x >= W - 2 && y >= H - 2) return HTBOTTOMRIGHT;
-    if (x <= 2) return HTLEFT;
-    if (y <= 2) return HTTOP;
-    if (x >= W - 2) return HTRIGHT;
-    if (y >= H - 2) return HTBOTTOM;
+    // Edges as wide as the border: three pixels on every side.
+    const int r = W - kDefBorder, b = H - kDefBorder;
+    if (x < kDefBorder && y < kDefBorder) return HTTOPLEFT;
+    if (x >= r && y < kDefBorder) return HTTOPRIGHT;
+    if (x < kDefBorder && y >= b) return HTBOTTOMLEFT;
+    if (x >= r && y >= b) return HTBOTTOMRIGHT;
+    if (x < kDefBorder) return HTLEFT;
+    if (y < kDefBorder) return HTTOP;
+    if (x >= r) return HTRIGHT;
+    if (y >= b) return HTBOTTOM;
   }
   // The caption band as painted: from the top border to the client's top
   // (the band's own rectangle stops three pixels short of it).

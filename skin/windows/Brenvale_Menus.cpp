@@ -1,8 +1,8 @@
 // The controller's menu entry points: the system menu, the state of menus
 // opened from the frame, keyboard main-menu mode, the tray, and the object
-// hints. The skinned menu manager and popup menus, the tray icon and the
-// skinned hint plug in here; until a skinned menu manager is attached the
-// system menu shows through the framework's popup menu.
+// hints. The skinned menu manager and popup menus and the tray icon plug in
+// here; until a skinned menu manager is attached the system menu and the
+// objects' menus show through the framework's popup menu.
 #include "platform/ui/Application.h"
 #include "platform/ui/Menus.h"
 #include "platform/user/User.h"
@@ -11,6 +11,7 @@
 #include "skin/engine/SkinStrings.h"
 #include "skin/windows/Brenvale.h"
 #include "skin/windows/Brenvale_Internal.h"
+#include "skin/windows/SkinHint.h"
 
 namespace {
 
@@ -28,17 +29,18 @@ constexpr TSysItem kCloseItem{"BVL_CLOSE", "MI_CLOSECAPTION", "\xE5\x85\xB3\xE9\
 
 }  // namespace
 
-TspObjectHintCalls& ObjectHintCalls() {
-  static TspObjectHintCalls calls;
-  return calls;
+void TspBrenvale::SetSkinHint(TspSkinHint* v) {
+  if (skinHint_ == v) return;
+  skinHint_ = v;
+  if (v) v->FreeNotification(this);
 }
 
 void TspBrenvale::HideObjectHint() {
-  if (SkinHint && ObjectHintCalls().Hide) ObjectHintCalls().Hide(SkinHint);
+  if (skinHint_) skinHint_->HideHint();
 }
 
 void TspBrenvale::ShowObjectHintLater(const std::string& Text) {
-  if (SkinHint && ObjectHintCalls().ShowLater) ObjectHintCalls().ShowLater(SkinHint, Text);
+  if (skinHint_) skinHint_->ShowHintLater(Text);
 }
 
 TMenuItem* TspBrenvale::NewSystemItem(TComponent* Owner, const char* Name, const char* Key, const char* Text,

@@ -25,8 +25,9 @@ constexpr TColor kTop = 0x00805020, kLeft = 0x00207040, kRight = 0x00206080, kBo
                  kObjDown = 0x00C00000;
 
 // The fixture frame is 120 x 80: a 24-row caption band, 4-pixel borders,
-// corners 20 pixels, the client (4, 24, 116, 76). Its mask is black but for
-// the outermost 2 x 2 pixels of each corner.
+// corners 20 pixels wide (30 and 20 high), the client (4, 24, 116, 76). Its
+// mask is black but for the outermost 2 x 2 pixels of each corner. Caption
+// buttons flow from the caption's right edge.
 constexpr int kPW = 120, kPH = 80;
 
 inline TDibImage FramePicture(TColor top) {
@@ -91,15 +92,15 @@ inline std::string FrameIni(const TFixtureOptions& o) {
       "[VERSION]\nskinversion=1\n[PICTURES]\npicture=frame.bmp\n" +
       std::string(o.mask ? "mask=mask.bmp\n" : "") + (o.inactive ? "inactivepicture=inactive.bmp\n" : "") +
       "activepicturescount=1\n0=buttons.bmp\n"
-      "[FORMINFO]\nlefttoppoint=20,20\nrighttoppoint=100,20\nleftbottompoint=20,60\nrightbottompoint=100,60\n"
+      "[FORMINFO]\nlefttoppoint=20,30\nrighttoppoint=100,30\nleftbottompoint=20,60\nrightbottompoint=100,60\n"
       "clientrect=4,24,116,76\nleftstretch=1\ntopstretch=1\nrightstretch=1\nbottomstretch=1\n"
-      "captionrect=4,4,116,22\nbuttonsrect=70,5,112,19\nbuttonsoffset=2\n"
+      "captionrect=4,4,116,22\nbuttonsoffset=2\n"
       "maskrectarea=4,4,116,76\nhittestlefttoppoint=8,8\nhittestrighttoppoint=112,8\n"
       "hittestleftbottompoint=8,72\nhittestrightbottompoint=112,72\nborderwidth=" +
       std::to_string(o.borderwidth) + "\n" + o.extraFormInfo +
       "[SKINOBJECTS]\ncount=4\n0=caption:caption\n1=closebutton:stdbutton\n2=maxbutton:stdbutton\n"
       "3=minbutton:stdbutton\n"
-      "[caption]\nskinrect=4,4,70,22\ndefaultcaption=1\n"
+      "[caption]\nskinrect=4,4,110,22\ndefaultcaption=1\n"
       "[closebutton]\ncommand=cmclose\nactivepictureindex=0\nskinrectinapicture=1\nskinrect=0,0,14,14\n"
       "activeskinrect=14,0,28,14\ndownrect=28,0,42,14\n"
       "[maxbutton]\ncommand=cmmaximize\nactivepictureindex=0\nskinrectinapicture=1\nskinrect=0,0,14,14\n"
