@@ -9,6 +9,7 @@
 #include "platform/user/Paint.h"
 #include "platform/user/User.h"
 #include "skin/controls/SkinBoxCtrls.h"
+#include "skin/controls/SkinCtrls_Panel.h"
 #include "skin/engine/speffbmp.h"
 #include "skin/windows/Brenvale.h"
 #include "skin/windows/SkinHint.h"
@@ -548,6 +549,7 @@ const bool kControllerLinks = [] {
     else if (auto* t = dynamic_cast<TspSkinTextLabel*>(c))
       t->ChangeSkinData();
   };
+  links.SetSizeGripShown = [](TspSkinStatusBar* bar, bool shown) { bar->SetSizeGripShown(shown); };
   links.AreaName = [](TControl* c) -> std::string {
     if (auto* w = dynamic_cast<TspSkinControl*>(c)) return w->AreaName;
     if (auto* g = dynamic_cast<TspGraphicSkinControl*>(c)) return g->AreaName;

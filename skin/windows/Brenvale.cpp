@@ -137,6 +137,14 @@ void TspBrenvale::SetTrayIcon(TspTrayIcon* v) {
 
 void TspBrenvale::SetSupportNCArea(bool v) { supportNCArea_ = v; }
 
+void TspBrenvale::SetStatusBar(TspSkinStatusBar* v) {
+  if (statusBar_ == v) return;
+  statusBar_ = v;
+  // A status bar is a component of single inheritance: it is told apart by
+  // address in Notification, and asks for the removal notice here.
+  if (v) reinterpret_cast<TComponent*>(v)->FreeNotification(this);
+}
+
 void TspBrenvale::SetAlphaBlendValue(Byte v) {
   if (alphaBlendValue_ == v) return;
   alphaBlendValue_ = v;
@@ -235,7 +243,12 @@ void TspBrenvale::Notification(TComponent* AComponent, TOperation Operation) {
   if (removed == static_cast<const void*>(MainMenuBar)) MainMenuBar = nullptr;
   if (removed == static_cast<const void*>(MDITabsBar)) MDITabsBar = nullptr;
   if (removed == static_cast<const void*>(trayIcon_)) trayIcon_ = nullptr;
-  if (removed == static_cast<const void*>(StatusBar)) StatusBar = nullptr;
+  if (removed == static_cast<const void*>(statusBar_)) statusBar_ = nullptr;
+  // Controls placed on skin areas or hidden while rolled up.
+  for (std::size_t i = AreaControls.size(); i-- > 0;)
+    if (AreaControls[i].Control == AComponent) AreaControls.erase(AreaControls.begin() + std::ptrdiff_t(i));
+  for (std::size_t i = HiddenControls.size(); i-- > 0;)
+    if (HiddenControls[i] == AComponent) HiddenControls.erase(HiddenControls.begin() + std::ptrdiff_t(i));
 }
 
 // ---- Helpers ------------------------------------------------------------------------------

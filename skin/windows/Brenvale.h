@@ -114,7 +114,8 @@ class TspBrenvale : public TComponent {
   // ---- Published properties ----
   bool DisableSystemMenu = false;
   TspPositionInMonitor PositionInMonitor = sppDefault;
-  TspSkinStatusBar* StatusBar = nullptr;
+  TspSkinStatusBar* StatusBar() const { return statusBar_; }
+  void SetStatusBar(TspSkinStatusBar* v);
   bool UseFormCursorInNCArea = false;
   int MaxMenuItemsInWindow() const { return maxMenuItemsInWindow_; }
   void SetMaxMenuItemsInWindow(int v);
@@ -354,6 +355,10 @@ class TspBrenvale : public TComponent {
   // The form's short-cut handler installed by the constructor.
   void FormShortCut(TWMKey& Msg, bool& Handled);
 
+  // The form's caption as the frame shows it: with a maximized MDI child's
+  // caption after it on an MDI form.
+  std::string DefaultCaptionText() const;
+
   // ---- The window procedure ----
   void NewWndProc(TMessage& Message);
 
@@ -408,8 +413,6 @@ class TspBrenvale : public TComponent {
   TSize FlowButtonSize(const TspActiveSkinObject* o) const;
   // The client area the hover timer leaves alone.
   TRect FittedClientRectForHover() const;
-  // The default look's caption text (with a maximized MDI child's).
-  std::string DefaultCaptionText() const;
 
   // Frees retired objects once no object handler runs any more.
   void ReleaseRetiredObjects();
@@ -445,6 +448,7 @@ class TspBrenvale : public TComponent {
   TspSkinData* skinData_ = nullptr;
   TspTrayIcon* trayIcon_ = nullptr;
   TspSkinHint* skinHint_ = nullptr;
+  TspSkinStatusBar* statusBar_ = nullptr;
   TMainMenu* mainMenu_ = nullptr;
   TspBorderIcons borderIcons_ = spbiSystemMenu | spbiMinimize | spbiMaximize | spbiRollUp;
   bool supportNCArea_ = true;

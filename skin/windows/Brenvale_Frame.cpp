@@ -537,6 +537,7 @@ void TspBrenvale::BindAreaControls() {
     const TRect r = skinData_->SkinAreas[std::size_t(ai)]->AreaBounds;
     if (IsNullRect(r)) continue;
     c->SetAlign(alNone);
+    c->FreeNotification(this);
     AreaControls.push_back(TAreaControl{c, r});
   }
 }

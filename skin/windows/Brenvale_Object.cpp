@@ -107,9 +107,12 @@ void TspActiveSkinObject::Draw(TCanvas* Cnvs, bool UpDate) {
     return;
   }
   TBitmap* normalSource = SkinRectInAPicture ? ActivePicture : Picture;
-  if (CanMorphing() && ((Active && MorphRatio != 1.0) || (!Active && MorphRatio != 0.0))) {
+  // Without an active image there is nothing to morph toward: the normal
+  // image is drawn below.
+  if (CanMorphing() && ActivePicture && !IsNullRect(ActiveSkinRect) &&
+      ((Active && MorphRatio != 1.0) || (!Active && MorphRatio != 0.0))) {
     const int w = RectWidth(ObjectRect), h = RectHeight(ObjectRect);
-    if (w <= 0 || h <= 0 || !normalSource || !ActivePicture || IsNullRect(ActiveSkinRect)) return;
+    if (w <= 0 || h <= 0 || !normalSource) return;
     TBitmap normal(w, h, pf24bit), active(w, h, pf24bit);
     const TRect dest{0, 0, w, h};
     normal.Canvas()->CopyRect(dest, normalSource->Canvas(), SkinRect);

@@ -158,7 +158,7 @@ void TspBrenvale::MaximizeToWorkArea() {
       r = TRect{r.Left + 1, r.Top + 1, r.Right - 1, r.Bottom - 1};
     Form->SetBounds(r.Left, r.Top, r.Width(), r.Height());
   }
-  if (StatusBar && SkinControlLinks().SetSizeGripShown) SkinControlLinks().SetSizeGripShown(StatusBar, false);
+  if (statusBar_ && SkinControlLinks().SetSizeGripShown) SkinControlLinks().SetSizeGripShown(statusBar_, false);
   if (OnMaximize) OnMaximize(this);
 }
 
@@ -195,7 +195,7 @@ void TspBrenvale::RestoreFromState() {
     SavedBounds = TRect{};
     StartHoverTimer();
   }
-  if (StatusBar && SkinControlLinks().SetSizeGripShown) SkinControlLinks().SetSizeGripShown(StatusBar, true);
+  if (statusBar_ && SkinControlLinks().SetSizeGripShown) SkinControlLinks().SetSizeGripShown(statusBar_, true);
   if (OnRestore) OnRestore(this);
 }
 
@@ -264,6 +264,7 @@ void TspBrenvale::ShowRolledUpFrame() {
       TControl* c = Form->Controls(i);
       if (!c->Visible()) continue;
       c->SetVisible(false);
+      c->FreeNotification(this);
       HiddenControls.push_back(c);
     }
   }
@@ -318,6 +319,8 @@ void TspBrenvale::UpdateRollUpRegion() {
 void TspBrenvale::FitClientToSkin() {
   if (!skinData_ || skinData_->Empty) return;
   const int pw = skinData_->Picture.Width(), ph = skinData_->Picture.Height();
+  // A skin without a frame picture has no size to give.
+  if (pw <= 0 || ph <= 0) return;
   if (SkinStretches()) {
     if (MinWidth != 0 && MinHeight != 0) return;
     if (Form->ClientWidth() < pw) Form->SetClientWidth(pw);

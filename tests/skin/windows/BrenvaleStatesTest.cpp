@@ -243,3 +243,48 @@ TEST_F(BrenvaleStatesTest, FirstShowCentresOnTheWorkArea) {
   EXPECT_EQ(form->Left(), 640 - 150);
   EXPECT_EQ(form->Top(), 492 - 100);
 }
+
+TEST_F(BrenvaleStatesTest, ASkinWithoutFramePictureStillMinimizesToSlots) {
+  WorkAreaWithBar();
+  mainForm_ = NewForm(0, 0, 100, 100);
+  // No frame picture: the skin asks for frames of no size at all.
+  std::string ini = FrameIni({});
+  ini.erase(ini.find("picture=frame.bmp\n"), std::string("picture=frame.bmp\n").size());
+  folder_.WriteBytes("mask.bmp", WriteBmp(MaskPicture()));
+  folder_.WriteBytes("buttons.bmp", WriteBmp(ButtonsPicture()));
+  folder_.WriteText("Skin.ini", ini);
+  auto* data = new TspSkinData(mainForm_);
+  ASSERT_TRUE(data->LoadFromFile(folder_.Path("Skin.ini"))) << data->LastLoadError;
+  std::vector<TForm*> forms;
+  for (int i = 0; i < 2; ++i) {
+    TForm* f = NewForm(100, 100, 300, 200);
+    auto* c = new TspBrenvale(f);
+    c->SetSkinData(data);
+    f->Show();
+    Idle();
+    c->ChangeWindowState(spwsMinimized);
+    Idle();
+    forms.push_back(f);
+  }
+  // Slots of at least one pixel, side by side along the bottom.
+  EXPECT_EQ(forms[0]->Left(), 0);
+  EXPECT_EQ(forms[1]->Left(), forms[0]->Left() + forms[0]->Width());
+  EXPECT_EQ(forms[1]->Top(), forms[0]->Top());
+}
+
+TEST_F(BrenvaleStatesTest, AFramelessFormKeepsItsSizeWithASkinWithoutFramePicture) {
+  std::string ini = FrameIni({});
+  ini.erase(ini.find("picture=frame.bmp\n"), std::string("picture=frame.bmp\n").size());
+  folder_.WriteBytes("mask.bmp", WriteBmp(MaskPicture()));
+  folder_.WriteBytes("buttons.bmp", WriteBmp(ButtonsPicture()));
+  folder_.WriteText("Skin.ini", ini);
+  MakeForm(300, 200);
+  ctl->SetSupportNCArea(false);
+  skin = new TspSkinData(form);
+  ASSERT_TRUE(skin->LoadFromFile(folder_.Path("Skin.ini"))) << skin->LastLoadError;
+  ctl->SetSkinData(skin);
+  Show();
+  EXPECT_EQ(form->ClientWidth(), 300);
+  EXPECT_EQ(form->ClientHeight(), 200);
+  EXPECT_TRUE(ctl->Sizeable);
+}

@@ -85,6 +85,7 @@ struct TFixtureOptions {
   int borderwidth = 4;
   bool inactive = false;
   std::string extraFormInfo;
+  std::string extraSections;
 };
 
 inline std::string FrameIni(const TFixtureOptions& o) {
@@ -107,7 +108,8 @@ inline std::string FrameIni(const TFixtureOptions& o) {
       "activeskinrect=14,0,28,14\ndownrect=28,0,42,14\n"
       "[minbutton]\ncommand=cmminimize\nactivepictureindex=0\nskinrectinapicture=1\nskinrect=0,0,14,14\n"
       "activeskinrect=14,0,28,14\ndownrect=28,0,42,14\n"
-      "[SKINCONTROLS]\ncount=0\n";
+      "[SKINCONTROLS]\ncount=0\n" +
+      o.extraSections;
   return ini;
 }
 

@@ -1,8 +1,10 @@
-// The skinned-form controller's walks reach the skinned controls of its
-// form: before a load they forget their description, after it they look it
-// up again, and a control on a skin area takes that area's place.
+// The skinned-form controller and the skinned controls of its form: the
+// walks around a skin load, controls placed on skin areas, and the status
+// bar's size grip while maximized.
 #include "skin/windows/Brenvale.h"
+#include "skin/controls/SkinCtrls_Panel.h"
 #include "tests/skin/controls/SkinControlsTestSupport.h"
+#include "tests/skin/windows/BrenvaleTestSupport.h"
 
 using namespace skinctl;
 
@@ -60,4 +62,52 @@ TEST_F(SkinControllerWalkTest, ControlsOfAnotherSkinDataAreLeftAlone) {
   SendMessage(form->Handle(), SKINMSG_LOADED, WPARAM(skin), kSkinMessageLParam);
   EXPECT_EQ(b->ControlIndex, 7);
 }
+
 }  // namespace
+
+class BrenvaleControlsTest : public brvtest::BrenvaleTest {};
+
+TEST_F(BrenvaleControlsTest, AControlOnASkinAreaFollowsTheFrame) {
+  MakeForm(300, 200);
+  ctl->SetSupportNCArea(false);
+  brvtest::TFixtureOptions o;
+  // In the bottom-right corner area of the 120 x 80 frame.
+  o.extraSections = "[SKINAREAS]\ncount=1\n0=corner:104,64,114,74\n";
+  LoadFixtureSkin(o);
+  auto* b = new TspSkinButton(form);
+  b->SetParent(form);
+  b->AreaName = "corner";
+  b->SetAlign(alClient);
+  ctl->SetSkinData(skin);
+  Show();
+  EXPECT_EQ(b->Align(), alNone);
+  const int w = form->ClientWidth(), h = form->ClientHeight();
+  EXPECT_EQ(b->BoundsRect(), (TRect{104 + w - 120, 64 + h - 80, 114 + w - 120, 74 + h - 80}));
+  form->SetBounds(form->Left(), form->Top(), 400, 260);
+  Idle();
+  EXPECT_EQ(b->BoundsRect(), (TRect{104 + 280, 64 + 180, 114 + 280, 74 + 180}));
+  // A freed control is forgotten.
+  delete b;
+  form->SetBounds(form->Left(), form->Top(), 420, 270);
+  Idle();
+  EXPECT_EQ(form->Width(), 420);
+}
+
+TEST_F(BrenvaleControlsTest, StatusBarGripHidesWhileMaximized) {
+  NewForm(0, 0, 50, 50);  // the main form
+  MakeForm(300, 200);
+  LoadFixtureSkin();
+  ctl->SetSkinData(skin);
+  auto* bar = new TspSkinStatusBar(form);
+  bar->SetParent(form);
+  ctl->SetStatusBar(bar);
+  Show();
+  ASSERT_TRUE(bar->SizeGripShown());
+  ctl->ChangeWindowState(spwsMaximized);
+  EXPECT_FALSE(bar->SizeGripShown());
+  ctl->ChangeWindowState(spwsNormal);
+  EXPECT_TRUE(bar->SizeGripShown());
+  delete bar;
+  EXPECT_EQ(ctl->StatusBar(), nullptr);
+  ctl->ChangeWindowState(spwsMaximized);
+}
