@@ -33,6 +33,10 @@ TspSkinMenu::TspSkinMenu(TComponent* AOwner, TCustomForm* AForm)
     FreeClosedWindows();
     if (TspSkinMenuItem* r = SubMenuItem) ItemAction(r->Window, r, false, true);
   });
+  freeTimer_ = new TTimer(this);
+  freeTimer_->SetEnabled(false);
+  freeTimer_->SetInterval(1);
+  freeTimer_->SetOnTimer([this](TObject*) { FreeClosedWindows(); });
   if (Form) Form->FreeNotification(this);
 }
 
@@ -52,6 +56,7 @@ void TspSkinMenu::Notification(TComponent* AComponent, TOperation Operation) {
   if (AComponent == Form) Form = nullptr;
   if (AComponent == SkinData) SkinData = nullptr;
   if (AComponent == SubMenuTimer) SubMenuTimer = nullptr;
+  if (AComponent == freeTimer_) freeTimer_ = nullptr;
 }
 
 void TspSkinMenu::SetOpener(TControl* C) {
@@ -92,7 +97,10 @@ TspSkinPopupWindow* TspSkinMenu::WindowAt(TPoint P) const {
   return nullptr;
 }
 
-void TspSkinMenu::FreeClosedWindows() { closed_.clear(); }
+void TspSkinMenu::FreeClosedWindows() {
+  if (freeTimer_) freeTimer_->SetEnabled(false);
+  closed_.clear();
+}
 
 void TspSkinMenu::Open(TControl* Control, TspSkinData* ASkinData, int StartIndex, const TRect& R, TMenuItem* ItemA,
                        TMenuItem* ItemB, bool PopupUp, bool Two) {
@@ -214,6 +222,7 @@ void TspSkinMenu::CloseFrom(int Index) {
     }
     w->Retire();
     closed_.push_back(std::move(w));
+    if (freeTimer_) freeTimer_->SetEnabled(true);
   }
   if (Index != 0) return;
   if (SubMenuTimer) SubMenuTimer->SetEnabled(false);

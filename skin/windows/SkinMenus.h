@@ -244,6 +244,7 @@ class TspSkinMenu : public TComponent {
   TControl* opener_ = nullptr;
   TControl* command_ = nullptr;
   std::vector<std::unique_ptr<TspSkinPopupWindow>> closed_;
+  TTimer* freeTimer_ = nullptr;  // frees the closed levels from the message loop
   bool hooked_ = false;
   TMessageEvent savedOnMessage_;
   bool appActive_ = false;

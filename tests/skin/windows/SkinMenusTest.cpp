@@ -492,3 +492,112 @@ TEST_F(SkinMenusTest, Looks) {
   Snapshot(w->Handle(), "menu_wizard_skin");
   Snapshot(Level(1)->Handle(), "menu_wizard_skin_sub");
 }
+
+namespace {
+constexpr TColor kRowNormal = 0x00E0E0E0, kRowActive = 0x00C08040, kFrame = 0x00004000;
+// A 60 x 54 row picture: normal rows on top, active below, a divider last;
+// a 40 x 40 frame picture with an 8-pixel frame.
+TDibImage Bands(int w, const std::vector<std::pair<int, TColor>>& bands) {
+  int h = 0;
+  for (auto& b : bands) h += b.first;
+  TDibImage img;
+  img.Allocate(w, h, 24);
+  int y = 0;
+  for (auto& b : bands)
+    for (int i = 0; i < b.first; ++i, ++y)
+      for (int x = 0; x < w; ++x) {
+        img.Row(y)[x * 3] = Byte(b.second >> 16);
+        img.Row(y)[x * 3 + 1] = Byte(b.second >> 8);
+        img.Row(y)[x * 3 + 2] = Byte(b.second);
+      }
+  return img;
+}
+std::string MenuSkinIni(const std::string& itemExtra) {
+  return "[VERSION]\nskinversion=1\n[PICTURES]\nactivepicturescount=2\n0=frame.bmp\n1=rows.bmp\n"
+         "[FORMINFO]\nborderwidth=1\n[SKINOBJECTS]\ncount=1\n0=menuitem:menuitem\n"
+         "[menuitem]\nactivepictureindex=1\nskinrect=0,0,60,24\nactiveskinrect=0,24,60,48\n"
+         "dividerrect=0,48,60,54\ntextrect=20,0,56,24\nfontname=Arial\nfontheight=14\n"
+         "fontcolor=$00000000\nactivefontcolor=$00FFFFFF\nunenabledfontcolor=$00808080\n" +
+         itemExtra +
+         "[SKINCONTROLS]\ncount=0\n"
+         "[POPUPWINDOW]\nwindowpictureindex=0\nmaskpictureindex=-1\nlefttoppoint=8,8\nrighttoppoint=32,8\n"
+         "leftbottompoint=8,32\nrightbottompoint=32,32\nitemsrect=8,8,32,32\nscrollmarkercolor=$00808080\n"
+         "scrollmarkeractivecolor=$00000000\nleftstretch=1\ntopstretch=1\nrightstretch=1\nbottomstretch=1\n";
+}
+}  // namespace
+
+class SkinMenusSkinTest : public SkinMenusTest {
+ protected:
+  void LoadMenuSkin(const std::string& itemExtra) {
+    folder_.WriteBytes("frame.bmp", WriteBmp(Bands(40, {{40, kFrame}})));
+    folder_.WriteBytes("rows.bmp", WriteBmp(Bands(60, {{24, kRowNormal}, {24, kRowActive}, {6, kFrame}})));
+    folder_.WriteText("Skin.ini", MenuSkinIni(itemExtra));
+    auto* sd = new TspSkinData(form);
+    ASSERT_TRUE(sd->LoadFromFile(folder_.Path("Skin.ini"))) << sd->LastLoadError;
+    ctl->skin = sd;
+    popup->SetSkinData(sd);
+  }
+  TSkinFolder folder_;
+};
+
+TEST_F(SkinMenusSkinTest, RowsMorphInFiveTwentyMillisecondStepsAndBack) {
+  LoadMenuSkin("morphing=1\nmorphkind=0\n");
+  BuildMenu();
+  popup->Popup(100, 100);
+  Idle();
+  TspSkinPopupWindow* w = Level(0);
+  ASSERT_TRUE(w && w->ItemDescription);
+  EXPECT_EQ(w->Width() >= 60, true);
+  EXPECT_EQ(w->Items[0]->Bounds.Height(), 24);
+  EXPECT_EQ(w->Items[2]->Bounds.Height(), 6);
+  TspSkinMenuItem* first = w->Items[0].get();
+  TspSkinMenuItem* second = w->Items[1].get();
+  EXPECT_DOUBLE_EQ(first->MorphProgress, 0);
+  for (int i = 1; i <= 5; ++i) {
+    Advance(20);
+    EXPECT_NEAR(first->MorphProgress, 0.2 * i, 1e-9) << i;
+  }
+  EXPECT_DOUBLE_EQ(first->MorphProgress, 1);
+  const TRect b = first->Bounds;
+  EXPECT_EQ(PixelOf(w->Handle(), b.Left + 2, b.Top + 2), kRowActive);
+  Advance(20);
+  EXPECT_FALSE(w->AnimationTimer->Enabled());
+  Key(VK_DOWN);
+  Advance(20);
+  EXPECT_NEAR(first->MorphProgress, 0.8, 1e-9);
+  EXPECT_NEAR(second->MorphProgress, 0.2, 1e-9);
+  for (int i = 0; i < 4; ++i) Advance(20);
+  EXPECT_DOUBLE_EQ(first->MorphProgress, 0);
+  EXPECT_EQ(PixelOf(w->Handle(), b.Left + 2, b.Top + 2), kRowNormal);
+}
+
+TEST_F(SkinMenusSkinTest, ARowWithoutItsPictureLeavesTheSharedDescriptionAlone) {
+  LoadMenuSkin("");
+  auto* d = ctl->skin->FindObject<TspDataSkinMenuItem>("menuitem");
+  ASSERT_TRUE(d);
+  d->activepictureindex = -1;
+  BuildMenu();
+  popup->Popup(100, 100);
+  Idle();
+  TspSkinPopupWindow* w = Level(0);
+  ASSERT_TRUE(w);
+  // The skinned frame with rows in the default look.
+  EXPECT_NE(w->Description, nullptr);
+  EXPECT_EQ(w->ItemDescription, nullptr);
+  EXPECT_EQ(w->Items[0]->Bounds.Height(), 20);
+  EXPECT_EQ(d->skinrect, (TRect{0, 0, 60, 24}));
+  EXPECT_EQ(d->activeskinrect, (TRect{0, 24, 60, 48}));
+  EXPECT_EQ(PixelOf(w->Handle(), 2, 2), kFrame);
+}
+
+TEST_F(SkinMenusSkinTest, ASkinWithoutAPopupWindowDescriptionOpensInTheDefaultLook) {
+  LoadMenuSkin("");
+  ctl->skin->PopupWindow.windowpictureindex = -1;
+  BuildMenu();
+  popup->Popup(100, 100);
+  Idle();
+  ASSERT_TRUE(Level(0));
+  EXPECT_EQ(Level(0)->Description, nullptr);
+  EXPECT_EQ(Level(0)->ItemDescription, nullptr);
+  EXPECT_EQ(PixelOf(Level(0)->Handle(), 0, 10), ColorToRGB(clBtnShadow));
+}
