@@ -306,13 +306,20 @@ void TspSkinMenu::Hook() {
   if (hooked_ || !HookApplicationMessages || !Application) return;
   hooked_ = true;
   savedOnMessage_ = Application->OnMessage;
-  std::weak_ptr<bool> alive = alive_;
-  Application->OnMessage = [this, alive, previous = savedOnMessage_](MSG& Msg, bool& Handled) {
-    if (auto a = alive.lock(); a && *a && PreTranslateMessage(Msg)) {
+  // Closing the menu puts the previous callback back while this one runs:
+  // what it needs afterwards is copied out first.
+  struct TState {
+    std::weak_ptr<bool> alive;
+    TMessageEvent previous;
+  };
+  auto state = std::make_shared<TState>(TState{alive_, savedOnMessage_});
+  Application->OnMessage = [this, state](MSG& Msg, bool& Handled) {
+    const std::shared_ptr<TState> st = state;
+    if (auto a = st->alive.lock(); a && *a && PreTranslateMessage(Msg)) {
       Handled = true;
       return;
     }
-    if (previous) previous(Msg, Handled);
+    if (st->previous) st->previous(Msg, Handled);
   };
 }
 

@@ -601,3 +601,20 @@ TEST_F(SkinMenusSkinTest, ASkinWithoutAPopupWindowDescriptionOpensInTheDefaultLo
   EXPECT_EQ(Level(0)->ItemDescription, nullptr);
   EXPECT_EQ(PixelOf(Level(0)->Handle(), 0, 10), ColorToRGB(clBtnShadow));
 }
+
+TEST_F(SkinMenusTest, WithoutTheCaptureAPressOnTheFormClosesTheMenuAndStillReachesTheApplication) {
+  BuildMenu();
+  std::vector<UINT> seen;
+  app.OnMessage = [&seen](MSG& m, bool&) { seen.push_back(m.message); };
+  popup->Popup(300, 200);
+  Idle();
+  ReleaseCapture();  // taken away by someone else
+  s.display.Click(150, 150);
+  Idle();
+  EXPECT_EQ(Levels(), 0);
+  EXPECT_NE(std::find(seen.begin(), seen.end(), UINT(WM_LBUTTONDOWN)), seen.end());
+  // The application's own callback is back in place.
+  seen.clear();
+  Key(VK_DOWN);
+  EXPECT_NE(std::find(seen.begin(), seen.end(), UINT(WM_KEYDOWN)), seen.end());
+}

@@ -74,6 +74,9 @@ class SkinMenusTest : public FormsTest {
     menu = ctl->menu;
     popup = new TspSkinPopupMenu(form);
     form->Show();
+    // The pointer rests away from where the menus open (it stays where the
+    // last test left it otherwise, and the menus follow it).
+    s.display.MouseMove(1, 1);
     Idle();
   }
   void TearDown() override { SkinBroadcast() = savedBroadcast_; }
