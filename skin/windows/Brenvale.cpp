@@ -62,6 +62,10 @@ TspBrenvale::TspBrenvale(TComponent* AOwner) : TComponent(AOwner) {
   maskBottom_ = std::make_unique<TBitmap>();
   maskLeft_ = std::make_unique<TBitmap>();
   maskRight_ = std::make_unique<TBitmap>();
+  borderTop_ = std::make_unique<TBitmap>();
+  borderLeft_ = std::make_unique<TBitmap>();
+  borderRight_ = std::make_unique<TBitmap>();
+  borderBottom_ = std::make_unique<TBitmap>();
   auto makeTimer = [this](Cardinal interval, void (TspBrenvale::*tick)(TObject*)) {
     auto* t = new TTimer(this);
     t->SetEnabled(false);

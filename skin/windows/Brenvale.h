@@ -441,6 +441,9 @@ class TspBrenvale : public TComponent {
  private:
   // Four mask strips for the current size (top, bottom, left, right).
   std::unique_ptr<TBitmap> maskTop_, maskBottom_, maskLeft_, maskRight_;
+  // The frame's border images, kept from one paint to the next.
+  std::unique_ptr<TBitmap> borderTop_, borderLeft_, borderRight_, borderBottom_;
+  int borderW_ = 0, borderH_ = 0;
   std::unique_ptr<TBitmap> logoBitMap_;
   std::unique_ptr<TFont> defCaptionFont_, defInActiveCaptionFont_;
   std::unique_ptr<TIcon> smallIcon_;

@@ -97,7 +97,14 @@ void TspBrenvale::PaintNCSkin(HDC DC, bool UseDC) {
   TspSkinData& s = *skinData_;
   const bool active = IsFormActive();
   TBitmap* source = (active || s.InactivePicture.Empty()) ? &s.Picture : &s.InactivePicture;
-  TBitmap top, left, right, bottom;
+  // The border images are kept between paints: recomposing into bitmaps of
+  // the same size costs no allocation. A new window size starts them anew.
+  if (borderW_ != FrameWidth || borderH_ != FrameHeight) {
+    for (TBitmap* b : {borderTop_.get(), borderLeft_.get(), borderRight_.get(), borderBottom_.get()}) b->SetSize(0, 0);
+    borderW_ = FrameWidth;
+    borderH_ = FrameHeight;
+  }
+  TBitmap &top = *borderTop_, &left = *borderLeft_, &right = *borderRight_, &bottom = *borderBottom_;
   const TRect S{0, 0, source->Width(), source->Height()};
   CreateSkinBorderImages(s.lefttoppoint, s.righttoppoint, s.leftbottompoint, s.rightbottompoint, s.clientrect,
                          FittedLeftTop, FittedRightTop, FittedLeftBottom, FittedRightBottom, FittedClientRect,

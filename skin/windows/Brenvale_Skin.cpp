@@ -22,6 +22,8 @@ void TspBrenvale::SetSkinData(TspSkinData* v) {
 
 void TspBrenvale::ApplySkin() {
   HoveredIndex = LastHoveredIndex = PressedIndex = -1;
+  // The kept border images belong to the skin before.
+  borderW_ = borderH_ = -1;
   SkinApplied = skinData_ && !skinData_->Empty;
   ButtonGlowLayer->Hide();
   MenuGlowLayer->Hide();

@@ -169,3 +169,14 @@ TEST_F(BrenvalePaintTest, WizardSkinSnapshot) {
   // The inactive frame picture differs in the caption band.
   EXPECT_NE(Pixel(445, 12), active);
 }
+
+TEST_F(BrenvalePaintTest, ANewSkinRepaintsTheFrameAtTheSameSize) {
+  Skinned();
+  EXPECT_EQ(Pixel(150, 10), kTop);
+  folder_.WriteBytes("frame.bmp", WriteBmp(FramePicture(kInactiveTop)));
+  ASSERT_TRUE(skin->LoadFromFile(folder_.Path("Skin.ini")));
+  Idle();
+  EXPECT_EQ(Pixel(150, 10), kInactiveTop);
+  EXPECT_EQ(Pixel(1, 100), kLeft);
+  EXPECT_EQ(Pixel(283, 5), kObjNormal);
+}
