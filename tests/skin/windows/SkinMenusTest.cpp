@@ -618,3 +618,70 @@ TEST_F(SkinMenusTest, WithoutTheCaptureAPressOnTheFormClosesTheMenuAndStillReach
   Key(VK_DOWN);
   EXPECT_NE(std::find(seen.begin(), seen.end(), UINT(WM_KEYDOWN)), seen.end());
 }
+
+TEST_F(SkinMenusSkinTest, FrameAnimationRunsUpWhileSelectedAndBackOnlyWithInactiveAnimation) {
+  for (bool inactive : {false, true}) {
+    SCOPED_TRACE(inactive ? "inactiveanimation" : "plain");
+    LoadMenuSkin(std::string("animateskinrect=0,24,60,48\nframecount=2\nanimateinterval=30\ninactiveanimation=") +
+                 (inactive ? "1\n" : "0\n"));
+    popup->Items()->Clear();
+    BuildMenu();
+    popup->Popup(100, 100);
+    Idle();
+    TspSkinPopupWindow* w = Level(0);
+    ASSERT_TRUE(w && w->ItemDescription);
+    TspSkinMenuItem* first = w->Items[0].get();
+    ASSERT_TRUE(first->AnimationApplies());
+    EXPECT_EQ(w->AnimationTimer->Interval(), 30u);
+    std::vector<int> frames;
+    for (int i = 0; i < 4; ++i) {
+      Advance(30);
+      frames.push_back(first->AnimationFrame);
+    }
+    EXPECT_EQ(frames, (std::vector<int>{1, 2, 3, 3}));
+    EXPECT_FALSE(w->AnimationTimer->Enabled());
+    Key(VK_DOWN);
+    frames.clear();
+    for (int i = 0; i < 4; ++i) {
+      Advance(30);
+      frames.push_back(first->AnimationFrame);
+    }
+    // Without inactiveanimation the row drops back to its normal look at once.
+    EXPECT_EQ(frames, inactive ? (std::vector<int>{2, 1, 0, 0}) : (std::vector<int>{0, 0, 0, 0}));
+    EXPECT_EQ(w->Items[1]->AnimationFrame, 3);
+    menu->CloseAll();
+  }
+}
+
+TEST_F(SkinMenusSkinTest, ADisabledCaptionFramedByDashesIsASectionHeader) {
+  LoadMenuSkin("");
+  // The header look: a "label" control drawn from the row picture, red text.
+  folder_.WriteText("Skin.ini",
+                    [] {
+                      std::string ini = MenuSkinIni("");
+                      const std::string from = "[SKINCONTROLS]\ncount=0\n";
+                      ini.replace(ini.find(from), from.size(),
+                                  "[SKINCONTROLS]\ncount=1\n0=label:label\n[label]\npictureindex=1\n"
+                                  "skinrect=0,0,60,24\nlefttoppoint=4,0\nrighttoppoint=56,0\nleftbottompoint=4,24\n"
+                                  "rightbottompoint=56,24\nclientrect=4,0,56,24\nfontname=Arial\nfontheight=14\n"
+                                  "fontcolor=$000000FF\n");
+                      return ini;
+                    }());
+  ASSERT_TRUE(ctl->skin->LoadFromFile(folder_.Path("Skin.ini"))) << ctl->skin->LastLoadError;
+  Add(popup->Items(), "Plain");
+  Add(popup->Items(), "-Section-")->SetEnabled(false);
+  Add(popup->Items(), "-Section-");
+  popup->Popup(100, 100);
+  Idle();
+  TspSkinPopupWindow* w = Level(0);
+  ASSERT_TRUE(w && w->ItemDescription);
+  auto redIn = [&](const TRect& b) {
+    int n = 0;
+    for (int y = b.Top; y < b.Bottom; ++y)
+      for (int x = b.Left; x < b.Right; ++x) n += PixelOf(w->Handle(), x, y) == TColor(0x000000FF);
+    return n;
+  };
+  EXPECT_GT(redIn(w->Items[1]->Bounds), 10);
+  EXPECT_EQ(redIn(w->Items[2]->Bounds), 0);
+  Snapshot(w->Handle(), "menu_section_header");
+}
