@@ -52,6 +52,35 @@ LRESULT SetCursorDefault(WND* w, WPARAM wp, LPARAM lp) {
   return FALSE;
 }
 
+// A press in the frame: moving and sizing go through WM_SYSCOMMAND, so a
+// window can refuse them there; caption buttons act on release over them.
+LRESULT NcLeftButtonDown(WND* w, int hit, LPARAM lp) {
+  if (hit == HTHSCROLL || hit == HTVSCROLL) {
+    TrackWindowScrollBar(w, hit, LParamToPoint(lp));
+    return 0;
+  }
+  const bool moveOrSize = hit == HTCAPTION || (hit >= HTLEFT && hit <= HTBOTTOMRIGHT);
+  if (!moveOrSize && hit != HTSYSMENU && hit != HTCLOSE && hit != HTMINBUTTON && hit != HTMAXBUTTON) return 0;
+  if (!w->IsChild() && GetActiveWindow() != TopLevelOf(w)) SetActiveWindow(TopLevelOf(w));
+  if (w->dead) return 0;
+  if (hit == HTCAPTION) {
+    SendMessage(w, WM_SYSCOMMAND, SC_MOVE | WPARAM(HTCAPTION), lp);
+  } else if (moveOrSize) {
+    SendMessage(w, WM_SYSCOMMAND, SC_SIZE + WPARAM(hit - HTLEFT + 1), lp);
+  } else if (hit == HTSYSMENU) {
+    // The window menu opens on the press, as a menu does.
+    if (w->style & WS_SYSMENU) SendMessage(w, WM_SYSCOMMAND, SC_MOUSEMENU | WPARAM(HTSYSMENU), lp);
+  } else if (TrackCaptionButton(w, hit)) {
+    POINT pt;
+    GetCursorPos(&pt);
+    WPARAM cmd = hit == HTCLOSE ? SC_CLOSE
+                 : hit == HTMINBUTTON ? ((w->style & WS_MINIMIZE) ? SC_RESTORE : SC_MINIMIZE)
+                                      : ((w->style & WS_MAXIMIZE) ? SC_RESTORE : SC_MAXIMIZE);
+    SendMessage(w, WM_SYSCOMMAND, cmd, PointToLParam(pt));
+  }
+  return 0;
+}
+
 }  // namespace
 
 LRESULT DefWindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
@@ -114,8 +143,14 @@ LRESULT DefWindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
         case SC_MINIMIZE: ShowWindow(w, SW_MINIMIZE); break;
         case SC_MAXIMIZE: ShowWindow(w, SW_SHOWMAXIMIZED); break;
         case SC_RESTORE: ShowWindow(w, SW_RESTORE); break;
-        case SC_MOVE: RunMoveSizeLoop(w, HTCAPTION, LParamToPoint(lp)); break;
-        case SC_SIZE: RunMoveSizeLoop(w, int(wp & 0x000F) + HTLEFT - 1, LParamToPoint(lp)); break;
+        // The low bits name the caption or edge the mouse took.
+        case SC_MOVE:
+          if ((wp & 0x000F) == WPARAM(HTCAPTION)) RunMoveSizeLoop(w, HTCAPTION, LParamToPoint(lp));
+          break;
+        case SC_SIZE:
+          if ((wp & 0x000F) >= WPARAM(WMSZ_LEFT) && (wp & 0x000F) <= WPARAM(WMSZ_BOTTOMRIGHT))
+            RunMoveSizeLoop(w, int(wp & 0x000F) + HTLEFT - 1, LParamToPoint(lp));
+          break;
       }
       return 0;
     case WM_SYSKEYDOWN:
@@ -173,14 +208,7 @@ LRESULT DefWindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
       }
       return 0;
     }
-    case WM_NCLBUTTONDOWN:
-      if (wp == WPARAM(HTCAPTION) || (wp >= WPARAM(HTLEFT) && wp <= WPARAM(HTBOTTOMRIGHT))) {
-        if (!w->IsChild() && GetActiveWindow() != TopLevelOf(w)) SetActiveWindow(TopLevelOf(w));
-        RunMoveSizeLoop(TopLevelOf(w) == w || w->IsChild() ? w : TopLevelOf(w), int(wp), LParamToPoint(lp));
-      } else if (wp == WPARAM(HTHSCROLL) || wp == WPARAM(HTVSCROLL)) {
-        TrackWindowScrollBar(w, int(wp), LParamToPoint(lp));
-      }
-      return 0;
+    case WM_NCLBUTTONDOWN: return NcLeftButtonDown(w, int(wp), lp);
     case WM_NCLBUTTONDBLCLK:
       // A second click on a bar scrolls again.
       if (wp == WPARAM(HTHSCROLL) || wp == WPARAM(HTVSCROLL)) {
@@ -189,6 +217,8 @@ LRESULT DefWindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
       }
       if (wp == WPARAM(HTCAPTION) && (w->style & WS_MAXIMIZEBOX))
         SendMessage(w, WM_SYSCOMMAND, (w->style & WS_MAXIMIZE) ? SC_RESTORE : SC_MAXIMIZE, lp);
+      else if (wp == WPARAM(HTSYSMENU) && (w->style & WS_SYSMENU))
+        SendMessage(w, WM_SYSCOMMAND, SC_CLOSE, lp);
       return 0;
     case WM_RBUTTONUP: {
       POINT p = LParamToPoint(lp);

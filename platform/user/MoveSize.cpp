@@ -65,3 +65,44 @@ void RunMoveSizeLoop(WND* w, int hit, POINT start) {
   if (!w->dead) SendMessage(w, WM_EXITSIZEMOVE, 0, 0);
   if (quit) PostQuitMessage(quitCode);
 }
+
+bool TrackCaptionButton(WND* w, int hit) {
+  if (!IsLive(w)) return false;
+  TWindowPin pin(w);
+  SetCapture(w);
+  bool inside = true;
+  bool released = false;
+  bool quit = false;
+  int quitCode = 0;
+  MSG m;
+  while (!w->dead && GetCapture() == w) {
+    if (!PeekMessage(&m, nullptr, 0, 0, PM_REMOVE)) {
+      WaitMessage();
+      continue;
+    }
+    if (m.message == WM_QUIT) {
+      quit = true;
+      quitCode = int(m.wParam);
+      break;
+    }
+    if ((m.message == WM_MOUSEMOVE || m.message == WM_LBUTTONUP) && m.hwnd == w) {
+      inside = WindowFromPoint(m.pt) == w && SendMessage(w, WM_NCHITTEST, 0, PointToLParam(m.pt)) == hit;
+      if (m.message == WM_LBUTTONUP) {
+        released = true;
+        break;
+      }
+      continue;
+    }
+    if (m.message == WM_KEYDOWN && m.wParam == WPARAM(VK_ESCAPE)) {
+      inside = false;
+      break;
+    }
+    if (m.message >= WM_MOUSEFIRST && m.message <= WM_MOUSELAST) continue;
+    TranslateMessage(&m);
+    DispatchMessage(&m);
+  }
+  if (!w->dead && GetCapture() == w) ReleaseCapture();
+  if (quit) PostQuitMessage(quitCode);
+  // Escape, a quit or losing the capture cancels.
+  return released && inside && !w->dead;
+}

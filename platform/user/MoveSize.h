@@ -9,3 +9,7 @@
 
 struct WND;
 void RunMoveSizeLoop(WND* w, int hit, POINT startScreen);
+// DefWindowProc's press on a caption button: follows the mouse under
+// capture until the button comes up and tells whether it came up over the
+// same button (WM_NCHITTEST answering `hit`).
+bool TrackCaptionButton(WND* w, int hit);

@@ -22,7 +22,7 @@ TFrame FrameOf(DWORD style, DWORD exStyle, bool child) {
   TFrame f;
   if (!WmDecorated(style, child)) {
     if (style & WS_THICKFRAME) {
-      f.border = GetSystemMetrics(SM_CXFRAME) / 2;
+      f.border = GetSystemMetrics(SM_CXFRAME);
       f.sizing = true;
     } else if ((style & WS_DLGFRAME) || (exStyle & WS_EX_DLGMODALFRAME)) {
       f.border = GetSystemMetrics(SM_CXDLGFRAME);
@@ -70,6 +70,44 @@ BOOL AdjustWindowRectEx(RECT* r, DWORD style, BOOL, DWORD exStyle) {
 
 void DefaultNcCalcSize(WND* w, RECT* proposed) { Inset(*proposed, FrameOf(w->style, w->exStyle, w->IsChild())); }
 
+namespace {
+
+// The frame Windows would give the style, for a window whose procedure
+// answers WM_NCCALCSIZE instead of leaving its frame to the window manager.
+TFrame OwnFrameOf(DWORD style, DWORD exStyle) {
+  TFrame f;
+  if (style & WS_THICKFRAME) {
+    f.border = GetSystemMetrics(SM_CXFRAME);
+    f.sizing = true;
+  } else if ((style & WS_DLGFRAME) || (exStyle & WS_EX_DLGMODALFRAME)) {
+    f.border = GetSystemMetrics(SM_CXDLGFRAME);
+  } else if (style & WS_BORDER) {
+    f.border = GetSystemMetrics(SM_CXBORDER);
+  }
+  if (style & WS_VSCROLL) f.vscroll = GetSystemMetrics(SM_CXVSCROLL);
+  if (style & WS_HSCROLL) f.hscroll = GetSystemMetrics(SM_CYHSCROLL);
+  return f;
+}
+
+// The caption's parts: the window-menu icon at the left, then from the
+// right close, maximize and minimize, each a caption button wide.
+int CaptionHit(DWORD style, DWORD exStyle, const RECT& band, POINT p) {
+  if (!(style & WS_SYSMENU)) return HTCAPTION;
+  const bool tool = (exStyle & WS_EX_TOOLWINDOW) != 0;
+  const int bw = tool ? GetSystemMetrics(SM_CYSMCAPTION) : GetSystemMetrics(SM_CXSIZE);
+  int right = band.Right;
+  if (p.X >= right - bw) return HTCLOSE;
+  right -= bw;
+  if (!tool && (style & (WS_MAXIMIZEBOX | WS_MINIMIZEBOX))) {
+    if (p.X >= right - bw) return HTMAXBUTTON;
+    if (p.X >= right - 2 * bw) return HTMINBUTTON;
+  }
+  if (!tool && p.X < band.Left + bw) return HTSYSMENU;
+  return HTCAPTION;
+}
+
+}  // namespace
+
 int DefaultNcHitTest(WND* w, POINT screen) {
   POINT o = WindowOriginScreen(w);
   POINT p{screen.X - o.X, screen.Y - o.Y};
@@ -77,7 +115,10 @@ int DefaultNcHitTest(WND* w, POINT screen) {
   if (!box.Contains(p)) return HTNOWHERE;
   RECT client = Bounds(w->client.Left - w->rect.Left, w->client.Top - w->rect.Top, w->client.Width(), w->client.Height());
   if (client.Contains(p)) return HTCLIENT;
-  TFrame f = FrameOf(w->style, w->exStyle, w->IsChild());
+  // A decorated top-level window with a non-client area has made its own
+  // frame: the codes follow its style, its caption is the band above the client.
+  const bool own = WmDecorated(w->style, w->IsChild());
+  TFrame f = own ? OwnFrameOf(w->style, w->exStyle) : FrameOf(w->style, w->exStyle, w->IsChild());
   if (f.sizing) {
     int corner = GetSystemMetrics(SM_CYCAPTION);
     bool left = p.X < f.border, right = p.X >= box.Right - f.border;
@@ -97,8 +138,9 @@ int DefaultNcHitTest(WND* w, POINT screen) {
   inner.Top += f.border;
   inner.Right -= f.border;
   inner.Bottom -= f.border;
-  if (f.caption && p.Y >= inner.Top && p.Y < inner.Top + f.caption && p.X >= inner.Left && p.X < inner.Right)
-    return HTCAPTION;
+  if (!inner.Contains(p)) return HTBORDER;
+  const int captionBottom = own ? ((w->style & WS_CAPTION) == WS_CAPTION ? client.Top : inner.Top) : inner.Top + f.caption;
+  if (p.Y < captionBottom) return CaptionHit(w->style, w->exStyle, RECT{inner.Left, inner.Top, inner.Right, captionBottom}, p);
   bool inV = f.vscroll && p.X >= client.Right && p.X < client.Right + f.vscroll && p.Y >= client.Top;
   bool inH = f.hscroll && p.Y >= client.Bottom && p.Y < client.Bottom + f.hscroll && p.X >= client.Left;
   if (inV && inH) return f.sizing ? HTGROWBOX : HTNOWHERE;

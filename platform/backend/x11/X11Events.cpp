@@ -65,7 +65,8 @@ void OnClientMessage(TX11State& s, const XClientMessageEvent& ev, TX11Native& n)
   if (ev.message_type != s.atoms.wmProtocols || ev.format != 32) return;
   Atom protocol = Atom(ev.data.l[0]);
   if (protocol == s.atoms.wmDeleteWindow) {
-    PostMessage(n.hwnd, WM_CLOSE, 0, 0);
+    // The window manager's close button: as the caption's close button.
+    PostMessage(n.hwnd, WM_SYSCOMMAND, SC_CLOSE, 0);
   } else if (protocol == s.atoms.netWmPing) {
     XEvent reply;
     reply.xclient = ev;

@@ -70,6 +70,7 @@ LRESULT PaintProc(HWND h, UINT m, WPARAM wp, LPARAM lp) {
       g_log.push_back({h, m, wp});
       if (g_keepOnClose) return 0;
       break;
+    case WM_SYSCOMMAND: g_log.push_back({h, m, wp}); break;
     default: break;
   }
   return DefWindowProc(h, m, wp, lp);
@@ -345,6 +346,10 @@ TEST_F(X11DisplayTest, DeleteWindowRequestArrivesAsClose) {
   g_keepOnClose = true;
   sendDelete(kept);
   Settle();
+  // As the close button: WM_SYSCOMMAND SC_CLOSE, whose default is WM_CLOSE.
+  ASSERT_FALSE(g_log.empty());
+  EXPECT_EQ(g_log[0].msg, UINT(WM_SYSCOMMAND));
+  EXPECT_EQ(g_log[0].wp & 0xFFF0, SC_CLOSE);
   auto closes = Logged(WM_CLOSE);
   ASSERT_EQ(closes.size(), 1u);
   EXPECT_EQ(closes[0].hwnd, kept);
