@@ -122,12 +122,6 @@ void MoveHover(POINT pt) {
   }
 }
 
-int HitTest(WND* w, POINT pt) {
-  if (w->style & WS_DISABLED) return HTERROR;
-  LRESULT hit = SendMessage(w, WM_NCHITTEST, 0, PointToLParam(pt));
-  return int(hit);
-}
-
 bool CookMouse(const TRawInput& r, MSG* out) {
   g_cursor = r.pt;
   UINT clientMsg = WM_MOUSEMOVE;
@@ -138,8 +132,8 @@ bool CookMouse(const TRawInput& r, MSG* out) {
     isDown = r.down;
   }
   MoveHover(r.pt);
-  WND* under = WindowFromPoint(r.pt);
   if (g_capture && IsLive(g_capture)) {
+    WND* under = WindowUnderPoint(r.pt);
     WND* c = g_capture;
     if (isDown && (c->cls->wc.style & CS_DBLCLKS) && g_lastClick.valid && g_lastClick.w == c &&
         g_lastClick.serial == c->serial && g_lastClick.button == r.button && g_lastClick.client &&
@@ -157,15 +151,15 @@ bool CookMouse(const TRawInput& r, MSG* out) {
     *out = Make(c, clientMsg, MouseKeys(), ClientPoint(c, r.pt), r);
     return true;
   }
+  int hit = HTNOWHERE;
+  WND* under = WindowHitFromPoint(r.pt, &hit);
   if (!under) {
     UpdateTracking(nullptr, false);
     return false;
   }
   TWindowPin pin(under);
-  int hit = HitTest(under, r.pt);
-  if (under->dead) return false;
   UpdateTracking(under, hit == HTCLIENT);
-  if (hit == HTERROR || hit == HTTRANSPARENT) {
+  if (hit == HTERROR) {
     SendMessage(under, WM_SETCURSOR, reinterpret_cast<WPARAM>(under), MAKELPARAM(HTERROR, int(clientMsg)));
     return false;
   }
@@ -352,7 +346,8 @@ BOOL TrackMouseEvent(TRACKMOUSEEVENT* tme) {
   g_track.hoverStart = g_cursor;
   g_track.hoverSince = GetTickCount64();
   // Not over the window now: the leave is due at once.
-  WND* under = WindowFromPoint(g_cursor);
+  WND* under = g_capture ? WindowUnderPoint(g_cursor) : WindowHitFromPoint(g_cursor, nullptr);
+  if (!IsLive(w)) return FALSE;
   POINT co = ClientOriginScreen(w);
   bool overClient = under == w && Bounds(co.X, co.Y, w->client.Width(), w->client.Height()).Contains(g_cursor);
   bool overNc = under == w && !overClient;

@@ -86,7 +86,8 @@ bool TrackCaptionButton(WND* w, int hit) {
       break;
     }
     if ((m.message == WM_MOUSEMOVE || m.message == WM_LBUTTONUP) && m.hwnd == w) {
-      inside = WindowFromPoint(m.pt) == w && SendMessage(w, WM_NCHITTEST, 0, PointToLParam(m.pt)) == hit;
+      int code = HTNOWHERE;
+      inside = WindowHitFromPoint(m.pt, &code) == w && code == hit;
       if (m.message == WM_LBUTTONUP) {
         released = true;
         break;

@@ -119,6 +119,11 @@ POINT ClientOriginScreen(const WND* w);
 // Offset of w's window corner inside its top-level surface.
 POINT WindowOriginInSurface(const WND* w);
 void ZOrderInsert(WND* w, HWND after);
+// WindowFromPoint with the hit code the window answered (HTERROR for a
+// disabled one); windows answering HTTRANSPARENT are passed over.
+WND* WindowHitFromPoint(POINT screen, int* hit);
+// The window under a point by geometry alone, asking no window.
+WND* WindowUnderPoint(POINT screen);
 
 // ---- Painting (Paint.cpp) -----------------------------------------------------
 void EnsureSurface(WND* top);

@@ -376,29 +376,82 @@ WND* DeepestChild(WND* w, POINT screen) {
 
 }  // namespace
 
-HWND WindowFromPoint(POINT screen) {
-  for (WND* t : TopLevelWindows()) {
+namespace {
+
+// A window whose WM_NCHITTEST answers HTTRANSPARENT lets the mouse through
+// to what lies beneath it: its next siblings, then its parent. A disabled
+// window is not asked; its parent takes the point.
+WND* HitBelow(WND* w, POINT screen, int* hit) {
+  TWindowPin pin(w);
+  POINT co = ClientOriginScreen(w);
+  if (Bounds(co.X, co.Y, w->client.Width(), w->client.Height()).Contains(screen)) {
+    std::vector<WND*> kids = w->children;  // a hit test may restack them
+    for (WND* c : kids) {
+      if (!IsLive(c) || !(c->style & WS_VISIBLE) || !ContainsScreenPoint(c, screen)) continue;
+      if (c->style & WS_DISABLED) break;
+      if (WND* found = HitBelow(c, screen, hit)) return found;
+      if (w->dead) return nullptr;
+    }
+  }
+  if (w->style & WS_DISABLED) {
+    *hit = HTERROR;
+    return w;
+  }
+  int code = int(SendMessage(w, WM_NCHITTEST, 0, PointToLParam(screen)));
+  if (w->dead || code == HTTRANSPARENT) return nullptr;
+  *hit = code;
+  return w;
+}
+
+}  // namespace
+
+WND* WindowHitFromPoint(POINT screen, int* hit) {
+  int code = HTNOWHERE;
+  std::vector<WND*> tops = TopLevelWindows();
+  for (WND* t : tops) {
+    if (!IsLive(t)) continue;
     // A minimized window keeps its rectangle but is not on the screen.
     if (!(t->style & WS_VISIBLE) || (t->style & WS_MINIMIZE) || !ContainsScreenPoint(t, screen)) continue;
     // Clear pixels of a layered window let the mouse through.
+    if (LayeredPointTransparent(t, POINT{screen.X - t->rect.Left, screen.Y - t->rect.Top})) continue;
+    if (WND* w = HitBelow(t, screen, &code)) {
+      if (hit) *hit = code;
+      return w;
+    }
+  }
+  return nullptr;
+}
+
+WND* WindowUnderPoint(POINT screen) {
+  for (WND* t : TopLevelWindows()) {
+    if (!(t->style & WS_VISIBLE) || (t->style & WS_MINIMIZE) || !ContainsScreenPoint(t, screen)) continue;
     if (LayeredPointTransparent(t, POINT{screen.X - t->rect.Left, screen.Y - t->rect.Top})) continue;
     return DeepestChild(t, screen);
   }
   return nullptr;
 }
 
+HWND WindowFromPoint(POINT screen) { return WindowHitFromPoint(screen, nullptr); }
+
 HWND ChildWindowFromPointEx(HWND parent, POINT client, UINT flags) {
   WND* p = LiveWindow(parent);
   if (!p) return nullptr;
   if (!RECT{0, 0, p->client.Width(), p->client.Height()}.Contains(client)) return nullptr;
   POINT screen = Add(client, ClientOriginScreen(p));
-  for (WND* c : p->children) {
+  TWindowPin pin(p);
+  std::vector<WND*> kids = p->children;
+  for (WND* c : kids) {
+    if (!IsLive(c)) continue;
     if ((flags & CWP_SKIPINVISIBLE) && !(c->style & WS_VISIBLE)) continue;
     if ((flags & CWP_SKIPDISABLED) && (c->style & WS_DISABLED)) continue;
     if ((flags & CWP_SKIPTRANSPARENT) && (c->exStyle & WS_EX_TRANSPARENT)) continue;
-    if (ContainsScreenPoint(c, screen)) return c;
+    if (!ContainsScreenPoint(c, screen)) continue;
+    // As WindowFromPoint: a child answering HTTRANSPARENT is passed over.
+    if (!(c->style & WS_DISABLED) && SendMessage(c, WM_NCHITTEST, 0, PointToLParam(screen)) == HTTRANSPARENT) continue;
+    if (p->dead) return nullptr;
+    return c;
   }
-  return p;
+  return p->dead ? nullptr : p;
 }
 
 HWND ChildWindowFromPoint(HWND parent, POINT client) { return ChildWindowFromPointEx(parent, client, CWP_ALL); }

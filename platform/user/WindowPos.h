@@ -30,9 +30,11 @@ constexpr UINT CWP_SKIPDISABLED = 0x0002;
 constexpr UINT CWP_SKIPTRANSPARENT = 0x0004;
 
 // The deepest visible, enabled window under a screen point, window regions
-// respected; nullptr where none of ours is.
+// respected, passing over windows whose WM_NCHITTEST answers HTTRANSPARENT;
+// nullptr where none of ours is.
 HWND WindowFromPoint(POINT screen);
-// A direct child under a client point of parent, parent itself when no
-// child is there, nullptr outside the parent.
+// A direct child under a client point of parent (children answering
+// HTTRANSPARENT passed over), parent itself when no child is there, nullptr
+// outside the parent.
 HWND ChildWindowFromPoint(HWND parent, POINT client);
 HWND ChildWindowFromPointEx(HWND parent, POINT client, UINT flags);
