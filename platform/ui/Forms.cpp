@@ -604,7 +604,8 @@ void TCustomForm::WMClose(TMessage&) { Close(); }
 
 void TCustomForm::WMSysCommand(TMessage& Message) {
   WPARAM cmd = Message.WParam & 0xFFF0;
-  if (cmd == SC_KEYMENU && menu_) {
+  // Alt+Space is the window menu's, not the menu bar's.
+  if (cmd == SC_KEYMENU && menu_ && Message.LParam != ' ') {
     std::string ch;
     if (Message.LParam > ' ') AppendUtf8(ch, char32_t(Message.LParam));
     if (MenuBarKeyMenu(this, ch)) {

@@ -167,7 +167,12 @@ LRESULT DefWindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
         SendMessage(TopLevelOf(w), WM_SYSCOMMAND, SC_KEYMENU, 0);
       g_altTap = false;
       return 0;
-    case WM_SYSCHAR: return 0;
+    case WM_SYSCHAR:
+      // Alt+character asks the frame for its menu; Alt+Tab and Alt+Esc belong
+      // to the window switcher.
+      if ((lp & (LPARAM(1) << 29)) && wp != WPARAM(VK_TAB) && wp != WPARAM(VK_ESCAPE))
+        SendMessage(TopLevelOf(w), WM_SYSCOMMAND, SC_KEYMENU, LPARAM(wp));
+      return 0;
     case WM_MOUSEACTIVATE:
       if (w->IsChild()) {
         if (LRESULT r = SendMessage(w->parent, WM_MOUSEACTIVATE, wp, lp)) return r;

@@ -23,6 +23,8 @@ struct TRawInput {
   POINT pt{};
   int value = 0;  // wheel delta, virtual key or character
   DWORD time = 0;
+  int side = 0;   // keys: the left- or right-hand key behind a Shift, Ctrl or Alt
+  TKeyCode code;  // keys: the physical key
 };
 
 struct TClick {
@@ -51,6 +53,7 @@ POINT g_cursor{};
 Byte g_keys[256] = {};       // as of the messages retrieved
 Byte g_asyncKeys[256] = {};  // as of the raw input
 TClick g_lastClick;
+bool g_altWithKey = false;  // another key went down while Alt was held
 TTracking g_track;
 UINT g_doubleClickTime = 500;
 
@@ -75,14 +78,31 @@ WPARAM MouseKeys() {
   return k;
 }
 
+int GenericOf(int vk) {
+  return (vk == VK_LSHIFT || vk == VK_RSHIFT) ? VK_SHIFT
+         : (vk == VK_LCONTROL || vk == VK_RCONTROL) ? VK_CONTROL
+         : (vk == VK_LMENU || vk == VK_RMENU) ? VK_MENU
+                                              : 0;
+}
+
+// The left- or right-hand key a generic Shift, Ctrl or Alt came from.
+int SideOf(int vk, TKeyCode code) {
+  if (GenericOf(vk)) return vk;
+  if (vk == VK_SHIFT) return code.scan == 0x36 ? VK_RSHIFT : VK_LSHIFT;
+  if (vk == VK_CONTROL) return code.extended ? VK_RCONTROL : VK_LCONTROL;
+  if (vk == VK_MENU) return code.extended ? VK_RMENU : VK_LMENU;
+  return 0;
+}
+
 void SetKey(Byte* keys, int vk, bool down) {
   if (down && !Down(keys, vk)) keys[vk] ^= 1;  // toggle on each press
   keys[vk] = Byte((keys[vk] & 1) | (down ? 0x80 : 0));
-  int generic = (vk == VK_LSHIFT || vk == VK_RSHIFT) ? VK_SHIFT
-                : (vk == VK_LCONTROL || vk == VK_RCONTROL) ? VK_CONTROL
-                : (vk == VK_LMENU || vk == VK_RMENU) ? VK_MENU
-                                                     : 0;
-  if (generic) keys[generic] = Byte((keys[generic] & 1) | (down ? 0x80 : 0));
+  int generic = GenericOf(vk);
+  if (!generic) return;
+  int left = generic == VK_SHIFT ? VK_LSHIFT : generic == VK_CONTROL ? VK_LCONTROL : VK_LMENU;
+  bool any = Down(keys, left) || Down(keys, left + 1);
+  if (any && !Down(keys, generic)) keys[generic] ^= 1;
+  keys[generic] = Byte((keys[generic] & 1) | (any ? 0x80 : 0));
 }
 
 MSG Make(HWND h, UINT m, WPARAM wp, LPARAM lp, const TRawInput& r) {
@@ -204,9 +224,9 @@ bool CookMouse(const TRawInput& r, MSG* out) {
   return true;
 }
 
-LPARAM KeyLParam(int vk, bool down, bool wasDown, bool alt) {
-  UINT scan = MapVirtualKey(UINT(vk), MAPVK_VK_TO_VSC);
-  std::uint32_t lp = 1u | (scan << 16);
+LPARAM KeyLParam(TKeyCode code, bool down, bool wasDown, bool alt) {
+  std::uint32_t lp = 1u | ((code.scan & 0xFFu) << 16);
+  if (code.extended) lp |= 1u << 24;
   if (alt) lp |= 1u << 29;
   if (wasDown || !down) lp |= 1u << 30;
   if (!down) lp |= 1u << 31;
@@ -222,15 +242,31 @@ bool CookKey(const TRawInput& r, MSG* out) {
     *out = Make(target, WM_CHAR, WPARAM(r.value), 1, r);
     return true;
   }
-  bool wasDown = Down(g_keys, r.value);
-  SetKey(g_keys, r.value, r.down);
+  const int key = r.side ? r.side : r.value;
+  bool wasDown = Down(g_keys, key);
+  bool altWasDown = Down(g_keys, VK_MENU);
+  SetKey(g_keys, key, r.down);
+  if (r.down && r.value == VK_MENU && !altWasDown) g_altWithKey = false;
+  else if (r.down && r.value != VK_MENU && altWasDown) g_altWithKey = true;
   if (!target) return false;
   bool alt = Down(g_keys, VK_MENU) || (r.value == VK_MENU && !r.down);
+  // Alt let go after another key went down with it is a plain key-up.
+  if (r.value == VK_MENU && !r.down && !Down(g_keys, VK_MENU) && g_altWithKey) alt = false;
   bool ctrl = Down(g_keys, VK_CONTROL);
   bool sys = (alt && !ctrl) || r.value == VK_F10 || noFocus;
   UINT msg = r.down ? (sys ? WM_SYSKEYDOWN : WM_KEYDOWN) : (sys ? WM_SYSKEYUP : WM_KEYUP);
-  *out = Make(target, msg, WPARAM(r.value), KeyLParam(r.value, r.down, wasDown, alt && !ctrl), r);
+  *out = Make(target, msg, WPARAM(r.value), KeyLParam(r.code, r.down, wasDown, alt && !ctrl), r);
   return true;
+}
+
+TRawInput Raw(TRawKind kind, TMouseButton button, bool down, POINT pt, int value) {
+  TRawInput r;
+  r.kind = kind;
+  r.button = button;
+  r.down = down;
+  r.pt = pt;
+  r.value = value;
+  return r;
 }
 
 void Push(TRawInput r) {
@@ -377,28 +413,61 @@ BOOL GetKeyboardState(Byte* keys) {
   return TRUE;
 }
 
+namespace {
+
+struct TScanEntry {
+  int vk;
+  Byte scan;
+  bool extended;
+};
+
+// Set-1 scan codes of a US keyboard. Generic modifiers come before their
+// sides and the cursor keys before the keypad's, so a scan code maps back
+// to the key Windows names.
+constexpr TScanEntry kScanCodes[] = {
+    {VK_ESCAPE, 0x01, false}, {'1', 0x02, false}, {'2', 0x03, false}, {'3', 0x04, false}, {'4', 0x05, false},
+    {'5', 0x06, false}, {'6', 0x07, false}, {'7', 0x08, false}, {'8', 0x09, false}, {'9', 0x0A, false},
+    {'0', 0x0B, false}, {0xBD, 0x0C, false}, {0xBB, 0x0D, false}, {VK_BACK, 0x0E, false}, {VK_TAB, 0x0F, false},
+    {'Q', 0x10, false}, {'W', 0x11, false}, {'E', 0x12, false}, {'R', 0x13, false}, {'T', 0x14, false},
+    {'Y', 0x15, false}, {'U', 0x16, false}, {'I', 0x17, false}, {'O', 0x18, false}, {'P', 0x19, false},
+    {0xDB, 0x1A, false}, {0xDD, 0x1B, false}, {VK_RETURN, 0x1C, false}, {VK_CONTROL, 0x1D, false},
+    {VK_LCONTROL, 0x1D, false}, {VK_RCONTROL, 0x1D, true}, {'A', 0x1E, false}, {'S', 0x1F, false},
+    {'D', 0x20, false}, {'F', 0x21, false}, {'G', 0x22, false}, {'H', 0x23, false}, {'J', 0x24, false},
+    {'K', 0x25, false}, {'L', 0x26, false}, {0xBA, 0x27, false}, {0xDE, 0x28, false}, {0xC0, 0x29, false},
+    {VK_SHIFT, 0x2A, false}, {VK_LSHIFT, 0x2A, false}, {0xDC, 0x2B, false}, {'Z', 0x2C, false},
+    {'X', 0x2D, false}, {'C', 0x2E, false}, {'V', 0x2F, false}, {'B', 0x30, false}, {'N', 0x31, false},
+    {'M', 0x32, false}, {0xBC, 0x33, false}, {0xBE, 0x34, false}, {0xBF, 0x35, false}, {VK_DIVIDE, 0x35, true},
+    {VK_RSHIFT, 0x36, false}, {VK_MULTIPLY, 0x37, false}, {VK_SNAPSHOT, 0x37, true}, {VK_MENU, 0x38, false},
+    {VK_LMENU, 0x38, false}, {VK_RMENU, 0x38, true}, {VK_SPACE, 0x39, false}, {VK_CAPITAL, 0x3A, false},
+    {VK_F1, 0x3B, false}, {VK_F1 + 1, 0x3C, false}, {VK_F1 + 2, 0x3D, false}, {VK_F4, 0x3E, false},
+    {VK_F1 + 4, 0x3F, false}, {VK_F1 + 5, 0x40, false}, {VK_F1 + 6, 0x41, false}, {VK_F1 + 7, 0x42, false},
+    {VK_F1 + 8, 0x43, false}, {VK_F10, 0x44, false}, {VK_PAUSE, 0x45, false}, {VK_NUMLOCK, 0x45, true},
+    {VK_SCROLL, 0x46, false}, {VK_HOME, 0x47, true}, {VK_UP, 0x48, true}, {VK_PRIOR, 0x49, true},
+    {VK_SUBTRACT, 0x4A, false}, {VK_LEFT, 0x4B, true}, {VK_CLEAR, 0x4C, false}, {VK_RIGHT, 0x4D, true},
+    {VK_ADD, 0x4E, false}, {VK_END, 0x4F, true}, {VK_DOWN, 0x50, true}, {VK_NEXT, 0x51, true},
+    {VK_INSERT, 0x52, true}, {VK_DELETE, 0x53, true}, {VK_NUMPAD0 + 7, 0x47, false}, {VK_NUMPAD0 + 8, 0x48, false},
+    {VK_NUMPAD0 + 9, 0x49, false}, {VK_NUMPAD0 + 4, 0x4B, false}, {VK_NUMPAD0 + 5, 0x4C, false},
+    {VK_NUMPAD0 + 6, 0x4D, false}, {VK_NUMPAD0 + 1, 0x4F, false}, {VK_NUMPAD0 + 2, 0x50, false},
+    {VK_NUMPAD0 + 3, 0x51, false}, {VK_NUMPAD0, 0x52, false}, {VK_DECIMAL, 0x53, false}, {VK_F1 + 10, 0x57, false},
+    {VK_F12, 0x58, false}, {VK_LWIN, 0x5B, true}, {VK_RWIN, 0x5C, true}, {VK_APPS, 0x5D, true},
+};
+
+}  // namespace
+
+TKeyCode DefaultKeyCode(int vk) {
+  for (const TScanEntry& e : kScanCodes)
+    if (e.vk == vk) return TKeyCode{e.scan, e.extended};
+  return TKeyCode{};
+}
+
 UINT MapVirtualKey(UINT code, UINT mapType) {
-  static const struct {
-    int vk;
-    UINT scan;
-  } table[] = {{VK_ESCAPE, 0x01}, {'1', 0x02},      {'2', 0x03},       {'3', 0x04},     {'4', 0x05},   {'5', 0x06},
-               {'6', 0x07},       {'7', 0x08},      {'8', 0x09},       {'9', 0x0A},     {'0', 0x0B},   {VK_BACK, 0x0E},
-               {VK_TAB, 0x0F},    {'Q', 0x10},      {'W', 0x11},       {'E', 0x12},     {'R', 0x13},   {'T', 0x14},
-               {'Y', 0x15},       {'U', 0x16},      {'I', 0x17},       {'O', 0x18},     {'P', 0x19},   {VK_RETURN, 0x1C},
-               {VK_CONTROL, 0x1D}, {'A', 0x1E},     {'S', 0x1F},       {'D', 0x20},     {'F', 0x21},   {'G', 0x22},
-               {'H', 0x23},       {'J', 0x24},      {'K', 0x25},       {'L', 0x26},     {VK_SHIFT, 0x2A}, {'Z', 0x2C},
-               {'X', 0x2D},       {'C', 0x2E},      {'V', 0x2F},       {'B', 0x30},     {'N', 0x31},   {'M', 0x32},
-               {VK_MENU, 0x38},   {VK_SPACE, 0x39}, {VK_F1, 0x3B},     {VK_F4, 0x3E},   {VK_F10, 0x44}, {VK_HOME, 0x47},
-               {VK_UP, 0x48},     {VK_PRIOR, 0x49}, {VK_LEFT, 0x4B},   {VK_RIGHT, 0x4D}, {VK_END, 0x4F}, {VK_DOWN, 0x50},
-               {VK_NEXT, 0x51},   {VK_INSERT, 0x52}, {VK_DELETE, 0x53}};
-  if (mapType == MAPVK_VK_TO_VSC) {
-    for (auto& e : table)
-      if (UINT(e.vk) == code) return e.scan;
-    return 0;
-  }
+  if (mapType == MAPVK_VK_TO_VSC) return code <= 255 ? DefaultKeyCode(int(code)).scan : 0;
   if (mapType == MAPVK_VSC_TO_VK) {
-    for (auto& e : table)
-      if (e.scan == code) return UINT(e.vk);
+    for (const TScanEntry& e : kScanCodes)
+      if (e.scan == code && code != 0) {
+        int generic = GenericOf(e.vk);
+        return UINT(generic ? generic : e.vk);
+      }
     return 0;
   }
   if (mapType == MAPVK_VK_TO_CHAR) {
@@ -432,32 +501,42 @@ BOOL TranslateMessage(const MSG* msg) {
 void InputMouseMove(POINT screen) {
   screen = ClampToCursorClip(screen);
   g_cursor = screen;
-  Push(TRawInput{TRawKind::Move, TMouseButton::mbLeft, false, screen, 0, 0});
+  Push(Raw(TRawKind::Move, TMouseButton::mbLeft, false, screen, 0));
 }
 
 void InputMouseButton(TMouseButton button, bool down, POINT screen) {
   screen = ClampToCursorClip(screen);
   g_cursor = screen;
   SetKey(g_asyncKeys, ButtonVk(button), down);
-  Push(TRawInput{TRawKind::Button, button, down, screen, 0, 0});
+  Push(Raw(TRawKind::Button, button, down, screen, 0));
 }
 
 void InputMouseWheel(int delta, POINT screen) {
   screen = ClampToCursorClip(screen);
   g_cursor = screen;
-  Push(TRawInput{TRawKind::Wheel, TMouseButton::mbLeft, false, screen, delta, 0});
+  Push(Raw(TRawKind::Wheel, TMouseButton::mbLeft, false, screen, delta));
 }
 
 void InputMouseHWheel(int delta, POINT screen) {
   screen = ClampToCursorClip(screen);
   g_cursor = screen;
-  Push(TRawInput{TRawKind::HWheel, TMouseButton::mbLeft, false, screen, delta, 0});
+  Push(Raw(TRawKind::HWheel, TMouseButton::mbLeft, false, screen, delta));
 }
 
 void InputKey(int vk, bool down) {
   if (vk <= 0 || vk > 255) return;
-  SetKey(g_asyncKeys, vk, down);
-  Push(TRawInput{TRawKind::Key, TMouseButton::mbLeft, down, g_cursor, vk, 0});
+  InputKeyCode(vk, down, DefaultKeyCode(vk));
+}
+
+void InputKeyCode(int vk, bool down, TKeyCode code) {
+  if (vk <= 0 || vk > 255) return;
+  int side = SideOf(vk, code);
+  int generic = GenericOf(side);
+  SetKey(g_asyncKeys, side ? side : vk, down);
+  TRawInput r = Raw(TRawKind::Key, TMouseButton::mbLeft, down, g_cursor, generic ? generic : vk);
+  r.side = side;
+  r.code = code;
+  Push(r);
 }
 
 void InputText(const char* utf8) {
@@ -480,11 +559,11 @@ void InputText(const char* utf8) {
       }
       cp = (cp << 6) | (*s & 0x3Fu);
     }
-    if (!bad) Push(TRawInput{TRawKind::Char, TMouseButton::mbLeft, false, g_cursor, int(cp), 0});
+    if (!bad) Push(Raw(TRawKind::Char, TMouseButton::mbLeft, false, g_cursor, int(cp)));
   }
 }
 
 void InputQueueCall(std::function<void()> deliver) {
   g_calls.push_back(std::move(deliver));
-  Push(TRawInput{TRawKind::Call, TMouseButton::mbLeft, false, g_cursor, 0, 0});
+  Push(Raw(TRawKind::Call, TMouseButton::mbLeft, false, g_cursor, 0));
 }

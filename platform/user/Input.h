@@ -94,7 +94,18 @@ void InputMouseButton(TMouseButton button, bool down, POINT screen);
 void InputMouseWheel(int delta, POINT screen);
 // Sideways wheel: positive to the right; WM_MOUSEHWHEEL to the focus window.
 void InputMouseHWheel(int delta, POINT screen);
+// The key behind a key message: its set-1 scan code (bits 16-23 of lParam)
+// and whether it is an extended key (bit 24): the cursor block, the
+// right-hand Ctrl and Alt, the keypad's Enter and Divide.
+struct TKeyCode {
+  UINT scan = 0;
+  bool extended = false;
+};
+// The usual key for a virtual key (the cursor block's arrows, not the keypad's).
+TKeyCode DefaultKeyCode(int vk);
+// The left- and right-hand VK_L*/VK_R* keys arrive as the generic key.
 void InputKey(int vk, bool down);
+void InputKeyCode(int vk, bool down, TKeyCode code);
 // Text from an input method: one WM_CHAR per code point.
 void InputText(const char* utf8);
 // Runs `deliver` once the input queued before it has been retrieved, so

@@ -184,6 +184,8 @@ void THeadlessDisplay::Wheel(int x, int y, int delta) { InputMouseWheel(delta, P
 void THeadlessDisplay::HWheel(int x, int y, int delta) { InputMouseHWheel(delta, POINT{x, y}); }
 void THeadlessDisplay::KeyDown(int vk) { InputKey(vk, true); }
 void THeadlessDisplay::KeyUp(int vk) { InputKey(vk, false); }
+void THeadlessDisplay::KeyDown(int vk, TKeyCode code) { InputKeyCode(vk, true, code); }
+void THeadlessDisplay::KeyUp(int vk, TKeyCode code) { InputKeyCode(vk, false, code); }
 void THeadlessDisplay::KeyPress(int vk) {
   KeyDown(vk);
   KeyUp(vk);

@@ -13,6 +13,7 @@
 #include "platform/rtl/Clock.h"
 #include "platform/rtl/Events.h"
 #include "platform/user/Display.h"
+#include "platform/user/Input.h"
 
 class THeadlessDisplay final : public TDisplay {
  public:
@@ -82,9 +83,14 @@ class THeadlessDisplay final : public TDisplay {
   void Wheel(int x, int y, int delta);
   // Sideways: positive to the right.
   void HWheel(int x, int y, int delta);
+  // The usual key for vk; VK_RCONTROL, VK_RMENU and the like name a side.
   void KeyDown(int vk);
   void KeyUp(int vk);
   void KeyPress(int vk);
+  // A particular key: the keypad's Enter (VK_RETURN, extended) or arrows
+  // (unextended), the right-hand Shift (scan code 0x36).
+  void KeyDown(int vk, TKeyCode code);
+  void KeyUp(int vk, TKeyCode code);
   void Text(const char* utf8);
   // The input method: the composition string and the cursor in it
   // (characters; starts a composition when none is going on), a commit of

@@ -113,15 +113,16 @@ void HandleX11Key(TX11State&, XKeyEvent& ev, TX11Native* n) {
     XLookupString(&ev, buf, int(sizeof buf), &ks, nullptr);
   }
   int vk = 0;
+  KeySym from = NoSymbol;
   // Text an input method commits arrives with no key at all.
   if (ev.keycode != 0) {
     // The keypad's meaning follows Num Lock; other keys are named by their
     // unshifted symbol, so Shift+1 is still the key '1'.
-    if (IsKeypadKey(ks)) vk = VirtualKeyFromKeysym(ks);
-    if (!vk) vk = VirtualKeyFromKeysym(XLookupKeysym(&ev, 0));
-    if (!vk) vk = VirtualKeyFromKeysym(ks);
+    if (IsKeypadKey(ks)) vk = VirtualKeyFromKeysym(from = ks);
+    if (!vk) vk = VirtualKeyFromKeysym(from = XLookupKeysym(&ev, 0));
+    if (!vk) vk = VirtualKeyFromKeysym(from = ks);
   }
-  if (vk) InputKey(vk, down);
+  if (vk) InputKeyCode(vk, down, KeyCodeFromKeysym(from, vk));
   if (down && !text.empty() && ev.keycode == 0 && n && n->icCallbacks) {
     // A commit of the input method we show the preedit of: its result.
     n->composing = false;

@@ -67,6 +67,24 @@ int VirtualKeyFromKeysym(unsigned long ks) {
   return 0;
 }
 
+TKeyCode KeyCodeFromKeysym(unsigned long ks, int vk) {
+  TKeyCode code = DefaultKeyCode(vk);
+  switch (ks) {
+    case XK_Control_R: case XK_Alt_R: case XK_Meta_R: case XK_ISO_Level3_Shift:
+    case XK_KP_Enter: case XK_KP_Divide:
+      code.extended = true;
+      break;
+    case XK_Shift_R: code.scan = 0x36; break;
+    // The keypad's cursor keys share the cursor block's scan codes unextended.
+    case XK_KP_Home: case XK_KP_Left: case XK_KP_Up: case XK_KP_Right: case XK_KP_Down: case XK_KP_Prior:
+    case XK_KP_Next: case XK_KP_End: case XK_KP_Begin: case XK_KP_Insert: case XK_KP_Delete:
+      code.extended = false;
+      break;
+    default: break;
+  }
+  return code;
+}
+
 bool KeyTranslatesToChar(int vk, const char* utf8) {
   if (!utf8 || !utf8[0] || utf8[1]) return false;
   unsigned char c = static_cast<unsigned char>(utf8[0]);

@@ -35,6 +35,7 @@ struct TLogged {
   HWND hwnd;
   UINT msg;
   WPARAM wp;
+  LPARAM lp = 0;
 };
 std::vector<TLogged> g_log;
 std::map<HWND, int> g_paints;
@@ -64,13 +65,14 @@ LRESULT PaintProc(HWND h, UINT m, WPARAM wp, LPARAM lp) {
     case WM_KEYUP:
     case WM_CHAR:
     case WM_SYSKEYDOWN:
-      g_log.push_back({h, m, wp});
+    case WM_SYSKEYUP:
+      g_log.push_back({h, m, wp, lp});
       return 0;
     case WM_CLOSE:
-      g_log.push_back({h, m, wp});
+      g_log.push_back({h, m, wp, lp});
       if (g_keepOnClose) return 0;
       break;
-    case WM_SYSCOMMAND: g_log.push_back({h, m, wp}); break;
+    case WM_SYSCOMMAND: g_log.push_back({h, m, wp, lp}); break;
     default: break;
   }
   return DefWindowProc(h, m, wp, lp);
@@ -316,6 +318,65 @@ TEST_F(X11DisplayTest, KeyPressesArriveAsKeyDownAndChar) {
   EXPECT_EQ(downs[3].wp, WPARAM(VK_ADD));
   ASSERT_EQ(chars.size(), 1u);
   EXPECT_EQ(chars[0].wp, WPARAM('+'));
+}
+
+TEST_F(X11DisplayTest, KeysCarryTheirScanCodeAndExtendedBit) {
+  HWND w = Create("scan", WS_OVERLAPPEDWINDOW, Bounds(20, 20, 100, 80), kFill);
+  ShowWindow(w, SW_SHOWNORMAL);
+  SetFocus(w);
+  Settle();
+  ASSERT_EQ(GetFocus(), w);
+  const struct {
+    KeySym ks;
+    WPARAM vk;
+    DWORD lp;  // the key-down's
+  } cases[] = {
+      {XK_a, 'A', 0x001E0001u},           {XK_Left, VK_LEFT, 0x014B0001u},
+      {XK_KP_Left, VK_LEFT, 0x004B0001u},  // the keypad's arrow with Num Lock off
+      {XK_KP_Enter, VK_RETURN, 0x011C0001u}, {XK_Return, VK_RETURN, 0x001C0001u},
+      {XK_Control_R, VK_CONTROL, 0x011D0001u}, {XK_Control_L, VK_CONTROL, 0x001D0001u},
+      {XK_KP_Divide, VK_DIVIDE, 0x01350001u}, {XK_Delete, VK_DELETE, 0x01530001u},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.ks);
+    if (XKeysymToKeycode(reader, c.ks) == 0) continue;  // not on this server's keyboard
+    SendKey(w, c.ks, false);  // up, whatever an earlier test left down
+    Settle();
+    g_log.clear();
+    SendKey(w, c.ks, true);
+    SendKey(w, c.ks, false);
+    Settle();
+    auto downs = Logged(WM_KEYDOWN);
+    auto ups = Logged(WM_KEYUP);
+    ASSERT_EQ(downs.size(), 1u);
+    ASSERT_EQ(ups.size(), 1u);
+    EXPECT_EQ(downs[0].wp, c.vk);
+    EXPECT_EQ(DWORD(downs[0].lp), c.lp);
+    EXPECT_EQ(DWORD(ups[0].lp), c.lp | 0xC0000000u);
+  }
+}
+
+TEST_F(X11DisplayTest, AltLetterAsksForTheMenuWithTheCharacter) {
+  HWND w = Create("menu keys", WS_OVERLAPPEDWINDOW, Bounds(20, 20, 100, 80), kFill);
+  ShowWindow(w, SW_SHOWNORMAL);
+  SetFocus(w);
+  Settle();
+  ASSERT_EQ(GetFocus(), w);
+  g_log.clear();
+  SendKey(w, XK_Alt_L, true);
+  SendKey(w, XK_f, true, Mod1Mask);
+  SendKey(w, XK_f, false, Mod1Mask);
+  SendKey(w, XK_Alt_L, false, Mod1Mask);
+  Settle();
+  std::vector<std::pair<UINT, WPARAM>> got;
+  for (const TLogged& l : g_log) got.emplace_back(l.msg, l.wp);
+  const std::vector<std::pair<UINT, WPARAM>> want = {{WM_SYSKEYDOWN, VK_MENU}, {WM_SYSKEYDOWN, 'F'},
+                                                     {WM_SYSCOMMAND, SC_KEYMENU}, {WM_SYSKEYUP, 'F'},
+                                                     {WM_KEYUP, VK_MENU}};
+  EXPECT_EQ(got, want);
+  auto commands = Logged(WM_SYSCOMMAND);
+  ASSERT_EQ(commands.size(), 1u);
+  EXPECT_EQ(commands[0].lp, LPARAM('f'));
 }
 
 TEST_F(X11DisplayTest, DeleteWindowRequestArrivesAsClose) {
