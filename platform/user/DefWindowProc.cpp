@@ -209,6 +209,7 @@ LRESULT DefWindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
       if (!(pos->flags & SWP_NOCLIENTMOVE)) SendMessage(w, WM_MOVE, 0, MAKELPARAM(w->client.Left, w->client.Top));
       if (!w->dead && !(pos->flags & SWP_NOCLIENTSIZE)) {
         WPARAM type = (w->style & WS_MINIMIZE) ? SIZE_MINIMIZED : (w->style & WS_MAXIMIZE) ? SIZE_MAXIMIZED : SIZE_RESTORED;
+        w->sizedOnce = true;
         SendMessage(w, WM_SIZE, type, MAKELPARAM(w->client.Width(), w->client.Height()));
       }
       return 0;

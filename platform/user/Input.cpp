@@ -185,7 +185,8 @@ bool CookMouse(const TRawInput& r, MSG* out) {
   }
   bool eat = false;
   if (isDown) {
-    for (WND* child = under; child->IsChild() && IsLive(child);) {
+    // Each window up the chain tells its parent unless it opted out.
+    for (WND* child = under; child->IsChild() && IsLive(child) && !(child->exStyle & WS_EX_NOPARENTNOTIFY);) {
       WND* parent = child->parent;
       SendMessage(parent, WM_PARENTNOTIFY, MAKEWPARAM(int(clientMsg), 0), ClientPoint(parent, r.pt));
       if (!IsLive(parent)) break;

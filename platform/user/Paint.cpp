@@ -383,7 +383,9 @@ BOOL RedrawWindow(HWND hwnd, const RECT* r, HRGN rgn, UINT flags) {
   if (flags & RDW_INTERNALPAINT) w->internalPaint = true;
   if (flags & RDW_NOINTERNALPAINT) w->internalPaint = false;
   if (flags & RDW_NOERASE) w->erasePending = false;
-  if (flags & (RDW_ERASENOW | RDW_UPDATENOW)) {
+  // With RDW_UPDATENOW each window erases in its own WM_PAINT, parents
+  // first, so none erases ahead of a parent that then paints over it.
+  if ((flags & RDW_ERASENOW) && !(flags & RDW_UPDATENOW)) {
     ErasePendingNow(w);
     if (w->dead) return TRUE;
     if (kids == Kids::All) {

@@ -228,7 +228,9 @@ HWND CreateWindowEx(DWORD exStyle, const char* className, const char* windowName
   }
   if (w->dead) return nullptr;
   w->creating = false;
-  if (!w->sizedOnce) {
+  // A child hears its size and place at once; a top-level window when first
+  // shown (ShowWindow), so a hidden one hears nothing until then.
+  if (w->IsChild() && !w->sizedOnce) {
     w->sizedOnce = true;
     SendMessage(w, WM_SIZE, SIZE_RESTORED, MAKELPARAM(w->client.Width(), w->client.Height()));
     if (w->dead) return nullptr;

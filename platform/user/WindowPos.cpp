@@ -282,6 +282,18 @@ BOOL ShowWindow(HWND hwnd, int cmd) {
   if (!activate) swp |= SWP_NOACTIVATE | SWP_NOZORDER;
   SetWindowPos(w, HWND_TOP, target.Left, target.Top, target.Width(), target.Height(), swp);
   if (w->dead) return wasVisible;
+  // A window hears its size and place when first shown, unless a move or
+  // resize while hidden already told it.
+  if (!w->sizedOnce) {
+    w->sizedOnce = true;
+    if (!minimize) {
+      WPARAM type = (w->style & WS_MAXIMIZE) ? SIZE_MAXIMIZED : SIZE_RESTORED;
+      SendMessage(w, WM_SIZE, type, MAKELPARAM(w->client.Width(), w->client.Height()));
+      if (w->dead) return wasVisible;
+    }
+    SendMessage(w, WM_MOVE, 0, MAKELPARAM(w->client.Left, w->client.Top));
+    if (w->dead) return wasVisible;
+  }
   if (wasMinimized != minimize && !w->IsChild() && w->native && CurrentDisplay())
     CurrentDisplay()->SetNativeMinimized(w->native, minimize);
   if (minimize) {

@@ -151,6 +151,25 @@ TEST_F(WindowTest, OwnFrameHitTestFollowsStyleAndRectangles) {
   }
 }
 
+// SM_CXFRAME is the sizing frame the layer draws: the frame's face runs
+// to it and the client starts right after.
+TEST_F(WindowTest, DrawnSizingFrameIsSmCxFrameWide) {
+  HWND p = Make("p", WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN, 0, 0, 100, 100);
+  Make("c", WS_CHILD | WS_VISIBLE | WS_THICKFRAME, 10, 10, 60, 60, p);
+  Pump();
+  const Surface* s = WindowSurface(p);
+  auto px = [&](int x, int y) { return reinterpret_cast<const std::uint32_t*>(s->Row(y))[x] & 0xFFFFFF; };
+  auto bgrx = [](COLORREF c) { return std::uint32_t(GetRValue(c)) << 16 | std::uint32_t(GetGValue(c)) << 8 | GetBValue(c); };
+  const int f = GetSystemMetrics(SM_CXFRAME);
+  ASSERT_EQ(GetSystemMetrics(SM_CYFRAME), f);
+  EXPECT_EQ(px(10 + f - 1, 40), bgrx(GetSysColor(COLOR_BTNFACE)));
+  EXPECT_EQ(px(10 + f, 40), bgrx(GetSysColor(COLOR_WINDOW)));
+  EXPECT_EQ(px(40, 10 + f - 1), bgrx(GetSysColor(COLOR_BTNFACE)));
+  EXPECT_EQ(px(40, 10 + f), bgrx(GetSysColor(COLOR_WINDOW)));
+  EXPECT_EQ(px(69 - f + 1, 40), bgrx(GetSysColor(COLOR_BTNFACE)));
+  EXPECT_EQ(px(69 - f, 40), bgrx(GetSysColor(COLOR_WINDOW)));
+}
+
 TEST_F(WindowTest, DefaultNcPaintDrawsTheClientEdge) {
   HWND p = Make("p", WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN, 0, 0, 100, 100);
   Make("c", WS_CHILD | WS_VISIBLE, 10, 10, 40, 40, p, WS_EX_CLIENTEDGE);

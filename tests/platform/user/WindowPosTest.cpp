@@ -47,7 +47,7 @@ TEST_F(WindowTest, ShowingATopLevelWindowActivatesItAndErasesBeforePosChanged) {
   ClearLog();
   EXPECT_FALSE(ShowWindow(w, SW_SHOW));
   EXPECT_EQ(Trace(kPos), (Strings{"w:SHOWWINDOW", "w:POSCHANGING", "w:ACTIVATEAPP", "w:NCACTIVATE", "w:ACTIVATE",
-                                  "w:SETFOCUS", "w:NCPAINT", "w:ERASEBKGND", "w:POSCHANGED"}));
+                                  "w:SETFOCUS", "w:NCPAINT", "w:ERASEBKGND", "w:POSCHANGED", "w:SIZE", "w:MOVE"}));
   auto show = TRecorder::Get().Of(w, WM_SHOWWINDOW);
   EXPECT_EQ(show[0].wp, WPARAM(TRUE));
   EXPECT_EQ(show[0].lp, 0);

@@ -11,13 +11,51 @@ const std::vector<UINT> kLife = {WM_GETMINMAXINFO, WM_NCCREATE, WM_NCCALCSIZE, W
 TEST_F(WindowTest, HiddenTopLevelCreationSendsMessagesInWindowsOrder) {
   HWND w = Make("top", WS_OVERLAPPED, 10, 20, 300, 200);
   ASSERT_NE(w, nullptr);
-  EXPECT_EQ(Trace(kLife), (Strings{"top:GETMINMAXINFO", "top:NCCREATE", "top:NCCALCSIZE", "top:CREATE", "top:SIZE",
-                                   "top:MOVE"}));
+  // No WM_SIZE or WM_MOVE while hidden: they come with the first show.
+  EXPECT_EQ(Trace(kLife), (Strings{"top:GETMINMAXINFO", "top:NCCREATE", "top:NCCALCSIZE", "top:CREATE"}));
+  ClearLog();
+  ShowWindow(w, SW_SHOWNORMAL);
+  EXPECT_EQ(Trace({WM_SHOWWINDOW, WM_WINDOWPOSCHANGED, WM_SIZE, WM_MOVE}),
+            (Strings{"top:SHOWWINDOW", "top:POSCHANGED", "top:SIZE", "top:MOVE"}));
   auto size = TRecorder::Get().Of(w, WM_SIZE);
   ASSERT_EQ(size.size(), 1u);
+  EXPECT_EQ(size[0].wp, SIZE_RESTORED);
   EXPECT_EQ(size[0].lp, MAKELPARAM(300, 200));
   auto move = TRecorder::Get().Of(w, WM_MOVE);
   EXPECT_EQ(move[0].lp, MAKELPARAM(10, 20));
+}
+
+struct TFirstShowCase {
+  const char* name;
+  DWORD style;
+  bool resizeWhileHidden;
+  int showCmd;
+  Strings expected;  // from creation through the second show
+};
+
+TEST_F(WindowTest, SizeAndMoveReachATopLevelWindowWhenFirstShown) {
+  const TFirstShowCase cases[] = {
+      {"popup", WS_POPUP, false, SW_SHOW, {"w:SHOWWINDOW", "w:SIZE", "w:MOVE", "w:SHOWWINDOW", "w:SHOWWINDOW"}},
+      {"visible at creation", WS_POPUP | WS_VISIBLE, false, SW_SHOW,
+       {"w:SHOWWINDOW", "w:SIZE", "w:MOVE", "w:SHOWWINDOW", "w:SHOWWINDOW"}},
+      // Reading chosen: DefWindowProc's WM_WINDOWPOSCHANGED tells a hidden
+      // window of a resize, as documented, and the first show adds nothing.
+      {"resized while hidden", WS_POPUP, true, SW_SHOW,
+       {"w:MOVE", "w:SIZE", "w:SHOWWINDOW", "w:SHOWWINDOW", "w:SHOWWINDOW"}},
+      {"shown without activation", WS_POPUP, false, SW_SHOWNA,
+       {"w:SHOWWINDOW", "w:SIZE", "w:MOVE", "w:SHOWWINDOW", "w:SHOWWINDOW"}},
+  };
+  for (const TFirstShowCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    ClearLog();
+    HWND w = Make("w", c.style, 10, 20, 120, 80);
+    if (c.resizeWhileHidden) SetWindowPos(w, nullptr, 15, 25, 130, 90, SWP_NOZORDER | SWP_NOACTIVATE);
+    ShowWindow(w, c.showCmd);
+    ShowWindow(w, SW_HIDE);
+    ShowWindow(w, c.showCmd);
+    EXPECT_EQ(Trace({WM_SIZE, WM_MOVE, WM_SHOWWINDOW}), c.expected);
+    DestroyWindow(w);
+  }
 }
 
 // The parent is hidden, so the child has nothing to paint yet.
