@@ -207,7 +207,8 @@ bool CookMouse(const TRawInput& r, MSG* out) {
   if (under->dead || eat) return false;
   bool client = hit == HTCLIENT;
   if (isDown) {
-    if ((under->cls->wc.style & CS_DBLCLKS) && g_lastClick.valid && g_lastClick.w == under &&
+    // The frame double-clicks whatever the class style.
+    if ((!client || (under->cls->wc.style & CS_DBLCLKS)) && g_lastClick.valid && g_lastClick.w == under &&
         g_lastClick.serial == under->serial && g_lastClick.button == r.button && g_lastClick.client == client &&
         r.time - g_lastClick.time <= g_doubleClickTime &&
         std::abs(r.pt.X - g_lastClick.pt.X) <= GetSystemMetrics(SM_CXDOUBLECLK) / 2 &&

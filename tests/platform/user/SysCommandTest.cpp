@@ -168,21 +168,24 @@ TEST_F(WindowTest, DoubleClicksOnTheCaption) {
       {"no maximize box", 80, 0, {SC_MOVE | WPARAM(HTCAPTION)}},
       {"window menu closes", 10, 0, {SC_MOUSEMENU | WPARAM(HTSYSMENU), SC_CLOSE}},
   };
-  for (const TDoubleCase& c : cases) {
-    SCOPED_TRACE(c.name);
-    HWND w = Make("w", WS_POPUP | WS_VISIBLE | WS_SYSMENU | c.extra, 100, 100, 200, 150, nullptr, 0, "TestDblWnd");
-    AnswerFrame(w, false);
-    Pump();
-    ClearLog();
-    for (int i = 0; i < 2; ++i) {
-      InputMouseButton(TMouseButton::mbLeft, true, Point(100 + c.x, 110));
-      InputMouseButton(TMouseButton::mbLeft, false, Point(100 + c.x, 110));
+  // The frame double-clicks without CS_DBLCLKS: run each case for both classes.
+  for (const char* cls : {"TestDblWnd", "TestWnd"}) {
+    for (const TDoubleCase& c : cases) {
+      SCOPED_TRACE(std::string(c.name) + " " + cls);
+      HWND w = Make("w", WS_POPUP | WS_VISIBLE | WS_SYSMENU | c.extra, 100, 100, 200, 150, nullptr, 0, cls);
+      AnswerFrame(w, false);
+      Pump();
+      ClearLog();
+      for (int i = 0; i < 2; ++i) {
+        InputMouseButton(TMouseButton::mbLeft, true, Point(100 + c.x, 110));
+        InputMouseButton(TMouseButton::mbLeft, false, Point(100 + c.x, 110));
+      }
+      Pump();
+      // Down, up, double click, up: the first press's command, then the double click's.
+      EXPECT_EQ(Commands(w), c.commands);
+      DestroyWindow(w);
+      clock.Advance(2000);
     }
-    Pump();
-    // Down, up, double click, up: the first press's command, then the double click's.
-    EXPECT_EQ(Commands(w), c.commands);
-    DestroyWindow(w);
-    clock.Advance(2000);
   }
 }
 
