@@ -234,13 +234,17 @@ void TWinControl::PlaceWindowInZOrder() {
   if (!parent_ || !handle_) return;
   auto it = std::find(parent_->winControls_.begin(), parent_->winControls_.end(), this);
   if (it == parent_->winControls_.end()) return;
-  // Just below the nearest sibling above us that has a window.
+  // Just below the nearest sibling above us that has a window, else on top
+  // (a new child window starts below its siblings).
+  HWND after = HWND_TOP;
   for (auto above = it + 1; above != parent_->winControls_.end(); ++above) {
     if ((*above)->handle_) {
-      SetWindowPos(handle_, (*above)->handle_, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-      return;
+      after = (*above)->handle_;
+      break;
     }
   }
+  if (GetWindow(handle_, GW_HWNDPREV) == (after == HWND_TOP ? nullptr : after)) return;  // already there
+  SetWindowPos(handle_, after, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 }
 
 // ---- Showing ------------------------------------------------------------------------

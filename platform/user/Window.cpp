@@ -174,7 +174,8 @@ HWND CreateWindowEx(DWORD exStyle, const char* className, const char* windowName
     w->serial = g_nextSerial++;
     Live()[w] = w->serial;
   }
-  ZOrderInsert(w, (exStyle & WS_EX_TOPMOST) ? HWND_TOPMOST : HWND_TOP);
+  // A new child starts below its siblings, a new top-level window above.
+  ZOrderInsert(w, w->IsChild() ? HWND_BOTTOM : (exStyle & WS_EX_TOPMOST) ? HWND_TOPMOST : HWND_TOP);
   if (!w->IsChild()) {
     EnsureSurface(w);
     if (TDisplay* d = CurrentDisplay()) {

@@ -86,8 +86,9 @@ TEST_F(WindowTest, ClipChildrenKeepsTheParentsPaintOffItsChildren) {
 
 TEST_F(WindowTest, ClipSiblingsKeepsALowerSiblingUnderTheUpperOne) {
   HWND p = Make("p", WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN, 0, 0, 100, 100);
-  HWND low = Make("low", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, 0, 0, 50, 50, p);
+  // The first child created stays on top.
   HWND high = Make("high", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, 25, 25, 50, 50, p);
+  HWND low = Make("low", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, 0, 0, 50, 50, p);
   Handle(low, PaintWith(kRed));
   Handle(high, PaintWith(kBlue));
   Pump();

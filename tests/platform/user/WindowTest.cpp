@@ -115,7 +115,7 @@ TEST_F(WindowTest, DestroyOrderIsDestroyTopDownThenNcDestroyBottomUp) {
   ClearLog();
   EXPECT_TRUE(DestroyWindow(p));
   EXPECT_EQ(Trace({WM_DESTROY, WM_NCDESTROY}),
-            (Strings{"p:DESTROY", "c2:DESTROY", "c:DESTROY", "g:DESTROY", "c2:NCDESTROY", "g:NCDESTROY", "c:NCDESTROY",
+            (Strings{"p:DESTROY", "c:DESTROY", "g:DESTROY", "c2:DESTROY", "g:NCDESTROY", "c:NCDESTROY", "c2:NCDESTROY",
                      "p:NCDESTROY"}));
   EXPECT_FALSE(IsWindow(p));
   EXPECT_FALSE(IsWindow(c));
@@ -237,15 +237,15 @@ TEST_F(WindowTest, TreeNavigationFollowsZOrder) {
   HWND p = Make("p", WS_POPUP, 0, 0, 200, 200);
   HWND a = Make("a", WS_CHILD, 0, 0, 10, 10, p);
   HWND b = Make("b", WS_CHILD, 0, 0, 10, 10, p);
-  // The newest child is on top.
-  EXPECT_EQ(GetWindow(p, GW_CHILD), b);
-  EXPECT_EQ(GetWindow(b, GW_HWNDNEXT), a);
-  EXPECT_EQ(GetWindow(a, GW_HWNDPREV), b);
+  // The first child is on top: a new one goes to the bottom.
+  EXPECT_EQ(GetWindow(p, GW_CHILD), a);
+  EXPECT_EQ(GetWindow(a, GW_HWNDNEXT), b);
+  EXPECT_EQ(GetWindow(b, GW_HWNDPREV), a);
   EXPECT_TRUE(IsChild(p, a));
   EXPECT_FALSE(IsChild(a, p));
   EXPECT_EQ(GetAncestor(a, GA_ROOT), p);
-  SetWindowPos(a, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
-  EXPECT_EQ(GetWindow(p, GW_CHILD), a);
+  SetWindowPos(b, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+  EXPECT_EQ(GetWindow(p, GW_CHILD), b);
   int count = 0;
   EnumChildWindows(p, [](HWND, LPARAM lp) -> BOOL { ++*reinterpret_cast<int*>(lp); return TRUE; },
                    reinterpret_cast<LPARAM>(&count));
