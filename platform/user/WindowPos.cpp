@@ -22,6 +22,10 @@ RECT Union(const RECT& a, const RECT& b) {
 
 bool IsTopmost(const WND* w) { return (w->exStyle & WS_EX_TOPMOST) != 0; }
 
+bool Intersects(const RECT& a, const RECT& b) {
+  return a.Left < b.Right && b.Left < a.Right && a.Top < b.Bottom && b.Top < a.Bottom;
+}
+
 void RestackNative(WND* w) {
   TDisplay* d = CurrentDisplay();
   if (!d || !w->native) return;
@@ -45,6 +49,25 @@ void FixupFlags(WND* w, WINDOWPOS& wp) {
   if (wp.cx == w->rect.Width() && wp.cy == w->rect.Height()) wp.flags |= SWP_NOSIZE;
   if (wp.x == w->rect.Left && wp.y == w->rect.Top) wp.flags |= SWP_NOMOVE;
   if (wp.hwndInsertAfter == w) wp.flags |= SWP_NOZORDER;
+}
+
+// A child that changed places among its siblings: whichever of it and an
+// overlapping sibling came out on top shows parts it had behind the other.
+void ExposeRestacked(WND* w, const std::vector<WND*>& before) {
+  const auto& after = SiblingList(w);
+  auto index = [](const std::vector<WND*>& list, const WND* x) { return std::find(list.begin(), list.end(), x) - list.begin(); };
+  const auto wasAt = index(before, w), nowAt = index(after, w);
+  bool rose = false;
+  std::vector<WND*> exposed;
+  for (WND* s : after) {
+    if (s == w || !(s->style & WS_VISIBLE) || !Intersects(s->rect, w->rect)) continue;
+    const bool wasAbove = index(before, s) < wasAt, nowAbove = index(after, s) < nowAt;
+    if (wasAbove && !nowAbove) rose = true;
+    if (!wasAbove && nowAbove) exposed.push_back(s);
+  }
+  if (rose) InvalidateWindowArea(w, Region(Bounds(0, 0, w->rect.Width(), w->rect.Height())), true, true, true);
+  for (WND* s : exposed)
+    InvalidateWindowArea(s, Region(Bounds(0, 0, s->rect.Width(), s->rect.Height())), true, true, true);
 }
 
 bool CaptureInside(WND* w) {
@@ -172,6 +195,8 @@ BOOL SetWindowPos(HWND hwnd, HWND insertAfter, int x, int y, int cx, int cy, UIN
   w->client = newClient;
   if (newClient.Width() == oldClient.Width() && newClient.Height() == oldClient.Height()) wp.flags |= SWP_NOCLIENTSIZE;
   if (newClient.Left == oldClient.Left && newClient.Top == oldClient.Top) wp.flags |= SWP_NOCLIENTMOVE;
+  std::vector<WND*> stackBefore;
+  if (!(wp.flags & SWP_NOZORDER) && w->IsChild()) stackBefore = SiblingList(w);
   if (!(wp.flags & SWP_NOZORDER)) ZOrderInsert(w, wp.hwndInsertAfter);
   if (wp.flags & SWP_SHOWWINDOW) w->style |= WS_VISIBLE;
   if (wp.flags & SWP_HIDEWINDOW) w->style &= ~WS_VISIBLE;
@@ -197,6 +222,7 @@ BOOL SetWindowPos(HWND hwnd, HWND insertAfter, int x, int y, int cx, int cy, UIN
       if (nowVisible) area = Union(area, newRect);
       if (!area.IsEmpty()) InvalidateParentArea(w, area);
     }
+    if (w->IsChild() && nowVisible && wasVisible && !stackBefore.empty()) ExposeRestacked(w, stackBefore);
     bool whole = (wp.flags & (SWP_SHOWWINDOW | SWP_FRAMECHANGED)) || sized || (moved && w->IsChild());
     if (nowVisible && whole) {
       // A window coming into view shows every visible descendant too, even

@@ -53,6 +53,8 @@ TEST_F(WindowTest, OverlappingChildrenFollowCreationOrderFirstOnTop) {
       SetWindowLongPtr(kids[i], GWLP_USERDATA, LONG_PTR(colours[i]));
       Handle(kids[i], PaintSolid);
     }
+    Pump();
+    // Raised once painted: what the others hid of it shows now.
     if (*c.raise)
       SetWindowPos(std::string(c.raise) == "second" ? second : third, HWND_TOP, 0, 0, 0, 0,
                    SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
