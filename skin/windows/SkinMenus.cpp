@@ -54,7 +54,11 @@ void TspSkinMenu::Notification(TComponent* AComponent, TOperation Operation) {
   if (AComponent == opener_) opener_ = nullptr;
   if (AComponent == command_) command_ = nullptr;
   if (AComponent == Form) Form = nullptr;
-  if (AComponent == SkinData) SkinData = nullptr;
+  if (AComponent == SkinData) {
+    // The open levels draw from the skin's pictures: they go with it.
+    SkinData = nullptr;
+    if (!PopupWindows.empty()) CloseAll();
+  }
   if (AComponent == SubMenuTimer) SubMenuTimer = nullptr;
   if (AComponent == freeTimer_) freeTimer_ = nullptr;
 }

@@ -214,6 +214,7 @@ class TspSkinMenu : public TComponent {
   // The keys of the form's WM_KEYDOWN go to the last open level; true when a
   // menu took it.
   bool KeyDown(Word Key);
+  static bool IsMenuCloseMessage(UINT Message) { return ::IsMenuCloseMessage(Message); }
   // The menu's part of the form's message pre-translation: keys go to the
   // menu and a press outside the menu closes it. True when handled.
   bool PreTranslateMessage(MSG& Msg);

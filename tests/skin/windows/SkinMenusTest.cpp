@@ -685,3 +685,44 @@ TEST_F(SkinMenusSkinTest, ADisabledCaptionFramedByDashesIsASectionHeader) {
   EXPECT_EQ(redIn(w->Items[2]->Bounds), 0);
   Snapshot(w->Handle(), "menu_section_header");
 }
+
+TEST_F(SkinMenusSkinTest, FreeingTheSkinWhileAMenuIsOpenClosesTheMenu) {
+  LoadMenuSkin("");
+  BuildMenu();
+  auto* opener = new TLoggingControl(form, &log);
+  opener->SetParent(form);
+  popup->PopupAtButton(opener, TRect{100, 100, 140, 120}, false);
+  Idle();
+  ASSERT_EQ(Levels(), 1);
+  ASSERT_NE(Level(0)->Description, nullptr);
+  log.clear();
+  delete ctl->skin;
+  ctl->skin = nullptr;
+  EXPECT_EQ(Levels(), 0);
+  EXPECT_EQ(menu->SkinData, nullptr);
+  EXPECT_EQ(popup->SkinData(), nullptr);
+  EXPECT_EQ(log, std::vector<std::string>{"opener-closed"});
+  Advance(100);  // the closed level is freed without touching the skin
+  // The next menu opens in the default look.
+  popup->Popup(100, 100);
+  Idle();
+  ASSERT_EQ(Levels(), 1);
+  EXPECT_EQ(Level(0)->Description, nullptr);
+}
+
+TEST_F(SkinMenusTest, AnItemWhoseSubItemsAreAllHiddenOpensAFrameOnly) {
+  Add(popup->Items(), "A")->SetVisible(false);
+  Add(popup->Items(), "B")->SetVisible(false);
+  popup->Popup(100, 100);
+  Idle();
+  ASSERT_EQ(Levels(), 1);
+  EXPECT_TRUE(Level(0)->Items.empty());
+  EXPECT_EQ(Level(0)->Height(), 6);
+  EXPECT_EQ(Level(0)->SelectedRow, -1);
+  Key(VK_DOWN);
+  Key(VK_RETURN);
+  EXPECT_EQ(Levels(), 1);
+  Key(VK_ESCAPE);
+  EXPECT_EQ(Levels(), 0);
+  EXPECT_TRUE(TspSkinMenu::IsMenuCloseMessage(WM_NCRBUTTONDOWN));
+}
