@@ -180,6 +180,13 @@ constexpr Byte CHINESEBIG5_CHARSET = 136;
 constexpr Byte OEM_CHARSET = 255;
 constexpr Byte EASTEUROPE_CHARSET = 238;
 constexpr Byte RUSSIAN_CHARSET = 204;
+constexpr Byte GREEK_CHARSET = 161;
+constexpr Byte TURKISH_CHARSET = 162;
+constexpr Byte VIETNAMESE_CHARSET = 163;
+constexpr Byte HEBREW_CHARSET = 177;
+constexpr Byte ARABIC_CHARSET = 178;
+constexpr Byte BALTIC_CHARSET = 186;
+constexpr Byte THAI_CHARSET = 222;
 
 constexpr Byte OUT_DEFAULT_PRECIS = 0;
 constexpr Byte OUT_TT_PRECIS = 4;

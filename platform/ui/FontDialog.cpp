@@ -11,6 +11,7 @@
 #include "platform/rtl/StringList.h"
 #include "platform/rtl/SysUtils.h"
 #include "platform/ui/Application.h"
+#include "platform/ui/ClassicDraw.h"
 #include "platform/ui/ComboBox.h"
 #include "platform/ui/Dialogs.h"
 #include "platform/ui/Edit.h"
@@ -69,27 +70,59 @@ int IndexOfText(TStrings* list, const std::string& text) {
   return -1;
 }
 
-// Draws a line of sample text in the chosen font, centred.
+// Draws the script's sample text in the chosen font, centred and clipped to
+// the box inside the "Sample" group.
 class TFontSample : public TGraphicControl {
  public:
   explicit TFontSample(TComponent* owner) : TGraphicControl(owner), font_(std::make_unique<TFont>()) {}
   TFont* SampleFont() const { return font_.get(); }
+  const std::string& Text() const { return text_; }
+  void SetText(const std::string& v) {
+    text_ = v;
+    Invalidate();
+  }
 
  protected:
   void Paint() override {
     TCanvas* c = Canvas();
     c->Brush()->SetColor(clBtnFace);
-    c->Pen()->SetColor(clGray);
-    c->Rectangle(0, 0, Width(), Height());
+    c->FillRect(ClientRect());
     c->Font()->Assign(font_.get());
     c->Brush()->SetStyle(bsClear);
-    RECT r = Rect(1, 1, Width() - 1, Height() - 1);
-    DrawText(c->Handle(), "AaBbYyZz", -1, &r, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
+    RECT r = ClientRect();
+    DrawText(c->Handle(), text_.c_str(), -1, &r, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
   }
 
  private:
   std::unique_ptr<TFont> font_;
+  std::string text_ = "AaBbYyZz";
 };
+
+// The classic list's scripts, each with letters a face must have to offer it.
+struct TScriptRow {
+  TFontScript script;
+  char32_t test[2];
+};
+const TScriptRow kScripts[] = {
+    {{"Western", ANSI_CHARSET, "AaBbYyZz"}, {U'A', U'\u00E9'}},
+    {{"Hebrew", HEBREW_CHARSET, "AaBb\u05D0\u05D1\u05E9\u05EA"}, {U'\u05D0', U'\u05EA'}},
+    {{"Arabic", ARABIC_CHARSET, "AaBb\u0627\u0628\u062C\u062F"}, {U'\u0627', U'\u0628'}},
+    {{"Greek", GREEK_CHARSET, "AaBb\u0391\u03B1\u0392\u03B2"}, {U'\u0391', U'\u03B2'}},
+    {{"Turkish", TURKISH_CHARSET, "AaBb\u011E\u011F\u015E\u015F"}, {U'\u011F', U'\u0130'}},
+    {{"Baltic", BALTIC_CHARSET, "AaBb\u0100\u0105\u013B\u013C"}, {U'\u0117', U'\u012F'}},
+    {{"Central European", EASTEUROPE_CHARSET, "AaBb\u00C1\u00E1\u00D4\u00F4"}, {U'\u0150', U'\u0159'}},
+    {{"Cyrillic", RUSSIAN_CHARSET, "AaBb\u0411\u0431\u0424\u0444"}, {U'\u0416', U'\u044F'}},
+    {{"Vietnamese", VIETNAMESE_CHARSET, "AaBb\u01AF\u01B0\u01A0\u01A1"}, {U'\u01B0', U'\u1EA0'}},
+    {{"Thai", THAI_CHARSET, "AaBb\u0E01\u0E02\u0E03\u0E04"}, {U'\u0E01', U'\u0E04'}},
+    {{"Japanese", SHIFTJIS_CHARSET, "Aa\u3042\u3041\u30A2\u30A1\u4E9C\u5B87"}, {U'\u3042', U'\u30A2'}},
+    {{"Hangul", HANGEUL_CHARSET, "\uAC00\uB098\uB2E4 AaBbYyZz"}, {U'\uAC00', U'\uD55C'}},
+    {{"CHINESE_GB2312", GB2312_CHARSET, "\u5FAE\u8F6F\u4E2D\u6587\u8F6F\u4EF6"}, {U'\u4E2D', U'\u6587'}},
+    {{"CHINESE_BIG5", CHINESEBIG5_CHARSET, "\u4E2D\u6587\u5B57\u578B\u7BC4\u4F8B"}, {U'\u7BC4', U'\u5B57'}},
+};
+constexpr TFontScript kSymbolScript{"Symbol", SYMBOL_CHARSET, "AaBbYyZz"};
+
+// The colour list's rows: a framed swatch of the colour, then its name.
+constexpr int kSwatchWidth = 24;
 
 }  // namespace
 
@@ -128,11 +161,29 @@ class TFontDialogForm : public TForm {
     cancel->ModalResult = mrCancel;
     cancel->SetCancel(true);
     BuildEffects(cf);
+    auto* sampleGroup = new TGroupBox(this);
+    sampleGroup->SetName("SampleGroup");
+    sampleGroup->SetParent(this);
+    sampleGroup->SetCaption("Sample");
+    sampleGroup->SetBounds(176, 176, 262, 64);
     sample_ = new TFontSample(this);
     sample_->SetName("Sample");
-    sample_->SetParent(this);
-    sample_->SetBounds(176, 184, 260, 88);
-    SetClientSize(446, 282);
+    sample_->SetParent(sampleGroup);
+    sample_->SetBounds(8, 16, 246, 40);
+    auto* scriptLabel = new TLabel(this);
+    scriptLabel->SetName("ScriptLabel");
+    scriptLabel->SetParent(this);
+    scriptLabel->SetCaption("Sc&ript:");
+    scriptLabel->SetBounds(176, 246, 60, 14);
+    script_ = new TComboBox(this);
+    script_->SetName("ScriptCombo");
+    script_->SetParent(this);
+    script_->SetStyle(csDropDownList);
+    script_->SetBounds(176, 262, 160, 21);
+    script_->SetEnabled(!(flags_ & CF_NOSCRIPTSEL));
+    script_->OnChange = [this](TObject*) { UpdateSample(); };
+    scriptLabel->SetFocusControl(script_);
+    SetClientSize(446, 291);
 
     face_.list->OnClick = [this](TObject*) { ListPicked(face_); };
     style_.list->OnClick = [this](TObject*) { ListPicked(style_); };
@@ -141,6 +192,7 @@ class TFontDialogForm : public TForm {
     size_.edit->OnChange = [this](TObject*) { EditTyped(size_); };
     if ((cf.Flags & CF_INITTOLOGFONTSTRUCT) && cf.lpLogFont) Init(*cf.lpLogFont);
     else SetStyleIndex(0);
+    FillScripts();
     UpdateSample();
     EndLayout();
   }
@@ -155,6 +207,11 @@ class TFontDialogForm : public TForm {
   TCheckBox* Underline() const { return underline_; }
   TCheckBox* StrikeOut() const { return strikeOut_; }
   TComboBox* ColorCombo() const { return color_; }
+  TComboBox* ScriptCombo() const { return script_; }
+  Byte CharSet() const {
+    const int i = script_->ItemIndex();
+    return i >= 0 && i < int(scripts_.size()) ? scripts_[std::size_t(i)].charSet : DEFAULT_CHARSET;
+  }
   TFontSample* Sample() const { return sample_; }
 
   std::string FaceName() const { return face_.edit->Text(); }
@@ -246,7 +303,7 @@ class TFontDialogForm : public TForm {
     group->SetName("Effects");
     group->SetParent(this);
     group->SetCaption("Effects");
-    group->SetBounds(8, 176, 160, 96);
+    group->SetBounds(8, 176, 160, 107);
     group->SetVisible(effects);
     auto check = [&](const char* name, const char* caption, int y) {
       auto* b = new TCheckBox(this);
@@ -266,8 +323,9 @@ class TFontDialogForm : public TForm {
     color_ = new TComboBox(this);
     color_->SetName("ColorCombo");
     color_->SetParent(group);
-    color_->SetStyle(csDropDownList);
+    color_->SetStyle(csOwnerDrawFixed);
     color_->SetBounds(50, 60, 100, 21);
+    color_->OnDrawItem = [this](TWinControl*, int index, const TRect& r, TOwnerDrawState) { DrawColorItem(index, r); };
     for (const TNamedColor& c : kColors) {
       color_->Items()->Add(c.name);
       colors_.push_back(COLORREF(c.color));
@@ -283,7 +341,35 @@ class TFontDialogForm : public TForm {
     color_->SetItemIndex(int(it - colors_.begin()));
     color_->OnChange = [this](TObject*) { UpdateSample(); };
   }
+  // The brush and font colours of the row's state are set already.
+  void DrawColorItem(int index, const TRect& r) {
+    TCanvas* c = color_->Canvas();
+    c->FillRect(r);
+    if (index < 0 || index >= int(colors_.size())) return;
+    const TRect swatch{r.Left + 2, r.Top + 2, r.Left + 2 + kSwatchWidth, r.Bottom - 2};
+    HDC dc = c->Handle();
+    FillSolid(dc, swatch, clBlack);
+    FillSolid(dc, TRect{swatch.Left + 1, swatch.Top + 1, swatch.Right - 1, swatch.Bottom - 1},
+              TColor(colors_[std::size_t(index)]));
+    c->Brush()->SetStyle(bsClear);
+    const std::string& name = color_->Items()->Strings(index);
+    c->TextRect(r, swatch.Right + 4, r.Top + (r.Height() - c->TextHeight("Wg")) / 2, name);
+    c->Brush()->SetStyle(bsSolid);
+  }
+  // The chosen face's scripts, keeping the chosen script when it stays.
+  void FillScripts() {
+    Byte want = script_->ItemIndex() >= 0 ? CharSet() : initCharSet_;
+    scripts_ = FontScripts(FaceName());
+    TStringList names;
+    for (const TFontScript& sc : scripts_) names.Add(sc.name);
+    if (!names.Equals(script_->Items())) script_->Items()->Assign(&names);
+    int index = 0;
+    for (std::size_t i = 0; i < scripts_.size(); ++i)
+      if (scripts_[i].charSet == want) index = int(i);
+    script_->SetItemIndex(scripts_.empty() ? -1 : index);
+  }
   void Init(const LOGFONT& lf) {
+    initCharSet_ = lf.lfCharSet;
     std::string face = lf.lfFaceName;
     if (!face.empty() && IndexOfText(face_.list->Items(), face) < 0) {
       // A Windows name shows as the family that serves it, when listed.
@@ -311,11 +397,14 @@ class TFontDialogForm : public TForm {
     int i = IndexOfText(c.list->Items(), c.edit->Text());
     c.list->SetItemIndex(i);
     if (i >= 0) c.list->SetTopIndex(i);
-    if (&c == &face_) FillSizes();
+    if (&c == &face_) {
+      FillSizes();
+      FillScripts();
+    }
     UpdateSample();
   }
   void UpdateSample() {
-    if (!sample_) return;
+    if (!sample_ || !script_) return;
     TFont* f = sample_->SampleFont();
     f->SetName(FaceName());
     int points = Points();
@@ -325,6 +414,11 @@ class TFontDialogForm : public TForm {
     if (strikeOut_->Checked() && strikeOut_->Parent()->Visible()) st |= fsStrikeOut;
     f->SetStyle(st);
     f->SetColor(TColor(Color()));
+    const int script = script_->ItemIndex();
+    if (script >= 0 && script < int(scripts_.size())) {
+      f->SetCharset(scripts_[std::size_t(script)].charSet);
+      sample_->SetText(scripts_[std::size_t(script)].sample);
+    }
     sample_->Invalidate();
   }
   bool Refuse(const std::string& text, TWinControl* focus) {
@@ -353,6 +447,9 @@ class TFontDialogForm : public TForm {
   TCheckBox* strikeOut_ = nullptr;
   TComboBox* color_ = nullptr;
   std::vector<COLORREF> colors_;
+  TComboBox* script_ = nullptr;
+  std::vector<TFontScript> scripts_;
+  Byte initCharSet_ = DEFAULT_CHARSET;
   TFontSample* sample_ = nullptr;
   std::map<std::string, FontFamilyInfo> families_;  // the listed ones, by lower-case name
   std::map<int, int> rasterPixels_;                 // the size list's points -> pixels, raster faces
@@ -365,6 +462,20 @@ bool ChooseFontListsFamily(const FontFamilyInfo& family, DWORD flags) {
   if ((flags & CF_ANSIONLY) && family.charSet != ANSI_CHARSET) return false;
   // CF_NOVECTORFONTS: there are no vector fonts to leave out.
   return true;
+}
+
+std::vector<TFontScript> FontScripts(const std::string& faceName) {
+  FontFamilyInfo family;
+  if (FindScreenFontFamily(faceName, &family) && family.charSet == SYMBOL_CHARSET) return {kSymbolScript};
+  FontRequest req;
+  req.faceName = faceName;
+  req.height = -16;
+  const ResolvedFont font = ResolveFont(req);
+  std::vector<TFontScript> out;
+  for (const TScriptRow& row : kScripts)
+    if (font.face && font.face->HasChar(row.test[0]) && font.face->HasChar(row.test[1])) out.push_back(row.script);
+  if (out.empty() || out.front().charSet != ANSI_CHARSET) out.insert(out.begin(), kScripts[0].script);
+  return out;
 }
 
 BOOL ChooseFont(CHOOSEFONT* cf) {
@@ -384,6 +495,7 @@ BOOL ChooseFont(CHOOSEFONT* cf) {
   lf.lfWidth = 0;
   lf.lfWeight = form->Bold() ? FW_BOLD : FW_NORMAL;
   lf.lfItalic = form->Italic() ? 1 : 0;
+  lf.lfCharSet = form->CharSet();
   CopyName(lf.lfFaceName, sizeof lf.lfFaceName, form->FaceName());
   cf->iPointSize = points * 10;
   if (cf->Flags & CF_EFFECTS) {
@@ -436,6 +548,7 @@ bool TFontDialog::Execute() {
   if (lf.lfUnderline) style |= fsUnderline;
   if (lf.lfStrikeOut) style |= fsStrikeOut;
   font_->SetStyle(style);
+  font_->SetCharset(lf.lfCharSet);
   if (Options & fdEffects) font_->SetColor(TColor(cf.rgbColors));
   return true;
 }
@@ -497,6 +610,20 @@ bool TFontDialogDriver::SelectColor(const std::string& name) {
   if (i < 0) return false;
   form_->ColorCombo()->SetItemIndex(i);
   if (form_->ColorCombo()->OnChange) form_->ColorCombo()->OnChange(form_->ColorCombo());
+  return true;
+}
+TStrings* TFontDialogDriver::Scripts() const { return form_ ? form_->ScriptCombo()->Items() : nullptr; }
+std::string TFontDialogDriver::ScriptText() const {
+  if (!form_) return std::string();
+  const int i = form_->ScriptCombo()->ItemIndex();
+  return i >= 0 ? form_->ScriptCombo()->Items()->Strings(i) : std::string();
+}
+bool TFontDialogDriver::SelectScript(const std::string& name) {
+  if (!form_ || !form_->ScriptCombo()->Enabled()) return false;
+  const int i = IndexOfText(form_->ScriptCombo()->Items(), name);
+  if (i < 0) return false;
+  form_->ScriptCombo()->SetItemIndex(i);
+  if (form_->ScriptCombo()->OnChange) form_->ScriptCombo()->OnChange(form_->ScriptCombo());
   return true;
 }
 const TFont* TFontDialogDriver::SampleFont() const { return form_ ? form_->Sample()->SampleFont() : nullptr; }

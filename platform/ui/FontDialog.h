@@ -1,10 +1,12 @@
 // The font dialog: ChooseFont with its request record, run as our own modal
 // form (face list from the installed families, style and size lists, the
-// effects and a sample drawn in the chosen font), and the TFontDialog
-// component over it.
+// effects with a colour list showing each colour, the "Sample" box drawn in
+// the chosen font and the script list of the chosen face), and the
+// TFontDialog component over it.
 #pragma once
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "platform/gdi/GdiTypes.h"
 #include "platform/graphics/Graphics.h"
@@ -58,6 +60,7 @@ constexpr DWORD CF_TTONLY = 0x00040000;
 constexpr DWORD CF_NOFACESEL = 0x00080000;
 constexpr DWORD CF_NOSTYLESEL = 0x00100000;
 constexpr DWORD CF_NOSIZESEL = 0x00200000;
+constexpr DWORD CF_NOSCRIPTSEL = 0x00800000;
 
 constexpr Word BOLD_FONTTYPE = 0x0100;
 constexpr Word ITALIC_FONTTYPE = 0x0200;
@@ -66,7 +69,7 @@ constexpr Word SCREEN_FONTTYPE = 0x2000;
 constexpr Word PRINTER_FONTTYPE = 0x4000;
 
 // TRUE when the user pressed OK: *lpLogFont, iPointSize, nFontType and (with
-// CF_EFFECTS) rgbColors hold the choice. FALSE on Cancel or a bad record,
+// CF_EFFECTS) rgbColors hold the choice; lfCharSet is the chosen script's. FALSE on Cancel or a bad record,
 // with nothing written. Sizes are whole points; lfHeight is the negative
 // character height at 96 dpi, or a raster family's own pixel height when one
 // of its listed sizes is chosen. The dialog refuses OK (with a message box)
@@ -78,6 +81,9 @@ constexpr Word PRINTER_FONTTYPE = 0x4000;
 // CF_PRINTERFONTS, the printer's (none), filtered by ChooseFontListsFamily.
 // A raster face lists only the sizes it comes in; every other face (and a
 // typed name that is not listed) the usual 8 to 72 points.
+// The script list holds the scripts the chosen face has letters for, as
+// FontScripts answers; the one of lfCharSet (with CF_INITTOLOGFONTSTRUCT) is
+// chosen first, else the first listed. CF_NOSCRIPTSEL disables the list.
 // nFontType is SCREEN_FONTTYPE with BOLD_, ITALIC_ or REGULAR_FONTTYPE; the
 // enumeration's RASTER/TRUETYPE bits are not added, as the classic dialog's
 // callers read only those style bits and the low bits would make a typed
@@ -94,6 +100,18 @@ BOOL ChooseFont(CHOOSEFONT* cf);
 //                      so it removes nothing.
 // CF_WYSIWYG is not applied: with no printer fonts it would empty the list.
 bool ChooseFontListsFamily(const FontFamilyInfo& family, DWORD flags);
+
+// A script of the font dialog: its name as the list shows it, its charset
+// and the sample text drawn for it.
+struct TFontScript {
+  const char* name;
+  Byte charSet;
+  const char* sample;
+};
+// The scripts a face offers: a symbol family only "Symbol"; any other face
+// every script whose test letters it has, in the classic list's order, and
+// at least "Western".
+std::vector<TFontScript> FontScripts(const std::string& faceName);
 
 // ---- TFontDialog -------------------------------------------------------------------
 // Options map one to one onto CF_* flags; the list filters are fdAnsiOnly,
@@ -161,6 +179,10 @@ class TFontDialogDriver {
   void SetStrikeOut(bool v);
   // Picks a colour by name ("Red", "Navy"...); false when absent.
   bool SelectColor(const std::string& name);
+  // The script list, and picking one of it by name; false when absent.
+  TStrings* Scripts() const;
+  std::string ScriptText() const;
+  bool SelectScript(const std::string& name);
   // The font the sample box draws with.
   const TFont* SampleFont() const;
   void Ok();

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -11,6 +12,9 @@
 #include "FormTestFixture.h"
 #include "platform/gdi/FontFamilies.h"
 #include "platform/ui/Printers.h"
+#include "platform/rtl/FileUtils.h"
+#include "platform/ui/ClassicDraw.h"
+#include "platform/ui/ComboBox.h"
 #include "platform/ui/StdCtrls.h"
 
 namespace {
@@ -35,6 +39,17 @@ class FontDialogTest : public FormsTest {
       text = label->Caption();
       box->SetModalResult(mrOk);
     });
+  }
+  // A pixel of the open dialog at a client point of one of its controls.
+  COLORREF PixelAt(TControl* c, int x, int y) {
+    HWND h = Screen->ActiveForm()->Handle();
+    RECT wr{};
+    GetWindowRect(h, &wr);
+    const TPoint p = c->ClientToScreen(TPoint{x, y});
+    return s.display.PixelAt(h, p.X - wr.Left, p.Y - wr.Top);
+  }
+  TControl* Part(const std::string& name) {
+    return dynamic_cast<TControl*>(Screen->ActiveForm()->FindComponent(name));
   }
   LOGFONT lf;
   CHOOSEFONT Request(DWORD flags) {
@@ -474,6 +489,101 @@ TEST_F(FontDialogTest, ComponentOptionsFilterTheFaces) {
     EXPECT_EQ(Listed(shown, "DejaVu Sans"), c.sans);
     EXPECT_EQ(Listed(shown, "DejaVu Sans Mono"), c.mono);
     EXPECT_EQ(Listed(shown, kBitmapFamily), c.bitmap);
+  }
+}
+
+// The sample sits in a "Sample" group, the colour list shows a swatch of
+// each colour, and the script list holds the face's scripts; the dialog is
+// written next to the test program (font_dialog.bmp) for a look.
+TEST_F(FontDialogTest, SampleGroupColourSwatchesAndScriptList) {
+  CHOOSEFONT cf = Request(CF_SCREENFONTS | CF_EFFECTS);
+  OnDialog([&](TFontDialogDriver& d) {
+    ASSERT_TRUE(d.SelectFace("DejaVu Sans"));
+    ASSERT_TRUE(d.SelectSize("12"));
+    ASSERT_TRUE(d.SelectColor("Red"));
+    s.display.RunUntilIdle();
+    const std::string bmp = ProgramFolder() + "font_dialog.bmp";
+    EXPECT_TRUE(s.display.WriteBmp(Screen->ActiveForm()->Handle(), bmp.c_str())) << bmp;
+    // The group's caption is drawn over its etched frame, the sample inside it.
+    auto* group = dynamic_cast<TGroupBox*>(Part("SampleGroup"));
+    ASSERT_NE(group, nullptr);
+    EXPECT_EQ(group->Caption(), "Sample");
+    TControl* sample = Part("Sample");
+    ASSERT_NE(sample, nullptr);
+    EXPECT_EQ(sample->Parent(), group);
+    int captionInk = 0, sampleRed = 0;
+    for (int y = 0; y < 12; ++y)
+      for (int x = 8; x < 50; ++x) captionInk += PixelAt(group, x, y) == ClassicRGB(clBtnText);
+    for (int y = 0; y < sample->Height(); ++y)
+      for (int x = 0; x < sample->Width(); ++x) sampleRed += PixelAt(sample, x, y) == RGB(255, 0, 0);
+    EXPECT_GT(captionInk, 20);
+    EXPECT_GT(sampleRed, 40);
+    EXPECT_EQ(PixelAt(group, 0, group->Height() / 2), ClassicRGB(clBtnShadow));
+    // The colour field: a black-framed swatch of the colour before its name.
+    auto* colour = dynamic_cast<TComboBox*>(Part("ColorCombo"));
+    ASSERT_NE(colour, nullptr);
+    const int mid = colour->Height() / 2;
+    int swatchRed = 0;
+    for (int x = 0; x < 40; ++x) swatchRed += PixelAt(colour, x, mid) == RGB(255, 0, 0);
+    EXPECT_GE(swatchRed, 16);
+    int x = 0;
+    while (x < 40 && PixelAt(colour, x, mid) != RGB(255, 0, 0)) ++x;
+    EXPECT_EQ(PixelAt(colour, x - 1, mid), RGB(0, 0, 0));
+    // Scripts of the face; a script brings its own sample text and charset.
+    ASSERT_NE(d.Scripts(), nullptr);
+    EXPECT_EQ(d.Scripts()->Strings(0), "Western");
+    EXPECT_EQ(d.ScriptText(), "Western");
+    for (const char* name : {"Greek", "Cyrillic", "Central European"}) EXPECT_GE(d.Scripts()->IndexOf(name), 0) << name;
+    EXPECT_LT(d.Scripts()->IndexOf("CHINESE_GB2312"), 0);
+    EXPECT_TRUE(d.SelectScript("Cyrillic"));
+    EXPECT_EQ(d.SampleFont()->Charset(), RUSSIAN_CHARSET);
+    EXPECT_TRUE(d.SelectFace("DejaVu Serif"));
+    EXPECT_EQ(d.ScriptText(), "Cyrillic");  // kept while the face has it
+    d.Ok();
+  });
+  ASSERT_TRUE(ChooseFont(&cf));
+  EXPECT_EQ(lf.lfCharSet, RUSSIAN_CHARSET);
+  EXPECT_EQ(cf.rgbColors, RGB(255, 0, 0));
+}
+
+TEST_F(FontDialogTest, ScriptsFollowTheFaceAndTheRecordsCharset) {
+  EXPECT_GE(FontScripts("WenQuanYi Zen Hei").size(), 2u);
+  std::vector<std::string> cjk;
+  for (const TFontScript& sc : FontScripts("WenQuanYi Zen Hei")) cjk.push_back(sc.name);
+  EXPECT_NE(std::find(cjk.begin(), cjk.end(), std::string("CHINESE_GB2312")), cjk.end());
+  for (const FontFamilyInfo& f : ScreenFontFamilies())
+    if (f.charSet == SYMBOL_CHARSET) {
+      SCOPED_TRACE(f.name);
+      const std::vector<TFontScript> sym = FontScripts(f.name);
+      ASSERT_EQ(sym.size(), 1u);
+      EXPECT_EQ(sym[0].charSet, SYMBOL_CHARSET);
+    }
+  struct TCase {
+    const char* face;
+    Byte charSet;
+    const char* shown;
+    DWORD flags;
+  };
+  const TCase cases[] = {
+      {"DejaVu Sans", GREEK_CHARSET, "Greek", 0},
+      {"DejaVu Sans", GB2312_CHARSET, "Western", 0},  // not a script of the face
+      {"WenQuanYi Zen Hei", GB2312_CHARSET, "CHINESE_GB2312", 0},
+      {"DejaVu Sans", RUSSIAN_CHARSET, "Cyrillic", CF_NOSCRIPTSEL},
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.face);
+    lf = LOGFONT{};
+    std::snprintf(lf.lfFaceName, sizeof lf.lfFaceName, "%s", c.face);
+    lf.lfHeight = -16;
+    lf.lfCharSet = c.charSet;
+    CHOOSEFONT cf = Request(CF_SCREENFONTS | CF_INITTOLOGFONTSTRUCT | c.flags);
+    OnDialog([&](TFontDialogDriver& d) {
+      EXPECT_EQ(d.ScriptText(), c.shown);
+      EXPECT_EQ(d.SelectScript("Western"), !(c.flags & CF_NOSCRIPTSEL));
+      d.Ok();
+    });
+    ASSERT_TRUE(ChooseFont(&cf));
+    EXPECT_EQ(lf.lfCharSet, (c.flags & CF_NOSCRIPTSEL) ? c.charSet : ANSI_CHARSET);
   }
 }
 
