@@ -161,6 +161,7 @@ void TBitmap::NewDib(int width, int height, const std::vector<RGBQUAD>& colors) 
     height_ = height;
     return;
   }
+  if (width > MaxDibDimension || height > MaxDibDimension) throw EInvalidGraphic("Bitmap is too wide or too tall");
   std::uint64_t stride = std::uint64_t(TDibImage::StrideFor(width, bpp));
   if (stride > MaxDibBytes / std::uint64_t(height)) throw EInvalidGraphic("Bitmap too large");
 
@@ -436,13 +437,17 @@ void TBitmap::LoadFromStream(TStream& stream, const TBmpReadLimits& limits) {
 }
 
 void TBitmap::LoadFromFile(const std::string& fileName, const TBmpReadLimits& limits) {
-  TFileStream file(fileName, fmOpenRead);
-  LoadFromStream(file, limits);
+  std::unique_ptr<TStream> file = OpenPictureFile(fileName);
+  LoadFromStream(*file, limits);
 }
 
 void TBitmap::SaveToStream(TStream& stream) {
   std::vector<std::uint8_t> bytes = WriteBmp(ToDib());
   stream.WriteBuffer(bytes.data(), std::int64_t(bytes.size()));
+}
+
+bool TBitmap::CanLoad(const std::uint8_t* head, std::size_t size) const {
+  return size >= 2 && head[0] == 'B' && head[1] == 'M';
 }
 
 void TBitmap::LoadFromResourceName(const std::string& name) {

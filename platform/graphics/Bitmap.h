@@ -91,6 +91,9 @@ class TBitmap : public TGraphic {
   void SetTransparentMode(TTransparentMode m);
 
   void Assign(const TPersistent* source) override;
+  // A picture whose pixels would pass DefaultPictureBudget (512 MiB), or
+  // wider or taller than MaxDibDimension, is refused (EInvalidGraphic) from
+  // its header, before anything is allocated.
   void LoadFromStream(TStream& stream) override;
   // The same, refusing (EInvalidGraphic) a picture beyond the limits before
   // decoding it: for untrusted files such as skins.
@@ -98,6 +101,7 @@ class TBitmap : public TGraphic {
   using TGraphic::LoadFromFile;
   void LoadFromFile(const std::string& fileName, const TBmpReadLimits& limits);
   void SaveToStream(TStream& stream) override;
+  bool CanLoad(const std::uint8_t* head, std::size_t size) const override;
   // Looks in the BITMAP resources (a .bmp file or a packed DIB).
   void LoadFromResourceName(const std::string& name);
 

@@ -208,6 +208,7 @@ TDibImage ReadDib(TByteReader& r, std::uint64_t pixelOffset, TDibImage* iconMask
   bool topDown = h.Height < 0;
   int width = h.Width;
   int height = topDown ? -h.Height : h.Height;
+  if (width > MaxDibDimension || height > MaxDibDimension) Bad("Bitmap is too wide or too tall");
   if (topDown && (h.Compression == BMP_RLE8 || h.Compression == BMP_RLE4)) Bad("Run-length bitmaps are bottom-up");
   if (iconMask) {
     if (height & 1) Bad("Icon bitmap height is odd");
@@ -270,7 +271,7 @@ TDibImage ReadDib(TByteReader& r, std::uint64_t pixelOffset, TDibImage* iconMask
   std::uint64_t maxBytes = limits.MaxBytes < MaxDibBytes ? limits.MaxBytes : MaxDibBytes;
   if (std::uint64_t(TDibImage::StrideFor(width, outBits)) > maxBytes / std::uint64_t(height) ||
       std::uint64_t(TDibImage::StrideFor(width, h.BitCount)) > maxBytes / std::uint64_t(height))
-    Bad("Bitmap too large");
+    Bad("Bitmap is larger than the picture budget");
   bool is565 = img.Is565;
   img.Allocate(width, height, outBits);
   img.Is565 = is565;

@@ -21,8 +21,9 @@ constexpr std::uint32_t BMP_RLE4 = 2;
 constexpr std::uint32_t BMP_BITFIELDS = 3;
 
 struct TBmpReadLimits {
-  // Largest decoded pixel block accepted (tests and fuzzing lower it).
-  std::uint64_t MaxBytes = MaxDibBytes;
+  // Largest decoded pixel block accepted, checked from the header before
+  // anything is allocated (tests, fuzzing and skins lower it).
+  std::uint64_t MaxBytes = DefaultPictureBudget;
   // Most pixels (width x height) accepted; checked from the header, before
   // anything is decoded. Callers loading untrusted pictures lower it.
   std::uint64_t MaxPixels = ~std::uint64_t(0);

@@ -20,6 +20,12 @@ static_assert(sizeof(TDibColor) == 4);
 
 // Largest pixel block we allocate: bad headers must not ask for more.
 constexpr std::uint64_t MaxDibBytes = std::uint64_t(1) << 31;
+// What a picture read from a file may take by default (its decoded pixels,
+// and a JPEG's work area): files come from anywhere.
+constexpr std::uint64_t DefaultPictureBudget = std::uint64_t(512) << 20;
+// Widest and tallest bitmap the GDI makes: a header asking for more is
+// damage, refused as such rather than failing later for lack of resources.
+constexpr int MaxDibDimension = 1 << 20;
 
 struct TDibImage {
   int Width = 0;

@@ -2,6 +2,8 @@
 // JPEG, icon, metafile). Streams hold one picture in the class's own file
 // format.
 #pragma once
+#include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <string>
 
@@ -25,9 +27,17 @@ class TGraphic : public TPersistent {
 
   virtual void LoadFromStream(TStream& stream) = 0;
   virtual void SaveToStream(TStream& stream) = 0;
-  // Files are read whole and then parsed, so a reader sees a bounded block.
+  // Refuses (EFOpenError) what is not a regular file before opening it, and
+  // (EInvalidGraphic) a file whose first bytes are not the class's format
+  // before reading the rest; then the class's reader streams from the file,
+  // within its own bounds.
   void LoadFromFile(const std::string& fileName);
+  // Through the safe save: a failure leaves the old file as it was.
   void SaveToFile(const std::string& fileName);
+  // Whether the file's first bytes (at most SignatureBytes) can start this
+  // class's format; the base accepts anything.
+  static constexpr std::size_t SignatureBytes = 16;
+  virtual bool CanLoad(const std::uint8_t* head, std::size_t size) const;
 
   virtual bool Transparent() const { return transparent_; }
   virtual void SetTransparent(bool t);
@@ -44,6 +54,9 @@ class TGraphic : public TPersistent {
   virtual std::unique_ptr<TGraphic> NewSameKind() const = 0;
 
  protected:
+  // The file opened for LoadFromFile: a regular file whose first bytes
+  // CanLoad accepts, positioned at its start.
+  std::unique_ptr<TStream> OpenPictureFile(const std::string& fileName) const;
   // Marks the graphic modified and fires OnChange.
   virtual void Changed();
   bool transparent_ = false;

@@ -21,6 +21,12 @@ constexpr std::uint16_t MaxEntries = 256;
 // DIB images in icons are at most 256 x 256; a header asking for far more
 // (say a run-length image) is damage, not an icon.
 constexpr std::uint64_t MaxIconImageBytes = std::uint64_t(16) << 20;
+// Every image of one file together, masks included: 256 of the largest
+// usual images fit, and a directory whose entries all name one huge image
+// runs out of it after a few copies.
+constexpr std::uint64_t MaxIconFileImageBytes = std::uint64_t(128) << 20;
+
+std::uint64_t ImageBytes(const TDibImage& img) { return img.Bits.size() + img.Palette.size() * sizeof(TDibColor); }
 
 bool HasAlpha(const TDibImage& img) {
   if (img.BitCount != 32) return false;
@@ -133,6 +139,14 @@ void TIcon::LoadFromBytes(const std::uint8_t* data, std::size_t size) {
   r.Take(std::uint64_t(count) * DirEntrySize);  // the whole directory must be there
 
   std::vector<Entry> entries;
+  // Where each decoded entry came from: entries naming the same bytes are
+  // decoded once and copied, each copy counted against the budget.
+  struct TSource {
+    std::uint32_t Offset, Bytes;
+    std::size_t Entry;
+  };
+  std::vector<TSource> decoded;
+  std::uint64_t budget = MaxIconFileImageBytes;
   bool sawPng = false;
   for (std::uint16_t i = 0; i < count; ++i) {
     r.Seek(DirHeaderSize + std::size_t(i) * DirEntrySize + 4);
@@ -145,9 +159,25 @@ void TIcon::LoadFromBytes(const std::uint8_t* data, std::size_t size) {
       continue;
     }
     Entry e;
-    TBmpReadLimits limits;
-    limits.MaxBytes = MaxIconImageBytes;
-    e.Color = ReadPackedDib(img, bytes, &e.Mask, limits);
+    const TSource* same = nullptr;
+    for (const TSource& s : decoded)
+      if (s.Offset == offset && s.Bytes == bytes) same = &s;
+    if (same) {
+      const Entry& first = entries[same->Entry];
+      const std::uint64_t cost = ImageBytes(first.Color) + ImageBytes(first.Mask);
+      if (cost > budget) TByteReader::Fail("Icon images exceed the memory budget");
+      budget -= cost;
+      e.Color = first.Color;
+      e.Mask = first.Mask;
+    } else {
+      TBmpReadLimits limits;
+      limits.MaxBytes = std::min(MaxIconImageBytes, budget);
+      e.Color = ReadPackedDib(img, bytes, &e.Mask, limits);
+      const std::uint64_t cost = ImageBytes(e.Color) + ImageBytes(e.Mask);
+      if (cost > budget) TByteReader::Fail("Icon images exceed the memory budget");
+      budget -= cost;
+      decoded.push_back({offset, bytes, entries.size()});
+    }
     if (type == CursorType) e.HotSpot = {planesOrX, bitsOrY};
     entries.push_back(std::move(e));
   }
@@ -160,10 +190,14 @@ void TIcon::LoadFromBytes(const std::uint8_t* data, std::size_t size) {
 
 void TIcon::LoadFromStream(TStream& stream) {
   std::int64_t left = stream.Size() - stream.Position();
-  if (left <= 0 || std::uint64_t(left) > MaxDibBytes) throw EInvalidGraphic("Invalid icon data size");
+  if (left <= 0 || std::uint64_t(left) > MaxIconFileImageBytes) throw EInvalidGraphic("Invalid icon data size");
   std::vector<std::uint8_t> bytes(static_cast<std::size_t>(left));
   stream.ReadBuffer(bytes.data(), left);
   LoadFromBytes(bytes.data(), bytes.size());
+}
+
+bool TIcon::CanLoad(const std::uint8_t* head, std::size_t size) const {
+  return size >= 4 && head[0] == 0 && head[1] == 0 && (head[2] == IconType || head[2] == CursorType) && head[3] == 0;
 }
 
 void TIcon::SaveToStream(TStream& stream) {

@@ -33,10 +33,14 @@ class TIcon : public TGraphic {
 
   // Reads the rest of the stream as one .ico or .cur file. Images stored as
   // PNG are skipped (a file with nothing else raises EInvalidGraphic).
+  // Entries naming the same image data decode it once; every image, copies
+  // included, counts against one 128 MiB budget per file, checked from each
+  // header before decoding (each image alone at most 16 MiB).
   void LoadFromStream(TStream& stream) override;
   void LoadFromBytes(const std::uint8_t* data, std::size_t size);
   // Writes every image as a DIB entry; cursors stay cursors.
   void SaveToStream(TStream& stream) override;
+  bool CanLoad(const std::uint8_t* head, std::size_t size) const override;
 
   bool IsCursor() const { return cursor_; }
   int ImageCount() const { return int(entries_.size()); }

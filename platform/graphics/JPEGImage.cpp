@@ -54,7 +54,7 @@ bool TJPEGImage::ProgressiveData() const {
 void TJPEGImage::LoadFromStream(TStream& stream) {
   std::int64_t left = stream.Size() - stream.Position();
   if (left <= 0) throw EInvalidGraphic("JPEG error: empty data");
-  if (std::uint64_t(left) > MaxDibBytes) throw EInvalidGraphic("JPEG data too large");
+  if (std::uint64_t(left) > DefaultPictureBudget) throw EInvalidGraphic("JPEG data too large");
   std::vector<std::uint8_t> bytes(static_cast<std::size_t>(left));
   stream.ReadBuffer(bytes.data(), left);
   TJpegInfo info = ReadJpegInfo(bytes.data(), bytes.size());
@@ -63,6 +63,10 @@ void TJPEGImage::LoadFromStream(TStream& stream) {
   dataHeight_ = info.Height;
   bitmap_->Assign(nullptr);
   Changed();
+}
+
+bool TJPEGImage::CanLoad(const std::uint8_t* head, std::size_t size) const {
+  return size >= 2 && head[0] == 0xFF && head[1] == 0xD8;
 }
 
 void TJPEGImage::Compress() {

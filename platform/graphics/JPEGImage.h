@@ -43,6 +43,7 @@ class TJPEGImage : public TGraphic {
   void LoadFromStream(TStream& stream) override;
   // Writes the loaded bytes unchanged, or compresses the pixels assigned.
   void SaveToStream(TStream& stream) override;
+  bool CanLoad(const std::uint8_t* head, std::size_t size) const override;
   // Compresses the current pixels with the encoding options.
   void Compress();
   // Decodes now (done on demand by Draw, Assign to a bitmap, Bitmap()).

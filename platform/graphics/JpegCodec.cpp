@@ -39,7 +39,21 @@ struct TDecoder {
   jpeg_decompress_struct cinfo;
   TJpegError err;
   bool created = false;
+  jpeg_progress_mgr progress;
+  int maxScans = 0;
 };
+
+// libjpeg calls this while it reads; too many scans end the decode as an
+// error, through the same jump as libjpeg's own.
+extern "C" void JpegProgress(j_common_ptr cinfo) {
+  if (!cinfo->is_decompressor) return;
+  auto* d = reinterpret_cast<jpeg_decompress_struct*>(cinfo);
+  auto* dec = static_cast<TDecoder*>(cinfo->client_data);
+  if (dec->maxScans > 0 && d->input_scan_number > dec->maxScans) {
+    std::snprintf(dec->err.message, sizeof dec->err.message, "more than %d scans", dec->maxScans);
+    std::longjmp(dec->err.jump, 1);
+  }
+}
 
 // Each phase is a plain function: no object with a destructor lives in a
 // frame that a longjmp can skip.
@@ -128,10 +142,16 @@ TDibImage DecodeJpeg(const std::uint8_t* data, std::size_t size, const TJpegDeco
 
   jpeg_decompress_struct& ci = d.cinfo;
   // libjpeg keeps whole-image buffers for progressive files: refuse sizes
-  // whose work area alone would pass the limit, before it allocates.
+  // whose work area alone would pass the limit, before it allocates; the
+  // decoded picture is checked the same way.
   std::uint64_t work = std::uint64_t(ci.image_width) * ci.image_height * std::uint64_t(ci.num_components);
   if (ci.progressive_mode) work *= 2;  // 16-bit coefficients
-  if (work > options.MaxBytes) throw EInvalidGraphic("JPEG image too large");
+  if (work > options.MaxBytes) throw EInvalidGraphic("JPEG image is larger than the picture budget");
+  ci.mem->max_memory_to_use = long(options.MaxBytes);
+  d.maxScans = options.MaxScans;
+  d.progress.progress_monitor = JpegProgress;
+  ci.client_data = &d;
+  ci.progress = &d.progress;
 
   const bool cmyk = ci.jpeg_color_space == JCS_CMYK || ci.jpeg_color_space == JCS_YCCK;
   const bool greySource = ci.jpeg_color_space == JCS_GRAYSCALE;
@@ -144,6 +164,9 @@ TDibImage DecodeJpeg(const std::uint8_t* data, std::size_t size, const TJpegDeco
     ci.out_color_space = JCS_EXT_BGR;
   int denom = options.ScaleDenom;
   if (denom != 1 && denom != 2 && denom != 4 && denom != 8) denom = 1;
+  const std::uint64_t outBytes = ((ci.image_width + denom - 1) / denom + 4ull) * (greyOut ? 1 : 3) *
+                                 ((ci.image_height + denom - 1) / denom);
+  if (outBytes > options.MaxBytes) throw EInvalidGraphic("JPEG image is larger than the picture budget");
   ci.scale_num = 1;
   ci.scale_denom = unsigned(denom);
   if (options.Fast) {

@@ -12,8 +12,12 @@ struct TJpegDecodeOptions {
   int ScaleDenom = 1;      // 1, 2, 4 or 8
   bool Grayscale = false;  // force 8-bit grey output
   bool Fast = false;       // integer fast DCT and plain upsampling
-  // Largest decoded pixel block (and libjpeg work area) accepted.
-  std::uint64_t MaxBytes = MaxDibBytes;
+  // Largest decoded pixel block accepted, and libjpeg's memory limit; a
+  // picture whose dimensions ask for more is refused before decoding.
+  std::uint64_t MaxBytes = DefaultPictureBudget;
+  // Most scans a progressive file may have: each one costs a pass over the
+  // whole coefficient buffer, so thousands of tiny scans are a time bomb.
+  int MaxScans = 1000;
 };
 
 struct TJpegInfo {
