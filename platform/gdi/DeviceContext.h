@@ -10,6 +10,7 @@
 #pragma once
 #include <cstddef>
 #include <cstdint>
+#include <cstdlib>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -85,10 +86,13 @@ struct GdiFont : GdiObject {
   std::shared_ptr<FontFace> face;
 };
 
+struct PixelStorageFree {
+  void operator()(Byte* p) const { std::free(p); }
+};
 struct GdiBitmap : GdiObject {
   GdiBitmap() : GdiObject(OBJ_BITMAP) {}
   Surface surface;
-  std::unique_ptr<Byte[]> storage;
+  std::unique_ptr<Byte[], PixelStorageFree> storage;  // from AllocatePixels
   std::vector<RGBQUAD> colorTable;
   bool dibSection = false;
   bool monochrome = false;  // 1-bit device bitmap: bits map through DC colours

@@ -83,7 +83,7 @@ struct StockTable {
     // compatible with a fresh memory DC are monochrome, as in GDI.
     auto* bm = new GdiBitmap;
     bm->colorTable = {RGBQUAD{0, 0, 0, 0}, RGBQUAD{255, 255, 255, 0}};
-    bm->storage.reset(new Byte[4]());
+    bm->storage.reset(AllocatePixels(4));
     bm->surface = Surface{bm->storage.get(), 4, 1, 1, 1, bm->colorTable.data(), 2};
     bm->monochrome = true;
     monoBitmap = MakeStock(bm);

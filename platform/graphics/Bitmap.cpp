@@ -29,16 +29,17 @@ class TBitmapCanvas : public TCanvas {
 
 namespace {
 
-TPixelFormat FormatOf(const TDibImage& img) {
-  switch (img.BitCount) {
+TPixelFormat FormatOf(int bitCount, bool is565) {
+  switch (bitCount) {
     case 1: return pf1bit;
     case 4: return pf4bit;
     case 8: return pf8bit;
-    case 16: return img.Is565 ? pf16bit : pf15bit;
+    case 16: return is565 ? pf16bit : pf15bit;
     case 24: return pf24bit;
     default: return pf32bit;
   }
 }
+TPixelFormat FormatOf(const TDibImage& img) { return FormatOf(img.BitCount, img.Is565); }
 
 std::vector<RGBQUAD> ToQuads(const std::vector<TDibColor>& p) {
   std::vector<RGBQUAD> q(p.size());
@@ -82,6 +83,13 @@ void CopyTopLeft(const TDibImage& from, TDibImage& to) {
 
 }  // namespace
 
+struct TBitmap::TDibSection {
+  HBITMAP Handle = nullptr;
+  ~TDibSection() {
+    if (Handle) DeleteObject(Handle);
+  }
+};
+
 TBitmap::TBitmap() = default;
 
 TBitmap::TBitmap(int width, int height, TPixelFormat format) {
@@ -102,8 +110,10 @@ int TBitmap::BitsOf(TPixelFormat f) {
 int TBitmap::RowBytes() const { return int(TDibImage::StrideFor(width_, BitsOf(format_))); }
 
 HBITMAP TBitmap::Handle() const {
-  // Handle() is const to callers; waking only re-creates what was there.
+  // Handle() is const to callers; waking only re-creates what was there,
+  // and whoever gets the handle may draw into it.
   if (dormant_) const_cast<TBitmap*>(this)->Wake();
+  const_cast<TBitmap*>(this)->Unshare();
   return handle_;
 }
 
@@ -114,8 +124,46 @@ void TBitmap::Wake() {
   if (bits_) std::memcpy(bits_, img->Bits.data(), std::min(img->Bits.size(), std::size_t(RowBytes()) * height_));
 }
 
+void TBitmap::Unshare() {
+  if (!dib_ || dib_.use_count() == 1) return;
+  const std::shared_ptr<TDibSection> shared = dib_;  // alive while copied
+  const std::uint8_t* from = bits_;
+  const int w = width_, h = height_;
+  NewDib(w, h, colors_);
+  if (bits_) std::memcpy(bits_, from, std::size_t(RowBytes()) * std::size_t(h));
+}
+
+void TBitmap::ShareFrom(const TBitmap& from) {
+  if (&from == this) return;
+  auto& src = const_cast<TBitmap&>(from);
+  src.Wake();
+  // Its DC would write the shared pixels without asking: its canvas makes
+  // a new one (and the pixels its own) when next used.
+  src.FreeDC();
+  FreeHandle();
+  format_ = src.format_;
+  colors_ = src.colors_;
+  dib_ = src.dib_;
+  handle_ = src.handle_;
+  bits_ = src.bits_;
+  width_ = src.width_;
+  height_ = src.height_;
+  transparent_ = src.transparent_;
+  transparentColor_ = src.transparentColor_;
+  transparentMode_ = src.transparentMode_;
+  Changed();
+}
+
+void TBitmap::TakeFrom(TBitmap& from) {
+  if (&from == this) return;
+  ShareFrom(from);
+  from.FreeHandle();  // leaves this bitmap the only owner
+  from.Changed();
+}
+
 HDC TBitmap::MemoryDC() {
   Wake();
+  Unshare();
   if (!dc_) {
     dc_ = CreateCompatibleDC(nullptr);
     if (!dc_) throw EOutOfResources("Cannot create a device context for the bitmap");
@@ -139,7 +187,7 @@ void TBitmap::FreeHandle() {
   FreeDC();
   if (palette_) DeleteObject(palette_);
   palette_ = nullptr;
-  if (handle_) DeleteObject(handle_);
+  dib_.reset();
   handle_ = nullptr;
   bits_ = nullptr;
   width_ = height_ = 0;
@@ -162,7 +210,7 @@ void TBitmap::NewDib(int width, int height, const std::vector<RGBQUAD>& colors) 
     return;
   }
   if (width > MaxDibDimension || height > MaxDibDimension) throw EInvalidGraphic("Bitmap is too wide or too tall");
-  std::uint64_t stride = std::uint64_t(TDibImage::StrideFor(width, bpp));
+  const std::uint64_t stride = std::uint64_t(TDibImage::StrideFor(width, bpp));
   if (stride > MaxDibBytes / std::uint64_t(height)) throw EInvalidGraphic("Bitmap too large");
 
   BITMAPINFO bmi;
@@ -177,9 +225,11 @@ void TBitmap::NewDib(int width, int height, const std::vector<RGBQUAD>& colors) 
   bmi.bmiHeader.biClrUsed = DWORD(colors_.size());
   std::copy(colors_.begin(), colors_.end(), bmi.bmiColors);
   void* bits = nullptr;
+  // The section comes zeroed, from pages the system zeroes on first touch.
   HBITMAP h = CreateDIBSection(nullptr, &bmi, DIB_RGB_COLORS, &bits, nullptr, 0);
   if (!h || !bits) throw EOutOfResources("Cannot create the bitmap");
-  std::memset(bits, 0, std::size_t(stride * std::uint64_t(height)));
+  dib_ = std::make_shared<TDibSection>();
+  dib_->Handle = h;
   handle_ = h;
   bits_ = static_cast<std::uint8_t*>(bits);
   width_ = width;
@@ -247,7 +297,24 @@ void TBitmap::SetPixelFormat(TPixelFormat f) {
 void* TBitmap::ScanLine(int y) {
   Wake();
   if (y < 0 || y >= height_ || !bits_) throw EInvalidGraphicOperation("Scan line index out of range");
+  Unshare();
   return bits_ + std::size_t(height_ - 1 - y) * std::size_t(RowBytes());
+}
+
+const void* TBitmap::ScanLine(int y) const {
+  if (dormant_) const_cast<TBitmap*>(this)->Wake();
+  if (y < 0 || y >= height_ || !bits_) throw EInvalidGraphicOperation("Scan line index out of range");
+  return bits_ + std::size_t(height_ - 1 - y) * std::size_t(RowBytes());
+}
+
+std::uint8_t* TBitmap::NewImage(int width, int height, TPixelFormat f, const std::vector<RGBQUAD>& colors) {
+  if (width < 0 || height < 0) throw EInvalidGraphic("Invalid bitmap size");
+  if (f == pfCustom) throw EInvalidGraphic("Custom pixel formats are not supported");
+  FreeHandle();
+  format_ = f;
+  NewDib(width, height, colors);
+  Changed();
+  return bits_;
 }
 
 TCanvas* TBitmap::Canvas() {
@@ -275,6 +342,8 @@ void TBitmap::SetHandle(HBITMAP bm) {
   // Only layouts ScanLine users can read are kept as they are.
   if (dib && plainMasks && ds.dsBmih.biHeight > 0 &&
       (bpp == 1 || bpp == 4 || bpp == 8 || bpp == 16 || bpp == 24 || bpp == 32)) {
+    dib_ = std::make_shared<TDibSection>();
+    dib_->Handle = bm;
     handle_ = bm;
     bits_ = static_cast<std::uint8_t*>(ds.dsBm.bmBits);
     width_ = ds.dsBm.bmWidth;
@@ -309,8 +378,10 @@ void TBitmap::SetHandle(HBITMAP bm) {
 
 HBITMAP TBitmap::ReleaseHandle() {
   Wake();
+  Unshare();
   FreeDC();
   HBITMAP h = handle_;
+  if (dib_) dib_->Handle = nullptr;  // the caller frees it now
   handle_ = nullptr;
   FreeHandle();
   Changed();
@@ -322,6 +393,7 @@ std::vector<RGBQUAD> TBitmap::ColorTable() const { return colors_; }
 void TBitmap::SetColorTable(const std::vector<RGBQUAD>& colors) {
   if (colors_.empty()) return;  // deeper formats have no table
   Wake();
+  Unshare();
   for (std::size_t i = 0; i < colors_.size(); ++i) colors_[i] = i < colors.size() ? colors[i] : RGBQUAD{};
   if (handle_) SetDIBColorTable(MemoryDC(), 0, UINT(colors_.size()), colors_.data());
   if (palette_) DeleteObject(palette_);
@@ -408,10 +480,10 @@ void TBitmap::Assign(const TPersistent* source) {
   }
   if (auto* b = dynamic_cast<const TBitmap*>(source)) {
     if (b == this) return;
-    TDibImage img = b->ToDib();
+    if (b->dormant_) const_cast<TBitmap*>(b)->Wake();
     format_ = b->format_;
-    NewDib(img.Width, img.Height, b->colors_);
-    if (bits_) std::memcpy(bits_, img.Bits.data(), img.Bits.size());
+    NewDib(b->width_, b->height_, b->colors_);
+    if (bits_ && b->bits_) std::memcpy(bits_, b->bits_, std::size_t(RowBytes()) * std::size_t(height_));
     transparent_ = b->transparent_;
     transparentColor_ = b->transparentColor_;
     transparentMode_ = b->transparentMode_;
@@ -432,8 +504,50 @@ void TBitmap::AssignTo(TPersistent* dest) const {
 void TBitmap::LoadFromStream(TStream& stream) { LoadFromStream(stream, TBmpReadLimits{}); }
 
 void TBitmap::LoadFromStream(TStream& stream, const TBmpReadLimits& limits) {
+  const std::int64_t start = stream.Position();
+  if (LoadRows(stream, limits)) return;
+  stream.SetPosition(start);
   std::vector<std::uint8_t> bytes = ReadBmpFileBytes(stream, limits);
   FromDib(ReadBmp(bytes.data(), bytes.size(), limits));
+}
+
+bool TBitmap::LoadRows(TStream& stream, const TBmpReadLimits& limits) try {
+  const std::int64_t start = stream.Position();
+  // Headers and colour table: what a file can hold before its rows, or the
+  // whole file when it is smaller.
+  constexpr std::int64_t kHead = 4096;
+  std::uint8_t fileHeader[14];
+  const std::int64_t extent = BmpStreamExtent(stream, fileHeader, limits);
+  std::vector<std::uint8_t> head(std::size_t(std::min(extent, kHead)));
+  std::memcpy(head.data(), fileHeader, sizeof fileHeader);
+  stream.ReadBuffer(head.data() + sizeof fileHeader, std::int64_t(head.size() - sizeof fileHeader));
+  const TBmpLayout L = ReadBmpLayout(head.data(), head.size(), std::uint64_t(extent), limits);
+  if (!L.Plain()) return false;
+
+  // Every check has passed: the rows go straight from the stream into the
+  // section, which is not filled first.
+  std::uint8_t* bits = NewImage(L.Width, L.Height, FormatOf(L.OutBits, L.Is565), ToQuads(L.Palette));
+  try {
+    // A last row without its padding leaves the padding as it came: zero.
+    const std::size_t stride = std::size_t(RowBytes());
+    stream.SetPosition(start + std::int64_t(L.PixelOffset));
+    if (!L.TopDown) {
+      stream.ReadBuffer(bits, std::int64_t(L.PixelBytes));
+    } else {
+      for (int y = 0; y < L.Height; ++y) {
+        const std::size_t n = y + 1 < L.Height ? stride : std::size_t(L.PixelBytes - L.SrcStride * (L.Height - 1));
+        stream.ReadBuffer(bits + std::size_t(L.Height - 1 - y) * stride, std::int64_t(n));
+      }
+    }
+  } catch (...) {
+    FreeHandle();
+    Changed();
+    throw;
+  }
+  stream.SetPosition(start + extent);
+  return true;
+} catch (const EReadError&) {
+  throw EInvalidGraphic("Bitmap stream is truncated");
 }
 
 void TBitmap::LoadFromFile(const std::string& fileName, const TBmpReadLimits& limits) {
@@ -442,8 +556,14 @@ void TBitmap::LoadFromFile(const std::string& fileName, const TBmpReadLimits& li
 }
 
 void TBitmap::SaveToStream(TStream& stream) {
-  std::vector<std::uint8_t> bytes = WriteBmp(ToDib());
-  stream.WriteBuffer(bytes.data(), std::int64_t(bytes.size()));
+  const TBitmap& self = *this;
+  if (Empty()) throw EInvalidGraphicOperation("Cannot save an empty bitmap");
+  const int bpp = BitsOf(format_);
+  std::vector<std::uint8_t> head = BmpFileHeaders(width_, height_, bpp, format_ == pf16bit, ToDibColors(colors_));
+  stream.WriteBuffer(head.data(), std::int64_t(head.size()));
+  // The block is bottom-up like the file: the rows go out as they lie.
+  const void* bottom = self.ScanLine(height_ - 1);
+  stream.WriteBuffer(bottom, std::int64_t(RowBytes()) * height_);
 }
 
 bool TBitmap::CanLoad(const std::uint8_t* head, std::size_t size) const {

@@ -10,7 +10,12 @@
 //    32-bit format, reported separately so code can refuse it);
 //  - the pointer stays valid until the size, pixel format, palette or handle
 //    changes, or the bitmap goes dormant; drawing through Canvas writes the
-//    same memory.
+//    same memory;
+//  - a bitmap may share its pixels with a TJPEGImage it was assigned to or
+//    from (copy on write): ScanLine, Canvas, Handle and the colour table
+//    make the pixels its own again before handing them out, so a row
+//    pointer taken before such an Assign must be asked for again before
+//    writing through it. The const ScanLine only reads and never copies.
 // A bitmap made from nothing is zero-filled; growing one keeps the top-left
 // pixels and paints the new area white.
 #pragma once
@@ -56,6 +61,7 @@ class TBitmap : public TGraphic {
 
   // Row y from the top; raises EInvalidGraphicOperation when out of range.
   void* ScanLine(int y);
+  const void* ScanLine(int y) const;
   int RowBytes() const;  // distance between rows, always a multiple of 4
 
   TCanvas* Canvas();
@@ -120,6 +126,12 @@ class TBitmap : public TGraphic {
   TDibImage ToDib() const;
   void FromDib(const TDibImage& image);
 
+  // Replaces the content with a new width x height DIB section of format f
+  // (colour table: colors, or the default one) and returns its bottom-up
+  // block for the caller to fill; the block starts zeroed, at no cost, so
+  // a reader that writes every row pays for no fill.
+  std::uint8_t* NewImage(int width, int height, TPixelFormat f, const std::vector<RGBQUAD>& colors = {});
+
   void Draw(TCanvas& canvas, const TRect& rect) override;
   std::unique_ptr<TGraphic> NewSameKind() const override { return std::make_unique<TBitmap>(); }
 
@@ -128,6 +140,18 @@ class TBitmap : public TGraphic {
 
  private:
   friend class TBitmapCanvas;
+  friend class TJPEGImage;
+  // The DIB section; bitmaps that share pixels share this.
+  struct TDibSection;
+  // Shares from's pixels, copy on write (see the pixel contract).
+  void ShareFrom(const TBitmap& from);
+  // Takes from's pixels, leaving it empty.
+  void TakeFrom(TBitmap& from);
+  // Makes shared pixels this bitmap's own before they are written.
+  void Unshare();
+  // The plain-layout part of LoadFromStream: rows read straight into the
+  // DIB section; false when the file needs the general reader.
+  bool LoadRows(TStream& stream, const TBmpReadLimits& limits);
   HDC MemoryDC();
   void FreeDC();
   // Makes the DIB section of a dormant bitmap again.
@@ -138,6 +162,7 @@ class TBitmap : public TGraphic {
 
   int width_ = 0, height_ = 0;
   TPixelFormat format_ = pfDevice;
+  std::shared_ptr<TDibSection> dib_;  // owns handle_
   HBITMAP handle_ = nullptr;
   std::uint8_t* bits_ = nullptr;
   std::vector<RGBQUAD> colors_;

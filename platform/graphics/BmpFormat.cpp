@@ -185,10 +185,13 @@ bool Is555(const std::uint32_t m[4]) { return m[0] == 0x7C00 && m[1] == 0x03E0 &
 bool Is565(const std::uint32_t m[4]) { return m[0] == 0xF800 && m[1] == 0x07E0 && m[2] == 0x001F; }
 bool IsBgr32(const std::uint32_t m[4]) { return m[0] == 0xFF0000 && m[1] == 0xFF00 && m[2] == 0xFF; }
 
-// Reads header, table and pixels starting at the reader's position.
-// pixelOffset: absolute offset of the pixels, or 0 for "right after the
-// colour table". iconMask: see ReadPackedDib.
-TDibImage ReadDib(TByteReader& r, std::uint64_t pixelOffset, TDibImage* iconMask, const TBmpReadLimits& limits) {
+// Reads header and table starting at the reader's position and checks
+// every field. available: bytes from the reader's origin to the end of the
+// data (the reader itself may hold only the first part). pixelOffset:
+// absolute offset of the pixels, or 0 for "right after the colour table".
+// icon: the height counts the image and its mask (see ReadPackedDib).
+TBmpLayout ParseDib(TByteReader& r, std::uint64_t available, std::uint64_t pixelOffset, bool icon,
+                    const TBmpReadLimits& limits) {
   const std::size_t headerStart = r.Pos();
   TBmpHeader h = ReadInfoHeader(r);
   const bool core = h.HeaderSize == CoreHeaderSize;
@@ -205,18 +208,24 @@ TDibImage ReadDib(TByteReader& r, std::uint64_t pixelOffset, TDibImage* iconMask
     default: Bad("Unsupported bitmap compression");
   }
   if (h.Width <= 0 || h.Height == 0 || h.Height == INT32_MIN) Bad("Invalid bitmap dimensions");
-  bool topDown = h.Height < 0;
-  int width = h.Width;
-  int height = topDown ? -h.Height : h.Height;
-  if (width > MaxDibDimension || height > MaxDibDimension) Bad("Bitmap is too wide or too tall");
-  if (topDown && (h.Compression == BMP_RLE8 || h.Compression == BMP_RLE4)) Bad("Run-length bitmaps are bottom-up");
-  if (iconMask) {
-    if (height & 1) Bad("Icon bitmap height is odd");
-    height /= 2;
+  TBmpLayout L;
+  L.BitCount = h.BitCount;
+  L.Compression = h.Compression;
+  L.TopDown = h.Height < 0;
+  L.Width = h.Width;
+  L.Height = L.TopDown ? -h.Height : h.Height;
+  const int width = L.Width;
+  if (width > MaxDibDimension || L.Height > MaxDibDimension) Bad("Bitmap is too wide or too tall");
+  if (L.TopDown && (h.Compression == BMP_RLE8 || h.Compression == BMP_RLE4)) Bad("Run-length bitmaps are bottom-up");
+  if (icon) {
+    if (L.Height & 1) Bad("Icon bitmap height is odd");
+    L.Height /= 2;
   }
+  const int height = L.Height;
 
   // Masks after a 40-byte header with bit fields.
-  std::uint32_t masks[4] = {h.Masks[0], h.Masks[1], h.Masks[2], h.Masks[3]};
+  std::uint32_t* masks = L.Masks;
+  for (int i = 0; i < 4; ++i) masks[i] = h.Masks[i];
   if (h.Compression == BMP_BITFIELDS && !h.HasMasks) {
     masks[0] = r.U32();
     masks[1] = r.U32();
@@ -241,58 +250,75 @@ TDibImage ReadDib(TByteReader& r, std::uint64_t pixelOffset, TDibImage* iconMask
   std::size_t tableStart = r.Pos();
   if (pixelOffset > tableStart && pixelOffset < tableStart + entries * entrySize)
     entries = (pixelOffset - tableStart) / entrySize;
-  const std::uint8_t* table = r.Take(entries * entrySize);
-
-  TDibImage img;
+  const std::uint64_t tableEnd = tableStart + entries * entrySize;
+  if (tableEnd > available) TByteReader::Fail();
   if (h.BitCount <= 8) {
-    img.Palette.assign(std::size_t(1) << h.BitCount, TDibColor{});  // missing entries stay black
+    const std::uint8_t* table = r.Take(entries * entrySize);
+    L.Palette.assign(std::size_t(1) << h.BitCount, TDibColor{});  // missing entries stay black
     for (std::size_t i = 0; i < entries; ++i)
-      img.Palette[i] = {table[i * entrySize], table[i * entrySize + 1], table[i * entrySize + 2], 0};
+      L.Palette[i] = {table[i * entrySize], table[i * entrySize + 1], table[i * entrySize + 2], 0};
   }
 
-  if (pixelOffset == 0) pixelOffset = r.Pos();
+  if (pixelOffset == 0) pixelOffset = tableEnd;
   if (pixelOffset < headerStart + h.HeaderSize) Bad("Pixel data overlaps the bitmap header");
-  r.Seek(pixelOffset);
+  if (pixelOffset > available) TByteReader::Fail();
+  L.PixelOffset = pixelOffset;
 
   // Output depth.
-  int outBits = h.BitCount;
-  bool generic = false;
+  L.OutBits = h.BitCount;
   if (h.BitCount == 16) {
     if (Is565(masks))
-      img.Is565 = true;
+      L.Is565 = true;
     else if (!Is555(masks))
-      generic = true;
+      L.Generic = true;
   } else if (h.BitCount == 32 && !IsBgr32(masks)) {
-    generic = true;
+    L.Generic = true;
   }
-  if (generic) outBits = 32;
+  if (L.Generic) L.OutBits = 32;
 
   if (std::uint64_t(width) * std::uint64_t(height) > limits.MaxPixels) Bad("Bitmap has too many pixels");
   std::uint64_t maxBytes = limits.MaxBytes < MaxDibBytes ? limits.MaxBytes : MaxDibBytes;
-  if (std::uint64_t(TDibImage::StrideFor(width, outBits)) > maxBytes / std::uint64_t(height) ||
+  if (std::uint64_t(TDibImage::StrideFor(width, L.OutBits)) > maxBytes / std::uint64_t(height) ||
       std::uint64_t(TDibImage::StrideFor(width, h.BitCount)) > maxBytes / std::uint64_t(height))
     Bad("Bitmap is larger than the picture budget");
-  bool is565 = img.Is565;
-  img.Allocate(width, height, outBits);
-  img.Is565 = is565;
 
-  const std::size_t srcStride = std::size_t(TDibImage::StrideFor(width, h.BitCount));
-  if (h.Compression == BMP_RLE8 || h.Compression == BMP_RLE4) {
-    DecodeRle(r, h.Compression == BMP_RLE4, img);
-  } else {
+  L.SrcStride = std::uint64_t(TDibImage::StrideFor(width, h.BitCount));
+  if (h.Compression != BMP_RLE8 && h.Compression != BMP_RLE4) {
     // The last row may lack its padding.
-    std::uint64_t need = std::uint64_t(srcStride) * std::uint64_t(height - 1) +
-                         (std::uint64_t(width) * h.BitCount + 7) / 8;
+    L.PixelBytes = L.SrcStride * std::uint64_t(height - 1) + (std::uint64_t(width) * h.BitCount + 7) / 8;
+    if (L.PixelBytes > available - pixelOffset) TByteReader::Fail();
+  }
+  return L;
+}
+
+// Reads header, table and pixels starting at the reader's position; see
+// ParseDib. iconMask: see ReadPackedDib.
+TDibImage ReadDib(TByteReader& r, std::uint64_t pixelOffset, TDibImage* iconMask, const TBmpReadLimits& limits) {
+  const TBmpLayout L = ParseDib(r, r.Size(), pixelOffset, iconMask != nullptr, limits);
+  const int width = L.Width, height = L.Height;
+  const bool topDown = L.TopDown;
+  r.Seek(L.PixelOffset);
+
+  TDibImage img;
+  img.Palette = L.Palette;
+  img.Allocate(width, height, L.OutBits);
+  img.Is565 = L.Is565;
+
+  const std::size_t srcStride = std::size_t(L.SrcStride);
+  if (L.Compression == BMP_RLE8 || L.Compression == BMP_RLE4) {
+    DecodeRle(r, L.Compression == BMP_RLE4, img);
+  } else {
+    const std::uint64_t need = L.PixelBytes;
     const std::uint8_t* src = r.Take(need);
-    if (generic) {
-      DecodeBitfields(src, srcStride, h.BitCount, masks, topDown, img);
+    if (L.Generic) {
+      DecodeBitfields(src, srcStride, L.BitCount, L.Masks, topDown, img);
     } else if (!topDown) {
       std::memcpy(img.Bits.data(), src, std::size_t(need));
     } else {
-      std::size_t rowBytes = std::size_t((std::uint64_t(width) * h.BitCount + 7) / 8);
+      std::size_t rowBytes = std::size_t((std::uint64_t(width) * L.BitCount + 7) / 8);
       for (int y = 0; y < height; ++y) std::memcpy(img.Row(y), src + std::size_t(y) * srcStride, rowBytes);
     }
-    std::uint64_t end = pixelOffset + std::uint64_t(srcStride) * std::uint64_t(height);
+    std::uint64_t end = L.PixelOffset + std::uint64_t(srcStride) * std::uint64_t(height);
     r.Seek(end > r.Size() ? r.Size() : end);
   }
 
@@ -308,42 +334,41 @@ TDibImage ReadDib(TByteReader& r, std::uint64_t pixelOffset, TDibImage* iconMask
         std::memcpy(m.Bits.data(), src, std::size_t(maskBytes));
       else
         for (int y = 0; y < height; ++y) std::memcpy(m.Row(y), src + std::size_t(y) * maskStride, maskStride);
-    } else if (h.BitCount != 32) {
+    } else if (L.BitCount != 32) {
       Bad("Icon mask is missing");
     }  // a 32-bit icon without a mask: every pixel opaque, alpha decides
   }
   return img;
 }
 
-void PutInfoHeader(std::uint8_t* p, const TDibImage& img, std::uint32_t compression, std::uint32_t colours) {
+// Everything before the pixels: file header (when asked), info header,
+// bit-field masks and colour table, for pixelBytes of rows.
+std::vector<std::uint8_t> Headers(int width, int height, int bitCount, bool is565,
+                                  const std::vector<TDibColor>& palette, std::uint64_t pixelBytes, bool fileHeader) {
+  if (width <= 0 || height <= 0) throw EInvalidGraphicOperation("Cannot save an empty bitmap");
+  const std::uint32_t colours = bitCount <= 8 ? std::uint32_t(1u << bitCount) : 0;
+  const bool bitfields = bitCount == 16 && is565;
+  const std::size_t head = (fileHeader ? FileHeaderSize : 0) + InfoHeaderSize + (bitfields ? 12 : 0);
+  const std::size_t offBits = head + colours * 4;
+  std::vector<std::uint8_t> out(offBits, 0);
+  std::uint8_t* p = out.data();
+  if (fileHeader) {
+    PutU16(p, BmpMagic);
+    PutU32(p + 2, std::uint32_t(offBits + pixelBytes));
+    PutU32(p + 10, std::uint32_t(offBits));
+    p += FileHeaderSize;
+  }
   PutU32(p + 0, InfoHeaderSize);
-  PutU32(p + 4, std::uint32_t(img.Width));
-  PutU32(p + 8, std::uint32_t(img.Height));
+  PutU32(p + 4, std::uint32_t(width));
+  PutU32(p + 8, std::uint32_t(height));
   PutU16(p + 12, 1);
-  PutU16(p + 14, std::uint16_t(img.BitCount));
-  PutU32(p + 16, compression);
-  PutU32(p + 20, std::uint32_t(img.Bits.size()));
+  PutU16(p + 14, std::uint16_t(bitCount));
+  PutU32(p + 16, bitfields ? BMP_BITFIELDS : BMP_RGB);
+  PutU32(p + 20, std::uint32_t(pixelBytes));
   PutU32(p + 24, 3780);  // 96 dpi in pixels per metre
   PutU32(p + 28, 3780);
   PutU32(p + 32, colours);
   PutU32(p + 36, 0);
-}
-
-std::vector<std::uint8_t> Write(const TDibImage& img, bool fileHeader) {
-  if (img.Width <= 0 || img.Height <= 0) throw EInvalidGraphicOperation("Cannot save an empty bitmap");
-  const std::uint32_t colours = img.BitCount <= 8 ? std::uint32_t(1u << img.BitCount) : 0;
-  const bool bitfields = img.BitCount == 16 && img.Is565;
-  const std::size_t head = (fileHeader ? FileHeaderSize : 0) + InfoHeaderSize + (bitfields ? 12 : 0);
-  const std::size_t offBits = head + colours * 4;
-  std::vector<std::uint8_t> out(offBits + img.Bits.size(), 0);
-  std::uint8_t* p = out.data();
-  if (fileHeader) {
-    PutU16(p, BmpMagic);
-    PutU32(p + 2, std::uint32_t(out.size()));
-    PutU32(p + 10, std::uint32_t(offBits));
-    p += FileHeaderSize;
-  }
-  PutInfoHeader(p, img, bitfields ? BMP_BITFIELDS : BMP_RGB, colours);
   p += InfoHeaderSize;
   if (bitfields) {
     PutU32(p, 0xF800);
@@ -352,10 +377,16 @@ std::vector<std::uint8_t> Write(const TDibImage& img, bool fileHeader) {
     p += 12;
   }
   for (std::uint32_t i = 0; i < colours; ++i, p += 4) {
-    TDibColor c = i < img.Palette.size() ? img.Palette[i] : TDibColor{};
+    TDibColor c = i < palette.size() ? palette[i] : TDibColor{};
     p[0] = c.Blue, p[1] = c.Green, p[2] = c.Red, p[3] = 0;
   }
-  if (!img.Bits.empty()) std::memcpy(p, img.Bits.data(), img.Bits.size());
+  return out;
+}
+
+std::vector<std::uint8_t> Write(const TDibImage& img, bool fileHeader) {
+  std::vector<std::uint8_t> out =
+      Headers(img.Width, img.Height, img.BitCount, img.Is565, img.Palette, img.Bits.size(), fileHeader);
+  out.insert(out.end(), img.Bits.begin(), img.Bits.end());
   return out;
 }
 
@@ -377,6 +408,32 @@ TDibImage ReadPackedDib(const std::uint8_t* data, std::size_t size, TDibImage* i
 
 std::vector<std::uint8_t> ReadBmpFileBytes(TStream& stream, const TBmpReadLimits& limits) {
   std::uint8_t head[FileHeaderSize];
+  const std::int64_t total = BmpStreamExtent(stream, head, limits);
+  std::vector<std::uint8_t> bytes(std::size_t(total), 0);
+  std::memcpy(bytes.data(), head, FileHeaderSize);
+  const std::int64_t want = total - std::int64_t(FileHeaderSize);
+  if (stream.Read(bytes.data() + FileHeaderSize, want) != want) Bad("Bitmap stream is truncated");
+  return bytes;
+}
+
+std::vector<std::uint8_t> WriteBmp(const TDibImage& image) { return Write(image, true); }
+
+std::vector<std::uint8_t> BmpFileHeaders(int width, int height, int bitCount, bool is565,
+                                         const std::vector<TDibColor>& palette) {
+  const std::uint64_t pixelBytes = std::uint64_t(TDibImage::StrideFor(width, bitCount)) * std::uint64_t(height);
+  return Headers(width, height, bitCount, is565, palette, pixelBytes, true);
+}
+
+TBmpLayout ReadBmpLayout(const std::uint8_t* head, std::size_t headSize, std::uint64_t fileSize,
+                         const TBmpReadLimits& limits) {
+  TByteReader r(head, headSize);
+  if (r.U16() != BmpMagic) Bad("Not a bitmap file");
+  r.Skip(8);  // file size and reserved words: the caller's fileSize is what counts
+  const std::uint32_t offBits = r.U32();
+  return ParseDib(r, fileSize, offBits, false, limits);
+}
+
+std::int64_t BmpStreamExtent(TStream& stream, std::uint8_t (&head)[14], const TBmpReadLimits& limits) {
   if (stream.Read(head, FileHeaderSize) != std::int64_t(FileHeaderSize)) Bad("Bitmap stream is truncated");
   TByteReader r(head, FileHeaderSize);
   if (r.U16() != BmpMagic) Bad("Not a bitmap file");
@@ -395,11 +452,6 @@ std::vector<std::uint8_t> ReadBmpFileBytes(TStream& stream, const TBmpReadLimits
   std::uint64_t allowed = limits.MaxBytes;
   if (limits.MaxPixels < MaxDibBytes) allowed = std::min(allowed, limits.MaxPixels * 6 + 65536);
   if (std::uint64_t(want) > allowed + (1u << 20)) Bad("Bitmap stream is too large");
-  std::vector<std::uint8_t> bytes(std::size_t(FileHeaderSize + want));
-  std::memcpy(bytes.data(), head, FileHeaderSize);
-  if (stream.Read(bytes.data() + FileHeaderSize, want) != want) Bad("Bitmap stream is truncated");
-  return bytes;
+  return std::int64_t(FileHeaderSize) + want;
 }
-
-std::vector<std::uint8_t> WriteBmp(const TDibImage& image) { return Write(image, true); }
 std::vector<std::uint8_t> WritePackedDib(const TDibImage& image) { return Write(image, false); }

@@ -39,6 +39,39 @@ TDibImage ReadBmp(const std::uint8_t* data, std::size_t size, const TBmpReadLimi
 TDibImage ReadPackedDib(const std::uint8_t* data, std::size_t size, TDibImage* iconMask = nullptr,
                         const TBmpReadLimits& limits = {});
 
+// What a file's headers say once every field is checked: enough to place
+// its rows without reading them.
+struct TBmpLayout {
+  int Width = 0, Height = 0;
+  int BitCount = 0;  // in the file
+  int OutBits = 0;   // decoded
+  bool Is565 = false;
+  bool TopDown = false;
+  bool Generic = false;  // bit fields other than 5-5-5, 5-6-5 or B,G,R: decoded to 32-bit B,G,R,A
+  std::uint32_t Compression = BMP_RGB;
+  std::uint32_t Masks[4] = {0, 0, 0, 0};
+  std::vector<TDibColor> Palette;  // 2^bits entries for <= 8 bits
+  std::uint64_t PixelOffset = 0;   // from the file's start
+  std::uint64_t SrcStride = 0;
+  // What the rows take in the file (the last row's padding may be missing);
+  // 0 for run-length data.
+  std::uint64_t PixelBytes = 0;
+  // Rows that are copied as they are, in the order of a DIB or reversed.
+  bool Plain() const { return !Generic && (Compression == BMP_RGB || Compression == BMP_BITFIELDS); }
+};
+
+// The headers and colour table of a .bmp file, from its first headSize
+// bytes (which hold at least everything up to the end of the colour table,
+// or the whole file); fileSize is the whole file's. Checks all that ReadBmp
+// checks before it allocates, the rows' extent against fileSize included.
+TBmpLayout ReadBmpLayout(const std::uint8_t* head, std::size_t headSize, std::uint64_t fileSize,
+                         const TBmpReadLimits& limits = {});
+
+// Reads the 14-byte file header at the stream's position into head and
+// returns the bitmap's size in the stream from its start (bfSize, or the
+// rest of the stream), checked against the limits as ReadBmpFileBytes does.
+std::int64_t BmpStreamExtent(TStream& stream, std::uint8_t (&head)[14], const TBmpReadLimits& limits = {});
+
 // Reads exactly one .bmp file from the stream's position: the 14-byte file
 // header and then the rest of bfSize bytes. Raises EInvalidGraphic when the
 // stream ends early or the sizes are not believable; with limits, also
@@ -50,3 +83,7 @@ std::vector<std::uint8_t> ReadBmpFileBytes(TStream& stream, const TBmpReadLimits
 std::vector<std::uint8_t> WriteBmp(const TDibImage& image);
 // The same without the file header (info header, table, pixels).
 std::vector<std::uint8_t> WritePackedDib(const TDibImage& image);
+// What WriteBmp puts before the rows, for a writer that streams the rows of
+// a bottom-up block itself.
+std::vector<std::uint8_t> BmpFileHeaders(int width, int height, int bitCount, bool is565,
+                                         const std::vector<TDibColor>& palette);

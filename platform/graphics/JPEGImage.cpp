@@ -6,6 +6,19 @@
 
 namespace {
 int Denominator(TJPEGScale s) { return 1 << int(s); }
+
+// The 0..255 grey ramp, read from the table alone.
+bool IsGreyRampTable(const std::vector<RGBQUAD>& t) {
+  if (t.size() != 256) return false;
+  for (int i = 0; i < 256; ++i)
+    if (t[i].rgbRed != i || t[i].rgbGreen != i || t[i].rgbBlue != i) return false;
+  return true;
+}
+
+// Pixels the encoder takes as they are: 24-bit, or 8-bit grey levels.
+bool EncodableAsIs(const TBitmap& b) {
+  return b.PixelFormat() == pf24bit || (b.PixelFormat() == pf8bit && IsGreyRampTable(b.ColorTable()));
+}
 // libjpeg rounds scaled sizes up.
 int Scaled(int size, TJPEGScale s) { return (size + Denominator(s) - 1) / Denominator(s); }
 }  // namespace
@@ -75,7 +88,18 @@ void TJPEGImage::Compress() {
   o.Quality = CompressionQuality;
   o.Progressive = ProgressiveEncoding;
   o.Grayscale = grayscale_;
-  data_ = EncodeJpeg(bitmap_->ToDib(), o);
+  const TBitmap* src = bitmap_.get();
+  TBitmap converted;
+  if (!src->Empty() && !EncodableAsIs(*src)) {
+    converted.Assign(src);
+    converted.SetPixelFormat(pf24bit);
+    src = &converted;
+  }
+  if (src->Empty()) throw EInvalidGraphicOperation("Cannot save an empty JPEG image");
+  // libjpeg reads the bitmap's own rows, bottom-up block and all.
+  const auto* top = static_cast<const std::uint8_t*>(src->ScanLine(0));
+  data_ = EncodeJpegRows(top, -std::ptrdiff_t(src->RowBytes()), src->Width(), src->Height(),
+                         src->PixelFormat() == pf8bit, o);
   dataWidth_ = bitmap_->Width();
   dataHeight_ = bitmap_->Height();
   // The pixels stay as they are; later decodes read the new data.
@@ -92,7 +116,21 @@ void TJPEGImage::DIBNeeded() {
   o.ScaleDenom = Denominator(scale_);
   o.Grayscale = grayscale_;
   o.Fast = performance_ == jpBestSpeed;
-  bitmap_->FromDib(DecodeJpeg(data_.data(), data_.size(), o));
+  try {
+    // libjpeg writes the rows straight into the bitmap's section.
+    DecodeJpegInto(data_.data(), data_.size(), o, [this](int width, int height, int bitCount) {
+      std::vector<RGBQUAD> grey;
+      if (bitCount == 8)
+        for (int i = 0; i < 256; ++i) grey.push_back(RGBQUAD{std::uint8_t(i), std::uint8_t(i), std::uint8_t(i), 0});
+      std::uint8_t* bottom = bitmap_->NewImage(width, height, bitCount == 8 ? pf8bit : pf24bit, grey);
+      const std::ptrdiff_t stride = bitmap_->RowBytes();
+      return TJpegRows{bottom + std::ptrdiff_t(height - 1) * stride, -stride};
+    });
+    decoded_ = true;
+  } catch (...) {
+    bitmap_->Assign(nullptr);
+    throw;
+  }
 }
 
 const TBitmap& TJPEGImage::Bitmap() {
@@ -111,15 +149,20 @@ void TJPEGImage::Assign(const TPersistent* source) {
     grayscale_ = j->grayscale_;
     CompressionQuality = j->CompressionQuality;
     ProgressiveEncoding = j->ProgressiveEncoding;
-    bitmap_->Assign(j->bitmap_.get());
+    bitmap_->ShareFrom(*j->bitmap_);
+    decoded_ = j->decoded_;
     Changed();
     return;
   }
   if (auto* b = dynamic_cast<const TBitmap*>(source)) {
     data_.clear();  // compressed again on save
-    bitmap_->Assign(b);
-    if (!IsGreyRamp(bitmap_->ToDib()) && bitmap_->PixelFormat() != pf24bit && !bitmap_->Empty())
+    decoded_ = false;
+    if (EncodableAsIs(*b) || b->Empty()) {
+      bitmap_->ShareFrom(*b);  // copied only when one side writes
+    } else {
+      bitmap_->Assign(b);
       bitmap_->SetPixelFormat(pf24bit);
+    }
     Changed();
     return;
   }
@@ -130,7 +173,12 @@ void TJPEGImage::AssignTo(TPersistent* dest) const {
   if (auto* b = dynamic_cast<TBitmap*>(dest)) {
     // Decoding fills the cache, which does not change what the picture is.
     const_cast<TJPEGImage*>(this)->DIBNeeded();
-    b->Assign(bitmap_.get());
+    // Decoded pixels move to the bitmap (the data decodes again when asked);
+    // assigned ones are shared until one side writes.
+    if (decoded_ && !data_.empty())
+      b->TakeFrom(*bitmap_);
+    else
+      b->ShareFrom(*bitmap_);
     return;
   }
   TGraphic::AssignTo(dest);

@@ -63,6 +63,7 @@ class TJPEGImage : public TGraphic {
   void DropPixels();
   std::vector<std::uint8_t> data_;  // compressed; empty after a bitmap was assigned
   std::unique_ptr<TBitmap> bitmap_;  // decoded or assigned pixels; may be empty
+  bool decoded_ = false;             // bitmap_ was decoded from data_, and can be again
   int dataWidth_ = 0, dataHeight_ = 0;
   TJPEGScale scale_ = jsFullSize;
   TJPEGPerformance performance_ = jpBestQuality;

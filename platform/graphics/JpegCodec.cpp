@@ -72,12 +72,40 @@ bool PhaseStart(TDecoder& d) {
   return true;
 }
 
-// Reads every row; rows[i] is the destination of output row i.
-bool PhaseRows(TDecoder& d, std::uint8_t* const* rows) {
+// Reads every row straight into its destination: row y at top + y * pitch.
+// libjpeg hands over up to rec_outbuf_height rows a call.
+bool PhaseRows(TDecoder& d, std::uint8_t* top, std::ptrdiff_t pitch) {
   if (setjmp(d.err.jump)) return false;
+  constexpr JDIMENSION kBatch = 16;
+  JSAMPROW rows[kBatch];
   while (d.cinfo.output_scanline < d.cinfo.output_height) {
-    JSAMPROW row = rows[d.cinfo.output_scanline];
+    const JDIMENSION y = d.cinfo.output_scanline;
+    const JDIMENSION n = d.cinfo.output_height - y < kBatch ? d.cinfo.output_height - y : kBatch;
+    for (JDIMENSION i = 0; i < n; ++i) rows[i] = top + std::ptrdiff_t(y + i) * pitch;
+    jpeg_read_scanlines(&d.cinfo, rows, n);
+  }
+  jpeg_finish_decompress(&d.cinfo);
+  return true;
+}
+
+void ConvertCmykRow(const std::uint8_t* cmyk, std::uint8_t* bgr, int width);
+
+// CMYK rows go through one row of scratch each, converted into place.
+bool PhaseCmykRows(TDecoder& d, std::uint8_t* scratch, std::uint8_t* bgr, std::uint8_t* top, std::ptrdiff_t pitch,
+                   bool grey) {
+  if (setjmp(d.err.jump)) return false;
+  const int w = int(d.cinfo.output_width);
+  while (d.cinfo.output_scanline < d.cinfo.output_height) {
+    std::uint8_t* out = top + std::ptrdiff_t(d.cinfo.output_scanline) * pitch;
+    JSAMPROW row = scratch;
     jpeg_read_scanlines(&d.cinfo, &row, 1);
+    if (!grey) {
+      ConvertCmykRow(scratch, out, w);
+      continue;
+    }
+    ConvertCmykRow(scratch, bgr, w);
+    for (int x = 0; x < w; ++x)  // libjpeg's own weights, 16-bit fixed point
+      out[x] = std::uint8_t((19595u * bgr[3 * x + 2] + 38470u * bgr[3 * x + 1] + 7471u * bgr[3 * x] + 32768u) >> 16);
   }
   jpeg_finish_decompress(&d.cinfo);
   return true;
@@ -132,14 +160,14 @@ TJpegInfo ReadJpegInfo(const std::uint8_t* data, std::size_t size) {
   return info;
 }
 
-TDibImage DecodeJpeg(const std::uint8_t* data, std::size_t size, const TJpegDecodeOptions& options) {
+void DecodeJpegInto(const std::uint8_t* data, std::size_t size, const TJpegDecodeOptions& options,
+                    const TJpegAllocate& allocate) {
   TDecoder d;
   InitError(d.err);
   d.cinfo.err = &d.err.pub;
   TDecoderGuard guard{d};
   if (!size) throw EInvalidGraphic("JPEG error: empty data");
   if (!PhaseHeader(d, data, size)) Fail(d.err);
-
   jpeg_decompress_struct& ci = d.cinfo;
   // libjpeg keeps whole-image buffers for progressive files: refuse sizes
   // whose work area alone would pass the limit, before it allocates; the
@@ -177,33 +205,23 @@ TDibImage DecodeJpeg(const std::uint8_t* data, std::size_t size, const TJpegDeco
   }
   if (!PhaseStart(d)) Fail(d.err);
 
-  TDibImage img;
-  if (greyOut) img.Palette = GreyPalette(8);
-  img.Allocate(int(ci.output_width), int(ci.output_height), greyOut ? 8 : 24);
-
-  const int w = img.Width, h = img.Height;
-  std::vector<std::uint8_t> cmykRows;
-  std::vector<std::uint8_t*> rows(static_cast<std::size_t>(h));
+  const int w = int(ci.output_width), h = int(ci.output_height);
+  const TJpegRows out = allocate(w, h, greyOut ? 8 : 24);
   if (cmyk) {
-    cmykRows.resize(std::size_t(w) * 4 * std::size_t(h));
-    for (int y = 0; y < h; ++y) rows[y] = cmykRows.data() + std::size_t(y) * std::size_t(w) * 4;
+    std::vector<std::uint8_t> scratch(std::size_t(w) * 4), bgr(greyOut ? std::size_t(w) * 3 : 0);
+    if (!PhaseCmykRows(d, scratch.data(), bgr.data(), out.Top, out.Pitch, greyOut)) Fail(d.err);
   } else {
-    for (int y = 0; y < h; ++y) rows[y] = img.Row(y);
+    if (!PhaseRows(d, out.Top, out.Pitch)) Fail(d.err);
   }
-  if (!PhaseRows(d, rows.data())) Fail(d.err);
+}
 
-  if (cmyk) {
-    std::vector<std::uint8_t> bgr(std::size_t(w) * 3);
-    for (int y = 0; y < h; ++y) {
-      std::uint8_t* out = greyOut ? bgr.data() : img.Row(y);
-      ConvertCmykRow(rows[y], out, w);
-      if (greyOut) {  // libjpeg's own weights, 16-bit fixed point
-        std::uint8_t* g = img.Row(y);
-        for (int x = 0; x < w; ++x)
-          g[x] = std::uint8_t((19595u * bgr[3 * x + 2] + 38470u * bgr[3 * x + 1] + 7471u * bgr[3 * x] + 32768u) >> 16);
-      }
-    }
-  }
+TDibImage DecodeJpeg(const std::uint8_t* data, std::size_t size, const TJpegDecodeOptions& options) {
+  TDibImage img;
+  DecodeJpegInto(data, size, options, [&img](int width, int height, int bitCount) {
+    if (bitCount == 8) img.Palette = GreyPalette(8);
+    img.Allocate(width, height, bitCount);
+    return TJpegRows{img.Row(0), -std::ptrdiff_t(img.Stride())};
+  });
   return img;
 }
 
@@ -217,8 +235,9 @@ struct TEncoder {
   unsigned long outSize = 0;
 };
 
-bool EncodeAll(TEncoder& e, const TJpegEncodeOptions& o, int width, int height, bool grey,
-               std::uint8_t* const* rows) {
+// Feeds libjpeg the rows where they are: row y at top + y * pitch.
+bool EncodeAll(TEncoder& e, const TJpegEncodeOptions& o, int width, int height, bool grey, const std::uint8_t* top,
+               std::ptrdiff_t pitch) {
   if (setjmp(e.err.jump)) return false;
   jpeg_create_compress(&e.cinfo);
   e.created = true;
@@ -232,9 +251,14 @@ bool EncodeAll(TEncoder& e, const TJpegEncodeOptions& o, int width, int height, 
   jpeg_set_quality(&e.cinfo, o.Quality < 1 ? 1 : o.Quality > 100 ? 100 : o.Quality, TRUE);
   if (o.Progressive) jpeg_simple_progression(&e.cinfo);
   jpeg_start_compress(&e.cinfo, TRUE);
+  constexpr JDIMENSION kBatch = 16;
+  JSAMPROW rows[kBatch];
   while (e.cinfo.next_scanline < e.cinfo.image_height) {
-    JSAMPROW row = rows[e.cinfo.next_scanline];
-    jpeg_write_scanlines(&e.cinfo, &row, 1);
+    const JDIMENSION y = e.cinfo.next_scanline;
+    const JDIMENSION n = e.cinfo.image_height - y < kBatch ? e.cinfo.image_height - y : kBatch;
+    // libjpeg only reads the rows, whatever its prototype says.
+    for (JDIMENSION i = 0; i < n; ++i) rows[i] = const_cast<std::uint8_t*>(top + std::ptrdiff_t(y + i) * pitch);
+    jpeg_write_scanlines(&e.cinfo, rows, n);
   }
   jpeg_finish_compress(&e.cinfo);
   return true;
@@ -250,6 +274,18 @@ struct TEncoderGuard {
 
 }  // namespace
 
+std::vector<std::uint8_t> EncodeJpegRows(const std::uint8_t* top, std::ptrdiff_t pitch, int width, int height,
+                                         bool grey, const TJpegEncodeOptions& options) {
+  if (width <= 0 || height <= 0) throw EInvalidGraphicOperation("Cannot save an empty JPEG image");
+  if (width > 65500 || height > 65500) throw EInvalidGraphicOperation("Image too large for JPEG");
+  TEncoder e;
+  InitError(e.err);
+  e.cinfo.err = &e.err.pub;
+  TEncoderGuard guard{e};
+  if (!EncodeAll(e, options, width, height, grey, top, pitch)) Fail(e.err);
+  return std::vector<std::uint8_t>(e.out, e.out + e.outSize);
+}
+
 std::vector<std::uint8_t> EncodeJpeg(const TDibImage& image, const TJpegEncodeOptions& options) {
   if (image.Width <= 0 || image.Height <= 0) throw EInvalidGraphicOperation("Cannot save an empty JPEG image");
   if (image.Width > 65500 || image.Height > 65500) throw EInvalidGraphicOperation("Image too large for JPEG");
@@ -260,13 +296,5 @@ std::vector<std::uint8_t> EncodeJpeg(const TDibImage& image, const TJpegEncodeOp
     converted = ConvertDib(image, 24);
     src = &converted;
   }
-  std::vector<std::uint8_t*> rows(std::size_t(src->Height));
-  for (int y = 0; y < src->Height; ++y) rows[y] = const_cast<std::uint8_t*>(src->Row(y));
-
-  TEncoder e;
-  InitError(e.err);
-  e.cinfo.err = &e.err.pub;
-  TEncoderGuard guard{e};
-  if (!EncodeAll(e, options, src->Width, src->Height, grey, rows.data())) Fail(e.err);
-  return std::vector<std::uint8_t>(e.out, e.out + e.outSize);
+  return EncodeJpegRows(src->Row(0), -std::ptrdiff_t(src->Stride()), src->Width, src->Height, grey, options);
 }

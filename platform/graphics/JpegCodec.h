@@ -4,6 +4,7 @@
 #pragma once
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 #include "platform/graphics/DibImage.h"
@@ -30,6 +31,20 @@ struct TJpegInfo {
 // 24-bit B,G,R. CMYK and YCCK sources are converted to RGB, their samples
 // read as inverted whether or not an Adobe marker says so.
 TDibImage DecodeJpeg(const std::uint8_t* data, std::size_t size, const TJpegDecodeOptions& options = {});
+
+// Where decoded rows go: row y (0 = top) starts at Top + y * Pitch; Pitch is
+// negative for a bottom-up DIB.
+struct TJpegRows {
+  std::uint8_t* Top = nullptr;
+  std::ptrdiff_t Pitch = 0;
+};
+// Asked once, when the decoded size is known and every check has passed:
+// width, height and depth (8: grey, for the grey ramp; 24: B,G,R).
+using TJpegAllocate = std::function<TJpegRows(int width, int height, int bitCount)>;
+// The same decode, libjpeg writing each row straight into the rows that
+// allocate gives (its padding is left alone): no image in between.
+void DecodeJpegInto(const std::uint8_t* data, std::size_t size, const TJpegDecodeOptions& options,
+                    const TJpegAllocate& allocate);
 // Header only; raises EInvalidGraphic on bad data.
 TJpegInfo ReadJpegInfo(const std::uint8_t* data, std::size_t size);
 
@@ -41,6 +56,10 @@ struct TJpegEncodeOptions {
 // Takes 24-bit images and 8-bit images with a grey ramp palette; other depths
 // are converted to 24 bits first.
 std::vector<std::uint8_t> EncodeJpeg(const TDibImage& image, const TJpegEncodeOptions& options = {});
+// Encodes rows where they lie (row y at top + y * pitch): 24-bit B,G,R, or
+// 8-bit grey levels when grey.
+std::vector<std::uint8_t> EncodeJpegRows(const std::uint8_t* top, std::ptrdiff_t pitch, int width, int height,
+                                         bool grey, const TJpegEncodeOptions& options = {});
 
 // True when the 8-bit palette is the 0..255 grey ramp.
 bool IsGreyRamp(const TDibImage& image);

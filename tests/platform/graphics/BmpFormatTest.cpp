@@ -6,6 +6,7 @@
 #include <functional>
 #include <string>
 
+#include "platform/graphics/Bitmap.h"
 #include "platform/rtl/Exceptions.h"
 #include "platform/rtl/Streams.h"
 #include "tests/platform/graphics/BmpBuilder.h"
@@ -516,6 +517,74 @@ TEST(PackedDib, ReadsIconColourAndMask) {
   EXPECT_EQ(PixelRGB(m, 1, 1), 0xFFFFFFu);
   d.resize(d.size() - 1);  // the mask of a 24-bit icon is required
   EXPECT_THROW(ReadPackedDib(d.data(), d.size(), &m), EInvalidGraphic);
+}
+
+// ---- TBitmap streaming rows between the file and its section --------------
+
+TMemoryStream* StreamOf(const std::vector<std::uint8_t>& bytes, TMemoryStream& s) {
+  s.WriteBuffer(bytes.data(), std::int64_t(bytes.size()));
+  s.SetPosition(0);
+  return &s;
+}
+
+TEST(BmpStream, BitmapsLoadEveryDepthAsTheReaderDecodesIt) {
+  for (const DecodeCase& c : DecodeCases()) {
+    SCOPED_TRACE(c.name);
+    std::vector<std::uint8_t> file = MakeBmp(c.layout);
+    const TDibImage want = ReadBmp(file.data(), file.size());
+    // Behind some bytes of another record, and followed by more.
+    std::vector<std::uint8_t> around = {1, 2, 3};
+    around.insert(around.end(), file.begin(), file.end());
+    around.insert(around.end(), {9, 9, 9, 9, 9});
+    TMemoryStream s;
+    StreamOf(around, s);
+    s.SetPosition(3);
+    TBitmap b;
+    b.LoadFromStream(s);
+    EXPECT_EQ(s.Position(), std::int64_t(3 + file.size()));
+    const TDibImage got = b.ToDib();
+    EXPECT_EQ(got.BitCount, want.BitCount);
+    EXPECT_EQ(got.Is565, want.Is565);
+    EXPECT_EQ(got.Palette, want.Palette);
+    EXPECT_EQ(got.Bits, want.Bits);
+  }
+}
+
+TEST(BmpStream, BitmapsRefuseEveryTruncation) {
+  for (const DecodeCase& c : DecodeCases()) {
+    SCOPED_TRACE(c.name);
+    std::vector<std::uint8_t> file = MakeBmp(c.layout);
+    std::size_t rowBytes = (std::size_t(c.layout.width) * c.layout.bits + 7) / 8;
+    std::size_t lastPad = ((rowBytes + 3) & ~std::size_t(3)) - rowBytes;
+    for (std::size_t n = 0; n + lastPad < file.size(); ++n) {
+      std::vector<std::uint8_t> cut(file.begin(), file.begin() + std::ptrdiff_t(n));
+      TMemoryStream s;
+      StreamOf(cut, s);
+      TBitmap b;
+      EXPECT_THROW(b.LoadFromStream(s), EInvalidGraphic) << "prefix " << n;
+    }
+  }
+}
+
+TEST(BmpStream, BitmapsSaveWhatTheWriterWrites) {
+  for (TPixelFormat f : {pf1bit, pf4bit, pf8bit, pf15bit, pf16bit, pf24bit, pf32bit, pfDevice}) {
+    SCOPED_TRACE(int(f));
+    TBitmap b(13, 7, f);
+    for (int y = 0; y < 7; ++y) {
+      auto* p = static_cast<std::uint8_t*>(b.ScanLine(y));
+      for (int x = 0; x < b.RowBytes(); ++x) p[x] = std::uint8_t(x * 37 + y * 11);
+    }
+    TMemoryStream s;
+    b.SaveToStream(s);
+    const std::vector<std::uint8_t> want = WriteBmp(b.ToDib());
+    ASSERT_EQ(s.Size(), std::int64_t(want.size()));
+    EXPECT_EQ(std::memcmp(s.Memory(), want.data(), want.size()), 0);
+    s.SetPosition(0);
+    TBitmap back;
+    back.LoadFromStream(s);
+    // Read as the reader reads it: the last row's padding is not taken.
+    EXPECT_EQ(back.ToDib().Bits, ReadBmp(want.data(), want.size()).Bits);
+  }
 }
 
 }  // namespace

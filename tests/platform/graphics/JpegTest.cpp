@@ -344,4 +344,192 @@ TEST(JPEGImage, LoadRejectsNonJpegData) {
   EXPECT_THROW(j.SetWidth(3), EInvalidGraphicOperation);
 }
 
+// ---- Straight into and out of bitmaps ---------------------------------------
+
+// libjpeg's own encode of top-down RGB rows with the given settings: what
+// cjpeg gives for the same rows.
+bool RefEncodeInto(const std::vector<std::uint8_t>& rgb, int w, int h, int comps, int quality, bool progressive,
+                   unsigned char** buf, unsigned long* size, jpeg_compress_struct* ci, RefError* err) {
+  if (setjmp(err->jump)) return false;
+  jpeg_create_compress(ci);
+  jpeg_mem_dest(ci, buf, size);
+  ci->image_width = JDIMENSION(w);
+  ci->image_height = JDIMENSION(h);
+  ci->input_components = comps;
+  ci->in_color_space = comps == 1 ? JCS_GRAYSCALE : JCS_RGB;
+  jpeg_set_defaults(ci);
+  jpeg_set_quality(ci, quality, TRUE);
+  if (progressive) jpeg_simple_progression(ci);
+  jpeg_start_compress(ci, TRUE);
+  while (ci->next_scanline < ci->image_height) {
+    JSAMPROW row = const_cast<std::uint8_t*>(rgb.data()) + std::size_t(ci->next_scanline) * w * comps;
+    jpeg_write_scanlines(ci, &row, 1);
+  }
+  jpeg_finish_compress(ci);
+  return true;
+}
+
+std::vector<std::uint8_t> RefEncode(const std::vector<std::uint8_t>& rgb, int w, int h, int comps, int quality,
+                                    bool progressive) {
+  jpeg_compress_struct ci;
+  RefError err;
+  ci.err = jpeg_std_error(&err.pub);
+  err.pub.error_exit = RefErrorExit;
+  unsigned char* buf = nullptr;
+  unsigned long size = 0;
+  bool ok = RefEncodeInto(rgb, w, h, comps, quality, progressive, &buf, &size, &ci, &err);
+  jpeg_destroy_compress(&ci);
+  EXPECT_TRUE(ok);
+  std::vector<std::uint8_t> out(buf, buf + size);
+  std::free(buf);
+  return out;
+}
+
+// A bitmap of odd width (rows padded) with texture in every channel.
+void Paint(TBitmap& b, int seed) {
+  const int comps = TBitmap::BitsOf(b.PixelFormat()) / 8;
+  for (int y = 0; y < b.Height(); ++y) {
+    auto* p = static_cast<std::uint8_t*>(b.ScanLine(y));
+    for (int x = 0; x < b.Width() * comps; ++x) p[x] = std::uint8_t((x * 29 + y * 7 + seed) ^ (x * y));
+  }
+}
+
+// Top-down packed RGB (or grey) rows of a bitmap, as libjpeg's tools take them.
+std::vector<std::uint8_t> TopDownRows(const TBitmap& b) {
+  const int comps = TBitmap::BitsOf(b.PixelFormat()) / 8;
+  std::vector<std::uint8_t> out;
+  for (int y = 0; y < b.Height(); ++y) {
+    const auto* p = static_cast<const std::uint8_t*>(b.ScanLine(y));
+    for (int x = 0; x < b.Width(); ++x)
+      for (int c = comps - 1; c >= 0; --c) out.push_back(p[x * comps + c]);
+  }
+  return out;
+}
+
+std::vector<std::uint8_t> Saved(TJPEGImage& j) {
+  TMemoryStream s;
+  j.SaveToStream(s);
+  const auto* p = static_cast<const std::uint8_t*>(s.Memory());
+  return std::vector<std::uint8_t>(p, p + s.Size());
+}
+
+TEST(JpegRows, SavedFilesAreLibjpegsForTheSameRowsAndSettings) {
+  struct Case {
+    TPixelFormat format;
+    int w, h, quality;
+    bool progressive;
+  };
+  const Case cases[] = {{pf24bit, 37, 23, 100, false}, {pf24bit, 64, 48, 92, false}, {pf24bit, 33, 17, 75, true},
+                        {pf8bit, 29, 19, 100, false}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(::testing::Message() << c.w << "x" << c.h << " q" << c.quality << " bits "
+                                      << TBitmap::BitsOf(c.format));
+    TBitmap b(c.w, c.h, c.format);
+    if (c.format == pf8bit) {
+      std::vector<RGBQUAD> grey;
+      for (int i = 0; i < 256; ++i) grey.push_back(RGBQUAD{std::uint8_t(i), std::uint8_t(i), std::uint8_t(i), 0});
+      b.SetColorTable(grey);
+    }
+    Paint(b, c.w);
+    TJPEGImage j;
+    j.CompressionQuality = c.quality;
+    j.ProgressiveEncoding = c.progressive;
+    j.Assign(&b);
+    const int comps = c.format == pf8bit ? 1 : 3;
+    EXPECT_EQ(Saved(j), RefEncode(TopDownRows(b), c.w, c.h, comps, c.quality, c.progressive));
+  }
+}
+
+TEST(JpegRows, DecodedBitmapsHoldLibjpegsPixels) {
+  TBitmap src(45, 31, pf24bit);
+  Paint(src, 3);
+  for (bool progressive : {false, true})
+    for (TJPEGScale scale : {jsFullSize, jsHalf})
+      for (bool grey : {false, true}) {
+        SCOPED_TRACE(::testing::Message() << "progressive " << progressive << " scale " << scale << " grey " << grey);
+        TJPEGImage enc;
+        enc.ProgressiveEncoding = progressive;
+        enc.Assign(&src);
+        const std::vector<std::uint8_t> data = Saved(enc);
+        TMemoryStream ms;
+        Fill(ms, data);
+        TJPEGImage j;
+        j.LoadFromStream(ms);
+        j.SetScale(scale);
+        j.SetGrayscale(grey);
+        TBitmap b;
+        b.Assign(&j);
+        RefImage ref = RefDecode(data, 1 << int(scale), false, grey);
+        ASSERT_EQ(b.Width(), ref.width);
+        ASSERT_EQ(b.Height(), ref.height);
+        ASSERT_EQ(b.PixelFormat(), grey ? pf8bit : pf24bit);
+        std::vector<std::uint8_t> ours = TopDownRows(b);
+        EXPECT_EQ(ours, ref.pixels);
+        // The row padding of the bottom-up block is left zero.
+        const int used = ref.width * (grey ? 1 : 3);
+        for (int y = 0; y < b.Height(); ++y)
+          for (int x = used; x < b.RowBytes(); ++x)
+            ASSERT_EQ(static_cast<const std::uint8_t*>(static_cast<const TBitmap&>(b).ScanLine(y))[x], 0);
+      }
+}
+
+TEST(JpegRows, CmykDecodesIntoTheBitmapAsIntoAnImage) {
+  const std::vector<std::uint8_t> data = CmykJpeg(false);
+  TMemoryStream ms;
+  Fill(ms, data);
+  TJPEGImage j;
+  j.LoadFromStream(ms);
+  TBitmap b;
+  b.Assign(&j);
+  EXPECT_EQ(b.ToDib().Bits, DecodeJpeg(data.data(), data.size()).Bits);
+}
+
+// Pixels moved out of a loaded JPEG decode again; pixels assigned to one
+// are shared until either side writes, and a write never shows on the other.
+TEST(JpegRows, AssignMovesDecodedPixelsAndSharesAssignedOnes) {
+  TBitmap src(40, 20, pf24bit);
+  Paint(src, 9);
+  TJPEGImage enc;
+  enc.Assign(&src);
+  const std::vector<std::uint8_t> data = Saved(enc);
+
+  TMemoryStream ms;
+  Fill(ms, data);
+  TJPEGImage j;
+  j.LoadFromStream(ms);
+  TBitmap first, second;
+  first.Assign(&j);
+  second.Assign(&j);
+  EXPECT_EQ(first.ToDib().Bits, second.ToDib().Bits);
+  static_cast<std::uint8_t*>(first.ScanLine(0))[0] ^= 0xFF;
+  EXPECT_NE(first.ToDib().Bits, second.ToDib().Bits);
+  EXPECT_EQ(Saved(j), data);
+  EXPECT_EQ(j.Bitmap().ToDib().Bits, second.ToDib().Bits);
+
+  // Assigned pixels: the JPEG keeps what it was given.
+  TBitmap b(40, 20, pf24bit);
+  Paint(b, 1);
+  b.Canvas()->Pixels(0, 0);  // the bitmap has a DC before it shares
+  const std::vector<std::uint8_t> before = b.ToDib().Bits;
+  TJPEGImage k;
+  k.Assign(&b);
+  static_cast<std::uint8_t*>(b.ScanLine(3))[4] ^= 0x55;
+  b.Canvas()->Brush()->SetColor(clBlue);
+  b.Canvas()->FillRect(Rect(0, 0, 5, 5));
+  EXPECT_EQ(k.Bitmap().ToDib().Bits, before);
+  const std::vector<std::uint8_t> saved = Saved(k);
+
+  // And a bitmap given the JPEG's assigned pixels writes its own copy.
+  TBitmap c;
+  c.Assign(&k);
+  EXPECT_EQ(c.ToDib().Bits, before);
+  c.Canvas()->Brush()->SetColor(clRed);
+  c.Canvas()->FillRect(Rect(0, 0, 40, 20));
+  EXPECT_EQ(k.Bitmap().ToDib().Bits, before);
+  HBITMAP h = c.Handle();
+  EXPECT_NE(h, k.Bitmap().Handle());
+  k.Compress();
+  EXPECT_EQ(Saved(k), saved);
+}
+
 }  // namespace
