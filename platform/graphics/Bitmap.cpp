@@ -534,9 +534,12 @@ bool TBitmap::LoadRows(TStream& stream, const TBmpReadLimits& limits) try {
     if (!L.TopDown) {
       stream.ReadBuffer(bits, std::int64_t(L.PixelBytes));
     } else {
+      // Row by row into their places, padding left zero as the reader does.
+      const std::size_t used = std::size_t(L.PixelBytes - L.SrcStride * (L.Height - 1));
       for (int y = 0; y < L.Height; ++y) {
-        const std::size_t n = y + 1 < L.Height ? stride : std::size_t(L.PixelBytes - L.SrcStride * (L.Height - 1));
-        stream.ReadBuffer(bits + std::size_t(L.Height - 1 - y) * stride, std::int64_t(n));
+        std::uint8_t* row = bits + std::size_t(L.Height - 1 - y) * stride;
+        stream.ReadBuffer(row, std::int64_t(y + 1 < L.Height ? stride : used));
+        std::memset(row + used, 0, stride - used);
       }
     }
   } catch (...) {
