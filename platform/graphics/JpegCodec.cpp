@@ -1,11 +1,13 @@
 #include "platform/graphics/JpegCodec.h"
 
+#include <algorithm>
 #include <csetjmp>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
 #include <jpeglib.h>
+#include <jerror.h>
 
 #include "platform/rtl/Exceptions.h"
 
@@ -227,12 +229,53 @@ TDibImage DecodeJpeg(const std::uint8_t* data, std::size_t size, const TJpegDeco
 
 namespace {
 
+// Compressed bytes go straight into the vector the caller keeps: sized to
+// a guess up front (pages are touched only as they are written) and
+// doubled when the guess was short, instead of libjpeg's memory
+// destination that copies on every doubling and once more at the end.
+struct TVectorDest {
+  jpeg_destination_mgr pub;
+  std::vector<std::uint8_t>* out;
+  std::size_t guess;
+};
+
+// No exception may cross libjpeg's C frames: a failed allocation becomes
+// libjpeg's own error, raised once the vector's frame is gone.
+bool Resize(std::vector<std::uint8_t>& v, std::size_t n) noexcept {
+  try {
+    v.resize(n);
+    return true;
+  } catch (...) {
+    return false;
+  }
+}
+
+extern "C" void VectorInit(j_compress_ptr cinfo) {
+  auto* d = reinterpret_cast<TVectorDest*>(cinfo->dest);
+  if (!Resize(*d->out, d->guess)) ERREXIT(cinfo, JERR_OUT_OF_MEMORY);
+  d->pub.next_output_byte = d->out->data();
+  d->pub.free_in_buffer = d->out->size();
+}
+
+extern "C" boolean VectorGrow(j_compress_ptr cinfo) {
+  auto* d = reinterpret_cast<TVectorDest*>(cinfo->dest);
+  const std::size_t used = d->out->size();
+  if (!Resize(*d->out, used * 2)) ERREXIT(cinfo, JERR_OUT_OF_MEMORY);
+  d->pub.next_output_byte = d->out->data() + used;
+  d->pub.free_in_buffer = d->out->size() - used;
+  return TRUE;
+}
+
+extern "C" void VectorTerm(j_compress_ptr cinfo) {
+  auto* d = reinterpret_cast<TVectorDest*>(cinfo->dest);
+  d->out->resize(d->out->size() - d->pub.free_in_buffer);
+}
+
 struct TEncoder {
   jpeg_compress_struct cinfo;
   TJpegError err;
   bool created = false;
-  unsigned char* out = nullptr;
-  unsigned long outSize = 0;
+  TVectorDest dest;
 };
 
 // Feeds libjpeg the rows where they are: row y at top + y * pitch.
@@ -241,7 +284,10 @@ bool EncodeAll(TEncoder& e, const TJpegEncodeOptions& o, int width, int height, 
   if (setjmp(e.err.jump)) return false;
   jpeg_create_compress(&e.cinfo);
   e.created = true;
-  jpeg_mem_dest(&e.cinfo, &e.out, &e.outSize);
+  e.dest.pub.init_destination = VectorInit;
+  e.dest.pub.empty_output_buffer = VectorGrow;
+  e.dest.pub.term_destination = VectorTerm;
+  e.cinfo.dest = &e.dest.pub;
   e.cinfo.image_width = JDIMENSION(width);
   e.cinfo.image_height = JDIMENSION(height);
   e.cinfo.input_components = grey ? 1 : 3;
@@ -268,7 +314,6 @@ struct TEncoderGuard {
   TEncoder& e;
   ~TEncoderGuard() {
     if (e.created) jpeg_destroy_compress(&e.cinfo);
-    std::free(e.out);
   }
 };
 
@@ -278,12 +323,16 @@ std::vector<std::uint8_t> EncodeJpegRows(const std::uint8_t* top, std::ptrdiff_t
                                          bool grey, const TJpegEncodeOptions& options) {
   if (width <= 0 || height <= 0) throw EInvalidGraphicOperation("Cannot save an empty JPEG image");
   if (width > 65500 || height > 65500) throw EInvalidGraphicOperation("Image too large for JPEG");
+  std::vector<std::uint8_t> out;
   TEncoder e;
   InitError(e.err);
   e.cinfo.err = &e.err.pub;
+  e.dest.out = &out;
+  // A quarter of the raw size holds most photos even at quality 100.
+  e.dest.guess = std::max<std::size_t>(std::size_t(width) * std::size_t(height) * (grey ? 1 : 3) / 4, 65536);
   TEncoderGuard guard{e};
   if (!EncodeAll(e, options, width, height, grey, top, pitch)) Fail(e.err);
-  return std::vector<std::uint8_t>(e.out, e.out + e.outSize);
+  return out;
 }
 
 std::vector<std::uint8_t> EncodeJpeg(const TDibImage& image, const TJpegEncodeOptions& options) {
