@@ -13,6 +13,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-wqy-zenhei fonts-liberation fonts-dejavu-core
   xvfb x11-utils xauth
+  openbox xcompmgr
 )
 
 missing=()

@@ -178,7 +178,9 @@ HWND CreateWindowEx(DWORD exStyle, const char* className, const char* windowName
   ZOrderInsert(w, w->IsChild() ? HWND_BOTTOM : (exStyle & WS_EX_TOPMOST) ? HWND_TOPMOST : HWND_TOP);
   if (!w->IsChild()) {
     EnsureSurface(w);
-    if (TDisplay* d = CurrentDisplay()) {
+    // Message-only windows never show, so they get no native window that a
+    // window manager could be asked about.
+    if (TDisplay* d = parentHandle == HWND_MESSAGE ? nullptr : CurrentDisplay()) {
       TNativeWindowParams p;
       p.hwnd = w;
       p.bounds = w->rect;

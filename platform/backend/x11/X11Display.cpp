@@ -154,7 +154,8 @@ std::unique_ptr<TX11Display> TX11Display::Open(const char* displayName) {
                {&s->atoms.targets, "TARGETS"},
                {&s->atoms.lumiqaSelection, "LUMIQA_SELECTION"},
                {&s->atoms.netWmIcon, "_NET_WM_ICON"},
-               {&s->atoms.netActiveWindow, "_NET_ACTIVE_WINDOW"}};
+               {&s->atoms.netActiveWindow, "_NET_ACTIVE_WINDOW"},
+               {&s->atoms.netClientListStacking, "_NET_CLIENT_LIST_STACKING"}};
   for (auto& n : names) *n.slot = XInternAtom(s->dpy, n.name, False);
 
   // Held keys repeat as presses alone, as Windows repeats WM_KEYDOWN.
@@ -293,6 +294,42 @@ void SetX11Title(TX11State& s, const TX11Native& n) {
   }
   XChangeProperty(s.dpy, n.window, s.atoms.netWmName, s.atoms.utf8String, 8, PropModeReplace,
                   reinterpret_cast<const unsigned char*>(n.title.data()), int(n.title.size()));
+}
+
+bool StackableSibling(const TX11Native& n) { return !n.popup && n.shown && n.mapped && !n.layered && !n.minimized; }
+
+// The child of the root holding w: its frame under a window manager.
+Window RootChildOf(TX11State& s, Window w) {
+  for (int depth = 0; depth < 16; ++depth) {
+    Window root = 0, parent = 0, *children = nullptr;
+    unsigned count = 0;
+    if (!XQueryTree(s.dpy, w, &root, &parent, &children, &count)) return 0;
+    if (children) XFree(children);
+    if (parent == root || !parent) return w;
+    w = parent;
+  }
+  return 0;
+}
+
+// The window manager's stacking list already has `w` right above `below`.
+bool DirectlyAbove(TX11State& s, Window w, Window below) {
+  Atom type = 0;
+  int format = 0;
+  unsigned long count = 0, after = 0;
+  unsigned char* data = nullptr;
+  bool above = false;
+  if (XGetWindowProperty(s.dpy, s.root, s.atoms.netClientListStacking, 0, 4096, False, XA_WINDOW, &type, &format,
+                         &count, &after, &data) == Success &&
+      data && format == 32) {
+    const long* list = reinterpret_cast<const long*>(data);  // bottom to top
+    for (unsigned long i = 0; i + 1 < count; ++i)
+      if (Window(list[i]) == below) {
+        above = Window(list[i + 1]) == w;
+        break;
+      }
+  }
+  if (data) XFree(data);
+  return above;
 }
 
 }  // namespace
@@ -455,22 +492,53 @@ void TX11Display::RestackNativeWindow(TNativeWindow id, TNativeWindow above, boo
     n->topmost = topmost;
     SetWmState(s, *n, s.atoms.netWmStateAbove, topmost);
   }
-  TX11Native* sibling = above ? s.Find(Window(above)) : nullptr;
+  if (n->popup) {
+    TX11Native* sibling = above ? s.Find(Window(above)) : nullptr;
+    // A managed sibling sits in a frame: stack relative to that.
+    const Window top = sibling && sibling->mapped ? RootChildOf(s, sibling->window) : 0;
+    if (top) {
+      XWindowChanges c{};
+      c.sibling = top;
+      c.stack_mode = Above;
+      XConfigureWindow(s.dpy, n->window, CWSibling | CWStackMode, &c);
+    } else if (topmost || sibling) {
+      XRaiseWindow(s.dpy, n->window);
+    } else {
+      XLowerWindow(s.dpy, n->window);
+    }
+    return;
+  }
+  // Managed windows sit inside frames, so only the window manager can stack
+  // them relative to each other, and it can only be asked about windows it
+  // manages: hidden, minimised or override-redirect ones are skipped for the
+  // next one down.
+  TX11Native* sibling = nullptr;
+  for (HWND h = above ? (s.Find(Window(above)) ? s.Find(Window(above))->hwnd : nullptr) : nullptr; h;
+       h = GetWindow(h, GW_HWNDNEXT)) {
+    TX11Native* c = s.FindByHwnd(h);
+    if (c && c != n && StackableSibling(*c)) {
+      sibling = c;
+      break;
+    }
+  }
   if (!sibling) {
+    // Above windows that do not show: where it is already.
+    if (above && WindowManagerRunning(s)) return;
     // Bottom of the topmost layer is still above every normal window.
     if (topmost) XRaiseWindow(s.dpy, n->window);
     else XLowerWindow(s.dpy, n->window);
     return;
   }
-  if (n->popup && sibling->popup) {
-    XWindowChanges c{};
-    c.sibling = sibling->window;
-    c.stack_mode = Above;
-    XConfigureWindow(s.dpy, n->window, CWSibling | CWStackMode, &c);
-    return;
+  if (!StackableSibling(*n) || !WindowManagerRunning(s)) {
+    if (!WindowManagerRunning(s)) {
+      XWindowChanges c{};
+      c.sibling = sibling->window;
+      c.stack_mode = Above;
+      XConfigureWindow(s.dpy, n->window, CWSibling | CWStackMode, &c);
+    }
+    return;  // the window manager places it when it maps it
   }
-  // Managed windows sit inside frames, so only the window manager can
-  // stack them relative to each other.
+  if (DirectlyAbove(s, n->window, sibling->window)) return;
   XEvent ev{};
   ev.xclient.type = ClientMessage;
   ev.xclient.window = n->window;

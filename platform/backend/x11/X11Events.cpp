@@ -107,6 +107,8 @@ void HandleEvent(TX11State& s, XEvent& ev) {
       PutBacking(s, *n, Bounds(ev.xexpose.x, ev.xexpose.y, ev.xexpose.width, ev.xexpose.height));
       break;
     case ConfigureNotify: OnConfigure(s, ev.xconfigure, *n); break;
+    case MapNotify: n->mapped = true; break;
+    case UnmapNotify: n->mapped = false; break;
     case ClientMessage: OnClientMessage(s, ev.xclient, *n); break;
     case FocusIn:
     case FocusOut: OnFocus(s, ev.xfocus, *n); break;

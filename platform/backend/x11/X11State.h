@@ -24,7 +24,7 @@ struct TX11Atoms {
        netWorkarea = 0, netCurrentDesktop = 0, netWmState = 0, netWmStateAbove = 0, netWmStateSkipTaskbar = 0,
        netWmWindowType = 0, netWmWindowTypeNormal = 0, netWmWindowTypeUtility = 0, netWmName = 0,
        netWmPid = 0, netWmUserTime = 0, netRestackWindow = 0, netCmS0 = 0, utf8String = 0, clipboard = 0,
-       targets = 0, lumiqaSelection = 0, netWmIcon = 0, netActiveWindow = 0;
+       targets = 0, lumiqaSelection = 0, netWmIcon = 0, netActiveWindow = 0, netClientListStacking = 0;
 };
 
 struct TX11Native {
@@ -38,6 +38,9 @@ struct TX11Native {
   bool shown = false;      // as the window layer wants it
   bool layered = false;    // per-pixel content that cannot be shown: kept unmapped
   bool minimized = false;
+  // The server reports the X window mapped (under a window manager: it
+  // manages it), so it may be named as a sibling in a stacking request.
+  bool mapped = false;
   // Kept to carry over when the X window is made anew.
   std::string title;
   Byte opacity = 255;

@@ -68,6 +68,7 @@ bool TX11Display::RecreateAsArgb(TNativeWindow id) {
     XConfigureWindow(s.dpy, n->window, CWSibling | CWStackMode, &c);
   }
   n->layered = false;
+  n->mapped = false;  // the new X window reports its own map
   if (n->shown && !n->minimized) XMapWindow(s.dpy, n->window);
   const bool grabbed = s.grab == old;
   if (oldIc) XDestroyIC(oldIc);

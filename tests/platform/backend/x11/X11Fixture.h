@@ -4,12 +4,17 @@
 #pragma once
 #include <gtest/gtest.h>
 
+#include <poll.h>
+
+#include <chrono>
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "platform/backend/x11/X11Display.h"
 #include "platform/user/User.h"
+#include "tests/support/ChildProgram.h"
 #include "tests/support/XvfbServer.h"
 
 #include <X11/Xlib.h>
@@ -17,6 +22,7 @@
 #define Region XlibRegion
 #include <X11/Xutil.h>
 #undef Region
+#include <X11/Xatom.h>
 
 class TX11Fixture : public ::testing::Test {
  protected:
@@ -42,6 +48,95 @@ class TX11Fixture : public ::testing::Test {
     className_ = className;
   }
 
+  // Starts a window manager on the server and waits until it has taken the
+  // screen; skips the test when it is not installed. Call after StartX11.
+  void StartWindowManager(const char* program = "openbox") {
+    std::string why;
+    std::vector<std::string> args;
+    if (std::string(program) == "openbox") args = {"--sm-disable"};
+    if (!wm.Start(program, args, server.Name(), &why)) GTEST_SKIP() << why;
+    ASSERT_TRUE(WaitUntil([&] { return WindowManagerAlive(); })) << program << " never took the screen";
+    // A manager drops map requests made before it has finished starting:
+    // ready once a probe window of ours is managed, asking again as long as
+    // it is not.
+    Window probe = XCreateSimpleWindow(reader, DefaultRootWindow(reader), 0, 0, 10, 10, 0, 0, 0);
+    bool managed = false;
+    for (int attempt = 0; attempt < 40 && !managed; ++attempt) {
+      XUnmapWindow(reader, probe);
+      XMapWindow(reader, probe);
+      managed = WaitUntil([&] { return Viewable(probe) && !Property(probe, "WM_STATE").empty(); }, 500);
+    }
+    ASSERT_TRUE(managed) << program << " never managed a window";
+    XDestroyWindow(reader, probe);
+    XSync(reader, False);
+  }
+
+  // The window manager runs and still names its check window on the root.
+  bool WindowManagerAlive() {
+    if (!wm.Running()) return false;
+    std::vector<long> check = Property(DefaultRootWindow(reader), "_NET_SUPPORTING_WM_CHECK");
+    XWindowAttributes wa;
+    return check.size() == 1 && XGetWindowAttributes(reader, Window(check[0]), &wa);
+  }
+
+  // Pumps both sides until done() holds; false when it has not after a
+  // generous bound. Waits on the other clients' traffic, never a fixed time.
+  template <class F>
+  bool WaitUntil(F done, int limitMs = 10000) {
+    if (!watchingRoot_) {
+      XSelectInput(reader, DefaultRootWindow(reader), PropertyChangeMask | SubstructureNotifyMask);
+      watchingRoot_ = true;
+    }
+    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(limitMs);
+    for (;;) {
+      XSync(reader, False);
+      while (XPending(reader)) {
+        XEvent ev;
+        XNextEvent(reader, &ev);
+      }
+      if (display) display->Sync();
+      ProcessPendingMessages();
+      if (done()) return true;
+      if (std::chrono::steady_clock::now() > end) return false;
+      pollfd p{ConnectionNumber(reader), POLLIN, 0};
+      poll(&p, 1, 5);
+    }
+  }
+
+  // A 32-bit property's values (atoms, windows and cardinals alike); empty
+  // when missing.
+  std::vector<long> Property(Window w, const char* name) {
+    std::vector<long> out;
+    Atom type = 0;
+    int format = 0;
+    unsigned long count = 0, after = 0;
+    unsigned char* data = nullptr;
+    if (XGetWindowProperty(reader, w, XInternAtom(reader, name, False), 0, 65536, False, AnyPropertyType, &type,
+                           &format, &count, &after, &data) == Success &&
+        data && format == 32)
+      out.assign(reinterpret_cast<long*>(data), reinterpret_cast<long*>(data) + count);
+    if (data) XFree(data);
+    return out;
+  }
+  bool HasAtom(Window w, const char* property, const char* atom) {
+    const Atom a = XInternAtom(reader, atom, False);
+    for (long v : Property(w, property))
+      if (Atom(v) == a) return true;
+    return false;
+  }
+  // Mapped and viewable (under a window manager: managed and shown).
+  bool Viewable(Window w) {
+    XWindowAttributes wa;
+    return w && XGetWindowAttributes(reader, w, &wa) && wa.map_state == IsViewable;
+  }
+  // The position of w on the screen.
+  POINT ScreenOrigin(Window w) {
+    int x = 0, y = 0;
+    Window child = 0;
+    XTranslateCoordinates(reader, w, DefaultRootWindow(reader), 0, 0, &x, &y, &child);
+    return POINT{x, y};
+  }
+
   // Safe after a skipped or failed start.
   void StopX11() {
     while (HWND h = GetTopWindow(nullptr)) DestroyWindow(h);
@@ -51,6 +146,8 @@ class TX11Fixture : public ::testing::Test {
     display.reset();
     if (reader) XCloseDisplay(reader);
     reader = nullptr;
+    watchingRoot_ = false;
+    wm.Stop();
     server.Stop();
   }
 
@@ -75,10 +172,12 @@ class TX11Fixture : public ::testing::Test {
   }
 
   TXvfbServer server;
+  TChildProgram wm;
   std::unique_ptr<TX11Display> display;
   Display* reader = nullptr;
   TDisplay* previous = nullptr;
 
  private:
   std::string className_;
+  bool watchingRoot_ = false;
 };
