@@ -22,7 +22,10 @@ TBackend::~TBackend() {
 
 std::unique_ptr<TBackend> InstallDefaultBackend() {
   if (ChooseBackend(std::getenv("DISPLAY"), std::getenv("LUMIQA_BACKEND")) == TBackendKind::X11) {
-    if (auto x11 = TX11Display::Open()) return std::make_unique<TBackend>(std::move(x11), TBackendKind::X11);
+    if (auto x11 = TX11Display::Open()) {
+      x11->SetEndWhenLost(true);
+      return std::make_unique<TBackend>(std::move(x11), TBackendKind::X11);
+    }
     std::fprintf(stderr, "lumiqa: cannot open the X display, running without windows on screen\n");
   }
   return std::make_unique<TBackend>(std::make_unique<THeadlessDisplay>(), TBackendKind::Headless);

@@ -5,6 +5,7 @@
 // one 1280x1024 monitor, so its own tests need no back end.
 #pragma once
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -102,3 +103,13 @@ class TDisplay {
 // caller keeps it alive while installed.
 TDisplay* SetDisplay(TDisplay* display);
 TDisplay* CurrentDisplay();
+
+// Work that must still happen when the program ends because its display is
+// gone (flushing settings, removing temporary files). Hooks must not need
+// the display. The id removes the hook again.
+int AddShutdownHook(std::function<void()> hook);
+void RemoveShutdownHook(int id);
+// The display's connection broke for good: runs the shutdown hooks, last
+// added first (one that throws does not stop the others), writes `message`
+// as one line to stderr and ends the process with status 1.
+[[noreturn]] void EndForLostDisplay(const std::string& message);

@@ -38,8 +38,11 @@ int OnXError(Display* dpy, XErrorEvent*) {
 int OnXIOError(Display*) { return 0; }  // the exit handler decides
 
 void OnXIOExit(Display*, void* data) {
+  auto* s = static_cast<TX11State*>(data);
+  s->ioLost = true;
+  // Ended right here, before any caller could wait on the dead connection.
+  if (s->endWhenLost) EndForLostDisplay("lumiqa: lost the connection to the X display " + s->displayName);
   // Returning keeps the program alive; the connection is unusable from now on.
-  static_cast<TX11State*>(data)->ioLost = true;
 }
 
 constexpr long kMotifHintsDecorations = 1L << 1;
@@ -121,6 +124,7 @@ std::unique_ptr<TX11Display> TX11Display::Open(const char* displayName) {
   if (!s->dpy) return nullptr;
   RegisterX11Connection(s.get());
   XSetIOErrorExitHandler(s->dpy, OnXIOExit, s.get());
+  s->displayName = DisplayString(s->dpy);
   s->screen = DefaultScreen(s->dpy);
   s->root = RootWindow(s->dpy, s->screen);
   s->visual = DefaultVisual(s->dpy, s->screen);
@@ -194,6 +198,8 @@ TX11Display::~TX11Display() {
 }
 
 bool TX11Display::ConnectionLost() const { return s_->ioLost; }
+
+void TX11Display::SetEndWhenLost(bool end) { s_->endWhenLost = end; }
 int TX11Display::ErrorCount() const { return s_->errors; }
 
 TNativeWindow TX11Display::NativeOf(HWND topLevel) const {

@@ -1,7 +1,7 @@
 // The X11 display: one X window per top-level window, presented from the
-// window layer's BGRX surfaces. A lost connection or an X error never ends
-// the program: errors are recorded, and after a lost connection every call
-// does nothing while WaitEvents still honours timeouts and Wake.
+// window layer's BGRX surfaces. X errors are recorded. After a lost
+// connection every call does nothing while WaitEvents still honours
+// timeouts and Wake, unless SetEndWhenLost asked to end the program.
 #pragma once
 #include <cstddef>
 #include <cstdint>
@@ -47,6 +47,11 @@ class TX11Display final : public TDisplay {
   void SetCursorVisible(bool visible) override;
   void CursorDestroyed(HCURSOR cursor) override;
   void ResetComposition() override;
+
+  // A lost connection ends the program (EndForLostDisplay) instead of
+  // leaving it running without a screen. Off by default: the program's
+  // display turns it on.
+  void SetEndWhenLost(bool end);
 
   // Round trip to the server, then hands every queued event to the window
   // layer. Returns the number of events handled.

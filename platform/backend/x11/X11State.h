@@ -126,6 +126,8 @@ struct TX11State {
   std::optional<std::string> clipText;
   bool ownsClipboard = false;
   bool ioLost = false;
+  bool endWhenLost = false;
+  std::string displayName;  // as connected, for the message when it is lost
   int errors = 0;
   TX11ShmSupport shm;
 
