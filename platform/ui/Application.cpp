@@ -17,7 +17,14 @@ void DoneApplication() {
   Application->DestroyComponents();
 }
 
-TApplication::TApplication(TComponent* AOwner) : TComponent(AOwner), icon_(new TIcon) {}
+TApplication::TApplication(TComponent* AOwner) : TComponent(AOwner), icon_(new TIcon) {
+  // Forms without an icon of their own show this one.
+  icon_->OnChange = [this](TObject*) {
+    if (Application != this || !Screen) return;
+    for (int i = 0; i < Screen->CustomFormCount(); ++i)
+      if (TCustomForm* f = Screen->CustomForms(i); f && f->Icon()->Empty()) f->UpdateIcon();
+  };
+}
 
 TApplication::~TApplication() {
   // The forms go first: their destructors still ask this object about itself.

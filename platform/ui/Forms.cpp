@@ -186,14 +186,15 @@ void TCustomForm::CreateParams(TCreateParams& Params) {
 void TCustomForm::CreateWnd() {
   TScrollingWinControl::CreateWnd();
   if (formStyle_ == fsMDIForm) CreateMDIClient();
-  // Without an icon of its own the window keeps the one it is born with.
-  if (!icon_->Empty()) UpdateIcon();
+  // Without an icon of its own the window shows the application's.
+  if (!icon_->Empty() || (Application && !Application->Icon()->Empty())) UpdateIcon();
 }
 
 void TCustomForm::UpdateIcon() {
   if (!HandleAllocated()) return;
   // The icon frees its handle on every change, so the window is told each time.
-  auto h = reinterpret_cast<LPARAM>(icon_->Empty() ? nullptr : icon_->Handle());
+  TIcon* shown = !icon_->Empty() ? icon_.get() : Application ? Application->Icon() : nullptr;
+  auto h = reinterpret_cast<LPARAM>(!shown || shown->Empty() ? nullptr : shown->Handle());
   SendMessage(Handle(), WM_SETICON, ICON_BIG, h);
   SendMessage(Handle(), WM_SETICON, ICON_SMALL, h);
 }

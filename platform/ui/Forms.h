@@ -223,8 +223,10 @@ class TCustomForm : public TScrollingWinControl {
   TRect mdiIconRestore_{};  // the bounds before ArrangeIcons moved a minimized child
   bool mdiIconic_ = false;
   void LeaveIconic();
-  // Hands Icon to the window as its big and small icon.
+  // Hands Icon (or, without one, the application's) to the window as its
+  // big and small icon; the application calls it when its icon changes.
   void UpdateIcon();
+  friend class TApplication;
   HWND ModalOwner() const;
 
   TFormBorderStyle borderStyle_ = bsSizeable;

@@ -19,7 +19,7 @@ using TNativeWindow = std::uintptr_t;  // 0: none
 struct TNativeWindowParams {
   HWND hwnd = nullptr;
   RECT bounds{};              // screen coordinates
-  bool popup = false;         // no window-manager control (menus, hints, glow layers)
+  bool popup = false;         // no window-manager control (menus, combo lists, hints, glow layers)
   bool customFrame = false;   // undecorated: the program paints its own frame
   bool topmost = false;
   bool toolWindow = false;
@@ -28,6 +28,9 @@ struct TNativeWindowParams {
   // window able to show it (an ARGB visual under a compositor).
   bool layered = false;
   std::string title;
+  // The window's WS_* and WS_EX_* bits: frame, boxes, enabled state.
+  DWORD style = 0;
+  DWORD exStyle = 0;
 };
 
 struct TMonitorRec {
@@ -83,6 +86,13 @@ class TDisplay {
   virtual void ActivateNativeWindow(TNativeWindow) {}
   // Iconified, or back to normal.
   virtual void SetNativeMinimized(TNativeWindow, bool) {}
+  // Maximised, or back to normal. True when the display places the window
+  // itself (a window manager does it): the bounds the window layer sets for
+  // the change are only a first guess, and the display reports the real
+  // ones as a move of the native window.
+  virtual bool SetNativeMaximized(TNativeWindow, bool) { return false; }
+  // The style bits changed (SetWindowLong, EnableWindow).
+  virtual void SetNativeStyle(TNativeWindow, DWORD /*style*/, DWORD /*exStyle*/) {}
   // The system clipboard's text, UTF-8; nullopt: no text. The defaults keep
   // it in this process.
   virtual void SetClipboardText(const std::optional<std::string>& text) { clipboardText_ = text; }

@@ -130,9 +130,35 @@ HWND SetFocus(HWND hwnd) {
   return old;
 }
 
+namespace {
+
+// The enabled, shown window that owns nothing enabled in front of it, found
+// through the windows `top` owns, directly or through other owned windows:
+// the modal window to bring forward when a disabled owner is chosen.
+WND* EnabledOwnedWindow(WND* top) {
+  for (WND* t : TopLevelWindows()) {
+    if (t == top || !(t->style & WS_VISIBLE) || (t->style & WS_DISABLED)) continue;
+    for (WND* o = t->owner; o; o = o->owner)
+      if (o == top) return t;
+  }
+  return nullptr;
+}
+
+}  // namespace
+
 void NativeActivationChanged(HWND topLevel, bool active) {
   WND* w = LiveWindow(topLevel);
   if (!w) return;
+  if (active && (TopLevelOf(w)->style & WS_DISABLED)) {
+    // A disabled window takes no activation; as on Windows, the window it
+    // waits for comes forward instead.
+    if (WND* modal = EnabledOwnedWindow(TopLevelOf(w))) {
+      TWindowPin pin(modal);
+      SetActiveInternal(modal, WA_ACTIVE);
+      if (!modal->dead) RaiseNative(modal);
+    }
+    return;
+  }
   if (active) SetActiveInternal(TopLevelOf(w), WA_ACTIVE);
   else if (g_active == TopLevelOf(w)) SetActiveInternal(nullptr, WA_INACTIVE);
 }

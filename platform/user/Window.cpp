@@ -184,7 +184,12 @@ HWND CreateWindowEx(DWORD exStyle, const char* className, const char* windowName
       TNativeWindowParams p;
       p.hwnd = w;
       p.bounds = w->rect;
-      p.popup = (style & WS_POPUP) && (style & WS_CAPTION) != WS_CAPTION;
+      // Only tool popups (menus, lists, hints, glow layers) bypass the
+      // window manager; a borderless form is still a managed window.
+      p.popup = (style & WS_POPUP) && (style & WS_CAPTION) != WS_CAPTION &&
+                (exStyle & (WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE));
+      p.style = w->style;
+      p.exStyle = exStyle;
       p.topmost = (exStyle & WS_EX_TOPMOST) != 0;
       p.toolWindow = (exStyle & WS_EX_TOOLWINDOW) != 0;
       p.layered = (exStyle & WS_EX_LAYERED) != 0;
@@ -288,6 +293,15 @@ BOOL IsWindowEnabled(HWND hwnd) {
   return w && !(w->style & WS_DISABLED) ? TRUE : FALSE;
 }
 
+namespace {
+
+void TellNativeStyle(WND* w) {
+  if (!w->dead && !w->IsChild() && w->native && CurrentDisplay())
+    CurrentDisplay()->SetNativeStyle(w->native, w->style, w->exStyle);
+}
+
+}  // namespace
+
 BOOL EnableWindow(HWND hwnd, BOOL enable) {
   WND* w = LiveWindow(hwnd);
   if (!w) return FALSE;
@@ -303,6 +317,7 @@ BOOL EnableWindow(HWND hwnd, BOOL enable) {
   } else {
     w->style &= ~WS_DISABLED;
   }
+  TellNativeStyle(w);
   if (!w->dead) SendMessage(w, WM_ENABLE, enable ? TRUE : FALSE, 0);
   return wasDisabled;
 }
@@ -476,6 +491,7 @@ LONG_PTR SetWindowLongPtr(HWND hwnd, int index, LONG_PTR value) {
         // Dropping the layered style makes the window opaque again.
         if (!(w->exStyle & WS_EX_LAYERED) && (w->layeredSet || w->perPixel)) ResetLayered(w);
       }
+      TellNativeStyle(w);
       SendMessage(w, WM_STYLECHANGED, WPARAM(index), reinterpret_cast<LPARAM>(&ss));
       return old;
     }

@@ -306,6 +306,9 @@ BOOL ShowWindow(HWND hwnd, int cmd) {
     swp |= SWP_SHOWWINDOW;
   }
   if (!activate) swp |= SWP_NOACTIVATE | SWP_NOZORDER;
+  // A window manager maximises and restores itself, frame and all.
+  if (!w->IsChild() && w->native && CurrentDisplay() && (swp & SWP_FRAMECHANGED))
+    CurrentDisplay()->SetNativeMaximized(w->native, (w->style & WS_MAXIMIZE) != 0);
   SetWindowPos(w, HWND_TOP, target.Left, target.Top, target.Width(), target.Height(), swp);
   if (w->dead) return wasVisible;
   // A window hears its size and place when first shown, unless a move or
@@ -327,6 +330,29 @@ BOOL ShowWindow(HWND hwnd, int cmd) {
     if (!w->dead && GetActiveWindow() == w && cmd == SW_MINIMIZE) ActiveWindowHidden(w);
   }
   return wasVisible;
+}
+
+void NativeStateChanged(HWND hwnd, UINT sizeType) {
+  WND* w = LiveWindow(hwnd);
+  if (!w || w->IsChild()) return;
+  const DWORD before = w->style & (WS_MINIMIZE | WS_MAXIMIZE);
+  const DWORD after = sizeType == SIZE_MAXIMIZED ? WS_MAXIMIZE : sizeType == SIZE_MINIMIZED ? WS_MINIMIZE : 0;
+  if (before == after) return;
+  TWindowPin pin(w);
+  if (after == WS_MAXIMIZE && before == 0) w->normalRect = w->rect;
+  w->style = (w->style & ~(WS_MINIMIZE | WS_MAXIMIZE)) | after;
+  SendMessage(w, WM_SIZE, sizeType, after == WS_MINIMIZE ? 0 : MAKELPARAM(w->client.Width(), w->client.Height()));
+  if (w->dead) return;
+  if (after == WS_MINIMIZE && GetActiveWindow() == w) ActiveWindowHidden(w);
+  else if (before == WS_MINIMIZE) InvalidateRect(w, nullptr, TRUE);  // live and painted again
+}
+
+void NativeMovedBySystem(HWND hwnd) {
+  WND* w = LiveWindow(hwnd);
+  if (!w || w->IsChild()) return;
+  if (HWND capture = GetCapture()) SendMessage(capture, WM_CANCELMODE, 0, 0);
+  // A menu's loop ends on a WM_CANCELMODE it retrieves.
+  if (LiveWindow(hwnd)) PostMessage(hwnd, WM_CANCELMODE, 0, 0);
 }
 
 BOOL BringWindowToTop(HWND hwnd) {

@@ -14,6 +14,15 @@ BOOL MoveWindow(HWND hwnd, int x, int y, int width, int height, BOOL repaint);
 // takes no mouse input until restored.
 BOOL ShowWindow(HWND hwnd, int cmd);
 BOOL BringWindowToTop(HWND hwnd);
+// The native window's state changed outside the program (the window
+// manager maximised, minimised or restored it): SIZE_MAXIMIZED,
+// SIZE_MINIMIZED or SIZE_RESTORED. The style follows and the window gets
+// WM_SIZE of that type, as on Windows; its bounds come separately.
+void NativeStateChanged(HWND topLevel, UINT sizeType);
+// The window manager is moving or sizing a top-level window: popups that
+// hang on it (a drop-down list holding the capture, a menu's loop) close,
+// as on Windows when a move starts.
+void NativeMovedBySystem(HWND topLevel);
 BOOL IsIconic(HWND hwnd);
 BOOL IsZoomed(HWND hwnd);
 

@@ -18,6 +18,7 @@
 #include <X11/XKBlib.h>
 #include <X11/Xatom.h>
 #include <X11/cursorfont.h>
+#include <X11/extensions/Xfixes.h>
 
 namespace {
 
@@ -44,8 +45,6 @@ void OnXIOExit(Display*, void* data) {
   if (s->endWhenLost) EndForLostDisplay("lumiqa: lost the connection to the X display " + s->displayName);
   // Returning keeps the program alive; the connection is unusable from now on.
 }
-
-constexpr long kMotifHintsDecorations = 1L << 1;
 
 bool SameRect(const RECT& a, const RECT& b) {
   return a.Left == b.Left && a.Top == b.Top && a.Right == b.Right && a.Bottom == b.Bottom;
@@ -152,20 +151,43 @@ std::unique_ptr<TX11Display> TX11Display::Open(const char* displayName) {
                {&s->atoms.netWmPid, "_NET_WM_PID"},
                {&s->atoms.netWmUserTime, "_NET_WM_USER_TIME"},
                {&s->atoms.netRestackWindow, "_NET_RESTACK_WINDOW"},
-               {&s->atoms.netCmS0, "_NET_WM_CM_S0"},
                {&s->atoms.utf8String, "UTF8_STRING"},
                {&s->atoms.clipboard, "CLIPBOARD"},
                {&s->atoms.targets, "TARGETS"},
                {&s->atoms.lumiqaSelection, "LUMIQA_SELECTION"},
                {&s->atoms.netWmIcon, "_NET_WM_ICON"},
                {&s->atoms.netActiveWindow, "_NET_ACTIVE_WINDOW"},
-               {&s->atoms.netClientListStacking, "_NET_CLIENT_LIST_STACKING"}};
+               {&s->atoms.netClientListStacking, "_NET_CLIENT_LIST_STACKING"},
+               {&s->atoms.wmTakeFocus, "WM_TAKE_FOCUS"},
+               {&s->atoms.netWmStateModal, "_NET_WM_STATE_MODAL"},
+               {&s->atoms.netWmWindowTypeDialog, "_NET_WM_WINDOW_TYPE_DIALOG"},
+               {&s->atoms.netWmStateMaximizedVert, "_NET_WM_STATE_MAXIMIZED_VERT"},
+               {&s->atoms.netWmStateMaximizedHorz, "_NET_WM_STATE_MAXIMIZED_HORZ"},
+               {&s->atoms.netWmStateHidden, "_NET_WM_STATE_HIDDEN"},
+               {&s->atoms.wmState, "WM_STATE"},
+               {&s->atoms.wmChangeState, "WM_CHANGE_STATE"}};
   for (auto& n : names) *n.slot = XInternAtom(s->dpy, n.name, False);
 
   // Held keys repeat as presses alone, as Windows repeats WM_KEYDOWN.
   Bool detectable = False;
   XkbSetDetectableAutoRepeat(s->dpy, True, &detectable);
+  // The compositing manager of our screen owns this selection; XFixes tells
+  // us when it comes or goes.
+  s->atoms.netCmS = XInternAtom(s->dpy, ("_NET_WM_CM_S" + std::to_string(s->screen)).c_str(), False);
+  int fixesError = 0;
+  int fixesMajor = 0, fixesMinor = 0;
+  // The version must be asked before the extension answers requests.
+  s->haveFixes = XFixesQueryExtension(s->dpy, &s->fixesEventBase, &fixesError) != 0 &&
+                 XFixesQueryVersion(s->dpy, &fixesMajor, &fixesMinor) != 0 && fixesMajor >= 1;
+  if (s->haveFixes)
+    XFixesSelectSelectionInput(s->dpy, s->root, s->atoms.netCmS,
+                               XFixesSetSelectionOwnerNotifyMask | XFixesSelectionWindowDestroyNotifyMask |
+                                   XFixesSelectionClientCloseNotifyMask);
+  s->compositor = XGetSelectionOwner(s->dpy, s->atoms.netCmS) != 0;
+  // Never mapped: owns the clipboard and leads the group of our windows.
   s->clipWindow = XCreateSimpleWindow(s->dpy, s->root, -10, -10, 1, 1, 0, 0, 0);
+  char host[256] = {};
+  if (gethostname(host, sizeof host - 1) == 0) s->hostName = host;
   s->im = XOpenIM(s->dpy, nullptr, nullptr, nullptr);
   if (pipe2(s->wakePipe, O_CLOEXEC | O_NONBLOCK) != 0) {
     s->wakePipe[0] = s->wakePipe[1] = -1;
@@ -215,13 +237,14 @@ std::uintptr_t TX11Display::XWindowOf(HWND topLevel) const {
 
 bool TX11Display::CompositorRunning() {
   if (s_->ioLost) return false;
-  return XGetSelectionOwner(s_->dpy, s_->atoms.netCmS0) != 0;
+  return XGetSelectionOwner(s_->dpy, s_->atoms.netCmS) != 0;
 }
 
 int TX11Display::Sync() {
   if (s_->ioLost) return 0;
   XSync(s_->dpy, False);
   int n = DrainX11Events(*s_);
+  FollowCompositor();
   UpdateX11Cursor(*s_);
   XFlush(s_->dpy);
   return n;
@@ -230,51 +253,6 @@ int TX11Display::Sync() {
 // ---- Windows ------------------------------------------------------------------
 
 namespace {
-
-void SetAtomList(TX11State& s, Window w, Atom property, const std::vector<Atom>& atoms) {
-  if (atoms.empty()) {
-    XDeleteProperty(s.dpy, w, property);
-    return;
-  }
-  XChangeProperty(s.dpy, w, property, XA_ATOM, 32, PropModeReplace,
-                  reinterpret_cast<const unsigned char*>(atoms.data()), int(atoms.size()));
-}
-
-void ApplyMotifHints(TX11State& s, const TX11Native& n) {
-  if (!n.customFrame) {
-    XDeleteProperty(s.dpy, n.window, s.atoms.motifWmHints);
-    return;
-  }
-  long hints[5] = {kMotifHintsDecorations, 0, 0, 0, 0};  // flags, functions, decorations, input mode, status
-  XChangeProperty(s.dpy, n.window, s.atoms.motifWmHints, s.atoms.motifWmHints, 32, PropModeReplace,
-                  reinterpret_cast<unsigned char*>(hints), 5);
-}
-
-void WriteWmStateList(TX11State& s, const TX11Native& n) {
-  std::vector<Atom> states;
-  if (n.topmost) states.push_back(s.atoms.netWmStateAbove);
-  if (n.toolWindow) states.push_back(s.atoms.netWmStateSkipTaskbar);
-  SetAtomList(s, n.window, s.atoms.netWmState, states);
-}
-
-// The window manager reads _NET_WM_STATE itself only before mapping; once
-// mapped the change is a request to the root window.
-void SetWmState(TX11State& s, TX11Native& n, Atom state, bool on) {
-  if (n.popup) return;
-  if (!n.shown) {
-    WriteWmStateList(s, n);
-    return;
-  }
-  XEvent ev{};
-  ev.xclient.type = ClientMessage;
-  ev.xclient.window = n.window;
-  ev.xclient.message_type = s.atoms.netWmState;
-  ev.xclient.format = 32;
-  ev.xclient.data.l[0] = on ? 1 : 0;  // add or remove
-  ev.xclient.data.l[1] = long(state);
-  ev.xclient.data.l[3] = 1;  // from an application
-  XSendEvent(s.dpy, s.root, False, SubstructureRedirectMask | SubstructureNotifyMask, &ev);
-}
 
 void SetNormalHints(TX11State& s, const TX11Native& n) {
   XSizeHints* h = XAllocSizeHints();
@@ -347,7 +325,8 @@ bool MakeX11Window(TX11State& s, TX11Native& n, const XVisualInfo* argb) {
   a.override_redirect = n.popup ? True : False;
   a.save_under = n.popup ? True : False;
   a.event_mask = ExposureMask | KeyPressMask | KeyReleaseMask | ButtonPressMask | ButtonReleaseMask |
-                 PointerMotionMask | EnterWindowMask | LeaveWindowMask | FocusChangeMask | StructureNotifyMask;
+                 PointerMotionMask | EnterWindowMask | LeaveWindowMask | FocusChangeMask | StructureNotifyMask |
+                 PropertyChangeMask;
   unsigned long mask = CWBackPixmap | CWBorderPixel | CWOverrideRedirect | CWSaveUnder | CWEventMask;
   if (argb) {
     a.colormap = XCreateColormap(s.dpy, s.root, argb->visual, AllocNone);
@@ -367,29 +346,23 @@ bool MakeX11Window(TX11State& s, TX11Native& n, const XVisualInfo* argb) {
   n.gc = argb ? XCreateGC(s.dpy, w, 0, nullptr) : nullptr;
   n.ic = nullptr;
 
-  Atom protocols[] = {s.atoms.wmDeleteWindow, s.atoms.netWmPing};
-  XSetWMProtocols(s.dpy, w, protocols, 2);
+  Atom protocols[] = {s.atoms.wmDeleteWindow, s.atoms.netWmPing, s.atoms.wmTakeFocus};
+  XSetWMProtocols(s.dpy, w, protocols, 3);
   XClassHint cls;
   char resName[] = "lumiqa", resClass[] = "Lumiqa";
   cls.res_name = resName;
   cls.res_class = resClass;
   XSetClassHint(s.dpy, w, &cls);
-  XWMHints wmh{};
-  wmh.flags = InputHint | StateHint;
-  wmh.input = True;
-  wmh.initial_state = NormalState;
-  XSetWMHints(s.dpy, w, &wmh);
   long pid = long(getpid());
   XChangeProperty(s.dpy, w, s.atoms.netWmPid, XA_CARDINAL, 32, PropModeReplace, reinterpret_cast<unsigned char*>(&pid),
                   1);
-  SetAtomList(s, w, s.atoms.netWmWindowType,
-              {n.toolWindow ? s.atoms.netWmWindowTypeUtility : s.atoms.netWmWindowTypeNormal});
+  // The pid means something only on the machine named beside it.
+  if (!s.hostName.empty())
+    XChangeProperty(s.dpy, w, XA_WM_CLIENT_MACHINE, XA_STRING, 8, PropModeReplace,
+                    reinterpret_cast<const unsigned char*>(s.hostName.data()), int(s.hostName.size()));
   SetNormalHints(s, n);
-  if (!n.popup) WriteWmStateList(s, n);
-  ApplyMotifHints(s, n);
-  // Owned windows stay above their owner under the window manager.
-  if (HWND owner = GetWindow(n.hwnd, GW_OWNER))
-    if (TX11Native* o = s.FindByHwnd(owner)) XSetTransientForHint(s.dpy, w, o->window);
+  n.modal = IsX11Modal(n);
+  WriteX11ManagerHints(s, n);
   SetX11Title(s, n);
   if (s.im) {
     n.ic = CreateX11InputContext(s, n, w);
@@ -417,6 +390,8 @@ TNativeWindow TX11Display::CreateNativeWindow(const TNativeWindowParams& p) {
   n.topmost = p.topmost;
   n.toolWindow = p.toolWindow;
   n.title = p.title;
+  n.style = p.style;
+  n.exStyle = p.exStyle;
   if (!MakeX11Window(s, n, useArgb ? &argb : nullptr)) return 0;
   // The X window's id at creation names the native window for good, even
   // when the X window is made anew.
@@ -443,7 +418,12 @@ void TX11Display::DestroyNativeWindow(TNativeWindow id) {
 
 void TX11Display::SetNativeBounds(TNativeWindow id, const RECT& r) {
   TX11Native* n = s_->Find(Window(id));
-  if (!n || s_->ioLost || SameRect(n->bounds, r)) return;
+  if (!n || s_->ioLost) return;
+  if (n->skipNextBounds) {
+    n->skipNextBounds = false;
+    return;
+  }
+  if (SameRect(n->bounds, r)) return;
   n->bounds = r;
   n->configureSerial = NextRequest(s_->dpy);
   SetNormalHints(*s_, *n);
@@ -464,6 +444,10 @@ void TX11Display::ShowNativeWindow(TNativeWindow id, bool show, bool activate) {
       XDeleteProperty(s.dpy, n->window, s.atoms.netWmUserTime);
     }
     SetWmState(s, *n, s.atoms.netWmStateAbove, n->topmost);
+    // Whether it is modal is known for sure only now: its owner is disabled
+    // before it shows. The manager reads the type and state when it maps.
+    n->modal = IsX11Modal(*n);
+    WriteX11ManagerHints(s, *n);
     // Some window managers place a window anew when mapped; ask again.
     XMoveWindow(s.dpy, n->window, n->bounds.Left, n->bounds.Top);
     n->shown = true;
@@ -488,6 +472,21 @@ void TX11Display::SetCustomFrame(TNativeWindow id, bool custom) {
   if (!n || s_->ioLost) return;
   n->customFrame = custom;
   ApplyMotifHints(*s_, *n);
+}
+
+void TX11Display::SetNativeStyle(TNativeWindow id, DWORD style, DWORD exStyle) {
+  TX11Native* n = s_->Find(Window(id));
+  if (!n || s_->ioLost) return;
+  const bool enabledChanged = ((n->style ^ style) & WS_DISABLED) != 0;
+  n->style = style;
+  n->exStyle = exStyle;
+  ApplyMotifHints(*s_, *n);
+  WriteX11InputHint(*s_, *n);
+  // Windows this one owns are modal while it is disabled.
+  if (enabledChanged)
+    for (auto& [oid, o] : s_->natives)
+      if (GetWindow(o.hwnd, GW_OWNER) == n->hwnd) UpdateX11Modal(*s_, o);
+  UpdateX11Modal(*s_, *n);
 }
 
 void TX11Display::RestackNativeWindow(TNativeWindow id, TNativeWindow above, bool topmost) {
@@ -646,6 +645,7 @@ void TX11Display::WaitEvents(int timeoutMs) {
   UpdateX11ImeSpot(s);
   if (!s.ioLost) {
     if (DrainX11Events(s) > 0) {
+      FollowCompositor();
       UpdateX11Cursor(s);
       XFlush(s.dpy);
       return;
@@ -668,9 +668,22 @@ void TX11Display::WaitEvents(int timeoutMs) {
   }
   if (!s.ioLost) {
     DrainX11Events(s);
+    FollowCompositor();
     UpdateX11Cursor(s);
     if (!s.ioLost) XFlush(s.dpy);
   }
+}
+
+bool TX11Display::SetNativeMaximized(TNativeWindow id, bool maximized) {
+  TX11Native* n = s_->Find(Window(id));
+  if (!n || s_->ioLost || n->popup || !WindowManagerRunning(*s_)) return false;
+  if (n->maximized == maximized) return false;
+  n->maximized = maximized;
+  SetWmState(*s_, *n, s_->atoms.netWmStateMaximizedVert, maximized, s_->atoms.netWmStateMaximizedHorz);
+  // Shown: the manager sizes the frame to the work area itself. Not yet
+  // shown: it maximises when it maps, from the state list.
+  n->skipNextBounds = n->shown;
+  return true;
 }
 
 void TX11Display::SetNativeMinimized(TNativeWindow id, bool minimized) {
@@ -686,25 +699,66 @@ void TX11Display::SetNativeMinimized(TNativeWindow id, bool minimized) {
 void TX11Display::SetLayeredContent(TNativeWindow id, const Surface* content) {
   TX11Native* n = s_->Find(Window(id));
   if (!n || s_->ioLost) return;
-  // Became layered after creation: made anew on the ARGB visual when it can.
-  if (!n->argb && content && RecreateAsArgb(id)) n = s_->Find(Window(id));
-  if (n->argb) {
+  if (content && content->Valid() && content->bpp == 32) {
+    n->content.resize(std::size_t(content->width) * std::size_t(content->height));
+    for (int y = 0; y < content->height; ++y)
+      std::memcpy(n->content.data() + std::size_t(y) * std::size_t(content->width), content->Row(y),
+                  std::size_t(content->width) * 4);
+    n->contentWidth = content->width;
+    n->contentHeight = content->height;
+  } else {
+    n->content.clear();
+    n->contentWidth = n->contentHeight = 0;
+  }
+  ShowLayeredContent(id);
+}
+
+void TX11Display::ShowLayeredContent(TNativeWindow id) {
+  TX11Native* n = s_->Find(Window(id));
+  if (!n || s_->ioLost) return;
+  const bool hasContent = !n->content.empty();
+  Surface content;
+  content.top = reinterpret_cast<Byte*>(n->content.data());
+  content.pitch = std::ptrdiff_t(n->contentWidth) * 4;
+  content.width = n->contentWidth;
+  content.height = n->contentHeight;
+  content.bpp = 32;
+  // Asked, not remembered: the owner may have changed since the event loop
+  // last ran.
+  const bool blended = s_->compositor = CompositorRunning();
+  // Became layered after creation, or a compositor came: made anew on the
+  // ARGB visual when it can.
+  if (hasContent && blended && !n->argb && RecreateAsArgb(id)) n = s_->Find(Window(id));
+  if (n->argb && blended) {
     // An ARGB window under a compositor shows the content as it is.
-    if (content) {
-      PutLayeredContent(*s_, *n, *content);
-    } else if (n->perPixelShown) {
+    if (hasContent) {
+      PutLayeredContent(*s_, *n, content);
+    } else {
+      SetX11InputShape(*s_, *n, nullptr);
       n->perPixelShown = false;  // the window layer repaints it next
     }
     return;
   }
   // Without a compositor nothing blends: the mostly opaque pixels show
   // through a shape and the faint ones are cut away.
-  if (content) {
-    PutShapedLayeredContent(*s_, *n, *content);
-  } else if (n->alphaShaped) {
+  if (hasContent) {
+    PutShapedLayeredContent(*s_, *n, content);
+  } else if (n->alphaShaped || n->perPixelShown) {
     n->alphaShaped = false;
     n->alphaRects.clear();
     n->perPixelShown = false;  // the window layer repaints it next
     ApplyX11Shape(*s_, *n);
   }
+}
+
+void TX11Display::FollowCompositor() {
+  if (!s_->compositorChanged || s_->ioLost) return;
+  s_->compositorChanged = false;
+  const bool now = XGetSelectionOwner(s_->dpy, s_->atoms.netCmS) != 0;
+  if (now == s_->compositor) return;
+  s_->compositor = now;
+  std::vector<TNativeWindow> layered;
+  for (auto& [id, n] : s_->natives)
+    if (!n.content.empty()) layered.push_back(TNativeWindow(id));
+  for (TNativeWindow id : layered) ShowLayeredContent(id);
 }

@@ -35,6 +35,8 @@ class TX11Display final : public TDisplay {
   void Wake() override;
   void SetLayeredContent(TNativeWindow w, const Surface* content) override;
   void SetNativeMinimized(TNativeWindow w, bool minimized) override;
+  bool SetNativeMaximized(TNativeWindow w, bool maximized) override;
+  void SetNativeStyle(TNativeWindow w, DWORD style, DWORD exStyle) override;
   void SetIcon(TNativeWindow w, const Surface* argb) override;
   void SetColorKey(TNativeWindow w, COLORREF key) override;
   void ActivateNativeWindow(TNativeWindow w) override;
@@ -64,7 +66,7 @@ class TX11Display final : public TDisplay {
   bool ConnectionLost() const;
   // X errors seen on this connection, BadWindow on dead windows included.
   int ErrorCount() const;
-  // A compositing manager owns _NET_WM_CM_S0 (per-pixel alpha possible).
+  // A compositing manager owns _NET_WM_CM_S<screen> (per-pixel alpha possible).
   bool CompositorRunning();
   // The native window was made with a 32-bit ARGB visual.
   bool IsArgbWindow(TNativeWindow w) const;
@@ -79,5 +81,11 @@ class TX11Display final : public TDisplay {
   // Replaces the X window with one on the 32-bit ARGB visual when a
   // compositor runs; false when it cannot.
   bool RecreateAsArgb(TNativeWindow w);
+  // Shows the window's stored per-pixel content the way the compositor's
+  // presence allows: blended on an ARGB window, or cut out by a shape.
+  void ShowLayeredContent(TNativeWindow w);
+  // The compositor came or went (XFixes told the event loop): every window
+  // with per-pixel content is shown the other way.
+  void FollowCompositor();
   std::unique_ptr<TX11State> s_;
 };

@@ -7,6 +7,8 @@
 
 #include "platform/backend/x11/X11State.h"
 
+#include <X11/extensions/Xfixes.h>
+
 namespace {
 
 POINT RootPoint(int x, int y) { return POINT{x, y}; }
@@ -47,16 +49,21 @@ void OnConfigure(TX11State& s, const XConfigureEvent& ev, TX11Native& n) {
   // Reports older than our own latest move describe a replaced position.
   if (long(ev.serial - n.configureSerial) < 0) return;
   int x = ev.x, y = ev.y;
-  if (!ev.send_event) {
-    // Inside a window manager's frame the event is relative to the frame.
-    Window child = 0;
-    if (!XTranslateCoordinates(s.dpy, n.window, s.root, 0, 0, &x, &y, &child)) return;
+  if (!ev.send_event && n.framed) {
+    // Inside a window manager's frame a real event's position is relative
+    // to the frame, and the frame may not be in place yet (placing a window
+    // reported (0, 0)); the manager's synthetic event tells where it went.
+    x = n.bounds.Left;
+    y = n.bounds.Top;
   }
   RECT r = Bounds(x, y, ev.width, ev.height);
+  n.skipNextBounds = false;  // the manager has placed it
   if (r == n.bounds) return;
   n.bounds = r;
   RECT current{};
   if (GetWindowRect(n.hwnd, &current) && current == r) return;
+  // Moved or sized from outside: drop-down lists and menus on it close.
+  if (!n.popup) NativeMovedBySystem(n.hwnd);
   SetWindowPos(n.hwnd, nullptr, r.Left, r.Top, r.Width(), r.Height(),
                SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOOWNERZORDER);
 }
@@ -67,6 +74,8 @@ void OnClientMessage(TX11State& s, const XClientMessageEvent& ev, TX11Native& n)
   if (protocol == s.atoms.wmDeleteWindow) {
     // The window manager's close button: as the caption's close button.
     PostMessage(n.hwnd, WM_SYSCOMMAND, SC_CLOSE, 0);
+  } else if (protocol == s.atoms.wmTakeFocus) {
+    TakeX11Focus(s, n, Time(ev.data.l[1]));
   } else if (protocol == s.atoms.netWmPing) {
     XEvent reply;
     reply.xclient = ev;
@@ -100,6 +109,10 @@ void HandleEvent(TX11State& s, XEvent& ev) {
     return;
   }
   if (HandleX11Selection(s, ev)) return;
+  if (s.haveFixes && ev.type == s.fixesEventBase + XFixesSelectionNotify) {
+    s.compositorChanged = true;
+    return;
+  }
   TX11Native* n = s.FindX(ev.xany.window);
   if (!n) return;
   switch (ev.type) {
@@ -107,6 +120,10 @@ void HandleEvent(TX11State& s, XEvent& ev) {
       PutBacking(s, *n, Bounds(ev.xexpose.x, ev.xexpose.y, ev.xexpose.width, ev.xexpose.height));
       break;
     case ConfigureNotify: OnConfigure(s, ev.xconfigure, *n); break;
+    case PropertyNotify:
+      if (ev.xproperty.atom == s.atoms.netWmState || ev.xproperty.atom == s.atoms.wmState) ReadX11WindowState(s, *n);
+      break;
+    case ReparentNotify: n->framed = ev.xreparent.parent != s.root; break;
     case MapNotify: n->mapped = true; break;
     case UnmapNotify: n->mapped = false; break;
     case ClientMessage: OnClientMessage(s, ev.xclient, *n); break;

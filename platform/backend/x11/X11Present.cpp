@@ -13,6 +13,8 @@
 
 namespace {
 
+std::vector<XRectangle> ToXRects(const std::vector<RECT>& rects);
+
 // An 8-bit channel placed into a visual's channel mask.
 unsigned long Channel(unsigned v, unsigned long mask) {
   if (!mask) return 0;
@@ -37,6 +39,17 @@ bool EnsureBacking(TX11State& s, TX11Native& n, int width, int height) {
   n.width = width;
   n.height = height;
   return true;
+}
+
+// Runs of pixels with alpha >= minAlpha on one row, as one-row rectangles.
+void AlphaRuns(const std::uint32_t* row, int width, int y, std::uint32_t minAlpha, std::vector<RECT>& out) {
+  int x = 0;
+  while (x < width) {
+    while (x < width && (row[x] >> 24) < minAlpha) ++x;
+    const int start = x;
+    while (x < width && (row[x] >> 24) >= minAlpha) ++x;
+    if (x > start) out.push_back(RECT{start, y, x, y + 1});
+  }
 }
 
 bool Direct(const TX11State& s, const TX11Native& n) {
@@ -134,9 +147,18 @@ void TX11Display::Present(TNativeWindow id, const Surface& src, const std::vecto
 
 void PutLayeredContent(TX11State& s, TX11Native& n, const Surface& content) {
   if (!n.argb || !content.Valid() || content.bpp != 32 || !EnsureBacking(s, n, content.width, content.height)) return;
+  // Blended by the compositor: no cut-out shape, but clicks on fully
+  // transparent pixels go through to what is below.
+  if (n.alphaShaped) {
+    n.alphaShaped = false;
+    n.alphaRects.clear();
+    ApplyX11Shape(s, n);
+  }
+  std::vector<RECT> input;
   XImage* img = n.image;
   for (int y = 0; y < content.height; ++y) {
     const auto* row = reinterpret_cast<const std::uint32_t*>(content.Row(y));
+    AlphaRuns(row, content.width, y, 1, input);
     if (Direct(s, n)) {
       // Premultiplied BGRA is the ARGB visual's own layout.
       std::memcpy(img->data + std::ptrdiff_t(y) * img->bytes_per_line, row, std::size_t(content.width) * 4);
@@ -151,36 +173,49 @@ void PutLayeredContent(TX11State& s, TX11Native& n, const Surface& content) {
     }
   }
   n.perPixelShown = true;
+  SetX11InputShape(s, n, &input);
   if (n.shown) PutBacking(s, n, RECT{0, 0, content.width, content.height});
   if (n.colorKey != CLR_INVALID) ApplyX11Shape(s, n);
 }
 
+void SetX11InputShape(TX11State& s, TX11Native& n, const std::vector<RECT>* rects) {
+  if (s.ioLost) return;
+  if (!rects) {
+    if (!n.inputShaped) return;
+    XShapeCombineMask(s.dpy, n.window, ShapeInput, 0, 0, None, ShapeSet);
+    n.inputShaped = false;
+    return;
+  }
+  std::vector<XRectangle> xr = ToXRects(*rects);
+  XShapeCombineRectangles(s.dpy, n.window, ShapeInput, 0, 0, xr.data(), int(xr.size()), ShapeSet, YXBanded);
+  n.inputShaped = true;
+}
+
 void PutShapedLayeredContent(TX11State& s, TX11Native& n, const Surface& content) {
-  if (n.argb || !content.Valid() || content.bpp != 32 || !EnsureBacking(s, n, content.width, content.height)) return;
+  if (!content.Valid() || content.bpp != 32 || !EnsureBacking(s, n, content.width, content.height)) return;
   constexpr std::uint32_t kShownAlpha = 128;
   XImage* img = n.image;
-  const Visual* v = s.visual;
+  // An ARGB window left without a compositor shows its colour bits as they
+  // are: opaque straight colours there too.
+  const Visual* v = n.argb ? n.visual : s.visual;
+  const unsigned long opaque = n.argb ? 0xFF000000ul : 0;
   n.alphaRects.clear();
   for (int y = 0; y < content.height; ++y) {
     const auto* row = reinterpret_cast<const std::uint32_t*>(content.Row(y));
-    int runStart = -1;
-    for (int x = 0; x <= content.width; ++x) {
-      const std::uint32_t p = x < content.width ? row[x] : 0;
+    AlphaRuns(row, content.width, y, kShownAlpha, n.alphaRects);
+    for (int x = 0; x < content.width; ++x) {
+      const std::uint32_t p = row[x];
       const std::uint32_t a = p >> 24;
-      if (a >= kShownAlpha) {
-        // Back to the straight colour: the pixel is shown without blending.
-        auto straight = [a](std::uint32_t c) { return std::min<std::uint32_t>(255, (c * 255 + a / 2) / a); };
-        const std::uint32_t r = straight((p >> 16) & 0xFF), g = straight((p >> 8) & 0xFF), b = straight(p & 0xFF);
-        XPutPixel(img, x, y, Channel(r, v->red_mask) | Channel(g, v->green_mask) | Channel(b, v->blue_mask));
-        if (runStart < 0) runStart = x;
-      } else if (runStart >= 0) {
-        n.alphaRects.push_back(RECT{runStart, y, x, y + 1});
-        runStart = -1;
-      }
+      if (a < kShownAlpha) continue;
+      // Back to the straight colour: the pixel is shown without blending.
+      auto straight = [a](std::uint32_t c) { return std::min<std::uint32_t>(255, (c * 255 + a / 2) / a); };
+      const std::uint32_t r = straight((p >> 16) & 0xFF), g = straight((p >> 8) & 0xFF), b = straight(p & 0xFF);
+      XPutPixel(img, x, y, Channel(r, v->red_mask) | Channel(g, v->green_mask) | Channel(b, v->blue_mask) | opaque);
     }
   }
   n.alphaShaped = true;
   n.perPixelShown = true;
+  SetX11InputShape(s, n, nullptr);  // the bounding shape cuts clicks too
   ApplyX11Shape(s, n);
   if (n.shown) PutBacking(s, n, RECT{0, 0, content.width, content.height});
 }

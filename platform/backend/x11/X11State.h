@@ -23,8 +23,10 @@ struct TX11Atoms {
   Atom wmProtocols = 0, wmDeleteWindow = 0, netWmPing = 0, motifWmHints = 0, netWmWindowOpacity = 0,
        netWorkarea = 0, netCurrentDesktop = 0, netWmState = 0, netWmStateAbove = 0, netWmStateSkipTaskbar = 0,
        netWmWindowType = 0, netWmWindowTypeNormal = 0, netWmWindowTypeUtility = 0, netWmName = 0,
-       netWmPid = 0, netWmUserTime = 0, netRestackWindow = 0, netCmS0 = 0, utf8String = 0, clipboard = 0,
-       targets = 0, lumiqaSelection = 0, netWmIcon = 0, netActiveWindow = 0, netClientListStacking = 0;
+       netWmPid = 0, netWmUserTime = 0, netRestackWindow = 0, netCmS = 0, utf8String = 0, clipboard = 0,
+       targets = 0, lumiqaSelection = 0, netWmIcon = 0, netActiveWindow = 0, netClientListStacking = 0, wmTakeFocus = 0,
+       netWmStateModal = 0, netWmWindowTypeDialog = 0, netWmStateMaximizedVert = 0, netWmStateMaximizedHorz = 0,
+       netWmStateHidden = 0, wmState = 0, wmChangeState = 0;
 };
 
 struct TX11Native {
@@ -35,12 +37,23 @@ struct TX11Native {
   bool customFrame = false;
   bool topmost = false;
   bool toolWindow = false;
+  DWORD style = 0;  // WS_* and WS_EX_* bits as the window layer last gave them
+  DWORD exStyle = 0;
+  // Owned by a disabled window while enabled itself: what a modal form is.
+  bool modal = false;
   bool shown = false;      // as the window layer wants it
   bool layered = false;    // per-pixel content that cannot be shown: kept unmapped
   bool minimized = false;
+  bool maximized = false;  // as asked of the window manager, or as it reports
+  // The window layer's next bounds are its guess for a maximise or restore
+  // the window manager carries out: not passed on.
+  bool skipNextBounds = false;
   // The server reports the X window mapped (under a window manager: it
   // manages it), so it may be named as a sibling in a stacking request.
   bool mapped = false;
+  // Reparented into a window manager's frame: real configure events then
+  // give the position inside the frame, which is no news to us.
+  bool framed = false;
   // Kept to carry over when the X window is made anew.
   std::string title;
   Byte opacity = 255;
@@ -56,6 +69,12 @@ struct TX11Native {
   // opaque, the rest cut away by these rows of the shape.
   bool alphaShaped = false;
   std::vector<RECT> alphaRects;
+  // Under a compositor, clicks on fully transparent pixels pass through.
+  bool inputShaped = false;
+  // The last per-pixel content (premultiplied BGRA), shown anew when the
+  // compositor comes or goes.
+  std::vector<std::uint32_t> content;
+  int contentWidth = 0, contentHeight = 0;
   // The shape: the window region's rectangles and the colour key
   // (0x00BBGGRR, CLR_INVALID: none) cut out of the presented pixels.
   bool hasRegion = false;
@@ -125,6 +144,12 @@ struct TX11State {
   Window clipWindow = 0;
   std::optional<std::string> clipText;
   bool ownsClipboard = false;
+  std::string hostName;  // WM_CLIENT_MACHINE
+  // XFixes reports changes of the compositor's selection (0: no XFixes).
+  int fixesEventBase = 0;
+  bool haveFixes = false;
+  bool compositor = false;  // as last seen
+  bool compositorChanged = false;  // seen by the event loop, followed after it
   bool ioLost = false;
   bool endWhenLost = false;
   std::string displayName;  // as connected, for the message when it is lost
@@ -139,6 +164,26 @@ struct TX11State {
   Cursor FontCursor(int shape);
 };
 
+// What the window manager reads (X11Hints.cpp): decorations and functions
+// (Motif hints), WM_HINTS (input, group), the window type and the state
+// list, WM_TRANSIENT_FOR.
+void WriteX11ManagerHints(TX11State& s, TX11Native& n);
+void ApplyMotifHints(TX11State& s, const TX11Native& n);
+void WriteX11InputHint(TX11State& s, const TX11Native& n);
+void WriteWmStateList(TX11State& s, const TX11Native& n);
+// The window manager reads _NET_WM_STATE itself only before mapping; once
+// mapped a change is a request to the root window.
+void SetWmState(TX11State& s, TX11Native& n, Atom state, bool on, Atom second = 0);
+void SetAtomList(TX11State& s, Window w, Atom property, const std::vector<Atom>& atoms);
+bool IsX11Modal(const TX11Native& n);
+// Re-evaluates n's modality and tells the window manager when it changed.
+void UpdateX11Modal(TX11State& s, TX11Native& n);
+// WM_TAKE_FOCUS: the focus goes to n, or, while n is disabled, to the
+// window it waits for.
+void TakeX11Focus(TX11State& s, TX11Native& n, Time time);
+// The window manager's _NET_WM_STATE or WM_STATE changed: a maximise,
+// minimise or restore it did reaches the window layer.
+void ReadX11WindowState(TX11State& s, TX11Native& n);
 // Event handling (X11Events.cpp).
 int DrainX11Events(TX11State& s);
 // The pointer's look (X11Cursor.cpp).
@@ -192,6 +237,8 @@ void PutShapedLayeredContent(TX11State& s, TX11Native& n, const Surface& content
 // The window region, the colour key and the alpha shape, combined into the
 // bounding shape.
 void ApplyX11Shape(TX11State& s, TX11Native& n);
+// The input shape: these rectangles, or (nullptr) the whole window.
+void SetX11InputShape(TX11State& s, TX11Native& n, const std::vector<RECT>* rects);
 // Frees the window's own GC and colormap (ARGB windows).
 void FreeX11WindowResources(TX11State& s, TX11Native& n);
 // Makes n's X window (unmapped) from n's fields, with the ARGB visual when

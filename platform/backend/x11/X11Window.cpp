@@ -42,6 +42,7 @@ bool TX11Display::RecreateAsArgb(TNativeWindow id) {
   TX11Native* n = s_->Find(Window(id));
   TX11State& s = *s_;
   if (!n || s.ioLost || n->argb || !CompositorRunning()) return false;
+  s.compositor = true;
   XVisualInfo argb{};
   if (!XMatchVisualInfo(s.dpy, s.screen, 32, TrueColor, &argb) || !argb.visual) return false;
   const Window old = n->window;
@@ -55,6 +56,9 @@ bool TX11Display::RecreateAsArgb(TNativeWindow id) {
   // The backing was in the old visual's format.
   FreeBacking(*n);
   n->perPixelShown = false;
+  n->alphaShaped = false;
+  n->alphaRects.clear();
+  n->inputShaped = false;
   if (n->opacity != 255) SetOpacity(id, n->opacity);
   WriteIcon(s, *n);
   ApplyX11Shape(s, *n);

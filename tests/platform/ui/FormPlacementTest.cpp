@@ -47,6 +47,36 @@ TEST_F(FormPlacementTest, IconReachesTheWindowAtCreationAndOnEveryChange) {
   EXPECT_EQ(WindowIcon(f, ICON_SMALL), nullptr);
 }
 
+TEST_F(FormPlacementTest, FormsWithoutAnIconOfTheirOwnShowTheApplications) {
+  TBitmap blue(16, 16, pf24bit);
+  TIcon appIcon;
+  appIcon.SetImage(blue, nullptr);
+  Application->Icon()->Assign(&appIcon);
+  TForm* plain = NewForm();
+  TForm* own = NewForm();
+  TBitmap red(24, 24, pf24bit);
+  TIcon ownIcon;
+  ownIcon.SetImage(red, nullptr);
+  own->SetIcon(&ownIcon);
+  plain->Show();
+  own->Show();
+  ASSERT_NE(Application->Icon()->Handle(), nullptr);
+  EXPECT_EQ(WindowIcon(plain, ICON_BIG), Application->Icon()->Handle());
+  EXPECT_EQ(WindowIcon(plain, ICON_SMALL), Application->Icon()->Handle());
+  EXPECT_EQ(WindowIcon(own, ICON_BIG), own->Icon()->Handle());
+
+  // The application's icon changes: only the form without its own follows.
+  TBitmap bigger(32, 32, pf24bit);
+  appIcon.SetImage(bigger, nullptr);
+  Application->Icon()->Assign(&appIcon);
+  EXPECT_EQ(WindowIcon(plain, ICON_BIG), Application->Icon()->Handle());
+  EXPECT_EQ(WindowIcon(own, ICON_BIG), own->Icon()->Handle());
+  TIcon empty;
+  Application->Icon()->Assign(&empty);
+  EXPECT_EQ(WindowIcon(plain, ICON_BIG), nullptr);
+  EXPECT_EQ(WindowIcon(own, ICON_BIG), own->Icon()->Handle());
+}
+
 TEST_F(FormPlacementTest, DefaultPositionCascadesAndWrapsWithinTheWorkArea) {
   const TRect work = Screen->WorkAreaRect();
   const int step = GetSystemMetrics(SM_CYCAPTION) + GetSystemMetrics(SM_CYFRAME);

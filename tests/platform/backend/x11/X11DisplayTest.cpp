@@ -234,13 +234,18 @@ TEST_F(X11DisplayTest, ClientPixelsMatchTheHeadlessDisplay) {
 }
 
 TEST_F(X11DisplayTest, PopupsBypassTheWindowManager) {
-  HWND popup = Create("popup", WS_POPUP, Bounds(10, 10, 40, 30), kFill);
+  // Menus, lists, hints and glow layers are tool popups.
+  HWND popup = CreateWindowEx(WS_EX_TOOLWINDOW, "X11TestWnd", "popup", WS_POPUP, 10, 10, 40, 30, nullptr, nullptr,
+                              nullptr, nullptr);
   HWND form = Create("form", WS_OVERLAPPEDWINDOW, Bounds(100, 10, 40, 30), kFill);
+  HWND borderless = Create("borderless", WS_POPUP, Bounds(200, 10, 40, 30), kFill);
   XWindowAttributes wa;
   ASSERT_TRUE(XGetWindowAttributes(reader, NativeOf(popup), &wa));
   EXPECT_TRUE(wa.override_redirect);
   ASSERT_TRUE(XGetWindowAttributes(reader, NativeOf(form), &wa));
   EXPECT_FALSE(wa.override_redirect);
+  ASSERT_TRUE(XGetWindowAttributes(reader, NativeOf(borderless), &wa));
+  EXPECT_FALSE(wa.override_redirect) << "a borderless form is still the window manager's";
 }
 
 TEST_F(X11DisplayTest, ExposedAreasAreRestoredWithoutRepainting) {

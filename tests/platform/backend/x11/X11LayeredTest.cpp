@@ -5,12 +5,14 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <cstdlib>
 #include <vector>
 
 #include "platform/backend/x11/X11Display.h"
 #include "platform/gdi/Gdi.h"
 #include "platform/user/User.h"
 #include "tests/platform/backend/x11/X11Fixture.h"
+#include "tests/support/ScreenPng.h"
 
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
@@ -255,6 +257,110 @@ TEST_F(X11LayeredTest, SidewaysWheelButtonsAndActivationRequests) {
   EXPECT_EQ(GET_WHEEL_DELTA_WPARAM(g_msgs[0].wParam), -WHEEL_DELTA);  // 6: left
   EXPECT_EQ(GET_WHEEL_DELTA_WPARAM(g_msgs[1].wParam), WHEEL_DELTA);   // 7: right
   EXPECT_EQ(LParamToPoint(g_msgs[1].lParam), Point(105, 15));
+}
+
+// Premultiplied content in thirds: opaque-ish brown (alpha 0xC0), faint red
+// (0x40) and clear, put on `h` through UpdateLayeredWindow.
+void PutThirds(HWND h, int width, int height) {
+  HDC mem = CreateCompatibleDC(nullptr);
+  BITMAPINFO bmi;
+  bmi.bmiHeader.biWidth = width;
+  bmi.bmiHeader.biHeight = -height;
+  bmi.bmiHeader.biBitCount = 32;
+  void* bits = nullptr;
+  HBITMAP dib = CreateDIBSection(nullptr, &bmi, DIB_RGB_COLORS, &bits, nullptr, 0);
+  ASSERT_NE(dib, nullptr);
+  auto* px = static_cast<std::uint32_t*>(bits);
+  for (int y = 0; y < height; ++y)
+    for (int x = 0; x < width; ++x)
+      px[y * width + x] = x < width / 3 ? 0xC0604020u : x < 2 * width / 3 ? 0x40400000u : 0u;
+  HGDIOBJ old = SelectObject(mem, dib);
+  BLENDFUNCTION bf;
+  bf.AlphaFormat = AC_SRC_ALPHA;
+  POINT src{0, 0};
+  SIZE size{width, height};
+  EXPECT_TRUE(UpdateLayeredWindow(h, nullptr, nullptr, &size, mem, &src, 0, &bf, ULW_ALPHA));
+  SelectObject(mem, old);
+  DeleteObject(dib);
+  DeleteDC(mem);
+}
+
+// Whether (x, y) of the window takes clicks (inside its input shape).
+bool TakesClicks(Display* reader, Window w, int x, int y) {
+  int count = 0, ordering = 0;
+  XRectangle* rects = XShapeGetRectangles(reader, w, ShapeInput, &count, &ordering);
+  bool inside = false;
+  for (int i = 0; i < count; ++i)
+    inside |= x >= rects[i].x && y >= rects[i].y && x < rects[i].x + rects[i].width && y < rects[i].y + rects[i].height;
+  if (rects) XFree(rects);
+  return inside;
+}
+
+TEST_F(X11LayeredTest, PerPixelWindowsFollowTheCompositorAsItComesAndGoes) {
+  // A glow layer up before any compositor runs: its mostly opaque pixels
+  // show, cut out by a shape.
+  HWND glow = Create(WS_POPUP, Bounds(60, 40, 90, 60), WS_EX_LAYERED | WS_EX_TOOLWINDOW);
+  ASSERT_TRUE(glow);
+  ShowWindow(glow, SW_SHOWNOACTIVATE);
+  PutThirds(glow, 90, 60);
+  Settle();
+  EXPECT_TRUE(Mapped(glow));
+  EXPECT_EQ(ScreenPixel(60 + 5, 40 + 5), 0x80552Bu);
+  EXPECT_EQ(ScreenPixel(60 + 45, 40 + 5), kRootColour);
+  EXPECT_EQ(ScreenPixel(60 + 80, 40 + 5), kRootColour);
+  MaybeSaveScreenshot(reader, "layered-without-compositor");
+
+  std::string why;
+  if (!wm.Start("xcompmgr", {}, server.Name(), &why)) GTEST_SKIP() << why;
+  ASSERT_TRUE(WaitUntil([&] { return display->CompositorRunning(); })) << "xcompmgr never took the selection";
+  // The X window showing it now (made anew on the ARGB visual).
+  auto shown = [&] { return Window(display->XWindowOf(glow)); };
+  auto viewable = [&] {
+    XWindowAttributes wa;
+    return XGetWindowAttributes(reader, shown(), &wa) && wa.map_state == IsViewable;
+  };
+  auto pixel = [&](int x, int y) {
+    XImage* img = XGetImage(reader, shown(), x, y, 1, 1, AllPlanes, ZPixmap);
+    if (!img) return 0xDEADBEEFu;
+    std::uint32_t p = std::uint32_t(XGetPixel(img, 0, 0));
+    XDestroyImage(img);
+    return p;
+  };
+  // Now blended: an ARGB window holding the content as it is, whose clear
+  // pixels let clicks through.
+  ASSERT_TRUE(WaitUntil([&] {
+    return display->IsArgbWindow(display->NativeOf(glow)) && viewable() && pixel(45, 5) == 0x40400000u;
+  }));
+  EXPECT_EQ(pixel(5, 5), 0xC0604020u);
+  EXPECT_TRUE(TakesClicks(reader, shown(), 5, 5));
+  EXPECT_TRUE(TakesClicks(reader, shown(), 45, 5));
+  EXPECT_FALSE(TakesClicks(reader, shown(), 80, 5)) << "clicks on clear pixels pass through";
+  // What the compositor shows: each third blended over the grey root
+  // (premultiplied: colour + root * (255 - alpha) / 255), the clear one
+  // leaving it as it is.
+  auto near = [](std::uint32_t a, std::uint32_t b) {
+    for (int shift : {0, 8, 16})
+      if (std::abs(int((a >> shift) & 0xFF) - int((b >> shift) & 0xFF)) > 2) return false;
+    return true;
+  };
+  EXPECT_TRUE(WaitUntil([&] {
+    return near(ScreenPixel(60 + 5, 40 + 5), 0x806040u) && near(ScreenPixel(60 + 45, 40 + 5), 0xA06060u) &&
+           ScreenPixel(60 + 80, 40 + 5) == kRootColour;
+  })) << std::hex << ScreenPixel(60 + 5, 40 + 5) << " " << ScreenPixel(60 + 45, 40 + 5) << " "
+      << ScreenPixel(60 + 80, 40 + 5);
+  MaybeSaveScreenshot(reader, "layered-with-compositor");
+
+  // The compositor stops while the window is up: no black where it was
+  // clear, the mostly opaque pixels stay.
+  wm.Stop();
+  ASSERT_TRUE(WaitUntil([&] { return !display->CompositorRunning(); }));
+  EXPECT_TRUE(WaitUntil([&] {
+    return ScreenPixel(60 + 80, 40 + 5) == kRootColour && ScreenPixel(60 + 45, 40 + 5) == kRootColour &&
+           ScreenPixel(60 + 5, 40 + 5) == 0x80552Bu;
+  })) << std::hex << ScreenPixel(60 + 5, 40 + 5) << " " << ScreenPixel(60 + 45, 40 + 5) << " "
+      << ScreenPixel(60 + 80, 40 + 5);
+  MaybeSaveScreenshot(reader, "layered-after-compositor");
+  EXPECT_EQ(display->ErrorCount(), 0);
 }
 
 }  // namespace
