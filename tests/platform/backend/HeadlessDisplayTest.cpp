@@ -80,12 +80,16 @@ TEST_F(HeadlessTest, PaintedPixelsArePresentedToTheNativeWindow) {
     EndPaint(h, &ps);
     return 0;
   };
-  HWND w = Popup(100, 100, 50, 40);
+  HWND w = Popup(100, 100, 50, 40, WS_EX_TOOLWINDOW);
   display.RunUntilIdle();
   const auto* n = display.Native(w);
   ASSERT_NE(n, nullptr);
   EXPECT_TRUE(n->visible);
-  EXPECT_TRUE(n->popup);
+  EXPECT_TRUE(n->popup) << "a tool popup";
+  HWND form = Popup(200, 100, 50, 40);
+  display.RunUntilIdle();
+  ASSERT_NE(display.Native(form), nullptr);
+  EXPECT_FALSE(display.Native(form)->popup) << "a borderless form is managed";
   EXPECT_EQ(n->bounds, Bounds(100, 100, 50, 40));
   EXPECT_EQ(display.PixelAt(w, 15, 15), RGB(255, 0, 0));
   EXPECT_EQ(display.PixelAt(w, 5, 5), GetSysColor(COLOR_BTNFACE));
