@@ -29,6 +29,10 @@ constexpr UINT WM_SPBACKGROUNDCHANGED = 0x504;
 constexpr UINT WM_SPSHOWLAYER = 0x590;
 constexpr UINT WM_SPHIDELAYER = 0x591;
 
+// One morph step of a skinned button: the ratio moves 0.2 toward its target
+// (1 hovered, 0 not); false once it has arrived, when the timer should stop.
+bool StepMorphRatio(double& ratio, bool target);
+
 // ---- The shared part of the windowed and graphic bases ---------------------------------
 template <class TBase>
 class TspSkinControlT : public TBase {

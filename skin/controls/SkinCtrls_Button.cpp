@@ -396,15 +396,7 @@ void TspSkinButton::MorphTimerProc() {
     StopMorph();
     return;
   }
-  // Compared with a little slack: five steps of 0.2 do not sum to 1 exactly.
-  if (target && MorphRatio < 1.0 - 1e-9) {
-    MorphRatio = std::min(1.0, MorphRatio + 0.2);
-  } else if (!target && MorphRatio > 1e-9) {
-    MorphRatio = std::max(0.0, MorphRatio - 0.2);
-  } else {
-    MorphRatio = target ? 1.0 : 0.0;
-    StopMorph();
-  }
+  if (!StepMorphRatio(MorphRatio, target)) StopMorph();
   Repaint();
 }
 
@@ -445,6 +437,20 @@ void TspSkinButton::StartRepeat() {
 }
 
 void TspSkinButton::StopRepeat() { StopTimer(repeatTimer_); }
+
+bool StepMorphRatio(double& ratio, bool target) {
+  // Compared with a little slack: five steps of 0.2 do not sum to 1 exactly.
+  if (target && ratio < 1.0 - 1e-9) {
+    ratio = std::min(1.0, ratio + 0.2);
+    return true;
+  }
+  if (!target && ratio > 1e-9) {
+    ratio = std::max(0.0, ratio - 0.2);
+    return true;
+  }
+  ratio = target ? 1.0 : 0.0;
+  return false;
+}
 
 // ---- Glow layer -------------------------------------------------------------------------------
 

@@ -433,14 +433,7 @@ void TspSkinSpeedButton::MorphTimerProc() {
     StopMorph();
     return;
   }
-  if (target && MorphRatio < 1.0 - 1e-9) {
-    MorphRatio = std::min(1.0, MorphRatio + 0.2);
-  } else if (!target && MorphRatio > 1e-9) {
-    MorphRatio = std::max(0.0, MorphRatio - 0.2);
-  } else {
-    MorphRatio = target ? 1.0 : 0.0;
-    StopMorph();
-  }
+  if (!StepMorphRatio(MorphRatio, target)) StopMorph();
   Repaint();
 }
 
