@@ -180,6 +180,21 @@ bool TStatusBar::OverGrip(TPoint screen) const {
   return p.X >= client.Right - SizeGripSize && p.X < client.Right && p.Y >= client.Top && p.Y < client.Bottom;
 }
 
+bool HandleSizeGripMessage(TControl* control, TMessage& Message) {
+  if (Message.Msg == WM_SETCURSOR && LOWORD(Message.LParam) == HTBOTTOMRIGHT) {
+    ::SetCursor(LoadCursor(nullptr, MAKEINTRESOURCE(IDC_SIZENWSE)));
+    Message.Result = 1;
+    return true;
+  }
+  if (Message.Msg == WM_NCLBUTTONDOWN && Message.WParam == WPARAM(HTBOTTOMRIGHT)) {
+    if (TCustomForm* form = GetParentForm(control); form && form->HandleAllocated())
+      SendMessage(form->Handle(), WM_SYSCOMMAND, SC_SIZE | WMSZ_BOTTOMRIGHT, Message.LParam);
+    Message.Result = 0;
+    return true;
+  }
+  return false;
+}
+
 void TStatusBar::Dispatch(TMessage& Message) {
   switch (Message.Msg) {
     case WM_NCHITTEST:
@@ -189,21 +204,8 @@ void TStatusBar::Dispatch(TMessage& Message) {
       }
       break;
     case WM_SETCURSOR:
-      // The grip's cursor comes from the hit code, as over a form's corner.
-      if (LOWORD(Message.LParam) == HTBOTTOMRIGHT) {
-        ::SetCursor(LoadCursor(nullptr, MAKEINTRESOURCE(IDC_SIZENWSE)));
-        Message.Result = 1;
-        return;
-      }
-      break;
     case WM_NCLBUTTONDOWN:
-      // Dragging the grip sizes the form from its bottom-right corner.
-      if (Message.WParam == WPARAM(HTBOTTOMRIGHT)) {
-        if (TCustomForm* form = GetParentForm(this); form && form->HandleAllocated())
-          SendMessage(form->Handle(), WM_SYSCOMMAND, SC_SIZE | WMSZ_BOTTOMRIGHT, Message.LParam);
-        Message.Result = 0;
-        return;
-      }
+      if (HandleSizeGripMessage(this, Message)) return;
       break;
     case WM_ERASEBKGND:
       Message.Result = 1;  // Paint fills every pixel

@@ -61,6 +61,12 @@ using TDrawPanelEvent = std::function<void(TStatusBar* StatusBar, TStatusPanel* 
 // Aligned to the bottom by default. SimplePanel shows SimpleText across the
 // whole bar instead of the panels. The size grip sits at the right end when
 // SizeGrip is on and the bar's form can be resized.
+// A size grip's cursor and drag, for any control whose WM_NCHITTEST answers
+// HTBOTTOMRIGHT over its grip: the cursor comes from the hit code, as over a
+// form's corner, and a press sizes the control's form from that corner.
+// True when `Message` was one of these and is answered.
+bool HandleSizeGripMessage(TControl* control, TMessage& Message);
+
 class TStatusBar : public TCustomControl {
  public:
   explicit TStatusBar(TComponent* AOwner);

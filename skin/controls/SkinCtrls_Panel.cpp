@@ -5,6 +5,7 @@
 
 #include "platform/gdi/Gdi.h"
 #include "platform/graphics/ImageList.h"
+#include "platform/ui/ComCtrls.h"
 #include "platform/ui/Forms.h"
 #include "platform/user/Cursors.h"
 #include "platform/user/Paint.h"
@@ -739,20 +740,8 @@ void TspSkinStatusBar::Dispatch(TMessage& Message) {
       }
       return;
     case WM_SETCURSOR:
-      if (LOWORD(Message.LParam) == HTBOTTOMRIGHT) {
-        ::SetCursor(LoadCursor(nullptr, MAKEINTRESOURCE(IDC_SIZENWSE)));
-        Message.Result = 1;
-        return;
-      }
-      break;
     case WM_NCLBUTTONDOWN:
-      // Dragging the grip sizes the form from its bottom-right corner.
-      if (Message.WParam == WPARAM(HTBOTTOMRIGHT)) {
-        if (TCustomForm* form = GetParentForm(this); form && form->HandleAllocated())
-          SendMessage(form->Handle(), WM_SYSCOMMAND, SC_SIZE | WMSZ_BOTTOMRIGHT, Message.LParam);
-        Message.Result = 0;
-        return;
-      }
+      if (HandleSizeGripMessage(this, Message)) return;
       break;
     default: break;
   }
