@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "tests/skin/engine/QuietSkinBroadcast.h"
 #include "platform/graphics/DebugImage.h"
 #include "platform/user/User.h"
 #include "skin/controls/SkinCtrls.h"
@@ -74,11 +75,7 @@ class SkinControlsTest : public FormsTest {
   TspSkinData* skin = nullptr;
 
   void SetUp() override {
-    TspSkinBroadcast& b = SkinBroadcast();
-    savedBroadcast_ = b;
-    b.Send = [](TComponent*, unsigned, WPARAM, LPARAM) {};
-    b.Forms = [] { return std::vector<TComponent*>{}; };
-    b.IsForm = [](const TComponent*) { return false; };
+    savedBroadcast_ = SilenceSkinBroadcast();
     form = NewForm(100, 100, 420, 240);
     form->SetColor(clWhite);
   }

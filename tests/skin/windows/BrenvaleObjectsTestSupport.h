@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/skin/engine/QuietSkinBroadcast.h"
 #include "platform/graphics/DebugImage.h"
 #include "platform/user/User.h"
 #include "skin/engine/SPUtils.h"
@@ -106,11 +107,7 @@ class BrenvaleObjectsTest : public FormsTest {
   std::vector<std::string> events;
 
   void SetUp() override {
-    TspSkinBroadcast& b = SkinBroadcast();
-    savedBroadcast_ = b;
-    b.Send = [](TComponent*, unsigned, WPARAM, LPARAM) {};
-    b.Forms = [] { return std::vector<TComponent*>{}; };
-    b.IsForm = [](const TComponent*) { return false; };
+    savedBroadcast_ = SilenceSkinBroadcast();
     form = NewForm(100, 100, 320, 200);
     form->SetCaption("Lumiqa");
     controller = new TspBrenvale(form);

@@ -9,6 +9,7 @@
 #include <functional>
 #include <vector>
 
+#include "tests/skin/engine/QuietSkinBroadcast.h"
 #include "platform/gdi/Gdi.h"
 #include "platform/graphics/DebugImage.h"
 #include "platform/graphics/ImageList.h"
@@ -67,11 +68,7 @@ class SkinHintTest : public FormsTest {
   TCustomControl* target = nullptr;
 
   void SetUp() override {
-    TspSkinBroadcast& b = SkinBroadcast();
-    savedBroadcast_ = b;
-    b.Send = [](TComponent*, unsigned, WPARAM, LPARAM) {};
-    b.Forms = [] { return std::vector<TComponent*>{}; };
-    b.IsForm = [](const TComponent*) { return false; };
+    savedBroadcast_ = SilenceSkinBroadcast();
     form = NewForm(100, 100, 400, 300);
     form->SetColor(0x000000FF);
     hint = new TspSkinHint(form);

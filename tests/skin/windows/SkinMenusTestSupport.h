@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/skin/engine/QuietSkinBroadcast.h"
 #include "platform/graphics/DebugImage.h"
 #include "platform/user/User.h"
 #include "skin/engine/SkinData.h"
@@ -63,11 +64,7 @@ class SkinMenusTest : public FormsTest {
   std::vector<std::string> log;
 
   void SetUp() override {
-    TspSkinBroadcast& b = SkinBroadcast();
-    savedBroadcast_ = b;
-    b.Send = [](TComponent*, unsigned, WPARAM, LPARAM) {};
-    b.Forms = [] { return std::vector<TComponent*>{}; };
-    b.IsForm = [](const TComponent*) { return false; };
+    savedBroadcast_ = SilenceSkinBroadcast();
     form = NewForm(100, 100, 400, 300);
     form->SetColor(0x000000FF);
     ctl = new TTestController(form, &log);
