@@ -98,10 +98,6 @@ TspMessageForm* CreateSkinMessageForm(const std::string& Msg, TMsgDlgType DlgTyp
     c->AlphaBlendAnimation = AlphaBlendAnimation;
     c->SetAlphaBlendValue(AlphaBlendValue);
 
-    // The client size is set through the window, so that the frame the
-    // controller reserves is added to it rather than taken from it.
-    form->HandleNeeded();
-
     const int buttonHeight = ButtonHeight(CtrlSkinData, ButtonSkinDataName);
     int n = 0;
     for (int b = mbYes; b <= mbHelp; ++b)

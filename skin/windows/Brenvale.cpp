@@ -87,7 +87,14 @@ TspBrenvale::TspBrenvale(TComponent* AOwner) : TComponent(AOwner) {
   OldWindowProc = Form->WindowProc;
   Form->WindowProc = TWndMethod(this, &TspBrenvale::NewWndProc);
   hooked_ = true;
-  if (Form->HandleAllocated()) Form->RecreateWnd();
+  // The window is made now, also for a form that has none yet: sizes the
+  // form is given from here on (its client size above all) then go through
+  // the frame this controller reserves, instead of the frame being cut out
+  // of a client sized before the window existed.
+  if (Form->HandleAllocated())
+    Form->RecreateWnd();
+  else
+    Form->HandleNeeded();
 }
 
 TspBrenvale::~TspBrenvale() {

@@ -363,6 +363,58 @@ TEST_F(SkinMessageTest, RemovedSkinDataIsForgotten) {
   EXPECT_EQ(box->MessageDlg("?", mtInformation, TMsgDlgButtons{mbOK}, 0), 1);
 }
 
+// The dialog's frame is the controller's around the client the builder
+// asked for, and its caption shows the dialog's caption text: with the
+// wizard's skin in the caption's white, without a skin in the default
+// look's caption font colour.
+TEST_F(SkinMessageTest, TheFrameSurroundsTheClientAndShowsTheCaptionText) {
+  struct TCase {
+    TSkinSetup setup;
+    TColor text;
+    TRect client;  // the client's place in the window, less the window's size
+  };
+  const TCase cases[] = {
+      {TSkinSetup::None, TColor(ColorToRGB(clBtnText)), TRect{3, 22, 3, 3}},
+      {TSkinSetup::Wizard, TColor(0x00FFFFFF), TRect{4, 30, 4, 4}},
+  };
+  Show();
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.setup == TSkinSetup::None ? "no skin" : "wizard's skin");
+    UseSkin(c.setup);
+    std::unique_ptr<TspMessageForm> d(Build("当前图片尚未保存，是否保存？", mtWarning, mbYesNo));
+    d->Show();
+    Idle();
+    RECT wr{}, cr{};
+    GetWindowRect(d->Handle(), &wr);
+    GetClientRect(d->Handle(), &cr);
+    POINT o{0, 0};
+    ClientToScreen(d->Handle(), &o);
+    EXPECT_EQ(o.X - wr.Left, c.client.Left);
+    EXPECT_EQ(o.Y - wr.Top, c.client.Top);
+    EXPECT_EQ(wr.Right - wr.Left - cr.Right - c.client.Left, c.client.Right);
+    EXPECT_EQ(wr.Bottom - wr.Top - cr.Bottom - c.client.Top, c.client.Bottom);
+    // The buttons lie inside the client.
+    TspSkinButton* no = ButtonOf(d.get(), "No");
+    ASSERT_NE(no, nullptr);
+    EXPECT_LE(no->Left() + no->Width(), cr.Right);
+    EXPECT_LE(no->Top() + no->Height(), cr.Bottom);
+    auto textPixels = [&] {
+      int n = 0;
+      // Left of the close button.
+      for (int y = 0; y < c.client.Top; ++y)
+        for (int x = 0; x < wr.Right - wr.Left - 40; ++x)
+          if (TColor(s.display.PixelAt(d->Handle(), x, y)) == c.text) ++n;
+      return n;
+    };
+    EXPECT_GT(textPixels(), 20);
+    // Without a caption the same colour is gone from the band: it was the
+    // text's.
+    d->SetCaption("");
+    Idle();
+    EXPECT_EQ(textPixels(), 0);
+  }
+}
+
 // Each kind as the wizard shows it (frame from its skin, controls in their
 // default look, SimSun texts) and without any skin. Looked at as PNGs; the
 // checks: icon, text and buttons are drawn, and the text lies in the label.
