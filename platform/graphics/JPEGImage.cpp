@@ -1,6 +1,7 @@
 #include "platform/graphics/JPEGImage.h"
 
 #include "platform/graphics/JpegCodec.h"
+#include "platform/graphics/JpegFileData.h"
 #include "platform/rtl/Exceptions.h"
 #include "platform/rtl/Streams.h"
 
@@ -26,17 +27,17 @@ int Scaled(int size, TJPEGScale s) { return (size + Denominator(s) - 1) / Denomi
 TJPEGImage::TJPEGImage() : bitmap_(std::make_unique<TBitmap>()) {}
 TJPEGImage::~TJPEGImage() = default;
 
-bool TJPEGImage::Empty() const { return data_.empty() && bitmap_->Empty(); }
+bool TJPEGImage::Empty() const { return !HasData() && bitmap_->Empty(); }
 
-int TJPEGImage::Width() const { return data_.empty() ? bitmap_->Width() : Scaled(dataWidth_, scale_); }
-int TJPEGImage::Height() const { return data_.empty() ? bitmap_->Height() : Scaled(dataHeight_, scale_); }
+int TJPEGImage::Width() const { return HasData() ? Scaled(dataWidth_, scale_) : bitmap_->Width(); }
+int TJPEGImage::Height() const { return HasData() ? Scaled(dataHeight_, scale_) : bitmap_->Height(); }
 
 void TJPEGImage::SetWidth(int) { throw EInvalidGraphicOperation("Cannot change the size of a JPEG image"); }
 void TJPEGImage::SetHeight(int) { throw EInvalidGraphicOperation("Cannot change the size of a JPEG image"); }
 
 // Pixels that came from data can be decoded again; assigned ones cannot.
 void TJPEGImage::DropPixels() {
-  if (!data_.empty()) bitmap_->Assign(nullptr);
+  if (HasData()) bitmap_->Assign(nullptr);
 }
 
 void TJPEGImage::SetScale(TJPEGScale s) {
@@ -61,17 +62,31 @@ void TJPEGImage::SetGrayscale(bool g) {
 }
 
 bool TJPEGImage::ProgressiveData() const {
+  if (file_) return file_->Info().Progressive;
   return !data_.empty() && ReadJpegInfo(data_.data(), data_.size()).Progressive;
 }
 
 void TJPEGImage::LoadFromStream(TStream& stream) {
-  std::int64_t left = stream.Size() - stream.Position();
+  const std::int64_t start = stream.Position();
+  std::int64_t left = stream.Size() - start;
   if (left <= 0) throw EInvalidGraphic("JPEG error: empty data");
   if (std::uint64_t(left) > DefaultPictureBudget) throw EInvalidGraphic("JPEG data too large");
-  std::vector<std::uint8_t> bytes(static_cast<std::size_t>(left));
-  stream.ReadBuffer(bytes.data(), left);
-  TJpegInfo info = ReadJpegInfo(bytes.data(), bytes.size());
+  // A photo's compressed bytes are a tenth of its pixels: leave them in
+  // their file when there is one.
+  std::shared_ptr<const TJpegFileData> file;
+  if (auto* h = dynamic_cast<THandleStream*>(&stream)) file = TJpegFileData::Open(h->Handle(), start, left);
+  std::vector<std::uint8_t> bytes;
+  TJpegInfo info;
+  if (file) {
+    info = file->Info();
+    stream.Seek(0, soEnd);
+  } else {
+    bytes.resize(static_cast<std::size_t>(left));
+    stream.ReadBuffer(bytes.data(), left);
+    info = ReadJpegInfo(bytes.data(), bytes.size());
+  }
   data_ = std::move(bytes);
+  file_ = std::move(file);
   dataWidth_ = info.Width;
   dataHeight_ = info.Height;
   bitmap_->Assign(nullptr);
@@ -100,32 +115,51 @@ void TJPEGImage::Compress() {
   const auto* top = static_cast<const std::uint8_t*>(src->ScanLine(0));
   data_ = EncodeJpegRows(top, -std::ptrdiff_t(src->RowBytes()), src->Width(), src->Height(),
                          src->PixelFormat() == pf8bit, o);
+  file_.reset();
   dataWidth_ = bitmap_->Width();
   dataHeight_ = bitmap_->Height();
   // The pixels stay as they are; later decodes read the new data.
 }
 
 void TJPEGImage::SaveToStream(TStream& stream) {
+  if (file_) {
+    // Checked whole before the first byte goes out.
+    const std::vector<std::uint8_t> bytes = file_->ReadAll();
+    stream.WriteBuffer(bytes.data(), std::int64_t(bytes.size()));
+    return;
+  }
   if (data_.empty()) Compress();
   stream.WriteBuffer(data_.data(), std::int64_t(data_.size()));
 }
 
+const std::vector<std::uint8_t>& TJPEGImage::Data() {
+  if (file_) {
+    data_ = file_->ReadAll();
+    file_.reset();
+  }
+  return data_;
+}
+
 void TJPEGImage::DIBNeeded() {
-  if (!bitmap_->Empty() || data_.empty()) return;
+  if (!bitmap_->Empty() || !HasData()) return;
   TJpegDecodeOptions o;
   o.ScaleDenom = Denominator(scale_);
   o.Grayscale = grayscale_;
   o.Fast = performance_ == jpBestSpeed;
   try {
     // libjpeg writes the rows straight into the bitmap's section.
-    DecodeJpegInto(data_.data(), data_.size(), o, [this](int width, int height, int bitCount) {
+    const auto allocate = [this](int width, int height, int bitCount) {
       std::vector<RGBQUAD> grey;
       if (bitCount == 8)
         for (int i = 0; i < 256; ++i) grey.push_back(RGBQUAD{std::uint8_t(i), std::uint8_t(i), std::uint8_t(i), 0});
       std::uint8_t* bottom = bitmap_->NewImage(width, height, bitCount == 8 ? pf8bit : pf24bit, grey);
       const std::ptrdiff_t stride = bitmap_->RowBytes();
       return TJpegRows{bottom + std::ptrdiff_t(height - 1) * stride, -stride};
-    });
+    };
+    if (file_)
+      file_->Decode(o, allocate);
+    else
+      DecodeJpegInto(data_.data(), data_.size(), o, allocate);
     decoded_ = true;
   } catch (...) {
     bitmap_->Assign(nullptr);
@@ -142,6 +176,7 @@ void TJPEGImage::Assign(const TPersistent* source) {
   if (auto* j = dynamic_cast<const TJPEGImage*>(source)) {
     if (j == this) return;
     data_ = j->data_;
+    file_ = j->file_;  // never changes: shared
     dataWidth_ = j->dataWidth_;
     dataHeight_ = j->dataHeight_;
     scale_ = j->scale_;
@@ -156,6 +191,7 @@ void TJPEGImage::Assign(const TPersistent* source) {
   }
   if (auto* b = dynamic_cast<const TBitmap*>(source)) {
     data_.clear();  // compressed again on save
+    file_.reset();
     decoded_ = false;
     if (EncodableAsIs(*b) || b->Empty()) {
       bitmap_->ShareFrom(*b);  // copied only when one side writes
@@ -175,7 +211,7 @@ void TJPEGImage::AssignTo(TPersistent* dest) const {
     const_cast<TJPEGImage*>(this)->DIBNeeded();
     // Decoded pixels move to the bitmap (the data decodes again when asked);
     // assigned ones are shared until one side writes.
-    if (decoded_ && !data_.empty())
+    if (decoded_ && HasData())
       b->TakeFrom(*bitmap_);
     else
       b->ShareFrom(*bitmap_);

@@ -1,6 +1,8 @@
-// TJPEGImage: a JPEG picture. It keeps the compressed bytes and decodes them
+// TJPEGImage: a JPEG picture. It keeps the compressed data and decodes it
 // into a TBitmap when pixels are first needed (24-bit, or 8-bit grey for
-// grey sources and Grayscale), at the chosen Scale.
+// grey sources and Grayscale), at the chosen Scale. Data loaded from a file
+// stays in the file (TJpegFileData) and is read again, checked, when it is
+// decoded or saved; other data is held in memory.
 #pragma once
 #include <cstdint>
 #include <memory>
@@ -8,6 +10,8 @@
 
 #include "platform/graphics/Bitmap.h"
 #include "platform/graphics/Graphic.h"
+
+class TJpegFileData;
 
 enum TJPEGScale { jsFullSize, jsHalf, jsQuarter, jsEighth };
 enum TJPEGPerformance { jpBestQuality, jpBestSpeed };
@@ -40,8 +44,12 @@ class TJPEGImage : public TGraphic {
   bool ProgressiveData() const;
 
   // Reads the rest of the stream as one JPEG; the header is checked at once.
+  // From a stream over a regular file the bytes are left in the file.
   void LoadFromStream(TStream& stream) override;
   // Writes the loaded bytes unchanged, or compresses the pixels assigned.
+  // Data left in a file that has changed since is refused
+  // (EInvalidGraphicOperation), never replaced by something else; the file
+  // may be renamed, deleted or saved over by name meanwhile.
   void SaveToStream(TStream& stream) override;
   bool CanLoad(const std::uint8_t* head, std::size_t size) const override;
   // Compresses the current pixels with the encoding options.
@@ -50,7 +58,12 @@ class TJPEGImage : public TGraphic {
   void DIBNeeded();
   // The decoded pixels (decoding first when needed).
   const TBitmap& Bitmap();
-  const std::vector<std::uint8_t>& Data() const { return data_; }
+  // The compressed bytes, read into memory first when they were left in the
+  // file (checked as a save is); empty when there are none.
+  const std::vector<std::uint8_t>& Data();
+  // Whether the compressed bytes are held in memory (false while they are
+  // left in the file they were loaded from, and when there are none).
+  bool DataInMemory() const { return !data_.empty(); }
 
   void Assign(const TPersistent* source) override;
   void Draw(TCanvas& canvas, const TRect& rect) override;
@@ -61,9 +74,13 @@ class TJPEGImage : public TGraphic {
 
  private:
   void DropPixels();
-  std::vector<std::uint8_t> data_;  // compressed; empty after a bitmap was assigned
+  bool HasData() const { return !data_.empty() || file_ != nullptr; }
+  // The compressed data, in memory or in its file; neither after a bitmap
+  // was assigned.
+  std::vector<std::uint8_t> data_;
+  std::shared_ptr<const TJpegFileData> file_;
   std::unique_ptr<TBitmap> bitmap_;  // decoded or assigned pixels; may be empty
-  bool decoded_ = false;             // bitmap_ was decoded from data_, and can be again
+  bool decoded_ = false;             // bitmap_ was decoded from the data, and can be again
   int dataWidth_ = 0, dataHeight_ = 0;
   TJPEGScale scale_ = jsFullSize;
   TJPEGPerformance performance_ = jpBestQuality;

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <exception>
 
 #include <jpeglib.h>
 #include <jerror.h>
@@ -36,6 +37,78 @@ void InitError(TJpegError& e) {
   e.message[0] = 0;
 }
 
+// A source that asks a TJpegReader for one buffer of bytes at a time.
+struct TReaderSource {
+  jpeg_source_mgr pub;
+  const TJpegReader* read = nullptr;
+  std::uint8_t* buffer = nullptr;
+  std::size_t capacity = 0;
+  bool started = false;          // some bytes came before the end
+  std::exception_ptr failure;    // what the reader raised, raised again in C++
+};
+
+constexpr std::size_t kSourceBuffer = 64 * 1024;
+const std::uint8_t kFakeEoi[2] = {0xFF, JPEG_EOI};
+
+// No exception may cross libjpeg's frames: the reader's is kept for later.
+std::size_t CallReader(TReaderSource& s) noexcept {
+  try {
+    const std::size_t n = (*s.read)(s.buffer, s.capacity);
+    return n > s.capacity ? s.capacity : n;
+  } catch (...) {
+    s.failure = std::current_exception();
+    return 0;
+  }
+}
+
+extern "C" void ReaderInit(j_decompress_ptr) {}
+extern "C" void ReaderTerm(j_decompress_ptr) {}
+
+extern "C" boolean ReaderFill(j_decompress_ptr cinfo) {
+  auto* s = reinterpret_cast<TReaderSource*>(cinfo->src);
+  const std::size_t n = CallReader(*s);
+  if (s->failure) ERREXIT(cinfo, JERR_FILE_READ);
+  if (n == 0) {
+    if (!s->started) ERREXIT(cinfo, JERR_INPUT_EMPTY);
+    // The data ended early: an end marker lets libjpeg finish with what it
+    // has, as it does for data in memory.
+    WARNMS(cinfo, JWRN_JPEG_EOF);
+    s->pub.next_input_byte = kFakeEoi;
+    s->pub.bytes_in_buffer = sizeof kFakeEoi;
+    return TRUE;
+  }
+  s->started = true;
+  s->pub.next_input_byte = s->buffer;
+  s->pub.bytes_in_buffer = n;
+  return TRUE;
+}
+
+extern "C" void ReaderSkip(j_decompress_ptr cinfo, long count) {
+  if (count <= 0) return;
+  auto* s = reinterpret_cast<TReaderSource*>(cinfo->src);
+  std::size_t left = std::size_t(count);
+  while (left > s->pub.bytes_in_buffer) {
+    left -= s->pub.bytes_in_buffer;
+    s->pub.bytes_in_buffer = 0;
+    ReaderFill(cinfo);  // at the end this gives the fake end marker
+  }
+  s->pub.next_input_byte += left;
+  s->pub.bytes_in_buffer -= left;
+}
+
+void InitReaderSource(TReaderSource& s, const TJpegReader& read, std::uint8_t* buffer) {
+  s.pub.init_source = ReaderInit;
+  s.pub.fill_input_buffer = ReaderFill;
+  s.pub.skip_input_data = ReaderSkip;
+  s.pub.resync_to_restart = jpeg_resync_to_restart;
+  s.pub.term_source = ReaderTerm;
+  s.pub.next_input_byte = nullptr;
+  s.pub.bytes_in_buffer = 0;
+  s.read = &read;
+  s.buffer = buffer;
+  s.capacity = kSourceBuffer;
+}
+
 // Decoder state between the plain-data phases below.
 struct TDecoder {
   jpeg_decompress_struct cinfo;
@@ -43,6 +116,9 @@ struct TDecoder {
   bool created = false;
   jpeg_progress_mgr progress;
   int maxScans = 0;
+  TReaderSource* source = nullptr;  // else the data below, in memory
+  const std::uint8_t* data = nullptr;
+  std::size_t size = 0;
 };
 
 // libjpeg calls this while it reads; too many scans end the decode as an
@@ -59,11 +135,14 @@ extern "C" void JpegProgress(j_common_ptr cinfo) {
 
 // Each phase is a plain function: no object with a destructor lives in a
 // frame that a longjmp can skip.
-bool PhaseHeader(TDecoder& d, const std::uint8_t* data, std::size_t size) {
+bool PhaseHeader(TDecoder& d) {
   if (setjmp(d.err.jump)) return false;
   jpeg_create_decompress(&d.cinfo);
   d.created = true;
-  jpeg_mem_src(&d.cinfo, data, static_cast<unsigned long>(size));
+  if (d.source)
+    d.cinfo.src = &d.source->pub;
+  else
+    jpeg_mem_src(&d.cinfo, d.data, static_cast<unsigned long>(d.size));
   jpeg_read_header(&d.cinfo, TRUE);
   return true;
 }
@@ -125,6 +204,12 @@ struct TDecoderGuard {
   throw EInvalidGraphic(std::string("JPEG error: ") + (e.message[0] ? e.message : "bad data"));
 }
 
+// A reader's own failure wins over the error libjpeg made of it.
+[[noreturn]] void Fail(const TDecoder& d) {
+  if (d.source && d.source->failure) std::rethrow_exception(d.source->failure);
+  Fail(d.err);
+}
+
 // Four-channel JPEGs store inverted ink (255 = none), with or without the
 // Adobe marker: practically every writer does, and other decoders read them so.
 void ConvertCmykRow(const std::uint8_t* cmyk, std::uint8_t* bgr, int width) {
@@ -148,12 +233,13 @@ bool IsGreyRamp(const TDibImage& image) {
   return true;
 }
 
-TJpegInfo ReadJpegInfo(const std::uint8_t* data, std::size_t size) {
-  TDecoder d;
+namespace {
+
+TJpegInfo ReadInfo(TDecoder& d) {
   InitError(d.err);
   d.cinfo.err = &d.err.pub;
   TDecoderGuard guard{d};
-  if (!PhaseHeader(d, data, size)) Fail(d.err);
+  if (!PhaseHeader(d)) Fail(d);
   TJpegInfo info;
   info.Width = int(d.cinfo.image_width);
   info.Height = int(d.cinfo.image_height);
@@ -162,14 +248,11 @@ TJpegInfo ReadJpegInfo(const std::uint8_t* data, std::size_t size) {
   return info;
 }
 
-void DecodeJpegInto(const std::uint8_t* data, std::size_t size, const TJpegDecodeOptions& options,
-                    const TJpegAllocate& allocate) {
-  TDecoder d;
+void Decode(TDecoder& d, const TJpegDecodeOptions& options, const TJpegAllocate& allocate) {
   InitError(d.err);
   d.cinfo.err = &d.err.pub;
   TDecoderGuard guard{d};
-  if (!size) throw EInvalidGraphic("JPEG error: empty data");
-  if (!PhaseHeader(d, data, size)) Fail(d.err);
+  if (!PhaseHeader(d)) Fail(d);
   jpeg_decompress_struct& ci = d.cinfo;
   // libjpeg keeps whole-image buffers for progressive files: refuse sizes
   // whose work area alone would pass the limit, before it allocates; the
@@ -205,16 +288,52 @@ void DecodeJpegInto(const std::uint8_t* data, std::size_t size, const TJpegDecod
   } else {
     ci.dct_method = JDCT_ISLOW;
   }
-  if (!PhaseStart(d)) Fail(d.err);
+  if (!PhaseStart(d)) Fail(d);
 
   const int w = int(ci.output_width), h = int(ci.output_height);
   const TJpegRows out = allocate(w, h, greyOut ? 8 : 24);
   if (cmyk) {
     std::vector<std::uint8_t> scratch(std::size_t(w) * 4), bgr(greyOut ? std::size_t(w) * 3 : 0);
-    if (!PhaseCmykRows(d, scratch.data(), bgr.data(), out.Top, out.Pitch, greyOut)) Fail(d.err);
+    if (!PhaseCmykRows(d, scratch.data(), bgr.data(), out.Top, out.Pitch, greyOut)) Fail(d);
   } else {
-    if (!PhaseRows(d, out.Top, out.Pitch)) Fail(d.err);
+    if (!PhaseRows(d, out.Top, out.Pitch)) Fail(d);
   }
+}
+
+}  // namespace
+
+TJpegInfo ReadJpegInfo(const std::uint8_t* data, std::size_t size) {
+  TDecoder d;
+  d.data = data;
+  d.size = size;
+  return ReadInfo(d);
+}
+
+TJpegInfo ReadJpegInfo(const TJpegReader& read) {
+  std::vector<std::uint8_t> buffer(kSourceBuffer);
+  TReaderSource source;
+  InitReaderSource(source, read, buffer.data());
+  TDecoder d;
+  d.source = &source;
+  return ReadInfo(d);
+}
+
+void DecodeJpegInto(const std::uint8_t* data, std::size_t size, const TJpegDecodeOptions& options,
+                    const TJpegAllocate& allocate) {
+  if (!size) throw EInvalidGraphic("JPEG error: empty data");
+  TDecoder d;
+  d.data = data;
+  d.size = size;
+  Decode(d, options, allocate);
+}
+
+void DecodeJpegInto(const TJpegReader& read, const TJpegDecodeOptions& options, const TJpegAllocate& allocate) {
+  std::vector<std::uint8_t> buffer(kSourceBuffer);
+  TReaderSource source;
+  InitReaderSource(source, read, buffer.data());
+  TDecoder d;
+  d.source = &source;
+  Decode(d, options, allocate);
 }
 
 TDibImage DecodeJpeg(const std::uint8_t* data, std::size_t size, const TJpegDecodeOptions& options) {

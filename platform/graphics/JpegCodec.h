@@ -48,6 +48,16 @@ void DecodeJpegInto(const std::uint8_t* data, std::size_t size, const TJpegDecod
 // Header only; raises EInvalidGraphic on bad data.
 TJpegInfo ReadJpegInfo(const std::uint8_t* data, std::size_t size);
 
+// Compressed bytes asked for as libjpeg needs them: fills at most count
+// bytes of buffer and gives how many, 0 at the end. It may raise; the
+// exception reaches the caller as it was. Data that ends early decodes as
+// far as it goes, as it does from memory.
+using TJpegReader = std::function<std::size_t(std::uint8_t* buffer, std::size_t count)>;
+// The decode and header read above, from a reader instead of memory: the
+// compressed data never has to be held whole.
+void DecodeJpegInto(const TJpegReader& read, const TJpegDecodeOptions& options, const TJpegAllocate& allocate);
+TJpegInfo ReadJpegInfo(const TJpegReader& read);
+
 struct TJpegEncodeOptions {
   int Quality = 90;  // 1..100
   bool Progressive = false;

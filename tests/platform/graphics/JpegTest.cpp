@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <csetjmp>
 #include <cstdio>
 #include <cstdlib>
@@ -342,6 +343,112 @@ TEST(JPEGImage, LoadRejectsNonJpegData) {
   EXPECT_THROW(j.LoadFromStream(ms), EInvalidGraphic);
   EXPECT_TRUE(j.Empty());
   EXPECT_THROW(j.SetWidth(3), EInvalidGraphicOperation);
+}
+
+// ---- From a reader -----------------------------------------------------------
+
+// Decodes through a reader that hands out at most chunk bytes a call.
+TDibImage DecodeInChunks(const std::vector<std::uint8_t>& data, std::size_t chunk, const TJpegDecodeOptions& o) {
+  std::size_t at = 0;
+  TDibImage img;
+  DecodeJpegInto(
+      [&](std::uint8_t* b, std::size_t n) {
+        n = std::min({n, chunk, data.size() - at});
+        if (n) std::memcpy(b, data.data() + at, n);
+        at += n;
+        return n;
+      },
+      o,
+      [&img](int w, int h, int bits) {
+        if (bits == 8) img.Palette = GreyPalette(8);
+        img.Allocate(w, h, bits);
+        return TJpegRows{img.Row(0), -std::ptrdiff_t(img.Stride())};
+      });
+  return img;
+}
+
+TEST(JpegCodec, DecodeFromAReaderEqualsDecodeFromMemory) {
+  TJpegEncodeOptions progressive;
+  progressive.Progressive = true;
+  const std::vector<std::uint8_t> colour = EncodeJpeg(TestPicture());
+  std::vector<std::uint8_t> cut(colour.begin(), colour.begin() + std::ptrdiff_t(colour.size() * 2 / 3));
+  // A marker segment longer than what follows it: the skip runs off the end.
+  std::vector<std::uint8_t> longSkip = {0xFF, 0xD8, 0xFF, 0xE1, 0x7F, 0xFF, 'E', 'x', 'i', 'f'};
+  struct Case {
+    const char* name;
+    std::vector<std::uint8_t> data;
+  };
+  const Case cases[] = {
+      {"baseline", colour},
+      {"progressive", EncodeJpeg(TestPicture(), progressive)},
+      {"cmyk", CmykJpeg(false)},
+      {"cut in the scan", cut},
+      {"cut in the headers", std::vector<std::uint8_t>(colour.begin(), colour.begin() + 30)},
+      {"long skip", longSkip},
+      {"garbage", std::vector<std::uint8_t>(300, 0x5A)},
+      {"empty", {}},
+  };
+  for (const Case& c : cases)
+    for (std::size_t chunk : {std::size_t(1), std::size_t(7), std::size_t(4096), std::size_t(1) << 20})
+      for (bool grey : {false, true}) {
+        SCOPED_TRACE(::testing::Message() << c.name << ", chunks of " << chunk << (grey ? ", grey" : ""));
+        TJpegDecodeOptions o;
+        o.Grayscale = grey;
+        o.ScaleDenom = chunk == 7 ? 2 : 1;
+        bool memoryFailed = false, readerFailed = false;
+        TDibImage fromMemory, fromReader;
+        try {
+          fromMemory = DecodeJpeg(c.data.data(), c.data.size(), o);
+        } catch (const EInvalidGraphic&) {
+          memoryFailed = true;
+        }
+        try {
+          fromReader = DecodeInChunks(c.data, chunk, o);
+        } catch (const EInvalidGraphic&) {
+          readerFailed = true;
+        }
+        ASSERT_EQ(readerFailed, memoryFailed);
+        if (memoryFailed) continue;
+        EXPECT_EQ(fromReader.Width, fromMemory.Width);
+        EXPECT_EQ(fromReader.BitCount, fromMemory.BitCount);
+        EXPECT_EQ(fromReader.Bits, fromMemory.Bits);
+      }
+}
+
+TEST(JpegCodec, AReadersOwnFailureReachesTheCaller) {
+  const std::vector<std::uint8_t> data = EncodeJpeg(TestPicture());
+  std::size_t sos = 0;
+  while (sos + 1 < data.size() && !(data[sos] == 0xFF && data[sos + 1] == 0xDA)) ++sos;
+  ASSERT_LT(sos + 40, data.size());
+  // Before any header, inside them, and inside the scan (past its 14-byte header).
+  for (std::size_t failAt : {std::size_t(0), std::size_t(100), sos + 30}) {
+    SCOPED_TRACE(failAt);
+    std::size_t at = 0;
+    bool allocated = false;
+    const TJpegReader read = [&](std::uint8_t* b, std::size_t n) -> std::size_t {
+      if (at >= failAt) throw EReadError("disk gone");
+      n = std::min({n, std::size_t(64), failAt - at});
+      std::memcpy(b, data.data() + at, n);
+      at += n;
+      return n;
+    };
+    try {
+      DecodeJpegInto(read, {}, [&](int, int, int) {
+        allocated = true;
+        static std::vector<std::uint8_t> rows(37 * 3 * 23 + 64);
+        return TJpegRows{rows.data(), 37 * 3};
+      });
+      ADD_FAILURE() << "no exception";
+    } catch (const EReadError& e) {
+      EXPECT_STREQ(e.what(), "disk gone");
+    }
+    EXPECT_EQ(allocated, failAt > sos);  // only once the headers were read
+    at = 0;
+    if (failAt < sos)
+      EXPECT_THROW(ReadJpegInfo(read), EReadError);
+    else
+      EXPECT_EQ(ReadJpegInfo(read).Width, 37);
+  }
 }
 
 // ---- Straight into and out of bitmaps ---------------------------------------
