@@ -83,6 +83,7 @@ TspBrenvale::TspBrenvale(TComponent* AOwner) : TComponent(AOwner) {
   Form->SetAutoScroll(false);
   SystemPopupMenu = new TPopupMenu(this);
   UseDefaultSysMenu = true;
+  CreateMenus();
 
   OldWindowProc = Form->WindowProc;
   Form->WindowProc = TWndMethod(this, &TspBrenvale::NewWndProc);
@@ -100,6 +101,7 @@ TspBrenvale::TspBrenvale(TComponent* AOwner) : TComponent(AOwner) {
 TspBrenvale::~TspBrenvale() {
   destroying_ = true;
   *alive_ = false;
+  RemoveMessageHook();
   if (MorphTimer) MorphTimer->SetEnabled(false);
   if (HoverTimer) HoverTimer->SetEnabled(false);
   if (AnimateTimer) AnimateTimer->SetEnabled(false);
@@ -120,6 +122,7 @@ TspBrenvale::~TspBrenvale() {
 void TspBrenvale::SetMaxMenuItemsInWindow(int v) {
   if (v < 0) return;
   maxMenuItemsInWindow_ = v;
+  if (SkinMenu) SkinMenu->MaxMenuItemsInWindow = v;
 }
 
 void TspBrenvale::SetLogoBitMap(const TBitmap* v) { logoBitMap_->Assign(v); }
@@ -308,7 +311,7 @@ void TspBrenvale::PreStep(TMessage& Message) {
     else if (SkinMenuOpen)
       SkinMenuClosed();
   }
-  if (InMainMenu && !SkinMenuVisible()) LeaveMainMenuMode();
+  if (InMainMenu && !SkinMenuVisible()) ExitMainMenu();
 }
 
 bool TspBrenvale::HandleMessage(TMessage& M, bool& PassedFirst) {
@@ -443,9 +446,9 @@ bool TspBrenvale::HandleMessage(TMessage& M, bool& PassedFirst) {
       }
       if (cmd == SC_KEYMENU) {
         if (InMainMenu)
-          LeaveMainMenuMode();
+          ExitMainMenu();
         else
-          EnterMainMenuMode();
+          EnterMainMenu();
         M.Result = 0;
         return true;
       }

@@ -16,7 +16,9 @@
 // Brenvale_States.cpp (window states, roll-up, magnetic edges, dragging),
 // Brenvale_Frame.cpp (objects: creation, layout, hover, mouse routing,
 // timers), Brenvale_Skin.cpp (skin application and the control walks),
-// Brenvale_Menus.cpp (system menu and menu-mode entry points).
+// Brenvale_Menus.cpp (system menu, menu state, tray entry points),
+// Brenvale_KeyMenu.cpp (keyboard menu mode, the application message hook,
+// the form's short cuts).
 #pragma once
 #include <cstdint>
 #include <functional>
@@ -31,6 +33,7 @@
 #include "platform/rtl/Types.h"
 #include "platform/ui/Forms.h"
 #include "skin/windows/Brenvale_Object.h"
+#include "skin/windows/SkinMenus.h"
 
 class TCanvas;
 class TControl;
@@ -43,8 +46,6 @@ class TspLayerManager;
 // Defined by the hint, menu, tray and bar modules; the controller only holds
 // references to them.
 class TspSkinHint;
-class TspSkinMenu;
-class TspSkinPopupMenu;
 class TspTrayIcon;
 class TspSkinMainMenuBar;
 class TspSkinMDITabsBar;
@@ -104,7 +105,9 @@ constexpr int kDefCaptionHeight = 19, kDefToolCaptionHeight = 15;
 constexpr int kDefButtonSize = 17, kDefToolButtonSize = 13;
 constexpr int kDefBorder = 3;
 
-class TspBrenvale : public TComponent {
+// The skinned menus find the controller of a form through
+// TspSkinMenuController (SkinMenus.h).
+class TspBrenvale : public TComponent, public TspSkinMenuController {
  public:
   // Owner must be a form (EInvalidCast otherwise).
   explicit TspBrenvale(TComponent* AOwner);
@@ -150,8 +153,19 @@ class TspBrenvale : public TComponent {
   void SetAlphaBlendValue(Byte v);
   bool AlphaBlend() const { return alphaBlend_; }
   void SetAlphaBlend(bool v);
-  bool MenusAlphaBlend = false, MenusAlphaBlendAnimation = false;
-  Byte MenusAlphaBlendValue = 200;
+  // The menu manager's settings, read from and written to SkinMenu.
+  bool UseSkinFontInMenu() const;
+  void SetUseSkinFontInMenu(bool v);
+  int DefMenuItemHeight() const;
+  void SetDefMenuItemHeight(int v);  // values below 1 are ignored
+  TFont* DefMenuItemFont() const;
+  void SetDefMenuItemFont(const TFont* v);
+  bool MenusAlphaBlend() const { return menusAlphaBlend_; }
+  void SetMenusAlphaBlend(bool v);
+  bool MenusAlphaBlendAnimation() const { return menusAlphaBlendAnimation_; }
+  void SetMenusAlphaBlendAnimation(bool v);
+  Byte MenusAlphaBlendValue() const { return menusAlphaBlendValue_; }
+  void SetMenusAlphaBlendValue(Byte v);
   TMainMenu* MainMenu() const { return mainMenu_; }
   void SetMainMenu(TMainMenu* v);
   TPopupMenu* SystemMenu = nullptr;
@@ -220,8 +234,8 @@ class TspBrenvale : public TComponent {
   TTimer* AnimateTimer = nullptr;
   TTimer* HoverTimer = nullptr;
   TPopupMenu* SystemPopupMenu = nullptr;
-  TspSkinPopupMenu* TrayPopupMenu = nullptr;  // made by the menu module when it is there
-  TspSkinMenu* SkinMenu = nullptr;            // likewise
+  TspSkinPopupMenu* TrayPopupMenu = nullptr;
+  TspSkinMenu* SkinMenu = nullptr;
   TspLayerManager* ButtonGlowLayer = nullptr;
   TspLayerManager* MenuGlowLayer = nullptr;
   // The region last given to the window. Not owned: the window owns what
@@ -331,29 +345,40 @@ class TspBrenvale : public TComponent {
   void SwitchSkinnable(bool Value);
   void SendBackgroundChanged();
 
-  // ---- Menus (Brenvale_Menus.cpp). The skinned menus fill these in; until
-  // then they use the framework's popup menus. ----
-  // The system menu at a screen point.
-  virtual void PopupSystemMenu(TPoint Screen);
+  // ---- Menus (Brenvale_Menus.cpp, Brenvale_KeyMenu.cpp) ----
+  // TspSkinMenuController.
+  TspSkinMenu* SkinMenuManager() override { return SkinMenu; }
+  TspSkinData* MenusSkinDataOf() override { return MenusSkinData ? MenusSkinData : skinData_; }
+  TCustomForm* ControllerForm() override { return Form; }
+  // The system menu at a screen point, or below (or at) a screen rectangle.
+  void PopupSystemMenuAt(int X, int Y);
+  void PopupSystemMenuAtRect(const TRect& R);
+  void PopupSystemMenu(TPoint Screen) { PopupSystemMenuAt(Screen.X, Screen.Y); }
   // The menu a caption button or frame menu item opens, below (or above)
   // the screen rectangle R.
-  virtual void PopupObjectMenu(TspActiveSkinObject* Object, TMenuItem* Item, const TRect& R, bool PopupUp);
+  void PopupObjectMenu(TspActiveSkinObject* Object, TMenuItem* Item, const TRect& R, bool PopupUp);
   // A skinned menu opened from the frame: SkinMenuOpen and OnSkinMenuOpen.
-  void SkinMenuOpened();
-  // A skinned menu closed (0x04CC): pressed buttons and menu items go up.
-  virtual void SkinMenuClosed();
-  // Keyboard main-menu mode (SC_KEYMENU, Alt).
-  virtual void EnterMainMenuMode();
-  virtual void LeaveMainMenuMode();
-  virtual void MinimizeToTray();
-  virtual void RestoreFromTray();
-  // Whether a skinned menu of the frame is open (closed by the pre-step).
-  virtual bool SkinMenuVisible() const;
-  virtual void CloseSkinMenus();
+  void SkinMenuOpened() override;
+  // A skinned menu closed (0x04CC): the object that opened it goes up.
+  void SkinMenuClosed() override;
+  // Escape closed the last popup while in main-menu mode: the item stays lit.
+  void BarMenuClosed();
+  // Keyboard main-menu mode (SC_KEYMENU, Alt, F10).
+  void EnterMainMenu();
+  void ExitMainMenu();
+  void MinimizeToTray();
+  void RestoreFromTray();
+  // Whether a skinned menu of the form is open (closed by the pre-step).
+  bool SkinMenuVisible() const;
+  void CloseSkinMenus();
   // The system menu's items, rebuilt for the current state.
   TMenuItem* GetSystemMenuItems();
   // The form's short-cut handler installed by the constructor.
   void FormShortCut(TWMKey& Msg, bool& Handled);
+  // The keys while a menu or main-menu mode is on (the message hook).
+  void MenuKeyDown(Word Key);
+  // Whether the application's message callback is the controller's.
+  bool MessageHookInstalled() const { return messageHook_ != nullptr; }
 
   // The form's caption as the frame shows it: with a maximized MDI child's
   // caption after it on an MDI form.
@@ -425,6 +450,17 @@ class TspBrenvale : public TComponent {
   void ShowObjectHintLater(const std::string& Text);
   TMenuItem* NewSystemItem(TComponent* Owner, const char* Name, const char* Key, const char* Text,
                            std::function<void()> Click);
+  // Menus: the manager, the tray menu (construction) and the hook.
+  void CreateMenus();
+  void InstallMessageHook();
+  void RemoveMessageHook();
+  // The screen rectangle Alt+Space opens the system menu at; false for none.
+  bool SystemMenuObjectRect(TRect& R) const;
+  // Keyboard moves among the frame's main-menu items.
+  bool MainMenuAccel(Word Key);
+  void NextMainMenuItem();
+  void PreviousMainMenuItem();
+  bool OpenCurrentMainMenuItem();
 
   TWndMethod OldWindowProc;
   // Objects taken out of ObjectList while one of their handlers may still
@@ -465,7 +501,12 @@ class TspBrenvale : public TComponent {
   TPoint anchor_{};
   int rolledUpSavedHeight_ = 0;
   bool hooked_ = false;
-  TPopupMenu* objectPopup_ = nullptr;
+  bool menusAlphaBlend_ = false, menusAlphaBlendAnimation_ = false;
+  Byte menusAlphaBlendValue_ = 200;
+  // The controller's application message callback while installed, and the
+  // one it replaced.
+  struct TMessageHook;
+  std::shared_ptr<TMessageHook> messageHook_;
   // The mouse was captured for a pressed object.
   bool objectCapture_ = false;
   HWND customFrameWindow_ = nullptr;

@@ -126,58 +126,122 @@ TMenuItem* TspBrenvale::GetSystemMenuItems() {
   return root;
 }
 
-void TspBrenvale::PopupSystemMenu(TPoint Screen) {
-  GetSystemMenuItems();
-  TPopupMenu* menu = SystemMenu ? SystemMenu : SystemPopupMenu;
-  menu->SetPopupComponent(Form);
-  menu->Popup(Screen.X, Screen.Y);
+void TspBrenvale::CreateMenus() {
+  // The tray menu is built now, before any skin, so it keeps the built-in
+  // captions; it shows through this controller's menu manager.
+  TrayPopupMenu = new TspSkinPopupMenu(this);
+  TrayPopupMenu->ControllerForm = Form;
+  TMenuItem* tray = TrayPopupMenu->Items();
+  TMenuItem* restore =
+      NewSystemItem(this, "TRAY_BVL_RESTORE", kRestoreItem.key, kRestoreItem.text, [this] { RestoreFromTray(); });
+  tray->Add(restore);
+  auto* line = new TMenuItem(this);
+  line->SetCaption("-");
+  tray->Add(line);
+  TMenuItem* close = NewSystemItem(this, "TRAY_BVL_CLOSE", kCloseItem.key, kCloseItem.text, [this] { CloseForm(); });
+  close->SetShortCut(TextToShortCut(IsMDIChild() ? "Ctrl+F4" : "Alt+F4"));
+  tray->Add(close);
+  SkinMenu = new TspSkinMenu(this, Form);
+  // The controller routes the keys itself while a menu is open.
+  SkinMenu->HookApplicationMessages = false;
+  SkinMenu->MaxMenuItemsInWindow = maxMenuItemsInWindow_;
+  SkinMenu->AlphaBlend = menusAlphaBlend_;
+  SkinMenu->AlphaBlendAnimation = menusAlphaBlendAnimation_;
+  SkinMenu->AlphaBlendValue = menusAlphaBlendValue_;
 }
 
-void TspBrenvale::PopupObjectMenu(TspActiveSkinObject*, TMenuItem* Item, const TRect& R, bool) {
-  if (!Item || Item->Count() == 0) return;
-  // The framework's popup shows the item's sub-items until the skinned menu
-  // manager takes this over.
-  SkinMenuOpened();
-  if (!objectPopup_) objectPopup_ = new TPopupMenu(this);
-  TMenuItem* root = objectPopup_->Items();
-  while (root->Count() > 0) {
-    TMenuItem* it = root->Items(root->Count() - 1);
-    root->Delete(root->Count() - 1);
-    delete it;
-  }
-  for (int i = 0; i < Item->Count(); ++i) {
-    TMenuItem* src = Item->Items(i);
-    if (!src->Visible()) continue;
-    auto* copy = new TMenuItem(objectPopup_);
-    copy->SetCaption(src->Caption());
-    copy->SetEnabled(src->Enabled());
-    copy->SetChecked(src->Checked());
-    // The click runs after the menu closed; the item is found again then,
-    // in case the menu changed meanwhile.
-    const Word command = src->Command();
-    TMenuItem* parent = Item;
-    copy->OnClick = [parent, command](TObject*) {
-      for (int j = 0; j < parent->Count(); ++j)
-        if (parent->Items(j)->Command() == command) {
-          parent->Items(j)->Click();
-          return;
-        }
-    };
-    root->Add(copy);
-  }
-  objectPopup_->SetPopupComponent(Form);
-  objectPopup_->Popup(R.Left, R.Bottom);
-  SkinMenuClosed();
+// ---- The menu manager's settings ---------------------------------------------------------------
+
+bool TspBrenvale::UseSkinFontInMenu() const { return SkinMenu->UseSkinFont; }
+void TspBrenvale::SetUseSkinFontInMenu(bool v) { SkinMenu->UseSkinFont = v; }
+int TspBrenvale::DefMenuItemHeight() const { return SkinMenu->DefMenuItemHeight; }
+void TspBrenvale::SetDefMenuItemHeight(int v) {
+  if (v > 0) SkinMenu->DefMenuItemHeight = v;
 }
+TFont* TspBrenvale::DefMenuItemFont() const { return SkinMenu->DefMenuItemFont(); }
+void TspBrenvale::SetDefMenuItemFont(const TFont* v) { SkinMenu->DefMenuItemFont()->Assign(v); }
+void TspBrenvale::SetMenusAlphaBlend(bool v) {
+  menusAlphaBlend_ = v;
+  SkinMenu->AlphaBlend = v;
+}
+void TspBrenvale::SetMenusAlphaBlendAnimation(bool v) {
+  menusAlphaBlendAnimation_ = v;
+  SkinMenu->AlphaBlendAnimation = v;
+}
+void TspBrenvale::SetMenusAlphaBlendValue(Byte v) {
+  menusAlphaBlendValue_ = v;
+  SkinMenu->AlphaBlendValue = v;
+}
+
+// ---- The system menu ----------------------------------------------------------------------------
+
+void TspBrenvale::PopupSystemMenuAt(int X, int Y) { PopupSystemMenuAtRect(TRect{X, Y, X, Y}); }
+
+void TspBrenvale::PopupSystemMenuAtRect(const TRect& R) {
+  // An MDI child's menu shows through the main form's controller.
+  TspBrenvale* shower = this;
+  if (IsMDIChild()) {
+    shower = Application && Application->MainForm() ? FindController(Application->MainForm()) : nullptr;
+    if (!shower) return;
+  }
+  TspSkinMenu* manager = shower->SkinMenu;
+  // The rows of an open menu may show the system items about to be rebuilt:
+  // that menu closes first, and its windows go before the items do.
+  const std::shared_ptr<bool> alive = alive_;
+  if (manager->Visible) {
+    manager->CloseAll();
+    if (!*alive) return;
+  }
+  manager->FreeClosedWindows();
+  TMenuItem* items = GetSystemMenuItems();
+  SkinMenuOpened();
+  manager->PopupMenu(nullptr, shower->MenusSkinDataOf(), 0, R, items, false);
+  if (!*alive) return;
+  if (!manager->Visible) {
+    SkinMenuClosed();
+    return;
+  }
+  // The main form hears that the menu closed; this child must too.
+  if (shower != this) {
+    const std::weak_ptr<bool> mine = alive_;
+    manager->OnMenuClose = [this, mine](TObject*) {
+      if (auto a = mine.lock(); a && *a && SkinMenuOpen) SkinMenuClosed();
+    };
+  }
+}
+
+void TspBrenvale::PopupObjectMenu(TspActiveSkinObject*, TMenuItem* Item, const TRect& R, bool PopupUp) {
+  if (!Item || Item->Count() == 0) return;
+  if (auto* owner = dynamic_cast<TspSkinPopupMenu*>(Item->GetParentMenu())) {
+    owner->PopupSkinMenuAtRect(R, PopupUp);
+    return;
+  }
+  SkinMenuOpened();
+  const std::shared_ptr<bool> alive = alive_;
+  SkinMenu->PopupMenu(nullptr, MenusSkinDataOf(), 0, R, Item, PopupUp);
+  if (!*alive) return;
+  // Nothing opened: the menu state the object set goes back.
+  if (!SkinMenu->Visible) {
+    SkinMenuClosed();
+    return;
+  }
+  // The menu holds the mouse now: the press that opened it is over, so the
+  // other frame objects hover again (moving along the bar opens their menus).
+  PressedIndex = -1;
+  objectCapture_ = false;
+}
+
+// ---- Menu state ------------------------------------------------------------------------------------
 
 void TspBrenvale::SkinMenuOpened() {
+  if (!InMainMenu) InstallMessageHook();
   if (SkinMenuOpen) return;
   SkinMenuOpen = true;
   if (OnSkinMenuOpen) OnSkinMenuOpen(this);
 }
 
 void TspBrenvale::SkinMenuClosed() {
-  if (MenuGlowLayer) MenuGlowLayer->Hide();
+  if (MenuGlowLayer && MenuGlowLayer->LayerVisible) MenuGlowLayer->Hide();
   SkinMenuOpen = false;
   TspBrenvaleRoutingGuard routing(this);
   for (std::size_t i = 0; i < ObjectList.size(); ++i) {
@@ -186,18 +250,47 @@ void TspBrenvale::SkinMenuClosed() {
     if (menuHolder && o->IsDown()) {
       if (o->Kind() == TspObjectKind::MainMenuItem) o->Active = false;
       o->SetObjectDown(false);
+      if (!routing.Alive()) return;
+      // The button that opened the menu held the mouse for itself; the
+      // menu took the release.
+      if (PressedIndex == int(i)) PressedIndex = -1;
       break;
     }
   }
-  if (!routing.Alive()) return;
+  RemoveMessageHook();
   if (OnSkinMenuClose) OnSkinMenuClose(this);
+  if (!routing.Alive()) return;
   if (InMainMenu) {
     InMainMenu = false;
     if (OnMainMenuExit) OnMainMenuExit(this);
   }
 }
 
-void TspBrenvale::EnterMainMenuMode() {
+void TspBrenvale::BarMenuClosed() {
+  SkinMenuOpen = false;
+  TspBrenvaleRoutingGuard routing(this);
+  for (auto& o : ObjectList)
+    if (o->Kind() == TspObjectKind::MainMenuItem && o->IsDown()) {
+      o->SetObjectDown(false);
+      if (!routing.Alive()) return;
+      o->MouseEnter();
+      if (!routing.Alive()) return;
+      break;
+    }
+  if (OnSkinMenuClose) OnSkinMenuClose(this);
+}
+
+void TspBrenvale::EnterMainMenu() {
+  const std::shared_ptr<bool> alive = alive_;
+  // Alt closes an open menu before the bar lights up.
+  if (SkinMenuVisible()) {
+    CloseSkinMenus();
+    if (!*alive) return;
+  }
+  if (SkinMenuOpen) {
+    SkinMenuClosed();
+    if (!*alive) return;
+  }
   TspBrenvaleRoutingGuard routing(this);
   TspActiveSkinObject* target = nullptr;
   for (auto& o : ObjectList)
@@ -211,24 +304,32 @@ void TspBrenvale::EnterMainMenuMode() {
         target = o.get();
         break;
       }
+  // Without frame menu items there is nothing to drive: the keys stay with
+  // the form.
   if (target) {
     target->MouseEnter();
     if (!routing.Alive()) return;
     InMainMenu = true;
+    InstallMessageHook();
   }
   if (OnMainMenuEnter) OnMainMenuEnter(this);
 }
 
-void TspBrenvale::LeaveMainMenuMode() {
+void TspBrenvale::ExitMainMenu() {
   InMainMenu = false;
-  if (SkinMenuVisible()) CloseSkinMenus();
+  const std::shared_ptr<bool> alive = alive_;
+  if (SkinMenuVisible()) {
+    CloseSkinMenus();
+    if (!*alive) return;
+  }
   TspBrenvaleRoutingGuard routing(this);
   for (auto& o : ObjectList)
     if (o->Kind() == TspObjectKind::MainMenuItem && o->Active) {
       o->MouseLeave();
+      if (!routing.Alive()) return;
       break;
     }
-  if (!routing.Alive()) return;
+  RemoveMessageHook();
   if (OnMainMenuExit) OnMainMenuExit(this);
 }
 
@@ -243,24 +344,13 @@ void TspBrenvale::MinimizeToTray() {
 }
 
 void TspBrenvale::RestoreFromTray() {
+  if (!trayIcon_) return;
   Form->Show();
   if (OnRestoreFromTray) OnRestoreFromTray(this);
 }
 
-bool TspBrenvale::SkinMenuVisible() const { return false; }
+bool TspBrenvale::SkinMenuVisible() const { return SkinMenu && SkinMenu->Visible; }
 
-void TspBrenvale::CloseSkinMenus() {}
-
-void TspBrenvale::FormShortCut(TWMKey& Msg, bool& Handled) {
-  // Alt+Space opens the system menu at the system-menu object.
-  if (Msg.CharCode == VK_SPACE && (Msg.KeyData & (LPARAM(1) << 29)) && !DisableSystemMenu) {
-    for (auto& o : ObjectList) {
-      if (o->Command() != cmSysMenu || !o->Enabled) continue;
-      const TPoint org = WindowScreenOrigin();
-      PopupSystemMenu(TPoint{org.X + o->ObjectRect.Left, org.Y + o->ObjectRect.Bottom});
-      Handled = true;
-      return;
-    }
-  }
-  if (OnShortCut) OnShortCut(Msg, Handled);
+void TspBrenvale::CloseSkinMenus() {
+  if (SkinMenu) SkinMenu->CloseAll();
 }

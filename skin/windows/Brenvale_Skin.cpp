@@ -13,6 +13,7 @@
 void TspBrenvale::SetSkinData(TspSkinData* v) {
   if (skinData_ == v) return;
   skinData_ = v;
+  if (TrayPopupMenu) TrayPopupMenu->SetSkinData(v);
   if (v) {
     v->FreeNotification(this);
     if (!IsMDIChild()) Skinnable = v->SkinnableForm();

@@ -45,6 +45,11 @@ void TspSkinPopupWindow::WndProc(TMessage& Message) {
         if (msg == WM_LBUTTONDOWN || msg == WM_RBUTTONDOWN || msg == WM_MBUTTONDOWN || msg == WM_LBUTTONDBLCLK ||
             msg == WM_RBUTTONDBLCLK)
           m->CloseAll();
+        else if (msg == WM_MOUSEMOVE && m->Form && m->Form->HandleAllocated() &&
+                 WindowFromPoint(p) == m->Form->Handle())
+          // The capture hides the pointer from the form: its frame (a menu
+          // bar) still learns where it is, to follow it along its items.
+          SendMessage(m->Form->Handle(), WM_NCHITTEST, 0, MAKELPARAM(p.X, p.Y));
         return;
       }
       POINT c = p;
@@ -228,7 +233,8 @@ void TspSkinPopupWindow::KeyDown(Word Key) {
           m->CloseFrom(count - 1);
         }
       } else if (Key == VK_ESCAPE) {
-        m->CloseAll();
+        // Only the menu closes: a form in main-menu mode keeps its bar lit.
+        m->CloseFrom(0);
       }
       break;
     case VK_UP:
