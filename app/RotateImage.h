@@ -47,3 +47,14 @@ std::unique_ptr<TBitmap> RotateAnyAngle(TBitmap* source, double angle);
 std::unique_ptr<TBitmap> Rotate90(TBitmap* source);
 std::unique_ptr<TBitmap> Rotate180(TBitmap* source);
 std::unique_ptr<TBitmap> Rotate270(TBitmap* source);
+
+// Reads a picture file into a new 24-bit bitmap that the caller owns. The
+// kind comes from the last three letters of the name, in any case (BMP, JPG,
+// ICO, EMF, WMF; so ".jpeg" is refused and "photobmp" is a bitmap).
+// Transparent parts of icons come out white. Any failure, a missing file
+// included, gives nullptr; nothing is raised or reported.
+// Pictures whose 24-bit pixels would pass the picture budget are refused
+// from their headers, before anything is decoded.
+std::unique_ptr<TBitmap> LoadPicture(const std::string& fileName);
+// The same with a lower bound on width x height (for fuzzing and tests).
+std::unique_ptr<TBitmap> LoadPicture(const std::string& fileName, std::uint64_t maxPixels);

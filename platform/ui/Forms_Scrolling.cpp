@@ -36,16 +36,27 @@ void TScrollingWinControl::UpdateScrollBars() {
     }
   range_ = range;
   HWND h = Handle();
+  // Decide both bars from the client area they would leave, not from the
+  // bars shown now: content that fits once both are gone must not keep
+  // each other's bar alive.
+  RECT now;
+  GetClientRect(h, &now);
+  const LONG style = GetWindowLong(h, GWL_STYLE);
+  const int barW = GetSystemMetrics(SM_CXVSCROLL), barH = GetSystemMetrics(SM_CYHSCROLL);
+  const int bareW = now.Width() + ((style & WS_VSCROLL) ? barW : 0);
+  const int bareH = now.Height() + ((style & WS_HSCROLL) ? barH : 0);
+  bool needH = range.cx > bareW, needV = range.cy > bareH;
+  if (needH && !needV) needV = range.cy > bareH - barH;
+  if (needV && !needH) needH = range.cx > bareW - barW;
   for (int bar : {SB_HORZ, SB_VERT}) {
-    RECT client;
-    GetClientRect(h, &client);
+    const bool need = bar == SB_HORZ ? needH : needV;
     int extent = bar == SB_HORZ ? range.cx : range.cy;
-    int page = bar == SB_HORZ ? client.Width() : client.Height();
+    int page = bar == SB_HORZ ? bareW - (needV ? barW : 0) : bareH - (needH ? barH : 0);
     SCROLLINFO si;
     si.fMask = SIF_RANGE | SIF_PAGE;
     si.nMin = 0;
-    si.nMax = extent > page ? extent - 1 : 0;
-    si.nPage = extent > page ? UINT(page) : 0;
+    si.nMax = need ? extent - 1 : 0;
+    si.nPage = need ? UINT(std::max(page, 1)) : 0;
     SetScrollInfo(h, bar, &si, TRUE);
   }
   // The page may have grown: keep the position inside the new range.

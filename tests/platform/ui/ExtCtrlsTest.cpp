@@ -319,4 +319,23 @@ TEST_F(ExtCtrlsTest, ScrollBoxRangeFollowsChildrenAndScrollsThem) {
   EXPECT_EQ(GetWindowLong(box->Handle(), GWL_STYLE) & WS_VSCROLL, 0);
 }
 
+// Content that fits the client area once neither bar is shown drops both,
+// even when each bar alone would make room too small for the other side.
+TEST_F(ExtCtrlsTest, ScrollBoxDropsBothBarsWhenTheContentFitsWithoutThem) {
+  TScrollBox* box = Make<TScrollBox>(form, 10, 10, 200, 100);
+  TPanel* child = Make<TPanel>(box, 0, 60, 196, 96);
+  Paint();
+  const LONG both = WS_HSCROLL | WS_VSCROLL;
+  EXPECT_EQ(GetWindowLong(box->Handle(), GWL_STYLE) & both, both);
+  child->SetTop(0);
+  Paint();
+  EXPECT_EQ(GetWindowLong(box->Handle(), GWL_STYLE) & both, 0);
+  EXPECT_EQ(box->ClientWidth(), 196);
+  EXPECT_EQ(box->ClientHeight(), 96);
+  // One pixel more on one side needs that bar, and then the other too.
+  child->SetWidth(197);
+  Paint();
+  EXPECT_EQ(GetWindowLong(box->Handle(), GWL_STYLE) & both, both);
+}
+
 }  // namespace

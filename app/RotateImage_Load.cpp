@@ -1,0 +1,124 @@
+// LoadPicture: picture files into 24-bit working bitmaps.
+#include <algorithm>
+#include <cctype>
+#include <cstdint>
+#include <string>
+
+#include "app/RotateImage.h"
+#include "platform/graphics/Canvas.h"
+#include "platform/graphics/Icon.h"
+#include "platform/graphics/JPEGImage.h"
+#include "platform/graphics/JpegCodec.h"
+#include "platform/graphics/Metafile.h"
+#include "platform/rtl/Exceptions.h"
+#include "platform/rtl/FileUtils.h"
+#include "platform/rtl/Streams.h"
+
+namespace {
+
+enum class TPictureKind { None, Bmp, Jpg, Ico, Metafile };
+
+// Only the last three letters count: the dot before them is not checked.
+TPictureKind KindOf(const std::string& fileName) {
+  if (fileName.size() < 3) return TPictureKind::None;
+  std::string tail = fileName.substr(fileName.size() - 3);
+  for (char& c : tail) c = char(std::toupper(static_cast<unsigned char>(c)));
+  if (tail == "BMP") return TPictureKind::Bmp;
+  if (tail == "JPG") return TPictureKind::Jpg;
+  if (tail == "ICO") return TPictureKind::Ico;
+  if (tail == "EMF" || tail == "WMF") return TPictureKind::Metafile;
+  return TPictureKind::None;
+}
+
+// Sizes the bitmap to the graphic, white, and draws the graphic at (0, 0).
+void DrawOnWhite(TBitmap& bitmap, TGraphic& graphic) {
+  bitmap.SetSize(graphic.Width(), graphic.Height());
+  TCanvas* canvas = bitmap.Canvas();
+  canvas->Brush()->SetColor(clWhite);
+  canvas->FillRect(TRect{0, 0, graphic.Width(), graphic.Height()});
+  canvas->Draw(0, 0, &graphic);
+}
+
+// Opens a file the way the JPEG class does: a regular file whose first
+// bytes look like a JPEG.
+class TJpegFile : public TJPEGImage {
+ public:
+  using TJPEGImage::OpenPictureFile;
+};
+
+std::vector<RGBQUAD> GreyColorTable() {
+  std::vector<RGBQUAD> table(256);
+  for (int i = 0; i < 256; ++i) table[std::size_t(i)] = RGBQUAD{Byte(i), Byte(i), Byte(i), 0};
+  return table;
+}
+
+// Decodes straight into the bitmap's own rows: no second copy of the
+// pixels is ever made.
+void LoadJpeg(TBitmap& bitmap, const std::string& fileName, std::uint64_t maxPixels) {
+  std::unique_ptr<TStream> file = TJpegFile().OpenPictureFile(fileName);
+  const std::int64_t size = file->Size();
+  if (size <= 0) throw EInvalidGraphic("JPEG error: empty data");
+  // Compressed data is a fraction of the pixels it holds.
+  if (std::uint64_t(size) > std::min(DefaultPictureBudget, maxPixels * 3 + 65536))
+    throw EInvalidGraphic("JPEG data too large");
+  std::vector<std::uint8_t> data(static_cast<std::size_t>(size));
+  file->ReadBuffer(data.data(), size);
+  TJpegDecodeOptions options;
+  // libjpeg's own work area (twice the samples for progressive files, plus
+  // row padding) is bounded here; the pixels exactly below.
+  options.MaxBytes = std::min(DefaultPictureBudget, maxPixels * 6 + (std::uint64_t(1) << 20));
+  DecodeJpegInto(data.data(), data.size(), options, [&bitmap, maxPixels](int width, int height, int bitCount) {
+    if (std::uint64_t(width) * std::uint64_t(height) > maxPixels)
+      throw EInvalidGraphic("JPEG image is larger than the picture budget");
+    std::uint8_t* block = bitCount == 8 ? bitmap.NewImage(width, height, pf8bit, GreyColorTable())
+                                        : bitmap.NewImage(width, height, pf24bit);
+    const std::ptrdiff_t pitch = bitmap.RowBytes();
+    return TJpegRows{block + std::ptrdiff_t(height - 1) * pitch, -pitch};
+  });
+}
+
+}  // namespace
+
+std::unique_ptr<TBitmap> LoadPicture(const std::string& fileName) {
+  return LoadPicture(fileName, DefaultPictureBudget / 3);
+}
+
+std::unique_ptr<TBitmap> LoadPicture(const std::string& fileName, std::uint64_t maxPixels) {
+  // Every kind ends as 24 bits: that is what the budget must hold.
+  maxPixels = std::min(maxPixels, DefaultPictureBudget / 3);
+  try {
+    if (!FileExists(fileName)) return nullptr;
+    const TPictureKind kind = KindOf(fileName);
+    if (kind == TPictureKind::None) return nullptr;
+    auto bitmap = std::make_unique<TBitmap>();
+    bitmap->SetPixelFormat(pf24bit);
+    switch (kind) {
+      case TPictureKind::Bmp:
+        bitmap->LoadFromFile(fileName, TBmpReadLimits{maxPixels * 3, maxPixels});
+        break;
+      case TPictureKind::Jpg:
+        LoadJpeg(*bitmap, fileName, maxPixels);
+        break;
+      case TPictureKind::Ico: {
+        TIcon icon;
+        icon.LoadFromFile(fileName);
+        if (std::uint64_t(icon.Width()) * std::uint64_t(icon.Height()) > maxPixels) return nullptr;
+        DrawOnWhite(*bitmap, icon);
+        break;
+      }
+      case TPictureKind::Metafile: {
+        TMetafile metafile;
+        metafile.LoadFromFile(fileName);
+        DrawOnWhite(*bitmap, metafile);
+        break;
+      }
+      case TPictureKind::None:
+        return nullptr;
+    }
+    if (bitmap->Empty()) return nullptr;
+    bitmap->SetPixelFormat(pf24bit);
+    return bitmap;
+  } catch (...) {
+    return nullptr;
+  }
+}
