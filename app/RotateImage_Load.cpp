@@ -52,22 +52,22 @@ std::vector<RGBQUAD> GreyColorTable() {
   return table;
 }
 
-// Decodes straight into the bitmap's own rows: no second copy of the
-// pixels is ever made.
+// Decodes straight into the bitmap's own rows while reading the file in
+// blocks: neither the whole compressed file nor a second copy of the pixels
+// is ever held.
 void LoadJpeg(TBitmap& bitmap, const std::string& fileName, std::uint64_t maxPixels) {
   std::unique_ptr<TStream> file = TJpegFile().OpenPictureFile(fileName);
-  const std::int64_t size = file->Size();
-  if (size <= 0) throw EInvalidGraphic("JPEG error: empty data");
-  // Compressed data is a fraction of the pixels it holds.
-  if (std::uint64_t(size) > std::min(DefaultPictureBudget, maxPixels * 3 + 65536))
-    throw EInvalidGraphic("JPEG data too large");
-  std::vector<std::uint8_t> data(static_cast<std::size_t>(size));
-  file->ReadBuffer(data.data(), size);
+  TStream* stream = file.get();
+  const TJpegReader read = [stream](std::uint8_t* buffer, std::size_t count) {
+    const std::int64_t got = stream->Read(buffer, std::int64_t(count));
+    if (got < 0) throw EReadError("Cannot read the picture file");
+    return std::size_t(got);
+  };
   TJpegDecodeOptions options;
   // libjpeg's own work area (twice the samples for progressive files, plus
   // row padding) is bounded here; the pixels exactly below.
   options.MaxBytes = std::min(DefaultPictureBudget, maxPixels * 6 + (std::uint64_t(1) << 20));
-  DecodeJpegInto(data.data(), data.size(), options, [&bitmap, maxPixels](int width, int height, int bitCount) {
+  DecodeJpegInto(read, options, [&bitmap, maxPixels](int width, int height, int bitCount) {
     if (std::uint64_t(width) * std::uint64_t(height) > maxPixels)
       throw EInvalidGraphic("JPEG image is larger than the picture budget");
     std::uint8_t* block = bitCount == 8 ? bitmap.NewImage(width, height, pf8bit, GreyColorTable())

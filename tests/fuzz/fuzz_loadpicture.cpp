@@ -1,6 +1,7 @@
 // Feeds arbitrary files to LoadPicture, named .bmp, .jpg or .ico by the
 // first byte. A picture that loads is a non-empty 24-bit bitmap; a JPEG read
-// from its file must give exactly what decoding the bytes in memory gives.
+// from its file in blocks must give exactly what decoding the bytes in
+// memory gives.
 #include <unistd.h>
 
 #include <cstdint>
