@@ -17,6 +17,7 @@
 #include "platform/ui/Edit.h"
 #include "platform/ui/Menus.h"
 #include "skin/engine/SkinData.h"
+#include "skin/windows/SkinMenus.h"
 
 class TImageList;
 
@@ -55,12 +56,9 @@ void DrawSkinButtonFace(TBitmap* B, const TspDataSkinCustomControl* d, TBitmap* 
                         int h);
 
 class TspCustomEdit;
-// Shows an edit's context menu at a screen point. The skinned menu layer
-// installs its own; by default the framework's popup menu is tracked.
-extern std::function<void(TspCustomEdit* Edit, TPopupMenu* Menu, TPoint Screen)> SkinEditMenuPopup;
-// The skin data whose resource strings name the menu items for an edit on
-// form: the skinned-form controller's, once that layer installs it.
-extern std::function<TspSkinData*(TComponent* Form)> SkinEditMenuSkinData;
+// Shows an edit's context menu at a screen point; by default the skinned
+// menu opens at the edit (PopupAtEdit). Tests put a recorder here.
+extern std::function<void(TspCustomEdit* Edit, TspSkinPopupMenu* Menu, TPoint Screen)> SkinEditMenuPopup;
 
 // ---- TspCustomEdit --------------------------------------------------------------------
 class TspCustomEdit : public TCustomMaskEdit {
@@ -75,7 +73,7 @@ class TspCustomEdit : public TCustomMaskEdit {
   bool TransparentMode() const { return transparentMode_; }
   void SetTransparentMode(bool value);
   // The menu of the last context-menu request, or nullptr.
-  TPopupMenu* EditMenu() const { return editMenu_; }
+  TspSkinPopupMenu* EditMenu() const { return editMenu_; }
   // Builds the eight-item menu with the states the edit has now.
   void CreateEditMenu();
 
@@ -99,7 +97,7 @@ class TspCustomEdit : public TCustomMaskEdit {
   void InvalidateUnder();
   bool spReadOnly_ = false;
   bool transparentMode_ = false;
-  TPopupMenu* editMenu_ = nullptr;
+  TspSkinPopupMenu* editMenu_ = nullptr;
   unsigned menuGeneration_ = 0;
 };
 

@@ -3,6 +3,7 @@
 #include <cstdint>
 
 #include "platform/gdi/Gdi.h"
+#include "platform/ui/Application.h"
 #include "platform/ui/Forms.h"
 #include "platform/user/Clipboard.h"
 #include "platform/user/Paint.h"
@@ -10,6 +11,7 @@
 #include "skin/controls/SkinBoxCtrls.h"
 #include "skin/engine/SPUtils.h"
 #include "skin/engine/SkinStrings.h"
+#include "skin/windows/Brenvale.h"
 
 namespace {
 
@@ -22,13 +24,8 @@ bool KeyboardInvoked(LPARAM lp) { return DWORD(lp) == 0xFFFFFFFFu; }
 
 }  // namespace
 
-std::function<void(TspCustomEdit*, TPopupMenu*, TPoint)> SkinEditMenuPopup = [](TspCustomEdit* edit,
-                                                                               TPopupMenu* menu, TPoint at) {
-  menu->SetPopupComponent(edit);
-  menu->Popup(at.X, at.Y);
-};
-
-std::function<TspSkinData*(TComponent*)> SkinEditMenuSkinData;
+std::function<void(TspCustomEdit*, TspSkinPopupMenu*, TPoint)> SkinEditMenuPopup =
+    [](TspCustomEdit* edit, TspSkinPopupMenu* menu, TPoint at) { menu->PopupAtEdit(edit, at.X, at.Y); };
 
 TspCustomEdit::TspCustomEdit(TComponent* AOwner) : TCustomMaskEdit(AOwner) { SetBorderStyle(bsNone); }
 
@@ -55,7 +52,10 @@ void TspCustomEdit::CreateWnd() {
 
 TspSkinData* TspCustomEdit::MenuSkinData() const {
   TCustomForm* form = GetParentForm(const_cast<TspCustomEdit*>(this));
-  return form && SkinEditMenuSkinData ? SkinEditMenuSkinData(form) : nullptr;
+  if (!form) return nullptr;
+  for (int i = 0; i < form->ComponentCount(); ++i)
+    if (auto* controller = dynamic_cast<TspBrenvale*>(form->Components(i))) return controller->SkinData();
+  return nullptr;
 }
 
 void TspCustomEdit::FreeEditMenu() {
@@ -68,7 +68,13 @@ void TspCustomEdit::FreeEditMenu() {
 void TspCustomEdit::CreateEditMenu() {
   FreeEditMenu();
   ++menuGeneration_;
-  editMenu_ = new TPopupMenu(this);
+  editMenu_ = new TspSkinPopupMenu(this);
+  // An MDI child's menus show through the main form's controller.
+  if (TCustomForm* form = GetParentForm(this)) {
+    TCustomForm* main = Application ? Application->MainForm() : nullptr;
+    editMenu_->ControllerForm = form->FormStyle() == fsMDIChild && main ? main : form;
+    editMenu_->ControllerForm->FreeNotification(editMenu_);
+  }
   const TspSkinData* sd = MenuSkinData();
   int start = 0, end = 0;
   Perform(EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));

@@ -6,7 +6,10 @@
 #include "platform/graphics/ImageList.h"
 #include "platform/ui/StdCtrls.h"
 #include "skin/controls/SkinBoxCtrls.h"
+#include "skin/engine/SkinStrings.h"
+#include "skin/windows/Brenvale.h"
 #include "tests/skin/controls/SkinEditTestSupport.h"
+#include "tests/skin/windows/SkinMenusTestSupport.h"
 
 using namespace skinctl;
 
@@ -296,6 +299,93 @@ TEST_F(SkinEditTest, ContextMenuItemsStatesAndPosition) {
   EXPECT_EQ(e->Text(), "");
   e->EditMenu()->Items()->Items(0)->Click();
   EXPECT_EQ(e->Text(), "hello");
+}
+
+// The menu is the skinned one: it names its items from the resource strings
+// of the form's skinned-form controller and shows through the controller
+// that serves the form's menus, the main form's for an MDI child.
+TEST_F(SkinEditTest, ContextMenuIsTheSkinnedMenuNamedByTheFormsController) {
+  SkinEditMenuPopup = savedPopup_;
+  // The menu takes its keys through the application's message callback.
+  auto Idle = [this] {
+    app.ProcessMessages();
+    s.display.RunUntilIdle();
+  };
+  LoadWizardSkin();
+  const struct {
+    const char* key;
+    int index;
+    const char* text;
+  } texts[] = {{"EDIT_UNDO", 0, "撤销"},  {"EDIT_CUT", 2, "剪切"},    {"EDIT_COPY", 3, "复制"},
+               {"EDIT_PASTE", 4, "粘贴"}, {"EDIT_DELETE", 5, "删除"}, {"EDIT_SELECTALL", 7, "全选"}};
+  std::vector<std::string> menuLog;
+  // Created before the controller, so the stand-in serves the menus.
+  auto* served = new skinmenus::TTestController(form, &menuLog);
+  served->skin = skin;
+  auto* strings = new TspResourceStrData(form);
+  TStringList lines;
+  for (const auto& t : texts) lines.Add(std::string(t.key) + "=" + t.text);
+  strings->SetResStrings(&lines);
+  auto* named = new TspSkinData(form);
+  named->SetResourceStrData(strings);
+  auto* controller = new TspBrenvale(form);
+  controller->SetSkinData(named);
+
+  TspSkinCustomEdit* e = NewEdit(120, 20);
+  e->SetText("hello");
+  Show();
+  e->SetFocus();
+  e->SetSelStart(1);
+  e->SetSelLength(0);
+  const TPoint p = WinAt(e, 30, 10);
+  s.display.MouseMove(p.X, p.Y);
+  s.display.MouseDown(p.X, p.Y, TMouseButton::mbRight);
+  s.display.MouseUp(p.X, p.Y, TMouseButton::mbRight);
+  Idle();
+  ASSERT_NE(e->EditMenu(), nullptr);
+  EXPECT_EQ(e->EditMenu()->ControllerForm, form);
+  for (const auto& t : texts) EXPECT_EQ(e->EditMenu()->Items()->Items(t.index)->Caption(), t.text) << t.key;
+  ASSERT_TRUE(served->menu->Visible);
+  ASSERT_EQ(served->menu->PopupWindows.size(), 1u);
+  EXPECT_EQ(served->menu->OpenerControl(), e);
+  // A click on Select All chooses it; the menu is freed once the command is done.
+  TspSkinPopupWindow* level = served->menu->PopupWindows[0].get();
+  RECT lr{};
+  GetWindowRect(level->Handle(), &lr);
+  TPoint row{-1, -1};
+  for (const auto& r : level->Items)
+    if (r->Item->Caption() == "全选") row = TPoint{lr.Left + r->Bounds.Left + 4, lr.Top + r->Bounds.Top + 4};
+  ASSERT_NE(row.X, -1);
+  s.display.MouseMove(row.X, row.Y);
+  Idle();
+  s.display.MouseDown(row.X, row.Y);
+  s.display.MouseUp(row.X, row.Y);
+  Idle();
+  EXPECT_FALSE(served->menu->Visible);
+  EXPECT_EQ(e->SelStart(), 0);
+  EXPECT_EQ(e->SelLength(), 5);
+  EXPECT_EQ(e->EditMenu(), nullptr);
+
+  // An edit on an MDI child: the main form's controller shows the menu.
+  form->SetFormStyle(fsMDIForm);
+  TForm* child = nullptr;
+  app.CreateForm(child);
+  child->SetFormStyle(fsMDIChild);
+  auto* ce = new TspSkinCustomEdit(child);
+  ce->SetParent(child);
+  ce->SetBounds(4, 4, 80, 20);
+  child->Show();
+  Idle();
+  ce->CreateEditMenu();
+  EXPECT_EQ(ce->EditMenu()->ControllerForm, form);
+  // Without a controller on the child, its texts are the built-in ones.
+  EXPECT_EQ(ce->EditMenu()->Items()->Items(7)->Caption(), "Select All");
+  SendMessage(ce->Handle(), WM_CONTEXTMENU, WPARAM(ce->Handle()), LPARAM(0xFFFFFFFF));
+  Idle();
+  EXPECT_TRUE(served->menu->Visible);
+  EXPECT_EQ(served->menu->OpenerControl(), ce);
+  served->menu->CloseAll();
+  Idle();
 }
 
 // The skinned menu reports its command while the command's item is still
