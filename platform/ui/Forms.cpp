@@ -55,6 +55,7 @@ TCustomForm::TCustomForm(TComponent* AOwner)
   icon_->OnChange = [this](TObject*) { UpdateIcon(); };
   InstallScreenHooks();
   InstallEditContextMenu();
+  InstallWindowMenuTracker();
   Screen->AddForm(this);
 }
 

@@ -202,8 +202,9 @@ bool TTracker::Measure(TLevel& lv) {
 bool TTracker::OpenLevel(TMenuItem* item, const TRect& anchor, TPlacement placement, bool selectFirst,
                          bool initItem) {
   auto alive = item->AliveToken();
-  SendMessage(owner_, WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(item->Handle()),
-              MAKELPARAM(std::max(item->MenuIndex(), 0), 0));
+  if (!systemMenu_ || item != systemRoot_)
+    SendMessage(owner_, WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(item->Handle()),
+                MAKELPARAM(std::max(item->MenuIndex(), 0), 0));
   if (!*alive || done_) return false;
   if (initItem)
     if (TNotifyEvent h = item->OnClick) h(item);  // lets the item fill its sub-menu
@@ -303,7 +304,13 @@ void TTracker::SetSelected(std::size_t level, int row) {
   if (!item->Enabled()) flags |= MF_GRAYED | MF_DISABLED;
   if (item->Checked()) flags |= MF_CHECKED;
   WPARAM id = item->Count() > 0 ? WPARAM(item->MenuIndex()) : WPARAM(item->Command());
-  SendMessage(owner_, WM_MENUSELECT, MAKEWPARAM(int(id), int(flags)), reinterpret_cast<LPARAM>(lv.parent->Handle()));
+  LPARAM menu = reinterpret_cast<LPARAM>(lv.parent->Handle());
+  if (systemMenu_ && lv.parent == systemRoot_) {
+    id = systemIdOf_(item);
+    flags |= MF_SYSMENU;
+    menu = reinterpret_cast<LPARAM>(systemMenu_);
+  }
+  SendMessage(owner_, WM_MENUSELECT, MAKEWPARAM(int(id), int(flags)), menu);
 }
 
 void TTracker::MoveSelection(std::size_t level, int dir) {
@@ -628,6 +635,16 @@ Word TTracker::RunPopup(TMenuItem* root, TPoint at, TPopupAlignment alignment) {
   return Run(true, [&] { OpenLevel(root, TRect{at.X, at.Y, at.X, at.Y}, plPopup, false, false); });
 }
 
+Word TTracker::RunWindowMenu(TMenuItem* root, TPoint at, bool keyboard, HMENU menu,
+                             std::function<UINT(const TMenuItem*)> idOf) {
+  popupAt_ = at;
+  alignment_ = paLeft;
+  systemMenu_ = menu;
+  systemRoot_ = root;
+  systemIdOf_ = std::move(idOf);
+  return Run(true, [&] { OpenLevel(root, TRect{at.X, at.Y, at.X, at.Y}, plPopup, keyboard, false); });
+}
+
 Word TTracker::RunBar(HWND form, TMenuItem* root, int openIndex, bool keyboard) {
   barForm_ = form;
   barRoot_ = root;
@@ -655,6 +672,55 @@ Word TrackMenuBar(HWND Form, TMenuItem* Root, int OpenIndex, bool ByKeyboard) {
   if (!Root || !Form || g_tracker) return 0;
   TTracker t(Form);
   return t.RunBar(Form, Root, OpenIndex, ByKeyboard);
+}
+
+namespace {
+
+// The window layer's window menu as items of ours, for the time it is shown.
+UINT TrackWindowMenu(HWND owner, HMENU menu, POINT at, bool byKeyboard) {
+  if (g_tracker) return 0;
+  TMenuItem root(nullptr);
+  std::vector<std::pair<const TMenuItem*, UINT>> ids;
+  const int n = GetMenuItemCount(menu);
+  for (int i = 0; i < n; ++i) {
+    const UINT state = GetMenuState(menu, UINT(i), MF_BYPOSITION);
+    auto* item = new TMenuItem(nullptr);
+    root.Add(item);
+    if (state & MF_SEPARATOR) {
+      item->SetCaption(cLineCaption);
+      continue;
+    }
+    char text[256];
+    GetMenuString(menu, UINT(i), text, int(sizeof text), MF_BYPOSITION);
+    std::string caption = text;
+    if (std::size_t tab = caption.find('\t'); tab != std::string::npos) {
+      item->SetShortCut(TextToShortCut(caption.substr(tab + 1)));
+      caption.resize(tab);
+    }
+    item->SetCaption(caption);
+    item->SetEnabled(!(state & (MF_GRAYED | MF_DISABLED)));
+    item->SetDefault((state & MF_DEFAULT) != 0);
+    ids.emplace_back(item, GetMenuItemID(menu, i));
+  }
+  auto idOf = [ids](const TMenuItem* item) -> UINT {
+    for (const auto& [it, id] : ids)
+      if (it == item) return id;
+    return 0;
+  };
+  TTracker t(owner);
+  const Word command = t.RunWindowMenu(&root, at, byKeyboard, menu, idOf);
+  if (!command) return 0;
+  TMenuItem* chosen = TMenuItem::FromCommand(command);
+  return chosen ? idOf(chosen) : 0;
+}
+
+}  // namespace
+
+void InstallWindowMenuTracker() {
+  static bool installed = false;
+  if (installed) return;
+  installed = true;
+  SetWindowMenuTracker(TrackWindowMenu);
 }
 
 void EndMenu() {

@@ -158,6 +158,10 @@ class TTracker {
   explicit TTracker(HWND owner) : owner_(owner) {}
   Word RunPopup(TMenuItem* root, TPoint at, TPopupAlignment alignment);
   Word RunBar(HWND form, TMenuItem* root, int openIndex, bool keyboard);
+  // A window menu: the owner has had WM_INITMENUPOPUP for `menu` already,
+  // selections name the item's window command (idOf) with MF_SYSMENU.
+  Word RunWindowMenu(TMenuItem* root, TPoint at, bool keyboard, HMENU menu,
+                     std::function<UINT(const TMenuItem*)> idOf);
   void Cancel() { done_ = true; }
   void Changed() {
     if (!suppress_) dirty_ = true;
@@ -167,6 +171,9 @@ class TTracker {
   std::vector<std::unique_ptr<TLevel>> levels_;
   HWND barForm_ = nullptr;
   int barIndex_ = -1;
+  HMENU systemMenu_ = nullptr;
+  TMenuItem* systemRoot_ = nullptr;
+  std::function<UINT(const TMenuItem*)> systemIdOf_;
   TMenuItem* RowItem(std::size_t level, int row) const;
   int RowOfItem(std::size_t level, const TMenuItem* item) const;
 

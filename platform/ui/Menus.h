@@ -29,24 +29,14 @@
 #include "platform/rtl/Exceptions.h"
 #include "platform/ui/Forms.h"
 #include "platform/ui/UiMessages.h"
+#include "platform/user/SystemMenu.h"
 
 class TMenu;
 class TMenuItem;
 
 LUMIQA_EXCEPTION(EMenuError, Exception)
 
-// ---- Menu messages and flags -------------------------------------------------
-constexpr UINT WM_INITMENUPOPUP = 0x0117;  // WParam: HMENU of the sub-menu; LParam: (index, system)
-constexpr UINT WM_MENUSELECT = 0x011F;     // WParam: (command or index, MF_* flags); LParam: HMENU
-constexpr UINT WM_MENUCHAR = 0x0120;
-constexpr UINT MF_GRAYED = 0x0001;
-constexpr UINT MF_DISABLED = 0x0002;
-constexpr UINT MF_CHECKED = 0x0008;
-constexpr UINT MF_POPUP = 0x0010;
-constexpr UINT MF_HILITE = 0x0080;
-constexpr UINT MF_OWNERDRAW = 0x0100;
-constexpr UINT MF_SEPARATOR = 0x0800;
-constexpr UINT MF_MOUSESELECT = 0x8000;
+// Menu messages and MF_* flags come from the window layer (SystemMenu.h).
 
 // ---- Short-cuts -----------------------------------------------------------------
 using TShortCut = Word;
@@ -282,6 +272,10 @@ class TPopupMenu : public TMenu {
 
 // The hidden window popup-menu commands are posted to.
 HWND PopupListWindow();
+
+// Lets the window layer show window menus (GetSystemMenu) with the menu
+// windows of this layer, unless something else tracks them.
+void InstallWindowMenuTracker();
 
 // Installs the edit's standard context menu (undo, cut, copy, paste, delete,
 // select all) as EditContextMenuHook unless something else holds it.

@@ -143,6 +143,11 @@ LRESULT DefWindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
         case SC_MINIMIZE: ShowWindow(w, SW_MINIMIZE); break;
         case SC_MAXIMIZE: ShowWindow(w, SW_SHOWMAXIMIZED); break;
         case SC_RESTORE: ShowWindow(w, SW_RESTORE); break;
+        case SC_MOUSEMENU: OpenWindowMenu(w, false); break;
+        // Alt+Space; other characters belong to a menu bar, which this window lacks.
+        case SC_KEYMENU:
+          if (lp == LPARAM(' ')) OpenWindowMenu(w, true);
+          break;
         // The low bits name the caption or edge the mouse took.
         case SC_MOVE:
           if ((wp & 0x000F) == WPARAM(HTCAPTION)) RunMoveSizeLoop(w, HTCAPTION, LParamToPoint(lp));

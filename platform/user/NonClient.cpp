@@ -149,6 +149,15 @@ int DefaultNcHitTest(WND* w, POINT screen) {
   return HTBORDER;
 }
 
+POINT WindowMenuAnchor(WND* w) {
+  POINT o = WindowOriginScreen(w);
+  const int clientLeft = w->client.Left - w->rect.Left, clientTop = w->client.Top - w->rect.Top;
+  if ((w->style & WS_CAPTION) != WS_CAPTION || w->rect == w->client) return POINT{o.X + clientLeft, o.Y + clientTop};
+  if (WmDecorated(w->style, w->IsChild())) return POINT{o.X + OwnFrameOf(w->style, w->exStyle).border, o.Y + clientTop};
+  TFrame f = FrameOf(w->style, w->exStyle, w->IsChild());
+  return POINT{o.X + f.border, o.Y + f.border + f.caption};
+}
+
 void DefaultNcPaint(WND* w) {
   if (w->rect == w->client) return;
   HDC dc = GetWindowDC(w);

@@ -18,6 +18,7 @@
 #include "platform/user/ScrollBars.h"
 #include "platform/user/ScrollWindow.h"
 #include "platform/user/SysMetrics.h"
+#include "platform/user/SystemMenu.h"
 #include "platform/user/Timers.h"
 #include "platform/user/UserTypes.h"
 #include "platform/user/Window.h"

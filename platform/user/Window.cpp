@@ -59,6 +59,7 @@ void FreeWindowTree(WND* w) {
     CallProc(w, WM_NCDESTROY, 0, 0);
   }
   KillWindowTimers(w);
+  w->sysMenu.reset();
   DropPostedMessagesFor(w);
   ForgetInputWindow(w);
   FocusWindowGone(w);

@@ -14,6 +14,7 @@
 #include "platform/user/UserTypes.h"
 
 struct TWindowScrollBars;  // ScrollBars.cpp
+struct TMenuData;          // SystemMenu.cpp
 
 struct TWindowClass {
   std::string name;
@@ -68,6 +69,10 @@ struct WND {
   // WM_SETICON: the caller's icons (not owned).
   HICON bigIcon = nullptr;
   HICON smallIcon = nullptr;
+  // The window's own window menu (GetSystemMenu), made on first use.
+  std::shared_ptr<TMenuData> sysMenu;
+  // The caption button shown pressed (HTCLOSE...), HTNOWHERE when none.
+  int pressedButton = 0;
   // SetProp data, in the order set.
   std::vector<std::pair<std::string, HANDLE>> props;
 
@@ -168,6 +173,14 @@ POINT ClampToCursorClip(POINT screen);
 bool IconToArgb(HICON icon, std::vector<std::uint32_t>& out, int& width, int& height);
 // Hands a top-level window's big icon (or its removal) to the display.
 void PassIconToDisplay(WND* w);
+
+// ---- The window menu (SystemMenu.cpp) --------------------------------------------
+// DefWindowProc's SC_MOUSEMENU and SC_KEYMENU: opens w's window menu below
+// its caption and posts the chosen command.
+void OpenWindowMenu(WND* w, bool byKeyboard);
+// Where the window menu opens: the left end of the caption's lower edge, or
+// the client's top-left corner when the window manager draws the caption.
+POINT WindowMenuAnchor(WND* w);  // NonClient.cpp
 
 // WM_PRINT's default handling (Print.cpp).
 void DefaultPrint(WND* w, HDC dc, LPARAM flags);
