@@ -61,6 +61,10 @@ LRESULT NcLeftButtonDown(WND* w, int hit, LPARAM lp) {
   }
   const bool moveOrSize = hit == HTCAPTION || (hit >= HTLEFT && hit <= HTBOTTOMRIGHT);
   if (!moveOrSize && hit != HTSYSMENU && hit != HTCLOSE && hit != HTMINBUTTON && hit != HTMAXBUTTON) return 0;
+  // A grayed button does nothing.
+  if ((hit == HTCLOSE && !WindowCommandEnabled(w, SC_CLOSE)) || (hit == HTMINBUTTON && !(w->style & WS_MINIMIZEBOX)) ||
+      (hit == HTMAXBUTTON && !(w->style & WS_MAXIMIZEBOX)))
+    return 0;
   if (!w->IsChild() && GetActiveWindow() != TopLevelOf(w)) SetActiveWindow(TopLevelOf(w));
   if (w->dead) return 0;
   if (hit == HTCAPTION) {
@@ -163,7 +167,8 @@ LRESULT DefWindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
         g_altTap = true;
       } else {
         g_altTap = false;
-        if (wp == WPARAM(VK_F4) && (lp & (1 << 29))) SendMessage(TopLevelOf(w), WM_SYSCOMMAND, SC_CLOSE, 0);
+        if (wp == WPARAM(VK_F4) && (lp & (1 << 29)) && WindowCommandEnabled(TopLevelOf(w), SC_CLOSE))
+          SendMessage(TopLevelOf(w), WM_SYSCOMMAND, SC_CLOSE, 0);
       }
       return 0;
     case WM_KEYDOWN: g_altTap = false; return 0;
@@ -228,7 +233,7 @@ LRESULT DefWindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
       }
       if (wp == WPARAM(HTCAPTION) && (w->style & WS_MAXIMIZEBOX))
         SendMessage(w, WM_SYSCOMMAND, (w->style & WS_MAXIMIZE) ? SC_RESTORE : SC_MAXIMIZE, lp);
-      else if (wp == WPARAM(HTSYSMENU) && (w->style & WS_SYSMENU))
+      else if (wp == WPARAM(HTSYSMENU) && (w->style & WS_SYSMENU) && WindowCommandEnabled(w, SC_CLOSE))
         SendMessage(w, WM_SYSCOMMAND, SC_CLOSE, lp);
       return 0;
     case WM_RBUTTONUP: {

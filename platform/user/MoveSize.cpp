@@ -66,10 +66,22 @@ void RunMoveSizeLoop(WND* w, int hit, POINT start) {
   if (quit) PostQuitMessage(quitCode);
 }
 
+namespace {
+
+// Shows the button sunk while the mouse holds it, in frames the layer draws.
+void ShowButtonPressed(WND* w, int hit) {
+  if (w->dead || w->pressedButton == hit) return;
+  w->pressedButton = hit;
+  if (w->IsChild() && (w->style & WS_CAPTION) == WS_CAPTION) SendMessage(w, WM_NCPAINT, 1, 0);
+}
+
+}  // namespace
+
 bool TrackCaptionButton(WND* w, int hit) {
   if (!IsLive(w)) return false;
   TWindowPin pin(w);
   SetCapture(w);
+  ShowButtonPressed(w, hit);
   bool inside = true;
   bool released = false;
   bool quit = false;
@@ -88,6 +100,7 @@ bool TrackCaptionButton(WND* w, int hit) {
     if ((m.message == WM_MOUSEMOVE || m.message == WM_LBUTTONUP) && m.hwnd == w) {
       int code = HTNOWHERE;
       inside = WindowHitFromPoint(m.pt, &code) == w && code == hit;
+      ShowButtonPressed(w, inside && m.message == WM_MOUSEMOVE ? hit : HTNOWHERE);
       if (m.message == WM_LBUTTONUP) {
         released = true;
         break;
@@ -103,6 +116,7 @@ bool TrackCaptionButton(WND* w, int hit) {
     DispatchMessage(&m);
   }
   if (!w->dead && GetCapture() == w) ReleaseCapture();
+  ShowButtonPressed(w, HTNOWHERE);
   if (quit) PostQuitMessage(quitCode);
   // Escape, a quit or losing the capture cancels.
   return released && inside && !w->dead;

@@ -1,6 +1,8 @@
 #include "platform/user/NonClient.h"
 
 #include "platform/gdi/Gdi.h"
+#include "platform/gdi/Icons.h"
+#include "platform/gdi/Text.h"
 #include "platform/user/Focus.h"
 #include "platform/user/Paint.h"
 #include "platform/user/SysMetrics.h"
@@ -91,18 +93,11 @@ TFrame OwnFrameOf(DWORD style, DWORD exStyle) {
 
 // The caption's parts: the window-menu icon at the left, then from the
 // right close, maximize and minimize, each a caption button wide.
-int CaptionHit(DWORD style, DWORD exStyle, const RECT& band, POINT p) {
-  if (!(style & WS_SYSMENU)) return HTCAPTION;
-  const bool tool = (exStyle & WS_EX_TOOLWINDOW) != 0;
-  const int bw = tool ? GetSystemMetrics(SM_CYSMCAPTION) : GetSystemMetrics(SM_CXSIZE);
-  int right = band.Right;
-  if (p.X >= right - bw) return HTCLOSE;
-  right -= bw;
-  if (!tool && (style & (WS_MAXIMIZEBOX | WS_MINIMIZEBOX))) {
-    if (p.X >= right - bw) return HTMAXBUTTON;
-    if (p.X >= right - 2 * bw) return HTMINBUTTON;
-  }
-  if (!tool && p.X < band.Left + bw) return HTSYSMENU;
+int CaptionHit(WND* w, const RECT& band, POINT p) {
+  if (!(w->style & WS_SYSMENU)) return HTCAPTION;
+  for (const TCaptionButton& b : CaptionButtons(w, band))
+    if (p.X >= b.cell.Left && p.X < b.cell.Right) return b.hit;
+  if (!(w->exStyle & WS_EX_TOOLWINDOW) && p.X < band.Left + GetSystemMetrics(SM_CXSIZE)) return HTSYSMENU;
   return HTCAPTION;
 }
 
@@ -140,7 +135,7 @@ int DefaultNcHitTest(WND* w, POINT screen) {
   inner.Bottom -= f.border;
   if (!inner.Contains(p)) return HTBORDER;
   const int captionBottom = own ? ((w->style & WS_CAPTION) == WS_CAPTION ? client.Top : inner.Top) : inner.Top + f.caption;
-  if (p.Y < captionBottom) return CaptionHit(w->style, w->exStyle, RECT{inner.Left, inner.Top, inner.Right, captionBottom}, p);
+  if (p.Y < captionBottom) return CaptionHit(w, RECT{inner.Left, inner.Top, inner.Right, captionBottom}, p);
   bool inV = f.vscroll && p.X >= client.Right && p.X < client.Right + f.vscroll && p.Y >= client.Top;
   bool inH = f.hscroll && p.Y >= client.Bottom && p.Y < client.Bottom + f.hscroll && p.X >= client.Left;
   if (inV && inH) return f.sizing ? HTGROWBOX : HTNOWHERE;
@@ -156,6 +151,124 @@ POINT WindowMenuAnchor(WND* w) {
   if (WmDecorated(w->style, w->IsChild())) return POINT{o.X + OwnFrameOf(w->style, w->exStyle).border, o.Y + clientTop};
   TFrame f = FrameOf(w->style, w->exStyle, w->IsChild());
   return POINT{o.X + f.border, o.Y + f.border + f.caption};
+}
+
+namespace {
+
+void Line(HDC dc, int x0, int y0, int x1, int y1) {
+  MoveToEx(dc, x0, y0, nullptr);
+  LineTo(dc, x1, y1);
+}
+
+// The glyph of a caption button centred in face, one pen wide lines doubled
+// where the classic glyphs are bold.
+void DrawButtonGlyph(HDC dc, const RECT& face, int hit, bool restore) {
+  const int size = std::max(4, std::min(face.Width(), face.Height()) - 6) & ~1;
+  const int x = face.Left + (face.Width() - size) / 2, y = face.Top + (face.Height() - size) / 2;
+  switch (hit) {
+    case HTCLOSE:
+      for (int d = 0; d < 2; ++d) {
+        Line(dc, x + d, y, x + size + d, y + size);
+        Line(dc, x + size - 1 + d, y, x - 1 + d, y + size);
+      }
+      break;
+    case HTMINBUTTON: {
+      RECT bar = Bounds(x, y + size - 2, size * 3 / 4, 2);
+      FillRect(dc, &bar, static_cast<HBRUSH>(GetCurrentObject(dc, OBJ_BRUSH)));
+      break;
+    }
+    case HTMAXBUTTON: {
+      auto box = [&](int bx, int by, int bw, int bh) {
+        RECT top = Bounds(bx, by, bw, 2);
+        FillRect(dc, &top, static_cast<HBRUSH>(GetCurrentObject(dc, OBJ_BRUSH)));
+        Line(dc, bx, by, bx, by + bh - 1);
+        Line(dc, bx, by + bh - 1, bx + bw - 1, by + bh - 1);
+        Line(dc, bx + bw - 1, by + bh - 1, bx + bw - 1, by);
+      };
+      if (!restore) {
+        box(x, y, size, size);
+      } else {
+        const int small = size * 2 / 3 + 1;
+        box(x + size - small, y, small, small);
+        RECT under = Bounds(x, y + size - small, small, small);
+        FillRect(dc, &under, GetSysColorBrush(COLOR_BTNFACE));
+        box(x, y + size - small, small, small);
+      }
+      break;
+    }
+  }
+}
+
+// A caption button: raised, or sunk with its glyph a pixel down and right
+// while the mouse holds it; a command the window refuses is grayed.
+void DrawCaptionButton(HDC dc, const RECT& cell, int hit, bool pressed, bool enabled, bool restore) {
+  RECT face{cell.Left + 2, cell.Top + 2, cell.Right - 2, cell.Bottom - 2};
+  if (face.Width() <= 0 || face.Height() <= 0) return;
+  FillRect(dc, &face, GetSysColorBrush(COLOR_BTNFACE));
+  RECT edge = face;
+  DrawEdge(dc, &edge, pressed ? EDGE_SUNKEN : EDGE_RAISED, BF_RECT);
+  if (pressed) {
+    face.Left += 1;
+    face.Top += 1;
+    face.Right += 1;
+    face.Bottom += 1;
+  }
+  const COLORREF colour = GetSysColor(enabled ? COLOR_BTNTEXT : COLOR_GRAYTEXT);
+  HPEN pen = CreatePen(PS_SOLID, 1, colour);
+  HBRUSH brush = CreateSolidBrush(colour);
+  HGDIOBJ oldPen = SelectObject(dc, pen);
+  HGDIOBJ oldBrush = SelectObject(dc, brush);
+  DrawButtonGlyph(dc, face, hit, restore);
+  SelectObject(dc, oldPen);
+  SelectObject(dc, oldBrush);
+  DeleteObject(pen);
+  DeleteObject(brush);
+}
+
+}  // namespace
+
+std::vector<TCaptionButton> CaptionButtons(WND* w, const RECT& band) {
+  std::vector<TCaptionButton> out;
+  if (!(w->style & WS_SYSMENU)) return out;
+  const bool tool = (w->exStyle & WS_EX_TOOLWINDOW) != 0;
+  const int bw = tool ? GetSystemMetrics(SM_CYSMCAPTION) : GetSystemMetrics(SM_CXSIZE);
+  int right = band.Right;
+  out.push_back(TCaptionButton{HTCLOSE, RECT{right - bw, band.Top, right, band.Bottom}, WindowCommandEnabled(w, SC_CLOSE)});
+  right -= bw;
+  if (!tool && (w->style & (WS_MAXIMIZEBOX | WS_MINIMIZEBOX))) {
+    out.push_back(TCaptionButton{HTMAXBUTTON, RECT{right - bw, band.Top, right, band.Bottom},
+                                 (w->style & WS_MAXIMIZEBOX) != 0});
+    out.push_back(TCaptionButton{HTMINBUTTON, RECT{right - 2 * bw, band.Top, right - bw, band.Bottom},
+                                 (w->style & WS_MINIMIZEBOX) != 0});
+  }
+  return out;
+}
+
+void DrawCaption(WND* w, HDC dc, const RECT& band) {
+  const bool active = TopLevelOf(w) == GetActiveWindow();
+  FillRect(dc, &band, GetSysColorBrush(active ? COLOR_ACTIVECAPTION : COLOR_INACTIVECAPTION));
+  RECT text = band;
+  text.Left += 4;
+  if ((w->style & WS_SYSMENU) && !(w->exStyle & WS_EX_TOOLWINDOW)) {
+    const int icon = GetSystemMetrics(SM_CXSMICON);
+    if (HICON i = w->smallIcon ? w->smallIcon : w->bigIcon)
+      DrawIconEx(dc, band.Left + 2, band.Top + (band.Height() - icon) / 2, i, icon, icon, 0, nullptr, DI_NORMAL);
+    text.Left = band.Left + GetSystemMetrics(SM_CXSIZE);
+  }
+  const std::vector<TCaptionButton> buttons = CaptionButtons(w, band);
+  if (!buttons.empty()) text.Right = buttons.back().cell.Left;
+  if (!w->text.empty() && text.Right > text.Left) {
+    HGDIOBJ oldFont = SelectObject(dc, GetStockObject(DEFAULT_GUI_FONT));
+    const int oldMode = SetBkMode(dc, TRANSPARENT);
+    const COLORREF oldColour = SetTextColor(dc, GetSysColor(active ? COLOR_CAPTIONTEXT : COLOR_INACTIVECAPTIONTEXT));
+    DrawText(dc, w->text.c_str(), int(w->text.size()), &text, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_END_ELLIPSIS);
+    SetTextColor(dc, oldColour);
+    SetBkMode(dc, oldMode);
+    SelectObject(dc, oldFont);
+  }
+  for (const TCaptionButton& b : buttons)
+    DrawCaptionButton(dc, b.cell, b.hit, w->pressedButton == b.hit, b.enabled,
+                      b.hit == HTMAXBUTTON && (w->style & WS_MAXIMIZE));
 }
 
 void DefaultNcPaint(WND* w) {
@@ -190,9 +303,6 @@ void DrawDefaultFrame(WND* w, HDC dc) {
   }
   if (w->exStyle & WS_EX_CLIENTEDGE) DrawEdge(dc, &r, EDGE_SUNKEN, BF_RECT | BF_ADJUST);
   if (w->exStyle & WS_EX_STATICEDGE) DrawEdge(dc, &r, BDR_SUNKENOUTER, BF_RECT | BF_ADJUST);
-  if (f.caption) {
-    RECT cap = Bounds(r.Left, r.Top, r.Width(), f.caption);
-    FillRect(dc, &cap, GetSysColorBrush(TopLevelOf(w) == GetActiveWindow() ? COLOR_ACTIVECAPTION : COLOR_INACTIVECAPTION));
-  }
+  if (f.caption) DrawCaption(w, dc, Bounds(r.Left, r.Top, r.Width(), f.caption));
   DrawWindowScrollBars(w, dc);
 }

@@ -178,6 +178,14 @@ BOOL AppendMenu(HMENU menu, UINT flags, UINT_PTR id, const char* text) {
   return InsertMenu(menu, UINT(-1), flags | MF_BYPOSITION, id, text);
 }
 
+bool WindowCommandEnabled(WND* w, WPARAM command) {
+  if (w->sysMenu) {
+    UINT state = GetMenuState(w->sysMenu.get(), UINT(command), MF_BYCOMMAND);
+    if (state != UINT(-1)) return !(state & (MF_GRAYED | MF_DISABLED));
+  }
+  return command != SC_CLOSE || !(w->cls->wc.style & CS_NOCLOSE);
+}
+
 void SetWindowMenuTracker(TWindowMenuTracker tracker) { Tracker() = std::move(tracker); }
 
 void OpenWindowMenu(WND* w, bool byKeyboard) {

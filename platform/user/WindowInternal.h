@@ -181,6 +181,20 @@ void OpenWindowMenu(WND* w, bool byKeyboard);
 // Where the window menu opens: the left end of the caption's lower edge, or
 // the client's top-left corner when the window manager draws the caption.
 POINT WindowMenuAnchor(WND* w);  // NonClient.cpp
+// Whether the window menu lets a window command run (a Close turned off
+// there, or by CS_NOCLOSE, grays the close button and keeps it from acting).
+bool WindowCommandEnabled(WND* w, WPARAM command);
+
+// ---- Caption buttons of frames the layer draws (NonClient.cpp) ---------------------
+struct TCaptionButton {
+  int hit;    // HTCLOSE, HTMAXBUTTON, HTMINBUTTON
+  RECT cell;  // window coordinates, as hit testing finds it
+  bool enabled;
+};
+// From the right: close, then maximize and minimize when the style has either box.
+std::vector<TCaptionButton> CaptionButtons(WND* w, const RECT& band);
+// The caption band with its icon, title and buttons (the pressed one sunk).
+void DrawCaption(WND* w, HDC dc, const RECT& band);
 
 // WM_PRINT's default handling (Print.cpp).
 void DefaultPrint(WND* w, HDC dc, LPARAM flags);
