@@ -1,6 +1,7 @@
-// The GIF LZW coder hooks of the I/O module. The GIF filter reaches its
-// coders only through them, and the format registry offers GIF reading and
-// writing only while they are set. Empty until the coders are installed.
+// The four LZW coder hooks of the I/O module. The GIF and TIFF filters reach
+// their coders only through them (or through the copies a parameter block
+// takes), and the format registry offers GIF reading and writing only while
+// the GIF pair is set. Empty until the coders are installed.
 #pragma once
 #include "platform/rtl/Streams.h"
 
@@ -11,6 +12,17 @@ using TVQGifLzwDecompressProc = void (*)(TStream* Stream, int Height, int Width,
 // Writes the code-size byte, the data sub-blocks and the terminator.
 using TVQGifLzwCompressProc = void (*)(TStream* Stream, int Height, int Width, int BitsPerPixel, const void* Data,
                                        bool Interlaced);
+// One TIFF strip, a row a call: the first call (State nullptr) makes the
+// decoder over Data and gives the first row, later calls the next ones
+// (Data no longer read), a call with Data nullptr frees the decoder. The
+// result's first Size bytes are the row; nullptr on error.
+using TVQTiffLzwDecompressFunc = void* (*)(const void* Data, int Size, void** State);
+// One TIFF strip, a row a call into Stream: the first call (State nullptr)
+// makes the encoder, a call with Row nullptr ends the code stream and frees
+// it.
+using TVQTiffLzwCompressProc = void (*)(const void* Row, int Size, TStream* Stream, void** State);
 
 inline TVQGifLzwDecompressProc DefGifLzwDecompress = nullptr;
 inline TVQGifLzwCompressProc DefGifLzwCompress = nullptr;
+inline TVQTiffLzwDecompressFunc DefTiffLzwDecompress = nullptr;
+inline TVQTiffLzwCompressProc DefTiffLzwCompress = nullptr;

@@ -333,7 +333,9 @@ TOpenPictoraDialog::TOpenPictoraDialog(TComponent* AOwner)
 TOpenPictoraDialog::~TOpenPictoraDialog() = default;
 
 void TOpenPictoraDialog::SetPreviewPane(std::unique_ptr<TVQPreviewPane> pane) {
-  if (pane) pane_ = std::move(pane);
+  if (!pane) return;
+  pane->SetZoomFilter(pane_->ZoomFilter());
+  pane_ = std::move(pane);
 }
 
 std::string TOpenPictoraDialog::FileName() const {
@@ -535,16 +537,46 @@ TSavePictoraDialog::TSavePictoraDialog(TComponent* AOwner) : TOpenPictoraDialog(
   Filter = DefaultSaveFilter();
 }
 
+void TSavePictoraDialog::SetAttachedPictoraIO(TComponent* v) {
+  auto* link = dynamic_cast<IVQSaveParamsLink*>(v);
+  if (!link || v == attached_) return;
+  if (attached_) attached_->RemoveFreeNotification(this);
+  attached_ = v;
+  attached_->FreeNotification(this);
+  TMsgLanguage language;
+  if (link->SaveParamsLanguage(language)) MsgLanguage = language;
+}
+
+void TSavePictoraDialog::Notification(TComponent* AComponent, TOperation Operation) {
+  TOpenPictoraDialog::Notification(AComponent, Operation);
+  if (Operation == opRemove && AComponent == attached_) attached_ = nullptr;
+}
+
 bool TSavePictoraDialog::Execute() {
+  if (IVQSaveParamsLink* link = Link(); link && link->SaveParamsEmpty()) return false;
   previewActive_ = (ExOptions & SaveDlgBit(sdShowPreview)) != 0;
   templateName_ = previewActive_ ? kVQTemplate : kVQTemplateNoPicture;
   if (AutoSetFilter) Filter = BuildPictoraFilter(true, AddAviFilter, ExtraFilter, MsgLanguage);
   const TRect advanced = ShowPlacesBar ? Bounds(474, 0, 75, 23) : Bounds(333, 0, 75, 23);
-  PreviewPane()->SetAdvancedButton((ExOptions & SaveDlgBit(sdShowAdvanced)) != 0, advanced, nullptr);
+  PreviewPane()->SetAdvancedButton((ExOptions & SaveDlgBit(sdShowAdvanced)) != 0, advanced,
+                                   [this](TObject* sender) { AdvancedClick(sender); });
   PreviewPane()->SetCaptions(MsgLanguage);
   PreviewPane()->SetPreviewCheckVisible(previewActive_);
+  // What the advanced button may change goes back when the user cancels,
+  // or when the dialog fails.
+  std::unique_ptr<TVQSaveParamsBackup> backup = Link() ? Link()->BackupSaveParams() : nullptr;
+  auto restore = [&] {
+    if (backup && Link()) Link()->RestoreSaveParams(*backup);
+  };
   UpdateAdvanced();
-  const BOOL result = DoExecute(GetSaveFileName);
+  BOOL result = FALSE;
+  try {
+    result = DoExecute(GetSaveFileName);
+  } catch (...) {
+    restore();
+    throw;
+  }
+  if (!result) restore();
   // A name without extension takes the chosen pair's; an empty one stays
   // empty.
   const std::string name = TOpenPictoraDialog::FileName();
@@ -569,7 +601,17 @@ TVQNameFormat TSavePictoraDialog::NameFormat() const {
   return f;
 }
 
-void TSavePictoraDialog::UpdateAdvanced() { PreviewPane()->SetAdvancedEnabled(NameFormat().DialogPages != 0); }
+void TSavePictoraDialog::UpdateAdvanced() {
+  const TVQNameFormat f = NameFormat();
+  if (IVQSaveParamsLink* link = Link()) link->SaveFormatChanged(f.FileType);
+  PreviewPane()->SetAdvancedEnabled(f.DialogPages != 0);
+}
+
+void TSavePictoraDialog::AdvancedClick(TObject*) {
+  const TVQNameFormat f = NameFormat();
+  if (f.DialogPages == 0) return;
+  if (IVQSaveParamsLink* link = Link()) link->ShowSaveParams(f.FileType, f.DialogPages);
+}
 
 void TSavePictoraDialog::UpdateExtension() {
   const std::string ext = PatternExtension(CurrentPattern());

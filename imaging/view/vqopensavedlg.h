@@ -12,6 +12,7 @@
 
 #include "imaging/core/vqwords.h"
 #include "imaging/view/vqopensavedlg_pane.h"
+#include "imaging/view/vqopensavedlg_params.h"
 #include "platform/rtl/Component.h"
 #include "platform/rtl/Events.h"
 #include "platform/rtl/StringList.h"
@@ -50,8 +51,10 @@ std::string DefaultSaveFilter();
 
 // Runs a platform file dialog modally with a hook: binds the hook window
 // to this object, centres the dialog, and carries the events and help. The
-// platform's dialog has the explorer style only, so ofOldStyleDialog is
-// accepted and has no effect.
+// platform's dialog has the explorer style only (its controls, its
+// notifications and the template beside them), so ofOldStyleDialog keeps
+// the explorer hook and layout; what it does change is the default
+// extension, which comes from FileName when DefaultExt is empty.
 class TVQCommonDialog : public TComponent {
  public:
   explicit TVQCommonDialog(TComponent* AOwner);
@@ -132,6 +135,10 @@ class TOpenPictoraDialog : public TVQCommonDialog {
   void SetAlwaysAnimate(bool v);
   TVQDBorderStyle PreviewBorderStyle() const { return borderStyle_; }
   void SetPreviewBorderStyle(TVQDBorderStyle v);
+  // The filter the preview zooms with: the pane's view's own setting, read
+  // and written through (rfFastLinear in a new dialog).
+  TResampleFilter ZoomFilter() const { return pane_->ZoomFilter(); }
+  void SetZoomFilter(TResampleFilter v) { pane_->SetZoomFilter(v); }
   // Every confirmed path after a run.
   TStrings* Files() const { return files_.get(); }
 
@@ -141,7 +148,8 @@ class TOpenPictoraDialog : public TVQCommonDialog {
   TCloseQueryEvent OnCanClose;
 
   TVQPreviewPane* PreviewPane() const { return pane_.get(); }
-  // Puts another pane in place (the dialog owns it).
+  // Puts another pane in place (the dialog owns it); it takes the zoom
+  // filter of the one it replaces.
   void SetPreviewPane(std::unique_ptr<TVQPreviewPane> pane);
   // The standard controls' area in the hook window's client coordinates;
   // empty without a window.
@@ -192,9 +200,20 @@ class TSavePictoraDialog : public TOpenPictoraDialog {
   explicit TSavePictoraDialog(TComponent* AOwner);
   std::string ClassName() const override { return "TSavePictoraDialog"; }
 
+  // False at once, showing nothing, when the attached component holds no
+  // image. Cancelled, the attached component's parameters are put back as
+  // they were before; confirmed, they stay as the advanced button left them.
   bool Execute() override;
 
   TVQSaveDlgOpt ExOptions = SaveDlgBit(sdShowPreview) | SaveDlgBit(sdShowAdvanced);
+
+  // The component whose save parameters the advanced button edits. Only a
+  // component implementing IVQSaveParamsLink is taken (nullptr and others
+  // leave the property as it is); it returns to nullptr when that
+  // component is destroyed, and a component with a language gives it to
+  // MsgLanguage.
+  TComponent* AttachedPictoraIO() const { return attached_; }
+  void SetAttachedPictoraIO(TComponent* v);
 
   // The format of the live name's extension, else DefaultExt's, else the
   // last extension of the pair's pattern.
@@ -204,6 +223,15 @@ class TSavePictoraDialog : public TOpenPictoraDialog {
   void DoTypeChange() override;
   // Gives the name box the extension of the chosen pair.
   virtual void UpdateExtension();
-  // The advanced button is enabled when the name's format has pages.
+  // The advanced button is enabled when the name's format has pages; the
+  // attached component hears the format.
   void UpdateAdvanced();
+  // The advanced button's click: the attached component's save-parameters
+  // dialog for the name's format, when that format has pages.
+  void AdvancedClick(TObject* Sender);
+  void Notification(TComponent* AComponent, TOperation Operation) override;
+
+ private:
+  IVQSaveParamsLink* Link() const { return dynamic_cast<IVQSaveParamsLink*>(attached_); }
+  TComponent* attached_ = nullptr;
 };

@@ -16,6 +16,12 @@ class TVQEmptyPreviewPane : public TVQPreviewPane {
   void Clear() override {}
   void ApplyZoom() override {}
   void SetBorderStyle(TVQDBorderStyle) override {}
+  // Kept for the view that will zoom with it.
+  TResampleFilter ZoomFilter() const override { return zoomFilter_; }
+  void SetZoomFilter(TResampleFilter filter) override { zoomFilter_ = filter; }
+
+ private:
+  TResampleFilter zoomFilter_ = rfFastLinear;
 };
 
 }  // namespace

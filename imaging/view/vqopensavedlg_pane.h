@@ -8,6 +8,7 @@
 #include <memory>
 #include <string>
 
+#include "imaging/core/pictoraproc_resample.h"
 #include "imaging/core/vqwords.h"
 #include "platform/rtl/Events.h"
 #include "platform/rtl/Types.h"
@@ -47,6 +48,10 @@ class TVQPreviewPane {
   // Applies the zoom list's entry to the picture.
   virtual void ApplyZoom() = 0;
   virtual void SetBorderStyle(TVQDBorderStyle style) = 0;
+  // The filter the picture is zoomed with (the view's own setting; a new
+  // pane starts with rfFastLinear).
+  virtual TResampleFilter ZoomFilter() const = 0;
+  virtual void SetZoomFilter(TResampleFilter filter) = 0;
 };
 
 // The pane a dialog is created with.

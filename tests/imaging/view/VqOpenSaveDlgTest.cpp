@@ -23,7 +23,8 @@ class TRecordingPane : public TVQPreviewPane {
   void SetCaptions(TMsgLanguage language) override { log_.push_back("captions " + std::to_string(language)); }
   void SetPreviewCheckVisible(bool v) override { log_.push_back(std::string("check ") + (v ? "shown" : "hidden")); }
   void SetPlayButtonVisible(bool v) override { log_.push_back(std::string("play ") + (v ? "shown" : "hidden")); }
-  void SetAdvancedButton(bool visible, const TRect& r, TNotifyEvent) override {
+  void SetAdvancedButton(bool visible, const TRect& r, TNotifyEvent onClick) override {
+    Advanced = std::move(onClick);
     log_.push_back(std::string("advanced ") + (visible ? "shown" : "hidden") + " at " + std::to_string(r.Left) + "," +
                    std::to_string(r.Top) + " " + std::to_string(r.Width()) + "x" + std::to_string(r.Height()));
   }
@@ -38,9 +39,50 @@ class TRecordingPane : public TVQPreviewPane {
   void Clear() override { log_.push_back("clear"); }
   void ApplyZoom() override { log_.push_back("zoom"); }
   void SetBorderStyle(TVQDBorderStyle s) override { log_.push_back("border " + std::to_string(s)); }
+  TResampleFilter ZoomFilter() const override { return Zoom; }
+  void SetZoomFilter(TResampleFilter f) override { Zoom = f; }
 
   HWND Hook = nullptr;
+  TNotifyEvent Advanced;  // what the advanced button's click runs
+  TResampleFilter Zoom = rfNone;
   TRect Client{}, Placeholder{};
+
+ private:
+  std::vector<std::string>& log_;
+};
+
+// A component with save parameters, as the I/O components and views have:
+// one "quality" that its save-parameters dialog sets to 95.
+class TParamsComponent : public TComponent, public IVQSaveParamsLink {
+ public:
+  explicit TParamsComponent(std::vector<std::string>& log) : TComponent(nullptr), log_(log) {}
+  int Quality = 80;
+  bool Empty = false;
+  bool HasLanguage = false;
+  TMsgLanguage Language = msSystem;
+
+  bool SaveParamsLanguage(TMsgLanguage& language) const override {
+    if (HasLanguage) language = Language;
+    return HasLanguage;
+  }
+  bool SaveParamsEmpty() const override { return Empty; }
+  struct TBackup : TVQSaveParamsBackup {
+    int quality = 0;
+  };
+  std::unique_ptr<TVQSaveParamsBackup> BackupSaveParams() const override {
+    auto b = std::make_unique<TBackup>();
+    b->quality = Quality;
+    return b;
+  }
+  void RestoreSaveParams(const TVQSaveParamsBackup& b) override {
+    Quality = static_cast<const TBackup&>(b).quality;
+    log_.push_back("restore");
+  }
+  void SaveFormatChanged(int fileType) override { log_.push_back("format " + std::to_string(fileType)); }
+  void ShowSaveParams(int fileType, std::uint16_t pages) override {
+    log_.push_back("params " + std::to_string(fileType) + " pages " + std::to_string(pages));
+    Quality = 95;
+  }
 
  private:
   std::vector<std::string>& log_;
@@ -512,6 +554,152 @@ TEST_F(PictoraDialogs, SnapshotsShowTheDialogsWithTheirEmptyPaneArea) {
     EXPECT_FALSE(d->Execute());
     EXPECT_GT(area, 0);
     EXPECT_EQ(face, area);
+  }
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(PictoraDialogs, TheZoomFilterIsThePanesAndStartsFastLinear) {
+  TOpenPictoraDialog d(&app);
+  EXPECT_EQ(d.ZoomFilter(), rfFastLinear);
+  d.SetZoomFilter(rfLanczos3);
+  EXPECT_EQ(d.ZoomFilter(), rfLanczos3);
+  // A pane put in place takes the setting over.
+  TRecordingPane* p = Record(d);
+  EXPECT_EQ(p->Zoom, rfLanczos3);
+  for (TResampleFilter f : {rfNone, rfBicubic, rfNearest}) {
+    d.SetZoomFilter(f);
+    EXPECT_EQ(p->Zoom, f);
+    p->Zoom = rfHermite;  // the view changed it: the dialog reads it through
+    EXPECT_EQ(d.ZoomFilter(), rfHermite);
+  }
+  d.SetInitialDir(dir);
+  Drive([](TFileDialogDriver& dr) { dr.PressCancel(); });
+  EXPECT_FALSE(d.Execute());
+  EXPECT_EQ(d.ZoomFilter(), rfHermite);
+  TSavePictoraDialog s(&app);
+  EXPECT_EQ(s.ZoomFilter(), rfFastLinear);
+}
+
+TEST_F(PictoraDialogs, AttachedPictoraIOTakesOnlyComponentsWithSaveParameters) {
+  TSavePictoraDialog d(&app);
+  std::vector<std::string> log;
+  auto plain = std::make_unique<TComponent>(nullptr);
+  d.SetAttachedPictoraIO(plain.get());
+  EXPECT_EQ(d.AttachedPictoraIO(), nullptr);
+
+  auto io = std::make_unique<TParamsComponent>(log);
+  io->HasLanguage = true;
+  io->Language = msGerman;
+  d.SetAttachedPictoraIO(io.get());
+  EXPECT_EQ(d.AttachedPictoraIO(), io.get());
+  EXPECT_EQ(d.MsgLanguage, msGerman);
+  for (TComponent* refused : {static_cast<TComponent*>(nullptr), plain.get()}) {
+    d.SetAttachedPictoraIO(refused);
+    EXPECT_EQ(d.AttachedPictoraIO(), io.get());
+  }
+
+  // A component without a language of its own (a view) leaves the dialog's.
+  auto view = std::make_unique<TParamsComponent>(log);
+  d.MsgLanguage = msItalian;
+  d.SetAttachedPictoraIO(view.get());
+  EXPECT_EQ(d.AttachedPictoraIO(), view.get());
+  EXPECT_EQ(d.MsgLanguage, msItalian);
+  io.reset();  // no longer attached: nothing changes
+  EXPECT_EQ(d.AttachedPictoraIO(), view.get());
+  view.reset();
+  EXPECT_EQ(d.AttachedPictoraIO(), nullptr);
+  EXPECT_TRUE(log.empty());
+}
+
+TEST_F(PictoraDialogs, TheAdvancedButtonEditsTheAttachedParametersUntilCancelled) {
+  for (bool confirm : {false, true}) {
+    SCOPED_TRACE(confirm ? "confirmed" : "cancelled");
+    std::vector<std::string> log;
+    TParamsComponent io(log);
+    TSavePictoraDialog d(&app);
+    TRecordingPane* p = Record(d);
+    d.SetInitialDir(dir);
+    d.SetFileName("x.png");
+    d.SetAttachedPictoraIO(&io);
+    int during = 0;
+    Drive([&](TFileDialogDriver& dr) {
+      ASSERT_TRUE(p->Advanced);
+      p->Advanced(nullptr);  // PNG: its page
+      dr.SetType(5);         // icon: no page, so a click does nothing
+      p->Advanced(nullptr);
+      dr.SetType(2);  // JPEG
+      p->Advanced(nullptr);
+      during = io.Quality;
+      if (confirm) {
+        dr.TypeName("out");
+        dr.PressOk();
+      } else {
+        dr.PressCancel();
+      }
+    });
+    EXPECT_EQ(d.Execute(), confirm);
+    EXPECT_EQ(during, 95);
+    EXPECT_EQ(io.Quality, confirm ? 95 : 80);
+    std::vector<std::string> expected = {"format 8", "params 8 pages 128", "format 6", "format 3", "params 3 pages 4"};
+    if (!confirm) expected.push_back("restore");
+    EXPECT_EQ(log, expected);
+  }
+}
+
+TEST_F(PictoraDialogs, ASourceWithoutImagesOrFreedWhileOpen) {
+  std::vector<std::string> log;
+  auto io = std::make_unique<TParamsComponent>(log);
+  io->Empty = true;
+  TSavePictoraDialog d(&app);
+  Record(d);
+  d.SetInitialDir(dir);
+  d.SetAttachedPictoraIO(io.get());
+  int runs = 0;
+  Drive([&](TFileDialogDriver& dr) {
+    ++runs;
+    io.reset();  // the component goes while the dialog is open
+    dr.PressCancel();
+  });
+  EXPECT_FALSE(d.Execute());
+  EXPECT_EQ(runs, 0);
+  EXPECT_TRUE(pane.empty());
+  EXPECT_TRUE(log.empty());
+
+  io->Empty = false;
+  EXPECT_FALSE(d.Execute());
+  EXPECT_EQ(runs, 1);
+  EXPECT_EQ(d.AttachedPictoraIO(), nullptr);
+  EXPECT_EQ(log, (std::vector<std::string>{"format 0"}));  // nothing restored into a freed component
+}
+
+TEST_F(WizardSave, TheOldStyleOptionTakesTheDefaultExtensionFromTheName) {
+  struct Case {
+    bool oldStyle;
+    const char* defaultExt;
+    const char* stored;
+    const char* saved;
+  };
+  const Case cases[] = {
+      {false, "", "photo.bmp", "result.jpg"},  // the chosen pair's
+      {true, "", "photo.bmp", "result.bmp"},   // the stored name's
+      {true, "png", "photo.bmp", "result.png"},
+      {true, "", "photo", "result.jpg"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.stored) + (c.oldStyle ? " old style" : "") + " " + c.defaultExt);
+    d->Options = OptionBit(ofHideReadOnly) | (c.oldStyle ? OptionBit(ofOldStyleDialog) : 0);
+    d->DefaultExt = c.defaultExt;
+    d->SetFileName(dir + "/" + c.stored);
+    d->SetFilterIndex(1);
+    Drive([&](TFileDialogDriver& dr) {
+      dr.TypeName("result");
+      dr.PressOk();
+    });
+    ASSERT_TRUE(d->Execute());
+    EXPECT_EQ(d->FileName(), dir + "/" + c.saved);
   }
 }
 
