@@ -800,3 +800,39 @@ TEST_F(SysMenuTest, AFrameMenuItemOpensItsSubMenuThroughTheSkinnedMenusAndTheMou
 }
 
 }  // namespace
+
+namespace {
+
+using namespace skinobj;
+
+TEST_F(SysMenuTest, AnMdiChildsSystemMenuShowsThroughTheMainFormsController) {
+  form->SetFormStyle(fsMDIForm);
+  ShowFocused();
+  TForm* child = nullptr;
+  app.CreateForm(child);
+  child->SetFormStyle(fsMDIChild);
+  auto* childCtl = new TspBrenvale(child);
+  std::vector<std::string> childLog;
+  childCtl->OnSkinMenuClose = [&](TObject*) { childLog.push_back("menu close"); };
+  child->Show();
+  Idle();
+  childCtl->PopupSystemMenuAt(form->Left() + 40, form->Top() + 60);
+  Idle();
+  ASSERT_EQ(Levels(), 1);
+  EXPECT_FALSE(childCtl->SkinMenu->Visible);
+  EXPECT_TRUE(childCtl->SkinMenuOpen);
+  // An MDI child closes with Ctrl+F4.
+  EXPECT_EQ(ShortCutToText(Level(0)->Items.back()->Item->ShortCut()), "Ctrl+F4");
+  // The keys reach the main form's menu; closing it ends the child's menu
+  // state too.
+  Key(VK_ESCAPE);
+  EXPECT_EQ(Levels(), 0);
+  EXPECT_FALSE(childCtl->SkinMenuOpen);
+  EXPECT_FALSE(childCtl->MessageHookInstalled());
+  EXPECT_FALSE(controller->MessageHookInstalled());
+  EXPECT_EQ(childLog, std::vector<std::string>{"menu close"});
+  childCtl->OnSkinMenuClose = nullptr;
+  delete child;
+}
+
+}  // namespace
