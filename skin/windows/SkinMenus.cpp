@@ -391,7 +391,15 @@ void TspSkinPopupMenu::Show(TControl* Control, const TRect& R, bool PopupUp, boo
   if (m->Visible) c->SkinMenuClosed();
   c->SkinMenuOpened();
   LastPopupPoint = TPoint{R.Left, R.Top};
+  auto alive = m->alive_;
   m->PopupMenu(Control, skinData_, 0, R, Items(), PopupUp);
+  if (!*alive) return;
+  if (!m->Visible) {
+    // Nothing to show: the controller's menu state must not stay on (it
+    // would hold the keys until the next Escape or click).
+    c->SkinMenuClosed();
+    return;
+  }
   if (OnMenuClose) m->OnMenuClose = OnMenuClose;
 }
 

@@ -231,6 +231,7 @@ class TspSkinMenu : public TComponent {
 
  private:
   friend class TspSkinPopupWindow;
+  friend class TspSkinPopupMenu;
   void Open(TControl* Control, TspSkinData* ASkinData, int StartIndex, const TRect& R, TMenuItem* ItemA,
             TMenuItem* ItemB, bool PopupUp, bool Two);
   void OpenWindow(const TRect& R, TMenuItem* ItemA, TMenuItem* ItemB, bool PopupUp, bool ByItem, int StartIndex,

@@ -836,3 +836,37 @@ TEST_F(SysMenuTest, AnMdiChildsSystemMenuShowsThroughTheMainFormsController) {
 }
 
 }  // namespace
+
+namespace {
+
+using namespace skinobj;
+
+TEST_F(SysMenuTest, AnApplicationPopupMenuShowsThroughTheControllerAndAnEmptyOneLeavesNoMenuState) {
+  ShowFocused();
+  auto* popup = new TspSkinPopupMenu(form);
+  AddItem(popup->Items(), "&One");
+  AddItem(popup->Items(), "&Two");
+  popup->Popup(form->Left() + 50, form->Top() + 60);
+  Idle();
+  ASSERT_EQ(Levels(), 1);
+  EXPECT_TRUE(controller->SkinMenuOpen);
+  EXPECT_TRUE(controller->MessageHookInstalled());
+  Key('T');
+  EXPECT_EQ(Levels(), 0);
+  EXPECT_FALSE(controller->SkinMenuOpen);
+  EXPECT_FALSE(controller->MessageHookInstalled());
+  EXPECT_EQ(log, (std::vector<std::string>{"menu open", "menu close", "click &Two"}));
+  EXPECT_TRUE(keys->Log.empty());
+  // A menu with nothing to show opens nothing and leaves the keys alone.
+  log.clear();
+  auto* empty = new TspSkinPopupMenu(form);
+  empty->Popup(form->Left() + 50, form->Top() + 60);
+  Idle();
+  EXPECT_EQ(Levels(), 0);
+  EXPECT_FALSE(controller->SkinMenuOpen);
+  EXPECT_FALSE(controller->MessageHookInstalled());
+  Key('Q');
+  EXPECT_EQ(keys->Log.front(), "keydown " + std::to_string('Q'));
+}
+
+}  // namespace
