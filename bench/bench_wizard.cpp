@@ -1,0 +1,48 @@
+// The wizard's view on a 24-megapixel photo: the HALFTONE display copy a
+// zoom step rebuilds (StretchCopy), at the fitted zoom of a 1920 x 1080
+// screen and one step either side.
+#include <benchmark/benchmark.h>
+
+#include <cstdint>
+
+#include "app/uMain_View.h"
+#include "platform/graphics/Bitmap.h"
+
+namespace {
+
+constexpr int kW = 6000, kH = 4000;
+
+TBitmap& Photo() {
+  static TBitmap* photo = [] {
+    auto* b = new TBitmap(kW, kH, pf24bit);
+    std::uint32_t seed = 2463534242u;
+    for (int y = 0; y < kH; ++y) {
+      auto* p = static_cast<std::uint8_t*>(b->ScanLine(y));
+      for (int x = 0; x < kW; ++x, p += 3) {
+        seed ^= seed << 13, seed ^= seed >> 17, seed ^= seed << 5;
+        const int grain = int(seed & 15);
+        p[0] = std::uint8_t(x * 180 / kW + grain);
+        p[1] = std::uint8_t(y * 200 / kH + grain);
+        p[2] = std::uint8_t((x + y) * 120 / (kW + kH) + 60 + grain);
+      }
+    }
+    return b;
+  }();
+  return *photo;
+}
+
+// Display sizes for a scroll box of about 1900 x 1000 (a 1920 x 1080 screen):
+// the fitted zoom 0.25, then 0.167 and 0.5.
+void BM_StretchCopy(benchmark::State& state) {
+  TBitmap& photo = Photo();
+  const float zoom = float(state.range(0)) / 1000.0f;
+  const TSize size = DisplaySize(kW, kH, zoom);
+  for (auto _ : state) {
+    auto copy = StretchCopy(&photo, size.cx, size.cy);
+    benchmark::DoNotOptimize(copy->ScanLine(0));
+  }
+  state.SetLabel(std::to_string(size.cx) + "x" + std::to_string(size.cy));
+}
+BENCHMARK(BM_StretchCopy)->Arg(250)->Arg(167)->Arg(500)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+}  // namespace
