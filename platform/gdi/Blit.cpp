@@ -167,7 +167,16 @@ bool RunBlit(StretchJob& j) {
   } else if (halftone) {
     AxisTaps xt = HalftoneTaps(j.sw, dw, j.mirrorX, c0, c1), yt = HalftoneTaps(j.sh, dh, j.mirrorY, r0, r1);
     block.resize(size_t(cw) * size_t(r1 - r0));
-    HalftoneBlock(readSrc, xt, yt, 0, cw, 0, r1 - r0, block.data());
+    // Plain 24- and 32-bit sources whose rectangle lies inside them are read
+    // in place; everything else goes through the row reader.
+    const Surface& ss = *j.srcSurf;
+    const bool direct = !sm.monoToColor && !sm.colorToMono && (ss.bpp == 24 || ss.IsBGRX()) && j.sx >= 0 &&
+                        j.sy >= 0 && j.sx + j.sw <= ss.width && j.sy + j.sh <= ss.height;
+    if (direct)
+      HalftoneBlockDirect(DirectRows{ss.top, ss.pitch, ss.bpp / 8, j.sx, j.sy}, xt, yt, 0, cw, 0, r1 - r0,
+                          block.data());
+    else
+      HalftoneBlock(readSrc, xt, yt, 0, cw, 0, r1 - r0, block.data());
   } else if (sameSurface) {
     block.resize(size_t(cw) * size_t(r1 - r0));
     int sxLo = xmap[size_t(c0)], sxHi = sxLo;

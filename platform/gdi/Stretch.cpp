@@ -1,6 +1,8 @@
 #include "platform/gdi/Stretch.h"
 
 #include <algorithm>
+#include <system_error>
+#include <thread>
 
 NearestMap::NearestMap(int srcLen, std::int64_t dstLen, bool mirror, int from, int to) : base(from) {
   v.resize(static_cast<size_t>(std::max(0, to - from)));
@@ -155,4 +157,109 @@ void HalftoneBlock(const SourceRowReader& read, const AxisTaps& xt, const AxisTa
       }
     }
   }
+}
+
+namespace {
+
+// Output rows [r0, r1) of the block; columns [c0, c1) of the taps.
+void HalftoneRowsDirect(const DirectRows& src, const AxisTaps& xt, const AxisTaps& yt, int c0, int c1, int r0,
+                        int r1, int sx0, int sx1, std::uint32_t* out) {
+  const int w = c1 - c0, bpp = src.bytesPerPixel;
+  const size_t span = size_t(sx1 - sx0) * 3;
+  std::vector<std::uint32_t> column(span);
+  const std::uint64_t total = std::uint64_t(xt.scale) * yt.scale;
+  const std::uint64_t half = total / 2;
+  const bool pow2 = (total & (total - 1)) == 0;
+  int shift = 0;
+  while (pow2 && (std::uint64_t(1) << shift) < total) ++shift;
+  // Integer division by total through a 64-bit reciprocal, corrected to
+  // the exact quotient (the estimate is never below it and at most one
+  // above): a hardware divide per channel costs more than all the rest.
+  const std::uint64_t reciprocal = ~std::uint64_t(0) / total + 1;
+  auto divide = [total, reciprocal](std::uint64_t x) {
+    std::uint64_t q = std::uint64_t((static_cast<unsigned __int128>(x) * reciprocal) >> 64);
+    if (q * total > x) --q;
+    return std::uint32_t(q);
+  };
+  for (int r = r0; r < r1; ++r) {
+    // Vertical pass over whole rows: the weighted sum of this row's source
+    // rows, channel by channel. Sums stay below 2^32: the weights of one
+    // output row add up to the axis scale, at most 2^20 here, times 255.
+    std::fill(column.begin(), column.end(), 0u);
+    const int ry = yt.first[size_t(r)], rn = yt.count[size_t(r)];
+    const std::uint32_t* rw = &yt.weights[size_t(yt.offset[size_t(r)])];
+    for (int k = 0; k < rn; ++k) {
+      const std::uint8_t* p = src.top + std::ptrdiff_t(src.y0 + ry + k) * src.pitch + std::ptrdiff_t(src.x0 + sx0) * bpp;
+      const std::uint32_t wv = rw[k];
+      std::uint32_t* c = column.data();
+      if (bpp == 3) {
+        for (size_t i = 0; i < span; ++i) c[i] += wv * p[i];
+      } else {
+        for (size_t i = 0, n = size_t(sx1 - sx0); i < n; ++i) {
+          c[3 * i] += wv * p[4 * i];
+          c[3 * i + 1] += wv * p[4 * i + 1];
+          c[3 * i + 2] += wv * p[4 * i + 2];
+        }
+      }
+    }
+    // Horizontal pass: the column taps over the sums, in 64 bits.
+    std::uint32_t* o = out + size_t(r - r0) * size_t(w);
+    for (int cc = c0; cc < c1; ++cc) {
+      const std::uint32_t* c = &column[size_t(xt.first[size_t(cc)] - sx0) * 3];
+      const std::uint32_t* wt = &xt.weights[size_t(xt.offset[size_t(cc)])];
+      const int n = xt.count[size_t(cc)];
+      std::uint64_t sb = 0, sg = 0, sr = 0;
+      for (int t = 0; t < n; ++t, c += 3) {
+        const std::uint64_t wv = wt[t];
+        sb += wv * c[0];
+        sg += wv * c[1];
+        sr += wv * c[2];
+      }
+      std::uint32_t rr, gg, bb;
+      if (pow2) {
+        rr = std::uint32_t((sr + half) >> shift), gg = std::uint32_t((sg + half) >> shift);
+        bb = std::uint32_t((sb + half) >> shift);
+      } else {
+        rr = divide(sr + half), gg = divide(sg + half), bb = divide(sb + half);
+      }
+      o[cc - c0] = (rr << 16) | (gg << 8) | bb;
+    }
+  }
+}
+
+}  // namespace
+
+void HalftoneBlockDirect(const DirectRows& src, const AxisTaps& xt, const AxisTaps& yt, int c0, int c1, int r0,
+                         int r1, std::uint32_t* out) {
+  if (c1 <= c0 || r1 <= r0) return;
+  int sx0 = xt.first[size_t(c0)], sx1 = sx0;
+  for (int c = c0; c < c1; ++c) {
+    sx0 = std::min(sx0, xt.first[size_t(c)]);
+    sx1 = std::max(sx1, xt.first[size_t(c)] + xt.count[size_t(c)]);
+  }
+  // Work per output row is its source rows times the span; a few threads
+  // share big blocks by rows (each writes only its own rows of out).
+  std::uint64_t work = 0;
+  for (int r = r0; r < r1; ++r) work += std::uint64_t(yt.count[size_t(r)]);
+  work *= std::uint64_t(sx1 - sx0);
+  const unsigned hw = std::max(1u, std::thread::hardware_concurrency());
+  const int threads = int(std::min<std::uint64_t>({hw, 4, std::uint64_t(r1 - r0), work / (1u << 20) + 1}));
+  if (threads <= 1) {
+    HalftoneRowsDirect(src, xt, yt, c0, c1, r0, r1, sx0, sx1, out);
+    return;
+  }
+  const size_t w = size_t(c1 - c0);
+  std::vector<std::thread> pool;
+  const int rows = r1 - r0;
+  for (int t = 1; t < threads; ++t) {
+    const int a = r0 + rows * t / threads, b = r0 + rows * (t + 1) / threads;
+    try {
+      pool.emplace_back(
+          [&, a, b] { HalftoneRowsDirect(src, xt, yt, c0, c1, a, b, sx0, sx1, out + size_t(a - r0) * w); });
+    } catch (const std::system_error&) {  // no thread to be had: do the rows here
+      HalftoneRowsDirect(src, xt, yt, c0, c1, a, b, sx0, sx1, out + size_t(a - r0) * w);
+    }
+  }
+  HalftoneRowsDirect(src, xt, yt, c0, c1, r0, r0 + rows / threads, sx0, sx1, out);
+  for (std::thread& th : pool) th.join();
 }

@@ -50,6 +50,23 @@ using SourceRowReader = std::function<void(int y, int x0, int n, std::uint32_t* 
 void HalftoneBlock(const SourceRowReader& read, const AxisTaps& xt, const AxisTaps& yt, int c0, int c1, int r0,
                    int r1, std::uint32_t* out);
 
+// 24- or 32-bit B,G,R(,X) rows read in place: row y (relative) starts at
+// top + (y0 + y) * pitch, pixel x (relative) at column x0 + x. Every tap
+// must lie inside the rows.
+struct DirectRows {
+  const std::uint8_t* top = nullptr;
+  std::ptrdiff_t pitch = 0;
+  int bytesPerPixel = 3;  // 3 or 4
+  int x0 = 0, y0 = 0;
+};
+
+// The same image as HalftoneBlock, bit for bit, read straight from the rows:
+// each output row first sums its source rows over the needed width (one
+// contiguous multiply-add per byte), then applies the column taps once.
+// Large blocks are split by rows across a few threads.
+void HalftoneBlockDirect(const DirectRows& src, const AxisTaps& xt, const AxisTaps& yt, int c0, int c1, int r0,
+                         int r1, std::uint32_t* out);
+
 // The BLACKONWHITE (useAnd) or WHITEONBLACK image of destination block
 // [c0, c1) x [r0, r1), row-major into out. Axes that do not shrink take the
 // nearest pixel.
