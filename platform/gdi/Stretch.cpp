@@ -161,8 +161,9 @@ void HalftoneBlock(const SourceRowReader& read, const AxisTaps& xt, const AxisTa
 
 namespace {
 
-// Output rows [r0, r1) of the block; columns [c0, c1) of the taps.
-void HalftoneRowsDirect(const DirectRows& src, const AxisTaps& xt, const AxisTaps& yt, int c0, int c1, int r0,
+// Output rows [r0, r1) of the block; columns [c0, c1) of the taps. Built
+// twice, the wider vectors chosen at run time where the processor has them.
+__attribute__((target_clones("avx2", "default"))) void HalftoneRowsDirect(const DirectRows& src, const AxisTaps& xt, const AxisTaps& yt, int c0, int c1, int r0,
                         int r1, int sx0, int sx1, std::uint32_t* out) {
   const int w = c1 - c0, bpp = src.bytesPerPixel;
   const size_t span = size_t(sx1 - sx0) * 3;
@@ -185,17 +186,28 @@ void HalftoneRowsDirect(const DirectRows& src, const AxisTaps& xt, const AxisTap
     // Vertical pass over whole rows: the weighted sum of this row's source
     // rows, channel by channel. Sums stay below 2^32: the weights of one
     // output row add up to the axis scale, at most 2^20 here, times 255.
-    std::fill(column.begin(), column.end(), 0u);
     const int ry = yt.first[size_t(r)], rn = yt.count[size_t(r)];
     const std::uint32_t* rw = &yt.weights[size_t(yt.offset[size_t(r)])];
+    std::uint32_t* c = column.data();
+    const size_t n = size_t(sx1 - sx0);
+    if (rn <= 0) std::fill(column.begin(), column.end(), 0u);
     for (int k = 0; k < rn; ++k) {
-      const std::uint8_t* p = src.top + std::ptrdiff_t(src.y0 + ry + k) * src.pitch + std::ptrdiff_t(src.x0 + sx0) * bpp;
+      const std::uint8_t* p =
+          src.top + std::ptrdiff_t(src.y0 + ry + k) * src.pitch + std::ptrdiff_t(src.x0 + sx0) * bpp;
       const std::uint32_t wv = rw[k];
-      std::uint32_t* c = column.data();
-      if (bpp == 3) {
+      // The first row sets the sums, the others add to them.
+      if (bpp == 3 && k == 0) {
+        for (size_t i = 0; i < span; ++i) c[i] = wv * p[i];
+      } else if (bpp == 3) {
         for (size_t i = 0; i < span; ++i) c[i] += wv * p[i];
+      } else if (k == 0) {
+        for (size_t i = 0; i < n; ++i) {
+          c[3 * i] = wv * p[4 * i];
+          c[3 * i + 1] = wv * p[4 * i + 1];
+          c[3 * i + 2] = wv * p[4 * i + 2];
+        }
       } else {
-        for (size_t i = 0, n = size_t(sx1 - sx0); i < n; ++i) {
+        for (size_t i = 0; i < n; ++i) {
           c[3 * i] += wv * p[4 * i];
           c[3 * i + 1] += wv * p[4 * i + 1];
           c[3 * i + 2] += wv * p[4 * i + 2];
