@@ -1,3 +1,52 @@
-// The wizard's entry point. For now it starts and exits cleanly; the start-up
-// sequence arrives with the main window.
-int main() { return 0; }
+// The wizard's entry: one instance at a time, then the wizard on the display.
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+
+#include "app/uMain_Program.h"
+#include "imaging/core/vqzdefs.h"
+#include "platform/backend/BackendSelect.h"
+#include "platform/backend/headless/HeadlessDisplay.h"
+#include "platform/backend/x11/X11Display.h"
+#include "platform/sys/NamedMutex.h"
+#include "platform/ui/Application.h"
+
+namespace {
+
+// The display the user asked for; none when there is no X display to open.
+// A headless run must be asked for by name: without a window nobody could
+// use or end the program.
+std::unique_ptr<TBackend> OpenDisplay() {
+  const char* display = std::getenv("DISPLAY");
+  const char* backend = std::getenv("LUMIQA_BACKEND");
+  if (!(display && *display) && !(backend && *backend)) return nullptr;
+  if (ChooseBackend(display, backend) == TBackendKind::Headless)
+    return std::make_unique<TBackend>(std::make_unique<THeadlessDisplay>(), TBackendKind::Headless);
+  std::unique_ptr<TX11Display> x11 = TX11Display::Open();
+  if (!x11) return nullptr;
+  x11->SetEndWhenLost(true);
+  return std::make_unique<TBackend>(std::move(x11), TBackendKind::X11);
+}
+
+}  // namespace
+
+int main() {
+  HANDLE mutex = CreateMutexA(nullptr, FALSE, "Orvane");
+  if (mutex && GetLastError() == ERROR_ALREADY_EXISTS) {
+    // Another instance runs: end without showing anything.
+    CloseHandle(mutex);
+    return 0;
+  }
+  std::unique_ptr<TBackend> backend = OpenDisplay();
+  if (!backend) {
+    std::fprintf(stderr, "lumiqa: cannot open a display (set DISPLAY to a running X server)\n");
+    if (mutex) CloseHandle(mutex);
+    return 1;
+  }
+  StartImagingLibrary();
+  RunWizard();
+  DoneApplication();
+  EndImagingLibrary();
+  if (mutex) CloseHandle(mutex);
+  return 0;
+}
