@@ -6,6 +6,8 @@
 #include <iterator>
 
 #include "app/RotateImage.h"
+#include "app/uLinkQuendrix.h"
+#include "skin/controls/SkinExCtrls.h"
 #include "platform/ui/Screen.h"
 #include "tests/app/WizardTestSupport.h"
 
@@ -40,6 +42,8 @@ std::vector<int> QuantValues(const std::string& jpeg) {
 
 class WizardSave : public WizardTest {
  protected:
+  // Addresses the after-save picture opened.
+  std::vector<std::string> opened;
   // Opens face.jpg, edits it on the size step (a darker copy, pushed) and
   // goes straight on to the save step.
   void ReachSave() {
@@ -72,8 +76,14 @@ class WizardSave : public WizardTest {
   void CloseLinkDialog(int tries) {
     After(100, [this, tries] {
       for (int i = 0; i < Screen->CustomFormCount(); ++i)
-        if (TCustomForm* f = Screen->CustomForms(i); f->Modal() && f->ClassName() == "TFrm_LinkQuendrix") {
+        if (auto* f = dynamic_cast<TFrm_LinkQuendrix*>(Screen->CustomForms(i)); f && f->Modal()) {
           modals.push_back(f->ClassName());
+          // The picture opens the project's page.
+          EXPECT_EQ(f->Caption(), "保存成功");
+          TspShellOpen saved = SkinLinkOpener();
+          SkinLinkOpener() = [this](const std::string& url) { opened.push_back(url); };
+          Click(f->LinkImage_quendrix);
+          SkinLinkOpener() = saved;
           f->SetModalResult(mrOk);
           return;
         }
@@ -113,6 +123,7 @@ TEST_F(WizardSave, AcceptingTheProposedNameWritesAJpegOverTheOpenedPhoto) {
   EXPECT_EQ(proposed, "face.jpg");
   EXPECT_EQ(prompts.size(), 1u);
   EXPECT_EQ(modals, std::vector<std::string>{"TFrm_LinkQuendrix"});
+  EXPECT_EQ(opened, std::vector<std::string>{LumiqaHomePage});
   std::unique_ptr<TBitmap> saved = LoadPicture(Picture("face.jpg"));
   ASSERT_NE(saved, nullptr);
   EXPECT_LE(MaxDifference(*saved, *WorkImage), 6);

@@ -27,5 +27,6 @@ class TChildProgram {
   int status_ = 0;
 };
 
-// The full path of program on PATH; empty when not found.
+// The full path of program on PATH (a name with a '/' is taken as the
+// path itself); empty when not found.
 std::string FindProgramOnPath(const char* program);

@@ -1,0 +1,258 @@
+// The real program under a private Xvfb, as a user starts it: the splash
+// comes first, then the skinned main window with its toolbar, task panel and
+// status bar; closing the window ends the program and removes its history.
+// Screenshots go to $LUMIQA_SCREENSHOTS when it is set.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <set>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "tests/support/ChildProgram.h"
+#include "tests/support/ScreenPng.h"
+#include "tests/support/XvfbServer.h"
+
+#define Screen XlibScreen
+#define Region XlibRegion
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#undef Region
+#undef Screen
+
+namespace {
+
+namespace fs = std::filesystem;
+
+struct TShown {
+  Window window = 0;
+  int x = 0, y = 0, w = 0, h = 0;
+  std::string name;
+};
+
+std::string WindowName(Display* d, Window w) {
+  Atom utf8 = XInternAtom(d, "UTF8_STRING", False);
+  Atom netName = XInternAtom(d, "_NET_WM_NAME", False);
+  Atom type;
+  int format;
+  unsigned long count, after;
+  unsigned char* data = nullptr;
+  std::string name;
+  if (XGetWindowProperty(d, w, netName, 0, 1024, False, utf8, &type, &format, &count, &after, &data) == Success &&
+      data) {
+    name.assign(reinterpret_cast<char*>(data), count);
+    XFree(data);
+  }
+  return name;
+}
+
+// The viewable top-level windows, bottom to top.
+std::vector<TShown> ShownWindows(Display* d) {
+  std::vector<TShown> out;
+  Window root = DefaultRootWindow(d), parent, *children = nullptr;
+  unsigned n = 0;
+  if (!XQueryTree(d, root, &root, &parent, &children, &n)) return out;
+  for (unsigned i = 0; i < n; ++i) {
+    XWindowAttributes a;
+    if (!XGetWindowAttributes(d, children[i], &a) || a.map_state != IsViewable || a.override_redirect) continue;
+    out.push_back(TShown{children[i], a.x, a.y, a.width, a.height, WindowName(d, children[i])});
+  }
+  if (children) XFree(children);
+  return out;
+}
+
+// Pixels of a screen rectangle as 0xRRGGBB.
+struct TShot {
+  int w = 0, h = 0;
+  std::vector<unsigned long> px;
+  unsigned long At(int x, int y) const { return px[size_t(y) * size_t(w) + size_t(x)]; }
+};
+
+TShot Grab(Display* d, const TShown& s) {
+  TShot shot;
+  XImage* img = XGetImage(d, DefaultRootWindow(d), s.x, s.y, unsigned(s.w), unsigned(s.h), AllPlanes, ZPixmap);
+  if (!img) return shot;
+  shot.w = s.w;
+  shot.h = s.h;
+  for (int y = 0; y < s.h; ++y)
+    for (int x = 0; x < s.w; ++x) shot.px.push_back(XGetPixel(img, x, y) & 0xFFFFFF);
+  XDestroyImage(img);
+  return shot;
+}
+
+// Polls every 20 ms (the program runs in real time) until pred holds or
+// seconds pass.
+template <class Pred>
+bool WaitFor(Pred pred, double seconds) {
+  const auto end = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
+  while (std::chrono::steady_clock::now() < end) {
+    if (pred()) return true;
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+  return pred();
+}
+
+// The bounding box of the pixels of one colour in rows y0..y1 of a shot.
+struct TBox {
+  int left = 1 << 30, top = 1 << 30, right = -1, bottom = -1;
+  int count = 0;
+  bool Empty() const { return count == 0; }
+};
+TBox FindColour(const TShot& s, unsigned long rgb, int y0, int y1) {
+  TBox b;
+  for (int y = std::max(0, y0); y < std::min(s.h, y1); ++y)
+    for (int x = 0; x < s.w; ++x)
+      if (s.At(x, y) == rgb) {
+        b.left = std::min(b.left, x), b.right = std::max(b.right, x);
+        b.top = std::min(b.top, y), b.bottom = std::max(b.bottom, y);
+        ++b.count;
+      }
+  return b;
+}
+
+int DistinctColours(const TShot& s, int x0, int y0, int w, int h) {
+  std::set<unsigned long> seen;
+  for (int y = y0; y < y0 + h && y < s.h; ++y)
+    for (int x = x0; x < x0 + w && x < s.w; ++x) seen.insert(s.At(x, y));
+  return int(seen.size());
+}
+
+// Dark pixels (text strokes) in a rectangle.
+int DarkPixels(const TShot& s, int x0, int y0, int w, int h) {
+  int n = 0;
+  for (int y = y0; y < y0 + h && y < s.h; ++y)
+    for (int x = x0; x < x0 + w && x < s.w; ++x) {
+      const unsigned long p = s.At(x, y);
+      if (((p >> 16) & 0xFF) + ((p >> 8) & 0xFF) + (p & 0xFF) < 200) ++n;
+    }
+  return n;
+}
+
+constexpr unsigned long kCream = 0xFFFBF0, kSkyBlue = 0xA6CAF0;
+
+TEST(WizardXvfb, SplashThenTheSkinnedMainWindow) {
+  TXvfbServer server;
+  std::string why;
+  if (!server.Start(1280, 1024, &why)) GTEST_SKIP() << why;
+  Display* d = XOpenDisplay(server.Name().c_str());
+  ASSERT_NE(d, nullptr);
+  const std::string runtime = "/tmp/lumiqa-xvfb-" + std::to_string(getpid());
+  fs::create_directories(runtime);
+  const fs::path history = fs::path(LUMIQA_EXE).parent_path() / "HisBmpDir";
+  ASSERT_TRUE(fs::exists(fs::path(LUMIQA_EXE).parent_path() / "Skin" / "Skin.ini"));
+
+  // The program picks its display from the environment: nothing here may
+  // ask for the headless one, and its lock file goes to a private folder.
+  const char* backend = std::getenv("LUMIQA_BACKEND");
+  const std::string savedBackend = backend ? backend : "";
+  unsetenv("LUMIQA_BACKEND");
+  setenv("LUMIQA_RUNTIME_DIR", runtime.c_str(), 1);
+  TChildProgram lumiqa;
+  const bool started = lumiqa.Start(LUMIQA_EXE, {}, server.Name(), &why);
+  if (backend) setenv("LUMIQA_BACKEND", savedBackend.c_str(), 1);
+  unsetenv("LUMIQA_RUNTIME_DIR");
+  ASSERT_TRUE(started) << why;
+
+  TShown splash, main;
+  bool splashPainted = false, splashBeforeMain = false;
+  ASSERT_TRUE(WaitFor(
+      [&] {
+        for (const TShown& s : ShownWindows(d)) {
+          if (s.w == 520 && s.h == 390) {
+            splash = s;
+            // Seen once its picture is on the screen.
+            if (!splashPainted && DistinctColours(Grab(d, s), 0, 0, 520, 390) > 16) {
+              splashPainted = true;
+              splashBeforeMain = main.window == 0;
+              MaybeSaveScreenshot(d, "wizard_splash");
+            }
+          }
+          if (s.name == "Lumiqa2011--轻松五步打造出您的Lumiqa") main = s;
+        }
+        return main.window != 0;
+      },
+      30))
+      << "the main window never appeared";
+  EXPECT_TRUE(splashPainted) << "no splash was seen";
+  EXPECT_TRUE(splashBeforeMain);
+  // The splash sits in the middle of the screen.
+  EXPECT_EQ(splash.x, (1280 - 520) / 2);
+  EXPECT_EQ(splash.y, (1024 - 390) / 2);
+  // It is gone once the main window is up.
+  EXPECT_TRUE(WaitFor(
+      [&] {
+        for (const TShown& s : ShownWindows(d))
+          if (s.window == splash.window) return false;
+        return true;
+      },
+      5));
+
+  // Wait until the window is painted: its title panel is cream.
+  TShot shot;
+  ASSERT_TRUE(WaitFor(
+      [&] {
+        for (const TShown& s : ShownWindows(d))
+          if (s.window == main.window) main = s;
+        shot = Grab(d, main);
+        return !FindColour(shot, kCream, 0, 120).Empty() && !FindColour(shot, kSkyBlue, 0, 120).Empty();
+      },
+      10));
+  MaybeSaveScreenshot(d, "wizard_main");
+
+  // The skinned frame lies around the 883 x 611 client area.
+  EXPECT_GE(main.w, 883);
+  EXPECT_LE(main.w, 883 + 40);
+  EXPECT_GE(main.h, 611);
+  EXPECT_LE(main.h, 611 + 80);
+  EXPECT_LE(std::abs(main.x - (1280 - main.w) / 2), 1);
+
+  // The title panel: 41 cream rows across the client width.
+  const TBox title = FindColour(shot, kCream, 0, 120);
+  ASSERT_FALSE(title.Empty());
+  EXPECT_EQ(title.bottom - title.top + 1, 41);
+  // The task panel, sky blue inside its lowered bevel, centred by the
+  // layout formula on the window's outer width.
+  const TBox task = FindColour(shot, kSkyBlue, title.top, title.bottom + 1);
+  ASSERT_FALSE(task.Empty());
+  const int clientLeft = title.left;
+  EXPECT_EQ(task.left - 1 - clientLeft, (main.w - 337 - 100) / 2);
+  EXPECT_EQ(task.right - task.left + 1, 337 - 2);
+  EXPECT_EQ(task.top - 1 - title.top, 8);
+  // "打开文件" in the task panel: strokes of the CJK face.
+  EXPECT_GT(DarkPixels(shot, task.left, task.top, task.right - task.left + 1, task.bottom - task.top + 1), 60);
+  // The open button left of it and the next button right of it show their
+  // glyphs over the button's face.
+  const int fileLeft = task.left - 1 - 4 - 25;
+  EXPECT_GT(DistinctColours(shot, fileLeft, task.top - 1, 25, 25), 4);
+  const int nextLeft = task.right + 2 + 4;
+  EXPECT_GT(DistinctColours(shot, nextLeft, task.top - 1, 25, 25), 8);
+  // The caption's text is drawn in the frame above the client area.
+  EXPECT_GT(DistinctColours(shot, 0, 0, main.w, title.top), 12);
+  // The status bar at the bottom differs from the grey page above it.
+  EXPECT_GT(DistinctColours(shot, clientLeft, title.top + 611 - 30, 883, 24), 2);
+
+  // Closing the window ends the program and takes the history with it.
+  EXPECT_TRUE(fs::exists(history));
+  XEvent ev{};
+  ev.xclient.type = ClientMessage;
+  ev.xclient.window = main.window;
+  ev.xclient.message_type = XInternAtom(d, "WM_PROTOCOLS", False);
+  ev.xclient.format = 32;
+  ev.xclient.data.l[0] = long(XInternAtom(d, "WM_DELETE_WINDOW", False));
+  ev.xclient.data.l[1] = CurrentTime;
+  XSendEvent(d, main.window, False, NoEventMask, &ev);
+  XFlush(d);
+  EXPECT_TRUE(WaitFor([&] { return !lumiqa.Running(); }, 15));
+  EXPECT_TRUE(WIFEXITED(lumiqa.ExitStatus()));
+  EXPECT_EQ(WEXITSTATUS(lumiqa.ExitStatus()), 0);
+  EXPECT_FALSE(fs::exists(history));
+  XCloseDisplay(d);
+  fs::remove_all(runtime);
+}
+
+}  // namespace
