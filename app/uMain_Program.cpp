@@ -3,15 +3,20 @@
 #include "app/uMain.h"
 #include "app/uSplash.h"
 #include "platform/ui/Application.h"
+#include "platform/user/Display.h"
 
 void RunWizard() {
   Application->Initialize();
   TFrm_Splash* splash = TCustomForm::New<TFrm_Splash>(Application);
   ShowSplash(splash);
   Application->SetTitle("Lumiqa");
+  // A lost display ends the program without closing the window: the
+  // history's files go all the same.
+  const int cleanup = AddShutdownHook([] { HistoryEnd(); });
   TFrm_Main* main = nullptr;
   Application->CreateForm(main);
   splash->Close();
   delete splash;
   Application->Run();
+  RemoveShutdownHook(cleanup);
 }

@@ -134,6 +134,21 @@ int DarkPixels(const TShot& s, int x0, int y0, int w, int h) {
 }
 
 constexpr unsigned long kCream = 0xFFFBF0, kSkyBlue = 0xA6CAF0;
+constexpr char kMainCaption[] = "Lumiqa2011--轻松五步打造出您的Lumiqa";
+
+// Starts the program on the server as a user would: nothing in its
+// environment asks for the headless display, and its lock file goes to a
+// private folder.
+bool StartWizard(TChildProgram& lumiqa, const TXvfbServer& server, const std::string& runtime, std::string* why) {
+  const char* backend = std::getenv("LUMIQA_BACKEND");
+  const std::string savedBackend = backend ? backend : "";
+  unsetenv("LUMIQA_BACKEND");
+  setenv("LUMIQA_RUNTIME_DIR", runtime.c_str(), 1);
+  const bool started = lumiqa.Start(LUMIQA_EXE, {}, server.Name(), why);
+  if (backend) setenv("LUMIQA_BACKEND", savedBackend.c_str(), 1);
+  unsetenv("LUMIQA_RUNTIME_DIR");
+  return started;
+}
 
 TEST(WizardXvfb, SplashThenTheSkinnedMainWindow) {
   TXvfbServer server;
@@ -146,17 +161,8 @@ TEST(WizardXvfb, SplashThenTheSkinnedMainWindow) {
   const fs::path history = fs::path(LUMIQA_EXE).parent_path() / "HisBmpDir";
   ASSERT_TRUE(fs::exists(fs::path(LUMIQA_EXE).parent_path() / "Skin" / "Skin.ini"));
 
-  // The program picks its display from the environment: nothing here may
-  // ask for the headless one, and its lock file goes to a private folder.
-  const char* backend = std::getenv("LUMIQA_BACKEND");
-  const std::string savedBackend = backend ? backend : "";
-  unsetenv("LUMIQA_BACKEND");
-  setenv("LUMIQA_RUNTIME_DIR", runtime.c_str(), 1);
   TChildProgram lumiqa;
-  const bool started = lumiqa.Start(LUMIQA_EXE, {}, server.Name(), &why);
-  if (backend) setenv("LUMIQA_BACKEND", savedBackend.c_str(), 1);
-  unsetenv("LUMIQA_RUNTIME_DIR");
-  ASSERT_TRUE(started) << why;
+  ASSERT_TRUE(StartWizard(lumiqa, server, runtime, &why)) << why;
 
   TShown splash, main;
   bool splashPainted = false, splashBeforeMain = false;
@@ -172,7 +178,7 @@ TEST(WizardXvfb, SplashThenTheSkinnedMainWindow) {
               MaybeSaveScreenshot(d, "wizard_splash");
             }
           }
-          if (s.name == "Lumiqa2011--轻松五步打造出您的Lumiqa") main = s;
+          if (s.name == kMainCaption) main = s;
         }
         return main.window != 0;
       },
@@ -252,6 +258,35 @@ TEST(WizardXvfb, SplashThenTheSkinnedMainWindow) {
   EXPECT_EQ(WEXITSTATUS(lumiqa.ExitStatus()), 0);
   EXPECT_FALSE(fs::exists(history));
   XCloseDisplay(d);
+  fs::remove_all(runtime);
+}
+
+// A display that goes away ends the program; its history goes with it.
+TEST(WizardXvfb, ALostDisplayEndsTheProgramAndRemovesTheHistory) {
+  TXvfbServer server;
+  std::string why;
+  if (!server.Start(1024, 768, &why)) GTEST_SKIP() << why;
+  Display* d = XOpenDisplay(server.Name().c_str());
+  ASSERT_NE(d, nullptr);
+  const std::string runtime = "/tmp/lumiqa-xvfb-lost-" + std::to_string(getpid());
+  fs::create_directories(runtime);
+  const fs::path history = fs::path(LUMIQA_EXE).parent_path() / "HisBmpDir";
+  TChildProgram lumiqa;
+  ASSERT_TRUE(StartWizard(lumiqa, server, runtime, &why)) << why;
+  ASSERT_TRUE(WaitFor(
+      [&] {
+        for (const TShown& s : ShownWindows(d))
+          if (s.name == kMainCaption) return true;
+        return false;
+      },
+      30));
+  EXPECT_TRUE(fs::exists(history));
+  XCloseDisplay(d);
+  server.Stop();
+  EXPECT_TRUE(WaitFor([&] { return !lumiqa.Running(); }, 15));
+  EXPECT_TRUE(WIFEXITED(lumiqa.ExitStatus()));
+  EXPECT_EQ(WEXITSTATUS(lumiqa.ExitStatus()), 1);
+  EXPECT_FALSE(fs::exists(history));
   fs::remove_all(runtime);
 }
 
