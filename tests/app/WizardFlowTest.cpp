@@ -33,7 +33,7 @@ class WizardFlow : public WizardTest {
 };
 
 TEST_F(WizardFlow, LayoutShowsTheSevenStepsWithBoxesForTheFiveRetouchingOnes) {
-  RunFlow([](TFrm_Flow* flow) {
+  RunFlow([this](TFrm_Flow* flow) {
     EXPECT_EQ(flow->Caption(), "自定义打造流程");
     EXPECT_EQ(flow->ClientWidth(), 283);
     EXPECT_EQ(flow->ClientHeight(), 426);
@@ -76,6 +76,10 @@ TEST_F(WizardFlow, LayoutShowsTheSevenStepsWithBoxesForTheFiveRetouchingOnes) {
     const TPoint mc{Frm_Main->Left() + Frm_Main->Width() / 2, Frm_Main->Top() + Frm_Main->Height() / 2};
     EXPECT_LE(std::abs(flow->Left() + flow->Width() / 2 - mc.X), 1);
     EXPECT_LE(std::abs(flow->Top() + flow->Height() / 2 - mc.Y), 1);
+    if (const char* shots = std::getenv("LUMIQA_SNAPSHOT_DIR")) {
+      s.display.WriteBmp(flow->Handle(), (std::string(shots) + "/wizard_flow.bmp").c_str());
+      s.display.WriteBmp(Frm_Main->Handle(), (std::string(shots) + "/wizard_main_headless.bmp").c_str());
+    }
     flow->SetModalResult(mrCancel);
   });
 }
