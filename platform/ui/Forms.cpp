@@ -107,11 +107,19 @@ void TCustomForm::Notification(TComponent* AComponent, TOperation Operation) {
   if (Operation == opInsert && AComponent && (ComponentState() & csLoading)) AComponent->SetLoading(true);
   if (Operation == opRemove) {
     if (AComponent == activeControl_) activeControl_ = nullptr;
+    if (windowMenu_ && AComponent == static_cast<TComponent*>(windowMenu_)) windowMenu_ = nullptr;
     if (menu_ && AComponent == static_cast<TComponent*>(menu_)) {
       menu_ = nullptr;
       if (!(ComponentState() & csDestroying)) MenuBarChanged(this);
     }
   }
+}
+
+void TCustomForm::SetWindowMenu(TMenuItem* v) {
+  if (v == windowMenu_) return;
+  if (windowMenu_) windowMenu_->RemoveFreeNotification(this);
+  windowMenu_ = v;
+  if (v) v->FreeNotification(this);
 }
 
 void TCustomForm::SetMenu(TMainMenu* v) {

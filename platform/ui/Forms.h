@@ -22,6 +22,7 @@
 
 class TCustomForm;
 class TMainMenu;  // the menu layer's; a form only holds it
+class TMenuItem;
 
 enum TFormBorderStyle { bsNone, bsSingle, bsSizeable, bsDialog, bsToolWindow, bsSizeToolWin };
 
@@ -135,6 +136,10 @@ class TCustomForm : public TScrollingWinControl {
   TMainMenu* Menu() const { return menu_; }
   // Shown as a plain bar above the client area (MenuBar.h).
   void SetMenu(TMainMenu* v);
+  // The menu item under which an MDI form's children are listed (the
+  // window menu); cleared when the item goes.
+  TMenuItem* WindowMenu() const { return windowMenu_; }
+  void SetWindowMenu(TMenuItem* v);
   bool KeyPreview = false;
   int HelpContext = 0;
   TCanvas* Canvas() const { return canvas_.get(); }
@@ -237,6 +242,7 @@ class TCustomForm : public TScrollingWinControl {
   TWindowState windowState_ = wsNormal;
   std::unique_ptr<TIcon> icon_;
   TMainMenu* menu_ = nullptr;
+  TMenuItem* windowMenu_ = nullptr;
   std::unique_ptr<TControlCanvas> canvas_;
   TWinControl* activeControl_ = nullptr;
   bool active_ = false;

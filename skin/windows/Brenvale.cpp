@@ -92,9 +92,12 @@ TspBrenvale::TspBrenvale(TComponent* AOwner) : TComponent(AOwner) {
   // form is given from here on (its client size above all) then go through
   // the frame this controller reserves, instead of the frame being cut out
   // of a client sized before the window existed.
+  // An MDI child waits for its window until an MDI form can take it.
+  const bool childWithoutFrame = Form->FormStyle() == fsMDIChild &&
+                                 !(Application && Application->MainForm() && Application->MainForm()->ClientHandle());
   if (Form->HandleAllocated())
     Form->RecreateWnd();
-  else
+  else if (!childWithoutFrame)
     Form->HandleNeeded();
 }
 
@@ -107,6 +110,7 @@ TspBrenvale::~TspBrenvale() {
   if (AnimateTimer) AnimateTimer->SetEnabled(false);
   ObjectList.clear();
   retired_.clear();
+  UnhookMDIClient();
   HoveredIndex = LastHoveredIndex = PressedIndex = -1;
   // A form being destroyed frees its components last, when only its
   // component part is left: it is not touched then.
@@ -322,6 +326,7 @@ bool TspBrenvale::HandleMessage(TMessage& M, bool& PassedFirst) {
   switch (M.Msg) {
     case WM_DESTROY:
       StopTimers();
+      if (IsMDIChild()) MDIChildDestroyed();
       return false;
 
     case WM_SIZE:
@@ -339,6 +344,7 @@ bool TspBrenvale::HandleMessage(TMessage& M, bool& PassedFirst) {
       if (!Skinnable) return false;
       passFirst();
       WMSetText(M);
+      if (IsMDIChild()) UpdateChildWindowMenuItem();
       return false;
 
     case WM_ERASEBKGND:
@@ -348,6 +354,18 @@ bool TspBrenvale::HandleMessage(TMessage& M, bool& PassedFirst) {
 
     case WM_SHOWWINDOW:
       WMShowWindow(M);
+      return false;
+
+    case CM_SHOWINGCHANGED:
+      // The platform shows an MDI child as a child window, without
+      // WM_SHOWWINDOW: the controller hears of it here instead.
+      if (IsMDIChild() && Form->HandleAllocated()) {
+        passFirst();
+        TMessage show{};
+        show.Msg = WM_SHOWWINDOW;
+        show.WParam = Form->Showing() ? 1 : 0;
+        WMShowWindow(show);
+      }
       return false;
 
     case WM_SETCURSOR:
@@ -579,8 +597,9 @@ void TspBrenvale::WMSizing(TMessage& M) {
   }
 }
 
-void TspBrenvale::WMActivate(TMessage&) {
+void TspBrenvale::WMActivate(TMessage& M) {
   ClientDragActive = false;
+  if (IsMDIChild()) MDIChildActivated(LOWORD(M.WParam) != WA_INACTIVE);
   if (supportNCArea_) PaintNCNow();
   if (ZoomedChild()) {
     UpdateCaptionActivation(false);
@@ -623,6 +642,11 @@ void TspBrenvale::WMNCActivate(TMessage& M) {
     PaintNCNow();
     UpdateCaptionActivation(true);
   }
+  if (ZoomedChild()) {
+    TCustomForm* main = Application ? static_cast<TCustomForm*>(Application->MainForm()) : nullptr;
+    if (main && main != Form && main->HandleAllocated()) SendMessage(main->Handle(), WM_NCPAINT, 1, 0);
+  }
+  if (IsMDIChild()) CheckChildWindowMenuItems();
 }
 
 void TspBrenvale::WMShowWindow(TMessage& M) {
@@ -630,6 +654,7 @@ void TspBrenvale::WMShowWindow(TMessage& M) {
   if (!showing) {
     ButtonGlowLayer->Hide();
     MenuGlowLayer->Hide();
+    if (Skinnable && IsMDIChild()) RemoveChildWindowMenuItem();
     if (Skinnable && alphaBlend_ && Form->HandleAllocated()) {
       HWND h = Form->Handle();
       SetWindowLong(h, GWL_EXSTYLE, GetWindowLong(h, GWL_EXSTYLE) & ~LONG_PTR(WS_EX_LAYERED));
@@ -639,8 +664,20 @@ void TspBrenvale::WMShowWindow(TMessage& M) {
   UpdateCustomFrame();
   FirstShowPositioning();
   PrepareFadeIn();
-  if (!Skinnable) return;
+  const bool hookClient = IsMDIForm() && Form->ClientHandle() && !MDIClientHooked();
+  if (hookClient) HookMDIClient();
+  if (!Skinnable) {
+    if (hookClient) RelayoutJiggle();
+    return;
+  }
   if (supportNCArea_ && !IsMDIForm()) RelayoutJiggle();
+  if (hookClient) RelayoutJiggle();
+  if (IsMDIChild()) {
+    // The tabs bar would take the child when accepted.
+    bool accept = true;
+    if (OnAcceptToMDITabsBar) OnAcceptToMDITabsBar(accept);
+    AddChildWindowMenuItem();
+  }
   if (!supportNCArea_) PlaceAreaControls();
   if (Form->Menu()) Form->SetMenu(nullptr);
 }

@@ -345,6 +345,30 @@ class TspBrenvale : public TComponent, public TspSkinMenuController {
   void SwitchSkinnable(bool Value);
   void SendBackgroundChanged();
 
+  // ---- MDI (Brenvale_MDI.cpp) ----
+  // Subclasses the MDI form's client window (once): the hook paints its
+  // background and takes its border away.
+  void HookMDIClient();
+  void UnhookMDIClient();
+  bool MDIClientHooked() const;
+  // The MDI client window's procedure while hooked.
+  LRESULT MDIClientWndProc(HWND Client, UINT Msg, WPARAM WParam, LPARAM LParam, WNDPROC Old);
+  // 0x04CE to each MDI child; with Minimized, the minimized ones go back to
+  // their slots afterwards.
+  void RefitMDIChildren(bool Minimized);
+  // Window-menu items of an MDI child in the main form's WindowMenu.
+  void AddChildWindowMenuItem();
+  void RemoveChildWindowMenuItem();
+  void UpdateChildWindowMenuItem();
+  void CheckChildWindowMenuItems();
+  // The main form's window menu when the main form has a controller.
+  TMenuItem* MainWindowMenu() const;
+  // An MDI child's window goes.
+  void MDIChildDestroyed();
+  // An MDI child's activation changed (the platform tells MDI children by
+  // WM_ACTIVATE).
+  void MDIChildActivated(bool Active);
+
   // ---- Menus (Brenvale_Menus.cpp, Brenvale_KeyMenu.cpp) ----
   // TspSkinMenuController.
   TspSkinMenu* SkinMenuManager() override { return SkinMenu; }
@@ -422,6 +446,8 @@ class TspBrenvale : public TComponent, public TspSkinMenuController {
   void AddMainMenuItems();
   // Window-state steps.
   void MinimizeToSlot();
+  // Moves a minimized form to the first free minimized slot.
+  void PlaceInMinimizedSlot();
   void MaximizeToWorkArea();
   void RestoreFromState();
   void ShowRolledUpFrame();

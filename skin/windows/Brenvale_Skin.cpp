@@ -64,10 +64,12 @@ void TspBrenvale::ApplySkin() {
     FrameWidth = Form->Width();
     FrameHeight = Form->Height();
     if (SkinApplied) ClientRectChanged(true);
-    if (IsMDIForm() && Form->ClientHandle())
+    if (IsMDIForm() && Form->ClientHandle()) {
       InvalidateRect(Form->ClientHandle(), nullptr, TRUE);
-    else
+      RefitMDIChildren(true);
+    } else {
       Form->Invalidate();
+    }
     PaintNCNow();
     UpdateCaptionActivation(!ZoomedChild());
     StartHoverTimer();
@@ -122,7 +124,14 @@ void TspBrenvale::SwitchSkinnable(bool Value) {
     SetWindowPos(Form->Handle(), nullptr, 0, 0, 0, 0,
                  SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
   }
-  Form->Refresh();
+  if (IsMDIForm()) {
+    // One hook, kept over every switch (the MDI client's own procedure
+    // stays saved from the first).
+    HookMDIClient();
+    RelayoutJiggle();
+  } else {
+    Form->Refresh();
+  }
   if (remaximize) {
     if (!Skinnable)
       Form->SetWindowState(wsMaximized);
@@ -175,6 +184,7 @@ void TspBrenvale::SkinMessage(TMessage& M) {
       ChangeSkinControls(data, Form);
       break;
     case SKINMSG_AFTERLOAD:
+      if (data && data == skinData_ && IsMDIForm()) RefitMDIChildren(true);
       break;
     case SPMSG_MENUCLOSED:
       SkinMenuClosed();

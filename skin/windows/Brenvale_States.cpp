@@ -87,6 +87,13 @@ void TspBrenvale::MinimizeToSlot() {
     return;
   }
   if (IsNullRect(SavedBounds)) SavedBounds = Form->BoundsRect();
+  PlaceInMinimizedSlot();
+  if (IsMDIChild() && Application && Application->MainForm())
+    Application->MainForm()->Perform(SPMSG_MDICHILDRESTORED, 0, 0);
+  if (OnMinimize) OnMinimize(this);
+}
+
+void TspBrenvale::PlaceInMinimizedSlot() {
   // A degenerate skin can ask for slots of no size; they still take room.
   const int w = std::max(1, MinFrameWidth()), h = std::max(1, MinFrameHeight());
   TRect area{};
@@ -131,9 +138,6 @@ void TspBrenvale::MinimizeToSlot() {
     }
   }
   Form->SetBounds(slot.X, slot.Y, w, h);
-  if (IsMDIChild() && Application && Application->MainForm())
-    Application->MainForm()->Perform(SPMSG_MDICHILDRESTORED, 0, 0);
-  if (OnMinimize) OnMinimize(this);
 }
 
 void TspBrenvale::MaximizeToWorkArea() {
