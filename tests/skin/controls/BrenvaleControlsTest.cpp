@@ -63,6 +63,57 @@ TEST_F(SkinControllerWalkTest, ControlsOfAnotherSkinDataAreLeftAlone) {
   EXPECT_EQ(b->ControlIndex, 7);
 }
 
+// A load repaints the skinned controls of a skinned form in the new skin:
+// nothing but the skin's messages asks them to.
+TEST_F(SkinControllerWalkTest, ALoadRepaintsBoundControlsFromTheNewSkin) {
+  auto* ctl = new TspBrenvale(form);
+  LoadFixtureSkin();
+  ctl->SetSkinData(skin);
+  auto* b = new TspSkinButton(form);
+  b->SetParent(form);
+  b->SetSkinData(skin);
+  b->SetBounds(10, 10, 60, 24);
+  auto* l = new TspSkinStdLabel(form);
+  l->SetParent(form);
+  l->SetSkinData(skin);
+  l->UseSkinFont() = true;
+  l->SetBounds(10, 50, 120, 30);
+  l->SetCaption("Hello");
+  Show();
+  auto inkOf = [&](TColor c) {
+    int n = 0;
+    for (int y = 0; y < l->Height(); ++y)
+      for (int x = 0; x < l->Width(); ++x)
+        if (Pixel(l, x, y) == c) ++n;
+    return n;
+  };
+  const TColor oldInk = 0x000000FF, newInk = 0x0000A000, newFill = 0x00205080;
+  ASSERT_EQ(Pixel(b, 30, 12), kNormal);
+  ASSERT_GT(inkOf(oldInk), 10);
+  ASSERT_EQ(inkOf(newInk), 0);
+  // The same skin with the button's normal fill and the label's colour changed.
+  TDibImage pic = FixturePicture();
+  for (int y = 0; y < pic.Height; ++y)
+    for (int x = 0; x < pic.Width; ++x) {
+      Byte* p = pic.Row(y) + x * 3;
+      if (TColor(p[2] | p[1] << 8 | p[0] << 16) != kNormal) continue;
+      p[0] = Byte(newFill >> 16);
+      p[1] = Byte(newFill >> 8);
+      p[2] = Byte(newFill);
+    }
+  folder_.WriteBytes("states.bmp", WriteBmp(pic));
+  std::string ini = FixtureIni(false);
+  const std::string from = "fontheight=20\nfontcolor=$000000FF\n";
+  ASSERT_NE(ini.find(from), std::string::npos);
+  ini.replace(ini.find(from), from.size(), "fontheight=20\nfontcolor=$0000A000\n");
+  folder_.WriteText("Skin.ini", ini);
+  ASSERT_TRUE(skin->LoadFromFile(folder_.Path("Skin.ini")));
+  Idle();
+  EXPECT_EQ(Pixel(b, 30, 12), newFill);
+  EXPECT_EQ(inkOf(oldInk), 0);
+  EXPECT_GT(inkOf(newInk), 10);
+}
+
 }  // namespace
 
 class BrenvaleControlsTest : public brvtest::BrenvaleTest {};

@@ -69,6 +69,12 @@ TEST_F(BrenvaleMDITest, TheClientWindowShowsTheSkinsBackgroundWithoutABorder) {
       {"frame picture", "", kClient, kClient},
       // The caption buttons' picture tiled: normal, active and down cells.
       {"MDI background picture", "mdibgpictureindex=0\n", kObjNormal, kObjActive},
+      // A picture without pixels or an index past the list: the button
+      // face, never a division by the picture's size.
+      {"MDI picture without pixels", "mdibgpictureindex=1\n", TColor(ColorToRGB(clBtnFace)),
+       TColor(ColorToRGB(clBtnFace))},
+      {"MDI picture past the list", "mdibgpictureindex=9\n", TColor(ColorToRGB(clBtnFace)),
+       TColor(ColorToRGB(clBtnFace))},
       {"no skin", nullptr, TColor(ColorToRGB(clAppWorkSpace)), TColor(ColorToRGB(clAppWorkSpace))},
   };
   for (const TCase& c : cases) {
@@ -76,7 +82,12 @@ TEST_F(BrenvaleMDITest, TheClientWindowShowsTheSkinsBackgroundWithoutABorder) {
     if (c.formInfo) {
       TFixtureOptions o;
       o.extraFormInfo = c.formInfo;
-      folder_.WriteText("Skin.ini", FrameIni(o));
+      std::string ini = FrameIni(o);
+      // A second picture entry with no file.
+      const std::string pictures = "activepicturescount=1\n0=buttons.bmp\n";
+      ASSERT_NE(ini.find(pictures), std::string::npos);
+      ini.replace(ini.find(pictures), pictures.size(), "activepicturescount=2\n0=buttons.bmp\n1=\n");
+      folder_.WriteText("Skin.ini", ini);
       ASSERT_TRUE(skin->LoadFromFile(folder_.Path("Skin.ini")));
     } else {
       mainCtl->SetSkinData(nullptr);
