@@ -114,6 +114,37 @@ TEST_F(SkinControllerWalkTest, ALoadRepaintsBoundControlsFromTheNewSkin) {
   EXPECT_GT(inkOf(newInk), 10);
 }
 
+// A load into a skin data the form's controller does not use leaves the
+// frame as it is, and still refreshes the form's controls bound to it.
+TEST_F(SkinControllerWalkTest, ALoadOfAnotherSkinDataRefreshesOnlyItsControls) {
+  auto* ctl = new TspBrenvale(form);
+  LoadFixtureSkin();
+  ctl->SetSkinData(skin);
+  auto* other = new TspSkinData(form);
+  ASSERT_TRUE(other->LoadFromFile(folder_.Path("Skin.ini")));
+  auto* mine = new TspSkinButton(form);
+  mine->SetParent(form);
+  mine->SetSkinData(skin);
+  auto* theirs = new TspSkinButton(form);
+  theirs->SetParent(form);
+  theirs->SetSkinData(other);
+  Show();
+  mine->GetSkinData();
+  theirs->GetSkinData();
+  // Stale indexes the walk would replace.
+  mine->ControlIndex = theirs->ControlIndex = 7;
+  int changes = 0;
+  ctl->OnChangeSkinData = [&](TObject*) { ++changes; };
+  const std::size_t objects = ctl->ObjectList.size();
+  ASSERT_TRUE(other->LoadFromFile(folder_.Path("Skin.ini")));
+  Idle();
+  EXPECT_EQ(theirs->ControlIndex, 0);
+  EXPECT_EQ(mine->ControlIndex, 7);
+  EXPECT_EQ(changes, 0);
+  EXPECT_TRUE(ctl->SkinApplied);
+  EXPECT_EQ(ctl->ObjectList.size(), objects);
+}
+
 }  // namespace
 
 class BrenvaleControlsTest : public brvtest::BrenvaleTest {};

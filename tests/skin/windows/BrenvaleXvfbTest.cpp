@@ -164,3 +164,42 @@ TEST_F(BrenvaleXvfbTest, ClosesByItsOwnCloseButton) {
   EXPECT_FALSE(form->Visible());
   EXPECT_EQ(ScreenPixel(100 + 150, 80 + 10), std::uint32_t(kRoot));
 }
+
+// Switched off by its skin data, the form goes back to the window manager's
+// frame: decorated again and no longer shaped; switched on, undecorated and
+// shaped once more.
+TEST_F(BrenvaleXvfbTest, TheSkinnableSwitchHandsTheFrameToTheWindowManagerAndBack) {
+  auto decorations = [this] {
+    Atom motif = XInternAtom(reader, "_MOTIF_WM_HINTS", False);
+    Atom type = 0;
+    int format = 0;
+    unsigned long count = 0, after = 0;
+    unsigned char* data = nullptr;
+    long value = -1;
+    if (XGetWindowProperty(reader, Native(), motif, 0, 5, False, AnyPropertyType, &type, &format, &count, &after,
+                           &data) == Success &&
+        data) {
+      // Without the decorations flag the window manager decorates.
+      const long* hints = reinterpret_cast<long*>(data);
+      value = count == 5 && (hints[0] & 2) ? hints[2] : 1;
+      XFree(data);
+    } else if (data == nullptr) {
+      value = 1;  // no hints: decorated
+    }
+    return value;
+  };
+  ASSERT_EQ(decorations(), 0);
+  ASSERT_EQ(ScreenPixel(100, 80), std::uint32_t(kRoot));
+  TspSkinData* skin = ctl->SkinData();
+  skin->SetSkinnableForm(false);
+  Pump();
+  EXPECT_FALSE(ctl->Skinnable);
+  EXPECT_NE(decorations(), 0);
+  EXPECT_NE(ScreenPixel(form->Left(), form->Top()), std::uint32_t(kRoot));
+  skin->SetSkinnableForm(true);
+  Pump();
+  EXPECT_EQ(decorations(), 0);
+  EXPECT_EQ(ScreenPixel(form->Left() + 150, form->Top() + 10), Rgb24(kTop));
+  EXPECT_EQ(ScreenPixel(form->Left(), form->Top()), std::uint32_t(kRoot));
+  EXPECT_EQ(display->ErrorCount(), 0);
+}
