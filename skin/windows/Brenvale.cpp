@@ -310,10 +310,15 @@ void TspBrenvale::PreStep(TMessage& Message) {
   if (!IsPreStepMessage(Message.Msg)) return;
   if (ShowObjectHint && skinHint_) HideObjectHint();
   if (!InMainMenu || SkinMenuOpen) {
-    if (SkinMenuVisible())
+    if (SkinMenuVisible()) {
       CloseSkinMenus();
-    else if (SkinMenuOpen)
+    } else if (SkinMenuOpen) {
       SkinMenuClosed();
+    } else if (IsMDIForm() && Form->Visible()) {
+      // The active child's frame menus close with the parent's.
+      if (TCustomForm* child = Form->ActiveMDIChild())
+        if (TspBrenvale* k = FindController(child); k && k != this) k->PreStep(Message);
+    }
   }
   if (InMainMenu && !SkinMenuVisible()) ExitMainMenu();
 }

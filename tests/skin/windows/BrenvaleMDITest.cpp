@@ -250,3 +250,23 @@ TEST_F(BrenvaleMDITest, TheSwitchWaitsForAnMDIFormWithoutChildren) {
   EXPECT_TRUE(mainCtl->Skinnable);
   EXPECT_EQ(MDIPixel(0, 0), kClient);
 }
+
+// What closes the MDI form's menus closes those of its active child too.
+TEST_F(BrenvaleMDITest, ThePreStepOfTheParentReachesTheActiveChild) {
+  SkinnedFrame();
+  TForm* doc = Child("Doc");
+  TspBrenvale* k = Ctl(doc);
+  ASSERT_EQ(main->ActiveMDIChild(), doc);
+  int closed = 0;
+  k->OnSkinMenuClose = [&](TObject*) { ++closed; };
+  // A menu the child's frame opened.
+  k->SkinMenuOpen = true;
+  main->Perform(WM_CANCELMODE, 0, 0);
+  EXPECT_FALSE(k->SkinMenuOpen);
+  EXPECT_EQ(closed, 1);
+  // Messages outside the pre-step's list leave it open.
+  k->SkinMenuOpen = true;
+  main->Perform(WM_NULL, 0, 0);
+  EXPECT_TRUE(k->SkinMenuOpen);
+  k->SkinMenuOpen = false;
+}

@@ -236,3 +236,29 @@ TEST_F(BrenvaleSkinChangeTest, MessagesOfAnotherSkinDataAreIgnored) {
   EXPECT_TRUE(ctl->Skinnable);
   EXPECT_EQ(Pixel(150, 10), kTop);
 }
+
+// A skin data that does not skin forms, given to a shown skinned form, hands
+// its frame to the platform at once, and the form's own skin data back
+// takes it again.
+TEST_F(BrenvaleSkinChangeTest, AssigningASkinDataThatDoesNotSkinFormsGivesThePlatformFrame) {
+  Skinned();
+  TForm* plain = NewForm(100, 400, 300, 200);
+  plain->Show();
+  Idle();
+  RECT pc{};
+  GetClientRect(plain->Handle(), &pc);
+  auto* unskinned = new TspSkinData(form);
+  unskinned->SetSkinnableForm(false);
+  ASSERT_TRUE(unskinned->LoadFromFile(folder_.Path("Skin.ini")));
+  ctl->SetSkinData(unskinned);
+  Idle();
+  EXPECT_FALSE(ctl->Skinnable);
+  EXPECT_EQ(form->ClientWidth(), pc.Right);
+  EXPECT_EQ(form->ClientHeight(), pc.Bottom);
+  EXPECT_FALSE(HasRegion());
+  ctl->SetSkinData(skin);
+  Idle();
+  EXPECT_TRUE(ctl->Skinnable);
+  EXPECT_EQ(ClientInWindow(), (TRect{4, 24, 296, 196}));
+  EXPECT_EQ(Pixel(150, 10), kTop);
+}
