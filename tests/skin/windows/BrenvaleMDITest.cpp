@@ -270,3 +270,20 @@ TEST_F(BrenvaleMDITest, ThePreStepOfTheParentReachesTheActiveChild) {
   EXPECT_TRUE(k->SkinMenuOpen);
   k->SkinMenuOpen = false;
 }
+
+// A maximized child that goes takes the parent's maximized-child state with
+// it: the caption no longer names it.
+TEST_F(BrenvaleMDITest, AMaximizedChildThatGoesLeavesTheParentsCaption) {
+  SkinnedFrame();
+  TForm* keep = Child("Keep");
+  TForm* doc = Child("Doc", 40, 40);
+  Ctl(doc)->ChangeWindowState(spwsMaximized);
+  Idle();
+  ASSERT_TRUE(mainCtl->ChildMaximized);
+  ASSERT_EQ(mainCtl->DefaultCaptionText(), "Main - [Doc]");
+  delete doc;
+  Idle();
+  EXPECT_FALSE(mainCtl->ChildMaximized);
+  EXPECT_EQ(mainCtl->DefaultCaptionText(), "Main");
+  EXPECT_EQ(Ctl(keep)->WindowState, spwsNormal);
+}
