@@ -498,6 +498,22 @@ bool TspSkinData::LoadFromFile(const std::string& fileName) {
   }
 
   const std::string folder = ExtractFilePath(NativePath(fileName));
+  // A skin in use is replaced only by one that loads whole: the new one is
+  // read aside first, so a picture or value that fails half-way leaves the
+  // forms with the skin they have.
+  if (!Empty) {
+    TspSkinData trial(nullptr);
+    trial.trialLoad_ = true;
+    try {
+      trial.LoadSkin(*ini, folder);
+    } catch (const std::bad_alloc&) {
+      LastLoadError = "Out of memory";
+      return false;
+    } catch (const std::exception& e) {
+      LastLoadError = e.what();
+      return false;
+    }
+  }
   return RunLoad([&] { LoadSkin(*ini, folder); });
 }
 
@@ -607,6 +623,7 @@ void TspSkinData::LoadCursors(const TCustomIniFile& ini, const std::string& fold
     } catch (const EStreamError&) {
       path.clear();
     }
+    if (trialLoad_) continue;
     const std::uintptr_t handle = !path.empty() && table.LoadCursorFromFile ? table.LoadCursorFromFile(path) : 0;
     if (table.SetCursor) table.SetCursor(startcursorindex + i, handle);
   }

@@ -171,8 +171,11 @@ class TspSkinData : public TComponent {
   // --- operations ----------------------------------------------------------
   // True when the skin loaded. A missing file or one without the sections
   // VERSION, PICTURES, FORMINFO, SKINOBJECTS and SKINCONTROLS changes nothing
-  // and sends nothing; a skin that fails while loading leaves the component
-  // empty, sends 0x4CA and 0x4CB all the same and sets LastLoadError.
+  // and sends nothing. While a skin is in use, a new one that fails (a
+  // picture or value that cannot be read) is found out before anything is
+  // touched: false, the skin in use kept, nothing sent. An empty component
+  // that fails while loading stays empty, sends 0x4CA and 0x4CB all the same
+  // and sets LastLoadError.
   bool LoadFromFile(const std::string& fileName);
   // The same for a stored compressed skin: an empty one (or none) changes
   // nothing. Corrupt or truncated data, a version above the supported one,
@@ -247,4 +250,6 @@ class TspSkinData : public TComponent {
   TspCompressedSkinList* skinList_ = nullptr;
   int skinIndex_ = 0;
   std::uint64_t pictureBytes_ = 0;
+  // A trial load reads everything but leaves the application's cursors.
+  bool trialLoad_ = false;
 };

@@ -298,6 +298,8 @@ struct BrokenSkin {
   const char* to;
 };
 
+// An empty component that fails part-way stays empty and tells the forms
+// the load ended; one with a skin in use keeps it and tells nobody.
 TEST_F(SkinDataLoad, SkinFailingPartWayEndsEmptyAndTellsTheForms) {
   folder_.WriteBytes("bad.bmp", {'B', 'M', 1, 2, 3});
   const BrokenSkin cases[] = {
@@ -309,7 +311,10 @@ TEST_F(SkinDataLoad, SkinFailingPartWayEndsEmptyAndTellsTheForms) {
       {"bad description rectangle", "textrect=4,0,140,18", "textrect=4,,140,18"},
   };
   for (const BrokenSkin& c : cases) {
+    // A skin in use first, the broken one read over it.
     ASSERT_TRUE(data_->LoadFromFile(folder_.Path("Skin.ini")));
+    const std::string name = data_->skinname;
+    const std::map<int, std::uintptr_t> cursors = cursors_;
     std::string ini = kSkinIni;
     ini.replace(ini.find(c.from), std::string(c.from).size(), c.to);
     if (std::string(c.what).find("JPG") != std::string::npos) {
@@ -317,6 +322,21 @@ TEST_F(SkinDataLoad, SkinFailingPartWayEndsEmptyAndTellsTheForms) {
                                  std::filesystem::copy_options::overwrite_existing);
     }
     folder_.WriteText("broken.ini", ini);
+    rec_.log.clear();
+    EXPECT_FALSE(data_->LoadFromFile(folder_.Path("broken.ini"))) << c.what;
+    EXPECT_FALSE(data_->LastLoadError.empty()) << c.what;
+    EXPECT_FALSE(data_->Empty) << c.what;
+    EXPECT_FALSE(data_->SkinLoading) << c.what;
+    EXPECT_FALSE(data_->Picture.Empty()) << c.what;
+    EXPECT_TRUE(data_->FrameUsable()) << c.what;
+    EXPECT_FALSE(data_->SkinControls.empty()) << c.what;
+    EXPECT_EQ(data_->skinname, name) << c.what;
+    EXPECT_EQ(cursors_, cursors) << c.what;
+    EXPECT_TRUE(Messages().empty()) << c.what;
+    // The same from an empty component.
+    delete data_;
+    data_ = new TspSkinData(owner_.get());
+    rec_.data = data_;
     rec_.log.clear();
     EXPECT_FALSE(data_->LoadFromFile(folder_.Path("broken.ini"))) << c.what;
     EXPECT_FALSE(data_->LastLoadError.empty()) << c.what;

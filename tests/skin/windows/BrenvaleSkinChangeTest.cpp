@@ -122,38 +122,57 @@ TEST_F(BrenvaleSkinChangeTest, ANewSkinReachesTheFrameOfEveryForm) {
   }
 }
 
-// A skin that cannot be read as one (missing, or without its sections)
-// changes nothing; one that fails half-way (a picture that does not decode)
-// never leaves half a skin: the frame goes back to its default look.
-TEST_F(BrenvaleSkinChangeTest, BrokenSkinsNeverLeaveHalfAFrame) {
+// A skin that cannot be read (missing, without its sections, with a picture
+// or a value that fails half-way) leaves the frame with the skin in use:
+// the forms hear of no load.
+TEST_F(BrenvaleSkinChangeTest, ABrokenSkinLeavesTheSkinInUse) {
   Skinned();
   ASSERT_EQ(Pixel(150, 10), kTop);
   int changes = 0;
   ctl->OnChangeSkinData = [&](TObject*) { ++changes; };
   TSkinFolder broken;
   broken.WriteText("NoInfo.ini", "[VERSION]\n[PICTURES]\npicture=frame.bmp\n[SKINOBJECTS]\n[SKINCONTROLS]\n");
-  for (const std::string& file : {broken.Path("Missing.ini"), broken.Path("NoInfo.ini")}) {
+  broken.WriteText("frame.bmp", "BM this is no bitmap");
+  broken.WriteBytes("good.bmp", WriteBmp(FramePicture(0x00336699)));
+  broken.WriteBytes("mask.bmp", WriteBmp(MaskPicture()));
+  broken.WriteBytes("buttons.bmp", WriteBmp(ButtonsPicture()));
+  broken.WriteText("BadPicture.ini", FrameIni({}));
+  std::string badValue = FrameIni({});
+  badValue.replace(badValue.find("picture=frame.bmp"), 17, "picture=good.bmp");
+  badValue.replace(badValue.find("clientrect=4,24,116,76"), 22, "clientrect=4,,116,76");
+  broken.WriteText("BadValue.ini", badValue);
+  for (const char* file : {"Missing.ini", "NoInfo.ini", "BadPicture.ini", "BadValue.ini"}) {
     SCOPED_TRACE(file);
-    EXPECT_FALSE(skin->LoadFromFile(file));
+    EXPECT_FALSE(skin->LoadFromFile(broken.Path(file)));
     Idle();
     EXPECT_EQ(changes, 0);
     EXPECT_TRUE(ctl->SkinApplied);
+    EXPECT_FALSE(ctl->SkinChanging);
     EXPECT_EQ(ctl->ObjectList.size(), 4u);
     EXPECT_EQ(Pixel(150, 10), kTop);
     EXPECT_EQ(form->ClientWidth(), 300 - 8);
   }
+}
+
+// A form whose skin data is empty keeps its default look when a load fails.
+TEST_F(BrenvaleSkinChangeTest, ABrokenFirstSkinLeavesTheDefaultLook) {
+  NewForm(0, 0, 100, 100);
+  MakeForm(300, 200);
+  skin = new TspSkinData(form);
+  ctl->SetSkinData(skin);
+  Show();
+  TSkinFolder broken;
   broken.WriteText("frame.bmp", "BM this is no bitmap");
   broken.WriteText("Skin.ini", FrameIni({}));
   EXPECT_FALSE(skin->LoadFromFile(broken.Path("Skin.ini")));
   Idle();
-  EXPECT_EQ(changes, 1);
   EXPECT_FALSE(ctl->SkinApplied);
   EXPECT_FALSE(ctl->SkinChanging);
   EXPECT_EQ(form->ClientWidth(), 300 - 2 * kDefBorder);
-  EXPECT_NE(Pixel(150, 10), kTop);
   EXPECT_NE(Obj("closebutton"), nullptr);
-  // The good skin again.
-  ASSERT_TRUE(skin->LoadFromFile(folder_.Path("Skin.ini")));
+  // A good skin after it.
+  LoadFixtureSkin();
+  ctl->SetSkinData(skin);
   Idle();
   EXPECT_EQ(Pixel(150, 10), kTop);
 }
