@@ -38,7 +38,6 @@ constexpr Rgb kOutline = Make(30, 37, 46);
 constexpr Rgb kSlateTop = Make(56, 67, 82);
 constexpr Rgb kClient = Make(243, 244, 246);
 constexpr Rgb kWhite = Make(255, 255, 255);
-constexpr Rgb kLine = Make(197, 203, 211);
 constexpr Rgb kAccent = Make(74, 127, 193);
 constexpr Rgb kAccentDark = Make(58, 103, 160);
 constexpr Rgb kAccentTint = Make(227, 236, 248);
@@ -339,18 +338,15 @@ std::unique_ptr<TBitmap> Splash() {
   return p.ToBitmap();
 }
 
-// Left title picture: the mark, the name and the promise, on the title
-// panel's cream.
+// Left title picture: the mark and the name on the title panel's cream.
+// Kept narrow: the toolbar's first button sits right of it, as close as
+// about 150 pixels from the left edge in the narrowest window.
 std::unique_ptr<TBitmap> Title1() {
-  const int nameW = Picture::TextWidthOf("Lumiqa", kLatinFace, 24, true);
-  const int lineW = Picture::TextWidthOf("轻松五步打造出您的Lumiqa", kCjkFace, 13, false);
-  const int w = 10 + 29 + 10 + nameW + 14 + lineW + 16;
+  const int nameW = Picture::TextWidthOf("Lumiqa", kLatinFace, 22, true);
+  const int w = 8 + 27 + 8 + nameW + 8;
   Picture p(w, 41, kCream);
-  Mark(p, 10, 6, 29);
-  p.Text(49, 6, "Lumiqa", kLatinFace, 24, true, kText);
-  const int x = 49 + nameW + 14;
-  p.Fill(Box(float(x) - 7, 12, float(x) - 6, 29, 0), kLine);
-  p.Text(x, 13, "轻松五步打造出您的Lumiqa", kCjkFace, 13, false, kTextSoft);
+  Mark(p, 8, 7, 27);
+  p.Text(43, 8, "Lumiqa", kLatinFace, 22, true, kText);
   return p.ToBitmap();
 }
 

@@ -46,6 +46,11 @@ TEST(WizardPictures, EveryNamedPictureHasItsSize) {
     // Not a blank: a picture shows something.
     EXPECT_GT(ColoursOf(*b).size(), 3u);
   }
+  // The left title picture ends before the toolbar's first button, which
+  // sits at (800 - 337 - 100) div 2 - 25 - 4 = 152 in the narrowest window.
+  auto title = LoadWizardBitmap("TITLE1");
+  ASSERT_NE(title, nullptr);
+  EXPECT_LE(title->Width(), 152);
   // Names ignore case, as the glyph look-ups do.
   auto lower = LoadWizardBitmap("ZoomIn1");
   ASSERT_NE(lower, nullptr);
