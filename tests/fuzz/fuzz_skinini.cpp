@@ -1,6 +1,7 @@
 // Loads arbitrary bytes as a skin ini beside a few small pictures and cursor
 // files. Whatever the text, the load ends (loaded or failed) with the skin
-// data in a consistent state, and every look-up stays inside its lists.
+// data in a consistent state, and every look-up stays inside its lists; read
+// over a skin in use, a load that fails leaves that skin as it was.
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -40,6 +41,11 @@ struct TFuzzSkinFolder {
     ::mkfifo((Dir / "fifo.bmp").c_str(), 0600);
     std::filesystem::create_directories(Dir / "sub");
     WriteFile(Dir / "sub" / "s.bmp", WriteBmp(TSkinFolder::Solid(2, 2)));
+    // A skin in use for the fuzzed one to be read over.
+    const std::string good =
+        "[VERSION]\nskinversion=1\n[PICTURES]\npicture=a.bmp\n[FORMINFO]\nclientrect=2,2,14,10\n"
+        "[SKINOBJECTS]\ncount=0\n[SKINCONTROLS]\ncount=0\n";
+    WriteFile(Dir / "Good.ini", std::vector<std::uint8_t>(good.begin(), good.end()));
   }
   ~TFuzzSkinFolder() {
     std::error_code ec;
@@ -80,5 +86,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
   (void)skin.GetActivePicture(skin.bgpictureindex);
   (void)skin.FrameUsable();
+
+  // Read over a skin in use: a load that fails leaves that skin whole.
+  TspSkinData used(nullptr);
+  if (!used.LoadFromFile((SkinFolder() / "Good.ini").string())) std::abort();
+  const bool replaced = used.LoadFromFile(ini.string());
+  if (used.SkinLoading || used.Empty) std::abort();
+  if (!replaced && (used.Picture.Width() != 16 || used.Picture.Height() != 12)) std::abort();
   return 0;
 }
