@@ -1,5 +1,6 @@
 #include "app/uMain_History.h"
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -12,10 +13,14 @@ namespace {
 
 constexpr const char* kFolderName = "HisBmpDir";
 
-// True when the folder exists (made if needed) and a file can be created in
-// it: permission bits alone do not tell, on read-only mounts or as root.
+// True when the folder exists (made if needed), is a real folder of ours
+// and a file can be created in it: permission bits alone do not tell, on
+// read-only mounts or as root. A folder another user made (a program folder
+// open to everyone) would mix two users' entries, so it is not used.
 bool UsableFolder(const std::string& folder) {
   if (folder.empty() || !ForceDirectories(folder) || !DirectoryExists(folder)) return false;
+  struct stat st;
+  if (::lstat(folder.c_str(), &st) != 0 || !S_ISDIR(st.st_mode) || st.st_uid != ::geteuid()) return false;
   const std::string probe = GetTempFileName(folder, ".probe");
   if (probe.empty()) return false;
   DeleteFile(probe);

@@ -7,7 +7,8 @@
 // written, else a per-process folder in the user's cache folder
 // ($XDG_CACHE_HOME or ~/.cache, lumiqa/HisBmpDir-<pid>), else a new private
 // folder in the temporary folder; so two users or two instances never share
-// one. Only the history's own entry files are ever deleted, and the folder
+// one (a "HisBmpDir" another user made, or a link, is passed over). Only the
+// history's own entry files are ever deleted, and the folder
 // is removed at the end only when nothing else is left in it.
 #pragma once
 #include <memory>

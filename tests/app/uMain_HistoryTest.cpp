@@ -1,6 +1,7 @@
 #include "app/uMain_History.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -8,6 +9,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <set>
+#include <vector>
 
 #include "TempFolder.h"
 #include "platform/rtl/SafeSave.h"
@@ -99,6 +101,20 @@ TEST(StepHistory, FallsBackToAPerProcessCacheFolder) {
   }
   EXPECT_FALSE(DirectoryExists(folder));
   EXPECT_EQ(ReadAll(program / "HisBmpDir"), "not a folder");
+  // A history folder another user made, or a link standing for one, is not
+  // shared either.
+  TTempFolder other, shared;
+  ASSERT_TRUE(CreateDir(other / "HisBmpDir"));
+  ASSERT_TRUE(CreateDir(program / "linked-program"));
+  ASSERT_EQ(::symlink(shared.Path().c_str(), (program / "linked-program/HisBmpDir").c_str()), 0);
+  std::vector<std::string> folders = {program / "linked-program"};
+  // Giving a folder away takes the rights to do so.
+  if (::chown((other / "HisBmpDir").c_str(), ::geteuid() + 4321, ::getegid()) == 0) folders.push_back(other.Path());
+  for (const std::string& folder : folders) {
+    SCOPED_TRACE(folder);
+    TStepHistory h(folder);
+    EXPECT_EQ(h.Folder(), cache / ("lumiqa/HisBmpDir-" + std::to_string(::getpid())));
+  }
   // Without a program folder at all, the same.
   TStepHistory h("");
   EXPECT_EQ(h.Folder(), cache / ("lumiqa/HisBmpDir-" + std::to_string(::getpid())));
