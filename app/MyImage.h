@@ -1,0 +1,22 @@
+// The picture control of the blemish step: a TImage that also tells when
+// the mouse enters and leaves it, after the control's own handling.
+#pragma once
+#include <functional>
+
+#include "platform/ui/ExtCtrls.h"
+
+using TMouseEnterEvent = std::function<void(TObject* Sender)>;
+using TMouseLeaveEvent = std::function<void(TObject* Sender)>;
+
+class TMyImage : public TImage {
+ public:
+  explicit TMyImage(TComponent* AOwner) : TImage(AOwner) {}
+  std::string ClassName() const override { return "TMyImage"; }
+
+  // Hide the control's own pair: these fire after everything the control
+  // does with the notification, its own handlers included.
+  TMouseEnterEvent OnMouseEnter;
+  TMouseLeaveEvent OnMouseLeave;
+
+  void WndProc(TMessage& Message) override;
+};
