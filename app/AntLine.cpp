@@ -139,6 +139,7 @@ void TAntLine::Clear(bool keepDisplay) {
   phase_ = 0;
   ReleasePath(keepDisplay);
   outline_.clear();
+  corners_.clear();
 }
 
 void TAntLine::Recapture() {
@@ -284,9 +285,10 @@ void TAntLine::Rescale(bool keepDisplay, double factor) {
     };
     return TPoint{one(p.X, d.Width), one(p.Y, d.Height)};
   };
-  const std::vector<TPoint> outline = outline_;
-  for (std::size_t i = 0; i < outline.size(); ++i) {
-    const TPoint a = scaled(outline[i]), b = scaled(outline[(i + 1) % outline.size()]);
+  for (TPoint& c : corners_)
+    c = scaled(c);
+  for (std::size_t i = 0; i < corners_.size(); ++i) {
+    const TPoint a = corners_[i], b = corners_[(i + 1) % corners_.size()];
     AddLine(a.X, a.Y, b.X, b.Y);
   }
   BuildRegion();
@@ -300,6 +302,7 @@ void TAntLine::MouseDown(TObject* sender, TMouseButton button, TShiftState shift
     drawing_ = true;
     Clear(false);
     startPoint_ = lastPoint_ = ClampToDisplay(x, y);
+    corners_.assign(1, startPoint_);
   }
   if (savedDown_)
     savedDown_(sender, button, shift, x, y);
@@ -309,6 +312,8 @@ void TAntLine::MouseMove(TObject* sender, TShiftState shift, int x, int y) {
   if (drawing_) {
     const TPoint p = ClampToDisplay(x, y);
     AddLine(p.X, p.Y, lastPoint_.X, lastPoint_.Y);
+    if (!(p == lastPoint_))
+      corners_.push_back(p);
     lastPoint_ = p;
     Repaint();
   }
@@ -320,6 +325,8 @@ void TAntLine::MouseUp(TObject* sender, TMouseButton button, TShiftState shift, 
   if (button == TMouseButton::mbLeft && drawing_) {
     drawing_ = false;
     const TPoint p = ClampToDisplay(x, y);
+    if (!(p == lastPoint_))
+      corners_.push_back(p);
     AddLine(p.X, p.Y, startPoint_.X, startPoint_.Y);
     BuildRegion();
     SaveOutline();

@@ -52,14 +52,18 @@ class TAntLine {
   void Clear(bool keepDisplay);
   // Remembers the colours the display now holds under the path.
   void Recapture();
-  // Draws the finished outline again through its points scaled by factor
-  // (new zoom / old zoom), clamped to the display, and rebuilds the region.
+  // Draws the finished outline again through the drawn corners scaled by
+  // factor (new zoom / old zoom), clamped to the display, closed, and
+  // rebuilds the region. The corners are the mouse positions in drawing
+  // order: the path itself is stored line by line from each line's left or
+  // upper end, so its order is not the order around the outline.
   void Rescale(bool keepDisplay, double factor);
 
   TLassoDoneEvent OnLassoDone;
 
   const std::vector<TPathPoint>& Path() const { return path_; }
   const std::vector<TPoint>& Outline() const { return outline_; }
+  const std::vector<TPoint>& Corners() const { return corners_; }
   const TRegionArray& Region() const { return region_; }
   int MinX() const { return minX_; }
   int MaxX() const { return maxX_; }
@@ -100,6 +104,7 @@ class TAntLine {
   std::vector<TPathPoint> path_;
   std::unordered_set<std::uint64_t> onPath_;
   std::vector<TPoint> outline_;
+  std::vector<TPoint> corners_;
   int minX_ = 10000, maxX_ = 0, minY_ = 10000, maxY_ = 0;
   TRegionArray region_;
   int originX_ = 0, originY_ = 0;
