@@ -7,11 +7,11 @@
 #include "app/MyImage.h"
 
 void InvertCircle(const RowImage& d, TPoint c, int r) {
-  if (d.Empty() || r < 1)
+  if (d.Empty() || r < 0)
     return;
-  // Round(sqrt(s)) = r for an integer s exactly when r^2 - r + 1 <= s <= r^2 + r:
-  // a square root never lies exactly half way.
-  const std::int64_t lo = std::int64_t(r) * r - r + 1, hi = std::int64_t(r) * r + r;
+  // Round(sqrt(s)) = r for an integer s exactly when r^2 - r + 1 <= s <= r^2 + r
+  // (s = 0 for r = 0): a square root never lies exactly half way.
+  const std::int64_t lo = r == 0 ? 0 : std::int64_t(r) * r - r + 1, hi = std::int64_t(r) * r + r;
   const int b = int(std::trunc(std::sqrt(double(r) * r / 2)));
   const std::int64_t y0 = std::max<std::int64_t>(0, std::int64_t(c.Y) - r);
   const std::int64_t y1 = std::min<std::int64_t>(d.Height - 1, std::int64_t(c.Y) + r);

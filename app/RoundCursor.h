@@ -18,7 +18,7 @@ using TEraseEvent = std::function<void(TPoint Position, int Radius)>;
 
 // Inverts every pixel of the display whose distance from centre, rounded
 // half to even, equals radius (the inner square, which holds none, is
-// skipped). Clipped to the display; a radius below 1 paints nothing.
+// skipped). Clipped to the display; radius 0 is the centre pixel alone.
 void InvertCircle(const RowImage& display, TPoint centre, int radius);
 
 class TRoundCursor {
