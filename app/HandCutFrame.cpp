@@ -9,6 +9,7 @@
 #include "platform/graphics/Picture.h"
 #include "platform/ui/ExtCtrls.h"
 #include "platform/ui/Timer.h"
+#include "platform/user/Paint.h"
 
 RowImage DisplayRows(TImage* image) {
   if (!image)
@@ -120,6 +121,21 @@ void RestoreFrameEdges(const RowImage& display, const RowImage& shown, const TRe
   CopyRowPart(display, shown, f.Bottom, f.Left, f.Right);
   CopyColumnPart(display, shown, f.Left, f.Top, f.Bottom);
   CopyColumnPart(display, shown, f.Right, f.Top, f.Bottom);
+}
+
+void InvalidateFrameEdges(TImage* image, const TRect& f) {
+  TWinControl* parent = image->Parent();
+  if (!image->Visible() || !parent || !parent->HandleAllocated())
+    return;
+  const int x = image->Left(), y = image->Top();
+  // Parent client coordinates, right and bottom exclusive; the bitmap covers
+  // the control, so nothing needs erasing first.
+  const RECT lines[4] = {{x + f.Left, y + f.Top, x + f.Right + 1, y + f.Top + 1},
+                         {x + f.Left, y + f.Bottom, x + f.Right + 1, y + f.Bottom + 1},
+                         {x + f.Left, y + f.Top, x + f.Left + 1, y + f.Bottom + 1},
+                         {x + f.Right, y + f.Top, x + f.Right + 1, y + f.Bottom + 1}};
+  for (const RECT& r : lines)
+    InvalidateRect(parent->Handle(), &r, FALSE);
 }
 
 THandCutFrame::THandCutFrame(TImage* image) : image_(image), imageAlive_(image->AliveToken()) {
@@ -295,7 +311,8 @@ void THandCutFrame::TimerTick(TObject*) {
   DrawBorder();
   if (++phase_ >= 2 * DashLength)
     phase_ = 0;
-  Repaint();
+  if (*imageAlive_)
+    InvalidateFrameEdges(image_, Frame());
 }
 
 namespace {

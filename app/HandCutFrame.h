@@ -28,6 +28,10 @@ void DrawFrameAnts(const RowImage& display, const TRect& frame, int phase, int d
 // (same sizes), clipped to both.
 void RestoreFrameEdges(const RowImage& display, const RowImage& shown, const TRect& frame);
 
+// Asks for a repaint of the four edge lines only: an ants tick changes
+// nothing else, and a full-screen repaint costs far more than the drawing.
+void InvalidateFrameEdges(TImage* image, const TRect& frame);
+
 class THandCutFrame {
  public:
   explicit THandCutFrame(TImage* image);

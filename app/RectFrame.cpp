@@ -81,7 +81,8 @@ void TRectFrame::TimerTick(TObject*) {
   DrawBorder();
   if (++phase_ >= 2 * DashLength)
     phase_ = 0;
-  Repaint();
+  if (*imageAlive_)
+    InvalidateFrameEdges(image_, Frame());
 }
 
 void TRectFrame::Rescale(bool keepDisplay, double factor) {

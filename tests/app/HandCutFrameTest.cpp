@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <string>
+#include <vector>
 
 #include "SelectionSupport.h"
 #include "platform/ui/Timer.h"
@@ -101,6 +102,36 @@ TEST_F(HandCutFrameTest, AntsMarchOnePixelPerTickOnTheVirtualClock) {
     ticks = n;
     EXPECT_EQ(frame.Phase(), n % 10);
     ExpectDisplay(CropModel(orig, TRect{100, 50, 299, 199}, (n - 1) % 10, true));
+  }
+}
+
+TEST_F(HandCutFrameTest, EachTickReachesTheScreen) {
+  THandCutFrame frame(image);
+  frame.Start(100, 50, 299, 199);
+  s.display.RunUntilIdle();
+  RECT wr{};
+  GetWindowRect(form->Handle(), &wr);
+  const TPoint origin = image->ClientToScreen(TPoint{0, 0});
+  auto shown = [&](int x, int y) {
+    return s.display.PixelAt(form->Handle(), origin.X - wr.Left + x, origin.Y - wr.Top + y);
+  };
+  for (int n = 1; n <= 4; ++n) {
+    SCOPED_TRACE(n);
+    s.display.AdvanceTime(100);
+    const RowImage d = DisplayRows(image);
+    std::vector<TPoint> edge;
+    for (int i = 0; i < 200; ++i) {
+      edge.push_back({100 + i, 50});
+      edge.push_back({100 + i, 199});
+    }
+    for (int i = 0; i < 150; ++i) {
+      edge.push_back({100, 50 + i});
+      edge.push_back({299, 50 + i});
+    }
+    for (TPoint p : edge) {
+      const Byte* px = d.Row(p.Y) + p.X * 3;
+      ASSERT_EQ(shown(p.X, p.Y), COLORREF(px[2] | px[1] << 8 | px[0] << 16)) << p.X << "," << p.Y;
+    }
   }
 }
 
