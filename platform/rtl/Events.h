@@ -55,6 +55,17 @@ class Delegate<R(Args...)> {
     return d;
   }
 
+  // Compares equal to Delegate(object, method) but calls f, which may check
+  // that the object still lives before calling it.
+  template <class C, class F>
+  static Delegate Bound(C* object, R (C::*method)(Args...), F f) {
+    Delegate d;
+    d.fn_ = std::move(f);
+    d.object_ = object;
+    d.method_id_ = MethodId(method);
+    return d;
+  }
+
   explicit operator bool() const { return static_cast<bool>(fn_); }
   R operator()(Args... a) const { return fn_(a...); }
   const void* Object() const { return object_; }

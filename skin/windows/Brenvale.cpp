@@ -86,7 +86,7 @@ TspBrenvale::TspBrenvale(TComponent* AOwner) : TComponent(AOwner) {
   CreateMenus();
 
   OldWindowProc = Form->WindowProc;
-  Form->WindowProc = TWndMethod(this, &TspBrenvale::NewWndProc);
+  Form->WindowProc = HookProc();
   hooked_ = true;
   // The window is made now, also for a form that has none yet: sizes the
   // form is given from here on (its client size above all) then go through
@@ -291,6 +291,16 @@ void TspBrenvale::UpdateCustomFrame() {
 }
 
 // ---- The window procedure --------------------------------------------------------------
+
+TWndMethod TspBrenvale::HookProc() {
+  return TWndMethod::Bound(this, &TspBrenvale::NewWndProc,
+                           [this, alive = alive_, old = OldWindowProc](TMessage& Message) {
+                             if (*alive)
+                               NewWndProc(Message);
+                             else if (old)
+                               old(Message);
+                           });
+}
 
 void TspBrenvale::NewWndProc(TMessage& Message) {
   // A handler may free the form and this controller with it (a caption

@@ -489,6 +489,10 @@ class TspBrenvale : public TComponent, public TspSkinMenuController {
   bool OpenCurrentMainMenuItem();
 
   TWndMethod OldWindowProc;
+  // The form's window procedure while skinned: equal to NewWndProc, and
+  // once the controller is gone it passes messages to OldWindowProc, since
+  // a procedure installed over it later may still call it.
+  TWndMethod HookProc();
   // Objects taken out of ObjectList while one of their handlers may still
   // run; freed when the outermost routing call returns.
   std::vector<std::unique_ptr<TspActiveSkinObject>> retired_;

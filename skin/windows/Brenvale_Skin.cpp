@@ -119,7 +119,7 @@ void TspBrenvale::SwitchSkinnable(bool Value) {
   ApplySkin();
   ChangeSkinControls(nullptr, Form);
   if (Form->WindowProc != TWndMethod(this, &TspBrenvale::NewWndProc))
-    Form->WindowProc = TWndMethod(this, &TspBrenvale::NewWndProc);
+    Form->WindowProc = HookProc();
   if (Form->HandleAllocated()) {
     SetWindowPos(Form->Handle(), nullptr, 0, 0, 0, 0,
                  SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);

@@ -287,3 +287,21 @@ TEST_F(BrenvaleMDITest, AMaximizedChildThatGoesLeavesTheParentsCaption) {
   EXPECT_EQ(mainCtl->DefaultCaptionText(), "Main");
   EXPECT_EQ(Ctl(keep)->WindowState, spwsNormal);
 }
+
+// The MDI form's title watch wraps the controller's procedure; freeing the
+// controller leaves that wrapper calling what lay beneath it.
+TEST_F(BrenvaleMDITest, AControllerFreedUnderTheTitleWatchPassesMessagesOn) {
+  SkinnedFrame();
+  TForm* doc = Child("Doc", 40, 40);
+  ASSERT_NE(main->WindowProc.Object(), static_cast<const void*>(mainCtl));  // wrapped
+  delete mainCtl;
+  mainCtl = ctl = nullptr;
+  main->SetCaption("Renamed");
+  Idle();
+  char text[64] = {};
+  GetWindowText(main->Handle(), text, sizeof text);
+  EXPECT_STREQ(text, "Renamed");
+  doc->SetCaption("Doc 2");
+  Idle();
+  EXPECT_EQ(doc->Caption(), "Doc 2");
+}
