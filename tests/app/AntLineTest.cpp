@@ -131,6 +131,36 @@ TEST_F(AntLineTest, ClosedPolygonsGiveTheirInsideAsTheRegion) {
   }
 }
 
+TEST_F(AntLineTest, AFigureEightGivesBothLoopsAndTheEnclosedCrossing) {
+  // Two squares drawn in one stroke, touching at (30, 30).
+  Draw({{10, 10}, {30, 10}, {30, 30}, {50, 30}, {50, 50}, {30, 50}, {30, 30}, {10, 30}});
+  const std::vector<TPoint> a = {{10, 10}, {30, 10}, {30, 30}, {10, 30}}, b = {{30, 30}, {50, 30}, {50, 50}, {30, 50}};
+  std::set<Cell> edges = EdgeCells(a);
+  for (Cell c : EdgeCells(b)) edges.insert(c);
+  auto inside = [&](int x, int y) { return InsidePolygon(a, x, y) || InsidePolygon(b, x, y); };
+  auto outside = [&](int x, int y) {
+    return x < 10 || x > 50 || y < 10 || y > 50 || (!edges.count({x, y}) && !inside(x, y));
+  };
+  std::set<Cell> facing;
+  for (auto [x, y] : edges)
+    if (outside(x - 1, y) || outside(x + 1, y) || outside(x, y - 1) || outside(x, y + 1)) facing.insert({x, y});
+  ASSERT_FALSE(facing.count({30, 30}));
+  const TRegionArray& region = lasso->Region();
+  ASSERT_EQ(region.Width, 41);
+  ASSERT_EQ(region.Height, 41);
+  for (int y = 10; y <= 50; ++y)
+    for (int x = 10; x <= 50; ++x) {
+      const bool want = edges.count({x, y}) ? !facing.count({x, y}) : inside(x, y);
+      ASSERT_EQ(region.At(x - 10, y - 10), want ? 1 : 0) << x << "," << y;
+    }
+  EXPECT_EQ(region.At(20, 20), 1);  // the crossing
+  EXPECT_EQ(region.At(5, 5), 1);
+  EXPECT_EQ(region.At(35, 35), 1);
+  EXPECT_EQ(region.At(35, 5), 0);
+  EXPECT_EQ(PathCells(*lasso), facing);
+  ExpectDisplay(Inverted(orig, facing));
+}
+
 TEST_F(AntLineTest, ATailOutsideTheAreaIsRemovedAndPaintedBack) {
   // Back at the start, out to (3, 3); the closing line runs back over the tail.
   Draw({{10, 10}, {40, 10}, {40, 30}, {10, 30}, {10, 10}, {3, 3}});
