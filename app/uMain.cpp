@@ -302,6 +302,12 @@ void TFrm_Main::BuildLayout() {
   StatusBar->SetName("StatusBar");
   StatusBar->SetParent(this);
   for (int w : {450, 250, 50}) StatusBar->Panels()->Add()->SetWidth(w);
+  // The bar keeps the system's smaller font rather than the form's, so its
+  // texts fit its height.
+  StatusBar->SetParentFont(false);
+  StatusBar->Font()->SetName("宋体");
+  StatusBar->Font()->SetHeight(-12);
+  StatusBar->Font()->SetCharset(GB2312_CHARSET);
 
   Pnl_Main = new TPanel(this);
   Pnl_Main->SetName("Pnl_Main");

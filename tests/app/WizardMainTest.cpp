@@ -105,6 +105,7 @@ TEST_F(WizardMain, OpensJpegAndBmpThroughTheOpenDialog) {
     EXPECT_EQ(Buttons(), (std::vector<bool>{true, true, true, ZoomFactor > 0.167f, true, true, false, false}));
     EXPECT_FALSE(main->Modified);
     EXPECT_TRUE(messages.empty());
+    Snapshot(main, std::string("wizard_opened_") + c.name);
   }
 }
 

@@ -138,6 +138,7 @@ class WizardTest : public FormsTest {
       ASSERT_NE(d, nullptr) << "no message dialog is up";
       ASSERT_TRUE(d->Modal());
       messages.push_back(d->Message->Caption());
+      Snapshot(d, "wizard_message_" + std::to_string(messages.size()));
       const char* name = result == mrYes ? "Yes" : result == mrNo ? "No" : "OK";
       auto* b = dynamic_cast<TControl*>(d->FindComponent(name));
       ASSERT_NE(b, nullptr) << name;
@@ -171,6 +172,11 @@ class WizardTest : public FormsTest {
   void Open(const std::string& name) {
     PickFile(dir + "/pictures", name);
     Click(main->Btn_File);
+  }
+  // A window as shown, as BMP in $LUMIQA_SNAPSHOT_DIR when that is set.
+  void Snapshot(TWinControl* window, const std::string& name) {
+    if (const char* shots = std::getenv("LUMIQA_SNAPSHOT_DIR"))
+      s.display.WriteBmp(window->Handle(), (std::string(shots) + "/" + name + ".bmp").c_str());
   }
   std::string Status(int panel) const { return main->StatusBar->Panels()->Items(panel)->Text(); }
   TStepPage* Page() const { return main->StepForm; }
