@@ -1,7 +1,11 @@
 // The wizard's entry: one instance at a time, then the wizard on the display.
+#include <unistd.h>
+
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
+#include <thread>
 
 #include "app/uMain_Program.h"
 #include "imaging/core/vqzdefs.h"
@@ -10,6 +14,7 @@
 #include "platform/backend/x11/X11Display.h"
 #include "platform/sys/NamedMutex.h"
 #include "platform/ui/Application.h"
+#include "platform/user/MessageQueue.h"
 
 namespace {
 
@@ -28,6 +33,33 @@ std::unique_ptr<TBackend> OpenDisplay() {
   return std::make_unique<TBackend>(std::move(x11), TBackendKind::X11);
 }
 
+int stopPipe[2] = {-1, -1};
+
+extern "C" void OnStopSignal(int sig) {
+  const char c = char(sig);
+  if (write(stopPipe[1], &c, 1) < 0) {
+  }
+}
+
+// A stop request from the terminal or the session (SIGINT, SIGTERM,
+// SIGHUP) closes the window as the user would, so the history goes with
+// it; a second request ends at once. The handler only writes to a pipe; a
+// thread turns that into a posted close, which is safe from any thread.
+void WatchStopRequests(HWND application) {
+  if (pipe(stopPipe) != 0) return;
+  std::thread([application] {
+    char sig = 0;
+    if (read(stopPipe[0], &sig, 1) != 1) return;
+    PostMessage(application, WM_CLOSE, 0, 0);
+    if (read(stopPipe[0], &sig, 1) == 1) std::_Exit(128 + sig);
+  }).detach();
+  struct sigaction sa {};
+  sa.sa_handler = OnStopSignal;
+  sa.sa_flags = SA_RESTART;
+  sigemptyset(&sa.sa_mask);
+  for (int sig : {SIGINT, SIGTERM, SIGHUP}) sigaction(sig, &sa, nullptr);
+}
+
 }  // namespace
 
 int main() {
@@ -44,6 +76,7 @@ int main() {
     return 1;
   }
   StartImagingLibrary();
+  WatchStopRequests(Application->Handle());
   RunWizard();
   DoneApplication();
   EndImagingLibrary();

@@ -5,7 +5,10 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <sys/wait.h>
+
 #include <chrono>
+#include <csignal>
 #include <cstdlib>
 #include <filesystem>
 #include <set>
@@ -287,6 +290,39 @@ TEST(WizardXvfb, ALostDisplayEndsTheProgramAndRemovesTheHistory) {
   EXPECT_TRUE(WIFEXITED(lumiqa.ExitStatus()));
   EXPECT_EQ(WEXITSTATUS(lumiqa.ExitStatus()), 1);
   EXPECT_FALSE(fs::exists(history));
+  fs::remove_all(runtime);
+}
+
+// A stop request from the terminal or the session closes the window as the
+// user would: the program ends well and its history goes.
+TEST(WizardXvfb, AStopRequestClosesTheWindowAndRemovesTheHistory) {
+  TXvfbServer server;
+  std::string why;
+  if (!server.Start(1024, 768, &why)) GTEST_SKIP() << why;
+  Display* d = XOpenDisplay(server.Name().c_str());
+  ASSERT_NE(d, nullptr);
+  const std::string runtime = "/tmp/lumiqa-xvfb-stop-" + std::to_string(getpid());
+  fs::create_directories(runtime);
+  const fs::path history = fs::path(LUMIQA_EXE).parent_path() / "HisBmpDir";
+  for (int sig : {SIGTERM, SIGINT, SIGHUP}) {
+    SCOPED_TRACE(sig);
+    TChildProgram lumiqa;
+    ASSERT_TRUE(StartWizard(lumiqa, server, runtime, &why)) << why;
+    ASSERT_TRUE(WaitFor(
+        [&] {
+          for (const TShown& s : ShownWindows(d))
+            if (s.name == kMainCaption) return true;
+          return false;
+        },
+        30));
+    EXPECT_TRUE(fs::exists(history));
+    lumiqa.Signal(sig);
+    EXPECT_TRUE(WaitFor([&] { return !lumiqa.Running(); }, 15));
+    EXPECT_TRUE(WIFEXITED(lumiqa.ExitStatus()));
+    EXPECT_EQ(WEXITSTATUS(lumiqa.ExitStatus()), 0);
+    EXPECT_FALSE(fs::exists(history));
+  }
+  XCloseDisplay(d);
   fs::remove_all(runtime);
 }
 

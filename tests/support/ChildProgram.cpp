@@ -66,6 +66,10 @@ bool TChildProgram::Running() {
   return false;
 }
 
+void TChildProgram::Signal(int sig) {
+  if (pid_ > 0) kill(pid_, sig);
+}
+
 void TChildProgram::Stop() {
   if (pid_ <= 0) return;
   kill(pid_, SIGTERM);

@@ -21,6 +21,8 @@ class TChildProgram {
   // How it ended, as waitpid reports (only after Running() gave false).
   int ExitStatus() const { return status_; }
   void Stop();
+  // Sends a signal (while it runs).
+  void Signal(int sig);
 
  private:
   pid_t pid_ = -1;
