@@ -139,15 +139,37 @@ int DarkPixels(const TShot& s, int x0, int y0, int w, int h) {
 constexpr unsigned long kCream = 0xFFFBF0, kSkyBlue = 0xA6CAF0;
 constexpr char kMainCaption[] = "Lumiqa2011--轻松五步打造出您的Lumiqa";
 
+// The program in a folder of its own beside the built one (a hard link
+// and the skin), so the history beside it belongs to this test alone, and a
+// private folder for its lock file.
+struct TInstall {
+  fs::path folder, exe, runtime;
+  fs::path History() const { return folder / "HisBmpDir"; }
+  explicit TInstall(const std::string& name) {
+    static int counter = 0;
+    const std::string tag = name + "-" + std::to_string(getpid()) + "-" + std::to_string(++counter);
+    folder = fs::path(LUMIQA_EXE).parent_path() / ("wizard-run-" + tag);
+    runtime = fs::path("/tmp") / ("lumiqa-xvfb-" + tag);
+    fs::remove_all(folder);
+    fs::create_directories(folder);
+    fs::create_directories(runtime);
+    exe = folder / "lumiqa";
+    fs::create_hard_link(LUMIQA_EXE, exe);
+    fs::create_directory_symlink(fs::path(LUMIQA_EXE).parent_path() / "Skin", folder / "Skin");
+  }
+  ~TInstall() {
+    fs::remove_all(folder);
+    }
+};
+
 // Starts the program on the server as a user would: nothing in its
-// environment asks for the headless display, and its lock file goes to a
-// private folder.
-bool StartWizard(TChildProgram& lumiqa, const TXvfbServer& server, const std::string& runtime, std::string* why) {
+// environment asks for the headless display.
+bool StartWizard(TChildProgram& lumiqa, const TXvfbServer& server, const TInstall& install, std::string* why) {
   const char* backend = std::getenv("LUMIQA_BACKEND");
   const std::string savedBackend = backend ? backend : "";
   unsetenv("LUMIQA_BACKEND");
-  setenv("LUMIQA_RUNTIME_DIR", runtime.c_str(), 1);
-  const bool started = lumiqa.Start(LUMIQA_EXE, {}, server.Name(), why);
+  setenv("LUMIQA_RUNTIME_DIR", install.runtime.c_str(), 1);
+  const bool started = lumiqa.Start(install.exe.string(), {}, server.Name(), why);
   if (backend) setenv("LUMIQA_BACKEND", savedBackend.c_str(), 1);
   unsetenv("LUMIQA_RUNTIME_DIR");
   return started;
@@ -159,13 +181,12 @@ TEST(WizardXvfb, SplashThenTheSkinnedMainWindow) {
   if (!server.Start(1280, 1024, &why)) GTEST_SKIP() << why;
   Display* d = XOpenDisplay(server.Name().c_str());
   ASSERT_NE(d, nullptr);
-  const std::string runtime = "/tmp/lumiqa-xvfb-" + std::to_string(getpid());
-  fs::create_directories(runtime);
-  const fs::path history = fs::path(LUMIQA_EXE).parent_path() / "HisBmpDir";
-  ASSERT_TRUE(fs::exists(fs::path(LUMIQA_EXE).parent_path() / "Skin" / "Skin.ini"));
+  const TInstall install("main");
+  const fs::path history = install.History();
+  ASSERT_TRUE(fs::exists(install.folder / "Skin" / "Skin.ini"));
 
   TChildProgram lumiqa;
-  ASSERT_TRUE(StartWizard(lumiqa, server, runtime, &why)) << why;
+  ASSERT_TRUE(StartWizard(lumiqa, server, install, &why)) << why;
 
   TShown splash, main;
   bool splashPainted = false, splashBeforeMain = false;
@@ -261,7 +282,6 @@ TEST(WizardXvfb, SplashThenTheSkinnedMainWindow) {
   EXPECT_EQ(WEXITSTATUS(lumiqa.ExitStatus()), 0);
   EXPECT_FALSE(fs::exists(history));
   XCloseDisplay(d);
-  fs::remove_all(runtime);
 }
 
 // A display that goes away ends the program; its history goes with it.
@@ -271,11 +291,10 @@ TEST(WizardXvfb, ALostDisplayEndsTheProgramAndRemovesTheHistory) {
   if (!server.Start(1024, 768, &why)) GTEST_SKIP() << why;
   Display* d = XOpenDisplay(server.Name().c_str());
   ASSERT_NE(d, nullptr);
-  const std::string runtime = "/tmp/lumiqa-xvfb-lost-" + std::to_string(getpid());
-  fs::create_directories(runtime);
-  const fs::path history = fs::path(LUMIQA_EXE).parent_path() / "HisBmpDir";
+  const TInstall install("lost");
+  const fs::path history = install.History();
   TChildProgram lumiqa;
-  ASSERT_TRUE(StartWizard(lumiqa, server, runtime, &why)) << why;
+  ASSERT_TRUE(StartWizard(lumiqa, server, install, &why)) << why;
   ASSERT_TRUE(WaitFor(
       [&] {
         for (const TShown& s : ShownWindows(d))
@@ -290,7 +309,6 @@ TEST(WizardXvfb, ALostDisplayEndsTheProgramAndRemovesTheHistory) {
   EXPECT_TRUE(WIFEXITED(lumiqa.ExitStatus()));
   EXPECT_EQ(WEXITSTATUS(lumiqa.ExitStatus()), 1);
   EXPECT_FALSE(fs::exists(history));
-  fs::remove_all(runtime);
 }
 
 // A stop request from the terminal or the session closes the window as the
@@ -301,13 +319,12 @@ TEST(WizardXvfb, AStopRequestClosesTheWindowAndRemovesTheHistory) {
   if (!server.Start(1024, 768, &why)) GTEST_SKIP() << why;
   Display* d = XOpenDisplay(server.Name().c_str());
   ASSERT_NE(d, nullptr);
-  const std::string runtime = "/tmp/lumiqa-xvfb-stop-" + std::to_string(getpid());
-  fs::create_directories(runtime);
-  const fs::path history = fs::path(LUMIQA_EXE).parent_path() / "HisBmpDir";
+  const TInstall install("stop");
+  const fs::path history = install.History();
   for (int sig : {SIGTERM, SIGINT, SIGHUP}) {
     SCOPED_TRACE(sig);
     TChildProgram lumiqa;
-    ASSERT_TRUE(StartWizard(lumiqa, server, runtime, &why)) << why;
+    ASSERT_TRUE(StartWizard(lumiqa, server, install, &why)) << why;
     ASSERT_TRUE(WaitFor(
         [&] {
           for (const TShown& s : ShownWindows(d))
@@ -323,7 +340,6 @@ TEST(WizardXvfb, AStopRequestClosesTheWindowAndRemovesTheHistory) {
     EXPECT_FALSE(fs::exists(history));
   }
   XCloseDisplay(d);
-  fs::remove_all(runtime);
 }
 
 }  // namespace
