@@ -190,6 +190,13 @@ void TspBrenvale::SetMainMenu(TMainMenu* v) {
   if (SkinApplied) RebuildMainMenuItems(true);
 }
 
+void TspBrenvale::Loaded() {
+  TComponent::Loaded();
+  // The window, and with a skin the frame objects, exist from construction
+  // on, so border icons set during loading must still reach them.
+  SetBorderIcons(borderIcons_);
+}
+
 void TspBrenvale::SetBorderIcons(TspBorderIcons v) {
   borderIcons_ = v;
   if (ComponentState() & csLoading) return;

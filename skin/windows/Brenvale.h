@@ -413,6 +413,8 @@ class TspBrenvale : public TComponent, public TspSkinMenuController {
 
  protected:
   void Notification(TComponent* AComponent, TOperation Operation) override;
+  // Applies what the setters only stored while the form's layout was loading.
+  void Loaded() override;
 
   // Stages of NewWndProc.
   void PreStep(TMessage& Message);

@@ -123,6 +123,23 @@ TEST_F(BrenvaleFrameTest, BorderIconsDecideWhichButtonsShow) {
   EXPECT_FALSE(Obj("closebutton")->Visible);
 }
 
+// A form built in code sets its controller while its layout loads, when
+// the setters only store; the icons must still reach the frame's buttons.
+TEST_F(BrenvaleFrameTest, BorderIconsSetWhileTheLayoutLoadsReachTheButtons) {
+  form = NewForm(100, 100, 300, 200);
+  form->BeginLayout();
+  ctl = new TspBrenvale(form);
+  LoadFixtureSkin();
+  ctl->SetSkinData(skin);
+  ctl->SetBorderIcons(spbiSystemMenu);
+  form->EndLayout();
+  Show();
+  ASSERT_NE(Obj("maxbutton"), nullptr);
+  EXPECT_FALSE(Obj("maxbutton")->Visible);
+  EXPECT_FALSE(Obj("minbutton")->Visible);
+  EXPECT_TRUE(Obj("closebutton")->Visible);
+}
+
 TEST_F(BrenvaleFrameTest, HiddenButtonsOfTheFramePictureStayButNeverReact) {
   Skinned();
   TRecordingObject* close = Obj("closebutton");
