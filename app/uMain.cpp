@@ -198,6 +198,7 @@ void TFrm_Main::BuildLayout() {
   SkinForm->MagneticSize = 10;
   SkinForm->SetBorderIcons(spbiSystemMenu | spbiMinimize | spbiMaximize);
   SkinForm->PositionInMonitor = sppDesktopCenter;
+  SkinForm->SetDefMenuItemHeight(20);
   // The layout's client area stays whatever frame the skin brings.
   SkinForm->ClientWidth = 883;
   SkinForm->ClientHeight = 611;

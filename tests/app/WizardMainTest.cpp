@@ -8,6 +8,7 @@
 #include "app/uMain_History.h"
 #include "app/uMain_View.h"
 #include "platform/rtl/SysUtils.h"
+#include "skin/windows/Brenvale.h"
 #include "tests/app/WizardTestSupport.h"
 
 using namespace wizard;
@@ -47,6 +48,7 @@ TEST_F(WizardMain, StartsAtTheOpenStepWithOnlyTheOpenButton) {
   EXPECT_EQ(main->Caption(), "Lumiqa2011--轻松五步打造出您的Lumiqa");
   EXPECT_EQ(main->ClientWidth(), 883);
   EXPECT_EQ(main->ClientHeight(), 611);
+  EXPECT_EQ(main->SkinForm->DefMenuItemHeight(), 20);  // the system menu's rows
   EXPECT_EQ(main->CurrentStep, 1);
   ASSERT_NE(Page(), nullptr);
   EXPECT_EQ(Page()->ClassName(), "TFrm_OpenFile");
