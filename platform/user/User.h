@@ -3,6 +3,7 @@
 #include "platform/user/Caret.h"
 #include "platform/user/Clipboard.h"
 #include "platform/user/Cursors.h"
+#include "platform/user/DialogNavigation.h"
 #include "platform/user/DefWindowProc.h"
 #include "platform/user/Display.h"
 #include "platform/user/Focus.h"
