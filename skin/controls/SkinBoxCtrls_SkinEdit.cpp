@@ -586,6 +586,15 @@ void TspSkinCustomEdit::Dispatch(TMessage& Message) {
       if (!UseSkinFont && !((ComponentState() & csLoading) && Designing())) {
         const int h = EditHeight();
         if (h != Height()) SetHeight(h);
+        // The default look takes a font of its own on a new window; the
+        // edit's model keeps text and selection, and the focus comes back.
+        if (controlIndex_ == -1 && HandleAllocated()) {
+          // Taking the focus again would select everything (AutoSelect).
+          const int start = SelStart(), length = SelLength();
+          RecreateWnd();
+          SetSelStart(start);
+          SetSelLength(length);
+        }
       }
       return;
     case WM_SETFOCUS:

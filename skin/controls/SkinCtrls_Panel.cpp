@@ -185,6 +185,16 @@ void TspSkinPanel::SetRollUpState(bool v) {
   if (OnChangeRollUpState) OnChangeRollUpState(this);
 }
 
+bool TspSkinPanel::CanAutoSize(int& NewWidth, int& NewHeight) {
+  if (rollUpMode_ && inRoll_ && AutoSize()) return false;
+  return TspSkinCustomControl::CanAutoSize(NewWidth, NewHeight);
+}
+
+void TspSkinPanel::CreateParams(TCreateParams& Params) {
+  TspSkinCustomControl::CreateParams(Params);
+  Params.WindowClass.style &= ~UINT(CS_HREDRAW | CS_VREDRAW);
+}
+
 void TspSkinPanel::HideChildren() {
   DisableAlign();
   hiddenChildren_.clear();

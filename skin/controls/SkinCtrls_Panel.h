@@ -68,6 +68,11 @@ class TspSkinPanel : public TspSkinCustomControl {
   void Dispatch(TMessage& Message) override;
 
  protected:
+  // A roll sets the height itself: AutoSize waits until it is done.
+  bool CanAutoSize(int& NewWidth, int& NewHeight) override;
+  // The panel repaints what a size change needs; its class asks for no
+  // whole-window redraws.
+  void CreateParams(TCreateParams& Params) override;
   void CreateControlDefaultImage(TBitmap* B) override;
   void CreateControlSkinImage(TBitmap* B) override;
   void Paint() override;

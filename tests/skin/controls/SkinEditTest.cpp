@@ -15,6 +15,19 @@ using namespace skinctl;
 
 namespace {
 
+// Counts the windows it is given.
+class TCountingEdit : public TspSkinCustomEdit {
+ public:
+  using TspSkinCustomEdit::TspSkinCustomEdit;
+  int Creates = 0;
+
+ protected:
+  void CreateWnd() override {
+    ++Creates;
+    TspSkinCustomEdit::CreateWnd();
+  }
+};
+
 class SkinEditTest : public SkinBoxTest {
  protected:
   TspSkinCustomEdit* NewEdit(int w = 59, int h = 18) {
@@ -410,6 +423,56 @@ TEST_F(SkinEditTest, MenuCommandDoneFreesTheMenuAfterTheDispatch) {
   e->CreateEditMenu();
   Idle();
   EXPECT_NE(e->EditMenu(), nullptr);
+}
+
+// With a font of its own (UseSkinFont off) the edit's height follows the
+// font; in the default look it takes the font on a new window, keeping its
+// text, selection and focus.
+TEST_F(SkinEditTest, AFontOfItsOwnSetsTheHeightAndRecreatesTheDefaultEdit) {
+  LoadWizardSkin();
+  const struct {
+    const char* name;
+    bool useSkinFont, skinned, recreated;
+  } cases[] = {
+      {"skin font, default look", true, false, false},
+      {"own font, default look", false, false, true},
+      {"own font, skinned", false, true, false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    auto* e = new TCountingEdit(form);
+    e->SetParent(form);
+    e->UseSkinFont = c.useSkinFont;
+    if (c.skinned) e->SetSkinData(skin);
+    e->SetBounds(20, 30, 120, 40);
+    e->SetText("hello 你好");
+    Show();
+    e->SetFocus();
+    Idle();
+    e->SetSelStart(2);
+    e->SetSelLength(5);
+    const int before = e->Height();
+    e->Creates = 0;
+    e->Font()->SetHeight(-20);
+    Idle();
+    EXPECT_EQ(e->Creates, c.recreated ? 1 : 0);
+    EXPECT_TRUE(e->HandleAllocated());
+    EXPECT_EQ(e->Text(), "hello 你好");
+    EXPECT_EQ(e->SelStart(), 2);
+    EXPECT_EQ(e->SelLength(), 5);
+    EXPECT_TRUE(e->Focused());
+    if (c.useSkinFont) {
+      EXPECT_EQ(e->Height(), before);
+    } else {
+      EXPECT_EQ(e->Height(), e->EditHeight());
+      EXPECT_GT(e->Height(), 20);
+    }
+    // Typing goes on where the selection was.
+    Type("X");
+    EXPECT_EQ(e->Text(), "heX好");
+    delete e;
+    Idle();
+  }
 }
 
 TEST_F(SkinEditTest, DisabledTextIsGreyAtTheLeftOfItsArea) {

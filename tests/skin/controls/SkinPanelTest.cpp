@@ -111,6 +111,42 @@ TEST_F(SkinPanelTest, CaptionClicksRollUpAndCheck) {
   p->OnChangeRollUpState = nullptr;
 }
 
+// A roll sets the height itself: an auto-sized panel keeps the height the
+// roll gives and the one it puts back, even when its children changed
+// while rolled; afterwards AutoSize follows them again.
+TEST_F(SkinPanelTest, AutoSizeWaitsWhileThePanelRolls) {
+  TspSkinPanel* p = NewPanel(10, 10, 150, 120);
+  p->SetCaptionMode(true);
+  p->SetRollUpMode(true);
+  auto* child = new TButton(form);
+  child->SetParent(p);
+  child->SetBounds(10, 40, 75, 25);
+  p->SetAutoSize(true);
+  Show();
+  const int fitted = p->Height();
+  ASSERT_LT(fitted, 120);
+  p->SetRollUpState(true);
+  EXPECT_EQ(p->Height(), 23);
+  child->SetBounds(10, 40, 75, 90);
+  p->SetRollUpState(false);
+  EXPECT_EQ(p->Height(), fitted);
+  EXPECT_TRUE(child->Visible());
+  child->SetHeight(100);
+  EXPECT_EQ(p->Height(), fitted + (140 - 65));
+}
+
+TEST_F(SkinPanelTest, ItsWindowClassAsksForNoWholeRedraws) {
+  TspSkinPanel* p = NewPanel();
+  Show();
+  EXPECT_EQ(GetClassLongPtr(p->Handle(), GCL_STYLE) & LONG_PTR(CS_HREDRAW | CS_VREDRAW), 0);
+  // The framework's default, for comparison.
+  auto* plain = new TspSkinControl(form);
+  plain->SetParent(form);
+  Show();
+  EXPECT_EQ(GetClassLongPtr(plain->Handle(), GCL_STYLE) & LONG_PTR(CS_HREDRAW | CS_VREDRAW),
+            LONG_PTR(CS_HREDRAW | CS_VREDRAW));
+}
+
 TEST_F(SkinPanelTest, RollUpStateWithoutRollUpModeKeepsTheGivenConstraints) {
   TspSkinPanel* p = NewPanel();
   p->Constraints()->SetMinHeight(40);
