@@ -54,6 +54,9 @@ class X11WindowManagerTest : public TX11Fixture {
     XGetInputFocus(reader, &focus, &revert);
     return focus;
   }
+  // The manager has given h the focus and our side has taken it in: the
+  // focus arrives after the map, and its activation restacks the window.
+  bool Active(HWND h) { return FocusedWindow() == X(h) && GetActiveWindow() == h; }
   // As a task bar or a click on the frame would: asks the manager to
   // activate the window.
   void ManagerActivates(HWND h) {
@@ -104,9 +107,13 @@ TEST_F(X11WindowManagerTest, StackingNeverNamesWindowsTheManagerDoesNotManage) {
   SetWindowPos(hidden, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
   SetWindowPos(popup, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
   ShowWindow(a, SW_SHOWNORMAL);
-  ASSERT_TRUE(WaitUntil([&] { return Viewable(X(a)) && StackIndex(a) >= 0; }));
+  ASSERT_TRUE(WaitUntil([&] { return Viewable(X(a)) && StackIndex(a) >= 0 && Active(a); }))
+      << "the first form was never shown and activated";
   ShowWindow(b, SW_SHOWNORMAL);
-  ASSERT_TRUE(WaitUntil([&] { return Viewable(X(b)) && StackIndex(b) >= 0; })) << "manager alive: " << WindowManagerAlive();
+  // Until its activation is in, b would still come to the top over what the
+  // steps below ask for.
+  ASSERT_TRUE(WaitUntil([&] { return Viewable(X(b)) && StackIndex(b) >= 0 && Active(b); }))
+      << "the second form was never shown and activated; manager alive: " << WindowManagerAlive();
   EXPECT_TRUE(WindowManagerAlive());
   EXPECT_GT(StackIndex(b), StackIndex(a));
 
@@ -369,7 +376,7 @@ TEST_F(X11WindowStateTest, ProgramStatesAreAskedOfTheManager) {
   const RECT normal = Bounds(100, 80, 240, 160);
   HWND h = ShowLogged(normal);
   ASSERT_TRUE(h);
-  ASSERT_TRUE(WaitUntil([&] { return Managed(h) && FocusedWindow() == X(h); }));
+  ASSERT_TRUE(WaitUntil([&] { return Managed(h) && Active(h); }));
   ShowWindow(h, SW_SHOWMAXIMIZED);
   ASSERT_TRUE(WaitUntil([&] {
     return HasAtom(X(h), "_NET_WM_STATE", "_NET_WM_STATE_MAXIMIZED_HORZ") && Frame(h).Width() == 640 &&
@@ -398,7 +405,9 @@ TEST_F(X11WindowStateTest, ProgramStatesAreAskedOfTheManager) {
                                      Property(X(h), "WM_STATE")[0] == IconicState; }));
   g_msgs.clear();
   ManagerActivates(h);
+  // The focus reaches the server before our side reads it: wait for both.
   ASSERT_TRUE(WaitUntil([&] { return Viewable(X(h)) && !IsIconic(h) && FocusedWindow() == X(h); }));
+  EXPECT_TRUE(WaitUntil([&] { return GetActiveWindow() == h; })) << "the focus given by the manager never arrived";
   EXPECT_TRUE(Got(h, WM_SIZE, SIZE_RESTORED));
   EXPECT_EQ(WindowFromPoint(POINT{normal.Left + 50, normal.Top + 50}), h) << "clicks reach it";
   EXPECT_EQ(GetActiveWindow(), h);
