@@ -403,6 +403,11 @@ TEST_F(X11WindowStateTest, ProgramStatesAreAskedOfTheManager) {
   ShowWindow(h, SW_MINIMIZE);
   ASSERT_TRUE(WaitUntil([&] { return !Viewable(X(h)) && !Property(X(h), "WM_STATE").empty() &&
                                      Property(X(h), "WM_STATE")[0] == IconicState; }));
+  // Our side reads the manager's state when told of it: let it catch up with
+  // what the server shows, or the restore below could be taken for news it
+  // already had.
+  Settle();
+  ASSERT_TRUE(WaitUntil([&] { return IsIconic(h) != FALSE; })) << "the minimised state never reached the window";
   g_msgs.clear();
   ManagerActivates(h);
   // The focus reaches the server before our side reads it: wait for both.
