@@ -153,12 +153,15 @@ LRESULT DefWindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
           if (lp == LPARAM(' ')) OpenWindowMenu(w, true);
           break;
         // The low bits name the caption or edge the mouse took.
+        // Without them (the window menu) the keys drive the loop.
         case SC_MOVE:
           if ((wp & 0x000F) == WPARAM(HTCAPTION)) RunMoveSizeLoop(w, HTCAPTION, LParamToPoint(lp));
+          else if ((wp & 0x000F) == 0) RunKeyboardMoveSizeLoop(w, false);
           break;
         case SC_SIZE:
           if ((wp & 0x000F) >= WPARAM(WMSZ_LEFT) && (wp & 0x000F) <= WPARAM(WMSZ_BOTTOMRIGHT))
             RunMoveSizeLoop(w, int(wp & 0x000F) + HTLEFT - 1, LParamToPoint(lp));
+          else if ((wp & 0x000F) == 0) RunKeyboardMoveSizeLoop(w, true);
           break;
       }
       return 0;

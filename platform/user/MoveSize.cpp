@@ -68,6 +68,111 @@ void RunMoveSizeLoop(WND* w, int hit, POINT start) {
 
 namespace {
 
+// Adds the edge an arrow names to a size loop's hit code: the first arrow
+// picks an edge, a crossing one makes it a corner.
+int AddEdge(int hit, WPARAM key) {
+  const bool horizontal = key == VK_LEFT || key == VK_RIGHT;
+  int h = (hit == HTLEFT || hit == HTTOPLEFT || hit == HTBOTTOMLEFT) ? -1
+          : (hit == HTRIGHT || hit == HTTOPRIGHT || hit == HTBOTTOMRIGHT) ? 1
+                                                                           : 0;
+  int v = (hit == HTTOP || hit == HTTOPLEFT || hit == HTTOPRIGHT) ? -1
+          : (hit == HTBOTTOM || hit == HTBOTTOMLEFT || hit == HTBOTTOMRIGHT) ? 1
+                                                                              : 0;
+  if (horizontal && h == 0) h = key == VK_LEFT ? -1 : 1;
+  if (!horizontal && v == 0) v = key == VK_UP ? -1 : 1;
+  static const int codes[3][3] = {{HTTOPLEFT, HTTOP, HTTOPRIGHT},
+                                  {HTLEFT, 0, HTRIGHT},
+                                  {HTBOTTOMLEFT, HTBOTTOM, HTBOTTOMRIGHT}};
+  return codes[v + 1][h + 1];
+}
+
+}  // namespace
+
+void RunKeyboardMoveSizeLoop(WND* w, bool size) {
+  if (!IsLive(w) || (w->style & (WS_MAXIMIZE | WS_MINIMIZE))) return;
+  TWindowPin pin(w);
+  SetCapture(w);
+  SendMessage(w, WM_ENTERSIZEMOVE, 0, 0);
+  const RECT startRect = w->rect;
+  int hit = size ? 0 : HTCAPTION;
+  int dx = 0, dy = 0;
+  POINT mouseStart{};
+  GetCursorPos(&mouseStart);
+  bool quit = false;
+  int quitCode = 0;
+  MSG m;
+  auto apply = [&] {
+    if (hit == 0) return;
+    RECT r;
+    ApplyDelta(r, startRect, hit, dx, dy);
+    if (hit == HTCAPTION) SendMessage(w, WM_MOVING, 0, reinterpret_cast<LPARAM>(&r));
+    else SendMessage(w, WM_SIZING, WPARAM(hit - HTLEFT + 1), reinterpret_cast<LPARAM>(&r));
+    if (w->dead) return;
+    // A size never turns the window inside out.
+    if (r.Right <= r.Left) r.Right = r.Left + 1;
+    if (r.Bottom <= r.Top) r.Bottom = r.Top + 1;
+    UINT flags = SWP_NOZORDER | SWP_NOACTIVATE | (hit == HTCAPTION ? SWP_NOSIZE : 0);
+    SetWindowPos(w, nullptr, r.Left, r.Top, r.Width(), r.Height(), flags);
+  };
+  while (!w->dead && GetCapture() == w) {
+    if (!PeekMessage(&m, nullptr, 0, 0, PM_REMOVE)) {
+      WaitMessage();
+      continue;
+    }
+    if (m.message == WM_QUIT) {
+      quit = true;
+      quitCode = int(m.wParam);
+      break;
+    }
+    if (m.message == WM_KEYDOWN || m.message == WM_SYSKEYDOWN) {
+      const WPARAM key = m.wParam;
+      if (key == VK_ESCAPE) {
+        SetWindowPos(w, nullptr, startRect.Left, startRect.Top, startRect.Width(), startRect.Height(),
+                     SWP_NOZORDER | SWP_NOACTIVATE);
+        break;
+      }
+      if (key == VK_RETURN) break;
+      if (key == VK_LEFT || key == VK_RIGHT || key == VK_UP || key == VK_DOWN) {
+        const int step = (GetKeyState(VK_CONTROL) & 0x8000) ? 1 : 8;
+        if (hit != HTCAPTION) {
+          const int before = hit;
+          hit = AddEdge(hit, key);
+          if (before != hit) {
+            // Choosing an edge does not move it yet.
+            continue;
+          }
+        }
+        if (key == VK_LEFT) dx -= step;
+        if (key == VK_RIGHT) dx += step;
+        if (key == VK_UP) dy -= step;
+        if (key == VK_DOWN) dy += step;
+        apply();
+      }
+      continue;  // other keys do nothing while the loop runs
+    }
+    if (m.message == WM_MOUSEMOVE && m.hwnd == w && hit != 0) {
+      dx = m.pt.X - mouseStart.X;
+      dy = m.pt.Y - mouseStart.Y;
+      apply();
+      continue;
+    }
+    if (m.message == WM_LBUTTONDOWN || m.message == WM_RBUTTONDOWN || m.message == WM_LBUTTONUP) {
+      if (m.message != WM_LBUTTONUP) break;
+      continue;
+    }
+    if (m.message >= WM_MOUSEFIRST && m.message <= WM_MOUSELAST) continue;
+    if (m.message == WM_CHAR || m.message == WM_SYSCHAR || m.message == WM_KEYUP || m.message == WM_SYSKEYUP)
+      continue;
+    TranslateMessage(&m);
+    DispatchMessage(&m);
+  }
+  if (!w->dead && GetCapture() == w) ReleaseCapture();
+  if (!w->dead) SendMessage(w, WM_EXITSIZEMOVE, 0, 0);
+  if (quit) PostQuitMessage(quitCode);
+}
+
+namespace {
+
 // Shows the button sunk while the mouse holds it, in frames the layer draws.
 void ShowButtonPressed(WND* w, int hit) {
   if (w->dead || w->pressedButton == hit) return;

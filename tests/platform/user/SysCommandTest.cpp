@@ -190,3 +190,45 @@ TEST_F(WindowTest, DoubleClicksOnTheCaption) {
 }
 
 }  // namespace
+
+namespace {
+
+struct TKeyLoopCase {
+  const char* name;
+  WPARAM command;
+  std::vector<WPARAM> keys;
+  RECT expected;
+};
+
+}  // namespace
+
+// Move and Size from the window menu carry no caption or edge: the arrow
+// keys drive the loop, Enter keeps the result and Esc takes it back.
+TEST_F(WindowTest, MoveAndSizeFromTheWindowMenuFollowTheArrowKeys) {
+  const TKeyLoopCase cases[] = {
+      {"move", SC_MOVE, {VK_RIGHT, VK_RIGHT, VK_DOWN, VK_RETURN}, Bounds(116, 108, 200, 150)},
+      {"move taken back", SC_MOVE, {VK_RIGHT, VK_UP, VK_ESCAPE}, Bounds(100, 100, 200, 150)},
+      {"right edge", SC_SIZE, {VK_RIGHT, VK_RIGHT, VK_RIGHT, VK_RETURN}, Bounds(100, 100, 216, 150)},
+      {"left edge", SC_SIZE, {VK_LEFT, VK_LEFT, VK_RETURN}, Bounds(92, 100, 208, 150)},
+      {"top edge moved down", SC_SIZE, {VK_UP, VK_DOWN, VK_RETURN}, Bounds(100, 108, 200, 142)},
+      {"bottom then the corner", SC_SIZE, {VK_DOWN, VK_RIGHT, VK_RIGHT, VK_DOWN, VK_RETURN},
+       Bounds(100, 100, 208, 158)},
+      {"size taken back", SC_SIZE, {VK_LEFT, VK_LEFT, VK_ESCAPE}, Bounds(100, 100, 200, 150)},
+  };
+  for (const TKeyLoopCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    HWND w = Make("w", WS_POPUP | WS_VISIBLE | WS_SYSMENU | WS_THICKFRAME, 100, 100, 200, 150);
+    AnswerFrame(w, true);
+    Pump();
+    ClearLog();
+    for (WPARAM k : c.keys) PostMessage(w, WM_KEYDOWN, k, 0);
+    SendMessage(w, WM_SYSCOMMAND, c.command, 0);
+    RECT r;
+    GetWindowRect(w, &r);
+    EXPECT_EQ(r, c.expected);
+    EXPECT_EQ(TRecorder::Get().Of(w, WM_ENTERSIZEMOVE).size(), 1u);
+    EXPECT_EQ(TRecorder::Get().Of(w, WM_EXITSIZEMOVE).size(), 1u);
+    EXPECT_EQ(GetCapture(), nullptr);
+    DestroyWindow(w);
+  }
+}
