@@ -195,6 +195,15 @@ class TRecordingFactory {
   TspSkinObjectFactory saved_;
 };
 
+// The fixture skin's pictures and ini, written into `folder` as Skin.ini.
+inline void WriteFixtureSkin(TSkinFolder& folder, const TFixtureOptions& o = {}) {
+  folder.WriteBytes("frame.bmp", WriteBmp(FramePicture(kTop)));
+  folder.WriteBytes("inactive.bmp", WriteBmp(FramePicture(kInactiveTop)));
+  folder.WriteBytes("mask.bmp", WriteBmp(MaskPicture()));
+  folder.WriteBytes("buttons.bmp", WriteBmp(ButtonsPicture()));
+  folder.WriteText("Skin.ini", FrameIni(o));
+}
+
 class BrenvaleTest : public FormsTest {
  protected:
   TRecordingFactory factory_;
@@ -209,11 +218,7 @@ class BrenvaleTest : public FormsTest {
     ctl = new TspBrenvale(form);
   }
   TspSkinData* LoadFixtureSkin(const TFixtureOptions& o = {}) {
-    folder_.WriteBytes("frame.bmp", WriteBmp(FramePicture(kTop)));
-    folder_.WriteBytes("inactive.bmp", WriteBmp(FramePicture(kInactiveTop)));
-    folder_.WriteBytes("mask.bmp", WriteBmp(MaskPicture()));
-    folder_.WriteBytes("buttons.bmp", WriteBmp(ButtonsPicture()));
-    folder_.WriteText("Skin.ini", FrameIni(o));
+    WriteFixtureSkin(folder_, o);
     skin = new TspSkinData(form);
     EXPECT_TRUE(skin->LoadFromFile(folder_.Path("Skin.ini"))) << skin->LastLoadError;
     return skin;

@@ -43,10 +43,7 @@ class BrenvaleXvfbTest : public TX11Fixture {
     app_->CreateForm(form);
     form->SetBounds(100, 80, 300, 200);
     ctl = new TspBrenvale(form);
-    folder_.WriteBytes("frame.bmp", WriteBmp(FramePicture(kTop)));
-    folder_.WriteBytes("mask.bmp", WriteBmp(MaskPicture()));
-    folder_.WriteBytes("buttons.bmp", WriteBmp(ButtonsPicture()));
-    folder_.WriteText("Skin.ini", FrameIni({}));
+    WriteFixtureSkin(folder_);
     auto* skin = new TspSkinData(form);
     ASSERT_TRUE(skin->LoadFromFile(folder_.Path("Skin.ini"))) << skin->LastLoadError;
     ctl->SetSkinData(skin);
