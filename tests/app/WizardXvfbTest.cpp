@@ -171,6 +171,13 @@ int DarkPixels(const TShot& s, int x0, int y0, int w, int h) {
 constexpr unsigned long kCream = 0xFFFBF0, kSkyBlue = 0xA6CAF0;
 constexpr char kMainCaption[] = "Lumiqa2011--轻松五步打造出您的Lumiqa";
 
+// True once the main window is among the shown ones.
+bool MainWindowShown(Display* d) {
+  for (const TShown& s : ShownWindows(d))
+    if (s.name == kMainCaption) return true;
+  return false;
+}
+
 // The program in a folder of its own beside the built one (a hard link
 // and the skin), so the history beside it belongs to this test alone, and a
 // private folder for its lock file.
@@ -329,13 +336,7 @@ TEST(WizardXvfb, ALostDisplayEndsTheProgramAndRemovesTheHistory) {
   const fs::path history = install.History();
   TChildProgram lumiqa;
   ASSERT_TRUE(StartWizard(lumiqa, server, install, &why)) << why;
-  ASSERT_TRUE(WaitFor(
-      [&] {
-        for (const TShown& s : ShownWindows(d))
-          if (s.name == kMainCaption) return true;
-        return false;
-      },
-      30));
+  ASSERT_TRUE(WaitFor([&] { return MainWindowShown(d); }, 30));
   EXPECT_TRUE(fs::exists(history));
   XCloseDisplay(d);
   server.Stop();
@@ -360,13 +361,7 @@ TEST(WizardXvfb, AStopRequestClosesTheWindowAndRemovesTheHistory) {
     SCOPED_TRACE(sig);
     TChildProgram lumiqa;
     ASSERT_TRUE(StartWizard(lumiqa, server, install, &why)) << why;
-    ASSERT_TRUE(WaitFor(
-        [&] {
-          for (const TShown& s : ShownWindows(d))
-            if (s.name == kMainCaption) return true;
-          return false;
-        },
-        30));
+    ASSERT_TRUE(WaitFor([&] { return MainWindowShown(d); }, 30));
     EXPECT_TRUE(fs::exists(history));
     lumiqa.Signal(sig);
     EXPECT_TRUE(WaitFor([&] { return !lumiqa.Running(); }, 15));
