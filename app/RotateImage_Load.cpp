@@ -46,12 +46,6 @@ class TJpegFile : public TJPEGImage {
   using TJPEGImage::OpenPictureFile;
 };
 
-std::vector<RGBQUAD> GreyColorTable() {
-  std::vector<RGBQUAD> table(256);
-  for (int i = 0; i < 256; ++i) table[std::size_t(i)] = RGBQUAD{Byte(i), Byte(i), Byte(i), 0};
-  return table;
-}
-
 // Decodes straight into the bitmap's own rows while reading the file in
 // blocks: neither the whole compressed file nor a second copy of the pixels
 // is ever held.
@@ -70,10 +64,7 @@ void LoadJpeg(TBitmap& bitmap, const std::string& fileName, std::uint64_t maxPix
   DecodeJpegInto(read, options, [&bitmap, maxPixels](int width, int height, int bitCount) {
     if (std::uint64_t(width) * std::uint64_t(height) > maxPixels)
       throw EInvalidGraphic("JPEG image is larger than the picture budget");
-    std::uint8_t* block = bitCount == 8 ? bitmap.NewImage(width, height, pf8bit, GreyColorTable())
-                                        : bitmap.NewImage(width, height, pf24bit);
-    const std::ptrdiff_t pitch = bitmap.RowBytes();
-    return TJpegRows{block + std::ptrdiff_t(height - 1) * pitch, -pitch};
+    return NewJpegTarget(bitmap, width, height, bitCount);
   });
 }
 

@@ -24,6 +24,15 @@ bool EncodableAsIs(const TBitmap& b) {
 int Scaled(int size, TJPEGScale s) { return (size + Denominator(s) - 1) / Denominator(s); }
 }  // namespace
 
+TJpegRows NewJpegTarget(TBitmap& bitmap, int width, int height, int bitCount) {
+  std::vector<RGBQUAD> grey;
+  if (bitCount == 8)
+    for (int i = 0; i < 256; ++i) grey.push_back(RGBQUAD{std::uint8_t(i), std::uint8_t(i), std::uint8_t(i), 0});
+  std::uint8_t* block = bitmap.NewImage(width, height, bitCount == 8 ? pf8bit : pf24bit, grey);
+  const std::ptrdiff_t pitch = bitmap.RowBytes();
+  return TJpegRows{block + std::ptrdiff_t(height - 1) * pitch, -pitch};
+}
+
 TJPEGImage::TJPEGImage() : bitmap_(std::make_unique<TBitmap>()) {}
 TJPEGImage::~TJPEGImage() = default;
 
@@ -149,12 +158,7 @@ void TJPEGImage::DIBNeeded() {
   try {
     // libjpeg writes the rows straight into the bitmap's section.
     const auto allocate = [this](int width, int height, int bitCount) {
-      std::vector<RGBQUAD> grey;
-      if (bitCount == 8)
-        for (int i = 0; i < 256; ++i) grey.push_back(RGBQUAD{std::uint8_t(i), std::uint8_t(i), std::uint8_t(i), 0});
-      std::uint8_t* bottom = bitmap_->NewImage(width, height, bitCount == 8 ? pf8bit : pf24bit, grey);
-      const std::ptrdiff_t stride = bitmap_->RowBytes();
-      return TJpegRows{bottom + std::ptrdiff_t(height - 1) * stride, -stride};
+      return NewJpegTarget(*bitmap_, width, height, bitCount);
     };
     if (file_)
       file_->Decode(o, allocate);

@@ -12,6 +12,12 @@
 #include "platform/graphics/Graphic.h"
 
 class TJpegFileData;
+struct TJpegRows;
+
+// Makes the bitmap's section for a decode of that size and depth (8 bits
+// grey, else 24) and gives its rows to the codec top row first, so libjpeg
+// writes into the bottom-up section without a flip or a copy.
+TJpegRows NewJpegTarget(TBitmap& bitmap, int width, int height, int bitCount);
 
 enum TJPEGScale { jsFullSize, jsHalf, jsQuarter, jsEighth };
 enum TJPEGPerformance { jpBestQuality, jpBestSpeed };
