@@ -37,20 +37,26 @@ std::string& WizardFolderOverride() {
   return folder;
 }
 
+template <class TPage>
+TStepPage* MakePage(TComponent* owner) {
+  return TCustomForm::New<TPage>(owner);
+}
+
 struct TStepText {
   const char* task;
   const char* nextHint;
+  TStepPage* (*make)(TComponent* owner);
 };
 // By step code 1..7.
 const TStepText kSteps[8] = {
-    {"", ""},
-    {"打开文件", ""},
-    {"尺寸调整", "后一页 尺寸调整"},
-    {"高光去除", "后一页 高光去除"},
-    {"色彩优化", "后一页 色彩优化"},
-    {"细节优化", "后一页 细节优化"},
-    {"痘痣去除", "后一页 痘痣去除"},
-    {"保存照片", "后一页 保存照片"},
+    {"", "", nullptr},
+    {"打开文件", "", MakePage<TFrm_OpenFile>},
+    {"尺寸调整", "后一页 尺寸调整", MakePage<TFrm_Size>},
+    {"高光去除", "后一页 高光去除", MakePage<TFrm_HighLight>},
+    {"色彩优化", "后一页 色彩优化", MakePage<TFrm_Color>},
+    {"细节优化", "后一页 细节优化", MakePage<TFrm_Smooth>},
+    {"痘痣去除", "后一页 痘痣去除", MakePage<TFrm_Stain>},
+    {"保存照片", "后一页 保存照片", MakePage<TFrm_SaveFile>},
 };
 
 constexpr int kToolTop = 8;
@@ -448,29 +454,7 @@ void TFrm_Main::ShowStep(int step) {
   if (step < stepOpen || step > stepSave) return;
   delete StepForm;
   StepForm = nullptr;
-  switch (step) {
-    case stepOpen:
-      StepForm = TCustomForm::New<TFrm_OpenFile>(this);
-      break;
-    case stepSize:
-      StepForm = TCustomForm::New<TFrm_Size>(this);
-      break;
-    case stepHighLight:
-      StepForm = TCustomForm::New<TFrm_HighLight>(this);
-      break;
-    case stepColor:
-      StepForm = TCustomForm::New<TFrm_Color>(this);
-      break;
-    case stepSmooth:
-      StepForm = TCustomForm::New<TFrm_Smooth>(this);
-      break;
-    case stepStain:
-      StepForm = TCustomForm::New<TFrm_Stain>(this);
-      break;
-    default:
-      StepForm = TCustomForm::New<TFrm_SaveFile>(this);
-      break;
-  }
+  StepForm = kSteps[step].make(this);
   Pnl_Task->SetCaption(kSteps[step].task);
   if (step == stepOpen) {
     Btn_Next->Hint = NextStepHint(stepOpen);
