@@ -17,6 +17,7 @@
 #include <memory>
 #include <string>
 
+#include "platform/ui/ButtonLayout.h"
 #include "platform/ui/Controls.h"
 #include "platform/ui/Forms.h"
 #include "themed/KZUThemes.h"
@@ -28,7 +29,7 @@ class TPicture;
 // program's own resources.
 using TkzuResHandle = HINSTANCE;
 
-enum TkzuButtonLayout { blGlyphLeft = 0, blGlyphRight = 1, blGlyphTop = 2, blGlyphBottom = 3 };
+using TkzuButtonLayout = TButtonLayout;
 
 class TkzuCustomButton : public TCustomControl, public TkzuLookTarget {
  public:

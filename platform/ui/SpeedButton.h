@@ -13,9 +13,9 @@
 
 #include "platform/graphics/Bitmap.h"
 #include "platform/graphics/ImageList.h"
+#include "platform/ui/ButtonLayout.h"
 #include "platform/ui/Controls.h"
 
-enum TButtonLayout { blGlyphLeft, blGlyphRight, blGlyphTop, blGlyphBottom };
 enum TButtonState { bsUp, bsDisabled, bsDown, bsExclusive };
 
 class TSpeedButton : public TGraphicControl {

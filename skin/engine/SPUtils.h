@@ -19,6 +19,7 @@
 #include "platform/gdi/GdiTypes.h"
 #include "platform/rtl/Component.h"
 #include "platform/rtl/Types.h"
+#include "platform/ui/ButtonLayout.h"
 #include "platform/ui/Controls.h"
 #include "skin/engine/SkinDataIni.h"
 
@@ -143,7 +144,7 @@ void PaintParentImage(TControl* control, TCanvas* canvas);
 
 // ---- Glyphs and text -----------------------------------------------------------
 
-enum TspButtonLayout { blGlyphLeft = 0, blGlyphRight = 1, blGlyphTop = 2, blGlyphBottom = 3 };
+using TspButtonLayout = TButtonLayout;
 using TspNumGlyphs = int;  // 1..4 frames side by side
 
 void CalcGlyphTextLayout(TspButtonLayout layout, TRect R, int GW, int GH, int TW, int TH, int S, int M, int& TX,
