@@ -236,6 +236,8 @@ void TspSkinCustomSlider::Loaded() {
       copy.Assign(images_[std::size_t(i)].get());
       SetImage(i, &copy);
     }
+  // Sizes set while loading left the ruler and thumb where they were.
+  RebuildLayout();
 }
 
 // ---- Skin -----------------------------------------------------------------------------------------

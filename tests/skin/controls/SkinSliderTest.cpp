@@ -49,6 +49,30 @@ TEST_F(SkinSliderTest, DefaultGeometryMapsValuesToThumbPositions) {
   }
 }
 
+// A slider sized and set while its form lays itself out gets the same
+// ruler and thumb as one sized afterwards, once the layout ends.
+TEST_F(SkinSliderTest, ASliderSizedWhileItsFormLoadsIsLaidOutWhenLoadingEnds) {
+  struct TCase {
+    int width, value;
+  } cases[] = {{400, 0}, {400, 70}, {250, 30}};
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.width);
+    TspSkinSlider* after = NewSlider(c.width);
+    after->SetValue(c.value);
+    form->BeginLayout();
+    TspSkinSlider* loading = NewSlider(c.width);
+    loading->SetValue(c.value);
+    form->EndLayout();
+    EXPECT_EQ(loading->RulerImage()->Width(), after->RulerImage()->Width());
+    EXPECT_EQ(loading->RulerImage()->Width(), c.width - 12);
+    EXPECT_EQ(loading->RulerLength(), after->RulerLength());
+    EXPECT_EQ(loading->ThumbRect(), after->ThumbRect());
+    EXPECT_EQ(loading->Value(), c.value);
+    delete after;
+    delete loading;
+  }
+}
+
 // Which events each way of changing the value fires, and in what order.
 TEST_F(SkinSliderTest, EventOrderForDragClickKeysWheelAndCode) {
   TspSkinSlider* sl = NewSlider();
