@@ -54,11 +54,13 @@ void DrawRotateGlyph(TCanvas* c) {
   c->Pen()->SetColor(TColor(0x00A05010));
   c->Pen()->SetWidth(2);
   c->Brush()->SetStyle(bsClear);
-  c->Arc(2, 2, 14, 14, 14, 8, 8, 2);
+  // Three quarters from the right edge round the bottom to the top, where
+  // the head points on to the right.
+  c->Arc(2, 3, 14, 15, 8, 3, 14, 9);
   c->Pen()->SetWidth(1);
   c->Brush()->SetStyle(bsSolid);
   c->Brush()->SetColor(TColor(0x00A05010));
-  const TPoint head[] = {{11, 6}, {15, 6}, {15, 10}};
+  const TPoint head[] = {{8, 0}, {12, 3}, {8, 6}};
   c->Polygon(head, 3);
 }
 
@@ -117,7 +119,7 @@ TFrm_Size::TFrm_Size(TComponent* AOwner) : TStepPage(AOwner) {
     b->SetParent(Pnl_Tool1);
     b->SetSkinData(Frm_Main ? Frm_Main->SkinData : nullptr);
     b->SetSkinDataName("button");
-    b->SetBounds(kButtonLeft, top, kButtonWidth, kButtonHeight);
+    b->SetTop(top);
     b->SetCaption(caption);
     b->SetNumGlyphs(1);
     b->SetSpacing(1);
@@ -134,6 +136,10 @@ TFrm_Size::TFrm_Size(TComponent* AOwner) : TStepPage(AOwner) {
 
   OnCreate = [this](TObject* s) { FormCreate(s); };
   EndLayout();
+  // The tool panel has the page's height only once the layout is loaded;
+  // the buttons' distance to its bottom is taken from there.
+  for (auto [b, top] : {std::pair{Btn_Rotate, 316}, std::pair{Btn_Cut, 355}, std::pair{Btn_Zoom, 394}})
+    b->SetBounds(kButtonLeft, top, kButtonWidth, kButtonHeight);
 }
 
 TFrm_Size::~TFrm_Size() {
