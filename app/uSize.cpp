@@ -1,5 +1,6 @@
 #include "app/uSize.h"
 
+#include <algorithm>
 #include <cmath>
 #include <numbers>
 
@@ -169,7 +170,18 @@ void TFrm_Size::FormDestroy(TObject*) {
 
 void TFrm_Size::TakeResult(std::unique_ptr<TBitmap> picture) {
   WorkImage = std::move(picture);
+  // A picture grown past what the display holds at this zoom would be shown
+  // squeezed, and display pixels would no longer map onto picture pixels:
+  // it is shown at the largest zoom step that holds it.
+  const float zoom = ZoomFactor;
+  auto tooLarge = [] {
+    const double longer = std::max(WorkImage->Width(), WorkImage->Height());
+    return std::floor(longer * double(ZoomFactor)) > MaxDisplaySize;
+  };
+  while (tooLarge() && StepZoom(ZoomFactor, -1)) {
+  }
   if (Frm_Main) Frm_Main->ShowPictureZoomed(WorkImage.get(), Image1, 0);
+  if (Frm_Main && ZoomFactor != zoom) Frm_Main->ShowZoomRatio();
   CentrePicture(Image1, ScrollBox_Image1);
   HistoryPush(WorkImage.get());
   if (Frm_Main) Frm_Main->ShowImageSize();
@@ -260,7 +272,7 @@ void TFrm_Size::Btn_ZoomClick(TObject*) {
   if (dialog->ShowModal() != mrOk) return;
   const int w = int(Round(dialog->SE_Width->Value())), h = int(Round(dialog->SE_Height->Value()));
   dialog.reset();
-  // The dialog has checked the size; a picture changed under it is checked again.
+  // The dialog refuses these sizes; the routines are never asked for them.
   if (!ResizeWithinBudget(WorkImage->Width(), WorkImage->Height(), w, h)) return;
   TScreenCursorGuard hourglass(crHourGlass);
   TakeResult(ResizePicture(WorkImage.get(), w, h));

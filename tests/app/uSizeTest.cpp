@@ -136,7 +136,9 @@ class SizeStep : public WizardTest {
     EXPECT_EQ(Image()->Width(), size.cx);
     EXPECT_EQ(Image()->Height(), size.cy);
     TScrollBox* box = Page()->ScrollBox_Image1;
-    EXPECT_EQ(Image()->Left(), std::max(0, (box->Width() - size.cx - 4) / 2));
+    // Centred with a margin, or scrolled to its centre when larger.
+    if (size.cx + 4 <= box->Width()) EXPECT_EQ(Image()->Left(), (box->Width() - size.cx - 4) / 2);
+    else EXPECT_EQ(Image()->Left(), -((size.cx - box->ClientWidth()) / 2));
     EXPECT_EQ(Status(1), " 当前图像大小: " + std::to_string(WorkImage->Width()) + "*" +
                              std::to_string(WorkImage->Height()));
   }
@@ -153,6 +155,8 @@ class SizeStep : public WizardTest {
   // leaves the step as it was entered (the next push drops the redo).
   void ExpectEdit(TBitmap& expected) {
     ASSERT_EQ(MaxDifference(*WorkImage, expected), 0);
+    // The hourglass of the work is gone.
+    EXPECT_EQ(Screen->Cursor(), crDefault);
     ExpectShown();
     EXPECT_EQ(History->Count(), 2);
     EXPECT_TRUE(main->Btn_Undo->Enabled());
@@ -335,6 +339,26 @@ TEST_F(SizeStep, RotationsThroughTheDialogMatchTheRoutines) {
   EXPECT_TRUE(messages.empty());
 }
 
+TEST_F(SizeStep, AFreeTurnTooLargeToMakeIsRefused) {
+  // Turned by 45 degrees this strip would need some 42000 by 42000 pixels.
+  Enter(60000, 3);
+  WithDialog<TFrm_Rotate>(SizePage()->Btn_Rotate, [&](TFrm_Rotate* d) {
+    TypeInto(d->NEdt_POther, "45");
+    AnswerMessage(mrOk);
+    Click(d->Btn_Ok);
+  });
+  EXPECT_EQ(messages, std::vector<std::string>{"图片尺寸过大，无法按此角度旋转。"});
+  ExpectUntouched();
+  EXPECT_EQ(Screen->Cursor(), crDefault);
+  // A quarter turn keeps the pixel count and is made.
+  WithDialog<TFrm_Rotate>(SizePage()->Btn_Rotate, [&](TFrm_Rotate* d) {
+    Click(d->RB_P90D);
+    Click(d->Btn_Ok);
+  });
+  auto expected = Rotate90(original.get());
+  ExpectEdit(*expected);
+}
+
 // ---- Crop ---------------------------------------------------------------------------------------
 
 TEST(SizeCropFrame, StartFrameIsCentredInTheVisiblePart) {
@@ -437,6 +461,16 @@ TEST_F(SizeStep, CropFramesStartCentredOnTheShownPicture) {
   WithDialog<TFrm_Cut>(SizePage()->Btn_Cut, [&](TFrm_Cut* d) { Click(d->Btn_Cancel); }, true);
   EXPECT_TRUE(SizePage()->CutFrame()->Idle());
   EXPECT_EQ(History->Count(), 1);
+  // At actual size the picture is larger than the box and scrolled to its
+  // centre: the frame is centred in the part that can be seen.
+  Click(main->Btn_Actual);
+  TScrollBox* box = Page()->ScrollBox_Image1;
+  const int x0 = -Image()->Left(), y0 = -Image()->Top(), a = box->ClientWidth(), b = box->ClientHeight();
+  ASSERT_GT(x0, 0);
+  ASSERT_GT(y0, 0);
+  StartCrop(true);
+  const int e = std::min(a, b) / 2, left = x0 + (a - e) / 2, top = y0 + (b - e) / 2;
+  EXPECT_EQ(SizePage()->CutFrame()->Frame(), (TRect{left, top, left + e - 1, top + e - 1}));
 }
 
 TEST_F(SizeStep, DoubleClickCropsTheFramedBlock) {
@@ -705,6 +739,24 @@ TEST_F(SizeStep, RefusedSizesKeepTheDialogOpenAndChangeNothing) {
     Click(d->Btn_Cancel);
   });
   ExpectUntouched();
+}
+
+TEST_F(SizeStep, APictureGrownPastTheDisplayIsShownAtASmallerZoom) {
+  Enter(60, 40);
+  ZoomTo(2.0f);
+  WithDialog<TFrm_Zoom>(SizePage()->Btn_Zoom, [&](TFrm_Zoom* d) {
+    Click(d->CB_KeepScale);
+    TypeInto(d->SE_Width->Edit(), "40000");
+    Click(d->Btn_Ok);
+  });
+  ASSERT_EQ(WorkImage->Width(), 40000);
+  // 80000 display pixels at 2.0 are more than a display holds; 1.5 gives 60000.
+  EXPECT_EQ(ZoomFactor, 1.5f);
+  EXPECT_EQ(Status(2), " 缩放比例：150%");
+  EXPECT_EQ(Image()->Width(), 60000);
+  EXPECT_EQ(Image()->Height(), 60);
+  auto expected = ResizePicture(original.get(), 40000, 40);
+  ExpectEdit(*expected);
 }
 
 // ---- Cancelled dialogs ---------------------------------------------------------------------------
