@@ -759,6 +759,40 @@ TEST_F(SizeStep, APictureGrownPastTheDisplayIsShownAtASmallerZoom) {
   ExpectEdit(*expected);
 }
 
+TEST_F(SizeStep, TwoTurnsUndoneAndAThirdDropTheRedo) {
+  Enter(64, 48);
+  // Enter takes the default button: each dialog's OK.
+  auto turn = [this](const char* radio) {
+    WithDialog<TFrm_Rotate>(SizePage()->Btn_Rotate, [&](TFrm_Rotate* d) {
+      Click(dynamic_cast<TControl*>(d->FindComponent(radio)));
+      s.display.KeyPress(VK_RETURN);
+      Idle();
+    });
+  };
+  turn("RB_P90D");
+  turn("RB_P90D");
+  auto half = Rotate180(original.get());
+  EXPECT_EQ(MaxDifference(*WorkImage, *half), 0);
+  EXPECT_EQ(History->Count(), 3);
+  Click(main->Btn_Undo);
+  Click(main->Btn_Undo);
+  EXPECT_EQ(MaxDifference(*WorkImage, *original), 0);
+  EXPECT_FALSE(main->Btn_Undo->Enabled());
+  EXPECT_TRUE(main->Btn_Redo->Enabled());
+  turn("RB_N90D");
+  auto left = Rotate270(original.get());
+  EXPECT_EQ(MaxDifference(*WorkImage, *left), 0);
+  EXPECT_FALSE(main->Btn_Redo->Enabled());
+  EXPECT_TRUE(main->Btn_Undo->Enabled());
+  EXPECT_EQ(History->Count(), 2);
+  EXPECT_TRUE(FileExists(History->Folder() + "/0.bmp"));
+  EXPECT_TRUE(FileExists(History->Folder() + "/1.bmp"));
+  EXPECT_FALSE(FileExists(History->Folder() + "/2.bmp"));
+  // Leaving the step clears its files.
+  Click(main->Btn_Next);
+  EXPECT_FALSE(FileExists(History->Folder() + "/1.bmp"));
+}
+
 // ---- Cancelled dialogs ---------------------------------------------------------------------------
 
 TEST_F(SizeStep, CancelInEachDialogChangesNothing) {
