@@ -1,5 +1,7 @@
 #include "app/uMain.h"
 
+#include <algorithm>
+
 #include "app/WizardPictures.h"
 #include "app/uColor.h"
 #include "app/uHighLight.h"
@@ -29,6 +31,7 @@ std::unique_ptr<TStepHistory> History;
 TCropFrameLink* CropFrame = nullptr;
 TSelectionLink* RectSelection = nullptr;
 TSelectionLink* Lasso = nullptr;
+TEraserLink* Eraser = nullptr;
 
 namespace {
 
@@ -150,6 +153,8 @@ TFrm_Main::TFrm_Main(TComponent* AOwner) : TForm(AOwner) {
   OnCreate = [this](TObject* s) { FormCreate(s); };
   OnShow = [this](TObject* s) { FormShow(s); };
   OnResize = [this](TObject* s) { FormResize(s); };
+  OnMouseWheelDown = [this](TObject* s, TShiftState sh, TPoint p, bool& h) { FormMouseWheelDown(s, sh, p, h); };
+  OnMouseWheelUp = [this](TObject* s, TShiftState sh, TPoint p, bool& h) { FormMouseWheelUp(s, sh, p, h); };
 }
 
 TFrm_Main::~TFrm_Main() {
@@ -446,6 +451,18 @@ void TFrm_Main::FormResize(TObject*) {
   Btn_ZoomOut->SetLeft(Btn_ZoomIn->Left() + Btn_ZoomIn->Width() + 4);
   Btn_Fit->SetLeft(Btn_ZoomOut->Left() + Btn_ZoomOut->Width() + 4);
   Btn_Actual->SetLeft(Btn_Fit->Left() + Btn_Fit->Width() + 4);
+}
+
+void TFrm_Main::FormMouseWheelDown(TObject*, TShiftState, TPoint, bool& Handled) {
+  if (!Eraser) return;
+  Eraser->SetRadius(std::min(50, Eraser->Radius() + 1));
+  Handled = true;
+}
+
+void TFrm_Main::FormMouseWheelUp(TObject*, TShiftState, TPoint, bool& Handled) {
+  if (!Eraser) return;
+  Eraser->SetRadius(std::max(5, Eraser->Radius() - 1));
+  Handled = true;
 }
 
 // ---- The step machine ------------------------------------------------------------------------

@@ -46,6 +46,15 @@ class TSelectionLink {
   virtual void Clear(bool noRestore) = 0;
 };
 
+// What the mouse wheel needs of the blemish step's eraser.
+class TEraserLink {
+ public:
+  virtual ~TEraserLink() = default;
+  virtual int Radius() const = 0;
+  // Redraws the outline at the new radius.
+  virtual void SetRadius(int r) = 0;
+};
+
 class TFrm_Main;
 
 // ---- Program-wide state ---------------------------------------------------------------
@@ -61,6 +70,7 @@ extern std::unique_ptr<TStepHistory> History;
 extern TCropFrameLink* CropFrame;
 extern TSelectionLink* RectSelection;
 extern TSelectionLink* Lasso;
+extern TEraserLink* Eraser;
 
 // The folder the history and the skin are found beside: the program's own,
 // unless a test points it elsewhere (empty restores the default).
@@ -157,6 +167,9 @@ class TFrm_Main : public TForm {
   void Btn_ActualClick(TObject* Sender);
   void Btn_UndoClick(TObject* Sender);
   void Btn_RedoClick(TObject* Sender);
+  // The wheel sizes the blemish step's eraser, within 5..50.
+  void FormMouseWheelDown(TObject* Sender, TShiftState Shift, TPoint MousePos, bool& Handled);
+  void FormMouseWheelUp(TObject* Sender, TShiftState Shift, TPoint MousePos, bool& Handled);
 
  private:
   void BuildLayout();
