@@ -118,6 +118,9 @@ TEST_F(StainPage, ThePageHoldsTheEraserOnItsPictureControl) {
   EXPECT_EQ(p->RoundCursor()->Position(), (TPoint{60, 50}));
   ExpectDisplay(TPoint{60, 50}, 15);
   Snapshot(main, "stain_page");
+  ClickAt(TPoint{60, 50});
+  EXPECT_EQ(History->Count(), 2);
+  Snapshot(main, "stain_page_erased");
   // Leaving the step ends the eraser.
   Click(main->Btn_Next);
   EXPECT_EQ(Eraser, nullptr);
