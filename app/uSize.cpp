@@ -170,15 +170,16 @@ void TFrm_Size::FormDestroy(TObject*) {
 
 void TFrm_Size::TakeResult(std::unique_ptr<TBitmap> picture) {
   WorkImage = std::move(picture);
-  // A picture grown past what the display holds at this zoom would be shown
-  // squeezed, and display pixels would no longer map onto picture pixels:
-  // it is shown at the largest zoom step that holds it.
+  // A picture grown past what the display holds at this zoom, or cut below
+  // a display pixel, would be shown squeezed or stretched, and display
+  // pixels would no longer map onto picture pixels: the zoom steps until
+  // the display holds it.
   const float zoom = ZoomFactor;
-  auto tooLarge = [] {
-    const double longer = std::max(WorkImage->Width(), WorkImage->Height());
-    return std::floor(longer * double(ZoomFactor)) > MaxDisplaySize;
-  };
-  while (tooLarge() && StepZoom(ZoomFactor, -1)) {
+  const int w = WorkImage->Width(), h = WorkImage->Height();
+  auto display = [](int side) { return std::floor(double(side) * double(ZoomFactor)); };
+  while (display(std::max(w, h)) > MaxDisplaySize && StepZoom(ZoomFactor, -1)) {
+  }
+  while (display(std::min(w, h)) < MinDisplaySize && StepZoom(ZoomFactor, +1, w, h)) {
   }
   if (Frm_Main) Frm_Main->ShowPictureZoomed(WorkImage.get(), Image1, 0);
   if (Frm_Main && ZoomFactor != zoom) Frm_Main->ShowZoomRatio();

@@ -793,6 +793,22 @@ TEST_F(SizeStep, TwoTurnsUndoneAndAThirdDropTheRedo) {
   EXPECT_FALSE(FileExists(History->Folder() + "/1.bmp"));
 }
 
+TEST_F(SizeStep, APictureCutBelowADisplayPixelIsShownAtALargerZoom) {
+  Enter(1000, 800);
+  ZoomTo(0.25f);
+  StartCrop(true);
+  // A frame of one display pixel keeps one picture pixel, which has no
+  // display pixel at 0.25. The double-click lands away from the frame, so
+  // its first press grabs nothing.
+  SizePage()->CutFrame()->Start(10, 10, 10, 10);
+  DoubleClickOnImage(100, 100);
+  ASSERT_EQ(WorkImage->Width(), 1);
+  EXPECT_EQ(ZoomFactor, 1.0f);
+  EXPECT_EQ(Status(2), " 缩放比例：100%");
+  auto expected = BitmapFromRows(CopyBlock(BitmapRows(original.get()), TRect{40, 40, 41, 41}));
+  ExpectEdit(*expected);
+}
+
 // ---- Cancelled dialogs ---------------------------------------------------------------------------
 
 TEST_F(SizeStep, CancelInEachDialogChangesNothing) {
