@@ -8,6 +8,7 @@
 
 #include "app/RotateImage.h"
 #include "platform/rtl/FileUtils.h"
+#include "platform/rtl/SafeSave.h"
 
 namespace {
 
@@ -78,14 +79,19 @@ bool TStepHistory::Push(TBitmap* bitmap) {
   const std::string name = EntryFile(position);
   try {
     // Entries are 24-bit files whatever the picture holds; the caller's
-    // bitmap is left as it is.
+    // bitmap is left as it is. They live as long as the step, so they are
+    // not flushed to the disk: a flush of a 12-megapixel entry costs more
+    // than the edit it records.
+    const auto save = [&name](TBitmap* b) {
+      SafeSaveFile(name, [b](TStream& out) { b->SaveToStream(out); }, TSaveSync::Scratch);
+    };
     if (bitmap->PixelFormat() == pf24bit) {
-      bitmap->SaveToFile(name);
+      save(bitmap);
     } else {
       TBitmap copy;
       copy.Assign(bitmap);
       copy.SetPixelFormat(pf24bit);
-      copy.SaveToFile(name);
+      save(&copy);
     }
   } catch (...) {
     return false;

@@ -85,7 +85,7 @@ TSafeSaveFaults& SafeSaveFaults() {
   return faults;
 }
 
-void SafeSaveFile(const std::string& fileName, const std::function<void(TStream& out)>& write) {
+void SafeSaveFile(const std::string& fileName, const std::function<void(TStream& out)>& write, TSaveSync sync) {
   if (fileName.empty()) Fail(fileName, "No file name");
   if (fileName.find('\0') != std::string::npos) Fail(fileName, "Invalid file name");
   std::string target = fileName;
@@ -142,8 +142,9 @@ void SafeSaveFile(const std::string& fileName, const std::function<void(TStream&
       Fail(fileName, std::strerror(err));
     }
   }
-  int err = SafeSaveFaults().Sync;
-  if (err == 0 && ::fsync(fd) != 0) err = errno;
+  const bool durable = sync == TSaveSync::Durable;
+  int err = durable ? SafeSaveFaults().Sync : 0;
+  if (err == 0 && durable && ::fsync(fd) != 0) err = errno;
   if (err != 0) {
     abandon();
     Fail(fileName, std::strerror(err));
@@ -153,13 +154,23 @@ void SafeSaveFile(const std::string& fileName, const std::function<void(TStream&
     ::unlink(tempName.c_str());
     Fail(fileName, std::strerror(err));
   }
+  // A file renamed over another makes ext4 write it out at once; a scratch
+  // file moves the old one aside first, and puts it back if the new one
+  // cannot take its place.
+  std::string aside;
+  if (!durable && exists) {
+    aside = tempName + "-old";
+    if (::rename(target.c_str(), aside.c_str()) != 0) aside.clear();
+  }
   err = SafeSaveFaults().Rename;
   if (err == 0 && ::rename(tempName.c_str(), target.c_str()) != 0) err = errno;
   if (err != 0) {
+    if (!aside.empty()) ::rename(aside.c_str(), target.c_str());
     ::unlink(tempName.c_str());
     Fail(fileName, std::strerror(err));
   }
-  SyncFolder(target);
+  if (!aside.empty()) ::unlink(aside.c_str());
+  if (durable) SyncFolder(target);
 }
 
 void SafeSaveFile(const std::string& fileName, const std::string& bytes) {

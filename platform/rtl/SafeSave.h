@@ -24,7 +24,13 @@ class TStream;
 // for byte as it was, and EFCreateError "Cannot save file \"name\". reason"
 // is raised. An exception `write` raises for its own reasons (not a failed
 // write to the stream) is passed on unchanged after the same clean-up.
-void SafeSaveFile(const std::string& fileName, const std::function<void(TStream& out)>& write);
+//
+// A scratch file (TSaveSync::Scratch), one the program makes for itself and
+// drops when it ends, is not flushed: it keeps every rule above while the
+// system runs, and only a crash of the whole system may lose it.
+enum class TSaveSync { Durable, Scratch };
+void SafeSaveFile(const std::string& fileName, const std::function<void(TStream& out)>& write,
+                  TSaveSync sync = TSaveSync::Durable);
 
 // The same for bytes already in memory.
 void SafeSaveFile(const std::string& fileName, const std::string& bytes);

@@ -185,7 +185,7 @@ TEST(StepHistory, AFailedWriteLeavesTheHistoryAsItWas) {
   EXPECT_EQ(TagOf(h.Undo()), 2);
   const std::function<void(TSafeSaveFaults&)> faults[] = {
       [](TSafeSaveFaults& f) { f.CreateTemp = EACCES; },
-      [](TSafeSaveFaults& f) { f.Sync = EIO; },
+      [](TSafeSaveFaults& f) { f.Rename = EXDEV; },
       [](TSafeSaveFaults& f) { f.DiskSpace = 10; },
   };
   for (const auto& fault : faults) {
@@ -208,6 +208,23 @@ TEST(StepHistory, AFailedWriteLeavesTheHistoryAsItWas) {
   TBitmap empty;
   EXPECT_FALSE(h.Push(&empty));
   EXPECT_EQ(h.Count(), 3);
+}
+
+// Entries last as long as their step: they are written whole, but never
+// flushed to the disk, which would cost more than a slider's edit.
+TEST(StepHistory, EntriesAreNotFlushedToTheDisk) {
+  TTempFolder program;
+  TStepHistory h(program.Path());
+  FaultGuard guard;
+  // A flush would fail; no push asks for one.
+  SafeSaveFaults().Sync = EIO;
+  ASSERT_TRUE(h.Push(Picture(1).get()));
+  ASSERT_TRUE(h.Push(Picture(2).get()));
+  ASSERT_TRUE(h.ReplaceCurrent(Picture(3).get()));
+  EXPECT_EQ(h.Count(), 2);
+  EXPECT_EQ(FilesIn(h.Folder()), (std::set<std::string>{"0.bmp", "1.bmp"}));
+  EXPECT_EQ(TagOf(h.Undo()), 1);
+  EXPECT_EQ(TagOf(h.Redo()), 3);
 }
 
 TEST(StepHistory, DeletesOnlyItsOwnFiles) {

@@ -116,6 +116,42 @@ TEST_F(SafeSaveTest, AFailureAnywhereLeavesTheOldFileAndNoTemporaryFile) {
   }
 }
 
+// A scratch save is never flushed (an injected flush failure cannot reach
+// it) but keeps every other rule: whole or not at all, old file kept.
+TEST_F(SafeSaveTest, ScratchSavesSkipTheFlushAndKeepTheOtherRules) {
+  struct Case {
+    const char* name;
+    TSafeSaveFaults faults;
+    TSaveSync sync;
+    bool saved;
+  } cases[] = {
+      {"flush fails, durable", {0, EIO, 0, -1, {}}, TSaveSync::Durable, false},
+      {"flush fails, scratch", {0, EIO, 0, -1, {}}, TSaveSync::Scratch, true},
+      {"disk full, scratch", {0, 0, 0, 4567, {}}, TSaveSync::Scratch, false},
+      {"rename fails, scratch", {0, 0, EXDEV, -1, {}}, TSaveSync::Scratch, false},
+      {"no fault, scratch", {0, 0, 0, -1, {}}, TSaveSync::Scratch, true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const std::string path = Write("entry.bmp", kOld);
+    ::chmod(path.c_str(), 0640);
+    SafeSaveFaults() = c.faults;
+    bool raised = false;
+    try {
+      SafeSaveFile(path, WriteNew, c.sync);
+    } catch (const EFCreateError&) {
+      raised = true;
+    }
+    SafeSaveFaults() = TSafeSaveFaults{};
+    EXPECT_EQ(raised, !c.saved);
+    EXPECT_EQ(Bytes(path), c.saved ? kNew : kOld);
+    EXPECT_EQ(Names(), std::set<std::string>{"entry.bmp"});
+    struct stat st {};
+    ASSERT_EQ(::stat(path.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0640u);
+  }
+}
+
 TEST_F(SafeSaveTest, AWriterThatIgnoresAShortWriteStillFails) {
   const std::string path = Write("target.dat", kOld);
   SafeSaveFaults().DiskSpace = 10;
