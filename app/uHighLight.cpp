@@ -156,13 +156,15 @@ void TFrm_HighLight::Slider_RangeChanged(TObject*) {
       Patch->Height() != PatchRect.Height())
     return;
   TScreenCursorGuard hourglass(crHourGlass);
-  std::unique_ptr<TBitmap> result = ApplyHighlightRemoval(Patch.get(), Slider_Range->Value());
-  const RowImage from = BitmapRows(result.get());
+  // The mask made from the patch when the rectangle was set; the patch is
+  // never drawn on, so the removal's rows go straight into the picture.
+  const HighlightMask& mask = CurrentHighlightMask();
+  if (mask.Width != Patch->Width() || mask.Height != Patch->Height()) PrepareHighlightMask(Patch.get());
+  const RowImageBuffer fixed = ApplyHighlightRemoval(CurrentHighlightMask(), Slider_Range->Value());
   const RowImage to = BitmapRows(WorkImage.get());
-  for (int y = 0; y < from.Height; ++y)
-    std::memcpy(to.Row(PatchRect.Top + y) + std::ptrdiff_t(PatchRect.Left) * 3, from.Row(y),
-                std::size_t(from.Width) * 3);
-  result.reset();
+  for (int y = 0; y < fixed.Height(); ++y)
+    std::memcpy(to.Row(PatchRect.Top + y) + std::ptrdiff_t(PatchRect.Left) * 3, fixed.Row(y),
+                std::size_t(fixed.Width()) * 3);
   if (Frm_Main) Frm_Main->ShowPictureZoomed(WorkImage.get(), Image1, 0);
   Repaint();
   if (frame_) frame_->frame.Attach();
