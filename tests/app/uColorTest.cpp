@@ -13,6 +13,7 @@
 #include "app/uColor.h"
 #include "app/uMain_History.h"
 #include "app/uMain_View.h"
+#include "platform/rtl/SafeSave.h"
 #include "tests/app/SelectionSupport.h"
 #include "tests/app/WizardTestSupport.h"
 #include "themed/KZUButton.h"
@@ -289,7 +290,13 @@ TEST_F(ColorPage, LevelsButtonStretchesThePictureAndEachPressIsAnEntry) {
   RowImageBuffer once = RowImageBuffer::CopyOf(original);
   AutoLevels(once.View());
   ASSERT_FALSE(Same(once, original));
+  // The work runs under the hourglass, which goes when it ends.
+  std::vector<TCursor> during;
+  SafeSaveFaults().TempCreated = [&during](const std::string&) { during.push_back(Screen->Cursor()); };
   Click(Col()->Btn_Rotate);
+  SafeSaveFaults() = TSafeSaveFaults{};
+  EXPECT_EQ(during, std::vector<TCursor>{crHourGlass});
+  EXPECT_EQ(Screen->Cursor(), crDefault);
   EXPECT_SAME(Work(), once);
   EXPECT_SAME(Display(), once);
   EXPECT_EQ(History->Count(), 2);
@@ -298,7 +305,12 @@ TEST_F(ColorPage, LevelsButtonStretchesThePictureAndEachPressIsAnEntry) {
   int count = 0;
   const std::array<Byte, 3> means = InsideMeans(Display(), x0, y0, x1, y1, count);
   const RowImageBuffer bent = Bent(once, means, SkinTargetLightness(RgbToLab(means[0], means[1], means[2]).L, false));
+  during.clear();
+  SafeSaveFaults().TempCreated = [&during](const std::string&) { during.push_back(Screen->Cursor()); };
   LassoRect(x0, y0, x1, y1);
+  SafeSaveFaults() = TSafeSaveFaults{};
+  EXPECT_EQ(during, std::vector<TCursor>{crHourGlass});
+  EXPECT_EQ(Screen->Cursor(), crDefault);
   EXPECT_SAME(Work(), bent);
   EXPECT_EQ(History->Count(), 3);
   RowImageBuffer twice = RowImageBuffer::CopyOf(bent);

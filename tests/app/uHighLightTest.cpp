@@ -10,6 +10,7 @@
 #include "app/RotateImage.h"
 #include "app/uHighLight.h"
 #include "app/uMain_History.h"
+#include "platform/rtl/SafeSave.h"
 #include "skin/controls/SkinCtrls_Slider.h"
 #include "tests/app/SelectionSupport.h"
 #include "tests/app/WizardTestSupport.h"
@@ -340,6 +341,31 @@ TEST_F(HighLightPage, AClickDropsTheRectangleAndDisablesTheSlider) {
   EXPECT_EQ(Hl()->Slider_Range->Value(), 0);
   // The picture keeps the committed change, and the entry stays.
   EXPECT_SAME(Work(), after);
+  EXPECT_EQ(History->Count(), 2);
+}
+
+// The long work runs under the hourglass, which goes when it ends, also
+// when the history cannot take the result.
+TEST_F(HighLightPage, TheHourglassIsUpWhileTheSliderWorksAndGoesAfter) {
+  auto picture = FacePicture(200, 150);
+  Enter(picture.get());
+  Drag({40, 20}, {170, 130});
+  EXPECT_EQ(Screen->Cursor(), crDefault);
+  struct TCase {
+    int amount;
+    bool historyFails;
+  } cases[] = {{30, false}, {60, true}, {90, false}};
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.amount);
+    std::vector<TCursor> during;
+    SafeSaveFaults().TempCreated = [&during](const std::string&) { during.push_back(Screen->Cursor()); };
+    if (c.historyFails) SafeSaveFaults().Rename = EXDEV;
+    Slide(c.amount);
+    SafeSaveFaults() = TSafeSaveFaults{};
+    EXPECT_EQ(during, std::vector<TCursor>{crHourGlass});
+    EXPECT_EQ(Screen->Cursor(), crDefault);
+  }
+  // The failed write left the entry of the change before it.
   EXPECT_EQ(History->Count(), 2);
 }
 
