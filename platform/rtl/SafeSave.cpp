@@ -52,7 +52,9 @@ int CreateTempNear(const std::string& target, std::string& tempName) {
   std::random_device entropy;
   std::minstd_rand pick(entropy());
   const std::string dir = ExtractFilePath(target);
-  const std::string base = "." + ExtractFileName(target).substr(0, 200) + ".";
+  std::string base = ".";
+  base += ExtractFileName(target).substr(0, 200);
+  base += '.';
   for (int attempt = 0; attempt < 100; ++attempt) {
     std::string name = dir + base;
     for (int i = 0; i < 8; ++i) name += kDigits[pick() % 36];
@@ -159,7 +161,8 @@ void SafeSaveFile(const std::string& fileName, const std::function<void(TStream&
   // cannot take its place.
   std::string aside;
   if (!durable && exists) {
-    aside = tempName + "-old";
+    aside = tempName;
+    aside += "-old";
     if (::rename(target.c_str(), aside.c_str()) != 0) aside.clear();
   }
   err = SafeSaveFaults().Rename;
