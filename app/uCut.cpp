@@ -1,7 +1,9 @@
 #include "app/uCut.h"
 
 #include <algorithm>
+#include <tuple>
 
+#include "app/WizardDialog.h"
 #include "app/uMain.h"
 #include "platform/gdi/GdiTypes.h"
 #include "platform/rtl/SysUtils.h"
@@ -34,26 +36,10 @@ TRect CropStartFrame(int x0, int y0, int a, int b, int ratioWidth, int ratioHeig
 
 TFrm_Cut::TFrm_Cut(TComponent* AOwner) : TForm(AOwner) {
   BeginLayout();
-  SetName("Frm_Cut");
-  SetCaption("图片裁切");
-  SetBorderStyle(bsDialog);
-  SetPosition(poMainFormCenter);
-  Font()->SetName("宋体");
-  Font()->SetHeight(-12);
-  Font()->SetCharset(GB2312_CHARSET);
+  BeginDialog(this, "Frm_Cut", "图片裁切");
 
   auto radio = [this](const char* name, const char* caption, int top) {
-    auto* r = new TkzuRadioButton(this);
-    r->SetName(name);
-    r->SetParent(this);
-    r->SetUIStyle(TkzuUIStyle::WinXP);
-    r->GroupIndex = 0;
-    r->SetCaption(caption);
-    r->SetLeft(16);
-    r->SetTop(top);
-    r->SetAutoSize(true);
-    r->OnClick = [this](TObject* s) { RB_FreeClick(s); };
-    return r;
+    return DialogRadio(this, name, caption, 16, top, [this](TObject* s) { RB_FreeClick(s); });
   };
   RB_Free = radio("RB_Free", "自由裁切", 10);
   RB_Scale = radio("RB_Scale", "按宽高比例裁切", 32);
@@ -68,14 +54,7 @@ TFrm_Cut::TFrm_Cut(TComponent* AOwner) : TForm(AOwner) {
     return l;
   };
   auto spin = [this](const char* name, int left, double value) {
-    auto* e = new TspSkinSpinEdit(this);
-    e->SetName(name);
-    e->SetParent(this);
-    e->SetSkinDataName("spinedit");
-    e->SetValueType(vtInteger);
-    e->Increment = 1;
-    e->SetMaxLength(5);
-    e->SetBounds(left, 56, 54, 21);
+    TspSkinSpinEdit* e = DialogSpin(this, this, name, TRect{left, 56, left + 54, 56 + 21});
     e->SetValue(value);
     return e;
   };
@@ -84,22 +63,9 @@ TFrm_Cut::TFrm_Cut(TComponent* AOwner) : TForm(AOwner) {
   Lbl_Height = label("Lbl_Height", "高：", 104);
   SE_Height = spin("SE_Height", 128, 4);
 
-  auto button = [this](const char* name, const char* caption, int left) {
-    auto* b = new TspSkinButton(this);
-    b->SetName(name);
-    b->SetParent(this);
-    b->SetSkinDataName("button");
-    b->SetBounds(left, 90, 75, 25);
-    b->SetCaption(caption);
-    return b;
-  };
-  Btn_Ok = button("Btn_Ok", "确 定", 14);
-  Btn_Ok->SetDefault(true);
+  std::tie(Btn_Ok, Btn_Cancel) = DialogButtons(this, 90, 14, kClientWidth);
   Btn_Ok->ModalResult = mrOk;
   Btn_Ok->OnClick = [this](TObject* s) { Btn_OkClick(s); };
-  Btn_Cancel = button("Btn_Cancel", "取 消", kClientWidth - 14 - 75);
-  Btn_Cancel->Cancel = true;
-  Btn_Cancel->ModalResult = mrCancel;
   RB_Scale->SetChecked(true);
 
   EndLayout();

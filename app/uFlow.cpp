@@ -1,5 +1,8 @@
 #include "app/uFlow.h"
 
+#include <tuple>
+
+#include "app/WizardDialog.h"
 #include "app/WizardPictures.h"
 #include "platform/gdi/GdiTypes.h"
 #include "platform/graphics/Bitmap.h"
@@ -23,14 +26,8 @@ const char* const kStepCaptions[7] = {"打开文件",        "第一步.尺寸�
 TFrm_Flow::TFrm_Flow(TComponent* AOwner, TspSkinData* skinData, TspSkinMessage* messageBox)
     : TForm(AOwner), messageBox_(messageBox) {
   BeginLayout();
-  SetName("Frm_Flow");
-  SetCaption("自定义打造流程");
-  SetBorderStyle(bsDialog);
+  BeginDialog(this, "Frm_Flow", "自定义打造流程", -13);
   SetBorderIcons(0);
-  SetPosition(poMainFormCenter);
-  Font()->SetName("宋体");
-  Font()->SetHeight(-13);
-  Font()->SetCharset(GB2312_CHARSET);
 
   SkinForm = new TspBrenvale(this);
   SkinForm->SetName("SkinForm");
@@ -84,22 +81,10 @@ TFrm_Flow::TFrm_Flow(TComponent* AOwner, TspSkinData* skinData, TspSkinMessage* 
     CB_Step[size_t(k)] = cb;
   }
 
-  auto button = [&](const char* name, const char* caption, int left) {
-    auto* b = new TspSkinButton(this);
-    b->SetName(name);
-    b->SetParent(this);
-    b->SetSkinData(skinData);
-    b->SetSkinDataName("button");
-    b->SetBounds(left, kFlowHeight + (kClientHeight - kFlowHeight - 25) / 2, 75, 25);
-    b->SetCaption(caption);
-    return b;
-  };
-  Btn_OK = button("Btn_OK", "确  定", 48);
-  Btn_OK->SetDefault(true);
+  std::tie(Btn_OK, Btn_Cancel) = DialogButtons(this, kFlowHeight + (kClientHeight - kFlowHeight - 25) / 2, 48,
+                                               kClientWidth, skinData, "确  定", "取  消");
+  Btn_OK->SetName("Btn_OK");
   Btn_OK->OnClick = [this](TObject* s) { Btn_OKClick(s); };
-  Btn_Cancel = button("Btn_Cancel", "取  消", kClientWidth - 48 - 75);
-  Btn_Cancel->Cancel = true;
-  Btn_Cancel->ModalResult = mrCancel;
 
   EndLayout();
   HandleNeeded();

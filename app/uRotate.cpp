@@ -1,7 +1,9 @@
 #include "app/uRotate.h"
 
 #include <cmath>
+#include <tuple>
 
+#include "app/WizardDialog.h"
 #include "platform/gdi/GdiTypes.h"
 #include "skin/controls/SkinBoxCtrls.h"
 #include "skin/controls/SkinCtrls.h"
@@ -23,26 +25,10 @@ double NormaliseAngle(double angle) {
 
 TFrm_Rotate::TFrm_Rotate(TComponent* AOwner) : TForm(AOwner) {
   BeginLayout();
-  SetName("Frm_Rotate");
-  SetCaption("旋转角度");
-  SetBorderStyle(bsDialog);
-  SetPosition(poMainFormCenter);
-  Font()->SetName("宋体");
-  Font()->SetHeight(-12);
-  Font()->SetCharset(GB2312_CHARSET);
+  BeginDialog(this, "Frm_Rotate", "旋转角度");
 
   auto radio = [this](const char* name, const char* caption, int top) {
-    auto* r = new TkzuRadioButton(this);
-    r->SetName(name);
-    r->SetParent(this);
-    r->SetUIStyle(TkzuUIStyle::WinXP);
-    r->GroupIndex = 0;
-    r->SetCaption(caption);
-    r->SetLeft(kRadioLeft);
-    r->SetTop(top);
-    r->SetAutoSize(true);
-    r->OnClick = [this](TObject* s) { RB_180DClick(s); };
-    return r;
+    return DialogRadio(this, name, caption, kRadioLeft, top, [this](TObject* s) { RB_180DClick(s); });
   };
   RB_180D = radio("RB_180D", "180 度", 12);
   RB_P90D = radio("RB_P90D", "顺时针 90度", 36);
@@ -65,21 +51,8 @@ TFrm_Rotate::TFrm_Rotate(TComponent* AOwner) : TForm(AOwner) {
   NEdt_NOther = edit("NEdt_NOther", 112);
   NEdt_NOther->SetEnabled(false);
 
-  auto button = [this](const char* name, const char* caption, int left) {
-    auto* b = new TspSkinButton(this);
-    b->SetName(name);
-    b->SetParent(this);
-    b->SetSkinDataName("button");
-    b->SetBounds(left, 142, 75, 25);
-    b->SetCaption(caption);
-    return b;
-  };
-  Btn_Ok = button("Btn_Ok", "确 定", 18);
-  Btn_Ok->SetDefault(true);
+  std::tie(Btn_Ok, Btn_Cancel) = DialogButtons(this, 142, 18, kClientWidth);
   Btn_Ok->OnClick = [this](TObject* s) { Btn_OkClick(s); };
-  Btn_Cancel = button("Btn_Cancel", "取 消", kClientWidth - 18 - 75);
-  Btn_Cancel->Cancel = true;
-  Btn_Cancel->ModalResult = mrCancel;
   RB_POther->SetChecked(true);
 
   EndLayout();

@@ -1,8 +1,10 @@
 #include "app/uZoom.h"
 
 #include <cstdint>
+#include <tuple>
 
 #include "app/RowImage.h"
+#include "app/WizardDialog.h"
 #include "app/uMain.h"
 #include "platform/gdi/GdiTypes.h"
 #include "platform/graphics/DibImage.h"
@@ -44,13 +46,7 @@ bool ResizeWithinBudget(int width, int height, int newWidth, int newHeight) {
 
 TFrm_Zoom::TFrm_Zoom(TComponent* AOwner) : TForm(AOwner) {
   BeginLayout();
-  SetName("Frm_Zoom");
-  SetCaption("图片缩放");
-  SetBorderStyle(bsDialog);
-  SetPosition(poMainFormCenter);
-  Font()->SetName("宋体");
-  Font()->SetHeight(-12);
-  Font()->SetCharset(GB2312_CHARSET);
+  BeginDialog(this, "Frm_Zoom", "图片缩放");
 
   GB_SetPix = new TGroupBox(this);
   GB_SetPix->SetName("GB_SetPix");
@@ -68,15 +64,7 @@ TFrm_Zoom::TFrm_Zoom(TComponent* AOwner) : TForm(AOwner) {
     return l;
   };
   auto spin = [this](const char* name, int left) {
-    auto* e = new TspSkinSpinEdit(this);
-    e->SetName(name);
-    e->SetParent(GB_SetPix);
-    e->SetSkinDataName("spinedit");
-    e->SetValueType(vtInteger);
-    e->Increment = 1;
-    e->SetMaxLength(5);
-    e->SetBounds(left, 22, 62, 21);
-    return e;
+    return DialogSpin(this, GB_SetPix, name, TRect{left, 22, left + 62, 22 + 21});
   };
   Lbl_Width = label("Lbl_Width", "宽度：", 10);
   SE_Width = spin("SE_Width", 46);
@@ -94,22 +82,9 @@ TFrm_Zoom::TFrm_Zoom(TComponent* AOwner) : TForm(AOwner) {
   CB_KeepScale->SetChecked(true);
   CB_KeepScale->OnClick = [this](TObject* s) { CB_KeepScaleClick(s); };
 
-  auto button = [this](const char* name, const char* caption, int left) {
-    auto* b = new TspSkinButton(this);
-    b->SetName(name);
-    b->SetParent(this);
-    b->SetSkinDataName("button");
-    b->SetBounds(left, 93, 75, 25);
-    b->SetCaption(caption);
-    return b;
-  };
-  Btn_Ok = button("Btn_Ok", "确 定", 36);
-  Btn_Ok->SetDefault(true);
+  std::tie(Btn_Ok, Btn_Cancel) = DialogButtons(this, 93, 36, kClientWidth);
   Btn_Ok->ModalResult = mrOk;
   Btn_Ok->OnClick = [this](TObject* s) { Btn_OkClick(s); };
-  Btn_Cancel = button("Btn_Cancel", "取 消", kClientWidth - 36 - 75);
-  Btn_Cancel->Cancel = true;
-  Btn_Cancel->ModalResult = mrCancel;
 
   OnShow = [this](TObject* s) { FormShow(s); };
   EndLayout();
