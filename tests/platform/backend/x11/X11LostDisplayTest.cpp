@@ -5,6 +5,7 @@
 
 #include <poll.h>
 #include <signal.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -33,6 +34,17 @@ std::string ReadUntil(int fd, const std::string& until, int limitMs) {
     got.append(buf, std::size_t(n));
   }
   return got;
+}
+
+// waitpid that gives up after limitMs; watches the child through a pidfd.
+pid_t WaitChild(pid_t child, int* status, int limitMs) {
+  const int fd = int(syscall(SYS_pidfd_open, child, 0));
+  if (fd >= 0) {
+    pollfd p{fd, POLLIN, 0};
+    (void)poll(&p, 1, limitMs);
+    close(fd);
+  }
+  return waitpid(child, status, WNOHANG);
 }
 
 LRESULT Proc(HWND h, UINT m, WPARAM wp, LPARAM lp) { return DefWindowProc(h, m, wp, lp); }
@@ -84,8 +96,10 @@ TEST(X11LostDisplayTest, ProgramEndsWithAMessageAndAFailureStatusAfterItsHooks) 
   server.Stop();
   // The child ends on its own: its stderr closes when it does.
   const std::string message = ReadUntil(err[0], "\x01", 20000);
+  // Its stderr closes a moment before the kernel makes it a zombie: wait for
+  // that state, within a bound.
   int status = 0;
-  pid_t done = waitpid(child, &status, WNOHANG);
+  pid_t done = WaitChild(child, &status, 20000);
   if (done != child) {
     kill(child, SIGKILL);
     waitpid(child, &status, 0);
