@@ -1,0 +1,157 @@
+// The smoothing step's slider handlers on a 12-megapixel photo, against the
+// pixel routines they run: an amount slider (the blend, the display at the
+// fitted zoom, the history entry replaced) against BlendByDifference alone,
+// and the radius slider against SmoothPicture plus BlendByDifference. The
+// difference is what the page adds around the routines.
+#include <benchmark/benchmark.h>
+#include <unistd.h>
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+
+#include "app/uMain.h"
+#include "app/uMain_History.h"
+#include "app/uSmooth.h"
+#include "app/uSmooth_Form.h"
+#include "platform/backend/headless/HeadlessDisplay.h"
+#include "platform/graphics/Bitmap.h"
+#include "platform/rtl/FileUtils.h"
+#include "platform/ui/Application.h"
+#include "skin/controls/SkinCtrls_Slider.h"
+
+namespace {
+
+constexpr int kW = 4000, kH = 3000;
+
+// Skin-like grain over gradients, so the smoothing and the blend take every
+// branch.
+std::unique_ptr<TBitmap> Photo() {
+  auto b = std::make_unique<TBitmap>(kW, kH, pf24bit);
+  std::uint32_t seed = 2463534242u;
+  for (int y = 0; y < kH; ++y) {
+    auto* p = static_cast<std::uint8_t*>(b->ScanLine(y));
+    for (int x = 0; x < kW; ++x, p += 3) {
+      seed ^= seed << 13, seed ^= seed >> 17, seed ^= seed << 5;
+      const int grain = int(seed % 25);
+      p[0] = std::uint8_t(x * 150 / kW + 60 + grain);
+      p[1] = std::uint8_t(y * 150 / kH + 50 + grain);
+      p[2] = std::uint8_t((x + y) * 100 / (kW + kH) + 120 + grain);
+    }
+  }
+  return b;
+}
+
+// The wizard on the headless display, entered into the smoothing step with
+// the photo fitted into a 1920 x 1080 window, its history in a folder of its
+// own under the temporary folder.
+class TSmoothWorld {
+ public:
+  TSmoothWorld() {
+    saved_ = Application;
+    Application = &app_;
+    folder_ = GetTempPath() + "lumiqa-bench-smooth-" + std::to_string(getpid());
+    std::filesystem::create_directories(folder_);
+    SetWizardFolder(folder_);
+    app_.CreateForm(main_);
+    main_->Show();
+    main_->SetBounds(0, 0, 1920, 1080);
+    session_.display.RunUntilIdle();
+    WorkImage = Photo();
+    main_->FitPicture(WorkImage.get(), main_->StepForm->Image1, main_->StepForm->ScrollBox_Image1);
+    main_->StepEnabled = {false, false, false, true, false};
+    main_->Btn_NextClick(main_);
+    session_.display.RunUntilIdle();
+    page_ = dynamic_cast<TFrm_Smooth*>(main_->StepForm);
+  }
+  ~TSmoothWorld() {
+    delete main_;
+    app_.DestroyComponents();
+    Application = saved_;
+    SetWizardFolder("");
+    std::filesystem::remove_all(folder_);
+  }
+  TFrm_Smooth* Page() const { return page_; }
+  void Idle() { session_.display.RunUntilIdle(); }
+
+ private:
+  THeadlessSession session_;
+  TApplication app_{nullptr};
+  TApplication* saved_ = nullptr;
+  std::string folder_;
+  TFrm_Main* main_ = nullptr;
+  TFrm_Smooth* page_ = nullptr;
+};
+
+void BM_BlendByDifference(benchmark::State& state) {
+  std::unique_ptr<TBitmap> source = Photo();
+  std::unique_ptr<TBitmap> smoothed = SmoothPicture(source.get(), 10);
+  int fine = 0;
+  for (auto _ : state) {
+    fine = fine == 0 ? 1 : 0;
+    auto result = BlendByDifference(source.get(), smoothed.get(), fine, {}, 50, 40);
+    benchmark::DoNotOptimize(result->ScanLine(0));
+  }
+}
+BENCHMARK(BM_BlendByDifference)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// The whole finished-change handler of an amount slider.
+void BM_AmountSliderChanged(benchmark::State& state) {
+  TSmoothWorld world;
+  TFrm_Smooth* page = world.Page();
+  for (auto _ : state) {
+    page->Slider_Fine->SetValue(page->Slider_Fine->Value() == 0 ? 1 : 0);
+    page->Slider_FineChanged(page->Slider_Fine);
+  }
+  world.Idle();
+}
+BENCHMARK(BM_AmountSliderChanged)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+void BM_SmoothAndBlend(benchmark::State& state) {
+  std::unique_ptr<TBitmap> source = Photo();
+  int radius = 10;
+  for (auto _ : state) {
+    radius = radius == 10 ? 11 : 10;
+    auto smoothed = SmoothPicture(source.get(), radius);
+    auto result = BlendByDifference(source.get(), smoothed.get(), 0, {}, 50, 40);
+    benchmark::DoNotOptimize(result->ScanLine(0));
+  }
+}
+BENCHMARK(BM_SmoothAndBlend)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(5);
+
+// The whole finished-change handler of the radius slider.
+void BM_RadiusSliderChanged(benchmark::State& state) {
+  TSmoothWorld world;
+  TFrm_Smooth* page = world.Page();
+  for (auto _ : state) {
+    page->Slider_Radius->SetValue(page->Slider_Radius->Value() == 10 ? 11 : 10);
+    page->Slider_RadiusChanged(page->Slider_Radius);
+  }
+  world.Idle();
+}
+BENCHMARK(BM_RadiusSliderChanged)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(5);
+
+// The amount handler's three parts alone: the blend with the progress bar,
+// the display at the fitted zoom, the history entry replaced.
+void BM_PartRunBlend(benchmark::State& state) {
+  TSmoothWorld world;
+  for (auto _ : state) RunBlend(world.Page());
+}
+BENCHMARK(BM_PartRunBlend)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+void BM_PartRedisplay(benchmark::State& state) {
+  TSmoothWorld world;
+  for (auto _ : state) Frm_Main->ShowPictureZoomed(WorkImage.get(), world.Page()->Image1, 0);
+}
+BENCHMARK(BM_PartRedisplay)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+void BM_PartHistoryReplace(benchmark::State& state) {
+  TSmoothWorld world;
+  for (auto _ : state) {
+    History->SetIndex(0);
+    HistoryPush(WorkImage.get());
+  }
+}
+BENCHMARK(BM_PartHistoryReplace)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+}  // namespace
