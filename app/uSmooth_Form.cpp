@@ -70,19 +70,18 @@ void PaintPending() {
 }
 
 // Drives the bar through a pass over `rows` rows: its maximum is the row
-// count and its position the rows done, shown whenever the bar's fill has
-// grown by a 64th of its length, and at the end. Moving and painting it for
-// every row cost as much as the whole blend of a 12-megapixel photo.
+// count and its position the rows done, shown at each 64th of the pass.
+// Moving and painting it for every row cost as much as the whole blend of a
+// 12-megapixel photo.
 constexpr int kPaintSteps = 64;
 
 RowProgress BarProgress(TProgressBar* bar, int rows) {
   if (!bar) return {};
   bar->SetMax(std::max(1, rows));
   return [bar, shown = -1](int done, int total) mutable {
-    const int length = std::max(1, bar->Width());
-    const int fill = int(std::int64_t(done) * length / std::max(1, total));
-    if (done < total && shown >= 0 && fill - shown < std::max(1, length / kPaintSteps)) return;
-    shown = fill;
+    const int step = int(std::int64_t(done) * kPaintSteps / std::max(1, total));
+    if (step == shown) return;
+    shown = step;
     bar->SetPosition(done);
     PaintPending();
   };
