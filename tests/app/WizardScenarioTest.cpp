@@ -11,6 +11,7 @@
 #include "app/UBmpToJpg.h"
 #include "app/uLinkQuendrix.h"
 #include "platform/ui/Screen.h"
+#include "tests/app/WizardScenario.h"
 #include "tests/app/WizardTestSupport.h"
 
 using namespace wizard;
@@ -138,6 +139,72 @@ TEST_F(WizardScenario, ThePortraitThroughTheWizardIsSavedAsThePixelRoutinesMakeI
   ExpectWork("save step entered");
   SnapshotPage("save");
   SaveBothAndCheck();
+}
+
+// The headless display as the scenario's hand: input injected where a
+// device would put it, pictures of the window in front.
+class THeadlessHost : public scenario::TScenarioHost {
+ public:
+  THeadlessHost(THeadlessDisplay& display, std::function<void(TWinControl*, const std::string&)> shot)
+      : display_(display), shot_(std::move(shot)) {}
+  void MoveTo(TPoint p) override {
+    at_ = p;
+    display_.MouseMove(p.X, p.Y);
+  }
+  void Button(TMouseButton b, bool down) override {
+    if (down) display_.MouseDown(at_.X, at_.Y, b);
+    else display_.MouseUp(at_.X, at_.Y, b);
+  }
+  void Wheel(int notches) override {
+    for (int i = 0; i < std::abs(notches); ++i) display_.Wheel(at_.X, at_.Y, notches > 0 ? 120 : -120);
+  }
+  void Key(int vk, bool down) override {
+    if (down) display_.KeyDown(vk);
+    else display_.KeyUp(vk);
+  }
+  // The display turns text into characters as a keyboard layout would.
+  void Type(const std::string& text) override {
+    for (char c : text) display_.Text(std::string(1, c).c_str());
+  }
+  void Shot(const std::string& name) override {
+    TForm* f = Screen->ActiveForm();
+    if (f) shot_(f, name);
+  }
+
+ private:
+  THeadlessDisplay& display_;
+  std::function<void(TWinControl*, const std::string&)> shot_;
+  TPoint at_{};
+};
+
+// Every step on the portrait: two quarter turns (one undone and redone), an
+// arbitrary angle, a crop at 3 : 4 with the frame dragged and moved, a
+// resize keeping the ratio; a highlight rectangle with two amounts; two
+// lassos on the cheek (the second brightening the skin) and auto levels;
+// the smoothing sliders; two blemish clicks with the wheel-sized eraser;
+// undo and redo on every page; saved as BMP and JPEG.
+TEST_F(WizardScenario, EveryStepOnThePortraitThroughTheUserInterface) {
+  THeadlessHost host(s.display, [this](TWinControl* w, const std::string& name) { Snapshot(w, "wizard_scenario_" + name); });
+  scenario::TScript script;
+  scenario::TWizardScenario plan(host, script, dir + "/pictures");
+  plan.Build(kPortrait);
+  script.Start(&app, 10, 3000);
+  for (int i = 0; i < 200000 && !script.Finished(); ++i) {
+    s.display.AdvanceTime(10);
+    Idle();
+  }
+  ASSERT_TRUE(script.Finished());
+  ASSERT_FALSE(script.Failed());
+  EXPECT_GT(plan.highlightChanged, 20);
+  EXPECT_EQ(plan.lassoBrightened, 1);
+  EXPECT_EQ(plan.moleLightened, 2);
+  expected = std::move(plan.expected);
+  std::unique_ptr<TBitmap> bmp = LoadPicture(Picture("result.bmp"));
+  ASSERT_NE(bmp, nullptr);
+  EXPECT_EQ(MaxDifference(*bmp, *expected), 0);
+  ASSERT_TRUE(SaveAsJpeg(expected.get(), dir + "/expected.jpg", 100));
+  EXPECT_TRUE(FileBytes(Picture("result.jpg")) == FileBytes(dir + "/expected.jpg"));
+  EXPECT_TRUE(messages.empty());
 }
 
 }  // namespace
