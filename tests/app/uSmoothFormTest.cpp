@@ -331,6 +331,26 @@ TEST_F(SmoothPage, TheProgressBarIsPaintedDuringThePassUnderTheHourglass) {
   bar->WindowProc = saved;
 }
 
+// A pass that fails (here a smoothed picture of the wrong size) leaves the
+// picture, the history and the cursor as they were.
+TEST_F(SmoothPage, AFailedPassKeepsThePictureAndRestoresTheCursor) {
+  Enter(GrainPicture(64, 48));
+  TFrm_Smooth* p = Smooth();
+  std::unique_ptr<TBitmap> before = Copy(WorkImage.get());
+  p->SmoothResult = std::make_unique<TBitmap>(10, 10, pf24bit);
+  p->Slider_Fine->SetValue(25);
+  EXPECT_THROW(p->Slider_FineChanged(p->Slider_Fine), Exception);
+  EXPECT_EQ(Screen->Cursor(), crDefault);
+  ASSERT_NE(WorkImage, nullptr);
+  EXPECT_EQ(MaxDifference(*WorkImage, *before), 0);
+  EXPECT_EQ(History->Count(), 2);
+  EXPECT_EQ(Entry(1, *before), 0);
+  // The radius smooths afresh and works again.
+  Release(p->Slider_Radius, 12);
+  std::unique_ptr<TBitmap> expected = Expected(12, {25, 40, 50});
+  EXPECT_EQ(MaxDifference(*WorkImage, *expected), 0);
+}
+
 TEST_F(SmoothPage, AUniformPictureStaysAsItIs) {
   Enter(Uniform(50, 40));
   TFrm_Smooth* p = Smooth();
