@@ -181,10 +181,11 @@ class THeadlessHost : public scenario::TScenarioHost {
 // arbitrary angle, a crop at 3 : 4 with the frame dragged and moved, a
 // resize keeping the ratio; a highlight rectangle with two amounts; two
 // lassos on the cheek (the second brightening the skin) and auto levels;
-// the smoothing sliders; two blemish clicks with the wheel-sized eraser;
-// undo and redo on every page; saved as BMP and JPEG.
+// the fine, rough, medium and radius sliders; two blemish clicks with the
+// wheel-sized eraser; undo and redo on every page; saved as BMP and JPEG.
 TEST_F(WizardScenario, EveryStepOnThePortraitThroughTheUserInterface) {
-  THeadlessHost host(s.display, [this](TWinControl* w, const std::string& name) { Snapshot(w, "wizard_scenario_" + name); });
+  THeadlessHost host(s.display,
+                     [this](TWinControl* w, const std::string& name) { Snapshot(w, "wizard_scenario_" + name); });
   scenario::TScript script;
   scenario::TWizardScenario plan(host, script, dir + "/pictures");
   plan.Build(kPortrait);
