@@ -81,6 +81,10 @@ class TScript {
     steps_.push_back(TStep{std::move(what), std::move(ready), std::move(act)});
   }
   void Then(std::string what, TAction act) { When(std::move(what), [] { return true; }, std::move(act)); }
+  // A step that runs before all those waiting (an action's follow-up).
+  void Soon(std::string what, TCondition ready, TAction act) {
+    steps_.push_front(TStep{std::move(what), std::move(ready), std::move(act)});
+  }
 
   // Starts the timer; a step that waits more than limitTicks ticks fails
   // the test and ends the script, closing the modal forms left open.
@@ -357,6 +361,18 @@ class TWizardScenario {
         [this, name] { host_.Shot(name); });
   }
 
+  // A picture of the window in front once the server shows what it
+  // painted, taken before the next step.
+  void Shoot(const std::string& name) {
+    s_.Soon(
+        name + " on the screen",
+        [this] {
+          TForm* f = Screen->ActiveForm();
+          return f && host_.OnScreen(f);
+        },
+        [this, name] { host_.Shot(name); });
+  }
+
   // ---- Expectations ----
   void ExpectWork(const std::string& where) {
     const bool same = SamePicture(WorkImage.get(), expected.get());
@@ -383,7 +399,7 @@ class TWizardScenario {
           pageIndex_ = 0;
           if (step != stepSmooth) ExpectWork(name + " entered");
           if (step != stepSave) EXPECT_EQ(HistoryCount(), step == stepSmooth ? 2 : 1) << name;
-          host_.Shot(name);
+          Shoot(name);
         });
   }
   // The edit the last action started has reached the history: one entry
@@ -454,7 +470,7 @@ class TWizardScenario {
         [this] {
           ExpectWork("opened");
           EXPECT_EQ(Frm_Main->StatusBar->Panels()->Items(0)->Text(), pictures_ + "/portrait.jpg");
-          host_.Shot("open");
+          Shoot("open");
         });
   }
 
@@ -533,20 +549,22 @@ class TWizardScenario {
           frame_ = TRect{x0 + (a - e) / 2, y0 + (b - f) / 2, 0, 0};
           frame_.Right = frame_.Left + e - 1;
           frame_.Bottom = frame_.Top + f - 1;
-          host_.Shot("crop_frame");
-          // The bottom-right corner dragged 50 down and 30 right: the
-          // width follows the height at 3 : 4.
-          const TPoint from{frame_.Right, frame_.Bottom}, to{frame_.Right + 30, frame_.Bottom + 50};
-          Press(OnPicture(from));
-          host_.MoveTo(OnPicture(TPoint{from.X + 15, from.Y + 25}));
-          Release(OnPicture(to));
-          const int u = to.Y - frame_.Top + 1, v = to.X - frame_.Left + 1;
-          TPoint corner = to;
-          if (4.0 / 3 > double(u) / v) corner.X = frame_.Left + 3 * u / 4;
-          else corner.Y = frame_.Top + v * 4 / 3;
-          frame_.Right = corner.X;
-          frame_.Bottom = corner.Y;
+          Shoot("crop_frame");
         });
+    s_.Then("the corner dragged out", [this] {
+      // The bottom-right corner dragged 50 down and 30 right: the
+      // width follows the height at 3 : 4.
+      const TPoint from{frame_.Right, frame_.Bottom}, to{frame_.Right + 30, frame_.Bottom + 50};
+      Press(OnPicture(from));
+      host_.MoveTo(OnPicture(TPoint{from.X + 15, from.Y + 25}));
+      Release(OnPicture(to));
+      const int u = to.Y - frame_.Top + 1, v = to.X - frame_.Left + 1;
+      TPoint corner = to;
+      if (4.0 / 3 > double(u) / v) corner.X = frame_.Left + 3 * u / 4;
+      else corner.Y = frame_.Top + v * 4 / 3;
+      frame_.Right = corner.X;
+      frame_.Bottom = corner.Y;
+    });
     s_.Then("the frame moved onto the face", [this] {
       // Pressed inside at its middle, released over the face's middle.
       grab_ = TPoint{(frame_.Left + frame_.Right) / 2, (frame_.Top + frame_.Bottom) / 2};
@@ -561,7 +579,7 @@ class TWizardScenario {
                      frame_.Bottom + to.Y - grab_.Y};
       grab_ = to;
     });
-    s_.Then("a picture of the moved frame", [this] { host_.Shot("crop_moved"); });
+    s_.Then("a picture of the moved frame", [this] { Shoot("crop_moved"); });
     s_.Then("before the crop", [this] { historyMark_ = HistoryCount(); });
     s_.Then("a double-click in the frame", [this] {
       ClickAt(OnPicture(grab_));
@@ -609,7 +627,7 @@ class TWizardScenario {
       for (TTrack* t : {&face_, &forehead_, &cheek_, &mole_, &mole2_}) t->Scale(330.0 / w, double(nh) / h);
       const std::string size = std::to_string(330) + "*" + std::to_string(nh);
       EXPECT_NE(Frm_Main->StatusBar->Panels()->Items(1)->Text().find(size), std::string::npos);
-      host_.Shot("size_done");
+      Shoot("size_done");
     });
   }
 
@@ -630,7 +648,7 @@ class TWizardScenario {
     s_.When("the amount slider enabled", [] {
       auto* sl = PageControl<TspSkinCustomSlider>("Slider_Range");
       return sl && sl->Enabled() && NoModal() && Screen->Cursor() == crDefault;
-    }, [this] { host_.Shot("highlight_rect"); });
+    }, [this] { Shoot("highlight_rect"); });
     auto apply = [this](int amount) {
       return [this, amount] {
         const TRect block = HighlightRectToImage(frame_.Left, frame_.Top, frame_.Right, frame_.Bottom, ZoomFactor,
@@ -654,7 +672,7 @@ class TWizardScenario {
     WaitEdited("the shine removed at 40", false, apply(40));
     DragSlider("Slider_Range", 85);
     WaitEdited("the shine removed at 85", true, apply(85));
-    s_.Then("a picture of the highlight page", [this] { host_.Shot("highlight_done"); });
+    s_.Then("a picture of the highlight page", [this] { Shoot("highlight_done"); });
     UndoRedo("the highlight page");
   }
 
@@ -673,7 +691,7 @@ class TWizardScenario {
     MoveSeen([this] { return OnPicture(TPoint{lassoCorner_.X + 24, lassoCorner_.Y + 20}); });
     MoveSeen([this] { return OnPicture(TPoint{lassoCorner_.X, lassoCorner_.Y + 20}); });
     s_.Then("the lasso closed", [this] { host_.Button(TMouseButton::mbLeft, false); });
-    s_.Then("a picture of the lasso", [this] { host_.Shot("lasso_released"); });
+    s_.Then("a picture of the lasso", [this] { Shoot("lasso_released"); });
     WaitEdited(what + " applied", false, [this, light] {
       // The inside: 23 by 19 pixels of the display, which at zoom 1 is the picture.
       long sum[3] = {0, 0, 0};
@@ -688,7 +706,7 @@ class TWizardScenario {
       if (light && lab.L < 78 && lab.L >= 50) ++lassoBrightened;
       const TRgbBytes t = LabToRgb(target, 14, 16);
       ChannelCurveAdjust(expected.get(), means, {t.R, t.G, t.B});
-      host_.Shot(light ? "colour_lasso_light" : "colour_lasso");
+      Shoot(light ? "colour_lasso_light" : "colour_lasso");
     });
   }
 
@@ -702,7 +720,7 @@ class TWizardScenario {
     Lasso("a lasso on the cheek with the skin light", &cheek_, 14, true);
     s_.Then("before the levels", [this] { historyMark_ = HistoryCount(); });
     Click("the levels button", [] { return PageControl("Btn_Rotate"); });
-    WaitEdited("levels stretched", false, [this] { AutoLevels(expected.get()); host_.Shot("colour_levels"); });
+    WaitEdited("levels stretched", false, [this] { AutoLevels(expected.get()); Shoot("colour_levels"); });
     UndoRedo("the colour page");
   }
 
@@ -722,7 +740,7 @@ class TWizardScenario {
           pageHistory_.push_back(CopyOf(expected.get()));
           pageIndex_ = 1;
           ExpectWork("smoothed on entering");
-          host_.Shot("smooth");
+          Shoot("smooth");
         });
     DragSlider("Slider_Fine", 30);
     WaitEdited("the fine amount at 30", true, [this, source, smoothed] {
@@ -746,7 +764,7 @@ class TWizardScenario {
       expected = BlendByDifference(source->get(), smoothed->get(), 30, {}, 70, 55);
       auto* bar = PageControl<TProgressBar>("ProgressBar");
       EXPECT_TRUE(bar && bar->Position() == expected->Height());
-      host_.Shot("smooth_done");
+      Shoot("smooth_done");
     });
     UndoRedo("the smoothing page");
   }
@@ -787,7 +805,7 @@ class TWizardScenario {
     });
     Erase("a click on the mole", &mole_, 9);
     Erase("a click on the second mole", &mole2_, 9);
-    s_.Then("a picture of the blemish page", [this] { host_.Shot("stain_done"); });
+    s_.Then("a picture of the blemish page", [this] { Shoot("stain_done"); });
     UndoRedo("the blemish page");
   }
 
