@@ -804,6 +804,9 @@ class TWizardScenario {
       host_.Wheel(-4);
     });
     Erase("a click on the mole", &mole_, 9);
+    // One zoom step larger: the eraser's disc shrinks on the picture.
+    ClickMain("zoom in", [] { return Frm_Main->Btn_ZoomIn; });
+    s_.When("zoomed to 150 %", [] { return ZoomFactor == 1.5f && NoModal(); });
     Erase("a click on the second mole", &mole2_, 9);
     s_.Then("a picture of the blemish page", [this] { Shoot("stain_done"); });
     UndoRedo("the blemish page");

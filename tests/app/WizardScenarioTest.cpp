@@ -182,7 +182,8 @@ class THeadlessHost : public scenario::TScenarioHost {
 // resize keeping the ratio; a highlight rectangle with two amounts; two
 // lassos on the cheek (the second brightening the skin) and auto levels;
 // the fine, rough, medium and radius sliders; two blemish clicks with the
-// wheel-sized eraser; undo and redo on every page; saved as BMP and JPEG.
+// wheel-sized eraser, the second at 150 %; undo and redo on every page;
+// saved as BMP and JPEG.
 TEST_F(WizardScenario, EveryStepOnThePortraitThroughTheUserInterface) {
   THeadlessHost host(s.display,
                      [this](TWinControl* w, const std::string& name) { Snapshot(w, "wizard_scenario_" + name); });
