@@ -653,13 +653,17 @@ void TX11Display::WaitEvents(int timeoutMs) {
     UpdateX11Cursor(s);
     XFlush(s.dpy);
   }
+  // Flushing also reads what the server sent meanwhile into Xlib's queue,
+  // where the socket no longer shows it: an exposure waiting there would
+  // otherwise stay unanswered until the next timer or event.
+  const bool queued = !s.ioLost && XEventsQueued(s.dpy, QueuedAlready) > 0;
   pollfd fds[2];
   int count = 0;
   if (s.wakePipe[0] >= 0) fds[count++] = pollfd{s.wakePipe[0], POLLIN, 0};
   if (!s.ioLost) fds[count++] = pollfd{ConnectionNumber(s.dpy), POLLIN, 0};
   int r = 0;
   do {
-    r = poll(fds, nfds_t(count), timeoutMs);
+    r = poll(fds, nfds_t(count), queued ? 0 : timeoutMs);
   } while (r < 0 && errno == EINTR);
   if (s.wakePipe[0] >= 0) {
     char buf[64];

@@ -116,6 +116,9 @@ void PutBackingRects(TX11State& s, TX11Native& n, const std::vector<RECT>& areas
   for (const RECT& r : rects)
     XPutImage(s.dpy, n.window, GcFor(s, n), n.image, r.Left, r.Top, r.Left, r.Top, unsigned(r.Width()),
               unsigned(r.Height()));
+  // Small areas would wait in Xlib's buffer until the program next waits
+  // for events, which a busy program may not do for a long while.
+  XFlush(s.dpy);
 }
 
 }  // namespace
