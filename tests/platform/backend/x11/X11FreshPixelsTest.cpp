@@ -73,10 +73,12 @@ bool ScreenComesToShow(Display* dpy, const std::vector<POINT>& where, std::uint3
   }
 }
 
+enum class THelper { none, manager, compositor };
+
 struct TCase {
   const char* name;
-  bool manager;  // under openbox
-  bool shm;      // presented through shared memory, else plain requests
+  THelper helper;  // openbox or xcompmgr on the server
+  bool shm;        // presented through shared memory, else plain requests
 };
 void PrintTo(const TCase& c, std::ostream* os) { *os << c.name; }
 
@@ -91,7 +93,12 @@ class X11FreshPixelsTest : public TX11Fixture, public ::testing::WithParamInterf
     else setenv(kNoShm, "1", 1);
     StartX11(kScreenW, kScreenH, "X11FreshWnd", FillProc, long(kRootColour));
     if (IsSkipped() || HasFatalFailure()) return;
-    if (GetParam().manager) StartWindowManager();
+    if (GetParam().helper == THelper::manager) StartWindowManager();
+    if (GetParam().helper == THelper::compositor) {
+      std::string why;
+      if (!wm.Start("xcompmgr", {}, server.Name(), &why)) GTEST_SKIP() << why;
+      ASSERT_TRUE(WaitUntil([&] { return display->CompositorRunning(); })) << "xcompmgr never took the selection";
+    }
   }
   void TearDown() override {
     StopX11();
@@ -159,6 +166,12 @@ TEST_P(X11FreshPixelsTest, AShownWindowReachesTheScreenWhileTheLoopIsIdle) {
   InvalidateRect(h, nullptr, TRUE);
   ShowWindow(h, SW_SHOWNORMAL);
   EXPECT_TRUE(ShownWithTheLoopIdle(h, Grid(h), Rgb24(kSecond))) << "shown again";
+  // Grown while hidden, with nothing asking for a repaint: the new part
+  // shows the window's pixels too.
+  ShowWindow(h, SW_HIDE);
+  SetWindowPos(h, nullptr, 100, 60, 380, 300, SWP_NOZORDER | SWP_NOACTIVATE);
+  ShowWindow(h, SW_SHOWNORMAL);
+  EXPECT_TRUE(ShownWithTheLoopIdle(h, Grid(h), Rgb24(kSecond))) << "grown while hidden";
 }
 
 TEST_P(X11FreshPixelsTest, APresentedPaintReachesTheScreenWhileTheProgramIsBusy) {
@@ -191,8 +204,12 @@ TEST_P(X11FreshPixelsTest, APresentedPaintReachesTheScreenWhileTheProgramIsBusy)
 }
 
 INSTANTIATE_TEST_SUITE_P(Presentations, X11FreshPixelsTest,
-                         ::testing::Values(TCase{"Shared", false, true}, TCase{"Requests", false, false},
-                                           TCase{"ManagedShared", true, true}, TCase{"ManagedRequests", true, false}),
+                         ::testing::Values(TCase{"Shared", THelper::none, true},
+                                           TCase{"Requests", THelper::none, false},
+                                           TCase{"ManagedShared", THelper::manager, true},
+                                           TCase{"ManagedRequests", THelper::manager, false},
+                                           TCase{"CompositedShared", THelper::compositor, true},
+                                           TCase{"CompositedRequests", THelper::compositor, false}),
                          [](const ::testing::TestParamInfo<TCase>& info) { return std::string(info.param.name); });
 
 }  // namespace
