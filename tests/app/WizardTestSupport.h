@@ -4,6 +4,7 @@
 // message dialogs and other modal forms by clicks from timers on the virtual
 // clock.
 #pragma once
+#include <array>
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -180,6 +181,29 @@ class WizardTest : public FormsTest {
   }
   std::string Status(int panel) const { return main->StatusBar->Panels()->Items(panel)->Text(); }
   TStepPage* Page() const { return main->StepForm; }
+
+  // Opens the picture and goes straight on to `step`, with `flow` saying
+  // which of steps 2..6 belong to the flow.
+  void EnterStep(TBitmap* picture, const std::array<bool, 5>& flow, int step) {
+    picture->SaveToFile(Picture("face.bmp"));
+    Open("face.bmp");
+    ASSERT_NE(WorkImage, nullptr);
+    main->StepEnabled = flow;
+    Click(main->Btn_Next);
+    ASSERT_EQ(main->CurrentStep, step);
+    ASSERT_NE(Page(), nullptr);
+  }
+  // A left-button drag on the displayed picture, in display pixels.
+  void DragOnPicture(TPoint from, TPoint to) {
+    TImage* image = Page()->Image1;
+    const TPoint a = image->ClientToScreen(from), b = image->ClientToScreen(to);
+    s.display.MouseMove(a.X, a.Y);
+    s.display.MouseDown(a.X, a.Y);
+    s.display.MouseMove((a.X + b.X) / 2, (a.Y + b.Y) / 2);
+    s.display.MouseMove(b.X, b.Y);
+    s.display.MouseUp(b.X, b.Y);
+    Idle();
+  }
 };
 
 }  // namespace wizard

@@ -69,12 +69,7 @@ std::array<Byte, 3> InsideMeans(const RowImage& d, int x0, int y0, int x1, int y
 class ColorPage : public WizardTest {
  protected:
   void Enter(TBitmap* picture) {
-    picture->SaveToFile(Picture("skin.bmp"));
-    main->StepEnabled = {false, false, true, true, true};
-    Open("skin.bmp");
-    ASSERT_NE(WorkImage, nullptr);
-    Click(main->Btn_Next);
-    ASSERT_EQ(main->CurrentStep, stepColor);
+    EnterStep(picture, {false, false, true, true, true}, stepColor);
     ASSERT_NE(Col(), nullptr);
   }
   TFrm_Color* Col() const { return dynamic_cast<TFrm_Color*>(Page()); }

@@ -67,28 +67,13 @@ class HighLightPage : public WizardTest {
  protected:
   // Opens the picture and goes straight to the highlight step.
   void Enter(TBitmap* picture) {
-    picture->SaveToFile(Picture("face.bmp"));
-    main->StepEnabled = {false, true, true, true, true};
-    Open("face.bmp");
-    ASSERT_NE(WorkImage, nullptr);
-    Click(main->Btn_Next);
-    ASSERT_EQ(main->CurrentStep, stepHighLight);
+    EnterStep(picture, {false, true, true, true, true}, stepHighLight);
     ASSERT_NE(Hl(), nullptr);
   }
   TFrm_HighLight* Hl() const { return dynamic_cast<TFrm_HighLight*>(Page()); }
   TRectFrame* Frame() const { return Hl()->RectFrame(); }
 
-  // A left-button drag on the displayed picture, in display pixels.
-  void Drag(TPoint from, TPoint to) {
-    TImage* image = Page()->Image1;
-    const TPoint a = image->ClientToScreen(from), b = image->ClientToScreen(to);
-    s.display.MouseMove(a.X, a.Y);
-    s.display.MouseDown(a.X, a.Y);
-    s.display.MouseMove((a.X + b.X) / 2, (a.Y + b.Y) / 2);
-    s.display.MouseMove(b.X, b.Y);
-    s.display.MouseUp(b.X, b.Y);
-    Idle();
-  }
+  void Drag(TPoint from, TPoint to) { DragOnPicture(from, to); }
   // Drags the slider's thumb to the value, as the user does.
   void Slide(int value) {
     TspSkinSlider* slider = Hl()->Slider_Range;

@@ -90,15 +90,7 @@ class SizeStep : public WizardTest {
   }
 
   TPoint OnImage(int x, int y) const { return Image()->ClientToScreen(TPoint{x, y}); }
-  void DragOnImage(TPoint from, TPoint to) {
-    const TPoint a = OnImage(from.X, from.Y), b = OnImage(to.X, to.Y);
-    s.display.MouseMove(a.X, a.Y);
-    s.display.MouseDown(a.X, a.Y);
-    s.display.MouseMove((a.X + b.X) / 2, (a.Y + b.Y) / 2);
-    s.display.MouseMove(b.X, b.Y);
-    s.display.MouseUp(b.X, b.Y);
-    Idle();
-  }
+  void DragOnImage(TPoint from, TPoint to) { DragOnPicture(from, to); }
   void DoubleClickOnImage(int x, int y) {
     const TPoint p = OnImage(x, y);
     s.display.MouseMove(p.X, p.Y);

@@ -66,13 +66,9 @@ class SmoothPage : public WizardTest {
 
   // Opens the picture and goes straight on to the smoothing step.
   void Enter(std::unique_ptr<TBitmap> picture) {
-    picture->SaveToFile(Picture("face.bmp"));
-    Open("face.bmp");
-    ASSERT_NE(WorkImage, nullptr);
-    source = Copy(WorkImage.get());
-    main->StepEnabled = {false, false, false, true, false};
-    Click(main->Btn_Next);
-    ASSERT_EQ(main->CurrentStep, 5);
+    // The picture as saved and opened is what the step starts from.
+    source = Copy(picture.get());
+    EnterStep(picture.get(), {false, false, false, true, false}, stepSmooth);
     ASSERT_NE(Smooth(), nullptr);
   }
   // What the step should show for these settings, from the routines alone.

@@ -52,12 +52,7 @@ class StainPage : public WizardTest {
 
   // Opens the picture and goes straight on to the blemish step.
   void Enter(std::unique_ptr<TBitmap> picture) {
-    picture->SaveToFile(Picture("face.bmp"));
-    Open("face.bmp");
-    ASSERT_NE(WorkImage, nullptr);
-    main->StepEnabled = {false, false, false, false, true};
-    Click(main->Btn_Next);
-    ASSERT_EQ(main->CurrentStep, 6);
+    EnterStep(picture.get(), {false, false, false, false, true}, stepStain);
     ASSERT_NE(Stain(), nullptr);
   }
   TPoint OnImage(TPoint p) const { return Image()->ClientToScreen(p); }
