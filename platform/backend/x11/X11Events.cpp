@@ -114,7 +114,12 @@ void HandleEvent(TX11State& s, XEvent& ev) {
     return;
   }
   TX11Native* n = s.FindX(ev.xany.window);
-  if (!n) return;
+  if (!n) {
+    // A release for a window that has gone since (Alt+F4 closing a dialog)
+    // must still let the key go, or it stays held for every later key.
+    if (ev.type == KeyRelease) HandleX11Key(s, ev.xkey, nullptr);
+    return;
+  }
   switch (ev.type) {
     case Expose:
       PutBacking(s, *n, Bounds(ev.xexpose.x, ev.xexpose.y, ev.xexpose.width, ev.xexpose.height));

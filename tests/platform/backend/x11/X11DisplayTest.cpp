@@ -327,6 +327,37 @@ TEST_F(X11DisplayTest, KeyPressesArriveAsKeyDownAndChar) {
   EXPECT_EQ(chars[0].wp, WPARAM('+'));
 }
 
+// Alt+F4 closes a dialog while its key releases are still on their way to
+// that window: the releases must still let the keys go, or Alt stays held
+// and every later Backspace or letter becomes a system key.
+TEST_F(X11DisplayTest, KeysLetGoOverAWindowThatHasGoneAreLetGo) {
+  HWND stays = Create("stays", WS_OVERLAPPEDWINDOW, Bounds(20, 20, 100, 80), kFill);
+  HWND goes = Create("goes", WS_OVERLAPPEDWINDOW, Bounds(140, 20, 100, 80), kFill);
+  ShowWindow(stays, SW_SHOWNORMAL);
+  ShowWindow(goes, SW_SHOWNORMAL);
+  SetFocus(goes);
+  Settle();
+  ASSERT_EQ(GetFocus(), goes);
+  const struct {
+    KeySym ks;
+    int vk;
+  } keys[] = {{XK_Alt_L, VK_MENU}, {XK_Control_L, VK_CONTROL}, {XK_Shift_L, VK_SHIFT}};
+  for (const auto& k : keys) {
+    SendKey(goes, k.ks, true);
+    Settle();
+    ASSERT_LT(GetKeyState(k.vk), 0) << k.vk << " held";
+  }
+  for (const auto& k : keys) SendKey(goes, k.ks, false);
+  // The server has handed the releases to our connection before the window goes.
+  XSync(reader, False);
+  DestroyWindow(goes);
+  Settle();
+  for (const auto& k : keys) {
+    EXPECT_GE(GetKeyState(k.vk), 0) << k.vk << " still held";
+    EXPECT_GE(GetAsyncKeyState(k.vk), 0) << k.vk << " still held";
+  }
+}
+
 TEST_F(X11DisplayTest, KeysCarryTheirScanCodeAndExtendedBit) {
   HWND w = Create("scan", WS_OVERLAPPEDWINDOW, Bounds(20, 20, 100, 80), kFill);
   ShowWindow(w, SW_SHOWNORMAL);
