@@ -294,11 +294,11 @@ BOOL PeekMessage(MSG* out, HWND hwnd, UINT lo, UINT hi, UINT removeFlags) {
       found = true;
     }
   }
+  // Painted pixels reach the screen before a timer's handler, which may
+  // run long or keep the queue from ever running dry.
+  if (!found) PresentDirtySurfaces();
   if (!found && InRange(WM_TIMER, lo, hi)) found = TakeDueTimer(out, remove);
-  if (!found) {
-    PresentDirtySurfaces();
-    return FALSE;
-  }
+  if (!found) return FALSE;
   if (remove) g_lastMsg = *out;
   return TRUE;
 }

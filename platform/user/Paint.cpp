@@ -164,14 +164,37 @@ void Validate(WND* w, const std::optional<Region>& area, Kids kids) {
   }
 }
 
-void UpdateNow(WND* w, bool children) {
+void PaintNow(WND* w, bool children) {
   if (!IsLive(w) || !IsReallyVisible(w)) return;
   TWindowPin pin(w);
   if (NeedsPaint(w)) SendMessage(w, WM_PAINT, 0, 0);
   if (!children || w->dead) return;
   std::vector<WND*> kids = w->children;
   for (WND* k : kids)
-    if (IsLive(k)) UpdateNow(k, true);
+    if (IsLive(k)) PaintNow(k, true);
+}
+
+void PresentSurface(TDisplay* d, WND* t) {
+  if (t->dirty.IsEmpty()) return;
+  // Per-pixel layered windows show their UpdateLayeredWindow content.
+  if (d && t->native && (t->style & WS_VISIBLE) && !t->perPixel) {
+    Region caret = ToggleCaretOverlay(t);
+    if (!caret.IsEmpty()) t->dirty = Region::Combine(t->dirty, caret, Region::Op::Or);
+    d->Present(t->native, t->surface, t->dirty.Rects());
+    if (!caret.IsEmpty()) ToggleCaretOverlay(t);
+  }
+  t->dirty.Clear();
+}
+
+// Whoever asks to paint now (often before long work) expects to see the
+// result now, not when the queue next runs dry.
+void UpdateNow(WND* w, bool children) {
+  if (!IsLive(w) || !IsReallyVisible(w)) return;
+  TWindowPin pin(w);
+  PaintNow(w, children);
+  if (w->dead) return;
+  WND* top = TopLevelOf(w);
+  if (top && IsLive(top)) PresentSurface(CurrentDisplay(), top);
 }
 
 // Update region within the client area, in client coordinates.
@@ -320,17 +343,7 @@ WND* FindWindowToPaint() {
 
 void PresentDirtySurfaces() {
   TDisplay* d = CurrentDisplay();
-  for (WND* t : TopLevelWindows()) {
-    if (t->dirty.IsEmpty()) continue;
-    // Per-pixel layered windows show their UpdateLayeredWindow content.
-    if (d && t->native && (t->style & WS_VISIBLE) && !t->perPixel) {
-      Region caret = ToggleCaretOverlay(t);
-      if (!caret.IsEmpty()) t->dirty = Region::Combine(t->dirty, caret, Region::Op::Or);
-      d->Present(t->native, t->surface, t->dirty.Rects());
-      if (!caret.IsEmpty()) ToggleCaretOverlay(t);
-    }
-    t->dirty.Clear();
-  }
+  for (WND* t : TopLevelWindows()) PresentSurface(d, t);
 }
 
 void ForgetWindowDCs(WND* w) {

@@ -18,6 +18,7 @@
 
 #include "platform/backend/x11/X11Display.h"
 #include "platform/gdi/Gdi.h"
+#include "platform/rtl/Clock.h"
 #include "platform/user/User.h"
 #include "tests/platform/backend/x11/X11Fixture.h"
 
@@ -200,6 +201,60 @@ TEST_P(X11FreshPixelsTest, APresentedPaintReachesTheScreenWhileTheProgramIsBusy)
     }
     EXPECT_TRUE(ScreenComesToShow(reader, where, Rgb24(r.colour)))
         << "area " << r.area.Left << "," << r.area.Top << " in " << std::hex << r.colour;
+  }
+}
+
+// A paint asked for now, or one the loop runs before a due timer, is on the
+// screen while the program then works for long without pumping (the
+// timer's handler stands for such work).
+TEST_P(X11FreshPixelsTest, APaintAskedForNowOrBeforeATimerReachesTheScreenWhileTheProgramIsBusy) {
+  HWND h = Create(Bounds(60, 70, 200, 150), kFirst);
+  ASSERT_TRUE(h);
+  ShowWindow(h, SW_SHOWNORMAL);
+  ASSERT_TRUE(WaitUntil([&] { return ScreenShows(reader, Grid(h), Rgb24(kFirst)); }));
+  enum class TWay { updateWindow, updateNow, dueTimer };
+  // Each colour differs from every one the screen showed before it.
+  struct TRepaint {
+    const char* name;
+    TWay way;
+    COLORREF colour;
+  } repaints[] = {{"UpdateWindow", TWay::updateWindow, kSecond},
+                  {"RDW_UPDATENOW", TWay::updateNow, kThird},
+                  {"before a due timer", TWay::dueTimer, RGB(30, 60, 230)}};
+  for (const TRepaint& r : repaints) {
+    SCOPED_TRACE(r.name);
+    SetWindowLongPtr(h, GWLP_USERDATA, LONG_PTR(r.colour));
+    if (r.way == TWay::updateWindow) {
+      InvalidateRect(h, nullptr, FALSE);
+      UpdateWindow(h);
+      EXPECT_TRUE(ScreenComesToShow(reader, Grid(h), Rgb24(r.colour), 2000));
+    } else if (r.way == TWay::updateNow) {
+      RedrawWindow(h, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+      EXPECT_TRUE(ScreenComesToShow(reader, Grid(h), Rgb24(r.colour), 2000));
+    } else {
+      // Virtual time makes the timer due before the paint is taken.
+      TVirtualClock clock{GetTickCount64()};
+      TScopedClock scoped{clock};
+      ASSERT_EQ(SetTimer(h, 5, 20, nullptr), 5u);
+      clock.Advance(20);
+      InvalidateRect(h, nullptr, FALSE);
+      int timers = 0;
+      bool shown = false;
+      MSG m;
+      for (int i = 0; i < 50 && timers == 0 && PeekMessage(&m, nullptr, 0, 0, PM_REMOVE); ++i) {
+        if (m.message == WM_TIMER && m.hwnd == h) {
+          KillTimer(h, 5);
+          ++timers;
+          shown = ScreenComesToShow(reader, Grid(h), Rgb24(r.colour), 2000);
+          continue;
+        }
+        TranslateMessage(&m);
+        DispatchMessage(&m);
+      }
+      KillTimer(h, 5);
+      ASSERT_EQ(timers, 1);
+      EXPECT_TRUE(shown);
+    }
   }
 }
 
