@@ -84,6 +84,17 @@ TFrm_Color::TFrm_Color(TComponent* AOwner) : TStepPage(AOwner) {
   Btn_Rotate->SetBounds((Pnl_Tool1->ClientWidth() - 106) / 2, noteBottom + 10, 106, 25);
   CB_Light->SetBounds(8, Pnl_Tool1->ClientHeight() - kLightBottomGap, Pnl_Tool1->ClientWidth() - 12, 17);
   CB_Light->SetAnchors(akLeft | akBottom);
+  OnResize = [this](TObject* s) {
+    FormResize(s);
+    PlaceLevelsButton();
+  };
+}
+
+void TFrm_Color::PlaceLevelsButton() {
+  // Below the help note, but never under the check box, which follows the
+  // panel's bottom on a short window; then it covers the note's empty foot.
+  const int below = Shape_Help->Top() + Shape_Help->Height() + 10;
+  Btn_Rotate->SetTop(std::max(0, std::min(below, CB_Light->Top() - Btn_Rotate->Height() - 6)));
 }
 
 TFrm_Color::~TFrm_Color() {

@@ -47,6 +47,7 @@ class TFrm_Color : public TStepPage {
   void OnLassoDone(int MinX, int MaxX, const TRegionArray& Region, int MaxY, int MinY);
 
  private:
+  void PlaceLevelsButton();
   // Shows WorkImage again at the current zoom and makes it a history entry.
   void ShowAndPush();
   class TLassoLink;

@@ -328,6 +328,27 @@ TEST_F(ColorPage, LevelsButtonStretchesThePictureAndEachPressIsAnEntry) {
   EXPECT_FALSE(main->Btn_Redo->Enabled());
 }
 
+// The check box follows the panel's bottom; on the shortest window the
+// levels button must stay clear of it instead of lying under it.
+TEST_F(ColorPage, TheLevelsButtonStaysClearOfTheCheckBoxOnAShortWindow) {
+  auto picture = BandPicture();
+  Enter(picture.get());
+  TFrm_Color* page = Col();
+  const int noteBottom = page->Shape_Help->Top() + page->Shape_Help->Height();
+  const int stored = main->Height();
+  for (int height : {stored, 600, stored + 200}) {
+    SCOPED_TRACE(height);
+    main->SetHeight(height);
+    Idle();
+    ASSERT_EQ(main->Height(), height);
+    const TRect button = page->Btn_Rotate->BoundsRect(), box = page->CB_Light->BoundsRect();
+    EXPECT_LE(button.Bottom, box.Top);
+    EXPECT_EQ(box.Bottom, page->Pnl_Tool1->ClientHeight() - 24);
+    // Where there is room it sits just below the help note.
+    if (box.Top - noteBottom >= 10 + 25 + 6) EXPECT_EQ(button.Top, noteBottom + 10);
+  }
+}
+
 TEST_F(ColorPage, SnapshotWithALasso) {
   auto picture = BandPicture();
   Enter(picture.get());
