@@ -21,6 +21,7 @@
 #include "platform/ui/Application.h"
 #include "platform/user/Window.h"
 #include "platform/user/WindowPos.h"
+#include "tests/app/WizardFolder.h"
 #include "tests/app/WizardScenario.h"
 #include "tests/support/ScreenPng.h"
 // Xlib's Screen would clash with the framework's.
@@ -196,20 +197,9 @@ class WizardScenarioXvfb : public TX11Fixture {
     if (IsSkipped() || HasFatalFailure()) return;
     StartImagingLibrary();
     dir = "/tmp/lumiqa-scenario-" + std::to_string(getpid());
-    fs::remove_all(dir);
-    fs::create_directories(dir + "/pictures");
-    fs::create_directory_symlink(fs::path(LUMIQA_TEST_DATA) / ".." / ".." / "resources" / "Skin", dir + "/Skin");
+    wizard::MakeWizardFolder(dir);
     fs::copy_file(kPortrait, dir + "/pictures/portrait.jpg");
-    SetWizardFolder(dir);
-    savedHook_ = ApplicationHandleExceptionHook;
-    ApplicationHandleExceptionHook = [](TObject*) {
-      try {
-        throw;
-      } catch (const EAbort&) {
-      } catch (const std::exception& e) {
-        ADD_FAILURE() << "an action failed: " << e.what();
-      }
-    };
+    savedHook_ = wizard::FailOnActionErrors();
     savedApp_ = Application;
     app_ = std::make_unique<TApplication>(nullptr);
     Application = app_.get();

@@ -22,6 +22,7 @@
 #include "platform/ui/FileDialog.h"
 #include "skin/controls/SkinCtrls.h"
 #include "skin/controls/spMessages.h"
+#include "tests/app/WizardFolder.h"
 #include "tests/platform/ui/FormTestFixture.h"
 
 namespace wizard {
@@ -73,22 +74,8 @@ class WizardTest : public FormsTest {
     StartImagingLibrary();
     static int counter = 0;
     dir = GetTempPath() + "lumiqa-wizard-" + std::to_string(getpid()) + "-" + std::to_string(++counter);
-    fs::remove_all(dir);
-    fs::create_directories(dir + "/pictures");
-    fs::create_directory_symlink(fs::path(LUMIQA_TEST_DATA) / ".." / ".." / "resources" / "Skin",
-                                 dir + "/Skin");
-    SetWizardFolder(dir);
-    // As the application's loop does: the silent abort ends an action
-    // quietly; anything else would be shown to the user, so it fails.
-    savedHook_ = ApplicationHandleExceptionHook;
-    ApplicationHandleExceptionHook = [](TObject*) {
-      try {
-        throw;
-      } catch (const EAbort&) {
-      } catch (const std::exception& e) {
-        ADD_FAILURE() << "an action failed: " << e.what();
-      }
-    };
+    MakeWizardFolder(dir);
+    savedHook_ = FailOnActionErrors();
     app.CreateForm(main);
     main->Show();
     Idle();
