@@ -42,11 +42,8 @@ std::set<Cell> PathCells(const TAntLine& lasso) {
   return cells;
 }
 
-class AntLineTest : public SelectionFixture {
+class AntLineTest : public PictureSelectionFixture {
  protected:
-  TImage* image = nullptr;
-  RowImageBuffer orig;
-  int downs = 0, moves = 0, ups = 0;
   struct Done {
     int minX, maxX, maxY, minY, regionWidth, regionHeight;
   };
@@ -54,14 +51,7 @@ class AntLineTest : public SelectionFixture {
   std::unique_ptr<TAntLine> lasso;
 
   void SetUp() override {
-    MakeForm();
-    image = new TImage(form);
-    image->SetParent(form);
-    ShowPattern(image, 200, 150);
-    image->OnMouseDown = [this](TObject*, TMouseButton, TShiftState, int, int) { ++downs; };
-    image->OnMouseMove = [this](TObject*, TShiftState, int, int) { ++moves; };
-    image->OnMouseUp = [this](TObject*, TMouseButton, TShiftState, int, int) { ++ups; };
-    orig = Snapshot(image);
+    MakePicture(200, 150);
     lasso = std::make_unique<TAntLine>(image);
     lasso->OnLassoDone = [this](int minX, int maxX, const TRegionArray& r, int maxY, int minY) {
       done.push_back(Done{minX, maxX, maxY, minY, r.Width, r.Height});
@@ -79,10 +69,6 @@ class AntLineTest : public SelectionFixture {
     for (auto [x, y] : cells)
       for (int c = 0; c < 3; ++c) m.Row(y)[x * 3 + c] = Byte(255 - m.Row(y)[x * 3 + c]);
     return m;
-  }
-  void ExpectDisplay(const RowImage& want) {
-    const TPoint at = FirstDifference(DisplayRows(image), want);
-    EXPECT_EQ(at, (TPoint{-1, -1})) << "first difference at " << at.X << "," << at.Y;
   }
 };
 

@@ -48,26 +48,9 @@ RowImageBuffer CropModel(const RowImage& orig, TRect f, int phase, bool antsOver
   return m;
 }
 
-class HandCutFrameTest : public SelectionFixture {
+class HandCutFrameTest : public PictureSelectionFixture {
  protected:
-  TImage* image = nullptr;
-  RowImageBuffer orig;
-  int downs = 0, moves = 0, ups = 0;
-
-  void SetUp() override {
-    MakeForm();
-    image = new TImage(form);
-    image->SetParent(form);
-    ShowPattern(image, 400, 300);
-    image->OnMouseDown = [this](TObject*, TMouseButton, TShiftState, int, int) { ++downs; };
-    image->OnMouseMove = [this](TObject*, TShiftState, int, int) { ++moves; };
-    image->OnMouseUp = [this](TObject*, TMouseButton, TShiftState, int, int) { ++ups; };
-    orig = Snapshot(image);
-  }
-  void ExpectDisplay(const RowImageBuffer& want) {
-    const TPoint at = FirstDifference(DisplayRows(image), want);
-    EXPECT_EQ(at, (TPoint{-1, -1})) << "first difference at " << at.X << "," << at.Y;
-  }
+  void SetUp() override { MakePicture(400, 300); }
 };
 
 TEST_F(HandCutFrameTest, StartDarkensOutsideAndDrawsAntsAndInclusiveHandles) {

@@ -26,31 +26,17 @@ RowImageBuffer RectModel(const RowImage& orig, TRect f, int phase) {
   return m;
 }
 
-class RectFrameTest : public SelectionFixture {
+class RectFrameTest : public PictureSelectionFixture {
  protected:
-  TImage* image = nullptr;
-  RowImageBuffer orig;
-  int downs = 0, moves = 0, ups = 0;
   std::vector<bool> told;
   std::unique_ptr<TRectFrame> frame;
 
   void SetUp() override {
-    MakeForm();
-    image = new TImage(form);
-    image->SetParent(form);
-    ShowPattern(image, 400, 300);
-    image->OnMouseDown = [this](TObject*, TMouseButton, TShiftState, int, int) { ++downs; };
-    image->OnMouseMove = [this](TObject*, TShiftState, int, int) { ++moves; };
-    image->OnMouseUp = [this](TObject*, TMouseButton, TShiftState, int, int) { ++ups; };
-    orig = Snapshot(image);
+    MakePicture(400, 300);
     frame = std::make_unique<TRectFrame>(image);
     frame->OnSelection = [this](bool selected) { told.push_back(selected); };
   }
   void TearDown() override { frame.reset(); }
-  void ExpectDisplay(const RowImageBuffer& want) {
-    const TPoint at = FirstDifference(DisplayRows(image), want);
-    EXPECT_EQ(at, (TPoint{-1, -1})) << "first difference at " << at.X << "," << at.Y;
-  }
 };
 
 TEST_F(RectFrameTest, DetachedUntilAttached) {

@@ -2,6 +2,8 @@
 // the selection tools' tests; the tools' mouse handlers are called on the
 // control as the framework calls them.
 #pragma once
+#include <gtest/gtest.h>
+
 #include <cstring>
 #include <vector>
 
@@ -81,3 +83,36 @@ inline bool AntBlack(int p, int s, int phase) {
   const int f = q >= 0 ? q / 5 : -((-q + 4) / 5);
   return f % 2 == 0;
 }
+
+inline bool Same(const RowImage& a, const RowImage& b) { return FirstDifference(a, b) == TPoint{-1, -1}; }
+
+// Two pictures alike, or where they first differ.
+#define EXPECT_SAME(a, b)                                                                  \
+  do {                                                                                     \
+    const TPoint at_ = FirstDifference((a), (b));                                          \
+    EXPECT_EQ(at_, (TPoint{-1, -1})) << "first difference at " << at_.X << "," << at_.Y; \
+  } while (0)
+
+// The control shows want, else the first pixel that differs is reported.
+inline void ExpectShows(TImage* image, const RowImage& want) { EXPECT_SAME(DisplayRows(image), want); }
+
+// A patterned picture control whose own mouse handlers count their calls,
+// so a tool is seen to chain to them; orig is the picture as first shown.
+class PictureSelectionFixture : public SelectionFixture {
+ protected:
+  TImage* image = nullptr;
+  RowImageBuffer orig;
+  int downs = 0, moves = 0, ups = 0;
+
+  void MakePicture(int w, int h) {
+    MakeForm();
+    image = new TImage(form);
+    image->SetParent(form);
+    ShowPattern(image, w, h);
+    image->OnMouseDown = [this](TObject*, TMouseButton, TShiftState, int, int) { ++downs; };
+    image->OnMouseMove = [this](TObject*, TShiftState, int, int) { ++moves; };
+    image->OnMouseUp = [this](TObject*, TMouseButton, TShiftState, int, int) { ++ups; };
+    orig = Snapshot(image);
+  }
+  void ExpectDisplay(const RowImage& want) { ExpectShows(image, want); }
+};

@@ -22,14 +22,6 @@ using namespace wizard;
 
 namespace {
 
-bool Same(const RowImage& a, const RowImage& b) { return FirstDifference(a, b) == TPoint{-1, -1}; }
-
-#define EXPECT_SAME(a, b)                                                                  \
-  do {                                                                                     \
-    const TPoint at_ = FirstDifference((a), (b));                                          \
-    EXPECT_EQ(at_, (TPoint{-1, -1})) << "first difference at " << at_.X << "," << at_.Y; \
-  } while (0)
-
 // Four bands of skin, from dark to very light, with a little grain; red,
 // green, blue of each band.
 constexpr int kBand = 60;

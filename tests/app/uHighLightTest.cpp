@@ -54,15 +54,6 @@ RowImageBuffer Removed(const RowImage& before, const TRect& block, int amount) {
   return out;
 }
 
-bool Same(const RowImage& a, const RowImage& b) { return FirstDifference(a, b) == TPoint{-1, -1}; }
-
-// Two pictures alike, or where they first differ.
-#define EXPECT_SAME(a, b)                                                            \
-  do {                                                                               \
-    const TPoint at_ = FirstDifference((a), (b));                                    \
-    EXPECT_EQ(at_, (TPoint{-1, -1})) << "first difference at " << at_.X << "," << at_.Y; \
-  } while (0)
-
 class HighLightPage : public WizardTest {
  protected:
   // Opens the picture and goes straight to the highlight step.

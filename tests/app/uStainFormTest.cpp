@@ -82,10 +82,7 @@ class StainPage : public WizardTest {
     if (outline != TRoundCursor::NoPosition) InvertCircle(d, outline, radius);
     return d;
   }
-  void ExpectDisplay(TPoint outline, int radius) {
-    const TPoint at = FirstDifference(DisplayRows(Image()), ExpectedDisplay(outline, radius));
-    EXPECT_EQ(at, (TPoint{-1, -1})) << "first difference at " << at.X << "," << at.Y;
-  }
+  void ExpectDisplay(TPoint outline, int radius) { EXPECT_SAME(DisplayRows(Image()), ExpectedDisplay(outline, radius)); }
   int Entry(int position, TBitmap& against) {
     std::unique_ptr<TBitmap> e = LoadPicture(History->EntryFile(position));
     if (!e) return -2;
