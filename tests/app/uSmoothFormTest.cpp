@@ -87,6 +87,17 @@ class SmoothPage : public WizardTest {
     if (!e) return -2;
     return MaxDifference(*e, against);
   }
+  // The result is shown and current, with the picture before as the one
+  // entry behind it and nothing to redo.
+  void ExpectResultOverSource(TBitmap& result) {
+    EXPECT_EQ(MaxDifference(*WorkImage, result), 0);
+    EXPECT_EQ(History->Count(), 2);
+    EXPECT_EQ(History->Index(), 1);
+    EXPECT_EQ(Entry(0, *source), 0);
+    EXPECT_EQ(Entry(1, result), 0);
+    EXPECT_TRUE(main->Btn_Undo->Enabled());
+    EXPECT_FALSE(main->Btn_Redo->Enabled());
+  }
 };
 
 TEST_F(SmoothPage, LayoutHoldsTheRangeAndRadiusBoxesAndTheProgressBar) {
@@ -165,16 +176,10 @@ TEST_F(SmoothPage, EnteringTheStepKeepsThePictureBeforeAndShowsTheFirstResult) {
   TFrm_Smooth* p = Smooth();
   std::unique_ptr<TBitmap> expected = Expected(10, {0, 40, 50});
   ASSERT_GT(MaxDifference(*expected, *source), 8) << "the picture must give the smoothing work";
-  EXPECT_EQ(MaxDifference(*WorkImage, *expected), 0);
+  ExpectResultOverSource(*expected);
   EXPECT_EQ(MaxDifference(*p->SmoothSource, *source), 0);
   std::unique_ptr<TBitmap> smoothed = SmoothPicture(source.get(), 10);
   EXPECT_EQ(MaxDifference(*p->SmoothResult, *smoothed), 0);
-  EXPECT_EQ(History->Count(), 2);
-  EXPECT_EQ(History->Index(), 1);
-  EXPECT_EQ(Entry(0, *source), 0);
-  EXPECT_EQ(Entry(1, *expected), 0);
-  EXPECT_TRUE(main->Btn_Undo->Enabled());
-  EXPECT_FALSE(main->Btn_Redo->Enabled());
   // The display shows the result at the zoom the step came in with.
   std::unique_ptr<TBitmap> shown = Copy(p->Image1->Picture()->Bitmap());
   EXPECT_EQ(shown->Width(), int(64 * ZoomFactor));
@@ -209,14 +214,9 @@ TEST_F(SmoothPage, AmountSlidersBlendTheSameSmoothedPictureAgain) {
     EXPECT_EQ(c.label->Caption(), std::to_string(c.value));
     std::unique_ptr<TBitmap> expected =
         BlendByDifference(source.get(), marker.get(), c.amounts.fine, {}, c.amounts.rough, c.amounts.mid);
-    EXPECT_EQ(MaxDifference(*WorkImage, *expected), 0);
     EXPECT_EQ(MaxDifference(*p->SmoothResult, *marker), 0);
     // Still two entries: the picture before and this result.
-    EXPECT_EQ(History->Count(), 2);
-    EXPECT_EQ(History->Index(), 1);
-    EXPECT_EQ(Entry(0, *source), 0);
-    EXPECT_EQ(Entry(1, *expected), 0);
-    EXPECT_FALSE(main->Btn_Redo->Enabled());
+    ExpectResultOverSource(*expected);
   }
 }
 
@@ -231,9 +231,7 @@ TEST_F(SmoothPage, TheRadiusSliderSmoothsAgainWithTheCurrentAmounts) {
     std::unique_ptr<TBitmap> smoothed = SmoothPicture(source.get(), radius);
     EXPECT_EQ(MaxDifference(*p->SmoothResult, *smoothed), 0);
     std::unique_ptr<TBitmap> expected = Expected(radius, {0, 60, 50});
-    EXPECT_EQ(MaxDifference(*WorkImage, *expected), 0);
-    EXPECT_EQ(History->Count(), 2);
-    EXPECT_EQ(Entry(1, *expected), 0);
+    ExpectResultOverSource(*expected);
   }
 }
 
@@ -277,13 +275,7 @@ TEST_F(SmoothPage, UndoShowsThePictureBeforeAndASliderChangeThenKeepsIt) {
     ASSERT_EQ(History->Index(), 0);
     Release(c.slider, c.value);
     std::unique_ptr<TBitmap> expected = Expected(c.radius, c.amounts);
-    EXPECT_EQ(MaxDifference(*WorkImage, *expected), 0);
-    EXPECT_EQ(History->Count(), 2);
-    EXPECT_EQ(History->Index(), 1);
-    EXPECT_EQ(Entry(0, *source), 0);
-    EXPECT_EQ(Entry(1, *expected), 0);
-    EXPECT_TRUE(main->Btn_Undo->Enabled());
-    EXPECT_FALSE(main->Btn_Redo->Enabled());
+    ExpectResultOverSource(*expected);
     Click(main->Btn_Undo);
     EXPECT_EQ(MaxDifference(*WorkImage, *source), 0);
     Click(main->Btn_Redo);
