@@ -138,6 +138,21 @@ void InvalidateFrameEdges(TImage* image, const TRect& f) {
     InvalidateRect(parent->Handle(), &r, FALSE);
 }
 
+void TFrameMove::Grab(int x, int y, const TRect& f, int displayWidth, int displayHeight) {
+  start_ = at_ = TPoint{x, y};
+  offLeft_ = x - f.Left;
+  offRight_ = f.Right - x;
+  offTop_ = y - f.Top;
+  offBottom_ = f.Bottom - y;
+  maxX_ = std::max(offLeft_, displayWidth - 1 - offRight_);
+  maxY_ = std::max(offTop_, displayHeight - 1 - offBottom_);
+}
+
+TRect TFrameMove::Follow(int x, int y) {
+  at_ = TPoint{std::clamp(x, offLeft_, maxX_), std::clamp(y, offTop_, maxY_)};
+  return TRect{at_.X - offLeft_, at_.Y - offTop_, at_.X + offRight_, at_.Y + offBottom_};
+}
+
 THandCutFrame::THandCutFrame(TImage* image) : image_(image), imageAlive_(image->AliveToken()) {
   image_->SetAutoSize(true);
   image_->SetStretch(true);
@@ -338,15 +353,7 @@ void THandCutFrame::MouseDown(TObject* sender, TMouseButton button, TShiftState 
       }
     if (!grabbed && y >= top_ && y <= bottom_ && x >= left_ && x <= right_) {
       moving_ = true;
-      moveStart_ = movePoint_ = TPoint{x, y};
-      offLeft_ = x - left_;
-      offRight_ = right_ - x;
-      offTop_ = y - top_;
-      offBottom_ = bottom_ - y;
-      minX_ = x - left_;
-      maxX_ = untouched_.Width() + x - right_ - 1;
-      minY_ = y - top_;
-      maxY_ = untouched_.Height() + y - bottom_ - 1;
+      move_.Grab(x, y, Frame(), untouched_.Width(), untouched_.Height());
       dragging_ = true;
     }
     if (dragging_) {
@@ -389,11 +396,8 @@ void THandCutFrame::MouseMove(TObject* sender, TShiftState shift, int x, int y) 
     EraseHandles();
     RestoreBorder();
     if (moving_) {
-      movePoint_ = TPoint{std::clamp(x, minX_, std::max(minX_, maxX_)), std::clamp(y, minY_, std::max(minY_, maxY_))};
-      left_ = movePoint_.X - offLeft_;
-      top_ = movePoint_.Y - offTop_;
-      right_ = movePoint_.X + offRight_;
-      bottom_ = movePoint_.Y + offBottom_;
+      const TRect f = move_.Follow(x, y);
+      left_ = f.Left, top_ = f.Top, right_ = f.Right, bottom_ = f.Bottom;
     } else {
       dragPoint_ = TPoint{std::clamp(x, 0, untouched_.Width() - 1), std::clamp(y, 0, untouched_.Height() - 1)};
       RatioCorrect();
@@ -413,7 +417,7 @@ void THandCutFrame::MouseMove(TObject* sender, TShiftState shift, int x, int y) 
 void THandCutFrame::MouseUp(TObject* sender, TMouseButton button, TShiftState shift, int x, int y) {
   if (button == TMouseButton::mbLeft && dragging_) {
     dragging_ = false;
-    if (moving_ && movePoint_ == moveStart_) {
+    if (moving_ && !move_.Moved()) {
       // Nothing moved: the frame is drawn as it was; let the ants march on.
       timer_->SetEnabled(true);
       return;

@@ -32,6 +32,21 @@ void RestoreFrameEdges(const RowImage& display, const RowImage& shown, const TRe
 // nothing else, and a full-screen repaint costs far more than the drawing.
 void InvalidateFrameEdges(TImage* image, const TRect& frame);
 
+// A frame dragged by a point held inside it, kept wholly on the display it
+// was grabbed on.
+class TFrameMove {
+ public:
+  void Grab(int x, int y, const TRect& frame, int displayWidth, int displayHeight);
+  // The frame with the held point gone to (x, y), as near as the display lets it.
+  TRect Follow(int x, int y);
+  bool Moved() const { return at_ != start_; }
+
+ private:
+  TPoint start_, at_;
+  int offLeft_ = 0, offRight_ = 0, offTop_ = 0, offBottom_ = 0;
+  int maxX_ = 0, maxY_ = 0;
+};
+
 class THandCutFrame {
  public:
   explicit THandCutFrame(TImage* image);
@@ -85,10 +100,9 @@ class THandCutFrame {
   std::unique_ptr<TTimer> timer_;
   bool moving_ = false, idle_ = true, dragging_ = false, installed_ = false, empty_ = false;
   int phase_ = 0;
-  TPoint anchor_, dragPoint_, moveStart_, movePoint_;
+  TPoint anchor_, dragPoint_;
+  TFrameMove move_;
   int left_ = 0, right_ = 0, top_ = 0, bottom_ = 0;
-  int minX_ = 0, maxX_ = 0, minY_ = 0, maxY_ = 0;
-  int offLeft_ = 0, offRight_ = 0, offTop_ = 0, offBottom_ = 0;
   RowImageBuffer untouched_, shown_;
   TMouseEvent savedDown_, savedUp_;
   TMouseMoveEvent savedMove_;

@@ -141,15 +141,7 @@ void TRectFrame::MouseDown(TObject* sender, TMouseButton button, TShiftState shi
     }
     if (inside) {
       moving_ = true;
-      moveStart_ = movePoint_ = TPoint{x, y};
-      offLeft_ = x - left_;
-      offRight_ = right_ - x;
-      offTop_ = y - top_;
-      offBottom_ = bottom_ - y;
-      minX_ = x - left_;
-      maxX_ = shown_.Width() + x - right_ - 1;
-      minY_ = y - top_;
-      maxY_ = shown_.Height() + y - bottom_ - 1;
+      move_.Grab(x, y, Frame(), shown_.Width(), shown_.Height());
     } else {
       if (hasRect_)
         RestoreBorder();
@@ -168,11 +160,8 @@ void TRectFrame::MouseMove(TObject* sender, TShiftState shift, int x, int y) {
   if (dragging_) {
     RestoreBorder();
     if (moving_) {
-      movePoint_ = TPoint{std::clamp(x, minX_, std::max(minX_, maxX_)), std::clamp(y, minY_, std::max(minY_, maxY_))};
-      left_ = movePoint_.X - offLeft_;
-      top_ = movePoint_.Y - offTop_;
-      right_ = movePoint_.X + offRight_;
-      bottom_ = movePoint_.Y + offBottom_;
+      const TRect f = move_.Follow(x, y);
+      left_ = f.Left, top_ = f.Top, right_ = f.Right, bottom_ = f.Bottom;
     } else {
       endPoint_ = TPoint{std::clamp(x, 0, std::max(0, shown_.Width() - 1)),
                          std::clamp(y, 0, std::max(0, shown_.Height() - 1))};

@@ -6,6 +6,7 @@
 #include <functional>
 #include <memory>
 
+#include "app/HandCutFrame.h"
 #include "app/RowImage.h"
 #include "platform/rtl/Events.h"
 #include "platform/rtl/Types.h"
@@ -61,10 +62,9 @@ class TRectFrame {
   std::unique_ptr<TTimer> timer_;
   int phase_ = 0;
   bool moving_ = false, hasRect_ = false, dragging_ = false, installed_ = false;
-  TPoint startPoint_, endPoint_, moveStart_, movePoint_;
+  TPoint startPoint_, endPoint_;
+  TFrameMove move_;
   int left_ = 0, right_ = 0, top_ = 0, bottom_ = 0;
-  int minX_ = 0, maxX_ = 0, minY_ = 0, maxY_ = 0;
-  int offLeft_ = 0, offRight_ = 0, offTop_ = 0, offBottom_ = 0;
   RowImageBuffer shown_;
   TMouseEvent savedDown_, savedUp_;
   TMouseMoveEvent savedMove_;
