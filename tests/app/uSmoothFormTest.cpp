@@ -13,6 +13,7 @@
 #include "platform/ui/Screen.h"
 #include "platform/ui/StdCtrls.h"
 #include "skin/controls/SkinCtrls_Slider.h"
+#include "tests/app/PageTestSupport.h"
 #include "tests/app/WizardTestSupport.h"
 
 using namespace wizard;
@@ -46,13 +47,6 @@ std::unique_ptr<TBitmap> Uniform(int w, int h) {
   return b;
 }
 
-std::unique_ptr<TBitmap> Copy(TBitmap* b) {
-  auto c = std::make_unique<TBitmap>();
-  c->Assign(b);
-  c->SetPixelFormat(pf24bit);
-  return c;
-}
-
 struct TAmounts {
   int fine, mid, rough;
 };
@@ -81,11 +75,6 @@ class SmoothPage : public WizardTest {
     slider->SetValue(v);
     if (slider->OnChanged) slider->OnChanged(slider);
     Idle();
-  }
-  int Entry(int position, TBitmap& against) {
-    std::unique_ptr<TBitmap> e = LoadPicture(History->EntryFile(position));
-    if (!e) return -2;
-    return MaxDifference(*e, against);
   }
   // The result is shown and current, with the picture before as the one
   // entry behind it and nothing to redo.

@@ -14,6 +14,7 @@
 #include "app/uStain_Form.h"
 #include "platform/ui/Screen.h"
 #include "tests/app/SelectionSupport.h"
+#include "tests/app/PageTestSupport.h"
 #include "tests/app/WizardTestSupport.h"
 
 using namespace wizard;
@@ -36,13 +37,6 @@ std::unique_ptr<TBitmap> SpottedPicture(int w, int h) {
     }
   }
   return b;
-}
-
-std::unique_ptr<TBitmap> Copy(TBitmap* b) {
-  auto c = std::make_unique<TBitmap>();
-  c->Assign(b);
-  c->SetPixelFormat(pf24bit);
-  return c;
 }
 
 class StainPage : public WizardTest {
@@ -83,11 +77,6 @@ class StainPage : public WizardTest {
     return d;
   }
   void ExpectDisplay(TPoint outline, int radius) { EXPECT_SAME(DisplayRows(Image()), ExpectedDisplay(outline, radius)); }
-  int Entry(int position, TBitmap& against) {
-    std::unique_ptr<TBitmap> e = LoadPicture(History->EntryFile(position));
-    if (!e) return -2;
-    return MaxDifference(*e, against);
-  }
 };
 
 TEST_F(StainPage, ThePageHoldsTheEraserOnItsPictureControl) {
