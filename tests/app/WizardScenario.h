@@ -14,7 +14,9 @@
 #include <algorithm>
 #include <cmath>
 #include <deque>
+#include <fstream>
 #include <functional>
+#include <iterator>
 #include <memory>
 #include <string>
 #include <vector>
@@ -140,6 +142,12 @@ class TScript {
 };
 
 // ---- Pictures ----------------------------------------------------------------------------
+
+// A whole file as bytes, to compare saved files exactly.
+inline std::string FileBytes(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
 
 inline std::unique_ptr<TBitmap> CopyOf(TBitmap* b) { return BitmapFromRows(BitmapRows(b)); }
 

@@ -20,10 +20,7 @@ namespace {
 
 const std::string kPortrait = std::string(LUMIQA_TEST_DATA) + "/wizard/portrait.jpg";
 
-std::string FileBytes(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), {});
-}
+using scenario::FileBytes;
 
 class WizardScenario : public WizardTest {
  protected:

@@ -38,10 +38,7 @@ namespace fs = std::filesystem;
 
 const std::string kPortrait = std::string(LUMIQA_TEST_DATA) + "/wizard/portrait.jpg";
 
-std::string FileBytes(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), {});
-}
+using scenario::FileBytes;
 
 LRESULT UnusedProc(HWND h, UINT m, WPARAM wp, LPARAM lp) { return DefWindowProc(h, m, wp, lp); }
 
