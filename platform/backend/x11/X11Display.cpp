@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <csignal>
 #include <clocale>
 #include <cstdlib>
 #include <cstring>
@@ -117,6 +118,12 @@ std::unique_ptr<TX11Display> TX11Display::Open(const char* displayName) {
     if (!std::setlocale(LC_CTYPE, "") || !XSupportsLocale()) std::setlocale(LC_CTYPE, oldCtype.c_str());
   }
   XSetLocaleModifiers("");
+
+  // A write to a server that has gone must come back as an error, so the
+  // lost-display path (hooks, one line, status 1) runs; the default SIGPIPE
+  // would end the program before it. A handler the program set stays.
+  struct sigaction pipe {};
+  if (sigaction(SIGPIPE, nullptr, &pipe) == 0 && pipe.sa_handler == SIG_DFL) std::signal(SIGPIPE, SIG_IGN);
 
   auto s = std::make_unique<TX11State>();
   s->dpy = XOpenDisplay(displayName);

@@ -57,6 +57,9 @@ LRESULT Proc(HWND h, UINT m, WPARAM wp, LPARAM lp) { return DefWindowProc(h, m, 
   setenv("LUMIQA_BACKEND", "x11", 1);
   auto backend = InstallDefaultBackend();
   if (!backend || backend->Kind() != TBackendKind::X11) _exit(3);
+  // A write to the lost server must fail, not raise SIGPIPE past the hooks.
+  struct sigaction pipe {};
+  if (sigaction(SIGPIPE, nullptr, &pipe) != 0 || pipe.sa_handler != SIG_IGN) _exit(5);
   AddShutdownHook([hookFd] { (void)!write(hookFd, "first ", 6); });
   AddShutdownHook([hookFd] { (void)!write(hookFd, "last ", 5); });
   WNDCLASS wc;
