@@ -504,35 +504,28 @@ bool TspSkinData::LoadFromFile(const std::string& fileName) {
   if (!Empty) {
     TspSkinData trial(nullptr);
     trial.trialLoad_ = true;
-    try {
-      trial.LoadSkin(*ini, folder);
-    } catch (const std::bad_alloc&) {
-      LastLoadError = "Out of memory";
-      return false;
-    } catch (const std::exception& e) {
-      LastLoadError = e.what();
-      return false;
-    }
+    if (!Attempt([&] { trial.LoadSkin(*ini, folder); })) return false;
   }
   return RunLoad([&] { LoadSkin(*ini, folder); });
+}
+
+bool TspSkinData::Attempt(const std::function<void()>& step) {
+  try {
+    step();
+    return true;
+  } catch (const std::bad_alloc&) {
+    LastLoadError = "Out of memory";
+  } catch (const std::exception& e) {
+    LastLoadError = e.what();
+  }
+  return false;
 }
 
 bool TspSkinData::RunLoad(const std::function<void()>& load) {
   Empty = true;
   SkinLoading = true;
   SendSkinDataMessage(SKINMSG_BEFORELOAD);
-  bool ok = true;
-  try {
-    load();
-    LastLoadError.clear();
-  } catch (const std::bad_alloc&) {
-    ok = false;
-    LastLoadError = "Out of memory";
-  } catch (const std::exception& e) {
-    ok = false;
-    LastLoadError = e.what();
-  }
-  if (!ok) {
+  if (!Attempt(load)) {
     // Forms freed their skinned parts on 0x4C9; they must hear that the load
     // ended so they go back to their default look.
     ClearAll();
@@ -544,6 +537,7 @@ bool TspSkinData::RunLoad(const std::function<void()>& load) {
     SendSkinDataMessage(SKINMSG_AFTERLOAD);
     return false;
   }
+  LastLoadError.clear();
   Empty = false;
   SendSkinDataMessage(SKINMSG_LOADED);
   SkinLoading = false;

@@ -224,6 +224,8 @@ class TspSkinData : public TComponent {
   // The version texts, the first cursor slot and the popup and hint looks,
   // so that nothing of a skin that failed stays visible.
   void ResetGeneral();
+  // Runs `step`; a failure it raises becomes LastLoadError and false.
+  bool Attempt(const std::function<void()>& step);
   // Runs one load between the skin messages; see LoadFromFile.
   bool RunLoad(const std::function<void()>& load);
   struct TStagedSkin;

@@ -281,15 +281,7 @@ bool TspSkinData::LoadFromCompressedStoredSkin(TspCompressedStoredSkin* stored) 
   // A stored skin that is damaged, cut short or incomplete fails like a
   // missing ini: the skin in use stays and no message is sent.
   std::unique_ptr<TStagedSkin> staged;
-  try {
-    staged = StagePackedSkin(stored->PackedStream);
-  } catch (const std::bad_alloc&) {
-    LastLoadError = "Out of memory";
-    return false;
-  } catch (const std::exception& e) {
-    LastLoadError = e.what();
-    return false;
-  }
+  if (!Attempt([&] { staged = StagePackedSkin(stored->PackedStream); })) return false;
   return RunLoad([&] { ApplyStagedSkin(*staged); });
 }
 
