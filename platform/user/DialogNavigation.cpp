@@ -42,14 +42,23 @@ WND* Step(const std::vector<WND*>& list, int from, bool previous, Accept accept)
   return nullptr;
 }
 
+// The live control (null when none is given) and the dialog's controls;
+// false when the dialog or a given control is gone.
+bool Resolve(HWND dialog, HWND control, WND*& c, std::vector<WND*>& list) {
+  WND* d = LiveWindow(dialog);
+  if (!d) return false;
+  c = control ? LiveWindow(control) : nullptr;
+  if (control && !c) return false;
+  list = Controls(d);
+  return true;
+}
+
 }  // namespace
 
 HWND GetNextDlgTabItem(HWND dialog, HWND control, BOOL previous) {
-  WND* d = LiveWindow(dialog);
-  if (!d) return nullptr;
-  WND* c = control ? LiveWindow(control) : nullptr;
-  if (control && !c) return nullptr;
-  const std::vector<WND*> list = Controls(d);
+  WND* c = nullptr;
+  std::vector<WND*> list;
+  if (!Resolve(dialog, control, c, list)) return nullptr;
   auto at = std::find(list.begin(), list.end(), c);
   const int from = at == list.end() ? -1 : int(at - list.begin());
   auto tabStop = [](const WND* w) { return (w->style & WS_TABSTOP) && Usable(w); };
@@ -58,11 +67,9 @@ HWND GetNextDlgTabItem(HWND dialog, HWND control, BOOL previous) {
 }
 
 HWND GetNextDlgGroupItem(HWND dialog, HWND control, BOOL previous) {
-  WND* d = LiveWindow(dialog);
-  if (!d) return nullptr;
-  WND* c = control ? LiveWindow(control) : nullptr;
-  if (control && !c) return nullptr;
-  const std::vector<WND*> list = Controls(d);
+  WND* c = nullptr;
+  std::vector<WND*> list;
+  if (!Resolve(dialog, control, c, list)) return nullptr;
   if (list.empty()) return nullptr;
   auto at = std::find(list.begin(), list.end(), c);
   const int pos = at == list.end() ? 0 : int(at - list.begin());
