@@ -196,15 +196,19 @@ TEST_F(CaptionButtonsTest, AGrayedCloseButtonAndAltF4DoNothing) {
   const RECT cell = Cell(w, HTCLOSE);
   const POINT on{(cell.Left + cell.Right) / 2, (cell.Top + cell.Bottom) / 2};
   ClearLog();
-  InputMouseButton(TMouseButton::mbLeft, true, on);
-  InputMouseButton(TMouseButton::mbLeft, false, on);
-  Pump();
-  SetActiveWindow(top);
-  InputKey(VK_MENU, true);
-  InputKey(VK_F4, true);
-  InputKey(VK_F4, false);
-  InputKey(VK_MENU, false);
-  Pump();
+  // A click on w's close button, then Alt+F4 on top.
+  auto clickAndAltF4 = [&] {
+    InputMouseButton(TMouseButton::mbLeft, true, on);
+    InputMouseButton(TMouseButton::mbLeft, false, on);
+    Pump();
+    SetActiveWindow(top);
+    InputKey(VK_MENU, true);
+    InputKey(VK_F4, true);
+    InputKey(VK_F4, false);
+    InputKey(VK_MENU, false);
+    Pump();
+  };
+  clickAndAltF4();
   EXPECT_TRUE(TRecorder::Get().Of(w, WM_SYSCOMMAND).empty());
   EXPECT_TRUE(IsWindow(w));
   EXPECT_TRUE(IsWindow(top));
@@ -212,15 +216,7 @@ TEST_F(CaptionButtonsTest, AGrayedCloseButtonAndAltF4DoNothing) {
   clock.Advance(2000);
   EnableMenuItem(GetSystemMenu(w, FALSE), UINT(SC_CLOSE), MF_BYCOMMAND | MF_ENABLED);
   EnableMenuItem(GetSystemMenu(top, FALSE), UINT(SC_CLOSE), MF_BYCOMMAND | MF_ENABLED);
-  InputMouseButton(TMouseButton::mbLeft, true, on);
-  InputMouseButton(TMouseButton::mbLeft, false, on);
-  Pump();
-  SetActiveWindow(top);
-  InputKey(VK_MENU, true);
-  InputKey(VK_F4, true);
-  InputKey(VK_F4, false);
-  InputKey(VK_MENU, false);
-  Pump();
+  clickAndAltF4();
   EXPECT_FALSE(IsWindow(w));
   EXPECT_FALSE(IsWindow(top));
 }
