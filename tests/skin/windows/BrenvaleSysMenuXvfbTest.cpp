@@ -2,59 +2,20 @@
 // override-redirect popup by a right click on the caption and by Alt+Space,
 // holds the pointer, leaves the keyboard with the form, and closes by
 // Escape, with the mouse and keys given as the X server delivers them.
-#include <gtest/gtest.h>
-
-#include "platform/ui/Application.h"
-#include "platform/ui/Forms.h"
-#include "skin/windows/Brenvale.h"
-#include "tests/skin/windows/BrenvaleTestSupport.h"
-// Xlib's Screen would clash with the framework's.
-#define Screen XlibScreen
-#include "tests/platform/backend/x11/X11Fixture.h"
-#undef Screen
+#include "tests/skin/windows/BrenvaleXvfbFixture.h"
 #include <X11/keysym.h>
 
 using namespace brvtest;
 
 namespace {
 
-LRESULT UnusedProc(HWND h, UINT m, WPARAM wp, LPARAM lp) { return DefWindowProc(h, m, wp, lp); }
-
-class BrenvaleSysMenuXvfbTest : public TX11Fixture {
+class BrenvaleSysMenuXvfbTest : public TBrenvaleXvfbFixture {
  protected:
-  TRecordingFactory factory_;
-  TSkinFolder folder_;
-  std::unique_ptr<TApplication> app_;
-  TApplication* savedApp_ = nullptr;
-  TForm* form = nullptr;
-  TspBrenvale* ctl = nullptr;
-
   void SetUp() override {
-    StartX11(640, 480, "BrenvaleSysMenuXvfbUnused", UnusedProc, 0x808080);
+    StartSkinnedForm("BrenvaleSysMenuXvfbUnused", false);
     if (IsSkipped() || HasFatalFailure()) return;
-    savedApp_ = Application;
-    app_ = std::make_unique<TApplication>(nullptr);
-    Application = app_.get();
-    app_->CreateForm(form);
-    form->SetBounds(100, 80, 300, 200);
-    ctl = new TspBrenvale(form);
-    WriteFixtureSkin(folder_);
-    auto* skin = new TspSkinData(form);
-    ASSERT_TRUE(skin->LoadFromFile(folder_.Path("Skin.ini"))) << skin->LastLoadError;
-    ctl->SetSkinData(skin);
-    form->Show();
     Pump();
   }
-  void TearDown() override {
-    if (app_) {
-      app_->DestroyComponents();
-      ProcessPendingMessages();
-      Application = savedApp_;
-      app_.reset();
-    }
-    StopX11();
-  }
-  Window Native() { return Window(display->NativeOf(form->Handle())); }
   // As the application's loop runs: the messages pass its message callback
   // (the controller's menu hook) before they are dispatched.
   void Pump() {
@@ -64,21 +25,6 @@ class BrenvaleSysMenuXvfbTest : public TX11Fixture {
       app_->ProcessMessages();
     }
     XSync(reader, False);
-  }
-  void Button(int x, int y, bool press, unsigned button) {
-    XEvent ev{};
-    ev.xbutton.type = press ? ButtonPress : ButtonRelease;
-    ev.xbutton.display = reader;
-    ev.xbutton.window = Native();
-    ev.xbutton.root = DefaultRootWindow(reader);
-    ev.xbutton.x_root = x;
-    ev.xbutton.y_root = y;
-    ev.xbutton.x = x - form->Left();
-    ev.xbutton.y = y - form->Top();
-    ev.xbutton.button = button;
-    ev.xbutton.same_screen = True;
-    XSendEvent(reader, Native(), False, press ? ButtonPressMask : ButtonReleaseMask, &ev);
-    XFlush(reader);
   }
   void KeyEvent(KeySym sym, bool press, unsigned state) {
     XEvent ev{};

@@ -1,82 +1,22 @@
 // Under a private Xvfb: a skinned form shows undecorated and shaped by its
 // skin, moves by its caption, sizes by its edge and closes by its own close
 // button, with the mouse given as the X server delivers it.
-#include "skin/windows/Brenvale.h"
-
-#include <gtest/gtest.h>
-
-#include "platform/ui/Application.h"
-#include "platform/ui/Forms.h"
-#include "tests/skin/windows/BrenvaleTestSupport.h"
-// Xlib's Screen would clash with the framework's.
-#define Screen XlibScreen
-#include "tests/platform/backend/x11/X11Fixture.h"
-#undef Screen
+#include "tests/skin/windows/BrenvaleXvfbFixture.h"
 
 using namespace brvtest;
 
 namespace {
 
-constexpr long kRoot = 0x808080;
-
-LRESULT UnusedProc(HWND h, UINT m, WPARAM wp, LPARAM lp) { return DefWindowProc(h, m, wp, lp); }
-
 std::uint32_t Rgb24(TColor c) { return ((c & 0xFF) << 16) | (c & 0xFF00) | ((c >> 16) & 0xFF); }
 
-class BrenvaleXvfbTest : public TX11Fixture {
+class BrenvaleXvfbTest : public TBrenvaleXvfbFixture {
  protected:
-  TRecordingFactory factory_;
-  TSkinFolder folder_;
-  std::unique_ptr<TApplication> app_;
-  TApplication* savedApp_ = nullptr;
-  TForm* form = nullptr;
-  TspBrenvale* ctl = nullptr;
-
   void SetUp() override {
-    StartX11(640, 480, "BrenvaleXvfbUnused", UnusedProc, kRoot);
+    StartSkinnedForm("BrenvaleXvfbUnused", true);
     if (IsSkipped() || HasFatalFailure()) return;
-    savedApp_ = Application;
-    app_ = std::make_unique<TApplication>(nullptr);
-    Application = app_.get();
-    TForm* mainForm = nullptr;  // closing the main form would end the application
-    app_->CreateForm(mainForm);
-    app_->CreateForm(form);
-    form->SetBounds(100, 80, 300, 200);
-    ctl = new TspBrenvale(form);
-    WriteFixtureSkin(folder_);
-    auto* skin = new TspSkinData(form);
-    ASSERT_TRUE(skin->LoadFromFile(folder_.Path("Skin.ini"))) << skin->LastLoadError;
-    ctl->SetSkinData(skin);
-    form->Show();
     Settle();
   }
-  void TearDown() override {
-    if (app_) {
-      app_->DestroyComponents();
-      ProcessPendingMessages();
-      Application = savedApp_;
-      app_.reset();
-    }
-    StopX11();
-  }
 
-  Window Native() { return Window(display->NativeOf(form->Handle())); }
-
-  void Button(int x, int y, bool press) {
-    XEvent ev{};
-    ev.xbutton.type = press ? ButtonPress : ButtonRelease;
-    ev.xbutton.display = reader;
-    ev.xbutton.window = Native();
-    ev.xbutton.root = DefaultRootWindow(reader);
-    ev.xbutton.x_root = x;
-    ev.xbutton.y_root = y;
-    ev.xbutton.x = x - form->Left();
-    ev.xbutton.y = y - form->Top();
-    ev.xbutton.button = Button1;
-    ev.xbutton.same_screen = True;
-    XSendEvent(reader, Native(), False, press ? ButtonPressMask : ButtonReleaseMask, &ev);
-    XFlush(reader);
-  }
   void Motion(int x, int y) {
     XEvent ev{};
     ev.xmotion.type = MotionNotify;
