@@ -21,15 +21,31 @@ class SkinControllerWalkTest : public SkinControlsTest {
     SkinBroadcast().Forms = [this] { return std::vector<TComponent*>{form}; };
     SkinBroadcast().IsForm = [](const TComponent* c) { return dynamic_cast<const TForm*>(c) != nullptr; };
   }
+  // The form's controller, on the fixture skin.
+  TspBrenvale* SkinnedController() {
+    auto* ctl = new TspBrenvale(form);
+    LoadFixtureSkin();
+    ctl->SetSkinData(skin);
+    return ctl;
+  }
+  // A second skin data loaded from the fixture skin's file.
+  TspSkinData* OtherSkinData() {
+    auto* other = new TspSkinData(form);
+    EXPECT_TRUE(other->LoadFromFile(folder_.Path("Skin.ini"))) << other->LastLoadError;
+    return other;
+  }
+  // A skinned button on the form, bound to `data`.
+  TspSkinButton* ButtonOn(TspSkinData* data) {
+    auto* b = new TspSkinButton(form);
+    b->SetParent(form);
+    b->SetSkinData(data);
+    return b;
+  }
 };
 
 TEST_F(SkinControllerWalkTest, ALoadMakesBoundControlsLookTheirDescriptionUpAgain) {
-  auto* ctl = new TspBrenvale(form);
-  LoadFixtureSkin();
-  ctl->SetSkinData(skin);
-  auto* b = new TspSkinButton(form);
-  b->SetParent(form);
-  b->SetSkinData(skin);
+  SkinnedController();
+  auto* b = ButtonOn(skin);
   b->SetBounds(10, 10, 40, 20);
   b->GetSkinData();
   ASSERT_EQ(b->ControlIndex, 0);
@@ -46,14 +62,9 @@ TEST_F(SkinControllerWalkTest, ALoadMakesBoundControlsLookTheirDescriptionUpAgai
 }
 
 TEST_F(SkinControllerWalkTest, ControlsOfAnotherSkinDataAreLeftAlone) {
-  auto* ctl = new TspBrenvale(form);
-  LoadFixtureSkin();
-  ctl->SetSkinData(skin);
-  auto* other = new TspSkinData(form);
-  ASSERT_TRUE(other->LoadFromFile(folder_.Path("Skin.ini")));
-  auto* b = new TspSkinButton(form);
-  b->SetParent(form);
-  b->SetSkinData(other);
+  auto* ctl = SkinnedController();
+  auto* other = OtherSkinData();
+  auto* b = ButtonOn(other);
   b->GetSkinData();
   b->ControlIndex = 7;  // a stale index the walk would replace
   ctl->ApplySkin();
@@ -66,12 +77,8 @@ TEST_F(SkinControllerWalkTest, ControlsOfAnotherSkinDataAreLeftAlone) {
 // A load repaints the skinned controls of a skinned form in the new skin:
 // nothing but the skin's messages asks them to.
 TEST_F(SkinControllerWalkTest, ALoadRepaintsBoundControlsFromTheNewSkin) {
-  auto* ctl = new TspBrenvale(form);
-  LoadFixtureSkin();
-  ctl->SetSkinData(skin);
-  auto* b = new TspSkinButton(form);
-  b->SetParent(form);
-  b->SetSkinData(skin);
+  SkinnedController();
+  auto* b = ButtonOn(skin);
   b->SetBounds(10, 10, 60, 24);
   auto* l = new TspSkinStdLabel(form);
   l->SetParent(form);
@@ -117,17 +124,10 @@ TEST_F(SkinControllerWalkTest, ALoadRepaintsBoundControlsFromTheNewSkin) {
 // A load into a skin data the form's controller does not use leaves the
 // frame as it is, and still refreshes the form's controls bound to it.
 TEST_F(SkinControllerWalkTest, ALoadOfAnotherSkinDataRefreshesOnlyItsControls) {
-  auto* ctl = new TspBrenvale(form);
-  LoadFixtureSkin();
-  ctl->SetSkinData(skin);
-  auto* other = new TspSkinData(form);
-  ASSERT_TRUE(other->LoadFromFile(folder_.Path("Skin.ini")));
-  auto* mine = new TspSkinButton(form);
-  mine->SetParent(form);
-  mine->SetSkinData(skin);
-  auto* theirs = new TspSkinButton(form);
-  theirs->SetParent(form);
-  theirs->SetSkinData(other);
+  auto* ctl = SkinnedController();
+  auto* other = OtherSkinData();
+  auto* mine = ButtonOn(skin);
+  auto* theirs = ButtonOn(other);
   Show();
   mine->GetSkinData();
   theirs->GetSkinData();
