@@ -7,8 +7,8 @@
 #include "app/BitmapRows.h"
 #include "platform/graphics/Bitmap.h"
 #include "platform/graphics/Picture.h"
-#include "platform/ui/ExtCtrls.h"
-#include "platform/ui/Timer.h"
+#include "platform/ui/controls/ExtCtrls.h"
+#include "platform/ui/forms/Timer.h"
 #include "platform/user/Paint.h"
 
 RowImage DisplayRows(TImage* image) {

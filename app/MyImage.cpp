@@ -1,6 +1,6 @@
 #include "app/MyImage.h"
 
-#include "platform/ui/UiMessages.h"
+#include "platform/ui/system/UiMessages.h"
 
 void TMyImage::WndProc(TMessage& Message) {
   const UINT msg = Message.Msg;

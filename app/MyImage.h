@@ -3,7 +3,7 @@
 #pragma once
 #include <functional>
 
-#include "platform/ui/ExtCtrls.h"
+#include "platform/ui/controls/ExtCtrls.h"
 
 using TMouseEnterEvent = std::function<void(TObject* Sender)>;
 using TMouseLeaveEvent = std::function<void(TObject* Sender)>;

@@ -6,8 +6,8 @@
 
 #include "app/HandCutFrame.h"
 #include "platform/rtl/SysUtils.h"
-#include "platform/ui/ExtCtrls.h"
-#include "platform/ui/Timer.h"
+#include "platform/ui/controls/ExtCtrls.h"
+#include "platform/ui/forms/Timer.h"
 
 TRectFrame::TRectFrame(TImage* image) : image_(image), imageAlive_(image->AliveToken()) {
   image_->SetAutoSize(true);

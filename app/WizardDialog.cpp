@@ -1,7 +1,7 @@
 #include "app/WizardDialog.h"
 
 #include "platform/gdi/GdiTypes.h"
-#include "platform/ui/Forms.h"
+#include "platform/ui/forms/Forms.h"
 #include "skin/controls/SkinBoxCtrls_Spin.h"
 #include "skin/controls/SkinCtrls.h"
 #include "themed/KZUButton.h"

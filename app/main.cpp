@@ -13,7 +13,7 @@
 #include "platform/backend/headless/HeadlessDisplay.h"
 #include "platform/backend/x11/X11Display.h"
 #include "platform/sys/NamedMutex.h"
-#include "platform/ui/Application.h"
+#include "platform/ui/forms/Application.h"
 #include "platform/user/MessageQueue.h"
 
 namespace {

@@ -5,7 +5,7 @@
 #include <string>
 
 #include "platform/rtl/Types.h"
-#include "platform/ui/Forms.h"
+#include "platform/ui/forms/Forms.h"
 
 class TkzuRadioButton;
 class TLabel;

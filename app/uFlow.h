@@ -3,9 +3,9 @@
 #pragma once
 #include <array>
 
-#include "platform/ui/ExtCtrls.h"
-#include "platform/ui/Forms.h"
-#include "platform/ui/StdCtrls.h"
+#include "platform/ui/controls/ExtCtrls.h"
+#include "platform/ui/forms/Forms.h"
+#include "platform/ui/controls/StdCtrls.h"
 
 class TspBrenvale;
 class TspSkinButton;

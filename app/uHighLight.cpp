@@ -9,9 +9,9 @@
 #include "app/uMain.h"
 #include "platform/gdi/GdiTypes.h"
 #include "platform/graphics/Bitmap.h"
-#include "platform/ui/ExtCtrls.h"
-#include "platform/ui/Screen.h"
-#include "platform/ui/StdCtrls.h"
+#include "platform/ui/controls/ExtCtrls.h"
+#include "platform/ui/forms/Screen.h"
+#include "platform/ui/controls/StdCtrls.h"
 #include "skin/controls/SkinCtrls_Slider.h"
 
 namespace {

@@ -1,7 +1,7 @@
 #include "app/uLinkQuendrix.h"
 
 #include "app/WizardPictures.h"
-#include "platform/ui/Screen.h"
+#include "platform/ui/forms/Screen.h"
 
 namespace {
 

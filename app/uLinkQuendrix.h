@@ -1,7 +1,7 @@
 // The dialog shown after a save: a thank-you picture that opens the
 // project's web page when clicked.
 #pragma once
-#include "platform/ui/Forms.h"
+#include "platform/ui/forms/Forms.h"
 #include "skin/controls/SkinExCtrls.h"
 
 // The project's web address, opened by a click on the after-save picture.

@@ -7,9 +7,9 @@
 #include <memory>
 #include <string>
 
-#include "platform/ui/ComCtrls.h"
-#include "platform/ui/ExtCtrls.h"
-#include "platform/ui/Forms.h"
+#include "platform/ui/controls/ComCtrls.h"
+#include "platform/ui/controls/ExtCtrls.h"
+#include "platform/ui/forms/Forms.h"
 
 class TBitmap;
 class TOpenPictoraDialog;

@@ -13,7 +13,7 @@
 #include "platform/graphics/Bitmap.h"
 #include "platform/rtl/FileUtils.h"
 #include "platform/rtl/SysUtils.h"
-#include "platform/ui/Screen.h"
+#include "platform/ui/forms/Screen.h"
 #include "skin/controls/SkinCtrls.h"
 #include "skin/controls/spMessages.h"
 

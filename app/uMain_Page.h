@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/ui/ExtCtrls.h"
-#include "platform/ui/Forms.h"
+#include "platform/ui/controls/ExtCtrls.h"
+#include "platform/ui/forms/Forms.h"
 
 class TspSkinTextLabel;
 

@@ -2,7 +2,7 @@
 
 #include "app/uMain.h"
 #include "app/uSplash.h"
-#include "platform/ui/Application.h"
+#include "platform/ui/forms/Application.h"
 #include "platform/user/Display.h"
 
 void RunWizard() {

@@ -5,7 +5,7 @@
 
 #include "platform/gdi/Gdi.h"
 #include "platform/graphics/Canvas.h"
-#include "platform/ui/ExtCtrls.h"
+#include "platform/ui/controls/ExtCtrls.h"
 
 const float ZoomTable[7] = {0.167f, 0.25f, 0.5f, 0.75f, 1.0f, 1.5f, 2.0f};
 

@@ -15,7 +15,7 @@
 #include "platform/graphics/Bitmap.h"
 #include "platform/graphics/DibImage.h"
 #include "platform/rtl/SysUtils.h"
-#include "platform/ui/Screen.h"
+#include "platform/ui/forms/Screen.h"
 #include "skin/controls/SkinBoxCtrls_Spin.h"
 #include "skin/controls/SkinCtrls.h"
 #include "skin/controls/spMessages.h"

@@ -2,7 +2,7 @@
 
 #include "app/WizardPictures.h"
 #include "platform/rtl/Clock.h"
-#include "platform/ui/Application.h"
+#include "platform/ui/forms/Application.h"
 
 namespace {
 

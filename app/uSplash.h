@@ -1,8 +1,8 @@
 // The start-up splash: a borderless window of 520 x 390 in the middle of the
 // desktop showing the picture "SPLASH".
 #pragma once
-#include "platform/ui/ExtCtrls.h"
-#include "platform/ui/Forms.h"
+#include "platform/ui/controls/ExtCtrls.h"
+#include "platform/ui/forms/Forms.h"
 
 class TFrm_Splash : public TForm {
  public:

@@ -5,7 +5,7 @@
 #include "app/uMain.h"
 #include "app/uStain.h"
 #include "platform/graphics/Bitmap.h"
-#include "platform/ui/Screen.h"
+#include "platform/ui/forms/Screen.h"
 
 // The eraser as the main window's wheel handlers see it.
 class TFrm_Stain::TLink : public TEraserLink {

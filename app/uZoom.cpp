@@ -9,7 +9,7 @@
 #include "platform/gdi/GdiTypes.h"
 #include "platform/graphics/DibImage.h"
 #include "platform/rtl/SysUtils.h"
-#include "platform/ui/StdCtrls.h"
+#include "platform/ui/controls/StdCtrls.h"
 #include "skin/controls/SkinBoxCtrls_Spin.h"
 #include "skin/controls/SkinCtrls.h"
 #include "skin/controls/spMessages.h"

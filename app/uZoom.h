@@ -4,7 +4,7 @@
 #pragma once
 #include <string>
 
-#include "platform/ui/Forms.h"
+#include "platform/ui/forms/Forms.h"
 
 class TGroupBox;
 class TkzuCheckBox;

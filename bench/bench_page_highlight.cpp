@@ -19,8 +19,8 @@
 #include "platform/backend/headless/HeadlessDisplay.h"
 #include "platform/graphics/Bitmap.h"
 #include "platform/rtl/FileUtils.h"
-#include "platform/ui/Application.h"
-#include "platform/ui/ExtCtrls.h"
+#include "platform/ui/forms/Application.h"
+#include "platform/ui/controls/ExtCtrls.h"
 #include "skin/controls/SkinCtrls_Slider.h"
 
 namespace {

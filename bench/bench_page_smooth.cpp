@@ -19,7 +19,7 @@
 #include "platform/backend/headless/HeadlessDisplay.h"
 #include "platform/graphics/Bitmap.h"
 #include "platform/rtl/FileUtils.h"
-#include "platform/ui/Application.h"
+#include "platform/ui/forms/Application.h"
 #include "skin/controls/SkinCtrls_Slider.h"
 
 namespace {

@@ -11,10 +11,10 @@
 #include "app/RectFrame.h"
 #include "platform/backend/headless/HeadlessDisplay.h"
 #include "platform/graphics/Bitmap.h"
-#include "platform/ui/Application.h"
-#include "platform/ui/ExtCtrls.h"
-#include "platform/ui/Forms.h"
-#include "platform/ui/Timer.h"
+#include "platform/ui/forms/Application.h"
+#include "platform/ui/controls/ExtCtrls.h"
+#include "platform/ui/forms/Forms.h"
+#include "platform/ui/forms/Timer.h"
 
 namespace {
 

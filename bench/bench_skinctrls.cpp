@@ -7,8 +7,8 @@
 #include <string>
 
 #include "platform/backend/headless/HeadlessDisplay.h"
-#include "platform/ui/Application.h"
-#include "platform/ui/Forms.h"
+#include "platform/ui/forms/Application.h"
+#include "platform/ui/forms/Forms.h"
 #include "skin/controls/SkinCtrls.h"
 #include "skin/controls/SkinCtrls_Slider.h"
 

@@ -10,8 +10,8 @@
 
 #include "platform/backend/headless/HeadlessDisplay.h"
 #include "platform/graphics/Bitmap.h"
-#include "platform/ui/Application.h"
-#include "platform/ui/Forms.h"
+#include "platform/ui/forms/Application.h"
+#include "platform/ui/forms/Forms.h"
 #include "skin/engine/SPUtils.h"
 #include "skin/engine/SkinData.h"
 #include "skin/windows/Brenvale.h"

@@ -8,9 +8,9 @@
 #include "app/uMain_View.h"
 #include "platform/backend/headless/HeadlessDisplay.h"
 #include "platform/graphics/Bitmap.h"
-#include "platform/ui/Application.h"
-#include "platform/ui/ExtCtrls.h"
-#include "platform/ui/Forms.h"
+#include "platform/ui/forms/Application.h"
+#include "platform/ui/controls/ExtCtrls.h"
+#include "platform/ui/forms/Forms.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include "platform/graphics/ImageList.h"
 #include "platform/rtl/Exceptions.h"
 #include "platform/rtl/SysUtils.h"
-#include "platform/ui/Timer.h"
+#include "platform/ui/forms/Timer.h"
 #include "themed/KZUPublic.h"
 
 namespace {

@@ -17,9 +17,9 @@
 #include <memory>
 #include <string>
 
-#include "platform/ui/ButtonLayout.h"
-#include "platform/ui/Controls.h"
-#include "platform/ui/Forms.h"
+#include "platform/ui/controls/ButtonLayout.h"
+#include "platform/ui/controls/Controls.h"
+#include "platform/ui/forms/Forms.h"
 #include "themed/KZUThemes.h"
 
 class TTimer;

@@ -9,7 +9,7 @@
 #include "platform/graphics/Bitmap.h"
 #include "platform/graphics/Canvas.h"
 #include "platform/graphics/Picture.h"
-#include "platform/ui/Controls.h"
+#include "platform/ui/controls/Controls.h"
 #include "platform/user/Paint.h"
 #include "platform/user/SysMetrics.h"
 #include "platform/user/WindowPos.h"

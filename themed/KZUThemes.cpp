@@ -7,7 +7,7 @@
 #include "platform/graphics/DibImage.h"
 #include "platform/rtl/Exceptions.h"
 #include "platform/rtl/SysUtils.h"
-#include "platform/ui/Controls.h"
+#include "platform/ui/controls/Controls.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "platform/ui/Controls.h"
+#include "platform/ui/controls/Controls.h"
 #include "platform/user/SysMetrics.h"
 #include "platform/user/WindowPos.h"
 

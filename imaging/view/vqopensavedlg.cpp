@@ -8,9 +8,9 @@
 #include "platform/graphics/Canvas.h"
 #include "platform/rtl/FileUtils.h"
 #include "platform/rtl/SysUtils.h"
-#include "platform/ui/Application.h"
-#include "platform/ui/Forms.h"
-#include "platform/ui/UiMessages.h"
+#include "platform/ui/forms/Application.h"
+#include "platform/ui/forms/Forms.h"
+#include "platform/ui/system/UiMessages.h"
 #include "platform/user/User.h"
 
 // ---- templates ------------------------------------------------------------------

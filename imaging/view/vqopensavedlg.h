@@ -16,8 +16,8 @@
 #include "platform/rtl/Component.h"
 #include "platform/rtl/Events.h"
 #include "platform/rtl/StringList.h"
-#include "platform/ui/FileDialog.h"
-#include "platform/ui/FileDialogComponents.h"
+#include "platform/ui/dialogs/FileDialog.h"
+#include "platform/ui/dialogs/FileDialogComponents.h"
 
 struct TMessage;
 

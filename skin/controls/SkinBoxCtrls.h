@@ -14,8 +14,8 @@
 #include <memory>
 #include <string>
 
-#include "platform/ui/Edit.h"
-#include "platform/ui/Menus.h"
+#include "platform/ui/edits/Edit.h"
+#include "platform/ui/menus/Menus.h"
 #include "skin/engine/SkinData.h"
 #include "skin/windows/SkinMenus.h"
 

@@ -3,8 +3,8 @@
 #include <cstdint>
 
 #include "platform/gdi/Gdi.h"
-#include "platform/ui/Application.h"
-#include "platform/ui/Forms.h"
+#include "platform/ui/forms/Application.h"
+#include "platform/ui/forms/Forms.h"
 #include "platform/user/Clipboard.h"
 #include "platform/user/Paint.h"
 #include "platform/user/User.h"

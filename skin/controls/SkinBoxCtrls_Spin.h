@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <functional>
 
-#include "platform/ui/UpDown.h"
+#include "platform/ui/controls/UpDown.h"
 #include "skin/controls/SkinBoxCtrls.h"
 #include "skin/controls/SkinCtrls.h"
 

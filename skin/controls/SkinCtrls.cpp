@@ -5,7 +5,7 @@
 
 #include "platform/gdi/Gdi.h"
 #include "platform/graphics/ImageList.h"
-#include "platform/ui/Forms.h"
+#include "platform/ui/forms/Forms.h"
 #include "platform/user/Paint.h"
 #include "platform/user/User.h"
 #include "skin/controls/SkinBoxCtrls.h"

@@ -13,10 +13,10 @@
 
 #include "platform/graphics/Bitmap.h"
 #include "platform/rtl/StringList.h"
-#include "platform/ui/Controls.h"
-#include "platform/ui/Forms.h"
-#include "platform/ui/StdCtrls.h"
-#include "platform/ui/Timer.h"
+#include "platform/ui/controls/Controls.h"
+#include "platform/ui/forms/Forms.h"
+#include "platform/ui/controls/StdCtrls.h"
+#include "platform/ui/forms/Timer.h"
 #include "skin/engine/SPUtils.h"
 #include "skin/engine/SkinData.h"
 

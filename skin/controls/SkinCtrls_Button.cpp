@@ -6,7 +6,7 @@
 
 #include "platform/gdi/Gdi.h"
 #include "platform/graphics/ImageList.h"
-#include "platform/ui/Forms.h"
+#include "platform/ui/forms/Forms.h"
 #include "platform/user/User.h"
 #include "skin/controls/SkinCtrls.h"
 #include "skin/engine/speffbmp.h"

@@ -5,8 +5,8 @@
 
 #include "platform/gdi/Gdi.h"
 #include "platform/graphics/ImageList.h"
-#include "platform/ui/ComCtrls.h"
-#include "platform/ui/Forms.h"
+#include "platform/ui/controls/ComCtrls.h"
+#include "platform/ui/forms/Forms.h"
 #include "platform/user/Cursors.h"
 #include "platform/user/Paint.h"
 #include "platform/user/User.h"

@@ -3,7 +3,7 @@
 #include <functional>
 #include <string>
 
-#include "platform/ui/ExtCtrls.h"
+#include "platform/ui/controls/ExtCtrls.h"
 
 class TspSkinLinkImage : public TImage {
  public:

@@ -4,7 +4,7 @@
 
 #include "platform/graphics/Icon.h"
 #include "platform/graphics/Picture.h"
-#include "platform/ui/Application.h"
+#include "platform/ui/forms/Application.h"
 #include "platform/user/Cursors.h"
 #include "skin/controls/SkinCtrls.h"
 #include "skin/engine/SkinData.h"

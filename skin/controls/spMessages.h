@@ -12,9 +12,9 @@
 
 #include "platform/graphics/Graphics.h"
 #include "platform/rtl/Component.h"
-#include "platform/ui/Dialogs.h"
-#include "platform/ui/ExtCtrls.h"
-#include "platform/ui/Forms.h"
+#include "platform/ui/dialogs/Dialogs.h"
+#include "platform/ui/controls/ExtCtrls.h"
+#include "platform/ui/forms/Forms.h"
 
 class TspBrenvale;
 class TspSkinButton;

@@ -19,8 +19,8 @@
 #include "platform/gdi/GdiTypes.h"
 #include "platform/rtl/Component.h"
 #include "platform/rtl/Types.h"
-#include "platform/ui/ButtonLayout.h"
-#include "platform/ui/Controls.h"
+#include "platform/ui/controls/ButtonLayout.h"
+#include "platform/ui/controls/Controls.h"
 #include "skin/engine/SkinDataIni.h"
 
 class TBitmap;

@@ -8,7 +8,7 @@
 #include "platform/gdi/Gdi.h"
 #include "platform/graphics/Bitmap.h"
 #include "platform/graphics/Canvas.h"
-#include "platform/ui/Forms.h"
+#include "platform/ui/forms/Forms.h"
 #include "platform/user/Paint.h"
 #include "platform/user/Window.h"
 

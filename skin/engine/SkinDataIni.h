@@ -11,7 +11,7 @@
 
 #include "platform/graphics/Graphics.h"
 #include "platform/rtl/Types.h"
-#include "platform/ui/StdCtrls.h"  // TAlignment
+#include "platform/ui/controls/StdCtrls.h"  // TAlignment
 
 class TCustomIniFile;
 class TStrings;

@@ -13,7 +13,7 @@
 #include "platform/graphics/Canvas.h"
 #include "platform/graphics/Picture.h"
 #include "platform/rtl/Exceptions.h"
-#include "platform/ui/Clipbrd.h"
+#include "platform/ui/system/Clipbrd.h"
 
 namespace {
 

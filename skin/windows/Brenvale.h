@@ -31,7 +31,7 @@
 #include "platform/rtl/Component.h"
 #include "platform/rtl/Events.h"
 #include "platform/rtl/Types.h"
-#include "platform/ui/Forms.h"
+#include "platform/ui/forms/Forms.h"
 #include "skin/windows/Brenvale_Object.h"
 #include "skin/windows/SkinMenus.h"
 

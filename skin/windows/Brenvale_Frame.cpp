@@ -9,10 +9,10 @@
 #include <algorithm>
 
 #include "platform/graphics/Canvas.h"
-#include "platform/ui/Application.h"
-#include "platform/ui/Menus.h"
-#include "platform/ui/Screen.h"
-#include "platform/ui/Timer.h"
+#include "platform/ui/forms/Application.h"
+#include "platform/ui/menus/Menus.h"
+#include "platform/ui/forms/Screen.h"
+#include "platform/ui/forms/Timer.h"
 #include "platform/user/User.h"
 #include "skin/engine/SPUtils.h"
 #include "skin/engine/SkinData.h"

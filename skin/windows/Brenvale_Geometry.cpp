@@ -5,7 +5,7 @@
 #include <algorithm>
 
 #include "platform/gdi/Gdi.h"
-#include "platform/ui/Screen.h"
+#include "platform/ui/forms/Screen.h"
 #include "platform/user/User.h"
 #include "skin/engine/SPUtils.h"
 #include "skin/engine/SkinData.h"

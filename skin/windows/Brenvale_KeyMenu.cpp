@@ -3,9 +3,9 @@
 // focused control) and the wheel, the key handling over the frame's
 // main-menu items and the open popup levels, and the form's short cuts
 // (Alt+Space, Alt+accelerator, the main menu's short cuts).
-#include "platform/ui/Application.h"
-#include "platform/ui/Controls.h"
-#include "platform/ui/Menus.h"
+#include "platform/ui/forms/Application.h"
+#include "platform/ui/controls/Controls.h"
+#include "platform/ui/menus/Menus.h"
 #include "platform/user/User.h"
 #include "skin/windows/Brenvale.h"
 #include "skin/windows/Brenvale_Internal.h"

@@ -4,8 +4,8 @@
 // their slots, and the window-menu items of MDI children.
 #include <map>
 
-#include "platform/ui/Application.h"
-#include "platform/ui/Menus.h"
+#include "platform/ui/forms/Application.h"
+#include "platform/ui/menus/Menus.h"
 #include "platform/user/User.h"
 #include "skin/engine/SkinData.h"
 #include "skin/windows/Brenvale.h"

@@ -3,8 +3,8 @@
 // hints. The skinned menu manager and popup menus and the tray icon plug in
 // here; until a skinned menu manager is attached the system menu and the
 // objects' menus show through the framework's popup menu.
-#include "platform/ui/Application.h"
-#include "platform/ui/Menus.h"
+#include "platform/ui/forms/Application.h"
+#include "platform/ui/menus/Menus.h"
 #include "platform/user/User.h"
 #include "skin/engine/SPUtils.h"
 #include "skin/engine/SkinData.h"

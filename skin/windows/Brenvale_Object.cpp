@@ -4,7 +4,7 @@
 
 #include "platform/graphics/Bitmap.h"
 #include "platform/graphics/Canvas.h"
-#include "platform/ui/Timer.h"
+#include "platform/ui/forms/Timer.h"
 #include "skin/engine/SPUtils.h"
 #include "skin/engine/SkinData.h"
 #include "skin/engine/speffbmp.h"

@@ -9,7 +9,7 @@
 #include "platform/gdi/Gdi.h"
 #include "platform/graphics/Bitmap.h"
 #include "platform/graphics/Canvas.h"
-#include "platform/ui/Forms.h"
+#include "platform/ui/forms/Forms.h"
 #include "skin/engine/SPUtils.h"
 #include "skin/engine/SkinData.h"
 #include "skin/engine/speffbmp.h"

@@ -6,7 +6,7 @@
 #include "platform/gdi/Gdi.h"
 #include "platform/graphics/Bitmap.h"
 #include "platform/graphics/Canvas.h"
-#include "platform/ui/Menus.h"
+#include "platform/ui/menus/Menus.h"
 #include "skin/engine/SPUtils.h"
 #include "skin/engine/SkinData.h"
 #include "skin/engine/speffbmp.h"

@@ -1,9 +1,9 @@
 // Skin changes: the skin data's messages around a load, applying a skin to
 // the frame, the walks that let skinned controls re-read their descriptions,
 // and switching skinning of the form off and on.
-#include "platform/ui/Application.h"
-#include "platform/ui/Screen.h"
-#include "platform/ui/Timer.h"
+#include "platform/ui/forms/Application.h"
+#include "platform/ui/forms/Screen.h"
+#include "platform/ui/forms/Timer.h"
 #include "platform/user/User.h"
 #include "skin/engine/SPUtils.h"
 #include "skin/engine/SkinData.h"

@@ -6,9 +6,9 @@
 #include <cstdlib>
 
 #include "platform/gdi/Gdi.h"
-#include "platform/ui/Application.h"
-#include "platform/ui/Screen.h"
-#include "platform/ui/Timer.h"
+#include "platform/ui/forms/Application.h"
+#include "platform/ui/forms/Screen.h"
+#include "platform/ui/forms/Timer.h"
 #include "platform/user/User.h"
 #include "skin/engine/SPUtils.h"
 #include "skin/engine/SkinData.h"

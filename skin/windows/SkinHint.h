@@ -16,9 +16,9 @@
 #include "platform/graphics/Bitmap.h"
 #include "platform/graphics/Graphics.h"
 #include "platform/rtl/Component.h"
-#include "platform/ui/Application.h"
-#include "platform/ui/HintWindow.h"
-#include "platform/ui/Timer.h"
+#include "platform/ui/forms/Application.h"
+#include "platform/ui/forms/HintWindow.h"
+#include "platform/ui/forms/Timer.h"
 
 class TImageList;
 class TspSkinData;

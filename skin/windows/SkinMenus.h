@@ -23,11 +23,11 @@
 
 #include "platform/graphics/Bitmap.h"
 #include "platform/rtl/Component.h"
-#include "platform/ui/Application.h"
-#include "platform/ui/Controls.h"
-#include "platform/ui/Forms.h"
-#include "platform/ui/Menus.h"
-#include "platform/ui/Timer.h"
+#include "platform/ui/forms/Application.h"
+#include "platform/ui/controls/Controls.h"
+#include "platform/ui/forms/Forms.h"
+#include "platform/ui/menus/Menus.h"
+#include "platform/ui/forms/Timer.h"
 
 class TspSkinData;
 class TspDataSkinMenuItem;

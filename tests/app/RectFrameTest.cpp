@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "SelectionSupport.h"
-#include "platform/ui/Timer.h"
+#include "platform/ui/forms/Timer.h"
 
 namespace {
 

@@ -11,7 +11,7 @@
 #include "app/HandCutFrame.h"
 #include "app/RowImage.h"
 #include "platform/graphics/Bitmap.h"
-#include "platform/ui/ExtCtrls.h"
+#include "platform/ui/controls/ExtCtrls.h"
 
 inline Byte PatternByte(int x, int y, int c) {
   switch (c) {

@@ -10,7 +10,7 @@
 
 #include "app/uMain.h"
 #include "platform/rtl/Exceptions.h"
-#include "platform/ui/Controls.h"
+#include "platform/ui/controls/Controls.h"
 
 namespace wizard {
 

@@ -8,7 +8,7 @@
 #include "app/RotateImage.h"
 #include "app/uLinkQuendrix.h"
 #include "skin/controls/SkinExCtrls.h"
-#include "platform/ui/Screen.h"
+#include "platform/ui/forms/Screen.h"
 #include "tests/app/WizardTestSupport.h"
 
 using namespace wizard;

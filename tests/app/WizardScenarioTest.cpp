@@ -10,7 +10,7 @@
 #include "app/RotateImage.h"
 #include "app/UBmpToJpg.h"
 #include "app/uLinkQuendrix.h"
-#include "platform/ui/Screen.h"
+#include "platform/ui/forms/Screen.h"
 #include "tests/app/WizardScenario.h"
 #include "tests/app/WizardTestSupport.h"
 

@@ -18,7 +18,7 @@
 #include "platform/rtl/Exceptions.h"
 #include "platform/gdi/DeviceContext.h"
 #include "platform/user/Paint.h"
-#include "platform/ui/Application.h"
+#include "platform/ui/forms/Application.h"
 #include "platform/user/Window.h"
 #include "platform/user/WindowPos.h"
 #include "tests/app/WizardFolder.h"
@@ -28,7 +28,7 @@
 #define Screen XlibScreen
 #include "tests/platform/backend/x11/X11Fixture.h"
 #undef Screen
-#include "platform/ui/Screen.h"
+#include "platform/ui/forms/Screen.h"
 #include <X11/XKBlib.h>
 #include <X11/keysym.h>
 

@@ -19,7 +19,7 @@
 #include "platform/graphics/JPEGImage.h"
 #include "platform/rtl/Exceptions.h"
 #include "platform/rtl/FileUtils.h"
-#include "platform/ui/FileDialog.h"
+#include "platform/ui/dialogs/FileDialog.h"
 #include "skin/controls/SkinCtrls.h"
 #include "skin/controls/spMessages.h"
 #include "tests/app/WizardFolder.h"

@@ -6,7 +6,7 @@
 #include <limits>
 
 #include "HeadlessForms.h"
-#include "platform/ui/ExtCtrls.h"
+#include "platform/ui/controls/ExtCtrls.h"
 
 namespace {
 

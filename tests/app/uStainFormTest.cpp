@@ -12,7 +12,7 @@
 #include "app/uMain_View.h"
 #include "app/uStain.h"
 #include "app/uStain_Form.h"
-#include "platform/ui/Screen.h"
+#include "platform/ui/forms/Screen.h"
 #include "tests/app/SelectionSupport.h"
 #include "tests/app/PageTestSupport.h"
 #include "tests/app/WizardTestSupport.h"

@@ -7,7 +7,7 @@
 
 #include "ThemedTestFixture.h"
 #include "platform/graphics/Picture.h"
-#include "platform/ui/ExtCtrls.h"
+#include "platform/ui/controls/ExtCtrls.h"
 #include "platform/rtl/Exceptions.h"
 
 namespace {

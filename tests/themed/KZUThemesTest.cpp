@@ -7,7 +7,7 @@
 #include "ThemedTestFixture.h"
 #include "platform/graphics/Bitmap.h"
 #include "platform/rtl/Exceptions.h"
-#include "platform/ui/ExtCtrls.h"
+#include "platform/ui/controls/ExtCtrls.h"
 
 namespace {
 

@@ -5,8 +5,8 @@
 #include "imaging/core/vqzutils.h"
 #include "imaging/core/vqzutils_window.h"
 #include "platform/backend/headless/HeadlessDisplay.h"
-#include "platform/ui/Controls.h"
-#include "platform/ui/Forms.h"
+#include "platform/ui/controls/Controls.h"
+#include "platform/ui/forms/Forms.h"
 #include "platform/user/User.h"
 
 namespace {

@@ -11,7 +11,7 @@
 #include "imaging/core/vqzdefs.h"
 #include "imaging/view/vqopensavedlg.h"
 #include "platform/rtl/FileUtils.h"
-#include "platform/ui/ClassicDraw.h"
+#include "platform/ui/controls/ClassicDraw.h"
 #include "tests/platform/ui/FormTestFixture.h"
 
 namespace {

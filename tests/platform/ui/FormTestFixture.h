@@ -5,9 +5,9 @@
 #include <gtest/gtest.h>
 
 #include "platform/backend/headless/HeadlessDisplay.h"
-#include "platform/ui/Application.h"
-#include "platform/ui/Forms.h"
-#include "platform/ui/Screen.h"
+#include "platform/ui/forms/Application.h"
+#include "platform/ui/forms/Forms.h"
+#include "platform/ui/forms/Screen.h"
 #include "platform/user/User.h"
 
 class FormsTest : public ::testing::Test {
@@ -39,7 +39,7 @@ class FormsTest : public ::testing::Test {
   void After(int ms, std::function<void()> fn);
 };
 
-#include "platform/ui/Timer.h"
+#include "platform/ui/forms/Timer.h"
 
 inline void FormsTest::After(int ms, std::function<void()> fn) {
   auto* t = new TTimer(&app);

@@ -11,7 +11,7 @@
 #include "platform/backend/headless/HeadlessDisplay.h"
 #include "platform/gdi/Gdi.h"
 #include "platform/rtl/Exceptions.h"
-#include "platform/ui/Controls.h"
+#include "platform/ui/controls/Controls.h"
 
 // A parentless windowed control with a window of its own.
 class TTestHost : public TWinControl {

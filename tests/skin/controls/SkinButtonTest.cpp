@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "platform/ui/Edit.h"
+#include "platform/ui/edits/Edit.h"
 #include "tests/skin/controls/SkinControlsTestSupport.h"
 
 using namespace skinctl;

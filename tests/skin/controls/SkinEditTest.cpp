@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/graphics/ImageList.h"
-#include "platform/ui/StdCtrls.h"
+#include "platform/ui/controls/StdCtrls.h"
 #include "skin/controls/SkinBoxCtrls.h"
 #include "skin/engine/SkinStrings.h"
 #include "skin/windows/Brenvale.h"

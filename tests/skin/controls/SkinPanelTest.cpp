@@ -3,7 +3,7 @@
 // children, the status bar's grip sizing the form, and the wizard's skin.
 #include <gtest/gtest.h>
 
-#include "platform/ui/StdCtrls.h"
+#include "platform/ui/controls/StdCtrls.h"
 #include "skin/controls/SkinCtrls_Panel.h"
 #include "tests/skin/controls/SkinEditTestSupport.h"
 

@@ -5,7 +5,7 @@
 
 #include <set>
 
-#include "platform/ui/Edit.h"
+#include "platform/ui/edits/Edit.h"
 #include "skin/controls/SkinCtrls_Slider.h"
 #include "tests/skin/controls/SkinControlsTestSupport.h"
 

@@ -7,9 +7,9 @@
 #include <vector>
 
 #include "platform/backend/headless/HeadlessDisplay.h"
-#include "platform/ui/Application.h"
-#include "platform/ui/Forms.h"
-#include "platform/ui/Screen.h"
+#include "platform/ui/forms/Application.h"
+#include "platform/ui/forms/Forms.h"
+#include "platform/ui/forms/Screen.h"
 #include "platform/gdi/Gdi.h"
 #include "platform/user/User.h"
 #include "skin/engine/SkinData.h"

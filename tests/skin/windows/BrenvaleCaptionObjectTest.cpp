@@ -3,7 +3,7 @@
 // effects by activity, the MDI child's caption, the activation animation
 // and the frame main-menu items' fitting. Snapshots of the wizard's caption
 // with each text effect go to $LUMIQA_SNAPSHOT_DIR.
-#include "platform/ui/Menus.h"
+#include "platform/ui/menus/Menus.h"
 #include "tests/skin/windows/BrenvaleObjectsTestSupport.h"
 
 using namespace skinobj;

@@ -3,8 +3,8 @@
 // the parent's caption, refits after a resize or a skin load, minimized
 // children back in their slots, and the children's window-menu items.
 #include "skin/windows/Brenvale.h"
-#include "platform/ui/ExtCtrls.h"
-#include "platform/ui/Menus.h"
+#include "platform/ui/controls/ExtCtrls.h"
+#include "platform/ui/menus/Menus.h"
 #include "tests/skin/windows/BrenvaleTestSupport.h"
 
 using namespace brvtest;

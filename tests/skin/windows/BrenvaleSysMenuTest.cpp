@@ -8,7 +8,7 @@
 #include <algorithm>
 #include <set>
 
-#include "platform/ui/Menus.h"
+#include "platform/ui/menus/Menus.h"
 #include "skin/windows/Brenvale_Objects.h"
 #include "tests/skin/windows/BrenvaleObjectsTestSupport.h"
 

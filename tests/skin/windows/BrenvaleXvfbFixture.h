@@ -6,8 +6,8 @@
 
 #include <memory>
 
-#include "platform/ui/Application.h"
-#include "platform/ui/Forms.h"
+#include "platform/ui/forms/Application.h"
+#include "platform/ui/forms/Forms.h"
 #include "skin/windows/Brenvale.h"
 #include "tests/skin/windows/BrenvaleTestSupport.h"
 // Xlib's Screen would clash with the framework's.

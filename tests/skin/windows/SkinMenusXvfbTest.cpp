@@ -8,8 +8,8 @@
 #include <string>
 
 #include "platform/backend/x11/X11Display.h"
-#include "platform/ui/Application.h"
-#include "platform/ui/Forms.h"
+#include "platform/ui/forms/Application.h"
+#include "platform/ui/forms/Forms.h"
 #include "platform/user/User.h"
 #include "skin/windows/SkinMenus.h"
 #include "tests/support/XvfbServer.h"
