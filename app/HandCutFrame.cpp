@@ -9,7 +9,7 @@
 #include "platform/graphics/Picture.h"
 #include "platform/ui/controls/ExtCtrls.h"
 #include "platform/ui/forms/Timer.h"
-#include "platform/user/Paint.h"
+#include "platform/user/paint/Paint.h"
 
 RowImage DisplayRows(TImage* image) {
   if (!image)

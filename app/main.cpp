@@ -14,7 +14,7 @@
 #include "platform/backend/x11/X11Display.h"
 #include "platform/sys/NamedMutex.h"
 #include "platform/ui/forms/Application.h"
-#include "platform/user/MessageQueue.h"
+#include "platform/user/input/MessageQueue.h"
 
 namespace {
 

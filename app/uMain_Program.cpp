@@ -3,7 +3,7 @@
 #include "app/uMain.h"
 #include "app/uSplash.h"
 #include "platform/ui/forms/Application.h"
-#include "platform/user/Display.h"
+#include "platform/user/system/Display.h"
 
 void RunWizard() {
   Application->Initialize();

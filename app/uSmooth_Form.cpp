@@ -12,7 +12,7 @@
 #include "platform/ui/controls/ComCtrls.h"
 #include "platform/ui/forms/Screen.h"
 #include "platform/ui/controls/StdCtrls.h"
-#include "platform/user/MessageQueue.h"
+#include "platform/user/input/MessageQueue.h"
 #include "skin/controls/SkinCtrls.h"
 #include "skin/controls/SkinCtrls_Slider.h"
 

@@ -10,9 +10,9 @@
 #include "platform/graphics/Canvas.h"
 #include "platform/graphics/Picture.h"
 #include "platform/ui/controls/Controls.h"
-#include "platform/user/Paint.h"
-#include "platform/user/SysMetrics.h"
-#include "platform/user/WindowPos.h"
+#include "platform/user/paint/Paint.h"
+#include "platform/user/system/SysMetrics.h"
+#include "platform/user/windows/WindowPos.h"
 
 namespace {
 

@@ -3,8 +3,8 @@
 #include <algorithm>
 
 #include "platform/ui/controls/Controls.h"
-#include "platform/user/SysMetrics.h"
-#include "platform/user/WindowPos.h"
+#include "platform/user/system/SysMetrics.h"
+#include "platform/user/windows/WindowPos.h"
 
 TVQPlaceDialogHook PlaceDialogHook = nullptr;
 

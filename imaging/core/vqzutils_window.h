@@ -4,7 +4,7 @@
 // scroll bars of a window.
 #pragma once
 
-#include "platform/user/ScrollBars.h"
+#include "platform/user/nonclient/ScrollBars.h"
 #include "platform/user/UserTypes.h"
 
 class TComponent;

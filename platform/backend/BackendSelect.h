@@ -4,7 +4,7 @@
 #pragma once
 #include <memory>
 
-#include "platform/user/Display.h"
+#include "platform/user/system/Display.h"
 
 enum class TBackendKind { Headless, X11 };
 

@@ -8,9 +8,9 @@
 #include "platform/gdi/Text.h"
 #include "platform/graphics/ImageList.h"
 #include "platform/ui/forms/Forms.h"
-#include "platform/user/Paint.h"
+#include "platform/user/paint/Paint.h"
 #include "platform/user/User.h"
-#include "platform/user/WindowPos.h"
+#include "platform/user/windows/WindowPos.h"
 #include "skin/controls/SkinBoxCtrls.h"
 #include "skin/engine/SPUtils.h"
 

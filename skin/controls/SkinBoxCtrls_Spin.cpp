@@ -6,9 +6,9 @@
 #include "platform/gdi/Gdi.h"
 #include "platform/gdi/Text.h"
 #include "platform/rtl/SysUtils.h"
-#include "platform/user/Input.h"
-#include "platform/user/Paint.h"
-#include "platform/user/WindowPos.h"
+#include "platform/user/input/Input.h"
+#include "platform/user/paint/Paint.h"
+#include "platform/user/windows/WindowPos.h"
 #include "platform/user/User.h"
 
 namespace {

@@ -6,7 +6,7 @@
 #include "platform/gdi/Gdi.h"
 #include "platform/graphics/ImageList.h"
 #include "platform/ui/forms/Forms.h"
-#include "platform/user/Paint.h"
+#include "platform/user/paint/Paint.h"
 #include "platform/user/User.h"
 #include "skin/controls/SkinBoxCtrls.h"
 #include "skin/controls/SkinCtrls_Panel.h"

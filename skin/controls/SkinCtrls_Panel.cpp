@@ -7,8 +7,8 @@
 #include "platform/graphics/ImageList.h"
 #include "platform/ui/controls/ComCtrls.h"
 #include "platform/ui/forms/Forms.h"
-#include "platform/user/Cursors.h"
-#include "platform/user/Paint.h"
+#include "platform/user/input/Cursors.h"
+#include "platform/user/paint/Paint.h"
 #include "platform/user/User.h"
 
 namespace {

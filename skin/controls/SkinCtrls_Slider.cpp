@@ -7,7 +7,7 @@
 
 #include "platform/gdi/Gdi.h"
 #include "platform/rtl/SysUtils.h"
-#include "platform/user/Paint.h"
+#include "platform/user/paint/Paint.h"
 #include "platform/user/User.h"
 
 namespace {

@@ -5,7 +5,7 @@
 #include "platform/graphics/Icon.h"
 #include "platform/graphics/Picture.h"
 #include "platform/ui/forms/Application.h"
-#include "platform/user/Cursors.h"
+#include "platform/user/input/Cursors.h"
 #include "skin/controls/SkinCtrls.h"
 #include "skin/engine/SkinData.h"
 #include "skin/engine/SkinDataControls.h"

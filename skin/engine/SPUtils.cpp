@@ -8,10 +8,10 @@
 #include "platform/gdi/Gdi.h"
 #include "platform/graphics/Bitmap.h"
 #include "platform/graphics/Canvas.h"
-#include "platform/user/Layered.h"
-#include "platform/user/Monitors.h"
-#include "platform/user/Paint.h"
-#include "platform/user/SysMetrics.h"
+#include "platform/user/windows/Layered.h"
+#include "platform/user/system/Monitors.h"
+#include "platform/user/paint/Paint.h"
+#include "platform/user/system/SysMetrics.h"
 
 namespace {
 // What the platform layer reports as its version.

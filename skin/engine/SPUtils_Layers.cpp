@@ -8,10 +8,10 @@
 
 #include "platform/gdi/Gdi.h"
 #include "platform/graphics/Bitmap.h"
-#include "platform/user/Layered.h"
-#include "platform/user/MessageQueue.h"
-#include "platform/user/Window.h"
-#include "platform/user/WindowPos.h"
+#include "platform/user/windows/Layered.h"
+#include "platform/user/input/MessageQueue.h"
+#include "platform/user/windows/Window.h"
+#include "platform/user/windows/WindowPos.h"
 #include "skin/engine/speffbmp.h"
 
 TspLayerWindow::TspLayerWindow(TComponent* AOwner) : TCustomControl(AOwner) {}

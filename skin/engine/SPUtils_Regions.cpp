@@ -9,8 +9,8 @@
 #include "platform/graphics/Bitmap.h"
 #include "platform/graphics/Canvas.h"
 #include "platform/ui/forms/Forms.h"
-#include "platform/user/Paint.h"
-#include "platform/user/Window.h"
+#include "platform/user/paint/Paint.h"
+#include "platform/user/windows/Window.h"
 
 using namespace sputils;
 

@@ -19,8 +19,8 @@
 #include "platform/rtl/SysUtils.h"
 #include "platform/ui/forms/Forms.h"
 #include "platform/ui/forms/Screen.h"
-#include "platform/user/Cursors.h"
-#include "platform/user/MessageQueue.h"
+#include "platform/user/input/Cursors.h"
+#include "platform/user/input/MessageQueue.h"
 #include "skin/engine/SkinDataStored.h"
 
 namespace {

@@ -11,7 +11,7 @@
 #include <fstream>
 #include <string>
 
-#include "platform/user/Cursors.h"
+#include "platform/user/input/Cursors.h"
 #include "skin/engine/SkinData.h"
 #include "tests/skin/engine/SkinTestUtil.h"
 

@@ -3,10 +3,10 @@
 #include <algorithm>
 
 #include "platform/gdi/Gdi.h"
-#include "platform/user/Ime.h"
-#include "platform/user/Input.h"
-#include "platform/user/MessageQueue.h"
-#include "platform/user/Timers.h"
+#include "platform/user/input/Ime.h"
+#include "platform/user/input/Input.h"
+#include "platform/user/input/MessageQueue.h"
+#include "platform/user/input/Timers.h"
 
 THeadlessDisplay::THeadlessDisplay() {
   monitors_.push_back(TMonitorRec{Bounds(0, 0, 1280, 1024), Bounds(0, 0, 1280, 1024), true});

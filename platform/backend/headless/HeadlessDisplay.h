@@ -12,8 +12,8 @@
 
 #include "platform/rtl/Clock.h"
 #include "platform/rtl/Events.h"
-#include "platform/user/Display.h"
-#include "platform/user/Input.h"
+#include "platform/user/system/Display.h"
+#include "platform/user/input/Input.h"
 
 class THeadlessDisplay final : public TDisplay {
  public:

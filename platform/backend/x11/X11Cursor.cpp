@@ -7,7 +7,7 @@
 #include <iterator>
 
 #include "platform/gdi/DeviceContext.h"
-#include "platform/user/Cursors.h"
+#include "platform/user/input/Cursors.h"
 
 #include "platform/backend/x11/X11State.h"
 

@@ -12,7 +12,7 @@
 #include <cstring>
 #include <mutex>
 
-#include "platform/user/Window.h"
+#include "platform/user/windows/Window.h"
 
 #include "platform/backend/x11/X11State.h"
 

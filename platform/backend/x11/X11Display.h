@@ -9,7 +9,7 @@
 #include <optional>
 #include <string>
 
-#include "platform/user/Display.h"
+#include "platform/user/system/Display.h"
 
 struct TX11State;
 

@@ -1,9 +1,9 @@
 // X events handed to the window layer: mouse, focus, geometry changes made
 // by the window manager, exposure and the window manager's protocols.
-#include "platform/user/Focus.h"
-#include "platform/user/Input.h"
-#include "platform/user/MessageQueue.h"
-#include "platform/user/WindowPos.h"
+#include "platform/user/input/Focus.h"
+#include "platform/user/input/Input.h"
+#include "platform/user/input/MessageQueue.h"
+#include "platform/user/windows/WindowPos.h"
 
 #include "platform/backend/x11/X11State.h"
 

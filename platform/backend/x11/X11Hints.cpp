@@ -1,8 +1,8 @@
 // What the window manager reads from our windows: decorations and allowed
 // functions, focus input, group, type, state list and owner.
-#include "platform/user/Focus.h"
-#include "platform/user/Window.h"
-#include "platform/user/WindowPos.h"
+#include "platform/user/input/Focus.h"
+#include "platform/user/windows/Window.h"
+#include "platform/user/windows/WindowPos.h"
 
 #include "platform/backend/x11/X11State.h"
 

@@ -7,9 +7,9 @@
 
 #include "platform/backend/x11/X11Keys.h"
 #include "platform/rtl/CodePage.h"
-#include "platform/user/Ime.h"
-#include "platform/user/Input.h"
-#include "platform/user/Window.h"
+#include "platform/user/input/Ime.h"
+#include "platform/user/input/Input.h"
+#include "platform/user/windows/Window.h"
 
 #include "platform/backend/x11/X11State.h"
 

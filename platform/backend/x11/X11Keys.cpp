@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "platform/user/Input.h"
+#include "platform/user/input/Input.h"
 
 #include <X11/keysym.h>
 

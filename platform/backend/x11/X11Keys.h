@@ -1,6 +1,6 @@
 // X keysyms to the window layer's virtual-key codes.
 #pragma once
-#include "platform/user/Input.h"
+#include "platform/user/input/Input.h"
 
 // The virtual key of a keysym (0: none). Letters map to their upper-case
 // key whatever the case of the keysym; keypad keysyms to the numpad keys.

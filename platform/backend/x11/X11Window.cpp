@@ -1,6 +1,6 @@
 // Window properties and requests beyond creation: the icon.
 #include "platform/backend/x11/X11Display.h"
-#include "platform/user/Ime.h"
+#include "platform/user/input/Ime.h"
 
 #include <vector>
 

@@ -8,7 +8,7 @@
 
 #include "platform/gdi/Gdi.h"
 #include "platform/rtl/CodePage.h"
-#include "platform/user/Ime.h"
+#include "platform/user/input/Ime.h"
 
 std::function<bool(TCustomEdit* Edit, TPoint Screen)> EditContextMenuHook;
 

@@ -56,7 +56,7 @@
 #include "platform/ui/controls/Controls.h"
 #include "platform/ui/edits/EditModel.h"
 #include "platform/ui/controls/StdCtrls.h"
-#include "platform/user/Ime.h"
+#include "platform/user/input/Ime.h"
 
 // ---- Edit styles, messages and notifications -----------------------------------
 constexpr DWORD ES_LEFT = 0x0000;

@@ -5,7 +5,7 @@
 #include "platform/ui/edits/Edit.h"
 #include "platform/ui/menus/MenuWindow.h"
 #include "platform/ui/menus/Menus.h"
-#include "platform/user/Clipboard.h"
+#include "platform/user/system/Clipboard.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include "platform/gdi/Text.h"
 #include "platform/rtl/CodePage.h"
 #include "platform/ui/edits/Edit.h"
-#include "platform/user/Ime.h"
+#include "platform/user/input/Ime.h"
 
 namespace {
 

@@ -15,7 +15,7 @@
 
 #include "platform/ui/forms/Application.h"
 #include "platform/ui/forms/Forms.h"
-#include "platform/user/Props.h"
+#include "platform/user/windows/Props.h"
 #include "platform/user/User.h"
 
 namespace {

@@ -2,7 +2,7 @@
 #include <algorithm>
 
 #include "platform/ui/forms/Forms.h"
-#include "platform/user/ScrollBars.h"
+#include "platform/user/nonclient/ScrollBars.h"
 #include "platform/user/User.h"
 
 namespace {

@@ -29,7 +29,7 @@
 #include "platform/rtl/Exceptions.h"
 #include "platform/ui/forms/Forms.h"
 #include "platform/ui/system/UiMessages.h"
-#include "platform/user/SystemMenu.h"
+#include "platform/user/nonclient/SystemMenu.h"
 
 class TMenu;
 class TMenuItem;

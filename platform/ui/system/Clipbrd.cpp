@@ -5,7 +5,7 @@
 #include "platform/graphics/Bitmap.h"
 #include "platform/rtl/Exceptions.h"
 #include "platform/rtl/Streams.h"
-#include "platform/user/GlobalMemory.h"
+#include "platform/user/system/GlobalMemory.h"
 
 namespace {
 

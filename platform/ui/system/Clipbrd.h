@@ -5,7 +5,7 @@
 #include <string>
 
 #include "platform/rtl/Object.h"
-#include "platform/user/Clipboard.h"
+#include "platform/user/system/Clipboard.h"
 
 class TBitmap;
 

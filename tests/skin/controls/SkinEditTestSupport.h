@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/user/SysMetrics.h"
+#include "platform/user/system/SysMetrics.h"
 #include "tests/platform/ui/ClipboardText.h"
 #include "tests/skin/controls/SkinControlsTestSupport.h"
 

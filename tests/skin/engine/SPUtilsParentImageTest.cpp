@@ -5,7 +5,7 @@
 #include <memory>
 
 #include "platform/backend/headless/HeadlessDisplay.h"
-#include "platform/user/SysMetrics.h"
+#include "platform/user/system/SysMetrics.h"
 #include "tests/platform/ui/FormTestFixture.h"
 #include "tests/skin/engine/SkinPixels.h"
 

@@ -3,10 +3,10 @@
 #include <gtest/gtest.h>
 
 #include "platform/backend/headless/HeadlessDisplay.h"
-#include "platform/user/Layered.h"
-#include "platform/user/DefWindowProc.h"
-#include "platform/user/Window.h"
-#include "platform/user/WindowClass.h"
+#include "platform/user/windows/Layered.h"
+#include "platform/user/windows/DefWindowProc.h"
+#include "platform/user/windows/Window.h"
+#include "platform/user/windows/WindowClass.h"
 
 namespace {
 

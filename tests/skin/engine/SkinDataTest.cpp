@@ -9,7 +9,7 @@
 
 #include "platform/rtl/Exceptions.h"
 #include "platform/rtl/FileUtils.h"
-#include "platform/user/Cursors.h"
+#include "platform/user/input/Cursors.h"
 #include "tests/skin/engine/SkinTestUtil.h"
 
 namespace {

@@ -8,7 +8,7 @@
 #include "platform/backend/headless/HeadlessDisplay.h"
 #include "platform/gdi/Gdi.h"
 #include "platform/ui/system/Clipbrd.h"
-#include "platform/user/GlobalMemory.h"
+#include "platform/user/system/GlobalMemory.h"
 #include "skin/engine/SPUtils.h"
 #include "tests/skin/engine/SkinPixels.h"
 

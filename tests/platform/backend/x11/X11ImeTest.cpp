@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "platform/backend/headless/HeadlessDisplay.h"
-#include "platform/user/Ime.h"
+#include "platform/user/input/Ime.h"
 #include "platform/user/User.h"
 
 #include "platform/backend/x11/X11State.h"

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/user/Input.h"
+#include "platform/user/input/Input.h"
 
 #include <X11/keysym.h>
 

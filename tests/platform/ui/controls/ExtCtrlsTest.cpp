@@ -9,7 +9,7 @@
 #include "platform/graphics/Icon.h"
 #include "platform/rtl/Exceptions.h"
 #include "platform/ui/controls/ClassicDraw.h"
-#include "platform/user/ScrollBars.h"
+#include "platform/user/nonclient/ScrollBars.h"
 
 namespace {
 

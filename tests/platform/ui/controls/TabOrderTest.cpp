@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/user/DialogNavigation.h"
+#include "platform/user/windows/DialogNavigation.h"
 #include "tests/platform/ui/UiTestSupport.h"
 
 namespace {

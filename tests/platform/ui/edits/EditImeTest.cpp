@@ -7,7 +7,7 @@
 #include "tests/platform/ui/FormTestFixture.h"
 #include "platform/ui/edits/Edit.h"
 #include "platform/ui/edits/Memo.h"
-#include "platform/user/Ime.h"
+#include "platform/user/input/Ime.h"
 
 namespace {
 

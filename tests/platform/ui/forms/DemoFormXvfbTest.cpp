@@ -15,7 +15,7 @@
 #include "platform/ui/forms/Application.h"
 #include "platform/ui/controls/ClassicDraw.h"
 #include "platform/ui/forms/Screen.h"
-#include "platform/user/NonClient.h"
+#include "platform/user/nonclient/NonClient.h"
 #include "platform/user/User.h"
 #include "tests/support/XvfbServer.h"
 

@@ -5,7 +5,7 @@
 #include "tests/platform/ui/menus/MenuTestSupport.h"
 #include "tests/platform/ui/UiTestSupport.h"
 #include "platform/ui/controls/ClassicDraw.h"
-#include "platform/user/Focus.h"
+#include "platform/user/input/Focus.h"
 
 namespace {
 

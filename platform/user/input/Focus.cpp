@@ -1,0 +1,164 @@
+#include "platform/user/input/Focus.h"
+
+#include "platform/user/input/MessageQueue.h"
+#include "platform/user/windows/Window.h"
+#include "platform/user/windows/WindowInternal.h"
+#include "platform/user/windows/WindowPos.h"
+
+namespace {
+
+WND* g_active = nullptr;
+WND* g_focus = nullptr;
+
+bool CanActivate(const WND* w) {
+  return w && !w->dead && (w->style & WS_VISIBLE) && !(w->style & WS_DISABLED) && !(w->exStyle & WS_EX_NOACTIVATE) &&
+         !(w->style & WS_MINIMIZE);
+}
+
+void SetActiveInternal(WND* w, int how) {
+  if (w == g_active) return;
+  WND* old = g_active;
+  TWindowPin pinOld(old), pinNew(w);
+  if (old && IsLive(old)) {
+    SendMessage(old, WM_NCACTIVATE, FALSE, reinterpret_cast<LPARAM>(w));
+    if (IsLive(old))
+      SendMessage(old, WM_ACTIVATE, MAKEWPARAM(WA_INACTIVE, (old->style & WS_MINIMIZE) ? 1 : 0),
+                  reinterpret_cast<LPARAM>(w));
+  }
+  if (w && !IsLive(w)) w = nullptr;
+  g_active = w;
+  if (!w) {
+    if (old && IsLive(old)) SendMessage(old, WM_ACTIVATEAPP, FALSE, 0);
+    if (g_focus) SetFocus(nullptr);
+    return;
+  }
+  if (!old) SendMessage(w, WM_ACTIVATEAPP, TRUE, 0);
+  if (w->dead || g_active != w) return;
+  ZOrderInsert(w, HWND_TOP);
+  SendMessage(w, WM_NCACTIVATE, TRUE, reinterpret_cast<LPARAM>(old));
+  if (w->dead || g_active != w) return;
+  SendMessage(w, WM_ACTIVATE, MAKEWPARAM(how, (w->style & WS_MINIMIZE) ? 1 : 0), reinterpret_cast<LPARAM>(old));
+  if (w->dead || g_active != w) return;
+  // The focus follows activation unless the handler put it inside w.
+  if (!g_focus || TopLevelOf(g_focus) != w) SetFocus(w);
+}
+
+WND* NextToActivate(WND* leaving) {
+  if (leaving->owner && CanActivate(leaving->owner)) return leaving->owner;
+  for (WND* t : TopLevelWindows())
+    if (t != leaving && CanActivate(t) && !(t->exStyle & WS_EX_TOOLWINDOW)) return t;
+  return nullptr;
+}
+
+}  // namespace
+
+void ActivateForShow(WND* w) {
+  if (CanActivate(w)) SetActiveInternal(w, WA_ACTIVE);
+}
+
+void SetActiveWindowByClick(WND* top) { SetActiveInternal(top, WA_CLICKACTIVE); }
+
+void ActiveWindowHidden(WND* w) {
+  if (g_active != w) return;
+  SetActiveInternal(NextToActivate(w), WA_ACTIVE);
+}
+
+void FocusWindowGone(WND* w) {
+  if (g_focus == w) g_focus = nullptr;
+  if (g_active == w) g_active = nullptr;
+}
+
+HWND GetFocus() { return g_focus; }
+HWND GetActiveWindow() { return g_active; }
+HWND GetForegroundWindow() { return g_active; }
+
+HWND SetActiveWindow(HWND hwnd) {
+  WND* old = g_active;
+  if (!hwnd) {
+    SetActiveInternal(nullptr, WA_INACTIVE);
+    return old;
+  }
+  WND* w = LiveWindow(hwnd);
+  if (!w) return nullptr;
+  w = TopLevelOf(w);
+  if (w->style & WS_DISABLED) return nullptr;
+  TWindowPin pin(w);
+  SetActiveInternal(w, WA_ACTIVE);
+  if (!w->dead) RaiseNative(w);
+  return old;
+}
+
+BOOL SetForegroundWindow(HWND hwnd) {
+  WND* w = LiveWindow(hwnd);
+  if (!w) return FALSE;
+  w = TopLevelOf(w);
+  TWindowPin pin(w);
+  SetActiveInternal(w, WA_ACTIVE);
+  if (!w->dead) RaiseNative(w);
+  return TRUE;
+}
+
+void RaiseNative(WND* top) {
+  TDisplay* d = CurrentDisplay();
+  if (d && top->native && !top->IsChild() && (top->style & WS_VISIBLE)) d->ActivateNativeWindow(top->native);
+}
+
+HWND SetFocus(HWND hwnd) {
+  if (!MainThreadCheck()) return nullptr;
+  WND* old = g_focus;
+  if (!hwnd) {
+    if (!old) return nullptr;
+    g_focus = nullptr;
+    if (IsLive(old)) SendMessage(old, WM_KILLFOCUS, 0, 0);
+    return old;
+  }
+  WND* w = LiveWindow(hwnd);
+  if (!w) return nullptr;
+  TWindowPin pin(w);
+  WND* top = TopLevelOf(w);
+  if (top != g_active) {
+    if (top->style & WS_DISABLED) return nullptr;
+    SetActiveInternal(top, WA_ACTIVE);
+    if (w->dead) return nullptr;
+    old = old == g_focus ? old : g_focus;
+  }
+  if (g_focus == w) return old;
+  WND* prev = g_focus;
+  g_focus = w;
+  if (prev && IsLive(prev)) SendMessage(prev, WM_KILLFOCUS, reinterpret_cast<WPARAM>(w), 0);
+  if (g_focus == w && !w->dead) SendMessage(w, WM_SETFOCUS, reinterpret_cast<WPARAM>(prev), 0);
+  return old;
+}
+
+namespace {
+
+// The enabled, shown window that owns nothing enabled in front of it, found
+// through the windows `top` owns, directly or through other owned windows:
+// the modal window to bring forward when a disabled owner is chosen.
+WND* EnabledOwnedWindow(WND* top) {
+  for (WND* t : TopLevelWindows()) {
+    if (t == top || !(t->style & WS_VISIBLE) || (t->style & WS_DISABLED)) continue;
+    for (WND* o = t->owner; o; o = o->owner)
+      if (o == top) return t;
+  }
+  return nullptr;
+}
+
+}  // namespace
+
+void NativeActivationChanged(HWND topLevel, bool active) {
+  WND* w = LiveWindow(topLevel);
+  if (!w) return;
+  if (active && (TopLevelOf(w)->style & WS_DISABLED)) {
+    // A disabled window takes no activation; as on Windows, the window it
+    // waits for comes forward instead.
+    if (WND* modal = EnabledOwnedWindow(TopLevelOf(w))) {
+      TWindowPin pin(modal);
+      SetActiveInternal(modal, WA_ACTIVE);
+      if (!modal->dead) RaiseNative(modal);
+    }
+    return;
+  }
+  if (active) SetActiveInternal(TopLevelOf(w), WA_ACTIVE);
+  else if (g_active == TopLevelOf(w)) SetActiveInternal(nullptr, WA_INACTIVE);
+}
