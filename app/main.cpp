@@ -7,7 +7,7 @@
 #include <memory>
 #include <thread>
 
-#include "app/uMain_Program.h"
+#include "app/main/uMain_Program.h"
 #include "imaging/core/vqzdefs.h"
 #include "platform/backend/BackendSelect.h"
 #include "platform/backend/headless/HeadlessDisplay.h"

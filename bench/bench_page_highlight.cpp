@@ -12,10 +12,10 @@
 #include <filesystem>
 #include <string>
 
-#include "app/RectFrame.h"
-#include "app/RemoveHighLight.h"
-#include "app/uHighLight.h"
-#include "app/uMain.h"
+#include "app/tools/RectFrame.h"
+#include "app/pixels/RemoveHighLight.h"
+#include "app/pages/uHighLight.h"
+#include "app/main/uMain.h"
 #include "platform/backend/headless/HeadlessDisplay.h"
 #include "platform/graphics/Bitmap.h"
 #include "platform/rtl/FileUtils.h"

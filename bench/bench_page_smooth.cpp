@@ -12,10 +12,10 @@
 #include <filesystem>
 #include <string>
 
-#include "app/uMain.h"
-#include "app/uMain_History.h"
-#include "app/uSmooth.h"
-#include "app/uSmooth_Form.h"
+#include "app/main/uMain.h"
+#include "app/main/uMain_History.h"
+#include "app/pixels/uSmooth.h"
+#include "app/pages/uSmooth_Form.h"
 #include "platform/backend/headless/HeadlessDisplay.h"
 #include "platform/graphics/Bitmap.h"
 #include "platform/rtl/FileUtils.h"

@@ -4,13 +4,13 @@
 #include <algorithm>
 #include <cmath>
 
-#include "app/BitmapRows.h"
-#include "app/Level.h"
-#include "app/PhotoAdjust.h"
-#include "app/RemoveHighLight.h"
-#include "app/RotateImage.h"
-#include "app/uSmooth.h"
-#include "app/uStain.h"
+#include "app/pixels/BitmapRows.h"
+#include "app/pixels/Level.h"
+#include "app/pixels/PhotoAdjust.h"
+#include "app/pixels/RemoveHighLight.h"
+#include "app/pixels/RotateImage.h"
+#include "app/pixels/uSmooth.h"
+#include "app/pixels/uStain.h"
 
 namespace {
 

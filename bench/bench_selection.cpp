@@ -6,9 +6,9 @@
 
 #include <memory>
 
-#include "app/AntLine.h"
-#include "app/HandCutFrame.h"
-#include "app/RectFrame.h"
+#include "app/tools/AntLine.h"
+#include "app/tools/HandCutFrame.h"
+#include "app/tools/RectFrame.h"
 #include "platform/backend/headless/HeadlessDisplay.h"
 #include "platform/graphics/Bitmap.h"
 #include "platform/ui/forms/Application.h"

@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "app/uMain_View.h"
+#include "app/main/uMain_View.h"
 #include "platform/backend/headless/HeadlessDisplay.h"
 #include "platform/graphics/Bitmap.h"
 #include "platform/ui/forms/Application.h"

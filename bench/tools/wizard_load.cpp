@@ -5,7 +5,7 @@
 // left out.
 #include <cstdio>
 
-#include "app/RotateImage.h"
+#include "app/pixels/RotateImage.h"
 
 int main(int argc, char** argv) {
   if (argc != 2) {

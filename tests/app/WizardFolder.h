@@ -8,7 +8,7 @@
 #include <functional>
 #include <string>
 
-#include "app/uMain.h"
+#include "app/main/uMain.h"
 #include "platform/rtl/Exceptions.h"
 #include "platform/ui/controls/Controls.h"
 

@@ -12,8 +12,8 @@
 #include <functional>
 #include <string>
 
-#include "app/uMain.h"
-#include "app/uMain_Page.h"
+#include "app/main/uMain.h"
+#include "app/main/uMain_Page.h"
 #include "imaging/core/vqzdefs.h"
 #include "platform/graphics/Bitmap.h"
 #include "platform/graphics/JPEGImage.h"

@@ -10,7 +10,7 @@
 #include <cstring>
 #include <string>
 
-#include "app/RotateImage.h"
+#include "app/pixels/RotateImage.h"
 #include "platform/graphics/JpegCodec.h"
 #include "platform/rtl/Exceptions.h"
 

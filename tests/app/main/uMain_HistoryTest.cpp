@@ -1,0 +1,279 @@
+#include "app/main/uMain_History.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <set>
+#include <vector>
+
+#include "tests/app/TempFolder.h"
+#include "platform/rtl/SafeSave.h"
+
+namespace {
+
+// A small picture whose every pixel says which one it is.
+std::unique_ptr<TBitmap> Picture(int tag, int w = 12, int h = 9) {
+  auto b = std::make_unique<TBitmap>(w, h, pf24bit);
+  for (int y = 0; y < h; ++y) {
+    auto* p = static_cast<Byte*>(b->ScanLine(y));
+    for (int x = 0; x < w; ++x, p += 3) p[0] = Byte(tag), p[1] = Byte(x), p[2] = Byte(y);
+  }
+  return b;
+}
+
+// The tag of a picture made by Picture, or -1 when it is not one.
+int TagOf(const std::unique_ptr<TBitmap>& b) {
+  if (!b || b->PixelFormat() != pf24bit) return -1;
+  const int tag = static_cast<const Byte*>(b->ScanLine(0))[0];
+  auto expected = Picture(tag, b->Width(), b->Height());
+  for (int y = 0; y < b->Height(); ++y)
+    if (std::memcmp(b->ScanLine(y), expected->ScanLine(y), std::size_t(b->Width()) * 3) != 0) return -1;
+  return tag;
+}
+
+std::set<std::string> FilesIn(const std::string& folder) {
+  std::set<std::string> names;
+  TSearchRec rec;
+  for (int r = FindFirst(folder + "/*", faAnyFile, rec); r == 0; r = FindNext(rec))
+    if (rec.Name != "." && rec.Name != "..") names.insert(rec.Name);
+  FindClose(rec);
+  return names;
+}
+
+struct FaultGuard {
+  ~FaultGuard() { SafeSaveFaults() = TSafeSaveFaults{}; }
+};
+
+// Points XDG_CACHE_HOME somewhere for one test.
+class CacheHome {
+ public:
+  explicit CacheHome(const std::string& path) {
+    const char* old = std::getenv("XDG_CACHE_HOME");
+    had_ = old != nullptr;
+    if (had_) old_ = old;
+    ::setenv("XDG_CACHE_HOME", path.c_str(), 1);
+  }
+  ~CacheHome() {
+    if (had_)
+      ::setenv("XDG_CACHE_HOME", old_.c_str(), 1);
+    else
+      ::unsetenv("XDG_CACHE_HOME");
+  }
+
+ private:
+  bool had_ = false;
+  std::string old_;
+};
+
+TEST(StepHistory, LivesBesideTheProgramWhenItCan) {
+  TTempFolder program;
+  std::string folder;
+  {
+    TStepHistory h(program.Path());
+    folder = h.Folder();
+    EXPECT_EQ(folder, program / "HisBmpDir");
+    EXPECT_TRUE(DirectoryExists(folder));
+    EXPECT_EQ(h.Index(), -1);
+    EXPECT_EQ(h.Count(), 0);
+    EXPECT_FALSE(h.CanUndo());
+    EXPECT_FALSE(h.CanRedo());
+  }
+  EXPECT_FALSE(DirectoryExists(folder));
+}
+
+TEST(StepHistory, FallsBackToAPerProcessCacheFolder) {
+  TTempFolder program, cache;
+  CacheHome home(cache.Path());
+  // Something that is not a folder stands where the history would go.
+  WriteAll(program / "HisBmpDir", "not a folder");
+  std::string folder;
+  {
+    TStepHistory h(program.Path());
+    folder = h.Folder();
+    EXPECT_EQ(folder, cache / ("lumiqa/HisBmpDir-" + std::to_string(::getpid())));
+    EXPECT_TRUE(h.Push(Picture(1).get()));
+    EXPECT_TRUE(FileExists(folder + "/0.bmp"));
+  }
+  EXPECT_FALSE(DirectoryExists(folder));
+  EXPECT_EQ(ReadAll(program / "HisBmpDir"), "not a folder");
+  // A history folder another user made, or a link standing for one, is not
+  // shared either.
+  TTempFolder other, shared;
+  ASSERT_TRUE(CreateDir(other / "HisBmpDir"));
+  ASSERT_TRUE(CreateDir(program / "linked-program"));
+  ASSERT_EQ(::symlink(shared.Path().c_str(), (program / "linked-program/HisBmpDir").c_str()), 0);
+  std::vector<std::string> folders = {program / "linked-program"};
+  // Giving a folder away takes the rights to do so.
+  if (::chown((other / "HisBmpDir").c_str(), ::geteuid() + 4321, ::getegid()) == 0) folders.push_back(other.Path());
+  for (const std::string& folder : folders) {
+    SCOPED_TRACE(folder);
+    TStepHistory h(folder);
+    EXPECT_EQ(h.Folder(), cache / ("lumiqa/HisBmpDir-" + std::to_string(::getpid())));
+  }
+  // Without a program folder at all, the same.
+  TStepHistory h("");
+  EXPECT_EQ(h.Folder(), cache / ("lumiqa/HisBmpDir-" + std::to_string(::getpid())));
+}
+
+TEST(StepHistory, RotateTwiceUndoTwiceThenPushDropsTheRedoTail) {
+  TTempFolder program;
+  TStepHistory h(program.Path());
+  ASSERT_TRUE(h.Push(Picture(10).get()));  // as the step found it
+  EXPECT_FALSE(h.CanUndo());
+  ASSERT_TRUE(h.Push(Picture(11).get()));
+  ASSERT_TRUE(h.Push(Picture(12).get()));
+  EXPECT_EQ(h.Index(), 2);
+  EXPECT_TRUE(h.CanUndo());
+  EXPECT_FALSE(h.CanRedo());
+
+  EXPECT_EQ(TagOf(h.Undo()), 11);
+  EXPECT_EQ(TagOf(h.Undo()), 10);
+  EXPECT_EQ(h.Index(), 0);
+  EXPECT_FALSE(h.CanUndo());
+  EXPECT_TRUE(h.CanRedo());
+  EXPECT_EQ(h.Undo(), nullptr);  // nothing before the first entry
+  EXPECT_EQ(h.Index(), 0);
+
+  EXPECT_EQ(TagOf(h.Redo()), 11);
+  EXPECT_EQ(TagOf(h.Undo()), 10);
+
+  ASSERT_TRUE(h.Push(Picture(13).get()));
+  EXPECT_FALSE(h.CanRedo());
+  EXPECT_TRUE(h.CanUndo());
+  EXPECT_EQ(h.Count(), 2);
+  EXPECT_EQ(FilesIn(h.Folder()), (std::set<std::string>{"0.bmp", "1.bmp"}));
+  EXPECT_EQ(h.Redo(), nullptr);
+  EXPECT_EQ(TagOf(h.Undo()), 10);
+  EXPECT_EQ(TagOf(h.Redo()), 13);
+}
+
+TEST(StepHistory, ReplacesTheCurrentEntryAndKeepsTheFirst) {
+  TTempFolder program;
+  TStepHistory h(program.Path());
+  ASSERT_TRUE(h.ReplaceCurrent(Picture(1).get()));  // empty: a plain push
+  ASSERT_TRUE(h.Push(Picture(2).get()));
+  ASSERT_TRUE(h.ReplaceCurrent(Picture(3).get()));
+  EXPECT_EQ(h.Count(), 2);
+  EXPECT_EQ(h.Index(), 1);
+  EXPECT_EQ(TagOf(h.Undo()), 1);
+  EXPECT_EQ(TagOf(h.Redo()), 3);
+  // After an undo, replacing entry 1 (position moved to 0, then a push)
+  // keeps the picture before in entry 0.
+  EXPECT_EQ(TagOf(h.Undo()), 1);
+  h.SetIndex(0);
+  ASSERT_TRUE(h.Push(Picture(4).get()));
+  EXPECT_EQ(h.Count(), 2);
+  EXPECT_EQ(TagOf(h.Undo()), 1);
+  EXPECT_EQ(TagOf(h.Redo()), 4);
+  h.SetIndex(99);
+  EXPECT_EQ(h.Index(), 1);
+  h.SetIndex(-7);
+  EXPECT_EQ(h.Index(), -1);
+}
+
+TEST(StepHistory, AFailedWriteLeavesTheHistoryAsItWas) {
+  TTempFolder program;
+  TStepHistory h(program.Path());
+  ASSERT_TRUE(h.Push(Picture(1).get()));
+  ASSERT_TRUE(h.Push(Picture(2).get()));
+  ASSERT_TRUE(h.Push(Picture(3).get()));
+  EXPECT_EQ(TagOf(h.Undo()), 2);
+  const std::function<void(TSafeSaveFaults&)> faults[] = {
+      [](TSafeSaveFaults& f) { f.CreateTemp = EACCES; },
+      [](TSafeSaveFaults& f) { f.Rename = EXDEV; },
+      [](TSafeSaveFaults& f) { f.DiskSpace = 10; },
+  };
+  for (const auto& fault : faults) {
+    {
+      FaultGuard guard;
+      fault(SafeSaveFaults());
+      EXPECT_FALSE(h.Push(Picture(9).get()));
+      EXPECT_FALSE(h.ReplaceCurrent(Picture(9).get()));
+    }
+    EXPECT_EQ(h.Index(), 1);
+    EXPECT_EQ(h.Count(), 3);
+    EXPECT_TRUE(h.CanRedo());
+    EXPECT_EQ(FilesIn(h.Folder()), (std::set<std::string>{"0.bmp", "1.bmp", "2.bmp"}));
+  }
+  // The entries are still the pictures they were.
+  EXPECT_EQ(TagOf(h.Redo()), 3);
+  EXPECT_EQ(TagOf(h.Undo()), 2);
+  EXPECT_EQ(TagOf(h.Undo()), 1);
+  EXPECT_FALSE(h.Push(nullptr));
+  TBitmap empty;
+  EXPECT_FALSE(h.Push(&empty));
+  EXPECT_EQ(h.Count(), 3);
+}
+
+// Entries last as long as their step: they are written whole, but never
+// flushed to the disk, which would cost more than a slider's edit.
+TEST(StepHistory, EntriesAreNotFlushedToTheDisk) {
+  TTempFolder program;
+  TStepHistory h(program.Path());
+  FaultGuard guard;
+  // A flush would fail; no push asks for one.
+  SafeSaveFaults().Sync = EIO;
+  ASSERT_TRUE(h.Push(Picture(1).get()));
+  ASSERT_TRUE(h.Push(Picture(2).get()));
+  ASSERT_TRUE(h.ReplaceCurrent(Picture(3).get()));
+  EXPECT_EQ(h.Count(), 2);
+  EXPECT_EQ(FilesIn(h.Folder()), (std::set<std::string>{"0.bmp", "1.bmp"}));
+  EXPECT_EQ(TagOf(h.Undo()), 1);
+  EXPECT_EQ(TagOf(h.Redo()), 3);
+}
+
+TEST(StepHistory, DeletesOnlyItsOwnFiles) {
+  TTempFolder program;
+  const std::string folder = program / "HisBmpDir";
+  ASSERT_TRUE(CreateDir(folder));
+  WriteAll(folder + "/notes.txt", "someone else's");
+  WriteAll(folder + "/7.bmp", "not an entry of ours");
+  {
+    TStepHistory h(program.Path());
+    ASSERT_EQ(h.Folder(), folder);
+    ASSERT_TRUE(h.Push(Picture(1).get()));
+    ASSERT_TRUE(h.Push(Picture(2).get()));
+    h.Clear();
+    EXPECT_EQ(h.Index(), -1);
+    EXPECT_EQ(h.Count(), 0);
+    EXPECT_EQ(FilesIn(folder), (std::set<std::string>{"7.bmp", "notes.txt"}));
+    ASSERT_TRUE(h.Push(Picture(3).get()));
+  }
+  // The folder stays because it is not empty; what was not ours is intact.
+  EXPECT_EQ(FilesIn(folder), (std::set<std::string>{"7.bmp", "notes.txt"}));
+  EXPECT_EQ(ReadAll(folder + "/notes.txt"), "someone else's");
+}
+
+TEST(StepHistory, AnUnreadableEntryGivesNoPictureAfterMoving) {
+  TTempFolder program;
+  TStepHistory h(program.Path());
+  ASSERT_TRUE(h.Push(Picture(1).get()));
+  ASSERT_TRUE(h.Push(Picture(2).get()));
+  WriteAll(h.EntryFile(0), "damaged");
+  EXPECT_EQ(h.Undo(), nullptr);
+  EXPECT_EQ(h.Index(), 0);
+  EXPECT_EQ(TagOf(h.Redo()), 2);
+  // A deleted entry file is no error when the history is cleared.
+  ASSERT_TRUE(DeleteFile(h.EntryFile(0)));
+  h.Clear();
+  EXPECT_TRUE(FilesIn(h.Folder()).empty());
+}
+
+TEST(StepHistory, EntriesAreTwentyFourBitFilesWhateverThePicture) {
+  TTempFolder program;
+  TStepHistory h(program.Path());
+  TBitmap deep(6, 5, pf32bit);
+  ASSERT_TRUE(h.Push(&deep));
+  EXPECT_EQ(deep.PixelFormat(), pf32bit);  // the caller's picture is left alone
+  const std::string bytes = ReadAll(h.EntryFile(0));
+  ASSERT_GT(bytes.size(), 30u);
+  EXPECT_EQ(Byte(bytes[28]), 24);
+  EXPECT_EQ(h.EntryFile(3), h.Folder() + "/3.bmp");
+}
+
+}  // namespace

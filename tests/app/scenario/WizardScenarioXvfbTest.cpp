@@ -1,0 +1,240 @@
+// The wizard's end-to-end scenario under a private Xvfb: the main window on
+// our X11 display, every pointer move, button, wheel notch and key sent to
+// the X server, which hands them to the program as a user's devices would.
+// The pointer moves with XWarpPointer, so the server itself reports the
+// motion and the crossings; buttons, wheel and keys are events sent to the
+// window under the pointer or in front. The program runs in this process so
+// the script can find its controls; the run ends with the saved files
+// checked against the pixel routines applied in the same order. Pictures of
+// every page go to $LUMIQA_SCREENSHOTS when it is set.
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+#include "app/main/UBmpToJpg.h"
+#include "imaging/core/vqzdefs.h"
+#include "platform/rtl/Exceptions.h"
+#include "platform/gdi/DeviceContext.h"
+#include "platform/user/paint/Paint.h"
+#include "platform/ui/forms/Application.h"
+#include "platform/user/windows/Window.h"
+#include "platform/user/windows/WindowPos.h"
+#include "tests/app/WizardFolder.h"
+#include "tests/app/scenario/WizardScenario.h"
+#include "tests/support/ScreenPng.h"
+// Xlib's Screen would clash with the framework's.
+#define Screen XlibScreen
+#include "tests/platform/backend/x11/X11Fixture.h"
+#undef Screen
+#include "platform/ui/forms/Screen.h"
+#include <X11/XKBlib.h>
+#include <X11/keysym.h>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+const std::string kPortrait = std::string(LUMIQA_TEST_DATA) + "/wizard/portrait.jpg";
+
+using scenario::FileBytes;
+
+LRESULT UnusedProc(HWND h, UINT m, WPARAM wp, LPARAM lp) { return DefWindowProc(h, m, wp, lp); }
+
+// The X server as the scenario's hand.
+class TXHost : public scenario::TScenarioHost {
+ public:
+  TXHost(Display* reader, TX11Display& display) : reader_(reader), display_(display) {}
+
+  void MoveTo(TPoint p) override {
+    at_ = p;
+    XWarpPointer(reader_, None, DefaultRootWindow(reader_), 0, 0, 0, 0, p.X, p.Y);
+    XFlush(reader_);
+  }
+  void Button(TMouseButton b, bool down) override {
+    const unsigned button = b == TMouseButton::mbLeft ? Button1 : b == TMouseButton::mbRight ? Button3 : Button2;
+    SendButton(button, down);
+    const unsigned mask = button == Button1 ? Button1Mask : button == Button3 ? Button3Mask : Button2Mask;
+    buttons_ = down ? buttons_ | mask : buttons_ & ~mask;
+  }
+  void Wheel(int notches) override {
+    for (int i = 0; i < std::abs(notches); ++i) {
+      SendButton(notches > 0 ? Button4 : Button5, true);
+      SendButton(notches > 0 ? Button4 : Button5, false);
+    }
+  }
+  void Key(int vk, bool down) override {
+    KeySym ks = NoSymbol;
+    unsigned modifier = 0;
+    switch (vk) {
+      case VK_RETURN: ks = XK_Return; break;
+      case VK_ESCAPE: ks = XK_Escape; break;
+      case VK_BACK: ks = XK_BackSpace; break;
+      case VK_HOME: ks = XK_Home; break;
+      case VK_END: ks = XK_End; break;
+      case VK_UP: ks = XK_Up; break;
+      case VK_DOWN: ks = XK_Down; break;
+      case VK_F4: ks = XK_F4; break;
+      case VK_SHIFT: ks = XK_Shift_L, modifier = ShiftMask; break;
+      case VK_MENU: ks = XK_Alt_L, modifier = Mod1Mask; break;
+      default: ADD_FAILURE() << "no key sym for virtual key " << vk; return;
+    }
+    SendKey(ks, down);
+    if (modifier) modifiers_ = down ? modifiers_ | modifier : modifiers_ & ~modifier;
+  }
+  void Type(const std::string& text) override {
+    for (char c : text) {
+      // Latin-1 characters are their own key syms.
+      const KeySym ks = KeySym(static_cast<unsigned char>(c));
+      const KeyCode code = XKeysymToKeycode(reader_, ks);
+      const bool shifted = code && XkbKeycodeToKeysym(reader_, code, 0, 0) != ks;
+      if (shifted) Key(VK_SHIFT, true);
+      SendKey(ks, true);
+      SendKey(ks, false);
+      if (shifted) Key(VK_SHIFT, false);
+    }
+  }
+  bool Shown(TForm* form) override {
+    if (!form->Showing()) return false;
+    const Window w = Window(display_.NativeOf(form->Handle()));
+    XWindowAttributes a{};
+    return w && XGetWindowAttributes(reader_, w, &a) && a.map_state == IsViewable;
+  }
+  void Shot(const std::string& name) override {
+    // What the server shows once every window has painted.
+    for (int i = 0; i < Screen->CustomFormCount(); ++i)
+      if (TCustomForm* f = Screen->CustomForms(i); f->Showing()) f->Update();
+    display_.Sync();
+    XSync(reader_, False);
+    MaybeSaveScreenshot(reader_, "wizard_scenario_" + name);
+  }
+  bool OnScreen(TForm* form) override {
+    // A few points of the window: what our side painted last is what the
+    // server shows.
+    const Surface* ours = WindowSurface(form->Handle());
+    if (!ours || !ours->Valid() || !ours->IsBGRX()) return false;
+    for (int i = 1; i < 4; ++i) {
+      const int x = ours->width * i / 4, y = ours->height * i / 4;
+      const std::uint32_t painted = reinterpret_cast<const std::uint32_t*>(ours->Row(y))[x] & 0xFFFFFF;
+      XImage* img = XGetImage(reader_, DefaultRootWindow(reader_), form->Left() + x, form->Top() + y, 1, 1,
+                              AllPlanes, ZPixmap);
+      if (!img) return false;
+      const unsigned long shown = XGetPixel(img, 0, 0) & 0xFFFFFF;
+      XDestroyImage(img);
+      if (shown != painted) return false;
+    }
+    return true;
+  }
+
+ private:
+  // The native window of the top-level form under the pointer, else of the
+  // active one.
+  Window Target() const {
+    HWND h = WindowFromPoint(POINT{at_.X, at_.Y});
+    if (h) h = GetAncestor(h, GA_ROOT);
+    if (!h) h = GetActiveWindow();
+    return h ? Window(display_.NativeOf(h)) : 0;
+  }
+  Window Front() const {
+    HWND h = GetActiveWindow();
+    return h ? Window(display_.NativeOf(h)) : Target();
+  }
+  void SendButton(unsigned button, bool down) {
+    const Window w = Target();
+    if (!w) return ADD_FAILURE() << "no window under " << at_.X << "," << at_.Y;
+    XEvent ev{};
+    ev.xbutton.type = down ? ButtonPress : ButtonRelease;
+    ev.xbutton.display = reader_;
+    ev.xbutton.window = w;
+    ev.xbutton.root = DefaultRootWindow(reader_);
+    ev.xbutton.x_root = at_.X;
+    ev.xbutton.y_root = at_.Y;
+    Window child = 0;
+    XTranslateCoordinates(reader_, DefaultRootWindow(reader_), w, at_.X, at_.Y, &ev.xbutton.x, &ev.xbutton.y, &child);
+    ev.xbutton.button = button;
+    ev.xbutton.state = buttons_ | modifiers_;
+    ev.xbutton.same_screen = True;
+    XSendEvent(reader_, w, False, down ? ButtonPressMask : ButtonReleaseMask, &ev);
+    XFlush(reader_);
+  }
+  void SendKey(KeySym ks, bool down) {
+    const Window w = Front();
+    if (!w) return ADD_FAILURE() << "no window in front";
+    XEvent ev{};
+    ev.xkey.type = down ? KeyPress : KeyRelease;
+    ev.xkey.display = reader_;
+    ev.xkey.window = w;
+    ev.xkey.root = DefaultRootWindow(reader_);
+    ev.xkey.keycode = XKeysymToKeycode(reader_, ks);
+    ev.xkey.state = modifiers_ | buttons_;
+    ev.xkey.x_root = at_.X;
+    ev.xkey.y_root = at_.Y;
+    ev.xkey.same_screen = True;
+    XSendEvent(reader_, w, False, down ? KeyPressMask : KeyReleaseMask, &ev);
+    XFlush(reader_);
+  }
+
+  Display* reader_;
+  TX11Display& display_;
+  TPoint at_{};
+  unsigned buttons_ = 0, modifiers_ = 0;
+};
+
+class WizardScenarioXvfb : public TX11Fixture {
+ protected:
+  std::string dir;
+  std::unique_ptr<TApplication> app_;
+  TApplication* savedApp_ = nullptr;
+  std::function<void(TObject*)> savedHook_;
+  TFrm_Main* main = nullptr;
+
+  void SetUp() override {
+    StartX11(1024, 768, "WizardScenarioXvfbUnused", UnusedProc, 0x404850);
+    if (IsSkipped() || HasFatalFailure()) return;
+    StartImagingLibrary();
+    dir = "/tmp/lumiqa-scenario-" + std::to_string(getpid());
+    wizard::MakeWizardFolder(dir);
+    fs::copy_file(kPortrait, dir + "/pictures/portrait.jpg");
+    savedHook_ = wizard::FailOnActionErrors();
+    savedApp_ = Application;
+    app_ = std::make_unique<TApplication>(nullptr);
+    Application = app_.get();
+    app_->CreateForm(main);
+    main->Show();
+    ASSERT_TRUE(WaitUntil([&] { return Viewable(Window(display->NativeOf(main->Handle()))); }));
+  }
+  void TearDown() override {
+    if (app_) {
+      app_->DestroyComponents();
+      ProcessPendingMessages();
+      Application = savedApp_;
+      app_.reset();
+      ApplicationHandleExceptionHook = savedHook_;
+      SetWizardFolder("");
+      EndImagingLibrary();
+      fs::remove_all(dir);
+    }
+    StopX11();
+  }
+};
+
+TEST_F(WizardScenarioXvfb, EveryStepOnThePortraitWithInputThroughTheServer) {
+  TXHost host(reader, *display);
+  scenario::TScript script;
+  scenario::TWizardScenario plan(host, script, dir + "/pictures");
+  plan.Build(kPortrait);
+  script.Start(app_.get(), 10, 1500);
+  ASSERT_TRUE(WaitUntil([&] { return script.Finished(); }, 240000)) << "the scenario never ended";
+  ASSERT_FALSE(script.Failed());
+  EXPECT_GT(plan.highlightChanged, 20);
+  EXPECT_EQ(plan.lassoBrightened, 1);
+  EXPECT_EQ(plan.moleLightened, 2);
+  std::unique_ptr<TBitmap> bmp = LoadPicture(dir + "/pictures/result.bmp");
+  ASSERT_NE(bmp, nullptr);
+  EXPECT_TRUE(scenario::SamePicture(bmp.get(), plan.expected.get()));
+  ASSERT_TRUE(SaveAsJpeg(plan.expected.get(), dir + "/expected.jpg", 100));
+  EXPECT_TRUE(FileBytes(dir + "/pictures/result.jpg") == FileBytes(dir + "/expected.jpg"));
+}
+
+}  // namespace
