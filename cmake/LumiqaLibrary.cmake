@@ -13,6 +13,11 @@ function(lumiqa_library target folder)
     add_library(${target} STATIC ${sources})
     target_include_directories(${target} PUBLIC ${CMAKE_SOURCE_DIR})
     target_link_libraries(${target} PUBLIC ${L_DEPS})
+    # Only the libraries carry fuzzing coverage: the fuzz targets explore
+    # them, and the tests and benchmarks need not pay for it.
+    if(LUMIQA_FUZZ)
+      target_compile_options(${target} PRIVATE -fsanitize=fuzzer-no-link)
+    endif()
   else()
     add_library(${target} INTERFACE)
     target_include_directories(${target} INTERFACE ${CMAKE_SOURCE_DIR})

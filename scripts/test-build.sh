@@ -5,7 +5,7 @@ jobs=${LUMIQA_JOBS:-$(nproc)}
 configure_test_build() {
   cmake -S . -B "$build" -G Ninja \
     -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
-    -DCMAKE_BUILD_TYPE=Debug -DCMAKE_C_FLAGS_DEBUG="-O1 -g" -DCMAKE_CXX_FLAGS_DEBUG="-O1 -g" \
+    -DCMAKE_BUILD_TYPE=Debug -DCMAKE_C_FLAGS_DEBUG="-O1 -gline-tables-only" -DCMAKE_CXX_FLAGS_DEBUG="-O1 -gline-tables-only" \
     -DLUMIQA_SANITIZE=ON -DLUMIQA_FUZZ=ON -DLUMIQA_TESTS=ON -DLUMIQA_BENCH=ON >/dev/null
 }
 export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1:abort_on_error=0}
