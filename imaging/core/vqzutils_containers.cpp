@@ -1,6 +1,7 @@
 #include "imaging/core/vqzutils_containers.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
 #include <limits>
 
@@ -152,11 +153,18 @@ Int64 TVQByteArray::AppendFromStream(TStream* stream, Int64 count) {
 
 // ---- hash set ----------------------------------------------------------------------
 
-THash1::THash1(int bits) : bits_(std::clamp(bits, 0, kMaxHashBits)), buckets_(std::size_t{1} << bits_) {}
+void THash1::FreeBuckets::operator()(Bucket* p) const { std::free(p); }
+
+THash1::THash1(int bits)
+    : bits_(std::clamp(bits, 0, kMaxHashBits)),
+      bucketCount_(std::size_t{1} << bits_),
+      buckets_(static_cast<Bucket*>(std::calloc(bucketCount_, sizeof(Bucket)))) {
+  if (!buckets_) throw EOutOfMemory("Out of memory");
+}
 
 THash1::~THash1() {
-  for (Bucket& b : buckets_) {
-    if (b.State != kChain) continue;
+  for (std::size_t index : chains_) {
+    const Bucket& b = buckets_[index];
     for (THash1Item* it = b.First; it;) {
       THash1Item* next = it->Next;
       delete it;
@@ -172,7 +180,7 @@ bool THash1::Insert(std::uintptr_t value) {
 }
 
 bool THash1::InsertEx(std::uintptr_t value, int& bucket, THash1Item*& item) {
-  bucket = static_cast<int>(value & (buckets_.size() - 1));
+  bucket = static_cast<int>(value & (bucketCount_ - 1));
   item = nullptr;
   Bucket& b = buckets_[static_cast<std::size_t>(bucket)];
   switch (b.State) {
@@ -185,6 +193,7 @@ bool THash1::InsertEx(std::uintptr_t value, int& bucket, THash1Item*& item) {
       item = new THash1Item{value, nullptr, nullptr};
       b.First = new THash1Item{b.Value, item, b.Data};
       b.State = kChain;
+      chains_.push_back(static_cast<std::size_t>(bucket));
       break;
     }
     default: {
@@ -208,7 +217,7 @@ void*& THash1::BucketData(int bucket) {
 }
 
 bool THash1::Contains(std::uintptr_t value) const {
-  const Bucket& b = buckets_[value & (buckets_.size() - 1)];
+  const Bucket& b = buckets_[value & (bucketCount_ - 1)];
   if (b.State == kOne) return b.Value == value;
   if (b.State == kChain)
     for (const THash1Item* it = b.First; it; it = it->Next)

@@ -125,7 +125,7 @@ class THash1 : public TObject {
   std::string ClassName() const override { return "THash1"; }
 
   int Bits() const { return bits_; }
-  int BucketCount() const { return static_cast<int>(buckets_.size()); }
+  int BucketCount() const { return static_cast<int>(bucketCount_); }
   int Count() const { return count_; }
 
   // True when the value was added, false when it was there already.
@@ -147,9 +147,16 @@ class THash1 : public TObject {
     void* Data = nullptr;
     Byte State = kEmpty;
   };
+  struct FreeBuckets {
+    void operator()(Bucket* p) const;
+  };
   int bits_;
   int count_ = 0;
-  std::vector<Bucket> buckets_;
+  std::size_t bucketCount_;
+  // Zeroed memory is all empty buckets, so a big table costs nothing until
+  // it is used; only the chains made are walked when the set goes.
+  std::unique_ptr<Bucket[], FreeBuckets> buckets_;
+  std::vector<std::size_t> chains_;
 };
 
 // Access of a mapped view.
