@@ -373,13 +373,14 @@ TEST(Event, AutoResetReleasesOneWaiterPerSet) {
     });
   e.SetEvent();
   while (released.load() == 0) std::this_thread::yield();
-  // The second waiter must still be waiting; wait a little to be sure it
-  // was not released by the same set.
-  std::this_thread::sleep_for(std::chrono::milliseconds(3));
-  EXPECT_EQ(released.load(), 1);
+  // The first set was used up by the waiter it released.
+  EXPECT_EQ(e.WaitFor(0), wrTimeout);
   e.SetEvent();
   for (auto& w : waiters) w.join();
   EXPECT_EQ(released.load(), 2);
+  // Had the first set released both waiters, nobody would have used up the
+  // second, and the event would still be signalled.
+  EXPECT_EQ(e.WaitFor(0), wrTimeout);
 }
 
 TEST(Interlocked, ReturnValuesAndWrapAround) {

@@ -230,7 +230,7 @@ TEST_F(X11WindowManagerTest, ModalFormsHoldWhileTheirOwnerIsDisabled) {
   // Chosen by the user (a click, the task bar): the dialog comes forward and
   // keeps the keys.
   ManagerActivates(owner);
-  EXPECT_TRUE(WaitUntil([&] { return FocusedWindow() == X(dialog) && GetActiveWindow() == dialog; }, 3000));
+  EXPECT_TRUE(WaitUntil([&] { return FocusedWindow() == X(dialog) && GetActiveWindow() == dialog; }));
   EXPECT_NE(GetActiveWindow(), owner);
   EXPECT_GT(StackIndex(dialog), StackIndex(owner));
   g_modalChars = 0;
