@@ -13,6 +13,7 @@
 #include "platform/user/User.h"
 #include "skin/windows/SkinMenus.h"
 #include "tests/support/XvfbServer.h"
+#include "tests/support/MissingPackage.h"
 
 #define Screen XlibScreen
 #define Region XlibRegion
@@ -48,7 +49,7 @@ bool PointerGrabbedByOthers(Display* reader) {
 TEST(SkinMenusXvfbTest, PopupOpensOverOtherWindowsHoldsThePointerAndClosesOnAPressOutside) {
   TXvfbServer server;
   std::string why;
-  if (!server.Start(640, 480, &why)) GTEST_SKIP() << why;
+  if (!server.Start(640, 480, &why)) LUMIQA_SKIP_MISSING_PACKAGE(why);
   std::unique_ptr<TX11Display> display = TX11Display::Open(server.Name().c_str());
   ASSERT_NE(display, nullptr);
   std::unique_ptr<Display, int (*)(Display*)> readerConn(XOpenDisplay(server.Name().c_str()), XCloseDisplay);

@@ -16,6 +16,7 @@
 #include "platform/user/User.h"
 #include "tests/support/ChildProgram.h"
 #include "tests/support/XvfbServer.h"
+#include "tests/support/MissingPackage.h"
 
 #include <X11/Xlib.h>
 // Xlib's Region type would clash with ours.
@@ -30,7 +31,7 @@ class TX11Fixture : public ::testing::Test {
   // no unpainted or unshaped pixel can be taken for ours; -1 leaves it.
   void StartX11(int width, int height, const char* className, WNDPROC proc, long rootColour = -1) {
     std::string why;
-    if (!server.Start(width, height, &why)) GTEST_SKIP() << why;
+    if (!server.Start(width, height, &why)) LUMIQA_SKIP_MISSING_PACKAGE(why);
     display = TX11Display::Open(server.Name().c_str());
     ASSERT_NE(display, nullptr);
     reader = XOpenDisplay(server.Name().c_str());
@@ -54,7 +55,7 @@ class TX11Fixture : public ::testing::Test {
     std::string why;
     std::vector<std::string> args;
     if (std::string(program) == "openbox") args = {"--sm-disable"};
-    if (!wm.Start(program, args, server.Name(), &why)) GTEST_SKIP() << why;
+    if (!wm.Start(program, args, server.Name(), &why)) LUMIQA_SKIP_MISSING_PACKAGE(why);
     ASSERT_TRUE(WaitUntil([&] { return WindowManagerAlive(); })) << program << " never took the screen";
     // A manager drops map requests made before it has finished starting:
     // ready once a probe window of ours is managed, asking again as long as

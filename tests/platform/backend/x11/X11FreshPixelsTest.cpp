@@ -21,6 +21,7 @@
 #include "platform/rtl/Clock.h"
 #include "platform/user/User.h"
 #include "tests/platform/backend/x11/X11Fixture.h"
+#include "tests/support/MissingPackage.h"
 
 namespace {
 
@@ -97,7 +98,7 @@ class X11FreshPixelsTest : public TX11Fixture, public ::testing::WithParamInterf
     if (GetParam().helper == THelper::manager) StartWindowManager();
     if (GetParam().helper == THelper::compositor) {
       std::string why;
-      if (!wm.Start("xcompmgr", {}, server.Name(), &why)) GTEST_SKIP() << why;
+      if (!wm.Start("xcompmgr", {}, server.Name(), &why)) LUMIQA_SKIP_MISSING_PACKAGE(why);
       ASSERT_TRUE(WaitUntil([&] { return display->CompositorRunning(); })) << "xcompmgr never took the selection";
     }
   }

@@ -13,6 +13,7 @@
 #include "platform/user/User.h"
 #include "tests/platform/backend/x11/X11Fixture.h"
 #include "tests/support/ScreenPng.h"
+#include "tests/support/MissingPackage.h"
 
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
@@ -311,7 +312,7 @@ TEST_F(X11LayeredTest, PerPixelWindowsFollowTheCompositorAsItComesAndGoes) {
   MaybeSaveScreenshot(reader, "layered-without-compositor");
 
   std::string why;
-  if (!wm.Start("xcompmgr", {}, server.Name(), &why)) GTEST_SKIP() << why;
+  if (!wm.Start("xcompmgr", {}, server.Name(), &why)) LUMIQA_SKIP_MISSING_PACKAGE(why);
   ASSERT_TRUE(WaitUntil([&] { return display->CompositorRunning(); })) << "xcompmgr never took the selection";
   // The X window showing it now (made anew on the ARGB visual).
   auto shown = [&] { return Window(display->XWindowOf(glow)); };

@@ -16,6 +16,7 @@
 #include "platform/backend/BackendSelect.h"
 #include "platform/user/User.h"
 #include "tests/support/XvfbServer.h"
+#include "tests/support/MissingPackage.h"
 
 namespace {
 
@@ -79,7 +80,7 @@ LRESULT Proc(HWND h, UINT m, WPARAM wp, LPARAM lp) { return DefWindowProc(h, m, 
 TEST(X11LostDisplayTest, ProgramEndsWithAMessageAndAFailureStatusAfterItsHooks) {
   TXvfbServer server;
   std::string why;
-  if (!server.Start(320, 240, &why)) GTEST_SKIP() << why;
+  if (!server.Start(320, 240, &why)) LUMIQA_SKIP_MISSING_PACKAGE(why);
   int ready[2], hooks[2], err[2];
   ASSERT_EQ(pipe(ready), 0);
   ASSERT_EQ(pipe(hooks), 0);

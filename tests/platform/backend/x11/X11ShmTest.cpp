@@ -13,6 +13,7 @@
 #include "platform/gdi/Gdi.h"
 #include "platform/user/User.h"
 #include "tests/support/XvfbServer.h"
+#include "tests/support/MissingPackage.h"
 
 #include <X11/Xlib.h>
 #define Region XlibRegion
@@ -96,7 +97,7 @@ class X11ShmTest : public ::testing::Test {
 
   void SetUp() override {
     std::string why;
-    if (!server.Start(kScreenW, kScreenH, &why)) GTEST_SKIP() << why;
+    if (!server.Start(kScreenW, kScreenH, &why)) LUMIQA_SKIP_MISSING_PACKAGE(why);
     if (AttachedSegmentsOfThisProcess() < 0) GTEST_SKIP() << "/proc/sysvipc/shm is not readable";
     reader = XOpenDisplay(server.Name().c_str());
     ASSERT_NE(reader, nullptr);
