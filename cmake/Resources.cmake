@@ -3,19 +3,19 @@
 # Type: the sub-folder's name when the file sits in one, else from the
 # extension (.bmp BITMAP, .cur CURSOR, .ico ICON, .dfm/.frm FORM, anything
 # else RCDATA). Name: the file name without its extension. Look-ups ignore case.
-file(GLOB_RECURSE resource_files CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/resources/*)
+file(GLOB_RECURSE resource_files CONFIGURE_DEPENDS ${Lumiqa_SOURCE_DIR}/resources/*)
 # The skin is a data folder installed beside the program, not a resource.
 list(FILTER resource_files EXCLUDE REGEX "/resources/Skin/")
 list(SORT resource_files)
 
-set(res_asm "${CMAKE_BINARY_DIR}/generated/resources.S")
-set(res_cpp "${CMAKE_BINARY_DIR}/generated/resources.cpp")
+set(res_asm "${Lumiqa_BINARY_DIR}/generated/resources.S")
+set(res_cpp "${Lumiqa_BINARY_DIR}/generated/resources.cpp")
 set(asm_text "\t.section .rodata\n")
 set(cpp_decl "")
 set(cpp_rows "")
 set(index 0)
 foreach(path ${resource_files})
-  file(RELATIVE_PATH rel ${CMAKE_SOURCE_DIR}/resources ${path})
+  file(RELATIVE_PATH rel ${Lumiqa_SOURCE_DIR}/resources ${path})
   get_filename_component(dir ${rel} DIRECTORY)
   get_filename_component(stem ${rel} NAME_WE)
   get_filename_component(ext ${rel} LAST_EXT)
@@ -58,3 +58,4 @@ set_source_files_properties(${res_asm} PROPERTIES OBJECT_DEPENDS "${resource_fil
 # An object library, so that the registrar is never dropped by the linker.
 add_library(lumiqa_resources OBJECT ${res_asm} ${res_cpp})
 target_link_libraries(lumiqa_resources PUBLIC platform_rtl)
+add_library(Lumiqa::resources ALIAS lumiqa_resources)
