@@ -1,6 +1,7 @@
 #!/usr/bin/env python3
 """Draws the themed control pack's pictures, one set per look, as 24-bit BMP
-files under resources/bitmap/themed/ (the resource name is the file name).
+files under resources/bitmap/themed/<look>/ (the resource name is the file
+name; the sub-folder per look only keeps the folder readable).
 
     python3 scripts/themed_bitmaps.py [output-folder]
 
@@ -755,8 +756,10 @@ def main():
     folder = sys.argv[1] if len(sys.argv) > 1 else os.path.join(root, 'resources', 'bitmap', 'themed')
     os.makedirs(folder, exist_ok=True)
     for look in LOOKS:
+        sub = os.path.join(folder, look.prefix.lower())
+        os.makedirs(sub, exist_ok=True)
         for name, pic in pictures(look):
-            pic.save(os.path.join(folder, name + '.bmp'))
+            pic.save(os.path.join(sub, name + '.bmp'))
     menu_checked().save(os.path.join(folder, 'MENU_CHECKED.bmp'))
 
 
