@@ -428,6 +428,7 @@ bool ContainsScreenPoint(const WND* w, POINT screen) {
 }
 
 WND* DeepestChild(WND* w, POINT screen) {
+  if (w->style & WS_DISABLED) return w;
   POINT co = ClientOriginScreen(w);
   if (!Bounds(co.X, co.Y, w->client.Width(), w->client.Height()).Contains(screen)) return w;
   for (WND* c : w->children) {
@@ -444,8 +445,14 @@ namespace {
 
 // A window whose WM_NCHITTEST answers HTTRANSPARENT lets the mouse through
 // to what lies beneath it: its next siblings, then its parent. A disabled
-// window is not asked; its parent takes the point.
+// window is not asked and neither are its children, however enabled: a
+// disabled top-level window takes the point as HTERROR, a disabled child
+// leaves it to its parent.
 WND* HitBelow(WND* w, POINT screen, int* hit) {
+  if (w->style & WS_DISABLED) {
+    *hit = HTERROR;
+    return w;
+  }
   TWindowPin pin(w);
   POINT co = ClientOriginScreen(w);
   if (Bounds(co.X, co.Y, w->client.Width(), w->client.Height()).Contains(screen)) {
@@ -456,10 +463,6 @@ WND* HitBelow(WND* w, POINT screen, int* hit) {
       if (WND* found = HitBelow(c, screen, hit)) return found;
       if (w->dead) return nullptr;
     }
-  }
-  if (w->style & WS_DISABLED) {
-    *hit = HTERROR;
-    return w;
   }
   int code = int(SendMessage(w, WM_NCHITTEST, 0, PointToLParam(screen)));
   if (w->dead || code == HTTRANSPARENT) return nullptr;
