@@ -286,6 +286,40 @@ TEST_F(SizeStep, RotateDialogLayoutAndItsRadioButtons) {
   ExpectUntouched();
 }
 
+// While one of the page's dialogs is up, the page and the main window take no
+// clicks: the next-step button would free the page under the running dialog,
+// the crop button would open a second dialog on top.
+TEST_F(SizeStep, ThePageAndMainWindowTakeNoClicksWhileAPageDialogShows) {
+  Enter(64, 48);
+  struct TCase {
+    const char* name;
+    TControl* opener;
+  } cases[] = {{"rotate", SizePage()->Btn_Rotate}, {"crop", SizePage()->Btn_Cut}, {"resize", SizePage()->Btn_Zoom}};
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    TFrm_Size* page = SizePage();
+    const std::size_t modalsBefore = modals.size();
+    int beeps = 0;
+    WithDialog<TForm>(c.opener, [&](TForm* d) {
+      const int before = MessageBeepCount();
+      for (TControl* target : {static_cast<TControl*>(main->Btn_Next), static_cast<TControl*>(page->Btn_Cut),
+                               static_cast<TControl*>(page->Btn_Rotate), static_cast<TControl*>(main->Btn_Undo)}) {
+        Click(target);
+        EXPECT_EQ(Screen->ActiveForm(), d);
+        EXPECT_TRUE(d->Visible());
+      }
+      beeps = MessageBeepCount() - before;
+      EXPECT_EQ(main->CurrentStep, 2);
+      EXPECT_EQ(SizePage(), page);
+      Click(dynamic_cast<TControl*>(d->FindComponent("Btn_Cancel")));
+    });
+    EXPECT_EQ(modals.size(), modalsBefore + 1);  // no second dialog opened on top
+    EXPECT_EQ(beeps, 4);
+    EXPECT_EQ(SizePage(), page);
+    ExpectUntouched();
+  }
+}
+
 TEST_F(SizeStep, RotationsThroughTheDialogMatchTheRoutines) {
   Enter(64, 48);
   enum TKind { none, r90, r180, r270, any };
