@@ -23,6 +23,7 @@ bool Borderless(const TX11Native& n) {
 }
 
 Atom WindowType(TX11State& s, const TX11Native& n) {
+  if (n.splash) return s.atoms.netWmWindowTypeSplash;
   if (n.modal || (n.exStyle & WS_EX_DLGMODALFRAME)) return s.atoms.netWmWindowTypeDialog;
   if (n.toolWindow) return s.atoms.netWmWindowTypeUtility;
   return s.atoms.netWmWindowTypeNormal;
@@ -93,7 +94,8 @@ void WriteWmStateList(TX11State& s, const TX11Native& n) {
   std::vector<Atom> states;
   if (n.topmost) states.push_back(s.atoms.netWmStateAbove);
   // Owned windows have no task bar entry of their own, as on Windows.
-  if (n.toolWindow || OwnerNative(s, n)) states.push_back(s.atoms.netWmStateSkipTaskbar);
+  if (n.toolWindow || n.splash || OwnerNative(s, n)) states.push_back(s.atoms.netWmStateSkipTaskbar);
+  if (n.splash) states.push_back(s.atoms.netWmStateSkipPager);
   if (n.modal) states.push_back(s.atoms.netWmStateModal);
   if (n.maximized) {
     states.push_back(s.atoms.netWmStateMaximizedVert);
