@@ -174,7 +174,10 @@ std::unique_ptr<TX11Display> TX11Display::Open(const char* displayName) {
                {&s->atoms.wmState, "WM_STATE"},
                {&s->atoms.wmChangeState, "WM_CHANGE_STATE"},
                {&s->atoms.netWmWindowTypeSplash, "_NET_WM_WINDOW_TYPE_SPLASH"},
-               {&s->atoms.netWmStateSkipPager, "_NET_WM_STATE_SKIP_PAGER"}};
+               {&s->atoms.netWmStateSkipPager, "_NET_WM_STATE_SKIP_PAGER"},
+               {&s->atoms.netWmWindowTypeDnd, "_NET_WM_WINDOW_TYPE_DND"},
+               {&s->atoms.comptonShadow, "_COMPTON_SHADOW"},
+               {&s->atoms.picomShadow, "_PICOM_SHADOW"}};
   for (auto& n : names) *n.slot = XInternAtom(s->dpy, n.name, False);
 
   // Held keys repeat as presses alone, as Windows repeats WM_KEYDOWN.
@@ -487,8 +490,10 @@ void TX11Display::SetNativeStyle(TNativeWindow id, DWORD style, DWORD exStyle) {
   TX11Native* n = s_->Find(Window(id));
   if (!n || s_->ioLost) return;
   const bool enabledChanged = ((n->style ^ style) & WS_DISABLED) != 0;
+  const bool clickThrough = ((n->exStyle ^ exStyle) & WS_EX_TRANSPARENT) != 0;
   n->style = style;
   n->exStyle = exStyle;
+  if (clickThrough && n->popup) WriteX11ManagerHints(*s_, *n);
   ApplyMotifHints(*s_, *n);
   WriteX11InputHint(*s_, *n);
   // Windows this one owns are modal while it is disabled.

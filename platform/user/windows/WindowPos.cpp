@@ -427,6 +427,10 @@ bool ContainsScreenPoint(const WND* w, POINT screen) {
   return WindowRegionContains(w, local);
 }
 
+bool MouseGoesThrough(const WND* top) {
+  return (top->exStyle & (WS_EX_LAYERED | WS_EX_TRANSPARENT)) == (WS_EX_LAYERED | WS_EX_TRANSPARENT);
+}
+
 WND* DeepestChild(WND* w, POINT screen) {
   if (w->style & WS_DISABLED) return w;
   POINT co = ClientOriginScreen(w);
@@ -479,8 +483,10 @@ WND* WindowHitFromPoint(POINT screen, int* hit) {
     if (!IsLive(t)) continue;
     // A minimized window keeps its rectangle but is not on the screen.
     if (!(t->style & WS_VISIBLE) || (t->style & WS_MINIMIZE) || !ContainsScreenPoint(t, screen)) continue;
-    // Clear pixels of a layered window let the mouse through.
+    // Clear pixels of a layered window let the mouse through, and so does
+    // all of one that is also WS_EX_TRANSPARENT.
     if (LayeredPointTransparent(t, POINT{screen.X - t->rect.Left, screen.Y - t->rect.Top})) continue;
+    if (MouseGoesThrough(t)) continue;
     if (WND* w = HitBelow(t, screen, &code)) {
       if (hit) *hit = code;
       return w;
@@ -492,7 +498,8 @@ WND* WindowHitFromPoint(POINT screen, int* hit) {
 WND* WindowUnderPoint(POINT screen) {
   for (WND* t : TopLevelWindows()) {
     if (!(t->style & WS_VISIBLE) || (t->style & WS_MINIMIZE) || !ContainsScreenPoint(t, screen)) continue;
-    if (LayeredPointTransparent(t, POINT{screen.X - t->rect.Left, screen.Y - t->rect.Top})) continue;
+    if (LayeredPointTransparent(t, POINT{screen.X - t->rect.Left, screen.Y - t->rect.Top}) || MouseGoesThrough(t))
+      continue;
     return DeepestChild(t, screen);
   }
   return nullptr;

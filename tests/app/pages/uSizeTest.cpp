@@ -320,6 +320,39 @@ TEST_F(SizeStep, ThePageAndMainWindowTakeNoClicksWhileAPageDialogShows) {
   }
 }
 
+// The step's buttons glow around their whole size, the glow takes no click,
+// and it goes while a dialog of the page holds the main window.
+TEST_F(SizeStep, ButtonGlowsSurroundTheButtonTakeNoClickAndGoUnderADialog) {
+  Enter(64, 48);
+  for (TspSkinButton* b : {SizePage()->Btn_Rotate, SizePage()->Btn_Cut, SizePage()->Btn_Zoom}) {
+    SCOPED_TRACE(b->Name());
+    const TPoint c = Centre(b);
+    s.display.MouseMove(c.X, c.Y);
+    Idle();
+    TspLayerManager* glow = b->LayerManager();
+    ASSERT_NE(glow->LayerWindow, nullptr);
+    HWND layer = glow->LayerWindow->Handle();
+    EXPECT_TRUE(IsWindowVisible(layer));
+    RECT r{};
+    GetWindowRect(layer, &r);
+    const TPoint o = b->ClientToScreen(TPoint{0, 0});
+    EXPECT_EQ(r, Bounds(o.X - 6, o.Y - 6, b->Width() + 12, b->Height() + 12));
+    // Over the glow's ring the mouse reaches what lies beneath.
+    EXPECT_NE(WindowFromPoint(POINT{o.X - 3, o.Y + b->Height() / 2}), layer);
+    EXPECT_NE(WindowFromPoint(POINT{o.X + b->Width() + 2, o.Y + b->Height() / 2}), layer);
+    s.display.MouseMove(c.X + 300, c.Y + 200);
+    Idle();
+  }
+  TspSkinButton* rotate = SizePage()->Btn_Rotate;
+  bool glowDuringDialog = true;
+  WithDialog<TFrm_Rotate>(rotate, [&](TFrm_Rotate* d) {
+    TspLayerManager* glow = rotate->LayerManager();
+    glowDuringDialog = glow->LayerWindow && IsWindowVisible(glow->LayerWindow->Handle());
+    Click(d->Btn_Cancel);
+  });
+  EXPECT_FALSE(glowDuringDialog);
+}
+
 TEST_F(SizeStep, RotationsThroughTheDialogMatchTheRoutines) {
   Enter(64, 48);
   enum TKind { none, r90, r180, r270, any };
