@@ -532,6 +532,28 @@ TEST_F(SizeStep, CropFramesStartCentredOnTheShownPicture) {
   EXPECT_EQ(SizePage()->CutFrame()->Frame(), (TRect{left, top, left + e - 1, top + e - 1}));
 }
 
+// The skinned message dialog speaks the wizard's language in any locale:
+// its caption and buttons come from the skin's texts.
+TEST_F(SizeStep, TheCropQuestionsDialogIsChineseThroughout) {
+  Enter(64, 48);
+  StartCrop(true);
+  std::string caption, yes, no;
+  After(50, [&] {
+    auto* d = dynamic_cast<TspMessageForm*>(Screen->ActiveForm());
+    ASSERT_NE(d, nullptr);
+    caption = d->Caption();
+    yes = dynamic_cast<TControl*>(d->FindComponent("Yes"))->Caption();
+    no = dynamic_cast<TControl*>(d->FindComponent("No"))->Caption();
+    Snapshot(d, "size_crop_question");
+    Click(dynamic_cast<TControl*>(d->FindComponent("No")));
+  });
+  Click(SizePage()->Btn_Cut);
+  EXPECT_EQ(caption, "警告");
+  EXPECT_EQ(yes, "是(&Y)");
+  EXPECT_EQ(no, "否(&N)");
+  EXPECT_TRUE(CropFrame->Active());  // "No" keeps the crop going
+}
+
 TEST_F(SizeStep, DoubleClickCropsTheFramedBlock) {
   Enter(1000, 800);
   ZoomTo(0.5f);
