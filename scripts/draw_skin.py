@@ -165,8 +165,8 @@ def draw_caption_buttons():
 GLOW_MARGIN = 6
 
 
-def draw_glow():
-    w, h = BW + 2 * GLOW_MARGIN, BH + 2 * GLOW_MARGIN
+def draw_glow(inner_w, inner_h):
+    w, h = inner_w + 2 * GLOW_MARGIN, inner_h + 2 * GLOW_MARGIN
     colour, mask = Image(w, h, GLOW), Image(w, h, (0, 0, 0))
     for y in range(h):
         for x in range(w):
@@ -180,8 +180,11 @@ def draw_glow():
 
 
 # ---- controls ---------------------------------------------------------------------
+BUTTON_W, BUTTON_H = 80, 26
+
+
 def draw_button():
-    w, h = 80, 26
+    w, h = BUTTON_W, BUTTON_H
     states = [(WHITE, LINE), (ACCENT_TINT, ACCENT), (ACCENT_PRESS, ACCENT_DARK), ((246, 247, 248), LINE_SOFT),
               (WHITE, ACCENT)]
     img = Image(w, h * len(states))
@@ -273,7 +276,25 @@ def draw_hint():
 
 # ---- the ini --------------------------------------------------------------------------
 PICTURES = ["capbtns.bmp", "glow.bmp", "glowmask.bmp", "button.bmp", "edit.bmp", "spin.bmp", "slider.bmp",
-            "panel.bmp", "statusbar.bmp", "popup.bmp", "menu.bmp", "hint.bmp"]
+            "panel.bmp", "statusbar.bmp", "popup.bmp", "menu.bmp", "hint.bmp", "buttonglow.bmp",
+            "buttonglowmask.bmp"]
+
+
+RESOURCE_STRINGS = [
+    ("MI_MINCAPTION", "最小化(&N)"), ("MI_MAXCAPTION", "最大化(&X)"), ("MI_CLOSECAPTION", "关闭(&C)"),
+    ("MI_RESTORECAPTION", "还原(&R)"), ("MI_MINTOTRAYCAPTION", "最小化到托盘(&T)"), ("MI_ROLLUPCAPTION", "卷起(&L)"),
+    ("MINBUTTON_HINT", "最小化"), ("MAXBUTTON_HINT", "最大化"), ("CLOSEBUTTON_HINT", "关闭"),
+    ("TRAYBUTTON_HINT", "最小化到托盘"), ("ROLLUPBUTTON_HINT", "卷起"), ("MENUBUTTON_HINT", "系统菜单"),
+    ("RESTORE_HINT", "还原"),
+    ("EDIT_UNDO", "撤消"), ("EDIT_COPY", "复制"), ("EDIT_CUT", "剪切"), ("EDIT_PASTE", "粘贴"),
+    ("EDIT_DELETE", "删除"), ("EDIT_SELECTALL", "全选"),
+    ("MSG_BTN_YES", "是(&Y)"), ("MSG_BTN_NO", "否(&N)"), ("MSG_BTN_OK", "确定"), ("MSG_BTN_CANCEL", "取消"),
+    ("MSG_BTN_ABORT", "中止(&A)"), ("MSG_BTN_RETRY", "重试(&R)"), ("MSG_BTN_IGNORE", "忽略(&I)"),
+    ("MSG_BTN_ALL", "全部(&A)"), ("MSG_BTN_NOTOALL", "全部否(&O)"), ("MSG_BTN_YESTOALL", "全部是(&A)"),
+    ("MSG_BTN_HELP", "帮助(&H)"),
+    ("MSG_CAP_WARNING", "警告"), ("MSG_CAP_ERROR", "错误"), ("MSG_CAP_INFORMATION", "信息"),
+    ("MSG_CAP_CONFIRM", "确认"),
+]
 
 
 def pic(name):
@@ -344,8 +365,8 @@ def write_ini(path):
           "stretcheffect=1", "stretchtype=stfull"]
     L += font_keys(TEXT, TEXT) + ["downfontcolor=" + ini_colour(TEXT), "disabledfontcolor=" + ini_colour(TEXT_OFF),
                                   "morphing=1", "morphkind=mkdefault", "showfocus=0",
-                                  "glowlayerpictureindex=%d" % pic("glow.bmp"),
-                                  "glowlayermaskpictureindex=%d" % pic("glowmask.bmp"),
+                                  "glowlayerpictureindex=%d" % pic("buttonglow.bmp"),
+                                  "glowlayermaskpictureindex=%d" % pic("buttonglowmask.bmp"),
                                   "glowlayeroffsetleft=%d" % GLOW_MARGIN, "glowlayeroffsettop=%d" % GLOW_MARGIN,
                                   "glowlayeroffsetright=%d" % GLOW_MARGIN, "glowlayeroffsetbottom=%d" % GLOW_MARGIN,
                                   "glowlayershowoffsetx=%d" % GLOW_MARGIN, "glowlayershowoffsety=%d" % GLOW_MARGIN,
@@ -383,7 +404,10 @@ def write_ini(path):
                ("chighlight", ACCENT), ("chighlighttext", WHITE), ("cbtnhighlight", WHITE),
                ("cbtnshadow", (167, 175, 186)), ("c3dlight", (229, 231, 235)), ("c3ddkshadow", (107, 114, 128))]
     L += ["[SKINCOLORS]"] + ["%s=%s" % (k, ini_colour(c)) for k, c in colours]
-    with open(path, "w", newline="\r\n") as f:
+    # The skin library's texts in the wizard's language: the window menu, the
+    # caption buttons' hints, the edit menu and the message dialog.
+    L += ["[RESOURCESTRINGS]"] + ["%s=%s" % kv for kv in RESOURCE_STRINGS]
+    with open(path, "w", newline="\r\n", encoding="utf-8") as f:
         f.write("\n".join(L) + "\n")
 
 
@@ -392,8 +416,12 @@ def main():
     os.makedirs(out, exist_ok=True)
     draw_frame(True).save(os.path.join(out, "frame.bmp"))
     draw_frame(False).save(os.path.join(out, "frame_inactive.bmp"))
-    glow, mask = draw_glow()
+    glow, mask = draw_glow(BW, BH)
+    # The button's glow fits the button's skin rectangle, so the fitted
+    # glow of any button surrounds the whole button.
+    button_glow, button_mask = draw_glow(BUTTON_W, BUTTON_H)
     pictures = {"capbtns.bmp": draw_caption_buttons(), "glow.bmp": glow, "glowmask.bmp": mask,
+                "buttonglow.bmp": button_glow, "buttonglowmask.bmp": button_mask,
                 "button.bmp": draw_button(), "edit.bmp": draw_edit(), "spin.bmp": draw_spin(),
                 "slider.bmp": draw_slider(), "panel.bmp": draw_panel(), "statusbar.bmp": draw_statusbar(),
                 "popup.bmp": draw_popup(), "menu.bmp": draw_menu_rows(), "hint.bmp": draw_hint()}

@@ -6,7 +6,8 @@
 // are the disabled looks; magenta is the key colour in the bottom-left
 // pixel, edges blended toward the white button face), the splash, the two
 // title pictures, the caption logo and the flow dialog's arrow;
-// rcdata/wizard/LINKPIC.jpg: the after-save picture.
+// rcdata/wizard/LINKPIC.jpg: the after-save picture; rcdata/wizard/MAINICON.ico:
+// the program's icon (48 x 48, 32 bits with alpha).
 //
 // Shapes are signed distance functions sampled at pixel centres, which
 // gives smooth one-pixel edges at any size; text comes from the platform's
@@ -23,6 +24,7 @@
 #include "platform/gdi/Gdi.h"
 #include "platform/graphics/Bitmap.h"
 #include "platform/graphics/Canvas.h"
+#include "platform/graphics/Icon.h"
 #include "platform/graphics/JPEGImage.h"
 #include "platform/rtl/FileUtils.h"
 
@@ -172,6 +174,24 @@ class Picture {
     TBitmap probe(1, 1, pf24bit);
     SetUp(*probe.Canvas(), face, height, bold);
     return probe.Canvas()->TextWidth(text);
+  }
+
+  // 32 bits with straight alpha from the coverage; the fill colour the
+  // edges were mixed with is taken out again.
+  std::unique_ptr<TBitmap> ToAlphaBitmap(Rgb fill) const {
+    auto b = std::make_unique<TBitmap>(w_, h_, pf32bit);
+    for (int y = 0; y < h_; ++y) {
+      auto* row = static_cast<std::uint8_t*>(b->ScanLine(y));
+      for (int x = 0; x < w_; ++x) {
+        const float a = Alpha(x, y);
+        const Rgb& p = Get(x, y);
+        auto byte = [](float v) { return std::uint8_t(std::clamp(std::lround(v), 0L, 255L)); };
+        auto unmix = [&](float c, float f) { return a > 0 ? (c - f * (1 - a)) / a : 0.0f; };
+        row[4 * x] = byte(unmix(p.b, fill.b)), row[4 * x + 1] = byte(unmix(p.g, fill.g));
+        row[4 * x + 2] = byte(unmix(p.r, fill.r)), row[4 * x + 3] = byte(a * 255);
+      }
+    }
+    return b;
   }
 
   std::unique_ptr<TBitmap> ToBitmap() const {
@@ -371,6 +391,23 @@ std::unique_ptr<TBitmap> Logo() {
   return p.ToBitmap();
 }
 
+// The program's icon for the task bar and the window switcher: the mark on
+// nothing, 48 x 48.
+bool SaveIcon(const std::string& name) {
+  const Rgb fill = Make(98, 150, 214);
+  Picture p(48, 48, fill);
+  Mark(p, 1, 1, 46);
+  try {
+    TIcon icon;
+    icon.SetImage(*p.ToAlphaBitmap(fill), nullptr);
+    icon.SaveToFile(name);
+    return true;
+  } catch (const std::exception& e) {
+    std::fprintf(stderr, "draw_wizard_pictures: %s\n", e.what());
+    return false;
+  }
+}
+
 // The flow dialog's arrow between two steps, on the dialog's client colour.
 std::unique_ptr<TBitmap> Arrow() {
   Picture p(20, 20, kClient);
@@ -466,6 +503,7 @@ int main(int argc, char** argv) {
   ok &= SaveBmp(*Title2(), bitmaps + "TITLE2.bmp");
   ok &= SaveBmp(*Logo(), bitmaps + "LOGO.bmp");
   ok &= SaveBmp(*Arrow(), bitmaps + "ARROW.bmp");
+  ok &= SaveIcon(data + "MAINICON.ico");
   try {
     auto link = LinkPicture();
     TJPEGImage jpeg;

@@ -3,6 +3,7 @@
 #include "app/main/WizardPictures.h"
 #include "platform/rtl/Clock.h"
 #include "platform/ui/forms/Application.h"
+#include "platform/user/windows/Window.h"
 
 namespace {
 
@@ -28,6 +29,9 @@ TFrm_Splash::TFrm_Splash(TComponent* AOwner) : TForm(AOwner) { Frm_SplashLayout(
 void ShowSplash(TFrm_Splash* splash) {
   if (!splash) return;
   splash->SetBorderStyle(bsNone);
+  // Named as the program and kept out of the task bar and the switcher.
+  if (Application) splash->SetCaption(Application->Title());
+  SetWindowRole(splash->Handle(), TWindowRole::Splash);
   splash->Show();
   splash->Update();
   // Painted pixels reach the screen when the queue runs dry: let it, so the

@@ -15,7 +15,8 @@ class TFrm_Splash : public TForm {
 // How long the splash stays, in milliseconds.
 constexpr unsigned SplashMilliseconds = 1500;
 
-// Shows the splash borderless, paints it at once and blocks for
+// Shows the splash borderless as the desktop's splash window, named as the
+// application, paints it at once and blocks for
 // SplashMilliseconds on the platform's clock (the virtual clock in headless
 // runs, so nothing waits there).
 void ShowSplash(TFrm_Splash* splash);

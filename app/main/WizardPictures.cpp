@@ -20,6 +20,18 @@ std::unique_ptr<TBitmap> LoadWizardBitmap(const std::string& name) {
   return nullptr;
 }
 
+std::unique_ptr<TIcon> LoadWizardIcon(const std::string& name) {
+  try {
+    if (!FindResourceData("RCDATA", name)) return nullptr;
+    TResourceStream stream(name, "RCDATA");
+    auto icon = std::make_unique<TIcon>();
+    icon->LoadFromStream(stream);
+    return icon;
+  } catch (...) {
+    return nullptr;
+  }
+}
+
 std::unique_ptr<TJPEGImage> LoadWizardJpeg(const std::string& name) {
   try {
     if (!FindResourceData("RCDATA", name)) return nullptr;

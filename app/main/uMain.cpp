@@ -21,6 +21,7 @@
 #include "skin/controls/SkinCtrls.h"
 #include "skin/controls/spMessages.h"
 #include "skin/engine/SkinData.h"
+#include "skin/engine/SkinStrings.h"
 #include "skin/windows/Brenvale.h"
 
 TFrm_Main* Frm_Main = nullptr;
@@ -422,7 +423,13 @@ void TFrm_Main::FormCreate(TObject*) {
   OriginalImage.reset();
   HistoryStart();
   // A missing or unusable skin leaves the default look, without a word.
-  SkinData->LoadFromFile(NativePath(WizardFolder() + "\\Skin\\Skin.ini"));
+  const std::string skinIni = NativePath(WizardFolder() + "\\Skin\\Skin.ini");
+  SkinData->LoadFromFile(skinIni);
+  // The skin carries the skin library's texts in the wizard's language
+  // (window menu, message dialog, edit menu), whatever the locale.
+  auto* strings = new TspResourceStrData(this);
+  if (LoadSkinResStrings(strings, skinIni)) SkinData->SetResourceStrData(strings);
+  else delete strings;
 }
 
 void TFrm_Main::FormShow(TObject*) {

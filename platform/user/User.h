@@ -12,6 +12,7 @@
 #include "platform/user/windows/Layered.h"
 #include "platform/user/input/MessageQueue.h"
 #include "platform/user/system/Monitors.h"
+#include "platform/user/nonclient/Flash.h"
 #include "platform/user/nonclient/MoveSize.h"
 #include "platform/user/nonclient/NonClient.h"
 #include "platform/user/paint/Paint.h"

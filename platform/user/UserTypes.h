@@ -21,6 +21,10 @@ using SHORT = std::int16_t;
 using LONG = std::int32_t;
 
 using WNDPROC = LRESULT (*)(HWND, UINT, WPARAM, LPARAM);
+// What a top-level window is to the desktop beyond its styles: a splash
+// shows while the program starts, with no task bar or switcher entry.
+enum class TWindowRole { Normal, Splash };
+
 using TIMERPROC = void (*)(HWND, UINT, std::uintptr_t, DWORD);
 using WNDENUMPROC = BOOL (*)(HWND, LPARAM);
 

@@ -465,7 +465,14 @@ bool TspSkinButton::LayerReady() const {
 
 void TspSkinButton::ShowLayerFrame() {
   if (!LayerReady()) return;
-  if (auto* form = dynamic_cast<TForm*>(GetParentForm(this))) layerManager_->TopMost = form->FormStyle() == fsStayOnTop;
+  TCustomForm* parentForm = GetParentForm(this);
+  // A form waiting for a modal dialog shows no glow; the glow follows the
+  // form and goes when the form is disabled.
+  if (parentForm && parentForm->HandleAllocated()) {
+    if (!IsWindowEnabled(parentForm->Handle())) return;
+    layerManager_->SetOwnerWindow(parentForm->Handle());
+  }
+  if (auto* form = dynamic_cast<TForm*>(parentForm)) layerManager_->TopMost = form->FormStyle() == fsStayOnTop;
   TBitmap* G = SkinData()->GetActivePicture(glowPicture_);
   TBitmap* M = SkinData()->GetActivePicture(glowMask_);
   if (!G || !M) return;

@@ -99,12 +99,18 @@ TspMessageForm* CreateSkinMessageForm(const std::string& Msg, TMsgDlgType DlgTyp
     c->SetAlphaBlendValue(AlphaBlendValue);
 
     const int buttonHeight = ButtonHeight(CtrlSkinData, ButtonSkinDataName);
+    // The texts come from the controls' skin when it carries texts, else
+    // from the frame's skin, so a skin's own language reaches the dialog
+    // whichever of the two the program set.
+    const TspSkinData* texts =
+        (CtrlSkinData && CtrlSkinData->ResourceStrData()) || !SkinData || !SkinData->ResourceStrData() ? CtrlSkinData
+                                                                                                        : SkinData;
     int n = 0;
     for (int b = mbYes; b <= mbHelp; ++b)
       if (Buttons.Contains(TMsgDlgBtn(b))) ++n;
     const int rowWidth = n == 0 ? 0 : kButtonWidth * n + kButtonGap * n - kButtonGap;
 
-    form->SetCaption(SkinMessageCaption(DlgType, CtrlSkinData));
+    form->SetCaption(SkinMessageCaption(DlgType, texts));
 
     auto* label = new TspSkinStdLabel(form);
     label->SetName("Message");
@@ -152,7 +158,7 @@ TspMessageForm* CreateSkinMessageForm(const std::string& Msg, TMsgDlgType DlgTyp
       button->SetParent(form);
       button->SetName(kButtons[b].name);
       button->SetCanFocused(true);
-      button->SetCaption(SkinMessageButtonCaption(btn, CtrlSkinData));
+      button->SetCaption(SkinMessageButtonCaption(btn, texts));
       button->ModalResult = kButtons[b].result;
       if (btn == defaultBtn) button->SetDefault(true);
       if (btn == cancelBtn) button->Cancel = true;

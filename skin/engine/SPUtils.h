@@ -212,8 +212,8 @@ class TspLayerManager : public TComponent {
   void Hide();
 
   // Optional: keeps a shown layer at its place relative to the owner window
-  // when the owner moves, and hides it while the owner is hidden or
-  // minimised. The layer stays right above the owner.
+  // when the owner moves, and hides it while the owner is hidden, minimised
+  // or disabled. The layer stays right above the owner.
   void SetOwnerWindow(HWND owner);
   HWND OwnerWindow() const { return owner_; }
 

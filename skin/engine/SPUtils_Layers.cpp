@@ -19,7 +19,9 @@ TspLayerWindow::TspLayerWindow(TComponent* AOwner) : TCustomControl(AOwner) {}
 void TspLayerWindow::CreateParams(TCreateParams& Params) {
   TCustomControl::CreateParams(Params);
   Params.Style = WS_POPUP;
-  Params.ExStyle = WS_EX_TOOLWINDOW;
+  // Never takes a click or the activation: the mouse goes to what it
+  // surrounds.
+  Params.ExStyle = WS_EX_TOOLWINDOW | WS_EX_TRANSPARENT | WS_EX_NOACTIVATE;
   Params.WindowClass.style |= CS_SAVEBITS;
   Params.WndParent = nullptr;
 }
@@ -95,6 +97,15 @@ struct TspLayerTracking {
       return CallWindowProc(previous, hwnd, msg, wp, lp);
     }
     const LRESULT result = CallWindowProc(previous, hwnd, msg, wp, lp);
+    // A disabled window (its owner of a modal dialog) shows no glow.
+    if (msg == WM_ENABLE && !wp) {
+      it = table.find(hwnd);
+      if (it != table.end()) {
+        const std::vector<TspLayerManager*> managers = it->second.managers;
+        for (TspLayerManager* m : managers) m->Hide();
+      }
+      return result;
+    }
     if (msg == WM_WINDOWPOSCHANGED) {
       it = table.find(hwnd);
       if (it != table.end()) {

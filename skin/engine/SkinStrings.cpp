@@ -2,6 +2,8 @@
 
 #include <iterator>
 
+#include "platform/rtl/Exceptions.h"
+#include "platform/rtl/IniFiles.h"
 #include "platform/rtl/SysUtils.h"
 #include "skin/engine/SkinData.h"
 
@@ -175,4 +177,27 @@ std::string GetSkinResStr(const TspSkinData* skinData, const std::string& key) {
   std::string text;
   FindResStr(builtIn, key, text);
   return text;
+}
+
+bool LoadSkinResStrings(TspResourceStrData* data, const std::string& skinIni) {
+  if (!data) return false;
+  TStringList own;
+  try {
+    TMemIniFile ini(skinIni);
+    ini.ReadSectionValues("RESOURCESTRINGS", &own);
+  } catch (const Exception&) {
+    return false;
+  }
+  if (own.Count() == 0) return false;
+  TStringList lines;
+  for (int i = 0; i < SkinDefaultResStringCount; ++i) lines.Add(SkinDefaultResStrings[i]);
+  for (int i = 0; i < own.Count(); ++i) {
+    const std::string key = own.Names(i);
+    if (key.empty()) continue;
+    const int at = lines.IndexOfName(key);
+    if (at >= 0) lines.SetValueFromIndex(at, own.ValueFromIndex(i));
+    else lines.Add(own.Strings(i));
+  }
+  data->SetResStrings(&lines);
+  return true;
 }

@@ -29,6 +29,12 @@ class TspResourceStrData : public TComponent {
   TStringList resStrings_;
 };
 
+// Replaces data's lines with the default table overlaid by the lines of the
+// skin ini's [RESOURCESTRINGS] section, so a skin can carry the library's
+// texts in its own language. False, and data untouched, when the file has no
+// such lines.
+bool LoadSkinResStrings(TspResourceStrData* data, const std::string& skinIni);
+
 // The default table in order, as KEY=Text lines.
 extern const char* const SkinDefaultResStrings[];
 extern const int SkinDefaultResStringCount;

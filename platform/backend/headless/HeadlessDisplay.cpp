@@ -126,6 +126,10 @@ void THeadlessDisplay::SetNativeMinimized(TNativeWindow w, bool minimized) {
   if (TNative* n = Find(w)) n->minimized = minimized;
 }
 
+void THeadlessDisplay::SetNativeRole(TNativeWindow w, TWindowRole role) {
+  if (TNative* n = Find(w)) n->role = role;
+}
+
 void THeadlessDisplay::SetIcon(TNativeWindow w, const Surface* argb) {
   TNative* n = Find(w);
   if (!n) return;

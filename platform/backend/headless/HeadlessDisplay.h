@@ -41,6 +41,7 @@ class THeadlessDisplay final : public TDisplay {
     std::vector<std::uint32_t> layered;
     COLORREF colorKey = CLR_INVALID;
     bool minimized = false;
+    TWindowRole role = TWindowRole::Normal;
     // The icon as set: straight 0xAARRGGBB, top row first.
     int iconWidth = 0;
     int iconHeight = 0;
@@ -68,6 +69,7 @@ class THeadlessDisplay final : public TDisplay {
   void SetColorKey(TNativeWindow w, COLORREF key) override;
   void SetNativeMinimized(TNativeWindow w, bool minimized) override;
   void SetIcon(TNativeWindow w, const Surface* argb) override;
+  void SetNativeRole(TNativeWindow w, TWindowRole role) override;
   void ActivateNativeWindow(TNativeWindow w) override;
   void SetCursorVisible(bool visible) override { cursorVisible_ = visible; }
   // Counts the request and drops the injected composition. Like an input

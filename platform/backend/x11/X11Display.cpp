@@ -172,7 +172,12 @@ std::unique_ptr<TX11Display> TX11Display::Open(const char* displayName) {
                {&s->atoms.netWmStateMaximizedHorz, "_NET_WM_STATE_MAXIMIZED_HORZ"},
                {&s->atoms.netWmStateHidden, "_NET_WM_STATE_HIDDEN"},
                {&s->atoms.wmState, "WM_STATE"},
-               {&s->atoms.wmChangeState, "WM_CHANGE_STATE"}};
+               {&s->atoms.wmChangeState, "WM_CHANGE_STATE"},
+               {&s->atoms.netWmWindowTypeSplash, "_NET_WM_WINDOW_TYPE_SPLASH"},
+               {&s->atoms.netWmStateSkipPager, "_NET_WM_STATE_SKIP_PAGER"},
+               {&s->atoms.netWmWindowTypeDnd, "_NET_WM_WINDOW_TYPE_DND"},
+               {&s->atoms.comptonShadow, "_COMPTON_SHADOW"},
+               {&s->atoms.picomShadow, "_PICOM_SHADOW"}};
   for (auto& n : names) *n.slot = XInternAtom(s->dpy, n.name, False);
 
   // Held keys repeat as presses alone, as Windows repeats WM_KEYDOWN.
@@ -485,8 +490,10 @@ void TX11Display::SetNativeStyle(TNativeWindow id, DWORD style, DWORD exStyle) {
   TX11Native* n = s_->Find(Window(id));
   if (!n || s_->ioLost) return;
   const bool enabledChanged = ((n->style ^ style) & WS_DISABLED) != 0;
+  const bool clickThrough = ((n->exStyle ^ exStyle) & WS_EX_TRANSPARENT) != 0;
   n->style = style;
   n->exStyle = exStyle;
+  if (clickThrough && n->popup) WriteX11ManagerHints(*s_, *n);
   ApplyMotifHints(*s_, *n);
   WriteX11InputHint(*s_, *n);
   // Windows this one owns are modal while it is disabled.
@@ -695,6 +702,17 @@ bool TX11Display::SetNativeMaximized(TNativeWindow id, bool maximized) {
   // shown: it maximises when it maps, from the state list.
   n->skipNextBounds = n->shown;
   return true;
+}
+
+void TX11Display::SetNativeRole(TNativeWindow id, TWindowRole role) {
+  TX11Native* n = s_->Find(Window(id));
+  if (!n || s_->ioLost || n->popup || n->splash == (role == TWindowRole::Splash)) return;
+  n->splash = role == TWindowRole::Splash;
+  // The manager reads the type when it maps the window (the hints are
+  // written again then); a shown one hears of the task bar and pager
+  // entries as a state change.
+  if (!n->shown) WriteX11ManagerHints(*s_, *n);
+  else SetWmState(*s_, *n, s_->atoms.netWmStateSkipTaskbar, n->splash, s_->atoms.netWmStateSkipPager);
 }
 
 void TX11Display::SetNativeMinimized(TNativeWindow id, bool minimized) {

@@ -38,6 +38,7 @@ class TX11Display final : public TDisplay {
   bool SetNativeMaximized(TNativeWindow w, bool maximized) override;
   void SetNativeStyle(TNativeWindow w, DWORD style, DWORD exStyle) override;
   void SetIcon(TNativeWindow w, const Surface* argb) override;
+  void SetNativeRole(TNativeWindow w, TWindowRole role) override;
   void SetColorKey(TNativeWindow w, COLORREF key) override;
   void ActivateNativeWindow(TNativeWindow w) override;
   void SetClipboardText(const std::optional<std::string>& text) override;

@@ -5,8 +5,10 @@
 #include "platform/user/input/MessageQueue.h"
 #include "platform/user/windows/WindowPos.h"
 
+#include "platform/backend/x11/X11Keys.h"
 #include "platform/backend/x11/X11State.h"
 
+#include <X11/XKBlib.h>
 #include <X11/extensions/Xfixes.h>
 
 namespace {
@@ -84,7 +86,25 @@ void OnClientMessage(TX11State& s, const XClientMessageEvent& ev, TX11Native& n)
   }
 }
 
+// Keys let go while another client held the keyboard (Alt after the window
+// manager's Alt+Tab) never reach us as releases; the server's key map says
+// what is really down.
+void SyncKeysWithServer(TX11State& s) {
+  char map[32] = {};
+  XQueryKeymap(s.dpy, map);
+  std::vector<std::pair<int, TKeyCode>> down;
+  for (int kc = 8; kc < 256; ++kc) {
+    if (!(static_cast<unsigned char>(map[kc / 8]) & (1u << (kc % 8)))) continue;
+    const KeySym ks = XkbKeycodeToKeysym(s.dpy, KeyCode(kc), 0, 0);
+    if (int vk = VirtualKeyFromKeysym(ks)) down.emplace_back(vk, KeyCodeFromKeysym(ks, vk));
+  }
+  InputSyncKeys(down);
+}
+
 void OnFocus(TX11State& s, const XFocusChangeEvent& ev, TX11Native& n) {
+  // The keyboard comes back, from another window or from a grab (the
+  // manager's Alt+Tab ending where it started).
+  if (ev.type == FocusIn) SyncKeysWithServer(s);
   // Keyboard grabs and the pointer-root focus do not move activation.
   if (ev.mode == NotifyGrab || ev.mode == NotifyUngrab) return;
   if (ev.detail == NotifyPointer || ev.detail == NotifyPointerRoot || ev.detail == NotifyDetailNone) return;

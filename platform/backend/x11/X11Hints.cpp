@@ -23,6 +23,10 @@ bool Borderless(const TX11Native& n) {
 }
 
 Atom WindowType(TX11State& s, const TX11Native& n) {
+  if (n.splash) return s.atoms.netWmWindowTypeSplash;
+  // A popup the mouse goes through (a glow): an overlay of the kind
+  // compositors draw without a shadow.
+  if (n.popup && (n.exStyle & WS_EX_TRANSPARENT)) return s.atoms.netWmWindowTypeDnd;
   if (n.modal || (n.exStyle & WS_EX_DLGMODALFRAME)) return s.atoms.netWmWindowTypeDialog;
   if (n.toolWindow) return s.atoms.netWmWindowTypeUtility;
   return s.atoms.netWmWindowTypeNormal;
@@ -93,7 +97,8 @@ void WriteWmStateList(TX11State& s, const TX11Native& n) {
   std::vector<Atom> states;
   if (n.topmost) states.push_back(s.atoms.netWmStateAbove);
   // Owned windows have no task bar entry of their own, as on Windows.
-  if (n.toolWindow || OwnerNative(s, n)) states.push_back(s.atoms.netWmStateSkipTaskbar);
+  if (n.toolWindow || n.splash || OwnerNative(s, n)) states.push_back(s.atoms.netWmStateSkipTaskbar);
+  if (n.splash) states.push_back(s.atoms.netWmStateSkipPager);
   if (n.modal) states.push_back(s.atoms.netWmStateModal);
   if (n.maximized) {
     states.push_back(s.atoms.netWmStateMaximizedVert);
@@ -134,8 +139,19 @@ void UpdateX11Modal(TX11State& s, TX11Native& n) {
   SetWmState(s, n, s.atoms.netWmStateModal, modal);
 }
 
+void WriteX11ClickThrough(TX11State& s, TX11Native& n) {
+  if (!(n.exStyle & WS_EX_TRANSPARENT)) return;
+  // Compositors that draw shadows read these; 0 asks for none.
+  long none = 0;
+  for (Atom shadow : {s.atoms.comptonShadow, s.atoms.picomShadow})
+    XChangeProperty(s.dpy, n.window, shadow, XA_CARDINAL, 32, PropModeReplace, reinterpret_cast<unsigned char*>(&none),
+                    1);
+  SetX11InputShape(s, n, nullptr);
+}
+
 void WriteX11ManagerHints(TX11State& s, TX11Native& n) {
   WriteX11InputHint(s, n);
+  WriteX11ClickThrough(s, n);
   SetAtomList(s, n.window, s.atoms.netWmWindowType, {WindowType(s, n)});
   if (!n.popup) WriteWmStateList(s, n);
   ApplyMotifHints(s, n);

@@ -183,6 +183,10 @@ void PutLayeredContent(TX11State& s, TX11Native& n, const Surface& content) {
 
 void SetX11InputShape(TX11State& s, TX11Native& n, const std::vector<RECT>* rects) {
   if (s.ioLost) return;
+  // A layered window that is transparent to the mouse (a glow) takes no
+  // click anywhere.
+  static const std::vector<RECT> kNowhere;
+  if (n.exStyle & WS_EX_TRANSPARENT) rects = &kNowhere;
   if (!rects) {
     if (!n.inputShaped) return;
     XShapeCombineMask(s.dpy, n.window, ShapeInput, 0, 0, None, ShapeSet);

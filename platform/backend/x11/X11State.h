@@ -26,7 +26,8 @@ struct TX11Atoms {
        netWmPid = 0, netWmUserTime = 0, netRestackWindow = 0, netCmS = 0, utf8String = 0, clipboard = 0,
        targets = 0, lumiqaSelection = 0, netWmIcon = 0, netActiveWindow = 0, netClientListStacking = 0, wmTakeFocus = 0,
        netWmStateModal = 0, netWmWindowTypeDialog = 0, netWmStateMaximizedVert = 0, netWmStateMaximizedHorz = 0,
-       netWmStateHidden = 0, wmState = 0, wmChangeState = 0;
+       netWmStateHidden = 0, wmState = 0, wmChangeState = 0, netWmWindowTypeSplash = 0, netWmStateSkipPager = 0,
+       netWmWindowTypeDnd = 0, comptonShadow = 0, picomShadow = 0;
 };
 
 struct TX11Native {
@@ -37,6 +38,7 @@ struct TX11Native {
   bool customFrame = false;
   bool topmost = false;
   bool toolWindow = false;
+  bool splash = false;  // TWindowRole::Splash
   DWORD style = 0;  // WS_* and WS_EX_* bits as the window layer last gave them
   DWORD exStyle = 0;
   // Owned by a disabled window while enabled itself: what a modal form is.
@@ -168,6 +170,9 @@ struct TX11State {
 // (Motif hints), WM_HINTS (input, group), the window type and the state
 // list, WM_TRANSIENT_FOR.
 void WriteX11ManagerHints(TX11State& s, TX11Native& n);
+// A window with WS_EX_TRANSPARENT: no click lands on it and no compositor
+// gives it a shadow.
+void WriteX11ClickThrough(TX11State& s, TX11Native& n);
 void ApplyMotifHints(TX11State& s, const TX11Native& n);
 void WriteX11InputHint(TX11State& s, const TX11Native& n);
 void WriteWmStateList(TX11State& s, const TX11Native& n);

@@ -14,6 +14,7 @@
 #include "platform/ui/controls/ExtCtrls.h"
 #include "platform/ui/forms/Forms.h"
 #include "platform/ui/controls/StdCtrls.h"
+#include "platform/rtl/StockTexts.h"
 
 namespace {
 
@@ -339,23 +340,23 @@ class TColorDialogForm : public TForm {
     SetBorderStyle(bsDialog);
     SetBorderIcons(biSystemMenu);
     SetPosition(poScreenCenter);
-    SetCaption("Color");
-    AddLabel("&Basic colors:", kMargin, kMargin);
+    SetCaption(StockText("Color"));
+    AddLabel(StockText("&Basic colors:"), kMargin, kMargin);
     basic_ = AddGrid("BasicColors", kBasicColorCount, kMargin + 16);
     for (int i = 0; i < kBasicColorCount; ++i) basic_->SetColors(i, BasicColor(i));
     int customTop = basic_->Top() + basic_->Height() + 8;
-    AddLabel("&Custom colors:", kMargin, customTop);
+    AddLabel(StockText("&Custom colors:"), kMargin, customTop);
     custom_ = AddGrid("CustomColors", kCustomColorCount, customTop + 16);
     for (int i = 0; i < kCustomColorCount; ++i) custom_->SetColors(i, custom[i]);
     int buttonTop = custom_->Top() + custom_->Height() + 8;
-    define_ = AddButton("DefineCustom", "&Define Custom Colors >>", kMargin, buttonTop, kGridColumns * kCellW);
+    define_ = AddButton("DefineCustom", StockText("&Define Custom Colors >>"), kMargin, buttonTop, kGridColumns * kCellW);
     define_->OnClick = [this](TObject*) { OpenFull(); };
     define_->SetEnabled(!(cc.Flags & CC_PREVENTFULLOPEN));
     int okTop = buttonTop + 31;
-    TButton* ok = AddButton("OK", "OK", kMargin, okTop, 75);
+    TButton* ok = AddButton("OK", StockText("OK"), kMargin, okTop, 75);
     ok->ModalResult = mrOk;
     ok->SetDefault(true);
-    TButton* cancel = AddButton("Cancel", "Cancel", kMargin + 83, okTop, 75);
+    TButton* cancel = AddButton("Cancel", StockText("Cancel"), kMargin + 83, okTop, 75);
     cancel->ModalResult = mrCancel;
     cancel->SetCancel(true);
     clientHeight_ = okTop + 23 + kMargin;
@@ -444,7 +445,7 @@ class TColorDialogForm : public TForm {
     lumBar_->OnPick = [this](int lum) { PickLum(lum); };
     fullPart_.push_back(lumBar_);
 
-    add_ = AddButton("AddCustom", "&Add to Custom Colors", left, bottom - 23, kFullPartWidth);
+    add_ = AddButton("AddCustom", StockText("&Add to Custom Colors"), left, bottom - 23, kFullPartWidth);
     add_->OnClick = [this](TObject*) { AddToCustom(); };
     fullPart_.push_back(add_);
 
@@ -467,7 +468,7 @@ class TColorDialogForm : public TForm {
         e->SetMaxLength(3);
         e->OnChange = [this, i](TObject*) { EditChanged(i); };
         edits_[i] = e;
-        TLabel* l = AddLabel(kCaptions[i], 0, 0);
+        TLabel* l = AddLabel(StockText(kCaptions[i]), 0, 0);
         l->SetName(std::string(kEdits[i]) + "Label");
         l->SetAutoSize(false);
         l->SetAlignment(taRightJustify);
@@ -488,7 +489,7 @@ class TColorDialogForm : public TForm {
     const int sampleHeight = 2 * rowStep + kEditHeight - captionHeight - 2;
     sample_->SetBounds(left, rowsTop, std::max(24, editRight - left), sampleHeight);
     fullPart_.push_back(sample_);
-    TLabel* caption = AddLabel("Color|S&olid", left, rowsTop + sampleHeight + 2);
+    TLabel* caption = AddLabel(StockText("Color|S&olid"), left, rowsTop + sampleHeight + 2);
     caption->SetName("ColorSolidLabel");
     caption->SetAutoSize(false);
     caption->SetAlignment(taCenter);

@@ -8,6 +8,7 @@
 #include "platform/ui/forms/Screen.h"
 #include "platform/ui/controls/StdCtrls.h"
 #include "platform/user/User.h"
+#include "platform/rtl/StockTexts.h"
 
 namespace {
 
@@ -105,7 +106,7 @@ TForm* CreateMessageDialog(const std::string& Msg, TMsgDlgType DlgType, TMsgDlgB
     form->SetBorderIcons(biSystemMenu);
     form->SetPosition(poScreenCenter);
     form->KeyPreview = true;
-    form->SetCaption(DlgType == mtCustom ? Application->Title() : kCaptions[DlgType]);
+    form->SetCaption(DlgType == mtCustom ? Application->Title() : StockText(kCaptions[DlgType]));
 
     int textLeft = kMargin;
     int glyphBottom = 0;
@@ -143,7 +144,7 @@ TForm* CreateMessageDialog(const std::string& Msg, TMsgDlgType DlgType, TMsgDlgB
       auto* button = new TButton(form);
       button->SetName(info.name);
       button->SetParent(form);
-      button->SetCaption(info.caption);
+      button->SetCaption(StockText(info.caption));
       button->ModalResult = info.result;
       button->SetBounds(x, buttonTop, kButtonWidth, kButtonHeight);
       if (b == defaultBtn) {

@@ -12,6 +12,7 @@
 #include "platform/ui/dialogs/Dialogs.h"
 #include "platform/ui/dialogs/FileDialog_Internal.h"
 #include "platform/user/User.h"
+#include "platform/rtl/StockTexts.h"
 
 namespace filedlg {
 
@@ -177,7 +178,7 @@ void TFileDialogForm::Build(const TFileDialogTemplate* tpl) {
   SetBorderIcons(biSystemMenu);
   SetPosition(poScreenCenter);
   KeyPreview = true;
-  SetCaption(ofn->lpstrTitle ? ofn->lpstrTitle : (save ? "Save As" : "Open"));
+  SetCaption(ofn->lpstrTitle ? ofn->lpstrTitle : StockText(save ? "Save As" : "Open"));
 
   // The places bar sits inside the placeholder, left of the standard
   // controls, so it widens the placeholder's minimum and the free area
@@ -206,7 +207,7 @@ void TFileDialogForm::Build(const TFileDialogTemplate* tpl) {
 
   int x = area.Left + kMargin + placesWidth, y = area.Top + kMargin;
   int w = area.Width() - 2 * kMargin - placesWidth;
-  auto label = [&](const char* text, int id, int top) {
+  auto label = [&](const std::string& text, int id, int top) {
     // Windowed, so the hook's window beneath the controls cannot hide it.
     auto* l = new TStaticText(this);
     l->SetParent(this);
@@ -215,7 +216,7 @@ void TFileDialogForm::Build(const TFileDialogTemplate* tpl) {
     l->Tag = id;
     return l;
   };
-  label("Look in:", kFileDlgIdFolderLabel, y);
+  label(StockText("Look in:"), kFileDlgIdFolderLabel, y);
   folderBar = new TEdit(this);
   folderBar->SetName("FolderBar");
   folderBar->SetParent(this);
@@ -226,7 +227,7 @@ void TFileDialogForm::Build(const TFileDialogTemplate* tpl) {
   upButton = new TButton(this);
   upButton->SetName("UpButton");
   upButton->SetParent(this);
-  upButton->SetCaption("Up");
+  upButton->SetCaption(StockText("Up"));
   upButton->SetBounds(x + w - kButtonWidth, y, kButtonWidth, kRow);
   if (!tpl) upButton->SetAnchors(akRight | akTop);
   upButton->OnClick = [this](TObject*) { Navigate(ExtractFileDir(ExcludeTrailingPathDelimiter(folder)), true); };
@@ -238,7 +239,7 @@ void TFileDialogForm::Build(const TFileDialogTemplate* tpl) {
   BuildList(x, listTop, w, bottom - rowsBelow - listTop, stretch);
 
   int nameTop = list->Top() + list->Height() + kMargin;
-  nameLabel = label("File name:", kFileDlgIdNameLabel, nameTop);
+  nameLabel = label(StockText("File name:"), kFileDlgIdNameLabel, nameTop);
   nameLabel->SetAnchors(tpl ? akLeft | akTop : akLeft | akBottom);
   nameBox = new TEdit(this);
   nameBox->SetName("NameBox");
@@ -249,7 +250,7 @@ void TFileDialogForm::Build(const TFileDialogTemplate* tpl) {
   okButton = new TButton(this);
   okButton->SetName("OK");
   okButton->SetParent(this);
-  okButton->SetCaption(save ? "&Save" : "&Open");
+  okButton->SetCaption(StockText(save ? "&Save" : "&Open"));
   okButton->SetBounds(x + w - kButtonWidth, nameTop, kButtonWidth, kRow);
   okButton->SetAnchors(bottomButton);
   okButton->SetDefault(true);
@@ -257,7 +258,7 @@ void TFileDialogForm::Build(const TFileDialogTemplate* tpl) {
   okButton->OnClick = [this](TObject*) { Ok(); };
 
   int typeTop = nameTop + kRow + kMargin;
-  typeLabel = label("Files of type:", kFileDlgIdTypeLabel, typeTop);
+  typeLabel = label(StockText("Files of type:"), kFileDlgIdTypeLabel, typeTop);
   typeLabel->SetAnchors(tpl ? akLeft | akTop : akLeft | akBottom);
   typeList = new TComboBox(this);
   typeList->SetName("TypeList");
@@ -271,7 +272,7 @@ void TFileDialogForm::Build(const TFileDialogTemplate* tpl) {
   cancelButton = new TButton(this);
   cancelButton->SetName("Cancel");
   cancelButton->SetParent(this);
-  cancelButton->SetCaption("Cancel");
+  cancelButton->SetCaption(StockText("Cancel"));
   cancelButton->SetBounds(x + w - kButtonWidth, typeTop, kButtonWidth, kRow);
   cancelButton->SetAnchors(bottomButton);
   cancelButton->SetCancel(true);
@@ -281,7 +282,7 @@ void TFileDialogForm::Build(const TFileDialogTemplate* tpl) {
   readOnly = new TCheckBox(this);
   readOnly->SetName("ReadOnly");
   readOnly->SetParent(this);
-  readOnly->SetCaption("Open as &read-only");
+  readOnly->SetCaption(StockText("Open as &read-only"));
   readOnly->SetBounds(x + kLabelWidth, typeTop + kRow + kMargin, 200, kRow - 4);
   readOnly->SetAnchors(tpl ? akLeft | akTop : akLeft | akBottom);
   readOnly->SetChecked((ofn->Flags & OFN_READONLY) != 0);

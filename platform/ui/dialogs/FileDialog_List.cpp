@@ -10,6 +10,7 @@
 #include "platform/rtl/FileUtils.h"
 #include "platform/rtl/SysUtils.h"
 #include "platform/ui/dialogs/FileDialog_Internal.h"
+#include "platform/rtl/StockTexts.h"
 
 using namespace filedlg;
 
@@ -41,8 +42,8 @@ std::string SizeText(Int64 bytes) {
 
 std::string TypeText(const std::string& name) {
   std::string ext = ExtractFileExt(name);
-  if (ext.size() <= 1) return "File";
-  return UpperCase(ext.substr(1)) + " file";
+  if (ext.size() <= 1) return StockText("File");
+  return StockFormat("%s file", {UpperCase(ext.substr(1))});
 }
 
 std::string DateText(Int64 seconds) {
@@ -128,7 +129,7 @@ void TFileDialogForm::BuildList(int x, int y, int w, int h, TAnchors anchors) {
   list->Tag = kFileDlgIdList;
   for (const TColumnSpec& spec : kColumns) {
     TListColumn* col = list->Columns()->Add();
-    col->SetCaption(spec.caption);
+    col->SetCaption(StockText(spec.caption));
     col->SetWidth(spec.width);
     col->SetAlignment(spec.alignment);
   }
@@ -152,7 +153,7 @@ void TFileDialogForm::FillList() {
     item->SetCaption(e.name);
     item->SetImageIndex(e.folder ? kFolderImage : kFileImage);
     item->SubItems()->Add(e.folder ? "" : SizeText(e.size));
-    item->SubItems()->Add(e.folder ? "Folder" : TypeText(e.name));
+    item->SubItems()->Add(e.folder ? StockText("Folder") : TypeText(e.name));
     item->SubItems()->Add(DateText(e.time));
   }
   items->EndUpdate();

@@ -7,6 +7,7 @@
 #include "platform/rtl/FileUtils.h"
 #include "platform/rtl/SysUtils.h"
 #include "platform/ui/dialogs/FileDialog_Internal.h"
+#include "platform/rtl/StockTexts.h"
 
 using namespace filedlg;
 
@@ -81,7 +82,7 @@ void TFileDialogForm::ApplyPattern(const std::string& name) {
     std::string dirPart = name.substr(0, slash + 1);
     dir = Resolve(dirPart);
     if (HasWildcard(dirPart) || !DirectoryExists(dir)) {
-      Ask(dirPart + "\nThe folder does not exist. Check the path and try again.", false);
+      Ask(dirPart + "\n" + StockText("The folder does not exist. Check the path and try again."), false);
       return;
     }
   }
@@ -178,18 +179,18 @@ void TFileDialogForm::Ok() {
   for (const std::string& path : paths) {
     std::string dir = ExtractFileDir(path);
     if (validate && (ofn->Flags & (OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST)) && !DirectoryExists(dir)) {
-      Ask(dir + "\nThe folder does not exist. Check the path and try again.", false);
+      Ask(dir + "\n" + StockText("The folder does not exist. Check the path and try again."), false);
       return;
     }
     if (FileExists(path)) {
       if (save && (ofn->Flags & OFN_OVERWRITEPROMPT) &&
-          Ask(ExtractFileName(path) + " already exists.\nDo you want to replace it?", true) != mrYes)
+          Ask(StockFormat("%s already exists.\nDo you want to replace it?", {ExtractFileName(path)}), true) != mrYes)
         return;
     } else if (validate && (ofn->Flags & OFN_FILEMUSTEXIST)) {
-      Ask(ExtractFileName(path) + "\nFile not found. Check the file name and try again.", false);
+      Ask(ExtractFileName(path) + "\n" + StockText("File not found. Check the file name and try again."), false);
       return;
     } else if (validate && (ofn->Flags & OFN_CREATEPROMPT)) {
-      if (Ask(ExtractFileName(path) + " does not exist.\nDo you want to create it?", true) != mrYes) return;
+      if (Ask(StockFormat("%s does not exist.\nDo you want to create it?", {ExtractFileName(path)}), true) != mrYes) return;
     }
   }
 

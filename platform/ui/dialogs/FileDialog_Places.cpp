@@ -4,6 +4,7 @@
 #include "platform/rtl/FileUtils.h"
 #include "platform/rtl/SysUtils.h"
 #include "platform/ui/dialogs/FileDialog.h"
+#include "platform/rtl/StockTexts.h"
 
 namespace {
 
@@ -63,7 +64,7 @@ bool Listed(const std::vector<TFileDialogPlace>& places, const std::string& path
 std::vector<TFileDialogPlace> FileDialogPlaces(const std::string& home, const std::string& configHome) {
   std::vector<TFileDialogPlace> places;
   std::string homeDir = home.empty() ? std::string() : Normalise(home);
-  if (!homeDir.empty() && DirectoryExists(homeDir)) places.push_back({"Home", homeDir});
+  if (!homeDir.empty() && DirectoryExists(homeDir)) places.push_back({StockText("Home"), homeDir});
 
   std::string config = !configHome.empty() ? configHome : homeDir.empty() ? std::string() : homeDir + "/.config";
   std::string file = config.empty() ? std::string() : IncludeTrailingPathDelimiter(config) + "user-dirs.dirs";
@@ -75,8 +76,8 @@ std::vector<TFileDialogPlace> FileDialogPlaces(const std::string& home, const st
     path = Normalise(path);
     // A user dir set to the home folder itself is switched off.
     if (path == homeDir || !DirectoryExists(path)) continue;
-    if (!Listed(places, path)) places.push_back({d.caption, path});
+    if (!Listed(places, path)) places.push_back({StockText(d.caption), path});
   }
-  if (!Listed(places, "/")) places.push_back({"File System", "/"});
+  if (!Listed(places, "/")) places.push_back({StockText("File System"), "/"});
   return places;
 }

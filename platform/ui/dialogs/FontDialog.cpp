@@ -20,6 +20,7 @@
 #include "platform/ui/system/Printers.h"
 #include "platform/ui/forms/Screen.h"
 #include "platform/ui/controls/StdCtrls.h"
+#include "platform/rtl/StockTexts.h"
 
 namespace {
 
@@ -137,10 +138,10 @@ class TFontDialogForm : public TForm {
     SetBorderStyle(bsDialog);
     SetBorderIcons(biSystemMenu);
     SetPosition(poScreenCenter);
-    SetCaption("Font");
-    face_ = AddColumn("&Font:", "FontName", "FontList", 8, 160);
-    style_ = AddColumn("Font st&yle:", "FontStyle", "StyleList", 176, 110);
-    size_ = AddColumn("&Size:", "FontSize", "SizeList", 294, 60);
+    SetCaption(StockText("Font"));
+    face_ = AddColumn(StockText("&Font:"), "FontName", "FontList", 8, 160);
+    style_ = AddColumn(StockText("Font st&yle:"), "FontStyle", "StyleList", 176, 110);
+    size_ = AddColumn(StockText("&Size:"), "FontSize", "SizeList", 294, 60);
     style_.edit->SetReadOnly(true);
     FillFaces();
     for (const char* s : kStyles) style_.list->Items()->Add(s);
@@ -151,20 +152,20 @@ class TFontDialogForm : public TForm {
     size_.edit->SetEnabled(!(flags_ & CF_NOSIZESEL));
     size_.list->SetEnabled(!(flags_ & CF_NOSIZESEL));
 
-    TButton* ok = AddButton("OK", "OK", 362, 24);
+    TButton* ok = AddButton("OK", StockText("OK"), 362, 24);
     ok->SetDefault(true);
     // Validates before closing, so it sets no modal result of its own.
     ok->OnClick = [this](TObject*) {
       if (Validate()) SetModalResult(mrOk);
     };
-    TButton* cancel = AddButton("Cancel", "Cancel", 362, 52);
+    TButton* cancel = AddButton("Cancel", StockText("Cancel"), 362, 52);
     cancel->ModalResult = mrCancel;
     cancel->SetCancel(true);
     BuildEffects(cf);
     auto* sampleGroup = new TGroupBox(this);
     sampleGroup->SetName("SampleGroup");
     sampleGroup->SetParent(this);
-    sampleGroup->SetCaption("Sample");
+    sampleGroup->SetCaption(StockText("Sample"));
     sampleGroup->SetBounds(176, 176, 262, 64);
     sample_ = new TFontSample(this);
     sample_->SetName("Sample");
@@ -173,7 +174,7 @@ class TFontDialogForm : public TForm {
     auto* scriptLabel = new TLabel(this);
     scriptLabel->SetName("ScriptLabel");
     scriptLabel->SetParent(this);
-    scriptLabel->SetCaption("Sc&ript:");
+    scriptLabel->SetCaption(StockText("Sc&ript:"));
     scriptLabel->SetBounds(176, 246, 60, 14);
     script_ = new TComboBox(this);
     script_->SetName("ScriptCombo");
@@ -248,7 +249,7 @@ class TFontDialogForm : public TForm {
     l->SetFocusControl(c.edit);
     return c;
   }
-  TButton* AddButton(const char* name, const char* caption, int x, int y) {
+  TButton* AddButton(const char* name, const std::string& caption, int x, int y) {
     auto* b = new TButton(this);
     b->SetName(name);
     b->SetParent(this);
@@ -302,10 +303,10 @@ class TFontDialogForm : public TForm {
     auto* group = new TGroupBox(this);
     group->SetName("Effects");
     group->SetParent(this);
-    group->SetCaption("Effects");
+    group->SetCaption(StockText("Effects"));
     group->SetBounds(8, 176, 160, 107);
     group->SetVisible(effects);
-    auto check = [&](const char* name, const char* caption, int y) {
+    auto check = [&](const char* name, const std::string& caption, int y) {
       auto* b = new TCheckBox(this);
       b->SetName(name);
       b->SetParent(group);
@@ -314,11 +315,11 @@ class TFontDialogForm : public TForm {
       b->OnClick = [this](TObject*) { UpdateSample(); };
       return b;
     };
-    strikeOut_ = check("StrikeOut", "Stri&keout", 18);
-    underline_ = check("Underline", "&Underline", 38);
+    strikeOut_ = check("StrikeOut", StockText("Stri&keout"), 18);
+    underline_ = check("Underline", StockText("&Underline"), 38);
     auto* l = new TLabel(this);
     l->SetParent(group);
-    l->SetCaption("&Color:");
+    l->SetCaption(StockText("&Color:"));
     l->SetBounds(8, 64, 40, 14);
     color_ = new TComboBox(this);
     color_->SetName("ColorCombo");
@@ -422,19 +423,19 @@ class TFontDialogForm : public TForm {
     sample_->Invalidate();
   }
   bool Refuse(const std::string& text, TWinControl* focus) {
-    PlainMessageBox(text, "Font", MB_OK | MB_ICONEXCLAMATION);
+    PlainMessageBox(text, StockText("Font"), MB_OK | MB_ICONEXCLAMATION);
     if (focus->CanFocus()) focus->SetFocus();
     return false;
   }
   bool Validate() {
-    if (FaceName().empty()) return Refuse("Choose a font from the list of fonts.", face_.edit);
+    if (FaceName().empty()) return Refuse(StockText("Choose a font from the list of fonts."), face_.edit);
     if ((flags_ & CF_FORCEFONTEXIST) && IndexOfText(face_.list->Items(), FaceName()) < 0)
-      return Refuse("There is no font with that name.\nChoose a font from the list of fonts.", face_.edit);
+      return Refuse(StockText("There is no font with that name.\nChoose a font from the list of fonts."), face_.edit);
     int points = 0;
     if (!TryStrToInt(Trim(size_.edit->Text()), points) || points <= 0 || points > kMaxFontPixels)
-      return Refuse("Size must be a number.", size_.edit);
+      return Refuse(StockText("Size must be a number."), size_.edit);
     if ((flags_ & CF_LIMITSIZE) && (points < sizeMin_ || points > sizeMax_))
-      return Refuse("Size must be between " + IntToStr(sizeMin_) + " and " + IntToStr(sizeMax_) + " points.",
+      return Refuse(StockFormat("Size must be between %s and %s points.", {IntToStr(sizeMin_), IntToStr(sizeMax_)}),
                     size_.edit);
     return true;
   }

@@ -6,20 +6,21 @@
 #include "platform/ui/menus/MenuWindow.h"
 #include "platform/ui/menus/Menus.h"
 #include "platform/user/system/Clipboard.h"
+#include "platform/rtl/StockTexts.h"
 
 namespace {
 
 class TEditStandardMenu : public TPopupMenu {
  public:
   explicit TEditStandardMenu(TCustomEdit* edit) : TPopupMenu(edit), edit_(edit) {
-    undo_ = Add("&Undo", [](TCustomEdit* e) { e->Undo(); });
+    undo_ = Add(StockText("&Undo"), [](TCustomEdit* e) { e->Undo(); });
     Add("-", nullptr);
-    cut_ = Add("Cu&t", [](TCustomEdit* e) { e->CutToClipboard(); });
-    copy_ = Add("&Copy", [](TCustomEdit* e) { e->CopyToClipboard(); });
-    paste_ = Add("&Paste", [](TCustomEdit* e) { e->PasteFromClipboard(); });
-    delete_ = Add("&Delete", [](TCustomEdit* e) { e->ClearSelection(); });
+    cut_ = Add(StockText("Cu&t"), [](TCustomEdit* e) { e->CutToClipboard(); });
+    copy_ = Add(StockText("&Copy"), [](TCustomEdit* e) { e->CopyToClipboard(); });
+    paste_ = Add(StockText("&Paste"), [](TCustomEdit* e) { e->PasteFromClipboard(); });
+    delete_ = Add(StockText("&Delete"), [](TCustomEdit* e) { e->ClearSelection(); });
     Add("-", nullptr);
-    selectAll_ = Add("Select &All", [](TCustomEdit* e) { e->SelectAll(); });
+    selectAll_ = Add(StockText("Select &All"), [](TCustomEdit* e) { e->SelectAll(); });
   }
   std::string ClassName() const override { return "TEditStandardMenu"; }
 

@@ -1,6 +1,7 @@
 #include "platform/user/input/Focus.h"
 
 #include "platform/user/input/MessageQueue.h"
+#include "platform/user/nonclient/Flash.h"
 #include "platform/user/windows/Window.h"
 #include "platform/user/windows/WindowInternal.h"
 #include "platform/user/windows/WindowPos.h"
@@ -114,10 +115,12 @@ HWND SetFocus(HWND hwnd) {
   }
   WND* w = LiveWindow(hwnd);
   if (!w) return nullptr;
+  // A disabled window and everything inside it take no keyboard input.
+  for (WND* a = w; a; a = a->IsChild() ? a->parent : nullptr)
+    if (a->style & WS_DISABLED) return nullptr;
   TWindowPin pin(w);
   WND* top = TopLevelOf(w);
   if (top != g_active) {
-    if (top->style & WS_DISABLED) return nullptr;
     SetActiveInternal(top, WA_ACTIVE);
     if (w->dead) return nullptr;
     old = old == g_focus ? old : g_focus;
@@ -137,7 +140,7 @@ namespace {
 // the modal window to bring forward when a disabled owner is chosen.
 WND* EnabledOwnedWindow(WND* top) {
   for (WND* t : TopLevelWindows()) {
-    if (t == top || !(t->style & WS_VISIBLE) || (t->style & WS_DISABLED)) continue;
+    if (t == top || !CanActivate(t)) continue;
     for (WND* o = t->owner; o; o = o->owner)
       if (o == top) return t;
   }
@@ -145,6 +148,21 @@ WND* EnabledOwnedWindow(WND* top) {
 }
 
 }  // namespace
+
+void ShowWaitedForWindow(WND* disabled) {
+  WND* modal = EnabledOwnedWindow(TopLevelOf(disabled));
+  if (!modal) return;
+  TWindowPin pin(modal);
+  if (g_active != modal) SetActiveInternal(modal, WA_ACTIVE);
+  if (modal->dead) return;
+  RaiseNative(modal);
+  FLASHWINFO flash;
+  flash.hwnd = modal;
+  flash.dwFlags = FLASHW_CAPTION | FLASHW_TIMER;
+  flash.uCount = kWaitedForFlashes;
+  flash.dwTimeout = kWaitedForFlashMs;
+  FlashWindowEx(&flash);
+}
 
 void NativeActivationChanged(HWND topLevel, bool active) {
   WND* w = LiveWindow(topLevel);

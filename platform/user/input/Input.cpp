@@ -1,5 +1,6 @@
 #include "platform/user/input/Input.h"
 
+#include <array>
 #include <cstdlib>
 #include <deque>
 #include <optional>
@@ -539,6 +540,29 @@ void InputKeyCode(int vk, bool down, TKeyCode code) {
   r.side = side;
   r.code = code;
   Push(r);
+}
+
+void InputSyncKeys(const std::vector<std::pair<int, TKeyCode>>& down) {
+  std::array<bool, 256> held{};
+  for (const auto& [vk, code] : down) {
+    if (vk <= 0 || vk > 255) continue;
+    const int side = SideOf(vk, code);
+    held[std::size_t(side ? side : vk)] = true;
+  }
+  // Mouse buttons are not keys the keyboard reports; the generic Shift,
+  // Ctrl and Alt follow their sides.
+  auto release = [held](Byte* keys) {
+    for (int vk = 1; vk < 256; ++vk) {
+      if (vk == VK_LBUTTON || vk == VK_RBUTTON || (vk >= VK_MBUTTON && vk <= VK_MBUTTON + 2)) continue;
+      if (vk == VK_SHIFT || vk == VK_CONTROL || vk == VK_MENU) continue;
+      if (Down(keys, vk) && !held[std::size_t(vk)]) SetKey(keys, vk, false);
+    }
+  };
+  release(g_asyncKeys);
+  InputQueueCall([release] {
+    release(g_keys);
+    g_altWithKey = false;
+  });
 }
 
 void InputText(const char* utf8) {

@@ -9,6 +9,8 @@
 // Keys go to the focus window (WM_SYS* forms with Alt, or to the active
 // window when nothing has the focus); the wheel goes to the focus window.
 #pragma once
+#include <utility>
+#include <vector>
 #include <functional>
 
 #include "platform/rtl/Events.h"
@@ -106,6 +108,12 @@ TKeyCode DefaultKeyCode(int vk);
 // The left- and right-hand VK_L*/VK_R* keys arrive as the generic key.
 void InputKey(int vk, bool down);
 void InputKeyCode(int vk, bool down, TKeyCode code);
+// The keys physically down now, read when the program gains activation from
+// outside: a key let go while another program held the keyboard (Alt after
+// the window manager's Alt+Tab) never came as a release. Every other key is
+// let go silently, in order with the queued input and without key messages,
+// so no late Alt release opens a menu.
+void InputSyncKeys(const std::vector<std::pair<int, TKeyCode>>& down);
 // Text from an input method: one WM_CHAR per code point.
 void InputText(const char* utf8);
 // Runs `deliver` once the input queued before it has been retrieved, so

@@ -10,6 +10,7 @@
 #include "platform/user/input/MessageQueue.h"
 #include "platform/user/windows/Window.h"
 #include "platform/user/windows/WindowInternal.h"
+#include "platform/rtl/StockTexts.h"
 
 struct TMenuItemData {
   UINT id = 0;
@@ -55,7 +56,9 @@ constexpr UINT kStateBits = MF_GRAYED | MF_DISABLED | MF_CHECKED | MF_SEPARATOR 
 void Fill(TMenuData& m, const WND* w) {
   const bool boxes = (w->style & (WS_MINIMIZEBOX | WS_MAXIMIZEBOX)) != 0;
   const bool sizing = (w->style & WS_THICKFRAME) != 0;
-  auto add = [&](UINT id, const char* text, UINT state = 0) { m.items.push_back(TMenuItemData{id, state, text}); };
+  auto add = [&](UINT id, const char* text, UINT state = 0) {
+    m.items.push_back(TMenuItemData{id, state, *text ? StockText(text) : std::string()});
+  };
   // A window without minimize and maximize boxes (a dialog) is only moved,
   // sized when its frame sizes, and closed.
   if (boxes) add(UINT(SC_RESTORE), "&Restore");

@@ -91,6 +91,7 @@ class TDisplay {
   // the change are only a first guess, and the display reports the real
   // ones as a move of the native window.
   virtual bool SetNativeMaximized(TNativeWindow, bool) { return false; }
+  virtual void SetNativeRole(TNativeWindow, TWindowRole) {}
   // The style bits changed (SetWindowLong, EnableWindow).
   virtual void SetNativeStyle(TNativeWindow, DWORD /*style*/, DWORD /*exStyle*/) {}
   // The system clipboard's text, UTF-8; nullopt: no text. The defaults keep

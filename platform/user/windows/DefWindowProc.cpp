@@ -41,7 +41,10 @@ LRESULT SetCursorDefault(WND* w, WPARAM wp, LPARAM lp) {
   int hit = SHORT(LOWORD(lp));
   UINT mouseMsg = HIWORD(lp);
   if (hit == HTERROR) {
-    if (mouseMsg == WM_LBUTTONDOWN || mouseMsg == WM_RBUTTONDOWN || mouseMsg == WM_MBUTTONDOWN) MessageBeep(0);
+    if (mouseMsg == WM_LBUTTONDOWN || mouseMsg == WM_RBUTTONDOWN || mouseMsg == WM_MBUTTONDOWN) {
+      MessageBeep(0);
+      ShowWaitedForWindow(w);
+    }
     return FALSE;
   }
   if (hit == HTCLIENT) {

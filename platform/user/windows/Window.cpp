@@ -323,6 +323,13 @@ BOOL EnableWindow(HWND hwnd, BOOL enable) {
   return wasDisabled;
 }
 
+BOOL SetWindowRole(HWND hwnd, TWindowRole role) {
+  WND* w = LiveWindow(hwnd);
+  if (!w || w->IsChild() || !w->native) return FALSE;
+  if (TDisplay* d = CurrentDisplay()) d->SetNativeRole(w->native, role);
+  return TRUE;
+}
+
 BOOL IsChild(HWND parentHandle, HWND hwnd) {
   WND* p = LiveWindow(parentHandle);
   WND* w = LiveWindow(hwnd);

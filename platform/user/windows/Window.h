@@ -15,6 +15,8 @@ BOOL IsWindowVisible(HWND hwnd);
 BOOL IsWindowEnabled(HWND hwnd);
 // Returns whether the window was disabled before.
 BOOL EnableWindow(HWND hwnd, BOOL enable);
+// Tells the desktop what a top-level window is (Display.h); a child has none.
+BOOL SetWindowRole(HWND hwnd, TWindowRole role);
 BOOL IsChild(HWND parent, HWND hwnd);
 // The parent of a child window, the owner of a top-level one.
 HWND GetParent(HWND hwnd);

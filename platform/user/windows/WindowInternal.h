@@ -162,6 +162,12 @@ void FocusWindowGone(WND* w);
 void ActiveWindowHidden(WND* w);
 void ActivateForShow(WND* w);
 void SetActiveWindowByClick(WND* top);  // WA_CLICKACTIVE
+// A press on a disabled window: the enabled window its top-level window
+// owns (the modal dialog it waits for) is activated and its caption flashes
+// kWaitedForFlashes times, kWaitedForFlashMs apart.
+void ShowWaitedForWindow(WND* disabled);
+constexpr unsigned kWaitedForFlashes = 6;
+constexpr unsigned kWaitedForFlashMs = 70;
 // Asks the display to raise and focus a shown top-level window.
 void RaiseNative(WND* top);
 void CheckHoverTimeouts();

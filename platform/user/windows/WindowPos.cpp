@@ -427,7 +427,12 @@ bool ContainsScreenPoint(const WND* w, POINT screen) {
   return WindowRegionContains(w, local);
 }
 
+bool MouseGoesThrough(const WND* top) {
+  return (top->exStyle & (WS_EX_LAYERED | WS_EX_TRANSPARENT)) == (WS_EX_LAYERED | WS_EX_TRANSPARENT);
+}
+
 WND* DeepestChild(WND* w, POINT screen) {
+  if (w->style & WS_DISABLED) return w;
   POINT co = ClientOriginScreen(w);
   if (!Bounds(co.X, co.Y, w->client.Width(), w->client.Height()).Contains(screen)) return w;
   for (WND* c : w->children) {
@@ -444,8 +449,14 @@ namespace {
 
 // A window whose WM_NCHITTEST answers HTTRANSPARENT lets the mouse through
 // to what lies beneath it: its next siblings, then its parent. A disabled
-// window is not asked; its parent takes the point.
+// window is not asked and neither are its children, however enabled: a
+// disabled top-level window takes the point as HTERROR, a disabled child
+// leaves it to its parent.
 WND* HitBelow(WND* w, POINT screen, int* hit) {
+  if (w->style & WS_DISABLED) {
+    *hit = HTERROR;
+    return w;
+  }
   TWindowPin pin(w);
   POINT co = ClientOriginScreen(w);
   if (Bounds(co.X, co.Y, w->client.Width(), w->client.Height()).Contains(screen)) {
@@ -456,10 +467,6 @@ WND* HitBelow(WND* w, POINT screen, int* hit) {
       if (WND* found = HitBelow(c, screen, hit)) return found;
       if (w->dead) return nullptr;
     }
-  }
-  if (w->style & WS_DISABLED) {
-    *hit = HTERROR;
-    return w;
   }
   int code = int(SendMessage(w, WM_NCHITTEST, 0, PointToLParam(screen)));
   if (w->dead || code == HTTRANSPARENT) return nullptr;
@@ -476,8 +483,10 @@ WND* WindowHitFromPoint(POINT screen, int* hit) {
     if (!IsLive(t)) continue;
     // A minimized window keeps its rectangle but is not on the screen.
     if (!(t->style & WS_VISIBLE) || (t->style & WS_MINIMIZE) || !ContainsScreenPoint(t, screen)) continue;
-    // Clear pixels of a layered window let the mouse through.
+    // Clear pixels of a layered window let the mouse through, and so does
+    // all of one that is also WS_EX_TRANSPARENT.
     if (LayeredPointTransparent(t, POINT{screen.X - t->rect.Left, screen.Y - t->rect.Top})) continue;
+    if (MouseGoesThrough(t)) continue;
     if (WND* w = HitBelow(t, screen, &code)) {
       if (hit) *hit = code;
       return w;
@@ -489,7 +498,8 @@ WND* WindowHitFromPoint(POINT screen, int* hit) {
 WND* WindowUnderPoint(POINT screen) {
   for (WND* t : TopLevelWindows()) {
     if (!(t->style & WS_VISIBLE) || (t->style & WS_MINIMIZE) || !ContainsScreenPoint(t, screen)) continue;
-    if (LayeredPointTransparent(t, POINT{screen.X - t->rect.Left, screen.Y - t->rect.Top})) continue;
+    if (LayeredPointTransparent(t, POINT{screen.X - t->rect.Left, screen.Y - t->rect.Top}) || MouseGoesThrough(t))
+      continue;
     return DeepestChild(t, screen);
   }
   return nullptr;

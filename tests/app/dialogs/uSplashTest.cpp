@@ -58,4 +58,40 @@ TEST_F(SplashTest, ShowsThePictureCentredForItsTimeOnTheVirtualClock) {
   EXPECT_FALSE(IsWindow(h));
 }
 
+// The desktop sees a splash named as the program, not an unnamed window
+// with a task bar entry.
+TEST_F(SplashTest, IsTheDesktopsSplashNamedAsTheProgram) {
+  app.SetTitle("Lumiqa");
+  auto* splash = new TFrm_Splash(&app);
+  ShowSplash(splash);
+  const THeadlessDisplay::TNative* n = s.display.Native(splash->Handle());
+  ASSERT_NE(n, nullptr);
+  EXPECT_EQ(n->role, TWindowRole::Splash);
+  EXPECT_EQ(n->title, "Lumiqa");
+  delete splash;
+}
+
+// Every window of the program carries the program's icon, dialogs too.
+TEST_F(SplashTest, TheProgramsIconIsTheMarkWithClearCorners) {
+  auto icon = LoadWizardIcon("MAINICON");
+  ASSERT_NE(icon, nullptr);
+  EXPECT_EQ(icon->Width(), 48);
+  EXPECT_EQ(icon->Height(), 48);
+  app.Icon()->Assign(icon.get());
+  TForm* form = nullptr;
+  app.CreateForm(form);
+  form->Show();
+  TForm* dialog = nullptr;
+  app.CreateForm(dialog);
+  dialog->Show();
+  for (TForm* f : {form, dialog}) {
+    const THeadlessDisplay::TNative* n = s.display.Native(f->Handle());
+    ASSERT_NE(n, nullptr);
+    ASSERT_EQ(n->iconWidth, 48);
+    ASSERT_EQ(n->iconHeight, 48);
+    EXPECT_EQ(n->icon[0] >> 24, 0u) << "a clear corner";
+    EXPECT_EQ(n->icon[24 * 48 + 6] >> 24, 255u) << "the mark itself";
+  }
+}
+
 }  // namespace

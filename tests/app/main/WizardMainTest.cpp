@@ -67,6 +67,16 @@ TEST_F(WizardMain, StartsAtTheOpenStepWithOnlyTheOpenButton) {
   EXPECT_EQ(Page()->Pnl_Tool1->Width(), 112);
 }
 
+// The skinned window menu speaks the wizard's language beside its own
+// "关闭(&C)", whatever the locale: the skin carries the texts.
+TEST_F(WizardMain, TheWindowMenuIsChinese) {
+  TMenuItem* root = main->SkinForm->GetSystemMenuItems();
+  std::vector<std::string> captions;
+  for (int i = 0; i < root->Count(); ++i)
+    if (root->Items(i)->Caption() != "-") captions.push_back(root->Items(i)->Caption());
+  EXPECT_EQ(captions, (std::vector<std::string>{"最小化(&N)", "最大化(&X)", "关闭(&C)"}));
+}
+
 TEST_F(WizardMain, ToolbarFollowsTheWindowWidth) {
   for (int w : {1000, 883, 1280}) {
     main->SetBounds(0, 0, w, 700);

@@ -286,6 +286,73 @@ TEST_F(SizeStep, RotateDialogLayoutAndItsRadioButtons) {
   ExpectUntouched();
 }
 
+// While one of the page's dialogs is up, the page and the main window take no
+// clicks: the next-step button would free the page under the running dialog,
+// the crop button would open a second dialog on top.
+TEST_F(SizeStep, ThePageAndMainWindowTakeNoClicksWhileAPageDialogShows) {
+  Enter(64, 48);
+  struct TCase {
+    const char* name;
+    TControl* opener;
+  } cases[] = {{"rotate", SizePage()->Btn_Rotate}, {"crop", SizePage()->Btn_Cut}, {"resize", SizePage()->Btn_Zoom}};
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    TFrm_Size* page = SizePage();
+    const std::size_t modalsBefore = modals.size();
+    int beeps = 0;
+    WithDialog<TForm>(c.opener, [&](TForm* d) {
+      const int before = MessageBeepCount();
+      for (TControl* target : {static_cast<TControl*>(main->Btn_Next), static_cast<TControl*>(page->Btn_Cut),
+                               static_cast<TControl*>(page->Btn_Rotate), static_cast<TControl*>(main->Btn_Undo)}) {
+        Click(target);
+        EXPECT_EQ(Screen->ActiveForm(), d);
+        EXPECT_TRUE(d->Visible());
+      }
+      beeps = MessageBeepCount() - before;
+      EXPECT_EQ(main->CurrentStep, 2);
+      EXPECT_EQ(SizePage(), page);
+      Click(dynamic_cast<TControl*>(d->FindComponent("Btn_Cancel")));
+    });
+    EXPECT_EQ(modals.size(), modalsBefore + 1);  // no second dialog opened on top
+    EXPECT_EQ(beeps, 4);
+    EXPECT_EQ(SizePage(), page);
+    ExpectUntouched();
+  }
+}
+
+// The step's buttons glow around their whole size, the glow takes no click,
+// and it goes while a dialog of the page holds the main window.
+TEST_F(SizeStep, ButtonGlowsSurroundTheButtonTakeNoClickAndGoUnderADialog) {
+  Enter(64, 48);
+  for (TspSkinButton* b : {SizePage()->Btn_Rotate, SizePage()->Btn_Cut, SizePage()->Btn_Zoom}) {
+    SCOPED_TRACE(b->Name());
+    const TPoint c = Centre(b);
+    s.display.MouseMove(c.X, c.Y);
+    Idle();
+    TspLayerManager* glow = b->LayerManager();
+    ASSERT_NE(glow->LayerWindow, nullptr);
+    HWND layer = glow->LayerWindow->Handle();
+    EXPECT_TRUE(IsWindowVisible(layer));
+    RECT r{};
+    GetWindowRect(layer, &r);
+    const TPoint o = b->ClientToScreen(TPoint{0, 0});
+    EXPECT_EQ(r, Bounds(o.X - 6, o.Y - 6, b->Width() + 12, b->Height() + 12));
+    // Over the glow's ring the mouse reaches what lies beneath.
+    EXPECT_NE(WindowFromPoint(POINT{o.X - 3, o.Y + b->Height() / 2}), layer);
+    EXPECT_NE(WindowFromPoint(POINT{o.X + b->Width() + 2, o.Y + b->Height() / 2}), layer);
+    s.display.MouseMove(c.X + 300, c.Y + 200);
+    Idle();
+  }
+  TspSkinButton* rotate = SizePage()->Btn_Rotate;
+  bool glowDuringDialog = true;
+  WithDialog<TFrm_Rotate>(rotate, [&](TFrm_Rotate* d) {
+    TspLayerManager* glow = rotate->LayerManager();
+    glowDuringDialog = glow->LayerWindow && IsWindowVisible(glow->LayerWindow->Handle());
+    Click(d->Btn_Cancel);
+  });
+  EXPECT_FALSE(glowDuringDialog);
+}
+
 TEST_F(SizeStep, RotationsThroughTheDialogMatchTheRoutines) {
   Enter(64, 48);
   enum TKind { none, r90, r180, r270, any };
@@ -463,6 +530,28 @@ TEST_F(SizeStep, CropFramesStartCentredOnTheShownPicture) {
   StartCrop(true);
   const int e = std::min(a, b) / 2, left = x0 + (a - e) / 2, top = y0 + (b - e) / 2;
   EXPECT_EQ(SizePage()->CutFrame()->Frame(), (TRect{left, top, left + e - 1, top + e - 1}));
+}
+
+// The skinned message dialog speaks the wizard's language in any locale:
+// its caption and buttons come from the skin's texts.
+TEST_F(SizeStep, TheCropQuestionsDialogIsChineseThroughout) {
+  Enter(64, 48);
+  StartCrop(true);
+  std::string caption, yes, no;
+  After(50, [&] {
+    auto* d = dynamic_cast<TspMessageForm*>(Screen->ActiveForm());
+    ASSERT_NE(d, nullptr);
+    caption = d->Caption();
+    yes = dynamic_cast<TControl*>(d->FindComponent("Yes"))->Caption();
+    no = dynamic_cast<TControl*>(d->FindComponent("No"))->Caption();
+    Snapshot(d, "size_crop_question");
+    Click(dynamic_cast<TControl*>(d->FindComponent("No")));
+  });
+  Click(SizePage()->Btn_Cut);
+  EXPECT_EQ(caption, "警告");
+  EXPECT_EQ(yes, "是(&Y)");
+  EXPECT_EQ(no, "否(&N)");
+  EXPECT_TRUE(CropFrame->Active());  // "No" keeps the crop going
 }
 
 TEST_F(SizeStep, DoubleClickCropsTheFramedBlock) {

@@ -7,6 +7,7 @@
 
 #include <sys/wait.h>
 
+#include <algorithm>
 #include <chrono>
 #include <csignal>
 #include <cstdlib>
@@ -85,6 +86,26 @@ std::string WindowName(Display* d, Window w) {
     XFree(data);
   }
   return name;
+}
+
+// A 32-bit property of another client's window (empty when it has none).
+std::vector<long> LongProperty(Display* d, Window w, const char* name) {
+  Atom type;
+  int format;
+  unsigned long count, after;
+  unsigned char* data = nullptr;
+  std::vector<long> out;
+  if (XGetWindowProperty(d, w, XInternAtom(d, name, False), 0, 1 << 16, False, AnyPropertyType, &type, &format,
+                         &count, &after, &data) == Success &&
+      data && format == 32)
+    out.assign(reinterpret_cast<long*>(data), reinterpret_cast<long*>(data) + count);
+  if (data) XFree(data);
+  return out;
+}
+
+bool HasAtom(Display* d, Window w, const char* property, const char* atom) {
+  const std::vector<long> atoms = LongProperty(d, w, property);
+  return std::find(atoms.begin(), atoms.end(), long(XInternAtom(d, atom, False))) != atoms.end();
 }
 
 // The viewable top-level windows, bottom to top.
@@ -235,7 +256,7 @@ TEST(WizardXvfb, SplashThenTheSkinnedMainWindow) {
   ASSERT_TRUE(StartWizard(lumiqa, server, install, &why)) << why;
 
   TShown splash, main;
-  bool splashPainted = false, splashBeforeMain = false;
+  bool splashPainted = false, splashBeforeMain = false, splashIsSplash = false;
   ASSERT_TRUE(WaitFor(
       [&] {
         for (const TShown& s : ShownWindows(d)) {
@@ -245,6 +266,12 @@ TEST(WizardXvfb, SplashThenTheSkinnedMainWindow) {
             if (!splashPainted && DistinctColours(Grab(d, s), 0, 0, 520, 390, 16) > 16) {
               splashPainted = true;
               splashBeforeMain = main.window == 0;
+              // The desktop's splash, named as the program, with no task
+              // bar or pager entry.
+              splashIsSplash = HasAtom(d, s.window, "_NET_WM_WINDOW_TYPE", "_NET_WM_WINDOW_TYPE_SPLASH") &&
+                               HasAtom(d, s.window, "_NET_WM_STATE", "_NET_WM_STATE_SKIP_TASKBAR") &&
+                               HasAtom(d, s.window, "_NET_WM_STATE", "_NET_WM_STATE_SKIP_PAGER") &&
+                               s.name == "Lumiqa";
               MaybeSaveScreenshot(d, "wizard_splash");
             }
           }
@@ -256,6 +283,7 @@ TEST(WizardXvfb, SplashThenTheSkinnedMainWindow) {
       << "the main window never appeared";
   EXPECT_TRUE(splashPainted) << "no splash was seen";
   EXPECT_TRUE(splashBeforeMain);
+  EXPECT_TRUE(splashIsSplash) << "named \"" << splash.name << "\"";
   // The splash sits in the middle of the screen.
   EXPECT_EQ(splash.x, (1280 - 520) / 2);
   EXPECT_EQ(splash.y, (1024 - 390) / 2);
@@ -279,6 +307,12 @@ TEST(WizardXvfb, SplashThenTheSkinnedMainWindow) {
       },
       10));
   MaybeSaveScreenshot(d, "wizard_main");
+  // The program's own icon for the task bar and the switcher: 48 x 48.
+  const std::vector<long> icon = LongProperty(d, main.window, "_NET_WM_ICON");
+  ASSERT_GE(icon.size(), 2u);
+  EXPECT_EQ(icon[0], 48);
+  EXPECT_EQ(icon[1], 48);
+  EXPECT_EQ(icon.size(), 2u + 48 * 48);
 
   // The skinned frame lies around the 883 x 611 client area.
   EXPECT_GE(main.w, 883);

@@ -8,6 +8,8 @@
 #include "tests/platform/backend/x11/X11Fixture.h"
 #include "tests/skin/engine/SkinPixels.h"
 
+#include <X11/extensions/shape.h>
+
 using namespace skinpx;
 
 namespace {
@@ -88,6 +90,45 @@ TEST_F(GlowLayerXvfbTest, GlowShowsAroundTheWindowAndFollowsItsMove) {
   m.Hide();
   Settle();
   EXPECT_EQ(ScreenPixel(180 + 15, 180), kRoot);
+  EXPECT_EQ(display->ErrorCount(), 0);
+}
+
+// A glow takes no click anywhere, asks compositors for no shadow, and goes
+// while its window is disabled (the owner of a modal dialog).
+TEST_F(GlowLayerXvfbTest, GlowTakesNoClickHasNoShadowAndGoesWhileItsWindowIsDisabled) {
+  HWND w = CreateWindowEx(0, "GlowXvfbOwner", "", WS_POPUP, 100, 80, 120, 60, nullptr, nullptr, nullptr, nullptr);
+  ASSERT_NE(w, nullptr);
+  ShowWindow(w, SW_SHOWNORMAL);
+  Settle();
+  TBitmap image, mask;
+  GlowPictures(image, mask, 160, 100);
+  TspLayerManager m(nullptr);
+  m.TopMost = false;
+  m.SetOwnerWindow(w);
+  m.Show(80, 60, &image, &mask, 255);
+  Settle();
+  ASSERT_NE(m.LayerWindow, nullptr);
+  const Window glow = Window(display->XWindowOf(m.LayerWindow->Handle()));
+  int count = -1, ordering = 0;
+  XRectangle* rects = XShapeGetRectangles(reader, glow, ShapeInput, &count, &ordering);
+  if (rects) XFree(rects);
+  EXPECT_EQ(count, 0) << "no pixel of the glow takes a click";
+  EXPECT_TRUE(HasAtom(glow, "_NET_WM_WINDOW_TYPE", "_NET_WM_WINDOW_TYPE_DND"));
+  for (const char* shadow : {"_COMPTON_SHADOW", "_PICOM_SHADOW"}) {
+    const std::vector<long> v = Property(glow, shadow);
+    ASSERT_EQ(v.size(), 1u) << shadow;
+    EXPECT_EQ(v[0], 0) << shadow;
+  }
+  // The window layer passes the mouse through as well: the ring's pixels
+  // belong to what lies under them.
+  EXPECT_EQ(WindowFromPoint(POINT{80 + 15, 110}), nullptr);
+  EXPECT_EQ(WindowFromPoint(POINT{160, 110}), w);
+
+  EnableWindow(w, FALSE);
+  Settle();
+  EXPECT_FALSE(m.LayerVisible);
+  EXPECT_EQ(ScreenPixel(80 + 15, 110), kRoot);
+  EnableWindow(w, TRUE);
   EXPECT_EQ(display->ErrorCount(), 0);
 }
 

@@ -16,6 +16,7 @@
 #include "skin/engine/SPUtils.h"
 #include "skin/engine/SkinData.h"
 #include "skin/engine/SkinDataStored.h"
+#include "skin/engine/SkinStrings.h"
 #include "tests/skin/engine/SkinPixels.h"
 
 using namespace skinpx;
@@ -106,7 +107,16 @@ TEST_F(WizardSkinTest, EveryControlTheWizardBindsHasItsDescription) {
                          button->focusedskinrect})
     ExpectState(button->pictureindex, r, button->skinrect, "button");
   EXPECT_NE(button->rightbottompoint.X, 0);  // free size
-  EXPECT_NE(skin.GetActivePicture(button->glowlayerpictureindex), nullptr);
+  // The glow surrounds the button's skin rectangle by its margins, so the
+  // glow fitted to a button of any size surrounds the whole button.
+  TBitmap* glow = skin.GetActivePicture(button->glowlayerpictureindex);
+  TBitmap* glowMask = skin.GetActivePicture(button->glowlayermaskpictureindex);
+  ASSERT_NE(glow, nullptr);
+  ASSERT_NE(glowMask, nullptr);
+  EXPECT_EQ(glow->Width(), button->skinrect.Width() + button->glowlayeroffsetleft + button->glowlayeroffsetright);
+  EXPECT_EQ(glow->Height(), button->skinrect.Height() + button->glowlayeroffsettop + button->glowlayeroffsetbottom);
+  EXPECT_EQ(glowMask->Width(), glow->Width());
+  EXPECT_EQ(glowMask->Height(), glow->Height());
   EXPECT_NE(skin.FindControl<TspDataSkinStdLabelControl>("stdlabel"), nullptr);
   auto* edit = skin.FindControl<TspDataSkinEditControl>("edit");
   ASSERT_NE(edit, nullptr);
@@ -143,6 +153,34 @@ TEST_F(WizardSkinTest, EveryControlTheWizardBindsHasItsDescription) {
   EXPECT_NE(skin.GetActivePicture(skin.HintWindow.windowpictureindex), nullptr);
   EXPECT_EQ(skin.SkinColors.cbtnface, TColor(0x00F6F4F3));
   EXPECT_EQ(skin.SkinColors.cwindow, TColor(0x00FFFFFF));
+}
+
+// The skin carries the skin library's texts in Chinese for what the wizard
+// shows: window menu, caption hints, edit menu, message dialog.
+TEST_F(WizardSkinTest, CarriesTheLibrarysTextsInChinese) {
+  TspResourceStrData strings(nullptr);
+  ASSERT_TRUE(LoadSkinResStrings(&strings, kSkinIni));
+  const std::pair<const char*, const char*> cases[] = {
+      {"MI_MAXCAPTION", "最大化(&X)"}, {"MI_MINCAPTION", "最小化(&N)"}, {"MI_RESTORECAPTION", "还原(&R)"},
+      {"MI_CLOSECAPTION", "关闭(&C)"}, {"MAXBUTTON_HINT", "最大化"},    {"EDIT_COPY", "复制"},
+      {"EDIT_SELECTALL", "全选"},       {"MSG_BTN_YES", "是(&Y)"},       {"MSG_BTN_NO", "否(&N)"},
+      {"MSG_BTN_OK", "确定"},          {"MSG_CAP_WARNING", "警告"},     {"MSG_CAP_CONFIRM", "确认"},
+      // Keys the skin leaves alone keep the library's own text.
+      {"MSG_BTN_OPEN", "&Open"},       {"FLV_LOOKIN", "Look in: "},
+  };
+  for (auto [key, text] : cases) EXPECT_EQ(strings.GetResStr(key), text) << key;
+  EXPECT_EQ(strings.ResStrings()->Count(), SkinDefaultResStringCount);
+}
+
+TEST_F(WizardSkinTest, ASkinWithoutTextsLeavesTheTableAlone) {
+  const std::string ini = std::string(LUMIQA_TEST_DATA) + "/../../resources/Skin/frame.bmp";  // no ini sections
+  TspResourceStrData strings(nullptr);
+  TStringList lines;
+  lines.Add("EDIT_COPY=mine");
+  strings.SetResStrings(&lines);
+  EXPECT_FALSE(LoadSkinResStrings(&strings, ini));
+  EXPECT_FALSE(LoadSkinResStrings(&strings, "/nonexistent/Skin.ini"));
+  EXPECT_EQ(strings.GetResStr("EDIT_COPY"), "mine");
 }
 
 // Every description written back as ini text, in list order.

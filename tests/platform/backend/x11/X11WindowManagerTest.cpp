@@ -258,6 +258,93 @@ TEST_F(X11WindowManagerTest, ModalFormsHoldWhileTheirOwnerIsDisabled) {
   XFree(hints);
 }
 
+int g_childPresses = 0;
+
+LRESULT PressProc(HWND h, UINT m, WPARAM wp, LPARAM lp) {
+  if (m == WM_LBUTTONDOWN || m == WM_MOUSEACTIVATE) ++g_childPresses;
+  return CharProc(h, m, wp, lp);
+}
+
+TEST_F(X11WindowManagerTest, ClicksOnADisabledOwnersChildrenBeepAndKeepTheDialog) {
+  HWND owner = Create(0, WS_OVERLAPPEDWINDOW, Bounds(40, 40, 360, 260));
+  ASSERT_TRUE(owner);
+  HWND button = CreateWindowEx(0, "X11WmTestWnd", "button", WS_CHILD | WS_VISIBLE, 10, 10, 100, 30, owner, nullptr,
+                               nullptr, nullptr);
+  HWND edit = CreateWindowEx(0, "X11WmTestWnd", "edit", WS_CHILD | WS_VISIBLE | WS_TABSTOP, 10, 60, 200, 24, owner,
+                             nullptr, nullptr, nullptr);
+  for (HWND c : {button, edit}) SetWindowLongPtr(c, GWLP_WNDPROC, LONG_PTR(PressProc));
+  ShowWindow(owner, SW_SHOWNORMAL);
+  ASSERT_TRUE(WaitUntil([&] { return Managed(owner) && FocusedWindow() == X(owner); }));
+  HWND dialog = CreateWindowEx(WS_EX_DLGMODALFRAME, "X11WmTestWnd", "dialog", WS_POPUP | WS_CAPTION | WS_SYSMENU,
+                               420, 120, 200, 120, owner, nullptr, nullptr, nullptr);
+  SetWindowLongPtr(dialog, GWLP_WNDPROC, LONG_PTR(CharProc));
+  EnableWindow(owner, FALSE);
+  ShowWindow(dialog, SW_SHOWNORMAL);
+  ASSERT_TRUE(WaitUntil([&] { return Managed(dialog) && Active(dialog); }));
+  g_childPresses = 0;
+  for (HWND target : {button, edit}) {
+    const int beeps = MessageBeepCount();
+    RECT r;
+    GetWindowRect(target, &r);
+    for (bool press : {true, false}) {
+      XEvent ev{};
+      ev.xbutton.type = press ? ButtonPress : ButtonRelease;
+      ev.xbutton.display = reader;
+      ev.xbutton.window = X(owner);
+      ev.xbutton.root = DefaultRootWindow(reader);
+      ev.xbutton.button = Button1;
+      ev.xbutton.x_root = r.Left + 5;
+      ev.xbutton.y_root = r.Top + 5;
+      ev.xbutton.x = ev.xbutton.x_root - 40;
+      ev.xbutton.y = ev.xbutton.y_root - 40;
+      ev.xbutton.same_screen = True;
+      XSendEvent(reader, X(owner), False, press ? ButtonPressMask : ButtonReleaseMask, &ev);
+    }
+    XFlush(reader);
+    EXPECT_TRUE(WaitUntil([&] { return MessageBeepCount() == beeps + 1; })) << "the press beeps";
+    Settle();
+    EXPECT_EQ(g_childPresses, 0);
+    EXPECT_TRUE(Active(dialog));
+  }
+  g_modalChars = 0;
+  g_charTarget = nullptr;
+  Key(FocusedWindow(), XK_a);
+  ASSERT_TRUE(WaitUntil([&] { return g_modalChars > 0; }));
+  EXPECT_EQ(g_charTarget, dialog) << "typed text lands in the dialog, not the owner's edit";
+  EnableWindow(owner, TRUE);
+  DestroyWindow(dialog);
+}
+
+// The manager's Alt+Tab grabs the keyboard at Tab, so Alt's release goes to
+// it; when the keyboard comes back the keys are read from the server.
+TEST_F(X11WindowManagerTest, AltReleasedDuringTheManagersGrabIsLetGo) {
+  HWND h = Create(0, WS_OVERLAPPEDWINDOW, Bounds(40, 40, 300, 200));
+  ASSERT_TRUE(h);
+  SetWindowLongPtr(h, GWLP_WNDPROC, LONG_PTR(CharProc));
+  ShowWindow(h, SW_SHOWNORMAL);
+  ASSERT_TRUE(WaitUntil([&] { return Managed(h) && Active(h); }));
+  XEvent ev{};
+  ev.xkey.type = KeyPress;
+  ev.xkey.display = reader;
+  ev.xkey.window = X(h);
+  ev.xkey.root = DefaultRootWindow(reader);
+  ev.xkey.keycode = XKeysymToKeycode(reader, XK_Alt_L);
+  ev.xkey.same_screen = True;
+  XSendEvent(reader, X(h), False, KeyPressMask, &ev);
+  XFlush(reader);
+  ASSERT_TRUE(WaitUntil([&] { return (GetAsyncKeyState(VK_MENU) & 0x8000) != 0; }));
+  // As the switcher does: grab, and let go where it started.
+  ASSERT_EQ(XGrabKeyboard(reader, DefaultRootWindow(reader), False, GrabModeAsync, GrabModeAsync, CurrentTime),
+            GrabSuccess);
+  XUngrabKeyboard(reader, CurrentTime);
+  XFlush(reader);
+  EXPECT_TRUE(WaitUntil([&] { return (GetAsyncKeyState(VK_MENU) & 0x8000) == 0; }));
+  g_modalChars = 0;
+  Key(X(h), XK_a);
+  EXPECT_TRUE(WaitUntil([&] { return g_modalChars > 0; })) << "a plain letter, not an Alt short-cut";
+  EXPECT_FALSE(GetKeyState(VK_MENU) & 0x8000);
+}
+
 struct TMsg {
   HWND hwnd;
   UINT msg;

@@ -87,4 +87,51 @@ TEST_F(WindowTest, DisabledWindowsLoseFocusAndBeepOnClicks) {
   EXPECT_EQ(GetActiveWindow(), modal);
 }
 
+TEST_F(WindowTest, ChildrenOfADisabledWindowGetNoInputAndThePressFlashesTheModalWindow) {
+  HWND main = Make("main", WS_POPUP | WS_VISIBLE, 0, 0, 200, 200);
+  HWND panel = Make("panel", WS_CHILD | WS_VISIBLE, 0, 0, 120, 120, main);
+  HWND inner = Make("inner", WS_CHILD | WS_VISIBLE, 10, 10, 50, 50, panel);
+  HWND modal = Make("modal", WS_POPUP | WS_VISIBLE, 300, 0, 100, 100, main);
+  SetActiveWindow(modal);
+  EnableWindow(main, FALSE);
+  Pump();
+  struct TCase {
+    POINT at;
+    const char* over;
+  } cases[] = {{Point(20, 20), "inner"}, {Point(100, 100), "panel"}, {Point(150, 150), "main"}};
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.over);
+    ClearLog();
+    const int beeps = MessageBeepCount();
+    InputMouseButton(TMouseButton::mbLeft, true, c.at);
+    InputMouseButton(TMouseButton::mbLeft, false, c.at);
+    Pump();
+    for (HWND h : {main, panel, inner}) {
+      EXPECT_TRUE(TRecorder::Get().Of(h, WM_LBUTTONDOWN).empty());
+      EXPECT_TRUE(TRecorder::Get().Of(h, WM_MOUSEACTIVATE).empty());
+    }
+    EXPECT_EQ(WindowFromPoint(c.at), main);
+    EXPECT_EQ(MessageBeepCount(), beeps + 1);
+    EXPECT_EQ(GetActiveWindow(), modal);
+    EXPECT_EQ(RunningFlashes(), 1);
+    auto nc = TRecorder::Get().Of(modal, WM_NCACTIVATE);
+    ASSERT_FALSE(nc.empty());
+    EXPECT_EQ(nc.front().wp, WPARAM(FALSE));  // the first change dims the active caption
+    for (int step = 0; step < 20; ++step) {
+      clock.Advance(70);
+      Pump();
+    }
+    EXPECT_EQ(RunningFlashes(), 0);
+    EXPECT_EQ(TRecorder::Get().Of(modal, WM_NCACTIVATE).back().wp, WPARAM(TRUE));
+  }
+  // Nor does anything inside it take the keyboard.
+  EXPECT_EQ(SetFocus(inner), nullptr);
+  EXPECT_EQ(GetFocus(), modal);
+  EnableWindow(main, TRUE);
+  EnableWindow(panel, FALSE);
+  EXPECT_EQ(SetFocus(inner), nullptr);
+  SetFocus(main);
+  EXPECT_EQ(GetFocus(), main);
+}
+
 }  // namespace

@@ -90,6 +90,45 @@ TEST_F(WindowTest, AltReleaseAfterAnotherKeyCarriesNoAltBit) {
   EXPECT_EQ(DWORD(sysUp[0].lp), 0xE0210001u);  // F with Alt still held
 }
 
+// Alt+Tab: the window manager takes the keyboard at Tab, so Alt's release
+// goes to it; on getting activation back the display reports what is down.
+TEST_F(WindowTest, KeysLetGoElsewhereAreReleasedSilentlyOnSync) {
+  struct TCase {
+    const char* name;
+    std::vector<int> held;      // pressed here, never released here
+    std::vector<int> stillDown; // what the keyboard reports at the sync
+    std::vector<std::string> messages;  // from the sync and typing F
+  };
+  const TCase cases[] = {
+      {"Alt let go during Alt+Tab", {VK_MENU}, {}, {"KEYDOWN 70", "CHAR 102", "KEYUP 70"}},
+      {"Shift still held", {VK_MENU, VK_SHIFT}, {VK_SHIFT}, {"KEYDOWN 70", "CHAR 70", "KEYUP 70"}},
+      {"right Ctrl let go", {VK_RCONTROL}, {}, {"KEYDOWN 70", "CHAR 102", "KEYUP 70"}},
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    HWND w = Make("w", WS_POPUP | WS_VISIBLE, 0, 0, 200, 200);
+    Pump();
+    for (int vk : c.held) InputKey(vk, true);
+    Pump();
+    ClearLog();
+    std::vector<std::pair<int, TKeyCode>> down;
+    for (int vk : c.stillDown) down.emplace_back(vk, DefaultKeyCode(vk));
+    InputSyncKeys(down);
+    InputKey('F', true);
+    InputKey('F', false);
+    Pump();
+    EXPECT_EQ(KeyTrace(), c.messages);
+    EXPECT_FALSE(GetKeyState(VK_MENU) & 0x8000);
+    EXPECT_FALSE(GetAsyncKeyState(VK_MENU) & 0x8000);
+    EXPECT_FALSE(GetKeyState(VK_CONTROL) & 0x8000);
+    EXPECT_FALSE(GetKeyState(VK_RCONTROL) & 0x8000);
+    for (int vk : c.stillDown) EXPECT_TRUE(GetKeyState(vk) & 0x8000) << vk;
+    for (int vk : c.stillDown) InputKey(vk, false);
+    Pump();
+    DestroyWindow(w);
+  }
+}
+
 struct TScanCase {
   const char* name;
   int vk;           // what the back end hands in
