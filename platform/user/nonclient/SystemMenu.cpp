@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <cstring>
 #include <string>
-#include <unordered_set>
 #include <vector>
 
+#include "platform/rtl/HandleTable.h"
 #include "platform/user/input/Input.h"
 #include "platform/user/input/MessageQueue.h"
 #include "platform/user/windows/Window.h"
@@ -23,13 +23,16 @@ struct TMenuData {
   TMenuData(const TMenuData&) = delete;
   TMenuData& operator=(const TMenuData&) = delete;
   std::vector<TMenuItemData> items;
+  HMENU handle = nullptr;
 };
 
 namespace {
 
-std::unordered_set<const TMenuData*>& LiveMenus() {
-  static std::unordered_set<const TMenuData*> menus;
-  return menus;
+constexpr unsigned kMenuHandleKind = 5;
+
+THandleTable& Menus() {
+  static THandleTable* menus = new THandleTable(kMenuHandleKind);
+  return *menus;
 }
 
 TWindowMenuTracker& Tracker() {
@@ -38,8 +41,7 @@ TWindowMenuTracker& Tracker() {
 }
 
 TMenuData* MenuOf(HMENU h) {
-  auto* m = static_cast<TMenuData*>(h);
-  return m && LiveMenus().count(m) ? m : nullptr;
+  return static_cast<TMenuData*>(Menus().Find(HandleBits(h)));
 }
 
 // The index of an item named by command or position, or -1.
@@ -90,8 +92,8 @@ void UpdateStates(TMenuData& m, const WND* w) {
 
 }  // namespace
 
-TMenuData::TMenuData() { LiveMenus().insert(this); }
-TMenuData::~TMenuData() { LiveMenus().erase(this); }
+TMenuData::TMenuData() : handle(HandleValue<void>(Menus().Add(this))) {}
+TMenuData::~TMenuData() { Menus().Remove(HandleBits(handle)); }
 
 HMENU GetSystemMenu(HWND hwnd, BOOL revert) {
   WND* w = LiveWindow(hwnd);
@@ -104,7 +106,7 @@ HMENU GetSystemMenu(HWND hwnd, BOOL revert) {
     w->sysMenu = std::make_shared<TMenuData>();
     Fill(*w->sysMenu, w);
   }
-  return w->sysMenu.get();
+  return w->sysMenu->handle;
 }
 
 BOOL IsMenu(HMENU menu) { return MenuOf(menu) != nullptr; }
@@ -179,7 +181,7 @@ BOOL AppendMenu(HMENU menu, UINT flags, UINT_PTR id, const char* text) {
 
 bool WindowCommandEnabled(WND* w, WPARAM command) {
   if (w->sysMenu) {
-    UINT state = GetMenuState(w->sysMenu.get(), UINT(command), MF_BYCOMMAND);
+    UINT state = GetMenuState(w->sysMenu->handle, UINT(command), MF_BYCOMMAND);
     if (state != UINT(-1)) return !(state & (MF_GRAYED | MF_DISABLED));
   }
   return command != SC_CLOSE || !(w->cls->wc.style & CS_NOCLOSE);
