@@ -124,6 +124,8 @@ POINT ClientOriginScreen(const WND* w);
 // Offset of w's window corner inside its top-level surface.
 POINT WindowOriginInSurface(const WND* w);
 void ZOrderInsert(WND* w, HWND after);
+// Whether ZOrderInsert(w, after) would move w (or the windows it owns).
+bool ZOrderWouldChange(WND* w, HWND after);
 // WindowFromPoint with the hit code the window answered (HTERROR for a
 // disabled one); windows answering HTTRANSPARENT are passed over.
 WND* WindowHitFromPoint(POINT screen, int* hit);
