@@ -196,12 +196,19 @@ void OpenWindowMenu(WND* w, bool byKeyboard) {
   // Kept alive for the loop: the program may revert or replace the menu meanwhile.
   std::shared_ptr<TMenuData> keep = w->sysMenu;
   UpdateStates(*keep, w);
+  // The loop is entered before the menu is prepared, as a menu bar's is
+  // (wParam FALSE: not a TrackPopupMenu), and left after it closed.
+  SendMessage(w, WM_ENTERMENULOOP, FALSE, 0);
+  if (w->dead) return;
+  UINT command = 0;
   SendMessage(w, WM_INITMENU, reinterpret_cast<WPARAM>(menu), 0);
-  if (w->dead || !IsMenu(menu)) return;
-  SendMessage(w, WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(menu), MAKELPARAM(0, TRUE));
-  if (w->dead || !IsMenu(menu) || !Tracker()) return;
-  TWindowMenuTracker tracker = Tracker();
-  UINT command = tracker(w, menu, WindowMenuAnchor(w), byKeyboard);
+  if (!w->dead && IsMenu(menu)) SendMessage(w, WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(menu), MAKELPARAM(0, TRUE));
+  if (!w->dead && IsMenu(menu) && Tracker()) {
+    TWindowMenuTracker tracker = Tracker();
+    command = tracker(w, menu, WindowMenuAnchor(w), byKeyboard);
+  }
+  if (w->dead) return;
+  SendMessage(w, WM_EXITMENULOOP, FALSE, 0);
   if (!command || w->dead) return;
   // A command goes out only once the menu has closed, as any chosen item's.
   POINT pt{};
