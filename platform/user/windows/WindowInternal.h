@@ -71,6 +71,10 @@ struct WND {
   HICON smallIcon = nullptr;
   // The window's own window menu (GetSystemMenu), made on first use.
   std::shared_ptr<TMenuData> sysMenu;
+  // The caption drawn as active: set by WM_NCACTIVATE. Child frames show it
+  // (only the active MDI child is told TRUE); top-level windows follow
+  // activation.
+  bool frameActive = false;
   // The caption button shown pressed (HTCLOSE...), HTNOWHERE when none.
   int pressedButton = 0;
   // SetProp data, in the order set.
