@@ -115,6 +115,15 @@ class X11DisplayTest : public TX11Fixture {
     XSendEvent(reader, ev.xkey.window, False, press ? KeyPressMask : KeyReleaseMask, &ev);
   }
 
+  // A window of the test class shown at (20, 20) and given the focus.
+  HWND ShownWithFocus(const char* name) {
+    HWND w = Create(name, WS_OVERLAPPEDWINDOW, Bounds(20, 20, 100, 80), kFill);
+    ShowWindow(w, SW_SHOWNORMAL);
+    SetFocus(w);
+    Settle();
+    return w;
+  }
+
   std::vector<TLogged> Logged(UINT msg) {
     std::vector<TLogged> out;
     for (const TLogged& l : g_log)
@@ -274,10 +283,7 @@ TEST_F(X11DisplayTest, ExposedAreasAreRestoredWithoutRepainting) {
 }
 
 TEST_F(X11DisplayTest, KeyPressesArriveAsKeyDownAndChar) {
-  HWND w = Create("keys", WS_OVERLAPPEDWINDOW, Bounds(20, 20, 100, 80), kFill);
-  ShowWindow(w, SW_SHOWNORMAL);
-  SetFocus(w);
-  Settle();
+  HWND w = ShownWithFocus("keys");
   ASSERT_EQ(GetFocus(), w);
   g_log.clear();
   SendKey(w, XK_a, true);
@@ -332,10 +338,7 @@ TEST_F(X11DisplayTest, KeyPressesArriveAsKeyDownAndChar) {
 // the headless display: no character typed under Ctrl but the control
 // codes, Alt gives WM_SYSCHAR, and each character carries its key's lParam.
 TEST_F(X11DisplayTest, ModifiedPunctuationFollowsTheKeyTable) {
-  HWND w = Create("keys", WS_OVERLAPPEDWINDOW, Bounds(20, 20, 100, 80), kFill);
-  ShowWindow(w, SW_SHOWNORMAL);
-  SetFocus(w);
-  Settle();
+  HWND w = ShownWithFocus("keys");
   ASSERT_EQ(GetFocus(), w);
   struct TCase {
     const char* name;
@@ -410,10 +413,7 @@ TEST_F(X11DisplayTest, KeysLetGoOverAWindowThatHasGoneAreLetGo) {
 }
 
 TEST_F(X11DisplayTest, KeysCarryTheirScanCodeAndExtendedBit) {
-  HWND w = Create("scan", WS_OVERLAPPEDWINDOW, Bounds(20, 20, 100, 80), kFill);
-  ShowWindow(w, SW_SHOWNORMAL);
-  SetFocus(w);
-  Settle();
+  HWND w = ShownWithFocus("scan");
   ASSERT_EQ(GetFocus(), w);
   const struct {
     KeySym ks;
@@ -446,10 +446,7 @@ TEST_F(X11DisplayTest, KeysCarryTheirScanCodeAndExtendedBit) {
 }
 
 TEST_F(X11DisplayTest, AltLetterAsksForTheMenuWithTheCharacter) {
-  HWND w = Create("menu keys", WS_OVERLAPPEDWINDOW, Bounds(20, 20, 100, 80), kFill);
-  ShowWindow(w, SW_SHOWNORMAL);
-  SetFocus(w);
-  Settle();
+  HWND w = ShownWithFocus("menu keys");
   ASSERT_EQ(GetFocus(), w);
   g_log.clear();
   SendKey(w, XK_Alt_L, true);
