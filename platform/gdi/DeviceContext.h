@@ -126,6 +126,7 @@ struct GdiIcon : GdiObject {
   std::vector<std::uint32_t> color;
   std::vector<Byte> mask;
   int systemId = 0;  // for the window layer's shared system cursors
+  HGDIICON handle = nullptr;  // set by GdiAddIcon
 };
 
 // Device coordinates are kept within 27 bits, GDI's own range, so sums of a
@@ -192,6 +193,12 @@ DeviceContext* GdiCheckDC(HDC dc);  // nullptr when not a live DC
 template <class T> T* GdiCheck(T* h, DWORD type) {
   return (h && GdiIsLive(h) && static_cast<GdiObject*>(h)->type == type) ? h : nullptr;
 }
+// Icons and cursors: a table whose handles carry a generation, so a
+// destroyed icon's handle never names the next icon.
+HGDIICON GdiAddIcon(GdiIcon* icon);  // nullptr (icon freed) when the table is full
+GdiIcon* GdiIconFromHandle(HGDIICON h);
+// Takes a live, non-stock icon out of the table; the caller frees it.
+GdiIcon* GdiTakeIcon(HGDIICON h);
 void GdiRegister(const void* handle);
 void GdiUnregister(const void* handle);
 void GdiRegisterDC(const DeviceContext* dc);

@@ -264,6 +264,48 @@ bool FindScreenFontFamily(const std::string& name, FontFamilyInfo* info) {
 }
 
 namespace {
+bool ByName(const FontFamilyInfo& a, const FontFamilyInfo& b) { return AnsiCompareText(a.name, b.name) < 0; }
+}  // namespace
+
+std::vector<FontFamilyInfo> WindowsFaceFamilies() {
+  struct TFace {
+    const char* name;
+    Byte charSet;
+  };
+  // The faces programs and skins name, in the spelling Windows lists them.
+  static constexpr TFace kFaces[] = {
+      {"Arial", ANSI_CHARSET},          {"Courier New", ANSI_CHARSET},   {"MS Sans Serif", ANSI_CHARSET},
+      {"Tahoma", ANSI_CHARSET},         {"Times New Roman", ANSI_CHARSET}, {"Verdana", ANSI_CHARSET},
+      {"SimSun", GB2312_CHARSET},       {"NSimSun", GB2312_CHARSET},     {"SimHei", GB2312_CHARSET},
+      {"KaiTi", GB2312_CHARSET},        {"FangSong", GB2312_CHARSET},    {"Microsoft YaHei", GB2312_CHARSET},
+      {"\u5B8B\u4F53", GB2312_CHARSET},   // SimSun's own name
+      {"\u65B0\u5B8B\u4F53", GB2312_CHARSET},  // NSimSun's
+      {"\u9ED1\u4F53", GB2312_CHARSET},   // SimHei's
+      {"\u5FAE\u8F6F\u96C5\u9ED1", GB2312_CHARSET},  // Microsoft YaHei's
+  };
+  std::vector<FontFamilyInfo> out;
+  for (const TFace& face : kFaces) {
+    FontFamilyInfo standIn;
+    if (FindScreenFontFamily(face.name, nullptr)) continue;  // the real face is installed
+    if (!FindScreenFontFamily(MapFontFamily(face.name, face.charSet), &standIn)) continue;
+    standIn.name = face.name;
+    standIn.charSet = face.charSet;
+    standIn.fontType &= ~DWORD(RASTER_FONTTYPE);
+    standIn.sizes.clear();
+    out.push_back(std::move(standIn));
+  }
+  std::sort(out.begin(), out.end(), ByName);
+  return out;
+}
+
+std::vector<FontFamilyInfo> ListedFontFamilies() {
+  std::vector<FontFamilyInfo> all = ScreenFontFamilies();
+  for (FontFamilyInfo& f : WindowsFaceFamilies()) all.push_back(std::move(f));
+  std::sort(all.begin(), all.end(), ByName);
+  return all;
+}
+
+namespace {
 
 // Caller holds filesMutex.
 bool AddAppFontFile(const std::string& path) {
@@ -359,7 +401,7 @@ int EnumFontFamiliesEx(HDC, const LOGFONT* lf, FONTENUMPROC proc, LPARAM data, D
   const std::string face(lf->lfFaceName, strnlen(lf->lfFaceName, LF_FACEBYTES));
   int result = 1;
   // A copy, so a callback may enumerate or refresh again.
-  for (const FontFamilyInfo& f : ScreenFontFamilies()) {
+  for (const FontFamilyInfo& f : ListedFontFamilies()) {
     if (lf->lfCharSet != DEFAULT_CHARSET && lf->lfCharSet != f.charSet) continue;
     if (!face.empty() && !SameText(f.name, face)) continue;
     if (f.Raster() && !face.empty()) {

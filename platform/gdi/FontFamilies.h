@@ -119,6 +119,14 @@ std::vector<FontFamilyInfo> ScreenFontFamilies();
 int ScreenFontFamiliesVersion();
 // The screen family with this name (ignoring case); false when none.
 bool FindScreenFontFamily(const std::string& name, FontFamilyInfo* info);
+// The Windows faces the text engine stands in for, as families a program
+// can ask for by name: each is listed while its stand-in is installed and
+// no family of its own name is, with the stand-in's type and pitch and its
+// own charset. Sorted by name ignoring case.
+std::vector<FontFamilyInfo> WindowsFaceFamilies();
+// What programs are shown (EnumFontFamiliesEx, Screen->Fonts, the font
+// dialog): the screen families and the Windows faces, sorted by name.
+std::vector<FontFamilyInfo> ListedFontFamilies();
 // Re-reads the installed fonts (fontconfig rescans its folders first). True
 // when the list changed; then the font-list-changed handlers run, on the
 // calling thread, after the lock is released.

@@ -45,9 +45,10 @@ using HBITMAP = GdiBitmap*;
 using HRGN = GdiRegion*;
 using HPALETTE = GdiPalette*;
 using HDC = DeviceContext*;
-// Icons and cursors are one kind of object, as in USER. Named apart from the
-// window layer's HICON/HCURSOR until those become this type.
-using HGDIICON = GdiIcon*;
+// Icons and cursors are one kind of object, as in USER. Their handles are
+// generation-checked table entries, not addresses, so the type is opaque.
+struct HICON__;
+using HGDIICON = HICON__*;
 
 // ---- Object types (GetObjectType) -----------------------------------------
 constexpr DWORD OBJ_PEN = 1;

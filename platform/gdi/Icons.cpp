@@ -5,13 +5,22 @@
 #include "platform/gdi/Gdi.h"
 #include "platform/gdi/GdiInternal.h"
 #include "platform/gdi/Stretch.h"
+#include "platform/rtl/HandleTable.h"
 
 namespace {
 
 // Icons are small; this bounds what a bad ICONINFO can make us allocate.
 constexpr std::int64_t kMaxIconPixels = std::int64_t(1) << 22;
 
-GdiIcon* CheckIcon(HGDIICON h) { return GdiCheck(h, kGdiIconType); }
+constexpr unsigned kIconHandleKind = 4;
+
+THandleTable& IconTable() {
+  // Never destroyed: stock cursors stay reachable until exit.
+  static THandleTable* table = new THandleTable(kIconHandleKind);
+  return *table;
+}
+
+GdiIcon* CheckIcon(HGDIICON h) { return GdiIconFromHandle(h); }
 
 // Mask bits of rows [y0, y0 + h) of a bitmap: 1 where the screen shows.
 // 1-bit bitmaps give their index bits; deeper ones take white as 1.
@@ -29,12 +38,28 @@ void ReadMaskRows(const Surface& s, int y0, int w, int h, Byte* out) {
   }
 }
 
-GdiIcon* Register(GdiIcon* icon) {
-  GdiRegister(icon);
-  return icon;
-}
+HGDIICON Register(GdiIcon* icon) { return GdiAddIcon(icon); }
 
 }  // namespace
+
+HGDIICON GdiAddIcon(GdiIcon* icon) {
+  if (!icon) return nullptr;
+  std::uintptr_t h = IconTable().Add(icon);
+  if (!h) {
+    delete icon;
+    return nullptr;
+  }
+  icon->handle = HandleValue<HICON__>(h);
+  return icon->handle;
+}
+
+GdiIcon* GdiIconFromHandle(HGDIICON h) { return static_cast<GdiIcon*>(IconTable().Find(HandleBits(h))); }
+
+GdiIcon* GdiTakeIcon(HGDIICON h) {
+  GdiIcon* icon = GdiIconFromHandle(h);
+  if (!icon || icon->stock) return nullptr;
+  return static_cast<GdiIcon*>(IconTable().Remove(HandleBits(h)));
+}
 
 HGDIICON CreateIconIndirect(const ICONINFO* info) {
   if (!info) return nullptr;
@@ -150,8 +175,7 @@ BOOL DestroyIcon(HGDIICON h) {
   GdiIcon* icon = CheckIcon(h);
   if (!icon) return FALSE;
   if (icon->stock) return TRUE;  // shared system cursors stay
-  if (!GdiTakeObject(icon, kGdiIconType)) return FALSE;
-  delete icon;
+  delete GdiTakeIcon(h);
   return TRUE;
 }
 

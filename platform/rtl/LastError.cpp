@@ -2,20 +2,18 @@
 
 #include <cerrno>
 #include <mutex>
-#include <unordered_map>
+
+#include "platform/rtl/HandleTable.h"
 
 namespace {
 
 thread_local DWORD lastError = ERROR_SUCCESS;
 
-struct HandleTable {
-  std::mutex lock;
-  std::unordered_map<HANDLE, std::unique_ptr<THandleObject>> objects;
-};
+constexpr unsigned kKernelHandleKind = 1;
 
-HandleTable& Table() {
+THandleTable& Table() {
   // Never destroyed: handles may still be closed by other static destructors.
-  static HandleTable* table = new HandleTable;
+  static THandleTable* table = new THandleTable(kKernelHandleKind);
   return *table;
 }
 
@@ -47,32 +45,22 @@ DWORD ErrorFromErrno(int err) {
 
 HANDLE RegisterHandle(std::unique_ptr<THandleObject> object) {
   if (!object) return nullptr;
-  HANDLE h = object.get();
-  HandleTable& t = Table();
-  std::lock_guard<std::mutex> guard(t.lock);
-  t.objects.emplace(h, std::move(object));
-  return h;
+  std::uintptr_t h = Table().Add(object.get());
+  if (!h) {
+    SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+    return nullptr;
+  }
+  object.release();
+  return HandleValue<void>(h);
 }
 
-THandleObject* HandleObject(HANDLE h) {
-  HandleTable& t = Table();
-  std::lock_guard<std::mutex> guard(t.lock);
-  auto it = t.objects.find(h);
-  return it == t.objects.end() ? nullptr : it->second.get();
-}
+THandleObject* HandleObject(HANDLE h) { return static_cast<THandleObject*>(Table().Find(HandleBits(h))); }
 
 BOOL CloseHandle(HANDLE h) {
-  std::unique_ptr<THandleObject> object;
-  {
-    HandleTable& t = Table();
-    std::lock_guard<std::mutex> guard(t.lock);
-    auto it = t.objects.find(h);
-    if (it == t.objects.end()) {
-      SetLastError(ERROR_INVALID_HANDLE);
-      return 0;
-    }
-    object = std::move(it->second);
-    t.objects.erase(it);
+  std::unique_ptr<THandleObject> object(static_cast<THandleObject*>(Table().Remove(HandleBits(h))));
+  if (!object) {
+    SetLastError(ERROR_INVALID_HANDLE);
+    return 0;
   }
   // Released outside the table lock: a closer may itself close handles.
   object.reset();

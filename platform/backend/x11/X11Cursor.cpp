@@ -15,7 +15,7 @@
 
 namespace {
 
-GdiIcon* CheckCursor(HCURSOR c) { return GdiCheck(c, kGdiIconType); }
+GdiIcon* CheckCursor(HCURSOR c) { return GdiIconFromHandle(c); }
 
 unsigned FontCursorFor(int id) {
   switch (id) {

@@ -122,14 +122,24 @@ void HandleX11Key(TX11State&, XKeyEvent& ev, TX11Native* n) {
     if (!vk) vk = VirtualKeyFromKeysym(from = XLookupKeysym(&ev, 0));
     if (!vk) vk = VirtualKeyFromKeysym(from = ks);
   }
-  if (vk) InputKeyCode(vk, down, KeyCodeFromKeysym(from, vk));
+  TKeyModifiers mods;
+  mods.shift = (ev.state & ShiftMask) != 0;
+  mods.ctrl = (ev.state & ControlMask) != 0;
+  mods.alt = (ev.state & Mod1Mask) != 0;
+  mods.capsLock = (ev.state & LockMask) != 0;
+  const bool typesText = down && !text.empty() && !KeyTranslatesToChar(vk, text.c_str(), mods);
+  if (vk) {
+    TKeyCode code = KeyCodeFromKeysym(from, vk);
+    code.charFromBackEnd = typesText;
+    InputKeyCode(vk, down, code);
+  }
   if (down && !text.empty() && ev.keycode == 0 && n && n->icCallbacks) {
     // A commit of the input method we show the preedit of: its result.
     n->composing = false;
     InputImeResult(text);
     return;
   }
-  if (down && !text.empty() && !KeyTranslatesToChar(vk, text.c_str())) InputText(text.c_str());
+  if (typesText) InputText(text.c_str());
 }
 
 // ---- Input method ---------------------------------------------------------------

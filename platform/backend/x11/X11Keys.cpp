@@ -10,17 +10,6 @@ namespace {
 
 // Virtual keys the window layer does not name.
 constexpr int VK_SEPARATOR = 0x6C;
-constexpr int VK_OEM_1 = 0xBA;  // ;:
-constexpr int VK_OEM_PLUS = 0xBB;
-constexpr int VK_OEM_COMMA = 0xBC;
-constexpr int VK_OEM_MINUS = 0xBD;
-constexpr int VK_OEM_PERIOD = 0xBE;
-constexpr int VK_OEM_2 = 0xBF;  // /?
-constexpr int VK_OEM_3 = 0xC0;  // `~
-constexpr int VK_OEM_4 = 0xDB;  // [{
-constexpr int VK_OEM_5 = 0xDC;  // \|
-constexpr int VK_OEM_6 = 0xDD;  // ]}
-constexpr int VK_OEM_7 = 0xDE;  // '"
 
 struct TKeyPair {
   unsigned long keysym;
@@ -85,11 +74,12 @@ TKeyCode KeyCodeFromKeysym(unsigned long ks, int vk) {
   return code;
 }
 
-bool KeyTranslatesToChar(int vk, const char* utf8) {
-  if (!utf8 || !utf8[0] || utf8[1]) return false;
-  unsigned char c = static_cast<unsigned char>(utf8[0]);
-  if (c < 0x20 || c == 0x7F) return true;  // control characters come only from TranslateMessage
-  if (c >= 0x80) return false;
-  if ((vk >= 'A' && vk <= 'Z') || (vk >= '0' && vk <= '9')) return true;
-  return MapVirtualKey(UINT(vk), MAPVK_VK_TO_CHAR) != 0;
+bool KeyTranslatesToChar(int vk, const char* utf8, TKeyModifiers mods) {
+  if (!utf8 || !utf8[0]) return false;
+  const auto first = static_cast<unsigned char>(utf8[0]);
+  if (!utf8[1] && (first < 0x20 || first == 0x7F)) return true;  // control characters come only from the table
+  if (vk <= 0 || vk > 255 || !KeyCharacter(vk, false, false, false, false)) return false;
+  if (mods.ctrl || mods.alt) return true;
+  const UINT table = KeyCharacter(vk, mods.shift, false, false, mods.capsLock);
+  return table < 0x80 && !utf8[1] && first == table;
 }

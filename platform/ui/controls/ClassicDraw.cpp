@@ -16,6 +16,21 @@ void FillSolid(HDC dc, const TRect& r, TColor c) {
   DeleteObject(b);
 }
 
+void FillDotted(HDC dc, const TRect& r, TColor dots, TColor gaps) {
+  if (r.IsEmpty()) return;
+  // Eight one-bit rows, each padded to 16 bits; 0 bits take the text colour.
+  static const Byte kChecker[16] = {0x55, 0, 0xAA, 0, 0x55, 0, 0xAA, 0, 0x55, 0, 0xAA, 0, 0x55, 0, 0xAA, 0};
+  HBITMAP pattern = CreateBitmap(8, 8, 1, 1, kChecker);
+  HBRUSH brush = CreatePatternBrush(pattern);
+  const COLORREF oldText = SetTextColor(dc, ClassicRGB(dots));
+  const COLORREF oldBk = SetBkColor(dc, ClassicRGB(gaps));
+  FillRect(dc, &r, brush);
+  SetTextColor(dc, oldText);
+  SetBkColor(dc, oldBk);
+  DeleteObject(brush);
+  DeleteObject(pattern);
+}
+
 void Frame3D(HDC dc, TRect& rect, TColor topColor, TColor bottomColor, int width) {
   if (width <= 0) return;
   HBRUSH top = CreateSolidBrush(ClassicRGB(topColor));

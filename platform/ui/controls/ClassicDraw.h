@@ -16,6 +16,10 @@ class TFont;
 // The plain RGB of a colour (system colours resolved).
 COLORREF ClassicRGB(TColor c);
 void FillSolid(HDC dc, const TRect& r, TColor c);
+// Every other pixel of r in `dots`, the rest in `gaps`, on a checkerboard
+// fixed to the DC's brush origin, so separate one-pixel strips (a tree's
+// lines) join into one dotted pattern.
+void FillDotted(HDC dc, const TRect& r, TColor dots, TColor gaps);
 
 // `width` one-pixel rings, top and left in topColor, bottom and right in
 // bottomColor (which also takes the top-right and bottom-left corners);

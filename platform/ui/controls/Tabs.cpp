@@ -255,7 +255,8 @@ void TCustomTabControl::Paint() {
       // Lifted by two pixels and merged with the frame.
       r = TRect{r.Left - kEdge, top ? r.Top - kEdge : r.Top, r.Right + kEdge, top ? r.Bottom + 1 : r.Bottom + kEdge};
       if (top) r.Bottom = std::max(r.Bottom, frame.Top + 1);
-      else r.Top = std::min(r.Top, frame.Bottom - 1);
+      // Below the page both frame lines give way, the inner grey one too.
+      else r.Top = std::min(r.Top, frame.Bottom - 2);
     }
     FillSolid(dc, r, Color());
     // Outer edges: highlight on the left and the open side's far edge, dark on the right.

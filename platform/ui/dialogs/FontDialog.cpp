@@ -269,7 +269,9 @@ class TFontDialogForm : public TForm {
           families_.emplace(AnsiLowerCase(f.name), f);
         }
     };
-    if ((flags_ & CF_SCREENFONTS) || !(flags_ & CF_PRINTERFONTS)) add(ScreenFontFamilies());
+    // With the Windows faces the platform maps, so a program asking for
+    // one finds it by its own name.
+    if ((flags_ & CF_SCREENFONTS) || !(flags_ & CF_PRINTERFONTS)) add(ListedFontFamilies());
     if (flags_ & CF_PRINTERFONTS) add(Printer()->FontFamilies());
     face_.list->Items()->Assign(&faces);
   }

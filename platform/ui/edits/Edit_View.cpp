@@ -66,6 +66,16 @@ int TCustomEdit::TabWidth() const { return multiLine_ ? aveCharWidth_ * 8 : 0; }
 TRect TCustomEdit::FormattingRect() const {
   if (rectSet_) return rect_;
   TRect r = ClientRect();
+  // Inside a sunken edge the text keeps a pixel off it on every side (top
+  // and bottom when the line has room), besides the margins.
+  if (borderStyle_ == bsSingle) {
+    r.Left += 1;
+    r.Right -= 1;
+    if (r.Height() >= LineHeight() + 2) {
+      r.Top += 1;
+      r.Bottom -= 1;
+    }
+  }
   r.Left += leftMargin_;
   r.Right = std::max(r.Left, r.Right - rightMargin_);
   return r;

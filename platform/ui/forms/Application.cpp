@@ -6,6 +6,7 @@
 #include "platform/ui/forms/Forms.h"
 #include "platform/ui/forms/HintWindow.h"
 #include "platform/ui/forms/Screen.h"
+#include "platform/ui/menus/Menus.h"
 #include "platform/ui/system/UtilityWindow.h"
 #include "platform/user/User.h"
 
@@ -18,6 +19,9 @@ void DoneApplication() {
 }
 
 TApplication::TApplication(TComponent* AOwner) : TComponent(AOwner), icon_(new TIcon) {
+  // Windows the program makes through the window layer alone have their
+  // window menu too, before any form exists.
+  InstallWindowMenuTracker();
   // Forms without an icon of their own show this one.
   icon_->OnChange = [this](TObject*) {
     if (Application != this || !Screen) return;

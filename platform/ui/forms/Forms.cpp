@@ -551,6 +551,13 @@ void TCustomForm::WMActivate(TMessage& Message) {
   try {
     if (activating) {
       Screen->SetActiveCustomForm(this);
+      // A form shown without an active control starts at its first tab
+      // stop, so typing goes somewhere before any click or Tab.
+      if (!activeControl_ && !(ComponentState() & csDesigning))
+        if (TWinControl* first = FindNextControl(nullptr, true, true, false)) {
+          activeControl_ = first;
+          first->FreeNotification(this);
+        }
       if (activeControl_ && activeControl_ != this && activeControl_->CanFocus())
         ::SetFocus(activeControl_->Handle());
       Activate();

@@ -84,7 +84,12 @@ void SyncActive(HWND client) {
     if (top == old) break;
     it->second.active = top;
     auto* oldForm = old && IsWindow(old) ? dynamic_cast<TCustomForm*>(FindControl(old)) : nullptr;
-    if (oldForm && !Dying(oldForm)) SendMessage(old, WM_ACTIVATE, WA_INACTIVE, reinterpret_cast<LPARAM>(top));
+    // Each child's caption follows: only the active child's looks active.
+    if (oldForm && !Dying(oldForm)) {
+      SendMessage(old, WM_NCACTIVATE, FALSE, reinterpret_cast<LPARAM>(top));
+      if (IsWindow(old)) SendMessage(old, WM_ACTIVATE, WA_INACTIVE, reinterpret_cast<LPARAM>(top));
+    }
+    if (top && IsWindow(top)) SendMessage(top, WM_NCACTIVATE, TRUE, reinterpret_cast<LPARAM>(old));
     if (top && IsWindow(top)) SendMessage(top, WM_ACTIVATE, WA_ACTIVE, reinterpret_cast<LPARAM>(old));
     if (!IsWindow(client)) return;
   }

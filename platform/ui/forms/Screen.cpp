@@ -249,7 +249,7 @@ TStrings* TScreen::Fonts() const {
     fonts_->Duplicates = dupIgnore;
   }
   fontsVersion_ = version;
-  std::vector<FontFamilyInfo> families = ScreenFontFamilies();
+  std::vector<FontFamilyInfo> families = ListedFontFamilies();
   fonts_->BeginUpdate();
   fonts_->Clear();
   for (const FontFamilyInfo& f : families) fonts_->Add(f.name);

@@ -251,6 +251,10 @@ class TCustomListBox : public TCustomControl {
   bool SelectRange(int From, int To, bool Select);
   void HandleLBMessage(TMessage& Message);
   void HandleScroll(int Code, int Pos, bool Horizontal);
+  // A held button drags the caret to the item under p; outside the items
+  // the list scrolls a step, and on a timer while the button stays held.
+  void DragCaretTo(TPoint p);
+  void StopAutoScroll();
   void ApplyBorder();
   void CollapseSelectionTo(int Index);
 
@@ -275,6 +279,8 @@ class TCustomListBox : public TCustomControl {
   TBorderStyle borderStyle_ = bsSingle;
   int updateCount_ = 0;
   bool dragging_ = false;
+  bool autoScrolling_ = false;
+  TPoint dragPoint_{};  // the held pointer, client coordinates
   int wheelRemainder_ = 0;
   int lastPaintItems_ = 0;
 };

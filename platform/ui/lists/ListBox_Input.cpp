@@ -98,6 +98,38 @@ void TCustomListBox::ListMouseDown(int Index, TPoint, TShiftState Shift, bool Do
   if (*alive) DblClick();
 }
 
+void TCustomListBox::DragCaretTo(TPoint p) {
+  dragPoint_ = p;
+  int target;
+  const bool above = columns_ == 0 && p.Y < 0, below = columns_ == 0 && p.Y >= ClientHeight();
+  if (above) target = top_ - 1;
+  else if (below) target = top_ + VisibleItemCount();
+  else {
+    TPoint q{std::clamp(p.X, 0, std::max(ClientWidth() - 1, 0)), std::clamp(p.Y, 0, std::max(ClientHeight() - 1, 0))};
+    target = ItemAtPos(q, true);
+    if (target < 0) target = Count() - 1;
+  }
+  if (above || below) {
+    if (!autoScrolling_ && HandleAllocated()) autoScrolling_ = SetTimer(Handle(), kAutoScrollTimer, kAutoScrollMs, nullptr) != 0;
+  } else {
+    StopAutoScroll();
+  }
+  target = std::clamp(target, 0, Count() - 1);
+  const TShiftState shift = multiSelect_ ? ssShift : 0;
+  if (target == caret_) return;
+  auto alive = AliveToken();
+  const bool changed = MoveCaretTo(target, shift, false);
+  MakeVisible(target);
+  if (changed) UserSelChange();
+  if (*alive && (target == 0 || target == Count() - 1) && (above || below)) StopAutoScroll();
+}
+
+void TCustomListBox::StopAutoScroll() {
+  if (!autoScrolling_) return;
+  autoScrolling_ = false;
+  if (HandleAllocated()) KillTimer(Handle(), kAutoScrollTimer);
+}
+
 void TCustomListBox::ListKeyDown(Word Key, TShiftState Shift) {
   if (Count() == 0) return;
   const int cur = caret_ < 0 ? 0 : caret_;

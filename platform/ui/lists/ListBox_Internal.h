@@ -10,6 +10,10 @@ constexpr int kTextIndent = 2;
 constexpr int kOwnerDrawDefaultHeight = 16;
 constexpr int kMaxItemHeight = 32767;
 constexpr int kWheelLines = 3;
+// Scrolling while the button is held outside the items: the timer's id and
+// its period.
+constexpr UINT_PTR kAutoScrollTimer = 0x4C53;
+constexpr UINT kAutoScrollMs = 50;
 
 inline const char* TextParam(LPARAM lp) {
   const char* s = reinterpret_cast<const char*>(lp);

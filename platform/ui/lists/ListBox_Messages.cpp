@@ -240,31 +240,23 @@ void TCustomListBox::DefaultHandler(TMessage& Message) {
       m.Result = 0;
       return;
     }
-    case WM_MOUSEMOVE: {
-      // Dragging with the button down moves the selection along, scrolling
-      // when the pointer leaves the items.
+    case WM_MOUSEMOVE:
       if (!dragging_ || !(m.WParam & MK_LBUTTON) || (multiSelect_ && !extendedSelect_) || Count() == 0) break;
-      const TPoint p = m.Pos();
-      int target;
-      if (columns_ == 0 && p.Y < 0) target = top_ - 1;
-      else if (columns_ == 0 && p.Y >= ClientHeight()) target = top_ + VisibleItemCount();
-      else {
-        TPoint q{std::clamp(p.X, 0, std::max(ClientWidth() - 1, 0)), std::clamp(p.Y, 0, std::max(ClientHeight() - 1, 0))};
-        target = ItemAtPos(q, true);
-        if (target < 0) target = Count() - 1;
-      }
-      target = std::clamp(target, 0, Count() - 1);
-      const TShiftState shift = multiSelect_ ? ssShift : 0;
-      if (target != caret_) {
-        const bool changed = MoveCaretTo(target, shift, false);
-        MakeVisible(target);
-        if (changed) UserSelChange();
-      }
+      DragCaretTo(m.Pos());
       m.Result = 0;
       return;
-    }
+    case WM_TIMER:
+      if (m.WParam != kAutoScrollTimer) break;
+      // The button is held outside without moving: keep scrolling.
+      if (dragging_ && (GetKeyState(VK_LBUTTON) & 0x8000) && Count() > 0) DragCaretTo(dragPoint_);
+      else StopAutoScroll();
+      m.Result = 0;
+      return;
     case WM_LBUTTONUP:
-    case WM_CAPTURECHANGED: dragging_ = false; break;
+    case WM_CAPTURECHANGED:
+      dragging_ = false;
+      StopAutoScroll();
+      break;
     default: break;
   }
   TCustomControl::DefaultHandler(Message);

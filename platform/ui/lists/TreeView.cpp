@@ -739,24 +739,20 @@ void TTreeView::DrawNode(HDC dc, TTreeNode* node, int row) {
   const int left = NodeLeft(node), cx = left + indent_ / 2;
   const bool hasColumn = node->parent_ || showRoot_;
   if (showLines_) {
-    canvas->Pen()->SetColor(clBtnShadow);
-    canvas->Pen()->SetStyle(psDot);
+    // Dotted, every other pixel, as the classic tree draws them.
+    const TColor back = Color();
     if (hasColumn) {
-      canvas->MoveTo(cx, mid);
-      canvas->LineTo(left + indent_, mid);
+      FillDotted(dc, TRect{cx, mid, left + indent_, mid + 1}, clBtnShadow, back);
       // Up to the node before it, down to its next sibling.
       const bool first = !node->parent_ && node->Index() == 0;
-      canvas->MoveTo(cx, first ? mid : y);
-      canvas->LineTo(cx, node->GetNextSibling() ? y + h : mid + 1);
+      FillDotted(dc, TRect{cx, first ? mid : y, cx + 1, node->GetNextSibling() ? y + h : mid + 1}, clBtnShadow, back);
     }
     // The lines of the ancestors that have siblings still to come.
     for (TTreeNode* a = node->parent_; a; a = a->parent_) {
       if (!a->GetNextSibling() || (!a->parent_ && !showRoot_)) continue;
       const int ax = NodeLeft(a) + indent_ / 2;
-      canvas->MoveTo(ax, y);
-      canvas->LineTo(ax, y + h);
+      FillDotted(dc, TRect{ax, y, ax + 1, y + h}, clBtnShadow, back);
     }
-    canvas->Pen()->SetStyle(psSolid);
   }
   if (showButtons_ && hasColumn && node->HasChildren()) {
     TRect box{cx - kButtonSize / 2, mid - kButtonSize / 2, cx - kButtonSize / 2 + kButtonSize,

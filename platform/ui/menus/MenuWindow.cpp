@@ -548,7 +548,8 @@ Word TTracker::Run(bool popup, const std::function<void()>& start) {
   appActive_ = GetActiveWindow() != nullptr;
   ownerShown_ = IsWindowVisible(owner_) != FALSE;
   try {
-    SendMessage(owner_, WM_ENTERMENULOOP, popup ? TRUE : FALSE, 0);
+    // The window layer brackets the window menu's loop itself.
+    if (!systemMenu_) SendMessage(owner_, WM_ENTERMENULOOP, popup ? TRUE : FALSE, 0);
     if (!done_ && IsWindow(owner_)) start();
     if (!popup || !levels_.empty()) {
       while (!done_) {
@@ -626,7 +627,7 @@ void TTracker::Finish(bool popup, bool notify) {
   if (bar && Alive() && IsWindow(bar)) PaintMenuBar(bar, barRoot_);
   if (!notify || !IsWindow(owner_)) return;
   SendMessage(owner_, WM_MENUSELECT, MAKEWPARAM(0, 0xFFFF), 0);
-  if (IsWindow(owner_)) SendMessage(owner_, WM_EXITMENULOOP, popup ? TRUE : FALSE, 0);
+  if (IsWindow(owner_) && !systemMenu_) SendMessage(owner_, WM_EXITMENULOOP, popup ? TRUE : FALSE, 0);
 }
 
 Word TTracker::RunPopup(TMenuItem* root, TPoint at, TPopupAlignment alignment) {
@@ -716,12 +717,7 @@ UINT TrackWindowMenu(HWND owner, HMENU menu, POINT at, bool byKeyboard) {
 
 }  // namespace
 
-void InstallWindowMenuTracker() {
-  static bool installed = false;
-  if (installed) return;
-  installed = true;
-  SetWindowMenuTracker(TrackWindowMenu);
-}
+void InstallWindowMenuTracker() { SetWindowMenuTracker(TrackWindowMenu); }
 
 void EndMenu() {
   if (g_tracker) g_tracker->Cancel();

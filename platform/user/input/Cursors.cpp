@@ -33,8 +33,9 @@ GdiIcon* NewStock(bool isIcon, int systemId, POINT hotSpot) {
   icon->stock = true;  // DestroyCursor / DestroyIcon leave it alone
   icon->color.assign(kStockSize * kStockSize, 0);
   icon->mask.assign(kStockSize * kStockSize, 1);
-  GdiRegister(icon.get());
-  return icon.release();
+  GdiIcon* raw = icon.release();
+  GdiAddIcon(raw);
+  return raw;
 }
 
 void Put(GdiIcon* icon, int x, int y, std::uint32_t rgb) {
@@ -164,14 +165,14 @@ HCURSOR LoadCursor(HINSTANCE instance, const char* name) {
     case IDC_APPSTARTING: case IDC_HELP: break;
     default: return nullptr;
   }
-  return Stock(*system, id, false);
+  return Stock(*system, id, false)->handle;
 }
 
 HICON LoadIcon(HINSTANCE instance, const char* name) {
   static auto* icons = new std::map<int, GdiIcon*>;
   const int id = ResourceId(instance, name);
   if (id < IDI_APPLICATION || id > IDI_SHIELD) return nullptr;
-  return Stock(*icons, id == IDI_WINLOGO ? IDI_APPLICATION : id, true);
+  return Stock(*icons, id == IDI_WINLOGO ? IDI_APPLICATION : id, true)->handle;
 }
 
 HCURSOR LoadCursorFromFile(const char* fileName) {
@@ -180,13 +181,14 @@ HCURSOR LoadCursorFromFile(const char* fileName) {
     TIcon file;
     file.LoadFromFile(fileName);
     if (file.Empty()) return nullptr;
-    GdiIcon* c = GdiCheck(file.ReleaseHandle(), kGdiIconType);
+    HCURSOR h = file.ReleaseHandle();
+    GdiIcon* c = GdiIconFromHandle(h);
     if (!c) return nullptr;
     if (c->isIcon) {
       // An .ico file loads as a cursor pointing at its centre.
       c->isIcon = false;
     }
-    return c;
+    return h;
   } catch (const std::exception&) {
     return nullptr;
   }
@@ -214,7 +216,7 @@ HCURSOR CreateCursor(HINSTANCE, int xHot, int yHot, int width, int height, const
 
 BOOL DestroyCursor(HCURSOR cursor) {
   if (cursor && cursor == g_current) g_current = nullptr;  // never left pointing at freed memory
-  GdiIcon* icon = GdiCheck(cursor, kGdiIconType);
+  GdiIcon* icon = GdiIconFromHandle(cursor);
   if (TDisplay* d = CurrentDisplay(); d && icon && !icon->stock) d->CursorDestroyed(cursor);
   return DestroyIcon(cursor);
 }
@@ -264,7 +266,7 @@ POINT ClampToCursorClip(POINT p) {
 }
 
 bool IconToArgb(HICON icon, std::vector<std::uint32_t>& out, int& width, int& height) {
-  GdiIcon* i = GdiCheck(icon, kGdiIconType);
+  GdiIcon* i = GdiIconFromHandle(icon);
   if (!i || i->width <= 0 || i->height <= 0) return false;
   width = i->width;
   height = i->height;

@@ -35,7 +35,11 @@ void SetActiveInternal(WND* w, int how) {
   }
   if (!old) SendMessage(w, WM_ACTIVATEAPP, TRUE, 0);
   if (w->dead || g_active != w) return;
-  ZOrderInsert(w, HWND_TOP);
+  // Coming to the top is a position change the window hears of.
+  if (ZOrderWouldChange(w, HWND_TOP)) {
+    SetWindowPos(w, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    if (w->dead || g_active != w) return;
+  }
   SendMessage(w, WM_NCACTIVATE, TRUE, reinterpret_cast<LPARAM>(old));
   if (w->dead || g_active != w) return;
   SendMessage(w, WM_ACTIVATE, MAKEWPARAM(how, (w->style & WS_MINIMIZE) ? 1 : 0), reinterpret_cast<LPARAM>(old));

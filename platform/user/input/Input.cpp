@@ -15,6 +15,10 @@
 
 namespace {
 
+// Presses whose character the back end typed itself, by key, until their
+// key-down has been translated.
+bool g_charFromBackEnd[256] = {};
+
 enum class TRawKind { Move, Button, Wheel, HWheel, Key, Char, Call };
 
 struct TRawInput {
@@ -246,6 +250,7 @@ bool CookKey(const TRawInput& r, MSG* out) {
     return true;
   }
   const int key = r.side ? r.side : r.value;
+  if (r.down && r.value > 0 && r.value < 256) g_charFromBackEnd[r.value] = r.code.charFromBackEnd;
   bool wasDown = Down(g_keys, key);
   bool altWasDown = Down(g_keys, VK_MENU);
   SetKey(g_keys, key, r.down);
@@ -463,6 +468,51 @@ TKeyCode DefaultKeyCode(int vk) {
   return TKeyCode{};
 }
 
+namespace {
+
+struct TCharEntry {
+  int vk;
+  char plain, shifted, ctrl, ctrlShift;  // 0: no character
+};
+
+// Keys other than letters. Ctrl columns as a US layout gives them: Ctrl+[
+// is Esc, Ctrl+Enter a line feed, Ctrl+Backspace DEL, Ctrl+Shift+6 and
+// Ctrl+Shift+- the last two control codes.
+constexpr TCharEntry kChars[] = {
+    {'0', '0', ')', 0, 0},     {'1', '1', '!', 0, 0},     {'2', '2', '@', 0, 0},     {'3', '3', '#', 0, 0},
+    {'4', '4', '$', 0, 0},     {'5', '5', '%', 0, 0},     {'6', '6', '^', 0, 0x1E},  {'7', '7', '&', 0, 0},
+    {'8', '8', '*', 0, 0},     {'9', '9', '(', 0, 0},     {VK_SPACE, ' ', ' ', ' ', ' '},
+    {VK_OEM_1, ';', ':', 0, 0}, {VK_OEM_PLUS, '=', '+', 0, 0}, {VK_OEM_COMMA, ',', '<', 0, 0},
+    {VK_OEM_MINUS, '-', '_', 0, 0x1F}, {VK_OEM_PERIOD, '.', '>', 0, 0}, {VK_OEM_2, '/', '?', 0, 0},
+    {VK_OEM_3, '`', '~', 0, 0}, {VK_OEM_4, '[', '{', 0x1B, 0}, {VK_OEM_5, '\\', '|', 0x1C, 0},
+    {VK_OEM_6, ']', '}', 0x1D, 0}, {VK_OEM_7, '\'', '"', 0, 0},
+    {VK_MULTIPLY, '*', '*', 0, 0}, {VK_ADD, '+', '+', 0, 0}, {VK_SUBTRACT, '-', '-', 0, 0},
+    {VK_DECIMAL, '.', '.', 0, 0}, {VK_DIVIDE, '/', '/', 0, 0},
+    {VK_RETURN, '\r', '\r', '\n', 0}, {VK_BACK, '\b', '\b', 0x7F, 0}, {VK_TAB, '\t', '\t', 0, 0},
+    {VK_ESCAPE, 0x1B, 0x1B, 0x1B, 0},
+};
+
+const TCharEntry* CharEntry(int vk) {
+  for (const TCharEntry& e : kChars)
+    if (e.vk == vk) return &e;
+  return nullptr;
+}
+
+}  // namespace
+
+UINT KeyCharacter(int vk, bool shift, bool ctrl, bool alt, bool caps) {
+  if (ctrl && alt) return 0;
+  if (vk >= 'A' && vk <= 'Z') {
+    if (ctrl) return UINT(vk - 'A' + 1);
+    return (shift != caps) ? UINT(vk) : UINT(vk - 'A' + 'a');
+  }
+  if (vk >= VK_NUMPAD0 && vk <= VK_NUMPAD0 + 9) return ctrl ? 0 : UINT('0' + (vk - VK_NUMPAD0));
+  const TCharEntry* e = CharEntry(vk);
+  if (!e) return 0;
+  const char c = ctrl ? (shift ? e->ctrlShift : e->ctrl) : (shift ? e->shifted : e->plain);
+  return UINT(Byte(c));
+}
+
 UINT MapVirtualKey(UINT code, UINT mapType) {
   if (mapType == MAPVK_VK_TO_VSC) return code <= 255 ? DefaultKeyCode(int(code)).scan : 0;
   if (mapType == MAPVK_VSC_TO_VK) {
@@ -474,30 +524,27 @@ UINT MapVirtualKey(UINT code, UINT mapType) {
     return 0;
   }
   if (mapType == MAPVK_VK_TO_CHAR) {
-    if ((code >= 'A' && code <= 'Z') || (code >= '0' && code <= '9') || code == VK_SPACE) return code;
-    if (code >= VK_NUMPAD0 && code <= VK_NUMPAD0 + 9) return '0' + (code - VK_NUMPAD0);
-    if (code == VK_RETURN || code == VK_BACK || code == VK_TAB || code == VK_ESCAPE) return code;
-    return 0;
+    // Letters as capitals, every other key its unshifted character.
+    if (code > 255) return 0;
+    return KeyCharacter(int(code), code >= 'A' && code <= 'Z', false, false, false);
   }
   return 0;
 }
 
 BOOL TranslateMessage(const MSG* msg) {
   if (!msg || (msg->message != WM_KEYDOWN && msg->message != WM_SYSKEYDOWN)) return FALSE;
-  int vk = int(msg->wParam);
-  bool shift = Down(g_keys, VK_SHIFT), ctrl = Down(g_keys, VK_CONTROL), caps = (g_keys[VK_CAPITAL] & 1) != 0;
-  UINT ch = 0;
-  if (vk >= 'A' && vk <= 'Z') {
-    if (ctrl && !Down(g_keys, VK_MENU)) ch = UINT(vk - 'A' + 1);
-    else ch = (shift != caps) ? UINT(vk) : UINT(vk - 'A' + 'a');
-  } else if (vk >= '0' && vk <= '9') {
-    static const char shifted[] = ")!@#$%^&*(";
-    ch = shift ? UINT(Byte(shifted[vk - '0'])) : UINT(vk);
-  } else {
-    ch = MapVirtualKey(UINT(vk), MAPVK_VK_TO_CHAR);
+  const int vk = int(msg->wParam);
+  if (vk <= 0 || vk > 255) return FALSE;
+  if (g_charFromBackEnd[vk]) {
+    g_charFromBackEnd[vk] = false;
+    return FALSE;
   }
+  const bool sys = msg->message == WM_SYSKEYDOWN;
+  // Alt alone makes the same characters as no modifier, as WM_SYSCHAR.
+  const UINT ch = KeyCharacter(vk, Down(g_keys, VK_SHIFT), Down(g_keys, VK_CONTROL), Down(g_keys, VK_MENU) && !sys,
+                               (g_keys[VK_CAPITAL] & 1) != 0);
   if (!ch) return FALSE;
-  PostMessage(msg->hwnd, msg->message == WM_SYSKEYDOWN ? WM_SYSCHAR : WM_CHAR, WPARAM(ch), msg->lParam);
+  PostMessage(msg->hwnd, sys ? WM_SYSCHAR : WM_CHAR, WPARAM(ch), msg->lParam);
   return TRUE;
 }
 

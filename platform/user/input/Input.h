@@ -51,6 +51,18 @@ constexpr int VK_ADD = 0x6B;
 constexpr int VK_SUBTRACT = 0x6D;
 constexpr int VK_DECIMAL = 0x6E;
 constexpr int VK_DIVIDE = 0x6F;
+// The punctuation keys of a US keyboard.
+constexpr int VK_OEM_1 = 0xBA;  // ;:
+constexpr int VK_OEM_PLUS = 0xBB;
+constexpr int VK_OEM_COMMA = 0xBC;
+constexpr int VK_OEM_MINUS = 0xBD;
+constexpr int VK_OEM_PERIOD = 0xBE;
+constexpr int VK_OEM_2 = 0xBF;  // /?
+constexpr int VK_OEM_3 = 0xC0;  // `~
+constexpr int VK_OEM_4 = 0xDB;  // [{
+constexpr int VK_OEM_5 = 0xDC;  // \|
+constexpr int VK_OEM_6 = 0xDD;  // ]}
+constexpr int VK_OEM_7 = 0xDE;  // '"
 constexpr int VK_F1 = 0x70;
 constexpr int VK_F2 = 0x71;
 constexpr int VK_F4 = 0x73;
@@ -88,6 +100,11 @@ BOOL GetKeyboardState(Byte* keys256);
 UINT MapVirtualKey(UINT code, UINT mapType);
 // Posts WM_CHAR / WM_SYSCHAR for a key-down that makes a character.
 BOOL TranslateMessage(const MSG* msg);
+// The one character table of a US keyboard behind TranslateMessage and
+// MapVirtualKey: the character a key makes with the given modifiers, 0 for
+// none. Ctrl makes only the control characters (letters, [ \ ] and a few
+// shifted keys); Ctrl with Alt makes nothing.
+UINT KeyCharacter(int vk, bool shift, bool ctrl, bool alt, bool capsLock);
 
 // ---- Entry points for the back end (GUI thread) ---------------------------
 // TMouseButton (mbLeft, mbRight, mbMiddle) comes from the run-time library.
@@ -102,6 +119,9 @@ void InputMouseHWheel(int delta, POINT screen);
 struct TKeyCode {
   UINT scan = 0;
   bool extended = false;
+  // The back end types this press's character itself (a layout whose key
+  // makes another character than the table's), so TranslateMessage adds none.
+  bool charFromBackEnd = false;
 };
 // The usual key for a virtual key (the cursor block's arrows, not the keypad's).
 TKeyCode DefaultKeyCode(int vk);

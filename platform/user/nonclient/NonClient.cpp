@@ -3,6 +3,7 @@
 #include "platform/gdi/Gdi.h"
 #include "platform/gdi/Icons.h"
 #include "platform/gdi/Text.h"
+#include "platform/user/input/Cursors.h"
 #include "platform/user/input/Focus.h"
 #include "platform/user/paint/Paint.h"
 #include "platform/user/system/SysMetrics.h"
@@ -245,13 +246,17 @@ std::vector<TCaptionButton> CaptionButtons(WND* w, const RECT& band) {
 }
 
 void DrawCaption(WND* w, HDC dc, const RECT& band) {
-  const bool active = TopLevelOf(w) == GetActiveWindow();
+  const bool topActive = TopLevelOf(w) == GetActiveWindow();
+  const bool active = w->IsChild() ? w->frameActive && topActive : topActive;
   FillRect(dc, &band, GetSysColorBrush(active ? COLOR_ACTIVECAPTION : COLOR_INACTIVECAPTION));
   RECT text = band;
   text.Left += 4;
   if ((w->style & WS_SYSMENU) && !(w->exStyle & WS_EX_TOOLWINDOW)) {
     const int icon = GetSystemMetrics(SM_CXSMICON);
-    if (HICON i = w->smallIcon ? w->smallIcon : w->bigIcon)
+    // Without an icon of its own a window shows the application icon.
+    HICON i = w->smallIcon ? w->smallIcon : w->bigIcon;
+    if (!i) i = LoadIcon(nullptr, MAKEINTRESOURCE(IDI_APPLICATION));
+    if (i)
       DrawIconEx(dc, band.Left + 2, band.Top + (band.Height() - icon) / 2, i, icon, icon, 0, nullptr, DI_NORMAL);
     text.Left = band.Left + GetSystemMetrics(SM_CXSIZE);
   }
@@ -287,12 +292,19 @@ void DrawDefaultFrame(WND* w, HDC dc) {
     if (!WmDecorated(w->style, w->IsChild())) {
       int frame = f.border - ((w->exStyle & WS_EX_CLIENTEDGE) ? 2 : 0) - ((w->exStyle & WS_EX_STATICEDGE) ? 1 : 0);
       RECT outer = r;
-      FillRect(dc, &outer, GetSysColorBrush(COLOR_BTNFACE));
-      DrawEdge(dc, &outer, EDGE_RAISED, BF_RECT);
       r.Left += frame;
       r.Top += frame;
       r.Right -= frame;
       r.Bottom -= frame;
+      // Only the frame's ring: the client keeps what it painted.
+      HBRUSH face = GetSysColorBrush(COLOR_BTNFACE);
+      const RECT ring[4] = {{outer.Left, outer.Top, outer.Right, r.Top},
+                            {outer.Left, r.Bottom, outer.Right, outer.Bottom},
+                            {outer.Left, r.Top, r.Left, r.Bottom},
+                            {r.Right, r.Top, outer.Right, r.Bottom}};
+      for (const RECT& strip : ring)
+        if (!strip.IsEmpty()) FillRect(dc, &strip, face);
+      DrawEdge(dc, &outer, EDGE_RAISED, BF_RECT);
     }
   } else if (w->style & WS_BORDER && !WmDecorated(w->style, w->IsChild())) {
     FrameRect(dc, &r, GetSysColorBrush(COLOR_WINDOWFRAME));

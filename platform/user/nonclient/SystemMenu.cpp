@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <cstring>
 #include <string>
-#include <unordered_set>
 #include <vector>
 
+#include "platform/rtl/HandleTable.h"
 #include "platform/user/input/Input.h"
 #include "platform/user/input/MessageQueue.h"
 #include "platform/user/windows/Window.h"
@@ -24,13 +24,16 @@ struct TMenuData {
   TMenuData(const TMenuData&) = delete;
   TMenuData& operator=(const TMenuData&) = delete;
   std::vector<TMenuItemData> items;
+  HMENU handle = nullptr;
 };
 
 namespace {
 
-std::unordered_set<const TMenuData*>& LiveMenus() {
-  static std::unordered_set<const TMenuData*> menus;
-  return menus;
+constexpr unsigned kMenuHandleKind = 5;
+
+THandleTable& Menus() {
+  static THandleTable* menus = new THandleTable(kMenuHandleKind);
+  return *menus;
 }
 
 TWindowMenuTracker& Tracker() {
@@ -39,8 +42,7 @@ TWindowMenuTracker& Tracker() {
 }
 
 TMenuData* MenuOf(HMENU h) {
-  auto* m = static_cast<TMenuData*>(h);
-  return m && LiveMenus().count(m) ? m : nullptr;
+  return static_cast<TMenuData*>(Menus().Find(HandleBits(h)));
 }
 
 // The index of an item named by command or position, or -1.
@@ -93,8 +95,8 @@ void UpdateStates(TMenuData& m, const WND* w) {
 
 }  // namespace
 
-TMenuData::TMenuData() { LiveMenus().insert(this); }
-TMenuData::~TMenuData() { LiveMenus().erase(this); }
+TMenuData::TMenuData() : handle(HandleValue<void>(Menus().Add(this))) {}
+TMenuData::~TMenuData() { Menus().Remove(HandleBits(handle)); }
 
 HMENU GetSystemMenu(HWND hwnd, BOOL revert) {
   WND* w = LiveWindow(hwnd);
@@ -107,7 +109,7 @@ HMENU GetSystemMenu(HWND hwnd, BOOL revert) {
     w->sysMenu = std::make_shared<TMenuData>();
     Fill(*w->sysMenu, w);
   }
-  return w->sysMenu.get();
+  return w->sysMenu->handle;
 }
 
 BOOL IsMenu(HMENU menu) { return MenuOf(menu) != nullptr; }
@@ -182,7 +184,7 @@ BOOL AppendMenu(HMENU menu, UINT flags, UINT_PTR id, const char* text) {
 
 bool WindowCommandEnabled(WND* w, WPARAM command) {
   if (w->sysMenu) {
-    UINT state = GetMenuState(w->sysMenu.get(), UINT(command), MF_BYCOMMAND);
+    UINT state = GetMenuState(w->sysMenu->handle, UINT(command), MF_BYCOMMAND);
     if (state != UINT(-1)) return !(state & (MF_GRAYED | MF_DISABLED));
   }
   return command != SC_CLOSE || !(w->cls->wc.style & CS_NOCLOSE);
@@ -197,12 +199,19 @@ void OpenWindowMenu(WND* w, bool byKeyboard) {
   // Kept alive for the loop: the program may revert or replace the menu meanwhile.
   std::shared_ptr<TMenuData> keep = w->sysMenu;
   UpdateStates(*keep, w);
+  // The loop is entered before the menu is prepared, as a menu bar's is
+  // (wParam FALSE: not a TrackPopupMenu), and left after it closed.
+  SendMessage(w, WM_ENTERMENULOOP, FALSE, 0);
+  if (w->dead) return;
+  UINT command = 0;
   SendMessage(w, WM_INITMENU, reinterpret_cast<WPARAM>(menu), 0);
-  if (w->dead || !IsMenu(menu)) return;
-  SendMessage(w, WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(menu), MAKELPARAM(0, TRUE));
-  if (w->dead || !IsMenu(menu) || !Tracker()) return;
-  TWindowMenuTracker tracker = Tracker();
-  UINT command = tracker(w, menu, WindowMenuAnchor(w), byKeyboard);
+  if (!w->dead && IsMenu(menu)) SendMessage(w, WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(menu), MAKELPARAM(0, TRUE));
+  if (!w->dead && IsMenu(menu) && Tracker()) {
+    TWindowMenuTracker tracker = Tracker();
+    command = tracker(w, menu, WindowMenuAnchor(w), byKeyboard);
+  }
+  if (w->dead) return;
+  SendMessage(w, WM_EXITMENULOOP, FALSE, 0);
   if (!command || w->dead) return;
   // A command goes out only once the menu has closed, as any chosen item's.
   POINT pt{};

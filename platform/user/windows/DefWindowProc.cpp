@@ -104,6 +104,7 @@ LRESULT DefWindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     case WM_NCHITTEST: return DefaultNcHitTest(w, LParamToPoint(lp));
     case WM_NCPAINT: DefaultNcPaint(w); return 0;
     case WM_NCACTIVATE:
+      w->frameActive = wp != FALSE;
       if (w->rect != w->client) DefaultNcPaint(w);
       return TRUE;
     case WM_ERASEBKGND: return EraseBackground(w, reinterpret_cast<HDC>(wp));

@@ -237,9 +237,10 @@ HWND CreateWindowEx(DWORD exStyle, const char* className, const char* windowName
   }
   if (w->dead) return nullptr;
   w->creating = false;
-  // A child hears its size and place at once; a top-level window when first
-  // shown (ShowWindow), so a hidden one hears nothing until then.
-  if (w->IsChild() && !w->sizedOnce) {
+  // A child, or a popup created shown, hears its size and place at once,
+  // before its show sequence; other top-level windows when first shown
+  // (ShowWindow), so a hidden one hears nothing until then.
+  if ((w->IsChild() || (style & (WS_POPUP | WS_VISIBLE)) == (WS_POPUP | WS_VISIBLE)) && !w->sizedOnce) {
     w->sizedOnce = true;
     SendMessage(w, WM_SIZE, SIZE_RESTORED, MAKELPARAM(w->client.Width(), w->client.Height()));
     if (w->dead) return nullptr;
@@ -266,13 +267,16 @@ BOOL DestroyWindow(HWND hwnd) {
   for (WND* t : owned)
     if (IsLive(t)) DestroyWindow(t);
 
-  if (w->style & WS_VISIBLE)
-    SetWindowPos(w, nullptr, 0, 0, 0, 0,
-                 SWP_HIDEWINDOW | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | (w->IsChild() ? SWP_NOACTIVATE : 0));
+  // The parent hears of the end while the child is still shown; a child is
+  // hidden as ShowWindow hides it, with WM_SHOWWINDOW.
+  SendParentNotifyCreateDestroy(w, WM_DESTROY);
+  if (w->dead) return TRUE;
+  if (w->style & WS_VISIBLE) {
+    if (w->IsChild()) ShowWindow(w, SW_HIDE);
+    else SetWindowPos(w, nullptr, 0, 0, 0, 0, SWP_HIDEWINDOW | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER);
+  }
   if (w->dead) return TRUE;
   if (HWND focus = GetFocus(); focus && (focus == w || IsChild(w, focus))) SetFocus(w->IsChild() ? w->parent : nullptr);
-  if (w->dead) return TRUE;
-  SendParentNotifyCreateDestroy(w, WM_DESTROY);
   if (w->dead) return TRUE;
   SendDestroyMessages(w);
   if (!w->dead) {

@@ -71,6 +71,10 @@ struct WND {
   HICON smallIcon = nullptr;
   // The window's own window menu (GetSystemMenu), made on first use.
   std::shared_ptr<TMenuData> sysMenu;
+  // The caption drawn as active: set by WM_NCACTIVATE. Child frames show it
+  // (only the active MDI child is told TRUE); top-level windows follow
+  // activation.
+  bool frameActive = false;
   // The caption button shown pressed (HTCLOSE...), HTNOWHERE when none.
   int pressedButton = 0;
   // SetProp data, in the order set.
@@ -124,6 +128,8 @@ POINT ClientOriginScreen(const WND* w);
 // Offset of w's window corner inside its top-level surface.
 POINT WindowOriginInSurface(const WND* w);
 void ZOrderInsert(WND* w, HWND after);
+// Whether ZOrderInsert(w, after) would move w (or the windows it owns).
+bool ZOrderWouldChange(WND* w, HWND after);
 // WindowFromPoint with the hit code the window answered (HTERROR for a
 // disabled one); windows answering HTTRANSPARENT are passed over.
 WND* WindowHitFromPoint(POINT screen, int* hit);

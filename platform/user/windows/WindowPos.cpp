@@ -94,8 +94,10 @@ POINT WindowOriginInSurface(const WND* w) {
   return POINT{o.X - top->rect.Left, o.Y - top->rect.Top};
 }
 
-void ZOrderInsert(WND* w, HWND after) {
-  auto& sibs = SiblingList(w);
+namespace {
+
+// The list operation of ZOrderInsert on a sibling list.
+void ZOrderPlace(std::vector<WND*>& sibs, WND* w, HWND after, std::vector<WND*>* ownedOut) {
   sibs.erase(std::remove(sibs.begin(), sibs.end(), w), sibs.end());
   if (w->IsChild()) {
     if (after == HWND_BOTTOM) {
@@ -108,8 +110,6 @@ void ZOrderInsert(WND* w, HWND after) {
     }
     return;
   }
-  if (after == HWND_TOPMOST) w->exStyle |= WS_EX_TOPMOST;
-  else if (after == HWND_NOTOPMOST || after == HWND_BOTTOM) w->exStyle &= ~WS_EX_TOPMOST;
   auto firstNormal = std::find_if(sibs.begin(), sibs.end(), [](WND* t) { return !IsTopmost(t); });
   if (after == HWND_BOTTOM) {
     sibs.push_back(w);
@@ -141,8 +141,27 @@ void ZOrderInsert(WND* w, HWND after) {
       sibs.insert(std::find(sibs.begin(), sibs.end(), w), t);
     }
   }
+  if (ownedOut) *ownedOut = std::move(owned);
+}
+
+}  // namespace
+
+void ZOrderInsert(WND* w, HWND after) {
+  if (!w->IsChild()) {
+    if (after == HWND_TOPMOST) w->exStyle |= WS_EX_TOPMOST;
+    else if (after == HWND_NOTOPMOST || after == HWND_BOTTOM) w->exStyle &= ~WS_EX_TOPMOST;
+  }
+  std::vector<WND*> owned;
+  ZOrderPlace(SiblingList(w), w, after, &owned);
+  if (w->IsChild()) return;
   RestackNative(w);
   for (WND* t : owned) RestackNative(t);
+}
+
+bool ZOrderWouldChange(WND* w, HWND after) {
+  std::vector<WND*> sibs = SiblingList(w);
+  ZOrderPlace(sibs, w, after, nullptr);
+  return sibs != SiblingList(w);
 }
 
 BOOL SetWindowPos(HWND hwnd, HWND insertAfter, int x, int y, int cx, int cy, UINT flags) {

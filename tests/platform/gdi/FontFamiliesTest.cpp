@@ -260,7 +260,7 @@ int Enum(Collector& c, const char* face, Byte charSet, DWORD flags = 0) {
 TEST(FontFamilies, CallbackFormReportsEachFamilyWithItsRecord) {
   Collector c;
   EXPECT_EQ(Enum(c, "", DEFAULT_CHARSET), 1);
-  const std::vector<FontFamilyInfo> all = ScreenFontFamilies();
+  const std::vector<FontFamilyInfo> all = ListedFontFamilies();
   ASSERT_EQ(c.got.size(), all.size());
   for (std::size_t i = 0; i < all.size(); ++i) {
     const FontFamilyInfo& f = all[i];
@@ -288,7 +288,7 @@ TEST(FontFamilies, CallbackFormReportsEachFamilyWithItsRecord) {
 }
 
 TEST(FontFamilies, CallbackFormFiltersAndStops) {
-  const std::vector<FontFamilyInfo> all = ScreenFontFamilies();
+  const std::vector<FontFamilyInfo> all = ListedFontFamilies();
   struct Case {
     const char* face;
     Byte charSet;
@@ -395,6 +395,32 @@ TEST(FontFamilies, AddingWhatIsNoFontFileFails) {
   EXPECT_EQ(RemoveFontResourceEx(path.c_str(), FR_PRIVATE, nullptr), FALSE);
   EXPECT_EQ(ScreenFontFamilies().size(), count);
   std::remove(path.c_str());
+}
+
+// The Windows faces the text engine stands in for are enumerated by their
+// own names, while their stand-ins are installed, and a real family of the
+// same name is never doubled.
+TEST(FontFamilies, WindowsFacesAreListedByTheirOwnNames) {
+  const std::vector<FontFamilyInfo> faces = WindowsFaceFamilies();
+  auto find = [&](const char* name) -> const FontFamilyInfo* {
+    for (const FontFamilyInfo& f : faces)
+      if (f.name == name) return &f;
+    return nullptr;
+  };
+  const FontFamilyInfo* tahoma = find("Tahoma");
+  ASSERT_NE(tahoma, nullptr);
+  EXPECT_TRUE(tahoma->TrueType());
+  EXPECT_EQ(tahoma->charSet, ANSI_CHARSET);
+  const FontFamilyInfo* simsun = find("\u5B8B\u4F53");
+  ASSERT_NE(simsun, nullptr);
+  EXPECT_EQ(simsun->charSet, GB2312_CHARSET);
+  ASSERT_NE(find("Courier New"), nullptr);
+  EXPECT_TRUE(find("Courier New")->fixedPitch);
+  for (const FontFamilyInfo& f : faces) EXPECT_FALSE(FindScreenFontFamily(f.name, nullptr)) << f.name;
+  Collector c;
+  EXPECT_EQ(Enum(c, "tahoma", DEFAULT_CHARSET), 1);
+  ASSERT_EQ(c.got.size(), 1u);
+  EXPECT_EQ(c.got[0].face, "Tahoma");
 }
 
 }  // namespace

@@ -72,7 +72,8 @@ LRESULT PaintProc(HWND h, UINT m, WPARAM wp, LPARAM lp) {
       g_log.push_back({h, m, wp, lp});
       if (g_keepOnClose) return 0;
       break;
-    case WM_SYSCOMMAND: g_log.push_back({h, m, wp, lp}); break;
+    case WM_SYSCOMMAND:
+    case WM_SYSCHAR: g_log.push_back({h, m, wp, lp}); break;
     default: break;
   }
   return DefWindowProc(h, m, wp, lp);
@@ -112,6 +113,15 @@ class X11DisplayTest : public TX11Fixture {
     ev.xkey.same_screen = True;
     ASSERT_NE(ev.xkey.keycode, 0u) << "no key for keysym " << ks;
     XSendEvent(reader, ev.xkey.window, False, press ? KeyPressMask : KeyReleaseMask, &ev);
+  }
+
+  // A window of the test class shown at (20, 20) and given the focus.
+  HWND ShownWithFocus(const char* name) {
+    HWND w = Create(name, WS_OVERLAPPEDWINDOW, Bounds(20, 20, 100, 80), kFill);
+    ShowWindow(w, SW_SHOWNORMAL);
+    SetFocus(w);
+    Settle();
+    return w;
   }
 
   std::vector<TLogged> Logged(UINT msg) {
@@ -273,10 +283,7 @@ TEST_F(X11DisplayTest, ExposedAreasAreRestoredWithoutRepainting) {
 }
 
 TEST_F(X11DisplayTest, KeyPressesArriveAsKeyDownAndChar) {
-  HWND w = Create("keys", WS_OVERLAPPEDWINDOW, Bounds(20, 20, 100, 80), kFill);
-  ShowWindow(w, SW_SHOWNORMAL);
-  SetFocus(w);
-  Settle();
+  HWND w = ShownWithFocus("keys");
   ASSERT_EQ(GetFocus(), w);
   g_log.clear();
   SendKey(w, XK_a, true);
@@ -327,6 +334,53 @@ TEST_F(X11DisplayTest, KeyPressesArriveAsKeyDownAndChar) {
   EXPECT_EQ(chars[0].wp, WPARAM('+'));
 }
 
+// Ctrl and Alt with punctuation and keypad keys follow the same table as
+// the headless display: no character typed under Ctrl but the control
+// codes, Alt gives WM_SYSCHAR, and each character carries its key's lParam.
+TEST_F(X11DisplayTest, ModifiedPunctuationFollowsTheKeyTable) {
+  HWND w = ShownWithFocus("keys");
+  ASSERT_EQ(GetFocus(), w);
+  struct TCase {
+    const char* name;
+    KeySym modifier;  // NoSymbol: none
+    unsigned state;
+    KeySym key;
+    UINT msg;  // 0: no character
+    WPARAM ch;
+  };
+  const TCase cases[] = {
+      {"comma", NoSymbol, 0, XK_comma, WM_CHAR, ','},
+      {"keypad minus", NoSymbol, 0, XK_KP_Subtract, WM_CHAR, '-'},
+      {"Ctrl+minus", XK_Control_L, ControlMask, XK_minus, 0, 0},
+      {"Ctrl+equal", XK_Control_L, ControlMask, XK_equal, 0, 0},
+      {"Ctrl+keypad minus", XK_Control_L, ControlMask, XK_KP_Subtract, 0, 0},
+      {"Ctrl+[", XK_Control_L, ControlMask, XK_bracketleft, WM_CHAR, 0x1B},
+      {"Alt+minus", XK_Alt_L, Mod1Mask, XK_minus, WM_SYSCHAR, '-'},
+      {"Alt+comma", XK_Alt_L, Mod1Mask, XK_comma, WM_SYSCHAR, ','},
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    g_log.clear();
+    if (c.modifier != NoSymbol) SendKey(w, c.modifier, true);
+    SendKey(w, c.key, true, c.state);
+    SendKey(w, c.key, false, c.state);
+    if (c.modifier != NoSymbol) SendKey(w, c.modifier, false, c.state);
+    Settle();
+    auto chars = Logged(WM_CHAR), sys = Logged(WM_SYSCHAR);
+    auto downs = Logged(c.msg == WM_SYSCHAR ? WM_SYSKEYDOWN : WM_KEYDOWN);
+    if (!c.msg) {
+      EXPECT_TRUE(chars.empty() && sys.empty()) << (chars.empty() ? sys : chars)[0].wp;
+      continue;
+    }
+    const auto& got = c.msg == WM_CHAR ? chars : sys;
+    ASSERT_EQ(got.size(), 1u);
+    EXPECT_TRUE((c.msg == WM_CHAR ? sys : chars).empty());
+    EXPECT_EQ(got[0].wp, c.ch);
+    ASSERT_FALSE(downs.empty());
+    EXPECT_EQ(got[0].lp, downs.back().lp);
+  }
+}
+
 // Alt+F4 closes a dialog while its key releases are still on their way to
 // that window: the releases must still let the keys go, or Alt stays held
 // and every later Backspace or letter becomes a system key.
@@ -359,10 +413,7 @@ TEST_F(X11DisplayTest, KeysLetGoOverAWindowThatHasGoneAreLetGo) {
 }
 
 TEST_F(X11DisplayTest, KeysCarryTheirScanCodeAndExtendedBit) {
-  HWND w = Create("scan", WS_OVERLAPPEDWINDOW, Bounds(20, 20, 100, 80), kFill);
-  ShowWindow(w, SW_SHOWNORMAL);
-  SetFocus(w);
-  Settle();
+  HWND w = ShownWithFocus("scan");
   ASSERT_EQ(GetFocus(), w);
   const struct {
     KeySym ks;
@@ -395,10 +446,7 @@ TEST_F(X11DisplayTest, KeysCarryTheirScanCodeAndExtendedBit) {
 }
 
 TEST_F(X11DisplayTest, AltLetterAsksForTheMenuWithTheCharacter) {
-  HWND w = Create("menu keys", WS_OVERLAPPEDWINDOW, Bounds(20, 20, 100, 80), kFill);
-  ShowWindow(w, SW_SHOWNORMAL);
-  SetFocus(w);
-  Settle();
+  HWND w = ShownWithFocus("menu keys");
   ASSERT_EQ(GetFocus(), w);
   g_log.clear();
   SendKey(w, XK_Alt_L, true);
@@ -409,7 +457,8 @@ TEST_F(X11DisplayTest, AltLetterAsksForTheMenuWithTheCharacter) {
   std::vector<std::pair<UINT, WPARAM>> got;
   for (const TLogged& l : g_log) got.emplace_back(l.msg, l.wp);
   const std::vector<std::pair<UINT, WPARAM>> want = {{WM_SYSKEYDOWN, VK_MENU}, {WM_SYSKEYDOWN, 'F'},
-                                                     {WM_SYSCOMMAND, SC_KEYMENU}, {WM_SYSKEYUP, 'F'},
+                                                     {WM_SYSCHAR, 'f'},         {WM_SYSCOMMAND, SC_KEYMENU},
+                                                     {WM_SYSKEYUP, 'F'},
                                                      {WM_KEYUP, VK_MENU}};
   EXPECT_EQ(got, want);
   auto commands = Logged(WM_SYSCOMMAND);

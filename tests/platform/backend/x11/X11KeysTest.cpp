@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+
 #include "platform/user/input/Input.h"
 
 #include <X11/keysym.h>
@@ -60,17 +62,44 @@ TEST(X11Keys, PunctuationAndUnknownKeysyms) {
 }
 
 TEST(X11Keys, TextIsHandedInOnlyWhenTranslationWouldNotMakeIt) {
-  EXPECT_TRUE(KeyTranslatesToChar('A', "a"));
-  EXPECT_TRUE(KeyTranslatesToChar('1', "!"));
-  EXPECT_TRUE(KeyTranslatesToChar(VK_SPACE, " "));
-  EXPECT_TRUE(KeyTranslatesToChar(VK_NUMPAD0 + 3, "3"));
-  EXPECT_TRUE(KeyTranslatesToChar(VK_RETURN, "\r"));
-  EXPECT_TRUE(KeyTranslatesToChar(VK_DELETE, "\x7f")) << "Delete makes no character";
-  EXPECT_FALSE(KeyTranslatesToChar(0xBC, ","));
-  EXPECT_FALSE(KeyTranslatesToChar(VK_ADD, "+"));
-  EXPECT_FALSE(KeyTranslatesToChar('E', "\xC3\xA9"));  // a dead-key or layout character
-  EXPECT_FALSE(KeyTranslatesToChar(0, "\xE4\xB8\xAD\xE6\x96\x87"));  // committed by an input method
-  EXPECT_FALSE(KeyTranslatesToChar(0, "&"));
+  TKeyModifiers none, shift, ctrl, alt, caps;
+  shift.shift = true;
+  ctrl.ctrl = true;
+  alt.alt = true;
+  caps.capsLock = true;
+  struct TCase {
+    int vk;
+    const char* text;
+    TKeyModifiers mods;
+    bool byTable;
+  };
+  const TCase cases[] = {
+      {'A', "a", none, true},
+      {'A', "A", caps, true},
+      {'1', "!", shift, true},
+      {VK_SPACE, " ", none, true},
+      {VK_NUMPAD0 + 3, "3", none, true},
+      {VK_RETURN, "\r", none, true},
+      {VK_DELETE, "\x7f", none, true},  // Delete makes no character
+      {VK_OEM_COMMA, ",", none, true},
+      {VK_OEM_COMMA, "<", shift, true},
+      {VK_ADD, "+", none, true},
+      // With Ctrl or Alt the table decides, whatever the X server made.
+      {VK_OEM_MINUS, "-", ctrl, true},
+      {VK_SUBTRACT, "-", ctrl, true},
+      {VK_OEM_COMMA, ",", alt, true},
+      {VK_OEM_4, "\x1b", ctrl, true},
+      // Characters the table does not give: the back end types them.
+      {'E', "\xC3\xA9", none, false},  // a dead-key or layout character
+      {VK_OEM_PLUS, "*", shift, false},  // another layout's shifted key
+      {0, "\xE4\xB8\xAD\xE6\x96\x87", none, false},  // committed by an input method
+      {0, "&", none, false},
+      {VK_OEM_COMMA, "", none, false},
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(std::to_string(c.vk) + " " + c.text);
+    EXPECT_EQ(KeyTranslatesToChar(c.vk, c.text, c.mods), c.byTable);
+  }
 }
 
 }  // namespace

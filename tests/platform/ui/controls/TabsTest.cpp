@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -309,6 +310,36 @@ TEST_F(TabsTest, SelectedTabKeepsItsDarkRightEdgeOverTheNextTab) {
       EXPECT_EQ(Pixel(dark.X, dark.Y), ClassicRGB(cl3DDkShadow)) << selected;
       EXPECT_EQ(Pixel(shadow.X, shadow.Y), ClassicRGB(clBtnShadow)) << selected;
     }
+    delete tc;
+  }
+}
+
+// The selected tab opens into its page: no frame line runs between them,
+// above the page or below it.
+TEST_F(TabsTest, TheSelectedTabOpensIntoThePage) {
+  for (TTabPosition position : {tpTop, tpBottom}) {
+    const bool top = position == tpTop;
+    SCOPED_TRACE(top ? "top" : "bottom");
+    auto* tc = new TTabControl(host);
+    tc->SetParent(host);
+    tc->SetBounds(10, 10, 280, 150);
+    tc->SetTabPosition(position);
+    for (const char* t : {"One", "Two", "Three"}) tc->Tabs()->Add(t);
+    tc->SetTabIndex(1);
+    s.display.RunUntilIdle();
+    if (const char* dir = std::getenv("LUMIQA_SNAPSHOT_DIR"))
+      s.display.WriteBmp(host->Handle(), (std::string(dir) + (top ? "/tabs_top.bmp" : "/tabs_bottom.bmp")).c_str());
+    const TRect r = tc->TabRect(1), page = tc->DisplayRect();
+    const int x = (r.Left + r.Right) / 2 + 8;  // clear of the caption
+    // The two frame lines on the tabs' side of the page.
+    const int edge = top ? page.Top - 4 : page.Bottom + 2;
+    for (int y = edge; y < edge + 2; ++y) {
+      const TPoint p = host->ScreenToClient(At(tc, x, y));
+      EXPECT_EQ(Pixel(p.X, p.Y), ClassicRGB(tc->Color())) << y;
+    }
+    // Beside the selected tab the frame lines stay.
+    const TPoint beside = host->ScreenToClient(At(tc, tc->TabRect(0).Left + 6, top ? page.Top - 4 : page.Bottom + 3));
+    EXPECT_NE(Pixel(beside.X, beside.Y), ClassicRGB(tc->Color()));
     delete tc;
   }
 }

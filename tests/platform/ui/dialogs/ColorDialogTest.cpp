@@ -393,4 +393,40 @@ TEST_F(ColorDialogTest, FieldAndBarPickAndFollowTheEdits) {
   EXPECT_EQ(cc.rgbResult, ColorHLSToRGB(0, 60, 240));
 }
 
+// The number boxes are sunken edits: a two-pixel sunken edge (shadow
+// outside, dark shadow inside on the top-left) and the number centred
+// vertically, never a black frame with the text at the top.
+TEST_F(ColorDialogTest, NumberBoxesAreSunkenEdits) {
+  CHOOSECOLOR cc = Request(CC_FULLOPEN, RGB(10, 200, 30));
+  OnDialog([&](TColorDialogDriver& d) {
+    if (const char* dir = std::getenv("LUMIQA_SNAPSHOT_DIR"))
+      s.display.WriteBmp(Screen->ActiveForm()->Handle(), (std::string(dir) + "/colour_dialog.bmp").c_str());
+    for (const char* name : {"Hue", "Sat", "Lum", "Red", "Green", "Blue"}) {
+      SCOPED_TRACE(name);
+      auto* e = dynamic_cast<TWinControl*>(Part(name));
+      ASSERT_NE(e, nullptr);
+      const TPoint tl = e->ClientToScreen(TPoint{0, 0});
+      RECT wr{};
+      GetWindowRect(e->Handle(), &wr);
+      EXPECT_EQ(PixelAt(TPoint{wr.Left, wr.Top + 5}), ClassicRGB(clBtnShadow));
+      EXPECT_EQ(PixelAt(TPoint{wr.Left + 1, wr.Top + 5}), ClassicRGB(cl3DDkShadow));
+      EXPECT_EQ(PixelAt(TPoint{wr.Right - 1, wr.Top + 5}), ClassicRGB(clBtnHighlight));
+      EXPECT_EQ(tl.X - wr.Left, 2);
+      // The digits sit in the middle rows, not against the top.
+      int firstInk = -1, lastInk = -1;
+      const int h = e->ClientHeight();
+      for (int y = 0; y < h; ++y)
+        for (int x = 0; x < e->ClientWidth(); ++x)
+          if (PixelAt(TPoint{tl.X + x, tl.Y + y}) == ClassicRGB(clWindowText)) {
+            if (firstInk < 0) firstInk = y;
+            lastInk = y;
+          }
+      ASSERT_GE(firstInk, 0);
+      EXPECT_LE(std::abs(firstInk - (h - 1 - lastInk)), 3) << firstInk << " " << lastInk << " of " << h;
+    }
+    d.Ok();
+  });
+  ASSERT_TRUE(ChooseColor(&cc));
+}
+
 }  // namespace

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -130,7 +131,9 @@ TEST_F(FontDialogTest, InitToLogFontPreselectsAndCancelWritesNothing) {
   const TCase cases[] = {
       {"DejaVu Sans", -16, FW_BOLD, 1, "DejaVu Sans", "Bold Italic", "12"},
       {"dejavu serif", -13, FW_NORMAL, 0, "dejavu serif", "Regular", "10"},
-      {"Arial", -11, FW_NORMAL, 1, "Liberation Sans", "Italic", "8"},
+      // A Windows face shows by its own name, not its stand-in's.
+      {"Arial", -11, FW_NORMAL, 1, "Arial", "Italic", "8"},
+      {"Tahoma", -11, FW_NORMAL, 0, "Tahoma", "Regular", "8"},
   };
   for (const TCase& c : cases) {
     SCOPED_TRACE(c.face);
@@ -385,7 +388,7 @@ TEST_F(FontDialogTest, TheFaceListShowsOnlyTheFilteredFamilies) {
   for (const TCase& c : cases) {
     SCOPED_TRACE(c.what);
     std::vector<std::string> expected;
-    for (const FontFamilyInfo& f : ScreenFontFamilies())
+    for (const FontFamilyInfo& f : ListedFontFamilies())
       if (c.wanted(f)) expected.push_back(f.name);
     CHOOSEFONT cf = Request(CF_SCREENFONTS | c.flags);
     std::vector<std::string> shown;
@@ -585,6 +588,26 @@ TEST_F(FontDialogTest, ScriptsFollowTheFaceAndTheRecordsCharset) {
     ASSERT_TRUE(ChooseFont(&cf));
     EXPECT_EQ(lf.lfCharSet, (c.flags & CF_NOSCRIPTSEL) ? c.charSet : ANSI_CHARSET);
   }
+}
+
+// The Windows faces the platform maps are listed by their own names, with
+// the families that stand in for them, and come back as asked.
+TEST_F(FontDialogTest, ListsTheWindowsFacesThePlatformMaps) {
+  CHOOSEFONT cf = Request(CF_SCREENFONTS);
+  OnDialog([&](TFontDialogDriver& d) {
+    if (const char* dir = std::getenv("LUMIQA_SNAPSHOT_DIR"))
+      s.display.WriteBmp(Screen->ActiveForm()->Handle(), (std::string(dir) + "/font_dialog.bmp").c_str());
+    for (const char* face : {"Tahoma", "Arial", "Times New Roman", "Courier New", "SimSun", "\u5B8B\u4F53", "DejaVu Sans"})
+      EXPECT_GE(d.Faces()->IndexOf(face), 0) << face;
+    EXPECT_TRUE(d.SelectFace("\u5B8B\u4F53"));
+    EXPECT_EQ(d.FaceText(), "\u5B8B\u4F53");
+    d.SelectSize("12");
+    d.Ok();
+  });
+  ASSERT_TRUE(ChooseFont(&cf));
+  EXPECT_STREQ(lf.lfFaceName, "\u5B8B\u4F53");
+  // The same list as the screen's fonts.
+  EXPECT_GE(Screen->Fonts()->IndexOf("Tahoma"), 0);
 }
 
 }  // namespace

@@ -295,12 +295,14 @@ TEST_F(EditTest, DialogCodeMarginsAndFormattingRectangle) {
   RECT r{};
   SendMessage(h, EM_GETRECT, 0, reinterpret_cast<LPARAM>(&r));
   TRect client = edit->ClientRect();
-  EXPECT_EQ(r.Left, 5);
-  EXPECT_EQ(r.Right, client.Right - 7);
+  // Inside the sunken edge: a pixel off it, then the margins.
+  EXPECT_EQ(r.Left, 1 + 5);
+  EXPECT_EQ(r.Right, client.Right - 1 - 7);
+  EXPECT_EQ(r.Top, 1);
   EXPECT_EQ(SendMessage(h, EM_GETMARGINS, 0, 0), MAKELRESULT(5, 7));
   // The caret and character positions follow the rectangle.
   edit->SetText("abc");
-  EXPECT_EQ(LOWORD(SendMessage(h, EM_POSFROMCHAR, 0, 0)), 5);
+  EXPECT_EQ(LOWORD(SendMessage(h, EM_POSFROMCHAR, 0, 0)), 1 + 5);
   RECT np{20, 2, 80, 20};
   SendMessage(h, EM_SETRECTNP, 0, reinterpret_cast<LPARAM>(&np));
   EXPECT_EQ(LOWORD(SendMessage(h, EM_POSFROMCHAR, 0, 0)), 20);
@@ -308,8 +310,13 @@ TEST_F(EditTest, DialogCodeMarginsAndFormattingRectangle) {
   // A resize goes back to client minus margins.
   edit->SetWidth(150);
   SendMessage(h, EM_GETRECT, 0, reinterpret_cast<LPARAM>(&r));
+  EXPECT_EQ(r.Left, 1 + 5);
+  EXPECT_EQ(r.Right, edit->ClientRect().Right - 1 - 7);
+  // Without an edge the rectangle is the client less the margins.
+  edit->SetBorderStyle(bsNone);
+  SendMessage(edit->Handle(), EM_GETRECT, 0, reinterpret_cast<LPARAM>(&r));
   EXPECT_EQ(r.Left, 5);
-  EXPECT_EQ(r.Right, edit->ClientRect().Right - 7);
+  EXPECT_EQ(r.Top, 0);
 }
 
 TEST_F(EditTest, AlignmentStylesPlaceTheText) {

@@ -96,6 +96,35 @@ TEST_F(MdiTest, ActivationMovesBetweenChildrenWithOneEventEach) {
   EXPECT_TRUE(b->Active());
 }
 
+// Only the active child's caption looks active, and a child without an
+// icon of its own shows the application icon in its slot.
+TEST_F(MdiTest, OnlyTheActiveChildsCaptionLooksActive) {
+  TForm* a = Child("A", 0, 0);
+  TForm* b = Child("B", 300, 200);
+  auto captionPixel = [&](TForm* f, int dx) {
+    RECT wr{}, fr{};
+    GetWindowRect(f->Handle(), &wr);
+    GetWindowRect(frame->Handle(), &fr);
+    const int caption = GetSystemMetrics(SM_CXFRAME) + GetSystemMetrics(SM_CYCAPTION) / 2;
+    return s.display.PixelAt(frame->Handle(), wr.Left - fr.Left + dx, wr.Top - fr.Top + caption);
+  };
+  const int mid = 100;
+  EXPECT_EQ(captionPixel(b, mid), GetSysColor(COLOR_ACTIVECAPTION));
+  EXPECT_EQ(captionPixel(a, mid), GetSysColor(COLOR_INACTIVECAPTION));
+  frame->Previous();
+  s.display.RunUntilIdle();
+  ASSERT_EQ(frame->ActiveMDIChild(), a);
+  EXPECT_EQ(captionPixel(a, mid), GetSysColor(COLOR_ACTIVECAPTION));
+  EXPECT_EQ(captionPixel(b, mid), GetSysColor(COLOR_INACTIVECAPTION));
+  // The icon slot holds a picture, not bare caption.
+  const int iconLeft = GetSystemMetrics(SM_CXFRAME) + 2;
+  const int iconSize = GetSystemMetrics(SM_CXSMICON);
+  int drawn = 0;
+  for (int x = iconLeft; x < iconLeft + iconSize; ++x)
+    if (captionPixel(b, x) != GetSysColor(COLOR_INACTIVECAPTION)) ++drawn;
+  EXPECT_GT(drawn, 0);
+}
+
 TEST_F(MdiTest, AHandlerFreeingItsFormOrRaisingAnotherSettles) {
   TForm* a = Child("A");
   TForm* b = Child("B", 40, 40);

@@ -48,16 +48,21 @@ TEST_F(ScreenTest, CursorTableHoldsLoadedCursorsFromAStartIndex) {
   EXPECT_EQ(Screen->Cursors(crDefault), arrow);
   EXPECT_EQ(Screen->Cursors(crHandPoint), LoadCursor(nullptr, MAKEINTRESOURCE(IDC_HAND)));
   EXPECT_EQ(Screen->Cursors(crNone), nullptr);
-  UserCursor a, b;
-  Screen->SetCursors(21, &a);
-  Screen->SetCursors(22, &b);
-  EXPECT_EQ(Screen->Cursors(21), &a);
-  EXPECT_EQ(Screen->Cursors(22), &b);
-  Screen->SetCursors(21, &b);
-  EXPECT_EQ(Screen->Cursors(21), &b);
+  const Byte andPlane[2 * 2] = {0xFF, 0xFF, 0xFF, 0xFF}, xorPlane[2 * 2] = {};
+  HCURSOR a = CreateCursor(nullptr, 0, 0, 2, 2, andPlane, xorPlane);
+  HCURSOR b = CreateCursor(nullptr, 0, 0, 2, 2, andPlane, xorPlane);
+  ASSERT_TRUE(a && b);
+  Screen->SetCursors(21, a);
+  Screen->SetCursors(22, b);
+  EXPECT_EQ(Screen->Cursors(21), a);
+  EXPECT_EQ(Screen->Cursors(22), b);
+  Screen->SetCursors(21, b);
+  EXPECT_EQ(Screen->Cursors(21), b);
   Screen->SetCursors(21, nullptr);
   Screen->SetCursors(22, nullptr);
   EXPECT_EQ(Screen->Cursors(21), arrow);
+  DestroyCursor(a);
+  DestroyCursor(b);
 }
 
 TEST_F(ScreenTest, GeometryOfTheDefaultMonitor) {

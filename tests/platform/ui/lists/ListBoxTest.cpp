@@ -222,6 +222,40 @@ TEST_F(ListBoxTest, DraggingMovesTheSelectionAndScrolls) {
   EXPECT_EQ(clicks, 3);
 }
 
+// Held below the list without moving, the button keeps the list
+// scrolling on a timer; letting go stops it.
+TEST_F(ListBoxTest, AButtonHeldOutsideKeepsScrolling) {
+  TListBox* lb = MakeList(40);
+  lb->SetHeight(HeightFor(lb, 5));
+  s.display.RunUntilIdle();
+  const TPoint p = At(lb, 10, 1);
+  s.display.MouseDown(p.X, p.Y);
+  s.display.RunUntilIdle();
+  const TPoint below = At(lb, 10, lb->ClientHeight() + 5);
+  s.display.MouseMove(below.X, below.Y);
+  s.display.RunUntilIdle();
+  const int top = lb->TopIndex(), index = lb->ItemIndex();
+  s.display.AdvanceTime(500);
+  s.display.RunUntilIdle();
+  EXPECT_GE(lb->TopIndex(), top + 5);
+  EXPECT_EQ(lb->ItemIndex(), lb->TopIndex() + 4);
+  EXPECT_GT(lb->ItemIndex(), index);
+  // Above the list it scrolls back up the same way.
+  const TPoint above = At(lb, 10, -5);
+  s.display.MouseMove(above.X, above.Y);
+  s.display.RunUntilIdle();
+  const int high = lb->TopIndex();
+  s.display.AdvanceTime(200);
+  s.display.RunUntilIdle();
+  EXPECT_LT(lb->TopIndex(), high);
+  s.display.MouseUp(above.X, above.Y);
+  s.display.RunUntilIdle();
+  const int stopped = lb->TopIndex();
+  s.display.AdvanceTime(500);
+  s.display.RunUntilIdle();
+  EXPECT_EQ(lb->TopIndex(), stopped);
+}
+
 struct KeyCase {
   int vk;
   int from;

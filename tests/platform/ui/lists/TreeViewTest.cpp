@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <functional>
 #include <string>
 #include <vector>
@@ -251,6 +252,37 @@ TEST_F(TreeViewTest, UnfocusedSelectionIsHiddenOrDrawnInTheFaceColour) {
     TPoint p = host->ScreenToClient(At(tv, r.Left + 1, r.Top + 1));
     EXPECT_EQ(Pixel(p.X, p.Y), ClassicRGB(c.back));
   }
+}
+
+// The lines are dotted, every other pixel, and the dots of separate rows
+// and of the joints line up into one pattern.
+TEST_F(TreeViewTest, LinesAreDottedEveryOtherPixel) {
+  tv->SetShowLines(true);
+  tv->SetShowRoot(true);
+  a->Expand(false);
+  tv->Invalidate();
+  s.display.RunUntilIdle();
+  if (const char* dir = std::getenv("LUMIQA_SNAPSHOT_DIR"))
+    s.display.WriteBmp(host->Handle(), (std::string(dir) + "/tree_view_lines.bmp").c_str());
+  // The vertical line of the root column, from a's row down to b's.
+  const TRect ra = a->DisplayRect(true), rb = b->DisplayRect(true);
+  const int column = tv->Indent() / 2;
+  const TColor line = clBtnShadow, back = tv->Color();
+  int dots = 0, gaps = 0;
+  for (int y = ra.Bottom; y < rb.Top; ++y) {
+    const TPoint p = host->ScreenToClient(At(tv, column, y));
+    const COLORREF here = Pixel(p.X, p.Y), below = Pixel(p.X, p.Y + 1);
+    if (here == ClassicRGB(line)) ++dots;
+    if (here == ClassicRGB(back)) ++gaps;
+    EXPECT_NE(here, below) << "no two line pixels in a row at " << y;
+  }
+  EXPECT_GT(dots, 4);
+  EXPECT_GT(gaps, 4);
+  // A child's horizontal stroke alternates too.
+  const TRect r0 = a->Item(0)->DisplayRect(true);
+  const int mid = r0.Top + r0.Height() / 2;
+  const TPoint h0 = host->ScreenToClient(At(tv, a->Item(0)->DisplayRect(true).Left - 4, mid));
+  EXPECT_NE(Pixel(h0.X, h0.Y), Pixel(h0.X + 1, h0.Y));
 }
 
 }  // namespace

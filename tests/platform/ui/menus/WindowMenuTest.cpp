@@ -17,8 +17,8 @@ class TLogForm : public TForm {
   std::vector<std::string> Log;
   void Dispatch(TMessage& m) override {
     switch (m.Msg) {
-      case WM_ENTERMENULOOP: Log.push_back("enter"); break;
-      case WM_EXITMENULOOP: Log.push_back("exit"); break;
+      case WM_ENTERMENULOOP: Log.push_back(m.WParam ? "enter popup" : "enter"); break;
+      case WM_EXITMENULOOP: Log.push_back(m.WParam ? "exit popup" : "exit"); break;
       case WM_INITMENU: Log.push_back(IsMenu(reinterpret_cast<HMENU>(m.WParam)) ? "init" : "init ?"); break;
       case WM_INITMENUPOPUP: Log.push_back(HIWORD(m.LParam) ? "popup system" : "popup"); break;
       case WM_MENUSELECT:
@@ -135,11 +135,54 @@ TEST_F(WindowMenuTest, AltSpaceOpensTheFormsMenuWithTheFirstItemSelectedAndKeysC
   // One popup notice, the system one; selections name the window commands;
   // the command comes after the loop.
   const std::string keyMenu = "command " + std::to_string(SC_KEYMENU);
-  EXPECT_EQ(f->Log, (std::vector<std::string>{keyMenu, "init", "popup system", "enter",
+  // The loop is entered first, as not a popup of TrackPopupMenu's.
+  EXPECT_EQ(f->Log, (std::vector<std::string>{keyMenu, "enter", "init", "popup system",
                                               "select " + std::to_string(SC_RESTORE),
                                               "select " + std::to_string(SC_CLOSE), "exit",
                                               "command " + std::to_string(SC_CLOSE)}));
   EXPECT_FALSE(f->Visible());
+}
+
+LRESULT RawWindowProc(HWND h, UINT m, WPARAM wp, LPARAM lp) {
+  static std::vector<std::string>* log = nullptr;
+  if (m == WM_NULL && wp == 0x5EED) log = reinterpret_cast<std::vector<std::string>*>(lp);
+  if (log && m == WM_ENTERMENULOOP) log->push_back(wp ? "enter popup" : "enter");
+  if (log && m == WM_INITMENU) log->push_back("init");
+  if (log && m == WM_EXITMENULOOP) log->push_back("exit");
+  return DefWindowProc(h, m, wp, lp);
+}
+
+// A window the program made through the window layer alone, before any
+// form, has its window menu shown too.
+TEST_F(WindowMenuTest, AWindowOfTheLayerAloneOpensItsMenu) {
+  SetWindowMenuTracker({});
+  TApplication framework(nullptr);  // the framework's start installs the menu windows
+  WNDCLASS wc;
+  wc.lpfnWndProc = RawWindowProc;
+  wc.lpszClassName = "RawMenuWnd";
+  ASSERT_NE(RegisterClass(&wc), 0);
+  HWND w = CreateWindowEx(0, "RawMenuWnd", "raw", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 100, 100, 300, 200, nullptr,
+                          nullptr, nullptr, nullptr);
+  ASSERT_NE(w, nullptr);
+  std::vector<std::string> log;
+  SendMessage(w, WM_NULL, 0x5EED, reinterpret_cast<LPARAM>(&log));
+  s.display.RunUntilIdle();
+  int levels = -1;
+  After(30, [&] {
+    levels = MenuLevelCount();
+    s.display.KeyPress(VK_ESCAPE);
+  });
+  s.display.KeyDown(VK_MENU);
+  s.display.KeyPress(VK_SPACE);
+  s.display.KeyUp(VK_MENU);
+  s.display.AdvanceTime(100);
+  s.display.RunUntilIdle();
+  EXPECT_EQ(levels, 1);
+  EXPECT_FALSE(MenuLoopActive());
+  EXPECT_EQ(log, (std::vector<std::string>{"enter", "init", "exit"}));
+  SendMessage(w, WM_NULL, 0x5EED, 0);
+  DestroyWindow(w);
+  UnregisterClass("RawMenuWnd", nullptr);
 }
 
 }  // namespace

@@ -38,7 +38,7 @@ struct TDrawTarget {
   }
 };
 
-GdiIcon* Obj(HCURSOR c) { return GdiCheck(c, kGdiIconType); }
+GdiIcon* Obj(HCURSOR c) { return GdiIconFromHandle(c); }
 
 TEST_F(WindowTest, SystemCursorsAreSharedIconObjectsWithTheirHotSpots) {
   struct TCase {
@@ -53,10 +53,10 @@ TEST_F(WindowTest, SystemCursorsAreSharedIconObjectsWithTheirHotSpots) {
     HCURSOR c = LoadCursor(nullptr, MAKEINTRESOURCE(tc.id));
     ASSERT_NE(Obj(c), nullptr);
     EXPECT_EQ(LoadCursor(nullptr, MAKEINTRESOURCE(tc.id)), c);
-    EXPECT_EQ(c->systemId, tc.id);
-    EXPECT_FALSE(c->isIcon);
-    EXPECT_EQ(c->width, 32);
-    EXPECT_EQ(c->height, 32);
+    EXPECT_EQ(Obj(c)->systemId, tc.id);
+    EXPECT_FALSE(Obj(c)->isIcon);
+    EXPECT_EQ(Obj(c)->width, 32);
+    EXPECT_EQ(Obj(c)->height, 32);
     ICONINFO ii;
     ASSERT_TRUE(GetIconInfo(c, &ii));
     EXPECT_EQ(ii.fIcon, FALSE);
@@ -93,7 +93,7 @@ TEST_F(WindowTest, CreateCursorDrawsItsPlanesByTheScreenRule) {
   HCURSOR copy = CopyCursor(c);
   ASSERT_NE(Obj(copy), nullptr);
   EXPECT_NE(copy, c);
-  EXPECT_EQ(copy->hotSpot.X, 2);
+  EXPECT_EQ(Obj(copy)->hotSpot.X, 2);
   EXPECT_TRUE(DestroyCursor(c));
   EXPECT_FALSE(DestroyCursor(c));
   EXPECT_TRUE(DestroyCursor(copy));
@@ -178,7 +178,7 @@ TEST_F(WindowTest, StockIconsAreSharedAndDrawnPlainly) {
     HICON icon = LoadIcon(nullptr, MAKEINTRESOURCE(tc.id));
     ASSERT_NE(Obj(icon), nullptr);
     EXPECT_EQ(LoadIcon(nullptr, MAKEINTRESOURCE(tc.id)), icon);
-    EXPECT_TRUE(icon->isIcon);
+    EXPECT_TRUE(Obj(icon)->isIcon);
     TDrawTarget t(32, 32, back);
     ASSERT_TRUE(DrawIcon(t.dc, 0, 0, icon));
     EXPECT_EQ(GetPixel(t.dc, tc.at.X, tc.at.Y), tc.color) << tc.at.X << "," << tc.at.Y;
@@ -221,8 +221,8 @@ TEST_F(WindowTest, LoadCursorFromFileKeepsTheFilesHotSpot) {
   std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
   HCURSOR c = LoadCursorFromFile(path);
   ASSERT_NE(Obj(c), nullptr);
-  EXPECT_FALSE(c->isIcon);
-  EXPECT_EQ(c->hotSpot, Point(3, 5));
+  EXPECT_FALSE(Obj(c)->isIcon);
+  EXPECT_EQ(Obj(c)->hotSpot, Point(3, 5));
   TDrawTarget t(8, 8, RGB(0, 0, 255));
   DrawIconEx(t.dc, 0, 0, c, 0, 0, 0, nullptr, DI_NORMAL);
   EXPECT_EQ(GetPixel(t.dc, 1, 1), RGB(0, 0, 0));

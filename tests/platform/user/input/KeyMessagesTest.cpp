@@ -219,4 +219,72 @@ TEST_F(WindowTest, ScanCodesMapBackToTheirKeys) {
   EXPECT_EQ(MapVirtualKey(0, MAPVK_VSC_TO_VK), 0u);
 }
 
+// One table behind TranslateMessage: the character (and message) a key
+// makes with each set of modifiers, carrying the key-down's full lParam.
+TEST_F(WindowTest, TranslationFollowsTheKeyboardTable) {
+  struct TCase {
+    const char* name;
+    std::vector<int> modifiers;
+    int vk;
+    UINT msg;  // 0: no character at all
+    UINT ch;
+  };
+  const TCase cases[] = {
+      {"minus", {}, VK_OEM_MINUS, WM_CHAR, '-'},
+      {"Shift+minus", {VK_SHIFT}, VK_OEM_MINUS, WM_CHAR, '_'},
+      {"comma", {}, VK_OEM_COMMA, WM_CHAR, ','},
+      {"Shift+quote", {VK_SHIFT}, VK_OEM_7, WM_CHAR, '"'},
+      {"keypad plus", {}, VK_ADD, WM_CHAR, '+'},
+      {"keypad 7", {}, VK_NUMPAD0 + 7, WM_CHAR, '7'},
+      {"Ctrl+minus", {VK_CONTROL}, VK_OEM_MINUS, 0, 0},
+      {"Ctrl+equals", {VK_CONTROL}, VK_OEM_PLUS, 0, 0},
+      {"Ctrl+keypad minus", {VK_CONTROL}, VK_SUBTRACT, 0, 0},
+      {"Ctrl+1", {VK_CONTROL}, '1', 0, 0},
+      {"Ctrl+[ is Esc", {VK_CONTROL}, VK_OEM_4, WM_CHAR, 0x1B},
+      {"Ctrl+backslash", {VK_CONTROL}, VK_OEM_5, WM_CHAR, 0x1C},
+      {"Ctrl+Shift+minus", {VK_CONTROL, VK_SHIFT}, VK_OEM_MINUS, WM_CHAR, 0x1F},
+      {"Ctrl+Enter", {VK_CONTROL}, VK_RETURN, WM_CHAR, '\n'},
+      {"Ctrl+A", {VK_CONTROL}, 'A', WM_CHAR, 1},
+      {"Alt+minus", {VK_MENU}, VK_OEM_MINUS, WM_SYSCHAR, '-'},
+      {"Alt+comma", {VK_MENU}, VK_OEM_COMMA, WM_SYSCHAR, ','},
+      {"Alt+F", {VK_MENU}, 'F', WM_SYSCHAR, 'f'},
+      {"Ctrl+Alt+minus", {VK_CONTROL, VK_MENU}, VK_OEM_MINUS, 0, 0},
+  };
+  HWND w = Make("w", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 200, 100);
+  SetFocus(w);
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    Pump();
+    ClearLog();
+    for (int m : c.modifiers) InputKey(m, true);
+    InputKey(c.vk, true);
+    InputKey(c.vk, false);
+    for (auto it = c.modifiers.rbegin(); it != c.modifiers.rend(); ++it) InputKey(*it, false);
+    Pump();
+    std::vector<TLogEntry> chars = TRecorder::Get().Of(w, WM_CHAR), sys = TRecorder::Get().Of(w, WM_SYSCHAR);
+    std::vector<TLogEntry> down = TRecorder::Get().Of(w, c.modifiers == std::vector<int>{VK_MENU} ? WM_SYSKEYDOWN : WM_KEYDOWN);
+    if (!c.msg) {
+      EXPECT_TRUE(chars.empty() && sys.empty());
+      continue;
+    }
+    const std::vector<TLogEntry>& got = c.msg == WM_CHAR ? chars : sys;
+    ASSERT_EQ(got.size(), 1u);
+    EXPECT_TRUE((c.msg == WM_CHAR ? sys : chars).empty());
+    EXPECT_EQ(got[0].wp, WPARAM(c.ch));
+    ASSERT_FALSE(down.empty());
+    EXPECT_EQ(got[0].lp, down.back().lp) << "the key-down's repeat count, scan code and flags";
+    EXPECT_NE((got[0].lp >> 16) & 0xFF, 0) << "a scan code";
+  }
+}
+
+TEST_F(WindowTest, VirtualKeysMapToTheirUnshiftedCharacter) {
+  EXPECT_EQ(MapVirtualKey('A', MAPVK_VK_TO_CHAR), UINT('A'));
+  EXPECT_EQ(MapVirtualKey(VK_OEM_MINUS, MAPVK_VK_TO_CHAR), UINT('-'));
+  EXPECT_EQ(MapVirtualKey(VK_OEM_2, MAPVK_VK_TO_CHAR), UINT('/'));
+  EXPECT_EQ(MapVirtualKey(VK_MULTIPLY, MAPVK_VK_TO_CHAR), UINT('*'));
+  EXPECT_EQ(MapVirtualKey(VK_DIVIDE, MAPVK_VK_TO_CHAR), UINT('/'));
+  EXPECT_EQ(MapVirtualKey(VK_F1, MAPVK_VK_TO_CHAR), 0u);
+  EXPECT_EQ(MapVirtualKey(VK_LEFT, MAPVK_VK_TO_CHAR), 0u);
+}
+
 }  // namespace

@@ -99,6 +99,7 @@ TEST_F(CaptionButtonsTest, ButtonsAndTheirGlyphsFollowTheStyle) {
     SCOPED_TRACE(c.name);
     HWND w = Make("w", c.style, 20, 20, 240, 160, parent);
     if (c.closeOff) EnableMenuItem(GetSystemMenu(w, FALSE), UINT(SC_CLOSE), MF_BYCOMMAND | MF_GRAYED);
+    SendMessage(w, WM_NCACTIVATE, TRUE, 0);  // a child frame looks active only when told, as an MDI child is
     RedrawWindow(w, nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_UPDATENOW);
     Pump();
     Snapshot(std::string("caption_buttons_") + char('0' + (&c - cases)));

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "platform/gdi/Gdi.h"
 #include "tests/platform/user/WindowTestSupport.h"
 
 namespace {
@@ -181,6 +182,60 @@ TEST_F(WindowTest, DefaultNcPaintDrawsTheClientEdge) {
   EXPECT_EQ(px(10, 10), bgrx(GetSysColor(COLOR_BTNSHADOW)));
   EXPECT_EQ(px(49, 49), bgrx(GetSysColor(COLOR_BTNHIGHLIGHT)));
   EXPECT_EQ(px(20, 20), bgrx(GetSysColor(COLOR_WINDOW)));
+}
+
+// Repainting only the frame of a child with a sizing or dialog frame leaves
+// the client as its owner painted it.
+TEST_F(WindowTest, DefaultFramePaintLeavesTheClientAlone) {
+  const std::pair<const char*, DWORD> frames[] = {{"sizing", WS_THICKFRAME},
+                                                  {"dialog", WS_DLGFRAME},
+                                                  {"captioned sizing", WS_CAPTION | WS_THICKFRAME}};
+  for (const auto& [name, style] : frames) {
+    SCOPED_TRACE(name);
+    HWND p = Make("p", WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN, 0, 0, 120, 120);
+    HWND c = Make("c", WS_CHILD | WS_VISIBLE | style, 10, 10, 80, 80, p);
+    Pump();
+    RECT client{};
+    GetClientRect(c, &client);
+    POINT at{client.Width() / 2, client.Height() / 2};
+    ClientToScreen(c, &at);
+    HDC dc = GetDC(c);
+    HBRUSH red = CreateSolidBrush(RGB(255, 0, 0));
+    FillRect(dc, &client, red);
+    DeleteObject(red);
+    ReleaseDC(c, dc);
+    SendMessage(c, WM_NCPAINT, 1, 0);
+    const Surface* s = WindowSurface(p);
+    const auto px = reinterpret_cast<const std::uint32_t*>(s->Row(at.Y))[at.X] & 0xFFFFFF;
+    EXPECT_EQ(px, 0xFF0000u);  // BGRX red
+    const auto frame = reinterpret_cast<const std::uint32_t*>(s->Row(40))[12] & 0xFFFFFF;
+    EXPECT_NE(frame, 0xFF0000u);
+    DestroyWindow(p);
+  }
+}
+
+// A child frame's caption follows WM_NCACTIVATE, not the top-level
+// window's activation, and a window without an icon shows the
+// application's in its icon slot.
+TEST_F(WindowTest, ChildCaptionFollowsNcActivateAndShowsTheDefaultIcon) {
+  HWND p = Make("p", WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN, 0, 0, 300, 200);
+  HWND c = Make("c", WS_CHILD | WS_VISIBLE | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME, 10, 10, 200, 120, p);
+  Pump();
+  ASSERT_EQ(GetActiveWindow(), p);
+  const Surface* s = WindowSurface(p);
+  auto bgrx = [](COLORREF c) { return std::uint32_t(GetRValue(c)) << 16 | std::uint32_t(GetGValue(c)) << 8 | GetBValue(c); };
+  const int f = GetSystemMetrics(SM_CXFRAME);
+  const int y = 10 + f + GetSystemMetrics(SM_CYCAPTION) / 2;
+  auto px = [&](int x) { return reinterpret_cast<const std::uint32_t*>(s->Row(y))[x] & 0xFFFFFF; };
+  EXPECT_EQ(px(110), bgrx(GetSysColor(COLOR_INACTIVECAPTION)));
+  SendMessage(c, WM_NCACTIVATE, TRUE, 0);
+  EXPECT_EQ(px(110), bgrx(GetSysColor(COLOR_ACTIVECAPTION)));
+  SendMessage(c, WM_NCACTIVATE, FALSE, 0);
+  EXPECT_EQ(px(110), bgrx(GetSysColor(COLOR_INACTIVECAPTION)));
+  int drawn = 0;
+  for (int x = 10 + f + 2; x < 10 + f + 2 + GetSystemMetrics(SM_CXSMICON); ++x)
+    if (px(x) != bgrx(GetSysColor(COLOR_INACTIVECAPTION))) ++drawn;
+  EXPECT_GT(drawn, 0);
 }
 
 }  // namespace

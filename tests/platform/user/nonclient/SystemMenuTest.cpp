@@ -109,12 +109,20 @@ TEST_F(SystemMenuTest, OpeningSendsInitMessagesAndPostsTheChosenCommandAfterTheL
   EXPECT_EQ(fake.items, "R. M. S. N+ X. - C+* ");
   const std::vector<TLogEntry> before(TRecorder::Get().log.begin(),
                                       TRecorder::Get().log.begin() + std::ptrdiff_t(fake.logSizeAtCall));
-  ASSERT_EQ(before.size(), 3u);
-  EXPECT_EQ(before[1].msg, WM_INITMENU);
-  EXPECT_EQ(before[1].wp, reinterpret_cast<WPARAM>(menu));
-  EXPECT_EQ(before[2].msg, WM_INITMENUPOPUP);
+  // The loop is entered first (not a TrackPopupMenu: wParam FALSE), then
+  // the menu prepared.
+  ASSERT_EQ(before.size(), 4u);
+  EXPECT_EQ(before[1].msg, WM_ENTERMENULOOP);
+  EXPECT_EQ(before[1].wp, WPARAM(FALSE));
+  EXPECT_EQ(before[2].msg, WM_INITMENU);
   EXPECT_EQ(before[2].wp, reinterpret_cast<WPARAM>(menu));
-  EXPECT_EQ(before[2].lp, MAKELPARAM(0, TRUE));
+  EXPECT_EQ(before[3].msg, WM_INITMENUPOPUP);
+  EXPECT_EQ(before[3].wp, reinterpret_cast<WPARAM>(menu));
+  EXPECT_EQ(before[3].lp, MAKELPARAM(0, TRUE));
+  // Left once the menu has closed, before the command arrives.
+  const auto exits = TRecorder::Get().Of(w, WM_EXITMENULOOP);
+  ASSERT_EQ(exits.size(), 1u);
+  EXPECT_EQ(exits[0].wp, WPARAM(FALSE));
   // Posted: nothing yet until the queue runs.
   EXPECT_EQ(TRecorder::Get().Of(w, WM_SYSCOMMAND).size(), 1u);
   Pump();
