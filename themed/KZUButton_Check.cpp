@@ -112,16 +112,22 @@ void TkzuCustomButtonEx::DrawCaption(TCanvas* canvas, const std::string& caption
   captionRect_ = CaptionLayout();
   canvas->Font()->SetColor(Enabled() ? Font()->Color() : DisabledTextColor);
   canvas->Brush()->SetStyle(bsClear);
-  TRect r{captionRect_.Left, captionRect_.Top, Width(), Height()};
+  // The text sits in the middle of its cell, a pixel below the cell's top:
+  // ideographs fill their em to the top row, and the focus mark goes round
+  // the cell.
+  TRect r{captionRect_.Left, captionRect_.Top + 1, Width(), Height()};
   DrawText(canvas->Handle(), caption.c_str(), int(caption.size()), &r, DT_SINGLELINE | DT_LEFT);
 }
 
 void TkzuCustomButtonEx::DrawFocus(TCanvas* canvas) {
   // Laid out afresh, so the mark never trails a caption changed since the
   // last paint.
+  // A clear pixel between the mark and the caption's ink on every side,
+  // kept inside the control.
   const TRect r = CaptionLayout();
   canvas->Brush()->SetStyle(bsSolid);
-  canvas->DrawFocusRect(TRect{r.Left - 1, r.Top, std::min(r.Right + 1, ClientWidth()), r.Bottom});
+  canvas->DrawFocusRect(TRect{r.Left - 2, std::max(0, r.Top - 1), std::min(r.Right + 1, ClientWidth()),
+                              std::min(r.Bottom + 1, ClientHeight())});
 }
 
 // ---- Check box ------------------------------------------------------------------

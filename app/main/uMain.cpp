@@ -36,6 +36,8 @@ TEraserLink* Eraser = nullptr;
 
 namespace {
 
+int g_modalDepth = 0;
+
 std::string& WizardFolderOverride() {
   static std::string folder;
   return folder;
@@ -93,6 +95,10 @@ std::string WizardFolder() {
 }
 
 void SetWizardFolder(const std::string& folder) { WizardFolderOverride() = folder; }
+
+TWizardModal::TWizardModal() { ++g_modalDepth; }
+TWizardModal::~TWizardModal() { --g_modalDepth; }
+bool WizardModalRunning() { return g_modalDepth > 0; }
 
 // ---- History -------------------------------------------------------------------------
 
@@ -153,6 +159,7 @@ TFrm_Main::TFrm_Main(TComponent* AOwner) : TForm(AOwner) {
   BuildLayout();
   OnCreate = [this](TObject* s) { FormCreate(s); };
   OnShow = [this](TObject* s) { FormShow(s); };
+  OnCloseQuery = [this](TObject* s, bool& canClose) { FormCloseQuery(s, canClose); };
   OnResize = [this](TObject* s) { FormResize(s); };
   OnMouseWheelDown = [this](TObject* s, TShiftState sh, TPoint p, bool& h) { FormMouseWheelDown(s, sh, p, h); };
   OnMouseWheelUp = [this](TObject* s, TShiftState sh, TPoint p, bool& h) { FormMouseWheelUp(s, sh, p, h); };
@@ -400,7 +407,23 @@ void TFrm_Main::SetUndoState(bool on) { SetButtonState(Btn_Undo, on, "Undo"); }
 void TFrm_Main::SetRedoState(bool on) { SetButtonState(Btn_Redo, on, "Redo"); }
 
 int TFrm_Main::Ask(const std::string& text, int dlgType, bool yesNo) {
+  TWizardModal modal;
   return MessageBox->MessageDlg(text, TMsgDlgType(dlgType), yesNo ? mbYesNo : TMsgDlgButtons{mbOK}, 0);
+}
+
+int TFrm_Main::AskSaveChanges() {
+  TWizardModal modal;
+  std::unique_ptr<TspMessageForm> form(CreateSkinMessageForm(
+      "图片已修改，是否保存？", mtConfirmation, mbYesNoCancel, kSpMessageDefaultPos, kSpMessageDefaultPos,
+      MessageBox->AlphaBlendValue, MessageBox->AlphaBlendAnimation, MessageBox->AlphaBlend, MessageBox->UseSkinFont,
+      MessageBox->DefaultButtonFont(), MessageBox->DefaultFont(), MessageBox->MessageLabelSkinDataName,
+      MessageBox->ButtonSkinDataName, MessageBox->CtrlSkinData(), MessageBox->SkinData()));
+  for (auto [name, caption] : {std::pair{"Yes", "是"}, std::pair{"No", "否"}, std::pair{"Cancel", "取消"}})
+    if (auto* b = dynamic_cast<TspSkinButton*>(form->FindComponent(name))) b->SetCaption(caption);
+  auto alive = form->AliveToken();
+  const int result = form->ShowModal();
+  if (!*alive) (void)form.release();
+  return result;
 }
 
 void TFrm_Main::ConfirmCancelCrop() {
@@ -437,6 +460,26 @@ void TFrm_Main::FormShow(TObject*) {
   ShowStep(stepOpen);
 }
 
+void TFrm_Main::FormCloseQuery(TObject*, bool& CanClose) {
+  if (WizardModalRunning()) {
+    CanClose = false;
+    return;
+  }
+  if (!Modified || !WorkImage) return;
+  switch (AskSaveChanges()) {
+    case mrYes:
+      SaveAction();
+      // A cancelled or failed save keeps the window and the work.
+      CanClose = !Modified;
+      break;
+    case mrNo:
+      break;
+    default:
+      CanClose = false;
+      break;
+  }
+}
+
 void TFrm_Main::FormDestroy(TObject*) {
   if (destroyed_) return;
   destroyed_ = true;
@@ -461,13 +504,13 @@ void TFrm_Main::FormResize(TObject*) {
 }
 
 void TFrm_Main::FormMouseWheelDown(TObject*, TShiftState, TPoint, bool& Handled) {
-  if (!Eraser) return;
+  if (!Eraser || WizardModalRunning()) return;
   Eraser->SetRadius(std::min(50, Eraser->Radius() + 1));
   Handled = true;
 }
 
 void TFrm_Main::FormMouseWheelUp(TObject*, TShiftState, TPoint, bool& Handled) {
-  if (!Eraser) return;
+  if (!Eraser || WizardModalRunning()) return;
   Eraser->SetRadius(std::max(5, Eraser->Radius() - 1));
   Handled = true;
 }
@@ -503,6 +546,7 @@ void TFrm_Main::ShowStep(int step) {
 }
 
 void TFrm_Main::Btn_NextClick(TObject*) {
+  if (WizardModalRunning()) return;
   ConfirmCancelCrop();
   if (CurrentStep > stepStain) {
     SaveAction();
@@ -557,6 +601,7 @@ void TFrm_Main::ShowPictureZoomed(TBitmap* bitmap, TImage* image, int direction)
 }
 
 void TFrm_Main::ChangeZoom(int action) {
+  if (WizardModalRunning()) return;
   ConfirmCancelCrop();
   if (!StepForm) return;
   TImage* image = StepForm->Image1;
@@ -582,6 +627,7 @@ void TFrm_Main::Btn_ZoomOutClick(TObject*) { ChangeZoom(-1); }
 void TFrm_Main::Btn_FitClick(TObject*) { ChangeZoom(0); }
 
 void TFrm_Main::Btn_ActualClick(TObject*) {
+  if (WizardModalRunning()) return;
   ConfirmCancelCrop();
   if (!StepForm) return;
   const float old = ZoomFactor;
@@ -604,11 +650,13 @@ void TFrm_Main::Btn_ActualClick(TObject*) {
 // ---- Undo and redo -------------------------------------------------------------------------------
 
 void TFrm_Main::Btn_UndoClick(TObject*) {
+  if (WizardModalRunning()) return;
   ConfirmCancelCrop();
   ShowHistoryPicture(HistoryUndo());
 }
 
 void TFrm_Main::Btn_RedoClick(TObject*) {
+  if (WizardModalRunning()) return;
   ConfirmCancelCrop();
   ShowHistoryPicture(HistoryRedo());
 }

@@ -87,6 +87,19 @@ std::unique_ptr<TBitmap> HistoryUndo();
 std::unique_ptr<TBitmap> HistoryRedo();
 void HistoryClear();
 
+// Marks a modal dialog or message of the wizard for as long as it is up.
+// The handler that opened it still runs beneath, on the page it started
+// from, so the main window refuses to change the page, open, zoom, undo or
+// close meanwhile, even when its own input reaches it.
+class TWizardModal {
+ public:
+  TWizardModal();
+  ~TWizardModal();
+  TWizardModal(const TWizardModal&) = delete;
+  TWizardModal& operator=(const TWizardModal&) = delete;
+};
+bool WizardModalRunning();
+
 // The first enabled step after `step` among 2..6, else 7.
 int NextEnabledStep(const std::array<bool, 5>& stepEnabled, int step);
 
@@ -152,11 +165,17 @@ class TFrm_Main : public TForm {
   void ShowPictureZoomed(TBitmap* bitmap, TImage* image, int direction);
   // Asks with the skinned message dialog; returns the modal result.
   int Ask(const std::string& text, int dlgType, bool yesNo);
+  // The question before closing with changes not saved, with the buttons
+  // in the wizard's own words: mrYes, mrNo or mrCancel.
+  int AskSaveChanges();
 
   // ---- Handlers ----
   void FormCreate(TObject* Sender);
   void FormShow(TObject* Sender);
   void FormDestroy(TObject* Sender);
+  // Unsaved changes are asked about: yes saves (and closes once saved), no
+  // closes, cancel stays. Never while a modal dialog of the wizard is up.
+  void FormCloseQuery(TObject* Sender, bool& CanClose);
   void FormResize(TObject* Sender);
   void Btn_NextClick(TObject* Sender);
   void Btn_FileClick(TObject* Sender);

@@ -37,9 +37,10 @@ std::string SaveTargetName(const std::string& chosen, const std::string& ext) {
 
 bool TFrm_Main::OpenPicture(const std::string& fileName) {
   std::unique_ptr<TBitmap> picture;
+  TPictureLoadNotes notes;
   {
     TScreenCursorGuard hourglass(crHourGlass);
-    picture = LoadPicture(fileName);
+    picture = LoadPicture(fileName, &notes);
   }
   if (!picture || picture->Empty()) {
     // The current picture stays; the user learns why nothing changed.
@@ -55,10 +56,14 @@ bool TFrm_Main::OpenPicture(const std::string& fileName) {
   SetNextState(1);
   SetFitState(true);
   SetActualState(true);
+  // What the file holds is the user's and stays open; the grey that stands
+  // in for the rest could pass for the photo itself.
+  if (notes.Truncated) Ask("图片文件已损坏，图片的下部缺失：\r" + fileName, mtWarning, false);
   return true;
 }
 
 void TFrm_Main::Btn_FileClick(TObject*) {
+  if (WizardModalRunning()) return;
   ConfirmCancelCrop();
   if (Modified &&
       Ask("是否撤销当前的操作？\r如果选择【Yes】按钮，则撤销所有操作。\r如果选择【No 】按钮，则继续当前操作。",
@@ -68,11 +73,18 @@ void TFrm_Main::Btn_FileClick(TObject*) {
     CurrentStep = stepOpen;
     ShowStep(stepOpen);
   }
-  if (OpenPictureDialog->Execute()) OpenPicture(OpenPictureDialog->FileName());
+  bool chosen = false;
+  {
+    TWizardModal modal;
+    chosen = OpenPictureDialog->Execute();
+  }
+  if (chosen) OpenPicture(OpenPictureDialog->FileName());
   Modified = false;
 }
 
 void TFrm_Main::Pnl_TaskDblClick(TObject*) {
+  if (WizardModalRunning()) return;
+  TWizardModal modal;
   std::unique_ptr<TFrm_Flow> flow(TCustomForm::New<TFrm_Flow>(this, SkinData, MessageBox));
   for (size_t k = 0; k < StepEnabled.size(); ++k) flow->CB_Step[k]->SetChecked(StepEnabled[k]);
   if (flow->ShowModal() == mrOk)
@@ -84,7 +96,10 @@ void TFrm_Main::Pnl_TaskDblClick(TObject*) {
 void TFrm_Main::SaveAction() {
   if (!WorkImage) return;
   SavePictureDialog->SetFileName(OpenPictureDialog->FileName());
-  if (!SavePictureDialog->Execute()) return;
+  {
+    TWizardModal modal;
+    if (!SavePictureDialog->Execute()) return;
+  }
   const std::string chosen = SavePictureDialog->FileName();
   const int index = SavePictureDialog->FilterIndex();
   if (index != 1 && index != 2) return;
@@ -106,6 +121,7 @@ void TFrm_Main::SaveAction() {
     return;
   }
   Modified = false;
+  TWizardModal modal;
   std::unique_ptr<TFrm_LinkQuendrix> done(TCustomForm::New<TFrm_LinkQuendrix>(this));
   done->ShowModal();
 }

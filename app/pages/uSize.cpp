@@ -197,6 +197,7 @@ void TFrm_Size::Btn_RotateClick(TObject*) {
   if (!WorkImage) return;
   double angle = 0;
   {
+    TWizardModal modal;
     std::unique_ptr<TFrm_Rotate> dialog(TCustomForm::New<TFrm_Rotate>(this));
     if (dialog->ShowModal() != mrOk) return;
     angle = dialog->Angle;
@@ -221,7 +222,10 @@ void TFrm_Size::Btn_CutClick(TObject*) {
   if (Frm_Main) Frm_Main->ConfirmCancelCrop();
   if (!WorkImage || !cutFrame_) return;
   std::unique_ptr<TFrm_Cut> dialog(TCustomForm::New<TFrm_Cut>(this));
-  if (dialog->ShowModal() != mrOk) return;
+  {
+    TWizardModal modal;
+    if (dialog->ShowModal() != mrOk) return;
+  }
   if (dialog->RB_Free->Checked()) {
     cutFrame_->RatioWidth = 0;
     cutFrame_->RatioHeight = 0;
@@ -270,7 +274,10 @@ void TFrm_Size::Btn_ZoomClick(TObject*) {
   std::unique_ptr<TFrm_Zoom> dialog(TCustomForm::New<TFrm_Zoom>(this));
   dialog->OrgWidth = WorkImage->Width();
   dialog->OrgHeight = WorkImage->Height();
-  if (dialog->ShowModal() != mrOk) return;
+  {
+    TWizardModal modal;
+    if (dialog->ShowModal() != mrOk) return;
+  }
   const int w = int(Round(dialog->SE_Width->Value())), h = int(Round(dialog->SE_Height->Value()));
   dialog.reset();
   // The dialog refuses these sizes; the routines are never asked for them.

@@ -56,5 +56,14 @@ std::unique_ptr<TBitmap> Rotate270(TBitmap* source);
 // Pictures whose 24-bit pixels would pass the picture budget are refused
 // from their headers, before anything is decoded.
 std::unique_ptr<TBitmap> LoadPicture(const std::string& fileName);
+// What a load that gave a picture met on the way.
+struct TPictureLoadNotes {
+  // The file ended before the picture did: what it holds is there, the
+  // rest (the lower part of a JPEG) is filled in.
+  bool Truncated = false;
+};
+// The same, telling notes what the user should hear of.
+std::unique_ptr<TBitmap> LoadPicture(const std::string& fileName, TPictureLoadNotes* notes);
 // The same with a lower bound on width x height (for fuzzing and tests).
-std::unique_ptr<TBitmap> LoadPicture(const std::string& fileName, std::uint64_t maxPixels);
+std::unique_ptr<TBitmap> LoadPicture(const std::string& fileName, std::uint64_t maxPixels,
+                                     TPictureLoadNotes* notes = nullptr);

@@ -49,7 +49,8 @@ class TJpegFile : public TJPEGImage {
 // Decodes straight into the bitmap's own rows while reading the file in
 // blocks: neither the whole compressed file nor a second copy of the pixels
 // is ever held.
-void LoadJpeg(TBitmap& bitmap, const std::string& fileName, std::uint64_t maxPixels) {
+// True when the file ended before the picture did.
+bool LoadJpeg(TBitmap& bitmap, const std::string& fileName, std::uint64_t maxPixels) {
   std::unique_ptr<TStream> file = TJpegFile().OpenPictureFile(fileName);
   TStream* stream = file.get();
   const TJpegReader read = [stream](std::uint8_t* buffer, std::size_t count) {
@@ -61,11 +62,11 @@ void LoadJpeg(TBitmap& bitmap, const std::string& fileName, std::uint64_t maxPix
   // libjpeg's own work area (twice the samples for progressive files, plus
   // row padding) is bounded here; the pixels exactly below.
   options.MaxBytes = std::min(DefaultPictureBudget, maxPixels * 6 + (std::uint64_t(1) << 20));
-  DecodeJpegInto(read, options, [&bitmap, maxPixels](int width, int height, int bitCount) {
-    if (std::uint64_t(width) * std::uint64_t(height) > maxPixels)
-      throw EInvalidGraphic("JPEG image is larger than the picture budget");
-    return NewJpegTarget(bitmap, width, height, bitCount);
-  });
+  return DecodeJpegInto(read, options, [&bitmap, maxPixels](int width, int height, int bitCount) {
+           if (std::uint64_t(width) * std::uint64_t(height) > maxPixels)
+             throw EInvalidGraphic("JPEG image is larger than the picture budget");
+           return NewJpegTarget(bitmap, width, height, bitCount);
+         }).DataEnded;
 }
 
 }  // namespace
@@ -74,9 +75,15 @@ std::unique_ptr<TBitmap> LoadPicture(const std::string& fileName) {
   return LoadPicture(fileName, DefaultPictureBudget / 3);
 }
 
-std::unique_ptr<TBitmap> LoadPicture(const std::string& fileName, std::uint64_t maxPixels) {
+std::unique_ptr<TBitmap> LoadPicture(const std::string& fileName, TPictureLoadNotes* notes) {
+  return LoadPicture(fileName, DefaultPictureBudget / 3, notes);
+}
+
+std::unique_ptr<TBitmap> LoadPicture(const std::string& fileName, std::uint64_t maxPixels, TPictureLoadNotes* notes) {
   // Every kind ends as 24 bits: that is what the budget must hold.
   maxPixels = std::min(maxPixels, DefaultPictureBudget / 3);
+  if (notes) *notes = {};
+  bool truncated = false;
   try {
     if (!FileExists(fileName)) return nullptr;
     const TPictureKind kind = KindOf(fileName);
@@ -88,7 +95,7 @@ std::unique_ptr<TBitmap> LoadPicture(const std::string& fileName, std::uint64_t 
         bitmap->LoadFromFile(fileName, TBmpReadLimits{maxPixels * 3, maxPixels});
         break;
       case TPictureKind::Jpg:
-        LoadJpeg(*bitmap, fileName, maxPixels);
+        truncated = LoadJpeg(*bitmap, fileName, maxPixels);
         break;
       case TPictureKind::Ico: {
         TIcon icon;
@@ -108,6 +115,7 @@ std::unique_ptr<TBitmap> LoadPicture(const std::string& fileName, std::uint64_t 
     }
     if (bitmap->Empty()) return nullptr;
     bitmap->SetPixelFormat(pf24bit);
+    if (notes) notes->Truncated = truncated;
     return bitmap;
   } catch (...) {
     return nullptr;

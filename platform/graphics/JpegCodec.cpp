@@ -19,6 +19,9 @@ struct TJpegError {
   jpeg_error_mgr pub;
   std::jmp_buf jump;
   char message[JMSG_LENGTH_MAX];
+  bool eof = false;
+  // The compressed data ran out while a scan still needed it.
+  bool dataEnded = false;
 };
 
 extern "C" void JpegErrorExit(j_common_ptr cinfo) {
@@ -30,11 +33,26 @@ extern "C" void JpegErrorExit(j_common_ptr cinfo) {
 // silently, as the framework's JPEG class does.
 extern "C" void JpegSilent(j_common_ptr) {}
 
+// Warnings are only counted, but the end of the data is noted when a scan
+// still needed bits after it: what follows is made up, which the caller may
+// want to tell the user. The end alone is no loss: the decoder reads ahead,
+// and a file may just lack its end marker.
+extern "C" void JpegNote(j_common_ptr cinfo, int level) {
+  if (level >= 0) return;
+  ++cinfo->err->num_warnings;
+  auto* e = reinterpret_cast<TJpegError*>(cinfo->err);
+  if (cinfo->err->msg_code == JWRN_JPEG_EOF) e->eof = true;
+  else if (cinfo->err->msg_code == JWRN_HIT_MARKER && e->eof) e->dataEnded = true;
+}
+
 void InitError(TJpegError& e) {
   jpeg_std_error(&e.pub);
   e.pub.error_exit = JpegErrorExit;
   e.pub.output_message = JpegSilent;
+  e.pub.emit_message = JpegNote;
   e.message[0] = 0;
+  e.eof = false;
+  e.dataEnded = false;
 }
 
 // A source that asks a TJpegReader for one buffer of bytes at a time.
@@ -248,7 +266,7 @@ TJpegInfo ReadInfo(TDecoder& d) {
   return info;
 }
 
-void Decode(TDecoder& d, const TJpegDecodeOptions& options, const TJpegAllocate& allocate) {
+TJpegDecodeResult Decode(TDecoder& d, const TJpegDecodeOptions& options, const TJpegAllocate& allocate) {
   InitError(d.err);
   d.cinfo.err = &d.err.pub;
   TDecoderGuard guard{d};
@@ -298,6 +316,9 @@ void Decode(TDecoder& d, const TJpegDecodeOptions& options, const TJpegAllocate&
   } else {
     if (!PhaseRows(d, out.Top, out.Pitch)) Fail(d);
   }
+  TJpegDecodeResult result;
+  result.DataEnded = d.err.dataEnded;
+  return result;
 }
 
 }  // namespace
@@ -318,22 +339,23 @@ TJpegInfo ReadJpegInfo(const TJpegReader& read) {
   return ReadInfo(d);
 }
 
-void DecodeJpegInto(const std::uint8_t* data, std::size_t size, const TJpegDecodeOptions& options,
-                    const TJpegAllocate& allocate) {
+TJpegDecodeResult DecodeJpegInto(const std::uint8_t* data, std::size_t size, const TJpegDecodeOptions& options,
+                                 const TJpegAllocate& allocate) {
   if (!size) throw EInvalidGraphic("JPEG error: empty data");
   TDecoder d;
   d.data = data;
   d.size = size;
-  Decode(d, options, allocate);
+  return Decode(d, options, allocate);
 }
 
-void DecodeJpegInto(const TJpegReader& read, const TJpegDecodeOptions& options, const TJpegAllocate& allocate) {
+TJpegDecodeResult DecodeJpegInto(const TJpegReader& read, const TJpegDecodeOptions& options,
+                                 const TJpegAllocate& allocate) {
   std::vector<std::uint8_t> buffer(kSourceBuffer);
   TReaderSource source;
   InitReaderSource(source, read, buffer.data());
   TDecoder d;
   d.source = &source;
-  Decode(d, options, allocate);
+  return Decode(d, options, allocate);
 }
 
 TDibImage DecodeJpeg(const std::uint8_t* data, std::size_t size, const TJpegDecodeOptions& options) {

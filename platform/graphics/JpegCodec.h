@@ -38,13 +38,20 @@ struct TJpegRows {
   std::uint8_t* Top = nullptr;
   std::ptrdiff_t Pitch = 0;
 };
+// What a decode that succeeded met on the way.
+struct TJpegDecodeResult {
+  // The data ended before the picture did: the rows after that point are
+  // libjpeg's fill (mid grey), not the picture's.
+  bool DataEnded = false;
+};
+
 // Asked once, when the decoded size is known and every check has passed:
 // width, height and depth (8: grey, for the grey ramp; 24: B,G,R).
 using TJpegAllocate = std::function<TJpegRows(int width, int height, int bitCount)>;
 // The same decode, libjpeg writing each row straight into the rows that
 // allocate gives (its padding is left alone): no image in between.
-void DecodeJpegInto(const std::uint8_t* data, std::size_t size, const TJpegDecodeOptions& options,
-                    const TJpegAllocate& allocate);
+TJpegDecodeResult DecodeJpegInto(const std::uint8_t* data, std::size_t size, const TJpegDecodeOptions& options,
+                                 const TJpegAllocate& allocate);
 // Header only; raises EInvalidGraphic on bad data.
 TJpegInfo ReadJpegInfo(const std::uint8_t* data, std::size_t size);
 
@@ -55,7 +62,8 @@ TJpegInfo ReadJpegInfo(const std::uint8_t* data, std::size_t size);
 using TJpegReader = std::function<std::size_t(std::uint8_t* buffer, std::size_t count)>;
 // The decode and header read above, from a reader instead of memory: the
 // compressed data never has to be held whole.
-void DecodeJpegInto(const TJpegReader& read, const TJpegDecodeOptions& options, const TJpegAllocate& allocate);
+TJpegDecodeResult DecodeJpegInto(const TJpegReader& read, const TJpegDecodeOptions& options,
+                                 const TJpegAllocate& allocate);
 TJpegInfo ReadJpegInfo(const TJpegReader& read);
 
 struct TJpegEncodeOptions {

@@ -4,6 +4,7 @@
 
 #include "platform/graphics/Icon.h"
 #include "platform/graphics/Picture.h"
+#include "platform/ui/dialogs/MessageWrap.h"
 #include "platform/ui/forms/Application.h"
 #include "platform/user/input/Cursors.h"
 #include "skin/controls/SkinCtrls.h"
@@ -125,6 +126,15 @@ TspMessageForm* CreateSkinMessageForm(const std::string& Msg, TMsgDlgType DlgTyp
     label->SetSkinData(CtrlSkinData);
     label->SetAutoSize(true);
     label->SetCaption(Msg);
+    // The box stays within its share of the work area: long lines, paths
+    // too, are broken to the room beside the icon, measured by the label
+    // itself, which knows the font the skin gives it.
+    const int room = std::max(100, MessageBoxMaxWidth() - 50 - 40 - (form->Width() - form->ClientWidth()));
+    if (label->Width() > room)
+      label->SetCaption(WrapMessageText(Msg, room, [label](std::string_view line) {
+        label->SetCaption(std::string(line));
+        return label->Width();
+      }));
     label->SetLeft(50);
     label->SetTop(15);
     const int labelRight = label->Left() + label->Width();

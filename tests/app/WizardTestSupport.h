@@ -119,15 +119,16 @@ class WizardTest : public FormsTest {
   }
 
   // The next message dialog is answered with the button of that modal result
-  // (mrYes, mrNo, mrOk), by a click; its text is recorded.
+  // (mrYes, mrNo, mrOk, mrCancel), by a click; its text is recorded.
   void AnswerMessage(int result, std::function<void()> then = nullptr) {
     After(50, [this, result, then] {
       auto* d = dynamic_cast<TspMessageForm*>(Screen->ActiveForm());
       ASSERT_NE(d, nullptr) << "no message dialog is up";
       ASSERT_TRUE(d->Modal());
       messages.push_back(d->Message->Caption());
-      Snapshot(d, "wizard_message_" + std::to_string(messages.size()));
-      const char* name = result == mrYes ? "Yes" : result == mrNo ? "No" : "OK";
+      Snapshot(d, std::string("wizard_") + ::testing::UnitTest::GetInstance()->current_test_info()->name() +
+                      "_message_" + std::to_string(messages.size()));
+      const char* name = result == mrYes ? "Yes" : result == mrNo ? "No" : result == mrCancel ? "Cancel" : "OK";
       auto* b = dynamic_cast<TControl*>(d->FindComponent(name));
       ASSERT_NE(b, nullptr) << name;
       if (then) then();

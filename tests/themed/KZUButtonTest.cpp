@@ -360,6 +360,43 @@ TEST_F(KZUButtonTest, FocusMarkGoesRoundTheCaption) {
   EXPECT_EQ(inPicture, 0);
 }
 
+// The focus mark keeps a clear pixel between itself and the caption's ink
+// on every side, with the small Chinese caption of the colour step's box.
+TEST_F(KZUButtonTest, FocusMarkKeepsClearOfTheCaption) {
+  auto* box = Make<TkzuCheckBox>(form, 10, 10);
+  box->SetCaption("皮肤增强补光");
+  box->SetParentFont(false);
+  box->Font()->SetName("宋体");
+  box->Font()->SetHeight(-12);
+  box->Font()->SetCharset(GB2312_CHARSET);
+  box->SetBounds(10, 10, 100, 17);
+  s.display.RunUntilIdle();
+  const std::vector<COLORREF> before = Pixels(box);
+  box->SetFocus();
+  const std::vector<COLORREF> after = Pixels(box);
+  struct TBox {
+    int left = 1 << 20, top = 1 << 20, right = -1, bottom = -1;
+    void Add(int x, int y) {
+      left = std::min(left, x), right = std::max(right, x);
+      top = std::min(top, y), bottom = std::max(bottom, y);
+    }
+  } mark, ink;
+  const int w = box->Width();
+  for (int i = 0; i < int(before.size()); ++i) {
+    const int x = i % w, y = i / w;
+    if (x < 14) continue;  // the box picture
+    if (before[i] != after[i]) mark.Add(x, y);
+    if (before[i] == 0x000000) ink.Add(x, y);
+  }
+  ASSERT_GE(mark.right, 0);
+  ASSERT_GE(ink.right, 0);
+  EXPECT_GE(ink.top - mark.top, 2) << "top";
+  EXPECT_GE(mark.bottom - ink.bottom, 2) << "bottom";
+  EXPECT_GE(ink.left - mark.left, 2) << "left";
+  EXPECT_GE(mark.right - ink.right, 2) << "right";
+  EXPECT_LT(mark.bottom, box->Height());
+}
+
 TEST_F(KZUButtonTest, HeldButtonRepeatsOnTheClock) {
   auto* button = Make<TkzuButton>(form, 10, 10, S::DeepBlue);
   int ticks = 0;

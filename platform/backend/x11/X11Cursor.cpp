@@ -154,6 +154,9 @@ std::uint64_t X11CursorFingerprint(HCURSOR cursor) {
 
 void UpdateX11Cursor(TX11State& s) {
   if (s.ioLost || s.natives.empty()) return;
+  // Swept on every pass: a cursor freed as an icon after another one was
+  // shown leaves its entry behind until then.
+  SweepImageCursors(s);
   HCURSOR c = GetCursor();
   GdiIcon* icon = CheckCursor(c);
   const bool image = icon && icon->systemId == 0 && !s.cursorHidden;
@@ -162,7 +165,6 @@ void UpdateX11Cursor(TX11State& s) {
   s.shownCursor = c;
   s.shownFingerprint = fingerprint;
   s.cursorStale = false;
-  SweepImageCursors(s);
   Cursor xc = 0;
   if (s.cursorHidden || !icon) xc = BlankCursor(s);
   else if (image) xc = ImageCursor(s, c, fingerprint);
@@ -186,6 +188,12 @@ void TX11Display::SetCursorVisible(bool visible) {
   s_->cursorStale = true;
   UpdateX11Cursor(*s_);
   if (!s_->ioLost) XFlush(s_->dpy);
+}
+
+void TX11Display::CursorChanged() {
+  if (s_->ioLost) return;
+  UpdateX11Cursor(*s_);
+  XFlush(s_->dpy);
 }
 
 void TX11Display::CursorDestroyed(HCURSOR cursor) {

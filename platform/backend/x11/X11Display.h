@@ -48,6 +48,7 @@ class TX11Display final : public TDisplay {
   static constexpr std::size_t kMaxClipboardBytes = std::size_t{64} << 20;
   std::size_t MaxClipboardBytes = kMaxClipboardBytes;
   void SetCursorVisible(bool visible) override;
+  void CursorChanged() override;
   void CursorDestroyed(HCURSOR cursor) override;
   void ResetComposition() override;
 

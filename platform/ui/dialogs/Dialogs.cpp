@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "platform/gdi/Gdi.h"
+#include "platform/ui/dialogs/MessageWrap.h"
 #include "platform/ui/forms/Application.h"
 #include "platform/ui/forms/Screen.h"
 #include "platform/ui/controls/StdCtrls.h"
@@ -89,8 +90,9 @@ class TMessageForm : public TForm {
 TSize MeasureText(const std::string& text, TFont* font, int maxWidth) {
   HDC dc = GetDC(nullptr);
   HGDIOBJ old = SelectObject(dc, font->Handle());
+  // maxWidth 0: one line, as wide as it is.
   RECT r = Rect(0, 0, maxWidth, 0);
-  DrawText(dc, text.c_str(), -1, &r, DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX);
+  DrawText(dc, text.c_str(), -1, &r, DT_CALCRECT | DT_NOPREFIX | (maxWidth > 0 ? DT_WORDBREAK : DT_SINGLELINE));
   SelectObject(dc, old);
   ReleaseDC(nullptr, dc);
   return TSize{r.Width(), r.Height()};
@@ -123,9 +125,14 @@ TForm* CreateMessageDialog(const std::string& Msg, TMsgDlgType DlgType, TMsgDlgB
     label->SetParent(form);
     label->SetShowAccelChar(false);
     label->SetWordWrap(true);
-    TSize text = MeasureText(Msg, label->Font(), std::max(Screen->Width() / 2, 100));
+    // The box stays within its share of the work area: long lines, paths
+    // too, are broken to the room left beside the glyph.
+    const int room = std::max(100, MessageBoxMaxWidth() - textLeft - kMargin - (form->Width() - form->ClientWidth()));
+    const std::string wrapped = WrapMessageText(
+        Msg, room, [label](std::string_view line) { return MeasureText(std::string(line), label->Font(), 0).cx; });
+    TSize text = MeasureText(wrapped, label->Font(), room);
     label->SetBounds(textLeft, kMargin, text.cx, text.cy);
-    label->SetCaption(Msg);
+    label->SetCaption(wrapped);
 
     int count = 0;
     for (int b = mbYes; b <= mbHelp; ++b)

@@ -226,6 +226,7 @@ HCURSOR CopyCursor(HCURSOR cursor) { return CopyIcon(cursor); }
 HCURSOR SetCursor(HCURSOR cursor) {
   HCURSOR old = g_current;
   g_current = cursor;
+  if (TDisplay* d = CurrentDisplay(); d && cursor != old) d->CursorChanged();
   return old;
 }
 

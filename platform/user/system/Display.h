@@ -100,6 +100,10 @@ class TDisplay {
   virtual std::optional<std::string> GetClipboardText() { return clipboardText_; }
   // ShowCursor's counter crossed 0: false hides the pointer over our windows.
   virtual void SetCursorVisible(bool) {}
+  // SetCursor changed the cursor: every window of the program shows it now,
+  // on its way to the screen before the call returns, since long work that
+  // leaves the loop waiting often follows.
+  virtual void CursorChanged() {}
   // A cursor object is being destroyed: native resources made from it go.
   virtual void CursorDestroyed(HCURSOR) {}
   // The window layer finished the composition itself (ImmNotifyIME): the

@@ -3,6 +3,7 @@
 // the flow, undo and redo, and the crop question.
 #include <cmath>
 #include <fstream>
+#include <iterator>
 
 #include "app/pixels/RotateImage.h"
 #include "app/main/uMain_History.h"
@@ -295,6 +296,32 @@ TEST_F(WizardMain, AFailedOpenKeepsThePictureAndSaysWhy) {
     EXPECT_EQ(Status(0), Picture("good.jpg"));
     EXPECT_EQ(Page()->Image1->Width(), 200);
   }
+}
+
+// A JPEG cut short opens with what it holds, and the user is told once that
+// the lower part is missing; a whole one opens without a word.
+TEST_F(WizardMain, ATruncatedJpegOpensWithANotice) {
+  WriteJpeg("whole.jpg", 320, 240);
+  std::string bytes;
+  {
+    std::ifstream in(Picture("whole.jpg"), std::ios::binary);
+    bytes.assign(std::istreambuf_iterator<char>(in), {});
+  }
+  std::ofstream(Picture("cut.jpg"), std::ios::binary) << bytes.substr(0, bytes.size() * 40 / 99);
+  Open("whole.jpg");
+  EXPECT_TRUE(messages.empty());
+  ASSERT_NE(WorkImage, nullptr);
+  AnswerMessage(mrOk);
+  Open("cut.jpg");
+  EXPECT_EQ(messages, std::vector<std::string>{"图片文件已损坏，图片的下部缺失：\r" + Picture("cut.jpg")});
+  ASSERT_NE(WorkImage, nullptr);
+  EXPECT_EQ(WorkImage->Width(), 320);
+  EXPECT_EQ(WorkImage->Height(), 240);
+  EXPECT_TRUE(main->Btn_Next->Enabled());
+  EXPECT_EQ(Status(0), Picture("cut.jpg"));
+  // Once: moving on says nothing more.
+  Click(main->Btn_Next);
+  EXPECT_EQ(messages.size(), 1u);
 }
 
 TEST_F(WizardMain, OpeningAgainAsksBeforeDiscardingTheSteps) {

@@ -5,9 +5,12 @@
 #include <fstream>
 #include <iterator>
 
+#include <cerrno>
+
 #include "app/pixels/RotateImage.h"
 #include "app/dialogs/uLinkQuendrix.h"
 #include "skin/controls/SkinExCtrls.h"
+#include "platform/rtl/SafeSave.h"
 #include "platform/ui/forms/Screen.h"
 #include "tests/app/WizardTestSupport.h"
 
@@ -234,6 +237,53 @@ TEST_F(WizardSave, AFailedSaveSaysSoAndKeepsTheWorkUnsaved) {
   Click(main->Btn_File);
   EXPECT_EQ(messages.size(), 2u);
   EXPECT_EQ(main->CurrentStep, 7);
+}
+
+// A failure with a long path: the message box wraps the path between its
+// folders and stays within two thirds of the work area, narrower than the
+// main window.
+TEST_F(WizardSave, AFailureWithALongPathKeepsTheMessageNarrow) {
+  ReachSave();
+  std::string folder = dir + "/pictures";
+  for (int i = 0; folder.size() < 290; ++i) folder += "/photos-of-the-year-" + std::to_string(2000 + i);
+  ASSERT_TRUE(ForceDirectories(folder));
+  const std::string target = folder + "/result.bmp";
+  ASSERT_GE(target.size(), 300u);
+  // A folder that takes no new file, as a read-only one.
+  SafeSaveFaults().CreateTemp = EACCES;
+  int width = 0, labelRight = 0, clientWidth = 0;
+  std::string shown;
+  AnswerMessage(mrOk, [&] {
+    auto* d = dynamic_cast<TspMessageForm*>(Screen->ActiveForm());
+    ASSERT_NE(d, nullptr);
+    width = d->Width();
+    clientWidth = d->ClientWidth();
+    labelRight = d->Message->Left() + d->Message->Width();
+    shown = d->Message->Caption();
+  });
+  EXPECT_FALSE(Save([&](TFileDialogDriver& d) {
+    d.Navigate(folder);
+    d.SetType(2);
+    d.TypeName("result");
+    d.PressOk();
+  }));
+  SafeSaveFaults() = TSafeSaveFaults{};
+  ASSERT_EQ(messages.size(), 1u);
+  const TRect work = Screen->WorkAreaRect();
+  EXPECT_LE(width, work.Width() * 2 / 3);
+  EXPECT_LT(width, main->Width());
+  EXPECT_LE(labelRight, clientWidth);
+  // Only line ends were added, each after a folder separator.
+  std::string joined;
+  for (size_t i = 0; i < shown.size(); ++i) {
+    if (shown[i] != '\n') {
+      joined += shown[i];
+      continue;
+    }
+    EXPECT_EQ(shown[i - 1], '/') << shown;
+  }
+  EXPECT_EQ(joined.rfind("保存图片失败：\r" + target + "\r", 0), 0u) << joined;
+  EXPECT_TRUE(main->Modified);
 }
 
 TEST_F(WizardSave, ACancelledSaveWritesNothing) {

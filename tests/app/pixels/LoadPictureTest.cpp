@@ -194,6 +194,45 @@ TEST(LoadPicture, JpegCutInsideTheScanKeepsItsSize) {
   for (int x = 0; x < 64; ++x) EXPECT_EQ(PixelOf(*loaded, x, 0), whole[std::size_t(x)]) << x;
 }
 
+// A JPEG that ends before its picture does says so; one that only lacks its
+// end marker, or any other kind, does not.
+TEST(LoadPicture, NotesAJpegThatEndsBeforeItsPicture) {
+  TTempFolder t;
+  auto picture = MakePicture(96, 96);
+  const std::string jpg = JpegBytes(*picture, false);
+  std::vector<std::uint8_t> v;
+  {
+    const auto* top = static_cast<const Byte*>(picture->ScanLine(0));
+    const std::ptrdiff_t pitch = static_cast<const Byte*>(picture->ScanLine(1)) - top;
+    TJpegEncodeOptions progressive{95};
+    progressive.Progressive = true;
+    v = EncodeJpegRows(top, pitch, 96, 96, false, progressive);
+  }
+  const std::string progressive(v.begin(), v.end());
+  struct TCase {
+    const char* name;
+    std::string bytes;
+    bool truncated;
+  } cases[] = {
+      {"whole.jpg", jpg, false},
+      {"noend.jpg", jpg.substr(0, jpg.size() - 2), false},
+      {"half.jpg", jpg.substr(0, jpg.size() / 2), true},
+      {"head.jpg", jpg.substr(0, jpg.size() * 2 / 5), true},
+      {"progressive.jpg", progressive.substr(0, progressive.size() * 2 / 5), true},
+      {"picture.bmp", BmpBytes(*picture), false},
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    WriteAll(t / c.name, c.bytes);
+    TPictureLoadNotes notes;
+    notes.Truncated = !c.truncated;
+    auto loaded = LoadPicture(t / c.name, &notes);
+    ASSERT_NE(loaded, nullptr);
+    EXPECT_EQ(loaded->Height(), 96);
+    EXPECT_EQ(notes.Truncated, c.truncated);
+  }
+}
+
 // Pictures beyond the pixel limit are refused from their headers, for each
 // kind; at the limit they load.
 TEST(LoadPicture, RefusesPicturesBeyondThePixelLimit) {

@@ -415,6 +415,50 @@ TEST(JpegCodec, DecodeFromAReaderEqualsDecodeFromMemory) {
       }
 }
 
+// Both sources tell the caller when the data ended before the last row;
+// data that only lacks its end marker lost nothing.
+TEST(JpegCodec, DataEndingBeforeTheLastRowIsReported) {
+  TDibImage big;
+  big.Allocate(64, 160, 24);
+  for (int y = 0; y < 160; ++y)
+    for (int x = 0; x < 64 * 3; ++x) big.Row(y)[x] = std::uint8_t(x * 5 + y * 3);
+  TJpegEncodeOptions progressive;
+  progressive.Progressive = true;
+  const std::vector<std::uint8_t> whole = EncodeJpeg(big), stepped = EncodeJpeg(big, progressive);
+  auto head = [](const std::vector<std::uint8_t>& v, std::size_t n) {
+    return std::vector<std::uint8_t>(v.begin(), v.begin() + std::ptrdiff_t(n));
+  };
+  struct Case {
+    const char* name;
+    std::vector<std::uint8_t> data;
+    bool ended;
+  };
+  const Case cases[] = {
+      {"whole", whole, false},
+      {"no end marker", head(whole, whole.size() - 2), false},
+      {"cut in the scan", head(whole, whole.size() / 2), true},
+      {"progressive cut", head(stepped, stepped.size() / 2), true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    TDibImage img;
+    auto allocate = [&img](int w, int h, int bits) {
+      img.Allocate(w, h, bits);
+      return TJpegRows{img.Row(0), -std::ptrdiff_t(img.Stride())};
+    };
+    EXPECT_EQ(DecodeJpegInto(c.data.data(), c.data.size(), {}, allocate).DataEnded, c.ended);
+    std::size_t at = 0;
+    const TJpegReader read = [&](std::uint8_t* b, std::size_t n) {
+      n = std::min(n, c.data.size() - at);
+      if (n) std::memcpy(b, c.data.data() + at, n);
+      at += n;
+      return n;
+    };
+    EXPECT_EQ(DecodeJpegInto(read, {}, allocate).DataEnded, c.ended);
+    EXPECT_EQ(img.Height, 160);
+  }
+}
+
 TEST(JpegCodec, AReadersOwnFailureReachesTheCaller) {
   const std::vector<std::uint8_t> data = EncodeJpeg(TestPicture());
   std::size_t sos = 0;

@@ -17,6 +17,7 @@
 #include <X11/Xlib.h>
 #define Region XlibRegion
 #include <X11/Xutil.h>
+#include <X11/extensions/Xfixes.h>
 #include <X11/extensions/shape.h>
 #undef Region
 
@@ -188,6 +189,45 @@ TEST_F(X11CursorTest, NegativeShowCountShowsTheBlankCursor) {
   while (count < start) count = ShowCursor(TRUE);
   Settle();
   EXPECT_EQ(display->WindowCursor(native), arrow);
+  EXPECT_EQ(display->ErrorCount(), 0);
+}
+
+// What the server shows under the pointer: size, hot spot and pixels.
+std::vector<unsigned long> ShownCursor(Display* dpy) {
+  XSync(dpy, False);
+  XFixesCursorImage* img = XFixesGetCursorImage(dpy);
+  if (!img) return {};
+  std::vector<unsigned long> out{img->width, img->height, img->xhot, img->yhot};
+  out.insert(out.end(), img->pixels, img->pixels + std::size_t(img->width) * img->height);
+  XFree(img);
+  return out;
+}
+
+// A cursor set while the program is busy reaches the server at once, on
+// every window of the program, with no pass of the message loop; so does
+// the arrow put back after the work.
+TEST_F(X11CursorTest, SetCursorReachesEveryWindowWithoutTheLoop) {
+  int event = 0, error = 0;
+  if (!XFixesQueryExtension(reader, &event, &error)) GTEST_SKIP() << "no XFixes";
+  HWND a = Create(WS_POPUP, Bounds(10, 10, 60, 40));
+  HWND b = Create(WS_POPUP, Bounds(100, 10, 60, 40));
+  ShowWindow(a, SW_SHOWNOACTIVATE);
+  ShowWindow(b, SW_SHOWNOACTIVATE);
+  SetCursor(LoadCursor(nullptr, MAKEINTRESOURCE(IDC_ARROW)));
+  Settle();
+  XWarpPointer(reader, None, DefaultRootWindow(reader), 0, 0, 0, 0, 30, 30);
+  const std::vector<unsigned long> arrow = ShownCursor(reader);
+  ASSERT_FALSE(arrow.empty());
+  // From here on nothing reads our display's events.
+  SetCursor(LoadCursor(nullptr, MAKEINTRESOURCE(IDC_WAIT)));
+  const std::vector<unsigned long> wait = ShownCursor(reader);
+  EXPECT_NE(wait, arrow);
+  XWarpPointer(reader, None, DefaultRootWindow(reader), 0, 0, 0, 0, 120, 30);
+  EXPECT_EQ(ShownCursor(reader), wait);
+  SetCursor(LoadCursor(nullptr, MAKEINTRESOURCE(IDC_ARROW)));
+  EXPECT_EQ(ShownCursor(reader), arrow);
+  XWarpPointer(reader, None, DefaultRootWindow(reader), 0, 0, 0, 0, 30, 30);
+  EXPECT_EQ(ShownCursor(reader), arrow);
   EXPECT_EQ(display->ErrorCount(), 0);
 }
 
