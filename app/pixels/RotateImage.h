@@ -58,3 +58,8 @@ std::unique_ptr<TBitmap> Rotate270(TBitmap* source);
 std::unique_ptr<TBitmap> LoadPicture(const std::string& fileName);
 // The same with a lower bound on width x height (for fuzzing and tests).
 std::unique_ptr<TBitmap> LoadPicture(const std::string& fileName, std::uint64_t maxPixels);
+
+// Why LoadPicture gave no picture, so the user hears the right reason: a
+// picture over the size bound is not a damaged one.
+enum class TPictureRefusal { None, Missing, UnknownKind, TooLarge, Damaged };
+std::unique_ptr<TBitmap> LoadPicture(const std::string& fileName, std::uint64_t maxPixels, TPictureRefusal* why);
