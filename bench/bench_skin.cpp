@@ -1,6 +1,7 @@
 // Skin engine: composing a frame, one morph step, an inactive effect and a
-// glowing caption, at the sizes the skinned windows use them; loading a
-// skin whose controls share one very long value.
+// glowing caption, at the sizes the skinned windows use them; loading skins
+// whose controls share one very long value, or whose cursor slots name one
+// large file.
 #include <benchmark/benchmark.h>
 
 #include <cstdint>
@@ -12,6 +13,8 @@
 #include "platform/gdi/Gdi.h"
 #include "platform/graphics/Bitmap.h"
 #include "platform/graphics/Canvas.h"
+#include "platform/graphics/Icon.h"
+#include "platform/rtl/Streams.h"
 #include "skin/engine/SPUtils.h"
 #include "skin/engine/SkinData.h"
 #include "skin/engine/speffbmp.h"
@@ -123,3 +126,29 @@ void BM_LoadSkinThousandControlsSharingALongValue(benchmark::State& state) {
   std::filesystem::remove_all(dir);
 }
 BENCHMARK(BM_LoadSkinThousandControlsSharingALongValue)->Unit(benchmark::kMillisecond);
+
+// A skin whose 100 cursor slots all name one 720 x 720 8-bit cursor file
+// (about 580 KB): the file is decoded once, not once a slot.
+void BM_LoadSkinHundredSlotsOfOneLargeCursor(benchmark::State& state) {
+  const std::filesystem::path dir = std::filesystem::temp_directory_path() / "lumiqa-bench-skin-cursors";
+  std::filesystem::create_directories(dir);
+  {
+    TBitmap color(720, 720, pf8bit);
+    TIcon cursor;
+    cursor.SetImage(color, nullptr, true, TPoint{1, 1});
+    TFileStream out((dir / "big.cur").string(), fmCreate);
+    cursor.SaveToStream(out);
+  }
+  std::string ini =
+      "[VERSION]\nskinname=cursors\n[PICTURES]\npicture=\n[FORMINFO]\nborderwidth=0\n[SKINOBJECTS]\ncount=0\n"
+      "[SKINCONTROLS]\ncount=0\n[CURSORS]\nstartcursorindex=1\ncursorscount=100\n";
+  for (int i = 0; i < 100; ++i) ini += std::to_string(i) + "=big.cur\n";
+  std::ofstream(dir / "Skin.ini") << ini;
+  for (auto _ : state) {
+    TspSkinData data(nullptr);
+    if (!data.LoadFromFile((dir / "Skin.ini").string())) state.SkipWithError(data.LastLoadError.c_str());
+    benchmark::DoNotOptimize(data.Empty);
+  }
+  std::filesystem::remove_all(dir);
+}
+BENCHMARK(BM_LoadSkinHundredSlotsOfOneLargeCursor)->Unit(benchmark::kMillisecond);
