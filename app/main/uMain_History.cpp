@@ -101,6 +101,22 @@ int TryLock(const std::string& folder, bool create) {
   return fd;
 }
 
+// Deletes the regular files in folder whose names the history writes (the
+// lock aside), nothing else.
+void RemoveHistoryFiles(const std::string& folder) {
+  DIR* dir = ::opendir(folder.c_str());
+  if (!dir) return;
+  std::vector<std::string> names;
+  while (const dirent* e = ::readdir(dir))
+    if (e->d_name != std::string(kLockName) && HistoryFileName(e->d_name)) names.emplace_back(e->d_name);
+  ::closedir(dir);
+  for (const std::string& name : names) {
+    const std::string path = folder + "/" + name;
+    struct stat st;
+    if (::lstat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode)) ::unlink(path.c_str());
+  }
+}
+
 // Removes the history folder of a run that is gone: only the names the
 // history makes, and the folder itself when that leaves it empty.
 void RemoveIfStale(const std::string& folder, long pid) {
@@ -113,13 +129,7 @@ void RemoveIfStale(const std::string& folder, long pid) {
     if (::lstat((folder + "/" + kLockName).c_str(), &st) == 0) return;
     if (pid <= 0 || ::kill(pid_t(pid), 0) == 0 || errno != ESRCH) return;
   }
-  if (DIR* dir = ::opendir(folder.c_str())) {
-    std::vector<std::string> names;
-    while (const dirent* e = ::readdir(dir)) names.emplace_back(e->d_name);
-    ::closedir(dir);
-    for (const std::string& name : names)
-      if (name != kLockName && HistoryFileName(name)) ::unlink((folder + "/" + name).c_str());
-  }
+  RemoveHistoryFiles(folder);
   ::unlink((folder + "/" + kLockName).c_str());
   if (fd >= 0) ::close(fd);
   ::rmdir(folder.c_str());
@@ -140,8 +150,13 @@ void RemoveStaleIn(const std::string& root, const std::string& prefix) {
 }  // namespace
 
 void RemoveStaleHistory(const std::string& programFolder) {
-  for (const std::string& root : Roots(programFolder))
-    if (OwnFolder(root)) RemoveStaleIn(root, "");
+  for (const std::string& root : Roots(programFolder)) {
+    if (!OwnFolder(root)) continue;
+    // Entries straight in the root are left by runs of the earlier layout,
+    // which wrote there; no run writes there now.
+    RemoveHistoryFiles(root);
+    RemoveStaleIn(root, "");
+  }
   RemoveStaleIn(TempRoot(), kTempPrefix);
 }
 

@@ -249,12 +249,21 @@ TEST(StepHistory, AKilledRunsHistoryIsRemovedAtTheNextStart) {
   // Names the history never makes are not touched.
   ASSERT_TRUE(ForceDirectories(cacheRoot + "/photos"));
   WriteAll(cacheRoot + "/photos/1.bmp", "a photo");
+  // Entries an earlier layout wrote straight into the folder beside the
+  // program go too, and only they.
+  const std::string programRoot = program / "HisBmpDir";
+  WriteAll(programRoot + "/1.bmp", "an old entry");
+  WriteAll(programRoot + "/.1.bmp.abcdefgh.tmp", "half an old entry");
+  WriteAll(programRoot + "/notes.txt", "mine");
   {
     TStepHistory h(program.Path());
     EXPECT_FALSE(DirectoryExists(folder));
     EXPECT_FALSE(DirectoryExists(cacheRoot + "/" + std::to_string(child) + "-abcdef"));
     EXPECT_EQ(FilesIn(cacheRoot + "/" + std::to_string(child) + "-ghijkl"), (std::set<std::string>{"notes.txt"}));
     EXPECT_EQ(ReadAll(cacheRoot + "/photos/1.bmp"), "a photo");
+    EXPECT_FALSE(FileExists(programRoot + "/1.bmp"));
+    EXPECT_FALSE(FileExists(programRoot + "/.1.bmp.abcdefgh.tmp"));
+    EXPECT_EQ(ReadAll(programRoot + "/notes.txt"), "mine");
   }
 }
 
