@@ -64,7 +64,14 @@ void WatchStopRequests(HWND application) {
 
 int main() {
   HANDLE mutex = CreateMutexA(nullptr, FALSE, "Orvane");
-  if (mutex && GetLastError() == ERROR_ALREADY_EXISTS) {
+  if (!mutex) {
+    // Without the guard a second instance could not be told apart; refuse
+    // rather than run beside one.
+    std::fprintf(stderr, "lumiqa: cannot take the single-instance lock in %s (error %u)\n",
+                 MutexRuntimeFolder().c_str(), unsigned(GetLastError()));
+    return 1;
+  }
+  if (GetLastError() == ERROR_ALREADY_EXISTS) {
     // Another instance runs: end without showing anything.
     CloseHandle(mutex);
     return 0;
@@ -72,7 +79,7 @@ int main() {
   std::unique_ptr<TBackend> backend = OpenDisplay();
   if (!backend) {
     std::fprintf(stderr, "lumiqa: cannot open a display (set DISPLAY to a running X server)\n");
-    if (mutex) CloseHandle(mutex);
+    CloseHandle(mutex);
     return 1;
   }
   StartImagingLibrary();
@@ -80,6 +87,6 @@ int main() {
   RunWizard();
   DoneApplication();
   EndImagingLibrary();
-  if (mutex) CloseHandle(mutex);
+  CloseHandle(mutex);
   return 0;
 }

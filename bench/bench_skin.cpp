@@ -1,14 +1,22 @@
 // Skin engine: composing a frame, one morph step, an inactive effect and a
-// glowing caption, at the sizes the skinned windows use them.
+// glowing caption, at the sizes the skinned windows use them; loading skins
+// whose controls share one very long value, or whose cursor slots name one
+// large file.
 #include <benchmark/benchmark.h>
 
 #include <cstdint>
+#include <filesystem>
+#include <fstream>
 #include <memory>
+#include <string>
 
 #include "platform/gdi/Gdi.h"
 #include "platform/graphics/Bitmap.h"
 #include "platform/graphics/Canvas.h"
+#include "platform/graphics/Icon.h"
+#include "platform/rtl/Streams.h"
 #include "skin/engine/SPUtils.h"
+#include "skin/engine/SkinData.h"
 #include "skin/engine/speffbmp.h"
 
 namespace {
@@ -99,3 +107,48 @@ void BM_VistaGlowCaption300x40(benchmark::State& state) {
 BENCHMARK(BM_VistaGlowCaption300x40)->Unit(benchmark::kMillisecond);
 
 }  // namespace
+
+// A skin of 1000 controls that all read one section whose rectangle value
+// holds 65,000 commas (a 79 KB ini within the caps): each control parses
+// only the fields it uses.
+void BM_LoadSkinThousandControlsSharingALongValue(benchmark::State& state) {
+  const std::filesystem::path dir = std::filesystem::temp_directory_path() / "lumiqa-bench-skin-shared";
+  std::filesystem::create_directories(dir);
+  std::string ini = "[VERSION]\nskinname=shared\n[PICTURES]\npicture=\n[FORMINFO]\nborderwidth=0\n[SKINOBJECTS]\ncount=0\n[SKINCONTROLS]\ncount=1000\n";
+  for (int i = 0; i < 1000; ++i) ini += std::to_string(i) + "=button:button\n";
+  ini += "[button]\nskinrect=1,2,3,4" + std::string(65000, ',') + "\n";
+  std::ofstream(dir / "Skin.ini") << ini;
+  for (auto _ : state) {
+    TspSkinData data(nullptr);
+    if (!data.LoadFromFile((dir / "Skin.ini").string())) state.SkipWithError(data.LastLoadError.c_str());
+    benchmark::DoNotOptimize(data.Empty);
+  }
+  std::filesystem::remove_all(dir);
+}
+BENCHMARK(BM_LoadSkinThousandControlsSharingALongValue)->Unit(benchmark::kMillisecond);
+
+// A skin whose 100 cursor slots all name one 720 x 720 8-bit cursor file
+// (about 580 KB): the file is decoded once, not once a slot.
+void BM_LoadSkinHundredSlotsOfOneLargeCursor(benchmark::State& state) {
+  const std::filesystem::path dir = std::filesystem::temp_directory_path() / "lumiqa-bench-skin-cursors";
+  std::filesystem::create_directories(dir);
+  {
+    TBitmap color(720, 720, pf8bit);
+    TIcon cursor;
+    cursor.SetImage(color, nullptr, true, TPoint{1, 1});
+    TFileStream out((dir / "big.cur").string(), fmCreate);
+    cursor.SaveToStream(out);
+  }
+  std::string ini =
+      "[VERSION]\nskinname=cursors\n[PICTURES]\npicture=\n[FORMINFO]\nborderwidth=0\n[SKINOBJECTS]\ncount=0\n"
+      "[SKINCONTROLS]\ncount=0\n[CURSORS]\nstartcursorindex=1\ncursorscount=100\n";
+  for (int i = 0; i < 100; ++i) ini += std::to_string(i) + "=big.cur\n";
+  std::ofstream(dir / "Skin.ini") << ini;
+  for (auto _ : state) {
+    TspSkinData data(nullptr);
+    if (!data.LoadFromFile((dir / "Skin.ini").string())) state.SkipWithError(data.LastLoadError.c_str());
+    benchmark::DoNotOptimize(data.Empty);
+  }
+  std::filesystem::remove_all(dir);
+}
+BENCHMARK(BM_LoadSkinHundredSlotsOfOneLargeCursor)->Unit(benchmark::kMillisecond);

@@ -5,7 +5,9 @@
 #include "app/main/WizardPictures.h"
 #include "app/pages/uColor.h"
 #include "app/pages/uHighLight.h"
+#include "app/main/UBmpToJpg.h"
 #include "app/main/uMain_History.h"
+#include "platform/ui/forms/Screen.h"
 #include "app/main/uMain_View.h"
 #include "app/dialogs/uOpenFile.h"
 #include "app/dialogs/uSaveFile.h"
@@ -108,22 +110,46 @@ void ShowHistoryButtons() {
   Frm_Main->SetRedoState(History->CanRedo());
   Frm_Main->SetUndoState(History->CanUndo());
 }
+
+// Set once the user has heard that history writes fail; a write that works
+// again clears it, so a later failure is told again, and a run of failures
+// (a slider's every change) is told once.
+bool HistoryFailureTold = false;
+
+void TellHistoryResult(bool written) {
+  if (written) {
+    HistoryFailureTold = false;
+    return;
+  }
+  if (HistoryFailureTold || !Frm_Main) return;
+  HistoryFailureTold = true;
+  // The write may fail inside work that holds the hourglass; the question
+  // is answered with the normal pointer.
+  TScreenCursorGuard pointer(crDefault);
+  Frm_Main->Ask("这一步无法保存到历史记录，因此不能撤销。\r原因：" + SaveFailureReason(History->LastFailure()),
+                mtWarning, false);
+}
 }  // namespace
 
-void HistoryStart() { History = std::make_unique<TStepHistory>(WizardFolder()); }
+void HistoryStart() {
+  History = std::make_unique<TStepHistory>(WizardFolder());
+  HistoryFailureTold = false;
+}
 
 void HistoryEnd() { History.reset(); }
 
 void HistoryPush(TBitmap* bitmap) {
   if (!bitmap || !History) return;
-  History->Push(bitmap);
+  const bool written = History->Push(bitmap);
   ShowHistoryButtons();
+  TellHistoryResult(written);
 }
 
 void HistoryReplaceCurrent(TBitmap* bitmap) {
   if (!bitmap || !History) return;
-  History->ReplaceCurrent(bitmap);
+  const bool written = History->ReplaceCurrent(bitmap);
   ShowHistoryButtons();
+  TellHistoryResult(written);
 }
 
 std::unique_ptr<TBitmap> HistoryUndo() {

@@ -4,6 +4,7 @@
 // loaded, the display zoom and the step history.
 #pragma once
 #include <array>
+#include <cstdint>
 #include <memory>
 #include <string>
 
@@ -58,6 +59,11 @@ class TEraserLink {
 class TFrm_Main;
 
 // ---- Program-wide state ---------------------------------------------------------------
+// The largest picture the wizard opens: every step works on the whole
+// picture while the user waits, and each history entry holds all of it.
+// Larger ones are refused with a message that says so.
+constexpr std::uint64_t WizardMaxPixels = 100'000'000;
+
 extern TFrm_Main* Frm_Main;
 // The full-resolution 24-bit picture every step reads and writes.
 extern std::unique_ptr<TBitmap> WorkImage;

@@ -20,10 +20,11 @@
 namespace {
 
 // Why a picture file gave no picture, for the user.
-std::string OpenFailureReason(const std::string& fileName) {
-  if (!FileExists(fileName)) return "文件不存在或无法访问。";
+std::string OpenFailureReason(const std::string& fileName, TPictureRefusal why) {
+  if (why == TPictureRefusal::Missing) return "文件不存在或无法访问。";
   const std::string kind = fileName.size() >= 3 ? UpperCase(fileName.substr(fileName.size() - 3)) : "";
   if (kind != "JPG" && kind != "BMP") return "只能打开 JPG 和 BMP 格式的图片。";
+  if (why == TPictureRefusal::TooLarge) return "图片太大：本程序只能处理 1 亿像素以内的图片。";
   return "文件已损坏，或不是有效的图片。";
 }
 
@@ -38,13 +39,14 @@ std::string SaveTargetName(const std::string& chosen, const std::string& ext) {
 bool TFrm_Main::OpenPicture(const std::string& fileName) {
   std::unique_ptr<TBitmap> picture;
   TPictureLoadNotes notes;
+  TPictureRefusal why = TPictureRefusal::None;
   {
     TScreenCursorGuard hourglass(crHourGlass);
-    picture = LoadPicture(fileName, &notes);
+    picture = LoadPicture(fileName, WizardMaxPixels, &why, &notes);
   }
   if (!picture || picture->Empty()) {
     // The current picture stays; the user learns why nothing changed.
-    Ask("无法打开图片文件：\r" + fileName + "\r" + OpenFailureReason(fileName), mtError, false);
+    Ask("无法打开图片文件：\r" + fileName + "\r" + OpenFailureReason(fileName, why), mtError, false);
     return false;
   }
   WorkImage = std::move(picture);
@@ -113,7 +115,7 @@ void TFrm_Main::SaveAction() {
   std::string reason;
   {
     TScreenCursorGuard hourglass(crHourGlass);
-    if (index == 1) saved = SaveAsJpeg(WorkImage.get(), target, 100);
+    if (index == 1) saved = SaveAsJpeg(WorkImage.get(), target, 100, &reason);
     else saved = SavePictureAsBmp(WorkImage.get(), target, &reason);
   }
   if (!saved) {

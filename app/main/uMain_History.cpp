@@ -1,10 +1,16 @@
 #include "app/main/uMain_History.h"
 
+#include <dirent.h>
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdlib>
+#include <utility>
 
 #include "app/pixels/RotateImage.h"
 #include "platform/rtl/FileUtils.h"
@@ -13,19 +19,24 @@
 namespace {
 
 constexpr const char* kFolderName = "HisBmpDir";
+// Per-process folders in the shared temporary folder carry this prefix; in
+// the history roots they are named "<pid>-XXXXXX".
+constexpr const char* kTempPrefix = "lumiqa-HisBmpDir-";
+// Held (flock) by the living process that owns the folder.
+constexpr const char* kLockName = ".lock";
 
-// True when the folder exists (made if needed), is a real folder of ours
-// and a file can be created in it: permission bits alone do not tell, on
-// read-only mounts or as root. A folder another user made (a program folder
-// open to everyone) would mix two users' entries, so it is not used.
-bool UsableFolder(const std::string& folder) {
-  if (folder.empty() || !ForceDirectories(folder) || !DirectoryExists(folder)) return false;
+// A real folder owned by us, nothing else (a link, another user's folder).
+bool OwnFolder(const std::string& folder) {
   struct stat st;
-  if (::lstat(folder.c_str(), &st) != 0 || !S_ISDIR(st.st_mode) || st.st_uid != ::geteuid()) return false;
-  const std::string probe = GetTempFileName(folder, ".probe");
-  if (probe.empty()) return false;
-  DeleteFile(probe);
-  return true;
+  return ::lstat(folder.c_str(), &st) == 0 && S_ISDIR(st.st_mode) && st.st_uid == ::geteuid();
+}
+
+// A root to hold per-process folders: made if needed, ours, and private.
+// Permission bits alone do not tell whether a folder can take a new one
+// (read-only mounts, root), so the caller's mkdtemp has the last word.
+bool UsableRoot(const std::string& folder) {
+  if (folder.empty() || !ForceDirectories(folder) || !OwnFolder(folder)) return false;
+  return ::chmod(folder.c_str(), 0700) == 0;
 }
 
 std::string CacheFolder() {
@@ -36,30 +47,150 @@ std::string CacheFolder() {
   return {};
 }
 
-std::string PickFolder(const std::string& programFolder) {
-  if (!programFolder.empty()) {
-    const std::string beside = IncludeTrailingPathDelimiter(programFolder) + kFolderName;
-    if (UsableFolder(beside)) return beside;
+// The folders that hold per-process history folders, in the order they are
+// tried; the shared temporary folder comes after them.
+std::vector<std::string> Roots(const std::string& programFolder) {
+  std::vector<std::string> roots;
+  if (!programFolder.empty()) roots.push_back(IncludeTrailingPathDelimiter(programFolder) + kFolderName);
+  if (const std::string cache = CacheFolder(); !cache.empty()) roots.push_back(cache + "/lumiqa/" + kFolderName);
+  return roots;
+}
+
+std::string TempRoot() { return ExcludeTrailingPathDelimiter(GetTempPath()); }
+
+bool AllDigits(const std::string& s, std::size_t from, std::size_t to) {
+  if (from >= to || to > s.size()) return false;
+  for (std::size_t i = from; i < to; ++i)
+    if (s[i] < '0' || s[i] > '9') return false;
+  return true;
+}
+
+// The pid in a history folder's name (prefix, "<pid>-", six characters of
+// mkdtemp), or -1 when the name is not one the history makes.
+long FolderPid(const std::string& name, const std::string& prefix) {
+  if (name.size() <= prefix.size() || name.compare(0, prefix.size(), prefix) != 0) return -1;
+  const std::size_t dash = name.find('-', prefix.size());
+  if (dash == std::string::npos || dash - prefix.size() > 10 || name.size() - dash - 1 != 6 ||
+      !AllDigits(name, prefix.size(), dash))
+    return -1;
+  return std::stol(name.substr(prefix.size(), dash - prefix.size()));
+}
+
+// Names the history writes into its folder: "N.bmp", the lock, and the
+// safe save's temporary ".N.bmp.xxxxxxxx.tmp" (with "-old" when moved aside).
+bool HistoryFileName(const std::string& name) {
+  if (name == kLockName) return true;
+  if (name.size() > 4 && name.compare(name.size() - 4, 4, ".bmp") == 0) return AllDigits(name, 0, name.size() - 4);
+  std::string n = name;
+  if (n.size() > 4 && n.compare(n.size() - 4, 4, "-old") == 0) n.resize(n.size() - 4);
+  if (n.size() < 1 + 1 + 5 + 8 + 4 || n[0] != '.' || n.compare(n.size() - 4, 4, ".tmp") != 0) return false;
+  const std::size_t bmp = n.find(".bmp.");
+  return bmp != std::string::npos && AllDigits(n, 1, bmp) && bmp + 5 + 8 + 4 == n.size();
+}
+
+// Takes the folder's lock file without waiting: the descriptor, or -1 when
+// a living process holds it (or it cannot be opened).
+int TryLock(const std::string& folder, bool create) {
+  const std::string lock = folder + "/" + kLockName;
+  const int fd = ::open(lock.c_str(), O_RDWR | O_CLOEXEC | O_NOFOLLOW | (create ? O_CREAT | O_EXCL : 0), 0600);
+  if (fd < 0) return -1;
+  if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+    ::close(fd);
+    return -1;
   }
-  const std::string perProcess = std::string(kFolderName) + "-" + std::to_string(::getpid());
-  const std::string cache = CacheFolder();
-  if (!cache.empty()) {
-    const std::string folder = cache + "/lumiqa/" + perProcess;
-    if (UsableFolder(folder)) return folder;
+  return fd;
+}
+
+// Deletes the regular files in folder whose names the history writes (the
+// lock aside), nothing else.
+void RemoveHistoryFiles(const std::string& folder) {
+  DIR* dir = ::opendir(folder.c_str());
+  if (!dir) return;
+  std::vector<std::string> names;
+  while (const dirent* e = ::readdir(dir))
+    if (e->d_name != std::string(kLockName) && HistoryFileName(e->d_name)) names.emplace_back(e->d_name);
+  ::closedir(dir);
+  for (const std::string& name : names) {
+    const std::string path = folder + "/" + name;
+    struct stat st;
+    if (::lstat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode)) ::unlink(path.c_str());
   }
-  std::string pattern = GetTempPath() + "lumiqa-" + perProcess + "-XXXXXX";
-  if (::mkdtemp(pattern.data())) return pattern;
-  return {};
+}
+
+// Removes the history folder of a run that is gone: only the names the
+// history makes, and the folder itself when that leaves it empty.
+void RemoveIfStale(const std::string& folder, long pid) {
+  if (!OwnFolder(folder)) return;
+  const int fd = TryLock(folder, false);
+  if (fd < 0) {
+    // A folder without its lock file may be one being set up: only a pid
+    // that is gone makes it stale.
+    struct stat st;
+    if (::lstat((folder + "/" + kLockName).c_str(), &st) == 0) return;
+    if (pid <= 0 || ::kill(pid_t(pid), 0) == 0 || errno != ESRCH) return;
+  }
+  RemoveHistoryFiles(folder);
+  ::unlink((folder + "/" + kLockName).c_str());
+  if (fd >= 0) ::close(fd);
+  ::rmdir(folder.c_str());
+}
+
+void RemoveStaleIn(const std::string& root, const std::string& prefix) {
+  DIR* dir = ::opendir(root.c_str());
+  if (!dir) return;
+  std::vector<std::pair<std::string, long>> found;
+  while (const dirent* e = ::readdir(dir)) {
+    const long pid = FolderPid(e->d_name, prefix);
+    if (pid >= 0) found.emplace_back(e->d_name, pid);
+  }
+  ::closedir(dir);
+  for (const auto& [name, pid] : found) RemoveIfStale(root + "/" + name, pid);
 }
 
 }  // namespace
 
-TStepHistory::TStepHistory(const std::string& programFolder) : folder_(PickFolder(programFolder)) {}
+void RemoveStaleHistory(const std::string& programFolder) {
+  for (const std::string& root : Roots(programFolder)) {
+    if (!OwnFolder(root)) continue;
+    // Entries straight in the root are left by runs of the earlier layout,
+    // which wrote there; no run writes there now.
+    RemoveHistoryFiles(root);
+    RemoveStaleIn(root, "");
+  }
+  RemoveStaleIn(TempRoot(), kTempPrefix);
+}
+
+TStepHistory::TStepHistory(const std::string& programFolder) {
+  RemoveStaleHistory(programFolder);
+  const std::string pid = std::to_string(::getpid());
+  std::vector<std::pair<std::string, std::string>> candidates;
+  for (const std::string& root : Roots(programFolder)) candidates.emplace_back(root, root + "/" + pid + "-XXXXXX");
+  candidates.emplace_back(std::string(), TempRoot() + "/" + kTempPrefix + pid + "-XXXXXX");
+  for (auto& [root, pattern] : candidates) {
+    if (!root.empty() && !UsableRoot(root)) continue;
+    // mkdtemp makes the folder 0700 whatever the umask, under a name no
+    // other process has, so no two runs ever share entries.
+    if (!::mkdtemp(pattern.data())) continue;
+    lock_ = TryLock(pattern, true);
+    if (lock_ < 0) {
+      ::rmdir(pattern.c_str());
+      continue;
+    }
+    folder_ = pattern;
+    root_ = root;
+    return;
+  }
+  failure_ = errno;
+}
 
 TStepHistory::~TStepHistory() {
   Clear();
-  // Fails, and so keeps the folder, when anything else is in it.
-  if (!folder_.empty()) RemoveDir(folder_);
+  if (folder_.empty()) return;
+  ::unlink((folder_ + "/" + kLockName).c_str());
+  ::close(lock_);
+  // Each fails, and so keeps the folder, when anything else is in it.
+  RemoveDir(folder_);
+  if (!root_.empty()) RemoveDir(root_);
 }
 
 std::string TStepHistory::EntryFile(int position) const {
@@ -74,7 +205,8 @@ void TStepHistory::DropFrom(int position) {
 }
 
 bool TStepHistory::Push(TBitmap* bitmap) {
-  if (!bitmap || bitmap->Empty() || folder_.empty()) return false;
+  if (!bitmap || bitmap->Empty()) return false;
+  if (folder_.empty()) return false;  // failure_ says why there is none
   const int position = index_ + 1;
   const std::string name = EntryFile(position);
   try {
@@ -93,7 +225,13 @@ bool TStepHistory::Push(TBitmap* bitmap) {
       copy.SetPixelFormat(pf24bit);
       save(&copy);
     }
+    // Private whatever the umask; the folder already keeps others out.
+    ::chmod(name.c_str(), 0600);
+  } catch (const ESaveError& e) {
+    failure_ = e.ErrorCode();
+    return false;
   } catch (...) {
+    failure_ = 0;
     return false;
   }
   // The new file took the place of the entry at position, if there was one.

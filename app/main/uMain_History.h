@@ -3,19 +3,27 @@
 // interface: the caller sets the undo and redo buttons from CanUndo and
 // CanRedo.
 //
-// The folder is "HisBmpDir" beside the program when that folder can be
-// written, else a per-process folder in the user's cache folder
-// ($XDG_CACHE_HOME or ~/.cache, lumiqa/HisBmpDir-<pid>), else a new private
-// folder in the temporary folder; so two users or two instances never share
-// one (a "HisBmpDir" another user made, or a link, is passed over). Only the
-// history's own entry files are ever deleted, and the folder
-// is removed at the end only when nothing else is left in it.
+// Each process has a folder of its own, made by mkdtemp (0700) as
+// "<pid>-XXXXXX" in "HisBmpDir" beside the program when that can be
+// written and is the user's own, else in the user's cache folder
+// ($XDG_CACHE_HOME or ~/.cache, lumiqa/HisBmpDir), else as
+// "lumiqa-HisBmpDir-<pid>-XXXXXX" in the temporary folder. So two users or
+// two instances never share entries, whatever the single-instance guard
+// says (a "HisBmpDir" another user made, or a link, is passed over).
+// Entry files are 0600 whatever the umask. The process holds a lock on
+// ".lock" in its folder while it lives; only the history's own files are
+// ever deleted, and folders are removed only when nothing else is in them.
 #pragma once
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "platform/graphics/Bitmap.h"
+
+// Removes the history folders of this user's runs that are gone (killed,
+// crashed): their lock is free. Only names the history makes are deleted.
+// Every new history does this first.
+void RemoveStaleHistory(const std::string& programFolder);
 
 class TStepHistory {
  public:
@@ -47,6 +55,9 @@ class TStepHistory {
   // The entry the working picture corresponds to; -1 when empty.
   int Index() const { return index_; }
   int Count() const { return int(files_.size()); }
+  // The errno value of the last failed write (ENOSPC, EACCES...); 0 when
+  // nothing more is known.
+  int LastFailure() const { return failure_; }
   // Where the entry files live (no trailing separator); empty when no
   // folder could be made, in which case every push fails.
   const std::string& Folder() const { return folder_; }
@@ -59,6 +70,9 @@ class TStepHistory {
  private:
   void DropFrom(int position);
   std::string folder_;
+  std::string root_;  // the folder holding folder_, removed when left empty
+  int lock_ = -1;     // flock held on folder_/.lock for the process's life
+  int failure_ = 0;
   std::vector<std::string> files_;
   int index_ = -1;
 };

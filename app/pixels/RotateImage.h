@@ -65,5 +65,12 @@ struct TPictureLoadNotes {
 // The same, telling notes what the user should hear of.
 std::unique_ptr<TBitmap> LoadPicture(const std::string& fileName, TPictureLoadNotes* notes);
 // The same with a lower bound on width x height (for fuzzing and tests).
-std::unique_ptr<TBitmap> LoadPicture(const std::string& fileName, std::uint64_t maxPixels,
+std::unique_ptr<TBitmap> LoadPicture(const std::string& fileName, std::uint64_t maxPixels);
+
+// Why LoadPicture gave no picture, so the user hears the right reason: a
+// picture over the size bound is not a damaged one.
+enum class TPictureRefusal { None, Missing, UnknownKind, TooLarge, Damaged };
+// The same, telling why it gave no picture and what the user should hear of
+// the picture it gave.
+std::unique_ptr<TBitmap> LoadPicture(const std::string& fileName, std::uint64_t maxPixels, TPictureRefusal* why,
                                      TPictureLoadNotes* notes = nullptr);

@@ -2,6 +2,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cstdint>
+#include <new>
 #include <string>
 
 #include "app/pixels/RotateImage.h"
@@ -10,6 +11,7 @@
 #include "platform/graphics/JPEGImage.h"
 #include "platform/graphics/JpegCodec.h"
 #include "platform/graphics/Metafile.h"
+#include "platform/graphics/PictureTooLarge.h"
 #include "platform/rtl/Exceptions.h"
 #include "platform/rtl/FileUtils.h"
 #include "platform/rtl/Streams.h"
@@ -59,12 +61,14 @@ bool LoadJpeg(TBitmap& bitmap, const std::string& fileName, std::uint64_t maxPix
     return std::size_t(got);
   };
   TJpegDecodeOptions options;
+  // The working picture is 24-bit: grey files are decoded as such.
+  options.Colour = true;
   // libjpeg's own work area (twice the samples for progressive files, plus
   // row padding) is bounded here; the pixels exactly below.
   options.MaxBytes = std::min(DefaultPictureBudget, maxPixels * 6 + (std::uint64_t(1) << 20));
   return DecodeJpegInto(read, options, [&bitmap, maxPixels](int width, int height, int bitCount) {
            if (std::uint64_t(width) * std::uint64_t(height) > maxPixels)
-             throw EInvalidGraphic("JPEG image is larger than the picture budget");
+             throw EPictureTooLarge("JPEG image is larger than the picture budget");
            return NewJpegTarget(bitmap, width, height, bitCount);
          }).DataEnded;
 }
@@ -75,19 +79,34 @@ std::unique_ptr<TBitmap> LoadPicture(const std::string& fileName) {
   return LoadPicture(fileName, DefaultPictureBudget / 3);
 }
 
-std::unique_ptr<TBitmap> LoadPicture(const std::string& fileName, TPictureLoadNotes* notes) {
-  return LoadPicture(fileName, DefaultPictureBudget / 3, notes);
+std::unique_ptr<TBitmap> LoadPicture(const std::string& fileName, std::uint64_t maxPixels) {
+  return LoadPicture(fileName, maxPixels, nullptr);
 }
 
-std::unique_ptr<TBitmap> LoadPicture(const std::string& fileName, std::uint64_t maxPixels, TPictureLoadNotes* notes) {
+std::unique_ptr<TBitmap> LoadPicture(const std::string& fileName, TPictureLoadNotes* notes) {
+  return LoadPicture(fileName, DefaultPictureBudget / 3, nullptr, notes);
+}
+
+std::unique_ptr<TBitmap> LoadPicture(const std::string& fileName, std::uint64_t maxPixels, TPictureRefusal* why,
+                                     TPictureLoadNotes* notes) {
+  TPictureRefusal ignored;
+  TPictureRefusal& refusal = why ? *why : ignored;
+  refusal = TPictureRefusal::None;
   // Every kind ends as 24 bits: that is what the budget must hold.
   maxPixels = std::min(maxPixels, DefaultPictureBudget / 3);
   if (notes) *notes = {};
   bool truncated = false;
   try {
-    if (!FileExists(fileName)) return nullptr;
+    if (!FileExists(fileName)) {
+      refusal = TPictureRefusal::Missing;
+      return nullptr;
+    }
     const TPictureKind kind = KindOf(fileName);
-    if (kind == TPictureKind::None) return nullptr;
+    if (kind == TPictureKind::None) {
+      refusal = TPictureRefusal::UnknownKind;
+      return nullptr;
+    }
+    refusal = TPictureRefusal::Damaged;
     auto bitmap = std::make_unique<TBitmap>();
     bitmap->SetPixelFormat(pf24bit);
     switch (kind) {
@@ -100,7 +119,10 @@ std::unique_ptr<TBitmap> LoadPicture(const std::string& fileName, std::uint64_t 
       case TPictureKind::Ico: {
         TIcon icon;
         icon.LoadFromFile(fileName);
-        if (std::uint64_t(icon.Width()) * std::uint64_t(icon.Height()) > maxPixels) return nullptr;
+        if (std::uint64_t(icon.Width()) * std::uint64_t(icon.Height()) > maxPixels) {
+          refusal = TPictureRefusal::TooLarge;
+          return nullptr;
+        }
         DrawOnWhite(*bitmap, icon);
         break;
       }
@@ -116,7 +138,17 @@ std::unique_ptr<TBitmap> LoadPicture(const std::string& fileName, std::uint64_t 
     if (bitmap->Empty()) return nullptr;
     bitmap->SetPixelFormat(pf24bit);
     if (notes) notes->Truncated = truncated;
+    refusal = TPictureRefusal::None;
     return bitmap;
+  } catch (const EPictureTooLarge&) {
+    refusal = TPictureRefusal::TooLarge;
+    return nullptr;
+  } catch (const EOutOfMemory&) {
+    refusal = TPictureRefusal::TooLarge;
+    return nullptr;
+  } catch (const std::bad_alloc&) {
+    refusal = TPictureRefusal::TooLarge;
+    return nullptr;
   } catch (...) {
     return nullptr;
   }

@@ -1,10 +1,11 @@
-// Opens one picture file the way the wizard does (LoadPicture), for
-// whole-process comparisons with other programs:
+// Opens one picture file the way the wizard does (LoadPicture within the
+// wizard's size bound), for whole-process comparisons with other programs:
 //   wizard_load IN
 // Prints the picture's size and one checksum row, so the work cannot be
 // left out.
 #include <cstdio>
 
+#include "app/main/uMain.h"
 #include "app/pixels/RotateImage.h"
 
 int main(int argc, char** argv) {
@@ -12,9 +13,10 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "usage: wizard_load FILE\n");
     return 2;
   }
-  auto picture = LoadPicture(argv[1]);
+  TPictureRefusal why = TPictureRefusal::None;
+  auto picture = LoadPicture(argv[1], WizardMaxPixels, &why);
   if (!picture) {
-    std::fprintf(stderr, "wizard_load: cannot read %s\n", argv[1]);
+    std::fprintf(stderr, "wizard_load: %s %s\n", why == TPictureRefusal::TooLarge ? "too large:" : "cannot read", argv[1]);
     return 1;
   }
   const TBitmap& b = *picture;

@@ -6,6 +6,7 @@
 // pixel under its centre lies inside the source surface.
 #include <algorithm>
 #include <cstring>
+#include <limits>
 
 #include "platform/gdi/Gdi.h"
 #include "platform/gdi/GdiInternal.h"
@@ -159,13 +160,25 @@ bool RunBlit(StretchJob& j) {
     for (int i = 0; i < ca - a && i < n; ++i) out[i] = ca < cb ? out[ca - a] : 0;
     for (int i = std::max(cb - a, 0); i < n; ++i) out[i] = ca < cb ? out[cb - a - 1] : 0;
   };
+  // The source pixels that exist, relative to the source corner: reads
+  // outside give the edge pixel, so the work never follows a source
+  // rectangle larger than its surface (a 2,000,000,000-row source onto a
+  // few rows reads the surface's rows once each).
+  SourceBounds valid;
+  if (useS) {
+    auto rel = [](int start, std::int64_t v) {
+      return int(std::clamp<std::int64_t>(v - start, std::numeric_limits<int>::min(), std::numeric_limits<int>::max()));
+    };
+    valid = {rel(j.sx, 0), rel(j.sy, 0), rel(j.sx, j.srcSurf->width), rel(j.sy, j.srcSurf->height)};
+  }
   const bool scanCombine = useS && (j.mode == BLACKONWHITE || j.mode == WHITEONBLACK) && (j.sw > dw || j.sh > dh);
   if (scanCombine) {
     block.resize(size_t(cw) * size_t(r1 - r0));
     ScanCombineBlock(readSrc, j.sw, j.sh, dw, dh, j.mirrorX, j.mirrorY, c0, c1, r0, r1, j.mode == BLACKONWHITE,
-                     block.data());
+                     block.data(), valid);
   } else if (halftone) {
-    AxisTaps xt = HalftoneTaps(j.sw, dw, j.mirrorX, c0, c1), yt = HalftoneTaps(j.sh, dh, j.mirrorY, r0, r1);
+    AxisTaps xt = HalftoneTaps(j.sw, dw, j.mirrorX, c0, c1, valid.x0, valid.x1),
+             yt = HalftoneTaps(j.sh, dh, j.mirrorY, r0, r1, valid.y0, valid.y1);
     block.resize(size_t(cw) * size_t(r1 - r0));
     // Plain 24- and 32-bit sources whose rectangle lies inside them are read
     // in place; everything else goes through the row reader.

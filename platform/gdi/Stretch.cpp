@@ -17,12 +17,40 @@ NearestMap::NearestMap(int srcLen, std::int64_t dstLen, bool mirror, int from, i
   }
 }
 
-AxisTaps HalftoneTaps(int srcLen, std::int64_t dstLen, bool mirror, int from, int to) {
+namespace {
+
+// Weights of one pixel that add up to more than this could overflow the
+// 32-bit channel sums (255 times the weights); such axes (a source far
+// larger than any surface) are scaled down to it.
+constexpr std::uint32_t kMaxScale = 1u << 24;
+
+// Rescales weights [offset, end) that sum to `from` so they sum to `to`,
+// the rounding left over going to the heaviest tap.
+void Rescale(std::vector<std::uint32_t>& w, size_t offset, std::uint64_t from, std::uint32_t to) {
+  std::uint64_t sum = 0;
+  size_t heaviest = offset;
+  for (size_t k = offset; k < w.size(); ++k) {
+    if (w[k] > w[heaviest]) heaviest = k;
+    w[k] = std::uint32_t(std::uint64_t(w[k]) * to / from);
+    sum += w[k];
+  }
+  if (offset < w.size()) w[heaviest] += std::uint32_t(to - sum);
+}
+
+}  // namespace
+
+AxisTaps HalftoneTaps(int srcLen, std::int64_t dstLen, bool mirror, int from, int to, int validLo, int validHi) {
   AxisTaps t;
   const size_t n = size_t(to - from);
   t.first.resize(n);
   t.count.resize(n);
   t.offset.resize(n);
+  // Reads outside [validLo, validHi) give the edge pixel; an empty range
+  // means there is no limit.
+  if (validLo >= validHi) {
+    validLo = 0;
+    validHi = srcLen;
+  }
   // Output index i of the full axis; mirrored axes read their taps backward.
   auto at = [&](int i) -> std::int64_t { return mirror ? dstLen - 1 - i : i; };
   auto add = [&](int i, int first, std::initializer_list<std::uint32_t> w) {
@@ -38,18 +66,26 @@ AxisTaps HalftoneTaps(int srcLen, std::int64_t dstLen, bool mirror, int from, in
   } else if (dstLen < srcLen) {
     // Destination pixel i covers source [i * srcLen, (i + 1) * srcLen) in
     // units of 1/dstLen pixel; each source pixel j spans [j * dstLen, ...).
-    t.scale = std::uint32_t(srcLen);
+    // The pixels before validLo (after validHi) all read as the edge pixel,
+    // so their share is added to it: the work follows the pixels that
+    // exist, not the rectangle asked for.
+    const bool rescale = std::uint32_t(srcLen) > kMaxScale;
+    t.scale = rescale ? kMaxScale : std::uint32_t(srcLen);
     for (int i = from; i < to; ++i) {
-      std::int64_t a = at(i) * srcLen, b = a + srcLen;
-      int j0 = int(a / dstLen), j1 = int((b + dstLen - 1) / dstLen);
-      size_t k = size_t(i - from);
-      t.first[k] = j0;
-      t.count[k] = j1 - j0;
+      const std::int64_t a = at(i) * srcLen, b = a + srcLen;
+      const int j0 = int(a / dstLen), j1 = int((b + dstLen - 1) / dstLen);
+      const int m0 = std::clamp(j0, validLo, validHi - 1), m1 = std::clamp(j1 - 1, validLo, validHi - 1) + 1;
+      const size_t k = size_t(i - from);
+      t.first[k] = m0;
+      t.count[k] = m1 - m0;
       t.offset[k] = int(t.weights.size());
-      for (int j = j0; j < j1; ++j) {
+      for (int j = m0; j < m1; ++j) {
         std::int64_t lo = std::max(a, std::int64_t(j) * dstLen), hi = std::min(b, std::int64_t(j + 1) * dstLen);
+        if (j == validLo) lo = a;       // everything before the first pixel
+        if (j == validHi - 1) hi = b;   // and after the last
         t.weights.push_back(std::uint32_t(hi - lo));
       }
+      if (rescale) Rescale(t.weights, size_t(t.offset[k]), std::uint64_t(srcLen), kMaxScale);
     }
   } else {
     // Centre of destination pixel i sits at source (i + 0.5) * src / dst - 0.5.

@@ -39,8 +39,13 @@ struct AxisTaps {
   std::uint32_t scale = 1;
   int lo = 0, hi = 0;  // range of source indices touched [lo, hi)
 };
-// Taps of destination pixels [from, to), stored from index 0.
-AxisTaps HalftoneTaps(int srcLen, std::int64_t dstLen, bool mirror, int from, int to);
+// Taps of destination pixels [from, to), stored from index 0. Source pixels
+// outside [validLo, validHi) read as the nearest edge pixel, so a shrinking
+// axis gives their share to that pixel and never lists them: the taps stay
+// within what exists however long the source axis claims to be (an empty
+// range: no limit). Weights of axes longer than 2^24 are scaled to 2^24.
+AxisTaps HalftoneTaps(int srcLen, std::int64_t dstLen, bool mirror, int from, int to, int validLo = 0,
+                      int validHi = 0);
 
 // Reads source row y (relative), pixels [x0, x0 + n) relative, as BGRX.
 using SourceRowReader = std::function<void(int y, int x0, int n, std::uint32_t* out)>;
@@ -70,5 +75,12 @@ void HalftoneBlockDirect(const DirectRows& src, const AxisTaps& xt, const AxisTa
 // The BLACKONWHITE (useAnd) or WHITEONBLACK image of destination block
 // [c0, c1) x [r0, r1), row-major into out. Axes that do not shrink take the
 // nearest pixel.
+// Source pixels outside `valid` (relative; an empty rectangle: no limit)
+// read as the nearest edge pixel, so each group is narrowed to the pixels
+// that exist: combining a pixel with itself changes nothing.
+struct SourceBounds {
+  int x0 = 0, y0 = 0, x1 = 0, y1 = 0;
+};
 void ScanCombineBlock(const SourceRowReader& read, int srcW, int srcH, std::int64_t dstW, std::int64_t dstH,
-                      bool mirrorX, bool mirrorY, int c0, int c1, int r0, int r1, bool useAnd, std::uint32_t* out);
+                      bool mirrorX, bool mirrorY, int c0, int c1, int r0, int r1, bool useAnd, std::uint32_t* out,
+                      const SourceBounds& valid = {});

@@ -7,6 +7,7 @@
 #include "platform/gdi/Gdi.h"
 #include "platform/graphics/BmpFormat.h"
 #include "platform/graphics/Canvas.h"
+#include "platform/graphics/RowConvert.h"
 #include "platform/rtl/Exceptions.h"
 #include "platform/rtl/Resources.h"
 #include "platform/rtl/Streams.h"
@@ -286,10 +287,22 @@ void TBitmap::SetPixelFormat(TPixelFormat f) {
   } else if (from == to && from == 32) {
     format_ = f;  // pfDevice and pf32bit share the layout
   } else {
-    TDibImage converted = ConvertDib(ToDib(), to, f == pf16bit);
+    // Straight from the old section's rows into the new one's: the old
+    // pixels are held only until the new ones exist, and no third copy is
+    // made (a 13000-square grey photo would otherwise cost a gigabyte).
+    Wake();
+    const std::shared_ptr<TDibSection> old = dib_;
+    const std::uint8_t* oldBits = bits_;
+    const std::vector<TDibColor> oldPalette = ToDibColors(colors_);
+    const TRowFormat fromRow{from, format_ == pf16bit, oldPalette.empty() ? nullptr : oldPalette.data()};
+    const std::ptrdiff_t oldStride = RowBytes();
+    const int w = width_, h = height_;
     format_ = f;
-    NewDib(converted.Width, converted.Height, ToQuads(converted.Palette));
-    std::memcpy(bits_, converted.Bits.data(), converted.Bits.size());
+    NewDib(w, h, to <= 8 ? ToQuads(DefaultPalette(to)) : std::vector<RGBQUAD>{});
+    const std::vector<TDibColor> newPalette = ToDibColors(colors_);
+    const TRowFormat toRow{to, f == pf16bit, newPalette.empty() ? nullptr : newPalette.data()};
+    // Both sections are bottom-up with the same row order: row 0 first.
+    ConvertDibRows(fromRow, oldBits, oldStride, toRow, bits_, RowBytes(), w, h);
   }
   Changed();
 }

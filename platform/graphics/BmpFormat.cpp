@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "platform/graphics/ByteReader.h"
+#include "platform/graphics/PictureTooLarge.h"
 #include "platform/rtl/Exceptions.h"
 #include "platform/rtl/Streams.h"
 
@@ -276,11 +277,11 @@ TBmpLayout ParseDib(TByteReader& r, std::uint64_t available, std::uint64_t pixel
   }
   if (L.Generic) L.OutBits = 32;
 
-  if (std::uint64_t(width) * std::uint64_t(height) > limits.MaxPixels) Bad("Bitmap has too many pixels");
+  if (std::uint64_t(width) * std::uint64_t(height) > limits.MaxPixels) throw EPictureTooLarge("Bitmap has too many pixels");
   std::uint64_t maxBytes = limits.MaxBytes < MaxDibBytes ? limits.MaxBytes : MaxDibBytes;
   if (std::uint64_t(TDibImage::StrideFor(width, L.OutBits)) > maxBytes / std::uint64_t(height) ||
       std::uint64_t(TDibImage::StrideFor(width, h.BitCount)) > maxBytes / std::uint64_t(height))
-    Bad("Bitmap is larger than the picture budget");
+    throw EPictureTooLarge("Bitmap is larger than the picture budget");
 
   L.SrcStride = std::uint64_t(TDibImage::StrideFor(width, h.BitCount));
   if (h.Compression != BMP_RLE8 && h.Compression != BMP_RLE4) {
@@ -446,12 +447,12 @@ std::int64_t BmpStreamExtent(TStream& stream, std::uint8_t (&head)[14], const TB
   if (fileSize >= FileHeaderSize + CoreHeaderSize) want = std::min<std::int64_t>(fileSize - FileHeaderSize, left);
   if (want < std::int64_t(CoreHeaderSize)) Bad("Bitmap stream is truncated");
   // Headers and a colour table on top of the largest pixel block we accept.
-  if (std::uint64_t(want) > MaxDibBytes + (1u << 20)) Bad("Bitmap stream is too large");
+  if (std::uint64_t(want) > MaxDibBytes + (1u << 20)) throw EPictureTooLarge("Bitmap stream is too large");
   // Pixel data of an allowed picture: at most 4 bytes a pixel (run-length
   // codes at most 2 more), plus headers and a colour table.
   std::uint64_t allowed = limits.MaxBytes;
   if (limits.MaxPixels < MaxDibBytes) allowed = std::min(allowed, limits.MaxPixels * 6 + 65536);
-  if (std::uint64_t(want) > allowed + (1u << 20)) Bad("Bitmap stream is too large");
+  if (std::uint64_t(want) > allowed + (1u << 20)) throw EPictureTooLarge("Bitmap stream is too large");
   return std::int64_t(FileHeaderSize) + want;
 }
 std::vector<std::uint8_t> WritePackedDib(const TDibImage& image) { return Write(image, false); }

@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "platform/graphics/RowConvert.h"
 #include "platform/rtl/Exceptions.h"
 
 void TDibImage::Allocate(int width, int height, int bitCount) {
@@ -179,11 +180,8 @@ TDibImage ConvertDib(const TDibImage& src, int bitCount, bool is565, const std::
   out.Is565 = bitCount == 16 && is565;
   TRowFormat from{src.BitCount, src.Is565, src.Palette.empty() ? nullptr : src.Palette.data()};
   TRowFormat to{out.BitCount, out.Is565, out.Palette.empty() ? nullptr : out.Palette.data()};
-  TNearestIndex nearest(out.Palette);
-  std::vector<std::uint8_t> row(std::size_t(src.Width) * 4);
-  for (int y = 0; y < src.Height; ++y) {
-    RowToBGRA(from, src.Row(y), row.data(), src.Width);
-    BGRAToRow(to, &nearest, row.data(), out.Row(y), src.Width);
-  }
+  if (src.Height > 0)
+    ConvertDibRows(from, src.Row(0), -std::ptrdiff_t(src.Stride()), to, out.Row(0), -std::ptrdiff_t(out.Stride()),
+                   src.Width, src.Height);
   return out;
 }

@@ -10,6 +10,7 @@
 #include <jpeglib.h>
 #include <jerror.h>
 
+#include "platform/graphics/PictureTooLarge.h"
 #include "platform/rtl/Exceptions.h"
 
 namespace {
@@ -171,6 +172,87 @@ bool PhaseStart(TDecoder& d) {
   return true;
 }
 
+// Blocks a scan visits: the blocks of each of its components.
+double ScanBlocks(const jpeg_decompress_struct& ci) {
+  double blocks = 0;
+  for (int i = 0; i < ci.comps_in_scan; ++i)
+    blocks += double(ci.cur_comp_info[i]->width_in_blocks) * double(ci.cur_comp_info[i]->height_in_blocks);
+  return blocks;
+}
+
+// Start-of-scan markers in the rest of the data, read through the source
+// without decoding: entropy-coded bytes never hold FF DA (an FF there is
+// followed by 00 or a restart marker). Stops at the end of the image.
+int CountScansLeft(jpeg_decompress_struct& ci) {
+  jpeg_source_mgr* src = ci.src;
+  int scans = 0;
+  bool afterFF = false;
+  for (;;) {
+    if (src->bytes_in_buffer == 0 && !(*src->fill_input_buffer)(&ci)) return scans;
+    const JOCTET byte = *src->next_input_byte++;
+    --src->bytes_in_buffer;
+    if (afterFF) {
+      if (byte == 0xDA) ++scans;
+      if (byte == 0xD9) return scans;
+      afterFF = byte == 0xFF;
+    } else {
+      afterFF = byte == 0xFF;
+    }
+  }
+}
+
+// Buffered mode: takes in whole scans while they fit the budget of passes,
+// then starts the one output pass on what has arrived. A scan past the
+// budget is never decoded, and the rest of the file is never read.
+bool PhaseAbsorb(TDecoder& d, double maxPasses) {
+  if (setjmp(d.err.jump)) return false;
+  jpeg_decompress_struct& ci = d.cinfo;
+  double picture = 0;
+  for (int i = 0; i < ci.num_components; ++i)
+    picture += double(ci.comp_info[i].width_in_blocks) * double(ci.comp_info[i].height_in_blocks);
+  const double budget = maxPasses * picture;
+  // The header read has already read the first scan's header.
+  double spent = ScanBlocks(ci);
+  int complete = 0;  // scans taken in whole
+  for (;;) {
+    const int r = jpeg_consume_input(&ci);
+    if (r == JPEG_REACHED_EOI || r == JPEG_SUSPENDED) {
+      complete = ci.input_scan_number;
+      break;
+    }
+    if (r == JPEG_REACHED_SOS) {
+      // The header of the next scan is read; its data is not.
+      complete = ci.input_scan_number - 1;
+      if (d.maxScans > 0 && ci.input_scan_number > d.maxScans) {
+        std::snprintf(d.err.message, sizeof d.err.message, "more than %d scans", d.maxScans);
+        return false;
+      }
+      const double cost = ScanBlocks(ci);
+      if (complete > 0 && spent + cost > budget) {
+        // The scans left are counted, not decoded, so the cap on scans
+        // holds for the whole file.
+        if (d.maxScans > 0 && ci.input_scan_number + CountScansLeft(ci) > d.maxScans) {
+          std::snprintf(d.err.message, sizeof d.err.message, "more than %d scans", d.maxScans);
+          return false;
+        }
+        break;
+      }
+      spent += cost;
+    }
+  }
+  jpeg_start_output(&ci, complete > 0 ? complete : 1);
+  return true;
+}
+
+// In buffered mode the input may stop short of the end on purpose: finishing
+// the decompression would read (and decode) the rest of the file.
+void FinishRows(TDecoder& d) {
+  if (d.cinfo.buffered_image)
+    jpeg_finish_output(&d.cinfo);
+  else
+    jpeg_finish_decompress(&d.cinfo);
+}
+
 // Reads every row straight into its destination: row y at top + y * pitch.
 // libjpeg hands over up to rec_outbuf_height rows a call.
 bool PhaseRows(TDecoder& d, std::uint8_t* top, std::ptrdiff_t pitch) {
@@ -183,7 +265,7 @@ bool PhaseRows(TDecoder& d, std::uint8_t* top, std::ptrdiff_t pitch) {
     for (JDIMENSION i = 0; i < n; ++i) rows[i] = top + std::ptrdiff_t(y + i) * pitch;
     jpeg_read_scanlines(&d.cinfo, rows, n);
   }
-  jpeg_finish_decompress(&d.cinfo);
+  FinishRows(d);
   return true;
 }
 
@@ -206,7 +288,7 @@ bool PhaseCmykRows(TDecoder& d, std::uint8_t* scratch, std::uint8_t* bgr, std::u
     for (int x = 0; x < w; ++x)  // libjpeg's own weights, 16-bit fixed point
       out[x] = std::uint8_t((19595u * bgr[3 * x + 2] + 38470u * bgr[3 * x + 1] + 7471u * bgr[3 * x] + 32768u) >> 16);
   }
-  jpeg_finish_decompress(&d.cinfo);
+  FinishRows(d);
   return true;
 }
 
@@ -277,7 +359,7 @@ TJpegDecodeResult Decode(TDecoder& d, const TJpegDecodeOptions& options, const T
   // decoded picture is checked the same way.
   std::uint64_t work = std::uint64_t(ci.image_width) * ci.image_height * std::uint64_t(ci.num_components);
   if (ci.progressive_mode) work *= 2;  // 16-bit coefficients
-  if (work > options.MaxBytes) throw EInvalidGraphic("JPEG image is larger than the picture budget");
+  if (work > options.MaxBytes) throw EPictureTooLarge("JPEG image is larger than the picture budget");
   ci.mem->max_memory_to_use = long(options.MaxBytes);
   d.maxScans = options.MaxScans;
   d.progress.progress_monitor = JpegProgress;
@@ -286,7 +368,9 @@ TJpegDecodeResult Decode(TDecoder& d, const TJpegDecodeOptions& options, const T
 
   const bool cmyk = ci.jpeg_color_space == JCS_CMYK || ci.jpeg_color_space == JCS_YCCK;
   const bool greySource = ci.jpeg_color_space == JCS_GRAYSCALE;
-  const bool greyOut = greySource || options.Grayscale;
+  // Grey to colour is libjpeg's own row conversion, on the rows it writes
+  // anyway: no 8-bit picture to convert afterwards.
+  const bool greyOut = (greySource && !options.Colour) || options.Grayscale;
   if (cmyk)
     ci.out_color_space = JCS_CMYK;  // libjpeg turns YCCK into CMYK
   else if (greyOut)
@@ -297,7 +381,7 @@ TJpegDecodeResult Decode(TDecoder& d, const TJpegDecodeOptions& options, const T
   if (denom != 1 && denom != 2 && denom != 4 && denom != 8) denom = 1;
   const std::uint64_t outBytes = ((ci.image_width + denom - 1) / denom + 4ull) * (greyOut ? 1 : 3) *
                                  ((ci.image_height + denom - 1) / denom);
-  if (outBytes > options.MaxBytes) throw EInvalidGraphic("JPEG image is larger than the picture budget");
+  if (outBytes > options.MaxBytes) throw EPictureTooLarge("JPEG image is larger than the picture budget");
   ci.scale_num = 1;
   ci.scale_denom = unsigned(denom);
   if (options.Fast) {
@@ -306,7 +390,14 @@ TJpegDecodeResult Decode(TDecoder& d, const TJpegDecodeOptions& options, const T
   } else {
     ci.dct_method = JDCT_ISLOW;
   }
+  ci.buffered_image = ci.progressive_mode ? TRUE : FALSE;
+  // Smoothing guesses coefficients a scan has not brought yet, from what
+  // libjpeg has seen of scan headers; without it a file stopped at the
+  // budget shows exactly what its whole scans hold, as a file that ends
+  // there does. A complete file is never smoothed anyway.
+  ci.do_block_smoothing = FALSE;
   if (!PhaseStart(d)) Fail(d);
+  if (ci.buffered_image && !PhaseAbsorb(d, options.MaxScanPasses)) Fail(d);
 
   const int w = int(ci.output_width), h = int(ci.output_height);
   const TJpegRows out = allocate(w, h, greyOut ? 8 : 24);

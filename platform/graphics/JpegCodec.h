@@ -12,6 +12,7 @@
 struct TJpegDecodeOptions {
   int ScaleDenom = 1;      // 1, 2, 4 or 8
   bool Grayscale = false;  // force 8-bit grey output
+  bool Colour = false;     // grey sources come out as 24-bit B,G,R too
   bool Fast = false;       // integer fast DCT and plain upsampling
   // Largest decoded pixel block accepted, and libjpeg's memory limit; a
   // picture whose dimensions ask for more is refused before decoding.
@@ -19,6 +20,11 @@ struct TJpegDecodeOptions {
   // Most scans a progressive file may have: each one costs a pass over the
   // whole coefficient buffer, so thousands of tiny scans are a time bomb.
   int MaxScans = 1000;
+  // Scans of a progressive file are taken in until they have cost this many
+  // passes over all of the picture's blocks (a scan of one component costs
+  // that component's share); the picture is then shown as refined so far,
+  // as a viewer shows a file still arriving. Common files need 4 to 10.
+  double MaxScanPasses = 20;
 };
 
 struct TJpegInfo {

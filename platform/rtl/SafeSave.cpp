@@ -15,9 +15,11 @@
 
 namespace {
 
-[[noreturn]] void Fail(const std::string& fileName, const std::string& reason) {
-  throw EFCreateError("Cannot save file \"" + fileName + "\". " + reason);
+[[noreturn]] void Fail(const std::string& fileName, const std::string& reason, int err) {
+  throw ESaveError("Cannot save file \"" + fileName + "\". " + reason, err);
 }
+
+[[noreturn]] void Fail(const std::string& fileName, int err) { Fail(fileName, std::strerror(err), err); }
 
 // The temporary file as a stream: remembers the first OS error so the save
 // can name it, and applies the injected disk limit.
@@ -88,30 +90,31 @@ TSafeSaveFaults& SafeSaveFaults() {
 }
 
 void SafeSaveFile(const std::string& fileName, const std::function<void(TStream& out)>& write, TSaveSync sync) {
-  if (fileName.empty()) Fail(fileName, "No file name");
-  if (fileName.find('\0') != std::string::npos) Fail(fileName, "Invalid file name");
+  if (fileName.empty()) Fail(fileName, "No file name", EINVAL);
+  if (fileName.find('\0') != std::string::npos) Fail(fileName, "Invalid file name", EINVAL);
   std::string target = fileName;
   struct stat st {};
   const bool exists = ::stat(fileName.c_str(), &st) == 0;
   if (exists) {
-    if (!S_ISREG(st.st_mode)) Fail(fileName, "It is not a regular file");
+    if (!S_ISREG(st.st_mode)) Fail(fileName, "It is not a regular file", EISDIR);
     // Root may write any file; a file without a single write bit is still
     // meant to stay as it is.
-    if (::access(fileName.c_str(), W_OK) != 0 || (st.st_mode & 0222) == 0) Fail(fileName, "The file is read-only");
+    if (::access(fileName.c_str(), W_OK) != 0 || (st.st_mode & 0222) == 0) Fail(fileName, "The file is read-only", EACCES);
     // Through a symbolic link: replace the file it names, keep the link.
     if (char* real = ::realpath(fileName.c_str(), nullptr)) {
       target = real;
       std::free(real);
     }
   } else if (errno != ENOENT) {
-    Fail(fileName, std::strerror(errno));
+    Fail(fileName, errno);
   }
 
   std::string tempName;
   const int fd = CreateTempNear(target, tempName);
   if (fd < 0) {
     const int err = errno;
-    Fail(fileName, "Cannot create a temporary file in \"" + ExtractFileDir(target) + "\" (" + std::strerror(err) + ")");
+    Fail(fileName, "Cannot create a temporary file in \"" + ExtractFileDir(target) + "\" (" + std::strerror(err) + ")",
+         err);
   }
   if (SafeSaveFaults().TempCreated) SafeSaveFaults().TempCreated(tempName);
 
@@ -125,14 +128,14 @@ void SafeSaveFile(const std::string& fileName, const std::function<void(TStream&
   } catch (...) {
     const int err = out.Error;
     abandon();
-    if (err != 0) Fail(fileName, std::strerror(err));
+    if (err != 0) Fail(fileName, err);
     throw;
   }
   if (out.Error != 0) {
     // The writer ignored a short write; the file is not what it meant.
     const int err = out.Error;
     abandon();
-    Fail(fileName, std::strerror(err));
+    Fail(fileName, err);
   }
   if (exists) {
     // Best effort: only root may give the file back to another owner.
@@ -141,7 +144,7 @@ void SafeSaveFile(const std::string& fileName, const std::function<void(TStream&
     if (::fchmod(fd, st.st_mode & 07777) != 0) {
       const int err = errno;
       abandon();
-      Fail(fileName, std::strerror(err));
+      Fail(fileName, err);
     }
   }
   const bool durable = sync == TSaveSync::Durable;
@@ -149,12 +152,12 @@ void SafeSaveFile(const std::string& fileName, const std::function<void(TStream&
   if (err == 0 && durable && ::fsync(fd) != 0) err = errno;
   if (err != 0) {
     abandon();
-    Fail(fileName, std::strerror(err));
+    Fail(fileName, err);
   }
   if (::close(fd) != 0) {
     err = errno;
     ::unlink(tempName.c_str());
-    Fail(fileName, std::strerror(err));
+    Fail(fileName, err);
   }
   // A file renamed over another makes ext4 write it out at once; a scratch
   // file moves the old one aside first, and puts it back if the new one
@@ -170,7 +173,7 @@ void SafeSaveFile(const std::string& fileName, const std::function<void(TStream&
   if (err != 0) {
     if (!aside.empty()) ::rename(aside.c_str(), target.c_str());
     ::unlink(tempName.c_str());
-    Fail(fileName, std::strerror(err));
+    Fail(fileName, err);
   }
   if (!aside.empty()) ::unlink(aside.c_str());
   if (durable) SyncFolder(target);

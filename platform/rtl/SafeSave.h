@@ -4,6 +4,9 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <utility>
+
+#include "platform/rtl/Exceptions.h"
 
 class TStream;
 
@@ -21,13 +24,24 @@ class TStream;
 // file is never rewritten in place.
 //
 // On any failure the temporary file is removed, the target is left byte
-// for byte as it was, and EFCreateError "Cannot save file \"name\". reason"
-// is raised. An exception `write` raises for its own reasons (not a failed
+// for byte as it was, and ESaveError (an EFCreateError) "Cannot save file
+// \"name\". reason" is raised with the errno value that says why. An exception `write` raises for its own reasons (not a failed
 // write to the stream) is passed on unchanged after the same clean-up.
 //
 // A scratch file (TSaveSync::Scratch), one the program makes for itself and
 // drops when it ends, is not flushed: it keeps every rule above while the
 // system runs, and only a crash of the whole system may lose it.
+class ESaveError : public EFCreateError {
+ public:
+  ESaveError(std::string message, int errorCode) : EFCreateError(std::move(message)), errorCode_(errorCode) {}
+  // ENOSPC, EDQUOT, EACCES, EROFS...; EACCES for a read-only target, EISDIR
+  // for a target that is not a regular file, EINVAL for a bad name.
+  int ErrorCode() const { return errorCode_; }
+
+ private:
+  int errorCode_;
+};
+
 enum class TSaveSync { Durable, Scratch };
 void SafeSaveFile(const std::string& fileName, const std::function<void(TStream& out)>& write,
                   TSaveSync sync = TSaveSync::Durable);

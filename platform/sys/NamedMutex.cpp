@@ -1,12 +1,14 @@
 #include "platform/sys/NamedMutex.h"
 
 #include <fcntl.h>
+#include <pwd.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstdlib>
+#include <vector>
 
 namespace {
 
@@ -37,22 +39,63 @@ bool StartsWithNoCase(const std::string& s, const char* prefix) {
   return true;
 }
 
-// The fallback under /tmp is shared with every user: accept it only as a
-// real directory of ours that nobody else can write to.
-bool UsablePrivateFolder(const std::string& dir) {
+// A folder for lock files must be a real directory of ours that nobody
+// else can write to: one another user made first could hold or swap our
+// lock file, and the guard would let two instances run.
+bool UsablePrivateFolder(const std::string& dir, int* why) {
   struct stat st;
-  if (::lstat(dir.c_str(), &st) != 0) return false;
-  return S_ISDIR(st.st_mode) && st.st_uid == ::getuid() && (st.st_mode & (S_IWGRP | S_IWOTH)) == 0;
+  if (::lstat(dir.c_str(), &st) != 0) {
+    *why = errno;
+    return false;
+  }
+  if (!S_ISDIR(st.st_mode) || st.st_uid != ::getuid() || (st.st_mode & (S_IWGRP | S_IWOTH)) != 0) {
+    *why = EACCES;
+    return false;
+  }
+  return true;
+}
+
+// The user's home from the password database, so the folder does not
+// change with the environment a run was started from.
+std::string HomeFolder() {
+  long size = ::sysconf(_SC_GETPW_R_SIZE_MAX);
+  std::vector<char> buf(std::size_t(size > 0 && size < (1 << 20) ? size : 16384));
+  passwd pw{};
+  passwd* found = nullptr;
+  if (::getpwuid_r(::getuid(), &pw, buf.data(), buf.size(), &found) == 0 && found && pw.pw_dir &&
+      pw.pw_dir[0] == '/')
+    return pw.pw_dir;
+  const char* home = std::getenv("HOME");
+  return home && home[0] == '/' ? home : "";
+}
+
+// Makes dir (0700) and its missing parents (0700 as well: they are new
+// folders in the user's home).
+bool MakePrivateFolder(const std::string& dir) {
+  std::size_t at = 1;
+  while (at <= dir.size()) {
+    std::size_t next = dir.find('/', at);
+    if (next == std::string::npos) next = dir.size();
+    const std::string part = dir.substr(0, next);
+    if (::mkdir(part.c_str(), 0700) != 0 && errno != EEXIST) return false;
+    at = next + 1;
+  }
+  return true;
 }
 
 }  // namespace
 
 std::string MutexRuntimeFolder() {
-  for (const char* var : {"LUMIQA_RUNTIME_DIR", "XDG_RUNTIME_DIR"}) {
-    const char* v = std::getenv(var);
-    if (v && *v) return v;
-  }
-  return "/tmp/lumiqa-" + std::to_string(::getuid());
+  if (const char* v = std::getenv("LUMIQA_RUNTIME_DIR"); v && *v) return v;
+  // Not $XDG_RUNTIME_DIR: a run started without it (or with another) would
+  // look elsewhere and find no lock. The session's runtime folder is the
+  // same for every run of the user; without one the lock lives in the
+  // user's cache folder.
+  const std::string runtime = "/run/user/" + std::to_string(::getuid());
+  int why = 0;
+  if (UsablePrivateFolder(runtime, &why)) return runtime;
+  const std::string home = HomeFolder();
+  return home.empty() ? std::string() : home + "/.cache/lumiqa";
 }
 
 std::string MutexLockFileName(const std::string& name) {
@@ -88,15 +131,16 @@ HANDLE CreateMutexA(void* /*attributes*/, BOOL /*initialOwner*/, const char* nam
     return nullptr;
   }
   const std::string dir = MutexRuntimeFolder();
-  if (!std::getenv("LUMIQA_RUNTIME_DIR") && !std::getenv("XDG_RUNTIME_DIR")) {
-    if (::mkdir(dir.c_str(), 0700) != 0 && errno != EEXIST) {
-      SetLastError(ErrorFromErrno(errno));
-      return nullptr;
-    }
-    if (!UsablePrivateFolder(dir)) {
-      SetLastError(ERROR_ACCESS_DENIED);
-      return nullptr;
-    }
+  if (dir.empty()) {
+    SetLastError(ERROR_PATH_NOT_FOUND);
+    return nullptr;
+  }
+  if (!std::getenv("LUMIQA_RUNTIME_DIR")) MakePrivateFolder(dir);
+  // Fails closed: no folder of ours, no handle, and the caller cannot
+  // mistake that for being the only instance.
+  if (int why = 0; !UsablePrivateFolder(dir, &why)) {
+    SetLastError(ErrorFromErrno(why));
+    return nullptr;
   }
   const std::string path = dir + "/" + file;
   const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);

@@ -112,7 +112,10 @@ std::uint64_t CursorPixelBytes(const std::vector<std::uint8_t>& bytes) {
       } catch (const EInvalidGraphic&) {
         continue;
       }
-      const std::uint64_t cost = DibPixelBytes(size) + PixelBlockBytes(size.Width, size.Height, 1);
+      // Decoded, every image becomes 32-bit colour and a byte of mask per
+      // pixel, whatever depth the file stores it at.
+      const std::uint64_t cost =
+          PixelBlockBytes(size.Width, size.Height, 32) + PixelBlockBytes(size.Width, size.Height, 8);
       total = std::min(UINT64_MAX / 2, total + std::min(UINT64_MAX / 4, cost));
     }
   } catch (const EInvalidGraphic&) {
@@ -205,13 +208,18 @@ void SetScreenCursor(int slot, std::uintptr_t handle) {
     old = it->second;
     owned.erase(it);
   }
+  // One file named by several slots is one cursor in all of them: it goes
+  // when the last slot lets it go.
+  const auto held = [&owned](HCURSOR c) {
+    return std::any_of(owned.begin(), owned.end(), [c](const auto& entry) { return entry.second == c; });
+  };
   if (Screen) {
     Screen->SetCursors(slot, cursor);
     if (cursor) owned[slot] = cursor;
-  } else if (cursor) {
+  } else if (cursor && !held(cursor)) {
     DestroyCursor(cursor);
   }
-  if (old && old != cursor) DestroyCursor(old);
+  if (old && old != cursor && !held(old)) DestroyCursor(old);
 }
 
 }  // namespace
@@ -606,19 +614,32 @@ void TspSkinData::LoadCursors(const TCustomIniFile& ini, const std::string& fold
   startcursorindex = std::clamp(ini.ReadInteger(kSection_CURSORS, "startcursorindex", 1), 1, kMaxStartCursorIndex);
   ReadSkinList(ini, kSection_CURSORS, "cursors", &CursorNames);
   const TspSkinCursorTable& table = SkinCursorTable();
+  // Each file is counted and decoded once however many slots name it; the
+  // slots share its cursor.
+  std::map<std::string, std::uintptr_t> loaded;
   for (int i = 0; i < CursorNames.Count(); ++i) {
     // A cursor that cannot be read (missing, outside the folder, not a
     // file) leaves its slot with the default cursor; one that can is
-    // counted against the skin's budget before it is decoded.
+    // counted against the skin's budget at its decoded size before it is
+    // decoded.
     std::string path;
     try {
       path = ResolveSkinFile(folder, CursorNames[i]);
-      ChargePictureBytes(CursorPixelBytes(ReadWholeFile(path)));
+      if (!loaded.count(path)) ChargePictureBytes(CursorPixelBytes(ReadWholeFile(path)));
     } catch (const EStreamError&) {
       path.clear();
     }
-    if (trialLoad_) continue;
-    const std::uintptr_t handle = !path.empty() && table.LoadCursorFromFile ? table.LoadCursorFromFile(path) : 0;
+    if (trialLoad_) {
+      if (!path.empty()) loaded.emplace(path, 0);
+      continue;
+    }
+    std::uintptr_t handle = 0;
+    if (auto it = loaded.find(path); it != loaded.end()) {
+      handle = it->second;
+    } else if (!path.empty()) {
+      handle = table.LoadCursorFromFile ? table.LoadCursorFromFile(path) : 0;
+      loaded.emplace(path, handle);
+    }
     if (table.SetCursor) table.SetCursor(startcursorindex + i, handle);
   }
 }

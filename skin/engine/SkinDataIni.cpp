@@ -22,27 +22,38 @@ const char* const kGaugeWords[] = {"gkhorizontal", "gkvertical"};
 const char* const kCommandWords[] = {"cmclose", "cmmaximize", "cmminimize", "cmsysmenu",
                                      "cmdefault", "cmrollup", "cmminimizetotray"};
 
-// Digits of each comma-separated field; every other character is dropped.
+// Digits of each of the first `wanted` comma-separated fields; every other
+// character is dropped. The text after the last wanted field is never
+// looked at, so a value of thousands of fields that many controls share
+// costs each of them only its first few.
 std::vector<int> ParseSkinNumbers(const std::string& text, std::size_t wanted) {
-  std::vector<std::string> fields(1);
+  std::vector<int> out;
+  out.reserve(wanted);
+  // Digits of the current field as far as an error message quotes them
+  // (one more tells that the quote is cut).
+  constexpr std::size_t kQuoted = kMessageExcerptChars + 1;
+  std::string digits;
+  long long value = 0;
+  bool overflow = false;
+  const auto finish = [&] {
+    if (digits.empty()) throw EConvertError("'" + MessageExcerpt(text) + "' is not a valid integer");
+    if (overflow) throw EConvertError("'" + MessageExcerpt(digits) + "' is not a valid integer");
+    out.push_back(static_cast<int>(value));
+    digits.clear();
+    value = 0;
+  };
   for (char c : text) {
     if (c == ',') {
-      fields.emplace_back();
+      finish();
+      if (out.size() == wanted) return out;
     } else if (c >= '0' && c <= '9') {
-      fields.back() += c;
+      if (digits.size() < kQuoted) digits += c;
+      if (!overflow) value = value * 10 + (c - '0');
+      overflow = overflow || value > INT_MAX;
     }
   }
-  std::vector<int> out;
-  for (std::size_t i = 0; i < wanted; ++i) {
-    if (i >= fields.size() || fields[i].empty())
-      throw EConvertError("'" + MessageExcerpt(text) + "' is not a valid integer");
-    long long value = 0;
-    for (char c : fields[i]) {
-      value = value * 10 + (c - '0');
-      if (value > INT_MAX) throw EConvertError("'" + MessageExcerpt(fields[i]) + "' is not a valid integer");
-    }
-    out.push_back(static_cast<int>(value));
-  }
+  if (out.size() < wanted) finish();
+  if (out.size() < wanted) throw EConvertError("'" + MessageExcerpt(text) + "' is not a valid integer");
   return out;
 }
 

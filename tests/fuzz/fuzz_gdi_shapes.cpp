@@ -81,7 +81,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if (op & 16) DrawFocusRect(dc, &r); else DrawEdge(dc, &r, EDGE_SUNKEN, BF_RECT | BF_MIDDLE);
         break;
       }
-      case 14: StretchBlt(dc, a, b, c, d, dc, in.Coord(), in.Coord(), in.Coord(), in.Coord(), SRCCOPY); break;
+      case 14: {
+        // Every stretch mode: BLACKONWHITE, WHITEONBLACK, COLORONCOLOR, HALFTONE.
+        SetStretchBltMode(dc, 1 + (op >> 4) % 4);
+        const int sx = in.Coord(), sy = in.Coord(), sw = in.Coord(), sh = in.Coord();
+        StretchBlt(dc, a, b, c, d, dc, sx, sy, sw, sh, SRCCOPY);
+        break;
+      }
       case 15: ExtFloodFill(dc, a, b, RGB(c, d, 0), op >> 7); break;
     }
   }

@@ -8,8 +8,11 @@
 #include "app/pixels/RotateImage.h"
 #include "app/main/uMain_History.h"
 #include "app/main/uMain_View.h"
+#include "platform/graphics/JPEGImage.h"
+#include "platform/rtl/Streams.h"
 #include "platform/rtl/SysUtils.h"
 #include "skin/windows/Brenvale.h"
+#include "platform/rtl/SafeSave.h"
 #include "tests/app/WizardTestSupport.h"
 
 using namespace wizard;
@@ -254,6 +257,36 @@ TEST_F(WizardMain, NextStaysOffWithoutAPicture) {
   EXPECT_FALSE(main->Btn_Next->Enabled());
 }
 
+// A small file whose headers claim a picture of width x height: a JPEG
+// with its frame header changed, or an 8-bit run-length BMP of a few runs.
+void WriteClaimingJpeg(const std::string& file, int width, int height) {
+  TJPEGImage j;
+  j.Assign(MakePicture(16, 16).get());
+  TMemoryStream m;
+  j.SaveToStream(m);
+  std::string bytes(static_cast<const char*>(m.Memory()), std::size_t(m.Size()));
+  const std::size_t sof = bytes.find("\xFF\xC0");
+  ASSERT_NE(sof, std::string::npos);
+  bytes[sof + 5] = char(height >> 8), bytes[sof + 6] = char(height);
+  bytes[sof + 7] = char(width >> 8), bytes[sof + 8] = char(width);
+  std::ofstream(file, std::ios::binary) << bytes;
+}
+
+void WriteClaimingRleBmp(const std::string& file, int width, int height) {
+  std::string b;
+  auto put = [&b](std::uint32_t v, int bytes) {
+    for (int i = 0; i < bytes; ++i) b += char(v >> (8 * i));
+  };
+  const std::uint32_t offset = 14 + 40 + 256 * 4;
+  const std::string runs = std::string("\xFF\x07\xFF\x09", 4) + std::string("\x00\x01", 2);
+  b += "BM";
+  put(offset + std::uint32_t(runs.size()), 4), put(0, 4), put(offset, 4);
+  put(40, 4), put(std::uint32_t(width), 4), put(std::uint32_t(height), 4), put(1, 2), put(8, 2);
+  put(1, 4), put(std::uint32_t(runs.size()), 4), put(2835, 4), put(2835, 4), put(256, 4), put(0, 4);
+  for (std::uint32_t i = 0; i < 256; ++i) put(i * 0x010101u, 4);
+  std::ofstream(file, std::ios::binary) << b + runs;
+}
+
 TEST_F(WizardMain, AFailedOpenKeepsThePictureAndSaysWhy) {
   WriteJpeg("good.jpg", 200, 100);
   {
@@ -261,6 +294,12 @@ TEST_F(WizardMain, AFailedOpenKeepsThePictureAndSaysWhy) {
     std::ofstream(Picture("photo.jpeg")) << "x";
     std::ofstream(Picture("text.bmp")) << "BMnope";
   }
+  // Past the wizard's bound by one row, and far past it: refused from the
+  // headers as too large, not as damaged.
+  WriteClaimingJpeg(Picture("huge.jpg"), 10000, 10001);
+  WriteClaimingJpeg(Picture("grey13000.jpg"), 13000, 13000);
+  WriteClaimingRleBmp(Picture("runs.bmp"), 12000, 14000);
+  const char* tooLarge = "图片太大：本程序只能处理 1 亿像素以内的图片。";
   struct TCase {
     const char* name;
     const char* reason;
@@ -268,6 +307,9 @@ TEST_F(WizardMain, AFailedOpenKeepsThePictureAndSaysWhy) {
       {"broken.jpg", "文件已损坏，或不是有效的图片。"},
       {"photo.jpeg", "只能打开 JPG 和 BMP 格式的图片。"},
       {"text.bmp", "文件已损坏，或不是有效的图片。"},
+      {"huge.jpg", tooLarge},
+      {"grey13000.jpg", tooLarge},
+      {"runs.bmp", tooLarge},
   };
   // With no picture yet, Next stays off.
   for (const TCase& c : cases) {
@@ -401,6 +443,35 @@ TEST_F(WizardMain, UndoAndRedoAcrossHistoryPushes) {
   EXPECT_FALSE(FileExists(History->Folder() + "/1.bmp"));
   Click(main->Btn_Undo);
   EXPECT_EQ(WorkImage->Width(), 33);
+}
+
+// A history write that fails (a full disk) is told once with its reason;
+// the buttons never offer an entry that was not written, and a failure
+// after a write that worked again is told again.
+TEST_F(WizardMain, AFailedHistoryWriteIsToldOnceWithItsReason) {
+  WriteJpeg("face.jpg", 64, 48);
+  Open("face.jpg");
+  Click(main->Btn_Next);
+  ASSERT_EQ(main->CurrentStep, 2);
+  const std::string told = "这一步无法保存到历史记录，因此不能撤销。\r原因：磁盘空间不足。";
+  struct TPush {
+    bool diskFull;
+    size_t messagesAfter;
+  } pushes[] = {{true, 1}, {true, 1}, {false, 1}, {true, 2}};
+  for (const TPush& p : pushes) {
+    const int count = History->Count();
+    if (p.diskFull) {
+      SafeSaveFaults().DiskSpace = 10;
+      if (messages.size() < p.messagesAfter) AnswerMessage(mrOk);
+    }
+    WorkImage = MakePicture(50, 30);
+    HistoryPush(WorkImage.get());
+    SafeSaveFaults() = TSafeSaveFaults{};
+    EXPECT_EQ(History->Count(), p.diskFull ? count : count + 1);
+    EXPECT_EQ(main->Btn_Undo->Enabled(), History->CanUndo());
+    ASSERT_EQ(messages.size(), p.messagesAfter);
+    EXPECT_EQ(messages.back(), told);
+  }
 }
 
 TEST_F(WizardMain, TheCropQuestionGuardsTheToolbar) {

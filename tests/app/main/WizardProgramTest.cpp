@@ -2,6 +2,7 @@
 // a display, and the start sequence (splash, title, main window, loop) on
 // the headless display.
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -92,6 +93,18 @@ TEST_F(WizardProgram, ASecondInstanceEndsSilently) {
   EXPECT_EQ(run.status, 0);
   EXPECT_EQ(run.err, "");
   CloseHandle(first);
+}
+
+// A lock folder others may write to gives no guard; the program ends
+// before showing anything instead of running beside another instance
+// (the headless display would otherwise keep it running).
+TEST_F(WizardProgram, AGuardItCannotTakeStopsItBeforeItStarts) {
+  const std::string open = runtime + "/open";
+  ASSERT_EQ(mkdir(open.c_str(), 0700), 0);
+  ASSERT_EQ(chmod(open.c_str(), 0777), 0);
+  const TRun run = RunLumiqa({{"LUMIQA_RUNTIME_DIR", open}, {"HOME", runtime}, {"LUMIQA_BACKEND", "headless"}});
+  EXPECT_EQ(run.status, 1);
+  EXPECT_NE(run.err.find("single-instance lock"), std::string::npos) << run.err;
 }
 
 TEST_F(WizardProgram, WithoutADisplayItSaysSoInOneLineAndFails) {

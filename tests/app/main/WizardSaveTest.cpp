@@ -2,6 +2,7 @@
 // BMP through the save dialog, the name a save writes and the question
 // before replacing another file, and failures that keep the work.
 #include <algorithm>
+#include <cerrno>
 #include <fstream>
 #include <iterator>
 
@@ -12,6 +13,7 @@
 #include "skin/controls/SkinExCtrls.h"
 #include "platform/rtl/SafeSave.h"
 #include "platform/ui/forms/Screen.h"
+#include "platform/rtl/SafeSave.h"
 #include "tests/app/WizardTestSupport.h"
 
 using namespace wizard;
@@ -226,11 +228,35 @@ TEST_F(WizardSave, AFailedSaveSaysSoAndKeepsTheWorkUnsaved) {
       d.PressOk();
     }));
     ASSERT_EQ(messages.size(), 1u);
-    EXPECT_EQ(messages[0].rfind(std::string("保存图片失败：\r") + Picture(c.target), 0), 0u) << messages[0];
+    EXPECT_EQ(messages[0], std::string("保存图片失败：\r") + Picture(c.target) + "\r目标不是普通文件。");
     EXPECT_TRUE(main->Modified);
     EXPECT_TRUE(DirectoryExists(Picture(c.target)));
     EXPECT_EQ(Screen->Cursor(), crDefault);
   }
+  // A full disk and a folder that takes no new file are named as such, for
+  // either kind.
+  struct TFault {
+    TSafeSaveFaults faults;
+    const char* reason;
+  } faults[] = {{{0, 0, 0, 100, {}}, "磁盘空间不足。"}, {{EACCES, 0, 0, -1, {}}, "没有写入该位置的权限。"}};
+  for (const TCase& c : cases)
+    for (const TFault& f : faults) {
+      SCOPED_TRACE(f.reason);
+      messages.clear();
+      AnswerMessage(mrOk);
+      SafeSaveFaults() = f.faults;
+      EXPECT_FALSE(Save([&](TFileDialogDriver& d) {
+        d.SetType(c.type);
+        d.TypeName("fresh");
+        d.PressOk();
+      }));
+      SafeSaveFaults() = TSafeSaveFaults{};
+      const std::string target = Picture(std::string("fresh") + (c.type == 1 ? ".jpg" : ".bmp"));
+      ASSERT_EQ(messages.size(), 1u);
+      EXPECT_EQ(messages[0], "保存图片失败：\r" + target + "\r" + f.reason);
+      EXPECT_FALSE(FileExists(target));
+      EXPECT_TRUE(main->Modified);
+    }
   // Opening another photo still asks, as the work was never saved.
   AnswerMessage(mrNo);
   CancelFileDialog();

@@ -1,13 +1,16 @@
 #include "app/main/uMain_History.h"
 
 #include <gtest/gtest.h>
+#include <signal.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <functional>
 #include <set>
 #include <vector>
 
@@ -36,11 +39,12 @@ int TagOf(const std::unique_ptr<TBitmap>& b) {
   return tag;
 }
 
+// Every name in a folder but the lock the living history holds there.
 std::set<std::string> FilesIn(const std::string& folder) {
   std::set<std::string> names;
   TSearchRec rec;
   for (int r = FindFirst(folder + "/*", faAnyFile, rec); r == 0; r = FindNext(rec))
-    if (rec.Name != "." && rec.Name != "..") names.insert(rec.Name);
+    if (rec.Name != "." && rec.Name != ".." && rec.Name != ".lock") names.insert(rec.Name);
   FindClose(rec);
   return names;
 }
@@ -70,13 +74,22 @@ class CacheHome {
   std::string old_;
 };
 
+// The folder's parent, and whether its name is "<prefix><pid>-XXXXXX".
+std::string Parent(const std::string& folder) { return folder.substr(0, folder.rfind('/')); }
+bool OwnName(const std::string& folder, const std::string& prefix = "") {
+  const std::string name = folder.substr(folder.rfind('/') + 1);
+  const std::string start = prefix + std::to_string(::getpid()) + "-";
+  return name.size() == start.size() + 6 && name.compare(0, start.size(), start) == 0;
+}
+
 TEST(StepHistory, LivesBesideTheProgramWhenItCan) {
   TTempFolder program;
   std::string folder;
   {
     TStepHistory h(program.Path());
     folder = h.Folder();
-    EXPECT_EQ(folder, program / "HisBmpDir");
+    EXPECT_EQ(Parent(folder), program / "HisBmpDir");
+    EXPECT_TRUE(OwnName(folder)) << folder;
     EXPECT_TRUE(DirectoryExists(folder));
     EXPECT_EQ(h.Index(), -1);
     EXPECT_EQ(h.Count(), 0);
@@ -84,9 +97,10 @@ TEST(StepHistory, LivesBesideTheProgramWhenItCan) {
     EXPECT_FALSE(h.CanRedo());
   }
   EXPECT_FALSE(DirectoryExists(folder));
+  EXPECT_FALSE(DirectoryExists(program / "HisBmpDir"));
 }
 
-TEST(StepHistory, FallsBackToAPerProcessCacheFolder) {
+TEST(StepHistory, FallsBackToThePerUserCacheFolder) {
   TTempFolder program, cache;
   CacheHome home(cache.Path());
   // Something that is not a folder stands where the history would go.
@@ -95,7 +109,8 @@ TEST(StepHistory, FallsBackToAPerProcessCacheFolder) {
   {
     TStepHistory h(program.Path());
     folder = h.Folder();
-    EXPECT_EQ(folder, cache / ("lumiqa/HisBmpDir-" + std::to_string(::getpid())));
+    EXPECT_EQ(Parent(folder), cache / "lumiqa/HisBmpDir");
+    EXPECT_TRUE(OwnName(folder)) << folder;
     EXPECT_TRUE(h.Push(Picture(1).get()));
     EXPECT_TRUE(FileExists(folder + "/0.bmp"));
   }
@@ -113,11 +128,143 @@ TEST(StepHistory, FallsBackToAPerProcessCacheFolder) {
   for (const std::string& folder : folders) {
     SCOPED_TRACE(folder);
     TStepHistory h(folder);
-    EXPECT_EQ(h.Folder(), cache / ("lumiqa/HisBmpDir-" + std::to_string(::getpid())));
+    EXPECT_EQ(Parent(h.Folder()), cache / "lumiqa/HisBmpDir");
   }
+  EXPECT_TRUE(FilesIn(shared.Path()).empty());
   // Without a program folder at all, the same.
   TStepHistory h("");
-  EXPECT_EQ(h.Folder(), cache / ("lumiqa/HisBmpDir-" + std::to_string(::getpid())));
+  EXPECT_EQ(Parent(h.Folder()), cache / "lumiqa/HisBmpDir");
+}
+
+// Two runs beside one program (the single-instance guard may have let a
+// second one through): each undo gives back its own pictures.
+TEST(StepHistory, TwoRunsNeverShareEntries) {
+  TTempFolder program;
+  TStepHistory a(program.Path()), b(program.Path());
+  ASSERT_NE(a.Folder(), b.Folder());
+  EXPECT_EQ(Parent(a.Folder()), Parent(b.Folder()));
+  ASSERT_TRUE(a.Push(Picture(1).get()));
+  ASSERT_TRUE(b.Push(Picture(5).get()));
+  ASSERT_TRUE(a.Push(Picture(2).get()));
+  ASSERT_TRUE(b.Push(Picture(6).get()));
+  EXPECT_EQ(TagOf(a.Undo()), 1);
+  EXPECT_EQ(TagOf(b.Undo()), 5);
+}
+
+// Folders 0700 and entries 0600 even under a umask that would open them to
+// everyone, wherever the history ends up.
+TEST(StepHistory, FoldersAndEntriesArePrivateWhateverTheUmask) {
+  TTempFolder program, cache, blocked;
+  WriteAll(blocked / "file", "");
+  struct Case {
+    const char* where;
+    std::function<void()> arrange;
+    std::string cacheHome;
+  };
+  const Case cases[] = {
+      {"beside the program", [] {}, cache.Path()},
+      {"cache", [&] { WriteAll(program / "HisBmpDir", "x"); }, cache.Path()},
+      {"temporary folder", [&] { WriteAll(program / "HisBmpDir", "x"); }, blocked / "file"},
+  };
+  // Put back however the loop ends.
+  struct TUmask {
+    mode_t old = ::umask(0);
+    ~TUmask() { ::umask(old); }
+  } openMask;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.where);
+    c.arrange();
+    CacheHome home(c.cacheHome);
+    TStepHistory h(program.Path());
+    ASSERT_FALSE(h.Folder().empty());
+    ASSERT_TRUE(h.Push(Picture(1).get()));
+    ASSERT_TRUE(h.Push(Picture(2).get()));
+    ASSERT_TRUE(h.ReplaceCurrent(Picture(3).get()));
+    std::vector<std::string> folders = {h.Folder()};
+    if (std::string(c.where) != "temporary folder") folders.push_back(Parent(h.Folder()));
+    else EXPECT_TRUE(OwnName(h.Folder(), "lumiqa-HisBmpDir-")) << h.Folder();
+    for (const std::string& f : folders) {
+      struct stat st;
+      ASSERT_EQ(::lstat(f.c_str(), &st), 0) << f;
+      EXPECT_EQ(st.st_mode & 0777, 0700u) << f;
+    }
+    for (const std::string& name : FilesIn(h.Folder())) {
+      struct stat st;
+      ASSERT_EQ(::lstat((h.Folder() + "/" + name).c_str(), &st), 0) << name;
+      EXPECT_EQ(st.st_mode & 0777, 0600u) << name;
+    }
+    EXPECT_EQ(FilesIn(h.Folder()).size(), 2u);
+  }
+}
+
+// A run that ends without its clean-up (killed, crashed) leaves its folder;
+// the next history removes it once that process is gone, never while it
+// lives, and never a file the history did not make.
+TEST(StepHistory, AKilledRunsHistoryIsRemovedAtTheNextStart) {
+  TTempFolder program, cache;
+  CacheHome home(cache.Path());
+  int toChild[2], fromChild[2];
+  ASSERT_EQ(::pipe(toChild), 0);
+  ASSERT_EQ(::pipe(fromChild), 0);
+  const pid_t child = ::fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    ::close(toChild[1]);
+    TStepHistory* h = new TStepHistory(program.Path());
+    h->Push(Picture(1).get());
+    h->Push(Picture(2).get());
+    const std::string line = h->Folder() + "\n";
+    if (::write(fromChild[1], line.data(), line.size()) < 0) _exit(1);
+    char c;
+    while (::read(toChild[0], &c, 1) > 0) {
+    }
+    _exit(0);  // no destructor: the folder stays as a killed run's would
+  }
+  ::close(toChild[0]);
+  ::close(fromChild[1]);
+  std::string folder;
+  char c;
+  while (::read(fromChild[0], &c, 1) == 1 && c != '\n') folder += c;
+  ::close(fromChild[0]);
+  ASSERT_EQ(Parent(folder), program / "HisBmpDir");
+  ASSERT_EQ(FilesIn(folder), (std::set<std::string>{"0.bmp", "1.bmp"}));
+  {
+    // The other run still lives: its folder is left alone.
+    TStepHistory h(program.Path());
+    EXPECT_EQ(FilesIn(folder), (std::set<std::string>{"0.bmp", "1.bmp"}));
+  }
+  ::close(toChild[1]);
+  int status;
+  ASSERT_EQ(::waitpid(child, &status, 0), child);
+  ASSERT_TRUE(DirectoryExists(folder));
+  // A stale folder of the cache root that holds a file of someone else's
+  // keeps that file (and so the folder); one with no lock file yet whose
+  // process is gone goes too.
+  const std::string cacheRoot = cache / "lumiqa/HisBmpDir";
+  ASSERT_TRUE(ForceDirectories(cacheRoot + "/" + std::to_string(child) + "-abcdef"));
+  ASSERT_TRUE(ForceDirectories(cacheRoot + "/" + std::to_string(child) + "-ghijkl"));
+  WriteAll(cacheRoot + "/" + std::to_string(child) + "-abcdef/3.bmp", "entry");
+  WriteAll(cacheRoot + "/" + std::to_string(child) + "-ghijkl/3.bmp", "entry");
+  WriteAll(cacheRoot + "/" + std::to_string(child) + "-ghijkl/notes.txt", "mine");
+  // Names the history never makes are not touched.
+  ASSERT_TRUE(ForceDirectories(cacheRoot + "/photos"));
+  WriteAll(cacheRoot + "/photos/1.bmp", "a photo");
+  // Entries an earlier layout wrote straight into the folder beside the
+  // program go too, and only they.
+  const std::string programRoot = program / "HisBmpDir";
+  WriteAll(programRoot + "/1.bmp", "an old entry");
+  WriteAll(programRoot + "/.1.bmp.abcdefgh.tmp", "half an old entry");
+  WriteAll(programRoot + "/notes.txt", "mine");
+  {
+    TStepHistory h(program.Path());
+    EXPECT_FALSE(DirectoryExists(folder));
+    EXPECT_FALSE(DirectoryExists(cacheRoot + "/" + std::to_string(child) + "-abcdef"));
+    EXPECT_EQ(FilesIn(cacheRoot + "/" + std::to_string(child) + "-ghijkl"), (std::set<std::string>{"notes.txt"}));
+    EXPECT_EQ(ReadAll(cacheRoot + "/photos/1.bmp"), "a photo");
+    EXPECT_FALSE(FileExists(programRoot + "/1.bmp"));
+    EXPECT_FALSE(FileExists(programRoot + "/.1.bmp.abcdefgh.tmp"));
+    EXPECT_EQ(ReadAll(programRoot + "/notes.txt"), "mine");
+  }
 }
 
 TEST(StepHistory, RotateTwiceUndoTwiceThenPushDropsTheRedoTail) {
@@ -183,17 +330,19 @@ TEST(StepHistory, AFailedWriteLeavesTheHistoryAsItWas) {
   ASSERT_TRUE(h.Push(Picture(2).get()));
   ASSERT_TRUE(h.Push(Picture(3).get()));
   EXPECT_EQ(TagOf(h.Undo()), 2);
-  const std::function<void(TSafeSaveFaults&)> faults[] = {
-      [](TSafeSaveFaults& f) { f.CreateTemp = EACCES; },
-      [](TSafeSaveFaults& f) { f.Rename = EXDEV; },
-      [](TSafeSaveFaults& f) { f.DiskSpace = 10; },
+  const std::pair<std::function<void(TSafeSaveFaults&)>, int> faults[] = {
+      {[](TSafeSaveFaults& f) { f.CreateTemp = EACCES; }, EACCES},
+      {[](TSafeSaveFaults& f) { f.Rename = EXDEV; }, EXDEV},
+      {[](TSafeSaveFaults& f) { f.DiskSpace = 10; }, ENOSPC},
   };
-  for (const auto& fault : faults) {
+  for (const auto& [fault, code] : faults) {
     {
       FaultGuard guard;
       fault(SafeSaveFaults());
       EXPECT_FALSE(h.Push(Picture(9).get()));
+      EXPECT_EQ(h.LastFailure(), code);
       EXPECT_FALSE(h.ReplaceCurrent(Picture(9).get()));
+      EXPECT_EQ(h.LastFailure(), code);
     }
     EXPECT_EQ(h.Index(), 1);
     EXPECT_EQ(h.Count(), 3);
@@ -229,13 +378,12 @@ TEST(StepHistory, EntriesAreNotFlushedToTheDisk) {
 
 TEST(StepHistory, DeletesOnlyItsOwnFiles) {
   TTempFolder program;
-  const std::string folder = program / "HisBmpDir";
-  ASSERT_TRUE(CreateDir(folder));
-  WriteAll(folder + "/notes.txt", "someone else's");
-  WriteAll(folder + "/7.bmp", "not an entry of ours");
+  std::string folder;
   {
     TStepHistory h(program.Path());
-    ASSERT_EQ(h.Folder(), folder);
+    folder = h.Folder();
+    WriteAll(folder + "/notes.txt", "someone else's");
+    WriteAll(folder + "/7.bmp", "not an entry of ours");
     ASSERT_TRUE(h.Push(Picture(1).get()));
     ASSERT_TRUE(h.Push(Picture(2).get()));
     h.Clear();

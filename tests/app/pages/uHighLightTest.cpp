@@ -321,7 +321,8 @@ TEST_F(HighLightPage, AClickDropsTheRectangleAndDisablesTheSlider) {
 }
 
 // The long work runs under the hourglass, which goes when it ends, also
-// when the history cannot take the result.
+// when the history cannot take the result; the user is told that once,
+// with the normal pointer.
 TEST_F(HighLightPage, TheHourglassIsUpWhileTheSliderWorksAndGoesAfter) {
   auto picture = FacePicture(200, 150);
   Enter(picture.get());
@@ -335,12 +336,19 @@ TEST_F(HighLightPage, TheHourglassIsUpWhileTheSliderWorksAndGoesAfter) {
     SCOPED_TRACE(c.amount);
     std::vector<TCursor> during;
     SafeSaveFaults().TempCreated = [&during](const std::string&) { during.push_back(Screen->Cursor()); };
-    if (c.historyFails) SafeSaveFaults().Rename = EXDEV;
+    TCursor whileTold = crNone;
+    if (c.historyFails) {
+      SafeSaveFaults().Rename = EXDEV;
+      AnswerMessage(mrOk, [&whileTold] { whileTold = Screen->Cursor(); });
+    }
     Slide(c.amount);
     SafeSaveFaults() = TSafeSaveFaults{};
     EXPECT_EQ(during, std::vector<TCursor>{crHourGlass});
     EXPECT_EQ(Screen->Cursor(), crDefault);
+    if (c.historyFails) EXPECT_EQ(whileTold, crDefault);
   }
+  ASSERT_EQ(messages.size(), 1u);
+  EXPECT_EQ(messages[0].rfind("这一步无法保存到历史记录，因此不能撤销。", 0), 0u) << messages[0];
   // The failed write left the entry of the change before it.
   EXPECT_EQ(History->Count(), 2);
 }

@@ -213,7 +213,11 @@ class WizardScenarioXvfb : public TX11Fixture {
       ApplicationHandleExceptionHook = savedHook_;
       SetWizardFolder("");
       EndImagingLibrary();
-      fs::remove_all(dir);
+    }
+    // Also when SetUp stopped half-way.
+    if (!dir.empty()) {
+      std::error_code ignored;
+      fs::remove_all(dir, ignored);
     }
     StopX11();
   }

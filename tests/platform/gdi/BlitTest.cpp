@@ -367,6 +367,55 @@ TEST(Blits, HugeRectanglesCostOnlyTheVisiblePart) {
   EXPECT_FALSE(StretchBlt(c.dc, 0, 0, 4, 4, src.dc, 0, 0, 0, 2, SRCCOPY));
 }
 
+// A source rectangle two billion pixels long on a 3 x 3 surface. Only the
+// destination rows (columns) whose centre's source pixel exists are drawn;
+// the one that is gathers a span of the source whose pixels past the
+// surface read as its edge, so it is what the edge row (column) alone
+// gives, and only the surface's pixels are read, not the span.
+TEST(Blits, HugeSourcesCostOnlyThePixelsThatExist) {
+  TestCanvas tall(3, 3), wide(3, 3);
+  const COLORREF colours[3] = {RGB(200, 30, 10), RGB(20, 180, 60), RGB(40, 70, 250)};
+  for (int y = 0; y < 3; ++y)
+    for (int x = 0; x < 3; ++x) {
+      tall.Set(x, y, colours[x]);  // every row alike
+      wide.Set(x, y, colours[y]);  // every column alike
+    }
+  const COLORREF untouched = RGB(255, 255, 255);
+  for (int mode : {BLACKONWHITE, WHITEONBLACK, HALFTONE}) {
+    SCOPED_TRACE(mode);
+    // The one drawn row (column): the edge row (column) scaled alone.
+    TestCanvas row(4, 1), column(1, 4);
+    SetStretchBltMode(row.dc, mode);
+    SetStretchBltMode(column.dc, mode);
+    ASSERT_TRUE(StretchBlt(row.dc, 0, 0, 4, 1, tall.dc, 0, 2, 3, 1, SRCCOPY));
+    ASSERT_TRUE(StretchBlt(column.dc, 0, 0, 1, 4, wide.dc, 2, 0, 1, 3, SRCCOPY));
+    struct TCase {
+      const char* what;
+      int y, h;
+      HDC src;
+      int sw, sh;
+      int drawnRow, drawnColumn;  // -1: not that way
+    } cases[] = {
+        {"tall", 0, 4, tall.dc, 3, 2000000000, 0, -1},
+        {"tall, drawn upside down", 3, -4, tall.dc, 3, 2000000000, 3, -1},
+        {"wide", 0, 4, wide.dc, 2000000000, 3, -1, 0},
+    };
+    for (const TCase& k : cases) {
+      SCOPED_TRACE(k.what);
+      TestCanvas c(4, 4, untouched);
+      SetStretchBltMode(c.dc, mode);
+      ASSERT_TRUE(StretchBlt(c.dc, 0, k.y, 4, k.h, k.src, 0, 0, k.sw, k.sh, SRCCOPY));
+      for (int y = 0; y < 4; ++y)
+        for (int x = 0; x < 4; ++x) {
+          const COLORREF expected = y == k.drawnRow      ? row.At(x, 0)
+                                    : x == k.drawnColumn ? column.At(0, y)
+                                                         : untouched;
+          EXPECT_EQ(c.At(x, y), expected) << x << "," << y;
+        }
+    }
+  }
+}
+
 TEST(PatBlt, HatchPatternMatchesFillRectAndFollowsTheBrushOrigin) {
   HBRUSH b = CreateHatchBrush(HS_DIAGCROSS, RGB(0, 0, 0));
   TestCanvas fill(16, 16), pat(16, 16);

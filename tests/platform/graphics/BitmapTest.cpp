@@ -2,7 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
+#include <string>
+#include <utility>
+#include <vector>
 
 #include "platform/gdi/DeviceContext.h"  // complete handle types for SelectObject/GetObject
 #include "platform/gdi/Gdi.h"
@@ -124,6 +128,51 @@ TEST(BitmapPixelFormat, ConvertsBetweenFormats) {
   mono.SetPixelFormat(pf1bit);
   EXPECT_EQ(*static_cast<std::uint8_t*>(mono.ScanLine(0)) & 0xC0, 0x40);
   EXPECT_THROW(mono.SetPixelFormat(pfCustom), EInvalidGraphic);
+}
+
+// Every depth to every other, rows of different content and an odd width:
+// the result is what the general path (each row through B,G,R,A) makes, in
+// the same rows, whether the source pixels are shared with a copy or not.
+TEST(BitmapPixelFormat, EveryConversionMatchesTheRowByRowDefinition) {
+  struct TDepth {
+    TPixelFormat format;
+    int bits;
+    bool is565;
+  } depths[] = {{pf1bit, 1, false},   {pf4bit, 4, false},   {pf8bit, 8, false},  {pf15bit, 16, false},
+                {pf16bit, 16, true},  {pf24bit, 24, false}, {pf32bit, 32, false}};
+  const int w = 13, h = 5;
+  for (const TDepth& from : depths)
+    for (const TDepth& to : depths) {
+      if (from.format == to.format) continue;
+      SCOPED_TRACE(std::to_string(from.bits) + (from.is565 ? "/565" : "") + " to " + std::to_string(to.bits) +
+                   (to.is565 ? "/565" : ""));
+      TBitmap source(w, h, from.format);
+      unsigned seed = 12345;
+      for (int y = 0; y < h; ++y) {
+        auto* row = static_cast<std::uint8_t*>(source.ScanLine(y));
+        for (int i = 0; i < source.RowBytes(); ++i) row[i] = std::uint8_t((seed = seed * 1103515245u + 12345u) >> 16);
+      }
+      TBitmap converted;
+      converted.Assign(&source);  // shares the pixels until one side writes
+      converted.SetPixelFormat(to.format);
+      ASSERT_EQ(converted.Width(), w);
+      ASSERT_EQ(converted.Height(), h);
+      const std::vector<TDibColor> fromPalette = from.bits <= 8 ? DefaultPalette(from.bits) : std::vector<TDibColor>{};
+      const std::vector<TDibColor> toPalette = to.bits <= 8 ? DefaultPalette(to.bits) : std::vector<TDibColor>{};
+      const TRowFormat fromRow{from.bits, from.is565, fromPalette.empty() ? nullptr : fromPalette.data()};
+      const TRowFormat toRow{to.bits, to.is565, toPalette.empty() ? nullptr : toPalette.data()};
+      TNearestIndex nearest(toPalette);
+      std::vector<std::uint8_t> bgra(std::size_t(w) * 4), expected(std::size_t(converted.RowBytes()));
+      for (int y = 0; y < h; ++y) {
+        RowToBGRA(fromRow, static_cast<const std::uint8_t*>(std::as_const(source).ScanLine(y)), bgra.data(), w);
+        std::fill(expected.begin(), expected.end(), 0);
+        BGRAToRow(toRow, &nearest, bgra.data(), expected.data(), w);
+        const auto* got = static_cast<const std::uint8_t*>(std::as_const(converted).ScanLine(y));
+        const std::size_t used = (std::size_t(w) * std::size_t(to.bits) + 7) / 8;
+        EXPECT_EQ(std::vector<std::uint8_t>(got, got + used), std::vector<std::uint8_t>(expected.begin(), expected.begin() + std::ptrdiff_t(used)))
+            << "row " << y;
+      }
+    }
 }
 
 TEST(BitmapMonochrome, TellsBlackAndWhiteFromOtherTwoColourTables) {

@@ -290,6 +290,49 @@ std::vector<std::uint8_t> WithRepeatedFirstScan(const std::vector<std::uint8_t>&
   return out;
 }
 
+// The data up to the n-th start of scan, closed with an end marker: what a
+// decoder had after n - 1 whole scans.
+std::vector<std::uint8_t> CutBeforeScan(const std::vector<std::uint8_t>& data, int n) {
+  int seen = 0;
+  for (std::size_t i = 0; i + 1 < data.size(); ++i)
+    if (data[i] == 0xFF && data[i + 1] == 0xDA && ++seen == n) {
+      std::vector<std::uint8_t> out(data.begin(), data.begin() + std::ptrdiff_t(i));
+      out.push_back(0xFF);
+      out.push_back(0xD9);
+      return out;
+    }
+  return data;
+}
+
+// Scans past the budget of passes are never applied: the picture is the one
+// the scans before them make, as if the file ended there; within the budget
+// every scan counts.
+TEST(JpegBudget, ProgressiveScansStopAtTheBudgetOfPasses) {
+  TDibImage img;
+  img.Allocate(64, 48, 24);
+  for (int y = 0; y < 48; ++y)
+    for (int x = 0; x < 192; ++x) img.Row(y)[x] = std::uint8_t((x * 7) ^ (y * 13));
+  TJpegEncodeOptions enc;
+  enc.Progressive = true;
+  const std::vector<std::uint8_t> data = EncodeJpeg(img, enc);
+  const TDibImage whole = DecodeJpeg(data.data(), data.size());
+  TJpegDecodeOptions o;
+  o.MaxScanPasses = 1000;
+  EXPECT_EQ(DecodeJpeg(data.data(), data.size(), o).Bits, whole.Bits);
+  // The first scan (every component's DC) costs one pass; any further one
+  // passes a budget of one.
+  o.MaxScanPasses = 1;
+  const TDibImage first = DecodeJpeg(data.data(), data.size(), o);
+  const std::vector<std::uint8_t> cut = CutBeforeScan(data, 2);
+  ASSERT_LT(cut.size(), data.size());
+  EXPECT_EQ(first.Width, 64);
+  EXPECT_EQ(first.Bits, DecodeJpeg(cut.data(), cut.size()).Bits);
+  EXPECT_NE(first.Bits, whole.Bits);
+  // Less than one scan's worth still gives the first scan.
+  o.MaxScanPasses = 0.1;
+  EXPECT_EQ(DecodeJpeg(data.data(), data.size(), o).Bits, first.Bits);
+}
+
 TEST(JpegBudget, CapsTheNumberOfProgressiveScans) {
   const std::vector<std::uint8_t> data = SmallJpeg(true);
   const std::vector<std::uint8_t> some = WithRepeatedFirstScan(data, 20);

@@ -88,12 +88,13 @@ TEST_F(SafeSaveTest, AFailureAnywhereLeavesTheOldFileAndNoTemporaryFile) {
     const char* name;
     TSafeSaveFaults faults;
     const char* reason;  // in the message
+    int code;            // the errno value the exception carries
   } cases[] = {
-      {"disk full mid-write", {0, 0, 0, 4567, {}}, "No space left on device"},
-      {"disk full at the first byte", {0, 0, 0, 0, {}}, "No space left on device"},
-      {"flush to disk fails", {0, EIO, 0, -1, {}}, "Input/output error"},
-      {"rename fails", {0, 0, EXDEV, -1, {}}, "Invalid cross-device link"},
-      {"folder refuses new files", {EACCES, 0, 0, -1, {}}, "Cannot create a temporary file"},
+      {"disk full mid-write", {0, 0, 0, 4567, {}}, "No space left on device", ENOSPC},
+      {"disk full at the first byte", {0, 0, 0, 0, {}}, "No space left on device", ENOSPC},
+      {"flush to disk fails", {0, EIO, 0, -1, {}}, "Input/output error", EIO},
+      {"rename fails", {0, 0, EXDEV, -1, {}}, "Invalid cross-device link", EXDEV},
+      {"folder refuses new files", {EACCES, 0, 0, -1, {}}, "Cannot create a temporary file", EACCES},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -104,9 +105,10 @@ TEST_F(SafeSaveTest, AFailureAnywhereLeavesTheOldFileAndNoTemporaryFile) {
     try {
       SafeSaveFile(path, WriteNew);
       ADD_FAILURE() << "no exception";
-    } catch (const EFCreateError& e) {
+    } catch (const ESaveError& e) {
       EXPECT_NE(e.Message().find(path), std::string::npos) << e.Message();
       EXPECT_NE(e.Message().find(c.reason), std::string::npos) << e.Message();
+      EXPECT_EQ(e.ErrorCode(), c.code);
     }
     SafeSaveFaults() = TSafeSaveFaults{};
     EXPECT_EQ(Bytes(path), kOld);
@@ -202,20 +204,22 @@ TEST_F(SafeSaveTest, RefusesReadOnlyFilesAndWhatIsNotARegularFile) {
   ASSERT_EQ(::mkdir(Path("folder").c_str(), 0700), 0);
   struct Case {
     std::string path, reason;
+    int code;
   } cases[] = {
-      {readOnly, "read-only"},
-      {fifo, "not a regular file"},
-      {Path("folder"), "not a regular file"},
-      {"", "No file name"},
-      {Path("no/such/folder.dat"), "No such file or directory"},
+      {readOnly, "read-only", EACCES},
+      {fifo, "not a regular file", EISDIR},
+      {Path("folder"), "not a regular file", EISDIR},
+      {"", "No file name", EINVAL},
+      {Path("no/such/folder.dat"), "No such file or directory", ENOENT},
   };
   for (const Case& c : cases) {
     bool called = false;
     try {
       SafeSaveFile(c.path, [&](TStream&) { called = true; });
       ADD_FAILURE() << c.path << ": no exception";
-    } catch (const EFCreateError& e) {
+    } catch (const ESaveError& e) {
       EXPECT_NE(e.Message().find(c.reason), std::string::npos) << e.Message();
+      EXPECT_EQ(e.ErrorCode(), c.code) << c.path;
     }
     EXPECT_FALSE(called) << c.path;
   }

@@ -212,16 +212,99 @@ TEST_F(NamedMutex, MissingRuntimeFolderFailsWithNoHandle) {
   EXPECT_EQ(GetLastError(), ERROR_FILE_NOT_FOUND);
 }
 
-TEST_F(NamedMutex, RuntimeFolderChoice) {
-  const char* xdg = std::getenv("XDG_RUNTIME_DIR");
-  const std::string savedXdg = xdg ? xdg : "";
+// Sets or unsets one variable for the scope, then puts it back.
+class TEnvScope {
+ public:
+  TEnvScope(const char* name, const char* value) : name_(name) {
+    if (const char* v = std::getenv(name)) saved_ = v, had_ = true;
+    if (value)
+      ::setenv(name, value, 1);
+    else
+      ::unsetenv(name);
+  }
+  ~TEnvScope() {
+    if (had_)
+      ::setenv(name_, saved_.c_str(), 1);
+    else
+      ::unsetenv(name_);
+  }
+
+ private:
+  const char* name_;
+  std::string saved_;
+  bool had_ = false;
+};
+
+TEST_F(NamedMutex, RuntimeFolderDoesNotFollowTheEnvironment) {
   EXPECT_EQ(MutexRuntimeFolder(), dir_);
   ::unsetenv("LUMIQA_RUNTIME_DIR");
-  ::setenv("XDG_RUNTIME_DIR", "/run/user/4242", 1);
-  EXPECT_EQ(MutexRuntimeFolder(), "/run/user/4242");
-  ::unsetenv("XDG_RUNTIME_DIR");
-  EXPECT_EQ(MutexRuntimeFolder(), "/tmp/lumiqa-" + std::to_string(::getuid()));
-  if (xdg) ::setenv("XDG_RUNTIME_DIR", savedXdg.c_str(), 1);
+  std::string plain;
+  {
+    TEnvScope xdg("XDG_RUNTIME_DIR", nullptr);
+    plain = MutexRuntimeFolder();
+  }
+  ASSERT_FALSE(plain.empty());
+  EXPECT_NE(plain.rfind("/tmp", 0), 0u) << plain;
+  for (const char* xdgValue : {"/run/user/4242", "/tmp", dir_.c_str()})
+    for (const char* home : {"/nonexistent", dir_.c_str()}) {
+      TEnvScope xdg("XDG_RUNTIME_DIR", xdgValue);
+      TEnvScope h("HOME", home);
+      EXPECT_EQ(MutexRuntimeFolder(), plain) << xdgValue << " " << home;
+    }
+}
+
+// Two runs of one user, one started with $XDG_RUNTIME_DIR and one without,
+// with the old shared fallback /tmp/lumiqa-<uid> made first by someone else:
+// the second still sees the first.
+TEST_F(NamedMutex, OneLockForEveryRunOfTheUser) {
+  ::unsetenv("LUMIQA_RUNTIME_DIR");
+  const std::string planted = "/tmp/lumiqa-" + std::to_string(::getuid());
+  bool plantedHere = false;
+  if (::mkdir(planted.c_str(), 0777) == 0) {
+    plantedHere = true;
+    ::chmod(planted.c_str(), 0777);
+    if (::getuid() == 0) ASSERT_EQ(::chown(planted.c_str(), 65534, 65534), 0);
+  }
+  const std::string name = "lumiqa-guard-test-" + std::to_string(::getpid());
+  for (bool holderHasXdg : {true, false}) {
+    SCOPED_TRACE(holderHasXdg);
+    long reported;
+    {
+      TEnvScope xdg("XDG_RUNTIME_DIR", holderHasXdg ? dir_.c_str() : nullptr);
+      Holder holder(name);
+      reported = holder.Reported();
+      ASSERT_EQ(reported, 0);
+      TEnvScope other("XDG_RUNTIME_DIR", holderHasXdg ? nullptr : dir_.c_str());
+      SetLastError(ERROR_SUCCESS);
+      HANDLE second = CreateMutexA(nullptr, 0, name.c_str());
+      ASSERT_NE(second, nullptr);
+      EXPECT_EQ(GetLastError(), ERROR_ALREADY_EXISTS);
+      CloseHandle(second);
+    }
+  }
+  ::unlink((MutexRuntimeFolder() + "/" + MutexLockFileName(name)).c_str());
+  if (plantedHere) ::rmdir(planted.c_str());
+}
+
+// A lock folder someone else could write to, or that is not a real folder,
+// gives no handle at all rather than a lock that guards nothing.
+TEST_F(NamedMutex, FolderOthersControlFailsClosed) {
+  const std::string open = dir_ + "/open", link = dir_ + "/link", theirs = dir_ + "/theirs";
+  ASSERT_EQ(::mkdir(open.c_str(), 0700), 0);
+  ASSERT_EQ(::chmod(open.c_str(), 0777), 0);
+  ASSERT_EQ(::symlink(dir_.c_str(), link.c_str()), 0);
+  std::vector<std::string> refused = {open, link};
+  if (::getuid() == 0) {
+    ASSERT_EQ(::mkdir(theirs.c_str(), 0700), 0);
+    ASSERT_EQ(::chown(theirs.c_str(), 65534, 65534), 0);
+    refused.push_back(theirs);
+  }
+  for (const std::string& folder : refused) {
+    ::setenv("LUMIQA_RUNTIME_DIR", folder.c_str(), 1);
+    SetLastError(ERROR_SUCCESS);
+    EXPECT_EQ(CreateMutexA(nullptr, 0, "Orvane"), nullptr) << folder;
+    EXPECT_EQ(GetLastError(), ERROR_ACCESS_DENIED) << folder;
+  }
 }
 
 TEST(Handles, CloseHandleRefusesHandlesThatAreNotLive) {

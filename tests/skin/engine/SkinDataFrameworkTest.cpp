@@ -234,4 +234,31 @@ TEST_F(SkinDataScreenCursors, CursorFilesFillTheScreenTableFromTheStartSlot) {
   EXPECT_FALSE(DestroyCursor(again));
 }
 
+// Slots naming one file share its one cursor; it is freed once, when the
+// last of them lets it go.
+TEST_F(SkinDataScreenCursors, SlotsNamingOneFileShareItsCursor) {
+  folder.WriteCursor("one.cur", 4, 6);
+  folder.WriteText("Skin.ini", CursorSkin(50, {"one.cur", "one.cur", "one.cur"}));
+  TspSkinData data(nullptr);
+  ASSERT_TRUE(data.LoadFromFile(folder.Path("Skin.ini"))) << data.LastLoadError;
+  const HCURSOR shared = Screen->Cursors(50);
+  ASSERT_NE(shared, arrow);
+  EXPECT_EQ(Screen->Cursors(51), shared);
+  EXPECT_EQ(Screen->Cursors(52), shared);
+  EXPECT_EQ(HotSpot(shared), (POINT{4, 6}));
+  // A skin that keeps one of the slots on another file: the shared cursor
+  // stays for the others.
+  folder.WriteCursor("two.cur", 1, 1);
+  folder.WriteText("Two.ini", CursorSkin(50, {"two.cur"}));
+  ASSERT_TRUE(data.LoadFromFile(folder.Path("Two.ini")));
+  EXPECT_NE(Screen->Cursors(50), shared);
+  EXPECT_EQ(Screen->Cursors(51), shared);
+  EXPECT_EQ(HotSpot(Screen->Cursors(51)), (POINT{4, 6}));
+  // Emptying the others frees it, once.
+  folder.WriteText("Gone.ini", CursorSkin(50, {"x.cur", "y.cur", "z.cur"}));
+  ASSERT_TRUE(data.LoadFromFile(folder.Path("Gone.ini")));
+  for (int slot : {50, 51, 52}) EXPECT_EQ(Screen->Cursors(slot), arrow) << slot;
+  EXPECT_FALSE(DestroyCursor(shared));
+}
+
 }  // namespace

@@ -444,8 +444,9 @@ TEST_F(SkinDataLoad, PicturesAndCursorsShareOneBudgetPerLoad) {
     return std::uintptr_t{0};
   };
   // The frame (160 x 100), the button twice (64 x 100), all 24-bit; two
-  // 16 x 16 24-bit cursors with their masks (a third is missing).
-  const std::uint64_t total = 480 * 100 + 2 * (192 * 100) + 2 * (16 * 48 + 16 * 4);
+  // 16 x 16 cursors as decoded, 32-bit with a byte of mask per pixel (a
+  // third is missing).
+  const std::uint64_t total = 480 * 100 + 2 * (192 * 100) + 2 * (16 * 64 + 16 * 16);
   data_->PictureBudget = total;
   ASSERT_TRUE(data_->LoadFromFile(folder_.Path("Skin.ini"))) << data_->LastLoadError;
   EXPECT_EQ(decoded, (std::vector<std::string>{"a.cur", "c.cur"}));
@@ -454,7 +455,7 @@ TEST_F(SkinDataLoad, PicturesAndCursorsShareOneBudgetPerLoad) {
   EXPECT_FALSE(data_->LoadFromFile(folder_.Path("Skin.ini")));
   EXPECT_NE(data_->LastLoadError.find("too large"), std::string::npos) << data_->LastLoadError;
   EXPECT_EQ(decoded, std::vector<std::string>{"a.cur"});  // the last one was refused undecoded
-  data_->PictureBudget = total - 2 * (16 * 48 + 16 * 4) - 1;
+  data_->PictureBudget = total - 2 * (16 * 64 + 16 * 16) - 1;
   EXPECT_FALSE(data_->LoadFromFile(folder_.Path("Skin.ini")));  // the second button passes it
 
   // A cursor header claiming nine 4000 x 4000 32-bit images (64 MB each,
@@ -481,6 +482,37 @@ TEST_F(SkinDataLoad, PicturesAndCursorsShareOneBudgetPerLoad) {
   EXPECT_FALSE(data_->LoadFromFile(folder_.Path("Skin.ini")));
   EXPECT_NE(data_->LastLoadError.find("too large"), std::string::npos) << data_->LastLoadError;
   EXPECT_EQ(decoded, std::vector<std::string>{"a.cur"});
+}
+
+// A hundred slots naming one cursor file: it is counted and decoded once,
+// at its decoded size, and every slot gets that one cursor.
+TEST_F(SkinDataLoad, ACursorNamedManyTimesIsDecodedAndCountedOnce) {
+  std::string ini = kSkinIni;
+  const std::size_t at = ini.find("[CURSORS]");
+  ASSERT_NE(at, std::string::npos);
+  std::string cursors = "[CURSORS]\nstartcursorindex=5\ncursorscount=100\n";
+  for (int i = 0; i < 100; ++i) cursors += std::to_string(i) + "=a.cur\n";
+  const std::size_t end = ini.find("\n[", at + 1);
+  ini = ini.substr(0, at) + cursors + (end == std::string::npos ? "" : ini.substr(end + 1));
+  folder_.WriteText("many.ini", ini);
+  std::vector<std::string> decoded;
+  std::map<int, std::uintptr_t> slots;
+  SkinCursorTable().LoadCursorFromFile = [&](const std::string& fileName) {
+    decoded.push_back(ExtractFileName(fileName));
+    return std::uintptr_t{0xC0};
+  };
+  SkinCursorTable().SetCursor = [&](int slot, std::uintptr_t handle) { slots[slot] = handle; };
+  // The frame and the button (24-bit), the photo (32-bit), then exactly one
+  // decoded cursor.
+  const std::uint64_t pictures = 480 * 100 + 192 * 100 + 32 * 6;
+  data_->PictureBudget = pictures + 16 * 64 + 16 * 16;
+  ASSERT_TRUE(data_->LoadFromFile(folder_.Path("many.ini"))) << data_->LastLoadError;
+  EXPECT_EQ(decoded, std::vector<std::string>{"a.cur"});
+  ASSERT_EQ(slots.size(), 100u);
+  for (const auto& [slot, handle] : slots) EXPECT_EQ(handle, std::uintptr_t{0xC0}) << slot;
+  // One byte less and the one cursor no longer fits.
+  data_->PictureBudget -= 1;
+  EXPECT_FALSE(data_->LoadFromFile(folder_.Path("many.ini")));
 }
 
 TEST_F(SkinDataLoad, OverLongIniTextFailsBeforeTheLoad) {
