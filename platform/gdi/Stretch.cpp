@@ -162,9 +162,12 @@ void HalftoneBlock(const SourceRowReader& read, const AxisTaps& xt, const AxisTa
 namespace {
 
 // Output rows [r0, r1) of the block; columns [c0, c1) of the taps. Built
-// twice, the wider vectors chosen at run time where the processor has them.
-__attribute__((target_clones("avx2", "default"))) void HalftoneRowsDirect(const DirectRows& src, const AxisTaps& xt, const AxisTaps& yt, int c0, int c1, int r0,
-                        int r1, int sx0, int sx1, std::uint32_t* out) {
+// twice below, the wider vectors chosen at run time where the processor has
+// them (by a test, not an ifunc, whose resolver runs before any sanitizer's
+// run-time is up).
+__attribute__((always_inline)) inline void HalftoneRowsBody(const DirectRows& src, const AxisTaps& xt,
+                                                            const AxisTaps& yt, int c0, int c1, int r0, int r1,
+                                                            int sx0, int sx1, std::uint32_t* out) {
   const int w = c1 - c0, bpp = src.bytesPerPixel;
   const size_t span = size_t(sx1 - sx0) * 3;
   std::vector<std::uint32_t> column(span);
@@ -237,6 +240,23 @@ __attribute__((target_clones("avx2", "default"))) void HalftoneRowsDirect(const 
       o[cc - c0] = (rr << 16) | (gg << 8) | bb;
     }
   }
+}
+
+__attribute__((target("avx2"))) void HalftoneRowsAvx2(const DirectRows& src, const AxisTaps& xt, const AxisTaps& yt,
+                                                      int c0, int c1, int r0, int r1, int sx0, int sx1,
+                                                      std::uint32_t* out) {
+  HalftoneRowsBody(src, xt, yt, c0, c1, r0, r1, sx0, sx1, out);
+}
+
+void HalftoneRowsPlain(const DirectRows& src, const AxisTaps& xt, const AxisTaps& yt, int c0, int c1, int r0, int r1,
+                       int sx0, int sx1, std::uint32_t* out) {
+  HalftoneRowsBody(src, xt, yt, c0, c1, r0, r1, sx0, sx1, out);
+}
+
+void HalftoneRowsDirect(const DirectRows& src, const AxisTaps& xt, const AxisTaps& yt, int c0, int c1, int r0, int r1,
+                        int sx0, int sx1, std::uint32_t* out) {
+  static const bool avx2 = __builtin_cpu_supports("avx2");
+  (avx2 ? HalftoneRowsAvx2 : HalftoneRowsPlain)(src, xt, yt, c0, c1, r0, r1, sx0, sx1, out);
 }
 
 }  // namespace
