@@ -4,6 +4,7 @@
 #include <array>
 #include <cstdint>
 #include <cstdlib>
+#include <memory>
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -142,13 +143,15 @@ std::vector<int> SmoothOffsets(int n) {
   return offsets;
 }
 
-RowImageBuffer SmoothPicture(const RowImage& source, int radius, const RowProgress& progress) {
-  RequirePicture(source);
+namespace {
+
+// The smoothing into a result of the source's size: a new buffer or a new
+// bitmap's own rows. Rows are smoothed in bands, each from the source alone.
+void SmoothInto(const RowImage& source, int radius, const RowProgress& progress, const RowImage& result) {
   const int W = source.Width, H = source.Height;
   // Beyond the picture's larger side a radius changes nothing (every pixel's
   // reach stops at the edges), and clamping keeps 2r within int.
   const int r = std::min(radius == 0 ? 5 : std::max(radius, 0), std::max(W, H));
-  RowImageBuffer result(W, H);
   const int* weight = WeightTable().data();
   const std::ptrdiff_t stride = source.Stride;
   // Byte steps of one offset along the rows, the columns, the diagonal and the anti-diagonal.
@@ -167,17 +170,21 @@ RowImageBuffer SmoothPicture(const RowImage& source, int radius, const RowProgre
   const bool interior = false;
 #endif
   const std::size_t N = std::size_t(W) * std::size_t(H);
-  std::vector<Byte> planes[3];
-  if (interior)
-    for (int c = 0; c < 3; ++c) {
-      planes[c].resize(N);
-      for (int y = 0; y < H; ++y) {
-        const Byte* in = source.Row(y) + c;
-        Byte* out = &planes[c][std::size_t(y) * W];
-        for (int x = 0; x < W; ++x)
-          out[x] = in[x * 3];
+  std::unique_ptr<Byte[]> planes[3];
+  if (interior) {
+    for (auto& plane : planes)
+      plane.reset(new Byte[N]);
+    ParallelRows(H, [&](int begin, int end) {
+      for (int y = begin; y < end; ++y) {
+        const Byte* in = source.Row(y);
+        Byte* b = &planes[0][std::size_t(y) * W];
+        Byte* g = &planes[1][std::size_t(y) * W];
+        Byte* rr = &planes[2][std::size_t(y) * W];
+        for (int x = 0; x < W; ++x, in += 3)
+          b[x] = in[0], g[x] = in[1], rr[x] = in[2];
       }
-    }
+    });
+  }
   std::vector<std::ptrdiff_t> planeOffsets;
   if (interior) {
     const std::ptrdiff_t planeSteps[4] = {1, W, std::ptrdiff_t(W) + 1, -std::ptrdiff_t(W) + 1};
@@ -186,9 +193,10 @@ RowImageBuffer SmoothPicture(const RowImage& source, int radius, const RowProgre
         planeOffsets.push_back(k * step);
   }
 
+  PictureRows(H, [&](int begin, int end) {
   std::vector<std::ptrdiff_t> edge;
   edge.reserve(40);
-  for (int y = 0; y < H; ++y) {
+  for (int y = begin; y < end; ++y) {
     const Byte* in = source.Row(y);
     Byte* out = result.Row(y);
     const int nv = std::min({r, y, H - 1 - y});
@@ -212,9 +220,17 @@ RowImageBuffer SmoothPicture(const RowImage& source, int radius, const RowProgre
           edge.push_back(k * steps[d]);
       SmoothPixel(in + x * 3, edge.data(), edge.size(), weight, out + x * 3);
     }
-    if (progress)
-      progress(y + 1, H);
   }
+  }, progress);
+}
+
+}  // namespace
+
+RowImageBuffer SmoothPicture(const RowImage& source, int radius, const RowProgress& progress) {
+  RequirePicture(source);
+  // Every pixel is written.
+  RowImageBuffer result(source.Width, source.Height, RowImageBuffer::Unset{});
+  SmoothInto(source, radius, progress, result);
   return result;
 }
 
@@ -318,20 +334,20 @@ void BlendInto(const RowImage& source, const RowImage& smoothed, int fine, const
 #if defined(__SSE2__)
   const BlendSixteen sixteen(fine, mid, rough);
 #endif
-  for (int y = 0; y < H; ++y) {
-    const Byte* s = source.Row(y);
-    const Byte* t = smoothed.Row(y);
-    Byte* out = result.Row(y);
-    int x = 0;
+  PictureRows(H, [&](int begin, int end) {
+    for (int y = begin; y < end; ++y) {
+      const Byte* s = source.Row(y);
+      const Byte* t = smoothed.Row(y);
+      Byte* out = result.Row(y);
+      int x = 0;
 #if defined(__SSE2__)
-    for (; x + 16 <= W; x += 16)
-      sixteen(s + x * 3, t + x * 3, out + x * 3);
+      for (; x + 16 <= W; x += 16)
+        sixteen(s + x * 3, t + x * 3, out + x * 3);
 #endif
-    for (; x < W; ++x)
-      BlendPixel(s + x * 3, t + x * 3, out + x * 3, fine, mid, rough);
-    if (progress)
-      progress(y + 1, H);
-  }
+      for (; x < W; ++x)
+        BlendPixel(s + x * 3, t + x * 3, out + x * 3, fine, mid, rough);
+    }
+  }, progress);
 }
 
 }  // namespace
@@ -346,14 +362,16 @@ RowImageBuffer BlendByDifference(const RowImage& source, const RowImage& smoothe
 }
 
 std::unique_ptr<TBitmap> SmoothPicture(TBitmap* source, int radius, const RowProgress& progress) {
-  return BitmapFromRows(SmoothPicture(BitmapRows(source), radius, progress));
+  const RowImage rows = BitmapRows(source);
+  RequirePicture(rows);
+  return BitmapWrittenBy(rows.Width, rows.Height,
+                         [&](const RowImage& result) { SmoothInto(rows, radius, progress, result); });
 }
 
 std::unique_ptr<TBitmap> BlendByDifference(TBitmap* source, TBitmap* smoothed, int fine, const RowProgress& progress,
                                            int rough, int mid) {
   const RowImage s = BitmapRows(source), t = BitmapRows(smoothed);
   RequireSameSize(s, t);
-  auto result = std::make_unique<TBitmap>(s.Width, s.Height, pf24bit);
-  BlendInto(s, t, fine, progress, rough, mid, BitmapRows(result.get()));
-  return result;
+  return BitmapWrittenBy(s.Width, s.Height,
+                         [&](const RowImage& result) { BlendInto(s, t, fine, progress, rough, mid, result); });
 }

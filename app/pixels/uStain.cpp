@@ -91,8 +91,7 @@ bool EraseDiscPixels(const RowImage& image, const EraseDisc& disc) {
 
   // One disc pixel: weights and their total in single precision, then each
   // term c w / total formed in double and added to single sums.
-  std::vector<double> weights(n);
-  auto one = [&](Byte* p, int y, int x) {
+  auto one = [&](Byte* p, int y, int x, std::vector<double>& weights) {
     float total = 0;
     for (std::size_t i = 0; i < n; ++i) {
       std::int64_t ey = ringY[i] - y, ex = ringX[i] - x;
@@ -115,8 +114,7 @@ bool EraseDiscPixels(const RowImage& image, const EraseDisc& disc) {
 #if defined(__SSE2__)
   // Two neighbouring disc pixels at once, one per lane: the very same
   // operations on each, so each result is that of `one`.
-  std::vector<double> pairWeights(2 * n);
-  auto two = [&](Byte* p, int y, int x) {
+  auto two = [&](Byte* p, int y, int x, std::vector<double>& pairWeights) {
     float totalA = 0, totalB = 0;
     for (std::size_t i = 0; i < n; ++i) {
       std::int64_t ey = ringY[i] - y, ex = ringX[i] - x;
@@ -148,7 +146,11 @@ bool EraseDiscPixels(const RowImage& image, const EraseDisc& disc) {
   };
 #endif
   const std::int64_t inside = std::int64_t(R - 1) * (R - 1);
-  for (int y = y0; y <= y1; ++y) {
+  // The ring's colours were taken above, so every disc row is filled from
+  // them alone and the rows go in bands.
+  ParallelRows(y1 - y0 + 1, [&](int begin, int end) {
+  std::vector<double> scratch(2 * n);
+  for (int y = y0 + begin; y < y0 + end; ++y) {
     Byte* row = image.Row(y);
     const std::int64_t dy = std::int64_t(y) - cy;
     // The disc's pixels in this row are one run of columns.
@@ -164,11 +166,12 @@ bool EraseDiscPixels(const RowImage& image, const EraseDisc& disc) {
     int x = first;
 #if defined(__SSE2__)
     for (; x >= 0 && x + 1 <= last; x += 2)
-      two(row + x * 3, y, x);
+      two(row + x * 3, y, x, scratch);
 #endif
     for (; x >= 0 && x <= last; ++x)
-      one(row + x * 3, y, x);
+      one(row + x * 3, y, x, scratch);
   }
+  });
   return true;
 }
 
