@@ -119,8 +119,11 @@ inline void PictureRows(int rows, const std::function<void(int begin, int end)>&
 
 // Replaces each byte of every pixel through its channel's table (blue,
 // green, red), in place.
-inline void MapChannels(const RowImage& picture, const std::array<Byte, 256> (&maps)[3]) {
+inline void MapChannels(const RowImage& picture, const std::array<Byte, 256> (&tables)[3]) {
   PictureRows(picture.Height, [&](int begin, int end) {
+    // The band's own copy: stores through the rows could alias the caller's
+    // tables, which would keep every look-up waiting on the store before it.
+    const std::array<Byte, 256> maps[3] = {tables[0], tables[1], tables[2]};
     for (int y = begin; y < end; ++y) {
       Byte* p = picture.Row(y);
       for (int x = 0; x < picture.Width; ++x, p += 3) {

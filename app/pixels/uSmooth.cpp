@@ -436,7 +436,11 @@ void BlendInto(const RowImage& source, const RowImage& smoothed, int fine, const
 #if defined(__SSE2__)
   const BlendSixteen sixteen(fine, mid, rough);
 #endif
-  PictureRows(H, [&](int begin, int end) {
+  PictureRows(H, [&, fine, mid, rough, W](int begin, int end) {
+#if defined(__SSE2__)
+    // A copy of its own, so stores through the rows cannot alias its constants.
+    const BlendSixteen blend = sixteen;
+#endif
     for (int y = begin; y < end; ++y) {
       const Byte* s = source.Row(y);
       const Byte* t = smoothed.Row(y);
@@ -444,7 +448,7 @@ void BlendInto(const RowImage& source, const RowImage& smoothed, int fine, const
       int x = 0;
 #if defined(__SSE2__)
       for (; x + 16 <= W; x += 16)
-        sixteen(s + x * 3, t + x * 3, out + x * 3);
+        blend(s + x * 3, t + x * 3, out + x * 3);
 #endif
       for (; x < W; ++x)
         BlendPixel(s + x * 3, t + x * 3, out + x * 3, fine, mid, rough);
