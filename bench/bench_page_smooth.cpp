@@ -16,6 +16,7 @@
 #include "app/main/uMain_History.h"
 #include "app/pixels/uSmooth.h"
 #include "app/pages/uSmooth_Form.h"
+#include "bench/BenchThreads.h"
 #include "platform/backend/headless/HeadlessDisplay.h"
 #include "platform/graphics/Bitmap.h"
 #include "platform/rtl/FileUtils.h"
@@ -104,6 +105,7 @@ void BM_AmountSliderChanged(benchmark::State& state) {
   TSmoothWorld world;
   TFrm_Smooth* page = world.Page();
   const bool withPaint = state.range(0) != 0;
+  TBenchThreads threads(state.range(1));
   for (auto _ : state) {
     page->Slider_Fine->SetValue(page->Slider_Fine->Value() == 0 ? 1 : 0);
     page->Slider_FineChanged(page->Slider_Fine);
@@ -112,7 +114,11 @@ void BM_AmountSliderChanged(benchmark::State& state) {
     if (!withPaint) state.ResumeTiming();
   }
 }
-BENCHMARK(BM_AmountSliderChanged)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_AmountSliderChanged)
+    ->ArgNames({"paint", "threads"})
+    ->ArgsProduct({{0, 1}, {1, AllBenchThreads()}})
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
 
 void BM_SmoothAndBlend(benchmark::State& state) {
   std::unique_ptr<TBitmap> source = Photo();
@@ -132,6 +138,7 @@ void BM_RadiusSliderChanged(benchmark::State& state) {
   TSmoothWorld world;
   TFrm_Smooth* page = world.Page();
   const bool withPaint = state.range(0) != 0;
+  TBenchThreads threads(state.range(1));
   for (auto _ : state) {
     page->Slider_Radius->SetValue(page->Slider_Radius->Value() == 10 ? 11 : 10);
     page->Slider_RadiusChanged(page->Slider_Radius);
@@ -140,7 +147,12 @@ void BM_RadiusSliderChanged(benchmark::State& state) {
     if (!withPaint) state.ResumeTiming();
   }
 }
-BENCHMARK(BM_RadiusSliderChanged)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(4);
+BENCHMARK(BM_RadiusSliderChanged)
+    ->ArgNames({"paint", "threads"})
+    ->ArgsProduct({{0, 1}, {1, AllBenchThreads()}})
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->MinTime(4);
 
 // Handler and routines taken in turns on the same pictures, so a machine
 // shared with other work slows both alike: the time is the handler's, the

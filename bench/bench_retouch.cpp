@@ -1,4 +1,5 @@
-// Timings of the retouching routines on a 12-megapixel portrait-like photo.
+// Timings of the retouching routines on a 12-megapixel portrait-like photo,
+// each with one thread and with every thread the process may use.
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
@@ -11,6 +12,7 @@
 #include "app/pixels/RotateImage.h"
 #include "app/pixels/uSmooth.h"
 #include "app/pixels/uStain.h"
+#include "bench/BenchThreads.h"
 
 namespace {
 
@@ -59,97 +61,132 @@ const RowImageBuffer& Photo() {
 
 void BM_SmoothPicture(benchmark::State& state) {
   const RowImageBuffer& photo = Photo();
+  TBenchThreads threads(state.range(1));
   for (auto _ : state)
     benchmark::DoNotOptimize(SmoothPicture(photo, int(state.range(0))));
 }
-BENCHMARK(BM_SmoothPicture)->Arg(10)->Arg(50)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_SmoothPicture)
+    ->ArgNames({"radius", "threads"})
+    ->ArgsProduct({{10, 50}, {1, AllBenchThreads()}})
+    ->UseRealTime()
+    ->Unit(benchmark::kMillisecond);
 
 void BM_BlendByDifference(benchmark::State& state) {
+  TBenchThreads threads(state.range(0));
   const RowImageBuffer& photo = Photo();
   RowImageBuffer smoothed = SmoothPicture(photo, 10);
   for (auto _ : state)
     benchmark::DoNotOptimize(BlendByDifference(photo, smoothed, 0, {}, 50, 40));
 }
-BENCHMARK(BM_BlendByDifference)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_BlendByDifference)->Apply(OneAndAllThreads)->Unit(benchmark::kMillisecond);
 
 void BM_ChannelCurveAdjust(benchmark::State& state) {
+  TBenchThreads threads(state.range(0));
   RowImageBuffer work = RowImageBuffer::CopyOf(Photo());
   for (auto _ : state) {
     ChannelCurveAdjust(work, {180, 130, 110}, {190, 150, 130});
     benchmark::ClobberMemory();
   }
 }
-BENCHMARK(BM_ChannelCurveAdjust)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ChannelCurveAdjust)->Apply(OneAndAllThreads)->Unit(benchmark::kMillisecond);
 
 void BM_AutoLevels(benchmark::State& state) {
+  TBenchThreads threads(state.range(0));
   RowImageBuffer work = RowImageBuffer::CopyOf(Photo());
   for (auto _ : state) {
     AutoLevels(work);
     benchmark::ClobberMemory();
   }
 }
-BENCHMARK(BM_AutoLevels)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_AutoLevels)->Apply(OneAndAllThreads)->Unit(benchmark::kMillisecond);
 
 void BM_EnlargeBicubic12MpTo17Mp(benchmark::State& state) {
+  TBenchThreads threads(state.range(0));
   const RowImageBuffer& photo = Photo();
   for (auto _ : state)
     benchmark::DoNotOptimize(EnlargeBicubic(photo, 4800, 3600));
 }
-BENCHMARK(BM_EnlargeBicubic12MpTo17Mp)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_EnlargeBicubic12MpTo17Mp)->Apply(OneAndAllThreads)->Unit(benchmark::kMillisecond);
 
 void BM_EnlargeBicubic3MpTo12Mp(benchmark::State& state) {
+  TBenchThreads threads(state.range(0));
   RowImageBuffer small = ReduceAverage(Photo(), 2000, 1500);
   for (auto _ : state)
     benchmark::DoNotOptimize(EnlargeBicubic(small, kWidth, kHeight));
 }
-BENCHMARK(BM_EnlargeBicubic3MpTo12Mp)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_EnlargeBicubic3MpTo12Mp)->Apply(OneAndAllThreads)->Unit(benchmark::kMillisecond);
 
 void BM_ReduceAverage12MpToHalf(benchmark::State& state) {
+  TBenchThreads threads(state.range(0));
   const RowImageBuffer& photo = Photo();
   for (auto _ : state)
     benchmark::DoNotOptimize(ReduceAverage(photo, 2000, 1500));
 }
-BENCHMARK(BM_ReduceAverage12MpToHalf)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ReduceAverage12MpToHalf)->Apply(OneAndAllThreads)->Unit(benchmark::kMillisecond);
 
 void BM_ReduceAverage12MpTo90Percent(benchmark::State& state) {
+  TBenchThreads threads(state.range(0));
   const RowImageBuffer& photo = Photo();
   for (auto _ : state)
     benchmark::DoNotOptimize(ReduceAverage(photo, 3600, 2700));
 }
-BENCHMARK(BM_ReduceAverage12MpTo90Percent)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ReduceAverage12MpTo90Percent)->Apply(OneAndAllThreads)->Unit(benchmark::kMillisecond);
 
 void BM_RotateAnyAngle30(benchmark::State& state) {
+  TBenchThreads threads(state.range(0));
   const RowImageBuffer& photo = Photo();
   for (auto _ : state)
     benchmark::DoNotOptimize(RotateAnyAngle(photo, 30));
 }
-BENCHMARK(BM_RotateAnyAngle30)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_RotateAnyAngle30)->Apply(OneAndAllThreads)->Unit(benchmark::kMillisecond);
 
 void BM_Rotate90(benchmark::State& state) {
+  TBenchThreads threads(state.range(0));
   const RowImageBuffer& photo = Photo();
   for (auto _ : state)
     benchmark::DoNotOptimize(Rotate90(photo));
 }
-BENCHMARK(BM_Rotate90)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Rotate90)->Apply(OneAndAllThreads)->Unit(benchmark::kMillisecond);
 
 void BM_Rotate270(benchmark::State& state) {
+  TBenchThreads threads(state.range(0));
   const RowImageBuffer& photo = Photo();
   for (auto _ : state)
     benchmark::DoNotOptimize(Rotate270(photo));
 }
-BENCHMARK(BM_Rotate270)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Rotate270)->Apply(OneAndAllThreads)->Unit(benchmark::kMillisecond);
 
 // The quarter turn as the size step calls it, on a bitmap: the turn writes
 // into the new bitmap's rows, so this should take no longer than the core above.
 void BM_Rotate90OnBitmap(benchmark::State& state) {
+  TBenchThreads threads(state.range(0));
   static const std::unique_ptr<TBitmap> photo = BitmapFromRows(Photo());
   for (auto _ : state)
     benchmark::DoNotOptimize(Rotate90(photo.get()));
 }
-BENCHMARK(BM_Rotate90OnBitmap)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Rotate90OnBitmap)->Apply(OneAndAllThreads)->Unit(benchmark::kMillisecond);
+
+// The free turn and the resize as the size step calls them, on a bitmap: the
+// result is the new bitmap itself, not a copy of a buffer.
+void BM_RotateAnyAngleOnBitmap(benchmark::State& state) {
+  TBenchThreads threads(state.range(0));
+  static const std::unique_ptr<TBitmap> photo = BitmapFromRows(Photo());
+  for (auto _ : state)
+    benchmark::DoNotOptimize(RotateAnyAngle(photo.get(), 3.5));
+}
+BENCHMARK(BM_RotateAnyAngleOnBitmap)->Apply(OneAndAllThreads)->Unit(benchmark::kMillisecond);
+
+void BM_ResizeOnBitmapTo90Percent(benchmark::State& state) {
+  TBenchThreads threads(state.range(0));
+  static const std::unique_ptr<TBitmap> photo = BitmapFromRows(Photo());
+  for (auto _ : state)
+    benchmark::DoNotOptimize(ResizePicture(photo.get(), 3600, 2700));
+}
+BENCHMARK(BM_ResizeOnBitmapTo90Percent)->Apply(OneAndAllThreads)->Unit(benchmark::kMillisecond);
 
 // The rectangle a user draws over the face: 1500 by 1500 around the forehead highlight.
 void BM_HighlightRemoval1500(benchmark::State& state) {
+  TBenchThreads threads(state.range(0));
   const RowImageBuffer& photo = Photo();
   RowImageBuffer patch = CopyBlock(photo, TRect{1250, 300, 2750, 1800});
   for (auto _ : state) {
@@ -157,15 +194,16 @@ void BM_HighlightRemoval1500(benchmark::State& state) {
     benchmark::DoNotOptimize(ApplyHighlightRemoval(mask, 50));
   }
 }
-BENCHMARK(BM_HighlightRemoval1500)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_HighlightRemoval1500)->Apply(OneAndAllThreads)->Unit(benchmark::kMillisecond);
 
 void BM_ErasePatchRadius100(benchmark::State& state) {
+  TBenchThreads threads(state.range(0));
   RowImageBuffer work = RowImageBuffer::CopyOf(Photo());
   for (auto _ : state) {
     ErasePatch(work, TPoint{2000, 1500}, 100, 1.0);
     benchmark::ClobberMemory();
   }
 }
-BENCHMARK(BM_ErasePatchRadius100)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ErasePatchRadius100)->Apply(OneAndAllThreads)->Unit(benchmark::kMillisecond);
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "app/main/uMain_View.h"
+#include "bench/BenchThreads.h"
 #include "platform/backend/headless/HeadlessDisplay.h"
 #include "platform/graphics/Bitmap.h"
 #include "platform/ui/forms/Application.h"
@@ -40,6 +41,7 @@ TBitmap& Photo() {
 void BM_StretchCopy(benchmark::State& state) {
   TBitmap& photo = Photo();
   const float zoom = float(state.range(0)) / 1000.0f;
+  TBenchThreads threads(state.range(1));
   const TSize size = DisplaySize(kW, kH, zoom);
   for (auto _ : state) {
     auto copy = StretchCopy(&photo, size.cx, size.cy);
@@ -47,7 +49,10 @@ void BM_StretchCopy(benchmark::State& state) {
   }
   state.SetLabel(std::to_string(size.cx) + "x" + std::to_string(size.cy));
 }
-BENCHMARK(BM_StretchCopy)->Arg(250)->Arg(167)->Arg(500)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_StretchCopy)
+    ->ArgNames({"zoom", "threads"})
+    ->ArgsProduct({{250, 167, 500}, {1, AllBenchThreads()}})
+    ->Unit(benchmark::kMillisecond)->UseRealTime();
 
 // A whole zoom step as the wizard repaints it: the display copy, the
 // picture control taking it, centring in a scroll box that fills a

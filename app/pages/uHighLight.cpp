@@ -139,7 +139,7 @@ void TFrm_HighLight::OnSelection(bool Selected) {
   PatchRect = block;
   {
     TScreenCursorGuard hourglass(crHourGlass);
-    Patch = BitmapFromRows(CopyBlock(BitmapRows(WorkImage.get()), PatchRect));
+    Patch = CopyBlock(WorkImage.get(), PatchRect);
     PrepareHighlightMask(Patch.get());
   }
   Slider_Range->SetEnabled(true);

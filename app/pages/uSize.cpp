@@ -265,7 +265,7 @@ void TFrm_Size::Image1DblClick(TObject*) {
     if (Frm_Main) Frm_Main->ShowPictureZoomed(WorkImage.get(), Image1, 0);
     return;
   }
-  TakeResult(BitmapFromRows(CopyBlock(BitmapRows(WorkImage.get()), block)));
+  TakeResult(CopyBlock(WorkImage.get(), block));
 }
 
 void TFrm_Size::Btn_ZoomClick(TObject*) {

@@ -19,10 +19,20 @@ RowImage BitmapRows(TBitmap* bitmap) {
 
 std::unique_ptr<TBitmap> BitmapFromRows(const RowImage& picture) {
   RequirePicture(picture);
-  auto bitmap = std::make_unique<TBitmap>(picture.Width, picture.Height, pf24bit);
-  const RowImage rows = BitmapRows(bitmap.get());
   const std::size_t bytes = std::size_t(picture.Width) * 3;
-  for (int y = 0; y < picture.Height; ++y)
-    std::memcpy(rows.Row(y), picture.Row(y), bytes);
+  return BitmapWrittenBy(picture.Width, picture.Height, [&](const RowImage& rows) {
+    ParallelRows(picture.Height, [&](int begin, int end) {
+      for (int y = begin; y < end; ++y)
+        std::memcpy(rows.Row(y), picture.Row(y), bytes);
+    });
+  });
+}
+
+std::unique_ptr<TBitmap> BitmapWrittenBy(int width, int height, const std::function<void(const RowImage&)>& write) {
+  if (width < 1 || height < 1)
+    throw EOutOfMemory("Picture size must be at least 1 by 1");
+  // The bitmap's section comes zeroed by the system, never cleared here.
+  auto bitmap = std::make_unique<TBitmap>(width, height, pf24bit);
+  write(BitmapRows(bitmap.get()));
   return bitmap;
 }

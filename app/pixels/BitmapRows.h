@@ -6,6 +6,7 @@
 // the caller owns it (release() hands it to a raw pointer). Sources are
 // passed as TBitmap*, converted to 24 bits in place and never freed.
 #pragma once
+#include <functional>
 #include <memory>
 
 #include "app/pixels/RowImage.h"
@@ -19,3 +20,6 @@ RowImage BitmapRows(TBitmap* bitmap);
 
 // A new 24-bit bitmap with the picture's pixels.
 std::unique_ptr<TBitmap> BitmapFromRows(const RowImage& picture);
+// A new 24-bit bitmap of width x height (at least 1 by 1) whose rows `write`
+// fills, every pixel of them: a routine's result made in place, not copied.
+std::unique_ptr<TBitmap> BitmapWrittenBy(int width, int height, const std::function<void(const RowImage&)>& write);

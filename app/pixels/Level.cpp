@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cstdint>
+#include <mutex>
 #include <vector>
 
 Byte LevelMap(int low, int high, int newLow, int value, int newHigh) {
@@ -14,15 +15,19 @@ Byte LevelMap(int low, int high, int newLow, int value, int newHigh) {
 void AutoLevels(const RowImage& bitmap) {
   if (bitmap.Empty())
     return;
-  // Four histograms per channel, taken by turns, so runs of equal bytes do not
-  // wait on their own previous increment; merged afterwards. A picture holds
-  // fewer than 2^32 pixels, so 32-bit counts are enough.
+  // Each band counts on its own, four histograms per channel taken by turns,
+  // so runs of equal bytes do not wait on their own previous increment; the
+  // counts are added up afterwards, in any order, to the same totals. A
+  // picture holds fewer than 2^32 pixels, so 32-bit counts are enough.
+  std::array<std::array<std::int64_t, 256>, 3> hist{};
+  std::mutex histLock;
+  ParallelRows(bitmap.Height, [&](int begin, int end) {
   std::vector<std::uint32_t> part(4 * 3 * 256, 0);
   std::uint32_t* h0 = &part[0];
   std::uint32_t* h1 = &part[3 * 256];
   std::uint32_t* h2 = &part[6 * 256];
   std::uint32_t* h3 = &part[9 * 256];
-  for (int y = 0; y < bitmap.Height; ++y) {
+  for (int y = begin; y < end; ++y) {
     const Byte* p = bitmap.Row(y);
     int x = 0;
     for (; x + 4 <= bitmap.Width; x += 4, p += 12) {
@@ -34,12 +39,13 @@ void AutoLevels(const RowImage& bitmap) {
     for (; x < bitmap.Width; ++x, p += 3)
       ++h0[p[0]], ++h0[256 + p[1]], ++h0[512 + p[2]];
   }
-  std::array<std::array<std::int64_t, 256>, 3> hist{};
+  std::lock_guard<std::mutex> hold(histLock);
   for (std::size_t c = 0; c < 3; ++c)
     for (std::size_t v = 0; v < 256; ++v) {
       const std::size_t i = c * 256 + v;
-      hist[c][v] = std::int64_t(h0[i]) + h1[i] + h2[i] + h3[i];
+      hist[c][v] += std::int64_t(h0[i]) + h1[i] + h2[i] + h3[i];
     }
+  });
   const std::int64_t n = std::int64_t(bitmap.Width) * bitmap.Height;
   const std::int64_t clip = std::llrint(double(n) * 0.5 / 256);
   int low[3], high[3];
@@ -67,14 +73,7 @@ void AutoLevels(const RowImage& bitmap) {
     for (int v = 0; v < 256; ++v)
       maps[c][std::size_t(v)] = LevelMap(low[c], high[c], newLow, v, newHigh);
   }
-  for (int y = 0; y < bitmap.Height; ++y) {
-    Byte* p = bitmap.Row(y);
-    for (int x = 0; x < bitmap.Width; ++x, p += 3) {
-      p[0] = maps[0][p[0]];
-      p[1] = maps[1][p[1]];
-      p[2] = maps[2][p[2]];
-    }
-  }
+  MapChannels(bitmap, maps);
 }
 
 void AutoLevels(TBitmap* bitmap) { AutoLevels(BitmapRows(bitmap)); }

@@ -31,14 +31,7 @@ void ChannelCurveAdjust(const RowImage& bitmap, const std::array<Byte, 3>& means
   std::array<Byte, 256> curves[3];
   for (int c = 0; c < 3; ++c)
     curves[c] = ChannelCurve(means[std::size_t(2 - c)], targets[std::size_t(2 - c)]);
-  for (int y = 0; y < bitmap.Height; ++y) {
-    Byte* p = bitmap.Row(y);
-    for (int x = 0; x < bitmap.Width; ++x, p += 3) {
-      p[0] = curves[0][p[0]];
-      p[1] = curves[1][p[1]];
-      p[2] = curves[2][p[2]];
-    }
-  }
+  MapChannels(bitmap, curves);
 }
 
 void ChannelCurveAdjust(TBitmap* bitmap, const std::array<Byte, 3>& means, const std::array<Byte, 3>& targets) {

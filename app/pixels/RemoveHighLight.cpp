@@ -86,11 +86,13 @@ HighlightMask PrepareHighlightMask(const RowImage& patch) {
   m.Skin.resize(N);
   m.Highlight.assign(N, 0);
   // Skin pictures repeat their colours, so the likelihood test is remembered
-  // by colour in a small direct-mapped cache; an empty slot holds no colour.
+  // by colour in a small direct-mapped cache, one per band; an empty slot
+  // holds no colour.
+  ParallelRows(H, [&](int begin, int end) {
   constexpr int kCacheBits = 14;
   std::vector<std::uint32_t> cachedColour(std::size_t(1) << kCacheBits, ~std::uint32_t(0));
   std::vector<std::uint8_t> cachedSkin(std::size_t(1) << kCacheBits);
-  for (int y = 0; y < H; ++y) {
+  for (int y = begin; y < end; ++y) {
     const Byte* p = patch.Row(y);
     std::memcpy(&m.Pixels[std::size_t(y) * W * 3], p, std::size_t(W) * 3);
     for (int x = 0; x < W; ++x, p += 3) {
@@ -109,6 +111,7 @@ HighlightMask PrepareHighlightMask(const RowImage& patch) {
       m.Skin[i] = cachedSkin[slot];
     }
   }
+  });
 
   std::vector<int> queue;
   queue.reserve(N);
@@ -290,20 +293,23 @@ struct RayWalker {
 
 }  // namespace
 
-RowImageBuffer ApplyHighlightRemoval(const HighlightMask& mask, int amount) {
+namespace {
+
+// The removal into a result of the mask's size, every pixel written: each
+// band of rows samples the mask alone.
+void RemovalInto(const HighlightMask& mask, int amount, const RowImage& result) {
   const int W = mask.Width, H = mask.Height;
-  // Every pixel is copied or re-coloured below.
-  RowImageBuffer result(W, H, RowImageBuffer::Unset{});
   std::optional<RayWalker> walker;
-  for (int y = 0; y < H; ++y) {
+  if (std::find(mask.Highlight.begin(), mask.Highlight.end(), 1) != mask.Highlight.end())
+    walker.emplace(mask);
+  ParallelRows(H, [&](int begin, int end) {
+  for (int y = begin; y < end; ++y) {
     Byte* out = result.Row(y);
     std::memcpy(out, &mask.Pixels[std::size_t(y) * W * 3], std::size_t(W) * 3);
     for (int x = 0; x < W; ++x) {
       std::size_t i = std::size_t(y) * W + x;
       if (!mask.Highlight[i])
         continue;
-      if (!walker)
-        walker.emplace(mask);
       std::optional<BGR> around = walker->Sample(mask, y, x);
       if (!around)
         continue;  // nothing to take the colour from: left as it is
@@ -317,6 +323,15 @@ RowImageBuffer ApplyHighlightRemoval(const HighlightMask& mask, int amount) {
       out[x * 3 + 2] = c.R;
     }
   }
+  });
+}
+
+}  // namespace
+
+RowImageBuffer ApplyHighlightRemoval(const HighlightMask& mask, int amount) {
+  // Every pixel is copied or re-coloured.
+  RowImageBuffer result(mask.Width, mask.Height, RowImageBuffer::Unset{});
+  RemovalInto(mask, amount, result);
   return result;
 }
 
@@ -354,19 +369,21 @@ std::unique_ptr<TBitmap> ApplyHighlightRemoval(TBitmap* patch, int amount) {
   const RowImage source = BitmapRows(patch);
   if (source.Width != mask.Width || source.Height != mask.Height)
     throw EInvalidGraphicOperation("The patch is not the one the mask was made from");
-  std::unique_ptr<TBitmap> result = BitmapFromRows(ApplyHighlightRemoval(mask, amount));
-  // Only the highlight pixels are re-coloured: the rest are the patch's own,
-  // even if the patch has been drawn on since the mask was made.
-  const RowImage out = BitmapRows(result.get());
-  for (int y = 0; y < out.Height; ++y) {
-    const std::uint8_t* highlight = &mask.Highlight[std::size_t(y) * std::size_t(mask.Width)];
-    const Byte* in = source.Row(y);
-    Byte* o = out.Row(y);
-    for (int x = 0; x < out.Width; ++x)
-      if (!highlight[x])
-        std::memcpy(o + x * 3, in + x * 3, 3);
-  }
-  return result;
+  return BitmapWrittenBy(source.Width, source.Height, [&](const RowImage& out) {
+    RemovalInto(mask, amount, out);
+    // Only the highlight pixels are re-coloured: the rest are the patch's own,
+    // even if the patch has been drawn on since the mask was made.
+    ParallelRows(out.Height, [&](int begin, int end) {
+      for (int y = begin; y < end; ++y) {
+        const std::uint8_t* highlight = &mask.Highlight[std::size_t(y) * std::size_t(mask.Width)];
+        const Byte* in = source.Row(y);
+        Byte* o = out.Row(y);
+        for (int x = 0; x < out.Width; ++x)
+          if (!highlight[x])
+            std::memcpy(o + x * 3, in + x * 3, 3);
+      }
+    });
+  });
 }
 
 std::optional<BGR> SampleSurroundings(int row, int column) { return SampleSurroundings(KeptMask(), row, column); }

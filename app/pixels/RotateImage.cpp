@@ -4,6 +4,8 @@
 #include <bit>
 #include <cmath>
 #include <cstdint>
+#include <cstring>
+#include <memory>
 #include <numbers>
 #include <vector>
 
@@ -165,16 +167,23 @@ const std::array<BicubicRow, 101>& BicubicTable() {
   return table;
 }
 
-RowImageBuffer EnlargeBicubic(const RowImage& source, int width, int height) {
-  RequirePicture(source);
-  int w = std::max(width, 2), h = std::max(height, 2);
-  RowImageBuffer result(w, h);
+namespace {
+
+// The routines write every byte of a result of the right size: a new buffer
+// or a new bitmap's own rows, which saves the bitmap entry points a copy.
+// Each band of result rows is worked out on its own, from the source alone.
+void EnlargeInto(const RowImage& source, const RowImage& result) {
+  const int w = result.Width, h = result.Height;
   const auto& table = BicubicTable();
   std::vector<Tap> cols = EnlargeTaps(w, source.Width), rows = EnlargeTaps(h, source.Height);
 #if defined(__SSE2__)
+  const int SW = source.Width;
+  std::vector<Lanes> colWeights(cols.size());
+  for (std::size_t x = 0; x < cols.size(); ++x)
+    colWeights[x].v = _mm_loadu_ps(table[std::size_t(cols[x].Row)].data());
+  ParallelRows(h, [&](int begin, int end) {
   // Source rows as four floats a pixel, converted once while output rows use
   // them: the four rows of one output row are consecutive, so four slots do.
-  const int SW = source.Width;
   std::vector<Lanes> slots(std::size_t(SW) * 4);
   int slotRow[4] = {-1, -1, -1, -1};
   auto floatRow = [&](int row) {
@@ -187,10 +196,7 @@ RowImageBuffer EnlargeBicubic(const RowImage& source, int width, int height) {
     }
     return f;
   };
-  std::vector<Lanes> colWeights(cols.size());
-  for (std::size_t x = 0; x < cols.size(); ++x)
-    colWeights[x].v = _mm_loadu_ps(table[std::size_t(cols[x].Row)].data());
-  for (int y = 0; y < h; ++y) {
+  for (int y = begin; y < end; ++y) {
     const Tap& ty = rows[std::size_t(y)];
     const Lanes* r[4];
     for (int i = 0; i < 4; ++i)
@@ -213,11 +219,13 @@ RowImageBuffer EnlargeBicubic(const RowImage& source, int width, int height) {
       StorePixel(SampleLanes(wy, colWeights[std::size_t(x)].v, [&](int i, int j) { return r[i][c[j]].v; }), out);
     }
   }
+  });
 #else
   for (Tap& t : cols)
     for (int& i : t.Index)
       i *= 3;
-  for (int y = 0; y < h; ++y) {
+  ParallelRows(h, [&](int begin, int end) {
+  for (int y = begin; y < end; ++y) {
     const Tap& ty = rows[std::size_t(y)];
     const Byte* r[4];
     for (int i = 0; i < 4; ++i)
@@ -229,19 +237,18 @@ RowImageBuffer EnlargeBicubic(const RowImage& source, int width, int height) {
       Sample16(r, tx.Index, wy, table[std::size_t(tx.Row)], out);
     }
   }
+  });
 #endif
-  return result;
 }
 
-RowImageBuffer ReduceAverage(const RowImage& source, int width, int height) {
-  RequirePicture(source);
-  int w = std::max(width, 2), h = std::max(height, 2);
-  RowImageBuffer result(w, h);
+void ReduceInto(const RowImage& source, const RowImage& result) {
+  const int w = result.Width, h = result.Height;
   std::vector<Span> cols = ReduceSpans(w, source.Width), rows = ReduceSpans(h, source.Height);
+  ParallelRows(h, [&](int begin, int end) {
   // Each result pixel's sums run over its block row by row, column by column;
   // visiting source rows in order keeps that order while reading rows once.
   std::vector<float> sum(std::size_t(w) * 4);
-  for (int y = 0; y < h; ++y) {
+  for (int y = begin; y < end; ++y) {
     std::fill(sum.begin(), sum.end(), 0.0f);
     const Span& sy = rows[std::size_t(y)];
     for (int sr = sy.First; sr <= sy.Last; ++sr) {
@@ -267,22 +274,62 @@ RowImageBuffer ReduceAverage(const RowImage& source, int width, int height) {
       for (int c = 0; c < 3; ++c)
         out[c] = ClampByte(RoundEven(double(acc[c]) / double(acc[3])));
   }
-  return result;
+  });
 }
 
-RowImageBuffer ResizePicture(const RowImage& source, int width, int height) {
+void CopyInto(const RowImage& source, const RowImage& result) {
+  ParallelRows(result.Height, [&](int begin, int end) {
+    for (int y = begin; y < end; ++y)
+      std::memcpy(result.Row(y), source.Row(y), std::size_t(result.Width) * 3);
+  });
+}
+
+// The size ResizePicture gives: enlarging and reducing make at least 2 by 2.
+TSize ResizedSize(const RowImage& source, int width, int height) {
   if (width < 1 || height < 1 || width > 65535 || height > 65535)
     throw EOutOfMemory("Picture size out of range");
   RequirePicture(source);
   if (width == source.Width && height == source.Height)
-    return RowImageBuffer::CopyOf(source);
+    return TSize{width, height};
+  return TSize{std::max(width, 2), std::max(height, 2)};
+}
+
+// The resize to width x height into a result of ResizedSize: one side growing
+// and the other shrinking enlarges to a square first.
+void ResizeInto(const RowImage& source, int width, int height, const RowImage& result) {
+  if (width == source.Width && height == source.Height)
+    return CopyInto(source, result);
   if (width >= source.Width && height >= source.Height)
-    return EnlargeBicubic(source, width, height);
+    return EnlargeInto(source, result);
   if (width <= source.Width && height <= source.Height)
-    return ReduceAverage(source, width, height);
-  int c = std::max(width, height);
-  RowImageBuffer square = EnlargeBicubic(source, c, c);
-  return ReduceAverage(square, width, height);
+    return ReduceInto(source, result);
+  const int c = std::max(width, height);
+  RowImageBuffer square(c, c, RowImageBuffer::Unset{});
+  EnlargeInto(source, square);
+  ReduceInto(square, result);
+}
+
+}  // namespace
+
+RowImageBuffer EnlargeBicubic(const RowImage& source, int width, int height) {
+  RequirePicture(source);
+  RowImageBuffer result(std::max(width, 2), std::max(height, 2), RowImageBuffer::Unset{});
+  EnlargeInto(source, result);
+  return result;
+}
+
+RowImageBuffer ReduceAverage(const RowImage& source, int width, int height) {
+  RequirePicture(source);
+  RowImageBuffer result(std::max(width, 2), std::max(height, 2), RowImageBuffer::Unset{});
+  ReduceInto(source, result);
+  return result;
+}
+
+RowImageBuffer ResizePicture(const RowImage& source, int width, int height) {
+  const TSize size = ResizedSize(source, width, height);
+  RowImageBuffer result(size.cx, size.cy, RowImageBuffer::Unset{});
+  ResizeInto(source, width, height, result);
+  return result;
 }
 
 namespace {
@@ -293,24 +340,28 @@ inline float MapCoord(int centre, double along, double across) { return float(ce
 
 }  // namespace
 
-RowImageBuffer RotateAnyAngle(const RowImage& source, double angle) {
+namespace {
+
+// A free turn: the result's size and where its pixels come from.
+struct TurnPlan {
+  int W = 0, H = 0, PW = 0, PH = 0;
+  int Left = 0, Top = 0, Width = 0, Height = 0;
+  int Cx = 0, Cy = 0;
+  double Cs = 0, Sn = 0;
+};
+
+TurnPlan PlanTurn(const RowImage& source, double angle) {
   RequirePicture(source);
   if (!std::isfinite(angle))
     throw EInvalidGraphicOperation("Invalid rotation angle");
+  TurnPlan t;
   const int W = source.Width, H = source.Height;
-  const int PW = W + 6, PH = H + 6;
-  if (std::int64_t(PW) * PH * 3 > MaxRowImageBytes)
+  t.W = W, t.H = H, t.PW = W + 6, t.PH = H + 6;
+  if (std::int64_t(t.PW) * t.PH * 3 > MaxRowImageBytes)
     throw EOutOfMemory("Picture too large");
-  // White margin of three pixels so the turned edges fade into white.
-  // Sixteen spare bytes: the four pixels of a row are read in one 16-byte load.
-  std::vector<Byte> padded(std::size_t(PW) * PH * 3 + 16, 255);
-  const std::ptrdiff_t pstride = std::ptrdiff_t(PW) * 3;
-  for (int y = 0; y < H; ++y)
-    std::memcpy(&padded[std::size_t((y + 3) * pstride + 9)], source.Row(y), std::size_t(W) * 3);
-
   double theta = angle * std::numbers::pi / 180;
   double cs = std::cos(theta), sn = std::sin(theta);
-  int cx = W / 2, cy = H / 2;
+  const int cx = W / 2, cy = H / 2;
   float minX = 0, maxX = 0, minY = 0, maxY = 0;
   const int cornersX[4] = {0, W - 1, 0, W - 1}, cornersY[4] = {0, 0, H - 1, H - 1};
   for (int i = 0; i < 4; ++i) {
@@ -321,16 +372,39 @@ RowImageBuffer RotateAnyAngle(const RowImage& source, double angle) {
     if (i == 0 || py < minY) minY = py;
     if (i == 0 || py > maxY) maxY = py;
   }
-  int left = int(std::floor(minX)), right = int(std::ceil(maxX));
-  int top = int(std::floor(minY)), bottom = int(std::ceil(maxY));
-  RowImageBuffer result(right - left + 1, bottom - top + 1);
-  const int RW = result.Width(), RH = result.Height();
-
-  cx -= left;
-  cy -= top;
+  t.Left = int(std::floor(minX));
+  t.Top = int(std::floor(minY));
+  t.Width = int(std::ceil(maxX)) - t.Left + 1;
+  t.Height = int(std::ceil(maxY)) - t.Top + 1;
+  t.Cx = cx - t.Left;
+  t.Cy = cy - t.Top;
   theta = -theta;
-  cs = std::cos(theta);
-  sn = std::sin(theta);
+  t.Cs = std::cos(theta);
+  t.Sn = std::sin(theta);
+  return t;
+}
+
+void TurnInto(const RowImage& source, const TurnPlan& plan, const RowImage& result) {
+  const int W = plan.W, H = plan.H, PW = plan.PW, PH = plan.PH;
+  const int left = plan.Left, top = plan.Top, cx = plan.Cx, cy = plan.Cy;
+  const double cs = plan.Cs, sn = plan.Sn;
+  // White margin of three pixels so the turned edges fade into white.
+  // Sixteen spare bytes: the four pixels of a row are read in one 16-byte load.
+  const std::ptrdiff_t pstride = std::ptrdiff_t(PW) * 3;
+  std::unique_ptr<Byte[]> paddedBytes(new Byte[std::size_t(PW) * PH * 3 + 16]);
+  Byte* const padded = paddedBytes.get();
+  std::memset(padded, 255, std::size_t(3 * pstride));
+  std::memset(padded + (PH - 3) * pstride, 255, std::size_t(3 * pstride) + 16);
+  ParallelRows(H, [&](int begin, int end) {
+    for (int y = begin; y < end; ++y) {
+      Byte* row = padded + (y + 3) * pstride;
+      std::memset(row, 255, 9);
+      std::memcpy(row + 9, source.Row(y), std::size_t(W) * 3);
+      std::memset(row + 9 + std::ptrdiff_t(W) * 3, 255, 9);
+    }
+  });
+
+  const int RW = result.Width, RH = result.Height;
   // The products with x depend on the column only, those with y on the row only.
   std::vector<double> xcos(static_cast<std::size_t>(RW)), xsin(static_cast<std::size_t>(RW));
   for (int x = 0; x < RW; ++x) {
@@ -339,6 +413,7 @@ RowImageBuffer RotateAnyAngle(const RowImage& source, double angle) {
   }
   const auto& table = BicubicTable();
   const float maxPX = float(W + 5), maxPY = float(H + 5);
+  ParallelRows(RH, [&](int begin, int end) {
 #if defined(__SSE2__)
   // Pixels whose sixteen taps need no clamping wait here and go four at a
   // time, so that their independent sums overlap.
@@ -390,14 +465,16 @@ RowImageBuffer RotateAnyAngle(const RowImage& source, double angle) {
     StorePixel(s3, p3.Out);
   };
 #endif
-  for (int y = 0; y < RH; ++y) {
+  for (int y = begin; y < end; ++y) {
     double ysin = double(y - cy) * sn, ycos = double(y - cy) * cs;
     Byte* out = result.Row(y);
     for (int x = 0; x < RW; ++x, out += 3) {
       float px = float(MapCoord(cx, xcos[std::size_t(x)], ysin) + float(left + 3));
       float py = float(MapCoord(cy, xsin[std::size_t(x)], -ycos) + float(top + 3));
-      if (!(px >= 0 && px <= maxPX && py >= 0 && py <= maxPY))
-        continue;  // stays white
+      if (!(px >= 0 && px <= maxPX && py >= 0 && py <= maxPY)) {
+        out[0] = out[1] = out[2] = 255;  // a corner outside the picture
+        continue;
+      }
       int ix = int(px), iy = int(py);
       // px - ix is exact in single and times 100 exact in double.
 #if defined(__SSE2__)
@@ -407,7 +484,7 @@ RowImageBuffer RotateAnyAngle(const RowImage& source, double angle) {
 #endif
 #if defined(__SSE2__)
       if (ix >= 1 && ix <= PW - 3 && iy >= 1 && iy <= PH - 3) {
-        pending[waiting++] = Pending{&padded[std::size_t((iy - 1) * pstride + (ix - 1) * 3)],
+        pending[waiting++] = Pending{padded + (iy - 1) * pstride + (ix - 1) * 3,
                                      _mm_loadu_ps(table[std::size_t(rowY)].data()),
                                      _mm_loadu_ps(table[std::size_t(rowX)].data()), out};
         if (waiting == 4) {
@@ -420,7 +497,7 @@ RowImageBuffer RotateAnyAngle(const RowImage& source, double angle) {
       const Byte* r[4];
       int c[4];
       for (int i = 0; i < 4; ++i) {
-        r[i] = &padded[std::size_t(Clamp(iy - 1 + i, 0, PH - 1) * pstride)];
+        r[i] = padded + Clamp(iy - 1 + i, 0, PH - 1) * pstride;
         c[i] = Clamp(ix - 1 + i, 0, PW - 1) * 3;
       }
       Sample16(r, c, table[std::size_t(rowY)], table[std::size_t(rowX)], out);
@@ -431,6 +508,15 @@ RowImageBuffer RotateAnyAngle(const RowImage& source, double angle) {
     waiting = 0;
 #endif
   }
+  });
+}
+
+}  // namespace
+
+RowImageBuffer RotateAnyAngle(const RowImage& source, double angle) {
+  const TurnPlan plan = PlanTurn(source, angle);
+  RowImageBuffer result(plan.Width, plan.Height, RowImageBuffer::Unset{});
+  TurnInto(source, plan, result);
   return result;
 }
 
@@ -438,14 +524,14 @@ namespace {
 
 constexpr int kTile = 32;
 
-// result(x', y') = source(SrcX(x', y'), SrcY(x', y')), walked in tiles so that
-// both pictures stay in cache.
+// result(x', y') = source(SrcX(x', y'), SrcY(x', y')) for result rows
+// [y0, y1), walked in tiles so that both pictures stay in cache.
 template <typename Map>
-void RemapTiled(const RowImage& source, const RowImage& result, Map map) {
-  const int RW = result.Width, RH = result.Height;
-  for (int ty = 0; ty < RH; ty += kTile)
+void RemapTiled(const RowImage& source, const RowImage& result, Map map, int y0, int y1) {
+  const int RW = result.Width;
+  for (int ty = y0; ty < y1; ty += kTile)
     for (int tx = 0; tx < RW; tx += kTile) {
-      int ey = std::min(ty + kTile, RH), ex = std::min(tx + kTile, RW);
+      int ey = std::min(ty + kTile, y1), ex = std::min(tx + kTile, RW);
       for (int y = ty; y < ey; ++y) {
         Byte* out = result.Row(y) + tx * 3;
         for (int x = tx; x < ex; ++x, out += 3) {
@@ -468,8 +554,8 @@ void RemapTiled(const RowImage& source, const RowImage& result, Map map) {
 // (or, for the last column, the word starts one byte early and is shifted),
 // and the fourth byte written is overwritten by the next pixel, except at the
 // end of a row, where three bytes are written.
-void QuarterTurn(const RowImage& source, const RowImage& result, bool clockwise) {
-  const int W = source.Width, H = source.Height, RW = result.Width, RH = result.Height;
+void QuarterTurn(const RowImage& source, const RowImage& result, bool clockwise, int ry0, int ry1) {
+  const int W = source.Width, H = source.Height, RW = result.Width;
   constexpr int kStrip = 16, kBand = 128;
   const std::ptrdiff_t step = clockwise ? -source.Stride : source.Stride;
   // From a strip's first column to the line the next strip starts on.
@@ -477,8 +563,8 @@ void QuarterTurn(const RowImage& source, const RowImage& result, bool clockwise)
   for (int x0 = 0; x0 < RW; x0 += kBand) {
     const int x1 = std::min(x0 + kBand, RW - 1);  // the last pixel of a row is written apart
     const Byte* band = source.Row(clockwise ? H - 1 - x0 : x0);
-    for (int y0 = 0; y0 < RH; y0 += kStrip) {
-      const int n = std::min(kStrip, RH - y0);
+    for (int y0 = ry0; y0 < ry1; y0 += kStrip) {
+      const int n = std::min(kStrip, ry1 - y0);
       for (int k = 0; k < n; ++k) {
         const int col = clockwise ? y0 + k : W - 1 - y0 - k;
         const unsigned shift = col < W - 1 ? 0 : 8;
@@ -518,26 +604,32 @@ void QuarterTurn(const RowImage& source, const RowImage& result, bool clockwise)
 }
 
 // The turns write into a result of the right size: a new buffer, or a new
-// bitmap's own rows, which saves the bitmap entry points a copy.
+// bitmap's own rows, which saves the bitmap entry points a copy. Each band of
+// result rows is turned on its own.
 void Rotate90Into(const RowImage& source, const RowImage& result) {
   const int H = source.Height;
-  if (source.Width >= 2 && std::endian::native == std::endian::little)
-    QuarterTurn(source, result, true);
-  else
-    RemapTiled(source, result, [H](int x, int y) { return std::pair{y, H - 1 - x}; });
+  ParallelRows(result.Height, [&](int begin, int end) {
+    if (source.Width >= 2 && std::endian::native == std::endian::little)
+      QuarterTurn(source, result, true, begin, end);
+    else
+      RemapTiled(source, result, [H](int x, int y) { return std::pair{y, H - 1 - x}; }, begin, end);
+  });
 }
 
 void Rotate270Into(const RowImage& source, const RowImage& result) {
   const int W = source.Width;
-  if (source.Width >= 2 && std::endian::native == std::endian::little)
-    QuarterTurn(source, result, false);
-  else
-    RemapTiled(source, result, [W](int x, int y) { return std::pair{W - 1 - y, x}; });
+  ParallelRows(result.Height, [&](int begin, int end) {
+    if (source.Width >= 2 && std::endian::native == std::endian::little)
+      QuarterTurn(source, result, false, begin, end);
+    else
+      RemapTiled(source, result, [W](int x, int y) { return std::pair{W - 1 - y, x}; }, begin, end);
+  });
 }
 
 void Rotate180Into(const RowImage& source, const RowImage& result) {
   const int W = source.Width, H = source.Height;
-  for (int y = 0; y < H; ++y) {
+  ParallelRows(H, [&](int begin, int end) {
+  for (int y = begin; y < end; ++y) {
     const Byte* in = source.Row(H - 1 - y) + (W - 1) * 3;
     Byte* out = result.Row(y);
     for (int x = 0; x < W; ++x, out += 3, in -= 3) {
@@ -546,27 +638,28 @@ void Rotate180Into(const RowImage& source, const RowImage& result) {
       out[2] = in[2];
     }
   }
+  });
 }
 
 }  // namespace
 
 RowImageBuffer Rotate90(const RowImage& source) {
   RequirePicture(source);
-  RowImageBuffer result(source.Height, source.Width);
+  RowImageBuffer result(source.Height, source.Width, RowImageBuffer::Unset{});
   Rotate90Into(source, result);
   return result;
 }
 
 RowImageBuffer Rotate270(const RowImage& source) {
   RequirePicture(source);
-  RowImageBuffer result(source.Height, source.Width);
+  RowImageBuffer result(source.Height, source.Width, RowImageBuffer::Unset{});
   Rotate270Into(source, result);
   return result;
 }
 
 RowImageBuffer Rotate180(const RowImage& source) {
   RequirePicture(source);
-  RowImageBuffer result(source.Width, source.Height);
+  RowImageBuffer result(source.Width, source.Height, RowImageBuffer::Unset{});
   Rotate180Into(source, result);
   return result;
 }
@@ -596,26 +689,43 @@ TRect CropBlockToImage(int left, int top, int right, int bottom, double zoom, in
 }
 
 RowImageBuffer CopyBlock(const RowImage& source, const TRect& block) {
-  RowImageBuffer result(block.Width(), block.Height());
-  for (int y = 0; y < block.Height(); ++y)
-    std::memcpy(result.Row(y), source.Row(block.Top + y) + block.Left * 3, std::size_t(block.Width()) * 3);
+  RowImageBuffer result(block.Width(), block.Height(), RowImageBuffer::Unset{});
+  CopyInto(RowImage{block.Width(), block.Height(), source.Row(block.Top) + block.Left * 3, source.Stride}, result);
   return result;
 }
 
+std::unique_ptr<TBitmap> CopyBlock(TBitmap* source, const TRect& block) {
+  const RowImage rows = BitmapRows(source);
+  return BitmapWrittenBy(block.Width(), block.Height(), [&](const RowImage& result) {
+    CopyInto(RowImage{block.Width(), block.Height(), rows.Row(block.Top) + block.Left * 3, rows.Stride}, result);
+  });
+}
+
 std::unique_ptr<TBitmap> EnlargeBicubic(TBitmap* source, int width, int height) {
-  return BitmapFromRows(EnlargeBicubic(BitmapRows(source), width, height));
+  const RowImage rows = BitmapRows(source);
+  RequirePicture(rows);
+  return BitmapWrittenBy(std::max(width, 2), std::max(height, 2),
+                         [&](const RowImage& result) { EnlargeInto(rows, result); });
 }
 
 std::unique_ptr<TBitmap> ReduceAverage(TBitmap* source, int width, int height) {
-  return BitmapFromRows(ReduceAverage(BitmapRows(source), width, height));
+  const RowImage rows = BitmapRows(source);
+  RequirePicture(rows);
+  return BitmapWrittenBy(std::max(width, 2), std::max(height, 2),
+                         [&](const RowImage& result) { ReduceInto(rows, result); });
 }
 
 std::unique_ptr<TBitmap> ResizePicture(TBitmap* source, int width, int height) {
-  return BitmapFromRows(ResizePicture(BitmapRows(source), width, height));
+  const RowImage rows = BitmapRows(source);
+  const TSize size = ResizedSize(rows, width, height);
+  return BitmapWrittenBy(size.cx, size.cy,
+                         [&](const RowImage& result) { ResizeInto(rows, width, height, result); });
 }
 
 std::unique_ptr<TBitmap> RotateAnyAngle(TBitmap* source, double angle) {
-  return BitmapFromRows(RotateAnyAngle(BitmapRows(source), angle));
+  const RowImage rows = BitmapRows(source);
+  const TurnPlan plan = PlanTurn(rows, angle);
+  return BitmapWrittenBy(plan.Width, plan.Height, [&](const RowImage& result) { TurnInto(rows, plan, result); });
 }
 
 namespace {

@@ -36,6 +36,7 @@ TRect CropBlockToImage(int left, int top, int right, int bottom, double zoom, in
 
 // A plain copy of a block of the picture (the block must lie inside it).
 RowImageBuffer CopyBlock(const RowImage& source, const TRect& block);
+std::unique_ptr<TBitmap> CopyBlock(TBitmap* source, const TRect& block);
 
 // The same routines on framework bitmaps (see BitmapRows.h): the source is
 // converted to 24 bits in place and left alive; the result is a new 24-bit

@@ -3,6 +3,7 @@
 // top-down through a signed stride); RowImageBuffer owns its rows. Row(0) is
 // always the top row on the screen.
 #pragma once
+#include <array>
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
@@ -11,6 +12,7 @@
 #include <memory>
 
 #include "platform/rtl/Exceptions.h"
+#include "platform/rtl/ParallelRows.h"
 #include "platform/rtl/Types.h"
 
 struct RowImage {
@@ -60,9 +62,11 @@ class RowImageBuffer {
   }
   // A copy of any view's pixels.
   static RowImageBuffer CopyOf(const RowImage& source) {
-    RowImageBuffer copy(source.Width, source.Height);
-    for (int y = 0; y < source.Height; ++y)
-      std::memcpy(copy.Row(y), source.Row(y), std::size_t(source.Width) * 3);
+    RowImageBuffer copy(source.Width, source.Height, Unset{});
+    ParallelRows(source.Height, [&](int begin, int end) {
+      for (int y = begin; y < end; ++y)
+        std::memcpy(copy.Row(y), source.Row(y), std::size_t(source.Width) * 3);
+    });
     return copy;
   }
 
@@ -91,8 +95,45 @@ inline int RoundEven(double v) { return int(std::lrint(v)); }
 
 inline Byte ClampByte(int v) { return Byte(v < 0 ? 0 : v > 255 ? 255 : v); }
 
-// Told after each row of a long pass: rows done so far and rows in all.
+// Told as a long pass goes: rows done so far and rows in all.
 using RowProgress = std::function<void(int done, int total)>;
+
+// Runs body(begin, end) over rows [0, rows) through ParallelRows. With a
+// progress the rows go in pieces of a 64th of the pass (every row of a pass
+// of 64 rows or fewer), each piece split among the threads, and the progress
+// hears on the calling thread after each piece, since it may paint.
+inline void PictureRows(int rows, const std::function<void(int begin, int end)>& body,
+                        const RowProgress& progress = {}) {
+  if (!progress) {
+    ParallelRows(rows, body);
+    return;
+  }
+  constexpr int kPieces = 64;
+  const int piece = (rows + kPieces - 1) / kPieces;
+  for (int begin = 0; begin < rows; begin += piece) {
+    const int end = rows - begin > piece ? begin + piece : rows;
+    ParallelRows(end - begin, [&](int a, int b) { body(begin + a, begin + b); });
+    progress(end, rows);
+  }
+}
+
+// Replaces each byte of every pixel through its channel's table (blue,
+// green, red), in place.
+inline void MapChannels(const RowImage& picture, const std::array<Byte, 256> (&tables)[3]) {
+  PictureRows(picture.Height, [&](int begin, int end) {
+    // The band's own copy: stores through the rows could alias the caller's
+    // tables, which would keep every look-up waiting on the store before it.
+    const std::array<Byte, 256> maps[3] = {tables[0], tables[1], tables[2]};
+    for (int y = begin; y < end; ++y) {
+      Byte* p = picture.Row(y);
+      for (int x = 0; x < picture.Width; ++x, p += 3) {
+        p[0] = maps[0][p[0]];
+        p[1] = maps[1][p[1]];
+        p[2] = maps[2][p[2]];
+      }
+    }
+  });
+}
 
 // Blue, green, red of one pixel.
 struct BGR {

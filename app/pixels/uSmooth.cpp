@@ -4,9 +4,14 @@
 #include <array>
 #include <cstdint>
 #include <cstdlib>
+#include <memory>
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
+#endif
+#if defined(__x86_64__)
+#include <immintrin.h>
+#define LUMIQA_SMOOTH_AVX2 1
 #endif
 
 namespace {
@@ -115,6 +120,92 @@ void SmoothEight(const Byte* pb, const Byte* pg, const Byte* pr, const std::ptrd
 }
 #endif
 
+#if defined(LUMIQA_SMOOTH_AVX2)
+// SmoothEight's operations on sixteen pixels in 256-bit vectors, where the
+// processor has them: the same integer sums per pixel and the same single
+// division, so the same bytes. Each 128-bit half works as SmoothEight does on
+// pixels 0..7 and 8..15; the 16-bit unpacks split a half into pixels 0..3 and
+// 4..7 of it, and the final pack puts the pixels back in order.
+#define LUMIQA_AVX2 __attribute__((target("avx2"), always_inline)) inline
+
+LUMIQA_AVX2 __m128i Load16(const Byte* p) { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p)); }
+
+// Bytes of a and b side by side: pixel i's pair at bytes 2i, 2i + 1.
+LUMIQA_AVX2 __m256i Pairs(__m128i a, __m128i b) {
+  return _mm256_set_m128i(_mm_unpackhi_epi8(a, b), _mm_unpacklo_epi8(a, b));
+}
+
+LUMIQA_AVX2 __m256i AbsDiff(__m256i a, __m256i b) {
+  return _mm256_or_si256(_mm256_subs_epu8(a, b), _mm256_subs_epu8(b, a));
+}
+
+// The centre's own share as 32-bit sums, grouped as the sums of the samples:
+// lo pixels 0..3 and 8..11, hi pixels 4..7 and 12..15.
+LUMIQA_AVX2 void CentreShare(__m128i c, __m256i& lo, __m256i& hi) {
+  const __m256i v = _mm256_mullo_epi16(_mm256_cvtepu8_epi16(c), _mm256_set1_epi16(kCentreWeight));
+  const __m256i grouped = _mm256_permute4x64_epi64(v, 0xD8);  // 0..3, 8..11 | 4..7, 12..15
+  lo = _mm256_cvtepu16_epi32(_mm256_castsi256_si128(grouped));
+  hi = _mm256_cvtepu16_epi32(_mm256_extracti128_si256(grouped, 1));
+}
+
+// The truncated single quotient is the integer division, as in SmoothEight.
+LUMIQA_AVX2 __m256i Quotient16(__m256i s0, __m256i s1, __m256 total0, __m256 total1) {
+  const __m256i q0 = _mm256_cvttps_epi32(_mm256_div_ps(_mm256_cvtepi32_ps(s0), total0));
+  const __m256i q1 = _mm256_cvttps_epi32(_mm256_div_ps(_mm256_cvtepi32_ps(s1), total1));
+  return _mm256_packs_epi32(q0, q1);  // pixels 0..7 | 8..15
+}
+
+__attribute__((target("avx2"))) void SmoothSixteen(const Byte* pb, const Byte* pg, const Byte* pr,
+                                                   const std::ptrdiff_t* offsets, std::size_t count, Byte* out) {
+  const __m256i zero = _mm256_setzero_si256();
+  const __m256i c20 = _mm256_set1_epi8(20), c40 = _mm256_set1_epi8(40), c51 = _mm256_set1_epi16(51);
+  const __m128i cb = Load16(pb), cg = Load16(pg), cr = Load16(pr);
+  const __m256i cb2 = Pairs(cb, cb), cg2 = Pairs(cg, cg), cr2 = Pairs(cr, cr);
+  __m256i sb0, sb1, sg0, sg1, sr0, sr1;
+  CentreShare(cb, sb0, sb1);
+  CentreShare(cg, sg0, sg1);
+  CentreShare(cr, sr0, sr1);
+  __m256i t0 = zero, t1 = zero;
+  for (std::size_t i = 0; i + 1 < count; i += 2) {
+    const std::ptrdiff_t oa = offsets[i], ob = offsets[i + 1];
+    const __m256i qb = Pairs(Load16(pb + oa), Load16(pb + ob));
+    const __m256i qg = Pairs(Load16(pg + oa), Load16(pg + ob));
+    const __m256i qr = Pairs(Load16(pr + oa), Load16(pr + ob));
+    const __m256i d = _mm256_max_epu8(AbsDiff(qb, cb2), _mm256_max_epu8(AbsDiff(qg, cg2), AbsDiff(qr, cr2)));
+    const __m256i t = _mm256_subs_epu8(c40, _mm256_subs_epu8(d, c20));
+    const __m256i w0 = _mm256_srli_epi16(_mm256_mullo_epi16(_mm256_unpacklo_epi8(t, zero), c51), 3);
+    const __m256i w1 = _mm256_srli_epi16(_mm256_mullo_epi16(_mm256_unpackhi_epi8(t, zero), c51), 3);
+    t0 = _mm256_add_epi16(t0, w0);
+    t1 = _mm256_add_epi16(t1, w1);
+    sb0 = _mm256_add_epi32(sb0, _mm256_madd_epi16(w0, _mm256_unpacklo_epi8(qb, zero)));
+    sb1 = _mm256_add_epi32(sb1, _mm256_madd_epi16(w1, _mm256_unpackhi_epi8(qb, zero)));
+    sg0 = _mm256_add_epi32(sg0, _mm256_madd_epi16(w0, _mm256_unpacklo_epi8(qg, zero)));
+    sg1 = _mm256_add_epi32(sg1, _mm256_madd_epi16(w1, _mm256_unpackhi_epi8(qg, zero)));
+    sr0 = _mm256_add_epi32(sr0, _mm256_madd_epi16(w0, _mm256_unpacklo_epi8(qr, zero)));
+    sr1 = _mm256_add_epi32(sr1, _mm256_madd_epi16(w1, _mm256_unpackhi_epi8(qr, zero)));
+  }
+  const __m256i ones = _mm256_set1_epi16(1), own = _mm256_set1_epi32(kCentreWeight);
+  const __m256 total0 = _mm256_cvtepi32_ps(_mm256_add_epi32(_mm256_madd_epi16(t0, ones), own));
+  const __m256 total1 = _mm256_cvtepi32_ps(_mm256_add_epi32(_mm256_madd_epi16(t1, ones), own));
+  alignas(32) std::uint16_t b[16], g[16], r[16];
+  _mm256_store_si256(reinterpret_cast<__m256i*>(b), Quotient16(sb0, sb1, total0, total1));
+  _mm256_store_si256(reinterpret_cast<__m256i*>(g), Quotient16(sg0, sg1, total0, total1));
+  _mm256_store_si256(reinterpret_cast<__m256i*>(r), Quotient16(sr0, sr1, total0, total1));
+  for (int i = 0; i < 16; ++i, out += 3) {
+    out[0] = Byte(b[i]);
+    out[1] = Byte(g[i]);
+    out[2] = Byte(r[i]);
+  }
+}
+
+#undef LUMIQA_AVX2
+
+bool HasAvx2() {
+  static const bool avx2 = __builtin_cpu_supports("avx2");
+  return avx2;
+}
+#endif
+
 }  // namespace
 
 int SmoothDifferenceWeight(int d) {
@@ -142,13 +233,15 @@ std::vector<int> SmoothOffsets(int n) {
   return offsets;
 }
 
-RowImageBuffer SmoothPicture(const RowImage& source, int radius, const RowProgress& progress) {
-  RequirePicture(source);
+namespace {
+
+// The smoothing into a result of the source's size: a new buffer or a new
+// bitmap's own rows. Rows are smoothed in bands, each from the source alone.
+void SmoothInto(const RowImage& source, int radius, const RowProgress& progress, const RowImage& result) {
   const int W = source.Width, H = source.Height;
   // Beyond the picture's larger side a radius changes nothing (every pixel's
   // reach stops at the edges), and clamping keeps 2r within int.
   const int r = std::min(radius == 0 ? 5 : std::max(radius, 0), std::max(W, H));
-  RowImageBuffer result(W, H);
   const int* weight = WeightTable().data();
   const std::ptrdiff_t stride = source.Stride;
   // Byte steps of one offset along the rows, the columns, the diagonal and the anti-diagonal.
@@ -167,17 +260,21 @@ RowImageBuffer SmoothPicture(const RowImage& source, int radius, const RowProgre
   const bool interior = false;
 #endif
   const std::size_t N = std::size_t(W) * std::size_t(H);
-  std::vector<Byte> planes[3];
-  if (interior)
-    for (int c = 0; c < 3; ++c) {
-      planes[c].resize(N);
-      for (int y = 0; y < H; ++y) {
-        const Byte* in = source.Row(y) + c;
-        Byte* out = &planes[c][std::size_t(y) * W];
-        for (int x = 0; x < W; ++x)
-          out[x] = in[x * 3];
+  std::unique_ptr<Byte[]> planes[3];
+  if (interior) {
+    for (auto& plane : planes)
+      plane.reset(new Byte[N]);
+    ParallelRows(H, [&](int begin, int end) {
+      for (int y = begin; y < end; ++y) {
+        const Byte* in = source.Row(y);
+        Byte* b = &planes[0][std::size_t(y) * W];
+        Byte* g = &planes[1][std::size_t(y) * W];
+        Byte* rr = &planes[2][std::size_t(y) * W];
+        for (int x = 0; x < W; ++x, in += 3)
+          b[x] = in[0], g[x] = in[1], rr[x] = in[2];
       }
-    }
+    });
+  }
   std::vector<std::ptrdiff_t> planeOffsets;
   if (interior) {
     const std::ptrdiff_t planeSteps[4] = {1, W, std::ptrdiff_t(W) + 1, -std::ptrdiff_t(W) + 1};
@@ -186,14 +283,27 @@ RowImageBuffer SmoothPicture(const RowImage& source, int radius, const RowProgre
         planeOffsets.push_back(k * step);
   }
 
+#if defined(LUMIQA_SMOOTH_AVX2)
+  const bool avx2 = HasAvx2();
+#endif
+  PictureRows(H, [&](int begin, int end) {
   std::vector<std::ptrdiff_t> edge;
   edge.reserve(40);
-  for (int y = 0; y < H; ++y) {
+  for (int y = begin; y < end; ++y) {
     const Byte* in = source.Row(y);
     Byte* out = result.Row(y);
     const int nv = std::min({r, y, H - 1 - y});
     const bool inner = interior && nv == r;
     for (int x = 0; x < W; ++x) {
+#if defined(LUMIQA_SMOOTH_AVX2)
+      if (inner && avx2 && x >= r && x + 16 <= W - r) {
+        const std::size_t at = std::size_t(y) * W + std::size_t(x);
+        SmoothSixteen(&planes[0][at], &planes[1][at], &planes[2][at], planeOffsets.data(), planeOffsets.size(),
+                      out + x * 3);
+        x += 15;
+        continue;
+      }
+#endif
 #if defined(__SSE2__)
       if (inner && x >= r && x + 8 <= W - r) {
         const std::size_t at = std::size_t(y) * W + std::size_t(x);
@@ -212,9 +322,17 @@ RowImageBuffer SmoothPicture(const RowImage& source, int radius, const RowProgre
           edge.push_back(k * steps[d]);
       SmoothPixel(in + x * 3, edge.data(), edge.size(), weight, out + x * 3);
     }
-    if (progress)
-      progress(y + 1, H);
   }
+  }, progress);
+}
+
+}  // namespace
+
+RowImageBuffer SmoothPicture(const RowImage& source, int radius, const RowProgress& progress) {
+  RequirePicture(source);
+  // Every pixel is written.
+  RowImageBuffer result(source.Width, source.Height, RowImageBuffer::Unset{});
+  SmoothInto(source, radius, progress, result);
   return result;
 }
 
@@ -318,20 +436,24 @@ void BlendInto(const RowImage& source, const RowImage& smoothed, int fine, const
 #if defined(__SSE2__)
   const BlendSixteen sixteen(fine, mid, rough);
 #endif
-  for (int y = 0; y < H; ++y) {
-    const Byte* s = source.Row(y);
-    const Byte* t = smoothed.Row(y);
-    Byte* out = result.Row(y);
-    int x = 0;
+  PictureRows(H, [&, fine, mid, rough, W](int begin, int end) {
 #if defined(__SSE2__)
-    for (; x + 16 <= W; x += 16)
-      sixteen(s + x * 3, t + x * 3, out + x * 3);
+    // A copy of its own, so stores through the rows cannot alias its constants.
+    const BlendSixteen blend = sixteen;
 #endif
-    for (; x < W; ++x)
-      BlendPixel(s + x * 3, t + x * 3, out + x * 3, fine, mid, rough);
-    if (progress)
-      progress(y + 1, H);
-  }
+    for (int y = begin; y < end; ++y) {
+      const Byte* s = source.Row(y);
+      const Byte* t = smoothed.Row(y);
+      Byte* out = result.Row(y);
+      int x = 0;
+#if defined(__SSE2__)
+      for (; x + 16 <= W; x += 16)
+        blend(s + x * 3, t + x * 3, out + x * 3);
+#endif
+      for (; x < W; ++x)
+        BlendPixel(s + x * 3, t + x * 3, out + x * 3, fine, mid, rough);
+    }
+  }, progress);
 }
 
 }  // namespace
@@ -346,14 +468,16 @@ RowImageBuffer BlendByDifference(const RowImage& source, const RowImage& smoothe
 }
 
 std::unique_ptr<TBitmap> SmoothPicture(TBitmap* source, int radius, const RowProgress& progress) {
-  return BitmapFromRows(SmoothPicture(BitmapRows(source), radius, progress));
+  const RowImage rows = BitmapRows(source);
+  RequirePicture(rows);
+  return BitmapWrittenBy(rows.Width, rows.Height,
+                         [&](const RowImage& result) { SmoothInto(rows, radius, progress, result); });
 }
 
 std::unique_ptr<TBitmap> BlendByDifference(TBitmap* source, TBitmap* smoothed, int fine, const RowProgress& progress,
                                            int rough, int mid) {
   const RowImage s = BitmapRows(source), t = BitmapRows(smoothed);
   RequireSameSize(s, t);
-  auto result = std::make_unique<TBitmap>(s.Width, s.Height, pf24bit);
-  BlendInto(s, t, fine, progress, rough, mid, BitmapRows(result.get()));
-  return result;
+  return BitmapWrittenBy(s.Width, s.Height,
+                         [&](const RowImage& result) { BlendInto(s, t, fine, progress, rough, mid, result); });
 }

@@ -15,7 +15,8 @@ std::vector<int> SmoothOffsets(int n);
 int SmoothDifferenceWeight(int d);
 
 // Averages each pixel with similar neighbours along the rows, columns and both
-// diagonals; radius 0 means 5. `progress` (may be empty) hears of every row.
+// diagonals; radius 0 means 5. `progress` (may be empty) hears on the calling
+// thread as rows are done (see PictureRows).
 RowImageBuffer SmoothPicture(const RowImage& source, int radius, const RowProgress& progress = {});
 
 // Per pixel, moves from `source` towards `smoothed` by fine, mid or rough

@@ -8,6 +8,10 @@
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
+#if defined(__x86_64__)
+#include <immintrin.h>
+#define LUMIQA_ERASE_AVX2 1
+#endif
 
 namespace {
 
@@ -26,6 +30,57 @@ struct RingPixel {
   int Y, X;
   float C[3];
 };
+
+// The ring as the disc pixels read it: positions, colours in double, and the
+// weights by squared distance (empty beyond kMaxTableRadius).
+struct RingColumns {
+  std::size_t N = 0;
+  const int* Y = nullptr;
+  const int* X = nullptr;
+  const double* Colour[3] = {};
+  const std::vector<float>* Table = nullptr;
+
+  float WeightAt(std::int64_t s) const { return Table->empty() ? InverseSquareWeight(s) : (*Table)[std::size_t(s)]; }
+};
+
+#if defined(LUMIQA_ERASE_AVX2)
+// Four neighbouring disc pixels at once, one per lane of 256-bit vectors,
+// where the processor has them: each lane does the very operations of one
+// pixel alone (single weights and total, double terms added to single sums),
+// so each result is that pixel's. `scratch` holds 4 N doubles.
+__attribute__((target("avx2"))) void EraseFour(Byte* p, int y, int x, const RingColumns& ring, double* scratch) {
+  float total[4] = {0, 0, 0, 0};
+  for (std::size_t i = 0; i < ring.N; ++i) {
+    const std::int64_t ey = ring.Y[i] - y, ex = ring.X[i] - x;
+    for (int k = 0; k < 4; ++k) {
+      const float w = ring.WeightAt(ey * ey + (ex - k) * (ex - k));
+      scratch[4 * i + std::size_t(k)] = w;
+      total[k] += w;
+    }
+  }
+  const __m256d dtotal = _mm256_setr_pd(total[0], total[1], total[2], total[3]);
+  __m256d sum[3] = {_mm256_setzero_pd(), _mm256_setzero_pd(), _mm256_setzero_pd()};
+  for (std::size_t i = 0; i < ring.N; ++i) {
+    const __m256d w = _mm256_loadu_pd(&scratch[4 * i]);
+    for (int c = 0; c < 3; ++c) {
+      // Rounding the double sum to single and back is float(...) in each lane.
+      const __m256d term = _mm256_div_pd(_mm256_mul_pd(_mm256_set1_pd(ring.Colour[c][i]), w), dtotal);
+      sum[c] = _mm256_cvtps_pd(_mm256_cvtpd_ps(_mm256_add_pd(sum[c], term)));
+    }
+  }
+  alignas(16) float f[3][4];
+  for (int c = 0; c < 3; ++c)
+    _mm_store_ps(f[c], _mm256_cvtpd_ps(sum[c]));
+  for (int lane = 0; lane < 4; ++lane)
+    for (int c = 0; c < 3; ++c)
+      p[lane * 3 + c] = ClampByte(int(std::lrint(f[c][lane])));
+}
+
+bool HasAvx2() {
+  static const bool avx2 = __builtin_cpu_supports("avx2");
+  return avx2;
+}
+#endif
 
 }  // namespace
 
@@ -87,12 +142,12 @@ bool EraseDiscPixels(const RowImage& image, const EraseDisc& disc) {
     for (int c = 0; c < 3; ++c)
       colour[c][i] = double(ring[i].C[c]);
   }
-  auto weightAt = [&](std::int64_t s) { return table.empty() ? InverseSquareWeight(s) : table[std::size_t(s)]; };
+  const RingColumns columns{n, ringY.data(), ringX.data(), {colour[0].data(), colour[1].data(), colour[2].data()}, &table};
+  auto weightAt = [&](std::int64_t s) { return columns.WeightAt(s); };
 
   // One disc pixel: weights and their total in single precision, then each
   // term c w / total formed in double and added to single sums.
-  std::vector<double> weights(n);
-  auto one = [&](Byte* p, int y, int x) {
+  auto one = [&](Byte* p, int y, int x, std::vector<double>& weights) {
     float total = 0;
     for (std::size_t i = 0; i < n; ++i) {
       std::int64_t ey = ringY[i] - y, ex = ringX[i] - x;
@@ -115,8 +170,7 @@ bool EraseDiscPixels(const RowImage& image, const EraseDisc& disc) {
 #if defined(__SSE2__)
   // Two neighbouring disc pixels at once, one per lane: the very same
   // operations on each, so each result is that of `one`.
-  std::vector<double> pairWeights(2 * n);
-  auto two = [&](Byte* p, int y, int x) {
+  auto two = [&](Byte* p, int y, int x, std::vector<double>& pairWeights) {
     float totalA = 0, totalB = 0;
     for (std::size_t i = 0; i < n; ++i) {
       std::int64_t ey = ringY[i] - y, ex = ringX[i] - x;
@@ -148,7 +202,14 @@ bool EraseDiscPixels(const RowImage& image, const EraseDisc& disc) {
   };
 #endif
   const std::int64_t inside = std::int64_t(R - 1) * (R - 1);
-  for (int y = y0; y <= y1; ++y) {
+  // The ring's colours were taken above, so every disc row is filled from
+  // them alone and the rows go in bands.
+#if defined(LUMIQA_ERASE_AVX2)
+  const bool avx2 = HasAvx2();
+#endif
+  ParallelRows(y1 - y0 + 1, [&](int begin, int end) {
+  std::vector<double> scratch(4 * n);
+  for (int y = y0 + begin; y < y0 + end; ++y) {
     Byte* row = image.Row(y);
     const std::int64_t dy = std::int64_t(y) - cy;
     // The disc's pixels in this row are one run of columns.
@@ -162,13 +223,19 @@ bool EraseDiscPixels(const RowImage& image, const EraseDisc& disc) {
       last = x;
     }
     int x = first;
+#if defined(LUMIQA_ERASE_AVX2)
+    if (avx2)
+      for (; x >= 0 && x + 3 <= last; x += 4)
+        EraseFour(row + x * 3, y, x, columns, scratch.data());
+#endif
 #if defined(__SSE2__)
     for (; x >= 0 && x + 1 <= last; x += 2)
-      two(row + x * 3, y, x);
+      two(row + x * 3, y, x, scratch);
 #endif
     for (; x >= 0 && x <= last; ++x)
-      one(row + x * 3, y, x);
+      one(row + x * 3, y, x, scratch);
   }
+  });
   return true;
 }
 

@@ -1,8 +1,8 @@
 #include "platform/gdi/Stretch.h"
 
 #include <algorithm>
-#include <system_error>
-#include <thread>
+
+#include "platform/rtl/ParallelRows.h"
 
 NearestMap::NearestMap(int srcLen, std::int64_t dstLen, bool mirror, int from, int to) : base(from) {
   v.resize(static_cast<size_t>(std::max(0, to - from)));
@@ -198,9 +198,12 @@ void HalftoneBlock(const SourceRowReader& read, const AxisTaps& xt, const AxisTa
 namespace {
 
 // Output rows [r0, r1) of the block; columns [c0, c1) of the taps. Built
-// twice, the wider vectors chosen at run time where the processor has them.
-__attribute__((target_clones("avx2", "default"))) void HalftoneRowsDirect(const DirectRows& src, const AxisTaps& xt, const AxisTaps& yt, int c0, int c1, int r0,
-                        int r1, int sx0, int sx1, std::uint32_t* out) {
+// twice below, the wider vectors chosen at run time where the processor has
+// them (by a test, not an ifunc, whose resolver runs before any sanitizer's
+// run-time is up).
+__attribute__((always_inline)) inline void HalftoneRowsBody(const DirectRows& src, const AxisTaps& xt,
+                                                            const AxisTaps& yt, int c0, int c1, int r0, int r1,
+                                                            int sx0, int sx1, std::uint32_t* out) {
   const int w = c1 - c0, bpp = src.bytesPerPixel;
   const size_t span = size_t(sx1 - sx0) * 3;
   std::vector<std::uint32_t> column(span);
@@ -275,6 +278,23 @@ __attribute__((target_clones("avx2", "default"))) void HalftoneRowsDirect(const 
   }
 }
 
+__attribute__((target("avx2"))) void HalftoneRowsAvx2(const DirectRows& src, const AxisTaps& xt, const AxisTaps& yt,
+                                                      int c0, int c1, int r0, int r1, int sx0, int sx1,
+                                                      std::uint32_t* out) {
+  HalftoneRowsBody(src, xt, yt, c0, c1, r0, r1, sx0, sx1, out);
+}
+
+void HalftoneRowsPlain(const DirectRows& src, const AxisTaps& xt, const AxisTaps& yt, int c0, int c1, int r0, int r1,
+                       int sx0, int sx1, std::uint32_t* out) {
+  HalftoneRowsBody(src, xt, yt, c0, c1, r0, r1, sx0, sx1, out);
+}
+
+void HalftoneRowsDirect(const DirectRows& src, const AxisTaps& xt, const AxisTaps& yt, int c0, int c1, int r0, int r1,
+                        int sx0, int sx1, std::uint32_t* out) {
+  static const bool avx2 = __builtin_cpu_supports("avx2");
+  (avx2 ? HalftoneRowsAvx2 : HalftoneRowsPlain)(src, xt, yt, c0, c1, r0, r1, sx0, sx1, out);
+}
+
 }  // namespace
 
 void HalftoneBlockDirect(const DirectRows& src, const AxisTaps& xt, const AxisTaps& yt, int c0, int c1, int r0,
@@ -285,29 +305,20 @@ void HalftoneBlockDirect(const DirectRows& src, const AxisTaps& xt, const AxisTa
     sx0 = std::min(sx0, xt.first[size_t(c)]);
     sx1 = std::max(sx1, xt.first[size_t(c)] + xt.count[size_t(c)]);
   }
-  // Work per output row is its source rows times the span; a few threads
-  // share big blocks by rows (each writes only its own rows of out).
+  // Work per output row is its source rows times the span. Big blocks go in
+  // bands of rows, each band at least a quarter of a million taps so the hand
+  // over costs nothing next to it; each band writes only its own rows of out.
   std::uint64_t work = 0;
   for (int r = r0; r < r1; ++r) work += std::uint64_t(yt.count[size_t(r)]);
   work *= std::uint64_t(sx1 - sx0);
-  const unsigned hw = std::max(1u, std::thread::hardware_concurrency());
-  const int threads = int(std::min<std::uint64_t>({hw, 4, std::uint64_t(r1 - r0), work / (1u << 20) + 1}));
-  if (threads <= 1) {
-    HalftoneRowsDirect(src, xt, yt, c0, c1, r0, r1, sx0, sx1, out);
-    return;
-  }
-  const size_t w = size_t(c1 - c0);
-  std::vector<std::thread> pool;
+  constexpr std::uint64_t kBandWork = 1u << 18;
   const int rows = r1 - r0;
-  for (int t = 1; t < threads; ++t) {
-    const int a = r0 + rows * t / threads, b = r0 + rows * (t + 1) / threads;
-    try {
-      pool.emplace_back(
-          [&, a, b] { HalftoneRowsDirect(src, xt, yt, c0, c1, a, b, sx0, sx1, out + size_t(a - r0) * w); });
-    } catch (const std::system_error&) {  // no thread to be had: do the rows here
-      HalftoneRowsDirect(src, xt, yt, c0, c1, a, b, sx0, sx1, out + size_t(a - r0) * w);
-    }
-  }
-  HalftoneRowsDirect(src, xt, yt, c0, c1, r0, r0 + rows / threads, sx0, sx1, out);
-  for (std::thread& th : pool) th.join();
+  const int minBand = int(std::min<std::uint64_t>(rows, kBandWork * std::uint64_t(rows) / std::max<std::uint64_t>(work, 1) + 1));
+  const size_t w = size_t(c1 - c0);
+  ParallelRows(
+      rows,
+      [&](int a, int b) {
+        HalftoneRowsDirect(src, xt, yt, c0, c1, r0 + a, r0 + b, sx0, sx1, out + size_t(a) * w);
+      },
+      minBand);
 }

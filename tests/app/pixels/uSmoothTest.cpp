@@ -177,6 +177,26 @@ TEST(SmoothPicture, MatchesTheDirectDefinitionOnRandomPictures) {
   }
 }
 
+// Interior runs that fill blocks of sixteen, of eight and leave pixels over,
+// in every mix: the wide blocks (where the processor has them) and the
+// narrower ones give the direct sums' bytes.
+TEST(SmoothPicture, MatchesTheDirectDefinitionOnInteriorRunsOfEveryLength) {
+  unsigned seed = 39;
+  auto next = [&] { return seed = seed * 1664525u + 1013904223u, int(seed >> 24); };
+  for (int radius : {6, 10})
+    for (int run : {15, 16, 17, 23, 24, 25, 31, 32, 40, 47}) {
+      const int w = run + 2 * radius, h = 2 * radius + 3;
+      RowImageBuffer src(w, h);
+      for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w * 3; ++x)
+          src.Row(y)[x] = Byte(std::clamp(110 + (x / 9 % 2) * 30 + next() % 61 - 30, 0, 255));
+      RowImageBuffer got = SmoothPicture(src, radius), want = ReferenceSmooth(src, radius);
+      for (int y = 0; y < h; ++y)
+        ASSERT_EQ(std::memcmp(got.Row(y), want.Row(y), std::size_t(w) * 3), 0)
+            << "run " << run << " r" << radius << " row " << y;
+    }
+}
+
 // Extremes: black next to white and values one apart at the band limits.
 TEST(SmoothPicture, MatchesTheDirectDefinitionAtTheWeightLimits) {
   const int levels[] = {0, 255, 100, 120, 121, 159, 160, 161, 80, 19, 20, 21, 59, 60, 61};

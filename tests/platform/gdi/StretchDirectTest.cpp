@@ -6,24 +6,10 @@
 #include <vector>
 
 #include "platform/gdi/Stretch.h"
+#include "tests/platform/gdi/StretchRows.h"
 #include "tests/platform/gdi/GdiTestSupport.h"
 
 namespace {
-
-struct Rows {
-  int w, h, bpp;
-  std::vector<std::uint8_t> bytes;
-  std::ptrdiff_t pitch;
-  Rows(int width, int height, int bytesPerPixel, std::mt19937& rng)
-      : w(width), h(height), bpp(bytesPerPixel), pitch(std::ptrdiff_t((width * bytesPerPixel + 3) & ~3)) {
-    bytes.resize(std::size_t(pitch) * std::size_t(height));
-    for (auto& b : bytes) b = std::uint8_t(rng());
-  }
-  void Read(int y, int x0, int n, std::uint32_t* out) const {
-    const std::uint8_t* p = bytes.data() + std::ptrdiff_t(y) * pitch + std::ptrdiff_t(x0) * bpp;
-    for (int i = 0; i < n; ++i, p += bpp) out[i] = std::uint32_t(p[0]) | std::uint32_t(p[1]) << 8 | std::uint32_t(p[2]) << 16;
-  }
-};
 
 TEST(HalftoneBlockDirect, MatchesTheRowReaderBitForBit) {
   struct Case {
@@ -44,7 +30,7 @@ TEST(HalftoneBlockDirect, MatchesTheRowReaderBitForBit) {
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::Message() << c.sw << "x" << c.sh << "->" << c.dw << "x" << c.dh << " bpp " << c.bpp);
     // The source sits 3 columns and 2 rows into larger rows.
-    Rows rows(c.sw + 5, c.sh + 4, c.bpp, rng);
+    StretchRows rows(c.sw + 5, c.sh + 4, c.bpp, rng);
     const int x0 = 3, y0 = 2;
     // A window of the destination, as a clipped blit asks for.
     const int col0 = c.dw / 5, col1 = c.dw - c.dw / 7, row0 = c.dh / 6, row1 = c.dh;
