@@ -1,4 +1,4 @@
-#include "themed/KZUThemes.h"
+#include "themed/core/KZUThemes.h"
 
 #include <array>
 #include <map>

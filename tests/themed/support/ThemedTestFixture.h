@@ -8,8 +8,8 @@
 
 #include "platform/graphics/Bitmap.h"
 #include "tests/platform/ui/FormTestFixture.h"
-#include "themed/KZUButton.h"
-#include "themed/KZUThemes.h"
+#include "themed/buttons/KZUButton.h"
+#include "themed/core/KZUThemes.h"
 
 class ThemedTest : public FormsTest {
  public:
