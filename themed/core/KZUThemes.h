@@ -15,6 +15,9 @@ class TWinControl;
 
 enum class TkzuUIStyle : Byte { Custom = 0, MacOS = 1, WinXP = 2, DeepBlue = 3, Protein = 4, BlueGlass = 5 };
 
+// The direction of the progress bar, track bar and scroll bar.
+enum TkzuProgressBarOrientation : Byte { kzuHorizontal = 0, kzuVertical = 1 };
+
 // Kinds of theme entries; the kind of an index is the same in every look.
 constexpr Byte kzuKindInteger = 0;
 constexpr Byte kzuKindColor = 1;
