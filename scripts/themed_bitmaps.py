@@ -713,6 +713,17 @@ def menu_checked():
     return p
 
 
+def macos_combo_button():
+    """The aqua drop button the combo box stretches over its button area."""
+    w, h = 17, 20
+    p = Picture(w, h, hexrgb('#FFFFFF'))
+    p.paint(rrect(0.5, 0.5, w - 0.5, h - 0.5, 3.5), solid('#3F6FB0'))
+    p.paint(rrect(1.5, 1.5, w - 1.5, h - 1.5, 2.5),
+            vfill(1.5, h - 1.5, [(0.0, '#D8E8FA'), (0.45, '#8DB8EC'), (0.5, '#5E97E0'), (1.0, '#A9D0F8')]))
+    p.paint(rrect(3.0, 2.0, w - 3.0, h / 2 - 1.0, 2.0), solid('#FFFFFF'), alpha=0.35)
+    return p
+
+
 LOOKS = [MacOS(), WinXP(), DeepBlue(), Protein(), BlueGlass()]
 
 
@@ -748,6 +759,8 @@ def pictures(look):
         for state in ('NORMAL', 'MOUSEON', 'MOUSEDOWN'):
             out.append((f'SCROLLBAR_{end}_{state}', scroll_button(look, up, state)))
     out.append(('SCROLLBAR_TRACK', scroll_track(look)))
+    if look.prefix == 'MACOS':
+        out.append(('COMBOBOX_BUTTON', macos_combo_button()))
     return [(look.prefix + '_' + name, pic) for name, pic in out]
 
 
