@@ -490,19 +490,9 @@ def progress(look, vertical):
     w, h = u['sizes']['progress_v' if vertical else 'progress']
     p = Picture(w, h, hexrgb(look.panel))
     fill = (hfill(0, w, u['progress']) if vertical else vfill(0, h, u['progress']))
-    if look.prefix == 'WINXP':
-        # Luna's chunks: four pixels of green, two of gap.
-        chunk = rrect(0, 0, w, 4, 0) if vertical else rrect(0, 0, 4, h, 0)
-        p.paint(chunk, fill)
-    else:
-        p.paint(rrect(0, 0, w, h, 0), fill)
-    if look.prefix == 'MACOS':
-        # Aqua's barber-pole stripe, continuous from tile to tile.
-        stripe = polygon([(0, 0), (5, 0), (13, 13), (8, 13)]) if vertical else \
-            polygon([(3, 0), (9, 0), (5, 10), (-1, 10)])
-        p.paint(stripe, solid('#FFFFFF'), alpha=0.35)
-        if not vertical:
-            p.paint(polygon([(16, 0), (22, 0), (18, 10), (12, 10)]), solid('#FFFFFF'), alpha=0.35)
+    # One continuous fill: the bar stretches the picture over its filled
+    # part, so a gap or a stripe drawn in it would be stretched out of shape.
+    p.paint(rrect(0, 0, w, h, 0), fill)
     return p
 
 

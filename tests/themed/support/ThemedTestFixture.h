@@ -31,7 +31,7 @@ class ThemedTest : public FormsTest {
     c->SetParent(parent);
     c->SetLeft(x);
     c->SetTop(y);
-    c->SetUIStyle(style);
+    if constexpr (requires { c->SetUIStyle(style); }) c->SetUIStyle(style);
     return c;
   }
 
