@@ -5,7 +5,6 @@
 
 #include "platform/graphics/Bitmap.h"
 #include "platform/graphics/Picture.h"
-#include "platform/rtl/Exceptions.h"
 #include "platform/rtl/SysUtils.h"
 #include "platform/ui/system/UiMessages.h"
 
@@ -105,11 +104,7 @@ void TkzuProgressBar::SetUIStyle(TkzuUIStyle v) {
 void TkzuProgressBar::LoadLook() {
   if (uiStyle_ != TkzuUIStyle::Custom) {
     TBitmap b;
-    try {
-      LoadThemeBitmap(GetThemeBitmapName(uiStyle_, orientation_ == kzuHorizontal ? 43 : 44), b);
-    } catch (const Exception&) {
-      b.SetSize(0, 0);
-    }
+    TryLoadThemeBitmap(GetThemeBitmapName(uiStyle_, orientation_ == kzuHorizontal ? 43 : 44), b);
     picture_->SetGraphic(&b);
     SetColor(GetThemeColor(uiStyle_, 9));
     borderColor_ = GetThemeColor(uiStyle_, 8);

@@ -4,7 +4,6 @@
 
 #include "platform/graphics/Bitmap.h"
 #include "platform/graphics/Picture.h"
-#include "platform/rtl/Exceptions.h"
 #include "platform/ui/system/UiMessages.h"
 #include "themed/buttons/KZUButton.h"
 #include "themed/core/KZUPublic.h"
@@ -18,11 +17,7 @@ constexpr int TrackSliceHeight = 16;
 
 void SetButtonPicture(TPicture* target, TkzuUIStyle style, int entry, bool turn) {
   TBitmap b;
-  try {
-    LoadThemeBitmap(GetThemeBitmapName(style, entry), b);
-  } catch (const Exception&) {
-    b.SetSize(0, 0);
-  }
+  TryLoadThemeBitmap(GetThemeBitmapName(style, entry), b);
   if (turn && !b.Empty()) RotateBitmapLeft(&b);
   target->SetGraphic(&b);
 }
@@ -96,12 +91,7 @@ void TkzuScrollBar::LoadScrollPictures() {
   TPicture none;
   track_->SetBarImage(&none);
   TBitmap trackPic;
-  try {
-    LoadThemeBitmap(GetThemeBitmapName(uiStyle_, 91), trackPic);
-  } catch (const Exception&) {
-    trackPic.SetSize(0, 0);
-  }
-  if (!trackPic.Empty()) {
+  if (TryLoadThemeBitmap(GetThemeBitmapName(uiStyle_, 91), trackPic)) {
     RotateBitmapLeft(&trackPic);
     const int sw = trackPic.Width() / 3, sh = std::min(TrackSliceHeight, trackPic.Height());
     TBitmap* slices[3] = {startCap_.get(), middle_.get(), endCap_.get()};

@@ -5,7 +5,6 @@
 
 #include "platform/graphics/Bitmap.h"
 #include "platform/graphics/Picture.h"
-#include "platform/rtl/Exceptions.h"
 #include "platform/ui/forms/Timer.h"
 #include "platform/ui/system/UiMessages.h"
 #include "themed/core/KZUPublic.h"
@@ -14,15 +13,6 @@
 namespace {
 
 constexpr Cardinal PageRepeatInterval = 500;
-
-// A named theme picture, or an empty bitmap when the look has none.
-void LoadNamed(TkzuUIStyle style, int entry, TBitmap& out) {
-  try {
-    LoadThemeBitmap(GetThemeBitmapName(style, entry), out);
-  } catch (const Exception&) {
-    out.SetSize(0, 0);
-  }
-}
 
 int MulDivTrunc(int64_t a, int64_t b, int64_t c) {
   const int64_t q = a * b / c;
@@ -146,14 +136,14 @@ void TkzuTrackBar::UpdatePictures() {
   const bool horz = orientation_ == kzuHorizontal;
   if (uiStyle_ != TkzuUIStyle::Custom) {
     TBitmap bar, slider;
-    LoadNamed(uiStyle_, horz ? 75 : 77, bar);
+    TryLoadThemeBitmap(GetThemeBitmapName(uiStyle_, horz ? 75 : 77), bar);
     barImage_->SetGraphic(&bar);
     barBitmap_->SetSize(horz ? Width() : Height(), bar.Height());
     if (!bar.Empty() && !barBitmap_->Empty())
       DrawThreePartBitmap(&bar, barBitmap_->Canvas(), TRect{0, 0, barBitmap_->Width(), barBitmap_->Height()},
                           false);
     if (!horz) RotateBitmapLeft(barBitmap_.get());
-    LoadNamed(uiStyle_, horz ? 76 : 78, slider);
+    TryLoadThemeBitmap(GetThemeBitmapName(uiStyle_, horz ? 76 : 78), slider);
     TPicture p;
     p.SetGraphic(&slider);
     slider_->SetPicture(&p);

@@ -209,6 +209,18 @@ void LoadThemeBitmap(const std::string& name, TBitmap& out) {
   out.FromDib(it->second);
 }
 
+bool TryLoadThemeBitmap(const std::string& name, TBitmap& out) {
+  if (!name.empty()) {
+    try {
+      LoadThemeBitmap(name, out);
+      if (!out.Empty()) return true;
+    } catch (const Exception&) {
+    }
+  }
+  out.SetSize(0, 0);
+  return false;
+}
+
 TkzuUIStyle GetOwnerFormPanelUIStyle(const TComponent* owner) {
   const TkzuFormPanelLook* panel = OwnerFormPanel(owner);
   return panel ? panel->FormPanelUIStyle() : TkzuUIStyle::DeepBlue;

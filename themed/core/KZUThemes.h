@@ -42,6 +42,9 @@ TColor GetThemeColor(TkzuUIStyle style, int index);
 // EResNotFound when there is none. Decoded pictures are kept by name, as the
 // controls load their pictures again on every paint.
 void LoadThemeBitmap(const std::string& name, TBitmap& out);
+// The same without raising: false, and out emptied, when there is no such
+// picture (or no name, as for Custom).
+bool TryLoadThemeBitmap(const std::string& name, TBitmap& out);
 
 // What a themed form panel tells the controls created on its form. The
 // themed form panel implements it; the look-ups below use the first direct

@@ -3,7 +3,6 @@
 #include "platform/gdi/Gdi.h"
 #include "platform/graphics/Bitmap.h"
 #include "platform/graphics/Canvas.h"
-#include "platform/rtl/Exceptions.h"
 
 namespace {
 
@@ -68,13 +67,9 @@ void TkzuCustomComboBox::DrawComboButton() {
     TCanvas c;
     c.SetHandle(dc);
     if (uiStyle_ == TkzuUIStyle::MacOS) {
+      // Without the picture the button keeps the framework's look.
       TBitmap b;
-      try {
-        LoadThemeBitmap("MACOS_COMBOBOX_BUTTON", b);
-        c.StretchDraw(r, &b);
-      } catch (const Exception&) {
-        // Without the picture the button keeps the framework's look.
-      }
+      if (TryLoadThemeBitmap("MACOS_COMBOBOX_BUTTON", b)) c.StretchDraw(r, &b);
     } else {
       c.Brush()->SetColor(buttonColor_);
       c.Brush()->SetStyle(bsSolid);

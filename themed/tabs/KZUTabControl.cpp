@@ -5,7 +5,6 @@
 #include "platform/gdi/Gdi.h"
 #include "platform/graphics/Bitmap.h"
 #include "platform/graphics/Graphics.h"
-#include "platform/rtl/Exceptions.h"
 #include "platform/rtl/StringList.h"
 #include "platform/ui/system/UiMessages.h"
 #include "themed/core/KZUPublic.h"
@@ -17,16 +16,6 @@ constexpr int CaptionPadding = 20;
 constexpr int MinTabWidth = 15;
 // The strip's height when the look gives none (Custom).
 constexpr int PlainStripHeight = 21;
-
-bool LoadPicture(const std::string& name, TBitmap& out) {
-  if (name.empty()) return false;
-  try {
-    LoadThemeBitmap(name, out);
-    return !out.Empty();
-  } catch (const Exception&) {
-    return false;
-  }
-}
 
 }  // namespace
 
@@ -109,8 +98,8 @@ void TkzuTabControlTopPanel::Paint() {
   // What the tab control's parent shows behind it; the strip sits at its origin.
   if (tab_) DrawParentBackground(c, tab_);
   TBitmap active, inactive, line;
-  const bool pictures = LoadPicture(activeName_, active) && LoadPicture(inactiveName_, inactive);
-  LoadPicture(lineName_, line);
+  const bool pictures = TryLoadThemeBitmap(activeName_, active) && TryLoadThemeBitmap(inactiveName_, inactive);
+  TryLoadThemeBitmap(lineName_, line);
   active.SetTransparentColor(kzuNinePartKey);
   inactive.SetTransparentColor(kzuNinePartKey);
   rowHeight_ = pictures ? active.Height() : H;

@@ -19,14 +19,6 @@ using S = TkzuUIStyle;
 
 class KZUBorderedTest : public ThemedTest {
  protected:
-  template <class T>
-  T* Place(int x, int y, int w, int h) {
-    T* c = new T(form);
-    c->SetParent(form);
-    c->SetBounds(x, y, w, h);
-    s.display.RunUntilIdle();
-    return c;
-  }
   TkzuScrollBar* Bar(S look = S::WinXP) {
     auto* b = Make<TkzuScrollBar>(form, 380, 10, look);
     s.display.RunUntilIdle();

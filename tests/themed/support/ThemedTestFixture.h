@@ -34,6 +34,15 @@ class ThemedTest : public FormsTest {
     if constexpr (requires { c->SetUIStyle(style); }) c->SetUIStyle(style);
     return c;
   }
+  // A control of its own default look on the form, at these bounds.
+  template <class T>
+  T* Place(int x, int y, int w, int h) {
+    T* c = new T(form);
+    c->SetParent(form);
+    c->SetBounds(x, y, w, h);
+    s.display.RunUntilIdle();
+    return c;
+  }
 
  public:
   TPoint Screen(TControl* c, int x, int y) { return c->ClientToScreen(TPoint{x, y}); }

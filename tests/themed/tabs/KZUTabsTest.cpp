@@ -17,14 +17,6 @@ using S = TkzuUIStyle;
 
 class KZUTabsTest : public ThemedTest {
  protected:
-  template <class T>
-  T* Place(int x, int y, int w, int h) {
-    T* c = new T(form);
-    c->SetParent(form);
-    c->SetBounds(x, y, w, h);
-    s.display.RunUntilIdle();
-    return c;
-  }
   TkzuTabSheet* AddSheet(TkzuPageControl* pc, const std::string& caption) {
     auto* t = new TkzuTabSheet(form);
     t->SetCaption(caption);
