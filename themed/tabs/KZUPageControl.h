@@ -8,7 +8,7 @@
 
 class TkzuPageControl;
 
-class TkzuTabSheet : public TCustomPanel {
+class TkzuTabSheet : public TCustomPanel, public TkzuLookTarget {
  public:
   explicit TkzuTabSheet(TComponent* AOwner);
   ~TkzuTabSheet() override;
@@ -25,6 +25,9 @@ class TkzuTabSheet : public TCustomPanel {
   TColor BorderColor() const { return borderColor_; }
   void SetBorderColor(TColor v);
   TNotifyEvent OnShow;
+
+  void ApplyContainerUIStyle(TkzuUIStyle style) override { ApplyUIStyleToChildren(this, style); }
+  bool PassesLookToChildren() const override { return true; }
 
  protected:
   void Paint() override;

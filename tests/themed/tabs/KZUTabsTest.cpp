@@ -205,6 +205,19 @@ TEST_F(KZUTabsTest, HidingTheActiveTabSelectsANeighbour) {
   EXPECT_EQ(pc->ActivePage(), c);
 }
 
+TEST_F(KZUTabsTest, AFormLookReachesControlsOnPages) {
+  auto* pc = Place<TkzuPageControl>(10, 10, 380, 200);
+  TkzuTabSheet* a = AddSheet(pc, "A");
+  auto* box = Make<TkzuCheckBox>(a, 10, 10, S::DeepBlue);
+  // The page control hands the look through its sheets to their controls.
+  ApplyUIStyleToFormChildren(form, S::Protein);
+  EXPECT_EQ(box->UIStyle(), S::Protein);
+  EXPECT_EQ(pc->UIStyle(), S::DeepBlue);
+  ApplyUIStyleToChildren(form, S::Protein);
+  EXPECT_EQ(pc->UIStyle(), S::Protein);
+  EXPECT_EQ(a->Color(), pc->Color());
+}
+
 TEST_F(KZUTabsTest, FreeingThePageControlFreesItsSheetsSafely) {
   auto* pc = Place<TkzuPageControl>(10, 10, 380, 200);
   AddSheet(pc, "A");
