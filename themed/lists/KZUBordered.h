@@ -26,17 +26,36 @@ class TkzuFramed : public Base {
     this->Invalidate();
   }
 
+  // The ring between the window's edge and its client area that the
+  // frame is drawn in, so the frame never covers what the control paints.
+  int BorderWidth() const { return borderWidth_; }
+
   void Dispatch(TMessage& Message) override {
+    if (Message.Msg == WM_NCCALCSIZE && borderWidth_ > 0) {
+      RECT* r = Message.WParam ? &reinterpret_cast<NCCALCSIZE_PARAMS*>(Message.LParam)->rgrc[0]
+                               : reinterpret_cast<RECT*>(Message.LParam);
+      if (r) {
+        const int b = std::min({borderWidth_, std::max(0, (r->Right - r->Left) / 2), std::max(0, (r->Bottom - r->Top) / 2)});
+        *r = RECT{r->Left + b, r->Top + b, r->Right - b, r->Bottom - b};
+      }
+    }
     Base::Dispatch(Message);
-    if (Message.Msg == WM_ERASEBKGND || Message.Msg == WM_PAINT) DrawFrame();
+    if (Message.Msg == WM_ERASEBKGND || Message.Msg == WM_PAINT || Message.Msg == WM_NCPAINT) DrawFrame();
   }
 
  protected:
   virtual void DrawFrame() { DrawWindowFrame(this, borderColor_, this->Color()); }
   void AddOpaqueStyle() { this->ControlStyle |= csOpaque; }
+  void SetFrameWidth(int v) {
+    borderWidth_ = v;
+    if (this->HandleAllocated())
+      SetWindowPos(this->Handle(), nullptr, 0, 0, 0, 0,
+                   SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
+  }
 
  private:
   TColor borderColor_ = clBlack;
+  int borderWidth_ = 2;
 };
 
 // The list box's and memo's links to themed scroll bars placed beside them

@@ -19,6 +19,7 @@ void Triangle(TCanvas* c, int x, int y, TColor colour) {
 }  // namespace
 
 TkzuCustomComboBox::TkzuCustomComboBox(TComponent* AOwner) : TkzuFramed<TCustomComboBox>(AOwner) {
+  SetFrameWidth(0);
   SetUIStyle(GetOwnerFormPanelUIStyle(AOwner));
 }
 

@@ -15,7 +15,7 @@ class TkzuEdit : public TkzuFramed<TEdit> {
 
 class TkzuCheckListBox : public TkzuFramed<TCheckListBox> {
  public:
-  explicit TkzuCheckListBox(TComponent* AOwner) : TkzuFramed<TCheckListBox>(AOwner) {}
+  explicit TkzuCheckListBox(TComponent* AOwner) : TkzuFramed<TCheckListBox>(AOwner) { SetFrameWidth(1); }
   std::string ClassName() const override { return "TkzuCheckListBox"; }
   // The frame is the pack's: the framework border stays off and one pixel.
   TBorderStyle BorderStyle() const { return bsSingle; }
