@@ -490,19 +490,9 @@ def progress(look, vertical):
     w, h = u['sizes']['progress_v' if vertical else 'progress']
     p = Picture(w, h, hexrgb(look.panel))
     fill = (hfill(0, w, u['progress']) if vertical else vfill(0, h, u['progress']))
-    if look.prefix == 'WINXP':
-        # Luna's chunks: four pixels of green, two of gap.
-        chunk = rrect(0, 0, w, 4, 0) if vertical else rrect(0, 0, 4, h, 0)
-        p.paint(chunk, fill)
-    else:
-        p.paint(rrect(0, 0, w, h, 0), fill)
-    if look.prefix == 'MACOS':
-        # Aqua's barber-pole stripe, continuous from tile to tile.
-        stripe = polygon([(0, 0), (5, 0), (13, 13), (8, 13)]) if vertical else \
-            polygon([(3, 0), (9, 0), (5, 10), (-1, 10)])
-        p.paint(stripe, solid('#FFFFFF'), alpha=0.35)
-        if not vertical:
-            p.paint(polygon([(16, 0), (22, 0), (18, 10), (12, 10)]), solid('#FFFFFF'), alpha=0.35)
+    # One continuous fill: the bar stretches the picture over its filled
+    # part, so a gap or a stripe drawn in it would be stretched out of shape.
+    p.paint(rrect(0, 0, w, h, 0), fill)
     return p
 
 
@@ -713,6 +703,17 @@ def menu_checked():
     return p
 
 
+def macos_combo_button():
+    """The aqua drop button the combo box stretches over its button area."""
+    w, h = 17, 20
+    p = Picture(w, h, hexrgb('#FFFFFF'))
+    p.paint(rrect(0.5, 0.5, w - 0.5, h - 0.5, 3.5), solid('#3F6FB0'))
+    p.paint(rrect(1.5, 1.5, w - 1.5, h - 1.5, 2.5),
+            vfill(1.5, h - 1.5, [(0.0, '#D8E8FA'), (0.45, '#8DB8EC'), (0.5, '#5E97E0'), (1.0, '#A9D0F8')]))
+    p.paint(rrect(3.0, 2.0, w - 3.0, h / 2 - 1.0, 2.0), solid('#FFFFFF'), alpha=0.35)
+    return p
+
+
 LOOKS = [MacOS(), WinXP(), DeepBlue(), Protein(), BlueGlass()]
 
 
@@ -748,6 +749,8 @@ def pictures(look):
         for state in ('NORMAL', 'MOUSEON', 'MOUSEDOWN'):
             out.append((f'SCROLLBAR_{end}_{state}', scroll_button(look, up, state)))
     out.append(('SCROLLBAR_TRACK', scroll_track(look)))
+    if look.prefix == 'MACOS':
+        out.append(('COMBOBOX_BUTTON', macos_combo_button()))
     return [(look.prefix + '_' + name, pic) for name, pic in out]
 
 

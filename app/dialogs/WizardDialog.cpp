@@ -4,7 +4,7 @@
 #include "platform/ui/forms/Forms.h"
 #include "skin/controls/SkinBoxCtrls_Spin.h"
 #include "skin/controls/SkinCtrls.h"
-#include "themed/KZUButton.h"
+#include "themed/buttons/KZUButton.h"
 
 void BeginDialog(TForm* form, const char* name, const char* caption, int fontHeight) {
   form->SetName(name);

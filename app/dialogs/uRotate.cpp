@@ -7,7 +7,7 @@
 #include "platform/gdi/GdiTypes.h"
 #include "skin/controls/SkinBoxCtrls.h"
 #include "skin/controls/SkinCtrls.h"
-#include "themed/KZUButton.h"
+#include "themed/buttons/KZUButton.h"
 
 namespace {
 constexpr int kClientWidth = 200, kClientHeight = 176;

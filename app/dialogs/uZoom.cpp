@@ -13,7 +13,7 @@
 #include "skin/controls/SkinBoxCtrls_Spin.h"
 #include "skin/controls/SkinCtrls.h"
 #include "skin/controls/spMessages.h"
-#include "themed/KZUButton.h"
+#include "themed/buttons/KZUButton.h"
 
 namespace {
 constexpr int kClientWidth = 240, kClientHeight = 126;

@@ -16,7 +16,7 @@
 #include "platform/ui/forms/Screen.h"
 #include "skin/controls/SkinCtrls.h"
 #include "skin/controls/spMessages.h"
-#include "themed/KZUButton.h"
+#include "themed/buttons/KZUButton.h"
 
 namespace {
 constexpr int kHelpHeight = 458;

@@ -16,7 +16,7 @@
 #include "platform/rtl/SafeSave.h"
 #include "tests/app/tools/SelectionSupport.h"
 #include "tests/app/WizardTestSupport.h"
-#include "themed/KZUButton.h"
+#include "themed/buttons/KZUButton.h"
 
 using namespace wizard;
 

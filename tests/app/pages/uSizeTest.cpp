@@ -20,7 +20,7 @@
 #include "skin/controls/SkinBoxCtrls_Spin.h"
 #include "tests/app/tools/SelectionSupport.h"
 #include "tests/app/WizardTestSupport.h"
-#include "themed/KZUButton.h"
+#include "themed/buttons/KZUButton.h"
 
 using namespace wizard;
 

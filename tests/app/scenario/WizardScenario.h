@@ -40,7 +40,7 @@
 #include "platform/user/User.h"
 #include "skin/controls/SkinBoxCtrls_Spin.h"
 #include "skin/controls/SkinCtrls_Slider.h"
-#include "themed/KZUButton.h"
+#include "themed/buttons/KZUButton.h"
 
 namespace scenario {
 

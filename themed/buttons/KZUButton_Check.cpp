@@ -5,7 +5,7 @@
 #include "platform/gdi/Gdi.h"
 #include "platform/graphics/Bitmap.h"
 #include "platform/rtl/Exceptions.h"
-#include "themed/KZUButton.h"
+#include "themed/buttons/KZUButton.h"
 
 namespace {
 

@@ -3,13 +3,15 @@
 #pragma once
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <string>
 #include <vector>
 
 #include "platform/graphics/Bitmap.h"
+#include "platform/graphics/DebugImage.h"
 #include "tests/platform/ui/FormTestFixture.h"
-#include "themed/KZUButton.h"
-#include "themed/KZUThemes.h"
+#include "themed/buttons/KZUButton.h"
+#include "themed/core/KZUThemes.h"
 
 class ThemedTest : public FormsTest {
  public:
@@ -29,7 +31,16 @@ class ThemedTest : public FormsTest {
     c->SetParent(parent);
     c->SetLeft(x);
     c->SetTop(y);
-    c->SetUIStyle(style);
+    if constexpr (requires { c->SetUIStyle(style); }) c->SetUIStyle(style);
+    return c;
+  }
+  // A control of its own default look on the form, at these bounds.
+  template <class T>
+  T* Place(int x, int y, int w, int h) {
+    T* c = new T(form);
+    c->SetParent(form);
+    c->SetBounds(x, y, w, h);
+    s.display.RunUntilIdle();
     return c;
   }
 
@@ -72,6 +83,21 @@ class ThemedTest : public FormsTest {
     Press(c, x, y);
     Release(c, x, y);
     s.display.AdvanceTime(1000);
+  }
+  // The form's presented pixels, twice the size, written as
+  // $LUMIQA_SNAPSHOT_DIR/<name>.png to be looked at; nothing without it.
+  void SaveFormSheet(const std::string& name) {
+    const char* dir = std::getenv("LUMIQA_SNAPSHOT_DIR");
+    if (!dir) return;
+    s.display.RunUntilIdle();
+    RECT wr{};
+    GetWindowRect(form->Handle(), &wr);
+    const int w = wr.Right - wr.Left, h = wr.Bottom - wr.Top, scale = 2;
+    TBitmap sheet(w * scale, h * scale, pf24bit);
+    for (int y = 0; y < h * scale; ++y)
+      for (int x = 0; x < w * scale; ++x)
+        sheet.Canvas()->SetPixels(x, y, TColor(s.display.PixelAt(form->Handle(), x / scale, y / scale)));
+    EXPECT_TRUE(SaveBitmapForDebug(sheet, std::string(dir) + "/" + name + ".png"));
   }
   void MoveAway() {
     s.display.MouseMove(5, 5);

@@ -1,10 +1,10 @@
-#include "themed/KZUThemes.h"
+#include "themed/core/KZUThemes.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 
-#include "ThemedTestFixture.h"
+#include "tests/themed/support/ThemedTestFixture.h"
 #include "platform/graphics/Bitmap.h"
 #include "platform/rtl/Exceptions.h"
 #include "platform/ui/controls/ExtCtrls.h"

@@ -1,11 +1,11 @@
-#include "themed/KZUButton.h"
+#include "themed/buttons/KZUButton.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
-#include "ThemedTestFixture.h"
+#include "tests/themed/support/ThemedTestFixture.h"
 #include "platform/graphics/Picture.h"
 #include "platform/ui/controls/ExtCtrls.h"
 #include "platform/rtl/Exceptions.h"

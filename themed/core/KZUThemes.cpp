@@ -1,4 +1,4 @@
-#include "themed/KZUThemes.h"
+#include "themed/core/KZUThemes.h"
 
 #include <array>
 #include <map>
@@ -207,6 +207,18 @@ void LoadThemeBitmap(const std::string& name, TBitmap& out) {
     it = cache.emplace(key, bmp.ToDib()).first;
   }
   out.FromDib(it->second);
+}
+
+bool TryLoadThemeBitmap(const std::string& name, TBitmap& out) {
+  if (!name.empty()) {
+    try {
+      LoadThemeBitmap(name, out);
+      if (!out.Empty()) return true;
+    } catch (const Exception&) {
+    }
+  }
+  out.SetSize(0, 0);
+  return false;
 }
 
 TkzuUIStyle GetOwnerFormPanelUIStyle(const TComponent* owner) {

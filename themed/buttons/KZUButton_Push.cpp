@@ -6,8 +6,8 @@
 #include "platform/graphics/Bitmap.h"
 #include "platform/graphics/ImageList.h"
 #include "platform/graphics/Picture.h"
-#include "themed/KZUButton.h"
-#include "themed/KZUPublic.h"
+#include "themed/buttons/KZUButton.h"
+#include "themed/core/KZUPublic.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "themed/KZUPublic.h"
+#include "themed/core/KZUPublic.h"
 
 #include <gtest/gtest.h>
 

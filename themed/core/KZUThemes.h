@@ -15,6 +15,9 @@ class TWinControl;
 
 enum class TkzuUIStyle : Byte { Custom = 0, MacOS = 1, WinXP = 2, DeepBlue = 3, Protein = 4, BlueGlass = 5 };
 
+// The direction of the progress bar, track bar and scroll bar.
+enum TkzuProgressBarOrientation : Byte { kzuHorizontal = 0, kzuVertical = 1 };
+
 // Kinds of theme entries; the kind of an index is the same in every look.
 constexpr Byte kzuKindInteger = 0;
 constexpr Byte kzuKindColor = 1;
@@ -39,6 +42,9 @@ TColor GetThemeColor(TkzuUIStyle style, int index);
 // EResNotFound when there is none. Decoded pictures are kept by name, as the
 // controls load their pictures again on every paint.
 void LoadThemeBitmap(const std::string& name, TBitmap& out);
+// The same without raising: false, and out emptied, when there is no such
+// picture (or no name, as for Custom).
+bool TryLoadThemeBitmap(const std::string& name, TBitmap& out);
 
 // What a themed form panel tells the controls created on its form. The
 // themed form panel implements it; the look-ups below use the first direct

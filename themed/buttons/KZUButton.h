@@ -20,7 +20,7 @@
 #include "platform/ui/controls/ButtonLayout.h"
 #include "platform/ui/controls/Controls.h"
 #include "platform/ui/forms/Forms.h"
-#include "themed/KZUThemes.h"
+#include "themed/core/KZUThemes.h"
 
 class TTimer;
 class TPicture;

@@ -1,5 +1,5 @@
 // The button base: properties, the paint pipeline, mouse and keyboard.
-#include "themed/KZUButton.h"
+#include "themed/buttons/KZUButton.h"
 
 #include <algorithm>
 
@@ -9,7 +9,7 @@
 #include "platform/rtl/Exceptions.h"
 #include "platform/rtl/SysUtils.h"
 #include "platform/ui/forms/Timer.h"
-#include "themed/KZUPublic.h"
+#include "themed/core/KZUPublic.h"
 
 namespace {
 

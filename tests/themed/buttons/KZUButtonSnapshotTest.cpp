@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "ThemedTestFixture.h"
+#include "tests/themed/support/ThemedTestFixture.h"
 #include "platform/graphics/DebugImage.h"
 
 namespace {
