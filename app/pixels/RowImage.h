@@ -13,6 +13,7 @@
 
 #include "platform/rtl/Exceptions.h"
 #include "platform/rtl/ParallelRows.h"
+#include "platform/rtl/PictureMemory.h"
 #include "platform/rtl/Types.h"
 
 struct RowImage {
@@ -40,9 +41,7 @@ class RowImageBuffer {
     if (width < 1 || height < 1)
       throw EOutOfMemory("Picture size must be at least 1 by 1");
     std::int64_t bytes = std::int64_t(RowImageStride(width)) * height;
-    if (bytes > MaxRowImageBytes)
-      throw EOutOfMemory("Picture too large");
-    data_.reset(new Byte[std::size_t(bytes)]);
+    Allocate(bytes);
     std::memset(data_.get(), 255, std::size_t(bytes));
   }
   // Pixels left unset, for routines that write every one of them; the row
@@ -52,10 +51,7 @@ class RowImageBuffer {
     if (width < 1 || height < 1)
       throw EOutOfMemory("Picture size must be at least 1 by 1");
     const std::ptrdiff_t stride = RowImageStride(width), used = std::ptrdiff_t(width) * 3;
-    std::int64_t bytes = std::int64_t(stride) * height;
-    if (bytes > MaxRowImageBytes)
-      throw EOutOfMemory("Picture too large");
-    data_.reset(new Byte[std::size_t(bytes)]);
+    Allocate(std::int64_t(stride) * height);
     if (stride != used)
       for (int y = 0; y < height; ++y)
         std::memset(data_.get() + y * stride + used, 255, std::size_t(stride - used));
@@ -78,9 +74,18 @@ class RowImageBuffer {
   operator RowImage() const { return View(); }
 
  private:
+  // Picture memory, so a big buffer faults in huge pages and is never cleared twice.
+  void Allocate(std::int64_t bytes) {
+    if (bytes > MaxRowImageBytes)
+      throw EOutOfMemory("Picture too large");
+    data_.reset(AllocatePictureMemory(bytes, MaxRowImageBytes));
+    if (!data_)
+      throw EOutOfMemory("Out of memory for the picture");
+  }
+
   int width_ = 0;
   int height_ = 0;
-  std::unique_ptr<Byte[]> data_;
+  std::unique_ptr<Byte[], PictureMemoryFree> data_;
 };
 
 // The routines work on pictures of at least 1 by 1.

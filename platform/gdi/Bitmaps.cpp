@@ -3,13 +3,13 @@
 #include <algorithm>
 #include <bit>
 #include <cstdint>
-#include <sys/mman.h>
 #include <cstdlib>
 #include <cstring>
 #include <new>
 
 #include "platform/gdi/Gdi.h"
 #include "platform/gdi/GdiInternal.h"
+#include "platform/rtl/PictureMemory.h"
 
 namespace {
 
@@ -101,22 +101,7 @@ DibFormat ScanWindow(DibFormat f, UINT lines) {
 
 }  // namespace
 
-Byte* AllocatePixels(std::int64_t bytes) {
-  if (bytes <= 0 || bytes > kMaxBitmapBytes) return nullptr;
-  // Large blocks come as fresh pages the system has zeroed: nothing is
-  // filled here, and a picture about to be written pays for no fill.
-  auto* p = static_cast<Byte*>(std::calloc(size_t(bytes), 1));
-  // A photo-sized block faults in huge pages where the system offers them
-  // on request: a few faults instead of thousands, and fewer TLB misses
-  // for every pass over the picture.
-  constexpr std::uintptr_t kHuge = std::uintptr_t(2) << 20;
-  if (p && bytes >= std::int64_t(4 * kHuge)) {
-    const std::uintptr_t from = (reinterpret_cast<std::uintptr_t>(p) + kHuge - 1) & ~(kHuge - 1);
-    const std::uintptr_t to = (reinterpret_cast<std::uintptr_t>(p) + std::uintptr_t(bytes)) & ~(kHuge - 1);
-    if (to > from) ::madvise(reinterpret_cast<void*>(from), to - from, MADV_HUGEPAGE);
-  }
-  return p;
-}
+Byte* AllocatePixels(std::int64_t bytes) { return AllocatePictureMemory(bytes, kMaxBitmapBytes); }
 
 const std::vector<RGBQUAD>& DefaultColorTable(int bpp) {
   static const std::vector<RGBQUAD> k8 = ToQuads(SystemPaletteEntries());

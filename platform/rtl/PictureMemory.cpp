@@ -1,0 +1,15 @@
+#include "platform/rtl/PictureMemory.h"
+
+#include <sys/mman.h>
+
+std::uint8_t* AllocatePictureMemory(std::int64_t bytes, std::int64_t limit) {
+  if (bytes <= 0 || bytes > limit) return nullptr;
+  auto* p = static_cast<std::uint8_t*>(std::calloc(std::size_t(bytes), 1));
+  constexpr std::uintptr_t kHuge = std::uintptr_t(2) << 20;
+  if (p && bytes >= std::int64_t(4 * kHuge)) {
+    const std::uintptr_t from = (reinterpret_cast<std::uintptr_t>(p) + kHuge - 1) & ~(kHuge - 1);
+    const std::uintptr_t to = (reinterpret_cast<std::uintptr_t>(p) + std::uintptr_t(bytes)) & ~(kHuge - 1);
+    if (to > from) ::madvise(reinterpret_cast<void*>(from), to - from, MADV_HUGEPAGE);
+  }
+  return p;
+}
