@@ -55,6 +55,11 @@ TEST_F(KZUBorderedTest, FrameIsBorderColourThenTheControlColour) {
     EXPECT_EQ(s.display.PixelAt(form->Handle(), x0 + 1, y0 + h / 2), COLORREF(ColorToRGB(c->Color())))
         << c->ClassName();
   }
+  // The frame has a ring of its own outside the client area.
+  EXPECT_EQ(e->ClientWidth(), e->Width() - 4);
+  EXPECT_EQ(e->ClientHeight(), e->Height() - 4);
+  auto* k = Place<TkzuCheckListBox>(200, 10, 100, 60);
+  EXPECT_EQ(k->ClientWidth(), 98);
   // Typing keeps the frame: each paint draws it again.
   e->SetFocus();
   Key('A');
