@@ -103,6 +103,7 @@ class TkzuMirrored : public TkzuFramed<Base> {
       }
     }
     synchronising_ = false;
+    CoverNativeSeams();
   }
 
   void Dispatch(TMessage& Message) override {
@@ -124,7 +125,6 @@ class TkzuMirrored : public TkzuFramed<Base> {
         // from going stale. A scroll-state change redraws the native bar
         // at once, outside any paint, so its seam is covered again too.
         SyncScrollBars();
-        CoverNativeSeams();
         return;
     }
   }

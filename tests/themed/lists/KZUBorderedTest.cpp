@@ -110,6 +110,16 @@ TEST_F(KZUBorderedTest, MovingTheThemedBarScrollsTheListWithoutEcho) {
   EXPECT_EQ(l->TopIndex(), 20);
   EXPECT_EQ(NativeTop(l->Handle()), 20);
   EXPECT_EQ(b->Position(), 20);
+  // Nothing of the native bar shows beside the themed one.
+  SCROLLBARINFO sbi;
+  ASSERT_TRUE(GetScrollBarInfo(l->Handle(), OBJID_VSCROLL, &sbi));
+  RECT fr{};
+  GetWindowRect(form->Handle(), &fr);
+  const TPoint bp = b->ClientToScreen(TPoint{0, 0});
+  for (int x = sbi.rcScrollBar.Left; x < bp.X; ++x)
+    for (int y = sbi.rcScrollBar.Top; y < sbi.rcScrollBar.Bottom; y += 3)
+      ASSERT_EQ(s.display.PixelAt(form->Handle(), x - fr.Left, y - fr.Top), COLORREF(ColorToRGB(l->Color())))
+          << x << "," << y;
   // Holding the down arrow scrolls one item each 100 ms.
   Press(b->DownButton(), 8, 8);
   s.display.AdvanceTime(300);
