@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstdlib>
 
+#include "platform/gdi/Gdi.h"
 #include "platform/ui/controls/Controls.h"
 #include "platform/ui/system/UiMessages.h"
 #include "platform/user/nonclient/ScrollBars.h"
@@ -102,6 +103,7 @@ class TkzuMirrored : public TkzuFramed<Base> {
       }
     }
     synchronising_ = false;
+    CoverNativeSeams();
   }
 
   void Dispatch(TMessage& Message) override {
@@ -120,7 +122,8 @@ class TkzuMirrored : public TkzuFramed<Base> {
         // Whatever changed the native range, page or position (a key, a
         // typed character, a cleared list, lines added in code, a new
         // font) came through a message; a look after each keeps the bars
-        // from going stale.
+        // from going stale. A scroll-state change redraws the native bar
+        // at once, outside any paint, so its seam is covered again too.
         SyncScrollBars();
         return;
     }
@@ -132,6 +135,10 @@ class TkzuMirrored : public TkzuFramed<Base> {
   }
 
  protected:
+  void DrawFrame() override {
+    TkzuFramed<Base>::DrawFrame();
+    CoverNativeSeams();
+  }
   virtual void PlaceBars(int L, int T, int W, int H) = 0;
   // Hides the whole bar (list box) or only its thumb (memo).
   virtual void ShowBar(TkzuScrollBar* bar, bool show) = 0;
@@ -168,6 +175,38 @@ class TkzuMirrored : public TkzuFramed<Base> {
   }
 
  private:
+  // A native bar can be a pixel wider than the themed one laid over it;
+  // what shows of it beside the themed bar takes the control's colour.
+  void CoverNativeSeams() {
+    if (!this->HandleAllocated()) return;
+    HWND wnd = this->Handle();
+    RECT wr{};
+    GetWindowRect(wnd, &wr);
+    HDC dc = nullptr;
+    for (int i = 0; i < 2; ++i) {
+      TkzuScrollBar* bar = links_[i];
+      if (!bar || !bar->Visible()) continue;
+      SCROLLBARINFO sbi;
+      if (!GetScrollBarInfo(wnd, i == 0 ? OBJID_VSCROLL : OBJID_HSCROLL, &sbi)) continue;
+      if (sbi.rgstate[0] & (STATE_SYSTEM_INVISIBLE | STATE_SYSTEM_OFFSCREEN)) continue;
+      RECT nb = sbi.rcScrollBar;
+      nb = RECT{nb.Left - wr.Left, nb.Top - wr.Top, nb.Right - wr.Left, nb.Bottom - wr.Top};
+      const TPoint bp = bar->ClientToScreen(TPoint{0, 0});
+      RECT strip = nb;
+      if (i == 0)
+        strip.Right = std::min(nb.Right, LONG(bp.X - wr.Left));
+      else
+        strip.Bottom = std::min(nb.Bottom, LONG(bp.Y - wr.Top));
+      if (strip.Right <= strip.Left || strip.Bottom <= strip.Top) continue;
+      if (!dc) dc = GetWindowDC(wnd);
+      if (!dc) return;
+      HBRUSH brush = CreateSolidBrush(COLORREF(ColorToRGB(this->Color())));
+      FillRect(dc, &strip, brush);
+      DeleteObject(brush);
+    }
+    if (dc) ReleaseDC(wnd, dc);
+  }
+
   static void Release(TkzuScrollBar* bar) {
     bar->SetOnChange(nullptr);
     bar->SetLineButton(0);

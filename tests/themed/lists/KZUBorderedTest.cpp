@@ -55,6 +55,11 @@ TEST_F(KZUBorderedTest, FrameIsBorderColourThenTheControlColour) {
     EXPECT_EQ(s.display.PixelAt(form->Handle(), x0 + 1, y0 + h / 2), COLORREF(ColorToRGB(c->Color())))
         << c->ClassName();
   }
+  // The frame has a ring of its own outside the client area.
+  EXPECT_EQ(e->ClientWidth(), e->Width() - 4);
+  EXPECT_EQ(e->ClientHeight(), e->Height() - 4);
+  auto* k = Place<TkzuCheckListBox>(200, 10, 100, 60);
+  EXPECT_EQ(k->ClientWidth(), 98);
   // Typing keeps the frame: each paint draws it again.
   e->SetFocus();
   Key('A');
@@ -105,6 +110,16 @@ TEST_F(KZUBorderedTest, MovingTheThemedBarScrollsTheListWithoutEcho) {
   EXPECT_EQ(l->TopIndex(), 20);
   EXPECT_EQ(NativeTop(l->Handle()), 20);
   EXPECT_EQ(b->Position(), 20);
+  // Nothing of the native bar shows beside the themed one.
+  SCROLLBARINFO sbi;
+  ASSERT_TRUE(GetScrollBarInfo(l->Handle(), OBJID_VSCROLL, &sbi));
+  RECT fr{};
+  GetWindowRect(form->Handle(), &fr);
+  const TPoint bp = b->ClientToScreen(TPoint{0, 0});
+  for (int x = sbi.rcScrollBar.Left; x < bp.X; ++x)
+    for (int y = sbi.rcScrollBar.Top; y < sbi.rcScrollBar.Bottom; y += 3)
+      ASSERT_EQ(s.display.PixelAt(form->Handle(), x - fr.Left, y - fr.Top), COLORREF(ColorToRGB(l->Color())))
+          << x << "," << y;
   // Holding the down arrow scrolls one item each 100 ms.
   Press(b->DownButton(), 8, 8);
   s.display.AdvanceTime(300);
