@@ -575,7 +575,8 @@ bool TspBrenvale::HandleMessage(TMessage& M, bool& PassedFirst) {
   }
 }
 
-void TspBrenvale::WMSize(TMessage&) {
+void TspBrenvale::WMSize(TMessage& M) {
+  FollowDesktopState(M.WParam);
   const bool logo = supportNCArea_ && !logoBitMap_->Empty() && !IsMDIForm();
   if (InSizeMove && FullDrag) {
     if (logo) Form->Invalidate();
@@ -602,6 +603,29 @@ void TspBrenvale::WMSize(TMessage&) {
     Form->Invalidate();
   }
   if (logo) Form->Invalidate();
+}
+
+// The desktop maximised or restored the form itself (a window manager's
+// shortcut, a task bar): the frame takes the same state, so its buttons
+// offer the way back.
+void TspBrenvale::FollowDesktopState(WPARAM sizeType) {
+  // Only a frame the skin draws keeps its own state; otherwise the
+  // platform's maximise is the form's.
+  if (!Skinnable || !supportNCArea_ || IsMDIChild() || !Form->HandleAllocated()) return;
+  const HWND h = Form->Handle();
+  if (sizeType == SIZE_MAXIMIZED && WindowState == spwsNormal && IsZoomed(h)) {
+    RECT normal{};
+    GetRestoredRect(h, &normal);
+    SavedBounds = TRect{normal.Left, normal.Top, normal.Right, normal.Bottom};
+    WindowState = spwsMaximized;
+    if (statusBar_ && SkinControlLinks().SetSizeGripShown) SkinControlLinks().SetSizeGripShown(statusBar_, false);
+    PaintNCNow();
+  } else if (sizeType == SIZE_RESTORED && WindowState == spwsMaximized && !IsZoomed(h) && !IsDesktopMaximized(h)) {
+    WindowState = spwsNormal;
+    SavedBounds = TRect{};
+    if (statusBar_ && SkinControlLinks().SetSizeGripShown) SkinControlLinks().SetSizeGripShown(statusBar_, true);
+    PaintNCNow();
+  }
 }
 
 void TspBrenvale::WMSizing(TMessage& M) {

@@ -428,6 +428,7 @@ class TspBrenvale : public TComponent, public TspSkinMenuController {
   void FadeInTimer();
   void PaintNCNow();  // WM_NCPAINT to the form
   void WMSize(TMessage& Message);
+  void FollowDesktopState(WPARAM sizeType);
   void WMSizing(TMessage& Message);
   void WMShowWindow(TMessage& Message);
   void WMNCActivate(TMessage& Message);

@@ -160,6 +160,9 @@ void TspBrenvale::MaximizeToWorkArea() {
     if (!MaximizeOnFullScreen && work.Width() == whole.Width() && work.Height() == whole.Height() &&
         RectsAreEqual(whole, screenRect))
       r = TRect{r.Left + 1, r.Top + 1, r.Right - 1, r.Bottom - 1};
+    // The desktop learns of it first, so a window manager keeps the bounds
+    // to restore and a restore from its side comes back here.
+    if (h) SetDesktopMaximized(h, TRUE);
     Form->SetBounds(r.Left, r.Top, r.Width(), r.Height());
   }
   if (statusBar_ && SkinControlLinks().SetSizeGripShown) SkinControlLinks().SetSizeGripShown(statusBar_, false);
@@ -168,6 +171,7 @@ void TspBrenvale::MaximizeToWorkArea() {
 
 void TspBrenvale::RestoreFromState() {
   MaximizedRollUp = false;
+  if (!IsMDIChild() && Form->HandleAllocated()) SetDesktopMaximized(Form->Handle(), FALSE);
   const int oldW = Form->Width(), oldH = Form->Height();
   if (supportNCArea_) {
     if (PositionPending && !IsNullRect(SavedBounds)) {

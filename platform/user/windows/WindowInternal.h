@@ -39,6 +39,9 @@ struct WND {
   RECT rect{};    // parent-client coordinates (screen for top-level)
   RECT client{};  // same coordinates as rect
   RECT normalRect{};  // restored bounds while maximized
+  // Maximised by the program placing it itself (SetDesktopMaximized): the
+  // desktop knows, the style stays as it was.
+  bool selfMaximized = false;
 
   // Painting: update region in window coordinates (origin = rect's corner).
   Region update;

@@ -356,14 +356,53 @@ void NativeStateChanged(HWND hwnd, UINT sizeType) {
   if (!w || w->IsChild()) return;
   const DWORD before = w->style & (WS_MINIMIZE | WS_MAXIMIZE);
   const DWORD after = sizeType == SIZE_MAXIMIZED ? WS_MAXIMIZE : sizeType == SIZE_MINIMIZED ? WS_MINIMIZE : 0;
-  if (before == after) return;
   TWindowPin pin(w);
+  if (w->selfMaximized) {
+    // The desktop echoing the program's own maximise changes nothing; its
+    // restore is the program's to carry out.
+    if (sizeType == SIZE_MAXIMIZED) return;
+    if (sizeType == SIZE_RESTORED && before == 0) {
+      w->selfMaximized = false;
+      SendMessage(w, WM_SIZE, SIZE_RESTORED, MAKELPARAM(w->client.Width(), w->client.Height()));
+      return;
+    }
+  }
+  if (before == after) return;
   if (after == WS_MAXIMIZE && before == 0) w->normalRect = w->rect;
   w->style = (w->style & ~(WS_MINIMIZE | WS_MAXIMIZE)) | after;
   SendMessage(w, WM_SIZE, sizeType, after == WS_MINIMIZE ? 0 : MAKELPARAM(w->client.Width(), w->client.Height()));
   if (w->dead) return;
   if (after == WS_MINIMIZE && GetActiveWindow() == w) ActiveWindowHidden(w);
   else if (before == WS_MINIMIZE) InvalidateRect(w, nullptr, TRUE);  // live and painted again
+}
+
+BOOL SetDesktopMaximized(HWND hwnd, BOOL maximized) {
+  WND* w = LiveWindow(hwnd);
+  if (!w || w->IsChild()) return FALSE;
+  const bool on = maximized != FALSE;
+  if (on) {
+    if (w->selfMaximized || (w->style & WS_MAXIMIZE)) return TRUE;
+    w->selfMaximized = true;
+    w->normalRect = w->rect;
+  } else {
+    if (!w->selfMaximized && !(w->style & WS_MAXIMIZE)) return TRUE;
+    w->selfMaximized = false;
+    w->style &= ~WS_MAXIMIZE;
+  }
+  if (w->native && CurrentDisplay()) CurrentDisplay()->SetNativeMaximized(w->native, on);
+  return TRUE;
+}
+
+BOOL IsDesktopMaximized(HWND hwnd) {
+  WND* w = LiveWindow(hwnd);
+  return w && w->selfMaximized ? TRUE : FALSE;
+}
+
+BOOL GetRestoredRect(HWND hwnd, RECT* r) {
+  WND* w = LiveWindow(hwnd);
+  if (!w || !r) return FALSE;
+  *r = ((w->style & WS_MAXIMIZE) || w->selfMaximized) && w->normalRect.Width() > 0 ? w->normalRect : w->rect;
+  return TRUE;
 }
 
 void NativeMovedBySystem(HWND hwnd) {

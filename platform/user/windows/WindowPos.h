@@ -23,6 +23,16 @@ void NativeStateChanged(HWND topLevel, UINT sizeType);
 // hang on it (a drop-down list holding the capture, a menu's loop) close,
 // as on Windows when a move starts.
 void NativeMovedBySystem(HWND topLevel);
+// For a top-level window that places itself when maximised (a custom
+// frame): tells the desktop it is maximised or not, without moving it or
+// changing its style; call before placing it. When the desktop restores it
+// from its side, the window gets WM_SIZE with SIZE_RESTORED while
+// IsDesktopMaximized is false. FALSE also ends a maximised state the
+// desktop gave it (WS_MAXIMIZE).
+BOOL SetDesktopMaximized(HWND hwnd, BOOL maximized);
+BOOL IsDesktopMaximized(HWND hwnd);
+// The bounds a maximised window goes back to; its rectangle otherwise.
+BOOL GetRestoredRect(HWND hwnd, RECT* r);
 BOOL IsIconic(HWND hwnd);
 BOOL IsZoomed(HWND hwnd);
 

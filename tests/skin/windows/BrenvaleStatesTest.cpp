@@ -42,6 +42,54 @@ TEST_F(BrenvaleStatesTest, MaximizeFillsTheWorkAreaAndRestoreGoesBack) {
   EXPECT_EQ(events, (std::vector<std::string>{"maximize", "restore"}));
 }
 
+// One maximised state with the desktop: the skin's maximise is told to it,
+// and what the desktop does (a window manager's shortcut, a task bar) the
+// skin follows, so its own restore always brings the normal bounds back.
+TEST_F(BrenvaleStatesTest, MaximiseAndRestoreStayInStepWithTheDesktop) {
+  WorkAreaWithBar();
+  SkinnedSecondForm();
+  const HWND h = form->Handle();
+  const TRect normal{100, 100, 400, 300}, work{0, 0, 1280, 984};
+  // As the X11 display reports a window manager's change: the state, then
+  // the bounds it gave.
+  auto desktop = [&](UINT sizeType, const TRect& r) {
+    NativeStateChanged(h, sizeType);
+    SetWindowPos(h, nullptr, r.Left, r.Top, r.Width(), r.Height(), SWP_NOZORDER | SWP_NOACTIVATE);
+    Idle();
+  };
+  struct TCase {
+    const char* name;
+    bool skinMaximises;  // else the desktop does
+    bool skinRestores;   // else the desktop does
+  } cases[] = {{"skin, skin", true, true}, {"skin, desktop", true, false},
+               {"desktop, skin", false, true}, {"desktop, desktop", false, false}};
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    if (c.skinMaximises) {
+      ctl->ChangeWindowState(spwsMaximized);
+      Idle();
+      EXPECT_TRUE(IsDesktopMaximized(h));
+      desktop(SIZE_MAXIMIZED, work);  // the window manager's echo
+      EXPECT_EQ(form->WindowState(), wsNormal);
+    } else {
+      desktop(SIZE_MAXIMIZED, work);
+    }
+    EXPECT_EQ(ctl->WindowState, spwsMaximized);
+    EXPECT_EQ(form->BoundsRect(), work);
+    if (c.skinRestores) {
+      ctl->ChangeWindowState(spwsNormal);
+      Idle();
+    } else {
+      desktop(SIZE_RESTORED, normal);
+    }
+    EXPECT_EQ(ctl->WindowState, spwsNormal);
+    EXPECT_EQ(form->BoundsRect(), normal);
+    EXPECT_FALSE(IsZoomed(h));
+    EXPECT_FALSE(IsDesktopMaximized(h));
+    EXPECT_EQ(form->WindowState(), wsNormal);
+  }
+}
+
 TEST_F(BrenvaleStatesTest, WorkAreaAsLargeAsTheScreenLeavesAPixelAllRound) {
   s.display.SetMonitors({TMonitorRec{RECT{0, 0, 1280, 1024}, RECT{0, 0, 1280, 1024}, true}});
   SkinnedSecondForm();
