@@ -80,6 +80,7 @@ TEST_F(SkinControllerWalkTest, ALoadRepaintsBoundControlsFromTheNewSkin) {
   SkinnedController();
   auto* b = ButtonOn(skin);
   b->SetBounds(10, 10, 60, 24);
+  b->SetTabStop(false);  // a shown form focuses its first tab stop; this checks the unfocused look
   auto* l = new TspSkinStdLabel(form);
   l->SetParent(form);
   l->SetSkinData(skin);
