@@ -71,3 +71,26 @@ void CopyBits(Byte* dst, const Byte* src, Int64 dstBitOffset, Int64 srcBytes, In
     dst[d] = static_cast<Byte>((dst[d] & ~mask) | (SourceByte(src, srcBytes, s) & mask));
   }
 }
+
+void FillBits(Byte* row, Int64 first, Int64 count, bool value) {
+  if (count < 1 || first < 0) return;
+  Int64 byte = first >> 3;
+  const unsigned lead = static_cast<unsigned>(first & 7);
+  const Byte fill = value ? 0xFF : 0x00;
+  if (lead != 0) {
+    const Int64 take = count < 8 - lead ? count : 8 - lead;
+    const unsigned mask = ((1u << take) - 1u) << (8 - lead - static_cast<unsigned>(take));
+    row[byte] = static_cast<Byte>(value ? (row[byte] | mask) : (row[byte] & ~mask));
+    count -= take;
+    ++byte;
+  }
+  if (count >= 8) {
+    std::memset(row + byte, fill, static_cast<std::size_t>(count >> 3));
+    byte += count >> 3;
+    count &= 7;
+  }
+  if (count > 0) {
+    const unsigned mask = (0xFF00u >> count) & 0xFFu;
+    row[byte] = static_cast<Byte>(value ? (row[byte] | mask) : (row[byte] & ~mask));
+  }
+}

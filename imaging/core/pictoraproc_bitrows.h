@@ -26,3 +26,6 @@ inline void SetBit(Byte* row, Int64 n, bool value) {
   else
     row[n >> 3] &= static_cast<Byte>(~mask);
 }
+// Sets (value true) or clears count bits from bit first on, keeping the
+// others; nothing for a count below 1 or a negative start.
+void FillBits(Byte* row, Int64 first, Int64 count, bool value);

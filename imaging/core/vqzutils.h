@@ -1,4 +1,5 @@
-// Utility routines of the imaging library: bits, bytes and sizes, powers,
+// Utility routines of the imaging library (the raster model, containers and
+// encoders have headers of their own, included here): bits, bytes and sizes, powers,
 // geometry tests of the views, folders and platform queries, tolerant
 // number parsing, CIE L*a*b*, the blend cosine table and Bezier points, and
 // the parameter records of the views' scroll bars and mouse wheel.
@@ -9,8 +10,11 @@
 #include <vector>
 
 #include "imaging/core/vqzdefs.h"
+#include "imaging/core/vqzutils_bitmap.h"
 #include "imaging/core/vqzutils_containers.h"
+#include "imaging/core/vqzutils_dib.h"
 #include "imaging/core/vqzutils_encoders.h"
+#include "imaging/core/vqzutils_mask.h"
 #include "platform/rtl/Types.h"
 
 // ---- bits, bytes and sizes ---------------------------------------------------

@@ -238,6 +238,18 @@ TVQFileBuffer::~TVQFileBuffer() {
   }
 }
 
+namespace {
+
+// The stream's message carries the OS's reason after a colon.
+std::string FileError(const char* what, const std::string& fileName, const Exception& e) {
+  const std::string& m = e.Message();
+  const std::size_t colon = m.find(": ");
+  return std::string("Cannot ") + what + " the temporary file \"" + fileName + "\"" +
+         (colon == std::string::npos ? std::string() : m.substr(colon));
+}
+
+}  // namespace
+
 bool TVQFileBuffer::Allocate(const std::string& fileName, Int64 size) {
   Free();
   if (size < 0) return false;
@@ -253,6 +265,7 @@ bool TVQFileBuffer::Allocate(const std::string& fileName, Int64 size) {
     fileName_ = name;
     stream_->SetSize(size);
     if (stream_->Size() != size) throw EStreamError("Cannot size file");
+    stream_->Reserve(size);
   } catch (const Exception&) {
     stream_.reset();
     DeleteFile(name);
@@ -265,7 +278,10 @@ bool TVQFileBuffer::Allocate(const std::string& fileName, Int64 size) {
 Int64 TVQFileBuffer::FileSize() const { return stream_ ? stream_->Size() : 0; }
 
 void TVQFileBuffer::SetSize(Int64 size) {
-  if (stream_ && size >= 0) stream_->SetSize(size);
+  if (!stream_ || size < 0) return;
+  FlushRows();
+  DiscardRows();
+  stream_->SetSize(size);
 }
 
 Byte* TVQFileBuffer::MapView(int access, Int64 size, Int64 offset) {
@@ -299,7 +315,9 @@ void TVQFileBuffer::ReleaseAllViews() {
 void TVQFileBuffer::CopyTo(TVQFileBuffer* other, Int64 size, Int64 offset) {
   if (!other || other == this || !stream_ || !other->stream_) return;
   ReleaseAllViews();
+  FlushRows();
   other->ReleaseAllViews();
+  other->DiscardRows();
   if (size < 0 || offset < 0 || offset > stream_->Size() - size) throw EReadError("Copy outside the file");
   // A whole-file copy goes through the streams like any other: deleting the
   // destination first would lose it if the copy then failed.
@@ -316,6 +334,10 @@ void TVQFileBuffer::CopyTo(TVQFileBuffer* other, Int64 size, Int64 offset) {
 }
 
 void TVQFileBuffer::Free() {
+  DiscardRows();
+  window_.reset();
+  written_.clear();
+  rowLength_ = rowCount_ = windowRows_ = 0;
   if (!stream_) {
     views_.clear();
     return;
@@ -324,6 +346,85 @@ void TVQFileBuffer::Free() {
   stream_.reset();
   DeleteFile(fileName_);
   fileName_.clear();
+}
+
+// ---- whole rows ---------------------------------------------------------------
+
+void TVQFileBuffer::SetRowLayout(Int64 rowLength, Int64 rowCount) {
+  DiscardRows();
+  previousFirst_ = -1;
+  rowLength_ = rowLength > 0 ? rowLength : 0;
+  rowCount_ = rowLength_ > 0 && rowCount > 0 ? rowCount : 0;
+  windowRows_ = rowCount_ > 0 ? std::clamp<Int64>(WindowBytes / rowLength_, 1, rowCount_) : 0;
+  window_.reset();
+  written_.assign(static_cast<std::size_t>(windowRows_), false);
+}
+
+void TVQFileBuffer::DiscardRows() {
+  windowFirst_ = -1;
+  windowCount_ = 0;
+  windowAccess_ = 0;
+  std::fill(written_.begin(), written_.end(), false);
+}
+
+void TVQFileBuffer::WriteWindow() {
+  if (windowFirst_ < 0 || !stream_) return;
+  // Runs of rows handed out for writing; rows never handed out keep the
+  // file's bytes even when the window was never read.
+  try {
+    for (Int64 i = 0; i < windowCount_;) {
+      if (!written_[static_cast<std::size_t>(i)]) {
+        ++i;
+        continue;
+      }
+      Int64 j = i;
+      while (j < windowCount_ && written_[static_cast<std::size_t>(j)]) written_[static_cast<std::size_t>(j++)] = false;
+      stream_->WriteBufferAt(window_.get() + i * rowLength_, (j - i) * rowLength_, (windowFirst_ + i) * rowLength_);
+      i = j;
+    }
+  } catch (const EStreamError& e) {
+    DiscardRows();
+    throw EWriteError(FileError("write", fileName_, e));
+  }
+}
+
+void TVQFileBuffer::FlushRows() { WriteWindow(); }
+
+void TVQFileBuffer::LoadWindow(Int64 row, int access) {
+  WriteWindow();
+  DiscardRows();
+  if (!stream_ || row < 0 || row >= rowCount_) throw EReadError("Row outside the temporary file");
+  if (!window_) window_.reset(new Byte[static_cast<std::size_t>(windowRows_ * rowLength_)]);
+  // Walking up the rows, the window ends at the row; otherwise it starts
+  // there, so either way of walking reads each row once.
+  Int64 first = row + 1 == previousFirst_ ? row - windowRows_ + 1 : row;
+  first = std::clamp<Int64>(first, 0, rowCount_ - windowRows_);
+  const Int64 count = std::min(windowRows_, rowCount_ - first);
+  if (access & vqRead) {
+    try {
+      stream_->ReadBufferAt(window_.get(), count * rowLength_, first * rowLength_);
+    } catch (const EStreamError& e) {
+      throw EReadError(FileError("read", fileName_, e));
+    }
+  } else {
+    std::memset(window_.get(), 0, static_cast<std::size_t>(count * rowLength_));
+  }
+  windowFirst_ = previousFirst_ = first;
+  windowCount_ = count;
+  windowAccess_ = access;
+}
+
+Byte* TVQFileBuffer::PageRow(Int64 row, int access) {
+  const bool held = windowFirst_ >= 0 && row >= windowFirst_ && row < windowFirst_ + windowCount_;
+  // A window loaded for writing only holds zeros where nothing was written,
+  // not the file's bytes, so a reader needs it loaded again.
+  if (!held || ((access & vqRead) && !(windowAccess_ & vqRead))) LoadWindow(row, access);
+  const Int64 i = row - windowFirst_;
+  if (access & vqWrite) {
+    written_[static_cast<std::size_t>(i)] = true;
+    windowAccess_ |= vqWrite;
+  }
+  return window_.get() + i * rowLength_;
 }
 
 // ---- streams ------------------------------------------------------------------------

@@ -165,7 +165,8 @@ constexpr int vqWrite = 2;
 constexpr int vqReadWrite = 3;
 
 // A temporary file whose ranges are worked on through heap copies ("views")
-// that are written back on release when mapped for writing.
+// that are written back on release when mapped for writing, or as rows paged
+// through one window of whole rows.
 class TVQFileBuffer : public TObject {
  public:
   TVQFileBuffer() = default;
@@ -174,8 +175,9 @@ class TVQFileBuffer : public TObject {
 
   const std::string& FileName() const { return fileName_; }
 
-  // Creates the file (a fresh temporary one when fileName is empty) and sets
-  // its size; false, with no file, when it cannot be created or sized.
+  // Creates the file (a fresh temporary one when fileName is empty), sets its
+  // size and reserves its blocks, so that writing it later cannot fail for
+  // want of space; false, with no file, when it cannot be created or sized.
   bool Allocate(const std::string& fileName, Int64 size);
   bool IsAllocated() const { return stream_ != nullptr; }
   Int64 FileSize() const;
@@ -196,10 +198,34 @@ class TVQFileBuffer : public TObject {
   // this file.
   void CopyTo(TVQFileBuffer* other, Int64 size, Int64 offset);
 
-  // Releases the views, closes and deletes the file.
+  // Releases the views, closes and deletes the file; paged rows are dropped
+  // unwritten.
   void Free();
 
+  // ---- whole rows ------------------------------------------------------------
+
+  // A window holds about this many bytes of rows, and at least one row.
+  static constexpr Int64 WindowBytes = Int64{1} << 20;
+  // Reads the file as rowCount rows of rowLength bytes from offset 0. Drops
+  // the current window unwritten.
+  void SetRowLayout(Int64 rowLength, Int64 rowCount);
+  // The row's address inside the window of whole rows kept in memory; a row
+  // outside the window writes the window back and loads the one around it.
+  // With read access the window holds the file's bytes, with write access
+  // only it starts zeroed; rows handed out with write access are written
+  // back when the window moves and by FlushRows. The address stays valid
+  // while the window holds the row, at least until the next PageRow. A
+  // read or write that fails raises EReadError or EWriteError naming the
+  // file and the reason, and drops the window; so does a row outside the
+  // file.
+  Byte* PageRow(Int64 row, int access);
+  // Writes back the rows handed out for writing; the window stays.
+  void FlushRows();
+  void DiscardRows();
+
  private:
+  void LoadWindow(Int64 row, int access);
+  void WriteWindow();
   struct View {
     Int64 Offset;
     Int64 Size;
@@ -209,6 +235,16 @@ class TVQFileBuffer : public TObject {
   std::string fileName_;
   std::vector<View> views_;
   std::unique_ptr<TFileStream> stream_;
+
+  Int64 rowLength_ = 0;
+  Int64 rowCount_ = 0;
+  Int64 windowRows_ = 0;    // capacity of the window in rows
+  Int64 windowFirst_ = -1;  // first row held; -1 when no window is loaded
+  Int64 windowCount_ = 0;   // rows held
+  Int64 previousFirst_ = -1;  // first row of the window before, for the walking direction
+  int windowAccess_ = 0;
+  std::unique_ptr<Byte[]> window_;
+  std::vector<bool> written_;  // rows of the window handed out for writing
 };
 
 // A stream that only counts: Read and Write move the position, and the size

@@ -125,6 +125,45 @@ void THandleStream::SetSize(std::int64_t newSize) {
   if (pos > newSize) Seek(0, soEnd);
 }
 
+void THandleStream::ReadBufferAt(void* buffer, std::int64_t count, std::int64_t offset) {
+  if (count <= 0) return;
+  if (offset < 0) throw EReadError("Stream read error: negative offset");
+  auto* p = static_cast<unsigned char*>(buffer);
+  while (count > 0) {
+    const ssize_t n = ::pread(handle_, p, static_cast<std::size_t>(std::min(count, kMaxTransfer)), offset);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) throw EReadError(std::string("Stream read error: ") + std::strerror(errno));
+    if (n == 0) throw EReadError("Stream read error: read past the end");
+    p += n;
+    count -= n;
+    offset += n;
+  }
+}
+
+void THandleStream::WriteBufferAt(const void* buffer, std::int64_t count, std::int64_t offset) {
+  if (count <= 0) return;
+  if (offset < 0) throw EWriteError("Stream write error: negative offset");
+  auto* p = static_cast<const unsigned char*>(buffer);
+  while (count > 0) {
+    const ssize_t n = ::pwrite(handle_, p, static_cast<std::size_t>(std::min(count, kMaxTransfer)), offset);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) throw EWriteError(std::string("Stream write error: ") + std::strerror(n < 0 ? errno : ENOSPC));
+    p += n;
+    count -= n;
+    offset += n;
+  }
+}
+
+void THandleStream::Reserve(std::int64_t size) {
+  if (size < 0) throw EStreamError("Invalid stream size");
+  if (size == 0) return;
+  int r;
+  do {
+    r = ::posix_fallocate(handle_, 0, static_cast<off_t>(size));
+  } while (r == EINTR);
+  if (r != 0) throw EStreamError(std::string("Cannot reserve room for the file: ") + std::strerror(r));
+}
+
 // ---- TFileStream ----------------------------------------------------------------
 
 namespace {

@@ -68,6 +68,16 @@ class THandleStream : public TStream {
   // A position beyond the new end moves to the end.
   void SetSize(std::int64_t newSize) override;
 
+  // Exactly count bytes at offset, leaving the position alone. A short
+  // transfer raises EReadError (a read past the end) or EWriteError, with
+  // the OS's reason ("No space left on device") in the message.
+  void ReadBufferAt(void* buffer, std::int64_t count, std::int64_t offset);
+  void WriteBufferAt(const void* buffer, std::int64_t count, std::int64_t offset);
+  // Gives the file real blocks for its first size bytes (growing it when it
+  // is shorter), so that writing within them later cannot fail for want of
+  // space. Raises EStreamError with the reason when the disk cannot hold them.
+  void Reserve(std::int64_t size);
+
  protected:
   int handle_;
 };

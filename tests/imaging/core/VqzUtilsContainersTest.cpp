@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "imaging/core/vqzdefs.h"
@@ -266,6 +267,53 @@ TEST_F(FileBuffer, CopiesARangeOrTheWholeFile) {
   EXPECT_EQ(cr[13], static_cast<Byte>(91));
   EXPECT_EQ(cr[14], 0);
   EXPECT_THROW(a.CopyTo(&c, 10, 3 * 1048576), EReadError);
+}
+
+TEST_F(FileBuffer, PagesWholeRowsInAWindowAndWritesBackOnlyRowsHandedOutForWriting) {
+  TVQFileBuffer buf;
+  const Int64 rowLength = 100000, rows = 40;  // ten rows a window
+  ASSERT_TRUE(buf.Allocate("", rowLength * rows));
+  buf.SetRowLayout(rowLength, rows);
+  for (Int64 y = 0; y < rows; ++y) std::memset(buf.PageRow(y, vqWrite), int(y + 1), std::size_t(rowLength));
+  buf.FlushRows();
+  // Walking up reads every row once, in windows that end at the row.
+  for (Int64 y = rows - 1; y >= 0; --y) {
+    const Byte* row = buf.PageRow(y, vqRead);
+    ASSERT_EQ(row[0], Byte(y + 1));
+    ASSERT_EQ(row[rowLength - 1], Byte(y + 1));
+  }
+  // A window loaded for writing only starts zeroed, and its rows never
+  // overwrite their neighbours in the file.
+  buf.DiscardRows();
+  Byte* w = buf.PageRow(5, vqWrite);
+  EXPECT_EQ(w[0], 0);
+  w[0] = 0xEE;
+  EXPECT_EQ(buf.PageRow(6, vqRead)[0], 7);  // reading reloads the window
+  EXPECT_EQ(buf.PageRow(5, vqRead)[0], 0xEE);
+  EXPECT_EQ(buf.PageRow(5, vqRead)[1], 0);
+  // A row asked for reading only is not written back.
+  buf.PageRow(20, vqRead)[0] = 0x55;
+  buf.FlushRows();
+  buf.DiscardRows();
+  EXPECT_EQ(buf.PageRow(20, vqReadWrite)[0], 21);
+  EXPECT_THROW(buf.PageRow(rows, vqRead), EReadError);
+  // A copy of the file carries the rows not yet written back.
+  buf.PageRow(39, vqReadWrite)[0] = 0x77;
+  TVQFileBuffer copy;
+  ASSERT_TRUE(copy.Allocate("", rowLength * rows));
+  buf.CopyTo(&copy, rowLength * rows, 0);
+  copy.SetRowLayout(rowLength, rows);
+  EXPECT_EQ(copy.PageRow(39, vqRead)[0], 0x77);
+  buf.Free();
+  EXPECT_THROW(buf.PageRow(0, vqRead), EReadError);
+}
+
+TEST_F(FileBuffer, ReservesTheBlocksOfItsFile) {
+  TVQFileBuffer buf;
+  ASSERT_TRUE(buf.Allocate("", 3 << 20));
+  struct stat st {};
+  ASSERT_EQ(::stat(buf.FileName().c_str(), &st), 0);
+  EXPECT_GE(Int64{st.st_blocks} * 512, Int64{3} << 20);
 }
 
 TEST(NulStream, CountsWithoutStoring) {

@@ -1,7 +1,10 @@
 #include <gtest/gtest.h>
 #include <sys/file.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include <csignal>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -191,6 +194,72 @@ TEST(FileStream, FullDeviceReportsShortWrite) {
   TFileStream f("/dev/full", fmOpenWrite);
   EXPECT_EQ(f.Write("abc", 3), 0);
   EXPECT_THROW(f.WriteBuffer("abc", 3), EWriteError);
+}
+
+TEST(FileStream, ReadsAndWritesAtAnOffsetLeavingThePosition) {
+  TempDir dir;
+  TFileStream f(dir.Path("at.bin"), fmCreate);
+  f.WriteBuffer("0123456789", 10);
+  f.SetPosition(3);
+  f.WriteBufferAt("ab", 2, 8);
+  f.WriteBufferAt("xyz", 3, 12);  // past the end: the gap reads as zeros
+  EXPECT_EQ(f.Position(), 3);
+  char got[4] = {};
+  f.ReadBufferAt(got, 4, 7);
+  EXPECT_EQ(std::string(got, 4), std::string("7ab\0", 4));
+  EXPECT_EQ(f.Position(), 3);
+  EXPECT_EQ(f.Size(), 15);
+  f.WriteBufferAt("q", 0, 0);  // nothing
+  try {
+    f.ReadBufferAt(got, 4, 13);
+    FAIL();
+  } catch (const EReadError& e) {
+    EXPECT_NE(std::string(e.what()).find("past the end"), std::string::npos) << e.what();
+  }
+  EXPECT_THROW(f.ReadBufferAt(got, 1, -1), EReadError);
+  EXPECT_THROW(f.WriteBufferAt(got, 1, -1), EWriteError);
+}
+
+TEST(FileStream, APositionedWriteTheSystemRefusesNamesTheReason) {
+  TempDir dir;
+  TFileStream f(dir.Path("limit.bin"), fmCreate);
+  struct rlimit saved {};
+  ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
+  void (*old)(int) = ::signal(SIGXFSZ, SIG_IGN);
+  struct rlimit tiny = saved;
+  tiny.rlim_cur = 100;
+  ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &tiny), 0);
+  std::string message;
+  try {
+    f.WriteBufferAt("x", 1, 200);
+  } catch (const EWriteError& e) {
+    message = e.what();
+  }
+  bool reserved = true;
+  try {
+    f.Reserve(1000);
+  } catch (const EStreamError&) {
+    reserved = false;
+  }
+  ::setrlimit(RLIMIT_FSIZE, &saved);
+  ::signal(SIGXFSZ, old);
+  EXPECT_NE(message.find("File too large"), std::string::npos) << message;
+  EXPECT_FALSE(reserved);
+}
+
+TEST(FileStream, ReserveGivesTheFileItsBlocks) {
+  TempDir dir;
+  TFileStream f(dir.Path("room.bin"), fmCreate);
+  f.Reserve(1 << 20);
+  EXPECT_EQ(f.Size(), 1 << 20);
+  struct stat st {};
+  ASSERT_EQ(::fstat(f.Handle(), &st), 0);
+  EXPECT_GE(std::int64_t{st.st_blocks} * 512, std::int64_t{1} << 20);
+  char zero[8] = {1, 1, 1, 1, 1, 1, 1, 1};
+  f.ReadBufferAt(zero, 8, (1 << 20) - 8);
+  for (char c : zero) EXPECT_EQ(c, 0);
+  f.Reserve(0);
+  EXPECT_THROW(f.Reserve(-1), EStreamError);
 }
 
 TEST(FileStream, ShareFlagsAsAdvisoryLocks) {
