@@ -568,7 +568,9 @@ void TFrm_Main::ShowStep(int step) {
   StepForm->SetParent(Pnl_Main);
   StepForm->SetAlign(alClient);
   StepForm->Show();
-  Repaint();
+  // A later page is painted once its picture is in place: until then the
+  // screen keeps the page before, rather than an empty grey one.
+  if (step == stepOpen) Repaint();
 }
 
 void TFrm_Main::Btn_NextClick(TObject*) {
@@ -585,8 +587,9 @@ void TFrm_Main::Btn_NextClick(TObject*) {
   ShowPictureZoomed(WorkImage.get(), StepForm->Image1, 0);
   CentrePicture(StepForm->Image1, StepForm->ScrollBox_Image1);
   if (CurrentStep == stepHighLight && RectSelection) RectSelection->Attach();
+  // Shown before the step's own work starts.
+  Repaint();
   if (CurrentStep == stepSmooth) {
-    Repaint();
     if (StepForm->RunFirstPass()) {
       ShowPictureZoomed(WorkImage.get(), StepForm->Image1, 0);
       HistoryPush(WorkImage.get());

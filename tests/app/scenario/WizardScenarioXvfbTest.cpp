@@ -13,7 +13,13 @@
 #include <fstream>
 #include <iterator>
 
+#include <algorithm>
+
 #include "app/main/UBmpToJpg.h"
+#include "app/pages/uSmooth_Form.h"
+#include "platform/rtl/SafeSave.h"
+#include "platform/ui/controls/ComCtrls.h"
+#include "platform/ui/dialogs/FileDialog.h"
 #include "imaging/core/vqzdefs.h"
 #include "platform/rtl/Exceptions.h"
 #include "platform/gdi/DeviceContext.h"
@@ -30,6 +36,8 @@
 #undef Screen
 #include "platform/ui/forms/Screen.h"
 #include <X11/XKBlib.h>
+#include <X11/cursorfont.h>
+#include <X11/extensions/Xfixes.h>
 #include <X11/keysym.h>
 
 namespace {
@@ -239,6 +247,82 @@ TEST_F(WizardScenarioXvfb, EveryStepOnThePortraitWithInputThroughTheServer) {
   EXPECT_TRUE(scenario::SamePicture(bmp.get(), plan.expected.get()));
   ASSERT_TRUE(SaveAsJpeg(plan.expected.get(), dir + "/expected.jpg", 100));
   EXPECT_TRUE(FileBytes(dir + "/pictures/result.jpg") == FileBytes(dir + "/expected.jpg"));
+}
+
+// The cursor the server shows under the pointer, told apart by its size
+// and hot spot (the arrow points from its corner, the watch from its middle).
+std::vector<unsigned long> ShownCursor(Display* dpy) {
+  XSync(dpy, False);
+  XFixesCursorImage* img = XFixesGetCursorImage(dpy);
+  if (!img) return {};
+  std::vector<unsigned long> out{img->width, img->height, img->xhot, img->yhot};
+  XFree(img);
+  return out;
+}
+
+// Long work shows the hourglass on the X server while it runs, though the
+// loop never waits meanwhile: here the first smoothing, looked at each time
+// its progress bar is painted; the arrow is back afterwards.
+TEST_F(WizardScenarioXvfb, TheHourglassIsOnTheServerDuringTheFirstSmoothing) {
+  int event = 0, error = 0;
+  if (!XFixesQueryExtension(reader, &event, &error)) GTEST_SKIP() << "no XFixes";
+  ASSERT_TRUE(SaveAsJpeg(LoadPicture(kPortrait).get(), dir + "/pictures/face.jpg", 95));
+  SetFileDialogTestHook([this](TFileDialogDriver& d) {
+    d.Navigate(dir + "/pictures");
+    d.TypeName("face.jpg");
+    d.PressOk();
+  });
+  main->Btn_FileClick(main->Btn_File);
+  SetFileDialogTestHook(nullptr);
+  ASSERT_NE(WorkImage, nullptr);
+  // The shapes the server shows for our two cursors, the pointer over the
+  // window.
+  const TPoint centre = main->ClientToScreen(TPoint{main->ClientWidth() / 2, main->ClientHeight() / 2});
+  XWarpPointer(reader, None, DefaultRootWindow(reader), 0, 0, 0, 0, centre.X, centre.Y);
+  XSync(reader, False);
+  Settle();
+  // The watch as the server draws it, from a window of the test's own.
+  Window probe = XCreateSimpleWindow(reader, DefaultRootWindow(reader), 0, 0, 20, 20, 0, 0, 0);
+  Cursor watch = XCreateFontCursor(reader, XC_watch);
+  XDefineCursor(reader, probe, watch);
+  XMapRaised(reader, probe);
+  XWarpPointer(reader, None, DefaultRootWindow(reader), 0, 0, 0, 0, 10, 10);
+  ASSERT_TRUE(WaitUntil([&] { return ShownCursor(reader)[0] > 1; }));
+  const std::vector<unsigned long> wait = ShownCursor(reader);
+  XDestroyWindow(reader, probe);
+  XFreeCursor(reader, watch);
+  XWarpPointer(reader, None, DefaultRootWindow(reader), 0, 0, 0, 0, centre.X, centre.Y);
+  XSync(reader, False);
+  Settle();
+  ASSERT_NE(ShownCursor(reader), wait);
+
+  main->StepEnabled = {false, false, false, true, false};
+  std::vector<bool> waitShown;
+  // The page and its bar exist once the step's first history entry is
+  // written; the bar is hooked then.
+  TWndMethod saved;
+  TProgressBar* bar = nullptr;
+  SafeSaveFaults().TempCreated = [&](const std::string&) {
+    auto* page = dynamic_cast<TFrm_Smooth*>(main->StepForm);
+    for (int i = 0; !page && i < Screen->CustomFormCount(); ++i) page = dynamic_cast<TFrm_Smooth*>(Screen->CustomForms(i));
+    if (!page || bar) return;
+    bar = page->ProgressBar;
+    saved = bar->WindowProc;
+    bar->WindowProc = TWndMethod::FromFunction(
+        [&](TMessage& m) {
+          if (m.Msg == WM_PAINT && Screen->Cursor() == crHourGlass) waitShown.push_back(ShownCursor(reader) == wait);
+          saved(m);
+        },
+        &waitShown);
+  };
+  main->Btn_NextClick(main->Btn_Next);
+  SafeSaveFaults() = TSafeSaveFaults{};
+  ASSERT_EQ(main->CurrentStep, stepSmooth);
+  ASSERT_NE(bar, nullptr);
+  bar->WindowProc = saved;
+  ASSERT_GE(waitShown.size(), 8u);
+  EXPECT_EQ(std::count(waitShown.begin(), waitShown.end(), false), 0);
+  EXPECT_NE(ShownCursor(reader), wait);
 }
 
 }  // namespace
