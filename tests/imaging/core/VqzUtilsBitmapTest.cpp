@@ -173,7 +173,7 @@ TEST_P(BitmapTable, CopyRectToCopiesTheClippedRectangleAtAnyOffset) {
 
 TEST_P(BitmapTable, CopyRectToWithinOneImageMovesOverlappingRows) {
   const Case& c = GetParam();
-  if (c.height < 2) GTEST_SKIP();
+  if (c.height < 2) GTEST_SKIP() << "overlapping rows need a picture of two rows or more";
   auto b = Make();
   WritePattern(*b, 5);
   auto copy = NewBitmap(vqMemoryBuffer);
@@ -209,7 +209,7 @@ TEST_P(BitmapTable, SetLocationMovesThePixelsUnchanged) {
 
 TEST_P(BitmapTable, ResizeCanvasCropsByAlignment) {
   const Case& c = GetParam();
-  if (c.width < 3 || c.height < 2) GTEST_SKIP();
+  if (c.width < 3 || c.height < 2) GTEST_SKIP() << "the alignments differ only on pictures of 3x2 or more";
   for (int align : {0, 1, 2}) {
     auto b = Make();
     WritePattern(*b, 7);
