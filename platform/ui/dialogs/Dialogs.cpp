@@ -26,9 +26,9 @@ constexpr TButtonInfo kButtons[] = {
 
 constexpr const char* kCaptions[] = {"Warning", "Error", "Information", "Confirm"};
 
-constexpr int kMargin = 10;
+constexpr int kMessageMargin = 10;
 constexpr int kGlyphSize = 32;
-constexpr int kButtonWidth = 75;
+constexpr int kMessageButtonWidth = 75;
 constexpr int kButtonHeight = 25;
 constexpr int kButtonGap = 8;
 
@@ -107,15 +107,15 @@ TForm* CreateMessageDialog(const std::string& Msg, TMsgDlgType DlgType, TMsgDlgB
     form->KeyPreview = true;
     form->SetCaption(DlgType == mtCustom ? Application->Title() : kCaptions[DlgType]);
 
-    int textLeft = kMargin;
+    int textLeft = kMessageMargin;
     int glyphBottom = 0;
     if (DlgType != mtCustom) {
       auto* glyph = new TMessageGlyph(form, DlgType);
       glyph->SetName("Image");
       glyph->SetParent(form);
-      glyph->SetBounds(kMargin, kMargin, kGlyphSize, kGlyphSize);
-      textLeft = kMargin + kGlyphSize + kMargin;
-      glyphBottom = kMargin + kGlyphSize;
+      glyph->SetBounds(kMessageMargin, kMessageMargin, kGlyphSize, kGlyphSize);
+      textLeft = kMessageMargin + kGlyphSize + kMessageMargin;
+      glyphBottom = kMessageMargin + kGlyphSize;
     }
     auto* label = new TLabel(form);
     label->SetName("Message");
@@ -123,16 +123,16 @@ TForm* CreateMessageDialog(const std::string& Msg, TMsgDlgType DlgType, TMsgDlgB
     label->SetShowAccelChar(false);
     label->SetWordWrap(true);
     TSize text = MeasureText(Msg, label->Font(), std::max(Screen->Width() / 2, 100));
-    label->SetBounds(textLeft, kMargin, text.cx, text.cy);
+    label->SetBounds(textLeft, kMessageMargin, text.cx, text.cy);
     label->SetCaption(Msg);
 
     int count = 0;
     for (int b = mbYes; b <= mbHelp; ++b)
       if (Buttons.Contains(TMsgDlgBtn(b))) ++count;
-    int rowWidth = count > 0 ? count * kButtonWidth + (count - 1) * kButtonGap : 0;
-    int clientWidth = std::max(textLeft + text.cx + kMargin, rowWidth + 2 * kMargin);
-    int buttonTop = std::max(kMargin + text.cy, glyphBottom) + 2 * kMargin;
-    form->SetClientSize(clientWidth, buttonTop + (count > 0 ? kButtonHeight + kMargin : 0));
+    int rowWidth = count > 0 ? count * kMessageButtonWidth + (count - 1) * kButtonGap : 0;
+    int clientWidth = std::max(textLeft + text.cx + kMessageMargin, rowWidth + 2 * kMessageMargin);
+    int buttonTop = std::max(kMessageMargin + text.cy, glyphBottom) + 2 * kMessageMargin;
+    form->SetClientSize(clientWidth, buttonTop + (count > 0 ? kButtonHeight + kMessageMargin : 0));
 
     TMsgDlgBtn defaultBtn = Buttons.Contains(mbOK) ? mbOK : Buttons.Contains(mbYes) ? mbYes : mbRetry;
     TMsgDlgBtn cancelBtn = Buttons.Contains(mbCancel) ? mbCancel : Buttons.Contains(mbNo) ? mbNo : mbOK;
@@ -145,7 +145,7 @@ TForm* CreateMessageDialog(const std::string& Msg, TMsgDlgType DlgType, TMsgDlgB
       button->SetParent(form);
       button->SetCaption(info.caption);
       button->ModalResult = info.result;
-      button->SetBounds(x, buttonTop, kButtonWidth, kButtonHeight);
+      button->SetBounds(x, buttonTop, kMessageButtonWidth, kButtonHeight);
       if (b == defaultBtn) {
         button->SetDefault(true);
         form->DefaultButton = button;
@@ -156,7 +156,7 @@ TForm* CreateMessageDialog(const std::string& Msg, TMsgDlgType DlgType, TMsgDlgB
         form->CancelButton = button;
       }
       if (b == mbHelp) button->OnClick = [form](TObject*) { Application->HelpContext(form->HelpContext); };
-      x += kButtonWidth + kButtonGap;
+      x += kMessageButtonWidth + kButtonGap;
     }
     form->EndLayout();
   } catch (...) {
