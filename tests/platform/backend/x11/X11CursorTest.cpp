@@ -13,8 +13,6 @@
 #include "platform/user/User.h"
 #include "tests/platform/backend/x11/X11Fixture.h"
 
-#include <X11/Xatom.h>
-#include <X11/Xlib.h>
 #define Region XlibRegion
 #include <X11/Xutil.h>
 #include <X11/extensions/Xfixes.h>
