@@ -273,7 +273,7 @@ TEST_F(WizardScenarioXvfb, TheHourglassIsOnTheServerDuringTheFirstSmoothing) {
   // The shapes the server shows for our two cursors, the pointer over the
   // window.
   const TPoint centre = main->ClientToScreen(TPoint{main->ClientWidth() / 2, main->ClientHeight() / 2});
-  XWarpPointer(reader, None, DefaultRootWindow(reader), 0, 0, 0, 0, centre.X, centre.Y);
+  XWarpPointer(reader, kXNone, DefaultRootWindow(reader), 0, 0, 0, 0, centre.X, centre.Y);
   XSync(reader, False);
   Settle();
   // The watch as the server draws it, from a window of the test's own.
@@ -281,12 +281,12 @@ TEST_F(WizardScenarioXvfb, TheHourglassIsOnTheServerDuringTheFirstSmoothing) {
   Cursor watch = XCreateFontCursor(reader, XC_watch);
   XDefineCursor(reader, probe, watch);
   XMapRaised(reader, probe);
-  XWarpPointer(reader, None, DefaultRootWindow(reader), 0, 0, 0, 0, 10, 10);
+  XWarpPointer(reader, kXNone, DefaultRootWindow(reader), 0, 0, 0, 0, 10, 10);
   ASSERT_TRUE(WaitUntil([&] { return ShownCursor(reader)[0] > 1; }));
   const std::vector<unsigned long> wait = ShownCursor(reader);
   XDestroyWindow(reader, probe);
   XFreeCursor(reader, watch);
-  XWarpPointer(reader, None, DefaultRootWindow(reader), 0, 0, 0, 0, centre.X, centre.Y);
+  XWarpPointer(reader, kXNone, DefaultRootWindow(reader), 0, 0, 0, 0, centre.X, centre.Y);
   XSync(reader, False);
   Settle();
   ASSERT_NE(ShownCursor(reader), wait);

@@ -158,7 +158,7 @@ TEST_F(WizardSkinTest, EveryControlTheWizardBindsHasItsDescription) {
 // shows: window menu, caption hints, edit menu, message dialog.
 TEST_F(WizardSkinTest, CarriesTheLibrarysTextsInChinese) {
   TspResourceStrData strings(nullptr);
-  ASSERT_TRUE(LoadSkinResStrings(&strings, kSkinIni));
+  ASSERT_TRUE(LoadSkinResStrings(&strings, kWizardSkin));
   const std::pair<const char*, const char*> cases[] = {
       {"MI_MAXCAPTION", "最大化(&X)"}, {"MI_MINCAPTION", "最小化(&N)"}, {"MI_RESTORECAPTION", "还原(&R)"},
       {"MI_CLOSECAPTION", "关闭(&C)"}, {"MAXBUTTON_HINT", "最大化"},    {"EDIT_COPY", "复制"},

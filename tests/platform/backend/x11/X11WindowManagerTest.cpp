@@ -322,7 +322,7 @@ TEST_F(X11WindowManagerTest, AltReleasedDuringTheManagersGrabIsLetGo) {
   ShowWindow(h, SW_SHOWNORMAL);
   ASSERT_TRUE(WaitUntil([&] { return Managed(h) && Active(h); }));
   XEvent ev{};
-  ev.xkey.type = KeyPress;
+  ev.xkey.type = kXKeyPress;
   ev.xkey.display = reader;
   ev.xkey.window = X(h);
   ev.xkey.root = DefaultRootWindow(reader);
