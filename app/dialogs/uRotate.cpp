@@ -10,7 +10,7 @@
 #include "themed/buttons/KZUButton.h"
 
 namespace {
-constexpr int kClientWidth = 200, kClientHeight = 176;
+constexpr int kRotateClientWidth = 200, kRotateClientHeight = 176;
 constexpr int kRadioLeft = 16, kEditLeft = 128, kEditWidth = 56;
 }  // namespace
 
@@ -51,13 +51,13 @@ TFrm_Rotate::TFrm_Rotate(TComponent* AOwner) : TForm(AOwner) {
   NEdt_NOther = edit("NEdt_NOther", 112);
   NEdt_NOther->SetEnabled(false);
 
-  std::tie(Btn_Ok, Btn_Cancel) = DialogButtons(this, 142, 18, kClientWidth);
+  std::tie(Btn_Ok, Btn_Cancel) = DialogButtons(this, 142, 18, kRotateClientWidth);
   Btn_Ok->OnClick = [this](TObject* s) { Btn_OkClick(s); };
   RB_POther->SetChecked(true);
 
   EndLayout();
-  SetClientWidth(kClientWidth);
-  SetClientHeight(kClientHeight);
+  SetClientWidth(kRotateClientWidth);
+  SetClientHeight(kRotateClientHeight);
 }
 
 void TFrm_Rotate::RB_180DClick(TObject*) {

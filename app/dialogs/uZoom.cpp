@@ -16,7 +16,7 @@
 #include "themed/buttons/KZUButton.h"
 
 namespace {
-constexpr int kClientWidth = 240, kClientHeight = 126;
+constexpr int kZoomClientWidth = 240, kZoomClientHeight = 126;
 
 std::uint64_t PictureBytes(int width, int height) {
   return std::uint64_t(RowImageStride(width)) * std::uint64_t(height);
@@ -52,7 +52,7 @@ TFrm_Zoom::TFrm_Zoom(TComponent* AOwner) : TForm(AOwner) {
   GB_SetPix->SetName("GB_SetPix");
   GB_SetPix->SetParent(this);
   GB_SetPix->SetCaption("设置像素大小");
-  GB_SetPix->SetBounds(8, 4, kClientWidth - 16, 80);
+  GB_SetPix->SetBounds(8, 4, kZoomClientWidth - 16, 80);
 
   auto label = [this](const char* name, const char* caption, int left) {
     auto* l = new TLabel(this);
@@ -82,14 +82,14 @@ TFrm_Zoom::TFrm_Zoom(TComponent* AOwner) : TForm(AOwner) {
   CB_KeepScale->SetChecked(true);
   CB_KeepScale->OnClick = [this](TObject* s) { CB_KeepScaleClick(s); };
 
-  std::tie(Btn_Ok, Btn_Cancel) = DialogButtons(this, 93, 36, kClientWidth);
+  std::tie(Btn_Ok, Btn_Cancel) = DialogButtons(this, 93, 36, kZoomClientWidth);
   Btn_Ok->ModalResult = mrOk;
   Btn_Ok->OnClick = [this](TObject* s) { Btn_OkClick(s); };
 
   OnShow = [this](TObject* s) { FormShow(s); };
   EndLayout();
-  SetClientWidth(kClientWidth);
-  SetClientHeight(kClientHeight);
+  SetClientWidth(kZoomClientWidth);
+  SetClientHeight(kZoomClientHeight);
   AttachChangeHandlers();
 }
 

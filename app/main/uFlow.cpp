@@ -11,7 +11,7 @@
 #include "skin/windows/Brenvale.h"
 
 namespace {
-constexpr int kClientWidth = 283, kClientHeight = 426;
+constexpr int kFlowClientWidth = 283, kFlowClientHeight = 426;
 constexpr int kFlowHeight = 373;
 constexpr int kStepWidth = 255, kStepHeight = 31;
 constexpr int kArrowSize = 20;
@@ -36,20 +36,20 @@ TFrm_Flow::TFrm_Flow(TComponent* AOwner, TspSkinData* skinData, TspSkinMessage* 
   SkinForm->DisableSystemMenu = true;
   SkinForm->SetBorderIcons(spbiSystemMenu);
   SkinForm->MaximizeOnFullScreen = true;
-  SkinForm->ClientWidth = kClientWidth;
-  SkinForm->ClientHeight = kClientHeight;
+  SkinForm->ClientWidth = kFlowClientWidth;
+  SkinForm->ClientHeight = kFlowClientHeight;
 
   Pnl_Flow = new TPanel(this);
   Pnl_Flow->SetName("Pnl_Flow");
   Pnl_Flow->SetParent(this);
-  Pnl_Flow->SetBounds(0, 0, kClientWidth, kFlowHeight);
+  Pnl_Flow->SetBounds(0, 0, kFlowClientWidth, kFlowHeight);
   Pnl_Flow->SetAlign(alTop);
   Pnl_Flow->SetCaption("");
   Pnl_Flow->SetBevelInner(bvLowered);
   Pnl_Flow->SetColor(clCream);
 
   std::unique_ptr<TBitmap> arrow = LoadWizardBitmap("ARROW");
-  const int left = (kClientWidth - kStepWidth) / 2;
+  const int left = (kFlowClientWidth - kStepWidth) / 2;
   for (int i = 0; i < 7; ++i) {
     TPanel* p = new TPanel(this);
     p->SetName("Pnl_Step" + std::to_string(i + 1));
@@ -65,7 +65,7 @@ TFrm_Flow::TFrm_Flow(TComponent* AOwner, TspSkinData* skinData, TspSkinMessage* 
       TImage* a = new TImage(this);
       a->SetName("Img_Arrow" + std::to_string(i + 1));
       a->SetParent(Pnl_Flow);
-      a->SetBounds((kClientWidth - kArrowSize) / 2, kFirstStepTop + i * kStepPitch + kStepHeight + 2, kArrowSize,
+      a->SetBounds((kFlowClientWidth - kArrowSize) / 2, kFirstStepTop + i * kStepPitch + kStepHeight + 2, kArrowSize,
                    kArrowSize);
       a->SetTransparent(true);
       if (arrow) a->Picture()->Assign(arrow.get());
@@ -81,15 +81,15 @@ TFrm_Flow::TFrm_Flow(TComponent* AOwner, TspSkinData* skinData, TspSkinMessage* 
     CB_Step[size_t(k)] = cb;
   }
 
-  std::tie(Btn_OK, Btn_Cancel) = DialogButtons(this, kFlowHeight + (kClientHeight - kFlowHeight - 25) / 2, 48,
-                                               kClientWidth, skinData, "确  定", "取  消");
+  std::tie(Btn_OK, Btn_Cancel) = DialogButtons(this, kFlowHeight + (kFlowClientHeight - kFlowHeight - 25) / 2, 48,
+                                               kFlowClientWidth, skinData, "确  定", "取  消");
   Btn_OK->SetName("Btn_OK");
   Btn_OK->OnClick = [this](TObject* s) { Btn_OKClick(s); };
 
   EndLayout();
   HandleNeeded();
-  SetClientWidth(kClientWidth);
-  SetClientHeight(kClientHeight);
+  SetClientWidth(kFlowClientWidth);
+  SetClientHeight(kFlowClientHeight);
 }
 
 void TFrm_Flow::Btn_OKClick(TObject*) {

@@ -18,7 +18,7 @@
 
 namespace {
 
-constexpr int kToolHeight = 116;
+constexpr int kSmoothToolHeight = 116;
 // Rows of the amount box, and the value labels' width at the right.
 constexpr int kRowTop = 20, kRowStep = 28, kRowHeight = 22;
 constexpr int kValueWidth = 28;
@@ -101,7 +101,7 @@ TFrm_Smooth::TFrm_Smooth(TComponent* AOwner) : TStepPage(AOwner) {
   Pnl_Tool2->SetBevelOuter(bvLowered);
   Pnl_Tool2->SetParentFont(false);
   SetPageFont(Pnl_Tool2->Font());
-  Pnl_Tool2->SetHeight(kToolHeight);
+  Pnl_Tool2->SetHeight(kSmoothToolHeight);
   Pnl_Tool2->SetAlign(alBottom);
   // A first width for the anchors to keep to; FormResize sets the real one.
   const int box = 300;
@@ -110,7 +110,7 @@ TFrm_Smooth::TFrm_Smooth(TComponent* AOwner) : TStepPage(AOwner) {
   GB_Range->SetName("GB_Range");
   GB_Range->SetParent(Pnl_Tool2);
   GB_Range->SetCaption("平滑幅度");
-  GB_Range->SetBounds(4, 2, box, kToolHeight - 6);
+  GB_Range->SetBounds(4, 2, box, kSmoothToolHeight - 6);
   struct TRow {
     TspSkinStdLabel** label;
     const char* name;

@@ -1,4 +1,5 @@
 #include "app/pixels/uSmooth.h"
+#include "platform/rtl/Cpu.h"
 
 #include <algorithm>
 #include <array>
@@ -200,10 +201,6 @@ __attribute__((target("avx2"))) void SmoothSixteen(const Byte* pb, const Byte* p
 
 #undef LUMIQA_AVX2
 
-bool HasAvx2() {
-  static const bool avx2 = __builtin_cpu_supports("avx2");
-  return avx2;
-}
 #endif
 
 }  // namespace
@@ -284,7 +281,7 @@ void SmoothInto(const RowImage& source, int radius, const RowProgress& progress,
   }
 
 #if defined(LUMIQA_SMOOTH_AVX2)
-  const bool avx2 = HasAvx2();
+  const bool avx2 = CpuHasAvx2();
 #endif
   PictureRows(H, [&](int begin, int end) {
   std::vector<std::ptrdiff_t> edge;

@@ -1,4 +1,5 @@
 #include "app/pixels/uStain.h"
+#include "platform/rtl/Cpu.h"
 
 #include <algorithm>
 #include <cmath>
@@ -76,10 +77,6 @@ __attribute__((target("avx2"))) void EraseFour(Byte* p, int y, int x, const Ring
       p[lane * 3 + c] = ClampByte(int(std::lrint(f[c][lane])));
 }
 
-bool HasAvx2() {
-  static const bool avx2 = __builtin_cpu_supports("avx2");
-  return avx2;
-}
 #endif
 
 }  // namespace
@@ -205,7 +202,7 @@ bool EraseDiscPixels(const RowImage& image, const EraseDisc& disc) {
   // The ring's colours were taken above, so every disc row is filled from
   // them alone and the rows go in bands.
 #if defined(LUMIQA_ERASE_AVX2)
-  const bool avx2 = HasAvx2();
+  const bool avx2 = CpuHasAvx2();
 #endif
   ParallelRows(y1 - y0 + 1, [&](int begin, int end) {
   std::vector<double> scratch(4 * n);

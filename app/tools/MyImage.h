@@ -5,11 +5,12 @@
 
 #include "platform/ui/controls/ExtCtrls.h"
 
-using TMouseEnterEvent = std::function<void(TObject* Sender)>;
-using TMouseLeaveEvent = std::function<void(TObject* Sender)>;
-
 class TMyImage : public TImage {
  public:
+  // Class scope: the skinned form's events of the same names carry an object's name instead.
+  using TMouseEnterEvent = std::function<void(TObject* Sender)>;
+  using TMouseLeaveEvent = std::function<void(TObject* Sender)>;
+
   explicit TMyImage(TComponent* AOwner) : TImage(AOwner) {}
   std::string ClassName() const override { return "TMyImage"; }
 

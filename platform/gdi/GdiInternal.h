@@ -30,6 +30,8 @@ RECT LogicalToSurface(const DeviceContext& dc, const RECT& r);
 // Bitmap storage of `bytes`, zeroed; nullptr when the size is refused.
 Byte* AllocatePixels(std::int64_t bytes);
 constexpr std::int64_t kMaxBitmapBytes = std::int64_t(1) << 31;
+// Most points one polyline, polygon or region call takes.
+constexpr int kMaxPoints = 1 << 24;
 
 // A memory DC holding a 1-bit device bitmap: blits map colours through the
 // DC colours on the way in and out.

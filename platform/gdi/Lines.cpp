@@ -183,7 +183,6 @@ void StrokePath(DeviceContext& dc, const POINT* pts, int count, PenStroke& s) {
   for (int i = 0; i + 1 < count; ++i)
     s.Segment(dc.SX(pts[i].X), dc.SY(pts[i].Y), dc.SX(pts[i + 1].X), dc.SY(pts[i + 1].Y));
 }
-constexpr int kMaxPoints = 1 << 24;
 }  // namespace
 
 BOOL Polyline(HDC h, const POINT* pts, int count) {

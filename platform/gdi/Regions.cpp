@@ -10,7 +10,6 @@
 
 namespace {
 
-constexpr int kMaxPoints = 1 << 24;
 constexpr DWORD kMaxRects = 1u << 24;
 // Shapes taller than this are refused rather than scan converted row by row.
 constexpr std::int64_t kMaxShapeRows = 1 << 16;

@@ -21,7 +21,6 @@
 namespace {
 
 constexpr double kPi = 3.14159265358979323846;
-constexpr int kMaxPoints = 1 << 24;
 
 // Maps each pixel of `r` through `keep`, building a new region row by row.
 template <class Pred> Region FilterRegion(const Region& r, Pred keep) {

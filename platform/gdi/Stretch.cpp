@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "platform/rtl/ParallelRows.h"
+#include "platform/rtl/Cpu.h"
 
 NearestMap::NearestMap(int srcLen, std::int64_t dstLen, bool mirror, int from, int to) : base(from) {
   v.resize(static_cast<size_t>(std::max(0, to - from)));
@@ -291,8 +292,7 @@ void HalftoneRowsPlain(const DirectRows& src, const AxisTaps& xt, const AxisTaps
 
 void HalftoneRowsDirect(const DirectRows& src, const AxisTaps& xt, const AxisTaps& yt, int c0, int c1, int r0, int r1,
                         int sx0, int sx1, std::uint32_t* out) {
-  static const bool avx2 = __builtin_cpu_supports("avx2");
-  (avx2 ? HalftoneRowsAvx2 : HalftoneRowsPlain)(src, xt, yt, c0, c1, r0, r1, sx0, sx1, out);
+  (CpuHasAvx2() ? HalftoneRowsAvx2 : HalftoneRowsPlain)(src, xt, yt, c0, c1, r0, r1, sx0, sx1, out);
 }
 
 }  // namespace

@@ -464,7 +464,7 @@ TColor TBitmap::TransparentColor() const {
   // The bottom-left pixel is the first one of the block.
   std::vector<TDibColor> palette = ToDibColors(colors_);
   TRowFormat f{BitsOf(format_), format_ == pf16bit, palette.empty() ? nullptr : palette.data()};
-  std::uint8_t bgra[4];
+  std::uint8_t bgra[4] = {};  // gcc cannot see RowToBGRA fill it once inlined in a batch
   RowToBGRA(f, bits_, bgra, 1);
   return TColor(RGB(bgra[2], bgra[1], bgra[0]));
 }

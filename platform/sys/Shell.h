@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/rtl/ShowCommands.h"
 #include "platform/rtl/Types.h"
 
 // ShellExecute's result: above 32 on success, one of these on failure.
@@ -12,10 +13,6 @@ constexpr std::intptr_t SE_ERR_PNF = 3;
 constexpr std::intptr_t SE_ERR_ACCESSDENIED = 5;
 constexpr std::intptr_t SE_ERR_OOM = 8;
 constexpr std::intptr_t SE_ERR_NOASSOC = 31;
-
-constexpr int SW_HIDE = 0;
-constexpr int SW_SHOWNORMAL = 1;
-constexpr int SW_SHOW = 5;
 
 // Opens file (a URL or a path) with xdg-open, or with the program named by
 // $LUMIQA_OPENER. The opener gets file as one argument (never through a

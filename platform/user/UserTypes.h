@@ -5,6 +5,7 @@
 
 #include "platform/gdi/GdiTypes.h"
 #include "platform/rtl/LastError.h"
+#include "platform/rtl/ShowCommands.h"
 #include "platform/rtl/Types.h"
 
 struct WND;  // the window object, private to the window layer
@@ -419,20 +420,6 @@ constexpr UINT SWP_NOCLIENTSIZE = 0x0800;
 constexpr UINT SWP_NOCLIENTMOVE = 0x1000;
 constexpr UINT SWP_DEFERERASE = 0x2000;
 constexpr UINT SWP_ASYNCWINDOWPOS = 0x4000;
-
-constexpr int SW_HIDE = 0;
-constexpr int SW_SHOWNORMAL = 1;
-constexpr int SW_NORMAL = 1;
-constexpr int SW_SHOWMINIMIZED = 2;
-constexpr int SW_SHOWMAXIMIZED = 3;
-constexpr int SW_MAXIMIZE = 3;
-constexpr int SW_SHOWNOACTIVATE = 4;
-constexpr int SW_SHOW = 5;
-constexpr int SW_MINIMIZE = 6;
-constexpr int SW_SHOWMINNOACTIVE = 7;
-constexpr int SW_SHOWNA = 8;
-constexpr int SW_RESTORE = 9;
-constexpr int SW_SHOWDEFAULT = 10;
 
 // ---- Painting -----------------------------------------------------------------
 constexpr UINT RDW_INVALIDATE = 0x0001;

@@ -12,25 +12,12 @@
 #include "platform/user/User.h"
 #include "platform/user/windows/WindowPos.h"
 #include "skin/controls/SkinBoxCtrls.h"
+#include "skin/controls/SkinCtrls_Internal.h"
 #include "skin/engine/SPUtils.h"
 
+using namespace skinctrls;
+
 namespace {
-
-constexpr TColor kNavy = 0x00800000;
-constexpr TColor kHotFill = 0x00D2BDB6;
-constexpr TColor kDownFill = 0x00B59385;
-
-void Frame(TCanvas* c, const TRect& r, TColor color) {
-  c->Brush()->SetStyle(bsSolid);
-  c->Brush()->SetColor(color);
-  c->FrameRect(r);
-}
-
-void Fill(TCanvas* c, const TRect& r, TColor color) {
-  c->Brush()->SetStyle(bsSolid);
-  c->Brush()->SetColor(color);
-  c->FillRect(r);
-}
 
 TRect Offset(const TRect& r, int dx, int dy) { return TRect{r.Left + dx, r.Top + dy, r.Right + dx, r.Bottom + dy}; }
 

@@ -10,25 +10,13 @@
 #include "platform/user/paint/Paint.h"
 #include "platform/user/windows/WindowPos.h"
 #include "platform/user/User.h"
+#include "skin/controls/SkinCtrls_Internal.h"
+
+using namespace skinctrls;
 
 namespace {
 
-constexpr TColor kNavy = 0x00800000;
-constexpr TColor kHotFill = 0x00D2BDB6;
-constexpr TColor kDownFill = 0x00B59385;
 constexpr UINT kFirstDelay = 500, kRepeatMs = 100, kReentryMs = 50;
-
-void Fill(TCanvas* c, const TRect& r, TColor color) {
-  c->Brush()->SetStyle(bsSolid);
-  c->Brush()->SetColor(color);
-  c->FillRect(r);
-}
-
-void Frame(TCanvas* c, const TRect& r, TColor color) {
-  c->Brush()->SetStyle(bsSolid);
-  c->Brush()->SetColor(color);
-  c->FrameRect(r);
-}
 
 TRect Inset(const TRect& r, int d) { return TRect{r.Left + d, r.Top + d, r.Right - d, r.Bottom - d}; }
 

@@ -3,14 +3,9 @@
 
 #include "platform/user/User.h"
 #include "skin/controls/SkinBoxCtrls_Spin.h"
+#include "skin/controls/SkinCtrls_Internal.h"
 
-namespace {
-
-constexpr TColor kNavy = 0x00800000;
-constexpr TColor kHotFill = 0x00D2BDB6;
-constexpr TColor kDownFill = 0x00B59385;
-
-}  // namespace
+using namespace skinctrls;
 
 TspSkinUpDown::TspSkinUpDown(TComponent* AOwner) : TspSkinCustomControl(AOwner), buttons_(this) {
   ControlStyle |= csCaptureMouse | csOpaque;

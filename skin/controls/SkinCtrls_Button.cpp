@@ -9,15 +9,12 @@
 #include "platform/ui/forms/Forms.h"
 #include "platform/user/User.h"
 #include "skin/controls/SkinCtrls.h"
+#include "skin/controls/SkinCtrls_Internal.h"
 #include "skin/engine/speffbmp.h"
 
-namespace {
+using namespace skinctrls;
 
-constexpr TColor kNavy = 0x00800000;
-constexpr TColor kHotFill = 0x00D2BDB6;
-constexpr TColor kDownFill = 0x00B59385;
-constexpr UINT kMorphInterval = 20;
-constexpr UINT kRepeatDelay = 500;
+namespace {
 
 bool ShiftHeld() {
   return GetKeyState(VK_SHIFT) < 0 || GetKeyState(VK_CONTROL) < 0 || GetKeyState(VK_MENU) < 0;

@@ -14,7 +14,7 @@ namespace {
 
 constexpr int kInset = 6;
 constexpr UINT kRepeatTimer = 1;
-constexpr UINT kRepeatMs = 400;
+constexpr UINT kSliderRepeatMs = 400;
 constexpr TColor kMagenta = 0x00FF00FF;
 
 // Halves to even, as everywhere in the library.
@@ -578,7 +578,7 @@ void TspSkinCustomSlider::RepeatStep() {
   if (ScrollCodeAt(lastMouse_.X, lastMouse_.Y) == repeatDirection_) {
     Scroll(repeatDirection_);
     if (!timerRunning_ && HandleAllocated()) {
-      SetTimer(Handle(), kRepeatTimer, kRepeatMs, nullptr);
+      SetTimer(Handle(), kRepeatTimer, kSliderRepeatMs, nullptr);
       timerRunning_ = true;
     }
   }

@@ -6,17 +6,10 @@
 
 #include "platform/gdi/Gdi.h"
 #include "platform/graphics/ImageList.h"
+#include "skin/controls/SkinCtrls_Internal.h"
 #include "skin/engine/speffbmp.h"
 
-namespace {
-
-constexpr TColor kNavy = 0x00800000;
-constexpr TColor kHotFill = 0x00D2BDB6;
-constexpr TColor kDownFill = 0x00B59385;
-constexpr UINT kMorphInterval = 20;
-constexpr UINT kRepeatDelay = 500;
-
-}  // namespace
+using namespace skinctrls;
 
 TspSkinSpeedButton::TspSkinSpeedButton(TComponent* AOwner)
     : TspGraphicSkinCustomControl(AOwner), glyph_(std::make_unique<TBitmap>()) {

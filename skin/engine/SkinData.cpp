@@ -25,8 +25,6 @@
 
 namespace {
 
-const char* const kSection_VERSION = "VERSION";
-const char* const kSection_PICTURES = "PICTURES";
 const char* const kSection_FORMINFO = "FORMINFO";
 const char* const kSection_SKINOBJECTS = "SKINOBJECTS";
 const char* const kSection_SKINCONTROLS = "SKINCONTROLS";

@@ -16,9 +16,6 @@
 
 namespace {
 
-const char* const kSection_VERSION = "VERSION";
-const char* const kSection_PICTURES = "PICTURES";
-
 // The smallest BMP file: file header and core header.
 constexpr std::int64_t kMinBmpFileBytes = 14 + 12;
 constexpr std::uint8_t kBitmapPresent = 0;

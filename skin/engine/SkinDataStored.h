@@ -16,6 +16,10 @@
 #include "platform/rtl/Component.h"
 #include "platform/rtl/Streams.h"
 
+// Ini sections that both the folder loader and the stored skin read.
+constexpr const char* kSection_VERSION = "VERSION";
+constexpr const char* kSection_PICTURES = "PICTURES";
+
 // Packed and compressed-file versions.
 constexpr std::int32_t kStoredSkinWriteVersion = 2;
 constexpr std::int32_t kStoredSkinMaxVersion = 3;

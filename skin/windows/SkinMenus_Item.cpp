@@ -16,7 +16,7 @@ namespace {
 
 constexpr TColor kSelectedFill = 0x00D2BDB6;
 constexpr TColor kSelectedFrame = 0x00800000;
-constexpr UINT kTextFlags = DT_CENTER | DT_VCENTER;
+constexpr UINT kItemTextFlags = DT_CENTER | DT_VCENTER;
 
 // Draws text measured in (left, right) and centred vertically in T's
 // band; returns where it went.
@@ -319,7 +319,7 @@ void TspSkinMenuItem::SkinLook(TBitmap* B, bool active, const TRect* frame) {
     DrawHeader(B);
     return;
   }
-  const UINT bidi = kTextFlags;
+  const UINT bidi = kItemTextFlags;
   const TRect cr = DrawRowText(c, cap, T.Left + G, T.Right - 16, T, bidi);
   const std::string sc = ShortCutToText(Item->ShortCut());
   if (!sc.empty()) {
@@ -399,7 +399,7 @@ void TspSkinMenuItem::DrawHeader(TBitmap* B) {
   c->Brush()->SetStyle(bsClear);
   const std::string& cap = Item->Caption();
   TRect tr{0, ctl->clientrect.Top, img.Width(), img.Height()};
-  DrawWideText(c, cap.substr(1, cap.size() - 2), tr, kTextFlags | DT_SINGLELINE);
+  DrawWideText(c, cap.substr(1, cap.size() - 2), tr, kItemTextFlags | DT_SINGLELINE);
   B->Canvas()->Draw(R.Left, R.Height() / 2 + R.Top - img.Height() / 2, &img);
 }
 
@@ -443,13 +443,13 @@ void TspSkinMenuItem::DefaultLook(TBitmap* B) {
   }
   const std::string& cap = Item->Caption();
   if (cap.size() >= 2 && cap.front() == '-' && cap.back() == '-' && !Item->Enabled()) return;  // header: blank
-  const TRect cr = DrawRowText(c, cap, I.Left + G, I.Right - 19, I, kTextFlags);
+  const TRect cr = DrawRowText(c, cap, I.Left + G, I.Right - 19, I, kItemTextFlags);
   const std::string sc = ShortCutToText(Item->ShortCut());
   if (!sc.empty()) {
     TRect r{0, 0, 0, 0};
-    DrawWideText(c, sc, r, kTextFlags | DT_CALCRECT);
+    DrawWideText(c, sc, r, kItemTextFlags | DT_CALCRECT);
     TRect d{I.Right - r.Width() - 19, cr.Top, I.Right - 19, cr.Bottom};
-    DrawWideText(c, sc, d, kTextFlags);
+    DrawWideText(c, sc, d, kItemTextFlags);
   }
   if (Item->Count() > 0) DefaultArrow(c, I.Right - 7, I.Height() / 2 + I.Top - 4, text);
   TImageList* il = Window->Images;

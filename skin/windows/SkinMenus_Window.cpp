@@ -14,8 +14,8 @@
 
 namespace {
 constexpr int kScrollButton = 10;
-constexpr int kFadeStep = 10;
-constexpr DWORD kFadeStepMs = 5;
+constexpr int kMenuFadeStep = 10;
+constexpr DWORD kMenuFadeStepMs = 5;
 }  // namespace
 
 TspSkinPopupWindow::TspSkinPopupWindow(TComponent* AOwner, TspDataSkinPopupWindow* ADescription, TspSkinMenu* AMenu)
@@ -291,9 +291,9 @@ void TspSkinPopupWindow::Show(bool) {
     int alpha = 0;
     DWORD last = GetTickCount();
     while (alpha < AlphaBlendValue) {
-      while (GetTickCount() - last <= kFadeStepMs) Sleep(1);
+      while (GetTickCount() - last <= kMenuFadeStepMs) Sleep(1);
       last = GetTickCount();
-      alpha = std::min(alpha + kFadeStep, int(AlphaBlendValue));
+      alpha = std::min(alpha + kMenuFadeStep, int(AlphaBlendValue));
       SetWindowAlphaBlend(h, Byte(alpha));
       FadeSteps.push_back(alpha);
       Update();

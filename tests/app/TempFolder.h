@@ -8,6 +8,7 @@
 #include <string>
 
 #include "platform/rtl/FileUtils.h"
+#include "platform/rtl/SafeSave.h"
 #include "platform/sys/Shell.h"
 
 class TTempFolder {
@@ -37,3 +38,8 @@ inline void WriteAll(const std::string& fileName, const std::string& bytes) {
   std::ofstream out(fileName, std::ios::binary | std::ios::trunc);
   out.write(bytes.data(), std::streamsize(bytes.size()));
 }
+
+// Clears the injected save faults when a test ends, however it ends.
+struct FaultGuard {
+  ~FaultGuard() { SafeSaveFaults() = TSafeSaveFaults{}; }
+};

@@ -16,7 +16,6 @@ namespace {
 // What a picture that cannot be loaded paints as.
 constexpr int MissingPictureWidth = 74;
 constexpr int MissingPictureHeight = 21;
-constexpr TColor DisabledTextColor = 0x808080;
 
 }  // namespace
 

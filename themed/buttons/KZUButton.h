@@ -86,6 +86,9 @@ class TkzuCustomButton : public TCustomControl, public TkzuLookTarget {
   void ApplyContainerUIStyle(TkzuUIStyle style) override;
 
  protected:
+  // The captions of every button kind while disabled.
+  static constexpr TColor DisabledTextColor = 0x808080;
+
   // ---- Slots, in the order the family fills them ----
   virtual void ApplyAutoSize();
   virtual void CaptionChanged() {}

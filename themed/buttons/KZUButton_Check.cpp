@@ -9,7 +9,6 @@
 
 namespace {
 
-constexpr TColor DisabledTextColor = 0x808080;
 // Entry of the unchecked check-box picture, which sizes both kinds.
 constexpr int UncheckedBoxEntry = 30;
 

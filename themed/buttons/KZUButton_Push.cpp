@@ -11,7 +11,6 @@
 
 namespace {
 
-constexpr TColor DisabledTextColor = 0x808080;
 constexpr TColor FocusLineColor = 0xFF0000;  // blue
 // The MacOS button picture's height, which the button keeps.
 constexpr int MacOSButtonHeight = 23;

@@ -11,7 +11,7 @@
 namespace {
 constexpr int kTabPadding = 6;  // each side of the caption
 constexpr int kEdge = 2;        // the frame and the selected tab's lift
-constexpr int kArrowWidth = 16;  // each of the two scroll arrows
+constexpr int kScrollArrowWidth = 16;  // each of the two scroll arrows
 }  // namespace
 
 // ---- TCustomTabControl ---------------------------------------------------------------------
@@ -87,7 +87,7 @@ void TCustomTabControl::Layout() const {
     return;
   }
   // Scrolling stops once the last tab ends left of the arrows.
-  const int limit = Width() - 2 * kArrowWidth;
+  const int limit = Width() - 2 * kScrollArrowWidth;
   int most = 0;
   while (most < n - 1 && rects_.back().Right - (rects_[most].Left - kEdge) > limit) ++most;
   firstTab_ = std::clamp(firstTab_, 0, most);
@@ -101,10 +101,10 @@ void TCustomTabControl::Layout() const {
 TRect TCustomTabControl::ScrollerRect() const {
   Layout();
   if (!overflow_) return TRect{};
-  const int h = std::min(TabHeight() - kEdge, kArrowWidth);
+  const int h = std::min(TabHeight() - kEdge, kScrollArrowWidth);
   const int row = tabPosition_ == tpTop ? kEdge : Height() - kEdge - TabHeight();
   const int top = row + (TabHeight() - h) / 2;
-  return TRect{Width() - 2 * kArrowWidth, top, Width(), top + h};
+  return TRect{Width() - 2 * kScrollArrowWidth, top, Width(), top + h};
 }
 
 int TCustomTabControl::FirstVisibleTab() const {
@@ -184,7 +184,7 @@ void TCustomTabControl::MouseDown(TMouseButton Button, TShiftState Shift, int X,
   auto alive = AliveToken();
   const TRect scroller = ScrollerRect();
   if (Button == TMouseButton::mbLeft && scroller.Contains(TPoint{X, Y})) {
-    SetFirstVisibleTab(firstTab_ + (X < scroller.Left + kArrowWidth ? -1 : 1));
+    SetFirstVisibleTab(firstTab_ + (X < scroller.Left + kScrollArrowWidth ? -1 : 1));
   } else if (Button == TMouseButton::mbLeft) {
     const int i = IndexOfTabAt(X, Y);
     if (i >= 0) {
@@ -284,7 +284,7 @@ void TCustomTabControl::Paint() {
   if (!scroller.IsEmpty()) {
     const int most = TabCount() - 1;
     for (int k = 0; k < 2; ++k) {
-      const TRect b{scroller.Left + k * kArrowWidth, scroller.Top, scroller.Left + (k + 1) * kArrowWidth,
+      const TRect b{scroller.Left + k * kScrollArrowWidth, scroller.Top, scroller.Left + (k + 1) * kScrollArrowWidth,
                     scroller.Bottom};
       const TRect face = DrawButtonFace(dc, b, 0);
       // A small solid triangle pointing left or right; grey where it cannot move.

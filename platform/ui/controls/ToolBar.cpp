@@ -11,7 +11,7 @@
 #include "platform/user/User.h"
 
 namespace {
-constexpr int kArrowWidth = 13;
+constexpr int kDropArrowWidth = 13;
 constexpr int kCaptionPadding = 8;
 }  // namespace
 
@@ -147,7 +147,7 @@ void TToolButton::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y
   TGraphicControl::MouseDown(Button, Shift, X, Y);
   if (!*alive || Button != TMouseButton::mbLeft || !Enabled()) return;
   if (style_ == tbsSeparator || style_ == tbsDivider) return;
-  const bool onArrow = style_ == tbsDropDown && dropdownMenu_ && X >= Width() - kArrowWidth;
+  const bool onArrow = style_ == tbsDropDown && dropdownMenu_ && X >= Width() - kDropArrowWidth;
   const bool menuBarLike = MenuItem() && MenuItem()->Count() > 0;
   if ((onArrow || menuBarLike) && CheckMenuDropdown()) return;
   tracking_ = pressed_ = true;
@@ -230,7 +230,7 @@ void TToolButton::Paint() {
   // A drop-down button has two faces: the button, and the arrow part
   // beside it, which sinks alone while its menu is down.
   const bool split = style_ == tbsDropDown;
-  const int contentRight = split ? r.Right - kArrowWidth : r.Right;
+  const int contentRight = split ? r.Right - kDropArrowWidth : r.Right;
   const TRect main{r.Left, r.Top, contentRight, r.Bottom};
   const TRect arrow{contentRight, r.Top, r.Right, r.Bottom};
   const bool sunk = pressed_ || down_ || (dropped_ && !split);
@@ -370,7 +370,7 @@ TSize TToolBar::ButtonSize(const TToolButton* b) const {
   int w = buttonWidth_;
   if (showCaptions_ && !b->Caption().empty())
     w = std::max(w, MeasureClassicText(Font(), b->Caption(), TRect{}, DT_SINGLELINE).Width() + kCaptionPadding);
-  if (b->style_ == tbsDropDown) w += kArrowWidth;
+  if (b->style_ == tbsDropDown) w += kDropArrowWidth;
   return TSize{w, buttonHeight_};
 }
 

@@ -7,9 +7,9 @@
 #include "platform/ui/controls/ClassicDraw.h"
 
 namespace {
-constexpr std::uintptr_t kRepeatTimer = 1;
-constexpr UINT kFirstRepeatMs = 400;
-constexpr UINT kRepeatMs = 100;
+constexpr std::uintptr_t kUpDownTimer = 1;
+constexpr UINT kUpDownFirstRepeatMs = 400;
+constexpr UINT kUpDownRepeatMs = 100;
 
 std::string WithThousands(int v) {
   std::string digits = IntToStr(v < 0 ? -(long long)v : (long long)v);
@@ -30,7 +30,7 @@ TUpDown::TUpDown(TComponent* AOwner) : TCustomControl(AOwner) {
 }
 
 TUpDown::~TUpDown() {
-  if (HandleAllocated()) KillTimer(Handle(), kRepeatTimer);
+  if (HandleAllocated()) KillTimer(Handle(), kUpDownTimer);
   Unhook();
 }
 
@@ -235,7 +235,7 @@ void TUpDown::DefaultHandler(TMessage& Message) {
         }
         StepBy(b);
         if (!*alive) return;
-        if (pressed_ >= 0 && HandleAllocated()) SetTimer(Handle(), kRepeatTimer, kFirstRepeatMs, nullptr);
+        if (pressed_ >= 0 && HandleAllocated()) SetTimer(Handle(), kUpDownTimer, kUpDownFirstRepeatMs, nullptr);
         break;
       }
       m.Result = 0;
@@ -254,17 +254,17 @@ void TUpDown::DefaultHandler(TMessage& Message) {
     case WM_CAPTURECHANGED:
       if (pressed_ >= 0) {
         pressed_ = -1;
-        if (HandleAllocated()) KillTimer(Handle(), kRepeatTimer);
+        if (HandleAllocated()) KillTimer(Handle(), kUpDownTimer);
         Invalidate();
       }
       break;
     case WM_TIMER:
-      if (m.WParam == kRepeatTimer) {
+      if (m.WParam == kUpDownTimer) {
         if (pressed_ < 0) {
-          KillTimer(Handle(), kRepeatTimer);
+          KillTimer(Handle(), kUpDownTimer);
           return;
         }
-        SetTimer(Handle(), kRepeatTimer, kRepeatMs, nullptr);
+        SetTimer(Handle(), kUpDownTimer, kUpDownRepeatMs, nullptr);
         // Repeats only while the pointer stays on the pressed button.
         if (overPressed_) StepBy(TUDBtnType(pressed_));
         m.Result = 0;

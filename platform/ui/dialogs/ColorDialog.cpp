@@ -32,11 +32,11 @@ constexpr int kCellW = 24;
 constexpr int kCellH = 20;
 constexpr int kGridColumns = 8;
 constexpr int kHlsMax = 240;
-constexpr int kMargin = 8;
-constexpr int kCompactWidth = kMargin * 2 + kGridColumns * kCellW;
+constexpr int kColorMargin = 8;
+constexpr int kCompactWidth = kColorMargin * 2 + kGridColumns * kCellW;
 // The custom-colour part, right of the compact one.
 constexpr int kFullPartWidth = 226;
-constexpr int kFullWidth = kCompactWidth + kFullPartWidth + kMargin;
+constexpr int kFullWidth = kCompactWidth + kFullPartWidth + kColorMargin;
 constexpr int kFieldHeight = 140;  // outer, frame included
 constexpr int kLumWidth = 20;      // the bar and its arrow
 constexpr int kLumBar = 12;        // outer width of the bar
@@ -341,26 +341,26 @@ class TColorDialogForm : public TForm {
     SetBorderIcons(biSystemMenu);
     SetPosition(poScreenCenter);
     SetCaption(StockText("Color"));
-    AddLabel(StockText("&Basic colors:"), kMargin, kMargin);
-    basic_ = AddGrid("BasicColors", kBasicColorCount, kMargin + 16);
+    AddLabel(StockText("&Basic colors:"), kColorMargin, kColorMargin);
+    basic_ = AddGrid("BasicColors", kBasicColorCount, kColorMargin + 16);
     for (int i = 0; i < kBasicColorCount; ++i) basic_->SetColors(i, BasicColor(i));
     int customTop = basic_->Top() + basic_->Height() + 8;
-    AddLabel(StockText("&Custom colors:"), kMargin, customTop);
+    AddLabel(StockText("&Custom colors:"), kColorMargin, customTop);
     custom_ = AddGrid("CustomColors", kCustomColorCount, customTop + 16);
     for (int i = 0; i < kCustomColorCount; ++i) custom_->SetColors(i, custom[i]);
     int buttonTop = custom_->Top() + custom_->Height() + 8;
-    define_ = AddButton("DefineCustom", StockText("&Define Custom Colors >>"), kMargin, buttonTop, kGridColumns * kCellW);
+    define_ = AddButton("DefineCustom", StockText("&Define Custom Colors >>"), kColorMargin, buttonTop, kGridColumns * kCellW);
     define_->OnClick = [this](TObject*) { OpenFull(); };
     define_->SetEnabled(!(cc.Flags & CC_PREVENTFULLOPEN));
     int okTop = buttonTop + 31;
-    TButton* ok = AddButton("OK", StockText("OK"), kMargin, okTop, 75);
+    TButton* ok = AddButton("OK", StockText("OK"), kColorMargin, okTop, 75);
     ok->ModalResult = mrOk;
     ok->SetDefault(true);
-    TButton* cancel = AddButton("Cancel", StockText("Cancel"), kMargin + 83, okTop, 75);
+    TButton* cancel = AddButton("Cancel", StockText("Cancel"), kColorMargin + 83, okTop, 75);
     cancel->ModalResult = mrCancel;
     cancel->SetCancel(true);
-    clientHeight_ = okTop + 23 + kMargin;
-    BuildFullPart(kCompactWidth, kMargin + 16, okTop + 23);
+    clientHeight_ = okTop + 23 + kColorMargin;
+    BuildFullPart(kCompactWidth, kColorMargin + 16, okTop + 23);
     SetClientSize(kCompactWidth, clientHeight_);
     basic_->OnPick = [this](int i) {
       custom_->SetSelected(-1);
@@ -415,7 +415,7 @@ class TColorDialogForm : public TForm {
     auto* g = new TColorCellGrid(this, count);
     g->SetName(name);
     g->SetParent(this);
-    g->SetBounds(kMargin, top, g->Width(), g->Height());
+    g->SetBounds(kColorMargin, top, g->Width(), g->Height());
     return g;
   }
   TButton* AddButton(const char* name, const std::string& caption, int x, int y, int w) {

@@ -28,9 +28,9 @@ constexpr TButtonInfo kButtons[] = {
 
 constexpr const char* kCaptions[] = {"Warning", "Error", "Information", "Confirm"};
 
-constexpr int kMargin = 10;
+constexpr int kMessageMargin = 10;
 constexpr int kGlyphSize = 32;
-constexpr int kButtonWidth = 75;
+constexpr int kMessageButtonWidth = 75;
 constexpr int kButtonHeight = 25;
 constexpr int kButtonGap = 8;
 
@@ -110,15 +110,15 @@ TForm* CreateMessageDialog(const std::string& Msg, TMsgDlgType DlgType, TMsgDlgB
     form->KeyPreview = true;
     form->SetCaption(DlgType == mtCustom ? Application->Title() : StockText(kCaptions[DlgType]));
 
-    int textLeft = kMargin;
+    int textLeft = kMessageMargin;
     int glyphBottom = 0;
     if (DlgType != mtCustom) {
       auto* glyph = new TMessageGlyph(form, DlgType);
       glyph->SetName("Image");
       glyph->SetParent(form);
-      glyph->SetBounds(kMargin, kMargin, kGlyphSize, kGlyphSize);
-      textLeft = kMargin + kGlyphSize + kMargin;
-      glyphBottom = kMargin + kGlyphSize;
+      glyph->SetBounds(kMessageMargin, kMessageMargin, kGlyphSize, kGlyphSize);
+      textLeft = kMessageMargin + kGlyphSize + kMessageMargin;
+      glyphBottom = kMessageMargin + kGlyphSize;
     }
     auto* label = new TLabel(form);
     label->SetName("Message");
@@ -127,20 +127,20 @@ TForm* CreateMessageDialog(const std::string& Msg, TMsgDlgType DlgType, TMsgDlgB
     label->SetWordWrap(true);
     // The box stays within its share of the work area: long lines, paths
     // too, are broken to the room left beside the glyph.
-    const int room = std::max(100, MessageBoxMaxWidth() - textLeft - kMargin - (form->Width() - form->ClientWidth()));
+    const int room = std::max(100, MessageBoxMaxWidth() - textLeft - kMessageMargin - (form->Width() - form->ClientWidth()));
     const std::string wrapped = WrapMessageText(
         Msg, room, [label](std::string_view line) { return MeasureText(std::string(line), label->Font(), 0).cx; });
     TSize text = MeasureText(wrapped, label->Font(), room);
-    label->SetBounds(textLeft, kMargin, text.cx, text.cy);
+    label->SetBounds(textLeft, kMessageMargin, text.cx, text.cy);
     label->SetCaption(wrapped);
 
     int count = 0;
     for (int b = mbYes; b <= mbHelp; ++b)
       if (Buttons.Contains(TMsgDlgBtn(b))) ++count;
-    int rowWidth = count > 0 ? count * kButtonWidth + (count - 1) * kButtonGap : 0;
-    int clientWidth = std::max(textLeft + text.cx + kMargin, rowWidth + 2 * kMargin);
-    int buttonTop = std::max(kMargin + text.cy, glyphBottom) + 2 * kMargin;
-    form->SetClientSize(clientWidth, buttonTop + (count > 0 ? kButtonHeight + kMargin : 0));
+    int rowWidth = count > 0 ? count * kMessageButtonWidth + (count - 1) * kButtonGap : 0;
+    int clientWidth = std::max(textLeft + text.cx + kMessageMargin, rowWidth + 2 * kMessageMargin);
+    int buttonTop = std::max(kMessageMargin + text.cy, glyphBottom) + 2 * kMessageMargin;
+    form->SetClientSize(clientWidth, buttonTop + (count > 0 ? kButtonHeight + kMessageMargin : 0));
 
     TMsgDlgBtn defaultBtn = Buttons.Contains(mbOK) ? mbOK : Buttons.Contains(mbYes) ? mbYes : mbRetry;
     TMsgDlgBtn cancelBtn = Buttons.Contains(mbCancel) ? mbCancel : Buttons.Contains(mbNo) ? mbNo : mbOK;
@@ -153,7 +153,7 @@ TForm* CreateMessageDialog(const std::string& Msg, TMsgDlgType DlgType, TMsgDlgB
       button->SetParent(form);
       button->SetCaption(StockText(info.caption));
       button->ModalResult = info.result;
-      button->SetBounds(x, buttonTop, kButtonWidth, kButtonHeight);
+      button->SetBounds(x, buttonTop, kMessageButtonWidth, kButtonHeight);
       if (b == defaultBtn) {
         button->SetDefault(true);
         form->DefaultButton = button;
@@ -164,7 +164,7 @@ TForm* CreateMessageDialog(const std::string& Msg, TMsgDlgType DlgType, TMsgDlgB
         form->CancelButton = button;
       }
       if (b == mbHelp) button->OnClick = [form](TObject*) { Application->HelpContext(form->HelpContext); };
-      x += kButtonWidth + kButtonGap;
+      x += kMessageButtonWidth + kButtonGap;
     }
     form->EndLayout();
   } catch (...) {

@@ -224,10 +224,6 @@ void TApplication::UnhookMainWindow(TWindowHook Hook) {
   if (it != hooks_.end()) hooks_.erase(it);
 }
 
-namespace {
-constexpr std::uintptr_t kHintTimerId = 1;
-}
-
 LRESULT TApplication::WndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
   try {
     TMessage m{msg, wp, lp, 0};

@@ -16,6 +16,7 @@
 // EAbort is silent, any other is shown in a plain message box (or given to
 // OnException) and the loop goes on.
 #pragma once
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
@@ -135,6 +136,9 @@ class TApplication : public TComponent {
   void Notification(TComponent* AComponent, TOperation Operation) override;
 
  private:
+  // The one timer of the hidden window: the hint's show and hide delays.
+  static constexpr std::uintptr_t kHintTimerId = 1;
+
   void RegisterCreatedForm(TCustomForm* form);
   bool ProcessMessage(MSG& Msg);
   void Idle(const MSG& Msg);

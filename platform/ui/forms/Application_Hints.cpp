@@ -11,7 +11,6 @@
 
 namespace {
 
-constexpr std::uintptr_t kHintTimerId = 1;
 // The hint goes this far below the cursor's hot spot, clear of the arrow.
 constexpr int kCursorHeightMargin = 20;
 

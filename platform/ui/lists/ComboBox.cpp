@@ -11,7 +11,7 @@
 
 namespace {
 
-constexpr int kEdge = 2;
+constexpr int kComboEdge = 2;
 constexpr int kFieldPad = 3;  // edge plus one pixel round the field
 constexpr int kPopupBorder = 1;
 
@@ -357,7 +357,7 @@ void TCustomComboBox::SelectAll() {
 TRect TCustomComboBox::ButtonRect() const {
   if (style_ == csSimple) return TRect{};
   const int w = Width(), h = Height();
-  return TRect{std::max(kEdge, w - kEdge - ButtonWidth()), kEdge, w - kEdge, h - kEdge};
+  return TRect{std::max(kComboEdge, w - kComboEdge - ButtonWidth()), kComboEdge, w - kComboEdge, h - kComboEdge};
 }
 
 TRect TCustomComboBox::ItemRect() const {
@@ -373,7 +373,7 @@ void TCustomComboBox::LayoutParts() {
   }
   if (style_ == csSimple) {
     const int top = kFieldPad + FieldHeight() + 2;
-    list_->SetBounds(kEdge, top, std::max(0, Width() - 2 * kEdge), std::max(0, Height() - top - kEdge));
+    list_->SetBounds(kComboEdge, top, std::max(0, Width() - 2 * kComboEdge), std::max(0, Height() - top - kComboEdge));
   }
 }
 

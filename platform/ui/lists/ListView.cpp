@@ -10,7 +10,7 @@
 
 namespace {
 constexpr int kIconGap = 2;
-constexpr int kTextMargin = 4;
+constexpr int kItemTextMargin = 4;
 constexpr int kWheelRows = 3;
 constexpr int kIconCellMin = 76;
 constexpr int kIconDefault = 32;
@@ -141,9 +141,9 @@ TRect TListItem::DisplayRect(TDisplayCode Code) const {
 TRect TListItem::IconLabel(bool unfolded) const {
   TListView* lv = ListView();
   const TRect b = lv->ItemBounds(Index());
-  const int room = b.Width() - 2 * kTextMargin;
+  const int room = b.Width() - 2 * kItemTextMargin;
   const TRect m = MeasureClassicText(lv->Font(), caption_, TRect{0, 0, room, 0}, kIconTextFlags);
-  const int w = std::min(room, m.Width()) + 2 * kTextMargin;
+  const int w = std::min(room, m.Width()) + 2 * kItemTextMargin;
   const int line = TextCellHeight(lv->Font());
   const int h = unfolded ? std::max(m.Height(), line) : std::clamp(m.Height(), line, kIconLabelLines * line);
   const int top = b.Top + kIconGap + lv->IconSize().Y + kIconGap;
@@ -334,7 +334,7 @@ int TListView::ListColumnWidth() const {
     for (int i = 0; i < items_->Count(); ++i)
       widest = std::max(widest, MeasureClassicText(Font(), items_->Item(i)->Caption(), TRect{}, DT_SINGLELINE).Width());
     TImageList* images = ImagesInUse();
-    listColWidth_ = widest + 2 * kTextMargin + (images ? images->Width() + kIconGap : 0);
+    listColWidth_ = widest + 2 * kItemTextMargin + (images ? images->Width() + kIconGap : 0);
   }
   return std::max(listColWidth_, 16);
 }
@@ -346,7 +346,7 @@ TPoint TListView::IconSize() const {
 TPoint TListView::GridCell() const {
   if (viewStyle_ == vsSmallIcon) return TPoint{ListColumnWidth(), RowHeight()};
   const TPoint img = IconSize();
-  return TPoint{std::max(kIconCellMin, img.X + 2 * kTextMargin),
+  return TPoint{std::max(kIconCellMin, img.X + 2 * kItemTextMargin),
                 3 * kIconGap + img.Y + kIconLabelLines * TextCellHeight(Font()) + kIconGap};
 }
 
@@ -660,7 +660,7 @@ void TListView::ItemDeleting(TListItem* item) {
 TRect TListView::EditorRect(const TListItem* item) const {
   TRect r = item->DisplayRect(drLabel);
   // The editor's text lines up with the drawn caption (border and margin).
-  if (viewStyle_ != vsIcon) r.Left += kTextMargin - 2;
+  if (viewStyle_ != vsIcon) r.Left += kItemTextMargin - 2;
   return r;
 }
 
@@ -1025,7 +1025,7 @@ void TListView::DrawItem(int index, const TRect& bounds) {
       largeImages_->Draw(canvas, icon.Left, icon.Top, item->imageIndex_, Enabled());
     const bool highlighted = item->selected_ && showSel;
     if (highlighted) FillSolid(dc, label, selBack);
-    TRect t{label.Left + kTextMargin, label.Top, label.Right - kTextMargin, label.Bottom};
+    TRect t{label.Left + kItemTextMargin, label.Top, label.Right - kItemTextMargin, label.Bottom};
     DrawClassicText(dc, canvas->Font(), highlighted ? selText : text, item->caption_, t, kIconTextFlags,
                     Enabled());
     if (state & cdsFocused) DrawFocusRect(dc, &label);
@@ -1041,11 +1041,11 @@ void TListView::DrawItem(int index, const TRect& bounds) {
   TRect sel = rowSelect_ && !IsList() ? TRect{label.Left, bounds.Top, bounds.Right, bounds.Bottom} : label;
   if (!rowSelect_ || IsList()) {
     TRect m = MeasureClassicText(Font(), item->caption_, TRect{}, DT_SINGLELINE);
-    sel.Right = std::min(label.Right, label.Left + m.Width() + 2 * kTextMargin);
+    sel.Right = std::min(label.Right, label.Left + m.Width() + 2 * kItemTextMargin);
   }
   const bool highlighted = item->selected_ && showSel;
   if (highlighted) FillSolid(dc, sel, selBack);
-  TRect t{label.Left + kTextMargin, label.Top, label.Right - kTextMargin, label.Bottom};
+  TRect t{label.Left + kItemTextMargin, label.Top, label.Right - kItemTextMargin, label.Bottom};
   DrawClassicText(dc, canvas->Font(), highlighted ? selText : text, item->caption_, t,
                   DT_SINGLELINE | DT_VCENTER | DT_END_ELLIPSIS | DT_NOPREFIX, Enabled());
   if (!IsList()) {
@@ -1053,7 +1053,7 @@ void TListView::DrawItem(int index, const TRect& bounds) {
     for (int c = 0; c < columns_->Count(); ++c) {
       TListColumn* col = columns_->Items(c);
       if (c > 0 && c - 1 < item->subItems_->Count()) {
-        TRect st{x + kTextMargin, bounds.Top, x + col->Width() - kTextMargin, bounds.Bottom};
+        TRect st{x + kItemTextMargin, bounds.Top, x + col->Width() - kItemTextMargin, bounds.Bottom};
         const bool hi = highlighted && rowSelect_;
         DrawClassicText(dc, canvas->Font(), hi ? selText : text, item->subItems_->Strings(c - 1), st,
                         DT_SINGLELINE | DT_VCENTER | DT_END_ELLIPSIS | DT_NOPREFIX |
@@ -1081,8 +1081,8 @@ void TListView::Paint() {
       x += col->Width();
       if (r.Right <= 0 || r.IsEmpty()) continue;
       TRect area = DrawButtonFace(dc, r, i == pressedColumn_ && pressedOver_ ? bfsPushed : 0);
-      area.Left += kTextMargin;
-      area.Right -= kTextMargin;
+      area.Left += kItemTextMargin;
+      area.Right -= kItemTextMargin;
       DrawClassicText(dc, Font(), clBtnText, col->Caption(), area,
                       DT_SINGLELINE | DT_VCENTER | DT_END_ELLIPSIS | AlignmentToDrawTextFlag(col->Alignment()));
     }

@@ -10,8 +10,8 @@
 
 namespace {
 constexpr int kButtonSize = 9;
-constexpr int kTextMargin = 2;
-constexpr int kWheelRows = 3;
+constexpr int kNodeTextMargin = 2;
+constexpr int kTreeWheelRows = 3;
 }  // namespace
 
 // ---- TTreeNode ------------------------------------------------------------------------
@@ -130,9 +130,9 @@ TRect TTreeNode::DisplayRect(bool TextOnly) const {
   const int h = tv->RowHeight(), y = (row - tv->topRow_) * h;
   if (!TextOnly) return TRect{0, y, tv->ClientWidth(), y + h};
   int x = tv->NodeLeft(this) + tv->indent_;
-  if (tv->images_) x += tv->images_->Width() + kTextMargin;
+  if (tv->images_) x += tv->images_->Width() + kNodeTextMargin;
   const int w = MeasureClassicText(tv->Font(), text_, TRect{}, DT_SINGLELINE | DT_NOPREFIX).Width();
-  return TRect{x, y, x + w + 2 * kTextMargin, y + h};
+  return TRect{x, y, x + w + 2 * kNodeTextMargin, y + h};
 }
 
 void TTreeNode::MakeVisible() {
@@ -687,7 +687,7 @@ void TTreeView::KeyPress(std::string& Key) {
 
 bool TTreeView::DoMouseWheel(TShiftState Shift, int WheelDelta, TPoint MousePos) {
   if (TCustomControl::DoMouseWheel(Shift, WheelDelta, MousePos)) return true;
-  SetTopRow(topRow_ - WheelDelta / WHEEL_DELTA * kWheelRows);
+  SetTopRow(topRow_ - WheelDelta / WHEEL_DELTA * kTreeWheelRows);
   return true;
 }
 
@@ -768,13 +768,13 @@ void TTreeView::DrawNode(HDC dc, TTreeNode* node, int row) {
     const int index = node == selected_ && node->selectedIndex_ >= 0 ? node->selectedIndex_ : node->imageIndex_;
     if (index >= 0 && index < images_->Count())
       images_->Draw(canvas, x, y + (h - images_->Height()) / 2, index, Enabled());
-    x += images_->Width() + kTextMargin;
+    x += images_->Width() + kNodeTextMargin;
   }
   const TRect label = node->DisplayRect(true);
   const bool highlighted = node == selected_ && (Focused() || !HideSelection);
   // Without the focus a selection kept visible is drawn in the face colour.
   if (highlighted) FillSolid(dc, label, Focused() ? clHighlight : clBtnFace);
-  TRect t{label.Left + kTextMargin, label.Top, label.Right, label.Bottom};
+  TRect t{label.Left + kNodeTextMargin, label.Top, label.Right, label.Bottom};
   const TColor selText = Focused() ? clHighlightText : clBtnText;
   DrawClassicText(dc, Font(), highlighted ? selText : Font()->Color(), node->text_, t,
                   DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX, Enabled());

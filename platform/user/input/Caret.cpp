@@ -31,7 +31,7 @@ TCaret g_caret;
 UINT g_blinkMs = 530;
 
 // The caret, or nullptr once its window is gone.
-TCaret* Live() {
+TCaret* LiveCaret() {
   if (!g_caret.exists) return nullptr;
   if (WindowSerial(g_caret.w) != g_caret.serial) {
     g_caret = TCaret{};
@@ -57,7 +57,7 @@ void MarkDirty(TCaret& c) {
 }
 
 void BlinkProc(HWND, UINT, std::uintptr_t, DWORD) {
-  TCaret* c = Live();
+  TCaret* c = LiveCaret();
   if (!c || c->hidden) return;
   c->on = !c->on;
   MarkDirty(*c);
@@ -122,7 +122,7 @@ BOOL CreateCaret(HWND hwnd, HBITMAP bitmap, int width, int height) {
 }
 
 BOOL DestroyCaret() {
-  TCaret* c = Live();
+  TCaret* c = LiveCaret();
   if (!c) return FALSE;
   StopBlink(*c);
   g_caret = TCaret{};
@@ -130,21 +130,21 @@ BOOL DestroyCaret() {
 }
 
 BOOL ShowCaret(HWND hwnd) {
-  TCaret* c = Live();
+  TCaret* c = LiveCaret();
   if (!c || !Owns(*c, hwnd)) return FALSE;
   if (c->hidden > 0 && --c->hidden == 0) StartBlink(*c);
   return TRUE;
 }
 
 BOOL HideCaret(HWND hwnd) {
-  TCaret* c = Live();
+  TCaret* c = LiveCaret();
   if (!c || !Owns(*c, hwnd)) return FALSE;
   if (c->hidden++ == 0) StopBlink(*c);
   return TRUE;
 }
 
 BOOL SetCaretPos(int x, int y) {
-  TCaret* c = Live();
+  TCaret* c = LiveCaret();
   if (!c) return FALSE;
   MarkDirty(*c);
   c->pos = POINT{x, y};
@@ -154,7 +154,7 @@ BOOL SetCaretPos(int x, int y) {
 }
 
 BOOL GetCaretPos(POINT* p) {
-  TCaret* c = Live();
+  TCaret* c = LiveCaret();
   if (!c || !p) return FALSE;
   *p = c->pos;
   return TRUE;
@@ -166,7 +166,7 @@ BOOL SetCaretBlinkTime(UINT ms) {
     return FALSE;
   }
   g_blinkMs = ms;
-  if (TCaret* c = Live(); c && !c->hidden) {
+  if (TCaret* c = LiveCaret(); c && !c->hidden) {
     KillTimer(c->w, kBlinkTimerId);
     StartBlink(*c);
   }
@@ -176,7 +176,7 @@ BOOL SetCaretBlinkTime(UINT ms) {
 UINT GetCaretBlinkTime() { return g_blinkMs; }
 
 Region ToggleCaretOverlay(WND* top) {
-  TCaret* c = Live();
+  TCaret* c = LiveCaret();
   if (!c || !c->on || c->hidden || TopLevelOf(c->w) != top || !top->surface.Valid()) return Region();
   Region area = CaretArea(*c);
   POINT o = WindowOriginInSurface(c->w);

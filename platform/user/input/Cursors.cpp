@@ -18,7 +18,7 @@ namespace {
 
 HCURSOR g_current = nullptr;
 int g_showCount = 0;
-std::optional<RECT> g_clip;
+std::optional<RECT> g_cursorClip;
 
 constexpr int kStockSize = 32;
 constexpr std::uint32_t kBlack = 0x000000, kWhite = 0xFFFFFF;
@@ -241,14 +241,14 @@ int ShowCursor(BOOL show) {
 
 BOOL ClipCursor(const RECT* r) {
   if (!r) {
-    g_clip.reset();
+    g_cursorClip.reset();
     return TRUE;
   }
   const RECT screen = VirtualScreen();
   RECT c{std::max(r->Left, screen.Left), std::max(r->Top, screen.Top), std::min(r->Right, screen.Right),
          std::min(r->Bottom, screen.Bottom)};
   if (c.Right <= c.Left || c.Bottom <= c.Top) return FALSE;
-  g_clip = c;
+  g_cursorClip = c;
   // The pointer moves inside at once.
   const POINT p = InputCursorPos();
   if (ClampToCursorClip(p) != p) InputMouseMove(p);
@@ -257,13 +257,13 @@ BOOL ClipCursor(const RECT* r) {
 
 BOOL GetClipCursor(RECT* r) {
   if (!r) return FALSE;
-  *r = g_clip ? *g_clip : VirtualScreen();
+  *r = g_cursorClip ? *g_cursorClip : VirtualScreen();
   return TRUE;
 }
 
 POINT ClampToCursorClip(POINT p) {
-  if (!g_clip) return p;
-  return POINT{std::clamp(p.X, g_clip->Left, g_clip->Right - 1), std::clamp(p.Y, g_clip->Top, g_clip->Bottom - 1)};
+  if (!g_cursorClip) return p;
+  return POINT{std::clamp(p.X, g_cursorClip->Left, g_cursorClip->Right - 1), std::clamp(p.Y, g_cursorClip->Top, g_cursorClip->Bottom - 1)};
 }
 
 bool IconToArgb(HICON icon, std::vector<std::uint32_t>& out, int& width, int& height) {

@@ -28,10 +28,6 @@ void Clamp(TScrollBarData& d) {
 
 bool Needed(const TScrollBarData& d) { return d.max > d.min && std::int64_t(d.page) < RangeOf(d); }
 
-RECT ClientInWindow(const WND* w) {
-  return Bounds(w->client.Left - w->rect.Left, w->client.Top - w->rect.Top, w->client.Width(), w->client.Height());
-}
-
 // Shows or hides window bars; the frame change reruns WM_NCCALCSIZE.
 void SetBarsShown(WND* w, DWORD bits, bool show) {
   DWORD style = show ? (w->style | bits) : (w->style & ~bits);

@@ -37,10 +37,6 @@ Surface DummySurface() {
 }
 
 RECT WindowBox(const WND* w) { return Bounds(0, 0, w->rect.Width(), w->rect.Height()); }
-// The client rectangle in window coordinates.
-RECT ClientInWindow(const WND* w) {
-  return Bounds(w->client.Left - w->rect.Left, w->client.Top - w->rect.Top, w->client.Width(), w->client.Height());
-}
 
 const Region* RegionOf(const WND* w) {
   GdiRegion* r = GdiCheck(w->region, OBJ_REGION);

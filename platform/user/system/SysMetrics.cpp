@@ -31,7 +31,7 @@ BOOL Accumulate(HMONITOR, HDC, RECT* r, LPARAM lp) {
   return TRUE;
 }
 
-TVirtualScreen VirtualScreen() {
+TVirtualScreen MonitorUnion() {
   TVirtualScreen v;
   EnumDisplayMonitors(nullptr, nullptr, Accumulate, reinterpret_cast<LPARAM>(&v));
   return v;
@@ -66,11 +66,11 @@ int GetSystemMetrics(int index) {
     case SM_CXDRAG: case SM_CYDRAG: return 4;
     case SM_CXMOUSEHOVER: case SM_CYMOUSEHOVER: return 4;
     case SM_SWAPBUTTON: return 0;
-    case SM_CMONITORS: return VirtualScreen().count;
-    case SM_XVIRTUALSCREEN: return VirtualScreen().r.Left;
-    case SM_YVIRTUALSCREEN: return VirtualScreen().r.Top;
-    case SM_CXVIRTUALSCREEN: return VirtualScreen().r.Width();
-    case SM_CYVIRTUALSCREEN: return VirtualScreen().r.Height();
+    case SM_CMONITORS: return MonitorUnion().count;
+    case SM_XVIRTUALSCREEN: return MonitorUnion().r.Left;
+    case SM_YVIRTUALSCREEN: return MonitorUnion().r.Top;
+    case SM_CXVIRTUALSCREEN: return MonitorUnion().r.Width();
+    case SM_CYVIRTUALSCREEN: return MonitorUnion().r.Height();
   }
   return 0;
 }

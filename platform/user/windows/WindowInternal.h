@@ -128,6 +128,10 @@ void ReleaseWindowMemory(WND* w);
 // ---- Coordinates (WindowPos.cpp) ---------------------------------------------
 POINT WindowOriginScreen(const WND* w);
 POINT ClientOriginScreen(const WND* w);
+// The client rectangle in window coordinates.
+inline RECT ClientInWindow(const WND* w) {
+  return Bounds(w->client.Left - w->rect.Left, w->client.Top - w->rect.Top, w->client.Width(), w->client.Height());
+}
 // Offset of w's window corner inside its top-level surface.
 POINT WindowOriginInSurface(const WND* w);
 void ZOrderInsert(WND* w, HWND after);

@@ -12,7 +12,7 @@
 
 namespace {
 
-std::unique_ptr<TBitmap> MakePicture(int w, int h) {
+std::unique_ptr<TBitmap> PatternPicture(int w, int h) {
   auto b = std::make_unique<TBitmap>(w, h, pf24bit);
   for (int y = 0; y < h; ++y) {
     auto* p = static_cast<Byte*>(b->ScanLine(y));
@@ -30,13 +30,9 @@ bool SameLook(TBitmap& a, TBitmap& b) {
   return true;
 }
 
-struct FaultGuard {
-  ~FaultGuard() { SafeSaveFaults() = TSafeSaveFaults{}; }
-};
-
 TEST(SaveAsJpeg, WritesThePictureAtTheQualityAsked) {
   TTempFolder t;
-  auto picture = MakePicture(40, 30);
+  auto picture = PatternPicture(40, 30);
   const auto* top = static_cast<const Byte*>(picture->ScanLine(0));
   const std::ptrdiff_t pitch = static_cast<const Byte*>(picture->ScanLine(1)) - top;
   for (int quality : {100, 60, 5}) {
@@ -54,7 +50,7 @@ TEST(SaveAsJpeg, WritesThePictureAtTheQualityAsked) {
 
 TEST(SavePictureAsBmp, RoundTripsAsTwentyFourBits) {
   TTempFolder t;
-  auto picture = MakePicture(33, 17);
+  auto picture = PatternPicture(33, 17);
   std::string error;
   ASSERT_TRUE(SavePictureAsBmp(picture.get(), t / "out.bmp", &error)) << error;
   const std::string bytes = ReadAll(t / "out.bmp");
@@ -73,7 +69,7 @@ TEST(SavePictureAsBmp, RoundTripsAsTwentyFourBits) {
 
 TEST(PictureSaves, FailAndSayWhyWithoutTouchingTheTarget) {
   TTempFolder t;
-  auto picture = MakePicture(20, 20);
+  auto picture = PatternPicture(20, 20);
   using Save = std::function<bool(TBitmap*, const std::string&)>;
   const Save saves[] = {
       [](TBitmap* b, const std::string& f) { return SaveAsJpeg(b, f, 100); },

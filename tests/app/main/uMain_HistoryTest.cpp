@@ -49,10 +49,6 @@ std::set<std::string> FilesIn(const std::string& folder) {
   return names;
 }
 
-struct FaultGuard {
-  ~FaultGuard() { SafeSaveFaults() = TSafeSaveFaults{}; }
-};
-
 // Points XDG_CACHE_HOME somewhere for one test.
 class CacheHome {
  public:

@@ -15,6 +15,7 @@
 #include "app/pixels/uStain.h"
 #include "platform/gdi/DeviceContext.h"  // complete handle types for GetDIBits
 #include "platform/gdi/Gdi.h"
+#include "tests/app/pixels/RowImageTestSupport.h"
 
 namespace {
 
@@ -23,16 +24,6 @@ unsigned Hash(int x, int y, unsigned salt) {
   h ^= h >> 13;
   h *= 0x5bd1e995u;
   return h ^ (h >> 15);
-}
-
-BGR At(const RowImage& image, int x, int y) {
-  const Byte* p = image.Row(y) + x * 3;
-  return BGR{p[0], p[1], p[2]};
-}
-
-void Put(const RowImage& image, int x, int y, BGR c) {
-  Byte* p = image.Row(y) + x * 3;
-  p[0] = c.B, p[1] = c.G, p[2] = c.R;
 }
 
 // Skin with a little grain and a bright spot in the middle, or plain noise.

@@ -22,7 +22,7 @@ Bgr PixelOf(const TBitmap& b, int x, int y) {
 }
 
 // A 24-bit picture with fixed, varied content.
-std::unique_ptr<TBitmap> MakePicture(int w, int h) {
+std::unique_ptr<TBitmap> GradientPicture(int w, int h) {
   auto b = std::make_unique<TBitmap>(w, h, pf24bit);
   for (int y = 0; y < h; ++y) {
     auto* p = static_cast<Byte*>(b->ScanLine(y));
@@ -96,7 +96,7 @@ std::string IconBytes() {
 
 TEST(LoadPicture, ReadsEachKindAsTwentyFourBits) {
   TTempFolder t;
-  auto picture = MakePicture(37, 21);
+  auto picture = GradientPicture(37, 21);
   const std::string bmp = BmpBytes(*picture);
   const std::string jpg = JpegBytes(*picture, false);
   const std::string grey = JpegBytes(*picture, true);
@@ -147,7 +147,7 @@ TEST(LoadPicture, ReadsEachKindAsTwentyFourBits) {
 
 TEST(LoadPicture, GivesNoneForWhatItCannotRead) {
   TTempFolder t;
-  auto picture = MakePicture(16, 16);
+  auto picture = GradientPicture(16, 16);
   const std::string bmp = BmpBytes(*picture);
   const std::string jpg = JpegBytes(*picture, false);
   struct Case {
@@ -182,7 +182,7 @@ TEST(LoadPicture, GivesNoneForWhatItCannotRead) {
 // does: the picture keeps its size.
 TEST(LoadPicture, JpegCutInsideTheScanKeepsItsSize) {
   TTempFolder t;
-  auto picture = MakePicture(64, 48);
+  auto picture = GradientPicture(64, 48);
   const std::string jpg = JpegBytes(*picture, false);
   WriteAll(t / "cut.jpg", jpg.substr(0, jpg.size() * 2 / 3));
   auto loaded = LoadPicture(t / "cut.jpg");
@@ -237,7 +237,7 @@ TEST(LoadPicture, NotesAJpegThatEndsBeforeItsPicture) {
 // kind; at the limit they load.
 TEST(LoadPicture, RefusesPicturesBeyondThePixelLimit) {
   TTempFolder t;
-  auto picture = MakePicture(40, 25);  // 1000 pixels
+  auto picture = GradientPicture(40, 25);  // 1000 pixels
   WriteAll(t / "p.bmp", BmpBytes(*picture));
   WriteAll(t / "p.jpg", JpegBytes(*picture, false));
   WriteAll(t / "p.ico", IconBytes());  // 4 pixels
@@ -251,7 +251,7 @@ TEST(LoadPicture, RefusesPicturesBeyondThePixelLimit) {
     EXPECT_EQ(LoadPicture(t / c.name, c.fits - 1), nullptr);
   }
   // A run-length file of a few bytes that claims 30000 x 30000 pixels.
-  std::string rle = BmpBytes(*MakePicture(1, 1)).substr(0, 54);
+  std::string rle = BmpBytes(*GradientPicture(1, 1)).substr(0, 54);
   auto put32 = [&rle](std::size_t at, std::uint32_t v) {
     for (int i = 0; i < 4; ++i) rle[at + std::size_t(i)] = char(v >> (8 * i));
   };

@@ -64,14 +64,14 @@ std::vector<Byte> Bytes(const std::unique_ptr<TBitmap>& bitmap) { return Bytes(b
 
 std::unique_ptr<TBitmap> AsBitmap(const RowImage& image) { return BitmapFromRows(image); }
 
-using Routine = std::function<std::vector<Byte>(const RowImage& source)>;
+using BytesOfRoutine = std::function<std::vector<Byte>(const RowImage& source)>;
 
 struct NamedRoutine {
   std::string name;
-  Routine run;
+  BytesOfRoutine run;
 };
 
-std::vector<NamedRoutine> Routines() {
+std::vector<NamedRoutine> ThreadedRoutines() {
   const RowProgress quiet = [](int, int) {};
   return {
       {"enlarge", [](const RowImage& s) { return Bytes(EnlargeBicubic(s, 2 * s.Width + 1, 2 * s.Height + 3)); }},
@@ -134,7 +134,7 @@ TEST(ParallelPixels, SameBytesForOneTwoThreeAndEightThreads) {
   } pictures[] = {{127, 93}, {41, 67}, {3, 5}};
   for (const Picture& picture : pictures) {
     const RowImageBuffer source = Face(picture.w, picture.h, unsigned(picture.w * 1000 + picture.h));
-    for (const NamedRoutine& routine : Routines()) {
+    for (const NamedRoutine& routine : ThreadedRoutines()) {
       SCOPED_TRACE(testing::Message() << routine.name << " on " << picture.w << "x" << picture.h);
       std::vector<Byte> single;
       {

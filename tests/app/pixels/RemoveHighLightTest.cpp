@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "app/pixels/PublicFun.h"
+#include "tests/app/pixels/RowImageTestSupport.h"
 
 namespace {
 
@@ -18,15 +19,6 @@ constexpr BGR kSkin{120, 140, 200};    // R 200 G 140 B 120: likelihood 0.85, lu
 constexpr BGR kShine{225, 235, 250};   // R 250 G 235 B 225: likelihood 0.44, luma 238
 constexpr BGR kEye{20, 20, 30};        // dark
 constexpr BGR kBackdrop{120, 0, 0};    // blue
-
-void Put(const RowImage& image, int x, int y, BGR c) {
-  Byte* p = image.Row(y) + x * 3;
-  p[0] = c.B, p[1] = c.G, p[2] = c.R;
-}
-BGR At(const RowImage& image, int x, int y) {
-  const Byte* p = image.Row(y) + x * 3;
-  return BGR{p[0], p[1], p[2]};
-}
 
 // 14 by 14: a two-pixel backdrop frame, skin inside (rows and columns 2..11),
 // a 5 by 5 shine at 5..9 and, when eyeRows > 0, a dark column at x = 10 from row 5.

@@ -6,24 +6,9 @@
 #include <numbers>
 #include <vector>
 
+#include "tests/app/pixels/RowImageTestSupport.h"
+
 namespace {
-
-template <typename F>
-RowImageBuffer Make(int w, int h, F pixel) {
-  RowImageBuffer image(w, h);
-  for (int y = 0; y < h; ++y)
-    for (int x = 0; x < w; ++x) {
-      BGR c = pixel(x, y);
-      Byte* p = image.Row(y) + x * 3;
-      p[0] = c.B, p[1] = c.G, p[2] = c.R;
-    }
-  return image;
-}
-
-BGR At(const RowImage& image, int x, int y) {
-  const Byte* p = image.Row(y) + x * 3;
-  return BGR{p[0], p[1], p[2]};
-}
 
 BGR Grey(int v) { return BGR{Byte(v), Byte(v), Byte(v)}; }
 

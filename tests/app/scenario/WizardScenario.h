@@ -42,6 +42,9 @@
 #include "skin/controls/SkinCtrls_Slider.h"
 #include "themed/buttons/KZUButton.h"
 
+// The portrait both runs load.
+inline const std::string kPortrait = std::string(LUMIQA_TEST_DATA) + "/wizard/portrait.jpg";
+
 namespace scenario {
 
 // Whether a themed check box or radio button is checked; false for any

@@ -18,8 +18,6 @@ using namespace wizard;
 
 namespace {
 
-const std::string kPortrait = std::string(LUMIQA_TEST_DATA) + "/wizard/portrait.jpg";
-
 using scenario::FileBytes;
 
 class WizardScenario : public WizardTest {

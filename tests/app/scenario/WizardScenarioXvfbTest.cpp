@@ -30,10 +30,7 @@
 #include "tests/app/WizardFolder.h"
 #include "tests/app/scenario/WizardScenario.h"
 #include "tests/support/ScreenPng.h"
-// Xlib's Screen would clash with the framework's.
-#define Screen XlibScreen
 #include "tests/platform/backend/x11/X11Fixture.h"
-#undef Screen
 #include "platform/ui/forms/Screen.h"
 #include <X11/XKBlib.h>
 #include <X11/cursorfont.h>
@@ -43,8 +40,6 @@
 namespace {
 
 namespace fs = std::filesystem;
-
-const std::string kPortrait = std::string(LUMIQA_TEST_DATA) + "/wizard/portrait.jpg";
 
 using scenario::FileBytes;
 
@@ -57,7 +52,7 @@ class TXHost : public scenario::TScenarioHost {
 
   void MoveTo(TPoint p) override {
     at_ = p;
-    XWarpPointer(reader_, None, DefaultRootWindow(reader_), 0, 0, 0, 0, p.X, p.Y);
+    XWarpPointer(reader_, kXNone, DefaultRootWindow(reader_), 0, 0, 0, 0, p.X, p.Y);
     XFlush(reader_);
   }
   void Button(TMouseButton b, bool down) override {
@@ -170,7 +165,7 @@ class TXHost : public scenario::TScenarioHost {
     const Window w = Front();
     if (!w) return ADD_FAILURE() << "no window in front";
     XEvent ev{};
-    ev.xkey.type = down ? KeyPress : KeyRelease;
+    ev.xkey.type = down ? kXKeyPress : kXKeyRelease;
     ev.xkey.display = reader_;
     ev.xkey.window = w;
     ev.xkey.root = DefaultRootWindow(reader_);
@@ -278,7 +273,7 @@ TEST_F(WizardScenarioXvfb, TheHourglassIsOnTheServerDuringTheFirstSmoothing) {
   // The shapes the server shows for our two cursors, the pointer over the
   // window.
   const TPoint centre = main->ClientToScreen(TPoint{main->ClientWidth() / 2, main->ClientHeight() / 2});
-  XWarpPointer(reader, None, DefaultRootWindow(reader), 0, 0, 0, 0, centre.X, centre.Y);
+  XWarpPointer(reader, kXNone, DefaultRootWindow(reader), 0, 0, 0, 0, centre.X, centre.Y);
   XSync(reader, False);
   Settle();
   // The watch as the server draws it, from a window of the test's own.
@@ -286,12 +281,12 @@ TEST_F(WizardScenarioXvfb, TheHourglassIsOnTheServerDuringTheFirstSmoothing) {
   Cursor watch = XCreateFontCursor(reader, XC_watch);
   XDefineCursor(reader, probe, watch);
   XMapRaised(reader, probe);
-  XWarpPointer(reader, None, DefaultRootWindow(reader), 0, 0, 0, 0, 10, 10);
+  XWarpPointer(reader, kXNone, DefaultRootWindow(reader), 0, 0, 0, 0, 10, 10);
   ASSERT_TRUE(WaitUntil([&] { return ShownCursor(reader)[0] > 1; }));
   const std::vector<unsigned long> wait = ShownCursor(reader);
   XDestroyWindow(reader, probe);
   XFreeCursor(reader, watch);
-  XWarpPointer(reader, None, DefaultRootWindow(reader), 0, 0, 0, 0, centre.X, centre.Y);
+  XWarpPointer(reader, kXNone, DefaultRootWindow(reader), 0, 0, 0, 0, centre.X, centre.Y);
   XSync(reader, False);
   Settle();
   ASSERT_NE(ShownCursor(reader), wait);

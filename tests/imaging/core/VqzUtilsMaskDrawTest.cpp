@@ -9,13 +9,13 @@
 #include "imaging/core/vqzutils.h"
 #include "platform/graphics/Bitmap.h"
 #include "platform/graphics/Canvas.h"
+#include "tests/imaging/core/MaskTestSupport.h"
 
 namespace {
 
 constexpr TColor kRed = 0x000000FF;   // colour A
 constexpr TColor kBlue = 0x00FF0000;  // colour B
 
-std::vector<TPoint> Rect(int x1, int y1, int x2, int y2) { return {{x1, y1}, {x2, y1}, {x2, y2}, {x1, y2}}; }
 
 // A 24-bit bitmap of one grey level.
 std::unique_ptr<TBitmap> Canvas24(int w, int h, Byte level) {
@@ -50,7 +50,7 @@ std::vector<std::string> Seen(TBitmap& b, Byte background) {
 TEST(MaskOutline, MarchesAroundTheSelectionInRunsOfFour) {
   TVQMask m;
   m.AllocateBits(8, 6, 1);
-  m.FillPolygons(1, Rect(2, 1, 6, 5));
+  m.FillPolygons(1, masktest::RectPolygon(2, 1, 6, 5));
   auto b = Canvas24(8, 6, 200);
   m.DrawOutline(b->Canvas(), 0, 0, 8, 6, 0, 0, 8, 6, 0, kRed, kBlue);
   // Colour B where (x + y + phase) mod 8 < 4.
@@ -82,7 +82,7 @@ TEST(MaskOutline, MarchesAroundTheSelectionInRunsOfFour) {
 TEST(MaskOutline, AViewportEdgeThatCutsTheSelectionDrawsNoLine) {
   TVQMask m;
   m.AllocateBits(8, 6, 1);
-  m.FillPolygons(1, Rect(2, 1, 6, 5));
+  m.FillPolygons(1, masktest::RectPolygon(2, 1, 6, 5));
   auto b = Canvas24(4, 6, 200);
   // Source columns 3 to 6: the selection goes on left of the view.
   m.DrawOutline(b->Canvas(), 0, 0, 4, 6, 3, 0, 4, 6, 0, kRed, kBlue);
@@ -102,7 +102,7 @@ TEST(MaskOutline, AWholeMaskIsOutlinedAtItsEdges) {
 TEST(MaskOutline, ZoomedTheOutlineFollowsTheScaledSelection) {
   TVQMask m;
   m.AllocateBits(4, 4, 1);
-  m.FillPolygons(1, Rect(1, 1, 3, 3));
+  m.FillPolygons(1, masktest::RectPolygon(1, 1, 3, 3));
   auto b = Canvas24(10, 10, 200);
   m.DrawOutline(b->Canvas(), 1, 1, 8, 8, 0, 0, 4, 4, 0, kRed, kBlue);  // twice the size, at (1, 1)
   const auto seen = Seen(*b, 200);
@@ -122,7 +122,7 @@ TEST(MaskOutline, ZoomedTheOutlineFollowsTheScaledSelection) {
 TEST(MaskOutline, TheScaledCopyIsMadeAgainWhenTheMaskChanges) {
   TVQMask m;
   m.AllocateBits(6, 4, 1);
-  m.FillPolygons(1, Rect(1, 1, 3, 3));
+  m.FillPolygons(1, masktest::RectPolygon(1, 1, 3, 3));
   auto b = Canvas24(6, 4, 200);
   m.DrawOutline(b->Canvas(), 0, 0, 6, 4, 0, 0, 6, 4, 0, kRed, kBlue);
   EXPECT_EQ(Seen(*b, 200), (std::vector<std::string>{"......", ".BB...", ".BA...", "......"}));
@@ -188,7 +188,7 @@ TEST(MaskXor, InvertsTheCanvasWhereBitsAreSet) {
 TEST(MaskChecker, GreysEveryOtherUnselectedPixel) {
   TVQMask m;
   m.AllocateBits(4, 4, 1);
-  m.FillPolygons(1, Rect(0, 0, 2, 2));
+  m.FillPolygons(1, masktest::RectPolygon(0, 0, 2, 2));
   auto b = Canvas24(4, 4, 255);
   m.DrawCheckerOutside(b.get(), 0, 0, 4, 4, 0, 0, 4, 4);
   EXPECT_EQ(Seen(*b, 255), (std::vector<std::string>{"..G.", "...G", "G.G.", ".G.G"}));

@@ -10,6 +10,7 @@
 
 #include "BitmapTestSupport.h"
 #include "imaging/core/vqzutils.h"
+#include "tests/imaging/core/MaskTestSupport.h"
 
 using namespace bitmaptest;
 
@@ -35,7 +36,6 @@ std::ostream& operator<<(std::ostream& o, const Box& b) {
   return o << "(" << b.x1 << "," << b.y1 << ")-(" << b.x2 << "," << b.y2 << ")";
 }
 
-std::vector<TPoint> Rect(int x1, int y1, int x2, int y2) { return {{x1, y1}, {x2, y1}, {x2, y2}, {x1, y2}}; }
 
 // The view's ellipse: trunc(min radius x 2 pi) points, at least 50, each
 // rounded (halves to even) and limited to the image.
@@ -148,7 +148,7 @@ TEST_P(Mask, TriangleFillsItsUpperEndAndLeavesLowerAndRightEdgesOut) {
 TEST_P(Mask, RectangleCoversItsCornersExclusiveOfRightAndBottom) {
   TVQMask m;
   m.AllocateBits(8, 6, bits());
-  m.FillPolygons(1, Rect(2, 1, 6, 4));
+  m.FillPolygons(1, masktest::RectPolygon(2, 1, 6, 4));
   EXPECT_EQ(Picture(m), (std::vector<std::string>{
                             "........",
                             "..####..",
@@ -161,7 +161,7 @@ TEST_P(Mask, RectangleCoversItsCornersExclusiveOfRightAndBottom) {
   // A rectangle without width selects nothing and leaves no box.
   TVQMask thin;
   thin.AllocateBits(8, 6, bits());
-  thin.FillPolygons(1, Rect(3, 1, 3, 5));
+  thin.FillPolygons(1, masktest::RectPolygon(3, 1, 3, 5));
   EXPECT_TRUE(thin.IsEmpty());
 }
 
@@ -217,14 +217,14 @@ TEST_P(Mask, EllipseOfTheViewsPoints) {
 TEST_P(Mask, SeparatedPolygonsFillApartAndOverlapsCancel) {
   TVQMask m;
   m.AllocateBits(10, 4, bits());
-  m.FillPolygons(1, Join(Rect(0, 0, 3, 3), Rect(6, 1, 9, 4)));
+  m.FillPolygons(1, Join(masktest::RectPolygon(0, 0, 3, 3), masktest::RectPolygon(6, 1, 9, 4)));
   EXPECT_EQ(Picture(m), (std::vector<std::string>{"###.......", "###...###.", "###...###.", "......###."}));
   EXPECT_EQ(BoxOf(m), (Box{0, 0, 8, 3}));
   // Separated, overlapping polygons add up; traced as one polygon they are
   // even-odd and the overlap is out.
   TVQMask u;
   u.AllocateBits(8, 3, bits());
-  u.FillPolygons(1, Join(Rect(0, 0, 5, 3), Rect(3, 0, 8, 3)));
+  u.FillPolygons(1, Join(masktest::RectPolygon(0, 0, 5, 3), masktest::RectPolygon(3, 0, 8, 3)));
   EXPECT_EQ(Picture(u), (std::vector<std::string>{"########", "########", "########"}));
   TVQMask x;
   x.AllocateBits(8, 3, bits());
@@ -236,21 +236,21 @@ TEST_P(Mask, SeparatedPolygonsFillApartAndOverlapsCancel) {
 TEST_P(Mask, CombineModesReplaceAddAndSubtract) {
   TVQMask m;
   m.AllocateBits(8, 4, bits());
-  m.FillPolygons(1, Rect(0, 0, 4, 3));
+  m.FillPolygons(1, masktest::RectPolygon(0, 0, 4, 3));
   // Add: a second fill joins the first.
-  m.FillPolygons(1, Rect(3, 1, 7, 4));
+  m.FillPolygons(1, masktest::RectPolygon(3, 1, 7, 4));
   EXPECT_EQ(Picture(m), (std::vector<std::string>{"####....", "#######.", "#######.", "...####."}));
   EXPECT_EQ(BoxOf(m), (Box{0, 0, 6, 3}));
   // Subtract: a fill with 0 clears, the box stays a bound.
-  m.FillPolygons(0, Rect(2, 0, 5, 4));
+  m.FillPolygons(0, masktest::RectPolygon(2, 0, 5, 4));
   EXPECT_EQ(Picture(m), (std::vector<std::string>{"##......", "##...##.", "##...##.", ".....##."}));
   EXPECT_EQ(BoxOf(m), (Box{0, 0, 6, 3}));
   // A fill that covers nothing keeps the box of what is there.
-  m.FillPolygons(1, Rect(7, 0, 7, 3));
+  m.FillPolygons(1, masktest::RectPolygon(7, 0, 7, 3));
   EXPECT_EQ(BoxOf(m), (Box{0, 0, 6, 3}));
   // Replace: clear, then fill.
   m.Clear();
-  m.FillPolygons(1, Rect(1, 1, 3, 2));
+  m.FillPolygons(1, masktest::RectPolygon(1, 1, 3, 2));
   EXPECT_EQ(Picture(m), (std::vector<std::string>{"........", ".##.....", "........", "........"}));
   EXPECT_EQ(BoxOf(m), (Box{1, 1, 2, 1}));
 }
@@ -258,7 +258,7 @@ TEST_P(Mask, CombineModesReplaceAddAndSubtract) {
 TEST_P(Mask, PolygonsBeyondTheMaskAreClippedWithoutWalkingTheirSize) {
   TVQMask m;
   m.AllocateBits(5, 4, bits());
-  m.FillPolygons(1, Rect(-2000000000, -2000000000, 2000000000, 2));
+  m.FillPolygons(1, masktest::RectPolygon(-2000000000, -2000000000, 2000000000, 2));
   EXPECT_EQ(Picture(m), (std::vector<std::string>{"#####", "#####", ".....", "....."}));
   EXPECT_EQ(BoxOf(m), (Box{0, 0, 4, 1}));
   m.FillPolygons(1, std::vector<TPoint>{{0, 1000}, {4, 2000}, {0, 3000}});  // wholly below
@@ -266,23 +266,23 @@ TEST_P(Mask, PolygonsBeyondTheMaskAreClippedWithoutWalkingTheirSize) {
   m.FillPolygons(1, std::vector<TPoint>{});
   m.FillPolygons(1, nullptr, 3);
   TVQMask none;  // no plane: nothing to fill
-  none.FillPolygons(1, Rect(0, 0, 3, 3));
+  none.FillPolygons(1, masktest::RectPolygon(0, 0, 3, 3));
   EXPECT_TRUE(none.IsEmpty());
 }
 
 TEST_P(Mask, FillPolygonsRecomputesFull) {
   TVQMask m;
   m.AllocateBits(3, 3, bits());
-  m.FillPolygons(255, Rect(0, 0, 3, 3));
+  m.FillPolygons(255, masktest::RectPolygon(0, 0, 3, 3));
   EXPECT_TRUE(m.Full);
-  m.FillPolygons(0, Rect(1, 1, 2, 2));
+  m.FillPolygons(0, masktest::RectPolygon(1, 1, 2, 2));
   EXPECT_FALSE(m.Full);
 }
 
 TEST_P(Mask, MoveByWithoutClipKeepsTheBoxInside) {
   TVQMask m;
   m.AllocateBits(10, 4, bits());
-  m.FillPolygons(1, Rect(5, 1, 9, 3));  // box right edge 8 = width - 2
+  m.FillPolygons(1, masktest::RectPolygon(5, 1, 9, 3));  // box right edge 8 = width - 2
   int dx = 3, dy = 0;
   m.MoveBy(dx, dy, false);
   EXPECT_EQ(dx, 1);
@@ -300,7 +300,7 @@ TEST_P(Mask, MoveByWithoutClipKeepsTheBoxInside) {
 TEST_P(Mask, MoveByWithClipDropsWhatLeavesTheMask) {
   TVQMask m;
   m.AllocateBits(4, 8, bits());
-  m.FillPolygons(1, Rect(1, 2, 3, 7));
+  m.FillPolygons(1, masktest::RectPolygon(1, 2, 3, 7));
   int dx = 0, dy = -5;
   m.MoveBy(dx, dy, true);
   EXPECT_EQ(dy, -5);
@@ -324,12 +324,12 @@ TEST_P(Mask, ResizeKeepsTheTopLeftAndCutsEveryBox) {
   // A one-column box beyond the new width is cut too.
   TVQMask column;
   column.AllocateBits(10, 10, bits());
-  column.FillPolygons(1, Rect(8, 2, 9, 6));
+  column.FillPolygons(1, masktest::RectPolygon(8, 2, 9, 6));
   EXPECT_EQ(BoxOf(column), (Box{8, 2, 8, 5}));
   column.Resize(5, 5);
   EXPECT_TRUE(column.IsEmpty());
   column.Resize(10, 10);
-  column.FillPolygons(1, Rect(4, 2, 5, 9));
+  column.FillPolygons(1, masktest::RectPolygon(4, 2, 5, 9));
   column.Resize(5, 5);
   EXPECT_EQ(BoxOf(column), (Box{4, 2, 4, 4}));
 }
@@ -337,7 +337,7 @@ TEST_P(Mask, ResizeKeepsTheTopLeftAndCutsEveryBox) {
 TEST_P(Mask, ConvertsToAndFromBitmaps) {
   TVQMask m;
   m.AllocateBits(11, 3, bits());
-  m.FillPolygons(bits() == 1 ? 1 : 128, Rect(2, 0, 9, 2));
+  m.FillPolygons(bits() == 1 ? 1 : 128, masktest::RectPolygon(2, 0, 9, 2));
   TVQBitmap b;
   b.CopyFromMask(&m);
   EXPECT_EQ(b.GetPixelFormat(), bits() == 1 ? vqBits1 : vqGray8);
@@ -374,7 +374,7 @@ TEST(MaskCopy, OneBitMaskCopiesSelectedPixels) {
     SCOPED_TRACE(FormatName(f));
     TVQMask m;
     m.AllocateBits(5, 4, 1);
-    m.FillPolygons(1, Rect(1, 1, 4, 3));
+    m.FillPolygons(1, masktest::RectPolygon(1, 1, 4, 3));
     auto source = NewBitmap(vqMemoryBuffer, 5, 4, f);
     source->Fill(f == vqRGB24 ? 0x00FFFFFF : 255);
     auto dest = NewBitmap(vqTempFile, 5, 4, f);
@@ -419,7 +419,7 @@ TEST(MaskCopy, EightBitMaskBlendsByItsValue) {
 TEST(MaskCopy, AtBoxReadsAndWritesFromTheBoxCorner) {
   TVQMask m;
   m.AllocateBits(6, 6, 1);
-  m.FillPolygons(1, Rect(3, 2, 5, 4));  // box (3,2)-(4,3)
+  m.FillPolygons(1, masktest::RectPolygon(3, 2, 5, 4));  // box (3,2)-(4,3)
   auto source = NewBitmap(vqMemoryBuffer, 2, 2, vqGray8);
   source->SetPixelByte(0, 0, 10);
   source->SetPixelByte(1, 0, 11);
@@ -477,7 +477,7 @@ TEST(MaskCopy, AOneColumnBoxNeverWritesOutsideThePicture) {
   // every pixel outside either picture is skipped.
   TVQMask m;
   m.AllocateBits(20, 20, 1);
-  m.FillPolygons(1, Rect(19, 0, 20, 20));
+  m.FillPolygons(1, masktest::RectPolygon(19, 0, 20, 20));
   m.Resize(20, 20);
   EXPECT_EQ(BoxOf(m), (Box{19, 0, 19, 19}));
   auto source = NewBitmap(vqMemoryBuffer, 3, 3, vqRGB24);
@@ -496,7 +496,7 @@ TEST(MaskCopy, AOneColumnBoxNeverWritesOutsideThePicture) {
   // Shrinking the mask under its box cuts the box, so a later copy stays in.
   TVQMask n;
   n.AllocateBits(10, 10, 1);
-  n.FillPolygons(1, Rect(9, 9, 10, 10));
+  n.FillPolygons(1, masktest::RectPolygon(9, 9, 10, 10));
   n.Resize(1, 1);
   EXPECT_TRUE(n.IsEmpty());
   n.CopyMasked(dest.get(), source.get(), false, false, true);

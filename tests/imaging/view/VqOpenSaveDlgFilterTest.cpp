@@ -8,6 +8,7 @@
 #include "imaging/io/pictoraio_formats.h"
 #include "imaging/io/pictoraio_hooks.h"
 #include "imaging/view/vqopensavedlg.h"
+#include "tests/imaging/view/WizardSaveFilter.h"
 
 namespace {
 
@@ -27,8 +28,6 @@ class DialogFilters : public ::testing::Test {
 bool EndsWith(const std::string& s, const std::string& end) {
   return s.size() >= end.size() && s.compare(s.size() - end.size(), end.size(), end) == 0;
 }
-
-constexpr char kWizardSaveFilter[] = "*.jpg|*.jpg|*.bmp|*.bmp";
 
 TEST(DialogFilterTexts, PatternOfAPair) {
   const std::string f = "JPEG|*.jpg;*.jpeg|Bitmaps|*.bmp|All|*.*";

@@ -12,6 +12,7 @@
 #include "imaging/view/vqopensavedlg.h"
 #include "platform/rtl/FileUtils.h"
 #include "platform/ui/controls/ClassicDraw.h"
+#include "tests/imaging/view/WizardSaveFilter.h"
 #include "tests/platform/ui/FormTestFixture.h"
 
 namespace {
@@ -87,8 +88,6 @@ class TParamsComponent : public TComponent, public IVQSaveParamsLink {
  private:
   std::vector<std::string>& log_;
 };
-
-constexpr char kWizardSaveFilter[] = "*.jpg|*.jpg|*.bmp|*.bmp";
 
 class PictoraDialogs : public FormsTest {
  protected:

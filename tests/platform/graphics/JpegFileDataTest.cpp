@@ -18,6 +18,7 @@
 #include "platform/graphics/JpegCodec.h"
 #include "platform/rtl/Exceptions.h"
 #include "platform/rtl/Streams.h"
+#include "tests/platform/graphics/JpegTestSupport.h"
 
 namespace {
 
@@ -51,13 +52,6 @@ std::vector<std::uint8_t> Photo(int seed, bool progressive = false) {
   TJpegEncodeOptions o;
   o.Progressive = progressive;
   return EncodeJpeg(img, o);
-}
-
-std::vector<std::uint8_t> Saved(TJPEGImage& j) {
-  TMemoryStream s;
-  j.SaveToStream(s);
-  const auto* p = static_cast<const std::uint8_t*>(s.Memory());
-  return std::vector<std::uint8_t>(p, p + s.Size());
 }
 
 std::vector<std::uint8_t> Pixels(TJPEGImage& j) {

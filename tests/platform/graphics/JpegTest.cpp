@@ -11,6 +11,7 @@
 #include "platform/graphics/JpegCodec.h"
 #include "platform/rtl/Exceptions.h"
 #include "platform/rtl/Streams.h"
+#include "tests/platform/graphics/JpegTestSupport.h"
 
 // After the project headers: jpeglib defines TRUE and FALSE as macros.
 #include <jpeglib.h>
@@ -555,13 +556,6 @@ std::vector<std::uint8_t> TopDownRows(const TBitmap& b) {
       for (int c = comps - 1; c >= 0; --c) out.push_back(p[x * comps + c]);
   }
   return out;
-}
-
-std::vector<std::uint8_t> Saved(TJPEGImage& j) {
-  TMemoryStream s;
-  j.SaveToStream(s);
-  const auto* p = static_cast<const std::uint8_t*>(s.Memory());
-  return std::vector<std::uint8_t>(p, p + s.Size());
 }
 
 TEST(JpegRows, SavedFilesAreLibjpegsForTheSameRowsAndSettings) {

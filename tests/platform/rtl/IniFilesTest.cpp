@@ -15,6 +15,7 @@
 #include "platform/rtl/IniFiles.h"
 #include "platform/rtl/SafeSave.h"
 #include "platform/rtl/StringList.h"
+#include "tests/platform/rtl/RtlTestSupport.h"
 
 namespace {
 // "中文" and "确定" in UTF-8 and code page 936.
@@ -55,11 +56,6 @@ class IniTest : public ::testing::Test {
   std::string dir_;
 };
 
-std::vector<std::string> Items(const TStrings& s) {
-  std::vector<std::string> out;
-  for (int i = 0; i < s.Count(); ++i) out.push_back(s[i]);
-  return out;
-}
 using V = std::vector<std::string>;
 
 const char* kEdgeFile =

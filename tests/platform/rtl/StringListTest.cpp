@@ -7,19 +7,15 @@
 #include "platform/rtl/Exceptions.h"
 #include "platform/rtl/Streams.h"
 #include "platform/rtl/StringList.h"
+#include "tests/platform/rtl/RtlTestSupport.h"
 
 namespace {
-std::vector<std::string> Items(const TStrings& s) {
-  std::vector<std::string> out;
-  for (int i = 0; i < s.Count(); ++i) out.push_back(s[i]);
-  return out;
-}
 using V = std::vector<std::string>;
 
-class Counted : public TObject {
+class CountedObject : public TObject {
  public:
-  explicit Counted(int& alive) : alive_(alive) { ++alive_; }
-  ~Counted() override { --alive_; }
+  explicit CountedObject(int& alive) : alive_(alive) { ++alive_; }
+  ~CountedObject() override { --alive_; }
 
  private:
   int& alive_;
@@ -192,9 +188,9 @@ TEST(StringList, ObjectsFollowTheirStringsAndOwnedOnesAreFreed) {
   {
     TStringList s;
     s.OwnsObjects = true;
-    s.AddObject("b", new Counted(alive));
-    s.AddObject("a", new Counted(alive));
-    s.AddObject("c", new Counted(alive));
+    s.AddObject("b", new CountedObject(alive));
+    s.AddObject("a", new CountedObject(alive));
+    s.AddObject("c", new CountedObject(alive));
     TObject* a = s.Objects(1);
     s.SetSorted(true);
     EXPECT_EQ(s.Objects(0), a);

@@ -11,6 +11,7 @@
 #include "platform/backend/headless/HeadlessDisplay.h"
 #include "platform/gdi/Gdi.h"
 #include "platform/rtl/Exceptions.h"
+#include "platform/ui/controls/ClassicDraw.h"
 #include "platform/ui/controls/Controls.h"
 
 // A parentless windowed control with a window of its own.
@@ -120,3 +121,6 @@ class UiTest : public ::testing::Test {
   // A pixel of the host window as 0x00BBGGRR.
   COLORREF Pixel(int x, int y) { return s.display.PixelAt(host->Handle(), x, y); }
 };
+
+// The classic look's RGB for a system colour.
+inline COLORREF Sys(TColor c) { return ClassicRGB(c); }

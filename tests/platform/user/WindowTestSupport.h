@@ -10,6 +10,7 @@
 #include <utility>
 #include <vector>
 
+#include "platform/gdi/DeviceContext.h"
 #include "platform/rtl/Clock.h"
 #include "platform/user/User.h"
 
@@ -138,3 +139,11 @@ class WindowTest : public ::testing::Test {
 };
 
 using Strings = std::vector<std::string>;
+
+// A top-level surface pixel as a colour; CLR_INVALID outside the surface.
+inline COLORREF SurfacePixel(HWND top, int x, int y) {
+  const Surface* s = WindowSurface(top);
+  if (!s || x < 0 || y < 0 || x >= s->width || y >= s->height) return CLR_INVALID;
+  std::uint32_t p = reinterpret_cast<const std::uint32_t*>(s->Row(y))[x];
+  return RGB(int((p >> 16) & 0xFF), int((p >> 8) & 0xFF), int(p & 0xFF));
+}

@@ -17,8 +17,6 @@ using namespace skinctl;
 
 namespace {
 
-const std::string kWizardSkin = std::string(LUMIQA_TEST_DATA) + "/../../resources/Skin/Skin.ini";
-
 enum class TSkinSetup { None, Fixture, Wizard };
 
 class SkinMessageTest : public SkinControlsTest {

@@ -13,8 +13,6 @@ using namespace skinctl;
 
 namespace {
 
-const std::string kWizardSkin = std::string(LUMIQA_TEST_DATA) + "/../../resources/Skin/Skin.ini";
-
 class WizardSkinControlsTest : public SkinControlsTest {
  protected:
   void LoadWizardSkin() {

@@ -15,12 +15,11 @@
 #include "skin/engine/SkinData.h"
 #include "skin/engine/spzlibcompress.h"
 #include "tests/skin/engine/SkinTestUtil.h"
+#include "tests/skin/engine/StreamBytes.h"
 
 namespace {
 
-using Bytes = std::vector<std::uint8_t>;
-
-const char* const kSkinIni =
+const char* const kStoredSkinIni =
     "[VERSION]\r\nskinname=Stored\r\nskinauthor=team\r\n"
     "[PICTURES]\r\npicture=frame.bmp\r\nmask=mask.bmp\r\ninactivepicture=inactive.bmp\r\n"
     "activepicturescount=2\r\n0=button.bmp\r\n1=Photo.BMP\r\n"
@@ -32,11 +31,6 @@ const char* const kSkinIni =
     "[SKINCONTROLS]\r\ncount=2\r\n0=button:button\r\n1=slider:slider\r\n"
     "[button]\r\npictureindex=0\r\nskinrect=0,0,64,25\r\n"
     "[SKINCOLORS]\r\ncbtnface=$00F0F0F0\r\n";
-
-Bytes Contents(TMemoryStream& s) {
-  const auto* p = static_cast<const std::uint8_t*>(s.Memory());
-  return Bytes(p, p + s.Size());
-}
 
 void PutI32(Bytes& b, std::int32_t v) {
   for (int i = 0; i < 4; ++i) b.push_back(std::uint8_t(std::uint32_t(v) >> (8 * i)));
@@ -75,7 +69,7 @@ class SkinDataStored : public ::testing::Test {
     folder_.WriteBmp("button.bmp", 64, 100);
     folder_.WriteBytes("photo.bmp", WriteBmp(TSkinFolder::Solid(7, 3, 0x77)));
     folder_.WriteCursor("a.cur", 1, 2);
-    folder_.WriteText("Skin.ini", kSkinIni);
+    folder_.WriteText("Skin.ini", kStoredSkinIni);
     saved_ = SkinBroadcast();
     SkinBroadcast().Forms = [this] { return std::vector<TComponent*>{&form_}; };
     SkinBroadcast().IsForm = [this](const TComponent* c) { return c == &form_; };
@@ -161,7 +155,7 @@ TEST_F(SkinDataStored, BuildFailureKeepsOldContent) {
   ASSERT_TRUE(stored_.LoadFromSkinIniFile(folder_.Path("Skin.ini")));
   TMemoryStream before;
   stored_.WriteCompressedData(before);
-  std::string text = kSkinIni;
+  std::string text = kStoredSkinIni;
   text.replace(text.find("mask.bmp"), 8, "none.bmp");
   folder_.WriteText("Missing.ini", text);
   EXPECT_THROW(stored_.LoadFromSkinIniFile(folder_.Path("Missing.ini")), EFOpenError);

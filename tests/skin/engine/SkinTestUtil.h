@@ -101,3 +101,8 @@ inline std::unique_ptr<TMemIniFile> IniFromText(const std::string& text) {
   ini->SetText(text);
   return ini;
 }
+
+#ifdef LUMIQA_TEST_DATA  // the test programs' data folder; the fuzz targets have none
+// The wizard's own skin, in the source tree.
+inline const std::string kWizardSkin = std::string(LUMIQA_TEST_DATA) + "/../../resources/Skin/Skin.ini";
+#endif

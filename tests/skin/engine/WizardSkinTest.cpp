@@ -18,12 +18,11 @@
 #include "skin/engine/SkinDataStored.h"
 #include "skin/engine/SkinStrings.h"
 #include "tests/skin/engine/SkinPixels.h"
+#include "tests/skin/engine/SkinTestUtil.h"
 
 using namespace skinpx;
 
 namespace {
-
-const std::string kSkinIni = std::string(LUMIQA_TEST_DATA) + "/../../resources/Skin/Skin.ini";
 
 class WizardSkinTest : public ::testing::Test {
  protected:
@@ -37,7 +36,7 @@ class WizardSkinTest : public ::testing::Test {
     savedCursors_ = c;
     c.LoadCursorFromFile = [](const std::string&) { return std::uintptr_t(0); };
     c.SetCursor = [](int, std::uintptr_t) {};
-    ASSERT_TRUE(skin.LoadFromFile(kSkinIni)) << skin.LastLoadError;
+    ASSERT_TRUE(skin.LoadFromFile(kWizardSkin)) << skin.LastLoadError;
   }
   void TearDown() override {
     SkinBroadcast() = saved_;
@@ -159,7 +158,7 @@ TEST_F(WizardSkinTest, EveryControlTheWizardBindsHasItsDescription) {
 // shows: window menu, caption hints, edit menu, message dialog.
 TEST_F(WizardSkinTest, CarriesTheLibrarysTextsInChinese) {
   TspResourceStrData strings(nullptr);
-  ASSERT_TRUE(LoadSkinResStrings(&strings, kSkinIni));
+  ASSERT_TRUE(LoadSkinResStrings(&strings, kWizardSkin));
   const std::pair<const char*, const char*> cases[] = {
       {"MI_MAXCAPTION", "最大化(&X)"}, {"MI_MINCAPTION", "最小化(&N)"}, {"MI_RESTORECAPTION", "还原(&R)"},
       {"MI_CLOSECAPTION", "关闭(&C)"}, {"MAXBUTTON_HINT", "最大化"},    {"EDIT_COPY", "复制"},
@@ -193,7 +192,7 @@ std::string Describe(const TspSkinData& d) {
   return out.Text();
 }
 
-bool SamePixels(TBitmap& a, TBitmap& b) {
+bool SameColours(TBitmap& a, TBitmap& b) {
   if (a.Width() != b.Width() || a.Height() != b.Height()) return false;
   for (int y = 0; y < a.Height(); ++y)
     for (int x = 0; x < a.Width(); ++x)
@@ -203,17 +202,17 @@ bool SamePixels(TBitmap& a, TBitmap& b) {
 
 TEST_F(WizardSkinTest, StoredCompressedFormLoadsToTheSameDescriptions) {
   TspCompressedStoredSkin stored(nullptr);
-  ASSERT_TRUE(stored.LoadFromSkinIniFile(kSkinIni));
+  ASSERT_TRUE(stored.LoadFromSkinIniFile(kWizardSkin));
   ASSERT_FALSE(stored.IsEmpty());
   TspSkinData packed(nullptr);
   ASSERT_TRUE(packed.LoadFromCompressedStoredSkin(&stored)) << packed.LastLoadError;
   EXPECT_EQ(Describe(packed), Describe(skin));
   EXPECT_FALSE(Describe(skin).empty());
-  EXPECT_TRUE(SamePixels(packed.Picture, skin.Picture));
-  EXPECT_TRUE(SamePixels(packed.InactivePicture, skin.InactivePicture));
+  EXPECT_TRUE(SameColours(packed.Picture, skin.Picture));
+  EXPECT_TRUE(SameColours(packed.InactivePicture, skin.InactivePicture));
   ASSERT_EQ(packed.ActivePictures.size(), skin.ActivePictures.size());
   for (std::size_t i = 0; i < skin.ActivePictures.size(); ++i)
-    EXPECT_TRUE(SamePixels(*packed.ActivePictures[i], *skin.ActivePictures[i])) << i;
+    EXPECT_TRUE(SameColours(*packed.ActivePictures[i], *skin.ActivePictures[i])) << i;
   EXPECT_TRUE(RectsAreEqual(packed.clientrect, skin.clientrect));
   EXPECT_TRUE(RectsAreEqual(packed.captionrect, skin.captionrect));
   EXPECT_EQ(packed.rightbottompoint.X, skin.rightbottompoint.X);

@@ -6,13 +6,9 @@
 
 #include "platform/rtl/Streams.h"
 #include "skin/engine/spzlibcompress.h"
+#include "tests/skin/engine/StreamBytes.h"
 
 namespace {
-
-std::vector<std::uint8_t> Bytes(TMemoryStream& s) {
-  const auto* p = static_cast<const std::uint8_t*>(s.Memory());
-  return std::vector<std::uint8_t>(p, p + s.Size());
-}
 
 // One framed chunk: length, type, data and a CRC (its own unless given).
 std::vector<std::uint8_t> Frame(const char* type, const std::vector<std::uint8_t>& data, bool badCrc = false) {
@@ -49,7 +45,7 @@ TEST(PngChunks, CrcOfTheEndChunk) {
   TMemoryStream s;
   TspPngLayerIEND end(nullptr);
   ASSERT_TRUE(end.SaveToStream(s));
-  EXPECT_EQ(Bytes(s), (std::vector<std::uint8_t>{0, 0, 0, 0, 'I', 'E', 'N', 'D', 0xAE, 0x42, 0x60, 0x82}));
+  EXPECT_EQ(Contents(s), (std::vector<std::uint8_t>{0, 0, 0, 0, 'I', 'E', 'N', 'D', 0xAE, 0x42, 0x60, 0x82}));
 }
 
 TEST(PngChunks, StreamRoundTripKeepsEveryField) {
@@ -170,7 +166,7 @@ TEST(PngChunks, LengthsBeyondTheStreamAndTextBombsAreRefused) {
     deflate.Finish();
   }
   std::vector<std::uint8_t> data = {'k', 0, 0};
-  std::vector<std::uint8_t> body = Bytes(packed);
+  std::vector<std::uint8_t> body = Contents(packed);
   data.insert(data.end(), body.begin(), body.end());
   std::unique_ptr<TspPngLayer> chunk;
   EXPECT_FALSE(LoadOne("zTXt", Frame("zTXt", data), chunk));

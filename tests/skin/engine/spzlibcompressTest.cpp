@@ -5,9 +5,9 @@
 #include <cstdint>
 #include <vector>
 
-namespace {
+#include "tests/skin/engine/StreamBytes.h"
 
-using Bytes = std::vector<std::uint8_t>;
+namespace {
 
 Bytes Pattern(std::size_t n, std::uint32_t seed = 1) {
   Bytes b(n);
@@ -16,11 +16,6 @@ Bytes Pattern(std::size_t n, std::uint32_t seed = 1) {
     v = std::uint8_t(seed >> 16);
   }
   return b;
-}
-
-Bytes Contents(TMemoryStream& s) {
-  const auto* p = static_cast<const std::uint8_t*>(s.Memory());
-  return Bytes(p, p + s.Size());
 }
 
 void Fill(TMemoryStream& s, const Bytes& b) {

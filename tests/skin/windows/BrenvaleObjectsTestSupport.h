@@ -31,7 +31,6 @@ constexpr TColor kNormal = 0x00400000, kActive = 0x00008000, kDown = 0x00000080,
 constexpr TColor kBand = 0x00A06040, kFrame = 0x00D0D0D0;
 // Three animation frames of the caption, side by side.
 constexpr TColor kAnim[3] = {0x00102030, 0x00203040, 0x00304050};
-inline const std::string kWizardSkin = std::string(LUMIQA_TEST_DATA) + "/../../resources/Skin/Skin.ini";
 
 inline void Put(TDibImage& img, int x, int y, TColor c) {
   img.Row(y)[x * 3] = Byte(c >> 16);
@@ -57,7 +56,7 @@ inline TDibImage StatesPicture() {
 }
 
 // Black (inside) but the two left columns, which are almost black.
-inline TDibImage MaskPicture() {
+inline TDibImage ObjectMaskPicture() {
   TDibImage img;
   img.Allocate(20, 20, 24);
   for (int y = 0; y < 20; ++y) Put(img, 0, y, 0x00000001), Put(img, 1, y, 0x00010000);
@@ -141,7 +140,7 @@ class BrenvaleObjectsTest : public FormsTest {
   void LoadFixtureSkin(bool morphing = false) {
     folder_.WriteBytes("frame.bmp", WriteBmp(FramePicture()));
     folder_.WriteBytes("states.bmp", WriteBmp(StatesPicture()));
-    folder_.WriteBytes("mask.bmp", WriteBmp(MaskPicture()));
+    folder_.WriteBytes("mask.bmp", WriteBmp(ObjectMaskPicture()));
     folder_.WriteText("Skin.ini", ObjectsIni(morphing));
     skin = new TspSkinData(form);
     ASSERT_TRUE(skin->LoadFromFile(folder_.Path("Skin.ini"))) << skin->LastLoadError;

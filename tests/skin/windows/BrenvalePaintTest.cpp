@@ -8,7 +8,6 @@
 using namespace brvtest;
 
 namespace {
-const std::string kWizardSkin = std::string(LUMIQA_TEST_DATA) + "/../../resources/Skin/Skin.ini";
 }
 
 class BrenvalePaintTest : public BrenvaleTest {

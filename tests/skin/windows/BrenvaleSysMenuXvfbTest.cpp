@@ -28,7 +28,7 @@ class BrenvaleSysMenuXvfbTest : public TBrenvaleXvfbFixture {
   }
   void KeyEvent(KeySym sym, bool press, unsigned state) {
     XEvent ev{};
-    ev.xkey.type = press ? KeyPress : KeyRelease;
+    ev.xkey.type = press ? kXKeyPress : kXKeyRelease;
     ev.xkey.display = reader;
     ev.xkey.window = Native();
     ev.xkey.root = DefaultRootWindow(reader);
@@ -46,7 +46,7 @@ class BrenvaleSysMenuXvfbTest : public TBrenvaleXvfbFixture {
   }
   bool PointerGrabbedByOthers() {
     const int r = XGrabPointer(reader, DefaultRootWindow(reader), False, ButtonPressMask, GrabModeAsync,
-                               GrabModeAsync, None, None, CurrentTime);
+                               GrabModeAsync, kXNone, kXNone, CurrentTime);
     if (r == GrabSuccess) XUngrabPointer(reader, CurrentTime);
     XSync(reader, False);
     return r == AlreadyGrabbed;

@@ -10,10 +10,7 @@
 #include "platform/ui/forms/Forms.h"
 #include "skin/windows/Brenvale.h"
 #include "tests/skin/windows/BrenvaleTestSupport.h"
-// Xlib's Screen would clash with the framework's.
-#define Screen XlibScreen
 #include "tests/platform/backend/x11/X11Fixture.h"
-#undef Screen
 
 namespace brvtest {
 

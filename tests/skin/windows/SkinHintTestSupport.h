@@ -23,7 +23,6 @@ namespace skinhint {
 
 inline constexpr TColor kRing = 0x0000A000;    // the hint picture outside its client rectangle
 inline constexpr TColor kInside = 0x00400000;  // inside it
-inline const std::string kWizardSkin = std::string(LUMIQA_TEST_DATA) + "/../../resources/Skin/Skin.ini";
 
 inline TDibImage HintPicture() {
   TDibImage img;

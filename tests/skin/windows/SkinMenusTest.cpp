@@ -494,7 +494,7 @@ TEST_F(SkinMenusTest, Looks) {
 }
 
 namespace {
-constexpr TColor kRowNormal = 0x00E0E0E0, kRowActive = 0x00C08040, kFrame = 0x00004000;
+constexpr TColor kRowNormal = 0x00E0E0E0, kRowActive = 0x00C08040, kRowFrame = 0x00004000;
 // A 60 x 54 row picture: normal rows on top, active below, a divider last;
 // a 40 x 40 frame picture with an 8-pixel frame.
 TDibImage Bands(int w, const std::vector<std::pair<int, TColor>>& bands) {
@@ -529,8 +529,8 @@ std::string MenuSkinIni(const std::string& itemExtra) {
 class SkinMenusSkinTest : public SkinMenusTest {
  protected:
   void LoadMenuSkin(const std::string& itemExtra) {
-    folder_.WriteBytes("frame.bmp", WriteBmp(Bands(40, {{40, kFrame}})));
-    folder_.WriteBytes("rows.bmp", WriteBmp(Bands(60, {{24, kRowNormal}, {24, kRowActive}, {6, kFrame}})));
+    folder_.WriteBytes("frame.bmp", WriteBmp(Bands(40, {{40, kRowFrame}})));
+    folder_.WriteBytes("rows.bmp", WriteBmp(Bands(60, {{24, kRowNormal}, {24, kRowActive}, {6, kRowFrame}})));
     folder_.WriteText("Skin.ini", MenuSkinIni(itemExtra));
     auto* sd = new TspSkinData(form);
     ASSERT_TRUE(sd->LoadFromFile(folder_.Path("Skin.ini"))) << sd->LastLoadError;
@@ -587,7 +587,7 @@ TEST_F(SkinMenusSkinTest, ARowWithoutItsPictureLeavesTheSharedDescriptionAlone) 
   EXPECT_EQ(w->Items[0]->Bounds.Height(), 20);
   EXPECT_EQ(d->skinrect, (TRect{0, 0, 60, 24}));
   EXPECT_EQ(d->activeskinrect, (TRect{0, 24, 60, 48}));
-  EXPECT_EQ(PixelOf(w->Handle(), 2, 2), kFrame);
+  EXPECT_EQ(PixelOf(w->Handle(), 2, 2), kRowFrame);
 }
 
 TEST_F(SkinMenusSkinTest, ASkinWithoutAPopupWindowDescriptionOpensInTheDefaultLook) {

@@ -19,8 +19,6 @@
 
 namespace skinmenus {
 
-inline const std::string kWizardSkin = std::string(LUMIQA_TEST_DATA) + "/../../resources/Skin/Skin.ini";
-
 // What a skinned form's controller gives popup menus.
 class TTestController : public TComponent, public TspSkinMenuController {
  public:

@@ -15,12 +15,7 @@
 #include "tests/support/XvfbServer.h"
 #include "tests/support/MissingPackage.h"
 
-#define Screen XlibScreen
-#define Region XlibRegion
-#include <X11/Xlib.h>
-#include <X11/Xutil.h>
-#undef Region
-#undef Screen
+#include "tests/support/Xlib.h"
 
 namespace {
 
@@ -40,7 +35,7 @@ std::uint32_t AsScreen(TColor c) {
 
 bool PointerGrabbedByOthers(Display* reader) {
   const int r = XGrabPointer(reader, DefaultRootWindow(reader), False, ButtonPressMask, GrabModeAsync, GrabModeAsync,
-                             None, None, CurrentTime);
+                             kXNone, kXNone, CurrentTime);
   if (r == GrabSuccess) XUngrabPointer(reader, CurrentTime);
   XSync(reader, False);
   return r == AlreadyGrabbed;

@@ -13,8 +13,6 @@
 #include "platform/user/User.h"
 #include "tests/platform/backend/x11/X11Fixture.h"
 
-#include <X11/Xatom.h>
-#include <X11/Xlib.h>
 #define Region XlibRegion
 #include <X11/Xutil.h>
 #include <X11/extensions/Xfixes.h>
@@ -215,18 +213,18 @@ TEST_F(X11CursorTest, SetCursorReachesEveryWindowWithoutTheLoop) {
   ShowWindow(b, SW_SHOWNOACTIVATE);
   SetCursor(LoadCursor(nullptr, MAKEINTRESOURCE(IDC_ARROW)));
   Settle();
-  XWarpPointer(reader, None, DefaultRootWindow(reader), 0, 0, 0, 0, 30, 30);
+  XWarpPointer(reader, kXNone, DefaultRootWindow(reader), 0, 0, 0, 0, 30, 30);
   const std::vector<unsigned long> arrow = ShownCursor(reader);
   ASSERT_FALSE(arrow.empty());
   // From here on nothing reads our display's events.
   SetCursor(LoadCursor(nullptr, MAKEINTRESOURCE(IDC_WAIT)));
   const std::vector<unsigned long> wait = ShownCursor(reader);
   EXPECT_NE(wait, arrow);
-  XWarpPointer(reader, None, DefaultRootWindow(reader), 0, 0, 0, 0, 120, 30);
+  XWarpPointer(reader, kXNone, DefaultRootWindow(reader), 0, 0, 0, 0, 120, 30);
   EXPECT_EQ(ShownCursor(reader), wait);
   SetCursor(LoadCursor(nullptr, MAKEINTRESOURCE(IDC_ARROW)));
   EXPECT_EQ(ShownCursor(reader), arrow);
-  XWarpPointer(reader, None, DefaultRootWindow(reader), 0, 0, 0, 0, 30, 30);
+  XWarpPointer(reader, kXNone, DefaultRootWindow(reader), 0, 0, 0, 0, 30, 30);
   EXPECT_EQ(ShownCursor(reader), arrow);
   EXPECT_EQ(display->ErrorCount(), 0);
 }

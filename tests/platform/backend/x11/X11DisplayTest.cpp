@@ -15,21 +15,16 @@
 #include "platform/user/User.h"
 #include "tests/platform/backend/x11/X11Fixture.h"
 
-#include <X11/Xatom.h>
-#include <X11/Xlib.h>
 #define Region XlibRegion
-#include <X11/Xutil.h>
 #include <X11/extensions/shape.h>
 #undef Region
 #include <X11/keysym.h>
 
 namespace {
 
-constexpr int kScreenW = 640, kScreenH = 480;
 constexpr COLORREF kFill = RGB(30, 144, 200);
 constexpr COLORREF kMark = RGB(250, 20, 10);
 constexpr COLORREF kOtherFill = RGB(40, 200, 90);
-constexpr unsigned long kRootColour = 0x808080;
 
 struct TLogged {
   HWND hwnd;
@@ -79,8 +74,6 @@ LRESULT PaintProc(HWND h, UINT m, WPARAM wp, LPARAM lp) {
   return DefWindowProc(h, m, wp, lp);
 }
 
-std::uint32_t Rgb24(COLORREF c) { return (GetRValue(c) << 16) | (GetGValue(c) << 8) | GetBValue(c); }
-
 class X11DisplayTest : public TX11Fixture {
  protected:
   void SetUp() override {
@@ -103,7 +96,7 @@ class X11DisplayTest : public TX11Fixture {
 
   void SendKey(HWND h, KeySym ks, bool press, unsigned state = 0) {
     XEvent ev{};
-    ev.xkey.type = press ? KeyPress : KeyRelease;
+    ev.xkey.type = press ? kXKeyPress : kXKeyRelease;
     ev.xkey.display = reader;
     ev.xkey.window = NativeOf(h);
     ev.xkey.root = DefaultRootWindow(reader);

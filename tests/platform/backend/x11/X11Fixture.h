@@ -17,13 +17,16 @@
 #include "tests/support/ChildProgram.h"
 #include "tests/support/XvfbServer.h"
 #include "tests/support/MissingPackage.h"
+#include "tests/support/Xlib.h"
 
-#include <X11/Xlib.h>
-// Xlib's Region type would clash with ours.
-#define Region XlibRegion
-#include <X11/Xutil.h>
-#undef Region
-#include <X11/Xatom.h>
+// The screen the X11 tests give Xvfb, and the root window's colour.
+constexpr int kScreenW = 640, kScreenH = 480;
+constexpr unsigned long kRootColour = 0x808080;
+// Set, the display presents through XPutImage instead of MIT-SHM.
+constexpr char kNoShm[] = "LUMIQA_X11_NOSHM";
+
+// A colour as the server's 0xRRGGBB pixel.
+inline std::uint32_t Rgb24(COLORREF c) { return (GetRValue(c) << 16) | (GetGValue(c) << 8) | GetBValue(c); }
 
 class TX11Fixture : public ::testing::Test {
  protected:

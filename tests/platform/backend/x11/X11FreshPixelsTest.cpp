@@ -25,13 +25,10 @@
 
 namespace {
 
-constexpr int kScreenW = 640, kScreenH = 480;
-constexpr unsigned long kRootColour = 0x808080;
 constexpr UINT kWatchDone = WM_APP + 7;
 constexpr COLORREF kFirst = RGB(200, 40, 160);
 constexpr COLORREF kSecond = RGB(20, 210, 60);
 constexpr COLORREF kThird = RGB(240, 200, 30);
-const char kNoShm[] = "LUMIQA_X11_NOSHM";
 
 // Fills its client with the colour in GWLP_USERDATA.
 LRESULT FillProc(HWND h, UINT m, WPARAM wp, LPARAM lp) {
@@ -48,8 +45,6 @@ LRESULT FillProc(HWND h, UINT m, WPARAM wp, LPARAM lp) {
   }
   return DefWindowProc(h, m, wp, lp);
 }
-
-std::uint32_t Rgb24(COLORREF c) { return (GetRValue(c) << 16) | (GetGValue(c) << 8) | GetBValue(c); }
 
 // Every point shows the colour on the server (0xRRGGBB).
 bool ScreenShows(Display* dpy, const std::vector<POINT>& where, std::uint32_t colour) {

@@ -84,7 +84,7 @@ TEST(X11Ime, PreeditCaretMovesFollowTheirDirection) {
 // A focused window recording its composition messages (the text with its
 // cursor, "start", "end"), and an X11 state whose native carries a fake
 // input context with callbacks, so the callbacks can be called directly.
-std::vector<std::string> g_seen;
+std::vector<std::string> g_imeSeen;
 
 class X11ImeCallbacks : public ::testing::Test {
  protected:
@@ -97,14 +97,14 @@ class X11ImeCallbacks : public ::testing::Test {
   TX11Native* n = nullptr;
 
   void SetUp() override {
-    g_seen.clear();
+    g_imeSeen.clear();
     WNDCLASS wc;
     wc.lpfnWndProc = [](HWND h, UINT m, WPARAM wp, LPARAM lp) -> LRESULT {
-      if (m == WM_IME_STARTCOMPOSITION) g_seen.push_back("start");
-      if (m == WM_IME_ENDCOMPOSITION) g_seen.push_back("end");
+      if (m == WM_IME_STARTCOMPOSITION) g_imeSeen.push_back("start");
+      if (m == WM_IME_ENDCOMPOSITION) g_imeSeen.push_back("end");
       if (m == WM_IME_COMPOSITION && (lp & GCS_COMPSTR)) {
         HIMC himc = ImmGetContext(h);
-        g_seen.push_back(ImmCompositionText(himc, GCS_COMPSTR) + "@" +
+        g_imeSeen.push_back(ImmCompositionText(himc, GCS_COMPSTR) + "@" +
                          std::to_string(ImmGetCompositionString(himc, GCS_CURSORPOS, nullptr, 0)));
         ImmReleaseContext(h, himc);
         return 0;
@@ -148,7 +148,7 @@ TEST_F(X11ImeCallbacks, ReachTheFocusWindowAsComposition) {
   // A clearing draw after the end is no new composition.
   Draw(clear);
   session.display.RunUntilIdle();
-  EXPECT_EQ(g_seen, (std::vector<std::string>{"start", "n@1", "ni@2", "ni@1", "@0", "end"}));
+  EXPECT_EQ(g_imeSeen, (std::vector<std::string>{"start", "n@1", "ni@2", "ni@1", "@0", "end"}));
   EXPECT_FALSE(n->composing);
 }
 
@@ -161,13 +161,13 @@ TEST_F(X11ImeCallbacks, ResetSwallowsWhatTheyReport) {
   TDraw typed(2, 0, 0, L"ni");
   Draw(typed);
   session.display.RunUntilIdle();
-  EXPECT_EQ(g_seen, (std::vector<std::string>{"start", "ni@2"}));
+  EXPECT_EQ(g_imeSeen, (std::vector<std::string>{"start", "ni@2"}));
   // The window layer ends its composition, then has the back end reset.
-  g_seen.clear();
+  g_imeSeen.clear();
   HIMC himc = ImmGetContext(w);
   EXPECT_TRUE(ImmNotifyIME(himc, NI_COMPOSITIONSTR, CPS_CANCEL, 0));
-  EXPECT_EQ(g_seen, (std::vector<std::string>{"end"}));
-  g_seen.clear();
+  EXPECT_EQ(g_imeSeen, (std::vector<std::string>{"end"}));
+  g_imeSeen.clear();
   {
     TX11ImeReset reset(*n);
     TDraw cleared(0, 0, 2, nullptr);
@@ -183,14 +183,14 @@ TEST_F(X11ImeCallbacks, ResetSwallowsWhatTheyReport) {
   // A done the method sends after the reset ends nothing more.
   X11PreeditDone(asProcArg, me, nullptr);
   session.display.RunUntilIdle();
-  EXPECT_TRUE(g_seen.empty());
+  EXPECT_TRUE(g_imeSeen.empty());
 
   // The next composition is reported as usual.
   X11PreeditStart(fakeIc, me, nullptr);
   TDraw next(1, 0, 0, L"h");
   Draw(next);
   session.display.RunUntilIdle();
-  EXPECT_EQ(g_seen, (std::vector<std::string>{"start", "h@1"}));
+  EXPECT_EQ(g_imeSeen, (std::vector<std::string>{"start", "h@1"}));
 }
 
 }  // namespace

@@ -15,22 +15,18 @@
 #include "tests/support/ScreenPng.h"
 #include "tests/support/MissingPackage.h"
 
-#include <X11/Xatom.h>
-#include <X11/Xlib.h>
 #define Region XlibRegion
-#include <X11/Xutil.h>
 #include <X11/extensions/shape.h>
 #undef Region
 
 namespace {
 
-constexpr COLORREF kFill = RGB(30, 144, 200);
+constexpr COLORREF kLayerFill = RGB(30, 144, 200);
 constexpr COLORREF kKey = RGB(250, 20, 10);
-constexpr unsigned long kRootColour = 0x808080;
 
 std::vector<MSG> g_msgs;
 
-// Fills the client with kFill and a kKey square at (10, 8)-(40, 30).
+// Fills the client with kLayerFill and a kKey square at (10, 8)-(40, 30).
 LRESULT LayeredProc(HWND h, UINT m, WPARAM wp, LPARAM lp) {
   if (m == WM_MOUSEHWHEEL) g_msgs.push_back(MSG{h, m, wp, lp, 0, {}});
   if (m == WM_PAINT) {
@@ -38,7 +34,7 @@ LRESULT LayeredProc(HWND h, UINT m, WPARAM wp, LPARAM lp) {
     HDC dc = BeginPaint(h, &ps);
     RECT all;
     GetClientRect(h, &all);
-    HBRUSH fill = CreateSolidBrush(kFill);
+    HBRUSH fill = CreateSolidBrush(kLayerFill);
     FillRect(dc, &all, fill);
     DeleteObject(fill);
     RECT mark{10, 8, 40, 30};
@@ -93,8 +89,6 @@ class X11LayeredTest : public TX11Fixture {
   }
 };
 
-std::uint32_t Rgb24(COLORREF c) { return (GetRValue(c) << 16) | (GetGValue(c) << 8) | GetBValue(c); }
-
 TEST_F(X11LayeredTest, PerPixelContentShowsOnAnArgbWindowUnderACompositor) {
   if (!ClaimCompositor()) GTEST_SKIP() << "no 32-bit visual on this server";
   HWND plain = Create(WS_POPUP, Bounds(10, 10, 60, 40));
@@ -104,7 +98,7 @@ TEST_F(X11LayeredTest, PerPixelContentShowsOnAnArgbWindowUnderACompositor) {
   ShowWindow(glow, SW_SHOWNOACTIVATE);
   Settle();
   // Painted pixels are opaque on the ARGB window.
-  EXPECT_EQ(WindowPixel(glow, 50, 35), 0xFF000000u | Rgb24(kFill));
+  EXPECT_EQ(WindowPixel(glow, 50, 35), 0xFF000000u | Rgb24(kLayerFill));
 
   // Premultiplied content through UpdateLayeredWindow: left half half-covered, right half clear.
   HDC mem = CreateCompatibleDC(nullptr);
@@ -172,7 +166,7 @@ TEST_F(X11LayeredTest, WithoutACompositorPerPixelContentShowsItsMostlyOpaquePixe
   // Back to painting: the whole window again.
   SetWindowLongPtr(glow, GWL_EXSTYLE, 0);
   Settle();
-  EXPECT_EQ(ScreenPixel(100 + 50, 10 + 5), Rgb24(kFill));
+  EXPECT_EQ(ScreenPixel(100 + 50, 10 + 5), Rgb24(kLayerFill));
   EXPECT_EQ(display->ErrorCount(), 0);
 }
 
@@ -181,7 +175,7 @@ TEST_F(X11LayeredTest, ColourKeyCutsThePresentedPixelsOutOfTheShape) {
   ASSERT_TRUE(SetLayeredWindowAttributes(w, kKey, 255, LWA_COLORKEY));
   ShowWindow(w, SW_SHOWNOACTIVATE);
   Settle();
-  EXPECT_EQ(ScreenPixel(50 + 5, 60 + 5), Rgb24(kFill));
+  EXPECT_EQ(ScreenPixel(50 + 5, 60 + 5), Rgb24(kLayerFill));
   EXPECT_EQ(ScreenPixel(50 + 20, 60 + 20), kRootColour);  // the key colour is a hole
   int count = 0, ordering = 0;
   XRectangle* rects = XShapeGetRectangles(reader, NativeOf(w), ShapeBounding, &count, &ordering);

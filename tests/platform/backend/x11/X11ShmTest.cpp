@@ -12,27 +12,19 @@
 
 #include "platform/gdi/Gdi.h"
 #include "platform/user/User.h"
+#include "tests/platform/backend/x11/X11Fixture.h"
 #include "tests/support/XvfbServer.h"
 #include "tests/support/MissingPackage.h"
 
-#include <X11/Xlib.h>
-#define Region XlibRegion
-#include <X11/Xutil.h>
-#undef Region
-
 namespace {
 
-constexpr int kScreenW = 640, kScreenH = 480;
 constexpr int kCell = 8;
-const char kNoShm[] = "LUMIQA_X11_NOSHM";
 
 // Cells of distinct colours, shifted by the phase in GWLP_USERDATA, so a
 // misplaced row or column of a copied area shows.
 COLORREF CellColour(int cx, int cy, int phase) {
   return RGB((cx * 37 + phase * 101) & 0xFF, (cy * 53 + phase * 17) & 0xFF, (cx * 11 + cy * 29 + phase * 71) & 0xFF);
 }
-
-std::uint32_t Rgb24(COLORREF c) { return (GetRValue(c) << 16) | (GetGValue(c) << 8) | GetBValue(c); }
 
 LRESULT CellProc(HWND h, UINT m, WPARAM wp, LPARAM lp) {
   if (m != WM_PAINT) return DefWindowProc(h, m, wp, lp);

@@ -16,9 +16,7 @@
 
 namespace {
 
-constexpr int kScreenW = 640, kScreenH = 480;
-
-LRESULT PlainProc(HWND h, UINT m, WPARAM wp, LPARAM lp) {
+LRESULT FillingProc(HWND h, UINT m, WPARAM wp, LPARAM lp) {
   if (m == WM_PAINT) {
     PAINTSTRUCT ps;
     HDC dc = BeginPaint(h, &ps);
@@ -36,7 +34,7 @@ LRESULT PlainProc(HWND h, UINT m, WPARAM wp, LPARAM lp) {
 class X11WindowManagerTest : public TX11Fixture {
  protected:
   void SetUp() override {
-    StartX11(kScreenW, kScreenH, "X11WmTestWnd", PlainProc, 0x808080);
+    StartX11(kScreenW, kScreenH, "X11WmTestWnd", FillingProc, 0x808080);
     if (IsSkipped() || HasFatalFailure()) return;
     StartWindowManager();
   }
@@ -73,7 +71,7 @@ class X11WindowManagerTest : public TX11Fixture {
   void Key(Window w, KeySym ks) {
     for (bool press : {true, false}) {
       XEvent ev{};
-      ev.xkey.type = press ? KeyPress : KeyRelease;
+      ev.xkey.type = press ? kXKeyPress : kXKeyRelease;
       ev.xkey.display = reader;
       ev.xkey.window = w;
       ev.xkey.root = DefaultRootWindow(reader);
@@ -182,7 +180,7 @@ LRESULT CharProc(HWND h, UINT m, WPARAM wp, LPARAM lp) {
     ++g_modalChars;
     return 0;
   }
-  return PlainProc(h, m, wp, lp);
+  return FillingProc(h, m, wp, lp);
 }
 
 TEST_F(X11WindowManagerTest, ModalFormsHoldWhileTheirOwnerIsDisabled) {
@@ -324,7 +322,7 @@ TEST_F(X11WindowManagerTest, AltReleasedDuringTheManagersGrabIsLetGo) {
   ShowWindow(h, SW_SHOWNORMAL);
   ASSERT_TRUE(WaitUntil([&] { return Managed(h) && Active(h); }));
   XEvent ev{};
-  ev.xkey.type = KeyPress;
+  ev.xkey.type = kXKeyPress;
   ev.xkey.display = reader;
   ev.xkey.window = X(h);
   ev.xkey.root = DefaultRootWindow(reader);
@@ -351,7 +349,7 @@ struct TMsg {
   WPARAM wp;
   LPARAM lp;
 };
-std::vector<TMsg> g_msgs;
+std::vector<TMsg> g_wmMsgs;
 
 LRESULT LogProc(HWND h, UINT m, WPARAM wp, LPARAM lp) {
   switch (m) {
@@ -359,21 +357,21 @@ LRESULT LogProc(HWND h, UINT m, WPARAM wp, LPARAM lp) {
     case WM_MOVE:
     case WM_CANCELMODE:
     case WM_CAPTURECHANGED:
-    case WM_CHAR: g_msgs.push_back({h, m, wp, lp}); break;
+    case WM_CHAR: g_wmMsgs.push_back({h, m, wp, lp}); break;
     default: break;
   }
-  return PlainProc(h, m, wp, lp);
+  return FillingProc(h, m, wp, lp);
 }
 
 bool Got(HWND h, UINT msg, WPARAM wp) {
-  for (const TMsg& m : g_msgs)
+  for (const TMsg& m : g_wmMsgs)
     if (m.hwnd == h && m.msg == msg && m.wp == wp) return true;
   return false;
 }
 
 std::string DescribeMoves(HWND h) {
   std::string out;
-  for (const TMsg& m : g_msgs)
+  for (const TMsg& m : g_wmMsgs)
     if (m.hwnd == h && (m.msg == WM_MOVE || m.msg == WM_SIZE))
       out += (m.msg == WM_MOVE ? " move " : " size ") + std::to_string(short(LOWORD(m.lp))) + "," +
              std::to_string(short(HIWORD(m.lp)));
@@ -386,7 +384,7 @@ class X11WindowStateTest : public X11WindowManagerTest {
     HWND h = Create(0, WS_OVERLAPPEDWINDOW, r);
     if (!h) return nullptr;
     SetWindowLongPtr(h, GWLP_WNDPROC, LONG_PTR(LogProc));
-    g_msgs.clear();
+    g_wmMsgs.clear();
     ShowWindow(h, SW_SHOWNORMAL);
     return h;
   }
@@ -435,7 +433,7 @@ TEST_F(X11WindowStateTest, StatesTheManagerSetsReachTheWindowAsOnWindows) {
   RECT r;
   ASSERT_TRUE(GetWindowRect(h, &r));
   EXPECT_EQ(r, normal);
-  for (const TMsg& m : g_msgs)
+  for (const TMsg& m : g_wmMsgs)
     if (m.msg == WM_MOVE) EXPECT_NE(m.lp, 0) << "no move to (0,0) while mapping " << DescribeMoves(h);
 
   // Maximised from the title bar.
@@ -444,16 +442,16 @@ TEST_F(X11WindowStateTest, StatesTheManagerSetsReachTheWindowAsOnWindows) {
   EXPECT_TRUE(Got(h, WM_SIZE, SIZE_MAXIMIZED));
   EXPECT_FALSE(IsIconic(h));
   // Restored from the title bar.
-  g_msgs.clear();
+  g_wmMsgs.clear();
   AskManagerState(h, false, "_NET_WM_STATE_MAXIMIZED_VERT", "_NET_WM_STATE_MAXIMIZED_HORZ");
   ASSERT_TRUE(WaitUntil([&] { return !IsZoomed(h) && AgreesWithServer(h) && GetWindowRect(h, &r) && r == normal; }));
   EXPECT_TRUE(Got(h, WM_SIZE, SIZE_RESTORED));
   // Minimised, then restored from the task bar.
-  g_msgs.clear();
+  g_wmMsgs.clear();
   XIconifyWindow(reader, X(h), DefaultScreen(reader));
   ASSERT_TRUE(WaitUntil([&] { return IsIconic(h) != FALSE; }));
   EXPECT_TRUE(Got(h, WM_SIZE, SIZE_MINIMIZED));
-  g_msgs.clear();
+  g_wmMsgs.clear();
   ManagerActivates(h);
   ASSERT_TRUE(WaitUntil([&] { return !IsIconic(h) && Viewable(X(h)); }));
   EXPECT_TRUE(Got(h, WM_SIZE, SIZE_RESTORED));
@@ -495,7 +493,7 @@ TEST_F(X11WindowStateTest, ProgramStatesAreAskedOfTheManager) {
   // already had.
   Settle();
   ASSERT_TRUE(WaitUntil([&] { return IsIconic(h) != FALSE; })) << "the minimised state never reached the window";
-  g_msgs.clear();
+  g_wmMsgs.clear();
   ManagerActivates(h);
   // The focus reaches the server before our side reads it: wait for both.
   ASSERT_TRUE(WaitUntil([&] { return Viewable(X(h)) && !IsIconic(h) && FocusedWindow() == X(h); }));
@@ -503,7 +501,7 @@ TEST_F(X11WindowStateTest, ProgramStatesAreAskedOfTheManager) {
   EXPECT_TRUE(Got(h, WM_SIZE, SIZE_RESTORED));
   EXPECT_EQ(WindowFromPoint(POINT{normal.Left + 50, normal.Top + 50}), h) << "clicks reach it";
   EXPECT_EQ(GetActiveWindow(), h);
-  g_msgs.clear();
+  g_wmMsgs.clear();
   Key(X(h), XK_b);
   EXPECT_TRUE(WaitUntil([&] { return Got(h, WM_CHAR, 'b'); })) << "keys reach it";
 }
@@ -519,7 +517,7 @@ TEST_F(X11WindowStateTest, PopupsCloseWhenTheManagerMovesTheirForm) {
   ShowWindow(list, SW_SHOWNOACTIVATE);
   SetCapture(list);
   ASSERT_TRUE(WaitUntil([&] { return Viewable(X(list)); }));
-  g_msgs.clear();
+  g_wmMsgs.clear();
   // Dragged by its title bar: the manager moves the frame.
   XEvent ev{};
   ev.xclient.type = ClientMessage;

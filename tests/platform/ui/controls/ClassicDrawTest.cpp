@@ -9,14 +9,13 @@
 #include <vector>
 
 #include "tests/platform/gdi/GdiTestSupport.h"
+#include "tests/platform/ui/UiTestSupport.h"
 #include "platform/gdi/Gdi.h"
 #include "platform/graphics/Graphics.h"
 
 namespace {
 
 constexpr COLORREF kPaper = RGB(1, 2, 3);  // no system colour uses it
-
-COLORREF Sys(TColor c) { return ClassicRGB(c); }
 
 // One letter per pixel: H highlight, L 3-D light, F face, S shadow, D dark
 // shadow, W window, T window text, G grey text, B highlight (bar), '.' the

@@ -7,13 +7,12 @@
 #include <string>
 
 #include "tests/platform/ui/FormTestFixture.h"
+#include "tests/platform/ui/UiTestSupport.h"
 #include "platform/gdi/DeviceContext.h"  // Surface
 #include "platform/ui/controls/ClassicDraw.h"
 #include "platform/ui/menus/Menus.h"
 
 namespace {
-
-COLORREF Sys(TColor c) { return ClassicRGB(c); }
 
 class ComCtrlsTest : public FormsTest {
  protected:

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "tests/platform/ui/FormTestFixture.h"
+#include "tests/platform/ui/UiTestSupport.h"
 #include "platform/graphics/Bitmap.h"
 #include "platform/graphics/Icon.h"
 #include "platform/rtl/Exceptions.h"
@@ -12,8 +13,6 @@
 #include "platform/user/nonclient/ScrollBars.h"
 
 namespace {
-
-COLORREF Sys(TColor c) { return ClassicRGB(c); }
 
 class ExtCtrlsTest : public FormsTest {
  protected:

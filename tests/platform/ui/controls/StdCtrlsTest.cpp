@@ -6,12 +6,11 @@
 #include <vector>
 
 #include "tests/platform/ui/FormTestFixture.h"
+#include "tests/platform/ui/UiTestSupport.h"
 #include "platform/ui/controls/ClassicDraw.h"
 #include "platform/ui/controls/ExtCtrls.h"
 
 namespace {
-
-COLORREF Sys(TColor c) { return ClassicRGB(c); }
 
 class StdCtrlsTest : public FormsTest {
  protected:

@@ -11,7 +11,7 @@
 namespace {
 
 // 10 pixels a character, 20 for a CJK ideograph.
-int FakeWidth(std::string_view s) {
+int FakeLineWidth(std::string_view s) {
   int w = 0;
   for (std::size_t pos = 0, next = 0; pos < s.size(); pos = next)
     w += IsCjkBreakChar(ReadTextChar(s, pos, next)) ? 20 : 10;
@@ -55,7 +55,7 @@ TEST(MessageWrap, BreaksAtTheLastPointThatFits) {
   };
   for (const TCase& c : cases) {
     SCOPED_TRACE(c.text);
-    EXPECT_EQ(WrapMessageText(c.text, c.room, FakeWidth), c.wrapped);
+    EXPECT_EQ(WrapMessageText(c.text, c.room, FakeLineWidth), c.wrapped);
   }
 }
 
@@ -64,17 +64,17 @@ TEST(MessageWrap, EveryLineFitsAndNothingIsLost) {
   while (path.size() < 300) path += "/folder-" + std::to_string(path.size());
   path += "/result.bmp";
   const std::string message = "保存图片失败：\r" + path + "\r文件夹是只读的。";
-  const std::string wrapped = WrapMessageText(message, 400, FakeWidth);
+  const std::string wrapped = WrapMessageText(message, 400, FakeLineWidth);
   std::size_t start = 0;
   int lines = 0;
   while (start <= wrapped.size()) {
     std::size_t end = wrapped.find_first_of("\r\n", start);
     if (end == std::string::npos) end = wrapped.size();
-    EXPECT_LE(FakeWidth(std::string_view(wrapped).substr(start, end - start)), 400);
+    EXPECT_LE(FakeLineWidth(std::string_view(wrapped).substr(start, end - start)), 400);
     ++lines;
     start = end + 1;
   }
-  EXPECT_GE(lines, 2 + (FakeWidth(path) + 399) / 400);
+  EXPECT_GE(lines, 2 + (FakeLineWidth(path) + 399) / 400);
   // Breaks without a space only add a line end.
   EXPECT_EQ(Unwrapped(wrapped), message);
 }

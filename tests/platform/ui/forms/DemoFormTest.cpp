@@ -7,6 +7,7 @@
 
 #include "tests/platform/ui/forms/DemoForm.h"
 #include "tests/platform/ui/FormTestFixture.h"
+#include "tests/platform/ui/UiTestSupport.h"
 #include "platform/graphics/Bitmap.h"
 #include "platform/rtl/FileUtils.h"
 #include "platform/ui/controls/ClassicDraw.h"
@@ -15,8 +16,6 @@
 #include "platform/ui/controls/StdCtrls.h"
 
 namespace {
-
-COLORREF Sys(TColor c) { return ClassicRGB(c); }
 
 class DemoFormTest : public FormsTest {
  protected:

@@ -22,13 +22,7 @@
 #include "tests/support/XvfbServer.h"
 #include "tests/support/MissingPackage.h"
 
-// Xlib's names that the framework also uses are renamed while it is read.
-#define Screen XlibScreen
-#define Region XlibRegion
-#include <X11/Xlib.h>
-#include <X11/Xutil.h>
-#undef Region
-#undef Screen
+#include "tests/support/Xlib.h"
 
 namespace {
 

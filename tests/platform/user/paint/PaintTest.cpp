@@ -9,13 +9,6 @@
 
 namespace {
 
-COLORREF SurfacePixel(HWND top, int x, int y) {
-  const Surface* s = WindowSurface(top);
-  if (!s || x < 0 || y < 0 || x >= s->width || y >= s->height) return CLR_INVALID;
-  std::uint32_t p = reinterpret_cast<const std::uint32_t*>(s->Row(y))[x];
-  return RGB(int((p >> 16) & 0xFF), int((p >> 8) & 0xFF), int(p & 0xFF));
-}
-
 // Paints the whole client area of a window in one colour.
 TRecorder::THandler PaintWith(COLORREF color) {
   return [color](HWND h, UINT m, WPARAM, LPARAM, bool& handled) -> LRESULT {

@@ -6,12 +6,6 @@
 
 namespace {
 
-COLORREF SurfacePixel(HWND top, int x, int y) {
-  const Surface* s = WindowSurface(top);
-  std::uint32_t p = reinterpret_cast<const std::uint32_t*>(s->Row(y))[x];
-  return RGB(int((p >> 16) & 0xFF), int((p >> 8) & 0xFF), int(p & 0xFF));
-}
-
 // Row y of the client area gets a colour of its own.
 // A 32-bit top-down DIB selected into a new memory DC.
 HDC MakeBitmapDC(int w, int h, HBITMAP* bm) {
