@@ -198,7 +198,7 @@ TEST(LoadPicture, JpegCutInsideTheScanKeepsItsSize) {
 // end marker, or any other kind, does not.
 TEST(LoadPicture, NotesAJpegThatEndsBeforeItsPicture) {
   TTempFolder t;
-  auto picture = MakePicture(96, 96);
+  auto picture = GradientPicture(96, 96);
   const std::string jpg = JpegBytes(*picture, false);
   std::vector<std::uint8_t> v;
   {
