@@ -714,6 +714,82 @@ def macos_combo_button():
     return p
 
 
+def side_channel_bar(hot):
+    """The side channel's collapsed bar: a grip with an arrow pointing inwards."""
+    w, h = 10, 80
+    p = Picture(w, h, hexrgb('#D4D0C8'))
+    stops = [(0, '#F4F4F4'), (1, '#C8CDD6')] if not hot else [(0, '#FFF3D0'), (1, '#F5C86A')]
+    p.paint(rrect(0.5, 0.5, w - 0.5, h - 0.5, 2), solid('#7A8290'))
+    p.paint(rrect(1.5, 1.5, w - 1.5, h - 1.5, 1.5), hfill(1.5, w - 1.5, stops))
+    cy = h / 2
+    p.paint(polygon([(3.0, cy - 4), (7.0, cy), (3.0, cy + 4)]), solid('#283040'))
+    return p
+
+
+def side_channel_pin(on_top):
+    """The pin button's glyph: a pin lying (free) or standing (pinned)."""
+    w, h = 12, 12
+    p = Picture(w, h, (255, 255, 255))
+    ink = solid('#202020')
+    if on_top:
+        p.paint(rrect(3.5, 1.5, 8.5, 6.5, 0), ink)
+        p.paint(rrect(4.5, 2.5, 7.5, 5.5, 0), solid('#E0E0E0'))
+        p.paint(rrect(2.0, 6.0, 10.0, 7.0, 0), ink)
+        p.paint(rrect(5.5, 7.0, 6.5, 11.0, 0), ink)
+    else:
+        p.paint(rrect(5.5, 3.5, 10.5, 8.5, 0), ink)
+        p.paint(rrect(6.5, 4.5, 9.5, 7.5, 0), solid('#E0E0E0'))
+        p.paint(rrect(5.0, 2.0, 6.0, 10.0, 0), ink)
+        p.paint(rrect(1.0, 5.5, 5.0, 6.5, 0), ink)
+    return p
+
+
+def font_marker(truetype):
+    """The font combo's markers: a doubled T for TrueType, a printer for device fonts."""
+    w, h = 14, 12
+    p = Picture(w, h, (255, 255, 255))
+    if truetype:
+        p.paint(rrect(0.0, 1.0, 8.0, 3.0, 0), solid('#606060'))
+        p.paint(rrect(3.0, 1.0, 5.0, 9.0, 0), solid('#606060'))
+        p.paint(rrect(5.0, 3.0, 13.0, 5.0, 0), solid('#1F4FB0'))
+        p.paint(rrect(8.0, 3.0, 10.0, 11.0, 0), solid('#1F4FB0'))
+    else:
+        p.paint(rrect(3.5, 0.5, 10.5, 4.5, 0), solid('#404040'))
+        p.paint(rrect(4.5, 1.5, 9.5, 4.5, 0), solid('#FFFFFF'))
+        p.paint(rrect(0.5, 4.5, 13.5, 9.5, 1), solid('#404040'))
+        p.paint(rrect(1.5, 5.5, 12.5, 8.5, 0.5), solid('#B8B8B8'))
+        p.paint(rrect(3.5, 8.5, 10.5, 11.5, 0), solid('#404040'))
+    return p
+
+
+def macos_menu_bar():
+    w, h = 1, 22
+    p = Picture(w, h, hexrgb('#FFFFFF'))
+    p.paint(rrect(0, 0, w, h, 0), vfill(0, h, [(0, '#FCFCFC'), (0.5, '#EDEDED'), (1, '#D6D6D6')]))
+    p.paint(rrect(0, h - 1, w, h, 0), solid('#A8A8A8'))
+    return p
+
+
+def macos_menu_select():
+    w, h = 1, 21
+    p = Picture(w, h, hexrgb('#FFFFFF'))
+    p.paint(rrect(0, 0, w, h, 0), vfill(0, h, [(0, '#6D9AE8'), (0.5, '#3D74DB'), (1, '#1F5BD0')]))
+    return p
+
+
+def form_background(look):
+    """8 x 8 brush patterns: MacOS pin stripes, Protein a faint dot grid."""
+    if look == 'MACOS':
+        p = Picture(8, 8, hexrgb('#EEEEEE'))
+        for y in (0, 1, 4, 5):
+            p.paint(rrect(0, y, 8, y + 1, 0), solid('#E2E2E2'))
+    else:
+        p = Picture(8, 8, hexrgb('#FBFBFB'))
+        p.paint(rrect(0, 0, 1, 1, 0), solid('#E6E6EE'))
+        p.paint(rrect(4, 4, 5, 5, 0), solid('#E6E6EE'))
+    return p
+
+
 LOOKS = [MacOS(), WinXP(), DeepBlue(), Protein(), BlueGlass()]
 
 
@@ -751,6 +827,11 @@ def pictures(look):
     out.append(('SCROLLBAR_TRACK', scroll_track(look)))
     if look.prefix == 'MACOS':
         out.append(('COMBOBOX_BUTTON', macos_combo_button()))
+        out.append(('MENU_BAR', macos_menu_bar()))
+        out.append(('MENU_SELECT', macos_menu_select()))
+        out.append(('FORM_BACKGROUND', form_background('MACOS')))
+    if look.prefix == 'PROTEIN':
+        out.append(('FORM_BACKGROUND', form_background('PROTEIN')))
     return [(look.prefix + '_' + name, pic) for name, pic in out]
 
 
@@ -764,6 +845,13 @@ def main():
         for name, pic in pictures(look):
             pic.save(os.path.join(sub, name + '.bmp'))
     menu_checked().save(os.path.join(folder, 'MENU_CHECKED.bmp'))
+    # Pictures of one control each, the same in every look.
+    side_channel_bar(False).save(os.path.join(folder, 'SIDECHANNEL_BAR_NORMAL.bmp'))
+    side_channel_bar(True).save(os.path.join(folder, 'SIDECHANNEL_BAR_MOUSEON.bmp'))
+    side_channel_pin(False).save(os.path.join(folder, 'SIDECHANNEL_BTN_NOONTOP.bmp'))
+    side_channel_pin(True).save(os.path.join(folder, 'SIDECHANNEL_BTN_ONTOP.bmp'))
+    font_marker(True).save(os.path.join(folder, 'FONTCOMBO_TRUETYPE_FNT.bmp'))
+    font_marker(False).save(os.path.join(folder, 'FONTCOMBO_DEVICE_FNT.bmp'))
 
 
 if __name__ == '__main__':
