@@ -373,7 +373,9 @@ class Protein:
         sizes=dict(progress=(1, 10), progress_v=(10, 1), title=23, titlebtn=19, tab=(9, 17), tab_line=(10, 5),
                    bar=(45, 4), slider=(11, 20), slider_v=(18, 11), scroll_btn=(16, 16), scroll_track=(16, 21)),
         ink='#404040', accent='#2D30C4', frame='#7A7A7A',
-        title=[(0, '#FFFFFF'), (0.6, '#F0F0F0'), (1, '#DCDCDC')], title_line='#2D30C4', title_radius=0,
+        # Dark enough for the title bar's white caption.
+        title=[(0, '#7174E2'), (0.5, '#4043CF'), (0.52, '#2D30C4'), (1, '#25289F')], title_line='#1A1C80',
+        title_radius=0,
         titlebtn_top=2, titlebtn_round=True, titlebtn_keyed=True, titlebtn_light=False,
         progress=[(0, '#B9BAF0'), (0.5, '#5558D8'), (1, '#2D30C4')],
         tab_active=[(0, '#FFFFFF'), (1, '#FEFEFE')], tab_inactive=[(0, '#F3F3F3'), (1, '#DEDEDE')])
@@ -496,14 +498,26 @@ def progress(look, vertical):
     return p
 
 
+# Widths of the title bar's left, client and right pictures: they become
+# the section widths, so they decide where the caption may go.
+TITLE_WIDTHS = {
+    'MACOS': {'LEFT': 48, 'CLIENT': 49, 'RIGHT': 48},
+    'WINXP': {'LEFT': 35, 'CLIENT': 37, 'RIGHT': 35},
+    'DEEPBLUE': {'LEFT': 97, 'CLIENT': 98, 'RIGHT': 97},
+    'PROTEIN': {'LEFT': 441, 'CLIENT': 1, 'RIGHT': 1},
+    'BLUEGLASS': {'LEFT': 162, 'CLIENT': 179, 'RIGHT': 101},
+}
+
+
 def title_part(look, part):
     u = look.ui
     h = u['sizes']['title']
-    w = 8
+    w = TITLE_WIDTHS[look.prefix][part]
     p = Picture(w, h, hexrgb(u['title_line']))
     r = u['title_radius']
-    x0 = 0 if part != 'RIGHT' else -r - 8
-    x1 = w if part != 'LEFT' else w + r + 8
+    # Only the outer ends round: the left part's left, the right part's right.
+    x0 = 0 if part == 'LEFT' else -r - 8
+    x1 = w if part == 'RIGHT' else w + r + 8
     body = rrect(x0, 0, x1, h + r + 8, r) if r else rrect(-8, 0, w + 8, h, 0)
     p.paint(body, vfill(0, h, u['title']))
     # A highlight along the top and the frame's side lines.
