@@ -193,22 +193,28 @@ void TkzuForm::Place() {
 }
 
 void TkzuForm::DrawBorder() {
-  if (!form_ || !form_->HandleAllocated()) return;
-  TCanvas* c = form_->Canvas();
-  const int w = form_->ClientWidth(), h = form_->ClientHeight(), b = borderWidth_;
-  c->Pen()->SetStyle(psSolid);
-  c->Pen()->SetColor(borderColor_);
-  c->Pen()->SetWidth(std::max(1, b));
-  c->Brush()->SetStyle(bsSolid);
-  c->Brush()->SetColor(borderColor_);
-  if (b <= 0) return;
-  const bool mdi = IsMDIChild();
-  c->FillRect(TRect{0, 0, b, mdi ? h - 2 : h});
-  c->FillRect(TRect{0, mdi ? h - b - FormMdiChildInset : h - b, w, h});
-  c->FillRect(TRect{mdi ? w - b - FormMdiChildInset : w - b, 0, w, h});
-  c->MoveTo(0, 0);
-  c->LineTo(w, 0);
-  c->Pen()->SetWidth(1);
+  if (!form_ || !form_->HandleAllocated() || borderWidth_ <= 0) return;
+  HDC dc = GetDC(form_->Handle());
+  if (!dc) return;
+  {
+    TCanvas canvas;
+    canvas.SetHandle(dc);
+    TCanvas* c = &canvas;
+    const int w = form_->ClientWidth(), h = form_->ClientHeight(), b = borderWidth_;
+    c->Pen()->SetStyle(psSolid);
+    c->Pen()->SetColor(borderColor_);
+    c->Pen()->SetWidth(b);
+    c->Brush()->SetStyle(bsSolid);
+    c->Brush()->SetColor(borderColor_);
+    const bool mdi = IsMDIChild();
+    c->FillRect(TRect{0, 0, b, mdi ? h - 2 : h});
+    c->FillRect(TRect{0, mdi ? h - b - FormMdiChildInset : h - b, w, h});
+    c->FillRect(TRect{mdi ? w - b - FormMdiChildInset : w - b, 0, w, h});
+    c->MoveTo(0, 0);
+    c->LineTo(w, 0);
+    canvas.SetHandle(nullptr);
+  }
+  ReleaseDC(form_->Handle(), dc);
 }
 
 bool TkzuForm::TitleBarVisible() const { return titleBar_->Visible(); }

@@ -47,11 +47,13 @@ class ThemedTest : public FormsTest {
  public:
   TPoint Screen(TControl* c, int x, int y) { return c->ClientToScreen(TPoint{x, y}); }
   // The presented pixel at a control's client point.
-  COLORREF At(TControl* c, int x, int y) {
+  COLORREF At(TControl* c, int x, int y) { return AtIn(form, c, x, y); }
+  // The same for a control on another top-level form.
+  COLORREF AtIn(TCustomForm* host, TControl* c, int x, int y) {
     TPoint p = Screen(c, x, y);
     RECT wr{};
-    GetWindowRect(form->Handle(), &wr);
-    return s.display.PixelAt(form->Handle(), p.X - wr.Left, p.Y - wr.Top);
+    GetWindowRect(host->Handle(), &wr);
+    return s.display.PixelAt(host->Handle(), p.X - wr.Left, p.Y - wr.Top);
   }
   // The presented pixels of a control, row by row.
   std::vector<COLORREF> Pixels(TControl* c) {
@@ -86,17 +88,18 @@ class ThemedTest : public FormsTest {
   }
   // The form's presented pixels, twice the size, written as
   // $LUMIQA_SNAPSHOT_DIR/<name>.png to be looked at; nothing without it.
-  void SaveFormSheet(const std::string& name) {
+  void SaveFormSheet(const std::string& name) { SaveWindowSheet(form->Handle(), name); }
+  void SaveWindowSheet(HWND window, const std::string& name) {
     const char* dir = std::getenv("LUMIQA_SNAPSHOT_DIR");
     if (!dir) return;
     s.display.RunUntilIdle();
     RECT wr{};
-    GetWindowRect(form->Handle(), &wr);
+    GetWindowRect(window, &wr);
     const int w = wr.Right - wr.Left, h = wr.Bottom - wr.Top, scale = 2;
     TBitmap sheet(w * scale, h * scale, pf24bit);
     for (int y = 0; y < h * scale; ++y)
       for (int x = 0; x < w * scale; ++x)
-        sheet.Canvas()->SetPixels(x, y, TColor(s.display.PixelAt(form->Handle(), x / scale, y / scale)));
+        sheet.Canvas()->SetPixels(x, y, TColor(s.display.PixelAt(window, x / scale, y / scale)));
     EXPECT_TRUE(SaveBitmapForDebug(sheet, std::string(dir) + "/" + name + ".png"));
   }
   void MoveAway() {
