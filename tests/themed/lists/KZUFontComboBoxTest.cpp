@@ -145,8 +145,9 @@ TEST_F(KZUFontComboTest, SnapshotsInEveryLook) {
     auto* c = Place<TkzuFontDrawComboBox>(10, 50, 220, 24);
     c->SetUIStyle(looks[li]);
     s.display.RunUntilIdle();
-    if (looks[li] != S::MacOS)  // MacOS draws a picture on the button
+    if (looks[li] != S::MacOS) {  // MacOS draws a picture on the button
       EXPECT_EQ(At(f, f->ButtonRect().Left + 2, 3), COLORREF(GetThemeColor(looks[li], 74))) << names[li];
+    }
     SaveFormSheet(std::string("themed_fontcombo_") + names[li]);
     delete f;
     delete z;
