@@ -4,7 +4,11 @@
 #include <gtest/gtest.h>
 
 #include "platform/rtl/Exceptions.h"
+#include "platform/gdi/Gdi.h"
 #include "platform/ui/controls/ToolBar.h"
+#include "platform/ui/menus/MenuWindow.h"
+#include "platform/ui/forms/Screen.h"
+#include "themed/buttons/KZUButton.h"
 #include "platform/user/windows/WindowPos.h"
 #include "tests/themed/support/ThemedTestFixture.h"
 #include "themed/forms/KZUForm.h"
@@ -306,6 +310,89 @@ TEST_F(KZUFormTest, ThePanelIsPaintedWithTheLooksPattern) {
   EXPECT_EQ(AtIn(f, panel, 40, y), ThemePixel("MACOS_FORM_BACKGROUND", 40 % 8, 0));
   EXPECT_EQ(AtIn(f, panel, 40, y + 2), ThemePixel("MACOS_FORM_BACKGROUND", 40 % 8, 2));
   EXPECT_NE(AtIn(f, panel, 40, y), AtIn(f, panel, 40, y + 2));
+}
+
+
+TEST_F(KZUFormTest, TheFormsRegionRoundsOnlyItsTopCorners) {
+  panel->SetUIStyle(S::WinXP);  // corner radius 13
+  s.display.RunUntilIdle();
+  HRGN rgn = CreateRectRgn(0, 0, 0, 0);
+  ASSERT_NE(GetWindowRgn(f->Handle(), rgn), 0);
+  const int w = f->ClientWidth(), h = f->ClientHeight();
+  EXPECT_FALSE(PtInRegion(rgn, 0, 0));
+  EXPECT_FALSE(PtInRegion(rgn, w - 1, 0));
+  EXPECT_TRUE(PtInRegion(rgn, 13, 0));
+  EXPECT_TRUE(PtInRegion(rgn, 0, h - 1));
+  EXPECT_TRUE(PtInRegion(rgn, w - 1, h - 1));
+  EXPECT_TRUE(PtInRegion(rgn, w / 2, h / 2));
+  DeleteObject(rgn);
+}
+
+TEST_F(KZUFormTest, TheControlBoxPopsItsMenuUnderTheBar) {
+  auto* menu = new TPopupMenu(f);
+  auto* item = new TMenuItem(menu);
+  item->SetCaption("Restore");
+  menu->Items()->Add(item);
+  const int box = IndexOf(BT::kzuControlBox);
+  panel->TitleBarButtons()->Items(box)->SetControlBoxMenu(menu);
+  TRect shown{};
+  After(50, [&] {
+    if (MenuLevelCount() == 1) {
+      RECT r{};
+      GetWindowRect(MenuLevelWindow(0), &r);
+      shown = r;
+    }
+    s.display.KeyPress(VK_ESCAPE);
+  });
+  ClickButton(box);
+  const TPoint corner = panel->TitleBar()->ClientToScreen(TPoint{0, panel->TitleBar()->Height()});
+  EXPECT_EQ(shown.Left, corner.X);
+  EXPECT_EQ(shown.Top, corner.Y);
+}
+
+TEST_F(KZUFormTest, AFormCreatedMaximizedFillsTheWorkArea) {
+  TForm* g = NewForm(40, 40, 300, 200);
+  g->SetWindowState(wsMaximized);
+  auto* p = new TkzuForm(g);
+  EXPECT_TRUE(p->StartMaximized());
+  g->Show();
+  s.display.RunUntilIdle();
+  EXPECT_EQ(g->BoundsRect(), TRect(kWorkArea));
+  EXPECT_EQ(p->Width(), 1024 - 2);
+}
+
+TEST_F(KZUFormTest, AFormPanelFillsTheClientAndThePanelItselfIsRefused) {
+  auto* inner = new TPanel(f);
+  inner->SetParent(panel);
+  inner->SetCaption("inner");
+  panel->SetFormPanel(inner);
+  s.display.RunUntilIdle();
+  EXPECT_EQ(panel->FormPanel(), inner);
+  EXPECT_EQ(inner->Align(), alClient);
+  EXPECT_EQ(inner->Caption(), "");
+  EXPECT_EQ(inner->BevelOuter(), bvNone);
+  bool asked = false;
+  After(50, [&] {
+    TForm* box = ::Screen->ActiveForm();
+    asked = box && box->Modal();
+    s.display.KeyPress(VK_RETURN);
+  });
+  panel->SetFormPanel(panel);
+  EXPECT_TRUE(asked);
+  EXPECT_EQ(panel->FormPanel(), inner);
+  delete inner;
+  EXPECT_EQ(panel->FormPanel(), nullptr);
+}
+
+TEST_F(KZUFormTest, ALookIsPushedToTheControlsInsideWhenAsked) {
+  auto* b = new TkzuButton(f);
+  b->SetParent(panel);
+  EXPECT_EQ(b->UIStyle(), S::DeepBlue);
+  panel->SetUIStyle(S::WinXP);
+  EXPECT_EQ(b->UIStyle(), S::DeepBlue);
+  panel->UIStyleAutoUpdateSub = true;
+  panel->SetUIStyle(S::Protein);
+  EXPECT_EQ(b->UIStyle(), S::Protein);
 }
 
 TEST_F(KZUFormTest, SnapshotsInEveryLook) {

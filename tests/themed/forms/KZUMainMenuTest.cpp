@@ -170,6 +170,31 @@ TEST_F(KZUMainMenuTest, CheckedItemsShowTheCheckMarkOrTheirImageOnAHighlightedSq
   }
 }
 
+
+TEST_F(KZUMainMenuTest, AFlatMenuFramesItsDropDown) {
+  TForm* f = NewForm(60, 60, 360, 260);
+  auto* panel = new TkzuForm(f);
+  auto* m = new TkzuMainMenu(f);
+  TMenuItem* file = Item(m, "&File");
+  Item(m, "&Open", file);
+  m->HookItems();
+  m->FlatMenu = true;
+  f->Show();
+  s.display.RunUntilIdle();
+  COLORREF edge = 0, inside = 0;
+  After(50, [&] {
+    HWND w = MenuLevelWindow(0);
+    RECT wr{};
+    GetWindowRect(w, &wr);
+    edge = s.display.PixelAt(w, 0, (wr.Bottom - wr.Top) / 2);
+    inside = s.display.PixelAt(w, 1, (wr.Bottom - wr.Top) / 2);
+    s.display.KeyPress(VK_ESCAPE);
+  });
+  ClickOn(panel->MenuBar()->Buttons(0), 5, 5);
+  EXPECT_EQ(edge, COLORREF(m->BorderColor));
+  EXPECT_EQ(inside, COLORREF(clWhite));
+}
+
 TEST_F(KZUMainMenuTest, DropDownsFromTheMenuBarAreOwnerDrawnInEveryLook) {
   const S looks[] = {S::MacOS, S::WinXP, S::DeepBlue, S::Protein, S::BlueGlass};
   const char* const names[] = {"macos", "winxp", "deepblue", "protein", "blueglass"};

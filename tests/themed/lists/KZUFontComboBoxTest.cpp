@@ -129,6 +129,21 @@ TEST_F(KZUFontComboTest, SizesOfABitmapFamilyAreItsStrikesInPointsRoundedHalfToE
   EXPECT_EQ(clicks, 1);
 }
 
+
+TEST_F(KZUFontComboTest, TypingANameInAnEditableComboSelectsItAndNotifies) {
+  auto* c = Place<TkzuFontComboBox>(10, 10, 200, 24);
+  c->SetStyle(fcsDropDown);
+  s.display.RunUntilIdle();
+  int changes = 0;
+  c->OnChange = [&](TObject*) { ++changes; };
+  c->SetFocus();
+  s.display.RunUntilIdle();
+  s.display.Text("Liberation Mon");
+  s.display.RunUntilIdle();
+  EXPECT_GT(changes, 0);
+  EXPECT_EQ(c->ItemIndex(), c->Items()->IndexOf("Liberation Mono"));  // completed by the combo
+}
+
 TEST_F(KZUFontComboTest, SnapshotsInEveryLook) {
   const S looks[] = {S::MacOS, S::WinXP, S::DeepBlue, S::Protein, S::BlueGlass};
   const char* const names[] = {"macos", "winxp", "deepblue", "protein", "blueglass"};
