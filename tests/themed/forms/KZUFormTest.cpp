@@ -395,6 +395,31 @@ TEST_F(KZUFormTest, ALookIsPushedToTheControlsInsideWhenAsked) {
   EXPECT_EQ(b->UIStyle(), S::Protein);
 }
 
+
+TEST_F(KZUFormTest, AnMdiChildKeepsItsFrameAndHidesItsTitleBarWhileMaximized) {
+  form->SetFormStyle(fsMDIForm);
+  form->Show();
+  s.display.RunUntilIdle();
+  ASSERT_NE(form->ClientHandle(), nullptr);
+  auto* c = new TForm(&app);
+  c->SetFormStyle(fsMDIChild);
+  c->SetBounds(10, 10, 260, 180);
+  auto* p = new TkzuForm(c);
+  c->Show();
+  s.display.RunUntilIdle();
+  EXPECT_NE(c->BorderStyle(), bsNone);
+  EXPECT_EQ(p->Width(), c->ClientWidth() - 2 * p->BorderWidth() - 3);
+  EXPECT_TRUE(p->TitleBarVisible());
+  c->SetWindowState(wsMaximized);
+  s.display.RunUntilIdle();
+  EXPECT_FALSE(p->TitleBarVisible());
+  EXPECT_EQ(p->Top(), p->BorderWidth());
+  c->SetWindowState(wsNormal);
+  s.display.RunUntilIdle();
+  EXPECT_TRUE(p->TitleBarVisible());
+  EXPECT_EQ(p->Top(), 0);
+}
+
 TEST_F(KZUFormTest, SnapshotsInEveryLook) {
   const S looks[] = {S::MacOS, S::WinXP, S::DeepBlue, S::Protein, S::BlueGlass};
   const char* const names[] = {"macos", "winxp", "deepblue", "protein", "blueglass"};
