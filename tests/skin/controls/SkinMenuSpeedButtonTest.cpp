@@ -359,3 +359,57 @@ TEST_F(SkinMenuSpeedButtonTest, TabsBarArrowButtonDrawsItsArrowInTheFontColour) 
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(SkinMenuSpeedButtonTest, TheSkinnedImagesMenuDropsDownAndItsPickShowsOnTheButton) {
+  auto* images = new TImageList(form, 16, 16);
+  const TColor colours[2] = {0x000000C0, 0x00C00000};
+  for (TColor c : colours) {
+    TBitmap b;
+    b.SetPixelFormat(pf24bit);
+    b.SetSize(16, 16);
+    b.Canvas()->Brush()->SetColor(c);
+    b.Canvas()->FillRect(TRect{0, 0, 16, 16});
+    images->Add(&b, nullptr);
+  }
+  auto* menu = new TspSkinImagesMenu(form);
+  menu->SetImages(images);
+  menu->SetColumnsCount(2);
+  for (int i = 0; i < 2; ++i) menu->ImagesItems()->Add()->ImageIndex = i;
+  menu->ItemIndex = 0;
+  TspSkinMenuSpeedButton* b = NewButton(60, 30);
+  b->UseImagesMenuImage = true;
+  b->SetSkinImagesMenu(menu);
+  Show();
+  auto shows = [&](TColor c) {
+    for (int y = 0; y < 30; ++y)
+      for (int x = 0; x < 45; ++x)
+        if (Pixel(b, x, y) == c) return true;
+    return false;
+  };
+  EXPECT_TRUE(shows(colours[0]));
+  Press(b, 10, 10);
+  ASSERT_TRUE(menu->IsOpen());
+  EXPECT_TRUE(b->Down());
+  // A click on the second cell closes the menu and brings the button up.
+  RECT wr{};
+  GetWindowRect(menu->PopupWindow()->Handle(), &wr);
+  const TRect cell = menu->ImagesItems()->Items(1)->CellRect;
+  const int x = wr.Left + (cell.Left + cell.Right) / 2, y = wr.Top + (cell.Top + cell.Bottom) / 2;
+  s.display.MouseUp(x, y);  // the release of the opening press
+  s.display.MouseMove(x, y);
+  s.display.MouseDown(x, y);
+  s.display.MouseUp(x, y);
+  Idle();
+  EXPECT_FALSE(menu->IsOpen());
+  EXPECT_EQ(menu->ItemIndex, 1);
+  EXPECT_EQ(Take(), (Log{"show", "hide"}));
+  EXPECT_FALSE(b->Down());
+  EXPECT_FALSE(b->TrackPressed);
+  EXPECT_TRUE(shows(colours[1]));
+  EXPECT_FALSE(shows(colours[0]));
+  Snapshot(b, "menuspeed_images_pick");
+}
+
+}  // namespace
