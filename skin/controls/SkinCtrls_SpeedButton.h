@@ -6,20 +6,7 @@
 #include <memory>
 
 #include "skin/controls/SkinCtrls.h"
-
-// What a speed button needs of an images menu: the selected item's image
-// and caption, and a call when the selection changes. The skinned images
-// menu derives from it.
-class TspImagesMenuBase : public TComponent {
- public:
-  explicit TspImagesMenuBase(TComponent* AOwner) : TComponent(AOwner) {}
-  std::string ClassName() const override { return "TspImagesMenuBase"; }
-  virtual TImageList* ImagesList() const = 0;
-  // False when no item is selected.
-  virtual bool SelectedItem(int& imageIndex, std::string& caption) const = 0;
-  // Called after the selection changed; the button that shows it repaints.
-  std::function<void()> ChangeNotify;
-};
+#include "skin/windows/SkinMenus_ImagesMenu.h"
 
 class TspSkinSpeedButton : public TspGraphicSkinCustomControl {
  public:
@@ -105,12 +92,16 @@ class TspSkinSpeedButton : public TspGraphicSkinCustomControl {
   TRect menumarkerrect_, menumarkeractiverect_, menumarkerdownrect_, menumarkerflatrect_;
   TColor menumarkertransparentcolor_ = 0;
 
- private:
+ protected:
   bool DownLook() const { return down_ && (groupIndex_ != 0 || PointerInside); }
-  void ReleaseGroup();
-  void PaintFlatAtRest(const TRect& R, bool described);
   void ComposeFace(TBitmap& image);
   void ApplyFace(TCanvas* C, bool ADown, bool AMouseIn);
+  virtual void MouseEnterButton();
+  virtual void MouseLeaveButton();
+
+ private:
+  void ReleaseGroup();
+  void PaintFlatAtRest(const TRect& R, bool described);
   void StopTimer(std::unique_ptr<TTimer>& timer);
   void StartMorph();
   void StopMorph();
@@ -123,8 +114,6 @@ class TspSkinSpeedButton : public TspGraphicSkinCustomControl {
   TRect AnimateFrameRect() const;
   void StartRepeat();
   void StopRepeat();
-  void MouseEnterButton();
-  void MouseLeaveButton();
 
   std::unique_ptr<TTimer> animateTimer_, repeatTimer_, morphTimer_, stoppedTimer_;
   int animateFrame_ = 0;

@@ -392,6 +392,8 @@ void TspSkinPopupMenu::Show(TControl* Control, const TRect& R, bool PopupUp, boo
   c->SkinMenuOpened();
   LastPopupPoint = TPoint{R.Left, R.Top};
   auto alive = m->alive_;
+  shownBy_ = m;
+  shownByAlive_ = alive;
   m->PopupMenu(Control, skinData_, 0, R, Items(), PopupUp);
   if (!*alive) return;
   if (!m->Visible) {
@@ -401,6 +403,10 @@ void TspSkinPopupMenu::Show(TControl* Control, const TRect& R, bool PopupUp, boo
     return;
   }
   if (OnMenuClose) m->OnMenuClose = OnMenuClose;
+}
+
+bool TspSkinPopupMenu::MenuShowing() const {
+  return shownByAlive_ && *shownByAlive_ && shownBy_->Visible;
 }
 
 void TspSkinPopupMenu::Popup(int X, int Y) { Show(nullptr, TRect{X, Y, X, Y}, false, false); }

@@ -285,6 +285,8 @@ class TspSkinPopupMenu : public TPopupMenu {
   void PopupAtEdit(TControl* Edit, int X, int Y);
   void PopupSkinMenuAtRect(const TRect& R, bool PopupUp);
   static TspSkinMenuController* FindController(TComponent* Component);
+  // Whether the menu last shown by this component is still open.
+  bool MenuShowing() const;
 
  protected:
   void Notification(TComponent* AComponent, TOperation Operation) override;
@@ -292,4 +294,7 @@ class TspSkinPopupMenu : public TPopupMenu {
  private:
   void Show(TControl* Control, const TRect& R, bool PopupUp, bool NeedSkin);
   TspSkinData* skinData_ = nullptr;
+  // The manager of the last popup, and its liveness.
+  TspSkinMenu* shownBy_ = nullptr;
+  std::shared_ptr<bool> shownByAlive_;
 };

@@ -33,6 +33,13 @@ class TStandInImagesMenu : public TspImagesMenuBase {
     selected = i;
     if (ChangeNotify) ChangeNotify();
   }
+  std::vector<TRect> popups;
+  bool open = false;
+  void PopupAtRect(const TRect& R) override {
+    popups.push_back(R);
+    open = true;
+  }
+  bool IsOpen() const override { return open; }
 };
 
 class SkinSpeedButtonTest : public SkinBoxTest {
