@@ -1,0 +1,170 @@
+// The YUV unpackers: one stored row of a frame into a 24-bit row. Every
+// pixel of the row is written; a group that reaches past the width is
+// decoded and its pixels beyond the width dropped.
+#include <cstring>
+
+#include "imaging/core/pictoraproc_colorspace.h"
+#include "imaging/core/pictoraproc_frames.h"
+
+namespace {
+
+constexpr std::uint32_t fccI420 = VQFourCC('I', '4', '2', '0');
+constexpr std::uint32_t fccIYUV = VQFourCC('I', 'Y', 'U', 'V');
+constexpr std::uint32_t fccYV12 = VQFourCC('Y', 'V', '1', '2');
+constexpr std::uint32_t fccYVU9 = VQFourCC('Y', 'V', 'U', '9');
+constexpr std::uint32_t fccYUY2 = VQFourCC('Y', 'U', 'Y', '2');
+constexpr std::uint32_t fccYUNV = VQFourCC('Y', 'U', 'N', 'V');
+constexpr std::uint32_t fccUYVY = VQFourCC('U', 'Y', 'V', 'Y');
+constexpr std::uint32_t fccUYNV = VQFourCC('U', 'Y', 'N', 'V');
+constexpr std::uint32_t fcccyuv = VQFourCC('c', 'y', 'u', 'v');
+constexpr std::uint32_t fccYVYU = VQFourCC('Y', 'V', 'Y', 'U');
+constexpr std::uint32_t fccY211 = VQFourCC('Y', '2', '1', '1');
+constexpr std::uint32_t fccIYU1 = VQFourCC('I', 'Y', 'U', '1');
+constexpr std::uint32_t fccIYU2 = VQFourCC('I', 'Y', 'U', '2');
+constexpr std::uint32_t fccY41P = VQFourCC('Y', '4', '1', 'P');
+constexpr std::uint32_t fccCLJR = VQFourCC('C', 'L', 'J', 'R');
+
+// Bytes of one stored row of a packed layout: whole groups.
+Int64 YuvPackedStride(Int64 width, int pixelsPerGroup, int bytesPerGroup) {
+  return (width + pixelsPerGroup - 1) / pixelsPerGroup * bytesPerGroup;
+}
+
+// Planar 4:2:0 and 4:1:0: the luma row and the chroma rows serving it.
+void YuvUnpackPlanar(const TVQYUVFrame& f, int r, Byte* dst, int step, bool uFirst) {
+  const TVQYUVTerms& t = YUVTerms();
+  const Int64 w = f.Width, h = f.Height;
+  const Int64 cw = (w + step - 1) / step, ch = (h + step - 1) / step;
+  const Byte* y = f.Data + r * w;
+  const Byte* first = f.Data + w * h + (r / step) * cw;
+  const Byte* u = uFirst ? first : first + cw * ch;
+  const Byte* v = uFirst ? first + cw * ch : first;
+  for (Int64 x = 0; x < w; ++x) YUVToBGR(t, y[x], u[x / step], v[x / step], dst + 3 * x);
+}
+
+// Two pixels in four bytes; yi, ui, vi are the byte positions of Y0, U, V
+// (Y1 is Y0 + 2).
+void YuvUnpack422(const TVQYUVFrame& f, int r, Byte* dst, int yi, int ui, int vi) {
+  const TVQYUVTerms& t = YUVTerms();
+  const int w = f.Width;
+  const Byte* s = f.Data + r * YuvPackedStride(w, 2, 4);
+  int x = 0;
+  for (; x + 1 < w; x += 2, s += 4, dst += 6) {
+    YUVToBGR(t, s[yi], s[ui], s[vi], dst);
+    YUVToBGR(t, s[yi + 2], s[ui], s[vi], dst + 3);
+  }
+  if (x < w) YUVToBGR(t, s[yi], s[ui], s[vi], dst);
+}
+
+// Puts the decoded pixels of one group, at most those left in the row.
+void YuvPutGroup(const TVQYUVTerms& t, Byte* dst, int count, const Byte* ys, Byte u, Byte v) {
+  for (int i = 0; i < count; ++i) YUVToBGR(t, ys[i], u, v, dst + 3 * i);
+}
+
+int YuvGroupCount(int x, int width, int group) { return width - x < group ? width - x : group; }
+
+}  // namespace
+
+Int64 YUVFrameSize(std::uint32_t fourcc, int width, int height) {
+  if (width < 0 || height < 0) return -1;
+  const Int64 w = width, h = height;
+  switch (fourcc) {
+    case fccI420:
+    case fccIYUV:
+    case fccYV12: return w * h + 2 * ((w + 1) / 2) * ((h + 1) / 2);
+    case fccYVU9: return w * h + 2 * ((w + 3) / 4) * ((h + 3) / 4);
+    case fccYUY2:
+    case fccYUNV:
+    case fccUYVY:
+    case fccUYNV:
+    case fcccyuv:
+    case fccYVYU: return YuvPackedStride(w, 2, 4) * h;
+    case fccY211: return YuvPackedStride(w, 4, 4) * h;
+    case fccIYU1: return YuvPackedStride(w, 4, 6) * h;
+    case fccIYU2: return YuvPackedStride(w, 1, 3) * h;
+    case fccY41P: return YuvPackedStride(w, 8, 12) * h;
+    case fccCLJR: return YuvPackedStride(w, 4, 4) * h;
+    default: return -1;
+  }
+}
+
+TVQYUVUnpacker YUVUnpackerOf(std::uint32_t fourcc) {
+  switch (fourcc) {
+    case fccI420:
+    case fccIYUV: return UnpackI420;
+    case fccYV12: return UnpackYV12;
+    case fccYVU9: return UnpackYVU9;
+    case fccYUY2:
+    case fccYUNV: return UnpackYUY2;
+    case fccUYVY:
+    case fccUYNV:
+    case fcccyuv: return UnpackUYVY;
+    case fccYVYU: return UnpackYVYU;
+    case fccY211: return UnpackY211;
+    case fccIYU1: return UnpackIYU1;
+    case fccIYU2: return UnpackIYU2;
+    case fccY41P: return UnpackY41P;
+    case fccCLJR: return UnpackCLJR;
+    default: return nullptr;
+  }
+}
+
+bool YUVRowsReversed(std::uint32_t fourcc) { return fourcc == fccY41P || fourcc == fcccyuv; }
+
+void UnpackI420(const TVQYUVFrame& f, int r, Byte* dst) { YuvUnpackPlanar(f, r, dst, 2, true); }
+void UnpackYV12(const TVQYUVFrame& f, int r, Byte* dst) { YuvUnpackPlanar(f, r, dst, 2, false); }
+void UnpackYVU9(const TVQYUVFrame& f, int r, Byte* dst) { YuvUnpackPlanar(f, r, dst, 4, false); }
+void UnpackYUY2(const TVQYUVFrame& f, int r, Byte* dst) { YuvUnpack422(f, r, dst, 0, 1, 3); }
+void UnpackUYVY(const TVQYUVFrame& f, int r, Byte* dst) { YuvUnpack422(f, r, dst, 1, 0, 2); }
+void UnpackYVYU(const TVQYUVFrame& f, int r, Byte* dst) { YuvUnpack422(f, r, dst, 0, 3, 1); }
+
+void UnpackY211(const TVQYUVFrame& f, int r, Byte* dst) {
+  const TVQYUVTerms& t = YUVTerms();
+  const Byte* s = f.Data + r * YuvPackedStride(f.Width, 4, 4);
+  for (int x = 0; x < f.Width; x += 4, s += 4) {
+    const Byte ys[4] = {s[0], s[0], s[2], s[2]};
+    YuvPutGroup(t, dst + 3 * x, YuvGroupCount(x, f.Width, 4), ys, s[1], s[3]);
+  }
+}
+
+void UnpackIYU1(const TVQYUVFrame& f, int r, Byte* dst) {
+  const TVQYUVTerms& t = YUVTerms();
+  const Byte* s = f.Data + r * YuvPackedStride(f.Width, 4, 6);
+  for (int x = 0; x < f.Width; x += 4, s += 6) {
+    const Byte ys[4] = {s[1], s[2], s[4], s[5]};
+    YuvPutGroup(t, dst + 3 * x, YuvGroupCount(x, f.Width, 4), ys, s[0], s[3]);
+  }
+}
+
+void UnpackIYU2(const TVQYUVFrame& f, int r, Byte* dst) {
+  const TVQYUVTerms& t = YUVTerms();
+  const Byte* s = f.Data + r * YuvPackedStride(f.Width, 1, 3);
+  for (int x = 0; x < f.Width; ++x, s += 3, dst += 3) YUVToBGR(t, s[1], s[0], s[2], dst);
+}
+
+void UnpackY41P(const TVQYUVFrame& f, int r, Byte* dst) {
+  const TVQYUVTerms& t = YUVTerms();
+  const Byte* s = f.Data + r * YuvPackedStride(f.Width, 8, 12);
+  for (int x = 0; x < f.Width; x += 8, s += 12) {
+    const Byte first[4] = {s[1], s[3], s[5], s[7]};
+    const Byte second[4] = {s[8], s[9], s[10], s[11]};
+    YuvPutGroup(t, dst + 3 * x, YuvGroupCount(x, f.Width, 4), first, s[0], s[2]);
+    if (x + 4 < f.Width) YuvPutGroup(t, dst + 3 * (x + 4), YuvGroupCount(x + 4, f.Width, 4), second, s[4], s[6]);
+  }
+}
+
+void UnpackCLJR(const TVQYUVFrame& f, int r, Byte* dst) {
+  const TVQYUVTerms& t = YUVTerms();
+  const Byte* s = f.Data + r * YuvPackedStride(f.Width, 4, 4);
+  // The 5-bit luma and 6-bit chroma fields are widened to 8 bits by
+  // repeating their top bits, so that full scale stays full scale.
+  auto luma = [](std::uint32_t v) { return static_cast<Byte>((v << 3) | (v >> 2)); };
+  auto chroma = [](std::uint32_t v) { return static_cast<Byte>((v << 2) | (v >> 4)); };
+  for (int x = 0; x < f.Width; x += 4, s += 4) {
+    const std::uint32_t word =
+        std::uint32_t(s[0]) | (std::uint32_t(s[1]) << 8) | (std::uint32_t(s[2]) << 16) | (std::uint32_t(s[3]) << 24);
+    const Byte v = chroma(word & 0x3F), u = chroma((word >> 6) & 0x3F);
+    const Byte ys[4] = {luma((word >> 12) & 0x1F), luma((word >> 17) & 0x1F), luma((word >> 22) & 0x1F),
+                        luma((word >> 27) & 0x1F)};
+    YuvPutGroup(t, dst + 3 * x, YuvGroupCount(x, f.Width, 4), ys, u, v);
+  }
+}
