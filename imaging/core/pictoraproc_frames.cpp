@@ -20,6 +20,12 @@ constexpr std::uint32_t framesBitFields = 3;
 
 Int64 FramesDibStride(Int64 width, int bitCount) { return (width * bitCount + 31) / 32 * 4; }
 
+// Whether rows of stride bytes fit in available bytes, without a product
+// that could wrap.
+bool FramesRowsFit(Int64 stride, int rows, std::uint64_t available) {
+  return rows <= 0 || static_cast<std::uint64_t>(stride) <= available / static_cast<std::uint64_t>(rows);
+}
+
 // Calls fill(r, row) for the stored rows r = 0 .. rows - 1, row being the
 // bitmap row target(r). Rows of a bitmap in memory are split across threads
 // (every row written by one band only, so the bytes never depend on the
@@ -115,8 +121,7 @@ int FramesReadRGB(const TVQDibHeader& h, const Byte* base, std::size_t length, T
     for (std::uint32_t& m : masks) m = pixels.U32();
   const FramesPath path = FramesPathOf(h);
   const Int64 stride = FramesDibStride(width, std::max<int>(h.BitCount, 1));
-  if (static_cast<std::uint64_t>(stride) * static_cast<std::uint64_t>(height) > pixels.Left())
-    TByteReader::Fail("DIB rows beyond their block");
+  if (!FramesRowsFit(stride, height, pixels.Left())) TByteReader::Fail("DIB rows beyond their block");
   const Byte* rows = pixels.Data() + pixels.Pos();
 
   bitmap.Allocate(width, height, h.BitCount == 1 ? vqBits1 : vqRGB24);
@@ -170,9 +175,9 @@ int FramesReadYUV(const TVQDibHeader& h, const Byte* base, std::size_t length, T
   const Byte* data = bits ? bits : base + start;
   const std::size_t available = bits ? bitsLength : length - start;
   const TVQYUVUnpacker unpack = YUVUnpackerOf(h.Compression);
-  const Int64 need =
-      unpack ? YUVFrameSize(h.Compression, width, height) : FramesDibStride(width, std::max<int>(h.BitCount, 1)) * height;
-  if (need < 0 || static_cast<std::uint64_t>(need) > available) TByteReader::Fail("Video frame beyond its block");
+  const bool fits = unpack ? static_cast<std::uint64_t>(YUVFrameSize(h.Compression, width, height)) <= available
+                           : FramesRowsFit(FramesDibStride(width, std::max<int>(h.BitCount, 1)), height, available);
+  if (!fits) TByteReader::Fail("Video frame beyond its block");
   // Always 24-bit: the unpackers write three bytes a pixel.
   bitmap.Allocate(width, height, vqRGB24);
   if (!unpack || bitmap.IsEmpty()) return h.BitCount;
@@ -267,7 +272,8 @@ int DibToBitmap(const void* dib, std::size_t length, TVQDibbitmap* dest, const v
   }
   TByteReader pixels(bits ? static_cast<const Byte*>(bits) : r.Data() + r.Pos(), bits ? bitsLength : r.Left());
   const Int64 stride = FramesDibStride(width, std::max<int>(h.BitCount, 1));
-  const Byte* rows = pixels.Take(static_cast<std::uint64_t>(stride) * static_cast<std::uint64_t>(height));
+  if (!FramesRowsFit(stride, height, pixels.Left())) TByteReader::Fail("DIB rows beyond their block");
+  const Byte* rows = pixels.Data() + pixels.Pos();
   dest->AllocateBits(width, height, h.BitCount == 1 ? 1 : 24);
   if (drawable && dest->DC()) {
     HDRAWDIB context = OpenDrawDib();

@@ -1,6 +1,7 @@
 // The YUV unpackers: one stored row of a frame into a 24-bit row. Every
 // pixel of the row is written; a group that reaches past the width is
 // decoded and its pixels beyond the width dropped.
+#include <cstdint>
 #include <cstring>
 
 #include "imaging/core/pictoraproc_colorspace.h"
@@ -27,6 +28,12 @@ constexpr std::uint32_t fccCLJR = VQFourCC('C', 'L', 'J', 'R');
 // Bytes of one stored row of a packed layout: whole groups.
 Int64 YuvPackedStride(Int64 width, int pixelsPerGroup, int bytesPerGroup) {
   return (width + pixelsPerGroup - 1) / pixelsPerGroup * bytesPerGroup;
+}
+
+// a x b, or the largest Int64 when that would not fit.
+Int64 YuvProduct(Int64 a, Int64 b) {
+  if (a > 0 && b > INT64_MAX / a) return INT64_MAX;
+  return a * b;
 }
 
 // Planar 4:2:0 and 4:1:0: the luma row and the chroma rows serving it.
@@ -77,12 +84,12 @@ Int64 YUVFrameSize(std::uint32_t fourcc, int width, int height) {
     case fccUYVY:
     case fccUYNV:
     case fcccyuv:
-    case fccYVYU: return YuvPackedStride(w, 2, 4) * h;
-    case fccY211: return YuvPackedStride(w, 4, 4) * h;
-    case fccIYU1: return YuvPackedStride(w, 4, 6) * h;
-    case fccIYU2: return YuvPackedStride(w, 1, 3) * h;
-    case fccY41P: return YuvPackedStride(w, 8, 12) * h;
-    case fccCLJR: return YuvPackedStride(w, 4, 4) * h;
+    case fccYVYU: return YuvProduct(YuvPackedStride(w, 2, 4), h);
+    case fccY211: return YuvProduct(YuvPackedStride(w, 4, 4), h);
+    case fccIYU1: return YuvProduct(YuvPackedStride(w, 4, 6), h);
+    case fccIYU2: return YuvProduct(YuvPackedStride(w, 1, 3), h);
+    case fccY41P: return YuvProduct(YuvPackedStride(w, 8, 12), h);
+    case fccCLJR: return YuvProduct(YuvPackedStride(w, 4, 4), h);
     default: return -1;
   }
 }

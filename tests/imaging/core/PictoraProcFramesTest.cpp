@@ -170,6 +170,14 @@ TEST(FrameToBitmap, RefusesHeadersItsBlockCannotHoldAndKeepsTheBitmap) {
       {"masks cut short", Dib(1, 1, 16, 3, {0xF800, 0x07E0}, {})},
       {"I420 frame one byte short", Bytes(i420.begin(), i420.end() - 1)},
       {"unknown layout larger than its block", patch(patch(i420, 16, VQFourCC('A', 'B', 'C', 'D')), 4, 100000)},
+      // Sizes whose row bytes times rows would wrap 64 bits.
+      {"widest rows at the largest bit count",
+       patch(patch(patch(rgb, 12, 0xFFFF0001u), 4, 0x7FFFFFFF), 8, 0x7FFFFFFF)},
+      {"unknown layout of the largest size",
+       patch(patch(patch(patch(i420, 12, 0xFFFF0001u), 16, VQFourCC('A', 'B', 'C', 'D')), 4, 0x7FFFFFFF), 8,
+             0x7FFFFFFF)},
+      {"IYU2 frame of the largest size",
+       patch(patch(patch(i420, 16, VQFourCC('I', 'Y', 'U', '2')), 4, 0x7FFFFFFF), 8, 0x7FFFFFFF)},
   };
   for (const Case& c : cases) {
     auto b = MemoryBitmap();
