@@ -10,13 +10,17 @@
 #include "imaging/core/pictoraproc_bitrows.h"
 #include "imaging/core/vqzutils.h"
 #include "platform/gdi/Gdi.h"
+#include "platform/graphics/BmpFormat.h"
 #include "platform/graphics/ByteReader.h"
 #include "platform/rtl/ParallelRows.h"
 
 namespace {
 
 constexpr std::uint32_t framesRGB = 0;
+constexpr std::uint32_t framesRunLength8 = 1;
+constexpr std::uint32_t framesRunLength4 = 2;
 constexpr std::uint32_t framesBitFields = 3;
+constexpr std::uint64_t framesRunLengthPixelsPerByte = 256;
 
 Int64 FramesDibStride(Int64 width, int bitCount) { return (width * bitCount + 31) / 32 * 4; }
 
@@ -101,7 +105,48 @@ FramesPath FramesPathOf(const TVQDibHeader& h) {
   }
 }
 
-// The uncompressed (and run-length and bit-field) layouts.
+bool FramesIsRunLength(const TVQDibHeader& h) {
+  return (h.Compression == framesRunLength8 && h.BitCount == 8) || (h.Compression == framesRunLength4 && h.BitCount == 4);
+}
+
+// Run-length coded 8- and 4-bit DIBs, decoded by the platform's BMP reader
+// (which checks every run against the picture) and then looked up in the
+// table as the plain rows are. A picture of more than
+// framesRunLengthPixelsPerByte pixels for each byte of its block is refused
+// before it is decoded: nothing else bounds what a few bytes may claim.
+int FramesReadRunLength(const TVQDibHeader& h, const Byte* base, std::size_t length, TVQBitmap& bitmap,
+                        const Byte* bits, std::size_t bitsLength, std::size_t pixelStart, const TRGBPixel* table) {
+  std::vector<Byte> joined;
+  const Byte* block = base;
+  std::size_t size = length;
+  if (bits) {
+    joined.assign(base, base + pixelStart);
+    joined.insert(joined.end(), bits, bits + bitsLength);
+    block = joined.data();
+    size = joined.size();
+  }
+  TBmpReadLimits limits;
+  limits.MaxPixels = std::max<std::uint64_t>(std::uint64_t{1} << 20, std::uint64_t(size) * framesRunLengthPixelsPerByte);
+  const TDibImage image = ReadPackedDib(block, size, nullptr, limits);
+  const int width = h.Width, height = h.Height;
+  if (image.Width != width || image.Height != height || image.BitCount != h.BitCount)
+    TByteReader::Fail("Run-length DIB that does not match its header");
+  bitmap.Allocate(width, height, vqRGB24);
+  if (bitmap.IsEmpty()) return h.BitCount;
+  const bool four = h.BitCount == 4;
+  FramesForEachRow(
+      bitmap, height, vqWrite, [](int r) { return r; },
+      [&](int r, Byte* dst) {
+        const Byte* src = image.Row(r);
+        for (int x = 0; x < width; ++x) {
+          const Byte index = four ? ((x & 1) ? (src[x >> 1] & 15) : (src[x >> 1] >> 4)) : src[x];
+          std::memcpy(dst + 3 * x, &table[index], 3);
+        }
+      });
+  return h.BitCount;
+}
+
+// The uncompressed (and bit-field) layouts.
 int FramesReadRGB(const TVQDibHeader& h, const Byte* base, std::size_t length, TVQBitmap& bitmap, const Byte* bits,
                   std::size_t bitsLength) {
   const int width = h.Width, height = h.Height < 0 ? -h.Height : h.Height;
@@ -119,6 +164,7 @@ int FramesReadRGB(const TVQDibHeader& h, const Byte* base, std::size_t length, T
   std::uint32_t masks[3] = {0x7C00, 0x03E0, 0x001F};
   if (h.Compression == framesBitFields && (h.BitCount == 16 || h.BitCount == 32))
     for (std::uint32_t& m : masks) m = pixels.U32();
+  if (FramesIsRunLength(h)) return FramesReadRunLength(h, base, length, bitmap, bits, bitsLength, header.Pos(), table);
   const FramesPath path = FramesPathOf(h);
   const Int64 stride = FramesDibStride(width, std::max<int>(h.BitCount, 1));
   if (!FramesRowsFit(stride, height, pixels.Left())) TByteReader::Fail("DIB rows beyond their block");

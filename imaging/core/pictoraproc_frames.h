@@ -64,8 +64,9 @@ bool YUVRowsReversed(std::uint32_t fourcc);
 // Reads a packed DIB or a YUV frame (a FOURCC in the compression field)
 // into bitmap: vqBits1 for 1-bit DIBs, vqRGB24 for everything else. The
 // pixels follow the header (and its colour table or masks) unless bits is
-// given, which then holds them in bitsLength bytes. Returns the header's bit
-// count. Layouts it does not decode leave the bitmap allocated and black.
+// given, which then holds them in bitsLength bytes. Run-length coded 8- and
+// 4-bit DIBs are decoded. Returns the header's bit count. Layouts it does
+// not decode leave the bitmap allocated and black.
 int FrameToBitmap(const void* header, std::size_t length, TVQBitmap* bitmap, const void* bits = nullptr,
                   std::size_t bitsLength = 0);
 // The same from a global memory block, locked for the call.

@@ -108,6 +108,13 @@ TEST(FrameToBitmap, DecodesEveryDepthTheDibsCarry) {
       // A negative height stores the rows top-down.
       {"8 bits, top-down", Dib(1, -2, 8, 0, {0x0000FF, 0x00FF00}, {0, 0, 0, 0, 1, 0, 0, 0}, 2), 1, 2, 8, vqRGB24,
        {Rgb(0, 0, 255), Rgb(0, 255, 0)}},
+      // Run-length rows: a run of two 1s, end of line; a 2, a 0, end of bitmap.
+      {"8 bits, run-length",
+       Dib(2, 2, 8, 1, {0x0A0B0C, 0x112233, 0x445566}, {2, 1, 0, 0, 1, 2, 1, 0, 0, 1}, 3), 2, 2, 8, vqRGB24,
+       {Rgb(0x44, 0x55, 0x66), Rgb(0x0A, 0x0B, 0x0C), Rgb(0x11, 0x22, 0x33), Rgb(0x11, 0x22, 0x33)}},
+      // Three pixels alternating the nibbles 1 and 2.
+      {"4 bits, run-length", Dib(3, 1, 4, 2, vga16, {3, 0x12, 0, 1}), 3, 1, 4, vqRGB24,
+       {entry(1), entry(2), entry(1)}},
       // Layouts not decoded leave the bitmap allocated and black.
       {"24 bits, run-length", Dib(2, 1, 24, 1, {}, {1, 2, 3, 4, 5, 6, 0, 0}), 2, 1, 24, vqRGB24, {black, black}},
       {"2 bits", Dib(2, 1, 2, 0, {}, {0xFF, 0, 0, 0}), 2, 1, 2, vqRGB24, {black, black}},
@@ -176,6 +183,8 @@ TEST(FrameToBitmap, RefusesHeadersItsBlockCannotHoldAndKeepsTheBitmap) {
       {"unknown layout of the largest size",
        patch(patch(patch(patch(i420, 12, 0xFFFF0001u), 16, VQFourCC('A', 'B', 'C', 'D')), 4, 0x7FFFFFFF), 8,
              0x7FFFFFFF)},
+      {"run-length picture far larger than its bytes", Dib(60000, 60000, 8, 1, {0, 0}, {0, 1}, 2)},
+      {"run-length run past the picture", Dib(2, 1, 8, 1, {0, 0}, {2, 1, 0, 0, 2, 1, 0, 1}, 2)},
       {"IYU2 frame of the largest size",
        patch(patch(patch(i420, 16, VQFourCC('I', 'Y', 'U', '2')), 4, 0x7FFFFFFF), 8, 0x7FFFFFFF)},
   };
