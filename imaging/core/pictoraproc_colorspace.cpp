@@ -60,16 +60,26 @@ void HSLToRGB(Byte& blue, Byte& green, Byte& red, double lightness, double satur
 }
 
 const TVQYUVTerms& YUVTerms() {
-  static const TVQYUVTerms terms = [] {
-    TVQYUVTerms t;
+  static const TVQYUVTerms& terms = *[] {
+    static TVQYUVTerms t;
     for (int i = 0; i < 256; ++i) {
       t.Luma[i] = 1.164 * (i - 16);
       t.BlueU[i] = 2.018 * (i - 128);
       t.GreenV[i] = 0.813 * (i - 128);
       t.GreenU[i] = 0.391 * (i - 128);
       t.RedV[i] = 1.596 * (i - 128);
+      t.LumaK[i] = 1164 * (i - 16);
+      t.BlueUK[i] = 2018 * (i - 128);
+      t.GreenVK[i] = 813 * (i - 128);
+      t.GreenUK[i] = 391 * (i - 128);
+      t.RedVK[i] = 1596 * (i - 128);
     }
-    return t;
+    for (int y = 0; y < 256; ++y)
+      for (int c = 0; c < 256; ++c) {
+        t.Blue[y << 8 | c] = YUVThousandthsToByte(t.LumaK[y] + t.BlueUK[c], [&] { return t.Luma[y] + t.BlueU[c]; });
+        t.Red[y << 8 | c] = YUVThousandthsToByte(t.LumaK[y] + t.RedVK[c], [&] { return t.Luma[y] + t.RedV[c]; });
+      }
+    return &t;
   }();
   return terms;
 }

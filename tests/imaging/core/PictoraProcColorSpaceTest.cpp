@@ -89,6 +89,10 @@ TEST(YUVToRGB, HandWorkedSamples) {
       {100, 200, 50, 0, 133, 243},      // 97.776 - 124.488; + 63.414 - 28.152; + 145.296
       {0, 0, 0, 0, 135, 0},             // green -18.624 + 104.064 + 50.048 = 135.488
       {255, 255, 255, 255, 125, 255},   // green 278.196 - 103.251 - 49.657 = 125.288
+      // Exact halves round as the double sum lands: red -13.968 + 132.468 is
+      // 118.50000000000001 (119), 17.46 - 15.96 is 1.4999999999999964 (1).
+      {4, 128, 211, 119, 0, 0},
+      {31, 128, 118, 1, 26, 17},
   };
   for (const Case& c : cases) {
     Byte b = 7, g = 7, r = 7;
@@ -99,11 +103,11 @@ TEST(YUVToRGB, HandWorkedSamples) {
   }
 }
 
-TEST(YUVToRGB, WholeFrameTermsGiveTheSameBytesAsTheFormula) {
+TEST(YUVToRGB, WholeFrameTermsGiveTheFormulasBytesForEverySample) {
   const TVQYUVTerms& t = YUVTerms();
-  for (int y = 0; y < 256; y += 3)
-    for (int u = 0; u < 256; u += 5)
-      for (int v = 0; v < 256; v += 2) {
+  for (int y = 0; y < 256; ++y)
+    for (int u = 0; u < 256; ++u)
+      for (int v = 0; v < 256; ++v) {
         const double l = 1.164 * (y - 16);
         const double expect[3] = {l + 2.018 * (u - 128), l - 0.813 * (v - 128) - 0.391 * (u - 128),
                                   l + 1.596 * (v - 128)};
@@ -111,7 +115,7 @@ TEST(YUVToRGB, WholeFrameTermsGiveTheSameBytesAsTheFormula) {
         YUVToBGR(t, Byte(y), Byte(u), Byte(v), bgr);
         for (int i = 0; i < 3; ++i) {
           const double e = expect[i] < 0 ? 0 : expect[i] > 255 ? 255 : std::nearbyint(expect[i]);
-          ASSERT_EQ(bgr[i], Byte(e)) << y << " " << u << " " << v << " channel " << i;
+          if (bgr[i] != Byte(e)) FAIL() << y << " " << u << " " << v << " channel " << i << ": " << int(bgr[i]);
         }
       }
 }
