@@ -37,7 +37,8 @@ Int64 YuvProduct(Int64 a, Int64 b) {
 }
 
 // Planar 4:2:0 and 4:1:0: the luma row and the chroma rows serving it.
-void YuvUnpackPlanar(const TVQYUVFrame& f, int r, Byte* dst, int step, bool uFirst) {
+template <int step>
+void YuvUnpackPlanar(const TVQYUVFrame& f, int r, Byte* dst, bool uFirst) {
   const TVQYUVTerms& t = YUVTerms();
   const Int64 w = f.Width, h = f.Height;
   const Int64 cw = (w + step - 1) / step, ch = (h + step - 1) / step;
@@ -45,7 +46,7 @@ void YuvUnpackPlanar(const TVQYUVFrame& f, int r, Byte* dst, int step, bool uFir
   const Byte* first = f.Data + w * h + (r / step) * cw;
   const Byte* u = uFirst ? first : first + cw * ch;
   const Byte* v = uFirst ? first + cw * ch : first;
-  for (Int64 x = 0; x < w; ++x) YUVToBGR(t, y[x], u[x / step], v[x / step], dst + 3 * x);
+  for (int x = 0; x < f.Width; ++x) YUVToBGR(t, y[x], u[x / step], v[x / step], dst + 3 * x);
 }
 
 // Two pixels in four bytes; yi, ui, vi are the byte positions of Y0, U, V
@@ -117,9 +118,9 @@ TVQYUVUnpacker YUVUnpackerOf(std::uint32_t fourcc) {
 
 bool YUVRowsReversed(std::uint32_t fourcc) { return fourcc == fccY41P || fourcc == fcccyuv; }
 
-void UnpackI420(const TVQYUVFrame& f, int r, Byte* dst) { YuvUnpackPlanar(f, r, dst, 2, true); }
-void UnpackYV12(const TVQYUVFrame& f, int r, Byte* dst) { YuvUnpackPlanar(f, r, dst, 2, false); }
-void UnpackYVU9(const TVQYUVFrame& f, int r, Byte* dst) { YuvUnpackPlanar(f, r, dst, 4, false); }
+void UnpackI420(const TVQYUVFrame& f, int r, Byte* dst) { YuvUnpackPlanar<2>(f, r, dst, true); }
+void UnpackYV12(const TVQYUVFrame& f, int r, Byte* dst) { YuvUnpackPlanar<2>(f, r, dst, false); }
+void UnpackYVU9(const TVQYUVFrame& f, int r, Byte* dst) { YuvUnpackPlanar<4>(f, r, dst, false); }
 void UnpackYUY2(const TVQYUVFrame& f, int r, Byte* dst) { YuvUnpack422(f, r, dst, 0, 1, 3); }
 void UnpackUYVY(const TVQYUVFrame& f, int r, Byte* dst) { YuvUnpack422(f, r, dst, 1, 0, 2); }
 void UnpackYVYU(const TVQYUVFrame& f, int r, Byte* dst) { YuvUnpack422(f, r, dst, 0, 3, 1); }
