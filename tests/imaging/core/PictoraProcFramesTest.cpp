@@ -139,6 +139,22 @@ TEST(FrameToBitmap, TakesThePixelsFromTheBitsPointerWhenGiven) {
   EXPECT_THROW(FrameToBitmap(header.data(), header.size(), b.get(), rows.data(), 3), EInvalidGraphic);
 }
 
+// A larger header (here 124 bytes) puts the table after its own size.
+TEST(FrameToBitmap, TheTableFollowsTheHeadersOwnSize) {
+  Bytes block = Dib(2, 1, 8, 0, {}, {}, 2);
+  block[0] = 124;
+  block.resize(124, 0);
+  for (std::uint32_t q : {0x0000FFu, 0x00FF00u}) Put32(block, q);
+  for (Byte b : {1, 0, 0, 0}) block.push_back(b);
+  auto b = MemoryBitmap();
+  EXPECT_EQ(FrameToBitmap(block.data(), block.size(), b.get()), 8);
+  EXPECT_EQ(Show(Pixels(*b)), Show({Rgb(0, 255, 0), Rgb(0, 0, 255)}));
+  TVQDibbitmap dib;
+  EXPECT_EQ(DibToBitmap(block.data(), block.size(), &dib), 8);
+  EXPECT_EQ(GetPixel(dib.DC(), 0, 0), COLORREF(0x00FF00));
+  EXPECT_EQ(GetPixel(dib.DC(), 1, 0), COLORREF(0xFF0000));
+}
+
 TEST(FrameToBitmap, ReadsAGlobalBlock) {
   const Bytes block = Dib(1, 1, 24, 0, {}, {10, 20, 30, 0});
   HGLOBAL h = GlobalAlloc(GMEM_MOVEABLE, block.size());
@@ -454,6 +470,8 @@ TEST(DibToBitmap, DrawsEveryDepthIntoTheDibBitmap) {
       {"4 bits", Dib(2, 1, 4, 0, {0x0000FF, 0x00FF00}, {0x10, 0, 0, 0}, 2), 4, 24, {0x00FF00, 0xFF0000}},
       {"8 bits", Dib(1, 2, 8, 0, {0x112233, 0x445566}, {0, 0, 0, 0, 1, 0, 0, 0}, 2), 8, 24, {0x665544, 0x332211}},
       {"16 bits 5-6-5", Dib(1, 1, 16, 3, {0xF800, 0x07E0, 0x001F}, {0x00, 0xF8, 0, 0}), 16, 24, {0x0000FF}},
+      {"16 bits 5-5-5", Dib(2, 1, 16, 0, {}, {0xE0, 0x03, 0x1F, 0x00}), 16, 24, {0x00FF00, 0xFF0000}},
+      {"32 bits, bit fields", Dib(1, 1, 32, 3, {0xFF0000, 0xFF00, 0xFF}, {0x10, 0x20, 0x30, 0}), 32, 24, {0x102030}},
       {"24 bits", Dib(1, 1, 24, 0, {}, {0x10, 0x20, 0x30, 0}), 24, 24, {0x102030}},
       {"32 bits", Dib(1, 1, 32, 0, {}, {0x10, 0x20, 0x30, 0}), 32, 24, {0x102030}},
       {"32 bits, run-length code: nothing drawn", Dib(1, 1, 32, 1, {}, {0x10, 0x20, 0x30, 0}), 32, 24, {0}},
