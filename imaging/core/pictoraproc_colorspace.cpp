@@ -12,6 +12,8 @@ double ColorSpaceWrapOnce(double h) {
 
 double ColorSpaceClampUnit(double v) { return v < 0 ? 0 : v > 1 ? 1 : v; }
 
+}  // namespace
+
 double HueToChannel(double m1, double m2, double h) {
   h = ColorSpaceWrapOnce(h);
   if (6 * h < 1) return m1 + (m2 - m1) * 6 * h;
@@ -19,8 +21,6 @@ double HueToChannel(double m1, double m2, double h) {
   if (3 * h < 2) return m1 + (m2 - m1) * (2.0 / 3.0 - h) * 6;
   return m1;
 }
-
-}  // namespace
 
 void RGBToHSL(std::uint32_t rgb, double& hue, double& saturation, double& lightness) {
   const double r = ((rgb >> 16) & 0xFF) / 255.0, g = ((rgb >> 8) & 0xFF) / 255.0, b = (rgb & 0xFF) / 255.0;

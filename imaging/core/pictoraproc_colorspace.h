@@ -13,6 +13,9 @@ void RGBToHSL(std::uint32_t rgb, double& hue, double& saturation, double& lightn
 // The hue is wrapped once into 0..1, saturation and lightness are clamped
 // to 0..1; each channel is rounded (halves to even) and clamped to 0..255.
 void HSLToRGB(Byte& blue, Byte& green, Byte& red, double lightness, double saturation, double hue);
+// One channel of HSLToRGB from the hue moved by the channel's third: h is
+// wrapped once into 0..1, m1 and m2 are the low and high levels.
+double HueToChannel(double m1, double m2, double h);
 // Studio-range YUV (luma 16..235, chroma centred on 128) to RGB, each
 // channel rounded (halves to even) and clamped to 0..255.
 void YUVToRGB(int y, int u, int v, Byte& blue, Byte& green, Byte& red);

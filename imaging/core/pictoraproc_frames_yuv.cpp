@@ -9,21 +9,21 @@
 
 namespace {
 
-constexpr std::uint32_t fccI420 = VQFourCC('I', '4', '2', '0');
-constexpr std::uint32_t fccIYUV = VQFourCC('I', 'Y', 'U', 'V');
-constexpr std::uint32_t fccYV12 = VQFourCC('Y', 'V', '1', '2');
-constexpr std::uint32_t fccYVU9 = VQFourCC('Y', 'V', 'U', '9');
-constexpr std::uint32_t fccYUY2 = VQFourCC('Y', 'U', 'Y', '2');
-constexpr std::uint32_t fccYUNV = VQFourCC('Y', 'U', 'N', 'V');
-constexpr std::uint32_t fccUYVY = VQFourCC('U', 'Y', 'V', 'Y');
-constexpr std::uint32_t fccUYNV = VQFourCC('U', 'Y', 'N', 'V');
-constexpr std::uint32_t fcccyuv = VQFourCC('c', 'y', 'u', 'v');
-constexpr std::uint32_t fccYVYU = VQFourCC('Y', 'V', 'Y', 'U');
-constexpr std::uint32_t fccY211 = VQFourCC('Y', '2', '1', '1');
-constexpr std::uint32_t fccIYU1 = VQFourCC('I', 'Y', 'U', '1');
-constexpr std::uint32_t fccIYU2 = VQFourCC('I', 'Y', 'U', '2');
-constexpr std::uint32_t fccY41P = VQFourCC('Y', '4', '1', 'P');
-constexpr std::uint32_t fccCLJR = VQFourCC('C', 'L', 'J', 'R');
+constexpr std::uint32_t yuvCodeI420 = VQFourCC('I', '4', '2', '0');
+constexpr std::uint32_t yuvCodeIYUV = VQFourCC('I', 'Y', 'U', 'V');
+constexpr std::uint32_t yuvCodeYV12 = VQFourCC('Y', 'V', '1', '2');
+constexpr std::uint32_t yuvCodeYVU9 = VQFourCC('Y', 'V', 'U', '9');
+constexpr std::uint32_t yuvCodeYUY2 = VQFourCC('Y', 'U', 'Y', '2');
+constexpr std::uint32_t yuvCodeYUNV = VQFourCC('Y', 'U', 'N', 'V');
+constexpr std::uint32_t yuvCodeUYVY = VQFourCC('U', 'Y', 'V', 'Y');
+constexpr std::uint32_t yuvCodeUYNV = VQFourCC('U', 'Y', 'N', 'V');
+constexpr std::uint32_t yuvCodecyuv = VQFourCC('c', 'y', 'u', 'v');
+constexpr std::uint32_t yuvCodeYVYU = VQFourCC('Y', 'V', 'Y', 'U');
+constexpr std::uint32_t yuvCodeY211 = VQFourCC('Y', '2', '1', '1');
+constexpr std::uint32_t yuvCodeIYU1 = VQFourCC('I', 'Y', 'U', '1');
+constexpr std::uint32_t yuvCodeIYU2 = VQFourCC('I', 'Y', 'U', '2');
+constexpr std::uint32_t yuvCodeY41P = VQFourCC('Y', '4', '1', 'P');
+constexpr std::uint32_t yuvCodeCLJR = VQFourCC('C', 'L', 'J', 'R');
 
 // Bytes of one stored row of a packed layout: whole groups.
 Int64 YuvPackedStride(Int64 width, int pixelsPerGroup, int bytesPerGroup) {
@@ -76,47 +76,47 @@ Int64 YUVFrameSize(std::uint32_t fourcc, int width, int height) {
   if (width < 0 || height < 0) return -1;
   const Int64 w = width, h = height;
   switch (fourcc) {
-    case fccI420:
-    case fccIYUV:
-    case fccYV12: return w * h + 2 * ((w + 1) / 2) * ((h + 1) / 2);
-    case fccYVU9: return w * h + 2 * ((w + 3) / 4) * ((h + 3) / 4);
-    case fccYUY2:
-    case fccYUNV:
-    case fccUYVY:
-    case fccUYNV:
-    case fcccyuv:
-    case fccYVYU: return YuvProduct(YuvPackedStride(w, 2, 4), h);
-    case fccY211: return YuvProduct(YuvPackedStride(w, 4, 4), h);
-    case fccIYU1: return YuvProduct(YuvPackedStride(w, 4, 6), h);
-    case fccIYU2: return YuvProduct(YuvPackedStride(w, 1, 3), h);
-    case fccY41P: return YuvProduct(YuvPackedStride(w, 8, 12), h);
-    case fccCLJR: return YuvProduct(YuvPackedStride(w, 4, 4), h);
+    case yuvCodeI420:
+    case yuvCodeIYUV:
+    case yuvCodeYV12: return w * h + 2 * ((w + 1) / 2) * ((h + 1) / 2);
+    case yuvCodeYVU9: return w * h + 2 * ((w + 3) / 4) * ((h + 3) / 4);
+    case yuvCodeYUY2:
+    case yuvCodeYUNV:
+    case yuvCodeUYVY:
+    case yuvCodeUYNV:
+    case yuvCodecyuv:
+    case yuvCodeYVYU: return YuvProduct(YuvPackedStride(w, 2, 4), h);
+    case yuvCodeY211: return YuvProduct(YuvPackedStride(w, 4, 4), h);
+    case yuvCodeIYU1: return YuvProduct(YuvPackedStride(w, 4, 6), h);
+    case yuvCodeIYU2: return YuvProduct(YuvPackedStride(w, 1, 3), h);
+    case yuvCodeY41P: return YuvProduct(YuvPackedStride(w, 8, 12), h);
+    case yuvCodeCLJR: return YuvProduct(YuvPackedStride(w, 4, 4), h);
     default: return -1;
   }
 }
 
 TVQYUVUnpacker YUVUnpackerOf(std::uint32_t fourcc) {
   switch (fourcc) {
-    case fccI420:
-    case fccIYUV: return UnpackI420;
-    case fccYV12: return UnpackYV12;
-    case fccYVU9: return UnpackYVU9;
-    case fccYUY2:
-    case fccYUNV: return UnpackYUY2;
-    case fccUYVY:
-    case fccUYNV:
-    case fcccyuv: return UnpackUYVY;
-    case fccYVYU: return UnpackYVYU;
-    case fccY211: return UnpackY211;
-    case fccIYU1: return UnpackIYU1;
-    case fccIYU2: return UnpackIYU2;
-    case fccY41P: return UnpackY41P;
-    case fccCLJR: return UnpackCLJR;
+    case yuvCodeI420:
+    case yuvCodeIYUV: return UnpackI420;
+    case yuvCodeYV12: return UnpackYV12;
+    case yuvCodeYVU9: return UnpackYVU9;
+    case yuvCodeYUY2:
+    case yuvCodeYUNV: return UnpackYUY2;
+    case yuvCodeUYVY:
+    case yuvCodeUYNV:
+    case yuvCodecyuv: return UnpackUYVY;
+    case yuvCodeYVYU: return UnpackYVYU;
+    case yuvCodeY211: return UnpackY211;
+    case yuvCodeIYU1: return UnpackIYU1;
+    case yuvCodeIYU2: return UnpackIYU2;
+    case yuvCodeY41P: return UnpackY41P;
+    case yuvCodeCLJR: return UnpackCLJR;
     default: return nullptr;
   }
 }
 
-bool YUVRowsReversed(std::uint32_t fourcc) { return fourcc == fccY41P || fourcc == fcccyuv; }
+bool YUVRowsReversed(std::uint32_t fourcc) { return fourcc == yuvCodeY41P || fourcc == yuvCodecyuv; }
 
 void UnpackI420(const TVQYUVFrame& f, int r, Byte* dst) { YuvUnpackPlanar<2>(f, r, dst, true); }
 void UnpackYV12(const TVQYUVFrame& f, int r, Byte* dst) { YuvUnpackPlanar<2>(f, r, dst, false); }

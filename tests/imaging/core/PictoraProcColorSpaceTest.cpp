@@ -5,7 +5,7 @@
 
 #include "imaging/core/pictoraproc_colorspace.h"
 
-namespace {
+namespace colorspacetest {
 
 std::uint32_t Packed(int r, int g, int b) { return std::uint32_t(r << 16 | g << 8 | b); }
 
@@ -60,6 +60,22 @@ TEST(HSLToRGB, HandWorkedColours) {
     EXPECT_EQ(g, c.g) << c.l << " " << c.s << " " << c.h;
     EXPECT_EQ(b, c.b) << c.l << " " << c.s << " " << c.h;
   }
+}
+
+TEST(HSLToRGB, HueToChannelTakesEachThirdOfTheCircle) {
+  struct Case {
+    double h, expect;
+  };
+  // Low level 0.2, high 0.8.
+  const Case cases[] = {
+      {0.1, 0.56},   // rising: 0.2 + 0.6 x 0.6
+      {0.3, 0.8},    // high
+      {0.6, 0.44},   // falling: 0.2 + 0.6 x (2/3 - 0.6) x 6
+      {0.9, 0.2},    // low
+      {-0.9, 0.56},  // wrapped once to 0.1
+      {1.3, 0.8},    // wrapped once to 0.3
+  };
+  for (const Case& c : cases) EXPECT_NEAR(HueToChannel(0.2, 0.8, c.h), c.expect, 1e-12) << c.h;
 }
 
 TEST(HSLToRGB, RoundTripsEveryColourOfAGrid) {
@@ -120,4 +136,4 @@ TEST(YUVToRGB, WholeFrameTermsGiveTheFormulasBytesForEverySample) {
       }
 }
 
-}  // namespace
+}  // namespace colorspacetest

@@ -14,7 +14,7 @@
 #include "platform/rtl/ParallelRows.h"
 #include "tests/imaging/core/BitmapTestSupport.h"
 
-namespace {
+namespace framestest {
 
 using Bytes = std::vector<Byte>;
 
@@ -498,4 +498,4 @@ TEST(DibToBitmap, RefusesDibsItsBlockCannotHold) {
   EXPECT_EQ(dib.GetWidth(), 4);
 }
 
-}  // namespace
+}  // namespace framestest

@@ -11,7 +11,7 @@
 #include "imaging/core/vqzutils_annot.h"
 #include "tests/imaging/core/BitmapTestSupport.h"
 
-namespace {
+namespace annottest {
 
 using Bytes = std::vector<Byte>;
 
@@ -325,4 +325,4 @@ TEST(ICCProfile, LoadsCopiesClearsAndResets) {
   EXPECT_TRUE(icc.IsEmpty());
 }
 
-}  // namespace
+}  // namespace annottest
