@@ -70,6 +70,17 @@ void YuvPutGroup(const TVQYUVTerms& t, Byte* dst, int count, const Byte* ys, Byt
 
 int YuvGroupCount(int x, int width, int group) { return width - x < group ? width - x : group; }
 
+// Four pixels sharing one chroma pair in groupBytes bytes; ys are the byte
+// positions of their lumas, ui and vi those of U and V.
+void YuvUnpackQuad(const TVQYUVFrame& f, int r, Byte* dst, int groupBytes, const int (&ys)[4], int ui, int vi) {
+  const TVQYUVTerms& t = YUVTerms();
+  const Byte* s = f.Data + r * YuvPackedStride(f.Width, 4, groupBytes);
+  for (int x = 0; x < f.Width; x += 4, s += groupBytes) {
+    const Byte lumas[4] = {s[ys[0]], s[ys[1]], s[ys[2]], s[ys[3]]};
+    YuvPutGroup(t, dst + 3 * x, YuvGroupCount(x, f.Width, 4), lumas, s[ui], s[vi]);
+  }
+}
+
 }  // namespace
 
 Int64 YUVFrameSize(std::uint32_t fourcc, int width, int height) {
@@ -125,23 +136,8 @@ void UnpackYUY2(const TVQYUVFrame& f, int r, Byte* dst) { YuvUnpack422(f, r, dst
 void UnpackUYVY(const TVQYUVFrame& f, int r, Byte* dst) { YuvUnpack422(f, r, dst, 1, 0, 2); }
 void UnpackYVYU(const TVQYUVFrame& f, int r, Byte* dst) { YuvUnpack422(f, r, dst, 0, 3, 1); }
 
-void UnpackY211(const TVQYUVFrame& f, int r, Byte* dst) {
-  const TVQYUVTerms& t = YUVTerms();
-  const Byte* s = f.Data + r * YuvPackedStride(f.Width, 4, 4);
-  for (int x = 0; x < f.Width; x += 4, s += 4) {
-    const Byte ys[4] = {s[0], s[0], s[2], s[2]};
-    YuvPutGroup(t, dst + 3 * x, YuvGroupCount(x, f.Width, 4), ys, s[1], s[3]);
-  }
-}
-
-void UnpackIYU1(const TVQYUVFrame& f, int r, Byte* dst) {
-  const TVQYUVTerms& t = YUVTerms();
-  const Byte* s = f.Data + r * YuvPackedStride(f.Width, 4, 6);
-  for (int x = 0; x < f.Width; x += 4, s += 6) {
-    const Byte ys[4] = {s[1], s[2], s[4], s[5]};
-    YuvPutGroup(t, dst + 3 * x, YuvGroupCount(x, f.Width, 4), ys, s[0], s[3]);
-  }
-}
+void UnpackY211(const TVQYUVFrame& f, int r, Byte* dst) { YuvUnpackQuad(f, r, dst, 4, {0, 0, 2, 2}, 1, 3); }
+void UnpackIYU1(const TVQYUVFrame& f, int r, Byte* dst) { YuvUnpackQuad(f, r, dst, 6, {1, 2, 4, 5}, 0, 3); }
 
 void UnpackIYU2(const TVQYUVFrame& f, int r, Byte* dst) {
   const TVQYUVTerms& t = YUVTerms();
