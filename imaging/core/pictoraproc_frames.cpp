@@ -346,7 +346,17 @@ HGLOBAL BitmapToDib(TVQBitmap* bitmap) {
   HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE | GMEM_DDESHARE, size);
   if (!block) throw EOutOfMemory("Cannot allocate a DIB of " + std::to_string(size) + " bytes");
   Byte* p = static_cast<Byte*>(GlobalLock(block));
-  std::memset(p, 0, size);
+  // Nothing of the block is left unwritten: the header part and the spare
+  // end here, the rows with their padding below (all of it for the formats
+  // that have no rows).
+  const std::size_t rowsAt = bitCount == 1 ? 48 : VQDibHeaderSize;
+  const std::size_t rowsEnd = rowsAt + static_cast<std::size_t>(stride * height);
+  if (bitCount) {
+    std::memset(p, 0, rowsAt);
+    std::memset(p + rowsEnd, 0, size - rowsEnd);
+  } else {
+    std::memset(p, 0, size);
+  }
   PutU32(p, VQDibHeaderSize);
   PutU32(p + 4, static_cast<std::uint32_t>(width));
   PutU32(p + 8, static_cast<std::uint32_t>(height));
@@ -363,10 +373,14 @@ HGLOBAL BitmapToDib(TVQBitmap* bitmap) {
         *bitmap, height, vqRead, [&](int r) { return height - 1 - r; },
         [&](int r, Byte* src) {
           Byte* dst = rows + r * stride;
-          if (bitCount == 1)
+          if (bitCount == 1) {
+            std::memset(dst, 0, static_cast<std::size_t>(stride));
             CopyBits(dst, src, 0, source, width, 0);
-          else
-            std::memcpy(dst, src, static_cast<std::size_t>(width) * 3);
+          } else {
+            const std::size_t bytes = static_cast<std::size_t>(width) * 3;
+            std::memcpy(dst, src, bytes);
+            std::memset(dst + bytes, 0, static_cast<std::size_t>(stride) - bytes);
+          }
         });
   }
   GlobalUnlock(block);
