@@ -15,20 +15,20 @@
 
 namespace {
 
-// M(2n) from M(n): each entry e becomes the 2 x 2 block 4e, 4e + 2 / 4e + 3,
-// 4e + 1.
+// M(2n) from M(n): quadrant (qr, qc) of M(2n) is 4 M(n) plus the offset 0,
+// 2 / 3, 1 of the quadrant.
 struct BitdepthBayer {
   Byte m[8][8];
   constexpr BitdepthBayer() : m{} {
-    for (int size = 1; size < 8; size *= 2)
-      for (int r = size - 1; r >= 0; --r)
-        for (int c = size - 1; c >= 0; --c) {
-          const int e = 4 * m[r][c];
-          m[2 * r][2 * c] = static_cast<Byte>(e);
-          m[2 * r][2 * c + 1] = static_cast<Byte>(e + 2);
-          m[2 * r + 1][2 * c] = static_cast<Byte>(e + 3);
-          m[2 * r + 1][2 * c + 1] = static_cast<Byte>(e + 1);
-        }
+    constexpr int offset[2][2] = {{0, 2}, {3, 1}};
+    for (int size = 1; size < 8; size *= 2) {
+      Byte prev[8][8] = {};
+      for (int r = 0; r < size; ++r)
+        for (int c = 0; c < size; ++c) prev[r][c] = m[r][c];
+      for (int r = 0; r < 2 * size; ++r)
+        for (int c = 0; c < 2 * size; ++c)
+          m[r][c] = static_cast<Byte>(4 * prev[r % size][c % size] + offset[r / size][c / size]);
+    }
   }
 };
 constexpr BitdepthBayer kBitdepthBayer;
