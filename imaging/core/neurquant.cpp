@@ -30,8 +30,26 @@ inline std::uint32_t QuantPacked(const Byte* p) {
 
 constexpr std::size_t kQuantExactSlots = 1024;  // a quarter full at most
 inline std::size_t QuantSlot(std::uint32_t c) { return (c * 2654435761u) >> 22; }
-constexpr int kQuantRowCacheBits = 12;
+constexpr int kQuantRowCacheBits = 16;
 constexpr std::size_t kQuantRowCache = std::size_t{1} << kQuantRowCacheBits;
+
+// For every neuron: its distance, its biased distance, and the frequency
+// and bias updates of one contest.
+void NeuQuantDistances(int n, int b, int g, int r, const std::int32_t* __restrict nb,
+                       const std::int32_t* __restrict ng, const std::int32_t* __restrict nr,
+                       std::int32_t* __restrict dist, std::int32_t* __restrict biasDist,
+                       std::int32_t* __restrict bias, std::int32_t* __restrict freq) {
+  for (int i = 0; i < n; ++i) {
+    const std::int32_t db = nb[i] - b, dg = ng[i] - g, dr = nr[i] - r;
+    const std::int32_t d = (db < 0 ? -db : db) + (dg < 0 ? -dg : dg) + (dr < 0 ? -dr : dr);
+    dist[i] = d;
+    // >> of a negative bias rounds towards minus infinity, as intended.
+    biasDist[i] = d - (bias[i] >> 12);
+    const std::int32_t betafreq = freq[i] >> 10;
+    freq[i] -= betafreq;
+    bias[i] += betafreq * 1024;
+  }
+}
 
 }  // namespace
 
@@ -44,23 +62,28 @@ int NeuQuantSampleFactor(Int64 pixels) {
 // ---- NeuQuant ------------------------------------------------------------------------
 
 NeuQuantNetwork::NeuQuantNetwork(TVQBitmap& source, int n, int sampleFactor) : n_(std::clamp(n, 1, 256)) {
-  network_.assign(static_cast<std::size_t>(n_) * 4, 0);
+  const std::size_t count = static_cast<std::size_t>(n_);
+  blue_.resize(count);
+  green_.resize(count);
+  red_.resize(count);
+  dist_.resize(count);
+  biasDist_.resize(count);
   for (int i = 0; i < n_; ++i) {
     const std::int32_t v = (i * 4096) / n_;
-    network_[static_cast<std::size_t>(i) * 4] = network_[static_cast<std::size_t>(i) * 4 + 1] =
-        network_[static_cast<std::size_t>(i) * 4 + 2] = v;
+    blue_[static_cast<std::size_t>(i)] = green_[static_cast<std::size_t>(i)] = red_[static_cast<std::size_t>(i)] = v;
   }
   freq_.assign(static_cast<std::size_t>(n_), 65536 / n_);
   bias_.assign(static_cast<std::size_t>(n_), 0);
   radPower_.assign(static_cast<std::size_t>(n_ / 8 + 1), 0);
   Learn(source, std::clamp(sampleFactor, 1, 30));
   // Unbias: back to 8 bits a channel, and each neuron remembers its place.
-  map_.resize(static_cast<std::size_t>(n_));
+  map_.resize(count);
+  network_.assign(count * 4, 0);
   for (int i = 0; i < n_; ++i) {
     std::int32_t* p = &network_[static_cast<std::size_t>(i) * 4];
-    p[0] >>= 4;
-    p[1] >>= 4;
-    p[2] >>= 4;
+    p[0] = blue_[static_cast<std::size_t>(i)] >> 4;
+    p[1] = green_[static_cast<std::size_t>(i)] >> 4;
+    p[2] = red_[static_cast<std::size_t>(i)] >> 4;
     p[3] = i;
     map_[static_cast<std::size_t>(i)] = TRGBPixel{static_cast<Byte>(p[0]), static_cast<Byte>(p[1]), static_cast<Byte>(p[2])};
   }
@@ -68,44 +91,47 @@ NeuQuantNetwork::NeuQuantNetwork(TVQBitmap& source, int n, int sampleFactor) : n
 }
 
 int NeuQuantNetwork::Contest(int b, int g, int r) {
-  int bestd = 0x7FFFFFFF, bestbiasd = 0x7FFFFFFF, bestpos = -1, bestbiaspos = -1;
-  const std::int32_t* p = network_.data();
-  for (int i = 0; i < n_; ++i, p += 4) {
-    const int dist = std::abs(p[0] - b) + std::abs(p[1] - g) + std::abs(p[2] - r);
-    if (dist < bestd) {
-      bestd = dist;
+  // Channels, biases and frequencies lie in separate arrays so the pass over
+  // every neuron runs in vector registers; the two searches for the first
+  // smallest distance follow on the stored distances.
+  const int n = n_;
+  std::int32_t* dist = dist_.data();
+  std::int32_t* biasDist = biasDist_.data();
+  std::int32_t* bias = bias_.data();
+  std::int32_t* freq = freq_.data();
+  NeuQuantDistances(n, b, g, r, blue_.data(), green_.data(), red_.data(), dist, biasDist, bias, freq);
+  int bestpos = 0, bestbiaspos = 0;
+  std::int32_t bestd = dist[0], bestbiasd = biasDist[0];
+  for (int i = 1; i < n; ++i) {
+    if (dist[i] < bestd) {
+      bestd = dist[i];
       bestpos = i;
     }
-    // >> of a negative bias rounds towards minus infinity, as intended.
-    const int biasdist = dist - (bias_[static_cast<std::size_t>(i)] >> 12);
-    if (biasdist < bestbiasd) {
-      bestbiasd = biasdist;
+    if (biasDist[i] < bestbiasd) {
+      bestbiasd = biasDist[i];
       bestbiaspos = i;
     }
-    const std::int32_t betafreq = freq_[static_cast<std::size_t>(i)] >> 10;
-    freq_[static_cast<std::size_t>(i)] -= betafreq;
-    bias_[static_cast<std::size_t>(i)] += betafreq * 1024;
   }
-  freq_[static_cast<std::size_t>(bestpos)] += 64;
-  bias_[static_cast<std::size_t>(bestpos)] -= 65536;
+  freq[bestpos] += 64;
+  bias[bestpos] -= 65536;
   return bestbiaspos;
 }
 
 void NeuQuantNetwork::AlterSingle(int alpha, int i, int b, int g, int r) {
-  std::int32_t* p = &network_[static_cast<std::size_t>(i) * 4];
-  p[0] -= static_cast<std::int32_t>((static_cast<Int64>(p[0] - b) * alpha) / kNeuQuantInitialAlpha);
-  p[1] -= static_cast<std::int32_t>((static_cast<Int64>(p[1] - g) * alpha) / kNeuQuantInitialAlpha);
-  p[2] -= static_cast<std::int32_t>((static_cast<Int64>(p[2] - r) * alpha) / kNeuQuantInitialAlpha);
+  const std::size_t k = static_cast<std::size_t>(i);
+  blue_[k] -= static_cast<std::int32_t>((static_cast<Int64>(blue_[k] - b) * alpha) / kNeuQuantInitialAlpha);
+  green_[k] -= static_cast<std::int32_t>((static_cast<Int64>(green_[k] - g) * alpha) / kNeuQuantInitialAlpha);
+  red_[k] -= static_cast<std::int32_t>((static_cast<Int64>(red_[k] - r) * alpha) / kNeuQuantInitialAlpha);
 }
 
 void NeuQuantNetwork::AlterNeighbours(int rad, int i, int b, int g, int r) {
   const int lo = std::max(i - rad, -1), hi = std::min(i + rad, n_);
   int j = i + 1, k = i - 1, m = 1;
   auto move = [&](int at, Int64 a) {
-    std::int32_t* p = &network_[static_cast<std::size_t>(at) * 4];
-    p[0] -= static_cast<std::int32_t>((a * (p[0] - b)) / kNeuQuantAlphaRadBias);
-    p[1] -= static_cast<std::int32_t>((a * (p[1] - g)) / kNeuQuantAlphaRadBias);
-    p[2] -= static_cast<std::int32_t>((a * (p[2] - r)) / kNeuQuantAlphaRadBias);
+    const std::size_t u = static_cast<std::size_t>(at);
+    blue_[u] -= static_cast<std::int32_t>((a * (blue_[u] - b)) / kNeuQuantAlphaRadBias);
+    green_[u] -= static_cast<std::int32_t>((a * (green_[u] - g)) / kNeuQuantAlphaRadBias);
+    red_[u] -= static_cast<std::int32_t>((a * (red_[u] - r)) / kNeuQuantAlphaRadBias);
   };
   while (j < hi || k > lo) {
     const Int64 a = radPower_[static_cast<std::size_t>(m++)];
@@ -331,13 +357,18 @@ int TVQQuantizer::ColorIndex(std::uint32_t packed) const {
   return 0;
 }
 
-void TVQQuantizer::ColorIndexRow(const Byte* rgb, int count, Byte* out) const {
+void TVQQuantizer::ColorIndexRow(const Byte* rgb, int count, Byte* out, TRowCache* cache) const {
   if (neuQuant_ && exact_.empty() && !paletted_ && !grey_) {
-    // The search is a pure function of the colour: neighbouring pixels of a
-    // photo repeat colours, so a small cache of answers pays.
-    std::uint32_t keys[kQuantRowCache];
-    Byte values[kQuantRowCache];
-    std::fill(keys, keys + kQuantRowCache, 0xFFFFFFFFu);
+    // The search is a pure function of the colour, so its answers can be
+    // kept: photos repeat colours within and across rows.
+    TRowCache local;
+    if (!cache) cache = &local;
+    if (cache->Keys.empty()) {
+      cache->Keys.assign(kQuantRowCache, 0xFFFFFFFFu);
+      cache->Values.assign(kQuantRowCache, 0);
+    }
+    std::uint32_t* keys = cache->Keys.data();
+    Byte* values = cache->Values.data();
     for (int x = 0; x < count; ++x, rgb += 3) {
       const std::uint32_t c = QuantPacked(rgb);
       const std::size_t s = (c * 2654435761u) >> (32 - kQuantRowCacheBits);
@@ -373,9 +404,10 @@ void QuantizeBitmap(TVQBitmap* bitmap, int count, TRGBPixel* palette, TVQProgres
   // In place: each band reads and rewrites its own rows only.
   VQWalkRows(*bitmap, nullptr, [&](int first, int last, Byte* const* rows, Byte* const*) {
     std::vector<Byte> index(static_cast<std::size_t>(w));
+    TVQQuantizer::TRowCache cache;
     for (int y = first; y < last; ++y) {
       Byte* row = rows[y];
-      quantizer.ColorIndexRow(row, w, index.data());
+      quantizer.ColorIndexRow(row, w, index.data(), &cache);
       for (int x = 0; x < w; ++x) std::memcpy(row + 3 * x, &entries[index[static_cast<std::size_t>(x)]], 3);
     }
   }, progress, TVQRowPercent::Scaled, true, true);

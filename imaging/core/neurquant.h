@@ -30,8 +30,11 @@ class NeuQuantNetwork {
   void BuildIndex();
 
   int n_;
-  std::vector<std::int32_t> network_;  // n x (blue, green, red, index)
+  // While learning: one array per channel, x 16.
+  std::vector<std::int32_t> blue_, green_, red_, dist_, biasDist_;
   std::vector<std::int32_t> bias_, freq_, radPower_;
+  // After: n x (blue, green, red, index), sorted by green.
+  std::vector<std::int32_t> network_;
   std::int32_t greenIndex_[256] = {};
   std::vector<TRGBPixel> map_;  // the colour map before sorting
 };
@@ -54,8 +57,14 @@ class TVQQuantizer {
   // Always an index below the colour count: a colour missing from the exact
   // table or the source's palette gets the nearest entry.
   int ColorIndex(std::uint32_t packed) const;
+  // Answers kept between rows of one band: neighbouring rows of a photo
+  // share most of their colours.
+  struct TRowCache {
+    std::vector<std::uint32_t> Keys;
+    std::vector<Byte> Values;
+  };
   // ColorIndex of count 24-bit pixels (blue, green, red) into bytes.
-  void ColorIndexRow(const Byte* rgb, int count, Byte* out) const;
+  void ColorIndexRow(const Byte* rgb, int count, Byte* out, TRowCache* cache = nullptr) const;
 
   TMethod Method() const { return method_; }
   bool Grey() const { return grey_; }

@@ -59,6 +59,20 @@ inline Byte FormatFloatLevel(float f) {
   return static_cast<Byte>((v >= 255 ? 255 : static_cast<int>(v)) >> 2);
 }
 
+// v x 255 div k for every k from 1 and v up to k: the CMYK form without a
+// division per channel.
+struct FormatCMYKScale {
+  Byte t[256][256];
+  FormatCMYKScale() : t{} {
+    for (int k = 1; k < 256; ++k)
+      for (int v = 0; v <= k; ++v) t[k][v] = static_cast<Byte>(v * 255 / k);
+  }
+};
+const FormatCMYKScale& CMYKScale() {
+  static const FormatCMYKScale table;
+  return table;
+}
+
 }  // namespace
 
 void TVQBitmap::SetPixelFormat(TVQPixelFormat format) {
@@ -198,7 +212,8 @@ void TVQBitmap::ConvertRowsFrom(TVQBitmap& source) {
     if (from == vqRGB24) {
       const TVQQuantizer quantizer(&source, palette, std::clamp(PaletteColors, 1, 256), -1);
       VQWalkRows(source, this, [&](int first, int last, Byte* const* src, Byte* const* dst) {
-        for (int y = first; y < last; ++y) quantizer.ColorIndexRow(src[y], w, dst[y]);
+        TVQQuantizer::TRowCache cache;
+        for (int y = first; y < last; ++y) quantizer.ColorIndexRow(src[y], w, dst[y], &cache);
       });
       return;
     }
@@ -217,6 +232,13 @@ void TVQBitmap::ConvertRowsFrom(TVQBitmap& source) {
     }
   const int wr = GrayWeightRed, wg = GrayWeightGreen, wb = GrayWeightBlue;
   const int pair = from * 10 + to;
+  const FormatCMYKScale& cmyk = CMYKScale();
+  double floatRed[256], floatGreen[256], floatBlue[256];
+  for (int v = 0; v < 256; ++v) {
+    floatRed[v] = 0.2126 * v;
+    floatGreen[v] = 0.7152 * v;
+    floatBlue[v] = 0.0722 * v;
+  }
 
   VQWalkRows(source, this, [&](int first, int last, Byte* const* src, Byte* const* dst) {
     for (int y = first; y < last; ++y) {
@@ -288,12 +310,19 @@ void TVQBitmap::ConvertRowsFrom(TVQBitmap& source) {
           for (int x = 0; x < w; ++x, s += 3) FormatStore16(d + 2 * x, FormatGrey16(s[2], s[1], s[0]));
           break;
         case vqRGB24 * 10 + vq32f:
-          for (int x = 0; x < w; ++x, s += 3) VQStoreFloat(d + 4 * x, FormatGreyFloat(s[2], s[1], s[0]));
+          // The products looked up are the same doubles as computed.
+          for (int x = 0; x < w; ++x, s += 3)
+            VQStoreFloat(d + 4 * x, static_cast<float>((floatRed[s[2]] + floatGreen[s[1]] + floatBlue[s[0]]) / 255));
           break;
         case vqRGB24 * 10 + vqCMYK:
-          for (int x = 0; x < w; ++x, s += 3) {
-            const TCMYKPixel c = RGBToCMYK(TRGBPixel{s[0], s[1], s[2]});
-            std::memcpy(d + 4 * x, &c, 4);
+          for (int x = 0; x < w; ++x, s += 3, d += 4) {
+            const Byte b = s[0], g = s[1], r = s[2];
+            const Byte k = std::max(std::max(r, g), std::max(b, Byte(1)));
+            const Byte* scale = cmyk.t[k];
+            d[0] = scale[r];
+            d[1] = scale[g];
+            d[2] = scale[b];
+            d[3] = k;
           }
           break;
         // from float grey: integer parts, low bits kept
