@@ -101,12 +101,12 @@ int main(int argc, char** argv) {
   const std::string op = argv[1];
   if (op == "make") return WritePPM(argv[2], argc > 4 ? std::atoi(argv[3]) : 6000, argc > 4 ? std::atoi(argv[4]) : 4000);
   BuildBitExpansionTable();
-  std::unique_ptr<TVQBitmap> b = ReadPPM(argv[2]);
-  if (!b) {
-    std::fprintf(stderr, "vqcolor: %s is not a binary 8-bit PPM\n", argv[2]);
-    return 1;
-  }
   try {
+    std::unique_ptr<TVQBitmap> b = ReadPPM(argv[2]);
+    if (!b) {
+      std::fprintf(stderr, "vqcolor: %s is not a binary 8-bit PPM\n", argv[2]);
+      return 1;
+    }
     if (op == "colors256" || op == "dither") {
       if (argc < 4) return 2;
       b->PaletteColors = 256;
