@@ -20,8 +20,9 @@ enum class TVQRowPercent { Scaled, Divided };  // 100 / (h + 0.5) x y, or y x 10
 // src[y] and dst[y] are the rows' addresses for y in the band (indexes are
 // image rows; entries outside the band are not to be used). dst may be
 // null. Source rows are read-only; the body writes every pixel of its
-// destination rows (a file-backed row is handed out zeroed, not read). With a progress handler, or when
-// parallel is false, the rows go one by one in order.
+// destination rows (a file-backed row is handed out zeroed, not read).
+// With a progress handler, or when parallel is false, the rows go one by
+// one in order.
 using TVQRowBand = std::function<void(int first, int last, Byte* const* src, Byte* const* dst)>;
 // inPlace: the body rewrites the source rows (dst null).
 void VQWalkRows(TVQBitmap& src, TVQBitmap* dst, const TVQRowBand& body, TVQProgressRec* progress = nullptr,

@@ -104,7 +104,7 @@ std::vector<FormatCase> PerPixelCases() {
       {vqPalette8, vqGray8, {53, 117, 255, 0}},
       {vqPalette8, vqGray16, Words({13839, 30067, 65280, 0})},
       {vqPalette8, vqRGB24, SourceRow(vqRGB24)},
-      {vqPalette8, vq32f, FloatBytes({0.2126f / 255 * 255, f117, 1.0f, 0.0f})},
+      {vqPalette8, vq32f, FloatBytes({0.2126f, f117, 1.0f, 0.0f})},
       {vqGray8, vqPalette8, {0, 128, 255, 64}},
       {vqGray8, vqGray16, Words({0, 32768, 65280, 16384})},
       {vqGray8, vqRGB24, {0, 0, 0, 128, 128, 128, 255, 255, 255, 64, 64, 64}},
@@ -115,7 +115,7 @@ std::vector<FormatCase> PerPixelCases() {
       {vqGray16, vq32f, FloatBytes({0.0f, float(40000 / 65535.0), 1.0f, float(1023 / 65535.0)})},
       {vqRGB24, vqGray8, {53, 117, 255, 0}},
       {vqRGB24, vqGray16, Words({13839, 30067, 65280, 0})},
-      {vqRGB24, vq32f, FloatBytes({float(0.2126 * 255 / 255), f117, 1.0f, 0.0f})},
+      {vqRGB24, vq32f, FloatBytes({0.2126f, f117, 1.0f, 0.0f})},
       {vqRGB24, vqCMYK, SourceRow(vqCMYK)},
       // The colour picture has four colours: its palette is exact, in order
       // of first appearance.
