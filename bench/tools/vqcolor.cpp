@@ -99,7 +99,8 @@ int main(int argc, char** argv) {
     return 2;
   }
   const std::string op = argv[1];
-  if (op == "make") return WritePPM(argv[2], argc > 4 ? std::atoi(argv[3]) : 6000, argc > 4 ? std::atoi(argv[4]) : 4000);
+  if (op == "make")
+    return WritePPM(argv[2], argc > 4 ? std::atoi(argv[3]) : 6000, argc > 4 ? std::atoi(argv[4]) : 4000);
   BuildBitExpansionTable();
   try {
     std::unique_ptr<TVQBitmap> b = ReadPPM(argv[2]);

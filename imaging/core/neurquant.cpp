@@ -35,10 +35,10 @@ constexpr std::size_t kQuantRowCache = std::size_t{1} << kQuantRowCacheBits;
 
 // For every neuron: its distance, its biased distance, and the frequency
 // and bias updates of one contest.
-void NeuQuantDistances(int n, int b, int g, int r, const std::int32_t* __restrict nb,
-                       const std::int32_t* __restrict ng, const std::int32_t* __restrict nr,
-                       std::int32_t* __restrict dist, std::int32_t* __restrict biasDist,
-                       std::int32_t* __restrict bias, std::int32_t* __restrict freq) {
+void NeuQuantDistances(int n, int b, int g, int r, const std::int32_t* __restrict nb, const std::int32_t* __restrict ng,
+                       const std::int32_t* __restrict nr, std::int32_t* __restrict dist,
+                       std::int32_t* __restrict biasDist, std::int32_t* __restrict bias,
+                       std::int32_t* __restrict freq) {
   for (int i = 0; i < n; ++i) {
     const std::int32_t db = nb[i] - b, dg = ng[i] - g, dr = nr[i] - r;
     const std::int32_t d = (db < 0 ? -db : db) + (dg < 0 ? -dg : dg) + (dr < 0 ? -dr : dr);
@@ -85,7 +85,8 @@ NeuQuantNetwork::NeuQuantNetwork(TVQBitmap& source, int n, int sampleFactor) : n
     p[1] = green_[static_cast<std::size_t>(i)] >> 4;
     p[2] = red_[static_cast<std::size_t>(i)] >> 4;
     p[3] = i;
-    map_[static_cast<std::size_t>(i)] = TRGBPixel{static_cast<Byte>(p[0]), static_cast<Byte>(p[1]), static_cast<Byte>(p[2])};
+    map_[static_cast<std::size_t>(i)] =
+        TRGBPixel{static_cast<Byte>(p[0]), static_cast<Byte>(p[1]), static_cast<Byte>(p[2])};
   }
   BuildIndex();
 }
@@ -164,7 +165,8 @@ void NeuQuantNetwork::Learn(TVQBitmap& source, int sampleFactor) {
   Int64 pos = 0;
   for (Int64 i = 0; i < samples;) {
     const Int64 row = (pos / w) % h, col = pos % w;
-    const Byte* p = (rows.empty() ? source.GetScanline(static_cast<int>(row)) : rows[static_cast<std::size_t>(row)]) + col * 3;
+    const Byte* p =
+        (rows.empty() ? source.GetScanline(static_cast<int>(row)) : rows[static_cast<std::size_t>(row)]) + col * 3;
     const int b = p[0] << 4, g = p[1] << 4, r = p[2] << 4;
     const int j = Contest(b, g, r);
     AlterSingle(alpha, j, b, g, r);
@@ -193,8 +195,7 @@ void NeuQuantNetwork::BuildIndex() {
         smallPos = j;
         smallVal = network_[static_cast<std::size_t>(j) * 4 + 1];
       }
-    if (smallPos != i)
-      std::swap_ranges(p, p + 4, &network_[static_cast<std::size_t>(smallPos) * 4]);
+    if (smallPos != i) std::swap_ranges(p, p + 4, &network_[static_cast<std::size_t>(smallPos) * 4]);
     smallVal = std::clamp(smallVal, 0, 255);
     if (smallVal != previous) {
       greenIndex_[previous] = (start + i) >> 1;
@@ -265,7 +266,9 @@ TVQQuantizer::TVQQuantizer(TVQBitmap* source, TRGBPixel* palette, int colorCount
     if (paletted_) {
       sourcePalette_.assign(source->Palette(), source->Palette() + std::min(source->PaletteCount(), 256));
       const int n = std::min(count_, static_cast<int>(sourcePalette_.size()));
-      if (palette) std::memcpy(static_cast<void*>(palette), sourcePalette_.data(), sizeof(TRGBPixel) * static_cast<std::size_t>(n));
+      if (palette)
+        std::memcpy(static_cast<void*>(palette), sourcePalette_.data(),
+                    sizeof(TRGBPixel) * static_cast<std::size_t>(n));
     } else if (palette) {
       for (int d = 0; d < count_; ++d) {
         const Byte v = static_cast<Byte>(static_cast<int>(256.0 / count_ * d));
@@ -278,7 +281,8 @@ TVQQuantizer::TVQQuantizer(TVQBitmap* source, TRGBPixel* palette, int colorCount
   if (!exact_.empty()) {
     if (palette)
       for (std::size_t i = 0; i < exact_.size(); ++i)
-        palette[i] = TRGBPixel{static_cast<Byte>(exact_[i]), static_cast<Byte>(exact_[i] >> 8), static_cast<Byte>(exact_[i] >> 16)};
+        palette[i] = TRGBPixel{static_cast<Byte>(exact_[i]), static_cast<Byte>(exact_[i] >> 8),
+                               static_cast<Byte>(exact_[i] >> 16)};
     return;
   }
   if (count_ < 128) {
@@ -288,7 +292,8 @@ TVQQuantizer::TVQQuantizer(TVQBitmap* source, TRGBPixel* palette, int colorCount
   } else {
     method_ = qmNeuQuant;
     const Int64 pixels = static_cast<Int64>(source->GetWidth()) * source->GetHeight();
-    const int factor = quality < 0 ? NeuQuantSampleFactor(pixels) : static_cast<int>((100 - std::min(quality, 100)) / 100.0 * 29) + 1;
+    const int factor =
+        quality < 0 ? NeuQuantSampleFactor(pixels) : static_cast<int>((100 - std::min(quality, 100)) / 100.0 * 29) + 1;
     neuQuant_ = std::make_unique<NeuQuantNetwork>(*source, count_, factor);
     if (palette) neuQuant_->ColorMap(palette);
   }
@@ -310,7 +315,8 @@ void TVQQuantizer::BuildExactTable(TVQBitmap& source) {
       if (c == last) continue;
       last = c;
       std::size_t s = QuantSlot(c);
-      while (exactSlots_[s] >= 0 && exact_[static_cast<std::size_t>(exactSlots_[s])] != c) s = (s + 1) & (kQuantExactSlots - 1);
+      while (exactSlots_[s] >= 0 && exact_[static_cast<std::size_t>(exactSlots_[s])] != c)
+        s = (s + 1) & (kQuantExactSlots - 1);
       if (exactSlots_[s] >= 0) continue;
       if (static_cast<int>(exact_.size()) == count_) {
         exact_.clear();
@@ -339,7 +345,8 @@ int TVQQuantizer::ColorIndex(std::uint32_t packed) const {
     if (i >= 0) return i;
     std::vector<TRGBPixel> table(exact_.size());
     for (std::size_t k = 0; k < exact_.size(); ++k)
-      table[k] = TRGBPixel{static_cast<Byte>(exact_[k]), static_cast<Byte>(exact_[k] >> 8), static_cast<Byte>(exact_[k] >> 16)};
+      table[k] = TRGBPixel{static_cast<Byte>(exact_[k]), static_cast<Byte>(exact_[k] >> 8),
+                           static_cast<Byte>(exact_[k] >> 16)};
     return NearestPaletteIndex(table.data(), static_cast<int>(table.size()), packed);
   }
   // A paletted source is answered from its own palette, which Create copied
@@ -402,15 +409,18 @@ void QuantizeBitmap(TVQBitmap* bitmap, int count, TRGBPixel* palette, TVQProgres
   const int w = bitmap->GetWidth();
   const TRGBPixel* entries = palette;
   // In place: each band reads and rewrites its own rows only.
-  VQWalkRows(*bitmap, nullptr, [&](int first, int last, Byte* const* rows, Byte* const*) {
-    std::vector<Byte> index(static_cast<std::size_t>(w));
-    TVQQuantizer::TRowCache cache;
-    for (int y = first; y < last; ++y) {
-      Byte* row = rows[y];
-      quantizer.ColorIndexRow(row, w, index.data(), &cache);
-      for (int x = 0; x < w; ++x) std::memcpy(row + 3 * x, &entries[index[static_cast<std::size_t>(x)]], 3);
-    }
-  }, progress, TVQRowPercent::Scaled, true, true);
+  VQWalkRows(
+      *bitmap, nullptr,
+      [&](int first, int last, Byte* const* rows, Byte* const*) {
+        std::vector<Byte> index(static_cast<std::size_t>(w));
+        TVQQuantizer::TRowCache cache;
+        for (int y = first; y < last; ++y) {
+          Byte* row = rows[y];
+          quantizer.ColorIndexRow(row, w, index.data(), &cache);
+          for (int x = 0; x < w; ++x) std::memcpy(row + 3 * x, &entries[index[static_cast<std::size_t>(x)]], 3);
+        }
+      },
+      progress, TVQRowPercent::Scaled, true, true);
 }
 
 int NearestPaletteIndex(const TRGBPixel* palette, int count, std::uint32_t packed) {

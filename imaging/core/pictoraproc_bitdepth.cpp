@@ -191,9 +191,12 @@ void ThresholdTo1Bit(TVQBitmap* source, TVQBitmap* dest, int threshold, TVQProgr
   if (w <= 0 || h <= 0) return;
   const TVQPixelFormat format = source->GetPixelFormat();
   if (format == vqBits1) {
-    VQWalkRows(*source, dest, [&](int first, int last, Byte* const* src, Byte* const* dst) {
-      for (int y = first; y < std::min(last, h); ++y) CopyBits(dst[y], src[y], 0, (w + 7) / 8, w, 0);
-    }, progress, TVQRowPercent::Divided);
+    VQWalkRows(
+        *source, dest,
+        [&](int first, int last, Byte* const* src, Byte* const* dst) {
+          for (int y = first; y < std::min(last, h); ++y) CopyBits(dst[y], src[y], 0, (w + 7) / 8, w, 0);
+        },
+        progress, TVQRowPercent::Divided);
     return;
   }
   if (threshold == -2) {
@@ -208,25 +211,28 @@ void ThresholdTo1Bit(TVQBitmap* source, TVQBitmap* dest, int threshold, TVQProgr
   }
   Byte greys[256];
   VQPaletteGreys(*source, greys);
-  VQWalkRows(*source, dest, [&](int first, int last, Byte* const* src, Byte* const* dst) {
-    std::vector<Byte> g(static_cast<std::size_t>(w));
-    for (int y = first; y < std::min(last, h); ++y) {
-      VQGreyRow(format, src[y], w, greys, g.data());
-      Byte* d = dst[y];
-      const int whole = w >> 3;
-      const Byte* v = g.data();
-      for (int k = 0; k < whole; ++k, v += 8) {
-        unsigned bits = 0;
-        for (int i = 0; i < 8; ++i) bits |= (v[i] >= threshold ? 0x80u : 0u) >> i;
-        d[k] = static_cast<Byte>(bits);
-      }
-      if (const int rest = w & 7) {
-        unsigned bits = 0;
-        for (int i = 0; i < rest; ++i) bits |= (v[i] >= threshold ? 0x80u : 0u) >> i;
-        d[whole] = static_cast<Byte>(bits);
-      }
-    }
-  }, progress, TVQRowPercent::Divided);
+  VQWalkRows(
+      *source, dest,
+      [&](int first, int last, Byte* const* src, Byte* const* dst) {
+        std::vector<Byte> g(static_cast<std::size_t>(w));
+        for (int y = first; y < std::min(last, h); ++y) {
+          VQGreyRow(format, src[y], w, greys, g.data());
+          Byte* d = dst[y];
+          const int whole = w >> 3;
+          const Byte* v = g.data();
+          for (int k = 0; k < whole; ++k, v += 8) {
+            unsigned bits = 0;
+            for (int i = 0; i < 8; ++i) bits |= (v[i] >= threshold ? 0x80u : 0u) >> i;
+            d[k] = static_cast<Byte>(bits);
+          }
+          if (const int rest = w & 7) {
+            unsigned bits = 0;
+            for (int i = 0; i < rest; ++i) bits |= (v[i] >= threshold ? 0x80u : 0u) >> i;
+            d[whole] = static_cast<Byte>(bits);
+          }
+        }
+      },
+      progress, TVQRowPercent::Divided);
 }
 
 std::unique_ptr<TVQBitmap> TwoColorBitmap(TVQBitmap* bitmap, TRGBPixel& color0, TRGBPixel& color1) {

@@ -25,10 +25,12 @@ VarianceQuantizer::VarianceQuantizer(TVQBitmap& source, int wanted)
     std::vector<std::uint32_t> local(kVarianceCells, 0);
     for (int y = first; y < last; ++y) {
       const Byte* p = src[y];
-      for (int x = 0; x < w; ++x, p += 3) ++local[static_cast<std::size_t>(VarianceCell(p[2] >> 3, p[1] >> 3, p[0] >> 3))];
+      for (int x = 0; x < w; ++x, p += 3)
+        ++local[static_cast<std::size_t>(VarianceCell(p[2] >> 3, p[1] >> 3, p[0] >> 3))];
     }
     std::lock_guard<std::mutex> hold(merge);
-    for (int i = 0; i < kVarianceCells; ++i) histogram_[static_cast<std::size_t>(i)] += local[static_cast<std::size_t>(i)];
+    for (int i = 0; i < kVarianceCells; ++i)
+      histogram_[static_cast<std::size_t>(i)] += local[static_cast<std::size_t>(i)];
   });
   pixels_ = static_cast<double>(w) * h;
   VarianceBox box0;

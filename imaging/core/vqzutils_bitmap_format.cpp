@@ -94,8 +94,7 @@ void TVQBitmap::ConvertPixelFormat(TVQPixelFormat format) {
     FitAlphaChannel();
     return;
   }
-  if (isAlphaChannel_ && format != vqGray8)
-    throw EVQBitmapError("An alpha channel holds vqGray8 pixels only");
+  if (isAlphaChannel_ && format != vqGray8) throw EVQBitmapError("An alpha channel holds vqGray8 pixels only");
   if (location_ == vqTBitmap) {
     ConvertInTBitmap(format);
     return;
@@ -331,7 +330,8 @@ void TVQBitmap::ConvertRowsFrom(TVQBitmap& source) {
           for (int x = 0; x < w; ++x) d[x] = static_cast<Byte>(VQFloatIntegerBits(VQLoadFloat(s + 4 * x), 255.0, 0xFF));
           break;
         case vq32f * 10 + vqGray16:
-          for (int x = 0; x < w; ++x) FormatStore16(d + 2 * x, VQFloatIntegerBits(VQLoadFloat(s + 4 * x), 65535.0, 0xFFFF));
+          for (int x = 0; x < w; ++x)
+            FormatStore16(d + 2 * x, VQFloatIntegerBits(VQLoadFloat(s + 4 * x), 65535.0, 0xFFFF));
           break;
         case vq32f * 10 + vqRGB24:
           for (int x = 0; x < w; ++x) {

@@ -39,7 +39,8 @@ void VQGreyRow(TVQPixelFormat format, const Byte* row, int width, const Byte* pa
       }
       break;
     case vq32f:
-      for (int x = 0; x < width; ++x) out[x] = static_cast<Byte>(VQFloatIntegerBits(VQLoadFloat(row + 4 * x), 255.0, 0xFF));
+      for (int x = 0; x < width; ++x)
+        out[x] = static_cast<Byte>(VQFloatIntegerBits(VQLoadFloat(row + 4 * x), 255.0, 0xFF));
       break;
     case vqCMYK:
       for (int x = 0; x < width; ++x, row += 4)

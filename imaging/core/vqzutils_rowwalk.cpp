@@ -14,14 +14,13 @@ std::vector<Byte*> VQRowTable(TVQBitmap& bitmap) {
 namespace {
 
 int RowWalkPercent(TVQRowPercent kind, int done, int rows) {
-  return kind == TVQRowPercent::Scaled ? RowPercent(done, rows)
-                                       : static_cast<int>(done * 100.0 / (rows + 0.5));
+  return kind == TVQRowPercent::Scaled ? RowPercent(done, rows) : static_cast<int>(done * 100.0 / (rows + 0.5));
 }
 
 }  // namespace
 
-void VQWalkRows(TVQBitmap& src, TVQBitmap* dst, const TVQRowBand& body, TVQProgressRec* progress,
-                TVQRowPercent percent, bool parallel, bool inPlace) {
+void VQWalkRows(TVQBitmap& src, TVQBitmap* dst, const TVQRowBand& body, TVQProgressRec* progress, TVQRowPercent percent,
+                bool parallel, bool inPlace) {
   const int h = src.GetHeight();
   if (h <= 0) return;
   const bool reporting = progress && progress->OnProgress;

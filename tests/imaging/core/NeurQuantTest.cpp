@@ -48,8 +48,8 @@ TEST(NeurQuant, SampleFactorTable) {
     Int64 pixels;
     int factor;
   };
-  const Case cases[] = {{0, 1},       {1999, 1},   {2000, 2}, {150000, 15},
-                        {10000, 3},   {21000, 4},  {1000000, 30}, {24000000, 30}};
+  const Case cases[] = {{0, 1},     {1999, 1},  {2000, 2},     {150000, 15},
+                        {10000, 3}, {21000, 4}, {1000000, 30}, {24000000, 30}};
   for (const Case& c : cases) EXPECT_EQ(NeuQuantSampleFactor(c.pixels), c.factor) << c.pixels;
 }
 

@@ -24,8 +24,7 @@ using Bytes = std::vector<Byte>;
 // A 24-bit picture from rows of (red, green, blue) triples.
 std::unique_ptr<TVQBitmap> Colour(TVQLocation l, const std::vector<std::vector<TRGBPixel>>& rows) {
   auto b = NewBitmap(l, static_cast<int>(rows[0].size()), static_cast<int>(rows.size()), vqRGB24);
-  for (std::size_t y = 0; y < rows.size(); ++y)
-    std::memcpy(b->GetScanline(int(y)), rows[y].data(), rows[y].size() * 3);
+  for (std::size_t y = 0; y < rows.size(); ++y) std::memcpy(b->GetScanline(int(y)), rows[y].data(), rows[y].size() * 3);
   b->ReleaseViews();
   return b;
 }
@@ -221,7 +220,11 @@ TEST(BitDepth, TwoColorBitmapTable) {
       {"one colour", {{Grey(9), Grey(9)}}, false, {}, {}, {}},
       {"three colours", {{Grey(0), Grey(255)}, {Grey(9), Grey(0)}}, false, {}, {}, {}},
       // White met first: black still becomes colour 0, the white pixels set.
-      {"white first", {{Grey(255), Grey(0), Grey(255)}, {Grey(0), Grey(0), Grey(255)}}, true, Grey(0), Grey(255),
+      {"white first",
+       {{Grey(255), Grey(0), Grey(255)}, {Grey(0), Grey(0), Grey(255)}},
+       true,
+       Grey(0),
+       Grey(255),
        {{0xA0}, {0x20}}},
       // Equal rounded grey (53.55 and 53.96 both round to 54): the first met
       // stays colour 0.

@@ -294,7 +294,7 @@ TEST_F(FormatTest, LosslessRoundTrips) {
   struct Trip {
     TVQPixelFormat from, via;
   };
-  const Trip trips[] = {{vqGray8, vqGray16}, {vqGray8, vqRGB24}, {vqGray8, vqPalette8}, {vqBits1, vqGray8},
+  const Trip trips[] = {{vqGray8, vqGray16}, {vqGray8, vqRGB24},  {vqGray8, vqPalette8}, {vqBits1, vqGray8},
                         {vqBits1, vqRGB24},  {vqBits1, vqGray16}, {vqPalette8, vqRGB24}};
   for (TVQLocation l : {vqMemoryBuffer, vqTempFile})
     for (const Trip& t : trips) {
