@@ -87,6 +87,17 @@ void TVQBitmap::ConvertPixelFormat(TVQPixelFormat format) {
   if (format == pixelFormat_) return;
   // Refused before anything moves, so the image stays as it was.
   if (const char* refusal = FormatRefusal(pixelFormat_, format)) throw Exception(refusal);
+  if (location_ == vqTBitmap && bitmap_ && !HasRows() && format != vqNull) {
+    // An empty framework bitmap only takes the pixel format, so that its
+    // next size comes in the new format.
+    if (format == vq32f || format == vqCMYK)
+      throw EVQBitmapError(std::string(format == vq32f ? "vq32f" : "vqCMYK") +
+                           " pixel format not allowed when Location=vqTBitmap");
+    bitmap_->SetPixelFormat(format == vqBits1 ? pf1bit : format == vqRGB24 ? pf24bit : pf8bit);
+    pixelFormat_ = format == vqGray16 ? vqGray8 : format;
+    bitCount_ = PixelFormatBits(pixelFormat_);
+    return;
+  }
   if (pixelFormat_ == vqNull || format == vqNull || !HasRows()) {
     std::unique_ptr<TVQBitmap> alpha = std::move(alphaChannel_);
     Allocate(width_, height_, format);

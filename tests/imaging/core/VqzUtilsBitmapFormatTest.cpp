@@ -470,6 +470,32 @@ TEST_F(FormatTest, FrameworkOtherPairsConvertThroughTheTable) {
   }
 }
 
+TEST_F(FormatTest, AnEmptyFrameworkBitmapTakesTheTargetsPixelFormat) {
+  struct Case {
+    TVQPixelFormat to, stored;
+    TPixelFormat framework;
+  };
+  const Case cases[] = {{vqBits1, vqBits1, pf1bit}, {vqRGB24, vqRGB24, pf24bit}, {vqGray8, vqGray8, pf8bit},
+                        {vqPalette8, vqPalette8, pf8bit}, {vqGray16, vqGray8, pf8bit}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(FormatName(c.to));
+    auto b = NewBitmap(vqTBitmap);
+    TBitmap* framework = b->GetTBitmap();
+    ASSERT_NE(framework, nullptr);
+    framework->SetPixelFormat(c.to == vqRGB24 ? pf1bit : pf24bit);
+    b->SetPixelFormat(c.to);
+    EXPECT_EQ(framework->PixelFormat(), c.framework);
+    EXPECT_EQ(b->GetPixelFormat(), c.stored);
+    // The next size comes in that format.
+    framework->SetSize(9, 2);
+    EXPECT_EQ(b->GetPixelFormat(), c.stored);
+    EXPECT_EQ(b->GetWidth(), 9);
+  }
+  auto b = NewBitmap(vqTBitmap);
+  b->GetTBitmap();
+  EXPECT_THROW(b->SetPixelFormat(vqCMYK), EVQBitmapError);
+}
+
 TEST_F(FormatTest, FrameworkBitmapsRefuseFloatAndCMYKUnchanged) {
   for (TVQPixelFormat to : {vq32f, vqCMYK}) {
     auto b = Source(vqTBitmap, vqRGB24);
