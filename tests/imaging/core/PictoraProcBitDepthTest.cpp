@@ -75,6 +75,23 @@ TEST(BitDepth, OrderedDitherOfAGradientFollowsTheMatrix) {
   EXPECT_EQ(PixelRows(*b), (std::vector<Bytes>{{0x2B}, {0x0F}, {0x2B}}));
 }
 
+TEST(BitDepth, ThresholdModesOnAGradient) {
+  // Greys 0, 36, ... 252. The average grey is 1008 div 8 = 126; the entropy
+  // cut is 109; a given 200 keeps the two brightest.
+  struct Case {
+    int threshold;
+    Byte bits;
+  };
+  std::vector<TRGBPixel> ramp;
+  for (int x = 0; x < 8; ++x) ramp.push_back(Grey(Byte(36 * x)));
+  for (const Case& c : {Case{-1, 0x0F}, Case{-2, 0x0F}, Case{200, 0x03}, Case{36, 0x7F}, Case{37, 0x3F}}) {
+    SCOPED_TRACE(c.threshold);
+    auto b = Colour(vqMemoryBuffer, {ramp, ramp});
+    Threshold1Bit(b.get(), c.threshold);
+    EXPECT_EQ(PixelRows(*b), (std::vector<Bytes>{{c.bits}, {c.bits}}));
+  }
+}
+
 TEST(BitDepth, OrderedDitherLeavesOtherFormatsAlone) {
   auto b = NewBitmap(vqMemoryBuffer, 4, 1, vqGray8);
   b->Fill(200);
@@ -115,6 +132,9 @@ TEST(BitDepth, MaximumEntropyThresholdTable) {
       // (the score must not have to beat 0).
       {"black and white", {{0, 5}, {255, 5}}, 1},
       {"10 and 200", {{10, 1}, {200, 3}}, 11},
+      // Eight equal levels 0, 36, ... 252: the score ln(P - P^2) + 2 ln 8 is
+      // largest at P = 1/2, first reached at t = 109.
+      {"eight levels", {{0, 1}, {36, 1}, {72, 1}, {108, 1}, {144, 1}, {180, 1}, {216, 1}, {252, 1}}, 109},
       // One level: no cut splits it; the average grey is taken instead.
       {"one level", {{100, 9}}, -1},
       {"empty", {}, -1},
