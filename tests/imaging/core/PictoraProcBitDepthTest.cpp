@@ -14,23 +14,12 @@
 #include "platform/graphics/Bitmap.h"
 #include "platform/rtl/ParallelRows.h"
 #include "tests/imaging/core/BitmapTestSupport.h"
+#include "tests/imaging/core/ColourTestSupport.h"
 
 using namespace bitmaptest;
+using namespace colourtest;
 
 namespace {
-
-using Bytes = std::vector<Byte>;
-
-// A 24-bit picture from rows of (red, green, blue) triples.
-std::unique_ptr<TVQBitmap> Colour(TVQLocation l, const std::vector<std::vector<TRGBPixel>>& rows) {
-  auto b = NewBitmap(l, static_cast<int>(rows[0].size()), static_cast<int>(rows.size()), vqRGB24);
-  for (std::size_t y = 0; y < rows.size(); ++y) std::memcpy(b->GetScanline(int(y)), rows[y].data(), rows[y].size() * 3);
-  b->ReleaseViews();
-  return b;
-}
-
-TRGBPixel Grey(Byte v) { return TRGBPixel{v, v, v}; }
-TRGBPixel RGB(Byte r, Byte g, Byte b) { return TRGBPixel{b, g, r}; }
 
 TEST(BitDepth, BayerMatrixIsTheRecursiveEightByEight) {
   const Byte row0[8] = {0, 32, 8, 40, 2, 34, 10, 42};
@@ -50,14 +39,14 @@ TEST(BitDepth, BayerMatrixIsTheRecursiveEightByEight) {
 TEST(BitDepth, OrderedDitherOfWhiteSetsEveryBitAndNearWhiteMissesEntry63) {
   for (TVQLocation l : {vqMemoryBuffer, vqTempFile}) {
     SCOPED_TRACE(LocationName(l));
-    auto white = Colour(l, {std::vector<TRGBPixel>(8, Grey(255)), std::vector<TRGBPixel>(8, Grey(255))});
+    auto white = ColourRows(l, {std::vector<TRGBPixel>(8, GreyPixel(255)), std::vector<TRGBPixel>(8, GreyPixel(255))});
     OrderedDither1Bit(white.get());
     ASSERT_EQ(white->GetPixelFormat(), vqBits1);
-    EXPECT_EQ(PixelRows(*white), (std::vector<Bytes>{{0xFF}, {0xFF}}));
+    EXPECT_EQ(PixelRows(*white), (std::vector<ByteRow>{{0xFF}, {0xFF}}));
     // (250, 255, 255): grey 253, level 63; entry 63 is at x = 7, y = 0.
-    auto nearWhite = Colour(l, {std::vector<TRGBPixel>(8, RGB(250, 255, 255))});
+    auto nearWhite = ColourRows(l, {std::vector<TRGBPixel>(8, ColourRGB(250, 255, 255))});
     OrderedDither1Bit(nearWhite.get());
-    EXPECT_EQ(PixelRows(*nearWhite), (std::vector<Bytes>{{0xFE}}));
+    EXPECT_EQ(PixelRows(*nearWhite), (std::vector<ByteRow>{{0xFE}}));
   }
 }
 
@@ -65,14 +54,14 @@ TEST(BitDepth, OrderedDitherOfAGradientFollowsTheMatrix) {
   // Greys 0, 36, 72, ... 252 along x: levels 0, 9, 18, 27, 36, 45, 54, 63
   // against column y of the matrix (x selects its row).
   std::vector<TRGBPixel> ramp;
-  for (int x = 0; x < 8; ++x) ramp.push_back(Grey(Byte(36 * x)));
-  auto b = Colour(vqMemoryBuffer, {ramp, ramp, ramp});
+  for (int x = 0; x < 8; ++x) ramp.push_back(GreyPixel(Byte(36 * x)));
+  auto b = ColourRows(vqMemoryBuffer, {ramp, ramp, ramp});
   OrderedDither1Bit(b.get());
   // y = 0: entries 0 48 12 60 3 51 15 63 -> bits . . 1 . 1 . 1 1: grey 252
   // has every channel at 251 or more, so its level is 64, above 63.
   // y = 1: entries 32 16 44 28 35 19 47 31 -> . . . . 1 1 1 1
   // y = 2: entries 8 56 4 52 11 59 7 55 -> . . 1 . 1 . 1 1
-  EXPECT_EQ(PixelRows(*b), (std::vector<Bytes>{{0x2B}, {0x0F}, {0x2B}}));
+  EXPECT_EQ(PixelRows(*b), (std::vector<ByteRow>{{0x2B}, {0x0F}, {0x2B}}));
 }
 
 TEST(BitDepth, ThresholdModesOnAGradient) {
@@ -83,12 +72,12 @@ TEST(BitDepth, ThresholdModesOnAGradient) {
     Byte bits;
   };
   std::vector<TRGBPixel> ramp;
-  for (int x = 0; x < 8; ++x) ramp.push_back(Grey(Byte(36 * x)));
+  for (int x = 0; x < 8; ++x) ramp.push_back(GreyPixel(Byte(36 * x)));
   for (const Case& c : {Case{-1, 0x0F}, Case{-2, 0x0F}, Case{200, 0x03}, Case{36, 0x7F}, Case{37, 0x3F}}) {
     SCOPED_TRACE(c.threshold);
-    auto b = Colour(vqMemoryBuffer, {ramp, ramp});
+    auto b = ColourRows(vqMemoryBuffer, {ramp, ramp});
     Threshold1Bit(b.get(), c.threshold);
-    EXPECT_EQ(PixelRows(*b), (std::vector<Bytes>{{c.bits}, {c.bits}}));
+    EXPECT_EQ(PixelRows(*b), (std::vector<ByteRow>{{c.bits}, {c.bits}}));
   }
 }
 
@@ -98,7 +87,7 @@ TEST(BitDepth, OrderedDitherLeavesOtherFormatsAlone) {
   OrderedDither1Bit(b.get());
   Threshold1Bit(b.get(), 10);
   EXPECT_EQ(b->GetPixelFormat(), vqGray8);
-  EXPECT_EQ(PixelRows(*b), (std::vector<Bytes>{{200, 200, 200, 200}}));
+  EXPECT_EQ(PixelRows(*b), (std::vector<ByteRow>{{200, 200, 200, 200}}));
 }
 
 TEST(BitDepth, ThresholdsOnAHalfBlackHalfWhitePicture) {
@@ -110,14 +99,15 @@ TEST(BitDepth, ThresholdsOnAHalfBlackHalfWhitePicture) {
     Byte bits;
   };
   const Case cases[] = {{-1, 0x0F}, {-2, 0x0F}, {1, 0x0F}, {255, 0x0F}, {256, 0x00}, {0, 0xFF}, {-7, 0xFF}};
-  const std::vector<TRGBPixel> row = {Grey(0), Grey(0), Grey(0), Grey(0), Grey(255), Grey(255), Grey(255), Grey(255)};
+  const std::vector<TRGBPixel> row = {GreyPixel(0),   GreyPixel(0),   GreyPixel(0),   GreyPixel(0),
+                                      GreyPixel(255), GreyPixel(255), GreyPixel(255), GreyPixel(255)};
   for (TVQLocation l : {vqMemoryBuffer, vqTempFile})
     for (const Case& c : cases) {
       SCOPED_TRACE(std::string(LocationName(l)) + " threshold " + std::to_string(c.threshold));
-      auto b = Colour(l, {row, row});
+      auto b = ColourRows(l, {row, row});
       Threshold1Bit(b.get(), c.threshold);
       ASSERT_EQ(b->GetPixelFormat(), vqBits1);
-      EXPECT_EQ(PixelRows(*b), (std::vector<Bytes>{{c.bits}, {c.bits}}));
+      EXPECT_EQ(PixelRows(*b), (std::vector<ByteRow>{{c.bits}, {c.bits}}));
     }
 }
 
@@ -147,21 +137,21 @@ TEST(BitDepth, MaximumEntropyThresholdTable) {
 }
 
 TEST(BitDepth, EntropyThresholdOnASingleGreyFallsBackToTheAverage) {
-  auto b = Colour(vqMemoryBuffer, {{Grey(100), Grey(100), Grey(100)}});
+  auto b = ColourRows(vqMemoryBuffer, {{GreyPixel(100), GreyPixel(100), GreyPixel(100)}});
   auto dest = NewBitmap(vqMemoryBuffer, 3, 1, vqBits1);
   ThresholdTo1Bit(b.get(), dest.get(), -2);
-  EXPECT_EQ(PixelRows(*dest), (std::vector<Bytes>{{0xE0}}));
+  EXPECT_EQ(PixelRows(*dest), (std::vector<ByteRow>{{0xE0}}));
 }
 
 TEST(BitDepth, ThresholdComparesTheGreyOfEverySourceFormat) {
   // Greys 53 (red), 117, 255 and 0 for the colour picture; threshold 117.
   struct Case {
     TVQPixelFormat format;
-    Bytes row;
+    ByteRow row;
     Byte bits;
   };
   const float f0 = 0.2f, f1 = 0.5f, f2 = 0.46f, f3 = 1.0f;  // 51 127 117 255
-  Bytes floats(16);
+  ByteRow floats(16);
   std::memcpy(&floats[0], &f0, 4);
   std::memcpy(&floats[4], &f1, 4);
   std::memcpy(&floats[8], &f2, 4);
@@ -181,15 +171,15 @@ TEST(BitDepth, ThresholdComparesTheGreyOfEverySourceFormat) {
     std::memcpy(b->GetScanline(0), c.row.data(), c.row.size());
     auto dest = NewBitmap(vqMemoryBuffer, 4, 1, vqBits1);
     ThresholdTo1Bit(b.get(), dest.get(), c.format == vqCMYK ? 118 : 117);
-    EXPECT_EQ(PixelRows(*dest)[0], Bytes{c.bits});
+    EXPECT_EQ(PixelRows(*dest)[0], ByteRow{c.bits});
   }
 }
 
 TEST(BitDepth, AverageColorDividesEachRowThenTheTotal) {
   // Row 0: red sums 10 + 11 + 12 = 33 -> 11; row 1: 0 + 0 + 2 = 2 -> 0;
   // (11 + 0) div 2 = 5. Green 200 each row; blue (1 div 3 = 0) + (255).
-  auto b = Colour(vqMemoryBuffer, {{RGB(10, 200, 1), RGB(11, 200, 0), RGB(12, 200, 0)},
-                                   {RGB(0, 200, 255), RGB(0, 200, 255), RGB(2, 200, 255)}});
+  auto b = ColourRows(vqMemoryBuffer, {{ColourRGB(10, 200, 1), ColourRGB(11, 200, 0), ColourRGB(12, 200, 0)},
+                                       {ColourRGB(0, 200, 255), ColourRGB(0, 200, 255), ColourRGB(2, 200, 255)}});
   int r, g, bl;
   AverageColor(b.get(), r, g, bl);
   EXPECT_EQ(r, 5);
@@ -219,7 +209,7 @@ TEST(BitDepth, GreyHistogramCountsOnePerPixel) {
   EXPECT_EQ(counts[1], 4);
   EXPECT_EQ(counts[255], 0);
 
-  auto colour = Colour(vqTempFile, {{RGB(255, 0, 0), RGB(255, 0, 0), Grey(7)}});
+  auto colour = ColourRows(vqTempFile, {{ColourRGB(255, 0, 0), ColourRGB(255, 0, 0), GreyPixel(7)}});
   GreyHistogram(colour.get(), counts);
   EXPECT_EQ(counts[53], 2);
   EXPECT_EQ(counts[7], 1);
@@ -234,26 +224,31 @@ TEST(BitDepth, TwoColorBitmapTable) {
     std::vector<std::vector<TRGBPixel>> rows;
     bool two;
     TRGBPixel c0, c1;
-    std::vector<Bytes> bits;
+    std::vector<ByteRow> bits;
   };
   const Case cases[] = {
-      {"one colour", {{Grey(9), Grey(9)}}, false, {}, {}, {}},
-      {"three colours", {{Grey(0), Grey(255)}, {Grey(9), Grey(0)}}, false, {}, {}, {}},
+      {"one colour", {{GreyPixel(9), GreyPixel(9)}}, false, {}, {}, {}},
+      {"three colours", {{GreyPixel(0), GreyPixel(255)}, {GreyPixel(9), GreyPixel(0)}}, false, {}, {}, {}},
       // White met first: black still becomes colour 0, the white pixels set.
       {"white first",
-       {{Grey(255), Grey(0), Grey(255)}, {Grey(0), Grey(0), Grey(255)}},
+       {{GreyPixel(255), GreyPixel(0), GreyPixel(255)}, {GreyPixel(0), GreyPixel(0), GreyPixel(255)}},
        true,
-       Grey(0),
-       Grey(255),
+       GreyPixel(0),
+       GreyPixel(255),
        {{0xA0}, {0x20}}},
       // Equal rounded grey (53.55 and 53.96 both round to 54): the first met
       // stays colour 0.
-      {"equal grey", {{RGB(255, 0, 0), RGB(0, 76, 0)}}, true, RGB(255, 0, 0), RGB(0, 76, 0), {{0x40}}},
+      {"equal grey",
+       {{ColourRGB(255, 0, 0), ColourRGB(0, 76, 0)}},
+       true,
+       ColourRGB(255, 0, 0),
+       ColourRGB(0, 76, 0),
+       {{0x40}}},
   };
   for (TVQLocation l : {vqMemoryBuffer, vqTempFile})
     for (const Case& c : cases) {
       SCOPED_TRACE(std::string(LocationName(l)) + " " + c.name);
-      auto b = Colour(l, c.rows);
+      auto b = ColourRows(l, c.rows);
       TRGBPixel c0{1, 1, 1}, c1{1, 1, 1};
       auto result = TwoColorBitmap(b.get(), c0, c1);
       ASSERT_EQ(result != nullptr, c.two);
@@ -287,11 +282,11 @@ TEST(BitDepth, Expand1To24IgnoresTheColourTable) {
 }
 
 TEST(BitDepth, QuantizeRowTable) {
-  const TRGBPixel palette[16] = {RGB(255, 0, 0), RGB(0, 255, 0), RGB(0, 0, 255), RGB(1, 2, 3)};
+  const TRGBPixel palette[16] = {ColourRGB(255, 0, 0), ColourRGB(0, 255, 0), ColourRGB(0, 0, 255), ColourRGB(1, 2, 3)};
   struct Case {
     const char* name;
     int srcBits, dstBits, count;
-    Bytes src, dst;
+    ByteRow src, dst;
     int written;
   };
   const Case cases[] = {
@@ -311,7 +306,7 @@ TEST(BitDepth, QuantizeRowTable) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    Bytes dst(c.dst.size(), c.written ? 0 : 0xEE);
+    ByteRow dst(c.dst.size(), c.written ? 0 : 0xEE);
     EXPECT_EQ(QuantizeRow(c.src.data(), dst.data(), std::uint16_t(c.srcBits), std::uint16_t(c.dstBits),
                           std::uint16_t(c.count), palette, nullptr),
               c.written);
@@ -321,16 +316,17 @@ TEST(BitDepth, QuantizeRowTable) {
 
 TEST(BitDepth, QuantizeRowFromColourAsksTheQuantiser) {
   // Three colours: the exact table gives them 0, 1, 2 in order of appearance.
-  auto b = Colour(vqMemoryBuffer, {{RGB(9, 9, 1), RGB(200, 0, 0), RGB(0, 0, 200), RGB(200, 0, 0)}});
+  auto b = ColourRows(vqMemoryBuffer,
+                      {{ColourRGB(9, 9, 1), ColourRGB(200, 0, 0), ColourRGB(0, 0, 200), ColourRGB(200, 0, 0)}});
   TRGBPixel palette[16] = {};
   const TVQQuantizer q(b.get(), palette, 16, -1);
   ASSERT_TRUE(q.HasExactTable());
-  Bytes four(2, 0), eight(4, 0);
+  ByteRow four(2, 0), eight(4, 0);
   const Byte* row = b->GetScanline(0);
   EXPECT_EQ(QuantizeRow(row, four.data(), 24, 4, 4, nullptr, &q), 2);
-  EXPECT_EQ(four, (Bytes{0x01, 0x21}));
+  EXPECT_EQ(four, (ByteRow{0x01, 0x21}));
   EXPECT_EQ(QuantizeRow(row, eight.data(), 24, 8, 4, nullptr, &q), 4);
-  EXPECT_EQ(eight, (Bytes{0, 1, 2, 1}));
+  EXPECT_EQ(eight, (ByteRow{0, 1, 2, 1}));
 }
 
 TEST(BitDepth, InvertBitmapBitsStaysInsideOddRowLengths) {
@@ -343,12 +339,12 @@ TEST(BitDepth, InvertBitmapBitsStaysInsideOddRowLengths) {
     b->GetScanline(1)[0] = 0x0F;
     b->ReleaseViews();
     InvertBitmapBits(b.get());
-    EXPECT_EQ(WholeRows(*b), (std::vector<Bytes>{{0xFF, 0xFF, 0xFF}, {0xF0, 0xFF, 0xFF}, {0xFF, 0xFF, 0xFF}}));
+    EXPECT_EQ(WholeRows(*b), (std::vector<ByteRow>{{0xFF, 0xFF, 0xFF}, {0xF0, 0xFF, 0xFF}, {0xFF, 0xFF, 0xFF}}));
   }
 }
 
 TEST(BitDepth, ProgressIsReportedAfterEveryRow) {
-  auto b = Colour(vqMemoryBuffer, {{Grey(1)}, {Grey(2)}, {Grey(3)}});
+  auto b = ColourRows(vqMemoryBuffer, {{GreyPixel(1)}, {GreyPixel(2)}, {GreyPixel(3)}});
   std::vector<int> percents;
   TVQProgressRec progress;
   progress.OnProgress = [&](TObject*, int p) { percents.push_back(p); };
@@ -365,7 +361,7 @@ TEST(BitDepth, RowParallelRoutinesGiveTheSameBytesForAnyThreadCount) {
       for (int x = 0; x < 183; ++x) b->GetScanline(y)[x] = Byte(rng());
     return b;
   };
-  std::vector<std::vector<Bytes>> dither, threshold, entropy;
+  std::vector<std::vector<ByteRow>> dither, threshold, entropy;
   std::vector<std::vector<int>> averages;
   for (int threads : {1, 2, 3, 8}) {
     SetParallelThreadCount(threads);

@@ -8,24 +8,18 @@
 #include "imaging/core/stdquant.h"
 #include "platform/rtl/ParallelRows.h"
 #include "tests/imaging/core/BitmapTestSupport.h"
+#include "tests/imaging/core/ColourTestSupport.h"
 
 using namespace bitmaptest;
+using namespace colourtest;
 
 namespace {
-
-std::unique_ptr<TVQBitmap> Pixels(TVQLocation l, int w, int h, const std::vector<TRGBPixel>& pixels) {
-  auto b = NewBitmap(l, w, h, vqRGB24);
-  for (int y = 0; y < h; ++y) std::memcpy(b->GetScanline(y), &pixels[std::size_t(y * w)], std::size_t(w) * 3);
-  b->ReleaseViews();
-  return b;
-}
-
-TRGBPixel RGB(Byte r, Byte g, Byte b) { return TRGBPixel{b, g, r}; }
 
 TEST(StdQuant, TwoColoursAskedSixteenMakeTwoBoxes) {
   for (TVQLocation l : {vqMemoryBuffer, vqTempFile}) {
     SCOPED_TRACE(LocationName(l));
-    auto b = Pixels(l, 2, 2, {RGB(0, 0, 0), RGB(255, 255, 255), RGB(255, 255, 255), RGB(0, 0, 0)});
+    auto b = ColourPicture(
+        l, 2, 2, {ColourRGB(0, 0, 0), ColourRGB(255, 255, 255), ColourRGB(255, 255, 255), ColourRGB(0, 0, 0)});
     VarianceQuantizer q(*b, 16);
     ASSERT_EQ(q.BoxCount(), 2);
     // Box 0's red axis: mean 15.5, search 8..24, the first best cut 8, so
@@ -35,11 +29,11 @@ TEST(StdQuant, TwoColoursAskedSixteenMakeTwoBoxes) {
     EXPECT_EQ(q.Box(0).Count, 2);
     EXPECT_EQ(q.Box(1).Count, 2);
     TRGBPixel palette[16];
-    for (TRGBPixel& p : palette) p = RGB(1, 2, 3);
+    for (TRGBPixel& p : palette) p = ColourRGB(1, 2, 3);
     q.WritePalette(palette);
-    EXPECT_EQ(palette[0], RGB(0, 0, 0));
-    EXPECT_EQ(palette[1], RGB(248, 248, 248));  // mean cell 31 x 8
-    for (int i = 2; i < 16; ++i) EXPECT_EQ(palette[i], RGB(1, 2, 3)) << i;
+    EXPECT_EQ(palette[0], ColourRGB(0, 0, 0));
+    EXPECT_EQ(palette[1], ColourRGB(248, 248, 248));  // mean cell 31 x 8
+    for (int i = 2; i < 16; ++i) EXPECT_EQ(palette[i], ColourRGB(1, 2, 3)) << i;
     EXPECT_EQ(q.Lookup(0x000000), 0);
     EXPECT_EQ(q.Lookup(0xFFFFFF), 1);
     EXPECT_EQ(q.Lookup(0xF8F8F8), 1);
@@ -48,7 +42,8 @@ TEST(StdQuant, TwoColoursAskedSixteenMakeTwoBoxes) {
 
 TEST(StdQuant, BoxStatisticsAreThoseOfTheCells) {
   // Red cells 0, 0, 2 and 4 (red 0, 7, 16, 39); green and blue 0.
-  auto b = Pixels(vqMemoryBuffer, 4, 1, {RGB(0, 0, 0), RGB(7, 0, 0), RGB(16, 0, 0), RGB(39, 0, 0)});
+  auto b = ColourPicture(vqMemoryBuffer, 4, 1,
+                         {ColourRGB(0, 0, 0), ColourRGB(7, 0, 0), ColourRGB(16, 0, 0), ColourRGB(39, 0, 0)});
   VarianceQuantizer q(*b, 1);
   ASSERT_EQ(q.BoxCount(), 1);
   // mean = 6 / 4 = 1.5; error = (0 + 0 + 4 + 16 - 1.5^2 x 4) / 4 = 2.75.
@@ -56,14 +51,14 @@ TEST(StdQuant, BoxStatisticsAreThoseOfTheCells) {
   EXPECT_DOUBLE_EQ(q.Box(0).Error, 2.75);
   TRGBPixel palette[1];
   q.WritePalette(palette);
-  EXPECT_EQ(palette[0], RGB(16, 0, 0));  // Round(1.5) = 2 (half to even), x 8
+  EXPECT_EQ(palette[0], ColourRGB(16, 0, 0));  // Round(1.5) = 2 (half to even), x 8
 }
 
 TEST(StdQuant, EveryColourMapsToTheBoxHoldingItsCell) {
   std::mt19937 rng(9);
   std::vector<TRGBPixel> pixels(50 * 30);
-  for (TRGBPixel& p : pixels) p = RGB(Byte(rng()), Byte(rng()), Byte(rng()));
-  auto b = Pixels(vqMemoryBuffer, 50, 30, pixels);
+  for (TRGBPixel& p : pixels) p = ColourRGB(Byte(rng()), Byte(rng()), Byte(rng()));
+  auto b = ColourPicture(vqMemoryBuffer, 50, 30, pixels);
   VarianceQuantizer q(*b, 40);
   ASSERT_EQ(q.BoxCount(), 40);
   for (const TRGBPixel& p : pixels) {
@@ -85,11 +80,11 @@ TEST(StdQuant, EveryColourMapsToTheBoxHoldingItsCell) {
 TEST(StdQuant, TheHistogramIsTheSameForAnyThreadCount) {
   std::mt19937 rng(4);
   std::vector<TRGBPixel> pixels(70 * 41);
-  for (TRGBPixel& p : pixels) p = RGB(Byte(rng()), Byte(rng() & 0xF0), Byte(rng()));
+  for (TRGBPixel& p : pixels) p = ColourRGB(Byte(rng()), Byte(rng() & 0xF0), Byte(rng()));
   std::vector<std::vector<TRGBPixel>> palettes;
   for (int threads : {1, 2, 3, 8}) {
     SetParallelThreadCount(threads);
-    auto b = Pixels(vqMemoryBuffer, 70, 41, pixels);
+    auto b = ColourPicture(vqMemoryBuffer, 70, 41, pixels);
     VarianceQuantizer q(*b, 100);
     std::vector<TRGBPixel> palette(256);
     q.WritePalette(palette.data());

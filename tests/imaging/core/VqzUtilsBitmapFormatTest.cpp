@@ -13,15 +13,15 @@
 #include "platform/graphics/Bitmap.h"
 #include "platform/rtl/ParallelRows.h"
 #include "tests/imaging/core/BitmapTestSupport.h"
+#include "tests/imaging/core/ColourTestSupport.h"
 
 using namespace bitmaptest;
+using namespace colourtest;
 
 namespace {
 
-using Bytes = std::vector<Byte>;
-
-Bytes FloatBytes(std::initializer_list<float> values) {
-  Bytes out;
+ByteRow FmtFloats(std::initializer_list<float> values) {
+  ByteRow out;
   for (float f : values) {
     Byte b[4];
     std::memcpy(b, &f, 4);
@@ -30,8 +30,8 @@ Bytes FloatBytes(std::initializer_list<float> values) {
   return out;
 }
 
-Bytes Words(std::initializer_list<unsigned> values) {
-  Bytes out;
+ByteRow FmtWords(std::initializer_list<unsigned> values) {
+  ByteRow out;
   for (unsigned v : values) {
     out.push_back(Byte(v & 0xFF));
     out.push_back(Byte(v >> 8));
@@ -46,31 +46,33 @@ Bytes Words(std::initializer_list<unsigned> values) {
 //   grey 8: 0, 128, 255, 64;  grey 16: 0, 40000, 65535, 1023
 //   float: 0.0, 0.999, 1.0, 0.5;  1 bit: set, clear, set, set
 //   CMYK: the CMYK forms of the four colours
-Bytes SourceRow(TVQPixelFormat f) {
+ByteRow FmtSourceRow(TVQPixelFormat f) {
   switch (f) {
     case vqBits1: return {0xB0};
     case vqPalette8: return {0, 1, 2, 3};
     case vqGray8: return {0, 128, 255, 64};
-    case vqGray16: return Words({0, 40000, 65535, 1023});
+    case vqGray16: return FmtWords({0, 40000, 65535, 1023});
     case vqRGB24: return {0, 0, 255, 50, 100, 200, 255, 255, 255, 0, 0, 0};
-    case vq32f: return FloatBytes({0.0f, 0.999f, 1.0f, 0.5f});
+    case vq32f: return FmtFloats({0.0f, 0.999f, 1.0f, 0.5f});
     case vqCMYK: return {255, 0, 0, 255, 255, 127, 63, 200, 255, 255, 255, 255, 0, 0, 0, 1};
     default: return {};
   }
 }
 
-Bytes Reversed(const Bytes& row, int bytesPerPixel) {
-  Bytes out;
+ByteRow FmtReversed(const ByteRow& row, int bytesPerPixel) {
+  ByteRow out;
   for (int i = static_cast<int>(row.size()) / bytesPerPixel - 1; i >= 0; --i)
     out.insert(out.end(), row.begin() + i * bytesPerPixel, row.begin() + (i + 1) * bytesPerPixel);
   return out;
 }
 
-int PixelSize(TVQPixelFormat f) { return f == vqBits1 ? 0 : PixelFormatBits(f) / 8; }
+int FmtPixelSize(TVQPixelFormat f) { return f == vqBits1 ? 0 : PixelFormatBits(f) / 8; }
 
-Bytes SourceRow1(TVQPixelFormat f) { return f == vqBits1 ? Bytes{0xD0} : Reversed(SourceRow(f), PixelSize(f)); }
+ByteRow FmtSourceRow1(TVQPixelFormat f) {
+  return f == vqBits1 ? ByteRow{0xD0} : FmtReversed(FmtSourceRow(f), FmtPixelSize(f));
+}
 
-std::unique_ptr<TVQBitmap> Source(TVQLocation l, TVQPixelFormat f) {
+std::unique_ptr<TVQBitmap> FmtSource(TVQLocation l, TVQPixelFormat f) {
   auto b = NewBitmap(l, 4, 2, f);
   if (f == vqPalette8) {
     b->SetPaletteColor(0, TRGBPixel{0, 0, 255});
@@ -78,51 +80,51 @@ std::unique_ptr<TVQBitmap> Source(TVQLocation l, TVQPixelFormat f) {
     b->SetPaletteColor(2, TRGBPixel{255, 255, 255});
     b->SetPaletteColor(3, TRGBPixel{0, 0, 0});
   }
-  const Bytes r0 = SourceRow(f), r1 = SourceRow1(f);
+  const ByteRow r0 = FmtSourceRow(f), r1 = FmtSourceRow1(f);
   std::memcpy(b->GetScanline(0), r0.data(), r0.size());
   std::memcpy(b->GetScanline(1), r1.data(), r1.size());
   b->ReleaseViews();
   return b;
 }
 
-struct FormatCase {
+struct FmtCase {
   TVQPixelFormat from, to;
-  Bytes row0;  // pixel bytes of row 0 after the conversion; row 1 is its reverse
+  ByteRow row0;  // pixel bytes of row 0 after the conversion; row 1 is its reverse
 };
 
 // Hand-worked: grey = (21 R + 71 G + 8 B) div 100; 16-bit grey =
 // (212 R + 713 G + 75 B) x 256 div 1000; float grey = (0.2126 R + 0.7152 G
 // + 0.0722 B) / 255.
-std::vector<FormatCase> PerPixelCases() {
+std::vector<FmtCase> FmtPerPixelCases() {
   const float f117 = static_cast<float>((0.2126 * 200 + 0.7152 * 100 + 0.0722 * 50) / 255);
   return {
       {vqBits1, vqGray8, {255, 0, 255, 255}},
-      {vqBits1, vqGray16, Words({65535, 0, 65535, 65535})},
+      {vqBits1, vqGray16, FmtWords({65535, 0, 65535, 65535})},
       {vqBits1, vqRGB24, {255, 255, 255, 0, 0, 0, 255, 255, 255, 255, 255, 255}},
-      {vqBits1, vq32f, FloatBytes({1.0f, 0.0f, 1.0f, 1.0f})},
+      {vqBits1, vq32f, FmtFloats({1.0f, 0.0f, 1.0f, 1.0f})},
       {vqBits1, vqPalette8, {1, 0, 1, 1}},
       {vqPalette8, vqGray8, {53, 117, 255, 0}},
-      {vqPalette8, vqGray16, Words({13839, 30067, 65280, 0})},
-      {vqPalette8, vqRGB24, SourceRow(vqRGB24)},
-      {vqPalette8, vq32f, FloatBytes({0.2126f, f117, 1.0f, 0.0f})},
+      {vqPalette8, vqGray16, FmtWords({13839, 30067, 65280, 0})},
+      {vqPalette8, vqRGB24, FmtSourceRow(vqRGB24)},
+      {vqPalette8, vq32f, FmtFloats({0.2126f, f117, 1.0f, 0.0f})},
       {vqGray8, vqPalette8, {0, 128, 255, 64}},
-      {vqGray8, vqGray16, Words({0, 32768, 65280, 16384})},
+      {vqGray8, vqGray16, FmtWords({0, 32768, 65280, 16384})},
       {vqGray8, vqRGB24, {0, 0, 0, 128, 128, 128, 255, 255, 255, 64, 64, 64}},
-      {vqGray8, vq32f, FloatBytes({0.0f, float(128 / 255.0), 1.0f, float(64 / 255.0)})},
+      {vqGray8, vq32f, FmtFloats({0.0f, float(128 / 255.0), 1.0f, float(64 / 255.0)})},
       {vqGray16, vqPalette8, {0, 156, 255, 3}},
       {vqGray16, vqGray8, {0, 156, 255, 3}},
       {vqGray16, vqRGB24, {0, 0, 0, 156, 156, 156, 255, 255, 255, 3, 3, 3}},
-      {vqGray16, vq32f, FloatBytes({0.0f, float(40000 / 65535.0), 1.0f, float(1023 / 65535.0)})},
+      {vqGray16, vq32f, FmtFloats({0.0f, float(40000 / 65535.0), 1.0f, float(1023 / 65535.0)})},
       {vqRGB24, vqGray8, {53, 117, 255, 0}},
-      {vqRGB24, vqGray16, Words({13839, 30067, 65280, 0})},
-      {vqRGB24, vq32f, FloatBytes({0.2126f, f117, 1.0f, 0.0f})},
-      {vqRGB24, vqCMYK, SourceRow(vqCMYK)},
+      {vqRGB24, vqGray16, FmtWords({13839, 30067, 65280, 0})},
+      {vqRGB24, vq32f, FmtFloats({0.2126f, f117, 1.0f, 0.0f})},
+      {vqRGB24, vqCMYK, FmtSourceRow(vqCMYK)},
       // The colour picture has four colours: its palette is exact, in order
       // of first appearance.
       {vqRGB24, vqPalette8, {0, 1, 2, 3}},
       {vq32f, vqGray8, {0, 254, 255, 127}},
       {vq32f, vqPalette8, {0, 254, 255, 127}},
-      {vq32f, vqGray16, Words({0, 65469, 65535, 32767})},
+      {vq32f, vqGray16, FmtWords({0, 65469, 65535, 32767})},
       {vq32f, vqRGB24, {0, 0, 0, 254, 254, 254, 255, 255, 255, 127, 127, 127}},
       // (255, 127, 63, 200) comes back as (200, 99, 49), not (200, 100, 50).
       {vqCMYK, vqRGB24, {0, 0, 255, 49, 99, 200, 255, 255, 255, 0, 0, 0}},
@@ -136,22 +138,22 @@ class FormatTest : public ::testing::Test {
 
 TEST_F(FormatTest, EveryPerPixelPairGivesTheHandWorkedPixels) {
   for (TVQLocation l : {vqMemoryBuffer, vqTempFile}) {
-    for (const FormatCase& c : PerPixelCases()) {
+    for (const FmtCase& c : FmtPerPixelCases()) {
       SCOPED_TRACE(std::string(LocationName(l)) + " " + FormatName(c.from) + " to " + FormatName(c.to));
-      auto b = Source(l, c.from);
+      auto b = FmtSource(l, c.from);
       b->SetPixelFormat(c.to);
       ASSERT_EQ(b->GetPixelFormat(), c.to);
       ASSERT_EQ(b->GetWidth(), 4);
       ASSERT_EQ(b->GetHeight(), 2);
       const auto rows = PixelRows(*b);
       EXPECT_EQ(rows[0], c.row0);
-      EXPECT_EQ(rows[1], Reversed(c.row0, PixelSize(c.to)));
+      EXPECT_EQ(rows[1], FmtReversed(c.row0, FmtPixelSize(c.to)));
     }
   }
 }
 
 TEST_F(FormatTest, PaletteTargetsGetTheirPalettes) {
-  auto fromBits = Source(vqMemoryBuffer, vqBits1);
+  auto fromBits = FmtSource(vqMemoryBuffer, vqBits1);
   fromBits->SetPixelFormat(vqPalette8);
   TRGBPixel e{1, 2, 3};
   fromBits->GetPaletteColor(0, e);
@@ -163,7 +165,7 @@ TEST_F(FormatTest, PaletteTargetsGetTheirPalettes) {
   EXPECT_EQ(e, (TRGBPixel{0, 0, 0}));
 
   for (TVQPixelFormat f : {vqGray8, vqGray16, vq32f}) {
-    auto b = Source(vqMemoryBuffer, f);
+    auto b = FmtSource(vqMemoryBuffer, f);
     b->SetPixelFormat(vqPalette8);
     for (int i : {0, 1, 127, 255}) {
       b->GetPaletteColor(i, e);
@@ -171,7 +173,7 @@ TEST_F(FormatTest, PaletteTargetsGetTheirPalettes) {
     }
   }
 
-  auto colour = Source(vqMemoryBuffer, vqRGB24);
+  auto colour = FmtSource(vqMemoryBuffer, vqRGB24);
   colour->SetPixelFormat(vqPalette8);
   const TRGBPixel want[4] = {{0, 0, 255}, {50, 100, 200}, {255, 255, 255}, {0, 0, 0}};
   for (int i = 0; i < 4; ++i) {
@@ -203,21 +205,21 @@ TEST_F(FormatTest, BiLevelMethodsGiveTheHandWorkedBits) {
     for (const Case& c : cases)
       for (Byte method : {Byte(0), Byte(1)}) {
         SCOPED_TRACE(std::string(LocationName(l)) + " " + FormatName(c.from) + " method " + std::to_string(method));
-        auto b = Source(l, c.from);
+        auto b = FmtSource(l, c.from);
         b->BiLevelMethod = method;
         b->SetPixelFormat(vqBits1);
         ASSERT_EQ(b->GetPixelFormat(), vqBits1);
         const auto rows = PixelRows(*b);
-        EXPECT_EQ(rows[0], Bytes{method == 0 ? c.dither0 : c.threshold0});
-        EXPECT_EQ(rows[1], Bytes{method == 0 ? c.dither1 : c.threshold1});
+        EXPECT_EQ(rows[0], ByteRow{method == 0 ? c.dither0 : c.threshold0});
+        EXPECT_EQ(rows[1], ByteRow{method == 0 ? c.dither1 : c.threshold1});
       }
 }
 
 TEST_F(FormatTest, OtherBiLevelMethodsLeaveBlackRowsNotStaleMemory) {
-  auto b = Source(vqMemoryBuffer, vqRGB24);
+  auto b = FmtSource(vqMemoryBuffer, vqRGB24);
   b->BiLevelMethod = 7;
   b->SetPixelFormat(vqBits1);
-  EXPECT_EQ(PixelRows(*b), (std::vector<Bytes>{{0x00}, {0x00}}));
+  EXPECT_EQ(PixelRows(*b), (std::vector<ByteRow>{{0x00}, {0x00}}));
 }
 
 TEST_F(FormatTest, UniformGrey128DithersHalfThePixels) {
@@ -228,8 +230,8 @@ TEST_F(FormatTest, UniformGrey128DithersHalfThePixels) {
   // Exactly the entries below 32: 0xAA on even rows (entries 0 48 12 60 3 51
   // 15 63 on row 0), 0x55 on row 1 (32 16 44 28 35 19 47 31).
   const auto rows = PixelRows(*b);
-  EXPECT_EQ(rows[0], Bytes{0xAA});
-  EXPECT_EQ(rows[1], Bytes{0x55});
+  EXPECT_EQ(rows[0], ByteRow{0xAA});
+  EXPECT_EQ(rows[1], ByteRow{0x55});
   int set = 0;
   for (int y = 0; y < 8; ++y)
     for (int x = 0; x < 8; ++x) set += GetBit(rows[std::size_t(y)].data(), x);
@@ -256,7 +258,7 @@ TEST_F(FormatTest, RefusedPairsRaiseTheirMessagesAndLeaveTheImageAsItWas) {
   for (TVQLocation l : {vqMemoryBuffer, vqTempFile})
     for (const Case& c : cases) {
       SCOPED_TRACE(std::string(LocationName(l)) + " " + c.message);
-      auto b = Source(l, c.from);
+      auto b = FmtSource(l, c.from);
       b->SetAlpha(1, 1, 77);
       const auto before = PixelRows(*b);
       try {
@@ -279,7 +281,7 @@ TEST_F(FormatTest, TheAlphaChannelSurvivesEveryConversion) {
       for (TVQPixelFormat to : FormatsOf(l)) {
         if (from == to || (to == vqCMYK && from != vqRGB24) || (from == vqCMYK && to != vqRGB24)) continue;
         SCOPED_TRACE(std::string(LocationName(l)) + " " + FormatName(from) + " to " + FormatName(to));
-        auto b = Source(l, from);
+        auto b = FmtSource(l, from);
         TVQBitmap* alpha = b->GetAlphaChannel();
         for (int y = 0; y < 2; ++y)
           for (int x = 0; x < 4; ++x) b->SetAlpha(x, y, Byte(10 * x + 100 * y));
@@ -299,7 +301,7 @@ TEST_F(FormatTest, LosslessRoundTrips) {
   for (TVQLocation l : {vqMemoryBuffer, vqTempFile})
     for (const Trip& t : trips) {
       SCOPED_TRACE(std::string(LocationName(l)) + " " + FormatName(t.from) + " via " + FormatName(t.via));
-      auto b = Source(l, t.from);
+      auto b = FmtSource(l, t.from);
       const auto before = PixelRows(*b);
       b->SetPixelFormat(t.via);
       b->SetPixelFormat(t.from);
@@ -308,10 +310,10 @@ TEST_F(FormatTest, LosslessRoundTrips) {
 }
 
 TEST_F(FormatTest, RGBToCMYKAndBackLosesTheLowBits) {
-  auto b = Source(vqMemoryBuffer, vqRGB24);
+  auto b = FmtSource(vqMemoryBuffer, vqRGB24);
   b->SetPixelFormat(vqCMYK);
   b->SetPixelFormat(vqRGB24);
-  EXPECT_EQ(PixelRows(*b)[0], (Bytes{0, 0, 255, 49, 99, 200, 255, 255, 255, 0, 0, 0}));
+  EXPECT_EQ(PixelRows(*b)[0], (ByteRow{0, 0, 255, 49, 99, 200, 255, 255, 255, 0, 0, 0}));
 }
 
 TEST_F(FormatTest, EmptyAndNullImagesOnlyChangeTheFormat) {
@@ -321,7 +323,7 @@ TEST_F(FormatTest, EmptyAndNullImagesOnlyChangeTheFormat) {
   b->SetPixelFormat(vqGray16);
   EXPECT_EQ(b->GetPixelFormat(), vqGray16);
   EXPECT_EQ(b->GetRowLength(), 8);
-  EXPECT_EQ(PixelRows(*b), (std::vector<Bytes>{Bytes(6, 0), Bytes(6, 0)}));
+  EXPECT_EQ(PixelRows(*b), (std::vector<ByteRow>{ByteRow(6, 0), ByteRow(6, 0)}));
 }
 
 TEST_F(FormatTest, PaletteColorsOutOfRangeAreTakenWithin1To256) {
@@ -343,7 +345,7 @@ TEST_F(FormatTest, PaletteColorsOutOfRangeAreTakenWithin1To256) {
     ASSERT_EQ(c->GetPixelFormat(), vqPalette8);
     if (asked <= 1) {
       // One colour: every pixel is index 0.
-      for (const Bytes& row : PixelRows(*c))
+      for (const ByteRow& row : PixelRows(*c))
         for (Byte v : row) EXPECT_EQ(v, 0);
     }
   }
@@ -387,7 +389,7 @@ TEST_F(FormatTest, RowParallelConversionsGiveTheSameBytesForAnyThreadCount) {
   for (TVQPixelFormat to : {vqBits1, vqPalette8, vqGray8, vqGray16, vq32f, vqCMYK})
     for (Byte method : {Byte(0), Byte(1)}) {
       if (method == 0 && to != vqBits1) continue;
-      std::vector<std::vector<Bytes>> results;
+      std::vector<std::vector<ByteRow>> results;
       for (int threads : {1, 2, 3, 8}) {
         SetParallelThreadCount(threads);
         auto b = make();
@@ -404,14 +406,14 @@ TEST_F(FormatTest, RowParallelConversionsGiveTheSameBytesForAnyThreadCount) {
 // ---- a framework TBitmap as storage --------------------------------------------------
 
 TEST_F(FormatTest, FrameworkOneBitToColourExpandsSetBitsToWhite) {
-  auto b = Source(vqTBitmap, vqBits1);
+  auto b = FmtSource(vqTBitmap, vqBits1);
   // The colour table is not consulted.
   b->GetTBitmap()->SetColorTable({RGBQUAD{0, 0, 255, 0}, RGBQUAD{0, 255, 0, 0}});
   b->SetPixelFormat(vqRGB24);
   EXPECT_EQ(b->Location(), vqTBitmap);
   EXPECT_EQ(b->GetTBitmap()->PixelFormat(), pf24bit);
-  EXPECT_EQ(PixelRows(*b)[0], (Bytes{255, 255, 255, 0, 0, 0, 255, 255, 255, 255, 255, 255}));
-  EXPECT_EQ(PixelRows(*b)[1], (Bytes{255, 255, 255, 255, 255, 255, 0, 0, 0, 255, 255, 255}));
+  EXPECT_EQ(PixelRows(*b)[0], (ByteRow{255, 255, 255, 0, 0, 0, 255, 255, 255, 255, 255, 255}));
+  EXPECT_EQ(PixelRows(*b)[1], (ByteRow{255, 255, 255, 255, 255, 255, 0, 0, 0, 255, 255, 255}));
 }
 
 TEST_F(FormatTest, FrameworkColourToOneBitUsesTheBitDepthRoutines) {
@@ -423,7 +425,7 @@ TEST_F(FormatTest, FrameworkColourToOneBitUsesTheBitDepthRoutines) {
   b->BiLevelMethod = 0;
   b->SetPixelFormat(vqBits1);
   EXPECT_EQ(b->GetTBitmap()->PixelFormat(), pf1bit);
-  EXPECT_EQ(PixelRows(*b)[0], Bytes{0xFF});
+  EXPECT_EQ(PixelRows(*b)[0], ByteRow{0xFF});
 
   auto c = NewBitmap(vqTBitmap, 8, 1, vqRGB24);
   for (int x = 0; x < 8; ++x) {
@@ -434,33 +436,33 @@ TEST_F(FormatTest, FrameworkColourToOneBitUsesTheBitDepthRoutines) {
   }
   c->BiLevelMethod = 0;
   c->SetPixelFormat(vqBits1);
-  EXPECT_EQ(PixelRows(*c)[0], Bytes{0xFE});
+  EXPECT_EQ(PixelRows(*c)[0], ByteRow{0xFE});
 
-  auto t = Source(vqTBitmap, vqRGB24);
+  auto t = FmtSource(vqTBitmap, vqRGB24);
   t->BiLevelMethod = 1;
   t->SetAlpha(2, 0, 9);
   t->SetPixelFormat(vqBits1);
   EXPECT_EQ(t->GetPixelFormat(), vqBits1);
-  EXPECT_EQ(PixelRows(*t), (std::vector<Bytes>{{0x60}, {0x60}}));
+  EXPECT_EQ(PixelRows(*t), (std::vector<ByteRow>{{0x60}, {0x60}}));
   EXPECT_EQ(t->GetAlpha(2, 0), 9);
 }
 
 TEST_F(FormatTest, FrameworkOtherPairsConvertThroughTheTable) {
   struct Case {
     TVQPixelFormat from, to, stored;
-    Bytes row0;
+    ByteRow row0;
   };
   const Case cases[] = {
       {vqRGB24, vqGray8, vqGray8, {53, 117, 255, 0}},
       {vqRGB24, vqGray16, vqGray8, {53, 117, 255, 0}},  // a TBitmap keeps 16-bit grey as 8-bit
       {vqGray8, vqRGB24, vqRGB24, {0, 0, 0, 128, 128, 128, 255, 255, 255, 64, 64, 64}},
-      {vqPalette8, vqRGB24, vqRGB24, SourceRow(vqRGB24)},
+      {vqPalette8, vqRGB24, vqRGB24, FmtSourceRow(vqRGB24)},
       {vqBits1, vqGray8, vqGray8, {255, 0, 255, 255}},
       {vqRGB24, vqPalette8, vqPalette8, {0, 1, 2, 3}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(std::string(FormatName(c.from)) + " to " + FormatName(c.to));
-    auto b = Source(vqTBitmap, c.from);
+    auto b = FmtSource(vqTBitmap, c.from);
     b->SetAlpha(3, 1, 40);
     b->SetPixelFormat(c.to);
     EXPECT_EQ(b->Location(), vqTBitmap);
@@ -475,8 +477,11 @@ TEST_F(FormatTest, AnEmptyFrameworkBitmapTakesTheTargetsPixelFormat) {
     TVQPixelFormat to, stored;
     TPixelFormat framework;
   };
-  const Case cases[] = {{vqBits1, vqBits1, pf1bit}, {vqRGB24, vqRGB24, pf24bit}, {vqGray8, vqGray8, pf8bit},
-                        {vqPalette8, vqPalette8, pf8bit}, {vqGray16, vqGray8, pf8bit}};
+  const Case cases[] = {{vqBits1, vqBits1, pf1bit},
+                        {vqRGB24, vqRGB24, pf24bit},
+                        {vqGray8, vqGray8, pf8bit},
+                        {vqPalette8, vqPalette8, pf8bit},
+                        {vqGray16, vqGray8, pf8bit}};
   for (const Case& c : cases) {
     SCOPED_TRACE(FormatName(c.to));
     auto b = NewBitmap(vqTBitmap);
@@ -498,7 +503,7 @@ TEST_F(FormatTest, AnEmptyFrameworkBitmapTakesTheTargetsPixelFormat) {
 
 TEST_F(FormatTest, FrameworkBitmapsRefuseFloatAndCMYKUnchanged) {
   for (TVQPixelFormat to : {vq32f, vqCMYK}) {
-    auto b = Source(vqTBitmap, vqRGB24);
+    auto b = FmtSource(vqTBitmap, vqRGB24);
     const auto before = PixelRows(*b);
     EXPECT_THROW(b->SetPixelFormat(to), EVQBitmapError);
     EXPECT_EQ(b->GetPixelFormat(), vqRGB24);
