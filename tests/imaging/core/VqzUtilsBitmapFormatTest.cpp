@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <limits>
 #include <random>
 #include <string>
 #include <vector>
@@ -220,6 +221,23 @@ TEST_F(FormatTest, OtherBiLevelMethodsLeaveBlackRowsNotStaleMemory) {
   b->BiLevelMethod = 7;
   b->SetPixelFormat(vqBits1);
   EXPECT_EQ(PixelRows(*b), (std::vector<ByteRow>{{0x00}, {0x00}}));
+}
+
+TEST_F(FormatTest, FloatsOutsideZeroToOneKeepTheLowPartOfTheirIntegerPart) {
+  // -1.5 x 255 = -382.5: integer part -382, low byte 0x82; 2.0 gives 510,
+  // low byte 254 and low word 131070 & 0xFFFF = 65534; NaN and infinity
+  // have no integer part and give 0.
+  const float nan = std::numeric_limits<float>::quiet_NaN(), inf = std::numeric_limits<float>::infinity();
+  auto b = NewBitmap(vqMemoryBuffer, 4, 1, vq32f);
+  const ByteRow row = FmtFloats({-1.5f, 2.0f, nan, inf});
+  std::memcpy(b->GetScanline(0), row.data(), row.size());
+  auto g16 = NewBitmap(vqMemoryBuffer);
+  g16->Assign(b.get());
+  b->SetPixelFormat(vqGray8);
+  EXPECT_EQ(PixelRows(*b)[0], (ByteRow{0x82, 254, 0, 0}));
+  g16->SetPixelFormat(vqGray16);
+  // -1.5 x 65535 = -98302.5: -98302 & 0xFFFF = 32770.
+  EXPECT_EQ(PixelRows(*g16)[0], FmtWords({32770, 65534, 0, 0}));
 }
 
 TEST_F(FormatTest, UniformGrey128DithersHalfThePixels) {
