@@ -182,30 +182,31 @@ void TVQBitmap::ConvertRowsFrom(TVQBitmap& source) {
     Byte greys[256];
     VQPaletteGreys(source, greys);
     VQWalkRows(source, this, [&](int first, int last, Byte* const* src, Byte* const* dst) {
-      std::vector<Byte> level(static_cast<std::size_t>(w));
+      const int width = w;
+      std::vector<Byte> level(static_cast<std::size_t>(width));
       Byte* l = level.data();
       for (int y = first; y < last; ++y) {
         const Byte* s = src[y];
         switch (from) {
           case vqPalette8:
-            for (int x = 0; x < w; ++x) l[x] = greys[s[x]] >> 2;
+            for (int x = 0; x < width; ++x) l[x] = greys[s[x]] >> 2;
             break;
           case vqGray8:
-            for (int x = 0; x < w; ++x) l[x] = s[x] >> 2;
+            for (int x = 0; x < width; ++x) l[x] = s[x] >> 2;
             break;
           case vqGray16:
-            for (int x = 0; x < w; ++x) l[x] = static_cast<Byte>(FormatLoad16(s + 2 * x) >> 10);
+            for (int x = 0; x < width; ++x) l[x] = static_cast<Byte>(FormatLoad16(s + 2 * x) >> 10);
             break;
           case vqRGB24:
-            VQGreyRow(vqRGB24, s, w, greys, l);
-            for (int x = 0; x < w; ++x) l[x] >>= 2;
+            VQGreyRow(vqRGB24, s, width, greys, l);
+            for (int x = 0; x < width; ++x) l[x] >>= 2;
             break;
           case vq32f:
-            for (int x = 0; x < w; ++x) l[x] = FormatFloatLevel(VQLoadFloat(s + 4 * x));
+            for (int x = 0; x < width; ++x) l[x] = FormatFloatLevel(VQLoadFloat(s + 4 * x));
             break;
-          default: std::memset(l, 0, static_cast<std::size_t>(w)); break;
+          default: std::memset(l, 0, static_cast<std::size_t>(width)); break;
         }
-        OrderedDitherRow(l, w, y, dst[y]);
+        OrderedDitherRow(l, width, y, dst[y]);
       }
     });
     return;
@@ -251,81 +252,86 @@ void TVQBitmap::ConvertRowsFrom(TVQBitmap& source) {
   }
 
   VQWalkRows(source, this, [&](int first, int last, Byte* const* src, Byte* const* dst) {
+    // Copies the loops can keep in registers: stores through a byte pointer
+    // may alias anything captured by reference.
+    const int width = w, red = wr, green = wg, blue = wb;
     for (int y = first; y < last; ++y) {
       const Byte* s = src[y];
       Byte* d = dst[y];
       switch (pair) {
         // from 1 bit: black or white
         case vqBits1 * 10 + vqPalette8:
-          for (int x = 0; x < w; ++x) d[x] = GetBit(s, x) ? 1 : 0;
+          for (int x = 0; x < width; ++x) d[x] = GetBit(s, x) ? 1 : 0;
           break;
         case vqBits1 * 10 + vqGray8:
-          for (int x = 0; x < w; ++x) d[x] = GetBit(s, x) ? 255 : 0;
+          for (int x = 0; x < width; ++x) d[x] = GetBit(s, x) ? 255 : 0;
           break;
         case vqBits1 * 10 + vqGray16:
-          for (int x = 0; x < w; ++x) FormatStore16(d + 2 * x, GetBit(s, x) ? 65535 : 0);
+          for (int x = 0; x < width; ++x) FormatStore16(d + 2 * x, GetBit(s, x) ? 65535 : 0);
           break;
         case vqBits1 * 10 + vqRGB24: {
-          const int whole = w / 8;
+          const int whole = width / 8;
           for (int k = 0; k < whole; ++k) std::memcpy(d + 24 * k, BitExpansionTable[s[k]], 24);
-          if (w % 8) std::memcpy(d + 24 * whole, BitExpansionTable[s[whole]], static_cast<std::size_t>(w % 8) * 3);
+          if (width % 8)
+            std::memcpy(d + 24 * whole, BitExpansionTable[s[whole]], static_cast<std::size_t>(width % 8) * 3);
           break;
         }
         case vqBits1 * 10 + vq32f:
-          for (int x = 0; x < w; ++x) VQStoreFloat(d + 4 * x, GetBit(s, x) ? 1.0f : 0.0f);
+          for (int x = 0; x < width; ++x) VQStoreFloat(d + 4 * x, GetBit(s, x) ? 1.0f : 0.0f);
           break;
         // from a palette: the entry
         case vqPalette8 * 10 + vqGray8:
-          for (int x = 0; x < w; ++x) d[x] = entryGrey[s[x]];
+          for (int x = 0; x < width; ++x) d[x] = entryGrey[s[x]];
           break;
         case vqPalette8 * 10 + vqGray16:
-          for (int x = 0; x < w; ++x) FormatStore16(d + 2 * x, entryGrey16[s[x]]);
+          for (int x = 0; x < width; ++x) FormatStore16(d + 2 * x, entryGrey16[s[x]]);
           break;
         case vqPalette8 * 10 + vqRGB24:
-          for (int x = 0; x < w; ++x) std::memcpy(d + 3 * x, &sourcePalette[s[x]], 3);
+          for (int x = 0; x < width; ++x) std::memcpy(d + 3 * x, &sourcePalette[s[x]], 3);
           break;
         case vqPalette8 * 10 + vq32f:
-          for (int x = 0; x < w; ++x) VQStoreFloat(d + 4 * x, entryFloat[s[x]]);
+          for (int x = 0; x < width; ++x) VQStoreFloat(d + 4 * x, entryFloat[s[x]]);
           break;
         // from 8-bit grey
-        case vqGray8 * 10 + vqPalette8: std::memcpy(d, s, static_cast<std::size_t>(w)); break;
+        case vqGray8 * 10 + vqPalette8: std::memcpy(d, s, static_cast<std::size_t>(width)); break;
         case vqGray8 * 10 + vqGray16:
-          for (int x = 0; x < w; ++x) FormatStore16(d + 2 * x, std::uint32_t(s[x]) * 256);
+          for (int x = 0; x < width; ++x) FormatStore16(d + 2 * x, std::uint32_t(s[x]) * 256);
           break;
         case vqGray8 * 10 + vqRGB24:
-          for (int x = 0; x < w; ++x) d[3 * x] = d[3 * x + 1] = d[3 * x + 2] = s[x];
+          for (int x = 0; x < width; ++x) d[3 * x] = d[3 * x + 1] = d[3 * x + 2] = s[x];
           break;
         case vqGray8 * 10 + vq32f:
-          for (int x = 0; x < w; ++x) VQStoreFloat(d + 4 * x, static_cast<float>(s[x] / 255.0));
+          for (int x = 0; x < width; ++x) VQStoreFloat(d + 4 * x, static_cast<float>(s[x] / 255.0));
           break;
         // from 16-bit grey
         case vqGray16 * 10 + vqPalette8:
         case vqGray16 * 10 + vqGray8:
-          for (int x = 0; x < w; ++x) d[x] = s[2 * x + 1];
+          for (int x = 0; x < width; ++x) d[x] = s[2 * x + 1];
           break;
         case vqGray16 * 10 + vqRGB24:
-          for (int x = 0; x < w; ++x) d[3 * x] = d[3 * x + 1] = d[3 * x + 2] = s[2 * x + 1];
+          for (int x = 0; x < width; ++x) d[3 * x] = d[3 * x + 1] = d[3 * x + 2] = s[2 * x + 1];
           break;
         case vqGray16 * 10 + vq32f:
-          for (int x = 0; x < w; ++x) VQStoreFloat(d + 4 * x, static_cast<float>(FormatLoad16(s + 2 * x) / 65535.0));
+          for (int x = 0; x < width; ++x)
+            VQStoreFloat(d + 4 * x, static_cast<float>(FormatLoad16(s + 2 * x) / 65535.0));
           break;
         // from 24-bit colour
         case vqRGB24 * 10 + vqGray8:
-          for (int x = 0; x < w; ++x, s += 3) {
-            const int g = (s[2] * wr + s[1] * wg + s[0] * wb) / 100;
+          for (int x = 0; x < width; ++x, s += 3) {
+            const int g = (s[2] * red + s[1] * green + s[0] * blue) / 100;
             d[x] = static_cast<Byte>(g);
           }
           break;
         case vqRGB24 * 10 + vqGray16:
-          for (int x = 0; x < w; ++x, s += 3) FormatStore16(d + 2 * x, FormatGrey16(s[2], s[1], s[0]));
+          for (int x = 0; x < width; ++x, s += 3) FormatStore16(d + 2 * x, FormatGrey16(s[2], s[1], s[0]));
           break;
         case vqRGB24 * 10 + vq32f:
           // The products looked up are the same doubles as computed.
-          for (int x = 0; x < w; ++x, s += 3)
+          for (int x = 0; x < width; ++x, s += 3)
             VQStoreFloat(d + 4 * x, static_cast<float>((floatRed[s[2]] + floatGreen[s[1]] + floatBlue[s[0]]) / 255));
           break;
         case vqRGB24 * 10 + vqCMYK:
-          for (int x = 0; x < w; ++x, s += 3, d += 4) {
+          for (int x = 0; x < width; ++x, s += 3, d += 4) {
             const Byte b = s[0], g = s[1], r = s[2];
             const Byte k = std::max(std::max(r, g), std::max(b, Byte(1)));
             const Byte* scale = cmyk.t[k];
@@ -338,21 +344,22 @@ void TVQBitmap::ConvertRowsFrom(TVQBitmap& source) {
         // from float grey: integer parts, low bits kept
         case vq32f * 10 + vqPalette8:
         case vq32f * 10 + vqGray8:
-          for (int x = 0; x < w; ++x) d[x] = static_cast<Byte>(VQFloatIntegerBits(VQLoadFloat(s + 4 * x), 255.0, 0xFF));
+          for (int x = 0; x < width; ++x)
+            d[x] = static_cast<Byte>(VQFloatIntegerBits(VQLoadFloat(s + 4 * x), 255.0, 0xFF));
           break;
         case vq32f * 10 + vqGray16:
-          for (int x = 0; x < w; ++x)
+          for (int x = 0; x < width; ++x)
             FormatStore16(d + 2 * x, VQFloatIntegerBits(VQLoadFloat(s + 4 * x), 65535.0, 0xFFFF));
           break;
         case vq32f * 10 + vqRGB24:
-          for (int x = 0; x < w; ++x) {
+          for (int x = 0; x < width; ++x) {
             const Byte v = static_cast<Byte>(VQFloatIntegerBits(VQLoadFloat(s + 4 * x), 255.0, 0xFF));
             d[3 * x] = d[3 * x + 1] = d[3 * x + 2] = v;
           }
           break;
         // from CMYK
         case vqCMYK * 10 + vqRGB24:
-          for (int x = 0; x < w; ++x, s += 4) {
+          for (int x = 0; x < width; ++x, s += 4) {
             const TRGBPixel c = CMYKToRGB(TCMYKPixel{s[0], s[1], s[2], s[3]});
             std::memcpy(d + 3 * x, &c, 3);
           }
