@@ -71,18 +71,21 @@ void OrderedDither1Bit(TVQBitmap* bitmap, TVQProgressRec* progress) {
   VQWalkRows(
       *bitmap, result.get(),
       [&](int first, int last, Byte* const* src, Byte* const* dst) {
-        std::vector<Byte> level(static_cast<std::size_t>(w));
+        // Locals, not captures: byte stores may alias anything referenced.
+        const int width = w, red = wr, green = wg, blue = wb;
+        std::vector<Byte> levels(static_cast<std::size_t>(width));
+        Byte* level = levels.data();
         for (int y = first; y < last; ++y) {
           const Byte* p = src[y];
-          for (int x = 0; x < w; ++x, p += 3) {
+          for (int x = 0; x < width; ++x, p += 3) {
             if (p[0] >= 251 && p[1] >= 251 && p[2] >= 251) {
-              level[static_cast<std::size_t>(x)] = 64;
+              level[x] = 64;
             } else {
-              const int g = (p[2] * wr + p[1] * wg + p[0] * wb) / 100;
-              level[static_cast<std::size_t>(x)] = static_cast<Byte>((g < 0 ? 0 : g > 255 ? 255 : g) >> 2);
+              const int g = (p[2] * red + p[1] * green + p[0] * blue) / 100;
+              level[x] = static_cast<Byte>((g < 0 ? 0 : g > 255 ? 255 : g) >> 2);
             }
           }
-          OrderedDitherRow(level.data(), w, y, dst[y]);
+          OrderedDitherRow(level, width, y, dst[y]);
         }
       },
       progress);
@@ -214,20 +217,21 @@ void ThresholdTo1Bit(TVQBitmap* source, TVQBitmap* dest, int threshold, TVQProgr
   VQWalkRows(
       *source, dest,
       [&](int first, int last, Byte* const* src, Byte* const* dst) {
-        std::vector<Byte> g(static_cast<std::size_t>(w));
+        const int width = w, cut = threshold;
+        std::vector<Byte> g(static_cast<std::size_t>(width));
         for (int y = first; y < std::min(last, h); ++y) {
-          VQGreyRow(format, src[y], w, greys, g.data());
+          VQGreyRow(format, src[y], width, greys, g.data());
           Byte* d = dst[y];
-          const int whole = w >> 3;
+          const int whole = width >> 3;
           const Byte* v = g.data();
           for (int k = 0; k < whole; ++k, v += 8) {
             unsigned bits = 0;
-            for (int i = 0; i < 8; ++i) bits |= (v[i] >= threshold ? 0x80u : 0u) >> i;
+            for (int i = 0; i < 8; ++i) bits |= (v[i] >= cut ? 0x80u : 0u) >> i;
             d[k] = static_cast<Byte>(bits);
           }
-          if (const int rest = w & 7) {
+          if (const int rest = width & 7) {
             unsigned bits = 0;
-            for (int i = 0; i < rest; ++i) bits |= (v[i] >= threshold ? 0x80u : 0u) >> i;
+            for (int i = 0; i < rest; ++i) bits |= (v[i] >= cut ? 0x80u : 0u) >> i;
             d[whole] = static_cast<Byte>(bits);
           }
         }
