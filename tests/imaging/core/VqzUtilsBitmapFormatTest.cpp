@@ -310,6 +310,15 @@ TEST_F(FormatTest, TheAlphaChannelSurvivesEveryConversion) {
       }
 }
 
+TEST_F(FormatTest, AnAlphaChannelStaysEightBitGrey) {
+  auto b = FmtSource(vqMemoryBuffer, vqRGB24);
+  TVQBitmap* alpha = b->GetAlphaChannel();
+  alpha->Fill(90);
+  EXPECT_THROW(alpha->SetPixelFormat(vqRGB24), EVQBitmapError);
+  EXPECT_EQ(alpha->GetPixelFormat(), vqGray8);
+  EXPECT_EQ(PixelRows(*alpha)[1], (ByteRow{90, 90, 90, 90}));
+}
+
 TEST_F(FormatTest, LosslessRoundTrips) {
   struct Trip {
     TVQPixelFormat from, via;
