@@ -550,20 +550,6 @@ void TVQBitmap::AssignImage(TVQBitmap* source) {
   AssignFrom(source, true);
 }
 
-void TVQBitmap::SetPixelFormat(TVQPixelFormat format) {
-  SyncWithTBitmap();
-  if (format == pixelFormat_) return;
-  if (pixelFormat_ == vqNull || format == vqNull) {
-    std::unique_ptr<TVQBitmap> alpha = std::move(alphaChannel_);
-    Allocate(width_, height_, format);
-    alphaChannel_ = std::move(alpha);
-    FitAlphaChannel();
-    return;
-  }
-  throw EVQBitmapError("Conversion from " + FormatName(pixelFormat_) + " to " + FormatName(format) +
-                       " is not available: the pixel-format conversion is not built yet");
-}
-
 // ---- alpha channel ---------------------------------------------------------------------
 
 TVQBitmap* TVQBitmap::GetAlphaChannel() {

@@ -149,11 +149,14 @@ class TVQBitmap : public TVQBaseBitmap {
   // Every pixel is at full value: 255 in an alpha channel, white in an image.
   bool Full = false;
 
-  // Nothing when equal; from or to vqNull the image is allocated anew (the
-  // alpha channel kept). Converting pixels between two formats is the
-  // pixel-format conversion's, which is not built yet: those pairs raise
-  // EVQBitmapError and leave the image unchanged.
+  // Nothing when equal; otherwise ConvertPixelFormat.
   void SetPixelFormat(TVQPixelFormat format);
+  // Converts every pixel to the format by the conversion table, keeping the
+  // alpha channel; from or to vqNull the image is allocated anew. A pair
+  // without a rule (to CMYK from all but 24-bit, from CMYK to all but
+  // 24-bit) raises Exception before anything changes; so does a vq32f or
+  // vqCMYK target in a framework TBitmap (EVQBitmapError).
+  void ConvertPixelFormat(TVQPixelFormat format);
 
   const TRGBPixel* Palette() const { return palette_.get(); }
   int PaletteCount() const { return paletteCount_; }
@@ -242,6 +245,10 @@ class TVQBitmap : public TVQBaseBitmap {
   // Copies the rows (and palette) of source, of this image's size and
   // format, into this image's storage.
   void CopyPixelsFrom(TVQBitmap* source);
+  // The conversion's parts: every row of source (this image's old storage)
+  // into this image, and the framework-bitmap rules.
+  void ConvertRowsFrom(TVQBitmap& source);
+  void ConvertInTBitmap(TVQPixelFormat format);
   void CopyPaletteFrom(const TVQBitmap* source);
   // Assign (image false) or AssignImage (image true).
   void AssignFrom(TVQBitmap* source, bool image);
