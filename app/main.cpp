@@ -8,7 +8,7 @@
 #include <thread>
 
 #include "app/main/uMain_Program.h"
-#include "imaging/core/vqzdefs.h"
+#include "imaging/core/base/vqzdefs.h"
 #include "platform/backend/BackendSelect.h"
 #include "platform/backend/headless/HeadlessDisplay.h"
 #include "platform/backend/x11/X11Display.h"

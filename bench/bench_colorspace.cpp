@@ -10,9 +10,9 @@
 #include <vector>
 
 #include "bench/BenchThreads.h"
-#include "imaging/core/pictoraproc_colorspace.h"
-#include "imaging/core/pictoraproc_frames.h"
-#include "imaging/core/vqzutils.h"
+#include "imaging/core/colour/pictoraproc_colorspace.h"
+#include "imaging/core/colour/pictoraproc_frames.h"
+#include "imaging/core/base/vqzutils.h"
 
 namespace {
 

@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "imaging/core/vqzutils.h"
+#include "imaging/core/base/vqzutils.h"
 #include "platform/graphics/Bitmap.h"
 #include "platform/graphics/Canvas.h"
 

@@ -8,9 +8,9 @@
 
 #include "bench/BenchThreads.h"
 #include "bench/tools/VQColorPicture.h"
-#include "imaging/core/pictoraproc_bitdepth.h"
-#include "imaging/core/pictoraproc_bitrows.h"
-#include "imaging/core/vqzutils_bitmap.h"
+#include "imaging/core/colour/pictoraproc_bitdepth.h"
+#include "imaging/core/colour/pictoraproc_bitrows.h"
+#include "imaging/core/raster/vqzutils_bitmap.h"
 
 namespace {
 

@@ -4,8 +4,8 @@
 #include <string>
 #include <vector>
 
-#include "imaging/core/pictoraproc_bitrows.h"
-#include "imaging/core/vqzutils.h"
+#include "imaging/core/colour/pictoraproc_bitrows.h"
+#include "imaging/core/base/vqzutils.h"
 
 namespace {
 

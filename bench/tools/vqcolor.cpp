@@ -14,9 +14,9 @@
 #include <vector>
 
 #include "bench/tools/VQColorPicture.h"
-#include "imaging/core/pictoraproc_bitdepth.h"
-#include "imaging/core/pictoraproc_bitrows.h"
-#include "imaging/core/vqzutils_bitmap.h"
+#include "imaging/core/colour/pictoraproc_bitdepth.h"
+#include "imaging/core/colour/pictoraproc_bitrows.h"
+#include "imaging/core/raster/vqzutils_bitmap.h"
 #include "platform/graphics/Bitmap.h"
 
 namespace {

@@ -3,7 +3,7 @@
 #include <memory>
 #include <vector>
 
-#include "imaging/core/vqzdefs.h"
+#include "imaging/core/base/vqzdefs.h"
 #include "imaging/io/pictoraio_hooks.h"
 #include "platform/rtl/SysUtils.h"
 

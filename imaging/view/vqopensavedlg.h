@@ -10,7 +10,7 @@
 #include <memory>
 #include <string>
 
-#include "imaging/core/vqwords.h"
+#include "imaging/core/base/vqwords.h"
 #include "imaging/view/vqopensavedlg_pane.h"
 #include "imaging/view/vqopensavedlg_params.h"
 #include "platform/rtl/Component.h"

@@ -8,8 +8,8 @@
 #include <memory>
 #include <string>
 
-#include "imaging/core/pictoraproc_resample.h"
-#include "imaging/core/vqwords.h"
+#include "imaging/core/processing/pictoraproc_resample.h"
+#include "imaging/core/base/vqwords.h"
 #include "platform/rtl/Events.h"
 #include "platform/rtl/Types.h"
 #include "platform/user/UserTypes.h"

@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <memory>
 
-#include "imaging/core/vqwords.h"
+#include "imaging/core/base/vqwords.h"
 
 // A copy of the parameters the advanced button may change, kept by the
 // dialog while it runs.

@@ -14,7 +14,7 @@
 
 #include "app/main/uMain.h"
 #include "app/main/uMain_Page.h"
-#include "imaging/core/vqzdefs.h"
+#include "imaging/core/base/vqzdefs.h"
 #include "platform/graphics/Bitmap.h"
 #include "platform/graphics/JPEGImage.h"
 #include "platform/rtl/Exceptions.h"

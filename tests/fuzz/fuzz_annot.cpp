@@ -4,7 +4,7 @@
 #include <cstdlib>
 #include <vector>
 
-#include "imaging/core/vqzutils_annot.h"
+#include "imaging/core/metadata/vqzutils_annot.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   if (size > 1 << 20) return 0;

@@ -6,8 +6,8 @@
 #include <cstdlib>
 #include <vector>
 
-#include "imaging/core/vqzdefs.h"
-#include "imaging/core/vqzutils_containers.h"
+#include "imaging/core/base/vqzdefs.h"
+#include "imaging/core/base/vqzutils_containers.h"
 #include "imaging/io/bmpfilt.h"
 #include "imaging/io/jpegfilt.h"
 #include "imaging/io/pcxfilter.h"

@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <vector>
 
-#include "imaging/core/vqzutils_metadata.h"
+#include "imaging/core/metadata/vqzutils_metadata.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   if (size > 1 << 20) return 0;

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <cstdlib>
 
-#include "imaging/core/pictoraproc_frames.h"
+#include "imaging/core/colour/pictoraproc_frames.h"
 #include "platform/rtl/Exceptions.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {

@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "imaging/core/pictoraproc_bitrows.h"
-#include "imaging/core/vqzutils_encoders.h"
+#include "imaging/core/colour/pictoraproc_bitrows.h"
+#include "imaging/core/base/vqzutils_encoders.h"
 #include "platform/rtl/Streams.h"
 
 namespace {

@@ -7,7 +7,7 @@
 #include <cstring>
 #include <vector>
 
-#include "imaging/core/pictoraproc_frames.h"
+#include "imaging/core/colour/pictoraproc_frames.h"
 #include "platform/rtl/Exceptions.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {

@@ -20,7 +20,7 @@
 #include "platform/rtl/SafeSave.h"
 #include "platform/ui/controls/ComCtrls.h"
 #include "platform/ui/dialogs/FileDialog.h"
-#include "imaging/core/vqzdefs.h"
+#include "imaging/core/base/vqzdefs.h"
 #include "platform/rtl/Exceptions.h"
 #include "platform/gdi/DeviceContext.h"
 #include "platform/user/paint/Paint.h"

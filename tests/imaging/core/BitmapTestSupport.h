@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "imaging/core/pictoraproc_bitrows.h"
-#include "imaging/core/vqzutils_bitmap.h"
+#include "imaging/core/colour/pictoraproc_bitrows.h"
+#include "imaging/core/raster/vqzutils_bitmap.h"
 
 namespace bitmaptest {
 

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "imaging/core/vqzdefs.h"
+#include "imaging/core/base/vqzdefs.h"
 #include "imaging/io/bmpfilt.h"
 #include "imaging/io/jpegfilt.h"
 #include "imaging/io/pcxfilter.h"

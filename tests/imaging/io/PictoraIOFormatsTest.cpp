@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "imaging/core/vqzdefs.h"
+#include "imaging/core/base/vqzdefs.h"
 #include "imaging/io/pictoraio_hooks.h"
 
 namespace {

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "imaging/core/vqzdefs.h"
+#include "imaging/core/base/vqzdefs.h"
 #include "imaging/view/vqopensavedlg.h"
 #include "platform/rtl/FileUtils.h"
 #include "platform/ui/controls/ClassicDraw.h"
