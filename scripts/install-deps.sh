@@ -13,7 +13,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-wqy-zenhei fonts-liberation fonts-dejavu-core
   xvfb x11-utils xauth xdg-utils
-  openbox xcompmgr
+  openbox xcompmgr xfwm4 dbus-daemon
 )
 
 # One dpkg-query for all: it lists the packages it knows with their state

@@ -24,7 +24,7 @@ std::string FindProgramOnPath(const char* program) {
 }
 
 bool TChildProgram::Start(const std::string& program, const std::vector<std::string>& args,
-                          const std::string& display, std::string* why) {
+                          const std::string& display, std::string* why, bool ownGroup) {
   Stop();
   std::string exe = FindProgramOnPath(program.c_str());
   if (exe.empty()) {
@@ -37,6 +37,7 @@ bool TChildProgram::Start(const std::string& program, const std::vector<std::str
   argv.push_back(nullptr);
   pid_t child = fork();
   if (child == 0) {
+    if (ownGroup) setpgid(0, 0);
     int devnull = open("/dev/null", O_RDWR);
     if (devnull >= 0) {
       dup2(devnull, 0);
@@ -51,8 +52,11 @@ bool TChildProgram::Start(const std::string& program, const std::vector<std::str
     *why = "cannot fork for " + program;
     return false;
   }
+  // Also here, so the group exists before Stop could name it.
+  if (ownGroup) setpgid(child, child);
   pid_ = child;
   status_ = 0;
+  group_ = ownGroup;
   return true;
 }
 
@@ -72,7 +76,7 @@ void TChildProgram::Signal(int sig) {
 
 void TChildProgram::Stop() {
   if (pid_ <= 0) return;
-  kill(pid_, SIGTERM);
+  kill(group_ ? -pid_ : pid_, SIGTERM);
   int status = 0;
   if (waitpid(pid_, &status, 0) == pid_) status_ = status;
   pid_ = -1;
