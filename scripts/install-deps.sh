@@ -9,7 +9,7 @@ packages=(
   clang lld libclang-rt-dev
   libjpeg62-turbo-dev zlib1g-dev libpng-dev libopenjp2-7-dev
   libfreetype-dev libfontconfig-dev
-  libx11-dev libxext-dev libxfixes-dev
+  libx11-dev libxext-dev libxfixes-dev libxtst-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-wqy-zenhei fonts-liberation fonts-dejavu-core
   xvfb x11-utils xauth xdg-utils

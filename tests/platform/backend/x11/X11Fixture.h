@@ -86,6 +86,25 @@ class TX11Fixture : public ::testing::Test {
     XSync(reader, False);
   }
 
+  // Everything our side has sent so far has been handled by the manager:
+  // the requests of two clients reach it in the server's order, so once it
+  // answers a request the reader makes after ours, ours are done.
+  bool WindowManagerCaughtUp() {
+    display->Sync();
+    Window probe = XCreateSimpleWindow(reader, DefaultRootWindow(reader), 0, 0, 10, 10, 0, 0, 0);
+    XEvent ev{};
+    ev.xclient.type = ClientMessage;
+    ev.xclient.window = probe;
+    ev.xclient.message_type = XInternAtom(reader, "_NET_REQUEST_FRAME_EXTENTS", False);
+    ev.xclient.format = 32;
+    XSendEvent(reader, DefaultRootWindow(reader), False, SubstructureRedirectMask | SubstructureNotifyMask, &ev);
+    XFlush(reader);
+    const bool answered = WaitUntil([&] { return !Property(probe, "_NET_FRAME_EXTENTS").empty(); });
+    XDestroyWindow(reader, probe);
+    XSync(reader, False);
+    return answered;
+  }
+
   // The window manager runs and still names its check window on the root.
   bool WindowManagerAlive() {
     if (!wm.Running()) return false;

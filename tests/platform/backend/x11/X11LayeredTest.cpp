@@ -16,6 +16,7 @@
 #include "tests/support/MissingPackage.h"
 
 #define Region XlibRegion
+#include <X11/extensions/XTest.h>
 #include <X11/extensions/shape.h>
 #undef Region
 
@@ -28,7 +29,7 @@ std::vector<MSG> g_msgs;
 
 // Fills the client with kLayerFill and a kKey square at (10, 8)-(40, 30).
 LRESULT LayeredProc(HWND h, UINT m, WPARAM wp, LPARAM lp) {
-  if (m == WM_MOUSEHWHEEL) g_msgs.push_back(MSG{h, m, wp, lp, 0, {}});
+  if (m == WM_MOUSEHWHEEL || m == WM_LBUTTONDOWN) g_msgs.push_back(MSG{h, m, wp, lp, 0, {}});
   if (m == WM_PAINT) {
     PAINTSTRUCT ps;
     HDC dc = BeginPaint(h, &ps);
@@ -356,6 +357,91 @@ TEST_F(X11LayeredTest, PerPixelWindowsFollowTheCompositorAsItComesAndGoes) {
       << ScreenPixel(60 + 80, 40 + 5);
   MaybeSaveScreenshot(reader, "layered-after-compositor");
   EXPECT_EQ(display->ErrorCount(), 0);
+}
+
+// Real clicks (XTest) on a per-pixel layered form, managed by openbox, that
+// was up before a compositor started: those on its clear pixels reach the
+// window beneath, before the compositor and after it, when the form is made
+// anew as an ARGB window.
+TEST_F(X11LayeredTest, RealClicksOnClearPixelsReachTheWindowBeneathWhenACompositorComes) {
+  StartWindowManager();
+  if (IsSkipped() || HasFatalFailure()) return;
+  int eventBase = 0, errorBase = 0, major = 0, minor = 0;
+  if (!XTestQueryExtension(reader, &eventBase, &errorBase, &major, &minor)) GTEST_SKIP() << "the server has no XTEST";
+  // Another program's window beneath, on a connection of its own so its
+  // presses wait for us.
+  Display* other = XOpenDisplay(server.Name().c_str());
+  ASSERT_NE(other, nullptr);
+  Window beneath = XCreateSimpleWindow(other, DefaultRootWindow(other), 20, 20, 260, 180, 0, 0, 0xC0C0C0);
+  XSelectInput(other, beneath, ButtonPressMask);
+  XMapWindow(other, beneath);
+  XSync(other, False);
+  ASSERT_TRUE(WaitUntil([&] { return Viewable(beneath); }));
+  const RECT at = Bounds(60, 40, 90, 60);
+  HWND form = Create(WS_POPUP, at, WS_EX_LAYERED);
+  ASSERT_TRUE(form);
+  ShowWindow(form, SW_SHOWNORMAL);
+  PutThirds(form, at.Width(), at.Height());
+  auto shown = [&] { return Window(display->XWindowOf(form)); };
+  // A click that reaches the window beneath raises it; the form comes back
+  // on top as the task bar would bring it.
+  auto onTop = [&] {
+    std::vector<long> stacking = Property(DefaultRootWindow(reader), "_NET_CLIENT_LIST_STACKING");
+    return Viewable(shown()) && !stacking.empty() && Window(stacking.back()) == shown();
+  };
+  auto bringBack = [&] {
+    XEvent ev{};
+    ev.xclient.type = ClientMessage;
+    ev.xclient.window = shown();
+    ev.xclient.message_type = XInternAtom(reader, "_NET_ACTIVE_WINDOW", False);
+    ev.xclient.format = 32;
+    ev.xclient.data.l[0] = 2;
+    XSendEvent(reader, DefaultRootWindow(reader), False, SubstructureRedirectMask | SubstructureNotifyMask, &ev);
+    XFlush(reader);
+    return WaitUntil(onTop);
+  };
+  ASSERT_TRUE(WaitUntil(onTop));
+  Settle();
+  ASSERT_TRUE(WindowManagerCaughtUp());
+  // Who takes a real click at (x, y) of the form: 1 the window beneath, 2
+  // the form, 0 neither (the manager's frame) before the wait ends.
+  auto click = [&](int x, int y) {
+    g_msgs.clear();
+    XTestFakeMotionEvent(reader, DefaultScreen(reader), at.Left + x, at.Top + y, CurrentTime);
+    XTestFakeButtonEvent(reader, 1, True, CurrentTime);
+    XTestFakeButtonEvent(reader, 1, False, CurrentTime);
+    XSync(reader, False);
+    int who = 0;
+    WaitUntil(
+        [&] {
+          XEvent ev;
+          if (XCheckTypedWindowEvent(other, beneath, ButtonPress, &ev)) who = 1;
+          for (const MSG& m : g_msgs)
+            if (m.message == WM_LBUTTONDOWN && m.hwnd == form) who = 2;
+          return who != 0;
+        },
+        3000);
+    return who;
+  };
+  EXPECT_EQ(click(5, 30), 2) << "an opaque pixel";
+  EXPECT_EQ(click(80, 30), 1) << "a clear pixel, no compositor";
+  ASSERT_TRUE(bringBack());
+
+  std::string why;
+  TChildProgram compositor;
+  if (!compositor.Start("xcompmgr", {}, server.Name(), &why)) LUMIQA_SKIP_MISSING_PACKAGE(why);
+  ASSERT_TRUE(WaitUntil([&] { return display->CompositorRunning(); }));
+  ASSERT_TRUE(WaitUntil([&] { return display->IsArgbWindow(display->NativeOf(form)) && onTop(); }));
+  Settle();
+  // The manager has framed the new window and heard all we told it.
+  ASSERT_TRUE(WindowManagerCaughtUp());
+  EXPECT_EQ(click(80, 30), 1) << "a clear pixel of the form made anew";
+  ASSERT_TRUE(bringBack());
+  EXPECT_EQ(click(70, 5), 1) << "another clear pixel";
+  ASSERT_TRUE(bringBack());
+  EXPECT_EQ(click(5, 30), 2) << "an opaque pixel of the form made anew";
+  compositor.Stop();
+  XCloseDisplay(other);
 }
 
 }  // namespace

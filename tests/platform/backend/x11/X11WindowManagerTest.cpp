@@ -102,25 +102,6 @@ class X11WindowManagerTest : public TX11Fixture {
     return w;
   }
 
-  // Everything our side has sent so far has been handled by the manager:
-  // the requests of two clients reach it in the server's order, so once it
-  // answers a request the reader makes after ours, ours are done.
-  bool ManagerCaughtUp() {
-    display->Sync();
-    Window probe = XCreateSimpleWindow(reader, DefaultRootWindow(reader), 0, 0, 10, 10, 0, 0, 0);
-    XEvent ev{};
-    ev.xclient.type = ClientMessage;
-    ev.xclient.window = probe;
-    ev.xclient.message_type = XInternAtom(reader, "_NET_REQUEST_FRAME_EXTENTS", False);
-    ev.xclient.format = 32;
-    XSendEvent(reader, DefaultRootWindow(reader), False, SubstructureRedirectMask | SubstructureNotifyMask, &ev);
-    XFlush(reader);
-    const bool answered = WaitUntil([&] { return !Property(probe, "_NET_FRAME_EXTENTS").empty(); });
-    XDestroyWindow(reader, probe);
-    XSync(reader, False);
-    return answered;
-  }
-
   // The manager gives the focus to another program and back to h, as Alt+Tab
   // or `wmctrl -a` do; h must keep it. Our answer to the focus is no new
   // request a manager could take as one to put it elsewhere.
@@ -139,7 +120,7 @@ class X11WindowManagerTest : public TX11Fixture {
       ASSERT_EQ(GetTopWindow(nullptr), messageOnly);
       ManagerActivates(h);
       ASSERT_TRUE(WaitUntil([&] { return Active(h); })) << "the manager's focus never arrived, or left at once";
-      ASSERT_TRUE(ManagerCaughtUp());
+      ASSERT_TRUE(WindowManagerCaughtUp());
       EXPECT_EQ(FocusedWindow(), X(h)) << "the focus was taken back";
       EXPECT_EQ(GetActiveWindow(), h);
       EXPECT_GT(StackIndex(h), StackIndex(other)) << "the window went below the other program's";
@@ -271,7 +252,7 @@ TEST_F(X11WindowManagerTest, TopOfOurOrderIsNeverTheBottomOfTheScreen) {
   ASSERT_EQ(GetTopWindow(nullptr), app);
   SetWindowPos(h, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
   ASSERT_EQ(GetTopWindow(nullptr), h);
-  ASSERT_TRUE(ManagerCaughtUp());
+  ASSERT_TRUE(WindowManagerCaughtUp());
   EXPECT_GT(StackIndex(h), StackIndex(other));
   EXPECT_EQ(FocusedWindow(), X(h));
   XDestroyWindow(reader, other);
