@@ -521,7 +521,9 @@ TEST_F(X11WindowStateTest, StatesTheManagerSetsReachTheWindowAsOnWindows) {
   ASSERT_TRUE(GetWindowRect(h, &r));
   EXPECT_EQ(r, normal);
   for (const TMsg& m : g_wmMsgs)
-    if (m.msg == WM_MOVE) EXPECT_NE(m.lp, 0) << "no move to (0,0) while mapping " << DescribeMoves(h);
+    if (m.msg == WM_MOVE) {
+      EXPECT_NE(m.lp, 0) << "no move to (0,0) while mapping " << DescribeMoves(h);
+    }
 
   // Maximised from the title bar.
   AskManagerState(h, true, "_NET_WM_STATE_MAXIMIZED_VERT", "_NET_WM_STATE_MAXIMIZED_HORZ");
