@@ -8,6 +8,8 @@
 
 #include <chrono>
 #include <cstdint>
+#include <cstdlib>
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
@@ -63,8 +65,14 @@ class TX11Fixture : public ::testing::Test {
       // without one; its own compositor stays off.
       for (const char* needed : {"xfwm4", "dbus-run-session"})
         if (FindProgramOnPath(needed).empty()) LUMIQA_SKIP_MISSING_PACKAGE(std::string(needed) + " is not installed");
-      if (!wm.Start("env", {"NO_AT_BRIDGE=1", "dbus-run-session", "--", "xfwm4", "--compositor=off"}, server.Name(),
-                    &why, true))
+      // Its settings and caches go to a folder of the test's own.
+      char folder[] = "/tmp/lumiqa-xfwm4-XXXXXX";
+      ASSERT_NE(mkdtemp(folder), nullptr);
+      wmHome_ = folder;
+      if (!wm.Start("env",
+                    {"NO_AT_BRIDGE=1", "XDG_CONFIG_HOME=" + wmHome_ + "/config", "XDG_CACHE_HOME=" + wmHome_ + "/cache",
+                     "XDG_DATA_HOME=" + wmHome_ + "/data", "dbus-run-session", "--", "xfwm4", "--compositor=off"},
+                    server.Name(), &why, true))
         LUMIQA_SKIP_MISSING_PACKAGE(why);
     } else if (!wm.Start(program, args, server.Name(), &why)) {
       LUMIQA_SKIP_MISSING_PACKAGE(why);
@@ -183,6 +191,8 @@ class TX11Fixture : public ::testing::Test {
     watchingRoot_ = false;
     wm.Stop();
     server.Stop();
+    if (!wmHome_.empty()) std::filesystem::remove_all(wmHome_);
+    wmHome_.clear();
   }
 
   // Everything either side sent is handled and on the screen.
@@ -214,4 +224,5 @@ class TX11Fixture : public ::testing::Test {
  private:
   std::string className_;
   bool watchingRoot_ = false;
+  std::string wmHome_;  // the window manager's own settings folder, if any
 };
