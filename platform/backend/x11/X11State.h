@@ -247,7 +247,8 @@ void ApplyX11Shape(TX11State& s, TX11Native& n);
 void SetX11InputShape(TX11State& s, TX11Native& n, const std::vector<RECT>* rects);
 // Sends the shapes again once a window manager has framed the window: a
 // manager copies them to its frame only when told of a change after it
-// started watching (openbox never reads the input shape on its own).
+// started watching (openbox and xfwm4 never read the input shape on their
+// own).
 void RepeatX11ShapesForFrame(TX11State& s, TX11Native& n);
 // Frees the window's own GC and colormap (ARGB windows).
 void FreeX11WindowResources(TX11State& s, TX11Native& n);

@@ -359,14 +359,14 @@ TEST_F(X11LayeredTest, PerPixelWindowsFollowTheCompositorAsItComesAndGoes) {
   EXPECT_EQ(display->ErrorCount(), 0);
 }
 
-// Real clicks (XTest) on a per-pixel layered form managed by openbox, with
-// another program's window beneath it.
-class X11LayeredClickTest : public X11LayeredTest {
+// Real clicks (XTest) on a per-pixel layered form managed by the window
+// manager the parameter names, with another program's window beneath it.
+class X11LayeredClickTest : public X11LayeredTest, public ::testing::WithParamInterface<const char*> {
  protected:
   void SetUp() override {
     X11LayeredTest::SetUp();
     if (IsSkipped() || HasFatalFailure()) return;
-    StartWindowManager();
+    StartWindowManager(GetParam());
     if (IsSkipped() || HasFatalFailure()) return;
     int eventBase = 0, errorBase = 0, major = 0, minor = 0;
     if (!XTestQueryExtension(reader, &eventBase, &errorBase, &major, &minor))
@@ -458,7 +458,7 @@ class X11LayeredClickTest : public X11LayeredTest {
 
 // Up before the compositor started: the form is made anew as an ARGB window,
 // whose clear pixels let clicks through as the shaped one did.
-TEST_F(X11LayeredClickTest, ClearPixelsLetRealClicksThroughWhenACompositorComesLater) {
+TEST_P(X11LayeredClickTest, ClearPixelsLetRealClicksThroughWhenACompositorComesLater) {
   ShowForm();
   Settle();
   ASSERT_TRUE(WindowManagerCaughtUp());
@@ -472,7 +472,7 @@ TEST_F(X11LayeredClickTest, ClearPixelsLetRealClicksThroughWhenACompositorComesL
   ClearPixelsLetClicksThrough("the form made anew under the compositor");
 }
 
-TEST_F(X11LayeredClickTest, ClearPixelsLetRealClicksThroughWhenTheCompositorRanFromTheStart) {
+TEST_P(X11LayeredClickTest, ClearPixelsLetRealClicksThroughWhenTheCompositorRanFromTheStart) {
   StartCompositor();
   if (IsSkipped() || HasFatalFailure()) return;
   ShowForm();
@@ -481,5 +481,9 @@ TEST_F(X11LayeredClickTest, ClearPixelsLetRealClicksThroughWhenTheCompositorRanF
   ASSERT_TRUE(WindowManagerCaughtUp());
   ClearPixelsLetClicksThrough("compositor from the start");
 }
+
+// Both copy a client's input shape to their frame only when told of a change.
+INSTANTIATE_TEST_SUITE_P(Managers, X11LayeredClickTest, ::testing::Values("openbox", "xfwm4"),
+                         [](const ::testing::TestParamInfo<const char*>& info) { return std::string(info.param); });
 
 }  // namespace
