@@ -1,11 +1,59 @@
 #include "tests/support/ChildProgram.h"
 
+#include <dirent.h>
 #include <fcntl.h>
+#include <poll.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
+#include <cstdio>
 #include <cstdlib>
+#include <cstring>
+
+namespace {
+
+// A member of the process group still runs: a zombie left to a parent that
+// never reaps it does not count.
+bool ChildProgramGroupRuns(pid_t group) {
+  DIR* proc = opendir("/proc");
+  if (!proc) return false;
+  bool runs = false;
+  while (dirent* e = readdir(proc)) {
+    if (e->d_name[0] < '0' || e->d_name[0] > '9') continue;
+    char path[64];
+    std::snprintf(path, sizeof path, "/proc/%s/stat", e->d_name);
+    FILE* f = std::fopen(path, "r");
+    if (!f) continue;
+    char line[512] = {};
+    const bool read = std::fgets(line, sizeof line, f) != nullptr;
+    std::fclose(f);
+    // pid (name) state ppid pgrp ...; the name may hold spaces and brackets.
+    const char* end = read ? std::strrchr(line, ')') : nullptr;
+    char state = 0;
+    int parent = 0, pgrp = 0;
+    if (end && std::sscanf(end + 1, " %c %d %d", &state, &parent, &pgrp) == 3 && pgrp == group && state != 'Z' &&
+        state != 'X') {
+      runs = true;
+      break;
+    }
+  }
+  closedir(proc);
+  return runs;
+}
+
+// Waits, polling, until no member of the group runs; false after `ms`.
+bool ChildProgramGroupEnds(pid_t group, int ms) {
+  const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+  while (ChildProgramGroupRuns(group)) {
+    if (std::chrono::steady_clock::now() > end) return false;
+    poll(nullptr, 0, 5);
+  }
+  return true;
+}
+
+}  // namespace
 
 std::string FindProgramOnPath(const char* program) {
   // A path names the program itself.
@@ -79,5 +127,10 @@ void TChildProgram::Stop() {
   kill(group_ ? -pid_ : pid_, SIGTERM);
   int status = 0;
   if (waitpid(pid_, &status, 0) == pid_) status_ = status;
+  // The helpers it started end too before anything of theirs is removed.
+  if (group_ && !ChildProgramGroupEnds(pid_, 5000)) {
+    kill(-pid_, SIGKILL);
+    ChildProgramGroupEnds(pid_, 5000);
+  }
   pid_ = -1;
 }

@@ -191,7 +191,11 @@ class TX11Fixture : public ::testing::Test {
     watchingRoot_ = false;
     wm.Stop();
     server.Stop();
-    if (!wmHome_.empty()) std::filesystem::remove_all(wmHome_);
+    if (!wmHome_.empty()) {
+      std::error_code failed;
+      std::filesystem::remove_all(wmHome_, failed);
+      EXPECT_FALSE(failed) << "the window manager's folder stays: " << failed.message();
+    }
     wmHome_.clear();
   }
 
