@@ -9,11 +9,11 @@ packages=(
   clang lld libclang-rt-dev
   libjpeg62-turbo-dev zlib1g-dev libpng-dev libopenjp2-7-dev
   libfreetype-dev libfontconfig-dev
-  libx11-dev libxext-dev libxfixes-dev
+  libx11-dev libxext-dev libxfixes-dev libxtst-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-wqy-zenhei fonts-liberation fonts-dejavu-core
   xvfb x11-utils xauth xdg-utils
-  openbox xcompmgr
+  openbox xcompmgr xfwm4 dbus-daemon
 )
 
 # One dpkg-query for all: it lists the packages it knows with their state

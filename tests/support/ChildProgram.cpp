@@ -1,11 +1,59 @@
 #include "tests/support/ChildProgram.h"
 
+#include <dirent.h>
 #include <fcntl.h>
+#include <poll.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
+#include <cstdio>
 #include <cstdlib>
+#include <cstring>
+
+namespace {
+
+// A member of the process group still runs: a zombie left to a parent that
+// never reaps it does not count.
+bool ChildProgramGroupRuns(pid_t group) {
+  DIR* proc = opendir("/proc");
+  if (!proc) return false;
+  bool runs = false;
+  while (dirent* e = readdir(proc)) {
+    if (e->d_name[0] < '0' || e->d_name[0] > '9') continue;
+    char path[64];
+    std::snprintf(path, sizeof path, "/proc/%s/stat", e->d_name);
+    FILE* f = std::fopen(path, "r");
+    if (!f) continue;
+    char line[512] = {};
+    const bool read = std::fgets(line, sizeof line, f) != nullptr;
+    std::fclose(f);
+    // pid (name) state ppid pgrp ...; the name may hold spaces and brackets.
+    const char* end = read ? std::strrchr(line, ')') : nullptr;
+    char state = 0;
+    int parent = 0, pgrp = 0;
+    if (end && std::sscanf(end + 1, " %c %d %d", &state, &parent, &pgrp) == 3 && pgrp == group && state != 'Z' &&
+        state != 'X') {
+      runs = true;
+      break;
+    }
+  }
+  closedir(proc);
+  return runs;
+}
+
+// Waits, polling, until no member of the group runs; false after `ms`.
+bool ChildProgramGroupEnds(pid_t group, int ms) {
+  const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+  while (ChildProgramGroupRuns(group)) {
+    if (std::chrono::steady_clock::now() > end) return false;
+    poll(nullptr, 0, 5);
+  }
+  return true;
+}
+
+}  // namespace
 
 std::string FindProgramOnPath(const char* program) {
   // A path names the program itself.
@@ -24,7 +72,7 @@ std::string FindProgramOnPath(const char* program) {
 }
 
 bool TChildProgram::Start(const std::string& program, const std::vector<std::string>& args,
-                          const std::string& display, std::string* why) {
+                          const std::string& display, std::string* why, bool ownGroup) {
   Stop();
   std::string exe = FindProgramOnPath(program.c_str());
   if (exe.empty()) {
@@ -37,6 +85,7 @@ bool TChildProgram::Start(const std::string& program, const std::vector<std::str
   argv.push_back(nullptr);
   pid_t child = fork();
   if (child == 0) {
+    if (ownGroup) setpgid(0, 0);
     int devnull = open("/dev/null", O_RDWR);
     if (devnull >= 0) {
       dup2(devnull, 0);
@@ -51,8 +100,11 @@ bool TChildProgram::Start(const std::string& program, const std::vector<std::str
     *why = "cannot fork for " + program;
     return false;
   }
+  // Also here, so the group exists before Stop could name it.
+  if (ownGroup) setpgid(child, child);
   pid_ = child;
   status_ = 0;
+  group_ = ownGroup;
   return true;
 }
 
@@ -72,8 +124,13 @@ void TChildProgram::Signal(int sig) {
 
 void TChildProgram::Stop() {
   if (pid_ <= 0) return;
-  kill(pid_, SIGTERM);
+  kill(group_ ? -pid_ : pid_, SIGTERM);
   int status = 0;
   if (waitpid(pid_, &status, 0) == pid_) status_ = status;
+  // The helpers it started end too before anything of theirs is removed.
+  if (group_ && !ChildProgramGroupEnds(pid_, 5000)) {
+    kill(-pid_, SIGKILL);
+    ChildProgramGroupEnds(pid_, 5000);
+  }
   pid_ = -1;
 }

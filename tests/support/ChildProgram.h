@@ -13,9 +13,11 @@ class TChildProgram {
   TChildProgram& operator=(const TChildProgram&) = delete;
 
   // False with the reason when the program is not installed or cannot start.
-  // Its output goes to /dev/null; DISPLAY is set to `display`.
+  // Its output goes to /dev/null; DISPLAY is set to `display`. With
+  // `ownGroup` it leads a process group of its own and Stop ends the whole
+  // group, for programs that start helpers (a session bus and its services).
   bool Start(const std::string& program, const std::vector<std::string>& args, const std::string& display,
-             std::string* why);
+             std::string* why, bool ownGroup = false);
   // Still running (not exited, not killed by a signal).
   bool Running();
   // How it ended, as waitpid reports (only after Running() gave false).
@@ -27,6 +29,7 @@ class TChildProgram {
  private:
   pid_t pid_ = -1;
   int status_ = 0;
+  bool group_ = false;
 };
 
 // The full path of program on PATH (a name with a '/' is taken as the

@@ -59,6 +59,7 @@ void THeadlessDisplay::SetCustomFrame(TNativeWindow w, bool custom) {
 void THeadlessDisplay::RestackNativeWindow(TNativeWindow w, TNativeWindow above, bool topmost) {
   TNative* n = Find(w);
   if (!n) return;
+  n->restacks++;
   n->topmost = topmost;
   stack_.erase(std::remove(stack_.begin(), stack_.end(), w), stack_.end());
   auto it = above ? std::find(stack_.begin(), stack_.end(), above) : stack_.end();

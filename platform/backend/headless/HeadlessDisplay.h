@@ -27,6 +27,7 @@ class THeadlessDisplay final : public TDisplay {
     bool toolWindow = false;
     bool layeredAtCreation = false;
     int activations = 0;  // ActivateNativeWindow requests
+    int restacks = 0;     // RestackNativeWindow requests
     Byte opacity = 255;
     std::optional<Region> shape;
     std::string title;

@@ -544,8 +544,19 @@ void TX11Display::RestackNativeWindow(TNativeWindow id, TNativeWindow above, boo
     // Above windows that do not show: where it is already.
     if (above && WindowManagerRunning(s)) return;
     // Bottom of the topmost layer is still above every normal window.
-    if (topmost) XRaiseWindow(s.dpy, n->window);
-    else XLowerWindow(s.dpy, n->window);
+    if (topmost) {
+      XRaiseWindow(s.dpy, n->window);
+      return;
+    }
+    // The bottom of our windows is below the screen's other windows only
+    // when one of ours shows above it. Alone, it stays where it is: lowering
+    // the active window hands the focus to whatever then lies on top.
+    bool oursAbove = false;
+    for (HWND h = GetWindow(n->hwnd, GW_HWNDPREV); h && !oursAbove; h = GetWindow(h, GW_HWNDPREV)) {
+      const TX11Native* c = s.FindByHwnd(h);
+      oursAbove = c && c != n && !c->topmost && StackableSibling(*c);
+    }
+    if (oursAbove) XLowerWindow(s.dpy, n->window);
     return;
   }
   if (!StackableSibling(*n) || !WindowManagerRunning(s)) {

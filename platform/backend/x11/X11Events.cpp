@@ -148,7 +148,12 @@ void HandleEvent(TX11State& s, XEvent& ev) {
     case PropertyNotify:
       if (ev.xproperty.atom == s.atoms.netWmState || ev.xproperty.atom == s.atoms.wmState) ReadX11WindowState(s, *n);
       break;
-    case ReparentNotify: n->framed = ev.xreparent.parent != s.root; break;
+    case ReparentNotify: {
+      const bool framed = ev.xreparent.parent != s.root;
+      if (framed && !n->framed) RepeatX11ShapesForFrame(s, *n);
+      n->framed = framed;
+      break;
+    }
     case MapNotify: n->mapped = true; break;
     case UnmapNotify: n->mapped = false; break;
     case ClientMessage: OnClientMessage(s, ev.xclient, *n); break;

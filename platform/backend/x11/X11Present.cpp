@@ -191,11 +191,21 @@ void SetX11InputShape(TX11State& s, TX11Native& n, const std::vector<RECT>* rect
     if (!n.inputShaped) return;
     XShapeCombineMask(s.dpy, n.window, ShapeInput, 0, 0, None, ShapeSet);
     n.inputShaped = false;
+    n.inputRects.clear();
     return;
   }
-  std::vector<XRectangle> xr = ToXRects(*rects);
-  XShapeCombineRectangles(s.dpy, n.window, ShapeInput, 0, 0, xr.data(), int(xr.size()), ShapeSet, YXBanded);
+  n.inputRects = ToXRects(*rects);
+  XShapeCombineRectangles(s.dpy, n.window, ShapeInput, 0, 0, n.inputRects.data(), int(n.inputRects.size()), ShapeSet,
+                          YXBanded);
   n.inputShaped = true;
+}
+
+void RepeatX11ShapesForFrame(TX11State& s, TX11Native& n) {
+  if (s.ioLost) return;
+  ApplyX11Shape(s, n);
+  if (n.inputShaped)
+    XShapeCombineRectangles(s.dpy, n.window, ShapeInput, 0, 0, n.inputRects.data(), int(n.inputRects.size()),
+                            ShapeSet, YXBanded);
 }
 
 void PutShapedLayeredContent(TX11State& s, TX11Native& n, const Surface& content) {

@@ -73,6 +73,7 @@ struct TX11Native {
   std::vector<RECT> alphaRects;
   // Under a compositor, clicks on fully transparent pixels pass through.
   bool inputShaped = false;
+  std::vector<XRectangle> inputRects;  // as last set, while inputShaped
   // The last per-pixel content (premultiplied BGRA), shown anew when the
   // compositor comes or goes.
   std::vector<std::uint32_t> content;
@@ -244,6 +245,11 @@ void PutShapedLayeredContent(TX11State& s, TX11Native& n, const Surface& content
 void ApplyX11Shape(TX11State& s, TX11Native& n);
 // The input shape: these rectangles, or (nullptr) the whole window.
 void SetX11InputShape(TX11State& s, TX11Native& n, const std::vector<RECT>* rects);
+// Sends the shapes again once a window manager has framed the window: a
+// manager copies them to its frame only when told of a change after it
+// started watching (openbox and xfwm4 never read the input shape on their
+// own).
+void RepeatX11ShapesForFrame(TX11State& s, TX11Native& n);
 // Frees the window's own GC and colormap (ARGB windows).
 void FreeX11WindowResources(TX11State& s, TX11Native& n);
 // Makes n's X window (unmapped) from n's fields, with the ARGB visual when

@@ -72,7 +72,8 @@ bool TX11Display::RecreateAsArgb(TNativeWindow id) {
     XConfigureWindow(s.dpy, n->window, CWSibling | CWStackMode, &c);
   }
   n->layered = false;
-  n->mapped = false;  // the new X window reports its own map
+  n->mapped = false;  // the new X window reports its own map and frame
+  n->framed = false;
   if (n->shown && !n->minimized) XMapWindow(s.dpy, n->window);
   const bool grabbed = s.grab == old;
   if (oldIc) XDestroyIC(oldIc);

@@ -1,5 +1,7 @@
 #include "platform/user/input/Focus.h"
 
+#include <optional>
+
 #include "platform/user/input/MessageQueue.h"
 #include "platform/user/nonclient/Flash.h"
 #include "platform/user/windows/Window.h"
@@ -16,7 +18,8 @@ bool CanActivate(const WND* w) {
          !(w->style & WS_MINIMIZE);
 }
 
-void SetActiveInternal(WND* w, int how) {
+// byDesktop: the display reported w active, and has stacked it already.
+void SetActiveInternal(WND* w, int how, bool byDesktop = false) {
   if (w == g_active) return;
   WND* old = g_active;
   TWindowPin pinOld(old), pinNew(w);
@@ -37,6 +40,8 @@ void SetActiveInternal(WND* w, int how) {
   if (w->dead || g_active != w) return;
   // Coming to the top is a position change the window hears of.
   if (ZOrderWouldChange(w, HWND_TOP)) {
+    std::optional<TNativeOrderShown> shown;
+    if (byDesktop) shown.emplace();
     SetWindowPos(w, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     if (w->dead || g_active != w) return;
   }
@@ -181,6 +186,6 @@ void NativeActivationChanged(HWND topLevel, bool active) {
     }
     return;
   }
-  if (active) SetActiveInternal(TopLevelOf(w), WA_ACTIVE);
+  if (active) SetActiveInternal(TopLevelOf(w), WA_ACTIVE, true);
   else if (g_active == TopLevelOf(w)) SetActiveInternal(nullptr, WA_INACTIVE);
 }

@@ -532,6 +532,8 @@ int SetWindowRgn(HWND hwnd, HRGN rgn, BOOL redraw) {
     return 0;
   }
   TWindowPin pin(w);
+  const Region* oldShape = RegionOf(w);
+  const Region before = oldShape ? *oldShape : Region(WindowBox(w));
   if (w->region && w->region != rgn) DeleteObject(w->region);
   w->region = rgn;
   if (!w->IsChild() && w->native && CurrentDisplay()) CurrentDisplay()->SetShape(w->native, RegionOf(w));
@@ -541,6 +543,13 @@ int SetWindowRgn(HWND hwnd, HRGN rgn, BOOL redraw) {
   if (redraw && !w->dead && IsReallyVisible(w)) {
     if (w->IsChild()) InvalidateParentArea(w, w->rect);
     Invalidate(w, Region(WindowBox(w)), true, true, Kids::Default);
+    // What the old region hid comes into view for every descendant there,
+    // frames included: they painted clipped by it (a window sized before
+    // its region follows).
+    const Region* newShape = RegionOf(w);
+    const Region shown =
+        Region::Combine(newShape ? *newShape : Region(WindowBox(w)), before, Region::Op::Diff);
+    if (!shown.IsEmpty()) Invalidate(w, shown, true, true, Kids::All);
   }
   return 1;
 }

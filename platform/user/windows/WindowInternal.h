@@ -183,6 +183,16 @@ constexpr unsigned kWaitedForFlashes = 6;
 constexpr unsigned kWaitedForFlashMs = 70;
 // Asks the display to raise and focus a shown top-level window.
 void RaiseNative(WND* top);
+// While one lives, top-level z-order changes stay in the window layer: the
+// display already shows them (the desktop activated a window and stacked it
+// itself; asking it to restack again would be taken as a new request).
+class TNativeOrderShown {
+ public:
+  TNativeOrderShown();
+  ~TNativeOrderShown();
+  TNativeOrderShown(const TNativeOrderShown&) = delete;
+  TNativeOrderShown& operator=(const TNativeOrderShown&) = delete;
+};
 void CheckHoverTimeouts();
 
 // ---- Cursors and icons (Cursors.cpp) ----------------------------------------

@@ -26,9 +26,11 @@ bool Intersects(const RECT& a, const RECT& b) {
   return a.Left < b.Right && b.Left < a.Right && a.Top < b.Bottom && b.Top < a.Bottom;
 }
 
+int g_windowPosOrderShown = 0;
+
 void RestackNative(WND* w) {
   TDisplay* d = CurrentDisplay();
-  if (!d || !w->native) return;
+  if (!d || !w->native || g_windowPosOrderShown > 0) return;
   auto& tops = TopLevelWindows();
   auto it = std::find(tops.begin(), tops.end(), w);
   TNativeWindow above = 0;
@@ -76,6 +78,9 @@ bool CaptureInside(WND* w) {
 }
 
 }  // namespace
+
+TNativeOrderShown::TNativeOrderShown() { ++g_windowPosOrderShown; }
+TNativeOrderShown::~TNativeOrderShown() { --g_windowPosOrderShown; }
 
 POINT WindowOriginScreen(const WND* w) {
   POINT p{w->rect.Left, w->rect.Top};

@@ -526,3 +526,37 @@ TEST_F(WizardMain, LeavingTheWindowRemovesTheHistoryFolder) {
 }
 
 }  // namespace
+
+namespace {
+
+// The skin's maximise sizes the window before its region follows; the
+// picture box's edge in the added area was left black (the children's
+// frames were painted clipped by the old region and never again).
+TEST_F(WizardMain, TheSkinsMaximiseDrawsThePictureBoxEdgeAllAlong) {
+  WriteBmp("face.bmp", 400, 300);
+  Open("face.bmp");
+  TScrollBox* box = Page()->ScrollBox_Image1;
+  const int oldW = box->Width(), oldH = box->Height();
+  main->SkinForm->ChangeWindowState(spwsMaximized);
+  Idle();
+  Snapshot(main, "wizard_maximised");
+  ASSERT_GT(box->Width(), oldW + 100);
+  ASSERT_GT(box->Height(), oldH + 100);
+  RECT frame, outer;
+  GetWindowRect(main->Handle(), &frame);
+  GetWindowRect(box->Handle(), &outer);
+  const int left = outer.Left - frame.Left, top = outer.Top - frame.Top;
+  const HWND h = main->Handle();
+  // The edge's top row and left column are one colour from end to end.
+  const COLORREF topEdge = s.display.PixelAt(h, left + 2, top);
+  const COLORREF leftEdge = s.display.PixelAt(h, left, top + 2);
+  ASSERT_NE(topEdge, RGB(0, 0, 0));
+  ASSERT_NE(leftEdge, RGB(0, 0, 0));
+  int wrongTop = 0, wrongLeft = 0;
+  for (int x = left + 2; x < left + box->Width() - 2; ++x) wrongTop += s.display.PixelAt(h, x, top) != topEdge;
+  for (int y = top + 2; y < top + box->Height() - 2; ++y) wrongLeft += s.display.PixelAt(h, left, y) != leftEdge;
+  EXPECT_EQ(wrongTop, 0) << "of " << box->Width() - 4 << " along the top, " << oldW << " wide before";
+  EXPECT_EQ(wrongLeft, 0) << "of " << box->Height() - 4 << " down the left, " << oldH << " high before";
+}
+
+}  // namespace

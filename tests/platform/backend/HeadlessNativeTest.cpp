@@ -8,6 +8,7 @@
 #include "platform/backend/headless/HeadlessDisplay.h"
 #include "platform/gdi/Gdi.h"
 #include "platform/user/User.h"
+#include "platform/user/input/Focus.h"
 
 namespace {
 
@@ -147,6 +148,27 @@ TEST_F(HeadlessNativeTest, ActivationCallsRaiseAndFocusTheNativeWindow) {
   SetForegroundWindow(hidden);
   EXPECT_EQ(display.Native(a)->activations, expectA);
   EXPECT_EQ(display.Native(hidden)->activations, 0);
+}
+
+// The desktop (a window manager's Alt+Tab, a task bar) activates a window and
+// stacks it itself; the window layer follows in its own order and asks the
+// display for nothing, which a window manager would take as a new request.
+TEST_F(HeadlessNativeTest, ActivationByTheDesktopAsksNoRestackOrActivation) {
+  HWND a = Make(WS_OVERLAPPEDWINDOW, 0, 0, 100, 100);
+  HWND b = Make(WS_OVERLAPPEDWINDOW, 50, 50, 100, 100);
+  display.RunUntilIdle();
+  ASSERT_EQ(GetTopWindow(nullptr), b);
+  const int restacks = display.Native(a)->restacks, activations = display.Native(a)->activations;
+  NativeActivationChanged(a, true);
+  EXPECT_EQ(GetActiveWindow(), a);
+  EXPECT_EQ(GetTopWindow(nullptr), a) << "our own order follows";
+  EXPECT_EQ(display.Native(a)->restacks, restacks);
+  EXPECT_EQ(display.Native(a)->activations, activations);
+  // The program's own activation is a request to the display.
+  const int bRestacks = display.Native(b)->restacks;
+  SetActiveWindow(b);
+  EXPECT_GT(display.Native(b)->restacks, bRestacks);
+  EXPECT_EQ(display.Stacking().front(), b);
 }
 
 TEST_F(HeadlessNativeTest, LayeredWindowsSayItWhenCreated) {

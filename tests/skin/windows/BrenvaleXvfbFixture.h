@@ -27,9 +27,12 @@ class TBrenvaleXvfbFixture : public TX11Fixture {
 
   // Starts the server and shows the skinned form, not yet settled; with
   // `mainFormFirst` another form is the main one, so closing `form` does
-  // not end the application.
-  void StartSkinnedForm(const char* className, bool mainFormFirst) {
+  // not end the application. `manager` names a window manager to start
+  // first.
+  void StartSkinnedForm(const char* className, bool mainFormFirst, const char* manager = nullptr) {
     StartX11(640, 480, className, UnusedProc, kRoot);
+    if (IsSkipped() || HasFatalFailure()) return;
+    if (manager) StartWindowManager(manager);
     if (IsSkipped() || HasFatalFailure()) return;
     savedApp_ = Application;
     app_ = std::make_unique<TApplication>(nullptr);

@@ -755,4 +755,56 @@ TEST_F(X11DisplayTest, MinimizedWindowsAreUnmappedAndLayeredOnesShowThroughAShap
   EXPECT_EQ(shapeRows(), 40);
 }
 
+// WM_TAKE_FOCUS is answered with the focus request timed as the manager's
+// message: a stale one (the user has chosen since) changes nothing, where
+// CurrentTime would take the focus back.
+TEST_F(X11DisplayTest, TakeFocusIsAnsweredWithTheMessagesTimestamp) {
+  HWND a = Create("a", WS_OVERLAPPEDWINDOW, Bounds(20, 20, 100, 80), kFill);
+  HWND b = Create("b", WS_OVERLAPPEDWINDOW, Bounds(200, 20, 100, 80), kFill);
+  ShowWindow(a, SW_SHOWNORMAL);
+  ShowWindow(b, SW_SHOWNORMAL);
+  auto focused = [&] {
+    Window f = 0;
+    int revert = 0;
+    XGetInputFocus(reader, &f, &revert);
+    return f;
+  };
+  ASSERT_TRUE(WaitUntil([&] {
+    XWindowAttributes wa;
+    return XGetWindowAttributes(reader, NativeOf(a), &wa) && wa.map_state == IsViewable &&
+           XGetWindowAttributes(reader, NativeOf(b), &wa) && wa.map_state == IsViewable;
+  }));
+  // The server's time now, from a property change of the reader's own.
+  Window clock = XCreateSimpleWindow(reader, DefaultRootWindow(reader), 0, 0, 1, 1, 0, 0, 0);
+  XSelectInput(reader, clock, PropertyChangeMask);
+  auto serverTime = [&] {
+    XChangeProperty(reader, clock, XA_WM_NAME, XA_STRING, 8, PropModeAppend, nullptr, 0);
+    XEvent ev;
+    XWindowEvent(reader, clock, PropertyChangeMask, &ev);
+    return ev.xproperty.time;
+  };
+  auto takeFocus = [&](HWND h, Time t) {
+    XEvent ev{};
+    ev.xclient.type = ClientMessage;
+    ev.xclient.window = NativeOf(h);
+    ev.xclient.message_type = XInternAtom(reader, "WM_PROTOCOLS", False);
+    ev.xclient.format = 32;
+    ev.xclient.data.l[0] = long(XInternAtom(reader, "WM_TAKE_FOCUS", False));
+    ev.xclient.data.l[1] = long(t);
+    XSendEvent(reader, NativeOf(h), False, NoEventMask, &ev);
+    XFlush(reader);
+  };
+  // The user chose a, as a manager records it.
+  const Time chosen = serverTime();
+  XSetInputFocus(reader, NativeOf(a), RevertToParent, chosen);
+  XSync(reader, False);
+  ASSERT_EQ(focused(), NativeOf(a));
+  takeFocus(b, chosen - 1000);
+  Settle();
+  EXPECT_EQ(focused(), NativeOf(a)) << "a stale WM_TAKE_FOCUS moved the focus";
+  takeFocus(b, serverTime());
+  EXPECT_TRUE(WaitUntil([&] { return focused() == NativeOf(b); })) << "a current one did not";
+  XDestroyWindow(reader, clock);
+}
+
 }  // namespace

@@ -8,6 +8,8 @@
 
 #include <chrono>
 #include <cstdint>
+#include <cstdlib>
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
@@ -58,7 +60,24 @@ class TX11Fixture : public ::testing::Test {
     std::string why;
     std::vector<std::string> args;
     if (std::string(program) == "openbox") args = {"--sm-disable"};
-    if (!wm.Start(program, args, server.Name(), &why)) LUMIQA_SKIP_MISSING_PACKAGE(why);
+    if (std::string(program) == "xfwm4") {
+      // xfwm4 reads its settings from xfconf over a session bus, and exits
+      // without one; its own compositor stays off.
+      for (const char* needed : {"xfwm4", "dbus-run-session"})
+        if (FindProgramOnPath(needed).empty()) LUMIQA_SKIP_MISSING_PACKAGE(std::string(needed) + " is not installed");
+      // Its settings and caches go to a folder of the test's own.
+      char folder[] = "/tmp/lumiqa-xfwm4-XXXXXX";
+      ASSERT_NE(mkdtemp(folder), nullptr);
+      wmHome_ = folder;
+      if (!wm.Start("env",
+                    {"NO_AT_BRIDGE=1", "XDG_CONFIG_HOME=" + wmHome_ + "/config", "XDG_CACHE_HOME=" + wmHome_ + "/cache",
+                     "XDG_DATA_HOME=" + wmHome_ + "/data", "dbus-run-session", "--", "xfwm4", "--compositor=off"},
+                    server.Name(), &why, true))
+        LUMIQA_SKIP_MISSING_PACKAGE(why);
+    } else if (!wm.Start(program, args, server.Name(), &why)) {
+      LUMIQA_SKIP_MISSING_PACKAGE(why);
+    }
+    if (IsSkipped() || HasFatalFailure()) return;
     ASSERT_TRUE(WaitUntil([&] { return WindowManagerAlive(); })) << program << " never took the screen";
     // A manager drops map requests made before it has finished starting:
     // ready once a probe window of ours is managed, asking again as long as
@@ -73,6 +92,25 @@ class TX11Fixture : public ::testing::Test {
     ASSERT_TRUE(managed) << program << " never managed a window";
     XDestroyWindow(reader, probe);
     XSync(reader, False);
+  }
+
+  // Everything our side has sent so far has been handled by the manager:
+  // the requests of two clients reach it in the server's order, so once it
+  // answers a request the reader makes after ours, ours are done.
+  bool WindowManagerCaughtUp() {
+    display->Sync();
+    Window probe = XCreateSimpleWindow(reader, DefaultRootWindow(reader), 0, 0, 10, 10, 0, 0, 0);
+    XEvent ev{};
+    ev.xclient.type = ClientMessage;
+    ev.xclient.window = probe;
+    ev.xclient.message_type = XInternAtom(reader, "_NET_REQUEST_FRAME_EXTENTS", False);
+    ev.xclient.format = 32;
+    XSendEvent(reader, DefaultRootWindow(reader), False, SubstructureRedirectMask | SubstructureNotifyMask, &ev);
+    XFlush(reader);
+    const bool answered = WaitUntil([&] { return !Property(probe, "_NET_FRAME_EXTENTS").empty(); });
+    XDestroyWindow(reader, probe);
+    XSync(reader, False);
+    return answered;
   }
 
   // The window manager runs and still names its check window on the root.
@@ -153,6 +191,12 @@ class TX11Fixture : public ::testing::Test {
     watchingRoot_ = false;
     wm.Stop();
     server.Stop();
+    if (!wmHome_.empty()) {
+      std::error_code failed;
+      std::filesystem::remove_all(wmHome_, failed);
+      EXPECT_FALSE(failed) << "the window manager's folder stays: " << failed.message();
+    }
+    wmHome_.clear();
   }
 
   // Everything either side sent is handled and on the screen.
@@ -184,4 +228,5 @@ class TX11Fixture : public ::testing::Test {
  private:
   std::string className_;
   bool watchingRoot_ = false;
+  std::string wmHome_;  // the window manager's own settings folder, if any
 };

@@ -16,6 +16,7 @@
 #include "tests/support/MissingPackage.h"
 
 #define Region XlibRegion
+#include <X11/extensions/XTest.h>
 #include <X11/extensions/shape.h>
 #undef Region
 
@@ -28,7 +29,7 @@ std::vector<MSG> g_msgs;
 
 // Fills the client with kLayerFill and a kKey square at (10, 8)-(40, 30).
 LRESULT LayeredProc(HWND h, UINT m, WPARAM wp, LPARAM lp) {
-  if (m == WM_MOUSEHWHEEL) g_msgs.push_back(MSG{h, m, wp, lp, 0, {}});
+  if (m == WM_MOUSEHWHEEL || m == WM_LBUTTONDOWN) g_msgs.push_back(MSG{h, m, wp, lp, 0, {}});
   if (m == WM_PAINT) {
     PAINTSTRUCT ps;
     HDC dc = BeginPaint(h, &ps);
@@ -357,5 +358,132 @@ TEST_F(X11LayeredTest, PerPixelWindowsFollowTheCompositorAsItComesAndGoes) {
   MaybeSaveScreenshot(reader, "layered-after-compositor");
   EXPECT_EQ(display->ErrorCount(), 0);
 }
+
+// Real clicks (XTest) on a per-pixel layered form managed by the window
+// manager the parameter names, with another program's window beneath it.
+class X11LayeredClickTest : public X11LayeredTest, public ::testing::WithParamInterface<const char*> {
+ protected:
+  void SetUp() override {
+    X11LayeredTest::SetUp();
+    if (IsSkipped() || HasFatalFailure()) return;
+    StartWindowManager(GetParam());
+    if (IsSkipped() || HasFatalFailure()) return;
+    int eventBase = 0, errorBase = 0, major = 0, minor = 0;
+    if (!XTestQueryExtension(reader, &eventBase, &errorBase, &major, &minor))
+      LUMIQA_SKIP_MISSING_PACKAGE("the server has no XTEST");
+    // On a connection of its own, so its presses wait for us.
+    other = XOpenDisplay(server.Name().c_str());
+    ASSERT_NE(other, nullptr);
+    beneath = XCreateSimpleWindow(other, DefaultRootWindow(other), 20, 20, 260, 180, 0, 0, 0xC0C0C0);
+    XSelectInput(other, beneath, ButtonPressMask);
+    XMapWindow(other, beneath);
+    XSync(other, False);
+    ASSERT_TRUE(WaitUntil([&] { return Viewable(beneath); }));
+  }
+  void TearDown() override {
+    compositor.Stop();
+    if (other) XCloseDisplay(other);
+    other = nullptr;
+    X11LayeredTest::TearDown();
+  }
+
+  void StartCompositor() {
+    std::string why;
+    if (!compositor.Start("xcompmgr", {}, server.Name(), &why)) LUMIQA_SKIP_MISSING_PACKAGE(why);
+    ASSERT_TRUE(WaitUntil([&] { return display->CompositorRunning(); })) << "xcompmgr never took the selection";
+  }
+  // Left third mostly opaque, middle faint, right third clear.
+  void ShowForm() {
+    form = Create(WS_POPUP, at, WS_EX_LAYERED);
+    ASSERT_TRUE(form);
+    ShowWindow(form, SW_SHOWNORMAL);
+    PutThirds(form, at.Width(), at.Height());
+    ASSERT_TRUE(WaitUntil([&] { return OnTop(); }));
+  }
+  Window Shown() { return Window(display->XWindowOf(form)); }
+  bool OnTop() {
+    std::vector<long> stacking = Property(DefaultRootWindow(reader), "_NET_CLIENT_LIST_STACKING");
+    return Viewable(Shown()) && !stacking.empty() && Window(stacking.back()) == Shown();
+  }
+  // A click that reaches the window beneath raises it; the form comes back
+  // on top as the task bar would bring it.
+  bool BringBack() {
+    XEvent ev{};
+    ev.xclient.type = ClientMessage;
+    ev.xclient.window = Shown();
+    ev.xclient.message_type = XInternAtom(reader, "_NET_ACTIVE_WINDOW", False);
+    ev.xclient.format = 32;
+    ev.xclient.data.l[0] = 2;
+    XSendEvent(reader, DefaultRootWindow(reader), False, SubstructureRedirectMask | SubstructureNotifyMask, &ev);
+    XFlush(reader);
+    return WaitUntil([&] { return OnTop(); });
+  }
+  // Who takes a real click at (x, y) of the form: 1 the window beneath, 2
+  // the form, 0 neither (the manager's frame) before the wait ends.
+  int Click(int x, int y) {
+    g_msgs.clear();
+    XTestFakeMotionEvent(reader, DefaultScreen(reader), at.Left + x, at.Top + y, CurrentTime);
+    XTestFakeButtonEvent(reader, 1, True, CurrentTime);
+    XTestFakeButtonEvent(reader, 1, False, CurrentTime);
+    XSync(reader, False);
+    int who = 0;
+    WaitUntil(
+        [&] {
+          XEvent ev;
+          if (XCheckTypedWindowEvent(other, beneath, ButtonPress, &ev)) who = 1;
+          for (const MSG& m : g_msgs)
+            if (m.message == WM_LBUTTONDOWN && m.hwnd == form) who = 2;
+          return who != 0;
+        },
+        3000);
+    return who;
+  }
+  // Two clear pixels and an opaque one, the form brought back on top after
+  // each click that went through.
+  void ClearPixelsLetClicksThrough(const char* when) {
+    SCOPED_TRACE(when);
+    EXPECT_EQ(Click(80, 30), 1) << "a clear pixel";
+    ASSERT_TRUE(BringBack());
+    EXPECT_EQ(Click(70, 5), 1) << "another clear pixel";
+    ASSERT_TRUE(BringBack());
+    EXPECT_EQ(Click(5, 30), 2) << "an opaque pixel";
+  }
+
+  const RECT at = Bounds(60, 40, 90, 60);
+  Display* other = nullptr;
+  Window beneath = 0;
+  HWND form = nullptr;
+  TChildProgram compositor;
+};
+
+// Up before the compositor started: the form is made anew as an ARGB window,
+// whose clear pixels let clicks through as the shaped one did.
+TEST_P(X11LayeredClickTest, ClearPixelsLetRealClicksThroughWhenACompositorComesLater) {
+  ShowForm();
+  Settle();
+  ASSERT_TRUE(WindowManagerCaughtUp());
+  ClearPixelsLetClicksThrough("no compositor");
+  StartCompositor();
+  if (IsSkipped() || HasFatalFailure()) return;
+  ASSERT_TRUE(WaitUntil([&] { return display->IsArgbWindow(display->NativeOf(form)) && OnTop(); }));
+  Settle();
+  // The manager has framed the new window and heard all we told it.
+  ASSERT_TRUE(WindowManagerCaughtUp());
+  ClearPixelsLetClicksThrough("the form made anew under the compositor");
+}
+
+TEST_P(X11LayeredClickTest, ClearPixelsLetRealClicksThroughWhenTheCompositorRanFromTheStart) {
+  StartCompositor();
+  if (IsSkipped() || HasFatalFailure()) return;
+  ShowForm();
+  ASSERT_TRUE(display->IsArgbWindow(display->NativeOf(form)));
+  Settle();
+  ASSERT_TRUE(WindowManagerCaughtUp());
+  ClearPixelsLetClicksThrough("compositor from the start");
+}
+
+// Both copy a client's input shape to their frame only when told of a change.
+INSTANTIATE_TEST_SUITE_P(Managers, X11LayeredClickTest, ::testing::Values("openbox", "xfwm4"),
+                         [](const ::testing::TestParamInfo<const char*>& info) { return std::string(info.param); });
 
 }  // namespace

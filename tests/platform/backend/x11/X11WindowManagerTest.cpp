@@ -36,7 +36,7 @@ class X11WindowManagerTest : public TX11Fixture {
   void SetUp() override {
     StartX11(kScreenW, kScreenH, "X11WmTestWnd", FillingProc, 0x808080);
     if (IsSkipped() || HasFatalFailure()) return;
-    StartWindowManager();
+    StartWindowManager(manager_);
   }
   void TearDown() override { StopX11(); }
 
@@ -57,10 +57,11 @@ class X11WindowManagerTest : public TX11Fixture {
   bool Active(HWND h) { return FocusedWindow() == X(h) && GetActiveWindow() == h; }
   // As a task bar or a click on the frame would: asks the manager to
   // activate the window.
-  void ManagerActivates(HWND h) {
+  void ManagerActivates(HWND h) { ManagerActivates(X(h)); }
+  void ManagerActivates(Window w) {
     XEvent ev{};
     ev.xclient.type = ClientMessage;
-    ev.xclient.window = X(h);
+    ev.xclient.window = w;
     ev.xclient.message_type = XInternAtom(reader, "_NET_ACTIVE_WINDOW", False);
     ev.xclient.format = 32;
     ev.xclient.data.l[0] = 2;  // from a pager
@@ -84,11 +85,60 @@ class X11WindowManagerTest : public TX11Fixture {
 
   // Position of w's frame in the window manager's stacking list, bottom 0;
   // -1 when it is not listed.
-  int StackIndex(HWND h) {
+  int StackIndex(HWND h) { return StackIndex(X(h)); }
+  int StackIndex(Window w) {
     std::vector<long> list = Property(DefaultRootWindow(reader), "_NET_CLIENT_LIST_STACKING");
-    auto it = std::find(list.begin(), list.end(), long(X(h)));
+    auto it = std::find(list.begin(), list.end(), long(w));
     return it == list.end() ? -1 : int(it - list.begin());
   }
+
+  // Another program's window, shown and given the focus by the manager.
+  Window OtherProgramsWindow(RECT r) {
+    Window w = XCreateSimpleWindow(reader, DefaultRootWindow(reader), r.Left, r.Top, unsigned(r.Width()),
+                                   unsigned(r.Height()), 0, 0, 0xC0C0C0);
+    XStoreName(reader, w, "other");
+    XMapWindow(reader, w);
+    XFlush(reader);
+    return w;
+  }
+
+  // The manager gives the focus to another program and back to h, as Alt+Tab
+  // or `wmctrl -a` do; h must keep it. Our answer to the focus is no new
+  // request a manager could take as one to put it elsewhere.
+  void ActivationByTheManagerHolds(HWND h) {
+    const Window other = OtherProgramsWindow(Bounds(60, 60, 240, 160));
+    ASSERT_TRUE(WaitUntil([&] { return Viewable(other) && StackIndex(other) >= 0; }));
+    for (int round = 0; round < 2; ++round) {
+      SCOPED_TRACE(round);
+      ManagerActivates(other);
+      ASSERT_TRUE(WaitUntil([&] { return FocusedWindow() == other && GetActiveWindow() == nullptr; }))
+          << "the other program never got the focus";
+      // Meanwhile the program makes a window without a native one (the
+      // framework's timers and its application window are such): it comes
+      // first in our order, so the activation moves h above it.
+      HWND messageOnly = Create(WS_EX_TOOLWINDOW, WS_POPUP, Bounds(0, 0, 0, 0), HWND_MESSAGE);
+      ASSERT_EQ(GetTopWindow(nullptr), messageOnly);
+      ManagerActivates(h);
+      ASSERT_TRUE(WaitUntil([&] { return Active(h); })) << "the manager's focus never arrived, or left at once";
+      ASSERT_TRUE(WindowManagerCaughtUp());
+      EXPECT_EQ(FocusedWindow(), X(h)) << "the focus was taken back";
+      EXPECT_EQ(GetActiveWindow(), h);
+      EXPECT_GT(StackIndex(h), StackIndex(other)) << "the window went below the other program's";
+      EXPECT_EQ(GetTopWindow(nullptr), h);
+      DestroyWindow(messageOnly);
+    }
+    XDestroyWindow(reader, other);
+    XSync(reader, False);
+  }
+
+  const char* manager_ = "openbox";
+};
+
+// Same, under xfwm4, which answers a restack of the active window by
+// focusing whatever then lies on top.
+class X11XfwmTest : public X11WindowManagerTest {
+ protected:
+  X11XfwmTest() { manager_ = "xfwm4"; }
 };
 
 TEST_F(X11WindowManagerTest, StackingNeverNamesWindowsTheManagerDoesNotManage) {
@@ -169,6 +219,43 @@ TEST_F(X11WindowManagerTest, BorderlessFormsAreManagedUndecoratedAndTakeTheFocus
   ShowWindow(list, SW_SHOWNOACTIVATE);
   EXPECT_TRUE(WaitUntil([&] { return Viewable(X(list)); }));
   EXPECT_TRUE(Property(X(list), "WM_STATE").empty()) << "the list stays unmanaged";
+}
+
+TEST_F(X11WindowManagerTest, FocusFromTheManagerStaysAndKeepsTheWindowOnTop) {
+  HWND h = Create(0, WS_OVERLAPPEDWINDOW, Bounds(40, 40, 300, 200));
+  ASSERT_TRUE(h);
+  ShowWindow(h, SW_SHOWNORMAL);
+  ASSERT_TRUE(WaitUntil([&] { return Managed(h) && Active(h); }));
+  ActivationByTheManagerHolds(h);
+}
+
+TEST_F(X11XfwmTest, FocusFromTheManagerStays) {
+  HWND h = Create(0, WS_OVERLAPPEDWINDOW, Bounds(40, 40, 300, 200));
+  ASSERT_TRUE(h);
+  ShowWindow(h, SW_SHOWNORMAL);
+  ASSERT_TRUE(WaitUntil([&] { return Managed(h) && Active(h); }));
+  ActivationByTheManagerHolds(h);
+}
+
+// The program putting its only shown window on top of its own order does
+// not send it below other programs' windows.
+TEST_F(X11WindowManagerTest, TopOfOurOrderIsNeverTheBottomOfTheScreen) {
+  HWND h = Create(0, WS_OVERLAPPEDWINDOW, Bounds(40, 40, 300, 200));
+  ASSERT_TRUE(h);
+  ShowWindow(h, SW_SHOWNORMAL);
+  ASSERT_TRUE(WaitUntil([&] { return Managed(h) && Active(h); }));
+  const Window other = OtherProgramsWindow(Bounds(60, 60, 240, 160));
+  ASSERT_TRUE(WaitUntil([&] { return Viewable(other) && StackIndex(other) > StackIndex(h); }));
+  ManagerActivates(h);
+  ASSERT_TRUE(WaitUntil([&] { return Active(h) && StackIndex(h) > StackIndex(other); }));
+  HWND app = Create(WS_EX_TOOLWINDOW, WS_POPUP, Bounds(0, 0, 0, 0), HWND_MESSAGE);
+  ASSERT_EQ(GetTopWindow(nullptr), app);
+  SetWindowPos(h, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  ASSERT_EQ(GetTopWindow(nullptr), h);
+  ASSERT_TRUE(WindowManagerCaughtUp());
+  EXPECT_GT(StackIndex(h), StackIndex(other));
+  EXPECT_EQ(FocusedWindow(), X(h));
+  XDestroyWindow(reader, other);
 }
 
 int g_modalChars = 0;
@@ -434,7 +521,9 @@ TEST_F(X11WindowStateTest, StatesTheManagerSetsReachTheWindowAsOnWindows) {
   ASSERT_TRUE(GetWindowRect(h, &r));
   EXPECT_EQ(r, normal);
   for (const TMsg& m : g_wmMsgs)
-    if (m.msg == WM_MOVE) EXPECT_NE(m.lp, 0) << "no move to (0,0) while mapping " << DescribeMoves(h);
+    if (m.msg == WM_MOVE) {
+      EXPECT_NE(m.lp, 0) << "no move to (0,0) while mapping " << DescribeMoves(h);
+    }
 
   // Maximised from the title bar.
   AskManagerState(h, true, "_NET_WM_STATE_MAXIMIZED_VERT", "_NET_WM_STATE_MAXIMIZED_HORZ");

@@ -190,6 +190,44 @@ TEST_F(WindowTest, WindowRegionClipsPaintingAndHitTesting) {
   EXPECT_EQ(WindowFromPoint(Point(30, 30)), c);
 }
 
+// A window sized before its region follows (a skinned form maximised): its
+// children paint their frames at once, clipped by the old region; what the
+// new region shows of them is painted again, frames too, whatever
+// WS_CLIPCHILDREN says.
+TEST_F(WindowTest, AGrowingRegionRepaintsTheChildFramesItUncovers) {
+  static const COLORREF kGreen = RGB(0, 200, 0);
+  HWND p = Make("p", WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN, 0, 0, 100, 100);
+  HWND c = Make("c", WS_CHILD | WS_VISIBLE | WS_BORDER, 10, 10, 20, 20, p);
+  Handle(p, PaintWith(kRed));
+  Handle(c, [](HWND h, UINT m, WPARAM wp, LPARAM lp, bool& handled) -> LRESULT {
+    if (m == WM_NCPAINT) {
+      HDC dc = GetWindowDC(h);
+      RECT r;
+      GetWindowRect(h, &r);
+      RECT all{0, 0, r.Width(), r.Height()};
+      HBRUSH b = CreateSolidBrush(kGreen);
+      FillRect(dc, &all, b);
+      DeleteObject(b);
+      ReleaseDC(h, dc);
+      handled = true;
+      return 0;
+    }
+    return PaintWith(kBlue)(h, m, wp, lp, handled);
+  });
+  SetWindowRgn(p, CreateRectRgn(0, 0, 50, 50), TRUE);
+  Pump();
+  SetWindowPos(c, nullptr, 10, 10, 80, 80, SWP_NOZORDER | SWP_NOACTIVATE);
+  SetWindowRgn(p, nullptr, TRUE);
+  Pump();
+  const struct {
+    int x, y;
+    COLORREF expected;
+  } points[] = {{20, 10, kGreen}, {80, 10, kGreen}, {10, 80, kGreen}, {89, 60, kGreen},
+                {60, 89, kGreen}, {30, 30, kBlue},  {70, 70, kBlue},  {95, 95, kRed}};
+  for (const auto& pt : points)
+    EXPECT_EQ(SurfacePixel(p, pt.x, pt.y), pt.expected) << pt.x << "," << pt.y;
+}
+
 TEST_F(WindowTest, WindowDCCoversTheFrameAndClientDCStartsAtTheClient) {
   HWND p = Make("p", WS_POPUP | WS_VISIBLE, 0, 0, 100, 100);
   HWND c = Make("c", WS_CHILD | WS_VISIBLE | WS_BORDER, 10, 10, 30, 30, p);
