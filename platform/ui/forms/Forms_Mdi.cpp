@@ -258,7 +258,9 @@ TCustomForm* MergedMDIChild(const TCustomForm* Frame) {
   auto it = g_clients.find(Frame->ClientHandle());
   if (it == g_clients.end() || !it->second.active || !IsWindow(it->second.active)) return nullptr;
   auto* child = dynamic_cast<TCustomForm*>(FindControl(it->second.active));
-  if (!child || Dying(child) || !child->mdiMaximized_ || !IsWindowVisible(child->Handle())) return nullptr;
+  if (!child || Dying(child) || !child->mdiMaximized_ || child->windowState_ != wsMaximized ||
+      !IsWindowVisible(child->Handle()) || IsIconic(child->Handle()))
+    return nullptr;
   if (!(GetWindowLong(child->Handle(), GWL_STYLE) & WS_SYSMENU)) return nullptr;
   return child;
 }

@@ -10,6 +10,7 @@
 #include "platform/ui/menus/Menus.h"
 #include "platform/ui/forms/Screen.h"
 #include "platform/user/User.h"
+#include "platform/user/nonclient/ButtonTrack.h"
 
 namespace {
 
@@ -116,46 +117,13 @@ int BarCaptionHit(HWND form, TMenuItem* root, POINT screen) {
 
 // Holds a merged button down until the mouse lets go: true when it let go over it.
 bool TrackBarButton(HWND form, TMenuItem* root, int hit) {
-  auto show = [&](int pressed) {
-    if (g_pressedHit == pressed && g_pressedForm == form) return;
-    g_pressedForm = pressed ? form : nullptr;
-    g_pressedHit = pressed;
-    if (IsWindow(form)) PaintMenuBar(form, root);
-  };
-  SetCapture(form);
-  show(hit);
-  bool inside = true, released = false;
-  MSG m;
-  while (IsWindow(form) && GetCapture() == form) {
-    if (!PeekMessage(&m, nullptr, 0, 0, PM_REMOVE)) {
-      WaitMessage();
-      continue;
-    }
-    if (m.message == WM_QUIT) {
-      PostQuitMessage(int(m.wParam));
-      inside = false;
-      break;
-    }
-    if (m.message == WM_MOUSEMOVE || m.message == WM_LBUTTONUP) {
-      inside = BarCaptionHit(form, root, m.pt) == hit;
-      show(inside && m.message == WM_MOUSEMOVE ? hit : 0);
-      if (m.message == WM_LBUTTONUP) {
-        released = true;
-        break;
-      }
-      continue;
-    }
-    if (m.message == WM_KEYDOWN && m.wParam == WPARAM(VK_ESCAPE)) {
-      inside = false;
-      break;
-    }
-    if (m.message >= WM_MOUSEFIRST && m.message <= WM_MOUSELAST) continue;
-    TranslateMessage(&m);
-    DispatchMessage(&m);
-  }
-  if (IsWindow(form) && GetCapture() == form) ReleaseCapture();
-  show(0);
-  return released && inside && IsWindow(form);
+  return TrackButtonPress(
+      form, [&](POINT pt) { return BarCaptionHit(form, root, pt) == hit; },
+      [&](bool pressed) {
+        g_pressedForm = pressed ? form : nullptr;
+        g_pressedHit = pressed ? hit : 0;
+        if (IsWindow(form)) PaintMenuBar(form, root);
+      }) != FALSE;
 }
 
 }  // namespace

@@ -411,6 +411,14 @@ TEST_F(MdiMenuTest, AMaximizedChildsCaptionMovesIntoTheFrameMenuBar) {
   EXPECT_EQ(GlyphPixels(3 * button, 3 * button), 0);
   EXPECT_EQ(MenuBarItems(frame->Handle(), menu->Items()).at(0).Rect, itemBefore);
 
+  // The merged minimize button makes it an icon, and the bar lets go of it.
+  doc->SetWindowState(wsMaximized);
+  s.display.RunUntilIdle();
+  ClickAt(FromRight(2 * button + button / 2));
+  EXPECT_EQ(doc->WindowState(), wsMinimized);
+  EXPECT_EQ(ShownTitle(), "Frame");
+  EXPECT_EQ(GlyphPixels(3 * button, 3 * button), 0);
+
   // Maximized again, the merged close button closes it.
   doc->SetWindowState(wsMaximized);
   s.display.RunUntilIdle();
