@@ -97,6 +97,17 @@ void SyncActive(HWND client) {
     if (top == old) break;
     it->second.active = top;
     auto* oldForm = old && IsWindow(old) ? dynamic_cast<TCustomForm*>(FindControl(old)) : nullptr;
+    // A maximized child hands its state on: the child coming up is
+    // maximized and the one going down restored, so one child fills the client.
+    auto* topForm = top ? dynamic_cast<TCustomForm*>(FindControl(top)) : nullptr;
+    if (oldForm && topForm && !Dying(oldForm) && !Dying(topForm) && oldForm->WindowState() == wsMaximized &&
+        topForm->WindowState() == wsNormal) {
+      auto oldAlive = oldForm->AliveToken();
+      topForm->SetWindowState(wsMaximized);
+      if (*oldAlive && !Dying(oldForm)) oldForm->SetWindowState(wsNormal);
+      if (!IsWindow(client)) return;
+      if (!*oldAlive) oldForm = nullptr;
+    }
     // Each child's caption follows: only the active child's looks active.
     if (oldForm && !Dying(oldForm)) {
       SendMessage(old, WM_NCACTIVATE, FALSE, reinterpret_cast<LPARAM>(top));

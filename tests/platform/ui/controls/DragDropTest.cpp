@@ -159,7 +159,9 @@ TEST_F(DragDropTest, EventsAndCursorsFromTheStartToTheDropOrCancel) {
       source->OnMouseDown = [this](TObject*, TMouseButton, TShiftState, int, int) { source->BeginDrag(false); };
     const std::vector<HCURSOR> cursors = Run(press, c.steps);
     EXPECT_EQ(log, c.events);
-    if (!c.cursors.empty()) EXPECT_EQ(cursors, c.cursors);
+    if (!c.cursors.empty()) {
+      EXPECT_EQ(cursors, c.cursors);
+    }
     EXPECT_FALSE(source->Dragging());
     EXPECT_EQ(GetCapture(), nullptr);
   }

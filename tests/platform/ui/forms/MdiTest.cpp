@@ -168,7 +168,8 @@ TEST_F(MdiTest, FrameTitleShowsTheMaximizedActiveChild) {
       {"child caption", [&] { doc->SetCaption("Photo"); }, "Main - [Photo]"},
       {"restored", [&] { doc->SetWindowState(wsNormal); }, "Main"},
       {"maximized again", [&] { doc->SetWindowState(wsMaximized); }, "Main - [Photo]"},
-      {"normal child on top", [&] { Child("Other", 10, 10); }, "Main"},
+      // A child coming up over a maximized one is maximized in its place.
+      {"new child on top", [&] { Child("Other", 10, 10); }, "Main - [Other]"},
       {"maximized child back on top", [&] { frame->Next(); }, "Main - [Photo]"},
       {"child freed", [&] { delete doc; s.display.RunUntilIdle(); }, "Main"},
   };
@@ -493,6 +494,28 @@ TEST_F(MdiMenuTest, DocumentKeysReachTheActiveChild) {
       for (auto& [k, inner] : inners)
         if (frame->MDIChildren(i) == k) k->WindowProc = inner;
   }
+}
+
+// Moving on from a maximized child maximizes the next one in its place and
+// restores the one going down; the bar keeps the buttons for the new one.
+TEST_F(MdiMenuTest, CtrlF6FromAMaximizedChildMaximizesTheNext) {
+  TForm* a = Child("A", 0, 0);
+  TForm* b = Child("B", 40, 40);
+  const TRect normalB = b->BoundsRect();
+  b->SetWindowState(wsMaximized);
+  s.display.RunUntilIdle();
+  ASSERT_EQ(ShownTitle(), "Frame - [B]");
+  s.display.KeyDown(VK_CONTROL);
+  s.display.KeyPress(VK_F6);
+  s.display.KeyUp(VK_CONTROL);
+  app.ProcessMessages();
+  EXPECT_EQ(frame->ActiveMDIChild(), a);
+  EXPECT_EQ(a->WindowState(), wsMaximized);
+  EXPECT_EQ(b->WindowState(), wsNormal);
+  EXPECT_EQ(b->BoundsRect(), normalB);
+  EXPECT_EQ(ShownTitle(), "Frame - [A]");
+  const int button = Bar().Height();
+  EXPECT_GT(GlyphPixels(button, button), 0);
 }
 
 // An MDI child's window menu closes with Ctrl+F4 and has Next, in the
