@@ -647,6 +647,8 @@ void TListView::ItemChanged(TListItem* item, TItemChange change) {
 }
 
 void TListView::ItemDeleting(TListItem* item) {
+  // The marquee's kept selection is by position: a deletion ends it.
+  EndMarquee();
   if (item == clickItem_) {
     clickItem_ = nullptr;
     editing_.DisarmClick();

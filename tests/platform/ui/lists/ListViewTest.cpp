@@ -677,6 +677,13 @@ TEST_F(ListViewTest, AMarqueeFromEmptySpaceSelectsTheItemsItCovers) {
     EXPECT_EQ(dots(rowY(c.fromRow)), 0);
   }
 
+  // Deleting an item ends the marquee: moving on selects nothing more.
+  drag(TPoint{150, rowY(1)}, TPoint{20, rowY(2)}, 0, [&] {
+    lv->Items()->Delete(20);
+    MoveTo(At(lv, 20, rowY(4)));
+  });
+  EXPECT_EQ(SelectedIndexes(), (std::vector<int>{1, 2}));
+
   // Held below the items, the view scrolls on and the marquee takes the new rows.
   // The rows down to the one at the bottom edge, the partly shown one too.
   const int shown = (lv->ClientHeight() - 1 - top) / rowH + 1;
