@@ -10,6 +10,7 @@
 #include "platform/user/system/GlobalMemory.h"
 #include "platform/user/input/Input.h"
 #include "platform/user/windows/Layered.h"
+#include "platform/user/windows/MdiKeys.h"
 #include "platform/user/input/MessageQueue.h"
 #include "platform/user/system/Monitors.h"
 #include "platform/user/nonclient/Flash.h"

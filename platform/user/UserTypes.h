@@ -289,6 +289,10 @@ constexpr UINT WM_SYSCHAR = 0x0106;
 constexpr UINT WM_KEYLAST = 0x0109;
 constexpr UINT WM_COMMAND = 0x0111;
 constexpr UINT WM_SYSCOMMAND = 0x0112;
+// To an MDI client: the active child (WM_MDIGETACTIVE) and moving on from
+// the child in wParam to the next one, or the previous with lParam TRUE.
+constexpr UINT WM_MDINEXT = 0x0224;
+constexpr UINT WM_MDIGETACTIVE = 0x0229;
 constexpr UINT WM_TIMER = 0x0113;
 constexpr UINT WM_HSCROLL = 0x0114;
 constexpr UINT WM_VSCROLL = 0x0115;
@@ -379,6 +383,8 @@ constexpr WPARAM SC_SIZE = 0xF000;
 constexpr WPARAM SC_MOVE = 0xF010;
 constexpr WPARAM SC_MINIMIZE = 0xF020;
 constexpr WPARAM SC_MAXIMIZE = 0xF030;
+constexpr WPARAM SC_NEXTWINDOW = 0xF040;
+constexpr WPARAM SC_PREVWINDOW = 0xF050;
 constexpr WPARAM SC_CLOSE = 0xF060;
 constexpr WPARAM SC_MOUSEMENU = 0xF090;
 constexpr WPARAM SC_KEYMENU = 0xF100;

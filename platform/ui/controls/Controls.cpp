@@ -497,7 +497,14 @@ void TControl::WndProc(TMessage& Message) {
           if (!*alive) return;
         }
         break;
-      case WM_LBUTTONDOWN: case WM_LBUTTONDBLCLK: ControlState |= csLButtonDown; break;
+      case WM_LBUTTONDOWN: case WM_LBUTTONDBLCLK:
+        // An automatic drag takes the press whole.
+        if (dragMode_ == dmAutomatic && !Dragging()) {
+          BeginDrag(true);
+          return;
+        }
+        ControlState |= csLButtonDown;
+        break;
       case WM_LBUTTONUP: ControlState &= ~csLButtonDown; break;
       default: break;
     }
@@ -527,6 +534,7 @@ void TControl::Dispatch(TMessage& Message) {
     case CM_TEXTCHANGED: CMTextChanged(Message); return;
     case CM_SYSCOLORCHANGE: CMSysColorChange(Message); return;
     case CM_CANCELMODE: CMCancelMode(Message); return;
+    case CM_DRAG: CMDrag(Message); return;
     default: DefaultHandler(Message); return;
   }
 }

@@ -115,6 +115,65 @@ using TMouseWheelUpDownEvent = std::function<void(TObject* Sender, TShiftState S
 using TCanResizeEvent = std::function<void(TObject* Sender, int& NewWidth, int& NewHeight, bool& Resize)>;
 using TContextPopupEvent = std::function<void(TObject* Sender, TPoint MousePos, bool& Handled)>;
 
+// ---- Drag and drop within the program -------------------------------------------
+enum TDragMode { dmManual, dmAutomatic };
+enum TDragState { dsDragEnter, dsDragLeave, dsDragMove };
+enum TDragMessage { dmDragEnter, dmDragLeave, dmDragMove, dmDragDrop, dmDragCancel, dmFindTarget };
+
+// What is being dragged. A control's drag without an object of its own
+// uses a TDragControlObject; the events then see the control as Source.
+class TDragObject : public TObject {
+ public:
+  std::string ClassName() const override { return "TDragObject"; }
+  // The cursor over a target that accepts or refuses the drop.
+  virtual TCursor GetDragCursor(bool Accepted, int X, int Y);
+  // After the drop (Accepted) or the cancel; Target is nullptr when nothing took it.
+  virtual void Finished(TObject* Target, int X, int Y, bool Accepted);
+  // The object the drag events name as Source.
+  virtual TObject* SourceObject() { return this; }
+  TControl* DragTarget = nullptr;
+  TPoint DragPos{};        // screen
+  TPoint DragTargetPos{};  // in the target's client
+  bool Cancelling = false;
+  bool Dropped = false;
+};
+
+class TBaseDragControlObject : public TDragObject {
+ public:
+  explicit TBaseDragControlObject(TControl* AControl) : control_(AControl) {}
+  std::string ClassName() const override { return "TBaseDragControlObject"; }
+  TControl* Control() const { return control_; }
+
+ private:
+  TControl* control_;
+};
+
+class TDragControlObject : public TBaseDragControlObject {
+ public:
+  using TBaseDragControlObject::TBaseDragControlObject;
+  std::string ClassName() const override { return "TDragControlObject"; }
+  TCursor GetDragCursor(bool Accepted, int X, int Y) override;
+  TObject* SourceObject() override;
+};
+
+struct TDragRec {
+  TPoint Pos;  // screen
+  TDragObject* Source;
+  TControl* Target;
+};
+
+using TDragOverEvent =
+    std::function<void(TObject* Sender, TObject* Source, int X, int Y, TDragState State, bool& Accept)>;
+using TDragDropEvent = std::function<void(TObject* Sender, TObject* Source, int X, int Y)>;
+using TStartDragEvent = std::function<void(TObject* Sender, TDragObject*& DragObject)>;
+using TEndDragEvent = std::function<void(TObject* Sender, TObject* Target, int X, int Y)>;
+
+// The control under a screen point that drag messages go to (disabled ones
+// only with AllowDisabled), or nullptr.
+TControl* FindDragTarget(TPoint Pos, bool AllowDisabled);
+// How far the mouse moves before a drag that is not immediate starts.
+constexpr int kDragThreshold = 5;
+
 // Shift state from the MK_* flags of a mouse message and from key data.
 TShiftState KeysToShiftState(WPARAM keys);
 TShiftState KeyDataToShiftState(LPARAM keyData);
@@ -288,6 +347,27 @@ class TControl : public TComponent {
   // True when the client point belongs to this control (CM_HITTEST).
   bool HitTest(TPoint client) { return Perform(CM_HITTEST, 0, PointToLParam(client)) != 0; }
 
+  // ---- Drag and drop ----
+  // dmAutomatic starts a drag on every left press (and the press does
+  // nothing else); dmManual leaves it to BeginDrag.
+  TDragMode DragMode() const { return dragMode_; }
+  void SetDragMode(TDragMode v) { dragMode_ = v; }
+  TCursor DragCursor = crDrag;
+  // Starts a drag of this control: at once, or once the mouse has moved
+  // Threshold pixels (kDragThreshold when negative) with the button held;
+  // a release before that leaves the click to the control. The drag runs
+  // until the release drops it or Esc, the right button or losing the
+  // capture cancels it.
+  void BeginDrag(bool Immediate, int Threshold = -1);
+  // Ends this control's drag from a handler: dropped on the target under
+  // the mouse (if it accepts), or cancelled.
+  void EndDrag(bool Drop);
+  bool Dragging() const;
+  TDragOverEvent OnDragOver;
+  TDragDropEvent OnDragDrop;
+  TStartDragEvent OnStartDrag;
+  TEndDragEvent OnEndDrag;
+
   // ---- Events ----
   TNotifyEvent OnClick;
   TNotifyEvent OnDblClick;
@@ -328,6 +408,12 @@ class TControl : public TComponent {
   virtual bool DoMouseWheelDown(TShiftState Shift, TPoint MousePos);
   virtual bool DoMouseWheelUp(TShiftState Shift, TPoint MousePos);
   virtual void DoContextPopup(TPoint MousePos, bool& Handled);
+  // Drag events: a target accepts when it has OnDragOver and that says so.
+  virtual void DragOver(TObject* Source, int X, int Y, TDragState State, bool& Accept);
+  virtual void DragDrop(TObject* Source, int X, int Y);
+  virtual void DoStartDrag(TDragObject*& DragObject);
+  virtual void DoEndDrag(TObject* Target, int X, int Y);
+  void CMDrag(TMessage& Message);
   // Shows the popup menu at a screen point through PopupMenuHandler.
   virtual bool DoPopupMenu(TPoint Screen);
   virtual void MouseEnter() {}
@@ -392,6 +478,7 @@ class TControl : public TComponent {
   TComponent* popupComponent_ = nullptr;
   int alignLevel_ = 0;  // inside the parent's alignment of this control
   int wheelAccumulator_ = 0;
+  TDragMode dragMode_ = dmManual;
 };
 
 // ---- TWinControl ----------------------------------------------------------------

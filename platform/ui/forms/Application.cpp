@@ -97,6 +97,14 @@ bool TApplication::IsPreProcessKey(MSG& Msg) {
   return false;
 }
 
+bool TApplication::IsMDIMsg(MSG& Msg) {
+  if (!mainForm_ || mainForm_->FormStyle() != fsMDIForm || !mainForm_->HandleAllocated() || !mainForm_->ClientHandle())
+    return false;
+  // Only while the frame is active: a dialog of its own keeps its keys.
+  if (GetActiveWindow() != mainForm_->Handle()) return false;
+  return TranslateMDISysAccel(mainForm_->ClientHandle(), &Msg) != FALSE;
+}
+
 bool TApplication::ProcessMessage(MSG& Msg) {
   if (!PeekMessage(&Msg, nullptr, 0, 0, PM_REMOVE)) return false;
   if (Msg.message == WM_QUIT) {
@@ -107,6 +115,7 @@ bool TApplication::ProcessMessage(MSG& Msg) {
   if (TMessageEvent h = OnMessage) h(Msg, handled);
   if (handled || Msg.message == WM_NULL) return true;
   IsHintMsg(Msg);
+  if (IsMDIMsg(Msg)) return true;
   if (IsPreProcessKey(Msg)) return true;
   TranslateMessage(&Msg);
   DispatchMessage(&Msg);

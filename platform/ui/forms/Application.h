@@ -143,6 +143,8 @@ class TApplication : public TComponent {
   bool ProcessMessage(MSG& Msg);
   void Idle(const MSG& Msg);
   bool IsPreProcessKey(MSG& Msg);
+  // The MDI frame's document keys (Ctrl+F4, Ctrl+F6, Ctrl+Tab, Alt+-).
+  bool IsMDIMsg(MSG& Msg);
   void IsHintMsg(const MSG& Msg);
   LRESULT WndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
   void HintTimerExpired();

@@ -349,6 +349,7 @@ void TCustomForm::WMSize(TMessage& Message) {
     RECT r;
     GetClientRect(Handle(), &r);
     MoveWindow(clientHandle_, 0, 0, r.Width(), r.Height(), TRUE);
+    FitMaximizedMDIChildren();
   }
 }
 
@@ -629,6 +630,12 @@ void TCustomForm::WMSysCommand(TMessage& Message) {
       Message.Result = 0;
       return;
     }
+  }
+  // An MDI child is maximized and restored by its bounds in the client.
+  if (formStyle_ == fsMDIChild && (cmd == SC_MAXIMIZE || (cmd == SC_RESTORE && windowState_ == wsMaximized))) {
+    SetWindowState(cmd == SC_MAXIMIZE ? wsMaximized : wsNormal);
+    Message.Result = 0;
+    return;
   }
   if (cmd == SC_MINIMIZE && Application->MainForm() == this && formStyle_ != fsMDIChild) {
     Application->Minimize();

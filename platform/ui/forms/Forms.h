@@ -223,8 +223,10 @@ class TCustomForm : public TScrollingWinControl {
   void CMRelease(TMessage& Message);
   void CreateMDIClient();
   void ApplyMDIState();
+  void FitMaximizedMDIChildren();  // after the client window changed size
   TRect mdiRestore_{};
   bool mdiMaximized_ = false;
+  friend TCustomForm* MergedMDIChild(const TCustomForm* Frame);
   TRect mdiIconRestore_{};  // the bounds before ArrangeIcons moved a minimized child
   bool mdiIconic_ = false;
   void LeaveIconic();
@@ -259,6 +261,11 @@ class TForm : public TCustomForm {
   explicit TForm(TComponent* AOwner) : TCustomForm(AOwner) {}
   std::string ClassName() const override { return "TForm"; }
 };
+
+// The maximized active MDI child whose icon and buttons an MDI form shows in
+// its menu bar, or nullptr. A frame without a menu bar has nowhere to show
+// them, so there a maximized child keeps its own caption.
+TCustomForm* MergedMDIChild(const TCustomForm* Frame);
 
 // The form a control sits on (the outermost windowed parent), or nullptr.
 TCustomForm* GetParentForm(TControl* Control);

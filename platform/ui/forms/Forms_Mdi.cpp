@@ -15,6 +15,7 @@
 
 #include "platform/ui/forms/Application.h"
 #include "platform/ui/forms/Forms.h"
+#include "platform/ui/menus/MenuBar.h"
 #include "platform/user/windows/Props.h"
 #include "platform/user/User.h"
 
@@ -27,6 +28,7 @@ constexpr const char* kChildProcProp = "Lumiqa.MdiChildProc";
 
 struct TClientState {
   HWND active = nullptr;  // the child last told it is active
+  HWND merged = nullptr;  // the child whose icon and buttons the frame's menu bar shows
   bool syncing = false;
 };
 std::map<HWND, TClientState> g_clients;
@@ -53,10 +55,21 @@ TCustomForm* FrameOf(HWND client) {
   return client ? dynamic_cast<TCustomForm*>(FindControl(GetParent(client))) : nullptr;
 }
 
-// The frame's shown title: its caption, plus the maximized active child's.
+bool FrameHasMenuBar(const TCustomForm* frame) { return frame && frame->Menu() && frame->FormStyle() == fsMDIForm; }
+
+// The frame's shown title: its caption, plus the maximized active child's;
+// its menu bar follows the merged child.
 void UpdateFrameTitle(HWND client) {
   TCustomForm* frame = FrameOf(client);
   if (!frame || !frame->HandleAllocated()) return;
+  if (auto it = g_clients.find(client); it != g_clients.end()) {
+    TCustomForm* merged = MergedMDIChild(frame);
+    HWND now = merged ? merged->Handle() : nullptr;
+    if (it->second.merged != now) {
+      it->second.merged = now;
+      MenuBarChanged(frame);
+    }
+  }
   std::string title = frame->Caption();
   auto it = g_clients.find(client);
   HWND active = it != g_clients.end() ? it->second.active : nullptr;
@@ -84,6 +97,17 @@ void SyncActive(HWND client) {
     if (top == old) break;
     it->second.active = top;
     auto* oldForm = old && IsWindow(old) ? dynamic_cast<TCustomForm*>(FindControl(old)) : nullptr;
+    // A maximized child hands its state on: the child coming up is
+    // maximized and the one going down restored, so one child fills the client.
+    auto* topForm = top ? dynamic_cast<TCustomForm*>(FindControl(top)) : nullptr;
+    if (oldForm && topForm && !Dying(oldForm) && !Dying(topForm) && oldForm->WindowState() == wsMaximized &&
+        topForm->WindowState() == wsNormal) {
+      auto oldAlive = oldForm->AliveToken();
+      topForm->SetWindowState(wsMaximized);
+      if (*oldAlive && !Dying(oldForm)) oldForm->SetWindowState(wsNormal);
+      if (!IsWindow(client)) return;
+      if (!*oldAlive) oldForm = nullptr;
+    }
     // Each child's caption follows: only the active child's looks active.
     if (oldForm && !Dying(oldForm)) {
       SendMessage(old, WM_NCACTIVATE, FALSE, reinterpret_cast<LPARAM>(top));
@@ -97,6 +121,19 @@ void SyncActive(HWND client) {
   if (it == g_clients.end()) return;
   it->second.syncing = false;
   UpdateFrameTitle(client);
+}
+
+// The next child comes up and the one on top goes to the bottom; the
+// previous one is the bottom child brought back up.
+void StepChildren(HWND client, bool previous) {
+  std::vector<TCustomForm*> list;
+  for (TCustomForm* f : ChildrenOf(client))
+    if (IsWindowVisible(f->Handle()) && !Dying(f)) list.push_back(f);
+  if (list.size() < 2) return;
+  if (previous)
+    SetWindowPos(list.back()->Handle(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  else
+    SetWindowPos(list.front()->Handle(), HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 }
 
 LRESULT MdiChildProc(HWND h, UINT m, WPARAM wp, LPARAM lp) {
@@ -190,6 +227,13 @@ LRESULT MdiClientProc(HWND h, UINT m, WPARAM wp, LPARAM lp) {
     case kSyncActive:
       SyncActive(h);
       return 0;
+    case WM_MDIGETACTIVE: {
+      auto it = g_clients.find(h);
+      return reinterpret_cast<LRESULT>(it != g_clients.end() ? it->second.active : nullptr);
+    }
+    case WM_MDINEXT:
+      StepChildren(h, lp != 0);
+      return 0;
     default:
       break;
   }
@@ -219,6 +263,18 @@ std::vector<TCustomForm*> Arrangeable(HWND client) {
 }
 
 }  // namespace
+
+TCustomForm* MergedMDIChild(const TCustomForm* Frame) {
+  if (!FrameHasMenuBar(Frame) || !Frame->HandleAllocated() || !Frame->ClientHandle()) return nullptr;
+  auto it = g_clients.find(Frame->ClientHandle());
+  if (it == g_clients.end() || !it->second.active || !IsWindow(it->second.active)) return nullptr;
+  auto* child = dynamic_cast<TCustomForm*>(FindControl(it->second.active));
+  if (!child || Dying(child) || !child->mdiMaximized_ || child->windowState_ != wsMaximized ||
+      !IsWindowVisible(child->Handle()) || IsIconic(child->Handle()))
+    return nullptr;
+  if (!(GetWindowLong(child->Handle(), GWL_STYLE) & WS_SYSMENU)) return nullptr;
+  return child;
+}
 
 void TCustomForm::CreateMDIClient() {
   EnsureClientClass();
@@ -280,18 +336,41 @@ void TCustomForm::ApplyMDIState() {
     LeaveIconic();
     windowState_ = target;
   }
+  const LONG style = GetWindowLong(Handle(), GWL_STYLE);
   if (windowState_ == wsMaximized) {
     if (!mdiMaximized_) mdiRestore_ = BoundsRect();
     mdiMaximized_ = true;
+    SetWindowLong(Handle(), GWL_STYLE, style | LONG(WS_MAXIMIZE));
     RECT r;
     GetClientRect(client, &r);
-    SetBounds(0, 0, r.Width(), r.Height());
-  } else if (mdiMaximized_) {
-    mdiMaximized_ = false;
-    SetBoundsRect(mdiRestore_);
+    TRect b{0, 0, r.Width(), r.Height()};
+    // With the frame's menu bar taking the icon and buttons, the child's
+    // frame and caption lie outside the client window: only its client shows.
+    if (FrameHasMenuBar(FrameOf(client))) {
+      RECT wr{}, cr{};
+      GetWindowRect(Handle(), &wr);
+      GetClientRect(Handle(), &cr);
+      POINT o{0, 0};
+      ::ClientToScreen(Handle(), &o);
+      const int left = o.X - wr.Left, top = o.Y - wr.Top;
+      const int right = wr.Width() - left - cr.Width(), bottom = wr.Height() - top - cr.Height();
+      b = TRect{-left, -top, r.Width() + right, r.Height() + bottom};
+    }
+    SetBoundsRect(b);
+  } else {
+    if (style & WS_MAXIMIZE) SetWindowLong(Handle(), GWL_STYLE, style & ~LONG(WS_MAXIMIZE));
+    if (mdiMaximized_) {
+      mdiMaximized_ = false;
+      SetBoundsRect(mdiRestore_);
+    }
   }
   if (windowState_ == wsMinimized) ShowWindow(Handle(), SW_MINIMIZE);
   UpdateFrameTitle(client);
+}
+
+void TCustomForm::FitMaximizedMDIChildren() {
+  for (TCustomForm* f : ChildrenOf(clientHandle_))
+    if (f->mdiMaximized_ && f->windowState_ == wsMaximized && !Dying(f)) f->ApplyMDIState();
 }
 
 void TCustomForm::Cascade() {
@@ -326,18 +405,9 @@ void TCustomForm::Tile() {
   }
 }
 
-void TCustomForm::Next() {
-  auto list = ChildrenOf(clientHandle_);
-  if (list.size() < 2) return;
-  // The active child goes to the bottom; the one under it comes up.
-  SetWindowPos(list.front()->Handle(), HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-}
+void TCustomForm::Next() { StepChildren(clientHandle_, false); }
 
-void TCustomForm::Previous() {
-  auto list = ChildrenOf(clientHandle_);
-  if (list.size() < 2) return;
-  SetWindowPos(list.back()->Handle(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-}
+void TCustomForm::Previous() { StepChildren(clientHandle_, true); }
 
 void TCustomForm::LeaveIconic() {
   if (!mdiIconic_) return;

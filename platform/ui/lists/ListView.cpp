@@ -647,6 +647,8 @@ void TListView::ItemChanged(TListItem* item, TItemChange change) {
 }
 
 void TListView::ItemDeleting(TListItem* item) {
+  // The marquee's kept selection is by position: a deletion ends it.
+  EndMarquee();
   if (item == clickItem_) {
     clickItem_ = nullptr;
     editing_.DisarmClick();
@@ -744,6 +746,11 @@ void TListView::InvalidateItem(const TListItem* item) {
 
 // ---- Input ----------------------------------------------------------------------------
 
+namespace {
+constexpr UINT_PTR kMarqueeTimer = 0x4D51;
+constexpr UINT kMarqueeScrollMs = 50;
+}  // namespace
+
 void TListView::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) {
   auto alive = AliveToken();
   // Any press, the second of a double click too, stops a pending edit.
@@ -775,6 +782,14 @@ void TListView::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) 
     }
     if (!item) {
       if (Button == TMouseButton::mbLeft && !(Shift & ssCtrl) && !ClearSelection_(alive)) return;
+      if (Button == TMouseButton::mbLeft && multiSelect_ && viewStyle_ == vsReport && ItemArea().Contains(TPoint{X, Y})) {
+        marquee_ = true;
+        marqueeKept_.assign(size_t(items_->Count()), false);
+        if (Shift & ssCtrl)
+          for (int i = 0; i < items_->Count(); ++i) marqueeKept_[size_t(i)] = items_->Item(i)->selected_;
+        marqueeFrom_ = marqueeTo_ = ToContent(TPoint{X, Y});
+        marqueeMouse_ = TPoint{X, Y};
+      }
     } else if (multiSelect_ && (Shift & ssCtrl) && Button == TMouseButton::mbLeft) {
       anchor_ = item->Index();
       if (!ChangeSelected(item, !item->selected_)) return;
@@ -804,7 +819,13 @@ int TListView::HeaderColumnAt(int X, int Y) const {
 void TListView::MouseMove(TShiftState Shift, int X, int Y) {
   auto alive = AliveToken();
   TCustomControl::MouseMove(Shift, X, Y);
-  if (!*alive || pressedColumn_ < 0) return;
+  if (!*alive) return;
+  if (marquee_) {
+    if (Shift & ssLeft) MarqueeTo(TPoint{X, Y});
+    else EndMarquee();
+    return;
+  }
+  if (pressedColumn_ < 0) return;
   const bool over = HeaderColumnAt(X, Y) == pressedColumn_;
   if (over == pressedOver_) return;
   pressedOver_ = over;
@@ -814,6 +835,7 @@ void TListView::MouseMove(TShiftState Shift, int X, int Y) {
 
 void TListView::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) {
   auto alive = AliveToken();
+  if (Button == TMouseButton::mbLeft) EndMarquee();
   if (Button == TMouseButton::mbLeft && pressedColumn_ >= 0) {
     const int column = pressedColumn_;
     const bool click = HeaderColumnAt(X, Y) == column && column < columns_->Count();
@@ -834,6 +856,62 @@ void TListView::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) {
     editing_.ArmClick();
   else
     clickItem_ = nullptr;
+}
+
+TPoint TListView::ToContent(TPoint client) const {
+  return TPoint{client.X + hScroll_, client.Y - ItemArea().Top + topIndex_ * RowHeight()};
+}
+
+TRect TListView::MarqueeClientRect() const {
+  const TPoint origin = ToContent(TPoint{0, 0});
+  return TRect{std::min(marqueeFrom_.X, marqueeTo_.X) - origin.X, std::min(marqueeFrom_.Y, marqueeTo_.Y) - origin.Y,
+               std::max(marqueeFrom_.X, marqueeTo_.X) - origin.X, std::max(marqueeFrom_.Y, marqueeTo_.Y) - origin.Y};
+}
+
+// Stretches the marquee to the mouse, scrolling a row while the mouse is
+// above or below the items (and on a timer while it stays there), and
+// selects the rows it covers besides those Ctrl kept.
+void TListView::MarqueeTo(TPoint client) {
+  if (!marquee_ || !HandleAllocated()) return;
+  auto alive = AliveToken();
+  marqueeMouse_ = client;
+  const TRect area = ItemArea();
+  const bool above = client.Y < area.Top, below = client.Y >= area.Bottom;
+  if (above) SetTopIndex(topIndex_ - 1);
+  else if (below) SetTopIndex(topIndex_ + 1);
+  if ((above || below) != marqueeScrolling_) {
+    marqueeScrolling_ = above || below;
+    if (marqueeScrolling_) SetTimer(Handle(), kMarqueeTimer, kMarqueeScrollMs, nullptr);
+    else KillTimer(Handle(), kMarqueeTimer);
+  }
+  TRect old = MarqueeClientRect();
+  // The marquee stops at the edge of the items; scrolling brings more in.
+  marqueeTo_ = ToContent(TPoint{std::clamp(client.X, area.Left, area.Right - 1), std::clamp(client.Y, area.Top, area.Bottom - 1)});
+  const TRect now = MarqueeClientRect();
+  // What a click would take counts: the first column's caption, or the row with row select.
+  const TRect box{now.Left, now.Top, now.Right + 1, now.Bottom + 1};
+  for (int i = 0; i < items_->Count() && i < int(marqueeKept_.size()); ++i) {
+    const TRect r = items_->Item(i)->DisplayRect(drSelectBounds);
+    const bool covered = box.Left < r.Right && r.Left < box.Right && box.Top < r.Bottom && r.Top < box.Bottom;
+    const bool want = covered || marqueeKept_[size_t(i)];
+    if (items_->Item(i)->selected_ != want && !ChangeSelected(items_->Item(i), want)) return;
+    if (!*alive || !marquee_) return;
+  }
+  old = TRect{std::min(old.Left, now.Left) - 1, std::min(old.Top, now.Top) - 1, std::max(old.Right, now.Right) + 2,
+              std::max(old.Bottom, now.Bottom) + 2};
+  InvalidateRect(Handle(), &old, FALSE);
+}
+
+void TListView::EndMarquee() {
+  if (!marquee_) return;
+  const TRect r = MarqueeClientRect();
+  marquee_ = false;
+  marqueeKept_.clear();
+  if (!HandleAllocated()) return;
+  if (marqueeScrolling_) KillTimer(Handle(), kMarqueeTimer);
+  marqueeScrolling_ = false;
+  const TRect old{r.Left - 1, r.Top - 1, r.Right + 2, r.Bottom + 2};
+  InvalidateRect(Handle(), &old, FALSE);
 }
 
 bool TListView::ClearSelection_(const std::shared_ptr<const bool>& alive) {
@@ -921,6 +999,16 @@ void TListView::Dispatch(TMessage& Message) {
   switch (Message.Msg) {
     case WM_GETDLGCODE: Message.Result = DLGC_WANTARROWS | DLGC_WANTCHARS; return;
     case WM_ERASEBKGND: Message.Result = 1; return;
+    case WM_TIMER:
+      if (Message.WParam != kMarqueeTimer) break;
+      // The button held above or below the items without moving: keep scrolling.
+      if (marquee_ && (GetKeyState(VK_LBUTTON) & 0x8000)) MarqueeTo(marqueeMouse_);
+      else EndMarquee();
+      return;
+    case WM_CAPTURECHANGED:
+    case WM_CANCELMODE:
+      EndMarquee();
+      break;
     case WM_SETFOCUS:
     case WM_KILLFOCUS:
       EndSearch();
@@ -1115,6 +1203,16 @@ void TListView::Paint() {
     if (items_->Item(i) == unfolded) continue;
     DrawItem(i, b);
     if (!*alive) return;
+  }
+  // The marquee, dotted as a focus rectangle, over the items it covers.
+  if (marquee_) {
+    TRect m = MarqueeClientRect();
+    m.Right += 1;
+    m.Bottom += 1;
+    const int saved = SaveDC(dc);
+    IntersectClipRect(dc, area.Left, area.Top, area.Right, area.Bottom);
+    DrawFocusRect(dc, &m);
+    RestoreDC(dc, saved);
   }
   if (unfolded) {
     const int i = unfolded->Index();

@@ -334,6 +334,17 @@ class TListView : public TCustomControl {
   bool pressedOver_ = false;
   int HeaderColumnAt(int X, int Y) const;
   std::shared_ptr<const bool> clickItemAlive_;
+  // The marquee dragged from empty space in a multi-select report view: its
+  // corners in content pixels (the rows' own coordinates, so scrolling
+  // carries it with them), the selection Ctrl keeps, and the last mouse point.
+  bool marquee_ = false;
+  bool marqueeScrolling_ = false;
+  TPoint marqueeFrom_{}, marqueeTo_{}, marqueeMouse_{};
+  std::vector<bool> marqueeKept_;
+  TPoint ToContent(TPoint client) const;
+  TRect MarqueeClientRect() const;
+  void MarqueeTo(TPoint client);
+  void EndMarquee();
   std::string search_;    // the text typed so far; empty when no search runs
   DWORD searchTick_ = 0;  // when its last character came
 };

@@ -10,6 +10,7 @@
 #include "platform/ui/menus/Menus.h"
 #include "platform/ui/forms/Screen.h"
 #include "platform/user/User.h"
+#include "platform/user/nonclient/ButtonTrack.h"
 
 namespace {
 
@@ -26,6 +27,103 @@ TMenuItem* RootOf(TCustomForm* form) {
 
 void PostCommand(HWND form, Word command) {
   if (command && IsWindow(form)) PostMessage(form, WM_COMMAND, MAKEWPARAM(int(command), 0), 0);
+}
+
+int BarRowHeight() { return std::max(GetSystemMetrics(SM_CYMENU), MenuRowHeight()); }
+
+// A maximized MDI child's caption merged into the frame's bar: its icon
+// before the items, its minimize, restore and close buttons at the right
+// end of the first row.
+struct TBarCaption {
+  TCustomForm* child = nullptr;
+  int icon = 0;    // the icon cell's width
+  int button = 0;  // each button cell's width
+  int Reserved() const { return icon + 3 * button; }
+};
+
+TBarCaption BarCaptionOf(HWND form) {
+  TBarCaption c;
+  auto* f = dynamic_cast<TCustomForm*>(FindControl(form));
+  c.child = f ? MergedMDIChild(f) : nullptr;
+  if (c.child) {
+    c.icon = GetSystemMetrics(SM_CXSMICON) + 4;
+    c.button = BarRowHeight();
+  }
+  return c;
+}
+
+struct TBarCell {
+  int hit;  // HTSYSMENU, HTMINBUTTON, HTMAXBUTTON or HTCLOSE
+  TRect rect;  // window coordinates
+};
+
+std::vector<TBarCell> BarCaptionCells(const TBarCaption& c, const TRect& bar) {
+  if (!c.child) return {};
+  const int h = BarRowHeight();
+  const int right = bar.Right;
+  return {TBarCell{HTSYSMENU, TRect{bar.Left, bar.Top, bar.Left + c.icon, bar.Top + h}},
+          TBarCell{HTMINBUTTON, TRect{right - 3 * c.button, bar.Top, right - 2 * c.button, bar.Top + h}},
+          TBarCell{HTMAXBUTTON, TRect{right - 2 * c.button, bar.Top, right - c.button, bar.Top + h}},
+          TBarCell{HTCLOSE, TRect{right - c.button, bar.Top, right, bar.Top + h}}};
+}
+
+// The bar's height for a bar Width pixels wide, with room for a merged caption.
+int BarHeight(HWND form, TMenuItem* root, int width) {
+  const TBarCaption c = BarCaptionOf(form);
+  int height = 0;
+  LayoutMenuBar(root, 0, 0, width - c.Reserved(), &height);
+  if (c.child) height = std::max(height, BarRowHeight());
+  return height;
+}
+
+// The merged button the mouse holds down, drawn sunk.
+HWND g_pressedForm = nullptr;
+int g_pressedHit = 0;
+
+void DrawBarCaption(HDC dc, const TBarCaption& c, const TRect& bar, HWND form) {
+  for (const TBarCell& cell : BarCaptionCells(c, bar)) {
+    if (cell.hit == HTSYSMENU) {
+      HICON icon = reinterpret_cast<HICON>(SendMessage(c.child->Handle(), WM_GETICON, ICON_SMALL2, 0));
+      if (!icon) icon = LoadIcon(nullptr, MAKEINTRESOURCE(IDI_APPLICATION));
+      const int size = GetSystemMetrics(SM_CXSMICON);
+      if (icon)
+        DrawIconEx(dc, cell.rect.Left + 2, cell.rect.Top + (cell.rect.Height() - size) / 2, icon, size, size, 0,
+                   nullptr, DI_NORMAL);
+      continue;
+    }
+    RECT face{cell.rect.Left + 1, cell.rect.Top + 2, cell.rect.Right - 1, cell.rect.Bottom - 2};
+    UINT state = cell.hit == HTCLOSE ? DFCS_CAPTIONCLOSE : cell.hit == HTMINBUTTON ? DFCS_CAPTIONMIN : DFCS_CAPTIONRESTORE;
+    if (g_pressedForm == form && g_pressedHit == cell.hit) state |= DFCS_PUSHED;
+    const LONG style = GetWindowLong(c.child->Handle(), GWL_STYLE);
+    const bool enabled =
+        cell.hit == HTCLOSE ? !(GetMenuState(GetSystemMenu(c.child->Handle(), FALSE), UINT(SC_CLOSE), MF_BYCOMMAND) &
+                                (MF_GRAYED | MF_DISABLED))
+                            : (style & (cell.hit == HTMINBUTTON ? WS_MINIMIZEBOX : WS_MAXIMIZEBOX)) != 0;
+    if (!enabled) state |= DFCS_INACTIVE;
+    DrawFrameControl(dc, &face, DFC_CAPTION, state);
+  }
+}
+
+int BarCaptionHit(HWND form, TMenuItem* root, POINT screen) {
+  const TBarCaption c = BarCaptionOf(form);
+  if (!c.child) return 0;
+  RECT wr{};
+  GetWindowRect(form, &wr);
+  const TPoint p{screen.X - wr.Left, screen.Y - wr.Top};
+  for (const TBarCell& cell : BarCaptionCells(c, MenuBarRect(form, root)))
+    if (cell.rect.Contains(p)) return cell.hit;
+  return 0;
+}
+
+// Holds a merged button down until the mouse lets go: true when it let go over it.
+bool TrackBarButton(HWND form, TMenuItem* root, int hit) {
+  return TrackButtonPress(
+      form, [&](POINT pt) { return BarCaptionHit(form, root, pt) == hit; },
+      [&](bool pressed) {
+        g_pressedForm = pressed ? form : nullptr;
+        g_pressedHit = pressed ? hit : 0;
+        if (IsWindow(form)) PaintMenuBar(form, root);
+      }) != FALSE;
 }
 
 }  // namespace
@@ -61,8 +159,7 @@ TRect MenuBarRect(HWND Form, TMenuItem* Root) {
   POINT origin{0, 0};
   ClientToScreen(Form, &origin);
   int left = origin.X - wr.Left, top = origin.Y - wr.Top;
-  int height = 0;
-  LayoutMenuBar(Root, left, 0, cr.Width(), &height);
+  const int height = BarHeight(Form, Root, cr.Width());
   if (height == 0) return TRect{};
   return TRect{left, top - height, left + cr.Width(), top};
 }
@@ -70,7 +167,8 @@ TRect MenuBarRect(HWND Form, TMenuItem* Root) {
 std::vector<TMenuBarItem> MenuBarItems(HWND Form, TMenuItem* Root) {
   TRect r = MenuBarRect(Form, Root);
   if (r.Width() <= 0 || r.Height() <= 0) return {};
-  return LayoutMenuBar(Root, r.Left, r.Top, r.Width(), nullptr);
+  const TBarCaption c = BarCaptionOf(Form);
+  return LayoutMenuBar(Root, r.Left + c.icon, r.Top, r.Width() - c.Reserved(), nullptr);
 }
 
 void PaintMenuBar(HWND Form, TMenuItem* Root) {
@@ -82,7 +180,8 @@ void PaintMenuBar(HWND Form, TMenuItem* Root) {
   bool open = false;
   int hot = MenuBarHotIndex(Form, &open);
   TFont* font = Screen->MenuFont();
-  for (const TMenuBarItem& b : LayoutMenuBar(Root, bar.Left, bar.Top, bar.Width(), nullptr)) {
+  DrawBarCaption(dc, BarCaptionOf(Form), bar, Form);
+  for (const TMenuBarItem& b : MenuBarItems(Form, Root)) {
     TMenuItem* item = Root->Items(b.Index);
     bool isHot = b.Index == hot;
     if (isHot) FillSolid(dc, b.Rect, clHighlight);
@@ -98,9 +197,8 @@ void MenuBarNcCalcSize(TCustomForm* Form, TMessage& Message) {
   if (!root) return;
   RECT* r = Message.WParam ? &reinterpret_cast<NCCALCSIZE_PARAMS*>(Message.LParam)->rgrc[0]
                            : reinterpret_cast<RECT*>(Message.LParam);
-  if (!r) return;
-  int height = 0;
-  LayoutMenuBar(root, 0, 0, r->Width(), &height);
+  if (!r || !Form->HandleAllocated()) return;
+  const int height = BarHeight(Form->Handle(), root, r->Width());
   r->Top = std::min(r->Top + height, r->Bottom);
 }
 
@@ -121,6 +219,17 @@ void MenuBarMouseDown(TCustomForm* Form, TPoint Screen) {
   TMenuItem* root = RootOf(Form);
   if (!root || MenuLoopActive()) return;
   HWND h = Form->Handle();
+  // The merged caption of a maximized MDI child: its window menu and buttons.
+  if (const int hit = BarCaptionHit(h, root, POINT{Screen.X, Screen.Y})) {
+    HWND child = BarCaptionOf(h).child->Handle();
+    if (hit == HTSYSMENU) {
+      SendMessage(child, WM_SYSCOMMAND, SC_MOUSEMENU | WPARAM(HTSYSMENU), PointToLParam(POINT{Screen.X, Screen.Y}));
+    } else if (TrackBarButton(h, root, hit) && IsWindow(child)) {
+      const WPARAM command = hit == HTCLOSE ? SC_CLOSE : hit == HTMINBUTTON ? SC_MINIMIZE : SC_RESTORE;
+      SendMessage(child, WM_SYSCOMMAND, command, 0);
+    }
+    return;
+  }
   RECT wr{};
   GetWindowRect(h, &wr);
   for (const TMenuBarItem& b : MenuBarItems(h, root)) {

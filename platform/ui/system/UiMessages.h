@@ -156,6 +156,8 @@ constexpr UINT CM_DOCWINDOWACTIVATE = CM_BASE + 43;
 constexpr UINT CM_CONTROLLISTCHANGE = CM_BASE + 44;  // WParam: control; LParam: 1 inserted, 0 removed
 constexpr UINT CM_GETDATALINK = CM_BASE + 45;
 constexpr UINT CM_CHILDKEY = CM_BASE + 46;           // WParam: key; LParam: the control; Result: handled
+// WParam: a TDragMessage; LParam: the TDragRec. Result: accepted (enter,
+// move) or the target control (find target).
 constexpr UINT CM_DRAG = CM_BASE + 47;
 constexpr UINT CM_HINTSHOW = CM_BASE + 48;           // LParam: THintInfo* of the hint layer
 constexpr UINT CM_DIALOGHANDLE = CM_BASE + 49;

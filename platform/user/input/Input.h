@@ -66,6 +66,7 @@ constexpr int VK_OEM_7 = 0xDE;  // '"
 constexpr int VK_F1 = 0x70;
 constexpr int VK_F2 = 0x71;
 constexpr int VK_F4 = 0x73;
+constexpr int VK_F6 = 0x75;
 constexpr int VK_F10 = 0x79;
 constexpr int VK_F12 = 0x7B;
 constexpr int VK_NUMLOCK = 0x90;

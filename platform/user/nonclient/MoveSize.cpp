@@ -1,5 +1,7 @@
 #include "platform/user/nonclient/MoveSize.h"
 
+#include "platform/user/nonclient/ButtonTrack.h"
+
 #include "platform/user/input/Input.h"
 #include "platform/user/input/MessageQueue.h"
 #include "platform/user/windows/WindowInternal.h"
@@ -156,11 +158,12 @@ void ShowButtonPressed(WND* w, int hit) {
 
 }  // namespace
 
-bool TrackCaptionButton(WND* w, int hit) {
-  if (!IsLive(w)) return false;
+BOOL TrackButtonPress(HWND hwnd, const std::function<bool(POINT)>& Over, const std::function<void(bool)>& Show) {
+  WND* w = LiveWindow(hwnd);
+  if (!w) return FALSE;
   TWindowPin pin(w);
   SetCapture(w);
-  ShowButtonPressed(w, hit);
+  Show(true);
   bool inside = true;
   bool released = false;
   bool quit = false;
@@ -177,9 +180,8 @@ bool TrackCaptionButton(WND* w, int hit) {
       break;
     }
     if ((m.message == WM_MOUSEMOVE || m.message == WM_LBUTTONUP) && m.hwnd == w) {
-      int code = HTNOWHERE;
-      inside = WindowHitFromPoint(m.pt, &code) == w && code == hit;
-      ShowButtonPressed(w, inside && m.message == WM_MOUSEMOVE ? hit : HTNOWHERE);
+      inside = Over(m.pt);
+      Show(inside && m.message == WM_MOUSEMOVE);
       if (m.message == WM_LBUTTONUP) {
         released = true;
         break;
@@ -195,8 +197,19 @@ bool TrackCaptionButton(WND* w, int hit) {
     DispatchMessage(&m);
   }
   if (!w->dead && GetCapture() == w) ReleaseCapture();
-  ShowButtonPressed(w, HTNOWHERE);
+  if (!w->dead) Show(false);
   if (quit) PostQuitMessage(quitCode);
   // Escape, a quit or losing the capture cancels.
   return released && inside && !w->dead;
+}
+
+bool TrackCaptionButton(WND* w, int hit) {
+  if (!IsLive(w)) return false;
+  return TrackButtonPress(
+      w,
+      [w, hit](POINT pt) {
+        int code = HTNOWHERE;
+        return WindowHitFromPoint(pt, &code) == w && code == hit;
+      },
+      [w, hit](bool pressed) { ShowButtonPressed(w, pressed ? hit : HTNOWHERE); });
 }

@@ -7,6 +7,7 @@
 #include "platform/user/input/Focus.h"
 #include "platform/user/paint/Paint.h"
 #include "platform/user/system/SysMetrics.h"
+#include "platform/user/windows/WindowPos.h"
 #include "platform/user/windows/WindowInternal.h"
 
 namespace {
@@ -146,6 +147,13 @@ int DefaultNcHitTest(WND* w, POINT screen) {
 }
 
 POINT WindowMenuAnchor(WND* w) {
+  // A maximized MDI child's caption lies outside its client window: its
+  // menu drops from the top left of the client, below the frame's menu bar.
+  if ((w->exStyle & WS_EX_MDICHILD) && (w->style & WS_MAXIMIZE) && w->parent) {
+    POINT c{0, 0};
+    ClientToScreen(w->parent, &c);
+    return c;
+  }
   POINT o = WindowOriginScreen(w);
   const int clientLeft = w->client.Left - w->rect.Left, clientTop = w->client.Top - w->rect.Top;
   if ((w->style & WS_CAPTION) != WS_CAPTION || w->rect == w->client) return POINT{o.X + clientLeft, o.Y + clientTop};
@@ -227,6 +235,18 @@ void DrawCaptionButton(HDC dc, const RECT& cell, int hit, bool pressed, bool ena
 }
 
 }  // namespace
+
+BOOL DrawFrameControl(HDC dc, RECT* r, UINT type, UINT state) {
+  if (!dc || !r || type != DFC_CAPTION) return FALSE;
+  static constexpr int kHits[] = {HTCLOSE, HTMINBUTTON, HTMAXBUTTON, HTMAXBUTTON};
+  const UINT kind = state & 0xFF;
+  if (kind > DFCS_CAPTIONRESTORE) return FALSE;
+  const RECT cell{r->Left - 2, r->Top - 2, r->Right + 2, r->Bottom + 2};
+  DrawCaptionButton(dc, cell, kHits[kind], (state & DFCS_PUSHED) != 0, !(state & DFCS_INACTIVE),
+                    kind == DFCS_CAPTIONRESTORE);
+  return TRUE;
+}
+
 
 std::vector<TCaptionButton> CaptionButtons(WND* w, const RECT& band) {
   std::vector<TCaptionButton> out;

@@ -11,6 +11,17 @@
 BOOL SetCustomFrame(HWND hwnd, BOOL custom);
 BOOL AdjustWindowRectEx(RECT* r, DWORD style, BOOL menu, DWORD exStyle);
 
+// Caption buttons drawn anywhere (an MDI frame's menu bar): the face and
+// glyph the layer's own captions use, filling the whole rectangle.
+constexpr UINT DFC_CAPTION = 1;
+constexpr UINT DFCS_CAPTIONCLOSE = 0x0000;
+constexpr UINT DFCS_CAPTIONMIN = 0x0001;
+constexpr UINT DFCS_CAPTIONMAX = 0x0002;
+constexpr UINT DFCS_CAPTIONRESTORE = 0x0003;
+constexpr UINT DFCS_INACTIVE = 0x0100;
+constexpr UINT DFCS_PUSHED = 0x0200;
+BOOL DrawFrameControl(HDC dc, RECT* r, UINT type, UINT state);
+
 struct WND;
 // Default handling, used by DefWindowProc; rects in window-relative terms.
 void DefaultNcCalcSize(WND* w, RECT* proposed);

@@ -71,8 +71,15 @@ void Fill(TMenuData& m, const WND* w) {
     add(UINT(SC_MAXIMIZE), "Ma&ximize");
   }
   add(0, "", MF_SEPARATOR);
-  add(UINT(SC_CLOSE), "&Close\tAlt+F4",
-      MF_DEFAULT | ((w->cls->wc.style & CS_NOCLOSE) ? MF_GRAYED : 0));
+  const UINT close = MF_DEFAULT | ((w->cls->wc.style & CS_NOCLOSE) ? MF_GRAYED : 0);
+  // An MDI child closes and hands on with the document keys.
+  if (w->exStyle & WS_EX_MDICHILD) {
+    add(UINT(SC_CLOSE), "&Close\tCtrl+F4", close);
+    add(0, "", MF_SEPARATOR);
+    add(UINT(SC_NEXTWINDOW), "Nex&t\tCtrl+F6");
+  } else {
+    add(UINT(SC_CLOSE), "&Close\tAlt+F4", close);
+  }
 }
 
 void SetEnabled(TMenuData& m, WPARAM command, bool enabled) {

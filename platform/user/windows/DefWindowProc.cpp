@@ -153,8 +153,15 @@ LRESULT DefWindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
         case SC_RESTORE: ShowWindow(w, SW_RESTORE); break;
         case SC_MOUSEMENU: OpenWindowMenu(w, false); break;
         // Alt+Space; other characters belong to a menu bar, which this window lacks.
+        // Alt+- is an MDI child's own window menu.
         case SC_KEYMENU:
-          if (lp == LPARAM(' ')) OpenWindowMenu(w, true);
+          if (lp == LPARAM(' ') || (lp == LPARAM('-') && (w->exStyle & WS_EX_MDICHILD))) OpenWindowMenu(w, true);
+          break;
+        // An MDI child hands on to its client, which knows the order.
+        case SC_NEXTWINDOW:
+        case SC_PREVWINDOW:
+          if ((w->exStyle & WS_EX_MDICHILD) && w->parent)
+            SendMessage(w->parent, WM_MDINEXT, reinterpret_cast<WPARAM>(hwnd), (wp & 0xFFF0) == SC_PREVWINDOW);
           break;
         // The low bits name the caption or edge the mouse took.
         // Without them (the window menu) the keys drive the loop.

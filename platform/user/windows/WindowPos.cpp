@@ -252,7 +252,13 @@ BOOL SetWindowPos(HWND hwnd, HWND insertAfter, int x, int y, int cx, int cy, UIN
       // A window coming into view shows every visible descendant too, even
       // under WS_CLIPCHILDREN: children made visible while it was hidden
       // were never painted.
-      if (wp.flags & SWP_SHOWWINDOW)
+      // A client that moved on the surface moves its children's pixels away
+      // from them: they are painted again where they now are.
+      const bool clientShifted =
+          w->IsChild() ? !(wp.flags & SWP_NOCLIENTMOVE)
+                       : newClient.Left - newRect.Left != oldClient.Left - oldRect.Left ||
+                             newClient.Top - newRect.Top != oldClient.Top - oldRect.Top;
+      if ((wp.flags & SWP_SHOWWINDOW) || clientShifted)
         RedrawWindow(w, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
       else
         InvalidateWindowArea(w, Region(Bounds(0, 0, newRect.Width(), newRect.Height())), true, true, true);

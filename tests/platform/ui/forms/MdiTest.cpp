@@ -7,6 +7,10 @@
 
 #include "tests/platform/ui/FormTestFixture.h"
 #include "platform/rtl/Exceptions.h"
+#include "platform/rtl/StockTexts.h"
+#include "platform/ui/edits/Edit.h"
+#include "platform/ui/menus/MenuBar.h"
+#include "platform/ui/menus/Menus.h"
 
 namespace {
 
@@ -164,7 +168,8 @@ TEST_F(MdiTest, FrameTitleShowsTheMaximizedActiveChild) {
       {"child caption", [&] { doc->SetCaption("Photo"); }, "Main - [Photo]"},
       {"restored", [&] { doc->SetWindowState(wsNormal); }, "Main"},
       {"maximized again", [&] { doc->SetWindowState(wsMaximized); }, "Main - [Photo]"},
-      {"normal child on top", [&] { Child("Other", 10, 10); }, "Main"},
+      // A child coming up over a maximized one is maximized in its place.
+      {"new child on top", [&] { Child("Other", 10, 10); }, "Main - [Other]"},
       {"maximized child back on top", [&] { frame->Next(); }, "Main - [Photo]"},
       {"child freed", [&] { delete doc; s.display.RunUntilIdle(); }, "Main"},
   };
@@ -244,6 +249,312 @@ TEST_F(MdiTest, TileSharesTheClientAreaWithoutGapsOrOverlap) {
     EXPECT_GE(area, long(client.Width()) * client.Height() * n / (cols * rows) - 2 * client.Width()) << n;
     while (frame->MDIChildCount()) delete frame->MDIChildren(0);
   }
+}
+
+}  // namespace
+
+
+namespace {
+
+// A child's caption button as the mouse finds it: the point a hit test
+// answers with the button's code, on the caption's middle line.
+POINT CaptionButtonAt(HWND child, int hit) {
+  RECT wr{};
+  GetWindowRect(child, &wr);
+  const int y = wr.Top + GetSystemMetrics(SM_CYFRAME) + GetSystemMetrics(SM_CYCAPTION) / 2;
+  for (int x = wr.Right - 1; x > wr.Left; --x)
+    if (SendMessage(child, WM_NCHITTEST, 0, PointToLParam(POINT{x, y})) == hit) return POINT{x - 4, y};
+  return POINT{-1, -1};
+}
+
+// Pixels of the frame's surface by screen point.
+class MdiPaintTest : public MdiTest {
+ protected:
+  COLORREF At(TPoint p) {
+    RECT fr{};
+    GetWindowRect(frame->Handle(), &fr);
+    return s.display.PixelAt(frame->Handle(), p.X - fr.Left, p.Y - fr.Top);
+  }
+  // Pixels inside the edit's client area that are not the window colour.
+  int NotWhiteInside(TEdit* edit) {
+    int wrong = 0;
+    const TPoint o = edit->ClientToScreen(TPoint{0, 0});
+    for (int y = 1; y < edit->ClientHeight() - 1; ++y)
+      for (int x = 1; x < edit->ClientWidth() - 1; ++x)
+        if (At(TPoint{o.X + x, o.Y + y}) != GetSysColor(COLOR_WINDOW)) ++wrong;
+    return wrong;
+  }
+  void Snap(const char* name) {
+    if (const char* dir = std::getenv("LUMIQA_SNAPSHOT_DIR"))
+      s.display.WriteBmp(frame->Handle(), (std::string(dir) + "/" + name + ".bmp").c_str());
+  }
+};
+
+// Holding a caption button leaves the client as it was, and maximizing
+// through the button paints the child's controls where they now are.
+TEST_F(MdiPaintTest, ACaptionButtonHeldOrUsedKeepsTheChildDrawn) {
+  TForm* doc = Child("Doc", 20, 20);
+  auto* edit = new TEdit(doc);
+  edit->SetParent(doc);
+  edit->SetBounds(0, 0, 150, 40);
+  s.display.RunUntilIdle();
+  ASSERT_EQ(NotWhiteInside(edit), 0);
+  const TPoint face = doc->ClientToScreen(TPoint{100, 80});
+  ASSERT_EQ(At(face), GetSysColor(COLOR_BTNFACE));
+
+  struct TCase {
+    const char* what;
+    bool release;  // let go over the button (else beside it)
+    TWindowState after;
+  } cases[] = {{"held, then let go elsewhere", false, wsNormal}, {"clicked", true, wsMaximized}};
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.what);
+    const POINT button = CaptionButtonAt(doc->Handle(), HTMAXBUTTON);
+    ASSERT_GE(button.X, 0);
+    const TPoint faceNow = doc->ClientToScreen(TPoint{100, 80});
+    int wrongWhileHeld = -1;
+    COLORREF faceWhileHeld = 0;
+    After(50, [&] {
+      wrongWhileHeld = NotWhiteInside(edit);
+      faceWhileHeld = At(faceNow);
+      if (c.release) s.display.MouseUp(button.X, button.Y);
+      else s.display.MouseUp(button.X, button.Y + 200);
+    });
+    s.display.MouseDown(button.X, button.Y);
+    s.display.RunUntilIdle();
+    EXPECT_EQ(wrongWhileHeld, 0);
+    EXPECT_EQ(faceWhileHeld, GetSysColor(COLOR_BTNFACE));
+    EXPECT_EQ(doc->WindowState(), c.after);
+    s.display.AdvanceTime(1000);  // no double click with the next press
+  }
+  Snap("mdi_maximized_by_button");
+  // The edit moved with the child's client: all of it is drawn there.
+  EXPECT_EQ(NotWhiteInside(edit), 0);
+  const TPoint corner = edit->ClientToScreen(TPoint{-1, -1});
+  EXPECT_NE(At(corner), GetSysColor(COLOR_WINDOW));  // its sunken edge
+}
+
+class MdiMenuTest : public MdiPaintTest {
+ protected:
+  TMainMenu* menu = nullptr;
+  void SetUp() override {
+    MdiPaintTest::SetUp();
+    menu = new TMainMenu(frame);
+    auto* file = new TMenuItem(menu);
+    file->SetCaption("&File");
+    menu->Items()->Add(file);
+    frame->SetMenu(menu);
+    s.display.RunUntilIdle();
+  }
+  TRect Bar() { return MenuBarRect(frame->Handle(), menu->Items()); }
+  // A point of the bar in screen terms, from its right end.
+  POINT FromRight(int dx) {
+    RECT wr{};
+    GetWindowRect(frame->Handle(), &wr);
+    const TRect bar = Bar();
+    return POINT{wr.Left + bar.Right - dx, wr.Top + (bar.Top + bar.Bottom) / 2};
+  }
+  void ClickAt(POINT p) {
+    s.display.Click(p.X, p.Y);
+    app.ProcessMessages();
+    s.display.AdvanceTime(1000);
+  }
+  // Dark pixels (a glyph) in the cell dx..dx-w from the bar's right end.
+  int GlyphPixels(int dx, int w) {
+    RECT wr{};
+    GetWindowRect(frame->Handle(), &wr);
+    const TRect bar = Bar();
+    int n = 0;
+    for (int y = bar.Top; y < bar.Bottom; ++y)
+      for (int x = bar.Right - dx; x < bar.Right - dx + w; ++x)
+        if (s.display.PixelAt(frame->Handle(), x, y) == GetSysColor(COLOR_BTNTEXT)) ++n;
+    return n;
+  }
+};
+
+// Maximized, the child's caption goes: its icon starts the frame's menu
+// bar and its minimize, restore and close buttons end it, and they work.
+TEST_F(MdiMenuTest, AMaximizedChildsCaptionMovesIntoTheFrameMenuBar) {
+  TForm* doc = Child("Doc", 20, 20);
+  doc->OnClose = [](TObject*, TCloseAction& a) { a = caFree; };
+  const TRect normal = doc->BoundsRect();
+  const int button = Bar().Height();
+  const TRect itemBefore = MenuBarItems(frame->Handle(), menu->Items()).at(0).Rect;
+  EXPECT_EQ(GlyphPixels(3 * button, 3 * button), 0);
+
+  ClickAt(CaptionButtonAt(doc->Handle(), HTMAXBUTTON));
+  ASSERT_EQ(doc->WindowState(), wsMaximized);
+  Snap("mdi_merged_caption");
+  EXPECT_EQ(ShownTitle(), "Frame - [Doc]");
+  // Only the child's client shows, filling the client window.
+  POINT inner{0, 0}, outer{0, 0};
+  ClientToScreen(doc->Handle(), &inner);
+  ClientToScreen(frame->ClientHandle(), &outer);
+  EXPECT_EQ(inner.X, outer.X);
+  EXPECT_EQ(inner.Y, outer.Y);
+  RECT dc{}, cc{};
+  GetClientRect(doc->Handle(), &dc);
+  GetClientRect(frame->ClientHandle(), &cc);
+  EXPECT_EQ(dc.Width(), cc.Width());
+  EXPECT_EQ(dc.Height(), cc.Height());
+  EXPECT_TRUE(IsZoomed(doc->Handle()));
+  // The items make room for the icon; each of the three buttons has a glyph.
+  EXPECT_EQ(MenuBarItems(frame->Handle(), menu->Items()).at(0).Rect.Left,
+            itemBefore.Left + GetSystemMetrics(SM_CXSMICON) + 4);
+  for (int i = 1; i <= 3; ++i) EXPECT_GT(GlyphPixels(i * button, button), 0) << "button " << i;
+
+  // The merged restore button restores the child and its caption.
+  ClickAt(FromRight(button + button / 2));
+  EXPECT_EQ(doc->WindowState(), wsNormal);
+  EXPECT_EQ(doc->BoundsRect(), normal);
+  EXPECT_FALSE(IsZoomed(doc->Handle()));
+  EXPECT_EQ(ShownTitle(), "Frame");
+  EXPECT_EQ(GlyphPixels(3 * button, 3 * button), 0);
+  EXPECT_EQ(MenuBarItems(frame->Handle(), menu->Items()).at(0).Rect, itemBefore);
+
+  // The merged minimize button makes it an icon, and the bar lets go of it.
+  doc->SetWindowState(wsMaximized);
+  s.display.RunUntilIdle();
+  ClickAt(FromRight(2 * button + button / 2));
+  EXPECT_EQ(doc->WindowState(), wsMinimized);
+  EXPECT_EQ(ShownTitle(), "Frame");
+  EXPECT_EQ(GlyphPixels(3 * button, 3 * button), 0);
+
+  // Maximized again, the merged close button closes it.
+  doc->SetWindowState(wsMaximized);
+  s.display.RunUntilIdle();
+  EXPECT_GT(GlyphPixels(button, button), 0);
+  ClickAt(FromRight(button / 2));
+  EXPECT_EQ(frame->MDIChildCount(), 0);
+  EXPECT_EQ(ShownTitle(), "Frame");
+  EXPECT_EQ(GlyphPixels(3 * button, 3 * button), 0);
+}
+
+// The document keys, through the application's message loop: each row
+// starts from children A, B, C with C active.
+TEST_F(MdiMenuTest, DocumentKeysReachTheActiveChild) {
+  struct TKey {
+    int vk;
+    bool ctrl, shift, alt;
+  };
+  struct TCase {
+    const char* what;
+    std::vector<TKey> keys;
+    const char* active;  // afterwards
+    int children;
+    int windowMenus;  // window menus opened on the child active before
+  } cases[] = {
+      {"Ctrl+F6", {{VK_F6, true, false, false}}, "B", 3, 0},
+      {"Ctrl+Tab", {{VK_TAB, true, false, false}}, "B", 3, 0},
+      {"Ctrl+F6 twice", {{VK_F6, true, false, false}, {VK_F6, true, false, false}}, "A", 3, 0},
+      {"Ctrl+Shift+F6", {{VK_F6, true, true, false}}, "A", 3, 0},
+      {"Ctrl+Shift+Tab", {{VK_TAB, true, true, false}}, "A", 3, 0},
+      {"Ctrl+F4", {{VK_F4, true, false, false}}, "B", 2, 0},
+      {"Alt+-", {{VK_OEM_MINUS, false, false, true}, {VK_ESCAPE, false, false, false}}, "C", 3, 1},
+      {"F6 alone", {{VK_F6, false, false, false}}, "C", 3, 0},
+      {"Tab alone", {{VK_TAB, false, false, false}}, "C", 3, 0},
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.what);
+    while (frame->MDIChildCount()) delete frame->MDIChildren(0);
+    s.display.RunUntilIdle();
+    TForm* kids[3] = {Child("A", 0, 0), Child("B", 30, 30), Child("C", 60, 60)};
+    int menus = 0;
+    std::vector<std::pair<TForm*, TWndMethod>> inners;
+    static const char tag = 0;
+    for (TForm* k : kids) {
+      k->OnClose = [](TObject*, TCloseAction& a) { a = caFree; };
+      TWndMethod inner = k->WindowProc;
+      inners.emplace_back(k, inner);
+      k->WindowProc = TWndMethod::FromFunction(
+          [inner, &menus](TMessage& m) {
+            if (m.Msg == WM_INITMENUPOPUP && HIWORD(m.LParam)) ++menus;
+            inner(m);
+          },
+          &tag);
+    }
+    ASSERT_EQ(frame->ActiveMDIChild(), kids[2]);
+    ASSERT_EQ(GetActiveWindow(), frame->Handle());
+    for (const TKey& k : c.keys) {
+      if (k.ctrl) s.display.KeyDown(VK_CONTROL);
+      if (k.shift) s.display.KeyDown(VK_SHIFT);
+      if (k.alt) s.display.KeyDown(VK_MENU);
+      s.display.KeyPress(k.vk);
+      if (k.alt) s.display.KeyUp(VK_MENU);
+      if (k.shift) s.display.KeyUp(VK_SHIFT);
+      if (k.ctrl) s.display.KeyUp(VK_CONTROL);
+    }
+    // All queued first: a menu that opens takes the keys after it in its own loop.
+    app.ProcessMessages();
+    ASSERT_EQ(frame->MDIChildCount(), c.children);
+    ASSERT_NE(frame->ActiveMDIChild(), nullptr);
+    EXPECT_EQ(frame->ActiveMDIChild()->Name(), c.active);
+    EXPECT_EQ(menus, c.windowMenus);
+    for (int i = 0; i < frame->MDIChildCount(); ++i)
+      for (auto& [k, inner] : inners)
+        if (frame->MDIChildren(i) == k) k->WindowProc = inner;
+  }
+}
+
+// Moving on from a maximized child maximizes the next one in its place and
+// restores the one going down; the bar keeps the buttons for the new one.
+TEST_F(MdiMenuTest, CtrlF6FromAMaximizedChildMaximizesTheNext) {
+  TForm* a = Child("A", 0, 0);
+  TForm* b = Child("B", 40, 40);
+  const TRect normalB = b->BoundsRect();
+  b->SetWindowState(wsMaximized);
+  s.display.RunUntilIdle();
+  ASSERT_EQ(ShownTitle(), "Frame - [B]");
+  s.display.KeyDown(VK_CONTROL);
+  s.display.KeyPress(VK_F6);
+  s.display.KeyUp(VK_CONTROL);
+  app.ProcessMessages();
+  EXPECT_EQ(frame->ActiveMDIChild(), a);
+  EXPECT_EQ(a->WindowState(), wsMaximized);
+  EXPECT_EQ(b->WindowState(), wsNormal);
+  EXPECT_EQ(b->BoundsRect(), normalB);
+  EXPECT_EQ(ShownTitle(), "Frame - [A]");
+  const int button = Bar().Height();
+  EXPECT_GT(GlyphPixels(button, button), 0);
+}
+
+// An MDI child's window menu closes with Ctrl+F4 and has Next, in the
+// user's language.
+TEST_F(MdiTest, TheChildsWindowMenuNamesTheDocumentKeys) {
+  TForm* doc = Child("Doc");
+  struct TCase {
+    TStockLanguage language;
+    std::vector<std::string> items;
+  } cases[] = {
+      {TStockLanguage::English,
+       {"&Restore", "&Move", "&Size", "Mi&nimize", "Ma&ximize", "", "&Close\tCtrl+F4", "", "Nex&t\tCtrl+F6"}},
+      {TStockLanguage::Chinese,
+       {"还原(&R)", "移动(&M)", "大小(&S)", "最小化(&N)", "最大化(&X)", "", "关闭(&C)\tCtrl+F4", "",
+        "下一个(&T)\tCtrl+F6"}},
+  };
+  for (const TCase& c : cases) {
+    SetStockLanguage(c.language);
+    GetSystemMenu(doc->Handle(), TRUE);
+    HMENU m = GetSystemMenu(doc->Handle(), FALSE);
+    std::vector<std::string> items;
+    for (int i = 0; i < GetMenuItemCount(m); ++i) {
+      char text[64] = {};
+      GetMenuString(m, UINT(i), text, sizeof text, MF_BYPOSITION);
+      items.push_back(text);
+    }
+    EXPECT_EQ(items, c.items);
+    EXPECT_EQ(GetMenuItemID(m, 8), UINT(SC_NEXTWINDOW));
+  }
+  SetStockLanguage(std::nullopt);
+  // A plain window keeps Alt+F4.
+  GetSystemMenu(frame->Handle(), TRUE);
+  char text[64] = {};
+  GetMenuString(GetSystemMenu(frame->Handle(), FALSE), UINT(SC_CLOSE), text, sizeof text, MF_BYCOMMAND);
+  EXPECT_STREQ(text, "&Close\tAlt+F4");
+  // Next on the menu brings up the child below.
+  TForm* other = Child("Other", 40, 40);
+  SendMessage(other->Handle(), WM_SYSCOMMAND, SC_NEXTWINDOW, 0);
+  EXPECT_EQ(frame->ActiveMDIChild(), doc);
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -610,6 +611,96 @@ TEST_F(ListViewTest, HeaderButtonShowsPressedWhileHeldAndClicksOnReleaseOverIt) 
     for (int i : c.clicks) expected.push_back(lv->Columns()->Items(i));
     EXPECT_EQ(clicked, expected);
   }
+}
+
+// A multi-select report view dragged from empty space draws a dotted
+// marquee and selects the items it covers, Ctrl keeping what was selected;
+// held below the items it scrolls on and takes the rows coming into view.
+TEST_F(ListViewTest, AMarqueeFromEmptySpaceSelectsTheItemsItCovers) {
+  Make(vsReport, 30);
+  lv->SetMultiSelect(true);
+  const int rowH = lv->RowHeight(), top = lv->HeaderRect().Bottom;
+  auto rowY = [&](int row) { return top + (row - lv->TopItem()->Index()) * rowH + rowH / 2; };
+  auto pixel = [&](int x, int y) {
+    TPoint p = host->ScreenToClient(At(lv, x, y));
+    return Pixel(p.X, p.Y);
+  };
+  // Dots along a run of the marquee's top edge, in the empty second column.
+  auto dots = [&](int y) {
+    int n = 0;
+    for (int x = 130; x < 150; ++x)
+      if (pixel(x, y) != Sys(clWindow)) ++n;
+    return n;
+  };
+  auto drag = [&](TPoint from, TPoint to, int modifier, std::function<void()> whileHeld) {
+    if (modifier) s.display.KeyDown(modifier);
+    TPoint a = At(lv, from.X, from.Y), b = At(lv, to.X, to.Y);
+    s.display.MouseDown(a.X, a.Y);
+    s.display.RunUntilIdle();
+    MoveTo(TPoint{(a.X + b.X) / 2, (a.Y + b.Y) / 2});
+    MoveTo(b);
+    if (whileHeld) whileHeld();
+    s.display.MouseUp(b.X, b.Y);
+    s.display.RunUntilIdle();
+    if (modifier) s.display.KeyUp(modifier);
+    s.display.RunUntilIdle();
+    s.clock.Advance(1000);
+  };
+  ASSERT_EQ(lv->GetItemAt(150, rowY(1)), nullptr);
+  ClickItem(4);
+  ASSERT_EQ(SelectedIndexes(), (std::vector<int>{4}));
+  ASSERT_EQ(lv->TopItem()->Index(), 0);
+
+  struct TCase {
+    const char* what;
+    int fromRow, toRow, modifier;
+    std::vector<int> selected;
+  } cases[] = {
+      {"down over three rows", 1, 3, 0, {1, 2, 3}},
+      {"up, a new selection", 6, 5, 0, {5, 6}},
+      {"with Ctrl, added", 1, 2, VK_CONTROL, {1, 2, 5, 6}},
+      {"not reaching the captions", 4, 4, 0, {}},
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.what);
+    const int toX = c.fromRow == c.toRow ? 130 : 20;
+    int held = -1;
+    drag(TPoint{150, rowY(c.fromRow)}, TPoint{toX, rowY(c.toRow)}, c.modifier, [&] {
+      held = dots(rowY(c.fromRow));
+      if (const char* dir = std::getenv("LUMIQA_SNAPSHOT_DIR"); dir && c.modifier)
+        s.display.WriteBmp(host->Handle(), (std::string(dir) + "/list_view_marquee.bmp").c_str());
+    });
+    EXPECT_EQ(SelectedIndexes(), c.selected);
+    // Dotted while held (every other pixel of the run), gone after.
+    EXPECT_GE(held, 9);
+    EXPECT_LE(held, 11);
+    EXPECT_EQ(dots(rowY(c.fromRow)), 0);
+  }
+
+  // Deleting an item ends the marquee: moving on selects nothing more.
+  drag(TPoint{150, rowY(1)}, TPoint{20, rowY(2)}, 0, [&] {
+    lv->Items()->Delete(20);
+    MoveTo(At(lv, 20, rowY(4)));
+  });
+  EXPECT_EQ(SelectedIndexes(), (std::vector<int>{1, 2}));
+
+  // Held below the items, the view scrolls on and the marquee takes the new rows.
+  // The rows down to the one at the bottom edge, the partly shown one too.
+  const int shown = (lv->ClientHeight() - 1 - top) / rowH + 1;
+  int topWhileHeld = -1;
+  drag(TPoint{150, rowY(1)}, TPoint{20, lv->ClientHeight() + 20}, 0, [&] {
+    s.display.AdvanceTime(250);
+    topWhileHeld = lv->TopItem()->Index();
+  });
+  EXPECT_GE(topWhileHeld, 5);  // one row on the move, one each 50 ms after
+  const std::vector<int> selected = SelectedIndexes();
+  ASSERT_FALSE(selected.empty());
+  EXPECT_EQ(selected.front(), 1);
+  EXPECT_EQ(selected.back(), topWhileHeld + shown - 1);
+  EXPECT_EQ(int(selected.size()), selected.back());
+  // Once let go nothing scrolls any more.
+  s.display.AdvanceTime(500);
+  EXPECT_EQ(lv->TopItem()->Index(), topWhileHeld);
 }
 
 }  // namespace
