@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "imaging/core/base/vqzdefs.h"
+#include "imaging/io/pictoraio.h"
 #include "imaging/io/pictoraio_hooks.h"
 #include "platform/rtl/SysUtils.h"
 
@@ -66,8 +67,15 @@ constexpr TBuiltInRow kBuiltInRows[] = {
     {ioDCX, "Multipage PCX", "DCX", 0, true, true},
 };
 
-void PictoraIOStart() { RegisterBuiltInFormats(); }
-void PictoraIOEnd() { FreeFileFormats(); }
+void PictoraIOStart() {
+  TempFolder.clear();
+  RegisterBuiltInFormats();
+  IOConvertRow = ConvertRow;
+}
+void PictoraIOEnd() {
+  FreeFileFormats();
+  TempFolder.clear();
+}
 
 [[maybe_unused]] const bool registered = [] {
   RegisterImagingModule("pictoraio", vqrIO, PictoraIOStart, PictoraIOEnd);

@@ -1,0 +1,154 @@
+#include "imaging/io/pictoraio.h"
+
+#include <cstdio>
+#include <thread>
+
+#include "imaging/core/raster/vqzutils_bitmap.h"
+#include "imaging/io/pictoraio_thread.h"
+#include "platform/graphics/Bitmap.h"
+
+std::function<void(const std::string&)> IODebugSink;
+
+void IODebugOutput(const std::string& text) {
+  if (IODebugSink)
+    IODebugSink(text);
+  else
+    std::fprintf(stderr, "%s\n", text.c_str());
+}
+
+TPictoraIO::TPictoraIO(TComponent* AOwner) : TComponent(AOwner) {
+  image_ = new TVQBitmap();
+  ownsImage_ = true;
+  params_ = std::make_unique<TIOParamsVals>(this);
+}
+
+TPictoraIO::~TPictoraIO() {
+  WaitThreads(false);
+  params_.reset();
+  if (ownsImage_) delete image_;
+  image_ = nullptr;
+}
+
+// ---- attachment ----------------------------------------------------------------
+
+void TPictoraIO::ReplaceImage(TVQBitmap* Bitmap) {
+  if (ownsImage_) delete image_;
+  image_ = Bitmap;
+  ownsImage_ = false;
+}
+
+void TPictoraIO::SetAttachedBitmap(TVQBitmap* Bitmap) {
+  if (Bitmap) {
+    ReplaceImage(Bitmap);
+    return;
+  }
+  // No image at all would leave every entry point without work; the
+  // component takes an empty one of its own again.
+  ReplaceImage(nullptr);
+  image_ = new TVQBitmap();
+  ownsImage_ = true;
+}
+
+TBitmap* TPictoraIO::GetFrameworkBitmap() {
+  if (image_ && image_->Location() == vqTBitmap) return image_->GetTBitmap();
+  return nullptr;
+}
+
+void TPictoraIO::ViewResolutionChanged(int, int) {}
+
+void TPictoraIO::SetOneBitMethod(Byte value) {
+  oneBitMethod_ = value;
+}
+
+// ---- common rules ------------------------------------------------------------------
+
+bool TPictoraIO::PrepareImage(unsigned allowedFormats) {
+  if (!image_) return false;
+  if (image_->Location() == vqTBitmap) image_->EncapsulateTBitmap(image_->GetTBitmap(), false);
+  if (allowedFormats == 0) return true;
+  return (allowedFormats >> unsigned(image_->GetPixelFormat())) & 1u;
+}
+
+void TPictoraIO::Deliver(const std::function<void()>& event) {
+  if (IsMainThread())
+    event();
+  else
+    TThread::Synchronize(event);
+}
+
+void TPictoraIO::DoFinishWork() {
+  if (OnProgress) Deliver([this] { OnProgress(this, 100); });
+  if (OnFinishWork) Deliver([this] { OnFinishWork(this); });
+}
+
+void TPictoraIO::FinishLoad() {
+  // A framework bitmap keeps no alpha channel.
+  if (GetFrameworkBitmap() && image_) image_->RemoveAlphaChannel();
+}
+
+void TPictoraIO::ApplyDefaultDpi() {
+  if (params_->DpiX() < 2) params_->SetDpiX(kIODefaultDpi);
+  if (params_->DpiY() < 2) params_->SetDpiY(kIODefaultDpi);
+}
+
+void TPictoraIO::ReportOnMainThread(int percent) {
+  if (cancelRequest_.load()) Aborting = true;
+  if (OnProgress) Deliver([this, percent] { OnProgress(this, percent); });
+}
+
+TVQProgressRec TPictoraIO::MakeProgress(bool withEvents) {
+  TVQProgressRec progress;
+  progress.Sender = this;
+  progress.Aborting = &Aborting;
+  // On an I/O thread every report is also the point where a cancel request
+  // reaches the flag the filter tests.
+  if (withEvents && (OnProgress || !IsMainThread()))
+    progress.OnProgress = [this](TObject*, int percent) { ReportOnMainThread(percent); };
+  return progress;
+}
+
+// ---- threads ----------------------------------------------------------------------
+
+bool TPictoraIO::StartOnThread(std::function<void()> again) {
+  if (ownsImage_ || !Asynchronous || IsIOThread()) return false;
+  cancelRequest_.store(false);
+  TVQIOThread::Launch(this, std::move(again));
+  return true;
+}
+
+void TPictoraIO::RemoveThread(TVQIOThread* thread) {
+  threadLock_.Enter();
+  threads_.Remove(thread);
+  threadLock_.Leave();
+}
+
+bool TPictoraIO::IsIOThread() {
+  const DWORD me = GetCurrentThreadId();
+  threadLock_.Enter();
+  bool found = false;
+  for (int i = 0; i < threads_.Count() && !found; ++i)
+    found = static_cast<TVQIOThread*>(threads_.Items(i))->ThreadID() == me;
+  threadLock_.Leave();
+  return found;
+}
+
+int TPictoraIO::IOThreadCount() {
+  threadLock_.Enter();
+  const int n = threads_.Count();
+  threadLock_.Leave();
+  return n;
+}
+
+void TPictoraIO::WaitThreads(bool Abort) {
+  // A caller that is itself one of the threads does not wait for itself.
+  const int self = IsIOThread() ? 1 : 0;
+  while (true) {
+    if (Abort) cancelRequest_.store(true);
+    if (IOThreadCount() <= self) break;
+    if (IsMainThread())
+      CheckSynchronize(1);  // the threads may be waiting for their events
+    else
+      std::this_thread::yield();
+  }
+  if (Abort && self == 0) Aborting = true;
+}
