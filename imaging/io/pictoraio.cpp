@@ -92,8 +92,10 @@ void TPictoraIO::ApplyDefaultDpi() {
 }
 
 void TPictoraIO::ReportOnMainThread(int percent) {
-  if (cancelRequest_.load()) Aborting = true;
   if (OnProgress) Deliver([this, percent] { OnProgress(this, percent); });
+  // Checked after the event, which may have waited for the main thread
+  // while it asked the threads to stop.
+  if (cancelRequest_.load()) Aborting = true;
 }
 
 TVQProgressRec TPictoraIO::MakeProgress(bool withEvents) {
@@ -150,5 +152,5 @@ void TPictoraIO::WaitThreads(bool Abort) {
     else
       std::this_thread::yield();
   }
-  if (Abort && self == 0) Aborting = true;
+  if (Abort) Aborting = true;
 }

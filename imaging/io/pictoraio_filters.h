@@ -7,10 +7,10 @@
 #include <memory>
 
 #include "imaging/core/base/vqzutils_progress.h"
+#include "imaging/core/raster/vqzutils_mask.h"
 #include "platform/rtl/Streams.h"
 
 class TVQBitmap;
-class TVQMask;
 class TIOParamsVals;
 
 // What a load passes to a reader besides the stream, image, block and
