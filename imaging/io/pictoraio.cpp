@@ -57,7 +57,39 @@ TBitmap* TPictoraIO::GetFrameworkBitmap() {
 void TPictoraIO::ViewResolutionChanged(int, int) {}
 
 void TPictoraIO::SetOneBitMethod(Byte value) {
+  // Ours: 0 threshold, 1 dithering; the bitmap's: 0 ordered dither, 1
+  // threshold. The meaning is carried over, not the number.
+  if (image_) image_->BiLevelMethod = value == 1 ? 0 : 1;
   oneBitMethod_ = value;
+}
+
+std::function<bool(TPictoraIO& io, std::uint16_t pages)> IOSaveParamsDialog;
+
+void TPictoraIO::FireAcquireBitmap(TVQBitmap* ABitmap, bool& Handled) {
+  if (OnAcquireBitmap) OnAcquireBitmap(this, ABitmap, Handled);
+}
+
+void TPictoraIO::DoAcquireBitmap(TVQBitmap* ABitmap, TIOParamsVals*& Params) {
+  if (!PrepareImage()) return;
+  bool handled = false;
+  FireAcquireBitmap(ABitmap, handled);
+  if (handled) return;
+  Params = params_.get();
+  image_->Assign(ABitmap);
+  if (AutoAdjustDPI) AdjustDpi();
+  FinishLoad();
+}
+
+bool TPictoraIO::DoPreviews(std::uint16_t Pages) {
+  bool handled = false;
+  if (OnDoPreviews) OnDoPreviews(this, handled);
+  if (handled) return true;
+  if (!PrepareImage()) return false;
+  const TVQPixelFormat format = image_->GetPixelFormat();
+  if (!image_->IsEmpty() && format != vqRGB24 && format != vqBits1) image_->SetPixelFormat(vqRGB24);
+  const bool ok = Pages != 0 && IOSaveParamsDialog && IOSaveParamsDialog(*this, Pages);
+  FinishLoad();
+  return ok;
 }
 
 // ---- common rules ------------------------------------------------------------------

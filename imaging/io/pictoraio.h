@@ -167,6 +167,17 @@ class TPictoraIO : public TComponent {
   void SavePDFToFile(const std::string& n) { SaveFormatToFile(ioPDF, n); }
   void SavePDFToStream(TStream* s) { SaveFormatToStream(ioPDF, s); }
 
+  // ---- acquisition and the save-parameters dialog ------------------------------
+  // Calls OnAcquireBitmap when assigned.
+  virtual void FireAcquireBitmap(TVQBitmap* ABitmap, bool& Handled);
+  // An acquired bitmap: the application's OnAcquireBitmap may take it,
+  // otherwise the image becomes a copy of it and Params this block.
+  virtual void DoAcquireBitmap(TVQBitmap* ABitmap, TIOParamsVals*& Params);
+  virtual void ResetAcquireState() { acquireState_ = 0; }
+  // The save-parameters dialog for the pages (registry page bits); False
+  // when OnDoPreviews does not handle it and no dialog shows a page.
+  virtual bool DoPreviews(std::uint16_t Pages);
+
   // ---- resolution adjustment --------------------------------------------------
   void AdjustDpi();
 
@@ -221,7 +232,13 @@ class TPictoraIO : public TComponent {
   // Set by WaitThreads(True); the threads' progress turns it into Aborting
   // on their own side, so the flag itself has a single writer at a time.
   std::atomic<bool> cancelRequest_{false};
+  std::uint32_t acquireState_ = 0;
 };
+
+// The save-parameters dialog, installed by the module that has it: shows
+// the pages of the component's block and returns whether it closed with OK;
+// False when it has no page to show.
+extern std::function<bool(TPictoraIO& io, std::uint16_t pages)> IOSaveParamsDialog;
 
 // The row colour-conversion hook through which the TIFF and JPEG filters
 // convert rows between colour encodings; ConvertRow unless replaced.

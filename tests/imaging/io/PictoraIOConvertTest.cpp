@@ -44,6 +44,7 @@ TEST(IOConvertRow, ConvertsOnePixelOfEveryCase) {
     IOConvertRow(source.data(), c.from, dest.data(), c.to, 1, nullptr);
     EXPECT_EQ(dest, c.expected) << c.name;
   }
+  EndImagingLibrary();
 }
 
 TEST(IOConvertRow, ConvertsWholeRowsAndInvertsASixByteSourceInPlace) {

@@ -11,14 +11,23 @@
 #include "imaging/core/metadata/vqzutils_metadata.h"
 #include "imaging/core/raster/vqzutils_bitmap.h"
 #include "imaging/io/pictoraio.h"
+#include "imaging/io/pictoraio_formats.h"
 #include "imaging/io/pictoraio_params.h"
 
 namespace {
 
 class IOParams : public ::testing::Test {
  protected:
-  void SetUp() override { StartImagingLibrary(); }
-  void TearDown() override { EndImagingLibrary(); }
+  // Other suites change the registry's rows; the descriptions come from a
+  // fresh set.
+  void SetUp() override {
+    StartImagingLibrary();
+    RegisterBuiltInFormats();
+  }
+  void TearDown() override {
+    RegisterBuiltInFormats();
+    EndImagingLibrary();
+  }
 };
 
 struct TParamDefault {

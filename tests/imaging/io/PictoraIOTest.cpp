@@ -118,6 +118,9 @@ class IOComponent : public ::testing::Test {
  protected:
   void SetUp() override {
     StartImagingLibrary();
+    // A fresh registry: other suites change its rows, and one test here
+    // adds a row.
+    RegisterBuiltInFormats();
     gFakeLog = TFakeLog();
     gFakeIO = nullptr;
     InstallFakes(std::make_integer_sequence<int, ioDCX>());
@@ -126,11 +129,13 @@ class IOComponent : public ::testing::Test {
     dir_ = pattern;
   }
   void TearDown() override {
+    RegisterBuiltInFormats();
     ClearFilterSlots();
     gFakeIO = nullptr;
     IODebugSink = nullptr;
     for (const std::string& f : files_) unlink(f.c_str());
     rmdir(dir_.c_str());
+    EndImagingLibrary();
   }
   std::string Write(const std::string& name, const Bytes& bytes) {
     std::string path = dir_ + "/" + name;
@@ -643,6 +648,53 @@ TEST_F(IOComponent, SavesOfTwentyFourBitFormatsConvertOtherImages) {
     io.SaveToStreamFormat(&s, c.type);
     EXPECT_EQ(io.Image()->GetPixelFormat(), c.after) << c.type;
   }
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(IOComponent, OneBitMethodCarriesItsMeaningToTheImage) {
+  TPictoraIO io(nullptr);
+  EXPECT_EQ(io.OneBitMethod(), 1);
+  io.SetOneBitMethod(0);  // threshold
+  EXPECT_EQ(io.Image()->BiLevelMethod, 1);
+  io.SetOneBitMethod(1);  // dithering
+  EXPECT_EQ(io.Image()->BiLevelMethod, 0);
+  EXPECT_EQ(io.OneBitMethod(), 1);
+}
+
+TEST_F(IOComponent, AnAcquiredBitmapIsCopiedUnlessTheApplicationTakesIt) {
+  TVQBitmap scanned;
+  scanned.Allocate(4, 3, vqGray8);
+  for (bool take : {true, false}) {
+    TPictoraIO io(nullptr);
+    io.OnAcquireBitmap = [take](TObject*, TVQBitmap*, bool& handled) { handled = take; };
+    TIOParamsVals* params = nullptr;
+    io.DoAcquireBitmap(&scanned, params);
+    EXPECT_EQ(io.Image()->GetWidth(), take ? 0 : 4) << take;
+    EXPECT_EQ(params, take ? nullptr : io.Parameters()) << take;
+  }
+}
+
+TEST_F(IOComponent, DoPreviewsAsksTheApplicationThenTheDialog) {
+  TPictoraIO io(nullptr);
+  io.Image()->Allocate(2, 2, vqGray8);
+  int dialogs = 0;
+  IOSaveParamsDialog = [&](TPictoraIO&, std::uint16_t pages) {
+    ++dialogs;
+    return pages == ppJPEG;
+  };
+  EXPECT_FALSE(io.DoPreviews(0));  // no page: no dialog
+  EXPECT_EQ(dialogs, 0);
+  EXPECT_EQ(io.Image()->GetPixelFormat(), vqRGB24);
+  EXPECT_TRUE(io.DoPreviews(ppJPEG));
+  EXPECT_FALSE(io.DoPreviews(ppPNG));
+  EXPECT_EQ(dialogs, 2);
+  io.OnDoPreviews = [](TObject*, bool& handled) { handled = true; };
+  EXPECT_TRUE(io.DoPreviews(ppPNG));
+  EXPECT_EQ(dialogs, 2);
+  IOSaveParamsDialog = nullptr;
 }
 
 }  // namespace
