@@ -6,6 +6,8 @@
 #include "imaging/core/raster/vqzutils_bitmap.h"
 #include "imaging/io/pictoraio_thread.h"
 #include "platform/graphics/Bitmap.h"
+#include "platform/graphics/Picture.h"
+#include "platform/ui/controls/ExtCtrls.h"
 
 std::function<void(const std::string&)> IODebugSink;
 
@@ -24,6 +26,7 @@ TPictoraIO::TPictoraIO(TComponent* AOwner) : TComponent(AOwner) {
 
 TPictoraIO::~TPictoraIO() {
   WaitThreads(false);
+  if (attachedTImage_) attachedTImage_->RemoveFreeNotification(this);
   params_.reset();
   if (ownsImage_) delete image_;
   image_ = nullptr;
@@ -32,26 +35,50 @@ TPictoraIO::~TPictoraIO() {
 // ---- attachment ----------------------------------------------------------------
 
 void TPictoraIO::ReplaceImage(TVQBitmap* Bitmap) {
+  frameworkBitmap_ = nullptr;
   if (ownsImage_) delete image_;
   image_ = Bitmap;
   ownsImage_ = false;
 }
 
 void TPictoraIO::SetAttachedBitmap(TVQBitmap* Bitmap) {
-  if (Bitmap) {
-    ReplaceImage(Bitmap);
-    return;
+  if (!Bitmap && attachedTImage_) return;
+  ReplaceImage(Bitmap);
+  if (Bitmap && attachedTImage_) {
+    attachedTImage_->RemoveFreeNotification(this);
+    attachedTImage_ = nullptr;
   }
-  // No image at all would leave every entry point without work; the
-  // component takes an empty one of its own again.
-  ReplaceImage(nullptr);
-  image_ = new TVQBitmap();
-  ownsImage_ = true;
+}
+
+void TPictoraIO::SetAttachedTImage(TImage* Img) {
+  if (attachedTImage_) attachedTImage_->RemoveFreeNotification(this);
+  attachedTImage_ = Img;
+  if (Img) {
+    // A caller's bitmap is not taken over: the picture gets an image of ours.
+    if (!ownsImage_ || !image_) {
+      image_ = new TVQBitmap();
+      ownsImage_ = true;
+    }
+    frameworkBitmap_ = Img->Picture()->Bitmap();
+    // An empty picture takes the 24 bits every load can fill.
+    const TPixelFormat f = frameworkBitmap_->PixelFormat();
+    if (frameworkBitmap_->Empty() && f != pf1bit && f != pf8bit && f != pf24bit) frameworkBitmap_->SetPixelFormat(pf24bit);
+    image_->EncapsulateTBitmap(frameworkBitmap_, true);
+    Img->FreeNotification(this);
+  } else {
+    frameworkBitmap_ = nullptr;
+    if (image_) image_->FreeImage(true);
+  }
+}
+
+void TPictoraIO::Notification(TComponent* AComponent, TOperation Operation) {
+  TComponent::Notification(AComponent, Operation);
+  if (Operation == opRemove && AComponent && AComponent == attachedTImage_) SetAttachedTImage(nullptr);
 }
 
 TBitmap* TPictoraIO::GetFrameworkBitmap() {
   if (image_ && image_->Location() == vqTBitmap) return image_->GetTBitmap();
-  return nullptr;
+  return frameworkBitmap_;
 }
 
 void TPictoraIO::ViewResolutionChanged(int, int) {}
@@ -96,7 +123,8 @@ bool TPictoraIO::DoPreviews(std::uint16_t Pages) {
 
 bool TPictoraIO::PrepareImage(unsigned allowedFormats) {
   if (!image_) return false;
-  if (image_->Location() == vqTBitmap) image_->EncapsulateTBitmap(image_->GetTBitmap(), false);
+  // The bitmap's owner may have changed it since.
+  if (frameworkBitmap_) image_->EncapsulateTBitmap(frameworkBitmap_, false);
   if (allowedFormats == 0) return true;
   return (allowedFormats >> unsigned(image_->GetPixelFormat())) & 1u;
 }
@@ -114,8 +142,12 @@ void TPictoraIO::DoFinishWork() {
 }
 
 void TPictoraIO::FinishLoad() {
+  if (!frameworkBitmap_) return;
   // A framework bitmap keeps no alpha channel.
-  if (GetFrameworkBitmap() && image_) image_->RemoveAlphaChannel();
+  if (image_) image_->RemoveAlphaChannel();
+  // Its change repaints the control, which only the main thread may do.
+  TBitmap* bitmap = frameworkBitmap_;
+  Deliver([bitmap] { bitmap->SetModified(true); });
 }
 
 void TPictoraIO::ApplyDefaultDpi() {

@@ -27,6 +27,7 @@
 #include "platform/rtl/Threads.h"
 
 class TBitmap;
+class TImage;
 class TVQBitmap;
 class TVQIOThread;
 
@@ -52,11 +53,18 @@ class TPictoraIO : public TComponent {
   TIOParamsVals* Parameters() const { return params_.get(); }
 
   // ---- attachment -----------------------------------------------------------
-  // A caller's bitmap becomes the image (not owned); nil gives the
-  // component an empty image of its own again.
+  // A caller's bitmap becomes the image (not owned) and a framework image
+  // is let go; nil leaves the component without an image (entry points
+  // then do nothing), unless a framework image is attached.
   void SetAttachedBitmap(TVQBitmap* Bitmap);
+  // Forgets the framework bitmap; the bitmap becomes the image, not owned.
   void ReplaceImage(TVQBitmap* Bitmap);
-  // The image's own framework bitmap when it is stored as one, else nil.
+  // A framework image control: loads fill its picture's bitmap, which the
+  // image wraps without copying. Nil empties the image.
+  TImage* AttachedTImage() const { return attachedTImage_; }
+  void SetAttachedTImage(TImage* Img);
+  // The image's framework bitmap when it is stored as one, else the
+  // attached one (or nil).
   virtual TBitmap* GetFrameworkBitmap();
   // The parameter block's resolution setters call this; an attached view
   // takes the resolutions here.
@@ -222,8 +230,12 @@ class TPictoraIO : public TComponent {
   int LoadStreamBody(int FileType, TStream* Stream, const std::string& FileName);
   void SaveStreamBody(int FileType, TStream& Stream);
 
+  void Notification(TComponent* AComponent, TOperation Operation) override;
+
   TVQBitmap* image_ = nullptr;
   bool ownsImage_ = true;
+  TBitmap* frameworkBitmap_ = nullptr;
+  TImage* attachedTImage_ = nullptr;
   TColor background_ = 0;
   Byte oneBitMethod_ = 1;
   std::unique_ptr<TIOParamsVals> params_;

@@ -16,7 +16,10 @@
 #include "imaging/core/raster/vqzutils_bitmap.h"
 #include "imaging/io/pictoraio.h"
 #include "imaging/io/pictoraio_formats.h"
+#include "platform/graphics/Bitmap.h"
+#include "platform/graphics/Picture.h"
 #include "platform/rtl/FileUtils.h"
+#include "platform/ui/controls/ExtCtrls.h"
 #include "platform/rtl/Streams.h"
 
 namespace {
@@ -45,6 +48,7 @@ struct TFakeLog {
   bool waitInFilter = false;
   bool sawIOThread = false;
   bool saveAborts = false;
+  bool withMask = false;
 };
 TFakeLog gFakeLog;
 TPictoraIO* gFakeIO = nullptr;
@@ -79,6 +83,10 @@ void FakeLoad(int type, TStream& s, TVQBitmap* image, TIOParamsVals* params, TVQ
     progress.Val += 1;
     ReportProgress(&progress, int(progress.Val * progress.Per));
     if (*progress.Aborting) return;
+  }
+  if (gFakeLog.withMask) {
+    args.Mask = std::make_unique<TVQMask>();
+    args.Mask->AllocateBits(w, rows, 8);
   }
 }
 
@@ -695,6 +703,52 @@ TEST_F(IOComponent, DoPreviewsAsksTheApplicationThenTheDialog) {
   EXPECT_TRUE(io.DoPreviews(ppPNG));
   EXPECT_EQ(dialogs, 2);
   IOSaveParamsDialog = nullptr;
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(IOComponent, ALoadIntoAnAttachedImageControlFillsItsBitmapWithoutAlpha) {
+  const std::string path = Write("a.tga", FakeFile(3, 2));
+  gFakeLog.withMask = true;
+  TImage control(nullptr);
+  TPictoraIO io(nullptr);
+  io.SetAttachedTImage(&control);
+  TBitmap* bitmap = control.Picture()->Bitmap();
+  bitmap->SetModified(false);
+  EXPECT_EQ(io.GetFrameworkBitmap(), bitmap);
+  io.LoadFromFile(path);
+  ASSERT_FALSE(io.Aborting);
+  EXPECT_EQ(bitmap->Width(), 3);
+  EXPECT_EQ(bitmap->Height(), 2);
+  EXPECT_EQ(io.Image()->GetScanline(1)[2], 22);
+  EXPECT_FALSE(io.Image()->HasAlphaChannel());
+  EXPECT_TRUE(bitmap->Modified());
+  // Detaching empties the image; the control's going does the same.
+  io.SetAttachedTImage(nullptr);
+  EXPECT_TRUE(io.Image()->IsEmpty());
+  EXPECT_NE(io.GetFrameworkBitmap(), bitmap);
+  EXPECT_EQ(bitmap->Width(), 3);
+  auto* second = new TImage(nullptr);
+  io.SetAttachedTImage(second);
+  delete second;
+  EXPECT_EQ(io.AttachedTImage(), nullptr);
+}
+
+TEST_F(IOComponent, WithoutAnImageEveryEntryDoesNothing) {
+  const std::string path = Write("a.tga", FakeFile(1, 1));
+  TPictoraIO io(nullptr);
+  io.SetAttachedBitmap(nullptr);
+  EXPECT_EQ(io.Image(), nullptr);
+  TEventLog events;
+  events.Attach(io);
+  io.LoadFromFile(path);
+  EXPECT_EQ(events.finished, 0);
+  io.LoadTgaFromFile(path);
+  EXPECT_EQ(events.finished, 1);  // the format's entry finishes its work
+  EXPECT_TRUE(gFakeLog.loadTypes.empty());
+  EXPECT_FALSE(io.PrepareImage());
 }
 
 }  // namespace
