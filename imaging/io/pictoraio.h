@@ -252,6 +252,9 @@ class TPictoraIO : public TComponent {
 // False when it has no page to show.
 extern std::function<bool(TPictoraIO& io, std::uint16_t pages)> IOSaveParamsDialog;
 
+// The pages of a DCX file; 0 when it cannot be read.
+int DcxPageCount(const std::string& FileName);
+
 // The row colour-conversion hook through which the TIFF and JPEG filters
 // convert rows between colour encodings; ConvertRow unless replaced.
 using TVQConvertRowProc = void (*)(void* Source, Byte SourceFormat, void* Dest, Byte DestFormat, int Count,

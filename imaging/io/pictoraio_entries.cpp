@@ -5,8 +5,10 @@
 #include <string>
 
 #include "imaging/core/base/vqzutils_containers.h"
+#include "imaging/core/metadata/vqzutils_metadata.h"
 #include "imaging/core/raster/vqzutils_bitmap.h"
 #include "imaging/core/raster/vqzutils_mask.h"
+#include "imaging/io/pcxfilter.h"
 #include "imaging/io/pictoraio.h"
 #include "imaging/io/pictoraio_formats.h"
 #include "platform/rtl/FileUtils.h"
@@ -143,6 +145,38 @@ TVQWriteProc IORowWriter(TVQFormatInfo* row) {
   return row && row->WriteProc != PlaceholderWriteProc ? row->WriteProc : nullptr;
 }
 
+constexpr Byte kJpegApp13 = 237;
+
+// After a JPEG read: the IPTC records of the Photoshop marker.
+void IOJpegMarkersToIptc(TIOParamsVals& p) {
+  const int i = p.JpegMarkers->IndexOf(kJpegApp13);
+  if (i >= 0) p.IptcInfo->LoadFromBuffer(p.JpegMarkers->GetMarkerData(i), p.JpegMarkers->GetMarkerLength(i));
+}
+
+// Before a JPEG save: records the user changed, or records of a block that
+// has no markers, go into the Photoshop marker (an empty list removes it).
+void IOIptcToJpegMarkers(TIOParamsVals& p) {
+  if (!p.IptcInfo->UserChanged && !(p.IptcInfo->GetCount() > 0 && p.JpegMarkers->GetCount() == 0)) return;
+  Byte* buffer = nullptr;
+  int length = 0;
+  p.IptcInfo->SaveToBuffer(buffer, length, true);
+  const int i = p.JpegMarkers->IndexOf(kJpegApp13);
+  if (length > 0) {
+    try {
+      if (i >= 0)
+        p.JpegMarkers->SetMarker(i, kJpegApp13, buffer, length);
+      else
+        p.JpegMarkers->AddMarker(kJpegApp13, buffer, length);
+    } catch (...) {
+      delete[] buffer;
+      throw;
+    }
+  } else if (i >= 0) {
+    p.JpegMarkers->DeleteMarker(i);
+  }
+  delete[] buffer;
+}
+
 }  // namespace
 
 void SetBuiltInFilter(int FileType, TVQFilterLoad Load, TVQFilterSave Save) {
@@ -233,6 +267,7 @@ int TPictoraIO::LoadStreamBody(int FileType, TStream* Stream, const std::string&
   if (FileType == ioPCX && args.DataSize == 0) args.DataSize = Stream->Size();
   try {
     LoadWithFilter(FileType, *Stream, args, progress);
+    if (FileType == ioJPEG) IOJpegMarkersToIptc(*params_);
     if (after >= 0) Stream->Seek(after, soBeginning);
     AfterRead(FileType, args, traits.defaultDpi, traits.adjust);
     if (!Aborting) params_->FileName = FileName;
@@ -301,6 +336,7 @@ void TPictoraIO::SaveStreamBody(int FileType, TStream& Stream) {
     if (FileType == ioICO && params_->IcoSizes[0].Width <= 0) Aborting = true;
     TVQFilterSave save = BuiltInFilter(FileType).Save;
     if (!save) Aborting = true;
+    if (FileType == ioJPEG && save) IOIptcToJpegMarkers(*params_);
     if (!Aborting) {
       try {
         save(Stream, image_, params_.get(), args, progress);
@@ -625,6 +661,7 @@ void IOReadParams(TPictoraIO& io, int FileType, TStream& stream) {
     args.NoAlphaMask = true;
     if (FileType == ioBMP || FileType == ioPCX) args.DataSize = stream.Size();
     load(stream, io.Image(), params, args, progress);
+    if (FileType == ioJPEG) IOJpegMarkersToIptc(*params);
     return;
   }
   TVQReadProc read = IORowReader(FormatInfoByType(FileType));
@@ -678,4 +715,13 @@ void TPictoraIO::ParamsFromStream(TStream* Stream) {
   } catch (...) {
   }
   ParamsFromStreamFormat(Stream, type);
+}
+
+int DcxPageCount(const std::string& FileName) {
+  try {
+    TFileStream file(FileName, fmOpenRead | fmShareDenyWrite);
+    return CountDcxPages(&file);
+  } catch (...) {
+    return 0;
+  }
 }

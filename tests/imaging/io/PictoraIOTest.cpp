@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "imaging/core/base/vqzdefs.h"
+#include "imaging/core/metadata/vqzutils_metadata.h"
 #include "imaging/core/raster/vqzutils_bitmap.h"
 #include "imaging/io/pictoraio.h"
 #include "imaging/io/pictoraio_formats.h"
@@ -49,6 +50,7 @@ struct TFakeLog {
   bool sawIOThread = false;
   bool saveAborts = false;
   bool withMask = false;
+  std::vector<Byte> app13;  // a marker the reader "finds"
 };
 TFakeLog gFakeLog;
 TPictoraIO* gFakeIO = nullptr;
@@ -66,6 +68,7 @@ void FakeLoad(int type, TStream& s, TVQBitmap* image, TIOParamsVals* params, TVQ
     return;
   }
   const int w = h[12], rows = h[14];
+  if (!gFakeLog.app13.empty()) params->JpegMarkers->AddMarker(237, gFakeLog.app13.data(), int(gFakeLog.app13.size()));
   params->Width = w;
   params->Height = rows;
   if (args.ParamsOnly) {
@@ -749,6 +752,46 @@ TEST_F(IOComponent, WithoutAnImageEveryEntryDoesNothing) {
   EXPECT_EQ(events.finished, 1);  // the format's entry finishes its work
   EXPECT_TRUE(gFakeLog.loadTypes.empty());
   EXPECT_FALSE(io.PrepareImage());
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(IOComponent, IptcRecordsTravelInTheJpegPhotoshopMarker) {
+  TPictoraIO io(nullptr);
+  io.Image()->Allocate(1, 1, vqRGB24);
+  TIOParamsVals& p = *io.Parameters();
+  p.IptcInfo->AddItem(2, 120, "caption", 7);
+  TMemoryStream s;
+  io.SaveJpegToStream(&s);
+  ASSERT_EQ(p.JpegMarkers->GetCount(), 1);
+  const int at = p.JpegMarkers->IndexOf(237);
+  ASSERT_EQ(at, 0);
+  gFakeLog.app13.assign(p.JpegMarkers->GetMarkerData(at), p.JpegMarkers->GetMarkerData(at) + p.JpegMarkers->GetMarkerLength(at));
+  // An emptied list the user changed removes the marker.
+  p.IptcInfo->Clear();
+  p.IptcInfo->UserChanged = true;
+  io.SaveJpegToStream(&s);
+  EXPECT_EQ(p.JpegMarkers->GetCount(), 0);
+  // A read finds the records again in the marker.
+  TPictoraIO reader(nullptr);
+  s.SetPosition(0);
+  reader.LoadJpegFromStream(&s);
+  ASSERT_EQ(reader.Parameters()->IptcInfo->GetCount(), 1);
+  EXPECT_EQ(reader.Parameters()->IptcInfo->GetDataSet(0), 120);
+  EXPECT_EQ(std::string(reinterpret_cast<const char*>(reader.Parameters()->IptcInfo->GetData(0)), 7), "caption");
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(IOComponent, DcxPageCountReadsThePageTable) {
+  Bytes dcx = {0xB1, 0x68, 0xDE, 0x3A, 16, 0, 0, 0, 20, 0, 0, 0, 0, 0, 0, 0};
+  dcx.resize(40, 0x11);
+  EXPECT_EQ(DcxPageCount(Write("a.dcx", dcx)), 2);
+  EXPECT_EQ(DcxPageCount(dir_ + "/none.dcx"), 0);
 }
 
 }  // namespace
