@@ -6,6 +6,7 @@
 #include "imaging/core/raster/vqzutils_bitmap.h"
 #include "imaging/io/pictoraio_thread.h"
 #include "platform/graphics/Bitmap.h"
+#include "platform/graphics/Graphics.h"
 #include "platform/graphics/Picture.h"
 #include "platform/ui/controls/ExtCtrls.h"
 
@@ -22,6 +23,11 @@ TPictoraIO::TPictoraIO(TComponent* AOwner) : TComponent(AOwner) {
   image_ = new TVQBitmap();
   ownsImage_ = true;
   params_ = std::make_unique<TIOParamsVals>(this);
+  previewFont_ = std::make_unique<TFont>();
+}
+
+void TPictoraIO::SetPreviewFont(const TFont* value) {
+  if (value) previewFont_->Assign(value);
 }
 
 TPictoraIO::~TPictoraIO() {

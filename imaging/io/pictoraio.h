@@ -27,6 +27,7 @@
 #include "platform/rtl/Threads.h"
 
 class TBitmap;
+class TFont;
 class TImage;
 class TVQBitmap;
 class TVQIOThread;
@@ -76,6 +77,9 @@ class TPictoraIO : public TComponent {
   void SetNativePixelFormat(bool value) {
     if (params_) params_->NativePixelFormat = value;
   }
+  // The font of the save-parameters dialog; the setter copies the font.
+  TFont* PreviewFont() const { return previewFont_.get(); }
+  void SetPreviewFont(const TFont* value);
   Byte OneBitMethod() const { return oneBitMethod_; }
   void SetOneBitMethod(Byte value);
 
@@ -239,6 +243,7 @@ class TPictoraIO : public TComponent {
   TColor background_ = 0;
   Byte oneBitMethod_ = 1;
   std::unique_ptr<TIOParamsVals> params_;
+  std::unique_ptr<TFont> previewFont_;
   TCriticalSection threadLock_;
   TList threads_;
   // Set by WaitThreads(True); the threads' progress turns it into Aborting

@@ -18,6 +18,7 @@
 #include "imaging/io/pictoraio.h"
 #include "imaging/io/pictoraio_formats.h"
 #include "platform/graphics/Bitmap.h"
+#include "platform/graphics/Graphics.h"
 #include "platform/graphics/Picture.h"
 #include "platform/rtl/FileUtils.h"
 #include "platform/ui/controls/ExtCtrls.h"
@@ -792,6 +793,21 @@ TEST_F(IOComponent, DcxPageCountReadsThePageTable) {
   dcx.resize(40, 0x11);
   EXPECT_EQ(DcxPageCount(Write("a.dcx", dcx)), 2);
   EXPECT_EQ(DcxPageCount(dir_ + "/none.dcx"), 0);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(IOComponent, ThePreviewFontIsACopy) {
+  TPictoraIO io(nullptr);
+  TFont font;
+  font.SetName("Serif");
+  io.SetPreviewFont(&font);
+  EXPECT_EQ(io.PreviewFont()->Name(), "Serif");
+  EXPECT_NE(io.PreviewFont(), &font);
+  font.SetName("Mono");
+  EXPECT_EQ(io.PreviewFont()->Name(), "Serif");
 }
 
 }  // namespace
