@@ -811,3 +811,70 @@ TEST_F(IOComponent, ThePreviewFontIsACopy) {
 }
 
 }  // namespace
+
+namespace {
+
+struct THeaderCase {
+  const char* name;
+  int type;
+  Bytes header;      // before the image
+  bool aborted;
+  std::int64_t end;  // where the stream is left
+};
+
+TEST_F(IOComponent, StreamHeadersOfTiffAndPcxAreCheckedAndSkipped) {
+  const Bytes file = FakeFile(1, 1);  // 21 bytes
+  const std::vector<THeaderCase> cases = {
+      {"TIFF header", ioTIFF, {'T', 'I', 'F', 'F', 0, 0, 0, 0, 21, 0, 0, 0}, false, 12 + 21},
+      {"PCX2 header", ioPCX, {'P', 'C', 'X', '2', 0, 0, 0, 0, 21, 0, 0, 0}, false, 12 + 21},
+      // The older header is four bytes and says no length.
+      {"old PCX header", ioPCX, {'P', 'C', 'X', 0}, false, 4 + 21},
+      {"TIFF without its magic", ioTIFF, {'T', 'I', 'F', 'X', 0, 0, 0, 0, 21, 0, 0, 0}, true, 12},
+  };
+  for (const THeaderCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    TPictoraIO io(nullptr);
+    io.StreamHeaders = true;
+    TMemoryStream s;
+    s.WriteBuffer(c.header.data(), std::int64_t(c.header.size()));
+    s.WriteBuffer(file.data(), std::int64_t(file.size()));
+    s.WriteBuffer("tail", 4);
+    s.SetPosition(0);
+    io.LoadFromStreamFormat(&s, c.type);
+    EXPECT_EQ(io.Aborting, c.aborted);
+    if (!c.aborted) {
+      EXPECT_EQ(s.Position(), c.end);
+      EXPECT_EQ(io.Image()->GetScanline(0)[0], 10);
+    }
+  }
+}
+
+TEST_F(IOComponent, ADcxSaveEmptiesTheStreamFirst) {
+  TPictoraIO io(nullptr);
+  io.Image()->Allocate(1, 1, vqRGB24);
+  TMemoryStream s;
+  s.WriteBuffer("an older multipage file", 23);
+  io.SaveDcxToStream(&s);
+  EXPECT_FALSE(io.Aborting);
+  EXPECT_EQ(s.Size(), 18 + 3);  // the header and one row of one pixel
+}
+
+TRGBPixel gPngBackgroundSeen;
+
+TEST_F(IOComponent, APngFileLoadTakesTheBackgroundBothWays) {
+  const std::string path = Write("a.png", FakeFile(1, 1));
+  TPictoraIO io(nullptr);
+  io.SetBackground(0x00332211);  // red 0x11, green 0x22, blue 0x33
+  SetBuiltInFilter(ioPNG,
+                   [](TStream& s, TVQBitmap* i, TIOParamsVals* p, TVQFilterLoadArgs& a, TVQProgressRec& r) {
+                     FakeLoad(ioPNG, s, i, p, a, r);
+                     gPngBackgroundSeen = p->PngBackground;
+                     p->PngBackground = TRGBPixel{0x66, 0x55, 0x44};
+                   },
+                   nullptr);
+  io.LoadFromFile(path);
+  EXPECT_EQ(gPngBackgroundSeen, (TRGBPixel{0x33, 0x22, 0x11}));
+  EXPECT_EQ(io.Background(), 0x00665544);
+}
+
+}  // namespace
