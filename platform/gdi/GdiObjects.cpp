@@ -30,16 +30,19 @@ constexpr unsigned kGdiPaletteKind = 10;
 constexpr unsigned kGdiExtPenKind = 11;
 constexpr unsigned kGdiKindShift = 28;
 
-// Never freed: handles may be checked from static destructors.
-THandleTable* GdiTableOfKind(unsigned kind) {
-  static THandleTable* tables[16] = {};
-  static std::once_flag once;
-  std::call_once(once, [] {
+struct GdiTables {
+  THandleTable* byKind[16] = {};
+  GdiTables() {
     for (unsigned k : {kGdiDcKind, kGdiPenKind, kGdiBrushKind, kGdiFontKind, kGdiBitmapKind, kGdiRegionKind,
                        kGdiPaletteKind, kGdiExtPenKind})
-      tables[k] = new THandleTable(k);
-  });
-  return kind < 16 ? tables[kind] : nullptr;
+      byKind[k] = new THandleTable(k);
+  }
+};
+
+// Never freed: handles may be checked from static destructors.
+THandleTable* GdiTableOfKind(unsigned kind) {
+  static GdiTables* tables = new GdiTables;
+  return kind < 16 ? tables->byKind[kind] : nullptr;
 }
 
 unsigned GdiKindOf(const GdiObject* obj) {

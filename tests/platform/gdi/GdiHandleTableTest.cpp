@@ -105,7 +105,9 @@ TEST(GdiHandleTable, AStaleObjectHandleFailsAndLeavesTheNextObjectInItsSlotAlone
     if (k.selectable) {
       HGDIOBJ old = SelectObject(canvas.dc, next);
       EXPECT_NE(old, nullptr);
-      if (k.type != OBJ_REGION) EXPECT_EQ(SelectObject(canvas.dc, old), next);
+      if (k.type != OBJ_REGION) {
+        EXPECT_EQ(SelectObject(canvas.dc, old), next);
+      }
     }
     SelectClipRgn(canvas.dc, nullptr);
     EXPECT_TRUE(DeleteObject(next));
