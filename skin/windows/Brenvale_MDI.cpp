@@ -246,7 +246,10 @@ TspBrenvale* TspBrenvale::MainController() const {
 
 void TspBrenvale::AddChildTab() {
   TspBrenvale* main = MainController();
-  if (main && main->MDITabsBar && SkinBarLinks().AddTab) SkinBarLinks().AddTab(main->MDITabsBar, Form);
+  if (!main || !main->MDITabsBar || !SkinBarLinks().AddTab) return;
+  SkinBarLinks().AddTab(main->MDITabsBar, Form);
+  // The child was made active before it showed: its new tab says so.
+  if (main->MDITabsBar && SkinBarLinks().UpdateActiveTab) SkinBarLinks().UpdateActiveTab(main->MDITabsBar);
 }
 
 void TspBrenvale::RemoveChildTab() {
