@@ -245,6 +245,14 @@ void TspBrenvale::FormShortCut(TWMKey& Msg, bool& Handled) {
     Handled = menu->IsShortCut(Msg);
     if (Handled || !*alive) return;
   }
+  // An MDI child's keys reach only its own form: the main form's bar, with
+  // the child's menu merged in, hears what the child does not take.
+  if (IsMDIChild()) {
+    TCustomForm* main = Application ? static_cast<TCustomForm*>(Application->MainForm()) : nullptr;
+    if (main && main != Form && main->HandleAllocated() && IsWindowEnabled(main->Handle()))
+      Handled = main->IsShortCut(Msg);
+    return;
+  }
   // The merged menu of the active MDI child answers its own short cuts.
   TMainMenu* child = MainMenuBar && SkinBarLinks().BarChildMenu ? SkinBarLinks().BarChildMenu(MainMenuBar) : nullptr;
   if (!child) return;

@@ -14,17 +14,25 @@ namespace {
 
 constexpr TColor kTabHot = 0x00D2BDB6, kTabActive = 0x00B59385;
 
-std::string TabsIni(const char* bg = "0,80,40,100") {
+// The tab description and, for the button kind, the fixture button as
+// "resizebutton".
+std::string TabsIni(const char* bg = "0,80,40,100", bool resizeButton = false) {
   return std::string(
              "[VERSION]\nskinversion=1\n[PICTURES]\nactivepicturescount=1\n0=states.bmp\n"
              "[FORMINFO]\nborderwidth=1\n[SKINOBJECTS]\ncount=0\n"
-             "[SKINCONTROLS]\ncount=1\n0=tab:tab\n"
+             "[SKINCONTROLS]\ncount=2\n0=tab:tab\n1=resizebutton:button\n"
              "[tab]\npictureindex=0\ntabrect=0,0,40,20\nmouseintabrect=0,20,40,40\nactivetabrect=0,40,40,60\n"
              "tabsbgrect=") +
          bg +
          "\nclientrect=0,0,40,20\ntableftoffset=2\ntabrightoffset=2\nfontname=Arial\nfontheight=13\n"
          "fontcolor=$00FFFFFF\nfocusfontcolor=$0000FFFF\nmouseinfontcolor=$00FFFF00\n"
-         "closebuttonrect=0,62,12,74\nclosebuttonactiverect=0,22,12,34\n"
+         "closebuttonrect=0,62,12,74\nclosebuttonactiverect=0,22,12,34\n" +
+         (resizeButton ? std::string("[resizebutton]\npictureindex=0\nskinrect=0,0,40,20\nactiveskinrect=0,20,40,40\n"
+                                     "downskinrect=0,40,40,60\nlefttoppoint=4,4\nrighttoppoint=36,4\n"
+                                     "leftbottompoint=4,16\nrightbottompoint=36,16\nclientrect=2,2,38,18\n"
+                                     "leftstretch=1\ntopstretch=1\nrightstretch=1\nbottomstretch=1\n"
+                                     "fontcolor=$00FFFFFF\nactivefontcolor=$00FFFFFF\ndownfontcolor=$0000FFFF\n")
+                       : std::string()) +
          "[SKINCOLORS]\ncbtnface=$00F0F0F0\ncbtnhighlight=$00FFFFFF\ncbtnshadow=$00808080\n";
 }
 
@@ -32,10 +40,11 @@ class MDITabsBarTest : public SkinBarsTest {
  protected:
   TspSkinMDITabsBar* bar = nullptr;
 
+  bool resizeButton = false;
   void MakeTabs(int width = 415, const char* skinBg = nullptr) {
     if (skinBg) {
       folder_.WriteBytes("states.bmp", WriteBmp(FixturePicture()));
-      folder_.WriteText("Skin.ini", TabsIni(skinBg));
+      folder_.WriteText("Skin.ini", TabsIni(skinBg, resizeButton));
       skin = new TspSkinData(form);
       ASSERT_TRUE(skin->LoadFromFile(folder_.Path("Skin.ini"))) << skin->LastLoadError;
     }
@@ -364,6 +373,49 @@ TEST_F(MDITabsBarTest, AnEmptyBackgroundRectangleFillsTheButtonFace) {
   Layout();
   EXPECT_EQ(Pixel(bar, 300, 10), TColor(ColorToRGB(clBtnFace)));
   EXPECT_EQ(Pixel(bar, 15 + 2, 10), kDown);
+}
+
+// The button kind draws each tab from the skin's "resizebutton" cells in
+// the state of the tab, over the whole bar height; without that
+// description no tab is drawn.
+TEST_F(MDITabsBarTest, TheButtonKindDrawsTabsAsResizeButtons) {
+  resizeButton = true;
+  MakeTabs(415, "0,80,40,100");
+  bar->SetTabKind(sptkButton);
+  Child("A");
+  Child("B");
+  Layout();
+  EXPECT_EQ(Pixel(bar, 15 + 2, 10), kNormal);
+  EXPECT_EQ(Pixel(bar, 115 + 2, 10), kDown) << "the active tab";
+  MoveTo(bar, 60, 10);
+  EXPECT_EQ(Pixel(bar, 15 + 2, 10), kActive) << "the hovered tab";
+  // The corners keep their 4-pixel border, the middle stretches.
+  EXPECT_EQ(Pixel(bar, 115 + 1, 10), TColor(0));
+  EXPECT_EQ(Pixel(bar, 215 - 2, 10), TColor(0));
+}
+
+TEST_F(MDITabsBarTest, TheButtonKindWithoutResizeButtonDrawsNoTabs) {
+  MakeTabs(415, "0,80,40,100");
+  bar->SetTabKind(sptkButton);
+  Child("A");
+  Layout();
+  EXPECT_EQ(Pixel(bar, 15 + 2, 10), kFocused) << "the background shows";
+}
+
+// With UseSkinSize off the tabs are stretched from their cells to the
+// bar's height.
+TEST_F(MDITabsBarTest, WithoutSkinSizeTabsStretchToTheBar) {
+  MakeTabs(415, "0,80,40,100");
+  bar->UseSkinSize = false;
+  bar->SetDefaultHeight(30);
+  bar->ChangeSkinData();
+  ASSERT_EQ(bar->Height(), 30);
+  Child("A");
+  Child("B");
+  Layout();
+  EXPECT_EQ(Pixel(bar, 15 + 2, 15), kNormal);
+  EXPECT_EQ(Pixel(bar, 15 + 2, 28), TColor(0)) << "the cell's bottom border at the bar's bottom";
+  EXPECT_EQ(Pixel(bar, 115 + 2, 15), kDown);
 }
 
 // The default look with Chinese captions, shortened to fit, for looking at.

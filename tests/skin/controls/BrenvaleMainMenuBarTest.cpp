@@ -15,13 +15,14 @@ constexpr TColor kBarNavy = 0x00800000, kBarHot = 0x00D2BDB6, kBarDown = 0x00B59
 
 // The fixture picture's cells (SkinControlsTestSupport.h) as the bar, its
 // items and its child buttons.
-std::string MenuBarIni() {
-  return "[VERSION]\nskinversion=1\n[PICTURES]\nactivepicturescount=1\n0=states.bmp\n"
+std::string MenuBarIni(bool morphing = false) {
+  return std::string(morphing ? "" : "") + "[VERSION]\nskinversion=1\n[PICTURES]\nactivepicturescount=1\n0=states.bmp\n"
          "[FORMINFO]\nborderwidth=1\n"
          "[SKINOBJECTS]\ncount=2\n0=baritem:mainmenubaritem\n1=barclose:mainmenubarbutton\n"
          "[baritem]\nactivepictureindex=0\nskinrect=0,0,40,20\nactiveskinrect=0,20,40,40\ndownrect=0,40,40,60\n"
          "textrect=4,2,36,18\nitemleftoffset=2\nitemrightoffset=2\nfontname=Arial\nfontheight=13\n"
-         "fontcolor=$00FFFFFF\nactivefontcolor=$00FFFFFF\ndownfontcolor=$0000FFFF\nunenabledfontcolor=$00808080\n"
+         "fontcolor=$00FFFFFF\nactivefontcolor=$00FFFFFF\ndownfontcolor=$0000FFFF\nunenabledfontcolor=$00808080\n" +
+         (morphing ? "morphing=1\nmorphkind=mkdefault\n" : "") +
          "[barclose]\nactivepictureindex=0\nskinrect=0,60,16,76\nactiveskinrect=0,20,16,36\n"
          "downrect=0,40,16,56\ncommand=cmclose\n"
          "[SKINCONTROLS]\ncount=1\n0=mainmenubar:mainmenubar\n"
@@ -36,9 +37,10 @@ class MainMenuBarTest : public SkinBarsTest {
   TMainMenu* menu = nullptr;
   TMenuItem *file = nullptr, *edit = nullptr, *window = nullptr, *help = nullptr;
 
+  bool morphingSkin = false;
   void LoadBarSkin() {
     folder_.WriteBytes("states.bmp", WriteBmp(FixturePicture()));
-    folder_.WriteText("Skin.ini", MenuBarIni());
+    folder_.WriteText("Skin.ini", MenuBarIni(morphingSkin));
     skin = new TspSkinData(form);
     ASSERT_TRUE(skin->LoadFromFile(folder_.Path("Skin.ini"))) << skin->LastLoadError;
   }
@@ -446,6 +448,56 @@ TEST_F(MainMenuBarTest, TheSkinDrawsTheBarItemsAndButtons) {
   // The others name no object: default buttons of the rectangle's height.
   EXPECT_FALSE(Button(2)->Skinned);
   EXPECT_EQ(Button(2)->ObjectRect, (TRect{W - 20 - 20, 0, W - 20, 20}));
+}
+
+// With a morphing item description the hover fades in over five 25 ms
+// steps of 0.2 and out again when the pointer leaves.
+TEST_F(MainMenuBarTest, HoverMorphsTheSkinnedItem) {
+  morphingSkin = true;
+  MakeBar(true);
+  ASSERT_TRUE(Item(0)->CanMorphing());
+  const int x0 = Item(0)->ObjectRect.Left + 2;
+  HoverItem(0);
+  ASSERT_TRUE(Item(0)->Active);
+  EXPECT_TRUE(bar->MorphTimer->Enabled());
+  const double before = Item(0)->MorphRatio;
+  Advance(25);
+  EXPECT_NEAR(Item(0)->MorphRatio, before + 0.2, 1e-9);
+  const TColor mid = Pixel(bar, x0, 10);
+  EXPECT_NE(mid, kNormal);
+  EXPECT_NE(mid, kActive);
+  Advance(125);
+  EXPECT_DOUBLE_EQ(Item(0)->MorphRatio, 1.0);
+  EXPECT_EQ(Pixel(bar, x0, 10), kActive);
+  Advance(25);
+  EXPECT_FALSE(bar->MorphTimer->Enabled()) << "the timer stops with nothing to morph";
+  MoveTo(bar, Item(3)->ObjectRect.Right + 40, 10);
+  Advance(50);
+  EXPECT_FALSE(Item(0)->Active);
+  Advance(150);
+  EXPECT_DOUBLE_EQ(Item(0)->MorphRatio, 0.0);
+  EXPECT_EQ(Pixel(bar, x0, 10), kNormal);
+}
+
+// The short cuts of the bar's menu and of the merged child menu run from
+// the main form's keys.
+TEST_F(MainMenuBarTest, ShortCutsOfTheBarAndTheChildMenuRun) {
+  MakeBar();
+  file->Items(0)->SetShortCut(TextToShortCut("Ctrl+O"));
+  TForm* a = Child("ChildA");
+  auto* am = new TMainMenu(a);
+  TMenuItem* tools = AddItem(am, "ATools", "&Tools", 3, {"Options"});
+  tools->Items(0)->SetShortCut(TextToShortCut("Ctrl+U"));
+  Child("ChildB");
+  a->Show();
+  Idle();
+  ASSERT_TRUE(bar->MergedMenu);
+  s.display.KeyDown(VK_CONTROL);
+  s.display.KeyPress('U');
+  s.display.KeyPress('O');
+  s.display.KeyUp(VK_CONTROL);
+  Idle();
+  EXPECT_EQ(clicks, (std::vector<std::string>{"Options", "Open"}));
 }
 
 // Snapshots of both looks with Chinese captions, for looking at.
