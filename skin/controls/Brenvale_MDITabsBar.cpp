@@ -388,7 +388,7 @@ void TspSkinMDITabsBar::MouseDown(TMouseButton Button, TShiftState Shift, int X,
   if (Button == TMouseButton::mbLeft) {
     TCustomForm* child = t->Child;
     const int index = TabIndexAt(X, Y);
-    ActivateChild(child);
+    ActivateChild(child, false);
     if (!*alive) return;
     // Activation may have removed or reordered tabs.
     t = index < int(Tabs.size()) && Tabs[std::size_t(index)]->Child == child ? Tabs[std::size_t(index)].get() : nullptr;
@@ -491,10 +491,12 @@ void TspSkinMDITabsBar::MouseUp(TMouseButton Button, TShiftState Shift, int X, i
 
 // ---- Children and the drop-down lists ------------------------------------------------------
 
-void TspSkinMDITabsBar::ActivateChild(TCustomForm* Child) {
+void TspSkinMDITabsBar::ActivateChild(TCustomForm* Child, bool RestoreFirst) {
   const auto alive = Child->AliveToken();
+  if (!RestoreFirst) Child->Show();
+  if (!*alive) return;
   if (TspBrenvale* k = FindController(Child); k && k->WindowState == spwsMinimized) k->ChangeWindowState(spwsNormal);
-  if (*alive) Child->Show();
+  if (RestoreFirst && *alive) Child->Show();
 }
 
 void TspSkinMDITabsBar::FillTabsMenu() {
@@ -538,7 +540,7 @@ void TspSkinMDITabsBar::ChildItemClick(TObject* Sender, const char* Suffix) {
   std::vector<TCustomForm*> matches;
   for (int i = 0; i < form->MDIChildCount(); ++i)
     if (form->MDIChildren(i)->Name() == name) matches.push_back(form->MDIChildren(i));
-  for (TCustomForm* c : matches) ActivateChild(c);
+  for (TCustomForm* c : matches) ActivateChild(c, true);
 }
 
 void TspSkinMDITabsBar::Paint() {

@@ -145,7 +145,9 @@ class TspSkinMDITabsBar : public TspSkinControl {
   // A state's source rectangle and font colour of a button description.
   void ButtonState(const TspDataSkinButtonControl* D, int State, TRect& Source, TColor& Color) const;
   TspSkinMenuSpeedButton* NewDropDown(TAlign Align, TspSkinPopupMenu* Menu, int ArrowKind, TNotifyEvent OnShow);
-  void ActivateChild(TCustomForm* Child);
+  // Shows the child and restores it when its controller has it minimized;
+  // the lists restore first.
+  void ActivateChild(TCustomForm* Child, bool RestoreFirst);
   void ChildItemClick(TObject* Sender, const char* Suffix);
   void RedrawTab(TspMDITab* Tab);
 

@@ -371,7 +371,6 @@ void TspSkinMainMenuBarItem::BuildImage(TBitmap* B, const TRect& Source, bool Ac
   TRect r{TextRect.Left, TextRect.Top, TextRect.Left, TextRect.Top};
   DrawWideText(c, MenuItem ? MenuItem->Caption() : IDName, r, DT_CALCRECT | DT_CENTER);
   r.Right += 2;
-  r.Bottom = std::max(r.Bottom, TextRect.Bottom);
   DrawCaption(c, r, ActiveLook, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
 }
 

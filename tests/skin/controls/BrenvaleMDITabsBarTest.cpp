@@ -151,6 +151,22 @@ TEST_F(MDITabsBarTest, TabsShareTheWidthAndHideBelowTheMinimum) {
   }
 }
 
+// A child destroyed while shown takes its tab with it.
+TEST_F(MDITabsBarTest, AChildDestroyedWhileShownLosesItsTab) {
+  MakeTabs();
+  Child("A");
+  TForm* b = Child("B");
+  Layout();
+  MoveTo(bar, Mid(1).X, 10);
+  ASSERT_EQ(bar->HoveredIndex, 1);
+  delete b;
+  Idle();
+  EXPECT_EQ(TabNames(), std::vector<std::string>{"A"});
+  EXPECT_EQ(bar->HoveredIndex, -1);
+  MoveTo(bar, 60, 10);
+  EXPECT_TRUE(Tab(0)->PointerInside);
+}
+
 // A press on a tab activates its child and restores it when minimized.
 TEST_F(MDITabsBarTest, APressActivatesAndRestoresTheChild) {
   MakeTabs();
