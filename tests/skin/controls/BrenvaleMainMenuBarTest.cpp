@@ -225,6 +225,35 @@ TEST_F(MainMenuBarTest, AltArrowsAndEscapeDriveTheBar) {
   EXPECT_FALSE(ctl->MessageHookInstalled());
 }
 
+// Return runs the lit command item; Alt a second time leaves the mode.
+TEST_F(MainMenuBarTest, ReturnRunsTheLitCommandAndAltLeaves) {
+  MakeBar();
+  Alt();
+  Key(VK_LEFT);
+  ASSERT_TRUE(Item(3)->Active);
+  Key(VK_RETURN);
+  EXPECT_EQ(clicks, std::vector<std::string>{"HelpItem"});
+  EXPECT_FALSE(ctl->InMainMenu);
+  Alt();
+  ASSERT_TRUE(ctl->InMainMenu);
+  Alt();
+  EXPECT_FALSE(ctl->InMainMenu);
+  EXPECT_FALSE(bar->MenuActive);
+  for (int i = 0; i < 4; ++i) EXPECT_FALSE(Item(i)->Active) << i;
+}
+
+// Leaving the bar with no menu open drops the highlight.
+TEST_F(MainMenuBarTest, LeavingTheBarDropsTheHighlight) {
+  MakeBar();
+  HoverItem(0);
+  ASSERT_TRUE(Item(0)->Active);
+  MoveTo(bar, 300, 200);
+  Advance(50);
+  EXPECT_FALSE(Item(0)->Active);
+  EXPECT_EQ(bar->HoveredIndex, -1);
+  EXPECT_EQ(Pixel(bar, Item(0)->ObjectRect.Left + 1, 3), TColor(ColorToRGB(clBtnFace)));
+}
+
 // An accelerator in menu mode opens its item's menu, or runs a command.
 TEST_F(MainMenuBarTest, AcceleratorsOpenOrRunTheirItem) {
   MakeBar();
