@@ -15,14 +15,15 @@ constexpr TColor kBarNavy = 0x00800000, kBarHot = 0x00D2BDB6, kBarDown = 0x00B59
 
 // The fixture picture's cells (SkinControlsTestSupport.h) as the bar, its
 // items and its child buttons.
-std::string MenuBarIni(bool morphing = false) {
-  return std::string(morphing ? "" : "") + "[VERSION]\nskinversion=1\n[PICTURES]\nactivepicturescount=1\n0=states.bmp\n"
+// itemKeys: more keys of the item description.
+std::string MenuBarIni(const std::string& itemKeys = "") {
+  return "[VERSION]\nskinversion=1\n[PICTURES]\nactivepicturescount=1\n0=states.bmp\n"
          "[FORMINFO]\nborderwidth=1\n"
          "[SKINOBJECTS]\ncount=2\n0=baritem:mainmenubaritem\n1=barclose:mainmenubarbutton\n"
          "[baritem]\nactivepictureindex=0\nskinrect=0,0,40,20\nactiveskinrect=0,20,40,40\ndownrect=0,40,40,60\n"
          "textrect=4,2,36,18\nitemleftoffset=2\nitemrightoffset=2\nfontname=Arial\nfontheight=13\n"
          "fontcolor=$00FFFFFF\nactivefontcolor=$00FFFFFF\ndownfontcolor=$0000FFFF\nunenabledfontcolor=$00808080\n" +
-         (morphing ? "morphing=1\nmorphkind=mkdefault\n" : "") +
+         itemKeys +
          "[barclose]\nactivepictureindex=0\nskinrect=0,60,16,76\nactiveskinrect=0,20,16,36\n"
          "downrect=0,40,16,56\ncommand=cmclose\n"
          "[SKINCONTROLS]\ncount=1\n0=mainmenubar:mainmenubar\n"
@@ -37,10 +38,10 @@ class MainMenuBarTest : public SkinBarsTest {
   TMainMenu* menu = nullptr;
   TMenuItem *file = nullptr, *edit = nullptr, *window = nullptr, *help = nullptr;
 
-  bool morphingSkin = false;
+  std::string itemKeys;
   void LoadBarSkin() {
     folder_.WriteBytes("states.bmp", WriteBmp(FixturePicture()));
-    folder_.WriteText("Skin.ini", MenuBarIni(morphingSkin));
+    folder_.WriteText("Skin.ini", MenuBarIni(itemKeys));
     skin = new TspSkinData(form);
     ASSERT_TRUE(skin->LoadFromFile(folder_.Path("Skin.ini"))) << skin->LastLoadError;
   }
@@ -482,7 +483,7 @@ TEST_F(MainMenuBarTest, TheSkinDrawsTheBarItemsAndButtons) {
 // With a morphing item description the hover fades in over five 25 ms
 // steps of 0.2 and out again when the pointer leaves.
 TEST_F(MainMenuBarTest, HoverMorphsTheSkinnedItem) {
-  morphingSkin = true;
+  itemKeys = "morphing=1\nmorphkind=mkdefault\n";
   MakeBar(true);
   ASSERT_TRUE(Item(0)->CanMorphing());
   const int x0 = Item(0)->ObjectRect.Left + 2;
@@ -505,6 +506,34 @@ TEST_F(MainMenuBarTest, HoverMorphsTheSkinnedItem) {
   EXPECT_FALSE(Item(0)->Active);
   Advance(150);
   EXPECT_DOUBLE_EQ(Item(0)->MorphRatio, 0.0);
+  EXPECT_EQ(Pixel(bar, x0, 10), kNormal);
+}
+
+// A frame animation: the hovered item steps through the bands of its
+// animation picture (stacked, as the item is lower than the picture) at
+// the item's interval, then stays in the active look; leaving resets it.
+TEST_F(MainMenuBarTest, HoverPlaysTheItemsFrameAnimation) {
+  itemKeys = "animateskinrect=0,0,40,60\nframecount=3\nanimateinterval=30\n";
+  MakeBar(true);
+  ASSERT_TRUE(Item(0)->CanAnimate());
+  const int x0 = Item(0)->ObjectRect.Left + 2;
+  HoverItem(0);
+  ASSERT_TRUE(bar->AnimateTimer->Enabled());
+  EXPECT_EQ(bar->AnimateTimer->Interval(), 30u);
+  const TColor frames[3] = {kNormal, kActive, kDown};
+  for (int f = 1; f <= 3; ++f) {
+    if (Item(0)->AnimFrame < f) Advance(30);
+    ASSERT_EQ(Item(0)->AnimFrame, f);
+    EXPECT_EQ(Pixel(bar, x0, 10), frames[f - 1]) << f;
+  }
+  Advance(30);
+  EXPECT_EQ(Item(0)->AnimFrame, 4);
+  EXPECT_EQ(Pixel(bar, x0, 10), kActive) << "after the last frame, the active look";
+  Advance(30);
+  EXPECT_FALSE(bar->AnimateTimer->Enabled());
+  MoveTo(bar, 560, 10);
+  Advance(50);
+  EXPECT_EQ(Item(0)->AnimFrame, 0);
   EXPECT_EQ(Pixel(bar, x0, 10), kNormal);
 }
 
