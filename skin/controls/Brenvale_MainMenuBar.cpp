@@ -255,17 +255,17 @@ void TspSkinMainMenuBar::CreateChildButtons() {
   while (!ObjectList.empty() && dynamic_cast<TspSkinMainMenuBarButton*>(ObjectList.front().get()))
     ObjectList.erase(ObjectList.begin());
   ButtonsCount = 0;
-  struct TButtonSpec {
+  struct TChildButtonPlan {
     const char* defaultName;
     int command;
     const std::string* objectName;
   };
-  const TButtonSpec specs[4] = {{"MinButton", mbcMinimize, &MinButton},
+  const TChildButtonPlan plans[4] = {{"MinButton", mbcMinimize, &MinButton},
                                 {"MaxButton", mbcRestore, &MaxButton},
                                 {"CloseButton", mbcClose, &CloseButton},
                                 {"SysMenuButton", mbcSysMenu, &SysMenuButton}};
   const bool described = Description() != nullptr && SkinData();
-  for (const TButtonSpec& s : specs) {
+  for (const TChildButtonPlan& s : plans) {
     TspDataSkinMainMenuBarButton* d =
         described ? SkinData()->FindObject<TspDataSkinMainMenuBarButton>(*s.objectName) : nullptr;
     auto b = std::make_unique<TspSkinMainMenuBarButton>(this, d);
