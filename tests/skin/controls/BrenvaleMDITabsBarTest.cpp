@@ -16,7 +16,8 @@ constexpr TColor kTabHot = 0x00D2BDB6, kTabActive = 0x00B59385;
 
 // The tab description and, for the button kind, the fixture button as
 // "resizebutton".
-std::string TabsIni(const char* bg = "0,80,40,100", bool resizeButton = false) {
+std::string TabsIni(const char* bg = "0,80,40,100", bool resizeButton = false,
+                    const std::string& band = "clientrect=0,0,40,20\n") {
   return std::string(
              "[VERSION]\nskinversion=1\n[PICTURES]\nactivepicturescount=1\n0=states.bmp\n"
              "[FORMINFO]\nborderwidth=1\n[SKINOBJECTS]\ncount=0\n"
@@ -24,7 +25,7 @@ std::string TabsIni(const char* bg = "0,80,40,100", bool resizeButton = false) {
              "[tab]\npictureindex=0\ntabrect=0,0,40,20\nmouseintabrect=0,20,40,40\nactivetabrect=0,40,40,60\n"
              "tabsbgrect=") +
          bg +
-         "\nclientrect=0,0,40,20\ntableftoffset=2\ntabrightoffset=2\nfontname=Arial\nfontheight=13\n"
+         "\n" + band + "tableftoffset=2\ntabrightoffset=2\nfontname=Arial\nfontheight=13\n"
          "fontcolor=$00FFFFFF\nfocusfontcolor=$0000FFFF\nmouseinfontcolor=$00FFFF00\n"
          "closebuttonrect=0,62,12,74\nclosebuttonactiverect=0,22,12,34\n" +
          (resizeButton ? std::string("[resizebutton]\npictureindex=0\nskinrect=0,0,40,20\nactiveskinrect=0,20,40,40\n"
@@ -41,10 +42,11 @@ class MDITabsBarTest : public SkinBarsTest {
   TspSkinMDITabsBar* bar = nullptr;
 
   bool resizeButton = false;
+  std::string band = "clientrect=0,0,40,20\n";
   void MakeTabs(int width = 415, const char* skinBg = nullptr) {
     if (skinBg) {
       folder_.WriteBytes("states.bmp", WriteBmp(FixturePicture()));
-      folder_.WriteText("Skin.ini", TabsIni(skinBg, resizeButton));
+      folder_.WriteText("Skin.ini", TabsIni(skinBg, resizeButton, band));
       skin = new TspSkinData(form);
       ASSERT_TRUE(skin->LoadFromFile(folder_.Path("Skin.ini"))) << skin->LastLoadError;
     }
@@ -379,6 +381,24 @@ TEST_F(MDITabsBarTest, TheSkinDrawsTabsBackgroundAndCloseButtons) {
   EXPECT_EQ(Tab(0)->CloseButtonRect, (TRect{83, 4, 95, 16}));
   EXPECT_EQ(Pixel(bar, 15 + 83 + 5, 4 + 5), kDisabled);
   Snapshot(bar, "mditabs_skin");
+}
+
+// A client rectangle 4 down makes a 4-pixel band under the tabs, drawn from
+// the top of the skin rectangle; the bar grows by it and the drop-down
+// buttons stand beside the tabs, not over the band.
+TEST_F(MDITabsBarTest, TheBandUnderTheTabs) {
+  band = "clientrect=0,4,40,20\nskinrect=0,60,40,80\nlefttoppoint=2,0\nrighttoppoint=38,0\n";
+  MakeTabs(415, "0,80,40,100");
+  EXPECT_EQ(bar->BottomHeight, 4);
+  EXPECT_EQ(bar->Height(), 24);
+  Child("A");
+  Layout();
+  ASSERT_NE(bar->TabsButton, nullptr);
+  EXPECT_EQ(bar->TabsButton->Height(), 20);
+  EXPECT_EQ(Tab(0)->TabRect, (TRect{15, 0, 115, 20}));
+  // Rows 0 and 1 of the disabled cell are its border, 2 and 3 its fill.
+  EXPECT_EQ(Pixel(bar, 200, 20), TColor(0));
+  EXPECT_EQ(Pixel(bar, 200, 22), kDisabled);
 }
 
 // A description with an empty background rectangle fills the button face
