@@ -366,7 +366,11 @@ bool TspBrenvale::HandleMessage(TMessage& M, bool& PassedFirst) {
       if (!Skinnable) return false;
       passFirst();
       WMSetText(M);
-      if (IsMDIChild()) UpdateChildWindowMenuItem();
+      if (IsMDIChild()) {
+        UpdateChildWindowMenuItem();
+        if (TspBrenvale* main = MainController(); main && main->MDITabsBar && SkinBarLinks().RepaintTabs)
+          SkinBarLinks().RepaintTabs(main->MDITabsBar);
+      }
       return false;
 
     case WM_ERASEBKGND:
@@ -700,7 +704,10 @@ void TspBrenvale::WMShowWindow(TMessage& M) {
   if (!showing) {
     ButtonGlowLayer->Hide();
     MenuGlowLayer->Hide();
-    if (Skinnable && IsMDIChild()) RemoveChildWindowMenuItem();
+    if (Skinnable && IsMDIChild()) {
+      RemoveChildWindowMenuItem();
+      RemoveChildTab();
+    }
     if (Skinnable && alphaBlend_ && Form->HandleAllocated()) {
       HWND h = Form->Handle();
       SetWindowLong(h, GWL_EXSTYLE, GetWindowLong(h, GWL_EXSTYLE) & ~LONG_PTR(WS_EX_LAYERED));
@@ -719,9 +726,9 @@ void TspBrenvale::WMShowWindow(TMessage& M) {
   if (supportNCArea_ && !IsMDIForm()) RelayoutJiggle();
   if (hookClient) RelayoutJiggle();
   if (IsMDIChild()) {
-    // The tabs bar would take the child when accepted.
     bool accept = true;
     if (OnAcceptToMDITabsBar) OnAcceptToMDITabsBar(accept);
+    if (accept) AddChildTab();
     AddChildWindowMenuItem();
   }
   if (!supportNCArea_) PlaceAreaControls();

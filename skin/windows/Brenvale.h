@@ -365,6 +365,13 @@ class TspBrenvale : public TComponent, public TspSkinMenuController {
   TMenuItem* MainWindowMenu() const;
   // An MDI child's window goes.
   void MDIChildDestroyed();
+  // The controller of the application's main form when it is another form.
+  TspBrenvale* MainController() const;
+  // The child's tab on the main form's tabs bar.
+  void AddChildTab();
+  void RemoveChildTab();
+  // The main form's menu bar and tabs bar follow the active child.
+  void RefreshMainBars();
   // An MDI child's activation changed (the platform tells MDI children by
   // WM_ACTIVATE).
   void MDIChildActivated(bool Active);
@@ -567,6 +574,24 @@ struct TspSkinControlLinks {
   std::function<void(TspSkinStatusBar* Bar, bool Shown)> SetSizeGripShown;
 };
 TspSkinControlLinks& SkinControlLinks();
+
+// What the controller asks of its form's main menu bar and of the main
+// form's MDI tabs bar. Both are skinned controls and live in the library
+// built on this one; their modules fill these in. A null function does
+// nothing (false, null).
+struct TspSkinBarLinks {
+  // The main menu bar.
+  std::function<void(TspSkinMainMenuBar*)> ShowChildButtons, UpdateChildButtons, Rebuild;
+  std::function<void(TspSkinMainMenuBar*)> EnterMenuMode, LeaveMenuMode, ReleaseDownItem, SelectNext, SelectPrev;
+  std::function<bool(TspSkinMainMenuBar*, Word Key)> FindAccel;
+  std::function<bool(TspSkinMainMenuBar*)> ExecuteActive;
+  // The bar's own menu, and the child menu merged into it (null for none).
+  std::function<TMainMenu*(TspSkinMainMenuBar*)> BarMainMenu, BarChildMenu;
+  // The MDI tabs bar.
+  std::function<void(TspSkinMDITabsBar*, TCustomForm* Child)> AddTab, RemoveTab;
+  std::function<void(TspSkinMDITabsBar*)> UpdateActiveTab, RepaintTabs;
+};
+TspSkinBarLinks& SkinBarLinks();
 
 // The first TspBrenvale owned by the form, or null.
 TspBrenvale* FindController(TCustomForm* Form);

@@ -68,6 +68,7 @@ void TspBrenvale::RemoveMessageHook() {
 
 bool TspBrenvale::MainMenuAccel(Word Key) {
   if (!AccelKey(Key)) return false;
+  if (MainMenuBar) return SkinBarLinks().FindAccel && SkinBarLinks().FindAccel(MainMenuBar, Key);
   for (TspSkinMainMenuItem* m : KeyboardItems(ObjectList)) {
     if (!m->MenuItem || !IsAccel(Key, m->MenuItem->Caption())) continue;
     const std::shared_ptr<bool> alive = alive_;
@@ -87,6 +88,10 @@ bool TspBrenvale::MainMenuAccel(Word Key) {
 }
 
 void TspBrenvale::NextMainMenuItem() {
+  if (MainMenuBar) {
+    if (SkinBarLinks().SelectNext) SkinBarLinks().SelectNext(MainMenuBar);
+    return;
+  }
   const std::vector<TspSkinMainMenuItem*> items = KeyboardItems(ObjectList);
   if (items.empty()) return;
   TspBrenvaleRoutingGuard routing(this);
@@ -106,6 +111,10 @@ void TspBrenvale::NextMainMenuItem() {
 }
 
 void TspBrenvale::PreviousMainMenuItem() {
+  if (MainMenuBar) {
+    if (SkinBarLinks().SelectPrev) SkinBarLinks().SelectPrev(MainMenuBar);
+    return;
+  }
   const std::vector<TspSkinMainMenuItem*> items = KeyboardItems(ObjectList);
   if (items.empty()) return;
   TspBrenvaleRoutingGuard routing(this);
@@ -125,6 +134,7 @@ void TspBrenvale::PreviousMainMenuItem() {
 }
 
 bool TspBrenvale::OpenCurrentMainMenuItem() {
+  if (MainMenuBar) return SkinBarLinks().ExecuteActive && SkinBarLinks().ExecuteActive(MainMenuBar);
   for (TspSkinMainMenuItem* m : KeyboardItems(ObjectList)) {
     const bool command = !m->MenuItem || m->MenuItem->Count() == 0;
     if (!((m->Down && command) || (m->Active && !SkinMenuOpen))) continue;
@@ -225,11 +235,28 @@ void TspBrenvale::FormShortCut(TWMKey& Msg, bool& Handled) {
     return;
   }
   TMainMenu* menu = mainMenu_;
-  if (!menu) return;
-  if (altOnly && Msg.CharCode != VK_F4 && MainMenuAccel(Msg.CharCode)) {
-    Handled = true;
+  if (MainMenuBar) menu = SkinBarLinks().BarMainMenu ? SkinBarLinks().BarMainMenu(MainMenuBar) : nullptr;
+  if (menu) {
+    if (altOnly && Msg.CharCode != VK_F4 && MainMenuAccel(Msg.CharCode)) {
+      Handled = true;
+      return;
+    }
+    if (!*alive) return;
+    Handled = menu->IsShortCut(Msg);
+    if (Handled || !*alive) return;
+  }
+  // An MDI child's keys reach only its own form: the main form's bar, with
+  // the child's menu merged in, hears what the child does not take.
+  if (IsMDIChild()) {
+    TCustomForm* main = Application ? static_cast<TCustomForm*>(Application->MainForm()) : nullptr;
+    if (main && main != Form && main->HandleAllocated() && IsWindowEnabled(main->Handle()))
+      Handled = main->IsShortCut(Msg);
     return;
   }
-  if (!*alive) return;
-  Handled = menu->IsShortCut(Msg);
+  // The merged menu of the active MDI child answers its own short cuts.
+  TMainMenu* child = MainMenuBar && SkinBarLinks().BarChildMenu ? SkinBarLinks().BarChildMenu(MainMenuBar) : nullptr;
+  if (!child) return;
+  Handled = (altOnly && Msg.CharCode != VK_F4 && MainMenuAccel(Msg.CharCode));
+  if (Handled || !*alive) return;
+  Handled = child->IsShortCut(Msg);
 }

@@ -262,6 +262,10 @@ void TspBrenvale::SkinMenuClosed() {
   if (!routing.Alive()) return;
   if (InMainMenu) {
     InMainMenu = false;
+    if (MainMenuBar && SkinBarLinks().LeaveMenuMode) {
+      SkinBarLinks().LeaveMenuMode(MainMenuBar);
+      if (!routing.Alive()) return;
+    }
     if (OnMainMenuExit) OnMainMenuExit(this);
   }
 }
@@ -269,7 +273,10 @@ void TspBrenvale::SkinMenuClosed() {
 void TspBrenvale::BarMenuClosed() {
   SkinMenuOpen = false;
   TspBrenvaleRoutingGuard routing(this);
-  for (auto& o : ObjectList)
+  if (MainMenuBar) {
+    if (SkinBarLinks().ReleaseDownItem) SkinBarLinks().ReleaseDownItem(MainMenuBar);
+  } else
+    for (auto& o : ObjectList)
     if (o->Kind() == TspObjectKind::MainMenuItem && o->IsDown()) {
       o->SetObjectDown(false);
       if (!routing.Alive()) return;
@@ -290,6 +297,12 @@ void TspBrenvale::EnterMainMenu() {
   if (SkinMenuOpen) {
     SkinMenuClosed();
     if (!*alive) return;
+  }
+  if (MainMenuBar) {
+    // The bar lights its item and sets InMainMenu itself.
+    InstallMessageHook();
+    if (SkinBarLinks().EnterMenuMode) SkinBarLinks().EnterMenuMode(MainMenuBar);
+    return;
   }
   TspBrenvaleRoutingGuard routing(this);
   TspActiveSkinObject* target = nullptr;
@@ -323,12 +336,16 @@ void TspBrenvale::ExitMainMenu() {
     if (!*alive) return;
   }
   TspBrenvaleRoutingGuard routing(this);
-  for (auto& o : ObjectList)
-    if (o->Kind() == TspObjectKind::MainMenuItem && o->Active) {
-      o->MouseLeave();
-      if (!routing.Alive()) return;
-      break;
-    }
+  if (MainMenuBar) {
+    if (SkinBarLinks().LeaveMenuMode) SkinBarLinks().LeaveMenuMode(MainMenuBar);
+    if (!routing.Alive()) return;
+  } else
+    for (auto& o : ObjectList)
+      if (o->Kind() == TspObjectKind::MainMenuItem && o->Active) {
+        o->MouseLeave();
+        if (!routing.Alive()) return;
+        break;
+      }
   RemoveMessageHook();
   if (OnMainMenuExit) OnMainMenuExit(this);
 }
