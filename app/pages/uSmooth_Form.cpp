@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <utility>
 
 #include "app/main/uMain.h"
 #include "app/main/uMain_History.h"
@@ -222,13 +223,23 @@ bool TFrm_Smooth::RunFirstPass() {
 
 void TFrm_Smooth::Slider_FineChanged(TObject*) {
   if (!SmoothSource) return;
-  RunBlend(this);
-  ShowResult();
+  RunForLatestValue([this] { ApplySliders(); });
 }
 
 void TFrm_Smooth::Slider_RadiusChanged(TObject*) {
   if (!SmoothSource) return;
-  RunSmoothing(this);
+  // Kept until the work runs: an amount change queued after it must not
+  // blend with the smoothing of the radius before.
+  radiusChanged_ = true;
+  RunForLatestValue([this] { ApplySliders(); });
+}
+
+void TFrm_Smooth::ApplySliders() {
+  if (!SmoothSource) return;
+  if (std::exchange(radiusChanged_, false))
+    RunSmoothing(this);
+  else
+    RunBlend(this);
   ShowResult();
 }
 
@@ -237,7 +248,7 @@ void TFrm_Smooth::ShowResult() {
   // The new result takes the place of the last one, right after the picture
   // before; so after an undo back to that picture it still stays.
   if (History) History->SetIndex(0);
-  HistoryPush(WorkImage.get());
+  HistoryKeep(WorkImage.get());
 }
 
 void RunSmoothing(TFrm_Smooth* page) {

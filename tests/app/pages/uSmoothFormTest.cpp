@@ -328,6 +328,31 @@ TEST_F(SmoothPage, AFailedPassKeepsThePictureAndRestoresTheCursor) {
   EXPECT_EQ(MaxDifference(*WorkImage, *expected), 0);
 }
 
+// Changes of two sliders queued behind other input run once, after it,
+// and the radius changed first is not lost to the amount changed after it.
+TEST_F(SmoothPage, QueuedChangesOfTwoSlidersRunOnceWithBoth) {
+  Enter(GrainPicture(64, 48));
+  TFrm_Smooth* p = Smooth();
+  const TAmounts start{p->Slider_Fine->Value(), p->Slider_Mid->Value(), p->Slider_Rough->Value()};
+  std::unique_ptr<TBitmap> first = Copy(WorkImage.get());
+  // A key press waits in the queue while both changes come.
+  s.display.KeyDown(VK_SHIFT);
+  s.display.KeyUp(VK_SHIFT);
+  p->Slider_Radius->SetValue(15);
+  p->Slider_RadiusChanged(p->Slider_Radius);
+  p->Slider_Fine->SetValue(30);
+  p->Slider_FineChanged(p->Slider_Fine);
+  EXPECT_TRUE(p->LatestWorkWaiting());
+  Idle();
+  EXPECT_EQ(MaxDifference(*WorkImage, *first), 0);
+  s.display.AdvanceTime(50);
+  EXPECT_FALSE(p->LatestWorkWaiting());
+  std::unique_ptr<TBitmap> expected = Expected(15, {30, start.mid, start.rough});
+  ExpectResultOverSource(*expected);
+  // The smoothing of the radius before would give another picture.
+  EXPECT_NE(MaxDifference(*Expected(10, {30, start.mid, start.rough}), *expected), 0);
+}
+
 TEST_F(SmoothPage, AUniformPictureStaysAsItIs) {
   Enter(Uniform(50, 40));
   TFrm_Smooth* p = Smooth();
