@@ -1,4 +1,5 @@
-// The smoothing step's slider handlers on a 12-megapixel photo, against the
+// The smoothing step's slider handlers on a 12-megapixel photo (24 with
+// LUMIQA_BENCH_MEGAPIXELS=24), against the
 // pixel routines they run: an amount slider (the blend, the display at the
 // fitted zoom, the history entry replaced) against BlendByDifference alone,
 // and the radius slider against SmoothPicture plus BlendByDifference. The
@@ -16,6 +17,7 @@
 #include "app/main/uMain_History.h"
 #include "app/pixels/uSmooth.h"
 #include "app/pages/uSmooth_Form.h"
+#include "bench/BenchPhoto.h"
 #include "bench/BenchThreads.h"
 #include "platform/backend/headless/HeadlessDisplay.h"
 #include "platform/graphics/Bitmap.h"
@@ -25,7 +27,7 @@
 
 namespace {
 
-constexpr int kW = 4000, kH = 3000;
+const int kW = BenchPhotoWidth(), kH = BenchPhotoHeight();
 
 // Skin-like grain over gradients, so the smoothing and the blend take every
 // branch.
@@ -113,6 +115,7 @@ void BM_AmountSliderChanged(benchmark::State& state) {
     world.Idle();
     if (!withPaint) state.ResumeTiming();
   }
+  ReportPeakMemory(state);
 }
 BENCHMARK(BM_AmountSliderChanged)
     ->ArgNames({"paint", "threads"})
@@ -146,6 +149,7 @@ void BM_RadiusSliderChanged(benchmark::State& state) {
     world.Idle();
     if (!withPaint) state.ResumeTiming();
   }
+  ReportPeakMemory(state);
 }
 BENCHMARK(BM_RadiusSliderChanged)
     ->ArgNames({"paint", "threads"})
@@ -215,7 +219,7 @@ void BM_PartHistoryReplace(benchmark::State& state) {
   TSmoothWorld world;
   for (auto _ : state) {
     History->SetIndex(0);
-    HistoryPush(WorkImage.get());
+    HistoryKeep(WorkImage.get());
   }
 }
 BENCHMARK(BM_PartHistoryReplace)->Unit(benchmark::kMillisecond)->UseRealTime();
