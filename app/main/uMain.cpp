@@ -153,10 +153,10 @@ void HistoryStart() {
 
 void HistoryEnd() { History.reset(); }
 
-void HistoryPush(TBitmap* bitmap) {
+void HistoryPush(TBitmap* bitmap, bool keepShared) {
   if (!bitmap || !History) return;
   TellBackgroundWrites();
-  const bool written = History->Push(bitmap);
+  const bool written = History->Push(bitmap, keepShared);
   ShowHistoryButtons();
   TellHistoryResult(written);
 }

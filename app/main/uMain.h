@@ -86,8 +86,9 @@ void SetWizardFolder(const std::string& folder);
 // ---- History wrappers: the history's rules plus the undo and redo buttons ----------
 void HistoryStart();
 void HistoryEnd();
-// Writes the entry before it answers; a failure is told at once.
-void HistoryPush(TBitmap* bitmap);
+// Writes the entry before it answers; a failure is told at once. keepShared
+// as TStepHistory::Push.
+void HistoryPush(TBitmap* bitmap, bool keepShared = false);
 // For a slider's changes: answered at once, the entry kept in memory and
 // written behind the user's back; a write that fails is told at the next
 // history action (push, replace, undo, redo, leaving the step).

@@ -332,14 +332,16 @@ void TStepHistory::Collect() {
   Trim();
 }
 
+// A written entry stays in memory while it is current or while its pixels
+// are shared with a picture the program holds anyway, which costs nothing.
 void TStepHistory::Trim() {
   for (int i = 0; i < Count(); ++i) {
     TEntry& e = entries_[std::size_t(i)];
-    if (e.ticket == 0 && i != index_) e.held.reset();
+    if (e.held && e.ticket == 0 && i != index_ && !e.held->SharesPixels()) e.held.reset();
   }
 }
 
-bool TStepHistory::Push(TBitmap* bitmap) {
+bool TStepHistory::Push(TBitmap* bitmap, bool keepShared) {
   Collect();
   if (!bitmap || bitmap->Empty()) return false;
   if (folder_.empty()) return false;  // failure_ says why there is none
@@ -372,12 +374,19 @@ bool TStepHistory::Push(TBitmap* bitmap) {
     failure_ = 0;
     return false;
   }
+  // Asked for, a 24-bit picture stays in memory too, sharing the caller's
+  // pixels, for as long as Trim keeps it.
+  std::shared_ptr<TBitmap> held;
+  if (keepShared && bitmap->PixelFormat() == pf24bit) {
+    held = std::make_shared<TBitmap>();
+    held->ShareFrom(*bitmap);
+  }
   // The new file took the place of the entry at position, if there was one.
   if (position < Count()) {
     DropFrom(position + 1);
-    entries_[std::size_t(position)] = TEntry{name, nullptr, 0};
+    entries_[std::size_t(position)] = TEntry{name, held, 0};
   } else {
-    entries_.push_back(TEntry{name, nullptr, 0});
+    entries_.push_back(TEntry{name, held, 0});
   }
   index_ = position;
   Trim();

@@ -39,7 +39,10 @@ class TStepHistory {
   // new current entry. The file is written before anything else changes:
   // when the write fails (or there is no bitmap) the history stays as it
   // was and the result is false.
-  bool Push(TBitmap* bitmap);
+  // keepShared: the entry also stays in memory, sharing the bitmap's pixels,
+  // while they are shared with a picture held elsewhere (for a caller that
+  // never writes that bitmap in place, which would copy it).
+  bool Push(TBitmap* bitmap, bool keepShared = false);
   // Replaces the current entry (and drops the ones after it); with no
   // entries it is a plain push. Same failure rule as Push.
   bool ReplaceCurrent(TBitmap* bitmap);
@@ -57,7 +60,8 @@ class TStepHistory {
   enum class TWrites { None, Written, Failed };
   TWrites TakeWriteResult();
   // Whether the entry at position is held in memory: until its file is
-  // written, and while it is the current one.
+  // written, while it is the current one, and while its pixels are shared
+  // with a picture the program holds anyway.
   bool InMemory(int position) const;
   // One entry back or forward, from memory when it is held there, else read
   // from its file: nullptr when there is no such entry. A file that cannot

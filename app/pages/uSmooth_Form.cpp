@@ -181,14 +181,21 @@ void TFrm_Smooth::FormCreate(TObject*) {
   created_ = true;
   SmoothSource.reset();
   if (WorkImage && !WorkImage->Empty()) {
+    // The picture's own pixels, shared until either side writes: the step
+    // only reads them.
     auto copy = std::make_unique<TBitmap>();
-    copy->Assign(WorkImage.get());
-    copy->SetPixelFormat(pf24bit);
+    if (WorkImage->PixelFormat() == pf24bit) {
+      copy->ShareFrom(*WorkImage);
+    } else {
+      copy->Assign(WorkImage.get());
+      copy->SetPixelFormat(pf24bit);
+    }
     SmoothSource = std::move(copy);
   }
   SmoothResult.reset();
-  // Entry 0: the picture before smoothing.
-  HistoryPush(WorkImage.get());
+  // Entry 0: the picture before smoothing, kept in memory as well while it
+  // shares SmoothSource's pixels, so an undo to it reads no file.
+  HistoryPush(WorkImage.get(), true);
 }
 
 void TFrm_Smooth::FormDestroy(TObject*) {

@@ -130,6 +130,8 @@ class TBitmap : public TGraphic {
   // shared pixels (the const ScanLine, SaveToStream) from another thread is
   // safe while this thread may copy them away.
   void ShareFrom(const TBitmap& from);
+  // True while another bitmap (or JPEG image) holds these very pixels.
+  bool SharesPixels() const;
 
   // Replaces the content with a new width x height DIB section of format f
   // (colour table: colors, or the default one) and returns its bottom-up

@@ -536,4 +536,30 @@ TEST(StepHistory, ClearingLeavesNoFileOfAWriteStillQueued) {
   EXPECT_EQ(h.TakeWriteResult(), TStepHistory::TWrites::None);
 }
 
+// An entry pushed to be kept while shared stays in memory as long as the
+// caller's picture holds the same pixels, and leaves memory when it does
+// not: an undo to it reads no file meanwhile.
+TEST(StepHistory, AnEntryKeptWhileSharedAnswersWithoutItsFile) {
+  TTempFolder program;
+  TStepHistory h(program.Path());
+  auto before = Picture(1);
+  ASSERT_TRUE(h.Push(before.get(), true));
+  ASSERT_TRUE(h.Push(Picture(2).get()));
+  EXPECT_TRUE(h.InMemory(0));
+  EXPECT_FALSE(h.InMemory(1));
+  ASSERT_TRUE(DeleteFile(h.EntryFile(0)));
+  EXPECT_EQ(TagOf(h.Undo()), 1);
+  EXPECT_EQ(TagOf(h.Redo()), 2);
+  // Written over in place, the caller's picture copies itself away; the
+  // entry then holds the only copy and leaves memory at the next call.
+  static_cast<Byte*>(before->ScanLine(0))[0] = 99;
+  EXPECT_EQ(h.Undo(), nullptr);  // its file is gone
+  EXPECT_FALSE(h.InMemory(0));
+  // Without asking, nothing is kept.
+  auto other = Picture(3);
+  ASSERT_TRUE(h.Push(other.get()));
+  ASSERT_TRUE(h.Push(Picture(4).get()));
+  EXPECT_FALSE(h.InMemory(1));
+}
+
 }  // namespace

@@ -238,6 +238,19 @@ TEST_F(SmoothPage, ArrowKeysOnASliderReblend) {
   EXPECT_EQ(History->Count(), 2);
 }
 
+// The picture before the step stays in memory beside the step's source,
+// whose pixels it shares, so an undo to it reads no file.
+TEST_F(SmoothPage, UndoToThePictureBeforeReadsNoFile) {
+  Enter(GrainPicture(64, 48));
+  History->Flush();
+  EXPECT_TRUE(History->InMemory(0));
+  ASSERT_TRUE(DeleteFile(History->EntryFile(0)));
+  Click(main->Btn_Undo);
+  ASSERT_NE(WorkImage, nullptr);
+  EXPECT_EQ(MaxDifference(*WorkImage, *source), 0);
+  EXPECT_EQ(History->Index(), 0);
+}
+
 TEST_F(SmoothPage, UndoShowsThePictureBeforeAndASliderChangeThenKeepsIt) {
   Enter(GrainPicture(64, 48));
   TFrm_Smooth* p = Smooth();
