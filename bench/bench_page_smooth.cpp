@@ -65,10 +65,15 @@ class TSmoothWorld {
     WorkImage = Photo();
     main_->FitPicture(WorkImage.get(), main_->StepForm->Image1, main_->StepForm->ScrollBox_Image1);
     main_->StepEnabled = {false, false, false, true, false};
+    const auto start = std::chrono::steady_clock::now();
     main_->Btn_NextClick(main_);
     session_.display.RunUntilIdle();
+    entering_ = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     page_ = dynamic_cast<TFrm_Smooth*>(main_->StepForm);
   }
+  // Seconds from the click on the next step to the painted first result.
+  double Entering() const { return entering_; }
+  TFrm_Main* Main() const { return main_; }
   ~TSmoothWorld() {
     delete main_;
     app_.DestroyComponents();
@@ -86,7 +91,50 @@ class TSmoothWorld {
   std::string folder_;
   TFrm_Main* main_ = nullptr;
   TFrm_Smooth* page_ = nullptr;
+  double entering_ = 0;
 };
+
+// Entering the step: the click on the next step until the first smoothing
+// is painted (the photo made before it is not timed).
+void BM_EnterSmoothingStep(benchmark::State& state) {
+  TBenchThreads threads(state.range(0));
+  for (auto _ : state) {
+    TSmoothWorld world;
+    state.SetIterationTime(world.Entering());
+  }
+  ReportPeakMemory(state);
+}
+BENCHMARK(BM_EnterSmoothingStep)
+    ->ArgName("threads")
+    ->Arg(1)
+    ->Arg(AllBenchThreads())
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond);
+
+// Undo back to the picture before the step, then redo to the result, each
+// through the toolbar's handler with the paint it asks for; the counters
+// give each half.
+void BM_UndoThenRedo(benchmark::State& state) {
+  TBenchThreads threads(state.range(0));
+  TSmoothWorld world;
+  History->Flush();
+  double undo = 0, redo = 0;
+  for (auto _ : state) {
+    auto start = std::chrono::steady_clock::now();
+    world.Main()->Btn_UndoClick(nullptr);
+    world.Idle();
+    auto middle = std::chrono::steady_clock::now();
+    world.Main()->Btn_RedoClick(nullptr);
+    world.Idle();
+    auto end = std::chrono::steady_clock::now();
+    undo += std::chrono::duration<double>(middle - start).count();
+    redo += std::chrono::duration<double>(end - middle).count();
+  }
+  state.counters["undo_ms"] = 1000 * undo / double(state.iterations());
+  state.counters["redo_ms"] = 1000 * redo / double(state.iterations());
+  ReportPeakMemory(state);
+}
+BENCHMARK(BM_UndoThenRedo)->Apply(OneAndAllThreads)->Unit(benchmark::kMillisecond);
 
 void BM_BlendByDifference(benchmark::State& state) {
   std::unique_ptr<TBitmap> source = Photo();
