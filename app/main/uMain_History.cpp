@@ -164,9 +164,10 @@ void RemoveStaleHistory(const std::string& programFolder) {
   RemoveStaleIn(TempRoot(), kTempPrefix);
 }
 
-// Writes entry files one after another on a thread of its own. Jobs and
-// their pictures are handed back to the history's thread when they end (or
-// are cancelled), so every picture is released where it was made.
+// Writes entry files one after another on a thread of its own. A written
+// job lets its picture go at once, so a picture the history no longer holds
+// is freed there and then (the GDI's handle registry is locked); cancelled
+// jobs go on the history's thread.
 class TStepHistory::TWriter {
  public:
   struct TJob {
@@ -179,7 +180,6 @@ class TStepHistory::TWriter {
     std::uint64_t ticket = 0;
     bool written = false;
     int error = 0;
-    std::shared_ptr<TBitmap> picture;
   };
 
   ~TWriter() {
@@ -238,9 +238,9 @@ class TStepHistory::TWriter {
       running_ = true;
       runningPosition_ = job.position;
       lock.unlock();
-      TDone done{job.ticket, false, 0, std::move(job.picture)};
+      TDone done{job.ticket, false, 0};
       try {
-        TBitmap* picture = done.picture.get();
+        TBitmap* picture = job.picture.get();
         SafeSaveFile(job.file, [picture](TStream& out) { picture->SaveToStream(out); }, TSaveSync::Scratch);
         ::chmod(job.file.c_str(), 0600);
         done.written = true;
@@ -249,6 +249,7 @@ class TStepHistory::TWriter {
       } catch (...) {
         done.error = 0;
       }
+      job.picture.reset();
       lock.lock();
       done_.push_back(std::move(done));
       running_ = false;
@@ -328,7 +329,7 @@ void TStepHistory::Collect() {
       failedSinceAsked_ = true;
       failure_ = done.error;
     }
-  }  // the jobs' pictures go here, on this thread
+  }
   Trim();
 }
 
