@@ -272,4 +272,14 @@ void BM_PartHistoryReplace(benchmark::State& state) {
 }
 BENCHMARK(BM_PartHistoryReplace)->Unit(benchmark::kMillisecond)->UseRealTime();
 
+// The same entry written before the answer, as a step's first entry is.
+void BM_PartHistoryWrittenAtOnce(benchmark::State& state) {
+  TSmoothWorld world;
+  for (auto _ : state) {
+    History->SetIndex(0);
+    HistoryPush(WorkImage.get());
+  }
+}
+BENCHMARK(BM_PartHistoryWrittenAtOnce)->Unit(benchmark::kMillisecond)->UseRealTime();
+
 }  // namespace
