@@ -333,13 +333,12 @@ void TStepHistory::Collect() {
   Trim();
 }
 
-// A written entry stays in memory while it is current or while its pixels
-// are shared with a picture the program holds anyway, which costs nothing.
+// A written entry leaves memory, so the picture it shared is the caller's
+// alone again (written over in place without a copy, or reused); one pushed
+// with keepShared stays while its pixels are shared, which costs nothing.
 void TStepHistory::Trim() {
-  for (int i = 0; i < Count(); ++i) {
-    TEntry& e = entries_[std::size_t(i)];
-    if (e.held && e.ticket == 0 && i != index_ && !e.held->SharesPixels()) e.held.reset();
-  }
+  for (TEntry& e : entries_)
+    if (e.held && e.ticket == 0 && !(e.keepWhileShared && e.held->SharesPixels())) e.held.reset();
 }
 
 bool TStepHistory::Push(TBitmap* bitmap, bool keepShared) {
@@ -385,9 +384,9 @@ bool TStepHistory::Push(TBitmap* bitmap, bool keepShared) {
   // The new file took the place of the entry at position, if there was one.
   if (position < Count()) {
     DropFrom(position + 1);
-    entries_[std::size_t(position)] = TEntry{name, held, 0};
+    entries_[std::size_t(position)] = TEntry{name, held, 0, keepShared};
   } else {
-    entries_.push_back(TEntry{name, held, 0});
+    entries_.push_back(TEntry{name, held, 0, keepShared});
   }
   index_ = position;
   Trim();

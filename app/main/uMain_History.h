@@ -55,13 +55,16 @@ class TStepHistory {
   bool ReplaceCurrentLater(TBitmap* bitmap);
   // Waits until every write asked for has ended.
   void Flush();
+  // Takes in the writes that ended: entries written leave memory (see
+  // InMemory), so their pictures may be the caller's alone again.
+  void Collect();
   // What the writes that ended since the last call came to: none ended,
   // all wrote their files, or at least one failed (LastFailure says why).
   enum class TWrites { None, Written, Failed };
   TWrites TakeWriteResult();
   // Whether the entry at position is held in memory: until its file is
-  // written, while it is the current one, and while its pixels are shared
-  // with a picture the program holds anyway.
+  // written, and, for one pushed with keepShared, while its pixels are
+  // shared with a picture the program holds anyway.
   bool InMemory(int position) const;
   // One entry back or forward, from memory when it is held there, else read
   // from its file: nullptr when there is no such entry. A file that cannot
@@ -94,12 +97,10 @@ class TStepHistory {
     std::string file;
     std::shared_ptr<TBitmap> held;  // the picture in memory, or nullptr
     std::uint64_t ticket = 0;       // the write asked for it; 0 once written
+    bool keepWhileShared = false;
   };
   void DropFrom(int position);
   bool Keep(TBitmap* bitmap);
-  // Takes in the writes that ended; drops from memory what is written and
-  // not current.
-  void Collect();
   void Trim();
   std::string folder_;
   std::string root_;  // the folder holding folder_, removed when left empty

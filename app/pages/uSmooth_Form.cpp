@@ -276,6 +276,17 @@ void RunBlend(TFrm_Smooth* page) {
   if (!page->SmoothResult) return RunSmoothing(page);
   TScreenCursorGuard hourglass(crHourGlass);
   TBitmap* source = page->SmoothSource.get();
+  // A result no one else holds any more (its history entry written) takes
+  // the new blend in place: its memory serves again instead of fresh pages.
+  if (History) History->Collect();
+  TBitmap* last = WorkImage.get();
+  if (last && !last->SharesPixels() && last->PixelFormat() == pf24bit && last->Width() == source->Width() &&
+      last->Height() == source->Height()) {
+    BlendByDifferenceInto(source, page->SmoothResult.get(), page->Slider_Fine->Value(),
+                          BarProgress(page->ProgressBar, source->Height()), page->Slider_Rough->Value(),
+                          page->Slider_Mid->Value(), last);
+    return;
+  }
   WorkImage = BlendByDifference(source, page->SmoothResult.get(), page->Slider_Fine->Value(),
                                 BarProgress(page->ProgressBar, source->Height()), page->Slider_Rough->Value(),
                                 page->Slider_Mid->Value());

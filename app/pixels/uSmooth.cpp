@@ -478,3 +478,12 @@ std::unique_ptr<TBitmap> BlendByDifference(TBitmap* source, TBitmap* smoothed, i
   return BitmapWrittenBy(s.Width, s.Height,
                          [&](const RowImage& result) { BlendInto(s, t, fine, progress, rough, mid, result); });
 }
+
+void BlendByDifferenceInto(TBitmap* source, TBitmap* smoothed, int fine, const RowProgress& progress, int rough,
+                           int mid, TBitmap* into) {
+  const RowImage s = BitmapRowsToRead(source), t = BitmapRowsToRead(smoothed);
+  RequireSameSize(s, t);
+  if (!into || into->PixelFormat() != pf24bit || into->Width() != s.Width || into->Height() != s.Height)
+    throw EInvalidGraphicOperation("The blend's picture is not of the source's size");
+  BlendInto(s, t, fine, progress, rough, mid, BitmapRows(into));
+}

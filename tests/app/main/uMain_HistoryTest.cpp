@@ -459,12 +459,11 @@ TEST(StepHistory, KeptEntriesAnswerWhileTheirFileIsStillBeingWritten) {
   EXPECT_EQ(h.TakeWriteResult(), TStepHistory::TWrites::None);
   EXPECT_EQ(TagOf(LoadPicture(h.EntryFile(1))), 4);
   EXPECT_EQ(FilesIn(h.Folder()), (std::set<std::string>{"0.bmp", "1.bmp"}));
-  // Written: only the current entry stays in memory.
-  EXPECT_TRUE(h.InMemory(1));
+  // Written, the entries leave memory and answer from their files.
+  EXPECT_FALSE(h.InMemory(1));
   EXPECT_FALSE(h.InMemory(0));
   EXPECT_EQ(TagOf(h.Undo()), 1);
-  EXPECT_FALSE(h.InMemory(1));
-  EXPECT_EQ(TagOf(h.Redo()), 4);  // from its file
+  EXPECT_EQ(TagOf(h.Redo()), 4);
 }
 
 // A write behind the user's back that fails keeps the entry in memory,

@@ -4,15 +4,18 @@
 // history of two entries that never loses the picture before.
 #include <algorithm>
 #include <cstdint>
+#include <future>
 
 #include "app/pixels/RotateImage.h"
 #include "app/main/uMain_History.h"
 #include "app/pixels/uSmooth.h"
 #include "app/pages/uSmooth_Form.h"
+#include "platform/rtl/SafeSave.h"
 #include "platform/ui/controls/ComCtrls.h"
 #include "platform/ui/forms/Screen.h"
 #include "platform/ui/controls/StdCtrls.h"
 #include "skin/controls/SkinCtrls_Slider.h"
+#include "tests/app/TempFolder.h"
 #include "tests/app/pages/PageTestSupport.h"
 #include "tests/app/WizardTestSupport.h"
 
@@ -249,6 +252,36 @@ TEST_F(SmoothPage, UndoToThePictureBeforeReadsNoFile) {
   ASSERT_NE(WorkImage, nullptr);
   EXPECT_EQ(MaxDifference(*WorkImage, *source), 0);
   EXPECT_EQ(History->Index(), 0);
+}
+
+// Once its history entry is written, the result's own memory takes the
+// next blend in place, with the routine's bytes; while the entry still
+// shares it, a new picture is made.
+TEST_F(SmoothPage, AnAmountChangeReusesTheResultsMemoryOnceItsEntryIsWritten) {
+  Enter(GrainPicture(64, 48));
+  TFrm_Smooth* p = Smooth();
+  const int mid = p->Slider_Mid->Value(), rough = p->Slider_Rough->Value();
+  History->Flush();
+  const TBitmap* result = WorkImage.get();
+  const void* pixels = static_cast<const TBitmap*>(result)->ScanLine(0);
+  Release(p->Slider_Fine, 30);
+  EXPECT_EQ(WorkImage.get(), result);
+  EXPECT_EQ(static_cast<const TBitmap*>(WorkImage.get())->ScanLine(0), pixels);
+  ExpectResultOverSource(*Expected(10, {30, mid, rough}));
+  // Held by a write not yet taken in, the picture is left to it.
+  std::promise<void> release;
+  const std::shared_future<void> go = release.get_future().share();
+  {
+    FaultGuard guard;
+    SafeSaveFaults().TempCreated = [go](const std::string&) { go.wait(); };
+    Release(p->Slider_Fine, 60);
+    const TBitmap* written = WorkImage.get();
+    Release(p->Slider_Fine, 70);
+    EXPECT_NE(WorkImage.get(), written);
+    release.set_value();
+    History->Flush();
+  }
+  ExpectResultOverSource(*Expected(10, {70, mid, rough}));
 }
 
 TEST_F(SmoothPage, UndoShowsThePictureBeforeAndASliderChangeThenKeepsIt) {
