@@ -165,6 +165,24 @@ void BM_AmountSliderChanged(benchmark::State& state) {
   }
   ReportPeakMemory(state);
 }
+// The same with the user pausing between changes long enough for the last
+// entry's file to be written (not timed), as between two drags.
+void BM_AmountSliderChangedAfterAPause(benchmark::State& state) {
+  TSmoothWorld world;
+  TFrm_Smooth* page = world.Page();
+  TBenchThreads threads(state.range(0));
+  for (auto _ : state) {
+    state.PauseTiming();
+    History->Flush();
+    state.ResumeTiming();
+    page->Slider_Fine->SetValue(page->Slider_Fine->Value() == 0 ? 1 : 0);
+    page->Slider_FineChanged(page->Slider_Fine);
+    world.Idle();
+  }
+  ReportPeakMemory(state);
+}
+BENCHMARK(BM_AmountSliderChangedAfterAPause)->Apply(OneAndAllThreads)->Unit(benchmark::kMillisecond);
+
 BENCHMARK(BM_AmountSliderChanged)
     ->ArgNames({"paint", "threads"})
     ->ArgsProduct({{0, 1}, {1, AllBenchThreads()}})
