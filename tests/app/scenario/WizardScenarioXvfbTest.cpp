@@ -311,6 +311,7 @@ TEST_F(WizardScenarioXvfb, TheHourglassIsOnTheServerDuringTheFirstSmoothing) {
         &waitShown);
   };
   main->Btn_NextClick(main->Btn_Next);
+  History->Flush();  // no write of the history's thread may still see the hook
   SafeSaveFaults() = TSafeSaveFaults{};
   ASSERT_EQ(main->CurrentStep, stepSmooth);
   ASSERT_NE(bar, nullptr);
