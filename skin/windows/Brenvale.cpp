@@ -850,6 +850,11 @@ void TspBrenvale::MouseStage(TMessage& M) {
       if (!supportNCArea_) {
         RouteMouseMove(M.XPos(), M.YPos());
         if (ClientDragActive) ClientDragStep();
+      } else if (objectCapture_ && PressedIndex != -1) {
+        // A pressed frame object holds the mouse: a track bar or regulator
+        // is dragged with moves that arrive as client moves.
+        const TPoint p = ToWindowPoint(Form->ClientToScreen(TPoint{M.XPos(), M.YPos()}));
+        RouteMouseMove(p.X, p.Y);
       }
       break;
     case WM_LBUTTONDOWN:
