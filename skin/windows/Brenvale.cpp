@@ -1,5 +1,6 @@
 // The controller's construction, properties and window procedure.
 #include "skin/windows/Brenvale.h"
+#include "skin/windows/spTrayIcon.h"
 
 #include "platform/graphics/Canvas.h"
 #include "platform/graphics/Icon.h"
@@ -105,6 +106,12 @@ TspBrenvale::~TspBrenvale() {
   destroying_ = true;
   *alive_ = false;
   RemoveMessageHook();
+  // The icon outlives us: it must not keep our menu or our restore.
+  if (trayIcon_) {
+    if (trayIcon_->PopupMenu == TrayPopupMenu) trayIcon_->PopupMenu = nullptr;
+    if (trayDblClickOurs_) trayIcon_->OnDblClick = nullptr;
+    trayIcon_->RemoveFreeNotification(this);
+  }
   if (MorphTimer) MorphTimer->SetEnabled(false);
   if (HoverTimer) HoverTimer->SetEnabled(false);
   if (AnimateTimer) AnimateTimer->SetEnabled(false);
@@ -148,9 +155,14 @@ void TspBrenvale::SetDefInActiveCaptionFont(const TFont* v) {
 
 void TspBrenvale::SetTrayIcon(TspTrayIcon* v) {
   if (trayIcon_ == v) return;
-  // The tray module gives the icon its menu and double click and asks for
-  // the removal notice.
+  if (trayIcon_) trayIcon_->RemoveFreeNotification(this);
   trayIcon_ = v;
+  if (!v) return;
+  v->FreeNotification(this);
+  if (!AlwaysShowInTray) v->SetIconVisible(false);
+  if (!v->PopupMenu) v->PopupMenu = TrayPopupMenu;
+  trayDblClickOurs_ = !v->OnDblClick;
+  if (trayDblClickOurs_) v->OnDblClick = [this](TObject*) { RestoreFromTray(); };
 }
 
 void TspBrenvale::SetSupportNCArea(bool v) { supportNCArea_ = v; }

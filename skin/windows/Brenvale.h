@@ -519,6 +519,7 @@ class TspBrenvale : public TComponent, public TspSkinMenuController {
   bool smallIconMade_ = false;
   TspSkinData* skinData_ = nullptr;
   TspTrayIcon* trayIcon_ = nullptr;
+  bool trayDblClickOurs_ = false;  // the icon's double click is our restore
   TspSkinHint* skinHint_ = nullptr;
   TspSkinStatusBar* statusBar_ = nullptr;
   TMainMenu* mainMenu_ = nullptr;

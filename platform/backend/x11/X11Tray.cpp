@@ -1,0 +1,181 @@
+// Notification-area icons on X11: a small window per icon, docked into the
+// system tray by the freedesktop protocol (a dock request to the owner of
+// _NET_SYSTEM_TRAY_S<screen>, which embeds it by XEmbed). Clicks on it go
+// back to the icon's window as its callback message; the tray shows the
+// window's name as the tip.
+#include "platform/backend/x11/X11State.h"
+
+#include <string>
+
+#include "platform/user/input/MessageQueue.h"
+#include "platform/user/input/Input.h"
+#include "platform/user/windows/Window.h"
+
+namespace {
+
+constexpr long kSystemTrayRequestDock = 0;
+constexpr long kXEmbedMapped = 1;
+constexpr int kTrayIconSize = 22;
+
+Atom TrayAtom(TX11State& s, const std::string& name) { return XInternAtom(s.dpy, name.c_str(), False); }
+
+Window TrayManager(TX11State& s) {
+  return XGetSelectionOwner(s.dpy, TrayAtom(s, "_NET_SYSTEM_TRAY_S" + std::to_string(s.screen)));
+}
+
+void TrayName(TX11State& s, Window w, const std::string& tip) {
+  XStoreName(s.dpy, w, tip.c_str());
+  XChangeProperty(s.dpy, w, s.atoms.netWmName, s.atoms.utf8String, 8, PropModeReplace,
+                  reinterpret_cast<const unsigned char*>(tip.data()), int(tip.size()));
+}
+
+// A straight 0x00RRGGBB colour as a pixel of the screen's visual.
+unsigned long TrayPixel(const Visual* v, std::uint32_t rgb) {
+  auto place = [](unsigned long mask, unsigned value) {
+    if (!mask) return 0ul;
+    int shift = 0;
+    while (!((mask >> shift) & 1)) ++shift;
+    int bits = 0;
+    while ((mask >> (shift + bits)) & 1) ++bits;
+    return (static_cast<unsigned long>(value >> (8 - std::min(bits, 8))) << shift) & mask;
+  };
+  return place(v->red_mask, (rgb >> 16) & 0xFF) | place(v->green_mask, (rgb >> 8) & 0xFF) |
+         place(v->blue_mask, rgb & 0xFF);
+}
+
+// The icon scaled to the window, its clear pixels left to the tray's
+// background.
+void TrayPaint(TX11State& s, Window w, const TX11TrayIcon& t) {
+  XClearWindow(s.dpy, w);
+  if (t.argb.empty() || t.iconWidth <= 0 || t.iconHeight <= 0) return;
+  GC gc = XCreateGC(s.dpy, w, 0, nullptr);
+  const int side = std::min(t.width, t.height);
+  const int ox = (t.width - side) / 2, oy = (t.height - side) / 2;
+  for (int y = 0; y < side; ++y) {
+    const int sy = y * t.iconHeight / side;
+    for (int x = 0; x < side; ++x) {
+      const std::uint32_t c = t.argb[std::size_t(sy) * std::size_t(t.iconWidth) + std::size_t(x * t.iconWidth / side)];
+      if ((c >> 24) < 128) continue;
+      XSetForeground(s.dpy, gc, TrayPixel(s.visual, c & 0xFFFFFF));
+      XDrawPoint(s.dpy, w, gc, ox + x, oy + y);
+    }
+  }
+  XFreeGC(s.dpy, gc);
+}
+
+Window TrayFind(TX11State& s, HWND hwnd, UINT id) {
+  for (const auto& [w, t] : s.trayIcons)
+    if (t.hwnd == hwnd && t.id == id) return w;
+  return 0;
+}
+
+void TrayPost(const TX11TrayIcon& t, UINT mouseMessage) {
+  PostMessage(t.hwnd, t.callbackMessage, WPARAM(t.id), LPARAM(mouseMessage));
+}
+
+}  // namespace
+
+bool X11TrayIcon(TX11State& s, TTrayOp op, const TTrayIconRec& icon) {
+  Window w = TrayFind(s, icon.hwnd, icon.id);
+  switch (op) {
+    case TTrayOp::Add: {
+      if (w) return false;
+      const Window manager = TrayManager(s);
+      if (!manager) return false;
+      XSetWindowAttributes a{};
+      a.background_pixmap = ParentRelative;
+      a.event_mask = ExposureMask | ButtonPressMask | ButtonReleaseMask | PointerMotionMask | StructureNotifyMask;
+      w = XCreateWindow(s.dpy, s.root, 0, 0, kTrayIconSize, kTrayIconSize, 0, CopyFromParent, InputOutput,
+                        CopyFromParent, CWBackPixmap | CWEventMask, &a);
+      const long info[2] = {0, kXEmbedMapped};
+      const Atom xembedInfo = TrayAtom(s, "_XEMBED_INFO");
+      XChangeProperty(s.dpy, w, xembedInfo, xembedInfo, 32, PropModeReplace,
+                      reinterpret_cast<const unsigned char*>(info), 2);
+      TrayName(s, w, icon.tip);
+      TX11TrayIcon& t = s.trayIcons[w];
+      t.hwnd = icon.hwnd;
+      t.id = icon.id;
+      t.callbackMessage = icon.callbackMessage;
+      t.argb = icon.argb;
+      t.iconWidth = icon.width;
+      t.iconHeight = icon.height;
+      XEvent ev{};
+      ev.xclient.type = ClientMessage;
+      ev.xclient.window = manager;
+      ev.xclient.message_type = TrayAtom(s, "_NET_SYSTEM_TRAY_OPCODE");
+      ev.xclient.format = 32;
+      ev.xclient.data.l[0] = CurrentTime;
+      ev.xclient.data.l[1] = kSystemTrayRequestDock;
+      ev.xclient.data.l[2] = long(w);
+      XSendEvent(s.dpy, manager, False, NoEventMask, &ev);
+      XFlush(s.dpy);
+      return true;
+    }
+    case TTrayOp::Modify: {
+      if (!w) return false;
+      TX11TrayIcon& t = s.trayIcons[w];
+      t.callbackMessage = icon.callbackMessage;
+      t.argb = icon.argb;
+      t.iconWidth = icon.width;
+      t.iconHeight = icon.height;
+      TrayName(s, w, icon.tip);
+      TrayPaint(s, w, t);
+      XFlush(s.dpy);
+      return true;
+    }
+    case TTrayOp::Delete:
+      if (!w) return false;
+      s.trayIcons.erase(w);
+      XDestroyWindow(s.dpy, w);
+      XFlush(s.dpy);
+      return true;
+  }
+  return false;
+}
+
+void FreeX11TrayIcons(TX11State& s) {
+  for (const auto& [w, t] : s.trayIcons) XDestroyWindow(s.dpy, w);
+  s.trayIcons.clear();
+}
+
+bool HandleX11Tray(TX11State& s, XEvent& ev) {
+  auto it = s.trayIcons.find(ev.xany.window);
+  if (it == s.trayIcons.end()) return false;
+  TX11TrayIcon& t = it->second;
+  switch (ev.type) {
+    case Expose:
+      if (ev.xexpose.count == 0) TrayPaint(s, ev.xany.window, t);
+      break;
+    case ConfigureNotify:
+      t.width = std::max(ev.xconfigure.width, 1);
+      t.height = std::max(ev.xconfigure.height, 1);
+      break;
+    case MotionNotify:
+      InputMouseMove(POINT{ev.xmotion.x_root, ev.xmotion.y_root});
+      TrayPost(t, WM_MOUSEMOVE);
+      break;
+    case ButtonPress: {
+      const unsigned b = ev.xbutton.button;
+      if (b < 1 || b > 3) break;
+      InputMouseMove(POINT{ev.xbutton.x_root, ev.xbutton.y_root});
+      const bool dbl = b == t.lastButton && ev.xbutton.time - t.lastPress <= Time(GetDoubleClickTime());
+      t.lastButton = dbl ? 0 : b;
+      t.lastPress = ev.xbutton.time;
+      static constexpr UINT down[3] = {WM_LBUTTONDOWN, WM_MBUTTONDOWN, WM_RBUTTONDOWN};
+      static constexpr UINT dblclk[3] = {WM_LBUTTONDBLCLK, WM_MBUTTONDBLCLK, WM_RBUTTONDBLCLK};
+      TrayPost(t, dbl ? dblclk[b - 1] : down[b - 1]);
+      break;
+    }
+    case ButtonRelease: {
+      const unsigned b = ev.xbutton.button;
+      if (b < 1 || b > 3) break;
+      static constexpr UINT up[3] = {WM_LBUTTONUP, WM_MBUTTONUP, WM_RBUTTONUP};
+      TrayPost(t, up[b - 1]);
+      break;
+    }
+    default: break;
+  }
+  return true;
+}
+
+std::uintptr_t TX11Display::TrayWindowOf(HWND hwnd, UINT id) const { return TrayFind(*s_, hwnd, id); }
