@@ -350,6 +350,14 @@ void TspBrenvale::PreStep(TMessage& Message) {
     }
   }
   if (InMainMenu && !SkinMenuVisible()) ExitMainMenu();
+  // An MDI form's skinned edits close what they have open (their own menus).
+  if (IsMDIForm() && Form->Visible() && Form->ComponentState() == 0 && SkinControlLinks().IsSkinEdit) {
+    auto alive = alive_;
+    for (int i = 0; i < Form->ComponentCount() && *alive; ++i) {
+      auto* c = dynamic_cast<TControl*>(Form->Components(i));
+      if (c && c->Visible() && c->Enabled() && SkinControlLinks().IsSkinEdit(c)) c->Perform(CM_CANCELMODE, 0, 0);
+    }
+  }
 }
 
 bool TspBrenvale::HandleMessage(TMessage& M, bool& PassedFirst) {

@@ -564,6 +564,8 @@ struct TspSkinControlLinks {
   std::function<void(TControl* Control)> ChangeSkinData;
   // The skin area a skinned control sits on ("" for none).
   std::function<std::string(TControl* Control)> AreaName;
+  // A skinned edit (it is told CM_CANCELMODE when its MDI form's menus close).
+  std::function<bool(TControl* Control)> IsSkinEdit;
   // Shows or hides a skinned status bar's size grip.
   std::function<void(TspSkinStatusBar* Bar, bool Shown)> SetSizeGripShown;
 };
