@@ -305,14 +305,14 @@ void TspBrenvale::EnterMainMenu() {
         target = o.get();
         break;
       }
-  // Without frame menu items there is nothing to drive: the keys stay with
-  // the form.
+  // Without frame menu items the mode is entered all the same: it lights
+  // nothing, and Escape, Alt or a click ends it.
   if (target) {
     target->MouseEnter();
     if (!routing.Alive()) return;
-    InMainMenu = true;
-    InstallMessageHook();
   }
+  InMainMenu = true;
+  InstallMessageHook();
   if (OnMainMenuEnter) OnMainMenuEnter(this);
 }
 
