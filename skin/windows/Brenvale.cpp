@@ -777,6 +777,7 @@ void TspBrenvale::FadeInTimer() {
   HWND h = Form->Handle();
   KillTimer(h, 1);
   const int target = (!AlphaBlendAnimation || alphaBlend_) ? alphaBlendValue_ : 255;
+  FadeSteps.clear();
   if (AlphaBlendAnimation) {
     const std::shared_ptr<bool> alive = alive_;
     Application->ProcessMessages();
@@ -790,6 +791,7 @@ void TspBrenvale::FadeInTimer() {
         last = now;
         alpha = std::min(alpha + 10, target);
         SetWindowAlphaBlend(h, Byte(alpha));
+        FadeSteps.push_back(alpha);
       } else {
         Sleep(1);
       }

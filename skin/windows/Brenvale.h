@@ -149,6 +149,8 @@ class TspBrenvale : public TComponent, public TspSkinMenuController {
   bool SupportNCArea() const { return supportNCArea_; }
   void SetSupportNCArea(bool v);
   bool AlphaBlendAnimation = false;
+  // The alpha steps the last fade-in went through (tests read them).
+  std::vector<int> FadeSteps;
   Byte AlphaBlendValue() const { return alphaBlendValue_; }
   void SetAlphaBlendValue(Byte v);
   bool AlphaBlend() const { return alphaBlend_; }
