@@ -170,6 +170,7 @@ struct TX11State {
   int errors = 0;
   TX11ShmSupport shm;
   std::map<Window, TX11TrayIcon> trayIcons;
+  bool trayWatching = false;  // the root's StructureNotify selected for tray announcements
 
   // By native window id (the window layer's handle).
   TX11Native* Find(Window w);

@@ -9,6 +9,7 @@
 
 #include "platform/user/input/MessageQueue.h"
 #include "platform/user/input/Input.h"
+#include "platform/user/system/NotifyIcon.h"
 #include "platform/user/windows/Window.h"
 
 namespace {
@@ -19,8 +20,18 @@ constexpr int kTrayIconSize = 22;
 
 Atom TrayAtom(TX11State& s, const std::string& name) { return XInternAtom(s.dpy, name.c_str(), False); }
 
-Window TrayManager(TX11State& s) {
-  return XGetSelectionOwner(s.dpy, TrayAtom(s, "_NET_SYSTEM_TRAY_S" + std::to_string(s.screen)));
+Atom TraySelection(TX11State& s) { return TrayAtom(s, "_NET_SYSTEM_TRAY_S" + std::to_string(s.screen)); }
+
+Window TrayManager(TX11State& s) { return XGetSelectionOwner(s.dpy, TraySelection(s)); }
+
+// A tray announces itself to the root window when it starts: watched from
+// the first icon on, so icons come (back) when a tray (re)starts.
+void TrayWatchRoot(TX11State& s) {
+  if (s.trayWatching) return;
+  s.trayWatching = true;
+  XWindowAttributes wa{};
+  XGetWindowAttributes(s.dpy, s.root, &wa);
+  XSelectInput(s.dpy, s.root, wa.your_event_mask | StructureNotifyMask);
 }
 
 void TrayName(TX11State& s, Window w, const std::string& tip) {
@@ -80,6 +91,7 @@ bool X11TrayIcon(TX11State& s, TTrayOp op, const TTrayIconRec& icon) {
   switch (op) {
     case TTrayOp::Add: {
       if (w) return false;
+      TrayWatchRoot(s);
       const Window manager = TrayManager(s);
       if (!manager) return false;
       XSetWindowAttributes a{};
@@ -139,6 +151,13 @@ void FreeX11TrayIcons(TX11State& s) {
 }
 
 bool HandleX11Tray(TX11State& s, XEvent& ev) {
+  if (ev.type == ClientMessage && ev.xclient.window == s.root && ev.xclient.format == 32 &&
+      ev.xclient.message_type == TrayAtom(s, "MANAGER") && Atom(ev.xclient.data.l[1]) == TraySelection(s)) {
+    // A new tray: the icons docked into the one before are gone with it.
+    FreeX11TrayIcons(s);
+    NotifyAreaRestarted();
+    return true;
+  }
   auto it = s.trayIcons.find(ev.xany.window);
   if (it == s.trayIcons.end()) return false;
   TX11TrayIcon& t = it->second;

@@ -30,6 +30,16 @@ class TTrayHost {
     opcode = XInternAtom(dpy, "_NET_SYSTEM_TRAY_OPCODE", False);
     const Atom selection = XInternAtom(dpy, "_NET_SYSTEM_TRAY_S0", False);
     XSetSelectionOwner(dpy, selection, window, CurrentTime);
+    // Announced to the clients watching the root.
+    XEvent ev{};
+    ev.xclient.type = ClientMessage;
+    ev.xclient.window = root;
+    ev.xclient.message_type = XInternAtom(dpy, "MANAGER", False);
+    ev.xclient.format = 32;
+    ev.xclient.data.l[0] = CurrentTime;
+    ev.xclient.data.l[1] = long(selection);
+    ev.xclient.data.l[2] = long(window);
+    XSendEvent(dpy, root, False, StructureNotifyMask, &ev);
     XSync(dpy, False);
   }
   ~TTrayHost() {
@@ -175,6 +185,25 @@ TEST_F(TrayIconXvfbTest, WithoutATrayTheIconCannotShowAndMinimizingLeavesTheForm
   ProcessPendingMessages();
   EXPECT_TRUE(form->Visible());
   EXPECT_TRUE(IsIconic(form->Handle()));
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(TrayIconXvfbTest, AnIconShownBeforeAnyTrayDocksWhenATrayStarts) {
+  Start();
+  if (IsSkipped() || HasFatalFailure()) return;
+  TspTrayIcon* tray = NewTray();
+  EXPECT_FALSE(tray->ShowIcon());  // no tray yet; the icon stays wanted
+  EXPECT_TRUE(tray->IconVisible());
+  TTrayHost host(server.Name());
+  ASSERT_NE(host.dpy, nullptr);
+  ASSERT_TRUE(WaitUntil([&] {
+    host.Pump();
+    return host.docked != 0 && Viewable(host.docked);
+  })) << "the icon never docked into the new tray";
+  ASSERT_TRUE(WaitUntil([&] { return ScreenPixel(560 + 4 + 11, 420 + 4 + 11) == 0xFF0000; }));
 }
 
 }  // namespace
