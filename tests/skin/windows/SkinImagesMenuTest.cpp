@@ -5,6 +5,7 @@
 
 #include "platform/graphics/ImageList.h"
 #include "skin/engine/SPUtils.h"
+#include "skin/windows/SkinHint.h"
 #include "skin/windows/SkinMenus_ImagesMenu.h"
 #include "tests/skin/windows/SkinMenusTestSupport.h"
 
@@ -300,6 +301,39 @@ TEST_F(SkinImagesMenuSkinTest, TheSkinnedDropDownHasTheSkinsFrameAndCellFaces) {
   EXPECT_EQ(PixelOf(h, 34 + 2, 8 + 2), kImagesCellA);      // hovered: active face
   EXPECT_EQ(PixelOf(h, 34 + 5, 8 + 5), kImagesCellColour); // the image over it
   Snapshot(h, "imagesmenu_skinned");
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(SkinImagesMenuTest, HoveredItemsRequestTheirHintsAndAPressHidesIt) {
+  auto* hint = new TspSkinHint(form);
+  im->SetSkinHint(hint);
+  im->SetColumnsCount(2);
+  Build("cc");
+  im->ImagesItems()->Items(0)->Hint = "Red";
+  Open();
+  auto shown = [&] { return hint->HintWindow && hint->HintWindow->HandleAllocated() && IsWindowVisible(hint->HintWindow->Handle()); };
+  const TPoint p = CellPoint(0);
+  s.display.MouseMove(p.X, p.Y);
+  Idle();
+  EXPECT_FALSE(shown());
+  Advance(app.HintPause);
+  ASSERT_TRUE(shown());
+  EXPECT_EQ(hint->HintWindow->Caption(), "Red");
+  // The second item has no hint: moving there hides it.
+  const TPoint q = CellPoint(1);
+  s.display.MouseMove(q.X, q.Y);
+  Idle();
+  Advance(app.HintPause);
+  EXPECT_FALSE(shown());
+  // Without ShowHints nothing is requested.
+  im->ShowHints = false;
+  s.display.MouseMove(p.X, p.Y);
+  Idle();
+  Advance(app.HintPause);
+  EXPECT_FALSE(shown());
 }
 
 }  // namespace
