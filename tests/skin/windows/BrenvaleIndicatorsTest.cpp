@@ -11,9 +11,9 @@ using namespace skinobj;
 
 namespace {
 
-constexpr TColor kEmpty = 0x00303030, kFull = 0x0000C000, kKnob = 0x000000FF, kKnobDown = 0x00FF0000,
-                 kBack = 0x00E0E0E0, kSymA = 0x00800080, kSymB = 0x00008080, kOff = 0x00404080, kOn = 0x0040C040;
-constexpr TColor kStepColour[3] = {0x00101060, 0x00106010, 0x00601010};
+constexpr TColor kIndEmpty = 0x00303030, kIndFull = 0x0000C000, kIndKnob = 0x000000FF, kIndKnobDown = 0x00FF0000,
+                 kIndBack = 0x00E0E0E0, kIndSymA = 0x00800080, kIndSymB = 0x00008080, kIndOff = 0x00404080, kIndOn = 0x0040C040;
+constexpr TColor kIndStepColour[3] = {0x00101060, 0x00106010, 0x00601010};
 
 TColor StripColour(int k) { return TColor(0x00200000 | (k * 20)); }
 
@@ -25,17 +25,17 @@ TDibImage IndicatorStates() {
   img.Allocate(1100, 100, 24);
   FillCell(img, 0, 0, 1100, 100, 0x00FFFFFF);
   for (int k = 0; k < 11; ++k) FillCell(img, k * 100, 0, 100, 10, StripColour(k));
-  for (int k = 0; k < 3; ++k) FillCell(img, k * 10, 10, 10, 10, kStepColour[k]);
-  FillCell(img, 0, 20, 40, 10, kFull);    // horizontal gauge
-  FillCell(img, 40, 20, 10, 40, kFull);   // vertical gauge
-  FillCell(img, 0, 60, 60, 10, kFull);    // horizontal track
-  FillCell(img, 60, 60, 6, 10, kKnob);
-  FillCell(img, 66, 60, 6, 10, kKnobDown);
-  FillCell(img, 100, 20, 10, 60, kFull);  // vertical track
-  FillCell(img, 120, 20, 10, 6, kKnob);
-  FillCell(img, 130, 10, 10, 10, kSymA);
-  FillCell(img, 140, 10, 10, 10, kSymB);
-  FillCell(img, 170, 0, 10, 10, kOn);
+  for (int k = 0; k < 3; ++k) FillCell(img, k * 10, 10, 10, 10, kIndStepColour[k]);
+  FillCell(img, 0, 20, 40, 10, kIndFull);    // horizontal gauge
+  FillCell(img, 40, 20, 10, 40, kIndFull);   // vertical gauge
+  FillCell(img, 0, 60, 60, 10, kIndFull);    // horizontal track
+  FillCell(img, 60, 60, 6, 10, kIndKnob);
+  FillCell(img, 66, 60, 6, 10, kIndKnobDown);
+  FillCell(img, 100, 20, 10, 60, kIndFull);  // vertical track
+  FillCell(img, 120, 20, 10, 6, kIndKnob);
+  FillCell(img, 130, 10, 10, 10, kIndSymA);
+  FillCell(img, 140, 10, 10, 10, kIndSymB);
+  FillCell(img, 170, 0, 10, 10, kIndOn);
   return img;
 }
 
@@ -44,13 +44,13 @@ TDibImage IndicatorFrame() {
   TDibImage img;
   img.Allocate(200, 100, 24);
   FillCell(img, 0, 0, 200, 100, kFrame);
-  FillCell(img, 20, 2, 60, 10, kEmpty);   // track bar
-  FillCell(img, 100, 2, 40, 10, kEmpty);  // gauge
-  FillCell(img, 150, 2, 10, 10, kOff);    // switch
-  FillCell(img, 100, 30, 10, 40, kEmpty); // vertical gauge
-  FillCell(img, 120, 30, 10, 60, kEmpty); // vertical track bar
-  FillCell(img, 20, 30, 30, 10, kBack);   // bit label
-  FillCell(img, 20, 50, 60, 20, kBack);   // text label
+  FillCell(img, 20, 2, 60, 10, kIndEmpty);   // track bar
+  FillCell(img, 100, 2, 40, 10, kIndEmpty);  // gauge
+  FillCell(img, 150, 2, 10, 10, kIndOff);    // switch
+  FillCell(img, 100, 30, 10, 40, kIndEmpty); // vertical gauge
+  FillCell(img, 120, 30, 10, 60, kIndEmpty); // vertical track bar
+  FillCell(img, 20, 30, 30, 10, kIndBack);   // bit label
+  FillCell(img, 20, 50, 60, 20, kIndBack);   // text label
   return img;
 }
 
@@ -201,12 +201,12 @@ TEST_F(BrenvaleIndicatorsTest, AnimationStepsEveryThirdTickForSixtyMilliseconds)
   EXPECT_FALSE(a->Active);
   TBitmap b;
   DrawInto(*a, b, 20, 20);
-  EXPECT_EQ(Px(b, 5, 15), kStepColour[2]);
+  EXPECT_EQ(Px(b, 5, 15), kIndStepColour[2]);
   a->MouseLeave();  // runs back to frame 1
   for (int t = 0; t < 12; ++t) a->AnimateTick();
   EXPECT_EQ(a->Frame, 1);
   DrawInto(*a, b, 20, 20);
-  EXPECT_EQ(Px(b, 5, 15), kStepColour[0]);
+  EXPECT_EQ(Px(b, 5, 15), kIndStepColour[0]);
   EXPECT_EQ(Take(), (std::vector<std::string>{"enter anim", "leave anim"}));
 }
 
@@ -222,12 +222,12 @@ TEST_F(BrenvaleIndicatorsTest, GaugesFillFromTheLeftAndFromTheBottom) {
   EXPECT_EQ(v->Offset, (TPoint{0, 10}));
   TBitmap b;
   DrawInto(*g, b, 200, 100);
-  EXPECT_EQ(Px(b, 109, 5), kFull);
-  EXPECT_EQ(Px(b, 110, 5), kEmpty);
+  EXPECT_EQ(Px(b, 109, 5), kIndFull);
+  EXPECT_EQ(Px(b, 110, 5), kIndEmpty);
   v->Draw(b.Canvas(), true);
-  EXPECT_EQ(Px(b, 105, 39), kEmpty);
-  EXPECT_EQ(Px(b, 105, 40), kFull);
-  EXPECT_EQ(Px(b, 105, 69), kFull);
+  EXPECT_EQ(Px(b, 105, 39), kIndEmpty);
+  EXPECT_EQ(Px(b, 105, 40), kIndFull);
+  EXPECT_EQ(Px(b, 105, 69), kIndFull);
   Snapshot(b, "indicator_gauges");
   // Equal bounds: an empty gauge, no division.
   g->MaxValue = g->MinValue;
@@ -239,9 +239,9 @@ TEST_F(BrenvaleIndicatorsTest, BitmapLabelLeavesAGapForAMissingSymbol) {
   ASSERT_TRUE(l);
   TBitmap b;
   DrawInto(*l, b, 60, 50);
-  EXPECT_EQ(Px(b, 25, 35), kSymA);
-  EXPECT_EQ(Px(b, 35, 35), kBack);  // "X" is not in the font
-  EXPECT_EQ(Px(b, 45, 35), kSymB);
+  EXPECT_EQ(Px(b, 25, 35), kIndSymA);
+  EXPECT_EQ(Px(b, 35, 35), kIndBack);  // "X" is not in the font
+  EXPECT_EQ(Px(b, 45, 35), kIndSymB);
   Snapshot(b, "indicator_bitlabel");
 }
 
@@ -276,16 +276,16 @@ TEST_F(BrenvaleIndicatorsTest, TrackBarsMapValuesAndFollowTheMouse) {
   EXPECT_TRUE(t->ButtonDown);
   TBitmap b;
   DrawInto(*t, b, 100, 20);
-  EXPECT_EQ(Px(b, 20 + 5, 7), kKnobDown);
+  EXPECT_EQ(Px(b, 20 + 5, 7), kIndKnobDown);
   t->MouseMove(20 + 25, 7);
   EXPECT_EQ(t->Value, 20);
   t->MouseMove(20 + 90, 7);  // past the end: stays
   EXPECT_EQ(t->Value, 20);
   t->MouseUp(20 + 90, 7, TMouseButton::mbLeft);
   DrawInto(*t, b, 100, 20);
-  EXPECT_EQ(Px(b, 20 + 10, 5), kFull);   // filled left of the knob
-  EXPECT_EQ(Px(b, 20 + 40, 5), kEmpty);
-  EXPECT_EQ(Px(b, 20 + 25, 5), kKnob);
+  EXPECT_EQ(Px(b, 20 + 10, 5), kIndFull);   // filled left of the knob
+  EXPECT_EQ(Px(b, 20 + 40, 5), kIndEmpty);
+  EXPECT_EQ(Px(b, 20 + 25, 5), kIndKnob);
   Snapshot(b, "indicator_trackbar");
   EXPECT_EQ(Take(), (std::vector<std::string>{"down track", "down track", "value track 20"}));
 
@@ -301,8 +301,8 @@ TEST_F(BrenvaleIndicatorsTest, TrackBarsMapValuesAndFollowTheMouse) {
   EXPECT_EQ(v->Value, 10);
   v->MouseDown(125, 30 + 30, TMouseButton::mbLeft);
   DrawInto(*v, b, 200, 100);
-  EXPECT_EQ(Px(b, 125, 30 + 20), kEmpty);
-  EXPECT_EQ(Px(b, 125, 30 + 50), kFull);
+  EXPECT_EQ(Px(b, 125, 30 + 20), kIndEmpty);
+  EXPECT_EQ(Px(b, 125, 30 + 50), kIndFull);
   Snapshot(b, "indicator_vtrackbar");
   // Ends that meet keep the value.
   v->EndPoint = v->BeginPoint;
@@ -331,7 +331,7 @@ TEST_F(BrenvaleIndicatorsTest, TheMouseOnTheFrameDrivesTheSwitchAndTheTrackBar) 
   Take();
   click(at(sw, 5, 5));
   EXPECT_EQ(sw->State, swsOn);
-  EXPECT_EQ(s.display.PixelAt(form->Handle(), sw->ObjectRect.Left + 5, sw->ObjectRect.Top + 5), kOn);
+  EXPECT_EQ(s.display.PixelAt(form->Handle(), sw->ObjectRect.Left + 5, sw->ObjectRect.Top + 5), kIndOn);
   click(at(sw, 5, 5));
   EXPECT_EQ(sw->State, swsOff);
   // Drag the track bar's knob 10 pixels right.
