@@ -125,6 +125,8 @@ struct TX11TrayIcon {
   int width = 22, height = 22;  // the window's size as the tray gives it
   Time lastPress = 0;
   unsigned lastButton = 0;
+  std::string tip;
+  Window tipWindow = 0;  // the tip shown while the pointer is over the icon
 };
 
 struct TX11State {

@@ -5,6 +5,7 @@
 // window's name as the tip.
 #include "platform/backend/x11/X11State.h"
 
+#include <algorithm>
 #include <string>
 
 #include "platform/user/input/MessageQueue.h"
@@ -74,6 +75,46 @@ void TrayPaint(TX11State& s, Window w, const TX11TrayIcon& t) {
   XFreeGC(s.dpy, gc);
 }
 
+// The tip in a small window below the pointer, in the server's fixed font
+// (trays show no tips of their own for embedded icons).
+void TrayShowTip(TX11State& s, TX11TrayIcon& t, int rootX, int rootY) {
+  if (t.tip.empty() || t.tipWindow) return;
+  XFontStruct* font = XLoadQueryFont(s.dpy, "fixed");
+  const int w = (font ? XTextWidth(font, t.tip.data(), int(t.tip.size())) : int(t.tip.size()) * 6) + 8;
+  const int h = (font ? font->ascent + font->descent : 13) + 6;
+  XSetWindowAttributes a{};
+  a.override_redirect = True;
+  a.background_pixel = TrayPixel(s.visual, 0xFFFFE1);
+  a.border_pixel = TrayPixel(s.visual, 0x000000);
+  const int screenW = DisplayWidth(s.dpy, s.screen), screenH = DisplayHeight(s.dpy, s.screen);
+  const int x = std::max(0, std::min(rootX, screenW - w - 2));
+  const int y = rootY + 20 + h > screenH ? std::max(0, rootY - h - 8) : rootY + 20;
+  t.tipWindow = XCreateWindow(s.dpy, s.root, x, y, unsigned(w), unsigned(h), 1, CopyFromParent, InputOutput,
+                              CopyFromParent, CWOverrideRedirect | CWBackPixel | CWBorderPixel, &a);
+  TrayName(s, t.tipWindow, t.tip);
+  XSelectInput(s.dpy, t.tipWindow, ExposureMask);
+  XMapRaised(s.dpy, t.tipWindow);
+  if (font) XFreeFont(s.dpy, font);
+  XFlush(s.dpy);
+}
+
+void TrayHideTip(TX11State& s, TX11TrayIcon& t) {
+  if (!t.tipWindow) return;
+  XDestroyWindow(s.dpy, t.tipWindow);
+  t.tipWindow = 0;
+  XFlush(s.dpy);
+}
+
+void TrayPaintTip(TX11State& s, const TX11TrayIcon& t) {
+  XFontStruct* font = XLoadQueryFont(s.dpy, "fixed");
+  GC gc = XCreateGC(s.dpy, t.tipWindow, 0, nullptr);
+  XSetForeground(s.dpy, gc, TrayPixel(s.visual, 0x000000));
+  if (font) XSetFont(s.dpy, gc, font->fid);
+  XDrawString(s.dpy, t.tipWindow, gc, 4, 3 + (font ? font->ascent : 10), t.tip.data(), int(t.tip.size()));
+  XFreeGC(s.dpy, gc);
+  if (font) XFreeFont(s.dpy, font);
+}
+
 Window TrayFind(TX11State& s, HWND hwnd, UINT id) {
   for (const auto& [w, t] : s.trayIcons)
     if (t.hwnd == hwnd && t.id == id) return w;
@@ -96,7 +137,8 @@ bool X11TrayIcon(TX11State& s, TTrayOp op, const TTrayIconRec& icon) {
       if (!manager) return false;
       XSetWindowAttributes a{};
       a.background_pixmap = ParentRelative;
-      a.event_mask = ExposureMask | ButtonPressMask | ButtonReleaseMask | PointerMotionMask | StructureNotifyMask;
+      a.event_mask = ExposureMask | ButtonPressMask | ButtonReleaseMask | PointerMotionMask | StructureNotifyMask |
+                     EnterWindowMask | LeaveWindowMask;
       w = XCreateWindow(s.dpy, s.root, 0, 0, kTrayIconSize, kTrayIconSize, 0, CopyFromParent, InputOutput,
                         CopyFromParent, CWBackPixmap | CWEventMask, &a);
       const long info[2] = {0, kXEmbedMapped};
@@ -111,6 +153,7 @@ bool X11TrayIcon(TX11State& s, TTrayOp op, const TTrayIconRec& icon) {
       t.argb = icon.argb;
       t.iconWidth = icon.width;
       t.iconHeight = icon.height;
+      t.tip = icon.tip;
       XEvent ev{};
       ev.xclient.type = ClientMessage;
       ev.xclient.window = manager;
@@ -130,6 +173,8 @@ bool X11TrayIcon(TX11State& s, TTrayOp op, const TTrayIconRec& icon) {
       t.argb = icon.argb;
       t.iconWidth = icon.width;
       t.iconHeight = icon.height;
+      if (t.tip != icon.tip) TrayHideTip(s, t);
+      t.tip = icon.tip;
       TrayName(s, w, icon.tip);
       TrayPaint(s, w, t);
       XFlush(s.dpy);
@@ -137,6 +182,7 @@ bool X11TrayIcon(TX11State& s, TTrayOp op, const TTrayIconRec& icon) {
     }
     case TTrayOp::Delete:
       if (!w) return false;
+      TrayHideTip(s, s.trayIcons[w]);
       s.trayIcons.erase(w);
       XDestroyWindow(s.dpy, w);
       XFlush(s.dpy);
@@ -146,7 +192,10 @@ bool X11TrayIcon(TX11State& s, TTrayOp op, const TTrayIconRec& icon) {
 }
 
 void FreeX11TrayIcons(TX11State& s) {
-  for (const auto& [w, t] : s.trayIcons) XDestroyWindow(s.dpy, w);
+  for (auto& [w, t] : s.trayIcons) {
+    TrayHideTip(s, t);
+    XDestroyWindow(s.dpy, w);
+  }
   s.trayIcons.clear();
 }
 
@@ -158,6 +207,11 @@ bool HandleX11Tray(TX11State& s, XEvent& ev) {
     NotifyAreaRestarted();
     return true;
   }
+  for (auto& [w, t] : s.trayIcons)
+    if (t.tipWindow && t.tipWindow == ev.xany.window) {
+      if (ev.type == Expose && ev.xexpose.count == 0) TrayPaintTip(s, t);
+      return true;
+    }
   auto it = s.trayIcons.find(ev.xany.window);
   if (it == s.trayIcons.end()) return false;
   TX11TrayIcon& t = it->second;
@@ -169,11 +223,14 @@ bool HandleX11Tray(TX11State& s, XEvent& ev) {
       t.width = std::max(ev.xconfigure.width, 1);
       t.height = std::max(ev.xconfigure.height, 1);
       break;
+    case EnterNotify: TrayShowTip(s, t, ev.xcrossing.x_root, ev.xcrossing.y_root); break;
+    case LeaveNotify: TrayHideTip(s, t); break;
     case MotionNotify:
       InputMouseMove(POINT{ev.xmotion.x_root, ev.xmotion.y_root});
       TrayPost(t, WM_MOUSEMOVE);
       break;
     case ButtonPress: {
+      TrayHideTip(s, t);
       const unsigned b = ev.xbutton.button;
       if (b < 1 || b > 3) break;
       InputMouseMove(POINT{ev.xbutton.x_root, ev.xbutton.y_root});

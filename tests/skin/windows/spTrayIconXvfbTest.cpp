@@ -77,6 +77,21 @@ class TTrayHost {
     XFlush(dpy);
   }
 
+  // The pointer entering or leaving the docked icon.
+  void Crossing(bool enter) {
+    XEvent ev{};
+    ev.xcrossing.type = enter ? EnterNotify : LeaveNotify;
+    ev.xcrossing.display = dpy;
+    ev.xcrossing.window = docked;
+    ev.xcrossing.root = DefaultRootWindow(dpy);
+    ev.xcrossing.x_root = 560 + 4 + 10;
+    ev.xcrossing.y_root = 420 + 4 + 10;
+    ev.xcrossing.mode = NotifyNormal;
+    ev.xcrossing.same_screen = True;
+    XSendEvent(dpy, docked, False, enter ? EnterWindowMask : LeaveWindowMask, &ev);
+    XFlush(dpy);
+  }
+
   Display* dpy = nullptr;
   Window window = 0;
   Window docked = 0;
@@ -154,6 +169,30 @@ TEST_F(TrayIconXvfbTest, TheIconDocksIntoTheTrayShowsItsPictureAndTipAndAnswersC
   // The picture fills the 22 x 22 icon: red.
   ASSERT_TRUE(WaitUntil([&] { return ScreenPixel(560 + 4 + 11, 420 + 4 + 11) == 0xFF0000; }));
   MaybeSaveScreenshot(reader, "tray_docked");
+  // The tip shows while the pointer is over the icon: a window of the root
+  // named by it, near the pointer.
+  auto tipWindow = [&]() -> Window {
+    Window r = 0, p = 0, *kids = nullptr;
+    unsigned n = 0;
+    XQueryTree(reader, DefaultRootWindow(reader), &r, &p, &kids, &n);
+    Window found = 0;
+    for (unsigned i = 0; i < n && !found; ++i) {
+      char* nm = nullptr;
+      if (XFetchName(reader, kids[i], &nm) && nm && std::string(nm) == "Lumiqa tray" && Viewable(kids[i]))
+        found = kids[i];
+      if (nm) XFree(nm);
+    }
+    if (kids) XFree(kids);
+    return found;
+  };
+  EXPECT_EQ(tipWindow(), Window(0));
+  host.Crossing(true);
+  ASSERT_TRUE(WaitUntil([&] { return tipWindow() != 0; })) << "no tip";
+  const POINT tipAt = ScreenOrigin(tipWindow());
+  EXPECT_NEAR(tipAt.Y, 420 + 4 + 10 - 8, 30);
+  MaybeSaveScreenshot(reader, "tray_tip");
+  host.Crossing(false);
+  ASSERT_TRUE(WaitUntil([&] { return tipWindow() == 0; }));
   // A click and a double click.
   host.Button(true, Button1, 1000);
   host.Button(false, Button1, 1050);
