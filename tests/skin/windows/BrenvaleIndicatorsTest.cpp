@@ -353,3 +353,24 @@ TEST_F(BrenvaleIndicatorsTest, TheMouseOnTheFrameDrivesTheSwitchAndTheTrackBar) 
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(BrenvaleIndicatorsTest, ARegulatorWithOneFrameKeepsItsValue) {
+  auto r = MakeAt<TspSkinFrameRegulatorObject>("slider");
+  ASSERT_TRUE(r);
+  r->CountFrames = 1;
+  r->FrameWidth = 1100;
+  r->MouseDown(10, 5, TMouseButton::mbLeft);
+  for (int x = 10; x <= 200; x += 10) r->MouseMove(x, 5);
+  r->MouseUp(200, 5, TMouseButton::mbLeft);
+  EXPECT_EQ(r->Value, 0);
+  EXPECT_EQ(Take(), (std::vector<std::string>{"down slider"}));
+  // And it draws its only frame, the whole strip squeezed into its place.
+  TBitmap b;
+  DrawInto(*r, b, 120, 20);
+  EXPECT_EQ(Px(b, 2, 5), StripColour(0));
+  EXPECT_EQ(Px(b, 97, 5), StripColour(10));
+}
+
+}  // namespace
