@@ -337,3 +337,27 @@ TEST_F(SkinImagesMenuTest, HoveredItemsRequestTheirHintsAndAPressHidesIt) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(SkinImagesMenuTest, AssigningItemsCopiesImageCaptionButtonAndHintOnly) {
+  TspImagesMenuItems source(im);
+  TspImagesMenuItem* a = source.Add();
+  a->ImageIndex = 3;
+  a->Caption = "Blue";
+  a->Button = true;
+  a->Header = true;
+  a->Hint = "a blue pen";
+  a->OnClick = [](TObject*) {};
+  im->SetImagesItems(&source);
+  ASSERT_EQ(im->ImagesItems()->Count(), 1);
+  TspImagesMenuItem* b = im->ImagesItems()->Items(0);
+  EXPECT_EQ(b->ImageIndex, 3);
+  EXPECT_EQ(b->Caption, "Blue");
+  EXPECT_TRUE(b->Button);
+  EXPECT_EQ(b->Hint, "a blue pen");
+  EXPECT_FALSE(b->Header);
+  EXPECT_FALSE(b->OnClick);
+}
+
+}  // namespace
