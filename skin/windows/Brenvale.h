@@ -149,6 +149,8 @@ class TspBrenvale : public TComponent, public TspSkinMenuController {
   bool SupportNCArea() const { return supportNCArea_; }
   void SetSupportNCArea(bool v);
   bool AlphaBlendAnimation = false;
+  // The alpha steps the last fade-in went through (tests read them).
+  std::vector<int> FadeSteps;
   Byte AlphaBlendValue() const { return alphaBlendValue_; }
   void SetAlphaBlendValue(Byte v);
   bool AlphaBlend() const { return alphaBlend_; }
@@ -526,6 +528,7 @@ class TspBrenvale : public TComponent, public TspSkinMenuController {
   bool smallIconMade_ = false;
   TspSkinData* skinData_ = nullptr;
   TspTrayIcon* trayIcon_ = nullptr;
+  bool trayDblClickOurs_ = false;  // the icon's double click is our restore
   TspSkinHint* skinHint_ = nullptr;
   TspSkinStatusBar* statusBar_ = nullptr;
   TMainMenu* mainMenu_ = nullptr;
@@ -570,6 +573,8 @@ struct TspSkinControlLinks {
   std::function<void(TControl* Control)> ChangeSkinData;
   // The skin area a skinned control sits on ("" for none).
   std::function<std::string(TControl* Control)> AreaName;
+  // A skinned edit (it is told CM_CANCELMODE when its MDI form's menus close).
+  std::function<bool(TControl* Control)> IsSkinEdit;
   // Shows or hides a skinned status bar's size grip.
   std::function<void(TspSkinStatusBar* Bar, bool Shown)> SetSizeGripShown;
 };

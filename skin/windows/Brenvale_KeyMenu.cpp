@@ -7,6 +7,7 @@
 #include "platform/ui/controls/Controls.h"
 #include "platform/ui/menus/Menus.h"
 #include "platform/user/User.h"
+#include "platform/user/input/Input.h"
 #include "skin/windows/Brenvale.h"
 #include "skin/windows/Brenvale_Internal.h"
 #include "skin/windows/Brenvale_Objects.h"
@@ -25,9 +26,13 @@ std::vector<TspSkinMainMenuItem*> KeyboardItems(const std::vector<std::unique_pt
   return out;
 }
 
-// Only letters and digits are accelerators: the framework's test compares
-// the key code as a character, so F1..F12 would pass for p..{.
-bool AccelKey(Word K) { return (K >= 'A' && K <= 'Z') || (K >= '0' && K <= '9'); }
+// The character a key stands for as an accelerator (punctuation and the
+// number pad included), 0 for keys that make none: the key code itself is
+// no character (F1..F12 would read as p..{).
+Word AccelChar(Word K) {
+  const UINT c = KeyCharacter(K, false, false, false, false);
+  return c > 0x20 && c < 0x7F ? Word(c) : Word(0);
+}
 
 }  // namespace
 
@@ -67,10 +72,11 @@ void TspBrenvale::RemoveMessageHook() {
 // ---- Frame main-menu items under the keyboard ---------------------------------------------------
 
 bool TspBrenvale::MainMenuAccel(Word Key) {
-  if (!AccelKey(Key)) return false;
-  if (MainMenuBar) return SkinBarLinks().FindAccel && SkinBarLinks().FindAccel(MainMenuBar, Key);
+  const Word ch = AccelChar(Key);
+  if (!ch) return false;
+  if (MainMenuBar) return SkinBarLinks().FindAccel && SkinBarLinks().FindAccel(MainMenuBar, ch);
   for (TspSkinMainMenuItem* m : KeyboardItems(ObjectList)) {
-    if (!m->MenuItem || !IsAccel(Key, m->MenuItem->Caption())) continue;
+    if (!m->MenuItem || !IsAccel(ch, m->MenuItem->Caption())) continue;
     const std::shared_ptr<bool> alive = alive_;
     TspBrenvaleRoutingGuard routing(this);
     const bool command = m->MenuItem->Count() == 0;

@@ -10,6 +10,7 @@
 #include "skin/engine/SkinData.h"
 #include "skin/engine/SkinStrings.h"
 #include "skin/windows/Brenvale.h"
+#include "skin/windows/spTrayIcon.h"
 #include "skin/windows/Brenvale_Internal.h"
 #include "skin/windows/SkinHint.h"
 
@@ -317,14 +318,14 @@ void TspBrenvale::EnterMainMenu() {
         target = o.get();
         break;
       }
-  // Without frame menu items there is nothing to drive: the keys stay with
-  // the form.
+  // Without frame menu items the mode is entered all the same: it lights
+  // nothing, and Escape, Alt or a click ends it.
   if (target) {
     target->MouseEnter();
     if (!routing.Alive()) return;
-    InMainMenu = true;
-    InstallMessageHook();
   }
+  InMainMenu = true;
+  InstallMessageHook();
   if (OnMainMenuEnter) OnMainMenuEnter(this);
 }
 
@@ -351,18 +352,20 @@ void TspBrenvale::ExitMainMenu() {
 }
 
 void TspBrenvale::MinimizeToTray() {
-  // Without a tray icon nothing could bring the form back: minimize it.
-  if (!trayIcon_) {
-    ChangeWindowState(spwsMinimized);
-    return;
-  }
+  if (!trayIcon_) return;
+  trayIcon_->MinimizeToTray = true;
+  // The application's minimize reaches the icon's hook, which hides the
+  // main form and shows the icon.
+  if (Application) Application->Minimize();
   if (OnMinimizeToTray) OnMinimizeToTray(this);
-  Form->Hide();
 }
 
 void TspBrenvale::RestoreFromTray() {
   if (!trayIcon_) return;
-  Form->Show();
+  trayIcon_->MinimizeToTray = false;
+  trayIcon_->ShowApplicationForms();
+  if (Application) Application->Restore();
+  if (trayIcon_ && !AlwaysShowInTray) trayIcon_->SetIconVisible(false);
   if (OnRestoreFromTray) OnRestoreFromTray(this);
 }
 
