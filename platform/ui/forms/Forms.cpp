@@ -692,6 +692,9 @@ void TCustomForm::Dispatch(TMessage& Message) {
         return;
       }
       break;
+    case WM_NCLBUTTONDBLCLK:
+      if (menu_ && Message.WParam == WPARAM(HTMENU) && MenuBarDoubleClick(this, LParamToPoint(Message.LParam))) return;
+      break;
     case WM_COMMAND:
       // A main-menu command; the item's OnClick may free this form.
       if (Message.LParam == 0 && HIWORD(Message.WParam) == 0 && menu_ &&

@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <cmath>
 #include <map>
+#include <utility>
 
 #include "platform/ui/forms/Application.h"
 #include "platform/ui/forms/Forms.h"
@@ -29,6 +30,7 @@ constexpr const char* kChildProcProp = "Lumiqa.MdiChildProc";
 struct TClientState {
   HWND active = nullptr;  // the child last told it is active
   HWND merged = nullptr;  // the child whose icon and buttons the frame's menu bar shows
+  bool handOnMaximized = false;  // the active child went while maximized
   bool syncing = false;
 };
 std::map<HWND, TClientState> g_clients;
@@ -100,6 +102,12 @@ void SyncActive(HWND client) {
     // A maximized child hands its state on: the child coming up is
     // maximized and the one going down restored, so one child fills the client.
     auto* topForm = top ? dynamic_cast<TCustomForm*>(FindControl(top)) : nullptr;
+    // One that went (closed or freed) hands it on the same way.
+    const bool handOn = std::exchange(it->second.handOnMaximized, false);
+    if (handOn && !oldForm && topForm && !Dying(topForm) && topForm->WindowState() == wsNormal) {
+      topForm->SetWindowState(wsMaximized);
+      if (!IsWindow(client)) return;
+    }
     if (oldForm && topForm && !Dying(oldForm) && !Dying(topForm) && oldForm->WindowState() == wsMaximized &&
         topForm->WindowState() == wsNormal) {
       auto oldAlive = oldForm->AliveToken();
@@ -208,7 +216,11 @@ LRESULT MdiClientProc(HWND h, UINT m, WPARAM wp, LPARAM lp) {
         WatchTitle(FindControl(child));
       } else if (LOWORD(wp) == WM_DESTROY && child && GetParent(child) == h) {
         // A closing child is never told it lost activation; the next one is told it won.
-        if (auto it = g_clients.find(h); it != g_clients.end() && it->second.active == child) it->second.active = nullptr;
+        if (auto it = g_clients.find(h); it != g_clients.end() && it->second.active == child) {
+          it->second.active = nullptr;
+          // By the window's style: the form may be half gone by now.
+          it->second.handOnMaximized = IsZoomed(child) != FALSE;
+        }
         PostMessage(h, kSyncActive, 0, 0);
       } else if (LOWORD(wp) == WM_LBUTTONDOWN || LOWORD(wp) == WM_RBUTTONDOWN || LOWORD(wp) == WM_MBUTTONDOWN) {
         // A press anywhere in a child brings it up, even while the frame is active.

@@ -241,6 +241,17 @@ void MenuBarMouseDown(TCustomForm* Form, TPoint Screen) {
   }
 }
 
+bool MenuBarDoubleClick(TCustomForm* Form, TPoint Screen) {
+  TMenuItem* root = RootOf(Form);
+  if (!root || MenuLoopActive() || !Form->HandleAllocated()) return false;
+  HWND h = Form->Handle();
+  if (BarCaptionHit(h, root, POINT{Screen.X, Screen.Y}) != HTSYSMENU) return false;
+  // The child's own rules apply: no window menu or a disabled Close keeps it.
+  SendMessage(BarCaptionOf(h).child->Handle(), WM_NCLBUTTONDBLCLK, WPARAM(HTSYSMENU),
+              PointToLParam(POINT{Screen.X, Screen.Y}));
+  return true;
+}
+
 bool MenuBarKeyMenu(TCustomForm* Form, const std::string& Character) {
   TMenuItem* root = RootOf(Form);
   if (!root || MenuLoopActive() || !Form->HandleAllocated()) return false;

@@ -39,6 +39,9 @@ bool MenuBarNcHitTest(TCustomForm* Form, TMessage& Message);
 void MenuBarNcPaint(TCustomForm* Form);
 // WM_NCLBUTTONDOWN on HTMENU: tracks the bar from the item pressed.
 void MenuBarMouseDown(TCustomForm* Form, TPoint Screen);
+// WM_NCLBUTTONDBLCLK on HTMENU: true when it was on a merged MDI child's icon,
+// which the child takes as a double click on its own icon.
+bool MenuBarDoubleClick(TCustomForm* Form, TPoint Screen);
 // SC_KEYMENU (Character 0: Alt or F10) and Alt+character: true when the bar took it.
 bool MenuBarKeyMenu(TCustomForm* Form, const std::string& Character);
 // A form's Menu changed, or the menu's items did: the frame is recomputed.

@@ -171,7 +171,9 @@ TEST_F(MdiTest, FrameTitleShowsTheMaximizedActiveChild) {
       // A child coming up over a maximized one is maximized in its place.
       {"new child on top", [&] { Child("Other", 10, 10); }, "Main - [Other]"},
       {"maximized child back on top", [&] { frame->Next(); }, "Main - [Photo]"},
-      {"child freed", [&] { delete doc; s.display.RunUntilIdle(); }, "Main"},
+      // The next child is maximized in the place of one that goes.
+      {"child freed", [&] { delete doc; s.display.RunUntilIdle(); }, "Main - [Other]"},
+      {"last child freed", [&] { delete frame->MDIChildren(0); s.display.RunUntilIdle(); }, "Main"},
   };
   for (auto& step : steps) {
     step.act();
@@ -516,6 +518,127 @@ TEST_F(MdiMenuTest, CtrlF6FromAMaximizedChildMaximizesTheNext) {
   EXPECT_EQ(ShownTitle(), "Frame - [A]");
   const int button = Bar().Height();
   EXPECT_GT(GlyphPixels(button, button), 0);
+}
+
+// The maximized active child going hands its state to the next one in
+// z-order; when the last goes, the bar and title are the frame's own again.
+TEST_F(MdiMenuTest, TheNextChildIsMaximizedWhenTheMaximizedOneGoes) {
+  struct TCase {
+    const char* what;
+    std::function<void(TForm*)> remove;
+    bool maximized;  // the active child was maximized
+  } cases[] = {
+      {"Ctrl+F4",
+       [&](TForm*) {
+         s.display.KeyDown(VK_CONTROL);
+         s.display.KeyPress(VK_F4);
+         s.display.KeyUp(VK_CONTROL);
+         app.ProcessMessages();
+       },
+       true},
+      {"Close", [](TForm* f) { f->Close(); }, true},
+      {"freed", [](TForm* f) { delete f; }, true},
+      {"hidden", [](TForm* f) { f->Hide(); }, true},
+      {"normal child closed", [](TForm* f) { f->Close(); }, false},
+  };
+  const TRect itemBefore = MenuBarItems(frame->Handle(), menu->Items()).at(0).Rect;
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.what);
+    while (frame->MDIChildCount()) delete frame->MDIChildren(0);
+    s.display.RunUntilIdle();
+    TForm* kids[3] = {Child("A", 0, 0), Child("B", 30, 30), Child("C", 60, 60)};
+    for (TForm* k : kids) k->OnClose = [](TObject*, TCloseAction& a) { a = caFree; };
+    if (c.maximized) kids[2]->SetWindowState(wsMaximized);
+    s.display.RunUntilIdle();
+    RECT cc{};
+    GetClientRect(frame->ClientHandle(), &cc);
+    const int button = Bar().Height();
+    // C goes, then B, then A: each time the one below takes the top.
+    const char* next[] = {"B", "A", nullptr};
+    for (int step = 0; step < 3; ++step) {
+      SCOPED_TRACE(step);
+      c.remove(kids[2 - step]);
+      app.ProcessMessages();
+      s.display.RunUntilIdle();
+      TCustomForm* active = frame->ActiveMDIChild();
+      if (!next[step]) {
+        EXPECT_EQ(active, nullptr);
+        EXPECT_EQ(ShownTitle(), "Frame");
+        EXPECT_EQ(GlyphPixels(3 * button, 3 * button), 0);
+        EXPECT_EQ(MenuBarItems(frame->Handle(), menu->Items()).at(0).Rect, itemBefore);
+        if (c.maximized) Snap((std::string("mdi_last_child_gone_") + std::to_string(&c - cases)).c_str());
+        continue;
+      }
+      ASSERT_NE(active, nullptr);
+      EXPECT_EQ(active->Name(), next[step]);
+      EXPECT_EQ(active->WindowState(), c.maximized ? wsMaximized : wsNormal);
+      EXPECT_EQ(ShownTitle(), c.maximized ? std::string("Frame - [") + next[step] + "]" : std::string("Frame"));
+      RECT ac{};
+      GetClientRect(active->Handle(), &ac);
+      EXPECT_EQ(ac.Width() == cc.Width() && ac.Height() == cc.Height(), c.maximized);
+      EXPECT_EQ(GlyphPixels(button, button) > 0, c.maximized);
+      EXPECT_EQ(MenuBarItems(frame->Handle(), menu->Items()).at(0).Rect != itemBefore, c.maximized);
+      // Only one child fills the client: the one below stays as it was.
+      if (step == 0) EXPECT_EQ(kids[0]->WindowState(), wsNormal);
+      if (c.maximized && step == 0 && &c == cases)
+        Snap("mdi_next_child_maximized");
+    }
+  }
+}
+
+// A double click on the merged icon closes the child, as on its own icon;
+// the first press has opened its window menu, which the second one ends.
+TEST_F(MdiMenuTest, ADoubleClickOnTheMergedIconClosesTheChild) {
+  struct TCase {
+    const char* what;
+    int pause;  // ms between the two clicks
+    bool closeEnabled;
+    bool closed;
+    int windowMenus;
+  } cases[] = {
+      {"double click", 100, true, true, 1},
+      {"two clicks apart", 1000, true, false, 2},
+      {"Close disabled", 100, false, false, 1},
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.what);
+    while (frame->MDIChildCount()) delete frame->MDIChildren(0);
+    s.display.RunUntilIdle();
+    TForm* doc = Child("Doc", 20, 20);
+    doc->OnClose = [](TObject*, TCloseAction& a) { a = caFree; };
+    auto alive = doc->AliveToken();
+    int menus = 0;
+    TWndMethod inner = doc->WindowProc;
+    static const char tag = 0;
+    doc->WindowProc = TWndMethod::FromFunction(
+        [inner, &menus](TMessage& m) {
+          if (m.Msg == WM_INITMENUPOPUP && HIWORD(m.LParam)) ++menus;
+          inner(m);
+        },
+        &tag);
+    doc->SetWindowState(wsMaximized);
+    GetSystemMenu(doc->Handle(), TRUE);
+    if (!c.closeEnabled) EnableMenuItem(GetSystemMenu(doc->Handle(), FALSE), SC_CLOSE, MF_BYCOMMAND | MF_GRAYED);
+    s.display.RunUntilIdle();
+    RECT wr{};
+    GetWindowRect(frame->Handle(), &wr);
+    const TRect bar = Bar();
+    const POINT icon{wr.Left + bar.Left + GetSystemMetrics(SM_CXSMICON) / 2 + 2, wr.Top + (bar.Top + bar.Bottom) / 2};
+    // The second click comes while the window menu of the first is open.
+    After(c.pause, [&] {
+      s.display.Click(icon.X, icon.Y);
+      s.display.KeyPress(VK_ESCAPE);  // closes a window menu still open
+    });
+    s.display.Click(icon.X, icon.Y);
+    app.ProcessMessages();
+    s.display.RunUntilIdle();
+    EXPECT_EQ(!*alive, c.closed);
+    EXPECT_EQ(frame->MDIChildCount(), c.closed ? 0 : 1);
+    EXPECT_EQ(menus, c.windowMenus);
+    EXPECT_EQ(ShownTitle(), c.closed ? "Frame" : "Frame - [Doc]");
+    if (*alive) doc->WindowProc = inner;
+    s.display.AdvanceTime(1000);
+  }
 }
 
 // An MDI child's window menu closes with Ctrl+F4 and has Next, in the
