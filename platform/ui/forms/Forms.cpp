@@ -622,7 +622,13 @@ void TCustomForm::WMClose(TMessage&) { Close(); }
 
 void TCustomForm::WMSysCommand(TMessage& Message) {
   WPARAM cmd = Message.WParam & 0xFFF0;
-  // Alt+Space is the window menu's, not the menu bar's.
+  // Alt+Space is the window menu's, not the menu bar's; with a bar, the
+  // two take turns under Left and Right.
+  if (cmd == SC_KEYMENU && (Message.LParam == ' ' || Message.LParam == '-') &&
+      MenuBarWindowMenuKey(this, Message.LParam)) {
+    Message.Result = 0;
+    return;
+  }
   if (cmd == SC_KEYMENU && menu_ && Message.LParam != ' ') {
     std::string ch;
     if (Message.LParam > ' ') AppendUtf8(ch, char32_t(Message.LParam));

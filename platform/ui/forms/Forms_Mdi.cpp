@@ -91,6 +91,8 @@ void SyncActive(HWND client) {
   auto it = g_clients.find(client);
   if (it == g_clients.end() || it->second.syncing) return;
   it->second.syncing = true;
+  // Taken now, so a child that comes later to an empty client comes up as it was.
+  bool handOn = std::exchange(it->second.handOnMaximized, false);
   for (int round = 0; round < 8; ++round) {
     it = g_clients.find(client);
     if (it == g_clients.end()) return;
@@ -103,8 +105,7 @@ void SyncActive(HWND client) {
     // maximized and the one going down restored, so one child fills the client.
     auto* topForm = top ? dynamic_cast<TCustomForm*>(FindControl(top)) : nullptr;
     // One that went (closed or freed) hands it on the same way.
-    const bool handOn = std::exchange(it->second.handOnMaximized, false);
-    if (handOn && !oldForm && topForm && !Dying(topForm) && topForm->WindowState() == wsNormal) {
+    if (std::exchange(handOn, false) && !oldForm && topForm && !Dying(topForm) && topForm->WindowState() == wsNormal) {
       topForm->SetWindowState(wsMaximized);
       if (!IsWindow(client)) return;
     }

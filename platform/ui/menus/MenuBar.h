@@ -44,6 +44,9 @@ void MenuBarMouseDown(TCustomForm* Form, TPoint Screen);
 bool MenuBarDoubleClick(TCustomForm* Form, TPoint Screen);
 // SC_KEYMENU (Character 0: Alt or F10) and Alt+character: true when the bar took it.
 bool MenuBarKeyMenu(TCustomForm* Form, const std::string& Character);
+// SC_KEYMENU with Alt+Space, or Alt+- on a maximized MDI child: true when
+// the window menu opened as part of the bar's keyboard ring.
+bool MenuBarWindowMenuKey(TCustomForm* Form, LPARAM Character);
 // A form's Menu changed, or the menu's items did: the frame is recomputed.
 void MenuBarChanged(TCustomForm* Form);
 // TMainMenu's change hook: every form showing Menu follows.

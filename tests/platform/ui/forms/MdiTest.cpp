@@ -10,6 +10,7 @@
 #include "platform/rtl/StockTexts.h"
 #include "platform/ui/edits/Edit.h"
 #include "platform/ui/menus/MenuBar.h"
+#include "platform/ui/menus/MenuWindow.h"
 #include "platform/ui/menus/Menus.h"
 
 namespace {
@@ -567,6 +568,9 @@ TEST_F(MdiMenuTest, TheNextChildIsMaximizedWhenTheMaximizedOneGoes) {
         EXPECT_EQ(GlyphPixels(3 * button, 3 * button), 0);
         EXPECT_EQ(MenuBarItems(frame->Handle(), menu->Items()).at(0).Rect, itemBefore);
         if (c.maximized) Snap((std::string("mdi_last_child_gone_") + std::to_string(&c - cases)).c_str());
+        // A child that comes to the empty client later comes up as it was.
+        EXPECT_EQ(Child("D", 10, 10)->WindowState(), wsNormal);
+        EXPECT_EQ(ShownTitle(), "Frame");
         continue;
       }
       ASSERT_NE(active, nullptr);
@@ -638,6 +642,86 @@ TEST_F(MdiMenuTest, ADoubleClickOnTheMergedIconClosesTheChild) {
     EXPECT_EQ(ShownTitle(), c.closed ? "Frame" : "Frame - [Doc]");
     if (*alive) doc->WindowProc = inner;
     s.display.AdvanceTime(1000);
+  }
+}
+
+// From the keyboard the frame's bar and both window menus form one ring:
+// frame's window menu, the maximized child's, File, Edit, and round again.
+TEST_F(MdiMenuTest, ArrowKeysRingTheBarAndBothWindowMenus) {
+  auto* edit = new TMenuItem(menu);
+  edit->SetCaption("&Edit");
+  menu->Items()->Add(edit);
+  for (TMenuItem* item : {menu->Items()->Items(0), edit}) {
+    auto* sub = new TMenuItem(item);
+    sub->SetCaption("Item");
+    item->Add(sub);
+  }
+  struct TKey {
+    int vk;
+    bool alt = false;
+  };
+  struct TCase {
+    const char* what;
+    bool maximized;
+    std::vector<TKey> keys;
+    std::vector<std::string> opened;  // menus dropped, in order
+  } cases[] = {
+      {"F10 Left", true, {{VK_F10}, {VK_LEFT}}, {"Doc menu"}},
+      {"Alt Left Left", true, {{VK_MENU}, {VK_LEFT}, {VK_LEFT}}, {"Doc menu", "Frame menu"}},
+      {"F10 Left Right", true, {{VK_F10}, {VK_LEFT}, {VK_RIGHT}}, {"Doc menu", "File"}},
+      {"F10 Right Right", true, {{VK_F10}, {VK_RIGHT}, {VK_RIGHT}}, {"Frame menu"}},
+      {"F10 Down Right Right Right", true, {{VK_F10}, {VK_DOWN}, {VK_RIGHT}, {VK_RIGHT}, {VK_RIGHT}},
+       {"File", "Edit", "Frame menu", "Doc menu"}},
+      {"F10 Left Left Left", true, {{VK_F10}, {VK_LEFT}, {VK_LEFT}, {VK_LEFT}}, {"Doc menu", "Frame menu", "Edit"}},
+      {"Alt+Space", true, {{VK_SPACE, true}}, {"Frame menu"}},
+      {"Alt+-", true, {{VK_OEM_MINUS, true}}, {"Doc menu"}},
+      {"Alt+- Right", true, {{VK_OEM_MINUS, true}, {VK_RIGHT}}, {"Doc menu", "File"}},
+      {"Alt+- Left", true, {{VK_OEM_MINUS, true}, {VK_LEFT}}, {"Doc menu", "Frame menu"}},
+      {"Alt+Space Right", true, {{VK_SPACE, true}, {VK_RIGHT}}, {"Frame menu", "Doc menu"}},
+      {"Alt+Space Left", true, {{VK_SPACE, true}, {VK_LEFT}}, {"Frame menu", "Edit"}},
+      {"normal child: Alt+Space Right", false, {{VK_SPACE, true}, {VK_RIGHT}}, {"Frame menu", "File"}},
+      {"normal child: F10 Left", false, {{VK_F10}, {VK_LEFT}}, {"Frame menu"}},
+      {"normal child: F10 Left Left", false, {{VK_F10}, {VK_LEFT}, {VK_LEFT}}, {"Frame menu", "Edit"}},
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.what);
+    while (frame->MDIChildCount()) delete frame->MDIChildren(0);
+    s.display.RunUntilIdle();
+    TForm* doc = Child("Doc", 20, 20);
+    if (c.maximized) doc->SetWindowState(wsMaximized);
+    s.display.RunUntilIdle();
+    std::vector<std::string> opened;
+    static const char tag = 0;
+    TWndMethod frameInner = frame->WindowProc, docInner = doc->WindowProc;
+    HMENU file = menu->Items()->Items(0)->Handle(), editMenu = edit->Handle();
+    frame->WindowProc = TWndMethod::FromFunction(
+        [&, frameInner](TMessage& m) {
+          if (m.Msg == WM_INITMENUPOPUP) {
+            auto h = reinterpret_cast<HMENU>(m.WParam);
+            opened.push_back(HIWORD(m.LParam) ? "Frame menu" : h == file ? "File" : h == editMenu ? "Edit" : "?");
+          }
+          frameInner(m);
+        },
+        &tag);
+    doc->WindowProc = TWndMethod::FromFunction(
+        [&, docInner](TMessage& m) {
+          if (m.Msg == WM_INITMENUPOPUP && HIWORD(m.LParam)) opened.push_back("Doc menu");
+          docInner(m);
+        },
+        &tag);
+    for (const TKey& k : c.keys) {
+      if (k.alt) s.display.KeyDown(VK_MENU);
+      s.display.KeyPress(k.vk);
+      if (k.alt) s.display.KeyUp(VK_MENU);
+    }
+    // Out of whatever is open: a window menu, a drop-down, the hot bar.
+    for (int i = 0; i < 3; ++i) s.display.KeyPress(VK_ESCAPE);
+    app.ProcessMessages();
+    s.display.RunUntilIdle();
+    EXPECT_FALSE(MenuLoopActive());
+    EXPECT_EQ(opened, c.opened);
+    frame->WindowProc = frameInner;
+    doc->WindowProc = docInner;
   }
 }
 
