@@ -117,6 +117,13 @@ void TCustomForm::Notification(TComponent* AComponent, TOperation Operation) {
 
 void TCustomForm::SetWindowMenu(TMenuItem* v) {
   if (v == windowMenu_) return;
+  // The children's list leaves the old menu.
+  for (auto& [item, alive] : mdiListed_)
+    if (*alive) {
+      if (item->Parent()) item->Parent()->Remove(item);
+      delete item;
+    }
+  mdiListed_.clear();
   if (windowMenu_) windowMenu_->RemoveFreeNotification(this);
   windowMenu_ = v;
   if (v) v->FreeNotification(this);
@@ -700,6 +707,10 @@ void TCustomForm::Dispatch(TMessage& Message) {
       break;
     case WM_NCLBUTTONDBLCLK:
       if (menu_ && Message.WParam == WPARAM(HTMENU) && MenuBarDoubleClick(this, LParamToPoint(Message.LParam))) return;
+      break;
+    case WM_INITMENUPOPUP:
+      if (formStyle_ == fsMDIForm && windowMenu_ && Message.WParam == reinterpret_cast<WPARAM>(windowMenu_->Handle()))
+        RefreshMDIWindowList();
       break;
     case WM_COMMAND:
       // A main-menu command; the item's OnClick may free this form.

@@ -15,6 +15,7 @@
 // AfterConstruction.
 #pragma once
 #include <memory>
+#include <utility>
 #include <vector>
 
 #include "platform/graphics/Icon.h"
@@ -224,6 +225,9 @@ class TCustomForm : public TScrollingWinControl {
   void CreateMDIClient();
   void ApplyMDIState();
   void FitMaximizedMDIChildren();  // after the client window changed size
+  // The window menu's list of children, renewed each time it drops.
+  void RefreshMDIWindowList();
+  std::vector<std::pair<TMenuItem*, std::shared_ptr<const bool>>> mdiListed_;
   TRect mdiRestore_{};
   bool mdiMaximized_ = false;
   friend TCustomForm* MergedMDIChild(const TCustomForm* Frame);

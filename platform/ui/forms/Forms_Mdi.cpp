@@ -17,6 +17,7 @@
 #include "platform/ui/forms/Application.h"
 #include "platform/ui/forms/Forms.h"
 #include "platform/ui/menus/MenuBar.h"
+#include "platform/ui/menus/Menus.h"
 #include "platform/user/windows/Props.h"
 #include "platform/user/User.h"
 
@@ -31,6 +32,7 @@ struct TClientState {
   HWND active = nullptr;  // the child last told it is active
   HWND merged = nullptr;  // the child whose icon and buttons the frame's menu bar shows
   bool handOnMaximized = false;  // the active child went while maximized
+  std::vector<HWND> created;  // children in the order they came, for the window menu's list
   bool syncing = false;
 };
 std::map<HWND, TClientState> g_clients;
@@ -215,8 +217,11 @@ LRESULT MdiClientProc(HWND h, UINT m, WPARAM wp, LPARAM lp) {
         LONG_PTR old = SetWindowLongPtr(child, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&MdiChildProc));
         SetProp(child, kChildProcProp, reinterpret_cast<HANDLE>(old));
         WatchTitle(FindControl(child));
+        if (auto it = g_clients.find(h); it != g_clients.end()) it->second.created.push_back(child);
       } else if (LOWORD(wp) == WM_DESTROY && child && GetParent(child) == h) {
         // A closing child is never told it lost activation; the next one is told it won.
+        if (auto it = g_clients.find(h); it != g_clients.end())
+          std::erase(it->second.created, child);
         if (auto it = g_clients.find(h); it != g_clients.end() && it->second.active == child) {
           it->second.active = nullptr;
           // By the window's style: the form may be half gone by now.
@@ -379,6 +384,45 @@ void TCustomForm::ApplyMDIState() {
   }
   if (windowState_ == wsMinimized) ShowWindow(Handle(), SW_MINIMIZE);
   UpdateFrameTitle(client);
+}
+
+void TCustomForm::RefreshMDIWindowList() {
+  for (auto& [item, alive] : mdiListed_)
+    if (*alive) {
+      if (item->Parent()) item->Parent()->Remove(item);
+      delete item;
+    }
+  mdiListed_.clear();
+  auto it = g_clients.find(clientHandle_);
+  if (!windowMenu_ || it == g_clients.end()) return;
+  std::vector<HWND> shown;
+  for (HWND h : it->second.created)
+    if (IsWindow(h) && IsWindowVisible(h) && !Dying(dynamic_cast<TCustomForm*>(FindControl(h)))) shown.push_back(h);
+  if (shown.empty()) return;
+  auto add = [this](TMenuItem* item) {
+    windowMenu_->Add(item);
+    mdiListed_.emplace_back(item, item->AliveToken());
+  };
+  if (windowMenu_->Count() > 0) {
+    auto* line = new TMenuItem(nullptr);
+    line->SetCaption(cLineCaption);
+    add(line);
+  }
+  // Windows numbers the first nine children in the order they came.
+  const HWND client = clientHandle_;
+  for (std::size_t i = 0; i < shown.size() && i < 9; ++i) {
+    auto* item = new TMenuItem(nullptr);
+    item->SetCaption("&" + std::to_string(i + 1) + " " + FindControl(shown[i])->Caption());
+    item->SetChecked(shown[i] == it->second.active);
+    item->OnClick = [client, child = shown[i]](TObject*) {
+      if (!IsWindow(child) || GetParent(child) != client) return;
+      auto* f = dynamic_cast<TCustomForm*>(FindControl(child));
+      if (!f || Dying(f)) return;
+      if (f->WindowState() == wsMinimized) f->SetWindowState(wsNormal);
+      SetWindowPos(child, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+    };
+    add(item);
+  }
 }
 
 void TCustomForm::FitMaximizedMDIChildren() {

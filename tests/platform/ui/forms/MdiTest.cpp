@@ -725,6 +725,76 @@ TEST_F(MdiMenuTest, ArrowKeysRingTheBarAndBothWindowMenus) {
   }
 }
 
+// The frame's WindowMenu lists the shown children as it drops: numbered in
+// the order they came, the active one checked, nine at most.
+TEST_F(MdiMenuTest, TheWindowMenuListsTheChildren) {
+  auto* window = new TMenuItem(menu);
+  window->SetCaption("&Window");
+  menu->Items()->Add(window);
+  auto* cascade = new TMenuItem(window);
+  cascade->SetCaption("&Cascade");
+  window->Add(cascade);
+  frame->SetWindowMenu(window);
+  auto keys = [&](std::vector<int> vks) {
+    s.display.KeyDown(VK_MENU);
+    s.display.KeyPress('W');
+    s.display.KeyUp(VK_MENU);
+    for (int vk : vks) s.display.KeyPress(vk);
+    app.ProcessMessages();
+    s.display.RunUntilIdle();
+    ASSERT_FALSE(MenuLoopActive());
+  };
+  auto listed = [&] {
+    std::vector<std::string> out;
+    for (int i = 0; i < window->Count(); ++i)
+      out.push_back(window->Items(i)->Caption() + (window->Items(i)->Checked() ? " *" : ""));
+    return out;
+  };
+  std::vector<TForm*> kids;
+  struct TStep {
+    const char* what;
+    std::function<void()> act;
+    std::vector<std::string> items;  // after the menu dropped and closed
+    const char* active;
+  } steps[] = {
+      {"no children", [] {}, {"&Cascade"}, nullptr},
+      {"three", [&] { for (const char* n : {"A", "B", "C"}) kids.push_back(Child(n)); },
+       {"&Cascade", "-", "&1 A", "&2 B", "&3 C *"}, "C"},
+      {"Ctrl+F6 keeps the order", [&] {
+         s.display.KeyDown(VK_CONTROL);
+         s.display.KeyPress(VK_F6);
+         s.display.KeyUp(VK_CONTROL);
+         app.ProcessMessages();
+       },
+       {"&Cascade", "-", "&1 A", "&2 B *", "&3 C"}, "B"},
+      {"a hidden child is left out", [&] { kids[0]->Hide(); }, {"&Cascade", "-", "&1 B *", "&2 C"}, "B"},
+      {"a freed child goes, the rest renumbered", [&] { kids[0]->Show(); delete kids[1]; },
+       {"&Cascade", "-", "&1 A *", "&2 C"}, "A"},
+      {"a caption change shows", [&] { kids[2]->SetCaption("Photo"); }, {"&Cascade", "-", "&1 A *", "&2 Photo"}, "A"},
+      {"ten children: nine listed", [&] { for (int i = 3; i < 11; ++i) Child("K" + std::to_string(i)); },
+       {"&Cascade", "-", "&1 A", "&2 Photo", "&3 K3", "&4 K4", "&5 K5", "&6 K6", "&7 K7", "&8 K8", "&9 K9"},
+       "K10"},
+  };
+  for (const TStep& step : steps) {
+    SCOPED_TRACE(step.what);
+    step.act();
+    s.display.RunUntilIdle();
+    keys({VK_ESCAPE, VK_ESCAPE, VK_ESCAPE});
+    EXPECT_EQ(listed(), step.items);
+    TCustomForm* active = frame->ActiveMDIChild();
+    EXPECT_EQ(active ? active->Name() : "", step.active ? step.active : "");
+  }
+  // Choosing an entry brings its child up, out of an icon too.
+  kids[2]->SetWindowState(wsMinimized);
+  keys({'2'});
+  ASSERT_NE(frame->ActiveMDIChild(), nullptr);
+  EXPECT_EQ(frame->ActiveMDIChild()->Caption(), "Photo");
+  EXPECT_EQ(kids[2]->WindowState(), wsNormal);
+  // Taken off the frame, the menu keeps only its own items.
+  frame->SetWindowMenu(nullptr);
+  EXPECT_EQ(listed(), (std::vector<std::string>{"&Cascade"}));
+}
+
 // An MDI child's window menu closes with Ctrl+F4 and has Next, in the
 // user's language.
 TEST_F(MdiTest, TheChildsWindowMenuNamesTheDocumentKeys) {
