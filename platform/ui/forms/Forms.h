@@ -270,6 +270,9 @@ class TForm : public TCustomForm {
 // its menu bar, or nullptr. A frame without a menu bar has nowhere to show
 // them, so there a maximized child keeps its own caption.
 TCustomForm* MergedMDIChild(const TCustomForm* Frame);
+// The "Select Window" dialog of an MDI frame's window menu: the chosen
+// child window, or nullptr when cancelled.
+HWND SelectMDIWindow(const std::vector<HWND>& Children, HWND Active);
 
 // The form a control sits on (the outermost windowed parent), or nullptr.
 TCustomForm* GetParentForm(TControl* Control);

@@ -14,6 +14,7 @@
 #include <map>
 #include <utility>
 
+#include "platform/rtl/StockTexts.h"
 #include "platform/ui/forms/Application.h"
 #include "platform/ui/forms/Forms.h"
 #include "platform/ui/menus/MenuBar.h"
@@ -410,18 +411,32 @@ void TCustomForm::RefreshMDIWindowList() {
   }
   // Windows numbers the first nine children in the order they came.
   const HWND client = clientHandle_;
+  auto bringUp = [client](HWND child) {
+    if (!child || !IsWindow(child) || GetParent(child) != client) return;
+    auto* f = dynamic_cast<TCustomForm*>(FindControl(child));
+    if (!f || Dying(f)) return;
+    if (f->WindowState() == wsMinimized) f->SetWindowState(wsNormal);
+    SetWindowPos(child, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+  };
   for (std::size_t i = 0; i < shown.size() && i < 9; ++i) {
     auto* item = new TMenuItem(nullptr);
     item->SetCaption("&" + std::to_string(i + 1) + " " + FindControl(shown[i])->Caption());
     item->SetChecked(shown[i] == it->second.active);
-    item->OnClick = [client, child = shown[i]](TObject*) {
-      if (!IsWindow(child) || GetParent(child) != client) return;
-      auto* f = dynamic_cast<TCustomForm*>(FindControl(child));
-      if (!f || Dying(f)) return;
-      if (f->WindowState() == wsMinimized) f->SetWindowState(wsNormal);
-      SetWindowPos(child, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
-    };
+    item->OnClick = [bringUp, child = shown[i]](TObject*) { bringUp(child); };
     add(item);
+  }
+  if (shown.size() > 9) {
+    auto* more = new TMenuItem(nullptr);
+    more->SetCaption(StockText("&More Windows..."));
+    more->OnClick = [bringUp, client](TObject*) {
+      auto it = g_clients.find(client);
+      if (it == g_clients.end()) return;
+      std::vector<HWND> all;
+      for (HWND h : it->second.created)
+        if (IsWindow(h) && IsWindowVisible(h) && !Dying(dynamic_cast<TCustomForm*>(FindControl(h)))) all.push_back(h);
+      bringUp(SelectMDIWindow(all, it->second.active));
+    };
+    add(more);
   }
 }
 

@@ -9,6 +9,8 @@
 #include "platform/rtl/Exceptions.h"
 #include "platform/rtl/StockTexts.h"
 #include "platform/ui/edits/Edit.h"
+#include "platform/ui/forms/Screen.h"
+#include "platform/ui/lists/ListBox.h"
 #include "platform/ui/menus/MenuBar.h"
 #include "platform/ui/menus/MenuWindow.h"
 #include "platform/ui/menus/Menus.h"
@@ -771,8 +773,9 @@ TEST_F(MdiMenuTest, TheWindowMenuListsTheChildren) {
       {"a freed child goes, the rest renumbered", [&] { kids[0]->Show(); delete kids[1]; },
        {"&Cascade", "-", "&1 A *", "&2 C"}, "A"},
       {"a caption change shows", [&] { kids[2]->SetCaption("Photo"); }, {"&Cascade", "-", "&1 A *", "&2 Photo"}, "A"},
-      {"ten children: nine listed", [&] { for (int i = 3; i < 11; ++i) Child("K" + std::to_string(i)); },
-       {"&Cascade", "-", "&1 A", "&2 Photo", "&3 K3", "&4 K4", "&5 K5", "&6 K6", "&7 K7", "&8 K8", "&9 K9"},
+      {"ten children: nine listed and more", [&] { for (int i = 3; i < 11; ++i) Child("K" + std::to_string(i)); },
+       {"&Cascade", "-", "&1 A", "&2 Photo", "&3 K3", "&4 K4", "&5 K5", "&6 K6", "&7 K7", "&8 K8", "&9 K9",
+        "&More Windows..."},
        "K10"},
   };
   for (const TStep& step : steps) {
@@ -783,6 +786,35 @@ TEST_F(MdiMenuTest, TheWindowMenuListsTheChildren) {
     EXPECT_EQ(listed(), step.items);
     TCustomForm* active = frame->ActiveMDIChild();
     EXPECT_EQ(active ? active->Name() : "", step.active ? step.active : "");
+  }
+  // More Windows lists every child, the active one selected; OK brings the chosen one up.
+  struct TMore {
+    const char* what;
+    int key;
+    const char* active;
+  } more[] = {{"cancelled", VK_ESCAPE, "K10"}, {"chosen", VK_RETURN, "K9"}};
+  for (const TMore& m : more) {
+    SCOPED_TRACE(m.what);
+    std::vector<std::string> shownInDialog;
+    int selected = -1;
+    After(10, [&] {
+      auto* dialog = dynamic_cast<TForm*>(Screen->ActiveForm());
+      ASSERT_NE(dialog, nullptr);
+      EXPECT_EQ(dialog->Caption(), "Select Window");
+      auto* list = dynamic_cast<TListBox*>(dialog->FindComponent("Windows"));
+      ASSERT_NE(list, nullptr);
+      for (int i = 0; i < list->Items()->Count(); ++i) shownInDialog.push_back(list->Items()->Strings(i));
+      selected = list->ItemIndex();
+      if (const char* dir = std::getenv("LUMIQA_SNAPSHOT_DIR"))
+        s.display.WriteBmp(dialog->Handle(), (std::string(dir) + "/mdi_select_window.bmp").c_str());
+      s.display.KeyPress(VK_UP);
+      s.display.KeyPress(m.key);
+    });
+    keys({'M'});
+    EXPECT_EQ(shownInDialog, (std::vector<std::string>{"A", "Photo", "K3", "K4", "K5", "K6", "K7", "K8", "K9", "K10"}));
+    EXPECT_EQ(selected, 9);
+    ASSERT_NE(frame->ActiveMDIChild(), nullptr);
+    EXPECT_EQ(frame->ActiveMDIChild()->Name(), m.active);
   }
   // Choosing an entry brings its child up, out of an icon too.
   kids[2]->SetWindowState(wsMinimized);
