@@ -108,12 +108,12 @@ void SyncActive(HWND client) {
     // maximized and the one going down restored, so one child fills the client.
     auto* topForm = top ? dynamic_cast<TCustomForm*>(FindControl(top)) : nullptr;
     // One that went (closed or freed) hands it on the same way.
-    if (std::exchange(handOn, false) && !oldForm && topForm && !Dying(topForm) && topForm->WindowState() == wsNormal) {
+    if (std::exchange(handOn, false) && !oldForm && topForm && !Dying(topForm) && topForm->WindowState() != wsMaximized) {
       topForm->SetWindowState(wsMaximized);
       if (!IsWindow(client)) return;
     }
     if (oldForm && topForm && !Dying(oldForm) && !Dying(topForm) && oldForm->WindowState() == wsMaximized &&
-        topForm->WindowState() == wsNormal) {
+        topForm->WindowState() != wsMaximized) {
       auto oldAlive = oldForm->AliveToken();
       topForm->SetWindowState(wsMaximized);
       if (*oldAlive && !Dying(oldForm)) oldForm->SetWindowState(wsNormal);

@@ -828,6 +828,52 @@ TEST_F(MdiMenuTest, TheWindowMenuListsTheChildren) {
   EXPECT_EQ(listed(), (std::vector<std::string>{"&Cascade"}));
 }
 
+// A child coming up out of an icon over a maximized one is maximized too,
+// whichever way it comes: one child fills the client and the bar shows it.
+TEST_F(MdiMenuTest, AnIconComingUpOverAMaximizedChildIsMaximized) {
+  struct TCase {
+    const char* what;
+    std::function<void(TForm* icon, TForm* maximized)> act;
+  } cases[] = {
+      {"Ctrl+Shift+F6",
+       [&](TForm*, TForm*) {
+         s.display.KeyDown(VK_CONTROL);
+         s.display.KeyDown(VK_SHIFT);
+         s.display.KeyPress(VK_F6);
+         s.display.KeyUp(VK_SHIFT);
+         s.display.KeyUp(VK_CONTROL);
+         app.ProcessMessages();
+       }},
+      {"the maximized one closed", [](TForm*, TForm* maximized) { maximized->Close(); }},
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.what);
+    while (frame->MDIChildCount()) delete frame->MDIChildren(0);
+    s.display.RunUntilIdle();
+    TForm* a = Child("A", 0, 0);
+    TForm* b = Child("B", 40, 40);
+    b->OnClose = [](TObject*, TCloseAction& act) { act = caFree; };
+    a->SetWindowState(wsMinimized);
+    b->SetWindowState(wsMaximized);
+    s.display.RunUntilIdle();
+    ASSERT_EQ(frame->ActiveMDIChild(), b);
+    ASSERT_EQ(ShownTitle(), "Frame - [B]");
+    c.act(a, b);
+    s.display.RunUntilIdle();
+    EXPECT_EQ(frame->ActiveMDIChild(), a);
+    EXPECT_EQ(a->WindowState(), wsMaximized);
+    EXPECT_FALSE(IsIconic(a->Handle()));
+    EXPECT_EQ(ShownTitle(), "Frame - [A]");
+    const int button = Bar().Height();
+    EXPECT_GT(GlyphPixels(button, button), 0);
+    RECT ac{}, cc{};
+    GetClientRect(a->Handle(), &ac);
+    GetClientRect(frame->ClientHandle(), &cc);
+    EXPECT_EQ(ac.Width(), cc.Width());
+    EXPECT_EQ(ac.Height(), cc.Height());
+  }
+}
+
 // An MDI child's window menu closes with Ctrl+F4 and has Next, in the
 // user's language.
 TEST_F(MdiTest, TheChildsWindowMenuNamesTheDocumentKeys) {
