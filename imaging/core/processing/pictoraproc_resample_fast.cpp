@@ -36,6 +36,17 @@ void FastLinearBuildMap(int n, int dn, double factor, bool averaging, TFastLinea
 
 inline int FastLinearLerp(int a, int b, int f) { return a + (((b - a) * f) >> 17); }
 
+// sum div count by a multiplication: with m = ceil(2^32 / count) the
+// quotient is exact while sum x count < 2^32, which holds for byte sums of
+// windows up to 4000 pixels; wider windows divide.
+struct TFastLinearDivider {
+  std::uint64_t m = 0;
+  int count = 1;
+  explicit TFastLinearDivider(int c) : m(((std::uint64_t(1) << 32) + std::uint64_t(c) - 1) / std::uint64_t(c)), count(c) {}
+  bool Exact() const { return count <= 4000; }
+  int operator()(std::uint32_t sum) const { return static_cast<int>((sum * m) >> 32); }
+};
+
 // One source row (bytes of C channels) to a plane row of dw pixels.
 template <int C>
 void FastLinearRow(const Byte* s, Byte* out, int sw, int dw, bool interpolate, const TFastLinearMap& m) {
@@ -50,11 +61,16 @@ void FastLinearRow(const Byte* s, Byte* out, int sw, int dw, bool interpolate, c
   }
   for (int j = 0; j < dw; ++j) {
     const int i0 = m.first[static_cast<std::size_t>(j)], i1 = m.last[static_cast<std::size_t>(j)];
-    int sum[C] = {};
+    std::uint32_t sum[C] = {};
     for (int i = i0; i <= i1; ++i)
       for (int c = 0; c < C; ++c) sum[c] += s[C * i + c];
     const int count = i1 - i0 + 1;
-    for (int c = 0; c < C; ++c) out[C * j + c] = static_cast<Byte>(sum[c] / count);
+    const TFastLinearDivider div(count);
+    if (div.Exact()) {
+      for (int c = 0; c < C; ++c) out[C * j + c] = static_cast<Byte>(div(sum[c]));
+    } else {
+      for (int c = 0; c < C; ++c) out[C * j + c] = static_cast<Byte>(sum[c] / std::uint32_t(count));
+    }
   }
 }
 
@@ -97,7 +113,7 @@ void FastLinearRun(TVQBitmap* source, TVQBitmap* dest, bool bits, int outC, bool
   ResampleRunItems(
       dh, progress,
       [&](int first, int last) {
-        std::vector<int> sum(yi ? 0 : planeRow);
+        std::vector<std::uint32_t> sum(yi ? 0 : planeRow);
         std::vector<Byte> row(outC == C ? 0 : planeRow);
         for (int j = first; j < last; ++j) {
           Byte* d = outC == C ? dst[j] : row.data();
@@ -114,8 +130,12 @@ void FastLinearRun(TVQBitmap* source, TVQBitmap* dest, bool bits, int outC, bool
               const Byte* a = plane.data() + planeRow * static_cast<std::size_t>(r);
               for (std::size_t i = 0; i < planeRow; ++i) sum[i] += a[i];
             }
-            const int count = i1 - i0 + 1;
-            for (std::size_t i = 0; i < planeRow; ++i) d[i] = static_cast<Byte>(sum[i] / count);
+            const TFastLinearDivider div(i1 - i0 + 1);
+            if (div.Exact()) {
+              for (std::size_t i = 0; i < planeRow; ++i) d[i] = static_cast<Byte>(div(sum[i]));
+            } else {
+              for (std::size_t i = 0; i < planeRow; ++i) d[i] = static_cast<Byte>(sum[i] / std::uint32_t(div.count));
+            }
           }
           if (outC != C) {
             Byte* o = dst[j];

@@ -391,6 +391,13 @@ TEST(Resample, HostileSizes) {
   auto one = NewBitmap(vqMemoryBuffer, 1, 1, vqRGB24);
   FastLinear24(flat.get(), one.get());
   EXPECT_EQ(RowValues(*one), std::vector<int>{33});
+  // 3000 values i mod 256: 11 x 32640 + 16836 = 375876, div 3000.
+  std::vector<int> ramp(3000);
+  for (int i = 0; i < 3000; ++i) ramp[static_cast<std::size_t>(i)] = i % 256;
+  auto wide = GreyRow(ramp);
+  auto mean = NewBitmap(vqMemoryBuffer, 1, 1, vqGray8);
+  FastLinearGray(wide.get(), mean.get());
+  EXPECT_EQ(RowValues(*mean), std::vector<int>{125});
 }
 
 }  // namespace
