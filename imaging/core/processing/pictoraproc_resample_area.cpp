@@ -36,7 +36,8 @@ std::vector<TAreaPiece> AreaBuildPieces(int n, int dn) {
       pos = db;
       ++x;
     } else {
-      pieces.push_back({x, t, sb - pos, 1.0});
+      // A piece of no length adds nothing; it only moves on to the next pixel.
+      if (sb - pos != 0) pieces.push_back({x, t, sb - pos, 1.0});
       pos = sb;
       ++t;
     }
