@@ -67,17 +67,6 @@ const TResampleKernel ResampleKernels[rfBicubic + 1] = {
     {nullptr, 0},
 };
 
-double KeysCubic(double pm1, double p0, double p1, double p2, double t) {
-  auto w = [](double s) {
-    const double a = std::fabs(s);
-    if (a < 1) return a * a * a - 2 * a * a + 1;
-    if (a < 2) return -a * a * a + 5 * a * a - 8 * a + 4;
-    return 0.0;
-  };
-  const double v = pm1 * w(t + 1) + p0 * w(t) + p1 * w(t - 1) + p2 * w(t - 2);
-  return v < 0 ? 0 : v > 255 ? 255 : v;
-}
-
 namespace {
 
 // Per destination column (or row): its source indexes and weights (256 =

@@ -11,6 +11,32 @@
 
 namespace {
 
+// The cubic convolution kernel (a = -1).
+double AreaCubicWeight(double s) {
+  const double a = std::fabs(s);
+  if (a < 1) return a * a * a - 2 * a * a + 1;
+  if (a < 2) return -a * a * a + 5 * a * a - 8 * a + 4;
+  return 0.0;
+}
+
+// The four weights of KeysCubic at fraction t, so a row of pieces sharing
+// a fraction computes them once.
+struct TAreaCubic {
+  double w[4];
+  explicit TAreaCubic(double t)
+      : w{AreaCubicWeight(t + 1), AreaCubicWeight(t), AreaCubicWeight(t - 1), AreaCubicWeight(t - 2)} {}
+  double operator()(double pm1, double p0, double p1, double p2) const {
+    const double v = pm1 * w[0] + p0 * w[1] + p1 * w[2] + p2 * w[3];
+    return v < 0 ? 0 : v > 255 ? 255 : v;
+  }
+};
+
+}  // namespace
+
+double KeysCubic(double pm1, double p0, double p1, double p2, double t) { return TAreaCubic(t)(pm1, p0, p1, p2); }
+
+namespace {
+
 // Truncation that forgives the last bits of a weight sum: a flat area must
 // keep its level although the weights add up to 1 - 1e-16.
 inline double AreaTrunc(double v) { return std::trunc(v + 1e-7); }
@@ -65,6 +91,9 @@ void AreaInterpolate(TVQBitmap* source, TVQBitmap* dest, bool bicubic, TVQProgre
   const int mode = sx < 1 ? (sy < 1 ? 0 : 1) : (sy < 1 ? 2 : 3);
   const std::vector<TAreaPiece> hp = AreaBuildPieces(sw, dw), vp = AreaBuildPieces(sh, dh);
   const std::vector<int> vstart = AreaPieceStarts(vp, dh);
+  std::vector<TAreaCubic> hcubic;
+  if (bicubic)
+    for (const TAreaPiece& h : hp) hcubic.emplace_back(h.fraction);
   const double area = sx * sy;
   TVQViewAccessScope sourceAccess(*source, vqRead);
   TResampleRowTable src(*source, true);
@@ -87,7 +116,9 @@ void AreaInterpolate(TVQBitmap* source, TVQBitmap* dest, bool bicubic, TVQProgre
             const Byte* p = row(r + 1);
             const Byte* p2 = row(std::min(r + 1, sh - 1) + 1);
             std::fill(piece.begin(), piece.end(), 0.0);
-            for (const TAreaPiece& h : hp) {
+            const TAreaCubic gc(g);
+            for (std::size_t hi = 0; hi < hp.size(); ++hi) {
+              const TAreaPiece& h = hp[hi];
               const int t = h.src;
               const double l = h.fraction;
               const int c0 = col(t), c1 = col(t + 1), cm = col(t - 1), c2 = col(std::min(t + 1, sw - 1) + 1);
@@ -104,14 +135,13 @@ void AreaInterpolate(TVQBitmap* source, TVQBitmap* dest, bool bicubic, TVQProgre
                   else
                     value = (1 - g) * s[c0 + ch] + g * p[c0 + ch];
                 } else if (mode == 0) {
-                  auto across = [&](const Byte* q) {
-                    return AreaTrunc(KeysCubic(q[cm + ch], q[c0 + ch], q[c1 + ch], q[c2 + ch], l));
-                  };
-                  value = KeysCubic(across(rm), across(s), across(p), across(p2), g);
+                  const TAreaCubic& lc = hcubic[hi];
+                  auto across = [&](const Byte* q) { return AreaTrunc(lc(q[cm + ch], q[c0 + ch], q[c1 + ch], q[c2 + ch])); };
+                  value = gc(across(rm), across(s), across(p), across(p2));
                 } else if (mode == 1) {
-                  value = KeysCubic(s[cm + ch], s[c0 + ch], s[c1 + ch], s[c2 + ch], l);
+                  value = hcubic[hi](s[cm + ch], s[c0 + ch], s[c1 + ch], s[c2 + ch]);
                 } else {
-                  value = KeysCubic(rm[c0 + ch], s[c0 + ch], p[c0 + ch], p2[c0 + ch], g);
+                  value = gc(rm[c0 + ch], s[c0 + ch], p[c0 + ch], p2[c0 + ch]);
                 }
                 out[ch] += h.length * value;
               }
