@@ -105,6 +105,37 @@ void AreaInterpolate(TVQBitmap* source, TVQBitmap* dest, bool bicubic, TVQProgre
       dh, progress,
       [&](int first, int last) {
         std::vector<double> acc(static_cast<std::size_t>(dw) * 3), piece(static_cast<std::size_t>(dw) * 3);
+        // Bicubic both ways: each source row's cubic values at the pieces do
+        // not depend on the band's fraction, so the last rows are kept.
+        struct Across {
+          int row = -1;
+          long used = 0;
+          std::vector<double> values;
+        } kept[5];
+        long clock = 0;
+        auto across = [&](int r) -> const double* {
+          r = std::clamp(r, 0, sh - 1);
+          Across* slot = &kept[0];
+          for (Across& k : kept) {
+            if (k.row == r) {
+              k.used = ++clock;
+              return k.values.data();
+            }
+            if (k.used < slot->used) slot = &k;
+          }
+          slot->row = r;
+          slot->used = ++clock;
+          slot->values.resize(hp.size() * 3);
+          const Byte* q = src[r];
+          for (std::size_t hi = 0; hi < hp.size(); ++hi) {
+            const int t = hp[hi].src;
+            const int c0 = col(t), c1 = col(t + 1), cm = col(t - 1), c2 = col(std::min(t + 1, sw - 1) + 1);
+            for (int ch = 0; ch < 3; ++ch)
+              slot->values[3 * hi + static_cast<std::size_t>(ch)] =
+                  AreaTrunc(hcubic[hi](q[cm + ch], q[c0 + ch], q[c1 + ch], q[c2 + ch]));
+          }
+          return slot->values.data();
+        };
         for (int y = first; y < last; ++y) {
           std::fill(acc.begin(), acc.end(), 0.0);
           for (int v = vstart[static_cast<std::size_t>(y)]; v < vstart[static_cast<std::size_t>(y) + 1]; ++v) {
@@ -117,6 +148,10 @@ void AreaInterpolate(TVQBitmap* source, TVQBitmap* dest, bool bicubic, TVQProgre
             const Byte* p2 = row(std::min(r + 1, sh - 1) + 1);
             std::fill(piece.begin(), piece.end(), 0.0);
             const TAreaCubic gc(g);
+            const double *am = nullptr, *as = nullptr, *ap = nullptr, *ap2 = nullptr;
+            if (bicubic && mode == 0) {
+              am = across(r - 1), as = across(r), ap = across(r + 1), ap2 = across(std::min(r + 1, sh - 1) + 1);
+            }
             for (std::size_t hi = 0; hi < hp.size(); ++hi) {
               const TAreaPiece& h = hp[hi];
               const int t = h.src;
@@ -135,9 +170,8 @@ void AreaInterpolate(TVQBitmap* source, TVQBitmap* dest, bool bicubic, TVQProgre
                   else
                     value = (1 - g) * s[c0 + ch] + g * p[c0 + ch];
                 } else if (mode == 0) {
-                  const TAreaCubic& lc = hcubic[hi];
-                  auto across = [&](const Byte* q) { return AreaTrunc(lc(q[cm + ch], q[c0 + ch], q[c1 + ch], q[c2 + ch])); };
-                  value = gc(across(rm), across(s), across(p), across(p2));
+                  const std::size_t k = 3 * hi + static_cast<std::size_t>(ch);
+                  value = gc(am[k], as[k], ap[k], ap2[k]);
                 } else if (mode == 1) {
                   value = hcubic[hi](s[cm + ch], s[c0 + ch], s[c1 + ch], s[c2 + ch]);
                 } else {
