@@ -17,12 +17,14 @@ namespace {
 // window runs to the last source index so no edge pixel is dropped.
 struct TFastLinearMap {
   std::vector<int> first, fraction, last;
+  std::vector<std::uint64_t> reciprocal;  // ceil(2^32 / window), see TFastLinearDivider
 };
 
 void FastLinearBuildMap(int n, int dn, double factor, bool averaging, TFastLinearMap& m) {
   m.first.resize(static_cast<std::size_t>(dn));
   m.fraction.resize(static_cast<std::size_t>(dn));
   m.last.resize(static_cast<std::size_t>(dn));
+  m.reciprocal.resize(static_cast<std::size_t>(dn));
   for (int j = 0; j < dn; ++j) {
     const double s = j / factor;
     const int i = std::min(n - 1, static_cast<int>(s));
@@ -31,6 +33,8 @@ void FastLinearBuildMap(int n, int dn, double factor, bool averaging, TFastLinea
     const int e = j == dn - 1 ? n - 1
                               : static_cast<int>(std::min(j + 1, dn - 1) / factor + (averaging ? 0.0000000001 : 0));
     m.last[static_cast<std::size_t>(j)] = std::clamp(e, i, n - 1);
+    const std::uint64_t count = std::uint64_t(m.last[static_cast<std::size_t>(j)] - i + 1);
+    m.reciprocal[static_cast<std::size_t>(j)] = ((std::uint64_t(1) << 32) + count - 1) / count;
   }
 }
 
@@ -65,9 +69,9 @@ void FastLinearRow(const Byte* s, Byte* out, int sw, int dw, bool interpolate, c
     for (int i = i0; i <= i1; ++i)
       for (int c = 0; c < C; ++c) sum[c] += s[C * i + c];
     const int count = i1 - i0 + 1;
-    const TFastLinearDivider div(count);
-    if (div.Exact()) {
-      for (int c = 0; c < C; ++c) out[C * j + c] = static_cast<Byte>(div(sum[c]));
+    if (count <= 4000) {
+      const std::uint64_t r = m.reciprocal[static_cast<std::size_t>(j)];
+      for (int c = 0; c < C; ++c) out[C * j + c] = static_cast<Byte>((sum[c] * r) >> 32);
     } else {
       for (int c = 0; c < C; ++c) out[C * j + c] = static_cast<Byte>(sum[c] / std::uint32_t(count));
     }
