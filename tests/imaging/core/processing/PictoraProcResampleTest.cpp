@@ -206,6 +206,14 @@ TEST(Resample, FastLinearInterpolatesAndAverages) {
   auto out = NewBitmap(vqMemoryBuffer, 1, 2, vqGray8);
   FastLinearGray(col.get(), out.get());
   EXPECT_EQ(ColumnValues(*out), (std::vector<int>{40, 100}));
+  // Rows halved, width kept: the columns are copied, not averaged in pairs.
+  auto two = NewBitmap(vqMemoryBuffer, 3, 2, vqGray8);
+  const Byte r0[3] = {10, 20, 30}, r1[3] = {30, 40, 50};
+  std::memcpy(two->GetScanline(0), r0, 3);
+  std::memcpy(two->GetScanline(1), r1, 3);
+  auto one = NewBitmap(vqMemoryBuffer, 3, 1, vqGray8);
+  FastLinearGray(two.get(), one.get());
+  EXPECT_EQ(RowValues(*one), (std::vector<int>{20, 30, 40}));
 }
 
 TEST(Resample, FastLinearAtEqualSizeCopiesWithAlpha) {
