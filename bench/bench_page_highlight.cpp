@@ -17,6 +17,8 @@
 #include "app/pages/uHighLight.h"
 #include "app/main/uMain.h"
 #include "platform/backend/headless/HeadlessDisplay.h"
+#include "bench/BenchPhoto.h"
+#include "bench/BenchThreads.h"
 #include "platform/graphics/Bitmap.h"
 #include "platform/rtl/FileUtils.h"
 #include "platform/ui/forms/Application.h"
@@ -25,9 +27,11 @@
 
 namespace {
 
-constexpr int kW = 4000, kH = 3000;
-// The face's box: 1500 x 2000, about what a head-and-shoulders portrait holds.
-constexpr int kFaceLeft = 1250, kFaceTop = 400, kFaceWidth = 1500, kFaceHeight = 2000;
+const int kW = BenchPhotoWidth(), kH = BenchPhotoHeight();
+// The face's box: 1500 x 2000 of 4000 x 3000, about what a head-and-shoulders
+// portrait holds.
+const int kFaceLeft = kW * 1250 / 4000, kFaceTop = kH * 400 / 3000, kFaceWidth = kW * 1500 / 4000,
+          kFaceHeight = kH * 2000 / 3000;
 
 // Background, an oval of shaded skin with grain, and two shiny patches
 // (forehead and nose) for the removal to work on.
@@ -120,6 +124,7 @@ void Label(benchmark::State& state, TFrm_HighLight* page) {
 void BM_HighlightSliderChange(benchmark::State& state) {
   THighLightStep step;
   TFrm_HighLight* page = step.Page();
+  TBenchThreads threads(state.range(0));
   int amount = 40;
   for (auto _ : state) {
     amount = amount == 40 ? 80 : 40;
@@ -128,8 +133,9 @@ void BM_HighlightSliderChange(benchmark::State& state) {
     step.Idle();
   }
   Label(state, page);
+  ReportPeakMemory(state);
 }
-BENCHMARK(BM_HighlightSliderChange)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(3);
+BENCHMARK(BM_HighlightSliderChange)->Apply(OneAndAllThreads)->Unit(benchmark::kMillisecond)->MinTime(3);
 
 // The removal routine alone, on the same patch and mask.
 void BM_HighlightRemovalRoutine(benchmark::State& state) {

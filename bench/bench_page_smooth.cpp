@@ -1,4 +1,5 @@
-// The smoothing step's slider handlers on a 12-megapixel photo, against the
+// The smoothing step's slider handlers on a 12-megapixel photo (24 with
+// LUMIQA_BENCH_MEGAPIXELS=24), against the
 // pixel routines they run: an amount slider (the blend, the display at the
 // fitted zoom, the history entry replaced) against BlendByDifference alone,
 // and the radius slider against SmoothPicture plus BlendByDifference. The
@@ -16,6 +17,7 @@
 #include "app/main/uMain_History.h"
 #include "app/pixels/uSmooth.h"
 #include "app/pages/uSmooth_Form.h"
+#include "bench/BenchPhoto.h"
 #include "bench/BenchThreads.h"
 #include "platform/backend/headless/HeadlessDisplay.h"
 #include "platform/graphics/Bitmap.h"
@@ -25,7 +27,7 @@
 
 namespace {
 
-constexpr int kW = 4000, kH = 3000;
+const int kW = BenchPhotoWidth(), kH = BenchPhotoHeight();
 
 // Skin-like grain over gradients, so the smoothing and the blend take every
 // branch.
@@ -63,10 +65,15 @@ class TSmoothWorld {
     WorkImage = Photo();
     main_->FitPicture(WorkImage.get(), main_->StepForm->Image1, main_->StepForm->ScrollBox_Image1);
     main_->StepEnabled = {false, false, false, true, false};
+    const auto start = std::chrono::steady_clock::now();
     main_->Btn_NextClick(main_);
     session_.display.RunUntilIdle();
+    entering_ = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     page_ = dynamic_cast<TFrm_Smooth*>(main_->StepForm);
   }
+  // Seconds from the click on the next step to the painted first result.
+  double Entering() const { return entering_; }
+  TFrm_Main* Main() const { return main_; }
   ~TSmoothWorld() {
     delete main_;
     app_.DestroyComponents();
@@ -84,7 +91,50 @@ class TSmoothWorld {
   std::string folder_;
   TFrm_Main* main_ = nullptr;
   TFrm_Smooth* page_ = nullptr;
+  double entering_ = 0;
 };
+
+// Entering the step: the click on the next step until the first smoothing
+// is painted (the photo made before it is not timed).
+void BM_EnterSmoothingStep(benchmark::State& state) {
+  TBenchThreads threads(state.range(0));
+  for (auto _ : state) {
+    TSmoothWorld world;
+    state.SetIterationTime(world.Entering());
+  }
+  ReportPeakMemory(state);
+}
+BENCHMARK(BM_EnterSmoothingStep)
+    ->ArgName("threads")
+    ->Arg(1)
+    ->Arg(AllBenchThreads())
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond);
+
+// Undo back to the picture before the step, then redo to the result, each
+// through the toolbar's handler with the paint it asks for; the counters
+// give each half.
+void BM_UndoThenRedo(benchmark::State& state) {
+  TBenchThreads threads(state.range(0));
+  TSmoothWorld world;
+  History->Flush();
+  double undo = 0, redo = 0;
+  for (auto _ : state) {
+    auto start = std::chrono::steady_clock::now();
+    world.Main()->Btn_UndoClick(nullptr);
+    world.Idle();
+    auto middle = std::chrono::steady_clock::now();
+    world.Main()->Btn_RedoClick(nullptr);
+    world.Idle();
+    auto end = std::chrono::steady_clock::now();
+    undo += std::chrono::duration<double>(middle - start).count();
+    redo += std::chrono::duration<double>(end - middle).count();
+  }
+  state.counters["undo_ms"] = 1000 * undo / double(state.iterations());
+  state.counters["redo_ms"] = 1000 * redo / double(state.iterations());
+  ReportPeakMemory(state);
+}
+BENCHMARK(BM_UndoThenRedo)->Apply(OneAndAllThreads)->Unit(benchmark::kMillisecond);
 
 void BM_BlendByDifference(benchmark::State& state) {
   std::unique_ptr<TBitmap> source = Photo();
@@ -113,7 +163,26 @@ void BM_AmountSliderChanged(benchmark::State& state) {
     world.Idle();
     if (!withPaint) state.ResumeTiming();
   }
+  ReportPeakMemory(state);
 }
+// The same with the user pausing between changes long enough for the last
+// entry's file to be written (not timed), as between two drags.
+void BM_AmountSliderChangedAfterAPause(benchmark::State& state) {
+  TSmoothWorld world;
+  TFrm_Smooth* page = world.Page();
+  TBenchThreads threads(state.range(0));
+  for (auto _ : state) {
+    state.PauseTiming();
+    History->Flush();
+    state.ResumeTiming();
+    page->Slider_Fine->SetValue(page->Slider_Fine->Value() == 0 ? 1 : 0);
+    page->Slider_FineChanged(page->Slider_Fine);
+    world.Idle();
+  }
+  ReportPeakMemory(state);
+}
+BENCHMARK(BM_AmountSliderChangedAfterAPause)->Apply(OneAndAllThreads)->Unit(benchmark::kMillisecond);
+
 BENCHMARK(BM_AmountSliderChanged)
     ->ArgNames({"paint", "threads"})
     ->ArgsProduct({{0, 1}, {1, AllBenchThreads()}})
@@ -146,6 +215,7 @@ void BM_RadiusSliderChanged(benchmark::State& state) {
     world.Idle();
     if (!withPaint) state.ResumeTiming();
   }
+  ReportPeakMemory(state);
 }
 BENCHMARK(BM_RadiusSliderChanged)
     ->ArgNames({"paint", "threads"})
@@ -215,9 +285,19 @@ void BM_PartHistoryReplace(benchmark::State& state) {
   TSmoothWorld world;
   for (auto _ : state) {
     History->SetIndex(0);
-    HistoryPush(WorkImage.get());
+    HistoryKeep(WorkImage.get());
   }
 }
 BENCHMARK(BM_PartHistoryReplace)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// The same entry written before the answer, as a step's first entry is.
+void BM_PartHistoryWrittenAtOnce(benchmark::State& state) {
+  TSmoothWorld world;
+  for (auto _ : state) {
+    History->SetIndex(0);
+    HistoryPush(WorkImage.get());
+  }
+}
+BENCHMARK(BM_PartHistoryWrittenAtOnce)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 }  // namespace

@@ -129,6 +129,21 @@ void TellHistoryResult(bool written) {
   Frm_Main->Ask("这一步无法保存到历史记录，因此不能撤销。\r原因：" + SaveFailureReason(History->LastFailure()),
                 mtWarning, false);
 }
+// Writes made behind the user's back since the last action: a failure is
+// told now, at the next thing the user does.
+void TellBackgroundWrites() {
+  if (!History) return;
+  switch (History->TakeWriteResult()) {
+    case TStepHistory::TWrites::Failed:
+      TellHistoryResult(false);
+      break;
+    case TStepHistory::TWrites::Written:
+      TellHistoryResult(true);
+      break;
+    case TStepHistory::TWrites::None:
+      break;
+  }
+}
 }  // namespace
 
 void HistoryStart() {
@@ -138,22 +153,31 @@ void HistoryStart() {
 
 void HistoryEnd() { History.reset(); }
 
-void HistoryPush(TBitmap* bitmap) {
+void HistoryPush(TBitmap* bitmap, bool keepShared) {
   if (!bitmap || !History) return;
-  const bool written = History->Push(bitmap);
+  TellBackgroundWrites();
+  const bool written = History->Push(bitmap, keepShared);
   ShowHistoryButtons();
   TellHistoryResult(written);
+}
+
+void HistoryKeep(TBitmap* bitmap) {
+  if (!bitmap || !History) return;
+  TellBackgroundWrites();
+  History->PushLater(bitmap);
+  ShowHistoryButtons();
 }
 
 void HistoryReplaceCurrent(TBitmap* bitmap) {
   if (!bitmap || !History) return;
-  const bool written = History->ReplaceCurrent(bitmap);
+  TellBackgroundWrites();
+  History->ReplaceCurrentLater(bitmap);
   ShowHistoryButtons();
-  TellHistoryResult(written);
 }
 
 std::unique_ptr<TBitmap> HistoryUndo() {
   if (!History) return nullptr;
+  TellBackgroundWrites();
   std::unique_ptr<TBitmap> b = History->Undo();
   ShowHistoryButtons();
   return b;
@@ -161,6 +185,7 @@ std::unique_ptr<TBitmap> HistoryUndo() {
 
 std::unique_ptr<TBitmap> HistoryRedo() {
   if (!History) return nullptr;
+  TellBackgroundWrites();
   std::unique_ptr<TBitmap> b = History->Redo();
   ShowHistoryButtons();
   return b;
@@ -168,6 +193,7 @@ std::unique_ptr<TBitmap> HistoryRedo() {
 
 void HistoryClear() {
   if (!History) return;
+  TellBackgroundWrites();
   History->Clear();
   ShowHistoryButtons();
 }
@@ -575,6 +601,7 @@ void TFrm_Main::ShowStep(int step) {
 
 void TFrm_Main::Btn_NextClick(TObject*) {
   if (WizardModalRunning()) return;
+  FinishStepWork();
   ConfirmCancelCrop();
   if (CurrentStep > stepStain) {
     SaveAction();
@@ -592,7 +619,7 @@ void TFrm_Main::Btn_NextClick(TObject*) {
   if (CurrentStep == stepSmooth) {
     if (StepForm->RunFirstPass()) {
       ShowPictureZoomed(WorkImage.get(), StepForm->Image1, 0);
-      HistoryPush(WorkImage.get());
+      HistoryKeep(WorkImage.get());
     }
   }
 }
@@ -604,8 +631,7 @@ void TFrm_Main::FitPicture(TBitmap* picture, TImage* image, TScrollBox* scrollBo
   ZoomFactor = FitZoom(picture->Width(), picture->Height(), scrollBox->Width(), scrollBox->Height());
   if (ZoomFactor != 1.0f) {
     const TSize size = DisplaySize(picture->Width(), picture->Height(), ZoomFactor);
-    std::unique_ptr<TBitmap> copy = StretchCopy(picture, size.cx, size.cy);
-    image->Picture()->Assign(copy.get());
+    image->Picture()->TakeGraphic(StretchCopy(picture, size.cx, size.cy));
   } else {
     image->Picture()->Assign(picture);
   }
@@ -617,8 +643,8 @@ void TFrm_Main::ShowPictureZoomed(TBitmap* bitmap, TImage* image, int direction)
   if (!bitmap || bitmap->Empty()) return;
   if (!StepZoom(ZoomFactor, direction, bitmap->Width(), bitmap->Height())) return;
   const TSize size = DisplaySize(bitmap->Width(), bitmap->Height(), ZoomFactor);
-  std::unique_ptr<TBitmap> copy = StretchCopy(bitmap, size.cx, size.cy);
-  image->Picture()->Assign(copy.get());
+  // The display copy is made for the control alone: it takes it as it is.
+  image->Picture()->TakeGraphic(StretchCopy(bitmap, size.cx, size.cy));
   if (ZoomFactor == ZoomTable[6]) {
     SetZoomInState(false);
   } else if (ZoomFactor != ZoomTable[0]) {
@@ -631,6 +657,7 @@ void TFrm_Main::ShowPictureZoomed(TBitmap* bitmap, TImage* image, int direction)
 
 void TFrm_Main::ChangeZoom(int action) {
   if (WizardModalRunning()) return;
+  FinishStepWork();
   ConfirmCancelCrop();
   if (!StepForm) return;
   TImage* image = StepForm->Image1;
@@ -657,6 +684,7 @@ void TFrm_Main::Btn_FitClick(TObject*) { ChangeZoom(0); }
 
 void TFrm_Main::Btn_ActualClick(TObject*) {
   if (WizardModalRunning()) return;
+  FinishStepWork();
   ConfirmCancelCrop();
   if (!StepForm) return;
   const float old = ZoomFactor;
@@ -678,14 +706,20 @@ void TFrm_Main::Btn_ActualClick(TObject*) {
 
 // ---- Undo and redo -------------------------------------------------------------------------------
 
+void TFrm_Main::FinishStepWork() {
+  if (StepForm) StepForm->RunLatestWorkNow();
+}
+
 void TFrm_Main::Btn_UndoClick(TObject*) {
   if (WizardModalRunning()) return;
+  FinishStepWork();
   ConfirmCancelCrop();
   ShowHistoryPicture(HistoryUndo());
 }
 
 void TFrm_Main::Btn_RedoClick(TObject*) {
   if (WizardModalRunning()) return;
+  FinishStepWork();
   ConfirmCancelCrop();
   ShowHistoryPicture(HistoryRedo());
 }

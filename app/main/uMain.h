@@ -86,8 +86,14 @@ void SetWizardFolder(const std::string& folder);
 // ---- History wrappers: the history's rules plus the undo and redo buttons ----------
 void HistoryStart();
 void HistoryEnd();
-void HistoryPush(TBitmap* bitmap);
-// Replaces the entry WorkImage corresponds to.
+// Writes the entry before it answers; a failure is told at once. keepShared
+// as TStepHistory::Push.
+void HistoryPush(TBitmap* bitmap, bool keepShared = false);
+// For a slider's changes: answered at once, the entry kept in memory and
+// written behind the user's back; a write that fails is told at the next
+// history action (push, replace, undo, redo, leaving the step).
+void HistoryKeep(TBitmap* bitmap);
+// Replaces the entry WorkImage corresponds to, as HistoryKeep does.
 void HistoryReplaceCurrent(TBitmap* bitmap);
 std::unique_ptr<TBitmap> HistoryUndo();
 std::unique_ptr<TBitmap> HistoryRedo();
@@ -204,6 +210,8 @@ class TFrm_Main : public TForm {
   // on the current page, keeping step 3's and 4's selections in step.
   void ChangeZoom(int action);
   void SaveAction();
+  // Runs a slider's work still waiting for input, so an action comes after it.
+  void FinishStepWork();
   void ShowHistoryPicture(std::unique_ptr<TBitmap> picture);
   // Opens fileName into WorkImage; false (and WorkImage kept) when it cannot.
   bool OpenPicture(const std::string& fileName);

@@ -66,6 +66,7 @@ bool TFrm_Main::OpenPicture(const std::string& fileName) {
 
 void TFrm_Main::Btn_FileClick(TObject*) {
   if (WizardModalRunning()) return;
+  FinishStepWork();
   ConfirmCancelCrop();
   if (Modified &&
       Ask("是否撤销当前的操作？\r如果选择【Yes】按钮，则撤销所有操作。\r如果选择【No 】按钮，则继续当前操作。",

@@ -8,6 +8,10 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <condition_variable>
+#include <deque>
+#include <mutex>
+#include <thread>
 #include <cerrno>
 #include <cstdlib>
 #include <utility>
@@ -160,7 +164,110 @@ void RemoveStaleHistory(const std::string& programFolder) {
   RemoveStaleIn(TempRoot(), kTempPrefix);
 }
 
-TStepHistory::TStepHistory(const std::string& programFolder) {
+// Writes entry files one after another on a thread of its own. A written
+// job lets its picture go at once, so a picture the history no longer holds
+// is freed there and then (the GDI's handle registry is locked); cancelled
+// jobs go on the history's thread.
+class TStepHistory::TWriter {
+ public:
+  struct TJob {
+    std::uint64_t ticket = 0;
+    int position = 0;
+    std::string file;
+    std::shared_ptr<TBitmap> picture;
+  };
+  struct TDone {
+    std::uint64_t ticket = 0;
+    bool written = false;
+    int error = 0;
+  };
+
+  ~TWriter() {
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      stop_ = true;
+    }
+    changed_.notify_all();
+    if (thread_.joinable()) thread_.join();
+  }
+
+  void Queue(TJob job) {
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      queue_.push_back(std::move(job));
+      if (!thread_.joinable()) thread_ = std::thread([this] { Run(); });
+    }
+    changed_.notify_all();
+  }
+
+  // Drops the queued jobs for positions from `from` on, and waits while the
+  // running one is for a position from `waitFrom` on (its file is about to
+  // be deleted or written by the caller).
+  void Cancel(int from, int waitFrom) {
+    std::deque<TJob> dropped;
+    std::unique_lock<std::mutex> lock(mutex_);
+    for (auto it = queue_.begin(); it != queue_.end();) {
+      if (it->position >= from) {
+        dropped.push_back(std::move(*it));
+        it = queue_.erase(it);
+      } else {
+        ++it;
+      }
+    }
+    changed_.wait(lock, [&] { return !running_ || runningPosition_ < waitFrom; });
+  }
+
+  void WaitIdle() {
+    std::unique_lock<std::mutex> lock(mutex_);
+    changed_.wait(lock, [&] { return queue_.empty() && !running_; });
+  }
+
+  std::vector<TDone> TakeDone() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return std::exchange(done_, {});
+  }
+
+ private:
+  void Run() {
+    std::unique_lock<std::mutex> lock(mutex_);
+    for (;;) {
+      changed_.wait(lock, [&] { return stop_ || !queue_.empty(); });
+      if (queue_.empty()) return;  // stopping, nothing left to write
+      TJob job = std::move(queue_.front());
+      queue_.pop_front();
+      running_ = true;
+      runningPosition_ = job.position;
+      lock.unlock();
+      TDone done{job.ticket, false, 0};
+      try {
+        TBitmap* picture = job.picture.get();
+        SafeSaveFile(job.file, [picture](TStream& out) { picture->SaveToStream(out); }, TSaveSync::Scratch);
+        ::chmod(job.file.c_str(), 0600);
+        done.written = true;
+      } catch (const ESaveError& e) {
+        done.error = e.ErrorCode();
+      } catch (...) {
+        done.error = 0;
+      }
+      job.picture.reset();
+      lock.lock();
+      done_.push_back(std::move(done));
+      running_ = false;
+      changed_.notify_all();
+    }
+  }
+
+  std::mutex mutex_;
+  std::condition_variable changed_;
+  std::deque<TJob> queue_;
+  std::vector<TDone> done_;
+  bool running_ = false;
+  int runningPosition_ = -1;
+  bool stop_ = false;
+  std::thread thread_;
+};
+
+TStepHistory::TStepHistory(const std::string& programFolder) : writer_(std::make_unique<TWriter>()) {
   RemoveStaleHistory(programFolder);
   const std::string pid = std::to_string(::getpid());
   std::vector<std::pair<std::string, std::string>> candidates;
@@ -185,6 +292,7 @@ TStepHistory::TStepHistory(const std::string& programFolder) {
 
 TStepHistory::~TStepHistory() {
   Clear();
+  writer_.reset();
   if (folder_.empty()) return;
   ::unlink((folder_ + "/" + kLockName).c_str());
   ::close(lock_);
@@ -198,17 +306,49 @@ std::string TStepHistory::EntryFile(int position) const {
 }
 
 void TStepHistory::DropFrom(int position) {
+  if (position < 0) position = 0;
+  // No write may bring back a file deleted here.
+  writer_->Cancel(position, position);
   while (Count() > position && Count() > 0) {
-    DeleteFile(files_.back());  // a missing file is no error
-    files_.pop_back();
+    DeleteFile(entries_.back().file);  // a missing file is no error
+    entries_.pop_back();
   }
 }
 
-bool TStepHistory::Push(TBitmap* bitmap) {
+void TStepHistory::Collect() {
+  for (TWriter::TDone& done : writer_->TakeDone()) {
+    // A write for an entry replaced or dropped since says nothing.
+    const auto entry = std::find_if(entries_.begin(), entries_.end(),
+                                    [&done](const TEntry& e) { return e.ticket == done.ticket; });
+    if (entry == entries_.end()) continue;
+    if (done.written) {
+      entry->ticket = 0;
+      wroteSinceAsked_ = true;
+    } else {
+      // The entry keeps its picture in memory and its ticket, so it stays.
+      failedSinceAsked_ = true;
+      failure_ = done.error;
+    }
+  }
+  Trim();
+}
+
+// A written entry leaves memory, so the picture it shared is the caller's
+// alone again (written over in place without a copy, or reused); one pushed
+// with keepShared stays while its pixels are shared, which costs nothing.
+void TStepHistory::Trim() {
+  for (TEntry& e : entries_)
+    if (e.held && e.ticket == 0 && !(e.keepWhileShared && e.held->SharesPixels())) e.held.reset();
+}
+
+bool TStepHistory::Push(TBitmap* bitmap, bool keepShared) {
+  Collect();
   if (!bitmap || bitmap->Empty()) return false;
   if (folder_.empty()) return false;  // failure_ says why there is none
   const int position = index_ + 1;
   const std::string name = EntryFile(position);
+  // A write asked for earlier must not land after this one.
+  writer_->Cancel(position, position);
   try {
     // Entries are 24-bit files whatever the picture holds; the caller's
     // bitmap is left as it is. They live as long as the step, so they are
@@ -234,14 +374,22 @@ bool TStepHistory::Push(TBitmap* bitmap) {
     failure_ = 0;
     return false;
   }
+  // Asked for, a 24-bit picture stays in memory too, sharing the caller's
+  // pixels, for as long as Trim keeps it.
+  std::shared_ptr<TBitmap> held;
+  if (keepShared && bitmap->PixelFormat() == pf24bit) {
+    held = std::make_shared<TBitmap>();
+    held->ShareFrom(*bitmap);
+  }
   // The new file took the place of the entry at position, if there was one.
   if (position < Count()) {
     DropFrom(position + 1);
-    files_[std::size_t(position)] = name;
+    entries_[std::size_t(position)] = TEntry{name, held, 0, keepShared};
   } else {
-    files_.push_back(name);
+    entries_.push_back(TEntry{name, held, 0, keepShared});
   }
   index_ = position;
+  Trim();
   return true;
 }
 
@@ -253,21 +401,98 @@ bool TStepHistory::ReplaceCurrent(TBitmap* bitmap) {
   return false;
 }
 
+bool TStepHistory::Keep(TBitmap* bitmap) {
+  const int position = index_ + 1;
+  // Only queued writes of this entry are dropped: one already running ends
+  // first, and the new file replaces it, so nobody waits for it.
+  writer_->Cancel(position, position + 1);
+  auto held = std::make_shared<TBitmap>();
+  if (bitmap->PixelFormat() == pf24bit) {
+    held->ShareFrom(*bitmap);
+  } else {
+    held->Assign(bitmap);
+    held->SetPixelFormat(pf24bit);
+  }
+  TEntry entry{EntryFile(position), held, ++tickets_};
+  if (position < Count()) {
+    DropFrom(position + 1);
+    entries_[std::size_t(position)] = entry;
+  } else {
+    entries_.push_back(entry);
+  }
+  index_ = position;
+  if (folder_.empty())
+    failedSinceAsked_ = true;  // kept in memory only; failure_ says why
+  else
+    writer_->Queue(TWriter::TJob{entry.ticket, position, entry.file, held});
+  Trim();
+  return true;
+}
+
+bool TStepHistory::PushLater(TBitmap* bitmap) {
+  Collect();
+  if (!bitmap || bitmap->Empty()) return false;
+  return Keep(bitmap);
+}
+
+bool TStepHistory::ReplaceCurrentLater(TBitmap* bitmap) {
+  Collect();
+  if (!bitmap || bitmap->Empty()) return false;
+  if (index_ >= 0) --index_;
+  return Keep(bitmap);
+}
+
+void TStepHistory::Flush() {
+  writer_->WaitIdle();
+  Collect();
+}
+
+TStepHistory::TWrites TStepHistory::TakeWriteResult() {
+  Collect();
+  const TWrites result = failedSinceAsked_ ? TWrites::Failed : wroteSinceAsked_ ? TWrites::Written : TWrites::None;
+  failedSinceAsked_ = wroteSinceAsked_ = false;
+  return result;
+}
+
+bool TStepHistory::InMemory(int position) const {
+  return position >= 0 && position < Count() && entries_[std::size_t(position)].held != nullptr;
+}
+
+namespace {
+std::unique_ptr<TBitmap> SharedCopy(const TBitmap& held) {
+  auto b = std::make_unique<TBitmap>();
+  b->ShareFrom(held);
+  return b;
+}
+}  // namespace
+
 std::unique_ptr<TBitmap> TStepHistory::Undo() {
+  Collect();
   if (index_ <= 0) return nullptr;
   --index_;
-  return LoadPicture(files_[std::size_t(index_)]);
+  const TEntry& e = entries_[std::size_t(index_)];
+  std::unique_ptr<TBitmap> picture = e.held ? SharedCopy(*e.held) : LoadPicture(e.file);
+  Trim();
+  return picture;
 }
 
 std::unique_ptr<TBitmap> TStepHistory::Redo() {
+  Collect();
   if (index_ < 0 || index_ >= Count() - 1) return nullptr;
   ++index_;
-  return LoadPicture(files_[std::size_t(index_)]);
+  const TEntry& e = entries_[std::size_t(index_)];
+  std::unique_ptr<TBitmap> picture = e.held ? SharedCopy(*e.held) : LoadPicture(e.file);
+  Trim();
+  return picture;
 }
 
 void TStepHistory::Clear() {
   DropFrom(0);
   index_ = -1;
+  Collect();
 }
 
-void TStepHistory::SetIndex(int index) { index_ = std::max(-1, std::min(index, Count() - 1)); }
+void TStepHistory::SetIndex(int index) {
+  index_ = std::max(-1, std::min(index, Count() - 1));
+  Trim();
+}

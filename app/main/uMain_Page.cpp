@@ -2,6 +2,8 @@
 
 #include "app/main/uMain_View.h"
 #include "platform/gdi/GdiTypes.h"
+#include "platform/ui/forms/Timer.h"
+#include "platform/user/input/Input.h"
 #include "skin/controls/SkinCtrls.h"
 
 namespace {
@@ -11,6 +13,48 @@ constexpr TColor kHelpPen = 10592673;
 }  // namespace
 
 TStepPage::TStepPage(TComponent* AOwner) : TForm(AOwner) {}
+
+TStepPage::~TStepPage() = default;
+
+namespace {
+// A key or button press still waiting in the queue, which may change the
+// value again before the work could be seen.
+bool StepInputWaiting() { return InputPressWaiting(); }
+}  // namespace
+
+void TStepPage::RunForLatestValue(std::function<void()> work) {
+  if (!work) return;
+  if (!StepInputWaiting()) {
+    latest_ = nullptr;
+    if (latestTimer_) latestTimer_->SetEnabled(false);
+    work();
+    return;
+  }
+  latest_ = std::move(work);
+  if (!latestTimer_) {
+    latestTimer_ = std::make_unique<TTimer>(nullptr);
+    latestTimer_->SetInterval(1);
+    latestTimer_->SetOnTimer([this](TObject* sender) { LatestTimer(sender); });
+  }
+  latestTimer_->SetEnabled(true);
+}
+
+void TStepPage::LatestTimer(TObject*) {
+  if (StepInputWaiting()) return;  // the timer comes again after that input
+  RunLatestWorkNow();
+}
+
+void TStepPage::RunLatestWorkNow() {
+  if (latestTimer_) latestTimer_->SetEnabled(false);
+  std::function<void()> work = std::move(latest_);
+  latest_ = nullptr;
+  if (work) work();
+}
+
+void TStepPage::DropLatestWork() {
+  if (latestTimer_) latestTimer_->SetEnabled(false);
+  latest_ = nullptr;
+}
 
 void TStepPage::BuildCommonLayout(const std::string& caption, const std::vector<std::string>& help,
                                   int helpHeight, TImage* image) {

@@ -126,6 +126,8 @@ void TFrm_HighLight::FormResize(TObject* Sender) {
 }
 
 void TFrm_HighLight::OnSelection(bool Selected) {
+  // A change still waiting was for the rectangle before.
+  DropLatestWork();
   TRect display;
   TRect block{};
   if (Selected && frame_ && WorkImage && !WorkImage->Empty() && frame_->frame.GetRect(display))
@@ -150,6 +152,10 @@ void TFrm_HighLight::OnSelection(bool Selected) {
 void TFrm_HighLight::Slider_RangeChange(TObject*) { Lbl_Value->SetCaption(std::to_string(Slider_Range->Value())); }
 
 void TFrm_HighLight::Slider_RangeChanged(TObject*) {
+  RunForLatestValue([this] { ApplyRange(); });
+}
+
+void TFrm_HighLight::ApplyRange() {
   // Nothing to re-colour without a rectangle; the picture must still hold it.
   if (!Patch || Patch->Empty() || !WorkImage || PatchRect.Right > WorkImage->Width() ||
       PatchRect.Bottom > WorkImage->Height() || Patch->Width() != PatchRect.Width() ||
@@ -173,6 +179,6 @@ void TFrm_HighLight::Slider_RangeChanged(TObject*) {
     HistoryReplaceCurrent(WorkImage.get());
   } else {
     Replacing = true;
-    HistoryPush(WorkImage.get());
+    HistoryKeep(WorkImage.get());
   }
 }

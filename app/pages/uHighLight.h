@@ -52,6 +52,9 @@ class TFrm_HighLight : public TStepPage {
   void OnSelection(bool Selected);
 
  private:
+  // The removal at the slider's value, pasted into the picture and kept in
+  // the history.
+  void ApplyRange();
   class TFrameLink;
   std::unique_ptr<TFrameLink> frame_;
   bool destroyed_ = false;

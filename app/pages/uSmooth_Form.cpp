@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <utility>
 
 #include "app/main/uMain.h"
 #include "app/main/uMain_History.h"
@@ -180,14 +181,21 @@ void TFrm_Smooth::FormCreate(TObject*) {
   created_ = true;
   SmoothSource.reset();
   if (WorkImage && !WorkImage->Empty()) {
+    // The picture's own pixels, shared until either side writes: the step
+    // only reads them.
     auto copy = std::make_unique<TBitmap>();
-    copy->Assign(WorkImage.get());
-    copy->SetPixelFormat(pf24bit);
+    if (WorkImage->PixelFormat() == pf24bit) {
+      copy->ShareFrom(*WorkImage);
+    } else {
+      copy->Assign(WorkImage.get());
+      copy->SetPixelFormat(pf24bit);
+    }
     SmoothSource = std::move(copy);
   }
   SmoothResult.reset();
-  // Entry 0: the picture before smoothing.
-  HistoryPush(WorkImage.get());
+  // Entry 0: the picture before smoothing, kept in memory as well while it
+  // shares SmoothSource's pixels, so an undo to it reads no file.
+  HistoryPush(WorkImage.get(), true);
 }
 
 void TFrm_Smooth::FormDestroy(TObject*) {
@@ -222,13 +230,23 @@ bool TFrm_Smooth::RunFirstPass() {
 
 void TFrm_Smooth::Slider_FineChanged(TObject*) {
   if (!SmoothSource) return;
-  RunBlend(this);
-  ShowResult();
+  RunForLatestValue([this] { ApplySliders(); });
 }
 
 void TFrm_Smooth::Slider_RadiusChanged(TObject*) {
   if (!SmoothSource) return;
-  RunSmoothing(this);
+  // Kept until the work runs: an amount change queued after it must not
+  // blend with the smoothing of the radius before.
+  radiusChanged_ = true;
+  RunForLatestValue([this] { ApplySliders(); });
+}
+
+void TFrm_Smooth::ApplySliders() {
+  if (!SmoothSource) return;
+  if (std::exchange(radiusChanged_, false))
+    RunSmoothing(this);
+  else
+    RunBlend(this);
   ShowResult();
 }
 
@@ -237,7 +255,7 @@ void TFrm_Smooth::ShowResult() {
   // The new result takes the place of the last one, right after the picture
   // before; so after an undo back to that picture it still stays.
   if (History) History->SetIndex(0);
-  HistoryPush(WorkImage.get());
+  HistoryKeep(WorkImage.get());
 }
 
 void RunSmoothing(TFrm_Smooth* page) {
@@ -258,6 +276,17 @@ void RunBlend(TFrm_Smooth* page) {
   if (!page->SmoothResult) return RunSmoothing(page);
   TScreenCursorGuard hourglass(crHourGlass);
   TBitmap* source = page->SmoothSource.get();
+  // A result no one else holds any more (its history entry written) takes
+  // the new blend in place: its memory serves again instead of fresh pages.
+  if (History) History->Collect();
+  TBitmap* last = WorkImage.get();
+  if (last && !last->SharesPixels() && last->PixelFormat() == pf24bit && last->Width() == source->Width() &&
+      last->Height() == source->Height()) {
+    BlendByDifferenceInto(source, page->SmoothResult.get(), page->Slider_Fine->Value(),
+                          BarProgress(page->ProgressBar, source->Height()), page->Slider_Rough->Value(),
+                          page->Slider_Mid->Value(), last);
+    return;
+  }
   WorkImage = BlendByDifference(source, page->SmoothResult.get(), page->Slider_Fine->Value(),
                                 BarProgress(page->ProgressBar, source->Height()), page->Slider_Rough->Value(),
                                 page->Slider_Mid->Value());

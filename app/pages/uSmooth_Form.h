@@ -59,7 +59,11 @@ class TFrm_Smooth : public TStepPage {
   // Shows WorkImage at the current zoom and makes it the step's result in
   // the history, after the picture before.
   void ShowResult();
+  // Runs what the sliders' changes since the last run need: smoothing
+  // again when the radius changed, else blending again.
+  void ApplySliders();
   bool created_ = false;
+  bool radiusChanged_ = false;
 };
 
 // Smooths SmoothSource at the radius slider's value and blends it by the

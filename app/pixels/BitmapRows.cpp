@@ -17,6 +17,18 @@ RowImage BitmapRows(TBitmap* bitmap) {
   return RowImage{bitmap->Width(), bitmap->Height(), top, stride};
 }
 
+RowImage BitmapRowsToRead(TBitmap* bitmap) {
+  if (!bitmap || bitmap->PixelFormat() != pf24bit || bitmap->Empty())
+    return BitmapRows(bitmap);
+  const TBitmap& shared = *bitmap;
+  // Only read through: the const rows are never copied away from the
+  // bitmaps sharing them.
+  Byte* top = const_cast<Byte*>(static_cast<const Byte*>(shared.ScanLine(0)));
+  std::ptrdiff_t stride = shared.Height() > 1 ? static_cast<const Byte*>(shared.ScanLine(1)) - top
+                                              : -std::ptrdiff_t(shared.RowBytes());
+  return RowImage{shared.Width(), shared.Height(), top, stride};
+}
+
 std::unique_ptr<TBitmap> BitmapFromRows(const RowImage& picture) {
   RequirePicture(picture);
   const std::size_t bytes = std::size_t(picture.Width) * 3;

@@ -17,6 +17,10 @@
 // bitmap gives an empty view. The view lasts until the bitmap's size, format
 // or handle changes. Raises EInvalidGraphicOperation for a null bitmap.
 RowImage BitmapRows(TBitmap* bitmap);
+// The same view for reading only: a 24-bit bitmap's pixels are not made its
+// own first, so one that shares them (TBitmap::ShareFrom) is not copied.
+// The caller writes nothing through it.
+RowImage BitmapRowsToRead(TBitmap* bitmap);
 
 // A new 24-bit bitmap with the picture's pixels.
 std::unique_ptr<TBitmap> BitmapFromRows(const RowImage& picture);

@@ -465,7 +465,7 @@ RowImageBuffer BlendByDifference(const RowImage& source, const RowImage& smoothe
 }
 
 std::unique_ptr<TBitmap> SmoothPicture(TBitmap* source, int radius, const RowProgress& progress) {
-  const RowImage rows = BitmapRows(source);
+  const RowImage rows = BitmapRowsToRead(source);
   RequirePicture(rows);
   return BitmapWrittenBy(rows.Width, rows.Height,
                          [&](const RowImage& result) { SmoothInto(rows, radius, progress, result); });
@@ -473,8 +473,17 @@ std::unique_ptr<TBitmap> SmoothPicture(TBitmap* source, int radius, const RowPro
 
 std::unique_ptr<TBitmap> BlendByDifference(TBitmap* source, TBitmap* smoothed, int fine, const RowProgress& progress,
                                            int rough, int mid) {
-  const RowImage s = BitmapRows(source), t = BitmapRows(smoothed);
+  const RowImage s = BitmapRowsToRead(source), t = BitmapRowsToRead(smoothed);
   RequireSameSize(s, t);
   return BitmapWrittenBy(s.Width, s.Height,
                          [&](const RowImage& result) { BlendInto(s, t, fine, progress, rough, mid, result); });
+}
+
+void BlendByDifferenceInto(TBitmap* source, TBitmap* smoothed, int fine, const RowProgress& progress, int rough,
+                           int mid, TBitmap* into) {
+  const RowImage s = BitmapRowsToRead(source), t = BitmapRowsToRead(smoothed);
+  RequireSameSize(s, t);
+  if (!into || into->PixelFormat() != pf24bit || into->Width() != s.Width || into->Height() != s.Height)
+    throw EInvalidGraphicOperation("The blend's picture is not of the source's size");
+  BlendInto(s, t, fine, progress, rough, mid, BitmapRows(into));
 }

@@ -30,3 +30,8 @@ RowImageBuffer BlendByDifference(const RowImage& source, const RowImage& smoothe
 std::unique_ptr<TBitmap> SmoothPicture(TBitmap* source, int radius, const RowProgress& progress = {});
 std::unique_ptr<TBitmap> BlendByDifference(TBitmap* source, TBitmap* smoothed, int fine, const RowProgress& progress,
                                            int rough, int mid);
+// The same blend written over every pixel of `into`, a 24-bit bitmap of the
+// source's size, so a picture's memory serves again instead of fresh pages;
+// the sizes are checked before anything is written.
+void BlendByDifferenceInto(TBitmap* source, TBitmap* smoothed, int fine, const RowProgress& progress, int rough,
+                           int mid, TBitmap* into);

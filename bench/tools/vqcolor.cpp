@@ -13,63 +13,13 @@
 #include <string>
 #include <vector>
 
-#include "bench/tools/VQColorPicture.h"
+#include "bench/tools/VQPpmFile.h"
 #include "imaging/core/colour/pictoraproc_bitdepth.h"
 #include "imaging/core/colour/pictoraproc_bitrows.h"
 #include "imaging/core/raster/vqzutils_bitmap.h"
 #include "platform/graphics/Bitmap.h"
 
 namespace {
-
-constexpr long kMaxSide = 100000;
-
-std::unique_ptr<TVQBitmap> NewMemoryBitmap() {
-  auto b = std::make_unique<TVQBitmap>();
-  b->MemoryThreshold = INT64_MAX;
-  b->SetLocation(vqMemoryBuffer);
-  return b;
-}
-
-// A binary PPM (P6, maxval 255); null when it is anything else.
-std::unique_ptr<TVQBitmap> ReadPPM(const char* path) {
-  FILE* f = std::fopen(path, "rb");
-  if (!f) return nullptr;
-  char magic[3] = {};
-  long w = 0, h = 0, maxval = 0;
-  std::unique_ptr<TVQBitmap> b;
-  if (std::fscanf(f, "%2s %ld %ld %ld", magic, &w, &h, &maxval) == 4 && std::strcmp(magic, "P6") == 0 &&
-      maxval == 255 && w > 0 && h > 0 && w <= kMaxSide && h <= kMaxSide && std::fgetc(f) != EOF) {
-    b = NewMemoryBitmap();
-    b->Allocate(int(w), int(h), vqRGB24);
-    std::vector<std::uint8_t> row(std::size_t(w) * 3);
-    for (int y = 0; y < h; ++y) {
-      if (std::fread(row.data(), 1, row.size(), f) != row.size()) {
-        b.reset();
-        break;
-      }
-      std::uint8_t* d = b->GetScanline(y);
-      for (long x = 0; x < w; ++x) {
-        d[3 * x] = row[std::size_t(3 * x + 2)];
-        d[3 * x + 1] = row[std::size_t(3 * x + 1)];
-        d[3 * x + 2] = row[std::size_t(3 * x)];
-      }
-    }
-  }
-  std::fclose(f);
-  return b;
-}
-
-int WritePPM(const char* path, int w, int h) {
-  std::vector<std::uint8_t> pixels(std::size_t(w) * h * 3);
-  PaintColourPhoto(w, h, [&](int y) { return &pixels[std::size_t(y) * w * 3]; });
-  FILE* f = std::fopen(path, "wb");
-  if (!f) return 1;
-  std::fprintf(f, "P6\n%d %d\n255\n", w, h);
-  for (std::size_t i = 0; i < pixels.size(); i += 3) std::swap(pixels[i], pixels[i + 2]);
-  std::fwrite(pixels.data(), 1, pixels.size(), f);
-  std::fclose(f);
-  return 0;
-}
 
 // 1-bit and paletted images go out as BMP through a framework bitmap.
 void WriteBMP(TVQBitmap& b, const char* path) {
@@ -100,7 +50,7 @@ int main(int argc, char** argv) {
   }
   const std::string op = argv[1];
   if (op == "make")
-    return WritePPM(argv[2], argc > 4 ? std::atoi(argv[3]) : 6000, argc > 4 ? std::atoi(argv[4]) : 4000);
+    return WritePhotoPPM(argv[2], argc > 4 ? std::atoi(argv[3]) : 6000, argc > 4 ? std::atoi(argv[4]) : 4000);
   BuildBitExpansionTable();
   try {
     std::unique_ptr<TVQBitmap> b = ReadPPM(argv[2]);

@@ -192,9 +192,9 @@ HBITMAP CreateBitmap(int width, int height, UINT planes, UINT bpp, const void* b
   if (planes != 1 || !ValidDepth(int(bpp))) return nullptr;
   GdiBitmap* bm = NewDeviceBitmap(width, height, int(bpp));
   if (!bm) return nullptr;
-  GdiRegister(bm);
-  if (bits) SetBitmapBits(bm, DWORD(DeviceRowBytes(width, int(bpp)) * height), bits);
-  return bm;
+  HBITMAP handle = GdiPublish<HBITMAP>(bm);
+  if (handle && bits) SetBitmapBits(handle, DWORD(DeviceRowBytes(width, int(bpp)) * height), bits);
+  return handle;
 }
 
 HBITMAP CreateBitmapIndirect(const BITMAP* b) {
@@ -205,10 +205,9 @@ HBITMAP CreateBitmapIndirect(const BITMAP* b) {
 HBITMAP CreateCompatibleBitmap(HDC h, int width, int height) {
   DeviceContext* dc = GdiCheckDC(h);
   if (!dc || width < 0 || height < 0) return nullptr;
-  if (width == 0 || height == 0) return GdiStockBitmap();
+  if (width == 0 || height == 0) return GdiHandleOf<HBITMAP>(GdiStockBitmap());
   GdiBitmap* bm = NewDeviceBitmap(width, height, IsMonoBitmapDC(*dc) ? 1 : 32);
-  if (bm) GdiRegister(bm);
-  return bm;
+  return bm ? GdiPublish<HBITMAP>(bm) : nullptr;
 }
 
 HBITMAP CreateDIBSection(HDC h, const BITMAPINFO* bmi, UINT usage, void** bits, void* section, DWORD offset) {
@@ -229,9 +228,10 @@ HBITMAP CreateDIBSection(HDC h, const BITMAPINFO* bmi, UINT usage, void** bits, 
   bm->header.biSize = 40;
   bm->header.biSizeImage = DWORD(f.imageBytes);
   bm->header.biClrUsed = DWORD(f.colors.size());
-  GdiRegister(bm);
-  if (bits) *bits = bm->storage.get();
-  return bm;
+  Byte* pixels = bm->storage.get();
+  HBITMAP handle = GdiPublish<HBITMAP>(bm);
+  if (bits && handle) *bits = pixels;
+  return handle;
 }
 
 HBITMAP CreateDIBitmap(HDC h, const BITMAPINFOHEADER* header, DWORD init, const void* bits, const BITMAPINFO* bmi,
@@ -242,12 +242,12 @@ HBITMAP CreateDIBitmap(HDC h, const BITMAPINFOHEADER* header, DWORD init, const 
   // The bitmap takes the DC's format, so a fresh memory DC gives monochrome.
   GdiBitmap* bm = NewDeviceBitmap(header->biWidth, height, IsMonoBitmapDC(*dc) ? 1 : 32);
   if (!bm) return nullptr;
-  GdiRegister(bm);
-  if ((init & CBM_INIT) && bits && bmi && !SetDIBits(h, bm, 0, UINT(height), bits, bmi, usage)) {
-    DeleteObject(bm);
+  HBITMAP handle = GdiPublish<HBITMAP>(bm);
+  if (handle && (init & CBM_INIT) && bits && bmi && !SetDIBits(h, handle, 0, UINT(height), bits, bmi, usage)) {
+    DeleteObject(handle);
     return nullptr;
   }
-  return bm;
+  return handle;
 }
 
 // ---- Transfer -------------------------------------------------------------------

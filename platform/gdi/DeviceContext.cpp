@@ -26,10 +26,10 @@ void ReleaseState(const DcState& s) {
 
 DcState DefaultState() {
   DcState s;
-  s.pen = static_cast<HPEN>(GdiStock(BLACK_PEN));
-  s.brush = static_cast<HBRUSH>(GdiStock(WHITE_BRUSH));
-  s.font = static_cast<HFONT>(GdiStock(SYSTEM_FONT));
-  s.palette = static_cast<HPALETTE>(GdiStock(DEFAULT_PALETTE));
+  s.pen = static_cast<GdiPen*>(GdiStock(BLACK_PEN));
+  s.brush = static_cast<GdiBrush*>(GdiStock(WHITE_BRUSH));
+  s.font = static_cast<GdiFont*>(GdiStock(SYSTEM_FONT));
+  s.palette = static_cast<GdiPalette*>(GdiStock(DEFAULT_PALETTE));
   return s;
 }
 
@@ -106,9 +106,9 @@ HDC CreateCompatibleDC(HDC dc) {
   GdiBitmap* bm = GdiStockBitmap();
   d->st.bitmap = bm;
   d->surface = bm->surface;
-  RefState(d->st);
-  GdiRegisterDC(d);
-  return d;
+  HDC handle = GdiEnterDC(d);
+  if (handle) RefState(d->st);
+  return handle;
 }
 
 HDC CreateSurfaceDC(const Surface& surface, POINT origin, const Region* visible) {
@@ -119,9 +119,9 @@ HDC CreateSurfaceDC(const Surface& surface, POINT origin, const Region* visible)
   d->origin = origin;
   if (visible) d->visRgn = *visible;
   d->st = DefaultState();
-  RefState(d->st);
-  GdiRegisterDC(d);
-  return d;
+  HDC handle = GdiEnterDC(d);
+  if (handle) RefState(d->st);
+  return handle;
 }
 
 void SetSurfaceDCOrigin(HDC h, POINT origin, const Region* visible) {
@@ -138,7 +138,7 @@ void SetSurfaceDCOrigin(HDC h, POINT origin, const Region* visible) {
 BOOL DeleteDC(HDC h) {
   DeviceContext* dc = GdiCheckDC(h);
   if (!dc) return FALSE;
-  GdiUnregisterDC(dc);
+  GdiLeaveDC(dc);
   if (dc->st.bitmap && dc->st.bitmap->selectedInto == dc) dc->st.bitmap->selectedInto = nullptr;
   for (const DcState& s : dc->saved) {
     if (s.bitmap && s.bitmap->selectedInto == dc) s.bitmap->selectedInto = nullptr;
@@ -261,29 +261,32 @@ HGDIOBJ SelectObject(HDC h, HGDIOBJ obj) {
       AttachBitmap(*dc, bm);
       // The stock bitmap sits in every fresh DC on every thread: never written.
       if (oldBm && oldBm != bm && !oldBm->stock && !Holds(*dc, oldBm)) oldBm->selectedInto = nullptr;
+      HGDIOBJ oldHandle = GdiHandleOf<HGDIOBJ>(oldBm);
       GdiRelease(oldBm);
-      return oldBm;
+      return oldHandle;
     }
     case OBJ_REGION: {
-      int r = SelectClipRgn(h, static_cast<GdiRegion*>(o));
+      int r = SelectClipRgn(h, static_cast<HRGN>(obj));
+      if (r == ERROR) return HGDI_ERROR;
       return reinterpret_cast<HGDIOBJ>(static_cast<intptr_t>(r));
     }
     default: return nullptr;
   }
+  HGDIOBJ oldHandle = GdiHandleOf<HGDIOBJ>(old);
   GdiAddRef(o);
   GdiRelease(old);
-  return old;
+  return oldHandle;
 }
 
 HGDIOBJ GetCurrentObject(HDC h, UINT type) {
   DeviceContext* dc = GdiCheckDC(h);
   if (!dc) return nullptr;
   switch (type) {
-    case OBJ_PEN: return dc->st.pen;
-    case OBJ_BRUSH: return dc->st.brush;
-    case OBJ_FONT: return dc->st.font;
-    case OBJ_BITMAP: return dc->st.bitmap;
-    case OBJ_PAL: return dc->st.palette;
+    case OBJ_PEN: return GdiHandleOf<HGDIOBJ>(dc->st.pen);
+    case OBJ_BRUSH: return GdiHandleOf<HGDIOBJ>(dc->st.brush);
+    case OBJ_FONT: return GdiHandleOf<HGDIOBJ>(dc->st.font);
+    case OBJ_BITMAP: return GdiHandleOf<HGDIOBJ>(dc->st.bitmap);
+    case OBJ_PAL: return GdiHandleOf<HGDIOBJ>(dc->st.palette);
     default: return nullptr;
   }
 }

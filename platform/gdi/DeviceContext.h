@@ -50,6 +50,7 @@ struct GdiObject {
   GdiObject(const GdiObject&) = delete;
   GdiObject& operator=(const GdiObject&) = delete;
   DWORD type;
+  std::uintptr_t gdiHandle = 0;  // the table entry naming it, set by GdiPublish
   bool stock = false;
   int selectCount = 0;         // references from DC states, current and saved
   bool deletePending = false;  // DeleteObject while selected: freed on release
@@ -57,6 +58,7 @@ struct GdiObject {
 
 struct GdiPen : GdiObject {
   GdiPen() : GdiObject(OBJ_PEN) {}
+  bool extended = false;  // made by ExtCreatePen: its own kind of handle
   UINT style = PS_SOLID;  // full style word (type, caps, joins, dash style)
   int width = 1;
   COLORREF color = 0;
@@ -137,12 +139,14 @@ inline int GdiClampCoord(std::int64_t v) {
 }
 
 // ---- Device contexts --------------------------------------------------------
+// Selected objects are held by pointer: a DC state keeps a reference, so
+// they outlive a DeleteObject while selected.
 struct DcState {
-  HPEN pen = nullptr;
-  HBRUSH brush = nullptr;
-  HFONT font = nullptr;
-  HBITMAP bitmap = nullptr;  // memory DCs only
-  HPALETTE palette = nullptr;
+  GdiPen* pen = nullptr;
+  GdiBrush* brush = nullptr;
+  GdiFont* font = nullptr;
+  GdiBitmap* bitmap = nullptr;  // memory DCs only
+  GdiPalette* palette = nullptr;
   COLORREF textColor = RGB(0, 0, 0);
   COLORREF bkColor = RGB(255, 255, 255);
   int bkMode = OPAQUE;
@@ -161,6 +165,7 @@ struct DcState {
 
 struct DeviceContext {
   DWORD kind = OBJ_MEMDC;  // OBJ_MEMDC or OBJ_DC (over an external surface)
+  HDC handle = nullptr;    // set when the DC is entered in the table
   Surface surface;         // memory DCs: the selected bitmap's pixels
   POINT origin{};          // device (0,0) in surface coordinates
   std::optional<Region> visRgn;  // surface coordinates; none = whole surface
@@ -185,24 +190,42 @@ struct DeviceContext {
   COLORREF Resolve(COLORREF c) const;
 };
 
-// ---- Handle registry ------------------------------------------------------
-// Handles are checked against the set of live objects before use, so a stale
-// or foreign handle fails the call instead of touching freed memory.
-bool GdiIsLive(const void* handle);
+// ---- Handle tables ---------------------------------------------------------
+// Every object and DC is reached through its handle's table entry, which
+// carries the kind and a generation, so a stale handle, or a handle of
+// another kind, fails the call instead of reaching whatever now lives there.
+// Enters the object in its kind's table and returns its handle; nullptr (the
+// object freed) when the table is full.
+std::uintptr_t GdiEnter(GdiObject* obj);
+template <class H> H GdiPublish(GdiObject* obj) { return reinterpret_cast<H>(GdiEnter(obj)); }
+template <class H> H GdiHandleOf(const GdiObject* obj) { return obj ? reinterpret_cast<H>(obj->gdiHandle) : nullptr; }
+// The live object a handle names, of any GDI kind; nullptr for 0, stale or
+// foreign handles (ERROR_INVALID_HANDLE set for a non-null one).
+GdiObject* GdiCheckObject(const void* h);
 DeviceContext* GdiCheckDC(HDC dc);  // nullptr when not a live DC
-template <class T> T* GdiCheck(T* h, DWORD type) {
-  return (h && GdiIsLive(h) && static_cast<GdiObject*>(h)->type == type) ? h : nullptr;
+template <class T> T* GdiCheckAs(const void* h, DWORD type) {
+  GdiObject* o = GdiCheckObject(h);
+  return o && o->type == type ? static_cast<T*>(o) : nullptr;
 }
+inline GdiPen* GdiCheck(HPEN h, DWORD type) { return GdiCheckAs<GdiPen>(h, type); }
+inline GdiBrush* GdiCheck(HBRUSH h, DWORD type) { return GdiCheckAs<GdiBrush>(h, type); }
+inline GdiFont* GdiCheck(HFONT h, DWORD type) { return GdiCheckAs<GdiFont>(h, type); }
+inline GdiBitmap* GdiCheck(HBITMAP h, DWORD type) { return GdiCheckAs<GdiBitmap>(h, type); }
+inline GdiRegion* GdiCheck(HRGN h, DWORD type) { return GdiCheckAs<GdiRegion>(h, type); }
+inline GdiPalette* GdiCheck(HPALETTE h, DWORD type) { return GdiCheckAs<GdiPalette>(h, type); }
 // Icons and cursors: a table whose handles carry a generation, so a
 // destroyed icon's handle never names the next icon.
 HGDIICON GdiAddIcon(GdiIcon* icon);  // nullptr (icon freed) when the table is full
 GdiIcon* GdiIconFromHandle(HGDIICON h);
 // Takes a live, non-stock icon out of the table; the caller frees it.
 GdiIcon* GdiTakeIcon(HGDIICON h);
-void GdiRegister(const void* handle);
-void GdiUnregister(const void* handle);
-void GdiRegisterDC(const DeviceContext* dc);
-void GdiUnregisterDC(const DeviceContext* dc);
+// A new DC enters the table (nullptr, the DC freed, when it is full); a
+// DC leaves it before it is freed.
+HDC GdiEnterDC(DeviceContext* dc);
+void GdiLeaveDC(DeviceContext* dc);
+// Live entries in the table of one kind (an OBJ_* value; OBJ_DC and
+// OBJ_MEMDC share one), stock objects included.
+std::size_t GdiHandleCount(DWORD objType);
 
 // ---- For the window layer -------------------------------------------------
 // A DC over an external 32-bit BGRX surface; device (0,0) sits at `origin` of

@@ -7,8 +7,7 @@
 #include <cstdint>
 
 #include "platform/gdi/GdiTypes.h"
-// Handles are pointers to the object structs; converting HPEN or HBITMAP to
-// HGDIOBJ needs their full declarations.
+// Surfaces and the window layer's surface DCs.
 #include "platform/gdi/DeviceContext.h"
 
 // ---- Device contexts --------------------------------------------------------

@@ -7,16 +7,12 @@
 #include "platform/gdi/PixelRows.h"
 #include "platform/gdi/Raster.h"
 
-GdiObject* GdiCheckObject(const void* h);
-// Unregisters a live, unselected, non-stock object of `type` in one step, so
-// of two threads freeing the same handle only one gets to delete it.
-bool GdiTakeObject(const void* h, DWORD type);
 // References from DC states (current and saved); a deferred delete happens
 // when the last one goes.
 void GdiAddRef(GdiObject* obj);
 void GdiRelease(GdiObject* obj);
-HGDIOBJ GdiStock(int index);
-HBITMAP GdiStockBitmap();
+GdiObject* GdiStock(int index);
+GdiBitmap* GdiStockBitmap();
 
 // Rows of the DC's clip box, for scan converting only what can show.
 struct RowWindow;

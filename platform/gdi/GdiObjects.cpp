@@ -3,45 +3,80 @@
 #include <algorithm>
 #include <cstring>
 #include <mutex>
-#include <unordered_set>
 
 #include "platform/gdi/DeviceContext.h"
 #include "platform/gdi/Gdi.h"
 #include "platform/gdi/GdiInternal.h"
+#include "platform/rtl/HandleTable.h"
+#include "platform/rtl/LastError.h"
 
 namespace {
 
+// Guards reference counts and deferred deletes; the tables lock themselves.
 std::mutex& RegistryMutex() {
   static std::mutex m;
   return m;
 }
-std::unordered_set<const void*>& Registry() {
-  static std::unordered_set<const void*> s;
-  return s;
+
+// One table per kind of handle, so a pen's handle is never taken for a
+// brush's. Kinds 1, 4 and 5 belong to kernel objects, icons and menus.
+constexpr unsigned kGdiDcKind = 2;
+constexpr unsigned kGdiPenKind = 3;
+constexpr unsigned kGdiBrushKind = 6;
+constexpr unsigned kGdiFontKind = 7;
+constexpr unsigned kGdiBitmapKind = 8;
+constexpr unsigned kGdiRegionKind = 9;
+constexpr unsigned kGdiPaletteKind = 10;
+constexpr unsigned kGdiExtPenKind = 11;
+constexpr unsigned kGdiKindShift = 28;
+
+struct GdiTables {
+  THandleTable* byKind[16] = {};
+  GdiTables() {
+    for (unsigned k : {kGdiDcKind, kGdiPenKind, kGdiBrushKind, kGdiFontKind, kGdiBitmapKind, kGdiRegionKind,
+                       kGdiPaletteKind, kGdiExtPenKind})
+      byKind[k] = new THandleTable(k);
+  }
+};
+
+// Never freed: handles may be checked from static destructors.
+THandleTable* GdiTableOfKind(unsigned kind) {
+  static GdiTables* tables = new GdiTables;
+  return kind < 16 ? tables->byKind[kind] : nullptr;
 }
-std::unordered_set<const void*>& DcRegistry() {
-  static std::unordered_set<const void*> s;
-  return s;
+
+unsigned GdiKindOf(const GdiObject* obj) {
+  switch (obj->type) {
+    case OBJ_PEN: return static_cast<const GdiPen*>(obj)->extended ? kGdiExtPenKind : kGdiPenKind;
+    case OBJ_BRUSH: return kGdiBrushKind;
+    case OBJ_FONT: return kGdiFontKind;
+    case OBJ_BITMAP: return kGdiBitmapKind;
+    case OBJ_REGION: return kGdiRegionKind;
+    case OBJ_PAL: return kGdiPaletteKind;
+    default: return 0;
+  }
 }
+
+unsigned GdiHandleKind(const void* h) { return unsigned(reinterpret_cast<std::uintptr_t>(h) >> kGdiKindShift); }
 
 template <class T> T* MakeStock(T* obj) {
   obj->stock = true;
-  GdiRegister(obj);
+  GdiEnter(obj);
   return obj;
 }
 
-HBRUSH StockBrush(COLORREF c) {
+GdiBrush* StockBrush(COLORREF c) {
   auto* b = new GdiBrush;
   b->color = c;
   return MakeStock(b);
 }
-HPEN StockPen(int style, COLORREF c) {
+GdiPen* StockPen(int style, COLORREF c) {
   auto* p = new GdiPen;
   p->style = UINT(style);
   p->color = c;
   return MakeStock(p);
 }
-HFONT StockFont(const char* face, int height, int weight, Byte pitch) {
+GdiFont* StockFont(const char* face, int height, int weight, Byte pitch) {
   auto* f = new GdiFont;
   f->lf.lfHeight = height;
   f->lf.lfWeight = weight;
@@ -52,8 +87,8 @@ HFONT StockFont(const char* face, int height, int weight, Byte pitch) {
 }
 
 struct StockTable {
-  HGDIOBJ objs[20] = {};
-  HBITMAP monoBitmap = nullptr;
+  GdiObject* objs[20] = {};
+  GdiBitmap* monoBitmap = nullptr;
   StockTable() {
     objs[WHITE_BRUSH] = StockBrush(RGB(255, 255, 255));
     objs[LTGRAY_BRUSH] = StockBrush(RGB(192, 192, 192));
@@ -96,7 +131,7 @@ StockTable& Stock() {
 }
 
 void Destroy(GdiObject* obj) {
-  Registry().erase(obj);
+  if (THandleTable* t = GdiTableOfKind(GdiKindOf(obj))) t->Remove(obj->gdiHandle);
   delete obj;
 }
 
@@ -134,50 +169,66 @@ GdiSysColorFn g_sysColor = nullptr;
 
 }  // namespace
 
-// ---- Registry ---------------------------------------------------------------
-bool GdiIsLive(const void* handle) {
-  if (!handle) return false;
-  std::lock_guard<std::mutex> lock(RegistryMutex());
-  return Registry().count(handle) != 0;
-}
-void GdiRegisterDC(const DeviceContext* dc) {
-  std::lock_guard<std::mutex> lock(RegistryMutex());
-  DcRegistry().insert(dc);
-}
-void GdiUnregisterDC(const DeviceContext* dc) {
-  std::lock_guard<std::mutex> lock(RegistryMutex());
-  DcRegistry().erase(dc);
-}
-DeviceContext* GdiCheckDC(HDC dc) {
-  if (!dc) return nullptr;
-  std::lock_guard<std::mutex> lock(RegistryMutex());
-  return DcRegistry().count(dc) ? dc : nullptr;
-}
-void GdiRegister(const void* handle) {
-  std::lock_guard<std::mutex> lock(RegistryMutex());
-  Registry().insert(handle);
-}
-void GdiUnregister(const void* handle) {
-  std::lock_guard<std::mutex> lock(RegistryMutex());
-  Registry().erase(handle);
-}
-
-bool GdiTakeObject(const void* h, DWORD type) {
-  if (!h) return false;
-  std::lock_guard<std::mutex> lock(RegistryMutex());
-  auto it = Registry().find(h);
-  if (it == Registry().end()) return false;
-  auto* o = static_cast<const GdiObject*>(h);
-  if (o->type != type || o->stock || o->selectCount > 0) return false;
-  Registry().erase(it);
-  return true;
+// ---- Handle tables ----------------------------------------------------------
+std::uintptr_t GdiEnter(GdiObject* obj) {
+  THandleTable* t = obj ? GdiTableOfKind(GdiKindOf(obj)) : nullptr;
+  std::uintptr_t h = t ? t->Add(obj) : 0;
+  if (!h) {
+    // Out of handles: the call that made the object fails cleanly.
+    delete obj;
+    SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+    return 0;
+  }
+  obj->gdiHandle = h;
+  return h;
 }
 
 GdiObject* GdiCheckObject(const void* h) {
   if (!h) return nullptr;
-  std::lock_guard<std::mutex> lock(RegistryMutex());
-  if (!Registry().count(h)) return nullptr;
-  return const_cast<GdiObject*>(static_cast<const GdiObject*>(h));
+  unsigned kind = GdiHandleKind(h);
+  THandleTable* t = kind == kGdiDcKind ? nullptr : GdiTableOfKind(kind);
+  auto* o = t ? static_cast<GdiObject*>(t->Find(reinterpret_cast<std::uintptr_t>(h))) : nullptr;
+  if (!o) SetLastError(ERROR_INVALID_HANDLE);
+  return o;
+}
+
+HDC GdiEnterDC(DeviceContext* dc) {
+  std::uintptr_t h = GdiTableOfKind(kGdiDcKind)->Add(dc);
+  if (!h) {
+    delete dc;
+    SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+    return nullptr;
+  }
+  dc->handle = reinterpret_cast<HDC>(h);
+  return dc->handle;
+}
+
+void GdiLeaveDC(DeviceContext* dc) {
+  GdiTableOfKind(kGdiDcKind)->Remove(reinterpret_cast<std::uintptr_t>(dc->handle));
+}
+
+DeviceContext* GdiCheckDC(HDC dc) {
+  if (!dc) return nullptr;
+  auto* d = static_cast<DeviceContext*>(GdiTableOfKind(kGdiDcKind)->Find(reinterpret_cast<std::uintptr_t>(dc)));
+  if (!d) SetLastError(ERROR_INVALID_HANDLE);
+  return d;
+}
+
+std::size_t GdiHandleCount(DWORD objType) {
+  unsigned kind = 0;
+  switch (objType) {
+    case OBJ_DC:
+    case OBJ_MEMDC: kind = kGdiDcKind; break;
+    case OBJ_PEN: kind = kGdiPenKind; break;
+    case OBJ_EXTPEN: kind = kGdiExtPenKind; break;
+    case OBJ_BRUSH: kind = kGdiBrushKind; break;
+    case OBJ_FONT: kind = kGdiFontKind; break;
+    case OBJ_BITMAP: kind = kGdiBitmapKind; break;
+    case OBJ_REGION: kind = kGdiRegionKind; break;
+    case OBJ_PAL: kind = kGdiPaletteKind; break;
+    default: return 0;
+  }
+  return GdiTableOfKind(kind)->Count();
 }
 
 void GdiAddRef(GdiObject* obj) {
@@ -193,19 +244,21 @@ void GdiRelease(GdiObject* obj) {
   if (obj->selectCount == 0 && obj->deletePending && !obj->stock) Destroy(obj);
 }
 
-HGDIOBJ GdiStock(int index) {
+GdiObject* GdiStock(int index) {
   if (index < 0 || index >= 20) return nullptr;
   return Stock().objs[index];
 }
-HBITMAP GdiStockBitmap() { return Stock().monoBitmap; }
+GdiBitmap* GdiStockBitmap() { return Stock().monoBitmap; }
 
-HGDIOBJ GetStockObject(int index) { return GdiStock(index); }
+HGDIOBJ GetStockObject(int index) { return GdiHandleOf<HGDIOBJ>(GdiStock(index)); }
 
 BOOL DeleteObject(HGDIOBJ obj) {
-  GdiObject* o = GdiCheckObject(obj);
-  if (!o || o->type == kGdiIconType) return FALSE;  // icons go through DestroyIcon
-  if (o->stock) return TRUE;
+  // Looked up under the lock, so of two threads deleting one handle only
+  // one frees the object.
   std::lock_guard<std::mutex> lock(RegistryMutex());
+  GdiObject* o = GdiCheckObject(obj);
+  if (!o) return FALSE;
+  if (o->stock) return TRUE;
   if (o->selectCount > 0) {
     // A bitmap selected into a DC cannot go; pens, brushes, fonts and
     // palettes are freed once the last DC lets go of them.
@@ -218,9 +271,13 @@ BOOL DeleteObject(HGDIOBJ obj) {
 }
 
 DWORD GetObjectType(const void* h) {
-  if (DeviceContext* dc = GdiCheckDC(static_cast<HDC>(const_cast<void*>(h)))) return dc->kind;
+  if (GdiHandleKind(h) == kGdiDcKind) {
+    DeviceContext* dc = GdiCheckDC(static_cast<HDC>(const_cast<void*>(h)));
+    return dc ? dc->kind : 0;
+  }
   GdiObject* o = GdiCheckObject(h);
-  if (!o || o->type == kGdiIconType) return 0;
+  if (!o) return 0;
+  if (o->type == OBJ_PEN && static_cast<GdiPen*>(o)->extended) return OBJ_EXTPEN;
   return o->type;
 }
 
@@ -295,8 +352,7 @@ HPEN CreatePen(int style, int width, COLORREF color) {
   int dash = style & PS_STYLE_MASK;
   if (width > 1 && dash >= PS_DASH && dash <= PS_DASHDOTDOT) p->style = PS_SOLID;
   p->color = color;
-  GdiRegister(p);
-  return p;
+  return GdiPublish<HPEN>(p);
 }
 
 HPEN CreatePenIndirect(const LOGPEN* lp) {
@@ -310,21 +366,20 @@ HPEN ExtCreatePen(DWORD style, DWORD width, const LOGBRUSH* lb, DWORD styleCount
   if (dash > PS_ALTERNATE || width > 0x7FFF) return nullptr;
   if (dash == PS_USERSTYLE && (styleCount == 0 || styleCount > 16 || !styles)) return nullptr;
   auto* p = new GdiPen;
+  p->extended = true;
   p->style = style;
   p->width = std::max(int(width), 1);
   p->color = lb->lbStyle == BS_NULL ? 0 : lb->lbColor;
   if (lb->lbStyle == BS_NULL) p->style = (style & ~UINT(PS_STYLE_MASK)) | PS_NULL;
   if (dash == PS_USERSTYLE) p->userStyle.assign(styles, styles + styleCount);
-  GdiRegister(p);
-  return p;
+  return GdiPublish<HPEN>(p);
 }
 
 // ---- Brushes --------------------------------------------------------------
 HBRUSH CreateSolidBrush(COLORREF color) {
   auto* b = new GdiBrush;
   b->color = color;
-  GdiRegister(b);
-  return b;
+  return GdiPublish<HBRUSH>(b);
 }
 
 HBRUSH CreateHatchBrush(int hatch, COLORREF color) {
@@ -333,8 +388,7 @@ HBRUSH CreateHatchBrush(int hatch, COLORREF color) {
   b->style = BS_HATCHED;
   b->hatch = hatch;
   b->color = color;
-  GdiRegister(b);
-  return b;
+  return GdiPublish<HBRUSH>(b);
 }
 
 HBRUSH CreatePatternBrush(HBITMAP bitmap) {
@@ -354,8 +408,7 @@ HBRUSH CreatePatternBrush(HBITMAP bitmap) {
     b->patternBits.resize(b->pattern.size());
     for (size_t i = 0; i < b->pattern.size(); ++i) b->patternBits[i] = (b->pattern[i] & 0xFFFFFF) ? 1 : 0;
   }
-  GdiRegister(b);
-  return b;
+  return GdiPublish<HBRUSH>(b);
 }
 
 HBRUSH CreateBrushIndirect(const LOGBRUSH* lb) {
@@ -365,8 +418,7 @@ HBRUSH CreateBrushIndirect(const LOGBRUSH* lb) {
     case BS_NULL: {
       auto* b = new GdiBrush;
       b->style = BS_NULL;
-      GdiRegister(b);
-      return b;
+      return GdiPublish<HBRUSH>(b);
     }
     case BS_HATCHED: return CreateHatchBrush(int(lb->lbHatch), lb->lbColor);
     case BS_PATTERN:
@@ -381,8 +433,7 @@ HFONT CreateFontIndirect(const LOGFONT* lf) {
   auto* f = new GdiFont;
   f->lf = *lf;
   f->lf.lfFaceName[LF_FACEBYTES - 1] = 0;
-  GdiRegister(f);
-  return f;
+  return GdiPublish<HFONT>(f);
 }
 
 HFONT CreateFont(int height, int width, int escapement, int orientation, int weight, DWORD italic,

@@ -26,7 +26,11 @@ constexpr Byte GetBValue(COLORREF c) { return Byte(c >> 16); }
 constexpr COLORREF PALETTEINDEX(Word i) { return 0x01000000u | i; }
 constexpr COLORREF PALETTERGB(int r, int g, int b) { return 0x02000000u | RGB(r, g, b); }
 
-// ---- Handles: typed pointers to our own objects ---------------------------
+// ---- Handles -----------------------------------------------------------------
+// Handles are generation-checked table entries, not addresses: a handle kept
+// after its object went never names the next object made at the same place.
+// The types are empty tags so a pen converts to a generic object handle, a
+// generic handle casts back, and nothing else mixes with them.
 struct GdiObject;
 struct GdiPen;
 struct GdiBrush;
@@ -37,14 +41,24 @@ struct GdiPalette;
 struct GdiIcon;
 struct DeviceContext;
 
-using HGDIOBJ = GdiObject*;
-using HPEN = GdiPen*;
-using HBRUSH = GdiBrush*;
-using HFONT = GdiFont*;
-using HBITMAP = GdiBitmap*;
-using HRGN = GdiRegion*;
-using HPALETTE = GdiPalette*;
-using HDC = DeviceContext*;
+struct HGDIOBJ__ {};
+struct HPEN__ : HGDIOBJ__ {};
+struct HBRUSH__ : HGDIOBJ__ {};
+struct HFONT__ : HGDIOBJ__ {};
+struct HBITMAP__ : HGDIOBJ__ {};
+struct HRGN__ : HGDIOBJ__ {};
+struct HPALETTE__ : HGDIOBJ__ {};
+struct HDC__ {};
+using HGDIOBJ = HGDIOBJ__*;
+using HPEN = HPEN__*;
+using HBRUSH = HBRUSH__*;
+using HFONT = HFONT__*;
+using HBITMAP = HBITMAP__*;
+using HRGN = HRGN__*;
+using HPALETTE = HPALETTE__*;
+using HDC = HDC__*;
+// SelectObject's failure for a region (its successes are region results).
+inline HGDIOBJ const HGDI_ERROR = reinterpret_cast<HGDIOBJ>(~std::uintptr_t(0));
 // Icons and cursors are one kind of object, as in USER. Their handles are
 // generation-checked table entries, not addresses, so the type is opaque.
 struct HICON__;

@@ -9,8 +9,7 @@ HPALETTE CreatePalette(const LOGPALETTE* lp) {
   if (!lp || lp->palVersion != 0x300 || lp->palNumEntries == 0 || lp->palNumEntries > 256) return nullptr;
   auto* p = new GdiPalette;
   p->entries.assign(lp->palPalEntry, lp->palPalEntry + lp->palNumEntries);
-  GdiRegister(p);
-  return p;
+  return GdiPublish<HPALETTE>(p);
 }
 
 HPALETTE SelectPalette(HDC h, HPALETTE pal, BOOL forceBackground) {
@@ -19,10 +18,11 @@ HPALETTE SelectPalette(HDC h, HPALETTE pal, BOOL forceBackground) {
   GdiPalette* p = GdiCheck(pal, OBJ_PAL);
   if (!dc || !p) return nullptr;
   GdiPalette* old = dc->st.palette;
+  HPALETTE oldHandle = GdiHandleOf<HPALETTE>(old);
   GdiAddRef(p);
   dc->st.palette = p;
   GdiRelease(old);
-  return old;
+  return oldHandle;
 }
 
 UINT RealizePalette(HDC h) { return GdiCheckDC(h) ? 0 : UINT(GDI_ERROR); }

@@ -19,8 +19,7 @@ bool TallerThanLimit(std::int64_t t, std::int64_t b) { return (b > t ? b - t : t
 HRGN NewRegion(Region&& r) {
   auto* g = new GdiRegion;
   g->rgn = std::move(r);
-  GdiRegister(g);
-  return g;
+  return GdiPublish<HRGN>(g);
 }
 
 RECT Ordered(int l, int t, int r, int b) { return RECT{std::min(l, r), std::min(t, b), std::max(l, r), std::max(t, b)}; }

@@ -12,6 +12,7 @@
 #include "platform/gdi/DeviceContext.h"
 #include "platform/gdi/FontEngine.h"
 #include "platform/gdi/Gdi.h"
+#include "platform/gdi/GdiInternal.h"
 #include "platform/gdi/TextLayout.h"
 #include "platform/rtl/Exceptions.h"
 
@@ -79,7 +80,7 @@ bool Prepare(HDC h, TextContext& t) {
   t.dc = GdiCheckDC(h);
   if (!t.dc) return false;
   const GdiFont* f = t.dc->st.font;
-  if (!f) f = static_cast<const GdiFont*>(GetStockObject(SYSTEM_FONT));
+  if (!f) f = static_cast<const GdiFont*>(GdiStock(SYSTEM_FONT));
   if (!f) return false;
   try {
     t.font = ResolveFont(RequestFrom(f->lf));
@@ -381,7 +382,7 @@ BOOL GetCharWidth32(HDC h, UINT first, UINT last, int* widths) {
 int GetTextFace(HDC h, int count, char* name) {
   DeviceContext* dc = GdiCheckDC(h);
   if (!dc) return 0;
-  const GdiFont* f = dc->st.font ? dc->st.font : static_cast<const GdiFont*>(GetStockObject(SYSTEM_FONT));
+  const GdiFont* f = dc->st.font ? dc->st.font : static_cast<const GdiFont*>(GdiStock(SYSTEM_FONT));
   if (!f) return 0;
   std::string face(f->lf.lfFaceName, strnlen(f->lf.lfFaceName, LF_FACEBYTES));
   if (face.empty()) face = MapFontFamily(face, f->lf.lfCharSet, f->lf.lfPitchAndFamily);

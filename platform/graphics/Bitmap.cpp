@@ -134,6 +134,8 @@ void TBitmap::Unshare() {
   if (bits_) std::memcpy(bits_, from, std::size_t(RowBytes()) * std::size_t(h));
 }
 
+bool TBitmap::SharesPixels() const { return dib_ && dib_.use_count() > 1; }
+
 void TBitmap::ShareFrom(const TBitmap& from) {
   if (&from == this) return;
   auto& src = const_cast<TBitmap&>(from);

@@ -12,7 +12,7 @@
 //    changes, or the bitmap goes dormant; drawing through Canvas writes the
 //    same memory;
 //  - a bitmap may share its pixels with a TJPEGImage it was assigned to or
-//    from (copy on write): ScanLine, Canvas, Handle and the colour table
+//    from, or with a bitmap through ShareFrom (copy on write): ScanLine, Canvas, Handle and the colour table
 //    make the pixels its own again before handing them out, so a row
 //    pointer taken before such an Assign must be asked for again before
 //    writing through it. The const ScanLine only reads and never copies.
@@ -125,6 +125,13 @@ class TBitmap : public TGraphic {
   // The pixels as a plain image, and back.
   TDibImage ToDib() const;
   void FromDib(const TDibImage& image);
+  // Shares from's pixels, copy on write (see the pixel contract): a second
+  // holder of a picture costs nothing until one side writes. Reading the
+  // shared pixels (the const ScanLine, SaveToStream) from another thread is
+  // safe while this thread may copy them away.
+  void ShareFrom(const TBitmap& from);
+  // True while another bitmap (or JPEG image) holds these very pixels.
+  bool SharesPixels() const;
 
   // Replaces the content with a new width x height DIB section of format f
   // (colour table: colors, or the default one) and returns its bottom-up
@@ -143,8 +150,6 @@ class TBitmap : public TGraphic {
   friend class TJPEGImage;
   // The DIB section; bitmaps that share pixels share this.
   struct TDibSection;
-  // Shares from's pixels, copy on write (see the pixel contract).
-  void ShareFrom(const TBitmap& from);
   // Takes from's pixels, leaving it empty.
   void TakeFrom(TBitmap& from);
   // Makes shared pixels this bitmap's own before they are written.

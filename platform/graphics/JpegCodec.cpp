@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <exception>
+#include <memory>
 
 #include <jpeglib.h>
 #include <jerror.h>
@@ -461,21 +462,34 @@ TDibImage DecodeJpeg(const std::uint8_t* data, std::size_t size, const TJpegDeco
 
 namespace {
 
-// Compressed bytes go straight into the vector the caller keeps: sized to
-// a guess up front (pages are touched only as they are written) and
-// doubled when the guess was short, instead of libjpeg's memory
-// destination that copies on every doubling and once more at the end.
+// libjpeg writes into one block of its own; each full block is appended to
+// the caller's vector, which is reserved to a guess up front. Reserving
+// touches no page and growing copies only what was written, where sizing
+// the vector would clear every byte of the guess first.
+constexpr std::size_t kDestBlock = 256 * 1024;
+
 struct TVectorDest {
   jpeg_destination_mgr pub;
   std::vector<std::uint8_t>* out;
   std::size_t guess;
+  std::unique_ptr<std::uint8_t[]> block;
 };
 
 // No exception may cross libjpeg's C frames: a failed allocation becomes
 // libjpeg's own error, raised once the vector's frame is gone.
-bool Resize(std::vector<std::uint8_t>& v, std::size_t n) noexcept {
+bool Append(std::vector<std::uint8_t>& v, const std::uint8_t* p, std::size_t n) noexcept {
   try {
-    v.resize(n);
+    v.insert(v.end(), p, p + n);
+    return true;
+  } catch (...) {
+    return false;
+  }
+}
+
+bool Prepare(TVectorDest& d) noexcept {
+  try {
+    d.out->reserve(d.guess);
+    d.block.reset(new std::uint8_t[kDestBlock]);
     return true;
   } catch (...) {
     return false;
@@ -484,23 +498,22 @@ bool Resize(std::vector<std::uint8_t>& v, std::size_t n) noexcept {
 
 extern "C" void VectorInit(j_compress_ptr cinfo) {
   auto* d = reinterpret_cast<TVectorDest*>(cinfo->dest);
-  if (!Resize(*d->out, d->guess)) ERREXIT(cinfo, JERR_OUT_OF_MEMORY);
-  d->pub.next_output_byte = d->out->data();
-  d->pub.free_in_buffer = d->out->size();
+  if (!Prepare(*d)) ERREXIT(cinfo, JERR_OUT_OF_MEMORY);
+  d->pub.next_output_byte = d->block.get();
+  d->pub.free_in_buffer = kDestBlock;
 }
 
-extern "C" boolean VectorGrow(j_compress_ptr cinfo) {
+extern "C" boolean VectorFlush(j_compress_ptr cinfo) {
   auto* d = reinterpret_cast<TVectorDest*>(cinfo->dest);
-  const std::size_t used = d->out->size();
-  if (!Resize(*d->out, used * 2)) ERREXIT(cinfo, JERR_OUT_OF_MEMORY);
-  d->pub.next_output_byte = d->out->data() + used;
-  d->pub.free_in_buffer = d->out->size() - used;
+  if (!Append(*d->out, d->block.get(), kDestBlock)) ERREXIT(cinfo, JERR_OUT_OF_MEMORY);
+  d->pub.next_output_byte = d->block.get();
+  d->pub.free_in_buffer = kDestBlock;
   return TRUE;
 }
 
 extern "C" void VectorTerm(j_compress_ptr cinfo) {
   auto* d = reinterpret_cast<TVectorDest*>(cinfo->dest);
-  d->out->resize(d->out->size() - d->pub.free_in_buffer);
+  if (!Append(*d->out, d->block.get(), kDestBlock - d->pub.free_in_buffer)) ERREXIT(cinfo, JERR_OUT_OF_MEMORY);
 }
 
 struct TEncoder {
@@ -517,7 +530,7 @@ bool EncodeAll(TEncoder& e, const TJpegEncodeOptions& o, int width, int height, 
   jpeg_create_compress(&e.cinfo);
   e.created = true;
   e.dest.pub.init_destination = VectorInit;
-  e.dest.pub.empty_output_buffer = VectorGrow;
+  e.dest.pub.empty_output_buffer = VectorFlush;
   e.dest.pub.term_destination = VectorTerm;
   e.cinfo.dest = &e.dest.pub;
   e.cinfo.image_width = JDIMENSION(width);
@@ -560,8 +573,10 @@ std::vector<std::uint8_t> EncodeJpegRows(const std::uint8_t* top, std::ptrdiff_t
   InitError(e.err);
   e.cinfo.err = &e.err.pub;
   e.dest.out = &out;
-  // A quarter of the raw size holds most photos even at quality 100.
-  e.dest.guess = std::max<std::size_t>(std::size_t(width) * std::size_t(height) * (grey ? 1 : 3) / 4, 65536);
+  // A quarter of the raw size holds most photos even at quality 100; only
+  // address space is reserved, so the guess may be generous.
+  e.dest.guess = std::clamp<std::size_t>(std::size_t(width) * std::size_t(height) * (grey ? 1 : 3) / 4, 65536,
+                                         std::size_t(256) << 20);
   TEncoderGuard guard{e};
   if (!EncodeAll(e, options, width, height, grey, top, pitch)) Fail(e.err);
   return out;

@@ -72,6 +72,8 @@ void TPicture::SetGraphic(const TGraphic* graphic) {
   Take(std::move(copy));
 }
 
+void TPicture::TakeGraphic(std::unique_ptr<TGraphic> graphic) { Take(std::move(graphic)); }
+
 TBitmap* TPicture::Bitmap() {
   if (!dynamic_cast<TBitmap*>(graphic_.get())) Take(std::make_unique<TBitmap>());
   return static_cast<TBitmap*>(graphic_.get());

@@ -26,6 +26,8 @@ class TPicture : public TPersistent {
   TGraphic* Graphic() const { return graphic_.get(); }
   // Stores a copy of graphic (nullptr clears).
   void SetGraphic(const TGraphic* graphic);
+  // Holds graphic itself, with no copy: for a picture made only to be shown.
+  void TakeGraphic(std::unique_ptr<TGraphic> graphic);
   // The graphic as a bitmap; a picture holding another kind (or nothing)
   // is replaced by an empty bitmap first.
   TBitmap* Bitmap();

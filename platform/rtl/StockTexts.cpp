@@ -21,6 +21,8 @@ constexpr TStockEntry kChinese[] = {
     {"&Restore", "还原(&R)"}, {"&Move", "移动(&M)"}, {"&Size", "大小(&S)"}, {"Mi&nimize", "最小化(&N)"},
     {"Ma&ximize", "最大化(&X)"}, {"&Close\tAlt+F4", "关闭(&C)\tAlt+F4"},
     {"&Close\tCtrl+F4", "关闭(&C)\tCtrl+F4"}, {"Nex&t\tCtrl+F6", "下一个(&T)\tCtrl+F6"},
+    // An MDI frame's list of windows.
+    {"&More Windows...", "其他窗口(&M)..."}, {"Select Window", "选择窗口"},
     // The edit menu.
     {"&Undo", "撤消(&U)"}, {"Cu&t", "剪切(&T)"}, {"&Copy", "复制(&C)"}, {"&Paste", "粘贴(&P)"},
     {"&Delete", "删除(&D)"}, {"Select &All", "全选(&A)"},

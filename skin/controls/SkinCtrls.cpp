@@ -531,6 +531,7 @@ const bool kControllerLinks = [] {
     if (auto* e = dynamic_cast<TspSkinCustomEdit*>(c)) return bound = e->SkinData(), true;
     return false;
   };
+  links.IsSkinEdit = [](TControl* c) { return dynamic_cast<TspSkinCustomEdit*>(c) != nullptr; };
   links.ResetSkinIndex = [](TControl* c) {
     if (auto* w = dynamic_cast<TspSkinControl*>(c))
       w->ResetSkinIndex();

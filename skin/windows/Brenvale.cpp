@@ -1,5 +1,6 @@
 // The controller's construction, properties and window procedure.
 #include "skin/windows/Brenvale.h"
+#include "skin/windows/spTrayIcon.h"
 
 #include "platform/graphics/Canvas.h"
 #include "platform/graphics/Icon.h"
@@ -105,6 +106,12 @@ TspBrenvale::~TspBrenvale() {
   destroying_ = true;
   *alive_ = false;
   RemoveMessageHook();
+  // The icon outlives us: it must not keep our menu or our restore.
+  if (trayIcon_) {
+    if (trayIcon_->PopupMenu == TrayPopupMenu) trayIcon_->PopupMenu = nullptr;
+    if (trayDblClickOurs_) trayIcon_->OnDblClick = nullptr;
+    trayIcon_->RemoveFreeNotification(this);
+  }
   if (MorphTimer) MorphTimer->SetEnabled(false);
   if (HoverTimer) HoverTimer->SetEnabled(false);
   if (AnimateTimer) AnimateTimer->SetEnabled(false);
@@ -148,9 +155,14 @@ void TspBrenvale::SetDefInActiveCaptionFont(const TFont* v) {
 
 void TspBrenvale::SetTrayIcon(TspTrayIcon* v) {
   if (trayIcon_ == v) return;
-  // The tray module gives the icon its menu and double click and asks for
-  // the removal notice.
+  if (trayIcon_) trayIcon_->RemoveFreeNotification(this);
   trayIcon_ = v;
+  if (!v) return;
+  v->FreeNotification(this);
+  if (!AlwaysShowInTray) v->SetIconVisible(false);
+  if (!v->PopupMenu) v->PopupMenu = TrayPopupMenu;
+  trayDblClickOurs_ = !v->OnDblClick;
+  if (trayDblClickOurs_) v->OnDblClick = [this](TObject*) { RestoreFromTray(); };
 }
 
 void TspBrenvale::SetSupportNCArea(bool v) { supportNCArea_ = v; }
@@ -338,6 +350,14 @@ void TspBrenvale::PreStep(TMessage& Message) {
     }
   }
   if (InMainMenu && !SkinMenuVisible()) ExitMainMenu();
+  // An MDI form's skinned edits close what they have open (their own menus).
+  if (IsMDIForm() && Form->Visible() && Form->ComponentState() == 0 && SkinControlLinks().IsSkinEdit) {
+    auto alive = alive_;
+    for (int i = 0; i < Form->ComponentCount() && *alive; ++i) {
+      auto* c = dynamic_cast<TControl*>(Form->Components(i));
+      if (c && c->Visible() && c->Enabled() && SkinControlLinks().IsSkinEdit(c)) c->Perform(CM_CANCELMODE, 0, 0);
+    }
+  }
 }
 
 bool TspBrenvale::HandleMessage(TMessage& M, bool& PassedFirst) {
@@ -366,7 +386,11 @@ bool TspBrenvale::HandleMessage(TMessage& M, bool& PassedFirst) {
       if (!Skinnable) return false;
       passFirst();
       WMSetText(M);
-      if (IsMDIChild()) UpdateChildWindowMenuItem();
+      if (IsMDIChild()) {
+        UpdateChildWindowMenuItem();
+        if (TspBrenvale* main = MainController(); main && main->MDITabsBar && SkinBarLinks().RepaintTabs)
+          SkinBarLinks().RepaintTabs(main->MDITabsBar);
+      }
       return false;
 
     case WM_ERASEBKGND:
@@ -700,7 +724,10 @@ void TspBrenvale::WMShowWindow(TMessage& M) {
   if (!showing) {
     ButtonGlowLayer->Hide();
     MenuGlowLayer->Hide();
-    if (Skinnable && IsMDIChild()) RemoveChildWindowMenuItem();
+    if (Skinnable && IsMDIChild()) {
+      RemoveChildWindowMenuItem();
+      RemoveChildTab();
+    }
     if (Skinnable && alphaBlend_ && Form->HandleAllocated()) {
       HWND h = Form->Handle();
       SetWindowLong(h, GWL_EXSTYLE, GetWindowLong(h, GWL_EXSTYLE) & ~LONG_PTR(WS_EX_LAYERED));
@@ -719,9 +746,9 @@ void TspBrenvale::WMShowWindow(TMessage& M) {
   if (supportNCArea_ && !IsMDIForm()) RelayoutJiggle();
   if (hookClient) RelayoutJiggle();
   if (IsMDIChild()) {
-    // The tabs bar would take the child when accepted.
     bool accept = true;
     if (OnAcceptToMDITabsBar) OnAcceptToMDITabsBar(accept);
+    if (accept) AddChildTab();
     AddChildWindowMenuItem();
   }
   if (!supportNCArea_) PlaceAreaControls();
@@ -757,6 +784,7 @@ void TspBrenvale::FadeInTimer() {
   HWND h = Form->Handle();
   KillTimer(h, 1);
   const int target = (!AlphaBlendAnimation || alphaBlend_) ? alphaBlendValue_ : 255;
+  FadeSteps.clear();
   if (AlphaBlendAnimation) {
     const std::shared_ptr<bool> alive = alive_;
     Application->ProcessMessages();
@@ -770,6 +798,7 @@ void TspBrenvale::FadeInTimer() {
         last = now;
         alpha = std::min(alpha + 10, target);
         SetWindowAlphaBlend(h, Byte(alpha));
+        FadeSteps.push_back(alpha);
       } else {
         Sleep(1);
       }
@@ -850,6 +879,11 @@ void TspBrenvale::MouseStage(TMessage& M) {
       if (!supportNCArea_) {
         RouteMouseMove(M.XPos(), M.YPos());
         if (ClientDragActive) ClientDragStep();
+      } else if (objectCapture_ && PressedIndex != -1) {
+        // A pressed frame object holds the mouse: a track bar or regulator
+        // is dragged with moves that arrive as client moves.
+        const TPoint p = ToWindowPoint(Form->ClientToScreen(TPoint{M.XPos(), M.YPos()}));
+        RouteMouseMove(p.X, p.Y);
       }
       break;
     case WM_LBUTTONDOWN:

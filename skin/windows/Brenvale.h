@@ -149,6 +149,8 @@ class TspBrenvale : public TComponent, public TspSkinMenuController {
   bool SupportNCArea() const { return supportNCArea_; }
   void SetSupportNCArea(bool v);
   bool AlphaBlendAnimation = false;
+  // The alpha steps the last fade-in went through (tests read them).
+  std::vector<int> FadeSteps;
   Byte AlphaBlendValue() const { return alphaBlendValue_; }
   void SetAlphaBlendValue(Byte v);
   bool AlphaBlend() const { return alphaBlend_; }
@@ -365,6 +367,13 @@ class TspBrenvale : public TComponent, public TspSkinMenuController {
   TMenuItem* MainWindowMenu() const;
   // An MDI child's window goes.
   void MDIChildDestroyed();
+  // The controller of the application's main form when it is another form.
+  TspBrenvale* MainController() const;
+  // The child's tab on the main form's tabs bar.
+  void AddChildTab();
+  void RemoveChildTab();
+  // The main form's menu bar and tabs bar follow the active child.
+  void RefreshMainBars();
   // An MDI child's activation changed (the platform tells MDI children by
   // WM_ACTIVATE).
   void MDIChildActivated(bool Active);
@@ -519,6 +528,7 @@ class TspBrenvale : public TComponent, public TspSkinMenuController {
   bool smallIconMade_ = false;
   TspSkinData* skinData_ = nullptr;
   TspTrayIcon* trayIcon_ = nullptr;
+  bool trayDblClickOurs_ = false;  // the icon's double click is our restore
   TspSkinHint* skinHint_ = nullptr;
   TspSkinStatusBar* statusBar_ = nullptr;
   TMainMenu* mainMenu_ = nullptr;
@@ -563,10 +573,30 @@ struct TspSkinControlLinks {
   std::function<void(TControl* Control)> ChangeSkinData;
   // The skin area a skinned control sits on ("" for none).
   std::function<std::string(TControl* Control)> AreaName;
+  // A skinned edit (it is told CM_CANCELMODE when its MDI form's menus close).
+  std::function<bool(TControl* Control)> IsSkinEdit;
   // Shows or hides a skinned status bar's size grip.
   std::function<void(TspSkinStatusBar* Bar, bool Shown)> SetSizeGripShown;
 };
 TspSkinControlLinks& SkinControlLinks();
+
+// What the controller asks of its form's main menu bar and of the main
+// form's MDI tabs bar. Both are skinned controls and live in the library
+// built on this one; their modules fill these in. A null function does
+// nothing (false, null).
+struct TspSkinBarLinks {
+  // The main menu bar.
+  std::function<void(TspSkinMainMenuBar*)> ShowChildButtons, UpdateChildButtons, Rebuild;
+  std::function<void(TspSkinMainMenuBar*)> EnterMenuMode, LeaveMenuMode, ReleaseDownItem, SelectNext, SelectPrev;
+  std::function<bool(TspSkinMainMenuBar*, Word Key)> FindAccel;
+  std::function<bool(TspSkinMainMenuBar*)> ExecuteActive;
+  // The bar's own menu, and the child menu merged into it (null for none).
+  std::function<TMainMenu*(TspSkinMainMenuBar*)> BarMainMenu, BarChildMenu;
+  // The MDI tabs bar.
+  std::function<void(TspSkinMDITabsBar*, TCustomForm* Child)> AddTab, RemoveTab;
+  std::function<void(TspSkinMDITabsBar*)> UpdateActiveTab, RepaintTabs;
+};
+TspSkinBarLinks& SkinBarLinks();
 
 // The first TspBrenvale owned by the form, or null.
 TspBrenvale* FindController(TCustomForm* Form);

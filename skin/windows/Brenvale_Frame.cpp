@@ -551,6 +551,11 @@ void TspBrenvale::PlaceAreaControls() {
   }
 }
 
+TspSkinBarLinks& SkinBarLinks() {
+  static TspSkinBarLinks links;
+  return links;
+}
+
 TspSkinControlLinks& SkinControlLinks() {
   static TspSkinControlLinks links;
   return links;

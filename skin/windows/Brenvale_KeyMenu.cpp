@@ -7,6 +7,7 @@
 #include "platform/ui/controls/Controls.h"
 #include "platform/ui/menus/Menus.h"
 #include "platform/user/User.h"
+#include "platform/user/input/Input.h"
 #include "skin/windows/Brenvale.h"
 #include "skin/windows/Brenvale_Internal.h"
 #include "skin/windows/Brenvale_Objects.h"
@@ -25,9 +26,13 @@ std::vector<TspSkinMainMenuItem*> KeyboardItems(const std::vector<std::unique_pt
   return out;
 }
 
-// Only letters and digits are accelerators: the framework's test compares
-// the key code as a character, so F1..F12 would pass for p..{.
-bool AccelKey(Word K) { return (K >= 'A' && K <= 'Z') || (K >= '0' && K <= '9'); }
+// The character a key stands for as an accelerator (punctuation and the
+// number pad included), 0 for keys that make none: the key code itself is
+// no character (F1..F12 would read as p..{).
+Word AccelChar(Word K) {
+  const UINT c = KeyCharacter(K, false, false, false, false);
+  return c > 0x20 && c < 0x7F ? Word(c) : Word(0);
+}
 
 }  // namespace
 
@@ -67,9 +72,11 @@ void TspBrenvale::RemoveMessageHook() {
 // ---- Frame main-menu items under the keyboard ---------------------------------------------------
 
 bool TspBrenvale::MainMenuAccel(Word Key) {
-  if (!AccelKey(Key)) return false;
+  const Word ch = AccelChar(Key);
+  if (!ch) return false;
+  if (MainMenuBar) return SkinBarLinks().FindAccel && SkinBarLinks().FindAccel(MainMenuBar, ch);
   for (TspSkinMainMenuItem* m : KeyboardItems(ObjectList)) {
-    if (!m->MenuItem || !IsAccel(Key, m->MenuItem->Caption())) continue;
+    if (!m->MenuItem || !IsAccel(ch, m->MenuItem->Caption())) continue;
     const std::shared_ptr<bool> alive = alive_;
     TspBrenvaleRoutingGuard routing(this);
     const bool command = m->MenuItem->Count() == 0;
@@ -87,6 +94,10 @@ bool TspBrenvale::MainMenuAccel(Word Key) {
 }
 
 void TspBrenvale::NextMainMenuItem() {
+  if (MainMenuBar) {
+    if (SkinBarLinks().SelectNext) SkinBarLinks().SelectNext(MainMenuBar);
+    return;
+  }
   const std::vector<TspSkinMainMenuItem*> items = KeyboardItems(ObjectList);
   if (items.empty()) return;
   TspBrenvaleRoutingGuard routing(this);
@@ -106,6 +117,10 @@ void TspBrenvale::NextMainMenuItem() {
 }
 
 void TspBrenvale::PreviousMainMenuItem() {
+  if (MainMenuBar) {
+    if (SkinBarLinks().SelectPrev) SkinBarLinks().SelectPrev(MainMenuBar);
+    return;
+  }
   const std::vector<TspSkinMainMenuItem*> items = KeyboardItems(ObjectList);
   if (items.empty()) return;
   TspBrenvaleRoutingGuard routing(this);
@@ -125,6 +140,7 @@ void TspBrenvale::PreviousMainMenuItem() {
 }
 
 bool TspBrenvale::OpenCurrentMainMenuItem() {
+  if (MainMenuBar) return SkinBarLinks().ExecuteActive && SkinBarLinks().ExecuteActive(MainMenuBar);
   for (TspSkinMainMenuItem* m : KeyboardItems(ObjectList)) {
     const bool command = !m->MenuItem || m->MenuItem->Count() == 0;
     if (!((m->Down && command) || (m->Active && !SkinMenuOpen))) continue;
@@ -225,11 +241,28 @@ void TspBrenvale::FormShortCut(TWMKey& Msg, bool& Handled) {
     return;
   }
   TMainMenu* menu = mainMenu_;
-  if (!menu) return;
-  if (altOnly && Msg.CharCode != VK_F4 && MainMenuAccel(Msg.CharCode)) {
-    Handled = true;
+  if (MainMenuBar) menu = SkinBarLinks().BarMainMenu ? SkinBarLinks().BarMainMenu(MainMenuBar) : nullptr;
+  if (menu) {
+    if (altOnly && Msg.CharCode != VK_F4 && MainMenuAccel(Msg.CharCode)) {
+      Handled = true;
+      return;
+    }
+    if (!*alive) return;
+    Handled = menu->IsShortCut(Msg);
+    if (Handled || !*alive) return;
+  }
+  // An MDI child's keys reach only its own form: the main form's bar, with
+  // the child's menu merged in, hears what the child does not take.
+  if (IsMDIChild()) {
+    TCustomForm* main = Application ? static_cast<TCustomForm*>(Application->MainForm()) : nullptr;
+    if (main && main != Form && main->HandleAllocated() && IsWindowEnabled(main->Handle()))
+      Handled = main->IsShortCut(Msg);
     return;
   }
-  if (!*alive) return;
-  Handled = menu->IsShortCut(Msg);
+  // The merged menu of the active MDI child answers its own short cuts.
+  TMainMenu* child = MainMenuBar && SkinBarLinks().BarChildMenu ? SkinBarLinks().BarChildMenu(MainMenuBar) : nullptr;
+  if (!child) return;
+  Handled = (altOnly && Msg.CharCode != VK_F4 && MainMenuAccel(Msg.CharCode));
+  if (Handled || !*alive) return;
+  Handled = child->IsShortCut(Msg);
 }

@@ -229,7 +229,41 @@ void TspBrenvale::CheckChildWindowMenuItems() {
 
 void TspBrenvale::MDIChildDestroyed() {
   WindowState = spwsNormal;
+  const std::shared_ptr<bool> alive = alive_;
   if (TCustomForm* main = MainFormOf(); main && main != Form) main->Perform(SPMSG_MDICHILDRESTORED, 0, 0);
+  if (!*alive) return;
+  // A child destroyed while shown never hears that it was hidden: its tab
+  // must not outlive it.
+  RemoveChildTab();
+  RefreshMainBars();
+}
+
+TspBrenvale* TspBrenvale::MainController() const {
+  TCustomForm* main = MainFormOf();
+  if (!main || main == Form) return nullptr;
+  return FindController(main);
+}
+
+void TspBrenvale::AddChildTab() {
+  TspBrenvale* main = MainController();
+  if (!main || !main->MDITabsBar || !SkinBarLinks().AddTab) return;
+  SkinBarLinks().AddTab(main->MDITabsBar, Form);
+  // The child was made active before it showed: its new tab says so.
+  if (main->MDITabsBar && SkinBarLinks().UpdateActiveTab) SkinBarLinks().UpdateActiveTab(main->MDITabsBar);
+}
+
+void TspBrenvale::RemoveChildTab() {
+  TspBrenvale* main = MainController();
+  if (main && main->MDITabsBar && SkinBarLinks().RemoveTab) SkinBarLinks().RemoveTab(main->MDITabsBar, Form);
+}
+
+void TspBrenvale::RefreshMainBars() {
+  TspBrenvale* main = MainController();
+  if (!main) return;
+  const std::shared_ptr<bool> alive = main->alive_;
+  if (main->MainMenuBar && SkinBarLinks().Rebuild) SkinBarLinks().Rebuild(main->MainMenuBar);
+  if (!*alive) return;
+  if (main->MDITabsBar && SkinBarLinks().UpdateActiveTab) SkinBarLinks().UpdateActiveTab(main->MDITabsBar);
 }
 
 void TspBrenvale::MDIChildActivated(bool Active) {
@@ -244,4 +278,5 @@ void TspBrenvale::MDIChildActivated(bool Active) {
     }
   }
   CheckChildWindowMenuItems();
+  RefreshMainBars();
 }

@@ -10,6 +10,7 @@
 #include "skin/engine/SkinData.h"
 #include "skin/engine/SkinStrings.h"
 #include "skin/windows/Brenvale.h"
+#include "skin/windows/spTrayIcon.h"
 #include "skin/windows/Brenvale_Internal.h"
 #include "skin/windows/SkinHint.h"
 
@@ -262,6 +263,10 @@ void TspBrenvale::SkinMenuClosed() {
   if (!routing.Alive()) return;
   if (InMainMenu) {
     InMainMenu = false;
+    if (MainMenuBar && SkinBarLinks().LeaveMenuMode) {
+      SkinBarLinks().LeaveMenuMode(MainMenuBar);
+      if (!routing.Alive()) return;
+    }
     if (OnMainMenuExit) OnMainMenuExit(this);
   }
 }
@@ -269,7 +274,10 @@ void TspBrenvale::SkinMenuClosed() {
 void TspBrenvale::BarMenuClosed() {
   SkinMenuOpen = false;
   TspBrenvaleRoutingGuard routing(this);
-  for (auto& o : ObjectList)
+  if (MainMenuBar) {
+    if (SkinBarLinks().ReleaseDownItem) SkinBarLinks().ReleaseDownItem(MainMenuBar);
+  } else
+    for (auto& o : ObjectList)
     if (o->Kind() == TspObjectKind::MainMenuItem && o->IsDown()) {
       o->SetObjectDown(false);
       if (!routing.Alive()) return;
@@ -291,6 +299,12 @@ void TspBrenvale::EnterMainMenu() {
     SkinMenuClosed();
     if (!*alive) return;
   }
+  if (MainMenuBar) {
+    // The bar lights its item and sets InMainMenu itself.
+    InstallMessageHook();
+    if (SkinBarLinks().EnterMenuMode) SkinBarLinks().EnterMenuMode(MainMenuBar);
+    return;
+  }
   TspBrenvaleRoutingGuard routing(this);
   TspActiveSkinObject* target = nullptr;
   for (auto& o : ObjectList)
@@ -304,14 +318,14 @@ void TspBrenvale::EnterMainMenu() {
         target = o.get();
         break;
       }
-  // Without frame menu items there is nothing to drive: the keys stay with
-  // the form.
+  // Without frame menu items the mode is entered all the same: it lights
+  // nothing, and Escape, Alt or a click ends it.
   if (target) {
     target->MouseEnter();
     if (!routing.Alive()) return;
-    InMainMenu = true;
-    InstallMessageHook();
   }
+  InMainMenu = true;
+  InstallMessageHook();
   if (OnMainMenuEnter) OnMainMenuEnter(this);
 }
 
@@ -323,29 +337,35 @@ void TspBrenvale::ExitMainMenu() {
     if (!*alive) return;
   }
   TspBrenvaleRoutingGuard routing(this);
-  for (auto& o : ObjectList)
-    if (o->Kind() == TspObjectKind::MainMenuItem && o->Active) {
-      o->MouseLeave();
-      if (!routing.Alive()) return;
-      break;
-    }
+  if (MainMenuBar) {
+    if (SkinBarLinks().LeaveMenuMode) SkinBarLinks().LeaveMenuMode(MainMenuBar);
+    if (!routing.Alive()) return;
+  } else
+    for (auto& o : ObjectList)
+      if (o->Kind() == TspObjectKind::MainMenuItem && o->Active) {
+        o->MouseLeave();
+        if (!routing.Alive()) return;
+        break;
+      }
   RemoveMessageHook();
   if (OnMainMenuExit) OnMainMenuExit(this);
 }
 
 void TspBrenvale::MinimizeToTray() {
-  // Without a tray icon nothing could bring the form back: minimize it.
-  if (!trayIcon_) {
-    ChangeWindowState(spwsMinimized);
-    return;
-  }
+  if (!trayIcon_) return;
+  trayIcon_->MinimizeToTray = true;
+  // The application's minimize reaches the icon's hook, which hides the
+  // main form and shows the icon.
+  if (Application) Application->Minimize();
   if (OnMinimizeToTray) OnMinimizeToTray(this);
-  Form->Hide();
 }
 
 void TspBrenvale::RestoreFromTray() {
   if (!trayIcon_) return;
-  Form->Show();
+  trayIcon_->MinimizeToTray = false;
+  trayIcon_->ShowApplicationForms();
+  if (Application) Application->Restore();
+  if (trayIcon_ && !AlwaysShowInTray) trayIcon_->SetIconVisible(false);
   if (OnRestoreFromTray) OnRestoreFromTray(this);
 }
 

@@ -1,6 +1,7 @@
 // The user object, the button and the caption button; the creators the
 // controller's factory calls.
 #include "skin/windows/Brenvale_Objects.h"
+#include "skin/windows/Brenvale_Objects_Indicators.h"
 
 #include "platform/gdi/Gdi.h"
 #include "platform/graphics/Bitmap.h"
@@ -53,7 +54,7 @@ std::unique_ptr<TspActiveSkinObject> CreateCaptionObjectFromDescription(TspBrenv
   if (dynamic_cast<TspDataSkinCaption*>(Description))
     return std::make_unique<TspSkinCaptionObject>(Controller, Description);
   if (dynamic_cast<TspDataUserObject*>(Description)) return std::make_unique<TspUserObject>(Controller, Description);
-  return nullptr;
+  return CreateIndicatorObjectFromDescription(Controller, Description);
 }
 
 std::unique_ptr<TspActiveSkinObject> CreateDefaultCaptionButton(TspBrenvale* Controller, const std::string& IDName,
@@ -433,10 +434,9 @@ void TspSkinStdButtonObject::DblClick() {
   if (ButtonCommand == cmSysMenu && Controller) Controller->CloseForm();
 }
 
-void TspSkinStdButtonObject::DoCommand() {
-  if (!Controller) return;
-  TspBrenvale* c = Controller;
-  switch (ButtonCommand) {
+void RunSkinCommand(TspBrenvale* c, TspSkinCommand Command) {
+  if (!c) return;
+  switch (Command) {
     case cmClose:
       c->HoverTest(-1, -1, false);
       c->CloseForm();
@@ -464,3 +464,5 @@ void TspSkinStdButtonObject::DoCommand() {
       break;
   }
 }
+
+void TspSkinStdButtonObject::DoCommand() { RunSkinCommand(Controller, ButtonCommand); }

@@ -30,6 +30,10 @@ std::unique_ptr<TspActiveSkinObject> CreateDefaultCaptionButton(TspBrenvale* Con
 std::unique_ptr<TspActiveSkinObject> CreateMainMenuItemObject(TspBrenvale* Controller,
                                                               TspDataSkinMainMenuItem* Description, TMenuItem* Item);
 
+// Carries out a caption button's window command (close, maximize, minimize,
+// roll-up, minimize to tray); the menu commands are the caller's.
+void RunSkinCommand(TspBrenvale* Controller, TspSkinCommand Command);
+
 // ---- User object -------------------------------------------------------------------------------
 
 class TspUserObject : public TspActiveSkinObject {

@@ -198,6 +198,7 @@ void TspBrenvale::SkinMessage(TMessage& M) {
     case SPMSG_MDICHILDMAXIMIZED:
       ChildMaximized = true;
       PaintNCNow();
+      if (MainMenuBar && SkinBarLinks().ShowChildButtons) SkinBarLinks().ShowChildButtons(MainMenuBar);
       break;
     case SPMSG_MDICHILDRESTORED: {
       bool any = false;
@@ -209,6 +210,8 @@ void TspBrenvale::SkinMessage(TMessage& M) {
         ChildMaximized = false;
         PaintNCNow();
       }
+      // The bar drops the child's buttons, or follows their border icons.
+      if (MainMenuBar && SkinBarLinks().UpdateChildButtons) SkinBarLinks().UpdateChildButtons(MainMenuBar);
       break;
     }
     case SPMSG_MDICHILDREFIT:

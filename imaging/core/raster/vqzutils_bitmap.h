@@ -17,6 +17,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "imaging/core/base/vqzdefs.h"
 #include "imaging/core/base/vqzutils_containers.h"
@@ -29,6 +30,9 @@ class TBitmap;
 class TCanvas;
 class TVQMask;
 class TVQDibbitmap;
+struct TVQStretchArgs;
+enum TResampleFilter : Byte;
+enum TVQBlendOperation : Byte;
 
 LUMIQA_EXCEPTION(EVQBitmapError, Exception)
 
@@ -214,6 +218,43 @@ class TVQBitmap : public TVQBaseBitmap {
   void SetAlpha(int x, int y, Byte value);
   // Recomputes Full of the alpha channel (of this bitmap when it is one).
   void SyncAlphaFull();
+
+  // ---- scaled drawing -------------------------------------------------------
+
+  // Draws the source rectangle (XSrc, YSrc, DxSrc, DySrc) of this image,
+  // scaled, into the destination rectangle of a 24-bit image, clipped to
+  // ClipRect (inclusive corners; null for none). Empty tables are built
+  // (DestRows: Dest's rows; XTable, YTable: the source column and row of
+  // each column and row of the destination rectangle, from its left and top
+  // edge); with FreeTables false the built tables stay with the caller for
+  // the next call at the same scale. A destination that is not 24-bit
+  // draws nothing.
+  void RenderToTVQBitmap(TVQBitmap* Dest, std::vector<Byte*>& DestRows, std::vector<int>& XTable,
+                         std::vector<int>& YTable, const TRect* ClipRect, int XDst, int YDst, int DxDst, int DyDst,
+                         int XSrc, int YSrc, int DxSrc, int DySrc, bool EnableAlpha, bool RowReplicate, int Opacity,
+                         TResampleFilter Filter, bool FreeTables, TVQBlendOperation BlendOp);
+  // The same into a framework bitmap (24-bit ones only).
+  void RenderToTBitmap(TBitmap* Dest, std::vector<Byte*>& DestRows, std::vector<int>& XTable,
+                       std::vector<int>& YTable, const TRect* ClipRect, int XDst, int YDst, int DxDst, int DyDst,
+                       int XSrc, int YSrc, int DxSrc, int DySrc, bool EnableAlpha, bool RowReplicate, int Opacity,
+                       TResampleFilter Filter, bool FreeTables, TVQBlendOperation BlendOp);
+
+  // The row operations of the drawing, by source format; the Alpha ones
+  // blend with the opacity and the alpha channel.
+  virtual void StretchRGB24(const TVQStretchArgs& args);
+  virtual void StretchRGB24Alpha(const TVQStretchArgs& args);
+  virtual void StretchBits1(const TVQStretchArgs& args);
+  virtual void StretchBits1Alpha(const TVQStretchArgs& args);
+  virtual void StretchGray8(const TVQStretchArgs& args);
+  virtual void StretchGray8Alpha(const TVQStretchArgs& args);
+  virtual void StretchPalette8(const TVQStretchArgs& args);
+  virtual void StretchPalette8Alpha(const TVQStretchArgs& args);
+  virtual void StretchGray16(const TVQStretchArgs& args);
+  virtual void StretchGray16Alpha(const TVQStretchArgs& args);
+  virtual void StretchFloat(const TVQStretchArgs& args);
+  virtual void StretchFloatAlpha(const TVQStretchArgs& args);
+  virtual void StretchCMYK(const TVQStretchArgs& args);
+  virtual void StretchCMYKAlpha(const TVQStretchArgs& args);
 
   // ---- conversion and display settings -------------------------------------
 

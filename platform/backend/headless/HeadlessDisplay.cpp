@@ -7,6 +7,7 @@
 #include "platform/user/input/Input.h"
 #include "platform/user/input/MessageQueue.h"
 #include "platform/user/input/Timers.h"
+#include "platform/user/system/NotifyIcon.h"
 
 THeadlessDisplay::THeadlessDisplay() {
   monitors_.push_back(TMonitorRec{Bounds(0, 0, 1280, 1024), Bounds(0, 0, 1280, 1024), true});
@@ -298,3 +299,37 @@ THeadlessSession::THeadlessSession(Int64 startMs)
     : clock(startMs), scopedClock_(clock), previous_(SetDisplay(&display)) {}
 
 THeadlessSession::~THeadlessSession() { SetDisplay(previous_); }
+
+bool THeadlessDisplay::TrayIcon(TTrayOp op, const TTrayIconRec& icon) {
+  auto it = std::find_if(TrayIcons.begin(), TrayIcons.end(),
+                         [&](const TTrayIconRec& r) { return r.hwnd == icon.hwnd && r.id == icon.id; });
+  switch (op) {
+    case TTrayOp::Add:
+      TrayLog.push_back("add " + std::to_string(icon.id));
+      if (!TrayAvailable || it != TrayIcons.end()) return false;
+      TrayIcons.push_back(icon);
+      return true;
+    case TTrayOp::Modify:
+      TrayLog.push_back("modify " + std::to_string(icon.id));
+      if (it == TrayIcons.end()) return false;
+      *it = icon;
+      return true;
+    case TTrayOp::Delete:
+      TrayLog.push_back("delete " + std::to_string(icon.id));
+      if (it == TrayIcons.end()) return false;
+      TrayIcons.erase(it);
+      return true;
+  }
+  return false;
+}
+
+bool THeadlessDisplay::TrayMouse(HWND hwnd, UINT id, UINT mouseMessage) {
+  for (const TTrayIconRec& r : TrayIcons)
+    if (r.hwnd == hwnd && r.id == id) return PostMessage(hwnd, r.callbackMessage, WPARAM(id), LPARAM(mouseMessage));
+  return false;
+}
+
+void THeadlessDisplay::TrayRestart() {
+  TrayIcons.clear();
+  NotifyAreaRestarted();
+}

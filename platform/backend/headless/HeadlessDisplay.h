@@ -77,6 +77,19 @@ class THeadlessDisplay final : public TDisplay {
   // method that commits its preedit when reset, it reports that preedit as
   // a result, which the window layer must ignore.
   void ResetComposition() override;
+  // The notification area: icons are recorded (TrayIcons, in the order
+  // added) and every request logged ("add 7", "modify 7", "delete 7" by id).
+  // Without TrayAvailable there is none and adding fails.
+  bool TrayIcon(TTrayOp op, const TTrayIconRec& icon) override;
+  bool TrayAvailable = true;
+  std::vector<TTrayIconRec> TrayIcons;
+  std::vector<std::string> TrayLog;
+  // A mouse message (WM_LBUTTONDOWN, ...) on a recorded icon: posted to its
+  // window as the icon's callback message. False for an unknown icon.
+  bool TrayMouse(HWND hwnd, UINT id, UINT mouseMessage);
+  // The notification area restarts: its icons are gone and the windows are
+  // told (NotifyAreaRestarted).
+  void TrayRestart();
 
   // ---- Driving (GUI thread) ------------------------------------------------
   void MouseMove(int x, int y);

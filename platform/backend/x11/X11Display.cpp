@@ -219,6 +219,7 @@ TX11Display::~TX11Display() {
       FreeX11WindowResources(*s_, n);
     }
     FreeX11Cursors(*s_);
+    FreeX11TrayIcons(*s_);
     if (s_->clipWindow) XDestroyWindow(s_->dpy, s_->clipWindow);
     if (s_->im) XCloseIM(s_->im);
   } else {
@@ -663,6 +664,11 @@ void TX11Display::Wake() {
 }
 
 void TX11Display::ResetComposition() { ResetX11Compositions(*s_); }
+
+bool TX11Display::TrayIcon(TTrayOp op, const TTrayIconRec& icon) {
+  if (s_->ioLost) return false;
+  return X11TrayIcon(*s_, op, icon);
+}
 
 void TX11Display::WaitEvents(int timeoutMs) {
   TX11State& s = *s_;

@@ -51,6 +51,11 @@ class TX11Display final : public TDisplay {
   void CursorChanged() override;
   void CursorDestroyed(HCURSOR cursor) override;
   void ResetComposition() override;
+  // Docks the icon into the freedesktop system tray (XEmbed into the owner
+  // of _NET_SYSTEM_TRAY_S<screen>); false when no tray runs.
+  bool TrayIcon(TTrayOp op, const TTrayIconRec& icon) override;
+  // The X window of a docked icon (0: none).
+  std::uintptr_t TrayWindowOf(HWND hwnd, UINT id) const;
 
   // A lost connection ends the program (EndForLostDisplay) instead of
   // leaving it running without a screen. Off by default: the program's

@@ -129,6 +129,7 @@ void HandleEvent(TX11State& s, XEvent& ev) {
     return;
   }
   if (HandleX11Selection(s, ev)) return;
+  if (HandleX11Tray(s, ev)) return;
   if (s.haveFixes && ev.type == s.fixesEventBase + XFixesSelectionNotify) {
     s.compositorChanged = true;
     return;

@@ -116,6 +116,20 @@ struct TX11ImageCursor {
   std::uint64_t fingerprint = 0;
 };
 
+// A notification-area icon: our window docked into the system tray.
+struct TX11TrayIcon {
+  HWND hwnd = nullptr;
+  UINT id = 0;
+  UINT callbackMessage = 0;
+  std::vector<std::uint32_t> argb;
+  int iconWidth = 0, iconHeight = 0;
+  int width = 22, height = 22;  // the window's size as the tray gives it
+  Time lastPress = 0;
+  unsigned lastButton = 0;
+  std::string tip;
+  Window tipWindow = 0;  // the tip shown while the pointer is over the icon
+};
+
 struct TX11State {
   Display* dpy = nullptr;
   int screen = 0;
@@ -158,6 +172,8 @@ struct TX11State {
   std::string displayName;  // as connected, for the message when it is lost
   int errors = 0;
   TX11ShmSupport shm;
+  std::map<Window, TX11TrayIcon> trayIcons;
+  bool trayWatching = false;  // the root's StructureNotify selected for tray announcements
 
   // By native window id (the window layer's handle).
   TX11Native* Find(Window w);
@@ -232,6 +248,10 @@ void X11PreeditDraw(XIM ic, XPointer state, XPointer call);
 void X11PreeditCaret(XIM ic, XPointer state, XPointer call);
 // Clipboard (X11Clipboard.cpp): answers other clients; true when handled.
 bool HandleX11Selection(TX11State& s, XEvent& ev);
+// Events of the notification-area icons (X11Tray.cpp); true when taken.
+bool HandleX11Tray(TX11State& s, XEvent& ev);
+bool X11TrayIcon(TX11State& s, TTrayOp op, const TTrayIconRec& icon);
+void FreeX11TrayIcons(TX11State& s);
 // Presentation (X11Present.cpp).
 void PutBacking(TX11State& s, TX11Native& n, const RECT& r);
 void FreeBacking(TX11Native& n);

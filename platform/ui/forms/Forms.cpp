@@ -117,6 +117,13 @@ void TCustomForm::Notification(TComponent* AComponent, TOperation Operation) {
 
 void TCustomForm::SetWindowMenu(TMenuItem* v) {
   if (v == windowMenu_) return;
+  // The children's list leaves the old menu.
+  for (auto& [item, alive] : mdiListed_)
+    if (*alive) {
+      if (item->Parent()) item->Parent()->Remove(item);
+      delete item;
+    }
+  mdiListed_.clear();
   if (windowMenu_) windowMenu_->RemoveFreeNotification(this);
   windowMenu_ = v;
   if (v) v->FreeNotification(this);
@@ -622,7 +629,13 @@ void TCustomForm::WMClose(TMessage&) { Close(); }
 
 void TCustomForm::WMSysCommand(TMessage& Message) {
   WPARAM cmd = Message.WParam & 0xFFF0;
-  // Alt+Space is the window menu's, not the menu bar's.
+  // Alt+Space is the window menu's, not the menu bar's; with a bar, the
+  // two take turns under Left and Right.
+  if (cmd == SC_KEYMENU && (Message.LParam == ' ' || Message.LParam == '-') &&
+      MenuBarWindowMenuKey(this, Message.LParam)) {
+    Message.Result = 0;
+    return;
+  }
   if (cmd == SC_KEYMENU && menu_ && Message.LParam != ' ') {
     std::string ch;
     if (Message.LParam > ' ') AppendUtf8(ch, char32_t(Message.LParam));
@@ -691,6 +704,13 @@ void TCustomForm::Dispatch(TMessage& Message) {
         MenuBarMouseDown(this, LParamToPoint(Message.LParam));
         return;
       }
+      break;
+    case WM_NCLBUTTONDBLCLK:
+      if (menu_ && Message.WParam == WPARAM(HTMENU) && MenuBarDoubleClick(this, LParamToPoint(Message.LParam))) return;
+      break;
+    case WM_INITMENUPOPUP:
+      if (formStyle_ == fsMDIForm && windowMenu_ && Message.WParam == reinterpret_cast<WPARAM>(windowMenu_->Handle()))
+        RefreshMDIWindowList();
       break;
     case WM_COMMAND:
       // A main-menu command; the item's OnClick may free this form.

@@ -15,6 +15,7 @@
 // AfterConstruction.
 #pragma once
 #include <memory>
+#include <utility>
 #include <vector>
 
 #include "platform/graphics/Icon.h"
@@ -224,6 +225,9 @@ class TCustomForm : public TScrollingWinControl {
   void CreateMDIClient();
   void ApplyMDIState();
   void FitMaximizedMDIChildren();  // after the client window changed size
+  // The window menu's list of children, renewed each time it drops.
+  void RefreshMDIWindowList();
+  std::vector<std::pair<TMenuItem*, std::shared_ptr<const bool>>> mdiListed_;
   TRect mdiRestore_{};
   bool mdiMaximized_ = false;
   friend TCustomForm* MergedMDIChild(const TCustomForm* Frame);
@@ -266,6 +270,9 @@ class TForm : public TCustomForm {
 // its menu bar, or nullptr. A frame without a menu bar has nowhere to show
 // them, so there a maximized child keeps its own caption.
 TCustomForm* MergedMDIChild(const TCustomForm* Frame);
+// The "Select Window" dialog of an MDI frame's window menu: the chosen
+// child window, or nullptr when cancelled.
+HWND SelectMDIWindow(const std::vector<HWND>& Children, HWND Active);
 
 // The form a control sits on (the outermost windowed parent), or nullptr.
 TCustomForm* GetParentForm(TControl* Control);

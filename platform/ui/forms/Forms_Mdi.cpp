@@ -12,10 +12,13 @@
 #include <algorithm>
 #include <cmath>
 #include <map>
+#include <utility>
 
+#include "platform/rtl/StockTexts.h"
 #include "platform/ui/forms/Application.h"
 #include "platform/ui/forms/Forms.h"
 #include "platform/ui/menus/MenuBar.h"
+#include "platform/ui/menus/Menus.h"
 #include "platform/user/windows/Props.h"
 #include "platform/user/User.h"
 
@@ -29,6 +32,8 @@ constexpr const char* kChildProcProp = "Lumiqa.MdiChildProc";
 struct TClientState {
   HWND active = nullptr;  // the child last told it is active
   HWND merged = nullptr;  // the child whose icon and buttons the frame's menu bar shows
+  bool handOnMaximized = false;  // the active child went while maximized
+  std::vector<HWND> created;  // children in the order they came, for the window menu's list
   bool syncing = false;
 };
 std::map<HWND, TClientState> g_clients;
@@ -89,6 +94,8 @@ void SyncActive(HWND client) {
   auto it = g_clients.find(client);
   if (it == g_clients.end() || it->second.syncing) return;
   it->second.syncing = true;
+  // Taken now, so a child that comes later to an empty client comes up as it was.
+  bool handOn = std::exchange(it->second.handOnMaximized, false);
   for (int round = 0; round < 8; ++round) {
     it = g_clients.find(client);
     if (it == g_clients.end()) return;
@@ -100,8 +107,13 @@ void SyncActive(HWND client) {
     // A maximized child hands its state on: the child coming up is
     // maximized and the one going down restored, so one child fills the client.
     auto* topForm = top ? dynamic_cast<TCustomForm*>(FindControl(top)) : nullptr;
+    // One that went (closed or freed) hands it on the same way.
+    if (std::exchange(handOn, false) && !oldForm && topForm && !Dying(topForm) && topForm->WindowState() != wsMaximized) {
+      topForm->SetWindowState(wsMaximized);
+      if (!IsWindow(client)) return;
+    }
     if (oldForm && topForm && !Dying(oldForm) && !Dying(topForm) && oldForm->WindowState() == wsMaximized &&
-        topForm->WindowState() == wsNormal) {
+        topForm->WindowState() != wsMaximized) {
       auto oldAlive = oldForm->AliveToken();
       topForm->SetWindowState(wsMaximized);
       if (*oldAlive && !Dying(oldForm)) oldForm->SetWindowState(wsNormal);
@@ -206,9 +218,16 @@ LRESULT MdiClientProc(HWND h, UINT m, WPARAM wp, LPARAM lp) {
         LONG_PTR old = SetWindowLongPtr(child, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&MdiChildProc));
         SetProp(child, kChildProcProp, reinterpret_cast<HANDLE>(old));
         WatchTitle(FindControl(child));
+        if (auto it = g_clients.find(h); it != g_clients.end()) it->second.created.push_back(child);
       } else if (LOWORD(wp) == WM_DESTROY && child && GetParent(child) == h) {
         // A closing child is never told it lost activation; the next one is told it won.
-        if (auto it = g_clients.find(h); it != g_clients.end() && it->second.active == child) it->second.active = nullptr;
+        if (auto it = g_clients.find(h); it != g_clients.end())
+          std::erase(it->second.created, child);
+        if (auto it = g_clients.find(h); it != g_clients.end() && it->second.active == child) {
+          it->second.active = nullptr;
+          // By the window's style: the form may be half gone by now.
+          it->second.handOnMaximized = IsZoomed(child) != FALSE;
+        }
         PostMessage(h, kSyncActive, 0, 0);
       } else if (LOWORD(wp) == WM_LBUTTONDOWN || LOWORD(wp) == WM_RBUTTONDOWN || LOWORD(wp) == WM_MBUTTONDOWN) {
         // A press anywhere in a child brings it up, even while the frame is active.
@@ -366,6 +385,59 @@ void TCustomForm::ApplyMDIState() {
   }
   if (windowState_ == wsMinimized) ShowWindow(Handle(), SW_MINIMIZE);
   UpdateFrameTitle(client);
+}
+
+void TCustomForm::RefreshMDIWindowList() {
+  for (auto& [item, alive] : mdiListed_)
+    if (*alive) {
+      if (item->Parent()) item->Parent()->Remove(item);
+      delete item;
+    }
+  mdiListed_.clear();
+  auto it = g_clients.find(clientHandle_);
+  if (!windowMenu_ || it == g_clients.end()) return;
+  std::vector<HWND> shown;
+  for (HWND h : it->second.created)
+    if (IsWindow(h) && IsWindowVisible(h) && !Dying(dynamic_cast<TCustomForm*>(FindControl(h)))) shown.push_back(h);
+  if (shown.empty()) return;
+  auto add = [this](TMenuItem* item) {
+    windowMenu_->Add(item);
+    mdiListed_.emplace_back(item, item->AliveToken());
+  };
+  if (windowMenu_->Count() > 0) {
+    auto* line = new TMenuItem(nullptr);
+    line->SetCaption(cLineCaption);
+    add(line);
+  }
+  // Windows numbers the first nine children in the order they came.
+  const HWND client = clientHandle_;
+  auto bringUp = [client](HWND child) {
+    if (!child || !IsWindow(child) || GetParent(child) != client) return;
+    auto* f = dynamic_cast<TCustomForm*>(FindControl(child));
+    if (!f || Dying(f)) return;
+    if (f->WindowState() == wsMinimized) f->SetWindowState(wsNormal);
+    SetWindowPos(child, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+  };
+  for (std::size_t i = 0; i < shown.size() && i < 9; ++i) {
+    auto* item = new TMenuItem(nullptr);
+    item->SetCaption("&" + std::to_string(i + 1) + " " + FindControl(shown[i])->Caption());
+    item->SetChecked(shown[i] == it->second.active);
+    item->OnClick = [bringUp, child = shown[i]](TObject*) { bringUp(child); };
+    add(item);
+  }
+  if (shown.size() > 9) {
+    auto* more = new TMenuItem(nullptr);
+    more->SetCaption(StockText("&More Windows..."));
+    more->OnClick = [bringUp, client](TObject*) {
+      auto it = g_clients.find(client);
+      if (it == g_clients.end()) return;
+      std::vector<HWND> all;
+      for (HWND h : it->second.created)
+        if (IsWindow(h) && IsWindowVisible(h) && !Dying(dynamic_cast<TCustomForm*>(FindControl(h)))) all.push_back(h);
+      bringUp(SelectMDIWindow(all, it->second.active));
+    };
+    add(more);
+  }
 }
 
 void TCustomForm::FitMaximizedMDIChildren() {

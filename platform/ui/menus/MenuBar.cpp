@@ -1,6 +1,7 @@
 #include "platform/ui/menus/MenuBar.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "platform/gdi/Gdi.h"
 #include "platform/gdi/Text.h"
@@ -126,6 +127,66 @@ bool TrackBarButton(HWND form, TMenuItem* root, int hit) {
       }) != FALSE;
 }
 
+// From the keyboard the bar and the window menus form one ring, as on
+// Windows: the frame's window menu, a merged MDI child's, then the bar's
+// menus; Left and Right past the ends of one open the next.
+enum TRingStart { kRingBar, kRingChildMenu, kRingFrameMenu };
+bool g_ringRunning = false;  // its own window menus open the plain way
+
+void RunKeyboardMenus(HWND form, TMenuItem* root, int open, TRingStart start = kRingBar) {
+  enum { kBar, kChildMenu, kFrameMenu } at = start == kRingBar ? kBar : start == kRingChildMenu ? kChildMenu : kFrameMenu;
+  const bool outer = !std::exchange(g_ringRunning, true);
+  struct TRingEnd {
+    bool outer;
+    ~TRingEnd() {
+      if (outer) g_ringRunning = false;
+    }
+  } end{outer};
+  auto mergedChild = [form]() -> HWND {
+    TCustomForm* c = BarCaptionOf(form).child;
+    return c ? c->Handle() : nullptr;
+  };
+  auto barEnd = [form, root](bool last) {
+    std::vector<TMenuBarItem> items = MenuBarItems(form, root);
+    return items.empty() ? -1 : last ? items.back().Index : items.front().Index;
+  };
+  const bool ring = (GetWindowLong(form, GWL_STYLE) & WS_SYSMENU) != 0;
+  for (int hops = 0; hops < 64 && IsWindow(form); ++hops) {
+    if (ring) ArmMenuChain();
+    int leave = 0;
+    if (at == kBar) {
+      const Word command = TrackMenuBar(form, root, open, true);
+      leave = TakeMenuChainLeave();
+      if (command) {
+        PostCommand(form, command);
+        return;
+      }
+      if (!leave || !IsWindow(form)) return;
+      at = leave < 0 && mergedChild() ? kChildMenu : kFrameMenu;
+      continue;
+    }
+    if (at == kChildMenu) {
+      HWND child = mergedChild();
+      if (!child) return;
+      SendMessage(child, WM_SYSCOMMAND, SC_KEYMENU, LPARAM('-'));
+    } else {
+      SendMessage(form, WM_SYSCOMMAND, SC_KEYMENU, LPARAM(' '));
+    }
+    leave = TakeMenuChainLeave();
+    if (!leave || !IsWindow(form) || RootOf(dynamic_cast<TCustomForm*>(FindControl(form))) != root) return;
+    if (at == kChildMenu) {
+      at = leave > 0 ? kBar : kFrameMenu;
+      open = barEnd(false);
+    } else if (leave > 0 && mergedChild()) {
+      at = kChildMenu;
+    } else {
+      at = kBar;
+      open = barEnd(leave < 0);
+    }
+    if (at == kBar && open < 0) return;
+  }
+}
+
 }  // namespace
 
 std::vector<TMenuBarItem> LayoutMenuBar(TMenuItem* Root, int Left, int Top, int Width, int* Height) {
@@ -241,6 +302,17 @@ void MenuBarMouseDown(TCustomForm* Form, TPoint Screen) {
   }
 }
 
+bool MenuBarDoubleClick(TCustomForm* Form, TPoint Screen) {
+  TMenuItem* root = RootOf(Form);
+  if (!root || MenuLoopActive() || !Form->HandleAllocated()) return false;
+  HWND h = Form->Handle();
+  if (BarCaptionHit(h, root, POINT{Screen.X, Screen.Y}) != HTSYSMENU) return false;
+  // The child's own rules apply: no window menu or a disabled Close keeps it.
+  SendMessage(BarCaptionOf(h).child->Handle(), WM_NCLBUTTONDBLCLK, WPARAM(HTSYSMENU),
+              PointToLParam(POINT{Screen.X, Screen.Y}));
+  return true;
+}
+
 bool MenuBarKeyMenu(TCustomForm* Form, const std::string& Character) {
   TMenuItem* root = RootOf(Form);
   if (!root || MenuLoopActive() || !Form->HandleAllocated()) return false;
@@ -256,7 +328,24 @@ bool MenuBarKeyMenu(TCustomForm* Form, const std::string& Character) {
       }
     if (open < 0) return false;
   }
-  PostCommand(h, TrackMenuBar(h, root, open, true));
+  RunKeyboardMenus(h, root, open);
+  return true;
+}
+
+bool MenuBarWindowMenuKey(TCustomForm* Form, LPARAM Character) {
+  if (g_ringRunning || MenuLoopActive() || !Form || !Form->HandleAllocated()) return false;
+  TCustomForm* frame = Form;
+  if (Character == LPARAM('-')) {
+    // A maximized MDI child's menu sits on its frame's bar.
+    if (Form->FormStyle() != fsMDIChild) return false;
+    frame = dynamic_cast<TCustomForm*>(FindControl(GetParent(GetParent(Form->Handle()))));
+    if (!frame || MergedMDIChild(frame) != Form) return false;
+  } else if (Character != LPARAM(' ')) {
+    return false;
+  }
+  TMenuItem* root = RootOf(frame);
+  if (!root || !frame->HandleAllocated() || !(GetWindowLong(frame->Handle(), GWL_STYLE) & WS_SYSMENU)) return false;
+  RunKeyboardMenus(frame->Handle(), root, -1, Character == LPARAM('-') ? kRingChildMenu : kRingFrameMenu);
   return true;
 }
 

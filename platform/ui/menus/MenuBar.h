@@ -39,8 +39,14 @@ bool MenuBarNcHitTest(TCustomForm* Form, TMessage& Message);
 void MenuBarNcPaint(TCustomForm* Form);
 // WM_NCLBUTTONDOWN on HTMENU: tracks the bar from the item pressed.
 void MenuBarMouseDown(TCustomForm* Form, TPoint Screen);
+// WM_NCLBUTTONDBLCLK on HTMENU: true when it was on a merged MDI child's icon,
+// which the child takes as a double click on its own icon.
+bool MenuBarDoubleClick(TCustomForm* Form, TPoint Screen);
 // SC_KEYMENU (Character 0: Alt or F10) and Alt+character: true when the bar took it.
 bool MenuBarKeyMenu(TCustomForm* Form, const std::string& Character);
+// SC_KEYMENU with Alt+Space, or Alt+- on a maximized MDI child: true when
+// the window menu opened as part of the bar's keyboard ring.
+bool MenuBarWindowMenuKey(TCustomForm* Form, LPARAM Character);
 // A form's Menu changed, or the menu's items did: the frame is recomputed.
 void MenuBarChanged(TCustomForm* Form);
 // TMainMenu's change hook: every form showing Menu follows.

@@ -3,6 +3,7 @@
 #include "platform/ui/menus/MenuWindow.h"
 
 #include <algorithm>
+#include <utility>
 #include <memory>
 
 #include "platform/gdi/Text.h"
@@ -26,6 +27,20 @@ void RegisterMenuClass() {
 }
 
 TTracker* g_tracker = nullptr;
+
+namespace {
+bool g_chainArmed = false;
+int g_chainLeave = 0;
+}  // namespace
+
+TTracker::TTracker(HWND owner) : owner_(owner), chain_(std::exchange(g_chainArmed, false)) { g_chainLeave = 0; }
+
+bool TTracker::Leave(int dir) {
+  if (!chain_) return false;
+  g_chainLeave = dir;
+  done_ = true;
+  return true;
+}
 
 
 LRESULT MenuWndProc(HWND h, UINT m, WPARAM wp, LPARAM lp) {
@@ -718,6 +733,16 @@ UINT TrackWindowMenu(HWND owner, HMENU menu, POINT at, bool byKeyboard) {
 }  // namespace
 
 void InstallWindowMenuTracker() { SetWindowMenuTracker(TrackWindowMenu); }
+
+void ArmMenuChain() {
+  g_chainArmed = true;
+  g_chainLeave = 0;
+}
+
+int TakeMenuChainLeave() {
+  g_chainArmed = false;
+  return std::exchange(g_chainLeave, 0);
+}
 
 void EndMenu() {
   if (g_tracker) g_tracker->Cancel();

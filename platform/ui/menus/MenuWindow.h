@@ -51,6 +51,12 @@ Word TrackMenuPopup(TMenuItem* Root, TPoint At, TPopupAlignment Alignment, HWND 
 // that drop. Returns the chosen command or 0.
 Word TrackMenuBar(HWND Form, TMenuItem* Root, int OpenIndex, bool ByKeyboard);
 // Ends the running menu loop without a command (WM_CANCELMODE does too).
+// Keyboard menus in a chain, as Windows runs a bar and the window menus:
+// once armed, the next loop started (a bar or a window menu) ends when Left
+// or Right would move past its ends, instead of wrapping. The direction it
+// left by (-1 or +1, 0 otherwise) is taken afterwards, which disarms.
+void ArmMenuChain();
+int TakeMenuChainLeave();
 void EndMenu();
 bool MenuLoopActive();
 

@@ -180,6 +180,8 @@ void TTracker::HandleKey(MSG& m) {
       TMenuItem* item = hasLevel ? RowItem(l, levels_[l]->selected) : nullptr;
       if (item && item->Enabled() && item->Count() > 0)
         OpenSub(l, levels_[l]->selected, true);
+      else if (barForm_ ? NextBarItem(barIndex_, +1) <= barIndex_ && Leave(+1) : systemMenu_ && Leave(+1))
+        break;
       else if (barForm_) {
         int next = NextBarItem(barIndex_, +1);
         if (hasLevel) OpenBarItem(next, true, false);
@@ -190,6 +192,8 @@ void TTracker::HandleKey(MSG& m) {
     case VK_LEFT:
       if (hasLevel && l > 0) {
         CloseFrom(l);
+      } else if (barForm_ ? NextBarItem(barIndex_, -1) >= barIndex_ && Leave(-1) : systemMenu_ && Leave(-1)) {
+        break;
       } else if (barForm_) {
         int prev = NextBarItem(barIndex_, -1);
         if (hasLevel) OpenBarItem(prev, true, false);

@@ -155,7 +155,7 @@ void RegisterMenuClass();
 
 class TTracker {
  public:
-  explicit TTracker(HWND owner) : owner_(owner) {}
+  explicit TTracker(HWND owner);
   Word RunPopup(TMenuItem* root, TPoint at, TPopupAlignment alignment);
   Word RunBar(HWND form, TMenuItem* root, int openIndex, bool keyboard);
   // A window menu: the owner has had WM_INITMENUPOPUP for `menu` already,
@@ -217,6 +217,8 @@ class TTracker {
   bool Alive() const { return !barRoot_ || *barAlive_; }
 
   HWND owner_;
+  bool chain_ = false;  // leaves past the ends (ArmMenuChain)
+  bool Leave(int dir);
   TMenuItem* barRoot_ = nullptr;
   std::shared_ptr<const bool> barAlive_;
   TPoint popupAt_{};

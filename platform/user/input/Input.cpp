@@ -286,6 +286,21 @@ void Push(TRawInput r) {
 
 bool HasInput() { return g_cooked.has_value() || !g_raw.empty(); }
 
+bool InputPressWaiting() {
+  if (g_cooked) {
+    const UINT m = g_cooked->message;
+    if (m == WM_KEYDOWN || m == WM_SYSKEYDOWN || m == WM_LBUTTONDOWN || m == WM_RBUTTONDOWN ||
+        m == WM_MBUTTONDOWN || m == WM_LBUTTONDBLCLK || m == WM_RBUTTONDBLCLK || m == WM_MBUTTONDBLCLK ||
+        m == WM_MOUSEWHEEL || m == WM_MOUSEHWHEEL)
+      return true;
+  }
+  for (const TRawInput& r : g_raw)
+    if (((r.kind == TRawKind::Key || r.kind == TRawKind::Button) && r.down) || r.kind == TRawKind::Wheel ||
+        r.kind == TRawKind::HWheel)
+      return true;
+  return false;
+}
+
 bool TakeInputMessage(MSG* out, bool remove) {
   while (!g_cooked) {
     if (g_raw.empty()) return false;

@@ -93,6 +93,10 @@ BOOL TrackMouseEvent(TRACKMOUSEEVENT* tme);
 UINT GetDoubleClickTime();
 BOOL SetDoubleClickTime(UINT ms);
 
+// True when a key press, a mouse button press or a wheel turn waits in the
+// input queue, not yet retrieved: input that may change what the program
+// is working on (releases and pointer moves do not count).
+bool InputPressWaiting();
 // High bit: down; low bit: toggled. GetKeyState follows the messages
 // retrieved so far, GetAsyncKeyState the raw input.
 SHORT GetKeyState(int vk);

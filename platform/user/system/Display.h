@@ -33,6 +33,19 @@ struct TNativeWindowParams {
   DWORD exStyle = 0;
 };
 
+// A notification-area icon as the window layer hands it to the display:
+// mouse messages on it go back to hwnd as callbackMessage (wParam id,
+// lParam the mouse message).
+struct TTrayIconRec {
+  HWND hwnd = nullptr;
+  UINT id = 0;
+  UINT callbackMessage = 0;
+  std::vector<std::uint32_t> argb;  // straight ARGB, width x height
+  int width = 0, height = 0;
+  std::string tip;
+};
+enum class TTrayOp { Add, Modify, Delete };
+
 struct TMonitorRec {
   RECT monitor{};
   RECT work{};
@@ -109,6 +122,9 @@ class TDisplay {
   // The window layer finished the composition itself (ImmNotifyIME): the
   // input method drops its own, reporting nothing of it.
   virtual void ResetComposition() {}
+  // Adds, changes or removes a notification-area icon; false when the
+  // desktop has no notification area (or the icon is unknown to it).
+  virtual bool TrayIcon(TTrayOp, const TTrayIconRec&) { return false; }
 
  private:
   std::optional<std::string> clipboardText_;

@@ -11,9 +11,11 @@
 #include <cstdlib>
 #include <cstring>
 #include <functional>
+#include <future>
 #include <set>
 #include <vector>
 
+#include "app/pixels/RotateImage.h"
 #include "tests/app/TempFolder.h"
 #include "platform/rtl/SafeSave.h"
 
@@ -418,6 +420,145 @@ TEST(StepHistory, EntriesAreTwentyFourBitFilesWhateverThePicture) {
   ASSERT_GT(bytes.size(), 30u);
   EXPECT_EQ(Byte(bytes[28]), 24);
   EXPECT_EQ(h.EntryFile(3), h.Folder() + "/3.bmp");
+}
+
+// A slider's entries answer at once: the writer is held inside its first
+// write while every call below returns (one that waited for the write would
+// never return), and the entry being written answers a redo from memory.
+TEST(StepHistory, KeptEntriesAnswerWhileTheirFileIsStillBeingWritten) {
+  TTempFolder program;
+  TStepHistory h(program.Path());
+  ASSERT_TRUE(h.Push(Picture(1).get()));
+  std::promise<void> release;
+  const std::shared_future<void> go = release.get_future().share();
+  int started = 0;  // written by the writer before it waits, read after the flush
+  {
+    FaultGuard guard;
+    SafeSaveFaults().TempCreated = [go, &started](const std::string&) {
+      ++started;
+      go.wait();
+    };
+    ASSERT_TRUE(h.PushLater(Picture(2).get()));
+    ASSERT_TRUE(h.ReplaceCurrentLater(Picture(3).get()));
+    ASSERT_TRUE(h.ReplaceCurrentLater(Picture(4).get()));
+    EXPECT_EQ(h.Count(), 2);
+    EXPECT_EQ(h.Index(), 1);
+    EXPECT_TRUE(h.InMemory(1));
+    EXPECT_FALSE(FileExists(h.EntryFile(1)));
+    EXPECT_EQ(TagOf(h.Undo()), 1);
+    EXPECT_TRUE(h.InMemory(1));  // not written yet, so still held
+    EXPECT_EQ(TagOf(h.Redo()), 4);
+    EXPECT_FALSE(FileExists(h.EntryFile(1)));
+    release.set_value();
+    h.Flush();
+  }
+  // The first change's write, if it had begun, ended before the last one's.
+  EXPECT_GE(started, 1);
+  EXPECT_LE(started, 2);
+  EXPECT_EQ(h.TakeWriteResult(), TStepHistory::TWrites::Written);
+  EXPECT_EQ(h.TakeWriteResult(), TStepHistory::TWrites::None);
+  EXPECT_EQ(TagOf(LoadPicture(h.EntryFile(1))), 4);
+  EXPECT_EQ(FilesIn(h.Folder()), (std::set<std::string>{"0.bmp", "1.bmp"}));
+  // Written, the entries leave memory and answer from their files.
+  EXPECT_FALSE(h.InMemory(1));
+  EXPECT_FALSE(h.InMemory(0));
+  EXPECT_EQ(TagOf(h.Undo()), 1);
+  EXPECT_EQ(TagOf(h.Redo()), 4);
+}
+
+// A write behind the user's back that fails keeps the entry in memory,
+// where undo and redo still find it, and is reported once.
+TEST(StepHistory, AFailedLaterWriteKeepsTheEntryInMemoryAndIsReportedOnce) {
+  TTempFolder program;
+  TStepHistory h(program.Path());
+  ASSERT_TRUE(h.Push(Picture(1).get()));
+  ASSERT_TRUE(h.PushLater(Picture(2).get()));
+  h.Flush();
+  EXPECT_EQ(h.TakeWriteResult(), TStepHistory::TWrites::Written);
+  const std::pair<std::function<void(TSafeSaveFaults&)>, int> faults[] = {
+      {[](TSafeSaveFaults& f) { f.CreateTemp = EACCES; }, EACCES},
+      {[](TSafeSaveFaults& f) { f.Rename = EXDEV; }, EXDEV},
+      {[](TSafeSaveFaults& f) { f.DiskSpace = 10; }, ENOSPC},
+  };
+  int tag = 20;
+  for (const auto& [fault, code] : faults) {
+    SCOPED_TRACE(code);
+    ++tag;
+    {
+      FaultGuard guard;
+      fault(SafeSaveFaults());
+      EXPECT_TRUE(h.ReplaceCurrentLater(Picture(tag).get()));
+      h.Flush();
+    }
+    EXPECT_EQ(h.TakeWriteResult(), TStepHistory::TWrites::Failed);
+    EXPECT_EQ(h.LastFailure(), code);
+    EXPECT_EQ(h.TakeWriteResult(), TStepHistory::TWrites::None);
+    EXPECT_EQ(h.Count(), 2);
+    EXPECT_TRUE(h.InMemory(1));
+    // The file is still the last one written; the entry is the new picture.
+    EXPECT_EQ(TagOf(LoadPicture(h.EntryFile(1))), 2);
+    EXPECT_EQ(TagOf(h.Undo()), 1);
+    EXPECT_TRUE(h.InMemory(1));
+    EXPECT_EQ(TagOf(h.Redo()), tag);
+  }
+  // Writing works again.
+  ASSERT_TRUE(h.ReplaceCurrentLater(Picture(30).get()));
+  h.Flush();
+  EXPECT_EQ(h.TakeWriteResult(), TStepHistory::TWrites::Written);
+  EXPECT_EQ(TagOf(LoadPicture(h.EntryFile(1))), 30);
+  EXPECT_FALSE(h.PushLater(nullptr));
+  TBitmap empty;
+  EXPECT_FALSE(h.ReplaceCurrentLater(&empty));
+  EXPECT_EQ(h.Count(), 2);
+}
+
+// Leaving the step while writes are queued or running leaves no file:
+// queued writes are dropped and a running one ends before the files go.
+TEST(StepHistory, ClearingLeavesNoFileOfAWriteStillQueued) {
+  TTempFolder program;
+  TStepHistory h(program.Path());
+  ASSERT_TRUE(h.Push(Picture(1).get()));
+  std::promise<void> release;
+  const std::shared_future<void> go = release.get_future().share();
+  {
+    FaultGuard guard;
+    SafeSaveFaults().TempCreated = [go](const std::string&) { go.wait(); };
+    ASSERT_TRUE(h.PushLater(Picture(2).get()));
+    ASSERT_TRUE(h.PushLater(Picture(3).get()));
+    ASSERT_TRUE(h.PushLater(Picture(4).get()));
+    release.set_value();
+    h.Clear();
+    h.Flush();
+  }
+  EXPECT_EQ(h.Count(), 0);
+  EXPECT_TRUE(FilesIn(h.Folder()).empty());
+  EXPECT_EQ(h.TakeWriteResult(), TStepHistory::TWrites::None);
+}
+
+// An entry pushed to be kept while shared stays in memory as long as the
+// caller's picture holds the same pixels, and leaves memory when it does
+// not: an undo to it reads no file meanwhile.
+TEST(StepHistory, AnEntryKeptWhileSharedAnswersWithoutItsFile) {
+  TTempFolder program;
+  TStepHistory h(program.Path());
+  auto before = Picture(1);
+  ASSERT_TRUE(h.Push(before.get(), true));
+  ASSERT_TRUE(h.Push(Picture(2).get()));
+  EXPECT_TRUE(h.InMemory(0));
+  EXPECT_FALSE(h.InMemory(1));
+  ASSERT_TRUE(DeleteFile(h.EntryFile(0)));
+  EXPECT_EQ(TagOf(h.Undo()), 1);
+  EXPECT_EQ(TagOf(h.Redo()), 2);
+  // Written over in place, the caller's picture copies itself away; the
+  // entry then holds the only copy and leaves memory at the next call.
+  static_cast<Byte*>(before->ScanLine(0))[0] = 99;
+  EXPECT_EQ(h.Undo(), nullptr);  // its file is gone
+  EXPECT_FALSE(h.InMemory(0));
+  // Without asking, nothing is kept.
+  auto other = Picture(3);
+  ASSERT_TRUE(h.Push(other.get()));
+  ASSERT_TRUE(h.Push(Picture(4).get()));
+  EXPECT_FALSE(h.InMemory(1));
 }
 
 }  // namespace

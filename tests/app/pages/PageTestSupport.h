@@ -17,9 +17,11 @@ inline std::unique_ptr<TBitmap> Copy(TBitmap* b) {
   return c;
 }
 
-// The largest byte difference between the history entry at position and
-// against; -2 when the entry cannot be read, -1 when the sizes differ.
+// The largest byte difference between the history entry at position, as
+// written once the history's writer is done, and against; -2 when the
+// entry cannot be read, -1 when the sizes differ.
 inline int Entry(int position, TBitmap& against) {
+  History->Flush();
   std::unique_ptr<TBitmap> e = LoadPicture(History->EntryFile(position));
   if (!e) return -2;
   return MaxDifference(*e, against);

@@ -2,6 +2,7 @@
 // on the picture with the mouse, the amount slider dragged by its thumb,
 // the toolbar's zoom, undo and redo. Results are checked against the
 // removal routine applied to the block of the picture under the rectangle.
+#include <algorithm>
 #include <cmath>
 
 #include "app/pixels/BitmapRows.h"
@@ -83,6 +84,7 @@ class HighLightPage : public WizardTest {
   RowImage Work() const { return BitmapRows(WorkImage.get()); }
   // The history entry at position, as stored.
   RowImageBuffer Entry(int position) {
+    History->Flush();  // as written once the history's writer is done
     std::unique_ptr<TBitmap> b = LoadPicture(History->EntryFile(position));
     EXPECT_NE(b, nullptr);
     return b ? RowImageBuffer::CopyOf(BitmapRows(b.get())) : RowImageBuffer(1, 1);
@@ -320,37 +322,103 @@ TEST_F(HighLightPage, AClickDropsTheRectangleAndDisablesTheSlider) {
   EXPECT_EQ(History->Count(), 2);
 }
 
-// The long work runs under the hourglass, which goes when it ends, also
-// when the history cannot take the result; the user is told that once,
-// with the normal pointer.
+// The long work runs under the hourglass, which goes when it ends. The
+// change's history entry is written behind the user's back: a write that
+// fails is told once, at the user's next action, with the normal pointer,
+// and the entry it could not write stays (in memory).
 TEST_F(HighLightPage, TheHourglassIsUpWhileTheSliderWorksAndGoesAfter) {
   auto picture = FacePicture(200, 150);
   Enter(picture.get());
   Drag({40, 20}, {170, 130});
   EXPECT_EQ(Screen->Cursor(), crDefault);
+  // The result reaches the display while the work lasts.
+  TPicture* shown = Page()->Image1->Picture();
+  const TNotifyEvent chained = shown->OnChange;
+  std::vector<TCursor> during;
+  shown->OnChange = [&during, chained](TObject* sender) {
+    during.push_back(Screen->Cursor());
+    if (chained) chained(sender);
+  };
   struct TCase {
     int amount;
     bool historyFails;
-  } cases[] = {{30, false}, {60, true}, {90, false}};
+    bool told;  // the failure before this change is told by it
+  } cases[] = {{30, false, false}, {60, true, false}, {90, false, true}, {40, false, false}};
+  TCursor whileTold = crNone;
   for (const TCase& c : cases) {
     SCOPED_TRACE(c.amount);
-    std::vector<TCursor> during;
-    SafeSaveFaults().TempCreated = [&during](const std::string&) { during.push_back(Screen->Cursor()); };
-    TCursor whileTold = crNone;
-    if (c.historyFails) {
-      SafeSaveFaults().Rename = EXDEV;
-      AnswerMessage(mrOk, [&whileTold] { whileTold = Screen->Cursor(); });
-    }
+    during.clear();
+    if (c.historyFails) SafeSaveFaults().Rename = EXDEV;
+    if (c.told) AnswerMessage(mrOk, [&whileTold] { whileTold = Screen->Cursor(); });
     Slide(c.amount);
+    History->Flush();  // this change's write has ended
     SafeSaveFaults() = TSafeSaveFaults{};
-    EXPECT_EQ(during, std::vector<TCursor>{crHourGlass});
+    EXPECT_FALSE(during.empty());
+    EXPECT_EQ(std::count(during.begin(), during.end(), crHourGlass), std::ptrdiff_t(during.size()));
     EXPECT_EQ(Screen->Cursor(), crDefault);
-    if (c.historyFails) EXPECT_EQ(whileTold, crDefault);
+    EXPECT_EQ(messages.size(), c.amount == 30 || c.amount == 60 ? 0u : 1u);
+    // One entry for the rectangle; the failed one stays, in memory.
+    EXPECT_EQ(History->Count(), 2);
+    if (c.historyFails) EXPECT_TRUE(History->InMemory(1));
   }
+  shown->OnChange = chained;
+  EXPECT_EQ(whileTold, crDefault);
   ASSERT_EQ(messages.size(), 1u);
   EXPECT_EQ(messages[0].rfind("这一步无法保存到历史记录，因此不能撤销。", 0), 0u) << messages[0];
-  // The failed write left the entry of the change before it.
+  EXPECT_SAME(Entry(1), Work());
+}
+
+// A slider stepped by keys faster than its work: the changes queued behind
+// each other never run for the values in between; the removal runs once,
+// after the input, for the last value.
+TEST_F(HighLightPage, QueuedSliderChangesRunOnceForTheLastValue) {
+  auto picture = FacePicture(200, 150);
+  Enter(picture.get());
+  const RowImageBuffer before = RowImageBuffer::CopyOf(Work());
+  Drag({40, 20}, {170, 130});
+  const TRect block{40, 20, 171, 131};
+  Slide(50);
+  TspSkinSlider* slider = Hl()->Slider_Range;
+  slider->SetFocus();
+  Idle();
+  TPicture* shown = Page()->Image1->Picture();
+  const TNotifyEvent chained = shown->OnChange;
+  int shows = 0;
+  shown->OnChange = [&shows, chained](TObject* sender) {
+    ++shows;
+    if (chained) chained(sender);
+  };
+  // One step alone runs at once.
+  s.display.KeyDown(VK_RIGHT);
+  Idle();
+  s.display.KeyUp(VK_RIGHT);
+  Idle();
+  ASSERT_EQ(slider->Value(), 51);
+  EXPECT_SAME(Work(), Removed(before, block, 51));
+  const int perRun = shows;
+  ASSERT_GT(perRun, 0);
+  // Five more queued before any is handled, as behind a long piece of work:
+  // only the last one runs the removal.
+  for (int i = 0; i < 5; ++i) s.display.KeyDown(VK_RIGHT);
+  s.display.KeyUp(VK_RIGHT);
+  Idle();
+  EXPECT_EQ(slider->Value(), 56);
+  EXPECT_FALSE(Hl()->LatestWorkWaiting());
+  EXPECT_EQ(shows, 2 * perRun);
+  EXPECT_SAME(Work(), Removed(before, block, 56));
+  EXPECT_SAME(DisplayRows(Page()->Image1), Removed(before, block, 56));
   EXPECT_EQ(History->Count(), 2);
+  EXPECT_SAME(Entry(1), Removed(before, block, 56));
+  // Steps queued ahead of a click on undo: the last step's work waits for
+  // the click, then runs before the undo, which takes it back.
+  for (int i = 0; i < 3; ++i) s.display.KeyDown(VK_LEFT);
+  s.display.KeyUp(VK_LEFT);
+  Click(main->Btn_Undo);
+  EXPECT_FALSE(Hl()->LatestWorkWaiting());
+  EXPECT_SAME(Work(), before);
+  EXPECT_EQ(History->Index(), 0);
+  EXPECT_SAME(Entry(1), Removed(before, block, 53));
+  shown->OnChange = chained;
 }
 
 TEST_F(HighLightPage, SnapshotWithARectangle) {

@@ -4,15 +4,18 @@
 // history of two entries that never loses the picture before.
 #include <algorithm>
 #include <cstdint>
+#include <future>
 
 #include "app/pixels/RotateImage.h"
 #include "app/main/uMain_History.h"
 #include "app/pixels/uSmooth.h"
 #include "app/pages/uSmooth_Form.h"
+#include "platform/rtl/SafeSave.h"
 #include "platform/ui/controls/ComCtrls.h"
 #include "platform/ui/forms/Screen.h"
 #include "platform/ui/controls/StdCtrls.h"
 #include "skin/controls/SkinCtrls_Slider.h"
+#include "tests/app/TempFolder.h"
 #include "tests/app/pages/PageTestSupport.h"
 #include "tests/app/WizardTestSupport.h"
 
@@ -238,6 +241,49 @@ TEST_F(SmoothPage, ArrowKeysOnASliderReblend) {
   EXPECT_EQ(History->Count(), 2);
 }
 
+// The picture before the step stays in memory beside the step's source,
+// whose pixels it shares, so an undo to it reads no file.
+TEST_F(SmoothPage, UndoToThePictureBeforeReadsNoFile) {
+  Enter(GrainPicture(64, 48));
+  History->Flush();
+  EXPECT_TRUE(History->InMemory(0));
+  ASSERT_TRUE(DeleteFile(History->EntryFile(0)));
+  Click(main->Btn_Undo);
+  ASSERT_NE(WorkImage, nullptr);
+  EXPECT_EQ(MaxDifference(*WorkImage, *source), 0);
+  EXPECT_EQ(History->Index(), 0);
+}
+
+// Once its history entry is written, the result's own memory takes the
+// next blend in place, with the routine's bytes; while the entry still
+// shares it, a new picture is made.
+TEST_F(SmoothPage, AnAmountChangeReusesTheResultsMemoryOnceItsEntryIsWritten) {
+  Enter(GrainPicture(64, 48));
+  TFrm_Smooth* p = Smooth();
+  const int mid = p->Slider_Mid->Value(), rough = p->Slider_Rough->Value();
+  History->Flush();
+  const TBitmap* result = WorkImage.get();
+  const void* pixels = static_cast<const TBitmap*>(result)->ScanLine(0);
+  Release(p->Slider_Fine, 30);
+  EXPECT_EQ(WorkImage.get(), result);
+  EXPECT_EQ(static_cast<const TBitmap*>(WorkImage.get())->ScanLine(0), pixels);
+  ExpectResultOverSource(*Expected(10, {30, mid, rough}));
+  // Held by a write not yet taken in, the picture is left to it.
+  std::promise<void> release;
+  const std::shared_future<void> go = release.get_future().share();
+  {
+    FaultGuard guard;
+    SafeSaveFaults().TempCreated = [go](const std::string&) { go.wait(); };
+    Release(p->Slider_Fine, 60);
+    const TBitmap* written = WorkImage.get();
+    Release(p->Slider_Fine, 70);
+    EXPECT_NE(WorkImage.get(), written);
+    release.set_value();
+    History->Flush();
+  }
+  ExpectResultOverSource(*Expected(10, {70, mid, rough}));
+}
+
 TEST_F(SmoothPage, UndoShowsThePictureBeforeAndASliderChangeThenKeepsIt) {
   Enter(GrainPicture(64, 48));
   TFrm_Smooth* p = Smooth();
@@ -326,6 +372,31 @@ TEST_F(SmoothPage, AFailedPassKeepsThePictureAndRestoresTheCursor) {
   Release(p->Slider_Radius, 12);
   std::unique_ptr<TBitmap> expected = Expected(12, {25, 40, 50});
   EXPECT_EQ(MaxDifference(*WorkImage, *expected), 0);
+}
+
+// Changes of two sliders queued behind other input run once, after it,
+// and the radius changed first is not lost to the amount changed after it.
+TEST_F(SmoothPage, QueuedChangesOfTwoSlidersRunOnceWithBoth) {
+  Enter(GrainPicture(64, 48));
+  TFrm_Smooth* p = Smooth();
+  const TAmounts start{p->Slider_Fine->Value(), p->Slider_Mid->Value(), p->Slider_Rough->Value()};
+  std::unique_ptr<TBitmap> first = Copy(WorkImage.get());
+  // A key press waits in the queue while both changes come.
+  s.display.KeyDown(VK_SHIFT);
+  s.display.KeyUp(VK_SHIFT);
+  p->Slider_Radius->SetValue(15);
+  p->Slider_RadiusChanged(p->Slider_Radius);
+  p->Slider_Fine->SetValue(30);
+  p->Slider_FineChanged(p->Slider_Fine);
+  EXPECT_TRUE(p->LatestWorkWaiting());
+  Idle();
+  EXPECT_EQ(MaxDifference(*WorkImage, *first), 0);
+  s.display.AdvanceTime(50);
+  EXPECT_FALSE(p->LatestWorkWaiting());
+  std::unique_ptr<TBitmap> expected = Expected(15, {30, start.mid, start.rough});
+  ExpectResultOverSource(*expected);
+  // The smoothing of the radius before would give another picture.
+  EXPECT_NE(MaxDifference(*Expected(10, {30, start.mid, start.rough}), *expected), 0);
 }
 
 TEST_F(SmoothPage, AUniformPictureStaysAsItIs) {

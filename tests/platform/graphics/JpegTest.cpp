@@ -564,8 +564,10 @@ TEST(JpegRows, SavedFilesAreLibjpegsForTheSameRowsAndSettings) {
     int w, h, quality;
     bool progressive;
   };
+  // The last two give more bytes than the encoder reserves up front and
+  // than one of its output blocks holds.
   const Case cases[] = {{pf24bit, 37, 23, 100, false}, {pf24bit, 64, 48, 92, false}, {pf24bit, 33, 17, 75, true},
-                        {pf8bit, 29, 19, 100, false}};
+                        {pf8bit, 29, 19, 100, false},  {pf24bit, 701, 503, 100, false}, {pf24bit, 701, 503, 100, true}};
   for (const Case& c : cases) {
     SCOPED_TRACE(::testing::Message() << c.w << "x" << c.h << " q" << c.quality << " bits "
                                       << TBitmap::BitsOf(c.format));

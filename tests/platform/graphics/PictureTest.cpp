@@ -90,6 +90,28 @@ TEST(Picture, AssignCopiesTheGraphicAndBitmapReplacesOtherKinds) {
   EXPECT_THROW(b.SaveToFile("/tmp/x.bmp"), EInvalidGraphicOperation);
 }
 
+// A graphic handed over is held as it is (its pixels not copied) and its
+// changes reach the picture as an assigned one's do.
+TEST(Picture, TakeGraphicHoldsTheGraphicItself) {
+  TPicture p;
+  int changes = 0;
+  p.OnChange = [&](TObject*) { ++changes; };
+  auto bitmap = std::make_unique<TBitmap>(5, 3, pf24bit);
+  bitmap->Canvas()->SetPixels(2, 1, clRed);
+  const TBitmap* given = bitmap.get();
+  const void* pixels = static_cast<const TBitmap*>(given)->ScanLine(0);
+  p.TakeGraphic(std::move(bitmap));
+  EXPECT_EQ(changes, 1);
+  ASSERT_EQ(p.Graphic(), given);
+  EXPECT_EQ(static_cast<const TBitmap*>(p.Graphic())->ScanLine(0), pixels);
+  EXPECT_EQ(p.Bitmap()->Canvas()->Pixels(2, 1), clRed);
+  p.Bitmap()->Canvas()->SetPixels(0, 0, clBlue);
+  EXPECT_EQ(changes, 2);
+  p.TakeGraphic(nullptr);
+  EXPECT_EQ(p.Graphic(), nullptr);
+  EXPECT_EQ(changes, 3);
+}
+
 TEST(Picture, StreamsAreRecognisedByTheirFirstBytes) {
   TBitmap b(2, 2, pf24bit);
   TDibImage img = b.ToDib();

@@ -2,6 +2,7 @@
 // walks around a skin load, controls placed on skin areas, and the status
 // bar's size grip while maximized.
 #include "skin/windows/Brenvale.h"
+#include "skin/controls/SkinBoxCtrls.h"
 #include "skin/controls/SkinCtrls_Panel.h"
 #include "tests/skin/controls/SkinControlsTestSupport.h"
 #include "tests/skin/windows/BrenvaleTestSupport.h"
@@ -193,4 +194,57 @@ TEST_F(BrenvaleControlsTest, StatusBarGripHidesWhileMaximized) {
   delete bar;
   EXPECT_EQ(ctl->StatusBar(), nullptr);
   ctl->ChangeWindowState(spwsMaximized);
+}
+
+namespace {
+
+// A skinned edit that logs the cancel-mode notices it gets.
+class TCancelLoggingEdit : public TspSkinCustomEdit {
+ public:
+  TCancelLoggingEdit(TComponent* owner, std::vector<std::string>* log, std::string name)
+      : TspSkinCustomEdit(owner), log_(log), name_(std::move(name)) {}
+  void Dispatch(TMessage& m) override {
+    if (m.Msg == CM_CANCELMODE) log_->push_back(name_);
+    TspSkinCustomEdit::Dispatch(m);
+  }
+
+ private:
+  std::vector<std::string>* log_;
+  std::string name_;
+};
+
+}  // namespace
+
+TEST_F(BrenvaleControlsTest, AnMDIFormsMenuClosingMessagesCancelItsVisibleEnabledSkinnedEdits) {
+  std::vector<std::string> log;
+  form = NewForm(0, 0, 400, 300);
+  form->SetFormStyle(fsMDIForm);
+  ctl = new TspBrenvale(form);
+  auto* shown = new TCancelLoggingEdit(form, &log, "shown");
+  auto* hidden = new TCancelLoggingEdit(form, &log, "hidden");
+  auto* disabled = new TCancelLoggingEdit(form, &log, "disabled");
+  for (auto* e : {shown, hidden, disabled}) e->SetParent(form);
+  hidden->SetVisible(false);
+  disabled->SetEnabled(false);
+  Show();
+  log.clear();
+  for (UINT msg : {UINT(WM_CANCELMODE), UINT(WM_KILLFOCUS)}) {
+    SendMessage(form->Handle(), msg, 0, 0);
+    EXPECT_EQ(log, (std::vector<std::string>{"shown"})) << msg;
+    log.clear();
+  }
+  // Not a closing message: nothing.
+  SendMessage(form->Handle(), WM_NULL, 0, 0);
+  EXPECT_TRUE(log.empty());
+}
+
+TEST_F(BrenvaleControlsTest, APlainFormsSkinnedEditsAreNotCancelled) {
+  std::vector<std::string> log;
+  MakeForm();
+  auto* e = new TCancelLoggingEdit(form, &log, "edit");
+  e->SetParent(form);
+  Show();
+  log.clear();
+  SendMessage(form->Handle(), WM_CANCELMODE, 0, 0);
+  EXPECT_TRUE(log.empty());
 }

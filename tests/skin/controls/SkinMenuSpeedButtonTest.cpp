@@ -413,3 +413,43 @@ TEST_F(SkinMenuSpeedButtonTest, TheSkinnedImagesMenuDropsDownAndItsPickShowsOnTh
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(SkinMenuSpeedButtonTest, NewStyleDefaultLookWithTheTrackAtTheBottom) {
+  TspSkinMenuSpeedButton* b = NewButton(40, 50);
+  TMenuButtonImagesStandIn* menu = NewImagesMenu();
+  b->SetSkinImagesMenu(menu);
+  b->SetNewStyle(true);
+  b->SetTrackPosition(sptpBottom);
+  b->SetTrackButtonMode(true);
+  Show();
+  const TColor navy = 0x00800000, light = 0x00D2BDB6, dark = 0x00B59385;
+  // At rest: one face over the whole button.
+  EXPECT_EQ(Pixel(b, 0, 34), ColorToRGB(clBtnShadow));
+  EXPECT_EQ(Pixel(b, 2, 34), ColorToRGB(clBtnFace));
+  // Hovered: main part (0..34) and track (35..49) framed apart.
+  MoveTo(b, 10, 10);
+  EXPECT_EQ(Pixel(b, 5, 34), navy);
+  EXPECT_EQ(Pixel(b, 5, 35), navy);
+  EXPECT_EQ(Pixel(b, 2, 2), light);
+  EXPECT_EQ(Pixel(b, 2, 47), light);
+  // A press on the track: the track dark, the main part light.
+  Press(b, 10, 40);
+  EXPECT_TRUE(b->TrackPressed);
+  EXPECT_EQ(Pixel(b, 2, 2), light);
+  EXPECT_EQ(Pixel(b, 2, 47), dark);
+  Snapshot(b, "menuspeed_newstyle_default_track");
+  menu->Close();
+  Idle();
+  // A press on the main part: down, the track light.
+  MoveTo(b, 200, 150);
+  Press(b, 10, 10);
+  EXPECT_FALSE(b->TrackPressed);
+  EXPECT_EQ(Pixel(b, 2, 2), dark);
+  EXPECT_EQ(Pixel(b, 2, 47), light);
+  Release(b, 10, 10);
+  EXPECT_EQ(Take(), (Log{"show", "hide", "click"}));
+}
+
+}  // namespace

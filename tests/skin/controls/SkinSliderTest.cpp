@@ -245,3 +245,29 @@ TEST_F(SkinSliderTest, TransparentSliderShowsTheParentBehindIt) {
 }
 
 }  // namespace
+
+// Vertical: the value grows upward; the thumb's own height stays out of the
+// travel, so the lowest value puts the thumb's bottom at the inner edge.
+TEST_F(SkinSliderTest, AVerticalSliderMapsValuesOverTheTravelLessTheThumbHeight) {
+  TspSkinSlider* sl = NewSlider(25, 400);
+  sl->SetOrientation(soVertical);
+  sl->SetBounds(5, 20, 25, 400);
+  Show();
+  // Ruler 388 high (6 in at each end), thumb 9 high: a travel of 379.
+  ASSERT_EQ(sl->RulerLength(), 379);
+  const struct {
+    int value, offset;
+  } table[] = {{0, 400 - 6 - 9}, {100, 6}, {50, 400 - 6 - 190 - 9}, {25, 400 - 6 - 95 - 9}};
+  for (const auto& t : table) {
+    EXPECT_EQ(sl->ValueToOffset(t.value), t.offset) << t.value;
+    EXPECT_EQ(sl->OffsetToValue(t.offset), t.value) << t.value;
+  }
+  sl->SetValue(50);
+  Idle();
+  EXPECT_EQ(sl->ThumbRect().Top, 195);
+  EXPECT_EQ(sl->ThumbRect().Bottom, 204);
+  sl->SetValue(0);
+  Idle();
+  EXPECT_EQ(sl->ThumbRect().Bottom, 400 - 6);
+  Snapshot(sl, "slider_vertical_min");
+}

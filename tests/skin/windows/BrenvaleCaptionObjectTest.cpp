@@ -411,3 +411,24 @@ TEST_F(BrenvaleObjectsTest, MainMenuItemsThatDoNotFitAreHiddenAndComeBack) {
 }
 
 }  // namespace
+
+// A strip taller than the caption holds its frames one below the other.
+TEST_F(BrenvaleCaptionTest, AVerticalAnimationStripGivesItsFramesTopToBottom) {
+  SetUpCaption(180);
+  caption->AnimateSkinRect = TRect{0, 0, 20, 40};  // the normal cell above the restore cell
+  caption->FrameCount = 2;
+  caption->AnimateInterval = 25;
+  ASSERT_TRUE(caption->CanAnimate());
+  TBitmap before;
+  DrawCaption(before);
+  caption->ActivationChanged(true);
+  const TColor expected[2] = {kNormal, kRestore};
+  for (int frame = 1; frame <= 2; ++frame) {
+    ASSERT_EQ(caption->AnimFrame, frame);
+    TBitmap b;
+    DrawCaption(b, kGrey);
+    EXPECT_EQ(Px(b, 1, 1), expected[frame - 1]) << frame;
+    EXPECT_EQ(Px(b, 1, 22), expected[frame - 1]) << frame;
+    caption->AnimateTick();
+  }
+}

@@ -870,3 +870,46 @@ TEST_F(SysMenuTest, AnApplicationPopupMenuShowsThroughTheControllerAndAnEmptyOne
 }
 
 }  // namespace
+
+TEST_F(SysMenuTest, AltEntersMainMenuModeEvenWithoutMenuItemsAndEscapeEndsIt) {
+  LoadMenuSkin();
+  ShowFocused();
+  log.clear();
+  s.display.KeyPress(VK_MENU);
+  Idle();
+  EXPECT_TRUE(controller->InMainMenu);
+  EXPECT_TRUE(controller->MessageHookInstalled());
+  EXPECT_EQ(LitItem(), "");
+  EXPECT_EQ(log, (std::vector<std::string>{"bar enter"}));
+  // The mode holds the keys: none reaches the focused control.
+  Key('A');
+  EXPECT_TRUE(keys->Log.empty());
+  Key(VK_ESCAPE);
+  EXPECT_FALSE(controller->InMainMenu);
+  EXPECT_FALSE(controller->MessageHookInstalled());
+  EXPECT_EQ(log, (std::vector<std::string>{"bar enter", "bar exit"}));
+}
+
+TEST_F(SysMenuTest, AcceleratorsBeyondLettersAndDigitsOpenTheirItems) {
+  LoadMenuSkin();
+  auto* menu = new TMainMenu(form);
+  AddItem(AddItem(menu->Items(), "&File"), "&New");
+  AddItem(AddItem(menu->Items(), "Zoom &-"), "Out");
+  AddItem(AddItem(menu->Items(), "Tools &/"), "Options");
+  controller->SetMainMenu(menu);
+  ShowFocused();
+  const struct {
+    int vk;
+    const char* lit;
+  } cases[] = {{VK_OEM_MINUS, "Zoom &-"}, {VK_OEM_2, "Tools &/"}, {VK_F1, "&File"}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.lit);
+    if (controller->InMainMenu) Key(VK_ESCAPE), Key(VK_ESCAPE);
+    s.display.KeyPress(VK_MENU);
+    Idle();
+    Key(c.vk);
+    EXPECT_EQ(LitItem(), c.lit);
+    // A function key is no accelerator: nothing opens.
+    EXPECT_EQ(Levels(), c.vk == VK_F1 ? 0 : 1);
+  }
+}

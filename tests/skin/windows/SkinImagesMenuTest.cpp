@@ -5,6 +5,7 @@
 
 #include "platform/graphics/ImageList.h"
 #include "skin/engine/SPUtils.h"
+#include "skin/windows/SkinHint.h"
 #include "skin/windows/SkinMenus_ImagesMenu.h"
 #include "tests/skin/windows/SkinMenusTestSupport.h"
 
@@ -230,6 +231,133 @@ TEST_F(SkinImagesMenuTest, DefaultLookMarksTheSelectedAndHoveredCellsAndCentresH
       }
   ASSERT_LT(left, right);
   EXPECT_NEAR((left + right + 1) / 2.0, (head.Left + head.Right) / 2.0, 2.0);
+}
+
+}  // namespace
+
+namespace {
+
+constexpr TColor kImagesWin = 0x00404000, kImagesCellN = 0x00A0A0A0, kImagesCellA = 0x0000A0F0,
+                 kImagesCellD = 0x00F000A0;
+
+TDibImage ImagesSolid(int w, int h, const std::vector<std::pair<int, TColor>>& bands) {
+  TDibImage img;
+  img.Allocate(w, h, 24);
+  int y0 = 0;
+  for (const auto& b : bands) {
+    for (int y = y0; y < y0 + b.first; ++y)
+      for (int x = 0; x < w; ++x) {
+        img.Row(y)[x * 3] = Byte(b.second >> 16);
+        img.Row(y)[x * 3 + 1] = Byte(b.second >> 8);
+        img.Row(y)[x * 3 + 2] = Byte(b.second);
+      }
+    y0 += b.first;
+  }
+  return img;
+}
+
+class SkinImagesMenuSkinTest : public SkinImagesMenuTest {
+ protected:
+  void LoadImagesSkin() {
+    folder_.WriteBytes("frame.bmp", WriteBmp(ImagesSolid(40, 40, {{40, kImagesWin}})));
+    folder_.WriteBytes("cells.bmp", WriteBmp(ImagesSolid(40, 60, {{20, kImagesCellN}, {20, kImagesCellA}, {20, kImagesCellD}})));
+    folder_.WriteText("Skin.ini",
+                      "[VERSION]\nskinversion=1\n[PICTURES]\nactivepicturescount=2\n0=frame.bmp\n1=cells.bmp\n"
+                      "[FORMINFO]\nborderwidth=1\n[SKINOBJECTS]\ncount=0\n"
+                      "[SKINCONTROLS]\ncount=1\n0=menuitembutton:button\n"
+                      "[menuitembutton]\npictureindex=1\nskinrect=0,0,40,20\nactiveskinrect=0,20,40,40\n"
+                      "downskinrect=0,40,40,60\nlefttoppoint=4,4\nrighttoppoint=36,4\nleftbottompoint=4,16\n"
+                      "rightbottompoint=36,16\nclientrect=2,2,38,18\nleftstretch=1\ntopstretch=1\nrightstretch=1\n"
+                      "bottomstretch=1\nfontname=Arial\nfontheight=12\n"
+                      "[POPUPWINDOW]\nwindowpictureindex=0\nmaskpictureindex=-1\nlefttoppoint=8,8\n"
+                      "righttoppoint=32,8\nleftbottompoint=8,32\nrightbottompoint=32,32\nitemsrect=8,8,32,32\n"
+                      "leftstretch=1\ntopstretch=1\nrightstretch=1\nbottomstretch=1\n");
+    auto* sd = new TspSkinData(form);
+    ASSERT_TRUE(sd->LoadFromFile(folder_.Path("Skin.ini"))) << sd->LastLoadError;
+    im->SetSkinData(sd);
+  }
+  TSkinFolder folder_;
+};
+
+TEST_F(SkinImagesMenuSkinTest, TheSkinnedDropDownHasTheSkinsFrameAndCellFaces) {
+  LoadImagesSkin();
+  im->SetColumnsCount(3);
+  Build("ccc");
+  im->ItemIndex = 0;
+  Open();
+  ASSERT_NE(W(), nullptr);
+  EXPECT_TRUE(W()->Skinned);
+  // Cells from the items rectangle's corner; the frame grows around them.
+  EXPECT_EQ(im->ImagesItems()->Items(0)->CellRect, (TRect{8, 8, 34, 34}));
+  EXPECT_EQ(W()->Width(), 40 + 78 - 24);
+  EXPECT_EQ(W()->Height(), 40 + 26 - 24);
+  HWND h = W()->Handle();
+  EXPECT_EQ(PixelOf(h, 1, 1), kImagesWin);
+  EXPECT_EQ(PixelOf(h, 8 + 2, 8 + 2), kImagesCellD);       // the selected cell: down face
+  EXPECT_EQ(PixelOf(h, 34 + 2, 8 + 2), kImagesWin);        // no face for the others
+  const TPoint p = CellPoint(1);
+  s.display.MouseMove(p.X, p.Y);
+  Idle();
+  EXPECT_EQ(PixelOf(h, 34 + 2, 8 + 2), kImagesCellA);      // hovered: active face
+  EXPECT_EQ(PixelOf(h, 34 + 5, 8 + 5), kImagesCellColour); // the image over it
+  Snapshot(h, "imagesmenu_skinned");
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(SkinImagesMenuTest, HoveredItemsRequestTheirHintsAndAPressHidesIt) {
+  auto* hint = new TspSkinHint(form);
+  im->SetSkinHint(hint);
+  im->SetColumnsCount(2);
+  Build("cc");
+  im->ImagesItems()->Items(0)->Hint = "Red";
+  Open();
+  auto shown = [&] { return hint->HintWindow && hint->HintWindow->HandleAllocated() && IsWindowVisible(hint->HintWindow->Handle()); };
+  const TPoint p = CellPoint(0);
+  s.display.MouseMove(p.X, p.Y);
+  Idle();
+  EXPECT_FALSE(shown());
+  Advance(app.HintPause);
+  ASSERT_TRUE(shown());
+  EXPECT_EQ(hint->HintWindow->Caption(), "Red");
+  // The second item has no hint: moving there hides it.
+  const TPoint q = CellPoint(1);
+  s.display.MouseMove(q.X, q.Y);
+  Idle();
+  Advance(app.HintPause);
+  EXPECT_FALSE(shown());
+  // Without ShowHints nothing is requested.
+  im->ShowHints = false;
+  s.display.MouseMove(p.X, p.Y);
+  Idle();
+  Advance(app.HintPause);
+  EXPECT_FALSE(shown());
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(SkinImagesMenuTest, AssigningItemsCopiesImageCaptionButtonAndHintOnly) {
+  TspImagesMenuItems source(im);
+  TspImagesMenuItem* a = source.Add();
+  a->ImageIndex = 3;
+  a->Caption = "Blue";
+  a->Button = true;
+  a->Header = true;
+  a->Hint = "a blue pen";
+  a->OnClick = [](TObject*) {};
+  im->SetImagesItems(&source);
+  ASSERT_EQ(im->ImagesItems()->Count(), 1);
+  TspImagesMenuItem* b = im->ImagesItems()->Items(0);
+  EXPECT_EQ(b->ImageIndex, 3);
+  EXPECT_EQ(b->Caption, "Blue");
+  EXPECT_TRUE(b->Button);
+  EXPECT_EQ(b->Hint, "a blue pen");
+  EXPECT_FALSE(b->Header);
+  EXPECT_FALSE(b->OnClick);
 }
 
 }  // namespace

@@ -20,6 +20,7 @@
 #include "tests/support/XvfbServer.h"
 #include "tests/support/MissingPackage.h"
 #include "tests/support/Xlib.h"
+#include <X11/extensions/Xfixes.h>
 
 // The screen the X11 tests give Xvfb, and the root window's colour.
 constexpr int kScreenW = 640, kScreenH = 480;
@@ -37,6 +38,10 @@ class TX11Fixture : public ::testing::Test {
   void StartX11(int width, int height, const char* className, WNDPROC proc, long rootColour = -1) {
     std::string why;
     if (!server.Start(width, height, &why)) LUMIQA_SKIP_MISSING_PACKAGE(why);
+    // Theme cursors hold still, so each cursor reads back as one look: an
+    // animated one (the watch) reads back as an empty 1 x 1 holder until its
+    // first frame, then as frames that change every few milliseconds.
+    setenv("XCURSOR_ANIM", "0", 1);
     display = TX11Display::Open(server.Name().c_str());
     ASSERT_NE(display, nullptr);
     reader = XOpenDisplay(server.Name().c_str());
@@ -208,6 +213,49 @@ class TX11Fixture : public ::testing::Test {
     }
     display->Sync();
     XSync(reader, False);
+  }
+
+  // The cursor the server shows under the pointer: its name (theme cursors
+  // have one, the blank cursor none), size, hot spot and pixels.
+  std::vector<unsigned long> ShownCursor() {
+    XSync(reader, False);
+    XFixesCursorImage* img = XFixesGetCursorImage(reader);
+    if (!img) return {};
+    std::vector<unsigned long> out{img->atom, img->width, img->height, img->xhot, img->yhot};
+    out.insert(out.end(), img->pixels, img->pixels + std::size_t(img->width) * img->height);
+    XFree(img);
+    return out;
+  }
+
+  // The server serves its clients in an order of its own: what our display
+  // has flushed can still wait behind dozens of the reader's round trips.
+  // Waits until the server's cursor satisfies `holds` without touching our
+  // display, so a cursor it has not sent never arrives; false after the
+  // bound. Sleeps on cursor notifications instead of asking again and
+  // again, which would keep the server busy with the reader.
+  template <class F>
+  bool ServerCursorWhen(F holds, int limitMs = 10000) {
+    XFixesSelectCursorInput(reader, DefaultRootWindow(reader), XFixesDisplayCursorNotifyMask);
+    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(limitMs);
+    for (;;) {
+      if (holds(ShownCursor())) return true;
+      const auto left =
+          std::chrono::duration_cast<std::chrono::milliseconds>(end - std::chrono::steady_clock::now()).count();
+      if (left <= 0) return false;
+      // A notification read along with the last reply waits in Xlib's
+      // queue, where the socket no longer shows it.
+      if (XEventsQueued(reader, QueuedAlready) == 0) {
+        pollfd p{ConnectionNumber(reader), POLLIN, 0};
+        poll(&p, 1, int(left));
+      }
+      while (XPending(reader)) {
+        XEvent ev;
+        XNextEvent(reader, &ev);
+      }
+    }
+  }
+  bool ServerShowsCursor(const std::vector<unsigned long>& look, int limitMs = 10000) {
+    return ServerCursorWhen([&](const std::vector<unsigned long>& shown) { return shown == look; }, limitMs);
   }
 
   // The screen's colour at (x, y) as 0xRRGGBB; 0xFFFFFFFF when unreadable.

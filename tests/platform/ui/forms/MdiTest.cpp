@@ -9,7 +9,10 @@
 #include "platform/rtl/Exceptions.h"
 #include "platform/rtl/StockTexts.h"
 #include "platform/ui/edits/Edit.h"
+#include "platform/ui/forms/Screen.h"
+#include "platform/ui/lists/ListBox.h"
 #include "platform/ui/menus/MenuBar.h"
+#include "platform/ui/menus/MenuWindow.h"
 #include "platform/ui/menus/Menus.h"
 
 namespace {
@@ -171,7 +174,9 @@ TEST_F(MdiTest, FrameTitleShowsTheMaximizedActiveChild) {
       // A child coming up over a maximized one is maximized in its place.
       {"new child on top", [&] { Child("Other", 10, 10); }, "Main - [Other]"},
       {"maximized child back on top", [&] { frame->Next(); }, "Main - [Photo]"},
-      {"child freed", [&] { delete doc; s.display.RunUntilIdle(); }, "Main"},
+      // The next child is maximized in the place of one that goes.
+      {"child freed", [&] { delete doc; s.display.RunUntilIdle(); }, "Main - [Other]"},
+      {"last child freed", [&] { delete frame->MDIChildren(0); s.display.RunUntilIdle(); }, "Main"},
   };
   for (auto& step : steps) {
     step.act();
@@ -516,6 +521,357 @@ TEST_F(MdiMenuTest, CtrlF6FromAMaximizedChildMaximizesTheNext) {
   EXPECT_EQ(ShownTitle(), "Frame - [A]");
   const int button = Bar().Height();
   EXPECT_GT(GlyphPixels(button, button), 0);
+}
+
+// The maximized active child going hands its state to the next one in
+// z-order; when the last goes, the bar and title are the frame's own again.
+TEST_F(MdiMenuTest, TheNextChildIsMaximizedWhenTheMaximizedOneGoes) {
+  struct TCase {
+    const char* what;
+    std::function<void(TForm*)> remove;
+    bool maximized;  // the active child was maximized
+  } cases[] = {
+      {"Ctrl+F4",
+       [&](TForm*) {
+         s.display.KeyDown(VK_CONTROL);
+         s.display.KeyPress(VK_F4);
+         s.display.KeyUp(VK_CONTROL);
+         app.ProcessMessages();
+       },
+       true},
+      {"Close", [](TForm* f) { f->Close(); }, true},
+      {"freed", [](TForm* f) { delete f; }, true},
+      {"hidden", [](TForm* f) { f->Hide(); }, true},
+      {"normal child closed", [](TForm* f) { f->Close(); }, false},
+  };
+  const TRect itemBefore = MenuBarItems(frame->Handle(), menu->Items()).at(0).Rect;
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.what);
+    while (frame->MDIChildCount()) delete frame->MDIChildren(0);
+    s.display.RunUntilIdle();
+    TForm* kids[3] = {Child("A", 0, 0), Child("B", 30, 30), Child("C", 60, 60)};
+    for (TForm* k : kids) k->OnClose = [](TObject*, TCloseAction& a) { a = caFree; };
+    if (c.maximized) kids[2]->SetWindowState(wsMaximized);
+    s.display.RunUntilIdle();
+    RECT cc{};
+    GetClientRect(frame->ClientHandle(), &cc);
+    const int button = Bar().Height();
+    // C goes, then B, then A: each time the one below takes the top.
+    const char* next[] = {"B", "A", nullptr};
+    for (int step = 0; step < 3; ++step) {
+      SCOPED_TRACE(step);
+      c.remove(kids[2 - step]);
+      app.ProcessMessages();
+      s.display.RunUntilIdle();
+      TCustomForm* active = frame->ActiveMDIChild();
+      if (!next[step]) {
+        EXPECT_EQ(active, nullptr);
+        EXPECT_EQ(ShownTitle(), "Frame");
+        EXPECT_EQ(GlyphPixels(3 * button, 3 * button), 0);
+        EXPECT_EQ(MenuBarItems(frame->Handle(), menu->Items()).at(0).Rect, itemBefore);
+        if (c.maximized) Snap((std::string("mdi_last_child_gone_") + std::to_string(&c - cases)).c_str());
+        // A child that comes to the empty client later comes up as it was.
+        EXPECT_EQ(Child("D", 10, 10)->WindowState(), wsNormal);
+        EXPECT_EQ(ShownTitle(), "Frame");
+        continue;
+      }
+      ASSERT_NE(active, nullptr);
+      EXPECT_EQ(active->Name(), next[step]);
+      EXPECT_EQ(active->WindowState(), c.maximized ? wsMaximized : wsNormal);
+      EXPECT_EQ(ShownTitle(), c.maximized ? std::string("Frame - [") + next[step] + "]" : std::string("Frame"));
+      RECT ac{};
+      GetClientRect(active->Handle(), &ac);
+      EXPECT_EQ(ac.Width() == cc.Width() && ac.Height() == cc.Height(), c.maximized);
+      EXPECT_EQ(GlyphPixels(button, button) > 0, c.maximized);
+      EXPECT_EQ(MenuBarItems(frame->Handle(), menu->Items()).at(0).Rect != itemBefore, c.maximized);
+      // Only one child fills the client: the one below stays as it was.
+      if (step == 0) {
+        EXPECT_EQ(kids[0]->WindowState(), wsNormal);
+        if (c.maximized && &c == cases) Snap("mdi_next_child_maximized");
+      }
+    }
+  }
+}
+
+// A double click on the merged icon closes the child, as on its own icon;
+// the first press has opened its window menu, which the second one ends.
+TEST_F(MdiMenuTest, ADoubleClickOnTheMergedIconClosesTheChild) {
+  struct TCase {
+    const char* what;
+    int pause;  // ms between the two clicks
+    bool closeEnabled;
+    bool closed;
+    int windowMenus;
+  } cases[] = {
+      {"double click", 100, true, true, 1},
+      {"two clicks apart", 1000, true, false, 2},
+      {"Close disabled", 100, false, false, 1},
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.what);
+    while (frame->MDIChildCount()) delete frame->MDIChildren(0);
+    s.display.RunUntilIdle();
+    TForm* doc = Child("Doc", 20, 20);
+    doc->OnClose = [](TObject*, TCloseAction& a) { a = caFree; };
+    auto alive = doc->AliveToken();
+    int menus = 0;
+    TWndMethod inner = doc->WindowProc;
+    static const char tag = 0;
+    doc->WindowProc = TWndMethod::FromFunction(
+        [inner, &menus](TMessage& m) {
+          if (m.Msg == WM_INITMENUPOPUP && HIWORD(m.LParam)) ++menus;
+          inner(m);
+        },
+        &tag);
+    doc->SetWindowState(wsMaximized);
+    GetSystemMenu(doc->Handle(), TRUE);
+    if (!c.closeEnabled) EnableMenuItem(GetSystemMenu(doc->Handle(), FALSE), SC_CLOSE, MF_BYCOMMAND | MF_GRAYED);
+    s.display.RunUntilIdle();
+    RECT wr{};
+    GetWindowRect(frame->Handle(), &wr);
+    const TRect bar = Bar();
+    const POINT icon{wr.Left + bar.Left + GetSystemMetrics(SM_CXSMICON) / 2 + 2, wr.Top + (bar.Top + bar.Bottom) / 2};
+    // The second click comes while the window menu of the first is open.
+    After(c.pause, [&] {
+      s.display.Click(icon.X, icon.Y);
+      s.display.KeyPress(VK_ESCAPE);  // closes a window menu still open
+    });
+    s.display.Click(icon.X, icon.Y);
+    app.ProcessMessages();
+    s.display.RunUntilIdle();
+    EXPECT_EQ(!*alive, c.closed);
+    EXPECT_EQ(frame->MDIChildCount(), c.closed ? 0 : 1);
+    EXPECT_EQ(menus, c.windowMenus);
+    EXPECT_EQ(ShownTitle(), c.closed ? "Frame" : "Frame - [Doc]");
+    if (*alive) doc->WindowProc = inner;
+    s.display.AdvanceTime(1000);
+  }
+}
+
+// From the keyboard the frame's bar and both window menus form one ring:
+// frame's window menu, the maximized child's, File, Edit, and round again.
+TEST_F(MdiMenuTest, ArrowKeysRingTheBarAndBothWindowMenus) {
+  auto* edit = new TMenuItem(menu);
+  edit->SetCaption("&Edit");
+  menu->Items()->Add(edit);
+  for (TMenuItem* item : {menu->Items()->Items(0), edit}) {
+    auto* sub = new TMenuItem(item);
+    sub->SetCaption("Item");
+    item->Add(sub);
+  }
+  struct TKey {
+    int vk;
+    bool alt = false;
+  };
+  struct TCase {
+    const char* what;
+    bool maximized;
+    std::vector<TKey> keys;
+    std::vector<std::string> opened;  // menus dropped, in order
+  } cases[] = {
+      {"F10 Left", true, {{VK_F10}, {VK_LEFT}}, {"Doc menu"}},
+      {"Alt Left Left", true, {{VK_MENU}, {VK_LEFT}, {VK_LEFT}}, {"Doc menu", "Frame menu"}},
+      {"F10 Left Right", true, {{VK_F10}, {VK_LEFT}, {VK_RIGHT}}, {"Doc menu", "File"}},
+      {"F10 Right Right", true, {{VK_F10}, {VK_RIGHT}, {VK_RIGHT}}, {"Frame menu"}},
+      {"F10 Down Right Right Right", true, {{VK_F10}, {VK_DOWN}, {VK_RIGHT}, {VK_RIGHT}, {VK_RIGHT}},
+       {"File", "Edit", "Frame menu", "Doc menu"}},
+      {"F10 Left Left Left", true, {{VK_F10}, {VK_LEFT}, {VK_LEFT}, {VK_LEFT}}, {"Doc menu", "Frame menu", "Edit"}},
+      {"Alt+Space", true, {{VK_SPACE, true}}, {"Frame menu"}},
+      {"Alt+-", true, {{VK_OEM_MINUS, true}}, {"Doc menu"}},
+      {"Alt+- Right", true, {{VK_OEM_MINUS, true}, {VK_RIGHT}}, {"Doc menu", "File"}},
+      {"Alt+- Left", true, {{VK_OEM_MINUS, true}, {VK_LEFT}}, {"Doc menu", "Frame menu"}},
+      {"Alt+Space Right", true, {{VK_SPACE, true}, {VK_RIGHT}}, {"Frame menu", "Doc menu"}},
+      {"Alt+Space Left", true, {{VK_SPACE, true}, {VK_LEFT}}, {"Frame menu", "Edit"}},
+      {"normal child: Alt+Space Right", false, {{VK_SPACE, true}, {VK_RIGHT}}, {"Frame menu", "File"}},
+      {"normal child: F10 Left", false, {{VK_F10}, {VK_LEFT}}, {"Frame menu"}},
+      {"normal child: F10 Left Left", false, {{VK_F10}, {VK_LEFT}, {VK_LEFT}}, {"Frame menu", "Edit"}},
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.what);
+    while (frame->MDIChildCount()) delete frame->MDIChildren(0);
+    s.display.RunUntilIdle();
+    TForm* doc = Child("Doc", 20, 20);
+    if (c.maximized) doc->SetWindowState(wsMaximized);
+    s.display.RunUntilIdle();
+    std::vector<std::string> opened;
+    static const char tag = 0;
+    TWndMethod frameInner = frame->WindowProc, docInner = doc->WindowProc;
+    HMENU file = menu->Items()->Items(0)->Handle(), editMenu = edit->Handle();
+    frame->WindowProc = TWndMethod::FromFunction(
+        [&, frameInner](TMessage& m) {
+          if (m.Msg == WM_INITMENUPOPUP) {
+            auto h = reinterpret_cast<HMENU>(m.WParam);
+            opened.push_back(HIWORD(m.LParam) ? "Frame menu" : h == file ? "File" : h == editMenu ? "Edit" : "?");
+          }
+          frameInner(m);
+        },
+        &tag);
+    doc->WindowProc = TWndMethod::FromFunction(
+        [&, docInner](TMessage& m) {
+          if (m.Msg == WM_INITMENUPOPUP && HIWORD(m.LParam)) opened.push_back("Doc menu");
+          docInner(m);
+        },
+        &tag);
+    for (const TKey& k : c.keys) {
+      if (k.alt) s.display.KeyDown(VK_MENU);
+      s.display.KeyPress(k.vk);
+      if (k.alt) s.display.KeyUp(VK_MENU);
+    }
+    // Out of whatever is open: a window menu, a drop-down, the hot bar.
+    for (int i = 0; i < 3; ++i) s.display.KeyPress(VK_ESCAPE);
+    app.ProcessMessages();
+    s.display.RunUntilIdle();
+    EXPECT_FALSE(MenuLoopActive());
+    EXPECT_EQ(opened, c.opened);
+    frame->WindowProc = frameInner;
+    doc->WindowProc = docInner;
+  }
+}
+
+// The frame's WindowMenu lists the shown children as it drops: numbered in
+// the order they came, the active one checked, nine at most.
+TEST_F(MdiMenuTest, TheWindowMenuListsTheChildren) {
+  auto* window = new TMenuItem(menu);
+  window->SetCaption("&Window");
+  menu->Items()->Add(window);
+  auto* cascade = new TMenuItem(window);
+  cascade->SetCaption("&Cascade");
+  window->Add(cascade);
+  frame->SetWindowMenu(window);
+  auto keys = [&](std::vector<int> vks) {
+    s.display.KeyDown(VK_MENU);
+    s.display.KeyPress('W');
+    s.display.KeyUp(VK_MENU);
+    for (int vk : vks) s.display.KeyPress(vk);
+    app.ProcessMessages();
+    s.display.RunUntilIdle();
+    ASSERT_FALSE(MenuLoopActive());
+  };
+  auto listed = [&] {
+    std::vector<std::string> out;
+    for (int i = 0; i < window->Count(); ++i)
+      out.push_back(window->Items(i)->Caption() + (window->Items(i)->Checked() ? " *" : ""));
+    return out;
+  };
+  std::vector<TForm*> kids;
+  struct TStep {
+    const char* what;
+    std::function<void()> act;
+    std::vector<std::string> items;  // after the menu dropped and closed
+    const char* active;
+  } steps[] = {
+      {"no children", [] {}, {"&Cascade"}, nullptr},
+      {"three", [&] { for (const char* n : {"A", "B", "C"}) kids.push_back(Child(n)); },
+       {"&Cascade", "-", "&1 A", "&2 B", "&3 C *"}, "C"},
+      {"Ctrl+F6 keeps the order", [&] {
+         s.display.KeyDown(VK_CONTROL);
+         s.display.KeyPress(VK_F6);
+         s.display.KeyUp(VK_CONTROL);
+         app.ProcessMessages();
+       },
+       {"&Cascade", "-", "&1 A", "&2 B *", "&3 C"}, "B"},
+      {"a hidden child is left out", [&] { kids[0]->Hide(); }, {"&Cascade", "-", "&1 B *", "&2 C"}, "B"},
+      {"a freed child goes, the rest renumbered", [&] { kids[0]->Show(); delete kids[1]; },
+       {"&Cascade", "-", "&1 A *", "&2 C"}, "A"},
+      {"a caption change shows", [&] { kids[2]->SetCaption("Photo"); }, {"&Cascade", "-", "&1 A *", "&2 Photo"}, "A"},
+      {"ten children: nine listed and more", [&] { for (int i = 3; i < 11; ++i) Child("K" + std::to_string(i)); },
+       {"&Cascade", "-", "&1 A", "&2 Photo", "&3 K3", "&4 K4", "&5 K5", "&6 K6", "&7 K7", "&8 K8", "&9 K9",
+        "&More Windows..."},
+       "K10"},
+  };
+  for (const TStep& step : steps) {
+    SCOPED_TRACE(step.what);
+    step.act();
+    s.display.RunUntilIdle();
+    keys({VK_ESCAPE, VK_ESCAPE, VK_ESCAPE});
+    EXPECT_EQ(listed(), step.items);
+    TCustomForm* active = frame->ActiveMDIChild();
+    EXPECT_EQ(active ? active->Name() : "", step.active ? step.active : "");
+  }
+  // More Windows lists every child, the active one selected; OK brings the chosen one up.
+  struct TMore {
+    const char* what;
+    int key;
+    const char* active;
+  } more[] = {{"cancelled", VK_ESCAPE, "K10"}, {"chosen", VK_RETURN, "K9"}};
+  for (const TMore& m : more) {
+    SCOPED_TRACE(m.what);
+    std::vector<std::string> shownInDialog;
+    int selected = -1;
+    After(10, [&] {
+      auto* dialog = dynamic_cast<TForm*>(Screen->ActiveForm());
+      ASSERT_NE(dialog, nullptr);
+      EXPECT_EQ(dialog->Caption(), "Select Window");
+      auto* list = dynamic_cast<TListBox*>(dialog->FindComponent("Windows"));
+      ASSERT_NE(list, nullptr);
+      for (int i = 0; i < list->Items()->Count(); ++i) shownInDialog.push_back(list->Items()->Strings(i));
+      selected = list->ItemIndex();
+      if (const char* dir = std::getenv("LUMIQA_SNAPSHOT_DIR"))
+        s.display.WriteBmp(dialog->Handle(), (std::string(dir) + "/mdi_select_window.bmp").c_str());
+      s.display.KeyPress(VK_UP);
+      s.display.KeyPress(m.key);
+    });
+    keys({'M'});
+    EXPECT_EQ(shownInDialog, (std::vector<std::string>{"A", "Photo", "K3", "K4", "K5", "K6", "K7", "K8", "K9", "K10"}));
+    EXPECT_EQ(selected, 9);
+    ASSERT_NE(frame->ActiveMDIChild(), nullptr);
+    EXPECT_EQ(frame->ActiveMDIChild()->Name(), m.active);
+  }
+  // Choosing an entry brings its child up, out of an icon too.
+  kids[2]->SetWindowState(wsMinimized);
+  keys({'2'});
+  ASSERT_NE(frame->ActiveMDIChild(), nullptr);
+  EXPECT_EQ(frame->ActiveMDIChild()->Caption(), "Photo");
+  EXPECT_EQ(kids[2]->WindowState(), wsNormal);
+  // Taken off the frame, the menu keeps only its own items.
+  frame->SetWindowMenu(nullptr);
+  EXPECT_EQ(listed(), (std::vector<std::string>{"&Cascade"}));
+}
+
+// A child coming up out of an icon over a maximized one is maximized too,
+// whichever way it comes: one child fills the client and the bar shows it.
+TEST_F(MdiMenuTest, AnIconComingUpOverAMaximizedChildIsMaximized) {
+  struct TCase {
+    const char* what;
+    std::function<void(TForm* icon, TForm* maximized)> act;
+  } cases[] = {
+      {"Ctrl+Shift+F6",
+       [&](TForm*, TForm*) {
+         s.display.KeyDown(VK_CONTROL);
+         s.display.KeyDown(VK_SHIFT);
+         s.display.KeyPress(VK_F6);
+         s.display.KeyUp(VK_SHIFT);
+         s.display.KeyUp(VK_CONTROL);
+         app.ProcessMessages();
+       }},
+      {"the maximized one closed", [](TForm*, TForm* maximized) { maximized->Close(); }},
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.what);
+    while (frame->MDIChildCount()) delete frame->MDIChildren(0);
+    s.display.RunUntilIdle();
+    TForm* a = Child("A", 0, 0);
+    TForm* b = Child("B", 40, 40);
+    b->OnClose = [](TObject*, TCloseAction& act) { act = caFree; };
+    a->SetWindowState(wsMinimized);
+    b->SetWindowState(wsMaximized);
+    s.display.RunUntilIdle();
+    ASSERT_EQ(frame->ActiveMDIChild(), b);
+    ASSERT_EQ(ShownTitle(), "Frame - [B]");
+    c.act(a, b);
+    s.display.RunUntilIdle();
+    EXPECT_EQ(frame->ActiveMDIChild(), a);
+    EXPECT_EQ(a->WindowState(), wsMaximized);
+    EXPECT_FALSE(IsIconic(a->Handle()));
+    EXPECT_EQ(ShownTitle(), "Frame - [A]");
+    const int button = Bar().Height();
+    EXPECT_GT(GlyphPixels(button, button), 0);
+    RECT ac{}, cc{};
+    GetClientRect(a->Handle(), &ac);
+    GetClientRect(frame->ClientHandle(), &cc);
+    EXPECT_EQ(ac.Width(), cc.Width());
+    EXPECT_EQ(ac.Height(), cc.Height());
+  }
 }
 
 // An MDI child's window menu closes with Ctrl+F4 and has Next, in the

@@ -67,6 +67,9 @@ class HandleGenerationTest : public WindowTest {
         {"window menu", [owner] { return Bits(GetSystemMenu(owner, FALSE)); },
          [owner](THandleBits h) { return IsMenu(As<HMENU>(h)) && GetSystemMenu(owner, TRUE) == nullptr; },
          [](THandleBits h) { return IsMenu(As<HMENU>(h)) != 0; }},
+        {"window DC", [owner] { return Bits(GetDC(owner)); },
+         [owner](THandleBits h) { return ReleaseDC(owner, As<HDC>(h)) == 1; },
+         [](THandleBits h) { return GetObjectType(As<HDC>(h)) == OBJ_DC; }},
     };
   }
 };

@@ -1,0 +1,232 @@
+// The fast resampling paths: linear interpolation and box averaging in
+// fixed point, area-weighted interpolation, and 1-bit area reduction.
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <vector>
+
+#include "imaging/core/processing/pictoraproc_resample.h"
+#include "imaging/core/processing/pictoraproc_resample_rows.h"
+#include "imaging/core/processing/pictoraproc_utils.h"
+#include "imaging/core/raster/vqzutils_bitmap.h"
+
+namespace {
+
+// Per destination index: first source index, its fraction in units of
+// 2^-17, and the last source index of its averaging window. The last
+// window runs to the last source index so no edge pixel is dropped.
+struct TFastLinearMap {
+  std::vector<int> first, fraction, last;
+  std::vector<std::uint64_t> reciprocal;  // ceil(2^32 / window), see TFastLinearDivider
+};
+
+void FastLinearBuildMap(int n, int dn, double factor, bool averaging, TFastLinearMap& m) {
+  m.first.resize(static_cast<std::size_t>(dn));
+  m.fraction.resize(static_cast<std::size_t>(dn));
+  m.last.resize(static_cast<std::size_t>(dn));
+  m.reciprocal.resize(static_cast<std::size_t>(dn));
+  for (int j = 0; j < dn; ++j) {
+    const double s = j / factor;
+    const int i = std::min(n - 1, static_cast<int>(s));
+    m.first[static_cast<std::size_t>(j)] = i;
+    m.fraction[static_cast<std::size_t>(j)] = static_cast<int>((s - i) * 131072);
+    const int e = j == dn - 1 ? n - 1
+                              : static_cast<int>(std::min(j + 1, dn - 1) / factor + (averaging ? 0.0000000001 : 0));
+    m.last[static_cast<std::size_t>(j)] = std::clamp(e, i, n - 1);
+    const std::uint64_t count = std::uint64_t(m.last[static_cast<std::size_t>(j)] - i + 1);
+    m.reciprocal[static_cast<std::size_t>(j)] = ((std::uint64_t(1) << 32) + count - 1) / count;
+  }
+}
+
+inline int FastLinearLerp(int a, int b, int f) { return a + (((b - a) * f) >> 17); }
+
+// sum div count by a multiplication: with m = ceil(2^32 / count) the
+// quotient is exact while sum x count < 2^32, which holds for byte sums of
+// windows up to 4000 pixels; wider windows divide.
+struct TFastLinearDivider {
+  std::uint64_t m = 0;
+  int count = 1;
+  explicit TFastLinearDivider(int c) : m(((std::uint64_t(1) << 32) + std::uint64_t(c) - 1) / std::uint64_t(c)), count(c) {}
+  bool Exact() const { return count <= 4000; }
+  int operator()(std::uint32_t sum) const { return static_cast<int>((sum * m) >> 32); }
+};
+
+// One source row (bytes of C channels) to a plane row of dw pixels.
+template <int C>
+void FastLinearRow(const Byte* s, Byte* out, int sw, int dw, bool interpolate, const TFastLinearMap& m) {
+  if (interpolate) {
+    for (int j = 0; j < dw; ++j) {
+      const int i = m.first[static_cast<std::size_t>(j)], f = m.fraction[static_cast<std::size_t>(j)];
+      const Byte* a = s + C * i;
+      const Byte* b = s + C * std::min(i + 1, sw - 1);
+      for (int c = 0; c < C; ++c) out[C * j + c] = static_cast<Byte>(FastLinearLerp(a[c], b[c], f));
+    }
+    return;
+  }
+  for (int j = 0; j < dw; ++j) {
+    const int i0 = m.first[static_cast<std::size_t>(j)], i1 = m.last[static_cast<std::size_t>(j)];
+    std::uint32_t sum[C] = {};
+    for (int i = i0; i <= i1; ++i)
+      for (int c = 0; c < C; ++c) sum[c] += s[C * i + c];
+    const int count = i1 - i0 + 1;
+    if (count <= 4000) {
+      const std::uint64_t r = m.reciprocal[static_cast<std::size_t>(j)];
+      for (int c = 0; c < C; ++c) out[C * j + c] = static_cast<Byte>((sum[c] * r) >> 32);
+    } else {
+      for (int c = 0; c < C; ++c) out[C * j + c] = static_cast<Byte>(sum[c] / std::uint32_t(count));
+    }
+  }
+}
+
+void FastLinearUnpack(const Byte* row, int width, Byte* out) {
+  for (int x = 0; x < width; ++x) out[x] = (row[x >> 3] >> (7 - (x & 7))) & 1 ? 255 : 0;
+}
+
+// C channels in the source (1 for bits); outC channels written.
+template <int C>
+void FastLinearRun(TVQBitmap* source, TVQBitmap* dest, bool bits, int outC, bool forceInterpolate,
+                   TVQProgressRec* progress) {
+  const int sw = source->GetWidth(), sh = source->GetHeight();
+  const int dw = dest->GetWidth(), dh = dest->GetHeight();
+  const double xf = double(dw) / sw, yf = double(dh) / sh;
+  // A factor of 1 interpolates too: it copies instead of blurring pairs.
+  const bool xi = forceInterpolate || xf >= 1, yi = forceInterpolate || yf >= 1;
+  TFastLinearMap xm, ym;
+  FastLinearBuildMap(sw, dw, xf, true, xm);
+  FastLinearBuildMap(sh, dh, yf, false, ym);
+  TVQViewAccessScope sourceAccess(*source, vqRead);
+  TResampleRowTable src(*source, true);
+  TResampleRowTable dst(*dest, false);
+  const std::size_t planeRow = static_cast<std::size_t>(dw) * C;
+  std::vector<Byte> plane(planeRow * static_cast<std::size_t>(sh));
+  const double total = sh + dh + 0.5;
+  ResampleRunItems(
+      sh, progress,
+      [&](int first, int last) {
+        std::vector<Byte> unpacked(bits ? static_cast<std::size_t>(sw) : 0);
+        for (int y = first; y < last; ++y) {
+          const Byte* s = src[y];
+          if (bits) {
+            FastLinearUnpack(s, sw, unpacked.data());
+            s = unpacked.data();
+          }
+          FastLinearRow<C>(s, plane.data() + planeRow * static_cast<std::size_t>(y), sw, dw, xi, xm);
+        }
+      },
+      [&](int r) { return static_cast<int>(r * 100 / total); });
+  ResampleRunItems(
+      dh, progress,
+      [&](int first, int last) {
+        std::vector<std::uint32_t> sum(yi ? 0 : planeRow);
+        std::vector<Byte> row(outC == C ? 0 : planeRow);
+        for (int j = first; j < last; ++j) {
+          Byte* d = outC == C ? dst[j] : row.data();
+          const int i0 = ym.first[static_cast<std::size_t>(j)];
+          if (yi) {
+            const Byte* a = plane.data() + planeRow * static_cast<std::size_t>(i0);
+            const Byte* b = plane.data() + planeRow * static_cast<std::size_t>(std::min(i0 + 1, sh - 1));
+            const int f = ym.fraction[static_cast<std::size_t>(j)];
+            for (std::size_t i = 0; i < planeRow; ++i) d[i] = static_cast<Byte>(FastLinearLerp(a[i], b[i], f));
+          } else {
+            const int i1 = ym.last[static_cast<std::size_t>(j)];
+            std::fill(sum.begin(), sum.end(), 0);
+            for (int r = i0; r <= i1; ++r) {
+              const Byte* a = plane.data() + planeRow * static_cast<std::size_t>(r);
+              for (std::size_t i = 0; i < planeRow; ++i) sum[i] += a[i];
+            }
+            const TFastLinearDivider div(i1 - i0 + 1);
+            if (div.Exact()) {
+              for (std::size_t i = 0; i < planeRow; ++i) d[i] = static_cast<Byte>(div(sum[i]));
+            } else {
+              for (std::size_t i = 0; i < planeRow; ++i) d[i] = static_cast<Byte>(sum[i] / std::uint32_t(div.count));
+            }
+          }
+          if (outC != C) {
+            Byte* o = dst[j];
+            for (std::size_t i = 0; i < planeRow; ++i) o[3 * i] = o[3 * i + 1] = o[3 * i + 2] = d[i];
+          }
+        }
+      },
+      [&](int j) { return static_cast<int>((sh + j) * 100 / total); });
+  dst.Commit();
+}
+
+bool FastLinearUsable(TVQBitmap* source, TVQBitmap* dest) {
+  return !source->IsEmpty() && dest->GetWidth() > 0 && dest->GetHeight() > 0;
+}
+
+bool FastLinearSameSize(TVQBitmap* source, TVQBitmap* dest) {
+  return source->GetWidth() == dest->GetWidth() && source->GetHeight() == dest->GetHeight();
+}
+
+}  // namespace
+
+void FastLinear24(TVQBitmap* source, TVQBitmap* dest, TVQProgressRec* progress) {
+  if (!FastLinearUsable(source, dest)) return;
+  if (FastLinearSameSize(source, dest)) return dest->Assign(source);
+  if (source->GetPixelFormat() != vqRGB24) return StretchNearest(source, dest, progress);
+  if (dest->GetPixelFormat() != vqRGB24) dest->Allocate(dest->GetWidth(), dest->GetHeight(), vqRGB24);
+  FastLinearRun<3>(source, dest, false, 3, false, progress);
+}
+
+void FastLinearGray(TVQBitmap* source, TVQBitmap* dest, TVQProgressRec* progress) {
+  if (!FastLinearUsable(source, dest)) return;
+  if (FastLinearSameSize(source, dest)) return dest->Assign(source);
+  if (source->GetBitCount() != 8) return StretchNearest(source, dest, progress);
+  if (dest->GetPixelFormat() != source->GetPixelFormat())
+    dest->Allocate(dest->GetWidth(), dest->GetHeight(), source->GetPixelFormat());
+  FastLinearRun<1>(source, dest, false, 1, false, progress);
+}
+
+void FastLinear1Bit(TVQBitmap* source, TVQBitmap* dest) {
+  if (!FastLinearUsable(source, dest)) return;
+  if (FastLinearSameSize(source, dest)) return dest->Assign(source);
+  if (source->GetPixelFormat() != vqBits1) return StretchNearest(source, dest);
+  if (dest->GetPixelFormat() != vqRGB24) dest->Allocate(dest->GetWidth(), dest->GetHeight(), vqRGB24);
+  const int sw = source->GetWidth(), sh = source->GetHeight();
+  if (dest->GetWidth() < sw && dest->GetHeight() < sh) return ReduceArea(source, 0, 0, sw - 1, sh - 1, dest);
+  FastLinearRun<1>(source, dest, true, 3, true, nullptr);
+}
+
+void ReduceArea(TVQBitmap* source, int x1, int y1, int x2, int y2, TVQBitmap* dest) {
+  const int sw = source->GetWidth(), sh = source->GetHeight();
+  const int dw = dest->GetWidth(), dh = dest->GetHeight();
+  if (sw <= 0 || sh <= 0 || dw <= 0 || dh <= 0 || source->GetPixelFormat() != vqBits1) return;
+  if (dest->GetPixelFormat() != vqRGB24) dest->Allocate(dw, dh, vqRGB24);
+  const double xs = double(x2) - x1 + 1, ys = double(y2) - y1 + 1;
+  if (xs <= 0 || ys <= 0) return;
+  const double xstep = xs / dw, ystep = ys / dh;
+  std::vector<int> c0(static_cast<std::size_t>(dw)), c1(static_cast<std::size_t>(dw));
+  for (int x = 0; x < dw; ++x) {
+    const double lo = x1 + std::trunc(x * xstep - xstep / 2), hi = x1 + std::trunc(x * xstep + xstep / 2);
+    c0[static_cast<std::size_t>(x)] = static_cast<int>(std::clamp(lo, 0.0, sw - 1.0));
+    c1[static_cast<std::size_t>(x)] = static_cast<int>(std::clamp(hi, 0.0, sw - 1.0));
+  }
+  TVQViewAccessScope sourceAccess(*source, vqRead);
+  TResampleRowTable src(*source, true);
+  TResampleRowTable dst(*dest, false);
+  ParallelRows(dh, [&](int first, int last) {
+    std::vector<Int64> counts(static_cast<std::size_t>(sw) + 1);
+    for (int y = first; y < last; ++y) {
+      const double lo = y1 + std::trunc(y * ystep - ystep / 2), hi = y1 + std::trunc(y * ystep + std::trunc(ystep) / 2);
+      const int r0 = static_cast<int>(std::clamp(lo, 0.0, sh - 1.0));
+      const int r1 = static_cast<int>(std::clamp(hi, 0.0, sh - 1.0));
+      // Set bits per column over the row window, then prefix sums.
+      std::fill(counts.begin(), counts.end(), 0);
+      for (int r = r0; r <= r1; ++r) {
+        const Byte* s = src[r];
+        for (int x = 0; x < sw; ++x) counts[static_cast<std::size_t>(x) + 1] += (s[x >> 3] >> (7 - (x & 7))) & 1;
+      }
+      for (int x = 0; x < sw; ++x) counts[static_cast<std::size_t>(x) + 1] += counts[static_cast<std::size_t>(x)];
+      Byte* d = dst[y];
+      const int rows = r1 - r0 + 1;
+      for (int x = 0; x < dw; ++x) {
+        const int a = c0[static_cast<std::size_t>(x)], b = c1[static_cast<std::size_t>(x)];
+        const Int64 set = counts[static_cast<std::size_t>(b) + 1] - counts[static_cast<std::size_t>(a)];
+        const Byte v = static_cast<Byte>(set * 255 / (Int64(rows) * (b - a + 1)));
+        d[3 * x] = d[3 * x + 1] = d[3 * x + 2] = v;
+      }
+    }
+  });
+  dst.Commit();
+}
