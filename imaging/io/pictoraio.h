@@ -191,6 +191,10 @@ class TPictoraIO : public TComponent {
   virtual bool DoPreviews(std::uint16_t Pages);
 
   // ---- resolution adjustment --------------------------------------------------
+  // Resamples the image so that both resolutions become the larger side's
+  // and the picture keeps its physical size; the size comes from the
+  // block's Width and Height. FilteredAdjustDPI picks the filtered
+  // resampler; an alpha channel always goes to the nearest pixel.
   void AdjustDpi();
 
   // ---- published properties ---------------------------------------------------
@@ -256,6 +260,11 @@ class TPictoraIO : public TComponent {
 // the pages of the component's block and returns whether it closed with OK;
 // False when it has no page to show.
 extern std::function<bool(TPictoraIO& io, std::uint16_t pages)> IOSaveParamsDialog;
+
+// Bitmap resampled to equal resolutions by Params (whose resolution
+// setters then tell the owner's view); Bitmap itself when nothing is to be
+// done, else a new bitmap the caller owns. No alpha channel is carried.
+TVQBitmap* AdjustBitmapDpi(TVQBitmap* Bitmap, TIOParamsVals* Params, bool Filtered);
 
 // The pages of a DCX file; 0 when it cannot be read.
 int DcxPageCount(const std::string& FileName);

@@ -72,6 +72,9 @@ void FakeLoad(int type, TStream& s, TVQBitmap* image, TIOParamsVals* params, TVQ
   if (!gFakeLog.app13.empty()) params->JpegMarkers->AddMarker(237, gFakeLog.app13.data(), int(gFakeLog.app13.size()));
   params->Width = w;
   params->Height = rows;
+  // Bytes 8 and 9 (an x origin in a real header) carry resolutions here.
+  if (h[8]) params->SetDpiX(h[8]);
+  if (h[9]) params->SetDpiY(h[9]);
   if (args.ParamsOnly) {
     ++gFakeLog.paramsOnlyCalls;
     return;
@@ -875,6 +878,28 @@ TEST_F(IOComponent, APngFileLoadTakesTheBackgroundBothWays) {
   io.LoadFromFile(path);
   EXPECT_EQ(gPngBackgroundSeen, (TRGBPixel{0x33, 0x22, 0x11}));
   EXPECT_EQ(io.Background(), 0x00665544);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(IOComponent, ALoadAdjustsUnequalResolutionsWhenAsked) {
+  for (bool adjust : {false, true}) {
+    Bytes file = FakeFile(4, 2);
+    file[8] = 200;
+    file[9] = 100;
+    const std::string path = Write(adjust ? "a.tga" : "b.tga", file);
+    TPictoraIO io(nullptr);
+    io.AutoAdjustDPI = adjust;
+    io.LoadFromFile(path);
+    ASSERT_FALSE(io.Aborting);
+    EXPECT_EQ(io.Image()->GetHeight(), adjust ? 4 : 2);
+    EXPECT_EQ(io.Parameters()->DpiY(), adjust ? 200 : 100);
+    EXPECT_EQ(io.Parameters()->Height, adjust ? 4 : 2);
+    // Rows 0 and 1 of the picture are row 0 of the file.
+    EXPECT_EQ(io.Image()->GetScanline(1)[0], adjust ? 10 : 20);
+  }
 }
 
 }  // namespace
