@@ -9,7 +9,10 @@
 #include "platform/rtl/Types.h"
 
 struct WND;  // the window object, private to the window layer
-using HWND = WND*;
+// A window handle names a slot of the window table and its generation, so a
+// destroyed window's handle never names a later window.
+struct HWND__;
+using HWND = HWND__*;
 // Cursors and icons are the GDI layer's icon objects.
 using HICON = HGDIICON;
 using HCURSOR = HGDIICON;

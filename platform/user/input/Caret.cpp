@@ -17,6 +17,7 @@ enum class TCaretKind { Solid, Grey, Bitmap };
 struct TCaret {
   bool exists = false;
   WND* w = nullptr;
+  HWND h = nullptr;  // read while w may be gone
   std::uint64_t serial = 0;
   TCaretKind kind = TCaretKind::Solid;
   int width = 0;
@@ -33,7 +34,7 @@ UINT g_blinkMs = 530;
 // The caret, or nullptr once its window is gone.
 TCaret* LiveCaret() {
   if (!g_caret.exists) return nullptr;
-  if (WindowSerial(g_caret.w) != g_caret.serial) {
+  if (WindowSerial(g_caret.h) != g_caret.serial) {
     g_caret = TCaret{};
     return nullptr;
   }
@@ -66,16 +67,16 @@ void BlinkProc(HWND, UINT, std::uintptr_t, DWORD) {
 void StartBlink(TCaret& c) {
   c.on = true;
   MarkDirty(c);
-  if (g_blinkMs != kNoBlink) SetTimer(c.w, kBlinkTimerId, g_blinkMs, BlinkProc);
+  if (g_blinkMs != kNoBlink) SetTimer(c.h, kBlinkTimerId, g_blinkMs, BlinkProc);
 }
 
 void StopBlink(TCaret& c) {
   MarkDirty(c);
   c.on = false;
-  KillTimer(c.w, kBlinkTimerId);
+  KillTimer(c.h, kBlinkTimerId);
 }
 
-bool Owns(const TCaret& c, HWND hwnd) { return !hwnd || hwnd == c.w; }
+bool Owns(const TCaret& c, HWND hwnd) { return !hwnd || hwnd == c.h; }
 
 std::vector<std::uint32_t> BitmapXorBits(HBITMAP bm, int w, int h) {
   std::vector<std::uint32_t> bits(std::size_t(w) * std::size_t(h), 0);
@@ -101,6 +102,7 @@ BOOL CreateCaret(HWND hwnd, HBITMAP bitmap, int width, int height) {
   TCaret c;
   c.exists = true;
   c.w = w;
+  c.h = w->handle;
   c.serial = w->serial;
   if (reinterpret_cast<std::uintptr_t>(bitmap) == 1) {
     c.kind = TCaretKind::Grey;
@@ -167,7 +169,7 @@ BOOL SetCaretBlinkTime(UINT ms) {
   }
   g_blinkMs = ms;
   if (TCaret* c = LiveCaret(); c && !c->hidden) {
-    KillTimer(c->w, kBlinkTimerId);
+    KillTimer(c->h, kBlinkTimerId);
     StartBlink(*c);
   }
   return TRUE;

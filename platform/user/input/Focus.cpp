@@ -22,35 +22,36 @@ bool CanActivate(const WND* w) {
 void SetActiveInternal(WND* w, int how, bool byDesktop = false) {
   if (w == g_active) return;
   WND* old = g_active;
+  const HWND oldHandle = HandleOf(old);
   TWindowPin pinOld(old), pinNew(w);
   if (old && IsLive(old)) {
-    SendMessage(old, WM_NCACTIVATE, FALSE, reinterpret_cast<LPARAM>(w));
+    SendMessage(oldHandle, WM_NCACTIVATE, FALSE, reinterpret_cast<LPARAM>(HandleOf(w)));
     if (IsLive(old))
-      SendMessage(old, WM_ACTIVATE, MAKEWPARAM(WA_INACTIVE, (old->style & WS_MINIMIZE) ? 1 : 0),
-                  reinterpret_cast<LPARAM>(w));
+      SendMessage(oldHandle, WM_ACTIVATE, MAKEWPARAM(WA_INACTIVE, (old->style & WS_MINIMIZE) ? 1 : 0),
+                  reinterpret_cast<LPARAM>(HandleOf(w)));
   }
   if (w && !IsLive(w)) w = nullptr;
   g_active = w;
   if (!w) {
-    if (old && IsLive(old)) SendMessage(old, WM_ACTIVATEAPP, FALSE, 0);
+    if (old && IsLive(old)) SendMessage(oldHandle, WM_ACTIVATEAPP, FALSE, 0);
     if (g_focus) SetFocus(nullptr);
     return;
   }
-  if (!old) SendMessage(w, WM_ACTIVATEAPP, TRUE, 0);
+  if (!old) SendMessage(HandleOf(w), WM_ACTIVATEAPP, TRUE, 0);
   if (w->dead || g_active != w) return;
   // Coming to the top is a position change the window hears of.
   if (ZOrderWouldChange(w, HWND_TOP)) {
     std::optional<TNativeOrderShown> shown;
     if (byDesktop) shown.emplace();
-    SetWindowPos(w, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    SetWindowPos(HandleOf(w), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     if (w->dead || g_active != w) return;
   }
-  SendMessage(w, WM_NCACTIVATE, TRUE, reinterpret_cast<LPARAM>(old));
+  SendMessage(HandleOf(w), WM_NCACTIVATE, TRUE, reinterpret_cast<LPARAM>(oldHandle));
   if (w->dead || g_active != w) return;
-  SendMessage(w, WM_ACTIVATE, MAKEWPARAM(how, (w->style & WS_MINIMIZE) ? 1 : 0), reinterpret_cast<LPARAM>(old));
+  SendMessage(HandleOf(w), WM_ACTIVATE, MAKEWPARAM(how, (w->style & WS_MINIMIZE) ? 1 : 0), reinterpret_cast<LPARAM>(oldHandle));
   if (w->dead || g_active != w) return;
   // The focus follows activation unless the handler put it inside w.
-  if (!g_focus || TopLevelOf(g_focus) != w) SetFocus(w);
+  if (!g_focus || TopLevelOf(g_focus) != w) SetFocus(HandleOf(w));
 }
 
 WND* NextToActivate(WND* leaving) {
@@ -78,15 +79,16 @@ void FocusWindowGone(WND* w) {
   if (g_active == w) g_active = nullptr;
 }
 
-HWND GetFocus() { return g_focus; }
-HWND GetActiveWindow() { return g_active; }
-HWND GetForegroundWindow() { return g_active; }
+HWND GetFocus() { return HandleOf(g_focus); }
+HWND GetActiveWindow() { return HandleOf(g_active); }
+HWND GetForegroundWindow() { return HandleOf(g_active); }
 
 HWND SetActiveWindow(HWND hwnd) {
   WND* old = g_active;
+  const HWND oldHandle = HandleOf(old);
   if (!hwnd) {
     SetActiveInternal(nullptr, WA_INACTIVE);
-    return old;
+    return oldHandle;
   }
   WND* w = LiveWindow(hwnd);
   if (!w) return nullptr;
@@ -95,7 +97,7 @@ HWND SetActiveWindow(HWND hwnd) {
   TWindowPin pin(w);
   SetActiveInternal(w, WA_ACTIVE);
   if (!w->dead) RaiseNative(w);
-  return old;
+  return oldHandle;
 }
 
 BOOL SetForegroundWindow(HWND hwnd) {
@@ -116,11 +118,12 @@ void RaiseNative(WND* top) {
 HWND SetFocus(HWND hwnd) {
   if (!MainThreadCheck()) return nullptr;
   WND* old = g_focus;
+  HWND oldHandle = HandleOf(old);
   if (!hwnd) {
     if (!old) return nullptr;
     g_focus = nullptr;
-    if (IsLive(old)) SendMessage(old, WM_KILLFOCUS, 0, 0);
-    return old;
+    if (IsLive(old)) SendMessage(HandleOf(old), WM_KILLFOCUS, 0, 0);
+    return oldHandle;
   }
   WND* w = LiveWindow(hwnd);
   if (!w) return nullptr;
@@ -133,13 +136,15 @@ HWND SetFocus(HWND hwnd) {
     SetActiveInternal(top, WA_ACTIVE);
     if (w->dead) return nullptr;
     old = old == g_focus ? old : g_focus;
+    oldHandle = HandleOf(old);
   }
-  if (g_focus == w) return old;
+  if (g_focus == w) return oldHandle;
   WND* prev = g_focus;
+  const HWND prevHandle = HandleOf(prev);
   g_focus = w;
-  if (prev && IsLive(prev)) SendMessage(prev, WM_KILLFOCUS, reinterpret_cast<WPARAM>(w), 0);
-  if (g_focus == w && !w->dead) SendMessage(w, WM_SETFOCUS, reinterpret_cast<WPARAM>(prev), 0);
-  return old;
+  if (prev && IsLive(prev)) SendMessage(prevHandle, WM_KILLFOCUS, reinterpret_cast<WPARAM>(w->handle), 0);
+  if (g_focus == w && !w->dead) SendMessage(w->handle, WM_SETFOCUS, reinterpret_cast<WPARAM>(prevHandle), 0);
+  return oldHandle;
 }
 
 namespace {
@@ -166,7 +171,7 @@ void ShowWaitedForWindow(WND* disabled) {
   if (modal->dead) return;
   RaiseNative(modal);
   FLASHWINFO flash;
-  flash.hwnd = modal;
+  flash.hwnd = HandleOf(modal);
   flash.dwFlags = FLASHW_CAPTION | FLASHW_TIMER;
   flash.uCount = kWaitedForFlashes;
   flash.dwTimeout = kWaitedForFlashMs;

@@ -135,7 +135,7 @@ void UpdateTracking(WND* over, bool client) {
   if (inside) return;
   WND* w = g_track.w;
   g_track.flags &= ~(TME_LEAVE | TME_HOVER);
-  PostMessage(w, nc ? WM_NCMOUSELEAVE : WM_MOUSELEAVE, 0, 0);
+  PostMessage(HandleOf(w), nc ? WM_NCMOUSELEAVE : WM_MOUSELEAVE, 0, 0);
 }
 
 void MoveHover(POINT pt) {
@@ -160,7 +160,7 @@ bool CookMouse(const TRawInput& r, MSG* out) {
   if (g_capture && IsLive(g_capture)) {
     WND* under = WindowUnderPoint(r.pt);
     WND* c = g_capture;
-    if (isDown && (c->cls->wc.style & CS_DBLCLKS) && g_lastClick.valid && g_lastClick.w == c &&
+    if (isDown && (c->cls->wc.style & CS_DBLCLKS) && g_lastClick.valid && g_lastClick.w == HandleOf(c) &&
         g_lastClick.serial == c->serial && g_lastClick.button == r.button && g_lastClick.client &&
         r.time - g_lastClick.time <= g_doubleClickTime &&
         std::abs(r.pt.X - g_lastClick.pt.X) <= GetSystemMetrics(SM_CXDOUBLECLK) / 2 &&
@@ -168,12 +168,12 @@ bool CookMouse(const TRawInput& r, MSG* out) {
       clientMsg = ClientMsg(r.button, 2);
       g_lastClick.valid = false;
     } else if (isDown) {
-      g_lastClick = TClick{c, c->serial, r.button, true, r.time, r.pt, true};
+      g_lastClick = TClick{HandleOf(c), c->serial, r.button, true, r.time, r.pt, true};
     }
     POINT co = ClientOriginScreen(c);
     bool overClient = under == c && Bounds(co.X, co.Y, c->client.Width(), c->client.Height()).Contains(r.pt);
     UpdateTracking(overClient ? c : under, overClient);
-    *out = Make(c, clientMsg, MouseKeys(), ClientPoint(c, r.pt), r);
+    *out = Make(HandleOf(c), clientMsg, MouseKeys(), ClientPoint(c, r.pt), r);
     return true;
   }
   int hit = HTNOWHERE;
@@ -185,7 +185,7 @@ bool CookMouse(const TRawInput& r, MSG* out) {
   TWindowPin pin(under);
   UpdateTracking(under, hit == HTCLIENT);
   if (hit == HTERROR) {
-    SendMessage(under, WM_SETCURSOR, reinterpret_cast<WPARAM>(under), MAKELPARAM(HTERROR, int(clientMsg)));
+    SendMessage(HandleOf(under), WM_SETCURSOR, reinterpret_cast<WPARAM>(HandleOf(under)), MAKELPARAM(HTERROR, int(clientMsg)));
     return false;
   }
   bool eat = false;
@@ -193,14 +193,14 @@ bool CookMouse(const TRawInput& r, MSG* out) {
     // Each window up the chain tells its parent unless it opted out.
     for (WND* child = under; child->IsChild() && IsLive(child) && !(child->exStyle & WS_EX_NOPARENTNOTIFY);) {
       WND* parent = child->parent;
-      SendMessage(parent, WM_PARENTNOTIFY, MAKEWPARAM(int(clientMsg), 0), ClientPoint(parent, r.pt));
+      SendMessage(HandleOf(parent), WM_PARENTNOTIFY, MAKEWPARAM(int(clientMsg), 0), ClientPoint(parent, r.pt));
       if (!IsLive(parent)) break;
       child = parent;
     }
     if (under->dead) return false;
     WND* top = TopLevelOf(under);
-    if (top != GetActiveWindow()) {
-      LRESULT ma = SendMessage(under, WM_MOUSEACTIVATE, reinterpret_cast<WPARAM>(top), MAKELPARAM(hit, int(clientMsg)));
+    if (HandleOf(top) != GetActiveWindow()) {
+      LRESULT ma = SendMessage(HandleOf(under), WM_MOUSEACTIVATE, reinterpret_cast<WPARAM>(HandleOf(top)), MAKELPARAM(hit, int(clientMsg)));
       if (under->dead) return false;
       if ((ma == MA_ACTIVATE || ma == MA_ACTIVATEANDEAT || ma == 0) && IsLive(top) && !(top->exStyle & WS_EX_NOACTIVATE))
         SetActiveWindowByClick(top);
@@ -208,12 +208,12 @@ bool CookMouse(const TRawInput& r, MSG* out) {
       if (under->dead) return false;
     }
   }
-  SendMessage(under, WM_SETCURSOR, reinterpret_cast<WPARAM>(under), MAKELPARAM(hit, int(clientMsg)));
+  SendMessage(HandleOf(under), WM_SETCURSOR, reinterpret_cast<WPARAM>(HandleOf(under)), MAKELPARAM(hit, int(clientMsg)));
   if (under->dead || eat) return false;
   bool client = hit == HTCLIENT;
   if (isDown) {
     // The frame double-clicks whatever the class style.
-    if ((!client || (under->cls->wc.style & CS_DBLCLKS)) && g_lastClick.valid && g_lastClick.w == under &&
+    if ((!client || (under->cls->wc.style & CS_DBLCLKS)) && g_lastClick.valid && g_lastClick.w == HandleOf(under) &&
         g_lastClick.serial == under->serial && g_lastClick.button == r.button && g_lastClick.client == client &&
         r.time - g_lastClick.time <= g_doubleClickTime &&
         std::abs(r.pt.X - g_lastClick.pt.X) <= GetSystemMetrics(SM_CXDOUBLECLK) / 2 &&
@@ -221,13 +221,13 @@ bool CookMouse(const TRawInput& r, MSG* out) {
       clientMsg = ClientMsg(r.button, 2);
       g_lastClick.valid = false;
     } else {
-      g_lastClick = TClick{under, under->serial, r.button, client, r.time, r.pt, true};
+      g_lastClick = TClick{HandleOf(under), under->serial, r.button, client, r.time, r.pt, true};
     }
   }
   if (client)
-    *out = Make(under, clientMsg, MouseKeys(), ClientPoint(under, r.pt), r);
+    *out = Make(HandleOf(under), clientMsg, MouseKeys(), ClientPoint(under, r.pt), r);
   else
-    *out = Make(under, NcMsg(clientMsg), WPARAM(hit), PointToLParam(r.pt), r);
+    *out = Make(HandleOf(under), NcMsg(clientMsg), WPARAM(hit), PointToLParam(r.pt), r);
   return true;
 }
 
@@ -241,12 +241,12 @@ LPARAM KeyLParam(TKeyCode code, bool down, bool wasDown, bool alt) {
 }
 
 bool CookKey(const TRawInput& r, MSG* out) {
-  WND* target = GetFocus();
+  WND* target = LiveWnd(GetFocus());
   bool noFocus = target == nullptr;
-  if (!target) target = GetActiveWindow();
+  if (!target) target = LiveWnd(GetActiveWindow());
   if (r.kind == TRawKind::Char) {
     if (!target) return false;
-    *out = Make(target, WM_CHAR, WPARAM(r.value), 1, r);
+    *out = Make(HandleOf(target), WM_CHAR, WPARAM(r.value), 1, r);
     return true;
   }
   const int key = r.side ? r.side : r.value;
@@ -263,7 +263,7 @@ bool CookKey(const TRawInput& r, MSG* out) {
   bool ctrl = Down(g_keys, VK_CONTROL);
   bool sys = (alt && !ctrl) || r.value == VK_F10 || noFocus;
   UINT msg = r.down ? (sys ? WM_SYSKEYDOWN : WM_KEYDOWN) : (sys ? WM_SYSKEYUP : WM_KEYUP);
-  *out = Make(target, msg, WPARAM(r.value), KeyLParam(r.code, r.down, wasDown, alt && !ctrl), r);
+  *out = Make(HandleOf(target), msg, WPARAM(r.value), KeyLParam(r.code, r.down, wasDown, alt && !ctrl), r);
   return true;
 }
 
@@ -316,9 +316,9 @@ bool TakeInputMessage(MSG* out, bool remove) {
       ok = CookKey(r, &m);
     } else if (r.kind == TRawKind::Wheel || r.kind == TRawKind::HWheel) {
       g_cursor = r.pt;
-      WND* target = GetFocus() ? GetFocus() : GetActiveWindow();
+      WND* target = LiveWnd(GetFocus() ? GetFocus() : GetActiveWindow());
       if (target) {
-        m = Make(target, r.kind == TRawKind::Wheel ? WM_MOUSEWHEEL : WM_MOUSEHWHEEL,
+        m = Make(HandleOf(target), r.kind == TRawKind::Wheel ? WM_MOUSEWHEEL : WM_MOUSEHWHEEL,
                  MAKEWPARAM(int(MouseKeys()), r.value), PointToLParam(r.pt), r);
         ok = true;
       }
@@ -335,8 +335,8 @@ bool TakeInputMessage(MSG* out, bool remove) {
 void ForgetInputWindow(WND* w) {
   if (g_capture == w) g_capture = nullptr;
   if (g_track.w == w) g_track = TTracking{};
-  if (g_cooked && g_cooked->hwnd == w) g_cooked.reset();
-  if (g_lastClick.w == w) g_lastClick.valid = false;
+  if (g_cooked && g_cooked->hwnd == HandleOf(w)) g_cooked.reset();
+  if (g_lastClick.w == HandleOf(w)) g_lastClick.valid = false;
 }
 
 void CheckHoverTimeouts() {
@@ -345,7 +345,7 @@ void CheckHoverTimeouts() {
   WND* w = g_track.w;
   g_track.flags &= ~TME_HOVER;
   bool nc = (g_track.flags & TME_NONCLIENT) != 0;
-  PostMessage(w, nc ? 0x02A0u : WM_MOUSEHOVER, nc ? WPARAM(HTCLIENT) : MouseKeys(),
+  PostMessage(HandleOf(w), nc ? 0x02A0u : WM_MOUSEHOVER, nc ? WPARAM(HTCLIENT) : MouseKeys(),
               nc ? PointToLParam(g_cursor) : ClientPoint(w, g_cursor));
 }
 
@@ -353,10 +353,11 @@ HWND SetCapture(HWND hwnd) {
   WND* w = LiveWindow(hwnd);
   if (!w) return nullptr;
   WND* old = g_capture;
+  const HWND oldHandle = HandleOf(old);
   g_capture = w;
   if (TDisplay* d = CurrentDisplay()) d->GrabPointer(TopLevelOf(w)->native);
-  if (old && old != w && IsLive(old)) SendMessage(old, WM_CAPTURECHANGED, 0, reinterpret_cast<LPARAM>(w));
-  return old;
+  if (old && old != w && IsLive(old)) SendMessage(HandleOf(old), WM_CAPTURECHANGED, 0, reinterpret_cast<LPARAM>(w->handle));
+  return oldHandle;
 }
 
 BOOL ReleaseCapture() {
@@ -364,12 +365,12 @@ BOOL ReleaseCapture() {
   g_capture = nullptr;
   if (old) {
     if (TDisplay* d = CurrentDisplay()) d->GrabPointer(0);
-    if (IsLive(old)) SendMessage(old, WM_CAPTURECHANGED, 0, 0);
+    if (IsLive(old)) SendMessage(HandleOf(old), WM_CAPTURECHANGED, 0, 0);
   }
   return TRUE;
 }
 
-HWND GetCapture() { return g_capture; }
+HWND GetCapture() { return HandleOf(g_capture); }
 
 BOOL GetCursorPos(POINT* p) {
   if (!p) return FALSE;
@@ -388,7 +389,7 @@ BOOL TrackMouseEvent(TRACKMOUSEEVENT* tme) {
   if (!tme) return FALSE;
   if (tme->dwFlags & TME_QUERY) {
     tme->dwFlags = g_track.w ? g_track.flags : 0;
-    tme->hwndTrack = g_track.w;
+    tme->hwndTrack = HandleOf(g_track.w);
     tme->dwHoverTime = g_track.hoverTime;
     return TRUE;
   }

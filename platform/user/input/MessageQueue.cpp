@@ -84,7 +84,7 @@ bool InRange(UINT msg, UINT lo, UINT hi) { return (lo == 0 && hi == 0) || (msg >
 bool MatchesWindow(HWND filter, HWND h) {
   if (!filter) return true;
   if (filter == reinterpret_cast<HWND>(-1)) return h == nullptr;
-  return h == filter || (IsLive(h) && IsChild(filter, h));
+  return h == filter || (LiveWnd(h) && IsChild(filter, h));
 }
 
 void RunCrossThreadSends() {
@@ -171,7 +171,7 @@ bool MainThreadCheck() {
 LRESULT CallProc(WND* w, UINT msg, WPARAM wp, LPARAM lp) {
   TWindowPin pin(w);
   WNDPROC proc = w->proc ? w->proc : DefWindowProc;
-  return proc(w, msg, wp, lp);
+  return proc(HandleOf(w), msg, wp, lp);
 }
 
 LRESULT CallWindowProc(WNDPROC proc, HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
@@ -216,7 +216,7 @@ BOOL PostMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
   TPosted p;
   if (hwnd == HWND_BROADCAST) {
     std::vector<WND*> tops = TopLevelWindows();
-    for (WND* t : tops) PostMessage(t, msg, wp, lp);
+    for (WND* t : tops) PostMessage(HandleOf(t), msg, wp, lp);
     return TRUE;
   }
   if (hwnd) {
@@ -252,7 +252,7 @@ void DropPostedMessagesFor(WND* w) {
   std::lock_guard<std::mutex> lock(Queue().lock);
   auto& posted = Queue().posted;
   for (auto it = posted.begin(); it != posted.end();)
-    it = (it->msg.hwnd == w && it->serial == w->serial) ? posted.erase(it) : it + 1;
+    it = (it->msg.hwnd == HandleOf(w) && it->serial == w->serial) ? posted.erase(it) : it + 1;
 }
 
 BOOL PeekMessage(MSG* out, HWND hwnd, UINT lo, UINT hi, UINT removeFlags) {
@@ -285,9 +285,9 @@ BOOL PeekMessage(MSG* out, HWND hwnd, UINT lo, UINT hi, UINT removeFlags) {
     CheckHoverTimeouts();
     if (TakePosted(out, hwnd, lo, hi, remove)) {
       found = true;
-    } else if (WND* p = FindWindowToPaint(); p && MatchesWindow(hwnd, p)) {
+    } else if (WND* p = FindWindowToPaint(); p && MatchesWindow(hwnd, HandleOf(p))) {
       *out = MSG{};
-      out->hwnd = p;
+      out->hwnd = HandleOf(p);
       out->message = WM_PAINT;
       out->time = GetTickCount();
       out->pt = InputCursorPos();

@@ -51,7 +51,7 @@ BOOL KillTimer(HWND hwnd, std::uintptr_t id) {
 
 void KillWindowTimers(WND* w) {
   auto& timers = Timers();
-  for (auto it = timers.lower_bound({w, 0}); it != timers.end() && it->first.first == w;) it = timers.erase(it);
+  for (auto it = timers.lower_bound({w->handle, 0}); it != timers.end() && it->first.first == w->handle;) it = timers.erase(it);
 }
 
 int MillisecondsToNextTimer() {

@@ -26,14 +26,14 @@ void ApplyDelta(RECT& r, const RECT& start, int hit, int dx, int dy) {
 void ProposeRect(WND* w, const RECT& startRect, int hit, int dx, int dy) {
   RECT r;
   ApplyDelta(r, startRect, hit, dx, dy);
-  if (hit == HTCAPTION) SendMessage(w, WM_MOVING, 0, reinterpret_cast<LPARAM>(&r));
-  else SendMessage(w, WM_SIZING, WPARAM(hit - HTLEFT + 1), reinterpret_cast<LPARAM>(&r));
+  if (hit == HTCAPTION) SendMessage(HandleOf(w), WM_MOVING, 0, reinterpret_cast<LPARAM>(&r));
+  else SendMessage(HandleOf(w), WM_SIZING, WPARAM(hit - HTLEFT + 1), reinterpret_cast<LPARAM>(&r));
   if (w->dead) return;
   // A size never turns the window inside out.
   if (r.Right <= r.Left) r.Right = r.Left + 1;
   if (r.Bottom <= r.Top) r.Bottom = r.Top + 1;
   UINT flags = SWP_NOZORDER | SWP_NOACTIVATE | (hit == HTCAPTION ? SWP_NOSIZE : 0);
-  SetWindowPos(w, nullptr, r.Left, r.Top, r.Width(), r.Height(), flags);
+  SetWindowPos(HandleOf(w), nullptr, r.Left, r.Top, r.Width(), r.Height(), flags);
 }
 
 // The nested loop both kinds share: capture, WM_ENTERSIZEMOVE, each message
@@ -43,13 +43,13 @@ void ProposeRect(WND* w, const RECT& startRect, int hit, int dx, int dy) {
 template <class Take>
 void RunLoop(WND* w, Take take) {
   TWindowPin pin(w);
-  SetCapture(w);
-  SendMessage(w, WM_ENTERSIZEMOVE, 0, 0);
+  SetCapture(HandleOf(w));
+  SendMessage(HandleOf(w), WM_ENTERSIZEMOVE, 0, 0);
   const RECT startRect = w->rect;
   bool quit = false;
   int quitCode = 0;
   MSG m;
-  while (!w->dead && GetCapture() == w) {
+  while (!w->dead && GetCapture() == HandleOf(w)) {
     if (!PeekMessage(&m, nullptr, 0, 0, PM_REMOVE)) {
       WaitMessage();
       continue;
@@ -60,7 +60,7 @@ void RunLoop(WND* w, Take take) {
       break;
     }
     if ((m.message == WM_KEYDOWN || m.message == WM_SYSKEYDOWN) && m.wParam == WPARAM(VK_ESCAPE)) {
-      SetWindowPos(w, nullptr, startRect.Left, startRect.Top, startRect.Width(), startRect.Height(),
+      SetWindowPos(HandleOf(w), nullptr, startRect.Left, startRect.Top, startRect.Width(), startRect.Height(),
                    SWP_NOZORDER | SWP_NOACTIVATE);
       break;
     }
@@ -73,8 +73,8 @@ void RunLoop(WND* w, Take take) {
     TranslateMessage(&m);
     DispatchMessage(&m);
   }
-  if (!w->dead && GetCapture() == w) ReleaseCapture();
-  if (!w->dead) SendMessage(w, WM_EXITSIZEMOVE, 0, 0);
+  if (!w->dead && GetCapture() == HandleOf(w)) ReleaseCapture();
+  if (!w->dead) SendMessage(HandleOf(w), WM_EXITSIZEMOVE, 0, 0);
   if (quit) PostQuitMessage(quitCode);
 }
 
@@ -102,7 +102,7 @@ void RunMoveSizeLoop(WND* w, int hit, POINT start) {
   if (!IsLive(w) || (hit != HTCAPTION && (hit < HTLEFT || hit > HTBOTTOMRIGHT))) return;
   if (w->style & (WS_MAXIMIZE)) return;
   RunLoop(w, [&](const MSG& m, const RECT& startRect, bool& done) {
-    if (m.message == WM_MOUSEMOVE && m.hwnd == w) {
+    if (m.message == WM_MOUSEMOVE && m.hwnd == HandleOf(w)) {
       ProposeRect(w, startRect, hit, m.pt.X - start.X, m.pt.Y - start.Y);
       return true;
     }
@@ -136,7 +136,7 @@ void RunKeyboardMoveSizeLoop(WND* w, bool size) {
     // Other keys do nothing while the loop runs.
     if (m.message == WM_CHAR || m.message == WM_SYSCHAR || m.message == WM_KEYUP || m.message == WM_SYSKEYUP)
       return true;
-    if (m.message == WM_MOUSEMOVE && m.hwnd == w && hit != 0) {
+    if (m.message == WM_MOUSEMOVE && m.hwnd == HandleOf(w) && hit != 0) {
       dx = m.pt.X - mouseStart.X;
       dy = m.pt.Y - mouseStart.Y;
       ProposeRect(w, startRect, hit, dx, dy);
@@ -153,7 +153,7 @@ namespace {
 void ShowButtonPressed(WND* w, int hit) {
   if (w->dead || w->pressedButton == hit) return;
   w->pressedButton = hit;
-  if (w->IsChild() && (w->style & WS_CAPTION) == WS_CAPTION) SendMessage(w, WM_NCPAINT, 1, 0);
+  if (w->IsChild() && (w->style & WS_CAPTION) == WS_CAPTION) SendMessage(HandleOf(w), WM_NCPAINT, 1, 0);
 }
 
 }  // namespace
@@ -162,14 +162,14 @@ BOOL TrackButtonPress(HWND hwnd, const std::function<bool(POINT)>& Over, const s
   WND* w = LiveWindow(hwnd);
   if (!w) return FALSE;
   TWindowPin pin(w);
-  SetCapture(w);
+  SetCapture(HandleOf(w));
   Show(true);
   bool inside = true;
   bool released = false;
   bool quit = false;
   int quitCode = 0;
   MSG m;
-  while (!w->dead && GetCapture() == w) {
+  while (!w->dead && GetCapture() == HandleOf(w)) {
     if (!PeekMessage(&m, nullptr, 0, 0, PM_REMOVE)) {
       WaitMessage();
       continue;
@@ -179,7 +179,7 @@ BOOL TrackButtonPress(HWND hwnd, const std::function<bool(POINT)>& Over, const s
       quitCode = int(m.wParam);
       break;
     }
-    if ((m.message == WM_MOUSEMOVE || m.message == WM_LBUTTONUP) && m.hwnd == w) {
+    if ((m.message == WM_MOUSEMOVE || m.message == WM_LBUTTONUP) && m.hwnd == HandleOf(w)) {
       inside = Over(m.pt);
       Show(inside && m.message == WM_MOUSEMOVE);
       if (m.message == WM_LBUTTONUP) {
@@ -196,7 +196,7 @@ BOOL TrackButtonPress(HWND hwnd, const std::function<bool(POINT)>& Over, const s
     TranslateMessage(&m);
     DispatchMessage(&m);
   }
-  if (!w->dead && GetCapture() == w) ReleaseCapture();
+  if (!w->dead && GetCapture() == HandleOf(w)) ReleaseCapture();
   if (!w->dead) Show(false);
   if (quit) PostQuitMessage(quitCode);
   // Escape, a quit or losing the capture cancels.
@@ -206,7 +206,7 @@ BOOL TrackButtonPress(HWND hwnd, const std::function<bool(POINT)>& Over, const s
 bool TrackCaptionButton(WND* w, int hit) {
   if (!IsLive(w)) return false;
   return TrackButtonPress(
-      w,
+      HandleOf(w),
       [w, hit](POINT pt) {
         int code = HTNOWHERE;
         return WindowHitFromPoint(pt, &code) == w && code == hit;

@@ -151,7 +151,7 @@ POINT WindowMenuAnchor(WND* w) {
   // menu drops from the top left of the client, below the frame's menu bar.
   if ((w->exStyle & WS_EX_MDICHILD) && (w->style & WS_MAXIMIZE) && w->parent) {
     POINT c{0, 0};
-    ClientToScreen(w->parent, &c);
+    ClientToScreen(HandleOf(w->parent), &c);
     return c;
   }
   POINT o = WindowOriginScreen(w);
@@ -266,7 +266,7 @@ std::vector<TCaptionButton> CaptionButtons(WND* w, const RECT& band) {
 }
 
 void DrawCaption(WND* w, HDC dc, const RECT& band) {
-  const bool topActive = TopLevelOf(w) == GetActiveWindow();
+  const bool topActive = HandleOf(TopLevelOf(w)) == GetActiveWindow();
   const bool active = w->IsChild() ? w->frameActive && topActive : topActive;
   FillRect(dc, &band, GetSysColorBrush(active ? COLOR_ACTIVECAPTION : COLOR_INACTIVECAPTION));
   RECT text = band;
@@ -298,10 +298,10 @@ void DrawCaption(WND* w, HDC dc, const RECT& band) {
 
 void DefaultNcPaint(WND* w) {
   if (w->rect == w->client) return;
-  HDC dc = GetWindowDC(w);
+  HDC dc = GetWindowDC(HandleOf(w));
   if (!dc) return;
   DrawDefaultFrame(w, dc);
-  ReleaseDC(w, dc);
+  ReleaseDC(HandleOf(w), dc);
 }
 
 void DrawDefaultFrame(WND* w, HDC dc) {

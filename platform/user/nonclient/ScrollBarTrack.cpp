@@ -55,17 +55,18 @@ void TrackScrollBar(WND* w, int bar, POINT screen) {
   // A control tells its parent (or owner), naming itself in lParam.
   WND* target = bar == SB_CTL ? (w->IsChild() ? w->parent : w->owner) : w;
   const std::uint64_t targetSerial = target ? target->serial : 0;
+  const HWND targetHandle = HandleOf(target);
   const UINT msg = g.vertical ? WM_VSCROLL : WM_HSCROLL;
-  const LPARAM lp = bar == SB_CTL ? reinterpret_cast<LPARAM>(w) : 0;
+  const LPARAM lp = bar == SB_CTL ? reinterpret_cast<LPARAM>(HandleOf(w)) : 0;
   auto notify = [&](int code, int pos) {
-    if (target && WindowSerial(target) == targetSerial) SendMessage(target, msg, MAKEWPARAM(code, pos), lp);
+    if (target && WindowSerial(targetHandle) == targetSerial) SendMessage(targetHandle, msg, MAKEWPARAM(code, pos), lp);
   };
   const int code = CodeFor(part);
   const bool thumb = part == TBarPart::Thumb;
   const int grab = thumb ? Along(g, BarLocal(w, bar, screen)) - g.thumbPos : 0;
   POINT cursor = screen;
 
-  SetCapture(w);
+  SetCapture(HandleOf(w));
   d->pressed = part;
   if (thumb) {
     d->tracking = true;
@@ -74,12 +75,12 @@ void TrackScrollBar(WND* w, int bar, POINT screen) {
   RedrawScrollBar(w, bar);
   if (!thumb) {
     notify(code, 0);
-    if (!w->dead) SetTimer(w, kRepeatTimerId, kFirstRepeatMs, nullptr);
+    if (!w->dead) SetTimer(HandleOf(w), kRepeatTimerId, kFirstRepeatMs, nullptr);
   }
   bool quit = false;
   int quitCode = 0;
   MSG m;
-  while (!w->dead && GetCapture() == w) {
+  while (!w->dead && GetCapture() == HandleOf(w)) {
     if (!PeekMessage(&m, nullptr, 0, 0, PM_REMOVE)) {
       WaitMessage();
       continue;
@@ -89,14 +90,14 @@ void TrackScrollBar(WND* w, int bar, POINT screen) {
       quitCode = int(m.wParam);
       break;
     }
-    if (m.message == WM_TIMER && m.hwnd == w && m.wParam == kRepeatTimerId) {
-      SetTimer(w, kRepeatTimerId, kRepeatMs, nullptr);
+    if (m.message == WM_TIMER && m.hwnd == HandleOf(w) && m.wParam == kRepeatTimerId) {
+      SetTimer(HandleOf(w), kRepeatTimerId, kRepeatMs, nullptr);
       // Repeats only while the cursor is on the part pressed: a page click
       // stops once the thumb has come under the cursor.
       if (ScrollBarPartAt(ScrollBarGeometry(w, bar), BarLocal(w, bar, cursor)) == part) notify(code, 0);
       continue;
     }
-    if (m.message == WM_MOUSEMOVE && m.hwnd == w) {
+    if (m.message == WM_MOUSEMOVE && m.hwnd == HandleOf(w)) {
       cursor = m.pt;
       g = ScrollBarGeometry(w, bar);
       d = ScrollBarData(w, bar, false);
@@ -113,13 +114,13 @@ void TrackScrollBar(WND* w, int bar, POINT screen) {
       }
       continue;
     }
-    if (m.message == WM_LBUTTONUP && m.hwnd == w) break;
+    if (m.message == WM_LBUTTONUP && m.hwnd == HandleOf(w)) break;
     if (m.message >= WM_MOUSEFIRST && m.message <= WM_MOUSELAST) continue;
     TranslateMessage(&m);
     DispatchMessage(&m);
   }
-  if (!w->dead) KillTimer(w, kRepeatTimerId);
-  if (!w->dead && GetCapture() == w) ReleaseCapture();
+  if (!w->dead) KillTimer(HandleOf(w), kRepeatTimerId);
+  if (!w->dead && GetCapture() == HandleOf(w)) ReleaseCapture();
   if (!w->dead && (d = ScrollBarData(w, bar, false))) {
     d->pressed = TBarPart::None;
     if (thumb) notify(SB_THUMBPOSITION, d->trackPos);

@@ -33,7 +33,7 @@ void SetBarsShown(WND* w, DWORD bits, bool show) {
   DWORD style = show ? (w->style | bits) : (w->style & ~bits);
   if (style == w->style) return;
   w->style = style;
-  SetWindowPos(w, nullptr, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
+  SetWindowPos(HandleOf(w), nullptr, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
 }
 
 void FillBox(HDC dc, const RECT& r, int color) { FillRect(dc, &r, GetSysColorBrush(color)); }
@@ -185,10 +185,10 @@ void DrawWindowScrollBars(WND* w, HDC dc) {
 
 void RedrawScrollBar(WND* w, int bar) {
   if (!IsReallyVisible(w) || !ScrollBarVisible(w, bar)) return;
-  HDC dc = bar == SB_CTL ? GetDC(w) : GetWindowDC(w);
+  HDC dc = bar == SB_CTL ? GetDC(HandleOf(w)) : GetWindowDC(HandleOf(w));
   if (!dc) return;
   DrawScrollBar(dc, w, bar, ScrollBarGeometry(w, bar));
-  ReleaseDC(w, dc);
+  ReleaseDC(HandleOf(w), dc);
 }
 
 int SetScrollInfo(HWND hwnd, int bar, const SCROLLINFO* si, BOOL redraw) {
@@ -198,7 +198,7 @@ int SetScrollInfo(HWND hwnd, int bar, const SCROLLINFO* si, BOOL redraw) {
   }
   TScrollBarData* d = BarForCall(hwnd, bar, true);
   if (!d) return 0;
-  WND* w = hwnd;
+  WND* w = LiveWnd(hwnd);
   TWindowPin pin(w);
   TScrollBarData before = *d;
   if (si->fMask & SIF_RANGE) {
@@ -279,7 +279,7 @@ BOOL ShowScrollBar(HWND hwnd, int bar, BOOL show) {
   if (!w) return FALSE;
   if (bar == SB_CTL) {
     if (!IsScrollBarControl(w)) return FALSE;
-    ShowWindow(w, show ? SW_SHOW : SW_HIDE);
+    ShowWindow(HandleOf(w), show ? SW_SHOW : SW_HIDE);
     return TRUE;
   }
   DWORD bits = bar == SB_BOTH ? (WS_HSCROLL | WS_VSCROLL) : bar == SB_HORZ ? WS_HSCROLL : bar == SB_VERT ? WS_VSCROLL : 0;

@@ -202,26 +202,26 @@ void SetWindowMenuTracker(TWindowMenuTracker tracker) { Tracker() = std::move(tr
 void OpenWindowMenu(WND* w, bool byKeyboard) {
   if (!IsLive(w) || !(w->style & WS_SYSMENU)) return;
   TWindowPin pin(w);
-  HMENU menu = GetSystemMenu(w, FALSE);
+  HMENU menu = GetSystemMenu(HandleOf(w), FALSE);
   // Kept alive for the loop: the program may revert or replace the menu meanwhile.
   std::shared_ptr<TMenuData> keep = w->sysMenu;
   UpdateStates(*keep, w);
   // The loop is entered before the menu is prepared, as a menu bar's is
   // (wParam FALSE: not a TrackPopupMenu), and left after it closed.
-  SendMessage(w, WM_ENTERMENULOOP, FALSE, 0);
+  SendMessage(HandleOf(w), WM_ENTERMENULOOP, FALSE, 0);
   if (w->dead) return;
   UINT command = 0;
-  SendMessage(w, WM_INITMENU, reinterpret_cast<WPARAM>(menu), 0);
-  if (!w->dead && IsMenu(menu)) SendMessage(w, WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(menu), MAKELPARAM(0, TRUE));
+  SendMessage(HandleOf(w), WM_INITMENU, reinterpret_cast<WPARAM>(menu), 0);
+  if (!w->dead && IsMenu(menu)) SendMessage(HandleOf(w), WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(menu), MAKELPARAM(0, TRUE));
   if (!w->dead && IsMenu(menu) && Tracker()) {
     TWindowMenuTracker tracker = Tracker();
-    command = tracker(w, menu, WindowMenuAnchor(w), byKeyboard);
+    command = tracker(HandleOf(w), menu, WindowMenuAnchor(w), byKeyboard);
   }
   if (w->dead) return;
-  SendMessage(w, WM_EXITMENULOOP, FALSE, 0);
+  SendMessage(HandleOf(w), WM_EXITMENULOOP, FALSE, 0);
   if (!command || w->dead) return;
   // A command goes out only once the menu has closed, as any chosen item's.
   POINT pt{};
   if (!byKeyboard) GetCursorPos(&pt);
-  PostMessage(w, WM_SYSCOMMAND, WPARAM(command), byKeyboard ? 0 : PointToLParam(pt));
+  PostMessage(HandleOf(w), WM_SYSCOMMAND, WPARAM(command), byKeyboard ? 0 : PointToLParam(pt));
 }

@@ -163,7 +163,7 @@ void Validate(WND* w, const std::optional<Region>& area, Kids kids) {
 void PaintNow(WND* w, bool children) {
   if (!IsLive(w) || !IsReallyVisible(w)) return;
   TWindowPin pin(w);
-  if (NeedsPaint(w)) SendMessage(w, WM_PAINT, 0, 0);
+  if (NeedsPaint(w)) SendMessage(HandleOf(w), WM_PAINT, 0, 0);
   if (!children || w->dead) return;
   std::vector<WND*> kids = w->children;
   for (WND* k : kids)
@@ -210,7 +210,7 @@ bool FrameInvalid(const WND* w) {
 void SendNcPaint(WND* w) {
   w->ncPending = false;
   w->update.IntersectRect(ClientInWindow(w));
-  SendMessage(w, WM_NCPAINT, 1, 0);
+  SendMessage(HandleOf(w), WM_NCPAINT, 1, 0);
 }
 
 // A parent without WS_CLIPCHILDREN paints over its children's frames too.
@@ -324,8 +324,8 @@ void ErasePendingNow(WND* w) {
     Region area = ClientUpdate(w);
     ReclaimFramesUnder(w, area);
     HDC dc = MakeDC(w, true, (w->style & WS_CLIPCHILDREN) != 0, (w->style & WS_CLIPSIBLINGS) != 0, area);
-    LRESULT r = SendMessage(w, WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
-    ReleaseDC(w, dc);
+    LRESULT r = SendMessage(HandleOf(w), WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
+    ReleaseDC(HandleOf(w), dc);
     if (!w->dead) w->erasedEarly = true;
     if (!r && !w->dead) w->eraseFailed = true;
   }
@@ -373,7 +373,7 @@ BOOL RedrawWindow(HWND hwnd, const RECT* r, HRGN rgn, UINT flags) {
   if (!hwnd) {
     std::vector<WND*> tops = TopLevelWindows();
     for (WND* t : tops)
-      if (IsLive(t)) RedrawWindow(t, r, rgn, flags);
+      if (IsLive(t)) RedrawWindow(HandleOf(t), r, rgn, flags);
     return TRUE;
   }
   WND* w = LiveWindow(hwnd);
@@ -400,7 +400,7 @@ BOOL RedrawWindow(HWND hwnd, const RECT* r, HRGN rgn, UINT flags) {
     if (kids == Kids::All) {
       std::vector<WND*> list = w->children;
       for (WND* k : list)
-        if (IsLive(k)) RedrawWindow(k, nullptr, nullptr, RDW_ERASENOW | RDW_ALLCHILDREN);
+        if (IsLive(k)) RedrawWindow(HandleOf(k), nullptr, nullptr, RDW_ERASENOW | RDW_ALLCHILDREN);
     }
   }
   if (flags & RDW_UPDATENOW) UpdateNow(w, kids != Kids::None);
@@ -456,7 +456,7 @@ HDC BeginPaint(HWND hwnd, PAINTSTRUCT* ps) {
   ps->hdc = dc;
   ps->rcPaint = area.IsEmpty() ? RECT{} : area.Box();
   ps->fErase = eraseFailed ? TRUE : FALSE;
-  if (erase) ps->fErase = SendMessage(w, WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc), 0) ? FALSE : TRUE;
+  if (erase) ps->fErase = SendMessage(HandleOf(w), WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc), 0) ? FALSE : TRUE;
   return dc;
 }
 
@@ -520,7 +520,7 @@ int ReleaseDC(HWND, HDC dc) {
 
 HWND WindowFromDC(HDC dc) {
   for (const TWindowDC& r : DCs())
-    if (r.dc == dc) return r.w;
+    if (r.dc == dc) return HandleOf(r.w);
   return nullptr;
 }
 
@@ -538,7 +538,7 @@ int SetWindowRgn(HWND hwnd, HRGN rgn, BOOL redraw) {
   w->region = rgn;
   if (!w->IsChild() && w->native && CurrentDisplay()) CurrentDisplay()->SetShape(w->native, RegionOf(w));
   UpdateWindowDCs(TopLevelOf(w));
-  SetWindowPos(w, nullptr, 0, 0, 0, 0,
+  SetWindowPos(HandleOf(w), nullptr, 0, 0, 0, 0,
                SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | (redraw ? 0 : SWP_NOREDRAW));
   if (redraw && !w->dead && IsReallyVisible(w)) {
     if (w->IsChild()) InvalidateParentArea(w, w->rect);

@@ -10,7 +10,7 @@
 #include "platform/user/windows/WindowInternal.h"
 
 void DefaultPrint(WND* w, HDC dc, LPARAM flags) {
-  if (!dc || ((flags & PRF_CHECKVISIBLE) && !IsWindowVisible(w))) return;
+  if (!dc || ((flags & PRF_CHECKVISIBLE) && !IsWindowVisible(HandleOf(w)))) return;
   TWindowPin pin(w);
   if (flags & PRF_NONCLIENT) {
     int saved = SaveDC(dc);
@@ -22,8 +22,8 @@ void DefaultPrint(WND* w, HDC dc, LPARAM flags) {
     int saved = SaveDC(dc);
     OffsetViewportOrgEx(dc, co.X, co.Y, nullptr);
     IntersectClipRect(dc, 0, 0, w->client.Width(), w->client.Height());
-    if (flags & PRF_ERASEBKGND) SendMessage(w, WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
-    if ((flags & PRF_CLIENT) && !w->dead) SendMessage(w, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), flags);
+    if (flags & PRF_ERASEBKGND) SendMessage(HandleOf(w), WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
+    if ((flags & PRF_CLIENT) && !w->dead) SendMessage(HandleOf(w), WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), flags);
     RestoreDC(dc, saved);
   }
   if (!(flags & PRF_CHILDREN) || w->dead) return;
@@ -35,7 +35,7 @@ void DefaultPrint(WND* w, HDC dc, LPARAM flags) {
     IntersectClipRect(dc, co.X, co.Y, co.X + w->client.Width(), co.Y + w->client.Height());
     OffsetViewportOrgEx(dc, co.X + c->rect.Left, co.Y + c->rect.Top, nullptr);
     IntersectClipRect(dc, 0, 0, c->rect.Width(), c->rect.Height());
-    SendMessage(c, WM_PRINT, reinterpret_cast<WPARAM>(dc), flags);
+    SendMessage(HandleOf(c), WM_PRINT, reinterpret_cast<WPARAM>(dc), flags);
     RestoreDC(dc, saved);
     if (w->dead) return;
   }

@@ -110,7 +110,7 @@ int ScrollWindowEx(HWND hwnd, int dx, int dy, const RECT* prcScroll, const RECT*
     std::vector<WND*> kids = w->children;
     for (WND* k : kids) {
       if (!IsLive(k) || (prcScroll && Intersect(k->rect, scroll).IsEmpty())) continue;
-      SetWindowPos(k, nullptr, k->rect.Left + dx, k->rect.Top + dy, 0, 0,
+      SetWindowPos(HandleOf(k), nullptr, k->rect.Left + dx, k->rect.Top + dy, 0, 0,
                    SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOREDRAW);
       if (w->dead) return ERROR;
     }
@@ -118,7 +118,7 @@ int ScrollWindowEx(HWND hwnd, int dx, int dy, const RECT* prcScroll, const RECT*
   if ((flags & SW_INVALIDATE) && !r.invalid.IsEmpty()) {
     HRGN rgn = CreateRectRgn(0, 0, 0, 0);
     if (GdiRegion* g = GdiCheck(rgn, OBJ_REGION)) g->rgn = r.invalid;
-    RedrawWindow(w, nullptr, rgn, RDW_INVALIDATE | ((flags & SW_ERASE) ? RDW_ERASE : 0) | (children ? RDW_ALLCHILDREN : 0));
+    RedrawWindow(HandleOf(w), nullptr, rgn, RDW_INVALIDATE | ((flags & SW_ERASE) ? RDW_ERASE : 0) | (children ? RDW_ALLCHILDREN : 0));
     DeleteObject(rgn);
   }
   return Report(r.invalid, update, updateRect);
@@ -140,7 +140,7 @@ BOOL ScrollDC(HDC hdc, int dx, int dy, const RECT* prcScroll, const RECT* prcCli
   const RECT clip = prcClip ? toSurface(*prcClip) : all;
   TScrollResult r = Scroll(visible, scroll, clip, dx, dy);
   if (!MovePixels(dc->surface, r.moved, dx, dy)) return FALSE;
-  if (HWND w = WindowFromDC(hdc); w && IsLive(w)) {
+  if (WND* w = LiveWnd(WindowFromDC(hdc))) {
     WND* top = TopLevelOf(w);
     top->dirty = Region::Combine(top->dirty, r.moved, Region::Op::Or);
   }

@@ -37,7 +37,7 @@ LRESULT EraseBackground(WND* w, HDC dc) {
 }
 
 LRESULT SetCursorDefault(WND* w, WPARAM wp, LPARAM lp) {
-  if (w->IsChild() && SendMessage(w->parent, WM_SETCURSOR, wp, lp)) return TRUE;
+  if (w->IsChild() && SendMessage(HandleOf(w->parent), WM_SETCURSOR, wp, lp)) return TRUE;
   int hit = SHORT(LOWORD(lp));
   UINT mouseMsg = HIWORD(lp);
   if (hit == HTERROR) {
@@ -68,22 +68,22 @@ LRESULT NcLeftButtonDown(WND* w, int hit, LPARAM lp) {
   if ((hit == HTCLOSE && !WindowCommandEnabled(w, SC_CLOSE)) || (hit == HTMINBUTTON && !(w->style & WS_MINIMIZEBOX)) ||
       (hit == HTMAXBUTTON && !(w->style & WS_MAXIMIZEBOX)))
     return 0;
-  if (!w->IsChild() && GetActiveWindow() != TopLevelOf(w)) SetActiveWindow(TopLevelOf(w));
+  if (!w->IsChild() && GetActiveWindow() != HandleOf(TopLevelOf(w))) SetActiveWindow(HandleOf(TopLevelOf(w)));
   if (w->dead) return 0;
   if (hit == HTCAPTION) {
-    SendMessage(w, WM_SYSCOMMAND, SC_MOVE | WPARAM(HTCAPTION), lp);
+    SendMessage(HandleOf(w), WM_SYSCOMMAND, SC_MOVE | WPARAM(HTCAPTION), lp);
   } else if (moveOrSize) {
-    SendMessage(w, WM_SYSCOMMAND, SC_SIZE + WPARAM(hit - HTLEFT + 1), lp);
+    SendMessage(HandleOf(w), WM_SYSCOMMAND, SC_SIZE + WPARAM(hit - HTLEFT + 1), lp);
   } else if (hit == HTSYSMENU) {
     // The window menu opens on the press, as a menu does.
-    if (w->style & WS_SYSMENU) SendMessage(w, WM_SYSCOMMAND, SC_MOUSEMENU | WPARAM(HTSYSMENU), lp);
+    if (w->style & WS_SYSMENU) SendMessage(HandleOf(w), WM_SYSCOMMAND, SC_MOUSEMENU | WPARAM(HTSYSMENU), lp);
   } else if (TrackCaptionButton(w, hit)) {
     POINT pt;
     GetCursorPos(&pt);
     WPARAM cmd = hit == HTCLOSE ? SC_CLOSE
                  : hit == HTMINBUTTON ? ((w->style & WS_MINIMIZE) ? SC_RESTORE : SC_MINIMIZE)
                                       : ((w->style & WS_MAXIMIZE) ? SC_RESTORE : SC_MAXIMIZE);
-    SendMessage(w, WM_SYSCOMMAND, cmd, PointToLParam(pt));
+    SendMessage(HandleOf(w), WM_SYSCOMMAND, cmd, PointToLParam(pt));
   }
   return 0;
 }
@@ -110,8 +110,8 @@ LRESULT DefWindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     case WM_ERASEBKGND: return EraseBackground(w, reinterpret_cast<HDC>(wp));
     case WM_PAINT: {
       PAINTSTRUCT ps;
-      BeginPaint(w, &ps);
-      EndPaint(w, &ps);
+      BeginPaint(HandleOf(w), &ps);
+      EndPaint(HandleOf(w), &ps);
       return 0;
     }
     case WM_PRINT: DefaultPrint(w, reinterpret_cast<HDC>(wp), lp); return 0;
@@ -143,14 +143,14 @@ LRESULT DefWindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
       return LRESULT(n);
     }
     case WM_GETTEXTLENGTH: return LRESULT(w->text.size());
-    case WM_CLOSE: DestroyWindow(w); return 0;
+    case WM_CLOSE: DestroyWindow(HandleOf(w)); return 0;
     case WM_QUERYENDSESSION: return TRUE;
     case WM_SYSCOMMAND:
       switch (wp & 0xFFF0) {
-        case SC_CLOSE: SendMessage(w, WM_CLOSE, 0, 0); break;
-        case SC_MINIMIZE: ShowWindow(w, SW_MINIMIZE); break;
-        case SC_MAXIMIZE: ShowWindow(w, SW_SHOWMAXIMIZED); break;
-        case SC_RESTORE: ShowWindow(w, SW_RESTORE); break;
+        case SC_CLOSE: SendMessage(HandleOf(w), WM_CLOSE, 0, 0); break;
+        case SC_MINIMIZE: ShowWindow(HandleOf(w), SW_MINIMIZE); break;
+        case SC_MAXIMIZE: ShowWindow(HandleOf(w), SW_SHOWMAXIMIZED); break;
+        case SC_RESTORE: ShowWindow(HandleOf(w), SW_RESTORE); break;
         case SC_MOUSEMENU: OpenWindowMenu(w, false); break;
         // Alt+Space; other characters belong to a menu bar, which this window lacks.
         // Alt+- is an MDI child's own window menu.
@@ -161,7 +161,7 @@ LRESULT DefWindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
         case SC_NEXTWINDOW:
         case SC_PREVWINDOW:
           if ((w->exStyle & WS_EX_MDICHILD) && w->parent)
-            SendMessage(w->parent, WM_MDINEXT, reinterpret_cast<WPARAM>(hwnd), (wp & 0xFFF0) == SC_PREVWINDOW);
+            SendMessage(HandleOf(w->parent), WM_MDINEXT, reinterpret_cast<WPARAM>(hwnd), (wp & 0xFFF0) == SC_PREVWINDOW);
           break;
         // The low bits name the caption or edge the mouse took.
         // Without them (the window menu) the keys drive the loop.
@@ -182,39 +182,39 @@ LRESULT DefWindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
       } else {
         g_altTap = false;
         if (wp == WPARAM(VK_F4) && (lp & (1 << 29)) && WindowCommandEnabled(TopLevelOf(w), SC_CLOSE))
-          SendMessage(TopLevelOf(w), WM_SYSCOMMAND, SC_CLOSE, 0);
+          SendMessage(HandleOf(TopLevelOf(w)), WM_SYSCOMMAND, SC_CLOSE, 0);
       }
       return 0;
     case WM_KEYDOWN: g_altTap = false; return 0;
     case WM_SYSKEYUP:
       if ((wp == WPARAM(VK_MENU) && g_altTap) || wp == WPARAM(VK_F10))
-        SendMessage(TopLevelOf(w), WM_SYSCOMMAND, SC_KEYMENU, 0);
+        SendMessage(HandleOf(TopLevelOf(w)), WM_SYSCOMMAND, SC_KEYMENU, 0);
       g_altTap = false;
       return 0;
     case WM_SYSCHAR:
       // Alt+character asks the frame for its menu; Alt+Tab and Alt+Esc belong
       // to the window switcher.
       if ((lp & (LPARAM(1) << 29)) && wp != WPARAM(VK_TAB) && wp != WPARAM(VK_ESCAPE))
-        SendMessage(TopLevelOf(w), WM_SYSCOMMAND, SC_KEYMENU, LPARAM(wp));
+        SendMessage(HandleOf(TopLevelOf(w)), WM_SYSCOMMAND, SC_KEYMENU, LPARAM(wp));
       return 0;
     case WM_MOUSEACTIVATE:
       if (w->IsChild()) {
-        if (LRESULT r = SendMessage(w->parent, WM_MOUSEACTIVATE, wp, lp)) return r;
+        if (LRESULT r = SendMessage(HandleOf(w->parent), WM_MOUSEACTIVATE, wp, lp)) return r;
       }
       return MA_ACTIVATE;
     case WM_SETCURSOR: return SetCursorDefault(w, wp, lp);
     case WM_MOUSEWHEEL:
     case WM_MOUSEHWHEEL:
-      if (w->IsChild()) return SendMessage(w->parent, msg, wp, lp);
+      if (w->IsChild()) return SendMessage(HandleOf(w->parent), msg, wp, lp);
       return 0;
     case WM_ACTIVATE:
       if (LOWORD(wp) != WA_INACTIVE && !HIWORD(wp)) {
         HWND f = GetFocus();
-        if (!f || GetAncestor(f, GA_ROOT) != w) SetFocus(w);
+        if (!f || GetAncestor(f, GA_ROOT) != HandleOf(w)) SetFocus(HandleOf(w));
       }
       return 0;
     case WM_CANCELMODE:
-      if (GetCapture() == w) ReleaseCapture();
+      if (GetCapture() == HandleOf(w)) ReleaseCapture();
       return 0;
     case WM_WINDOWPOSCHANGING: {
       auto* pos = reinterpret_cast<WINDOWPOS*>(lp);
@@ -223,18 +223,18 @@ LRESULT DefWindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
         mmi.ptMaxSize = POINT{GetSystemMetrics(SM_CXMAXIMIZED), GetSystemMetrics(SM_CYMAXIMIZED)};
         mmi.ptMinTrackSize = POINT{GetSystemMetrics(SM_CXMINTRACK), GetSystemMetrics(SM_CYMINTRACK)};
         mmi.ptMaxTrackSize = POINT{GetSystemMetrics(SM_CXVIRTUALSCREEN), GetSystemMetrics(SM_CYVIRTUALSCREEN)};
-        SendMessage(w, WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&mmi));
+        SendMessage(HandleOf(w), WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&mmi));
       }
       return 0;
     }
     case WM_WINDOWPOSCHANGED: {
       auto* pos = reinterpret_cast<WINDOWPOS*>(lp);
       if (!pos) return 0;
-      if (!(pos->flags & SWP_NOCLIENTMOVE)) SendMessage(w, WM_MOVE, 0, MAKELPARAM(w->client.Left, w->client.Top));
+      if (!(pos->flags & SWP_NOCLIENTMOVE)) SendMessage(HandleOf(w), WM_MOVE, 0, MAKELPARAM(w->client.Left, w->client.Top));
       if (!w->dead && !(pos->flags & SWP_NOCLIENTSIZE)) {
         WPARAM type = (w->style & WS_MINIMIZE) ? SIZE_MINIMIZED : (w->style & WS_MAXIMIZE) ? SIZE_MAXIMIZED : SIZE_RESTORED;
         w->sizedOnce = true;
-        SendMessage(w, WM_SIZE, type, MAKELPARAM(w->client.Width(), w->client.Height()));
+        SendMessage(HandleOf(w), WM_SIZE, type, MAKELPARAM(w->client.Width(), w->client.Height()));
       }
       return 0;
     }
@@ -246,21 +246,21 @@ LRESULT DefWindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
         return 0;
       }
       if (wp == WPARAM(HTCAPTION) && (w->style & WS_MAXIMIZEBOX))
-        SendMessage(w, WM_SYSCOMMAND, (w->style & WS_MAXIMIZE) ? SC_RESTORE : SC_MAXIMIZE, lp);
+        SendMessage(HandleOf(w), WM_SYSCOMMAND, (w->style & WS_MAXIMIZE) ? SC_RESTORE : SC_MAXIMIZE, lp);
       else if (wp == WPARAM(HTSYSMENU) && (w->style & WS_SYSMENU) && WindowCommandEnabled(w, SC_CLOSE))
-        SendMessage(w, WM_SYSCOMMAND, SC_CLOSE, lp);
+        SendMessage(HandleOf(w), WM_SYSCOMMAND, SC_CLOSE, lp);
       return 0;
     case WM_RBUTTONUP: {
       POINT p = LParamToPoint(lp);
-      ClientToScreen(w, &p);
-      SendMessage(w, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(w), PointToLParam(p));
+      ClientToScreen(HandleOf(w), &p);
+      SendMessage(HandleOf(w), WM_CONTEXTMENU, reinterpret_cast<WPARAM>(HandleOf(w)), PointToLParam(p));
       return 0;
     }
     case WM_CONTEXTMENU:
-      if (w->IsChild()) SendMessage(w->parent, msg, wp, lp);
+      if (w->IsChild()) SendMessage(HandleOf(w->parent), msg, wp, lp);
       return 0;
     case WM_IME_STARTCOMPOSITION: case WM_IME_ENDCOMPOSITION: case WM_IME_COMPOSITION:
-      return DefImeWindowProc(w, msg, wp, lp);
+      return DefImeWindowProc(HandleOf(w), msg, wp, lp);
   }
   return 0;
 }

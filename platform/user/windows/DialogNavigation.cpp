@@ -63,7 +63,7 @@ HWND GetNextDlgTabItem(HWND dialog, HWND control, BOOL previous) {
   const int from = at == list.end() ? -1 : int(at - list.begin());
   auto tabStop = [](const WND* w) { return (w->style & WS_TABSTOP) && Usable(w); };
   WND* next = Step(list, from, previous != FALSE, tabStop);
-  return next ? next : c;
+  return HandleOf(next ? next : c);
 }
 
 HWND GetNextDlgGroupItem(HWND dialog, HWND control, BOOL previous) {
@@ -81,5 +81,5 @@ HWND GetNextDlgGroupItem(HWND dialog, HWND control, BOOL previous) {
   while (last + 1 < int(list.size()) && !(list[std::size_t(last) + 1]->style & WS_GROUP)) ++last;
   const std::vector<WND*> group(list.begin() + first, list.begin() + last + 1);
   WND* next = Step(group, at == list.end() ? -1 : pos - first, previous != FALSE, Usable);
-  return next ? next : c;
+  return HandleOf(next ? next : c);
 }

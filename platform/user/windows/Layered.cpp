@@ -136,7 +136,7 @@ void ResetLayered(WND* w) {
     if (hadContent) d->SetLayeredContent(w->native, nullptr);
   }
   // Painted pixels were not shown while the content replaced them.
-  if (hadContent) RedrawWindow(w, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
+  if (hadContent) RedrawWindow(HandleOf(w), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
 }
 
 BOOL SetLayeredWindowAttributes(HWND hwnd, COLORREF key, Byte alpha, DWORD flags) {
@@ -145,7 +145,7 @@ BOOL SetLayeredWindowAttributes(HWND hwnd, COLORREF key, Byte alpha, DWORD flags
   if (w->perPixel) {
     w->perPixel = false;
     if (TDisplay* d = DisplayOf(w)) d->SetLayeredContent(w->native, nullptr);
-    RedrawWindow(w, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
+    RedrawWindow(HandleOf(w), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
   }
   w->layeredSet = true;
   w->layeredFlags = flags & (LWA_ALPHA | LWA_COLORKEY);
@@ -183,7 +183,7 @@ BOOL UpdateLayeredWindow(HWND hwnd, HDC, const POINT* pptDst, const SIZE* psize,
   if (!psize) swp |= SWP_NOSIZE;
   if (!(swp & SWP_NOMOVE) || !(swp & SWP_NOSIZE)) {
     POINT at = pptDst ? *pptDst : POINT{w->rect.Left, w->rect.Top};
-    SetWindowPos(w, nullptr, at.X, at.Y, size.cx, size.cy, swp);
+    SetWindowPos(HandleOf(w), nullptr, at.X, at.Y, size.cx, size.cy, swp);
     if (w->dead) return FALSE;
   }
   if (hdcSrc) {

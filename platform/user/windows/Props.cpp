@@ -57,7 +57,7 @@ int EnumProps(HWND hwnd, PROPENUMPROC proc) {
   auto props = w->props;
   int result = -1;
   for (auto it = props.rbegin(); it != props.rend(); ++it) {
-    result = proc(w, it->first.c_str(), it->second);
+    result = proc(HandleOf(w), it->first.c_str(), it->second);
     if (!result || !IsLive(w)) break;
   }
   return result;

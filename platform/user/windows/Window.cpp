@@ -8,6 +8,7 @@
 #include <unordered_map>
 
 #include "platform/gdi/Gdi.h"
+#include "platform/rtl/HandleTable.h"
 #include "platform/user/input/Focus.h"
 #include "platform/user/input/Input.h"
 #include "platform/user/input/MessageQueue.h"
@@ -26,6 +27,12 @@ std::unordered_map<const WND*, std::uint64_t>& Live() {
 std::mutex g_liveLock;
 std::uint64_t g_nextSerial = 1;
 
+constexpr unsigned kWindowHandleKind = 12;
+THandleTable& WindowTable() {
+  static THandleTable* table = new THandleTable(kWindowHandleKind);
+  return *table;
+}
+
 constexpr int DefaultWidth = 640;
 constexpr int DefaultHeight = 480;
 
@@ -36,7 +43,7 @@ void SendParentNotifyCreateDestroy(WND* w, UINT event) {
   while (child && child->IsChild() && !(child->exStyle & WS_EX_NOPARENTNOTIFY)) {
     WND* parent = child->parent;
     TWindowPin pin(parent);
-    SendMessage(parent, WM_PARENTNOTIFY, MAKEWPARAM(int(event), int(w->id)), reinterpret_cast<LPARAM>(w));
+    SendMessage(HandleOf(parent), WM_PARENTNOTIFY, MAKEWPARAM(int(event), int(w->id)), reinterpret_cast<LPARAM>(HandleOf(w)));
     if (!IsLive(parent)) break;
     child = parent;
   }
@@ -76,6 +83,7 @@ void FreeWindowTree(WND* w) {
   {
     std::lock_guard<std::mutex> lock(g_liveLock);
     Live().erase(w);
+    WindowTable().Remove(HandleBits(w->handle));
   }
   w->dead = true;
   if (w->refs == 0) ReleaseWindowMemory(w);
@@ -94,18 +102,19 @@ void ReleaseWindowMemory(WND* w) { delete w; }
 
 std::uint64_t WindowSerial(HWND h) {
   std::lock_guard<std::mutex> lock(g_liveLock);
-  auto it = Live().find(h);
+  auto* w = static_cast<const WND*>(WindowTable().Find(HandleBits(h)));
+  auto it = w ? Live().find(w) : Live().end();
   return it == Live().end() ? 0 : it->second;
 }
 
 bool IsLive(const WND* w) { return w && Live().count(w) != 0; }
 
+WND* LiveWnd(HWND h) { return h ? static_cast<WND*>(WindowTable().Find(HandleBits(h))) : nullptr; }
+
 WND* LiveWindow(HWND h) {
-  if (!h || !Live().count(h)) {
-    SetLastError(ERROR_INVALID_WINDOW_HANDLE);
-    return nullptr;
-  }
-  return h;
+  WND* w = LiveWnd(h);
+  if (!w) SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+  return w;
 }
 
 std::vector<WND*>& TopLevelWindows() {
@@ -172,6 +181,13 @@ HWND CreateWindowEx(DWORD exStyle, const char* className, const char* windowName
   w->creating = true;
   {
     std::lock_guard<std::mutex> lock(g_liveLock);
+    w->handle = HandleValue<HWND__>(WindowTable().Add(w));
+    if (!w->handle) {
+      cls->windows--;
+      delete w;
+      SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+      return nullptr;
+    }
     w->serial = g_nextSerial++;
     Live()[w] = w->serial;
   }
@@ -183,7 +199,7 @@ HWND CreateWindowEx(DWORD exStyle, const char* className, const char* windowName
     // window manager could be asked about.
     if (TDisplay* d = parentHandle == HWND_MESSAGE ? nullptr : CurrentDisplay()) {
       TNativeWindowParams p;
-      p.hwnd = w;
+      p.hwnd = HandleOf(w);
       p.bounds = w->rect;
       // Only tool popups (menus, lists, hints, glow layers) bypass the
       // window manager; a borderless form is still a managed window.
@@ -216,10 +232,10 @@ HWND CreateWindowEx(DWORD exStyle, const char* className, const char* windowName
 
   if (!w->IsChild() && ((style & WS_THICKFRAME) || !(style & WS_POPUP))) {
     MINMAXINFO mmi;
-    SendMessage(w, WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&mmi));
+    SendMessage(HandleOf(w), WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&mmi));
   }
   if (w->dead) return nullptr;
-  if (!SendMessage(w, WM_NCCREATE, 0, reinterpret_cast<LPARAM>(&cs))) {
+  if (!SendMessage(HandleOf(w), WM_NCCREATE, 0, reinterpret_cast<LPARAM>(&cs))) {
     if (!w->dead) {
       w->destroying = true;
       FreeWindowTree(w);
@@ -228,11 +244,11 @@ HWND CreateWindowEx(DWORD exStyle, const char* className, const char* windowName
   }
   if (w->dead) return nullptr;
   RECT r = w->rect;
-  SendMessage(w, WM_NCCALCSIZE, FALSE, reinterpret_cast<LPARAM>(&r));
+  SendMessage(HandleOf(w), WM_NCCALCSIZE, FALSE, reinterpret_cast<LPARAM>(&r));
   if (w->dead) return nullptr;
   w->client = r;
-  if (SendMessage(w, WM_CREATE, 0, reinterpret_cast<LPARAM>(&cs)) == -1) {
-    if (!w->dead) DestroyWindow(w);
+  if (SendMessage(HandleOf(w), WM_CREATE, 0, reinterpret_cast<LPARAM>(&cs)) == -1) {
+    if (!w->dead) DestroyWindow(HandleOf(w));
     return nullptr;
   }
   if (w->dead) return nullptr;
@@ -242,15 +258,15 @@ HWND CreateWindowEx(DWORD exStyle, const char* className, const char* windowName
   // (ShowWindow), so a hidden one hears nothing until then.
   if ((w->IsChild() || (style & (WS_POPUP | WS_VISIBLE)) == (WS_POPUP | WS_VISIBLE)) && !w->sizedOnce) {
     w->sizedOnce = true;
-    SendMessage(w, WM_SIZE, SIZE_RESTORED, MAKELPARAM(w->client.Width(), w->client.Height()));
+    SendMessage(HandleOf(w), WM_SIZE, SIZE_RESTORED, MAKELPARAM(w->client.Width(), w->client.Height()));
     if (w->dead) return nullptr;
-    SendMessage(w, WM_MOVE, 0, MAKELPARAM(w->client.Left, w->client.Top));
+    SendMessage(HandleOf(w), WM_MOVE, 0, MAKELPARAM(w->client.Left, w->client.Top));
     if (w->dead) return nullptr;
   }
   SendParentNotifyCreateDestroy(w, WM_CREATE);
   if (w->dead) return nullptr;
-  if (style & WS_VISIBLE) ShowWindow(w, SW_SHOW);
-  return w->dead ? nullptr : w;
+  if (style & WS_VISIBLE) ShowWindow(HandleOf(w), SW_SHOW);
+  return HandleOf(w->dead ? nullptr : w);
 }
 
 BOOL DestroyWindow(HWND hwnd) {
@@ -265,18 +281,18 @@ BOOL DestroyWindow(HWND hwnd) {
   for (WND* t : TopLevelWindows())
     if (t->owner == w) owned.push_back(t);
   for (WND* t : owned)
-    if (IsLive(t)) DestroyWindow(t);
+    if (IsLive(t)) DestroyWindow(HandleOf(t));
 
   // The parent hears of the end while the child is still shown; a child is
   // hidden as ShowWindow hides it, with WM_SHOWWINDOW.
   SendParentNotifyCreateDestroy(w, WM_DESTROY);
   if (w->dead) return TRUE;
   if (w->style & WS_VISIBLE) {
-    if (w->IsChild()) ShowWindow(w, SW_HIDE);
-    else SetWindowPos(w, nullptr, 0, 0, 0, 0, SWP_HIDEWINDOW | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER);
+    if (w->IsChild()) ShowWindow(HandleOf(w), SW_HIDE);
+    else SetWindowPos(HandleOf(w), nullptr, 0, 0, 0, 0, SWP_HIDEWINDOW | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER);
   }
   if (w->dead) return TRUE;
-  if (HWND focus = GetFocus(); focus && (focus == w || IsChild(w, focus))) SetFocus(w->IsChild() ? w->parent : nullptr);
+  if (HWND focus = GetFocus(); focus && (focus == HandleOf(w) || IsChild(HandleOf(w), focus))) SetFocus(HandleOf(w->IsChild() ? w->parent : nullptr));
   if (w->dead) return TRUE;
   SendDestroyMessages(w);
   if (!w->dead) {
@@ -286,7 +302,7 @@ BOOL DestroyWindow(HWND hwnd) {
   return TRUE;
 }
 
-BOOL IsWindow(HWND hwnd) { return hwnd && Live().count(hwnd) ? TRUE : FALSE; }
+BOOL IsWindow(HWND hwnd) { return LiveWnd(hwnd) ? TRUE : FALSE; }
 
 BOOL IsWindowVisible(HWND hwnd) {
   WND* w = LiveWindow(hwnd);
@@ -314,16 +330,16 @@ BOOL EnableWindow(HWND hwnd, BOOL enable) {
   if (bool(enable) == !wasDisabled) return wasDisabled;
   TWindowPin pin(w);
   if (!enable) {
-    SendMessage(w, WM_CANCELMODE, 0, 0);
+    SendMessage(HandleOf(w), WM_CANCELMODE, 0, 0);
     if (w->dead) return wasDisabled;
     w->style |= WS_DISABLED;
-    if (HWND focus = GetFocus(); focus && (focus == w || IsChild(w, focus))) SetFocus(nullptr);
-    if (GetCapture() == w) ReleaseCapture();
+    if (HWND focus = GetFocus(); focus && (focus == HandleOf(w) || IsChild(HandleOf(w), focus))) SetFocus(nullptr);
+    if (GetCapture() == HandleOf(w)) ReleaseCapture();
   } else {
     w->style &= ~WS_DISABLED;
   }
   TellNativeStyle(w);
-  if (!w->dead) SendMessage(w, WM_ENABLE, enable ? TRUE : FALSE, 0);
+  if (!w->dead) SendMessage(HandleOf(w), WM_ENABLE, enable ? TRUE : FALSE, 0);
   return wasDisabled;
 }
 
@@ -346,13 +362,13 @@ BOOL IsChild(HWND parentHandle, HWND hwnd) {
 HWND GetParent(HWND hwnd) {
   WND* w = LiveWindow(hwnd);
   if (!w) return nullptr;
-  return w->IsChild() ? w->parent : w->owner;
+  return HandleOf(w->IsChild() ? w->parent : w->owner);
 }
 
 HWND SetParent(HWND hwnd, HWND newParent) {
   WND* w = LiveWindow(hwnd);
   WND* p = newParent ? LiveWindow(newParent) : nullptr;
-  if (!w || (newParent && !p) || !w->IsChild() || !p || p == w || IsChild(w, p)) {
+  if (!w || (newParent && !p) || !w->IsChild() || !p || p == w || IsChild(HandleOf(w), HandleOf(p))) {
     SetLastError(ERROR_INVALID_PARAMETER);
     return nullptr;
   }
@@ -365,19 +381,19 @@ HWND SetParent(HWND hwnd, HWND newParent) {
   ZOrderInsert(w, HWND_TOP);
   UpdateWindowDCs(TopLevelOf(w));
   if (visible) InvalidateWindowArea(w, Region(Bounds(0, 0, w->rect.Width(), w->rect.Height())), true, true, true);
-  return old;
+  return HandleOf(old);
 }
 
 HWND GetAncestor(HWND hwnd, UINT flags) {
   WND* w = LiveWindow(hwnd);
   if (!w) return nullptr;
   switch (flags) {
-    case GA_PARENT: return w->IsChild() ? w->parent : GetDesktopWindow();
-    case GA_ROOT: return TopLevelOf(w);
+    case GA_PARENT: return w->IsChild() ? w->parent->handle : GetDesktopWindow();
+    case GA_ROOT: return HandleOf(TopLevelOf(w));
     case GA_ROOTOWNER: {
       WND* t = TopLevelOf(w);
       while (t->owner) t = t->owner;
-      return t;
+      return HandleOf(t);
     }
   }
   return nullptr;
@@ -388,33 +404,33 @@ HWND GetDesktopWindow() { return nullptr; }
 HWND GetWindow(HWND hwnd, UINT cmd) {
   WND* w = LiveWindow(hwnd);
   if (!w) return nullptr;
-  if (cmd == GW_OWNER) return w->IsChild() ? nullptr : w->owner;
-  if (cmd == GW_CHILD) return w->children.empty() ? nullptr : w->children.front();
+  if (cmd == GW_OWNER) return HandleOf(w->IsChild() ? nullptr : w->owner);
+  if (cmd == GW_CHILD) return HandleOf(w->children.empty() ? nullptr : w->children.front());
   if (cmd == GW_ENABLEDPOPUP) {
     for (WND* t : TopLevelWindows())
-      if (t->owner == w && (t->style & WS_VISIBLE) && !(t->style & WS_DISABLED)) return t;
+      if (t->owner == w && (t->style & WS_VISIBLE) && !(t->style & WS_DISABLED)) return HandleOf(t);
     return nullptr;
   }
   auto& sibs = SiblingList(w);
   auto it = std::find(sibs.begin(), sibs.end(), w);
   switch (cmd) {
-    case GW_HWNDFIRST: return sibs.front();
-    case GW_HWNDLAST: return sibs.back();
-    case GW_HWNDNEXT: return (it + 1 == sibs.end()) ? nullptr : *(it + 1);
-    case GW_HWNDPREV: return it == sibs.begin() ? nullptr : *(it - 1);
+    case GW_HWNDFIRST: return HandleOf(sibs.front());
+    case GW_HWNDLAST: return HandleOf(sibs.back());
+    case GW_HWNDNEXT: return HandleOf((it + 1 == sibs.end()) ? nullptr : *(it + 1));
+    case GW_HWNDPREV: return HandleOf(it == sibs.begin() ? nullptr : *(it - 1));
   }
   return nullptr;
 }
 
 HWND GetTopWindow(HWND hwnd) {
-  if (!hwnd) return TopLevelWindows().empty() ? nullptr : TopLevelWindows().front();
+  if (!hwnd) return HandleOf(TopLevelWindows().empty() ? nullptr : TopLevelWindows().front());
   return GetWindow(hwnd, GW_CHILD);
 }
 
 BOOL EnumWindows(WNDENUMPROC proc, LPARAM lp) {
   std::vector<WND*> list = TopLevelWindows();
   for (WND* w : list)
-    if (IsLive(w) && !proc(w, lp)) return FALSE;
+    if (IsLive(w) && !proc(HandleOf(w), lp)) return FALSE;
   return TRUE;
 }
 
@@ -439,13 +455,13 @@ BOOL EnumChildWindows(HWND parent, WNDENUMPROC proc, LPARAM lp) {
   std::vector<WND*> list;
   CollectDescendants(p, list);
   for (WND* w : list)
-    if (IsLive(w) && !proc(w, lp)) return FALSE;
+    if (IsLive(w) && !proc(HandleOf(w), lp)) return FALSE;
   return TRUE;
 }
 
 HWND FindWindow(const char* className, const char* windowName) {
   for (WND* w : TopLevelWindows())
-    if (Matches(w, className, windowName)) return w;
+    if (Matches(w, className, windowName)) return HandleOf(w);
   return nullptr;
 }
 
@@ -458,12 +474,12 @@ HWND FindWindowEx(HWND parent, HWND childAfter, const char* className, const cha
   }
   auto it = list->begin();
   if (childAfter) {
-    it = std::find(list->begin(), list->end(), childAfter);
+    it = std::find(list->begin(), list->end(), LiveWnd(childAfter));
     if (it == list->end()) return nullptr;
     ++it;
   }
   for (; it != list->end(); ++it)
-    if (Matches(*it, className, windowName)) return *it;
+    if (Matches(*it, className, windowName)) return HandleOf(*it);
   return nullptr;
 }
 
@@ -477,7 +493,7 @@ LONG_PTR GetWindowLongPtr(HWND hwnd, int index) {
     case GWLP_USERDATA: return w->userData;
     case GWLP_ID: return w->id;
     case GWLP_HINSTANCE: return reinterpret_cast<LONG_PTR>(w->instance);
-    case GWLP_HWNDPARENT: return reinterpret_cast<LONG_PTR>(w->IsChild() ? w->parent : w->owner);
+    case GWLP_HWNDPARENT: return reinterpret_cast<LONG_PTR>(HandleOf(w->IsChild() ? w->parent : w->owner));
   }
   if (index >= 0 && std::size_t(index) % sizeof(LONG_PTR) == 0 && std::size_t(index) / sizeof(LONG_PTR) < w->extra.size())
     return w->extra[std::size_t(index) / sizeof(LONG_PTR)];
@@ -494,7 +510,7 @@ LONG_PTR SetWindowLongPtr(HWND hwnd, int index, LONG_PTR value) {
     case GWL_STYLE:
     case GWL_EXSTYLE: {
       STYLESTRUCT ss{DWORD(old), DWORD(value)};
-      SendMessage(w, WM_STYLECHANGING, WPARAM(index), reinterpret_cast<LPARAM>(&ss));
+      SendMessage(HandleOf(w), WM_STYLECHANGING, WPARAM(index), reinterpret_cast<LPARAM>(&ss));
       if (w->dead) return old;
       if (index == GWL_STYLE) {
         w->style = ss.styleNew;
@@ -504,7 +520,7 @@ LONG_PTR SetWindowLongPtr(HWND hwnd, int index, LONG_PTR value) {
         if (!(w->exStyle & WS_EX_LAYERED) && (w->layeredSet || w->perPixel)) ResetLayered(w);
       }
       TellNativeStyle(w);
-      SendMessage(w, WM_STYLECHANGED, WPARAM(index), reinterpret_cast<LPARAM>(&ss));
+      SendMessage(HandleOf(w), WM_STYLECHANGED, WPARAM(index), reinterpret_cast<LPARAM>(&ss));
       return old;
     }
     case GWLP_WNDPROC: w->proc = reinterpret_cast<WNDPROC>(value); return old;

@@ -23,6 +23,7 @@ struct TWindowClass {
 };
 
 struct WND {
+  HWND handle = nullptr;  // the window's entry in the window table
   std::shared_ptr<TWindowClass> cls;
   WND* parent = nullptr;  // WS_CHILD windows only
   WND* owner = nullptr;   // top-level windows only
@@ -115,6 +116,11 @@ class TWindowPin {
 
 // ---- Registry and tree (Window.cpp) ----------------------------------------
 WND* LiveWindow(HWND h);  // nullptr (and ERROR_INVALID_WINDOW_HANDLE) if not live
+// The window a handle names, nullptr for stale, foreign or special handles;
+// leaves the last error alone.
+WND* LiveWnd(HWND h);
+// The handle of a window (nullptr for none).
+inline HWND HandleOf(const WND* w) { return w ? w->handle : nullptr; }
 bool IsLive(const WND* w);
 // Thread-safe: the serial of a live window, 0 otherwise.
 std::uint64_t WindowSerial(HWND h);

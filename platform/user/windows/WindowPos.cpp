@@ -50,7 +50,7 @@ void FixupFlags(WND* w, WINDOWPOS& wp) {
   if (wp.cy < 0) wp.cy = 0;
   if (wp.cx == w->rect.Width() && wp.cy == w->rect.Height()) wp.flags |= SWP_NOSIZE;
   if (wp.x == w->rect.Left && wp.y == w->rect.Top) wp.flags |= SWP_NOMOVE;
-  if (wp.hwndInsertAfter == w) wp.flags |= SWP_NOZORDER;
+  if (wp.hwndInsertAfter == HandleOf(w)) wp.flags |= SWP_NOZORDER;
 }
 
 // A child that changed places among its siblings: whichever of it and an
@@ -74,7 +74,7 @@ void ExposeRestacked(WND* w, const std::vector<WND*>& before) {
 
 bool CaptureInside(WND* w) {
   HWND c = GetCapture();
-  return c && (c == w || IsChild(w, c));
+  return c && (c == HandleOf(w) || IsChild(HandleOf(w), c));
 }
 
 }  // namespace
@@ -110,7 +110,7 @@ void ZOrderPlace(std::vector<WND*>& sibs, WND* w, HWND after, std::vector<WND*>*
     } else if (after == HWND_TOP || after == HWND_TOPMOST || after == HWND_NOTOPMOST) {
       sibs.insert(sibs.begin(), w);
     } else {
-      auto it = std::find(sibs.begin(), sibs.end(), after);
+      auto it = std::find(sibs.begin(), sibs.end(), LiveWnd(after));
       sibs.insert(it == sibs.end() ? sibs.begin() : it + 1, w);
     }
     return;
@@ -123,7 +123,7 @@ void ZOrderPlace(std::vector<WND*>& sibs, WND* w, HWND after, std::vector<WND*>*
   } else if (after == HWND_TOP || after == HWND_NOTOPMOST) {
     sibs.insert(firstNormal, w);
   } else {
-    auto it = std::find(sibs.begin(), sibs.end(), after);
+    auto it = std::find(sibs.begin(), sibs.end(), LiveWnd(after));
     if (it == sibs.end()) {
       sibs.insert(firstNormal, w);
     } else {
@@ -174,7 +174,7 @@ BOOL SetWindowPos(HWND hwnd, HWND insertAfter, int x, int y, int cx, int cy, UIN
   WND* w = LiveWindow(hwnd);
   if (!w) return FALSE;
   TWindowPin pin(w);
-  WINDOWPOS wp{w, insertAfter, x, y, cx, cy, flags};
+  WINDOWPOS wp{HandleOf(w), insertAfter, x, y, cx, cy, flags};
   if (flags & SWP_NOSIZE) {
     wp.cx = w->rect.Width();
     wp.cy = w->rect.Height();
@@ -185,7 +185,7 @@ BOOL SetWindowPos(HWND hwnd, HWND insertAfter, int x, int y, int cx, int cy, UIN
   }
   FixupFlags(w, wp);
   if (!(wp.flags & SWP_NOSENDCHANGING)) {
-    SendMessage(w, WM_WINDOWPOSCHANGING, 0, reinterpret_cast<LPARAM>(&wp));
+    SendMessage(HandleOf(w), WM_WINDOWPOSCHANGING, 0, reinterpret_cast<LPARAM>(&wp));
     if (w->dead) return FALSE;
     if (wp.flags & SWP_NOSIZE) {
       wp.cx = w->rect.Width();
@@ -208,7 +208,7 @@ BOOL SetWindowPos(HWND hwnd, HWND insertAfter, int x, int y, int cx, int cy, UIN
     p.rgrc[1] = oldRect;
     p.rgrc[2] = oldClient;
     p.lppos = &wp;
-    SendMessage(w, WM_NCCALCSIZE, TRUE, reinterpret_cast<LPARAM>(&p));
+    SendMessage(HandleOf(w), WM_NCCALCSIZE, TRUE, reinterpret_cast<LPARAM>(&p));
     if (w->dead) return FALSE;
     newClient = p.rgrc[0];
   } else {
@@ -259,7 +259,7 @@ BOOL SetWindowPos(HWND hwnd, HWND insertAfter, int x, int y, int cx, int cy, UIN
                        : newClient.Left - newRect.Left != oldClient.Left - oldRect.Left ||
                              newClient.Top - newRect.Top != oldClient.Top - oldRect.Top;
       if ((wp.flags & SWP_SHOWWINDOW) || clientShifted)
-        RedrawWindow(w, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
+        RedrawWindow(HandleOf(w), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
       else
         InvalidateWindowArea(w, Region(Bounds(0, 0, newRect.Width(), newRect.Height())), true, true, true);
       eraseNow = true;
@@ -268,7 +268,7 @@ BOOL SetWindowPos(HWND hwnd, HWND insertAfter, int x, int y, int cx, int cy, UIN
   if (wp.flags & SWP_HIDEWINDOW) {
     if (CaptureInside(w)) ReleaseCapture();
     if (w->IsChild()) {
-      if (HWND f = GetFocus(); f && (f == w || IsChild(w, f))) SetFocus(w->parent);
+      if (HWND f = GetFocus(); f && (f == HandleOf(w) || IsChild(HandleOf(w), f))) SetFocus(HandleOf(w->parent));
     } else {
       ActiveWindowHidden(w);
     }
@@ -284,7 +284,7 @@ BOOL SetWindowPos(HWND hwnd, HWND insertAfter, int x, int y, int cx, int cy, UIN
     ErasePendingNow(w);
     if (w->dead) return TRUE;
   }
-  SendMessage(w, WM_WINDOWPOSCHANGED, 0, reinterpret_cast<LPARAM>(&wp));
+  SendMessage(HandleOf(w), WM_WINDOWPOSCHANGED, 0, reinterpret_cast<LPARAM>(&wp));
   return TRUE;
 }
 
@@ -300,9 +300,9 @@ BOOL ShowWindow(HWND hwnd, int cmd) {
   const BOOL wasVisible = (w->style & WS_VISIBLE) ? TRUE : FALSE;
   if (cmd == SW_HIDE) {
     if (!wasVisible) return FALSE;
-    SendMessage(w, WM_SHOWWINDOW, FALSE, 0);
+    SendMessage(HandleOf(w), WM_SHOWWINDOW, FALSE, 0);
     if (w->dead) return wasVisible;
-    SetWindowPos(w, nullptr, 0, 0, 0, 0,
+    SetWindowPos(HandleOf(w), nullptr, 0, 0, 0, 0,
                  SWP_HIDEWINDOW | SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER | (w->IsChild() ? SWP_NOACTIVATE : 0));
     return wasVisible;
   }
@@ -318,7 +318,7 @@ BOOL ShowWindow(HWND hwnd, int cmd) {
     if (!(w->style & WS_MAXIMIZE)) w->normalRect = w->rect;
     w->style = (w->style | WS_MAXIMIZE) & ~WS_MINIMIZE;
     MONITORINFO mi;
-    GetMonitorInfo(MonitorFromWindow(w, MONITOR_DEFAULTTONEAREST), &mi);
+    GetMonitorInfo(MonitorFromWindow(HandleOf(w), MONITOR_DEFAULTTONEAREST), &mi);
     target = w->IsChild() ? RECT{0, 0, w->parent->client.Width(), w->parent->client.Height()} : mi.rcWork;
     swp = SWP_FRAMECHANGED;
   } else if (cmd == SW_RESTORE || cmd == SW_SHOWNORMAL) {
@@ -331,7 +331,7 @@ BOOL ShowWindow(HWND hwnd, int cmd) {
     return wasVisible;  // SW_SHOW, SW_SHOWNA, SW_SHOWNOACTIVATE on a shown window
   }
   if (!wasVisible) {
-    SendMessage(w, WM_SHOWWINDOW, TRUE, 0);
+    SendMessage(HandleOf(w), WM_SHOWWINDOW, TRUE, 0);
     if (w->dead) return wasVisible;
     swp |= SWP_SHOWWINDOW;
   }
@@ -339,7 +339,7 @@ BOOL ShowWindow(HWND hwnd, int cmd) {
   // A window manager maximises and restores itself, frame and all.
   if (!w->IsChild() && w->native && CurrentDisplay() && (swp & SWP_FRAMECHANGED))
     CurrentDisplay()->SetNativeMaximized(w->native, (w->style & WS_MAXIMIZE) != 0);
-  SetWindowPos(w, HWND_TOP, target.Left, target.Top, target.Width(), target.Height(), swp);
+  SetWindowPos(HandleOf(w), HWND_TOP, target.Left, target.Top, target.Width(), target.Height(), swp);
   if (w->dead) return wasVisible;
   // A window hears its size and place when first shown, unless a move or
   // resize while hidden already told it.
@@ -347,17 +347,17 @@ BOOL ShowWindow(HWND hwnd, int cmd) {
     w->sizedOnce = true;
     if (!minimize) {
       WPARAM type = (w->style & WS_MAXIMIZE) ? SIZE_MAXIMIZED : SIZE_RESTORED;
-      SendMessage(w, WM_SIZE, type, MAKELPARAM(w->client.Width(), w->client.Height()));
+      SendMessage(HandleOf(w), WM_SIZE, type, MAKELPARAM(w->client.Width(), w->client.Height()));
       if (w->dead) return wasVisible;
     }
-    SendMessage(w, WM_MOVE, 0, MAKELPARAM(w->client.Left, w->client.Top));
+    SendMessage(HandleOf(w), WM_MOVE, 0, MAKELPARAM(w->client.Left, w->client.Top));
     if (w->dead) return wasVisible;
   }
   if (wasMinimized != minimize && !w->IsChild() && w->native && CurrentDisplay())
     CurrentDisplay()->SetNativeMinimized(w->native, minimize);
   if (minimize) {
-    SendMessage(w, WM_SIZE, SIZE_MINIMIZED, 0);
-    if (!w->dead && GetActiveWindow() == w && cmd == SW_MINIMIZE) ActiveWindowHidden(w);
+    SendMessage(HandleOf(w), WM_SIZE, SIZE_MINIMIZED, 0);
+    if (!w->dead && GetActiveWindow() == HandleOf(w) && cmd == SW_MINIMIZE) ActiveWindowHidden(w);
   }
   return wasVisible;
 }
@@ -374,17 +374,17 @@ void NativeStateChanged(HWND hwnd, UINT sizeType) {
     if (sizeType == SIZE_MAXIMIZED) return;
     if (sizeType == SIZE_RESTORED && before == 0) {
       w->selfMaximized = false;
-      SendMessage(w, WM_SIZE, SIZE_RESTORED, MAKELPARAM(w->client.Width(), w->client.Height()));
+      SendMessage(HandleOf(w), WM_SIZE, SIZE_RESTORED, MAKELPARAM(w->client.Width(), w->client.Height()));
       return;
     }
   }
   if (before == after) return;
   if (after == WS_MAXIMIZE && before == 0) w->normalRect = w->rect;
   w->style = (w->style & ~(WS_MINIMIZE | WS_MAXIMIZE)) | after;
-  SendMessage(w, WM_SIZE, sizeType, after == WS_MINIMIZE ? 0 : MAKELPARAM(w->client.Width(), w->client.Height()));
+  SendMessage(HandleOf(w), WM_SIZE, sizeType, after == WS_MINIMIZE ? 0 : MAKELPARAM(w->client.Width(), w->client.Height()));
   if (w->dead) return;
-  if (after == WS_MINIMIZE && GetActiveWindow() == w) ActiveWindowHidden(w);
-  else if (before == WS_MINIMIZE) InvalidateRect(w, nullptr, TRUE);  // live and painted again
+  if (after == WS_MINIMIZE && GetActiveWindow() == HandleOf(w)) ActiveWindowHidden(w);
+  else if (before == WS_MINIMIZE) InvalidateRect(HandleOf(w), nullptr, TRUE);  // live and painted again
 }
 
 BOOL SetDesktopMaximized(HWND hwnd, BOOL maximized) {
@@ -537,7 +537,7 @@ WND* HitBelow(WND* w, POINT screen, int* hit) {
       if (w->dead) return nullptr;
     }
   }
-  int code = int(SendMessage(w, WM_NCHITTEST, 0, PointToLParam(screen)));
+  int code = int(SendMessage(HandleOf(w), WM_NCHITTEST, 0, PointToLParam(screen)));
   if (w->dead || code == HTTRANSPARENT) return nullptr;
   *hit = code;
   return w;
@@ -574,7 +574,7 @@ WND* WindowUnderPoint(POINT screen) {
   return nullptr;
 }
 
-HWND WindowFromPoint(POINT screen) { return WindowHitFromPoint(screen, nullptr); }
+HWND WindowFromPoint(POINT screen) { return HandleOf(WindowHitFromPoint(screen, nullptr)); }
 
 HWND ChildWindowFromPointEx(HWND parent, POINT client, UINT flags) {
   WND* p = LiveWindow(parent);
@@ -590,11 +590,11 @@ HWND ChildWindowFromPointEx(HWND parent, POINT client, UINT flags) {
     if ((flags & CWP_SKIPTRANSPARENT) && (c->exStyle & WS_EX_TRANSPARENT)) continue;
     if (!ContainsScreenPoint(c, screen)) continue;
     // As WindowFromPoint: a child answering HTTRANSPARENT is passed over.
-    if (!(c->style & WS_DISABLED) && SendMessage(c, WM_NCHITTEST, 0, PointToLParam(screen)) == HTTRANSPARENT) continue;
+    if (!(c->style & WS_DISABLED) && SendMessage(HandleOf(c), WM_NCHITTEST, 0, PointToLParam(screen)) == HTTRANSPARENT) continue;
     if (p->dead) return nullptr;
-    return c;
+    return HandleOf(c);
   }
-  return p->dead ? nullptr : p;
+  return HandleOf(p->dead ? nullptr : p);
 }
 
 HWND ChildWindowFromPoint(HWND parent, POINT client) { return ChildWindowFromPointEx(parent, client, CWP_ALL); }

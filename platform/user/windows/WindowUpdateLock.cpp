@@ -6,10 +6,11 @@
 namespace {
 
 WND* g_locked = nullptr;
+HWND g_lockedHandle = nullptr;
 std::uint64_t g_lockedSerial = 0;
 
 WND* Locked() {
-  if (g_locked && WindowSerial(g_locked) != g_lockedSerial) g_locked = nullptr;
+  if (g_locked && WindowSerial(g_lockedHandle) != g_lockedSerial) g_locked = nullptr;
   return g_locked;
 }
 
@@ -28,12 +29,13 @@ BOOL LockWindowUpdate(HWND hwnd) {
     if (!old) return FALSE;
     g_locked = nullptr;
     UpdateWindowDCs(TopLevelOf(old));
-    RedrawWindow(old, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
+    RedrawWindow(HandleOf(old), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
     return TRUE;
   }
   WND* w = LiveWindow(hwnd);
   if (!w || (old && old != w)) return FALSE;
   g_locked = w;
+  g_lockedHandle = w->handle;
   g_lockedSerial = w->serial;
   UpdateWindowDCs(TopLevelOf(w));
   return TRUE;
