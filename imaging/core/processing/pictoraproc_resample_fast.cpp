@@ -1,9 +1,15 @@
 // The fast resampling paths: linear interpolation and box averaging in
 // fixed point, area-weighted interpolation, and 1-bit area reduction.
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 #include <vector>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "imaging/core/processing/pictoraproc_resample.h"
 #include "imaging/core/processing/pictoraproc_resample_rows.h"
@@ -51,9 +57,91 @@ struct TFastLinearDivider {
   int operator()(std::uint32_t sum) const { return static_cast<int>((sum * m) >> 32); }
 };
 
-// One source row (bytes of C channels) to a plane row of dw pixels.
+std::atomic<bool> FastLinearSimdOn{true};
+
+// Box widths up to this use the summed-window rows below; wider windows
+// add pixel by pixel.
+constexpr int kFastLinearMaxBox = 8;
+// The shift by 15 is exact while 255 c (c - 1) < 2^15 for every count c.
+static_assert(255 * (kFastLinearMaxBox + 1) * kFastLinearMaxBox < 32768);
+
+// Averaging windows of one map are w or w + 1 pixels wide, but for the last
+// one (it runs to the edge). Per destination index: where its window mean
+// sits in the row of window means, or -1 to add it up pixel by pixel.
+// A mean is sum x ceil(2^15 / count) >> 15, which is exact for byte sums of
+// windows up to 11 pixels.
+struct TFastLinearBoxPlan {
+  int w = 0;
+  std::uint16_t narrow = 0, wide = 0;  // ceil(2^15 / w), ceil(2^15 / (w + 1))
+  std::vector<int> base;
+};
+
+inline int FastLinearBoxMean(unsigned sum, unsigned m) { return static_cast<int>((sum * m) >> 15); }
+
 template <int C>
-void FastLinearRow(const Byte* s, Byte* out, int sw, int dw, bool interpolate, const TFastLinearMap& m) {
+bool FastLinearBuildBoxPlan(int n, const TFastLinearMap& m, TFastLinearBoxPlan& p) {
+  const std::size_t dn = m.first.size();
+  if (dn == 0) return false;
+  int w = n;
+  for (std::size_t j = 0; j + 1 < dn || j == 0; ++j) w = std::min(w, m.last[j] - m.first[j] + 1);
+  if (w > kFastLinearMaxBox) return false;
+  p.w = w;
+  p.narrow = static_cast<std::uint16_t>((32768 + w - 1) / w);
+  p.wide = static_cast<std::uint16_t>((32768 + w) / (w + 1));
+  p.base.resize(dn);
+  const int wideFrom = C * (n - w + 1);  // the means over w + 1 follow those over w
+  for (std::size_t j = 0; j < dn; ++j) {
+    const int count = m.last[j] - m.first[j] + 1;
+    p.base[j] = count == w ? C * m.first[j] : count == w + 1 ? wideFrom + C * m.first[j] : -1;
+  }
+  return true;
+}
+
+// means[k] = (s[k] + s[k + C] + ...) div w over w pixels for k < C(n - w + 1),
+// then the means over w + 1 pixels for k < C(n - w).
+template <int C>
+void FastLinearWindowMeans(const Byte* s, int n, const TFastLinearBoxPlan& p, Byte* means) {
+  const int w = p.w, lanes = C * (n - w + 1), wideLanes = C * (n - w);
+  Byte* wideMeans = means + lanes;
+  int k = 0, wideDone = 0;
+#if defined(__SSE2__)
+  const __m128i zero = _mm_setzero_si128();
+  const __m128i narrow = _mm_set1_epi16(static_cast<short>(p.narrow)), wide = _mm_set1_epi16(static_cast<short>(p.wide));
+  // The sums doubled so the high half of the product is the shift by 15.
+  const auto mean = [](__m128i sum, __m128i m) { return _mm_mulhi_epu16(_mm_add_epi16(sum, sum), m); };
+  for (; k + 16 <= lanes; k += 16) {
+    __m128i lo = zero, hi = zero;
+    for (int t = 0; t < w; ++t) {
+      const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + k + C * t));
+      lo = _mm_add_epi16(lo, _mm_unpacklo_epi8(v, zero));
+      hi = _mm_add_epi16(hi, _mm_unpackhi_epi8(v, zero));
+    }
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(means + k), _mm_packus_epi16(mean(lo, narrow), mean(hi, narrow)));
+    if (k + 16 <= wideLanes) {
+      const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + k + C * w));
+      lo = _mm_add_epi16(lo, _mm_unpacklo_epi8(v, zero));
+      hi = _mm_add_epi16(hi, _mm_unpackhi_epi8(v, zero));
+      _mm_storeu_si128(reinterpret_cast<__m128i*>(wideMeans + k), _mm_packus_epi16(mean(lo, wide), mean(hi, wide)));
+      wideDone = k + 16;
+    }
+  }
+#endif
+  for (; k < lanes; ++k) {
+    unsigned sum = 0;
+    for (int t = 0; t < w; ++t) sum += s[k + C * t];
+    means[k] = static_cast<Byte>(FastLinearBoxMean(sum, p.narrow));
+  }
+  for (k = wideDone; k < wideLanes; ++k) {
+    unsigned sum = 0;
+    for (int t = 0; t <= w; ++t) sum += s[k + C * t];
+    wideMeans[k] = static_cast<Byte>(FastLinearBoxMean(sum, p.wide));
+  }
+}
+
+// One source row (bytes of C channels) to a row of dw pixels.
+template <int C>
+void FastLinearRow(const Byte* s, Byte* out, int sw, int dw, bool interpolate, const TFastLinearMap& m,
+                   const TFastLinearBoxPlan* plan, Byte* means) {
   if (interpolate) {
     for (int j = 0; j < dw; ++j) {
       const int i = m.first[static_cast<std::size_t>(j)], f = m.fraction[static_cast<std::size_t>(j)];
@@ -63,7 +151,15 @@ void FastLinearRow(const Byte* s, Byte* out, int sw, int dw, bool interpolate, c
     }
     return;
   }
+  if (plan) FastLinearWindowMeans<C>(s, sw, *plan, means);
   for (int j = 0; j < dw; ++j) {
+    if (plan) {
+      const int base = plan->base[static_cast<std::size_t>(j)];
+      if (base >= 0) {
+        std::memcpy(out + C * j, means + base, C);
+        continue;
+      }
+    }
     const int i0 = m.first[static_cast<std::size_t>(j)], i1 = m.last[static_cast<std::size_t>(j)];
     std::uint32_t sum[C] = {};
     for (int i = i0; i <= i1; ++i)
@@ -82,7 +178,50 @@ void FastLinearUnpack(const Byte* row, int width, Byte* out) {
   for (int x = 0; x < width; ++x) out[x] = (row[x >> 3] >> (7 - (x & 7))) & 1 ? 255 : 0;
 }
 
-// C channels in the source (1 for bits); outC channels written.
+// Source rows resampled across, kept for the two most recent rows asked
+// for: neighbouring destination rows share their edge row.
+template <int C>
+class TFastLinearRowCache {
+ public:
+  TFastLinearRowCache(const TResampleRowTable& src, int sw, int dw, bool bits, bool interpolate,
+                      const TFastLinearMap& m, const TFastLinearBoxPlan* plan)
+      : src_(src), sw_(sw), dw_(dw), bits_(bits), interpolate_(interpolate), m_(m), plan_(plan),
+        rowLen_(static_cast<std::size_t>(dw) * C),
+        rows_(2 * rowLen_),
+        unpacked_(bits ? static_cast<std::size_t>(sw) : 0),
+        means_(plan ? static_cast<std::size_t>(C) * (2 * static_cast<std::size_t>(sw) + 1) : 0) {}
+
+  const Byte* Row(int y) {
+    for (int k = 0; k < 2; ++k)
+      if (index_[k] == y) return rows_.data() + rowLen_ * static_cast<std::size_t>(recent_ = k);
+    recent_ ^= 1;
+    index_[recent_] = y;
+    Byte* out = rows_.data() + rowLen_ * static_cast<std::size_t>(recent_);
+    const Byte* s = src_[y];
+    if (bits_) {
+      FastLinearUnpack(s, sw_, unpacked_.data());
+      s = unpacked_.data();
+    }
+    FastLinearRow<C>(s, out, sw_, dw_, interpolate_, m_, plan_, means_.data());
+    return out;
+  }
+
+ private:
+  const TResampleRowTable& src_;
+  int sw_, dw_;
+  bool bits_, interpolate_;
+  const TFastLinearMap& m_;
+  const TFastLinearBoxPlan* plan_;
+  std::size_t rowLen_;
+  std::vector<Byte> rows_, unpacked_, means_;
+  int index_[2] = {-1, -1};
+  int recent_ = 1;
+};
+
+// C channels in the source (1 for bits); outC channels written. Each
+// destination row pulls its source rows through the row cache, so the
+// source is read about once and nothing picture-sized is held between
+// the passes.
 template <int C>
 void FastLinearRun(TVQBitmap* source, TVQBitmap* dest, bool bits, int outC, bool forceInterpolate,
                    TVQProgressRec* progress) {
@@ -94,44 +233,34 @@ void FastLinearRun(TVQBitmap* source, TVQBitmap* dest, bool bits, int outC, bool
   TFastLinearMap xm, ym;
   FastLinearBuildMap(sw, dw, xf, true, xm);
   FastLinearBuildMap(sh, dh, yf, false, ym);
+  TFastLinearBoxPlan plan;
+  const bool boxed = !xi && FastLinearSimdOn.load(std::memory_order_relaxed) && FastLinearBuildBoxPlan<C>(sw, xm, plan);
   TVQViewAccessScope sourceAccess(*source, vqRead);
   TResampleRowTable src(*source, true);
   TResampleRowTable dst(*dest, false);
   const std::size_t planeRow = static_cast<std::size_t>(dw) * C;
-  std::vector<Byte> plane(planeRow * static_cast<std::size_t>(sh));
-  const double total = sh + dh + 0.5;
-  ResampleRunItems(
-      sh, progress,
-      [&](int first, int last) {
-        std::vector<Byte> unpacked(bits ? static_cast<std::size_t>(sw) : 0);
-        for (int y = first; y < last; ++y) {
-          const Byte* s = src[y];
-          if (bits) {
-            FastLinearUnpack(s, sw, unpacked.data());
-            s = unpacked.data();
-          }
-          FastLinearRow<C>(s, plane.data() + planeRow * static_cast<std::size_t>(y), sw, dw, xi, xm);
-        }
-      },
-      [&](int r) { return static_cast<int>(r * 100 / total); });
+  const double total = dh + 0.5;
   ResampleRunItems(
       dh, progress,
       [&](int first, int last) {
+        TFastLinearRowCache<C> rows(src, sw, dw, bits, xi, xm, boxed ? &plan : nullptr);
         std::vector<std::uint32_t> sum(yi ? 0 : planeRow);
         std::vector<Byte> row(outC == C ? 0 : planeRow);
         for (int j = first; j < last; ++j) {
           Byte* d = outC == C ? dst[j] : row.data();
           const int i0 = ym.first[static_cast<std::size_t>(j)];
           if (yi) {
-            const Byte* a = plane.data() + planeRow * static_cast<std::size_t>(i0);
-            const Byte* b = plane.data() + planeRow * static_cast<std::size_t>(std::min(i0 + 1, sh - 1));
+            const int i1 = std::min(i0 + 1, sh - 1);
+            const Byte* a = rows.Row(i0);
+            const Byte* b = rows.Row(i1);
             const int f = ym.fraction[static_cast<std::size_t>(j)];
             for (std::size_t i = 0; i < planeRow; ++i) d[i] = static_cast<Byte>(FastLinearLerp(a[i], b[i], f));
           } else {
             const int i1 = ym.last[static_cast<std::size_t>(j)];
-            std::fill(sum.begin(), sum.end(), 0);
-            for (int r = i0; r <= i1; ++r) {
-              const Byte* a = plane.data() + planeRow * static_cast<std::size_t>(r);
+            const Byte* a = rows.Row(i0);
+            for (std::size_t i = 0; i < planeRow; ++i) sum[i] = a[i];
+            for (int r = i0 + 1; r <= i1; ++r) {
+              a = rows.Row(r);
               for (std::size_t i = 0; i < planeRow; ++i) sum[i] += a[i];
             }
             const TFastLinearDivider div(i1 - i0 + 1);
@@ -147,7 +276,7 @@ void FastLinearRun(TVQBitmap* source, TVQBitmap* dest, bool bits, int outC, bool
           }
         }
       },
-      [&](int j) { return static_cast<int>((sh + j) * 100 / total); });
+      [&](int j) { return static_cast<int>(j * 100 / total); });
   dst.Commit();
 }
 
@@ -160,6 +289,8 @@ bool FastLinearSameSize(TVQBitmap* source, TVQBitmap* dest) {
 }
 
 }  // namespace
+
+void SetFastLinearSimd(bool enabled) { FastLinearSimdOn.store(enabled, std::memory_order_relaxed); }
 
 void FastLinear24(TVQBitmap* source, TVQBitmap* dest, TVQProgressRec* progress) {
   if (!FastLinearUsable(source, dest)) return;
