@@ -65,6 +65,10 @@ void ResampleFiltered1Bit(TVQBitmap* source, TVQBitmap* dest, TResampleFilter fi
 void FastLinear24(TVQBitmap* source, TVQBitmap* dest, TVQProgressRec* progress = nullptr);
 void FastLinearGray(TVQBitmap* source, TVQBitmap* dest, TVQProgressRec* progress = nullptr);
 void FastLinear1Bit(TVQBitmap* source, TVQBitmap* dest);
+// Fast linear reductions average narrow windows from rows of window means
+// built with vector instructions, unless switched off (then pixel by pixel);
+// both ways give the same bytes, which the tests compare.
+void SetFastLinearSimd(bool enabled);
 
 // Area-weighted resampling of a 24-bit source, each piece of a destination
 // pixel's footprint taking a bilinear or bicubic value.

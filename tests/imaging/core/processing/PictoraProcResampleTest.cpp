@@ -236,6 +236,50 @@ TEST(Resample, FastLinearOneBit) {
   EXPECT_EQ(RowValues(*dst), (std::vector<int>{0, 127, 255, 255}));
 }
 
+// Reductions whose windows are 2 to 9 pixels wide (the narrow ones come
+// from rows of window means, the widest add pixel by pixel) and an exact
+// ratio: the same bytes either way, for odd widths that leave a ragged end,
+// for grey and 24-bit, and on any thread count.
+TEST(Resample, FastLinearWindowMeansMatchPixelByPixel) {
+  const struct {
+    int Sw, Dw;
+  } cases[] = {{37, 25}, {61, 29}, {97, 31}, {101, 25}, {83, 17}, {131, 23},
+               {157, 23}, {173, 22}, {190, 21}, {40, 10}, {7, 3}, {9, 8}};
+  for (const auto& c : cases)
+    for (TVQPixelFormat f : {vqGray8, vqRGB24}) {
+      auto src = NewBitmap(vqMemoryBuffer, c.Sw, 9, f);
+      std::uint32_t seed = 12345;
+      for (int y = 0; y < 9; ++y) {
+        Byte* row = src->GetScanline(y);
+        for (int i = 0; i < bitmaptest::PixelBytes(*src); ++i) {
+          seed = seed * 1103515245 + 12345;
+          // Rows 0-2 (the first output row's window) white: the biggest
+          // sums the windows can have, whose means must still be 255.
+          row[i] = y < 3 ? 255 : static_cast<Byte>(seed >> 16);
+        }
+      }
+      std::vector<std::vector<Byte>> plain;
+      for (bool means : {false, true})
+        for (int threads : {1, 3}) {
+          SetFastLinearSimd(means);
+          SetParallelThreadCount(threads);
+          auto dst = NewBitmap(vqMemoryBuffer, c.Dw, 4, f);
+          if (f == vqGray8)
+            FastLinearGray(src.get(), dst.get());
+          else
+            FastLinear24(src.get(), dst.get());
+          if (plain.empty())
+            plain = bitmaptest::PixelRows(*dst);
+          else
+            EXPECT_EQ(bitmaptest::PixelRows(*dst), plain) << c.Sw << " to " << c.Dw << " format " << int(f)
+                                                          << " means " << means << " threads " << threads;
+          EXPECT_EQ(bitmaptest::PixelRows(*dst)[0], std::vector<Byte>(plain[0].size(), 255));
+        }
+    }
+  SetFastLinearSimd(true);
+  SetParallelThreadCount(0);
+}
+
 TEST(Resample, AreaInterpolateWorkedPieces) {
   const struct {
     bool Bicubic;
