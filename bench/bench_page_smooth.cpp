@@ -224,6 +224,25 @@ BENCHMARK(BM_RadiusSliderChanged)
     ->UseRealTime()
     ->MinTime(4);
 
+// The same with a pause between changes in which the last entry's file is
+// written (not timed): the smoothing and the blend then reuse the step's
+// pictures instead of fresh pages.
+void BM_RadiusSliderChangedAfterAPause(benchmark::State& state) {
+  TSmoothWorld world;
+  TFrm_Smooth* page = world.Page();
+  TBenchThreads threads(state.range(0));
+  for (auto _ : state) {
+    state.PauseTiming();
+    History->Flush();
+    state.ResumeTiming();
+    page->Slider_Radius->SetValue(page->Slider_Radius->Value() == 10 ? 11 : 10);
+    page->Slider_RadiusChanged(page->Slider_Radius);
+    world.Idle();
+  }
+  ReportPeakMemory(state);
+}
+BENCHMARK(BM_RadiusSliderChangedAfterAPause)->Apply(OneAndAllThreads)->Unit(benchmark::kMillisecond)->MinTime(4);
+
 // Handler and routines taken in turns on the same pictures, so a machine
 // shared with other work slows both alike: the time is the handler's, the
 // counters the means of both and of what the handler adds.
