@@ -29,23 +29,7 @@ namespace {
 
 const int kW = BenchPhotoWidth(), kH = BenchPhotoHeight();
 
-// Skin-like grain over gradients, so the smoothing and the blend take every
-// branch.
-std::unique_ptr<TBitmap> Photo() {
-  auto b = std::make_unique<TBitmap>(kW, kH, pf24bit);
-  std::uint32_t seed = 2463534242u;
-  for (int y = 0; y < kH; ++y) {
-    auto* p = static_cast<std::uint8_t*>(b->ScanLine(y));
-    for (int x = 0; x < kW; ++x, p += 3) {
-      seed ^= seed << 13, seed ^= seed >> 17, seed ^= seed << 5;
-      const int grain = int(seed % 25);
-      p[0] = std::uint8_t(x * 150 / kW + 60 + grain);
-      p[1] = std::uint8_t(y * 150 / kH + 50 + grain);
-      p[2] = std::uint8_t((x + y) * 100 / (kW + kH) + 120 + grain);
-    }
-  }
-  return b;
-}
+std::unique_ptr<TBitmap> Photo() { return BenchGrainPhoto(); }
 
 // The wizard on the headless display, entered into the smoothing step with
 // the photo fitted into a 1920 x 1080 window, its history in a folder of its
