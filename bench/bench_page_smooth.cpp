@@ -29,23 +29,7 @@ namespace {
 
 const int kW = BenchPhotoWidth(), kH = BenchPhotoHeight();
 
-// Skin-like grain over gradients, so the smoothing and the blend take every
-// branch.
-std::unique_ptr<TBitmap> Photo() {
-  auto b = std::make_unique<TBitmap>(kW, kH, pf24bit);
-  std::uint32_t seed = 2463534242u;
-  for (int y = 0; y < kH; ++y) {
-    auto* p = static_cast<std::uint8_t*>(b->ScanLine(y));
-    for (int x = 0; x < kW; ++x, p += 3) {
-      seed ^= seed << 13, seed ^= seed >> 17, seed ^= seed << 5;
-      const int grain = int(seed % 25);
-      p[0] = std::uint8_t(x * 150 / kW + 60 + grain);
-      p[1] = std::uint8_t(y * 150 / kH + 50 + grain);
-      p[2] = std::uint8_t((x + y) * 100 / (kW + kH) + 120 + grain);
-    }
-  }
-  return b;
-}
+std::unique_ptr<TBitmap> Photo() { return BenchGrainPhoto(); }
 
 // The wizard on the headless display, entered into the smoothing step with
 // the photo fitted into a 1920 x 1080 window, its history in a folder of its
@@ -223,6 +207,25 @@ BENCHMARK(BM_RadiusSliderChanged)
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime()
     ->MinTime(4);
+
+// The same with a pause between changes in which the last entry's file is
+// written (not timed): the smoothing and the blend then reuse the step's
+// pictures instead of fresh pages.
+void BM_RadiusSliderChangedAfterAPause(benchmark::State& state) {
+  TSmoothWorld world;
+  TFrm_Smooth* page = world.Page();
+  TBenchThreads threads(state.range(0));
+  for (auto _ : state) {
+    state.PauseTiming();
+    History->Flush();
+    state.ResumeTiming();
+    page->Slider_Radius->SetValue(page->Slider_Radius->Value() == 10 ? 11 : 10);
+    page->Slider_RadiusChanged(page->Slider_Radius);
+    world.Idle();
+  }
+  ReportPeakMemory(state);
+}
+BENCHMARK(BM_RadiusSliderChangedAfterAPause)->Apply(OneAndAllThreads)->Unit(benchmark::kMillisecond)->MinTime(4);
 
 // Handler and routines taken in turns on the same pictures, so a machine
 // shared with other work slows both alike: the time is the handler's, the

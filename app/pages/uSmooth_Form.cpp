@@ -258,30 +258,22 @@ void TFrm_Smooth::ShowResult() {
   HistoryKeep(WorkImage.get());
 }
 
-void RunSmoothing(TFrm_Smooth* page) {
-  if (!page || !page->SmoothSource) return;
-  TScreenCursorGuard hourglass(crHourGlass);
-  TBitmap* source = page->SmoothSource.get();
-  page->SmoothResult.reset();
-  page->SmoothResult =
-      SmoothPicture(source, page->Slider_Radius->Value(), BarProgress(page->ProgressBar, source->Height()));
-  WorkImage = BlendByDifference(source, page->SmoothResult.get(), page->Slider_Fine->Value(),
-                                BarProgress(page->ProgressBar, source->Height()), page->Slider_Rough->Value(),
-                                page->Slider_Mid->Value());
-}
+namespace {
 
-void RunBlend(TFrm_Smooth* page) {
-  if (!page || !page->SmoothSource) return;
-  // Without a smoothed picture there is nothing to blend with yet.
-  if (!page->SmoothResult) return RunSmoothing(page);
-  TScreenCursorGuard hourglass(crHourGlass);
-  TBitmap* source = page->SmoothSource.get();
-  // A result no one else holds any more (its history entry written) takes
-  // the new blend in place: its memory serves again instead of fresh pages.
+// The page's last result when the history no longer holds it: its memory
+// takes the next picture in place instead of fresh pages.
+TBitmap* SmoothReusableResult(TBitmap* source) {
   if (History) History->Collect();
   TBitmap* last = WorkImage.get();
   if (last && !last->SharesPixels() && last->PixelFormat() == pf24bit && last->Width() == source->Width() &&
-      last->Height() == source->Height()) {
+      last->Height() == source->Height() && last != source)
+    return last;
+  return nullptr;
+}
+
+void SmoothBlendIntoWorkImage(TFrm_Smooth* page) {
+  TBitmap* source = page->SmoothSource.get();
+  if (TBitmap* last = SmoothReusableResult(source)) {
     BlendByDifferenceInto(source, page->SmoothResult.get(), page->Slider_Fine->Value(),
                           BarProgress(page->ProgressBar, source->Height()), page->Slider_Rough->Value(),
                           page->Slider_Mid->Value(), last);
@@ -290,4 +282,37 @@ void RunBlend(TFrm_Smooth* page) {
   WorkImage = BlendByDifference(source, page->SmoothResult.get(), page->Slider_Fine->Value(),
                                 BarProgress(page->ProgressBar, source->Height()), page->Slider_Rough->Value(),
                                 page->Slider_Mid->Value());
+}
+
+}  // namespace
+
+void RunSmoothing(TFrm_Smooth* page) {
+  if (!page || !page->SmoothSource) return;
+  TScreenCursorGuard hourglass(crHourGlass);
+  TBitmap* source = page->SmoothSource.get();
+  TBitmap* last = page->SmoothResult.get();
+  if (last && last->PixelFormat() == pf24bit && last->Width() == source->Width() &&
+      last->Height() == source->Height() && !last->SharesPixels()) {
+    // The last smoothing's memory takes the new one; a pass cut short leaves
+    // no half-written picture behind to blend with.
+    try {
+      SmoothPictureInto(source, page->Slider_Radius->Value(), BarProgress(page->ProgressBar, source->Height()), last);
+    } catch (...) {
+      page->SmoothResult.reset();
+      throw;
+    }
+  } else {
+    page->SmoothResult.reset();
+    page->SmoothResult =
+        SmoothPicture(source, page->Slider_Radius->Value(), BarProgress(page->ProgressBar, source->Height()));
+  }
+  SmoothBlendIntoWorkImage(page);
+}
+
+void RunBlend(TFrm_Smooth* page) {
+  if (!page || !page->SmoothSource) return;
+  // Without a smoothed picture there is nothing to blend with yet.
+  if (!page->SmoothResult) return RunSmoothing(page);
+  TScreenCursorGuard hourglass(crHourGlass);
+  SmoothBlendIntoWorkImage(page);
 }

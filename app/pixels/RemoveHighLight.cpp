@@ -263,37 +263,90 @@ struct RayWalker {
       step[r] = std::ptrdiff_t(kRays[r][0]) * PW + kRays[r][1];
   }
 
-  // The same sums, in the same order, as SampleSurroundings.
-  std::optional<BGR> Sample(const HighlightMask& mask, int row, int column) const {
-    float total = 0, sb = 0, sg = 0, sr = 0;
-    const Byte* start = &code[std::size_t(row + 2) * std::size_t(PW) + std::size_t(column) + 2];
-    for (int r = 0; r < 16; ++r) {
-      const std::ptrdiff_t d = step[r];
-      const Byte* c = start + d;
-      int t = 1;
-      while (*c == kHighlight)
-        c += d, ++t;
-      if (*c == kOutside)
-        continue;
-      const int y = row + kRays[r][0] * t, x = column + kRays[r][1] * t;
-      const int k = kRays[r][0] * kRays[r][0] + kRays[r][1] * kRays[r][1];
-      const float w = weight[k][std::size_t(t)];
-      const Byte* p = &mask.Pixels[(std::size_t(y) * std::size_t(W) + std::size_t(x)) * 3];
-      total += w;
-      sb = float(double(sb) + double(w) * p[0]);
-      sg = float(double(sg) + double(w) * p[1]);
-      sr = float(double(sr) + double(w) * p[2]);
-    }
-    if (total == 0)
-      return std::nullopt;
-    return BGR{ClampByte(RoundEven(double(sb) / total)), ClampByte(RoundEven(double(sg) / total)),
-               ClampByte(RoundEven(double(sr) / total))};
+  // Highlight pixels from (row, column) on along ray r, that pixel included;
+  // the pixel may lie up to two outside the patch.
+  int RunFrom(int r, int row, int column) const {
+    const Byte* c = &code[std::size_t(row + 2) * std::size_t(PW) + std::size_t(column + 2)];
+    int n = 0;
+    while (*c == kHighlight)
+      c += step[r], ++n;
+    return n;
   }
 };
 
 }  // namespace
 
 namespace {
+
+// A band's sums over the rays, ray by ray: for each ray the run of
+// highlight pixels from every pixel of the band is found from the next
+// pixel's run (rows outside the band walked), so a pixel deep inside a large
+// highlight costs a few steps per ray instead of a walk to its edge. Each
+// pixel still adds its rays' samples in ray order, as SampleSurroundings does.
+struct RemovalBandSums {
+  std::vector<int> run;
+  std::vector<float> total, sb, sg, sr;
+
+  void Fit(std::size_t n) {
+    if (run.size() < n) run.resize(n), total.resize(n), sb.resize(n), sg.resize(n), sr.resize(n);
+    std::fill_n(total.begin(), n, 0.0f);
+    std::fill_n(sb.begin(), n, 0.0f);
+    std::fill_n(sg.begin(), n, 0.0f);
+    std::fill_n(sr.begin(), n, 0.0f);
+  }
+
+  void Add(const RayWalker& walker, const HighlightMask& mask, int begin, int end) {
+    const int W = walker.W, H = walker.H;
+    for (int r = 0; r < 16; ++r) {
+      const int dy = kRays[r][0], dx = kRays[r][1];
+      const float* weight = walker.weight[dy * dy + dx * dx].data();
+      // Runs of highlight pixels from each pixel along the ray, itself included.
+      auto runAt = [&](int y, int x) -> int {
+        if (y >= begin && y < end && x >= 0 && x < W) return run[std::size_t(y - begin) * std::size_t(W) + x];
+        return walker.RunFrom(r, y, x);
+      };
+      auto fill = [&](int y, int x) {
+        const std::size_t j = std::size_t(y - begin) * std::size_t(W) + std::size_t(x);
+        run[j] = mask.Highlight[std::size_t(y) * std::size_t(W) + std::size_t(x)] ? 1 + runAt(y + dy, x + dx) : 0;
+      };
+      if (dy > 0) {
+        for (int y = end - 1; y >= begin; --y)
+          for (int x = 0; x < W; ++x) fill(y, x);
+      } else if (dy < 0) {
+        for (int y = begin; y < end; ++y)
+          for (int x = 0; x < W; ++x) fill(y, x);
+      } else {
+        for (int y = begin; y < end; ++y)
+          if (dx > 0)
+            for (int x = W - 1; x >= 0; --x) fill(y, x);
+          else
+            for (int x = 0; x < W; ++x) fill(y, x);
+      }
+      for (int y = begin; y < end; ++y)
+        for (int x = 0; x < W; ++x) {
+          const std::size_t j = std::size_t(y - begin) * std::size_t(W) + std::size_t(x);
+          const int t = run[j];
+          if (t == 0) continue;
+          const int ny = y + dy * t, nx = x + dx * t;
+          if (nx < 0 || ny < 0 || nx >= W || ny >= H) continue;
+          const float w = weight[std::size_t(t)];
+          const Byte* p = &mask.Pixels[(std::size_t(ny) * std::size_t(W) + std::size_t(nx)) * 3];
+          total[j] += w;
+          sb[j] = float(double(sb[j]) + double(w) * p[0]);
+          sg[j] = float(double(sg[j]) + double(w) * p[1]);
+          sr[j] = float(double(sr[j]) + double(w) * p[2]);
+        }
+    }
+  }
+
+  std::optional<BGR> Mean(std::size_t j) const {
+    if (total[j] == 0) return std::nullopt;
+    return BGR{ClampByte(RoundEven(double(sb[j]) / total[j])), ClampByte(RoundEven(double(sg[j]) / total[j])),
+               ClampByte(RoundEven(double(sr[j]) / total[j]))};
+  }
+};
+
+constexpr int kRemovalGroupRows = 32;
 
 // The removal into a result of the mask's size, every pixel written: each
 // band of rows samples the mask alone.
@@ -303,14 +356,23 @@ void RemovalInto(const HighlightMask& mask, int amount, const RowImage& result) 
   if (std::find(mask.Highlight.begin(), mask.Highlight.end(), 1) != mask.Highlight.end())
     walker.emplace(mask);
   ParallelRows(H, [&](int begin, int end) {
-  for (int y = begin; y < end; ++y) {
+  for (int y = begin; y < end; ++y)
+    std::memcpy(result.Row(y), &mask.Pixels[std::size_t(y) * W * 3], std::size_t(W) * 3);
+  if (!walker) return;
+  // Kept by each thread, so a band reuses the last one's memory; the rows
+  // go in groups, so it stays small whatever the band.
+  thread_local RemovalBandSums sums;
+  for (int from = begin; from < end; from += kRemovalGroupRows) {
+  const int to = std::min(end, from + kRemovalGroupRows);
+  sums.Fit(std::size_t(to - from) * std::size_t(W));
+  sums.Add(*walker, mask, from, to);
+  for (int y = from; y < to; ++y) {
     Byte* out = result.Row(y);
-    std::memcpy(out, &mask.Pixels[std::size_t(y) * W * 3], std::size_t(W) * 3);
     for (int x = 0; x < W; ++x) {
       std::size_t i = std::size_t(y) * W + x;
       if (!mask.Highlight[i])
         continue;
-      std::optional<BGR> around = walker->Sample(mask, y, x);
+      std::optional<BGR> around = sums.Mean(std::size_t(y - from) * std::size_t(W) + std::size_t(x));
       if (!around)
         continue;  // nothing to take the colour from: left as it is
       const Byte* p = &mask.Pixels[i * 3];
@@ -322,6 +384,7 @@ void RemovalInto(const HighlightMask& mask, int amount, const RowImage& result) 
       out[x * 3 + 1] = c.G;
       out[x * 3 + 2] = c.R;
     }
+  }
   }
   });
 }

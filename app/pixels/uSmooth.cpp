@@ -232,6 +232,9 @@ std::vector<int> SmoothOffsets(int n) {
 
 namespace {
 
+// A pass goes in pieces of a 64th of the rows, as PictureRows does.
+constexpr int kSmoothPieces = 64;
+
 // The smoothing into a result of the source's size: a new buffer or a new
 // bitmap's own rows. Rows are smoothed in bands, each from the source alone.
 void SmoothInto(const RowImage& source, int radius, const RowProgress& progress, const RowImage& result) {
@@ -256,22 +259,14 @@ void SmoothInto(const RowImage& source, int radius, const RowProgress& progress,
 #else
   const bool interior = false;
 #endif
-  const std::size_t N = std::size_t(W) * std::size_t(H);
-  std::unique_ptr<Byte[]> planes[3];
-  if (interior) {
-    for (auto& plane : planes)
-      plane.reset(new Byte[N]);
-    ParallelRows(H, [&](int begin, int end) {
-      for (int y = begin; y < end; ++y) {
-        const Byte* in = source.Row(y);
-        Byte* b = &planes[0][std::size_t(y) * W];
-        Byte* g = &planes[1][std::size_t(y) * W];
-        Byte* rr = &planes[2][std::size_t(y) * W];
-        for (int x = 0; x < W; ++x, in += 3)
-          b[x] = in[0], g[x] = in[1], rr[x] = in[2];
-      }
-    });
-  }
+  // The planes hold one piece of rows and the r rows above and below it at
+  // a time, refilled for each piece: a few megabytes rather than a copy of
+  // the picture, so a pass needs no picture-sized scratch.
+  const int piece = (H + kSmoothPieces - 1) / kSmoothPieces;
+  const int windowRows = interior ? std::min(H, piece + 2 * r) : 0;
+  const std::size_t planeBytes = std::size_t(windowRows) * std::size_t(W);
+  std::unique_ptr<Byte[]> window(interior ? new Byte[3 * planeBytes] : nullptr);
+  Byte* const planes[3] = {window.get(), window.get() + planeBytes, window.get() + 2 * planeBytes};
   std::vector<std::ptrdiff_t> planeOffsets;
   if (interior) {
     const std::ptrdiff_t planeSteps[4] = {1, W, std::ptrdiff_t(W) + 1, -std::ptrdiff_t(W) + 1};
@@ -283,44 +278,67 @@ void SmoothInto(const RowImage& source, int radius, const RowProgress& progress,
 #if defined(LUMIQA_SMOOTH_AVX2)
   const bool avx2 = CpuHasAvx2();
 #endif
-  PictureRows(H, [&](int begin, int end) {
-  std::vector<std::ptrdiff_t> edge;
-  edge.reserve(40);
-  for (int y = begin; y < end; ++y) {
-    const Byte* in = source.Row(y);
-    Byte* out = result.Row(y);
-    const int nv = std::min({r, y, H - 1 - y});
-    const bool inner = interior && nv == r;
-    for (int x = 0; x < W; ++x) {
+  // Pieces go one after another, as PictureRows hands them out, each split
+  // among the threads; the progress hears on the calling thread after each.
+  for (int begin = 0; begin < H; begin += piece) {
+    const int end = std::min(H, begin + piece);
+    // First row held in the planes.
+    const int top = interior ? std::max(0, begin - r) : 0;
+    if (interior) {
+      const int bottom = std::min(H, end + r);
+      ParallelRows(bottom - top, [&](int a, int b) {
+        for (int y = top + a; y < top + b; ++y) {
+          const Byte* in = source.Row(y);
+          const std::size_t at = std::size_t(y - top) * std::size_t(W);
+          Byte* pb = planes[0] + at;
+          Byte* pg = planes[1] + at;
+          Byte* pr = planes[2] + at;
+          for (int x = 0; x < W; ++x, in += 3)
+            pb[x] = in[0], pg[x] = in[1], pr[x] = in[2];
+        }
+      });
+    }
+    ParallelRows(end - begin, [&](int a, int b) {
+      std::vector<std::ptrdiff_t> edge;
+      edge.reserve(40);
+      for (int y = begin + a; y < begin + b; ++y) {
+        const Byte* in = source.Row(y);
+        Byte* out = result.Row(y);
+        const int nv = std::min({r, y, H - 1 - y});
+        const bool inner = interior && nv == r;
+        const std::size_t rowAt = std::size_t(y - top) * std::size_t(W);
+        for (int x = 0; x < W; ++x) {
 #if defined(LUMIQA_SMOOTH_AVX2)
-      if (inner && avx2 && x >= r && x + 16 <= W - r) {
-        const std::size_t at = std::size_t(y) * W + std::size_t(x);
-        SmoothSixteen(&planes[0][at], &planes[1][at], &planes[2][at], planeOffsets.data(), planeOffsets.size(),
-                      out + x * 3);
-        x += 15;
-        continue;
-      }
+          if (inner && avx2 && x >= r && x + 16 <= W - r) {
+            const std::size_t at = rowAt + std::size_t(x);
+            SmoothSixteen(planes[0] + at, planes[1] + at, planes[2] + at, planeOffsets.data(), planeOffsets.size(),
+                          out + x * 3);
+            x += 15;
+            continue;
+          }
 #endif
 #if defined(__SSE2__)
-      if (inner && x >= r && x + 8 <= W - r) {
-        const std::size_t at = std::size_t(y) * W + std::size_t(x);
-        SmoothEight(&planes[0][at], &planes[1][at], &planes[2][at], planeOffsets.data(), planeOffsets.size(),
-                    out + x * 3);
-        x += 7;
-        continue;
-      }
+          if (inner && x >= r && x + 8 <= W - r) {
+            const std::size_t at = rowAt + std::size_t(x);
+            SmoothEight(planes[0] + at, planes[1] + at, planes[2] + at, planeOffsets.data(), planeOffsets.size(),
+                        out + x * 3);
+            x += 7;
+            continue;
+          }
 #endif
-      const int nh = std::min({r, x, W - 1 - x});
-      const int nd = std::min(nh, nv);
-      const int ns[4] = {nh, nv, nd, nd};
-      edge.clear();
-      for (int d = 0; d < 4; ++d)
-        for (int k : offsetsByN[std::size_t(ns[d])])
-          edge.push_back(k * steps[d]);
-      SmoothPixel(in + x * 3, edge.data(), edge.size(), weight, out + x * 3);
-    }
+          const int nh = std::min({r, x, W - 1 - x});
+          const int nd = std::min(nh, nv);
+          const int ns[4] = {nh, nv, nd, nd};
+          edge.clear();
+          for (int d = 0; d < 4; ++d)
+            for (int k : offsetsByN[std::size_t(ns[d])])
+              edge.push_back(k * steps[d]);
+          SmoothPixel(in + x * 3, edge.data(), edge.size(), weight, out + x * 3);
+        }
+      }
+    });
+    if (progress) progress(end, H);
   }
-  }, progress);
 }
 
 }  // namespace
@@ -469,6 +487,15 @@ std::unique_ptr<TBitmap> SmoothPicture(TBitmap* source, int radius, const RowPro
   RequirePicture(rows);
   return BitmapWrittenBy(rows.Width, rows.Height,
                          [&](const RowImage& result) { SmoothInto(rows, radius, progress, result); });
+}
+
+void SmoothPictureInto(TBitmap* source, int radius, const RowProgress& progress, TBitmap* into) {
+  const RowImage rows = BitmapRowsToRead(source);
+  RequirePicture(rows);
+  if (!into || into == source || into->PixelFormat() != pf24bit || into->Width() != rows.Width ||
+      into->Height() != rows.Height)
+    throw EInvalidGraphicOperation("The smoothing's picture is not of the source's size");
+  SmoothInto(rows, radius, progress, BitmapRows(into));
 }
 
 std::unique_ptr<TBitmap> BlendByDifference(TBitmap* source, TBitmap* smoothed, int fine, const RowProgress& progress,

@@ -28,6 +28,10 @@ RowImageBuffer BlendByDifference(const RowImage& source, const RowImage& smoothe
 // left alive; the caller owns the new bitmap. A progress bar is driven through
 // `progress` (its maximum is the `total` it is told).
 std::unique_ptr<TBitmap> SmoothPicture(TBitmap* source, int radius, const RowProgress& progress = {});
+// The smoothing written over every pixel of `into`, a 24-bit bitmap of the
+// source's size other than the source, so a slider change reuses the last
+// smoothing's memory; the sizes are checked before anything is written.
+void SmoothPictureInto(TBitmap* source, int radius, const RowProgress& progress, TBitmap* into);
 std::unique_ptr<TBitmap> BlendByDifference(TBitmap* source, TBitmap* smoothed, int fine, const RowProgress& progress,
                                            int rough, int mid);
 // The same blend written over every pixel of `into`, a 24-bit bitmap of the

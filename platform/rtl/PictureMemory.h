@@ -10,6 +10,14 @@
 // nullptr for sizes below 1 or above `limit`, or when memory runs out.
 std::uint8_t* AllocatePictureMemory(std::int64_t bytes, std::int64_t limit);
 
+// What AllocatePictureMemory has handed out since the process started, so
+// tests can tell that work reused its pictures instead of making new ones.
+struct PictureMemoryCount {
+  std::int64_t blocks = 0;
+  std::int64_t bytes = 0;
+};
+PictureMemoryCount PictureMemoryHandedOut();
+
 struct PictureMemoryFree {
   void operator()(std::uint8_t* p) const { std::free(p); }
 };

@@ -10,6 +10,7 @@
 #include "app/main/uMain_History.h"
 #include "app/pixels/uSmooth.h"
 #include "app/pages/uSmooth_Form.h"
+#include "platform/rtl/PictureMemory.h"
 #include "platform/rtl/SafeSave.h"
 #include "platform/ui/controls/ComCtrls.h"
 #include "platform/ui/forms/Screen.h"
@@ -282,6 +283,29 @@ TEST_F(SmoothPage, AnAmountChangeReusesTheResultsMemoryOnceItsEntryIsWritten) {
     History->Flush();
   }
   ExpectResultOverSource(*Expected(10, {70, mid, rough}));
+}
+
+// A radius change after the last result's entry is written smooths into the
+// last smoothing's memory and blends into the last result's: no new
+// picture-sized memory, only the display's copy at the fitted zoom.
+TEST_F(SmoothPage, ARadiusChangeReusesTheSmoothingAndResultMemory) {
+  constexpr int kW = 900, kH = 700;
+  Enter(GrainPicture(kW, kH));
+  TFrm_Smooth* p = Smooth();
+  const std::int64_t picture = std::int64_t(kW) * 3 * kH;
+  Release(p->Slider_Radius, 7);
+  History->Flush();
+  const TBitmap* smoothed = p->SmoothResult.get();
+  const TBitmap* result = WorkImage.get();
+  const PictureMemoryCount before = PictureMemoryHandedOut();
+  Release(p->Slider_Radius, 12);
+  const PictureMemoryCount after = PictureMemoryHandedOut();
+  EXPECT_LT(after.bytes - before.bytes, picture);
+  EXPECT_EQ(p->SmoothResult.get(), smoothed);
+  EXPECT_EQ(WorkImage.get(), result);
+  std::unique_ptr<TBitmap> expected = Expected(12, {0, 40, 50});
+  EXPECT_EQ(MaxDifference(*p->SmoothResult, *SmoothPicture(source.get(), 12)), 0);
+  ExpectResultOverSource(*expected);
 }
 
 TEST_F(SmoothPage, UndoShowsThePictureBeforeAndASliderChangeThenKeepsIt) {

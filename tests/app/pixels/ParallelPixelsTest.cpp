@@ -96,6 +96,11 @@ std::vector<NamedRoutine> ThreadedRoutines() {
       {"smooth radius 7", [](const RowImage& s) { return Bytes(SmoothPicture(s, 7)); }},
       {"smooth radius 12 with progress", [quiet](const RowImage& s) { return Bytes(SmoothPicture(s, 12, quiet)); }},
       {"smooth bitmap", [quiet](const RowImage& s) { return Bytes(SmoothPicture(AsBitmap(s).get(), 5, quiet)); }},
+      {"smooth into a bitmap", [quiet](const RowImage& s) {
+         std::unique_ptr<TBitmap> source = AsBitmap(s), into = AsBitmap(s);
+         SmoothPictureInto(source.get(), 11, quiet, into.get());
+         return Bytes(into.get());
+       }},
       {"blend", [quiet](const RowImage& s) {
          RowImageBuffer smoothed = SmoothPicture(s, 9);
          std::vector<Byte> a = Bytes(BlendByDifference(s, smoothed, 10, quiet, 70, 40));

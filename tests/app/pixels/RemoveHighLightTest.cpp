@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "app/pixels/PublicFun.h"
+#include "platform/rtl/ParallelRows.h"
 #include "tests/app/pixels/RowImageTestSupport.h"
 
 namespace {
@@ -258,6 +259,38 @@ TEST(ApplyHighlightRemoval, MatchesSamplingEachPixelBitForBit) {
               << w << "x" << h << " density " << density << " amount " << amount << " row " << y;
       }
     }
+}
+
+// Tall patches whose highlights are large discs and bars crossing many rows,
+// so rays run far through them and across every grouping of rows the
+// routine makes, with any number of threads.
+TEST(ApplyHighlightRemoval, MatchesSamplingEachPixelThroughLargeHighlights) {
+  unsigned seed = 99;
+  auto next = [&] { return seed = seed * 1103515245u + 12345u, (seed >> 16) & 0x7FFF; };
+  for (auto [w, h] : {std::pair{45, 131}, {90, 77}, {13, 200}}) {
+    HighlightMask m;
+    m.Width = w, m.Height = h;
+    const std::size_t n = std::size_t(w) * std::size_t(h);
+    m.Pixels.resize(n * 3);
+    m.Highlight.resize(n);
+    for (int y = 0; y < h; ++y)
+      for (int x = 0; x < w; ++x) {
+        const std::size_t i = std::size_t(y) * std::size_t(w) + std::size_t(x);
+        for (int c = 0; c < 3; ++c) m.Pixels[i * 3 + std::size_t(c)] = Byte(next() % 256);
+        const int dx = x - w / 2, dy = y - h / 2;
+        const bool disc = dx * dx + dy * dy < (w * w) / 5;
+        const bool bar = (x + 2 * y) % 37 < 6;
+        m.Highlight[i] = (disc || bar) && next() % 50 != 0;
+      }
+    for (int threads : {1, 2, 3, 8}) {
+      SetParallelThreadCount(threads);
+      RowImageBuffer got = ApplyHighlightRemoval(m, 64), want = ReferenceRemoval(m, 64);
+      SetParallelThreadCount(0);
+      for (int y = 0; y < h; ++y)
+        ASSERT_EQ(std::memcmp(got.Row(y), want.Row(y), std::size_t(w) * 3), 0)
+            << w << "x" << h << " threads " << threads << " row " << y;
+    }
+  }
 }
 
 TEST(ApplyHighlightRemoval, MatchesSamplingEachPixelOnAFace) {

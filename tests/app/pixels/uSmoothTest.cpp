@@ -9,6 +9,7 @@
 #include <cstring>
 #include <memory>
 #include <set>
+#include <tuple>
 
 #include "tests/app/pixels/RowImageTestSupport.h"
 
@@ -219,6 +220,35 @@ TEST(SmoothPicture, ReportsEveryRow) {
   ASSERT_EQ(calls.size(), 6u);
   for (int i = 0; i < 6; ++i)
     EXPECT_EQ(calls[std::size_t(i)], (std::pair{i + 1, 6}));
+}
+
+// Written over a bitmap that held another picture, with several rows to a
+// 64th of the pass (the rows above and below each group are read too), the
+// direct sums' bytes; a bitmap of another size is refused untouched.
+TEST(SmoothPicture, IntoAnotherPictureWritesTheDirectDefinition) {
+  unsigned seed = 77;
+  auto next = [&] { return seed = seed * 1664525u + 1013904223u, int(seed >> 24); };
+  for (auto [w, h, radius] : {std::tuple{70, 300, 10}, {61, 257, 50}, {40, 130, 6}}) {
+    RowImageBuffer src(w, h);
+    for (int y = 0; y < h; ++y)
+      for (int x = 0; x < w * 3; ++x)
+        src.Row(y)[x] = Byte(std::clamp(100 + (x / 11 + y / 7) % 2 * 50 + next() % 61 - 30, 0, 255));
+    std::unique_ptr<TBitmap> source = BitmapFromRows(src);
+    std::unique_ptr<TBitmap> into = BitmapFromRows(Make(w, h, Portrait));
+    SmoothPictureInto(source.get(), radius, {}, into.get());
+    RowImageBuffer want = ReferenceSmooth(src, radius);
+    const RowImage got = BitmapRows(into.get());
+    for (int y = 0; y < h; ++y)
+      ASSERT_EQ(std::memcmp(got.Row(y), want.Row(y), std::size_t(w) * 3), 0) << w << "x" << h << " row " << y;
+  }
+  std::unique_ptr<TBitmap> source = BitmapFromRows(Make(20, 10, Portrait));
+  std::unique_ptr<TBitmap> other = BitmapFromRows(Make(20, 11, Portrait));
+  EXPECT_THROW(SmoothPictureInto(source.get(), 5, {}, other.get()), EInvalidGraphicOperation);
+  EXPECT_THROW(SmoothPictureInto(source.get(), 5, {}, source.get()), EInvalidGraphicOperation);
+  RowImageBuffer unchanged = Make(20, 11, Portrait);
+  const RowImage rows = BitmapRows(other.get());
+  for (int y = 0; y < 11; ++y)
+    EXPECT_EQ(std::memcmp(rows.Row(y), unchanged.Row(y), 60), 0) << "row " << y;
 }
 
 TEST(BlendByDifference, AmountByHowFarThePixelMoved) {
