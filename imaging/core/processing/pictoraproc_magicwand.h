@@ -4,6 +4,8 @@
 // seed pixel's by at most the tolerance; pixels of every format are read as
 // RGB.
 #pragma once
+#include <vector>
+
 #include "platform/rtl/Types.h"
 
 class TVQBitmap;
@@ -17,3 +19,11 @@ void MagicWandFill(TVQBitmap* bitmap, int x, int y, int maskValue, TVQMask* mask
 // Marks every matching pixel of the picture. Nothing when (x, y) lies
 // outside the bitmap.
 void MagicWandGlobal(TVQBitmap* bitmap, int x, int y, int maskValue, TVQMask* mask, int tolerance);
+
+// The outline of the region around (x, y) as a closed polygon of pixel
+// corners (a region's left edge at its first column, its right edge one past
+// its last), with grow the region's pixels widened by one within its box;
+// empty with count 0 when (x, y) lies outside the bitmap. The tracing grid
+// has four cells per pixel each way over the region's box; a box whose grid
+// would pass VQMaxPixelBlock bytes raises EOutOfMemory.
+std::vector<TPoint> MagicWandOutline(TVQBitmap* bitmap, int x, int y, int& count, int tolerance, bool grow);

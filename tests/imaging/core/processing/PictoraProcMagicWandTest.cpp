@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <cstring>
+#include <set>
+#include <utility>
 #include <string>
 #include <vector>
 
@@ -205,6 +207,53 @@ TEST(MagicWand, SameMaskForAnyThreadCount) {
     }
   }
   SetParallelThreadCount(0);
+}
+
+using TWandCorners = std::set<std::pair<int, int>>;
+
+TEST(MagicWandOutline, PolygonsOfPixelCorners) {
+  const struct {
+    const char* name;
+    std::vector<std::string> picture;
+    int x, y, tolerance;
+    bool grow;
+    TWandCorners corners;
+  } cases[] = {
+      {"single pixel", {"#####", "##.##", "#####"}, 2, 1, 0, false, {{2, 1}, {3, 1}, {3, 2}, {2, 2}}},
+      // Growing stays within the region's box, here the pixel itself.
+      {"single pixel grown", {"#####", "##.##", "#####"}, 2, 1, 0, true, {{2, 1}, {3, 1}, {3, 2}, {2, 2}}},
+      {"flat picture", {"....", "....", "...."}, 1, 1, 0, false, {{0, 0}, {4, 0}, {4, 3}, {0, 3}}},
+      {"L shape", {"#..", "##."}, 0, 0, 0, false, {{0, 0}, {1, 0}, {1, 1}, {2, 1}, {2, 2}, {0, 2}}},
+      {"L shape grown fills its box", {"#..", "##."}, 0, 1, 0, true, {{0, 0}, {2, 0}, {2, 2}, {0, 2}}},
+      {"tolerance", {"#abc.", "#abc."}, 2, 0, 10, false, {{1, 0}, {4, 0}, {4, 2}, {1, 2}}},
+  };
+  for (const auto& c : cases) {
+    auto b = WandPicture(c.picture);
+    int count = -1;
+    const std::vector<TPoint> points = MagicWandOutline(b.get(), c.x, c.y, count, c.tolerance, c.grow);
+    EXPECT_EQ(count, static_cast<int>(points.size())) << c.name;
+    TWandCorners seen;
+    for (const TPoint& p : points) seen.insert({p.X, p.Y});
+    EXPECT_EQ(seen, c.corners) << c.name;
+    // Consecutive points are joined by straight or diagonal lines along the
+    // pixel edges: each pair shares x or y unless a corner repeats.
+    for (size_t i = 1; i < points.size(); ++i) {
+      const TPoint a = points[i - 1], d = points[i];
+      EXPECT_TRUE(a.X == d.X || a.Y == d.Y) << c.name << " point " << i;
+    }
+  }
+}
+
+TEST(MagicWandOutline, OutsideGivesNothing) {
+  auto b = WandPicture({"..", ".."});
+  for (auto [x, y] : {std::pair{2, 0}, {0, 2}, {-1, 1}}) {
+    int count = 5;
+    EXPECT_TRUE(MagicWandOutline(b.get(), x, y, count, 0, false).empty());
+    EXPECT_EQ(count, 0);
+  }
+  int count = 5;
+  EXPECT_TRUE(MagicWandOutline(b.get(), 0, 0, count, -1, false).empty());
+  EXPECT_EQ(count, 0);
 }
 
 }  // namespace
