@@ -44,6 +44,51 @@ TWandPlane WandMatchPlane(TVQBitmap& bitmap, TRGBPixel seed, int tolerance) {
   return plane;
 }
 
+namespace {
+
+// Bits [x1, x2] of a row set or cleared, whole bytes at a time in between.
+void WandBitRange(Byte* row, int x1, int x2, bool on) {
+  while (x1 <= x2 && (x1 & 7)) {
+    const Byte bit = static_cast<Byte>(0x80 >> (x1 & 7));
+    row[x1 >> 3] = on ? (row[x1 >> 3] | bit) : (row[x1 >> 3] & ~bit);
+    ++x1;
+  }
+  if (x2 - x1 + 1 >= 8) {
+    const int bytes = (x2 - x1 + 1) / 8;
+    std::memset(row + (x1 >> 3), on ? 0xFF : 0x00, bytes);
+    x1 += bytes * 8;
+  }
+  for (; x1 <= x2; ++x1) {
+    const Byte bit = static_cast<Byte>(0x80 >> (x1 & 7));
+    row[x1 >> 3] = on ? (row[x1 >> 3] | bit) : (row[x1 >> 3] & ~bit);
+  }
+}
+
+inline bool WandBit(const Byte* row, int x) { return (row[x >> 3] >> (7 - (x & 7))) & 1; }
+
+// The first x from px up to limit (exclusive) whose bit differs from want.
+int WandScanRight(const Byte* row, int px, int limit, bool want) {
+  const Byte full = want ? 0xFF : 0x00;
+  while (px < limit) {
+    if (!(px & 7) && px + 8 <= limit && row[px >> 3] == full) px += 8;
+    else if (WandBit(row, px) == want) ++px;
+    else break;
+  }
+  return px;
+}
+
+// The first x from px down to 0 whose bit is clear (-1 when none).
+int WandScanLeft(const Byte* row, int px) {
+  while (px >= 0) {
+    if ((px & 7) == 7 && row[px >> 3] == 0xFF) px -= 8;
+    else if (WandBit(row, px)) --px;
+    else break;
+  }
+  return px;
+}
+
+}  // namespace
+
 TWandRegion WandFillRegion(TVQBitmap& bitmap, int x, int y, int tolerance) {
   const int w = bitmap.GetWidth(), h = bitmap.GetHeight();
   TWandRegion region{TWandPlane(w, h), INT_MAX, INT_MAX, 0, 0};
@@ -51,10 +96,8 @@ TWandRegion WandFillRegion(TVQBitmap& bitmap, int x, int y, int tolerance) {
   auto open = [&](int px, int py) { return avail.Get(px, py); };
   // Takes pixels [x1, x2] of row py.
   auto take = [&](int x1, int x2, int py) {
-    for (int px = x1; px <= x2; ++px) {
-      avail.Clear(px, py);
-      region.visited.Set(px, py);
-    }
+    WandBitRange(avail.Row(py), x1, x2, false);
+    WandBitRange(region.visited.Row(py), x1, x2, true);
     region.left = std::min(region.left, x1);
     region.right = std::max(region.right, x2);
     region.top = std::min(region.top, py);
@@ -77,8 +120,8 @@ TWandRegion WandFillRegion(TVQBitmap& bitmap, int x, int y, int tolerance) {
     stack.pop_back();
     const int dy = s.dy, row = s.y + dy, x1 = s.xl, x2 = s.xr;
     // The segment [x1, x2] of row - dy is taken; explore row.
-    int px = x1;
-    while (px >= 0 && open(px, row)) --px;
+    const Byte* bits = avail.Row(row);
+    int px = WandScanLeft(bits, x1);
     bool skip = px >= x1;  // nothing at x1
     int left = px + 1;
     if (!skip) {
@@ -89,14 +132,13 @@ TWandRegion WandFillRegion(TVQBitmap& bitmap, int x, int y, int tolerance) {
     do {
       if (!skip) {
         const int start = px;
-        while (px < w && open(px, row)) ++px;
+        px = WandScanRight(bits, px, w, true);
         if (px > start) take(start, px - 1, row);
         push(row, left, px - 1, dy);
         if (px > x2 + 1) push(row, x2 + 1, px - 1, -dy);
       }
       skip = false;
-      for (++px; px <= x2 && !open(px, row); ++px) {
-      }
+      px = WandScanRight(bits, px + 1, x2 + 1, false);
       left = px;
     } while (px <= x2);
   }
@@ -124,12 +166,10 @@ void WandGrownRow(const TWandPlane& p, int y, std::vector<Byte>& out) {
 void WandRowToMask(const Byte* bits, int x1, int x2, int y, int value, TVQMask& mask) {
   int x = x1;
   while (x <= x2) {
-    if (!((bits[x >> 3] >> (7 - (x & 7))) & 1)) {
-      ++x;
-      continue;
-    }
+    x = WandScanRight(bits, x, x2 + 1, false);
+    if (x > x2) break;
     const int start = x;
-    while (x <= x2 && ((bits[x >> 3] >> (7 - (x & 7))) & 1)) ++x;
+    x = WandScanRight(bits, x, x2 + 1, true);
     mask.FillSpan(value, start, x - 1, y);
   }
 }

@@ -68,20 +68,25 @@ void RotQuarterBytes(const std::vector<Byte*>& src, const TRotQuarterMap& m, int
     }
     return;
   }
-  constexpr int kBlock = 16;
+  // Tiles of kBlock x kBlock pixels: the source tile stays in the first
+  // cache level while each destination row takes its run of it.
+  constexpr int kBlock = 64;
   for (int Y0 = first; Y0 < last; Y0 += kBlock) {
     const int n = std::min(kBlock, last - Y0);
-    if (m.turn == 1) {
-      // Row Y0 + k takes column sw - 1 - (Y0 + k) of source row X.
-      const Int64 col0 = m.sw - 1 - Y0;
-      for (int X = 0; X < dw; ++X) {
-        const Byte* s = src[X] + col0 * P;
-        for (int k = 0; k < n; ++k) std::memcpy(rows[Y0 - first + k] + static_cast<Int64>(X) * P, s - k * P, P);
-      }
-    } else {
-      for (int X = 0; X < dw; ++X) {
-        const Byte* s = src[m.sh - 1 - X] + static_cast<Int64>(Y0) * P;
-        for (int k = 0; k < n; ++k) std::memcpy(rows[Y0 - first + k] + static_cast<Int64>(X) * P, s + k * P, P);
+    for (int X0 = 0; X0 < dw; X0 += kBlock) {
+      const int xn = std::min(kBlock, dw - X0);
+      for (int k = 0; k < n; ++k) {
+        const int Y = Y0 + k;
+        Byte* d = rows[Y - first] + static_cast<Int64>(X0) * P;
+        if (m.turn == 1) {
+          // Row Y takes column sw - 1 - Y of source rows X.
+          const Int64 col = static_cast<Int64>(m.sw - 1 - Y) * P;
+          for (int i = 0; i < xn; ++i, d += P) std::memcpy(d, src[X0 + i] + col, P);
+        } else {
+          // Row Y takes column Y of source rows sh - 1 - X.
+          const Int64 col = static_cast<Int64>(Y) * P;
+          for (int i = 0; i < xn; ++i, d += P) std::memcpy(d, src[m.sh - 1 - X0 - i] + col, P);
+        }
       }
     }
   }

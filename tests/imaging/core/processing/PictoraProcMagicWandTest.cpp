@@ -108,6 +108,15 @@ TEST(MagicWand, RegionsOnHandMadeShapes) {
       {"tolerance 255 takes all", {"#a.g", "c.b#"}, 1, 1, 255, false, false, {"XXXX", "XXXX"}},
       {"global with tolerance", {"#ab.", ".cb#"}, 2, 0, 10, false, true, {"-XX-", "-XX-"}},
       {"flat picture", {"....", "....", "...."}, 3, 2, 0, false, false, {"XXXX", "XXXX", "XXXX"}},
+      {"wide rows across whole bytes",
+       {"................#...................", "................#.........#.........",
+        "..........................#.......#."},
+       20, 0, 0, false, false,
+       {"XXXXXXXXXXXXXXXX-XXXXXXXXXXXXXXXXXXX", "XXXXXXXXXXXXXXXX-XXXXXXXXX-XXXXXXXXX",
+        "XXXXXXXXXXXXXXXXXXXXXXXXXX-XXXXXXX-X"}},
+      {"wide rows, walled in",
+       {"........#.......#...", "........#.......#...", "........#########..."}, 9, 1, 0, true, false,
+       {"--------XXXXXXXXX---", "--------XXXXXXXXX---", "--------XXXXXXXXX---"}},
   };
   for (const auto& c : cases) {
     auto b = WandPicture(c.picture);
