@@ -24,6 +24,7 @@ void MagicWandGlobal(TVQBitmap* bitmap, int x, int y, int maskValue, TVQMask* ma
 // corners (a region's left edge at its first column, its right edge one past
 // its last), with grow the region's pixels widened by one within its box;
 // empty with count 0 when (x, y) lies outside the bitmap. The tracing grid
-// has four cells per pixel each way over the region's box; a box whose grid
-// would pass VQMaxPixelBlock bytes raises EOutOfMemory.
+// has four cells per pixel each way over the region's box, two bits a
+// cell; a box whose grid would pass VQMaxPixelBlock bytes raises
+// EOutOfMemory.
 std::vector<TPoint> MagicWandOutline(TVQBitmap* bitmap, int x, int y, int& count, int tolerance, bool grow);

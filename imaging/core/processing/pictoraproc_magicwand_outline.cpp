@@ -17,22 +17,30 @@ constexpr TWandChainStep ChainDirections[8] = {{1, 0, 0},  {0, -1, 2}, {-1, 0, 4
 constexpr int kWandCodeDx[8] = {1, 1, 0, -1, -1, -1, 0, 1};
 constexpr int kWandCodeDy[8] = {0, -1, -1, -1, 0, 1, 1, 1};
 
-// The cell grid: 0 outside, 1 region, 3 border, 2 traced border.
+// The cell grid: 0 outside, 1 region, 3 border, 2 traced border; two bits
+// a cell, so a whole photo's box needs four bytes a pixel.
 class TWandCells {
  public:
   TWandCells(Int64 w, Int64 h) : w_(w), h_(h) {
-    if (w * h > VQMaxPixelBlock) throw EOutOfMemory("The region is too large to outline");
-    cells_.assign(static_cast<size_t>(w * h), 0);
+    if ((w * h + 3) / 4 > VQMaxPixelBlock) throw EOutOfMemory("The region is too large to outline");
+    cells_.assign(static_cast<size_t>((w * h + 3) / 4), 0);
   }
   Int64 Width() const { return w_; }
   Int64 Height() const { return h_; }
-  Byte& At(Int64 c, Int64 r) { return cells_[static_cast<size_t>(r * w_ + c)]; }
-  Byte Get(Int64 c, Int64 r) const {
-    return c < 0 || r < 0 || c >= w_ || r >= h_ ? 0 : cells_[static_cast<size_t>(r * w_ + c)];
+  int Get(Int64 c, Int64 r) const {
+    if (c < 0 || r < 0 || c >= w_ || r >= h_) return 0;
+    const Int64 i = r * w_ + c;
+    return (cells_[static_cast<size_t>(i >> 2)] >> ((i & 3) * 2)) & 3;
+  }
+  void Set(Int64 c, Int64 r, int v) {
+    const Int64 i = r * w_ + c;
+    Byte& b = cells_[static_cast<size_t>(i >> 2)];
+    const int shift = static_cast<int>(i & 3) * 2;
+    b = static_cast<Byte>((b & ~(3 << shift)) | (v << shift));
   }
 
-  // The cell before each run of 1 cells, walking (c, r) by (dc, dr) from
-  // every line's start, becomes 3.
+  // The cell before each run of 1 cells, walking every row (or column)
+  // forwards or backwards, becomes 3.
   void MarkRunStarts(bool rows, bool forward) {
     const Int64 lines = rows ? h_ : w_, length = rows ? w_ : h_;
     for (Int64 line = 0; line < lines; ++line) {
@@ -40,9 +48,8 @@ class TWandCells {
       Int64 before = -1;
       for (Int64 k = 0; k < length; ++k) {
         const Int64 pos = forward ? k : length - 1 - k;
-        Byte& cell = rows ? At(pos, line) : At(line, pos);
-        if (cell == 1) {
-          if (!inRun && before >= 0) (rows ? At(before, line) : At(line, before)) = 3;
+        if ((rows ? Get(pos, line) : Get(line, pos)) == 1) {
+          if (!inRun && before >= 0) rows ? Set(before, line, 3) : Set(line, before, 3);
           inRun = true;
         } else {
           inRun = false;
@@ -68,21 +75,19 @@ std::vector<TPoint> MagicWandOutline(TVQBitmap* bitmap, int x, int y, int& count
   const int x0 = region.left, y0 = region.top;
   const Int64 bw = Int64{region.right} - x0 + 1, bh = Int64{region.bottom} - y0 + 1;
   TWandCells cells(4 * bw + 4, 4 * bh + 4);
-  // The region plane over the box, grown within the box.
-  std::vector<Byte> plane(static_cast<size_t>(bw * bh), 0);
-  for (Int64 j = 0; j < bh; ++j)
-    for (Int64 i = 0; i < bw; ++i) {
-      if (!region.visited.Get(static_cast<int>(x0 + i), static_cast<int>(y0 + j))) continue;
-      const int g = grow ? 1 : 0;
-      for (Int64 v = std::max<Int64>(0, j - g); v <= std::min(bh - 1, j + g); ++v)
-        for (Int64 u = std::max<Int64>(0, i - g); u <= std::min(bw - 1, i + g); ++u)
-          plane[static_cast<size_t>(v * bw + u)] = 1;
-    }
+  // A region pixel of the box, grown within the box.
+  const int g = grow ? 1 : 0;
+  auto inRegion = [&](Int64 i, Int64 j) {
+    for (Int64 v = std::max<Int64>(0, j - g); v <= std::min(bh - 1, j + g); ++v)
+      for (Int64 u = std::max<Int64>(0, i - g); u <= std::min(bw - 1, i + g); ++u)
+        if (region.visited.Get(static_cast<int>(x0 + u), static_cast<int>(y0 + v))) return true;
+    return false;
+  };
   for (Int64 j = 0; j < bh; ++j)
     for (Int64 i = 0; i < bw; ++i)
-      if (plane[static_cast<size_t>(j * bw + i)])
+      if (inRegion(i, j))
         for (Int64 r = 4 * j + 2; r < 4 * j + 6; ++r)
-          for (Int64 c = 4 * i + 2; c < 4 * i + 6; ++c) cells.At(c, r) = 1;
+          for (Int64 c = 4 * i + 2; c < 4 * i + 6; ++c) cells.Set(c, r, 1);
   cells.MarkRunStarts(true, true);
   cells.MarkRunStarts(true, false);
   cells.MarkRunStarts(false, true);
@@ -106,12 +111,12 @@ std::vector<TPoint> MagicWandOutline(TVQBitmap* bitmap, int x, int y, int& count
       }
   std::vector<Byte> codes;
   Int64 curC = startC, curR = startR;
-  cells.At(curC, curR) = 2;
+  cells.Set(curC, curR, 2);
   int last = 4;
   auto moveTo = [&](int dir) {
     curC += ChainDirections[dir].dx;
     curR += ChainDirections[dir].dy;
-    cells.At(curC, curR) = 2;
+    cells.Set(curC, curR, 2);
     codes.push_back(static_cast<Byte>(ChainDirections[dir].code));
   };
   for (;;) {
