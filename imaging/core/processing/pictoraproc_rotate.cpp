@@ -146,8 +146,13 @@ void RotQuarterBitmap(TVQBitmap& source, TVQBitmap& destination, int turn) {
   const bool full = from->Full;
   const Byte biLevel = from->BiLevelMethod;
   std::unique_ptr<TVQBitmap> holder, alphaHolder;
-  TVQBitmap& src = RotMemoryRows(*from, holder);
-  RotQuarterPlane(src, destination, turn);
+  try {
+    RotQuarterPlane(RotMemoryRows(*from, holder), destination, turn);
+  } catch (...) {
+    // The caller keeps the picture it had.
+    if (from == &taken) taken.TransferTo(&source);
+    throw;
+  }
   destination.Full = full;
   destination.BiLevelMethod = biLevel;
   if (from->HasAlphaChannel()) {

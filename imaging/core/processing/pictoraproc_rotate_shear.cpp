@@ -175,15 +175,22 @@ void RotShearBitmap(TVQBitmap& bitmap, double degrees, bool antialias, TRGBPixel
   const int w = bitmap.GetWidth(), h = bitmap.GetHeight();
   const TShearPlan plan = ShearPlanFor(w, h, degrees);
   const Int64 work = (Int64{plan.W1} * plan.h + Int64{plan.W1} * plan.H2) * 3;
-  if (plan.W3 <= 0 || plan.H3 <= 0 || work > 2 * VQMaxPixelBlock)
+  if (plan.W3 <= 0 || plan.H3 <= 0 || work > 2 * VQMaxPixelBlock ||
+      Int64{plan.W3} * plan.H3 * 3 > VQMaxPixelBlock)
     throw EOutOfMemory("The turned image is too large");
   TVQBitmap taken;
   taken.MemoryThreshold = LLONG_MAX;
   bitmap.TransferTo(&taken);
-  bitmap.Allocate(plan.W3, plan.H3, vqRGB24);
-  bitmap.BiLevelMethod = taken.BiLevelMethod;
   const Byte bg[3] = {background.b, background.g, background.r};
-  ShearPlane<3>(taken, bitmap, plan, antialias, bg, progress);
+  try {
+    bitmap.Allocate(plan.W3, plan.H3, vqRGB24);
+    ShearPlane<3>(taken, bitmap, plan, antialias, bg, progress);
+  } catch (...) {
+    // The caller keeps the picture it had.
+    taken.TransferTo(&bitmap);
+    throw;
+  }
+  bitmap.BiLevelMethod = taken.BiLevelMethod;
   if (taken.HasAlphaChannel()) {
     TVQBitmap plane;
     plane.MemoryThreshold = LLONG_MAX;
@@ -219,8 +226,15 @@ void RotMapBits1(TVQBitmap& bitmap, bool whiteBackground, TVQProgressRec* progre
   taken.MemoryThreshold = LLONG_MAX;
   bitmap.TransferTo(&taken);
   std::unique_ptr<TVQBitmap> holder, alphaHolder;
-  const std::vector<Byte*> src = VQRowTable(RotMemoryRows(taken, holder));
-  bitmap.Allocate(W, H, vqBits1);
+  std::vector<Byte*> src;
+  try {
+    src = VQRowTable(RotMemoryRows(taken, holder));
+    bitmap.Allocate(W, H, vqBits1);
+  } catch (...) {
+    // The caller keeps the picture it had.
+    taken.TransferTo(&bitmap);
+    throw;
+  }
   const TRGBPixel* pal = taken.Palette();
   for (int i = 0; pal && i < taken.PaletteCount(); ++i) bitmap.SetPaletteColor(i, pal[i]);
   bitmap.BiLevelMethod = taken.BiLevelMethod;

@@ -368,6 +368,24 @@ TEST(Rotate, SameBytesForAnyThreadCount) {
     }
 }
 
+TEST(Rotate, TooLargeATurnIsRefusedAndKeepsThePicture) {
+  // 50000 x 1 at 45 degrees would need about 35356 x 35356 pixels.
+  auto b = NewBitmap(vqMemoryBuffer, 50000, 1, vqRGB24);
+  WritePattern(*b, 9);
+  const auto before = PixelRows(*b);
+  EXPECT_THROW(RotateBitmap(b.get(), 45, true, 0), EOutOfMemory);
+  EXPECT_EQ(b->GetWidth(), 50000);
+  EXPECT_EQ(b->GetHeight(), 1);
+  EXPECT_EQ(PixelRows(*b), before);
+  // 1-bit, 200000 x 8 at 45 degrees: about 141000 x 141000 bits.
+  auto bits = NewBitmap(vqMemoryBuffer, 200000, 8, vqBits1);
+  WritePattern(*bits, 2);
+  const auto bitsBefore = PixelRows(*bits);
+  EXPECT_THROW(RotateBitmap(bits.get(), 45, false, 0), EOutOfMemory);
+  EXPECT_EQ(bits->GetWidth(), 200000);
+  EXPECT_EQ(PixelRows(*bits), bitsBefore);
+}
+
 TEST(Rotate, HostileInputsLeaveSoundBitmaps) {
   TVQBitmap empty;
   RotateBitmap(&empty, 30, true, 0);
