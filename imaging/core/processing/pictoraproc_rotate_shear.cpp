@@ -4,6 +4,7 @@
 #include <climits>
 #include <cmath>
 #include <cstring>
+#include <memory>
 #include <numbers>
 #include <vector>
 
@@ -111,27 +112,28 @@ void ShearRows(int rows, TVQProgressRec* progress, int base, int lines, int tota
 // Shears 1 and 2 of a plane of N channels: the picture's rows src (w x h)
 // into the second buffer (W1 x H2).
 template <int N>
-std::vector<Byte> ShearFirstTwo(const std::vector<Byte*>& src, const TShearPlan& p, bool antialias, const Byte* bg,
+std::unique_ptr<Byte[]> ShearFirstTwo(const std::vector<Byte*>& src, const TShearPlan& p, bool antialias, const Byte* bg,
                                 TVQProgressRec* progress) {
   const int total = p.h + p.W1 + p.H2;
-  std::vector<Byte> buf1(static_cast<size_t>(p.W1) * p.h * N);
+  // Every byte of both buffers is written (each line starts as background).
+  auto buf1 = std::make_unique_for_overwrite<Byte[]>(static_cast<size_t>(p.W1) * p.h * N);
   ShearRows(p.h, progress, 0, p.h, total, [&](int first, int last) {
     for (int d = first; d < last; ++d)
-      ShearLine<N>(src[d], N, p.w, buf1.data() + static_cast<size_t>(d) * p.W1 * N, p.W1, p.rows1[d], antialias, bg);
+      ShearLine<N>(src[d], N, p.w, buf1.get() + static_cast<size_t>(d) * p.W1 * N, p.W1, p.rows1[d], antialias, bg);
   });
   // The vertical shear runs over whole target rows: row Y of column E takes
   // buffer rows Y - shift and the one above, the same values the column
   // walk gives.
-  std::vector<Byte> buf2(static_cast<size_t>(p.W1) * p.H2 * N);
+  auto buf2 = std::make_unique_for_overwrite<Byte[]>(static_cast<size_t>(p.W1) * p.H2 * N);
   const Int64 stride = static_cast<Int64>(p.W1) * N;
   // Ordered progress counts the columns as far as the rows have come.
   ShearRows(p.H2, progress, p.h, p.W1, total, [&](int first, int last) {
     for (int y = first; y < last; ++y) {
-      Byte* d = buf2.data() + y * stride;
+      Byte* d = buf2.get() + y * stride;
       for (int e = 0; e < p.W1; ++e, d += N) {
         const TShearLine& line = p.cols2[e];
         const int i = y - line.shift;
-        const Byte* col = buf1.data() + static_cast<Int64>(e) * N;
+        const Byte* col = buf1.get() + static_cast<Int64>(e) * N;
         if (i < 0 || i > p.h || (i == p.h && !(antialias && line.a > 0))) {
           std::memcpy(d, bg, N);
         } else if (!antialias) {
@@ -152,7 +154,7 @@ void ShearPlane(TVQBitmap& source, TVQBitmap& target, const TShearPlan& p, bool 
                 TVQProgressRec* progress) {
   std::unique_ptr<TVQBitmap> holder;
   const std::vector<Byte*> src = VQRowTable(RotMemoryRows(source, holder));
-  const std::vector<Byte> buf2 = ShearFirstTwo<N>(src, p, antialias, bg, progress);
+  const std::unique_ptr<Byte[]> buf2 = ShearFirstTwo<N>(src, p, antialias, bg, progress);
   const int total = p.h + p.W1 + p.H2;
   const bool ordered = progress && progress->OnProgress;
   int reported = 0;
@@ -160,7 +162,7 @@ void ShearPlane(TVQBitmap& source, TVQBitmap& target, const TShearPlan& p, bool 
       target,
       [&](int first, int last, Byte* const* rows) {
         for (int r = first; r < last; ++r) {
-          ShearLine<N>(buf2.data() + static_cast<size_t>(r) * p.W1 * N, N, p.W1, rows[r - first], p.W3, p.rows3[r],
+          ShearLine<N>(buf2.get() + static_cast<size_t>(r) * p.W1 * N, N, p.W1, rows[r - first], p.W3, p.rows3[r],
                        antialias, bg);
           if (ordered) ReportProgress(progress, static_cast<int>((Int64{p.h} + p.W1 + reported++) * 100 / total));
         }
