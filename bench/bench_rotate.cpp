@@ -1,6 +1,6 @@
 // Turning and the magic wand on a 24-megapixel photo-like picture: a
 // quarter turn, a 7-degree turn with antialiasing, mirroring, and a
-// magic-wand fill of a flat picture at tolerance 0.
+// magic-wand fill and outline of a flat picture at tolerance 0.
 #include <benchmark/benchmark.h>
 
 #include <climits>
@@ -72,9 +72,26 @@ void BM_MagicWandFlat(benchmark::State& state) {
   state.SetItemsProcessed(state.iterations() * Int64{kRotW} * kRotH);
 }
 
+// The outline of the whole flat picture: the tracing grid covers every pixel.
+void BM_MagicWandOutlineFlat(benchmark::State& state) {
+  const TBenchThreads threads(state.range(0));
+  TVQBitmap flat;
+  flat.MemoryThreshold = LLONG_MAX;
+  flat.SetLocation(vqMemoryBuffer);
+  flat.Allocate(kRotW, kRotH, vqRGB24);
+  flat.Fill(static_cast<double>(0x406080));
+  for (auto _ : state) {
+    int count = 0;
+    auto points = MagicWandOutline(&flat, kRotW / 2, kRotH / 2, count, 0, false);
+    benchmark::DoNotOptimize(points.data());
+  }
+  state.SetItemsProcessed(state.iterations() * Int64{kRotW} * kRotH);
+}
+
 BENCHMARK(BM_Rotate90)->Apply(OneAndAllThreads)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Rotate7Antialias)->Apply(OneAndAllThreads)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_FlipHorizontal)->Apply(OneAndAllThreads)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_MagicWandFlat)->Apply(OneAndAllThreads)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_MagicWandOutlineFlat)->Arg(1)->UseRealTime()->Unit(benchmark::kMillisecond);
 
 }  // namespace
