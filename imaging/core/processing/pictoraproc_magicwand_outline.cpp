@@ -39,25 +39,9 @@ class TWandCells {
     b = static_cast<Byte>((b & ~(3 << shift)) | (v << shift));
   }
 
-  // The cell before each run of 1 cells, walking every row (or column)
-  // forwards or backwards, becomes 3.
-  void MarkRunStarts(bool rows, bool forward) {
-    const Int64 lines = rows ? h_ : w_, length = rows ? w_ : h_;
-    for (Int64 line = 0; line < lines; ++line) {
-      bool inRun = false;
-      Int64 before = -1;
-      for (Int64 k = 0; k < length; ++k) {
-        const Int64 pos = forward ? k : length - 1 - k;
-        if ((rows ? Get(pos, line) : Get(line, pos)) == 1) {
-          if (!inRun && before >= 0) rows ? Set(before, line, 3) : Set(line, before, 3);
-          inRun = true;
-        } else {
-          inRun = false;
-        }
-        before = pos;
-      }
-    }
-  }
+  // The cells of row r packed four to a byte (rows start on a byte, the
+  // width being a multiple of four).
+  Byte* PackedRow(Int64 r) { return cells_.data() + static_cast<size_t>(r * w_ / 4); }
 
  private:
   Int64 w_, h_;
@@ -75,36 +59,70 @@ std::vector<TPoint> MagicWandOutline(TVQBitmap* bitmap, int x, int y, int& count
   const int x0 = region.left, y0 = region.top;
   const Int64 bw = Int64{region.right} - x0 + 1, bh = Int64{region.bottom} - y0 + 1;
   TWandCells cells(4 * bw + 4, 4 * bh + 4);
-  // A region pixel of the box, grown within the box.
+  // Region pixels of the box, grown within the box, one row at a time.
   const int g = grow ? 1 : 0;
-  auto inRegion = [&](Int64 i, Int64 j) {
-    for (Int64 v = std::max<Int64>(0, j - g); v <= std::min(bh - 1, j + g); ++v)
-      for (Int64 u = std::max<Int64>(0, i - g); u <= std::min(bw - 1, i + g); ++u)
-        if (region.visited.Get(static_cast<int>(x0 + u), static_cast<int>(y0 + v))) return true;
-    return false;
+  std::vector<Byte> pixels(static_cast<size_t>(bw));
+  auto regionRow = [&](Int64 j) {
+    for (Int64 i = 0; i < bw; ++i) {
+      bool on = false;
+      for (Int64 v = std::max<Int64>(0, j - g); v <= std::min(bh - 1, j + g) && !on; ++v)
+        for (Int64 u = std::max<Int64>(0, i - g); u <= std::min(bw - 1, i + g) && !on; ++u)
+          on = region.visited.Get(static_cast<int>(x0 + u), static_cast<int>(y0 + v));
+      pixels[static_cast<size_t>(i)] = on;
+    }
   };
-  for (Int64 j = 0; j < bh; ++j)
+  // Cell rows unpacked: pixel (i, j) covers cells 4i + 2 to 4i + 5 of rows
+  // 4j + 2 to 4j + 5, so the four rows of a pixel row are alike; rows of no
+  // pixel row are empty. Two pixel rows are kept at a time.
+  const Int64 gw = cells.Width(), gh = cells.Height();
+  const std::vector<Byte> emptyRow(static_cast<size_t>(gw), 0);
+  std::vector<Byte> slot[2] = {std::vector<Byte>(static_cast<size_t>(gw)), std::vector<Byte>(static_cast<size_t>(gw))};
+  Int64 slotRow[2] = {-1, -1};
+  auto cellRow = [&](Int64 r) -> const Byte* {
+    if (r < 2 || r >= 4 * bh + 2) return emptyRow.data();
+    const Int64 j = (r - 2) / 4;
+    for (int k = 0; k < 2; ++k)
+      if (slotRow[k] == j) return slot[k].data();
+    const int k = slotRow[0] < slotRow[1] ? 0 : 1;  // the older pixel row goes
+    regionRow(j);
+    std::fill(slot[k].begin(), slot[k].end(), 0);
     for (Int64 i = 0; i < bw; ++i)
-      if (inRegion(i, j))
-        for (Int64 r = 4 * j + 2; r < 4 * j + 6; ++r)
-          for (Int64 c = 4 * i + 2; c < 4 * i + 6; ++c) cells.Set(c, r, 1);
-  cells.MarkRunStarts(true, true);
-  cells.MarkRunStarts(true, false);
-  cells.MarkRunStarts(false, true);
-  cells.MarkRunStarts(false, false);
-  // Start: the border cell nearest the corner of the smallest border column
-  // and row, the first in row order on ties.
+      if (pixels[static_cast<size_t>(i)]) std::fill_n(slot[k].begin() + 4 * i + 2, 4, Byte{1});
+    slotRow[k] = j;
+    return slot[k].data();
+  };
+  // Border cells (3): cells not in the region beside a region cell
+  // horizontally or vertically, which are the cells each of the four run
+  // sweeps marks (before or after a run of a row or a column).
   Int64 minC = LLONG_MAX, minR = LLONG_MAX;
-  for (Int64 r = 0; r < cells.Height(); ++r)
-    for (Int64 c = 1; c < cells.Width(); ++c)
-      if (cells.Get(c, r) == 3) {
-        minC = std::min(minC, c);
-        minR = std::min(minR, r);
+  std::vector<Byte> marked(static_cast<size_t>(gw));
+  for (Int64 r = 0; r < gh; ++r) {
+    const Byte* up = cellRow(r - 1);
+    const Byte* cur = cellRow(r);
+    const Byte* down = cellRow(r + 1);
+    for (Int64 c = 0; c < gw; ++c) {
+      Byte v = cur[c];
+      if (v != 1 && ((c > 0 && cur[c - 1] == 1) || (c + 1 < gw && cur[c + 1] == 1) || up[c] == 1 || down[c] == 1)) {
+        v = 3;
+        if (c >= 1) {
+          minC = std::min(minC, c);
+          minR = std::min(minR, r);
+        }
       }
+      marked[static_cast<size_t>(c)] = v;
+    }
+    Byte* packed = cells.PackedRow(r);
+    for (Int64 k = 0; k < gw / 4; ++k)
+      packed[k] = static_cast<Byte>(marked[4 * k] | (marked[4 * k + 1] << 2) | (marked[4 * k + 2] << 4) |
+                                    (marked[4 * k + 3] << 6));
+  }
+  // Start: the border cell nearest the corner of the smallest border column
+  // and row, the first in row order on ties; rows further than the best
+  // distance so far cannot hold it.
   if (minC == LLONG_MAX) return {};
   Int64 startC = 0, startR = 0, best = LLONG_MAX;
-  for (Int64 r = 0; r < cells.Height(); ++r)
-    for (Int64 c = 1; c < cells.Width(); ++c)
+  for (Int64 r = minR; r < gh && (r - minR) * (r - minR) <= best; ++r)
+    for (Int64 c = 1; c < gw; ++c)
       if (cells.Get(c, r) == 3) {
         const Int64 d = (c - minC) * (c - minC) + (r - minR) * (r - minR);
         if (d < best) best = d, startC = c, startR = r;

@@ -235,6 +235,8 @@ TEST(MagicWandOutline, PolygonsOfPixelCorners) {
       {"L shape", {"#..", "##."}, 0, 0, 0, false, {{0, 0}, {1, 0}, {1, 1}, {2, 1}, {2, 2}, {0, 2}}},
       {"L shape grown fills its box", {"#..", "##."}, 0, 1, 0, true, {{0, 0}, {2, 0}, {2, 2}, {0, 2}}},
       {"tolerance", {"#abc.", "#abc."}, 2, 0, 10, false, {{1, 0}, {4, 0}, {4, 2}, {1, 2}}},
+      {"U shape", {"#.#", "#.#", "###"}, 0, 0, 0, false,
+       {{0, 0}, {1, 0}, {1, 2}, {2, 2}, {2, 0}, {3, 0}, {3, 3}, {0, 3}}},
   };
   for (const auto& c : cases) {
     auto b = WandPicture(c.picture);
