@@ -5,9 +5,12 @@
 #include <csetjmp>
 #include <cstdint>
 #include <cstring>
+#include <algorithm>
 #include <memory>
 #include <vector>
 
+#include "imaging/core/colour/neurquant.h"
+#include "imaging/core/colour/pictoraproc_bitdepth.h"
 #include "imaging/core/raster/vqzutils_bitmap.h"
 #include "imaging/io/pictoraio_params.h"
 #include "imaging/io/pngfilt.h"
@@ -23,6 +26,9 @@ struct TPngwState {
   TVQBitmap* image = nullptr;
   TVQMask* mask = nullptr;  // set when the output carries alpha
   Byte* rowBuffer = nullptr;
+  // Palette and grey output from a 24-bit image: one index a pixel, w x h.
+  const Byte* indices = nullptr;
+  bool transparentZero = false;  // tRNS: palette entry 0 fully transparent
   int width = 0, height = 0;
   int colorType = PNG_COLOR_TYPE_RGB, bitDepth = 8;
   bool interlace = false;
@@ -67,6 +73,10 @@ bool PngwRun(TPngwState& s) {
                s.interlace ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
                PNG_FILTER_TYPE_DEFAULT);
   if (s.colorType == PNG_COLOR_TYPE_PALETTE) png_set_PLTE(s.png, s.info, s.palette, s.paletteCount);
+  if (s.transparentZero) {
+    png_byte alpha0 = 0;
+    png_set_tRNS(s.png, s.info, &alpha0, 1, nullptr);
+  }
   if (s.dpiX > 0 && s.dpiY > 0)
     png_set_pHYs(s.png, s.info, png_uint_32(std::lround(s.dpiX * 100 / 2.54)),
                  png_uint_32(std::lround(s.dpiY * 100 / 2.54)), PNG_RESOLUTION_METER);
@@ -86,13 +96,24 @@ bool PngwRun(TPngwState& s) {
   png_set_compression_level(s.png, s.compression < 0 ? 0 : s.compression > 9 ? 9 : s.compression);
   png_write_info(s.png, s.info);
   if (s.colorType & PNG_COLOR_MASK_COLOR) png_set_bgr(s.png);
+  // Rows of one byte a sample below 8 bits.
+  if (s.bitDepth < 8 && s.indices) png_set_packing(s.png);
   const int passes = png_set_interlace_handling(s.png);
   TVQProgressRec* p = s.progress;
   p->Val = 0;
   p->Per = 100.0 / (double(s.height) * passes);
   for (int pass = 0; pass < passes && !*s.aborting; ++pass) {
     for (int y = 0; y < s.height && !*s.aborting; ++y) {
-      Byte* row = s.image->GetScanline(y);
+      Byte* row = nullptr;
+      if (s.indices) {
+        row = const_cast<Byte*>(s.indices) + std::size_t(y) * std::size_t(s.width);
+        if (s.bitDepth == 16) {
+          for (int x = 0; x < s.width; ++x) s.rowBuffer[2 * x] = s.rowBuffer[2 * x + 1] = row[x];
+          row = s.rowBuffer;
+        }
+      } else {
+        row = s.image->GetScanline(y);
+      }
       if (s.mask) {
         const Byte* m = s.mask->GetScanline(y);
         Byte* o = s.rowBuffer;
@@ -124,6 +145,7 @@ void SavePngImage(TStream& Stream, TVQBitmap* Bitmap, TIOParamsVals* Params, TVQ
   s.progress = &Progress;
   std::unique_ptr<TVQBitmap> copy;
   std::vector<Byte> rowBuffer;
+  std::vector<Byte> indices;
   bool ok = true;
   try {
     s.width = Bitmap->GetWidth();
@@ -137,12 +159,25 @@ void SavePngImage(TStream& Stream, TVQBitmap* Bitmap, TIOParamsVals* Params, TVQ
       const bool hasAlpha = Mask && !Mask->Full && Mask->Width() >= s.width && Mask->Height() >= s.height &&
                             Mask->BitCount() == 8;
       s.image = Bitmap;
-      if (format == vqBits1 && Params->BitsPerSample == 1) {
+      // Depths the output can take: palette at most 8 bits, grey 1 to 16.
+      int bits = Params->BitsPerSample;
+      bits = bits <= 1 ? 1 : bits <= 2 ? 2 : bits <= 4 ? 4 : bits <= 8 ? 8 : 16;
+      if (Params->SamplesPerPixel == 1 && bits == 1 && !hasAlpha) {
         s.colorType = PNG_COLOR_TYPE_GRAY;
         s.bitDepth = 1;
-      } else if (format == vqGray8 && Params->SamplesPerPixel == 1 && !hasAlpha) {
+        if (format != vqBits1) {
+          TRGBPixel c0, c1;
+          copy = TwoColorBitmap(Bitmap, c0, c1);
+          if (!copy) {
+            copy = std::make_unique<TVQBitmap>();
+            copy->Assign(Bitmap);
+            copy->ConvertPixelFormat(vqBits1);
+          }
+          s.image = copy.get();
+        }
+      } else if (format == vqGray8 && Params->SamplesPerPixel == 1 && bits == 8 && !hasAlpha) {
         s.colorType = PNG_COLOR_TYPE_GRAY;
-      } else if (format == vqPalette8 && Params->SamplesPerPixel == 1 && !hasAlpha) {
+      } else if (format == vqPalette8 && Params->SamplesPerPixel == 1 && bits == 8 && !hasAlpha) {
         s.colorType = PNG_COLOR_TYPE_PALETTE;
         s.paletteCount = 256;
         for (int i = 0; i < 256; ++i) {
@@ -157,11 +192,58 @@ void SavePngImage(TStream& Stream, TVQBitmap* Bitmap, TIOParamsVals* Params, TVQ
           copy->ConvertPixelFormat(vqRGB24);
           s.image = copy.get();
         }
-        s.colorType = hasAlpha ? PNG_COLOR_TYPE_RGB_ALPHA : PNG_COLOR_TYPE_RGB;
-        if (hasAlpha) {
-          s.mask = Mask;
-          rowBuffer.assign(std::size_t(s.width) * 4, 0);
-          s.rowBuffer = rowBuffer.data();
+        if (Params->SamplesPerPixel == 1) {
+          // Indexed output through the quantizer.
+          const int depth = hasAlpha ? 8 : std::min(bits, 8);
+          const int colours = hasAlpha ? std::min(1 << std::min(bits, 8), 255) : 256;
+          TRGBPixel map[256];
+          TVQQuantizer quantizer(s.image, map, colours, -1);
+          indices.assign(std::size_t(s.width) * std::size_t(s.height), 0);
+          TVQQuantizer::TRowCache cache;
+          for (int y = 0; y < s.height; ++y)
+            quantizer.ColorIndexRow(s.image->GetScanline(y), s.width, indices.data() + std::size_t(y) * s.width, &cache);
+          if (hasAlpha) {
+            s.colorType = PNG_COLOR_TYPE_PALETTE;
+            s.bitDepth = 8;
+            s.transparentZero = true;
+            s.paletteCount = std::min(quantizer.ColorCount() + 1, 256);
+            s.palette[0] = {Params->PngBackground.r, Params->PngBackground.g, Params->PngBackground.b};
+            for (int i = 1; i < s.paletteCount; ++i) s.palette[i] = {map[i - 1].r, map[i - 1].g, map[i - 1].b};
+            for (int y = 0; y < s.height; ++y) {
+              const Byte* m = Mask->GetScanline(y);
+              Byte* row = indices.data() + std::size_t(y) * s.width;
+              for (int x = 0; x < s.width; ++x) row[x] = m[x] == 255 ? Byte(row[x] + 1) : 0;
+            }
+          } else if (quantizer.Grey()) {
+            // The index is the grey level; narrower depths keep its top bits.
+            s.colorType = PNG_COLOR_TYPE_GRAY;
+            s.bitDepth = bits;
+            if (bits < 8)
+              for (Byte& v : indices) v = Byte(v >> (8 - bits));
+            if (bits == 16) rowBuffer.assign(std::size_t(s.width) * 2, 0);
+          } else {
+            // A narrower palette holds only as many colours as its depth.
+            s.colorType = PNG_COLOR_TYPE_PALETTE;
+            s.bitDepth = depth;
+            if (depth < 8) {
+              TVQQuantizer narrow(s.image, map, 1 << depth, -1);
+              for (int y = 0; y < s.height; ++y)
+                narrow.ColorIndexRow(s.image->GetScanline(y), s.width, indices.data() + std::size_t(y) * s.width, &cache);
+              s.paletteCount = 1 << depth;
+            } else {
+              s.paletteCount = 256;
+            }
+            for (int i = 0; i < s.paletteCount; ++i) s.palette[i] = {map[i].r, map[i].g, map[i].b};
+          }
+          s.indices = indices.data();
+          s.rowBuffer = rowBuffer.empty() ? nullptr : rowBuffer.data();
+        } else {
+          s.colorType = hasAlpha ? PNG_COLOR_TYPE_RGB_ALPHA : PNG_COLOR_TYPE_RGB;
+          if (hasAlpha) {
+            s.mask = Mask;
+            rowBuffer.assign(std::size_t(s.width) * 4, 0);
+            s.rowBuffer = rowBuffer.data();
+          }
         }
       }
       s.interlace = Params->PngInterlaced;
