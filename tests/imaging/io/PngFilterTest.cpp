@@ -6,6 +6,7 @@
 #include <unistd.h>
 #include <zlib.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <fstream>
@@ -365,6 +366,104 @@ TEST(PngFilter, TheComponentLoadsAndSavesPngFiles) {
   EXPECT_EQ(back.Image()->GetAlpha(4, 1), 0xD5);
   unlink(out.c_str());
   rmdir(dir);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(PngFilter, OneSampleOutputOfTrueColourImagesGoesThroughTheQuantizer) {
+  struct TQuantCase {
+    const char* file;
+    int bits;
+    int colourType, depth;  // IHDR of what we write
+    const Hexes* pixels;    // read back; nil: only the colour count is known
+  } cases[] = {
+      {"rgb8.png", 8, 3, 8, &kRgb8},      // 15 colours fit the exact table
+      {"gray8.png", 8, 0, 8, &kGray8},    // a grey picture writes grey levels
+      {"gray4.png", 4, 0, 4, &kGray4},    // top 4 bits of 0x00 ... 0xEE
+      {"gray16.png", 16, 0, 16, &kGray16},
+      {"rgb8.png", 2, 3, 2, nullptr},     // at most 4 colours
+      {"rgb8.png", 16, 3, 8, &kRgb8},     // a palette cannot be 16 bits deep
+  };
+  for (const TQuantCase& c : cases) {
+    SCOPED_TRACE(std::string(c.file) + " " + std::to_string(c.bits));
+    TPngRead a;
+    PngReadInto(a, PngFixture(c.file));
+    ASSERT_FALSE(a.aborted);
+    ASSERT_EQ(a.image->GetPixelFormat(), vqRGB24);
+    a.params->SamplesPerPixel = 1;
+    a.params->BitsPerSample = c.bits;
+    bool aborted = false;
+    const PngBytes out = PngWrite(a.image.get(), a.params.get(), nullptr, &aborted);
+    ASSERT_FALSE(aborted);
+    ASSERT_GT(out.size(), 33u);
+    EXPECT_EQ(out[24], c.depth);
+    EXPECT_EQ(out[25], c.colourType);
+    TPngRead b;
+    PngReadInto(b, out);
+    ASSERT_FALSE(b.aborted);
+    const Hexes got = PngAllHex(b.image.get());
+    if (c.pixels) {
+      EXPECT_EQ(got, *c.pixels);
+    } else {
+      std::vector<std::string> distinct(got);
+      std::sort(distinct.begin(), distinct.end());
+      distinct.erase(std::unique(distinct.begin(), distinct.end()), distinct.end());
+      EXPECT_LE(distinct.size(), 4u);
+      EXPECT_GE(distinct.size(), 2u);
+    }
+  }
+}
+
+TEST(PngFilter, IndexedOutputWithAMaskMakesEntryZeroTransparent) {
+  TPngRead a;
+  PngReadInto(a, PngFixture("palette_trns.png"));
+  ASSERT_FALSE(a.aborted);
+  ASSERT_NE(a.mask, nullptr);
+  a.params->SamplesPerPixel = 1;
+  a.params->BitsPerSample = 8;
+  a.params->PngBackground = {0x11, 0x22, 0x33};
+  bool aborted = false;
+  const PngBytes out = PngWrite(a.image.get(), a.params.get(), a.mask.get(), &aborted);
+  ASSERT_FALSE(aborted);
+  EXPECT_EQ(out[25], 3);
+  TPngRead b;
+  b.params->NativePixelFormat = true;
+  PngReadInto(b, out);
+  ASSERT_FALSE(b.aborted);
+  // Entry 0 is the background; the transparent pixel is index 0.
+  ASSERT_GE(b.params->ColorMapCount(), 4);
+  EXPECT_EQ(b.params->ColorMap()[0], (TRGBPixel{0x11, 0x22, 0x33}));
+  EXPECT_EQ(b.image->GetScanline(2)[4], 0);
+  for (int i = 0; i < 14; ++i) EXPECT_NE(b.image->GetScanline(i / 5)[i % 5], 0) << i;
+  // Read as RGB: the same colours and mask as the source.
+  TPngRead c;
+  PngReadInto(c, out);
+  ASSERT_FALSE(c.aborted);
+  ASSERT_NE(c.mask, nullptr);
+  EXPECT_EQ(PngMaskValues(*c.mask), PngMaskValues(*a.mask));
+  for (int i = 0; i < 14; ++i) EXPECT_EQ(PngHex(c.image.get(), i % 5, i / 5), PngHex(a.image.get(), i % 5, i / 5)) << i;
+}
+
+TEST(PngFilter, OneBitOutputOfATwoColourPicture) {
+  TPngRead a;
+  PngReadInto(a, PngFixture("gray2.png"));  // black and white only
+  ASSERT_FALSE(a.aborted);
+  ASSERT_EQ(a.image->GetPixelFormat(), vqRGB24);
+  a.params->SamplesPerPixel = 1;
+  a.params->BitsPerSample = 1;
+  bool aborted = false;
+  const PngBytes out = PngWrite(a.image.get(), a.params.get(), nullptr, &aborted);
+  ASSERT_FALSE(aborted);
+  EXPECT_EQ(out[24], 1);
+  EXPECT_EQ(out[25], 0);
+  TPngRead b;
+  PngReadInto(b, out);
+  ASSERT_FALSE(b.aborted);
+  ASSERT_EQ(b.image->GetPixelFormat(), vqBits1);
+  // 00011 in every row.
+  for (int y = 0; y < 3; ++y) EXPECT_EQ(b.image->GetScanline(y)[0] & 0xF8, 0x18) << y;
 }
 
 }  // namespace
