@@ -304,6 +304,14 @@ TEST(PngFilter, WrittenFilesReadBackInImageMagickAsWritten) {
   PngReadInto(b, out, true);
   ASSERT_FALSE(b.aborted);
   EXPECT_EQ(b.params->PngBackground, (TRGBPixel{0x30, 0x20, 0x10}));
+  // `convert` reads this file as rgba.png's pixels and alpha, 300 dpi as
+  // 118.11 pixels a centimetre; ours does the same.
+  TPngRead c;
+  PngReadInto(c, out);
+  ASSERT_FALSE(c.aborted);
+  EXPECT_EQ(PngAllHex(c.image.get()), kRgb8);
+  ASSERT_NE(c.mask, nullptr);
+  EXPECT_EQ(PngMaskValues(*c.mask), kRgbaAlpha);
 }
 
 TEST(PngFilter, TruncatedAndCorruptFilesEndWithTheAbortFlag) {
@@ -464,6 +472,58 @@ TEST(PngFilter, OneBitOutputOfATwoColourPicture) {
   ASSERT_EQ(b.image->GetPixelFormat(), vqBits1);
   // 00011 in every row.
   for (int y = 0; y < 3; ++y) EXPECT_EQ(b.image->GetScanline(y)[0] & 0xF8, 0x18) << y;
+}
+
+}  // namespace
+
+namespace {
+
+// The file without its chunks of the given type.
+PngBytes PngWithoutChunk(const PngBytes& file, const std::string& type) {
+  PngBytes out(file.begin(), file.begin() + 8);
+  for (std::size_t i = 8; i + 12 <= file.size();) {
+    const std::size_t n = (std::size_t(file[i]) << 24) | (file[i + 1] << 16) | (file[i + 2] << 8) | file[i + 3];
+    if (std::string(file.begin() + long(i) + 4, file.begin() + long(i) + 8) != type)
+      out.insert(out.end(), file.begin() + long(i), file.begin() + long(i + 12 + n));
+    i += 12 + n;
+  }
+  return out;
+}
+
+TEST(PngFilter, WithoutBkgdAlphaIsComposedOntoPngBackground) {
+  const PngBytes file = PngWithoutChunk(PngFixture("rgba.png"), "bKGD");
+  TPngRead r;
+  r.params->PngBackground = {0x00, 0x00, 0xFF};  // red
+  PngReadInto(r, file, true);
+  ASSERT_FALSE(r.aborted);
+  EXPECT_EQ(r.mask, nullptr);
+  EXPECT_EQ(PngHex(r.image.get(), 0, 0), "FF0000");  // alpha 0
+  EXPECT_EQ(PngHex(r.image.get(), 4, 2), "FFFF7F");  // alpha 255
+  // BF007F at alpha 128/255 in linear light (the file's gAMA 1/2.2):
+  // red 0.529 a + 1 (1 - a) -> E2, green 0, blue 0.2157 a = 0.1083 -> 5D.
+  EXPECT_EQ(PngHex(r.image.get(), 3, 0), "E2005D");
+  // The colour given stays; there was no bKGD to take.
+  EXPECT_EQ(r.params->PngBackground, (TRGBPixel{0x00, 0x00, 0xFF}));
+}
+
+TEST(PngFilter, AnAbortFromTheProgressHandlerStopsTheRead) {
+  TMemoryStream s;
+  const PngBytes f = PngFixture("rgb8.png");
+  s.WriteBuffer(f.data(), std::int64_t(f.size()));
+  s.SetPosition(0);
+  bool aborted = false;
+  int calls = 0;
+  TVQProgressRec progress;
+  progress.Aborting = &aborted;
+  progress.OnProgress = [&](TObject*, int) {
+    if (++calls == 1) aborted = true;
+  };
+  TVQBitmap image;
+  TIOParamsVals params(nullptr);
+  std::unique_ptr<TVQMask> mask;
+  LoadPngImage(s, &image, &params, false, mask, false, progress);
+  EXPECT_TRUE(aborted);
+  EXPECT_EQ(calls, 1);
 }
 
 }  // namespace
