@@ -527,3 +527,47 @@ TEST(PngFilter, AnAbortFromTheProgressHandlerStopsTheRead) {
 }
 
 }  // namespace
+
+namespace {
+
+// Takes only the first `room` bytes written to it.
+class TPngShortStream : public TMemoryStream {
+ public:
+  explicit TPngShortStream(std::int64_t room) : room_(room) {}
+  std::int64_t Write(const void* buffer, std::int64_t count) override {
+    const std::int64_t n = std::min(count, room_ - Size());
+    return n > 0 ? TMemoryStream::Write(buffer, n) : 0;
+  }
+
+ private:
+  std::int64_t room_;
+};
+
+TEST(PngFilter, AShortWriteSetsTheAbortFlag) {
+  TPngRead a;
+  PngReadInto(a, PngFixture("rgb8.png"));
+  ASSERT_FALSE(a.aborted);
+  for (std::int64_t room : {0, 8, 40, 70}) {
+    TPngShortStream s(room);
+    bool aborted = false;
+    TVQProgressRec progress;
+    progress.Aborting = &aborted;
+    SavePngImage(s, a.image.get(), a.params.get(), nullptr, progress);
+    EXPECT_TRUE(aborted) << room;
+    EXPECT_LE(s.Size(), room);
+  }
+}
+
+TEST(PngFilter, AnEmptyImageIsNotWritten) {
+  TVQBitmap empty;
+  TIOParamsVals params(nullptr);
+  TMemoryStream s;
+  bool aborted = false;
+  TVQProgressRec progress;
+  progress.Aborting = &aborted;
+  SavePngImage(s, &empty, &params, nullptr, progress);
+  EXPECT_TRUE(aborted);
+  EXPECT_EQ(s.Size(), 0);
+}
+
+}  // namespace
