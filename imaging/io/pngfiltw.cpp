@@ -29,6 +29,10 @@ struct TPngwState {
   // Palette and grey output from a 24-bit image: one index a pixel, w x h.
   const Byte* indices = nullptr;
   bool transparentZero = false;  // tRNS: palette entry 0 fully transparent
+  // bKGD of indexed and grey output (the index, or the grey at the output
+  // depth); -1 writes none.
+  int backgroundIndex = -1;
+  int backgroundGrey = -1;
   int width = 0, height = 0;
   int colorType = PNG_COLOR_TYPE_RGB, bitDepth = 8;
   bool interlace = false;
@@ -91,6 +95,14 @@ bool PngwRun(TPngwState& s) {
     bk.red = s.background.r;
     bk.green = s.background.g;
     bk.blue = s.background.b;
+    png_set_bKGD(s.png, s.info, &bk);
+  } else if (s.colorType == PNG_COLOR_TYPE_PALETTE && s.backgroundIndex >= 0) {
+    png_color_16 bk{};
+    bk.index = png_byte(s.backgroundIndex);
+    png_set_bKGD(s.png, s.info, &bk);
+  } else if (s.colorType == PNG_COLOR_TYPE_GRAY && s.backgroundGrey >= 0) {
+    png_color_16 bk{};
+    bk.gray = png_uint_16(s.backgroundGrey);
     png_set_bKGD(s.png, s.info, &bk);
   }
   png_set_compression_level(s.png, s.compression < 0 ? 0 : s.compression > 9 ? 9 : s.compression);
@@ -207,6 +219,8 @@ void SavePngImage(TStream& Stream, TVQBitmap* Bitmap, TIOParamsVals* Params, TVQ
             s.bitDepth = 8;
             s.transparentZero = true;
             s.paletteCount = std::min(quantizer.ColorCount() + 1, 256);
+            // The background is entry 0 itself.
+            s.backgroundIndex = 0;
             s.palette[0] = {Params->PngBackground.r, Params->PngBackground.g, Params->PngBackground.b};
             for (int i = 1; i < s.paletteCount; ++i) s.palette[i] = {map[i - 1].r, map[i - 1].g, map[i - 1].b};
             for (int y = 0; y < s.height; ++y) {
@@ -221,6 +235,9 @@ void SavePngImage(TStream& Stream, TVQBitmap* Bitmap, TIOParamsVals* Params, TVQ
             if (bits < 8)
               for (Byte& v : indices) v = Byte(v >> (8 - bits));
             if (bits == 16) rowBuffer.assign(std::size_t(s.width) * 2, 0);
+            const TRGBPixel bg = Params->PngBackground;
+            const int level = (bg.r * 21 + bg.g * 71 + bg.b * 8) / 100;
+            s.backgroundGrey = bits == 16 ? level * 257 : level >> (8 - std::min(bits, 8));
           } else {
             // A narrower palette holds only as many colours as its depth.
             s.colorType = PNG_COLOR_TYPE_PALETTE;
@@ -234,6 +251,10 @@ void SavePngImage(TStream& Stream, TVQBitmap* Bitmap, TIOParamsVals* Params, TVQ
               s.paletteCount = 256;
             }
             for (int i = 0; i < s.paletteCount; ++i) s.palette[i] = {map[i].r, map[i].g, map[i].b};
+            if (depth == 8) {
+              const TRGBPixel bg = Params->PngBackground;
+              s.backgroundIndex = quantizer.ColorIndex((std::uint32_t(bg.r) << 16) | (std::uint32_t(bg.g) << 8) | bg.b);
+            }
           }
           s.indices = indices.data();
           s.rowBuffer = rowBuffer.empty() ? nullptr : rowBuffer.data();

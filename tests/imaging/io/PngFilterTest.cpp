@@ -571,3 +571,42 @@ TEST(PngFilter, AnEmptyImageIsNotWritten) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(PngFilter, IndexedAndGreyOutputCarryTheBackground) {
+  struct TBgCase {
+    const char* file;
+    bool withMask;
+    TRGBPixel background, readBack;
+  } cases[] = {
+      // Entry 0 of an indexed file with alpha is the background.
+      {"palette_trns.png", true, {0x11, 0x22, 0x33}, {0x11, 0x22, 0x33}},
+      // Grey (pixels are blue, green, red): (r 21 + g 71 + b 8) / 100 =
+      // (0x50 x 21 + 0x64 x 71 + 0x78 x 8) / 100 = 97.
+      {"gray8.png", false, {0x78, 0x64, 0x50}, {97, 97, 97}},
+      // Exact palette: the background's own entry (it is one of the colours).
+      {"rgb8.png", false, {0x7F, 0x7F, 0x7F}, {0x7F, 0x7F, 0x7F}},
+  };
+  for (const TBgCase& c : cases) {
+    SCOPED_TRACE(c.file);
+    TPngRead a;
+    PngReadInto(a, PngFixture(c.file));
+    ASSERT_FALSE(a.aborted);
+    a.params->SamplesPerPixel = 1;
+    a.params->BitsPerSample = 8;
+    a.params->PngBackground = c.background;
+    bool aborted = false;
+    const PngBytes out = PngWrite(a.image.get(), a.params.get(), c.withMask ? a.mask.get() : nullptr, &aborted);
+    ASSERT_FALSE(aborted);
+    TPngRead b;
+    b.params->PngBackground = {1, 2, 3};
+    PngReadInto(b, out, true);
+    ASSERT_FALSE(b.aborted);
+    EXPECT_EQ(b.params->PngBackground, c.readBack);
+    // The clear pixel of the masked case shows the background (red 0x33).
+    if (c.withMask) EXPECT_EQ(PngHex(b.image.get(), 4, 2), "332211");
+  }
+}
+
+}  // namespace
