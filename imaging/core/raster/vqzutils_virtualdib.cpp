@@ -24,8 +24,11 @@ std::uint32_t VirtualDIBGet32(const Byte* p) {
 }  // namespace
 
 Int64 VQStoredDIBSize(int width, int height, int bitCount, bool hasAlpha) {
-  if (width <= 0 || height <= 0) return -1;
-  Int64 size = VQStoredDIBHeader + VirtualDIBRowLength(width, bitCount) * height;
+  if (width <= 0 || height <= 0 || bitCount <= 0 || bitCount > 32) return -1;
+  // Sides from the file may be anything: keep every product below 2^62.
+  const Int64 rows = VirtualDIBRowLength(width, bitCount);
+  if (rows > VQMaxPixelBlock / height) return -1;
+  Int64 size = VQStoredDIBHeader + rows * height;
   if (hasAlpha) size += 1 + VirtualDIBRowLength(width, 8) * height;
   return size > VQMaxPixelBlock ? -1 : size;
 }

@@ -131,25 +131,33 @@ TEST(GaussianBlur, ReportsRowsThenColumns) {
   EXPECT_EQ(reports, (std::vector<int>{0, 20, 40, 60, 80}));
 }
 
+// 700 pixels make rows longer than the column pass's strips.
 TEST(GaussianBlur, SameBytesForAnyThreadCountAndStorage) {
-  auto make = [](TVQLocation l) {
-    auto b = NewBitmap(l, 61, 47, vqRGB24);
-    bitmaptest::WritePattern(*b, 3);
-    return b;
+  struct Size {
+    int w, h;
   };
-  auto reference = make(vqMemoryBuffer);
-  SetParallelThreadCount(1);
-  GaussianBlur(reference.get(), nullptr, 4.5);
-  const auto expected = Values(*reference, 1, 3);
-  for (int threads : {2, 3, 8}) {
-    for (TVQLocation l : {vqMemoryBuffer, vqTempFile}) {
-      SetParallelThreadCount(threads);
-      auto b = make(l);
-      GaussianBlur(b.get(), nullptr, 4.5);
-      EXPECT_EQ(Values(*b, 1, 3), expected) << threads;
+  for (const Size size : {Size{61, 47}, Size{700, 30}}) {
+    auto make = [&](TVQLocation l) {
+      auto b = NewBitmap(l, size.w, size.h, vqRGB24);
+      bitmaptest::WritePattern(*b, 3);
+      return b;
+    };
+    auto reference = make(vqMemoryBuffer);
+    auto original = Values(*reference, 1, 3);
+    SetParallelThreadCount(1);
+    GaussianBlur(reference.get(), nullptr, 4.5);
+    const auto expected = Values(*reference, 1, 3);
+    EXPECT_NE(expected, original);
+    for (int threads : {2, 3, 8}) {
+      for (TVQLocation l : {vqMemoryBuffer, vqTempFile}) {
+        SetParallelThreadCount(threads);
+        auto b = make(l);
+        GaussianBlur(b.get(), nullptr, 4.5);
+        EXPECT_EQ(Values(*b, 1, 3), expected) << size.w << " " << threads;
+      }
     }
+    SetParallelThreadCount(0);
   }
-  SetParallelThreadCount(0);
 }
 
 // 100 x 100 opaque, offsets (4, 4), radius 3: grow = 8 + 15 = 23, the

@@ -313,6 +313,12 @@ TEST(ParseStoredDIB, RejectsEveryBadField) {
     bad[static_cast<std::size_t>(c.offset)] = c.value;
     EXPECT_FALSE(ParseStoredDIB(bad.data(), 73, true, s)) << c.name;
   }
+  // Sides whose product overflows 64 bits are refused, not wrapped.
+  std::vector<Byte> huge = block;
+  huge[4] = huge[5] = huge[6] = huge[8] = huge[9] = huge[10] = 0xFF;
+  huge[7] = huge[11] = 0x7F;
+  EXPECT_FALSE(ParseStoredDIB(huge.data(), 73, true, s));
+  EXPECT_EQ(VQStoredDIBSize(0x7FFFFFFF, 0x7FFFFFFF, 24, true), -1);
 }
 
 TEST(VirtualDIBList, AFileThatCannotBeMadeIsReported) {
