@@ -93,6 +93,22 @@ TEST(GaussianBlur, BlursColumnsAfterRows) {
   EXPECT_EQ(Values(*b), expected);
 }
 
+// The same spot far along a long row, where the column pass works on a
+// later stretch of the row.
+TEST(GaussianBlur, BlursFarAlongLongRows) {
+  std::vector<int> in(3 * 2100, 0);
+  in[2100 + 2060] = 255;
+  auto b = Grey(2100, 3, in);
+  GaussianBlur(b.get(), nullptr, 0.3);
+  auto at = [&](int x, int y) { return b->GetScanline(y)[x]; };
+  EXPECT_EQ(at(2060, 1), 251);
+  EXPECT_EQ(at(2059, 1), 1);
+  EXPECT_EQ(at(2061, 1), 1);
+  EXPECT_EQ(at(2060, 0), 1);
+  EXPECT_EQ(at(2060, 2), 1);
+  EXPECT_EQ(at(2061, 2), 0);
+}
+
 TEST(GaussianBlur, KeepsAFlatPictureAndBlursEachChannelApart) {
   auto flat = Grey(7, 4, std::vector<int>(28, 200));
   GaussianBlur(flat.get(), nullptr, 0.3);
