@@ -1,6 +1,7 @@
 #include "imaging/core/raster/vqzutils_virtualdib.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 
 #include "imaging/core/raster/vqzutils_bitmap.h"

@@ -169,7 +169,7 @@ TEST(VirtualDIBList, WriteBackOfAnEnlargedBitmapStoresTheNewSize) {
   auto small = Picture(5, 4, vqRGB24, 2);
   TVQDIBHandle h = list.AddBitmap(small.get());
   TVQDIBHandle next = list.AddBitmap(small.get());
-  const Int64 oldOffset = h->Offset, oldSize = h->BlockSize;
+  const Int64 oldOffset = h->Offset;
   TVQBitmap* b = list.AcquireBitmap(h);
   auto big = Picture(9, 6, vqRGB24, 3);
   b->Assign(big.get());
@@ -188,7 +188,6 @@ TEST(VirtualDIBList, WriteBackOfAnEnlargedBitmapStoresTheNewSize) {
   EXPECT_EQ(Pixels(back), Pixels(*big));
   ASSERT_TRUE(list.CopyToBitmap(next, &back));
   EXPECT_EQ(Pixels(back), Pixels(*small));
-  (void)oldSize;
 }
 
 TEST(VirtualDIBList, UpdateInPlaceKeepsTheBlock) {
