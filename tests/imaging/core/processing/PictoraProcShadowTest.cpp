@@ -208,6 +208,23 @@ TEST(AddSoftShadow, CastsABlurredShadowRightAndBelow) {
   EXPECT_EQ(b->GetPixelRGB(5, 60), (TRGBPixel{0, 0, 0}));
 }
 
+TEST(AddSoftShadow, SameBytesForAnyThreadCount) {
+  auto run = [](int threads) {
+    SetParallelThreadCount(threads);
+    auto b = NewBitmap(vqMemoryBuffer, 37, 29, vqRGB24);
+    bitmaptest::WritePattern(*b, 2);
+    b->GetAlphaChannel()->FillRect(0, 0, 36, 3, 0);
+    AddSoftShadow(b.get(), -3, 2, nullptr, 0x4080C0, true, 1.5);
+    SetParallelThreadCount(0);
+    std::vector<int> v = Values(*b, 0, 3);
+    const std::vector<int> a = Values(*b->GetAlphaChannel());
+    v.insert(v.end(), a.begin(), a.end());
+    return v;
+  };
+  const std::vector<int> one = run(1);
+  for (int threads : {2, 3, 8}) EXPECT_EQ(run(threads), one) << threads;
+}
+
 TEST(AddSoftShadow, HalfTransparentPictureCastsNoShadow) {
   auto b = NewBitmap(vqMemoryBuffer, 20, 10, vqRGB24);
   bitmaptest::WritePattern(*b, 1);
