@@ -92,10 +92,16 @@ void TVQVirtualDIBList::ResetFile() {
 }
 
 void TVQVirtualDIBList::ReserveSpace(int width, int height, int bitCount, int count) {
-  if (width <= 0 || height <= 0 || count <= 0) return;
-  const Int64 block = VirtualDIBRowLength(width, bitCount) * height + VQStoredDIBHeader;
+  const Int64 block = VQStoredDIBSize(width, height, bitCount, false);
+  if (block < 0 || count <= 0) return;
+  const Int64 old = fileSize_;
   fileSize_ += block * count;
-  ResetFile();
+  try {
+    ResetFile();
+  } catch (const Exception&) {
+    fileSize_ = old;
+    throw;
+  }
 }
 
 void TVQVirtualDIBList::Unmap(TVQDIBHandle handle) {

@@ -266,6 +266,10 @@ TEST(VirtualDIBList, RefusesFormatsAndSizesItCannotStore) {
   EXPECT_THROW(list.AddImage(0, 4, 24, false), EVQBitmapError);
   EXPECT_THROW(list.AddImage(100000, 100000, 24, false), EVQBitmapError);
   EXPECT_EQ(list.Count(), 0);
+  list.ReserveSpace(100000, 100000, 24, 2);  // beyond the largest block: nothing
+  list.ReserveSpace(10, 10, 0, 2);
+  EXPECT_EQ(list.FileSize(), 65536);
+  EXPECT_EQ(list.FileBuffer().FileSize(), 65536);
 }
 
 TEST(VirtualDIBList, CorruptStoredHeaderRaisesInsteadOfReadingPastTheBlock) {
