@@ -34,57 +34,59 @@ TGaussianKernel GaussianKernel(double radius) {
 
 namespace {
 
-// The sums run in float: every product and partial sum is an integer below
-// 2^24 (the weights add up to at most 65536 + 101 and a pair's weight stays
-// below 21,900), so they are exact and the loops vectorise.
-inline Byte ShadowBlurOut(float acc) {
-  const int v = static_cast<int>(acc + 32768.0f) >> 16;
-  return static_cast<Byte>(v > 255 ? 255 : v);
-}
-
 // out[i] from the padded row: pad holds k edge copies on each side; the
-// kernel is symmetric, so each pair of taps shares one multiply.
-void ShadowBlurRow(const float* pad, Byte* out, int bytes, int channels, const TGaussianKernel& kernel,
-                   std::vector<float>& acc) {
+// kernel is symmetric, so each pair of taps shares one multiply. A pair's
+// weight (below 21,900) and two bytes fit 16 bits each, so the products
+// widen from 16-bit multiplies; the sums stay below 2^31.
+void ShadowBlurRow(const Byte* pad, Byte* out, int bytes, int channels, const TGaussianKernel& kernel,
+                   std::vector<std::int32_t>& acc) {
   const int k = kernel.HalfWidth;
-  float* a = acc.data();
-  const float* centre = pad + static_cast<std::size_t>(k) * channels;
-  const float w0 = static_cast<float>(kernel.W(0));
+  std::int32_t* a = acc.data();
+  const Byte* centre = pad + static_cast<std::size_t>(k) * channels;
+  const std::int32_t w0 = kernel.W(0);
   for (int i = 0; i < bytes; ++i) a[i] = w0 * centre[i];
   for (int j = 1; j <= k; ++j) {
-    const float w = static_cast<float>(kernel.W(j));
-    const float* l = centre - static_cast<std::ptrdiff_t>(j) * channels;
-    const float* r = centre + static_cast<std::ptrdiff_t>(j) * channels;
-    for (int i = 0; i < bytes; ++i) a[i] += w * (l[i] + r[i]);
+    const auto w = static_cast<std::int16_t>(kernel.W(j));
+    const Byte* l = centre - static_cast<std::ptrdiff_t>(j) * channels;
+    const Byte* r = centre + static_cast<std::ptrdiff_t>(j) * channels;
+    for (int i = 0; i < bytes; ++i) a[i] += w * static_cast<std::int16_t>(l[i] + r[i]);
   }
-  for (int i = 0; i < bytes; ++i) out[i] = ShadowBlurOut(a[i]);
+  for (int i = 0; i < bytes; ++i) {
+    const int v = (a[i] + 32768) >> 16;
+    out[i] = static_cast<Byte>(v > 255 ? 255 : v);
+  }
 }
 
 // Output rows [first, last), bytes [b0, b1) of each, from the plane of
-// row-blurred rows; rows beyond the edges repeat the edge rows.
+// row-blurred rows; rows beyond the edges repeat the edge rows. Integer
+// sums: a pair's weight (below 21,900) and two bytes fit 16 bits each, so
+// the products widen from 16-bit multiplies.
 void ShadowBlurColumns(const Byte* plane, std::size_t stride, int height, Byte* const* dest, int first, int last,
                        int b0, int b1, const TGaussianKernel& kernel) {
   const int k = kernel.HalfWidth;
   // Strips of the row keep the taps' rows in cache from one output row to
   // the next.
   constexpr int kStrip = 2048;
-  std::vector<float> acc(static_cast<std::size_t>(std::min(b1 - b0, kStrip)));
-  float* a = acc.data();
-  const float w0 = static_cast<float>(kernel.W(0));
+  std::vector<std::int32_t> acc(static_cast<std::size_t>(std::min(b1 - b0, kStrip)));
+  std::int32_t* a = acc.data();
+  const std::int32_t w0 = kernel.W(0);
   for (int s0 = b0; s0 < b1; s0 += kStrip) {
     const int n = std::min(kStrip, b1 - s0);
     auto row = [&](int y) { return plane + stride * static_cast<std::size_t>(std::clamp(y, 0, height - 1)) + s0; };
     for (int y = first; y < last; ++y) {
       const Byte* c = row(y);
-      for (int i = 0; i < n; ++i) a[i] = w0 * static_cast<float>(c[i]);
+      for (int i = 0; i < n; ++i) a[i] = w0 * c[i];
       for (int j = 1; j <= k; ++j) {
-        const float w = static_cast<float>(kernel.W(j));
+        const auto w = static_cast<std::int16_t>(kernel.W(j));
         const Byte* u = row(y - j);
         const Byte* d = row(y + j);
-        for (int i = 0; i < n; ++i) a[i] += w * static_cast<float>(u[i] + d[i]);
+        for (int i = 0; i < n; ++i) a[i] += w * static_cast<std::int16_t>(u[i] + d[i]);
       }
       Byte* o = dest[y] + s0;
-      for (int i = 0; i < n; ++i) o[i] = ShadowBlurOut(a[i]);
+      for (int i = 0; i < n; ++i) {
+        const int v = (a[i] + 32768) >> 16;
+        o[i] = static_cast<Byte>(v > 255 ? 255 : v);
+      }
     }
   }
 }
@@ -111,19 +113,15 @@ void GaussianBlur(TVQBitmap* bitmap, TVQProgressRec* progress, double radius) {
   ResampleRunItems(
       height, progress,
       [&](int first, int last) {
-        std::vector<float> pad(static_cast<std::size_t>(width + 2 * k) * channels);
-        std::vector<float> acc(stride);
+        std::vector<Byte> pad(static_cast<std::size_t>(width + 2 * k) * channels);
+        std::vector<std::int32_t> acc(stride);
         for (int y = first; y < last; ++y) {
           const Byte* src = rows[y];
-          float* p = pad.data();
-          const Byte* edge = src + stride - channels;
+          Byte* p = pad.data();
+          for (int j = 0; j < k; ++j) std::memcpy(p + static_cast<std::size_t>(j) * channels, src, channels);
+          std::memcpy(p + static_cast<std::size_t>(k) * channels, src, stride);
           for (int j = 0; j < k; ++j)
-            for (int c = 0; c < channels; ++c) {
-              p[j * channels + c] = src[c];
-              p[(k + width + j) * channels + c] = edge[c];
-            }
-          float* body = p + static_cast<std::size_t>(k) * channels;
-          for (int i = 0; i < bytes; ++i) body[i] = src[i];
+            std::memcpy(p + static_cast<std::size_t>(k + width + j) * channels, src + stride - channels, channels);
           ShadowBlurRow(p, plane.data() + stride * static_cast<std::size_t>(y), bytes, channels, kernel, acc);
         }
       },
