@@ -14,6 +14,7 @@
 #include "imaging/io/bmpfilt_rle.h"
 #include "imaging/io/pictoraio_params.h"
 #include "platform/graphics/ByteReader.h"
+#include "platform/rtl/ParallelRows.h"
 
 namespace {
 
@@ -213,7 +214,6 @@ void LoadBmpImage(TStream& Stream, TVQBitmap* Bitmap, int Size, bool NoFileHeade
   const bool plain = compression == 0 || (bits == 16 && compression == 3) || bits == 24 || bits == 32;
   if (!plain) return;
   const std::int64_t rowLen = ((width * bits + 31) / 32) * 4;
-  std::vector<Byte> row(std::size_t(rowLen) + 32);
   int shR = 0, shG = 0, shB = 0;
   std::uint32_t lowBlue = 0;
   if (bits == 16) {
@@ -223,13 +223,8 @@ void LoadBmpImage(TStream& Stream, TVQBitmap* Bitmap, int Size, bool NoFileHeade
     shB = 8 - wb;
     lowBlue = masks[2] & 0xFF;
   }
-  for (int k = 0; k < hgt; ++k) {
-    if (Progress.OnProgress) Progress.OnProgress(Progress.Sender, int(k * per));
-    if (abortFlag) return;
-    std::fill(row.begin(), row.end(), Byte(0));
-    if (BmpReadUpTo(Stream, row.data(), rowLen) <= 0) break;  // truncated: the rest stays as allocated
-    Byte* out = Bitmap->GetScanline(topDown ? k : hgt - 1 - k);
-    const Byte* in = row.data();
+  // One file row into one image row; the depth is fixed for the whole image.
+  auto convert = [&](const Byte* in, Byte* out) {
     switch (bits) {
       case 1: std::memcpy(out, in, std::size_t((w + 7) / 8)); break;
       case 4:
@@ -264,6 +259,36 @@ void LoadBmpImage(TStream& Stream, TVQBitmap* Bitmap, int Size, bool NoFileHeade
         break;
       default: break;
     }
+  };
+  // Rows are read a band at a time (about 4 MB) and converted on all cores.
+  const int band = int(std::clamp<std::int64_t>((std::int64_t(1) << 22) / rowLen, 1, hgt));
+  std::vector<Byte> block(std::size_t(rowLen * band));
+  const bool fileBacked = Bitmap->Location() == vqTempFile;
+  for (int k0 = 0; k0 < hgt;) {
+    int rows = 0;
+    const int want = std::min(band, hgt - k0);
+    while (rows < want) {
+      if (Progress.OnProgress) Progress.OnProgress(Progress.Sender, int((k0 + rows) * per));
+      if (abortFlag) break;
+      ++rows;
+    }
+    const std::int64_t got = std::max<std::int64_t>(0, BmpReadUpTo(Stream, block.data(), rowLen * rows));
+    // A short read ends the image; a partial last row gets zeros.
+    const int full = int(got / rowLen), done = std::min(rows, full + (got % rowLen ? 1 : 0));
+    if (got % rowLen) std::fill(block.begin() + got, block.begin() + std::int64_t(done) * rowLen, Byte(0));
+    auto convertRows = [&](int b, int e) {
+      for (int i = b; i < e; ++i) {
+        const int k = k0 + i;
+        convert(block.data() + std::int64_t(i) * rowLen, Bitmap->GetScanline(topDown ? k : hgt - 1 - k));
+      }
+    };
+    // A file-backed image holds one row at a time.
+    if (fileBacked)
+      convertRows(0, done);
+    else
+      ParallelRows(done, convertRows);
+    if (done < want) break;
+    k0 += rows;
   }
   if (bits == 1 && colorCount == 2 && palette[0] == TRGBPixel{255, 255, 255} && palette[1] == TRGBPixel{0, 0, 0}) {
     const int bytes = (w + 7) / 8;

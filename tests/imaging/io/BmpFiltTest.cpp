@@ -14,6 +14,7 @@
 #include "imaging/io/bmpfilt_rle.h"
 #include "imaging/io/pictoraio.h"
 #include "imaging/io/pictoraio_params.h"
+#include "platform/rtl/ParallelRows.h"
 #include "platform/rtl/Streams.h"
 
 namespace {
@@ -532,6 +533,71 @@ TEST(BmpComponent, SaveToFileAndLoadFromFileRoundTrip) {
   unlink(path.c_str());
   rmdir(pattern);
   EndImagingLibrary();
+}
+
+}  // namespace
+
+namespace {
+
+// A 24-bit and an 8-bit file of 37 x 23 pixels read to the same bytes for
+// any thread count.
+TEST(BmpRead, SameBytesForAnyThreadCount) {
+  for (int bits : {8, 24}) {
+    SCOPED_TRACE(bits);
+    TBmpSpec s;
+    s.width = 37, s.height = 23, s.bits = bits;
+    if (bits == 8) {
+      s.used = 256;
+      for (int i = 0; i < 256; ++i) s.palette.push_back(std::uint32_t(i * 0x010203));
+    }
+    const int rowLen = ((37 * bits + 31) / 32) * 4;
+    for (int i = 0; i < rowLen * 23; ++i) s.pixels.push_back(Byte(i * 7 + 3));
+    const BmpBytes file = BmpBuild(s);
+    std::vector<BmpBytes> results;
+    for (int threads : {1, 2, 3, 8}) {
+      SetParallelThreadCount(threads);
+      TBmpLoaded l;
+      BmpLoad(file, l);
+      ASSERT_FALSE(l.aborted);
+      results.push_back(BmpRgbRows(l.image));
+    }
+    SetParallelThreadCount(0);
+    for (const BmpBytes& r : results) EXPECT_EQ(r, results[0]);
+    // The top image row is the last file row: its first pixel by hand.
+    const int last = rowLen * 22;
+    if (bits == 24) {
+      EXPECT_EQ(results[0][0], Byte(last * 7 + 3));
+    } else {
+      const Byte index = Byte(last * 7 + 3);
+      EXPECT_EQ(results[0][0], Byte(index * 3));  // blue of index i is 3 i (mod 256)
+    }
+  }
+}
+
+}  // namespace
+
+namespace {
+
+// Rows a megabyte long are read in bands of three: the second band and a
+// cut last row land where they belong.
+TEST(BmpRead, WideRowsReadInBandsAndACutRowEndsTheImage) {
+  TBmpSpec s;
+  s.width = 349526, s.height = 5;
+  const std::size_t rowLen = 1048580;  // 349526 x 3 rounded up to 4
+  s.pixels.assign(rowLen * 5 - rowLen / 2, 0);
+  for (std::size_t k = 0; k < 5; ++k) {
+    s.pixels[k * rowLen] = Byte(10 + k);
+    if (k < 4) s.pixels[k * rowLen + 349525 * 3 + 2] = Byte(20 + k);
+  }
+  TBmpLoaded l;
+  BmpLoad(BmpBuild(s), l);
+  ASSERT_FALSE(l.aborted);
+  for (int k = 0; k < 5; ++k) {
+    SCOPED_TRACE(k);
+    const Byte* row = l.image.GetScanline(4 - k);
+    EXPECT_EQ(row[0], 10 + k);
+    EXPECT_EQ(row[349525 * 3 + 2], k < 4 ? 20 + k : 0);  // the cut row's end is zeros
+  }
 }
 
 }  // namespace
