@@ -313,6 +313,11 @@ void SaveBmpImage(TStream& Stream, TVQBitmap* Bitmap, TIOParamsVals& Params, TVQ
   const int w = Bitmap->GetWidth(), h = Bitmap->GetHeight();
   const bool core = Params.BmpVersion == 2;
   const int headerSize = core ? kBmpCoreSize : Params.BmpVersion == 3 ? kBmpLongSize : kBmpInfoSize;
+  // A core header holds 16-bit sizes; larger images would come out wrong.
+  if (core && (w > 0xFFFF || h > 0xFFFF)) {
+    abortFlag = true;
+    return;
+  }
   const bool rle = Params.BmpCompression == 1 && !core && (depth == 4 || depth == 8);
   std::uint8_t fh[kBmpFileHeaderSize] = {'B', 'M'};
   std::uint8_t hd[kBmpLongSize] = {};
@@ -348,25 +353,33 @@ void SaveBmpImage(TStream& Stream, TVQBitmap* Bitmap, TIOParamsVals& Params, TVQ
   TRGBPixel pal[256] = {};
   int palCount = 0;
   std::unique_ptr<TVQQuantizer> quant;
+  // Formats without a path of their own to the output depth go through
+  // 24 bits first.
+  if (fmt != vqBits1 && fmt != vqPalette8 && fmt != vqGray8 && fmt != vqRGB24) convertedCopy(vqRGB24);
   if (depth == 1) {
     palCount = 2;
     pal[1] = TRGBPixel{255, 255, 255};
     if (fmt != vqBits1) {
       TRGBPixel c0, c1;
-      copy = TwoColorBitmap(Bitmap, c0, c1);
-      if (copy) {
+      std::unique_ptr<TVQBitmap> two = TwoColorBitmap(src, c0, c1);
+      if (two) {
+        copy = std::move(two);
         src = copy.get();
         pal[0] = c0;
         pal[1] = c1;
       } else {
-        convertedCopy(vqBits1);
+        TVQBitmap* from = src;
+        auto bits = std::make_unique<TVQBitmap>();
+        bits->Assign(from);
+        bits->SetPixelFormat(vqBits1);
+        copy = std::move(bits);
+        src = copy.get();
       }
     }
   } else if (depth == 24) {
-    if (fmt != vqRGB24) convertedCopy(vqRGB24);
+    if (src->GetPixelFormat() != vqRGB24) convertedCopy(vqRGB24);
   } else {
-    // Formats the quantiser and the row code do not take become 24-bit.
-    if (fmt != vqPalette8 && fmt != vqRGB24) convertedCopy(vqRGB24);
+    if (src->GetPixelFormat() != vqPalette8 && src->GetPixelFormat() != vqRGB24) convertedCopy(vqRGB24);
     palCount = 1 << depth;
     quant = std::make_unique<TVQQuantizer>(src, pal, palCount, -1);
   }

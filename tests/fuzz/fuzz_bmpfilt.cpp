@@ -44,7 +44,7 @@ bool FuzzBmpSmall(const std::uint8_t* d, std::size_t size) {
     w = std::int32_t(u32(18));
     h = std::int32_t(u32(22));
   }
-  return std::llabs(w * h) <= (1 << 20);
+  return std::llabs(w * h) <= (1 << 16);
 }
 
 }  // namespace

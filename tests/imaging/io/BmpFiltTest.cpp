@@ -601,3 +601,36 @@ TEST(BmpRead, WideRowsReadInBandsAndACutRowEndsTheImage) {
 }
 
 }  // namespace
+
+namespace {
+
+// Formats the file has no depth for go out through 24 bits; sizes a core
+// header cannot hold are refused.
+TEST(BmpWrite, OtherFormatsAndOversizedCoreHeaders) {
+  TVQBitmap grey;
+  grey.Allocate(1, 1, vqGray16);
+  grey.GetScanline(0)[0] = 0xFF, grey.GetScanline(0)[1] = 0xFF;
+  struct {
+    const char* name;
+    int bitsPerSample, samples;
+    BmpBytes pixels;  // the file's pixel bytes
+  } cases[] = {{"24-bit", 8, 3, {255, 255, 255, 0}}, {"1-bit", 1, 1, {0x80, 0, 0, 0}}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    TIOParamsVals params(nullptr);
+    params.BitsPerSample = c.bitsPerSample, params.SamplesPerPixel = c.samples;
+    bool aborted = false;
+    const BmpBytes out = BmpSave(grey, params, aborted);
+    ASSERT_FALSE(aborted);
+    EXPECT_EQ(BmpBytes(out.end() - 4, out.end()), c.pixels);
+  }
+  TVQBitmap wide;
+  wide.Allocate(70000, 1, vqRGB24);
+  TIOParamsVals params(nullptr);
+  params.BmpVersion = 2;
+  bool aborted = false;
+  BmpSave(wide, params, aborted);
+  EXPECT_TRUE(aborted);
+}
+
+}  // namespace
