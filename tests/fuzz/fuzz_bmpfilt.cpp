@@ -1,6 +1,7 @@
 // Feeds arbitrary bytes to the imaging library's BMP reader and, with a small
 // image, straight to its run-length decoders. A file that loads as a 24-bit
 // image must save and load back with the same pixels.
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -33,8 +34,9 @@ void FuzzBmpRle(const std::uint8_t* data, std::size_t size) {
 
 // Width times height from an info or core header, to keep the fuzzer's
 // images small; the reader's own cap is far larger.
-bool FuzzBmpSmall(const std::uint8_t* d, std::size_t size) {
-  if (size < 26) return true;
+bool FuzzBmpSmall(const std::uint8_t* data, std::size_t size) {
+  std::uint8_t d[26] = {};  // a short file reads as zeros past its end
+  std::memcpy(d, data, std::min<std::size_t>(size, sizeof d));
   auto u32 = [&](std::size_t o) { return std::uint32_t(d[o] | d[o + 1] << 8 | d[o + 2] << 16 | std::uint32_t(d[o + 3]) << 24); };
   std::int64_t w, h;
   if (u32(14) == 12) {
