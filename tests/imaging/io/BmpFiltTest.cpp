@@ -634,3 +634,61 @@ TEST(BmpWrite, OtherFormatsAndOversizedCoreHeaders) {
 }
 
 }  // namespace
+
+namespace {
+
+// Before each row: Trunc(k x 100 / height); an abort set by the handler at
+// the third report leaves the first two file rows read and the rest as
+// allocated.
+TEST(BmpRead, ReportsEachRowAndStopsOnAbort) {
+  TBmpSpec s;
+  s.height = 4, s.pixels = {1, 1, 1, 0, 2, 2, 2, 0, 3, 3, 3, 0, 4, 4, 4, 0};
+  const BmpBytes file = BmpBuild(s);
+  for (bool stop : {false, true}) {
+    SCOPED_TRACE(stop);
+    TMemoryStream in;
+    in.Write(file.data(), std::int64_t(file.size()));
+    in.SetPosition(0);
+    TVQBitmap img;
+    TIOParamsVals params(nullptr);
+    bool aborted = false;
+    std::vector<int> seen;
+    TVQProgressRec p;
+    p.Aborting = &aborted;
+    p.OnProgress = [&](TObject*, int per) {
+      seen.push_back(per);
+      if (stop && seen.size() == 3) aborted = true;
+    };
+    LoadBmpImage(in, &img, 0, false, false, p, params);
+    EXPECT_EQ(seen, (stop ? std::vector<int>{0, 25, 50} : std::vector<int>{0, 25, 50, 75}));
+    EXPECT_EQ(BmpRgbRows(img), (stop ? BmpBytes{0, 0, 0, 0, 0, 0, 2, 2, 2, 1, 1, 1}
+                                     : BmpBytes{4, 4, 4, 3, 3, 3, 2, 2, 2, 1, 1, 1}));
+  }
+}
+
+// Without the file header the stream starts at the info header; a
+// parameters-only read fills the block and leaves the image alone.
+TEST(BmpRead, NoFileHeaderAndParametersOnly) {
+  TBmpSpec s;
+  s.width = 1, s.height = 1, s.pixels = {7, 8, 9, 0};
+  const BmpBytes file = BmpBuild(s);
+  for (bool paramsOnly : {false, true}) {
+    SCOPED_TRACE(paramsOnly);
+    TMemoryStream in;
+    in.Write(file.data() + 14, std::int64_t(file.size() - 14));
+    in.SetPosition(0);
+    TVQBitmap img;
+    TIOParamsVals params(nullptr);
+    bool aborted = false;
+    TVQProgressRec p;
+    p.Aborting = &aborted;
+    LoadBmpImage(in, &img, 0, true, paramsOnly, p, params);
+    ASSERT_FALSE(aborted);
+    EXPECT_EQ(params.Width, 1);
+    EXPECT_EQ(params.BitsPerSample, 8);
+    EXPECT_EQ(params.SamplesPerPixel, 3);
+    EXPECT_EQ(BmpRgbRows(img), (paramsOnly ? BmpBytes{} : BmpBytes{7, 8, 9}));
+  }
+}
+
+}  // namespace
