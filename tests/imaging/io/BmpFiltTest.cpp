@@ -692,3 +692,31 @@ TEST(BmpRead, NoFileHeaderAndParametersOnly) {
 }
 
 }  // namespace
+
+namespace {
+
+// A 24-bit image saved at 8 bits: a 256-entry palette from the quantiser
+// that holds the image's two colours, and rows that read back to them.
+TEST(BmpWrite, EightBitSaveOfAColourImageQuantises) {
+  TVQBitmap img;
+  img.Allocate(3, 1, vqRGB24);
+  const Byte px[9] = {10, 20, 30, 200, 100, 50, 10, 20, 30};
+  std::copy(px, px + 9, img.GetScanline(0));
+  TIOParamsVals params(nullptr);
+  params.BitsPerSample = 8, params.SamplesPerPixel = 1;
+  bool aborted = false;
+  const BmpBytes out = BmpSave(img, params, aborted);
+  ASSERT_FALSE(aborted);
+  EXPECT_EQ(params.ColorMapCount(), 256);
+  ASSERT_EQ(out.size(), 14u + 40 + 1024 + 4);
+  EXPECT_EQ(out[14 + 14], 8);                           // bits per pixel
+  EXPECT_EQ(out[14 + 32 + 1], 1);                       // colours used 256
+  EXPECT_EQ(out[out.size() - 4], out[out.size() - 2]);  // equal pixels, equal indices
+  EXPECT_NE(out[out.size() - 4], out[out.size() - 3]);
+  TBmpLoaded l;
+  BmpLoad(out, l);
+  ASSERT_FALSE(l.aborted);
+  EXPECT_EQ(BmpRgbRows(l.image), BmpBytes(px, px + 9));
+}
+
+}  // namespace
