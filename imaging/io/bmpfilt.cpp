@@ -1,9 +1,11 @@
 #include "imaging/io/bmpfilt.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <string>
 #include <vector>
 
+#include "imaging/io/pictoraio_filters.h"
 #include "imaging/io/pictoraio_formats.h"
 #include "platform/graphics/ByteReader.h"
 #include "platform/rtl/SysUtils.h"
@@ -129,3 +131,28 @@ bool IsPnmStream(TStream* Stream) {
   next(height);
   return StrToIntDef(width, -1) > 0 && StrToIntDef(height, -1) > 0;
 }
+
+// ---- the BMP slot of the I/O component -----------------------------------------
+
+void InstallBmpFilter();
+
+namespace {
+
+void BmpFilterLoad(TStream& Stream, TVQBitmap* Image, TIOParamsVals* Params, TVQFilterLoadArgs& Args,
+                   TVQProgressRec& Progress) {
+  if (!Params) return;
+  const int size = int(std::clamp<std::int64_t>(Args.DataSize, 0, 0x7FFFFFFF));
+  LoadBmpImage(Stream, Image, size, false, Args.ParamsOnly, Progress, *Params);
+}
+
+void BmpFilterSave(TStream& Stream, TVQBitmap* Image, TIOParamsVals* Params, TVQFilterSaveArgs&,
+                   TVQProgressRec& Progress) {
+  if (Params) SaveBmpImage(Stream, Image, *Params, Progress);
+}
+
+// Detection already links this module, so the slot is filled at start-up.
+[[maybe_unused]] const bool kBmpSlotFilled = (InstallBmpFilter(), true);
+
+}  // namespace
+
+void InstallBmpFilter() { SetBuiltInFilter(ioBMP, BmpFilterLoad, BmpFilterSave); }

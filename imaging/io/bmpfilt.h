@@ -14,3 +14,16 @@ bool IsCurStream(TStream* Stream);
 // A PNM header at the stream's position: after any comments the magic "P1"
 // to "P6", then a width and a height both above 0. The position is restored.
 bool IsPnmStream(TStream* Stream);
+
+class TVQBitmap;
+class TIOParamsVals;
+struct TVQProgressRec;
+
+// Reads one BMP from the stream's position. Size: the BMP's bytes, below 1
+// when unknown. Bad data sets *Progress.Aborting and returns.
+void LoadBmpImage(TStream& Stream, TVQBitmap* Bitmap, int Size, bool NoFileHeader, bool ParamsOnly,
+                  TVQProgressRec& Progress, TIOParamsVals& Params);
+// Writes the image as a BMP of 1, 4, 8 or 24 bits at the stream's position.
+void SaveBmpImage(TStream& Stream, TVQBitmap* Bitmap, TIOParamsVals& Params, TVQProgressRec& Progress);
+// Fills the I/O component's BMP slot (done once at start-up).
+void InstallBmpFilter();
