@@ -1,14 +1,20 @@
 #include "imaging/core/processing/pictoraproc_shadow.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <limits>
 #include <vector>
 
+#if defined(__x86_64__) || defined(__i386__)
+#include <immintrin.h>
+#endif
+
 #include "imaging/core/processing/pictoraproc_resample_rows.h"
 #include "imaging/core/raster/vqzutils_bitmap.h"
+#include "platform/rtl/Cpu.h"
 #include "platform/rtl/ParallelRows.h"
 
 TGaussianKernel GaussianKernel(double radius) {
@@ -34,6 +40,135 @@ TGaussianKernel GaussianKernel(double radius) {
 
 namespace {
 
+std::atomic<bool> ShadowGaussSimdOn{true};
+
+// One output run of the blur from k + 1 terms: up[0] is the centre, up[j]
+// and down[j] the two taps at distance j. Sums of products in 32 bits, so
+// every path below gives the same bytes.
+struct TShadowGaussTaps {
+  const Byte* up[101];
+  const Byte* down[101];
+  int k = 1;
+  const TGaussianKernel* kernel = nullptr;
+  // Weights of the term pairs (0,1), (2,3), ... as two 16-bit halves, the
+  // odd one out paired with weight 0.
+  std::int32_t pairs[51];
+};
+
+void ShadowGaussPairs(TShadowGaussTaps& t, const TGaussianKernel& kernel) {
+  t.kernel = &kernel;
+  t.k = kernel.HalfWidth;
+  for (int j = 0; j <= t.k; j += 2) {
+    const int lo = kernel.W(j), hi = j + 1 <= t.k ? kernel.W(j + 1) : 0;
+    t.pairs[j / 2] = static_cast<std::int32_t>((static_cast<std::uint32_t>(hi) << 16) | static_cast<std::uint32_t>(lo));
+  }
+}
+
+#if defined(__x86_64__) || defined(__i386__)
+
+// 16 bytes at a time: bytes widen to 16 bits, the two taps of a distance
+// add up (at most 510), two terms interleave and pmaddwd multiplies them by
+// their 16-bit weights and adds the pair into 32-bit lanes.
+void ShadowGaussSse2(const TShadowGaussTaps& t, Byte* out, int n) {
+  const __m128i zero = _mm_setzero_si128();
+  const __m128i half = _mm_set1_epi32(32768);
+  for (int i0 = 0; i0 < n; i0 += 16) {
+    const int i = std::min(i0, n - 16);  // the last run overlaps the one before
+    __m128i a0 = zero, a1 = zero, a2 = zero, a3 = zero;
+    for (int j = 0; j <= t.k; j += 2) {
+      const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(t.up[j] + i));
+      __m128i xl = _mm_unpacklo_epi8(x, zero), xh = _mm_unpackhi_epi8(x, zero);
+      if (j > 0) {
+        const __m128i d = _mm_loadu_si128(reinterpret_cast<const __m128i*>(t.down[j] + i));
+        xl = _mm_add_epi16(xl, _mm_unpacklo_epi8(d, zero));
+        xh = _mm_add_epi16(xh, _mm_unpackhi_epi8(d, zero));
+      }
+      __m128i yl = zero, yh = zero;
+      if (j + 1 <= t.k) {
+        const __m128i u = _mm_loadu_si128(reinterpret_cast<const __m128i*>(t.up[j + 1] + i));
+        const __m128i d = _mm_loadu_si128(reinterpret_cast<const __m128i*>(t.down[j + 1] + i));
+        yl = _mm_add_epi16(_mm_unpacklo_epi8(u, zero), _mm_unpacklo_epi8(d, zero));
+        yh = _mm_add_epi16(_mm_unpackhi_epi8(u, zero), _mm_unpackhi_epi8(d, zero));
+      }
+      const __m128i w = _mm_set1_epi32(t.pairs[j / 2]);
+      a0 = _mm_add_epi32(a0, _mm_madd_epi16(_mm_unpacklo_epi16(xl, yl), w));
+      a1 = _mm_add_epi32(a1, _mm_madd_epi16(_mm_unpackhi_epi16(xl, yl), w));
+      a2 = _mm_add_epi32(a2, _mm_madd_epi16(_mm_unpacklo_epi16(xh, yh), w));
+      a3 = _mm_add_epi32(a3, _mm_madd_epi16(_mm_unpackhi_epi16(xh, yh), w));
+    }
+    a0 = _mm_srai_epi32(_mm_add_epi32(a0, half), 16);
+    a1 = _mm_srai_epi32(_mm_add_epi32(a1, half), 16);
+    a2 = _mm_srai_epi32(_mm_add_epi32(a2, half), 16);
+    a3 = _mm_srai_epi32(_mm_add_epi32(a3, half), 16);
+    const __m128i r = _mm_packus_epi16(_mm_packs_epi32(a0, a1), _mm_packs_epi32(a2, a3));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i), r);
+  }
+}
+
+// The same 32 bytes at a time; unpacking and packing both work within each
+// 128-bit half, so the bytes come out in order.
+__attribute__((target("avx2"))) void ShadowGaussAvx2(const TShadowGaussTaps& t, Byte* out, int n) {
+  const __m256i zero = _mm256_setzero_si256();
+  const __m256i half = _mm256_set1_epi32(32768);
+  for (int i0 = 0; i0 < n; i0 += 32) {
+    const int i = std::min(i0, n - 32);
+    __m256i a0 = zero, a1 = zero, a2 = zero, a3 = zero;
+    for (int j = 0; j <= t.k; j += 2) {
+      const __m256i x = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(t.up[j] + i));
+      __m256i xl = _mm256_unpacklo_epi8(x, zero), xh = _mm256_unpackhi_epi8(x, zero);
+      if (j > 0) {
+        const __m256i d = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(t.down[j] + i));
+        xl = _mm256_add_epi16(xl, _mm256_unpacklo_epi8(d, zero));
+        xh = _mm256_add_epi16(xh, _mm256_unpackhi_epi8(d, zero));
+      }
+      __m256i yl = zero, yh = zero;
+      if (j + 1 <= t.k) {
+        const __m256i u = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(t.up[j + 1] + i));
+        const __m256i d = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(t.down[j + 1] + i));
+        yl = _mm256_add_epi16(_mm256_unpacklo_epi8(u, zero), _mm256_unpacklo_epi8(d, zero));
+        yh = _mm256_add_epi16(_mm256_unpackhi_epi8(u, zero), _mm256_unpackhi_epi8(d, zero));
+      }
+      const __m256i w = _mm256_set1_epi32(t.pairs[j / 2]);
+      a0 = _mm256_add_epi32(a0, _mm256_madd_epi16(_mm256_unpacklo_epi16(xl, yl), w));
+      a1 = _mm256_add_epi32(a1, _mm256_madd_epi16(_mm256_unpackhi_epi16(xl, yl), w));
+      a2 = _mm256_add_epi32(a2, _mm256_madd_epi16(_mm256_unpacklo_epi16(xh, yh), w));
+      a3 = _mm256_add_epi32(a3, _mm256_madd_epi16(_mm256_unpackhi_epi16(xh, yh), w));
+    }
+    a0 = _mm256_srai_epi32(_mm256_add_epi32(a0, half), 16);
+    a1 = _mm256_srai_epi32(_mm256_add_epi32(a1, half), 16);
+    a2 = _mm256_srai_epi32(_mm256_add_epi32(a2, half), 16);
+    a3 = _mm256_srai_epi32(_mm256_add_epi32(a3, half), 16);
+    const __m256i r = _mm256_packus_epi16(_mm256_packs_epi32(a0, a1), _mm256_packs_epi32(a2, a3));
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + i), r);
+  }
+}
+
+#endif
+
+// The centre weight must fit a signed 16-bit multiply; only radii below
+// about 0.8 have a larger one, and their few taps stay scalar.
+bool ShadowGaussSimdFits(const TGaussianKernel& kernel) {
+  return ShadowGaussSimdOn.load(std::memory_order_relaxed) && kernel.W(0) <= 32767;
+}
+
+// Bytes [0, n) of out; false leaves them to the scalar loops.
+bool ShadowGaussRun(const TShadowGaussTaps& t, Byte* out, int n) {
+#if defined(__x86_64__) || defined(__i386__)
+  if (n >= 32 && CpuHasAvx2()) {
+    ShadowGaussAvx2(t, out, n);
+    return true;
+  }
+  if (n >= 16) {
+    ShadowGaussSse2(t, out, n);
+    return true;
+  }
+#endif
+  (void)t;
+  (void)out;
+  (void)n;
+  return false;
+}
+
 // out[i] from the padded row: pad holds k edge copies on each side; the
 // kernel is symmetric, so each pair of taps shares one multiply. A pair's
 // weight (below 21,900) and two bytes fit 16 bits each, so the products
@@ -41,8 +176,18 @@ namespace {
 void ShadowBlurRow(const Byte* pad, Byte* out, int bytes, int channels, const TGaussianKernel& kernel,
                    std::vector<std::int32_t>& acc) {
   const int k = kernel.HalfWidth;
-  std::int32_t* a = acc.data();
   const Byte* centre = pad + static_cast<std::size_t>(k) * channels;
+  if (ShadowGaussSimdFits(kernel)) {
+    TShadowGaussTaps t;
+    ShadowGaussPairs(t, kernel);
+    t.up[0] = centre;
+    for (int j = 1; j <= k; ++j) {
+      t.up[j] = centre - static_cast<std::ptrdiff_t>(j) * channels;
+      t.down[j] = centre + static_cast<std::ptrdiff_t>(j) * channels;
+    }
+    if (ShadowGaussRun(t, out, bytes)) return;
+  }
+  std::int32_t* a = acc.data();
   const std::int32_t w0 = kernel.W(0);
   for (int i = 0; i < bytes; ++i) a[i] = w0 * centre[i];
   for (int j = 1; j <= k; ++j) {
@@ -70,10 +215,21 @@ void ShadowBlurColumns(const Byte* plane, std::size_t stride, int height, Byte* 
   std::vector<std::int32_t> acc(static_cast<std::size_t>(std::min(b1 - b0, kStrip)));
   std::int32_t* a = acc.data();
   const std::int32_t w0 = kernel.W(0);
+  const bool simd = ShadowGaussSimdFits(kernel);
+  TShadowGaussTaps t;
+  if (simd) ShadowGaussPairs(t, kernel);
   for (int s0 = b0; s0 < b1; s0 += kStrip) {
     const int n = std::min(kStrip, b1 - s0);
     auto row = [&](int y) { return plane + stride * static_cast<std::size_t>(std::clamp(y, 0, height - 1)) + s0; };
     for (int y = first; y < last; ++y) {
+      if (simd) {
+        t.up[0] = row(y);
+        for (int j = 1; j <= k; ++j) {
+          t.up[j] = row(y - j);
+          t.down[j] = row(y + j);
+        }
+        if (ShadowGaussRun(t, dest[y] + s0, n)) continue;
+      }
       const Byte* c = row(y);
       for (int i = 0; i < n; ++i) a[i] = w0 * c[i];
       for (int j = 1; j <= k; ++j) {
@@ -92,6 +248,8 @@ void ShadowBlurColumns(const Byte* plane, std::size_t stride, int height, Byte* 
 }
 
 }  // namespace
+
+void SetGaussianSimd(bool enabled) { ShadowGaussSimdOn.store(enabled, std::memory_order_relaxed); }
 
 void GaussianBlur(TVQBitmap* bitmap, TVQProgressRec* progress, double radius) {
   if (!bitmap || !(radius > 0)) return;

@@ -26,6 +26,10 @@ TGaussianKernel GaussianKernel(double radius);
 // edges repeated. Other formats and a radius not above 0 are left alone.
 void GaussianBlur(TVQBitmap* bitmap, TVQProgressRec* progress, double radius);
 
+// Off: the blur takes its plain loops instead of the vector ones (the same
+// bytes either way; for tests).
+void SetGaussianSimd(bool enabled);
+
 // Casts a soft shadow of shadowColor (packed RGB, red in bits 16..23) from
 // the picture's alpha channel, moved by the offsets and blurred by radius;
 // enlarge first grows the canvas around the picture to make room for it.
