@@ -12,6 +12,7 @@
 #include "imaging/core/base/vqzutils_progress.h"
 #include "imaging/core/raster/vqzutils_bitmap.h"
 #include "imaging/io/pictoraio_params.h"
+#include "platform/rtl/ParallelRows.h"
 #include "platform/rtl/SysUtils.h"
 
 namespace {
@@ -161,11 +162,60 @@ void LoadPnmImage(TStream& Stream, TVQBitmap* Bitmap, TIOParamsVals& Params, boo
   const int samples = Params.SamplesPerPixel;
   const int sampleBytes = maxval > 255 ? 2 : 1;
   const std::int64_t rowBytes = kind == 4 ? (width + 7) / 8 : width * samples * sampleBytes;
-  std::vector<Byte> raw(std::size_t(kind >= 4 ? rowBytes : 0));
   std::vector<Byte> lut;
   if (sampleBytes == 1 && maxval != 255) {
     lut.resize(256);
     for (int v = 0; v < 256; ++v) lut[std::size_t(v)] = PnmScale(v, maxval);
+  }
+  // One file row into one image row; the kind is fixed for the whole image.
+  auto convert = [&](const Byte* raw, Byte* row) {
+    if (kind == 4) {
+      // In the file a set bit is black, in the image white.
+      for (std::int64_t i = 0; i < rowBytes; ++i) row[i] = Byte(~raw[i]);
+      return;
+    }
+    for (int x = 0; x < w; ++x) {
+      Byte v[3];
+      for (int k = 0; k < samples; ++k) {
+        const std::size_t at = std::size_t(x * samples + k) * std::size_t(sampleBytes);
+        if (sampleBytes == 2)
+          v[k] = PnmScale(raw[at] << 8 | raw[at + 1], maxval);
+        else
+          v[k] = lut.empty() ? raw[at] : lut[raw[at]];
+      }
+      Byte* p = row + x * 3;
+      if (samples == 1)
+        p[0] = p[1] = p[2] = v[0];
+      else
+        p[0] = v[2], p[1] = v[1], p[2] = v[0];
+    }
+  };
+  if (kind >= 4) {
+    // Rows are read a band at a time (about 4 MB) and converted on all cores.
+    const int band = int(std::clamp<std::int64_t>((std::int64_t(1) << 22) / rowBytes, 1, h));
+    std::vector<Byte> block(std::size_t(rowBytes * band));
+    const bool fileBacked = Bitmap->Location() == vqTempFile;
+    for (int y0 = 0; y0 < h && !abortFlag; y0 += band) {
+      const int rows = std::min(band, h - y0);
+      const std::int64_t want = rowBytes * rows;
+      const std::int64_t got = in.Read(block.data(), want);
+      int done = rows;
+      if (got < want) {
+        abortFlag = true;
+        std::fill(block.begin() + got, block.end(), Byte(0));
+        done = int((got + rowBytes - 1) / rowBytes);
+      }
+      auto body = [&](int b, int e) {
+        for (int i = b; i < e; ++i) convert(block.data() + std::int64_t(i) * rowBytes, Bitmap->GetScanline(y0 + i));
+      };
+      // A file-backed image holds one row at a time.
+      if (fileBacked)
+        body(0, done);
+      else
+        ParallelRows(done, body);
+      for (int i = 0; i < done; ++i) PnmProgress(Progress, y0 + i + 1, per);
+    }
+    return;
   }
   bool shortData = false;
   for (int y = 0; y < h && !shortData && !abortFlag; ++y) {
@@ -204,34 +254,8 @@ void LoadPnmImage(TStream& Stream, TVQBitmap* Bitmap, TIOParamsVals& Params, boo
             p[0] = v[2], p[1] = v[1], p[2] = v[0];
         }
         break;
-      default: {
-        const std::int64_t got = in.Read(raw.data(), rowBytes);
-        if (got < rowBytes) {
-          shortData = true;
-          std::fill(raw.begin() + got, raw.end(), Byte(0));
-        }
-        if (kind == 4) {
-          // In the file a set bit is black, in the image white.
-          for (std::int64_t i = 0; i < rowBytes; ++i) row[i] = Byte(~raw[std::size_t(i)]);
-          break;
-        }
-        for (int x = 0; x < w; ++x) {
-          Byte v[3];
-          for (int k = 0; k < samples; ++k) {
-            const std::size_t at = std::size_t(x * samples + k) * std::size_t(sampleBytes);
-            if (sampleBytes == 2)
-              v[k] = PnmScale(raw[at] << 8 | raw[at + 1], maxval);
-            else
-              v[k] = lut.empty() ? raw[at] : lut[raw[at]];
-          }
-          Byte* p = row + x * 3;
-          if (samples == 1)
-            p[0] = p[1] = p[2] = v[0];
-          else
-            p[0] = v[2], p[1] = v[1], p[2] = v[0];
-        }
+      default:
         break;
-      }
     }
     if (y + 1 < h || kind != 1) PnmProgress(Progress, y + 1, per);
   }

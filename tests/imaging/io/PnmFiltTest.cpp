@@ -11,6 +11,7 @@
 #include "imaging/io/bmpfilt_pnm.h"
 #include "imaging/io/pictoraio.h"
 #include "imaging/io/pictoraio_params.h"
+#include "platform/rtl/ParallelRows.h"
 #include "platform/rtl/Streams.h"
 
 namespace {
@@ -293,6 +294,34 @@ TEST(PnmFiltTest, RoundTrips) {
     }
   }
   EXPECT_FALSE(aborted);
+}
+
+TEST(PnmFiltTest, SameImageForAnyThreadCount) {
+  // 700 rows of 3000 two-byte samples span more than one read band.
+  const int w = 1000, h = 700;
+  std::string f = "P6 " + std::to_string(w) + " " + std::to_string(h) + " 4095\n";
+  for (int i = 0; i < w * h * 3; ++i) {
+    const int v = int(std::int64_t(i) * 7919 % 4096);
+    f += char(v >> 8);
+    f += char(v & 255);
+  }
+  std::vector<int> first;
+  for (int threads : {1, 2, 3, 8}) {
+    SCOPED_TRACE(threads);
+    SetParallelThreadCount(threads);
+    TPnmLoaded l;
+    PnmLoadInto(l, f, false);
+    EXPECT_FALSE(l.aborted);
+    const std::vector<int> rgb = PnmRgb(l.img);
+    // Sample 3 of the last row: v = (i × 7919) mod 4096, then × 255 div 4095.
+    const int i = (h - 1) * w * 3 + 3;
+    EXPECT_EQ(rgb[std::size_t(i)], std::int64_t(i) * 7919 % 4096 * 255 / 4095);
+    if (first.empty())
+      first = rgb;
+    else
+      EXPECT_EQ(rgb, first);
+  }
+  SetParallelThreadCount(0);
 }
 
 TEST(PnmFiltTest, ComponentReachesBothFilters) {
