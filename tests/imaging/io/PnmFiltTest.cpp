@@ -226,6 +226,22 @@ TEST(PnmFiltTest, WritesPnmBytes) {
     SavePnmImage(s, &bits, params, p);
     EXPECT_EQ(PnmSaved(s), std::string("P4 3 1\n\x5F"));
   }
+  {
+    // A 24-bit image under a block that asks for one bit is converted, not
+    // taken as packed bits: white, black.
+    TVQBitmap two;
+    two.Allocate(2, 1, vqRGB24);
+    std::fill(two.GetScanline(0), two.GetScanline(0) + 3, Byte(255));
+    std::fill(two.GetScanline(0) + 3, two.GetScanline(0) + 6, Byte(0));
+    TIOParamsVals params(nullptr);
+    params.BitsPerSample = 1;
+    params.SamplesPerPixel = 1;
+    TMemoryStream s;
+    SavePnmImage(s, &two, params, p);
+    EXPECT_EQ(PnmSaved(s).substr(0, 7), "P4 2 1\n");
+    ASSERT_EQ(s.Size(), 8);
+    EXPECT_EQ(Byte(PnmSaved(s)[7]) & 0xC0, 0x40);
+  }
   EXPECT_FALSE(aborted);
 }
 
