@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "imaging/io/bmpfilt_pnm.h"
 #include "imaging/io/pictoraio_filters.h"
 #include "imaging/io/pictoraio_formats.h"
 #include "platform/graphics/ByteReader.h"
@@ -150,9 +151,32 @@ void BmpFilterSave(TStream& Stream, TVQBitmap* Image, TIOParamsVals* Params, TVQ
   if (Params) SaveBmpImage(Stream, Image, *Params, Progress);
 }
 
-// Detection already links this module, so the slot is filled at start-up.
+void PnmFilterLoad(TStream& Stream, TVQBitmap* Image, TIOParamsVals* Params, TVQFilterLoadArgs& Args,
+                   TVQProgressRec& Progress) {
+  if (Params) LoadPnmImage(Stream, Image, *Params, Args.ParamsOnly, Progress);
+}
+
+void PnmFilterSave(TStream& Stream, TVQBitmap* Image, TIOParamsVals* Params, TVQFilterSaveArgs&,
+                   TVQProgressRec& Progress) {
+  if (Params) SavePnmImage(Stream, Image, *Params, Progress);
+}
+
+void WbmpFilterLoad(TStream& Stream, TVQBitmap* Image, TIOParamsVals* Params, TVQFilterLoadArgs& Args,
+                    TVQProgressRec& Progress) {
+  if (Params) LoadWbmpImage(Stream, Image, *Params, Args.ParamsOnly, Progress);
+}
+
+void WbmpFilterSave(TStream& Stream, TVQBitmap* Image, TIOParamsVals*, TVQFilterSaveArgs&, TVQProgressRec& Progress) {
+  SaveWbmpImage(Stream, Image, Progress);
+}
+
+// Detection already links this module, so the slots are filled at start-up.
 [[maybe_unused]] const bool kBmpSlotFilled = (InstallBmpFilter(), true);
 
 }  // namespace
 
-void InstallBmpFilter() { SetBuiltInFilter(ioBMP, BmpFilterLoad, BmpFilterSave); }
+void InstallBmpFilter() {
+  SetBuiltInFilter(ioBMP, BmpFilterLoad, BmpFilterSave);
+  SetBuiltInFilter(ioPXM, PnmFilterLoad, PnmFilterSave);
+  SetBuiltInFilter(ioWBMP, WbmpFilterLoad, WbmpFilterSave);
+}

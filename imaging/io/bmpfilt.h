@@ -25,5 +25,5 @@ void LoadBmpImage(TStream& Stream, TVQBitmap* Bitmap, int Size, bool NoFileHeade
                   TVQProgressRec& Progress, TIOParamsVals& Params);
 // Writes the image as a BMP of 1, 4, 8 or 24 bits at the stream's position.
 void SaveBmpImage(TStream& Stream, TVQBitmap* Bitmap, TIOParamsVals& Params, TVQProgressRec& Progress);
-// Fills the I/O component's BMP slot (done once at start-up).
+// Fills the I/O component's BMP, PNM and WBMP slots (done once at start-up).
 void InstallBmpFilter();
