@@ -7,7 +7,10 @@
 #include <string>
 #include <vector>
 
+#include "imaging/core/base/vqzdefs.h"
 #include "imaging/core/base/vqzutils_containers.h"
+#include "imaging/core/colour/neurquant.h"
+#include "imaging/core/colour/pictoraproc_bitdepth.h"
 #include "imaging/core/raster/vqzutils_bitmap.h"
 #include "imaging/core/raster/vqzutils_mask.h"
 #include "imaging/io/pictoraio_params.h"
@@ -362,17 +365,53 @@ void SaveTgaImage(TStream& Stream, TVQBitmap* Bitmap, TIOParamsVals& Params, TVQ
     src = copy.get();
   }
   const int w = src->GetWidth(), hgt = src->GetHeight();
-  const bool alpha = Mask && !Mask->Full && Mask->BitCount() == 8 && Mask->Width() >= w && Mask->Height() >= hgt;
-  if (alpha) Params.TgaCompressed = false;
-  const int depth = alpha ? 32 : 24;
+  // One-sample requests are written as 8-bit indices (1 and 4 bits with 2
+  // and 16 colours): readers decode 8 bits, where 1- and 4-bit TGAs are lost.
+  const int bits = Params.BitsPerSample;
+  const bool indexed = Params.SamplesPerPixel == 1 && (bits == 1 || bits == 4 || bits == 8);
+  const bool alpha = !indexed && Mask && !Mask->Full && Mask->BitCount() == 8 && Mask->Width() >= w &&
+                     Mask->Height() >= hgt;
+  if (alpha || (indexed && bits != 8)) Params.TgaCompressed = false;
+  const bool grey = indexed && bits == 8 && Params.TgaGrayscale;
+  const int depth = indexed ? 8 : alpha ? 32 : 24;
   const int bpp = depth / 8;
   const bool rle = Params.TgaCompressed;
   const std::int64_t start = Stream.Position();
+  TRGBPixel pal[256] = {};
+  const int palCount = indexed ? 1 << bits : 0;
+  std::unique_ptr<TVQQuantizer> quant;
+  Byte greyOf[256] = {};
+  std::unique_ptr<TVQBitmap> twoColour;  // 1-bit requests: its bits are the indices
+  if (indexed && bits == 1) {
+    twoColour = TwoColorBitmap(src, pal[0], pal[1]);
+    if (!twoColour) {
+      twoColour = std::make_unique<TVQBitmap>();
+      twoColour->Assign(src);
+      twoColour->SetPixelFormat(vqBits1);
+      pal[0] = TRGBPixel{};
+      pal[1] = TRGBPixel{255, 255, 255};
+    }
+  } else if (indexed) {
+    quant = std::make_unique<TVQQuantizer>(src, pal, palCount, -1);
+  }
+  if (indexed) {
+    Params.SetColorMap(pal, palCount);
+    for (int i = 0; i < palCount; ++i)
+      greyOf[i] = Byte(std::clamp(
+          (pal[i].r * GrayWeightRed + pal[i].g * GrayWeightGreen + pal[i].b * GrayWeightBlue) / 100, 0, 255));
+  }
 
   const std::string id = Params.TgaImageId.substr(0, kTgaMaxIdChars);
   std::uint8_t hd[kTgaHdrSize] = {};
   hd[0] = std::uint8_t(id.size() + 1);
-  hd[2] = rle ? 10 : 2;
+  if (indexed && !grey) {
+    hd[1] = 1;
+    hd[2] = rle ? 9 : 1;
+    PutU16(hd + 5, std::uint16_t(palCount));
+    hd[7] = 24;
+  } else {
+    hd[2] = grey ? (rle ? 11 : 3) : (rle ? 10 : 2);
+  }
   PutU16(hd + 8, std::uint16_t(Params.TgaXPos));
   PutU16(hd + 10, std::uint16_t(Params.TgaYPos));
   PutU16(hd + 12, std::uint16_t(w));
@@ -381,6 +420,11 @@ void SaveTgaImage(TStream& Stream, TVQBitmap* Bitmap, TIOParamsVals& Params, TVQ
   hd[17] = std::uint8_t(0x20 | (alpha ? 8 : 0));
   SafeStreamWrite(&Stream, abortFlag, hd, kTgaHdrSize);
   SafeStreamWrite(&Stream, abortFlag, id.c_str(), std::int64_t(id.size()) + 1);
+  if (indexed && !grey) {
+    std::vector<std::uint8_t> map;
+    for (int i = 0; i < palCount; ++i) map.insert(map.end(), {pal[i].b, pal[i].g, pal[i].r});
+    SafeStreamWrite(&Stream, abortFlag, map.data(), std::int64_t(map.size()));
+  }
 
   std::vector<std::uint8_t> row(std::size_t(w) * bpp);
   std::vector<std::uint8_t> packed;
@@ -388,7 +432,16 @@ void SaveTgaImage(TStream& Stream, TVQBitmap* Bitmap, TIOParamsVals& Params, TVQ
   Progress.Per = per;
   for (int y = 0; y < hgt; ++y) {
     const Byte* in = src->GetScanline(y);
-    if (alpha) {
+    if (twoColour) {
+      const Byte* b = twoColour->GetScanline(y);
+      for (int x = 0; x < w; ++x) row[std::size_t(x)] = (b[x >> 3] >> (7 - (x & 7))) & 1;
+      if (grey)
+        for (auto& v : row) v = greyOf[v];
+    } else if (indexed) {
+      quant->ColorIndexRow(in, w, row.data());
+      if (grey)
+        for (auto& v : row) v = greyOf[v];
+    } else if (alpha) {
       const Byte* m = Mask->GetScanline(y);
       for (int x = 0; x < w; ++x) {
         std::memcpy(&row[std::size_t(x) * 4], in + x * 3, 3);

@@ -1,5 +1,6 @@
 // Feeds arbitrary bytes to the imaging library's TGA reader. A file that
-// loads must save and load back with the same pixels.
+// loads must save and load back with the same pixels, and as indexed
+// output with the same size.
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -28,6 +29,21 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (abort || img.GetPixelFormat() != vqRGB24 || img.IsEmpty()) return 0;
   TIOParamsVals out(nullptr);
   out.TgaCompressed = size & 1;
+  if (size % 3 == 0) {
+    // Indexed output: quantised colours need not match, the size must.
+    TIOParamsVals idx(nullptr);
+    idx.SamplesPerPixel = 1;
+    idx.BitsPerSample = (size / 3) % 2 ? 8 : 1;
+    idx.TgaGrayscale = size & 2;
+    TMemoryStream q;
+    SaveTgaImage(q, &img, idx, nullptr, p);
+    q.SetPosition(0);
+    TVQBitmap qBack;
+    TIOParamsVals qParams(nullptr);
+    std::unique_ptr<TVQMask> qMask;
+    LoadTgaImage(q, &qBack, qParams, false, qMask, false, p);
+    if (abort || qBack.GetWidth() != img.GetWidth() || qBack.GetHeight() != img.GetHeight()) std::abort();
+  }
   TMemoryStream saved;
   SaveTgaImage(saved, &img, out, mask.get(), p);
   if (abort) std::abort();

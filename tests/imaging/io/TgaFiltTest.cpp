@@ -420,6 +420,78 @@ TEST(TgaFiltWrite, AlphaMaskRoundTripsAt32Bits) {
   EXPECT_EQ(l.mask->GetPixel(1, 1), 0xFF);
 }
 
+TEST(TgaFiltWrite, OneSampleRequestsWriteEightBitIndices) {
+  struct {
+    int bits;
+    bool grey, rle;
+    int type, mapLength;
+    bool compressedAfter;
+  } const rows[] = {{8, false, false, 1, 256, false}, {8, false, true, 9, 256, true},
+                    {4, false, true, 1, 16, false},   {1, false, false, 1, 2, false},
+                    {8, true, false, 3, 0, false},    {8, true, true, 11, 0, true}};
+  const std::vector<std::uint32_t> px = {0x000000, 0xFFFFFF, 0xFFFFFF, 0x000000};
+  for (const auto& r : rows) {
+    SCOPED_TRACE(r.bits * 10 + r.grey);
+    TVQBitmap img;
+    TgaFill(img, 2, 2, px);
+    TIOParamsVals params(nullptr);
+    params.SamplesPerPixel = 1;
+    params.BitsPerSample = r.bits;
+    params.TgaGrayscale = r.grey;
+    params.TgaCompressed = r.rle;
+    bool abort = false;
+    const TgaBytes b = TgaSave(img, params, nullptr, abort);
+    ASSERT_FALSE(abort);
+    EXPECT_EQ(b[1], r.mapLength ? 1 : 0);
+    EXPECT_EQ(b[2], r.type);
+    EXPECT_EQ(b[5] | b[6] << 8, r.mapLength);
+    EXPECT_EQ(b[16], 8);
+    EXPECT_EQ(params.TgaCompressed, r.compressedAfter);
+    TTgaLoaded l;
+    TgaLoad(b, l);
+    ASSERT_FALSE(l.abort);
+    const std::vector<std::uint32_t> back = TgaPixels(l.image);
+    if (r.bits == 4) {
+      // Sixteen quantiser colours need not hold pure white; both light pixels share one.
+      EXPECT_EQ(back[0], 0u);
+      EXPECT_EQ(back[3], 0u);
+      EXPECT_EQ(back[1], back[2]);
+      EXPECT_GE(back[1] & 0xFF, 0xC0u);
+    } else {
+      EXPECT_EQ(back, px);
+    }
+    EXPECT_EQ(l.params.TgaGrayscale, r.grey);
+  }
+}
+
+TEST(TgaFiltWrite, TwoColourRequestKeepsBothColours) {
+  TVQBitmap img;
+  TgaFill(img, 3, 1, {0xA0B0C0, 0x102030, 0xA0B0C0});
+  TIOParamsVals params(nullptr);
+  params.SamplesPerPixel = 1;
+  params.BitsPerSample = 1;
+  bool abort = false;
+  const TgaBytes b = TgaSave(img, params, nullptr, abort);
+  ASSERT_FALSE(abort);
+  // Map: the darker colour first; then the indices 1, 0, 1.
+  EXPECT_EQ(TgaBytes(b.begin() + 19, b.end() - 521),
+            (TgaBytes{0x30, 0x20, 0x10, 0xC0, 0xB0, 0xA0, 1, 0, 1}));
+}
+
+TEST(TgaFiltWrite, GreyBytesAreThePaletteGreys) {
+  TVQBitmap img;
+  TgaFill(img, 2, 1, {0x404040, 0x808080});
+  TIOParamsVals params(nullptr);
+  params.SamplesPerPixel = 1;
+  params.BitsPerSample = 8;
+  params.TgaGrayscale = true;
+  params.TgaCompressed = false;
+  bool abort = false;
+  const TgaBytes b = TgaSave(img, params, nullptr, abort);
+  ASSERT_FALSE(abort);
+  EXPECT_EQ(TgaBytes(b.begin() + 19, b.begin() + 21), (TgaBytes{0x40, 0x80}));
+}
+
 TEST(TgaFiltWrite, OtherPixelFormatsWriteNothing) {
   TVQBitmap img;
   img.Allocate(2, 2, vqPalette8);
