@@ -13,6 +13,7 @@
 #include "imaging/core/colour/pictoraproc_bitdepth.h"
 #include "imaging/core/raster/vqzutils_bitmap.h"
 #include "imaging/core/raster/vqzutils_mask.h"
+#include "imaging/io/pictoraio_formats.h"
 #include "imaging/io/pictoraio_params.h"
 #include "imaging/io/vqtgafil.h"
 #include "platform/graphics/ByteReader.h"
