@@ -2,6 +2,7 @@
 
 #include <cstdint>
 
+#include "imaging/io/pictoraio_filters.h"
 #include "imaging/io/pictoraio_formats.h"
 
 namespace {
@@ -22,3 +23,24 @@ bool IsTgaStream(TStream* Stream) {
   if (!ReadExact(Stream, h, sizeof h)) return false;
   return h[kTgaColorMapTypeAt] <= 1 && IsTgaImageType(h[kTgaImageTypeAt]) && IsTgaDepth(h[kTgaPixelDepthAt]);
 }
+
+// ---- the TGA slot of the I/O component -------------------------------------------
+
+namespace {
+
+void TgaFilterLoad(TStream& Stream, TVQBitmap* Image, TIOParamsVals* Params, TVQFilterLoadArgs& Args,
+                   TVQProgressRec& Progress) {
+  if (Params) LoadTgaImage(Stream, Image, *Params, Args.NoAlphaMask, Args.Mask, Args.ParamsOnly, Progress);
+}
+
+void TgaFilterSave(TStream& Stream, TVQBitmap* Image, TIOParamsVals* Params, TVQFilterSaveArgs& Args,
+                   TVQProgressRec& Progress) {
+  if (Params) SaveTgaImage(Stream, Image, *Params, Args.AlphaMask, Progress);
+}
+
+// Detection already links this module, so the slot is filled at start-up.
+[[maybe_unused]] const bool kTgaSlotFilled = (InstallTgaFilter(), true);
+
+}  // namespace
+
+void InstallTgaFilter() { SetBuiltInFilter(ioTGA, TgaFilterLoad, TgaFilterSave); }
