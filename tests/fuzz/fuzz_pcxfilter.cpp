@@ -36,7 +36,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const int index = size > 4 ? data[size - 1] % 4 : 0;
   TIOParamsVals params(nullptr);
   // Keep the fuzzer's images small; the reader's own cap is far larger.
-  if (!FuzzPcxLoad(in, dcx, index, nullptr, params, true) || std::int64_t(params.Width) * params.Height > (1 << 16))
+  if (!FuzzPcxLoad(in, dcx, index, nullptr, params, true) || std::int64_t(params.Width) * params.Height > (1 << 14))
     return 0;
   TVQBitmap img;
   if (!FuzzPcxLoad(in, dcx, index, &img, params, false) || img.IsEmpty()) return 0;

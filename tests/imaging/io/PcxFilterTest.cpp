@@ -322,6 +322,42 @@ TEST(PcxFilterRead, DataSizeBoundsTheDataAndPlacesThePalette) {
   EXPECT_EQ(PcxPixels(whole.image), std::vector<std::uint32_t>{0x050505});
 }
 
+TEST(PcxFilterRead, ASizePastTheStreamMeansItsRest) {
+  // An 8-bit file 4 bytes into a stream, told the whole stream's size (as
+  // after an old 4-byte stream header): its palette is the stream's last 768 bytes.
+  PcxBytes pal(768, 0);
+  pal[3 * 1 + 1] = 0xCD;
+  const PcxBytes file = PcxCat(PcxCat(PcxHeader(1, 8, 1, 2, 1, 2), {0xC2, 0x01, 12}), pal);
+  TMemoryStream s;
+  s.Write("PCX", 4);
+  s.Write(file.data(), std::int64_t(file.size()));
+  s.SetPosition(4);
+  TPcxLoaded l;
+  TVQProgressRec p;
+  p.Aborting = &l.abort;
+  LoadPcxImage(s, &l.image, l.params, false, p, s.Size());
+  ASSERT_FALSE(l.abort);
+  EXPECT_EQ(PcxPixels(l.image), (std::vector<std::uint32_t>{0x00CD00, 0x00CD00}));
+}
+
+TEST(PcxFilterRead, FileBackedImagesReadAndWriteARowAtATime) {
+  int w = 0, h = 0;
+  const std::vector<std::uint32_t> expected = PcxExpected("expect_c16.ppm", w, h);
+  TPcxLoaded l;
+  l.image.MemoryThreshold = 1;
+  l.image.SetLocation(vqTempFile);
+  PcxLoad(PcxFixture("netpbm_4planes.pcx"), l);
+  ASSERT_FALSE(l.abort);
+  ASSERT_EQ(l.image.Location(), vqTempFile);
+  EXPECT_EQ(PcxPixels(l.image), expected);
+  TIOParamsVals params(nullptr);
+  bool abort = false;
+  TPcxLoaded back;
+  PcxLoad(PcxSave(l.image, params, abort), back);
+  ASSERT_FALSE(back.abort);
+  EXPECT_EQ(PcxPixels(back.image), expected);
+}
+
 TEST(PcxFilterRead, ParamsOnlyReadsNoPixels) {
   TPcxLoaded l;
   PcxLoad(PcxFixture("netpbm_4planes.pcx"), l, 0, true);
@@ -534,6 +570,16 @@ TEST(PcxFilterWrite, RequestsOutsideTheFourDepthsTakeTheNextOne) {
   PcxFill(img, 2, 2, {0});
   TIOParamsVals params(nullptr);
   params.BitsPerSample = 0;
+  bool abort = false;
+  EXPECT_TRUE(PcxSave(img, params, abort).empty());
+  EXPECT_TRUE(abort);
+}
+
+TEST(PcxFilterWrite, WidthsPastTheHeaderAreRefused) {
+  TVQBitmap img;
+  img.Allocate(65537, 1, vqBits1);
+  TIOParamsVals params(nullptr);
+  params.BitsPerSample = 1;
   bool abort = false;
   EXPECT_TRUE(PcxSave(img, params, abort).empty());
   EXPECT_TRUE(abort);
