@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "imaging/core/base/vqzutils_containers.h"
 #include "imaging/core/base/vqzutils_progress.h"
 #include "imaging/io/pictoraio_filters.h"
 #include "imaging/io/pictoraio_formats.h"
