@@ -99,6 +99,14 @@ PcxBytes PcxSave(TVQBitmap& img, TIOParamsVals& params, bool& abort) {
   return PcxBytes(m, m + s.Size());
 }
 
+PcxBytes PcxSaveAs(TVQBitmap& img, int bits, int samples, bool& abort, bool rle = true) {
+  TIOParamsVals params(nullptr);
+  params.BitsPerSample = bits;
+  params.SamplesPerPixel = samples;
+  params.PcxCompression = rle;
+  return PcxSave(img, params, abort);
+}
+
 // A header of the given fields; palette entries as 0xRRGGBB.
 PcxBytes PcxHeader(int encoding, int bits, int planes, int w, int h, int bpl,
                    const std::vector<std::uint32_t>& pal = {}, int dpiX = 96, int dpiY = 96) {
@@ -462,17 +470,13 @@ TEST(PcxFilterWrite, RunLengthLinesByHand) {
   // three samples gets a zero byte.
   TVQBitmap img;
   PcxFill(img, 3, 1, {0x700001, 0x700002, 0xC800C8});
-  TIOParamsVals params(nullptr);
-  params.BitsPerSample = 8;
-  params.SamplesPerPixel = 3;
   bool abort = false;
-  const PcxBytes out = PcxSave(img, params, abort);
+  const PcxBytes out = PcxSaveAs(img, 8, 3, abort);
   ASSERT_FALSE(abort);
   EXPECT_EQ(PcxBytes(out.begin() + 128, out.end()),
             (PcxBytes{0xC2, 0x70, 0xC1, 0xC8, 0, 0xC3, 0x00, 0, 0x01, 0x02, 0xC1, 0xC8, 0}));
   // Raw: each line padded to its four bytes.
-  params.PcxCompression = false;
-  const PcxBytes raw = PcxSave(img, params, abort);
+  const PcxBytes raw = PcxSaveAs(img, 8, 3, abort, false);
   EXPECT_EQ(raw[2], 0);
   EXPECT_EQ(PcxBytes(raw.begin() + 128, raw.end()),
             (PcxBytes{0x70, 0x70, 0xC8, 0, 0, 0, 0, 0, 0x01, 0x02, 0xC8, 0}));
@@ -481,11 +485,8 @@ TEST(PcxFilterWrite, RunLengthLinesByHand) {
 TEST(PcxFilterWrite, LongRunsSplitAt63) {
   TVQBitmap img;
   PcxFill(img, 130, 1, {0x050505});
-  TIOParamsVals params(nullptr);
-  params.BitsPerSample = 8;
-  params.SamplesPerPixel = 3;
   bool abort = false;
-  const PcxBytes out = PcxSave(img, params, abort);
+  const PcxBytes out = PcxSaveAs(img, 8, 3, abort);
   ASSERT_FALSE(abort);
   const PcxBytes line = {0xFF, 5, 0xFF, 5, 0xC4, 5};
   EXPECT_EQ(PcxBytes(out.begin() + 128, out.end()), PcxCat(PcxCat(line, line), line));
@@ -502,12 +503,8 @@ TEST(PcxFilterWrite, RoundTripsThroughTheReader) {
       SCOPED_TRACE(depth * 10 + rle);
       TVQBitmap img;
       PcxFill(img, 23, 7, pattern);
-      TIOParamsVals params(nullptr);
-      params.BitsPerSample = depth == 4 ? 4 : 8;
-      params.SamplesPerPixel = depth == 24 ? 3 : 1;
-      params.PcxCompression = rle;
       bool abort = false;
-      const PcxBytes out = PcxSave(img, params, abort);
+      const PcxBytes out = PcxSaveAs(img, depth == 4 ? 4 : 8, depth == 24 ? 3 : 1, abort, rle);
       ASSERT_FALSE(abort);
       TPcxLoaded l;
       PcxLoad(out, l);
@@ -519,11 +516,8 @@ TEST(PcxFilterWrite, RoundTripsThroughTheReader) {
 TEST(PcxFilterWrite, OneBitOutputKeepsTwoColoursInTheHeader) {
   TVQBitmap img;
   PcxFill(img, 10, 2, {0x2040C0, 0xF0E0D0, 0xF0E0D0});
-  TIOParamsVals params(nullptr);
-  params.BitsPerSample = 1;
-  params.SamplesPerPixel = 1;
   bool abort = false;
-  const PcxBytes out = PcxSave(img, params, abort);
+  const PcxBytes out = PcxSaveAs(img, 1, 1, abort);
   ASSERT_FALSE(abort);
   EXPECT_EQ(PcxBytes(out.begin() + 16, out.begin() + 22), (PcxBytes{0x20, 0x40, 0xC0, 0xF0, 0xE0, 0xD0}));
   TPcxLoaded l;
@@ -539,7 +533,7 @@ TEST(PcxFilterWrite, OneBitOutputKeepsTwoColoursInTheHeader) {
   TVQBitmap bits;
   bits.Allocate(3, 1, vqBits1);
   bits.GetScanline(0)[0] = 0xBF;
-  const PcxBytes mono = PcxSave(bits, params, abort);
+  const PcxBytes mono = PcxSaveAs(bits, 1, 1, abort);
   EXPECT_EQ(PcxBytes(mono.begin() + 16, mono.begin() + 22), (PcxBytes{0, 0, 0, 0xFF, 0xFF, 0xFF}));
   EXPECT_EQ(PcxBytes(mono.begin() + 128, mono.end()), (PcxBytes{0xA0, 0}));
 }
@@ -552,11 +546,8 @@ TEST(PcxFilterWrite, RequestsOutsideTheFourDepthsTakeTheNextOne) {
     SCOPED_TRACE(r.bits * 10 + r.samples);
     TVQBitmap img;
     PcxFill(img, 4, 2, {0x112233, 0x445566});
-    TIOParamsVals params(nullptr);
-    params.BitsPerSample = r.bits;
-    params.SamplesPerPixel = r.samples;
     bool abort = false;
-    const PcxBytes out = PcxSave(img, params, abort);
+    const PcxBytes out = PcxSaveAs(img, r.bits, r.samples, abort);
     ASSERT_FALSE(abort);
     EXPECT_EQ(out[3], r.fileBits);
     EXPECT_EQ(out[65], r.planes);
@@ -568,20 +559,16 @@ TEST(PcxFilterWrite, RequestsOutsideTheFourDepthsTakeTheNextOne) {
   }
   TVQBitmap img;
   PcxFill(img, 2, 2, {0});
-  TIOParamsVals params(nullptr);
-  params.BitsPerSample = 0;
   bool abort = false;
-  EXPECT_TRUE(PcxSave(img, params, abort).empty());
+  EXPECT_TRUE(PcxSaveAs(img, 0, 3, abort).empty());
   EXPECT_TRUE(abort);
 }
 
 TEST(PcxFilterWrite, WidthsPastTheHeaderAreRefused) {
   TVQBitmap img;
   img.Allocate(65537, 1, vqBits1);
-  TIOParamsVals params(nullptr);
-  params.BitsPerSample = 1;
   bool abort = false;
-  EXPECT_TRUE(PcxSave(img, params, abort).empty());
+  EXPECT_TRUE(PcxSaveAs(img, 1, 1, abort).empty());
   EXPECT_TRUE(abort);
 }
 
@@ -589,12 +576,9 @@ TEST(PcxFilterWrite, OtherPixelFormatsAreConverted) {
   TVQBitmap img;
   img.Allocate(3, 1, vqGray8);
   img.GetScanline(0)[0] = 0x10, img.GetScanline(0)[1] = 0x80, img.GetScanline(0)[2] = 0xF0;
-  TIOParamsVals params(nullptr);
-  params.BitsPerSample = 8;
-  params.SamplesPerPixel = 3;
   bool abort = false;
   TPcxLoaded l;
-  PcxLoad(PcxSave(img, params, abort), l);
+  PcxLoad(PcxSaveAs(img, 8, 3, abort), l);
   ASSERT_FALSE(l.abort);
   EXPECT_EQ(PcxPixels(l.image), (std::vector<std::uint32_t>{0x101010, 0x808080, 0xF0F0F0}));
 }
