@@ -20,6 +20,21 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   bool abort = false;
   TVQProgressRec p;
   p.Aborting = &abort;
+  // Big but valid PNG entries would only measure the allocator; the sizes
+  // of the others are bounded by their data.
+  for (bool cursor : {false, true}) {
+    in.SetPosition(0);
+    TIOParamsVals params(nullptr);
+    params.CurImageIndex = int(size % 2);
+    params.IcoImageIndex = int(size % 3);
+    std::unique_ptr<TVQMask> mask;
+    if (cursor)
+      LoadCurImage(in, nullptr, params, true, mask, p, true);
+    else
+      LoadIcoImage(in, nullptr, params, true, mask, p, true);
+    if (std::int64_t(params.Width) * params.Height > (1 << 22)) return 0;
+  }
+  abort = false;
   {
     in.SetPosition(0);
     TVQBitmap img;
