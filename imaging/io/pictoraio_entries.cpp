@@ -8,6 +8,7 @@
 #include "imaging/core/metadata/vqzutils_metadata.h"
 #include "imaging/core/raster/vqzutils_bitmap.h"
 #include "imaging/core/raster/vqzutils_mask.h"
+#include "imaging/io/bmpfilt_ico.h"
 #include "imaging/io/pcxfilter.h"
 #include "imaging/io/pictoraio.h"
 #include "imaging/io/pictoraio_formats.h"
@@ -721,6 +722,15 @@ int DcxPageCount(const std::string& FileName) {
   try {
     TFileStream file(FileName, fmOpenRead | fmShareDenyWrite);
     return CountDcxPages(&file);
+  } catch (...) {
+    return 0;
+  }
+}
+
+int IcoImageCount(const std::string& FileName) {
+  try {
+    TFileStream file(FileName, fmOpenRead | fmShareDenyWrite);
+    return ReadIcoCount(&file);
   } catch (...) {
     return 0;
   }
