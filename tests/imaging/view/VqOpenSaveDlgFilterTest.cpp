@@ -126,6 +126,9 @@ TEST_F(DialogFilters, SaveFilterListsEveryWritableFormatAndNoVideo) {
 }
 
 TEST_F(DialogFilters, GifIsOfferedOnlyWhileItsCoderIsInstalled) {
+  EXPECT_NE(BuildPictoraFilter(true, false, "", msEnglish).find("(GIF)"), std::string::npos);
+  DefGifLzwDecompress = nullptr;
+  DefGifLzwCompress = nullptr;
   EXPECT_EQ(BuildPictoraFilter(false, false, "", msEnglish).find("GIF"), std::string::npos);
   DefGifLzwDecompress = NoDecoder;
   const std::string open = BuildPictoraFilter(false, false, "", msEnglish);
@@ -149,6 +152,8 @@ TEST_F(DialogFilters, ExtraPairsFollowAndJoinAllGraphics) {
 }
 
 TEST_F(DialogFilters, DefaultSaveFilterWithoutGif) {
+  DefGifLzwDecompress = nullptr;
+  DefGifLzwCompress = nullptr;
   EXPECT_EQ(DefaultSaveFilter(),
             "JPEG Bitmap (JPG)|*.jpg|TIFF Bitmap (TIF)|*.tif|PaintBrush (PCX)|*.pcx"
             "|Portable Network Graphics (PNG)|*.png|Windows Bitmap (BMP)|*.bmp|OS/2 Bitmap (BMP)|*.bmp"
