@@ -15,6 +15,8 @@
 
 namespace {
 
+constexpr std::int64_t kGifMaxCanvasPixels = std::int64_t(1) << 28;
+
 TColor GifColorOf(TRGBPixel c) { return TColor(c.r) | TColor(c.g) << 8 | TColor(c.b) << 16; }
 
 // The frame's pixels that are not transparent replace the canvas's, clipped
@@ -31,9 +33,13 @@ void GifDrawFrame(TVQBitmap& frame, TVQBitmap& canvas, int left, int top) {
   std::vector<Byte> opaque(static_cast<std::size_t>(fw), 255);
   for (int y = y0; y < y1; ++y) {
     const int fy = y - top;
+    Byte* out = canvas.GetScanline(y);
+    if (!alpha && format == vqRGB24) {
+      std::memcpy(out + 3 * x0, frame.GetScanline(fy) + 3 * (x0 - left), std::size_t(x1 - x0) * 3);
+      continue;
+    }
     VQColorRow(format, frame.GetScanline(fy), fw, frame.Palette(), colours.data());
     if (alpha) std::memcpy(opaque.data(), alpha->GetScanline(fy), std::size_t(fw));
-    Byte* out = canvas.GetScanline(y);
     for (int x = x0; x < x1; ++x) {
       const std::size_t fx = std::size_t(x - left);
       if (!opaque[fx]) continue;
@@ -87,7 +93,15 @@ int TPictoraIO::LoadGifFrames(TStream* Stream, TVQProgressRec& progress) {
     if (Aborting) break;
     const int fw = frame->GetWidth(), fh = frame->GetHeight();
     const int cw = std::max(p.GifWinWidth, fw), ch = std::max(p.GifWinHeight, fh);
-    if (mask) frame->GetAlphaChannel()->CopyFromMask(mask.get());
+    // A screen no frame fills is not allocated past the frames' own cap.
+    if (std::int64_t(cw) * ch > kGifMaxCanvasPixels) {
+      Aborting = true;
+      break;
+    }
+    // An opaque frame needs no alpha channel of its own: drawn, it covers
+    // its place and makes it opaque, as all 255 would.
+    const bool opaque = !mask || mask->Full;
+    if (mask && (!opaque || count <= 1)) frame->GetAlphaChannel()->CopyFromMask(mask.get());
     mask.reset();
     if (count > 1) {
       const TColor background = GifColorOf(p.GifBackground);
@@ -108,7 +122,10 @@ int TPictoraIO::LoadGifFrames(TStream* Stream, TVQProgressRec& progress) {
         canvas->ResizeCanvas(std::max(cw, canvas->GetWidth()), std::max(ch, canvas->GetHeight()), background, 255,
                              0, 0);
       GifDrawFrame(*frame, *canvas, p.GifXPos, p.GifYPos);
-      frame->MergeAlphaRectTo(canvas.get(), 0, 0, p.GifXPos, p.GifYPos, fw, fh);
+      if (opaque)
+        canvas->GetAlphaChannel()->FillRect(p.GifXPos, p.GifYPos, p.GifXPos + fw - 1, p.GifYPos + fh - 1, 255);
+      else
+        frame->MergeAlphaRectTo(canvas.get(), 0, 0, p.GifXPos, p.GifYPos, fw, fh);
       canvas->GetAlphaChannel()->Full = false;
       prevX = p.GifXPos;
       prevY = p.GifYPos;
