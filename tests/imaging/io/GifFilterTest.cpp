@@ -474,6 +474,49 @@ TEST_F(GifFilter, CommentsOfAnAnimationAreListedOnce) {
   EXPECT_EQ(io.Parameters()->GifComments->Count(), 1);
 }
 
+int gGifDecodes = 0;
+void GifCountingDecoder(TStream* s, int h, int w, void* d, bool i) {
+  ++gGifDecodes;
+  GifLzwDecode(s, h, w, d, i);
+}
+
+// Counts the bytes read through it.
+struct TGifCountingStream : TMemoryStream {
+  std::int64_t Read(void* b, std::int64_t n) override {
+    const std::int64_t got = TMemoryStream::Read(b, n);
+    BytesRead += got;
+    return got;
+  }
+  std::int64_t BytesRead = 0;
+};
+
+TEST_F(GifFilter, TheLastFrameOfALongAnimationDecodesEachFrameOnceAndReadsTheFileOnce) {
+  // Noisy frames, so that the file is several times the decoder's read-ahead
+  // and walking it once per frame would show.
+  std::vector<TGifTestFrame> frames(60);
+  std::uint32_t noise = 1;
+  for (std::size_t i = 0; i < frames.size(); ++i) {
+    frames[i].w = 256, frames[i].h = 64, frames[i].y = int(i % 4);
+    frames[i].pixels.resize(256 * 64);
+    for (auto& v : frames[i].pixels) v = std::uint8_t((noise = noise * 1103515245u + 12345u) >> 30);
+    frames[i].pixels[3 * 256] = std::uint8_t(i % 3);
+  }
+  const Bytes file = GifTestFile(256, 68, kGifGrey4, 0, frames);
+  ASSERT_GT(file.size(), 4u * 65536);
+  TPictoraIO io(nullptr);
+  io.Parameters()->GifLzwDecompress = GifCountingDecoder;
+  io.Parameters()->GifImageIndex = -1;
+  TGifCountingStream s;
+  GifTestFill(s, file);
+  gGifDecodes = 0;
+  EXPECT_EQ(io.LoadGifFromStream(&s), 60);
+  EXPECT_EQ(gGifDecodes, 60);
+  // One walk of the blocks and one read of each frame's data, with the
+  // read-ahead of the buffers.
+  EXPECT_LT(s.BytesRead, 2 * std::int64_t(file.size()) + 60 * 65536 + 65536);
+  EXPECT_EQ(io.Image()->GetPixelRGB(0, 3 + 3).r, kGifGrey4[59 % 3][0]);  // row 3 of the last frame
+}
+
 // ---- writing ----------------------------------------------------------------------------
 
 struct TGifWritten {
