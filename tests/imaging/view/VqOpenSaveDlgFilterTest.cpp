@@ -83,10 +83,11 @@ TEST(DialogFilterTexts, PairFromANameMatchesWholePatternsIgnoringCase) {
 
 TEST_F(DialogFilters, OpenFilterListsEveryReadableFormatAfterAllGraphics) {
   const std::string expected =
-      "All graphics|*.tif;*.tiff;*.fax;*.g3n;*.g3f;*.jpg;*.jpeg;*.jpe;*.pcx;*.bmp;*.dib;*.rle;*.ico;*.cur;*.png;"
-      "*.wmf;*.emf;*.tga;*.targa;*.vda;*.icb;*.vst;*.pix;*.pxm;*.ppm;*.pgm;*.pbm;*.wbmp;*.jp2;*.j2k;*.jpc;*.j2c;"
-      "*.dcx;*.avi"
+      "All graphics|*.tif;*.tiff;*.fax;*.g3n;*.g3f;*.gif;*.jpg;*.jpeg;*.jpe;*.pcx;*.bmp;*.dib;*.rle;*.ico;*.cur;"
+      "*.png;*.wmf;*.emf;*.tga;*.targa;*.vda;*.icb;*.vst;*.pix;*.pxm;*.ppm;*.pgm;*.pbm;*.wbmp;*.jp2;*.j2k;*.jpc;"
+      "*.j2c;*.dcx;*.avi"
       "|TIFF Bitmap (TIF;TIFF;FAX;G3N;G3F)|*.tif;*.tiff;*.fax;*.g3n;*.g3f"
+      "|CompuServe Bitmap (GIF)|*.gif"
       "|JPEG Bitmap (JPG;JPEG;JPE)|*.jpg;*.jpeg;*.jpe"
       "|PaintBrush (PCX)|*.pcx"
       "|Windows Bitmap (BMP;DIB;RLE)|*.bmp;*.dib;*.rle"
@@ -108,6 +109,7 @@ TEST_F(DialogFilters, OpenFilterListsEveryReadableFormatAfterAllGraphics) {
 TEST_F(DialogFilters, SaveFilterListsEveryWritableFormatAndNoVideo) {
   const std::string expected =
       "TIFF Bitmap (TIF;TIFF;FAX;G3N;G3F)|*.tif;*.tiff;*.fax;*.g3n;*.g3f"
+      "|CompuServe Bitmap (GIF)|*.gif"
       "|JPEG Bitmap (JPG;JPEG;JPE)|*.jpg;*.jpeg;*.jpe"
       "|PaintBrush (PCX)|*.pcx"
       "|Windows Bitmap (BMP;DIB;RLE)|*.bmp;*.dib;*.rle"
