@@ -394,7 +394,7 @@ void SaveGifImage(TStream& Stream, TVQBitmap* Bitmap, TIOParamsVals& Params, TVQ
   if (abortFlag) return;
 
   auto tableIndex = [&](TRGBPixel c) {
-    if (quant && format == vqRGB24 && !alpha) return quant->ColorIndex(GifPacked(c));
+    if (quant && format == vqRGB24) return quant->ColorIndex(GifPacked(c));
     return NearestPaletteIndex(table, colours, GifPacked(c));
   };
   std::vector<std::uint8_t> out;

@@ -23,7 +23,7 @@
 namespace {
 
 using Bytes = std::vector<std::uint8_t>;
-using Rgb = std::array<std::uint8_t, 3>;
+using TGifRgb = std::array<std::uint8_t, 3>;
 
 // ---- building GIF files --------------------------------------------------------------
 
@@ -35,7 +35,7 @@ struct TGifTestFrame {
   bool transparent = false;
   int transparentIndex = 0;
   int delay = 0;
-  std::vector<Rgb> local;  // a local table when not empty
+  std::vector<TGifRgb> local;  // a local table when not empty
   bool interlaced = false;
   int codeSize = 0;  // 0: from the table
 };
@@ -51,15 +51,15 @@ int GifTestBits(std::size_t entries) {
   return s;
 }
 
-void GifTestTable(Bytes& b, const std::vector<Rgb>& t) {
+void GifTestTable(Bytes& b, const std::vector<TGifRgb>& t) {
   const std::size_t n = 2u << GifTestBits(t.size());
   for (std::size_t i = 0; i < n; ++i) {
-    const Rgb c = i < t.size() ? t[i] : Rgb{0, 0, 0};
+    const TGifRgb c = i < t.size() ? t[i] : TGifRgb{0, 0, 0};
     b.insert(b.end(), c.begin(), c.end());
   }
 }
 
-Bytes GifTestFile(int sw, int sh, const std::vector<Rgb>& global, int background,
+Bytes GifTestFile(int sw, int sh, const std::vector<TGifRgb>& global, int background,
                   const std::vector<TGifTestFrame>& frames, const std::vector<std::string>& comments = {}) {
   Bytes b = {'G', 'I', 'F', '8', '9', 'a'};
   GifTestU16(b, sw);
@@ -145,13 +145,13 @@ class GifFilter : public ::testing::Test {
   }
 };
 
-const std::vector<Rgb> kGifGrey4 = {{0, 0, 0}, {85, 85, 85}, {170, 170, 170}, {255, 255, 255}};
+const std::vector<TGifRgb> kGifGrey4 = {{0, 0, 0}, {85, 85, 85}, {170, 170, 170}, {255, 255, 255}};
 
 // ---- reading one frame -----------------------------------------------------------------
 
 TEST_F(GifFilter, TwoColourTablesGiveOneBitOnlyWhenBlackThenWhite) {
   struct Case {
-    std::vector<Rgb> table;
+    std::vector<TGifRgb> table;
     bool native;
     TVQPixelFormat format;
   };
@@ -172,9 +172,9 @@ TEST_F(GifFilter, TwoColourTablesGiveOneBitOnlyWhenBlackThenWhite) {
     ASSERT_EQ(r.image.GetPixelFormat(), c.format);
     for (int y = 0; y < 2; ++y)
       for (int x = 0; x < 9; ++x) {
-        const Rgb want = c.table[f.pixels[std::size_t(y * 9 + x)]];
+        const TGifRgb want = c.table[f.pixels[std::size_t(y * 9 + x)]];
         const TRGBPixel got = r.image.GetPixelRGB(x, y);
-        EXPECT_EQ((Rgb{got.r, got.g, got.b}), want) << x << "," << y;
+        EXPECT_EQ((TGifRgb{got.r, got.g, got.b}), want) << x << "," << y;
       }
     EXPECT_EQ(r.params.BitsPerSample, c.table.size() == 2 ? 1 : 2);
     EXPECT_EQ(r.params.ColorMapCount(), int(c.table.size()));
@@ -236,7 +236,7 @@ TEST_F(GifFilter, ReadsTheChosenFrameWithItsOwnControlBlockAndCountsAll) {
   TRead local;
   Read(local, file, 2);
   const TRGBPixel c = local.image.GetPixelRGB(0, 0);  // index 2 of the local table
-  EXPECT_EQ((Rgb{c.r, c.g, c.b}), (Rgb{7, 7, 7}));
+  EXPECT_EQ((TGifRgb{c.r, c.g, c.b}), (TGifRgb{7, 7, 7}));
   EXPECT_EQ(local.params.ColorMapCount(), 4);
 }
 
