@@ -287,7 +287,9 @@ TEST_F(GifFilter, UntrustedInput) {
     TRead r;
     Read(r, c.file, 0);
     EXPECT_EQ(r.aborted, c.aborted);
-    if (c.count >= 0) EXPECT_EQ(r.count, c.count);
+    if (c.count >= 0) {
+      EXPECT_EQ(r.count, c.count);
+    }
   }
   TRead past;
   Read(past, GifTestFile(4, 4, kGifGrey4, 0, {pastTable}), 0);

@@ -102,7 +102,9 @@ TEST(GifLzw, EncoderCodesMatchAPlainDecoderAndSubBlocksHold254Bytes) {
     const Bytes pixels = GifRandomPixels(200000, bits, 7u + unsigned(bits), 3);
     const Bytes file = GifEncode(pixels, 400, 500, bits, false);
     for (std::size_t at = 1; file[at] != 0;) {
-      if (file[at + file[at] + 1] != 0) EXPECT_EQ(file[at], 254);
+      if (file[at + file[at] + 1] != 0) {
+        EXPECT_EQ(file[at], 254);
+      }
       at += file[at] + 1u;
     }
     TLzwRefOptions o;
