@@ -236,6 +236,8 @@ class TPictoraIO : public TComponent {
   void RegistryStreamLoad(TStream* Stream, int FileType);
   void RegistryStreamSave(TStream* Stream, int FileType);
   int LoadStreamBody(int FileType, TStream* Stream, const std::string& FileName);
+  // The frames of a GIF stream composed up to GifImageIndex; the frame count.
+  int LoadGifFrames(TStream* Stream, TVQProgressRec& progress);
   void SaveStreamBody(int FileType, TStream& Stream);
 
   void Notification(TComponent* AComponent, TOperation Operation) override;

@@ -229,6 +229,18 @@ int TPictoraIO::LoadStreamBody(int FileType, TStream* Stream, const std::string&
   }
   params_->ClearMetadata();
   image_->RemoveAlphaChannel();
+  if (FileType == ioGIF) {
+    int count = 0;
+    try {
+      count = LoadGifFrames(Stream, progress);
+      if (fromFile) params_->FileName = FileName;
+    } catch (...) {
+      DoFinishWork();
+      throw;
+    }
+    DoFinishWork();
+    return count;
+  }
   if (FileType == ioPNG && fromFile) params_->PngBackground = TRGBPixel{Byte(background_ >> 16), Byte(background_ >> 8), Byte(background_)};
   TVQFilterLoadArgs args;
   std::int64_t after = -1;  // where a stream header says the image ends
