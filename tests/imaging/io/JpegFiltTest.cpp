@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <iterator>
@@ -518,20 +519,87 @@ TEST(JpegFilter, ProgressiveHuffmanSmoothingAndDctChangeTheFile) {
   EXPECT_EQ(JpegMaxDifference(a.image.get(), b.image.get()), 0);
 }
 
-TEST(JpegFilter, AOneBitImageIsWrittenAsColourAndStaysOneBit) {
-  TVQBitmap bits;
-  bits.Allocate(20, 10, vqBits1);
-  for (int y = 0; y < 10; ++y) std::memset(bits.GetScanline(y), y < 5 ? 0xF0 : 0x0F, std::size_t(bits.GetRowLength()));
-  TIOParamsVals p(nullptr);
-  bool aborted = false;
-  const JpegBytes out = JpegWrite(&bits, p, &aborted);
-  ASSERT_FALSE(aborted);
-  EXPECT_EQ(bits.GetPixelFormat(), vqBits1);
+TEST(JpegFilter, ImagesOfOtherFormatsAreWrittenFromAColourCopy) {
+  // The codec reads three bytes a pixel: any other row would be read past.
+  for (TVQPixelFormat format : {vqBits1, vqGray8, vqPalette8, vqCMYK}) {
+    SCOPED_TRACE(int(format));
+    TVQBitmap image;
+    image.Allocate(20, 10, format);
+    for (int y = 0; y < 10; ++y)
+      std::memset(image.GetScanline(y), y < 5 ? 0xF0 : 0x0F, std::size_t(image.GetRowLength()));
+    TIOParamsVals p(nullptr);
+    bool aborted = false;
+    const JpegBytes out = JpegWrite(&image, p, &aborted);
+    ASSERT_FALSE(aborted);
+    EXPECT_EQ(image.GetPixelFormat(), format);
+    TJpegRead r;
+    JpegReadInto(r, out);
+    ASSERT_FALSE(r.aborted);
+    EXPECT_EQ(r.params->SamplesPerPixel, 3);
+    EXPECT_EQ(r.image->GetWidth(), 20);
+    EXPECT_EQ(r.image->GetHeight(), 10);
+  }
+}
+
+// A JPEG whose components name no colour space, written by libjpeg itself.
+JpegBytes JpegUnknownComponents(int components) {
+  jpeg_compress_struct ci;
+  jpeg_error_mgr err;
+  ci.err = jpeg_std_error(&err);
+  jpeg_create_compress(&ci);
+  unsigned char* mem = nullptr;
+  unsigned long size = 0;
+  jpeg_mem_dest(&ci, &mem, &size);
+  ci.image_width = 16;
+  ci.image_height = 8;
+  ci.input_components = components;
+  ci.in_color_space = JCS_UNKNOWN;
+  jpeg_set_defaults(&ci);
+  jpeg_set_colorspace(&ci, JCS_UNKNOWN);
+  jpeg_start_compress(&ci, TRUE);
+  std::vector<JSAMPLE> row(std::size_t(16) * components, 100);
+  JSAMPROW rows[1] = {row.data()};
+  while (ci.next_scanline < ci.image_height) jpeg_write_scanlines(&ci, rows, 1);
+  jpeg_finish_compress(&ci);
+  JpegBytes out(mem, mem + size);
+  jpeg_destroy_compress(&ci);
+  std::free(mem);
+  return out;
+}
+
+TEST(JpegFilter, ComponentsTheRowsCannotHoldAbort) {
+  // Two samples a pixel would leave a third of every row unwritten.
+  const JpegBytes file = JpegUnknownComponents(2);
   TJpegRead r;
-  JpegReadInto(r, out);
-  ASSERT_FALSE(r.aborted);
-  EXPECT_EQ(r.params->SamplesPerPixel, 3);
-  EXPECT_EQ(r.image->GetWidth(), 20);
+  JpegReadInto(r, file);
+  EXPECT_TRUE(r.aborted);
+  TJpegRead params;
+  JpegReadInto(params, file, true);
+  EXPECT_FALSE(params.aborted);
+  EXPECT_EQ(params.params->Width, 16);
+}
+
+TEST(JpegFilter, AFileOfThousandsOfScansIsRefused) {
+  // The last scan again and again: libjpeg only warns about the progression.
+  const JpegBytes good = JpegFixture("progressive.jpg");
+  std::size_t last = 0;
+  for (std::size_t i = 0; i + 1 < good.size(); ++i)
+    if (good[i] == 0xFF && good[i + 1] == 0xDA) last = i;
+  ASSERT_GT(last, 0u);
+  const std::size_t eoi = good.size() - 2;
+  ASSERT_EQ(good[eoi + 1], 0xD9);
+  auto withScans = [&](int copies) {
+    JpegBytes b(good.begin(), good.begin() + std::ptrdiff_t(eoi));
+    for (int i = 0; i < copies; ++i) b.insert(b.end(), good.begin() + std::ptrdiff_t(last), good.begin() + std::ptrdiff_t(eoi));
+    b.push_back(0xFF), b.push_back(0xD9);
+    return b;
+  };
+  TJpegRead some;
+  JpegReadInto(some, withScans(20));
+  EXPECT_FALSE(some.aborted);
+  TJpegRead many;
+  JpegReadInto(many, withScans(1000));
+  EXPECT_TRUE(many.aborted);
 }
 
 TEST(JpegFilter, NothingIsWrittenForAnEmptyImage) {
