@@ -1,8 +1,6 @@
 // Reading half of the JPEG filter, the error manager and the JPEG slot.
 #include "imaging/io/jpegfilt.h"
 
-#include <jerror.h>
-
 #include <cstdlib>
 #include <cstring>
 #include <memory>
@@ -432,7 +430,10 @@ void LoadJpegImage(TStream* Stream, TStream* TablesStream, TVQBitmap* Bitmap, bo
   }
   if (!ok) *aborting = true;
   try {
-    if (s.created) JpegrCopyMarkers(s, *Params.JpegMarkers);
+    if (s.created)
+      JpegrCopyMarkers(s, *Params.JpegMarkers);
+    else
+      Params.JpegMarkers->Clear();
   } catch (...) {
     *aborting = true;
   }

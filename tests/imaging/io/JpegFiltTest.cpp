@@ -18,6 +18,7 @@
 #include <iterator>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "imaging/core/metadata/vqzutils_annot.h"
@@ -810,6 +811,28 @@ TEST(JpegFilter, AbortFromProgressStopsTheRows) {
   LoadJpegImage(&s, nullptr, &image, false, false, progress, p);
   EXPECT_TRUE(aborted);
   EXPECT_EQ(rows, 10);
+}
+
+TEST(JpegFilter, ReadsAndWritesRunOnSeveralThreadsAtOnce) {
+  const JpegBytes file = JpegFixture("progressive.jpg");
+  const TJpegPixels want = JpegExpected("baseline.ppm");
+  std::vector<int> same(4, 0);
+  std::vector<std::thread> threads;
+  for (int t = 0; t < 4; ++t)
+    threads.emplace_back([&, t] {
+      for (int i = 0; i < 5; ++i) {
+        TJpegRead r;
+        JpegReadInto(r, file);
+        bool aborted = false;
+        const JpegBytes out = JpegWrite(r.image.get(), *r.params, &aborted);
+        TJpegRead back;
+        JpegReadInto(back, out);
+        const TJpegPixels got = JpegDecoded(r.image.get());
+        same[std::size_t(t)] += !r.aborted && !aborted && !back.aborted && got.rgb == want.rgb;
+      }
+    });
+  for (auto& t : threads) t.join();
+  EXPECT_EQ(same, std::vector<int>(4, 5));
 }
 
 TEST(JpegFilter, TheComponentLoadsAndSavesJpegFilesAndStreams) {
