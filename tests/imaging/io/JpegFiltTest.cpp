@@ -731,6 +731,40 @@ TEST(JpegFilter, DamagedAndEmptyInputAborts) {
   }
 }
 
+JpegBytes JpegWithFrameSize(const char* name, int width, int height) {
+  JpegBytes b = JpegFixture(name);
+  for (auto [code, at] : JpegSegments(b))
+    if (code == 0xC0 || code == 0xC2) {
+      b[at + 5] = std::uint8_t(height >> 8), b[at + 6] = std::uint8_t(height);
+      b[at + 7] = std::uint8_t(width >> 8), b[at + 8] = std::uint8_t(width);
+    }
+  return b;
+}
+
+TEST(JpegFilter, HugeFramesAreRefusedBeforeTheirMemoryIsTaken) {
+  struct THugeCase {
+    const char* file;
+    Byte scale;
+  } cases[] = {
+      {"baseline.jpg", 1},     // 3.6 gigapixels of picture
+      {"progressive.jpg", 4},  // a small picture, but gigabytes of coefficients
+  };
+  for (const THugeCase& c : cases) {
+    SCOPED_TRACE(c.file);
+    const JpegBytes b = JpegWithFrameSize(c.file, 60000, 60000);
+    TJpegRead params;
+    params.params->JpegScale = c.scale;
+    JpegReadInto(params, b, true);
+    EXPECT_FALSE(params.aborted);
+    EXPECT_EQ(params.params->JpegOriginalWidth, 60000);
+    TJpegRead r;
+    r.params->JpegScale = c.scale;
+    JpegReadInto(r, b);
+    EXPECT_TRUE(r.aborted);
+    EXPECT_EQ(r.image->GetWidth(), 0);
+  }
+}
+
 TEST(JpegFilter, AnEmptyTablesStreamAborts) {
   TMemoryStream tables;
   TJpegRead r;
