@@ -1,0 +1,256 @@
+// JPEG 2000 reading: the header into the parameter block, the decoded
+// components straight into the bitmap's rows.
+#include <algorithm>
+#include <cstdint>
+#include <cstring>
+#include <vector>
+
+#include "imaging/core/base/vqzutils_progress.h"
+#include "imaging/core/raster/vqzutils_bitmap.h"
+#include "imaging/io/pictoraio_params.h"
+#include "imaging/io/vqj2000.h"
+#include "imaging/io/vqj2000_stream.h"
+#include "platform/rtl/ParallelRows.h"
+
+namespace {
+
+// Larger images are refused before anything is decoded.
+constexpr std::uint64_t kJ2krMaxPixels = std::uint64_t(1) << 28;
+// Rows converted between two looks at the abort flag: about 4 MB of output.
+constexpr std::int64_t kJ2krBandBytes = std::int64_t(1) << 22;
+
+enum class TJ2krModel { Grey, Rgb, Ycc };
+
+// One component as the rows read it: the sample under image pixel (x, y) is
+// at ((x0 + x) div dx - left, (y0 + y) div dy - top), an index outside the
+// component's samples taking its first one.
+struct TJ2krPlane {
+  const OPJ_INT32* data = nullptr;
+  std::int64_t w = 0, h = 0;
+  std::int64_t dx = 1, dy = 1;
+  std::int64_t left = 0, top = 0;
+  std::int64_t offset = 0;  // moves signed samples to 0 .. max
+  std::int64_t max = 0;
+  int shift = 0;           // 8 bits and more: the top 8 bits
+  Byte up[128] = {};       // fewer: scaled to 0 .. 255
+  bool wide = true;
+  // One sample a pixel from the image's left edge on.
+  bool direct = false;
+};
+
+bool J2krPlane(const opj_image_t& image, const opj_image_comp_t& c, std::int64_t width, TJ2krPlane& p) {
+  if (!c.data || c.w == 0 || c.h == 0 || c.dx == 0 || c.dy == 0 || c.prec < 1 || c.prec > 31) return false;
+  p.data = c.data;
+  p.w = c.w;
+  p.h = c.h;
+  p.dx = c.dx;
+  p.dy = c.dy;
+  p.left = c.x0;
+  p.top = c.y0;
+  p.max = (std::int64_t(1) << c.prec) - 1;
+  p.offset = c.sgnd ? std::int64_t(1) << (c.prec - 1) : 0;
+  p.wide = c.prec >= 8;
+  if (p.wide) {
+    p.shift = int(c.prec) - 8;
+  } else {
+    // Replicating the bits, so that the top value is white.
+    for (std::int64_t v = 0; v <= p.max; ++v) p.up[v] = Byte((v * 255 + p.max / 2) / p.max);
+  }
+  p.direct = p.dx == 1 && p.left == std::int64_t(image.x0) && p.w >= width;
+  return true;
+}
+
+inline Byte J2krTo8(const TJ2krPlane& p, OPJ_INT32 v) {
+  const std::int64_t u = std::clamp<std::int64_t>(std::int64_t(v) + p.offset, 0, p.max);
+  return p.wide ? Byte(u >> p.shift) : p.up[u];
+}
+
+// The plane's 8-bit values under image row y.
+void J2krPlaneRow(const TJ2krPlane& p, std::int64_t x0, std::int64_t y0, int y, int width, Byte* out) {
+  std::int64_t row = (y0 + y) / p.dy - p.top;
+  if (row < 0 || row >= p.h) row = 0;
+  const OPJ_INT32* src = p.data + row * p.w;
+  if (p.direct) {
+    for (int x = 0; x < width; ++x) out[x] = J2krTo8(p, src[x]);
+    return;
+  }
+  // Walks (x0 + x) div dx without a division a pixel.
+  std::int64_t q = x0 / p.dx, r = x0 % p.dx;
+  for (int x = 0; x < width; ++x) {
+    std::int64_t col = q - p.left;
+    if (col < 0 || col >= p.w) col = 0;
+    out[x] = J2krTo8(p, src[col]);
+    if (++r == p.dx) r = 0, ++q;
+  }
+}
+
+struct TJ2krRows {
+  TJ2krModel model = TJ2krModel::Grey;
+  TJ2krPlane planes[3];
+  std::int64_t x0 = 0, y0 = 0;
+  int width = 0;
+  bool bits = false;
+};
+
+void J2krConvertRows(const TJ2krRows& r, TVQBitmap* bitmap, int first, int last) {
+  const int w = r.width;
+  std::vector<Byte> scratch(std::size_t(w) * 3);
+  Byte* a = scratch.data();
+  Byte* b = a + w;
+  Byte* c = b + w;
+  const TJ2kYccTables& t = J2kYccTables();
+  for (int y = first; y < last; ++y) {
+    Byte* out = bitmap->GetScanline(y);
+    J2krPlaneRow(r.planes[0], r.x0, r.y0, y, w, a);
+    if (r.model == TJ2krModel::Grey) {
+      if (r.bits) {
+        std::memset(out, 0, std::size_t(w + 7) / 8);
+        for (int x = 0; x < w; ++x)
+          if (a[x]) out[x >> 3] |= Byte(0x80 >> (x & 7));
+      } else {
+        for (int x = 0; x < w; ++x) out[3 * x] = out[3 * x + 1] = out[3 * x + 2] = a[x];
+      }
+      continue;
+    }
+    J2krPlaneRow(r.planes[1], r.x0, r.y0, y, w, b);
+    J2krPlaneRow(r.planes[2], r.x0, r.y0, y, w, c);
+    if (r.model == TJ2krModel::Rgb) {
+      for (int x = 0; x < w; ++x) {
+        out[3 * x] = c[x];
+        out[3 * x + 1] = b[x];
+        out[3 * x + 2] = a[x];
+      }
+    } else {
+      for (int x = 0; x < w; ++x) {
+        const int yy = a[x], cb = b[x], cr = c[x];
+        out[3 * x] = Byte(std::clamp(yy + t.CbB[cb], 0, 255));
+        out[3 * x + 1] = Byte(std::clamp(yy + t.CbG[cb] + t.CrG[cr], 0, 255));
+        out[3 * x + 2] = Byte(std::clamp(yy + t.CrR[cr], 0, 255));
+      }
+    }
+  }
+}
+
+}  // namespace
+
+void LoadJ2kImage(TStream& Stream, TVQBitmap* Bitmap, TIOParamsVals& Params, bool ParamsOnly,
+                  TVQProgressRec& Progress) {
+  bool localAbort = false;
+  bool& abortFlag = Progress.Aborting ? *Progress.Aborting : localAbort;
+  OPJ_CODEC_FORMAT format = OPJ_CODEC_UNKNOWN;
+  if (IsJp2Stream(&Stream))
+    format = OPJ_CODEC_JP2;
+  else if (IsJ2kStream(&Stream))
+    format = OPJ_CODEC_J2K;
+  if (format == OPJ_CODEC_UNKNOWN) {
+    abortFlag = true;
+    return;
+  }
+  TJ2kIO io;
+  io.Stream = &Stream;
+  io.Aborting = &abortFlag;
+  TJ2kStreamPtr stream = J2kReadStream(io);
+  TJ2kCodecPtr codec(opj_create_decompress(format));
+  if (!stream || !codec) {
+    abortFlag = true;
+    return;
+  }
+  J2kRouteMessages(codec.get(), io);
+  opj_dparameters_t setup;
+  opj_set_default_decoder_parameters(&setup);
+  opj_image_t* parsed = nullptr;
+  const bool headerRead = opj_setup_decoder(codec.get(), &setup) && opj_read_header(stream.get(), codec.get(), &parsed);
+  TJ2kImagePtr image(parsed);
+  if (!headerRead || !image || io.Failed || abortFlag || image->numcomps == 0) {
+    abortFlag = true;
+    return;
+  }
+
+  const std::uint64_t width = std::uint64_t(image->x1) - image->x0;
+  const std::uint64_t height = std::uint64_t(image->y1) - image->y0;
+  if (image->x1 <= image->x0 || image->y1 <= image->y0 || width > INT32_MAX || height > INT32_MAX ||
+      image->x0 >= INT32_MAX || image->y0 >= INT32_MAX) {
+    abortFlag = true;
+    return;
+  }
+  const bool header = ParamsOnly || !Bitmap;
+  if (!header && width * height > kJ2krMaxPixels) {
+    abortFlag = true;
+    return;
+  }
+  // The colour space is known only once something is decoded; the header
+  // alone decodes the one pixel at the image's origin.
+  if (header && !opj_set_decode_area(codec.get(), image.get(), OPJ_INT32(image->x0), OPJ_INT32(image->y0),
+                                     OPJ_INT32(image->x0 + 1), OPJ_INT32(image->y0 + 1))) {
+    abortFlag = true;
+    return;
+  }
+  J2kUseThreads(codec.get());
+  // A header read stops inside the code stream, where no box can follow.
+  const bool decoded = opj_decode(codec.get(), stream.get(), image.get()) &&
+                       (header || opj_end_decompress(codec.get(), stream.get()));
+  if (!decoded || io.Failed || abortFlag || image->numcomps == 0) {
+    abortFlag = true;
+    return;
+  }
+
+  TJ2krModel model;
+  switch (image->color_space) {
+    case OPJ_CLRSPC_GRAY: model = TJ2krModel::Grey; break;
+    case OPJ_CLRSPC_SRGB: model = TJ2krModel::Rgb; break;
+    case OPJ_CLRSPC_SYCC: model = TJ2krModel::Ycc; break;
+    case OPJ_CLRSPC_UNSPECIFIED:
+    case OPJ_CLRSPC_UNKNOWN:
+      // A code stream names no colour space; three components are colour.
+      model = image->numcomps >= 3 ? TJ2krModel::Rgb : TJ2krModel::Grey;
+      break;
+    default:
+      abortFlag = true;
+      return;
+  }
+  const int samples = model == TJ2krModel::Grey ? 1 : 3;
+  if (int(image->numcomps) < samples) {
+    abortFlag = true;
+    return;
+  }
+  Params.BitsPerSample = std::int32_t(image->comps[0].prec);
+  Params.SamplesPerPixel = samples;
+  Params.SetDpiX(kIODefaultDpi);
+  Params.SetDpiY(kIODefaultDpi);
+  Params.SetColorMap(nullptr, 0);
+  Params.Width = std::int32_t(width);
+  Params.Height = std::int32_t(height);
+  if (header) return;
+  stream.reset();
+  codec.reset();
+
+  TJ2krRows rows;
+  rows.model = model;
+  rows.x0 = image->x0;
+  rows.y0 = image->y0;
+  rows.width = int(width);
+  for (int i = 0; i < samples; ++i) {
+    if (!J2krPlane(*image, image->comps[i], std::int64_t(width), rows.planes[i])) {
+      abortFlag = true;
+      return;
+    }
+  }
+  const int h = int(height);
+  rows.bits = samples == 1 && Params.BitsPerSample == 1;
+  Bitmap->Allocate(rows.width, h, rows.bits ? vqBits1 : vqRGB24);
+  const bool fileBacked = Bitmap->Location() == vqTempFile;
+  const std::int64_t rowBytes = std::max<std::int64_t>(1, Bitmap->GetRowLength());
+  const int band = int(std::clamp<std::int64_t>(kJ2krBandBytes / rowBytes, 1, h));
+  for (int first = 0; first < h; first += band) {
+    const int last = std::min(h, first + band);
+    // A file-backed image holds one row at a time.
+    if (fileBacked)
+      J2krConvertRows(rows, Bitmap, first, last);
+    else
+      ParallelRows(last - first, [&](int b, int e) { J2krConvertRows(rows, Bitmap, first + b, first + e); });
+    for (int y = first; y < last; ++y) {
+      ReportProgress(&Progress, int(std::int64_t(y) * 100 / h));
+      if (abortFlag) return;
+    }
+  }
+}
