@@ -68,7 +68,7 @@ void BM_J2kCodecDecode(benchmark::State& state, bool lossy) {
     opj_dparameters_t setup;
     opj_set_default_decoder_parameters(&setup);
     opj_setup_decoder(codec.get(), &setup);
-    J2kUseThreads(codec.get());
+    J2kUseThreads(codec.get());  // before the header, as the codec wants
     opj_image_t* raw = nullptr;
     opj_read_header(stream.get(), codec.get(), &raw);
     TJ2kImagePtr image(raw);

@@ -36,6 +36,8 @@ struct TJ2krPlane {
   bool wide = true;
   // One sample a pixel from the image's left edge on.
   bool direct = false;
+  // Direct unsigned 8-bit samples: taken as they are.
+  bool plain = false;
 };
 
 bool J2krPlane(const opj_image_t& image, const opj_image_comp_t& c, std::int64_t width, TJ2krPlane& p) {
@@ -57,6 +59,7 @@ bool J2krPlane(const opj_image_t& image, const opj_image_comp_t& c, std::int64_t
     for (std::int64_t v = 0; v <= p.max; ++v) p.up[v] = Byte((v * 255 + p.max / 2) / p.max);
   }
   p.direct = p.dx == 1 && p.left == std::int64_t(image.x0) && p.w >= width;
+  p.plain = p.direct && c.prec == 8 && !c.sgnd;
   return true;
 }
 
@@ -65,11 +68,31 @@ inline Byte J2krTo8(const TJ2krPlane& p, OPJ_INT32 v) {
   return p.wide ? Byte(u >> p.shift) : p.up[u];
 }
 
-// The plane's 8-bit values under image row y.
-void J2krPlaneRow(const TJ2krPlane& p, std::int64_t x0, std::int64_t y0, int y, int width, Byte* out) {
+const OPJ_INT32* J2krPlaneSource(const TJ2krPlane& p, std::int64_t y0, int y) {
   std::int64_t row = (y0 + y) / p.dy - p.top;
   if (row < 0 || row >= p.h) row = 0;
-  const OPJ_INT32* src = p.data + row * p.w;
+  return p.data + row * p.w;
+}
+
+inline Byte J2krPlain(OPJ_INT32 v) { return Byte(std::clamp<OPJ_INT32>(v, 0, 255)); }
+
+// Separate pointers let the compiler interleave whole vectors.
+void J2krPlainRgbRow(const OPJ_INT32* __restrict r, const OPJ_INT32* __restrict g, const OPJ_INT32* __restrict b,
+                     Byte* __restrict out, int width) {
+  for (int x = 0; x < width; ++x) {
+    out[3 * x] = J2krPlain(b[x]);
+    out[3 * x + 1] = J2krPlain(g[x]);
+    out[3 * x + 2] = J2krPlain(r[x]);
+  }
+}
+
+// The plane's 8-bit values under image row y.
+void J2krPlaneRow(const TJ2krPlane& p, std::int64_t x0, std::int64_t y0, int y, int width, Byte* out) {
+  const OPJ_INT32* src = J2krPlaneSource(p, y0, y);
+  if (p.plain) {
+    for (int x = 0; x < width; ++x) out[x] = J2krPlain(src[x]);
+    return;
+  }
   if (p.direct) {
     for (int x = 0; x < width; ++x) out[x] = J2krTo8(p, src[x]);
     return;
@@ -92,42 +115,56 @@ struct TJ2krRows {
   bool bits = false;
 };
 
-void J2krConvertRows(const TJ2krRows& r, TVQBitmap* bitmap, int first, int last) {
+// Builds one row of the bitmap in line.
+void J2krConvertRow(const TJ2krRows& r, int y, Byte* a, Byte* b, Byte* c, Byte* line) {
   const int w = r.width;
-  std::vector<Byte> scratch(std::size_t(w) * 3);
-  Byte* a = scratch.data();
-  Byte* b = a + w;
-  Byte* c = b + w;
-  const TJ2kYccTables& t = J2kYccTables();
-  for (int y = first; y < last; ++y) {
-    Byte* out = bitmap->GetScanline(y);
-    J2krPlaneRow(r.planes[0], r.x0, r.y0, y, w, a);
-    if (r.model == TJ2krModel::Grey) {
-      if (r.bits) {
-        std::memset(out, 0, std::size_t(w + 7) / 8);
-        for (int x = 0; x < w; ++x)
-          if (a[x]) out[x >> 3] |= Byte(0x80 >> (x & 7));
-      } else {
-        for (int x = 0; x < w; ++x) out[3 * x] = out[3 * x + 1] = out[3 * x + 2] = a[x];
-      }
-      continue;
-    }
-    J2krPlaneRow(r.planes[1], r.x0, r.y0, y, w, b);
-    J2krPlaneRow(r.planes[2], r.x0, r.y0, y, w, c);
-    if (r.model == TJ2krModel::Rgb) {
-      for (int x = 0; x < w; ++x) {
-        out[3 * x] = c[x];
-        out[3 * x + 1] = b[x];
-        out[3 * x + 2] = a[x];
-      }
+  if (r.model == TJ2krModel::Rgb && r.planes[0].plain && r.planes[1].plain && r.planes[2].plain) {
+    // The common case, without the scratch rows.
+    J2krPlainRgbRow(J2krPlaneSource(r.planes[0], r.y0, y), J2krPlaneSource(r.planes[1], r.y0, y),
+                    J2krPlaneSource(r.planes[2], r.y0, y), line, w);
+    return;
+  }
+  J2krPlaneRow(r.planes[0], r.x0, r.y0, y, w, a);
+  if (r.model == TJ2krModel::Grey) {
+    if (r.bits) {
+      std::memset(line, 0, std::size_t(w + 7) / 8);
+      for (int x = 0; x < w; ++x)
+        if (a[x]) line[x >> 3] |= Byte(0x80 >> (x & 7));
     } else {
-      for (int x = 0; x < w; ++x) {
-        const int yy = a[x], cb = b[x], cr = c[x];
-        out[3 * x] = Byte(std::clamp(yy + t.CbB[cb], 0, 255));
-        out[3 * x + 1] = Byte(std::clamp(yy + t.CbG[cb] + t.CrG[cr], 0, 255));
-        out[3 * x + 2] = Byte(std::clamp(yy + t.CrR[cr], 0, 255));
-      }
+      for (int x = 0; x < w; ++x) line[3 * x] = line[3 * x + 1] = line[3 * x + 2] = a[x];
     }
+    return;
+  }
+  J2krPlaneRow(r.planes[1], r.x0, r.y0, y, w, b);
+  J2krPlaneRow(r.planes[2], r.x0, r.y0, y, w, c);
+  if (r.model == TJ2krModel::Rgb) {
+    for (int x = 0; x < w; ++x) {
+      line[3 * x] = c[x];
+      line[3 * x + 1] = b[x];
+      line[3 * x + 2] = a[x];
+    }
+    return;
+  }
+  const TJ2kYccTables& t = J2kYccTables();
+  for (int x = 0; x < w; ++x) {
+    const int yy = a[x], cb = b[x], cr = c[x];
+    line[3 * x] = Byte(std::clamp(yy + t.CbB[cb], 0, 255));
+    line[3 * x + 1] = Byte(std::clamp(yy + t.CbG[cb] + t.CrG[cr], 0, 255));
+    line[3 * x + 2] = Byte(std::clamp(yy + t.CrR[cr], 0, 255));
+  }
+}
+
+void J2krConvertRows(const TJ2krRows& r, TVQBitmap* bitmap, int first, int last) {
+  const std::size_t w = std::size_t(r.width);
+  const std::size_t rowBytes = r.bits ? (w + 7) / 8 : w * 3;
+  std::vector<Byte> scratch(w * 6);
+  Byte* a = scratch.data();
+  // A row is built in a cached line and copied whole: byte stores straight
+  // into fresh picture memory cost several times more.
+  Byte* line = a + 3 * w;
+  for (int y = first; y < last; ++y) {
+    J2krConvertRow(r, y, a, a + w, a + 2 * w, line);
+    std::memcpy(bitmap->GetScanline(y), line, rowBytes);
   }
 }
 
@@ -158,8 +195,12 @@ void LoadJ2kImage(TStream& Stream, TVQBitmap* Bitmap, TIOParamsVals& Params, boo
   J2kRouteMessages(codec.get(), io);
   opj_dparameters_t setup;
   opj_set_default_decoder_parameters(&setup);
+  const bool header = ParamsOnly || !Bitmap;
+  const bool setUp = opj_setup_decoder(codec.get(), &setup);
+  // The codec takes its threads before it reads the header.
+  if (setUp && !header) J2kUseThreads(codec.get());
   opj_image_t* parsed = nullptr;
-  const bool headerRead = opj_setup_decoder(codec.get(), &setup) && opj_read_header(stream.get(), codec.get(), &parsed);
+  const bool headerRead = setUp && opj_read_header(stream.get(), codec.get(), &parsed);
   TJ2kImagePtr image(parsed);
   if (!headerRead || !image || io.Failed || abortFlag || image->numcomps == 0) {
     abortFlag = true;
@@ -173,7 +214,6 @@ void LoadJ2kImage(TStream& Stream, TVQBitmap* Bitmap, TIOParamsVals& Params, boo
     abortFlag = true;
     return;
   }
-  const bool header = ParamsOnly || !Bitmap;
   if (!header && width * height > kJ2krMaxPixels) {
     abortFlag = true;
     return;
@@ -185,7 +225,6 @@ void LoadJ2kImage(TStream& Stream, TVQBitmap* Bitmap, TIOParamsVals& Params, boo
     abortFlag = true;
     return;
   }
-  J2kUseThreads(codec.get());
   // A header read stops inside the code stream, where no box can follow.
   const bool decoded = opj_decode(codec.get(), stream.get(), image.get()) &&
                        (header || opj_end_decompress(codec.get(), stream.get()));

@@ -95,7 +95,9 @@ void J2kCodecQuiet(const char*, void*) {}
 TJ2kStreamPtr J2kReadStream(TJ2kIO& io) {
   io.Base = io.Stream->Position();
   io.End = std::max(io.Base, io.Stream->Size());
-  TJ2kStreamPtr s(opj_stream_create(kJ2kStreamChunk, OPJ_TRUE));
+  // A small file needs no block the size of a large one's.
+  const std::int64_t block = std::clamp<std::int64_t>(io.End - io.Base, 1, std::int64_t(kJ2kStreamChunk));
+  TJ2kStreamPtr s(opj_stream_create(OPJ_SIZE_T(block), OPJ_TRUE));
   if (!s) return s;
   opj_stream_set_user_data(s.get(), &io, nullptr);
   opj_stream_set_user_data_length(s.get(), OPJ_UINT64(io.End - io.Base));

@@ -9,7 +9,14 @@
 #include "imaging/core/raster/vqzutils_bitmap.h"
 #include "imaging/io/pictoraio_params.h"
 #include "imaging/io/vqj2000.h"
+#include "platform/rtl/ParallelRows.h"
 #include "platform/rtl/Streams.h"
+
+// One thread: the codec would otherwise start a pool for every input.
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+  SetParallelThreadCount(1);
+  return 0;
+}
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   TMemoryStream in;
@@ -22,10 +29,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   p.Aborting = &abort;
   LoadJ2kImage(in, &img, params, true, p);
   // Keep the fuzzer's pictures small; the reader's own cap is far larger.
-  if (abort || std::int64_t(params.Width) * params.Height > (1 << 18)) return 0;
+  if (abort || std::int64_t(params.Width) * params.Height > (1 << 16)) return 0;
   in.SetPosition(0);
   LoadJ2kImage(in, &img, params, false, p);
-  if (abort || img.IsEmpty()) return 0;
+  if (abort || img.IsEmpty() || std::int64_t(img.GetWidth()) * img.GetHeight() > (1 << 14)) return 0;
   TIOParamsVals out(nullptr);
   TMemoryStream saved;
   SaveJ2kImage(saved, &img, out, size & 1 ? kJ2kFormatJp2 : kJ2kFormatJpc, p);

@@ -31,6 +31,7 @@
 #include "platform/rtl/FileUtils.h"
 #include "platform/rtl/ParallelRows.h"
 #include "platform/rtl/Streams.h"
+#include "tests/imaging/core/BitmapTestSupport.h"
 
 namespace {
 
@@ -227,6 +228,30 @@ TEST(J2kRead, ReadsFromTheStreamsPosition) {
   J2kLoad(J2kFixture("rgb.jp2"), r, false, 37);
   ASSERT_FALSE(r.abort);
   EXPECT_EQ(J2kPixels(r.image), J2kExpected({"rgb.jp2", 29, 19, 3, 8, false, 1, 8, 3, false}));
+}
+
+TEST(J2kRead, FileBackedPicturesReadAndWrite) {
+  const std::vector<std::uint32_t> expected = J2kExpected({"rgb.jp2", 29, 19, 3, 8, false, 1, 8, 3, false});
+  auto img = bitmaptest::NewBitmap(vqTempFile);
+  TMemoryStream s;
+  const J2kBytes b = J2kFixture("rgb.jp2");
+  s.Write(b.data(), std::int64_t(b.size()));
+  s.SetPosition(0);
+  TIOParamsVals params(nullptr);
+  bool abort = false;
+  TVQProgressRec p;
+  p.Aborting = &abort;
+  LoadJ2kImage(s, img.get(), params, false, p);
+  ASSERT_FALSE(abort);
+  ASSERT_EQ(img->Location(), vqTempFile);
+  EXPECT_EQ(J2kPixels(*img), expected);
+  TIOParamsVals out(nullptr);
+  const J2kBytes saved = J2kSave(*img, out, kJ2kFormatJpc, abort);
+  ASSERT_FALSE(abort);
+  TJ2kLoaded r;
+  J2kLoad(saved, r);
+  ASSERT_FALSE(r.abort);
+  EXPECT_EQ(J2kPixels(r.image), expected);
 }
 
 TEST(J2kRead, ProgressAfterEachRow) {
