@@ -51,35 +51,22 @@ bool J2kStreamMoveTo(TJ2kIO& io, std::int64_t offset, bool reading) {
   }
 }
 
-OPJ_OFF_T J2kStreamSkipRead(OPJ_OFF_T count, void* user) {
+// The JP2 writer also skips, over a box header it fills in later.
+template <bool Reading>
+OPJ_OFF_T J2kStreamSkip(OPJ_OFF_T count, void* user) {
   auto* io = static_cast<TJ2kIO*>(user);
   try {
     const std::int64_t at = io->Stream->Position() - io->Base;
-    return J2kStreamMoveTo(*io, at + count, true) ? count : -1;
+    return J2kStreamMoveTo(*io, at + count, Reading) ? count : -1;
   } catch (...) {
     io->Failed = true;
     return -1;
   }
 }
 
-OPJ_BOOL J2kStreamSeekRead(OPJ_OFF_T offset, void* user) {
-  return J2kStreamMoveTo(*static_cast<TJ2kIO*>(user), offset, true) ? OPJ_TRUE : OPJ_FALSE;
-}
-
-// The JP2 writer skips over a box header it fills in later.
-OPJ_OFF_T J2kStreamSkipWrite(OPJ_OFF_T count, void* user) {
-  auto* io = static_cast<TJ2kIO*>(user);
-  try {
-    const std::int64_t at = io->Stream->Position() - io->Base;
-    return J2kStreamMoveTo(*io, at + count, false) ? count : -1;
-  } catch (...) {
-    io->Failed = true;
-    return -1;
-  }
-}
-
-OPJ_BOOL J2kStreamSeekWrite(OPJ_OFF_T offset, void* user) {
-  return J2kStreamMoveTo(*static_cast<TJ2kIO*>(user), offset, false) ? OPJ_TRUE : OPJ_FALSE;
+template <bool Reading>
+OPJ_BOOL J2kStreamSeek(OPJ_OFF_T offset, void* user) {
+  return J2kStreamMoveTo(*static_cast<TJ2kIO*>(user), offset, Reading) ? OPJ_TRUE : OPJ_FALSE;
 }
 
 void J2kCodecError(const char*, void* user) {
@@ -102,8 +89,8 @@ TJ2kStreamPtr J2kReadStream(TJ2kIO& io) {
   opj_stream_set_user_data(s.get(), &io, nullptr);
   opj_stream_set_user_data_length(s.get(), OPJ_UINT64(io.End - io.Base));
   opj_stream_set_read_function(s.get(), J2kStreamRead);
-  opj_stream_set_skip_function(s.get(), J2kStreamSkipRead);
-  opj_stream_set_seek_function(s.get(), J2kStreamSeekRead);
+  opj_stream_set_skip_function(s.get(), J2kStreamSkip<true>);
+  opj_stream_set_seek_function(s.get(), J2kStreamSeek<true>);
   return s;
 }
 
@@ -114,8 +101,8 @@ TJ2kStreamPtr J2kWriteStream(TJ2kIO& io) {
   if (!s) return s;
   opj_stream_set_user_data(s.get(), &io, nullptr);
   opj_stream_set_write_function(s.get(), J2kStreamWrite);
-  opj_stream_set_skip_function(s.get(), J2kStreamSkipWrite);
-  opj_stream_set_seek_function(s.get(), J2kStreamSeekWrite);
+  opj_stream_set_skip_function(s.get(), J2kStreamSkip<false>);
+  opj_stream_set_seek_function(s.get(), J2kStreamSeek<false>);
   return s;
 }
 

@@ -42,12 +42,32 @@ J2kBytes J2kFixture(const std::string& name) {
   return J2kBytes(std::istreambuf_iterator<char>(f), {});
 }
 
-struct TJ2kLoaded {
+// The abort flag and the progress calls of one filter call; the hook may
+// set the flag from a progress call.
+struct TJ2kRun {
   bool abort = false;
+  std::vector<int> progress;
+  std::function<void(TJ2kRun&)> hook;
+  TVQProgressRec Rec() {
+    TVQProgressRec p;
+    p.Aborting = &abort;
+    p.OnProgress = [this](TObject*, int per) {
+      progress.push_back(per);
+      if (hook) hook(*this);
+    };
+    return p;
+  }
+};
+
+struct TJ2kLoaded : TJ2kRun {
   TVQBitmap image;
   TIOParamsVals params{nullptr};
-  std::vector<int> progress;
 };
+
+void J2kLoadFrom(TStream& s, TJ2kLoaded& out, bool paramsOnly = false) {
+  TVQProgressRec p = out.Rec();
+  LoadJ2kImage(s, &out.image, out.params, paramsOnly, p);
+}
 
 void J2kLoad(const J2kBytes& bytes, TJ2kLoaded& out, bool paramsOnly = false, std::int64_t at = 0) {
   TMemoryStream s;
@@ -55,19 +75,27 @@ void J2kLoad(const J2kBytes& bytes, TJ2kLoaded& out, bool paramsOnly = false, st
   if (at) s.Write(pad.data(), at);
   s.Write(bytes.data(), std::int64_t(bytes.size()));
   s.SetPosition(at);
-  TVQProgressRec p;
-  p.Aborting = &out.abort;
-  p.OnProgress = [&out](TObject*, int per) { out.progress.push_back(per); };
-  LoadJ2kImage(s, &out.image, out.params, paramsOnly, p);
+  J2kLoadFrom(s, out, paramsOnly);
+}
+
+void J2kSaveInto(TStream& s, TVQBitmap& img, TIOParamsVals& params, int format, TJ2kRun& run) {
+  TVQProgressRec p = run.Rec();
+  SaveJ2kImage(s, &img, params, format, p);
+}
+
+J2kBytes J2kSave(TVQBitmap& img, TIOParamsVals& params, int format, TJ2kRun& run) {
+  TMemoryStream s;
+  J2kSaveInto(s, img, params, format, run);
+  const auto* m = static_cast<const std::uint8_t*>(s.Memory());
+  return J2kBytes(m, m + s.Size());
 }
 
 J2kBytes J2kSave(TVQBitmap& img, TIOParamsVals& params, int format, bool& abort) {
-  TMemoryStream s;
-  TVQProgressRec p;
-  p.Aborting = &abort;
-  SaveJ2kImage(s, &img, params, format, p);
-  const auto* m = static_cast<const std::uint8_t*>(s.Memory());
-  return J2kBytes(m, m + s.Size());
+  TJ2kRun run;
+  run.abort = abort;
+  J2kBytes b = J2kSave(img, params, format, run);
+  abort = run.abort;
+  return b;
 }
 
 // Pixels top row first as 0xRRGGBB (1-bit images: 0 or 1).
@@ -264,20 +292,11 @@ TEST(J2kRead, ProgressAfterEachRow) {
 }
 
 TEST(J2kRead, AbortFromProgressStopsTheRows) {
-  TMemoryStream s;
-  const J2kBytes b = J2kFixture("rgb_lossless.j2k");
-  s.Write(b.data(), std::int64_t(b.size()));
-  s.SetPosition(0);
-  TVQBitmap img;
-  TIOParamsVals params(nullptr);
-  bool abort = false;
-  int calls = 0;
-  TVQProgressRec p;
-  p.Aborting = &abort;
-  p.OnProgress = [&](TObject*, int) { abort = ++calls == 4; };
-  LoadJ2kImage(s, &img, params, false, p);
-  EXPECT_TRUE(abort);
-  EXPECT_EQ(calls, 4);
+  TJ2kLoaded r;
+  r.hook = [](TJ2kRun& run) { run.abort = run.progress.size() == 4; };
+  J2kLoad(J2kFixture("rgb_lossless.j2k"), r);
+  EXPECT_TRUE(r.abort);
+  EXPECT_EQ(r.progress.size(), 4u);
 }
 
 // Sets the abort flag once the reader has taken some bytes, as a user's
@@ -298,18 +317,12 @@ TEST(J2kRead, AbortWhileDecodingEndsTheRead) {
   TJ2kCancellingStream s;
   s.Write(b.data(), std::int64_t(b.size()));
   s.SetPosition(0);
-  bool abort = false;
-  s.flag = &abort;
+  TJ2kLoaded r;
+  s.flag = &r.abort;
   s.after = 100;
-  TVQBitmap img;
-  TIOParamsVals params(nullptr);
-  int calls = 0;
-  TVQProgressRec p;
-  p.Aborting = &abort;
-  p.OnProgress = [&](TObject*, int) { ++calls; };
-  LoadJ2kImage(s, &img, params, false, p);
-  EXPECT_TRUE(abort);
-  EXPECT_EQ(calls, 0);
+  J2kLoadFrom(s, r);
+  EXPECT_TRUE(r.abort);
+  EXPECT_TRUE(r.progress.empty());
 }
 
 class TJ2kFailingStream : public TMemoryStream {
@@ -342,13 +355,9 @@ TEST(J2kRead, StreamErrorsEndWithTheAbortFlag) {
     s.SetPosition(0);
     s.readLimit = 200;
     s.raise = raise;
-    TVQBitmap img;
-    TIOParamsVals params(nullptr);
-    bool abort = false;
-    TVQProgressRec p;
-    p.Aborting = &abort;
-    EXPECT_NO_THROW(LoadJ2kImage(s, &img, params, false, p));
-    EXPECT_TRUE(abort);
+    TJ2kLoaded r;
+    EXPECT_NO_THROW(J2kLoadFrom(s, r));
+    EXPECT_TRUE(r.abort);
   }
 }
 
@@ -831,31 +840,16 @@ TEST(J2kWrite, WritesAtTheStreamsPositionAndEndsAfterTheImage) {
 TEST(J2kWrite, ProgressAndAbort) {
   TVQBitmap img;
   J2kFill(img, 10, 7, J2kNoise);
-  {
-    TMemoryStream s;
-    TIOParamsVals params(nullptr);
-    bool abort = false;
-    std::vector<int> seen;
-    TVQProgressRec p;
-    p.Aborting = &abort;
-    p.OnProgress = [&](TObject*, int per) { seen.push_back(per); };
-    SaveJ2kImage(s, &img, params, kJ2kFormatJpc, p);
-    EXPECT_FALSE(abort);
-    EXPECT_EQ(seen, (std::vector<int>{0, 14, 28, 42, 57, 71, 85}));
-  }
-  {
-    TMemoryStream s;
-    TIOParamsVals params(nullptr);
-    bool abort = false;
-    int calls = 0;
-    TVQProgressRec p;
-    p.Aborting = &abort;
-    p.OnProgress = [&](TObject*, int) { abort = ++calls == 2; };
-    SaveJ2kImage(s, &img, params, kJ2kFormatJpc, p);
-    EXPECT_TRUE(abort);
-    EXPECT_EQ(calls, 2);
-    EXPECT_EQ(s.Size(), 0);
-  }
+  TIOParamsVals params(nullptr);
+  TJ2kRun whole;
+  EXPECT_FALSE(J2kSave(img, params, kJ2kFormatJpc, whole).empty());
+  EXPECT_FALSE(whole.abort);
+  EXPECT_EQ(whole.progress, (std::vector<int>{0, 14, 28, 42, 57, 71, 85}));
+  TJ2kRun stopped;
+  stopped.hook = [](TJ2kRun& run) { run.abort = run.progress.size() == 2; };
+  EXPECT_TRUE(J2kSave(img, params, kJ2kFormatJpc, stopped).empty());
+  EXPECT_TRUE(stopped.abort);
+  EXPECT_EQ(stopped.progress.size(), 2u);
 }
 
 TEST(J2kWrite, FailuresEndWithTheAbortFlag) {
@@ -868,11 +862,9 @@ TEST(J2kWrite, FailuresEndWithTheAbortFlag) {
       s.writeLimit = 60;
       s.raise = raise;
       TIOParamsVals params(nullptr);
-      bool abort = false;
-      TVQProgressRec p;
-      p.Aborting = &abort;
-      EXPECT_NO_THROW(SaveJ2kImage(s, &img, params, format, p));
-      EXPECT_TRUE(abort);
+      TJ2kRun run;
+      EXPECT_NO_THROW(J2kSaveInto(s, img, params, format, run));
+      EXPECT_TRUE(run.abort);
     }
   // No such codec format, and no picture.
   TIOParamsVals params(nullptr);
