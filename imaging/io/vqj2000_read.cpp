@@ -7,6 +7,7 @@
 
 #include "imaging/core/base/vqzutils_progress.h"
 #include "imaging/core/raster/vqzutils_bitmap.h"
+#include "imaging/io/pictoraio_formats.h"
 #include "imaging/io/pictoraio_params.h"
 #include "imaging/io/vqj2000.h"
 #include "imaging/io/vqj2000_stream.h"
@@ -19,7 +20,59 @@ constexpr std::uint64_t kJ2krMaxPixels = std::uint64_t(1) << 28;
 // Rows converted between two looks at the abort flag: about 4 MB of output.
 constexpr std::int64_t kJ2krBandBytes = std::int64_t(1) << 22;
 
+// Every tile has a tile-part header of its own, SOT and SOD, 14 bytes.
+constexpr std::int64_t kJ2krTilePartBytes = 14;
+constexpr int kJ2krMaxBoxes = 1024;
+constexpr std::uint32_t kJ2krCodeStreamBox = 0x6A703263;  // "jp2c"
+
 enum class TJ2krModel { Grey, Rgb, Ycc };
+
+std::uint32_t J2krBE32(const std::uint8_t* p) {
+  return std::uint32_t(p[0]) << 24 | std::uint32_t(p[1]) << 16 | std::uint32_t(p[2]) << 8 | p[3];
+}
+
+// Where the code stream starts: at the position for J2K, in the payload of
+// the top-level code stream box for JP2; -1 when there is none.
+std::int64_t J2krCodeStreamAt(TStream& s, std::int64_t start, std::int64_t end, bool jp2) {
+  if (!jp2) return start;
+  std::int64_t at = start;
+  for (int boxes = 0; boxes < kJ2krMaxBoxes && end - at >= 8; ++boxes) {
+    std::uint8_t h[16];
+    s.Seek(at, soBeginning);
+    if (!ReadExact(&s, h, 8)) return -1;
+    std::uint64_t length = J2krBE32(h);
+    std::int64_t header = 8;
+    if (length == 1) {
+      if (!ReadExact(&s, h + 8, 8)) return -1;
+      length = std::uint64_t(J2krBE32(h + 8)) << 32 | J2krBE32(h + 12);
+      header = 16;
+    } else if (length == 0) {
+      length = std::uint64_t(end - at);
+    }
+    if (J2krBE32(h + 4) == kJ2krCodeStreamBox) return at + header;
+    if (length < std::uint64_t(header) || length > std::uint64_t(end - at)) return -1;
+    at += std::int64_t(length);
+  }
+  return -1;
+}
+
+// False when the code stream's size header names more tiles than its bytes
+// could hold: the codec would build a record for each before finding out.
+bool J2krTilesFit(TStream& s, bool jp2) {
+  TStreamPositionGuard guard(&s);
+  const std::int64_t start = s.Position(), end = s.Size();
+  const std::int64_t at = J2krCodeStreamAt(s, start, end, jp2);
+  std::uint8_t siz[40];
+  if (at < 0) return true;  // the codec reports what is missing
+  s.Seek(at, soBeginning);
+  if (!ReadExact(&s, siz, sizeof siz) || siz[2] != 0xFF || siz[3] != 0x51) return true;
+  const std::uint64_t width = J2krBE32(siz + 8), height = J2krBE32(siz + 12);
+  const std::uint64_t tileW = J2krBE32(siz + 24), tileH = J2krBE32(siz + 28);
+  const std::uint64_t tileX = J2krBE32(siz + 32), tileY = J2krBE32(siz + 36);
+  if (tileW == 0 || tileH == 0 || width <= tileX || height <= tileY) return true;
+  const std::uint64_t tiles = ((width - tileX + tileW - 1) / tileW) * ((height - tileY + tileH - 1) / tileH);
+  return tiles <= std::uint64_t(end - at) / kJ2krTilePartBytes;
+}
 
 // One component as the rows read it: the sample under image pixel (x, y) is
 // at ((x0 + x) div dx - left, (y0 + y) div dy - top), an index outside the
@@ -179,7 +232,7 @@ void LoadJ2kImage(TStream& Stream, TVQBitmap* Bitmap, TIOParamsVals& Params, boo
     format = OPJ_CODEC_JP2;
   else if (IsJ2kStream(&Stream))
     format = OPJ_CODEC_J2K;
-  if (format == OPJ_CODEC_UNKNOWN) {
+  if (format == OPJ_CODEC_UNKNOWN || !J2krTilesFit(Stream, format == OPJ_CODEC_JP2)) {
     abortFlag = true;
     return;
   }

@@ -410,6 +410,25 @@ TEST(J2kRead, DamagedHeadersEndWithTheAbortFlag) {
   EXPECT_TRUE(r.abort);
 }
 
+TEST(J2kRead, MoreTilesThanBytesAreRefused) {
+  // 29 x 65535 in 8 x 8 tiles needs 32768 tile parts; the file has room for
+  // a few hundred.
+  for (const char* name : {"rgb_lossless.j2k", "rgb.jp2"}) {
+    SCOPED_TRACE(name);
+    J2kBytes b = J2kFixture(name);
+    const std::size_t at = std::string(name).find(".jp2") != std::string::npos ? 0x55 : 0;
+    ASSERT_EQ(b[at + 3], 0x51);
+    J2kPut32(b, at + kJ2kSizY, 65535);
+    J2kPut32(b, at + kJ2kSizTileX, 8);
+    J2kPut32(b, at + kJ2kSizTileY, 8);
+    for (bool paramsOnly : {true, false}) {
+      TJ2kLoaded r;
+      J2kLoad(b, r, paramsOnly);
+      EXPECT_TRUE(r.abort);
+    }
+  }
+}
+
 TEST(J2kRead, HugeImagesAreRefusedBeforeDecoding) {
   J2kBytes b = J2kFixture("grey4.j2k");
   ASSERT_EQ(b[3], 0x51);
