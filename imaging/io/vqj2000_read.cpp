@@ -20,7 +20,10 @@ constexpr std::uint64_t kJ2krMaxPixels = std::uint64_t(1) << 28;
 // Rows converted between two looks at the abort flag: about 4 MB of output.
 constexpr std::int64_t kJ2krBandBytes = std::int64_t(1) << 22;
 
-// Every tile has a tile-part header of its own, SOT and SOD, 14 bytes.
+// Samples the codec may hold: four components at the pixel cap.
+constexpr std::uint64_t kJ2krMaxSamples = kJ2krMaxPixels * 4;
+// Every tile has a tile-part header of its own, SOT and SOD, 14 bytes, and
+// at least one byte of packet header for each of its components.
 constexpr std::int64_t kJ2krTilePartBytes = 14;
 constexpr int kJ2krMaxBoxes = 1024;
 constexpr std::uint32_t kJ2krCodeStreamBox = 0x6A703263;  // "jp2c"
@@ -56,22 +59,29 @@ std::int64_t J2krCodeStreamAt(TStream& s, std::int64_t start, std::int64_t end, 
   return -1;
 }
 
-// False when the code stream's size header names more tiles than its bytes
-// could hold: the codec would build a record for each before finding out.
-bool J2krTilesFit(TStream& s, bool jp2) {
+// The size header of the code stream, checked before the codec sees it: the
+// picture within the pixel cap and its samples within four a pixel, and
+// bytes enough for a tile-part header a tile and a packet a component in
+// it, so the codec builds no records for tiles and components that are not
+// there. A stream without a readable size header is left to the codec.
+bool J2krSizePlausible(TStream& s, bool jp2) {
   TStreamPositionGuard guard(&s);
   const std::int64_t start = s.Position(), end = s.Size();
   const std::int64_t at = J2krCodeStreamAt(s, start, end, jp2);
-  std::uint8_t siz[40];
-  if (at < 0) return true;  // the codec reports what is missing
+  std::uint8_t siz[42];
+  if (at < 0) return true;
   s.Seek(at, soBeginning);
   if (!ReadExact(&s, siz, sizeof siz) || siz[2] != 0xFF || siz[3] != 0x51) return true;
-  const std::uint64_t width = J2krBE32(siz + 8), height = J2krBE32(siz + 12);
+  const std::uint64_t x1 = J2krBE32(siz + 8), y1 = J2krBE32(siz + 12);
+  const std::uint64_t x0 = J2krBE32(siz + 16), y0 = J2krBE32(siz + 20);
   const std::uint64_t tileW = J2krBE32(siz + 24), tileH = J2krBE32(siz + 28);
   const std::uint64_t tileX = J2krBE32(siz + 32), tileY = J2krBE32(siz + 36);
-  if (tileW == 0 || tileH == 0 || width <= tileX || height <= tileY) return true;
-  const std::uint64_t tiles = ((width - tileX + tileW - 1) / tileW) * ((height - tileY + tileH - 1) / tileH);
-  return tiles <= std::uint64_t(end - at) / kJ2krTilePartBytes;
+  const std::uint64_t comps = std::uint64_t(siz[40]) << 8 | siz[41];
+  if (x1 <= x0 || y1 <= y0 || tileW == 0 || tileH == 0 || x1 <= tileX || y1 <= tileY) return true;
+  const std::uint64_t pixels = (x1 - x0) * (y1 - y0);
+  const std::uint64_t tiles = ((x1 - tileX + tileW - 1) / tileW) * ((y1 - tileY + tileH - 1) / tileH);
+  return pixels <= kJ2krMaxPixels && pixels * comps <= kJ2krMaxSamples &&
+         tiles <= std::uint64_t(end - at) / (kJ2krTilePartBytes + comps);
 }
 
 // One component as the rows read it: the sample under image pixel (x, y) is
@@ -232,7 +242,7 @@ void LoadJ2kImage(TStream& Stream, TVQBitmap* Bitmap, TIOParamsVals& Params, boo
     format = OPJ_CODEC_JP2;
   else if (IsJ2kStream(&Stream))
     format = OPJ_CODEC_J2K;
-  if (format == OPJ_CODEC_UNKNOWN || !J2krTilesFit(Stream, format == OPJ_CODEC_JP2)) {
+  if (format == OPJ_CODEC_UNKNOWN || !J2krSizePlausible(Stream, format == OPJ_CODEC_JP2)) {
     abortFlag = true;
     return;
   }
@@ -267,7 +277,7 @@ void LoadJ2kImage(TStream& Stream, TVQBitmap* Bitmap, TIOParamsVals& Params, boo
     abortFlag = true;
     return;
   }
-  if (!header && width * height > kJ2krMaxPixels) {
+  if (width * height > kJ2krMaxPixels) {
     abortFlag = true;
     return;
   }

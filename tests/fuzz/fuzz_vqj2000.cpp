@@ -28,11 +28,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   TVQProgressRec p;
   p.Aborting = &abort;
   LoadJ2kImage(in, &img, params, true, p);
-  // Keep the fuzzer's pictures small; the reader's own cap is far larger.
-  if (abort || std::int64_t(params.Width) * params.Height > (1 << 16)) return 0;
+  // Keep the fuzzer's pictures small (with at most 8 KB of input, at most
+  // 8192 components); the reader's own caps are far larger.
+  if (abort || std::int64_t(params.Width) * params.Height > (1 << 14)) return 0;
   in.SetPosition(0);
   LoadJ2kImage(in, &img, params, false, p);
-  if (abort || img.IsEmpty() || std::int64_t(img.GetWidth()) * img.GetHeight() > (1 << 14)) return 0;
+  if (abort || img.IsEmpty() || std::int64_t(img.GetWidth()) * img.GetHeight() > (1 << 12)) return 0;
   TIOParamsVals out(nullptr);
   TMemoryStream saved;
   SaveJ2kImage(saved, &img, out, size & 1 ? kJ2kFormatJp2 : kJ2kFormatJpc, p);
