@@ -446,31 +446,31 @@ TEST(J2kRead, HugeImagesAreRefusedBeforeDecoding) {
 
 // ---- colour models made through the codec itself ----------------------------------
 
-struct TJ2kPlaneSpec {
+struct TJ2kPlaneDef {
   int dx, dy, prec;
   bool sgnd;
   std::function<int(int, int)> value;  // at sample (i, j)
 };
 
-J2kBytes J2kEncodeWithCodec(int w, int h, OPJ_COLOR_SPACE space, const std::vector<TJ2kPlaneSpec>& specs,
+J2kBytes J2kEncodeWithCodec(int w, int h, OPJ_COLOR_SPACE space, const std::vector<TJ2kPlaneDef>& defs,
                             OPJ_CODEC_FORMAT format) {
-  std::vector<opj_image_cmptparm_t> parts(specs.size());
-  for (std::size_t i = 0; i < specs.size(); ++i) {
+  std::vector<opj_image_cmptparm_t> parts(defs.size());
+  for (std::size_t i = 0; i < defs.size(); ++i) {
     parts[i] = {};
-    parts[i].dx = OPJ_UINT32(specs[i].dx);
-    parts[i].dy = OPJ_UINT32(specs[i].dy);
-    parts[i].w = OPJ_UINT32((w + specs[i].dx - 1) / specs[i].dx);
-    parts[i].h = OPJ_UINT32((h + specs[i].dy - 1) / specs[i].dy);
-    parts[i].prec = OPJ_UINT32(specs[i].prec);
-    parts[i].sgnd = specs[i].sgnd;
+    parts[i].dx = OPJ_UINT32(defs[i].dx);
+    parts[i].dy = OPJ_UINT32(defs[i].dy);
+    parts[i].w = OPJ_UINT32((w + defs[i].dx - 1) / defs[i].dx);
+    parts[i].h = OPJ_UINT32((h + defs[i].dy - 1) / defs[i].dy);
+    parts[i].prec = OPJ_UINT32(defs[i].prec);
+    parts[i].sgnd = defs[i].sgnd;
   }
   TJ2kImagePtr image(opj_image_create(OPJ_UINT32(parts.size()), parts.data(), space));
   image->x1 = OPJ_UINT32(w);
   image->y1 = OPJ_UINT32(h);
-  for (std::size_t i = 0; i < specs.size(); ++i)
+  for (std::size_t i = 0; i < defs.size(); ++i)
     for (OPJ_UINT32 j = 0; j < parts[i].h; ++j)
       for (OPJ_UINT32 k = 0; k < parts[i].w; ++k)
-        image->comps[i].data[j * parts[i].w + k] = specs[i].value(int(k), int(j));
+        image->comps[i].data[j * parts[i].w + k] = defs[i].value(int(k), int(j));
   opj_cparameters_t setup;
   opj_set_default_encoder_parameters(&setup);
   setup.numresolution = 2;
@@ -574,7 +574,7 @@ void J2kSetEnumeratedSpace(J2kBytes& b, std::uint32_t space) {
 
 TEST(J2kColour, OtherColourModelsAndMissingComponentsAbort) {
   const auto value = [](int, int) { return 9; };
-  const std::vector<TJ2kPlaneSpec> four = {
+  const std::vector<TJ2kPlaneDef> four = {
       {1, 1, 8, false, value}, {1, 1, 8, false, value}, {1, 1, 8, false, value}, {1, 1, 8, false, value}};
   // CMYK (12) and e-sYCC (24) have no place in a 24-bit picture; an sRGB file
   // with one component has no green or blue.
