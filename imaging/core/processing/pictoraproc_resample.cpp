@@ -1,6 +1,7 @@
 #include "imaging/core/processing/pictoraproc_resample.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
@@ -11,6 +12,11 @@
 #include "imaging/core/processing/pictoraproc_resample_rows.h"
 #include "imaging/core/processing/pictoraproc_utils.h"
 #include "imaging/core/raster/vqzutils_bitmap.h"
+#include "platform/rtl/Cpu.h"
+
+#if defined(__x86_64__) || defined(__i386__)
+#include <immintrin.h>
+#endif
 
 double Sinc(double x) {
   if (x == 0) return 1;
@@ -131,6 +137,216 @@ void ResampleHorizontalRow(const Byte* s, Byte* out, const TResampleContribs& c,
   }
 }
 
+std::atomic<bool> ResampleSimdOn{true};
+
+// A 24-bit row's weights laid out for the vector loop: each destination
+// pixel whose taps are ascending source pixels gets a dense run of 16-bit
+// weights from its first tap, padded with zeros to whole groups of four.
+struct TResampleDenseRow {
+  std::vector<int> first;     // first source pixel, or -1: the plain loop
+  std::vector<int> groups;    // groups of four taps
+  std::vector<int> offset;    // into weight
+  std::vector<std::int16_t> weight;
+};
+
+void ResampleBuildDense(const TResampleContribs& c, int n, TResampleDenseRow& d) {
+  const std::size_t dn = c.sum.size();
+  d.first.assign(dn, -1);
+  d.groups.assign(dn, 0);
+  d.offset.assign(dn, 0);
+  d.weight.clear();
+  for (std::size_t i = 0; i < dn; ++i) {
+    const int b = c.start[i], e = c.start[i + 1];
+    if (b == e || c.sum[i] == 0) continue;
+    bool ascending = true;
+    for (int k = b + 1; k < e && ascending; ++k) ascending = c.index[static_cast<std::size_t>(k)] > c.index[static_cast<std::size_t>(k) - 1];
+    for (int k = b; k < e && ascending; ++k) ascending = std::abs(c.weight[static_cast<std::size_t>(k)]) <= 32767;
+    const int j0 = c.index[static_cast<std::size_t>(b)];
+    const int groups = (c.index[static_cast<std::size_t>(e) - 1] - j0 + 4) / 4;
+    // The last group's 16-byte load must stay inside the row.
+    if (!ascending || 3 * (j0 + 4 * (groups - 1)) + 16 > 3 * n) continue;
+    d.first[i] = j0;
+    d.groups[i] = groups;
+    d.offset[i] = static_cast<int>(d.weight.size());
+    d.weight.resize(d.weight.size() + 4 * static_cast<std::size_t>(groups), 0);
+    std::int16_t* w = d.weight.data() + d.offset[i];
+    for (int k = b; k < e; ++k)
+      w[c.index[static_cast<std::size_t>(k)] - j0] = static_cast<std::int16_t>(c.weight[static_cast<std::size_t>(k)]);
+  }
+}
+
+// One vertical output row: the weighted sum of the tap rows, divided as
+// ResampleDivide does, over n bytes.
+void ResampleVerticalPlain(const Byte* const* rows, const int* w, int taps, int ws, std::size_t from, std::size_t n,
+                           Byte* d) {
+  for (std::size_t i = from; i < n; ++i) {
+    int acc = 0;
+    for (int k = 0; k < taps; ++k) acc += w[k] * rows[k][i];
+    d[i] = ResampleDivide(acc, ws);
+  }
+}
+
+#if defined(__x86_64__) || defined(__i386__)
+// trunc(v / ws) of eight sums, as static_cast<int>(double(v) / ws).
+__attribute__((target("avx2"))) inline __m256i ResampleDivide8(__m256i v, __m256d ws) {
+  const __m128i a = _mm256_cvttpd_epi32(_mm256_div_pd(_mm256_cvtepi32_pd(_mm256_castsi256_si128(v)), ws));
+  const __m128i b = _mm256_cvttpd_epi32(_mm256_div_pd(_mm256_cvtepi32_pd(_mm256_extracti128_si256(v, 1)), ws));
+  return _mm256_inserti128_si256(_mm256_castsi128_si256(a), b, 1);
+}
+
+// The vertical row 16 bytes at a time, taps taken in pairs; returns where
+// it got to. Sums are whole numbers, so their order changes nothing.
+__attribute__((target("avx2"))) std::size_t ResampleVerticalAvx2(const Byte* const* rows, const int* w, int taps,
+                                                                 int ws, std::size_t n, Byte* d) {
+  if (ws == 0) return 0;
+  for (int k = 0; k < taps; ++k)
+    if (w[k] < -32768 || w[k] > 32767) return 0;
+  const __m256d div = _mm256_set1_pd(ws);
+  const __m256i zero = _mm256_setzero_si256();
+  std::size_t i = 0;
+  for (; i + 16 <= n; i += 16) {
+    __m256i lo = zero, hi = zero;  // bytes 0-3 and 8-11, 4-7 and 12-15
+    int k = 0;
+    for (; k + 1 < taps; k += 2) {
+      const __m256i a = _mm256_cvtepu8_epi16(_mm_loadu_si128(reinterpret_cast<const __m128i*>(rows[k] + i)));
+      const __m256i b = _mm256_cvtepu8_epi16(_mm_loadu_si128(reinterpret_cast<const __m128i*>(rows[k + 1] + i)));
+      const __m256i wp = _mm256_set1_epi32(static_cast<int>((static_cast<std::uint32_t>(w[k + 1]) << 16) |
+                                                            (static_cast<std::uint32_t>(w[k]) & 0xFFFF)));
+      lo = _mm256_add_epi32(lo, _mm256_madd_epi16(_mm256_unpacklo_epi16(a, b), wp));
+      hi = _mm256_add_epi32(hi, _mm256_madd_epi16(_mm256_unpackhi_epi16(a, b), wp));
+    }
+    if (k < taps) {
+      const __m256i a = _mm256_cvtepu8_epi16(_mm_loadu_si128(reinterpret_cast<const __m128i*>(rows[k] + i)));
+      const __m256i wp = _mm256_set1_epi32(static_cast<int>(static_cast<std::uint32_t>(w[k]) & 0xFFFF));
+      lo = _mm256_add_epi32(lo, _mm256_madd_epi16(_mm256_unpacklo_epi16(a, zero), wp));
+      hi = _mm256_add_epi32(hi, _mm256_madd_epi16(_mm256_unpackhi_epi16(a, zero), wp));
+    }
+    // Saturating packs clamp to 0-255 as ResampleDivide does.
+    const __m256i q16 = _mm256_packs_epi32(ResampleDivide8(lo, div), ResampleDivide8(hi, div));
+    const __m256i q8 = _mm256_permute4x64_epi64(_mm256_packus_epi16(q16, q16), 0x08);
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(d + i), _mm256_castsi256_si128(q8));
+  }
+  return i;
+}
+
+// A 24-bit horizontal row for the pixels ResampleBuildDense laid out: four
+// taps a load, two at a time into 32-bit blue, green, red sums. Writes four
+// bytes a pixel, so out has one spare byte past the row.
+__attribute__((target("avx2"))) void ResampleHorizontalAvx2(const Byte* s, Byte* out, const TResampleContribs& c,
+                                                           const TResampleDenseRow& d, int dw) {
+  const __m128i pair01 = _mm_setr_epi8(0, -1, 3, -1, 1, -1, 4, -1, 2, -1, 5, -1, -1, -1, -1, -1);
+  const __m128i pair23 = _mm_setr_epi8(6, -1, 9, -1, 7, -1, 10, -1, 8, -1, 11, -1, -1, -1, -1, -1);
+  for (int i = 0; i < dw; ++i) {
+    const int j0 = d.first[static_cast<std::size_t>(i)];
+    if (j0 < 0) {
+      int acc[3] = {};
+      for (int k = c.start[static_cast<std::size_t>(i)], e = c.start[static_cast<std::size_t>(i) + 1]; k < e; ++k) {
+        const Byte* p = s + 3 * c.index[static_cast<std::size_t>(k)];
+        for (int ch = 0; ch < 3; ++ch) acc[ch] += c.weight[static_cast<std::size_t>(k)] * p[ch];
+      }
+      for (int ch = 0; ch < 3; ++ch) out[3 * i + ch] = ResampleDivide(acc[ch], c.sum[static_cast<std::size_t>(i)]);
+      continue;
+    }
+    const Byte* p = s + 3 * j0;
+    const std::int16_t* w = d.weight.data() + d.offset[static_cast<std::size_t>(i)];
+    __m128i acc = _mm_setzero_si128();
+    for (int g = d.groups[static_cast<std::size_t>(i)]; g > 0; --g, p += 12, w += 4) {
+      const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+      const __m128i ws = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(w));
+      acc = _mm_add_epi32(acc, _mm_madd_epi16(_mm_shuffle_epi8(v, pair01), _mm_shuffle_epi32(ws, 0x00)));
+      acc = _mm_add_epi32(acc, _mm_madd_epi16(_mm_shuffle_epi8(v, pair23), _mm_shuffle_epi32(ws, 0x55)));
+    }
+    const __m128i q = _mm256_cvttpd_epi32(
+        _mm256_div_pd(_mm256_cvtepi32_pd(acc), _mm256_set1_pd(c.sum[static_cast<std::size_t>(i)])));
+    const __m128i b = _mm_packus_epi16(_mm_packs_epi32(q, q), _mm_setzero_si128());
+    const int bgr = _mm_cvtsi128_si32(b);
+    std::memcpy(out + 3 * i, &bgr, 4);
+  }
+}
+#endif
+
+// Both passes a band of destination rows at a time: the horizontal rows a
+// band needs are made in a small ring as it goes, so no plane of the whole
+// picture is written and read back. The same sums as ResampleTwoPass.
+template <int C>
+void ResampleStreamed(TResampleRowTable& src, TResampleRowTable& dst, int sw, int dw, int dh,
+                      const TResampleContribs& hc, const TResampleContribs& vc, bool bits, int outC, int maxTaps) {
+  const std::size_t planeRow = static_cast<std::size_t>(dw) * C;
+  bool simd = false;
+#if defined(__x86_64__) || defined(__i386__)
+  simd = ResampleSimdOn.load(std::memory_order_relaxed) && CpuHasAvx2();
+#endif
+  TResampleDenseRow dense;
+  if (simd && C == 3 && !bits) ResampleBuildDense(hc, sw, dense);
+
+  ParallelRows(dh, [&](int first, int last) {
+    const int slots = maxTaps + 1;
+    const std::size_t stride = planeRow + 16;
+    std::unique_ptr<Byte[]> ring(new Byte[stride * static_cast<std::size_t>(slots)]);
+    std::vector<int> slotRow(static_cast<std::size_t>(slots), -1), slotUsed(static_cast<std::size_t>(slots), -1);
+    std::vector<const Byte*> taps(static_cast<std::size_t>(maxTaps));
+    std::vector<Byte> unpacked(bits ? static_cast<std::size_t>(sw) : 0);
+    for (int y = first; y < last; ++y) {
+      const int b = vc.start[static_cast<std::size_t>(y)], e = vc.start[static_cast<std::size_t>(y) + 1];
+      // Rows already made are kept for this row first, then the missing
+      // ones take the slots used longest ago.
+      for (int k = b; k < e; ++k) {
+        const int r = vc.index[static_cast<std::size_t>(k)];
+        taps[static_cast<std::size_t>(k - b)] = nullptr;
+        for (int t = 0; t < slots; ++t)
+          if (slotRow[static_cast<std::size_t>(t)] == r) {
+            slotUsed[static_cast<std::size_t>(t)] = y;
+            taps[static_cast<std::size_t>(k - b)] = ring.get() + stride * static_cast<std::size_t>(t);
+            break;
+          }
+      }
+      for (int k = b; k < e; ++k) {
+        if (taps[static_cast<std::size_t>(k - b)]) continue;
+        const int r = vc.index[static_cast<std::size_t>(k)];
+        int slot = -1;
+        for (int t = 0; t < slots && slot < 0; ++t)
+          if (slotRow[static_cast<std::size_t>(t)] == r) slot = t;  // made for an earlier tap of this row
+        if (slot < 0) {
+          slot = 0;
+          for (int t = 1; t < slots; ++t)
+            if (slotUsed[static_cast<std::size_t>(t)] < slotUsed[static_cast<std::size_t>(slot)]) slot = t;
+          Byte* out = ring.get() + stride * static_cast<std::size_t>(slot);
+          const Byte* s = src[r];
+          if (bits) {
+            ResampleUnpackBits(s, sw, unpacked.data());
+            s = unpacked.data();
+          }
+#if defined(__x86_64__) || defined(__i386__)
+          if (C == 3 && !dense.first.empty())
+            ResampleHorizontalAvx2(s, out, hc, dense, dw);
+          else
+#endif
+            ResampleHorizontalRow<C>(s, out, hc, dw);
+          slotRow[static_cast<std::size_t>(slot)] = r;
+        }
+        slotUsed[static_cast<std::size_t>(slot)] = y;
+        taps[static_cast<std::size_t>(k - b)] = ring.get() + stride * static_cast<std::size_t>(slot);
+      }
+      const int ws = vc.sum[static_cast<std::size_t>(y)];
+      const int* w = vc.weight.data() + b;
+      Byte* d = dst[y];
+      if (outC == C) {
+        std::size_t done = 0;
+#if defined(__x86_64__) || defined(__i386__)
+        if (simd) done = ResampleVerticalAvx2(taps.data(), w, e - b, ws, planeRow, d);
+#endif
+        ResampleVerticalPlain(taps.data(), w, e - b, ws, done, planeRow, d);
+      } else {
+        for (int x = 0; x < dw; ++x) {
+          int acc = 0;
+          for (int k = 0; k < e - b; ++k) acc += w[k] * taps[static_cast<std::size_t>(k)][x];
+          d[3 * x] = d[3 * x + 1] = d[3 * x + 2] = ResampleDivide(acc, ws);
+        }
+      }
+    }
+  });
+}
+
 // Two passes through a destination-width, source-height plane of C
 // channels; a bits source is read as 0 and 255; outC 3 with C 1 writes
 // grey to three channels.
@@ -146,6 +362,17 @@ void ResampleTwoPass(TVQBitmap* source, TVQBitmap* dest, const TResampleKernel& 
   TResampleContribs hc, vc;
   ResampleBuildContribs(sw, dw, ResampleScale(sw, dw), k, hc);
   ResampleBuildContribs(sh, dh, ResampleScale(sh, dh), k, vc);
+  int maxTaps = 1;
+  for (int y = 0; y < dh; ++y)
+    maxTaps = std::max(maxTaps, vc.start[static_cast<std::size_t>(y) + 1] - vc.start[static_cast<std::size_t>(y)]);
+  // The rings stay smaller than the plane but where a huge reduction gives
+  // thousands of taps to a few rows.
+  const double rings = double(maxTaps + 1) * ParallelThreadCount() * (double(dw) * C + 16);
+  if (!(progress && progress->OnProgress) && rings <= std::max(double(dw) * C * sh, 64e6)) {
+    ResampleStreamed<C>(src, dst, sw, dw, dh, hc, vc, bits, outC, maxTaps);
+    dst.Commit();
+    return;
+  }
   const std::size_t planeRow = static_cast<std::size_t>(dw) * C;
   std::vector<Byte> plane(planeRow * static_cast<std::size_t>(sh));
   const double total = sh + dw + 0.5;
@@ -207,6 +434,12 @@ void ResampleTwoPass(TVQBitmap* source, TVQBitmap* dest, const TResampleKernel& 
   }
   dst.Commit();
 }
+
+}  // namespace
+
+void SetResampleSimd(bool enabled) { ResampleSimdOn.store(enabled, std::memory_order_relaxed); }
+
+namespace {
 
 bool ResampleIsKernel(TResampleFilter filter) { return filter >= rfTriangle && filter <= rfLinear; }
 

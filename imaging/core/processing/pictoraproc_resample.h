@@ -70,6 +70,10 @@ void FastLinear1Bit(TVQBitmap* source, TVQBitmap* dest);
 // both ways give the same bytes, which the tests compare.
 void SetFastLinearSimd(bool enabled);
 
+// The kernel filters make 24-bit rows and divide their sums with vector
+// instructions unless switched off; the same bytes either way.
+void SetResampleSimd(bool enabled);
+
 // Area-weighted resampling of a 24-bit source, each piece of a destination
 // pixel's footprint taking a bilinear or bicubic value.
 void AreaInterpolate(TVQBitmap* source, TVQBitmap* dest, bool bicubic, TVQProgressRec* progress = nullptr);

@@ -5,12 +5,14 @@
 
 #include <cstring>
 #include <limits>
+#include <memory>
 #include <random>
 #include <string>
 #include <vector>
 
 #include "imaging/core/colour/neurquant.h"
 #include "imaging/core/colour/pictoraproc_bitrows.h"
+#include "imaging/core/raster/vqzutils_bitmap_format.h"
 #include "platform/graphics/Bitmap.h"
 #include "platform/rtl/ParallelRows.h"
 #include "tests/imaging/core/BitmapTestSupport.h"
@@ -539,3 +541,43 @@ TEST_F(FormatTest, FrameworkBitmapsRefuseFloatAndCMYKUnchanged) {
 }
 
 }  // namespace
+
+// 24-bit colour to 16-bit grey, float grey and CMYK through the vector
+// loops gives the plain loops' bytes for every one of the 2^24 colours (a
+// 4096-pixel-wide picture holding each once, its rows' ends left to the
+// plain loop), and for narrow pictures whose rows are mostly ends.
+TEST(BitmapFormat, VectorConversionsMatchThePlainLoopsForEveryColour) {
+  const struct {
+    int Width, Height;
+  } sizes[] = {{4096, 4096}, {1, 3}, {9, 2}, {10, 2}, {27, 3}, {37, 2}};
+  for (const auto& z : sizes) {
+    auto src = NewBitmap(vqMemoryBuffer, z.Width, z.Height, vqRGB24);
+    std::uint32_t seed = 99;
+    for (int y = 0; y < z.Height; ++y) {
+      Byte* row = src->GetScanline(y);
+      for (int x = 0; x < z.Width; ++x) {
+        seed = seed * 1103515245 + 12345;
+        const std::uint32_t c = z.Width == 4096 ? std::uint32_t(y) * 4096 + std::uint32_t(x) : seed >> 8;
+        row[3 * x] = static_cast<Byte>(c);
+        row[3 * x + 1] = static_cast<Byte>(c >> 8);
+        row[3 * x + 2] = static_cast<Byte>(c >> 16);
+      }
+    }
+    for (TVQPixelFormat to : {vqGray16, vq32f, vqCMYK}) {
+      std::unique_ptr<TVQBitmap> out[2];
+      for (bool vector : {false, true}) {
+        SetPixelFormatSimd(vector);
+        out[vector] = NewBitmap(vqMemoryBuffer, 1, 1, vqRGB24);
+        out[vector]->Assign(src.get());
+        out[vector]->SetPixelFormat(to);
+        ASSERT_EQ(out[vector]->GetPixelFormat(), to);
+      }
+      int differ = 0;
+      for (int y = 0; y < z.Height; ++y)
+        differ += std::memcmp(out[0]->GetScanline(y), out[1]->GetScanline(y),
+                              static_cast<std::size_t>(out[0]->GetRowLength())) != 0;
+      EXPECT_EQ(differ, 0) << z.Width << "x" << z.Height << " to " << int(to);
+    }
+  }
+  SetPixelFormatSimd(true);
+}
