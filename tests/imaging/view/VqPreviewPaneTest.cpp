@@ -1,0 +1,192 @@
+// The open dialog's preview pane driven headless: a picked BMP or PNG shows
+// in the pane's view with its size and colours, a JPEG once its reader is
+// in, and an unreadable file, a folder or a vanished name empty the pane
+// without a word.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <fstream>
+#include <string>
+
+#include "imaging/core/base/vqzdefs.h"
+#include "imaging/core/raster/vqzutils_bitmap.h"
+#include "imaging/io/pictoraio.h"
+#include "imaging/view/pictoraview.h"
+#include "imaging/view/vqopensavedlg.h"
+#include "platform/rtl/FileUtils.h"
+#include "platform/ui/controls/SpeedButton.h"
+#include "platform/ui/controls/StdCtrls.h"
+#include "platform/ui/lists/ComboBox.h"
+#include "tests/platform/ui/FormTestFixture.h"
+
+namespace {
+
+class PreviewPane : public FormsTest {
+ protected:
+  std::string dir;
+
+  void SetUp() override {
+    StartImagingLibrary();
+    static int counter = 0;
+    dir = GetTempPath() + "lumiqa-previewpane-" + std::to_string(getpid()) + "-" + std::to_string(++counter);
+    ASSERT_TRUE(ForceDirectories(dir + "/folder"));
+    TPictoraIO io(nullptr);
+    io.Image()->Allocate(120, 80, vqRGB24);
+    io.Image()->Fill(double(TColor(0x0000C0FF)));
+    io.SaveToFile(dir + "/photo.bmp");
+    io.Image()->Allocate(60, 90, vqRGB24);
+    io.Image()->Fill(double(TColor(0x00FF4000)));
+    io.SaveToFile(dir + "/photo.png");
+    std::ofstream(dir + "/broken.bmp") << "BM this is no picture";
+    std::ofstream(dir + "/broken.png") << "\x89PNG\r\n\x1a\n truncated";
+  }
+  void TearDown() override {
+    SetFileDialogTestHook(nullptr);
+    for (const char* f : {"photo.bmp", "photo.png", "broken.bmp", "broken.png", "photo.jpg"}) DeleteFile(dir + "/" + f);
+    RemoveDir(dir + "/folder");
+    RemoveDir(dir);
+    EndImagingLibrary();
+  }
+  static TPictoraView* View(TOpenPictoraDialog& d) {
+    return dynamic_cast<TPictoraView*>(d.FindComponent("PictoraView"));
+  }
+  static std::string Label(TOpenPictoraDialog& d, const std::string& name) {
+    auto* l = dynamic_cast<TLabel*>(d.FindComponent(name));
+    return l ? l->Caption() : "missing";
+  }
+};
+
+TEST_F(PreviewPane, PickedBmpAndPngShowWithTheirSizes) {
+  TOpenPictoraDialog d(nullptr);
+  d.SetInitialDir(dir);
+  d.AutoSetFilter = false;
+  d.Filter = "All|*.*";
+  struct TSeen {
+    int w = 0, h = 0;
+    TRGBPixel centre{};
+    std::string size, colours;
+    bool previewEnabled = false;
+  } bmp, png;
+  auto look = [&](TSeen& s) {
+    TPictoraView* v = View(d);
+    s.w = v->ImageWidth();
+    s.h = v->ImageHeight();
+    if (s.w > 0) s.centre = v->GetImage()->GetPixelRGB(s.w / 2, s.h / 2);
+    s.size = Label(d, "PicLabel1");
+    s.colours = Label(d, "PicLabel2");
+    s.previewEnabled = dynamic_cast<TSpeedButton*>(d.FindComponent("PreviewButton"))->Enabled();
+  };
+  SetFileDialogTestHook([&](TFileDialogDriver& dr) {
+    dr.Select("photo.bmp");
+    look(bmp);
+    dr.Select("photo.png");
+    look(png);
+    dr.PressCancel();
+  });
+  EXPECT_FALSE(d.Execute());
+  EXPECT_EQ(bmp.w, 120);
+  EXPECT_EQ(bmp.h, 80);
+  EXPECT_EQ(bmp.centre.r, 0xFF);
+  EXPECT_EQ(bmp.centre.g, 0xC0);
+  EXPECT_EQ(bmp.size, "120 x 80 pixel");
+  EXPECT_EQ(bmp.colours.substr(0, 9), "16777216 ");
+  EXPECT_TRUE(bmp.previewEnabled);
+  EXPECT_EQ(png.w, 60);
+  EXPECT_EQ(png.h, 90);
+  EXPECT_EQ(png.centre.b, 0xFF);
+  EXPECT_EQ(png.centre.g, 0x40);
+  EXPECT_EQ(png.size, "60 x 90 pixel");
+}
+
+TEST_F(PreviewPane, UnreadableFilesFoldersAndVanishedNamesEmptyThePaneSilently) {
+  TOpenPictoraDialog d(nullptr);
+  d.SetInitialDir(dir);
+  d.AutoSetFilter = false;
+  d.Filter = "All|*.*";
+  std::vector<std::string> seen;
+  auto state = [&]() {
+    TPictoraView* v = View(d);
+    const bool enabled = dynamic_cast<TSpeedButton*>(d.FindComponent("PreviewButton"))->Enabled();
+    return std::to_string(v->ImageWidth()) + "x" + std::to_string(v->ImageHeight()) + " " + Label(d, "PicLabel1") +
+           (enabled ? " +" : " -");
+  };
+  int shown = 0;
+  d.OnSelectionChange = [&](TObject*) { ++shown; };
+  SetFileDialogTestHook([&](TFileDialogDriver& dr) {
+    dr.Select("photo.bmp");
+    seen.push_back(state());
+    dr.Select("broken.bmp");
+    seen.push_back(state());
+    dr.Select("photo.png");
+    seen.push_back(state());
+    dr.Select("broken.png");
+    seen.push_back(state());
+    dr.Select("photo.png");
+    DeleteFile(dir + "/photo.png");
+    dr.Select("folder");
+    seen.push_back(state());
+    dr.PressCancel();
+  });
+  EXPECT_FALSE(d.Execute());
+  EXPECT_EQ(seen, (std::vector<std::string>{"120x80 120 x 80 pixel +", "1x1  -", "60x90 60 x 90 pixel +", "1x1  -",
+                                            "1x1  -"}));
+  EXPECT_GE(shown, 5);
+}
+
+TEST_F(PreviewPane, ThePaneSitsRightOfTheListWithItsZoomList) {
+  TOpenPictoraDialog d(nullptr);
+  d.SetInitialDir(dir);
+  std::vector<std::string> zooms;
+  int panelLeft = -1, panelWidth = -1;
+  double zoomAfterPick = 0;
+  int fitsW = -1, fitsH = -1;
+  SetFileDialogTestHook([&](TFileDialogDriver& dr) {
+    auto* combo = dynamic_cast<TComboBox*>(d.FindComponent("ZoomCombo"));
+    for (int i = 0; i < combo->Items()->Count(); ++i) zooms.push_back(combo->Items()->Strings(i));
+    auto* panel = dynamic_cast<TControl*>(d.FindComponent("PicturePanel"));
+    panelLeft = panel->Left();
+    panelWidth = panel->Width();
+    dr.Select("photo.bmp");
+    // "Fit": the picture takes the view's size in one direction.
+    TPictoraView* v = View(d);
+    zoomAfterPick = v->Zoom();
+    fitsW = v->GetDrawingWidth() - int(120 * zoomAfterPick / 100);
+    fitsH = v->GetDrawingHeight() - int(80 * zoomAfterPick / 100);
+    combo->SetItemIndex(4);
+    d.ApplyZoom();
+    dr.PressCancel();
+  });
+  d.Execute();
+  EXPECT_EQ(zooms, (std::vector<std::string>{"Fit", "25%", "50%", "75%", "100%", "125%", "150%", "175%", "200%",
+                                             "300%", "400%"}));
+  EXPECT_GT(panelLeft, 200);
+  EXPECT_GT(panelWidth, 100);
+  EXPECT_NE(zoomAfterPick, 100);
+  EXPECT_GE(fitsW, 0);
+  EXPECT_GE(fitsH, 0);
+  // Within the margin of the frame on each side.
+  EXPECT_LE(std::min(fitsW, fitsH), 5);
+  EXPECT_EQ(View(d)->Zoom(), 100);
+}
+
+TEST_F(PreviewPane, SizeTextsFollowTheirRules) {
+  // 1023 bytes read in bytes, 1024 in kilobytes.
+  std::ofstream(dir + "/photo.jpg", std::ios::binary) << std::string(1023, 'x');
+  TOpenPictoraDialog d(nullptr);
+  d.SetInitialDir(dir);
+  d.AutoSetFilter = false;
+  d.Filter = "All|*.*";
+  std::string info;
+  SetFileDialogTestHook([&](TFileDialogDriver& dr) {
+    dr.Select("photo.bmp");
+    info = Label(d, "InfoLabel2");
+    dr.PressCancel();
+  });
+  d.Execute();
+  // 120 x 80 x 24 bits: 28800 bytes of memory, 28 Kb; the file 28854 bytes.
+  EXPECT_NE(info.find(": 28 Kb"), std::string::npos) << info;
+  EXPECT_NE(info.find("   "), std::string::npos) << info;
+}
+
+}  // namespace
