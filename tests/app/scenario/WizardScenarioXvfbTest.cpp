@@ -16,6 +16,9 @@
 #include <algorithm>
 
 #include "app/main/UBmpToJpg.h"
+#include "imaging/view/pictoraview.h"
+#include "imaging/view/vqopensavedlg.h"
+#include "platform/ui/lists/ListView.h"
 #include "app/pages/uSmooth_Form.h"
 #include "platform/rtl/SafeSave.h"
 #include "platform/ui/controls/ComCtrls.h"
@@ -314,6 +317,89 @@ TEST_F(WizardScenarioXvfb, TheHourglassIsOnTheServerDuringTheFirstSmoothing) {
   ASSERT_GE(waitShown.size(), 8u);
   EXPECT_EQ(std::count(waitShown.begin(), waitShown.end(), false), 0);
   EXPECT_TRUE(ServerCursorWhen([&](const std::vector<unsigned long>& shown) { return shown != wait; }));
+}
+
+// The wizard's open dialog previews the photo picked in its list: the pane's
+// view holds the picture and the X server shows it there. Pictures go to
+// $LUMIQA_SCREENSHOTS when it is set.
+TEST_F(WizardScenarioXvfb, TheOpenDialogPreviewsThePickedPhoto) {
+  TXHost host(reader, *display);
+  std::unique_ptr<TBitmap> photo = LoadPicture(kPortrait);
+  ASSERT_NE(photo, nullptr);
+  photo->SaveToFile(dir + "/pictures/portrait.bmp");
+  auto fileDialog = [&host]() -> TForm* {
+    TForm* f = Screen->ActiveForm();
+    return f && f->Modal() && f->FindComponent("NameBox") && host.Shown(f) ? f : nullptr;
+  };
+  auto paneView = [this] { return dynamic_cast<TPictoraView*>(main->OpenPictureDialog->FindComponent("PictoraView")); };
+  auto click = [&host](TControl* c, TPoint at) {
+    host.MoveTo(c->ClientToScreen(at));
+    host.Button(TMouseButton::mbLeft, true);
+    host.Button(TMouseButton::mbLeft, false);
+  };
+  auto listItem = [&fileDialog](const std::string& name) -> std::pair<TListView*, TListItem*> {
+    auto* list = fileDialog() ? dynamic_cast<TListView*>(fileDialog()->FindComponent("FileList")) : nullptr;
+    if (!list) return {nullptr, nullptr};
+    for (int i = 0; i < list->Items()->Count(); ++i)
+      if (list->Items()->Item(i)->Caption() == name) return {list, list->Items()->Item(i)};
+    return {list, nullptr};
+  };
+  scenario::TScript script;
+  script.When("the open button", [this] { return main->Btn_File->Showing() && main->Btn_File->Enabled(); },
+              [&] { click(main->Btn_File, TPoint{main->Btn_File->Width() / 2, main->Btn_File->Height() / 2}); });
+  script.When("the open dialog", [&] { return fileDialog() != nullptr; }, [&] {
+    TControl* box = fileDialog()->FindComponent("NameBox") ? dynamic_cast<TControl*>(fileDialog()->FindComponent("NameBox")) : nullptr;
+    click(box, TPoint{5, box->Height() / 2});
+  });
+  // The folder is typed into the name box; Enter goes there.
+  script.When("the name box focused", [&] {
+    auto* box = fileDialog() ? dynamic_cast<TWinControl*>(fileDialog()->FindComponent("NameBox")) : nullptr;
+    return box && box->Focused();
+  }, [&] {
+    host.Type(dir + "/pictures");
+    host.Key(VK_RETURN, true);
+    host.Key(VK_RETURN, false);
+  });
+  script.When("portrait.bmp listed", [&] { return listItem("portrait.bmp").second != nullptr; }, [&] {
+    auto [list, item] = listItem("portrait.bmp");
+    const TRect r = item->DisplayRect(drLabel);
+    click(list, TPoint{(r.Left + r.Right) / 2, (r.Top + r.Bottom) / 2});
+  });
+  TPoint probe{};
+  script.When("the preview", [&] {
+    TPictoraView* v = paneView();
+    return v && v->Showing() && v->ImageWidth() == photo->Width() && v->ImageHeight() == photo->Height();
+  }, [&] {
+    TPictoraView* v = paneView();
+    probe = TPoint{v->OffsetX() + v->DrawnWidth() / 2, v->OffsetY() + v->DrawnHeight() / 3};
+  });
+  // What the view composed reaches the server's screen.
+  std::uint32_t composed = 0;
+  script.When("the preview on the screen", [&] {
+    TPictoraView* v = paneView();
+    fileDialog()->Update();
+    display->Sync();
+    const Byte* px = static_cast<const Byte*>(v->BackBuffer()->ScanLine(probe.Y)) + 3 * probe.X;
+    composed = std::uint32_t(px[2]) << 16 | std::uint32_t(px[1]) << 8 | px[0];
+    const TPoint at = v->ClientToScreen(probe);
+    XImage* img = XGetImage(reader, DefaultRootWindow(reader), at.X, at.Y, 1, 1, AllPlanes, ZPixmap);
+    if (!img) return false;
+    const unsigned long shown = XGetPixel(img, 0, 0) & 0xFFFFFF;
+    XDestroyImage(img);
+    return shown == composed;
+  }, [&] {
+    XSync(reader, False);
+    MaybeSaveScreenshot(reader, "open_dialog_preview");
+    host.Key(VK_ESCAPE, true);
+    host.Key(VK_ESCAPE, false);
+  });
+  script.When("the dialog closed", [&] { return fileDialog() == nullptr; });
+  script.Start(app_.get(), 10, 1500);
+  ASSERT_TRUE(WaitUntil([&] { return script.Finished(); }, 120000)) << "the script never ended";
+  ASSERT_FALSE(script.Failed());
+  // A photo, not a flat face: the probe sits on the portrait's colours.
+  EXPECT_NE(composed, 0xFFFFFFu);
+  EXPECT_EQ(WorkImage, nullptr);
 }
 
 }  // namespace
