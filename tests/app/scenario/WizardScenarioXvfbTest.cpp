@@ -402,4 +402,78 @@ TEST_F(WizardScenarioXvfb, TheOpenDialogPreviewsThePickedPhoto) {
   EXPECT_EQ(WorkImage, nullptr);
 }
 
+// An image view on our X11 display answers input the X server delivers:
+// a wheel notch zooms, a drag scrolls, arrow keys reach OnKeyDown, and what
+// it composed is what the server shows.
+TEST_F(WizardScenarioXvfb, AnImageViewAnswersTheServersWheelDragAndKeys) {
+  TXHost host(reader, *display);
+  TForm* form = nullptr;
+  app_->CreateForm(form);
+  form->SetBounds(100, 100, 520, 420);
+  auto* view = new TPictoraView(form);
+  view->SetParent(form);
+  view->SetBounds(10, 10, 480, 360);
+  std::unique_ptr<TBitmap> photo = LoadPicture(kPortrait);
+  ASSERT_NE(photo, nullptr);
+  view->Assign(photo.get());
+  view->SetMouseInteract(MouseBit(miScroll));
+  std::vector<int> keys;
+  view->OnKeyDown = [&](TObject*, std::uint16_t& key, TShiftState) { keys.push_back(key); };
+  form->Show();
+  ASSERT_TRUE(WaitUntil([&] { return Viewable(Window(display->NativeOf(form->Handle()))); }));
+  const TPoint centre = view->ClientToScreen(TPoint{200, 150});
+  auto shownMatches = [&] {
+    form->Update();
+    display->Sync();
+    const TPoint p{view->OffsetX() + view->DrawnWidth() / 2, view->OffsetY() + view->DrawnHeight() / 2};
+    const Byte* px = static_cast<const Byte*>(view->BackBuffer()->ScanLine(p.Y)) + 3 * p.X;
+    const unsigned long composed = std::uint32_t(px[2]) << 16 | std::uint32_t(px[1]) << 8 | px[0];
+    const TPoint at = view->ClientToScreen(p);
+    XImage* img = XGetImage(reader, DefaultRootWindow(reader), at.X, at.Y, 1, 1, AllPlanes, ZPixmap);
+    if (!img) return false;
+    const unsigned long shown = XGetPixel(img, 0, 0) & 0xFFFFFF;
+    XDestroyImage(img);
+    return shown == composed;
+  };
+  scenario::TScript script;
+  double zoomBefore = 0;
+  script.When("the view on the screen", shownMatches, [&] {
+    // A click gives the view the focus, which the wheel and keys follow.
+    host.MoveTo(centre);
+    host.Button(TMouseButton::mbLeft, true);
+    host.Button(TMouseButton::mbLeft, false);
+  });
+  script.When("the view focused", [&] { return view->Focused(); }, [&] {
+    zoomBefore = view->Zoom();
+    host.Wheel(-1);
+  });
+  script.When("a notch towards the user zoomed in", [&] { return view->Zoom() > zoomBefore; }, [&] {
+    EXPECT_EQ(view->Zoom(), zoomBefore + 8);
+    view->SetZoom(300);
+  });
+  int scrollBefore = 0;
+  script.When("zoomed to 300", [&] { return view->Zoom() == 300 && view->IsScrollable(); }, [&] {
+    scrollBefore = view->ScrollX();
+    host.MoveTo(centre);
+    host.Button(TMouseButton::mbLeft, true);
+  });
+  script.Then("drag", [&] { host.MoveTo(TPoint{centre.X - 60, centre.Y}); });
+  script.When("the drag scrolled", [&] { return view->ScrollX() == scrollBefore + 60; },
+              [&] { host.Button(TMouseButton::mbLeft, false); });
+  script.When("the scrolled picture on the screen", shownMatches, [&] {
+    XSync(reader, False);
+    MaybeSaveScreenshot(reader, "image_view_scrolled");
+    host.Key(VK_DOWN, true);
+    host.Key(VK_DOWN, false);
+    host.Key(VK_HOME, true);
+    host.Key(VK_HOME, false);
+  });
+  script.When("the keys reached the view", [&] { return keys.size() >= 2; });
+  script.Start(app_.get(), 10, 1500);
+  ASSERT_TRUE(WaitUntil([&] { return script.Finished(); }, 120000)) << "the script never ended";
+  ASSERT_FALSE(script.Failed());
+  EXPECT_EQ(keys, (std::vector<int>{VK_DOWN, VK_HOME}));
+  EXPECT_EQ(view->ScrollX(), scrollBefore + 60);
+}
+
 }  // namespace
