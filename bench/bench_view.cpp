@@ -94,7 +94,7 @@ void BM_ViewDragScrollStep(benchmark::State& state) {
   int step = 0;
   for (auto _ : state) {
     const int dx = (step++ & 1) ? 7 : -7;
-    v->SetScrollXY(400 + dx, 300 + dx);
+    v->SetScrollXY(40 + dx, 40 + dx);
   }
   ReportPeakMemory(state);
 }
