@@ -121,9 +121,14 @@ TPictoraIO* TPictoraView::GetIO() {
   if (!io_) {
     io_ = new TPictoraIO(this);
     io_->SetAttachedPictora(this);
-    io_->OnProgress = OnProgress;
+    io_->OnProgress = onProgress_;
   }
   return io_;
+}
+
+void TPictoraView::SetOnProgress(TVQProgressEvent value) {
+  onProgress_ = std::move(value);
+  if (io_) io_->OnProgress = onProgress_;
 }
 
 // ---- image ---------------------------------------------------------------------------
@@ -587,10 +592,11 @@ void TPictoraView::GetMaxScroll(int& x, int& y) {
   // Less than one image pixel is no scroll.
   if (x < 0 || PvTrunc(x * inverse_) == 0) x = 0;
   if (y < 0 || PvTrunc(y * inverse_) == 0) y = 0;
-  // The whole image fits once the bars are gone: nothing to scroll.
+  // The whole image fits once the bars are gone: nothing to scroll. Bars
+  // that stay whatever happens leave the area as it is.
   if (CanPaint()) {
     int fullW = areaW, fullH = areaH;
-    if (HandleAllocated()) {
+    if (HandleAllocated() && !KeepScrollBars) {
       if (hBarShown_) fullH += GetSystemMetrics(SM_CYHSCROLL);
       if (vBarShown_) fullW += GetSystemMetrics(SM_CXVSCROLL);
     }
@@ -771,34 +777,32 @@ void TPictoraView::MoveTableWindows() {
   move(ty_, Snap(ty_, scrollY_, zoomedH_), std::max(dstH_, drawnH_));
 }
 
-int TPictoraView::ScreenToBitmapX(int x) {
-  const int d = x - offsetX_;
-  if (d >= 0 && d < drawnW_ && std::size_t(d) < tx_.window.size() && tablesZoom_ == zoom_ &&
-      tx_.windowStart == Snap(tx_, scrollX_, zoomedW_))
-    return tx_.window[std::size_t(d)];
-  return PvTrunc(d * inverse_ + srcX_);
+int TPictoraView::AxisToImage(const TAxisTables& t, int d, int drawn, int scroll, int zoomed, int first) const {
+  if (d >= 0 && d < drawn && std::size_t(d) < t.window.size() && tablesZoom_ == zoom_ &&
+      t.windowStart == Snap(t, scroll, zoomed))
+    return t.window[std::size_t(d)];
+  return PvTrunc(d * inverse_ + first);
 }
 
-int TPictoraView::ScreenToBitmapY(int y) {
-  const int d = y - offsetY_;
-  if (d >= 0 && d < drawnH_ && std::size_t(d) < ty_.window.size() && tablesZoom_ == zoom_ &&
-      ty_.windowStart == Snap(ty_, scrollY_, zoomedH_))
-    return ty_.window[std::size_t(d)];
-  return PvTrunc(d * inverse_ + srcY_);
+int TPictoraView::AxisToScreen(const TAxisTables& t, int index, int drawn, int scroll, int zoomed, int first,
+                               int offset) const {
+  const int k = index - first;
+  if (k >= 0 && k < PvTrunc(drawn * inverse_) && index >= 0 && std::size_t(index) < t.inverse.size() &&
+      tablesZoom_ == zoom_)
+    return t.inverse[std::size_t(index)] - t.windowStart + offset;
+  return PvRound((PvRound(-Snap(t, scroll, zoomed) * inverse_) + index) * scale_ + offset);
 }
+
+int TPictoraView::ScreenToBitmapX(int x) { return AxisToImage(tx_, x - offsetX_, drawnW_, scrollX_, zoomedW_, srcX_); }
+
+int TPictoraView::ScreenToBitmapY(int y) { return AxisToImage(ty_, y - offsetY_, drawnH_, scrollY_, zoomedH_, srcY_); }
 
 int TPictoraView::BitmapToScreenX(int column) {
-  const int k = column - srcX_;
-  if (k >= 0 && k < PvTrunc(drawnW_ * inverse_) && std::size_t(column) < tx_.inverse.size() && tablesZoom_ == zoom_)
-    return tx_.inverse[std::size_t(column)] - tx_.windowStart + offsetX_;
-  return PvRound((PvRound(-Snap(tx_, scrollX_, zoomedW_) * inverse_) + column) * scale_ + offsetX_);
+  return AxisToScreen(tx_, column, drawnW_, scrollX_, zoomedW_, srcX_, offsetX_);
 }
 
 int TPictoraView::BitmapToScreenY(int row) {
-  const int k = row - srcY_;
-  if (k >= 0 && k < PvTrunc(drawnH_ * inverse_) && std::size_t(row) < ty_.inverse.size() && tablesZoom_ == zoom_)
-    return ty_.inverse[std::size_t(row)] - ty_.windowStart + offsetY_;
-  return PvRound((PvRound(-Snap(ty_, scrollY_, zoomedH_) * inverse_) + row) * scale_ + offsetY_);
+  return AxisToScreen(ty_, row, drawnH_, scrollY_, zoomedH_, srcY_, offsetY_);
 }
 
 // ---- the countdowns ----------------------------------------------------------------------

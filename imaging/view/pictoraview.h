@@ -177,8 +177,11 @@ class TPictoraView : public TVQView {
   void ImageChange() override;
   void UpdateView() override { Update(); }
   void SetBackground(TColor value) override;
-  // The view's I/O component, made and attached on first use.
+  // The view's I/O component, made and attached on first use; it reports
+  // through the view's progress handler.
   TPictoraIO* GetIO();
+  const TVQProgressEvent& GetOnProgress() const { return onProgress_; }
+  virtual void SetOnProgress(TVQProgressEvent value);
   void ClearImage();
   void ResetImage();
   // Nil resets; a view copies its image, background and resolutions; a
@@ -295,7 +298,6 @@ class TPictoraView : public TVQView {
   TNotifyEvent OnDrawBackBuffer;
   TVQZoomEvent OnZoomIn;
   TVQZoomEvent OnZoomOut;
-  TVQProgressEvent OnProgress;
   TVQLayerNotify OnLayerNotify;
   TVQSpecialKeyEvent OnSpecialKey;
   TVQMouseInResizingGripEvent OnMouseInResizingGrip;
@@ -358,6 +360,9 @@ class TPictoraView : public TVQView {
   void ApplyScroll(int x, int y, bool doX, bool doY);
   void ScrollAxis(bool vertical, TVQScrollCommand command, int position);
   int Snap(const TAxisTables& t, int p, int zoomedExtent) const;
+  // One axis of the mappings: d is the window position less the offset.
+  int AxisToImage(const TAxisTables& t, int d, int drawn, int scroll, int zoomed, int first) const;
+  int AxisToScreen(const TAxisTables& t, int index, int drawn, int scroll, int zoomed, int first, int offset) const;
   void MoveTableWindows();
   void BuildAxis(TAxisTables& t, int zoomed, int drawn, int extent);
   void PaintBackgroundUnder(TBitmap* buffer, const TRect& clip, bool conditional, int opacity, TVQBitmap* bmp);
@@ -396,6 +401,7 @@ class TPictoraView : public TVQView {
   std::unique_ptr<TVQMask> mask_;
   bool hasSelection_ = false;
   TPictoraIO* io_ = nullptr;
+  TVQProgressEvent onProgress_;
   TResampleFilter zoomFilter_ = rfNone;
   TScrollStyle scrollBars_ = ssBoth;
   bool center_ = true;

@@ -187,6 +187,20 @@ class TXHost : public scenario::TScenarioHost {
   unsigned buttons_ = 0, modifiers_ = 0;
 };
 
+// Whether the server shows, at the view's client point p, the pixel the
+// view composed there.
+bool ServerShowsViewPixel(Display* reader, TPictoraView* v, TPoint p, std::uint32_t* composedOut = nullptr) {
+  const Byte* px = static_cast<const Byte*>(v->BackBuffer()->ScanLine(p.Y)) + 3 * p.X;
+  const std::uint32_t composed = std::uint32_t(px[2]) << 16 | std::uint32_t(px[1]) << 8 | px[0];
+  if (composedOut) *composedOut = composed;
+  const TPoint at = v->ClientToScreen(p);
+  XImage* img = XGetImage(reader, DefaultRootWindow(reader), at.X, at.Y, 1, 1, AllPlanes, ZPixmap);
+  if (!img) return false;
+  const unsigned long shown = XGetPixel(img, 0, 0) & 0xFFFFFF;
+  XDestroyImage(img);
+  return shown == composed;
+}
+
 class WizardScenarioXvfb : public TX11Fixture {
  protected:
   std::string dir;
@@ -376,17 +390,9 @@ TEST_F(WizardScenarioXvfb, TheOpenDialogPreviewsThePickedPhoto) {
   // What the view composed reaches the server's screen.
   std::uint32_t composed = 0;
   script.When("the preview on the screen", [&] {
-    TPictoraView* v = paneView();
     fileDialog()->Update();
     display->Sync();
-    const Byte* px = static_cast<const Byte*>(v->BackBuffer()->ScanLine(probe.Y)) + 3 * probe.X;
-    composed = std::uint32_t(px[2]) << 16 | std::uint32_t(px[1]) << 8 | px[0];
-    const TPoint at = v->ClientToScreen(probe);
-    XImage* img = XGetImage(reader, DefaultRootWindow(reader), at.X, at.Y, 1, 1, AllPlanes, ZPixmap);
-    if (!img) return false;
-    const unsigned long shown = XGetPixel(img, 0, 0) & 0xFFFFFF;
-    XDestroyImage(img);
-    return shown == composed;
+    return ServerShowsViewPixel(reader, paneView(), probe, &composed);
   }, [&] {
     XSync(reader, False);
     MaybeSaveScreenshot(reader, "open_dialog_preview");
@@ -425,15 +431,8 @@ TEST_F(WizardScenarioXvfb, AnImageViewAnswersTheServersWheelDragAndKeys) {
   auto shownMatches = [&] {
     form->Update();
     display->Sync();
-    const TPoint p{view->OffsetX() + view->DrawnWidth() / 2, view->OffsetY() + view->DrawnHeight() / 2};
-    const Byte* px = static_cast<const Byte*>(view->BackBuffer()->ScanLine(p.Y)) + 3 * p.X;
-    const unsigned long composed = std::uint32_t(px[2]) << 16 | std::uint32_t(px[1]) << 8 | px[0];
-    const TPoint at = view->ClientToScreen(p);
-    XImage* img = XGetImage(reader, DefaultRootWindow(reader), at.X, at.Y, 1, 1, AllPlanes, ZPixmap);
-    if (!img) return false;
-    const unsigned long shown = XGetPixel(img, 0, 0) & 0xFFFFFF;
-    XDestroyImage(img);
-    return shown == composed;
+    return ServerShowsViewPixel(reader, view,
+                                TPoint{view->OffsetX() + view->DrawnWidth() / 2, view->OffsetY() + view->DrawnHeight() / 2});
   };
   scenario::TScript script;
   double zoomBefore = 0;

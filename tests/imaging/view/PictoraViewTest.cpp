@@ -126,6 +126,32 @@ TEST_F(PictoraView, MaximumScrollTakesTheHalfPixelOnlyBeyondTenPixels) {
   EXPECT_EQ(mx, 12);
 }
 
+TEST_F(PictoraView, KeptBarsNeverHideTheImagesLastPixels) {
+  view->KeepScrollBars = true;
+  view->SetScrollBars(ssBoth);
+  Load(20, 20);
+  ASSERT_TRUE(view->GetDrawingWidth() < 400 && view->GetDrawingHeight() < 300);
+  // Larger than the area inside the bars, smaller than the control.
+  Load(view->GetDrawingWidth() + 6, view->GetDrawingHeight() + 6);
+  int mx = 0, my = 0;
+  view->GetMaxScroll(mx, my);
+  EXPECT_EQ(mx, 6);
+  EXPECT_EQ(my, 6);
+  view->ScrollHorizontally(scEnd);
+  EXPECT_EQ(view->ScreenToBitmapX(view->GetDrawingWidth() - 1), view->ImageWidth() - 1);
+}
+
+TEST_F(PictoraView, AnImageThatFitsOnceTheBarsGoHasNoScroll) {
+  view->SetScrollBars(ssBoth);
+  Load(395, 295);
+  int mx = -1, my = -1;
+  view->GetMaxScroll(mx, my);
+  EXPECT_EQ(mx, 0);
+  EXPECT_EQ(my, 0);
+  EXPECT_EQ(view->GetDrawingWidth(), 400);
+  EXPECT_EQ(view->GetDrawingHeight(), 300);
+}
+
 TEST_F(PictoraView, LineScrollIsOneImagePixelAtLeastOneScreenPixel) {
   Load(1000, 1000);
   view->SetZoom(400);
@@ -417,8 +443,9 @@ TEST_F(PictoraView, TheIOComponentLoadsIntoTheViewAndIsToldOfItsEnd) {
     writer.SaveToFile(file);
     ASSERT_FALSE(writer.Aborting);
   }
-  int imageChanges = 0;
+  int imageChanges = 0, lastPercent = -1;
   view->OnImageChange = [&](TObject*) { ++imageChanges; };
+  view->SetOnProgress([&](TObject*, int percent) { lastPercent = percent; });
   TPictoraIO* io = view->GetIO();
   EXPECT_EQ(io->AttachedPictora(), view);
   EXPECT_EQ(io->Image(), view->GetImage());
@@ -428,6 +455,7 @@ TEST_F(PictoraView, TheIOComponentLoadsIntoTheViewAndIsToldOfItsEnd) {
   EXPECT_EQ(view->ImageWidth(), 64);
   EXPECT_EQ(view->ImageHeight(), 40);
   EXPECT_EQ(imageChanges, 1);
+  EXPECT_EQ(lastPercent, 100);
   EXPECT_EQ(view->GetImage()->GetPixelRGB(9, 5).r, 9);
 }
 

@@ -14,6 +14,8 @@
 #include "imaging/io/pictoraio.h"
 #include "imaging/view/pictoraview.h"
 #include "imaging/view/vqopensavedlg.h"
+#include "platform/graphics/Bitmap.h"
+#include "platform/graphics/JPEGImage.h"
 #include "platform/rtl/FileUtils.h"
 #include "platform/ui/controls/SpeedButton.h"
 #include "platform/ui/controls/StdCtrls.h"
@@ -21,6 +23,17 @@
 #include "tests/platform/ui/FormTestFixture.h"
 
 namespace {
+
+bool SaveAsJpegForTest(TBitmap* b, const std::string& path) {
+  try {
+    TJPEGImage jpeg;
+    jpeg.Assign(b);
+    jpeg.SaveToFile(path);
+    return true;
+  } catch (const std::exception&) {
+    return false;
+  }
+}
 
 class PreviewPane : public FormsTest {
  protected:
@@ -187,6 +200,71 @@ TEST_F(PreviewPane, SizeTextsFollowTheirRules) {
   // 120 x 80 x 24 bits: 28800 bytes of memory, 28 Kb; the file 28854 bytes.
   EXPECT_NE(info.find(": 28 Kb"), std::string::npos) << info;
   EXPECT_NE(info.find("   "), std::string::npos) << info;
+}
+
+TEST_F(PreviewPane, ASelectionDuringAPreviewIsShownOnceItEnds) {
+  TOpenPictoraDialog d(nullptr);
+  d.SetInitialDir(dir);
+  d.AutoSetFilter = false;
+  d.Filter = "All|*.*";
+  int w = 0, h = 0;
+  SetFileDialogTestHook([&](TFileDialogDriver& dr) {
+    // The list moves on while the first picture still loads.
+    auto* io = dynamic_cast<TPictoraIO*>(d.FindComponent("PreviewIO"));
+    ASSERT_NE(io, nullptr);
+    TVQProgressEvent pane = io->OnProgress;
+    bool once = false;
+    io->OnProgress = [&](TObject* sender, int percent) {
+      if (pane) pane(sender, percent);
+      if (!once) {
+        once = true;
+        dr.Select("photo.png");
+      }
+    };
+    dr.Select("photo.bmp");
+    w = View(d)->ImageWidth();
+    h = View(d)->ImageHeight();
+    io->OnProgress = pane;
+    dr.PressCancel();
+  });
+  d.Execute();
+  EXPECT_EQ(w, 60);
+  EXPECT_EQ(h, 90);
+}
+
+TEST_F(PreviewPane, APickedJpegShowsScaledToTheView) {
+  // A 1200 x 900 JPEG written through the framework's JPEG class.
+  {
+    TBitmap b(1200, 900, pf24bit);
+    b.Canvas()->Brush()->SetColor(TColor(0x00206080));
+    b.Canvas()->FillRect(TRect{0, 0, 1200, 900});
+    ASSERT_TRUE(SaveAsJpegForTest(&b, dir + "/photo.jpg"));
+  }
+  {
+    TPictoraIO probe(nullptr);
+    probe.LoadFromFile(dir + "/photo.jpg");
+    if (probe.Aborting) GTEST_SKIP() << "the imaging library reads no JPEG yet";
+  }
+  TOpenPictoraDialog d(nullptr);
+  d.SetInitialDir(dir);
+  d.AutoSetFilter = false;
+  d.Filter = "All|*.*";
+  int w = 0, h = 0;
+  std::string size;
+  SetFileDialogTestHook([&](TFileDialogDriver& dr) {
+    dr.Select("photo.jpg");
+    w = View(d)->ImageWidth();
+    h = View(d)->ImageHeight();
+    size = Label(d, "PicLabel1");
+    dr.PressCancel();
+  });
+  d.Execute();
+  // Decoded at a reduction that still covers the view; the text gives the
+  // file's own size.
+  EXPECT_GT(w, 0);
+  EXPECT_LT(w, 1200);
+  EXPECT_EQ(w * 3, h * 4);
+  EXPECT_EQ(size, "1200 x 900 pixel");
 }
 
 }  // namespace
