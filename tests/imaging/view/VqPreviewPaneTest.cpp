@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <fstream>
+#include <iterator>
 #include <string>
 
 #include "imaging/core/base/vqzdefs.h"
@@ -17,12 +18,18 @@
 #include "platform/graphics/Bitmap.h"
 #include "platform/graphics/JPEGImage.h"
 #include "platform/rtl/FileUtils.h"
+#include <zlib.h>
 #include "platform/ui/controls/SpeedButton.h"
 #include "platform/ui/controls/StdCtrls.h"
 #include "platform/ui/lists/ComboBox.h"
 #include "tests/platform/ui/FormTestFixture.h"
 
 namespace {
+
+std::string ReadFileBytes(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
 
 bool SaveAsJpegForTest(TBitmap* b, const std::string& path) {
   try {
@@ -33,6 +40,37 @@ bool SaveAsJpegForTest(TBitmap* b, const std::string& path) {
   } catch (const std::exception&) {
     return false;
   }
+}
+
+// A PNG of w x h pixels in 16-bit grey with alpha (32 bits a pixel).
+void WriteGreyAlpha16Png(const std::string& path, int w, int h) {
+  auto be32 = [](std::string& out, std::uint32_t v) {
+    for (int s = 24; s >= 0; s -= 8) out.push_back(char((v >> s) & 0xFF));
+  };
+  auto chunk = [&](std::string& out, const char* type, const std::string& data) {
+    be32(out, std::uint32_t(data.size()));
+    const std::string body = std::string(type, 4) + data;
+    out += body;
+    be32(out, std::uint32_t(crc32(0, reinterpret_cast<const Bytef*>(body.data()), uInt(body.size()))));
+  };
+  std::string ihdr;
+  be32(ihdr, std::uint32_t(w));
+  be32(ihdr, std::uint32_t(h));
+  ihdr += std::string("\x10\x04\x00\x00\x00", 5);
+  std::string raw;
+  for (int y = 0; y < h; ++y) {
+    raw.push_back(0);
+    for (int x = 0; x < w; ++x) raw += std::string("\x80\x00\xFF\xFF", 4);
+  }
+  uLongf size = compressBound(uLong(raw.size()));
+  std::string packed(size, '\0');
+  compress(reinterpret_cast<Bytef*>(packed.data()), &size, reinterpret_cast<const Bytef*>(raw.data()), uLong(raw.size()));
+  packed.resize(size);
+  std::string png("\x89PNG\r\n\x1a\n", 8);
+  chunk(png, "IHDR", ihdr);
+  chunk(png, "IDAT", packed);
+  chunk(png, "IEND", "");
+  std::ofstream(path, std::ios::binary) << png;
 }
 
 class PreviewPane : public FormsTest {
@@ -184,22 +222,40 @@ TEST_F(PreviewPane, ThePaneSitsRightOfTheListWithItsZoomList) {
 }
 
 TEST_F(PreviewPane, SizeTextsFollowTheirRules) {
-  // 1023 bytes read in bytes, 1024 in kilobytes.
-  std::ofstream(dir + "/photo.jpg", std::ios::binary) << std::string(1023, 'x');
+  // A 4 x 4 picture in files of 1023 and 1024 bytes (the rest is slack
+  // after the pixels), and the 120 x 80 one.
+  {
+    TPictoraIO io(nullptr);
+    io.Image()->Allocate(4, 4, vqRGB24);
+    io.SaveToFile(dir + "/small.bmp");
+  }
+  const std::string small = ReadFileBytes(dir + "/small.bmp");
+  ASSERT_LT(small.size(), 1023u);
+  std::ofstream(dir + "/k1023.bmp", std::ios::binary) << small + std::string(1023 - small.size(), '\0');
+  std::ofstream(dir + "/k1024.bmp", std::ios::binary) << small + std::string(1024 - small.size(), '\0');
+  DeleteFile(dir + "/small.bmp");
   TOpenPictoraDialog d(nullptr);
   d.SetInitialDir(dir);
   d.AutoSetFilter = false;
   d.Filter = "All|*.*";
-  std::string info;
+  std::vector<std::string> info;
   SetFileDialogTestHook([&](TFileDialogDriver& dr) {
-    dr.Select("photo.bmp");
-    info = Label(d, "InfoLabel2");
+    for (const char* f : {"k1023.bmp", "k1024.bmp", "photo.bmp"}) {
+      dr.Select(f);
+      info.push_back(Label(d, "InfoLabel2"));
+    }
     dr.PressCancel();
   });
   d.Execute();
-  // 120 x 80 x 24 bits: 28800 bytes of memory, 28 Kb; the file 28854 bytes.
-  EXPECT_NE(info.find(": 28 Kb"), std::string::npos) << info;
-  EXPECT_NE(info.find("   "), std::string::npos) << info;
+  DeleteFile(dir + "/k1023.bmp");
+  DeleteFile(dir + "/k1024.bmp");
+  ASSERT_EQ(info.size(), 3u);
+  // File size, three blanks, then the memory: four rows of 12 bytes;
+  // 120 x 80 x 24 bits 28800 bytes, 28 Kb.
+  EXPECT_NE(info[0].find(": 1023 bytes   "), std::string::npos) << info[0];
+  EXPECT_NE(info[0].find(": 48 bytes"), std::string::npos) << info[0];
+  EXPECT_NE(info[1].find(": 1 Kb   "), std::string::npos) << info[1];
+  EXPECT_NE(info[2].find(": 28 Kb"), std::string::npos) << info[2];
 }
 
 TEST_F(PreviewPane, ASelectionDuringAPreviewIsShownOnceItEnds) {
@@ -265,6 +321,26 @@ TEST_F(PreviewPane, APickedJpegShowsScaledToTheView) {
   EXPECT_LT(w, 1200);
   EXPECT_EQ(w * 3, h * 4);
   EXPECT_EQ(size, "1200 x 900 pixel");
+}
+
+TEST_F(PreviewPane, ColourCountsFromThirtyTwoBitsUpArePowers) {
+  WriteGreyAlpha16Png(dir + "/deep.png", 4, 3);
+  TOpenPictoraDialog d(nullptr);
+  d.SetInitialDir(dir);
+  d.AutoSetFilter = false;
+  d.Filter = "All|*.*";
+  std::string colours, size;
+  SetFileDialogTestHook([&](TFileDialogDriver& dr) {
+    dr.Select("deep.png");
+    colours = Label(d, "PicLabel2");
+    size = Label(d, "PicLabel1");
+    dr.PressCancel();
+  });
+  d.Execute();
+  DeleteFile(dir + "/deep.png");
+  EXPECT_EQ(size, "4 x 3 pixel");
+  EXPECT_EQ(colours.substr(0, 5), "2^32 ") << colours;
+  EXPECT_NE(colours.find("(32 bit)"), std::string::npos) << colours;
 }
 
 }  // namespace
