@@ -330,6 +330,29 @@ TEST_F(PictoraView, WindowShowsTheComposedPicture) {
   EXPECT_EQ(GetBValue(shown), want.b);
 }
 
+TEST_F(PictoraView, TheVersionTextSitsInTheBottomRightCornerOverThePicture) {
+  view->SetScrollBars(ssNone);
+  view->GetImage()->Allocate(400, 300, vqRGB24);
+  view->GetImage()->Fill(double(clRed));
+  view->SetDrawVersion(true);
+  Pump();
+  auto shown = [&](int x, int y) {
+    const TPoint at = form->ScreenToClient(view->ClientToScreen(TPoint{x, y}));
+    return s.display.PixelAt(form->Handle(), at.X + form->ClientOrigin().X - form->Left(),
+                             at.Y + form->ClientOrigin().Y - form->Top());
+  };
+  int white = 0;
+  for (int y = 290; y < 300; ++y)
+    for (int x = 300; x < 400; ++x) white += shown(x, y) == RGB(255, 255, 255);
+  EXPECT_GT(white, 100);
+  EXPECT_EQ(shown(10, 10), RGB(255, 0, 0));
+  EXPECT_EQ(shown(399, 250), RGB(255, 0, 0));
+  // Drawn on the window, not into the back buffer.
+  const Byte* corner = static_cast<const Byte*>(view->BackBuffer()->ScanLine(299)) + 3 * 398;
+  EXPECT_EQ(corner[2], 255);
+  EXPECT_EQ(corner[1], 0);
+}
+
 TEST_F(PictoraView, DelayedFilterPaintsFourTicksWithoutItThenWithIt) {
   view->SetScrollBars(ssNone);
   view->DelayZoomFilter = true;
@@ -457,6 +480,28 @@ TEST_F(PictoraView, TheIOComponentLoadsIntoTheViewAndIsToldOfItsEnd) {
   EXPECT_EQ(imageChanges, 1);
   EXPECT_EQ(lastPercent, 100);
   EXPECT_EQ(view->GetImage()->GetPixelRGB(9, 5).r, 9);
+}
+
+TEST_F(PictoraView, AnAsynchronousLoadUpdatesTheViewThroughItsMessage) {
+  const std::string file = GetTempPath() + "lumiqa-pictoraview-async-" + std::to_string(getpid()) + ".bmp";
+  {
+    TPictoraIO writer(nullptr);
+    PvtPattern(writer.Image(), 90, 70);
+    writer.SaveToFile(file);
+  }
+  Load(10, 10);
+  TPictoraIO* io = view->GetIO();
+  io->Asynchronous = true;
+  io->LoadFromFile(file);
+  io->WaitThreads(false);
+  DeleteFile(file);
+  EXPECT_FALSE(io->Aborting);
+  // The pixels are in; the view takes their size when its message comes.
+  EXPECT_EQ(view->GetImage()->GetWidth(), 90);
+  EXPECT_EQ(view->ImageWidth(), 10);
+  ProcessPendingMessages();
+  EXPECT_EQ(view->ImageWidth(), 90);
+  EXPECT_EQ(view->ImageHeight(), 70);
 }
 
 TEST_F(PictoraView, AnAttachedComponentForgetsAViewThatGoes) {
