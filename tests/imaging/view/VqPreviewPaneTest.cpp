@@ -133,6 +133,9 @@ TEST_F(PreviewPane, PickedBmpAndPngShowWithTheirSizes) {
     look(bmp);
     dr.Select("photo.png");
     look(png);
+    // A picture of the dialog to look at, beside the program.
+    s.display.RunUntilIdle();
+    EXPECT_TRUE(s.display.WriteBmp(dr.Dialog(), (ProgramFolder() + "open_pictora_preview.bmp").c_str()));
     dr.PressCancel();
   });
   EXPECT_FALSE(d.Execute());
