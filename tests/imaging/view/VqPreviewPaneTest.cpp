@@ -21,6 +21,7 @@
 #include <zlib.h>
 #include "platform/ui/controls/SpeedButton.h"
 #include "platform/ui/controls/StdCtrls.h"
+#include "platform/ui/forms/Screen.h"
 #include "platform/ui/lists/ComboBox.h"
 #include "tests/platform/ui/FormTestFixture.h"
 
@@ -344,6 +345,52 @@ TEST_F(PreviewPane, ColourCountsFromThirtyTwoBitsUpArePowers) {
   EXPECT_EQ(size, "4 x 3 pixel");
   EXPECT_EQ(colours.substr(0, 5), "2^32 ") << colours;
   EXPECT_NE(colours.find("(32 bit)"), std::string::npos) << colours;
+}
+
+TEST_F(PreviewPane, ThePreviewButtonShowsThePictureFullSizeUntilEsc) {
+  TOpenPictoraDialog d(nullptr);
+  d.SetInitialDir(dir);
+  d.AutoSetFilter = false;
+  d.Filter = "All|*.*";
+  std::string caption, closedBy;
+  int w = 0, h = 0, cw = 0, fh = 0;
+  bool modal = false;
+  SetFileDialogTestHook([&](TFileDialogDriver& dr) {
+    dr.Select("photo.bmp");
+    After(50, [&] {
+      TForm* f = Screen->ActiveForm();
+      if (!f || f->Name() != "PreviewForm") return;
+      modal = f->Modal();
+      caption = f->Caption();
+      auto* v = dynamic_cast<TPictoraView*>(f->FindComponent("PictoraView"));
+      w = v ? v->ImageWidth() : -1;
+      h = v ? v->ImageHeight() : -1;
+      cw = f->ClientWidth();
+      fh = f->Height();
+      s.display.KeyDown(VK_ESCAPE);
+      s.display.KeyUp(VK_ESCAPE);
+      After(500, [&, f] {
+        // Still up: Esc did not close it.
+        if (Screen->ActiveForm() == f) {
+          closedBy = "timeout";
+          f->Close();
+        }
+      });
+    });
+    dynamic_cast<TSpeedButton*>(d.FindComponent("PreviewButton"))->Click();
+    if (closedBy.empty()) closedBy = "esc";
+    dr.PressCancel();
+  });
+  d.Execute();
+  EXPECT_TRUE(modal);
+  EXPECT_EQ(caption, dir + "/photo.bmp");
+  EXPECT_EQ(w, 120);
+  EXPECT_EQ(h, 80);
+  // Wider than 100: the picture's width as the client width.
+  EXPECT_EQ(cw, 120);
+  // At most 100 high: the form is 100 high.
+  EXPECT_EQ(fh, 100);
+  EXPECT_EQ(closedBy, "esc");
 }
 
 }  // namespace
