@@ -504,6 +504,22 @@ TEST_F(PictoraView, AnAsynchronousLoadUpdatesTheViewThroughItsMessage) {
   EXPECT_EQ(view->ImageHeight(), 70);
 }
 
+TEST_F(PictoraView, AnAttachedComponentsBackgroundIsTheViews) {
+  view->TVQView::SetBackground(TColor(0x00123456));
+  TPictoraIO* io = view->GetIO();
+  EXPECT_EQ(io->Background(), TColor(0x00123456));
+  io->SetBackground(clRed);
+  EXPECT_EQ(view->Background(), TColor(0x00123456));
+  io->PassBackground = true;
+  io->SetBackground(clRed);
+  EXPECT_EQ(view->Background(), clRed);
+  // The block's resolutions reach the view.
+  io->Parameters()->SetDpiX(72);
+  io->Parameters()->SetDpiY(96);
+  EXPECT_EQ(view->DpiX(), 72);
+  EXPECT_EQ(view->DpiY(), 96);
+}
+
 TEST_F(PictoraView, AnAttachedComponentForgetsAViewThatGoes) {
   auto* v = new TPictoraView(form);
   TPictoraIO io(nullptr);
