@@ -8,6 +8,7 @@
 #include "imaging/core/metadata/vqzutils_metadata.h"
 #include "imaging/core/raster/vqzutils_bitmap.h"
 #include "imaging/core/raster/vqzutils_mask.h"
+#include "imaging/io/bmpfilt_ico.h"
 #include "imaging/io/pcxfilter.h"
 #include "imaging/io/pictoraio.h"
 #include "imaging/io/pictoraio_formats.h"
@@ -228,6 +229,18 @@ int TPictoraIO::LoadStreamBody(int FileType, TStream* Stream, const std::string&
   }
   params_->ClearMetadata();
   image_->RemoveAlphaChannel();
+  if (FileType == ioGIF) {
+    int count = 0;
+    try {
+      count = LoadGifFrames(Stream, progress);
+      if (fromFile) params_->FileName = FileName;
+    } catch (...) {
+      DoFinishWork();
+      throw;
+    }
+    DoFinishWork();
+    return count;
+  }
   if (FileType == ioPNG && fromFile) {
     const TColor bg = ColorToRGB(Background());
     params_->PngBackground = TRGBPixel{Byte(bg >> 16), Byte(bg >> 8), Byte(bg)};
@@ -724,6 +737,15 @@ int DcxPageCount(const std::string& FileName) {
   try {
     TFileStream file(FileName, fmOpenRead | fmShareDenyWrite);
     return CountDcxPages(&file);
+  } catch (...) {
+    return 0;
+  }
+}
+
+int IcoImageCount(const std::string& FileName) {
+  try {
+    TFileStream file(FileName, fmOpenRead | fmShareDenyWrite);
+    return ReadIcoCount(&file);
   } catch (...) {
     return 0;
   }

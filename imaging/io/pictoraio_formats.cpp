@@ -6,6 +6,8 @@
 #include "imaging/core/base/vqzdefs.h"
 #include "imaging/io/pictoraio.h"
 #include "imaging/io/pictoraio_hooks.h"
+#include "imaging/io/giflzw.h"
+#include "imaging/io/tiflzw.h"
 #include "platform/rtl/SysUtils.h"
 
 namespace {
@@ -68,6 +70,10 @@ constexpr TBuiltInRow kBuiltInRows[] = {
 };
 
 void PictoraIOStart() {
+  DefGifLzwDecompress = GifLzwDecode;
+  DefGifLzwCompress = GifLzwEncode;
+  DefTiffLzwDecompress = TiffLzwDecode;
+  DefTiffLzwCompress = TiffLzwEncode;
   TempFolder.clear();
   RegisterBuiltInFormats();
   IOConvertRow = ConvertRow;

@@ -11,6 +11,7 @@
 #include "imaging/core/colour/pictoraproc_bitrows.h"
 #include "imaging/core/base/vqzutils.h"
 #include "platform/graphics/Bitmap.h"
+#include "platform/rtl/PictureMemory.h"
 
 namespace {
 
@@ -142,8 +143,9 @@ void TVQBitmap::AllocateStorage() {
       location_ = vqMemoryBuffer;
   }
   if (location_ == vqMemoryBuffer) {
-    // calloc: a fresh large block comes zeroed from the system at no cost.
-    memory_ = static_cast<Byte*>(std::calloc(static_cast<std::size_t>(size), 1));
+    // Fresh zeroed pages, photo-sized blocks on huge pages: a decoder
+    // writing its rows straight in pays a few faults instead of thousands.
+    memory_ = AllocatePictureMemory(size, INT64_MAX);
     externalMemory_ = false;
     if (!memory_) {
       DropAfterFailure();
