@@ -2,8 +2,11 @@
 // 1920 x 1080 view: recomposing the back buffer at 33 per cent without a
 // filter and with the fast linear filter, each followed by the refresh of
 // the window, and one step of a drag-scroll (the scroll, the composition
-// and the refresh it paints at once).
+// and the refresh it paints at once); and the open dialog's preview of a
+// 24-megapixel JPEG.
 #include <benchmark/benchmark.h>
+
+#include <unistd.h>
 
 #include <cstdint>
 #include <memory>
@@ -12,7 +15,12 @@
 #include "imaging/core/base/vqzdefs.h"
 #include "imaging/core/raster/vqzutils_bitmap.h"
 #include "imaging/view/pictoraview.h"
+#include "imaging/view/vqopensavedlg.h"
 #include "platform/backend/headless/HeadlessDisplay.h"
+#include "platform/graphics/Bitmap.h"
+#include "platform/graphics/JPEGImage.h"
+#include "platform/rtl/FileUtils.h"
+#include "platform/ui/dialogs/FileDialog.h"
 #include "platform/ui/forms/Application.h"
 #include "platform/ui/forms/Forms.h"
 #include "platform/user/User.h"
@@ -99,5 +107,55 @@ void BM_ViewDragScrollStep(benchmark::State& state) {
   ReportPeakMemory(state);
 }
 BENCHMARK(BM_ViewDragScrollStep)->Arg(33)->Arg(100)->Arg(250)->Unit(benchmark::kMillisecond);
+
+// The open dialog's preview of a 24-megapixel JPEG, from the selection in
+// the file list to the picture painted in the pane (a scaled decode). Each
+// round first selects a folder, which empties the pane.
+void BM_PreviewJpeg24MP(benchmark::State& state) {
+  THeadlessSession session;
+  StartImagingLibrary();
+  TApplication app(nullptr);
+  TApplication* saved = Application;
+  Application = &app;
+  const std::string dir = GetTempPath() + "lumiqa-bench-preview-" + std::to_string(getpid());
+  ForceDirectories(dir + "/folder");
+  {
+    TBitmap photo(kPhotoW, kPhotoH, pf24bit);
+    for (int y = 0; y < kPhotoH; ++y) {
+      Byte* p = static_cast<Byte*>(photo.ScanLine(y));
+      for (int x = 0; x < kPhotoW; ++x, p += 3) {
+        p[0] = Byte(x * 200 / kPhotoW + (y & 15));
+        p[1] = Byte(y * 200 / kPhotoH);
+        p[2] = Byte((x ^ y) & 63);
+      }
+    }
+    TJPEGImage jpeg;
+    jpeg.Assign(&photo);
+    jpeg.SaveToFile(dir + "/photo.jpg");
+  }
+  TOpenPictoraDialog dialog(nullptr);
+  dialog.SetInitialDir(dir);
+  int shownWidth = 0;
+  SetFileDialogTestHook([&](TFileDialogDriver& d) {
+    for (auto _ : state) {
+      state.PauseTiming();
+      d.Select("folder");
+      state.ResumeTiming();
+      d.Select("photo.jpg");
+    }
+    if (auto* v = dynamic_cast<TPictoraView*>(dialog.FindComponent("PictoraView"))) shownWidth = v->ImageWidth();
+    d.PressCancel();
+  });
+  dialog.Execute();
+  SetFileDialogTestHook(nullptr);
+  state.counters["decoded_width"] = shownWidth;
+  DeleteFile(dir + "/photo.jpg");
+  RemoveDir(dir + "/folder");
+  RemoveDir(dir);
+  Application = saved;
+  EndImagingLibrary();
+  ReportPeakMemory(state);
+}
+BENCHMARK(BM_PreviewJpeg24MP)->Unit(benchmark::kMillisecond);
 
 }  // namespace
