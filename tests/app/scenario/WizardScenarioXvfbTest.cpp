@@ -396,6 +396,19 @@ TEST_F(WizardScenarioXvfb, TheOpenDialogPreviewsThePickedPhoto) {
   }, [&] {
     XSync(reader, False);
     MaybeSaveScreenshot(reader, "open_dialog_preview");
+    auto [list, item] = listItem("portrait.jpg");
+    const TRect r = item->DisplayRect(drLabel);
+    click(list, TPoint{(r.Left + r.Right) / 2, (r.Top + r.Bottom) / 2});
+  });
+  // The JPEG decodes at a reduction that still covers the view.
+  int jpegWidth = 0;
+  script.When("the JPEG's preview", [&] {
+    TPictoraView* v = paneView();
+    jpegWidth = v->ImageWidth();
+    return v->ImageWidth() > 1 && v->ImageWidth() != photo->Width() && ServerShowsViewPixel(reader, v, probe);
+  }, [&] {
+    XSync(reader, False);
+    MaybeSaveScreenshot(reader, "open_dialog_preview_jpeg");
     host.Key(VK_ESCAPE, true);
     host.Key(VK_ESCAPE, false);
   });
@@ -405,6 +418,8 @@ TEST_F(WizardScenarioXvfb, TheOpenDialogPreviewsThePickedPhoto) {
   ASSERT_FALSE(script.Failed());
   // A photo, not a flat face: the probe sits on the portrait's colours.
   EXPECT_NE(composed, 0xFFFFFFu);
+  EXPECT_GE(jpegWidth * 8, photo->Width());
+  EXPECT_LT(jpegWidth, photo->Width());
   EXPECT_EQ(WorkImage, nullptr);
 }
 
