@@ -9,6 +9,7 @@
 #include "platform/graphics/Graphics.h"
 #include "platform/graphics/Picture.h"
 #include "platform/ui/controls/ExtCtrls.h"
+#include "platform/user/User.h"
 
 std::function<void(const std::string&)> IODebugSink;
 
@@ -32,6 +33,7 @@ void TPictoraIO::SetPreviewFont(const TFont* value) {
 
 TPictoraIO::~TPictoraIO() {
   WaitThreads(false);
+  DetachView();
   if (attachedTImage_) attachedTImage_->RemoveFreeNotification(this);
   params_.reset();
   if (ownsImage_) delete image_;
@@ -47,7 +49,77 @@ void TPictoraIO::ReplaceImage(TVQBitmap* Bitmap) {
   ownsImage_ = false;
 }
 
+void TPictoraIO::DetachView() {
+  if (!attachedView_) return;
+  attachedView_->UnregisterChangeCallback(callbackHandle_);
+  if (TComponent* c = attachedView_->ViewComponent()) c->RemoveFreeNotification(this);
+  callbackHandle_ = kVQNoCallback;
+  attachedView_ = nullptr;
+}
+
+void TPictoraIO::SetAttachedPictora(IVQViewLink* View) {
+  DetachView();
+  if (!View) {
+    if (ownsImage_) delete image_;
+    image_ = new TVQBitmap();
+    ownsImage_ = true;
+    frameworkBitmap_ = nullptr;
+    return;
+  }
+  if (ownsImage_) delete image_;
+  image_ = nullptr;
+  ownsImage_ = false;
+  frameworkBitmap_ = View->GetFrameworkBitmap();
+  if (TVQBitmap* own = View->GetImage()) {
+    image_ = own;
+    frameworkBitmap_ = nullptr;
+  } else {
+    image_ = new TVQBitmap();
+    ownsImage_ = true;
+    if (frameworkBitmap_) image_->EncapsulateTBitmap(frameworkBitmap_, true);
+  }
+  attachedView_ = View;
+  if (TComponent* c = View->ViewComponent()) c->FreeNotification(this);
+  if (attachedTImage_) {
+    attachedTImage_->RemoveFreeNotification(this);
+    attachedTImage_ = nullptr;
+  }
+  callbackHandle_ = View->RegisterChangeCallback([this](TObject* s, bool d) { ViewChanged(s, d); });
+}
+
+void TPictoraIO::ViewChanged(TObject*, bool Destroying) {
+  if (Destroying) {
+    // The registry forgets the record itself; the view's image is gone.
+    if (attachedView_)
+      if (TComponent* c = attachedView_->ViewComponent()) c->RemoveFreeNotification(this);
+    callbackHandle_ = kVQNoCallback;
+    attachedView_ = nullptr;
+    frameworkBitmap_ = nullptr;
+    if (!ownsImage_) image_ = nullptr;
+    SetAttachedPictora(nullptr);
+    return;
+  }
+  if (!attachedView_) return;
+  frameworkBitmap_ = attachedView_->GetFrameworkBitmap();
+  if (ownsImage_ && image_) {
+    if (frameworkBitmap_) image_->EncapsulateTBitmap(frameworkBitmap_, true);
+  } else {
+    image_ = attachedView_->GetImage();
+    if (image_) frameworkBitmap_ = nullptr;
+  }
+}
+
+TColor TPictoraIO::Background() const { return attachedView_ ? attachedView_->GetBackground() : background_; }
+
+void TPictoraIO::SetBackground(TColor value) {
+  if (!attachedView_)
+    background_ = value;
+  else if (PassBackground && !attachedView_->IsMultiImageView())
+    attachedView_->SetBackground(value);
+}
+
 void TPictoraIO::SetAttachedBitmap(TVQBitmap* Bitmap) {
+  DetachView();
   if (!Bitmap && attachedTImage_) return;
   ReplaceImage(Bitmap);
   if (Bitmap && attachedTImage_) {
@@ -57,6 +129,7 @@ void TPictoraIO::SetAttachedBitmap(TVQBitmap* Bitmap) {
 }
 
 void TPictoraIO::SetAttachedTImage(TImage* Img) {
+  DetachView();
   if (attachedTImage_) attachedTImage_->RemoveFreeNotification(this);
   attachedTImage_ = Img;
   if (Img) {
@@ -80,6 +153,14 @@ void TPictoraIO::SetAttachedTImage(TImage* Img) {
 void TPictoraIO::Notification(TComponent* AComponent, TOperation Operation) {
   TComponent::Notification(AComponent, Operation);
   if (Operation == opRemove && AComponent && AComponent == attachedTImage_) SetAttachedTImage(nullptr);
+  if (Operation == opRemove && AComponent && attachedView_ && AComponent == attachedView_->ViewComponent()) {
+    // Gone without its destroy broadcast reaching us: forget it unregistered.
+    callbackHandle_ = kVQNoCallback;
+    attachedView_ = nullptr;
+    frameworkBitmap_ = nullptr;
+    if (!ownsImage_) image_ = nullptr;
+    SetAttachedPictora(nullptr);
+  }
 }
 
 TBitmap* TPictoraIO::GetFrameworkBitmap() {
@@ -87,7 +168,9 @@ TBitmap* TPictoraIO::GetFrameworkBitmap() {
   return frameworkBitmap_;
 }
 
-void TPictoraIO::ViewResolutionChanged(int, int) {}
+void TPictoraIO::ViewResolutionChanged(int dpiX, int dpiY) {
+  if (attachedView_) attachedView_->SetDpi(dpiX, dpiY);
+}
 
 void TPictoraIO::SetOneBitMethod(Byte value) {
   // Ours: 0 threshold, 1 dithering; the bitmap's: 0 ordered dither, 1
@@ -148,6 +231,17 @@ void TPictoraIO::DoFinishWork() {
 }
 
 void TPictoraIO::FinishLoad() {
+  if (attachedView_) {
+    if (frameworkBitmap_ && image_) image_->RemoveAlphaChannel();
+    // Only the view's own thread may update it: an I/O thread posts.
+    if (IsIOThread()) {
+      if (HWND h = attachedView_->ViewWindow()) PostMessage(h, kVQUpdateMessage, 0, 0);
+    } else {
+      attachedView_->UpdateView();
+    }
+    attachedView_->ImageChange();
+    return;
+  }
   if (!frameworkBitmap_) return;
   // A framework bitmap keeps no alpha channel.
   if (image_) image_->RemoveAlphaChannel();

@@ -17,6 +17,7 @@
 
 #include "imaging/core/base/vqwords.h"
 #include "imaging/core/base/vqzutils_progress.h"
+#include "imaging/core/base/vqzutils_viewlink.h"
 #include "imaging/io/pictoraio_filters.h"
 #include "imaging/io/pictoraio_formats.h"
 #include "imaging/io/pictoraio_params.h"
@@ -58,6 +59,12 @@ class TPictoraIO : public TComponent {
   // is let go; nil leaves the component without an image (entry points
   // then do nothing), unless a framework image is attached.
   void SetAttachedBitmap(TVQBitmap* Bitmap);
+  // The view the component works on: its image becomes Image (not owned),
+  // or, for a view that offers only a framework bitmap, an owned image
+  // wrapping it; the view's change callbacks keep the two in step. Nil
+  // gives the component a new empty image of its own.
+  IVQViewLink* AttachedPictora() const { return attachedView_; }
+  void SetAttachedPictora(IVQViewLink* View);
   // Forgets the framework bitmap; the bitmap becomes the image, not owned.
   void ReplaceImage(TVQBitmap* Bitmap);
   // A framework image control: loads fill its picture's bitmap, which the
@@ -71,8 +78,12 @@ class TPictoraIO : public TComponent {
   // takes the resolutions here.
   virtual void ViewResolutionChanged(int dpiX, int dpiY);
 
-  TColor Background() const { return background_; }
-  void SetBackground(TColor value) { background_ = value; }
+  // The attached view's background when a view is attached.
+  TColor Background() const;
+  // Kept as the own background without a view; with one, passed to it only
+  // when PassBackground is set and it is a single-image view.
+  void SetBackground(TColor value);
+  bool PassBackground = false;
   bool NativePixelFormat() const { return params_ && params_->NativePixelFormat; }
   void SetNativePixelFormat(bool value) {
     if (params_) params_->NativePixelFormat = value;
@@ -241,7 +252,12 @@ class TPictoraIO : public TComponent {
   void SaveStreamBody(int FileType, TStream& Stream);
 
   void Notification(TComponent* AComponent, TOperation Operation) override;
+  // The attached view's change callback.
+  void ViewChanged(TObject* Sender, bool Destroying);
+  void DetachView();
 
+  IVQViewLink* attachedView_ = nullptr;
+  TVQCallbackHandle callbackHandle_ = kVQNoCallback;
   TVQBitmap* image_ = nullptr;
   bool ownsImage_ = true;
   TBitmap* frameworkBitmap_ = nullptr;

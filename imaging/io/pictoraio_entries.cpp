@@ -241,7 +241,10 @@ int TPictoraIO::LoadStreamBody(int FileType, TStream* Stream, const std::string&
     DoFinishWork();
     return count;
   }
-  if (FileType == ioPNG && fromFile) params_->PngBackground = TRGBPixel{Byte(background_ >> 16), Byte(background_ >> 8), Byte(background_)};
+  if (FileType == ioPNG && fromFile) {
+    const TColor bg = ColorToRGB(Background());
+    params_->PngBackground = TRGBPixel{Byte(bg >> 16), Byte(bg >> 8), Byte(bg)};
+  }
   TVQFilterLoadArgs args;
   std::int64_t after = -1;  // where a stream header says the image ends
   if (!fromFile && traits.header && (StreamHeaders || FileType == ioJPEG)) {

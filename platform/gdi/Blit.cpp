@@ -226,10 +226,30 @@ bool RunBlit(StretchJob& j) {
   const bool direct = j.rop3 == 0xCC && !j.mask && useS && block.empty() && j.sw == dw && j.sh == dh &&
                       !j.mirrorX && !j.mirrorY && !sm.monoToColor && !sm.colorToMono && j.srcSurf->IsBGRX() &&
                       dc.surface.IsBGRX();
+  // A one-to-one SRCCOPY of a plain 24-bit source onto a 32-bit surface
+  // (a back buffer onto a window) moves three bytes a pixel and keeps the
+  // fourth, as the row writer does.
+  const bool direct24 = !direct && j.rop3 == 0xCC && !j.mask && useS && block.empty() && j.sw == dw &&
+                        j.sh == dh && !j.mirrorX && !j.mirrorY && !sm.monoToColor && !sm.colorToMono &&
+                        j.srcSurf->bpp == 24 && dc.surface.IsBGRX();
   for (int r = r0; r < r1; ++r) {
     const int y = Y0 + (r - r0);
     const Region::Band* band = clip.BandAt(y);
     if (!band) continue;
+    if (direct24) {
+      const Byte* srow0 = j.srcSurf->Row(j.sy + r);
+      for (size_t bi = 0; bi + 1 < band->xs.size(); bi += 2) {
+        const int a = std::max(X0, band->xs[bi]), b = std::min(X0 + cw, band->xs[bi + 1]);
+        const Byte* from = srow0 + std::ptrdiff_t(j.sx + c0 + (a - X0)) * 3;
+        Byte* to = dc.surface.Row(y) + std::ptrdiff_t(a) * 4;
+        for (int i = a; i < b; ++i, from += 3, to += 4) {
+          to[0] = from[0];
+          to[1] = from[1];
+          to[2] = from[2];
+        }
+      }
+      continue;
+    }
     if (direct) {
       const Byte* srow0 = j.srcSurf->Row(j.sy + r);
       for (size_t bi = 0; bi + 1 < band->xs.size(); bi += 2) {

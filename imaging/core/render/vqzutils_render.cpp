@@ -217,6 +217,25 @@ std::unique_ptr<TVQBitmap> RenderMemoryBitmap() {
   return b;
 }
 
+// The source rectangle as an image of its own over the source's rows, when
+// they lie in memory evenly bottom-up (memory and framework storage): the
+// filters then read a part of a photo without copying it. Byte formats
+// only; nullptr when the rows are laid out otherwise.
+std::unique_ptr<TVQBitmap> RenderSubImage(TVQBitmap& src, int x, int y, int w, int h) {
+  const int bits = src.GetBitCount();
+  if (src.Location() == vqTempFile || bits < 8 || bits % 8 != 0 || src.GetPixelFormat() == vqPalette8) return nullptr;
+  const Int64 rowLength = src.GetRowLength();
+  Byte* top = src.GetScanline(y);
+  Byte* bottom = src.GetScanline(y + h - 1);
+  if (h > 1 && top - bottom != (h - 1) * rowLength) return nullptr;
+  if (h > 1 && src.GetScanline(y + 1) != top - rowLength) return nullptr;
+  auto part = std::make_unique<TVQBitmap>();
+  part->SetRowAlignment(static_cast<int>(rowLength * 8));
+  part->EncapsulateMemory(bottom + Int64{x} * (bits / 8), w, h, src.GetPixelFormat(), true);
+  if (part->GetRowLength() != rowLength) return nullptr;
+  return part;
+}
+
 // Column (row) table of a destination span of dn from a source span of n
 // starting at origin; entries clamped into the source.
 void RenderBuildTable(std::vector<int>& table, int dn, int n, int origin, int size) {
@@ -304,7 +323,10 @@ void TVQBitmap::RenderToTVQBitmap(TVQBitmap* Dest, std::vector<Byte*>& DestRows,
       if (DxSrc < DxDst || format != vqBits1 || alphaInUse) {
         std::unique_ptr<TVQBitmap> part;
         TVQBitmap* from = this;
-        if (!whole) {
+        if (!whole && !alphaInUse && (part = RenderSubImage(*this, XSrc, YSrc, DxSrc, DySrc))) {
+          // The rows are read where they are.
+          from = part.get();
+        } else if (!whole) {
           part = RenderMemoryBitmap();
           part->Allocate(DxSrc, DySrc, format);
           CopyRectTo(part.get(), XSrc, YSrc, 0, 0, DxSrc, DySrc);

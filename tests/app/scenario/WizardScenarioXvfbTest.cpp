@@ -16,6 +16,9 @@
 #include <algorithm>
 
 #include "app/main/UBmpToJpg.h"
+#include "imaging/view/pictoraview.h"
+#include "imaging/view/vqopensavedlg.h"
+#include "platform/ui/lists/ListView.h"
 #include "app/pages/uSmooth_Form.h"
 #include "platform/rtl/SafeSave.h"
 #include "platform/ui/controls/ComCtrls.h"
@@ -184,6 +187,20 @@ class TXHost : public scenario::TScenarioHost {
   unsigned buttons_ = 0, modifiers_ = 0;
 };
 
+// Whether the server shows, at the view's client point p, the pixel the
+// view composed there.
+bool ServerShowsViewPixel(Display* reader, TPictoraView* v, TPoint p, std::uint32_t* composedOut = nullptr) {
+  const Byte* px = static_cast<const Byte*>(v->BackBuffer()->ScanLine(p.Y)) + 3 * p.X;
+  const std::uint32_t composed = std::uint32_t(px[2]) << 16 | std::uint32_t(px[1]) << 8 | px[0];
+  if (composedOut) *composedOut = composed;
+  const TPoint at = v->ClientToScreen(p);
+  XImage* img = XGetImage(reader, DefaultRootWindow(reader), at.X, at.Y, 1, 1, AllPlanes, ZPixmap);
+  if (!img) return false;
+  const unsigned long shown = XGetPixel(img, 0, 0) & 0xFFFFFF;
+  XDestroyImage(img);
+  return shown == composed;
+}
+
 class WizardScenarioXvfb : public TX11Fixture {
  protected:
   std::string dir;
@@ -314,6 +331,163 @@ TEST_F(WizardScenarioXvfb, TheHourglassIsOnTheServerDuringTheFirstSmoothing) {
   ASSERT_GE(waitShown.size(), 8u);
   EXPECT_EQ(std::count(waitShown.begin(), waitShown.end(), false), 0);
   EXPECT_TRUE(ServerCursorWhen([&](const std::vector<unsigned long>& shown) { return shown != wait; }));
+}
+
+// The wizard's open dialog previews the photo picked in its list: the pane's
+// view holds the picture and the X server shows it there. Pictures go to
+// $LUMIQA_SCREENSHOTS when it is set.
+TEST_F(WizardScenarioXvfb, TheOpenDialogPreviewsThePickedPhoto) {
+  TXHost host(reader, *display);
+  std::unique_ptr<TBitmap> photo = LoadPicture(kPortrait);
+  ASSERT_NE(photo, nullptr);
+  photo->SaveToFile(dir + "/pictures/portrait.bmp");
+  auto fileDialog = [&host]() -> TForm* {
+    TForm* f = Screen->ActiveForm();
+    return f && f->Modal() && f->FindComponent("NameBox") && host.Shown(f) ? f : nullptr;
+  };
+  auto paneView = [this] { return dynamic_cast<TPictoraView*>(main->OpenPictureDialog->FindComponent("PictoraView")); };
+  auto click = [&host](TControl* c, TPoint at) {
+    host.MoveTo(c->ClientToScreen(at));
+    host.Button(TMouseButton::mbLeft, true);
+    host.Button(TMouseButton::mbLeft, false);
+  };
+  auto listItem = [&fileDialog](const std::string& name) -> std::pair<TListView*, TListItem*> {
+    auto* list = fileDialog() ? dynamic_cast<TListView*>(fileDialog()->FindComponent("FileList")) : nullptr;
+    if (!list) return {nullptr, nullptr};
+    for (int i = 0; i < list->Items()->Count(); ++i)
+      if (list->Items()->Item(i)->Caption() == name) return {list, list->Items()->Item(i)};
+    return {list, nullptr};
+  };
+  scenario::TScript script;
+  script.When("the open button", [this] { return main->Btn_File->Showing() && main->Btn_File->Enabled(); },
+              [&] { click(main->Btn_File, TPoint{main->Btn_File->Width() / 2, main->Btn_File->Height() / 2}); });
+  script.When("the open dialog", [&] { return fileDialog() != nullptr; }, [&] {
+    TControl* box = fileDialog()->FindComponent("NameBox") ? dynamic_cast<TControl*>(fileDialog()->FindComponent("NameBox")) : nullptr;
+    click(box, TPoint{5, box->Height() / 2});
+  });
+  // The folder is typed into the name box; Enter goes there.
+  script.When("the name box focused", [&] {
+    auto* box = fileDialog() ? dynamic_cast<TWinControl*>(fileDialog()->FindComponent("NameBox")) : nullptr;
+    return box && box->Focused();
+  }, [&] {
+    host.Type(dir + "/pictures");
+    host.Key(VK_RETURN, true);
+    host.Key(VK_RETURN, false);
+  });
+  script.When("portrait.bmp listed", [&] { return listItem("portrait.bmp").second != nullptr; }, [&] {
+    auto [list, item] = listItem("portrait.bmp");
+    const TRect r = item->DisplayRect(drLabel);
+    click(list, TPoint{(r.Left + r.Right) / 2, (r.Top + r.Bottom) / 2});
+  });
+  TPoint probe{};
+  script.When("the preview", [&] {
+    TPictoraView* v = paneView();
+    return v && v->Showing() && v->ImageWidth() == photo->Width() && v->ImageHeight() == photo->Height();
+  }, [&] {
+    TPictoraView* v = paneView();
+    probe = TPoint{v->OffsetX() + v->DrawnWidth() / 2, v->OffsetY() + v->DrawnHeight() / 3};
+  });
+  // What the view composed reaches the server's screen.
+  std::uint32_t composed = 0;
+  script.When("the preview on the screen", [&] {
+    fileDialog()->Update();
+    display->Sync();
+    return ServerShowsViewPixel(reader, paneView(), probe, &composed);
+  }, [&] {
+    XSync(reader, False);
+    MaybeSaveScreenshot(reader, "open_dialog_preview");
+    auto [list, item] = listItem("portrait.jpg");
+    const TRect r = item->DisplayRect(drLabel);
+    click(list, TPoint{(r.Left + r.Right) / 2, (r.Top + r.Bottom) / 2});
+  });
+  // The JPEG decodes at a reduction that still covers the view.
+  int jpegWidth = 0;
+  script.When("the JPEG's preview", [&] {
+    TPictoraView* v = paneView();
+    jpegWidth = v->ImageWidth();
+    return v->ImageWidth() > 1 && v->ImageWidth() != photo->Width() && ServerShowsViewPixel(reader, v, probe);
+  }, [&] {
+    XSync(reader, False);
+    MaybeSaveScreenshot(reader, "open_dialog_preview_jpeg");
+    host.Key(VK_ESCAPE, true);
+    host.Key(VK_ESCAPE, false);
+  });
+  script.When("the dialog closed", [&] { return fileDialog() == nullptr; });
+  script.Start(app_.get(), 10, 1500);
+  ASSERT_TRUE(WaitUntil([&] { return script.Finished(); }, 120000)) << "the script never ended";
+  ASSERT_FALSE(script.Failed());
+  // A photo, not a flat face: the probe sits on the portrait's colours.
+  EXPECT_NE(composed, 0xFFFFFFu);
+  EXPECT_GE(jpegWidth * 8, photo->Width());
+  EXPECT_LT(jpegWidth, photo->Width());
+  EXPECT_EQ(WorkImage, nullptr);
+}
+
+// An image view on our X11 display answers input the X server delivers:
+// a wheel notch zooms, a drag scrolls, arrow keys reach OnKeyDown, and what
+// it composed is what the server shows.
+TEST_F(WizardScenarioXvfb, AnImageViewAnswersTheServersWheelDragAndKeys) {
+  TXHost host(reader, *display);
+  TForm* form = nullptr;
+  app_->CreateForm(form);
+  form->SetBounds(100, 100, 520, 420);
+  auto* view = new TPictoraView(form);
+  view->SetParent(form);
+  view->SetBounds(10, 10, 480, 360);
+  std::unique_ptr<TBitmap> photo = LoadPicture(kPortrait);
+  ASSERT_NE(photo, nullptr);
+  view->Assign(photo.get());
+  view->SetMouseInteract(MouseBit(miScroll));
+  std::vector<int> keys;
+  view->OnKeyDown = [&](TObject*, std::uint16_t& key, TShiftState) { keys.push_back(key); };
+  form->Show();
+  ASSERT_TRUE(WaitUntil([&] { return Viewable(Window(display->NativeOf(form->Handle()))); }));
+  const TPoint centre = view->ClientToScreen(TPoint{200, 150});
+  auto shownMatches = [&] {
+    form->Update();
+    display->Sync();
+    return ServerShowsViewPixel(reader, view,
+                                TPoint{view->OffsetX() + view->DrawnWidth() / 2, view->OffsetY() + view->DrawnHeight() / 2});
+  };
+  scenario::TScript script;
+  double zoomBefore = 0;
+  script.When("the view on the screen", shownMatches, [&] {
+    // A click gives the view the focus, which the wheel and keys follow.
+    host.MoveTo(centre);
+    host.Button(TMouseButton::mbLeft, true);
+    host.Button(TMouseButton::mbLeft, false);
+  });
+  script.When("the view focused", [&] { return view->Focused(); }, [&] {
+    zoomBefore = view->Zoom();
+    host.Wheel(-1);
+  });
+  script.When("a notch towards the user zoomed in", [&] { return view->Zoom() > zoomBefore; }, [&] {
+    EXPECT_EQ(view->Zoom(), zoomBefore + 8);
+    view->SetZoom(300);
+  });
+  int scrollBefore = 0;
+  script.When("zoomed to 300", [&] { return view->Zoom() == 300 && view->IsScrollable(); }, [&] {
+    scrollBefore = view->ScrollX();
+    host.MoveTo(centre);
+    host.Button(TMouseButton::mbLeft, true);
+  });
+  script.Then("drag", [&] { host.MoveTo(TPoint{centre.X - 60, centre.Y}); });
+  script.When("the drag scrolled", [&] { return view->ScrollX() == scrollBefore + 60; },
+              [&] { host.Button(TMouseButton::mbLeft, false); });
+  script.When("the scrolled picture on the screen", shownMatches, [&] {
+    XSync(reader, False);
+    MaybeSaveScreenshot(reader, "image_view_scrolled");
+    host.Key(VK_DOWN, true);
+    host.Key(VK_DOWN, false);
+    host.Key(VK_HOME, true);
+    host.Key(VK_HOME, false);
+  });
+  script.When("the keys reached the view", [&] { return keys.size() >= 2; });
+  script.Start(app_.get(), 10, 1500);
+  ASSERT_TRUE(WaitUntil([&] { return script.Finished(); }, 120000)) << "the script never ended";
+  ASSERT_FALSE(script.Failed());
+  EXPECT_EQ(keys, (std::vector<int>{VK_DOWN, VK_HOME}));
+  EXPECT_EQ(view->ScrollX(), scrollBefore + 60);
 }
 
 }  // namespace

@@ -522,7 +522,7 @@ TEST_F(PictoraDialogs, TheDialogStandsCentredAThirdDownAndAnswersHelp) {
   EXPECT_EQ(app.LastHelpContext(), 55);
 }
 
-TEST_F(PictoraDialogs, SnapshotsShowTheDialogsWithTheirEmptyPaneArea) {
+TEST_F(PictoraDialogs, SnapshotsShowTheDialogsWithTheirPaneArea) {
   for (bool save : {false, true}) {
     SCOPED_TRACE(save);
     std::unique_ptr<TOpenPictoraDialog> d;
@@ -560,7 +560,13 @@ TEST_F(PictoraDialogs, SnapshotsShowTheDialogsWithTheirEmptyPaneArea) {
     });
     EXPECT_FALSE(d->Execute());
     EXPECT_GT(area, 0);
-    EXPECT_EQ(face, area);
+    // The save dialog without a preview keeps the plain face there; the
+    // open dialog's pane shows its picture view (white and black squares
+    // around the picture) in it.
+    if (save)
+      EXPECT_EQ(face, area);
+    else
+      EXPECT_LT(face, area * 9 / 10);
   }
 }
 
