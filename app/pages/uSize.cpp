@@ -184,7 +184,8 @@ void TFrm_Size::TakeResult(std::unique_ptr<TBitmap> picture) {
   if (Frm_Main) Frm_Main->ShowPictureZoomed(WorkImage.get(), Image1, 0);
   if (Frm_Main && ZoomFactor != zoom) Frm_Main->ShowZoomRatio();
   CentrePicture(Image1, ScrollBox_Image1);
-  HistoryPush(WorkImage.get());
+  // Written behind the user's back; a failure is told at the next action.
+  HistoryKeep(WorkImage.get());
   if (Frm_Main) Frm_Main->ShowImageSize();
 }
 
