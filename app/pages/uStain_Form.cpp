@@ -3,6 +3,7 @@
 #include "app/tools/MyImage.h"
 #include "app/tools/RoundCursor.h"
 #include "app/main/uMain.h"
+#include "app/main/uMain_History.h"
 #include "app/pixels/uStain.h"
 #include "platform/graphics/Bitmap.h"
 #include "platform/ui/forms/Screen.h"
