@@ -93,7 +93,7 @@ void HistoryPush(TBitmap* bitmap, bool keepShared = false);
 // once, the entry kept in memory and written behind the user's back; a write
 // that fails is told at the next history action (push, replace, undo, redo,
 // leaving the step).
-void HistoryKeep(TBitmap* bitmap);
+void HistoryKeep(TBitmap* bitmap, bool keepShared = false);
 // Replaces the entry WorkImage corresponds to, as HistoryKeep does.
 void HistoryReplaceCurrent(TBitmap* bitmap);
 std::unique_ptr<TBitmap> HistoryUndo();

@@ -151,7 +151,9 @@ TFrm_Size::~TFrm_Size() {
 }
 
 void TFrm_Size::FormCreate(TObject*) {
-  HistoryPush(WorkImage.get());
+  // Entry 0, written behind the user's back: the step only replaces the
+  // picture, so sharing its pixels costs nothing.
+  HistoryKeep(WorkImage.get());
   // The frame keeps the picture control's handlers as they are now, so the
   // page's own are in place first.
   cutFrame_ = std::make_unique<THandCutFrame>(Image1);
