@@ -17,6 +17,7 @@
 #include "app/dialogs/uLinkQuendrix.h"
 #include "app/dialogs/uRotate.h"
 #include "app/dialogs/uZoom.h"
+#include "app/main/UBmpToJpg.h"
 #include "app/main/uMain.h"
 #include "app/main/uMain_History.h"
 #include "app/pages/uSize.h"
@@ -244,6 +245,36 @@ void BM_Crop(benchmark::State& state) {
   Report(state);
 }
 BENCHMARK(BM_Crop)->ArgName("threads")->Arg(1)->Arg(AllBenchThreads())->UseManualTime()->Unit(
+    benchmark::kMillisecond);
+
+// Opening a JPEG of the photo (quality 92) through the open dialog: the
+// time runs from its OK to the fitted picture painted.
+void BM_OpenJpeg(benchmark::State& state) {
+  TBenchThreads threads(state.range(0));
+  TActionWorld world(kSizeStep);
+  const std::string name = "lumiqa-bench-open-" + std::to_string(getpid()) + ".jpg", file = GetTempPath() + name;
+  {
+    std::unique_ptr<TBitmap> photo = Photo();
+    SaveAsJpeg(photo.get(), file, 92, nullptr);
+  }
+  for (auto _ : state) {
+    Clock::time_point start;
+    SetFileDialogTestHook([&](TFileDialogDriver& d) {
+      d.Navigate(GetTempPath());
+      d.TypeName(name);
+      start = Clock::now();
+      d.PressOk();
+    });
+    world.Main()->Modified = false;  // no question about dropping edits
+    world.Main()->Btn_FileClick(nullptr);
+    world.Idle();
+    state.SetIterationTime(std::chrono::duration<double>(Clock::now() - start).count());
+  }
+  SetFileDialogTestHook(nullptr);
+  std::filesystem::remove(file);
+  Report(state);
+}
+BENCHMARK(BM_OpenJpeg)->ArgName("threads")->Arg(1)->Arg(AllBenchThreads())->UseManualTime()->Unit(
     benchmark::kMillisecond);
 
 // The save step's JPEG save (quality 100) through the file dialog: the time
