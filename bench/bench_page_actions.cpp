@@ -1,9 +1,10 @@
 // The wizard's one-shot actions on a 12-megapixel photo (24 with
 // LUMIQA_BENCH_MEGAPIXELS=24), driven through the real pages on the headless
-// display: a blemish click and the size step's rotations through the rotate
+// display: a blemish click, the size step's rotations, resize and crop
+// through their dialogs and frame, and the JPEG save through the file
 // dialog. Each time runs from the user's last input (the click, the
-// dialog's OK) to the painted result, and the peak memory of the process is
-// reported.
+// dialog's OK, the double click on the frame) to the painted result, and the
+// peak memory of the process is reported.
 #include <benchmark/benchmark.h>
 #include <unistd.h>
 
@@ -13,12 +14,16 @@
 #include <functional>
 #include <string>
 
+#include "app/dialogs/uLinkQuendrix.h"
 #include "app/dialogs/uRotate.h"
+#include "app/dialogs/uZoom.h"
+#include "app/main/UBmpToJpg.h"
 #include "app/main/uMain.h"
 #include "app/main/uMain_History.h"
 #include "app/pages/uSize.h"
 #include "app/pages/uStain_Form.h"
 #include "app/pixels/BitmapRows.h"
+#include "app/tools/HandCutFrame.h"
 #include "app/tools/RoundCursor.h"
 #include "bench/BenchPhoto.h"
 #include "bench/BenchThreads.h"
@@ -26,10 +31,12 @@
 #include "platform/graphics/Bitmap.h"
 #include "platform/rtl/FileUtils.h"
 #include "platform/ui/controls/ExtCtrls.h"
+#include "platform/ui/dialogs/FileDialog.h"
 #include "platform/ui/forms/Application.h"
 #include "platform/ui/forms/Screen.h"
 #include "platform/ui/forms/Timer.h"
 #include "skin/controls/SkinBoxCtrls.h"
+#include "skin/controls/SkinBoxCtrls_Spin.h"
 #include "skin/controls/SkinCtrls.h"
 #include "themed/buttons/KZUButton.h"
 
@@ -83,14 +90,16 @@ class TActionWorld {
     }
   }
 
-  // fn runs on the next modal form once it is up; its time stamp is taken
-  // just before, so the caller times from there.
+  // fn runs on the next modal form once it is up (of class Form when one is
+  // named); its time stamp is taken just before, so the caller times from
+  // there.
+  template <typename Form = TForm>
   void WhenModal(std::function<void(TForm*)> fn) {
     auto* t = new TTimer(&app_);
     t->SetInterval(20);
     t->SetOnTimer([this, t, fn](TObject*) {
       TForm* f = Screen->ActiveForm();
-      if (!f || !f->Modal() || f == main_) return;
+      if (!f || !f->Modal() || f == main_ || !dynamic_cast<Form*>(f)) return;
       t->SetEnabled(false);
       auto keep = fn;
       delete t;
@@ -109,6 +118,7 @@ class TActionWorld {
 
 constexpr std::array<bool, 5> kSizeStep = {true, false, false, false, false};
 constexpr std::array<bool, 5> kBlemishStep = {false, false, false, false, true};
+constexpr std::array<bool, 5> kSaveStep = {false, false, false, false, false};
 
 void Report(benchmark::State& state) {
   state.SetLabel(std::to_string(kW) + "x" + std::to_string(kH));
@@ -181,6 +191,120 @@ void BM_Rotate3Point5(benchmark::State& state) {
   });
 }
 BENCHMARK(BM_Rotate3Point5)->ArgName("threads")->Arg(1)->Arg(AllBenchThreads())->UseManualTime()->Unit(
+    benchmark::kMillisecond);
+
+// A resize to 5000 pixels wide (the height kept in scale) through the
+// resize dialog, timed from its OK. The OK goes through the button as a
+// click does, so its modal result closes the dialog.
+void BM_Resize(benchmark::State& state) {
+  TBenchThreads threads(state.range(0));
+  TActionWorld world(kSizeStep);
+  auto* page = dynamic_cast<TFrm_Size*>(world.Page());
+  for (auto _ : state) {
+    Clock::time_point start;
+    world.WhenModal([&](TForm* f) {
+      auto* d = dynamic_cast<TFrm_Zoom*>(f);
+      d->SE_Width->SetValue(kW * 5 / 6);
+      start = Clock::now();
+      d->Btn_Ok->ButtonClick();
+    });
+    page->Btn_ZoomClick(nullptr);
+    world.Idle();
+    state.SetIterationTime(std::chrono::duration<double>(Clock::now() - start).count());
+    state.PauseTiming();
+    History->Flush();
+    world.Reset();
+    state.ResumeTiming();
+  }
+  Report(state);
+}
+BENCHMARK(BM_Resize)->ArgName("threads")->Arg(1)->Arg(AllBenchThreads())->UseManualTime()->Unit(
+    benchmark::kMillisecond);
+
+// A crop to the middle of the display: the frame is laid (not timed), the
+// time runs from the double click that takes it.
+void BM_Crop(benchmark::State& state) {
+  TBenchThreads threads(state.range(0));
+  TActionWorld world(kSizeStep);
+  auto* page = dynamic_cast<TFrm_Size*>(world.Page());
+  for (auto _ : state) {
+    state.PauseTiming();
+    const int w = page->Image1->Width(), h = page->Image1->Height();
+    page->CutFrame()->Start(w / 10, h / 10, w - w / 10, h - h / 10);
+    world.Idle();
+    state.ResumeTiming();
+    const auto start = Clock::now();
+    page->Image1DblClick(page->Image1);
+    world.Idle();
+    state.SetIterationTime(std::chrono::duration<double>(Clock::now() - start).count());
+    state.PauseTiming();
+    History->Flush();
+    world.Reset();
+    state.ResumeTiming();
+  }
+  Report(state);
+}
+BENCHMARK(BM_Crop)->ArgName("threads")->Arg(1)->Arg(AllBenchThreads())->UseManualTime()->Unit(
+    benchmark::kMillisecond);
+
+// Opening a JPEG of the photo (quality 92) through the open dialog: the
+// time runs from its OK to the fitted picture painted.
+void BM_OpenJpeg(benchmark::State& state) {
+  TBenchThreads threads(state.range(0));
+  TActionWorld world(kSizeStep);
+  const std::string name = "lumiqa-bench-open-" + std::to_string(getpid()) + ".jpg", file = GetTempPath() + name;
+  {
+    std::unique_ptr<TBitmap> photo = Photo();
+    SaveAsJpeg(photo.get(), file, 92, nullptr);
+  }
+  for (auto _ : state) {
+    Clock::time_point start;
+    SetFileDialogTestHook([&](TFileDialogDriver& d) {
+      d.Navigate(GetTempPath());
+      d.TypeName(name);
+      start = Clock::now();
+      d.PressOk();
+    });
+    world.Main()->Modified = false;  // no question about dropping edits
+    world.Main()->Btn_FileClick(nullptr);
+    world.Idle();
+    state.SetIterationTime(std::chrono::duration<double>(Clock::now() - start).count());
+  }
+  SetFileDialogTestHook(nullptr);
+  std::filesystem::remove(file);
+  Report(state);
+}
+BENCHMARK(BM_OpenJpeg)->ArgName("threads")->Arg(1)->Arg(AllBenchThreads())->UseManualTime()->Unit(
+    benchmark::kMillisecond);
+
+// The save step's JPEG save (quality 100) through the file dialog: the time
+// runs from its OK to the after-save dialog.
+void BM_SaveJpeg(benchmark::State& state) {
+  TBenchThreads threads(state.range(0));
+  TActionWorld world(kSaveStep);
+  const std::string target = GetTempPath() + "lumiqa-bench-save-" + std::to_string(getpid()) + ".jpg";
+  for (auto _ : state) {
+    Clock::time_point start, end;
+    SetFileDialogTestHook([&](TFileDialogDriver& d) {
+      d.SetType(1);
+      d.TypeName(target);
+      d.Answers = {mrYes};
+      start = Clock::now();
+      d.PressOk();
+    });
+    world.WhenModal<TFrm_LinkQuendrix>([&](TForm* f) {
+      end = Clock::now();
+      f->SetModalResult(mrOk);
+    });
+    world.Main()->Btn_NextClick(world.Main());
+    world.Idle();
+    state.SetIterationTime(std::chrono::duration<double>(end - start).count());
+  }
+  SetFileDialogTestHook(nullptr);
+  std::filesystem::remove(target);
+  Report(state);
+}
+BENCHMARK(BM_SaveJpeg)->ArgName("threads")->Arg(1)->Arg(AllBenchThreads())->UseManualTime()->Unit(
     benchmark::kMillisecond);
 
 }  // namespace

@@ -13,6 +13,7 @@
 #include <string>
 
 #include "app/tools/RectFrame.h"
+#include "app/pixels/BitmapRows.h"
 #include "app/pixels/RemoveHighLight.h"
 #include "app/pages/uHighLight.h"
 #include "app/main/uMain.h"
@@ -165,6 +166,21 @@ void BM_HighlightRemovalRows(benchmark::State& state) {
   Label(state, page);
 }
 BENCHMARK(BM_HighlightRemovalRows)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(3);
+
+// The mask made when the rectangle is set: skin test, the flood from the
+// border, the brightest fifth and the regions with their rings.
+void BM_HighlightMaskPreparation(benchmark::State& state) {
+  THighLightStep step;
+  TFrm_HighLight* page = step.Page();
+  const RowImage patch = BitmapRowsToRead(page->Patch.get());
+  TBenchThreads threads(state.range(0));
+  for (auto _ : state) {
+    const HighlightMask mask = PrepareHighlightMask(patch);
+    benchmark::DoNotOptimize(mask.Highlight.data());
+  }
+  Label(state, page);
+}
+BENCHMARK(BM_HighlightMaskPreparation)->Apply(OneAndAllThreads)->Unit(benchmark::kMillisecond)->MinTime(2);
 
 // The parts of the handler around the routine, each alone.
 void BM_HighlightRedisplay(benchmark::State& state) {

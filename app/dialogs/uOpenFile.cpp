@@ -20,5 +20,7 @@ void TFrm_OpenFile::FormDestroy(TObject*) {
     OriginalImage = std::make_unique<TBitmap>();
     OriginalImage->SetPixelFormat(pf24bit);
   }
-  if (WorkImage) OriginalImage->Assign(WorkImage.get());
+  // Shared, copy on write: the steps that replace the picture never copy
+  // it, and one that writes it in place copies it once.
+  if (WorkImage) OriginalImage->ShareFrom(*WorkImage);
 }

@@ -161,10 +161,10 @@ void HistoryPush(TBitmap* bitmap, bool keepShared) {
   TellHistoryResult(written);
 }
 
-void HistoryKeep(TBitmap* bitmap) {
+void HistoryKeep(TBitmap* bitmap, bool keepShared) {
   if (!bitmap || !History) return;
   TellBackgroundWrites();
-  History->PushLater(bitmap);
+  History->PushLater(bitmap, keepShared);
   ShowHistoryButtons();
 }
 

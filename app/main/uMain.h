@@ -89,10 +89,11 @@ void HistoryEnd();
 // Writes the entry before it answers; a failure is told at once. keepShared
 // as TStepHistory::Push.
 void HistoryPush(TBitmap* bitmap, bool keepShared = false);
-// For a slider's changes: answered at once, the entry kept in memory and
-// written behind the user's back; a write that fails is told at the next
-// history action (push, replace, undo, redo, leaving the step).
-void HistoryKeep(TBitmap* bitmap);
+// For a slider's changes, an eraser click or a dialog's result: answered at
+// once, the entry kept in memory and written behind the user's back; a write
+// that fails is told at the next history action (push, replace, undo, redo,
+// leaving the step).
+void HistoryKeep(TBitmap* bitmap, bool keepShared = false);
 // Replaces the entry WorkImage corresponds to, as HistoryKeep does.
 void HistoryReplaceCurrent(TBitmap* bitmap);
 std::unique_ptr<TBitmap> HistoryUndo();

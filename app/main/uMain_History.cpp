@@ -401,7 +401,7 @@ bool TStepHistory::ReplaceCurrent(TBitmap* bitmap) {
   return false;
 }
 
-bool TStepHistory::Keep(TBitmap* bitmap) {
+bool TStepHistory::Keep(TBitmap* bitmap, bool keepShared) {
   const int position = index_ + 1;
   // Only queued writes of this entry are dropped: one already running ends
   // first, and the new file replaces it, so nobody waits for it.
@@ -413,7 +413,7 @@ bool TStepHistory::Keep(TBitmap* bitmap) {
     held->Assign(bitmap);
     held->SetPixelFormat(pf24bit);
   }
-  TEntry entry{EntryFile(position), held, ++tickets_};
+  TEntry entry{EntryFile(position), held, ++tickets_, keepShared && bitmap->PixelFormat() == pf24bit};
   if (position < Count()) {
     DropFrom(position + 1);
     entries_[std::size_t(position)] = entry;
@@ -429,10 +429,10 @@ bool TStepHistory::Keep(TBitmap* bitmap) {
   return true;
 }
 
-bool TStepHistory::PushLater(TBitmap* bitmap) {
+bool TStepHistory::PushLater(TBitmap* bitmap, bool keepShared) {
   Collect();
   if (!bitmap || bitmap->Empty()) return false;
-  return Keep(bitmap);
+  return Keep(bitmap, keepShared);
 }
 
 bool TStepHistory::ReplaceCurrentLater(TBitmap* bitmap) {

@@ -50,8 +50,9 @@ class TStepHistory {
   // is kept in memory (its pixels shared with the caller's bitmap until
   // one side writes) and its file is written by the history's own thread.
   // A write that fails keeps the entry in memory; TakeWriteResult tells.
-  // False only when there is no picture.
-  bool PushLater(TBitmap* bitmap);
+  // False only when there is no picture. keepShared as for Push: once
+  // written, the entry still stays while its pixels are shared.
+  bool PushLater(TBitmap* bitmap, bool keepShared = false);
   bool ReplaceCurrentLater(TBitmap* bitmap);
   // Waits until every write asked for has ended.
   void Flush();
@@ -100,7 +101,7 @@ class TStepHistory {
     bool keepWhileShared = false;
   };
   void DropFrom(int position);
-  bool Keep(TBitmap* bitmap);
+  bool Keep(TBitmap* bitmap, bool keepShared = false);
   void Trim();
   std::string folder_;
   std::string root_;  // the folder holding folder_, removed when left empty

@@ -38,9 +38,19 @@ std::unique_ptr<TBitmap> StretchCopy(TBitmap* source, int width, int height) {
   source->SetPixelFormat(pf24bit);
   auto copy = std::make_unique<TBitmap>(width, height, pf24bit);
   HDC dst = copy->Canvas()->Handle();
-  HDC src = source->Canvas()->Handle();
   SetStretchBltMode(dst, HALFTONE);
-  StretchBlt(dst, 0, 0, width, height, src, 0, 0, source->Width(), source->Height(), SRCCOPY);
+  // The source's rows are read where they are: its canvas would make
+  // pixels it shares (with the history, with the smoothing's source) its
+  // own first, a copy of the whole picture.
+  const TBitmap& rows = *source;
+  BITMAPINFO info{};
+  info.bmiHeader.biWidth = source->Width();
+  info.bmiHeader.biHeight = source->Height();
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 24;
+  info.bmiHeader.biCompression = BI_RGB;
+  StretchDIBits(dst, 0, 0, width, height, 0, 0, source->Width(), source->Height(), rows.ScanLine(source->Height() - 1),
+                &info, DIB_RGB_COLORS, SRCCOPY);
   return copy;
 }
 

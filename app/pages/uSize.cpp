@@ -151,7 +151,9 @@ TFrm_Size::~TFrm_Size() {
 }
 
 void TFrm_Size::FormCreate(TObject*) {
-  HistoryPush(WorkImage.get());
+  // Entry 0, written behind the user's back: the step only replaces the
+  // picture, so sharing its pixels costs nothing.
+  HistoryKeep(WorkImage.get());
   // The frame keeps the picture control's handlers as they are now, so the
   // page's own are in place first.
   cutFrame_ = std::make_unique<THandCutFrame>(Image1);
@@ -184,7 +186,8 @@ void TFrm_Size::TakeResult(std::unique_ptr<TBitmap> picture) {
   if (Frm_Main) Frm_Main->ShowPictureZoomed(WorkImage.get(), Image1, 0);
   if (Frm_Main && ZoomFactor != zoom) Frm_Main->ShowZoomRatio();
   CentrePicture(Image1, ScrollBox_Image1);
-  HistoryPush(WorkImage.get());
+  // Written behind the user's back; a failure is told at the next action.
+  HistoryKeep(WorkImage.get());
   if (Frm_Main) Frm_Main->ShowImageSize();
 }
 

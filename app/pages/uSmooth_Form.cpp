@@ -194,8 +194,9 @@ void TFrm_Smooth::FormCreate(TObject*) {
   }
   SmoothResult.reset();
   // Entry 0: the picture before smoothing, kept in memory as well while it
-  // shares SmoothSource's pixels, so an undo to it reads no file.
-  HistoryPush(WorkImage.get(), true);
+  // shares SmoothSource's pixels, so an undo to it reads no file; its file
+  // is written behind the user's back.
+  HistoryKeep(WorkImage.get(), true);
 }
 
 void TFrm_Smooth::FormDestroy(TObject*) {

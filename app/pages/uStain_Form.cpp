@@ -3,6 +3,7 @@
 #include "app/tools/MyImage.h"
 #include "app/tools/RoundCursor.h"
 #include "app/main/uMain.h"
+#include "app/main/uMain_History.h"
 #include "app/pixels/uStain.h"
 #include "platform/graphics/Bitmap.h"
 #include "platform/ui/forms/Screen.h"
@@ -39,6 +40,9 @@ void TFrm_Stain::FormCreate(TObject*) {
   created_ = true;
   // Entry 0: the picture as the step found it.
   HistoryPush(WorkImage.get());
+  // The eraser writes the picture in place: pixels it still shares (with the
+  // picture as opened) are made its own now rather than on the first click.
+  if (WorkImage && !WorkImage->Empty() && WorkImage->SharesPixels()) WorkImage->ScanLine(0);
   cursor_ = std::make_unique<TRoundCursor>(myImage_);
   cursor_->OnErase = [this](TPoint position, int radius) { ErasePatch(position, radius); };
   link_ = std::make_unique<TLink>(*cursor_);
@@ -56,11 +60,15 @@ void TFrm_Stain::FormDestroy(TObject*) {
 void TFrm_Stain::ErasePatch(TPoint Position, int Radius) {
   if (!WorkImage || WorkImage->Empty() || !(ZoomFactor > 0)) return;
   TScreenCursorGuard hourglass(crHourGlass);
+  // Entries already written let go of the picture, so the fill below writes
+  // it in place instead of copying it away from them.
+  if (History) History->Collect();
   // A ring wholly off the picture leaves nothing to fill from: the picture
   // and the history stay as they are.
   if (!::ErasePatch(WorkImage.get(), Position, Radius, ZoomFactor)) return;
   // The new display has no outline; it comes back where the mouse is.
   if (Frm_Main) Frm_Main->ShowPictureZoomed(WorkImage.get(), Image1, 0);
   if (cursor_) cursor_->DrawOutline();
-  HistoryPush(WorkImage.get());
+  // Written behind the user's back; a failure is told at the next action.
+  HistoryKeep(WorkImage.get());
 }

@@ -1,8 +1,10 @@
 #include "app/pixels/RemoveHighLight.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <cstring>
+#include <mutex>
 #include <optional>
 #include <vector>
 
@@ -25,52 +27,103 @@ Byte Luma(int R, int G, int B) {
   return Byte(q);
 }
 
-// Marks every pixel that `passable` lets a 4-neighbour flood reach from the
-// border. An explicit stack, as a patch may be millions of pixels, over a grid
-// with a blocked frame so that neighbours need no bounds checks.
-std::vector<std::uint8_t> FloodFromBorder(const std::vector<std::uint8_t>& passable, int W, int H,
-                                          std::vector<int>& queue) {
-  enum : std::uint8_t { kBlocked = 0, kOpen = 1, kReached = 2 };
-  const int PW = W + 2;
-  std::vector<std::uint8_t> grid(std::size_t(PW) * std::size_t(H + 2), kBlocked);
-  for (int y = 0; y < H; ++y) {
-    const std::uint8_t* in = &passable[std::size_t(y) * std::size_t(W)];
-    std::uint8_t* g = &grid[std::size_t(y + 1) * std::size_t(PW) + 1];
-    for (int x = 0; x < W; ++x)
-      g[x] = in[x] ? kOpen : kBlocked;
-  }
-  queue.clear();
-  auto seed = [&](int i) {
-    if (grid[std::size_t(i)] == kOpen) {
-      grid[std::size_t(i)] = kReached;
-      queue.push_back(i);
+// 4-connected components of the open cells of a W x H grid, labelled on all
+// cores: each band of rows is joined on its own, then the seams between
+// bands in order, then every cell looks up its root. Roots are always linked
+// to the smaller index, so each component's label is its first cell in row
+// order, whatever the bands were.
+class HighlightComponents {
+ public:
+  // label[i]: the component's first cell, or -1 for a closed cell.
+  const std::vector<int>& Label(const std::vector<std::uint8_t>& open, int W, int H) {
+    const std::size_t N = std::size_t(W) * std::size_t(H);
+    parent_.resize(N);
+    label_.resize(N);
+    bandStart_.assign(std::size_t(H), 0);
+    int* const parent = parent_.data();
+    ParallelRows(H, [&](int begin, int end) {
+      bandStart_[std::size_t(begin)] = 1;
+      for (int y = begin; y < end; ++y) {
+        const std::size_t row = std::size_t(y) * std::size_t(W);
+        for (int x = 0; x < W; ++x) {
+          const std::size_t i = row + std::size_t(x);
+          parent[i] = int(i);
+          if (!open[i]) continue;
+          if (x > 0 && open[i - 1]) Unite(parent, int(i - 1), int(i));
+          if (y > begin && open[i - std::size_t(W)]) Unite(parent, int(i - std::size_t(W)), int(i));
+        }
+      }
+    });
+    for (int y = 1; y < H; ++y) {
+      if (!bandStart_[std::size_t(y)]) continue;
+      const std::size_t row = std::size_t(y) * std::size_t(W);
+      for (int x = 0; x < W; ++x) {
+        const std::size_t i = row + std::size_t(x);
+        if (open[i] && open[i - std::size_t(W)]) Unite(parent, int(i - std::size_t(W)), int(i));
+      }
     }
-  };
-  for (int x = 0; x < W; ++x) {
-    seed(PW + 1 + x);
-    seed(H * PW + 1 + x);
+    // Only reads of the links now, so the bands may share them.
+    ParallelRows(H, [&](int begin, int end) {
+      for (std::size_t i = std::size_t(begin) * std::size_t(W); i < std::size_t(end) * std::size_t(W); ++i) {
+        if (!open[i]) {
+          label_[i] = -1;
+          continue;
+        }
+        int r = int(i);
+        while (parent[r] != r) r = parent[r];
+        label_[i] = r;
+      }
+    });
+    return label_;
   }
-  for (int y = 1; y <= H; ++y) {
-    seed(y * PW + 1);
-    seed(y * PW + W);
+
+  // The open cells a 4-neighbour flood from the border reaches: those whose
+  // component has a cell on the border.
+  std::vector<std::uint8_t> FromBorder(const std::vector<std::uint8_t>& open, int W, int H) {
+    const std::vector<int>& label = Label(open, W, H);
+    const std::size_t N = std::size_t(W) * std::size_t(H);
+    // parent_ is free again: it marks the roots that touch the border.
+    std::vector<int>& touches = parent_;
+    std::fill(touches.begin(), touches.end(), 0);
+    auto mark = [&](std::size_t i) {
+      if (label[i] >= 0) touches[std::size_t(label[i])] = 1;
+    };
+    for (int x = 0; x < W; ++x) {
+      mark(std::size_t(x));
+      mark(std::size_t(H - 1) * std::size_t(W) + std::size_t(x));
+    }
+    for (int y = 0; y < H; ++y) {
+      mark(std::size_t(y) * std::size_t(W));
+      mark(std::size_t(y) * std::size_t(W) + std::size_t(W - 1));
+    }
+    std::vector<std::uint8_t> reached(N);
+    ParallelRows(H, [&](int begin, int end) {
+      for (std::size_t i = std::size_t(begin) * std::size_t(W); i < std::size_t(end) * std::size_t(W); ++i)
+        reached[i] = label[i] >= 0 && touches[std::size_t(label[i])];
+    });
+    return reached;
   }
-  while (!queue.empty()) {
-    const int i = queue.back();
-    queue.pop_back();
-    seed(i - 1);
-    seed(i + 1);
-    seed(i - PW);
-    seed(i + PW);
+
+  // Free for the caller between labellings.
+  std::vector<int>& Scratch() { return parent_; }
+
+ private:
+  static int Find(int* parent, int x) {
+    while (parent[x] != x) {
+      parent[x] = parent[parent[x]];
+      x = parent[x];
+    }
+    return x;
   }
-  std::vector<std::uint8_t> reached(passable.size());
-  for (int y = 0; y < H; ++y) {
-    const std::uint8_t* g = &grid[std::size_t(y + 1) * std::size_t(PW) + 1];
-    std::uint8_t* out = &reached[std::size_t(y) * std::size_t(W)];
-    for (int x = 0; x < W; ++x)
-      out[x] = g[x] == kReached;
+  static void Unite(int* parent, int a, int b) {
+    a = Find(parent, a), b = Find(parent, b);
+    if (a == b) return;
+    if (a < b) parent[b] = a;
+    else parent[a] = b;
   }
-  return reached;
-}
+  std::vector<int> parent_, label_;
+  std::vector<std::uint8_t> bandStart_;
+};
 
 }  // namespace
 
@@ -113,23 +166,33 @@ HighlightMask PrepareHighlightMask(const RowImage& patch) {
   }
   });
 
-  std::vector<int> queue;
-  queue.reserve(N);
+  // Everything below is whole-picture integer work whose outcome does not
+  // depend on how the rows are banded.
+  HighlightComponents components;
   std::vector<std::uint8_t> notSkin(N);
-  for (std::size_t i = 0; i < N; ++i)
-    notSkin[i] = !m.Skin[i];
-  std::vector<std::uint8_t> outside = FloodFromBorder(notSkin, W, H, queue);
-  m.SkinRegion.resize(N);
-  for (std::size_t i = 0; i < N; ++i)
-    m.SkinRegion[i] = !outside[i];
+  ParallelRows(H, [&](int begin, int end) {
+    for (std::size_t i = std::size_t(begin) * W; i < std::size_t(end) * W; ++i) notSkin[i] = !m.Skin[i];
+  });
+  {
+    const std::vector<std::uint8_t> outside = components.FromBorder(notSkin, W, H);
+    m.SkinRegion.resize(N);
+    ParallelRows(H, [&](int begin, int end) {
+      for (std::size_t i = std::size_t(begin) * W; i < std::size_t(end) * W; ++i) m.SkinRegion[i] = !outside[i];
+    });
+  }
+  std::vector<std::uint8_t>().swap(notSkin);
 
   // The brightest fifth of the region, by a histogram walked down from 255.
   std::int64_t histogram[256] = {}, n = 0;
-  for (std::size_t i = 0; i < N; ++i)
-    if (m.SkinRegion[i]) {
-      ++histogram[m.Luma[i]];
-      ++n;
-    }
+  std::mutex histogramLock;
+  ParallelRows(H, [&](int begin, int end) {
+    std::int64_t part[256] = {};
+    for (std::size_t i = std::size_t(begin) * W; i < std::size_t(end) * W; ++i)
+      if (m.SkinRegion[i]) ++part[m.Luma[i]];
+    std::lock_guard<std::mutex> lock(histogramLock);
+    for (int level = 0; level < 256; ++level) histogram[level] += part[level];
+  });
+  for (int level = 0; level < 256; ++level) n += histogram[level];
   const std::int64_t k = (2 * n + 9) / 10;  // Ceil(0.2 n)
   int T = 255;
   std::int64_t running = 0;
@@ -138,68 +201,56 @@ HighlightMask PrepareHighlightMask(const RowImage& patch) {
       T = level;
       break;
     }
-  for (std::size_t i = 0; i < N; ++i)
-    m.Highlight[i] = m.SkinRegion[i] && m.Luma[i] >= T;
-
-  // Highlight regions (4-connected), each a run of `members`.
-  std::vector<int> label(N, -1), members;
-  std::vector<std::size_t> starts;
-  members.reserve(N);
-  for (std::size_t s = 0; s < N; ++s) {
-    if (!m.Highlight[s] || label[s] >= 0)
-      continue;
-    int id = int(starts.size());
-    starts.push_back(members.size());
-    label[s] = id;
-    members.push_back(int(s));
-    for (std::size_t head = starts.back(); head < members.size(); ++head) {
-      int i = members[head], x = i % W, y = i / W;
-      auto take = [&](int j) {
-        if (m.Highlight[std::size_t(j)] && label[std::size_t(j)] < 0) {
-          label[std::size_t(j)] = id;
-          members.push_back(j);
-        }
-      };
-      if (x > 0) take(i - 1);
-      if (x < W - 1) take(i + 1);
-      if (y > 0) take(i - W);
-      if (y < H - 1) take(i + W);
-    }
-  }
-  starts.push_back(members.size());
-
-  // A region stays when at least 80 % of its outer ring is skin.
   std::vector<std::uint8_t> notHighlight(N);
-  for (std::size_t i = 0; i < N; ++i)
-    notHighlight[i] = !m.Highlight[i];
-  std::vector<std::uint8_t> outer = FloodFromBorder(notHighlight, W, H, queue);
-  std::vector<int> seen(N, -1);  // region that last counted a ring pixel
-  std::vector<int> dropped;
-  for (int id = int(starts.size()) - 2; id >= 0; --id) {
-    std::int64_t c = 0, s = 0;
-    for (std::size_t j = starts[std::size_t(id)]; j < starts[std::size_t(id) + 1]; ++j) {
-      int i = members[j], x = i % W, y = i / W;
-      for (int dy = -1; dy <= 1; ++dy)
-        for (int dx = -1; dx <= 1; ++dx) {
-          int nx = x + dx, ny = y + dy;
-          if ((dx == 0 && dy == 0) || nx < 0 || ny < 0 || nx >= W || ny >= H)
-            continue;
-          std::size_t q = std::size_t(ny) * W + nx;
-          if (m.Highlight[q] || seen[q] == id)
-            continue;
-          seen[q] = id;
-          if (outer[q]) {
-            ++c;
-            s += m.Skin[q];
-          }
-        }
+  ParallelRows(H, [&](int begin, int end) {
+    for (std::size_t i = std::size_t(begin) * W; i < std::size_t(end) * W; ++i) {
+      m.Highlight[i] = m.SkinRegion[i] && m.Luma[i] >= T;
+      notHighlight[i] = !m.Highlight[i];
     }
-    if (4 * c > 5 * s)  // 0.8 c > s, in integers
-      dropped.push_back(id);
-  }
-  for (int id : dropped)
-    for (std::size_t j = starts[std::size_t(id)]; j < starts[std::size_t(id) + 1]; ++j)
-      m.Highlight[std::size_t(members[j])] = 0;
+  });
+
+  // A highlight region (4-connected) stays when at least 80 % of its outer
+  // ring is skin. Each ring pixel counts once for every region among its
+  // eight neighbours, so the counts are sums of whole numbers, the same in
+  // any order.
+  const std::vector<std::uint8_t> outer = components.FromBorder(notHighlight, W, H);
+  std::vector<std::uint8_t>().swap(notHighlight);
+  const std::vector<int>& region = components.Label(m.Highlight, W, H);
+  // Each region's root gets a number of its own, in row order.
+  std::vector<int>& number = components.Scratch();
+  int regions = 0;
+  for (std::size_t i = 0; i < N; ++i)
+    if (region[i] == int(i)) number[i] = regions++;
+  // Ring pixels seen and skin among them, in one word per region.
+  std::vector<std::atomic<std::uint64_t>> counts(static_cast<std::size_t>(regions));
+  for (auto& c : counts) c.store(0, std::memory_order_relaxed);
+  ParallelRows(H, [&](int begin, int end) {
+    for (int y = begin; y < end; ++y)
+      for (int x = 0; x < W; ++x) {
+        const std::size_t q = std::size_t(y) * W + x;
+        if (m.Highlight[q] || !outer[q]) continue;
+        int seen[8], found = 0;
+        for (int dy = -1; dy <= 1; ++dy)
+          for (int dx = -1; dx <= 1; ++dx) {
+            const int nx = x + dx, ny = y + dy;
+            if ((dx == 0 && dy == 0) || nx < 0 || ny < 0 || nx >= W || ny >= H) continue;
+            const int r = region[std::size_t(ny) * W + std::size_t(nx)];
+            if (r < 0 || std::find(seen, seen + found, r) != seen + found) continue;
+            seen[found++] = r;
+            counts[std::size_t(number[std::size_t(r)])].fetch_add((std::uint64_t(1) << 32) | m.Skin[q],
+                                                                   std::memory_order_relaxed);
+          }
+      }
+  });
+  ParallelRows(H, [&](int begin, int end) {
+    for (std::size_t i = std::size_t(begin) * W; i < std::size_t(end) * W; ++i) {
+      if (region[i] < 0) continue;
+      const std::uint64_t v = counts[std::size_t(number[std::size_t(region[i])])].load(std::memory_order_relaxed);
+      const std::int64_t c = std::int64_t(v >> 32), skin = std::int64_t(v & 0xFFFFFFFFu);
+      if (4 * c > 5 * skin)  // 0.8 c > s, in integers
+        m.Highlight[i] = 0;
+    }
+  });
   return m;
 }
 

@@ -388,22 +388,18 @@ void TurnInto(const RowImage& source, const TurnPlan& plan, const RowImage& resu
   const int W = plan.W, H = plan.H, PW = plan.PW, PH = plan.PH;
   const int left = plan.Left, top = plan.Top, cx = plan.Cx, cy = plan.Cy;
   const double cs = plan.Cs, sn = plan.Sn;
-  // White margin of three pixels so the turned edges fade into white.
-  // Sixteen spare bytes: the four pixels of a row are read in one 16-byte load.
-  const std::ptrdiff_t pstride = std::ptrdiff_t(PW) * 3;
-  std::unique_ptr<Byte[]> paddedBytes(new Byte[std::size_t(PW) * PH * 3 + 16]);
-  Byte* const padded = paddedBytes.get();
-  std::memset(padded, 255, std::size_t(3 * pstride));
-  std::memset(padded + (PH - 3) * pstride, 255, std::size_t(3 * pstride) + 16);
-  ParallelRows(H, [&](int begin, int end) {
-    for (int y = begin; y < end; ++y) {
-      Byte* row = padded + (y + 3) * pstride;
-      std::memset(row, 255, 9);
-      std::memcpy(row + 9, source.Row(y), std::size_t(W) * 3);
-      std::memset(row + 9 + std::ptrdiff_t(W) * 3, 255, 9);
-    }
-  });
-
+  // The picture is read as if framed by a white margin of three pixels, so
+  // the turned edges fade into white: padded (row, column) is source
+  // (row - 3, column - 3) inside, white outside. Taps wholly inside the
+  // source are read from its rows in place; only pixels near its edges
+  // gather their sixteen taps through the frame, so no framed copy is made.
+  const std::ptrdiff_t sstride = source.Stride;
+  static const Byte kWhite[3] = {255, 255, 255};
+  auto framed = [&](int row, int column) -> const Byte* {
+    row -= 3, column -= 3;
+    if (row < 0 || row >= H || column < 0 || column >= W) return kWhite;
+    return source.Row(row) + std::ptrdiff_t(column) * 3;
+  };
   const int RW = result.Width, RH = result.Height;
   // The products with x depend on the column only, those with y on the row only.
   std::vector<double> xcos(static_cast<std::size_t>(RW)), xsin(static_cast<std::size_t>(RW));
@@ -426,7 +422,7 @@ void TurnInto(const RowImage& source, const TurnPlan& plan, const RowImage& resu
   int waiting = 0;
   // One tap row of one pixel: the four products of row i added in order.
   auto tapRow = [&](__m128 sum, const Pending& p, int i, __m128 wyi) {
-    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p.TopLeft + i * pstride));
+    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p.TopLeft + i * sstride));
     const __m128 q = _mm_mul_ps(wyi, p.Wx);
     sum = _mm_add_ps(sum, _mm_mul_ps(_mm_shuffle_ps(q, q, 0x00), BytesToFloats(v)));
     sum = _mm_add_ps(sum, _mm_mul_ps(_mm_shuffle_ps(q, q, 0x55), BytesToFloats(_mm_srli_si128(v, 3))));
@@ -483,8 +479,9 @@ void TurnInto(const RowImage& source, const TurnPlan& plan, const RowImage& resu
       int rowX = RoundEven(double(px - float(ix)) * 100), rowY = RoundEven(double(py - float(iy)) * 100);
 #endif
 #if defined(__SSE2__)
-      if (ix >= 1 && ix <= PW - 3 && iy >= 1 && iy <= PH - 3) {
-        pending[waiting++] = Pending{padded + (iy - 1) * pstride + (ix - 1) * 3,
+      // Every tap in the source, and the 16-byte load of a tap row within it.
+      if (ix >= 4 && ix <= W - 2 && iy >= 4 && iy <= H) {
+        pending[waiting++] = Pending{source.Row(iy - 4) + std::ptrdiff_t(ix - 4) * 3,
                                      _mm_loadu_ps(table[std::size_t(rowY)].data()),
                                      _mm_loadu_ps(table[std::size_t(rowX)].data()), out};
         if (waiting == 4) {
@@ -494,11 +491,14 @@ void TurnInto(const RowImage& source, const TurnPlan& plan, const RowImage& resu
         continue;
       }
 #endif
+      // The sixteen taps, clamped to the framed picture, gathered into rows.
+      Byte taps[4][12];
       const Byte* r[4];
-      int c[4];
+      const int c[4] = {0, 3, 6, 9};
       for (int i = 0; i < 4; ++i) {
-        r[i] = padded + Clamp(iy - 1 + i, 0, PH - 1) * pstride;
-        c[i] = Clamp(ix - 1 + i, 0, PW - 1) * 3;
+        const int row = Clamp(iy - 1 + i, 0, PH - 1);
+        for (int j = 0; j < 4; ++j) std::memcpy(&taps[i][j * 3], framed(row, Clamp(ix - 1 + j, 0, PW - 1)), 3);
+        r[i] = taps[i];
       }
       Sample16(r, c, table[std::size_t(rowY)], table[std::size_t(rowX)], out);
     }

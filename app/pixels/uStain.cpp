@@ -77,6 +77,58 @@ __attribute__((target("avx2"))) void EraseFour(Byte* p, int y, int x, const Ring
       p[lane * 3 + c] = ClampByte(int(std::lrint(f[c][lane])));
 }
 
+// RN(a / b) without a division, from y = RN(1 / b): the first correction
+// brings a * y within an ulp of a / b, the second then gives the correctly
+// rounded quotient (Markstein), so the result is the division's to the bit.
+__attribute__((target("avx2,fma"))) inline __m256d EraseQuotient(__m256d a, __m256d b, __m256d y) {
+  __m256d q = _mm256_mul_pd(a, y);
+  __m256d r = _mm256_fnmadd_pd(q, b, a);
+  q = _mm256_fmadd_pd(r, y, q);
+  r = _mm256_fnmadd_pd(q, b, a);
+  return _mm256_fmadd_pd(r, y, q);
+}
+
+// Eight neighbouring disc pixels, as EraseFour does four, with the division
+// by the total replaced by EraseQuotient and two independent groups of sums,
+// so neither the divider nor the rounding chain of one group holds the loop.
+// `scratch` holds 8 N doubles.
+__attribute__((target("avx2,fma"))) void EraseEight(Byte* p, int y, int x, const RingColumns& ring,
+                                                    double* scratch) {
+  float total[8] = {0, 0, 0, 0, 0, 0, 0, 0};
+  for (std::size_t i = 0; i < ring.N; ++i) {
+    const std::int64_t ey = ring.Y[i] - y, ex = ring.X[i] - x;
+    for (int k = 0; k < 8; ++k) {
+      const float w = ring.WeightAt(ey * ey + (ex - k) * (ex - k));
+      scratch[8 * i + std::size_t(k)] = w;
+      total[k] += w;
+    }
+  }
+  __m256d dtotal[2], inverse[2];
+  for (int g = 0; g < 2; ++g) {
+    dtotal[g] = _mm256_setr_pd(total[4 * g], total[4 * g + 1], total[4 * g + 2], total[4 * g + 3]);
+    inverse[g] = _mm256_div_pd(_mm256_set1_pd(1.0), dtotal[g]);
+  }
+  __m256d sum[2][3] = {};
+  for (std::size_t i = 0; i < ring.N; ++i) {
+    const __m256d w[2] = {_mm256_loadu_pd(&scratch[8 * i]), _mm256_loadu_pd(&scratch[8 * i + 4])};
+    for (int c = 0; c < 3; ++c) {
+      const __m256d colour = _mm256_set1_pd(ring.Colour[c][i]);
+      for (int g = 0; g < 2; ++g) {
+        // colour * w is exact: 8 bits times a single's 24.
+        const __m256d term = EraseQuotient(_mm256_mul_pd(colour, w[g]), dtotal[g], inverse[g]);
+        sum[g][c] = _mm256_cvtps_pd(_mm256_cvtpd_ps(_mm256_add_pd(sum[g][c], term)));
+      }
+    }
+  }
+  alignas(16) float f[2][3][4];
+  for (int g = 0; g < 2; ++g)
+    for (int c = 0; c < 3; ++c)
+      _mm_store_ps(f[g][c], _mm256_cvtpd_ps(sum[g][c]));
+  for (int lane = 0; lane < 8; ++lane)
+    for (int c = 0; c < 3; ++c)
+      p[lane * 3 + c] = ClampByte(int(std::lrint(f[lane / 4][c][lane % 4])));
+}
+
 #endif
 
 }  // namespace
@@ -202,10 +254,10 @@ bool EraseDiscPixels(const RowImage& image, const EraseDisc& disc) {
   // The ring's colours were taken above, so every disc row is filled from
   // them alone and the rows go in bands.
 #if defined(LUMIQA_ERASE_AVX2)
-  const bool avx2 = CpuHasAvx2();
+  const bool avx2 = CpuHasAvx2(), fma = CpuHasAvx2Fma();
 #endif
   ParallelRows(y1 - y0 + 1, [&](int begin, int end) {
-  std::vector<double> scratch(4 * n);
+  std::vector<double> scratch(8 * n);
   for (int y = y0 + begin; y < y0 + end; ++y) {
     Byte* row = image.Row(y);
     const std::int64_t dy = std::int64_t(y) - cy;
@@ -221,6 +273,9 @@ bool EraseDiscPixels(const RowImage& image, const EraseDisc& disc) {
     }
     int x = first;
 #if defined(LUMIQA_ERASE_AVX2)
+    if (fma)
+      for (; x >= 0 && x + 7 <= last; x += 8)
+        EraseEight(row + x * 3, y, x, columns, scratch.data());
     if (avx2)
       for (; x >= 0 && x + 3 <= last; x += 4)
         EraseFour(row + x * 3, y, x, columns, scratch.data());

@@ -13,6 +13,7 @@
 
 #include "platform/graphics/PictureTooLarge.h"
 #include "platform/rtl/Exceptions.h"
+#include "platform/rtl/PictureMemory.h"
 
 namespace {
 
@@ -489,6 +490,7 @@ bool Append(std::vector<std::uint8_t>& v, const std::uint8_t* p, std::size_t n) 
 bool Prepare(TVectorDest& d) noexcept {
   try {
     d.out->reserve(d.guess);
+    AdviseHugePages(d.out->data(), d.out->capacity());
     d.block.reset(new std::uint8_t[kDestBlock]);
     return true;
   } catch (...) {

@@ -10,3 +10,14 @@ inline bool CpuHasAvx2() {
   return false;
 #endif
 }
+
+// AVX2 together with fused multiply-add (every AVX2 processor made has both,
+// but they are separate feature bits).
+inline bool CpuHasAvx2Fma() {
+#if defined(__x86_64__) || defined(__i386__)
+  static const bool both = __builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma");
+  return both;
+#else
+  return false;
+#endif
+}

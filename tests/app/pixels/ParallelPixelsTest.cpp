@@ -117,6 +117,12 @@ std::vector<NamedRoutine> ThreadedRoutines() {
          a.insert(a.end(), b.begin(), b.end());
          return a;
        }},
+      {"highlight mask", [](const RowImage& s) {
+         const HighlightMask m = PrepareHighlightMask(s);
+         std::vector<Byte> a(m.SkinRegion.begin(), m.SkinRegion.end());
+         a.insert(a.end(), m.Highlight.begin(), m.Highlight.end());
+         return a;
+       }},
       {"erase", [](const RowImage& s) {
          RowImageBuffer copy = RowImageBuffer::CopyOf(s);
          EraseDiscPixels(copy, EraseDisc{s.Width / 2, s.Height / 3, 9});

@@ -178,4 +178,22 @@ TEST(EraseDiscPixels, MatchesTheDirectFormOnSmallPictures) {
       }
 }
 
+TEST(EraseDiscPixels, MatchesTheDirectFormOnNoiseUnderAWideDisc) {
+  // Noise gives every colour and weight total its own quotients; runs of
+  // eight and more take the widest path.
+  const int w = 120, h = 110;
+  RowImageBuffer a(w, h);
+  std::uint32_t seed = 12345u;
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w * 3; ++x) {
+      seed = seed * 1664525u + 1013904223u;
+      a.Row(y)[x] = Byte(seed >> 24);
+    }
+  RowImageBuffer b = RowImageBuffer::CopyOf(a);
+  ASSERT_TRUE(EraseDiscPixels(a, EraseDisc{61, 52, 47}));
+  ReferenceErase(b, 61, 52, 47);
+  for (int y = 0; y < h; ++y)
+    ASSERT_EQ(std::memcmp(a.Row(y), b.Row(y), std::size_t(w) * 3), 0) << "row " << y;
+}
+
 }  // namespace
