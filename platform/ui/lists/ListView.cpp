@@ -225,7 +225,7 @@ TListView::TListView(TComponent* AOwner)
     : TCustomControl(AOwner),
       items_(std::make_unique<TListItems>(this)),
       columns_(std::make_unique<TListColumns>(this)) {
-  ControlStyle = csCaptureMouse | csOpaque | csDoubleClicks | csClickEvents;
+  ControlStyle = csCaptureMouse | csOpaque | csDoubleClicks | csClickEvents | csDisplayDragImage;
   SetColor(clWindow);
   SetTabStop(true);
   SetBounds(0, 0, 250, 150);

@@ -257,7 +257,7 @@ void TTreeNodes::EndUpdate() {
 // ---- TTreeView: properties --------------------------------------------------------------
 
 TTreeView::TTreeView(TComponent* AOwner) : TCustomControl(AOwner), items_(std::make_unique<TTreeNodes>(this)) {
-  ControlStyle = csCaptureMouse | csOpaque | csDoubleClicks | csClickEvents;
+  ControlStyle = csCaptureMouse | csOpaque | csDoubleClicks | csClickEvents | csDisplayDragImage;
   SetColor(clWindow);
   SetTabStop(true);
   SetBounds(0, 0, 121, 97);
