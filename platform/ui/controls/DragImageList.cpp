@@ -165,6 +165,17 @@ void TDragImageList::MakeWindow() {
   UpdateLayeredWindow(window_, nullptr, &dst, &size, layer.Canvas()->Handle(), &src, 0, &blend, ULW_ALPHA);
 }
 
+bool CopyDragImage(TDragImageList& Drag, const TImageList* Images, int Index, TPoint HotSpot) {
+  Drag.Clear();
+  if (!Images || Index < 0 || Index >= Images->Count()) return false;
+  Drag.SetSize(Images->Width(), Images->Height());
+  TBitmap image, mask;
+  Images->GetBitmap(Index, &image);
+  Images->GetMask(Index, &mask);
+  Drag.Add(&image, &mask);
+  return Drag.SetDragImage(0, HotSpot.X, HotSpot.Y);
+}
+
 void TDragImageList::DestroyDragWindow() {
   HWND w = window_;
   window_ = nullptr;

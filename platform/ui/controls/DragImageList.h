@@ -64,3 +64,8 @@ class TDragImageList : public TImageList {
   HWND window_ = nullptr;
   std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
 };
+
+// Makes image Index of Images the only image of Drag and its drag image,
+// with the hot spot given; clears Drag and returns false when Images has no
+// such image.
+bool CopyDragImage(TDragImageList& Drag, const TImageList* Images, int Index, TPoint HotSpot);

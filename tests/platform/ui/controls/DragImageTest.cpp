@@ -7,6 +7,8 @@
 #include <vector>
 
 #include "platform/ui/controls/DragImageList.h"
+#include "platform/ui/lists/ListView.h"
+#include "platform/ui/lists/TreeView.h"
 #include "tests/platform/ui/FormTestFixture.h"
 #include "tests/platform/ui/UiTestSupport.h"
 
@@ -199,6 +201,92 @@ TEST_F(DragImageTest, ListCallsLockMoveHideAndChangeTheImage) {
   images.EndDrag();
   EXPECT_EQ(Seen(images).place, "none");
   EXPECT_FALSE(images.Dragging());
+}
+
+// A list view's item drags its image from where the view draws it; a tree
+// view's node its image with the corner (2, 2) under the pointer. An item
+// without an image drags none.
+TEST_F(DragImageTest, ListAndTreeViewsDragTheirItemsImage) {
+  TImageList icons(form);
+  {
+    TDragImageList filled;
+    FillDragImageList(filled);
+    icons.SetSize(8, 6);
+    for (int i = 0; i < 2; ++i) {
+      TBitmap image, mask;
+      filled.GetBitmap(i, &image);
+      filled.GetMask(i, &mask);
+      icons.Add(&image, &mask);
+    }
+  }
+  auto* list = Place(new TListView(form), 10, 80, 150, 100);
+  list->SetViewStyle(vsReport);
+  list->Columns()->Add()->SetWidth(140);
+  list->SetSmallImages(&icons);
+  list->Items()->Add()->SetCaption("blue");
+  list->Items()->Item(0)->SetImageIndex(1);
+  list->Items()->Add()->SetCaption("bare");
+  auto* tree = Place(new TTreeView(form), 10, 190, 150, 100);
+  tree->SetImages(&icons);
+  tree->Items()->Add(nullptr, "red")->SetImageIndex(0);
+  for (TControl* c : std::vector<TControl*>{list, tree}) c->SetDragMode(dmAutomatic);
+  s.display.RunUntilIdle();
+  RECT fr{};
+  GetWindowRect(form->Handle(), &fr);
+  const TRect blue = list->Items()->Item(0)->DisplayRect(drBounds), bare = list->Items()->Item(1)->DisplayRect(drBounds);
+  const TRect red = tree->Items()->GetFirstNode()->DisplayRect(true);
+  struct TCase {
+    const char* what;
+    TControl* view;
+    TPoint press;  // client
+    bool expectImage;
+    std::uint32_t colour;
+  } cases[] = {
+      {"list view item", list, TPoint{blue.Left + 4, blue.Top + 5}, true, 0xFF0000FFu},
+      {"list view item without an image", list, TPoint{bare.Left + 4, bare.Top + 5}, false, 0},
+      {"tree view node", tree, TPoint{red.Left + 3, red.Top + 4}, true, kDragImageRed},
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.what);
+    const TPoint press = c.view->ClientToScreen(c.press);
+    TDragImageList* images = nullptr;
+    HWND window = nullptr;
+    c.view->OnDragOver = [&](TObject*, TObject*, int, int, TDragState, bool& accept) {
+      accept = true;
+      images = c.view->GetDragImages();
+    };
+    std::vector<std::string> seen;
+    After(10, [&] {
+      window = images ? images->DragImageWindow() : nullptr;
+      if (window) {
+        const THeadlessDisplay::TNative* n = s.display.Native(window);
+        ASSERT_NE(n, nullptr);
+        const int x = n->bounds.Left, y = n->bounds.Top;
+        seen.push_back(std::to_string(x - press.X) + "," + std::to_string(y - press.Y));
+        EXPECT_EQ(s.display.LayeredPixelAt(window, 0, 0), c.colour);
+        // The image lies on the view's drawing of it: the same colour
+        // at its corners, not just left of it.
+        const COLORREF want = RGB(c.colour >> 16 & 0xFF, c.colour >> 8 & 0xFF, c.colour & 0xFF);
+        if (c.view == list) {
+          EXPECT_EQ(s.display.PixelAt(form->Handle(), x - fr.Left, y - fr.Top), want);
+          EXPECT_EQ(s.display.PixelAt(form->Handle(), x + 6 - fr.Left, y + 5 - fr.Top), want);
+          EXPECT_NE(s.display.PixelAt(form->Handle(), x - 1 - fr.Left, y - fr.Top), want);
+        }
+      }
+      s.display.KeyPress(VK_ESCAPE);
+    });
+    s.display.MouseMove(press.X, press.Y);
+    s.display.MouseDown(press.X, press.Y);
+    s.display.AdvanceTime(30);
+    s.display.MouseUp(press.X, press.Y);
+    s.display.AdvanceTime(1000);
+    EXPECT_EQ(images != nullptr, c.expectImage);
+    if (c.view == tree) {
+      EXPECT_EQ(seen, std::vector<std::string>{"-2,-2"});
+    }
+    EXPECT_EQ(seen.size(), c.expectImage ? 1u : 0u);
+    c.view->OnDragOver = nullptr;
+  }
 }
 
 }  // namespace
