@@ -28,6 +28,7 @@
 class TControl;
 class TWinControl;
 class TPopupMenu;  // defined by the menu layer, a TComponent
+class TDragImageList;
 
 // ---- Cursors ------------------------------------------------------------------
 using TCursor = SmallInt;
@@ -131,6 +132,13 @@ class TDragObject : public TObject {
   virtual void Finished(TObject* Target, int X, int Y, bool Accepted);
   // The object the drag events name as Source.
   virtual TObject* SourceObject() { return this; }
+  // The images that follow the pointer while it is over nothing or over a
+  // control with csDisplayDragImage; nullptr: none.
+  virtual TDragImageList* GetDragImages() { return nullptr; }
+  // Hide the image and show it again during the drag, e.g. while a target
+  // scrolls or paints beneath it.
+  virtual void HideDragImage();
+  virtual void ShowDragImage();
   TControl* DragTarget = nullptr;
   TPoint DragPos{};        // screen
   TPoint DragTargetPos{};  // in the target's client
@@ -154,6 +162,7 @@ class TDragControlObject : public TBaseDragControlObject {
   std::string ClassName() const override { return "TDragControlObject"; }
   TCursor GetDragCursor(bool Accepted, int X, int Y) override;
   TObject* SourceObject() override;
+  TDragImageList* GetDragImages() override;
 };
 
 struct TDragRec {
@@ -363,6 +372,9 @@ class TControl : public TComponent {
   // the mouse (if it accepts), or cancelled.
   void EndDrag(bool Drop);
   bool Dragging() const;
+  // The image list whose drag image shows this control's drag; nullptr
+  // (the default) shows none.
+  virtual TDragImageList* GetDragImages() { return nullptr; }
   TDragOverEvent OnDragOver;
   TDragDropEvent OnDragDrop;
   TStartDragEvent OnStartDrag;

@@ -2,11 +2,14 @@
 // own while the mouse is captured. Each move finds the control under the
 // mouse (FindDragTarget) and tells it through CM_DRAG (enter, move, leave),
 // whose answer picks the cursor; the release drops on a target that
-// accepted, Esc, the right button or losing the capture cancel.
+// accepted, Esc, the right button or losing the capture cancel. The drag
+// object's images follow the pointer while it is over nothing or over a
+// control that displays them (csDisplayDragImage), and go at the end.
 #include <cstdlib>
 #include <memory>
 
 #include "platform/ui/controls/Controls.h"
+#include "platform/ui/controls/DragImageList.h"
 #include "platform/ui/forms/Screen.h"
 #include "platform/user/User.h"
 
@@ -19,6 +22,8 @@ struct TDragSession {
   TDragObject* object = nullptr;
   TControl* target = nullptr;
   std::shared_ptr<const bool> targetAlive;
+  TDragImageList* images = nullptr;
+  std::shared_ptr<const bool> imagesAlive;
   bool accepted = false;
   TDragEnd end = TDragEnd::None;
 };
@@ -33,6 +38,23 @@ HWND DragCaptureWindow(TControl* c) {
 }
 
 bool TargetLive(const TDragSession& s) { return s.target && s.targetAlive && *s.targetAlive; }
+
+TDragImageList* LiveDragImages(const TDragSession& s) {
+  return s.images && s.imagesAlive && *s.imagesAlive ? s.images : nullptr;
+}
+
+// Over nothing or a control that displays drag images the image follows the
+// pointer (coming back when the pointer does); over any other it goes.
+void DragImageTo(TDragSession& s, TPoint pos) {
+  TDragImageList* images = LiveDragImages(s);
+  if (!images) return;
+  if (!TargetLive(s) || (s.target->ControlStyle & csDisplayDragImage)) {
+    if (!images->Dragging()) images->BeginDrag(GetDesktopWindow(), pos.X, pos.Y);
+    else images->DragMove(pos.X, pos.Y);
+  } else {
+    images->EndDrag();
+  }
+}
 
 LRESULT SendDrag(TDragSession& s, TDragMessage what, TPoint pos) {
   if (!TargetLive(s)) return 0;
@@ -58,6 +80,7 @@ void DragMoveTo(TDragSession& s, TPoint pos) {
   else s.accepted = false;
   const TPoint at = TargetLive(s) ? s.target->ScreenToClient(pos) : pos;
   if (Screen) ::SetCursor(Screen->Cursors(s.object->GetDragCursor(s.accepted, at.X, at.Y)));
+  DragImageTo(s, pos);
 }
 
 bool DragModifierKey(const MSG& m) {
@@ -74,7 +97,17 @@ TCursor TDragObject::GetDragCursor(bool Accepted, int, int) { return Accepted ? 
 
 void TDragObject::Finished(TObject*, int, int, bool) {}
 
+void TDragObject::HideDragImage() {
+  if (TDragImageList* images = GetDragImages()) images->HideDragImage();
+}
+
+void TDragObject::ShowDragImage() {
+  if (TDragImageList* images = GetDragImages()) images->ShowDragImage();
+}
+
 TObject* TDragControlObject::SourceObject() { return Control(); }
+
+TDragImageList* TDragControlObject::GetDragImages() { return Control()->GetDragImages(); }
 
 TCursor TDragControlObject::GetDragCursor(bool Accepted, int, int) {
   return Accepted ? Control()->DragCursor : crNoDrop;
@@ -188,6 +221,8 @@ void TControl::BeginDrag(bool Immediate, int Threshold) {
     object = own.get();
   }
   session.object = object;
+  session.images = object->GetDragImages();
+  if (session.images) session.imagesAlive = session.images->AliveToken();
   POINT pos{};
   GetCursorPos(&pos);
   DragMoveTo(session, pos);
@@ -221,6 +256,7 @@ void TControl::BeginDrag(bool Immediate, int Threshold) {
       DispatchMessage(&m);
     }
   }
+  if (TDragImageList* images = LiveDragImages(session)) images->EndDrag();
   // The drag took the release: the press is over for the control too.
   if (IsWindow(capture) && GetCapture() == capture) ReleaseCapture();
   if (*alive) ControlState &= ~(csLButtonDown | csClicked);

@@ -225,7 +225,7 @@ TListView::TListView(TComponent* AOwner)
     : TCustomControl(AOwner),
       items_(std::make_unique<TListItems>(this)),
       columns_(std::make_unique<TListColumns>(this)) {
-  ControlStyle = csCaptureMouse | csOpaque | csDoubleClicks | csClickEvents;
+  ControlStyle = csCaptureMouse | csOpaque | csDoubleClicks | csClickEvents | csDisplayDragImage;
   SetColor(clWindow);
   SetTabStop(true);
   SetBounds(0, 0, 250, 150);
@@ -1122,9 +1122,10 @@ void TListView::DrawItem(int index, const TRect& bounds) {
   FillSolid(dc, TRect{bounds.Left, bounds.Top, IsList() ? bounds.Right : std::max(bounds.Right, ClientWidth()), bounds.Bottom},
             back);
   TImageList* images = ImagesInUse();
-  if (images && item->imageIndex_ >= 0 && item->imageIndex_ < images->Count())
-    images->Draw(canvas, bounds.Left + 1, bounds.Top + (bounds.Height() - images->Height()) / 2, item->imageIndex_,
-                 Enabled());
+  if (images && item->imageIndex_ >= 0 && item->imageIndex_ < images->Count()) {
+    const TPoint at = ImageOrigin(item);
+    images->Draw(canvas, at.X, at.Y, item->imageIndex_, Enabled());
+  }
   const TRect label = item->DisplayRect(drLabel);
   TRect sel = rowSelect_ && !IsList() ? TRect{label.Left, bounds.Top, bounds.Right, bounds.Bottom} : label;
   if (!rowSelect_ || IsList()) {
@@ -1222,4 +1223,32 @@ void TListView::Paint() {
         reach.Bottom > area.Top && b.Top < area.Bottom)
       DrawItem(i, b);
   }
+}
+
+TPoint TListView::ImageOrigin(const TListItem* item) const {
+  if (viewStyle_ == vsIcon) {
+    const TRect icon = item->DisplayRect(drIcon);
+    return TPoint{icon.Left, icon.Top};
+  }
+  const TRect b = ItemBounds(item->Index());
+  const TImageList* images = ImagesInUse();
+  return TPoint{b.Left + 1, b.Top + (b.Height() - (images ? images->Height() : 0)) / 2};
+}
+
+void TListView::DoStartDrag(TDragObject*& DragObject) {
+  auto alive = AliveToken();
+  TCustomControl::DoStartDrag(DragObject);
+  if (!*alive) return;
+  dragImage_.Clear();
+  POINT p{};
+  GetCursorPos(&p);
+  const TPoint at = ScreenToClient(p);
+  const TListItem* item = GetItemAt(at.X, at.Y);
+  if (!item) return;
+  const TPoint image = ImageOrigin(item);
+  CopyDragImage(dragImage_, ImagesInUse(), item->imageIndex_, TPoint{at.X - image.X, at.Y - image.Y});
+}
+
+TDragImageList* TListView::GetDragImages() {
+  return dragImage_.Count() && SelCount() <= 1 ? &dragImage_ : nullptr;
 }

@@ -37,6 +37,7 @@
 #include <vector>
 
 #include "platform/graphics/ImageList.h"
+#include "platform/ui/controls/DragImageList.h"
 #include "platform/rtl/Collection.h"
 #include "platform/rtl/StringList.h"
 #include "platform/ui/edits/LabelEditor.h"
@@ -264,6 +265,12 @@ class TListView : public TCustomControl {
   void CreateParams(TCreateParams& Params) override;
   void CreateWnd() override;
   void Notification(TComponent* AComponent, TOperation Operation) override;
+  // A drag from an item shows the item's image where it lies, the pointer
+  // keeping its place on it; none when several items are selected.
+  void DoStartDrag(TDragObject*& DragObject) override;
+
+ public:
+  TDragImageList* GetDragImages() override;
 
  private:
   friend class TListItem;
@@ -311,6 +318,9 @@ class TListView : public TCustomControl {
   void SearchChar(char32_t Ch);
   void EndSearch() { search_.clear(); }
   TImageList* ImagesInUse() const { return IsList() && viewStyle_ == vsIcon ? largeImages_ : smallImages_; }
+  // Where the item's image is drawn.
+  TPoint ImageOrigin(const TListItem* item) const;
+  TDragImageList dragImage_{nullptr};
 
   std::unique_ptr<TListItems> items_;
   std::unique_ptr<TListColumns> columns_;

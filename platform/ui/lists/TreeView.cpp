@@ -257,7 +257,7 @@ void TTreeNodes::EndUpdate() {
 // ---- TTreeView: properties --------------------------------------------------------------
 
 TTreeView::TTreeView(TComponent* AOwner) : TCustomControl(AOwner), items_(std::make_unique<TTreeNodes>(this)) {
-  ControlStyle = csCaptureMouse | csOpaque | csDoubleClicks | csClickEvents;
+  ControlStyle = csCaptureMouse | csOpaque | csDoubleClicks | csClickEvents | csDisplayDragImage;
   SetColor(clWindow);
   SetTabStop(true);
   SetBounds(0, 0, 121, 97);
@@ -796,3 +796,16 @@ void TTreeView::Paint() {
     DrawNode(dc, rows[row], row);
   }
 }
+
+void TTreeView::DoStartDrag(TDragObject*& DragObject) {
+  auto alive = AliveToken();
+  TCustomControl::DoStartDrag(DragObject);
+  if (!*alive) return;
+  dragImage_.Clear();
+  POINT p{};
+  GetCursorPos(&p);
+  const TPoint at = ScreenToClient(p);
+  if (const TTreeNode* node = GetNodeAt(at.X, at.Y)) CopyDragImage(dragImage_, images_, node->imageIndex_, TPoint{2, 2});
+}
+
+TDragImageList* TTreeView::GetDragImages() { return dragImage_.Count() ? &dragImage_ : nullptr; }

@@ -21,6 +21,7 @@
 #include <vector>
 
 #include "platform/graphics/ImageList.h"
+#include "platform/ui/controls/DragImageList.h"
 #include "platform/ui/controls/Controls.h"
 #include "platform/ui/edits/LabelEditor.h"
 
@@ -196,6 +197,11 @@ class TTreeView : public TCustomControl {
   void CreateWnd() override;
   void Notification(TComponent* AComponent, TOperation Operation) override;
   void DblClick() override;
+  // A drag from a node shows the node's image, its corner near the pointer.
+  void DoStartDrag(TDragObject*& DragObject) override;
+
+ public:
+  TDragImageList* GetDragImages() override;
 
  private:
   friend class TTreeNode;
@@ -203,6 +209,7 @@ class TTreeView : public TCustomControl {
   const std::vector<TTreeNode*>& Rows() const;
   int RowOf(const TTreeNode* node) const;
   int NodeLeft(const TTreeNode* node) const;  // where the button column of the node starts
+  TDragImageList dragImage_{nullptr};
   void TreeChanged();
   void UpdateScrollBars();
   void SetTopRow(int v);
