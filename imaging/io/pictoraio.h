@@ -268,6 +268,8 @@ TVQBitmap* AdjustBitmapDpi(TVQBitmap* Bitmap, TIOParamsVals* Params, bool Filter
 
 // The pages of a DCX file; 0 when it cannot be read.
 int DcxPageCount(const std::string& FileName);
+// The images of a TIFF file; 0 when it cannot be read.
+int TiffImageCount(const std::string& FileName);
 
 // The row colour-conversion hook through which the TIFF and JPEG filters
 // convert rows between colour encodings; ConvertRow unless replaced.

@@ -31,7 +31,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const int bytes = (width + 7) / 8;
   const int rows = 1 + int(size % 16);
   std::vector<std::vector<Byte>> decoded;
-  std::vector<Byte> ref(std::size_t(bytes), 0xFF), row(std::size_t(bytes));
+  std::vector<Byte> ref(static_cast<std::size_t>(bytes), 0xFF), row(static_cast<std::size_t>(bytes), 0);
   std::int64_t bit = 0, at = 0;
   for (int y = 0; y < rows; ++y) {
     switch (scheme) {
@@ -62,7 +62,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (abort || eref) std::abort();
     const std::vector<Byte> coded = FuzzCcittBytes(out);
     const auto cn = std::int64_t(coded.size());
-    std::vector<Byte> dref(std::size_t(bytes), 0xFF), back(std::size_t(bytes));
+    std::vector<Byte> dref(static_cast<std::size_t>(bytes), 0xFF), back(static_cast<std::size_t>(bytes), 0);
     std::int64_t b = 0, a = 0;
     for (const auto& r : decoded) {
       if (s == 0) a += DecodeCcittHuffman(back.data(), coded.data() + std::min(a, cn), cn - std::min(a, cn), 1, width);
