@@ -6,6 +6,7 @@
 #include "imaging/core/base/vqzdefs.h"
 #include "imaging/io/pictoraio.h"
 #include "imaging/io/pictoraio_hooks.h"
+#include "imaging/io/tiflzw.h"
 #include "platform/rtl/SysUtils.h"
 
 namespace {
@@ -68,6 +69,8 @@ constexpr TBuiltInRow kBuiltInRows[] = {
 };
 
 void PictoraIOStart() {
+  DefTiffLzwDecompress = TiffLzwDecode;
+  DefTiffLzwCompress = TiffLzwEncode;
   TempFolder.clear();
   RegisterBuiltInFormats();
   IOConvertRow = ConvertRow;

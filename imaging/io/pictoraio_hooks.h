@@ -3,6 +3,8 @@
 // takes), and the format registry offers GIF reading and writing only while
 // the GIF pair is set. Empty until the coders are installed.
 #pragma once
+#include <cstdint>
+
 #include "platform/rtl/Streams.h"
 
 // Decodes one image's data (the stream on its code-size byte) into Width x
@@ -13,10 +15,11 @@ using TVQGifLzwDecompressProc = void (*)(TStream* Stream, int Height, int Width,
 using TVQGifLzwCompressProc = void (*)(TStream* Stream, int Height, int Width, int BitsPerPixel, const void* Data,
                                        bool Interlaced);
 // One TIFF strip, a row a call: the first call (State nullptr) makes the
-// decoder over Data and gives the first row, later calls the next ones
-// (Data no longer read), a call with Data nullptr frees the decoder. The
-// result's first Size bytes are the row; nullptr on error.
-using TVQTiffLzwDecompressFunc = void* (*)(const void* Data, int Size, void** State);
+// decoder over the DataSize bytes at Data and gives the first row, later
+// calls the next ones (Data no longer read, but kept alive by the caller),
+// a call with Data nullptr frees the decoder. The result's first Size bytes
+// are the row; nullptr on error.
+using TVQTiffLzwDecompressFunc = void* (*)(const void* Data, std::int64_t DataSize, int Size, void** State);
 // One TIFF strip, a row a call into Stream: the first call (State nullptr)
 // makes the encoder, a call with Row nullptr ends the code stream and frees
 // it.
