@@ -77,7 +77,7 @@ class TTiffRowSource {
         bit_ = DecodeCcitt2D(out, d, size_, v_.T4Options & 4, v_.FillOrder, bit_, ref_.data(), width_);
         return true;
       case 5: {
-        const void* row = v_.LzwDecompress(d, int(rowBytes_), &lzw_);
+        const void* row = v_.LzwDecompress(d, size_, int(rowBytes_), &lzw_);
         if (!row) return false;
         std::memcpy(out, row, std::size_t(rowBytes_));
         return true;
@@ -112,7 +112,7 @@ class TTiffRowSource {
   }
 
   void EndLzw() {
-    if (lzw_ && v_.LzwDecompress) v_.LzwDecompress(nullptr, 0, &lzw_);
+    if (lzw_ && v_.LzwDecompress) v_.LzwDecompress(nullptr, 0, 0, &lzw_);
     lzw_ = nullptr;
   }
 

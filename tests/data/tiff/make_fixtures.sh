@@ -46,13 +46,11 @@ tiffcp -c none -B "$t/grey16.tif" grey16_be.tif
 tiffcp -c none "$t/cmyk.tif" cmyk_none.tif
 tiffcp -c none "$t/greya.tif" greya_none.tif
 tiffcp bw_g4.tif rgb_packbits.tif grey_none.tif multi.tif
-if [ -n "$LZW" ]; then
-  tiffcp -c lzw "$t/rgb.tif" rgb_lzw.tif
-  tiffcp -c lzw:2 "$t/rgb.tif" rgb_lzwpred.tif
-  tiffcp -c lzw:2 -t -w 16 -l 16 "$t/grey.tif" grey_lzwtiles.tif
-  tiffcp -c lzw "$t/bww.tif" bw_lzw.tif
-  tiffcp -c lzw:2 "$t/grey16.tif" grey16_lzwpred.tif
-fi
+tiffcp -c lzw "$t/rgb.tif" rgb_lzw.tif
+tiffcp -c lzw:2 "$t/rgb.tif" rgb_lzwpred.tif
+tiffcp -c lzw:2 -t -w 16 -l 16 "$t/grey.tif" grey_lzwtiles.tif
+tiffcp -c lzw "$t/bww.tif" bw_lzw.tif
+tiffcp -c lzw:2 "$t/grey16.tif" grey16_lzwpred.tif
 for f in *.tif; do
   n=${f%.tif}
   tiff2rgba -c none "$f" "$t/rgba_out.tif"
