@@ -17,6 +17,11 @@ void TiffFilterLoad(TStream& Stream, TVQBitmap* Image, TIOParamsVals* Params, TV
                 Args.ParamsOnly, Progress, Params);
 }
 
+void TiffFilterSave(TStream& Stream, TVQBitmap* Image, TIOParamsVals* Params, TVQFilterSaveArgs&,
+                    TVQProgressRec& Progress) {
+  if (Params) SaveTiffImage(Stream, false, Image, Progress, *Params);
+}
+
 // Detection already links this module, so the slot is filled at start-up.
 [[maybe_unused]] const bool kTiffSlotFilled = (InstallTiffFilter(), true);
 
@@ -26,7 +31,7 @@ bool IsTiffHeader(const std::uint8_t* Head) {
   return (Head[0] == 'I' && Head[1] == 'I') || (Head[0] == 'M' && Head[1] == 'M');
 }
 
-void InstallTiffFilter() { SetBuiltInFilter(ioTIFF, TiffFilterLoad, nullptr); }
+void InstallTiffFilter() { SetBuiltInFilter(ioTIFF, TiffFilterLoad, TiffFilterSave); }
 
 int TiffImageCount(const std::string& FileName) {
   try {
