@@ -132,7 +132,7 @@ class TTiffRowConverter {
  public:
   TTiffRowConverter(TTIFFVars& v, TVQPixelFormat format) : v_(v), format_(format) {
     const int b = v.BitsPerSample, ph = v.Photometric;
-    spread_ = b < 8 && format != vqBits1 && !TiffIsCcitt(v.Compression);
+    spread_ = b >= 1 && b < 8 && format != vqBits1 && !TiffIsCcitt(v.Compression);
     // Grey and colour samples of fewer bits take the whole byte range;
     // palette indices stay as they are.
     if (spread_ && ph != 3) {
