@@ -8,6 +8,7 @@
 #include <string>
 
 #include "bench/tools/VQPpmFile.h"
+#include "imaging/core/base/vqzdefs.h"
 #include "imaging/core/raster/vqzutils_mask.h"
 #include "imaging/io/pictoraio_params.h"
 #include "imaging/io/tiffilt.h"
@@ -18,6 +19,8 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "usage: vqtiff IN.tif OUT.tif none|lzw|packbits|g3|g32d|g4\n");
     return 2;
   }
+  // Sets the LZW coders' hooks.
+  StartImagingLibrary();
   const std::string c = argv[3];
   const int compression = c == "lzw" ? 5 : c == "packbits" ? 8 : c == "g3" ? 2 : c == "g32d" ? 3 : c == "g4" ? 4 : 0;
   TFileStream in(argv[1], fmOpenRead);
