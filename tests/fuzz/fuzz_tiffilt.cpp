@@ -11,6 +11,7 @@
 #include "imaging/core/raster/vqzutils_mask.h"
 #include "imaging/io/pictoraio_params.h"
 #include "imaging/io/tiffilt.h"
+#include "imaging/io/tiflzw.h"
 #include "platform/rtl/Streams.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -34,6 +35,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   TIOParamsVals params(nullptr);
   params.TiffImageIndex = index;
   params.NativePixelFormat = native;
+  params.TiffLzwDecompress = TiffLzwDecode;
   std::unique_ptr<TVQMask> mask;
   bool abort = false;
   TVQProgressRec p;
@@ -45,6 +47,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const int compressions[] = {0, 5, 8, 4, 3, 1, 2};
   TIOParamsVals out(nullptr);
   out.TiffCompression = Byte(compressions[size % 7]);
+  out.TiffLzwCompress = TiffLzwEncode;
   const TVQPixelFormat f = img.GetPixelFormat();
   out.BitsPerSample = f == vqBits1 ? 1 : f == vqGray16 ? 16 : 8;
   out.SamplesPerPixel = f == vqRGB24 ? 3 : 1;
@@ -54,6 +57,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   TVQBitmap back;
   TIOParamsVals backParams(nullptr);
   backParams.NativePixelFormat = true;
+  backParams.TiffLzwDecompress = TiffLzwDecode;
   std::unique_ptr<TVQMask> backMask;
   saved.Seek(0, soBeginning);
   LoadTiffImage(&back, saved, count, false, true, true, backMask, false, p, &backParams);

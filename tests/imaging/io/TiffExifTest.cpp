@@ -244,6 +244,7 @@ TEST(ExifBlock, JpegLoadTakesTheExifResolutionOnlyForADensityOfOne) {
   }
   delete[] block;
   SetBuiltInFilter(ioJPEG, saved.Load, saved.Save);
+  EndImagingLibrary();
 }
 
 }  // namespace

@@ -16,6 +16,7 @@
 #include "imaging/io/pictoraio_hooks.h"
 #include "imaging/io/pictoraio_params.h"
 #include "imaging/io/tiffilt.h"
+#include "imaging/io/tiflzw.h"
 #include "platform/rtl/Streams.h"
 
 namespace {
@@ -60,6 +61,7 @@ TTiffLoaded TiffTestLoad(const std::vector<Byte>& bytes, int index = 0, bool nat
   TTiffLoaded r;
   r.params->TiffImageIndex = index;
   r.params->NativePixelFormat = native;
+  r.params->TiffLzwDecompress = TiffLzwDecode;
   TVQMemStream s(bytes.data(), std::int64_t(bytes.size()));
   TVQProgressRec p;
   p.Aborting = &r.aborted;
@@ -370,9 +372,16 @@ TEST(TiffReader, BilevelPhotometricAndCompressionDecideInversion) {
   struct Case {
     int photometric, compression;
     Byte want;  // the bitmap's byte: a set bit is white
-  } cases[] = {{0, 1, 0x0F}, {1, 1, 0xF0}, {0, 32773, 0x0F}, {1, 32773, 0xF0}, {-1, 1, 0x0F}};
+  } cases[] = {{0, 1, 0x0F}, {1, 1, 0xF0}, {0, 32773, 0x0F}, {1, 32773, 0xF0}, {-1, 1, 0x0F},
+               // CCITT codes white 4 (1011) and black 4 (011): black is black
+               // in WhiteIsZero, and comes out white in BlackIsZero whatever
+               // the scheme.
+               {0, 2, 0xF0}, {1, 2, 0x0F}, {1, 3, 0x0F}, {-1, 2, 0xF0}};
   for (const Case& c : cases) {
-    const std::vector<Byte> data = c.compression == 1 ? std::vector<Byte>{0xF0} : std::vector<Byte>{0, 0xF0};
+    const std::vector<Byte> data = c.compression == 1       ? std::vector<Byte>{0xF0}
+                                   : c.compression == 32773 ? std::vector<Byte>{0, 0xF0}
+                                   : c.compression == 2     ? std::vector<Byte>{0xB6}
+                                                            : std::vector<Byte>{0x00, 0x1B, 0x60};
     std::vector<TTiffTag> tags = {{256, 3, {8}}, {257, 3, {1}}, {259, 3, {std::uint32_t(c.compression)}},
                                   {273, 4, {8}}, {279, 4, {std::uint32_t(data.size())}}};
     if (c.photometric >= 0) tags.push_back({262, 3, {std::uint32_t(c.photometric)}});

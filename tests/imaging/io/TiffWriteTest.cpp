@@ -14,6 +14,7 @@
 #include "imaging/core/raster/vqzutils_mask.h"
 #include "imaging/io/pictoraio_params.h"
 #include "imaging/io/tiffilt.h"
+#include "imaging/io/tiflzw.h"
 #include "platform/rtl/Streams.h"
 
 namespace {
@@ -62,6 +63,7 @@ TTiffWRead TiffWTestRead(TStream& s, int index = 0, bool native = true) {
   TTiffWRead r;
   r.params->TiffImageIndex = index;
   r.params->NativePixelFormat = native;
+  r.params->TiffLzwDecompress = TiffLzwDecode;
   s.Seek(0, soBeginning);
   TVQProgressRec p;
   p.Aborting = &r.aborted;
@@ -102,6 +104,7 @@ TEST(TiffWriter, EveryLayoutAndCompressionReadsBackUnchanged) {
         p.SamplesPerPixel = c.samples;
         p.TiffPhotometric = Byte(c.photometric);
         p.TiffCompression = Byte(compression);
+        p.TiffLzwCompress = TiffLzwEncode;
         TMemoryStream s;
         bool abort = false;
         TVQProgressRec pr;
