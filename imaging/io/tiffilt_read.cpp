@@ -10,6 +10,7 @@
 #include "imaging/core/processing/pictoraproc_rotate.h"
 #include "imaging/core/raster/vqzutils_bitmap.h"
 #include "imaging/core/raster/vqzutils_mask.h"
+#include "imaging/io/pictoraio_formats.h"
 #include "imaging/io/pictoraio_params.h"
 #include "imaging/io/tiffilt.h"
 #include "imaging/io/tiffilt_internal.h"

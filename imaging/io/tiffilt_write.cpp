@@ -16,6 +16,7 @@
 #include "imaging/core/metadata/vqzutils_metadata.h"
 #include "imaging/core/raster/vqzutils_bitmap.h"
 #include "imaging/io/pictoraio.h"
+#include "imaging/io/pictoraio_formats.h"
 #include "imaging/io/pictoraio_params.h"
 #include "imaging/io/tifccitt.h"
 #include "imaging/io/tiffilt.h"

@@ -114,7 +114,9 @@ TEST(CcittCoder, EveryCodeIsFoundByItsColoursTree) {
       const std::uint32_t code = CcittCodeBits(colour, e);
       // Any bits may follow a code.
       EXPECT_EQ(CcittTreeCode(colour, code << (32 - len)), e) << colour << " " << e;
-      if (len < 32) EXPECT_EQ(CcittTreeCode(colour, (code << (32 - len)) | (0xFFFFFFFFu >> len)), e);
+      if (len < 32) {
+        EXPECT_EQ(CcittTreeCode(colour, (code << (32 - len)) | (0xFFFFFFFFu >> len)), e);
+      }
     }
     EXPECT_EQ(CcittTreeCode(colour, 0), 128) << "32 zero bits are no code";
   }

@@ -8,6 +8,7 @@
 #include <iterator>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "imaging/core/base/vqzutils_containers.h"
@@ -84,6 +85,8 @@ void TiffTestPixel(TVQBitmap& b, int x, int y, Byte rgb[3]) {
 // A one-IFD TIFF: the header, the data, the values that do not fit in
 // their entries, then the IFD (whose next offset is next, 0 by default).
 struct TTiffTag {
+  TTiffTag(std::uint16_t g, std::uint16_t t, std::vector<std::uint32_t> v, std::string x = {})
+      : tag(g), type(t), values(std::move(v)), text(std::move(x)) {}
   std::uint16_t tag, type;
   std::vector<std::uint32_t> values;  // SHORT, LONG, RATIONAL pairs
   std::string text;                   // ASCII (with its zero) or UNDEFINED

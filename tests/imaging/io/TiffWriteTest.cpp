@@ -172,8 +172,12 @@ TEST(TiffWriter, OneSampleRequestOfAColourPhotoGivesAPaletteAndOfAGreyOneBlackIs
     ASSERT_FALSE(r.aborted);
     EXPECT_EQ(r.params->TiffPhotometric, grey ? 1 : 3);
     EXPECT_EQ(r.params->TiffCompression, 0);
-    if (!grey) EXPECT_EQ(r.params->ColorMapCount(), 256);
-    if (grey) EXPECT_TRUE(TiffWTestSame(*img, *r.image));
+    if (!grey) {
+      EXPECT_EQ(r.params->ColorMapCount(), 256);
+    }
+    if (grey) {
+      EXPECT_TRUE(TiffWTestSame(*img, *r.image));
+    }
   }
 }
 
@@ -235,7 +239,9 @@ TEST(TiffWriter, LargeImagesAreSplitIntoStripsOfAboutHalfAMegabyte) {
     const std::uint32_t value = e[8] | e[9] << 8 | e[10] << 16 | std::uint32_t(e[11]) << 24;
     if (tag == 278) sawRows = value == 60;
     if (tag == 273) sawOffsets = count == 10;
-    if (i > 0) EXPECT_GT(tag, b[ifd + 2 + std::size_t(i - 1) * 12] | b[ifd + 3 + std::size_t(i - 1) * 12] << 8);
+    if (i > 0) {
+      EXPECT_GT(tag, b[ifd + 2 + std::size_t(i - 1) * 12] | b[ifd + 3 + std::size_t(i - 1) * 12] << 8);
+    }
   }
   EXPECT_TRUE(sawRows);
   EXPECT_TRUE(sawOffsets);
@@ -262,9 +268,13 @@ TEST(TiffWriter, ShortTextsSitInTheEntryAndPageNumbersAreOneEntry) {
       const int tag = e[0] | e[1] << 8;
       if (tag == 269) {
         EXPECT_EQ(e[4], std::strlen(name) + 1);
-        if (std::strlen(name) == 3) EXPECT_EQ(std::memcmp(e + 8, "abc", 4), 0);
+        if (std::strlen(name) == 3) {
+          EXPECT_EQ(std::memcmp(e + 8, "abc", 4), 0);
+        }
       }
-      if (tag == 297) EXPECT_EQ(std::vector<Byte>(e + 8, e + 12), (std::vector<Byte>{2, 0, 5, 0}));
+      if (tag == 297) {
+        EXPECT_EQ(std::vector<Byte>(e + 8, e + 12), (std::vector<Byte>{2, 0, 5, 0}));
+      }
     }
     TTiffWRead r = TiffWTestRead(s);
     EXPECT_EQ(r.params->TiffDocumentName, name);
