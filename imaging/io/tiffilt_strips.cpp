@@ -149,6 +149,18 @@ class TTiffRowConverter {
 
   bool Spread() const { return spread_; }
 
+  // Whether Convert has a rule for the layout; the others are refused
+  // rather than left blank.
+  bool Known() const {
+    const int S = v_.SamplesPerPixel, B = v_.BitsPerSample, P = v_.Photometric;
+    if (format_ == vqBits1) return true;
+    const bool wide = B == 16;
+    return (P == 2 && S >= 3 && (B == 8 || wide)) || (P == 2 && S == 1 && wide) ||
+           (P == 3 && (S == 1 || S == 2) && B <= 8) || ((P == 0 || P == 1) && (S == 1 || S == 2) && B <= 8) ||
+           ((P == 0 || P == 1) && S == 1 && wide) || (P == 5 && (S == 4 || S == 6) && B == 8) ||
+           (P == 8 && S == 3 && B == 8);
+  }
+
   // Undoes the horizontal differencing of one row of count pixels of
   // samples samples.
   void UndoPredictor(Byte* row, int count, int samples) const {
@@ -313,7 +325,7 @@ class TTiffDecoder {
   void Run() {
     const int S = v_.SamplesPerPixel, B = v_.BitsPerSample;
     if (B < 1 || B > 16 || (B > 8 && B != 16) || S < 1 ||
-        (TiffIsCcitt(v_.Compression) && (S != 1 || B != 1))) {
+        (TiffIsCcitt(v_.Compression) && (S != 1 || B != 1)) || !conv_.Known()) {
       abort_ = true;
       return;
     }
@@ -368,7 +380,10 @@ class TTiffDecoder {
     if (v_.PlanarConfig == 2 && S > 1) {
       // One strip a plane for each band of rows, the planes' rows merged
       // into chunky rows; only whole-byte samples are merged.
-      if (v_.BitsPerSample % 8) return;
+      if (v_.BitsPerSample % 8) {
+        abort_ = true;
+        return;
+      }
       const std::size_t perPlane = v_.StripOffsets.size() / std::size_t(S);
       const int sb = v_.BitsPerSample / 8;
       std::vector<std::unique_ptr<TTiffRowSource>> planes;
