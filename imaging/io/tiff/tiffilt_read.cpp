@@ -187,7 +187,8 @@ class TTiffDirectory {
     return s;
   }
 
-  // The EXIF version tags: 1 to 4 bytes from the value field.
+  // The EXIF version tags: 1 to 4 bytes from the value field; a longer
+  // value gives no text.
   std::string UndefinedText(std::uint16_t tag) const {
     const TTiffEntry* e = Find(tag);
     if (!e || e->Count < 1 || e->Count > 4) return {};
@@ -300,9 +301,12 @@ void LoadTiffImage(TVQBitmap* Bitmap, TStream& Stream, int& ImageCount, bool All
   TTIFFVars v;
   v.Stream = &Stream;
   v.End = Stream.Size();
-  v.Base = BaseAtPosition ? Stream.Position() : 0;
+  // The header is where the stream stands; offsets count from there or
+  // from the stream's start.
+  const std::int64_t at = Stream.Position();
+  v.Base = BaseAtPosition ? at : 0;
   Byte head[8];
-  if (!TiffReadExactAt(v, v.Base, head, 8) || !((head[0] == 'I' && head[1] == 'I') || (head[0] == 'M' && head[1] == 'M'))) {
+  if (!TiffReadExactAt(v, at, head, 8) || !((head[0] == 'I' && head[1] == 'I') || (head[0] == 'M' && head[1] == 'M'))) {
     abortFlag = true;
     return;
   }
@@ -317,20 +321,20 @@ void LoadTiffImage(TVQBitmap* Bitmap, TStream& Stream, int& ImageCount, bool All
   bool found = false;
   std::set<std::uint32_t> seen;
   int count = 0;
-  for (std::uint32_t at = first; at != 0;) {
-    if (!seen.insert(at).second) break;
+  for (std::uint32_t ifd = first; ifd != 0;) {
+    if (!seen.insert(ifd).second) break;
     std::vector<TTiffEntry> e;
-    if (!TiffReadEntries(v, at, e)) break;
+    if (!TiffReadEntries(v, ifd, e)) break;
     Byte next[4];
-    if (!TiffReadExactAt(v, v.Base + at + 2 + std::int64_t(e.size()) * kTiffEntrySize, next, 4)) break;
+    if (!TiffReadExactAt(v, v.Base + ifd + 2 + std::int64_t(e.size()) * kTiffEntrySize, next, 4)) break;
     if (count == wanted) {
       entries = std::move(e);
       found = true;
     }
     ++count;
     std::uint32_t n = TiffU32(next, v.BigEndian);
-    if (n == at || std::int32_t(n) < 0 || v.Base + n >= v.End) n = 0;
-    at = n;
+    if (n == ifd || std::int32_t(n) < 0 || v.Base + n >= v.End) n = 0;
+    ifd = n;
   }
   ImageCount = count;
   if (!Params) return;

@@ -443,7 +443,8 @@ class TTiffDecoder {
   }
 
   // Each tile's rows are decoded into a tile-wide row and the part inside
-  // the image is copied to its place.
+  // the image is copied to its place, so the bitmap never grows by a tile.
+  // Progress counts the image rows of each finished row of tiles.
   void Tiles() {
     const int W = v_.Width, H = v_.Length, TW = v_.TileWidth, TL = v_.TileLength, S = v_.SamplesPerPixel;
     const int pb = TiffPixelBytes(format_);

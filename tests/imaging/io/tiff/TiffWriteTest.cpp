@@ -3,15 +3,20 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <cstdio>
 #include <cstring>
+#include <fstream>
+#include <iterator>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "imaging/core/base/vqzdefs.h"
 #include "imaging/core/base/vqzutils_containers.h"
 #include "imaging/core/metadata/vqzutils_metadata.h"
 #include "imaging/core/raster/vqzutils_bitmap.h"
 #include "imaging/core/raster/vqzutils_mask.h"
+#include "imaging/io/component/pictoraio.h"
 #include "imaging/io/component/pictoraio_params.h"
 #include "imaging/io/tiff/tiffilt.h"
 #include "imaging/io/coders/tiflzw.h"
@@ -319,6 +324,44 @@ TEST(TiffWriter, MetadataAndIptcTravel) {
   for (int i = 0; i < n; ++i)
     if (r.params->IptcInfo->GetDataSet(i) == 5) found = std::memcmp(r.params->IptcInfo->GetData(i), "abc", 3) == 0;
   EXPECT_TRUE(found);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(TiffSlot, ComponentStreamSaveWithHeaderLoadsBackAndCountsFilePages) {
+  StartImagingLibrary();
+  InstallTiffFilter();  // other suites clear the slots
+  TPictoraIO io(nullptr);
+  io.Image()->Allocate(7, 5, vqRGB24);
+  for (int y = 0; y < 5; ++y)
+    for (int i = 0; i < 21; ++i) io.Image()->GetScanline(y)[i] = Byte(i * 11 + y);
+  io.StreamHeaders = true;
+  TMemoryStream s;
+  s.WriteBuffer("junk", 4);
+  io.SaveTiffToStream(&s);
+  ASSERT_FALSE(io.Aborting);
+  s.WriteBuffer("tail", 4);
+  s.Seek(4, soBeginning);
+  TPictoraIO back(nullptr);
+  back.StreamHeaders = true;
+  EXPECT_EQ(back.LoadTiffFromStream(&s), 1);
+  ASSERT_FALSE(back.Aborting);
+  EXPECT_EQ(s.Position(), s.Size() - 4) << "the stream is left after the image";
+  ASSERT_EQ(back.Image()->GetWidth(), 7);
+  for (int y = 0; y < 5; ++y) EXPECT_EQ(std::memcmp(back.Image()->GetScanline(y), io.Image()->GetScanline(y), 21), 0);
+  const std::string path = testing::TempDir() + "/tiffslot_multi.tif";
+  {
+    std::vector<Byte> file;
+    std::ifstream f(std::string(LUMIQA_TEST_DATA) + "/tiff/multi.tif", std::ios::binary);
+    file.assign(std::istreambuf_iterator<char>(f), {});
+    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(file.data()), std::streamsize(file.size()));
+  }
+  EXPECT_EQ(TiffImageCount(path), 3);
+  EXPECT_EQ(TiffImageCount(path + ".missing"), 0);
+  std::remove(path.c_str());
+  EndImagingLibrary();
 }
 
 }  // namespace
