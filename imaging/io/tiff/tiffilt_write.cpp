@@ -514,7 +514,8 @@ int SaveTiffImage(TStream& Stream, bool Append, TVQBitmap* Bitmap, TVQProgressRe
       Stream.Seek(at, soBeginning);
       std::uint32_t value = ReadExact(&Stream, b, 4) ? TiffLinkValue(b) : 0;
       if (value && (std::int64_t(value) + 2 > size || !seen.insert(value).second)) value = 0;
-      if (n == p.TiffImageIndex || (value == 0 && p.TiffImageIndex > n)) link = {at, value};
+      const int index = std::max(p.TiffImageIndex, 0);
+      if (n == index || (value == 0 && index > n)) link = {at, value};
       if (value == 0) break;
       Byte c[2] = {};
       Stream.Seek(value, soBeginning);

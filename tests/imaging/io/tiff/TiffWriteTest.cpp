@@ -365,3 +365,29 @@ TEST(TiffSlot, ComponentStreamSaveWithHeaderLoadsBackAndCountsFilePages) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(TiffWriter, AppendingToAChainThatLoopsEndsTheWalk) {
+  auto img = TiffWTestImage(vqGray8, 6, 2);
+  TIOParamsVals p(nullptr);
+  p.SamplesPerPixel = 1;
+  TMemoryStream s;
+  TVQProgressRec pr;
+  SaveTiffImage(s, false, img.get(), pr, p);
+  // The only IFD's next offset points back at it.
+  std::vector<Byte> b = TiffWTestBytes(s);
+  const std::uint32_t ifd = b[4] | b[5] << 8 | b[6] << 16 | std::uint32_t(b[7]) << 24;
+  const std::size_t next = ifd + 2 + std::size_t(b[ifd] | b[ifd + 1] << 8) * 12;
+  for (int i = 0; i < 4; ++i) b[next + std::size_t(i)] = b[4 + std::size_t(i)];
+  TMemoryStream looped;
+  looped.WriteBuffer(b.data(), std::int64_t(b.size()));
+  looped.Seek(0, soBeginning);
+  p.TiffImageIndex = 5;
+  EXPECT_EQ(SaveTiffImage(looped, true, img.get(), pr, p), 2);
+  TTiffWRead r = TiffWTestRead(looped, 1);
+  EXPECT_FALSE(r.aborted);
+  EXPECT_EQ(r.count, 2);
+}
+
+}  // namespace
