@@ -166,7 +166,16 @@ class TTiffRowConverter {
   void UndoPredictor(Byte* row, int count, int samples) const {
     if (v_.Predictor != 2 || v_.Compression != 5) return;
     const int n = count * samples;
-    if (v_.BitsPerSample == 8) {
+    if (v_.BitsPerSample == 8 && samples == 3) {
+      // The three running sums in registers rather than read back.
+      Byte a = row[0], b = row[1], c = row[2];
+      for (int x = 1; x < count; ++x) {
+        Byte* q = row + 3 * x;
+        q[0] = a = Byte(q[0] + a);
+        q[1] = b = Byte(q[1] + b);
+        q[2] = c = Byte(q[2] + c);
+      }
+    } else if (v_.BitsPerSample == 8) {
       for (int i = samples; i < n; ++i) row[i] = Byte(row[i] + row[i - samples]);
     } else if (v_.BitsPerSample == 16) {
       const bool big = v_.BigEndian;
