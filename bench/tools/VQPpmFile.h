@@ -7,6 +7,7 @@
 #include <memory>
 #include <vector>
 
+#include "bench/tools/SwapRedBlue.h"
 #include "bench/tools/VQColorPicture.h"
 #include "imaging/core/raster/vqzutils_bitmap.h"
 
@@ -34,12 +35,7 @@ inline std::unique_ptr<TVQBitmap> ReadPPM(const char* path) {
         b.reset();
         break;
       }
-      std::uint8_t* d = b->GetScanline(y);
-      for (long x = 0; x < w; ++x) {
-        d[3 * x] = row[std::size_t(3 * x + 2)];
-        d[3 * x + 1] = row[std::size_t(3 * x + 1)];
-        d[3 * x + 2] = row[std::size_t(3 * x)];
-      }
+      SwapRedBlue(row.data(), b->GetScanline(y), int(w));
     }
   }
   std::fclose(f);
@@ -53,12 +49,7 @@ inline bool WritePPM(TVQBitmap& b, const char* path) {
   std::fprintf(f, "P6\n%d %d\n255\n", w, b.GetHeight());
   std::vector<std::uint8_t> row(std::size_t(w) * 3);
   for (int y = 0; y < b.GetHeight(); ++y) {
-    const std::uint8_t* s = b.GetScanline(y);
-    for (int x = 0; x < w; ++x) {
-      row[std::size_t(3 * x)] = s[3 * x + 2];
-      row[std::size_t(3 * x + 1)] = s[3 * x + 1];
-      row[std::size_t(3 * x + 2)] = s[3 * x];
-    }
+    SwapRedBlue(b.GetScanline(y), row.data(), w);
     std::fwrite(row.data(), 1, row.size(), f);
   }
   return std::fclose(f) == 0;

@@ -12,15 +12,13 @@
 // Prints the picture's size and one checksum row, so the work cannot be
 // left out.
 #include <cstdio>
-#if defined(__x86_64__)
-#include <immintrin.h>
-#endif
 #include <cstdlib>
 #include <stdexcept>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "bench/tools/SwapRedBlue.h"
 #include "platform/graphics/Bitmap.h"
 #include "platform/graphics/JpegCodec.h"
 #include "platform/graphics/JPEGImage.h"
@@ -33,33 +31,6 @@ int Report(TBitmap& b) {
   for (int i = 0; i < b.RowBytes(); ++i) sum = sum * 31 + row[i];
   std::printf("%d x %d, %d bits, row sum %08x\n", b.Width(), b.Height(), TBitmap::BitsOf(b.PixelFormat()), sum);
   return 0;
-}
-
-// R,G,B <-> B,G,R from one row to another, five pixels a step where the
-// processor can shuffle bytes (each step writes one byte past its five
-// pixels, which the next step writes again). A row is read into a small
-// buffer first: reading straight into the picture's fresh pages was
-// markedly slower here.
-#if defined(__x86_64__)
-__attribute__((target("ssse3"))) void SwapRedBlueSsse3(const std::uint8_t* from, std::uint8_t* to, int& x, int w) {
-  const __m128i order = _mm_setr_epi8(2, 1, 0, 5, 4, 3, 8, 7, 6, 11, 10, 9, 14, 13, 12, 15);
-  for (; x + 6 <= w; x += 5)
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(to + 3 * x),
-                     _mm_shuffle_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(from + 3 * x)), order));
-}
-#endif
-
-void SwapRedBlue(const std::uint8_t* from, std::uint8_t* to, int w) {
-  int x = 0;
-#if defined(__x86_64__)
-  if (__builtin_cpu_supports("ssse3")) SwapRedBlueSsse3(from, to, x, w);
-#endif
-  for (; x < w; ++x) {
-    const std::uint8_t r = from[3 * x];
-    to[3 * x + 1] = from[3 * x + 1];
-    to[3 * x] = from[3 * x + 2];
-    to[3 * x + 2] = r;
-  }
 }
 
 // Binary PPM (P6, maxval 255) into a 24-bit bitmap: R,G,B becomes B,G,R.

@@ -2,9 +2,12 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <iterator>
+#include <span>
 #include <string>
 #include <vector>
 
+#include "imaging/io/bmpfilt_ico.h"
 #include "imaging/io/bmpfilt_pnm.h"
 #include "imaging/io/pictoraio_filters.h"
 #include "imaging/io/pictoraio_formats.h"
@@ -170,6 +173,25 @@ void WbmpFilterSave(TStream& Stream, TVQBitmap* Image, TIOParamsVals*, TVQFilter
   SaveWbmpImage(Stream, Image, Progress);
 }
 
+void IcoFilterLoad(TStream& Stream, TVQBitmap* Image, TIOParamsVals* Params, TVQFilterLoadArgs& Args,
+                   TVQProgressRec& Progress) {
+  if (Params) LoadIcoImage(Stream, Image, *Params, Args.NoAlphaMask, Args.Mask, Progress, Args.ParamsOnly);
+}
+
+// One image per leading size with a width above 0.
+void IcoFilterSave(TStream& Stream, TVQBitmap* Image, TIOParamsVals* Params, TVQFilterSaveArgs&,
+                   TVQProgressRec& Progress) {
+  if (!Params) return;
+  std::size_t n = 0;
+  while (n < std::size(Params->IcoSizes) && Params->IcoSizes[n].Width > 0) ++n;
+  SaveIcoImage(Stream, Image, *Params, std::span(Params->IcoBitCounts, n), std::span(Params->IcoSizes, n), Progress);
+}
+
+void CurFilterLoad(TStream& Stream, TVQBitmap* Image, TIOParamsVals* Params, TVQFilterLoadArgs& Args,
+                   TVQProgressRec& Progress) {
+  if (Params) LoadCurImage(Stream, Image, *Params, Args.NoAlphaMask, Args.Mask, Progress, Args.ParamsOnly);
+}
+
 // Detection already links this module, so the slots are filled at start-up.
 [[maybe_unused]] const bool kBmpSlotFilled = (InstallBmpFilter(), true);
 
@@ -179,4 +201,6 @@ void InstallBmpFilter() {
   SetBuiltInFilter(ioBMP, BmpFilterLoad, BmpFilterSave);
   SetBuiltInFilter(ioPXM, PnmFilterLoad, PnmFilterSave);
   SetBuiltInFilter(ioWBMP, WbmpFilterLoad, WbmpFilterSave);
+  SetBuiltInFilter(ioICO, IcoFilterLoad, IcoFilterSave);
+  SetBuiltInFilter(ioCUR, CurFilterLoad, nullptr);
 }

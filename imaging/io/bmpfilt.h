@@ -1,5 +1,6 @@
-// BMP, icon, cursor and portable any-map filters of the imaging library. So
-// far: the icon, cursor and PNM content tests that content detection uses.
+// BMP, icon, cursor and portable any-map filters of the imaging library:
+// the content tests that content detection uses and the BMP reader and
+// writer (icons and cursors in bmpfilt_ico.h, any-maps in bmpfilt_pnm.h).
 #pragma once
 #include "platform/rtl/Streams.h"
 
@@ -25,5 +26,6 @@ void LoadBmpImage(TStream& Stream, TVQBitmap* Bitmap, int Size, bool NoFileHeade
                   TVQProgressRec& Progress, TIOParamsVals& Params);
 // Writes the image as a BMP of 1, 4, 8 or 24 bits at the stream's position.
 void SaveBmpImage(TStream& Stream, TVQBitmap* Bitmap, TIOParamsVals& Params, TVQProgressRec& Progress);
-// Fills the I/O component's BMP, PNM and WBMP slots (done once at start-up).
+// Fills the I/O component's BMP, PNM, WBMP, ICO and CUR slots (done once at
+// start-up).
 void InstallBmpFilter();

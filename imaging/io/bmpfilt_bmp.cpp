@@ -11,6 +11,7 @@
 #include "imaging/core/colour/pictoraproc_bitdepth.h"
 #include "imaging/core/raster/vqzutils_bitmap.h"
 #include "imaging/io/bmpfilt.h"
+#include "imaging/io/bmpfilt_dib.h"
 #include "imaging/io/bmpfilt_rle.h"
 #include "imaging/io/pictoraio_params.h"
 #include "platform/graphics/ByteReader.h"
@@ -45,12 +46,66 @@ inline std::uint32_t BmpShift(std::uint32_t v, int s) {
   return s >= 0 ? v >> s : v << -s;
 }
 
-int BmpDpi(std::int32_t ppm) {
+}  // namespace
+
+int BmpDpiFromPpm(std::int32_t ppm) {
   const long d = std::lround(ppm / 100.0 * 2.54);
   return d > 0 ? int(d) : kIODefaultDpi;
 }
 
-}  // namespace
+std::uint32_t BmpPpmFromDpi(int dpi) { return std::uint32_t(std::lround(dpi / 2.54 * 100)); }
+
+TBmpRowDecoder::TBmpRowDecoder(int width, int bits, const TRGBPixel* palette, bool indexed,
+                               const std::uint32_t* masks)
+    : width_(width), bits_(bits), palette_(palette), indexed_(indexed) {
+  if (bits != 16) return;
+  if (masks)
+    for (int i = 0; i < 3; ++i) masks_[i] = masks[i];
+  const int wr = BmpMaskWidth(masks_[0]), wg = BmpMaskWidth(masks_[1]), wb = BmpMaskWidth(masks_[2]);
+  shR_ = wr + wg + wb - 8;
+  shG_ = wg + wb - 8;
+  shB_ = 8 - wb;
+  lowBlue_ = masks_[2] & 0xFF;
+}
+
+void TBmpRowDecoder::operator()(const Byte* in, Byte* out) const {
+  const int w = width_;
+  const TRGBPixel* palette = palette_;
+  switch (bits_) {
+    case 1: std::memcpy(out, in, std::size_t((w + 7) / 8)); break;
+    case 4:
+      for (int x = 0; x < w; ++x) {
+        const Byte i = (x & 1) ? (in[x / 2] & 15) : (in[x / 2] >> 4);
+        if (indexed_) {
+          out[x] = i;
+        } else {
+          out[x * 3] = palette[i].b, out[x * 3 + 1] = palette[i].g, out[x * 3 + 2] = palette[i].r;
+        }
+      }
+      break;
+    case 8:
+      if (indexed_) {
+        std::memcpy(out, in, std::size_t(w));
+      } else {
+        for (int x = 0; x < w; ++x)
+          out[x * 3] = palette[in[x]].b, out[x * 3 + 1] = palette[in[x]].g, out[x * 3 + 2] = palette[in[x]].r;
+      }
+      break;
+    case 16:
+      for (int x = 0; x < w; ++x) {
+        const std::uint32_t p = std::uint32_t(in[x * 2] | (in[x * 2 + 1] << 8));
+        out[x * 3 + 2] = Byte(BmpShift(p & masks_[0], shR_));
+        out[x * 3 + 1] = Byte(BmpShift(p & masks_[1], shG_));
+        out[x * 3] = Byte(BmpShift(p & lowBlue_, -shB_));
+      }
+      break;
+    case 24: std::memcpy(out, in, std::size_t(w) * 3); break;
+    case 32:
+      for (int x = 0; x < w; ++x) out[x * 3] = in[x * 4], out[x * 3 + 1] = in[x * 4 + 1], out[x * 3 + 2] = in[x * 4 + 2];
+      break;
+    default: break;
+  }
+}
 
 void LoadBmpImage(TStream& Stream, TVQBitmap* Bitmap, int Size, bool NoFileHeader, bool ParamsOnly,
                   TVQProgressRec& Progress, TIOParamsVals& Params) {
@@ -137,8 +192,8 @@ void LoadBmpImage(TStream& Stream, TVQBitmap* Bitmap, int Size, bool NoFileHeade
       height = -height;
       topDown = true;
     }
-    Params.SetDpiX(BmpDpi(ppmX));
-    Params.SetDpiY(BmpDpi(ppmY));
+    Params.SetDpiX(BmpDpiFromPpm(ppmX));
+    Params.SetDpiY(BmpDpiFromPpm(ppmY));
     if (used > 256) used = 0;
     if (used == 0 && bits <= 8) used = 1u << bits;
     if (used > 0) {
@@ -214,52 +269,8 @@ void LoadBmpImage(TStream& Stream, TVQBitmap* Bitmap, int Size, bool NoFileHeade
   const bool plain = compression == 0 || (bits == 16 && compression == 3) || bits == 24 || bits == 32;
   if (!plain) return;
   const std::int64_t rowLen = ((width * bits + 31) / 32) * 4;
-  int shR = 0, shG = 0, shB = 0;
-  std::uint32_t lowBlue = 0;
-  if (bits == 16) {
-    const int wr = BmpMaskWidth(masks[0]), wg = BmpMaskWidth(masks[1]), wb = BmpMaskWidth(masks[2]);
-    shR = wr + wg + wb - 8;
-    shG = wg + wb - 8;
-    shB = 8 - wb;
-    lowBlue = masks[2] & 0xFF;
-  }
   // One file row into one image row; the depth is fixed for the whole image.
-  auto convert = [&](const Byte* in, Byte* out) {
-    switch (bits) {
-      case 1: std::memcpy(out, in, std::size_t((w + 7) / 8)); break;
-      case 4:
-        for (int x = 0; x < w; ++x) {
-          const Byte i = (x & 1) ? (in[x / 2] & 15) : (in[x / 2] >> 4);
-          if (indexed) {
-            out[x] = i;
-          } else {
-            out[x * 3] = palette[i].b, out[x * 3 + 1] = palette[i].g, out[x * 3 + 2] = palette[i].r;
-          }
-        }
-        break;
-      case 8:
-        if (indexed) {
-          std::memcpy(out, in, std::size_t(w));
-        } else {
-          for (int x = 0; x < w; ++x)
-            out[x * 3] = palette[in[x]].b, out[x * 3 + 1] = palette[in[x]].g, out[x * 3 + 2] = palette[in[x]].r;
-        }
-        break;
-      case 16:
-        for (int x = 0; x < w; ++x) {
-          const std::uint32_t p = std::uint32_t(in[x * 2] | (in[x * 2 + 1] << 8));
-          out[x * 3 + 2] = Byte(BmpShift(p & masks[0], shR));
-          out[x * 3 + 1] = Byte(BmpShift(p & masks[1], shG));
-          out[x * 3] = Byte(BmpShift(p & lowBlue, -shB));
-        }
-        break;
-      case 24: std::memcpy(out, in, std::size_t(w) * 3); break;
-      case 32:
-        for (int x = 0; x < w; ++x) out[x * 3] = in[x * 4], out[x * 3 + 1] = in[x * 4 + 1], out[x * 3 + 2] = in[x * 4 + 2];
-        break;
-      default: break;
-    }
-  };
+  const TBmpRowDecoder convert(w, bits, palette, indexed, masks);
   // Rows are read a band at a time (about 4 MB) and converted on all cores.
   const int band = int(std::clamp<std::int64_t>((std::int64_t(1) << 22) / rowLen, 1, hgt));
   std::vector<Byte> block(std::size_t(rowLen * band));
@@ -331,8 +342,8 @@ void SaveBmpImage(TStream& Stream, TVQBitmap* Bitmap, TIOParamsVals& Params, TVQ
     PutU32(hd + 8, std::uint32_t(h));
     PutU16(hd + 12, 1);
     PutU32(hd + 16, rle ? (depth == 4 ? 2u : 1u) : 0u);
-    PutU32(hd + 24, std::uint32_t(std::lround(Params.DpiX() / 2.54 * 100)));
-    PutU32(hd + 28, std::uint32_t(std::lround(Params.DpiY() / 2.54 * 100)));
+    PutU32(hd + 24, BmpPpmFromDpi(Params.DpiX()));
+    PutU32(hd + 28, BmpPpmFromDpi(Params.DpiY()));
     PutU32(hd + 32, depth <= 8 ? (1u << depth) : 0u);
     PutU32(hd + 36, 1u << depth);
   }

@@ -70,26 +70,21 @@ class TGifPixelSink {
   int row_ = 0, col_ = 0, pass_ = 0;
 };
 
-struct TGifCodeTable {
-  std::uint16_t Prefix[kGifMaxCodes];
-  std::uint16_t Length[kGifMaxCodes];
-  std::uint8_t Suffix[kGifMaxCodes];
-  std::uint8_t First[kGifMaxCodes];
+// One entry's fields side by side: walking a string touches them together.
+struct TGifCode {
+  std::uint16_t Prefix;
+  std::uint16_t Length;
+  std::uint8_t Suffix;
+  std::uint8_t First;
 };
 
 enum class TGifDecodeEnd { Done, Refused };
 
 TGifDecodeEnd GifDecodeCodes(const std::uint8_t* buf, std::int64_t size, int codeSize, TGifPixelSink& sink) {
-  auto table = std::make_unique<TGifCodeTable>();
-  TGifCodeTable& t = *table;
+  std::vector<TGifCode> t(kGifMaxCodes);
   const int clear = 1 << codeSize;
   const int end = clear + 1;
-  for (int i = 0; i < clear; ++i) {
-    t.Prefix[i] = 0;
-    t.Length[i] = 1;
-    t.Suffix[i] = std::uint8_t(i);
-    t.First[i] = std::uint8_t(i);
-  }
+  for (int i = 0; i < clear; ++i) t[std::size_t(i)] = {0, 1, std::uint8_t(i), std::uint8_t(i)};
   const std::int64_t totalBits = size * 8;
   std::int64_t bit = 0;
   int width = codeSize + 1;
@@ -109,18 +104,21 @@ TGifDecodeEnd GifDecodeCodes(const std::uint8_t* buf, std::int64_t size, int cod
     return true;
   };
   auto emit = [&](int code) {
-    const int n = t.Length[code];
+    const TGifCode* e = &t[std::size_t(code)];
+    const int n = e->Length;
     std::uint8_t* out = sink.Direct(n);
-    std::uint8_t* p = (out ? out : stack) + n;
-    for (int c = code; p > (out ? out : stack); c = t.Prefix[c]) *--p = t.Suffix[c];
+    std::uint8_t* base = out ? out : stack;
+    std::uint8_t* p = base + n;
+    while (p > base) {
+      *--p = e->Suffix;
+      e = &t[e->Prefix];
+    }
     if (!out) sink.Put(stack, n);
   };
   auto add = [&](int prefix, std::uint8_t byte) {
     if (full) return;
-    t.Prefix[next] = std::uint16_t(prefix);
-    t.Suffix[next] = byte;
-    t.First[next] = t.First[prefix];
-    t.Length[next] = std::uint16_t(t.Length[prefix] + 1);
+    const TGifCode& from = t[std::size_t(prefix)];
+    t[std::size_t(next)] = {std::uint16_t(prefix), std::uint16_t(from.Length + 1), byte, from.First};
     if (++next == limit) {
       if (width < kGifMaxWidth) {
         ++width;
@@ -151,9 +149,9 @@ TGifDecodeEnd GifDecodeCodes(const std::uint8_t* buf, std::int64_t size, int cod
       emit(code);
       // A stream that does not start with a clear code starts from the
       // initial table, as the first code after a clear would.
-      if (prev >= 0) add(prev, t.First[code]);
+      if (prev >= 0) add(prev, t[std::size_t(code)].First);
     } else if (code == next && prev >= 0 && !full) {
-      add(prev, t.First[prev]);
+      add(prev, t[std::size_t(prev)].First);
       emit(code);
     } else {
       return TGifDecodeEnd::Refused;

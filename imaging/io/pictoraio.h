@@ -236,6 +236,8 @@ class TPictoraIO : public TComponent {
   void RegistryStreamLoad(TStream* Stream, int FileType);
   void RegistryStreamSave(TStream* Stream, int FileType);
   int LoadStreamBody(int FileType, TStream* Stream, const std::string& FileName);
+  // The frames of a GIF stream composed up to GifImageIndex; the frame count.
+  int LoadGifFrames(TStream* Stream, TVQProgressRec& progress);
   void SaveStreamBody(int FileType, TStream& Stream);
 
   void Notification(TComponent* AComponent, TOperation Operation) override;
@@ -270,6 +272,8 @@ TVQBitmap* AdjustBitmapDpi(TVQBitmap* Bitmap, TIOParamsVals* Params, bool Filter
 int DcxPageCount(const std::string& FileName);
 // The images of a TIFF file; 0 when it cannot be read.
 int TiffImageCount(const std::string& FileName);
+// The images of an icon file's directory; 0 when it cannot be read.
+int IcoImageCount(const std::string& FileName);
 
 // The row colour-conversion hook through which the TIFF and JPEG filters
 // convert rows between colour encodings; ConvertRow unless replaced.

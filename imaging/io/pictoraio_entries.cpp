@@ -9,6 +9,7 @@
 #include "imaging/core/metadata/vqzutils_metadata.h"
 #include "imaging/core/raster/vqzutils_bitmap.h"
 #include "imaging/core/raster/vqzutils_mask.h"
+#include "imaging/io/bmpfilt_ico.h"
 #include "imaging/io/pcxfilter.h"
 #include "imaging/io/pictoraio.h"
 #include "imaging/io/pictoraio_formats.h"
@@ -263,6 +264,18 @@ int TPictoraIO::LoadStreamBody(int FileType, TStream* Stream, const std::string&
   }
   params_->ClearMetadata();
   image_->RemoveAlphaChannel();
+  if (FileType == ioGIF) {
+    int count = 0;
+    try {
+      count = LoadGifFrames(Stream, progress);
+      if (fromFile) params_->FileName = FileName;
+    } catch (...) {
+      DoFinishWork();
+      throw;
+    }
+    DoFinishWork();
+    return count;
+  }
   if (FileType == ioPNG && fromFile) params_->PngBackground = TRGBPixel{Byte(background_ >> 16), Byte(background_ >> 8), Byte(background_)};
   TVQFilterLoadArgs args;
   std::int64_t after = -1;  // where a stream header says the image ends
@@ -756,6 +769,15 @@ int DcxPageCount(const std::string& FileName) {
   try {
     TFileStream file(FileName, fmOpenRead | fmShareDenyWrite);
     return CountDcxPages(&file);
+  } catch (...) {
+    return 0;
+  }
+}
+
+int IcoImageCount(const std::string& FileName) {
+  try {
+    TFileStream file(FileName, fmOpenRead | fmShareDenyWrite);
+    return ReadIcoCount(&file);
   } catch (...) {
     return 0;
   }

@@ -12,6 +12,7 @@
 
 class TVQBitmap;
 class TIOParamsVals;
+struct TGifStreamIndex;
 
 // What a load passes to a reader besides the stream, image, block and
 // progress, and what the reader gives back.
@@ -28,6 +29,9 @@ struct TVQFilterLoadArgs {
   std::unique_ptr<TVQMask> Mask;
   // Images or frames in the file, for the multi-image formats.
   int ImageCount = 0;
+  // GIF: the stream's blocks as a previous read of it found them (filled
+  // when empty), so that reading frame after frame walks them once.
+  TGifStreamIndex* GifIndex = nullptr;
 };
 
 struct TVQFilterSaveArgs {

@@ -6,6 +6,7 @@
 #include "imaging/core/base/vqzdefs.h"
 #include "imaging/io/pictoraio.h"
 #include "imaging/io/pictoraio_hooks.h"
+#include "imaging/io/giflzw.h"
 #include "imaging/io/tiflzw.h"
 #include "platform/rtl/SysUtils.h"
 
@@ -69,6 +70,8 @@ constexpr TBuiltInRow kBuiltInRows[] = {
 };
 
 void PictoraIOStart() {
+  DefGifLzwDecompress = GifLzwDecode;
+  DefGifLzwCompress = GifLzwEncode;
   DefTiffLzwDecompress = TiffLzwDecode;
   DefTiffLzwCompress = TiffLzwEncode;
   TempFolder.clear();

@@ -16,6 +16,17 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   TVQMemStream s(data, std::int64_t(size));
+  // Big but valid headers would only measure the allocator, as in the
+  // format targets.
+  for (bool headers : {false, true}) {
+    for (int type = ioUnknown; type <= ioDCX; ++type) {
+      TPictoraIO io(nullptr);
+      io.StreamHeaders = headers;
+      s.SetPosition(0);
+      io.ParamsFromStreamFormat(&s, type);
+      if (std::int64_t(io.Parameters()->Width) * io.Parameters()->Height > (1 << 22)) return 0;
+    }
+  }
   for (bool headers : {false, true}) {
     TPictoraIO io(nullptr);
     io.StreamHeaders = headers;

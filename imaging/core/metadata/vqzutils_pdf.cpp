@@ -117,7 +117,7 @@ void TVQPDFDictionaryObject::Write(TStream* stream) {
   Mark(stream);
   Put(stream, "<< ");
   for (int i = 0; i < Items.Count(); ++i) {
-    Put(stream, "/" + Items.Strings(i) + " ");
+    Put(stream, std::string(1, '/').append(Items.Strings(i)).append(" "));
     static_cast<TVQPDFObject*>(Items.Objects(i))->Write(stream);
     Put(stream, "\n");
   }

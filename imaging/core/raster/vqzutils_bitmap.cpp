@@ -143,9 +143,9 @@ void TVQBitmap::AllocateStorage() {
       location_ = vqMemoryBuffer;
   }
   if (location_ == vqMemoryBuffer) {
-    // Zeroed from fresh pages at no cost; photo-sized blocks in huge pages,
-    // which a decoder then fills without a fault every 4 KB.
-    memory_ = AllocatePictureMemory(size, std::numeric_limits<Int64>::max());
+    // Fresh zeroed pages, photo-sized blocks on huge pages: a decoder
+    // writing its rows straight in pays a few faults instead of thousands.
+    memory_ = AllocatePictureMemory(size, INT64_MAX);
     externalMemory_ = false;
     if (!memory_) {
       DropAfterFailure();

@@ -36,7 +36,7 @@ constexpr TColumnSpec kColumns[] = {
 // one-byte file does not read as empty.
 std::string SizeText(Int64 bytes) {
   std::string digits = std::to_string((bytes + 1023) / 1024);
-  for (int i = int(digits.size()) - 3; i > 0; i -= 3) digits.insert(size_t(i), ",");
+  for (int i = int(digits.size()) - 3; i > 0; i -= 3) digits.insert(size_t(i), 1, ',');
   return digits + " KB";
 }
 

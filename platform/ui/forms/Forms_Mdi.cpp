@@ -420,7 +420,7 @@ void TCustomForm::RefreshMDIWindowList() {
   };
   for (std::size_t i = 0; i < shown.size() && i < 9; ++i) {
     auto* item = new TMenuItem(nullptr);
-    item->SetCaption("&" + std::to_string(i + 1) + " " + FindControl(shown[i])->Caption());
+    item->SetCaption(std::string(1, '&').append(std::to_string(i + 1)).append(" ").append(FindControl(shown[i])->Caption()));
     item->SetChecked(shown[i] == it->second.active);
     item->OnClick = [bringUp, child = shown[i]](TObject*) { bringUp(child); };
     add(item);

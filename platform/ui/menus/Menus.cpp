@@ -27,7 +27,7 @@ constexpr TKeyName kKeyNames[] = {
 
 std::string KeyName(Word key) {
   if ((key >= 'A' && key <= 'Z') || (key >= '0' && key <= '9')) return std::string(1, char(key));
-  if (key >= VK_F1 && key <= VK_F1 + 23) return "F" + std::to_string(key - VK_F1 + 1);
+  if (key >= VK_F1 && key <= VK_F1 + 23) return std::string(1, 'F').append(std::to_string(key - VK_F1 + 1));
   for (const TKeyName& k : kKeyNames)
     if (k.key == key) return k.name;
   return "";

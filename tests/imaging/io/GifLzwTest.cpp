@@ -66,7 +66,7 @@ Bytes GifUnwrap(const Bytes& file) {
   return codes;
 }
 
-Bytes RandomPixels(std::size_t n, int bits, std::uint32_t seed, int runs = 0) {
+Bytes GifRandomPixels(std::size_t n, int bits, std::uint32_t seed, int runs = 0) {
   std::mt19937 rng(seed);
   Bytes p(n);
   for (std::size_t i = 0; i < n; ++i)
@@ -84,7 +84,7 @@ TEST(GifLzw, RoundTripsRandomDataAtEveryCodeSize) {
         for (bool interlaced : {false, true}) {
           SCOPED_TRACE(testing::Message() << bits << " bits " << sz.w << "x" << sz.h << " runs " << runs
                                           << (interlaced ? " interlaced" : ""));
-          const Bytes pixels = RandomPixels(std::size_t(sz.w) * sz.h, bits, std::uint32_t(bits * 131 + sz.w), runs);
+          const Bytes pixels = GifRandomPixels(std::size_t(sz.w) * sz.h, bits, std::uint32_t(bits * 131 + sz.w), runs);
           Bytes file = GifEncode(pixels, sz.w, sz.h, bits, interlaced);
           ASSERT_EQ(file[0], std::max(bits, 2));
           EXPECT_EQ(file.back(), 0);
@@ -99,10 +99,12 @@ TEST(GifLzw, EncoderCodesMatchAPlainDecoderAndSubBlocksHold254Bytes) {
   for (int bits : {2, 5, 8}) {
     SCOPED_TRACE(bits);
     // Long enough to fill the table several times.
-    const Bytes pixels = RandomPixels(200000, bits, 7u + unsigned(bits), 3);
+    const Bytes pixels = GifRandomPixels(200000, bits, 7u + unsigned(bits), 3);
     const Bytes file = GifEncode(pixels, 400, 500, bits, false);
     for (std::size_t at = 1; file[at] != 0;) {
-      if (file[at + file[at] + 1] != 0) EXPECT_EQ(file[at], 254);
+      if (file[at + file[at] + 1] != 0) {
+        EXPECT_EQ(file[at], 254);
+      }
       at += file[at] + 1u;
     }
     TLzwRefOptions o;
@@ -134,7 +136,7 @@ TEST(GifLzw, DecodesStreamsOfOtherEncoders) {
     o.InitialClear = c.initialClear;
     o.ClearWhenFull = c.clearWhenFull;
     const int bits = std::min(c.codeSize, 8);
-    const Bytes pixels = RandomPixels(90000, bits, 99, 5);
+    const Bytes pixels = GifRandomPixels(90000, bits, 99, 5);
     const Bytes file = GifWrap(c.codeSize, LzwRefEncode(pixels, o), c.blockSize);
     const TGifDecoded d = GifDecode(file, 300, 300, false);
     EXPECT_EQ(d.Pixels, pixels);

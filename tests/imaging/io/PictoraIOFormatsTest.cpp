@@ -5,7 +5,9 @@
 #include <string>
 
 #include "imaging/core/base/vqzdefs.h"
+#include "imaging/io/giflzw.h"
 #include "imaging/io/pictoraio_hooks.h"
+#include "imaging/io/tiflzw.h"
 
 namespace {
 
@@ -134,6 +136,16 @@ TEST_F(FormatRegistry, LongTextsAreCutWithoutSplittingACharacter) {
 
 void NoDecoder(TStream*, int, int, void*, bool) {}
 void NoEncoder(TStream*, int, int, int, const void*, bool) {}
+
+TEST_F(FormatRegistry, ModuleStartInstallsTheLzwCoders) {
+  EXPECT_EQ(DefGifLzwDecompress, GifLzwDecode);
+  EXPECT_EQ(DefGifLzwCompress, GifLzwEncode);
+  EXPECT_EQ(DefTiffLzwDecompress, TiffLzwDecode);
+  EXPECT_EQ(DefTiffLzwCompress, TiffLzwEncode);
+  const TVQFormatInfo* gif = FormatInfoByType(ioGIF);
+  EXPECT_NE(gif->ReadProc, nullptr);
+  EXPECT_NE(gif->WriteProc, nullptr);
+}
 
 TEST_F(FormatRegistry, GifRowFollowsTheLzwHooks) {
   struct Case {

@@ -95,6 +95,8 @@ void FakeLoad(int type, TStream& s, TVQBitmap* image, TIOParamsVals* params, TVQ
     args.Mask = std::make_unique<TVQMask>();
     args.Mask->AllocateBits(w, rows, 8);
   }
+  // One image in the file, as a multi-image reader reports it.
+  args.ImageCount = 1;
 }
 
 void FakeSave(int type, TStream& s, TVQBitmap* image, TIOParamsVals*, TVQFilterSaveArgs&, TVQProgressRec& progress) {

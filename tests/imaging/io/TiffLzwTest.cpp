@@ -4,6 +4,9 @@
 
 #include <cstdint>
 #include <cstring>
+#include <fstream>
+#include <iterator>
+#include <string>
 #include <random>
 #include <vector>
 
@@ -152,6 +155,20 @@ TEST(TiffLzw, LongStringsIntoShortRows) {
   const Bytes data(200000, 0x42);
   const Bytes strip = TifEncode(data, 2);
   EXPECT_EQ(TifDecode(strip, 2, 100000), data);
+}
+
+Bytes TifData(const std::string& name) {
+  std::ifstream in(std::string(LUMIQA_TEST_DATA) + "/tiff/" + name, std::ios::binary);
+  return Bytes(std::istreambuf_iterator<char>(in), {});
+}
+
+// A strip libtiff wrote (through Pillow): 96 x 80 greys, one strip.
+TEST(TiffLzw, StripOfLibtiffDecodesAndEncodesToTheSameBytes) {
+  const Bytes strip = TifData("lzw_grey_96x80.strip");
+  const Bytes pixels = TifData("lzw_grey_96x80.raw");
+  ASSERT_EQ(pixels.size(), 96u * 80);
+  EXPECT_EQ(TifDecode(strip, 96, 80), pixels);
+  EXPECT_EQ(TifEncode(pixels, 96), strip);
 }
 
 }  // namespace

@@ -83,10 +83,11 @@ TEST(DialogFilterTexts, PairFromANameMatchesWholePatternsIgnoringCase) {
 
 TEST_F(DialogFilters, OpenFilterListsEveryReadableFormatAfterAllGraphics) {
   const std::string expected =
-      "All graphics|*.tif;*.tiff;*.fax;*.g3n;*.g3f;*.jpg;*.jpeg;*.jpe;*.pcx;*.bmp;*.dib;*.rle;*.ico;*.cur;*.png;"
-      "*.wmf;*.emf;*.tga;*.targa;*.vda;*.icb;*.vst;*.pix;*.pxm;*.ppm;*.pgm;*.pbm;*.wbmp;*.jp2;*.j2k;*.jpc;*.j2c;"
-      "*.dcx;*.avi"
+      "All graphics|*.tif;*.tiff;*.fax;*.g3n;*.g3f;*.gif;*.jpg;*.jpeg;*.jpe;*.pcx;*.bmp;*.dib;*.rle;*.ico;*.cur;"
+      "*.png;*.wmf;*.emf;*.tga;*.targa;*.vda;*.icb;*.vst;*.pix;*.pxm;*.ppm;*.pgm;*.pbm;*.wbmp;*.jp2;*.j2k;*.jpc;"
+      "*.j2c;*.dcx;*.avi"
       "|TIFF Bitmap (TIF;TIFF;FAX;G3N;G3F)|*.tif;*.tiff;*.fax;*.g3n;*.g3f"
+      "|CompuServe Bitmap (GIF)|*.gif"
       "|JPEG Bitmap (JPG;JPEG;JPE)|*.jpg;*.jpeg;*.jpe"
       "|PaintBrush (PCX)|*.pcx"
       "|Windows Bitmap (BMP;DIB;RLE)|*.bmp;*.dib;*.rle"
@@ -108,6 +109,7 @@ TEST_F(DialogFilters, OpenFilterListsEveryReadableFormatAfterAllGraphics) {
 TEST_F(DialogFilters, SaveFilterListsEveryWritableFormatAndNoVideo) {
   const std::string expected =
       "TIFF Bitmap (TIF;TIFF;FAX;G3N;G3F)|*.tif;*.tiff;*.fax;*.g3n;*.g3f"
+      "|CompuServe Bitmap (GIF)|*.gif"
       "|JPEG Bitmap (JPG;JPEG;JPE)|*.jpg;*.jpeg;*.jpe"
       "|PaintBrush (PCX)|*.pcx"
       "|Windows Bitmap (BMP;DIB;RLE)|*.bmp;*.dib;*.rle"
@@ -126,6 +128,9 @@ TEST_F(DialogFilters, SaveFilterListsEveryWritableFormatAndNoVideo) {
 }
 
 TEST_F(DialogFilters, GifIsOfferedOnlyWhileItsCoderIsInstalled) {
+  EXPECT_NE(BuildPictoraFilter(true, false, "", msEnglish).find("(GIF)"), std::string::npos);
+  DefGifLzwDecompress = nullptr;
+  DefGifLzwCompress = nullptr;
   EXPECT_EQ(BuildPictoraFilter(false, false, "", msEnglish).find("GIF"), std::string::npos);
   DefGifLzwDecompress = NoDecoder;
   const std::string open = BuildPictoraFilter(false, false, "", msEnglish);
@@ -149,6 +154,8 @@ TEST_F(DialogFilters, ExtraPairsFollowAndJoinAllGraphics) {
 }
 
 TEST_F(DialogFilters, DefaultSaveFilterWithoutGif) {
+  DefGifLzwDecompress = nullptr;
+  DefGifLzwCompress = nullptr;
   EXPECT_EQ(DefaultSaveFilter(),
             "JPEG Bitmap (JPG)|*.jpg|TIFF Bitmap (TIF)|*.tif|PaintBrush (PCX)|*.pcx"
             "|Portable Network Graphics (PNG)|*.png|Windows Bitmap (BMP)|*.bmp|OS/2 Bitmap (BMP)|*.bmp"

@@ -9,6 +9,8 @@
 #include <vector>
 
 #include "imaging/core/base/vqzdefs.h"
+#include "imaging/io/giflzw.h"
+#include "imaging/io/pictoraio_hooks.h"
 #include "imaging/view/vqopensavedlg.h"
 #include "platform/rtl/FileUtils.h"
 #include "platform/ui/controls/ClassicDraw.h"
@@ -97,12 +99,18 @@ class PictoraDialogs : public FormsTest {
 
   void SetUp() override {
     StartImagingLibrary();
+    // The dialogs' filter indices here are those of a build without the
+    // GIF coders.
+    DefGifLzwDecompress = nullptr;
+    DefGifLzwCompress = nullptr;
     static int counter = 0;
     dir = GetTempPath() + "lumiqa-pictoradlg-" + std::to_string(getpid()) + "-" + std::to_string(++counter);
     ASSERT_TRUE(ForceDirectories(dir + "/sub"));
     for (const char* f : {"b.jpg", "c.png", "notes.txt"}) Touch(f);
   }
   void TearDown() override {
+    DefGifLzwDecompress = GifLzwDecode;
+    DefGifLzwCompress = GifLzwEncode;
     SetFileDialogTestHook(nullptr);
     TSearchRec r;
     if (FindFirst(dir + "/*", 0, r) == 0) {
