@@ -5,11 +5,13 @@
 #include <cstring>
 #include <set>
 
+#include "imaging/core/base/vqzutils_containers.h"
 #include "imaging/core/metadata/vqzutils_annot.h"
 #include "imaging/core/metadata/vqzutils_metadata.h"
 #include "imaging/core/processing/pictoraproc_rotate.h"
 #include "imaging/core/raster/vqzutils_bitmap.h"
 #include "imaging/core/raster/vqzutils_mask.h"
+#include "imaging/io/jpegfilt.h"
 #include "imaging/io/pictoraio_formats.h"
 #include "imaging/io/pictoraio_params.h"
 #include "imaging/io/tiffilt.h"
@@ -488,11 +490,24 @@ void LoadTiffImage(TVQBitmap* Bitmap, TStream& Stream, int& ImageCount, bool All
     }
   }
 
-  if (v.Compression == 6 || v.Compression == 7) return fail();  // no JPEG codec in this build
+  // Old-style JPEG: the interchange-format stream straight into the bitmap.
+  if (v.Compression == 6 && v.JpegProc < 2) {
+    std::vector<Byte> jpeg;
+    const std::int64_t want = v.JpegIfLength ? std::int64_t(v.JpegIfLength) : v.End - (v.Base + v.JpegIfOffset);
+    if (!TiffReadAt(v, v.JpegIfOffset, want, jpeg) || jpeg.empty()) return fail();
+    TVQMemStream in(jpeg.data(), std::int64_t(jpeg.size()));
+    TIOParamsVals scratch(nullptr);
+    LoadJpegImage(&in, nullptr, Bitmap, false, false, Progress, scratch);
+    if (abortFlag) return fail();
+    return;
+  }
+  if (v.Compression == 6) return fail();
 
   TVQPixelFormat format = vqRGB24;
   const int s = v.SamplesPerPixel, b = v.BitsPerSample, ph = v.Photometric;
-  if (b == 1 && s == 1 && ph != 3)
+  if (v.Compression == 7)
+    format = vqRGB24;
+  else if (b == 1 && s == 1 && ph != 3)
     format = vqBits1;
   else if (p.NativePixelFormat && s == 1 && b == 8 && ph == 3)
     format = vqPalette8;

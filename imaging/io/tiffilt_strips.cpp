@@ -6,10 +6,12 @@
 #include <memory>
 #include <vector>
 
+#include "imaging/core/base/vqzutils_containers.h"
 #include "imaging/core/raster/vqzutils_bitmap.h"
 #include "imaging/core/raster/vqzutils_mask.h"
 #include "imaging/io/pictoraio.h"
 #include "imaging/io/pictoraio_params.h"
+#include "imaging/io/jpegfilt.h"
 #include "imaging/io/tifccitt.h"
 #include "imaging/io/tiffilt_internal.h"
 
@@ -332,6 +334,10 @@ class TTiffDecoder {
         format_(b->GetPixelFormat()), conv_(v, format_) {}
 
   void Run() {
+    if (v_.Compression == 7) {
+      Jpeg();
+      return;
+    }
     const int S = v_.SamplesPerPixel, B = v_.BitsPerSample;
     if (B < 1 || B > 16 || (B > 8 && B != 16) || S < 1 ||
         (TiffIsCcitt(v_.Compression) && (S != 1 || B != 1)) || !conv_.Known()) {
@@ -442,6 +448,53 @@ class TTiffDecoder {
         Finish(W, bmp_->GetScanline(y), mrow);
         Report(y + 1, H);
       }
+    }
+  }
+
+  // JPEG: each strip or tile is one JPEG stream (with the tables stream
+  // when there is one), decoded into a 24-bit bitmap and copied to its
+  // place; progress goes by strips or tiles.
+  void Jpeg() {
+    const bool tiled = v_.TileWidth > 0 || v_.TileLength > 0;
+    const auto& offsets = tiled && !v_.TileOffsets.empty() ? v_.TileOffsets : v_.StripOffsets;
+    const int W = v_.Width, H = v_.Length;
+    const int TW = tiled ? v_.TileWidth : W;
+    const int TL = tiled ? v_.TileLength : int(std::min<std::int64_t>(std::max<std::int64_t>(v_.RowsPerStrip, 1), H));
+    if (format_ != vqRGB24 || TW <= 0 || TL <= 0 || v_.PlanarConfig == 2) {
+      abort_ = true;
+      return;
+    }
+    const int across = int((std::int64_t(W) + TW - 1) / TW), down = int((std::int64_t(H) + TL - 1) / TL);
+    const std::size_t total = std::min(offsets.size(), std::size_t(across) * std::size_t(down));
+    // RGB data is marked as such in its stream (an Adobe marker), which the
+    // codec turns into blue, green, red itself; asking it for the samples
+    // as stored would make it refuse the stream.
+    TVQMemStream tables(v_.JpegTables.data(), std::int64_t(v_.JpegTables.size()));
+    std::vector<Byte> data;
+    for (std::size_t i = 0; i < total && !abort_; ++i) {
+      const std::uint32_t count = tiled && !v_.TileByteCounts.empty() ? (i < v_.TileByteCounts.size() ? v_.TileByteCounts[i] : 0)
+                                                                       : Count(i);
+      const std::int64_t want = count ? std::int64_t(count) : v_.End - (v_.Base + offsets[i]);
+      if (!TiffReadAt(v_, offsets[i], want, data) || data.empty()) continue;
+      TVQMemStream in(data.data(), std::int64_t(data.size()));
+      TVQBitmap part;
+      part.SetLocation(vqMemoryBuffer);
+      TIOParamsVals scratch(nullptr);
+      TVQProgressRec p;
+      p.Aborting = &abort_;
+      if (total == 1) p = progress_;
+      tables.Seek(0, soBeginning);
+      LoadJpegImage(&in, v_.JpegTables.empty() ? nullptr : &tables, &part, false, false, p, scratch);
+      if (abort_) return;
+      if (part.GetPixelFormat() != vqRGB24) part.SetPixelFormat(vqRGB24);
+      const int x0 = int(i % std::size_t(across)) * TW, y0 = int(i / std::size_t(across)) * TL;
+      const int w = std::min({part.GetWidth(), TW, W - x0}), h = std::min({part.GetHeight(), TL, H - y0});
+      for (int y = 0; y < h; ++y) {
+        const Byte* src = part.GetScanline(y);
+        Byte* dst = bmp_->GetScanline(y0 + y) + std::size_t(x0) * 3;
+        std::memcpy(dst, src, std::size_t(w) * 3);
+      }
+      if (total > 1) Report(std::int64_t(i) + 1, std::int64_t(total));
     }
   }
 

@@ -46,6 +46,10 @@ tiffcp -c none -B "$t/grey16.tif" grey16_be.tif
 tiffcp -c none "$t/cmyk.tif" cmyk_none.tif
 tiffcp -c none "$t/greya.tif" greya_none.tif
 tiffcp bw_g4.tif rgb_packbits.tif grey_none.tif multi.tif
+tiffcp -c jpeg "$t/rgb.tif" rgb_jpeg.tif
+tiffcp -c jpeg:r "$t/rgb.tif" rgb_jpegrgb.tif
+tiffcp -c jpeg -t -w 16 -l 16 "$t/rgb.tif" rgb_jpegtiles.tif
+tiffcp -c jpeg -r 16 "$t/grey.tif" grey_jpeg.tif
 tiffcp -c lzw "$t/rgb.tif" rgb_lzw.tif
 tiffcp -c lzw:2 "$t/rgb.tif" rgb_lzwpred.tif
 tiffcp -c lzw:2 -t -w 16 -l 16 "$t/grey.tif" grey_lzwtiles.tif

@@ -201,7 +201,9 @@ INSTANTIATE_TEST_SUITE_P(
                     TTiffFixture{"rgba_none", 0}, TTiffFixture{"pal_none", 0}, TTiffFixture{"grey4_none", 0},
                     TTiffFixture{"grey16_none", 1}, TTiffFixture{"grey16_be", 1}, TTiffFixture{"cmyk_none", 2},
                     TTiffFixture{"greya_none", 0}, TTiffFixture{"rgb_lzw", 0}, TTiffFixture{"rgb_lzwpred", 0},
-                    TTiffFixture{"grey_lzwtiles", 0}, TTiffFixture{"bw_lzw", 0}, TTiffFixture{"grey16_lzwpred", 1}),
+                    TTiffFixture{"grey_lzwtiles", 0}, TTiffFixture{"bw_lzw", 0}, TTiffFixture{"grey16_lzwpred", 1},
+                    TTiffFixture{"rgb_jpeg", 2}, TTiffFixture{"rgb_jpegrgb", 2}, TTiffFixture{"rgb_jpegtiles", 2},
+                    TTiffFixture{"grey_jpeg", 2}),
     [](const testing::TestParamInfo<TTiffFixture>& i) { return std::string(i.param.name); });
 
 TEST(TiffReader, MultiPageFileCountsAndReadsEachPage) {
