@@ -286,6 +286,8 @@ TVQBitmap* AdjustBitmapDpi(TVQBitmap* Bitmap, TIOParamsVals* Params, bool Filter
 
 // The pages of a DCX file; 0 when it cannot be read.
 int DcxPageCount(const std::string& FileName);
+// The images of a TIFF file; 0 when it cannot be read.
+int TiffImageCount(const std::string& FileName);
 // The images of an icon file's directory; 0 when it cannot be read.
 int IcoImageCount(const std::string& FileName);
 

@@ -8,6 +8,7 @@
 #include "imaging/io/pcxfilter.h"
 #include "imaging/io/pictoraio_formats.h"
 #include "imaging/io/pngfilt.h"
+#include "imaging/io/tiffilt.h"
 #include "imaging/io/vqj2000.h"
 #include "imaging/io/vqtgafil.h"
 #include "platform/rtl/FileUtils.h"
@@ -47,7 +48,7 @@ int DetectBuiltIn(TStream* stream, std::int64_t start, std::int64_t left) {
   // Needs more than 128 bytes, so only the first 128 are in head.
   if (left > kHeadBytes && got == kHeadBytes && head[0] == 0x0A && head[1] <= 5) return ioPCX;
   if (has(12) && HeaderTag(head, 5) == "TIFF") return ioTIFF;
-  if (has(8) && (word() == 0x4949 || word() == 0x4D4D)) return ioTIFF;  // "II", "MM"
+  if (has(8) && IsTiffHeader(head)) return ioTIFF;
 
   auto test = [&](bool (*is)(TStream*)) {
     stream->Seek(start, soBeginning);

@@ -1,6 +1,7 @@
 // The load and save entry points of TPictoraIO: dispatch by name, by type
 // and by content, the registry paths, the per-format loads and saves and
 // the reads that fill only the parameter block.
+#include <cmath>
 #include <cstring>
 #include <string>
 
@@ -12,6 +13,7 @@
 #include "imaging/io/pcxfilter.h"
 #include "imaging/io/pictoraio.h"
 #include "imaging/io/pictoraio_formats.h"
+#include "imaging/io/tiffilt.h"
 #include "platform/rtl/FileUtils.h"
 #include "platform/rtl/SafeSave.h"
 #include "platform/rtl/SysUtils.h"
@@ -148,10 +150,28 @@ TVQWriteProc IORowWriter(TVQFormatInfo* row) {
 
 constexpr Byte kJpegApp13 = 237;
 
-// After a JPEG read: the IPTC records of the Photoshop marker.
+constexpr Byte kJpegApp1 = 225;
+
+// After a JPEG read: the IPTC records of the Photoshop marker, and the EXIF
+// block, whose resolution stands in for a JFIF density of 1 x 1.
 void IOJpegMarkersToIptc(TIOParamsVals& p) {
   const int i = p.JpegMarkers->IndexOf(kJpegApp13);
   if (i >= 0) p.IptcInfo->LoadFromBuffer(p.JpegMarkers->GetMarkerData(i), p.JpegMarkers->GetMarkerLength(i));
+  const int e = p.JpegMarkers->IndexOf(kJpegApp1);
+  if (e < 0) return;
+  const int x = p.DpiX(), y = p.DpiY();
+  if (ReadExifBlock(p.JpegMarkers->GetMarkerData(e), p.JpegMarkers->GetMarkerLength(e), &p) && x == 1 && y == 1) {
+    const double f = p.ExifResolutionUnit == 3 ? 2.54 : 1.0;
+    const auto dpi = [f](double r) {
+      const double v = std::trunc(r * f);
+      return v > -2147483648.0 && v < 2147483647.0 ? int(v) : 0;
+    };
+    p.SetDpiX(dpi(p.ExifXResolution));
+    p.SetDpiY(dpi(p.ExifYResolution));
+  } else {
+    // The EXIF copies follow the resolution setters; the JFIF density stays.
+    p.StoreDpi(x, y);
+  }
 }
 
 // Before a JPEG save: records the user changed, or records of a block that
@@ -176,6 +196,21 @@ void IOIptcToJpegMarkers(TIOParamsVals& p) {
     p.JpegMarkers->DeleteMarker(i);
   }
   delete[] buffer;
+  if (!p.ExifPresent) return;
+  Byte* exif = nullptr;
+  int exifLength = 0;
+  BuildExifBlock(&p, exif, exifLength);
+  try {
+    const int e = p.JpegMarkers->IndexOf(kJpegApp1);
+    if (e >= 0)
+      p.JpegMarkers->SetMarker(e, kJpegApp1, exif, exifLength);
+    else
+      p.JpegMarkers->AddMarker(kJpegApp1, exif, exifLength);
+  } catch (...) {
+    delete[] exif;
+    throw;
+  }
+  delete[] exif;
 }
 
 }  // namespace
