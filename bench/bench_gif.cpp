@@ -7,8 +7,8 @@
 
 #include "imaging/core/base/vqzdefs.h"
 #include "imaging/core/raster/vqzutils_bitmap.h"
-#include "imaging/io/giflzw.h"
-#include "imaging/io/pictoraio.h"
+#include "imaging/io/coders/giflzw.h"
+#include "imaging/io/component/pictoraio.h"
 #include "platform/rtl/Streams.h"
 
 namespace {

@@ -9,8 +9,8 @@
 
 #include "bench/BenchPhoto.h"
 #include "imaging/core/raster/vqzutils_bitmap.h"
-#include "imaging/io/jpegfilt.h"
-#include "imaging/io/pictoraio_params.h"
+#include "imaging/io/formats/jpegfilt.h"
+#include "imaging/io/component/pictoraio_params.h"
 #include "platform/rtl/Streams.h"
 
 namespace {

@@ -13,9 +13,9 @@
 #include "bench/BenchThreads.h"
 #include "bench/tools/VQColorPicture.h"
 #include "imaging/core/raster/vqzutils_bitmap.h"
-#include "imaging/io/pictoraio_params.h"
-#include "imaging/io/vqj2000.h"
-#include "imaging/io/vqj2000_stream.h"
+#include "imaging/io/component/pictoraio_params.h"
+#include "imaging/io/formats/vqj2000.h"
+#include "imaging/io/formats/vqj2000_stream.h"
 #include "platform/rtl/Streams.h"
 
 namespace {

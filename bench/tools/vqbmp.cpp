@@ -9,8 +9,8 @@
 #include "imaging/core/base/vqzdefs.h"
 #include "imaging/core/base/vqzutils_progress.h"
 #include "imaging/core/raster/vqzutils_bitmap.h"
-#include "imaging/io/bmpfilt.h"
-#include "imaging/io/pictoraio_params.h"
+#include "imaging/io/formats/bmpfilt.h"
+#include "imaging/io/component/pictoraio_params.h"
 #include "platform/rtl/Streams.h"
 
 int main(int argc, char** argv) {

@@ -10,8 +10,8 @@
 
 #include "bench/tools/VQPpmFile.h"
 #include "imaging/core/base/vqzdefs.h"
-#include "imaging/io/giffilter.h"
-#include "imaging/io/pictoraio.h"
+#include "imaging/io/formats/giffilter.h"
+#include "imaging/io/component/pictoraio.h"
 #include "platform/rtl/Streams.h"
 
 int main(int argc, char** argv) {

@@ -9,8 +9,8 @@
 #include <string>
 
 #include "bench/tools/VQPpmFile.h"
-#include "imaging/io/pictoraio_params.h"
-#include "imaging/io/vqj2000.h"
+#include "imaging/io/component/pictoraio_params.h"
+#include "imaging/io/formats/vqj2000.h"
 #include "platform/rtl/Streams.h"
 
 int main(int argc, char** argv) {

@@ -11,8 +11,8 @@
 #include <string>
 
 #include "bench/tools/VQPpmFile.h"
-#include "imaging/io/jpegfilt.h"
-#include "imaging/io/pictoraio_params.h"
+#include "imaging/io/formats/jpegfilt.h"
+#include "imaging/io/component/pictoraio_params.h"
 #include "platform/rtl/Streams.h"
 
 int main(int argc, char** argv) {

@@ -13,9 +13,9 @@
 #include "imaging/core/base/vqzdefs.h"
 #include "imaging/core/base/vqzutils_progress.h"
 #include "imaging/core/raster/vqzutils_bitmap.h"
-#include "imaging/io/bmpfilt_pnm.h"
-#include "imaging/io/pcxfilter.h"
-#include "imaging/io/pictoraio_params.h"
+#include "imaging/io/formats/bmpfilt_pnm.h"
+#include "imaging/io/formats/pcxfilter.h"
+#include "imaging/io/component/pictoraio_params.h"
 #include "platform/rtl/Streams.h"
 
 int main(int argc, char** argv) {

@@ -10,8 +10,8 @@
 #include "bench/tools/VQPpmFile.h"
 #include "imaging/core/base/vqzdefs.h"
 #include "imaging/core/raster/vqzutils_mask.h"
-#include "imaging/io/pictoraio_params.h"
-#include "imaging/io/tiffilt.h"
+#include "imaging/io/component/pictoraio_params.h"
+#include "imaging/io/tiff/tiffilt.h"
 #include "platform/rtl/Streams.h"
 
 int main(int argc, char** argv) {

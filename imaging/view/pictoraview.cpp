@@ -7,7 +7,7 @@
 #include "imaging/core/raster/vqzutils_bitmap.h"
 #include "imaging/core/raster/vqzutils_dib.h"
 #include "imaging/core/raster/vqzutils_mask.h"
-#include "imaging/io/pictoraio.h"
+#include "imaging/io/component/pictoraio.h"
 #include "platform/graphics/Bitmap.h"
 #include "platform/ui/forms/Timer.h"
 #include "platform/gdi/Gdi.h"

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <vector>
 
-#include "imaging/io/pictoraio_formats.h"
+#include "imaging/io/component/pictoraio_formats.h"
 #include "platform/graphics/Bitmap.h"
 #include "platform/graphics/Canvas.h"
 #include "platform/rtl/FileUtils.h"

@@ -7,8 +7,8 @@
 #include <string>
 
 #include "imaging/core/raster/vqzutils_bitmap.h"
-#include "imaging/io/pictoraio.h"
-#include "imaging/io/pictoraio_params.h"
+#include "imaging/io/component/pictoraio.h"
+#include "imaging/io/component/pictoraio_params.h"
 #include "imaging/view/pictoraview.h"
 #include "imaging/view/vqopensavedlg.h"
 #include "platform/graphics/Bitmap.h"

@@ -8,13 +8,13 @@
 
 #include "imaging/core/base/vqzdefs.h"
 #include "imaging/core/base/vqzutils_containers.h"
-#include "imaging/io/bmpfilt.h"
-#include "imaging/io/jpegfilt.h"
-#include "imaging/io/pcxfilter.h"
-#include "imaging/io/pictoraio_formats.h"
-#include "imaging/io/pngfilt.h"
-#include "imaging/io/vqj2000.h"
-#include "imaging/io/vqtgafil.h"
+#include "imaging/io/formats/bmpfilt.h"
+#include "imaging/io/formats/jpegfilt.h"
+#include "imaging/io/formats/pcxfilter.h"
+#include "imaging/io/component/pictoraio_formats.h"
+#include "imaging/io/formats/pngfilt.h"
+#include "imaging/io/formats/vqj2000.h"
+#include "imaging/io/formats/vqtgafil.h"
 
 namespace {
 

@@ -9,9 +9,9 @@
 #include "imaging/core/base/vqzutils_progress.h"
 #include "imaging/core/raster/vqzutils_bitmap.h"
 #include "imaging/core/raster/vqzutils_mask.h"
-#include "imaging/io/giffilter.h"
-#include "imaging/io/pictoraio.h"
-#include "imaging/io/pictoraio_params.h"
+#include "imaging/io/formats/giffilter.h"
+#include "imaging/io/component/pictoraio.h"
+#include "imaging/io/component/pictoraio_params.h"
 #include "platform/rtl/Streams.h"
 
 namespace {

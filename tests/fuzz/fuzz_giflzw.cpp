@@ -6,7 +6,7 @@
 #include <cstdlib>
 #include <vector>
 
-#include "imaging/io/giflzw.h"
+#include "imaging/io/coders/giflzw.h"
 #include "platform/rtl/Streams.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {

@@ -10,8 +10,8 @@
 #include "imaging/core/base/vqzutils_progress.h"
 #include "imaging/core/raster/vqzutils_bitmap.h"
 #include "imaging/core/raster/vqzutils_mask.h"
-#include "imaging/io/bmpfilt_ico.h"
-#include "imaging/io/pictoraio_params.h"
+#include "imaging/io/formats/bmpfilt_ico.h"
+#include "imaging/io/component/pictoraio_params.h"
 #include "platform/rtl/Streams.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {

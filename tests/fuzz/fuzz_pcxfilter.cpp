@@ -8,8 +8,8 @@
 
 #include "imaging/core/base/vqzutils_progress.h"
 #include "imaging/core/raster/vqzutils_bitmap.h"
-#include "imaging/io/pcxfilter.h"
-#include "imaging/io/pictoraio_params.h"
+#include "imaging/io/formats/pcxfilter.h"
+#include "imaging/io/component/pictoraio_params.h"
 #include "platform/rtl/Streams.h"
 
 namespace {

@@ -7,7 +7,7 @@
 
 #include "imaging/core/base/vqzdefs.h"
 #include "imaging/core/base/vqzutils_containers.h"
-#include "imaging/io/pictoraio.h"
+#include "imaging/io/component/pictoraio.h"
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
   StartImagingLibrary();

@@ -7,8 +7,8 @@
 #include <memory>
 
 #include "imaging/core/raster/vqzutils_bitmap.h"
-#include "imaging/io/pictoraio_params.h"
-#include "imaging/io/pngfilt.h"
+#include "imaging/io/component/pictoraio_params.h"
+#include "imaging/io/formats/pngfilt.h"
 #include "platform/rtl/Streams.h"
 
 namespace {

@@ -9,8 +9,8 @@
 #include "imaging/core/base/vqzutils_progress.h"
 #include "imaging/core/raster/vqzutils_bitmap.h"
 #include "imaging/core/raster/vqzutils_mask.h"
-#include "imaging/io/pictoraio_params.h"
-#include "imaging/io/vqtgafil.h"
+#include "imaging/io/component/pictoraio_params.h"
+#include "imaging/io/formats/vqtgafil.h"
 #include "platform/rtl/Streams.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {

@@ -6,7 +6,7 @@
 #include <cstring>
 #include <vector>
 
-#include "imaging/io/tifccitt.h"
+#include "imaging/io/coders/tifccitt.h"
 #include "platform/rtl/Streams.h"
 
 namespace {

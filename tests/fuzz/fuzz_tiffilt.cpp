@@ -9,9 +9,9 @@
 #include "imaging/core/base/vqzutils_progress.h"
 #include "imaging/core/raster/vqzutils_bitmap.h"
 #include "imaging/core/raster/vqzutils_mask.h"
-#include "imaging/io/pictoraio_params.h"
-#include "imaging/io/tiffilt.h"
-#include "imaging/io/tiflzw.h"
+#include "imaging/io/component/pictoraio_params.h"
+#include "imaging/io/tiff/tiffilt.h"
+#include "imaging/io/coders/tiflzw.h"
 #include "platform/rtl/Streams.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {

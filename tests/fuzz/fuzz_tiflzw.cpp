@@ -7,7 +7,7 @@
 #include <memory>
 #include <vector>
 
-#include "imaging/io/tiflzw.h"
+#include "imaging/io/coders/tiflzw.h"
 #include "platform/rtl/Streams.h"
 
 namespace {

@@ -10,7 +10,7 @@
 
 #include "imaging/core/base/vqzdefs.h"
 #include "imaging/core/raster/vqzutils_bitmap.h"
-#include "imaging/io/pictoraio.h"
+#include "imaging/io/component/pictoraio.h"
 #include "imaging/view/pictoraview.h"
 #include "platform/graphics/Bitmap.h"
 #include "platform/rtl/FileUtils.h"

@@ -5,8 +5,8 @@
 #include <string>
 
 #include "imaging/core/base/vqzdefs.h"
-#include "imaging/io/pictoraio_formats.h"
-#include "imaging/io/pictoraio_hooks.h"
+#include "imaging/io/component/pictoraio_formats.h"
+#include "imaging/io/component/pictoraio_hooks.h"
 #include "imaging/view/vqopensavedlg.h"
 #include "tests/imaging/view/WizardSaveFilter.h"
 

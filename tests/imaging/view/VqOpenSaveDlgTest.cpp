@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "imaging/core/base/vqzdefs.h"
-#include "imaging/io/giflzw.h"
-#include "imaging/io/pictoraio_hooks.h"
+#include "imaging/io/coders/giflzw.h"
+#include "imaging/io/component/pictoraio_hooks.h"
 #include "imaging/view/vqopensavedlg.h"
 #include "platform/rtl/FileUtils.h"
 #include "platform/ui/controls/ClassicDraw.h"

@@ -12,7 +12,7 @@
 
 #include "imaging/core/base/vqzdefs.h"
 #include "imaging/core/raster/vqzutils_bitmap.h"
-#include "imaging/io/pictoraio.h"
+#include "imaging/io/component/pictoraio.h"
 #include "imaging/view/pictoraview.h"
 #include "imaging/view/vqopensavedlg.h"
 #include "platform/graphics/Bitmap.h"
