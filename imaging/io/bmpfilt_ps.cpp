@@ -257,14 +257,13 @@ void PSEndDocument(TVQPSRecord* Record, TStream& Stream) {
 }
 
 void SavePSImage(TStream& Stream, TVQBitmap* Bitmap, TIOParamsVals& Params, TVQProgressRec& Progress) {
-  TVQPSRecord* record = PSBeginDocument(Stream, Params);
-  try {
-    PSAddPage(record, Stream, Bitmap, Progress, Params);
-  } catch (...) {
-    delete record;
-    throw;
-  }
-  PSEndDocument(record, Stream);
+  // Adding a page reads the page count back, which a file opened only for
+  // writing cannot give: the document is put together in memory first.
+  TMemoryStream document;
+  std::unique_ptr<TVQPSRecord> record(PSBeginDocument(document, Params));
+  PSAddPage(record.get(), document, Bitmap, Progress, Params);
+  PSEndDocument(record.release(), document);
+  Stream.WriteBuffer(document.Memory(), document.Size());
 }
 
 // ---- PDF -------------------------------------------------------------------------

@@ -12,11 +12,14 @@
 #include <iterator>
 #include <regex>
 #include <string>
+#include <unistd.h>
+
 #include <vector>
 
 #include "imaging/core/base/vqzutils_progress.h"
 #include "imaging/core/raster/vqzutils_bitmap.h"
 #include "imaging/io/bmpfilt_ps.h"
+#include "imaging/io/pictoraio.h"
 #include "imaging/io/pictoraio_params.h"
 #include "platform/rtl/Streams.h"
 #include "tests/support/ChildProgram.h"
@@ -427,6 +430,27 @@ TEST(PsPdfDocumentsTest, QpdfChecksEveryPdf) {
     EXPECT_EQ(std::system(command.c_str()), 0);
     std::remove(path.c_str());
   }
+}
+
+}  // namespace
+
+namespace {
+
+// The component's file saves reach both writers through their slots; the
+// PostScript writer reads back its page count from the file it writes.
+TEST(PsPdfDocumentsTest, ComponentSavesFiles) {
+  TPictoraIO io(nullptr);
+  PspdfColourImage(*io.Image());
+  const std::string base = testing::TempDir() + "pspdf_component_" + std::to_string(::getpid());
+  io.SaveToFile(base + ".ps");
+  EXPECT_FALSE(io.Aborting);
+  const std::string ps = PspdfReadFile(base + ".ps");
+  EXPECT_TRUE(PspdfHasLine(ps, "%%Pages: 1     ")) << ps.substr(0, 200);
+  io.SaveToFile(base + ".pdf");
+  EXPECT_FALSE(io.Aborting);
+  EXPECT_EQ(PspdfReadFile(base + ".pdf").rfind("%PDF-1.4", 0), 0u);
+  std::remove((base + ".ps").c_str());
+  std::remove((base + ".pdf").c_str());
 }
 
 }  // namespace
