@@ -70,7 +70,9 @@ TEST_F(TTextcFixture, ConstantArrayTextAndLines) {
     const std::string& l = lines[i];
     ASSERT_EQ(l.rfind("    ", 0), 0u);
     // 18 entries a line, the last line the rest and ");".
-    if (i + 1 < lines.size()) EXPECT_EQ(l.size(), 4 + 18 * 4u) << l;
+    if (i + 1 < lines.size()) {
+      EXPECT_EQ(l.size(), 4 + 18 * 4u) << l;
+    }
     for (std::size_t at = l.find('$'); at != std::string::npos; at = l.find('$', at + 1))
       back.push_back(Byte(std::stoi(l.substr(at + 1, 2), nullptr, 16)));
   }
@@ -118,7 +120,9 @@ TEST_F(TTextcFixture, Base64Lines) {
   const auto lines = TextcLines(TextcRead(path));
   std::string all;
   for (std::size_t i = 0; i < lines.size(); ++i) {
-    if (i + 1 < lines.size()) EXPECT_EQ(lines[i].size(), 76u);
+    if (i + 1 < lines.size()) {
+      EXPECT_EQ(lines[i].size(), 76u);
+    }
     all += lines[i];
   }
   static const std::string kAlphabet = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";

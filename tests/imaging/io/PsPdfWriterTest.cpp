@@ -190,7 +190,9 @@ TEST(PsWriterTest, BeginDataCountsTheDataCharactersOnly) {
     TIOParamsVals p(nullptr);
     p.PsCompression = Byte(c.compression);
     const std::string ps = PspdfPs(b, p);
-    if (c.filterLine) EXPECT_TRUE(PspdfHasLine(ps, c.filterLine)) << c.compression;
+    if (c.filterLine) {
+      EXPECT_TRUE(PspdfHasLine(ps, c.filterLine)) << c.compression;
+    }
     std::smatch m;
     ASSERT_TRUE(std::regex_search(ps, m, std::regex("%%BeginData: +([0-9]+) ASCII Bytes\r\n(colorimage|image)\r\n")));
     const std::size_t from = std::size_t(m.position(0) + m.length(0));
