@@ -14,6 +14,7 @@ packages=(
   fonts-wqy-zenhei fonts-liberation fonts-dejavu-core
   xvfb x11-utils xauth xdg-utils
   openbox xcompmgr xfwm4 dbus-daemon
+  qpdf
 )
 
 # One dpkg-query for all: it lists the packages it knows with their state

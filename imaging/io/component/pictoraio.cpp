@@ -5,6 +5,9 @@
 
 #include "imaging/core/raster/vqzutils_bitmap.h"
 #include "imaging/io/component/pictoraio_thread.h"
+#include "imaging/io/acquire/vqds.h"
+#include "imaging/io/acquire/vqtwain.h"
+#include "imaging/io/acquire/vqwia.h"
 #include "platform/graphics/Bitmap.h"
 #include "platform/graphics/Graphics.h"
 #include "platform/graphics/Picture.h"
@@ -25,6 +28,7 @@ TPictoraIO::TPictoraIO(TComponent* AOwner) : TComponent(AOwner) {
   ownsImage_ = true;
   params_ = std::make_unique<TIOParamsVals>(this);
   previewFont_ = std::make_unique<TFont>();
+  twainParams_ = std::make_unique<TVQTWainParams>(this);
 }
 
 void TPictoraIO::SetPreviewFont(const TFont* value) {
@@ -35,6 +39,9 @@ TPictoraIO::~TPictoraIO() {
   WaitThreads(false);
   DetachView();
   if (attachedTImage_) attachedTImage_->RemoveFreeNotification(this);
+  directShow_.reset();
+  wia_.reset();
+  twainParams_.reset();
   params_.reset();
   if (ownsImage_) delete image_;
   image_ = nullptr;
@@ -317,4 +324,28 @@ void TPictoraIO::WaitThreads(bool Abort) {
       std::this_thread::yield();
   }
   if (Abort) Aborting = true;
+}
+
+// ---- acquisition ----------------------------------------------------------------
+
+TVQWia* TPictoraIO::GetWia() {
+  if (!wia_) {
+    wia_ = std::make_unique<TVQWia>(this);
+    wia_->ProgressSender = this;
+    wia_->OnProgress = [this](TObject*, int Percent) { return WiaProgress(Percent); };
+  }
+  return wia_.get();
+}
+
+bool TPictoraIO::WiaProgress(int Percent) {
+  if (OnProgress) OnProgress(this, Percent);
+  return !Aborting;
+}
+
+TVQDirectShow* TPictoraIO::GetDirectShow() {
+  if (!directShow_) {
+    directShow_ = std::make_unique<TVQDirectShow>();
+    if (HWND view = ViewWindow()) directShow_->SetNotifyWindow(view, kVQDirectShowNewFrame, kVQDirectShowEvent);
+  }
+  return directShow_.get();
 }

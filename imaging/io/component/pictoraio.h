@@ -26,12 +26,16 @@
 #include "platform/rtl/Events.h"
 #include "platform/rtl/List.h"
 #include "platform/rtl/Threads.h"
+#include "platform/user/UserTypes.h"
 
 class TBitmap;
 class TFont;
 class TImage;
 class TVQBitmap;
 class TVQIOThread;
+class TVQTWainParams;
+class TVQWia;
+class TVQDirectShow;
 
 enum TIOPreviewsParam : Byte { ioppDefaultLockPreview = 1, ioppApplyButton = 2 };
 enum TVQDialogsMeasureUnit : Byte { vqduInches, vqduCm, vqduSelectableDefInches, vqduSelectableDefCm };
@@ -116,6 +120,10 @@ class TPictoraIO : public TComponent {
   virtual void LoadFromStream(TStream* Stream);
   virtual void LoadFromStreamFormat(TStream* Stream, int FileType);
   virtual void SaveToStreamFormat(TStream* Stream, int FileType);
+  // The image as text: Kind 0 a constant byte array, 1 a list of hex
+  // literals, 2 Base64 (all three of the image encoded as FileType), 3 a
+  // picture in characters; any other kind an empty file.
+  virtual void SaveImageAsText(const std::string& FileName, int FileType, Byte Kind);
   // Always synchronous, as the memory is the caller's only while it runs.
   virtual void LoadFromBuffer(const void* Buffer, std::int64_t Size, int FileType);
   virtual void ParamsFromFile(const std::string& FileName);
@@ -228,6 +236,17 @@ class TPictoraIO : public TComponent {
   // after the work has finished (after WaitThreads for a threaded entry).
   bool Aborting = false;
 
+  // ---- acquisition ------------------------------------------------------------
+  TVQTWainParams* TWainParams() const { return twainParams_.get(); }
+  // Created on the first call and kept until the component goes.
+  TVQWia* GetWia();
+  TVQDirectShow* GetDirectShow();
+  // The acquisition's progress: OnProgress, then False once Aborting is set.
+  bool WiaProgress(int Percent);
+  // The window of the attached view, which answers the capture holder's
+  // notifications; nil without a view.
+  virtual HWND ViewWindow() { return nullptr; }
+
  private:
   friend class TVQIOThread;
   class TEntryScope;
@@ -272,6 +291,9 @@ class TPictoraIO : public TComponent {
   // on their own side, so the flag itself has a single writer at a time.
   std::atomic<bool> cancelRequest_{false};
   std::uint32_t acquireState_ = 0;
+  std::unique_ptr<TVQTWainParams> twainParams_;
+  std::unique_ptr<TVQWia> wia_;
+  std::unique_ptr<TVQDirectShow> directShow_;
 };
 
 // The save-parameters dialog, installed by the module that has it: shows
