@@ -18,7 +18,7 @@ def sh(cmd, out=None):
     if out:
         open(out, "wb").write(r.stdout)
     return r.stdout
-for f in glob.glob("*.tga") + glob.glob("*.pam"):
+for f in [f for f in glob.glob("*.tga") + glob.glob("*.pam") if not f.startswith("ours_")]:
     os.remove(f)
 rgb = Image.new("RGB", (W, H))
 cols = [(0, 0, 0), (255, 0, 0), (0, 255, 0), (0, 0, 255), (255, 255, 0), (200, 100, 50),
@@ -77,4 +77,12 @@ for f in sorted(glob.glob("*.tga")):
         print("tgatoppm refuses", f)
     open(f + ".pam", "wb").write(b"P7\nWIDTH %d\nHEIGHT %d\nDEPTH 4\nMAXVAL 255\nTUPLTYPE RGB_ALPHA\nENDHDR\n"
                                  % pil.size + im)
+# ours_* are written by our writer (TgaFixtures.FilesCheckedInOtherPrograms
+# AreWrittenTheSame) from the picture our reader reads from another fixture;
+# every program above must read them back as that picture.
+for f, src in {"ours_24.tga": "pil_24_top.tga", "ours_24_rle.tga": "pil_24_top.tga", "ours_32.tga": "pil_32_top.tga",
+        "ours_map8.tga": "pil_map_top.tga", "ours_map8_rle.tga": "pil_map_top.tga",
+        "ours_grey.tga": "pil_grey_top.tga", "ours_grey_rle.tga": "pil_grey_top.tga"}.items():
+    if open(f + ".pam", "rb").read() != open(src + ".pam", "rb").read():
+        print("not read back as written:", f)
 PYEOF

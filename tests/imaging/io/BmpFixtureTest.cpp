@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <fstream>
 #include <iterator>
 #include <string>
@@ -62,6 +63,8 @@ TEST(BmpFixtures, FilesOfOtherProgramsReadAsTheyReadThem) {
       "im_os2.bmp",     "nb_1.bmp",       "nb_4.bmp",      "nb_8.bmp",         "nb_24.bmp",
       "nb_os2_24.bmp",  "nb_os2_4.bmp",   "pil_1.bmp",     "pil_8.bmp",        "pil_grey.bmp",
       "pil_24.bmp",     "pil_32.bmp",     "hand_rle4.bmp", "hand_topdown.bmp",
+      "ours_1.bmp",     "ours_4.bmp",     "ours_rle4.bmp", "ours_8.bmp",       "ours_rle8.bmp",
+      "ours_24.bmp",    "ours_core24.bmp", "ours_core8.bmp",
   };
   for (const char* file : files) {
     SCOPED_TRACE(file);
@@ -82,6 +85,58 @@ TEST(BmpFixtures, FilesOfOtherProgramsReadAsTheyReadThem) {
     ASSERT_EQ(image.GetWidth(), w);
     ASSERT_EQ(image.GetHeight(), h);
     EXPECT_EQ(BmpFixPixels(image), expected);
+  }
+}
+
+}  // namespace
+
+namespace {
+
+// An image as our reader reads a fixture.
+void BmpFixLoad(const std::string& name, TVQBitmap& image) {
+  const BmpFixBytes bytes = BmpFixFile(name);
+  TMemoryStream s;
+  s.Write(bytes.data(), std::int64_t(bytes.size()));
+  s.SetPosition(0);
+  TIOParamsVals params(nullptr);
+  bool aborted = false;
+  TVQProgressRec p;
+  p.Aborting = &aborted;
+  LoadBmpImage(s, &image, 0, false, false, p, params);
+  ASSERT_FALSE(aborted);
+}
+
+// ours_*.bmp were written by this writer and read back as the reader test
+// reads them (ImageMagick's pixels) by ImageMagick, Pillow and bmptopnm.
+TEST(BmpFixtures, FilesCheckedInOtherProgramsAreWrittenTheSame) {
+  const struct {
+    const char* file;
+    const char* source;
+    int bits, samples, version, compression;
+  } cases[] = {
+      {"ours_1.bmp", "im_1.bmp", 1, 1, 1, 0},       {"ours_4.bmp", "im_4.bmp", 4, 1, 1, 0},
+      {"ours_rle4.bmp", "im_4.bmp", 4, 1, 1, 1},    {"ours_8.bmp", "im_4.bmp", 8, 1, 1, 0},
+      {"ours_rle8.bmp", "im_4.bmp", 8, 1, 1, 1},    {"ours_24.bmp", "im_24.bmp", 8, 3, 1, 0},
+      {"ours_core24.bmp", "im_24.bmp", 8, 3, 2, 0}, {"ours_core8.bmp", "im_4.bmp", 8, 1, 2, 0},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.file);
+    TVQBitmap image;
+    BmpFixLoad(c.source, image);
+    TIOParamsVals params(nullptr);
+    params.BitsPerSample = c.bits;
+    params.SamplesPerPixel = c.samples;
+    params.BmpVersion = Byte(c.version);
+    params.BmpCompression = Byte(c.compression);
+    bool aborted = false;
+    TVQProgressRec p;
+    p.Aborting = &aborted;
+    TMemoryStream s;
+    SaveBmpImage(s, &image, params, p);
+    ASSERT_FALSE(aborted);
+    const auto* m = static_cast<const std::uint8_t*>(s.Memory());
+    const BmpFixBytes out(m, m + s.Size());
+    EXPECT_TRUE(out == BmpFixFile(c.file));
   }
 }
 

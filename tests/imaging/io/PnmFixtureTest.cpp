@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <fstream>
 #include <iterator>
 #include <string>
@@ -62,7 +63,8 @@ TEST(PnmFixtures, FilesOfOtherProgramsReadAsTheyReadThem) {
       "nb_p6_1023.ppm",  "nb_p3_1023.ppm",  "nb_p5_1023.pgm",  "nb_p6_15.ppm",    "im_plain.pbm",
       "im_raw.pbm",      "im_plain.pgm",    "im_raw.pgm",      "im_plain.ppm",    "im_raw.ppm",
       "im_raw16.ppm",    "im_plain16.ppm",  "pil_p4.pbm",      "pil_p5.pgm",      "pil_p6.ppm",
-      "pil_p5_16.pgm",   "nb.wbmp",         "im.wbmp",
+      "pil_p5_16.pgm",   "nb.wbmp",         "im.wbmp",         "ours_p4.pbm",     "ours_p5.pgm",
+      "ours_p6.ppm",     "ours.wbmp",
   };
   for (const char* file : files) {
     SCOPED_TRACE(file);
@@ -86,6 +88,50 @@ TEST(PnmFixtures, FilesOfOtherProgramsReadAsTheyReadThem) {
     ASSERT_EQ(image.GetWidth(), w);
     ASSERT_EQ(image.GetHeight(), h);
     EXPECT_EQ(PnmFixPixels(image), expected);
+  }
+}
+
+}  // namespace
+
+namespace {
+
+// ours_* were written by this writer and read back as the reader test
+// reads them (ImageMagick's pixels) by ImageMagick, netpbm and Pillow.
+TEST(PnmFixtures, FilesCheckedInOtherProgramsAreWrittenTheSame) {
+  const struct {
+    const char* file;
+    const char* source;
+    int bits, samples;
+  } cases[] = {
+      {"ours_p4.pbm", "nb_p4.pbm", 1, 1},
+      {"ours_p5.pgm", "nb_p6.ppm", 8, 1},
+      {"ours_p6.ppm", "nb_p6.ppm", 8, 3},
+      {"ours.wbmp", "nb_p4.pbm", 1, 1},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.file);
+    const PnmFixBytes bytes = PnmFixFile(c.source);
+    TMemoryStream in;
+    in.Write(bytes.data(), std::int64_t(bytes.size()));
+    in.SetPosition(0);
+    TVQBitmap image;
+    TIOParamsVals params(nullptr);
+    bool aborted = false;
+    TVQProgressRec p;
+    p.Aborting = &aborted;
+    LoadPnmImage(in, &image, params, false, p);
+    ASSERT_FALSE(aborted);
+    params.BitsPerSample = c.bits;
+    params.SamplesPerPixel = c.samples;
+    TMemoryStream s;
+    if (std::string(c.file).ends_with(".wbmp"))
+      SaveWbmpImage(s, &image, p);
+    else
+      SavePnmImage(s, &image, params, p);
+    ASSERT_FALSE(aborted);
+    const auto* m = static_cast<const std::uint8_t*>(s.Memory());
+    const PnmFixBytes out(m, m + s.Size());
+    EXPECT_TRUE(out == PnmFixFile(c.file));
   }
 }
 

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <fstream>
 #include <iterator>
 #include <memory>
@@ -55,7 +56,9 @@ TEST(TgaFixtures, FilesOfOtherProgramsReadAsTheyReadThem) {
       {"pil_32_rle_top.tga", true},   {"pil_grey_bottom.tga", false}, {"pil_grey_top.tga", false},
       {"pil_grey_rle_bottom.tga", false}, {"pil_grey_rle_top.tga", false}, {"pil_map_bottom.tga", false},
       {"pil_map_top.tga", false},     {"pil_map_rle_bottom.tga", false}, {"pil_map_rle_top.tga", false},
-      {"hand_t2_16.tga", false},
+      {"hand_t2_16.tga", false},      {"ours_24.tga", false},         {"ours_24_rle.tga", false},
+      {"ours_32.tga", true},          {"ours_map8.tga", false},       {"ours_map8_rle.tga", false},
+      {"ours_map4.tga", false},       {"ours_grey.tga", false},       {"ours_grey_rle.tga", false},
   };
   for (const TTgaFixCase& c : cases) {
     SCOPED_TRACE(c.file);
@@ -89,6 +92,56 @@ TEST(TgaFixtures, FilesOfOtherProgramsReadAsTheyReadThem) {
       }
     }
     EXPECT_EQ(got, want);
+  }
+}
+
+}  // namespace
+
+namespace {
+
+// ours_*.tga were written by this writer and read back as the reader test
+// reads them (ImageMagick's pixels and alpha) by ImageMagick and Pillow.
+TEST(TgaFixtures, FilesCheckedInOtherProgramsAreWrittenTheSame) {
+  const struct {
+    const char* file;
+    const char* source;
+    int bits, samples;
+    bool rle, grey, alpha;
+  } cases[] = {
+      {"ours_24.tga", "pil_24_top.tga", 8, 3, false, false, false},
+      {"ours_24_rle.tga", "pil_24_top.tga", 8, 3, true, false, false},
+      {"ours_32.tga", "pil_32_top.tga", 8, 4, false, false, true},
+      {"ours_map8.tga", "pil_map_top.tga", 8, 1, false, false, false},
+      {"ours_map8_rle.tga", "pil_map_top.tga", 8, 1, true, false, false},
+      {"ours_map4.tga", "pil_map_top.tga", 4, 1, false, false, false},
+      {"ours_grey.tga", "pil_grey_top.tga", 8, 1, false, true, false},
+      {"ours_grey_rle.tga", "pil_grey_top.tga", 8, 1, true, true, false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.file);
+    const TgaFixBytes bytes = TgaFixFile(c.source);
+    TMemoryStream in;
+    in.Write(bytes.data(), std::int64_t(bytes.size()));
+    in.SetPosition(0);
+    TVQBitmap image;
+    TIOParamsVals params(nullptr);
+    std::unique_ptr<TVQMask> mask;
+    bool aborted = false;
+    TVQProgressRec p;
+    p.Aborting = &aborted;
+    LoadTgaImage(in, &image, params, false, mask, false, p);
+    ASSERT_FALSE(aborted);
+    ASSERT_EQ(mask != nullptr, c.alpha);
+    params.BitsPerSample = c.bits;
+    params.SamplesPerPixel = c.samples;
+    params.TgaCompressed = c.rle;
+    params.TgaGrayscale = c.grey;
+    TMemoryStream s;
+    SaveTgaImage(s, &image, params, mask.get(), p);
+    ASSERT_FALSE(aborted);
+    const auto* m = static_cast<const std::uint8_t*>(s.Memory());
+    const TgaFixBytes out(m, m + s.Size());
+    EXPECT_TRUE(out == TgaFixFile(c.file));
   }
 }
 
