@@ -217,6 +217,12 @@ void LoadPnmImage(TStream& Stream, TVQBitmap* Bitmap, TIOParamsVals& Params, boo
     }
     return;
   }
+  // Samples are not header tokens: the header's cap must not end the data.
+  auto nextSample = [&](std::string& t) {
+    while (in.Token(t, comment))
+      if (!comment) return true;
+    return false;
+  };
   bool shortData = false;
   for (int y = 0; y < h && !shortData && !abortFlag; ++y) {
     Byte* row = Bitmap->GetScanline(y);
@@ -240,7 +246,7 @@ void LoadPnmImage(TStream& Stream, TVQBitmap* Bitmap, TIOParamsVals& Params, boo
         for (int x = 0; x < w * samples && !shortData; x += samples) {
           Byte v[3];
           for (int k = 0; k < samples; ++k) {
-            if (!next(token)) {
+            if (!nextSample(token)) {
               shortData = true;
               break;
             }

@@ -40,6 +40,9 @@ sh("pamdepth 1023 src16.ppm", "nb_p6_1023.ppm"); sh("pamdepth 1023 src16.ppm | p
 sh("ppmtopgm src16.ppm | pamdepth 1023", "nb_p5_1023.pgm")
 sh("pamdepth 15 src.ppm", "nb_p6_15.ppm")
 sh("pbmtowbmp src.pbm", "nb.wbmp")
+# plain files of more samples than a header has tokens
+sh("pamenlarge 4 src.pgm | pnmtopnm -plain", "nb_p2_big.pgm")
+sh("pamenlarge 3 src.ppm | pnmtopnm -plain", "nb_p3_big.ppm")
 # ImageMagick
 for kind, src in (("pbm", "src.pbm"), ("pgm", "src.pgm"), ("ppm", "src.ppm")):
     sh("%s %s -compress none im_plain.%s" % (IM, src, kind))
