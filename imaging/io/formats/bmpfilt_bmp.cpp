@@ -39,13 +39,6 @@ int BmpMaskWidth(std::uint32_t m) {
   return w;
 }
 
-// A shift right by s, left for negative s; masks of odd widths give odd
-// amounts, never undefined ones.
-inline std::uint32_t BmpShift(std::uint32_t v, int s) {
-  if (s >= 32 || s <= -32) return 0;
-  return s >= 0 ? v >> s : v << -s;
-}
-
 }  // namespace
 
 int BmpDpiFromPpm(std::int32_t ppm) {
@@ -61,11 +54,21 @@ TBmpRowDecoder::TBmpRowDecoder(int width, int bits, const TRGBPixel* palette, bo
   if (bits != 16) return;
   if (masks)
     for (int i = 0; i < 3; ++i) masks_[i] = masks[i];
-  const int wr = BmpMaskWidth(masks_[0]), wg = BmpMaskWidth(masks_[1]), wb = BmpMaskWidth(masks_[2]);
-  shR_ = wr + wg + wb - 8;
-  shG_ = wg + wb - 8;
-  shB_ = 8 - wb;
-  lowBlue_ = masks_[2] & 0xFF;
+  for (int i = 0; i < 3; ++i) {
+    std::uint32_t m = masks_[i] & 0xFFFF;
+    int low = 0;
+    while (m && !(m & 1)) m >>= 1, ++low;
+    const int w = BmpMaskWidth(m);
+    low_[i] = low;
+    field_[i] = w ? (1u << w) - 1 : 0;
+    // Repeating the bits makes the largest value 255, as other readers do.
+    for (std::uint32_t v = 0; w && w < 8 && v <= field_[i]; ++v) {
+      std::uint32_t r = 0;
+      int n = 0;
+      for (; n < 8; n += w) r = r << w | v;
+      scale_[i][v] = Byte(r >> (n - 8));
+    }
+  }
 }
 
 void TBmpRowDecoder::operator()(const Byte* in, Byte* out) const {
@@ -94,9 +97,10 @@ void TBmpRowDecoder::operator()(const Byte* in, Byte* out) const {
     case 16:
       for (int x = 0; x < w; ++x) {
         const std::uint32_t p = std::uint32_t(in[x * 2] | (in[x * 2 + 1] << 8));
-        out[x * 3 + 2] = Byte(BmpShift(p & masks_[0], shR_));
-        out[x * 3 + 1] = Byte(BmpShift(p & masks_[1], shG_));
-        out[x * 3] = Byte(BmpShift(p & lowBlue_, -shB_));
+        for (int c = 0; c < 3; ++c) {
+          const std::uint32_t f = field_[c], v = (p >> low_[c]) & f;
+          out[x * 3 + 2 - c] = f < 255 ? scale_[c][v] : Byte(v >> (BmpMaskWidth(f) - 8));
+        }
       }
       break;
     case 24: std::memcpy(out, in, std::size_t(w) * 3); break;

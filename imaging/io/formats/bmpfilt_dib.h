@@ -26,6 +26,7 @@ class TBmpRowDecoder {
   const TRGBPixel* palette_;
   bool indexed_;
   std::uint32_t masks_[3] = {0x7C00, 0x03E0, 0x001F};
-  int shR_ = 0, shG_ = 0, shB_ = 0;
-  std::uint32_t lowBlue_ = 0;
+  int low_[3] = {};              // each field's lowest bit
+  std::uint32_t field_[3] = {};  // each field's largest value
+  Byte scale_[3][256] = {};      // fields up to 8 bits, bits repeated to fill 8
 };

@@ -174,6 +174,15 @@ void LoadPnmImage(TStream& Stream, TVQBitmap* Bitmap, TIOParamsVals& Params, boo
       for (std::int64_t i = 0; i < rowBytes; ++i) row[i] = Byte(~raw[i]);
       return;
     }
+    // The common 8-bit forms without the general loop's per-sample tests.
+    if (sampleBytes == 1 && lut.empty() && samples == 3) {
+      for (int x = 0; x < w; ++x) row[x * 3] = raw[x * 3 + 2], row[x * 3 + 1] = raw[x * 3 + 1], row[x * 3 + 2] = raw[x * 3];
+      return;
+    }
+    if (sampleBytes == 1 && samples == 1) {
+      for (int x = 0; x < w; ++x) row[x * 3] = row[x * 3 + 1] = row[x * 3 + 2] = lut.empty() ? raw[x] : lut[raw[x]];
+      return;
+    }
     for (int x = 0; x < w; ++x) {
       Byte v[3];
       for (int k = 0; k < samples; ++k) {
@@ -217,6 +226,12 @@ void LoadPnmImage(TStream& Stream, TVQBitmap* Bitmap, TIOParamsVals& Params, boo
     }
     return;
   }
+  // Samples are not header tokens: the header's cap must not end the data.
+  auto nextSample = [&](std::string& t) {
+    while (in.Token(t, comment))
+      if (!comment) return true;
+    return false;
+  };
   bool shortData = false;
   for (int y = 0; y < h && !shortData && !abortFlag; ++y) {
     Byte* row = Bitmap->GetScanline(y);
@@ -240,7 +255,7 @@ void LoadPnmImage(TStream& Stream, TVQBitmap* Bitmap, TIOParamsVals& Params, boo
         for (int x = 0; x < w * samples && !shortData; x += samples) {
           Byte v[3];
           for (int k = 0; k < samples; ++k) {
-            if (!next(token)) {
+            if (!nextSample(token)) {
               shortData = true;
               break;
             }
@@ -290,24 +305,33 @@ void SavePnmImage(TStream& Stream, TVQBitmap* Bitmap, TIOParamsVals& Params, TVQ
   header += kind == 4 ? "\n" : " 255\n";
   SafeStreamWrite(&Stream, abortFlag, header.data(), std::int64_t(header.size()));
   const std::int64_t rowBytes = kind == 4 ? (w + 7) / 8 : kind == 5 ? w : std::int64_t(w) * 3;
-  std::vector<Byte> out(static_cast<std::size_t>(rowBytes));
   const double per = 100.0 / h;
   Progress.Per = per;
-  for (int y = 0; y < h && !abortFlag; ++y) {
-    const Byte* p = src->GetScanline(y);
+  auto convert = [&](const Byte* p, Byte* out) {
     if (kind == 4) {
-      for (std::int64_t i = 0; i < rowBytes; ++i) out[std::size_t(i)] = Byte(~p[i]);
+      for (std::int64_t i = 0; i < rowBytes; ++i) out[i] = Byte(~p[i]);
     } else if (kind == 5) {
-      for (int x = 0; x < w; ++x) out[std::size_t(x)] = Byte((p[x * 3 + 2] * 21 + p[x * 3 + 1] * 71 + p[x * 3] * 8) / 100);
+      for (int x = 0; x < w; ++x) out[x] = Byte((p[x * 3 + 2] * 21 + p[x * 3 + 1] * 71 + p[x * 3] * 8) / 100);
     } else {
-      for (int x = 0; x < w; ++x) {
-        out[std::size_t(x) * 3] = p[x * 3 + 2];
-        out[std::size_t(x) * 3 + 1] = p[x * 3 + 1];
-        out[std::size_t(x) * 3 + 2] = p[x * 3];
-      }
+      for (int x = 0; x < w; ++x) out[x * 3] = p[x * 3 + 2], out[x * 3 + 1] = p[x * 3 + 1], out[x * 3 + 2] = p[x * 3];
     }
-    SafeStreamWrite(&Stream, abortFlag, out.data(), rowBytes);
-    PnmProgress(Progress, y + 1, per);
+  };
+  // Rows go out a band at a time (about 4 MB), converted on all cores; a
+  // file-backed image holds one row at a time.
+  const bool fileBacked = src->Location() == vqTempFile;
+  const int band = fileBacked ? 1 : int(std::clamp<std::int64_t>((std::int64_t(1) << 22) / rowBytes, 1, h));
+  std::vector<Byte> out(static_cast<std::size_t>(rowBytes * band));
+  for (int y0 = 0; y0 < h && !abortFlag; y0 += band) {
+    const int rows = std::min(band, h - y0);
+    auto body = [&](int b, int e) {
+      for (int i = b; i < e; ++i) convert(src->GetScanline(y0 + i), out.data() + std::int64_t(i) * rowBytes);
+    };
+    if (rows > 1)
+      ParallelRows(rows, body);
+    else
+      body(0, rows);
+    SafeStreamWrite(&Stream, abortFlag, out.data(), rowBytes * rows);
+    for (int i = 0; i < rows; ++i) PnmProgress(Progress, y0 + i + 1, per);
   }
 }
 

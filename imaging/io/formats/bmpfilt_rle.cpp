@@ -31,7 +31,8 @@ struct TBmpRleTarget {
   }
 };
 
-// RLE8 keeps pixels past the width in the row's last pixel; RLE4 drops them.
+// Pixels past the width are dropped: ImageMagick pads RLE8 rows with runs
+// past the width, which must not overwrite the row's last pixel.
 template <bool Four>
 void BmpRleDecode(TVQBitmap* image, const Byte* data, int length, bool topDown, TVQProgressRec& progress,
                   const TRGBPixel* palette) {
@@ -44,10 +45,7 @@ void BmpRleDecode(TVQBitmap* image, const Byte* data, int length, bool topDown, 
   int i = 0;
   t.SelectRow(0);
   auto store = [&](Byte index) {
-    if (x < t.width)
-      t.Put(x, index);
-    else if (!Four)
-      t.Put(t.width - 1, index);
+    if (x < t.width) t.Put(x, index);
     ++x;
   };
   while (i + 1 < length) {

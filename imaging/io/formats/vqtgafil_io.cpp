@@ -132,8 +132,11 @@ bool TgaReadRow(TTgaInput& in, bool rle, TTgaRle& st, std::uint8_t* row, int wid
   return true;
 }
 
+// 5-bit samples over the full range (31 is 255), rounded down as ImageMagick
+// and Pillow read them.
+inline Byte Tga5(unsigned v) { return Byte((v & 0x1F) * 255 / 31); }
 inline TRGBPixel Tga16(std::uint16_t v) {
-  return TRGBPixel{Byte((v & 0x1F) << 3), Byte(((v >> 5) & 0x1F) << 3), Byte(((v >> 10) & 0x1F) << 3)};
+  return TRGBPixel{Tga5(v), Tga5(v >> 5), Tga5(v >> 10)};
 }
 
 }  // namespace

@@ -140,14 +140,14 @@ TEST(BmpRle, DecodesRunsDeltasAndAbsoluteRunsWithinTheImage) {
        {10, 11, 12, 4, 0}},
       {"rle4 absolute run of five, three bytes and padding", true, 7, 1, false,
        {0, 5, 0x12, 0x34, 0x50, 0xEE, 1, 0x60}, {1, 2, 3, 4, 5, 6, 0}},
-      {"rle8 pixels past the width land in the last pixel", false, 2, 1, false, {1, 1, 1, 2, 1, 3, 1, 4},
-       {1, 4}},
+      {"rle8 pixels past the width are dropped", false, 2, 1, false, {1, 1, 1, 2, 1, 3, 1, 4},
+       {1, 2}},
       {"rle4 pixels past the width are dropped", true, 2, 1, false, {4, 0x12, 1, 0x30}, {1, 2}},
       {"absolute run longer than the data", false, 8, 1, false, {0, 6, 1, 2}, {1, 2, 0, 0, 0, 0, 0, 0}},
       {"delta past the last row ends", false, 2, 2, true, {0, 2, 0, 5, 1, 9}, {0, 0, 0, 0}},
       {"end of line past the last row ends", false, 1, 1, false, {0, 0, 1, 9}, {0}},
       {"lone count byte", false, 2, 1, false, {1, 3, 2}, {3, 0}},
-      {"delta far to the right then a run", false, 2, 1, false, {0, 2, 255, 0, 3, 6}, {0, 6}},
+      {"delta far to the right then a run is dropped", false, 2, 1, false, {0, 2, 255, 0, 3, 6}, {0, 0}},
   };
   for (const TBmpRleCase& c : cases) {
     SCOPED_TRACE(c.name);
@@ -277,9 +277,10 @@ TEST(BmpRead, DecodesEveryDepth) {
       {"24-bit bottom-up", s24, {7, 8, 9, 10, 11, 12, 1, 2, 3, 4, 5, 6}},
       {"24-bit top-down", s24td, {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12}},
       {"32-bit drops the fourth byte", s32, {10, 20, 30}},
-      {"16-bit 5-5-5", s16, {0xF8, 0xF8, 0xF8, 8, 8, 8}},
-      {"16-bit bit fields 5-6-5", s565, {0xF8, 0xFC, 0xF8, 0, 4, 8}},
-      {"16-bit bit fields inside a 108-byte header", s565v4, {0xF8, 0xFC, 0xF8, 0, 4, 8}},
+      // Fields fill 8 bits by repeating their bits: 31 of 5 bits is 255.
+      {"16-bit 5-5-5", s16, {0xFF, 0xFF, 0xFF, 8, 8, 8}},
+      {"16-bit bit fields 5-6-5", s565, {0xFF, 0xFF, 0xFF, 0, 4, 8}},
+      {"16-bit bit fields inside a 108-byte header", s565v4, {0xFF, 0xFF, 0xFF, 0, 4, 8}},
       {"8-bit palette, index past it is black", s8, {4, 5, 6, 1, 2, 3, 7, 8, 9, 0, 0, 0}},
       {"4-bit palette", s4, {4, 5, 6, 7, 8, 9, 1, 2, 3}},
       {"rle8 with a delta", rle8, {0, 0, 0, 1, 0, 0, 0, 0, 0, 2, 0, 0, 2, 0, 0, 2, 0, 0}},

@@ -98,16 +98,17 @@ const std::vector<TTgaCase>& TgaCases() {
        {0xFFFFFF, 0x0000FF, 0x00FF00, 0xFF0000}, {}},
       {"right-to-left top-down", {2, 24, 2, 2, 0x30, 0, 0, 0, 0, {}, {TGA_A, TGA_B, TGA_C, TGA_D}},
        {0x00FF00, 0xFF0000, 0xFFFFFF, 0x0000FF}, {}},
-      // 16 bits: red 0x7C00, green 0x03E0, blue with bit 15 set, 0x0421 = 8, 8, 8.
+      // 16 bits: red 0x7C00, green 0x03E0, blue with bit 15 set, 0x0421 = 8, 8, 8;
+      // 31 is 255.
       {"16-bit", {2, 16, 2, 2, 0x20, 0, 0, 0, 0, {}, {0x00, 0x7C, 0xE0, 0x03, 0x1F, 0x80, 0x21, 0x04}},
-       {0xF80000, 0x00F800, 0x0000F8, 0x080808}, {}},
+       {0xFF0000, 0x00FF00, 0x0000FF, 0x080808}, {}},
       {"grey without map", {3, 8, 3, 1, 0, 0, 0, 0, 0, {}, {0x00, 0x40, 0xFF}}, {0x000000, 0x404040, 0xFFFFFF}, {}},
       // Map entries 2 and 3; index 0 and 1 keep the default table: 28+32r, 28+32g, 60+64b for 32r+4g+b.
       {"colour-mapped 24-bit map",
        {1, 8, 4, 1, 0, 1, 2, 2, 24, {0x10, 0x20, 0x30, 0x01, 0x02, 0x03}, {2, 3, 0, 39}},
        {0x302010, 0x030201, 0x1C1C3C, 0x3C3CFC}, {}},
       {"colour-mapped 16-bit map", {1, 8, 2, 1, 0, 1, 0, 2, 16, {0x00, 0x7C, 0x1F, 0x00}, {0, 1}},
-       {0xF80000, 0x0000F8}, {}},
+       {0xFF0000, 0x0000FF}, {}},
       {"colour-mapped 32-bit map", {1, 8, 1, 1, 0, 1, 0, 1, 32, {0x11, 0x22, 0x33, 0x99}, {0}}, {0x332211}, {}},
       // One run packet of 4 runs on from the first row read into the next.
       {"rle run across rows", {10, 24, 2, 2, 0, 0, 0, 0, 0, {}, {0x83, TGA_C}},
