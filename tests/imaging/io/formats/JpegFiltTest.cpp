@@ -7,8 +7,6 @@
 
 #include <cstdio>
 
-#include <jpeglib.h>
-#include <jerror.h>
 
 #include <algorithm>
 #include <cstdint>
@@ -30,6 +28,11 @@
 #include "imaging/io/component/pictoraio_formats.h"
 #include "imaging/io/component/pictoraio_params.h"
 #include "platform/rtl/Streams.h"
+
+// After the project headers: libjpeg defines TRUE and FALSE as macros,
+// which would rewrite the platform's own constants.
+#include <jpeglib.h>
+#include <jerror.h>
 
 namespace {
 
