@@ -2,12 +2,14 @@
 
 #include <cstdio>
 #include <thread>
+#include <utility>
 
 #include "imaging/core/raster/vqzutils_bitmap.h"
 #include "imaging/io/component/pictoraio_thread.h"
 #include "imaging/io/acquire/vqds.h"
 #include "imaging/io/acquire/vqtwain.h"
 #include "imaging/io/acquire/vqwia.h"
+#include "imaging/io/formats/bmpfilt_ps.h"
 #include "platform/graphics/Bitmap.h"
 #include "platform/graphics/Graphics.h"
 #include "platform/graphics/Picture.h"
@@ -37,6 +39,8 @@ void TPictoraIO::SetPreviewFont(const TFont* value) {
 
 TPictoraIO::~TPictoraIO() {
   WaitThreads(false);
+  EndPSDocument();
+  EndPDFDocument();
   DetachView();
   if (attachedTImage_) attachedTImage_->RemoveFreeNotification(this);
   directShow_.reset();
@@ -45,6 +49,46 @@ TPictoraIO::~TPictoraIO() {
   params_.reset();
   if (ownsImage_) delete image_;
   image_ = nullptr;
+}
+
+// ---- multi-page documents ---------------------------------------------------------
+
+void TPictoraIO::KeepPSDocument(TVQPSRecord* Record, TStream* Stream) {
+  EndPSDocument();
+  psDocument_ = Record;
+  psStream_.reset(Stream);
+}
+
+void TPictoraIO::KeepPDFDocument(TVQPDFRecord* Record, TStream* Stream) {
+  EndPDFDocument();
+  pdfDocument_ = Record;
+  pdfStream_.reset(Stream);
+}
+
+// The end routines write the trailer (or the whole PDF) and free the record;
+// a failing stream must not stop the component's own clean-up.
+void TPictoraIO::EndPSDocument() {
+  TVQPSRecord* record = std::exchange(psDocument_, nullptr);
+  try {
+    if (record && psStream_)
+      PSEndDocument(record, *psStream_);
+    else
+      delete record;
+  } catch (...) {
+  }
+  psStream_.reset();
+}
+
+void TPictoraIO::EndPDFDocument() {
+  TVQPDFRecord* record = std::exchange(pdfDocument_, nullptr);
+  try {
+    if (record && pdfStream_)
+      PDFEndDocument(record, *pdfStream_, *params_);
+    else
+      delete record;
+  } catch (...) {
+  }
+  pdfStream_.reset();
 }
 
 // ---- attachment ----------------------------------------------------------------

@@ -36,6 +36,9 @@ class TVQIOThread;
 class TVQTWainParams;
 class TVQWia;
 class TVQDirectShow;
+class TStream;
+struct TVQPSRecord;
+struct TVQPDFRecord;
 
 enum TIOPreviewsParam : Byte { ioppDefaultLockPreview = 1, ioppApplyButton = 2 };
 enum TVQDialogsMeasureUnit : Byte { vqduInches, vqduCm, vqduSelectableDefInches, vqduSelectableDefCm };
@@ -236,6 +239,15 @@ class TPictoraIO : public TComponent {
   // after the work has finished (after WaitThreads for a threaded entry).
   bool Aborting = false;
 
+  // ---- multi-page documents --------------------------------------------------
+  // A PostScript or PDF document a caller keeps open on the component, with
+  // the stream it goes to (both owned); destruction ends it, so the file is
+  // complete even when the caller never closed it.
+  void KeepPSDocument(TVQPSRecord* Record, TStream* Stream);
+  void KeepPDFDocument(TVQPDFRecord* Record, TStream* Stream);
+  TVQPSRecord* PSDocument() const { return psDocument_; }
+  TVQPDFRecord* PDFDocument() const { return pdfDocument_; }
+
   // ---- acquisition ------------------------------------------------------------
   TVQTWainParams* TWainParams() const { return twainParams_.get(); }
   // Created on the first call and kept until the component goes.
@@ -292,6 +304,12 @@ class TPictoraIO : public TComponent {
   std::atomic<bool> cancelRequest_{false};
   std::uint32_t acquireState_ = 0;
   std::unique_ptr<TVQTWainParams> twainParams_;
+  TVQPSRecord* psDocument_ = nullptr;
+  std::unique_ptr<TStream> psStream_;
+  TVQPDFRecord* pdfDocument_ = nullptr;
+  std::unique_ptr<TStream> pdfStream_;
+  void EndPSDocument();
+  void EndPDFDocument();
   std::unique_ptr<TVQWia> wia_;
   std::unique_ptr<TVQDirectShow> directShow_;
 };

@@ -440,6 +440,33 @@ namespace {
 
 // The component's file saves reach both writers through their slots; the
 // PostScript writer reads back its page count from the file it writes.
+// A document left open on the component is finished when the component goes.
+TEST(PsPdfDocumentsTest, DocumentsLeftOpenAreEndedWithTheComponent) {
+  const std::string base = testing::TempDir() + "pspdf_kept_" + std::to_string(::getpid());
+  {
+    TPictoraIO io(nullptr);
+    PspdfColourImage(*io.Image());
+    TVQProgressRec progress;
+    auto* ps = new TFileStream(base + ".ps", fmCreate);
+    TVQPSRecord* psRecord = PSBeginDocument(*ps, *io.Parameters());
+    PSAddPage(psRecord, *ps, io.Image(), progress, *io.Parameters());
+    io.KeepPSDocument(psRecord, ps);
+    TVQPDFRecord* pdfRecord = PDFBeginDocument();
+    PDFAddImagePage(pdfRecord, io.Image(), *io.Parameters(), progress);
+    io.KeepPDFDocument(pdfRecord, new TFileStream(base + ".pdf", fmCreate));
+    EXPECT_EQ(io.PSDocument(), psRecord);
+  }
+  const std::string ps = PspdfReadFile(base + ".ps");
+  EXPECT_TRUE(PspdfHasLine(ps, "%%Pages: 1     "));
+  EXPECT_NE(ps.find("%%Trailer"), std::string::npos);
+  const std::string pdf = PspdfReadFile(base + ".pdf");
+  EXPECT_EQ(pdf.rfind("%PDF-1.4", 0), 0u);
+  EXPECT_NE(pdf.find("/Count 1"), std::string::npos);
+  EXPECT_NE(pdf.rfind("%%EOF"), std::string::npos);
+  std::remove((base + ".ps").c_str());
+  std::remove((base + ".pdf").c_str());
+}
+
 TEST(PsPdfDocumentsTest, ComponentSavesFiles) {
   TPictoraIO io(nullptr);
   PspdfColourImage(*io.Image());
