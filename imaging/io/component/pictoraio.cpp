@@ -51,6 +51,8 @@ TPictoraIO::~TPictoraIO() {
   image_ = nullptr;
 }
 
+HWND TPictoraIO::ViewWindow() { return attachedView_ ? attachedView_->ViewWindow() : nullptr; }
+
 // ---- multi-page documents ---------------------------------------------------------
 
 void TPictoraIO::KeepPSDocument(TVQPSRecord* Record, TStream* Stream) {

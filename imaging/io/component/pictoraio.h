@@ -257,7 +257,7 @@ class TPictoraIO : public TComponent {
   bool WiaProgress(int Percent);
   // The window of the attached view, which answers the capture holder's
   // notifications; nil without a view.
-  virtual HWND ViewWindow() { return nullptr; }
+  virtual HWND ViewWindow();
 
  private:
   friend class TVQIOThread;

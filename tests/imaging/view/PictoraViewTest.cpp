@@ -10,6 +10,7 @@
 
 #include "imaging/core/base/vqzdefs.h"
 #include "imaging/core/raster/vqzutils_bitmap.h"
+#include "imaging/io/acquire/vqds.h"
 #include "imaging/io/component/pictoraio.h"
 #include "imaging/view/pictoraview.h"
 #include "platform/graphics/Bitmap.h"
@@ -518,6 +519,17 @@ TEST_F(PictoraView, AnAttachedComponentsBackgroundIsTheViews) {
   io->Parameters()->SetDpiY(96);
   EXPECT_EQ(view->DpiX(), 72);
   EXPECT_EQ(view->DpiY(), 96);
+}
+
+TEST_F(PictoraView, TheCaptureHolderOfTheViewsComponentNotifiesTheViewsWindow) {
+  TPictoraIO* io = view->GetIO();
+  view->HandleNeeded();
+  ASSERT_NE(view->Handle(), nullptr);
+  EXPECT_EQ(io->ViewWindow(), view->Handle());
+  ASSERT_NE(io->GetDirectShow(), nullptr);
+  EXPECT_EQ(io->GetDirectShow()->NotifyWindow(), view->Handle());
+  TPictoraIO alone(nullptr);
+  EXPECT_EQ(alone.ViewWindow(), nullptr);
 }
 
 TEST_F(PictoraView, AnAttachedComponentForgetsAViewThatGoes) {
