@@ -17,42 +17,17 @@
 #include "imaging/io/component/pictoraio.h"
 #include "imaging/io/component/pictoraio_params.h"
 #include "platform/rtl/Streams.h"
+#include "tests/imaging/io/formats/FixtureFiles.h"
 
 namespace {
 
-using BmpFixBytes = std::vector<std::uint8_t>;
+using BmpFixBytes = iofix::Bytes;
 
-BmpFixBytes BmpFixFile(const std::string& name) {
-  std::ifstream f(std::string(LUMIQA_TEST_DATA) + "/bmp/" + name, std::ios::binary);
-  return BmpFixBytes(std::istreambuf_iterator<char>(f), {});
-}
-
-// The pixels of a binary "P6 W H 255" file as red, green, blue bytes.
+BmpFixBytes BmpFixFile(const std::string& name) { return iofix::File("bmp", name); }
 BmpFixBytes BmpFixExpected(const std::string& name, int& w, int& h) {
-  const BmpFixBytes b = BmpFixFile(name);
-  const std::string head(b.begin(), b.begin() + std::min<std::size_t>(b.size(), 32));
-  int maxval = 0, used = 0;
-  if (std::sscanf(head.c_str(), "P6 %d %d %d%n", &w, &h, &maxval, &used) != 3 || maxval != 255) return {};
-  return BmpFixBytes(b.begin() + used + 1, b.end());
+  return iofix::ExpectedP6("bmp", name, w, h);
 }
-
-// Red, green, blue of every pixel, top row first; 1-bit images as black
-// and white.
-BmpFixBytes BmpFixPixels(TVQBitmap& img) {
-  BmpFixBytes v;
-  for (int y = 0; y < img.GetHeight(); ++y) {
-    const Byte* r = img.GetScanline(y);
-    for (int x = 0; x < img.GetWidth(); ++x) {
-      if (img.GetPixelFormat() == vqBits1) {
-        const Byte c = (r[x / 8] >> (7 - x % 8)) & 1 ? 255 : 0;
-        v.insert(v.end(), {c, c, c});
-      } else {
-        v.insert(v.end(), {r[x * 3 + 2], r[x * 3 + 1], r[x * 3]});
-      }
-    }
-  }
-  return v;
-}
+BmpFixBytes BmpFixPixels(TVQBitmap& img) { return iofix::Pixels(img); }
 
 TEST(BmpFixtures, FilesOfOtherProgramsReadAsTheyReadThem) {
   // Pillow and bmptopnm truncate 5- and 6-bit fields where ImageMagick
