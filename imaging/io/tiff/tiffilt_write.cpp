@@ -19,6 +19,7 @@
 #include "imaging/io/component/pictoraio_formats.h"
 #include "imaging/io/component/pictoraio_params.h"
 #include "imaging/io/coders/tifccitt.h"
+#include "imaging/io/formats/jpegfilt.h"
 #include "imaging/io/tiff/tiffilt.h"
 #include "platform/graphics/ByteReader.h"
 
@@ -306,8 +307,7 @@ bool TiffWriteImage(TStream& s, TVQBitmap* bitmap, TTiffTagList& tags, TVQProgre
       wp = ph = 2, spp = 3;
     }
   }
-  // Compression: CCITT only for 1-bit images, LZW only with a coder; JPEG
-  // needs the JPEG codec, which this build lacks.
+  // Compression: CCITT only for 1-bit images, LZW only with a coder.
   int comp = 1, t4 = 0;
   switch (tc) {
     case 1: comp = 2; break;
@@ -317,6 +317,19 @@ bool TiffWriteImage(TStream& s, TVQBitmap* bitmap, TTiffTagList& tags, TVQProgre
     case 5: comp = 5; break;
     case 8: comp = 32773; break;
     default: comp = 1; break;
+  }
+  // JPEG takes 24-bit images only (grey and palette requests dropped it
+  // above); its colour space decides what is written.
+  Byte jpegSpace = 0;
+  if (tc == 7 && fmt == vqRGB24 && !quant && !native) {
+    comp = 7;
+    bps = 8;
+    switch (p.TiffJpegColorSpace) {
+      case 1: wp = 1, spp = 1, jpegSpace = 1; break;
+      case 2: wp = 6, spp = 3, jpegSpace = 2; break;
+      case 3: wp = 5, spp = 4, jpegSpace = 3; break;
+      default: wp = 2, spp = 3, jpegSpace = 0; break;
+    }
   }
   TVQTiffLzwCompressProc lzw = p.TiffLzwCompress ? p.TiffLzwCompress : DefTiffLzwCompress;
   if (comp == 5 && !lzw) comp = 1;
@@ -346,109 +359,126 @@ bool TiffWriteImage(TStream& s, TVQBitmap* bitmap, TTiffTagList& tags, TVQProgre
     tags.Short(327, 0);
   }
 
-  // Strips of about 512 KB of rows.
-  std::int64_t rowBytes = 0;
-  if (fmt == vqBits1)
-    rowBytes = (W + 7) / 8;
-  else if (native)
-    rowBytes = std::int64_t(W) * (fmt == vqGray16 ? 2 : 1);
-  else
-    rowBytes = (std::int64_t(W) * bps * spp + 7) / 8;
-  const std::int64_t strips = std::max<std::int64_t>(std::int64_t(H) * rowBytes / kTiffStripBytes, 1);
-  const int rps = int(std::max<std::int64_t>(H / strips, 1));
-  tags.Long(278, std::uint32_t(rps));
-  std::vector<std::uint32_t> offsets, counts;
-  std::vector<Byte> row(std::size_t(rowBytes) + 8), work(std::size_t(W) * 4 + 8);
-  TMemoryStream strip;
-  std::vector<Byte> packed;
-  Byte* ref = nullptr;
-  int pendingBits = 0;
-  Byte pendingByte = 0;
-  void* lzwState = nullptr;
-  auto closeStrip = [&] {
-    if (comp == 3 && t4) EncodeCcitt1D(nullptr, W, &strip, abortFlag, ref, pendingBits, pendingByte);
-    if (comp == 3 && !t4) EncodeCcittRow1D(nullptr, W, &strip, abortFlag, pendingBits, pendingByte);
-    if (comp == 4) EncodeCcitt2D(nullptr, W, &strip, abortFlag, ref, pendingBits, pendingByte);
-    if (comp == 5 && lzwState) lzw(nullptr, 0, &strip, &lzwState);
-    lzwState = nullptr;
-    pendingBits = 0;
-    offsets.push_back(std::uint32_t(s.Position()));
-    counts.push_back(std::uint32_t(strip.Size()));
-    SafeStreamWrite(&s, abortFlag, strip.Memory(), strip.Size());
-    strip.Clear();
-  };
-  const double per = 100.0 / H;
-  progress.Per = per;
-  for (int y = 0; y < H && !abortFlag; ++y) {
-    Byte* in = src->GetScanline(y);
-    Byte* r = row.data();
-    if (fmt == vqBits1) {
-      if (ccitt)
-        for (std::int64_t i = 0; i < rowBytes; ++i) r[i] = Byte(~in[i]);
-      else
-        std::memcpy(r, in, std::size_t(rowBytes));
-    } else if (native) {
-      if (fmt == vqGray16)
-        for (int x = 0; x < W; ++x) {
-          std::uint16_t v;
-          std::memcpy(&v, in + 2 * x, 2);
-          PutU16(r + 2 * x, v);
-        }
-      else
-        std::memcpy(r, in, std::size_t(W));
-    } else if (quant) {
-      quant->ColorIndexRow(in, W, work.data());
-      if (bps == 8) {
-        std::memcpy(r, work.data(), std::size_t(W));
-      } else if (bps == 16) {
-        for (int x = 0; x < W; ++x) PutU16(r + 2 * x, std::uint16_t(work[std::size_t(x)] * 256));
-      } else {
-        std::memset(r, 0, std::size_t(rowBytes));
-        for (int x = 0; x < W; ++x) {
-          const std::int64_t bit = std::int64_t(x) * bps;
-          r[bit >> 3] |= Byte((work[std::size_t(x)] & ((1 << bps) - 1)) << (8 - bps - (bit & 7)));
-        }
-      }
-    } else if (wp == 5) {
-      IOConvertRow(in, kTiffWcBGR, r, kTiffWcCMYK, W, &p);
-      for (int i = 0; i < W * 4; ++i) r[i] = Byte(~r[i]);
-    } else if (wp == 8) {
-      IOConvertRow(in, kTiffWcBGR, r, kTiffWcLab, W, &p);
-    } else {
-      for (int x = 0; x < W; ++x) r[3 * x] = in[3 * x + 2], r[3 * x + 1] = in[3 * x + 1], r[3 * x + 2] = in[3 * x];
-      if (predictor == 2)
-        for (std::int64_t i = std::int64_t(W) * 3 - 1; i >= 3; --i) r[i] = Byte(r[i] - r[i - 3]);
+  if (comp == 7) {
+    // One strip holding a whole JPEG stream, tables included.
+    tags.Long(278, std::uint32_t(H));
+    TIOParamsVals jp(nullptr);
+    jp.JpegQuality = p.TiffJpegQuality;
+    jp.JpegColorSpace = jpegSpace;
+    const std::int64_t at = s.Position();
+    try {
+      SaveJpegImage(&s, src, jp, progress);
+    } catch (const EVQJpegException&) {
+      abortFlag = true;
     }
-    switch (comp) {
-      case 2: EncodeCcittHuffman(r, W, &strip, abortFlag); break;
-      case 3:
-        if (t4)
-          EncodeCcitt1D(r, W, &strip, abortFlag, ref, pendingBits, pendingByte);
-        else
-          EncodeCcittRow1D(r, W, &strip, abortFlag, pendingBits, pendingByte);
-        break;
-      case 4: EncodeCcitt2D(r, W, &strip, abortFlag, ref, pendingBits, pendingByte); break;
-      case 5: lzw(r, int(rowBytes), &strip, &lzwState); break;
-      case 32773:
-        packed.clear();
-        TiffPackBits(r, rowBytes, packed);
-        strip.WriteBuffer(packed.data(), std::int64_t(packed.size()));
-        break;
-      default: strip.WriteBuffer(r, rowBytes); break;
-    }
-    if ((y + 1) % rps == 0 || y + 1 == H) closeStrip();
-    if (progress.OnProgress) progress.OnProgress(progress.Sender, int(y * per));
-  }
-  if (lzwState) lzw(nullptr, 0, &strip, &lzwState);
-  delete[] ref;
-  if (offsets.size() == 1) {
-    tags.Long(273, offsets[0]);
-    tags.Long(279, counts[0]);
+    tags.Long(273, std::uint32_t(at));
+    tags.Long(279, std::uint32_t(s.Position() - at));
+    if (abortFlag) return false;
   } else {
-    tags.Longs(273, offsets);
-    tags.Longs(279, counts);
+    // Strips of about 512 KB of rows.
+    std::int64_t rowBytes = 0;
+    if (fmt == vqBits1)
+      rowBytes = (W + 7) / 8;
+    else if (native)
+      rowBytes = std::int64_t(W) * (fmt == vqGray16 ? 2 : 1);
+    else
+      rowBytes = (std::int64_t(W) * bps * spp + 7) / 8;
+    const std::int64_t strips = std::max<std::int64_t>(std::int64_t(H) * rowBytes / kTiffStripBytes, 1);
+    const int rps = int(std::max<std::int64_t>(H / strips, 1));
+    tags.Long(278, std::uint32_t(rps));
+    std::vector<std::uint32_t> offsets, counts;
+    std::vector<Byte> row(std::size_t(rowBytes) + 8), work(std::size_t(W) * 4 + 8);
+    TMemoryStream strip;
+    std::vector<Byte> packed;
+    Byte* ref = nullptr;
+    int pendingBits = 0;
+    Byte pendingByte = 0;
+    void* lzwState = nullptr;
+    auto closeStrip = [&] {
+      if (comp == 3 && t4) EncodeCcitt1D(nullptr, W, &strip, abortFlag, ref, pendingBits, pendingByte);
+      if (comp == 3 && !t4) EncodeCcittRow1D(nullptr, W, &strip, abortFlag, pendingBits, pendingByte);
+      if (comp == 4) EncodeCcitt2D(nullptr, W, &strip, abortFlag, ref, pendingBits, pendingByte);
+      if (comp == 5 && lzwState) lzw(nullptr, 0, &strip, &lzwState);
+      lzwState = nullptr;
+      pendingBits = 0;
+      offsets.push_back(std::uint32_t(s.Position()));
+      counts.push_back(std::uint32_t(strip.Size()));
+      SafeStreamWrite(&s, abortFlag, strip.Memory(), strip.Size());
+      strip.Clear();
+    };
+    const double per = 100.0 / H;
+    progress.Per = per;
+    for (int y = 0; y < H && !abortFlag; ++y) {
+      Byte* in = src->GetScanline(y);
+      Byte* r = row.data();
+      if (fmt == vqBits1) {
+        if (ccitt)
+          for (std::int64_t i = 0; i < rowBytes; ++i) r[i] = Byte(~in[i]);
+        else
+          std::memcpy(r, in, std::size_t(rowBytes));
+      } else if (native) {
+        if (fmt == vqGray16)
+          for (int x = 0; x < W; ++x) {
+            std::uint16_t v;
+            std::memcpy(&v, in + 2 * x, 2);
+            PutU16(r + 2 * x, v);
+          }
+        else
+          std::memcpy(r, in, std::size_t(W));
+      } else if (quant) {
+        quant->ColorIndexRow(in, W, work.data());
+        if (bps == 8) {
+          std::memcpy(r, work.data(), std::size_t(W));
+        } else if (bps == 16) {
+          for (int x = 0; x < W; ++x) PutU16(r + 2 * x, std::uint16_t(work[std::size_t(x)] * 256));
+        } else {
+          std::memset(r, 0, std::size_t(rowBytes));
+          for (int x = 0; x < W; ++x) {
+            const std::int64_t bit = std::int64_t(x) * bps;
+            r[bit >> 3] |= Byte((work[std::size_t(x)] & ((1 << bps) - 1)) << (8 - bps - (bit & 7)));
+          }
+        }
+      } else if (wp == 5) {
+        IOConvertRow(in, kTiffWcBGR, r, kTiffWcCMYK, W, &p);
+        for (int i = 0; i < W * 4; ++i) r[i] = Byte(~r[i]);
+      } else if (wp == 8) {
+        IOConvertRow(in, kTiffWcBGR, r, kTiffWcLab, W, &p);
+      } else {
+        for (int x = 0; x < W; ++x) r[3 * x] = in[3 * x + 2], r[3 * x + 1] = in[3 * x + 1], r[3 * x + 2] = in[3 * x];
+        if (predictor == 2)
+          for (std::int64_t i = std::int64_t(W) * 3 - 1; i >= 3; --i) r[i] = Byte(r[i] - r[i - 3]);
+      }
+      switch (comp) {
+        case 2: EncodeCcittHuffman(r, W, &strip, abortFlag); break;
+        case 3:
+          if (t4)
+            EncodeCcitt1D(r, W, &strip, abortFlag, ref, pendingBits, pendingByte);
+          else
+            EncodeCcittRow1D(r, W, &strip, abortFlag, pendingBits, pendingByte);
+          break;
+        case 4: EncodeCcitt2D(r, W, &strip, abortFlag, ref, pendingBits, pendingByte); break;
+        case 5: lzw(r, int(rowBytes), &strip, &lzwState); break;
+        case 32773:
+          packed.clear();
+          TiffPackBits(r, rowBytes, packed);
+          strip.WriteBuffer(packed.data(), std::int64_t(packed.size()));
+          break;
+        default: strip.WriteBuffer(r, rowBytes); break;
+      }
+      if ((y + 1) % rps == 0 || y + 1 == H) closeStrip();
+      if (progress.OnProgress) progress.OnProgress(progress.Sender, int(y * per));
+    }
+    if (lzwState) lzw(nullptr, 0, &strip, &lzwState);
+    delete[] ref;
+    if (offsets.size() == 1) {
+      tags.Long(273, offsets[0]);
+      tags.Long(279, counts[0]);
+    } else {
+      tags.Longs(273, offsets);
+      tags.Longs(279, counts);
+    }
+    if (abortFlag) return false;
   }
-  if (abortFlag) return false;
 
   tags.Short(277, std::uint32_t(fmt == vqBits1 ? 1 : spp));
   if (predictor == 2) tags.Short(317, 2);

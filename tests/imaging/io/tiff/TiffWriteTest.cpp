@@ -2,7 +2,9 @@
 // reader, the tags and structure it writes, appending, and the EXIF block.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
+#include <cstdlib>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
@@ -20,6 +22,7 @@
 #include "imaging/io/component/pictoraio_params.h"
 #include "imaging/io/tiff/tiffilt.h"
 #include "imaging/io/coders/tiflzw.h"
+#include "imaging/io/formats/jpegfilt.h"
 #include "platform/rtl/Streams.h"
 
 namespace {
@@ -391,3 +394,100 @@ TEST(TiffWriter, AppendingToAChainThatLoopsEndsTheWalk) {
 }
 
 }  // namespace
+
+namespace {
+
+struct TTiffWJpegCase {
+  Byte space;         // TiffJpegColorSpace
+  Byte jpegSpace;     // the JPEG filter's colour space it stands for
+  int photometric, samples;
+};
+
+}  // namespace
+
+// A JPEG request is one strip holding exactly what the JPEG filter writes
+// for the same image and quality, so reading it back gives the filter's
+// pixels.
+TEST(TiffWriter, JpegIsOneStripOfTheJpegFiltersStream) {
+  const TTiffWJpegCase cases[] = {{0, 0, 2, 3}, {2, 2, 6, 3}, {4, 0, 2, 3}, {1, 1, 1, 1}, {3, 3, 5, 4}};
+  // Smooth colours, so JPEG's loss stays small.
+  TVQBitmap img0;
+  img0.Allocate(45, 31, vqRGB24);
+  for (int y = 0; y < 31; ++y)
+    for (int x = 0; x < 45; ++x) {
+      Byte* px = img0.GetScanline(y) + 3 * x;
+      px[0] = Byte(x * 5), px[1] = Byte(y * 8), px[2] = Byte(200 - x * 2 - y * 2);
+    }
+  TVQBitmap* img = &img0;
+  for (const TTiffWJpegCase& c : cases) {
+    TIOParamsVals p(nullptr);
+    p.BitsPerSample = 8;
+    p.SamplesPerPixel = 3;
+    p.TiffPhotometric = 2;
+    p.TiffCompression = 7;
+    p.TiffJpegQuality = 63;
+    p.TiffJpegColorSpace = c.space;
+    TMemoryStream s;
+    bool abort = false;
+    TVQProgressRec pr;
+    pr.Aborting = &abort;
+    ASSERT_EQ(SaveTiffImage(s, false, img, pr, p), 1);
+    ASSERT_FALSE(abort);
+    const std::vector<Byte> b = TiffWTestBytes(s);
+    EXPECT_EQ(TiffWTestTag(b, 259), 7u);
+    EXPECT_EQ(TiffWTestTag(b, 262), std::uint32_t(c.photometric)) << int(c.space);
+    EXPECT_EQ(TiffWTestTag(b, 277), std::uint32_t(c.samples));
+    EXPECT_EQ(TiffWTestTag(b, 278), 31u);
+    EXPECT_EQ(p.TiffPhotometric, c.photometric);
+
+    TIOParamsVals jp(nullptr);
+    jp.JpegQuality = 63;
+    jp.JpegColorSpace = c.jpegSpace;
+    TMemoryStream js;
+    bool jabort = false;
+    TVQProgressRec jpr;
+    jpr.Aborting = &jabort;
+    SaveJpegImage(&js, img, jp, jpr);
+    ASSERT_FALSE(jabort);
+    const std::vector<Byte> jb = TiffWTestBytes(js);
+    const std::uint32_t at = TiffWTestTag(b, 273), count = TiffWTestTag(b, 279);
+    ASSERT_EQ(count, jb.size());
+    ASSERT_LE(std::size_t(at) + count, b.size());
+    EXPECT_TRUE(std::equal(jb.begin(), jb.end(), b.begin() + at)) << int(c.space);
+
+    TTiffWRead r = TiffWTestRead(s);
+    ASSERT_FALSE(r.aborted) << int(c.space);
+    TVQBitmap expect;
+    expect.SetLocation(vqMemoryBuffer);
+    TIOParamsVals lp(nullptr);
+    js.Seek(0, soBeginning);
+    LoadJpegImage(&js, nullptr, &expect, false, false, jpr, lp);
+    ASSERT_FALSE(jabort);
+    EXPECT_TRUE(TiffWTestSame(expect, *r.image)) << int(c.space);
+    // Within JPEG's loss of the original (grey rows are compared above only).
+    if (c.samples == 1) continue;
+    int worst = 0;
+    for (int y = 0; y < 31; ++y)
+      for (int i = 0; i < 45 * 3; ++i)
+        worst = std::max(worst, std::abs(int(img->GetScanline(y)[i]) - int(r.image->GetScanline(y)[i])));
+    EXPECT_LT(worst, 24) << int(c.space);
+  }
+}
+
+// JPEG applies to colour rows only: a bilevel or one-sample request drops it.
+TEST(TiffWriter, JpegOfABilevelOrOneSampleRequestIsNotJpeg) {
+  for (int bits : {1, 8}) {
+    auto img = TiffWTestImage(vqRGB24, 20, 9);
+    TIOParamsVals p(nullptr);
+    p.BitsPerSample = bits;
+    p.SamplesPerPixel = 1;
+    p.TiffCompression = 7;
+    TMemoryStream s;
+    bool abort = false;
+    TVQProgressRec pr;
+    pr.Aborting = &abort;
+    ASSERT_EQ(SaveTiffImage(s, false, img.get(), pr, p), 1);
+    EXPECT_EQ(TiffWTestTag(TiffWTestBytes(s), 259), 1u) << bits;
+    EXPECT_FALSE(TiffWTestRead(s).aborted);
+  }
+}
