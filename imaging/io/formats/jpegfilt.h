@@ -36,6 +36,10 @@ void LoadJpegImage(TStream* Stream, TStream* TablesStream, TVQBitmap* Bitmap, bo
 // error sets *Progress.Aborting and raises EVQJpegException; a short write
 // sets the flag and stops.
 void SaveJpegImage(TStream* Stream, TVQBitmap* Bitmap, TIOParamsVals& Params, TVQProgressRec& Progress);
+// The same, with CMYK written as plain inks and no Adobe marker when asked:
+// the form TIFF readers expect in JPEG strips (ours reads both).
+void SaveJpegStream(TStream* Stream, TVQBitmap* Bitmap, TIOParamsVals& Params, TVQProgressRec& Progress,
+                    bool PlainCmykInks);
 
 // Fills the I/O component's JPEG slot (done once at start-up).
 void InstallJpegFilter();

@@ -69,6 +69,7 @@ struct TJpegwState {
   TIOParamsVals* params = nullptr;
   TVQProgressRec* progress = nullptr;
   JSAMPLE* cmykRow = nullptr;  // CMYK input: the row converted
+  bool plainInks = false;      // CMYK as plain inks without the Adobe marker
 };
 
 bool JpegwCreate(TJpegwState& s) {
@@ -131,6 +132,8 @@ bool JpegwStart(TJpegwState& s, const TIOParamsVals& p, bool writeIcc) {
   }
   jpeg_set_defaults(&ci);
   jpeg_set_colorspace(&ci, space);
+  // Plain inks carry no Adobe marker: readers take its absence as plain.
+  if (s.plainInks && space == JCS_CMYK) ci.write_Adobe_marker = FALSE;
   ci.density_unit = 1;
   ci.X_density = JpegwDensity(p.DpiX());
   ci.Y_density = JpegwDensity(p.DpiY());
@@ -163,6 +166,9 @@ bool JpegwRows(TJpegwState& s) {
     Byte* row = s.image->GetScanline(int(ci.next_scanline));
     if (s.cmykRow) {
       IOConvertRow(row, 1, s.cmykRow, 2, width, s.params);
+      // The library's CMYK is the Adobe form, inks inverted.
+      if (s.plainInks)
+        for (int i = 0; i < width * 4; ++i) s.cmykRow[i] = JSAMPLE(255 - s.cmykRow[i]);
       row = s.cmykRow;
     }
     JSAMPROW rows[1] = {row};
@@ -190,6 +196,11 @@ struct TJpegwRelease {
 }  // namespace
 
 void SaveJpegImage(TStream* Stream, TVQBitmap* Bitmap, TIOParamsVals& Params, TVQProgressRec& Progress) {
+  SaveJpegStream(Stream, Bitmap, Params, Progress, false);
+}
+
+void SaveJpegStream(TStream* Stream, TVQBitmap* Bitmap, TIOParamsVals& Params, TVQProgressRec& Progress,
+                    bool PlainCmykInks) {
   bool localAbort = false;
   bool* aborting = Progress.Aborting ? Progress.Aborting : &localAbort;
   if (!Stream || !Bitmap || Bitmap->GetWidth() <= 0 || Bitmap->GetHeight() <= 0 ||
@@ -219,6 +230,7 @@ void SaveJpegImage(TStream* Stream, TVQBitmap* Bitmap, TIOParamsVals& Params, TV
   s.image = image;
   s.params = &Params;
   s.progress = &Progress;
+  s.plainInks = PlainCmykInks;
   std::vector<JSAMPLE> cmykRow;
   TJpegwRelease release{s};
 

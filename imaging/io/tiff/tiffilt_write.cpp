@@ -367,7 +367,7 @@ bool TiffWriteImage(TStream& s, TVQBitmap* bitmap, TTiffTagList& tags, TVQProgre
     jp.JpegColorSpace = jpegSpace;
     const std::int64_t at = s.Position();
     try {
-      SaveJpegImage(&s, src, jp, progress);
+      SaveJpegStream(&s, src, jp, progress, true);
     } catch (const EVQJpegException&) {
       abortFlag = true;
     }

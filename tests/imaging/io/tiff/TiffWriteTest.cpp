@@ -406,7 +406,8 @@ struct TTiffWJpegCase {
 }  // namespace
 
 // A JPEG request is one strip holding exactly what the JPEG filter writes
-// for the same image and quality, so reading it back gives the filter's
+// for the same image and quality (CMYK as plain inks without the Adobe
+// marker, as TIFF readers expect), so reading it back gives the filter's
 // pixels.
 TEST(TiffWriter, JpegIsOneStripOfTheJpegFiltersStream) {
   const TTiffWJpegCase cases[] = {{0, 0, 2, 3}, {2, 2, 6, 3}, {4, 0, 2, 3}, {1, 1, 1, 1}, {3, 3, 5, 4}};
@@ -447,9 +448,13 @@ TEST(TiffWriter, JpegIsOneStripOfTheJpegFiltersStream) {
     bool jabort = false;
     TVQProgressRec jpr;
     jpr.Aborting = &jabort;
-    SaveJpegImage(&js, img, jp, jpr);
+    SaveJpegStream(&js, img, jp, jpr, true);
     ASSERT_FALSE(jabort);
     const std::vector<Byte> jb = TiffWTestBytes(js);
+    // An APP14 (Adobe) marker would tell readers the inks are inverted.
+    bool adobe = false;
+    for (std::size_t i = 0; i + 1 < jb.size(); ++i) adobe = adobe || (jb[i] == 0xFF && jb[i + 1] == 0xEE);
+    EXPECT_FALSE(adobe && c.samples == 4) << "CMYK strips carry plain inks";
     const std::uint32_t at = TiffWTestTag(b, 273), count = TiffWTestTag(b, 279);
     ASSERT_EQ(count, jb.size());
     ASSERT_LE(std::size_t(at) + count, b.size());
