@@ -275,6 +275,7 @@ class TPictoraIO : public TComponent {
   void RegistryLoadByExtension(const std::string& FileName, const std::string& ext);
   void RegistrySaveByExtension(const std::string& FileName, const std::string& ext);
   void RegistryLoadByType(const std::string& FileName, int FileType);
+  void ReadRegistryFile(const std::string& FileName, TVQFormatInfo* row, TVQReadProc read, bool finishWithoutImage);
   void RegistryStreamLoad(TStream* Stream, int FileType);
   void RegistryStreamSave(TStream* Stream, int FileType);
   int LoadStreamBody(int FileType, TStream* Stream, const std::string& FileName);

@@ -445,20 +445,16 @@ void TPictoraIO::SaveFormatToFile(int FileType, const std::string& FileName) {
 
 // ---- registry paths ------------------------------------------------------------------
 
-void TPictoraIO::RegistryLoadByExtension(const std::string& FileName, const std::string& ext) {
-  params_->FileName.clear();
-  params_->FileType = ioUnknown;
-  params_->ClearMetadata();
-  TVQFormatInfo* row = FormatInfoByExtension(ext);
-  TVQReadProc read = IORowReader(row);
-  if (!read) {
-    Aborting = true;
-    DoFinishWork();
+// A file read through a registry row's reader, on the thread the entry
+// runs on. Without an image the load by type still finishes its work; the
+// one by extension, like LoadFromFile that calls it, does nothing more.
+void TPictoraIO::ReadRegistryFile(const std::string& FileName, TVQFormatInfo* row, TVQReadProc read,
+                                  bool finishWithoutImage) {
+  Aborting = true;
+  if (!PrepareImage()) {
+    if (finishWithoutImage) DoFinishWork();
     return;
   }
-  if (StartOnThread([this, FileName] { LoadFromFile(FileName); })) return;
-  Aborting = true;
-  if (!PrepareImage()) return;
   std::unique_ptr<TFileStream> file;
   try {
     file = std::make_unique<TFileStream>(FileName, fmOpenRead | fmShareDenyWrite);
@@ -480,6 +476,21 @@ void TPictoraIO::RegistryLoadByExtension(const std::string& FileName, const std:
     FinishLoad();
   }
   DoFinishWork();
+}
+
+void TPictoraIO::RegistryLoadByExtension(const std::string& FileName, const std::string& ext) {
+  params_->FileName.clear();
+  params_->FileType = ioUnknown;
+  params_->ClearMetadata();
+  TVQFormatInfo* row = FormatInfoByExtension(ext);
+  TVQReadProc read = IORowReader(row);
+  if (!read) {
+    Aborting = true;
+    DoFinishWork();
+    return;
+  }
+  if (StartOnThread([this, FileName] { LoadFromFile(FileName); })) return;
+  ReadRegistryFile(FileName, row, read, false);
 }
 
 void TPictoraIO::RegistrySaveByExtension(const std::string& FileName, const std::string& ext) {
@@ -531,32 +542,7 @@ void TPictoraIO::RegistryLoadByType(const std::string& FileName, int FileType) {
     return;
   }
   if (StartOnThread([this, FileName, FileType] { LoadFromFileFormat(FileName, FileType); })) return;
-  Aborting = true;
-  if (!PrepareImage()) {
-    DoFinishWork();
-    return;
-  }
-  std::unique_ptr<TFileStream> file;
-  try {
-    file = std::make_unique<TFileStream>(FileName, fmOpenRead | fmShareDenyWrite);
-  } catch (...) {
-    DoFinishWork();
-    throw;
-  }
-  Aborting = false;
-  TVQProgressRec progress = MakeProgress(true);
-  params_->FileName = FileName;
-  params_->FileType = row->FileType;
-  try {
-    read(file.get(), image_, params_.get(), false, &progress);
-  } catch (...) {
-    Aborting = true;
-  }
-  if (!Aborting) {
-    if (AutoAdjustDPI) AdjustDpi();
-    FinishLoad();
-  }
-  DoFinishWork();
+  ReadRegistryFile(FileName, row, read, true);
 }
 
 void TPictoraIO::RegistryStreamLoad(TStream* Stream, int FileType) {
